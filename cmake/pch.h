@@ -1,0 +1,19 @@
+#pragma once
+// Precompiled header: the Qt headers nearly every module includes.
+#include <QtCore/QObject>
+#include <QtCore/QString>
+#include <QtCore/QStringList>
+#include <QtCore/QVariant>
+#include <QtCore/QVariantMap>
+#include <QtCore/QJsonObject>
+#include <QtCore/QJsonArray>
+#include <QtCore/QJsonDocument>
+#include <QtCore/QList>
+#include <QtCore/QHash>
+#include <QtCore/QPointer>
+#include <QtCore/QDateTime>
+#include <QtCore/QMetaType>
+#include <QtCore/QMetaProperty>
+#include <functional>
+#include <memory>
+#include <optional>

@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# Installs every Debian package the build, the tests and a local run need.
+set -euo pipefail
+
+PACKAGES=(
+  build-essential cmake ninja-build pkg-config
+  qt6-base-dev qt6-base-dev-tools qt6-websockets-dev qt6-multimedia-dev qt6-httpserver-dev qt6-svg-dev
+  qt6-tools-dev qt6-l10n-tools
+  libgl1-mesa-dev libxkbcommon-dev
+  libssl-dev libicu-dev libx11-dev libxext-dev libxrandr-dev libxfixes-dev
+  libgtest-dev libgmock-dev libbenchmark-dev
+  xvfb xauth fonts-noto-cjk
+  qt6-qpa-plugins libqt6multimedia6 qml6-module-qtmultimedia
+  ccache
+)
+
+missing=()
+for p in "${PACKAGES[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+  exit 0
+fi
+
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update -qq
+# ccache is optional: install it when the archive has it.
+available=()
+for p in "${missing[@]}"; do
+  if apt-cache show "$p" >/dev/null 2>&1; then available+=("$p"); else echo "install-deps: $p not available, skipped" >&2; fi
+done
+$SUDO apt-get install -y -qq --no-install-recommends "${available[@]}" >/dev/null

@@ -1,0 +1,10 @@
+#!/usr/bin/env bash
+# Installs what is needed, builds with warnings as errors and the address and
+# undefined-behaviour sanitizers, and runs every test.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+./scripts/install-deps.sh
+export CCACHE_DIR="${CCACHE_DIR:-$HOME/.cache/ccache}"
+./scripts/build.sh build/test Debug -DKORVI_WERROR=ON -DKORVI_SANITIZE=ON -DKORVI_BUILD_BENCH=ON -DCMAKE_CXX_FLAGS="-O1"
+cd build/test
+ctest --output-on-failure -j "$(nproc)" --timeout 300 "$@"

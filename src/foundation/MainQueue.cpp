@@ -1,0 +1,42 @@
+#include "MainQueue.h"
+
+#include <QCoreApplication>
+#include <QPointer>
+#include <QThread>
+
+namespace MainQueue {
+
+bool isMainThread()
+{
+    auto *app = QCoreApplication::instance();
+    return app && QThread::currentThread() == app->thread();
+}
+
+void async(std::function<void()> fn)
+{
+    auto *app = QCoreApplication::instance();
+    if (!app || !fn)
+        return;
+    QMetaObject::invokeMethod(app, std::move(fn), Qt::QueuedConnection);
+}
+
+void async(const QObject *context, std::function<void()> fn)
+{
+    QPointer<const QObject> guard(context);
+    async([guard, fn = std::move(fn)] {
+        if (guard)
+            fn();
+    });
+}
+
+void safe(const QObject *context, std::function<void()> fn)
+{
+    if (isMainThread()) {
+        if (context && fn)
+            fn();
+        return;
+    }
+    async(context, std::move(fn));
+}
+
+} // namespace MainQueue

@@ -1,0 +1,223 @@
+#include "foundation/KVClock.h"
+#include "foundation/MainQueue.h"
+#include "foundation/NotificationCenter.h"
+#include "foundation/OperationQueue.h"
+#include "foundation/UserDefaults.h"
+#include "foundation/AppPaths.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <mutex>
+
+using namespace std::chrono_literals;
+
+TEST(ClockTest, RepeatingTimerFiresOncePerPeriodOfVirtualTime)
+{
+    VirtualClockScope scope;
+    QObject owner;
+    int fired = 0;
+    KVTimer::repeating(&owner, 2s, [&] { ++fired; });
+    scope.clock.advance(1999ms);
+    EXPECT_EQ(fired, 0);
+    scope.clock.advance(1ms);
+    EXPECT_EQ(fired, 1);
+    scope.clock.advance(10s);
+    EXPECT_EQ(fired, 6);
+}
+
+TEST(ClockTest, TimersFireInDueOrderAndOneShotsOnlyOnce)
+{
+    VirtualClockScope scope;
+    QObject owner;
+    QStringList order;
+    KVTimer::singleShot(&owner, 3s, [&] { order << "c"; });
+    KVTimer::singleShot(&owner, 1s, [&] { order << "a"; });
+    KVTimer::singleShot(&owner, 2s, [&] { order << "b"; });
+    scope.clock.advance(10s);
+    scope.clock.advance(10s);
+    EXPECT_EQ(order, (QStringList{"a", "b", "c"}));
+    EXPECT_EQ(scope.clock.nowMs(), 20000);
+}
+
+TEST(ClockTest, TimerOfDeadOwnerOrInvalidatedNeverFires)
+{
+    VirtualClockScope scope;
+    int fired = 0;
+    {
+        QObject owner;
+        KVTimer::repeating(&owner, 1s, [&] { ++fired; });
+    }
+    QObject owner2;
+    QPointer<KVTimer> t = KVTimer::repeating(&owner2, 1s, [&] { ++fired; });
+    t->invalidate();
+    scope.clock.advance(5s);
+    EXPECT_EQ(fired, 0);
+    EXPECT_EQ(scope.clock.pendingCount(), 0);
+}
+
+TEST(ClockTest, CallbackMayDestroyItsOwnerSafely)
+{
+    VirtualClockScope scope;
+    auto *owner = new QObject;
+    int fired = 0;
+    KVTimer::repeating(owner, 1s, [&] {
+        ++fired;
+        delete owner;
+    });
+    scope.clock.advance(5s);
+    EXPECT_EQ(fired, 1);
+}
+
+TEST(ClockTest, RealClockTimerFiresThroughEventLoop)
+{
+    QObject owner;
+    bool fired = false;
+    KVTimer::singleShot(&owner, 5ms, [&] { fired = true; });
+    for (int i = 0; i < 200 && !fired; ++i) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        QThread::msleep(1);
+    }
+    EXPECT_TRUE(fired);
+}
+
+TEST(OperationQueueTest, SerialQueueRunsInOrderOnAWorkerThread)
+{
+    OperationQueue queue(QStringLiteral("test.serial"), 1);
+    std::mutex m;
+    std::vector<int> seen;
+    std::atomic<bool> offMain{true};
+    for (int i = 0; i < 50; ++i)
+        queue.addOperation([&, i] {
+            if (MainQueue::isMainThread())
+                offMain = false;
+            std::lock_guard lock(m);
+            seen.push_back(i);
+        });
+    queue.waitUntilAllOperationsAreFinished();
+    ASSERT_EQ(seen.size(), 50u);
+    for (int i = 0; i < 50; ++i)
+        EXPECT_EQ(seen[i], i);
+    EXPECT_TRUE(offMain);
+}
+
+TEST(OperationQueueTest, CancelDropsQueuedOperations)
+{
+    OperationQueue queue(QStringLiteral("test.cancel"), 1);
+    std::atomic<int> ran{0};
+    std::atomic<bool> release{false};
+    queue.addOperation([&] {
+        while (!release)
+            QThread::msleep(1);
+        ++ran;
+    });
+    for (int i = 0; i < 10; ++i)
+        queue.addOperation([&] { ++ran; });
+    queue.cancelAllOperations();
+    release = true;
+    queue.waitUntilAllOperationsAreFinished();
+    EXPECT_EQ(ran, 1);
+}
+
+TEST(MainQueueTest, AsyncFromWorkerRunsOnMainAndRespectsContext)
+{
+    std::atomic<bool> onMain{false};
+    bool guardedRan = false;
+    auto *context = new QObject;
+    std::thread worker([&] {
+        MainQueue::async([&] { onMain = MainQueue::isMainThread(); });
+        MainQueue::async(context, [&] { guardedRan = true; });
+    });
+    worker.join();
+    delete context;
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(onMain);
+    EXPECT_FALSE(guardedRan);
+}
+
+TEST(NotificationCenterTest, DeliversToLiveObserversOnlyWithPayload)
+{
+    NotificationCenter center;
+    QVariant seenObject;
+    QVariantMap seenInfo;
+    int deadCalls = 0;
+    QObject live;
+    center.addObserver(&live, "N", [&](const Notification &n) {
+        seenObject = n.object;
+        seenInfo = n.userInfo;
+    });
+    {
+        QObject dead;
+        center.addObserver(&dead, "N", [&](const Notification &) { ++deadCalls; });
+    }
+    center.post("N", QStringLiteral("obj"), {{"NetworkState", 3}});
+    center.post("Other");
+    EXPECT_EQ(seenObject.toString(), "obj");
+    EXPECT_EQ(seenInfo.value("NetworkState").toInt(), 3);
+    EXPECT_EQ(deadCalls, 0);
+    EXPECT_EQ(center.observerCount("N"), 1);
+}
+
+TEST(NotificationCenterTest, HandlerMayRemoveObserversWhilePosting)
+{
+    NotificationCenter center;
+    QObject a;
+    int calls = 0;
+    center.addObserver(&a, "N", [&](const Notification &) {
+        ++calls;
+        center.removeObserver(&a);
+        center.post("M");
+    });
+    center.post("N");
+    center.post("N");
+    EXPECT_EQ(calls, 1);
+}
+
+TEST(UserDefaultsTest, WriteSurvivesRestartAndFileIsPrivate)
+{
+    const QString path = AppPaths::configDir() + "/restart.json";
+    {
+        UserDefaults d(path);
+        d.setObject(QVariantMap{{"authorization", "secret"}}, "myInfo");
+        d.setBool(true, "flag");
+        d.setInteger(42, "n");
+    }
+    UserDefaults again(path);
+    EXPECT_EQ(again.dictionaryForKey("myInfo").value("authorization").toString(), "secret");
+    EXPECT_TRUE(again.boolForKey("flag"));
+    EXPECT_EQ(again.integerForKey("n"), 42);
+    EXPECT_FALSE(again.boolForKey("absent"));
+    EXPECT_EQ(QFile::permissions(path) & (QFile::ReadOther | QFile::ReadGroup | QFile::WriteOther), 0);
+    again.removeObjectForKey("myInfo");
+    EXPECT_FALSE(UserDefaults(path).contains("myInfo"));
+}
+
+TEST(UserDefaultsTest, InterruptedWriteKeepsPreviousContent)
+{
+    const QString path = AppPaths::configDir() + "/crash.json";
+    {
+        UserDefaults d(path);
+        d.setObject("kept", "k");
+    }
+    // A write cut short leaves only a stray temporary file beside the real one.
+    QFile stray(path + ".tmp-cut");
+    ASSERT_TRUE(stray.open(QIODevice::WriteOnly));
+    stray.write("{\"k\":\"ha");
+    stray.close();
+    EXPECT_EQ(UserDefaults(path).stringForKey("k"), "kept");
+
+    // A corrupt file is ignored rather than crashing, and the next write repairs it.
+    QFile broken(path);
+    ASSERT_TRUE(broken.open(QIODevice::WriteOnly));
+    broken.write("{\"k\":\"ha");
+    broken.close();
+    UserDefaults d(path);
+    EXPECT_FALSE(d.contains("k"));
+    d.setObject("again", "k");
+    EXPECT_EQ(UserDefaults(path).stringForKey("k"), "again");
+}

@@ -1,0 +1,35 @@
+// Every test process runs headless, in a fresh HOME and XDG folders of its own,
+// so no test reads or writes a user's files.
+#include <QApplication>
+#include <QDir>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+int main(int argc, char **argv)
+{
+    QTemporaryDir home(QDir::tempPath() + QStringLiteral("/korvi-test-XXXXXX"));
+    if (!home.isValid())
+        return 2;
+    const QByteArray base = home.path().toLocal8Bit();
+    setenv("HOME", base.constData(), 1);
+    for (const char *sub : {"config", "data", "state", "cache", "runtime"}) {
+        const QByteArray dir = base + '/' + sub;
+        QDir().mkpath(QString::fromLocal8Bit(dir));
+        QFile::setPermissions(QString::fromLocal8Bit(dir), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+    setenv("XDG_CONFIG_HOME", (base + "/config").constData(), 1);
+    setenv("XDG_DATA_HOME", (base + "/data").constData(), 1);
+    setenv("XDG_STATE_HOME", (base + "/state").constData(), 1);
+    setenv("XDG_CACHE_HOME", (base + "/cache").constData(), 1);
+    setenv("XDG_RUNTIME_DIR", (base + "/runtime").constData(), 1);
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+
+    ::testing::InitGoogleTest(&argc, argv);
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("korvi"));
+    QApplication::setApplicationVersion(QStringLiteral(KORVI_VERSION));
+    return RUN_ALL_TESTS();
+}
