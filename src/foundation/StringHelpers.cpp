@@ -1,0 +1,163 @@
+#include "StringHelpers.h"
+
+#include "DateHelpers.h"
+
+#include <QCoreApplication>
+#include <QFontMetricsF>
+#include <QLoggingCategory>
+
+#include <unicode/translit.h>
+#include <unicode/unistr.h>
+
+#include <memory>
+#include <mutex>
+
+Q_LOGGING_CATEGORY(lcStrings, "korvi.strings")
+
+namespace {
+
+// Building a transliterator costs milliseconds (it loads the pinyin tables), so one is kept; ICU
+// transliterators are not safe for concurrent use, hence the lock.
+class PinyinTransliterator final {
+public:
+    static PinyinTransliterator &instance()
+    {
+        static PinyinTransliterator t;
+        return t;
+    }
+
+    // Latin, ASCII-folded text; the input unchanged when ICU is not usable.
+    QString toLatinAscii(const QString &s)
+    {
+        icu::UnicodeString u(reinterpret_cast<const UChar *>(s.utf16()), static_cast<int32_t>(s.size()));
+        {
+            std::lock_guard lock(m_mutex);
+            if (!m_translit)
+                return s;
+            m_translit->transliterate(u);
+        }
+        return QString(reinterpret_cast<const QChar *>(u.getBuffer()), u.length());
+    }
+
+private:
+    PinyinTransliterator()
+    {
+        UErrorCode status = U_ZERO_ERROR;
+        m_translit.reset(icu::Transliterator::createInstance(icu::UnicodeString::fromUTF8("Any-Latin; Latin-ASCII"),
+                                                             UTRANS_FORWARD, status));
+        if (U_FAILURE(status)) {
+            qCWarning(lcStrings) << "ICU transliterator unavailable:" << u_errorName(status);
+            m_translit.reset();
+        }
+    }
+
+    std::mutex m_mutex;
+    std::unique_ptr<icu::Transliterator> m_translit;
+};
+
+QString withoutBlanks(const QString &s)
+{
+    QString out;
+    out.reserve(s.size());
+    for (const QChar c : s) {
+        if (!c.isSpace())
+            out += c;
+    }
+    return out;
+}
+
+} // namespace
+
+namespace Additions {
+
+bool hasValue(const QString &s)
+{
+    return !s.isEmpty();
+}
+
+QString transformToPinyin(const QString &s)
+{
+    if (s.isEmpty())
+        return {};
+    return withoutBlanks(PinyinTransliterator::instance().toLatinAscii(s)).toLower();
+}
+
+QString transformToPinyinFirstLetter(const QString &s)
+{
+    QString out;
+    const QList<uint> codePoints = s.toUcs4();
+    for (const uint cp : codePoints) {
+        const char32_t c = cp;
+        const QString latin = PinyinTransliterator::instance().toLatinAscii(QString::fromUcs4(&c, 1));
+        for (const QChar ch : latin) {
+            if (ch.isSpace())
+                continue;
+            if (ch.isLetterOrNumber())
+                out += ch.toLower();
+            break;
+        }
+    }
+    return out;
+}
+
+QString truncationString(const QString &s)
+{
+    return s;
+}
+
+} // namespace Additions
+
+namespace vesk {
+
+bool isValidPasswordNumber(const QString &s)
+{
+    // Only ASCII digits: a pattern's \d and $ would also let through other scripts' digits and a
+    // trailing newline, which nobody can type back when joining.
+    if (s.size() < 3 || s.size() > 6)
+        return false;
+    for (const QChar c : s) {
+        if (c < u'0' || c > u'9')
+            return false;
+    }
+    return true;
+}
+
+qreal widthOfStringwithFont(const QString &s, const QFont &font)
+{
+    return QFontMetricsF(font).horizontalAdvance(s);
+}
+
+} // namespace vesk
+
+namespace AppInfo {
+
+QString ai_version()
+{
+    const QString v = QCoreApplication::applicationVersion();
+    return v.isEmpty() ? QStringLiteral(KORVI_VERSION) : v;
+}
+
+} // namespace AppInfo
+
+namespace Date {
+
+QDateTime correctDate(const QString &s)
+{
+    return DateFromString::defaultDateWithOutSecondFromString(s);
+}
+
+} // namespace Date
+
+QString toDisplayMeetingId(const QString &roomId)
+{
+    if (roomId.contains(u'-'))
+        return roomId;
+    QString out;
+    out.reserve(roomId.size() + roomId.size() / 3);
+    for (qsizetype i = 0; i < roomId.size(); i += 3) {
+        if (i > 0)
+            out += u'-';
+        out += QStringView(roomId).mid(i, 3);
+    }
+    return out;
+}

@@ -1,0 +1,6 @@
+#include "foundation/models/FileShareInfoModel.h"
+
+#include "foundation/JXExtension.h"
+
+// Keeps the meta-object in this file, so whatever maps the model links it.
+#include "moc_FileShareInfoModel.cpp"

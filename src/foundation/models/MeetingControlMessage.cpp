@@ -1,0 +1,4 @@
+#include "foundation/models/MeetingControlMessage.h"
+
+// Keeps the meta-object in this file, so whatever maps the model links it.
+#include "moc_MeetingControlMessage.cpp"
