@@ -1,0 +1,296 @@
+#include "uikit/KVAlert.h"
+
+#include "uikit/KVAlertProtocol.h"
+#include "uikit/VeskButton.h"
+#include "uikit/VeskCategories.h"
+#include "uikit/VeskLayer.h"
+#include "uikit/VeskToast.h"
+
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPainter>
+#include <QScreen>
+#include <QVBoxLayout>
+
+namespace {
+constexpr int kAlertWidth = 320;
+constexpr int kMinHeight = 140;
+
+QColor hex(const char *h)
+{
+    return vesk::colorWithHexString(QLatin1String(h));
+}
+
+VeskButton *makeButton(const QString &title, QWidget *parent, bool primary)
+{
+    auto *b = new VeskButton(title, parent);
+    b->setFont(vesk::systemFont(14));
+    b->setFixedSize(std::max(100, b->sizeHint().width()), 32);
+    VeskLayer *layer = VeskLayer::of(b);
+    layer->setCornerRadius(6);
+    if (primary) {
+        layer->setBackgroundColor(hex("#007AFF"));
+        b->setTextColor(Qt::white);
+    } else {
+        layer->setBorderColor(hex("#007AFF"));
+        layer->setBorderWidth(1);
+        b->setTextColor(hex("#007AFF"));
+    }
+    return b;
+}
+
+void restyle(QAbstractButton *button, const QColor &text, const QColor &background, const QColor &border)
+{
+    if (!button)
+        return;
+    vesk::setButtonColorAttribute(button, text);
+    VeskLayer *layer = VeskLayer::of(button);
+    layer->setBackgroundColor(background);
+    layer->setBorderColor(border);
+    layer->setBorderWidth(border.alpha() > 0 ? 1 : 0);
+}
+} // namespace
+
+KVAlert::KVAlert() : QWidget(nullptr, Qt::Dialog | Qt::FramelessWindowHint)
+{
+    setAttribute(Qt::WA_TranslucentBackground);
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowModality(Qt::ApplicationModal);
+    QPalette pal = palette();
+    pal.setColor(QPalette::WindowText, Qt::white);
+    setPalette(pal);
+}
+
+void KVAlert::build(const QString &title, const QString &message, const QString &cancelTitle,
+                    const QString &confirmTitle, bool withCloseButton)
+{
+    m_title = title;
+    m_message = message;
+    setAccessibleName(title.isEmpty() ? message : title);
+    setWindowTitle(title.isEmpty() ? message : title);
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(24, withCloseButton ? 32 : 24, 24, 20);
+    layout->setSpacing(12);
+    if (!title.isEmpty()) {
+        auto *titleLabel = new QLabel(title, this);
+        titleLabel->setObjectName(QStringLiteral("titleLabel"));
+        titleLabel->setFont(vesk::systemFont(16, QFont::DemiBold));
+        titleLabel->setAlignment(Qt::AlignCenter);
+        titleLabel->setWordWrap(true);
+        layout->addWidget(titleLabel);
+    }
+    auto *messageLabel = new QLabel(message, this);
+    messageLabel->setObjectName(QStringLiteral("messageLabel"));
+    messageLabel->setFont(vesk::systemFont(14));
+    messageLabel->setAlignment(Qt::AlignCenter);
+    messageLabel->setWordWrap(true);
+    if (!title.isEmpty()) {
+        QPalette pal = messageLabel->palette();
+        pal.setColor(QPalette::WindowText, hex("#D7D7D8"));
+        messageLabel->setPalette(pal);
+    }
+    layout->addWidget(messageLabel, 1);
+    layout->addSpacing(8);
+    auto *row = new QHBoxLayout();
+    row->setSpacing(12);
+    row->addStretch(1);
+    QPointer<KVAlert> weak(this);
+    if (!cancelTitle.isEmpty()) {
+        m_cancelButton = makeButton(cancelTitle, this, false);
+        m_cancelButton->setObjectName(QStringLiteral("cancelButton"));
+        connect(m_cancelButton, &QAbstractButton::clicked, this, [weak] {
+            if (weak)
+                weak->answer(Answer::Cancel);
+        });
+        row->addWidget(m_cancelButton);
+    }
+    m_confirmButton = makeButton(confirmTitle, this, true);
+    m_confirmButton->setObjectName(QStringLiteral("confirmButton"));
+    connect(m_confirmButton, &QAbstractButton::clicked, this, [weak] {
+        if (weak)
+            weak->answer(Answer::Confirm);
+    });
+    row->addWidget(m_confirmButton);
+    row->addStretch(1);
+    layout->addLayout(row);
+    if (withCloseButton) {
+        m_closeButton = new VeskButton(QStringLiteral("×"), this);
+        m_closeButton->setObjectName(QStringLiteral("closeButton"));
+        m_closeButton->setFont(vesk::systemFont(18));
+        m_closeButton->setTextColor(hex("#A6A7AB"));
+        m_closeButton->setAccessibleName(QStringLiteral("关闭"));
+        m_closeButton->setToolTip(QStringLiteral("关闭"));
+        m_closeButton->setGeometry(kAlertWidth - 32, 8, 24, 24);
+        connect(m_closeButton, &QAbstractButton::clicked, this, [weak] {
+            if (weak)
+                weak->answer(Answer::Close);
+        });
+    }
+}
+
+KVAlert *KVAlert::alertWithTitle(const QString &title, const QString &message, const QString &cancelTitle,
+                                 const QString &confirmTitle, Action cancelAction, Action confirmAction)
+{
+    auto *alert = new KVAlert();
+    alert->m_cancelAction = std::move(cancelAction);
+    alert->m_confirmAction = std::move(confirmAction);
+    alert->build(title, message, cancelTitle, confirmTitle, false);
+    return alert;
+}
+
+KVAlert *KVAlert::alertWithMessage(const QString &message, const QString &cancelTitle, const QString &confirmTitle,
+                                   Action cancelAction, Action confirmAction)
+{
+    return alertWithTitle(QString(), message, cancelTitle, confirmTitle, std::move(cancelAction),
+                          std::move(confirmAction));
+}
+
+KVAlert *KVAlert::alertWithMessage(const QString &message, const QString &confirmTitle, Action confirmAction,
+                                   Action closeAction)
+{
+    auto *alert = new KVAlert();
+    alert->m_confirmAction = std::move(confirmAction);
+    alert->m_closeAction = std::move(closeAction);
+    alert->build(QString(), message, QString(), confirmTitle, true);
+    return alert;
+}
+
+KVAlert *KVAlert::alertWithMessage(const QString &message, const QString &confirmTitle, Action confirmAction)
+{
+    auto *alert = new KVAlert();
+    alert->m_confirmAction = std::move(confirmAction);
+    alert->build(QString(), message, QString(), confirmTitle, false);
+    return alert;
+}
+
+KVAlert *KVAlert::alertWithCustomView(QWidget *view)
+{
+    auto *alert = new KVAlert();
+    auto *layout = new QVBoxLayout(alert);
+    layout->setContentsMargins(0, 0, 0, 0);
+    if (view) {
+        alert->m_customView = view;
+        view->setParent(alert);
+        layout->addWidget(view);
+        alert->setAccessibleName(view->accessibleName());
+    }
+    return alert;
+}
+
+QAbstractButton *KVAlert::cancelButton() const
+{
+    if (auto *p = dynamic_cast<KVAlertProtocol *>(m_customView.data()))
+        return p->cancelButton();
+    return m_cancelButton;
+}
+
+QAbstractButton *KVAlert::confirmButton() const
+{
+    if (auto *p = dynamic_cast<KVAlertProtocol *>(m_customView.data()))
+        return p->confirmButton();
+    return m_confirmButton;
+}
+
+KVAlert *KVAlert::setConfigCancelRedStyle()
+{
+    restyle(cancelButton(), hex("FF656B"), Qt::transparent, hex("FF656B"));
+    restyle(confirmButton(), Qt::white, hex("#007AFF"), Qt::transparent);
+    return this;
+}
+
+QSize KVAlert::preferredSize() const
+{
+    if (m_customView) {
+        if (auto *p = dynamic_cast<KVAlertProtocol *>(m_customView.data()); p && !p->preferredSize().isEmpty())
+            return p->preferredSize();
+        return m_customView->sizeHint();
+    }
+    const int h =
+        layout() && layout()->hasHeightForWidth() ? layout()->totalHeightForWidth(kAlertWidth) : sizeHint().height();
+    return {kAlertWidth, std::max(kMinHeight, h)};
+}
+
+void KVAlert::answer(Answer which)
+{
+    // Auto-dismissing alerts answer once, even for a double click.
+    if (m_answered && !m_disableAutoDismiss)
+        return;
+    m_answered = true;
+    Action action = which == Answer::Confirm  ? m_confirmAction
+                    : which == Answer::Cancel ? m_cancelAction
+                                              : m_closeAction;
+    QPointer<KVAlert> self(this);
+    if (action)
+        action();
+    if (self && (!self->m_disableAutoDismiss || which == Answer::Close))
+        self->dismiss();
+}
+
+void KVAlert::prepareToShow(QWidget *anchor)
+{
+    if (anchor && anchor != this && parentWidget() != anchor)
+        setParent(anchor, windowFlags());
+    setWindowModality(Qt::ApplicationModal);
+    const QSize size = preferredSize();
+    setFixedSize(size);
+    if (m_closeButton)
+        m_closeButton->move(size.width() - 32, 8);
+}
+
+void KVAlert::showInCenterOfWindow(QWidget *window)
+{
+    QWidget *anchor = window ? window->window() : VeskToast::hostWindow();
+    prepareToShow(anchor);
+    QRect area;
+    if (anchor)
+        area = anchor->frameGeometry();
+    else if (QScreen *s = QGuiApplication::primaryScreen())
+        area = s->availableGeometry();
+    move(area.x() + (area.width() - width()) / 2, area.y() + (area.height() - height()) / 2);
+    show();
+    raise();
+    activateWindow();
+}
+
+void KVAlert::showAtOrigin(const QPoint &screenPoint)
+{
+    prepareToShow(VeskToast::hostWindow());
+    move(screenPoint);
+    show();
+    raise();
+    activateWindow();
+}
+
+void KVAlert::dismiss()
+{
+    hide();
+    close();
+}
+
+void KVAlert::paintEvent(QPaintEvent *)
+{
+    if (m_customView)
+        return;
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(Qt::NoPen);
+    p.setBrush(hex("#3D3E44"));
+    p.drawRoundedRect(QRectF(rect()), 4, 4);
+}
+
+void KVAlert::keyPressEvent(QKeyEvent *event)
+{
+    if (!m_customView) {
+        if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && m_confirmButton) {
+            m_confirmButton->click();
+            return;
+        }
+        if (event->key() == Qt::Key_Escape && (m_cancelButton || m_closeButton)) {
+            (m_cancelButton ? m_cancelButton : m_closeButton)->click();
+            return;
+        }
+    }
+    QWidget::keyPressEvent(event);
+}

@@ -1,0 +1,144 @@
+#include "uikit/KVWindow.h"
+
+#include "uikit/VeskCategories.h"
+
+#include <QGuiApplication>
+#include <QMouseEvent>
+#include <QScreen>
+#include <QVBoxLayout>
+#include <QWindow>
+
+KVWindow::KVWindow(const QRect &frame, QWidget *parent)
+    : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint)
+{
+    setAttribute(Qt::WA_TranslucentBackground);
+    setAutoFillBackground(false);
+    applyDarkAppearance(this);
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    if (frame.isValid())
+        setGeometry(frame);
+}
+
+KVWindow *KVWindow::showFloating(const QRect &frame, QWidget *contentView, const QString &identifier)
+{
+    auto *window = new KVWindow(frame);
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    window->setIdentifier(identifier);
+    window->setObjectName(identifier);
+    window->setContentView(contentView);
+    window->setGeometry(frame);
+    window->makeKeyAndOrderFront();
+    return window;
+}
+
+void KVWindow::setContentView(QWidget *view)
+{
+    if (m_content == view)
+        return;
+    if (m_content) {
+        layout()->removeWidget(m_content);
+        m_content->setParent(nullptr);
+    }
+    m_content = view;
+    if (!view)
+        return;
+    view->setParent(this);
+    layout()->addWidget(view);
+    view->show();
+}
+
+void KVWindow::makeKeyAndOrderFront()
+{
+    show();
+    raise();
+    activateWindow();
+}
+
+void KVWindow::applyDarkAppearance(QWidget *widget)
+{
+    QPalette pal = widget->palette();
+    pal.setColor(QPalette::Window, vesk::colorWithHexString(QStringLiteral("#2B2C31")));
+    pal.setColor(QPalette::WindowText, Qt::white);
+    pal.setColor(QPalette::Base, vesk::colorWithHexString(QStringLiteral("#1E1F23")));
+    pal.setColor(QPalette::AlternateBase, vesk::colorWithHexString(QStringLiteral("#37383D")));
+    pal.setColor(QPalette::Text, Qt::white);
+    pal.setColor(QPalette::Button, vesk::colorWithHexString(QStringLiteral("#37383D")));
+    pal.setColor(QPalette::ButtonText, Qt::white);
+    pal.setColor(QPalette::ToolTipBase, vesk::colorWithHexString(QStringLiteral("#37383D")));
+    pal.setColor(QPalette::ToolTipText, Qt::white);
+    pal.setColor(QPalette::PlaceholderText, vesk::colorWithHexString(QStringLiteral("#8A8B8F")));
+    pal.setColor(QPalette::Highlight, vesk::colorWithHexString(QStringLiteral("#007AFF")));
+    pal.setColor(QPalette::HighlightedText, Qt::white);
+    widget->setPalette(pal);
+}
+
+void KVWindow::mousePressEvent(QMouseEvent *event)
+{
+    if (!m_movable || event->button() != Qt::LeftButton) {
+        QWidget::mousePressEvent(event);
+        return;
+    }
+    event->accept();
+    if (windowHandle() && windowHandle()->startSystemMove())
+        return;
+    m_dragging = true;
+    m_dragOffset = event->globalPosition().toPoint() - frameGeometry().topLeft();
+}
+
+void KVWindow::mouseMoveEvent(QMouseEvent *event)
+{
+    if (m_dragging && (event->buttons() & Qt::LeftButton)) {
+        move(event->globalPosition().toPoint() - m_dragOffset);
+        event->accept();
+        return;
+    }
+    QWidget::mouseMoveEvent(event);
+}
+
+void KVWindow::mouseReleaseEvent(QMouseEvent *event)
+{
+    m_dragging = false;
+    QWidget::mouseReleaseEvent(event);
+}
+
+namespace KVWindowPlacement {
+QRect screenRectOfView(const QWidget *view)
+{
+    if (!view)
+        return {};
+    return QRect(view->mapToGlobal(QPoint(0, 0)), view->size());
+}
+
+QRect frameBelowView(const QRect &anchor, const QSize &size, qreal adjustX, qreal adjustY)
+{
+    const qreal x = anchor.x() + anchor.width() / 2.0 - size.width() / 2.0 + adjustX;
+    const qreal top = anchor.y() + anchor.height() + adjustY;
+    return QRect(qRound(x), qRound(top), size.width(), size.height());
+}
+
+QRect frameBesideFrame(const QRect &anchor, const QSize &size, qreal adjustX, qreal adjustY)
+{
+    const qreal x = anchor.x() + anchor.width() + adjustX;
+    const qreal top = anchor.y() - adjustY;
+    return QRect(qRound(x), qRound(top), size.width(), size.height());
+}
+
+QPoint originRightOf(const QRect &a, const QRect &b, const QRect &screenArea, qreal dx, qreal dy)
+{
+    const qreal bRight = b.x() + b.width();
+    const qreal screenRight = screenArea.x() + screenArea.width();
+    qreal x = bRight + dx;
+    if (x + a.width() >= screenRight)
+        x = screenRight >= bRight ? bRight - a.width() : screenRight - a.width();
+    const qreal y = b.y() - dy;
+    return QPoint(qRound(x), qRound(y));
+}
+
+QRect mainScreenVisibleFrame()
+{
+    QScreen *s = QGuiApplication::primaryScreen();
+    return s ? s->availableGeometry() : QRect();
+}
+} // namespace KVWindowPlacement

@@ -1,0 +1,100 @@
+#include "uikit/MoreActionView.h"
+
+#include "uikit/MoreActionItem.h"
+#include "uikit/VeskCategories.h"
+
+#include <QPainter>
+#include <QScrollArea>
+
+MoreActionView::MoreActionView(QWidget *parent)
+    : QWidget(parent), m_scroll(new QScrollArea(this)), m_content(new QWidget())
+{
+    m_scroll->setFrameShape(QFrame::NoFrame);
+    m_scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_scroll->setWidget(m_content);
+    m_scroll->setWidgetResizable(false);
+    m_scroll->viewport()->setAutoFillBackground(false);
+    m_content->setAutoFillBackground(false);
+    setAccessibleName(QStringLiteral("菜单"));
+}
+
+MoreActionView *MoreActionView::viewWithItems(const QList<MoreActionItem *> &items)
+{
+    auto *view = new MoreActionView();
+    view->setItems(items);
+    return view;
+}
+
+void MoreActionView::setItems(const QList<MoreActionItem *> &items)
+{
+    for (const auto &old : m_items) {
+        if (old && !items.contains(old.data()))
+            old->deleteLater();
+    }
+    m_items.clear();
+    for (auto *item : items) {
+        if (!item)
+            continue;
+        item->setParent(m_content);
+        m_items.append(item);
+    }
+    reloadData();
+}
+
+QList<MoreActionItem *> MoreActionView::items() const
+{
+    QList<MoreActionItem *> out;
+    for (const auto &item : m_items) {
+        if (item)
+            out.append(item);
+    }
+    return out;
+}
+
+void MoreActionView::setMaxWidth(int width)
+{
+    m_maxWidth = std::max(0, width);
+    reloadData();
+}
+
+QSize MoreActionView::sizeFor(int itemCount, int maxItemCount, int maxWidth)
+{
+    const int rows = std::max(0, std::min(itemCount, maxItemCount));
+    return {maxWidth, rows * kRowHeight + kVerticalPadding};
+}
+
+QSize MoreActionView::getSizeWithMaxItemCount(int n) const
+{
+    return sizeFor(int(items().size()), n, m_maxWidth);
+}
+
+void MoreActionView::reloadData()
+{
+    const QList<MoreActionItem *> rows = items();
+    const int rowWidth = m_maxWidth;
+    int y = 0;
+    for (auto *item : rows) {
+        const int h = item->itemSize().isValid() ? item->itemSize().height() : kRowHeight;
+        item->setGeometry(0, y, rowWidth, h);
+        item->show();
+        y += h;
+    }
+    m_content->resize(rowWidth, y);
+    m_scroll->setGeometry(0, kVerticalPadding / 2, width(), std::max(0, height() - kVerticalPadding));
+    update();
+}
+
+void MoreActionView::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    reloadData();
+}
+
+void MoreActionView::paintEvent(QPaintEvent *)
+{
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(vesk::colorWithHexString(QStringLiteral("E5E5E5")), 1));
+    p.setBrush(Qt::white);
+    p.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 4, 4);
+}

@@ -1,0 +1,3 @@
+#include "uikit/UikitLog.h"
+
+Q_LOGGING_CATEGORY(lcUikit, "korvi.uikit")

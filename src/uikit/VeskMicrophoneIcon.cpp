@@ -1,0 +1,161 @@
+#include "uikit/VeskMicrophoneIcon.h"
+
+#include "foundation/KVClock.h"
+#include "foundation/MainQueue.h"
+#include "foundation/NotificationCenter.h"
+#include "uikit/VeskCategories.h"
+
+#include <QPainter>
+#include <QPainterPath>
+
+namespace {
+QColor levelColor()
+{
+    return vesk::colorWithHexString(QStringLiteral("2BC155"));
+}
+} // namespace
+
+VeskMicrophoneIcon::VeskMicrophoneIcon(QWidget *parent) : VeskButton(parent)
+{
+    setAccessibleName(QStringLiteral("麦克风"));
+    setToolTip(QStringLiteral("麦克风"));
+    QPointer<VeskMicrophoneIcon> weak(this);
+    NotificationCenter::defaultCenter().addObserver(this, QLatin1String(kVoiceValueChanged),
+                                                    [weak](const Notification &n) {
+                                                        // The level is carried as the object; accept user info too.
+                                                        QVariantMap info = n.object.toMap();
+                                                        if (!info.contains(QStringLiteral("peerId")))
+                                                            info = n.userInfo;
+                                                        MainQueue::safe(weak, [weak, info] {
+                                                            if (weak)
+                                                                weak->voiceValueChanged(info);
+                                                        });
+                                                    });
+}
+
+void VeskMicrophoneIcon::setPhoneNumber(const QString &phoneNumber)
+{
+    if (m_phoneNumber == phoneNumber)
+        return;
+    m_phoneNumber = phoneNumber;
+    setLevel(0);
+}
+
+void VeskMicrophoneIcon::setOnImage(const QPixmap &image)
+{
+    m_onImage = image;
+    update();
+}
+
+void VeskMicrophoneIcon::setOffImage(const QPixmap &image)
+{
+    m_offImage = image;
+    update();
+}
+
+void VeskMicrophoneIcon::setIconState(qint64 state)
+{
+    m_iconState = state;
+    const bool open = state != 0;
+    setAccessibleDescription(open ? QStringLiteral("已开启") : QStringLiteral("已关闭"));
+    if (!open)
+        setLevel(0);
+    update();
+}
+
+void VeskMicrophoneIcon::voiceValueChanged(const QVariantMap &info)
+{
+    if (m_phoneNumber.isEmpty() || info.value(QStringLiteral("peerId")).toString() != m_phoneNumber)
+        return;
+    bool ok = false;
+    const qreal value = info.value(QStringLiteral("value")).toDouble(&ok);
+    if (!ok)
+        return;
+    setLevel(value);
+    m_lastLevelAt = KVClock::current().nowMs();
+    scheduleDecay();
+}
+
+void VeskMicrophoneIcon::setLevel(qreal level)
+{
+    level = std::isnan(level) ? 0 : std::clamp<qreal>(level, 0, 100);
+    if (m_level == level)
+        return;
+    m_level = level;
+    update();
+}
+
+void VeskMicrophoneIcon::scheduleDecay()
+{
+    if (m_decay)
+        return;
+    const qint64 quiet = KVClock::current().nowMs() - m_lastLevelAt;
+    if (quiet >= kLevelHold.count()) {
+        setLevel(0);
+        return;
+    }
+    m_decay = KVTimer::singleShot(this, std::chrono::milliseconds(kLevelHold.count() - quiet), [this] {
+        m_decay = nullptr;
+        scheduleDecay();
+    });
+}
+
+void VeskMicrophoneIcon::paintDefaultIcon(QPainter &p, const QRectF &r) const
+{
+    const qreal s = std::min(r.width(), r.height());
+    const QRectF box(r.center().x() - s / 2, r.center().y() - s / 2, s, s);
+    const QRectF capsule(box.x() + s * 0.35, box.y() + s * 0.08, s * 0.3, s * 0.52);
+    const bool open = m_iconState != 0;
+    QColor stroke = open ? QColor(Qt::white) : vesk::colorWithHexString(QStringLiteral("A6A7AB"));
+    p.setPen(QPen(stroke, std::max<qreal>(1.0, s * 0.07), Qt::SolidLine, Qt::RoundCap));
+    p.setBrush(Qt::NoBrush);
+    p.drawRoundedRect(capsule, capsule.width() / 2, capsule.width() / 2);
+    if (open && m_level > 0) {
+        QPainterPath clip;
+        clip.addRoundedRect(capsule, capsule.width() / 2, capsule.width() / 2);
+        const qreal h = capsule.height() * m_level / 100.0;
+        p.save();
+        p.setClipPath(clip);
+        p.fillRect(QRectF(capsule.left(), capsule.bottom() - h, capsule.width(), h), levelColor());
+        p.restore();
+    }
+    const QRectF arc(box.x() + s * 0.22, box.y() + s * 0.25, s * 0.56, s * 0.5);
+    p.drawArc(arc, 180 * 16, 180 * 16);
+    p.drawLine(QPointF(box.center().x(), arc.bottom()), QPointF(box.center().x(), box.y() + s * 0.9));
+    if (!open) {
+        p.setPen(QPen(vesk::colorWithHexString(QStringLiteral("FF656B")), std::max<qreal>(1.0, s * 0.08), Qt::SolidLine,
+                      Qt::RoundCap));
+        p.drawLine(QPointF(box.x() + s * 0.2, box.y() + s * 0.15), QPointF(box.x() + s * 0.8, box.y() + s * 0.85));
+    }
+}
+
+void VeskMicrophoneIcon::paintEvent(QPaintEvent *)
+{
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setRenderHint(QPainter::SmoothPixmapTransform);
+    const bool open = m_iconState != 0;
+    const QPixmap &img = open ? m_onImage : m_offImage;
+    if (img.isNull()) {
+        paintDefaultIcon(p, QRectF(rect()).adjusted(1, 1, -1, -1));
+        return;
+    }
+    const QSize sz = img.deviceIndependentSize().toSize().scaled(size(), Qt::KeepAspectRatio);
+    const QRect target(QPoint((width() - sz.width()) / 2, (height() - sz.height()) / 2), sz);
+    p.drawPixmap(target, img);
+    if (!open || m_level <= 0)
+        return;
+    // The level rises from the bottom, tinting the icon's own shape.
+    const qreal dpr = devicePixelRatioF();
+    QImage overlay(target.size() * dpr, QImage::Format_ARGB32_Premultiplied);
+    overlay.setDevicePixelRatio(dpr);
+    overlay.fill(Qt::transparent);
+    {
+        QPainter o(&overlay);
+        const qreal h = target.height() * m_level / 100.0;
+        o.fillRect(QRectF(0, target.height() - h, target.width(), h), levelColor());
+        o.setCompositionMode(QPainter::CompositionMode_DestinationIn);
+        o.drawPixmap(QRect(QPoint(0, 0), target.size()), img);
+    }
+    p.drawImage(target, overlay);
+}

@@ -1,0 +1,238 @@
+#include "uikit/VeskToast.h"
+
+#include "foundation/KVClock.h"
+#include "foundation/MainQueue.h"
+#include "uikit/VeskCategories.h"
+#include "uikit/VeskIndicator.h"
+
+#include <QAccessible>
+#include <QApplication>
+#include <QEvent>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPointer>
+#include <QScreen>
+#include <QVBoxLayout>
+
+namespace {
+constexpr int kMaxTextWidth = 320;
+constexpr auto kToastName = "VeskToast";
+constexpr auto kLoadingName = "VeskLoadingToast";
+
+// A rounded box centred over its window; it follows the window's size.
+class ToastBox final : public QWidget {
+public:
+    ToastBox(QWidget *host, const QColor &background, const char *name) : QWidget(host), m_background(background)
+    {
+        setObjectName(QLatin1String(name));
+        setAttribute(Qt::WA_TransparentForMouseEvents);
+        if (!host) {
+            setWindowFlags(Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
+            setAttribute(Qt::WA_TranslucentBackground);
+            setAttribute(Qt::WA_ShowWithoutActivating);
+        } else {
+            host->installEventFilter(this);
+        }
+        m_layout = new QVBoxLayout(this);
+        m_layout->setContentsMargins(16, 10, 16, 10);
+        m_layout->setSpacing(8);
+        m_layout->setAlignment(Qt::AlignCenter);
+        m_label = new QLabel(this);
+        m_label->setWordWrap(true);
+        m_label->setAlignment(Qt::AlignCenter);
+        m_label->setFont(vesk::systemFont(14));
+        QPalette pal = m_label->palette();
+        pal.setColor(QPalette::WindowText, Qt::white);
+        m_label->setPalette(pal);
+    }
+
+    QVBoxLayout *boxLayout() const { return m_layout; }
+    QLabel *label() const { return m_label; }
+
+    void setText(const QString &text)
+    {
+        m_label->setText(text);
+        m_label->setVisible(!text.isEmpty());
+        setAccessibleName(text);
+        const QFontMetrics fm(m_label->font());
+        const QRect bounds = fm.boundingRect(QRect(0, 0, kMaxTextWidth, 10000), Qt::TextWordWrap, text);
+        m_label->setFixedWidth(std::min(kMaxTextWidth, bounds.width() + 2));
+        place();
+    }
+
+    void present()
+    {
+        place();
+        show();
+        raise();
+        // Screen readers announce the message.
+        QAccessibleEvent announce(this, QAccessible::Alert);
+        QAccessible::updateAccessibility(&announce);
+    }
+
+    void place()
+    {
+        adjustSize();
+        QRect area;
+        if (QWidget *host = parentWidget())
+            area = host->rect();
+        else if (QScreen *s = QGuiApplication::primaryScreen())
+            area = s->availableGeometry();
+        move(area.x() + (area.width() - width()) / 2, area.y() + (area.height() - height()) / 2);
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (watched == parentWidget() && event->type() == QEvent::Resize)
+            place();
+        return false;
+    }
+    void paintEvent(QPaintEvent *) override
+    {
+        QPainter p(this);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setPen(Qt::NoPen);
+        p.setBrush(m_background);
+        p.drawRoundedRect(QRectF(rect()), 6, 6);
+    }
+
+private:
+    QColor m_background;
+    QVBoxLayout *m_layout;
+    QLabel *m_label;
+};
+
+QPointer<ToastBox> g_toast;
+QPointer<ToastBox> g_loading;
+
+bool isMessageWidget(const QWidget *w)
+{
+    const QString name = w->objectName();
+    return name == QLatin1String(kToastName) || name == QLatin1String(kLoadingName);
+}
+
+void presentToast(const QString &text, const QColor &background, std::chrono::milliseconds duration)
+{
+    if (text.isEmpty())
+        return;
+    if (!MainQueue::isMainThread()) {
+        MainQueue::async([=] { presentToast(text, background, duration); });
+        return;
+    }
+    VeskToast::dismissToast();
+    auto *box = new ToastBox(VeskToast::hostWindow(), background, kToastName);
+    box->setText(text);
+    box->present();
+    g_toast = box;
+    QPointer<ToastBox> weak(box);
+    KVTimer::singleShot(box, duration, [weak] {
+        if (!weak)
+            return;
+        weak->hide();
+        weak->deleteLater();
+    });
+}
+} // namespace
+
+QWidget *VeskToast::hostWindow()
+{
+    auto usable = [](QWidget *w) {
+        return w && w->isVisible() && !isMessageWidget(w) && w->windowType() != Qt::ToolTip &&
+               w->windowType() != Qt::Popup;
+    };
+    if (QWidget *w = QApplication::activeWindow(); usable(w))
+        return w;
+    if (QWidget *w = QApplication::activeModalWidget(); usable(w))
+        return w;
+    for (QWidget *w : QApplication::topLevelWidgets()) {
+        if (usable(w) && w->isWindow())
+            return w;
+    }
+    return nullptr;
+}
+
+void VeskToast::showToast(const QString &text)
+{
+    presentToast(text, vesk::colorWithHexString(QStringLiteral("000000"), 0.75), kToastDuration);
+}
+
+void VeskToast::showToastInMeeting(const QString &text)
+{
+    presentToast(text, vesk::colorWithHexString(QStringLiteral("1E1F23"), 0.92), kToastDuration);
+}
+
+void VeskToast::showToastInMeetingFiveSecond(const QString &text)
+{
+    presentToast(text, vesk::colorWithHexString(QStringLiteral("1E1F23"), 0.92), kFiveSeconds);
+}
+
+void VeskToast::dismissToast()
+{
+    if (!MainQueue::isMainThread()) {
+        MainQueue::async([] { dismissToast(); });
+        return;
+    }
+    if (g_toast) {
+        g_toast->hide();
+        g_toast->deleteLater();
+    }
+    g_toast = nullptr;
+}
+
+void VeskToast::showLoadingToast(const QString &text)
+{
+    if (!MainQueue::isMainThread()) {
+        MainQueue::async([text] { showLoadingToast(text); });
+        return;
+    }
+    if (g_loading) {
+        g_loading->setText(text);
+        g_loading->present();
+        return;
+    }
+    auto *box = new ToastBox(hostWindow(), vesk::colorWithHexString(QStringLiteral("000000"), 0.75), kLoadingName);
+    auto *spinner = new VeskIndicator(box);
+    spinner->setFixedSize(28, 28);
+    spinner->setColor(Qt::white);
+    box->boxLayout()->insertWidget(0, spinner, 0, Qt::AlignHCenter);
+    box->boxLayout()->setContentsMargins(20, 16, 20, 16);
+    box->setMinimumSize(100, 80);
+    spinner->startAnimating();
+    box->setText(text);
+    box->present();
+    g_loading = box;
+}
+
+void VeskToast::dismissLoadingToast()
+{
+    if (!MainQueue::isMainThread()) {
+        MainQueue::async([] { dismissLoadingToast(); });
+        return;
+    }
+    if (!g_loading)
+        return;
+    g_loading->hide();
+    g_loading->deleteLater();
+    g_loading = nullptr;
+}
+
+QWidget *VeskToast::currentToast()
+{
+    return g_toast && g_toast->isVisible() ? g_toast.data() : nullptr;
+}
+
+QWidget *VeskToast::currentLoadingToast()
+{
+    return g_loading && g_loading->isVisible() ? g_loading.data() : nullptr;
+}
+
+QString VeskToast::textOf(const QWidget *toast)
+{
+    if (!toast)
+        return {};
+    auto *label = toast->findChild<QLabel *>();
+    return label ? label->text() : QString();
+}

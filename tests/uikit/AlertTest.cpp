@@ -1,0 +1,184 @@
+#include "uikit/KVAlert.h"
+#include "uikit/KVAlertProtocol.h"
+#include "uikit/KVAlertViewController.h"
+#include "uikit/VeskLayer.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QPointer>
+#include <QPushButton>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace {
+void processDeferredDeletes()
+{
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+// A custom view as the member list's alert offers it.
+class QuestionView final : public QWidget, public KVAlertProtocol {
+public:
+    QuestionView()
+    {
+        m_cancel = new QPushButton("取消", this);
+        m_confirm = new QPushButton("确定", this);
+        m_label = new QLabel("确定移出该成员？", this);
+    }
+    QSize preferredSize() const override { return {278, 159}; }
+    QAbstractButton *cancelButton() const override { return m_cancel; }
+    QAbstractButton *confirmButton() const override { return m_confirm; }
+    QLabel *contentLabel() const override { return m_label; }
+
+private:
+    QPushButton *m_cancel;
+    QPushButton *m_confirm;
+    QLabel *m_label;
+};
+} // namespace
+
+TEST(KVAlertTest, ConfirmRunsItsBlockOnceAndClosesTheAlert)
+{
+    int confirms = 0, cancels = 0;
+    QPointer<KVAlert> alert = KVAlert::alertWithTitle(
+        "终止计时", "关闭窗口后，计时会自动停止，确认关闭子窗口？", "取消", "确定", [&] { ++cancels; },
+        [&] { ++confirms; });
+    alert->showInCenterOfWindow(nullptr);
+    ASSERT_TRUE(alert->confirmButton());
+    EXPECT_EQ(alert->confirmButton()->text(), "确定");
+    EXPECT_EQ(alert->cancelButton()->text(), "取消");
+    alert->confirmButton()->click();
+    alert->confirmButton()->click(); // a second click before it is gone
+    alert->cancelButton()->click();
+    EXPECT_EQ(confirms, 1);
+    EXPECT_EQ(cancels, 0);
+    EXPECT_FALSE(alert->isVisible());
+    processDeferredDeletes();
+    EXPECT_TRUE(alert.isNull());
+}
+
+TEST(KVAlertTest, EmptyBlocksOnlyCloseAndTheOneButtonFactoriesWork)
+{
+    QPointer<KVAlert> a = KVAlert::alertWithMessage("确定退出当前会议?", "结束会议", "退出会议", nullptr, nullptr);
+    a->showInCenterOfWindow(nullptr);
+    a->cancelButton()->click();
+    EXPECT_FALSE(a->isVisible());
+
+    int confirmed = 0;
+    QPointer<KVAlert> one = KVAlert::alertWithMessage("请输入会议密码", "知道了", [&] { ++confirmed; });
+    EXPECT_EQ(one->cancelButton(), nullptr);
+    EXPECT_EQ(one->closeButton(), nullptr);
+    one->showInCenterOfWindow(nullptr);
+    one->confirmButton()->click();
+    EXPECT_EQ(confirmed, 1);
+
+    int closed = 0;
+    QPointer<KVAlert> withClose = KVAlert::alertWithMessage("主持人已结束会议", "确定", nullptr, [&] { ++closed; });
+    ASSERT_NE(withClose->closeButton(), nullptr);
+    EXPECT_EQ(withClose->closeButton()->accessibleName(), "关闭");
+    withClose->showInCenterOfWindow(nullptr);
+    withClose->closeButton()->click();
+    EXPECT_EQ(closed, 1);
+    EXPECT_FALSE(withClose->isVisible());
+}
+
+TEST(KVAlertTest, DisableAutoDismissKeepsItOpenAndEachClickRunsTheBlock)
+{
+    int confirms = 0;
+    QPointer<KVAlert> alert = KVAlert::alertWithMessage("x", "取消", "确定", nullptr, [&] { ++confirms; });
+    alert->setDisableAutoDismiss(true);
+    alert->showInCenterOfWindow(nullptr);
+    alert->confirmButton()->click();
+    alert->confirmButton()->click();
+    EXPECT_EQ(confirms, 2);
+    EXPECT_TRUE(alert->isVisible());
+    alert->dismiss();
+    EXPECT_FALSE(alert->isVisible());
+}
+
+TEST(KVAlertTest, ShownModallyForTheApplicationCentredOnTheWindow)
+{
+    QWidget window;
+    window.setGeometry(200, 150, 800, 600);
+    window.show();
+    QPointer<KVAlert> alert = KVAlert::alertWithMessage("确定退出当前会议?", "结束会议", "退出会议", nullptr, nullptr);
+    alert->showInCenterOfWindow(&window);
+    EXPECT_TRUE(alert->isVisible());
+    EXPECT_EQ(alert->windowModality(), Qt::ApplicationModal);
+    EXPECT_EQ(QApplication::activeModalWidget(), alert.data());
+    EXPECT_EQ(alert->size(), alert->preferredSize());
+    const QRect frame = window.frameGeometry();
+    EXPECT_NEAR(alert->x() + alert->width() / 2.0, frame.x() + frame.width() / 2.0, 1);
+    EXPECT_NEAR(alert->y() + alert->height() / 2.0, frame.y() + frame.height() / 2.0, 1);
+    // Shown at a screen point instead.
+    QPointer<KVAlert> at = KVAlert::alertWithMessage("x", "确定", nullptr);
+    at->showAtOrigin(QPoint(40, 60));
+    EXPECT_EQ(at->pos(), QPoint(40, 60));
+    alert->dismiss();
+    at->dismiss();
+}
+
+TEST(KVAlertTest, CancelRedStyleUsesTheGivenColours)
+{
+    QPointer<KVAlert> alert = KVAlert::alertWithMessage("确定退出当前会议?", "结束会议", "退出会议", nullptr, nullptr);
+    EXPECT_EQ(alert->setConfigCancelRedStyle(), alert.data());
+    auto *cancel = qobject_cast<VeskButton *>(alert->cancelButton());
+    auto *confirm = qobject_cast<VeskButton *>(alert->confirmButton());
+    ASSERT_TRUE(cancel && confirm);
+    EXPECT_EQ(cancel->textColor(), QColor("#FF656B"));
+    EXPECT_EQ(VeskLayer::find(cancel)->borderColor(), QColor("#FF656B"));
+    EXPECT_EQ(VeskLayer::find(confirm)->backgroundColor(), QColor("#007AFF"));
+    EXPECT_EQ(confirm->textColor(), QColor(Qt::white));
+    delete alert.data();
+}
+
+TEST(KVAlertTest, CustomViewGivesTheSizeAndTheButtonsToRestyle)
+{
+    auto *view = new QuestionView();
+    QPointer<KVAlert> alert = KVAlert::alertWithCustomView(view);
+    EXPECT_EQ(alert->preferredSize(), QSize(278, 159));
+    EXPECT_EQ(alert->confirmButton()->text(), "确定");
+    alert->setConfigCancelRedStyle();
+    EXPECT_EQ(alert->cancelButton()->palette().color(QPalette::ButtonText), QColor("#FF656B"));
+    alert->showInCenterOfWindow(nullptr);
+    EXPECT_EQ(alert->size(), QSize(278, 159));
+    // The view's own buttons answer; the alert closes only when told.
+    alert->confirmButton()->click();
+    EXPECT_TRUE(alert->isVisible());
+    alert->dismiss();
+    processDeferredDeletes();
+    EXPECT_TRUE(alert.isNull());
+}
+
+TEST(KVAlertTest, BlockThatDismissesTheAlertItselfDoesNotCrash)
+{
+    QPointer<KVAlert> alert;
+    alert = KVAlert::alertWithMessage("x", "取消", "确定", nullptr, [&] {
+        delete alert.data(); // the owner drops the alert from inside the block
+    });
+    alert->showInCenterOfWindow(nullptr);
+    alert->confirmButton()->click();
+    EXPECT_TRUE(alert.isNull());
+}
+
+TEST(KVAlertViewControllerTest, ContentShownInAModalPanelOfTheGivenSize)
+{
+    QWidget window;
+    window.setGeometry(100, 100, 1000, 800);
+    window.show();
+    auto *content = new QLabel("邀请");
+    QPointer<KVAlertViewController> controller = KVAlertViewController::showInCenterContent(content, QSize(494, 537));
+    ASSERT_TRUE(controller);
+    QWidget *panel = controller->view();
+    EXPECT_EQ(panel->size(), QSize(494, 537));
+    EXPECT_EQ(panel->windowModality(), Qt::ApplicationModal);
+    EXPECT_TRUE(panel->isVisible());
+    EXPECT_EQ(content->window(), panel);
+    EXPECT_NEAR(panel->x() + 247, 100 + 500, 1);
+    // Closing the panel from inside the content takes the controller with it.
+    content->window()->close();
+    processDeferredDeletes();
+    processDeferredDeletes();
+    EXPECT_TRUE(controller.isNull());
+}

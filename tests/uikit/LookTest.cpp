@@ -1,0 +1,166 @@
+#include "uikit/KVCustomButton.h"
+#include "uikit/KVFlatView.h"
+#include "uikit/KVHoverBorderView.h"
+#include "uikit/MacBorderView.h"
+#include "uikit/QFFlatButton.h"
+#include "uikit/VeskCategories.h"
+#include "uikit/VeskImageView.h"
+#include "uikit/VeskMaskView.h"
+#include "uikit/VeskTableRowView.h"
+#include "uikit/VeskTextView.h"
+
+#include <QDir>
+#include <QGuiApplication>
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QScreen>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace {
+QImage render(QWidget *w)
+{
+    QImage img(w->size(), QImage::Format_ARGB32_Premultiplied);
+    img.fill(Qt::transparent);
+    w->render(&img, QPoint(), QRegion(), QWidget::DrawChildren);
+    return img;
+}
+
+int pixelsOf(const QImage &img, const QColor &c, int tolerance = 0)
+{
+    int n = 0;
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x) {
+            const QColor p = img.pixelColor(x, y);
+            n += (p.alpha() == 255 && std::abs(p.red() - c.red()) <= tolerance &&
+                  std::abs(p.green() - c.green()) <= tolerance && std::abs(p.blue() - c.blue()) <= tolerance)
+                     ? 1
+                     : 0;
+        }
+    return n;
+}
+} // namespace
+
+TEST(LookTest, TextViewDrawsItsGreyPlaceholderOnlyWhileEmpty)
+{
+    VeskTextView view;
+    view.resize(200, 60);
+    view.show();
+    // Right of where a short text ends, the view looks as it does without a placeholder.
+    const QRect band(60, 0, 130, 30);
+    const QImage baseline = render(&view).copy(band);
+    view.setPlaceHolderString("请输入消息，最多五百字");
+    EXPECT_EQ(view.accessibleName(), "请输入消息，最多五百字");
+    const QImage withPlaceholder = render(&view);
+    EXPECT_NE(withPlaceholder.copy(band), baseline);
+    EXPECT_GT(pixelsOf(withPlaceholder, QColor("#999999"), 60), 0);
+    view.setString("hi");
+    EXPECT_EQ(render(&view).copy(band), baseline);
+}
+
+TEST(LookTest, RowAndBorderViewsPaintTheirColours)
+{
+    VeskTableRowView row;
+    row.resize(100, 30);
+    row.setHighlightColor(QColor("#2B2C31"));
+    EXPECT_EQ(pixelsOf(render(&row), QColor("#2B2C31")), 0);
+    row.setSelected(true);
+    EXPECT_EQ(pixelsOf(render(&row), QColor("#2B2C31")), 100 * 30);
+
+    KVHoverBorderView field;
+    field.resize(120, 32);
+    EXPECT_EQ(pixelsOf(render(&field), QColor("#007AFF"), 30), 0);
+    field.setAlwaysHighlight(true);
+    EXPECT_TRUE(field.isHighlighted());
+    EXPECT_GT(pixelsOf(render(&field), QColor("#007AFF"), 30), 100);
+
+    MacBorderView border;
+    border.resize(50, 50);
+    border.setBorderColor(QColor("#666565"));
+    EXPECT_EQ(pixelsOf(render(&border), QColor("#666565")), 50 * 4 - 4);
+
+    KVFlatView flat;
+    flat.resize(80, 40);
+    flat.setBackgroundColor(QColor("#37383D"));
+    flat.setCornerRadius(3);
+    EXPECT_GT(pixelsOf(render(&flat), QColor("#37383D")), 80 * 40 - 40);
+    flat.setShadowColor(QColor(0, 0, 0, 80));
+    flat.setShadowOffset(QPointF(0, -2));
+    EXPECT_TRUE(flat.graphicsEffect());
+
+    VeskMaskView mask;
+    vesk::setBackgroundColor(&mask, QColor("#080808"));
+    mask.resize(10, 10);
+    EXPECT_EQ(pixelsOf(render(&mask), QColor("#080808")), 100);
+}
+
+TEST(LookTest, FlatAndCustomButtonsKeepTitleStateAndColours)
+{
+    QFFlatButton button("请选择");
+    button.setTitleNormalColor(QColor("#B4B4B4"));
+    button.setFont(vesk::systemFont(12));
+    button.resize(120, 30);
+    EXPECT_EQ(button.title(), "请选择");
+    EXPECT_EQ(button.accessibleName().isEmpty() ? button.text() : button.accessibleName(), "请选择");
+    EXPECT_GT(pixelsOf(render(&button), QColor("#B4B4B4"), 20), 0);
+    button.setState(1);
+    EXPECT_EQ(button.state(), 1);
+    button.setEnabled(false);
+    button.setHidden(true);
+    EXPECT_TRUE(button.isHidden());
+
+    KVCustomButton clean("清理");
+    clean.resize(60, 24);
+    clean.setBackgroundColor(QColor("#007AFF"));
+    clean.setTextColor(Qt::white);
+    EXPECT_GT(pixelsOf(render(&clean), QColor("#007AFF")), 60 * 24 / 2);
+}
+
+TEST(LookTest, CentredWindowSitsInTheMiddleOfTheScreensVisibleArea)
+{
+    QWidget window;
+    window.resize(400, 300);
+    vesk::veskCenter(&window);
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    EXPECT_NEAR(window.frameGeometry().center().x(), area.center().x(), 1);
+    EXPECT_NEAR(window.frameGeometry().center().y(), area.center().y(), 1);
+
+    QLineEdit field;
+    vesk::setPlaceholder(&field, "请输入会议主题", QColor("#B4B4B4"));
+    EXPECT_EQ(field.placeholderText(), "请输入会议主题");
+    EXPECT_EQ(field.palette().color(QPalette::PlaceholderText), QColor("#B4B4B4"));
+}
+
+TEST(ImageViewTest, ShowsThePlaceholderThenTheLoadedImageAndTheLatestAddressWins)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    auto write = [&](const QString &name, const QColor &c) {
+        QImage img(8, 8, QImage::Format_ARGB32);
+        img.fill(c);
+        const QString path = dir.filePath(name);
+        EXPECT_TRUE(img.save(path));
+        return QUrl::fromLocalFile(path).toString();
+    };
+    const QString red = write("red.png", Qt::red);
+    const QString green = write("green.png", Qt::green);
+    QLabel label;
+    label.setScaledContents(true);
+    QPixmap placeholder(8, 8);
+    placeholder.fill(Qt::gray);
+    vesk::setImageWithURL(&label, red, placeholder);
+    EXPECT_EQ(label.pixmap().toImage().pixelColor(0, 0), QColor(Qt::gray));
+    // A second address before the first arrived: the first must not land.
+    vesk::setImageWithURL(&label, green, placeholder);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return label.pixmap().toImage().pixelColor(0, 0) == QColor(Qt::green); }));
+    QTest::qWait(50);
+    EXPECT_EQ(label.pixmap().toImage().pixelColor(0, 0), QColor(Qt::green));
+    // A failed load keeps what is shown.
+    vesk::setImageWithURL(&label, QUrl::fromLocalFile(dir.filePath("missing.png")).toString(), QPixmap());
+    QTest::qWait(50);
+    EXPECT_TRUE(label.pixmap().isNull() || label.pixmap().toImage().pixelColor(0, 0) != QColor(Qt::red));
+}
