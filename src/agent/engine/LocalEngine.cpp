@@ -1,0 +1,905 @@
+#include "LocalEngine.h"
+
+#include "DesktopCaptureSource.h"
+#include "EngineLog.h"
+#include "KRTCVideoView.h"
+#include "LocalPicture.h"
+
+#include "foundation/KVClock.h"
+
+#include <QAudioDevice>
+#include <QAudioFormat>
+#include <QAudioSource>
+#include <QCamera>
+#include <QCameraDevice>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QMediaCaptureSession>
+#include <QMediaDevices>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QRandomGenerator>
+#include <QUrlQuery>
+#include <QVideoFrame>
+#include <QVideoSink>
+#include <QtMath>
+
+#include <chrono>
+#include <cstring>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+const QSize kLargeSize(640, 360);
+const QSize kSmallSize(320, 180);
+const QSize kRemoteShareSize(960, 540);
+
+int jitter(int base, int spread)
+{
+    return base + static_cast<int>(QRandomGenerator::global()->bounded(spread + 1)) - spread / 2;
+}
+
+} // namespace
+
+// The latest camera picture, written by the capture thread, read by the render thread.
+struct LocalEngine::CameraSlot {
+    std::mutex mutex;
+    QVideoFrame frame;
+};
+
+// What the render thread draws for one tick; values only.
+struct LocalEngine::RenderJob {
+    struct Remote {
+        QString peerId;
+        QString name;
+        qint64 sourceType = KRTCSourceType::Camera;
+        qint64 channelIndex = 0;
+        QSize size;
+        quint32 seed = 0;
+    };
+    qint64 tick = 0;
+    QString selfId;
+    QString selfName;
+    bool ownCamera = false;
+    QSize ownCameraSize;
+    std::shared_ptr<CameraSlot> camera; // null: generated picture
+    bool ownShare = false;
+    QImage shareImage;
+    QString shareTitle;
+    QList<Remote> remotes;
+};
+
+LocalEngine::LocalEngine(KRTCEngineConfig config, QObject *parent)
+    : QObject(parent), m_config(std::move(config)), m_network(new QNetworkAccessManager(this)),
+      m_renderBusy(std::make_shared<std::atomic<bool>>(false))
+{
+}
+
+LocalEngine::~LocalEngine()
+{
+    leaveRoom();
+    stopCapture();
+    m_renderWorker.stop(false);
+    m_eventWorker.stop(false);
+}
+
+void LocalEngine::setUseRealDevices(bool use)
+{
+    m_useRealDevices = use;
+}
+
+QUrl LocalEngine::peersUrl(const QString &roomId) const
+{
+    QUrl url;
+    url.setScheme(m_config.secure ? QStringLiteral("https") : QStringLiteral("http"));
+    url.setHost(m_config.domain);
+    if (m_config.port > 0)
+        url.setPort(m_config.port);
+    url.setPath(QStringLiteral("/engine/room/%1/peers").arg(QString::fromLatin1(QUrl::toPercentEncoding(roomId))),
+                QUrl::TolerantMode);
+    return url;
+}
+
+QList<LocalEnginePeer> LocalEngine::remotePeers() const
+{
+    QList<LocalEnginePeer> list;
+    for (const PeerState &state : m_peers)
+        list << state.peer;
+    return list;
+}
+
+bool LocalEngine::usingRealCamera() const
+{
+    return m_camera != nullptr;
+}
+
+bool LocalEngine::usingRealMicrophone() const
+{
+    return m_audioSource != nullptr;
+}
+
+KRTCEngineConfig LocalEngine::config() const
+{
+    return m_config;
+}
+
+void LocalEngine::setDelegate(std::weak_ptr<KRTCEngineDelegate> delegate)
+{
+    std::lock_guard lock(m_delegateMutex);
+    m_delegate = std::move(delegate);
+}
+
+std::shared_ptr<KRTCEngineDelegate> LocalEngine::currentDelegate() const
+{
+    std::lock_guard lock(m_delegateMutex);
+    return m_delegate.lock();
+}
+
+void LocalEngine::postEvent(std::function<void(KRTCEngineDelegate &)> event)
+{
+    m_eventWorker.post([this, event = std::move(event)] {
+        if (auto to = currentDelegate())
+            event(*to);
+    });
+}
+
+// ---- room
+
+int LocalEngine::joinRoom(const KRTCJoinAuthority &authority, const KRTCJoinConfig &config)
+{
+    if (m_state != RoomState::Idle)
+        return -1;
+    if (config.roomId.isEmpty() || config.peerId.isEmpty())
+        return -2;
+    m_authority = authority;
+    m_joinConfig = config;
+    m_state = RoomState::Joining;
+    m_eventWorker.start();
+    fetchPeers(m_joinReply, [this](bool ok, const QList<LocalEnginePeer> &peers) { finishJoin(ok, peers); });
+    return 0;
+}
+
+void LocalEngine::fetchPeers(QPointer<QNetworkReply> &slot, PeersHandler handler)
+{
+    QUrl url = peersUrl(m_joinConfig.roomId);
+    QUrlQuery query;
+    query.addQueryItem(QStringLiteral("peerId"), m_joinConfig.peerId);
+    url.setQuery(query);
+    QNetworkRequest request(url);
+    request.setRawHeader("token", m_authority.token.toUtf8());
+    QNetworkReply *reply = m_network->get(request);
+    slot = reply;
+    QPointer<QNetworkReply> guard(reply);
+    KVTimer::singleShot(reply, std::chrono::milliseconds(kRequestTimeoutMs), [guard] {
+        if (guard)
+            guard->abort();
+    });
+    // Only the join says so when the stand-in is not there; the polls after it stay quiet.
+    const bool quiet = &slot != &m_joinReply;
+    connect(reply, &QNetworkReply::finished, this, [reply, slotPtr = &slot, quiet, handler = std::move(handler)] {
+        if (*slotPtr == reply)
+            *slotPtr = nullptr;
+        reply->deleteLater();
+        bool ok = reply->error() == QNetworkReply::NoError;
+        QList<LocalEnginePeer> peers;
+        if (ok)
+            peers = parsePeers(reply->readAll(), &ok);
+        else if (quiet)
+            qCDebug(lcEngine) << "participant list unavailable:" << reply->errorString();
+        else
+            qCWarning(lcEngine) << "participant list unavailable:" << reply->errorString();
+        handler(ok, peers);
+    });
+}
+
+QList<LocalEnginePeer> LocalEngine::parsePeers(const QByteArray &body, bool *ok)
+{
+    QList<LocalEnginePeer> peers;
+    const QJsonDocument doc = QJsonDocument::fromJson(body);
+    QJsonValue data = doc.object().value(QStringLiteral("data"));
+    if (data.isObject())
+        data = data.toObject().value(QStringLiteral("peers"));
+    *ok = data.isArray();
+    for (const QJsonValue &value : data.toArray()) {
+        const QJsonObject o = value.toObject();
+        LocalEnginePeer peer;
+        peer.peerId = o.value(QStringLiteral("peerId")).toString();
+        peer.userName = o.value(QStringLiteral("userName")).toString();
+        peer.audio = o.value(QStringLiteral("audio")).toVariant().toBool();
+        peer.video = o.value(QStringLiteral("video")).toVariant().toBool();
+        peer.share = o.value(QStringLiteral("share")).toVariant().toBool();
+        if (!peer.peerId.isEmpty())
+            peers << peer;
+    }
+    return peers;
+}
+
+void LocalEngine::finishJoin(bool ok, const QList<LocalEnginePeer> &peers)
+{
+    if (m_state != RoomState::Joining)
+        return;
+    if (!ok)
+        qCWarning(lcEngine) << "joining" << m_joinConfig.roomId << "without other participants";
+    m_state = RoomState::InRoom;
+    const QString self = m_joinConfig.peerId;
+    postEvent([](KRTCEngineDelegate &to) { to.onJoinRoomResult(true, 0, {}); });
+    postEvent([self](KRTCEngineDelegate &to) { to.onRoomEvent(KRTCRoomEvent::SelfJoined, self); });
+    applyPeers(peers);
+    updateTimers();
+}
+
+void LocalEngine::applyPeers(const QList<LocalEnginePeer> &peers)
+{
+    QMap<QString, LocalEnginePeer> fresh;
+    for (const LocalEnginePeer &peer : peers) {
+        if (peer.peerId != m_joinConfig.peerId)
+            fresh.insert(peer.peerId, peer);
+    }
+    // Gone.
+    for (auto it = m_peers.begin(); it != m_peers.end();) {
+        if (fresh.contains(it.key())) {
+            ++it;
+            continue;
+        }
+        const LocalEnginePeer old = it->peer;
+        if (old.share)
+            postEvent([id = old.peerId](KRTCEngineDelegate &to) { to.onStreamUnpublished(id, KRTCSourceType::Share); });
+        if (old.audio || old.video)
+            postEvent(
+                [id = old.peerId](KRTCEngineDelegate &to) { to.onStreamUnpublished(id, KRTCSourceType::Camera); });
+        postEvent([id = old.peerId](KRTCEngineDelegate &to) { to.onMemberLeft(id); });
+        it = m_peers.erase(it);
+    }
+    // New or changed.
+    for (const LocalEnginePeer &peer : std::as_const(fresh)) {
+        auto it = m_peers.find(peer.peerId);
+        LocalEnginePeer old;
+        if (it == m_peers.end()) {
+            postEvent([peer](KRTCEngineDelegate &to) { to.onMemberJoined(peer.peerId, peer.userName); });
+            it = m_peers.insert(peer.peerId, PeerState{peer});
+        } else {
+            old = it->peer;
+            it->peer = peer;
+        }
+        const QString id = peer.peerId;
+        if (peer.audio != old.audio || peer.video != old.video) {
+            if (peer.audio || peer.video) {
+                postEvent([id, a = peer.audio, v = peer.video](KRTCEngineDelegate &to) {
+                    to.onStreamPublished(id, KRTCSourceType::Camera, a, v);
+                });
+            } else {
+                postEvent([id](KRTCEngineDelegate &to) { to.onStreamUnpublished(id, KRTCSourceType::Camera); });
+            }
+        }
+        if (peer.share != old.share) {
+            if (peer.share)
+                postEvent(
+                    [id](KRTCEngineDelegate &to) { to.onStreamPublished(id, KRTCSourceType::Share, false, true); });
+            else
+                postEvent([id](KRTCEngineDelegate &to) { to.onStreamUnpublished(id, KRTCSourceType::Share); });
+        }
+    }
+}
+
+void LocalEngine::pollPeers()
+{
+    if (m_state != RoomState::InRoom || m_pollReply)
+        return;
+    fetchPeers(m_pollReply, [this](bool ok, const QList<LocalEnginePeer> &peers) {
+        // A failed poll keeps the list as it was: the stand-in may merely be slow.
+        if (ok && m_state == RoomState::InRoom)
+            applyPeers(peers);
+    });
+}
+
+int LocalEngine::leaveRoom()
+{
+    for (QPointer<QNetworkReply> *slot : {&m_joinReply, &m_pollReply}) {
+        if (QNetworkReply *reply = *slot) {
+            reply->disconnect(this);
+            reply->abort();
+            reply->deleteLater();
+        }
+        *slot = nullptr;
+    }
+    const bool wasInRoom = m_state == RoomState::InRoom;
+    m_state = RoomState::Idle;
+    stopShareInternal(false, 0);
+    stopMicrophoneInput();
+    stopCapture();
+    m_micOpen = false;
+    m_preview = false;
+    m_published = false;
+    m_peers.clear();
+    updateTimers();
+    m_renderWorker.stop(false);
+    // Nothing of the old room reaches the delegate after this but the leave itself.
+    m_eventWorker.clear();
+    if (wasInRoom) {
+        postEvent(
+            [self = m_joinConfig.peerId](KRTCEngineDelegate &to) { to.onRoomEvent(KRTCRoomEvent::SelfLeft, self); });
+    }
+    m_eventWorker.stop(true);
+    return 0;
+}
+
+bool LocalEngine::isInRoom() const
+{
+    return m_state == RoomState::InRoom;
+}
+
+// ---- timers and frames
+
+void LocalEngine::updateTimers()
+{
+    const bool inRoom = m_state == RoomState::InRoom;
+    const bool frames = inRoom || m_preview;
+    if (frames && !m_frameTimer) {
+        m_renderBusy->store(false);
+        m_renderWorker.start();
+        m_frameTimer = KVTimer::repeating(this, std::chrono::milliseconds(kFrameIntervalMs), [this] { onFrameTick(); });
+    } else if (!frames && m_frameTimer) {
+        m_frameTimer->invalidate();
+        m_frameTimer = nullptr;
+        if (m_state == RoomState::Idle)
+            stopCapture();
+    }
+    if (inRoom && !m_statsTimer) {
+        m_statsTimer = KVTimer::repeating(this, std::chrono::milliseconds(kStatsIntervalMs), [this] { onStatsTick(); });
+        m_pollTimer = KVTimer::repeating(this, std::chrono::milliseconds(kPeerPollIntervalMs), [this] { pollPeers(); });
+    } else if (!inRoom && m_statsTimer) {
+        m_statsTimer->invalidate();
+        m_statsTimer = nullptr;
+        if (m_pollTimer)
+            m_pollTimer->invalidate();
+        m_pollTimer = nullptr;
+    }
+}
+
+void LocalEngine::onFrameTick()
+{
+    ++m_tick;
+    const bool inRoom = m_state == RoomState::InRoom;
+    if (inRoom && m_tick % kLevelEveryTicks == 0) {
+        for (const PeerState &state : std::as_const(m_peers)) {
+            if (!state.peer.audio)
+                continue;
+            const double phase = static_cast<double>(m_tick) * 0.07 + LocalPicture::seedFor(state.peer.peerId) % 100;
+            const int level = static_cast<int>(8 + 60 * qAbs(qSin(phase)));
+            postEvent([id = KRTCPeerId::levelId(state.peer.peerId, true), level](KRTCEngineDelegate &to) {
+                to.onSpeakerVolumeChange(id, true, level);
+            });
+        }
+    }
+    // A render thread still busy with the last tick skips this one.
+    if (m_renderBusy->exchange(true))
+        return;
+
+    RenderJob job;
+    job.tick = m_tick;
+    job.selfId = m_joinConfig.peerId;
+    job.selfName = m_joinConfig.userName;
+    job.ownCamera = m_preview || m_published;
+    job.ownCameraSize = kLargeSize;
+    job.camera = m_camera ? m_cameraSlot : nullptr;
+    job.ownShare = m_sharing;
+    job.shareImage = m_shareImage;
+    job.shareTitle = m_shareTitle;
+    if (inRoom) {
+        for (const PeerState &state : std::as_const(m_peers)) {
+            const quint32 seed = LocalPicture::seedFor(state.peer.peerId);
+            if (state.peer.video && state.receiveCamera)
+                job.remotes << RenderJob::Remote{state.peer.peerId,
+                                                 state.peer.userName,
+                                                 KRTCSourceType::Camera,
+                                                 state.channelIndex,
+                                                 state.videoType == 1 ? kSmallSize : kLargeSize,
+                                                 seed};
+            if (state.peer.share && state.receiveShare)
+                job.remotes << RenderJob::Remote{
+                    state.peer.peerId, state.peer.userName, KRTCSourceType::Share, 0, kRemoteShareSize, seed};
+        }
+    }
+    if (!job.ownCamera && !job.ownShare && job.remotes.isEmpty()) {
+        m_renderBusy->store(false);
+        return;
+    }
+    if (!m_renderWorker.post([this, job = std::move(job), busy = m_renderBusy] {
+            renderJob(job);
+            busy->store(false);
+        }))
+        m_renderBusy->store(false);
+}
+
+void LocalEngine::renderJob(const RenderJob &job)
+{
+    auto to = currentDelegate();
+    if (!to)
+        return;
+    const qint64 now = KVClock::current().nowMs();
+    if (job.ownCamera) {
+        KRTCVideoFrame frame;
+        if (job.camera) {
+            QVideoFrame captured;
+            {
+                std::lock_guard lock(job.camera->mutex);
+                captured = job.camera->frame;
+            }
+            if (captured.isValid())
+                frame.image = captured.toImage().convertToFormat(QImage::Format_RGB32);
+        }
+        if (frame.image.isNull())
+            frame.image =
+                LocalPicture::participant(job.ownCameraSize, job.selfName, job.tick, LocalPicture::seedFor(job.selfId));
+        frame.timestampMs = now;
+        to->onRenderFrame(job.selfId, frame, KRTCSourceType::Camera);
+    }
+    if (job.ownShare) {
+        KRTCVideoFrame frame;
+        frame.image =
+            job.shareImage.isNull() ? LocalPicture::screen(kRemoteShareSize, job.shareTitle, job.tick) : job.shareImage;
+        frame.timestampMs = now;
+        to->onRenderFrame(job.selfId, frame, KRTCSourceType::Share);
+    }
+    for (const RenderJob::Remote &remote : job.remotes) {
+        KRTCVideoFrame frame;
+        frame.image = remote.sourceType == KRTCSourceType::Share
+                          ? LocalPicture::screen(remote.size, remote.name, job.tick)
+                          : LocalPicture::participant(remote.size, remote.name, job.tick, remote.seed);
+        frame.channelIndex = remote.channelIndex;
+        frame.timestampMs = now;
+        to->onRenderFrame(remote.peerId, frame, remote.sourceType);
+    }
+}
+
+void LocalEngine::onStatsTick()
+{
+    if (m_state != RoomState::InRoom)
+        return;
+    QList<KRTCStatistics> records;
+    const QString self = m_joinConfig.peerId;
+    if (m_micOpen) {
+        KRTCStatistics s;
+        s.kind = KRTCStatsKind::LocalAudio;
+        s.peerId = self;
+        s.audioSourceType = KRTCSourceType::Camera;
+        s.audioSendBitrate = jitter(32, 4);
+        s.audioRtt = jitter(30, 10);
+        records << s;
+    }
+    if (m_published || m_sharing) {
+        KRTCStatistics s;
+        s.kind = KRTCStatsKind::LocalVideo;
+        s.peerId = self;
+        s.videoSourceType = m_published ? KRTCSourceType::Camera : KRTCSourceType::Share;
+        s.videoSendBitrate = jitter(m_published ? 900 : 1500, 100);
+        s.videoSendFrameRate = jitter(15, 2);
+        s.videoRtt = jitter(30, 10);
+        const QSize size = m_published ? QSize(m_cameraOption.width, m_cameraOption.height) : m_shareImage.size();
+        s.frameWidth = size.width();
+        s.frameHeight = size.height();
+        records << s;
+    }
+    for (const PeerState &state : std::as_const(m_peers)) {
+        if (state.peer.audio) {
+            KRTCStatistics s;
+            s.kind = KRTCStatsKind::RemoteAudio;
+            s.peerId = state.peer.peerId;
+            s.audioSourceType = KRTCSourceType::Camera;
+            s.audioRecvBitrate = jitter(32, 4);
+            s.audioLostRate = QRandomGenerator::global()->bounded(2);
+            s.audioRtt = jitter(40, 16);
+            records << s;
+        }
+        const bool camera = state.peer.video && state.receiveCamera;
+        if (camera || (state.peer.share && state.receiveShare)) {
+            KRTCStatistics s;
+            s.kind = KRTCStatsKind::RemoteVideo;
+            s.peerId = state.peer.peerId;
+            s.videoSourceType = camera ? KRTCSourceType::Camera : KRTCSourceType::Share;
+            const QSize size = !camera ? kRemoteShareSize : state.videoType == 1 ? kSmallSize : kLargeSize;
+            s.videoRecvBitrate = jitter(size.width() > 400 ? 800 : 250, 60);
+            s.videoRecvFrameRate = jitter(15, 2);
+            s.videoLostRate = QRandomGenerator::global()->bounded(3);
+            s.videoRtt = jitter(40, 16);
+            s.frameWidth = size.width();
+            s.frameHeight = size.height();
+            records << s;
+        }
+    }
+    for (const KRTCStatistics &s : std::as_const(records))
+        postEvent([s](KRTCEngineDelegate &to) { to.onStatistics(s); });
+}
+
+// ---- microphone
+
+int LocalEngine::openMicrophone(const KRTCAudioOption &option)
+{
+    if (m_state != RoomState::InRoom)
+        return -1;
+    m_audioOption = option;
+    if (!m_micOpen) {
+        m_micOpen = true;
+        startMicrophoneInput(option.deviceName);
+        emitOwnCameraStream();
+    }
+    return 0;
+}
+
+int LocalEngine::closeMicrophone()
+{
+    if (!m_micOpen)
+        return 0;
+    m_micOpen = false;
+    stopMicrophoneInput();
+    emitOwnCameraStream();
+    return 0;
+}
+
+void LocalEngine::startMicrophoneInput(const QString &deviceName)
+{
+    stopMicrophoneInput();
+    if (!m_useRealDevices)
+        return;
+    QAudioDevice device = QMediaDevices::defaultAudioInput();
+    if (!deviceName.isEmpty()) {
+        for (const QAudioDevice &candidate : QMediaDevices::audioInputs()) {
+            if (candidate.description() == deviceName)
+                device = candidate;
+        }
+    }
+    if (device.isNull())
+        return; // no microphone: no own level to report
+    QAudioFormat format = device.preferredFormat();
+    m_audioSource = std::make_unique<QAudioSource>(device, format);
+    m_audioIo = m_audioSource->start();
+    if (!m_audioIo) {
+        qCWarning(lcEngine) << "microphone" << device.description() << "does not start";
+        m_audioSource.reset();
+        return;
+    }
+    connect(m_audioIo, &QIODevice::readyRead, this, &LocalEngine::onMicrophoneData);
+}
+
+void LocalEngine::stopMicrophoneInput()
+{
+    if (m_audioIo)
+        m_audioIo->disconnect(this);
+    m_audioIo = nullptr;
+    if (m_audioSource)
+        m_audioSource->stop();
+    m_audioSource.reset();
+    m_levelPeak = 0;
+}
+
+void LocalEngine::onMicrophoneData()
+{
+    if (!m_audioIo || !m_audioSource)
+        return;
+    const QByteArray data = m_audioIo->readAll();
+    const QAudioFormat format = m_audioSource->format();
+    const int bytes = format.bytesPerSample();
+    if (bytes <= 0)
+        return;
+    double peak = 0;
+    for (qsizetype at = 0; at + bytes <= data.size(); at += bytes) {
+        const char *p = data.constData() + at;
+        double v = 0;
+        switch (format.sampleFormat()) {
+        case QAudioFormat::UInt8:
+            v = (static_cast<quint8>(*p) - 128) / 128.0;
+            break;
+        case QAudioFormat::Int16: {
+            qint16 s;
+            std::memcpy(&s, p, sizeof s);
+            v = s / 32768.0;
+            break;
+        }
+        case QAudioFormat::Int32: {
+            qint32 s;
+            std::memcpy(&s, p, sizeof s);
+            v = s / 2147483648.0;
+            break;
+        }
+        case QAudioFormat::Float: {
+            float s;
+            std::memcpy(&s, p, sizeof s);
+            v = s;
+            break;
+        }
+        default:
+            return;
+        }
+        peak = qMax(peak, qAbs(v));
+    }
+    m_levelPeak = qMax(m_levelPeak, qBound(0, static_cast<int>(peak * 100), 100));
+    const qint64 now = KVClock::current().nowMs();
+    if (now - m_lastLevelMs < 100 || m_state != RoomState::InRoom)
+        return;
+    m_lastLevelMs = now;
+    const int level = m_levelPeak;
+    m_levelPeak = 0;
+    postEvent([id = KRTCPeerId::levelId(m_joinConfig.peerId, true), level](KRTCEngineDelegate &to) {
+        to.onSpeakerVolumeChange(id, true, level);
+    });
+}
+
+// ---- camera
+
+int LocalEngine::startPreview(const KRTCCameraOption &option)
+{
+    m_cameraOption = option;
+    m_preview = true;
+    startCapture();
+    updateTimers();
+    return 0;
+}
+
+int LocalEngine::stopPreview()
+{
+    m_preview = false;
+    if (!m_published)
+        stopCapture();
+    updateTimers();
+    return 0;
+}
+
+int LocalEngine::publishCamera(const KRTCCameraOption &option)
+{
+    if (m_state != RoomState::InRoom)
+        return -1;
+    m_cameraOption = option;
+    pushStreamMirror(option.mirror);
+    startCapture();
+    if (!m_published) {
+        m_published = true;
+        emitOwnCameraStream();
+    }
+    updateTimers();
+    return 0;
+}
+
+int LocalEngine::unpublishCamera()
+{
+    if (!m_published)
+        return 0;
+    m_published = false;
+    if (!m_preview)
+        stopCapture();
+    emitOwnCameraStream();
+    updateTimers();
+    return 0;
+}
+
+void LocalEngine::emitOwnCameraStream()
+{
+    if (m_state != RoomState::InRoom)
+        return;
+    const QString self = m_joinConfig.peerId;
+    if (m_micOpen || m_published) {
+        postEvent([self, a = m_micOpen, v = m_published](KRTCEngineDelegate &to) {
+            to.onStreamPublished(self, KRTCSourceType::Camera, a, v);
+        });
+    } else {
+        postEvent([self](KRTCEngineDelegate &to) { to.onStreamUnpublished(self, KRTCSourceType::Camera); });
+    }
+}
+
+void LocalEngine::startCapture()
+{
+    if (m_camera || !m_useRealDevices)
+        return;
+    QCameraDevice device = QMediaDevices::defaultVideoInput();
+    if (!m_cameraOption.deviceName.isEmpty()) {
+        for (const QCameraDevice &candidate : QMediaDevices::videoInputs()) {
+            if (candidate.description() == m_cameraOption.deviceName)
+                device = candidate;
+        }
+    }
+    if (device.isNull())
+        return; // no camera: the render thread draws the test picture
+    m_cameraSlot = std::make_shared<CameraSlot>();
+    m_camera = std::make_unique<QCamera>(device);
+    m_captureSession = std::make_unique<QMediaCaptureSession>();
+    m_videoSink = std::make_unique<QVideoSink>();
+    m_captureSession->setCamera(m_camera.get());
+    m_captureSession->setVideoSink(m_videoSink.get());
+    std::weak_ptr<CameraSlot> slot = m_cameraSlot;
+    // The sink may report from the capture thread: only the slot is touched there.
+    connect(
+        m_videoSink.get(), &QVideoSink::videoFrameChanged, m_videoSink.get(),
+        [slot](const QVideoFrame &frame) {
+            if (auto target = slot.lock()) {
+                std::lock_guard lock(target->mutex);
+                target->frame = frame;
+            }
+        },
+        Qt::DirectConnection);
+    connect(m_camera.get(), &QCamera::errorOccurred, this, [this](QCamera::Error, const QString &text) {
+        qCWarning(lcEngine) << "camera failed, using the test picture:" << text;
+        stopCapture();
+    });
+    m_camera->start();
+}
+
+void LocalEngine::stopCapture()
+{
+    if (!m_camera)
+        return;
+    m_camera->disconnect(this);
+    m_camera->stop();
+    // The capture session refers to the others: it goes first.
+    m_captureSession.reset();
+    m_videoSink.reset();
+    // Deleted later: stopCapture may run inside the camera's own error signal.
+    m_camera.release()->deleteLater();
+    m_cameraSlot.reset();
+}
+
+int LocalEngine::enableSpeaker(bool enable)
+{
+    m_speaker = enable;
+    return 0;
+}
+
+int LocalEngine::previewMirror(bool mirror)
+{
+    KRTCVideoView::setPreviewMirror(mirror);
+    return 0;
+}
+
+int LocalEngine::pushStreamMirror(bool mirror)
+{
+    m_pushMirror = mirror;
+    return 0;
+}
+
+// ---- receiving
+
+int LocalEngine::muteVideo(const QString &peerId, qint64 videoSourceType, bool enable)
+{
+    auto it = m_peers.find(peerId);
+    if (it == m_peers.end())
+        return -1;
+    if (videoSourceType == KRTCSourceType::Share)
+        it->receiveShare = !enable;
+    else
+        it->receiveCamera = !enable;
+    return 0;
+}
+
+int LocalEngine::setPlayStreamVideoType(const QString &peerId, qint64 sourceType, int videoType)
+{
+    auto it = m_peers.find(peerId);
+    if (it == m_peers.end() || sourceType != KRTCSourceType::Camera || (videoType != 1 && videoType != 2))
+        return -1;
+    it->videoType = videoType;
+    return 0;
+}
+
+// ---- devices
+
+QStringList LocalEngine::deviceNames(int kind) const
+{
+    QStringList names;
+    if (!m_useRealDevices)
+        return names;
+    if (kind == KRTCDeviceKind::Microphone) {
+        for (const QAudioDevice &device : QMediaDevices::audioInputs())
+            names << device.description();
+    } else if (kind == KRTCDeviceKind::Speaker) {
+        for (const QAudioDevice &device : QMediaDevices::audioOutputs())
+            names << device.description();
+    } else if (kind == KRTCDeviceKind::Camera) {
+        for (const QCameraDevice &device : QMediaDevices::videoInputs())
+            names << device.description();
+    }
+    return names;
+}
+
+int LocalEngine::switchDevice(int kind, const QString &deviceName)
+{
+    if (!deviceNames(kind).contains(deviceName))
+        return -1;
+    if (kind == KRTCDeviceKind::Camera) {
+        m_cameraOption.deviceName = deviceName;
+        if (m_camera) {
+            stopCapture();
+            startCapture();
+        }
+    } else if (kind == KRTCDeviceKind::Microphone) {
+        m_audioOption.deviceName = deviceName;
+        if (m_micOpen)
+            startMicrophoneInput(deviceName);
+    }
+    return 0;
+}
+
+// ---- screen sharing
+
+QList<KRTCDesktopSource> LocalEngine::screenSources(QSize thumbnailSize) const
+{
+    return DesktopCaptureSource::current()->screens(thumbnailSize);
+}
+
+QList<KRTCDesktopSource> LocalEngine::windowSources(QSize thumbnailSize) const
+{
+    return DesktopCaptureSource::current()->windows(thumbnailSize);
+}
+
+int LocalEngine::startScreenSharing(const KRTCScreenOption &option)
+{
+    if (m_state != RoomState::InRoom)
+        return -1;
+    const int type = option.m_eType();
+    if (type != KRTCScreenOption::TypeScreen && type != KRTCScreenOption::TypeWindow)
+        return -2;
+    const auto capture = DesktopCaptureSource::current();
+    const QList<KRTCDesktopSource> sources =
+        type == KRTCScreenOption::TypeScreen ? capture->screens({}) : capture->windows({});
+    const auto found = std::find_if(sources.cbegin(), sources.cend(), [&](const KRTCDesktopSource &source) {
+        return source.sourceId == option.m_ScreenOrWindowId();
+    });
+    if (found == sources.cend())
+        return -3;
+    if (type == KRTCScreenOption::TypeWindow && capture->grab(type, option.m_ScreenOrWindowId()).isNull())
+        return -3; // listed but already gone
+    stopShareInternal(false, 0);
+    m_sharing = true;
+    m_shareOption = option;
+    m_shareTitle = found->title;
+    const int fps = qBound(1, option.m_nFPS(), 30);
+    grabShare();
+    m_shareTimer = KVTimer::repeating(this, std::chrono::milliseconds(1000 / fps), [this] { grabShare(); });
+    postEvent([self = m_joinConfig.peerId](KRTCEngineDelegate &to) {
+        to.onStreamPublished(self, KRTCSourceType::Share, false, true);
+    });
+    return 0;
+}
+
+void LocalEngine::grabShare()
+{
+    if (!m_sharing)
+        return;
+    QImage image = DesktopCaptureSource::current()->grab(m_shareOption.m_eType(), m_shareOption.m_ScreenOrWindowId());
+    if (image.isNull() && m_shareOption.m_eType() == KRTCScreenOption::TypeWindow) {
+        // The window is gone: the share ends by itself.
+        stopShareInternal(true, 1);
+        return;
+    }
+    const QSize target(m_shareOption.m_nWidth(), m_shareOption.m_nHeight());
+    if (!image.isNull() && !target.isEmpty() && image.size() != target)
+        image = image.scaled(target, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    m_shareImage = image; // null: the render thread draws a stand-in picture
+}
+
+int LocalEngine::stopScreenSharing()
+{
+    stopShareInternal(false, 0);
+    return 0;
+}
+
+void LocalEngine::stopShareInternal(bool notify, int reason)
+{
+    if (!m_sharing)
+        return;
+    m_sharing = false;
+    m_shareImage = {};
+    if (m_shareTimer)
+        m_shareTimer->invalidate();
+    m_shareTimer = nullptr;
+    if (m_state != RoomState::InRoom)
+        return;
+    postEvent(
+        [self = m_joinConfig.peerId](KRTCEngineDelegate &to) { to.onStreamUnpublished(self, KRTCSourceType::Share); });
+    if (notify)
+        postEvent([reason](KRTCEngineDelegate &to) { to.onScreenShareFinished(reason); });
+}
+
+void LocalEngine::resetBackgroundReplacement()
+{
+    // The local engine replaces no background: nothing to reset.
+}

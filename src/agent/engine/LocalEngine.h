@@ -1,0 +1,173 @@
+#pragma once
+
+#include "EngineWorker.h"
+#include "KRTCEngineOC.h"
+
+#include <QImage>
+#include <QMap>
+#include <QObject>
+#include <QPointer>
+#include <QUrl>
+
+#include <atomic>
+#include <memory>
+#include <mutex>
+
+class KVTimer;
+class QAudioSource;
+class QCamera;
+class QIODevice;
+class QMediaCaptureSession;
+class QNetworkAccessManager;
+class QNetworkReply;
+class QVideoSink;
+
+// A participant of the room as the local stand-in lists it.
+struct LocalEnginePeer {
+    QString peerId;
+    QString userName;
+    bool audio = false;
+    bool video = false;
+    bool share = false;
+};
+
+// The engine for running the client on one machine. It is not a media server and sends
+// nothing anywhere: it asks the local stand-in service (at the signalling address of the
+// config) who else is in the room and shows them with generated pictures, levels and
+// statistics; the own camera and microphone are real when Qt Multimedia finds them, and a
+// shared screen is grabbed through DesktopCaptureSource.
+//
+// Threads: an event thread (room, member, stream, level and statistics events) and a render
+// thread (frames, ~15 per second, paced by a project timer on the main thread). Both stop in
+// leaveRoom() and in the destructor.
+class LocalEngine final : public QObject, public KRTCEngineOC {
+    Q_OBJECT
+public:
+    static constexpr int kFrameIntervalMs = 66;
+    static constexpr int kStatsIntervalMs = 2000;
+    static constexpr int kPeerPollIntervalMs = 2000;
+    static constexpr int kRequestTimeoutMs = 5000;
+    static constexpr int kLevelEveryTicks = 5;
+
+    explicit LocalEngine(KRTCEngineConfig config, QObject *parent = nullptr);
+    ~LocalEngine() override;
+
+    // Use the real camera and microphone when there are some (default). Off: generated only.
+    void setUseRealDevices(bool use);
+    // Where the participant list of a room is asked for.
+    [[nodiscard]] QUrl peersUrl(const QString &roomId) const;
+    // The other participants as last listed (main thread).
+    [[nodiscard]] QList<LocalEnginePeer> remotePeers() const;
+    // Whether a real camera / microphone is in use now.
+    [[nodiscard]] bool usingRealCamera() const;
+    [[nodiscard]] bool usingRealMicrophone() const;
+
+    // KRTCEngineOC
+    [[nodiscard]] KRTCEngineConfig config() const override;
+    void setDelegate(std::weak_ptr<KRTCEngineDelegate> delegate) override;
+    int joinRoom(const KRTCJoinAuthority &authority, const KRTCJoinConfig &config) override;
+    int leaveRoom() override;
+    [[nodiscard]] bool isInRoom() const override;
+    int openMicrophone(const KRTCAudioOption &option) override;
+    int closeMicrophone() override;
+    int startPreview(const KRTCCameraOption &option) override;
+    int stopPreview() override;
+    int publishCamera(const KRTCCameraOption &option) override;
+    int unpublishCamera() override;
+    int enableSpeaker(bool enable) override;
+    int previewMirror(bool mirror) override;
+    int pushStreamMirror(bool mirror) override;
+    int muteVideo(const QString &peerId, qint64 videoSourceType, bool enable) override;
+    int setPlayStreamVideoType(const QString &peerId, qint64 sourceType, int videoType) override;
+    int switchDevice(int kind, const QString &deviceName) override;
+    [[nodiscard]] QStringList deviceNames(int kind) const override;
+    int startScreenSharing(const KRTCScreenOption &option) override;
+    int stopScreenSharing() override;
+    [[nodiscard]] QList<KRTCDesktopSource> screenSources(QSize thumbnailSize) const override;
+    [[nodiscard]] QList<KRTCDesktopSource> windowSources(QSize thumbnailSize) const override;
+    void resetBackgroundReplacement() override;
+
+private:
+    enum class RoomState { Idle, Joining, InRoom };
+    struct PeerState {
+        LocalEnginePeer peer;
+        bool receiveCamera = true;
+        bool receiveShare = true;
+        int videoType = 2; // 1 small, 2 large
+        qint64 channelIndex = 0;
+    };
+    struct CameraSlot;
+    struct RenderJob;
+
+    [[nodiscard]] std::shared_ptr<KRTCEngineDelegate> currentDelegate() const;
+    // Queues a delegate call on the event thread.
+    void postEvent(std::function<void(KRTCEngineDelegate &)> event);
+
+    using PeersHandler = std::function<void(bool ok, const QList<LocalEnginePeer> &peers)>;
+    void fetchPeers(QPointer<QNetworkReply> &slot, PeersHandler handler);
+    static QList<LocalEnginePeer> parsePeers(const QByteArray &body, bool *ok);
+    void finishJoin(bool ok, const QList<LocalEnginePeer> &peers);
+    void applyPeers(const QList<LocalEnginePeer> &peers);
+    void pollPeers();
+
+    void updateTimers();
+    void onFrameTick();
+    void renderJob(const RenderJob &job);
+    void onStatsTick();
+    void emitOwnCameraStream();
+
+    void startCapture();
+    void stopCapture();
+    void startMicrophoneInput(const QString &deviceName);
+    void stopMicrophoneInput();
+    void onMicrophoneData();
+    void grabShare();
+    void stopShareInternal(bool notify, int reason);
+
+    KRTCEngineConfig m_config;
+    mutable std::mutex m_delegateMutex;
+    std::weak_ptr<KRTCEngineDelegate> m_delegate;
+
+    RoomState m_state = RoomState::Idle;
+    KRTCJoinAuthority m_authority;
+    KRTCJoinConfig m_joinConfig;
+    QMap<QString, PeerState> m_peers;
+    bool m_useRealDevices = true;
+
+    bool m_micOpen = false;
+    KRTCAudioOption m_audioOption;
+    bool m_preview = false;
+    bool m_published = false;
+    KRTCCameraOption m_cameraOption;
+    bool m_speaker = true;
+    bool m_pushMirror = false;
+
+    bool m_sharing = false;
+    KRTCScreenOption m_shareOption;
+    QImage m_shareImage;
+    QString m_shareTitle;
+
+    QNetworkAccessManager *m_network = nullptr;
+    QPointer<QNetworkReply> m_joinReply;
+    QPointer<QNetworkReply> m_pollReply;
+    QPointer<KVTimer> m_frameTimer;
+    QPointer<KVTimer> m_statsTimer;
+    QPointer<KVTimer> m_pollTimer;
+    QPointer<KVTimer> m_shareTimer;
+    qint64 m_tick = 0;
+    std::shared_ptr<std::atomic<bool>> m_renderBusy;
+
+    std::unique_ptr<QCamera> m_camera;
+    std::unique_ptr<QMediaCaptureSession> m_captureSession;
+    std::unique_ptr<QVideoSink> m_videoSink;
+    std::shared_ptr<CameraSlot> m_cameraSlot;
+
+    std::unique_ptr<QAudioSource> m_audioSource;
+    QIODevice *m_audioIo = nullptr;
+    qint64 m_lastLevelMs = 0;
+    int m_levelPeak = 0;
+
+    // Declared last: stopped (and joined) first on destruction.
+    EngineWorker m_eventWorker{QStringLiteral("krtc-event")};
+    EngineWorker m_renderWorker{QStringLiteral("krtc-render")};
+};

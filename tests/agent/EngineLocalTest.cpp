@@ -1,0 +1,419 @@
+#include "agent/engine/DesktopCaptureSource.h"
+#include "agent/engine/KRTCVideoView.h"
+#include "agent/engine/LocalEngine.h"
+
+#include "devservice/DevService.h"
+#include "devservice/DevServiceTestUtil.h"
+#include "routes/EngineRoutes.h"
+
+#include "foundation/KVClock.h"
+#include "foundation/RXEncrypt.h"
+
+#include <QMap>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+
+#include <gtest/gtest.h>
+
+#include <thread>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+// Thread-safe record of what the engine reported.
+class Events final : public KRTCEngineDelegate {
+public:
+    void onJoinRoomResult(bool success, int, const QString &) override { add(QStringLiteral("join:%1").arg(success)); }
+    void onRoomEvent(int code, const QString &peerId) override
+    {
+        add(QStringLiteral("room:%1:%2").arg(code).arg(peerId));
+    }
+    void onMemberJoined(const QString &peerId, const QString &name) override
+    {
+        add(QStringLiteral("joined:%1:%2").arg(peerId, name));
+    }
+    void onMemberLeft(const QString &peerId) override { add(QStringLiteral("left:%1").arg(peerId)); }
+    void onStreamPublished(const QString &peerId, qint64 type, bool audio, bool video) override
+    {
+        add(QStringLiteral("pub:%1:%2:%3%4").arg(peerId).arg(type).arg(audio).arg(video));
+    }
+    void onStreamUnpublished(const QString &peerId, qint64 type) override
+    {
+        add(QStringLiteral("unpub:%1:%2").arg(peerId).arg(type));
+    }
+    void onScreenShareFinished(int reason) override { add(QStringLiteral("shareFinished:%1").arg(reason)); }
+    void onSpeakerVolumeChange(const QString &levelPeerId, bool, int volume) override
+    {
+        std::lock_guard lock(m_mutex);
+        m_levels[KRTCPeerId::fromLevelId(levelPeerId)] = volume;
+    }
+    void onStatistics(const KRTCStatistics &stats) override
+    {
+        std::lock_guard lock(m_mutex);
+        m_stats << stats;
+    }
+    void onRenderFrame(const QString &peerId, const KRTCVideoFrame &frame, qint64 type) override
+    {
+        std::lock_guard lock(m_mutex);
+        const QString key = QStringLiteral("%1:%2").arg(peerId).arg(type);
+        ++m_frames[key];
+        m_lastFrame[key] = frame;
+        m_onMainThread = m_onMainThread || std::this_thread::get_id() == m_main;
+        if (view)
+            view->renderFrame(frame, false);
+    }
+
+    QStringList events() const
+    {
+        std::lock_guard lock(m_mutex);
+        return m_events;
+    }
+    bool has(const QString &event) const { return events().contains(event); }
+    int frames(const QString &peerId, qint64 type) const
+    {
+        std::lock_guard lock(m_mutex);
+        return m_frames.value(QStringLiteral("%1:%2").arg(peerId).arg(type));
+    }
+    KRTCVideoFrame lastFrame(const QString &peerId, qint64 type) const
+    {
+        std::lock_guard lock(m_mutex);
+        return m_lastFrame.value(QStringLiteral("%1:%2").arg(peerId).arg(type));
+    }
+    QList<KRTCStatistics> stats() const
+    {
+        std::lock_guard lock(m_mutex);
+        return m_stats;
+    }
+    int level(const QString &peerId) const
+    {
+        std::lock_guard lock(m_mutex);
+        return m_levels.value(peerId, -1);
+    }
+    bool framesOnMainThread() const
+    {
+        std::lock_guard lock(m_mutex);
+        return m_onMainThread;
+    }
+    void clear()
+    {
+        std::lock_guard lock(m_mutex);
+        m_events.clear();
+        m_frames.clear();
+        m_stats.clear();
+    }
+
+    KRTCVideoView *view = nullptr;
+
+private:
+    void add(const QString &event)
+    {
+        std::lock_guard lock(m_mutex);
+        m_events << event;
+    }
+    mutable std::mutex m_mutex;
+    QStringList m_events;
+    QMap<QString, int> m_frames;
+    QMap<QString, KRTCVideoFrame> m_lastFrame;
+    QMap<QString, int> m_levels;
+    QList<KRTCStatistics> m_stats;
+    std::thread::id m_main = std::this_thread::get_id();
+    bool m_onMainThread = false;
+};
+
+// One screen (id 7) and one window (id 9) that can vanish.
+class Desktop final : public DesktopCaptureSource {
+public:
+    QList<KRTCDesktopSource> screens(QSize) const override { return {{7, 1, QStringLiteral("Screen"), 0, {}, {}}}; }
+    QList<KRTCDesktopSource> windows(QSize) const override
+    {
+        if (!windowOpen)
+            return {};
+        return {{9, 2, QStringLiteral("Editor"), 4242, {}, {}}};
+    }
+    QImage grab(int type, qint64 id) const override
+    {
+        if (type == 2 && (id != 9 || !windowOpen))
+            return {};
+        QImage image(1920, 1080, QImage::Format_RGB32);
+        image.fill(Qt::darkCyan);
+        return image;
+    }
+    std::atomic<bool> windowOpen{true};
+};
+
+const QString kRoom = QStringLiteral("r-100");
+const QString kSelf = QStringLiteral("self-peer");
+
+class EngineLocal : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(service.start());
+        KRTCEngineConfig config;
+        config.domain = QStringLiteral("127.0.0.1");
+        config.port = service.port();
+        engine = std::make_unique<LocalEngine>(config);
+        engine->setUseRealDevices(false);
+        engine->setDelegate(events);
+    }
+    void TearDown() override
+    {
+        engine.reset();
+        DesktopCaptureSource::setCurrent(nullptr);
+    }
+
+    void join()
+    {
+        ASSERT_EQ(
+            engine->joinRoom({QStringLiteral("app"), QStringLiteral("tok")}, {kRoom, kSelf, QStringLiteral("Me")}), 0);
+        ASSERT_TRUE(processEventsUntil([&] { return events->has(QStringLiteral("room:0:") + kSelf); }));
+    }
+    // Frame ticks until cond holds: a tick finding the render thread busy is skipped, so the
+    // number of ticks needed depends on the machine's load.
+    bool tickUntil(const std::function<bool()> &cond)
+    {
+        return processEventsUntil([&] {
+            if (cond())
+                return true;
+            clock.clock.advance(std::chrono::milliseconds(LocalEngine::kFrameIntervalMs));
+            return false;
+        });
+    }
+    // Advances project time tick by tick so each frame tick reaches the render thread.
+    void advance(std::chrono::milliseconds total)
+    {
+        for (auto done = 0ms; done < total; done += std::chrono::milliseconds(LocalEngine::kFrameIntervalMs)) {
+            clock.clock.advance(std::chrono::milliseconds(LocalEngine::kFrameIntervalMs));
+            processEventsFor(2);
+        }
+    }
+
+    VirtualClockScope clock;
+    DevService service;
+    std::shared_ptr<Events> events = std::make_shared<Events>();
+    std::unique_ptr<LocalEngine> engine;
+};
+
+TEST_F(EngineLocal, Join_ReportsTheRoomsParticipantsAsMemberAndStreamEvents)
+{
+    const QString ann =
+        EngineRoutes::addSimulatedPeer(service, kRoom, {{}, {}, QStringLiteral("Ann"), {}, true, true, false});
+    const QString bob =
+        EngineRoutes::addSimulatedPeer(service, kRoom, {{}, {}, QStringLiteral("Bob"), {}, true, false, true});
+    EngineRoutes::addSimulatedPeer(service, kRoom, {kSelf, {}, QStringLiteral("Me"), {}, true, true, false});
+
+    join();
+    ASSERT_TRUE(processEventsUntil([&] { return events->events().size() >= 7; }));
+    const QStringList got = events->events();
+    EXPECT_EQ(got.mid(0, 2), QStringList({QStringLiteral("join:1"), QStringLiteral("room:0:") + kSelf}));
+    EXPECT_TRUE(got.contains(QStringLiteral("joined:%1:Ann").arg(ann)));
+    EXPECT_TRUE(got.contains(QStringLiteral("pub:%1:1:11").arg(ann)));
+    EXPECT_TRUE(got.contains(QStringLiteral("joined:%1:Bob").arg(bob)));
+    EXPECT_TRUE(got.contains(QStringLiteral("pub:%1:1:10").arg(bob))) << "audio without camera";
+    EXPECT_TRUE(got.contains(QStringLiteral("pub:%1:2:01").arg(bob))) << "Bob shares his screen";
+    EXPECT_FALSE(got.join(' ').contains(QStringLiteral("joined:") + kSelf)) << "the own peer is not another member";
+    EXPECT_EQ(ann, RXEncrypt::aes128ecbEncrypt(service.state().room(kRoom)->members.first().phoneNumber));
+
+    const QList<DevRequest> asked = service.requestsFor(QStringLiteral("/engine/room/%1/peers").arg(kRoom));
+    ASSERT_FALSE(asked.isEmpty());
+    EXPECT_EQ(asked.first().query.value("peerId").toString(), kSelf);
+    EXPECT_EQ(engine->remotePeers().size(), 2);
+    EXPECT_EQ(engine->joinRoom({}, {kRoom, kSelf, {}}), -1) << "one room at a time";
+}
+
+TEST_F(EngineLocal, Join_WithoutAStandInStillSucceedsAlone)
+{
+    KRTCEngineConfig config;
+    config.domain = QStringLiteral("127.0.0.1");
+    config.port = 1; // nothing listens
+    engine = std::make_unique<LocalEngine>(config);
+    engine->setUseRealDevices(false);
+    engine->setDelegate(events);
+    EXPECT_EQ(engine->joinRoom({}, {QString(), kSelf, {}}), -2) << "a room id is needed";
+    join();
+    EXPECT_TRUE(engine->isInRoom());
+    EXPECT_TRUE(engine->remotePeers().isEmpty());
+}
+
+TEST_F(EngineLocal, ParticipantsComingAndGoingAfterTheJoinAreReported)
+{
+    join();
+    const QString cid =
+        EngineRoutes::addSimulatedPeer(service, kRoom, {{}, {}, QStringLiteral("Cid"), {}, false, true, false});
+    clock.clock.advance(std::chrono::milliseconds(LocalEngine::kPeerPollIntervalMs));
+    ASSERT_TRUE(processEventsUntil([&] { return events->has(QStringLiteral("pub:%1:1:01").arg(cid)); }));
+    EXPECT_TRUE(events->has(QStringLiteral("joined:%1:Cid").arg(cid)));
+
+    EXPECT_TRUE(EngineRoutes::removeSimulatedPeer(service, kRoom, cid));
+    clock.clock.advance(std::chrono::milliseconds(LocalEngine::kPeerPollIntervalMs));
+    ASSERT_TRUE(processEventsUntil([&] { return events->has(QStringLiteral("left:%1").arg(cid)); }));
+    const QStringList got = events->events();
+    EXPECT_LT(got.indexOf(QStringLiteral("unpub:%1:1").arg(cid)), got.indexOf(QStringLiteral("left:%1").arg(cid)));
+}
+
+TEST_F(EngineLocal, ControlRoutes_AddAndRemoveASimulatedParticipant)
+{
+    join();
+    QNetworkAccessManager network;
+    const QString peers = service.baseUrl().toString() + QStringLiteral("/engine/room/%1/peers").arg(kRoom);
+    QNetworkRequest request{QUrl(peers)};
+    request.setHeader(QNetworkRequest::ContentTypeHeader, "application/json");
+    QNetworkReply *reply = network.post(request, R"({"userName":"Dee","video":false})");
+    ASSERT_TRUE(processEventsUntil([&] { return reply->isFinished(); }));
+    const QString dee = QJsonDocument::fromJson(reply->readAll()).object()["data"].toObject()["peerId"].toString();
+    reply->deleteLater();
+    ASSERT_FALSE(dee.isEmpty());
+    clock.clock.advance(std::chrono::milliseconds(LocalEngine::kPeerPollIntervalMs));
+    ASSERT_TRUE(processEventsUntil([&] { return events->has(QStringLiteral("pub:%1:1:10").arg(dee)); }));
+
+    reply = network.deleteResource(QNetworkRequest{QUrl(peers + QLatin1Char('/') + dee)});
+    ASSERT_TRUE(processEventsUntil([&] { return reply->isFinished(); }));
+    EXPECT_EQ(QJsonDocument::fromJson(reply->readAll()).object()["code"].toInt(), 0);
+    reply->deleteLater();
+    clock.clock.advance(std::chrono::milliseconds(LocalEngine::kPeerPollIntervalMs));
+    ASSERT_TRUE(processEventsUntil([&] { return events->has(QStringLiteral("left:%1").arg(dee)); }));
+}
+
+TEST_F(EngineLocal, RemoteVideo_GeneratedOnTheRenderThreadUntilMuted)
+{
+    const QString ann =
+        EngineRoutes::addSimulatedPeer(service, kRoom, {{}, {}, QStringLiteral("Ann"), {}, true, true, false});
+    join();
+    engine->publishCamera({});
+    ASSERT_TRUE(tickUntil([&] { return events->frames(ann, KRTCSourceType::Camera) > 0; }));
+    EXPECT_FALSE(events->framesOnMainThread());
+    EXPECT_EQ(events->lastFrame(ann, KRTCSourceType::Camera).size(), QSize(640, 360));
+    EXPECT_EQ(events->lastFrame(ann, KRTCSourceType::Camera).channelIndex, 0);
+
+    EXPECT_EQ(engine->setPlayStreamVideoType(ann, KRTCSourceType::Camera, 1), 0);
+    ASSERT_TRUE(tickUntil([&] { return events->lastFrame(ann, KRTCSourceType::Camera).width() == 320; }));
+
+    EXPECT_EQ(engine->muteVideo(ann, KRTCSourceType::Camera, true), 0);
+    // Own frames keep coming; two of them mean a render pass planned after the mute finished.
+    const auto ownFrames = [&] { return events->frames(kSelf, KRTCSourceType::Camera); };
+    int own = ownFrames();
+    ASSERT_TRUE(tickUntil([&] { return ownFrames() >= own + 2; }));
+    const int before = events->frames(ann, KRTCSourceType::Camera);
+    own = ownFrames();
+    ASSERT_TRUE(tickUntil([&] { return ownFrames() >= own + 3; }));
+    EXPECT_EQ(events->frames(ann, KRTCSourceType::Camera), before) << "muted: no more frames";
+    EXPECT_EQ(engine->muteVideo(QStringLiteral("nobody"), 1, false), -1);
+
+    EXPECT_EQ(engine->muteVideo(ann, KRTCSourceType::Camera, false), 0);
+    ASSERT_TRUE(tickUntil([&] { return events->frames(ann, KRTCSourceType::Camera) > before; }));
+
+    // Levels of a speaking participant, named so the peer id cut holds.
+    ASSERT_TRUE(tickUntil([&] { return events->level(ann) >= 0; }));
+}
+
+TEST_F(EngineLocal, Statistics_EveryTwoSecondsForTheStreamsReceivedAndSent)
+{
+    const QString ann =
+        EngineRoutes::addSimulatedPeer(service, kRoom, {{}, {}, QStringLiteral("Ann"), {}, true, true, false});
+    join();
+    EXPECT_EQ(engine->openMicrophone({}), 0);
+    clock.clock.advance(std::chrono::milliseconds(LocalEngine::kStatsIntervalMs));
+    ASSERT_TRUE(processEventsUntil([&] { return events->stats().size() >= 3; }));
+    QMap<KRTCStatsKind, KRTCStatistics> byKind;
+    for (const KRTCStatistics &s : events->stats())
+        byKind[s.kind] = s;
+    ASSERT_TRUE(byKind.contains(KRTCStatsKind::RemoteVideo));
+    EXPECT_EQ(byKind[KRTCStatsKind::RemoteVideo].peerId, ann);
+    EXPECT_EQ(byKind[KRTCStatsKind::RemoteVideo].frameWidth, 640);
+    EXPECT_GT(byKind[KRTCStatsKind::RemoteVideo].videoRecvBitrate, 0);
+    ASSERT_TRUE(byKind.contains(KRTCStatsKind::RemoteAudio));
+    ASSERT_TRUE(byKind.contains(KRTCStatsKind::LocalAudio));
+    EXPECT_EQ(byKind[KRTCStatsKind::LocalAudio].peerId, kSelf);
+    EXPECT_FALSE(byKind.contains(KRTCStatsKind::LocalVideo)) << "no camera published";
+}
+
+TEST_F(EngineLocal, OwnCamera_TestPictureWithoutACameraAndOnlyInARoom)
+{
+    EXPECT_EQ(engine->publishCamera({}), -1) << "nothing to publish to outside a room";
+    join();
+    EXPECT_EQ(engine->publishCamera({}), 0);
+    ASSERT_TRUE(processEventsUntil([&] { return events->has(QStringLiteral("pub:%1:1:01").arg(kSelf)); }));
+    ASSERT_TRUE(tickUntil([&] { return events->frames(kSelf, KRTCSourceType::Camera) > 0; }));
+    EXPECT_FALSE(engine->usingRealCamera());
+    EXPECT_FALSE(events->lastFrame(kSelf, KRTCSourceType::Camera).isNull());
+
+    EXPECT_EQ(engine->openMicrophone({}), 0);
+    ASSERT_TRUE(processEventsUntil([&] { return events->has(QStringLiteral("pub:%1:1:11").arg(kSelf)); }));
+    engine->unpublishCamera();
+    engine->closeMicrophone();
+    ASSERT_TRUE(processEventsUntil([&] { return events->has(QStringLiteral("unpub:%1:1").arg(kSelf)); }));
+}
+
+TEST_F(EngineLocal, ScreenShare_SendsTheChosenSourceAtTheAskedSizeAndEndsWhenTheWindowGoes)
+{
+    auto desktop = std::make_shared<Desktop>();
+    DesktopCaptureSource::setCurrent(desktop);
+    ASSERT_EQ(engine->screenSources({160, 90}).size(), 1);
+    join();
+
+    KRTCScreenOption option;
+    option.setM_ScreenOrWindowId(12345);
+    option.setM_eType(KRTCScreenOption::TypeScreen);
+    EXPECT_EQ(engine->startScreenSharing(option), -3) << "unknown source";
+
+    option.setM_ScreenOrWindowId(9);
+    option.setM_eType(KRTCScreenOption::TypeWindow);
+    option.setM_nWidth(640);
+    option.setM_nHeight(360);
+    option.setM_nFPS(15);
+    ASSERT_EQ(engine->startScreenSharing(option), 0);
+    ASSERT_TRUE(processEventsUntil([&] { return events->has(QStringLiteral("pub:%1:2:01").arg(kSelf)); }));
+    ASSERT_TRUE(tickUntil([&] { return events->frames(kSelf, KRTCSourceType::Share) > 0; }));
+    EXPECT_EQ(events->lastFrame(kSelf, KRTCSourceType::Share).size(), QSize(640, 360));
+
+    desktop->windowOpen = false;
+    ASSERT_TRUE(tickUntil([&] { return events->has(QStringLiteral("shareFinished:1")); }));
+    EXPECT_TRUE(events->has(QStringLiteral("unpub:%1:2").arg(kSelf)));
+    EXPECT_EQ(engine->stopScreenSharing(), 0) << "stopping an ended share is harmless";
+}
+
+TEST_F(EngineLocal, Leave_SelfLeftIsTheLastEventAndTheThreadsStop)
+{
+    EngineRoutes::addSimulatedPeer(service, kRoom, {{}, {}, QStringLiteral("Ann"), {}, true, true, false});
+    join();
+    engine->publishCamera({});
+    advance(4 * std::chrono::milliseconds(LocalEngine::kFrameIntervalMs));
+
+    engine->leaveRoom();
+    const QStringList atLeave = events->events();
+    ASSERT_FALSE(atLeave.isEmpty());
+    EXPECT_EQ(atLeave.last(), QStringLiteral("room:1:") + kSelf);
+    EXPECT_FALSE(engine->isInRoom());
+
+    advance(std::chrono::milliseconds(LocalEngine::kStatsIntervalMs));
+    processEventsFor(20);
+    EXPECT_EQ(events->events(), atLeave) << "nothing after the leave";
+    EXPECT_EQ(engine->leaveRoom(), 0);
+
+    // The engine can join again.
+    events->clear();
+    join();
+}
+
+TEST_F(EngineLocal, DestroyedWhileFramesFlowIntoAView_NoCrash)
+{
+    for (int i = 0; i < 4; ++i)
+        EngineRoutes::addSimulatedPeer(service, kRoom, {{}, {}, QStringLiteral("P%1").arg(i), {}, true, true, i == 0});
+    KRTCVideoView view;
+    view.resize(64, 36);
+    events->view = &view;
+    join();
+    engine->publishCamera({});
+    ASSERT_TRUE(tickUntil([&] { return view.hasFrame(); }));
+    for (int i = 0; i < 10; ++i) {
+        clock.clock.advance(std::chrono::milliseconds(LocalEngine::kFrameIntervalMs));
+        QCoreApplication::processEvents();
+    }
+    engine.reset(); // the render thread may be mid-frame
+    processEventsFor(5);
+    events->view = nullptr;
+}
+
+} // namespace

@@ -1,0 +1,41 @@
+#pragma once
+
+// The stand-in's side of the local media engine: who is in a room's media session.
+//
+//   GET    /engine/room/<roomId>/peers?peerId=<asking peer>
+//          -> data {"peers": [{peerId, userId, userName, audio, video, share, simulated}]}
+//             every member of the room but the asking peer (an unknown room has none)
+//   POST   /engine/room/<roomId>/peers  {userName, phoneNumber?, userId?, peerId?, audio?, video?, share?}
+//          -> data {"peerId"}: adds (or updates) a simulated participant; creates the room if needed
+//   DELETE /engine/room/<roomId>/peers/<peerId>  -> removes a simulated participant
+//
+// A member's peer id is its encrypted phone number (as the client's engine uses it), or its user
+// id when it has no phone number.
+
+#include <QList>
+#include <QString>
+
+class DevService;
+
+struct EngineSimPeer {
+    QString peerId; // "" = derived from the phone number
+    QString userId; // "" = generated
+    QString userName;
+    QString phoneNumber; // plain; "" = generated
+    bool audio = true;
+    bool video = true;
+    bool share = false;
+    bool simulated = true;
+};
+
+namespace EngineRoutes {
+// Adds a simulated participant to a room (replacing one with the same peer id) and returns its
+// peer id.
+QString addSimulatedPeer(DevService &service, const QString &roomId, EngineSimPeer peer);
+// False when there was no such simulated participant.
+bool removeSimulatedPeer(DevService &service, const QString &roomId, const QString &peerId);
+// Everybody in the room's media session except the given peer.
+[[nodiscard]] QList<EngineSimPeer> peers(DevService &service, const QString &roomId, const QString &exceptPeerId = {});
+// The peer id a member with that user id / phone number has.
+[[nodiscard]] QString peerIdFor(const QString &userId, const QString &phoneNumber);
+} // namespace EngineRoutes
