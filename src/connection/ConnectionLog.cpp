@@ -1,0 +1,3 @@
+#include "connection/ConnectionLog.h"
+
+Q_LOGGING_CATEGORY(korviNet, "korvi.net")

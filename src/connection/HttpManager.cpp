@@ -1,0 +1,349 @@
+#include "connection/HttpManager.h"
+
+#include "connection/ConnectionLog.h"
+#include "connection/KVFileUploadManager.h"
+#include "connection/KVTls.h"
+#include "connection/WireProtocol.h"
+#include "foundation/AppPaths.h"
+#include "foundation/KVClock.h"
+#include "foundation/MainQueue.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QJsonDocument>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QRegularExpression>
+#include <QTemporaryFile>
+#include <QUrlQuery>
+
+namespace {
+
+QByteArray headerValue(const QVariant &value)
+{
+    return value.toString().toUtf8();
+}
+
+// The file name a reply suggests: Content-Disposition filename* (RFC 5987) or filename, else the
+// URL's last path segment. Percent escapes are removed.
+QString suggestedFileName(QNetworkReply *reply)
+{
+    const QString disposition = QString::fromUtf8(reply->rawHeader("Content-Disposition"));
+    static const QRegularExpression extended(QStringLiteral(R"re(filename\*\s*=\s*([^;]*))re"),
+                                             QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression plain(QStringLiteral(R"re(filename\s*=\s*("([^"]*)"|[^;]*))re"),
+                                          QRegularExpression::CaseInsensitiveOption);
+    QString name;
+    if (const auto m = extended.match(disposition); m.hasMatch()) {
+        QString value = m.captured(1).trimmed();
+        const int quote = value.indexOf(QLatin1String("''"));
+        if (quote >= 0)
+            value = value.mid(quote + 2);
+        name = QUrl::fromPercentEncoding(value.toUtf8());
+    } else if (const auto p = plain.match(disposition); p.hasMatch()) {
+        name = p.captured(2).isEmpty() ? p.captured(1).trimmed() : p.captured(2);
+        name = QUrl::fromPercentEncoding(name.toUtf8());
+    } else {
+        name = QUrl::fromPercentEncoding(reply->url().path(QUrl::FullyEncoded).section(QLatin1Char('/'), -1).toUtf8());
+    }
+    return name;
+}
+
+} // namespace
+
+HttpManager *HttpManager::sharedManager()
+{
+    static QPointer<HttpManager> shared;
+    if (!shared) {
+        shared = new HttpManager(QCoreApplication::instance());
+    }
+    return shared;
+}
+
+HttpManager::HttpManager(QObject *parent) : QObject(parent), m_nam(std::make_unique<QNetworkAccessManager>())
+{
+    m_nam->setRedirectPolicy(QNetworkRequest::NoLessSafeRedirectPolicy);
+    m_defaultHeaders.insert(QStringLiteral("clientVersion"), WireProtocol::clientVersion());
+    m_defaultHeaders.insert(QStringLiteral("isEncry"), QString::fromLatin1(WireProtocol::IsEncryValue));
+}
+
+HttpManager::~HttpManager()
+{
+    // Replies still running belong to the access manager; destroying it aborts them without
+    // calling any completion (their owners may be gone already).
+    const auto replies = m_nam->findChildren<QNetworkReply *>();
+    for (QNetworkReply *reply : replies) {
+        reply->disconnect(this);
+        reply->abort();
+    }
+}
+
+void HttpManager::setBaseUrl(const QUrl &url)
+{
+    m_baseUrl = url;
+}
+
+void HttpManager::setDefaultHeader(const QString &name, const QString &value)
+{
+    if (value.isEmpty())
+        m_defaultHeaders.remove(name);
+    else
+        m_defaultHeaders.insert(name, value);
+}
+
+bool HttpManager::setExtraTrustedCaFile(const QString &pemPath)
+{
+    if (!KVTls::setExtraTrustedCaFile(pemPath))
+        return false;
+    // Pooled connections keep the TLS settings they were made with.
+    m_nam->clearConnectionCache();
+    return true;
+}
+
+QString HttpManager::extraTrustedCaFile() const
+{
+    return KVTls::extraTrustedCaFile();
+}
+
+int HttpManager::pendingRequestCount() const
+{
+    return m_pending;
+}
+
+QUrl HttpManager::resolveUrl(const QString &pathOrUrl, const QVariantMap &query) const
+{
+    QUrl url(pathOrUrl);
+    if (url.isRelative() || url.scheme().isEmpty()) {
+        QUrl base = m_baseUrl;
+        QString basePath = base.path();
+        if (basePath.endsWith(QLatin1Char('/')))
+            basePath.chop(1);
+        const QUrl relative(pathOrUrl);
+        QString path = relative.path();
+        if (!path.startsWith(QLatin1Char('/')))
+            path.prepend(QLatin1Char('/'));
+        base.setPath(basePath + path);
+        base.setQuery(relative.query());
+        url = base;
+    }
+    if (!query.isEmpty()) {
+        QUrlQuery q(url);
+        for (auto it = query.cbegin(); it != query.cend(); ++it)
+            q.addQueryItem(it.key(), it.value().toString());
+        url.setQuery(q);
+    }
+    return url;
+}
+
+QNetworkRequest HttpManager::makeRequest(const QUrl &url, const QVariantMap &headers) const
+{
+    QNetworkRequest request(url);
+    if (url.scheme() == QLatin1String("https") || url.scheme() == QLatin1String("wss"))
+        request.setSslConfiguration(KVTls::configuration());
+    QVariantMap merged = m_defaultHeaders;
+    for (auto it = headers.cbegin(); it != headers.cend(); ++it)
+        merged.insert(it.key(), it.value());
+    for (auto it = merged.cbegin(); it != merged.cend(); ++it)
+        request.setRawHeader(it.key().toUtf8(), headerValue(it.value()));
+    return request;
+}
+
+void HttpManager::track(QObject *owner, QNetworkReply *reply, int timeoutMs,
+                        std::function<void(QNetworkReply *reply, bool timedOut)> onDone)
+{
+    struct State {
+        bool done = false;
+        bool timedOut = false;
+        bool ownerGone = false;
+    };
+    auto state = std::make_shared<State>();
+    QObject *context = owner ? owner : this;
+    QPointer<QObject> guard(context);
+    ++m_pending;
+
+    connect(context, &QObject::destroyed, reply, [reply, state] {
+        state->ownerGone = true;
+        reply->abort();
+    });
+    QPointer<KVTimer> timer;
+    if (timeoutMs > 0) {
+        timer = KVTimer::singleShot(reply, std::chrono::milliseconds(timeoutMs), [reply, state] {
+            state->timedOut = true;
+            reply->abort();
+        });
+        // An idle timeout for transfers: any progress re-arms it.
+        const auto rearm = [timer](qint64, qint64) {
+            if (timer && timer->isValid())
+                timer->start();
+        };
+        connect(reply, &QNetworkReply::downloadProgress, reply, rearm);
+        connect(reply, &QNetworkReply::uploadProgress, reply, rearm);
+    }
+    connect(reply, &QNetworkReply::sslErrors, reply, [reply](const QList<QSslError> &errors) {
+        for (const QSslError &e : errors)
+            qCWarning(korviNet) << "TLS error" << reply->url().host() << e.errorString();
+    });
+    connect(reply, &QNetworkReply::finished, this, [this, reply, state, guard, timer, onDone = std::move(onDone)] {
+        if (state->done)
+            return;
+        state->done = true;
+        --m_pending;
+        if (timer)
+            timer->invalidate();
+        reply->deleteLater();
+        if (!guard || state->ownerGone)
+            return;
+        onDone(reply, state->timedOut);
+    });
+}
+
+void HttpManager::sendJson(QObject *owner, const QByteArray &verb, const QString &path, const QByteArray &body,
+                           const QByteArray &contentType, const QVariantMap &query, const QVariantMap &headers,
+                           Completion completion, int timeoutMs)
+{
+    QNetworkRequest request = makeRequest(resolveUrl(path, query), headers);
+    if (!contentType.isEmpty())
+        request.setHeader(QNetworkRequest::ContentTypeHeader, contentType);
+    QNetworkReply *reply = verb == "GET" ? m_nam->get(request) : m_nam->sendCustomRequest(request, verb, body);
+    track(owner, reply, timeoutMs, [completion = std::move(completion)](QNetworkReply *r, bool timedOut) {
+        const int status = r->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+        const QByteArray data = r->readAll();
+        KVMResponse response;
+        if (timedOut) {
+            response = KVMResponse::failure(KVMResponse::TimeoutCode, QStringLiteral("timed out"));
+        } else if (r->error() != QNetworkReply::NoError && status == 0) {
+            response = KVMResponse::failure(KVMResponse::NetworkErrorCode, r->errorString());
+        } else {
+            response = KVMResponse::fromReply(status, data);
+        }
+        if (!response.successed)
+            qCInfo(korviNet) << "request failed" << r->url().path() << response.code << response.error;
+        if (completion)
+            completion(response);
+    });
+}
+
+void HttpManager::GET(QObject *owner, const QString &path, const QVariantMap &query, const QVariantMap &headers,
+                      Completion completion, int timeoutMs)
+{
+    sendJson(owner, "GET", path, {}, {}, query, headers, std::move(completion), timeoutMs);
+}
+
+void HttpManager::POST(QObject *owner, const QString &path, const QJsonObject &body, const QVariantMap &headers,
+                       Completion completion, int timeoutMs)
+{
+    sendJson(owner, "POST", path, QJsonDocument(body).toJson(QJsonDocument::Compact), "application/json", {}, headers,
+             std::move(completion), timeoutMs);
+}
+
+void HttpManager::POST(QObject *owner, const QString &path, const QVariantMap &body, const QVariantMap &headers,
+                       Completion completion, int timeoutMs)
+{
+    POST(owner, path, QJsonObject::fromVariantMap(body), headers, std::move(completion), timeoutMs);
+}
+
+void HttpManager::POSTForm(QObject *owner, const QString &path, const QVariantMap &fields, const QVariantMap &headers,
+                           Completion completion, int timeoutMs)
+{
+    QUrlQuery form;
+    for (auto it = fields.cbegin(); it != fields.cend(); ++it)
+        form.addQueryItem(QString::fromUtf8(QUrl::toPercentEncoding(it.key())),
+                          QString::fromUtf8(QUrl::toPercentEncoding(it.value().toString())));
+    sendJson(owner, "POST", path, form.query(QUrl::FullyEncoded).toUtf8(), "application/x-www-form-urlencoded", {},
+             headers, std::move(completion), timeoutMs);
+}
+
+QString HttpManager::sanitizedFileName(const QString &suggested)
+{
+    // Only the last component of either separator counts; the rest could climb out of the folder.
+    QString name = suggested;
+    const qsizetype cut = std::max(name.lastIndexOf(QLatin1Char('/')), name.lastIndexOf(QLatin1Char('\\')));
+    if (cut >= 0)
+        name = name.mid(cut + 1);
+    QString clean;
+    clean.reserve(name.size());
+    for (const QChar c : std::as_const(name)) {
+        if (c.unicode() < 0x20 || c.unicode() == 0x7f || c.category() == QChar::Other_Control ||
+            c.category() == QChar::Other_Format)
+            continue;
+        clean.append(c);
+    }
+    clean = clean.trimmed();
+    // No hidden names, no "." or "..".
+    while (clean.startsWith(QLatin1Char('.')))
+        clean.remove(0, 1);
+    clean = clean.trimmed();
+    while (clean.toUtf8().size() > 200)
+        clean.chop(1);
+    if (clean.isEmpty())
+        clean = QStringLiteral("download");
+    return clean;
+}
+
+void HttpManager::downloadFileWithUrl(QObject *owner, const QString &url, const QVariantMap &headers,
+                                      DownloadFinish finish)
+{
+    const QString folder = AppPaths::cacheDir();
+    auto temp = std::make_shared<QTemporaryFile>(folder + QStringLiteral("/.korvi-download-XXXXXX"));
+    if (!temp->open()) {
+        MainQueue::async(owner ? owner : this, [finish, error = temp->errorString()] {
+            if (finish)
+                finish(QString(), error);
+        });
+        return;
+    }
+    QNetworkReply *reply = m_nam->get(makeRequest(resolveUrl(url), headers));
+    auto writeFailed = std::make_shared<bool>(false);
+    connect(reply, &QNetworkReply::readyRead, reply, [reply, temp, writeFailed] {
+        const QByteArray chunk = reply->readAll();
+        if (!*writeFailed && temp->write(chunk) != chunk.size()) {
+            *writeFailed = true;
+            reply->abort();
+        }
+    });
+    track(owner, reply, DefaultTimeoutMs,
+          [temp, writeFailed, folder, finish = std::move(finish)](QNetworkReply *r, bool timedOut) {
+              const QByteArray rest = r->readAll();
+              if (!*writeFailed && !rest.isEmpty() && temp->write(rest) != rest.size())
+                  *writeFailed = true;
+              const int status = r->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+              QString error;
+              if (timedOut)
+                  error = QStringLiteral("timed out");
+              else if (*writeFailed)
+                  error = QStringLiteral("cannot write: %1").arg(temp->errorString());
+              else if (r->error() != QNetworkReply::NoError)
+                  error = r->errorString();
+              else if (status < 200 || status > 299)
+                  error = QStringLiteral("HTTP status %1").arg(status);
+              QString finalPath;
+              if (error.isEmpty()) {
+                  finalPath = folder + QLatin1Char('/') + sanitizedFileName(suggestedFileName(r));
+                  temp->close();
+                  if (QFileInfo::exists(finalPath) && !QFile::remove(finalPath)) {
+                      error = QStringLiteral("cannot replace %1").arg(finalPath);
+                  } else if (!temp->rename(finalPath)) {
+                      error = QStringLiteral("cannot rename: %1").arg(temp->errorString());
+                  } else {
+                      temp->setAutoRemove(false);
+                  }
+              }
+              if (!error.isEmpty()) {
+                  qCInfo(korviNet) << "download failed" << r->url().path() << error;
+                  finalPath.clear();
+                  temp->remove();
+              }
+              if (finish)
+                  finish(finalPath, error);
+          });
+}
+
+void HttpManager::uploadFileWithUrl(QObject *owner, const QString &url, const QString &filePath,
+                                    const QVariantMap &headers, const QVariantMap &parameters, Progress progress,
+                                    UploadFinish finish)
+{
+    KVFileUploadManager::uploadFilesWithURL(*this, owner, url, QStringList{filePath}, headers, parameters,
+                                            std::move(progress), std::move(finish));
+}

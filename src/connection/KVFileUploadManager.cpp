@@ -1,0 +1,113 @@
+#include "connection/KVFileUploadManager.h"
+
+#include "connection/ConnectionLog.h"
+#include "foundation/MainQueue.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QHttpMultiPart>
+#include <QMimeDatabase>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+
+namespace {
+QString quoted(QString value)
+{
+    value.replace(QLatin1Char('\\'), QLatin1String("\\\\"));
+    value.replace(QLatin1Char('"'), QLatin1String("\\\""));
+    value.remove(QLatin1Char('\r'));
+    value.remove(QLatin1Char('\n'));
+    return QLatin1Char('"') + value + QLatin1Char('"');
+}
+} // namespace
+
+namespace KVFileUploadManager {
+
+void uploadFilesWithURL(QObject *owner, const QString &url, const QStringList &fileURLs, const QVariantMap &headers,
+                        const QVariantMap &parameters, HttpManager::Progress progress,
+                        HttpManager::UploadFinish completion)
+{
+    uploadFilesWithURL(*HttpManager::sharedManager(), owner, url, fileURLs, headers, parameters, std::move(progress),
+                       std::move(completion));
+}
+
+void uploadFilesWithURL(HttpManager &client, QObject *owner, const QString &url, const QStringList &fileURLs,
+                        const QVariantMap &headers, const QVariantMap &parameters, HttpManager::Progress progress,
+                        HttpManager::UploadFinish completion)
+{
+    HttpManager *http = &client;
+    QObject *context = owner ? owner : http;
+    const auto failLater = [context, completion](const QString &error) {
+        qCInfo(korviNet) << "upload not started:" << error;
+        MainQueue::async(context, [completion, error] {
+            if (completion)
+                completion(false, {}, error);
+        });
+    };
+
+    auto multi = std::make_unique<QHttpMultiPart>(QHttpMultiPart::FormDataType);
+    for (auto it = parameters.cbegin(); it != parameters.cend(); ++it) {
+        QHttpPart part;
+        part.setHeader(QNetworkRequest::ContentDispositionHeader,
+                       QStringLiteral("form-data; name=%1").arg(quoted(it.key())));
+        part.setBody(it.value().toString().toUtf8());
+        multi->append(part);
+    }
+    static const QMimeDatabase mimes;
+    for (const QString &fileUrl : fileURLs) {
+        const QUrl asUrl(fileUrl);
+        const QString path = asUrl.isLocalFile() ? asUrl.toLocalFile() : fileUrl;
+        auto *file = new QFile(path, multi.get());
+        if (!file->open(QIODevice::ReadOnly)) {
+            failLater(QStringLiteral("cannot read %1").arg(path));
+            return;
+        }
+        QHttpPart part;
+        part.setHeader(
+            QNetworkRequest::ContentDispositionHeader,
+            QStringLiteral("form-data; name=\"files\"; filename=%1").arg(quoted(QFileInfo(path).fileName())));
+        part.setHeader(QNetworkRequest::ContentTypeHeader, mimes.mimeTypeForFile(path).name());
+        part.setBodyDevice(file); // streamed from disk
+        multi->append(part);
+    }
+
+    QNetworkRequest request = http->makeRequest(http->resolveUrl(url), headers);
+    QNetworkReply *reply = http->networkAccessManager()->post(request, multi.get());
+    multi.release()->setParent(reply);
+
+    auto lastFraction = std::make_shared<double>(0.0);
+    QPointer<QObject> guard(context);
+    QObject::connect(reply, &QNetworkReply::uploadProgress, reply,
+                     [guard, progress, lastFraction](qint64 sent, qint64 total) {
+                         if (!guard || !progress || total <= 0)
+                             return;
+                         const double fraction = std::clamp(double(sent) / double(total), 0.0, 1.0);
+                         if (fraction <= *lastFraction && *lastFraction > 0)
+                             return;
+                         *lastFraction = fraction;
+                         progress(fraction);
+                     });
+    http->track(owner, reply, HttpManager::DefaultTimeoutMs,
+                [completion, progress, lastFraction](QNetworkReply *r, bool timedOut) {
+                    const int status = r->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+                    KVMResponse response;
+                    if (timedOut)
+                        response = KVMResponse::failure(KVMResponse::TimeoutCode, QStringLiteral("timed out"));
+                    else if (r->error() != QNetworkReply::NoError && status == 0)
+                        response = KVMResponse::failure(KVMResponse::NetworkErrorCode, r->errorString());
+                    else
+                        response = KVMResponse::fromReply(status, r->readAll());
+                    if (response.successed && progress && *lastFraction < 1.0) {
+                        *lastFraction = 1.0;
+                        progress(1.0);
+                    }
+                    QString error;
+                    if (!response.successed)
+                        error = response.message.isEmpty() ? response.error : response.message;
+                    if (completion)
+                        completion(response.successed, response.json.toVariantMap(), error);
+                });
+}
+
+} // namespace KVFileUploadManager

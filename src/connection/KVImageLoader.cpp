@@ -1,0 +1,126 @@
+#include "connection/KVImageLoader.h"
+
+#include "connection/ConnectionLog.h"
+#include "connection/HttpManager.h"
+#include "connection/KVTls.h"
+#include "foundation/AppPaths.h"
+#include "foundation/MainQueue.h"
+
+#include <QCoreApplication>
+#include <QLabel>
+#include <QNetworkAccessManager>
+#include <QNetworkDiskCache>
+#include <QNetworkReply>
+#include <QPixmap>
+
+namespace {
+constexpr qint64 MaxCacheBytes = 200LL * 1024 * 1024;
+}
+
+KVImageLoader *KVImageLoader::sharedLoader()
+{
+    static QPointer<KVImageLoader> shared;
+    if (!shared)
+        shared = new KVImageLoader(QCoreApplication::instance());
+    return shared;
+}
+
+KVImageLoader::KVImageLoader(QObject *parent) : QObject(parent), m_nam(std::make_unique<QNetworkAccessManager>())
+{
+    m_cache = new QNetworkDiskCache(m_nam.get());
+    m_cache->setCacheDirectory(AppPaths::cacheDir() + QStringLiteral("/images"));
+    m_cache->setMaximumCacheSize(MaxCacheBytes);
+    m_nam->setCache(m_cache);
+}
+
+KVImageLoader::~KVImageLoader() = default;
+
+void KVImageLoader::setRefererHeader(const QString &referer)
+{
+    m_referer = referer.toUtf8();
+}
+
+QString KVImageLoader::cacheDirectory() const
+{
+    return m_cache->cacheDirectory();
+}
+
+QImage KVImageLoader::cachedImage(const QString &url) const
+{
+    std::unique_ptr<QIODevice> data(m_cache->data(QUrl(url)));
+    if (!data)
+        return {};
+    return QImage::fromData(data->readAll());
+}
+
+void KVImageLoader::loadImage(QObject *owner, const QString &url, Done done)
+{
+    const QUrl address(url);
+    if (!address.isValid() || address.isRelative()) {
+        MainQueue::async(owner ? owner : this, [done] {
+            if (done)
+                done(QImage());
+        });
+        return;
+    }
+    QNetworkRequest request(address);
+    if (address.scheme() == QLatin1String("https"))
+        request.setSslConfiguration(KVTls::configuration());
+    request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::PreferCache);
+    if (!m_referer.isEmpty())
+        request.setRawHeader("Referer", m_referer);
+    QNetworkReply *reply = m_nam->get(request);
+    QPointer<QObject> guard(owner ? owner : this);
+    if (owner)
+        connect(owner, &QObject::destroyed, reply, &QNetworkReply::abort);
+    connect(reply, &QNetworkReply::finished, this, [reply, guard, done] {
+        reply->deleteLater();
+        if (!guard)
+            return;
+        QImage image;
+        const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+        if (reply->error() == QNetworkReply::NoError && (status == 0 || (status >= 200 && status < 300)))
+            image = QImage::fromData(reply->readAll());
+        else
+            qCInfo(korviNet) << "image load failed" << reply->url().toString(QUrl::RemoveQuery) << reply->errorString();
+        if (done)
+            done(image);
+    });
+}
+
+void KVImageLoader::setImageWithURL(QLabel *label, const QString &url, const QImage &placeholder)
+{
+    if (!label)
+        return;
+    const QImage cached = cachedImage(url);
+    const QImage &first = cached.isNull() ? placeholder : cached;
+    if (!first.isNull())
+        label->setPixmap(QPixmap::fromImage(first));
+    QPointer<QLabel> target(label);
+    loadImage(label, url, [target](const QImage &image) {
+        if (target && !image.isNull())
+            target->setPixmap(QPixmap::fromImage(image));
+    });
+}
+
+void KVImageLoader::prefetchURLs(const QStringList &urls)
+{
+    for (const QString &url : urls) {
+        if (cachedImage(url).isNull())
+            loadImage(this, url, {});
+    }
+}
+
+qint64 KVImageLoader::diskCacheSize() const
+{
+    return m_cache->cacheSize();
+}
+
+void KVImageLoader::clearDiskCache(std::function<void()> done)
+{
+    m_cache->clear();
+    MainQueue::async(this, [done = std::move(done)] {
+        if (done)
+            done();
+    });
+}

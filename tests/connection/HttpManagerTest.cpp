@@ -1,0 +1,482 @@
+// The REST client against the stand-in service over loopback sockets.
+#include "connection/HttpManager.h"
+#include "connection/KVFileUploadManager.h"
+#include "connection/KVMResponse.h"
+#include "devservice/DevService.h"
+#include "devservice/DevServiceTestUtil.h"
+#include "devservice/DevTlsCertificate.h"
+#include "foundation/AppPaths.h"
+#include "foundation/KVClock.h"
+#include "foundation/MainQueue.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSslSocket>
+#include <QTcpServer>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+namespace {
+
+class HttpManagerTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(service.start());
+        http.setBaseUrl(service.baseUrl());
+    }
+
+    // Runs one GET and waits for its completion.
+    KVMResponse get(const QString &path, QVariantMap query = {}, QVariantMap headers = {})
+    {
+        std::optional<KVMResponse> result;
+        http.GET(&owner, path, query, headers, [&](const KVMResponse &r) { result = r; });
+        EXPECT_TRUE(processEventsUntil([&] { return result.has_value(); }));
+        return result.value_or(KVMResponse{});
+    }
+
+    DevService service;
+    HttpManager http;
+    QObject owner;
+};
+
+void expectLocalFailure(const KVMResponse &r, qint64 code)
+{
+    EXPECT_FALSE(r.successed);
+    EXPECT_EQ(r.code, code);
+    EXPECT_TRUE(r.message.isEmpty()) << r.message.toStdString();
+}
+
+TEST_F(HttpManagerTest, Envelope_SuccessFailureAndData)
+{
+    service.route("GET", "/qf/ok", [](const DevRequest &) {
+        return DevService::ok(QJsonObject{{"roomId", "123456789"}, {"n", 3}});
+    });
+    service.route("GET", "/qf/no", [](const DevRequest &) { return DevService::fail(413, "请输入会议密码"); });
+    service.route("GET", "/qf/strcode", [](const DevRequest &) {
+        return DevReply::json({{"code", "0"}, {"message", 7}, {"data", QJsonArray{1, 2}}});
+    });
+
+    const KVMResponse ok = get("/qf/ok");
+    EXPECT_TRUE(ok.successed);
+    EXPECT_EQ(ok.code, 0);
+    EXPECT_EQ(ok.message, "success");
+    EXPECT_EQ(ok.dataMap().value("roomId").toString(), "123456789");
+    EXPECT_EQ(ok.httpStatus, 200);
+    EXPECT_FALSE(ok.rawResponse.isEmpty());
+
+    const KVMResponse no = get("/qf/no");
+    EXPECT_FALSE(no.successed);
+    EXPECT_EQ(no.code, 413);
+    EXPECT_EQ(no.message, "请输入会议密码");
+
+    // A numeric string code counts; a message that is not text reads as empty.
+    const KVMResponse str = get("/qf/strcode");
+    EXPECT_TRUE(str.successed);
+    EXPECT_TRUE(str.message.isEmpty());
+    EXPECT_EQ(str.dataList().size(), 2);
+}
+
+TEST_F(HttpManagerTest, BadReplies_NeverSucceed_AndCarryNoMessage)
+{
+    service.route("GET", "/bad/http500", [](const DevRequest &) {
+        DevReply r = DevService::ok();
+        r.status = 500; // an envelope saying 0 under an error status is still a failure
+        return r;
+    });
+    service.route("GET", "/bad/text",
+                  [](const DevRequest &) { return DevReply::raw("<html>502</html>", "text/html"); });
+    service.route("GET", "/bad/array", [](const DevRequest &) { return DevReply::raw("[0]", "application/json"); });
+    service.route("GET", "/bad/nocode", [](const DevRequest &) {
+        return DevReply::json({{"message", "服务异常"}, {"data", 1}});
+    });
+    service.route("GET", "/bad/fraction", [](const DevRequest &) { return DevReply::json({{"code", 0.5}}); });
+    service.route("GET", "/bad/empty", [](const DevRequest &) { return DevReply::raw("", "application/json"); });
+    service.route("GET", "/bad/dropped", [](const DevRequest &) { return DevService::ok(); });
+    // The access manager retries a request whose connection dropped; drop every attempt.
+    for (int i = 0; i < 3; ++i)
+        service.dropNextReply("/bad/dropped");
+
+    expectLocalFailure(get("/bad/http500"), KVMResponse::HttpStatusCode);
+    expectLocalFailure(get("/bad/text"), KVMResponse::BadReplyCode);
+    expectLocalFailure(get("/bad/array"), KVMResponse::BadReplyCode);
+    expectLocalFailure(get("/bad/nocode"), KVMResponse::BadReplyCode);
+    expectLocalFailure(get("/bad/fraction"), KVMResponse::BadReplyCode);
+    expectLocalFailure(get("/bad/empty"), KVMResponse::BadReplyCode);
+    expectLocalFailure(get("/no/such/route"), KVMResponse::HttpStatusCode);
+    const KVMResponse dropped = get("/bad/dropped");
+    EXPECT_FALSE(dropped.successed);
+    EXPECT_TRUE(dropped.message.isEmpty());
+}
+
+TEST_F(HttpManagerTest, BadReplies_RefusedConnectionIsANetworkError)
+{
+    QTcpServer probe;
+    ASSERT_TRUE(probe.listen(QHostAddress::LocalHost, 0));
+    const quint16 closedPort = probe.serverPort();
+    probe.close();
+    http.setBaseUrl(QUrl(QStringLiteral("http://127.0.0.1:%1").arg(closedPort)));
+    expectLocalFailure(get("/qf/anything"), KVMResponse::NetworkErrorCode);
+}
+
+TEST_F(HttpManagerTest, Timeout_FailsAfterFifteenSecondsOfProjectTime)
+{
+    VirtualClockScope time;
+    service.route("GET", "/slow", [](const DevRequest &) { return DevService::ok(); });
+    service.delayNextReply("/slow", -1); // never answers
+    std::optional<KVMResponse> result;
+    int calls = 0;
+    http.GET(&owner, "/slow", {}, {}, [&](const KVMResponse &r) {
+        result = r;
+        ++calls;
+    });
+    ASSERT_TRUE(processEventsUntil([&] { return service.requestsFor("/slow").size() == 1; }));
+    time.clock.advance(std::chrono::milliseconds(14900));
+    processEventsFor(10);
+    EXPECT_FALSE(result.has_value());
+    time.clock.advance(std::chrono::milliseconds(200));
+    ASSERT_TRUE(processEventsUntil([&] { return result.has_value(); }));
+    expectLocalFailure(*result, KVMResponse::TimeoutCode);
+    processEventsFor(10);
+    EXPECT_EQ(calls, 1);
+}
+
+TEST_F(HttpManagerTest, Headers_DefaultsPerCallOverridesQueryAndBodies)
+{
+    service.route("GET", "/qf/echo", [](const DevRequest &) { return DevService::ok(); });
+    service.route("POST", "/qf/echo", [](const DevRequest &) { return DevService::ok(); });
+    http.setDefaultHeader("Authorization", "token-1");
+
+    get("/qf/echo", {{"roomId", "12 34&x=1"}, {"querStr", "会议"}}, {{"sequenceId", "77"}});
+    std::optional<KVMResponse> posted;
+    http.POST(&owner, "/qf/echo", QVariantMap{{"roomId", "r1"}, {"n", 2}}, {{"Authorization", "token-2"}},
+              [&](const KVMResponse &r) { posted = r; });
+    ASSERT_TRUE(processEventsUntil([&] { return posted.has_value(); }));
+    std::optional<KVMResponse> form;
+    http.POSTForm(&owner, "/qf/echo", {{"a", "x y+z&"}}, {}, [&](const KVMResponse &r) { form = r; });
+    ASSERT_TRUE(processEventsUntil([&] { return form.has_value(); }));
+
+    const auto requests = service.requestsFor("/qf/echo");
+    ASSERT_EQ(requests.size(), 3);
+    const DevRequest &g = requests[0];
+    EXPECT_EQ(g.method, "GET");
+    EXPECT_EQ(g.header("Authorization"), "token-1");
+    EXPECT_EQ(g.header("clientVersion"), QStringLiteral(KORVI_VERSION));
+    EXPECT_EQ(g.header("isEncry"), "1");
+    EXPECT_EQ(g.header("sequenceId"), "77");
+    EXPECT_EQ(g.query.value("roomId").toString(), "12 34&x=1");
+    EXPECT_EQ(g.query.value("querStr").toString(), "会议");
+    const DevRequest &p = requests[1];
+    EXPECT_EQ(p.header("Authorization"), "token-2");
+    EXPECT_EQ(p.json.value("roomId").toString(), "r1");
+    EXPECT_EQ(p.json.value("n").toInt(), 2);
+    EXPECT_EQ(requests[2].form.value("a").toString(), "x y+z&");
+
+    // Removing a default stops sending it.
+    http.setDefaultHeader("Authorization", QString());
+    get("/qf/echo");
+    EXPECT_TRUE(service.requestsFor("/qf/echo").last().header("Authorization").isEmpty());
+}
+
+TEST_F(HttpManagerTest, Completion_RunsOnceOnTheMainThread_AndNeverAfterItsOwnerDied)
+{
+    VirtualClockScope time;
+    service.route("GET", "/qf/late", [](const DevRequest &) { return DevService::ok(); });
+    service.delayNextReply("/qf/late", 1000);
+    service.delayNextReply("/qf/late", 1000);
+
+    auto doomed = std::make_unique<QObject>();
+    int doomedCalls = 0;
+    int livingCalls = 0;
+    bool onMain = false;
+    http.GET(doomed.get(), "/qf/late", {}, {}, [&](const KVMResponse &) { ++doomedCalls; });
+    http.GET(&owner, "/qf/late", {}, {}, [&](const KVMResponse &) {
+        ++livingCalls;
+        onMain = MainQueue::isMainThread();
+    });
+    ASSERT_TRUE(processEventsUntil([&] { return service.requestsFor("/qf/late").size() == 2; }));
+    doomed.reset();
+    EXPECT_EQ(http.pendingRequestCount(), 1);
+    time.clock.advance(std::chrono::milliseconds(1000));
+    ASSERT_TRUE(processEventsUntil([&] { return livingCalls == 1; }));
+    time.clock.advance(std::chrono::milliseconds(20000)); // past any timeout
+    processEventsFor(20);
+    EXPECT_EQ(doomedCalls, 0);
+    EXPECT_EQ(livingCalls, 1);
+    EXPECT_TRUE(onMain);
+    EXPECT_EQ(http.pendingRequestCount(), 0);
+}
+
+TEST(KVMResponseTest, FromReply_HandlesEveryShape)
+{
+    EXPECT_TRUE(KVMResponse::fromReply(200, R"({"code":0,"data":null})").successed);
+    EXPECT_EQ(KVMResponse::fromReply(200, R"({"code":"454","message":"等待"})").code, 454);
+    EXPECT_EQ(KVMResponse::fromReply(200, R"({"code":"0x1"})").code, KVMResponse::BadReplyCode);
+    EXPECT_EQ(KVMResponse::fromReply(200, R"({"code":true})").code, KVMResponse::BadReplyCode);
+    EXPECT_EQ(KVMResponse::fromReply(200, R"({"code":1e300})").code, KVMResponse::BadReplyCode);
+    EXPECT_EQ(KVMResponse::fromReply(200, "\xff\xfe").code, KVMResponse::BadReplyCode);
+    EXPECT_EQ(KVMResponse::fromReply(404, R"({"code":0})").code, KVMResponse::HttpStatusCode);
+    EXPECT_TRUE(KVMResponse::fromReply(404, R"({"code":0})").message.isEmpty());
+}
+
+// ---- downloads
+
+class DownloadTest : public HttpManagerTest {
+protected:
+    std::pair<QString, QString> download(const QString &path)
+    {
+        std::optional<std::pair<QString, QString>> result;
+        int calls = 0;
+        http.downloadFileWithUrl(&owner, service.baseUrl().toString() + path, {{"Authorization", "t"}},
+                                 [&](const QString &file, const QString &error) {
+                                     result = {file, error};
+                                     ++calls;
+                                 });
+        EXPECT_TRUE(processEventsUntil([&] { return result.has_value(); }));
+        processEventsFor(5);
+        EXPECT_EQ(calls, 1);
+        return result.value_or(std::pair<QString, QString>{});
+    }
+
+    static QStringList leftovers()
+    {
+        return QDir(AppPaths::cacheDir()).entryList({".korvi-download-*"}, QDir::Files | QDir::Hidden);
+    }
+};
+
+TEST_F(DownloadTest, SuggestedNameWithPathParts_LandsInsideTheCachesFolder)
+{
+    const QByteArray content = "transcript\n";
+    const QList<std::pair<QString, QString>> cases = {
+        {"../../x", "x"},   {"..\\..\\evil.txt", "evil.txt"}, {"%2e%2e%2fy.pdf", "y.pdf"}, {"/etc/passwd", "passwd"},
+        {"..", "download"}, {"a%01b%0A%7F.txt", "ab.txt"},
+    };
+    int i = 0;
+    for (const auto &[suggested, expected] : cases) {
+        const QString path = QStringLiteral("/qf/subtitle/download/%1").arg(i++);
+        service.route("GET", path, [content, suggested](const DevRequest &) {
+            DevReply r = DevReply::file(content, QString());
+            r.headers = {{"Content-Disposition", "attachment; filename=\"" + suggested.toUtf8() + "\""}};
+            return r;
+        });
+        const auto [file, error] = download(path);
+        ASSERT_TRUE(error.isEmpty()) << suggested.toStdString() << ": " << error.toStdString();
+        EXPECT_EQ(QFileInfo(file).absolutePath(), QFileInfo(AppPaths::cacheDir()).absoluteFilePath())
+            << suggested.toStdString();
+        EXPECT_EQ(QFileInfo(file).fileName(), expected) << suggested.toStdString();
+        QFile f(file);
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        EXPECT_EQ(f.readAll(), content);
+    }
+    // Nothing was written next to the caches folder.
+    EXPECT_FALSE(QFileInfo::exists(AppPaths::cacheDir() + "/../../x"));
+    EXPECT_FALSE(QFileInfo::exists(AppPaths::cacheDir() + "/../x"));
+    EXPECT_TRUE(leftovers().isEmpty());
+}
+
+TEST_F(DownloadTest, ReplacesAnEarlierFile_ButAFailedDownloadLeavesItAndNoPartialFile)
+{
+    const QString target = AppPaths::cacheDir() + "/report.pdf";
+    {
+        QFile old(target);
+        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+        old.write("old");
+    }
+    service.route("GET", "/dl/fail", [](const DevRequest &) {
+        DevReply r = DevReply::file(QByteArray(4096, 'p'), "report.pdf");
+        r.status = 500;
+        return r;
+    });
+    service.route("GET", "/dl/ok", [](const DevRequest &) { return DevReply::file("new", "report.pdf"); });
+    service.route("GET", "/dl/drop", [](const DevRequest &) { return DevReply::file("x", "report.pdf"); });
+    for (int i = 0; i < 3; ++i)
+        service.dropNextReply("/dl/drop");
+
+    auto [file, error] = download("/dl/fail");
+    EXPECT_TRUE(file.isEmpty());
+    EXPECT_FALSE(error.isEmpty());
+    std::tie(file, error) = download("/dl/drop");
+    EXPECT_TRUE(file.isEmpty());
+    EXPECT_FALSE(error.isEmpty());
+    QFile kept(target);
+    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+    EXPECT_EQ(kept.readAll(), "old");
+    kept.close();
+    EXPECT_TRUE(leftovers().isEmpty());
+
+    std::tie(file, error) = download("/dl/ok");
+    EXPECT_EQ(file, target);
+    QFile replaced(target);
+    ASSERT_TRUE(replaced.open(QIODevice::ReadOnly));
+    EXPECT_EQ(replaced.readAll(), "new");
+    EXPECT_EQ(service.requestsFor("/dl/ok").first().header("Authorization"), "t");
+}
+
+TEST(FileNameTest, SanitizedFileName_KeepsOnlyAPlainName)
+{
+    EXPECT_EQ(HttpManager::sanitizedFileName("会议记录.pdf"), "会议记录.pdf");
+    EXPECT_EQ(HttpManager::sanitizedFileName("dir/sub/name.txt"), "name.txt");
+    EXPECT_EQ(HttpManager::sanitizedFileName("name/"), "download");
+    EXPECT_EQ(HttpManager::sanitizedFileName("."), "download");
+    EXPECT_EQ(HttpManager::sanitizedFileName(""), "download");
+    EXPECT_EQ(HttpManager::sanitizedFileName(" .bashrc"), "bashrc");
+    EXPECT_EQ(HttpManager::sanitizedFileName(QString("a") + QChar(0x202E) + "gpj.exe"), "agpj.exe");
+    EXPECT_LE(HttpManager::sanitizedFileName(QString(400, 'n')).toUtf8().size(), 200);
+}
+
+// ---- uploads
+
+class UploadTest : public HttpManagerTest {
+protected:
+    void SetUp() override
+    {
+        HttpManagerTest::SetUp();
+        service.route("POST", "/fms/upload", [](const DevRequest &req) {
+            return DevService::ok(QJsonObject{{"count", int(req.files.size())}});
+        });
+    }
+
+    QString makeFile(const QString &name, int size)
+    {
+        std::mt19937 rng(size);
+        QByteArray bytes(size, Qt::Uninitialized);
+        for (char &c : bytes)
+            c = char(rng());
+        const QString path = dir.path() + "/" + name;
+        QFile f(path);
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+        contents[name] = bytes;
+        return path;
+    }
+
+    QTemporaryDir dir;
+    QMap<QString, QByteArray> contents;
+};
+
+TEST_F(UploadTest, ProgressReachesOne_FinishOnce_AndTheServiceGetsTheFileIntact)
+{
+    const QString path = makeFile("slides.pdf", 3 * 1024 * 1024 + 17);
+    QList<double> progress;
+    int finishCalls = 0;
+    bool ok = false;
+    QVariantMap reply;
+    http.uploadFileWithUrl(
+        &owner, "/fms/upload", path, {{"Authorization", "tok"}}, {{"roomId", "123456789"}},
+        [&](double f) { progress.append(f); },
+        [&](bool o, const QVariantMap &r, const QString &) {
+            ok = o;
+            reply = r;
+            ++finishCalls;
+        });
+    ASSERT_TRUE(processEventsUntil([&] { return finishCalls > 0; }, 30000));
+    processEventsFor(5);
+    EXPECT_EQ(finishCalls, 1);
+    EXPECT_TRUE(ok);
+    EXPECT_EQ(reply.value("data").toMap().value("count").toInt(), 1);
+    ASSERT_FALSE(progress.isEmpty());
+    EXPECT_DOUBLE_EQ(progress.last(), 1.0);
+    EXPECT_TRUE(std::is_sorted(progress.begin(), progress.end()));
+
+    const DevRequest req = service.requestsFor("/fms/upload").value(0);
+    ASSERT_EQ(req.files.size(), 1);
+    EXPECT_EQ(req.files[0].fieldName, "files");
+    EXPECT_EQ(req.files[0].fileName, "slides.pdf");
+    EXPECT_TRUE(req.files[0].content == contents["slides.pdf"]);
+    EXPECT_EQ(req.form.value("roomId").toString(), "123456789");
+    EXPECT_EQ(req.header("Authorization"), "tok");
+}
+
+TEST_F(UploadTest, SeveralFiles_EachAsFiles_AndAMissingFileFailsWithoutARequest)
+{
+    const QStringList paths{makeFile("a.png", 1000), makeFile("b.png", 2000)};
+    std::optional<bool> ok;
+    KVFileUploadManager::uploadFilesWithURL(&owner, service.baseUrl().toString() + "/fms/upload", paths, {}, {}, {},
+                                            [&](bool o, const QVariantMap &, const QString &) { ok = o; });
+    ASSERT_TRUE(processEventsUntil([&] { return ok.has_value(); }));
+    EXPECT_TRUE(*ok);
+    const DevRequest req = service.requestsFor("/fms/upload").value(0);
+    ASSERT_EQ(req.files.size(), 2);
+    EXPECT_EQ(req.files[1].fieldName, "files");
+    EXPECT_TRUE(req.files[1].content == contents["b.png"]);
+
+    std::optional<QString> error;
+    int calls = 0;
+    http.uploadFileWithUrl(&owner, "/fms/upload", dir.path() + "/missing.bin", {}, {}, {},
+                           [&](bool o, const QVariantMap &, const QString &e) {
+                               EXPECT_FALSE(o);
+                               error = e;
+                               ++calls;
+                           });
+    ASSERT_TRUE(processEventsUntil([&] { return error.has_value(); }));
+    processEventsFor(5);
+    EXPECT_EQ(calls, 1);
+    EXPECT_FALSE(error->isEmpty());
+    EXPECT_EQ(service.requestsFor("/fms/upload").size(), 1);
+}
+
+TEST_F(UploadTest, ServiceRefusal_FinishesNotOk)
+{
+    service.failNextReply("/fms/upload", DevService::fail(500, "文件过大"));
+    std::optional<std::pair<bool, QString>> result;
+    http.uploadFileWithUrl(&owner, "/fms/upload", makeFile("c.bin", 10), {}, {}, {},
+                           [&](bool o, const QVariantMap &, const QString &e) {
+                               result = {o, e};
+                           });
+    ASSERT_TRUE(processEventsUntil([&] { return result.has_value(); }));
+    EXPECT_FALSE(result->first);
+    EXPECT_EQ(result->second, "文件过大");
+}
+
+TEST(TlsTest, ExtraCaFile_MustHoldACertificate)
+{
+    QTemporaryDir dir;
+    const QString bogus = dir.path() + "/ca.pem";
+    QFile f(bogus);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("not a certificate");
+    f.close();
+    HttpManager http;
+    EXPECT_FALSE(http.setExtraTrustedCaFile(bogus));
+    EXPECT_TRUE(http.extraTrustedCaFile().isEmpty());
+    EXPECT_FALSE(http.setExtraTrustedCaFile(dir.path() + "/missing.pem"));
+}
+
+TEST(TlsTest, CertificatesAreVerified_AndOnlyTheOneExtraCaIsAddedToTheSystemStore)
+{
+    if (!QSslSocket::supportsSsl())
+        GTEST_SKIP() << "no TLS backend";
+    const DevTlsCertificate cert = DevTlsCertificate::generate();
+    ASSERT_TRUE(cert.isValid());
+    DevService service;
+    ASSERT_TRUE(service.useTls(cert.certificatePem, cert.privateKeyPem));
+    ASSERT_TRUE(service.start());
+    ASSERT_EQ(service.baseUrl().scheme(), "https");
+    HttpManager http;
+    http.setBaseUrl(service.baseUrl());
+    QObject owner;
+    const auto health = [&] {
+        std::optional<KVMResponse> result;
+        http.GET(&owner, "/health", {}, {}, [&](const KVMResponse &r) { result = r; });
+        EXPECT_TRUE(processEventsUntil([&] { return result.has_value(); }));
+        return result.value_or(KVMResponse{});
+    };
+
+    // An unknown issuer is an error, never ignored.
+    const KVMResponse refused = health();
+    EXPECT_FALSE(refused.successed);
+    EXPECT_EQ(refused.code, KVMResponse::NetworkErrorCode);
+    EXPECT_TRUE(service.requestsFor("/health").isEmpty());
+
+    QTemporaryDir dir;
+    ASSERT_TRUE(cert.writeCertificate(dir.path() + "/ca.pem"));
+    ASSERT_TRUE(http.setExtraTrustedCaFile(dir.path() + "/ca.pem"));
+    EXPECT_TRUE(health().successed);
+
+    ASSERT_TRUE(http.setExtraTrustedCaFile(QString()));
+}
+
+} // namespace

@@ -1,0 +1,104 @@
+// The image loader and its disk cache against the stand-in service.
+#include "connection/KVImageLoader.h"
+#include "devservice/DevService.h"
+#include "devservice/DevServiceTestUtil.h"
+#include "foundation/AppPaths.h"
+
+#include <QBuffer>
+#include <QLabel>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+QByteArray png(QColor color)
+{
+    QImage image(8, 6, QImage::Format_RGB32);
+    image.fill(color);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return bytes;
+}
+
+class KVImageLoaderTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(service.start());
+        service.route("GET", "/img/<name>", [](const DevRequest &req) {
+            if (req.arg("name") == "broken.png")
+                return DevReply::raw("not an image", "image/png");
+            DevReply r = DevReply::raw(png(req.arg("name") == "red.png" ? Qt::red : Qt::blue), "image/png");
+            r.headers.append({QByteArray("Cache-Control"), QByteArray("max-age=3600")});
+            return r;
+        });
+    }
+
+    QString url(const QString &name) const { return service.baseUrl().toString() + "/img/" + name; }
+
+    QImage load(const QString &name)
+    {
+        std::optional<QImage> result;
+        loader.loadImage(&owner, url(name), [&](const QImage &image) { result = image; });
+        EXPECT_TRUE(processEventsUntil([&] { return result.has_value(); }));
+        return result.value_or(QImage());
+    }
+
+    DevService service;
+    KVImageLoader loader;
+    QObject owner;
+};
+
+TEST_F(KVImageLoaderTest, LoadsOnce_ThenServesFromTheDiskCacheUnderTheCachesFolder)
+{
+    loader.setRefererHeader("https://meeting.example/");
+    const QImage first = load("red.png");
+    ASSERT_FALSE(first.isNull());
+    EXPECT_EQ(first.pixelColor(0, 0), QColor(Qt::red));
+    EXPECT_EQ(service.requestsFor("/img/red.png").size(), 1);
+    EXPECT_EQ(service.requestsFor("/img/red.png")[0].header("Referer"), "https://meeting.example/");
+    EXPECT_TRUE(loader.cacheDirectory().startsWith(AppPaths::cacheDir()));
+
+    EXPECT_FALSE(load("red.png").isNull());
+    EXPECT_EQ(service.requestsFor("/img/red.png").size(), 1);
+    EXPECT_FALSE(loader.cachedImage(url("red.png")).isNull());
+    EXPECT_GT(loader.diskCacheSize(), 0);
+
+    bool cleared = false;
+    loader.clearDiskCache([&] { cleared = true; });
+    ASSERT_TRUE(processEventsUntil([&] { return cleared; }));
+    EXPECT_EQ(loader.diskCacheSize(), 0);
+    EXPECT_TRUE(loader.cachedImage(url("red.png")).isNull());
+}
+
+TEST_F(KVImageLoaderTest, PrefetchFillsTheCache_AndLabelsShowTheCachedImageAtOnce)
+{
+    loader.prefetchURLs({url("blue.png")});
+    ASSERT_TRUE(processEventsUntil([&] { return !loader.cachedImage(url("blue.png")).isNull(); }));
+    QLabel label;
+    loader.setImageWithURL(&label, url("blue.png"));
+    EXPECT_FALSE(label.pixmap().isNull()); // the cached image, before any reply
+    processEventsFor(10);
+    EXPECT_EQ(service.requestsFor("/img/blue.png").size(), 1);
+}
+
+TEST_F(KVImageLoaderTest, Failures_GiveANullImage_AndADeadOwnerGetsNothing)
+{
+    EXPECT_TRUE(load("broken.png").isNull());
+    std::optional<QImage> result;
+    loader.loadImage(&owner, "not a url", [&](const QImage &image) { result = image; });
+    ASSERT_TRUE(processEventsUntil([&] { return result.has_value(); }));
+    EXPECT_TRUE(result->isNull());
+
+    int calls = 0;
+    {
+        QObject doomed;
+        loader.loadImage(&doomed, url("red.png"), [&](const QImage &) { ++calls; });
+    }
+    processEventsFor(30);
+    EXPECT_EQ(calls, 0);
+}
+
+} // namespace

@@ -1,0 +1,376 @@
+// The message channel (WebSocketManager, IMEngine) against the stand-in service over loopback.
+#include "connection/IMEngine.h"
+#include "connection/IMSystemMessage.h"
+#include "connection/WebSocketManager.h"
+#include "connection/WireProtocol.h"
+#include "devservice/DevService.h"
+#include "devservice/DevServiceTestUtil.h"
+#include "foundation/KVClock.h"
+#include "foundation/MainQueue.h"
+#include "foundation/RXEncrypt.h"
+
+#include <QJsonDocument>
+#include <QUrlQuery>
+
+#include <gtest/gtest.h>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+struct Recorder : IMEngineDelegate {
+    void receiveMessage(const IMMessage &m) override
+    {
+        messages.append(m);
+        onMain = onMain && MainQueue::isMainThread();
+    }
+    void receiveHeartbeatAck(const IMMessage &m) override { heartbeatAcks.append(m); }
+    void otherDeviceLogin() override { events.append("otherDeviceLogin"); }
+    void hostMoveConsumerToWaitRoom() override { events.append("hostMoveConsumerToWaitRoom"); }
+    void onRoomClosed(const QString &reason) override { events.append("onRoomClosed:" + reason); }
+    void imEngineDidConnect() override { ++connects; }
+    void imEngineWillReconnect() override { events.append("willReconnect"); }
+    void imEngineDidDisconnect() override { events.append("didDisconnect"); }
+
+    QList<IMMessage> messages;
+    QList<IMMessage> heartbeatAcks;
+    QStringList events;
+    int connects = 0;
+    bool onMain = true;
+};
+
+class MessageChannelTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(service.start());
+        service.state().addUser("u1", "13800000001", "张三", "tok-1");
+        service.state().addRoom("123456789", "u1");
+        engine.setDelegate(&recorder);
+    }
+
+    KVChannelParams params(const QString &userId = "u1", const QString &token = "tok-1")
+    {
+        const QJsonObject c = service.channelCredentials("123456789", userId);
+        return {QUrl(c["imUrl"].toString()), "123456789", userId, c["exp"].toString(), c["ctime"].toString(),
+                c["signature"].toString(),   token};
+    }
+
+    void connectEngine()
+    {
+        const int before = recorder.connects;
+        engine.connectToRoom(params());
+        ASSERT_TRUE(processEventsUntil([&] { return recorder.connects == before + 1; }));
+        ASSERT_TRUE(processEventsUntil([&] { return service.channelConnectionCount("123456789", "u1") == 1; }));
+    }
+
+    IMMessage chat(const QString &text)
+    {
+        IMMessage m;
+        m.type = 0;
+        m.sender = "13800000001";
+        m.senderName = "张三";
+        m.data = {text};
+        return m;
+    }
+
+    QStringList deliveredTexts() const
+    {
+        QStringList out;
+        for (const DevChannelMessage &m : service.channelMessages())
+            out.append(m.message["data"].toArray().first().toString());
+        return out;
+    }
+
+    VirtualClockScope time;
+    DevService service;
+    Recorder recorder;
+    IMEngine engine;
+};
+
+TEST_F(MessageChannelTest, Connect_UsesProtooAndTheSignedQuery)
+{
+    connectEngine();
+    const QUrlQuery query(engine.webSocketManager()->url());
+    for (const char *key : {"roomId", "userId", "exp", "ctime", "signature"})
+        EXPECT_FALSE(query.queryItemValue(key).isEmpty()) << key;
+    EXPECT_EQ(query.queryItemValue("isEncry"), "1");
+    EXPECT_TRUE(engine.isConnected());
+    EXPECT_EQ(service.channelConnectionsRefused(), 0);
+}
+
+TEST_F(MessageChannelTest, Connect_WithAForgedSignatureIsRefused)
+{
+    KVChannelParams p = params();
+    p.signature = RXEncrypt::hmacSha256Hex("guess", "roomId=123456789");
+    engine.connectToRoom(p);
+    ASSERT_TRUE(processEventsUntil([&] { return service.channelConnectionsRefused() == 1; }));
+    EXPECT_EQ(service.channelConnectionsAccepted(), 0);
+}
+
+TEST_F(MessageChannelTest, CloseCodes_EachLeadToItsRoad)
+{
+    struct Case {
+        int code;
+        QString expected; // event recorded; "willReconnect" means a new connection follows
+    };
+    const QList<Case> cases = {
+        {4003, "otherDeviceLogin"},        {4007, "hostMoveConsumerToWaitRoom"},
+        {4000, "onRoomClosed:会议已结束"}, {4001, "onRoomClosed:会议已结束"},
+        {4002, "onRoomClosed:会议已结束"}, {4004, "onRoomClosed:会议已结束"},
+        {4008, "onRoomClosed:会议已结束"}, {1011, "onRoomClosed:会议已结束"},
+        {4005, "willReconnect"},           {4006, "willReconnect"},
+        {4100, "willReconnect"},           {1000, "didDisconnect"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.code);
+        recorder.events.clear();
+        connectEngine();
+        const int accepted = service.channelConnectionsAccepted();
+        ASSERT_EQ(service.closeChannel("123456789", "u1", c.code, "会议已结束"), 1);
+        ASSERT_TRUE(processEventsUntil([&] { return !recorder.events.isEmpty(); }));
+        EXPECT_EQ(recorder.events, QStringList{c.expected});
+        time.clock.advance(3000ms);
+        processEventsFor(30);
+        if (c.expected == "willReconnect") {
+            ASSERT_TRUE(processEventsUntil([&] { return service.channelConnectionsAccepted() == accepted + 1; }));
+            ASSERT_TRUE(processEventsUntil([&] { return engine.isConnected(); }));
+        } else {
+            EXPECT_EQ(service.channelConnectionsAccepted(), accepted) << "no reconnect after " << c.code;
+            EXPECT_FALSE(engine.isConnected());
+        }
+        engine.close();
+        processEventsUntil([&] { return service.channelConnectionCount() == 0; });
+    }
+}
+
+TEST_F(MessageChannelTest, DroppedConnection_ReconnectsAfterThreeSeconds_WithoutLimit)
+{
+    connectEngine();
+    for (int round = 1; round <= 3; ++round) {
+        SCOPED_TRACE(round);
+        const int accepted = service.channelConnectionsAccepted();
+        recorder.events.clear();
+        ASSERT_EQ(service.dropChannel("123456789", "u1"), 1);
+        ASSERT_TRUE(processEventsUntil([&] { return recorder.events.contains("willReconnect"); }));
+        time.clock.advance(2900ms);
+        processEventsFor(30);
+        EXPECT_EQ(service.channelConnectionsAccepted(), accepted);
+        time.clock.advance(100ms);
+        ASSERT_TRUE(processEventsUntil([&] { return engine.isConnected(); }));
+        EXPECT_EQ(service.channelConnectionsAccepted(), accepted + 1);
+    }
+}
+
+TEST_F(MessageChannelTest, ClosedOnPurpose_NeverReconnects)
+{
+    connectEngine();
+    const int accepted = service.channelConnectionsAccepted();
+    engine.close();
+    ASSERT_TRUE(processEventsUntil([&] { return service.channelConnectionCount() == 0; }));
+    time.clock.advance(10000ms);
+    processEventsFor(30);
+    EXPECT_EQ(service.channelConnectionsAccepted(), accepted);
+    EXPECT_TRUE(recorder.events.isEmpty());
+}
+
+TEST_F(MessageChannelTest, ServiceUnreachable_KeepsRetryingEveryThreeSeconds)
+{
+    KVChannelParams p = params();
+    const quint16 port = service.channelPort();
+    p.address = QUrl(QStringLiteral("ws://127.0.0.1:%1/").arg(quint16(port == 1 ? 2 : 1))); // nobody listens
+    engine.connectToRoom(p);
+    WebSocketManager *ws = engine.webSocketManager();
+    ASSERT_TRUE(processEventsUntil([&] { return ws->state() == WebSocketManager::State::WaitingToReconnect; }));
+    for (int attempt = 2; attempt <= 4; ++attempt) {
+        time.clock.advance(3000ms);
+        ASSERT_TRUE(processEventsUntil([&] { return ws->connectAttempts() == attempt; }));
+        ASSERT_TRUE(processEventsUntil([&] { return ws->state() == WebSocketManager::State::WaitingToReconnect; }));
+    }
+}
+
+TEST_F(MessageChannelTest, Messages_AreEncryptedNumberedAndAcknowledged)
+{
+    connectEngine();
+    const qint64 first = engine.sendMessage(chat("大家好"));
+    const qint64 second = engine.sendMessage(chat("第二条"));
+    EXPECT_EQ(second, first + 1);
+    ASSERT_TRUE(processEventsUntil([&] { return service.channelMessages().size() == 2; }));
+    ASSERT_TRUE(processEventsUntil([&] { return engine.unacknowledgedCount() == 0; }));
+    const QJsonObject m = service.channelMessages()[0].message;
+    EXPECT_EQ(m["msgId"].toInteger(), first);
+    EXPECT_EQ(m["sid"].toString(), engine.sessionId());
+    EXPECT_EQ(m["senderName"].toString(), "张三");
+    EXPECT_EQ(deliveredTexts(), (QStringList{"大家好", "第二条"}));
+}
+
+TEST_F(MessageChannelTest, UnacknowledgedMessage_IsResentOnTheNextHeartbeat_AndDeliveredOnce)
+{
+    connectEngine();
+    service.withholdAcks(1);
+    engine.sendMessage(chat("重要"));
+    ASSERT_TRUE(processEventsUntil([&] { return service.channelFramesReceived() == 1; }));
+    processEventsFor(20);
+    EXPECT_EQ(engine.unacknowledgedCount(), 1);
+
+    time.clock.advance(3000ms); // heartbeat: " " plus the resend
+    ASSERT_TRUE(processEventsUntil([&] { return service.channelFramesReceived() == 2; }));
+    ASSERT_TRUE(processEventsUntil([&] { return engine.unacknowledgedCount() == 0; }));
+    EXPECT_EQ(service.heartbeatsReceived(), 1);
+    EXPECT_EQ(deliveredTexts(), QStringList{"重要"});
+
+    time.clock.advance(3000ms); // acknowledged: not sent again
+    ASSERT_TRUE(processEventsUntil([&] { return service.heartbeatsReceived() == 2; }));
+    processEventsFor(20);
+    EXPECT_EQ(service.channelFramesReceived(), 2);
+}
+
+TEST_F(MessageChannelTest, MessagesQueuedWhileDisconnected_GoOutAfterReconnectInOrderOnce)
+{
+    connectEngine();
+    service.dropChannel("123456789", "u1");
+    ASSERT_TRUE(processEventsUntil([&] { return recorder.events.contains("willReconnect"); }));
+    engine.sendMessage(chat("一"));
+    engine.sendMessage(chat("二"));
+    engine.sendMessage(chat("三"));
+    EXPECT_EQ(engine.unacknowledgedCount(), 3);
+    time.clock.advance(3000ms);
+    ASSERT_TRUE(processEventsUntil([&] { return service.channelMessages().size() == 3; }));
+    ASSERT_TRUE(processEventsUntil([&] { return engine.unacknowledgedCount() == 0; }));
+    time.clock.advance(6000ms);
+    processEventsFor(30);
+    EXPECT_EQ(deliveredTexts(), (QStringList{"一", "二", "三"}));
+}
+
+TEST_F(MessageChannelTest, HeartbeatAck_IsHandedOnWithTheRoomState)
+{
+    connectEngine();
+    service.setHeartbeatAckData("123456789", {{"micStatus", 1},
+                                              {"cameraAllowStatus", 0},
+                                              {"roomInfo", QJsonObject{{"imAllowStatus", 0}, {"micAllowStatus", 1}}},
+                                              {"imForbid", true},
+                                              {"micForbid", false}});
+    time.clock.advance(3000ms);
+    ASSERT_TRUE(processEventsUntil([&] { return recorder.heartbeatAcks.size() == 1; }));
+    const QJsonObject data = QJsonDocument::fromJson(recorder.heartbeatAcks[0].payload().toUtf8()).object();
+    EXPECT_EQ(data["micStatus"].toInt(), 1);
+    EXPECT_TRUE(data.contains("cameraAllowStatus"));
+    EXPECT_TRUE(data["imForbid"].toBool());
+    EXPECT_TRUE(recorder.messages.isEmpty());
+    time.clock.advance(3000ms);
+    ASSERT_TRUE(processEventsUntil([&] { return recorder.heartbeatAcks.size() == 2; }));
+}
+
+TEST_F(MessageChannelTest, IncomingMessage_ReachesTheDelegateOnTheMainThread_AndCanBeAcknowledged)
+{
+    connectEngine();
+    const QJsonObject notice{{"event", 108}, {"data", R"({"userId":"u9","userName":"李四","waitRedDot":1})"}};
+    service.sendChannelMessage("123456789", "u1",
+                               {{"type", 4},
+                                {"msgId", 41},
+                                {"sender", "service"},
+                                {"data", QJsonArray{QString::fromUtf8(QJsonDocument(notice).toJson())}}});
+    ASSERT_TRUE(processEventsUntil([&] { return recorder.messages.size() == 1; }));
+    const IMMessage m = recorder.messages[0];
+    EXPECT_EQ(m.type, 4);
+    EXPECT_EQ(m.msgId, 41);
+    EXPECT_TRUE(recorder.onMain);
+    engine.ackMessage(m);
+    ASSERT_TRUE(processEventsUntil([&] { return service.channelAcks() == QList<qint64>{41}; }));
+}
+
+TEST_F(MessageChannelTest, GarbageFrames_AreDroppedAndTheChannelStaysUp)
+{
+    connectEngine();
+    const QByteArray key = WireProtocol::channelKey("tok-1");
+    const QStringList garbage = {
+        "not base64 at all!!",
+        QString::fromLatin1(QByteArray("0123456789abcdef0123456789abcdef").toBase64()), // not our cipher
+        QString::fromLatin1(RXEncrypt::aes128EcbEncryptBytes("{not json", key).toBase64()),
+        WireProtocol::encodeFrame({{"cmd", "message"}, {"msg", QJsonObject{{"type", 0}}}}, key), // no msgId
+        WireProtocol::encodeFrame({{"cmd", "message"}, {"msg", QJsonObject{{"type", 0}, {"msgId", 1}, {"data", 5}}}},
+                                  key),
+        WireProtocol::encodeFrame({{"cmd", "ack"}, {"msgId", "x"}}, key),
+        WireProtocol::encodeFrame({{"cmd", "whatever"}}, key),
+        WireProtocol::encodeFrame({{"cmd", "message"}, {"msg", QJsonObject{{"type", 0}, {"msgId", 1}}}},
+                                  WireProtocol::channelKey("other-token")),
+        "",
+    };
+    for (const QString &g : garbage)
+        service.sendChannelRawText("123456789", "u1", g);
+    service.sendChannelMessage("123456789", "u1", {{"type", 0}, {"msgId", 7}, {"data", QJsonArray{"还在"}}});
+    ASSERT_TRUE(processEventsUntil([&] { return recorder.messages.size() == 1; }));
+    EXPECT_EQ(recorder.messages[0].payload(), "还在");
+    EXPECT_TRUE(engine.isConnected());
+    EXPECT_TRUE(recorder.events.isEmpty());
+    engine.sendMessage(chat("回复"));
+    ASSERT_TRUE(processEventsUntil([&] { return service.channelMessages().size() == 1; }));
+}
+
+TEST_F(MessageChannelTest, DestroyedDelegate_IsNotCalled)
+{
+    struct ObjectDelegate : QObject, IMEngineDelegate {
+        void receiveMessage(const IMMessage &) override { ADD_FAILURE() << "called after destruction"; }
+    };
+    connectEngine();
+    auto delegate = std::make_unique<ObjectDelegate>();
+    engine.setDelegate(delegate.get());
+    delegate.reset();
+    service.sendChannelMessage("123456789", "u1", {{"type", 0}, {"msgId", 1}, {"data", QJsonArray{"x"}}});
+    processEventsFor(30);
+}
+
+TEST(IMMessageTest, FromJson_NormalisesDataAndRejectsMissingFields)
+{
+    const auto m = IMMessage::fromJson(QJsonObject{
+        {"type", "3"}, {"msgId", 12}, {"sender", "138"}, {"data", QJsonArray{QJsonObject{{"a", 1}}, "t", 2}}});
+    ASSERT_TRUE(m.has_value());
+    EXPECT_EQ(m->type, 3);
+    EXPECT_EQ(m->data, (QStringList{R"({"a":1})", "t", "2"}));
+    EXPECT_FALSE(IMMessage::fromJson({{"msgId", 1}}).has_value());
+    EXPECT_FALSE(IMMessage::fromJson({{"type", 1}}).has_value());
+    EXPECT_FALSE(IMMessage::fromJson({{"type", 1}, {"msgId", 1}, {"data", "x"}}).has_value());
+    const auto empty = IMMessage::fromJson({{"type", 0}, {"msgId", 2}});
+    ASSERT_TRUE(empty.has_value());
+    EXPECT_TRUE(empty->payload().isEmpty());
+}
+
+TEST(IMMessageTest, SystemMessage_ReadsTheWaitingMember)
+{
+    const IMSystemMessage s = IMSystemMessage::fromDictionary({{"event", 108},
+                                                               {"content", QVariantMap{{"userId", "u9"},
+                                                                                       {"userName", "李四"},
+                                                                                       {"isFreshMan", 1},
+                                                                                       {"waitEnterStatus", "2"},
+                                                                                       {"waitRedDot", true},
+                                                                                       {"deviceType", "PC"}}},
+                                                               {"other", "kept out"}});
+    EXPECT_EQ(s.event, 108);
+    EXPECT_EQ(s.content.userId, "u9");
+    EXPECT_EQ(s.content.userName, "李四");
+    EXPECT_TRUE(s.content.isFreshMan);
+    EXPECT_EQ(s.content.waitEnterStatus, 2);
+    EXPECT_TRUE(s.content.waitRedDot);
+}
+
+TEST(WireProtocolTest, ChannelSignature_CoversEveryKey)
+{
+    const QString secret = "tok-1";
+    const QUrl url =
+        WireProtocol::channelUrl(QUrl("wss://im.example/ws"), "r1", "u1", "2000000000", "1700000000",
+                                 WireProtocol::channelSignature("r1", "u1", "2000000000", "1700000000", secret));
+    EXPECT_TRUE(WireProtocol::verifyChannelQuery(url, secret, 1800000000));
+    EXPECT_FALSE(WireProtocol::verifyChannelQuery(url, secret, 2000000001)); // expired
+    EXPECT_FALSE(WireProtocol::verifyChannelQuery(url, "other", 1800000000));
+    for (const char *key : {"roomId", "userId", "exp", "ctime"}) {
+        QUrl changed = url;
+        QUrlQuery q(changed);
+        const QString v = q.queryItemValue(key);
+        q.removeQueryItem(key);
+        q.addQueryItem(key, v + "1");
+        changed.setQuery(q);
+        EXPECT_FALSE(WireProtocol::verifyChannelQuery(changed, secret, 1800000000)) << key;
+    }
+}
+
+} // namespace
