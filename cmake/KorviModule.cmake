@@ -34,5 +34,5 @@ function(korvi_test name)
   gtest_discover_tests(${name}
     DISCOVERY_TIMEOUT 60
     PROPERTIES TIMEOUT 120
-               ENVIRONMENT "QT_QPA_PLATFORM=offscreen;ASAN_OPTIONS=detect_leaks=0:abort_on_error=1;UBSAN_OPTIONS=print_stacktrace=1")
+               ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
 endfunction()

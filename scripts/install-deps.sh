@@ -11,6 +11,7 @@ PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth fonts-noto-cjk
   qt6-qpa-plugins libqt6multimedia6 qml6-module-qtmultimedia
+  pulseaudio pulseaudio-utils libpulse-dev gstreamer1.0-plugins-base gstreamer1.0-plugins-good
   ccache
 )
 

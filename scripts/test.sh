@@ -7,4 +7,5 @@ cd "$(dirname "$0")/.."
 export CCACHE_DIR="${CCACHE_DIR:-$HOME/.cache/ccache}"
 ./scripts/build.sh build/test Debug -DKORVI_WERROR=ON -DKORVI_SANITIZE=ON -DKORVI_BUILD_BENCH=ON -DCMAKE_CXX_FLAGS="-O1"
 cd build/test
-ctest --output-on-failure -j "$(nproc)" --timeout 300 "$@"
+# Audio tests run against a private PulseAudio daemon with a null sink and a sine source.
+../../scripts/with-pulseaudio.sh ctest --output-on-failure -j "$(nproc)" --timeout 300 "$@"

@@ -8,6 +8,14 @@
 
 #include <cstdlib>
 
+// Sanitizer settings for every test process. Set here rather than through the
+// test environment, which ctest's property lists split apart. Leak checking is
+// off: Qt's platform plugins and audio backends keep allocations until exit.
+extern "C" const char *__asan_default_options();
+extern "C" const char *__asan_default_options() { return "detect_leaks=0:abort_on_error=1"; }
+extern "C" const char *__ubsan_default_options();
+extern "C" const char *__ubsan_default_options() { return "print_stacktrace=1:halt_on_error=1"; }
+
 int main(int argc, char **argv)
 {
     QTemporaryDir home(QDir::tempPath() + QStringLiteral("/korvi-test-XXXXXX"));

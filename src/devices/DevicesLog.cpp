@@ -1,0 +1,3 @@
+#include "devices/DevicesLog.h"
+
+Q_LOGGING_CATEGORY(lcDevices, "korvi.devices")

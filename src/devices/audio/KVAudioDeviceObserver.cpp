@@ -1,0 +1,157 @@
+#include "devices/audio/KVAudioDeviceObserver.h"
+
+#include "agent/MainSettingModel.h"
+#include "agent/VeskAppAgent.h"
+#include "devices/DevicesLog.h"
+#include "devices/audio/PulseAudioClient.h"
+#include "foundation/MainQueue.h"
+#include "foundation/NotificationCenter.h"
+#include "foundation/OperationQueue.h"
+
+#include <QCoreApplication>
+
+namespace {
+
+std::mutex g_providerMutex;
+KVAudioDeviceObserver::ModelProvider &modelProvider()
+{
+    static KVAudioDeviceObserver::ModelProvider provider;
+    return provider;
+}
+
+QList<KVAudioDevice> listFrom(const std::vector<PulseDeviceInfo> &devices, const QString &defaultName)
+{
+    QList<KVAudioDevice> list;
+    QString defaultDescription;
+    for (const PulseDeviceInfo &info : devices) {
+        // A sink's monitor is not a microphone anyone means to pick.
+        if (info.isMonitor)
+            continue;
+        if (info.name == defaultName)
+            defaultDescription = info.description;
+        list.append(KVAudioDevice::device(info.name, info.description));
+    }
+    if (list.isEmpty())
+        return list;
+    if (defaultDescription.isEmpty())
+        defaultDescription = list.first().name;
+    KVAudioDevice systemDefault;
+    systemDefault.name = QStringLiteral("default (%1)").arg(defaultDescription);
+    list.prepend(systemDefault);
+    return list;
+}
+
+} // namespace
+
+KVAudioDeviceObserver &KVAudioDeviceObserver::shared()
+{
+    static auto *observer = new KVAudioDeviceObserver;
+    return *observer;
+}
+
+KVAudioDeviceObserver::KVAudioDeviceObserver()
+    : m_queue(std::make_unique<OperationQueue>(QStringLiteral("com.kvaudio.deviceobserver.queue"), 1))
+{
+}
+
+void KVAudioDeviceObserver::setModelProvider(ModelProvider provider)
+{
+    std::lock_guard guard(g_providerMutex);
+    modelProvider() = std::move(provider);
+}
+
+KVAudioDeviceLists KVAudioDeviceObserver::buildLists()
+{
+    PulseAudioClient &client = PulseAudioClient::shared();
+    KVAudioDeviceLists lists;
+    const auto server = client.serverInfo();
+    const auto sinks = client.sinks();
+    const auto sources = client.sources();
+    if (!server || !sinks || !sources) {
+        qCInfo(lcDevices) << "no sound server: the device lists are empty";
+        return lists;
+    }
+    lists.playoutDevices = listFrom(*sinks, server->defaultSinkName);
+    lists.recordDevices = listFrom(*sources, server->defaultSourceName);
+    return lists;
+}
+
+void KVAudioDeviceObserver::start()
+{
+    std::call_once(m_started, [this] {
+        PulseAudioClient::shared().setEventHandler([this] { refresh(); });
+        m_queue->addOperation([this] { rebuild(true); });
+    });
+}
+
+void KVAudioDeviceObserver::refresh()
+{
+    // One plug makes several server events; a rebuild already waiting covers them all.
+    if (m_rebuildQueued.exchange(true))
+        return;
+    m_queue->addOperation([this] {
+        m_rebuildQueued = false;
+        rebuild(false);
+    });
+}
+
+void KVAudioDeviceObserver::rebuild(bool initial)
+{
+    // Events can still arrive while the process exits; there is no one left to tell.
+    if (!initial && (!QCoreApplication::instance() || QCoreApplication::closingDown()))
+        return;
+    KVAudioDeviceLists lists = buildLists();
+    bool changed = false;
+    {
+        std::lock_guard guard(m_mutex);
+        changed = !initial && m_loaded && !(lists == m_lists);
+        m_lists = lists;
+        m_loaded = true;
+    }
+    m_loadedCondition.notify_all();
+    if (!changed)
+        return;
+    qCInfo(lcDevices) << "audio devices changed:" << lists.recordDevices.size() << "inputs,"
+                      << lists.playoutDevices.size() << "outputs";
+    MainQueue::async([lists] {
+        ModelProvider provider;
+        {
+            std::lock_guard guard(g_providerMutex);
+            provider = modelProvider();
+        }
+        // No agent yet means no choices to reset; the observer never creates one.
+        VeskAppAgent *agent = provider || QCoreApplication::closingDown() ? nullptr : VeskAppAgent::existingInstance();
+        MainSettingModel *model = provider ? provider() : agent ? agent->settingModel() : nullptr;
+        if (model) {
+            model->setCurrentSpeaker(lists.playoutDevices.isEmpty() ? std::nullopt
+                                                                    : std::optional(lists.playoutDevices.first()));
+            model->setCurrentMicphone(lists.recordDevices.isEmpty() ? std::nullopt
+                                                                    : std::optional(lists.recordDevices.first()));
+        }
+        NotificationCenter::defaultCenter().post(kKVAudioDeviceDidChangedNotification);
+    });
+}
+
+void KVAudioDeviceObserver::waitUntilLoaded()
+{
+    start();
+    std::unique_lock lock(m_mutex);
+    m_loadedCondition.wait(lock, [this] { return m_loaded; });
+}
+
+bool KVAudioDeviceObserver::isLoaded() const
+{
+    std::lock_guard guard(m_mutex);
+    return m_loaded;
+}
+
+KVAudioDeviceLists KVAudioDeviceObserver::lists() const
+{
+    std::lock_guard guard(m_mutex);
+    return m_lists;
+}
+
+void KVAudioDeviceObserver::waitUntilIdle()
+{
+    m_queue->waitUntilAllOperationsAreFinished();
+}

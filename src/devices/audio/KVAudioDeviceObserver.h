@@ -1,0 +1,69 @@
+#pragma once
+
+#include "foundation/models/KVAudioDevice.h"
+
+#include <QList>
+#include <QObject>
+
+#include <atomic>
+#include <condition_variable>
+#include <functional>
+#include <memory>
+#include <mutex>
+
+class MainSettingModel;
+class OperationQueue;
+
+inline const QString kKVAudioDeviceDidChangedNotification = QStringLiteral("kKVAudioDeviceDidChangedNotification");
+
+// The microphone and speaker lists as the device layer shows them; index 0 is
+// the entry that follows the system default ("default (<its name>)").
+struct KVAudioDeviceLists {
+    QList<KVAudioDevice> recordDevices;
+    QList<KVAudioDevice> playoutDevices;
+    friend bool operator==(const KVAudioDeviceLists &, const KVAudioDeviceLists &) = default;
+};
+
+// Watches the sound server for added and removed devices and a changed default.
+// It rebuilds the lists on its background queue; after a real change it resets
+// the settings model's currentSpeaker and currentMicphone to the first entry of
+// each list and then posts "kKVAudioDeviceDidChangedNotification", both on the
+// main thread, so main-thread readers of the model never race the observer.
+class KVAudioDeviceObserver final {
+public:
+    using ModelProvider = std::function<MainSettingModel *()>;
+
+    static KVAudioDeviceObserver &shared();
+
+    // Subscribes to the server and builds the lists once, on the background queue.
+    void start();
+    // Blocks until the first build is done (tests, and readers that ask before it).
+    void waitUntilLoaded();
+    [[nodiscard]] bool isLoaded() const;
+    [[nodiscard]] KVAudioDeviceLists lists() const;
+
+    // Re-reads the server now, as a device event does (also after a reconnect).
+    void refresh();
+    // Blocks until queued rebuilds have run (tests).
+    void waitUntilIdle();
+
+    // Where the reset goes: the agent's settings model unless a test installs
+    // another. Called on the main thread.
+    static void setModelProvider(ModelProvider provider);
+
+    // Builds the lists from the sound server; empty lists when no server answers.
+    [[nodiscard]] static KVAudioDeviceLists buildLists();
+
+private:
+    KVAudioDeviceObserver();
+    ~KVAudioDeviceObserver() = delete; // lives for the process
+    void rebuild(bool initial);
+
+    std::unique_ptr<OperationQueue> m_queue;
+    mutable std::mutex m_mutex;
+    std::condition_variable m_loadedCondition;
+    KVAudioDeviceLists m_lists;
+    bool m_loaded = false;
+    std::once_flag m_started;
+    std::atomic<bool> m_rebuildQueued{false};
+};

@@ -1,0 +1,472 @@
+#include "devices/audio/KVAudioManager.h"
+
+#include "devices/DevicesLog.h"
+#include "devices/audio/KVAudioDeviceObserver.h"
+#include "devices/audio/KVAudioLevel.h"
+#include "devices/audio/PulseAudioClient.h"
+#include "foundation/MainQueue.h"
+#include "foundation/NotificationCenter.h"
+
+#include <QAudioFormat>
+#include <QAudioSink>
+#include <QAudioSource>
+#include <QFile>
+#include <QMediaDevices>
+#include <QThread>
+
+#include <cstring>
+#include <utility>
+
+namespace {
+
+QAudioFormat testFormat()
+{
+    // The test file's format; the server converts for devices that differ.
+    QAudioFormat format;
+    format.setSampleRate(48000);
+    format.setChannelCount(1);
+    format.setSampleFormat(QAudioFormat::Float);
+    return format;
+}
+
+std::span<const float> floatsOf(const char *data, qint64 bytes)
+{
+    return {reinterpret_cast<const float *>(data), static_cast<size_t>(bytes) / sizeof(float)};
+}
+
+std::optional<KVAudioDevice> deviceWithID(const QList<KVAudioDevice> &list, quint32 deviceID)
+{
+    for (const KVAudioDevice &device : list) {
+        if (device.deviceID == deviceID)
+            return device;
+    }
+    return std::nullopt;
+}
+
+// Endless reading of a PCM buffer for the speaker test; measures what it hands out.
+class LoopingPcmDevice final : public QIODevice {
+public:
+    LoopingPcmDevice(QByteArray pcm, std::function<void(int)> level, QObject *parent)
+        : QIODevice(parent), m_pcm(std::move(pcm)), m_level(std::move(level))
+    {
+    }
+    [[nodiscard]] bool isSequential() const override { return true; }
+    [[nodiscard]] qint64 bytesAvailable() const override { return m_pcm.size() + QIODevice::bytesAvailable(); }
+
+protected:
+    qint64 readData(char *data, qint64 maxSize) override
+    {
+        const qint64 wanted = maxSize - maxSize % static_cast<qint64>(sizeof(float));
+        qint64 done = 0;
+        while (done < wanted) {
+            const qint64 chunk = qMin<qint64>(wanted - done, m_pcm.size() - m_offset);
+            std::memcpy(data + done, m_pcm.constData() + m_offset, static_cast<size_t>(chunk));
+            done += chunk;
+            m_offset = (m_offset + chunk) % m_pcm.size();
+        }
+        if (done > 0)
+            m_level(KVAudioLevel::levelOfSamples(floatsOf(data, done)));
+        return done;
+    }
+    qint64 writeData(const char *, qint64) override { return -1; }
+
+private:
+    QByteArray m_pcm;
+    qint64 m_offset = 0;
+    std::function<void(int)> m_level;
+};
+
+} // namespace
+
+// The streams of one test unit; lives on the unit's thread and is touched only there.
+class KVAudioUnit final : public QObject {
+public:
+    explicit KVAudioUnit(KVAudioManager *owner) : m_owner(owner) {}
+    ~KVAudioUnit() override { stopStreams(); }
+
+    void open(const QAudioDevice &speaker, const QAudioDevice &micphone)
+    {
+        stopStreams();
+        m_speaker = speaker;
+        m_micphone = micphone;
+        m_pcm.clear();
+    }
+
+    void setPcm(QByteArray pcm) { m_pcm = std::move(pcm); }
+
+    void start(bool meterOnly)
+    {
+        stopStreams();
+        if (meterOnly)
+            startCapture(false);
+        else if (!m_pcm.isEmpty())
+            startPlayback();
+        else
+            startCapture(true);
+    }
+
+    void stopStreams()
+    {
+        // Qt's audio streams process events while they are destroyed, which can
+        // run the next queued request of this unit; so the members are cleared
+        // before anything is deleted and a nested call finds nothing to stop.
+        QAudioSource *source = std::exchange(m_source, nullptr);
+        QAudioSink *sink = std::exchange(m_sink, nullptr);
+        QIODevice *pcmDevice = std::exchange(m_pcmDevice, nullptr);
+        if (QIODevice *input = std::exchange(m_input, nullptr))
+            disconnect(input, nullptr, this, nullptr);
+        m_output = nullptr;
+        if (source)
+            source->stop();
+        if (sink)
+            sink->stop();
+        delete source;
+        delete sink;
+        delete pcmDevice;
+    }
+
+private:
+    void startPlayback()
+    {
+        if (m_speaker.isNull()) {
+            qCWarning(lcDevices) << "speaker test: no speaker";
+            return;
+        }
+        m_sink = new QAudioSink(m_speaker, testFormat(), this);
+        m_pcmDevice = new LoopingPcmDevice(
+            m_pcm, [this](int level) { m_owner->reportLevel(level); }, this);
+        m_pcmDevice->open(QIODevice::ReadOnly);
+        m_sink->start(m_pcmDevice);
+        if (m_sink->error() != QAudio::NoError)
+            qCWarning(lcDevices) << "speaker test failed to start:" << m_sink->error();
+    }
+
+    void startCapture(bool loopBack)
+    {
+        if (m_micphone.isNull()) {
+            qCWarning(lcDevices) << "microphone test: no microphone";
+            return;
+        }
+        if (loopBack && !m_speaker.isNull()) {
+            m_sink = new QAudioSink(m_speaker, testFormat(), this);
+            m_output = m_sink->start();
+        }
+        m_source = new QAudioSource(m_micphone, testFormat(), this);
+        m_input = m_source->start();
+        if (!m_input) {
+            qCWarning(lcDevices) << "microphone test failed to start:" << m_source->error();
+            return;
+        }
+        connect(m_input, &QIODevice::readyRead, this, [this] { pump(); });
+    }
+
+    void pump()
+    {
+        if (!m_input)
+            return;
+        QByteArray data = m_input->readAll();
+        data.truncate(data.size() - data.size() % static_cast<qsizetype>(sizeof(float)));
+        if (data.isEmpty())
+            return;
+        m_owner->reportLevel(KVAudioLevel::levelOfSamples(floatsOf(data.constData(), data.size())));
+        if (m_output && m_sink) {
+            // Drop what the speaker cannot take now rather than let the delay grow.
+            qint64 room = m_sink->bytesFree();
+            room -= room % static_cast<qint64>(sizeof(float));
+            m_output->write(data.constData(), qMin<qint64>(room, data.size()));
+        }
+    }
+
+    KVAudioManager *m_owner;
+    QAudioDevice m_speaker;
+    QAudioDevice m_micphone;
+    QByteArray m_pcm;
+    QAudioSource *m_source = nullptr;
+    QAudioSink *m_sink = nullptr;
+    QIODevice *m_input = nullptr;
+    QIODevice *m_output = nullptr;
+    QIODevice *m_pcmDevice = nullptr;
+};
+
+// ---- class side ----
+
+void KVAudioManager::loadAudioCache()
+{
+    KVAudioDeviceObserver::shared().start();
+}
+
+QList<KVAudioDevice> KVAudioManager::recordDevices()
+{
+    KVAudioDeviceObserver::shared().waitUntilLoaded();
+    return KVAudioDeviceObserver::shared().lists().recordDevices;
+}
+
+QList<KVAudioDevice> KVAudioManager::playoutDevices()
+{
+    KVAudioDeviceObserver::shared().waitUntilLoaded();
+    return KVAudioDeviceObserver::shared().lists().playoutDevices;
+}
+
+QString KVAudioManager::serverNameFor(quint32 deviceID, bool speaker)
+{
+    if (deviceID == 0) {
+        const auto server = PulseAudioClient::shared().serverInfo();
+        if (!server)
+            return {};
+        return speaker ? server->defaultSinkName : server->defaultSourceName;
+    }
+    const auto device = deviceWithID(speaker ? playoutDevices() : recordDevices(), deviceID);
+    return device ? device->uniqueID : QString();
+}
+
+static QAudioDevice qtDeviceFor(quint32 deviceID, bool speaker)
+{
+    const QAudioDevice fallback = speaker ? QMediaDevices::defaultAudioOutput() : QMediaDevices::defaultAudioInput();
+    if (deviceID == 0)
+        return fallback;
+    const auto device =
+        deviceWithID(speaker ? KVAudioManager::playoutDevices() : KVAudioManager::recordDevices(), deviceID);
+    if (device) {
+        const QByteArray id = device->uniqueID.toUtf8();
+        const QList<QAudioDevice> all = speaker ? QMediaDevices::audioOutputs() : QMediaDevices::audioInputs();
+        for (const QAudioDevice &candidate : all) {
+            if (candidate.id() == id)
+                return candidate;
+        }
+    }
+    qCWarning(lcDevices) << "audio device" << deviceID << "is gone; using the system default";
+    return fallback;
+}
+
+QAudioDevice KVAudioManager::audioInputFor(quint32 deviceID)
+{
+    return qtDeviceFor(deviceID, false);
+}
+
+QAudioDevice KVAudioManager::audioOutputFor(quint32 deviceID)
+{
+    return qtDeviceFor(deviceID, true);
+}
+
+// ---- instance side ----
+
+KVAudioManager::KVAudioManager(QObject *parent) : QObject(parent), m_thread(std::make_unique<QThread>())
+{
+    m_thread->setObjectName(QStringLiteral("com.kvaudio.manager.queue"));
+    m_unit = new KVAudioUnit(this);
+    m_unit->moveToThread(m_thread.get());
+    m_thread->start();
+
+    NotificationCenter::defaultCenter().addObserver(this, kKVAudioDeviceDidChangedNotification,
+                                                    [this](const Notification &) {
+                                                        MainQueue::safe(this, [this] {
+                                                            if (deviceChanged)
+                                                                deviceChanged();
+                                                        });
+                                                    });
+}
+
+KVAudioManager::~KVAudioManager()
+{
+    NotificationCenter::defaultCenter().removeObserver(this);
+    setSoundLevelCallback({});
+    KVAudioUnit *unit = m_unit;
+    // Streams first: their teardown may still run requests queued before this.
+    QMetaObject::invokeMethod(
+        unit, [unit] { unit->stopStreams(); }, Qt::BlockingQueuedConnection);
+    QMetaObject::invokeMethod(
+        unit, [unit] { delete unit; }, Qt::BlockingQueuedConnection);
+    m_thread->quit();
+    m_thread->wait();
+}
+
+void KVAudioManager::post(std::function<void()> work)
+{
+    QMetaObject::invokeMethod(m_unit, std::move(work), Qt::QueuedConnection);
+}
+
+void KVAudioManager::waitUntilIdle()
+{
+    QMetaObject::invokeMethod(
+        m_unit, [] {}, Qt::BlockingQueuedConnection);
+}
+
+void KVAudioManager::openSpeaker(quint32 speakerId, quint32 micphoneId, std::function<void(bool)> callback)
+{
+    m_mixerSpeaker = speakerId;
+    m_mixerMicrophone = micphoneId;
+    const QAudioDevice speaker = audioOutputFor(speakerId);
+    const QAudioDevice micphone = audioInputFor(micphoneId);
+    KVAudioUnit *unit = m_unit;
+    QPointer<KVAudioManager> self(this);
+    post([unit, speaker, micphone, self, callback = std::move(callback)] {
+        unit->open(speaker, micphone);
+        if (callback)
+            MainQueue::async(self, [callback] { callback(true); });
+    });
+}
+
+void KVAudioManager::playPCM(const QString &path, std::function<void(bool)> callback)
+{
+    KVAudioUnit *unit = m_unit;
+    QPointer<KVAudioManager> self(this);
+    post([unit, path, self, callback = std::move(callback)] {
+        QFile file(path);
+        QByteArray pcm;
+        if (file.open(QIODevice::ReadOnly))
+            pcm = file.readAll();
+        pcm.truncate(pcm.size() - pcm.size() % static_cast<qsizetype>(sizeof(float)));
+        const bool ok = !pcm.isEmpty();
+        if (!ok)
+            qCWarning(lcDevices) << "speaker test sound unreadable:" << path;
+        unit->setPcm(std::move(pcm));
+        if (callback)
+            MainQueue::async(self, [callback, ok] { callback(ok); });
+    });
+}
+
+void KVAudioManager::start()
+{
+    KVAudioUnit *unit = m_unit;
+    post([unit] { unit->start(false); });
+}
+
+void KVAudioManager::startMeter()
+{
+    const QAudioDevice micphone = audioInputFor(m_mixerMicrophone);
+    KVAudioUnit *unit = m_unit;
+    post([unit, micphone] {
+        unit->open({}, micphone);
+        unit->start(true);
+    });
+}
+
+void KVAudioManager::stop()
+{
+    KVAudioUnit *unit = m_unit;
+    post([unit] { unit->stopStreams(); });
+}
+
+void KVAudioManager::openMixerSpeaker(quint32 speakerId)
+{
+    m_mixerSpeaker = speakerId;
+}
+
+void KVAudioManager::openMixerMicrophone(quint32 micphoneId)
+{
+    m_mixerMicrophone = micphoneId;
+}
+
+namespace {
+
+std::optional<PulseDeviceInfo> mixerDevice(quint32 deviceID, bool speaker)
+{
+    const QString name = KVAudioManager::serverNameFor(deviceID, speaker);
+    return speaker ? PulseAudioClient::shared().sink(name) : PulseAudioClient::shared().source(name);
+}
+
+int volumeAvailable(quint32 deviceID, bool speaker, bool &available)
+{
+    // The server scales any device in software, so a device that exists can be set.
+    available = mixerDevice(deviceID, speaker).has_value();
+    return available ? 0 : -1;
+}
+
+int volumeBound(quint32 deviceID, bool speaker, quint32 bound, quint32 &volume)
+{
+    if (!mixerDevice(deviceID, speaker))
+        return -1;
+    volume = bound;
+    return 0;
+}
+
+int currentVolume(quint32 deviceID, bool speaker, quint32 &volume)
+{
+    const auto device = mixerDevice(deviceID, speaker);
+    if (!device)
+        return -1;
+    volume = KVAudioLevel::fromPulseVolume(device->volume);
+    return 0;
+}
+
+int applyVolume(quint32 deviceID, bool speaker, quint32 volume)
+{
+    const QString name = KVAudioManager::serverNameFor(deviceID, speaker);
+    const quint32 level = KVAudioLevel::toPulseVolume(volume);
+    const bool ok = speaker ? PulseAudioClient::shared().setSinkVolume(name, level)
+                            : PulseAudioClient::shared().setSourceVolume(name, level);
+    if (!ok)
+        qCWarning(lcDevices) << "setting the volume of" << name << "failed";
+    return ok ? 0 : -1;
+}
+
+} // namespace
+
+int KVAudioManager::microphoneVolumeIsAvailable(bool &available) const
+{
+    return volumeAvailable(m_mixerMicrophone, false, available);
+}
+
+int KVAudioManager::speakerVolumeIsAvailable(bool &available) const
+{
+    return volumeAvailable(m_mixerSpeaker, true, available);
+}
+
+int KVAudioManager::maxMicrophoneVolume(quint32 &volume) const
+{
+    return volumeBound(m_mixerMicrophone, false, KVAudioLevel::kMaxVolume, volume);
+}
+
+int KVAudioManager::minMicrophoneVolume(quint32 &volume) const
+{
+    return volumeBound(m_mixerMicrophone, false, 0, volume);
+}
+
+int KVAudioManager::micphoneVolume(quint32 &volume) const
+{
+    return currentVolume(m_mixerMicrophone, false, volume);
+}
+
+int KVAudioManager::maxSpeakerVolume(quint32 &volume) const
+{
+    return volumeBound(m_mixerSpeaker, true, KVAudioLevel::kMaxVolume, volume);
+}
+
+int KVAudioManager::minSpeakerVolume(quint32 &volume) const
+{
+    return volumeBound(m_mixerSpeaker, true, 0, volume);
+}
+
+int KVAudioManager::speakerVolume(quint32 &volume) const
+{
+    return currentVolume(m_mixerSpeaker, true, volume);
+}
+
+int KVAudioManager::setMicrophoneVolume(quint32 volume)
+{
+    return applyVolume(m_mixerMicrophone, false, volume);
+}
+
+int KVAudioManager::setSpeakerVolume(quint32 volume)
+{
+    return applyVolume(m_mixerSpeaker, true, volume);
+}
+
+void KVAudioManager::setSoundLevelCallback(std::function<void(int)> callback)
+{
+    std::lock_guard guard(m_levelMutex);
+    m_soundLevelCallback = std::move(callback);
+}
+
+std::function<void(int)> KVAudioManager::soundLevelCallback() const
+{
+    std::lock_guard guard(m_levelMutex);
+    return m_soundLevelCallback;
+}
+
+void KVAudioManager::reportLevel(int level) const
+{
+    // Copied out so the call runs without the lock held.
+    if (const auto callback = soundLevelCallback())
+        callback(level);
+}

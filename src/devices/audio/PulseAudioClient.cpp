@@ -1,0 +1,377 @@
+#include "devices/audio/PulseAudioClient.h"
+
+#include "devices/DevicesLog.h"
+
+#include <pulse/pulseaudio.h>
+
+#include <QCoreApplication>
+
+namespace {
+
+QString fromUtf8(const char *text)
+{
+    return text ? QString::fromUtf8(text) : QString();
+}
+
+PulseDeviceInfo makeInfo(quint32 index, const char *name, const char *description, bool isMonitor,
+                         const pa_cvolume &volume)
+{
+    PulseDeviceInfo info;
+    info.index = index;
+    info.name = fromUtf8(name);
+    info.description = fromUtf8(description);
+    if (info.description.isEmpty())
+        info.description = info.name;
+    info.isMonitor = isMonitor;
+    info.channels = volume.channels;
+    info.volume = volume.channels > 0 ? pa_cvolume_avg(&volume) : 0;
+    return info;
+}
+
+} // namespace
+
+// What one blocking request collects while the loop runs its callbacks.
+struct PulseAudioClient::Wait {
+    PulseAudioClient *client = nullptr;
+    std::vector<PulseDeviceInfo> devices;
+    PulseServerInfo server;
+    bool success = true;
+};
+
+PulseAudioClient::PulseAudioClient() = default;
+
+PulseAudioClient::~PulseAudioClient()
+{
+    shutdown();
+}
+
+void PulseAudioClient::shutdown()
+{
+    std::lock_guard guard(m_callMutex);
+    m_shutDown = true;
+    if (!m_loop)
+        return;
+    pa_threaded_mainloop_lock(m_loop);
+    disconnectLocked();
+    m_handler = {};
+    pa_threaded_mainloop_unlock(m_loop);
+    pa_threaded_mainloop_stop(m_loop);
+    pa_threaded_mainloop_free(m_loop);
+    m_loop = nullptr;
+}
+
+PulseAudioClient &PulseAudioClient::shared()
+{
+    // Never deleted (audio threads may still ask it during exit), but shut down
+    // with the application object.
+    static PulseAudioClient *client = [] {
+        auto *made = new PulseAudioClient;
+        qAddPostRoutine([] { PulseAudioClient::shared().shutdown(); });
+        return made;
+    }();
+    return *client;
+}
+
+bool PulseAudioClient::serverReachable()
+{
+    PulseAudioClient probe;
+    return probe.ensureConnected();
+}
+
+void PulseAudioClient::signalLoop()
+{
+    pa_threaded_mainloop_signal(m_loop, 0);
+}
+
+void PulseAudioClient::notifyEvent()
+{
+    if (m_handler)
+        m_handler();
+}
+
+bool PulseAudioClient::ensureConnected()
+{
+    std::lock_guard guard(m_callMutex);
+    if (m_shutDown)
+        return false;
+    if (!m_loop) {
+        m_loop = pa_threaded_mainloop_new();
+        if (!m_loop)
+            return false;
+        pa_threaded_mainloop_set_name(m_loop, "korvi-pulse");
+        if (pa_threaded_mainloop_start(m_loop) < 0) {
+            pa_threaded_mainloop_free(m_loop);
+            m_loop = nullptr;
+            return false;
+        }
+    }
+    pa_threaded_mainloop_lock(m_loop);
+    const bool ok = connectLocked();
+    pa_threaded_mainloop_unlock(m_loop);
+    return ok;
+}
+
+bool PulseAudioClient::lastFailureWasAccessDenied() const
+{
+    return m_accessDenied;
+}
+
+bool PulseAudioClient::connectLocked()
+{
+    if (m_context && pa_context_get_state(m_context) == PA_CONTEXT_READY)
+        return true;
+    disconnectLocked();
+
+    pa_proplist *props = pa_proplist_new();
+    pa_proplist_sets(props, PA_PROP_APPLICATION_NAME, "Korvi");
+    pa_proplist_sets(props, PA_PROP_APPLICATION_ID, "korvi");
+    m_context = pa_context_new_with_proplist(pa_threaded_mainloop_get_api(m_loop), "Korvi", props);
+    pa_proplist_free(props);
+    if (!m_context)
+        return false;
+
+    pa_context_set_state_callback(
+        m_context, [](pa_context *, void *self) { static_cast<PulseAudioClient *>(self)->signalLoop(); }, this);
+    if (pa_context_connect(m_context, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0) {
+        m_accessDenied = pa_context_errno(m_context) == PA_ERR_ACCESS;
+        disconnectLocked();
+        return false;
+    }
+    for (;;) {
+        const pa_context_state_t state = pa_context_get_state(m_context);
+        if (state == PA_CONTEXT_READY)
+            break;
+        if (!PA_CONTEXT_IS_GOOD(state)) {
+            m_accessDenied = pa_context_errno(m_context) == PA_ERR_ACCESS;
+            qCDebug(lcDevices) << "PulseAudio connection failed:" << pa_strerror(pa_context_errno(m_context));
+            disconnectLocked();
+            return false;
+        }
+        pa_threaded_mainloop_wait(m_loop);
+    }
+    m_accessDenied = false;
+    if (m_handler)
+        subscribeLocked();
+    return true;
+}
+
+bool PulseAudioClient::readyLocked() const
+{
+    return m_context && pa_context_get_state(m_context) == PA_CONTEXT_READY;
+}
+
+void PulseAudioClient::disconnectLocked()
+{
+    if (!m_context)
+        return;
+    pa_context_set_state_callback(m_context, nullptr, nullptr);
+    pa_context_set_subscribe_callback(m_context, nullptr, nullptr);
+    pa_context_disconnect(m_context);
+    pa_context_unref(m_context);
+    m_context = nullptr;
+}
+
+bool PulseAudioClient::runLocked(pa_operation *op, Wait &wait)
+{
+    if (!op)
+        return false;
+    while (pa_operation_get_state(op) == PA_OPERATION_RUNNING) {
+        // A dying context cancels the operation and wakes us through the state callback.
+        if (!PA_CONTEXT_IS_GOOD(pa_context_get_state(m_context))) {
+            pa_operation_cancel(op);
+            break;
+        }
+        pa_threaded_mainloop_wait(m_loop);
+    }
+    const bool done = pa_operation_get_state(op) == PA_OPERATION_DONE;
+    pa_operation_unref(op);
+    return done && wait.success;
+}
+
+void PulseAudioClient::subscribeLocked()
+{
+    pa_context_set_subscribe_callback(
+        m_context,
+        [](pa_context *, pa_subscription_event_type_t type, uint32_t, void *self) {
+            const auto facility = type & PA_SUBSCRIPTION_EVENT_FACILITY_MASK;
+            const auto kind = type & PA_SUBSCRIPTION_EVENT_TYPE_MASK;
+            // Volume changes arrive as "change" of a sink or source; only new and removed
+            // devices, and the server (its defaults), change the lists.
+            if (facility == PA_SUBSCRIPTION_EVENT_SERVER ||
+                ((facility == PA_SUBSCRIPTION_EVENT_SINK || facility == PA_SUBSCRIPTION_EVENT_SOURCE) &&
+                 kind != PA_SUBSCRIPTION_EVENT_CHANGE))
+                static_cast<PulseAudioClient *>(self)->notifyEvent();
+        },
+        this);
+    const auto mask = static_cast<pa_subscription_mask_t>(PA_SUBSCRIPTION_MASK_SINK | PA_SUBSCRIPTION_MASK_SOURCE |
+                                                          PA_SUBSCRIPTION_MASK_SERVER);
+    pa_operation *op = pa_context_subscribe(m_context, mask, nullptr, nullptr);
+    if (op)
+        pa_operation_unref(op);
+}
+
+void PulseAudioClient::setEventHandler(EventHandler handler)
+{
+    std::lock_guard guard(m_callMutex);
+    if (m_loop)
+        pa_threaded_mainloop_lock(m_loop);
+    m_handler = std::move(handler);
+    if (m_context && pa_context_get_state(m_context) == PA_CONTEXT_READY)
+        subscribeLocked();
+    if (m_loop)
+        pa_threaded_mainloop_unlock(m_loop);
+}
+
+std::optional<std::vector<PulseDeviceInfo>> PulseAudioClient::listDevices(bool sinks, const QString &name)
+{
+    if (!ensureConnected())
+        return std::nullopt;
+    std::lock_guard guard(m_callMutex);
+    if (!m_loop)
+        return std::nullopt;
+    pa_threaded_mainloop_lock(m_loop);
+    if (!readyLocked()) {
+        pa_threaded_mainloop_unlock(m_loop);
+        return std::nullopt;
+    }
+    Wait wait;
+    wait.client = this;
+    pa_operation *op = nullptr;
+    const QByteArray wanted = name.toUtf8();
+    if (sinks) {
+        auto cb = [](pa_context *, const pa_sink_info *info, int eol, void *data) {
+            auto *w = static_cast<Wait *>(data);
+            if (eol < 0)
+                w->success = false;
+            if (info)
+                w->devices.push_back(makeInfo(info->index, info->name, info->description, false, info->volume));
+            if (eol != 0)
+                w->client->signalLoop();
+        };
+        op = name.isEmpty() ? pa_context_get_sink_info_list(m_context, cb, &wait)
+                            : pa_context_get_sink_info_by_name(m_context, wanted.constData(), cb, &wait);
+    } else {
+        auto cb = [](pa_context *, const pa_source_info *info, int eol, void *data) {
+            auto *w = static_cast<Wait *>(data);
+            if (eol < 0)
+                w->success = false;
+            if (info)
+                w->devices.push_back(makeInfo(info->index, info->name, info->description,
+                                              info->monitor_of_sink != PA_INVALID_INDEX, info->volume));
+            if (eol != 0)
+                w->client->signalLoop();
+        };
+        op = name.isEmpty() ? pa_context_get_source_info_list(m_context, cb, &wait)
+                            : pa_context_get_source_info_by_name(m_context, wanted.constData(), cb, &wait);
+    }
+    const bool ok = runLocked(op, wait);
+    pa_threaded_mainloop_unlock(m_loop);
+    if (!ok)
+        return std::nullopt;
+    return std::move(wait.devices);
+}
+
+std::optional<std::vector<PulseDeviceInfo>> PulseAudioClient::sinks()
+{
+    return listDevices(true, {});
+}
+
+std::optional<std::vector<PulseDeviceInfo>> PulseAudioClient::sources()
+{
+    return listDevices(false, {});
+}
+
+std::optional<PulseDeviceInfo> PulseAudioClient::sink(const QString &name)
+{
+    if (name.isEmpty())
+        return std::nullopt;
+    auto list = listDevices(true, name);
+    if (!list || list->empty())
+        return std::nullopt;
+    return list->front();
+}
+
+std::optional<PulseDeviceInfo> PulseAudioClient::source(const QString &name)
+{
+    if (name.isEmpty())
+        return std::nullopt;
+    auto list = listDevices(false, name);
+    if (!list || list->empty())
+        return std::nullopt;
+    return list->front();
+}
+
+std::optional<PulseServerInfo> PulseAudioClient::serverInfo()
+{
+    if (!ensureConnected())
+        return std::nullopt;
+    std::lock_guard guard(m_callMutex);
+    if (!m_loop)
+        return std::nullopt;
+    pa_threaded_mainloop_lock(m_loop);
+    if (!readyLocked()) {
+        pa_threaded_mainloop_unlock(m_loop);
+        return std::nullopt;
+    }
+    Wait wait;
+    wait.client = this;
+    pa_operation *op = pa_context_get_server_info(
+        m_context,
+        [](pa_context *, const pa_server_info *info, void *data) {
+            auto *w = static_cast<Wait *>(data);
+            if (info) {
+                w->server.defaultSinkName = fromUtf8(info->default_sink_name);
+                w->server.defaultSourceName = fromUtf8(info->default_source_name);
+            } else {
+                w->success = false;
+            }
+            w->client->signalLoop();
+        },
+        &wait);
+    const bool ok = runLocked(op, wait);
+    pa_threaded_mainloop_unlock(m_loop);
+    if (!ok)
+        return std::nullopt;
+    return wait.server;
+}
+
+bool PulseAudioClient::setVolume(bool sink, const QString &name, quint32 volume)
+{
+    // The channel count comes from the device, so every channel gets the same level.
+    const auto device = sink ? this->sink(name) : source(name);
+    if (!device || device->channels == 0)
+        return false;
+    std::lock_guard guard(m_callMutex);
+    if (!m_loop)
+        return false;
+    pa_threaded_mainloop_lock(m_loop);
+    if (!readyLocked()) {
+        pa_threaded_mainloop_unlock(m_loop);
+        return false;
+    }
+    pa_cvolume levels;
+    pa_cvolume_set(&levels, device->channels, static_cast<pa_volume_t>(qMin<quint32>(volume, PA_VOLUME_MAX)));
+    Wait wait;
+    wait.client = this;
+    const QByteArray key = name.toUtf8();
+    auto done = [](pa_context *, int success, void *data) {
+        auto *w = static_cast<Wait *>(data);
+        w->success = success != 0;
+        w->client->signalLoop();
+    };
+    pa_operation *op = sink ? pa_context_set_sink_volume_by_name(m_context, key.constData(), &levels, done, &wait)
+                            : pa_context_set_source_volume_by_name(m_context, key.constData(), &levels, done, &wait);
+    const bool ok = runLocked(op, wait);
+    pa_threaded_mainloop_unlock(m_loop);
+    return ok;
+}
+
+bool PulseAudioClient::setSinkVolume(const QString &name, quint32 volume)
+{
+    return setVolume(true, name, volume);
+}
+
+bool PulseAudioClient::setSourceVolume(const QString &name, quint32 volume)
+{
+    return setVolume(false, name, volume);
+}

@@ -1,0 +1,101 @@
+#include "devices/video/CameraPreviewView.h"
+
+#include <QPainter>
+#include <QVideoSink>
+
+CameraPreviewView::CameraPreviewView(QWidget *parent) : QWidget(parent), m_sink(new QVideoSink(this))
+{
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    // Direct: the frame is stored on the delivering thread; only the repaint crosses.
+    connect(m_sink, &QVideoSink::videoFrameChanged, this, &CameraPreviewView::takeFrame, Qt::DirectConnection);
+}
+
+CameraPreviewView::~CameraPreviewView()
+{
+    disconnect(m_sink, nullptr, this, nullptr);
+}
+
+void CameraPreviewView::takeFrame(const QVideoFrame &frame)
+{
+    bool queue = false;
+    {
+        std::lock_guard guard(m_frameMutex);
+        m_frame = frame;
+        queue = !m_repaintQueued;
+        m_repaintQueued = true;
+    }
+    if (queue) {
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                {
+                    std::lock_guard guard(m_frameMutex);
+                    m_repaintQueued = false;
+                }
+                update();
+            },
+            Qt::QueuedConnection);
+    }
+}
+
+void CameraPreviewView::setMirrorMode(bool mirror)
+{
+    if (m_mirror == mirror)
+        return;
+    m_mirror = mirror;
+    update();
+}
+
+void CameraPreviewView::setFillMode(bool fill)
+{
+    if (m_fill == fill)
+        return;
+    m_fill = fill;
+    update();
+}
+
+void CameraPreviewView::clear()
+{
+    {
+        std::lock_guard guard(m_frameMutex);
+        m_frame = QVideoFrame();
+    }
+    update();
+}
+
+bool CameraPreviewView::hasFrame() const
+{
+    std::lock_guard guard(m_frameMutex);
+    return m_frame.isValid();
+}
+
+QRectF CameraPreviewView::targetRect(const QSizeF &imageSize, const QSizeF &viewSize, bool fill)
+{
+    if (imageSize.isEmpty() || viewSize.isEmpty())
+        return {};
+    const QSizeF scaled = imageSize.scaled(viewSize, fill ? Qt::KeepAspectRatioByExpanding : Qt::KeepAspectRatio);
+    return {QPointF((viewSize.width() - scaled.width()) / 2.0, (viewSize.height() - scaled.height()) / 2.0), scaled};
+}
+
+void CameraPreviewView::paintEvent(QPaintEvent *)
+{
+    QVideoFrame frame;
+    {
+        std::lock_guard guard(m_frameMutex);
+        frame = m_frame;
+    }
+    QPainter painter(this);
+    painter.fillRect(rect(), Qt::black);
+    if (!frame.isValid())
+        return;
+    const QImage image = frame.toImage();
+    if (image.isNull())
+        return;
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.setClipRect(rect());
+    if (m_mirror) {
+        painter.translate(width(), 0);
+        painter.scale(-1, 1);
+    }
+    painter.drawImage(targetRect(image.size(), size(), m_fill), image);
+}

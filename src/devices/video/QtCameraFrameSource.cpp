@@ -1,0 +1,83 @@
+#include "devices/video/QtCameraFrameSource.h"
+
+#include "devices/DevicesLog.h"
+
+#include <QCamera>
+#include <QCameraDevice>
+#include <QMediaCaptureSession>
+#include <QMediaDevices>
+#include <QVideoSink>
+
+QtCameraFrameSource::QtCameraFrameSource(QObject *parent)
+    : QObject(parent), m_mediaDevices(new QMediaDevices(this)), m_session(std::make_unique<QMediaCaptureSession>())
+{
+    connect(m_mediaDevices, &QMediaDevices::videoInputsChanged, this, [this] {
+        if (m_devicesChanged)
+            m_devicesChanged();
+    });
+}
+
+QtCameraFrameSource::~QtCameraFrameSource()
+{
+    stop();
+}
+
+QList<KVVideoDevice> QtCameraFrameSource::devices() const
+{
+    QList<KVVideoDevice> list;
+    const QList<QCameraDevice> cameras = QMediaDevices::videoInputs();
+    for (const QCameraDevice &camera : cameras)
+        list.append(KVVideoDevice::deviceUniqueID(QString::fromUtf8(camera.id()), camera.description()));
+    return list;
+}
+
+KVVideoDevice QtCameraFrameSource::preferredDevice() const
+{
+    const QCameraDevice camera = QMediaDevices::defaultVideoInput();
+    if (camera.isNull())
+        return {};
+    return KVVideoDevice::deviceUniqueID(QString::fromUtf8(camera.id()), camera.description());
+}
+
+bool QtCameraFrameSource::start(const KVVideoDevice &device, QVideoSink *sink)
+{
+    stop();
+    const QByteArray id = device.uniqueID.toUtf8();
+    QCameraDevice chosen;
+    const QList<QCameraDevice> cameras = QMediaDevices::videoInputs();
+    for (const QCameraDevice &camera : cameras) {
+        if (camera.id() == id)
+            chosen = camera;
+    }
+    if (chosen.isNull()) {
+        qCWarning(lcDevices) << "camera" << device.uniqueID << "is not present";
+        return false;
+    }
+    m_camera = std::make_unique<QCamera>(chosen);
+    connect(m_camera.get(), &QCamera::errorOccurred, this,
+            [](QCamera::Error error, const QString &text) { qCWarning(lcDevices) << "camera error" << error << text; });
+    m_session->setCamera(m_camera.get());
+    m_session->setVideoSink(sink);
+    m_camera->start();
+    return true;
+}
+
+void QtCameraFrameSource::stop()
+{
+    if (!m_camera)
+        return;
+    m_camera->stop();
+    m_session->setCamera(nullptr);
+    m_session->setVideoSink(nullptr);
+    m_camera.reset();
+}
+
+bool QtCameraFrameSource::isRunning() const
+{
+    return m_camera && m_camera->isActive();
+}
+
+void QtCameraFrameSource::setDevicesChangedHandler(std::function<void()> handler)
+{
+    m_devicesChanged = std::move(handler);
+}

@@ -1,0 +1,176 @@
+#include "devices/views/KVAudioSelectView.h"
+
+#include "agent/MainSettingModel.h"
+#include "devices/audio/KVAudioManager.h"
+#include "devices/views/KVDeviceListView.h"
+#include "foundation/MainQueue.h"
+#include "uikit/VeskCategories.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QSlider>
+#include <QVBoxLayout>
+
+KVAudioSelectView::KVAudioSelectView(QWidget *parent) : QWidget(parent), m_audio(std::make_unique<KVAudioManager>())
+{
+    build();
+}
+
+KVAudioSelectView::~KVAudioSelectView()
+{
+    m_audio->setSoundLevelCallback({});
+    m_audio->stop();
+}
+
+void KVAudioSelectView::build()
+{
+    setFixedSize(kSize);
+    vesk::setBackgroundColor(this, QColor(QStringLiteral("#2B2C31")));
+    vesk::setCornerRadius(this, 8);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(12, 8, 12, 8);
+    layout->setSpacing(6);
+
+    m_list = new KVDeviceListView(this);
+    m_list->onSelect = [this](int index) { selectRow(index); };
+    auto *scroll = new QScrollArea(this);
+    scroll->setWidget(m_list);
+    scroll->setWidgetResizable(true);
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setStyleSheet(QStringLiteral("background: transparent;"));
+    // Three rows show; more scroll.
+    scroll->setFixedHeight(3 * KVDeviceListView::kRowHeight);
+    layout->addWidget(scroll);
+
+    auto *volumeRow = new QHBoxLayout;
+    auto *volumeLabel = new QLabel(QStringLiteral("音量"), this);
+    volumeLabel->setStyleSheet(QStringLiteral("color: #999999;"));
+    m_volume = new QSlider(Qt::Horizontal, this);
+    m_volume->setRange(0, 255);
+    m_volume->setAccessibleName(QStringLiteral("音量"));
+    m_volume->setToolTip(QStringLiteral("音量"));
+    connect(m_volume, &QSlider::valueChanged, this, [this](int value) {
+        if (m_isSpeaker)
+            m_audio->setSpeakerVolume(static_cast<quint32>(value));
+        else
+            m_audio->setMicrophoneVolume(static_cast<quint32>(value));
+    });
+    volumeRow->addWidget(volumeLabel);
+    volumeRow->addWidget(m_volume, 1);
+    layout->addLayout(volumeRow);
+
+    m_level = new QProgressBar(this);
+    m_level->setRange(0, 100);
+    m_level->setValue(0);
+    m_level->setTextVisible(false);
+    m_level->setFixedHeight(4);
+    m_level->setAccessibleName(QStringLiteral("输入音量"));
+    m_level->setStyleSheet(QStringLiteral("QProgressBar { background: #5C5D64; border: none; }"
+                                          "QProgressBar::chunk { background: #007AFF; }"));
+    layout->addWidget(m_level);
+
+    m_settingButton = new QPushButton(QStringLiteral("音频设置"), this);
+    m_settingButton->setFlat(true);
+    m_settingButton->setCursor(Qt::PointingHandCursor);
+    m_settingButton->setAccessibleName(m_settingButton->text());
+    m_settingButton->setStyleSheet(QStringLiteral("color: #007AFF; text-align: left; border: none;"));
+    connect(m_settingButton, &QPushButton::clicked, this, [this] {
+        if (onSettingAction)
+            onSettingAction();
+    });
+    layout->addWidget(m_settingButton);
+
+    // The observer has reset the model's choice by now; show the new lists.
+    m_audio->deviceChanged = [this] { reload(); };
+    QPointer<KVAudioSelectView> self(this);
+    m_audio->setSoundLevelCallback(
+        [self](int level) { MainQueue::async(self, [self, level] { self->m_level->setValue(level); }); });
+}
+
+void KVAudioSelectView::setIsSpeaker(bool isSpeaker)
+{
+    m_isSpeaker = isSpeaker;
+    m_level->setVisible(!isSpeaker);
+}
+
+void KVAudioSelectView::setModel(MainSettingModel *model)
+{
+    m_model = model;
+    reload();
+}
+
+std::optional<KVAudioDevice> KVAudioSelectView::current() const
+{
+    if (!m_model)
+        return std::nullopt;
+    return m_isSpeaker ? m_model->currentSpeaker() : m_model->currentMicphone();
+}
+
+void KVAudioSelectView::reload()
+{
+    m_devices = m_isSpeaker ? KVAudioManager::playoutDevices() : KVAudioManager::recordDevices();
+    auto chosen = current();
+    if ((!chosen || chosen->name.isEmpty()) && !m_devices.isEmpty() && m_model) {
+        chosen = m_devices.first();
+        if (m_isSpeaker)
+            m_model->setCurrentSpeaker(chosen);
+        else
+            m_model->setCurrentMicphone(chosen);
+    }
+    QStringList titles;
+    int selected = -1;
+    for (int i = 0; i < m_devices.size(); ++i) {
+        titles.append(m_devices.at(i).displayName());
+        // Matched by name, as the engine is switched by name.
+        if (selected < 0 && chosen && m_devices.at(i).name == chosen->name)
+            selected = i;
+    }
+    m_list->setDevices(titles, selected);
+    openMixer();
+}
+
+void KVAudioSelectView::openMixer()
+{
+    const auto chosen = current();
+    const quint32 id = chosen ? chosen->deviceID : 0;
+    m_audio->stop();
+    if (m_isSpeaker) {
+        m_audio->openMixerSpeaker(id);
+    } else {
+        m_audio->openMixerMicrophone(id);
+        if (!m_devices.isEmpty())
+            m_audio->startMeter();
+    }
+    updateVolume();
+}
+
+void KVAudioSelectView::updateVolume()
+{
+    bool available = false;
+    const int ok =
+        m_isSpeaker ? m_audio->speakerVolumeIsAvailable(available) : m_audio->microphoneVolumeIsAvailable(available);
+    quint32 volume = 0;
+    const int read = m_isSpeaker ? m_audio->speakerVolume(volume) : m_audio->micphoneVolume(volume);
+    const bool usable = ok == 0 && available && read == 0;
+    m_volume->setEnabled(usable);
+    const QSignalBlocker quiet(m_volume); // showing the volume must not set it
+    m_volume->setValue(usable ? static_cast<int>(volume) : 0);
+}
+
+void KVAudioSelectView::selectRow(int index)
+{
+    if (index < 0 || index >= m_devices.size() || !m_model)
+        return;
+    const KVAudioDevice device = m_devices.at(index);
+    if (m_isSpeaker)
+        m_model->setCurrentSpeaker(device);
+    else
+        m_model->setCurrentMicphone(device);
+    reload();
+    if (onDeviceChanged)
+        onDeviceChanged(this);
+}

@@ -1,0 +1,68 @@
+#pragma once
+
+#include "foundation/models/KVAudioDevice.h"
+
+#include "agent/MainSettingModel.h"
+
+#include <QPointer>
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+
+class KVAudioManager;
+class KVDeviceListView;
+
+class QProgressBar;
+class QPushButton;
+class QSlider;
+
+// The in-meeting microphone or speaker pop-up (300 x 207): the device menu with
+// the current one ticked, the device's system volume (0..255), the live
+// microphone level, and the settings link.
+class KVAudioSelectView final : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr QSize kSize{300, 207};
+
+    explicit KVAudioSelectView(QWidget *parent = nullptr);
+    ~KVAudioSelectView() override; // stops the level meter
+
+    // Set before the model: which list the pop-up shows.
+    void setIsSpeaker(bool isSpeaker);
+    [[nodiscard]] bool isSpeaker() const { return m_isSpeaker; }
+
+    // Lists the devices, ticks the model's current one (storing the first entry
+    // when the model has none) and shows its volume; the microphone pop-up
+    // starts its level meter.
+    void setModel(MainSettingModel *model);
+    [[nodiscard]] MainSettingModel *model() const { return m_model; }
+
+    // After the user chose a device (stored as currentSpeaker or currentMicphone).
+    std::function<void(KVAudioSelectView *)> onDeviceChanged;
+    // The settings link.
+    std::function<void()> onSettingAction;
+
+    [[nodiscard]] KVDeviceListView *deviceList() const { return m_list; }
+    [[nodiscard]] QSlider *volumeSlider() const { return m_volume; }
+    [[nodiscard]] QProgressBar *levelBar() const { return m_level; }
+    [[nodiscard]] QPushButton *settingButton() const { return m_settingButton; }
+    [[nodiscard]] KVAudioManager *audioManager() const { return m_audio.get(); }
+
+private:
+    void build();
+    void reload();
+    void selectRow(int index);
+    void openMixer();
+    void updateVolume();
+    [[nodiscard]] std::optional<KVAudioDevice> current() const;
+
+    bool m_isSpeaker = false;
+    QPointer<MainSettingModel> m_model;
+    std::unique_ptr<KVAudioManager> m_audio;
+    QList<KVAudioDevice> m_devices;
+    KVDeviceListView *m_list = nullptr;
+    QSlider *m_volume = nullptr;
+    QProgressBar *m_level = nullptr;
+    QPushButton *m_settingButton = nullptr;
+};

@@ -1,0 +1,55 @@
+#include "devices/views/KVDeviceListView.h"
+
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace {
+const QString kTick = QStringLiteral("✓");
+}
+
+KVDeviceListView::KVDeviceListView(QWidget *parent) : QWidget(parent), m_layout(new QVBoxLayout(this))
+{
+    m_layout->setContentsMargins(0, 0, 0, 0);
+    m_layout->setSpacing(0);
+    m_layout->addStretch();
+}
+
+QAbstractButton *KVDeviceListView::rowAt(int index) const
+{
+    return index >= 0 && index < m_rows.size() ? m_rows.at(index) : nullptr;
+}
+
+void KVDeviceListView::setDevices(const QStringList &titles, int selectedIndex)
+{
+    // Later: the clicked row may be the one asking for the rebuild.
+    for (QAbstractButton *row : std::as_const(m_rows)) {
+        row->hide();
+        m_layout->removeWidget(row);
+        row->deleteLater();
+    }
+    m_rows.clear();
+    m_selected = selectedIndex >= 0 && selectedIndex < titles.size() ? selectedIndex : -1;
+    for (int i = 0; i < titles.size(); ++i) {
+        auto *row = new QPushButton(this);
+        row->setFlat(true);
+        row->setCheckable(true);
+        row->setChecked(i == m_selected);
+        row->setFixedHeight(kRowHeight);
+        row->setCursor(Qt::PointingHandCursor);
+        // The tick leads the current row; others keep its room so names line up.
+        row->setText((i == m_selected ? kTick : QStringLiteral("   ")) + QStringLiteral("  ") + titles.at(i));
+        row->setAccessibleName(titles.at(i));
+        row->setToolTip(titles.at(i));
+        row->setStyleSheet(QStringLiteral("QPushButton { text-align: left; padding-left: 12px; color: #FFFFFF;"
+                                          " border: none; background: transparent; }"
+                                          "QPushButton:hover { background: #3A3B42; }"
+                                          "QPushButton:checked { color: #007AFF; }"));
+        connect(row, &QPushButton::clicked, this, [this, i] {
+            if (onSelect)
+                onSelect(i);
+        });
+        m_layout->insertWidget(i, row);
+        m_rows.append(row);
+    }
+    setMinimumHeight(static_cast<int>(m_rows.size()) * kRowHeight);
+}

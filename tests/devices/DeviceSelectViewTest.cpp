@@ -1,0 +1,169 @@
+#include "FrameSupport.h"
+#include "PulseTestSupport.h"
+
+#include "agent/MainSettingModel.h"
+#include "devices/VeskDeviceChecker.h"
+#include "devices/audio/KVAudioManager.h"
+#include "devices/video/CameraPreviewView.h"
+#include "devices/video/CaptureVideoManager.h"
+#include "devices/views/KVAudioSelectView.h"
+#include "devices/views/KVCameraSelectView.h"
+#include "devices/views/KVDeviceListView.h"
+#include "devices/views/KVDeviceNibs.h"
+#include "uikit/VeskCategories.h"
+
+#include <QAbstractButton>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSlider>
+
+using namespace FrameSupport;
+
+namespace {
+
+const KVVideoDevice kFront = camera(QStringLiteral("/dev/video0"), QStringLiteral("Front"));
+const KVVideoDevice kUsb = camera(QStringLiteral("/dev/video2"), QStringLiteral("USB Camera"));
+
+struct CameraRig {
+    FakeFrameSource *source = nullptr;
+    std::unique_ptr<KVCameraSelectView> view;
+
+    explicit CameraRig(QList<KVVideoDevice> cameras)
+    {
+        auto fake = std::make_unique<FakeFrameSource>();
+        fake->present = std::move(cameras);
+        source = fake.get();
+        auto manager = std::make_unique<CaptureVideoManager>(std::nullopt, std::move(fake));
+        manager->setCameraCheck([](std::function<void(qint64)> done) { done(VeskDeviceChecker::Usable); });
+        view = std::make_unique<KVCameraSelectView>(std::move(manager));
+    }
+};
+
+} // namespace
+
+TEST(KVCameraSelectView, ShowsTheModelsCameraLiveAndStoresAChoice)
+{
+    MainSettingModel model;
+    model.setVideoMirror(false);
+    model.setVideoFill(true);
+    CameraRig rig({kFront, kUsb});
+    rig.view->setModel(&model);
+
+    // With no camera chosen yet the pop-up stores the one it shows.
+    EXPECT_EQ(model.currentCamera(), kFront);
+    EXPECT_EQ(rig.view->deviceList()->count(), 2);
+    EXPECT_EQ(rig.view->deviceList()->selectedIndex(), 0);
+    EXPECT_FALSE(rig.view->previewView()->mirrorMode());
+    EXPECT_TRUE(rig.view->previewView()->fillMode());
+    EXPECT_TRUE(rig.source->isRunning());
+    EXPECT_TRUE(rig.view->previewView()->hasFrame());
+
+    KVCameraSelectView *reported = nullptr;
+    rig.view->onVideoDeviceChanged = [&](KVCameraSelectView *view) { reported = view; };
+    rig.view->deviceList()->rowAt(1)->click();
+    EXPECT_EQ(reported, rig.view.get());
+    EXPECT_EQ(model.currentCamera(), kUsb);
+    EXPECT_EQ(rig.source->started, kUsb);
+    EXPECT_EQ(rig.view->deviceList()->selectedIndex(), 1);
+
+    bool settings = false;
+    rig.view->onSettingCamera = [&] { settings = true; };
+    rig.view->settingButton()->click();
+    EXPECT_TRUE(settings);
+    EXPECT_EQ(rig.view->settingButton()->accessibleName(), QStringLiteral("视频设置"));
+
+    rig.view->stopRunning();
+    EXPECT_FALSE(rig.source->isRunning());
+}
+
+TEST(KVCameraSelectView, UnpluggingTheChosenCameraUpdatesTheModelAndReports)
+{
+    MainSettingModel model;
+    model.setCurrentCamera(kUsb);
+    CameraRig rig({kFront, kUsb});
+    rig.view->setModel(&model);
+    EXPECT_EQ(rig.view->deviceList()->selectedIndex(), 1);
+
+    int reports = 0;
+    rig.view->onVideoDeviceChanged = [&](KVCameraSelectView *) { ++reports; };
+    rig.source->replug({kFront});
+    EXPECT_EQ(model.currentCamera(), kFront);
+    EXPECT_EQ(reports, 1);
+    EXPECT_EQ(rig.view->deviceList()->count(), 1);
+
+    // The last one goes: the model keeps a camera record without id and name.
+    rig.source->replug({});
+    EXPECT_EQ(model.currentCamera(), KVVideoDevice());
+    EXPECT_EQ(reports, 2);
+}
+
+TEST(KVDeviceNibs, PopUpsLoadByTheirInterfaceNames)
+{
+    registerDeviceNibs();
+    std::unique_ptr<KVCameraSelectView> cameraView(
+        vesk::loadViewFromNibWithName<KVCameraSelectView>(QStringLiteral("KVCameraSelectView")));
+    ASSERT_NE(cameraView, nullptr);
+    EXPECT_EQ(cameraView->size(), QSize(350, 360));
+    std::unique_ptr<KVAudioSelectView> audioView(
+        vesk::loadViewFromNibWithName<KVAudioSelectView>(QStringLiteral("KVAudioSelectView")));
+    ASSERT_NE(audioView, nullptr);
+    EXPECT_EQ(audioView->size(), QSize(300, 207));
+}
+
+TEST(KVAudioSelectView, MicrophonePopUpTicksTheChoiceShowsItsVolumeAndStoresAPick)
+{
+    KORVI_REQUIRE_PULSE();
+    MainSettingModel model;
+    KVAudioSelectView view;
+    view.setIsSpeaker(false);
+    view.setModel(&model);
+
+    const QList<KVAudioDevice> microphones = KVAudioManager::recordDevices();
+    ASSERT_GE(microphones.size(), 2);
+    // No choice yet: the first entry (the system default) is taken and ticked.
+    EXPECT_EQ(model.currentMicphone(), microphones.first());
+    EXPECT_EQ(view.deviceList()->count(), microphones.size());
+    EXPECT_EQ(view.deviceList()->selectedIndex(), 0);
+    EXPECT_EQ(view.deviceList()->rowAt(0)->accessibleName(), microphones.first().displayName());
+    EXPECT_TRUE(view.volumeSlider()->isEnabled());
+    EXPECT_FALSE(view.levelBar()->isHidden());
+
+    int pick = -1;
+    for (int i = 0; i < microphones.size(); ++i) {
+        if (microphones.at(i).uniqueID == PulseTestSupport::kSineSource)
+            pick = i;
+    }
+    ASSERT_GT(pick, 0);
+    KVAudioSelectView *reported = nullptr;
+    view.onDeviceChanged = [&](KVAudioSelectView *v) { reported = v; };
+    view.deviceList()->rowAt(pick)->click();
+    EXPECT_EQ(reported, &view);
+    EXPECT_EQ(model.currentMicphone(), microphones.at(pick));
+    EXPECT_EQ(view.deviceList()->selectedIndex(), pick);
+
+    // The meter follows the sine source.
+    EXPECT_TRUE(PulseTestSupport::spinUntil([&] { return view.levelBar()->value() > 0; }));
+}
+
+TEST(KVAudioSelectView, SpeakerPopUpHasNoMeterAndItsSliderSetsTheVolume)
+{
+    KORVI_REQUIRE_PULSE();
+    MainSettingModel model;
+    KVAudioSelectView view;
+    view.setIsSpeaker(true);
+    view.setModel(&model);
+    EXPECT_EQ(model.currentSpeaker(), KVAudioManager::playoutDevices().first());
+    EXPECT_TRUE(view.levelBar()->isHidden());
+    ASSERT_TRUE(view.volumeSlider()->isEnabled());
+
+    view.volumeSlider()->setValue(100);
+    quint32 volume = 0;
+    ASSERT_EQ(view.audioManager()->speakerVolume(volume), 0);
+    EXPECT_EQ(volume, 100u);
+    view.volumeSlider()->setValue(255);
+
+    bool settings = false;
+    view.onSettingAction = [&] { settings = true; };
+    view.settingButton()->click();
+    EXPECT_TRUE(settings);
+}
