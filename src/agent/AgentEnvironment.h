@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QString>
+
+// The service addresses of each server environment, in one table.
+//
+//   0 production   https://api.korvi.example.com     web https://meet.korvi.example.com
+//   1 test         https://api-test.korvi.example.com web https://meet-test.korvi.example.com
+//   2 development  http://127.0.0.1:<port>            the local stand-in service; <port> from the
+//                                                     environment variable KORVI_DEV_PORT (8787)
+//   3 second test  https://api-test2.korvi.example.com web https://meet-test2.korvi.example.com
+//
+// Environments 0, 1 and 3 are placeholders under the reserved example domain until a real
+// service exists; the development stand-in serves REST, the web pages and the file service
+// from one address. The message-channel and signalling addresses of a meeting come from the
+// room-enter reply; `channelAddress` is only the environment's default.
+struct AgentEnvironment {
+    enum Kind : int { Production = 0, Test = 1, Development = 2, SecondTest = 3 };
+
+    int environment = Test;
+    QString serviceAddress; // REST and file service base, no trailing "/"
+    QString webHost;        // web client base, no trailing "/"
+    QString channelAddress; // default message-channel address
+
+    // The row of the table (an unknown number gives the test row).
+    [[nodiscard]] static AgentEnvironment forEnvironment(int environment);
+
+    // The start-up rule of the bundle key "KVEnv": "release" 0, "debug"/"test" 1, "dev" 2,
+    // "test2" 3; anything else keeps `current`.
+    [[nodiscard]] static int environmentForKVEnv(const QString &kvEnv, int current = Test);
+
+    // The value in force for this run: the environment variable "KVEnv" when set and not
+    // empty, else the value baked in at build time.
+    [[nodiscard]] static QString effectiveKVEnv(const QString &bakedIn);
+
+    static constexpr quint16 DefaultDevPort = 8787;
+    // KORVI_DEV_PORT, or DefaultDevPort when unset or not a port number.
+    [[nodiscard]] static quint16 developmentPort();
+};

@@ -1,0 +1,3 @@
+#include "agent/AgentLog.h"
+
+Q_LOGGING_CATEGORY(lcAgent, "korvi.agent")

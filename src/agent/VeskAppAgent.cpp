@@ -1,0 +1,461 @@
+#include "agent/VeskAppAgent.h"
+
+#include "agent/AgentLog.h"
+#include "agent/AgentModelContext.h"
+#include "agent/AgentRequests.h"
+#include "agent/FileServiceSignature.h"
+#include "agent/MainSettingModel.h"
+#include "agent/VeskMeetingManager.h"
+#include "agent/engine/KRTCEngineOC.h"
+#include "connection/HttpManager.h"
+#include "foundation/JXExtension.h"
+#include "foundation/KVLogManager.h"
+#include "foundation/MainQueue.h"
+#include "foundation/RXEncrypt.h"
+#include "foundation/UserDefaults.h"
+#include "foundation/models/MeetingInfoModel.h"
+
+#include <QCryptographicHash>
+#include <QDateTime>
+#include <QFile>
+
+namespace {
+std::unique_ptr<VeskAppAgent> &instanceSlot()
+{
+    static std::unique_ptr<VeskAppAgent> slot;
+    return slot;
+}
+} // namespace
+
+VeskAppAgent *VeskAppAgent::sharedInstance()
+{
+    auto &slot = instanceSlot();
+    if (!slot)
+        slot.reset(new VeskAppAgent());
+    return slot.get();
+}
+
+VeskAppAgent *VeskAppAgent::existingInstance()
+{
+    return instanceSlot().get();
+}
+
+void VeskAppAgent::resetSharedInstance()
+{
+    instanceSlot().reset();
+}
+
+VeskAppAgent::VeskAppAgent()
+{
+    setServerEnvironment(AgentEnvironment::Test);
+
+    const QVariantMap stored = UserDefaults::standardUserDefaults().dictionaryForKey(kMyInfoKey);
+    if (!stored.isEmpty())
+        m_myInfo = jx_objectWithKeyValues<VeskUserModel>(QVariant(stored));
+    m_moreSetting = KVMoreSetting::getMoreSettingFromLocal();
+
+    m_modelContext = std::make_unique<AgentModelContext>(this);
+    ModelContext::install(m_modelContext.get());
+
+    // Runs on the log queue: hop to the main thread and find the agent there.
+    KVLogManager::sharedInstance().setUploader([](const QString &level, const QString &line) {
+        MainQueue::async([level, line] {
+            if (VeskAppAgent *agent = VeskAppAgent::existingInstance())
+                agent->uploadLogLine(level, line);
+        });
+    });
+}
+
+VeskAppAgent::~VeskAppAgent()
+{
+    KVLogManager::sharedInstance().setUploader({});
+    if (&ModelContext::current() == m_modelContext.get())
+        ModelContext::install(nullptr);
+    // The manager reports into the agent while it leaves; let it go first.
+    m_meetingManager.reset();
+}
+
+// ---- Environment ---------------------------------------------------------------------------
+
+void VeskAppAgent::setServerEnvironment(int environment)
+{
+    m_environment = AgentEnvironment::forEnvironment(environment);
+    http()->setBaseUrl(QUrl(m_environment.serviceAddress));
+    qCInfo(lcAgent) << "server environment" << m_environment.environment << m_environment.serviceAddress;
+}
+
+void VeskAppAgent::setServerEnvironmentFromKVEnv(const QString &bakedInKVEnv)
+{
+    const QString kvEnv = AgentEnvironment::effectiveKVEnv(bakedInKVEnv);
+    setServerEnvironment(AgentEnvironment::environmentForKVEnv(kvEnv, AgentEnvironment::Test));
+}
+
+QString VeskAppAgent::getUserHandlerBook() const
+{
+    return m_environment.webHost + QStringLiteral("/#/help?mac");
+}
+
+QString VeskAppAgent::privacy1UrlString() const
+{
+    return m_environment.webHost + QStringLiteral("/#/privacy1");
+}
+
+QString VeskAppAgent::privacyUrlString() const
+{
+    return m_environment.webHost + QStringLiteral("/#/privacy");
+}
+
+HttpManager *VeskAppAgent::http() const
+{
+    return HttpManager::sharedManager();
+}
+
+// ---- Signed-in user ------------------------------------------------------------------------
+
+void VeskAppAgent::setMyInfo(const VeskUserModel &user)
+{
+    m_myInfo = user;
+}
+
+void VeskAppAgent::saveMyInfoToLocal()
+{
+    auto &defaults = UserDefaults::standardUserDefaults();
+    if (m_myInfo.authorization.isEmpty() && m_myInfo.userId.isEmpty())
+        defaults.removeObjectForKey(kMyInfoKey);
+    else
+        defaults.setObject(jx_keyValues(m_myInfo), kMyInfoKey);
+    defaults.synchronize();
+}
+
+void VeskAppAgent::logout()
+{
+    m_myInfo = VeskUserModel();
+    auto &defaults = UserDefaults::standardUserDefaults();
+    defaults.removeObjectForKey(kMyInfoKey);
+    KVMoreSetting::removeMoreSetting();
+    m_moreSetting = KVMoreSetting();
+    m_temMeetingInfoModel.reset();
+    m_enteredRoom.reset();
+    m_onlineUsers.clear();
+    qCInfo(lcAgent) << "signed out";
+}
+
+void VeskAppAgent::storeSignedInUser(const QVariantMap &userDict)
+{
+    VeskUserModel user = jx_objectWithKeyValues<VeskUserModel>(QVariant(userDict));
+    // The service sends ids encrypted; the signed-in user is kept plain.
+    user.phoneNumber = RXEncrypt::aes128ecbDecrypt(user.phoneNumber);
+    user.userId = RXEncrypt::aes128ecbDecrypt(user.userId);
+    m_myInfo = user;
+    saveMyInfoToLocal();
+}
+
+// ---- Settings and state --------------------------------------------------------------------
+
+MainSettingModel *VeskAppAgent::settingModel()
+{
+    if (!m_settingModel)
+        m_settingModel = new MainSettingModel(this);
+    return m_settingModel;
+}
+
+void VeskAppAgent::setMeetingManager(std::unique_ptr<VeskMeetingManager> manager)
+{
+    m_meetingManager = std::move(manager);
+}
+
+void VeskAppAgent::setTemMeetingInfoModel(std::shared_ptr<MeetingInfoModel> room)
+{
+    m_temMeetingInfoModel = std::move(room);
+}
+
+void VeskAppAgent::setOnlineUsers(const QList<VeskUserModel> &users)
+{
+    m_onlineUsers = users;
+}
+
+std::shared_ptr<MeetingInfoModel> VeskAppAgent::currentRoomInfo() const
+{
+    if (m_meetingManager) {
+        if (auto room = m_meetingManager->roomInfo())
+            return room;
+    }
+    return m_enteredRoom;
+}
+
+// ---- Request plumbing ----------------------------------------------------------------------
+
+VeskAppAgent::RoomScope VeskAppAgent::joinedRoom() const
+{
+    RoomScope scope;
+    if (const auto room = currentRoomInfo()) {
+        scope.roomId = room->roomId;
+        scope.sequenceId = room->sequenceId ? QString::number(room->sequenceId) : QString();
+    }
+    return scope;
+}
+
+QVariantMap VeskAppAgent::authHeaders() const
+{
+    return {{QStringLiteral("Authorization"), m_myInfo.authorization}};
+}
+
+QVariantMap VeskAppAgent::seqHeaders(const QString &sequenceId) const
+{
+    QVariantMap headers = authHeaders();
+    headers.insert(QStringLiteral("sequenceId"), sequenceId.isNull() ? QStringLiteral("") : sequenceId);
+    return headers;
+}
+
+QVariantMap VeskAppAgent::joinedRoomHeaders() const
+{
+    return seqHeaders(joinedRoom().sequenceId);
+}
+
+QString VeskAppAgent::controlPath(const QString &roomId, const QString &action)
+{
+    return QStringLiteral("/qf/meeting/control/%1/%2").arg(roomId, action);
+}
+
+void VeskAppAgent::get(QObject *owner, const QString &path, const QVariantMap &query, const QVariantMap &headers,
+                       Completion completion)
+{
+    http()->GET(owner ? owner : this, path, query, headers, [completion = std::move(completion)](const KVMResponse &r) {
+        if (completion)
+            completion(r);
+    });
+}
+
+void VeskAppAgent::post(QObject *owner, const QString &path, const QVariantMap &body, const QVariantMap &headers,
+                        Completion completion)
+{
+    http()->POST(owner ? owner : this, path, body, headers, [completion = std::move(completion)](const KVMResponse &r) {
+        if (completion)
+            completion(r);
+    });
+}
+
+void VeskAppAgent::failLater(QObject *owner, const QString &why, Completion completion)
+{
+    qCWarning(lcAgent) << "request not sent:" << why;
+    if (!completion)
+        return;
+    MainQueue::async(owner ? owner : this,
+                     [completion = std::move(completion), why] { completion(KVMResponse::failure(NotSentCode, why)); });
+}
+
+void VeskAppAgent::download(QObject *owner, const QString &pathOrUrl, const QVariantMap &query,
+                            const QVariantMap &headers, DownloadFinish finish)
+{
+    const QString url = http()->resolveUrl(pathOrUrl, query).toString();
+    http()->downloadFileWithUrl(owner ? owner : this, url, headers,
+                                [finish = std::move(finish)](const QString &filePath, const QString &error) {
+                                    if (finish)
+                                        finish(filePath, error);
+                                });
+}
+
+// ---- Sign-in -------------------------------------------------------------------------------
+
+void VeskAppAgent::sendSmsCodeWithPhoneNumber(QObject *owner, const QString &phoneNumber, Completion completion)
+{
+    post(owner, QStringLiteral("/qf/user/sendSmsCode"),
+         {{QStringLiteral("phoneNumber"), RXEncrypt::aes128ecbEncrypt(phoneNumber)}}, {}, std::move(completion));
+}
+
+void VeskAppAgent::loginWithPhoneNumber(QObject *owner, const QString &phoneNumber, const QString &code,
+                                        Completion completion)
+{
+    const QVariantMap body{
+        {QStringLiteral("phoneNumber"), RXEncrypt::aes128ecbEncrypt(phoneNumber)},
+        {QStringLiteral("code"), code},
+    };
+    QPointer<VeskAppAgent> self(this);
+    auto signedIn = [self, completion](const KVMResponse &response) {
+        KVMResponse out = response;
+        if (out.successed && self) {
+            self->storeSignedInUser(out.dataMap());
+            out.data = QVariant::fromValue(self->m_myInfo);
+            qCInfo(lcAgent) << "signed in";
+        }
+        if (completion)
+            completion(out);
+    };
+    QPointer<QObject> guardOwner(owner ? owner : this);
+    post(owner, QStringLiteral("/qf/user/login"), body, {},
+         [self, guardOwner, body, signedIn](const KVMResponse &response) {
+             if (response.code == UnregisteredCode && self && guardOwner) {
+                 self->post(guardOwner, QStringLiteral("/qf/user/register"), body, {}, signedIn);
+                 return;
+             }
+             signedIn(response);
+         });
+}
+
+// ---- Joining and leaving -------------------------------------------------------------------
+
+void VeskAppAgent::joinMeetingRoomWithRoomId(QObject *owner, const QString &roomId, const QString &password,
+                                             qint64 enterStyle, Completion completion)
+{
+    const QVariantMap body{
+        {QStringLiteral("roomId"), roomId},
+        {QStringLiteral("password"), password},
+        {QStringLiteral("enterStyle"), enterStyle},
+    };
+    QPointer<VeskAppAgent> self(this);
+    post(owner, QStringLiteral("/qf/meeting/room/enter"), body, authHeaders(),
+         [self, completion](const KVMResponse &response) {
+             KVMResponse out = response;
+             const bool waiting = out.code == WaitingRoomCode;
+             if ((out.successed || waiting) && out.data.typeId() == QMetaType::QVariantMap) {
+                 auto room = jx_sharedObjectWithKeyValues<MeetingInfoModel>(out.data);
+                 room->creatorId = RXEncrypt::aes128ecbDecrypt(room->creatorId);
+                 if (self) {
+                     if (waiting)
+                         self->m_temMeetingInfoModel = room;
+                     else
+                         self->m_enteredRoom = room;
+                 }
+                 out.data = QVariant::fromValue(room);
+             }
+             if (completion)
+                 completion(out);
+         });
+}
+
+void VeskAppAgent::queryAllowEnterStatusCompletionBlock(QObject *owner, Completion completion)
+{
+    const auto room = m_temMeetingInfoModel;
+    if (!room || room->roomId.isEmpty()) {
+        failLater(owner, QStringLiteral("no waiting room"), std::move(completion));
+        return;
+    }
+    const QString seq = room->sequenceId ? QString::number(room->sequenceId) : QString();
+    post(owner, controlPath(room->roomId, QStringLiteral("member/queryAllowEnterStatus")),
+         {{QStringLiteral("roomId"), room->roomId}}, seqHeaders(seq), std::move(completion));
+}
+
+void VeskAppAgent::leaveWaitRoomAction(const QString &roomId)
+{
+    post(this, QStringLiteral("/qf/meeting/room/leave"), {{QStringLiteral("roomId"), roomId}}, authHeaders(), {});
+    if (m_meetingManager)
+        m_meetingManager->leaveRoom();
+}
+
+void VeskAppAgent::leaveMeeting()
+{
+    MainQueue::async(this, [this] { leaveRoomLocally(true); });
+}
+
+void VeskAppAgent::leaveMeetingWithOutRequestMethod()
+{
+    MainQueue::async(this, [this] { leaveRoomLocally(false); });
+}
+
+void VeskAppAgent::leaveRoomLocally(bool sendLeave)
+{
+    const RoomScope room = joinedRoom();
+    if (room.roomId.isEmpty())
+        return;
+    if (sendLeave) {
+        const bool sharing =
+            m_meetingManager && (m_meetingManager->selfScreenOrWindowSharing() || m_meetingManager->selfFileSharing() ||
+                                 m_meetingManager->selfAVFileSharing());
+        if (sharing)
+            releaseShareTokenWithRoomId(this, room.roomId, {});
+        post(this, QStringLiteral("/qf/meeting/room/leave"), {{QStringLiteral("roomId"), room.roomId}}, authHeaders(),
+             {});
+    }
+    // Not waiting for the reply: the user is out of the room at once.
+    if (m_meetingManager) {
+        m_meetingManager->leaveRoom();
+        if (KRTCEngineOC *engine = m_meetingManager->engine())
+            engine->resetBackgroundReplacement();
+    }
+    m_enteredRoom.reset();
+    m_onlineUsers.clear();
+}
+
+void VeskAppAgent::endMeeting()
+{
+    const RoomScope room = joinedRoom();
+    if (room.roomId.isEmpty())
+        return;
+    post(this, controlPath(room.roomId, QStringLiteral("close")), {}, seqHeaders(room.sequenceId), {});
+}
+
+void VeskAppAgent::endMeetingWithRoomId(QObject *owner, const QString &roomId, Completion completion)
+{
+    post(owner, QStringLiteral("/qf/meeting/room/end"), {{QStringLiteral("roomId"), roomId}}, authHeaders(),
+         std::move(completion));
+}
+
+void VeskAppAgent::cancelMeetingWithRoomId(QObject *owner, const QString &roomId, bool wholeSeries,
+                                           Completion completion)
+{
+    post(owner, QStringLiteral("/qf/meeting/room/cancel"),
+         {{QStringLiteral("roomId"), roomId}, {QStringLiteral("cancelType"), wholeSeries ? 2 : 1}}, authHeaders(),
+         std::move(completion));
+}
+
+void VeskAppAgent::checkVersion(QObject *owner, Completion completion)
+{
+    const QVariantMap query{
+        {QStringLiteral("platform"), QStringLiteral("linux")},
+        {QStringLiteral("clientVersion"), settingModel()->version()},
+    };
+    get(owner, QStringLiteral("/qf/client/version"), query, authHeaders(), std::move(completion));
+}
+
+// ---- Helpers -------------------------------------------------------------------------------
+
+QString VeskAppAgent::calculateMD5ForFileAtPath(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QString();
+    QCryptographicHash hash(QCryptographicHash::Md5);
+    char chunk[1024];
+    for (;;) {
+        const qint64 n = file.read(chunk, sizeof chunk);
+        if (n < 0)
+            return QString();
+        if (n == 0)
+            break;
+        hash.addData(QByteArrayView(chunk, n));
+    }
+    return QString::fromLatin1(hash.result().toHex());
+}
+
+QVariantMap VeskAppAgent::fileServiceParameters(const QString &roomId) const
+{
+    return FileServiceSignature::parameters(roomId, m_myInfo.userId, m_myInfo.authorization,
+                                            QDateTime::currentSecsSinceEpoch());
+}
+
+void VeskAppAgent::uploadLogLine(const QString &level, const QString &line)
+{
+    if (!isSignedIn())
+        return;
+    const QVariantMap body{
+        {QStringLiteral("level"), level},
+        {QStringLiteral("content"), line},
+        {QStringLiteral("userId"), RXEncrypt::aes128ecbEncrypt(m_myInfo.userId)},
+        {QStringLiteral("applicationId"), m_myInfo.applicationId},
+    };
+    post(this, QStringLiteral("/qf/log/upload"), body, authHeaders(), {});
+}
+
+void VeskAppAgent::uploadMicOpenTime(const QString &roomId, qint64 startMs, qint64 endMs)
+{
+    if (!isSignedIn())
+        return;
+    const QVariantMap body{
+        {QStringLiteral("roomId"), roomId},
+        {QStringLiteral("userId"), RXEncrypt::aes128ecbEncrypt(m_myInfo.userId)},
+        {QStringLiteral("startTime"), startMs},
+        {QStringLiteral("endTime"), endMs},
+        {QStringLiteral("seconds"), (endMs - startMs) / 1000},
+    };
+    post(this, QStringLiteral("/qf/statistics/micOpenTime"), body, authHeaders(), {});
+}

@@ -1,0 +1,17 @@
+#include "agent/models/RecordVideoModel.h"
+
+#include "foundation/JXExtension.h"
+
+#include <QDateTime>
+
+JX_REGISTER_MODEL(RecordVideoInfo)
+JX_REGISTER_MODEL(RecordVideoModel)
+JX_REGISTER_MODEL(RecordVideoProgressInfo)
+JX_REGISTER_MODEL(RecordFileModel)
+
+QString RecordVideoInfo::durationDisplay() const
+{
+    const auto ms = static_cast<qint64>(dvrTimeLength * 1000.0);
+    const QDateTime at = QDateTime::fromMSecsSinceEpoch(ms, Qt::UTC);
+    return at.toString(dvrTimeLength / 3600.0 >= 1.0 ? QStringLiteral("HH:mm:ss") : QStringLiteral("mm:ss"));
+}

@@ -1,0 +1,127 @@
+// The join road: the room model, the codes the caller reacts to, the waiting room, leaving.
+#include "AgentTestSupport.h"
+
+#include "agent/MainSettingModel.h"
+#include "foundation/RXEncrypt.h"
+#include "foundation/models/MeetingListDataModel.h"
+
+namespace {
+
+class AgentJoinTest : public AgentServiceTest {
+protected:
+    // A meeting of another user ("host") that the signed-in user then joins.
+    QString meetingOfAnotherHost(const std::function<void(DevRoom &)> &adjust = {})
+    {
+        EXPECT_TRUE(signIn(QStringLiteral("13800000001")).successed);
+        const QString roomId = createMeeting([](MeetingDataModel &m) { m.password = QStringLiteral("8888"); });
+        EXPECT_TRUE(enter(roomId, QStringLiteral("8888")).successed);
+        if (adjust)
+            adjust(*service.state().room(roomId));
+        agent->logout();
+        EXPECT_TRUE(signIn(QStringLiteral("13800000002")).successed);
+        return roomId;
+    }
+};
+
+TEST_F(AgentJoinTest, Success_GivesTheRoomModel_WithCreatorDecrypted_AndKeepsItAsCurrentRoom)
+{
+    const QString roomId = meetingOfAnotherHost();
+    const KVMResponse r = enter(roomId, QStringLiteral("8888"));
+    ASSERT_TRUE(r.successed) << r.message.toStdString();
+    const auto room = r.data.value<std::shared_ptr<MeetingInfoModel>>();
+    ASSERT_TRUE(room);
+    EXPECT_EQ(room->roomId, roomId);
+    EXPECT_EQ(room->roomName, QStringLiteral("周会"));
+    EXPECT_EQ(room->creatorId, QStringLiteral("13800000001"));
+    EXPECT_NE(room->sequenceId, 0u);
+    EXPECT_FALSE(room->token.isEmpty());
+    EXPECT_FALSE(room->imUrl.isEmpty());
+    EXPECT_FALSE(room->signature.isEmpty());
+    EXPECT_EQ(agent->currentRoomInfo(), room);
+    EXPECT_FALSE(agent->myInfo().isHost());
+}
+
+TEST_F(AgentJoinTest, PasswordLockedAndWaitingCodes_ReachTheCaller)
+{
+    const QString roomId = meetingOfAnotherHost();
+    const KVMResponse noPassword = enter(roomId);
+    EXPECT_EQ(noPassword.code, VeskAppAgent::PasswordNeededCode);
+    EXPECT_FALSE(noPassword.successed);
+    EXPECT_FALSE(agent->currentRoomInfo());
+
+    service.state().room(roomId)->flags.insert("roomLockStatus", 1);
+    EXPECT_EQ(enter(roomId, "8888").code, VeskAppAgent::MeetingLockedCode);
+
+    service.state().room(roomId)->flags.insert("roomLockStatus", 0);
+    service.state().room(roomId)->flags.insert("roomWaitStatus", 1);
+    const KVMResponse waiting = enter(roomId, "8888");
+    EXPECT_EQ(waiting.code, VeskAppAgent::WaitingRoomCode);
+    ASSERT_TRUE(agent->temMeetingInfoModel());
+    EXPECT_EQ(agent->temMeetingInfoModel()->roomId, roomId);
+    EXPECT_FALSE(agent->currentRoomInfo()); // not in the room yet
+}
+
+TEST_F(AgentJoinTest, WaitingRoom_StatusFollowsTheHostsAdmission)
+{
+    const QString roomId = meetingOfAnotherHost([](DevRoom &room) { room.flags.insert("roomWaitStatus", 1); });
+    ASSERT_EQ(enter(roomId, "8888").code, VeskAppAgent::WaitingRoomCode);
+    const auto status = [&] {
+        const KVMResponse r = run([&](auto d) { agent->queryAllowEnterStatusCompletionBlock(&owner, d); });
+        return r.dataMap().value("enterStatus").toInt();
+    };
+    EXPECT_EQ(status(), 3);
+    // The host admits everybody waiting.
+    DevRoom *room = service.state().room(roomId);
+    room->extra.insert("admitted", QStringList{QStringLiteral("13800000002")});
+    room->waiting.clear();
+    EXPECT_EQ(status(), 1);
+    const KVMResponse entered = enter(roomId, "8888");
+    EXPECT_TRUE(entered.successed);
+    EXPECT_TRUE(service.state().room(roomId)->member("13800000002"));
+}
+
+TEST_F(AgentJoinTest, QuickMeeting_CreatesThenEnters_WithTheSettingsDefaults)
+{
+    ASSERT_TRUE(signIn(QStringLiteral("13800000001")).successed);
+    agent->settingModel()->setAutoCameraOn(true);
+    const KVMResponse r = run([&](auto d) { agent->startQuickMeeting(&owner, d); });
+    ASSERT_TRUE(r.successed) << r.message.toStdString();
+    const QList<DevRequest> created = service.requestsFor("/qf/meeting/room/create");
+    ASSERT_EQ(created.size(), 1);
+    EXPECT_EQ(created.first().json.value("creatorCameraStatus").toInt(), 1);
+    const auto room = r.data.value<std::shared_ptr<MeetingInfoModel>>();
+    ASSERT_TRUE(room);
+    EXPECT_TRUE(service.state().scheduled.contains(room->roomId));
+    EXPECT_TRUE(agent->myInfo().isHost());
+}
+
+TEST_F(AgentJoinTest, LeaveMeeting_SendsLeaveAndDropsTheRoomAtOnce_NothingWithoutARoom)
+{
+    const QString roomId = hostInRoom();
+    agent->leaveMeeting();
+    ASSERT_TRUE(processEventsUntil([&] { return !service.requestsFor("/qf/meeting/room/leave").isEmpty(); }));
+    EXPECT_FALSE(agent->currentRoomInfo());
+    EXPECT_FALSE(service.state().room(roomId)->member("13800000001"));
+
+    service.clearRequests();
+    agent->leaveMeeting();
+    agent->endMeeting();
+    processEventsFor();
+    EXPECT_TRUE(service.requests().isEmpty());
+}
+
+TEST_F(AgentJoinTest, EndMeeting_ClosesTheRoom_AndTheMeetingMovesToHistory)
+{
+    const QString roomId = hostInRoom();
+    agent->endMeeting();
+    ASSERT_TRUE(processEventsUntil([&] { return service.state().room(roomId)->closed; }));
+    const KVMResponse history = run([&](auto d) { agent->queryHistoryMeetingListWithPageNum(&owner, 1, d); });
+    ASSERT_TRUE(history.successed);
+    const auto page = history.data.value<MeetingListDataModel>();
+    ASSERT_EQ(page.list.size(), 1);
+    EXPECT_EQ(page.list.first().roomId, roomId);
+    EXPECT_EQ(page.list.first().creatorId, QStringLiteral("13800000001")); // decrypted
+    EXPECT_EQ(page.list.first().status, 2);
+}
+
+} // namespace

@@ -1,0 +1,208 @@
+// Replies become the right models, and the stand-in keeps its state between calls.
+#include "AgentTestSupport.h"
+
+#include "agent/models/FileShareModel.h"
+#include "agent/models/RecordVideoModel.h"
+#include "foundation/JXExtension.h"
+#include "foundation/RXEncrypt.h"
+#include "foundation/models/KVSubTitleListModel.h"
+#include "foundation/models/MeetingHostModel.h"
+#include "foundation/models/MeetingRecordDeviceModel.h"
+#include "foundation/models/ShareTokenModel.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+
+namespace {
+
+class AgentRepliesTest : public AgentServiceTest {};
+
+TEST_F(AgentRepliesTest, CreatedMeeting_IsListedForTodayAndUpcoming_InvitationsAsUsers)
+{
+    ASSERT_TRUE(signIn(QStringLiteral("13800000001")).successed);
+    const QString roomId = createMeeting();
+    const KVMResponse today = run([&](auto d) { agent->queryMeetingListIsToday(&owner, true, d); });
+    ASSERT_TRUE(today.successed);
+    const QVariantList sections = today.dataList();
+    ASSERT_EQ(sections.size(), 1);
+    const QVariantList meetings = sections.first().toMap().value("meetList").toList();
+    ASSERT_EQ(meetings.size(), 1);
+    EXPECT_EQ(meetings.first().toMap().value("roomId").toString(), roomId);
+    EXPECT_EQ(sections.first().toMap().value("orderDate").toString(), QDate::currentDate().toString("yyyy-MM-dd"));
+
+    const KVMResponse invited = run([&](auto d) { agent->queryMeetingInvitationListWithRoomId(&owner, roomId, d); });
+    const auto users = invited.data.value<QList<VeskUserModel>>();
+    ASSERT_EQ(users.size(), 1);
+    EXPECT_EQ(RXEncrypt::aes128ecbDecrypt(users.first().userId), QStringLiteral("13800000001"));
+
+    const KVMResponse cancelled = run([&](auto d) { agent->cancelMeetingWithRoomId(&owner, roomId, false, d); });
+    EXPECT_TRUE(cancelled.successed);
+    const KVMResponse after = run([&](auto d) { agent->queryMeetingListIsToday(&owner, false, d); });
+    EXPECT_TRUE(after.dataList().isEmpty());
+}
+
+TEST_F(AgentRepliesTest, ShareLock_IsHeldByOneUserAtATime)
+{
+    const QString roomId = hostInRoom();
+    const auto token = [&] {
+        const KVMResponse r =
+            run([&](auto d) { agent->getShareTokenWithRoomId(&owner, roomId, "13800000001", "张三", d); });
+        return r.data.value<ShareTokenModel>();
+    };
+    const ShareTokenModel mine = token();
+    EXPECT_TRUE(mine.isCanShare);
+    EXPECT_EQ(mine.roomId, roomId);
+    EXPECT_EQ(mine.userName, QStringLiteral("张三"));
+
+    service.state().room(roomId)->extra.insert("shareLock", QStringLiteral("13800000002"));
+    EXPECT_FALSE(token().isCanShare);
+    service.state().room(roomId)->extra.remove("shareLock");
+    EXPECT_TRUE(token().isCanShare);
+    EXPECT_TRUE(run([&](auto d) { agent->releaseShareTokenWithRoomId(&owner, roomId, d); }).successed);
+    EXPECT_FALSE(service.state().room(roomId)->extra.contains("shareLock"));
+}
+
+TEST_F(AgentRepliesTest, RemovedMember_IsGone_AndCountDownCanBeQueried)
+{
+    const QString roomId = hostInRoom();
+    DevRoom *room = service.state().room(roomId);
+    DevMember guest;
+    guest.userId = guest.phoneNumber = QStringLiteral("13800000002");
+    guest.userName = QStringLiteral("李四");
+    room->members.append(guest);
+    const QString enc = RXEncrypt::aes128ecbEncrypt(guest.userId);
+
+    EXPECT_TRUE(run([&](auto d) { agent->memberMoveOutfromMeetingRoom(&owner, {enc}, true, d); }).successed);
+    EXPECT_FALSE(room->member(guest.userId));
+    const KVMResponse members = run([&](auto d) { agent->queryMeetingMembersListWithRoomId(&owner, roomId, d); });
+    EXPECT_EQ(members.data.value<QList<VeskUserModel>>().size(), 1);
+
+    EXPECT_TRUE(run([&](auto d) { agent->hostStartnewCountDownWith(&owner, 60000, d); }).successed);
+    const KVMResponse left = run([&](auto d) { agent->requstCountDownInfoCompletionBlock(&owner, d); });
+    EXPECT_GT(left.dataMap().value("countdown").toLongLong(), 0);
+    EXPECT_LE(left.dataMap().value("countdown").toLongLong(), 60000);
+    EXPECT_TRUE(run([&](auto d) { agent->hostTerminalCountDownCompletionBlock(&owner, d); }).successed);
+    EXPECT_EQ(run([&](auto d) { agent->requstCountDownInfoCompletionBlock(&owner, d); })
+                  .dataMap()
+                  .value("countdown")
+                  .toLongLong(),
+              0);
+}
+
+TEST_F(AgentRepliesTest, FileService_UploadThenListAndPages_MapToFileModels)
+{
+    const QString roomId = hostInRoom();
+    QTemporaryDir dir;
+    const QString path = dir.filePath("方案.pdf");
+    {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(QByteArray(3000, 'x'));
+    }
+    const QUrl url = QUrl::fromLocalFile(path);
+    const KVMResponse pre = run([&](auto d) { agent->prepareUploadFileWithfileURL(&owner, {url}, {"k1"}, roomId, d); });
+    ASSERT_TRUE(pre.successed) << pre.message.toStdString();
+    const QVariantMap answer = pre.dataList().value(0).toMap();
+    EXPECT_EQ(answer.value("status").toInt(), 2);
+    EXPECT_EQ(answer.value("identity").toString(), QStringLiteral("k1"));
+    const QString fileId = answer.value("fileId").toString();
+
+    int finished = 0;
+    bool ok = false;
+    agent->uploadFileWithfileURL(&owner, {url}, {fileId}, roomId, {},
+                                 [&](const QUrl &u, bool success, const QVariantMap &, const QString &) {
+                                     ++finished;
+                                     ok = success && u == url;
+                                 });
+    ASSERT_TRUE(processEventsUntil([&] { return finished == 1; }));
+    EXPECT_TRUE(ok);
+
+    const KVMResponse list = run([&](auto d) { agent->queryFileList(&owner, roomId, d); });
+    ASSERT_TRUE(list.successed) << list.message.toStdString();
+    const auto files = list.dataMap().value("files").value<QList<FileShareModel>>();
+    ASSERT_EQ(files.size(), 1);
+    EXPECT_EQ(files.first().fileName, QStringLiteral("方案.pdf"));
+    EXPECT_EQ(files.first().state, 1); // status 1 mirrored
+    const auto types = list.dataMap().value("fileTypes").value<QList<SupportFileShareTypeModel>>();
+    EXPECT_EQ(types.size(), 3);
+
+    const KVMResponse pages = run([&](auto d) { agent->queryFileSliceUrl(&owner, fileId, roomId, d); });
+    const auto detail = jx_objectWithKeyValues<FileShareDatailModel>(pages.data);
+    EXPECT_EQ(detail.sliceInfo.size(), 3);
+
+    // The same file again: the service already holds it.
+    const KVMResponse again =
+        run([&](auto d) { agent->prepareUploadFileWithfileURL(&owner, {url}, {"k2"}, roomId, d); });
+    EXPECT_EQ(again.dataList().value(0).toMap().value("status").toInt(), 1);
+
+    EXPECT_TRUE(run([&](auto d) { agent->deleteFiles(&owner, {fileId}, "13800000001", roomId, d); }).successed);
+    EXPECT_TRUE(run([&](auto d) { agent->queryFileList(&owner, roomId, d); })
+                    .dataMap()
+                    .value("files")
+                    .value<QList<FileShareModel>>()
+                    .isEmpty());
+}
+
+TEST_F(AgentRepliesTest, Recording_OnOffThenListedAndDeleted_AsRecordModels)
+{
+    const QString roomId = hostInRoom();
+    EXPECT_TRUE(run([&](auto d) { agent->onRecordVideoCompletionBlock(&owner, d); }).successed);
+    const KVMResponse twice = run([&](auto d) { agent->onRecordVideoCompletionBlock(&owner, d); });
+    EXPECT_FALSE(twice.successed);
+    EXPECT_FALSE(twice.message.isEmpty());
+    EXPECT_TRUE(run([&](auto d) { agent->offRecordVideoCompletionBlock(&owner, d); }).successed);
+
+    const KVMResponse list = run([&](auto d) { agent->queryRecordVideoListWithRoomId(&owner, QString(), d); });
+    const auto meetings = list.data.value<QList<RecordVideoModel>>();
+    ASSERT_EQ(meetings.size(), 1);
+    ASSERT_EQ(meetings.first().dvrList.size(), 1);
+    const RecordVideoInfo info = meetings.first().dvrList.first();
+    EXPECT_EQ(info.dvrStatus, RecordVideoInfo::StatusReady);
+
+    QString downloaded;
+    agent->downloadRecordVideoWithUrl(&owner, info.dvrDownPath, [&](const QString &file, const QString &) {
+        downloaded = file.isEmpty() ? "-" : file;
+    });
+    ASSERT_TRUE(processEventsUntil([&] { return !downloaded.isEmpty(); }));
+    EXPECT_NE(downloaded, QStringLiteral("-"));
+
+    EXPECT_TRUE(
+        run([&](auto d) { agent->deleteRecordVideoWithRoomId(&owner, roomId, info.dvrSequenceId, d); }).successed);
+    EXPECT_TRUE(run([&](auto d) { agent->queryRecordVideoListWithRoomId(&owner, roomId, d); })
+                    .data.value<QList<RecordVideoModel>>()
+                    .isEmpty());
+}
+
+TEST_F(AgentRepliesTest, RecordDocuments_SubtitlesHostsAndDevices_MapToTheirModels)
+{
+    const QString roomId = hostInRoom();
+    ASSERT_TRUE(run([&](auto d) { agent->hostHandleOpenTranscribe(&owner, true, true, d); }).successed);
+    const KVMResponse subs =
+        run([&](auto d) { agent->querySubTitleListWithRoomId(&owner, roomId, 0, true, false, d); });
+    ASSERT_TRUE(subs.successed);
+    const auto subtitleList = subs.data.value<KVSubTitleListModel>();
+    ASSERT_EQ(subtitleList.list.size(), 1);
+
+    ASSERT_TRUE(run([&](auto d) { agent->assginMember(&owner, {}, true, d); }).successed);
+    const KVMResponse hosts = run([&](auto d) { agent->getAssistanthostInfoWith(&owner, roomId, d); });
+    EXPECT_TRUE(hosts.data.canConvert<MeetingHostModel>());
+
+    const KVMResponse devices = run([&](auto d) { agent->getTheDeviceInfoCompletionBlock(&owner, d); });
+    const auto deviceList = devices.data.value<QList<MeetingRecordDeviceModel>>();
+    ASSERT_EQ(deviceList.size(), 1);
+    EXPECT_GT(deviceList.first().lastLoginTime, 0);
+
+    agent->endMeeting();
+    ASSERT_TRUE(processEventsUntil([&] { return service.state().room(roomId)->closed; }));
+    const KVMResponse docs = run([&](auto d) { agent->queryRecordFileListWith(&owner, 1, 10, d); });
+    const auto files = docs.data.value<QList<RecordFileModel>>();
+    ASSERT_EQ(files.size(), 1);
+    EXPECT_EQ(files.first().roomId, roomId);
+    EXPECT_GT(files.first().beginTime, 0);
+    EXPECT_TRUE(run([&](auto d) { agent->deleteRecordVideoWithRoomId(&owner, roomId, d); }).successed);
+    EXPECT_TRUE(run([&](auto d) { agent->queryRecordFileListWith(&owner, 1, 10, d); })
+                    .data.value<QList<RecordFileModel>>()
+                    .isEmpty());
+}
+
+} // namespace

@@ -1,0 +1,632 @@
+// Every REST call of the agent sends the verb, path, headers and parameters the service expects.
+#include "AgentTestSupport.h"
+
+#include "agent/FileServiceSignature.h"
+#include "foundation/RXEncrypt.h"
+
+#include <QDateTime>
+#include <QFile>
+#include <QJsonDocument>
+#include <QTemporaryDir>
+
+namespace {
+
+enum class Auth { Token, None, Absent };
+
+struct RestCase {
+    QString name;
+    std::function<void(VeskAppAgent *agent, QObject *owner, VeskAppAgent::Completion done)> call;
+    QString verb;
+    QString path;
+    bool seq = false;         // "sequenceId" = the joined room's; otherwise no such header
+    QVariantMap params = {};  // expected subset of the body / form / query
+    QStringList absent = {};  // keys that must not be sent
+    bool fileService = false; // carries valid file-service parameters
+    Auth auth = Auth::Token;
+    bool fireAndForget = false; // no completion: wait for the request itself
+};
+
+QJsonValue sentValue(const DevRequest &req, const QString &key)
+{
+    if (req.json.contains(key))
+        return req.json.value(key);
+    const QVariant v = req.form.contains(key) ? req.form.value(key) : req.query.value(key);
+    return v.isValid() ? QJsonValue(v.toString()) : QJsonValue(QJsonValue::Undefined);
+}
+
+bool sameValue(const QJsonValue &sent, const QVariant &expected)
+{
+    const QJsonValue want = QJsonValue::fromVariant(expected);
+    if (sent.isString() && !want.isString() && !want.isArray() && !want.isObject())
+        return sent.toString() == want.toVariant().toString(); // query and form fields are text
+    return sent == want;
+}
+
+bool hasParam(const DevRequest &req, const QString &key)
+{
+    return req.json.contains(key) || req.form.contains(key) || req.query.contains(key);
+}
+
+class AgentRestTableTest : public AgentServiceTest {};
+
+TEST_F(AgentRestTableTest, EveryCallSendsItsVerbPathHeadersAndParameters)
+{
+    const QString host = QStringLiteral("13800000001");
+    const QString other = QStringLiteral("13800000002");
+    const QString encOther = RXEncrypt::aes128ecbEncrypt(other);
+    const QString roomId = hostInRoom(host);
+    const QString otherRoom = createMeeting();
+    const QString seq = QString::number(agent->currentRoomInfo()->sequenceId);
+    ASSERT_FALSE(seq.isEmpty());
+    const QString roomToken = agent->currentRoomInfo()->token;
+    ASSERT_FALSE(roomToken.isEmpty());
+
+    QTemporaryDir dir;
+    const QString filePath = dir.filePath(QStringLiteral("资料.pdf"));
+    {
+        QFile f(filePath);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("stand-in document");
+    }
+    const QUrl fileURL = QUrl::fromLocalFile(filePath);
+    const QString md5 = VeskAppAgent::calculateMD5ForFileAtPath(filePath);
+    const QString fid = QStringLiteral("file-77");
+    const QVariantList userList{QVariantMap{{"userId", encOther}, {"userName", "李四"}}};
+
+    MeetingDataModel edited = MeetingDataModel::defaultModel();
+    edited.isEdit = true;
+    edited.roomId = otherRoom;
+    edited.isCycle = true;
+    edited.cycleType = 2;
+    edited.onlyUpdateThisMeeting = false;
+    MeetingDataModel fresh = MeetingDataModel::defaultModel();
+    fresh.roomName = QStringLiteral("新会议");
+
+    const auto download = [](VeskAppAgent::Completion done) {
+        return [done](const QString &, const QString &) { done(KVMResponse()); };
+    };
+
+    const QList<RestCase> cases{
+        {"sendSmsCode",
+         [&](auto a, auto o, auto d) { a->sendSmsCodeWithPhoneNumber(o, other, d); },
+         "POST",
+         "/qf/user/sendSmsCode",
+         false,
+         {{"phoneNumber", encOther}},
+         {},
+         false,
+         Auth::None},
+        {"join",
+         [&](auto a, auto o, auto d) { a->joinMeetingRoomWithRoomId(o, roomId, "pw", 2, d); },
+         "POST",
+         "/qf/meeting/room/enter",
+         false,
+         {{"roomId", roomId}, {"password", "pw"}, {"enterStyle", 2}}},
+        {"queryAllowEnterStatus",
+         [&](auto a, auto o, auto d) {
+             a->setTemMeetingInfoModel(a->currentRoomInfo());
+             a->queryAllowEnterStatusCompletionBlock(o, d);
+         },
+         "POST",
+         "/qf/meeting/control/" + roomId + "/member/queryAllowEnterStatus",
+         true,
+         {{"roomId", roomId}}},
+        {"getAssistanthostInfo",
+         [&](auto a, auto o, auto d) { a->getAssistanthostInfoWith(o, roomId, d); },
+         "GET",
+         "/qf/meeting/room/hostInfo",
+         false,
+         {{"roomId", roomId}}},
+        {"updateSelfMeetingConfig",
+         [&](auto a, auto o, auto d) { a->updateSelfMeetingConfigWithCameraStatus(o, "1", QString(), "0", d); },
+         "POST",
+         "/qf/meeting/control/" + roomId + "/member/config",
+         true,
+         {{"cameraStatus", "1"}, {"myLan", "0"}},
+         {"micStatus"}},
+        {"onRecordVideo", [&](auto a, auto o, auto d) { a->onRecordVideoCompletionBlock(o, d); }, "GET",
+         "/qf/meeting/control/" + roomId + "/onDvr", true},
+        {"offRecordVideo", [&](auto a, auto o, auto d) { a->offRecordVideoCompletionBlock(o, d); }, "GET",
+         "/qf/meeting/control/" + roomId + "/offDvr", true},
+        {"switchMic",
+         [&](auto a, auto o, auto d) { a->switchMicWithAct(o, 0, {encOther}, d); },
+         "POST",
+         "/qf/meeting/control/" + roomId + "/switch/mic",
+         true,
+         {{"act", 0}, {"target", QVariantList{encOther}}, {"micAllowStatus", "1"}}},
+        {"switchAllMic",
+         [&](auto a, auto o, auto d) { a->switchAllMicWithAct(o, 1, {"-1"}, 1, d); },
+         "POST",
+         "/qf/meeting/control/" + roomId + "/switch/mic",
+         true,
+         {{"act", 1}, {"target", QVariantList{"-1"}}, {"micAllowStatus", 1}}},
+        {"handleConsumerAllOpenCamera",
+         [&](auto a, auto o, auto d) { a->handleConsumerAllOpenCamera(o, 0, {"-1"}, 0, d); },
+         "POST",
+         "/qf/meeting/control/" + roomId + "/switch/cam",
+         true,
+         {{"act", 0}, {"target", QVariantList{"-1"}}, {"cameraAllowStatus", 0}}},
+        {"allowMemberOpenByself", [&](auto a, auto o, auto d) { a->allowMemberOpenByselfCompletionBlock(o, d); }, "GET",
+         "/qf/meeting/control/" + roomId + "/allowUserOpenMic", true},
+        {"allowMemberOpenCameraByself",
+         [&](auto a, auto o, auto d) { a->allowMemberOpenCameraByselfCompletionBlock(o, d); }, "GET",
+         "/qf/meeting/control/" + roomId + "/allowUserOpenCamera", true},
+        {"sharePermission",
+         [&](auto a, auto o, auto d) { a->sharePermission(o, 1, userList, d); },
+         "POST",
+         "/qf/client/setSharePermission",
+         true,
+         {{"roomId", roomId}, {"sharePermission", 1}, {"allowShareList", userList}}},
+        {"assginMember",
+         [&](auto a, auto o, auto d) { a->assginMember(o, {other}, true, d); },
+         "POST",
+         "/qf/meeting/control/" + roomId + "/setRoomAssistant",
+         true,
+         {{"targets", QVariantList{encOther}}, {"assistant", true}}},
+        {"memberMoveIntoWaitingRoom",
+         [&](auto a, auto o, auto d) { a->memberMoveIntoWaitingRoom(o, {encOther}, d); },
+         "POST",
+         "/qf/meeting/control/" + roomId + "/setRoomMemberWaitStatus",
+         true,
+         {{"target", QVariantList{encOther}}}},
+        {"memberMoveOutfromMeetingRoom",
+         [&](auto a, auto o, auto d) { a->memberMoveOutfromMeetingRoom(o, {"-1"}, true, d); },
+         "POST",
+         "/qf/meeting/control/" + roomId + "/removeMember",
+         true,
+         {{"target", QVariantList{"-1"}}, {"forbidEnterStatus", "1"}}},
+        {"agreeEnterInmeeting",
+         [&](auto a, auto o, auto d) { a->agreeEnterInmeeting(o, {"-1"}, d); },
+         "POST",
+         "/qf/meeting/control/" + roomId + "/allowMemberEnter",
+         true,
+         {{"target", QVariantList{"-1"}}}},
+        {"readWaitMemberSingle",
+         [&](auto a, auto o, auto d) { a->readWaitMemberSingle(o, {encOther}, d); },
+         "POST",
+         "/qf/meeting/control/" + roomId + "/readWaitMember",
+         true,
+         {{"target", QVariantList{encOther}}}},
+        {"meetingWaitingRoom",
+         [&](auto a, auto o, auto d) { a->meetingWaitingRoom(o, true, d); },
+         "POST",
+         "/qf/meeting/control/" + roomId + "/setRoomWaitStatus",
+         true,
+         {{"roomWaitStatus", "1"}}},
+        {"meetingLockStatus",
+         [&](auto a, auto o, auto d) { a->meetingLockStatus(o, false, d); },
+         "POST",
+         "/qf/meeting/control/" + roomId + "/switch/lock",
+         true,
+         {{"roomLockStatus", "0"}}},
+        {"switchIM",
+         [&](auto a, auto o, auto d) { a->switchIM(o, 1, d); },
+         "POST",
+         "/qf/meeting/control/" + roomId + "/switch/im",
+         true,
+         {{"roomId", roomId}, {"imAllowStatus", 1}}},
+        {"hostHandleOpenTranscribe",
+         [&](auto a, auto o, auto d) { a->hostHandleOpenTranscribe(o, true, false, d); },
+         "POST",
+         "/qf/meeting/control/" + roomId + "/switch/transcribe",
+         true,
+         {{"openTranslateText", "1"}, {"roomTranscribeStatus", "0"}}},
+        {"requstCountDownInfo",
+         [&](auto a, auto o, auto d) { a->requstCountDownInfoCompletionBlock(o, d); },
+         "POST",
+         "/qf/meeting/room/queryCountdown",
+         false,
+         {{"roomId", roomId}}},
+        {"hostStartnewCountDown",
+         [&](auto a, auto o, auto d) { a->hostStartnewCountDownWith(o, 60000, d); },
+         "POST",
+         "/qf/meeting/control/" + roomId + "/countdownStart",
+         true,
+         {{"countdown", 60000}}},
+        {"hostTerminalCountDown",
+         [&](auto a, auto o, auto d) { a->hostTerminalCountDownCompletionBlock(o, d); },
+         "POST",
+         "/qf/meeting/control/" + roomId + "/countdownStop",
+         true,
+         {{"roomId", roomId}}},
+        {"querySubTitleList",
+         [&](auto a, auto o, auto d) { a->querySubTitleListWithRoomId(o, roomId, 1700, true, false, d); },
+         "POST",
+         "/qf/subtitle/query",
+         false,
+         {{"roomId", roomId}, {"pageSize", "50"}, {"timeStamp", 1700}, {"isAfter", true}, {"isDesc", false}}},
+        {"querySubTitleKeyTimes",
+         [&](auto a, auto o, auto d) { a->querySubTitleKeyTimesWithRoomId(o, roomId, "会议", d); },
+         "GET",
+         "/qf/subtitle/total",
+         false,
+         {{"roomId", roomId}, {"querStr", "会议"}}},
+        {"downloadSubTitleFile",
+         [&](auto a, auto o, auto d) { a->downloadSubTitleFileWithRoomId(o, roomId, download(d)); },
+         "GET",
+         "/qf/subtitle/download",
+         false,
+         {{"roomId", roomId}}},
+        {"getShareToken", [&](auto a, auto o, auto d) { a->getShareTokenWithRoomId(o, roomId, host, "张三", d); },
+         "GET", "/qf/meeting/control/" + roomId + "/getShareLock", true},
+        {"releaseShareToken", [&](auto a, auto o, auto d) { a->releaseShareTokenWithRoomId(o, roomId, d); }, "GET",
+         "/qf/meeting/control/" + roomId + "/releaseShareLock", true},
+        {"queryAllowShareMemberList",
+         [&](auto a, auto o, auto d) { a->queryAllowShareMemberList(o, true, d); },
+         "GET",
+         "/qf/meeting/room/getAllowShareUsers",
+         true,
+         {{"roomId", roomId}, {"isInMeeting", 1}}},
+        {"queryMeetingAllowShareList",
+         [&](auto a, auto o, auto d) { a->queryMeetingAllowShareListWithRoomId(o, roomId, false, d); },
+         "GET",
+         "/qf/meeting/room/getAllowShareUsers",
+         false,
+         {{"roomId", roomId}, {"isInMeeting", 0}}},
+        {"startFileShare",
+         [&](auto a, auto o, auto d) { a->startOrStopFileShare(o, true, host, fid, "a.pdf", "[]", "2", userList, d); },
+         "POST",
+         "/qf/client/sharedFile",
+         true,
+         {{"roomId", roomId},
+          {"sharedFileStatus", 1},
+          {"sliceInfo", "[]"},
+          {"fileId", fid},
+          {"fileName", "a.pdf"},
+          {"uploadUserId", host},
+          {"enableOperationFileStatus", "2"},
+          {"enableUserList", userList}}},
+        {"stopFileShare",
+         [&](auto a, auto o, auto d) { a->startOrStopFileShare(o, false, host, fid, "a.pdf", "[]", "2", userList, d); },
+         "POST",
+         "/qf/client/sharedFile",
+         true,
+         {{"sharedFileStatus", 0}},
+         {"enableOperationFileStatus", "enableUserList"}},
+        {"startAVFileShare",
+         [&](auto a, auto o, auto d) { a->startOrStopAVFileShare(o, 1, host, fid, 2, "v.mp4", 30, "1", userList, d); },
+         "POST",
+         "/qf/client/audVidShare",
+         true,
+         {{"roomId", roomId},
+          {"type", 1},
+          {"fileType", 2},
+          {"token", roomToken},
+          {"fileId", fid},
+          {"fileName", "v.mp4"},
+          {"duration", 30},
+          {"uploadUserId", host},
+          {"enableOperationFileStatus", "1"}},
+         {"enableUserList"}},
+        {"queryAllShareFileInfo",
+         [&](auto a, auto o, auto d) { a->queryAllShareFileInfo(o, d); },
+         "GET",
+         "/qf/client/querySharedFile",
+         true,
+         {{"roomId", roomId}}},
+        {"flipOver",
+         [&](auto a, auto o, auto d) { a->flipOver(o, roomId, R"({"sliceId":"2"})", fid, d); },
+         "POST",
+         "/qf/client/fileOp",
+         true,
+         {{"roomId", roomId}, {"orderStatus", R"({"sliceId":"2"})"}, {"fileId", fid}}},
+        {"playAVFileShare",
+         [&](auto a, auto o, auto d) { a->playAVFileShare(o, 4, fid, 2, 12, d); },
+         "POST",
+         "/qf/client/AudVidPlay",
+         true,
+         {{"roomId", roomId}, {"type", 4}, {"fileType", 2}, {"fileId", fid}, {"seekPosition", 12}}},
+        {"avFileShareProcessStart",
+         [&](auto a, auto o, auto d) { a->avFileShareProcessStart(o, fid, d); },
+         "POST",
+         "/qf/client/processStart",
+         true,
+         {{"roomId", roomId}, {"fileId", fid}}},
+        {"queryFileList",
+         [&](auto a, auto o, auto d) { a->queryFileList(o, roomId, d); },
+         "POST",
+         "/fms/query/list",
+         false,
+         {{"roomId", roomId}},
+         {},
+         true},
+        {"queryFileSliceUrl",
+         [&](auto a, auto o, auto d) { a->queryFileSliceUrl(o, fid, roomId, d); },
+         "POST",
+         "/fms/query/file/sliceUrl",
+         false,
+         {{"fileId", fid}, {"level", 1}},
+         {},
+         true},
+        {"prepareUploadFile",
+         [&](auto a, auto o, auto d) { a->prepareUploadFileWithfileURL(o, {fileURL}, {"id-1"}, roomId, d); },
+         "POST",
+         "/fms/upload/preUpload",
+         false,
+         {{"files", QVariantList{QVariantMap{
+                        {"md5Val", md5}, {"fileName", "资料.pdf"}, {"fileSize", 17}, {"identity", "id-1"}}}}},
+         {},
+         true},
+        {"uploadFile",
+         [&](auto a, auto o, auto d) {
+             a->uploadFileWithfileURL(
+                 o, {fileURL}, {fid}, roomId, {},
+                 [d](const QUrl &, bool, const QVariantMap &, const QString &) { d(KVMResponse()); });
+         },
+         "POST",
+         "/fms/upload/multi",
+         false,
+         {{"fileInfos",
+           QString::fromUtf8(
+               QJsonDocument(QJsonArray{QJsonObject{{"fileId", fid}, {"fileName", "资料.pdf"}, {"md5Val", md5}}})
+                   .toJson(QJsonDocument::Compact))}},
+         {},
+         true},
+        {"deleteFiles",
+         [&](auto a, auto o, auto d) { a->deleteFiles(o, {fid}, host, roomId, d); },
+         "POST",
+         "/qf/client/ShareFileDelete",
+         true,
+         {{"fileIds", QVariantList{fid}}, {"uploadUserId", host}},
+         {},
+         true},
+        {"queryFileShareOPPermission",
+         [&](auto a, auto o, auto d) { a->queryFileShareOPPermission(o, fid, roomId, host, d); },
+         "POST",
+         "/qf/client/querySharedFileAllowOpUser",
+         true,
+         {{"roomId", roomId}, {"fileId", fid}, {"uploadUserId", host}}},
+        {"fileShareOPPermission",
+         [&](auto a, auto o, auto d) { a->fileShareOPPermission(o, fid, roomId, host, "1", 2, userList, d); },
+         "POST",
+         "/qf/client/allowOPFileShared",
+         true,
+         {{"roomId", roomId},
+          {"fileId", fid},
+          {"fileType", "1"},
+          {"enableOperationFileStatus", 2},
+          {"uploadUserId", host},
+          {"enableUserList", userList}}},
+        {"fileUploadPermission",
+         [&](auto a, auto o, auto d) { a->fileUploadPermission(o, 2, roomId, d); },
+         "GET",
+         "/qf/client/uploadFilePermission",
+         true,
+         {{"roomId", roomId}, {"uploadPermissionType", 2}}},
+        {"queryMeetingMember",
+         [&](auto a, auto o, auto d) { a->queryMeetingMember(o, 1, roomId, d); },
+         "GET",
+         "/qf/client/getMeetingMember",
+         true,
+         {{"roomId", roomId}, {"isAssistant", 1}}},
+        {"queryUserWithUserName",
+         [&](auto a, auto o, auto d) { a->queryUserWithUserName(o, "用户", d); },
+         "POST",
+         "/qf/user/query",
+         false,
+         {{"userName", "用户"}}},
+        {"createMeeting",
+         [&](auto a, auto o, auto d) { a->createOrUpdateMeeting(o, fresh, d); },
+         "POST",
+         "/qf/meeting/room/create",
+         false,
+         {{"roomName", "新会议"},
+          {"isCycle", 0},
+          {"duration", 120},
+          {"enableTransStatus", 1},
+          {"uploadPermissionType", 2},
+          {"invitationList", QVariantList{QVariantMap{{"userId", RXEncrypt::aes128ecbEncrypt(host)},
+                                                      {"userName", agent->myInfo().userName}}}}},
+         {"roomId", "cycleType", "updateCycleType", "allowShareList", "uploadFileAllowOpUserList"}},
+        {"updateMeeting",
+         [&](auto a, auto o, auto d) { a->createOrUpdateMeeting(o, edited, d); },
+         "POST",
+         "/qf/meeting/room/update",
+         false,
+         {{"roomId", otherRoom}, {"isCycle", 1}, {"cycleType", 2}, {"updateCycleType", 2}}},
+        {"queryCreatedRoomsInfo", [&](auto a, auto o, auto d) { a->queryCreatedRoomsInfoWithCompletionBlock(o, d); },
+         "GET", "/qf/user/createdRoomsInfo", false},
+        {"queryMeetingInvitationList",
+         [&](auto a, auto o, auto d) { a->queryMeetingInvitationListWithRoomId(o, roomId, d); },
+         "GET",
+         "/qf/meeting/room/invitationList",
+         false,
+         {{"roomId", roomId}}},
+        {"queryMeetingMembersList",
+         [&](auto a, auto o, auto d) { a->queryMeetingMembersListWithRoomId(o, roomId, d); },
+         "GET",
+         "/qf/meeting/room/members",
+         false,
+         {{"roomId", roomId}}},
+        {"queryMeetingListIsToday",
+         [&](auto a, auto o, auto d) { a->queryMeetingListIsToday(o, true, d); },
+         "GET",
+         "/qf/meeting/room/orderAgenda",
+         false,
+         {{"isToday", 1}}},
+        {"queryHistoryMeetingList",
+         [&](auto a, auto o, auto d) { a->queryHistoryMeetingListWithPageNum(o, 2, d); },
+         "POST",
+         "/qf/meeting/room/historyAgenda",
+         false,
+         {{"pageNum", 2}, {"pageSize", "10"}}},
+        {"queryRecordVideoList",
+         [&](auto a, auto o, auto d) { a->queryRecordVideoListWithRoomId(o, QString(), d); },
+         "GET",
+         "/qf/user/dvr/list",
+         false,
+         {},
+         {"roomId"}},
+        {"deleteRecordVideo",
+         [&](auto a, auto o, auto d) { a->deleteRecordVideoWithRoomId(o, roomId, "dvr-1", d); },
+         "POST",
+         "/qf/user/dvr/delete",
+         false,
+         {{"dvrList", QVariantList{QVariantMap{{"roomId", roomId}, {"dvrSequenceId", "dvr-1"}}}}}},
+        {"deleteRecordDocument",
+         [&](auto a, auto o, auto d) { a->deleteRecordVideoWithRoomId(o, roomId, d); },
+         "GET",
+         "/qf/user/deleteRecord",
+         false,
+         {{"roomId", roomId}}},
+        {"queryRecordFileList",
+         [&](auto a, auto o, auto d) { a->queryRecordFileListWith(o, 1, 10, d); },
+         "POST",
+         "/qf/user/queryRecord",
+         false,
+         {{"pageNum", 1}, {"pageSize", "10"}}},
+        {"downloadRecordVideo",
+         [&](auto a, auto o, auto d) {
+             a->downloadRecordVideoWithUrl(o, service.baseUrl().toString() + "/dvr/file/x.mp4", download(d));
+         },
+         "GET",
+         "/dvr/file/x.mp4",
+         false,
+         {},
+         {},
+         false,
+         Auth::Absent},
+        {"downloadMeetingMembersList",
+         [&](auto a, auto o, auto d) { a->downloadMeetingMembersListWithRoomId(o, roomId, download(d)); },
+         "GET",
+         "/qf/meeting/room/members/download",
+         false,
+         {{"roomId", roomId}}},
+        {"updateUserInfo",
+         [&](auto a, auto o, auto d) { a->updateUserInfoWithUserName(o, "新名字", d); },
+         "POST",
+         "/qf/user/info",
+         false,
+         {{"userName", "新名字"}}},
+        {"getTheDeviceInfo", [&](auto a, auto o, auto d) { a->getTheDeviceInfoCompletionBlock(o, d); }, "GET",
+         "/qf/client/getHistoryLoginDevice", false},
+        {"checkVersion",
+         [&](auto a, auto o, auto d) { a->checkVersion(o, d); },
+         "GET",
+         "/qf/client/version",
+         false,
+         {{"platform", "linux"}}},
+        {"endMeetingWithRoomId",
+         [&](auto a, auto o, auto d) { a->endMeetingWithRoomId(o, otherRoom, d); },
+         "POST",
+         "/qf/meeting/room/end",
+         false,
+         {{"roomId", otherRoom}}},
+        {"cancelMeeting",
+         [&](auto a, auto o, auto d) { a->cancelMeetingWithRoomId(o, otherRoom, true, d); },
+         "POST",
+         "/qf/meeting/room/cancel",
+         false,
+         {{"roomId", otherRoom}, {"cancelType", 2}}},
+        {"getPreRoomId",
+         [&](auto a, auto o, auto d) { a->getPreRoomId(o, QString(), d); },
+         "GET",
+         "/qf/meeting/room/getPreRoomId",
+         false,
+         {},
+         {"roomId"}},
+        {"uploadLogLine",
+         [&](auto a, auto, auto) { a->uploadLogLine("ERROR", "join failed-413"); },
+         "POST",
+         "/qf/log/upload",
+         false,
+         {{"level", "ERROR"}, {"content", "join failed-413"}},
+         {},
+         false,
+         Auth::Token,
+         true},
+        {"uploadMicOpenTime",
+         [&](auto a, auto, auto) { a->uploadMicOpenTime(roomId, 1000, 61000); },
+         "POST",
+         "/qf/statistics/micOpenTime",
+         false,
+         {{"roomId", roomId}, {"seconds", 60}},
+         {},
+         false,
+         Auth::Token,
+         true},
+        {"endMeeting",
+         [&](auto a, auto, auto) { a->endMeeting(); },
+         "POST",
+         "/qf/meeting/control/" + roomId + "/close",
+         true,
+         {},
+         {},
+         false,
+         Auth::Token,
+         true},
+        {"leaveWaitRoomAction",
+         [&](auto a, auto, auto) { a->leaveWaitRoomAction(roomId); },
+         "POST",
+         "/qf/meeting/room/leave",
+         false,
+         {{"roomId", roomId}},
+         {},
+         false,
+         Auth::Token,
+         true},
+        {"leaveMeeting",
+         [&](auto a, auto, auto) { a->leaveMeeting(); },
+         "POST",
+         "/qf/meeting/room/leave",
+         false,
+         {{"roomId", roomId}},
+         {},
+         false,
+         Auth::Token,
+         true},
+        {"login",
+         [&](auto a, auto o, auto d) { a->loginWithPhoneNumber(o, host, "123456", d); },
+         "POST",
+         "/qf/user/login",
+         false,
+         {{"phoneNumber", RXEncrypt::aes128ecbEncrypt(host)}, {"code", "123456"}},
+         {},
+         false,
+         Auth::None},
+    };
+
+    for (const RestCase &c : cases) {
+        SCOPED_TRACE(c.name.toStdString());
+        const QString token = agent->myInfo().authorization;
+        service.clearRequests();
+        if (c.fireAndForget) {
+            c.call(agent, &owner, {});
+            ASSERT_TRUE(processEventsUntil([&] { return !service.requestsFor(c.path).isEmpty(); }));
+        } else {
+            run([&](auto done) { c.call(agent, &owner, done); });
+        }
+        const QList<DevRequest> sent = service.requestsFor(c.path);
+        ASSERT_EQ(sent.size(), 1);
+        const DevRequest &req = sent.first();
+        EXPECT_EQ(req.method, c.verb);
+        if (c.auth == Auth::Token) {
+            EXPECT_EQ(req.header("Authorization"), token);
+        }
+        if (c.auth == Auth::Absent) {
+            EXPECT_TRUE(req.header("Authorization").isEmpty());
+        }
+        if (c.seq) {
+            EXPECT_EQ(req.header("sequenceId"), seq);
+        } else {
+            EXPECT_FALSE(req.headers.contains("sequenceid"));
+        }
+        for (auto it = c.params.cbegin(); it != c.params.cend(); ++it) {
+            EXPECT_TRUE(sameValue(sentValue(req, it.key()), it.value()))
+                << it.key().toStdString() << " sent "
+                << QJsonDocument(QJsonArray{sentValue(req, it.key())}).toJson(QJsonDocument::Compact).toStdString();
+        }
+        for (const QString &key : c.absent)
+            EXPECT_FALSE(hasParam(req, key)) << key.toStdString();
+        if (c.fileService) {
+            QVariantMap p;
+            for (const char *key : {"appType", "roomId", "userId", "expire", "createTime", "sign"})
+                p.insert(QLatin1String(key), sentValue(req, QLatin1String(key)).toVariant().toString());
+            EXPECT_EQ(p.value("roomId").toString(), roomId);
+            EXPECT_TRUE(FileServiceSignature::verify(p, token, QDateTime::currentSecsSinceEpoch()));
+            EXPECT_EQ(RXEncrypt::aes128ecbDecrypt(p.value("userId").toString()), host);
+        }
+    }
+}
+
+} // namespace

@@ -1,0 +1,380 @@
+// Stand-in routes: scheduled meetings, lists, entering and leaving rooms, count-down query.
+#include "routes/AgentRoutesSupport.h"
+
+#include "foundation/KVClock.h"
+
+#include <QDate>
+#include <QDateTime>
+
+#include <algorithm>
+
+using namespace AgentRoutes;
+
+namespace {
+
+QString nextRoomId(DevService &svc)
+{
+    qint64 next = svc.state().extra.value(QStringLiteral("nextRoomNumber"), 800000001).toLongLong();
+    while (svc.state().scheduled.contains(QString::number(next)) || svc.state().rooms.contains(QString::number(next)))
+        ++next;
+    svc.state().extra.insert(QStringLiteral("nextRoomNumber"), next + 1);
+    return QString::number(next);
+}
+
+// The meeting fields a create or update request sets.
+void applyMeetingFields(QVariantMap &fields, const DevRequest &req)
+{
+    for (const char *key : {"roomName", "beginTime", "password"}) {
+        if (req.json.contains(QLatin1String(key)))
+            fields.insert(QLatin1String(key), str(req, QLatin1String(key)));
+    }
+    for (const char *key : {"isCycle", "cycleType", "duration", "creatorCameraStatus", "creatorMicrophoneStatus",
+                            "micAllowStatus", "roomWaitStatus", "cameraAllowStatus", "enableRecordStatus",
+                            "openTranslateText", "uploadPermissionType", "sharePermission"}) {
+        if (req.json.contains(QLatin1String(key)))
+            fields.insert(QLatin1String(key), num(req, QLatin1String(key)));
+    }
+    if (req.json.contains(QLatin1String("enableTransStatus")))
+        fields.insert(QStringLiteral("roomTranscribeStatus"), num(req, QStringLiteral("enableTransStatus")));
+    for (const char *key : {"invitationList", "allowShareList", "uploadFileAllowOpUserList"}) {
+        if (req.json.contains(QLatin1String(key)))
+            fields.insert(QLatin1String(key), req.param(QLatin1String(key)).toList());
+    }
+    const QDateTime begin =
+        QDateTime::fromString(fields.value(QStringLiteral("beginTime")).toString(), QStringLiteral("yyyy-MM-dd HH:mm"));
+    if (begin.isValid()) {
+        const qint64 minutes = fields.value(QStringLiteral("duration")).toLongLong();
+        fields.insert(QStringLiteral("endTime"),
+                      begin.addSecs(minutes * 60).toString(QStringLiteral("yyyy-MM-dd HH:mm")));
+    }
+    fields.insert(QStringLiteral("totalMemberCount"), fields.value(QStringLiteral("invitationList")).toList().size());
+}
+
+// The room of a scheduled meeting, opened on the first entry.
+DevRoom &openRoom(DevService &svc, const DevScheduledMeeting &meeting)
+{
+    DevRoom *existing = svc.state().room(meeting.roomId);
+    if (existing && !existing->closed)
+        return *existing;
+    DevRoom &room = svc.state().addRoom(meeting.roomId, meeting.ownerUserId,
+                                        meeting.fields.value(QStringLiteral("roomName")).toString());
+    room.password = meeting.fields.value(QStringLiteral("password")).toString();
+    room.sequenceId = QString::number(1000 + svc.state().nextId(QStringLiteral("seq")).section('-', 1).toLongLong());
+    for (const char *key : {"micAllowStatus", "cameraAllowStatus", "roomWaitStatus", "enableRecordStatus",
+                            "openTranslateText", "roomTranscribeStatus", "sharePermission", "uploadPermissionType"})
+        room.flags.insert(QLatin1String(key), meeting.fields.value(QLatin1String(key)).toInt());
+    room.flags.insert(QStringLiteral("cameraStatus"),
+                      meeting.fields.value(QStringLiteral("creatorCameraStatus")).toInt());
+    room.flags.insert(QStringLiteral("microphoneStatus"),
+                      meeting.fields.value(QStringLiteral("creatorMicrophoneStatus")).toInt());
+    room.flags.insert(QStringLiteral("imAllowStatus"), 1);
+    room.flags.insert(QStringLiteral("allowFileShared"), 1);
+    room.flags.insert(QStringLiteral("allowFileUpload"), 1);
+    room.extra.insert(QStringLiteral("allowShareList"), meeting.fields.value(QStringLiteral("allowShareList")));
+    return room;
+}
+
+void removeFromRoom(DevRoom &room, const QString &userId)
+{
+    room.members.removeIf([&](const DevMember &m) { return m.userId == userId; });
+    room.waiting.removeIf([&](const DevMember &m) { return m.userId == userId; });
+    if (room.extra.value(QStringLiteral("shareLock")).toString() == userId)
+        room.extra.remove(QStringLiteral("shareLock"));
+}
+
+QJsonArray usersOf(const QVariantList &list)
+{
+    QJsonArray out;
+    for (const QVariant &v : list)
+        out.append(QJsonObject::fromVariantMap(v.toMap()));
+    return out;
+}
+
+QJsonArray agendaSections(DevService &svc, const QString &userId, bool todayOnly)
+{
+    QList<DevScheduledMeeting> meetings;
+    for (const DevScheduledMeeting &m : std::as_const(svc.state().scheduled)) {
+        if (concerns(m, userId) && m.fields.value(QStringLiteral("status")).toInt() != 2)
+            meetings.append(m);
+    }
+    std::sort(meetings.begin(), meetings.end(), [](const DevScheduledMeeting &a, const DevScheduledMeeting &b) {
+        return a.fields.value(QStringLiteral("beginTime")).toString() <
+               b.fields.value(QStringLiteral("beginTime")).toString();
+    });
+    const QString today = QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd"));
+    QJsonArray sections;
+    QString currentDate;
+    QJsonArray currentList;
+    const auto flush = [&] {
+        if (!currentDate.isEmpty())
+            sections.append(QJsonObject{{"orderDate", currentDate}, {"meetList", currentList}});
+        currentList = QJsonArray();
+    };
+    for (const DevScheduledMeeting &m : meetings) {
+        const QString date = m.fields.value(QStringLiteral("beginTime")).toString().left(10);
+        if (todayOnly && date != today)
+            continue;
+        if (date != currentDate) {
+            flush();
+            currentDate = date;
+        }
+        currentList.append(meetingJson(m));
+    }
+    flush();
+    return sections;
+}
+
+const bool registered = DevServiceRoutes::add(QStringLiteral("agent-room"), [](DevService &svc) {
+    svc.route("POST", "/qf/meeting/room/create", [&svc](const DevRequest &req) {
+        DevReply error;
+        DevUser *user = signedIn(svc, req, &error);
+        if (!user)
+            return error;
+        QString roomId = str(req, QStringLiteral("roomId"));
+        if (roomId.isEmpty() || svc.state().scheduled.contains(roomId))
+            roomId = nextRoomId(svc);
+        DevScheduledMeeting meeting;
+        meeting.roomId = roomId;
+        meeting.ownerUserId = user->userId;
+        meeting.fields = QVariantMap{
+            {QStringLiteral("roomId"), roomId},
+            {QStringLiteral("creatorId"), enc(user->userId)},
+            {QStringLiteral("creatorName"), user->userName},
+            {QStringLiteral("status"), 0},
+            {QStringLiteral("quickEnterUrl"), svc.baseUrl().toString() + QStringLiteral("/#/home?rn=") + roomId},
+        };
+        applyMeetingFields(meeting.fields, req);
+        svc.state().scheduled.insert(roomId, meeting);
+        return DevService::ok(meetingJson(meeting));
+    });
+    svc.route("POST", "/qf/meeting/room/update", [&svc](const DevRequest &req) {
+        DevReply error;
+        DevUser *user = signedIn(svc, req, &error);
+        if (!user)
+            return error;
+        auto it = svc.state().scheduled.find(str(req, QStringLiteral("roomId")));
+        if (it == svc.state().scheduled.end())
+            return DevService::fail(NotFound, QStringLiteral("会议不存在"));
+        if (it->ownerUserId != user->userId)
+            return DevService::fail(Forbidden, QStringLiteral("仅创建者可修改会议"));
+        applyMeetingFields(it->fields, req);
+        return DevService::ok(meetingJson(*it));
+    });
+    svc.route("GET", "/qf/meeting/room/getPreRoomId", [&svc](const DevRequest &req) {
+        DevReply error;
+        DevUser *user = signedIn(svc, req, &error);
+        if (!user)
+            return error;
+        QString roomId = str(req, QStringLiteral("roomId"));
+        if (roomId.isEmpty())
+            roomId = nextRoomId(svc);
+        user->token = newToken();
+        svc.state().tokens.insert(user->token, user->userId);
+        return DevService::ok(QJsonObject{
+            {"roomId", roomId},
+            {"authorization", user->token},
+            {"exp", QString::number(QDateTime::currentSecsSinceEpoch() + 30 * 86400)},
+            {"created", QString::number(QDateTime::currentSecsSinceEpoch())},
+        });
+    });
+    svc.route("GET", "/qf/meeting/room/invitationList", [&svc](const DevRequest &req) {
+        DevReply error;
+        if (!signedIn(svc, req, &error))
+            return error;
+        const auto it = svc.state().scheduled.constFind(str(req, QStringLiteral("roomId")));
+        if (it == svc.state().scheduled.cend())
+            return DevService::fail(NotFound, QStringLiteral("会议不存在"));
+        return DevService::ok(usersOf(it->fields.value(QStringLiteral("invitationList")).toList()));
+    });
+    svc.route("GET", "/qf/meeting/room/members", [&svc](const DevRequest &req) {
+        DevReply error;
+        if (!signedIn(svc, req, &error))
+            return error;
+        const QString roomId = str(req, QStringLiteral("roomId"));
+        QJsonArray list;
+        if (DevRoom *room = svc.state().room(roomId); room && !room->closed) {
+            for (const DevMember &m : std::as_const(room->members))
+                list.append(QJsonObject{
+                    {"userId", enc(m.userId)}, {"userName", m.userName}, {"phoneNumber", enc(m.phoneNumber)}});
+        } else if (const auto it = svc.state().scheduled.constFind(roomId); it != svc.state().scheduled.cend()) {
+            list = usersOf(it->fields.value(QStringLiteral("invitationList")).toList());
+        } else {
+            return DevService::fail(NotFound, QStringLiteral("会议不存在"));
+        }
+        return DevService::ok(list);
+    });
+    svc.route("GET", "/qf/meeting/room/members/download", [&svc](const DevRequest &req) {
+        DevReply error;
+        if (!signedIn(svc, req, &error))
+            return error;
+        const QString roomId = str(req, QStringLiteral("roomId"));
+        QByteArray csv = "userName,userId\n";
+        if (DevRoom *room = svc.state().room(roomId)) {
+            for (const DevMember &m : std::as_const(room->members))
+                csv += m.userName.toUtf8() + ',' + m.userId.toUtf8() + '\n';
+        }
+        return DevReply::file(csv, QStringLiteral("会议成员-%1.csv").arg(roomId));
+    });
+    svc.route("GET", "/qf/meeting/room/orderAgenda", [&svc](const DevRequest &req) {
+        DevReply error;
+        DevUser *user = signedIn(svc, req, &error);
+        if (!user)
+            return error;
+        return DevService::ok(agendaSections(svc, user->userId, num(req, QStringLiteral("isToday")) != 0));
+    });
+    svc.route("POST", "/qf/meeting/room/historyAgenda", [&svc](const DevRequest &req) {
+        DevReply error;
+        DevUser *user = signedIn(svc, req, &error);
+        if (!user)
+            return error;
+        QJsonArray all;
+        for (const DevScheduledMeeting &m : std::as_const(svc.state().scheduled)) {
+            if (concerns(m, user->userId) && m.fields.value(QStringLiteral("status")).toInt() == 2)
+                all.append(meetingJson(m));
+        }
+        const qint64 pageNum = std::max<qint64>(1, num(req, QStringLiteral("pageNum"), 1));
+        const qint64 pageSize = std::max<qint64>(1, num(req, QStringLiteral("pageSize"), 10));
+        QJsonArray page;
+        for (qint64 i = (pageNum - 1) * pageSize; i < all.size() && i < pageNum * pageSize; ++i)
+            page.append(all.at(i));
+        return DevService::ok(QJsonObject{{"total", all.size()},
+                                          {"pages", int((all.size() + pageSize - 1) / pageSize)},
+                                          {"pageNum", pageNum},
+                                          {"pageSize", pageSize},
+                                          {"list", page}});
+    });
+    svc.route("POST", "/qf/meeting/room/enter", [&svc](const DevRequest &req) {
+        DevReply error;
+        DevUser *user = signedIn(svc, req, &error);
+        if (!user)
+            return error;
+        const QString roomId = str(req, QStringLiteral("roomId"));
+        const auto meeting = svc.state().scheduled.constFind(roomId);
+        DevRoom *active = svc.state().room(roomId);
+        if (meeting == svc.state().scheduled.cend() && !active)
+            return DevService::fail(NotFound, QStringLiteral("会议不存在"));
+        if (meeting != svc.state().scheduled.cend() && meeting->fields.value(QStringLiteral("status")).toInt() == 2)
+            return DevService::fail(Ended, QStringLiteral("会议已结束"));
+        DevRoom &room = meeting != svc.state().scheduled.cend() ? openRoom(svc, *meeting) : *active;
+        const bool host = room.hostUserId == user->userId;
+        const QStringList forbidden = room.extra.value(QStringLiteral("forbidden")).toStringList();
+        if (forbidden.contains(user->userId))
+            return DevService::fail(Removed, QStringLiteral("您已被主持人移出会议"));
+        if (!host && !room.password.isEmpty() && str(req, QStringLiteral("password")) != room.password)
+            return DevService::fail(PasswordNeeded, str(req, QStringLiteral("password")).isEmpty()
+                                                        ? QStringLiteral("请输入会议密码")
+                                                        : QStringLiteral("会议密码错误"));
+        if (!host && room.flags.value(QStringLiteral("roomLockStatus")).toInt() != 0)
+            return DevService::fail(Locked, QStringLiteral("主持人已锁定会议"));
+        QStringList admitted = room.extra.value(QStringLiteral("admitted")).toStringList();
+        DevMember member;
+        member.userId = user->userId;
+        member.userName = user->userName;
+        member.phoneNumber = user->phoneNumber;
+        if (!host && room.flags.value(QStringLiteral("roomWaitStatus")).toInt() != 0 &&
+            !admitted.contains(user->userId)) {
+            removeFromRoom(room, user->userId);
+            room.waiting.append(member);
+            return failWithData(WaitingRoom, QStringLiteral("请等待主持人允许入会"), roomJson(svc, room, *user));
+        }
+        admitted.removeAll(user->userId);
+        room.extra.insert(QStringLiteral("admitted"), admitted);
+        removeFromRoom(room, user->userId);
+        room.members.append(member);
+        if (auto it = svc.state().scheduled.find(roomId); it != svc.state().scheduled.end())
+            it->fields.insert(QStringLiteral("status"), 1);
+        return DevService::ok(roomJson(svc, room, *user));
+    });
+    svc.route("POST", "/qf/meeting/room/leave", [&svc](const DevRequest &req) {
+        DevReply error;
+        DevUser *user = signedIn(svc, req, &error);
+        if (!user)
+            return error;
+        if (DevRoom *room = svc.state().room(str(req, QStringLiteral("roomId"))))
+            removeFromRoom(*room, user->userId);
+        return DevService::ok();
+    });
+    svc.route("POST", "/qf/meeting/room/end", [&svc](const DevRequest &req) {
+        DevReply error;
+        DevUser *user = signedIn(svc, req, &error);
+        if (!user)
+            return error;
+        const QString roomId = str(req, QStringLiteral("roomId"));
+        auto it = svc.state().scheduled.find(roomId);
+        if (it == svc.state().scheduled.end())
+            return DevService::fail(NotFound, QStringLiteral("会议不存在"));
+        if (it->ownerUserId != user->userId)
+            return DevService::fail(Forbidden, QStringLiteral("仅主持人可结束会议"));
+        if (DevRoom *room = svc.state().room(roomId))
+            closeRoom(svc, *room);
+        it->fields.insert(QStringLiteral("status"), 2);
+        return DevService::ok();
+    });
+    svc.route("POST", "/qf/meeting/room/cancel", [&svc](const DevRequest &req) {
+        DevReply error;
+        DevUser *user = signedIn(svc, req, &error);
+        if (!user)
+            return error;
+        const QString roomId = str(req, QStringLiteral("roomId"));
+        const auto it = svc.state().scheduled.constFind(roomId);
+        if (it == svc.state().scheduled.cend())
+            return DevService::fail(NotFound, QStringLiteral("会议不存在"));
+        if (it->ownerUserId != user->userId)
+            return DevService::fail(Forbidden, QStringLiteral("仅创建者可取消会议"));
+        const qint64 cancelType = num(req, QStringLiteral("cancelType"), 1);
+        if (cancelType != 1 && cancelType != 2)
+            return DevService::fail(BadRequest, QStringLiteral("取消类型无效"));
+        svc.state().scheduled.remove(roomId);
+        return DevService::ok();
+    });
+    svc.route("POST", "/qf/meeting/room/queryCountdown", [&svc](const DevRequest &req) {
+        DevReply error;
+        if (!signedIn(svc, req, &error))
+            return error;
+        DevRoom *room = svc.state().room(str(req, QStringLiteral("roomId")));
+        if (!room)
+            return DevService::fail(NotFound, QStringLiteral("会议不存在"));
+        const qint64 end = room->extra.value(QStringLiteral("countdownEnd")).toLongLong();
+        const qint64 left = std::max<qint64>(0, end - KVClock::current().nowMs());
+        return DevService::ok(QJsonObject{{"countdown", left}});
+    });
+    svc.route("GET", "/qf/meeting/room/hostInfo", [&svc](const DevRequest &req) {
+        DevReply error;
+        if (!signedIn(svc, req, &error))
+            return error;
+        DevRoom *room = svc.state().room(str(req, QStringLiteral("roomId")));
+        if (!room)
+            return DevService::fail(NotFound, QStringLiteral("会议不存在"));
+        QJsonArray assistants;
+        for (const DevMember &m : std::as_const(room->members)) {
+            if (m.assistant)
+                assistants.append(enc(m.userId));
+        }
+        return DevService::ok(QJsonObject{
+            {"hostId", enc(room->hostUserId)},
+            {"assistants", assistants},
+            {"metaMembers", QJsonArray::fromVariantList(room->extra.value(QStringLiteral("metaMembers")).toList())}});
+    });
+    svc.route("GET", "/qf/meeting/room/getAllowShareUsers", [&svc](const DevRequest &req) {
+        DevReply error;
+        if (!signedIn(svc, req, &error))
+            return error;
+        const QString roomId = str(req, QStringLiteral("roomId"));
+        QVariantList list;
+        if (DevRoom *room = svc.state().room(roomId); room && num(req, QStringLiteral("isInMeeting")) != 0)
+            list = room->extra.value(QStringLiteral("allowShareList")).toList();
+        else if (const auto it = svc.state().scheduled.constFind(roomId); it != svc.state().scheduled.cend())
+            list = it->fields.value(QStringLiteral("allowShareList")).toList();
+        QJsonArray out;
+        for (const QVariant &v : list) {
+            QVariantMap entry = v.toMap();
+            entry.insert(QStringLiteral("roomId"), roomId);
+            if (!entry.contains(QStringLiteral("allowShareStatus")))
+                entry.insert(QStringLiteral("allowShareStatus"), 1);
+            out.append(QJsonObject::fromVariantMap(entry));
+        }
+        return DevService::ok(out);
+    });
+});
+
+} // namespace

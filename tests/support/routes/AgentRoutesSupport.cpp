@@ -1,0 +1,217 @@
+#include "routes/AgentRoutesSupport.h"
+
+#include "agent/FileServiceSignature.h"
+#include "foundation/RXEncrypt.h"
+
+#include <QDateTime>
+
+namespace AgentRoutes {
+
+QString enc(const QString &plain)
+{
+    return RXEncrypt::aes128ecbEncrypt(plain);
+}
+
+QString dec(const QString &cipher)
+{
+    return RXEncrypt::aes128ecbDecrypt(cipher);
+}
+
+QString newToken()
+{
+    return QString::fromLatin1(RXEncrypt::randomBytes(24).toHex());
+}
+
+qint64 nowMs()
+{
+    return QDateTime::currentMSecsSinceEpoch();
+}
+
+QString nowText()
+{
+    return QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+}
+
+QString str(const DevRequest &req, const QString &name)
+{
+    return req.param(name).toString();
+}
+
+qint64 num(const DevRequest &req, const QString &name, qint64 fallback)
+{
+    bool ok = false;
+    const qint64 v = req.param(name).toString().toLongLong(&ok);
+    if (ok)
+        return v;
+    const QVariant raw = req.param(name);
+    return raw.canConvert<qint64>() && raw.isValid() ? raw.toLongLong() : fallback;
+}
+
+QStringList plainTargets(const QVariant &value)
+{
+    QStringList out;
+    if (value.typeId() == QMetaType::QString) {
+        out.append(dec(value.toString()));
+        return out;
+    }
+    for (const QVariant &v : value.toList())
+        out.append(dec(v.toString()));
+    return out;
+}
+
+QJsonObject userJson(const DevUser &user)
+{
+    return QJsonObject{
+        {"userId", enc(user.userId)},
+        {"userName", user.userName},
+        {"phoneNumber", enc(user.phoneNumber)},
+    };
+}
+
+DevReply failWithData(qint64 code, const QString &message, const QJsonValue &data)
+{
+    return DevReply::json(QJsonObject{{"code", code}, {"message", message}, {"data", data}});
+}
+
+DevUser *signedIn(DevService &svc, const DevRequest &req, DevReply *error)
+{
+    DevUser *user = svc.userFor(req);
+    if (!user && error)
+        *error = DevService::unauthorized();
+    return user;
+}
+
+bool isHostOrAssistant(DevRoom &room, const QString &userId)
+{
+    if (room.hostUserId == userId)
+        return true;
+    const DevMember *member = room.member(userId);
+    return member && member->assistant;
+}
+
+DevRoom *controlRoom(DevService &svc, const DevRequest &req, bool hostOnly, DevUser **user, DevReply *error)
+{
+    DevUser *u = signedIn(svc, req, error);
+    if (!u)
+        return nullptr;
+    DevRoom *room = svc.state().room(req.arg(QStringLiteral("roomId")));
+    if (!room) {
+        *error = DevService::fail(NotFound, QStringLiteral("会议不存在"));
+        return nullptr;
+    }
+    if (room->closed) {
+        *error = DevService::fail(Ended, QStringLiteral("会议已结束"));
+        return nullptr;
+    }
+    if (req.header("sequenceId") != room->sequenceId) {
+        *error = DevService::fail(WrongSequence, QStringLiteral("会议状态已变化，请重新入会"));
+        return nullptr;
+    }
+    if (hostOnly && !isHostOrAssistant(*room, u->userId)) {
+        *error = DevService::fail(Forbidden, QStringLiteral("仅主持人可操作"));
+        return nullptr;
+    }
+    if (user)
+        *user = u;
+    return room;
+}
+
+namespace {
+// One media token per room, made on first entry.
+QString roomToken(DevRoom &room)
+{
+    QString token = room.extra.value(QStringLiteral("token")).toString();
+    if (token.isEmpty()) {
+        token = newToken();
+        room.extra.insert(QStringLiteral("token"), token);
+    }
+    return token;
+}
+} // namespace
+
+QJsonObject roomJson(DevService &svc, DevRoom &room, const DevUser &user)
+{
+    const DevUser *host = svc.state().user(room.hostUserId);
+    const QVariantMap &f = room.flags;
+    const qint64 countdownEnd = room.extra.value(QStringLiteral("countdownEnd")).toLongLong();
+    QJsonObject json{
+        {"roomId", room.roomId},
+        {"roomName", room.roomName},
+        {"creatorId", enc(room.hostUserId)},
+        {"creatorName", host ? host->userName : QString()},
+        {"password", room.password},
+        {"sequenceId", room.sequenceId.toLongLong()},
+        {"token", roomToken(room)},
+        {"signalUrl", svc.baseUrl().toString()},
+        {"streamLevel", 2},
+        {"isSharingFiles", f.value(QStringLiteral("isSharingFiles")).toInt()},
+        {"countdown", countdownEnd > nowMs() ? 1 : 0},
+    };
+    const QJsonObject channel = svc.channelCredentials(room.roomId, user.userId);
+    for (auto it = channel.begin(); it != channel.end(); ++it)
+        json.insert(it.key(), it.value());
+    for (const char *key :
+         {"cameraStatus", "microphoneStatus", "micAllowStatus", "cameraAllowStatus", "imAllowStatus",
+          "openTranslateText", "roomTranscribeStatus", "roomLockStatus", "roomWaitStatus", "sharePermission",
+          "allowFileShared", "allowFileUpload", "uploadPermissionType", "enableRecordStatus", "allowOpFileShared"})
+        json.insert(QLatin1String(key), f.value(QLatin1String(key)).toInt());
+    return json;
+}
+
+QJsonObject meetingJson(const DevScheduledMeeting &meeting)
+{
+    return QJsonObject::fromVariantMap(meeting.fields);
+}
+
+bool concerns(const DevScheduledMeeting &meeting, const QString &userId)
+{
+    if (meeting.ownerUserId == userId)
+        return true;
+    for (const QVariant &v : meeting.fields.value(QStringLiteral("invitationList")).toList()) {
+        if (dec(v.toMap().value(QStringLiteral("userId")).toString()) == userId)
+            return true;
+    }
+    return false;
+}
+
+void closeRoom(DevService &svc, DevRoom &room)
+{
+    room.closed = true;
+    room.members.clear();
+    room.waiting.clear();
+    room.extra.remove(QStringLiteral("shareLock"));
+    room.extra.remove(QStringLiteral("countdownEnd"));
+    auto it = svc.state().scheduled.find(room.roomId);
+    if (it != svc.state().scheduled.end()) {
+        it->fields.insert(QStringLiteral("status"), 2);
+        it->fields.insert(QStringLiteral("hasRecord"),
+                          room.flags.value(QStringLiteral("openTranslateText")).toInt() != 0);
+    }
+    if (room.flags.value(QStringLiteral("openTranslateText")).toInt() != 0) {
+        QVariantList docs = listIn(svc.state().extra, QStringLiteral("recordFiles"));
+        docs.append(QVariantMap{
+            {QStringLiteral("roomId"), room.roomId},
+            {QStringLiteral("roomName"), room.roomName},
+            {QStringLiteral("fileName"), room.roomName + QStringLiteral("-会议记录.pdf")},
+            {QStringLiteral("beginTime"), double(nowMs())},
+            {QStringLiteral("owner"), room.hostUserId},
+        });
+        svc.state().extra.insert(QStringLiteral("recordFiles"), docs);
+    }
+}
+
+bool fileServiceOk(const DevRequest &req, const DevUser &user)
+{
+    QVariantMap p;
+    for (const char *key : {"appType", "roomId", "userId", "expire", "createTime", "sign"})
+        p.insert(QLatin1String(key), req.param(QLatin1String(key)).toString());
+    return FileServiceSignature::verify(p, user.token, QDateTime::currentSecsSinceEpoch()) &&
+           dec(p.value(QStringLiteral("userId")).toString()) == user.userId;
+}
+
+QVariantList listIn(const QVariantMap &extra, const QString &key)
+{
+    return extra.value(key).toList();
+}
+
+} // namespace AgentRoutes

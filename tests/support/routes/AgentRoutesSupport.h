@@ -1,0 +1,79 @@
+#pragma once
+
+// Shared pieces of the stand-in's meeting-service routes (sign-in, rooms, control, files,
+// records). The stand-in maps plain JSON; it does not link the client's agent.
+//
+// Development sign-in: any phone number, the code "123456" (printed when "sent").
+// User ids are the plain phone numbers; replies carry user ids and phone numbers encrypted.
+
+#include "devservice/DevService.h"
+
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QString>
+#include <QStringList>
+#include <QVariantList>
+#include <QVariantMap>
+
+namespace AgentRoutes {
+
+inline const QString DevSmsCode = QStringLiteral("123456");
+
+// Service codes of the stand-in (the client reacts to 413, 452, 454 and 461).
+enum Code : qint64 {
+    BadRequest = 400,
+    Forbidden = 403,
+    NotFound = 404,
+    PasswordNeeded = 413,
+    Locked = 452,
+    Ended = 453,
+    WaitingRoom = 454,
+    Removed = 456,
+    WrongSequence = 457,
+    WrongCode = 460,
+    Unregistered = 461,
+    ShareLockHeld = 1001,
+    ShareLockNotHeld = 1002,
+    RecordingOn = 1003,
+    RecordingOff = 1004,
+    BadSignature = 1005,
+};
+
+[[nodiscard]] QString enc(const QString &plain);
+[[nodiscard]] QString dec(const QString &cipher);
+[[nodiscard]] QString newToken();
+[[nodiscard]] qint64 nowMs();    // wall clock, ms since 1970
+[[nodiscard]] QString nowText(); // "yyyy-MM-dd HH:mm:ss"
+[[nodiscard]] QString str(const DevRequest &req, const QString &name);
+[[nodiscard]] qint64 num(const DevRequest &req, const QString &name, qint64 fallback = 0);
+// A request list of strings (JSON array or a single string), each decrypted.
+[[nodiscard]] QStringList plainTargets(const QVariant &value);
+
+[[nodiscard]] QJsonObject userJson(const DevUser &user);
+[[nodiscard]] DevReply failWithData(qint64 code, const QString &message, const QJsonValue &data);
+
+// The signed-in user, or nullptr with *error set to the service's answer.
+[[nodiscard]] DevUser *signedIn(DevService &svc, const DevRequest &req, DevReply *error);
+
+// A meeting-control request: signed in, room known and open, "sequenceId" right and, when
+// hostOnly, the user is the host or an assistant host. nullptr with *error otherwise.
+[[nodiscard]] DevRoom *controlRoom(DevService &svc, const DevRequest &req, bool hostOnly, DevUser **user,
+                                   DevReply *error);
+[[nodiscard]] bool isHostOrAssistant(DevRoom &room, const QString &userId);
+
+// The room's entry as the room-enter reply sends it.
+[[nodiscard]] QJsonObject roomJson(DevService &svc, DevRoom &room, const DevUser &user);
+// Scheduled meeting fields as the lists send them (status kept up to date).
+[[nodiscard]] QJsonObject meetingJson(const DevScheduledMeeting &meeting);
+// The invitees' and owner's user ids of a scheduled meeting.
+[[nodiscard]] bool concerns(const DevScheduledMeeting &meeting, const QString &userId);
+// Closes a room (end or close): members out, scheduled meeting ended, record document kept.
+void closeRoom(DevService &svc, DevRoom &room);
+
+// Checks the file-service common parameters of a request.
+[[nodiscard]] bool fileServiceOk(const DevRequest &req, const DevUser &user);
+
+// A list of maps kept under key in an extra map.
+[[nodiscard]] QVariantList listIn(const QVariantMap &extra, const QString &key);
+
+} // namespace AgentRoutes
