@@ -4,8 +4,11 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ./scripts/install-deps.sh
+# The compiler cache is keyed on paths relative to the checkout, so a fresh
+# clone in another folder still hits it.
 export CCACHE_DIR="${CCACHE_DIR:-$HOME/.cache/ccache}"
-./scripts/build.sh build/test Debug -DKORVI_WERROR=ON -DKORVI_SANITIZE=ON -DKORVI_BUILD_BENCH=ON -DCMAKE_CXX_FLAGS="-O1"
+export CCACHE_BASEDIR="$PWD" CCACHE_NOHASHDIR=true
+./scripts/build.sh build/test Debug -DKORVI_WERROR=ON -DKORVI_SANITIZE=ON -DKORVI_BUILD_BENCH=ON -DCMAKE_CXX_FLAGS="-O1 -g1"
 cd build/test
 # Audio tests run against a private PulseAudio daemon with a null sink and a sine source.
 ../../scripts/with-pulseaudio.sh ctest --output-on-failure -j "$(nproc)" --timeout 300 "$@"
