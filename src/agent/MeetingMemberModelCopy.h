@@ -1,0 +1,40 @@
+#pragma once
+
+#include "foundation/models/VeskUserModelCopy.h"
+
+#include <QDateTime>
+
+class MeetingMemberModel;
+
+// One row of the member list: a plain value made fresh on every list update (ids decrypted).
+// A fresh copy has every flag false.
+struct MeetingMemberModelCopy : VeskUserModelCopy {
+    Q_GADGET
+    Q_PROPERTY(bool audioFlag MEMBER audioFlag)
+    Q_PROPERTY(bool videoFlag MEMBER videoFlag)
+    Q_PROPERTY(bool shareFlag MEMBER shareFlag)
+    Q_PROPERTY(bool allowSharePermissionFlag MEMBER allowSharePermissionFlag)
+    Q_PROPERTY(bool videoStreamingReceive MEMBER videoStreamingReceive)
+    Q_PROPERTY(bool isExpand MEMBER isExpand)
+    Q_PROPERTY(bool isCheck MEMBER isCheck)
+    Q_PROPERTY(float soundStrength MEMBER soundStrength)
+    Q_PROPERTY(qint64 streamingStatus MEMBER streamingStatus)
+    Q_PROPERTY(QDateTime enterDate MEMBER enterDate)
+
+public:
+    bool audioFlag = false;
+    bool videoFlag = false;
+    bool shareFlag = false;
+    bool allowSharePermissionFlag = false;
+    bool videoStreamingReceive = false;
+    bool isExpand = false;
+    bool isCheck = false; // ticked for batch removal
+    float soundStrength = 0;
+    qint64 streamingStatus = 0;
+    QDateTime enterDate;
+
+    // The row of a member as it is now.
+    [[nodiscard]] static MeetingMemberModelCopy fromMember(const MeetingMemberModel &member);
+
+    friend bool operator==(const MeetingMemberModelCopy &, const MeetingMemberModelCopy &) = default;
+};
