@@ -1,5 +1,7 @@
+// korvi: the desktop meeting client.
+#include "shell/AppDelegateMac.h"
+
 #include <QApplication>
-#include <QLabel>
 
 int main(int argc, char *argv[])
 {
@@ -8,10 +10,8 @@ int main(int argc, char *argv[])
     QApplication::setApplicationDisplayName(QStringLiteral("Korvi"));
     QApplication::setApplicationVersion(QStringLiteral(KORVI_VERSION));
 
-    QLabel starting(QStringLiteral("Korvi 正在启动…"));
-    starting.setAccessibleName(starting.text());
-    starting.setMinimumSize(360, 120);
-    starting.setAlignment(Qt::AlignCenter);
-    starting.show();
+    AppDelegateMac delegate{QStringLiteral(KORVI_KVENV)};
+    if (delegate.applicationDidFinishLaunching() == AppDelegateMac::Launch::HandedOver)
+        return 0;
     return QApplication::exec();
 }

@@ -1,0 +1,279 @@
+#include "shell/MacWindowsManager.h"
+
+#include "foundation/MainQueue.h"
+#include "shell/LoginViewController.h"
+#include "shell/MainPageViewController.h"
+#include "shell/MainWindowViewController.h"
+#include "shell/MeetingPagePlaceholder.h"
+#include "shell/ShellLog.h"
+#include "shell/ShellTexts.h"
+#include "shell/ShellWindow.h"
+#include "uikit/MacBaseWindowController.h"
+#include "uikit/VeskCategories.h"
+
+#include <QApplication>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QWidget>
+
+namespace {
+constexpr QSize kLoginSize(400, 560);
+constexpr QSize kHomeSize(960, 640);
+constexpr QSize kMeetingSize(1024, 680);
+
+std::unique_ptr<MacWindowsManager> &instanceSlot()
+{
+    static std::unique_ptr<MacWindowsManager> slot;
+    return slot;
+}
+
+QRect centredIn(const QRect &area, const QSize &size)
+{
+    return QRect(area.x() + (area.width() - size.width()) / 2, area.y() + (area.height() - size.height()) / 2,
+                 size.width(), size.height());
+}
+
+QRect centredOnPrimaryScreen(const QSize &size)
+{
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    return screen ? centredIn(screen->availableGeometry(), size) : QRect(QPoint(0, 0), size);
+}
+
+// Toasts, tool tips and menus are not windows of a page.
+bool isPageWindow(const QWidget *w)
+{
+    const Qt::WindowType type = w->windowType();
+    return type != Qt::ToolTip && type != Qt::Popup && type != Qt::Desktop && type != Qt::SplashScreen;
+}
+} // namespace
+
+MacWindowsManager *MacWindowsManager::sharedManager()
+{
+    auto &slot = instanceSlot();
+    if (!slot) {
+        slot.reset(new MacWindowsManager());
+        KVPageNavigator::install(slot.get());
+    }
+    return slot.get();
+}
+
+void MacWindowsManager::resetSharedManager()
+{
+    auto &slot = instanceSlot();
+    if (slot && KVPageNavigator::current() == slot.get())
+        KVPageNavigator::install(nullptr);
+    slot.reset();
+}
+
+MacWindowsManager::MacWindowsManager() : quitApplication([] { QCoreApplication::quit(); }) {}
+
+MacWindowsManager::~MacWindowsManager()
+{
+    releaseMeetingPage();
+    m_meetingWindow.reset();
+    m_homeWindow.reset();
+    m_loginWindow.reset();
+}
+
+MeetingPage *MacWindowsManager::createMeetingPage()
+{
+    return new MeetingPage();
+}
+
+QWidget *MacWindowsManager::loginWindow() const
+{
+    return m_loginWindow ? m_loginWindow->window() : nullptr;
+}
+QWidget *MacWindowsManager::homeWindow() const
+{
+    return m_homeWindow ? m_homeWindow->window() : nullptr;
+}
+QWidget *MacWindowsManager::meetingWindow() const
+{
+    return m_meetingWindow ? m_meetingWindow->window() : nullptr;
+}
+
+MainPageViewController *MacWindowsManager::mainPageViewController() const
+{
+    return m_mainWindowController ? m_mainWindowController->mainPage() : nullptr;
+}
+
+bool MacWindowsManager::isShellWindow(const QWidget *window) const
+{
+    return window && (window == loginWindow() || window == homeWindow() || window == meetingWindow());
+}
+
+void MacWindowsManager::setPageType(qint64 type)
+{
+    if (m_pageType != type)
+        qCInfo(lcShell) << "page" << m_pageType << "->" << type;
+    m_pageType = type;
+}
+
+void MacWindowsManager::closeAllWindows()
+{
+    m_closingAll = true;
+    // Other windows first (alerts, panels of other parts); they may refuse a close, a page
+    // switch hides them anyway.
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    for (const QPointer<QWidget> w : windows) {
+        if (!w || !w->isVisible() || !isPageWindow(w) || isShellWindow(w))
+            continue;
+        w->close();
+        if (w && w->isVisible())
+            w->hide();
+    }
+    for (QWidget *w : {loginWindow(), homeWindow(), meetingWindow()}) {
+        if (w)
+            w->hide();
+    }
+    m_closingAll = false;
+}
+
+void MacWindowsManager::showLoginPage()
+{
+    MainQueue::async(this, [this] {
+        closeAllWindows();
+        releaseMeetingPage();
+        dropHomePage();
+        dropLoginPage(); // a fresh form: no number, no count-down of the last user
+        auto *window = new ShellWindow(ShellTexts::kLoginWindowTitle);
+        window->setFixedSize(kLoginSize);
+        window->onClosedByUser = [this, window] { windowClosedByUser(window); };
+        m_loginWindow = std::make_unique<MacBaseWindowController>(window);
+        m_loginController = new LoginViewController();
+        setPageType(LoginPage);
+        m_loginWindow->setWindowContentViewController(m_loginController, centredOnPrimaryScreen(kLoginSize));
+        m_loginWindow->showWindow();
+    });
+}
+
+void MacWindowsManager::showMainPage(bool releaseMeetingPage)
+{
+    MainQueue::async(this, [this, releaseMeetingPage] {
+        // The home window goes where the meeting was.
+        QRect area;
+        if (releaseMeetingPage && meetingWindow() && meetingWindow()->screen())
+            area = meetingWindow()->screen()->availableGeometry();
+        closeAllWindows();
+        if (releaseMeetingPage)
+            this->releaseMeetingPage();
+        dropLoginPage();
+        QRect frame;
+        if (!m_homeWindow) {
+            // Made once per sign-in: it keeps observing (the waiting room's admission) while a
+            // meeting page is shown.
+            auto *window = new ShellWindow(ShellTexts::kHomeWindowTitle);
+            window->setMinimumSize(kHomeSize);
+            window->onClosedByUser = [this, window] { windowClosedByUser(window); };
+            m_homeWindow = std::make_unique<MacBaseWindowController>(window);
+            m_mainWindowController = new MainWindowViewController();
+            connect(window, &ShellWindow::becameActive, m_mainWindowController, [controller = m_mainWindowController] {
+                if (controller)
+                    controller->windowDidBecomeKey();
+            });
+            frame = centredOnPrimaryScreen(kHomeSize);
+        } else {
+            m_mainWindowController->reloadData();
+            frame = homeWindow()->geometry();
+        }
+        if (!area.isEmpty())
+            frame = centredIn(area, frame.size());
+        setPageType(HomePage);
+        if (m_homeWindow->contentViewController() != m_mainWindowController)
+            m_homeWindow->setWindowContentViewController(m_mainWindowController, frame);
+        else
+            homeWindow()->setGeometry(frame);
+        m_homeWindow->showWindow();
+    });
+}
+
+void MacWindowsManager::showMeetingPage(bool enterWaitingRoom)
+{
+    MainQueue::async(this, [this, enterWaitingRoom] {
+        closeAllWindows();
+        if (!m_meetingWindow) {
+            auto *window = new ShellWindow(ShellTexts::kInMeeting);
+            window->setMinimumSize(800, 560);
+            m_meetingWindow = std::make_unique<MacBaseWindowController>(window);
+        }
+        const QRect frame = meetingWindow()->isVisible() || meetingWindow()->testAttribute(Qt::WA_WState_Created)
+                                ? meetingWindow()->geometry()
+                                : centredOnPrimaryScreen(kMeetingSize);
+        releaseMeetingPage();
+        MeetingPage *page = createMeetingPage();
+        page->setEnterWaitingRoom(enterWaitingRoom);
+        m_meetingPage = page;
+        setPageType(MeetingPageType);
+        m_meetingWindow->setWindowContentViewController(page, frame);
+        page->resetWindowDelegate();
+        m_meetingWindow->showWindow();
+        dropLoginPage();
+    });
+}
+
+void MacWindowsManager::enterMeetingRoomFromWaitingRoom()
+{
+    MainQueue::async(this, [this] {
+        if (!m_meetingPage)
+            return;
+        m_meetingPage->setEnterWaitingRoom(false);
+        m_meetingPage->enterMeetingRoomFromWaitingRoom();
+    });
+}
+
+void MacWindowsManager::bringCurrentPageToFront()
+{
+    QWidget *window = m_pageType == LoginPage ? loginWindow() : m_pageType == HomePage ? homeWindow() : meetingWindow();
+    if (!window)
+        return;
+    if (window->isMinimized())
+        window->showNormal();
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
+void MacWindowsManager::releaseMeetingPage()
+{
+    if (!m_meetingPage)
+        return;
+    // The page's view lives in the reused window; it goes with the page.
+    QPointer<QWidget> view = m_meetingPage->isViewLoaded() ? m_meetingPage->view() : nullptr;
+    delete m_meetingPage.data();
+    delete view.data();
+}
+
+void MacWindowsManager::dropLoginPage()
+{
+    if (!m_loginWindow)
+        return;
+    m_loginWindow->window()->hide();
+    // Later: the form may be in the middle of the click that led here.
+    m_loginWindow.release()->deleteLater();
+    m_loginController = nullptr;
+}
+
+void MacWindowsManager::dropHomePage()
+{
+    if (!m_homeWindow)
+        return;
+    m_homeWindow->window()->hide();
+    m_homeWindow.release()->deleteLater();
+    m_mainWindowController = nullptr;
+}
+
+void MacWindowsManager::windowClosedByUser(QWidget *closing)
+{
+    if (m_closingAll || m_pageType != LoginPage)
+        return;
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    for (QWidget *w : windows) {
+        // The closing window is still visible while it closes.
+        if (w != closing && w->isVisible() && isPageWindow(w))
+            return;
+    }
+    qCInfo(lcShell) << "last window closed on the login page: quitting";
+    if (quitApplication)
+        quitApplication();
+}

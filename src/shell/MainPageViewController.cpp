@@ -1,0 +1,419 @@
+#include "shell/MainPageViewController.h"
+
+#include "agent/VeskAppAgent.h"
+#include "agent/VeskMeetingManager.h"
+#include "agent/models/KVMeetingDidUpdated.h"
+#include "connection/KVMResponse.h"
+#include "foundation/JXExtension.h"
+#include "foundation/KVLogManager.h"
+#include "foundation/NotificationCenter.h"
+#include "foundation/StringHelpers.h"
+#include "foundation/models/MeetingInfoModel.h"
+#include "shell/MeetingPasswordView.h"
+#include "shell/PasteboardWatcher.h"
+#include "shell/ShellLog.h"
+#include "shell/ShellRules.h"
+#include "shell/ShellStyle.h"
+#include "shell/ShellTexts.h"
+#include "shell/TodayMeetingCell.h"
+#include "uikit/KVAlert.h"
+#include "uikit/KVPageNavigator.h"
+#include "uikit/KVTextField.h"
+#include "uikit/KVTextFieldView.h"
+#include "uikit/VeskButton.h"
+#include "uikit/VeskToast.h"
+
+#include <QCheckBox>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QScrollArea>
+#include <QVBoxLayout>
+
+namespace {
+const QString kEnterFromWaitingRoom = QStringLiteral("ENTER_MEETINGROOM_FROM_WAITINGROOM");
+
+QWidget *card(QWidget *parent)
+{
+    auto *w = new QWidget(parent);
+    QPalette pal = w->palette();
+    pal.setColor(QPalette::Window, ShellStyle::cardBackground());
+    w->setPalette(pal);
+    w->setAutoFillBackground(true);
+    return w;
+}
+
+void disableUntilLater(VeskButton *button)
+{
+    // Opens a window of a later part; present, not faked.
+    button->setEnabled(false);
+    button->setToolTip(ShellTexts::kComingLater);
+}
+} // namespace
+
+MainPageViewController::MainPageViewController(QObject *parent) : MacBaseViewController(parent)
+{
+    NotificationCenter &center = NotificationCenter::defaultCenter();
+    center.addObserver(this, KVMeetingDidUpdatedNotification, [this](const Notification &) { reloadData(); });
+    center.addObserver(this, KVMeetingAppCopyInvitedStringNotification,
+                       [this](const Notification &) { appCopyInvitedString(); });
+    // Admitted from the waiting room: join again with what the waiting room held.
+    center.addObserver(this, kEnterFromWaitingRoom, [this](const Notification &) {
+        const auto room = VeskAppAgent::sharedInstance()->temMeetingInfoModel();
+        if (!room)
+            return;
+        MeetingDataModel meeting;
+        meeting.roomId = room->roomId;
+        meeting.password = room->password;
+        meeting.roomName = room->roomName;
+        joinMeeting(meeting, meeting.password);
+    });
+    PasteboardWatcher::sharedWatcher();
+}
+
+MainPageViewController::~MainPageViewController()
+{
+    NotificationCenter::defaultCenter().removeObserver(this);
+}
+
+void MainPageViewController::loadView()
+{
+    auto *view = new QWidget();
+    ShellStyle::applyWindowLook(view);
+    auto *columns = new QHBoxLayout(view);
+    columns->setContentsMargins(24, 16, 24, 24);
+    columns->setSpacing(24);
+
+    // Left: join and start.
+    QWidget *actions = card(view);
+    actions->setFixedWidth(320);
+    auto *left = new QVBoxLayout(actions);
+    left->setContentsMargins(20, 20, 20, 20);
+    left->setSpacing(10);
+    left->addWidget(ShellStyle::label(ShellTexts::kJoinMeeting, actions, 16, false, true));
+    m_idField = new KVTextFieldView(actions);
+    m_idField->setPlaceholder(ShellTexts::kMeetingIdPlaceholder);
+    m_idField->setAccessibleName(ShellTexts::kMeetingIdPlaceholder);
+    m_idField->textField()->setAccessibleName(ShellTexts::kMeetingIdPlaceholder);
+    m_idField->setLimitLength(40);
+    m_idField->setFixedHeight(40);
+    ShellStyle::applyFieldLook(m_idField);
+    left->addWidget(m_idField);
+    m_idMessage = ShellStyle::inlineMessage(actions);
+    m_idMessage->setObjectName(QStringLiteral("meetingIdMessage"));
+    left->addWidget(m_idMessage);
+    m_joinButton = ShellStyle::primaryButton(ShellTexts::kJoinMeeting, actions);
+    m_joinButton->setObjectName(QStringLiteral("joinButton"));
+    left->addWidget(m_joinButton);
+    left->addSpacing(16);
+    m_quickButton = ShellStyle::secondaryButton(ShellTexts::kQuickMeeting, actions);
+    m_quickButton->setObjectName(QStringLiteral("quickMeetingButton"));
+    left->addWidget(m_quickButton);
+    m_scheduleButton = ShellStyle::secondaryButton(ShellTexts::kScheduleMeeting, actions);
+    m_scheduleButton->setObjectName(QStringLiteral("scheduleButton"));
+    disableUntilLater(m_scheduleButton);
+    left->addWidget(m_scheduleButton);
+    left->addStretch(1);
+    columns->addWidget(actions);
+
+    // Right: today's meetings.
+    auto *right = new QVBoxLayout();
+    right->setSpacing(12);
+    auto *header = new QHBoxLayout();
+    header->addWidget(ShellStyle::label(ShellTexts::kTodayMeetings, view, 16, false, true));
+    header->addStretch(1);
+    m_allMeetingsButton = ShellStyle::textButton(ShellTexts::kAllMeetings, view);
+    m_allMeetingsButton->setObjectName(QStringLiteral("allMeetingsButton"));
+    disableUntilLater(m_allMeetingsButton);
+    header->addWidget(m_allMeetingsButton);
+    right->addLayout(header);
+    auto *scroll = new QScrollArea(view);
+    scroll->setWidgetResizable(true);
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setAccessibleName(ShellTexts::kTodayMeetings);
+    auto *listHost = new QWidget(scroll);
+    ShellStyle::applyWindowLook(listHost);
+    m_listLayout = new QVBoxLayout(listHost);
+    m_listLayout->setContentsMargins(0, 0, 0, 0);
+    m_listLayout->setSpacing(8);
+    m_emptyLabel = ShellStyle::label(ShellTexts::kNoMeetingToday, listHost, 14, true);
+    m_emptyLabel->setAlignment(Qt::AlignCenter);
+    m_emptyLabel->setMinimumHeight(120);
+    m_listLayout->addWidget(m_emptyLabel);
+    m_listLayout->addStretch(1);
+    scroll->setWidget(listHost);
+    right->addWidget(scroll, 1);
+    columns->addLayout(right, 1);
+
+    m_idField->setDidChangedBlock([this](const QString &) {
+        ShellStyle::setInlineMessage(m_idMessage, {});
+        m_idField->setUnValidstate(false);
+    });
+    connect(m_joinButton, &QAbstractButton::clicked, this, &MainPageViewController::joinMeetingById);
+    connect(m_idField->textField(), &QLineEdit::returnPressed, this, &MainPageViewController::joinMeetingById);
+    connect(m_quickButton, &QAbstractButton::clicked, this, &MainPageViewController::startQuickMeeting);
+    setView(view);
+}
+
+// ---- Joining ----------------------------------------------------------------------------------
+
+void MainPageViewController::joinMeetingById()
+{
+    view();
+    const QString roomId = MeetingIdRule::normalized(m_idField->stringValue());
+    if (!MeetingIdRule::isValid(roomId)) {
+        ShellStyle::setInlineMessage(m_idMessage, ShellTexts::kMeetingIdInvalid);
+        m_idField->setUnValidstate(true);
+        return;
+    }
+    MeetingDataModel meeting;
+    meeting.roomId = roomId;
+    joinMeeting(meeting, QString());
+}
+
+void MainPageViewController::joinRoom(const MeetingDataModel &meeting)
+{
+    joinMeeting(meeting, meeting.password);
+}
+
+void MainPageViewController::joinMeeting(const MeetingDataModel &meeting, const QString &password)
+{
+    if (m_joining)
+        return;
+    m_joining = true;
+    VeskToast::showLoadingToast(ShellTexts::kJoining);
+    QPointer<MainPageViewController> self(this);
+    VeskAppAgent::sharedInstance()->joinMeetingRoomWithRoomId(
+        this, meeting.roomId, password, 0, [self, meeting, password](const KVMResponse &response) {
+            VeskToast::dismissLoadingToast();
+            if (self)
+                self->handleJoinReply(meeting, password, response);
+        });
+}
+
+void MainPageViewController::startQuickMeeting()
+{
+    if (m_joining)
+        return;
+    m_joining = true;
+    VeskToast::showLoadingToast(ShellTexts::kStartingQuickMeeting);
+    QPointer<MainPageViewController> self(this);
+    VeskAppAgent::sharedInstance()->startQuickMeeting(this, [self](const KVMResponse &response) {
+        VeskToast::dismissLoadingToast();
+        if (self)
+            self->handleJoinReply(MeetingDataModel(), QString(), response);
+    });
+}
+
+void MainPageViewController::handleJoinReply(const MeetingDataModel &meeting, const QString &password,
+                                             const KVMResponse &response)
+{
+    m_joining = false;
+    KVPageNavigator *navigator = KVPageNavigator::current();
+    if (response.successed) {
+        const auto room = response.data.value<std::shared_ptr<MeetingInfoModel>>();
+        if (!room) {
+            VeskToast::showToast(ShellTexts::kNetworkError);
+            return;
+        }
+        MeetingDataModel joined = meeting;
+        joined.roomId = room->roomId.isEmpty() ? meeting.roomId : room->roomId;
+        if (joined.roomName.isEmpty())
+            joined.roomName = room->roomName;
+        if (joined.password.isEmpty())
+            joined.password = password;
+        qCInfo(lcShell) << "joined room" << joined.roomId;
+        postMeetingDidUpdated(KVMeetingDidUpdated::Joined, joined);
+        if (VeskMeetingManager *manager = VeskAppAgent::sharedInstance()->meetingManager())
+            manager->joinRoomWith(room);
+        if (navigator)
+            navigator->showMeetingPage(false);
+        return;
+    }
+    switch (response.code) {
+    case VeskAppAgent::PasswordNeededCode:
+        // A first refusal without a password only asks; after a wrong one the service says why.
+        askPassword(meeting, password.isEmpty() ? QString() : response.message);
+        return;
+    case VeskAppAgent::WaitingRoomCode:
+        qCInfo(lcShell) << "waiting room of" << meeting.roomId;
+        if (navigator)
+            navigator->showMeetingPage(true);
+        return;
+    case VeskAppAgent::MeetingLockedCode:
+        VeskToast::showToast(ShellTexts::kMeetingLocked);
+        return;
+    default:
+        VeskToast::showToast(ReplyText::failureText(response));
+        return;
+    }
+}
+
+void MainPageViewController::askPassword(const MeetingDataModel &meeting, const QString &message)
+{
+    auto *prompt = new MeetingPasswordView(message);
+    QPointer<MainPageViewController> self(this);
+    prompt->onConfirm = [self, meeting](const QString &password) {
+        if (self)
+            self->joinMeeting(meeting, password);
+    };
+    KVAlert *alert = KVAlert::alertWithCustomView(prompt);
+    alert->setObjectName(QStringLiteral("meetingPasswordAlert"));
+    alert->showInCenterOfWindow(window());
+    prompt->passwordField()->textField()->setFocus();
+}
+
+void MainPageViewController::postMeetingDidUpdated(qint64 type, const MeetingDataModel &meeting)
+{
+    NotificationCenter::defaultCenter().post(KVMeetingDidUpdatedNotification, {},
+                                             KVMeetingDidUpdated::withType(type, meeting).userInfo());
+}
+
+// ---- Scheduled meetings ---------------------------------------------------------------------
+
+void MainPageViewController::endMeeting(const MeetingDataModel &meeting)
+{
+    VeskToast::showLoadingToast(ShellTexts::kEnding);
+    QPointer<MainPageViewController> self(this);
+    VeskAppAgent::sharedInstance()->endMeetingWithRoomId(this, meeting.roomId, [self, meeting](const KVMResponse &r) {
+        VeskToast::dismissLoadingToast();
+        if (!self)
+            return;
+        if (!r.successed) {
+            VeskToast::showToast(ReplyText::failureText(r));
+            return;
+        }
+        self->syncCalendar(meeting, false);
+        postMeetingDidUpdated(KVMeetingDidUpdated::Ended, meeting); // the list refreshes on it
+    });
+}
+
+void MainPageViewController::cancelMeeting(const MeetingDataModel &meeting)
+{
+    if (!meeting.isCycle) {
+        doCancelMeeting(meeting, false);
+        return;
+    }
+    // A recurring meeting: this occurrence, or with the tick the whole series.
+    QPointer<MainPageViewController> self(this);
+    auto box = std::make_shared<QPointer<QCheckBox>>();
+    KVAlert *alert =
+        KVAlert::alertWithMessage(ShellTexts::kCancelMeetingAsk.arg(meeting.roomName), ShellTexts::kKeepMeeting,
+                                  ShellTexts::kCancelMeetingConfirm, {}, [self, meeting, box] {
+                                      if (self)
+                                          self->doCancelMeeting(meeting, *box && (*box)->isChecked());
+                                  });
+    alert->setObjectName(QStringLiteral("cancelMeetingAlert"));
+    auto *tick = new QCheckBox(ShellTexts::kCancelWholeSeries, alert);
+    tick->setObjectName(QStringLiteral("wholeSeriesBox"));
+    tick->setAccessibleName(ShellTexts::kCancelWholeSeries);
+    QPalette pal = tick->palette();
+    pal.setColor(QPalette::WindowText, Qt::white);
+    tick->setPalette(pal);
+    *box = tick;
+    if (auto *layout = qobject_cast<QVBoxLayout *>(alert->layout()))
+        layout->insertWidget(1, tick, 0, Qt::AlignHCenter); // under the question, over the buttons
+    alert->showInCenterOfWindow(window());
+}
+
+void MainPageViewController::doCancelMeeting(const MeetingDataModel &meeting, bool wholeSeries)
+{
+    VeskToast::showLoadingToast(ShellTexts::kCancelling);
+    QPointer<MainPageViewController> self(this);
+    VeskAppAgent::sharedInstance()->cancelMeetingWithRoomId(
+        this, meeting.roomId, wholeSeries, [self, meeting](const KVMResponse &r) {
+            VeskToast::dismissLoadingToast();
+            if (!self)
+                return;
+            if (!r.successed) {
+                VeskToast::showToast(ReplyText::failureText(r));
+                KVLogManager::sharedInstance().logInfo(QStringLiteral("cancelMeeting"), QStringLiteral("ERROR"),
+                                                       {meeting.roomId, QString::number(r.code), r.message});
+                return;
+            }
+            self->syncCalendar(meeting, false);
+            postMeetingDidUpdated(KVMeetingDidUpdated::Cancelled, meeting); // the list refreshes on it
+        });
+}
+
+void MainPageViewController::syncCalendar(const MeetingDataModel &meeting, bool sync)
+{
+    if (calendarSync)
+        calendarSync(meeting, sync);
+}
+
+// ---- Today's meetings -------------------------------------------------------------------------
+
+void MainPageViewController::reloadData()
+{
+    if (!VeskAppAgent::sharedInstance()->isSignedIn())
+        return;
+    QPointer<MainPageViewController> self(this);
+    VeskAppAgent::sharedInstance()->queryMeetingListIsToday(this, true, [self](const KVMResponse &r) {
+        if (!self || !r.successed)
+            return;
+        QList<MeetingDataModel> meetings;
+        for (const QVariant &section : r.dataList()) {
+            const QVariant list = section.toMap().value(QStringLiteral("meetList"));
+            meetings += jx_objectArrayWithKeyValuesArray<MeetingDataModel>(list);
+        }
+        self->showTodayMeetings(meetings);
+    });
+}
+
+void MainPageViewController::showTodayMeetings(const QList<MeetingDataModel> &meetings)
+{
+    m_todayMeetings = meetings;
+    view();
+    // Drop the old cells, keep the empty label and the stretch.
+    for (TodayMeetingCell *cell : view()->findChildren<TodayMeetingCell *>()) {
+        m_listLayout->removeWidget(cell);
+        cell->hide();
+        cell->setParent(nullptr);
+        cell->deleteLater();
+    }
+    int row = 0;
+    for (const MeetingDataModel &meeting : meetings) {
+        auto *cell = new TodayMeetingCell(meeting, m_emptyLabel->parentWidget());
+        QPointer<MainPageViewController> self(this);
+        cell->onJoinMeeting = [self](const MeetingDataModel &m) {
+            if (self)
+                self->joinRoom(m);
+        };
+        m_listLayout->insertWidget(row++, cell);
+    }
+    m_emptyLabel->setVisible(meetings.isEmpty());
+}
+
+// ---- Copied invitations -----------------------------------------------------------------------
+
+void MainPageViewController::appCopyInvitedString()
+{
+    PasteboardWatcher::sharedWatcher()->markSeen();
+}
+
+void MainPageViewController::checkPasteboard()
+{
+    PasteboardWatcher *watcher = PasteboardWatcher::sharedWatcher();
+    KVPageNavigator *navigator = KVPageNavigator::current();
+    if (m_joining || !watcher->hasUnseenChange() || (navigator && navigator->currentPageType() != 1))
+        return;
+    watcher->markSeen(); // offered once, whatever the answer
+    const auto invitation = InvitationText::recognize(QGuiApplication::clipboard()->text());
+    if (!invitation)
+        return;
+    MeetingDataModel meeting;
+    meeting.roomId = invitation->roomId;
+    meeting.roomName = invitation->roomName;
+    meeting.password = invitation->password;
+    QPointer<MainPageViewController> self(this);
+    KVAlert *alert = KVAlert::alertWithMessage(
+        ShellTexts::kInvitationFound.arg(meeting.roomName, toDisplayMeetingId(meeting.roomId)), ShellTexts::kCancel,
+        ShellTexts::kJoinMeeting, {}, [self, meeting] {
+            if (self)
+                self->joinRoom(meeting);
+        });
+    alert->setObjectName(QStringLiteral("pasteboardInvitationAlert"));
+    alert->showInCenterOfWindow(window());
+}

@@ -1,0 +1,3 @@
+#include "shell/ShellLog.h"
+
+Q_LOGGING_CATEGORY(lcShell, "korvi.shell")

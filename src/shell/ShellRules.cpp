@@ -1,0 +1,95 @@
+#include "shell/ShellRules.h"
+
+#include "connection/KVMResponse.h"
+#include "shell/ShellTexts.h"
+
+#include <QRegularExpression>
+#include <QStringList>
+#include <QVersionNumber>
+
+namespace {
+bool allDigits(const QString &text)
+{
+    for (const QChar c : text) {
+        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+            return false;
+    }
+    return true;
+}
+
+// The value after "<key>：" or "<key>:" on a trimmed line, or a null string.
+QString valueAfter(const QString &line, const QString &key)
+{
+    if (!line.startsWith(key))
+        return {};
+    const QString rest = line.mid(key.size());
+    if (rest.startsWith(QChar(0xFF1A)) || rest.startsWith(QLatin1Char(':')))
+        return rest.mid(1).trimmed();
+    return {};
+}
+} // namespace
+
+bool LoginInput::isValidPhoneNumber(const QString &phoneNumber)
+{
+    return phoneNumber.size() == kPhoneLength && allDigits(phoneNumber);
+}
+
+bool LoginInput::isValidSmsCode(const QString &code)
+{
+    return code.size() == kSmsCodeLength && allDigits(code);
+}
+
+QString MeetingIdRule::normalized(const QString &input)
+{
+    QString id = input.trimmed();
+    id.remove(QLatin1Char('-'));
+    return id;
+}
+
+bool MeetingIdRule::isValid(const QString &normalizedId)
+{
+    static const QRegularExpression pattern(QRegularExpression::anchoredPattern(QStringLiteral("^\\d{9,20}")));
+    return pattern.match(normalizedId).hasMatch();
+}
+
+std::optional<MeetingInvitation> InvitationText::recognize(const QString &text)
+{
+    static const QString header = QStringLiteral("【Korvi会议邀请】");
+    bool sawHeader = false;
+    MeetingInvitation invitation;
+    for (const QString &raw : text.split(QLatin1Char('\n'))) {
+        const QString line = raw.trimmed();
+        if (line == header) {
+            sawHeader = true;
+            continue;
+        }
+        if (const QString id = valueAfter(line, QStringLiteral("会议号"));
+            !id.isNull() && invitation.roomId.isEmpty()) {
+            invitation.roomId = MeetingIdRule::normalized(id);
+            continue;
+        }
+        if (const QString name = valueAfter(line, QStringLiteral("会议主题")); !name.isNull())
+            invitation.roomName = name;
+        else if (const QString password = valueAfter(line, QStringLiteral("会议密码")); !password.isNull())
+            invitation.password = password;
+    }
+    if (!sawHeader || !MeetingIdRule::isValid(invitation.roomId))
+        return std::nullopt;
+    return invitation;
+}
+
+bool VersionRule::isNewer(const QString &offered, const QString &running)
+{
+    qsizetype end = 0;
+    const QVersionNumber a = QVersionNumber::fromString(offered.trimmed(), &end).normalized();
+    if (a.isNull() || end != offered.trimmed().size())
+        return false;
+    // "1.0" and "1.0.0" are one version.
+    const QVersionNumber b = QVersionNumber::fromString(running.trimmed()).normalized();
+    return QVersionNumber::compare(a, b) > 0;
+}
+
+QString ReplyText::failureText(const KVMResponse &response)
+{
+    return response.message.isEmpty() ? ShellTexts::kNetworkError : response.message;
+}

@@ -1,0 +1,55 @@
+#pragma once
+
+// The decisions of the login and home pages as plain functions, so they are tested without a
+// window: input checks, the meeting-ID pattern, the copied-invitation rule, version order and
+// the text of a failed reply.
+
+#include <QString>
+
+#include <optional>
+
+class KVMResponse;
+
+namespace LoginInput {
+inline constexpr int kPhoneLength = 11;
+// The stand-in and the service send six-digit SMS codes.
+inline constexpr int kSmsCodeLength = 6;
+
+[[nodiscard]] bool isValidPhoneNumber(const QString &phoneNumber);
+[[nodiscard]] bool isValidSmsCode(const QString &code);
+} // namespace LoginInput
+
+namespace MeetingIdRule {
+// What the user typed, without the "-" of the display form and surrounding white space.
+[[nodiscard]] QString normalized(const QString &input);
+// "^\d{9,20}" against the whole normalized text, as the platform's MATCHES predicate does:
+// trailing characters or more than 20 digits do not pass.
+[[nodiscard]] bool isValid(const QString &normalizedId);
+} // namespace MeetingIdRule
+
+// A meeting invitation found in a text.
+struct MeetingInvitation {
+    QString roomId; // digits only
+    QString roomName;
+    QString password;
+};
+
+namespace InvitationText {
+// Recognises the invitation this program writes (MeetingDataModel::invitedMeetingContent):
+// the header line "【Korvi会议邀请】" and a line "会议号：" whose ID passes the meeting-ID
+// pattern once its "-" are removed. "会议主题：" and "会议密码：" lines are read when present.
+// Either colon form (full-width or ASCII) and white space around lines are accepted, since
+// chat programs rewrite them; anything else is not an invitation.
+[[nodiscard]] std::optional<MeetingInvitation> recognize(const QString &text);
+} // namespace InvitationText
+
+namespace VersionRule {
+// The offered version is newer than the running one ("1.2.10" > "1.2.9"); empty or
+// unparsable versions are never newer.
+[[nodiscard]] bool isNewer(const QString &offered, const QString &running);
+} // namespace VersionRule
+
+namespace ReplyText {
+// What a failed reply tells the user: the service's message, else the network text.
+[[nodiscard]] QString failureText(const KVMResponse &response);
+} // namespace ReplyText

@@ -1,0 +1,52 @@
+#include "shell/TodayMeetingCell.h"
+
+#include "foundation/StringHelpers.h"
+#include "shell/ShellStyle.h"
+#include "shell/ShellTexts.h"
+#include "uikit/VeskButton.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPainter>
+#include <QVBoxLayout>
+
+TodayMeetingCell::TodayMeetingCell(const MeetingDataModel &meeting, QWidget *parent)
+    : QWidget(parent), m_meeting(meeting)
+{
+    setMinimumHeight(72);
+    auto *row = new QHBoxLayout(this);
+    row->setContentsMargins(16, 10, 16, 10);
+    row->setSpacing(16);
+    const QString time = meeting.beginTimeHourMinute() + QStringLiteral(" - ") + meeting.endTimeHourMinute();
+    QLabel *timeLabel = ShellStyle::label(time, this, 14, false, true);
+    timeLabel->setMinimumWidth(110);
+    row->addWidget(timeLabel);
+    auto *column = new QVBoxLayout();
+    column->setSpacing(4);
+    QLabel *name = ShellStyle::label(meeting.roomName, this, 14);
+    QLabel *detail = ShellStyle::label(ShellTexts::kMeetingIdLine.arg(toDisplayMeetingId(meeting.displayRoomId())) +
+                                           QStringLiteral("   ") + meeting.statusString(),
+                                       this, 12, true);
+    column->addWidget(name);
+    column->addWidget(detail);
+    row->addLayout(column, 1);
+    m_join = ShellStyle::primaryButton(ShellTexts::kJoinRow, this, 30);
+    m_join->setFixedWidth(72);
+    m_join->setAccessibleName(ShellTexts::kJoinRow + QLatin1Char(' ') + meeting.roomName);
+    m_join->setToolTip(ShellTexts::kJoinMeeting);
+    row->addWidget(m_join);
+    setAccessibleName(meeting.roomName);
+    connect(m_join, &QAbstractButton::clicked, this, [this] {
+        if (onJoinMeeting)
+            onJoinMeeting(m_meeting);
+    });
+}
+
+void TodayMeetingCell::paintEvent(QPaintEvent *)
+{
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(Qt::NoPen);
+    p.setBrush(ShellStyle::cardBackground());
+    p.drawRoundedRect(QRectF(rect()).adjusted(0, 2, 0, -2), 8, 8);
+}

@@ -1,0 +1,253 @@
+// The home page's lists and operations against the stand-in: today's meetings, end and cancel,
+// copied invitations, the user's name, and the version check.
+
+#include "ShellTestSupport.h"
+
+#include "agent/models/KVMeetingDidUpdated.h"
+#include "foundation/NotificationCenter.h"
+#include "shell/KVCheckVersion.h"
+#include "shell/MainPageViewController.h"
+#include "shell/MainWindowViewController.h"
+#include "shell/ShellTexts.h"
+#include "shell/TodayMeetingCell.h"
+#include "uikit/VeskButton.h"
+
+#include <QCheckBox>
+#include <QClipboard>
+#include <QDate>
+#include <QGuiApplication>
+#include <QLabel>
+
+namespace {
+
+class HomePageTest : public ShellTest {
+protected:
+    void SetUp() override
+    {
+        ShellTest::SetUp();
+        storeSignedInUser();
+        installMeetingManager();
+    }
+
+    void openHome()
+    {
+        windows()->showMainPage(false);
+        ASSERT_TRUE(waitForPage(MacWindowsManager::HomePage));
+        page = windows()->mainPageViewController();
+        ASSERT_NE(page, nullptr);
+    }
+
+    // A meeting of the signed-in user later today.
+    DevScheduledMeeting &scheduleToday(const QString &roomId, const QString &name, bool cycle = false)
+    {
+        DevScheduledMeeting meeting;
+        meeting.roomId = roomId;
+        meeting.ownerUserId = kMyPhone;
+        const QString today = QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd"));
+        meeting.fields = {{"roomId", roomId},
+                          {"roomName", name},
+                          {"beginTime", today + QStringLiteral(" 23:00")},
+                          {"endTime", today + QStringLiteral(" 23:30")},
+                          {"duration", 30},
+                          {"status", 0},
+                          {"isCycle", cycle ? 1 : 0},
+                          {"cycleType", cycle ? 1 : 0}};
+        service.state().scheduled.insert(roomId, meeting);
+        return service.state().scheduled[roomId];
+    }
+
+    [[nodiscard]] QList<TodayMeetingCell *> cells() const { return page->view()->findChildren<TodayMeetingCell *>(); }
+
+    MainPageViewController *page = nullptr;
+};
+
+TEST_F(HomePageTest, TodaysMeetings_AreListedAndRefreshedAfterAChange)
+{
+    scheduleToday(QStringLiteral("800000001"), QStringLiteral("晨会"));
+    openHome();
+    ASSERT_TRUE(processEventsUntil([this] { return page->todayMeetings().size() == 1; }));
+    processEventsFor(5);
+    ASSERT_EQ(cells().size(), 1);
+    EXPECT_EQ(cells()[0]->meeting().roomName, QStringLiteral("晨会"));
+    EXPECT_TRUE(cells()[0]->joinButton()->accessibleName().contains(QStringLiteral("晨会")));
+
+    scheduleToday(QStringLiteral("800000002"), QStringLiteral("复盘会"));
+    NotificationCenter::defaultCenter().post(
+        KVMeetingDidUpdatedNotification, {},
+        KVMeetingDidUpdated::withType(KVMeetingDidUpdated::CreatedOrUpdated, MeetingDataModel()).userInfo());
+    ASSERT_TRUE(processEventsUntil([this] { return page->todayMeetings().size() == 2; }));
+    processEventsFor(5);
+    EXPECT_EQ(cells().size(), 2);
+
+    // Joining from a row runs the join road.
+    cells()[0]->joinButton()->click();
+    ASSERT_TRUE(waitForPage(MacWindowsManager::MeetingPageType));
+    EXPECT_EQ(service.requestsFor(QStringLiteral("/qf/meeting/room/enter"))[0].param("roomId").toString(),
+              QStringLiteral("800000001"));
+}
+
+TEST_F(HomePageTest, EndMeeting_PostsEndedAndAsksTheCalendarToForgetIt)
+{
+    scheduleToday(QStringLiteral("800000003"), QStringLiteral("周会"));
+    openHome();
+    QList<qint64> types;
+    QObject observer;
+    NotificationCenter::defaultCenter().addObserver(
+        &observer, KVMeetingDidUpdatedNotification, [&](const Notification &n) {
+            types << n.userInfo.value(KVMeetingDidUpdatedUserInfoKey).value<KVMeetingDidUpdated>().type;
+        });
+    QList<bool> calendar;
+    page->calendarSync = [&](const MeetingDataModel &, bool sync) { calendar << sync; };
+    MeetingDataModel meeting;
+    meeting.roomId = QStringLiteral("800000003");
+    page->endMeeting(meeting);
+    ASSERT_TRUE(processEventsUntil([&] { return types.size() == 1; }));
+    EXPECT_EQ(types[0], KVMeetingDidUpdated::Ended);
+    EXPECT_EQ(calendar, QList<bool>{false});
+    EXPECT_EQ(service.state().scheduled[QStringLiteral("800000003")].fields.value("status").toInt(), 2);
+
+    // Ending somebody else's meeting fails with the service's word and posts nothing.
+    service.state().scheduled[QStringLiteral("800000003")].ownerUserId = kHostPhone;
+    page->endMeeting(meeting);
+    ASSERT_TRUE(waitForToast(QStringLiteral("仅主持人可结束会议")));
+    EXPECT_EQ(types.size(), 1);
+}
+
+TEST_F(HomePageTest, CancelRecurringMeeting_AsksAndSendsTheWholeSeriesChoice)
+{
+    scheduleToday(QStringLiteral("800000004"), QStringLiteral("每日站会"), true);
+    openHome();
+    MeetingDataModel meeting;
+    meeting.roomId = QStringLiteral("800000004");
+    meeting.roomName = QStringLiteral("每日站会");
+    meeting.isCycle = true;
+    page->cancelMeeting(meeting);
+    processEventsFor(5);
+    EXPECT_EQ(requestCount(QStringLiteral("/qf/meeting/room/cancel")), 0); // asked first
+    KVAlert *alert = waitForAlert(QStringLiteral("cancelMeetingAlert"));
+    ASSERT_NE(alert, nullptr);
+    auto *tick = alert->findChild<QCheckBox *>(QStringLiteral("wholeSeriesBox"));
+    ASSERT_NE(tick, nullptr);
+    EXPECT_EQ(tick->accessibleName(), ShellTexts::kCancelWholeSeries);
+    tick->setChecked(true);
+    alert->confirmButton()->click();
+    ASSERT_TRUE(processEventsUntil([this] { return requestCount(QStringLiteral("/qf/meeting/room/cancel")) == 1; }));
+    EXPECT_EQ(service.requestsFor(QStringLiteral("/qf/meeting/room/cancel"))[0].param("cancelType").toInt(), 2);
+    EXPECT_TRUE(processEventsUntil([this] { return page->todayMeetings().isEmpty(); }));
+}
+
+TEST_F(HomePageTest, CancelOneOffMeeting_GoesAtOnceForThisMeetingOnly)
+{
+    scheduleToday(QStringLiteral("800000005"), QStringLiteral("面试"));
+    openHome();
+    MeetingDataModel meeting;
+    meeting.roomId = QStringLiteral("800000005");
+    page->cancelMeeting(meeting);
+    ASSERT_TRUE(processEventsUntil([this] { return requestCount(QStringLiteral("/qf/meeting/room/cancel")) == 1; }));
+    EXPECT_EQ(service.requestsFor(QStringLiteral("/qf/meeting/room/cancel"))[0].param("cancelType").toInt(), 1);
+    EXPECT_EQ(visibleAlert(QStringLiteral("cancelMeetingAlert")), nullptr);
+}
+
+TEST_F(HomePageTest, CopiedInvitation_IsOfferedOnceAndOwnCopiesNever)
+{
+    openHome();
+    addRoom(QStringLiteral("123456789"), QStringLiteral("产品评审"));
+    MeetingDataModel invited;
+    invited.roomId = QStringLiteral("123456789");
+    invited.roomName = QStringLiteral("产品评审");
+    invited.beginTime = QStringLiteral("2026-12-07 10:00");
+    invited.duration = 30;
+
+    // The program's own copy is never offered back.
+    QGuiApplication::clipboard()->setText(invited.invitedMeetingContent());
+    NotificationCenter::defaultCenter().post(KVMeetingAppCopyInvitedStringNotification);
+    page->checkPasteboard();
+    processEventsFor(5);
+    EXPECT_EQ(visibleAlert(QStringLiteral("pasteboardInvitationAlert")), nullptr);
+
+    // The same text copied again elsewhere (a later change) is offered, once.
+    QGuiApplication::clipboard()->setText(invited.invitedMeetingContent());
+    page->checkPasteboard();
+    KVAlert *offer = waitForAlert(QStringLiteral("pasteboardInvitationAlert"));
+    ASSERT_NE(offer, nullptr);
+    EXPECT_TRUE(offer->message().contains(QStringLiteral("产品评审")));
+    EXPECT_TRUE(offer->message().contains(QStringLiteral("123-456-789")));
+    offer->cancelButton()->click();
+    processEventsFor(5);
+    page->checkPasteboard();
+    processEventsFor(5);
+    EXPECT_EQ(visibleAlert(QStringLiteral("pasteboardInvitationAlert")), nullptr);
+
+    // Other text is not an invitation.
+    QGuiApplication::clipboard()->setText(QStringLiteral("会议号：123456789"));
+    page->checkPasteboard();
+    processEventsFor(5);
+    EXPECT_EQ(visibleAlert(QStringLiteral("pasteboardInvitationAlert")), nullptr);
+
+    // Accepting joins.
+    QGuiApplication::clipboard()->setText(invited.invitedMeetingContent());
+    page->checkPasteboard();
+    offer = waitForAlert(QStringLiteral("pasteboardInvitationAlert"));
+    ASSERT_NE(offer, nullptr);
+    offer->confirmButton()->click();
+    ASSERT_TRUE(waitForPage(MacWindowsManager::MeetingPageType));
+}
+
+TEST_F(HomePageTest, UserNameChange_ShowsInTheHomeWindow)
+{
+    openHome();
+    MainWindowViewController *home = windows()->mainWindowViewController();
+    EXPECT_EQ(home->userNameLabel()->text(), QStringLiteral("张三"));
+    NotificationCenter::defaultCenter().post(QStringLiteral("kUserNameChangedNotification"), QStringLiteral("李四"));
+    EXPECT_EQ(home->userNameLabel()->text(), QStringLiteral("李四"));
+    EXPECT_EQ(home->userNameLabel()->accessibleName(), QStringLiteral("李四"));
+}
+
+TEST_F(HomePageTest, LaterWindowsButtons_ArePresentButDisabled)
+{
+    openHome();
+    MainWindowViewController *home = windows()->mainWindowViewController();
+    for (VeskButton *b :
+         {page->scheduleButton(), page->allMeetingsButton(), home->recordsButton(), home->settingsButton()}) {
+        ASSERT_NE(b, nullptr);
+        EXPECT_FALSE(b->isEnabled()) << b->title().toStdString();
+        EXPECT_FALSE(b->accessibleName().isEmpty());
+    }
+    EXPECT_TRUE(page->quickMeetingButton()->isEnabled());
+    EXPECT_TRUE(home->signOutButton()->isEnabled());
+}
+
+TEST_F(HomePageTest, VersionCheck_HasThreeAnswers)
+{
+    openHome();
+    // The running version is the newest.
+    KVCheckVersion::checkVersionWithShowToast(true);
+    ASSERT_TRUE(waitForToast(ShellTexts::kUpToDate));
+
+    // Without showToast nothing is said about it.
+    VeskToast::dismissToast();
+    KVCheckVersion::checkVersionWithShowToast(false);
+    ASSERT_TRUE(processEventsUntil([this] { return requestCount(QStringLiteral("/qf/client/version")) >= 2; }));
+    processEventsFor(10);
+    EXPECT_EQ(VeskToast::currentToast(), nullptr);
+
+    // The check fails: the service's message, else the network text.
+    service.failNextReply(QStringLiteral("/qf/client/version"), DevService::fail(503, QStringLiteral("服务维护中")));
+    KVCheckVersion::checkVersionWithShowToast(true);
+    ASSERT_TRUE(waitForToast(QStringLiteral("服务维护中")));
+    service.failNextReply(QStringLiteral("/qf/client/version"), DevService::fail(500, QString()));
+    KVCheckVersion::checkVersionWithShowToast(true);
+    ASSERT_TRUE(waitForToast(ShellTexts::kNetworkError));
+
+    // A newer version opens the update alert, even without showToast.
+    service.state().extra.insert(QStringLiteral("latestVersion"), QStringLiteral("99.0.0"));
+    service.state().extra.insert(QStringLiteral("latestDescription"), QStringLiteral("修复若干问题"));
+    KVCheckVersion::checkVersionWithShowToast(false);
+    KVAlert *alert = waitForAlert(QStringLiteral("updateAlert"));
+    ASSERT_NE(alert, nullptr);
+    EXPECT_EQ(alert->title(), ShellTexts::kNewVersionTitle.arg(QStringLiteral("99.0.0")));
+    EXPECT_EQ(alert->message(), QStringLiteral("修复若干问题"));
+    alert->cancelButton()->click();
+}
+
+} // namespace

@@ -1,0 +1,217 @@
+// The home page's join road against the stand-in: the ID check, 413 (password and retry),
+// 452, 454, success (broadcast, meeting manager, meeting page) and the quick meeting.
+
+#include "ShellTestSupport.h"
+
+#include "agent/models/KVMeetingDidUpdated.h"
+#include "foundation/NotificationCenter.h"
+#include "foundation/models/MeetingInfoModel.h"
+#include "shell/MainPageViewController.h"
+#include "shell/MeetingPagePlaceholder.h"
+#include "shell/MeetingPasswordView.h"
+#include "shell/ShellRules.h"
+#include "shell/ShellTexts.h"
+#include "uikit/KVTextFieldView.h"
+
+#include <QLabel>
+
+namespace {
+
+class JoinRoadTest : public ShellTest {
+protected:
+    void SetUp() override
+    {
+        ShellTest::SetUp();
+        storeSignedInUser();
+        installMeetingManager();
+        windows()->showMainPage(false);
+        ASSERT_TRUE(waitForPage(MacWindowsManager::HomePage));
+        page = windows()->mainPageViewController();
+        ASSERT_NE(page, nullptr);
+        NotificationCenter::defaultCenter().addObserver(
+            &observer, KVMeetingDidUpdatedNotification, [this](const Notification &n) {
+                updates << n.userInfo.value(KVMeetingDidUpdatedUserInfoKey).value<KVMeetingDidUpdated>();
+            });
+    }
+
+    void typeAndJoin(const QString &text)
+    {
+        page->meetingIdField()->setStringValue(text);
+        page->joinButton()->click();
+    }
+
+    [[nodiscard]] MeetingPasswordView *passwordPrompt()
+    {
+        KVAlert *alert = waitForAlert(QStringLiteral("meetingPasswordAlert"));
+        return alert ? qobject_cast<MeetingPasswordView *>(alert->customView()) : nullptr;
+    }
+
+    MainPageViewController *page = nullptr;
+    QObject observer;
+    QList<KVMeetingDidUpdated> updates;
+};
+
+TEST_F(JoinRoadTest, DisplayFormId_JoinsAndOpensTheMeetingPage)
+{
+    addRoom(QStringLiteral("123456789"));
+    typeAndJoin(QStringLiteral("123-456-789"));
+    EXPECT_TRUE(page->isJoining());
+    ASSERT_TRUE(waitForPage(MacWindowsManager::MeetingPageType));
+
+    const auto enters = service.requestsFor(QStringLiteral("/qf/meeting/room/enter"));
+    ASSERT_EQ(enters.size(), 1);
+    EXPECT_EQ(enters[0].param(QStringLiteral("roomId")).toString(), QStringLiteral("123456789"));
+    ASSERT_EQ(updates.size(), 1);
+    EXPECT_EQ(updates[0].type, KVMeetingDidUpdated::Joined);
+    EXPECT_EQ(updates[0].model.roomId, QStringLiteral("123456789"));
+    EXPECT_EQ(updates[0].model.roomName, QStringLiteral("周会"));
+    const auto room = VeskAppAgent::sharedInstance()->meetingManager()->roomInfo();
+    ASSERT_NE(room, nullptr);
+    EXPECT_EQ(room->roomId, QStringLiteral("123456789"));
+    ASSERT_NE(windows()->meetingPage(), nullptr);
+    EXPECT_FALSE(windows()->meetingPage()->enterWaitingRoom());
+    EXPECT_EQ(windows()->meetingPage()->roomName(), QStringLiteral("周会"));
+    EXPECT_EQ(VeskToast::currentLoadingToast(), nullptr);
+}
+
+TEST_F(JoinRoadTest, BadIds_GetAnInlineMessageAndNothingIsSent)
+{
+    for (const QString &bad :
+         {QStringLiteral("12345678"), QStringLiteral(""), QStringLiteral("123456789012345678901")}) {
+        typeAndJoin(bad);
+        EXPECT_TRUE(page->meetingIdMessage()->isVisibleTo(page->view())) << bad.toStdString();
+        EXPECT_EQ(page->meetingIdMessage()->text(), ShellTexts::kMeetingIdInvalid);
+    }
+    processEventsFor(10);
+    EXPECT_EQ(requestCount(QStringLiteral("/qf/meeting/room/enter")), 0);
+    // Typing again clears the message.
+    page->meetingIdField()->setStringValue(QString());
+    EXPECT_FALSE(page->isJoining());
+}
+
+TEST_F(JoinRoadTest, PasswordNeeded_AsksAndRetriesWithTheTypedPassword)
+{
+    addRoom(QStringLiteral("987654321")).password = QStringLiteral("8888");
+    typeAndJoin(QStringLiteral("987654321"));
+    MeetingPasswordView *prompt = passwordPrompt();
+    ASSERT_NE(prompt, nullptr);
+    EXPECT_TRUE(prompt->messageLabel()->text().isEmpty()); // the first ask is no error
+    EXPECT_EQ(windows()->currentPageType(), MacWindowsManager::HomePage);
+
+    // An empty password is not sent.
+    prompt->confirm();
+    EXPECT_EQ(prompt->messageLabel()->text(), ShellTexts::kPasswordEmpty);
+
+    // A wrong one: the service says why and the prompt comes again.
+    prompt->passwordField()->setStringValue(QStringLiteral("1111"));
+    prompt->confirm();
+    ASSERT_TRUE(processEventsUntil([this] { return requestCount(QStringLiteral("/qf/meeting/room/enter")) == 2; }));
+    processEventsUntil([] { return visibleAlert(QStringLiteral("meetingPasswordAlert")) != nullptr; });
+    prompt = passwordPrompt();
+    ASSERT_NE(prompt, nullptr);
+    EXPECT_EQ(prompt->messageLabel()->text(), QStringLiteral("会议密码错误"));
+
+    prompt->passwordField()->setStringValue(QStringLiteral("8888"));
+    prompt->confirm();
+    ASSERT_TRUE(waitForPage(MacWindowsManager::MeetingPageType));
+    const auto enters = service.requestsFor(QStringLiteral("/qf/meeting/room/enter"));
+    ASSERT_EQ(enters.size(), 3);
+    EXPECT_EQ(enters[2].param(QStringLiteral("password")).toString(), QStringLiteral("8888"));
+    ASSERT_EQ(updates.size(), 1);
+    EXPECT_EQ(updates[0].model.password, QStringLiteral("8888"));
+}
+
+TEST_F(JoinRoadTest, PasswordPromptCancelled_StaysHomeAndCanJoinAgain)
+{
+    addRoom(QStringLiteral("987654321")).password = QStringLiteral("8888");
+    typeAndJoin(QStringLiteral("987654321"));
+    MeetingPasswordView *prompt = passwordPrompt();
+    ASSERT_NE(prompt, nullptr);
+    prompt->cancel();
+    processEventsFor(10);
+    EXPECT_EQ(visibleAlert(QStringLiteral("meetingPasswordAlert")), nullptr);
+    EXPECT_EQ(windows()->currentPageType(), MacWindowsManager::HomePage);
+    EXPECT_FALSE(page->isJoining());
+    typeAndJoin(QStringLiteral("987654321"));
+    EXPECT_NE(passwordPrompt(), nullptr);
+}
+
+TEST_F(JoinRoadTest, LockedMeeting_SaysSoAndStaysHome)
+{
+    addRoom(QStringLiteral("555666777")).flags.insert(QStringLiteral("roomLockStatus"), 1);
+    typeAndJoin(QStringLiteral("555666777"));
+    ASSERT_TRUE(waitForToast(ShellTexts::kMeetingLocked));
+    EXPECT_EQ(windows()->currentPageType(), MacWindowsManager::HomePage);
+    EXPECT_TRUE(updates.isEmpty());
+    EXPECT_EQ(VeskAppAgent::sharedInstance()->meetingManager()->roomInfo(), nullptr);
+}
+
+TEST_F(JoinRoadTest, WaitingRoom_OpensTheMeetingPageWaitingAndAdmissionJoinsAgain)
+{
+    addRoom(QStringLiteral("111222333"), QStringLiteral("评审会")).flags.insert(QStringLiteral("roomWaitStatus"), 1);
+    typeAndJoin(QStringLiteral("111222333"));
+    ASSERT_TRUE(waitForPage(MacWindowsManager::MeetingPageType));
+    ASSERT_NE(windows()->meetingPage(), nullptr);
+    EXPECT_TRUE(windows()->meetingPage()->enterWaitingRoom());
+    const auto waiting = VeskAppAgent::sharedInstance()->temMeetingInfoModel();
+    ASSERT_NE(waiting, nullptr);
+    EXPECT_EQ(waiting->roomId, QStringLiteral("111222333"));
+    EXPECT_EQ(windows()->meetingPage()->roomName(), QStringLiteral("评审会"));
+    EXPECT_TRUE(updates.isEmpty());
+
+    // The host admits the user; the waiting screen posts the admission.
+    DevRoom *room = service.state().room(QStringLiteral("111222333"));
+    room->extra.insert(QStringLiteral("admitted"), QStringList{kMyPhone});
+    NotificationCenter::defaultCenter().post(QStringLiteral("ENTER_MEETINGROOM_FROM_WAITINGROOM"));
+    ASSERT_TRUE(processEventsUntil([this] { return updates.size() == 1; }));
+    EXPECT_EQ(updates[0].model.roomId, QStringLiteral("111222333"));
+    ASSERT_TRUE(processEventsUntil([] {
+        return MacWindowsManager::sharedManager()->meetingPage() &&
+               !MacWindowsManager::sharedManager()->meetingPage()->enterWaitingRoom();
+    }));
+    EXPECT_EQ(VeskAppAgent::sharedInstance()->meetingManager()->roomInfo()->roomId, QStringLiteral("111222333"));
+}
+
+TEST_F(JoinRoadTest, ServiceFailures_ShowTheMessageOrTheNetworkText)
+{
+    typeAndJoin(QStringLiteral("404404404"));
+    ASSERT_TRUE(waitForToast(QStringLiteral("会议不存在")));
+    service.failNextReply(QStringLiteral("/qf/meeting/room/enter"), DevService::fail(500, QString()));
+    typeAndJoin(QStringLiteral("404404404"));
+    ASSERT_TRUE(waitForToast(ShellTexts::kNetworkError));
+    EXPECT_EQ(windows()->currentPageType(), MacWindowsManager::HomePage);
+}
+
+TEST_F(JoinRoadTest, QuickMeeting_CreatesJoinsAndOpensTheMeetingPage)
+{
+    page->quickMeetingButton()->click();
+    ASSERT_TRUE(waitForPage(MacWindowsManager::MeetingPageType));
+    EXPECT_EQ(requestCount(QStringLiteral("/qf/meeting/room/create")), 1);
+    EXPECT_EQ(requestCount(QStringLiteral("/qf/meeting/room/enter")), 1);
+    const auto room = VeskAppAgent::sharedInstance()->meetingManager()->roomInfo();
+    ASSERT_NE(room, nullptr);
+    EXPECT_FALSE(room->roomId.isEmpty());
+    ASSERT_EQ(updates.size(), 1);
+    EXPECT_EQ(updates[0].model.roomId, room->roomId);
+
+    // Leaving returns home and tells the service.
+    windows()->meetingPage()->leaveButton()->click();
+    ASSERT_TRUE(waitForPage(MacWindowsManager::HomePage));
+    EXPECT_TRUE(processEventsUntil([this] { return requestCount(QStringLiteral("/qf/meeting/room/leave")) == 1; }));
+}
+
+TEST_F(JoinRoadTest, JoinRoom_FromTheListUsesTheMeetingsPassword)
+{
+    addRoom(QStringLiteral("246813579")).password = QStringLiteral("2468");
+    MeetingDataModel meeting;
+    meeting.roomId = QStringLiteral("246813579");
+    meeting.roomName = QStringLiteral("周会");
+    meeting.password = QStringLiteral("2468");
+    page->joinRoom(meeting);
+    ASSERT_TRUE(waitForPage(MacWindowsManager::MeetingPageType));
+    EXPECT_EQ(visibleAlert(QStringLiteral("meetingPasswordAlert")), nullptr);
+    ASSERT_EQ(updates.size(), 1);
+    EXPECT_EQ(updates[0].model.roomName, QStringLiteral("周会"));
+}
+
+} // namespace

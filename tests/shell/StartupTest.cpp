@@ -1,0 +1,181 @@
+// Start-up order, the single-instance guard, and what the start leaves behind.
+
+#include "ShellTestSupport.h"
+
+#include "connection/KVImageLoader.h"
+#include "shell/AppDelegateMac.h"
+#include "shell/LoginViewController.h"
+#include "shell/MainWindowViewController.h"
+#include "shell/SingleInstanceGuard.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLocalSocket>
+#include <QTemporaryDir>
+
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+namespace {
+
+// A socket file as a crashed run leaves it: bound, never listened on, its process gone.
+bool leaveStaleSocket(const QString &path)
+{
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    if (fd < 0)
+        return false;
+    sockaddr_un addr{};
+    addr.sun_family = AF_UNIX;
+    const QByteArray bytes = QFile::encodeName(path);
+    if (bytes.size() >= qsizetype(sizeof(addr.sun_path))) {
+        ::close(fd);
+        return false;
+    }
+    std::memcpy(addr.sun_path, bytes.constData(), size_t(bytes.size()));
+    const bool bound = ::bind(fd, reinterpret_cast<sockaddr *>(&addr), sizeof(addr)) == 0;
+    ::close(fd);
+    return bound && QFile::exists(path);
+}
+
+class StartupTest : public ShellTest {
+protected:
+    QString socketPath() const { return socketDir.filePath(QStringLiteral("instance")); }
+    QTemporaryDir socketDir{QDir::tempPath() + QStringLiteral("/korvi-sock-XXXXXX")};
+};
+
+TEST_F(StartupTest, StoredUser_StepsRunInOrderAndTheHomePageOpens)
+{
+    storeSignedInUser();
+    VeskAppAgent::resetSharedInstance(); // a new run reads the stored user
+    ASSERT_EQ(VeskAppAgent::sharedInstance()->serverEnvironment(), 1);
+
+    AppDelegateMac delegate(QStringLiteral("dev"), socketPath());
+    ASSERT_EQ(delegate.applicationDidFinishLaunching(), AppDelegateMac::Launch::Running);
+    EXPECT_EQ(delegate.startupSteps(), (QStringList{"guard", "environment", "meetingManager", "referer", "homePage"}));
+
+    VeskAppAgent *agent = VeskAppAgent::sharedInstance();
+    EXPECT_EQ(agent->serverEnvironment(), 2);
+    EXPECT_EQ(agent->serviceAddress(), service.baseUrl().toString());
+    EXPECT_NE(agent->meetingManager(), nullptr);
+    EXPECT_EQ(KVPageNavigator::current(), windows());
+
+    // The switch is asynchronous: nothing is shown before the main queue runs.
+    EXPECT_EQ(windows()->homeWindow(), nullptr);
+    ASSERT_TRUE(waitForPage(MacWindowsManager::HomePage));
+    ASSERT_NE(windows()->homeWindow(), nullptr);
+    EXPECT_TRUE(windows()->homeWindow()->isVisible());
+    EXPECT_EQ(windows()->loginWindow(), nullptr);
+
+    // Image requests name the environment's web host.
+    QImage loaded;
+    bool done = false;
+    KVImageLoader::sharedLoader()->loadImage(windows(), service.baseUrl().toString() + QStringLiteral("/avatar.png"),
+                                             [&](const QImage &image) {
+                                                 loaded = image;
+                                                 done = true;
+                                             });
+    ASSERT_TRUE(processEventsUntil([&] { return done; }));
+    const auto requests = service.requestsFor(QStringLiteral("/avatar.png"));
+    ASSERT_EQ(requests.size(), 1);
+    EXPECT_EQ(requests[0].header("referer"), agent->webHost());
+}
+
+TEST_F(StartupTest, NoStoredUser_OpensTheLoginPage)
+{
+    AppDelegateMac delegate(QStringLiteral("dev"), socketPath());
+    ASSERT_EQ(delegate.applicationDidFinishLaunching(), AppDelegateMac::Launch::Running);
+    EXPECT_EQ(delegate.startupSteps(), (QStringList{"guard", "environment", "meetingManager", "referer", "loginPage"}));
+    ASSERT_TRUE(processEventsUntil([] { return MacWindowsManager::sharedManager()->loginWindow() != nullptr; }));
+    EXPECT_EQ(windows()->currentPageType(), MacWindowsManager::LoginPage);
+    EXPECT_TRUE(windows()->loginWindow()->isVisible());
+    EXPECT_EQ(windows()->homeWindow(), nullptr);
+}
+
+TEST_F(StartupTest, UnknownKVEnv_KeepsTheTestEnvironment)
+{
+    AppDelegateMac delegate(QStringLiteral("staging"), socketPath());
+    ASSERT_EQ(delegate.applicationDidFinishLaunching(), AppDelegateMac::Launch::Running);
+    EXPECT_EQ(VeskAppAgent::sharedInstance()->serverEnvironment(), 1);
+}
+
+TEST_F(StartupTest, SecondStart_HandsOverAndStopsBeforeAnyOtherStep)
+{
+    storeSignedInUser();
+    AppDelegateMac first(QStringLiteral("dev"), socketPath());
+    ASSERT_EQ(first.applicationDidFinishLaunching(), AppDelegateMac::Launch::Running);
+    ASSERT_TRUE(waitForPage(MacWindowsManager::HomePage));
+    QWidget *home = windows()->homeWindow();
+    home->hide(); // the user closed the home window; the client still runs
+
+    AppDelegateMac second(QStringLiteral("dev"), socketPath());
+    EXPECT_EQ(second.applicationDidFinishLaunching(), AppDelegateMac::Launch::HandedOver);
+    EXPECT_EQ(second.startupSteps(), QStringList{"guard"});
+    // The running client comes to the front with its current page.
+    EXPECT_TRUE(processEventsUntil([home] { return home->isVisible(); }));
+}
+
+TEST(SingleInstanceGuardTest, SecondGuard_HandsOverAndTheFirstHearsIt)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("instance"));
+    SingleInstanceGuard first(path);
+    ASSERT_EQ(first.acquire(), SingleInstanceGuard::Result::Primary);
+    int activated = 0;
+    QObject::connect(&first, &SingleInstanceGuard::activationRequested, [&] { ++activated; });
+
+    SingleInstanceGuard second(path);
+    EXPECT_EQ(second.acquire(), SingleInstanceGuard::Result::HandedOver);
+    EXPECT_FALSE(second.isPrimary());
+    EXPECT_TRUE(processEventsUntil([&] { return activated == 1; }));
+
+    // A stray client that sends something else does not bring anything to the front.
+    QLocalSocket stray;
+    stray.connectToServer(path);
+    ASSERT_TRUE(stray.waitForConnected(1000));
+    stray.write("hello\n");
+    stray.flush();
+    processEventsFor(20);
+    EXPECT_EQ(activated, 1);
+}
+
+TEST(SingleInstanceGuardTest, StaleSocketOfACrashedRun_IsReplaced)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("instance"));
+    ASSERT_TRUE(leaveStaleSocket(path));
+
+    SingleInstanceGuard guard(path);
+    EXPECT_EQ(guard.acquire(), SingleInstanceGuard::Result::Primary);
+    // And it works as a guard: the next start hands over to it.
+    SingleInstanceGuard next(path);
+    EXPECT_EQ(next.acquire(), SingleInstanceGuard::Result::HandedOver);
+}
+
+TEST(SingleInstanceGuardTest, LeftoverPlainFile_IsReplacedAndTheSocketGoesWithTheGuard)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("instance"));
+    {
+        QFile junk(path);
+        ASSERT_TRUE(junk.open(QIODevice::WriteOnly));
+        junk.write("junk");
+    }
+    {
+        SingleInstanceGuard guard(path);
+        ASSERT_EQ(guard.acquire(), SingleInstanceGuard::Result::Primary);
+        EXPECT_TRUE(QFile::exists(path));
+    }
+    EXPECT_FALSE(QFile::exists(path)); // a clean exit leaves nothing behind
+    SingleInstanceGuard again(path);
+    EXPECT_EQ(again.acquire(), SingleInstanceGuard::Result::Primary);
+}
+
+TEST(SingleInstanceGuardTest, DefaultSocket_LivesInTheUsersRuntimeFolder)
+{
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    ASSERT_FALSE(runtime.isEmpty());
+    EXPECT_TRUE(SingleInstanceGuard::defaultSocketPath().startsWith(runtime));
+}
+
+} // namespace
