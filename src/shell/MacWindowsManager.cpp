@@ -4,7 +4,6 @@
 #include "shell/LoginViewController.h"
 #include "shell/MainPageViewController.h"
 #include "shell/MainWindowViewController.h"
-#include "shell/MeetingPagePlaceholder.h"
 #include "shell/ShellLog.h"
 #include "shell/ShellTexts.h"
 #include "shell/ShellWindow.h"

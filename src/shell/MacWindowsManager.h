@@ -3,7 +3,7 @@
 #include "shell/LoginViewController.h"
 #include "shell/MainPageViewController.h"
 #include "shell/MainWindowViewController.h"
-#include "shell/MeetingPagePlaceholder.h"
+#include "meeting/window/MeetingViewController.h"
 #include "uikit/KVPageNavigator.h"
 
 #include <QObject>
@@ -18,7 +18,7 @@ class ShellWindow;
 
 // The meeting page shown in the meeting window, made only by createMeetingPage(). The meeting
 // window's controller replaces the placeholder by changing this alias (and the include above).
-using MeetingPage = MeetingPagePlaceholder;
+using MeetingPage = MeetingViewController;
 
 // The top level: always one of the login, home and meeting pages. Every switch runs later on
 // the main thread and first closes every window. Owns the windows of the three pages; the

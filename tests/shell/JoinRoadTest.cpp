@@ -7,7 +7,7 @@
 #include "foundation/NotificationCenter.h"
 #include "foundation/models/MeetingInfoModel.h"
 #include "shell/MainPageViewController.h"
-#include "shell/MeetingPagePlaceholder.h"
+#include "meeting/window/MeetingViewController.h"
 #include "shell/MeetingPasswordView.h"
 #include "shell/ShellRules.h"
 #include "shell/ShellTexts.h"
@@ -70,7 +70,7 @@ TEST_F(JoinRoadTest, DisplayFormId_JoinsAndOpensTheMeetingPage)
     EXPECT_EQ(room->roomId, QStringLiteral("123456789"));
     ASSERT_NE(windows()->meetingPage(), nullptr);
     EXPECT_FALSE(windows()->meetingPage()->enterWaitingRoom());
-    EXPECT_EQ(windows()->meetingPage()->roomName(), QStringLiteral("周会"));
+    EXPECT_EQ(VeskAppAgent::sharedInstance()->currentRoomInfo()->roomName, QStringLiteral("周会"));
     EXPECT_EQ(VeskToast::currentLoadingToast(), nullptr);
 }
 
@@ -156,7 +156,7 @@ TEST_F(JoinRoadTest, WaitingRoom_OpensTheMeetingPageWaitingAndAdmissionJoinsAgai
     const auto waiting = VeskAppAgent::sharedInstance()->temMeetingInfoModel();
     ASSERT_NE(waiting, nullptr);
     EXPECT_EQ(waiting->roomId, QStringLiteral("111222333"));
-    EXPECT_EQ(windows()->meetingPage()->roomName(), QStringLiteral("评审会"));
+    EXPECT_EQ(waiting->roomName, QStringLiteral("评审会"));
     EXPECT_TRUE(updates.isEmpty());
 
     // The host admits the user; the waiting screen posts the admission.
@@ -195,7 +195,7 @@ TEST_F(JoinRoadTest, QuickMeeting_CreatesJoinsAndOpensTheMeetingPage)
     EXPECT_EQ(updates[0].model.roomId, room->roomId);
 
     // Leaving returns home and tells the service.
-    windows()->meetingPage()->leaveButton()->click();
+    windows()->meetingPage()->leaveRoom();
     ASSERT_TRUE(waitForPage(MacWindowsManager::HomePage));
     EXPECT_TRUE(processEventsUntil([this] { return requestCount(QStringLiteral("/qf/meeting/room/leave")) == 1; }));
 }

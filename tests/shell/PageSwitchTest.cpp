@@ -7,7 +7,8 @@
 #include "foundation/models/MeetingInfoModel.h"
 #include "shell/AppDelegateMac.h"
 #include "shell/MainPageViewController.h"
-#include "shell/MeetingPagePlaceholder.h"
+#include "meeting/window/MeetingViewController.h"
+#include "uikit/KVAlert.h"
 #include "shell/ShellTexts.h"
 #include "uikit/VeskButton.h"
 
@@ -176,11 +177,14 @@ TEST_F(PageSwitchTest, ClosingTheMeetingWindow_LeavesTheMeetingAndReturnsHome)
     VeskAppAgent::sharedInstance()->meetingManager()->joinRoomWith(info);
     windows()->showMeetingPage(false);
     ASSERT_TRUE(waitForPage(MacWindowsManager::MeetingPageType));
-    EXPECT_EQ(windows()->meetingPage()->roomName(), QStringLiteral("周会"));
+    EXPECT_EQ(VeskAppAgent::sharedInstance()->currentRoomInfo()->roomName, QStringLiteral("周会"));
 
+    // Closing asks first; the leave dialog's answer runs the tear-down that switches pages.
     QCloseEvent close;
     QCoreApplication::sendEvent(windows()->meetingWindow(), &close);
-    EXPECT_FALSE(close.isAccepted()); // the page switch takes the window away, not the close
+    EXPECT_FALSE(close.isAccepted());
+    ASSERT_NE(windows()->meetingPage()->leaveAlert(), nullptr);
+    windows()->meetingPage()->leaveRoom();
     ASSERT_TRUE(waitForPage(MacWindowsManager::HomePage));
     EXPECT_TRUE(processEventsUntil([this] { return requestCount(QStringLiteral("/qf/meeting/room/leave")) == 1; }));
     EXPECT_EQ(VeskAppAgent::sharedInstance()->meetingManager()->roomInfo(), nullptr);

@@ -1,0 +1,127 @@
+// Cost of the video grid for N tiles: the layout pass alone, the member pipeline (list -> tiles),
+// the visible-tile check, and the grid widget's reload (same tiles, and other tiles each time).
+
+#include "agent/MeetingMemberModel.h"
+#include "meeting/window/grid/MacVideoCollectionViewLayout.h"
+#include "meeting/window/grid/MemberPipeline.h"
+#include "meeting/window/grid/VideoCollectionView.h"
+#include "meeting/window/grid/VisibleTileSubscription.h"
+
+#include <QApplication>
+#include <QScrollArea>
+
+#include <benchmark/benchmark.h>
+
+namespace {
+
+MeetingMemberList members(int n)
+{
+    MeetingMemberList out;
+    for (int i = 0; i < n; ++i) {
+        VeskUserModel user;
+        user.userId = QString::number(10000 + i);
+        user.phoneNumber = QStringLiteral("peer-") + user.userId;
+        user.userName = QStringLiteral("成员%1").arg(i);
+        auto m = std::make_shared<MeetingMemberModel>(user);
+        m->setVideoFlag(i % 2 == 0);
+        out << m;
+    }
+    return out;
+}
+
+void BM_GridLayoutPass(benchmark::State &state)
+{
+    const int n = int(state.range(0));
+    MacVideoCollectionViewLayout layout;
+    for (auto _ : state) {
+        auto r = layout.layoutAttributesForElementsInRect(n, QSizeF(1400, 804), 1400);
+        benchmark::DoNotOptimize(r.frames.data());
+    }
+    state.SetComplexityN(n);
+}
+
+void BM_MemberPipelineBuild(benchmark::State &state)
+{
+    const int n = int(state.range(0));
+    MemberPipeline::Input in;
+    in.members = members(n);
+    in.sharePermission = 2;
+    in.creatorId = QStringLiteral("10000");
+    for (int i = 0; i < n; i += 10)
+        in.assistantIds.insert(QString::number(10000 + i));
+    for (auto _ : state) {
+        auto r = MemberPipeline::build(in);
+        benchmark::DoNotOptimize(r.activeMembers.data());
+    }
+    state.SetComplexityN(n);
+}
+
+void BM_VisibleTileCheck(benchmark::State &state)
+{
+    const int n = int(state.range(0));
+    const MeetingMemberList list = members(n);
+    const auto tiles = MemberPipeline::build({list, 0, {}, {}, {}}).activeMembers;
+    MacVideoCollectionViewLayout layout;
+    const auto frames = layout.layoutAttributesForElementsInRect(int(tiles.size()), QSizeF(1400, 804), 1400).frames;
+    QList<VisibleTileSubscription::TilePlacement> placements;
+    for (qsizetype i = 0; i < tiles.size(); ++i)
+        placements.append({tiles[i], frames[i]});
+    for (auto _ : state) {
+        auto calls = VisibleTileSubscription::check(placements, QRectF(0, 0, 1400, 804), list, QStringLiteral("me"));
+        benchmark::DoNotOptimize(calls.data());
+    }
+    state.SetComplexityN(n);
+}
+
+void BM_GridReload(benchmark::State &state)
+{
+    const int n = int(state.range(0));
+    const MeetingMemberList list = members(n);
+    const auto tiles = MemberPipeline::build({list, 0, {}, {}, {}}).activeMembers;
+    QScrollArea area;
+    area.resize(1400, 804);
+    auto *grid = new VideoCollectionView(&area);
+    for (auto _ : state) {
+        grid->reloadData(tiles);
+        benchmark::DoNotOptimize(grid->itemFrames().data());
+    }
+    state.SetComplexityN(n);
+}
+
+// Every reload brings other tiles: each one is rebuilt.
+void BM_GridReloadChanged(benchmark::State &state)
+{
+    const int n = int(state.range(0));
+    const MeetingMemberList first = members(n);
+    const MeetingMemberList second = members(n);
+    const auto a = MemberPipeline::build({first, 0, {}, {}, {}}).activeMembers;
+    const auto b = MemberPipeline::build({second, 0, {}, {}, {}}).activeMembers;
+    QScrollArea area;
+    area.resize(1400, 804);
+    auto *grid = new VideoCollectionView(&area);
+    bool flip = false;
+    for (auto _ : state) {
+        grid->reloadData(flip ? a : b);
+        flip = !flip;
+        benchmark::DoNotOptimize(grid->itemFrames().data());
+    }
+    state.SetComplexityN(n);
+}
+
+BENCHMARK(BM_GridLayoutPass)->Arg(9)->Arg(49)->Arg(200)->Complexity();
+BENCHMARK(BM_MemberPipelineBuild)->Arg(9)->Arg(49)->Arg(200)->Complexity();
+BENCHMARK(BM_VisibleTileCheck)->Arg(9)->Arg(49)->Arg(200)->Complexity();
+BENCHMARK(BM_GridReload)->Arg(9)->Arg(49)->Arg(200)->Unit(benchmark::kMicrosecond)->Complexity();
+BENCHMARK(BM_GridReloadChanged)->Arg(9)->Arg(49)->Arg(200)->Unit(benchmark::kMicrosecond)->Complexity();
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

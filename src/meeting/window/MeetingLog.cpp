@@ -1,0 +1,3 @@
+#include "meeting/window/MeetingLog.h"
+
+Q_LOGGING_CATEGORY(lcMeeting, "korvi.meeting")

@@ -1,0 +1,21 @@
+// Count-downs in the meeting window.
+// Bodies still to come are empty; each is listed in the header's section of this file.
+
+#include "meeting/window/MeetingViewController.h"
+
+void MeetingViewController::showHostCountDownView() {}
+QWidget *MeetingViewController::hostCountDownView()
+{
+    return hostCountDownViewStorage;
+}
+QWidget *MeetingViewController::hostCountStartView()
+{
+    return hostCountStartViewStorage;
+}
+QWidget *MeetingViewController::respondCountDownView()
+{
+    return respondCountDownViewStorage;
+}
+void MeetingViewController::countDownComming() {}
+void MeetingViewController::countDownViewHadEnd() {}
+void MeetingViewController::ringringDisplay() {}

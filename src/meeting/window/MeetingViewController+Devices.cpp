@@ -1,0 +1,534 @@
+// Own microphone, camera and speaker; host control of them; device pop-ups and floating windows.
+
+#include "meeting/window/MeetingViewController.h"
+
+#include "agent/OmbrelManager.h"
+#include "agent/VeskAppAgent.h"
+#include "agent/VeskMeetingManager.h"
+#include "foundation/KVLogManager.h"
+#include "foundation/MainQueue.h"
+#include "foundation/RXEncrypt.h"
+#include "foundation/TLWLogManager.h"
+#include "foundation/models/MeetingInfoModel.h"
+#include "meeting/window/MeetingBottomButton.h"
+#include "meeting/window/MeetingLog.h"
+#include "meeting/window/dispatch/MeetingDeviceCheck.h"
+#include "meeting/window/dispatch/MeetingHostControlRules.h"
+#include "uikit/KVAlert.h"
+#include "uikit/VeskButton.h"
+#include "uikit/VeskMeetingToast.h"
+#include "uikit/VeskToast.h"
+
+#include <QDateTime>
+#include <QDesktopServices>
+#include <QUrl>
+
+#include <chrono>
+
+using namespace std::chrono_literals;
+namespace Rules = MeetingHostControlRules;
+
+namespace {
+
+constexpr auto kMicOpenConfirmation = 800ms;
+constexpr auto kMicOffReport = 500ms;
+
+VeskMeetingManager *meetingManager()
+{
+    VeskAppAgent *agent = VeskAppAgent::existingInstance();
+    return agent ? agent->meetingManager() : nullptr;
+}
+
+Rules::Me currentMe()
+{
+    Rules::Me me;
+    if (VeskAppAgent *agent = VeskAppAgent::existingInstance()) {
+        me.phoneNumber = agent->myInfo().phoneNumber;
+        me.userId = agent->myInfo().userId;
+        me.isHost = agent->myInfo().isHost();
+    }
+    if (VeskMeetingManager *manager = meetingManager())
+        me.isAssistantHost = manager->asssitantHost();
+    return me;
+}
+
+// Fire-and-forget: the service's answer changes nothing here.
+void reportOwnDevices(QObject *owner, const QString &cameraStatus, const QString &micStatus)
+{
+    VeskAppAgent::sharedInstance()->updateSelfMeetingConfigWithCameraStatus(owner, cameraStatus, micStatus, QString(),
+                                                                            [](const KVMResponse &) {});
+}
+
+void uploadRecord(const QString &operationType, const QDateTime &start, bool success, const QString &message = {},
+                  const QString &peerId = {})
+{
+    TLWLogManager::uploadOperationLogWithContent(
+        TLWLogManager::operationRecord(operationType, start, QDateTime::currentDateTime(), success, message, peerId));
+}
+
+void setBack(VeskButton *sender, VeskButton *button)
+{
+    if (sender)
+        sender->setState(0);
+    if (button)
+        button->setState(0);
+}
+
+void openSettingsPane(const QString &address)
+{
+    QDesktopServices::openUrl(QUrl(address));
+}
+
+} // namespace
+
+// ---- Tool-bar buttons -----------------------------------------------------------------------------
+
+void MeetingViewController::openOrCloseMicrophone(VeskButton *sender)
+{
+    const bool on = sender && sender->state() == 1;
+    VeskMeetingManager *manager = meetingManager();
+    const auto room = manager ? manager->roomInfo() : nullptr;
+    const QString ban = Rules::banToast(Rules::kMicBanned, room && room->micAllowStatus, currentMe(), on);
+    if (!ban.isEmpty()) {
+        VeskToast::showToastInMeeting(ban);
+        setBack(sender, nullptr);
+        return;
+    }
+    if (!on) {
+        setIsMicOn(false);
+        if (isViewLoaded())
+            VeskMeetingToast::showNomalTip(view(), Rules::kMicClosedTip);
+        if (manager)
+            manager->stopMicrophone();
+        if (microphoneBtn)
+            microphoneBtn->setState(0);
+        return;
+    }
+    // Outside the room the manager opens nothing, so nothing may look or be reported open.
+    if (m_stateMeeting != VeskMeetingManager::StateInRoom || !manager) {
+        setIsMicOn(false);
+        setBack(sender, microphoneBtn);
+        return;
+    }
+    m_micOpenChecking = true;
+    QPointer<MeetingViewController> weak(this);
+    QPointer<VeskButton> button(sender);
+    MeetingDeviceCheck::checkMicrophone([weak, button](qint64 result) {
+        if (!weak)
+            return;
+        MeetingViewController *self = weak;
+        self->m_micOpenChecking = false;
+        if (self->m_meetingEnded)
+            return;
+        VeskMeetingManager *manager = meetingManager();
+        switch (result) {
+        case 0: {
+            // Switched off again meanwhile, or left the room: nothing to open.
+            if ((button && button->state() == 0) || !manager ||
+                self->m_stateMeeting != VeskMeetingManager::StateInRoom) {
+                self->setIsMicOn(false);
+                setBack(button, self->microphoneBtn);
+                return;
+            }
+            // A close of every microphone that came while joining wins over the open.
+            if (self->tempIsMicOn) {
+                self->tempIsMicOn = false;
+                self->temControlData = MeetingControlData();
+                self->setIsMicOn(false);
+                setBack(button, self->microphoneBtn);
+                VeskToast::showToastInMeeting(Rules::kAllMicsClosed);
+                return;
+            }
+            manager->startMicrophone();
+            if (!manager->micDidOpen()) {
+                qCWarning(lcMeeting) << "microphone did not open";
+                self->setIsMicOn(false);
+                setBack(button, self->microphoneBtn);
+                return;
+            }
+            self->setIsMicOn(true);
+            if (self->isViewLoaded())
+                VeskMeetingToast::showNomalTip(self->view(), Rules::kMicOpened);
+            reportOwnDevices(self, QString(), QStringLiteral("1"));
+            if (self->microphoneBtn)
+                self->microphoneBtn->setState(1);
+            return;
+        }
+        case 1:
+            self->setIsMicOn(false);
+            setBack(button, self->microphoneBtn);
+            if (self->isViewLoaded())
+                VeskMeetingToast::showErrorTip(self->view(), Rules::kNoMicrophone);
+            return;
+        default: {
+            self->setIsMicOn(false);
+            setBack(button, self->microphoneBtn);
+            KVAlert *alert = KVAlert::alertWithTitle(Rules::kMicDeniedTitle, Rules::kMicDeniedMessage, Rules::kCancel,
+                                                     Rules::kGoToSettings, KVAlert::Action(),
+                                                     [] { openSettingsPane(Rules::kMicPrivacyPane); });
+            alert->setObjectName(QStringLiteral("microphoneDeniedAlert"));
+            alert->showInCenterOfWindow(self->window());
+            return;
+        }
+        }
+    });
+}
+
+void MeetingViewController::openOrCloseCamera(VeskButton *sender)
+{
+    const bool on = sender && sender->state() == 1;
+    VeskMeetingManager *manager = meetingManager();
+    const auto room = manager ? manager->roomInfo() : nullptr;
+    const QString ban = Rules::banToast(Rules::kCameraBanned, room && room->cameraAllowStatus, currentMe(), on);
+    if (!ban.isEmpty()) {
+        VeskToast::showToastInMeeting(ban);
+        setBack(sender, nullptr);
+        return;
+    }
+    if (!on) {
+        setIsCameraOn(false);
+        if (isViewLoaded())
+            VeskMeetingToast::showNomalTip(view(), Rules::kCameraClosed);
+        if (manager)
+            manager->stopCamera();
+        if (cameraBtn)
+            cameraBtn->setState(0);
+        return;
+    }
+    QPointer<MeetingViewController> weak(this);
+    QPointer<VeskButton> button(sender);
+    MeetingDeviceCheck::checkCamera([weak, button](qint64 result) {
+        if (!weak || weak->m_meetingEnded)
+            return;
+        MeetingViewController *self = weak;
+        switch (result) {
+        case 0:
+            if (button && button->state() == 0)
+                return;
+            self->setIsCameraOn(true);
+            if (self->isViewLoaded())
+                VeskMeetingToast::showNomalTip(self->view(), Rules::kCameraOpened);
+            if (VeskMeetingManager *manager = meetingManager())
+                manager->startCamera();
+            if (self->cameraBtn)
+                self->cameraBtn->setState(1);
+            return;
+        case 1:
+            self->setIsCameraOn(false);
+            setBack(button, self->cameraBtn);
+            if (self->isViewLoaded())
+                VeskMeetingToast::showErrorTip(self->view(), Rules::kNoCamera);
+            return;
+        default: {
+            self->setIsCameraOn(false);
+            setBack(button, self->cameraBtn);
+            KVAlert *alert = KVAlert::alertWithTitle(Rules::kCameraDeniedTitle, Rules::kCameraDeniedMessage,
+                                                     Rules::kCancel, Rules::kGoToSettings, KVAlert::Action(),
+                                                     [] { openSettingsPane(Rules::kCameraPrivacyPane); });
+            alert->setObjectName(QStringLiteral("cameraDeniedAlert"));
+            alert->showInCenterOfWindow(self->window());
+            return;
+        }
+        }
+    });
+}
+
+void MeetingViewController::openOrCloseSpeaker(VeskButton *sender)
+{
+    const bool on = sender && sender->state() == 1;
+    if (isViewLoaded())
+        VeskMeetingToast::showNomalTip(view(), on ? Rules::kSpeakerOn : Rules::kSpeakerOff);
+    if (VeskMeetingManager *manager = meetingManager())
+        manager->enableSpeaker(on);
+}
+
+// ---- Applying a new microphone state ---------------------------------------------------------------
+
+void MeetingViewController::micphoneChange()
+{
+    if (isMicOn()) {
+        openMicOperation();
+        return;
+    }
+    const QDateTime start = QDateTime::currentDateTime();
+    VeskToast::showToastInMeeting(Rules::kMicClosed);
+    if (VeskMeetingManager *manager = meetingManager())
+        manager->stopMicrophone();
+    OmbrelManager::sharedInstance().setEndMicDate(QDateTime::currentDateTime());
+    OmbrelManager::sharedInstance().uploadOmbrelMicOpenTime();
+    QPointer<MeetingViewController> weak(this);
+    KVTimer::singleShot(this, kMicOffReport, [weak] {
+        if (weak && !weak->m_meetingEnded)
+            reportOwnDevices(weak, QString(), QStringLiteral("0"));
+    });
+    uploadRecord(QStringLiteral("closeMic"), start, true);
+}
+
+void MeetingViewController::openMicOperation()
+{
+    const QDateTime start = QDateTime::currentDateTime();
+    m_micOpenChecking = true;
+    QPointer<MeetingViewController> weak(this);
+    MeetingDeviceCheck::checkMicrophone([weak, start](qint64 result) {
+        if (!weak)
+            return;
+        MeetingViewController *self = weak;
+        self->m_micOpenChecking = false;
+        if (self->m_meetingEnded)
+            return;
+        VeskMeetingManager *manager = meetingManager();
+        if (result == 0) {
+            if (!manager || self->m_stateMeeting != VeskMeetingManager::StateInRoom || !self->isMicOn()) {
+                self->setIsMicOn(false);
+                return;
+            }
+            if (self->tempIsMicOn) {
+                self->applyHeldHostControl();
+                return;
+            }
+            manager->setOpenMicStatusExc(false);
+            manager->syncStartMicrophone();
+            KVTimer::singleShot(self, kMicOpenConfirmation, [weak, start] {
+                if (!weak || weak->m_meetingEnded)
+                    return;
+                weak->confirmMicOpened();
+                if (weak->isMicOn())
+                    uploadRecord(QStringLiteral("openMic"), start, true);
+                else
+                    uploadRecord(QStringLiteral("openMic"), start, false, QStringLiteral("开麦失败"));
+            });
+            return;
+        }
+        self->setIsMicOn(false);
+        if (result == 1) {
+            if (self->isViewLoaded())
+                VeskMeetingToast::showErrorTip(self->view(), Rules::kNoMicrophone);
+            uploadRecord(QStringLiteral("openMic"), start, false, Rules::kNoMicrophone);
+            KVLogManager::sharedInstance().logInfo(QStringLiteral("开麦失败"), QStringLiteral("ERROR"),
+                                                   {QStringLiteral("失败"), QStringLiteral("未检测到可用的麦克风")});
+            return;
+        }
+        uploadRecord(QStringLiteral("openMic"), start, false, Rules::kMicDeniedOperationMessage);
+        KVLogManager::sharedInstance().logInfo(QStringLiteral("开麦失败"), QStringLiteral("ERROR"),
+                                               {QStringLiteral("失败"), Rules::kMicDeniedOperationMessage});
+        KVAlert *alert = KVAlert::alertWithTitle(Rules::kMicDeniedTitle, Rules::kMicDeniedOperationMessage,
+                                                 Rules::kCancel, Rules::kGoToSettings, KVAlert::Action(),
+                                                 [] { openSettingsPane(Rules::kSecurityPane); });
+        alert->setObjectName(QStringLiteral("microphoneDeniedAlert"));
+        alert->showInCenterOfWindow(self->window());
+    });
+}
+
+// The confirmation 0.8 s after a quiet open: the members and the service learn of it only when
+// the microphone really is open and the service did not refuse one more.
+void MeetingViewController::confirmMicOpened()
+{
+    VeskMeetingManager *manager = meetingManager();
+    if (!manager || !isMicOn())
+        return;
+    if (manager->openMicStatusExc() || !manager->micDidOpen()) {
+        // Audio over the limit, or the engine refused: off again, nothing reported as open.
+        setIsMicOn(false);
+        manager->stopMicrophone();
+        return;
+    }
+    manager->onMemberConfigChange(VeskAppAgent::sharedInstance()->myInfo().phoneNumber, QStringLiteral("audio"), 1);
+    VeskToast::showToastInMeeting(Rules::kMicOpened);
+    OmbrelManager::sharedInstance().setStartMicDate(QDateTime::currentDateTime());
+    reportOwnDevices(this, QString(), QStringLiteral("1"));
+}
+
+// ---- Host control ------------------------------------------------------------------------------------
+
+void MeetingViewController::controlMicWithData(const MeetingControlData &data)
+{
+    VeskMeetingManager *manager = meetingManager();
+    Rules::MicState state;
+    state.isMicOn = isMicOn();
+    state.micDidOpen = manager && manager->micDidOpen();
+    state.stateMeeting = m_stateMeeting;
+    state.alertShow = alertShow;
+    switch (Rules::micAction(data, currentMe(), state)) {
+    case Rules::MicAction::HoldUntilInRoom:
+        tempIsMicOn = true;
+        temControlData = data;
+        break;
+    case Rules::MicAction::CloseAll:
+        closeAllMicsByHost();
+        break;
+    case Rules::MicAction::CloseMine:
+        closeMyMicByHost(data);
+        break;
+    case Rules::MicAction::AskToOpen:
+        showMicOpenRequest(data);
+        break;
+    case Rules::MicAction::None:
+        break;
+    }
+}
+
+void MeetingViewController::applyHeldHostControl()
+{
+    if (!tempIsMicOn)
+        return;
+    // One turn later, so the join steps of the same state change have started their open.
+    QPointer<MeetingViewController> weak(this);
+    MainQueue::async(this, [weak] {
+        if (!weak || !weak->tempIsMicOn || weak->m_meetingEnded ||
+            weak->m_stateMeeting != VeskMeetingManager::StateInRoom)
+            return;
+        // An open under way applies it when its check answers.
+        if (weak->m_micOpenChecking)
+            return;
+        weak->tempIsMicOn = false;
+        weak->temControlData = MeetingControlData();
+        VeskMeetingManager *manager = meetingManager();
+        if (weak->isMicOn() || (manager && manager->micDidOpen()))
+            weak->closeAllMicsByHost();
+    });
+}
+
+void MeetingViewController::closeAllMicsByHost()
+{
+    setIsMicOn(false);
+    micphoneChange();
+    VeskToast::showToastInMeeting(Rules::kAllMicsClosed);
+    const VeskUserModel &me = VeskAppAgent::sharedInstance()->myInfo();
+    KVLogManager::sharedInstance().logInfo(
+        QStringLiteral("全员闭麦"), QStringLiteral("INFO"),
+        {RXEncrypt::aes128ecbEncrypt(me.phoneNumber), me.userName, QStringLiteral("成功")});
+}
+
+void MeetingViewController::closeMyMicByHost(const MeetingControlData &data)
+{
+    const QDateTime start = QDateTime::currentDateTime();
+    tempIsMicOn = false;
+    setIsMicOn(false);
+    VeskToast::showToastInMeeting(data.sender == Rules::kServerSender ? Rules::kMicForbidden : Rules::kMicClosed);
+    if (VeskMeetingManager *manager = meetingManager())
+        manager->stopMicrophone();
+    uploadRecord(QStringLiteral("recevieImCloseMic"), start, true, QString(), data.peerId);
+    OmbrelManager::sharedInstance().setEndMicDate(QDateTime::currentDateTime());
+    OmbrelManager::sharedInstance().uploadOmbrelMicOpenTime();
+    reportOwnDevices(this, QString(), QStringLiteral("0"));
+}
+
+void MeetingViewController::showMicOpenRequest(const MeetingControlData &data)
+{
+    if (alertShow)
+        return;
+    VeskMeetingManager *manager = meetingManager();
+    const auto room = manager ? manager->roomInfo() : nullptr;
+    const QString name = Rules::requesterName(data, room ? room->creatorId : QString());
+    QPointer<MeetingViewController> weak(this);
+    auto refuse = [weak, data] {
+        if (!weak)
+            return;
+        weak->alertShow = false;
+        MeetingControlData reply;
+        reply.peerId = data.sender;
+        if (VeskMeetingManager *manager = meetingManager())
+            manager->sendMeetingControlWithType(7, reply);
+        const VeskUserModel &me = VeskAppAgent::sharedInstance()->myInfo();
+        KVLogManager::sharedInstance().logInfo(
+            QStringLiteral("单人开麦"), QStringLiteral("INFO"),
+            {RXEncrypt::aes128ecbEncrypt(me.phoneNumber), me.userName, QStringLiteral("拒绝开启")});
+    };
+    auto accept = [weak, data] {
+        if (!weak)
+            return;
+        const QDateTime start = QDateTime::currentDateTime();
+        weak->setIsMicOn(data.switchStatus != 0);
+        weak->micphoneChange();
+        weak->alertShow = false;
+        uploadRecord(QStringLiteral("receiveImOpenMic"), start, true, QString(), data.peerId);
+    };
+    KVAlert *alert =
+        KVAlert::alertWithMessage(Rules::kOpenRequest.arg(name), Rules::kDontOpen, Rules::kOpen, refuse, accept);
+    alert->setObjectName(QStringLiteral("micOpenRequestAlert"));
+    m_micOpenRequestAlert = alert;
+    alertShow = true;
+    alert->showInCenterOfWindow(window());
+}
+
+void MeetingViewController::controlCameraWithData(const MeetingControlData &data)
+{
+    VeskMeetingManager *manager = meetingManager();
+    Rules::CameraState state;
+    state.isCameraOn = isCameraOn();
+    state.currentCameraOn = manager && manager->currentCameraOn();
+    state.stateMeeting = m_stateMeeting;
+    switch (Rules::cameraAction(data, currentMe(), state)) {
+    case Rules::CameraAction::CloseAll:
+        setIsCameraOn(false);
+        justCloseCamera();
+        VeskToast::showToastInMeeting(Rules::kAllCamerasClosed);
+        break;
+    case Rules::CameraAction::CloseMine:
+        setIsCameraOn(false);
+        justCloseCamera();
+        if (data.sender != Rules::kServerSender)
+            VeskToast::showToastInMeeting(Rules::kCameraClosed);
+        reportOwnDevices(this, QStringLiteral("0"), QString());
+        break;
+    case Rules::CameraAction::None:
+        break;
+    }
+}
+
+void MeetingViewController::justCloseCamera()
+{
+    VeskToast::showLoadingToast(QString());
+    if (VeskMeetingManager *manager = meetingManager())
+        manager->stopCamera();
+    VeskToast::dismissLoadingToast();
+    VeskToast::showToastInMeeting(Rules::kCameraClosed);
+    if (cameraBtn)
+        cameraBtn->setState(0);
+    setIsCameraOn(false);
+    reportOwnDevices(this, QStringLiteral("0"), QString());
+}
+
+void MeetingViewController::handleAllowAllowOpenMic(const MeetingControlData &data)
+{
+    changeUIBaseAllowOpenMic(data.switchStatus != 0);
+}
+
+void MeetingViewController::handleAllowAllowOpenCamera(const MeetingControlData &data)
+{
+    changeUIBaseAllowOpenCamera(data.switchStatus != 0);
+}
+
+void MeetingViewController::changeUIBaseAllowOpenMic(bool allow)
+{
+    VeskMeetingManager *manager = meetingManager();
+    if (const auto room = manager ? manager->roomInfo() : nullptr)
+        room->micAllowStatus = allow;
+    if (manager && manager->asssitantHost())
+        memberListUpdateAllowOpenMicStatusDisplay(allow);
+}
+
+void MeetingViewController::changeUIBaseAllowOpenCamera(bool allow)
+{
+    VeskMeetingManager *manager = meetingManager();
+    if (const auto room = manager ? manager->roomInfo() : nullptr)
+        room->cameraAllowStatus = allow;
+    if (currentMe().privileged())
+        memberListUpdateIsOrNotAllowOpenCameraStatusDisplay();
+}
+
+// ---- Device pop-ups and floating windows (their own work order) ---------------------------------------
+
+void MeetingViewController::selectCamera(VeskButton *) {}
+void MeetingViewController::selectMicrophone(VeskButton *) {}
+void MeetingViewController::selectSpeaker(VeskButton *) {}
+void MeetingViewController::showAudioSelectView(bool, VeskButton *) {}
+void MeetingViewController::hideVideoSelectView() {}
+void MeetingViewController::hideAudioSelectView() {}
+void MeetingViewController::hideSelectWindow() {}
+void MeetingViewController::showFloatingWindowAtView(QWidget *, QWidget *, const QSizeF &, double, double) {}
+KVWindow *MeetingViewController::showFloatingWindowAtFrame(const QRect &, QWidget *, const QSizeF &, double, double)
+{
+    return nullptr;
+}
+void MeetingViewController::placeWindowAtIndex(int, int, double, double) {}

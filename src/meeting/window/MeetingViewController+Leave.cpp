@@ -1,0 +1,111 @@
+// Leaving the meeting: the dialog, and the two tear-downs (home page, login page).
+
+#include "meeting/window/MeetingViewController.h"
+
+#include "agent/VeskAppAgent.h"
+#include "agent/VeskMeetingManager.h"
+#include "foundation/models/MeetingInfoModel.h"
+#include "meeting/window/MeetingLog.h"
+#include "meeting/window/MeetingWindowRules.h"
+#include "uikit/KVAlert.h"
+#include "uikit/KVPageNavigator.h"
+#include "uikit/MacBaseWindowController.h"
+
+void MeetingViewController::leaveMeeting(QObject *)
+{
+    if (m_meetingEnded)
+        return;
+    if (m_leaveAlert) {
+        m_leaveAlert->raise();
+        return;
+    }
+    VeskAppAgent *agent = VeskAppAgent::sharedInstance();
+    VeskMeetingManager *manager = agent->meetingManager();
+    const auto room = manager ? manager->roomInfo() : nullptr;
+    const MeetingWindowRules::LeaveDialog dialog =
+        MeetingWindowRules::leaveDialog(room ? room->creatorId : QString(), agent->myInfo().phoneNumber);
+
+    QPointer<MeetingViewController> weak(this);
+    // On the waiting-room screen, leaving means leaving the waiting room.
+    auto leave = [weak] {
+        if (!weak)
+            return;
+        if (weak->m_showingWaitingRoom)
+            weak->exitWaitingRoomAction(nullptr);
+        else
+            weak->leaveRoom();
+    };
+    KVAlert *alert = nullptr;
+    if (dialog.creator) {
+        auto endForAll = [weak, leave] {
+            if (!weak)
+                return;
+            if (!weak->m_showingWaitingRoom)
+                VeskAppAgent::sharedInstance()->endMeeting();
+            leave();
+        };
+        alert = KVAlert::alertWithMessage(dialog.message, dialog.cancelTitle, dialog.confirmTitle, endForAll, leave);
+        alert->setConfigCancelRedStyle();
+    } else {
+        alert = KVAlert::alertWithMessage(dialog.message, dialog.cancelTitle, dialog.confirmTitle, KVAlert::Action(),
+                                          leave);
+    }
+    alert->setObjectName(QStringLiteral("leaveMeetingAlert"));
+    m_leaveAlert = alert;
+    alert->showInCenterOfWindow(window());
+}
+
+void MeetingViewController::leaveRoom()
+{
+    if (m_meetingEnded)
+        return;
+    VeskAppAgent *agent = VeskAppAgent::sharedInstance();
+    VeskMeetingManager *manager = agent->meetingManager();
+    // 1.
+    countDownViewHadEnd();
+    // 2. No further meeting event reaches this window.
+    clearManagerDelegates();
+    endMeetingLifetime();
+    // 3.
+    if (manager) {
+        manager->stopCamera();
+        manager->stopMicrophone();
+    }
+    // 4.
+    stopScreenShare(false);
+    // 5.
+    agent->leaveMeeting();
+    // 6.
+    memberWindow.reset();
+    transcriptionWindow.reset();
+    // 7.
+    if (KVPageNavigator *navigator = KVPageNavigator::current())
+        navigator->showMainPage(true);
+    else
+        qCWarning(lcMeeting) << "no page navigator: cannot open the home page";
+}
+
+void MeetingViewController::leaveRoomAndLoginOut()
+{
+    if (m_meetingEnded)
+        return;
+    VeskAppAgent *agent = VeskAppAgent::sharedInstance();
+    VeskMeetingManager *manager = agent->meetingManager();
+    // The shorter road clears the delegates too: nothing of this meeting may come in later.
+    clearManagerDelegates();
+    endMeetingLifetime();
+    if (manager) {
+        manager->stopCamera();
+        manager->stopMicrophone();
+    }
+    stopScreenShare(false);
+    agent->leaveMeeting();
+    // The account is signed in elsewhere: the stored sign-in is dead, so drop it, or the next
+    // start would open the home page with a token the service no longer accepts.
+    agent->logout();
+    memberWindow.reset();
+    if (KVPageNavigator *navigator = KVPageNavigator::current())
+        navigator->showLoginPage();
+    else
+        qCWarning(lcMeeting) << "no page navigator: cannot open the login page";
+}

@@ -1,0 +1,467 @@
+// Chat, notice, ring, heartbeat and control-message dispatch.
+
+#include "meeting/window/MeetingViewController.h"
+
+#include "agent/VeskAppAgent.h"
+#include "agent/VeskMeetingManager.h"
+#include "foundation/MainQueue.h"
+#include "foundation/NotificationCenter.h"
+#include "foundation/models/MeetingInfoModel.h"
+#include "meeting/window/MeetingLog.h"
+#include "meeting/window/dispatch/MeetingDispatchTarget.h"
+#include "meeting/window/dispatch/MeetingHostControlRules.h"
+#include "meeting/window/dispatch/MeetingMessageDispatch.h"
+#include "meeting/window/dispatch/MeetingNoticeRules.h"
+#include "uikit/VeskButton.h"
+#include "uikit/VeskToast.h"
+
+#include <QWidget>
+
+#include <chrono>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+VeskMeetingManager *meetingManager()
+{
+    VeskAppAgent *agent = VeskAppAgent::existingInstance();
+    return agent ? agent->meetingManager() : nullptr;
+}
+
+std::shared_ptr<MeetingInfoModel> roomInfo()
+{
+    VeskMeetingManager *manager = meetingManager();
+    return manager ? manager->roomInfo() : nullptr;
+}
+
+bool userIsPrivileged()
+{
+    VeskAppAgent *agent = VeskAppAgent::existingInstance();
+    VeskMeetingManager *manager = meetingManager();
+    return (agent && agent->myInfo().isHost()) || (manager && manager->asssitantHost());
+}
+
+// Calls a no-argument method a panel offers (its slots or invokables); panels still to come
+// simply lack it.
+void invokeIfOffered(QObject *object, const char *normalizedSignature, const char *name)
+{
+    if (object && object->metaObject()->indexOfMethod(normalizedSignature) >= 0)
+        QMetaObject::invokeMethod(object, name, Qt::DirectConnection);
+}
+
+} // namespace
+
+// The window as the dispatchers' target: each handler of the two tables lands on the controller.
+class MeetingWindowDispatchTarget final : public QObject, public MeetingDispatchTarget {
+public:
+    explicit MeetingWindowDispatchTarget(MeetingViewController *controller) : QObject(controller), c(controller) {}
+
+    [[nodiscard]] QString myPhoneNumber() const override
+    {
+        VeskAppAgent *agent = VeskAppAgent::existingInstance();
+        return agent ? agent->myInfo().phoneNumber : QString();
+    }
+    [[nodiscard]] bool subtitlesShown() const override { return c->showSubtitleView; }
+
+    void addChatLine(const MeetingMessageModel &line) override { c->addSingleMessage(line); }
+    void transcriptionItems(const IMMessage &message) override { c->transcriptionReceiveMessages(message); }
+    void subtitleItems(const IMMessage &message) override { c->receiveSubTitle(message); }
+    void serverNotice(const IMMessage &message) override { c->receiveSeverControlMessage(message); }
+    void transcriptionStatus(const IMMessage &message) override { c->receiveTextTransfer(message); }
+    void ring(const IMMessage &message) override { c->receiveRIngRIngMessage(message); }
+
+    void toastInMeeting(const QString &text) override { VeskToast::showToastInMeeting(text); }
+    void toast(const QString &text) override { VeskToast::showToast(text); }
+    void controlMic(const MeetingControlData &data) override { c->controlMicWithData(data); }
+    void controlScreenShare(const MeetingControlData &data) override { c->controlScreenShareWithData(data); }
+    void transcriptionSwitched(const MeetingControlData &data) override
+    {
+        if (const auto room = roomInfo()) {
+            room->openTranslateText = data.openTranslateText;
+            room->roomTranscribeStatus = data.roomTranscribeStatus;
+        }
+    }
+    void allowOpenMic(const MeetingControlData &data) override { c->handleAllowAllowOpenMic(data); }
+    void allowSendIMMessage(const MeetingControlData &data) override { c->handleAllowSendIMMessage(data); }
+    void assistantsChanged() override { c->requireAssistantinfo(); }
+    void roomLockChanged(bool locked) override
+    {
+        if (const auto room = roomInfo())
+            room->roomLockStatus = locked;
+    }
+    void roomWaitChanged(bool on) override
+    {
+        if (const auto room = roomInfo())
+            room->roomWaitStatus = on;
+    }
+    void roomNameChanged(const QString &name) override
+    {
+        if (const auto room = roomInfo())
+            room->roomName = name;
+    }
+    void playbackResync(const MeetingControlData &data) override { c->applyPlaybackResync(data); }
+    void playbackStarted() override
+    {
+        c->avFileSharePlaying = true;
+        if (c->avFileSharePlayButton)
+            c->avFileSharePlayButton->setState(0);
+        c->startAVFileShareTimer();
+    }
+    void playbackResumed() override
+    {
+        c->avFileSharePlaying = true;
+        if (c->avFileSharePlayButton)
+            c->avFileSharePlayButton->setState(0);
+        c->resumeAVFileShareTimer();
+    }
+    void playbackPaused() override
+    {
+        c->avFileSharePlaying = false;
+        if (c->avFileSharePlayButton)
+            c->avFileSharePlayButton->setState(1);
+        c->pauseAVFileShareTimer();
+    }
+    void playbackSought(const MeetingControlData &data) override { c->applyPlaybackSeek(data); }
+    void playbackEnded() override { c->applyPlaybackEnded(); }
+    void fileShareStopped() override { c->applyFileShareStopped(); }
+    void fileShareStarted(const MeetingControlData &data) override { c->applyFileShareStarted(data); }
+    void countDownComming() override { c->countDownComming(); }
+    void countDownViewHadEnd() override { c->countDownViewHadEnd(); }
+    void controlCamera(const MeetingControlData &data) override { c->controlCameraWithData(data); }
+    void allowOpenCamera(const MeetingControlData &data) override { c->handleAllowAllowOpenCamera(data); }
+    void documentShare(const MeetingControlData &data) override { c->applyDocumentShare(data); }
+    void documentSwitched(const MeetingControlData &data) override { c->applyDocumentSwitch(data); }
+    void documentFollow(const MeetingControlData &data) override { c->applyDocumentFollow(data); }
+    void uploadPermissionChanged(const MeetingControlData &data) override
+    {
+        if (const auto room = roomInfo()) {
+            room->allowFileUpload = data.allowFileUpload;
+            room->uploadPermissionType = data.uploadPermissionType;
+        }
+        NotificationCenter::defaultCenter().post(QStringLiteral("RoomUploadPermissionTypeChange"));
+    }
+    void sharePermissionChanged(const MeetingControlData &data) override { c->applySharePermission(data); }
+    void sharePermissionListChanged(const MeetingControlData &data) override { c->applySharePermissionList(data); }
+    void fileRightsChanged(const MeetingControlData &data) override { c->applyFileRights(data); }
+
+private:
+    MeetingViewController *c;
+};
+
+MeetingDispatchTarget *MeetingViewController::dispatchTarget()
+{
+    if (!m_dispatchTarget)
+        m_dispatchTarget = new MeetingWindowDispatchTarget(this);
+    return m_dispatchTarget;
+}
+
+// ---- Messages ------------------------------------------------------------------------------------
+
+void MeetingViewController::receiveMessage(const IMMessage &message)
+{
+    if (m_meetingEnded)
+        return;
+    // A close of every microphone kept from before the room state waits no longer than this.
+    if (tempIsMicOn && m_stateMeeting == VeskMeetingManager::StateInRoom)
+        applyHeldHostControl();
+    MeetingMessageDispatch::dispatchMessage(message, *dispatchTarget());
+}
+
+void MeetingViewController::receiveControlMessage(const IMMessage &message)
+{
+    if (m_meetingEnded)
+        return;
+    MeetingMessageDispatch::dispatchControl(message, *dispatchTarget());
+}
+
+void MeetingViewController::addSingleMessage(const MeetingMessageModel &line)
+{
+    Q_EMIT singleMessageAdded(line);
+}
+
+void MeetingViewController::transcriptionReceiveMessages(const IMMessage &) {}
+
+void MeetingViewController::memberListUpdateAllowCarmeraStatusDisplay()
+{
+    invokeIfOffered(memberListViewController, "updateAllowCarmeraStatusDisplay()", "updateAllowCarmeraStatusDisplay");
+}
+
+void MeetingViewController::memberListUpdateAllowOpenMicStatusDisplay(bool allowed)
+{
+    if (allowed)
+        invokeIfOffered(memberListViewController, "updateAllowOpenMicStatusDisplay()",
+                        "updateAllowOpenMicStatusDisplay");
+    else
+        invokeIfOffered(memberListViewController, "updateNotAllowOpenMicStatusDisplay()",
+                        "updateNotAllowOpenMicStatusDisplay");
+}
+
+void MeetingViewController::memberListUpdateIsOrNotAllowOpenCameraStatusDisplay()
+{
+    invokeIfOffered(memberListViewController, "updateIsOrNotAllowOpenCameraStatusDisplay()",
+                    "updateIsOrNotAllowOpenCameraStatusDisplay");
+}
+
+// ---- Heartbeat acknowledgements --------------------------------------------------------------------
+
+void MeetingViewController::receiveHeartbeatAck(const IMMessage &message)
+{
+    if (m_meetingEnded)
+        return;
+    if (tempIsMicOn && m_stateMeeting == VeskMeetingManager::StateInRoom)
+        applyHeldHostControl();
+    const std::optional<MeetingNoticeRules::HeartbeatAck> ack = MeetingNoticeRules::heartbeatAck(message);
+    if (!ack)
+        return;
+    VeskMeetingManager *manager = meetingManager();
+    const auto room = roomInfo();
+    if (ack->cameraAllowStatus && room) {
+        room->cameraAllowStatus = *ack->cameraAllowStatus != 0;
+        memberListUpdateAllowCarmeraStatusDisplay();
+    }
+    if (ack->hasRoomInfo && room) {
+        room->imAllowStatus = ack->imAllowStatus;
+        room->imForbid = ack->imForbid;
+        room->micAllowStatus = ack->micAllowStatus;
+        room->micForbid = ack->micForbid;
+        if (ack->micForbid && (isMicOn() || (manager && manager->micDidOpen()))) {
+            setIsMicOn(false);
+            micphoneChange();
+        }
+    }
+    if ((ack->micStatus != 0) != isMicOn() && !tempIsMicOn) {
+        VeskAppAgent::sharedInstance()->updateSelfMeetingConfigWithCameraStatus(
+            this, QString(), isMicOn() ? QStringLiteral("1") : QStringLiteral("0"), QString(),
+            [](const KVMResponse &) {});
+    }
+}
+
+// ---- Server notices for hosts ------------------------------------------------------------------------
+
+void MeetingViewController::receiveSeverControlMessage(const IMMessage &message)
+{
+    if (!userIsPrivileged())
+        return;
+    MainQueue::async(this, [this, message] {
+        if (m_meetingEnded)
+            return;
+        VeskMeetingManager *manager = meetingManager();
+        if (!manager || !manager->judegeDuplicates(message))
+            return;
+        const MeetingNoticeRules::ServerNotice notice = MeetingNoticeRules::serverNotice(message);
+        if (notice.requireAssistantInfo)
+            requireAssistantinfo();
+        for (const IMSystemMessage &entry : notice.waitRoomNotices)
+            handleWaitRoomData(entry);
+    });
+}
+
+void MeetingViewController::handleWaitRoomData(const IMSystemMessage &message)
+{
+    VeskMeetingManager *manager = meetingManager();
+    if (!manager)
+        return;
+    if (message.event == 108) {
+        manager->waitRoomAddMember(message.content);
+        updateRedpoint(true);
+    } else if (message.event == 109) {
+        manager->waitRoomRemoveMember(message.content);
+        updateRedpoint(false);
+    }
+}
+
+// ---- Rings -----------------------------------------------------------------------------------------------
+
+void MeetingViewController::receiveRIngRIngMessage(const IMMessage &message)
+{
+    VeskMeetingManager *manager = meetingManager();
+    if (!manager || !manager->judegeDuplicates(message))
+        return;
+    VeskAppAgent *agent = VeskAppAgent::existingInstance();
+    switch (MeetingNoticeRules::ringAction(message, agent ? agent->myInfo().userId : QString())) {
+    case MeetingNoticeRules::RingAction::Add:
+        manager->addRecordToRingBuffer(message.sender);
+        break;
+    case MeetingNoticeRules::RingAction::Remove:
+        manager->deleteRecordFromRingBuffer(message.sender);
+        break;
+    case MeetingNoticeRules::RingAction::Ignore:
+        break;
+    }
+}
+
+// ---- Control steps on the share display -----------------------------------------------------------------
+
+namespace {
+std::shared_ptr<FileShareDatailModel> documentFrom(const MeetingControlData &data)
+{
+    auto model = std::make_shared<FileShareDatailModel>();
+    model->fileId = data.fileId;
+    model->sliceCount = data.sliceCount;
+    model->sliceInfo = data.sliceInfo;
+    model->userId = data.peerId;
+    model->userName = data.peerName;
+    return model;
+}
+} // namespace
+
+void MeetingViewController::applyDocumentShare(const MeetingControlData &data)
+{
+    VeskMeetingManager *manager = meetingManager();
+    if (data.sharedFileStatus == 1) {
+        auto model = documentFrom(data);
+        model->enableUserList = data.enableUserList;
+        model->enableOperationFileStatus = data.enableOperationFileStatus;
+        fileShareDatailModel = model;
+        fileShareFlipOverReceiveSequenceId = data.sequenceId;
+        queryFileShareList(2);
+        return;
+    }
+    const bool selfSharing = manager && manager->selfFileSharing();
+    if (!selfSharing && fileShareDatailModel)
+        VeskToast::showToast(QStringLiteral("%1的共享已结束").arg(fileShareDatailModel->userName));
+    fileShareFlipOverReceiveSequenceId = 0;
+    fileShareDatailModel = std::make_shared<FileShareDatailModel>();
+    setFileShareMode(0);
+    if (fileShareCollectionView)
+        fileShareCollectionView->update();
+    if (verticalShowCollectionView)
+        verticalShowCollectionView->update();
+    onMemberChange(m_allMembers);
+    if (selfSharing)
+        stopScreenShare(true);
+}
+
+void MeetingViewController::applyDocumentSwitch(const MeetingControlData &data)
+{
+    VeskMeetingManager *manager = meetingManager();
+    if (manager && manager->selfFileSharing())
+        stopScreenShare(true);
+    fileShareDatailModel = documentFrom(data);
+    fileShareFlipOverReceiveSequenceId = data.sequenceId;
+    queryFileShareList(2);
+}
+
+void MeetingViewController::applyDocumentFollow(const MeetingControlData &data)
+{
+    if (!MeetingHostControlRules::followApplies(data.sequenceId, fileShareFlipOverReceiveSequenceId,
+                                                fileShareFlipOverSendSequenceId))
+        return;
+    fileShareFlipOverReceiveSequenceId = data.sequenceId;
+    flipOverDuration = true;
+    if (data.flipOverType == 1) {
+        scrollToPosition(data.offsetScale);
+    } else if (data.flipOverType == 0 && fileShareDatailModel) {
+        if (const auto index =
+                MeetingHostControlRules::pageIndexForSlice(fileShareDatailModel->sliceInfo, data.sliceId)) {
+            setCurrentPageNum(*index);
+            scrollToItemAtIndex(*index);
+        }
+    }
+    // The flip being applied is not sent back; the end of it is one short step later.
+    KVTimer::singleShot(this, 100ms, [this] { flipOverDuration = false; });
+}
+
+void MeetingViewController::applySharePermission(MeetingControlData data)
+{
+    if (const auto room = roomInfo()) {
+        room->allowFileShared = data.allowFileShared != 0;
+        room->sharePermission = data.sharePermission;
+    }
+    VeskMeetingManager *manager = meetingManager();
+    const bool sharing =
+        manager && (manager->selfScreenOrWindowSharing() || manager->selfFileSharing() || manager->selfAVFileSharing());
+    if (data.allowFileShared == 0 && sharing) {
+        data.peerId = VeskAppAgent::sharedInstance()->myInfo().phoneNumber;
+        data.switchStatus = 0;
+        controlScreenShareWithData(data);
+    }
+    if (fileShareSpeedSwicthPanelBottom && fileShareSpeedSwicthPanelBottom->parentWidget())
+        invokeIfOffered(fileShareSpeedSwicthPanelBottom, "refreshSharePermissionUI()", "refreshSharePermissionUI");
+}
+
+void MeetingViewController::applySharePermissionList(const MeetingControlData &data)
+{
+    if (const auto room = roomInfo())
+        room->sharePermission = data.sharePermission;
+    querySharePermission();
+    if (fileShareSpeedSwicthPanelBottom && fileShareSpeedSwicthPanelBottom->parentWidget())
+        invokeIfOffered(fileShareSpeedSwicthPanelBottom, "refreshSharePermissionUI()", "refreshSharePermissionUI");
+}
+
+void MeetingViewController::applyFileRights(const MeetingControlData &data)
+{
+    using MeetingHostControlRules::RightsTarget;
+    const RightsTarget target = MeetingHostControlRules::rightsTarget(
+        fileShareMode, data.fileId, fileShareDatailModel ? fileShareDatailModel->fileId : QString(),
+        avFileShareModel ? avFileShareModel->fileId : QString());
+    if (target == RightsTarget::Document) {
+        fileShareDatailModel->enableOperationFileStatus = data.enableOperationFileStatus;
+        fileShareDatailModel->enableUserList = data.enableUserList;
+    } else if (target == RightsTarget::AVFile) {
+        avFileShareModel->enableOperationFileStatus = data.enableOperationFileStatus;
+        avFileShareModel->enableUserList = data.enableUserList;
+    }
+}
+
+void MeetingViewController::applyPlaybackResync(const MeetingControlData &data)
+{
+    if (!avFileShareModel || data.fileId != avFileShareModel->fileId ||
+        avFileShareModel->fileType != FileShareType::Audio || avFileSharePlaySliderTracking())
+        return;
+    setAvFileSharePlayTimerCount(data.duration);
+    if (avFileSharePlayButton && avFileSharePlayButton->state() == 0)
+        startAVFileShareTimer();
+}
+
+void MeetingViewController::applyPlaybackSeek(const MeetingControlData &data)
+{
+    if (!avFileShareSliderBKView || avFileShareSliderBKView->isHidden())
+        return;
+    pauseAVFileShareTimer();
+    setAvFileSharePlayTimerCount(MeetingHostControlRules::seekSeconds(data.seekPosition));
+    if (avFileSharePlaying)
+        resumeAVFileShareTimer();
+}
+
+void MeetingViewController::applyPlaybackEnded()
+{
+    if (avFileSharePlayButton)
+        avFileSharePlayButton->setState(1);
+    pauseAVFileShareTimer();
+    if (avFileShareModel)
+        setAvFileSharePlayTimerCount(avFileShareModel->duration);
+}
+
+void MeetingViewController::applyFileShareStopped()
+{
+    if (VeskMeetingManager *manager = meetingManager())
+        manager->setSelfAVFileSharing(false);
+    avFileSharePlaying = false;
+    setFileShareMode(0);
+    if (avFileSharePlayButton)
+        avFileSharePlayButton->setState(1);
+    stopAVFileShareTimer(false);
+    onMemberChange(m_allMembers);
+}
+
+void MeetingViewController::applyFileShareStarted(const MeetingControlData &data)
+{
+    auto model = std::make_shared<FileShareModel>();
+    model->fileId = data.fileId;
+    model->fileName = data.fileName;
+    model->duration = data.duration;
+    model->userId = data.peerId;
+    model->userName = data.peerName;
+    model->fileType = QString::number(data.fileType);
+    model->enableUserList = data.enableUserList;
+    model->enableOperationFileStatus = data.enableOperationFileStatus;
+    avFileShareModel = model;
+    avFileSharePlaying = true;
+    setAvFileSharePlayTimerCount(0);
+    setFileShareMode(2);
+    if (audioAnimationBKView)
+        audioAnimationBKView->setVisible(data.fileType == 3);
+    toolBarShowAction();
+}

@@ -1,0 +1,232 @@
+// The room-level events of the meeting manager: join confirmations, state banners, forced ends
+// and rendered frames.
+
+#include "meeting/window/MeetingViewController.h"
+
+#include "agent/VeskAppAgent.h"
+#include "agent/VeskMeetingManager.h"
+#include "agent/engine/KRTCVideoView.h"
+#include "foundation/MainQueue.h"
+#include "foundation/models/MeetingInfoModel.h"
+#include "meeting/window/MeetingBottomButton.h"
+#include "meeting/window/MeetingLog.h"
+#include "meeting/window/MeetingWindowRules.h"
+#include "meeting/window/NetWorkTipView.h"
+#include "uikit/KVAlert.h"
+#include "uikit/MacBaseWindowController.h"
+#include "uikit/VeskButton.h"
+#include "uikit/VeskMeetingToast.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <chrono>
+
+using namespace std::chrono_literals;
+
+// ---- State changes ------------------------------------------------------------------------------
+
+void MeetingViewController::onRoomStateChanged(qint64 state)
+{
+    // The manager reports on the main thread; anything else is carried there first.
+    if (!MainQueue::isMainThread()) {
+        MainQueue::async(this, [this, state] { onRoomStateChanged(state); });
+        return;
+    }
+    NetWorkTipView::remove();
+    m_stateMeeting = state;
+    if (m_meetingEnded)
+        return;
+
+    const MeetingWindowRules::StateReaction reaction = MeetingWindowRules::stateReaction(state);
+    if (!reaction.banner.isEmpty() && isViewLoaded())
+        NetWorkTipView::showInView(view(), reaction.banner);
+    if (reaction.refreshShareData) {
+        refreshShareDataIfNeeded();
+        if (m_joinStepsPending)
+            runJoinSteps();
+        // A host's mute that arrived while joining applies now that the user is in the room.
+        if (state == VeskMeetingManager::StateInRoom)
+            applyHeldHostControl();
+    }
+    if (reaction.pausePlayback && avFileSharePlaying) {
+        if (avFileSharePlayButton)
+            avFileSharePlayButton->setState(1);
+        pauseAVFileShareTimer();
+    }
+    if (!reaction.tip.isEmpty() && isViewLoaded())
+        VeskMeetingToast::showNomalTip(view(), reaction.tip);
+    if (reaction.leaveAfterDelay) {
+        // The user is not left on a dead meeting: the whole leave runs, not only the agent's.
+        KVTimer::singleShot(this, 2s, [this] {
+            if (!m_meetingEnded)
+                leaveRoom();
+        });
+    }
+    if (state == VeskMeetingManager::StateIdle)
+        m_joinStepsPending = false;
+}
+
+// ---- Join confirmations -----------------------------------------------------------------------------
+
+void MeetingViewController::onJoinRoomSuccess(bool success)
+{
+    if (!success || m_meetingEnded)
+        return;
+    // No polling thread: the steps run when the state report of 2 arrives (or now, if it came).
+    if (m_stateMeeting == VeskMeetingManager::StateInRoom)
+        runJoinSteps();
+    else
+        m_joinStepsPending = true;
+}
+
+void MeetingViewController::runJoinSteps()
+{
+    m_joinStepsPending = false;
+    if (m_meetingEnded)
+        return;
+    queryAllShareFileInfo();
+    VeskMeetingManager *manager = VeskAppAgent::sharedInstance()->meetingManager();
+    const auto room = manager ? manager->roomInfo() : nullptr;
+    if (room && MeetingWindowRules::openCameraAtJoin(*room) && cameraBtn) {
+        cameraBtn->setState(1);
+        openOrCloseCamera(cameraBtn);
+    }
+    if (room && MeetingWindowRules::openMicrophoneAtJoin(*room) && microphoneBtn) {
+        microphoneBtn->setState(1);
+        openOrCloseMicrophone(microphoneBtn);
+    }
+    handleSettingPageConfig();
+    Q_EMIT joinStepsDidRun();
+}
+
+void MeetingViewController::selfJoinRoomSuccess()
+{
+    querySharePermission();
+}
+
+// ---- Forced ends ---------------------------------------------------------------------------------------
+
+void MeetingViewController::onRoomClosed(const QString &reason)
+{
+    if (m_roomClosedAlertShown || m_meetingEnded)
+        return;
+    m_roomClosedAlertShown = true;
+    stopScreenShare(true);
+    VeskAppAgent *agent = VeskAppAgent::sharedInstance();
+    agent->leaveMeeting();
+    if (VeskMeetingManager *manager = agent->meetingManager()) {
+        manager->stopMicrophone();
+        manager->stopCamera();
+    }
+    const bool otherDevice = MeetingWindowRules::isOtherDeviceReason(reason);
+    QPointer<MeetingViewController> weak(this);
+    auto finish = [weak, otherDevice] {
+        if (!weak)
+            return;
+        if (otherDevice)
+            weak->leaveRoomAndLoginOut();
+        else
+            weak->leaveRoom();
+    };
+    KVAlert *alert =
+        KVAlert::alertWithMessage(reason, MeetingWindowRules::roomClosedButtonTitle(reason), finish, finish);
+    alert->setObjectName(QStringLiteral("roomClosedAlert"));
+    alert->showInCenterOfWindow(window());
+}
+
+void MeetingViewController::onRoomClosed()
+{
+    VeskAppAgent::sharedInstance()->leaveMeeting();
+    KVAlert *alert = KVAlert::alertWithMessage(QStringLiteral("创建者已结束会议，请退出"),
+                                               MeetingWindowRules::kConfirmTitle, KVAlert::Action());
+    alert->setObjectName(QStringLiteral("creatorEndedAlert"));
+    alert->showInCenterOfWindow(window());
+}
+
+void MeetingViewController::otherDeviceLogin()
+{
+    onRoomClosed(MeetingWindowRules::kOtherDeviceReason);
+}
+
+void MeetingViewController::hostMoveConsumerToWaitRoom()
+{
+    VeskAppAgent *agent = VeskAppAgent::sharedInstance();
+    VeskMeetingManager *manager = agent->meetingManager();
+    // Kept to enter again once the host admits.
+    agent->setTemMeetingInfoModel(manager ? manager->roomInfo() : nullptr);
+    safeLeaveingMeetingWithOutRequest();
+}
+
+void MeetingViewController::safeLeaveingMeetingWithOutRequest()
+{
+    MainQueue::async(this, [this] {
+        if (m_meetingEnded)
+            return;
+        memberWindow.reset();
+        VeskAppAgent *agent = VeskAppAgent::sharedInstance();
+        if (VeskMeetingManager *manager = agent->meetingManager()) {
+            manager->stopMicrophone();
+            manager->stopCamera();
+        }
+        agent->updateSelfMeetingConfigWithCameraStatus(
+            this, QStringLiteral("0"), QStringLiteral("0"), QString(), [this](const KVMResponse &) {
+                if (m_meetingEnded)
+                    return;
+                // This window's meeting is over; the home page enters the waiting room anew.
+                endMeetingLifetime();
+                clearManagerDelegates();
+                VeskAppAgent::sharedInstance()->leaveMeetingWithOutRequestMethod();
+                enterMeetingRoom();
+            });
+    });
+}
+
+// ---- Statistics (no effect in the window) ------------------------------------------------------------
+
+void MeetingViewController::onLocalAudioStats(const KRTCStatistics &) {}
+void MeetingViewController::onLocalVideoStats(const KRTCStatistics &) {}
+void MeetingViewController::onRemoteAudioStats(const KRTCStatistics &) {}
+void MeetingViewController::onRemoteVideoStats(const KRTCStatistics &) {}
+
+QString MeetingViewController::convertToJsonData(const QVariantMap &dictionary)
+{
+    QString text =
+        QString::fromUtf8(QJsonDocument(QJsonObject::fromVariantMap(dictionary)).toJson(QJsonDocument::Indented));
+    text.remove(QLatin1Char(' '));
+    text.remove(QLatin1Char('\n'));
+    return text;
+}
+
+// ---- Rendered frames (RENDER THREAD) ---------------------------------------------------------------------
+
+void MeetingViewController::onRender(const QString &peerId, const KRTCVideoFrame &frame, qint64 videoSourceType)
+{
+    const int mode = m_videoFill.load() ? KRTCVideoView::ContentModeFill : KRTCVideoView::ContentModeFit;
+    m_frameRouter.route(peerId, videoSourceType, frame.channelIndex, [&](const Tile &tile) {
+        if (KRTCVideoView *video = tile->videoView()) {
+            video->setKrtcContentMode(mode);
+            video->renderFrame(frame, tile->isSelf());
+        }
+    });
+
+    const std::shared_ptr<const MeetingFrameRouter::Targets> targets = m_frameRouter.targets();
+    if (!targets->avFileShareSource)
+        return;
+    // The shared file's position follows the sharer's SEI; views move on the main thread.
+    if (!m_avFileSharePlaySliderTracking.load()) {
+        if (const auto position =
+                MeetingWindowRules::seiPlaybackPosition(frame.seiContent, m_avFileSharePlayTimerCount.load());
+            position && *position != m_avFileSharePlayTimerCount.load()) {
+            setAvFileSharePlayTimerCount(*position);
+        }
+    }
+    // One queued report at a time, however fast frames come.
+    if (!m_recvStreamPending.exchange(true)) {
+        MainQueue::async(this, [this, peerId] {
+            m_recvStreamPending.store(false);
+            if (!m_meetingEnded && m_avFileShareSourceModel)
+                avFileShareRecvStream(peerId);
+        });
+    }
+}

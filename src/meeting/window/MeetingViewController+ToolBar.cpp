@@ -1,0 +1,299 @@
+// The tool bar: button dispatch, copying the meeting information, full screen, the bars'
+// auto-hide, window dragging and page turning.
+
+#include "meeting/window/MeetingViewController.h"
+
+#include "agent/VeskAppAgent.h"
+#include "agent/VeskMeetingManager.h"
+#include "foundation/models/MeetingInfoModel.h"
+#include "meeting/window/MeetingBottomButton.h"
+#include "meeting/window/dispatch/MeetingHostControlRules.h"
+#include "meeting/window/dispatch/MeetingToolBarRules.h"
+#include "uikit/AutoLayout.h"
+#include "uikit/VeskButton.h"
+#include "uikit/VeskMeetingToast.h"
+#include "uikit/VeskToast.h"
+
+#include <QClipboard>
+#include <QEvent>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QNativeGestureEvent>
+#include <QWidget>
+#include <QWindow>
+
+#include <chrono>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+constexpr auto kToolBarHideDelay = 5s;
+constexpr qint64 kBarAnimationMs = 800;
+constexpr auto kBarAnimationStep = 40ms;
+constexpr qreal kTopHidden = 52;
+constexpr qreal kBottomHidden = -72;
+const QString kMeetingInfoCopied = QStringLiteral("会议信息已复制");
+
+// The meeting view's mouse entry and exit, swipes and background presses, for the controller.
+class TrackingArea final : public QObject {
+public:
+    TrackingArea(MeetingViewController *controller, QWidget *view) : QObject(controller), m_controller(controller)
+    {
+        view->setAttribute(Qt::WA_Hover, true);
+        view->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        switch (event->type()) {
+        case QEvent::Enter:
+            m_controller->mouseEntered();
+            break;
+        case QEvent::Leave:
+            m_controller->mouseExited();
+            break;
+        case QEvent::NativeGesture: {
+            auto *gesture = static_cast<QNativeGestureEvent *>(event);
+            if (gesture->gestureType() == Qt::SwipeNativeGesture)
+                m_controller->swipeWithEvent(gesture->delta().x(), gesture->delta().y());
+            break;
+        }
+        case QEvent::MouseButtonPress:
+            if (watched == m_controller->view() && static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton)
+                m_controller->mouseDown(static_cast<QMouseEvent *>(event));
+            break;
+        default:
+            break;
+        }
+        return false;
+    }
+
+private:
+    MeetingViewController *m_controller;
+};
+
+void turnPageOf(MeetingViewController *controller, MeetingToolBarRules::PageTurn turn)
+{
+    if (turn == MeetingToolBarRules::PageTurn::Next)
+        controller->rightFlipOverAction(nullptr);
+    else if (turn == MeetingToolBarRules::PageTurn::Previous)
+        controller->leftFlipOverAction(nullptr);
+}
+
+VeskMeetingManager *meetingManager()
+{
+    VeskAppAgent *agent = VeskAppAgent::existingInstance();
+    return agent ? agent->meetingManager() : nullptr;
+}
+
+} // namespace
+
+// ---- Buttons ----------------------------------------------------------------------------------------------
+
+void MeetingViewController::bottomToolButtonClick(VeskButton *sender)
+{
+    if (!sender)
+        return;
+    switch (sender->tag()) {
+    case 10000:
+        if (sender->state() == 1) {
+            showSettingPage(0);
+        } else if (settingPage) {
+            if (auto *page = qobject_cast<MacBaseViewController *>(settingPage.data())) {
+                if (QWidget *w = page->window())
+                    w->close();
+            }
+            settingPage = nullptr;
+        }
+        break;
+    case 10001:
+        showApplicationView(sender);
+        break;
+    case 10002: {
+        VeskAppAgent *agent = VeskAppAgent::sharedInstance();
+        VeskMeetingManager *manager = meetingManager();
+        const auto room = manager ? manager->roomInfo() : nullptr;
+        MeetingHostControlRules::Me me;
+        me.isHost = agent->myInfo().isHost();
+        me.isAssistantHost = manager && manager->asssitantHost();
+        const QString ban = MeetingHostControlRules::banToast(MeetingHostControlRules::kSubtitlesBanned,
+                                                              room && room->roomTranscribeStatus != 0, me, true);
+        if (!ban.isEmpty()) {
+            VeskToast::showToastInMeeting(ban);
+            sender->setState(0);
+            break;
+        }
+        showSubtitleViewAction(sender->state() == 1);
+        break;
+    }
+    case 10003:
+        hideOtherOverViewsExceptView(nullptr);
+        startOrStopRecord(sender);
+        break;
+    case 10004:
+        hideOtherOverViewsExceptView(nullptr);
+        prepareToShare(sender);
+        break;
+    case 10005:
+        showOrHideMember(sender);
+        break;
+    case 10006:
+        openOrCloseCamera(sender);
+        break;
+    case 10007:
+        openOrCloseMicrophone(sender);
+        break;
+    case 10008:
+        openOrCloseSpeaker(sender);
+        break;
+    default:
+        break;
+    }
+}
+
+void MeetingViewController::roomInfoCopy(QObject *)
+{
+    VeskMeetingManager *manager = meetingManager();
+    const auto room = manager ? manager->roomInfo() : nullptr;
+    if (QClipboard *clipboard = QGuiApplication::clipboard()) {
+        clipboard->clear();
+        clipboard->setText(room ? room->invitedMeetingContent : QString());
+    }
+    if (isViewLoaded())
+        VeskMeetingToast::showNomalTip(view(), kMeetingInfoCopied);
+}
+
+void MeetingViewController::EnterFullScreen(QObject *)
+{
+    QWidget *w = window();
+    if (!w || (isViewLoaded() && w == view()))
+        return;
+    if (w->isFullScreen())
+        w->showNormal();
+    else
+        w->showFullScreen();
+}
+
+void MeetingViewController::mouseDown(QMouseEvent *)
+{
+    QWidget *w = window();
+    if (w && w->windowHandle())
+        w->windowHandle()->startSystemMove();
+}
+
+// ---- Auto-hide of the bars ---------------------------------------------------------------------------------
+
+void MeetingViewController::setupTrackingArea()
+{
+    if (m_trackingArea || !isViewLoaded())
+        return;
+    m_trackingArea = new TrackingArea(this, view());
+}
+
+void MeetingViewController::mouseEntered()
+{
+    mouseEnterFlag = true;
+    if (fileShareMode == 0) {
+        setToolBarsShown(true, false);
+        if (toolBarHiddenTimer)
+            toolBarHiddenTimer->invalidate();
+        toolBarHiddenTimer = nullptr;
+        return;
+    }
+    if (avFileShareModel && avFileShareModel->userCanControl() && avFileSharePlayButton)
+        avFileSharePlayButton->show();
+}
+
+void MeetingViewController::mouseExited()
+{
+    mouseEnterFlag = false;
+    if (fileShareMode == 0) {
+        if (toolBarHiddenTimer)
+            toolBarHiddenTimer->invalidate();
+        QPointer<MeetingViewController> weak(this);
+        toolBarHiddenTimer = KVTimer::singleShot(this, kToolBarHideDelay, [weak] {
+            if (weak)
+                weak->toolBarHiddenTimerAction();
+        });
+        return;
+    }
+    if (avFileShareModel && avFileShareModel->userCanControl() && avFileSharePlayButton)
+        avFileSharePlayButton->hide();
+    toolBarShowAction();
+}
+
+void MeetingViewController::toolBarHiddenTimerAction()
+{
+    toolBarHiddenTimer = nullptr;
+    if (mouseEnterFlag || fileShareMode != 0)
+        return;
+    // An open pop-up keeps the bars.
+    for (MeetingBottomButton *b : {applicationBtn.data(), subtitleSettingBtn.data(), shareSettingBtn.data(),
+                                   cameraSettingBtn.data(), micSettingBtn.data(), speakerSettingBtn.data()}) {
+        if (b && b->state() == 1)
+            return;
+    }
+    setToolBarsShown(false, true);
+}
+
+void MeetingViewController::toolBarShowAction()
+{
+    if (!m_toolBarsHidden)
+        return;
+    setToolBarsShown(true, true);
+}
+
+void MeetingViewController::setToolBarsShown(bool shown, bool animated)
+{
+    m_toolBarsHidden = !shown;
+    if (m_toolBarAnimation)
+        m_toolBarAnimation->invalidate();
+    m_toolBarAnimation = nullptr;
+    const qreal top = shown ? 0 : kTopHidden;
+    const qreal bottom = shown ? 0 : kBottomHidden;
+    // The bars sit in the window's column; without their constraints they leave by hiding.
+    if (!topToolViewTopConstraint || !bottomViewBottomConstraint) {
+        if (topView)
+            topView->setVisible(shown);
+        if (bottomView)
+            bottomView->setVisible(shown);
+        return;
+    }
+    if (!animated) {
+        topToolViewTopConstraint->setConstant(top);
+        bottomViewBottomConstraint->setConstant(bottom);
+        return;
+    }
+    const qreal topFrom = topToolViewTopConstraint->constant();
+    const qreal bottomFrom = bottomViewBottomConstraint->constant();
+    const qint64 startMs = KVClock::current().nowMs();
+    QPointer<MeetingViewController> weak(this);
+    m_toolBarAnimation = KVTimer::repeating(this, kBarAnimationStep, [weak, topFrom, bottomFrom, top, bottom, startMs] {
+        if (!weak || !weak->topToolViewTopConstraint || !weak->bottomViewBottomConstraint)
+            return;
+        const qreal t = qMin<qreal>(1.0, qreal(KVClock::current().nowMs() - startMs) / kBarAnimationMs);
+        weak->topToolViewTopConstraint->setConstant(topFrom + (top - topFrom) * t);
+        weak->bottomViewBottomConstraint->setConstant(bottomFrom + (bottom - bottomFrom) * t);
+        if (t >= 1.0 && weak->m_toolBarAnimation) {
+            weak->m_toolBarAnimation->invalidate();
+            weak->m_toolBarAnimation = nullptr;
+        }
+    });
+}
+
+// ---- Page turning ------------------------------------------------------------------------------------------
+
+void MeetingViewController::keyDown(QKeyEvent *event)
+{
+    if (!event)
+        return;
+    turnPageOf(this, MeetingToolBarRules::keyPageTurn(fileShareMode, event->key()));
+}
+
+void MeetingViewController::swipeWithEvent(double deltaX, double deltaY)
+{
+    turnPageOf(this, MeetingToolBarRules::swipePageTurn(deltaX, deltaY));
+}

@@ -1,0 +1,135 @@
+// Entering the room: join at once, or wait on the waiting-room screen until the host admits.
+
+#include "meeting/window/MeetingViewController.h"
+
+#include "agent/VeskAppAgent.h"
+#include "agent/VeskMeetingManager.h"
+#include "foundation/models/MeetingInfoModel.h"
+#include "meeting/window/MeetingLog.h"
+#include "meeting/window/MeetingWindowRules.h"
+#include "uikit/KVMeetingIDLabel.h"
+#include "uikit/KVPageNavigator.h"
+#include "uikit/VeskButton.h"
+#include "uikit/VeskCategories.h"
+#include "uikit/VeskToast.h"
+
+#include <chrono>
+
+using namespace std::chrono_literals;
+
+namespace {
+void setTitleText(KVMeetingIDLabel *label, const QString &text, const QString &roomId)
+{
+    if (!label)
+        return;
+    label->setText(text);
+    label->setStyleSheet(QStringLiteral("color: white;"));
+    label->setRoomId(roomId);
+}
+} // namespace
+
+void MeetingViewController::aboutWaitingRoom()
+{
+    VeskAppAgent *agent = VeskAppAgent::sharedInstance();
+    VeskMeetingManager *manager = agent->meetingManager();
+
+    if (m_enterWaitingRoom) {
+        m_showingWaitingRoom = true;
+        waitingRoomBKView->raise();
+        vesk::setBackgroundColor(waitingRoomBKView, vesk::colorWithHexString(QStringLiteral("#3A3A3C")));
+        waitingRoomBKView->show();
+        endMeetingBtn->hide();
+        meetingIdCopyBtn->hide();
+        vesk::setCornerRadius(exitWaitingRoomBtn, 4.0);
+        const QColor red = vesk::colorWithHexString(QStringLiteral("FF3B30"));
+        vesk::setButtonBordered(exitWaitingRoomBtn, red, 1.0);
+        vesk::setButtonAttribute(exitWaitingRoomBtn, MeetingWindowRules::kExitWaitingRoomTitle, red,
+                                 vesk::systemFont(15));
+        const auto waiting = agent->temMeetingInfoModel();
+        const QString roomId = waiting ? waiting->roomId : QString();
+        setTitleText(titleLabel, MeetingWindowRules::waitingRoomTitle(waiting ? waiting->roomName : QString(), roomId),
+                     roomId);
+        addLoopRequest();
+        return;
+    }
+
+    m_showingWaitingRoom = false;
+    if (manager) {
+        manager->setAssistantsDelegate(this, this);
+        requireAssistantinfo();
+        manager->setDelegate(this, this);
+        m_isRoomDelegate = true;
+        manager->joinRoom();
+    }
+    const auto room = manager ? manager->roomInfo() : nullptr;
+    endMeetingBtn->setVisible(room && MeetingWindowRules::showsEndMeetingButton(*room, agent->myInfo().userId));
+    waitingRoomBKView->hide();
+    meetingIdCopyBtn->show();
+    const QString roomId = room ? room->roomId : QString();
+    setTitleText(titleLabel, MeetingWindowRules::joinedTitle(room ? room->roomName : QString(), roomId), roomId);
+}
+
+void MeetingViewController::addLoopRequest()
+{
+    if (m_loopRequestTimer)
+        m_loopRequestTimer->invalidate();
+    const quint64 generation = ++m_waitingRoomGeneration;
+    // Owned by the window: the poll dies with it; a reply of an earlier screen is dropped.
+    m_loopRequestTimer = KVTimer::repeating(this, 2s, [this, generation] {
+        VeskAppAgent::sharedInstance()->queryAllowEnterStatusCompletionBlock(
+            this, [this, generation](const KVMResponse &response) {
+                if (generation != m_waitingRoomGeneration || m_meetingEnded)
+                    return;
+                const MeetingWindowRules::Admission admission =
+                    MeetingWindowRules::admission(response.successed, response.data);
+                switch (admission) {
+                case MeetingWindowRules::Admission::Enter:
+                    enterMeetingRoom();
+                    break;
+                case MeetingWindowRules::Admission::Removed:
+                case MeetingWindowRules::Admission::Ended: {
+                    VeskToast::showToast(MeetingWindowRules::admissionToast(admission));
+                    exitWaitingRoomAction(nullptr);
+                    break;
+                }
+                case MeetingWindowRules::Admission::KeepWaiting:
+                    break;
+                }
+            });
+    });
+}
+
+void MeetingViewController::enterMeetingRoom()
+{
+    // The home page copies the waiting room's meeting while this is delivered; clear it after.
+    NotificationCenter::defaultCenter().post(MeetingWindowRules::kEnterFromWaitingRoomNotification);
+    destoryWaitingRoom();
+}
+
+void MeetingViewController::destoryWaitingRoom()
+{
+    ++m_waitingRoomGeneration;
+    if (m_loopRequestTimer)
+        m_loopRequestTimer->invalidate();
+    m_loopRequestTimer.clear();
+    VeskAppAgent::sharedInstance()->setTemMeetingInfoModel(nullptr);
+}
+
+void MeetingViewController::exitWaitingRoomAction(QObject *)
+{
+    VeskAppAgent *agent = VeskAppAgent::sharedInstance();
+    const auto waiting = agent->temMeetingInfoModel();
+    agent->leaveWaitRoomAction(waiting ? waiting->roomId : QString());
+    destoryWaitingRoom();
+    endMeetingLifetime();
+    clearManagerDelegates();
+    if (KVPageNavigator *navigator = KVPageNavigator::current())
+        navigator->showMainPage(true);
+    else
+        qCWarning(lcMeeting) << "no page navigator: cannot open the home page";
+}
+
+void MeetingViewController::enterMeetingRoomFromWaitingRoom()
+{
+    aboutWaitingRoom();
+}

@@ -1,0 +1,271 @@
+// The controller's life: construction, the view's appearing and disappearing, and its small
+// handlers.
+
+#include "meeting/window/MeetingViewController.h"
+
+#include "agent/VeskAppAgent.h"
+#include "agent/VeskMeetingManager.h"
+#include "agent/engine/KRTCVideoView.h"
+#include "foundation/MainQueue.h"
+#include "foundation/models/MeetingInfoModel.h"
+#include "meeting/window/MeetingBottomButton.h"
+#include "meeting/window/MeetingIcons.h"
+#include "meeting/window/MeetingLog.h"
+#include "meeting/window/MeetingWindowRules.h"
+#include "meeting/window/NetWorkTipView.h"
+#include "uikit/KVWindow.h"
+#include "uikit/MacBaseWindowController.h"
+#include "uikit/VeskButton.h"
+
+#include <QApplication>
+#include <QEvent>
+#include <QKeyEvent>
+#include <QLabel>
+
+namespace {
+
+// The window's local key-down monitor: hands every key press of the meeting window to the
+// controller and lets it through.
+class KeyDownMonitor final : public QObject {
+public:
+    explicit KeyDownMonitor(MeetingViewController *controller) : QObject(controller), m_controller(controller)
+    {
+        qApp->installEventFilter(this);
+    }
+    ~KeyDownMonitor() override { qApp->removeEventFilter(this); }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::KeyPress && m_controller->isViewLoaded()) {
+            auto *w = qobject_cast<QWidget *>(watched);
+            if (w && w->window() == m_controller->view()->window() && w->isWindow())
+                m_controller->keyDown(static_cast<QKeyEvent *>(event));
+        }
+        return false;
+    }
+
+private:
+    MeetingViewController *m_controller;
+};
+
+// Views the render thread may draw into tell the controller before they go (see eventFilter).
+void watchVideoView(QObject *controller, const std::shared_ptr<MeetingActiveModel> &tile)
+{
+    if (KRTCVideoView *video = tile ? tile->videoView() : nullptr)
+        video->installEventFilter(controller);
+}
+
+} // namespace
+
+MeetingViewController::MeetingViewController(bool enterWaitingRoom, QObject *parent)
+    : MacBaseViewController(parent), m_enterWaitingRoom(enterWaitingRoom)
+{
+    setObjectName(QStringLiteral("MeetingViewController"));
+}
+
+MeetingViewController::~MeetingViewController()
+{
+    // No frame may reach views that go with this window, and no event a dead controller.
+    m_frameRouter.clear();
+    if (m_isRoomDelegate)
+        clearManagerDelegates();
+    NetWorkTipView::remove();
+    NotificationCenter::defaultCenter().removeObserver(this);
+    if (m_loopRequestTimer)
+        m_loopRequestTimer->invalidate();
+}
+
+void MeetingViewController::viewDidLoad()
+{
+    MacBaseViewController::viewDidLoad();
+    m_serialOperationQueue = std::make_unique<OperationQueue>(QStringLiteral("meeting.members"), 1);
+    querySharePermission();
+    creatUI();
+}
+
+bool MeetingViewController::eventFilter(QObject *watched, QEvent *event)
+{
+    // A video view is about to be deleted (its member dropped it): no frame may be in it then.
+    if (event->type() == QEvent::DeferredDelete && qobject_cast<KRTCVideoView *>(watched))
+        m_frameRouter.dropView(watched);
+    if (isViewLoaded() && watched == view()) {
+        switch (event->type()) {
+        case QEvent::Show:
+            viewWillAppear();
+            // Appeared once the show has been handled.
+            MainQueue::async(this, [this] {
+                if (isViewLoaded() && view()->isVisible())
+                    viewDidAppear();
+            });
+            break;
+        case QEvent::Hide:
+            viewWillDisappear();
+            viewDidDisappear();
+            break;
+        default:
+            break;
+        }
+    }
+    return MacBaseViewController::eventFilter(watched, event);
+}
+
+void MeetingViewController::viewWillAppear()
+{
+    resetWindowDelegate();
+    if (QWidget *w = window(); w && w != view())
+        KVWindow::applyDarkAppearance(w);
+    view()->setFocus();
+    if (hostCountStartViewStorage || (applicationView && applicationView->property("showsCountDown").toBool()))
+        applicationStateSettingAction(nullptr);
+}
+
+void MeetingViewController::viewDidAppear()
+{
+    QWidget *w = window();
+    if (w && w != view()) {
+        // Minimise and zoom shown, resizable; changing flags hides a window, so only when needed.
+        const Qt::WindowFlags wanted = Qt::WindowMinMaxButtonsHint;
+        if (w->testAttribute(Qt::WA_WState_Created) && (w->windowFlags() & Qt::CustomizeWindowHint) &&
+            (w->windowFlags() & wanted) != wanted) {
+            w->setWindowFlags(w->windowFlags() | wanted);
+            w->show();
+        }
+        w->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+        w->raise();
+        w->activateWindow();
+    }
+    adjustView();
+    speakerBtn->setState(1);
+    VeskMeetingManager *manager = VeskAppAgent::sharedInstance()->meetingManager();
+    const auto room = manager ? manager->roomInfo() : nullptr;
+    if (room && room->streamLevel == 0) {
+        shareBtn->setEnabled(false);
+        cameraBtn->setEnabled(false);
+        selectCameraBtn->setEnabled(false);
+    }
+    if (!localNSEventMaskKeyDownEventMonitor)
+        localNSEventMaskKeyDownEventMonitor = new KeyDownMonitor(this);
+    m_appeared = true;
+    Q_EMIT didAppear();
+}
+
+void MeetingViewController::viewWillDisappear()
+{
+    delete localNSEventMaskKeyDownEventMonitor.data();
+    localNSEventMaskKeyDownEventMonitor.clear();
+    delete localNSEventMaskMouseMoveEventMonitor.data();
+    localNSEventMaskMouseMoveEventMonitor.clear();
+}
+
+void MeetingViewController::viewDidDisappear() {}
+
+void MeetingViewController::setIsMicOn(bool on)
+{
+    m_isMicOn = on;
+    if (microphoneBtn)
+        microphoneBtn->setState(on ? 1 : 0);
+}
+
+void MeetingViewController::setActiveMembers(const QList<Tile> &tiles)
+{
+    m_activeMembers = tiles;
+    for (const Tile &tile : tiles)
+        watchVideoView(this, tile);
+    m_frameRouter.setTiles(m_meetingEnded ? QList<Tile>() : tiles);
+    refreshPlaceholderGrid();
+}
+
+void MeetingViewController::setAvFileShareSourceModel(const Tile &tile)
+{
+    m_avFileShareSourceModel = tile;
+    watchVideoView(this, tile);
+    m_frameRouter.setAvFileShareSource(m_meetingEnded ? Tile() : tile);
+}
+
+void MeetingViewController::setScreenShareSourceModel(const Tile &tile)
+{
+    m_screenShareSourceModel = tile;
+    watchVideoView(this, tile);
+    m_frameRouter.setScreenShareSource(m_meetingEnded ? Tile() : tile);
+}
+
+void MeetingViewController::memeberSharePermissionChange()
+{
+    querySharePermission();
+}
+
+void MeetingViewController::networkStateObserver(const Notification &notification)
+{
+    if (const auto name = MeetingWindowRules::networkIconName(notification.userInfo))
+        applyNetworkIcon(*name);
+}
+
+void MeetingViewController::applyNetworkIcon(const QString &name)
+{
+    if (!qosShowButton)
+        return;
+    qosShowButton->setImage(MeetingIcons::image(name, 18));
+    qosShowButton->setProperty("imageName", name);
+}
+
+namespace {
+void clearNameLabel(QWidget *view)
+{
+    if (!view)
+        return;
+    if (auto *label = view->findChild<QLabel *>(QStringLiteral("nameLabel")))
+        label->clear();
+}
+} // namespace
+
+void MeetingViewController::currentSpeakerViewHidden()
+{
+    clearNameLabel(currentSpeakerView);
+    if (currentSpeakerView)
+        currentSpeakerView->hide();
+}
+
+void MeetingViewController::currentSpeakerFloatingViewHidden()
+{
+    clearNameLabel(currentSpeakerFloatingView);
+}
+
+bool MeetingViewController::windowShouldClose()
+{
+    if (m_meetingEnded)
+        return true;
+    if (m_showingWaitingRoom)
+        exitWaitingRoomAction(nullptr);
+    else
+        leaveMeeting(nullptr);
+    return false;
+}
+
+void MeetingViewController::clearManagerDelegates()
+{
+    VeskAppAgent *agent = VeskAppAgent::existingInstance();
+    VeskMeetingManager *manager = agent ? agent->meetingManager() : nullptr;
+    if (manager) {
+        manager->setDelegate(nullptr);
+        manager->setWaitMemberDelegate(nullptr);
+        manager->setAssistantsDelegate(nullptr);
+        manager->setRedPointDelegate(nullptr);
+    }
+    m_isRoomDelegate = false;
+}
+
+void MeetingViewController::endMeetingLifetime()
+{
+    if (m_meetingEnded)
+        return;
+    m_meetingEnded = true;
+    m_joinStepsPending = false;
+    ++m_waitingRoomGeneration;
+    if (m_loopRequestTimer)
+        m_loopRequestTimer->invalidate();
+    m_loopRequestTimer.clear();
+    m_frameRouter.clear();
+    NetWorkTipView::remove();
+    Q_EMIT meetingDidEnd();
+}

@@ -1,0 +1,199 @@
+#include "meeting/window/MeetingWindowRules.h"
+
+#include "foundation/StringHelpers.h"
+#include "foundation/models/MeetingInfoModel.h"
+
+#include <QVariant>
+
+#include <cmath>
+#include <limits>
+
+namespace MeetingWindowRules {
+
+QString waitingRoomTitle(const QString &roomName, const QString &roomId)
+{
+    return QStringLiteral("%1(%2)").arg(roomName, toDisplayMeetingId(roomId));
+}
+
+QString joinedTitle(const QString &roomName, const QString &roomId)
+{
+    return QStringLiteral("%1( %2)").arg(roomName, toDisplayMeetingId(roomId));
+}
+
+QString watermarkText(const QString &userName, const QString &phoneNumber)
+{
+    const QString tail = phoneNumber.size() == 11 ? phoneNumber.mid(7, 4) : QString();
+    return QStringLiteral("%1 %2").arg(userName, tail);
+}
+
+ChatInputState chatInputState(bool privileged, bool imAllowStatus)
+{
+    if (privileged)
+        return {imAllowStatus ? 0 : 1, true, kChatPlaceholder};
+    if (imAllowStatus)
+        return {0, true, kChatPlaceholder};
+    return {1, false, kChatForbiddenPlaceholder};
+}
+
+ShareRestore shareRestore(const MeetingInfoModel &room, const QString &myPhoneNumber)
+{
+    ShareRestore r;
+    r.userCanControl = room.allowOpFileShared == 1;
+    switch (room.isSharingFiles) {
+    case MeetingInfoModel::SharingDocument:
+        r.document = true;
+        r.fileShareMode = 1;
+        break;
+    case MeetingInfoModel::SharingVideoFile:
+    case MeetingInfoModel::SharingAudioFile:
+        r.audioVideo = true;
+        r.fileShareMode = 2;
+        r.fileType =
+            room.isSharingFiles == MeetingInfoModel::SharingVideoFile ? QStringLiteral("2") : QStringLiteral("3");
+        r.selfAVFileSharing = !myPhoneNumber.isEmpty() && room.sharedAudVidResp.userId == myPhoneNumber;
+        r.avFileSharePlaying = !r.selfAVFileSharing;
+        r.audioAnimationHidden = r.fileType == QStringLiteral("2");
+        break;
+    default:
+        r.fileShareMode = 0;
+        break;
+    }
+    return r;
+}
+
+Admission admission(bool successed, const QVariant &data)
+{
+    if (!successed)
+        return Admission::KeepWaiting;
+    bool ok = false;
+    const int status = data.toMap().value(QStringLiteral("enterStatus")).toInt(&ok);
+    if (!ok)
+        return Admission::KeepWaiting;
+    switch (status) {
+    case 1:
+        return Admission::Enter;
+    case 2:
+    case 4:
+        return Admission::Removed;
+    case 5:
+        return Admission::Ended;
+    default:
+        return Admission::KeepWaiting;
+    }
+}
+
+QString admissionToast(Admission a)
+{
+    switch (a) {
+    case Admission::Removed:
+        return kRemovedFromWaitingRoom;
+    case Admission::Ended:
+        return kMeetingEnded;
+    default:
+        return {};
+    }
+}
+
+StateReaction stateReaction(qint64 state)
+{
+    StateReaction r;
+    switch (state) {
+    case 1:
+        r.banner = kJoiningBanner;
+        break;
+    case 2:
+        r.refreshShareData = true;
+        break;
+    case 3:
+        r.banner = kReconnectingBanner;
+        r.pausePlayback = true;
+        break;
+    case 4:
+        r.tip = kConnectFailedTip;
+        r.leaveAfterDelay = true;
+        break;
+    default:
+        break;
+    }
+    return r;
+}
+
+std::optional<QString> networkIconName(const QVariantMap &userInfo)
+{
+    const auto it = userInfo.constFind(QStringLiteral("NetworkState"));
+    if (it == userInfo.constEnd())
+        return std::nullopt;
+    bool ok = false;
+    const qint64 level = it->toLongLong(&ok);
+    if (ok && level == 0)
+        return QStringLiteral("top_signal_status_good");
+    if (ok && level == 1)
+        return QStringLiteral("top_signal_status_general");
+    return QStringLiteral("top_signal_status_bad");
+}
+
+std::optional<qint64> seiSeconds(const QString &sei)
+{
+    if (sei.isEmpty())
+        return std::nullopt;
+    bool ok = false;
+    const double seconds = sei.toDouble(&ok);
+    // Garbage must not move the playback position.
+    if (!ok || !std::isfinite(seconds) || seconds < 0 || seconds >= double(std::numeric_limits<qint64>::max() / 2))
+        return std::nullopt;
+    return qint64(std::floor(seconds));
+}
+
+std::optional<qint64> seiPlaybackPosition(const QString &sei, qint64 currentSeconds)
+{
+    const auto seconds = seiSeconds(sei);
+    if (!seconds)
+        return std::nullopt;
+    const qint64 diff = *seconds - currentSeconds;
+    if (diff > 9 || diff < -9)
+        return std::nullopt;
+    return seconds;
+}
+
+bool openCameraAtJoin(const MeetingInfoModel &room)
+{
+    return room.cameraStatus == 1 && room.cameraAllowStatus;
+}
+
+bool openMicrophoneAtJoin(const MeetingInfoModel &room)
+{
+    return room.microphoneStatus == 1 && room.micAllowStatus;
+}
+
+bool showsEndMeetingButton(const MeetingInfoModel &room, const QString &myUserId)
+{
+    return !myUserId.isEmpty() && room.creatorId == myUserId;
+}
+
+LeaveDialog leaveDialog(const QString &creatorId, const QString &myPhoneNumber)
+{
+    LeaveDialog d;
+    d.message = kLeaveQuestion;
+    d.creator = !myPhoneNumber.isEmpty() && creatorId == myPhoneNumber;
+    if (d.creator) {
+        d.cancelTitle = kEndMeetingTitle;
+        d.confirmTitle = kLeaveMeetingTitle;
+        d.redStyle = true;
+    } else {
+        d.cancelTitle = kCancelTitle;
+        d.confirmTitle = kConfirmTitle;
+    }
+    return d;
+}
+
+bool isOtherDeviceReason(const QString &reason)
+{
+    return reason == kOtherDeviceReason;
+}
+
+QString roomClosedButtonTitle(const QString &reason)
+{
+    return isOtherDeviceReason(reason) ? kConfirmTitle : kGotItTitle;
+}
+
+} // namespace MeetingWindowRules

@@ -1,0 +1,85 @@
+#pragma once
+
+#include "agent/MeetingActiveModel.h"
+
+#include <QPointer>
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+
+class QLabel;
+class VeskButton;
+class VeskMicrophoneIcon;
+
+// The overlay of a tile: the name bar with the participant's name and live microphone level, and
+// the full-screen button. MeetingVideoView is the overlay of a video tile, MeetingAudioView the
+// audio-only card.
+class MeetingActiveView : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr double kNameBarHeight = 30;
+
+    // Audio-only entries get the audio card; every other type the video overlay.
+    [[nodiscard]] static MeetingActiveView *activeViewWithActiveModel(const std::shared_ptr<MeetingActiveModel> &model,
+                                                                      QWidget *parent = nullptr);
+    // The name as a tile shows it: "(我)" follows the user's own name.
+    [[nodiscard]] static QString displayName(const MeetingActiveModel &model);
+    // The name bar's width for that text: text width + 50 (16 pt), or + 54 (22 pt) on a tile
+    // without any video; 60 for a text of 10 points or less.
+    [[nodiscard]] static double nameBarWidthFor(const QString &text, bool hasVideo);
+
+    [[nodiscard]] bool openFullScreen() const { return m_openFullScreen; }
+    void setOpenFullScreen(bool open);
+    [[nodiscard]] bool isSelfShare() const { return m_isSelfShare; }
+    virtual void setIsSelfShare(bool selfShare) { m_isSelfShare = selfShare; }
+    [[nodiscard]] double nameBarWidth() const { return m_nameBarWidth; }
+    void setNameBarWidth(double width);
+    void setNameFont(const QFont &font);
+
+    [[nodiscard]] QWidget *infoBgView() const { return m_infoBgView; }
+    [[nodiscard]] QLabel *nameLabel() const { return m_nameLabel; }
+    [[nodiscard]] VeskMicrophoneIcon *microphoneIcon() const { return m_microphoneIcon; }
+    [[nodiscard]] VeskButton *fullScreenBtn() const { return m_fullScreenBtn; }
+
+    std::function<void()> operateBlock;
+    void fullScreenBtnPressed();
+
+protected:
+    explicit MeetingActiveView(bool video, QWidget *parent);
+    void resizeEvent(QResizeEvent *event) override;
+    virtual void layoutSubviews();
+
+    QWidget *m_infoBgView = nullptr;
+    QLabel *m_nameLabel = nullptr;
+    VeskMicrophoneIcon *m_microphoneIcon = nullptr;
+    VeskButton *m_fullScreenBtn = nullptr;
+
+private:
+    bool m_openFullScreen = false;
+    bool m_isSelfShare = false;
+    double m_nameBarWidth = 60;
+};
+
+class MeetingVideoView final : public MeetingActiveView {
+    Q_OBJECT
+public:
+    explicit MeetingVideoView(QWidget *parent = nullptr);
+    void setIsSelfShare(bool selfShare) override;
+    [[nodiscard]] QLabel *shareTipLabel() const { return m_shareTipLabel; }
+
+protected:
+    void layoutSubviews() override;
+
+private:
+    QLabel *m_shareTipLabel = nullptr;
+};
+
+class MeetingAudioView final : public MeetingActiveView {
+    Q_OBJECT
+public:
+    explicit MeetingAudioView(QWidget *parent = nullptr);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+};

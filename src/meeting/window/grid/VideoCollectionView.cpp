@@ -1,0 +1,82 @@
+#include "meeting/window/grid/VideoCollectionView.h"
+
+#include "meeting/window/grid/VideoCollectionViewItem.h"
+
+#include <QEvent>
+#include <QScrollArea>
+#include <QScrollBar>
+
+#include <algorithm>
+
+VideoCollectionView::VideoCollectionView(QScrollArea *scrollArea) : QWidget(nullptr), m_scrollArea(scrollArea)
+{
+    setObjectName(QStringLiteral("videoCollectionView"));
+    setAccessibleName(QStringLiteral("视频画面"));
+    if (!scrollArea)
+        return;
+    // The grid sizes itself: its height is the layout's, its width the visible width.
+    scrollArea->setWidgetResizable(false);
+    scrollArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scrollArea->setWidget(this);
+    scrollArea->viewport()->installEventFilter(this);
+    connect(scrollArea->verticalScrollBar(), &QScrollBar::valueChanged, this, [this] { Q_EMIT visibleAreaChanged(); });
+    relayout();
+}
+
+VideoCollectionViewItem *VideoCollectionView::itemAt(qsizetype index) const
+{
+    return index >= 0 && index < m_items.size() ? m_items.at(index) : nullptr;
+}
+
+void VideoCollectionView::reloadData(const QList<Tile> &tiles)
+{
+    m_tiles = tiles;
+    while (m_items.size() > tiles.size())
+        delete m_items.takeLast();
+    while (m_items.size() < tiles.size()) {
+        auto *item = new VideoCollectionViewItem(this);
+        m_items.append(item);
+    }
+    for (qsizetype i = 0; i < tiles.size(); ++i) {
+        VideoCollectionViewItem *item = m_items.at(i);
+        item->setDelegate(m_delegate);
+        if (item->activeModel() && item->activeModel() == tiles.at(i))
+            item->refreshContent();
+        else
+            item->setActiveModel(tiles.at(i));
+        item->show();
+    }
+    relayout();
+}
+
+void VideoCollectionView::relayout()
+{
+    QSizeF enclosing;
+    if (m_scrollArea)
+        enclosing = m_scrollArea->viewport()->size();
+    else
+        enclosing = size();
+    m_result = m_layout.layoutAttributesForElementsInRect(int(m_tiles.size()), enclosing, enclosing.width());
+    m_frames = m_result.frames;
+    const QSize content(int(enclosing.width()), int(std::max(enclosing.height(), m_result.contentSize.height())));
+    if (m_scrollArea && size() != content)
+        resize(content);
+    for (qsizetype i = 0; i < m_items.size() && i < m_frames.size(); ++i)
+        m_items.at(i)->setGeometry(m_frames.at(i).toRect());
+    Q_EMIT visibleAreaChanged();
+}
+
+QRectF VideoCollectionView::visibleRect() const
+{
+    if (!m_scrollArea)
+        return QRectF(QPointF(0, 0), size());
+    const QWidget *viewport = m_scrollArea->viewport();
+    return QRectF(QPointF(-pos().x(), -pos().y()), viewport->size());
+}
+
+bool VideoCollectionView::eventFilter(QObject *watched, QEvent *event)
+{
+    if (m_scrollArea && watched == m_scrollArea->viewport() && event->type() == QEvent::Resize)
+        relayout();
+    return QWidget::eventFilter(watched, event);
+}

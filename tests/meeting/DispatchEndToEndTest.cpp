@@ -1,0 +1,57 @@
+// Control commands from the stand-in's message channel reach the window and change what the
+// user sees: mute all, forbid chat, lock.
+
+#include "DispatchWindowSupport.h"
+
+namespace {
+
+using DispatchEndToEndTest = DispatchWindowTest;
+
+QJsonObject channelCommand(qint64 event, const QJsonObject &data, const QString &message)
+{
+    const QJsonObject command{{"event", event}, {"data", data}, {"message", message}};
+    return {{"type", 1},
+            {"sender", kHostPhone},
+            {"senderName", QStringLiteral("主持人")},
+            {"data", QJsonArray{jsonText(command)}}};
+}
+
+TEST_F(DispatchEndToEndTest, MuteAllForbidChatAndLockFromTheChannel)
+{
+    join();
+    room()->micAllowStatus = true;
+    openMicFromButton();
+
+    // Mute all.
+    ASSERT_EQ(service.sendChannelMessage(
+                  kRoomId, kMyPhone,
+                  channelCommand(1, {{"peerId", "-1"}, {"switchStatus", 0}}, QStringLiteral("主持人关闭了全员麦克风"))),
+              1);
+    ASSERT_TRUE(processEventsUntil([&] { return page->microphoneBtn->state() == 0; }));
+    EXPECT_FALSE(page->isMicOn());
+    EXPECT_EQ(toastText(), QStringLiteral("主持人关闭了全员麦克风"));
+    ASSERT_FALSE(lines.isEmpty());
+    EXPECT_EQ(lines.last().messageString, QStringLiteral("主持人关闭了全员麦克风"));
+    clock.clock.advance(1100ms);
+    ASSERT_TRUE(processEventsUntil([&] { return !engine().microphoneOpen(); }));
+    ASSERT_TRUE(processEventsUntil([&] { return reports(QStringLiteral("micStatus")) == (QStringList{"1", "0"}); }));
+
+    // Forbid chat: no notice line of its own; the heartbeat answer carries the room's flag.
+    const int linesBefore = int(lines.size());
+    service.state().room(kRoomId)->flags.insert(QStringLiteral("imForbid"), true);
+    service.sendChannelMessage(kRoomId, kMyPhone,
+                               channelCommand(10, {{"switchStatus", 1}}, QStringLiteral("主持人已开启全员禁言")));
+    processEventsFor(20);
+    EXPECT_EQ(lines.size(), linesBefore);
+    clock.clock.advance(3s);
+    ASSERT_TRUE(processEventsUntil([&] { return room()->imForbid; }));
+
+    // Lock.
+    service.sendChannelMessage(kRoomId, kMyPhone,
+                               channelCommand(13, {{"switchStatus", 1}}, QStringLiteral("主持人已锁定会议")));
+    ASSERT_TRUE(processEventsUntil([&] { return room()->roomLockStatus; }));
+    EXPECT_EQ(lines.last().messageString, QStringLiteral("主持人已锁定会议"));
+    EXPECT_EQ(lines.last().messageType, MeetingMessageModel::Notice);
+}
+
+} // namespace

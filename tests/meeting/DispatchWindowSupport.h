@@ -1,0 +1,116 @@
+#pragma once
+
+// The meeting window joined against the stand-in, with scripted device checks, for the tests of
+// the own devices, host control, the tool bar and the control commands end to end.
+
+#include "DispatchTestSupport.h"
+#include "MeetingTestSupport.h"
+
+#include "meeting/window/MeetingBottomButton.h"
+#include "meeting/window/dispatch/MeetingDeviceCheck.h"
+#include "uikit/VeskMeetingToast.h"
+
+#include <QLabel>
+
+#include <chrono>
+
+using namespace std::chrono_literals;
+
+inline const QString kConfigPath = QStringLiteral("/qf/meeting/control/123456789/member/config");
+
+class DispatchWindowTest : public MeetingTest {
+protected:
+    void SetUp() override
+    {
+        MeetingTest::SetUp();
+        checks = std::make_unique<MeetingDeviceCheck::OverrideScope>(
+            [this](MeetingDeviceCheck::Completion done) {
+                ++micChecks;
+                MainQueue::async([done, r = micAnswer] { done(r); });
+            },
+            [this](MeetingDeviceCheck::Completion done) {
+                ++cameraChecks;
+                MainQueue::async([done, r = cameraAnswer] { done(r); });
+            });
+    }
+    void TearDown() override
+    {
+        checks.reset();
+        MeetingTest::TearDown();
+    }
+
+    // Signed in (as the host when host is set) and in the room.
+    MeetingViewController *join(bool host = false, const QString &myName = QStringLiteral("张三"))
+    {
+        if (host)
+            signIn(kHostPhone, myName);
+        else
+            signIn(kMyPhone, myName);
+        addRoom(kHostPhone);
+        page = openJoinedPage();
+        QObject::connect(page, &MeetingViewController::singleMessageAdded, &context,
+                         [this](const MeetingMessageModel &line) { lines << line; });
+        return page;
+    }
+
+    [[nodiscard]] std::shared_ptr<MeetingInfoModel> room() const { return manager()->roomInfo(); }
+
+    // micStatus / cameraStatus values the window reported to the service, in order.
+    [[nodiscard]] QStringList reports(const QString &key) const
+    {
+        QStringList out;
+        for (const DevRequest &r : service.requestsFor(kConfigPath)) {
+            if (r.json.contains(key))
+                out << r.json.value(key).toString();
+        }
+        return out;
+    }
+
+    [[nodiscard]] static QString toastText()
+    {
+        QWidget *toast = VeskToast::currentToast();
+        return toast ? VeskToast::textOf(toast) : QString();
+    }
+
+    [[nodiscard]] QString tipText() const
+    {
+        QWidget *tip = page ? VeskMeetingToast::currentTip(page->view()) : nullptr;
+        if (!tip)
+            return {};
+        QStringList texts;
+        for (QLabel *l : tip->findChildren<QLabel *>())
+            texts << l->text();
+        if (auto *self = qobject_cast<QLabel *>(tip))
+            texts << self->text();
+        return texts.join(QLatin1Char(' '));
+    }
+
+    // Clicks a tool-bar toggle as the user does and lets the device check answer.
+    void click(QAbstractButton *button)
+    {
+        button->click();
+        processEventsFor(10);
+    }
+
+    // Opens the microphone from the tool bar and waits until it is on.
+    void openMicFromButton()
+    {
+        click(page->microphoneBtn);
+        ASSERT_TRUE(processEventsUntil([&] { return page->isMicOn() && engine().microphoneOpen(); }));
+        ASSERT_TRUE(processEventsUntil([&] { return reports(QStringLiteral("micStatus")).size() == 1; }));
+    }
+
+    void receive(const IMMessage &message)
+    {
+        page->receiveMessage(message);
+        processEventsFor(5);
+    }
+
+    qint64 micAnswer = 0;
+    qint64 cameraAnswer = 0;
+    int micChecks = 0;
+    int cameraChecks = 0;
+    QPointer<MeetingViewController> page;
+    QList<MeetingMessageModel> lines;
+    std::unique_ptr<MeetingDeviceCheck::OverrideScope> checks;
+};

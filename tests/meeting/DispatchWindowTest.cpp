@@ -1,0 +1,219 @@
+// The window's own handling of server notices, rings and heartbeat acknowledgements.
+
+#include "DispatchWindowSupport.h"
+
+namespace {
+
+using DispatchWindowMessagesTest = DispatchWindowTest;
+
+IMMessage serverNotice(qint64 msgId, const QStringList &elements)
+{
+    IMMessage m;
+    m.type = 4;
+    m.msgId = msgId;
+    m.data = elements;
+    return m;
+}
+
+QString waitNotice(int event, const QString &userId)
+{
+    return jsonText({{"event", event}, {"data", jsonText({{"userId", userId}, {"userName", userId}})}});
+}
+
+IMMessage heartbeat(const QJsonObject &data)
+{
+    IMMessage m;
+    m.data = QStringList{jsonText(data)};
+    return m;
+}
+
+QStringList waitingIds()
+{
+    QStringList ids;
+    for (const IMSystemSubMessage &m : VeskAppAgent::sharedInstance()->meetingManager()->waitRoomMemberArray())
+        ids << m.userId;
+    return ids;
+}
+
+TEST_F(DispatchWindowMessagesTest, ServerNotices_HostAppliesInOrder_RepeatIgnored)
+{
+    join(true);
+    receive(serverNotice(1, {waitNotice(108, "a"), waitNotice(108, "b"), waitNotice(109, "a")}));
+    manager()->waitForQueues();
+    processEventsFor(5);
+    EXPECT_EQ(waitingIds(), QStringList{"b"});
+
+    // The same message again changes nothing.
+    receive(serverNotice(1, {waitNotice(108, "c")}));
+    manager()->waitForQueues();
+    processEventsFor(5);
+    EXPECT_EQ(waitingIds(), QStringList{"b"});
+
+    // A device notice does not drop the waiting-room entries of the same message.
+    receive(serverNotice(2, {waitNotice(108, "d"),
+                             jsonText({{"event", 110}, {"data", jsonText({{"userId", "v"}, {"deviceType", "META"}})}}),
+                             QStringLiteral("broken")}));
+    manager()->waitForQueues();
+    processEventsFor(5);
+    EXPECT_EQ(waitingIds(), (QStringList{"b", "d"}));
+}
+
+TEST_F(DispatchWindowMessagesTest, ServerNotices_MemberIgnores)
+{
+    join();
+    receive(serverNotice(1, {waitNotice(108, "a")}));
+    manager()->waitForQueues();
+    processEventsFor(5);
+    EXPECT_TRUE(waitingIds().isEmpty());
+}
+
+TEST_F(DispatchWindowMessagesTest, Rings_AddedOnceRemovedOnHangup)
+{
+    join();
+    IMMessage ring;
+    ring.type = 6;
+    ring.msgId = 5;
+    ring.sender = QStringLiteral("caller");
+    ring.data = QStringList{jsonText({{"event", "income"}})};
+    receive(ring);
+    receive(ring);
+    EXPECT_EQ(manager()->ringRecordArray(), QStringList{"caller"});
+    ring.msgId = 6;
+    ring.data = QStringList{jsonText({{"event", "hangup"}})};
+    receive(ring);
+    receive(ring);
+    EXPECT_TRUE(manager()->ringRecordArray().isEmpty());
+    // Repeating the first ring does nothing any more.
+    ring.msgId = 5;
+    ring.data = QStringList{jsonText({{"event", "income"}})};
+    receive(ring);
+    EXPECT_TRUE(manager()->ringRecordArray().isEmpty());
+}
+
+TEST_F(DispatchWindowMessagesTest, Heartbeat_MicForbidClosesTheOpenMicrophone)
+{
+    join();
+    room()->micAllowStatus = true;
+    openMicFromButton();
+    page->receiveHeartbeatAck(heartbeat({{"micStatus", 1},
+                                         {"roomInfo", QJsonObject{{"imAllowStatus", 0}, {"micAllowStatus", 0}}},
+                                         {"imForbid", true},
+                                         {"micForbid", false}}));
+    EXPECT_TRUE(page->isMicOn());
+    EXPECT_TRUE(room()->imForbid);
+    EXPECT_FALSE(room()->imAllowStatus);
+    EXPECT_FALSE(room()->micAllowStatus);
+
+    page->receiveHeartbeatAck(heartbeat({{"micStatus", 1},
+                                         {"roomInfo", QJsonObject{{"imAllowStatus", 1}, {"micAllowStatus", 0}}},
+                                         {"micForbid", true}}));
+    EXPECT_FALSE(page->isMicOn());
+    EXPECT_EQ(page->microphoneBtn->state(), 0);
+    EXPECT_TRUE(room()->micForbid);
+}
+
+TEST_F(DispatchWindowMessagesTest, Heartbeat_ServerViewDiffers_ReportedAgainUnlessAHostCloseIsHeld)
+{
+    join();
+    room()->micAllowStatus = true;
+    openMicFromButton();
+    page->receiveHeartbeatAck(heartbeat({{"micStatus", 0}}));
+    ASSERT_TRUE(processEventsUntil([&] { return reports(QStringLiteral("micStatus")) == (QStringList{"1", "1"}); }));
+    page->receiveHeartbeatAck(heartbeat({{"micStatus", 1}}));
+    processEventsFor(10);
+    EXPECT_EQ(reports(QStringLiteral("micStatus")).size(), 2);
+
+    page->tempIsMicOn = true;
+    page->onRoomStateChanged(VeskMeetingManager::StateJoining);
+    page->receiveHeartbeatAck(heartbeat({{"micStatus", 0}}));
+    processEventsFor(10);
+    EXPECT_EQ(reports(QStringLiteral("micStatus")).size(), 2);
+
+    // Not an object: nothing changes.
+    page->receiveHeartbeatAck(heartbeat({}));
+    IMMessage junk;
+    junk.data = QStringList{QStringLiteral("[]")};
+    page->receiveHeartbeatAck(junk);
+    page->receiveHeartbeatAck(IMMessage());
+    EXPECT_TRUE(page->isMicOn());
+}
+
+TEST_F(DispatchWindowMessagesTest, CameraPermissionFromTheHeartbeat)
+{
+    join();
+    room()->cameraAllowStatus = false;
+    page->receiveHeartbeatAck(heartbeat({{"micStatus", 0}, {"cameraAllowStatus", 1}}));
+    EXPECT_TRUE(room()->cameraAllowStatus);
+}
+
+TEST_F(DispatchWindowMessagesTest, ControlStepsOnTheRoom)
+{
+    join();
+    receive(controlMessage(5, {{"openTranslateText", 1}, {"roomTranscribeStatus", 1}}));
+    EXPECT_EQ(room()->openTranslateText, 1);
+    EXPECT_EQ(room()->roomTranscribeStatus, 1);
+    receive(controlMessage(201, {}, QStringLiteral("新周会")));
+    EXPECT_EQ(room()->roomName, QStringLiteral("新周会"));
+    receive(controlMessage(14, {{"switchStatus", 1}}));
+    EXPECT_TRUE(room()->roomWaitStatus);
+    int posted = 0;
+    NotificationCenter::defaultCenter().addObserver(&context, QStringLiteral("RoomUploadPermissionTypeChange"),
+                                                    [&](const Notification &) { ++posted; });
+    receive(controlMessage(911, {{"allowFileUpload", 1}, {"uploadPermissionType", 2}}));
+    EXPECT_EQ(room()->allowFileUpload, 1);
+    EXPECT_EQ(room()->uploadPermissionType, 2);
+    EXPECT_EQ(posted, 1);
+    receive(controlMessage(913, {{"sharePermission", 2}}));
+    EXPECT_EQ(room()->sharePermission, 2);
+}
+
+TEST_F(DispatchWindowMessagesTest, FileRightsDoNotMovePlayback_SeekOnlyWithTheSliderShown)
+{
+    join();
+    auto file = std::make_shared<FileShareModel>();
+    file->fileId = QStringLiteral("f1");
+    file->fileType = QStringLiteral("3");
+    file->duration = 300;
+    page->avFileShareModel = file;
+    page->fileShareMode = 2;
+    page->setAvFileSharePlayTimerCount(42);
+    receive(controlMessage(914, {{"fileId", "f1"},
+                                 {"enableOperationFileStatus", 2},
+                                 {"enableUserList", QJsonArray{QJsonObject{{"userId", "x"}}}}}));
+    EXPECT_EQ(file->enableOperationFileStatus, 2);
+    EXPECT_EQ(file->enableUserList.size(), 1);
+    EXPECT_EQ(page->avFileSharePlayTimerCount(), 42);
+
+    // 266 on the shown audio file moves playback.
+    receive(controlMessage(266, {{"fileId", "f1"}, {"duration", 77}}));
+    EXPECT_EQ(page->avFileSharePlayTimerCount(), 77);
+
+    page->avFileShareSliderBKView->hide();
+    receive(controlMessage(704, {{"seekPosition", 61999}}));
+    EXPECT_EQ(page->avFileSharePlayTimerCount(), 77);
+    page->avFileShareSliderBKView->show();
+    receive(controlMessage(704, {{"seekPosition", 61999}}));
+    EXPECT_EQ(page->avFileSharePlayTimerCount(), 61);
+
+    receive(controlMessage(705));
+    EXPECT_EQ(page->avFileSharePlayTimerCount(), 300);
+    EXPECT_EQ(page->avFileSharePlayButton->state(), 1);
+}
+
+TEST_F(DispatchWindowMessagesTest, PageFollow_OldSequenceIgnored_FlipEndsAfterATenthOfASecond)
+{
+    join();
+    page->fileShareFlipOverSendSequenceId = 10;
+    receive(controlMessage(903, {{"sequenceId", 10}, {"flipOverType", 1}}));
+    EXPECT_FALSE(page->flipOverDuration);
+    EXPECT_EQ(page->fileShareFlipOverReceiveSequenceId, 0u);
+    receive(controlMessage(903, {{"sequenceId", 11}, {"flipOverType", 0}, {"sliceId", "none"}}));
+    EXPECT_TRUE(page->flipOverDuration);
+    EXPECT_EQ(page->fileShareFlipOverReceiveSequenceId, 11u);
+    clock.clock.advance(99ms);
+    EXPECT_TRUE(page->flipOverDuration);
+    clock.clock.advance(1ms);
+    EXPECT_FALSE(page->flipOverDuration);
+}
+
+} // namespace

@@ -1,0 +1,183 @@
+// The grid widget in its scroll area (tiles where the layout says, scrolling from ten tiles on,
+// pictures of 1, 3, 5 and 10 tiles), and the window around it: full screen keeps the windowed
+// size, the member-list window stays beside the meeting window, the close button asks first.
+
+#include "MeetingTestSupport.h"
+
+#include "agent/engine/KRTCVideoView.h"
+#include "meeting/window/grid/VideoCollectionView.h"
+#include "meeting/window/grid/VideoCollectionViewItem.h"
+#include "uikit/VeskMicrophoneIcon.h"
+
+#include <QDir>
+#include <QPainter>
+#include <QScrollArea>
+#include <QScrollBar>
+
+namespace {
+
+using Tile = std::shared_ptr<MeetingActiveModel>;
+
+QImage generatedFrame(int i)
+{
+    QImage image(640, 360, QImage::Format_RGB32);
+    QPainter p(&image);
+    QLinearGradient g(0, 0, 640, 360);
+    g.setColorAt(0, QColor::fromHsv((i * 47) % 360, 160, 200));
+    g.setColorAt(1, QColor::fromHsv((i * 47 + 120) % 360, 200, 90));
+    p.fillRect(image.rect(), g);
+    p.setPen(Qt::white);
+    p.setFont(QFont(QString(), 64));
+    p.drawText(image.rect(), Qt::AlignCenter, QString::number(i + 1));
+    return image;
+}
+
+class GridView : public ::testing::Test {
+protected:
+    void fill(int n)
+    {
+        for (int i = 0; i < n; ++i) {
+            const bool camera = i % 3 != 2;
+            KRTCVideoView *view = nullptr;
+            if (camera) {
+                views.push_back(std::make_unique<KRTCVideoView>());
+                view = views.back().get();
+                KRTCVideoFrame frame;
+                frame.image = generatedFrame(i);
+                view->renderFrame(frame, false);
+            }
+            auto t = std::make_shared<MeetingActiveModel>(camera ? 1 : 0, QStringLiteral("peer-%1").arg(i),
+                                                          QString::number(i), QStringLiteral("成员%1").arg(i + 1),
+                                                          i == 0, view);
+            t->setAudioFlag(i % 2 == 0);
+            tiles << t;
+        }
+    }
+
+    void SetUp() override
+    {
+        area.setFrameShape(QFrame::NoFrame);
+        area.resize(1200, 804);
+        grid = new VideoCollectionView(&area);
+        area.show();
+    }
+
+    void TearDown() override
+    {
+        // Tiles first: they hand the views back before the views go.
+        area.takeWidget();
+        delete grid.data();
+    }
+
+    std::vector<std::unique_ptr<KRTCVideoView>> views;
+    QList<Tile> tiles;
+    QScrollArea area;
+    QPointer<VideoCollectionView> grid;
+};
+
+TEST_F(GridView, TilesSitWhereTheLayoutSaysAndScreenshotsLookRight)
+{
+    for (int n : {1, 3, 5, 10}) {
+        SCOPED_TRACE(n);
+        tiles.clear();
+        fill(n);
+        grid->reloadData(tiles);
+        QApplication::processEvents();
+        ASSERT_EQ(grid->numberOfItems(), n);
+        for (int i = 0; i < n; ++i)
+            EXPECT_EQ(grid->itemAt(i)->geometry(), grid->itemFrames()[i].toRect());
+        const bool scrolls = n >= 10;
+        EXPECT_EQ(area.verticalScrollBar()->maximum() > 0, scrolls);
+        const QImage shot = area.grab().toImage();
+        ASSERT_TRUE(shot.save(QDir::temp().filePath(QStringLiteral("korvi_grid_%1.png").arg(n))));
+    }
+    // Reloading with fewer tiles drops the extra items and keeps the views alive.
+    grid->reloadData(tiles.mid(0, 2));
+    EXPECT_EQ(grid->findChildren<VideoCollectionViewItem *>(Qt::FindDirectChildrenOnly).size(), 2);
+    EXPECT_EQ(tiles[0]->videoView()->parentWidget(), grid->itemAt(0)->contentView());
+    EXPECT_EQ(tiles[3]->videoView()->parentWidget(), nullptr);
+}
+
+TEST_F(GridView, ResizingTheAreaRelaysTheTilesOut)
+{
+    fill(4);
+    grid->reloadData(tiles);
+    QApplication::processEvents();
+    area.resize(800, 604);
+    QApplication::processEvents();
+    EXPECT_EQ(grid->itemAt(3)->geometry(), QRect(401, 303, 399, 299));
+}
+
+TEST_F(GridView, ReloadingUnchangedTilesKeepsOverlaysAndFollowsTheirState)
+{
+    fill(2);
+    grid->reloadData(tiles);
+    const QPointer<MeetingActiveView> overlay = grid->itemAt(0)->activeView();
+    EXPECT_EQ(overlay->microphoneIcon()->iconState(), 1);
+    tiles[0]->setAudioFlag(false);
+    // Another view took the camera meanwhile (the strip beside a share).
+    QWidget elsewhere;
+    tiles[1]->videoView()->setParent(&elsewhere);
+    grid->reloadData(tiles);
+    EXPECT_EQ(grid->itemAt(0)->activeView(), overlay.data());
+    EXPECT_EQ(overlay->microphoneIcon()->iconState(), 0);
+    EXPECT_EQ(tiles[1]->videoView()->parentWidget(), grid->itemAt(1)->contentView());
+}
+
+// The window: full screen and resizing.
+class GridWindowTest : public MeetingTest {};
+
+TEST_F(GridWindowTest, FullScreenKeepsTheWindowedSizeAndTheCloseButtonAsksFirst)
+{
+    signIn();
+    addRoom();
+    MeetingViewController *page = openJoinedPage();
+    ASSERT_NE(page, nullptr);
+    QWidget *window = page->window();
+    page->windowWillResize(QSize(1300, 760));
+    const QRectF windowed = page->windowContentFrame();
+    EXPECT_EQ(windowed.size(), QSizeF(1300, 760));
+    EXPECT_DOUBLE_EQ(page->adjustScale(), 1300 / 1600.0);
+
+    page->windowWillEnterFullScreen();
+    EXPECT_TRUE(page->inFullScreenMode());
+    EXPECT_DOUBLE_EQ(page->adjustScale(), 1.0);
+    page->windowWillResize(QSize(500, 400));
+    EXPECT_EQ(page->windowContentFrame(), windowed);
+
+    page->windowDidExitFullScreen();
+    EXPECT_FALSE(page->inFullScreenMode());
+    EXPECT_EQ(window->size(), QSize(1300, 760));
+    EXPECT_EQ(window->minimumSize(), QSize(1152, 684));
+
+    // Closing asks (the leave dialog) and keeps the window.
+    EXPECT_FALSE(page->windowShouldClose());
+}
+
+TEST_F(GridWindowTest, MemberListWindowMovesBesideTheMeetingWindow)
+{
+    signIn();
+    addRoom();
+    MeetingViewController *page = openJoinedPage();
+    ASSERT_NE(page, nullptr);
+    QWidget *window = page->window();
+    window->move(40, 40);
+    page->memberWindow = std::make_unique<MacBaseWindowController>(new QWidget());
+    QWidget *member = page->memberWindow->window();
+    member->setGeometry(300, 90, 342, 950);
+    page->windowWillResize(QSize(1200, 720));
+    const QRect meeting = window->frameGeometry();
+    EXPECT_EQ(member->x(), meeting.x() + meeting.width());
+    EXPECT_EQ(member->y(), 90);
+    EXPECT_EQ(member->size(), QSize(342, qRound(950 * 0.75)));
+
+    // One already right of the meeting window keeps its x.
+    member->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    member->setMinimumSize(0, 0);
+    member->setGeometry(3000, 90, 342, 950);
+    page->windowWillResize(QSize(1280, 720));
+    EXPECT_EQ(member->x(), 3000);
+    EXPECT_EQ(member->height(), qRound(950 * 0.8));
+}
+
+} // namespace

@@ -1,0 +1,629 @@
+// The meeting window headless against the stand-in: build and look, the waiting-room screen and
+// its poll, room states and banners, join steps, forced ends, leaving on both roads, frames.
+
+#include "MeetingTestSupport.h"
+
+#include "agent/MainSettingModel.h"
+#include "agent/engine/KRTCVideoView.h"
+#include "foundation/NotificationCenter.h"
+#include "meeting/window/MeetingBottomButton.h"
+#include "meeting/window/NetWorkTipView.h"
+#include "uikit/KVMacWatermarkView.h"
+#include "uikit/KVMeetingIDLabel.h"
+#include "uikit/VeskButton.h"
+#include "uikit/VeskMeetingToast.h"
+#include "uikit/VeskTextView.h"
+
+#include <QDir>
+#include <QImage>
+#include <QLabel>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+const QString kQueryPath = QStringLiteral("/qf/meeting/control/123456789/member/queryAllowEnterStatus");
+const QString kLeavePath = QStringLiteral("/qf/meeting/room/leave");
+const QString kClosePath = QStringLiteral("/qf/meeting/control/123456789/close");
+
+QString tipText(QWidget *view)
+{
+    QWidget *tip = VeskMeetingToast::currentTip(view);
+    if (!tip)
+        return {};
+    QStringList texts;
+    for (QLabel *l : tip->findChildren<QLabel *>())
+        texts << l->text();
+    if (auto *self = qobject_cast<QLabel *>(tip))
+        texts << self->text();
+    return texts.join(QLatin1Char(' '));
+}
+
+int bannerCount(QWidget *view)
+{
+    int n = 0;
+    for (NetWorkTipView *b : view->findChildren<NetWorkTipView *>())
+        n += b->isVisible() ? 1 : 0;
+    return n;
+}
+
+void saveScreenshot(QWidget *w, const QString &name)
+{
+    const QImage shot = w->grab().toImage();
+    ASSERT_FALSE(shot.isNull());
+    ASSERT_TRUE(shot.save(QDir::temp().filePath(name)));
+}
+
+class MeetingWindowTest : public MeetingTest {
+protected:
+    // Waiting-room road: the stand-in keeps the user waiting (454) and the page opens on it.
+    MeetingViewController *openWaitingPage()
+    {
+        addRoom().flags.insert(QStringLiteral("roomWaitStatus"), 1);
+        EXPECT_EQ(enterRoom(), VeskAppAgent::WaitingRoomCode);
+        EXPECT_NE(VeskAppAgent::sharedInstance()->temMeetingInfoModel(), nullptr);
+        MeetingViewController *page = navigator->openMeetingPage(true);
+        settle();
+        return page;
+    }
+
+    // Advances the poll by one tick and waits for its reply to be handled.
+    void tick(int expectedQueries)
+    {
+        clock.clock.advance(2s);
+        ASSERT_TRUE(processEventsUntil([&] { return requestCount(kQueryPath) == expectedQueries; }));
+        processEventsFor(5);
+    }
+};
+
+// ---- Build ---------------------------------------------------------------------------------------------
+
+TEST_F(MeetingWindowTest, Build_JoinedMember_TitleChatWatermarkAndLook)
+{
+    signIn();
+    DevRoom &room = addRoom();
+    room.flags.insert(QStringLiteral("imAllowStatus"), 0);
+    MeetingViewController *page = openJoinedPage();
+    ASSERT_NE(page, nullptr);
+    ASSERT_TRUE(processEventsUntil([&] { return page->view()->isVisible(); }));
+
+    EXPECT_EQ(page->titleLabel->text(), QStringLiteral("周会( 123-456-789)"));
+    EXPECT_EQ(page->titleLabel->roomId(), kRoomId);
+    EXPECT_FALSE(page->endMeetingBtn->isVisible()); // not the creator
+    EXPECT_TRUE(page->meetingIdCopyBtn->isVisible());
+    EXPECT_FALSE(page->waitingRoomBKView->isVisible());
+    EXPECT_FALSE(page->isShowingWaitingRoom());
+    // A member in a room whose chat is off starts read-only.
+    EXPECT_TRUE(page->IMChatTextView->isReadOnly());
+    EXPECT_EQ(page->IMChatTextView->placeHolderString(), QStringLiteral("全员禁言中"));
+    EXPECT_EQ(page->IMChatEnableButton->state(), 1);
+    EXPECT_EQ(page->view()->findChild<KVMacWatermarkView *>()->watermarkText(), QStringLiteral("张三 0000"));
+    EXPECT_EQ(page->speakerBtn->state(), 1);
+    EXPECT_EQ(page->subtitleFont, 16);
+    EXPECT_EQ(page->fileShareMode, 0);
+    // Every control a user acts on has a name.
+    for (QAbstractButton *b : page->view()->findChildren<QAbstractButton *>())
+        EXPECT_FALSE(b->accessibleName().isEmpty() && b->text().isEmpty()) << b->objectName().toStdString();
+
+    saveScreenshot(page->view(), QStringLiteral("meeting_window.png"));
+}
+
+TEST_F(MeetingWindowTest, Build_HostKeepsEditableChat_AndSizeFollowsTheScreen)
+{
+    signIn(kHostPhone, QStringLiteral("主持人"));
+    addRoom(kHostPhone).flags.insert(QStringLiteral("imAllowStatus"), 0);
+    MeetingViewController *page = openJoinedPage();
+    EXPECT_FALSE(page->IMChatTextView->isReadOnly());
+    EXPECT_EQ(page->IMChatTextView->placeHolderString(), QStringLiteral("请输入消息"));
+    EXPECT_EQ(page->IMChatEnableButton->state(), 1);
+    EXPECT_TRUE(page->endMeetingBtn->isVisible()); // user id equals the creator
+    // The offscreen screen is small: the floor size at scale 0.72.
+    EXPECT_DOUBLE_EQ(page->adjustScale(), 0.72);
+    EXPECT_EQ(page->windowContentFrame().size(), QSizeF(1152, 684));
+    EXPECT_EQ(page->window()->size(), QSize(1152, 684));
+}
+
+TEST_F(MeetingWindowTest, Build_CreatorByUserIdOnly_SeesEndButtonButMemberDialog)
+{
+    signIn(kMyPhone, QStringLiteral("张三"), QStringLiteral("u-1"));
+    addRoom(QStringLiteral("u-1"));
+    MeetingViewController *page = openJoinedPage();
+    EXPECT_TRUE(page->endMeetingBtn->isVisible());
+    page->leaveMeeting(nullptr);
+    KVAlert *alert = visibleAlert(QStringLiteral("leaveMeetingAlert"));
+    ASSERT_NE(alert, nullptr);
+    EXPECT_EQ(alert->cancelButton()->text(), QStringLiteral("取消"));
+    EXPECT_EQ(alert->confirmButton()->text(), QStringLiteral("确定"));
+    alert->cancelButton()->click();
+}
+
+TEST_F(MeetingWindowTest, Handlers_NetworkIconMicStateAndNoVideoRoom)
+{
+    signIn();
+    addRoom();
+    ASSERT_EQ(enterRoom(), 0);
+    manager()->roomInfo()->streamLevel = 0;
+    MeetingViewController *page = navigator->openMeetingPage(false);
+    bool appeared = false;
+    QObject::connect(page, &MeetingViewController::didAppear, &context, [&] { appeared = true; });
+    ASSERT_TRUE(processEventsUntil([&] { return appeared; }));
+    EXPECT_FALSE(page->shareBtn->isEnabled());
+    EXPECT_FALSE(page->cameraBtn->isEnabled());
+    EXPECT_FALSE(page->selectCameraBtn->isEnabled());
+
+    auto post = [](const QVariantMap &info) {
+        NotificationCenter::defaultCenter().post(QStringLiteral("MEETINGNETWORKSTATE"), {}, info);
+    };
+    post({{QStringLiteral("NetworkState"), 1}});
+    EXPECT_EQ(page->qosShowButton->property("imageName").toString(), QStringLiteral("top_signal_status_general"));
+    post({{QStringLiteral("NetworkState"), 7}});
+    EXPECT_EQ(page->qosShowButton->property("imageName").toString(), QStringLiteral("top_signal_status_bad"));
+    post({});
+    EXPECT_EQ(page->qosShowButton->property("imageName").toString(), QStringLiteral("top_signal_status_bad"));
+
+    page->microphoneBtn->setState(1);
+    page->setIsMicOn(false);
+    EXPECT_EQ(page->microphoneBtn->state(), 0);
+    EXPECT_FALSE(page->isMicOn());
+}
+
+// ---- Waiting room ----------------------------------------------------------------------------------------
+
+TEST_F(MeetingWindowTest, WaitingRoom_CoverAndFortyWaitingRepliesGiveFortyQueries)
+{
+    signIn();
+    MeetingViewController *page = openWaitingPage();
+    ASSERT_TRUE(processEventsUntil([&] { return page->view()->isVisible(); }));
+    EXPECT_TRUE(page->isShowingWaitingRoom());
+    EXPECT_TRUE(page->waitingRoomBKView->isVisible());
+    EXPECT_FALSE(page->endMeetingBtn->isVisible());
+    EXPECT_FALSE(page->meetingIdCopyBtn->isVisible());
+    EXPECT_EQ(page->titleLabel->text(), QStringLiteral("周会(123-456-789)"));
+    EXPECT_EQ(page->exitWaitingRoomBtn->text(), QStringLiteral("退出会议"));
+    EXPECT_TRUE(engines.engine() == nullptr ||
+                !engine().callNames().contains(QStringLiteral("joinRoom"))); // no join while waiting
+    saveScreenshot(page->view(), QStringLiteral("meeting_waiting_room.png"));
+
+    clock.clock.advance(1999ms);
+    processEventsFor(5);
+    EXPECT_EQ(requestCount(kQueryPath), 0); // the first query goes out at 2 s
+    clock.clock.advance(1ms);
+    ASSERT_TRUE(processEventsUntil([&] { return requestCount(kQueryPath) == 1; }));
+    for (int i = 2; i <= 40; ++i)
+        tick(i);
+    EXPECT_EQ(requestCount(kQueryPath), 40);
+    EXPECT_TRUE(page->isShowingWaitingRoom());
+    EXPECT_TRUE(navigator->calls.isEmpty());
+}
+
+TEST_F(MeetingWindowTest, WaitingRoom_Admitted_PostsWhileTheRoomIsStillHeldThenClears)
+{
+    signIn();
+    MeetingViewController *page = openWaitingPage();
+    QString heldRoom;
+    int posts = 0;
+    NotificationCenter::defaultCenter().addObserver(
+        &context, QStringLiteral("ENTER_MEETINGROOM_FROM_WAITINGROOM"), [&](const Notification &) {
+            ++posts;
+            const auto room = VeskAppAgent::sharedInstance()->temMeetingInfoModel();
+            heldRoom = room ? room->roomId : QString();
+        });
+    service.state().room(kRoomId)->extra.insert(QStringLiteral("admitted"), QStringList{kMyPhone});
+    tick(1);
+    ASSERT_TRUE(processEventsUntil([&] { return posts == 1; }));
+    EXPECT_EQ(heldRoom, kRoomId);
+    EXPECT_EQ(VeskAppAgent::sharedInstance()->temMeetingInfoModel(), nullptr);
+    EXPECT_EQ(page->loopRequestTimer(), nullptr);
+    clock.clock.advance(6s);
+    processEventsFor(10);
+    EXPECT_EQ(requestCount(kQueryPath), 1); // the poll stopped
+    page->destoryWaitingRoom();             // again: only clears once more
+    EXPECT_EQ(VeskAppAgent::sharedInstance()->temMeetingInfoModel(), nullptr);
+}
+
+TEST_F(MeetingWindowTest, WaitingRoom_RemovedOrEnded_ToastLeaveRequestAndHome)
+{
+    signIn();
+    openWaitingPage();
+    QString toastAtSwitch;
+    navigator->onSwitch = [&](const QString &) { toastAtSwitch = VeskToast::textOf(VeskToast::currentToast()); };
+    service.state().room(kRoomId)->waiting.clear(); // no longer waiting: removed (2)
+    tick(1);
+    ASSERT_TRUE(processEventsUntil([&] { return requestCount(kLeavePath) == 1; }));
+    EXPECT_EQ(toastAtSwitch, QStringLiteral("主持人已将您移出等候室"));
+    EXPECT_EQ(navigator->calls, QStringList{QStringLiteral("showMainPage 1")});
+    EXPECT_EQ(VeskAppAgent::sharedInstance()->temMeetingInfoModel(), nullptr);
+
+    // A late tick of the closed screen sends nothing more.
+    clock.clock.advance(4s);
+    processEventsFor(10);
+    EXPECT_EQ(requestCount(kQueryPath), 1);
+}
+
+TEST_F(MeetingWindowTest, WaitingRoom_MeetingEnded_ToastAndHome)
+{
+    signIn();
+    openWaitingPage();
+    QString toastAtSwitch;
+    navigator->onSwitch = [&](const QString &) { toastAtSwitch = VeskToast::textOf(VeskToast::currentToast()); };
+    service.state().room(kRoomId)->closed = true;
+    tick(1);
+    ASSERT_TRUE(processEventsUntil([&] { return !navigator->calls.isEmpty(); }));
+    EXPECT_EQ(toastAtSwitch, QStringLiteral("会议已结束"));
+    EXPECT_EQ(navigator->calls, QStringList{QStringLiteral("showMainPage 1")});
+}
+
+TEST_F(MeetingWindowTest, WaitingRoom_ClosingTheWindowLeavesTheWaitingRoom)
+{
+    signIn();
+    MeetingViewController *page = openWaitingPage();
+    EXPECT_FALSE(page->windowShouldClose());
+    ASSERT_TRUE(processEventsUntil([&] { return requestCount(kLeavePath) == 1; }));
+    EXPECT_EQ(navigator->calls, QStringList{QStringLiteral("showMainPage 1")});
+    clock.clock.advance(4s);
+    processEventsFor(10);
+    EXPECT_EQ(requestCount(kQueryPath), 0); // the poll stopped before its first tick
+}
+
+// ---- Room states --------------------------------------------------------------------------------------------
+
+TEST_F(MeetingWindowTest, States_OneBannerForTwoJoiningReports_ReconnectBanner_NoneInRoom)
+{
+    signIn();
+    addRoom();
+    MeetingViewController *page = openJoinedPage();
+    page->onRoomStateChanged(1);
+    page->onRoomStateChanged(1);
+    processEventsFor(3);
+    EXPECT_EQ(bannerCount(page->view()), 1);
+    EXPECT_EQ(NetWorkTipView::current()->text(), QStringLiteral("正在加入..."));
+    page->onRoomStateChanged(3);
+    processEventsFor(3);
+    EXPECT_EQ(bannerCount(page->view()), 1);
+    EXPECT_EQ(NetWorkTipView::current()->text(), QStringLiteral("网络异常，正在尝试重连"));
+    page->onRoomStateChanged(2);
+    processEventsFor(3);
+    EXPECT_EQ(bannerCount(page->view()), 0);
+    EXPECT_EQ(page->stateMeeting(), 2);
+}
+
+TEST_F(MeetingWindowTest, States_ReconnectFailed_TipThenWholeLeaveAfterTwoSeconds)
+{
+    signIn();
+    addRoom();
+    MeetingViewController *page = openJoinedPage();
+    navigator->onSwitch = [](const QString &) {};
+    page->onRoomStateChanged(4);
+    EXPECT_EQ(tipText(page->view()), QStringLiteral("连接失败，退出会议"));
+    clock.clock.advance(1900ms);
+    processEventsFor(5);
+    EXPECT_TRUE(navigator->calls.isEmpty());
+    clock.clock.advance(100ms);
+    ASSERT_TRUE(processEventsUntil([&] { return requestCount(kLeavePath) == 1; }));
+    EXPECT_EQ(navigator->calls, QStringList{QStringLiteral("showMainPage 1")});
+    EXPECT_EQ(manager()->state(), VeskMeetingManager::StateIdle);
+}
+
+TEST_F(MeetingWindowTest, JoinSteps_WaitForStateTwo_RunOnce_DroppedAfterLeaving)
+{
+    signIn();
+    addRoom();
+    ASSERT_EQ(enterRoom(), 0);
+    int runs = 0;
+    MeetingViewController *page = navigator->openMeetingPage(false);
+    QObject::connect(page, &MeetingViewController::joinStepsDidRun, &context, [&] { ++runs; });
+    ASSERT_TRUE(processEventsUntil([&] { return runs == 1; })); // the real join, after state 2
+    EXPECT_EQ(page->stateMeeting(), 2);
+    EXPECT_FALSE(page->joinStepsPending());
+
+    page->onRoomStateChanged(1);
+    page->onJoinRoomSuccess(true);
+    EXPECT_TRUE(page->joinStepsPending());
+    EXPECT_EQ(runs, 1); // waits: no sleeping poll, nothing yet
+    page->onRoomStateChanged(2);
+    EXPECT_EQ(runs, 2);
+    page->onRoomStateChanged(2);
+    EXPECT_EQ(runs, 2); // once
+    page->onJoinRoomSuccess(false);
+    EXPECT_EQ(runs, 2);
+
+    page->onRoomStateChanged(1);
+    page->onJoinRoomSuccess(true);
+    page->leaveRoom();
+    page->onRoomStateChanged(2);
+    EXPECT_EQ(runs, 2); // left first: dropped
+}
+
+// ---- Forced ends --------------------------------------------------------------------------------------------
+
+TEST_F(MeetingWindowTest, RoomClosed_OtherReasonShowsGotItAndGoesHome)
+{
+    signIn();
+    addRoom();
+    MeetingViewController *page = openJoinedPage();
+    page->onRoomClosed(QStringLiteral("会议已被主持人结束"));
+    KVAlert *alert = visibleAlert(QStringLiteral("roomClosedAlert"));
+    ASSERT_NE(alert, nullptr);
+    EXPECT_EQ(alert->message(), QStringLiteral("会议已被主持人结束"));
+    EXPECT_EQ(alert->confirmButton()->text(), QStringLiteral("知道了"));
+    ASSERT_TRUE(processEventsUntil([&] { return requestCount(kLeavePath) == 1; })); // left before the answer
+    alert->confirmButton()->click();
+    EXPECT_EQ(navigator->calls, QStringList{QStringLiteral("showMainPage 1")});
+}
+
+TEST_F(MeetingWindowTest, RoomClosed_OtherDeviceShowsConfirmAndClosingSignsOut)
+{
+    signIn();
+    addRoom();
+    MeetingViewController *page = openJoinedPage();
+    page->otherDeviceLogin();
+    KVAlert *alert = visibleAlert(QStringLiteral("roomClosedAlert"));
+    ASSERT_NE(alert, nullptr);
+    EXPECT_EQ(alert->message(), QStringLiteral("您的账号在其他手机端登录"));
+    EXPECT_EQ(alert->confirmButton()->text(), QStringLiteral("确定"));
+    ASSERT_NE(alert->closeButton(), nullptr);
+    alert->closeButton()->click();
+    EXPECT_EQ(navigator->calls, QStringList{QStringLiteral("showLoginPage")});
+}
+
+TEST_F(MeetingWindowTest, HostMovesToWaitingRoom_KeepsTheRoomLeavesWithoutRequestAndWaitsAgain)
+{
+    signIn();
+    addRoom();
+    MeetingViewController *page = openJoinedPage();
+    QString heldRoom;
+    // As the home page does: join again, which lands in the waiting room.
+    NotificationCenter::defaultCenter().addObserver(
+        &context, QStringLiteral("ENTER_MEETINGROOM_FROM_WAITINGROOM"), [&](const Notification &) {
+            const auto room = VeskAppAgent::sharedInstance()->temMeetingInfoModel();
+            heldRoom = room ? room->roomId : QString();
+            MainQueue::async(&context, [this, room] {
+                VeskAppAgent::sharedInstance()->setTemMeetingInfoModel(room);
+                navigator->showMeetingPage(true);
+            });
+        });
+    page->hostMoveConsumerToWaitRoom();
+    ASSERT_TRUE(processEventsUntil([&] { return !heldRoom.isEmpty(); }));
+    EXPECT_EQ(heldRoom, kRoomId);
+    const auto configs = service.requestsFor(QStringLiteral("/qf/meeting/control/123456789/member/config"));
+    ASSERT_EQ(configs.size(), 1);
+    EXPECT_EQ(configs[0].param(QStringLiteral("cameraStatus")).toString(), QStringLiteral("0"));
+    EXPECT_EQ(configs[0].param(QStringLiteral("micStatus")).toString(), QStringLiteral("0"));
+    ASSERT_TRUE(processEventsUntil([&] { return navigator->meetingPage && navigator->meetingPage != page; }));
+    settle();
+    EXPECT_EQ(requestCount(kLeavePath), 0);
+    EXPECT_EQ(manager()->state(), VeskMeetingManager::StateIdle);
+    EXPECT_TRUE(navigator->meetingPage->isShowingWaitingRoom());
+    EXPECT_EQ(navigator->meetingPage->titleLabel->text(), QStringLiteral("周会(123-456-789)"));
+}
+
+// ---- Leaving ----------------------------------------------------------------------------------------------------
+
+TEST_F(MeetingWindowTest, LeaveDialog_MemberCancelStaysConfirmLeaves)
+{
+    signIn();
+    addRoom();
+    MeetingViewController *page = openJoinedPage();
+    page->leaveMeeting(page->leaveRoomButton);
+    KVAlert *alert = visibleAlert(QStringLiteral("leaveMeetingAlert"));
+    ASSERT_NE(alert, nullptr);
+    EXPECT_EQ(alert->message(), QStringLiteral("确定退出当前会议?"));
+    alert->cancelButton()->click();
+    settle();
+    EXPECT_TRUE(navigator->calls.isEmpty());
+    EXPECT_EQ(manager()->state(), VeskMeetingManager::StateInRoom);
+    EXPECT_EQ(requestCount(kLeavePath), 0);
+
+    page->leaveRoomButton->click();
+    alert = visibleAlert(QStringLiteral("leaveMeetingAlert"));
+    ASSERT_NE(alert, nullptr);
+    alert->confirmButton()->click();
+    ASSERT_TRUE(processEventsUntil([&] { return requestCount(kLeavePath) == 1; }));
+    EXPECT_EQ(navigator->calls, QStringList{QStringLiteral("showMainPage 1")});
+}
+
+TEST_F(MeetingWindowTest, LeaveDialog_CreatorEndSendsCloseBeforeLeave)
+{
+    signIn(kHostPhone, QStringLiteral("主持人"));
+    addRoom(kHostPhone);
+    MeetingViewController *page = openJoinedPage();
+    page->leaveMeeting(nullptr);
+    KVAlert *alert = visibleAlert(QStringLiteral("leaveMeetingAlert"));
+    ASSERT_NE(alert, nullptr);
+    EXPECT_EQ(alert->cancelButton()->text(), QStringLiteral("结束会议"));
+    EXPECT_EQ(alert->confirmButton()->text(), QStringLiteral("退出会议"));
+    alert->cancelButton()->click();
+    ASSERT_TRUE(processEventsUntil([&] { return requestCount(kLeavePath) == 1 && requestCount(kClosePath) == 1; }));
+    const QStringList paths = requestPaths();
+    EXPECT_LT(paths.indexOf(kClosePath), paths.indexOf(kLeavePath));
+    EXPECT_EQ(navigator->calls, QStringList{QStringLiteral("showMainPage 1")});
+}
+
+TEST_F(MeetingWindowTest, WindowCloseButton_ShowsTheDialogAndKeepsTheWindow)
+{
+    signIn();
+    addRoom();
+    MeetingViewController *page = openJoinedPage();
+    QWidget *w = page->window();
+    ASSERT_TRUE(processEventsUntil([&] { return w->isVisible(); }));
+    EXPECT_FALSE(w->close());
+    EXPECT_TRUE(w->isVisible());
+    ASSERT_NE(visibleAlert(QStringLiteral("leaveMeetingAlert")), nullptr);
+    visibleAlert(QStringLiteral("leaveMeetingAlert"))->cancelButton()->click();
+}
+
+TEST_F(MeetingWindowTest, TearDown_HomeRoad_DelegatesClearedMediaStoppedThenLeaveThenHome)
+{
+    signIn();
+    addRoom();
+    MeetingViewController *page = openJoinedPage();
+    QPointer<MeetingViewController> alive(page);
+    int engineCallsAtSwitch = -1;
+    navigator->onSwitch = [&](const QString &) {
+        engineCallsAtSwitch = engine().callCount(QStringLiteral("leaveRoom"));
+    };
+    engine().clearCalls();
+    page->leaveRoom();
+    EXPECT_TRUE(page->meetingEnded());
+    ASSERT_TRUE(processEventsUntil([&] { return manager()->state() == VeskMeetingManager::StateIdle; }));
+    const QStringList calls = engine().callNames();
+    EXPECT_LT(calls.indexOf(QStringLiteral("stopPreview")), calls.indexOf(QStringLiteral("leaveRoom")));
+    EXPECT_LT(calls.indexOf(QStringLiteral("unpublishCamera")), calls.indexOf(QStringLiteral("leaveRoom")));
+    EXPECT_EQ(engineCallsAtSwitch, 0); // the switch is asked for; the agent's leave runs on the main queue
+    EXPECT_EQ(navigator->calls, QStringList{QStringLiteral("showMainPage 1")});
+    ASSERT_TRUE(processEventsUntil([&] { return requestCount(kLeavePath) == 1; }));
+    ASSERT_TRUE(processEventsUntil([&] { return alive.isNull(); })); // the page is released
+}
+
+TEST_F(MeetingWindowTest, TearDown_LoginRoad_AlsoClearsDelegates)
+{
+    signIn();
+    addRoom();
+    MeetingViewController *page = openJoinedPage();
+    navigator->onSwitch = [&](const QString &) {};
+    QPointer<MeetingViewController> alive(page);
+    // Keep the page to see that no manager event reaches it after the leave.
+    navigator->meetingPage = nullptr;
+    page->leaveRoomAndLoginOut();
+    ASSERT_TRUE(processEventsUntil([&] { return manager()->state() == VeskMeetingManager::StateIdle; }));
+    settle();
+    ASSERT_FALSE(alive.isNull());
+    EXPECT_EQ(page->stateMeeting(), 2); // the state-0 report never came
+    EXPECT_EQ(navigator->calls, QStringList{QStringLiteral("showLoginPage")});
+    EXPECT_EQ(requestCount(kLeavePath), 1);
+    QPointer<QWidget> view = page->view();
+    delete page;
+    delete view.data();
+}
+
+// ---- Frames --------------------------------------------------------------------------------------------------
+
+KRTCVideoFrame frameWith(qint64 channel, const QString &sei = {})
+{
+    KRTCVideoFrame f;
+    f.image = QImage(16, 9, QImage::Format_RGB32);
+    f.image.fill(Qt::blue);
+    f.channelIndex = channel;
+    f.seiContent = sei;
+    return f;
+}
+
+TEST_F(MeetingWindowTest, Frames_RoutedFromTheRenderThreadByPeerTypeAndChannel)
+{
+    signIn();
+    addRoom();
+    MeetingViewController *page = openJoinedPage();
+    VeskAppAgent::sharedInstance()->settingModel()->setVideoFill(true);
+    auto *camA = new KRTCVideoView(page->view());
+    auto *camA1 = new KRTCVideoView(page->view());
+    auto *shareB = new KRTCVideoView(page->view());
+    auto *screen = new KRTCVideoView(page->view());
+    page->setActiveMembers({std::make_shared<MeetingActiveModel>(1, "a", "ua", "A", false, camA, 0),
+                            std::make_shared<MeetingActiveModel>(1, "a", "ua", "A", false, camA1, 1),
+                            std::make_shared<MeetingActiveModel>(2, "b", "ub", "B", false, shareB, 0)});
+    page->setScreenShareSourceModel(std::make_shared<MeetingActiveModel>(2, "b", "ub", "B", false, screen, 0));
+
+    std::thread render([&] {
+        page->onRender(QStringLiteral("a"), frameWith(1), 1);
+        page->onRender(QStringLiteral("b"), frameWith(0), 2);
+        page->onRender(QStringLiteral("c"), frameWith(0), 1); // nobody's: dropped
+    });
+    render.join();
+    EXPECT_FALSE(camA->hasFrame());
+    EXPECT_TRUE(camA1->hasFrame());
+    EXPECT_TRUE(shareB->hasFrame());
+    EXPECT_TRUE(screen->hasFrame());
+    EXPECT_EQ(camA1->krtcContentMode(), KRTCVideoView::ContentModeFill);
+
+    // After the meeting ends nothing more is drawn.
+    page->leaveRoom();
+    camA->clearFrame();
+    page->onRender(QStringLiteral("a"), frameWith(0), 1);
+    EXPECT_FALSE(camA->hasFrame());
+}
+
+// Runs a step when its object is about to be deleted later (after the filters installed after it).
+class DeleteProbe final : public QObject {
+public:
+    std::function<void()> step;
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::DeferredDelete && step)
+            step();
+        return false;
+    }
+};
+
+TEST_F(MeetingWindowTest, Frames_AViewGoingAwayIsNoLongerRoutedBeforeItIsDestroyed)
+{
+    signIn();
+    addRoom();
+    MeetingViewController *page = openJoinedPage();
+    QPointer<KRTCVideoView> doomed = new KRTCVideoView(page->view());
+    DeleteProbe probe;
+    doomed->installEventFilter(&probe); // first in, so it runs after the window's own filter
+    page->setActiveMembers({std::make_shared<MeetingActiveModel>(1, QStringLiteral("p"), QStringLiteral("u"),
+                                                                 QStringLiteral("P"), false, doomed, 0)});
+    page->onRender(QStringLiteral("p"), frameWith(0), 1);
+    ASSERT_TRUE(doomed->hasFrame());
+    doomed->clearFrame();
+
+    bool drawnWhileDying = false;
+    probe.step = [&] {
+        page->onRender(QStringLiteral("p"), frameWith(0), 1);
+        drawnWhileDying = doomed->hasFrame();
+    };
+    doomed->deleteLater(); // as a member drops its view before the pipeline replaced the tile
+    ASSERT_TRUE(processEventsUntil([&] { return doomed.isNull(); }));
+    EXPECT_FALSE(drawnWhileDying);
+
+    // The same with the render thread pouring frames in meanwhile (ASan watches the memory).
+    for (int round = 0; round < 10; ++round) {
+        QPointer<KRTCVideoView> view = new KRTCVideoView(page->view());
+        page->setActiveMembers({std::make_shared<MeetingActiveModel>(1, QStringLiteral("p"), QStringLiteral("u"),
+                                                                     QStringLiteral("P"), false, view, 0)});
+        std::atomic<bool> stop{false};
+        std::thread render([&] {
+            while (!stop.load())
+                page->onRender(QStringLiteral("p"), frameWith(0), 1);
+        });
+        view->deleteLater();
+        ASSERT_TRUE(processEventsUntil([&] { return view.isNull(); }));
+        stop.store(true);
+        render.join();
+    }
+    processEventsFor(3);
+}
+
+TEST_F(MeetingWindowTest, Frames_SeiMovesPlaybackOnlyWithinNineSecondsAndWhenNotDragging)
+{
+    signIn();
+    addRoom();
+    MeetingViewController *page = openJoinedPage();
+    auto *fileView = new KRTCVideoView(page->view());
+    page->setAvFileShareSourceModel(std::make_shared<MeetingActiveModel>(3, "f", "uf", "F", false, fileView, 0));
+    auto send = [&](const QString &sei) {
+        std::thread([&] { page->onRender(QStringLiteral("f"), frameWith(0, sei), 3); }).join();
+    };
+    send(QStringLiteral("9"));
+    EXPECT_EQ(page->avFileSharePlayTimerCount(), 9);
+    EXPECT_TRUE(fileView->hasFrame());
+    send(QStringLiteral("19")); // ten away: kept
+    EXPECT_EQ(page->avFileSharePlayTimerCount(), 9);
+    send(QStringLiteral("18.7"));
+    EXPECT_EQ(page->avFileSharePlayTimerCount(), 18);
+    send(QStringLiteral("20abc"));
+    EXPECT_EQ(page->avFileSharePlayTimerCount(), 18);
+    page->setAvFileSharePlaySliderTracking(true);
+    send(QStringLiteral("20"));
+    EXPECT_EQ(page->avFileSharePlayTimerCount(), 18);
+    processEventsFor(5); // the queued stream report runs on the main thread
+}
+
+} // namespace

@@ -1,0 +1,251 @@
+// The member change pipeline: tiles from member lists, share permission, share tiles taken out,
+// the display chosen, and in the window: lists applied in order, the end of a file share
+// announced once, the grid and badge following the list.
+
+#include "MeetingTestSupport.h"
+
+#include "foundation/RXEncrypt.h"
+#include "meeting/window/grid/AssistantRecords.h"
+#include "meeting/window/grid/MemberPipeline.h"
+#include "meeting/window/grid/VideoCollectionView.h"
+
+#include <QLabel>
+
+namespace {
+
+std::shared_ptr<MeetingMemberModel> makeMember(const QString &id, const QString &name, bool camera = false,
+                                               int share = 0, bool customVideo = false)
+{
+    VeskUserModel user;
+    user.userId = id;
+    user.phoneNumber = QStringLiteral("peer-") + id;
+    user.userName = name;
+    auto m = std::make_shared<MeetingMemberModel>(user);
+    m->setVideoFlag(camera);
+    m->setShareFlag(share);
+    m->setCustomVideoFlag(customVideo);
+    return m;
+}
+
+QList<qint64> typesOf(const QList<MemberPipeline::Tile> &tiles)
+{
+    QList<qint64> out;
+    for (const auto &t : tiles)
+        out << t->activeVideoSourceType();
+    return out;
+}
+
+TEST(MemberPipeline, TilesFollowMemberOrderAndShareTilesLeaveTheGrid)
+{
+    MemberPipeline::Input in;
+    in.members = {makeMember("a", "A", true), makeMember("b", "B", true, 1), makeMember("c", "C", false, 0, true)};
+    const auto r = MemberPipeline::build(in);
+    // A camera; B camera (+ share, taken out); C audio only (+ file, taken out).
+    EXPECT_EQ(typesOf(r.activeMembers), (QList<qint64>{1, 1, 0}));
+    EXPECT_EQ(r.activeMembers[0]->userId(), "a");
+    EXPECT_EQ(r.activeMembers[2]->userId(), "c");
+    ASSERT_TRUE(r.screenShareSource);
+    EXPECT_EQ(r.screenShareSource->userId(), "b");
+    ASSERT_TRUE(r.avFileShareSource);
+    EXPECT_EQ(r.avFileShareSource->userId(), "c");
+    EXPECT_TRUE(r.didOtherOpenCamera);
+    EXPECT_EQ(r.allMembers, in.members);
+}
+
+TEST(MemberPipeline, LastShareTileWinsAndEarlierOnesStayInTheGrid)
+{
+    MemberPipeline::Input in;
+    in.members = {makeMember("a", "A", false, 1), makeMember("b", "B", false, 1)};
+    const auto r = MemberPipeline::build(in);
+    EXPECT_EQ(r.screenShareSource->userId(), "b");
+    EXPECT_EQ(typesOf(r.activeMembers), (QList<qint64>{2, 0, 0}));
+    EXPECT_FALSE(r.didOtherOpenCamera);
+}
+
+TEST(MemberPipeline, EmptyListClearsEverything)
+{
+    const auto r = MemberPipeline::build({});
+    EXPECT_TRUE(r.activeMembers.isEmpty());
+    EXPECT_FALSE(r.screenShareSource);
+    EXPECT_FALSE(r.avFileShareSource);
+    EXPECT_FALSE(r.didOtherOpenCamera);
+}
+
+TEST(MemberPipeline, SharePermissionByRoomSetting)
+{
+    const auto creator = makeMember("100", "Creator");
+    const auto assistant = makeMember("200", "Assistant");
+    const auto listed = makeMember("300", "Listed");
+    const auto refused = makeMember("400", "Refused");
+    const auto unknown = makeMember("500", "Unknown");
+    MemberPipeline::Input in;
+    in.members = {creator, assistant, listed, refused, unknown};
+    in.creatorId = "100";
+    // The manager keeps encrypted ids; the raw cipher must not be compared.
+    in.assistantIds = AssistantRecords::plainIds({RXEncrypt::aes128ecbEncrypt("200")});
+    MeetingMemberShareStatusModel yes;
+    yes.allowShareStatus = 1;
+    MeetingMemberShareStatusModel no;
+    no.allowShareStatus = 0;
+    in.sharePermissionInfo.insert("300", yes);
+    in.sharePermissionInfo.insert("400", no);
+
+    in.sharePermission = 0;
+    for (const auto &v : MemberPipeline::build(in).sharePermission)
+        EXPECT_EQ(v, std::optional<bool>(true));
+
+    in.sharePermission = 1;
+    EXPECT_EQ(MemberPipeline::build(in).sharePermission,
+              (QList<std::optional<bool>>{std::nullopt, std::nullopt, true, false, std::nullopt}));
+
+    in.sharePermission = 2;
+    EXPECT_EQ(MemberPipeline::build(in).sharePermission, (QList<std::optional<bool>>{true, true, false, false, false}));
+
+    in.sharePermission = 7;
+    EXPECT_EQ(MemberPipeline::build(in).sharePermission, (QList<std::optional<bool>>(5, std::nullopt)));
+}
+
+TEST(MemberPipeline, AssistantRecordsCompareDecryptedIds)
+{
+    const QStringList records{RXEncrypt::aes128ecbEncrypt("13800000000"), QString()};
+    EXPECT_TRUE(AssistantRecords::contains(records, "13800000000"));
+    EXPECT_TRUE(AssistantRecords::contains(records, "", "13800000000"));
+    EXPECT_FALSE(AssistantRecords::contains(records, records.first().left(8)));
+    EXPECT_FALSE(AssistantRecords::contains(records, ""));
+}
+
+TEST(MemberPipeline, ShareEndAnnouncedOnlyForARemoteShareThatWasThere)
+{
+    const auto file = makeMember("c", "小王", false, 0, true)->activeArr().last();
+    EXPECT_EQ(MemberPipeline::shareEndedAnnouncement(file, false, false), QStringLiteral("小王的共享已结束"));
+    EXPECT_TRUE(MemberPipeline::shareEndedAnnouncement(file, true, false).isEmpty());
+    EXPECT_TRUE(MemberPipeline::shareEndedAnnouncement(file, false, true).isEmpty());
+    EXPECT_TRUE(MemberPipeline::shareEndedAnnouncement(nullptr, false, false).isEmpty());
+}
+
+// In the window, against the stand-in.
+class MembersWindowTest : public MeetingTest {
+protected:
+    void apply(MeetingViewController *page)
+    {
+        page->serialOperationQueue()->waitUntilAllOperationsAreFinished();
+        processEventsFor(5);
+    }
+};
+
+TEST_F(MembersWindowTest, ListsApplyInArrivalOrderAndTheGridFollows)
+{
+    signIn();
+    addRoom();
+    MeetingViewController *page = openJoinedPage();
+    ASSERT_NE(page, nullptr);
+    MeetingMemberList big;
+    for (int i = 0; i < 12; ++i)
+        big << makeMember(QString::number(i), QStringLiteral("成员%1").arg(i), i % 2 == 0);
+    const MeetingMemberList small{makeMember("x", "X", true), makeMember("y", "Y")};
+    // Many lists in a burst: only the last one may be on screen afterwards.
+    for (int round = 0; round < 5; ++round) {
+        page->onMemberChange(big);
+        page->onMemberChange(small);
+    }
+    apply(page);
+    EXPECT_EQ(page->allMembers(), small);
+    ASSERT_EQ(page->activeMembers().size(), 2);
+    EXPECT_EQ(page->activeMembers()[0]->userId(), "x");
+    ASSERT_NE(page->videoGrid(), nullptr);
+    EXPECT_EQ(page->videoGrid()->numberOfItems(), 2);
+    EXPECT_EQ(page->memberLabel->text(), "2");
+    EXPECT_FALSE(page->noPeopleTipView->isVisible());
+    EXPECT_TRUE(manager()->didOtherOpenCamera());
+
+    page->onMemberChange({});
+    apply(page);
+    EXPECT_TRUE(page->memberLabel->isHidden());
+    EXPECT_EQ(page->videoGrid()->numberOfItems(), 0);
+    EXPECT_FALSE(page->noPeopleTipView->isHidden());
+}
+
+TEST_F(MembersWindowTest, ScreenShareGoesToItsViewAndFileShareEndIsAnnouncedOnce)
+{
+    signIn();
+    addRoom();
+    MeetingViewController *page = openJoinedPage();
+    ASSERT_NE(page, nullptr);
+    const auto sharer = makeMember("b", "小李", true, 1);
+    const auto filer = makeMember("c", "小王", false, 0, true);
+    page->onMemberChange({sharer, filer});
+    apply(page);
+    ASSERT_TRUE(page->screenShareSourceModel());
+    EXPECT_EQ(page->screenShareSourceModel()->userId(), "b");
+    ASSERT_TRUE(page->avFileShareSourceModel());
+    EXPECT_EQ(page->avFileShareSourceModel()->userId(), "c");
+    EXPECT_EQ(page->activeMembers().size(), 2); // B's camera, C's audio card
+    EXPECT_FALSE(page->screenShareRenderView->isHidden());
+    EXPECT_EQ(sharer->shareVideoView()->parentWidget(), page->screenShareRenderView.data());
+    EXPECT_FALSE(page->verticalShowScrollView->isHidden());
+
+    VeskToast::dismissToast();
+    filer->setCustomVideoFlag(false);
+    sharer->setShareFlag(0);
+    page->onMemberChange({sharer, filer});
+    apply(page);
+    EXPECT_FALSE(page->avFileShareSourceModel());
+    EXPECT_FALSE(page->screenShareSourceModel());
+    ASSERT_NE(VeskToast::currentToast(), nullptr);
+    EXPECT_EQ(VeskToast::textOf(VeskToast::currentToast()), QStringLiteral("小王的共享已结束"));
+    EXPECT_TRUE(page->screenShareRenderView->isHidden());
+
+    VeskToast::dismissToast();
+    page->onMemberChange({sharer, filer});
+    apply(page);
+    EXPECT_EQ(VeskToast::currentToast(), nullptr);
+}
+
+TEST_F(MembersWindowTest, SharePermissionFlagsAreSetOnTheMainThreadStep)
+{
+    signIn();
+    addRoom();
+    MeetingViewController *page = openJoinedPage();
+    ASSERT_NE(page, nullptr);
+    manager()->roomInfo()->sharePermission = 1;
+    const auto listed = makeMember("300", "Listed");
+    const auto unlisted = makeMember("500", "Unlisted");
+    unlisted->setAllowSharePermissionFlag(true);
+    MeetingMemberShareStatusModel no;
+    no.allowShareStatus = 0;
+    page->sharePermissionInfo().insert("300", no);
+    listed->setAllowSharePermissionFlag(true);
+    page->onMemberChange({listed, unlisted});
+    apply(page);
+    EXPECT_FALSE(listed->allowSharePermissionFlag());
+    EXPECT_TRUE(unlisted->allowSharePermissionFlag()); // no entry: kept
+}
+
+TEST_F(MembersWindowTest, VisibleCameraTilesAreSubscribedOnceThroughTheManager)
+{
+    signIn();
+    addRoom();
+    MeetingViewController *page = openJoinedPage();
+    ASSERT_NE(page, nullptr);
+    auto engineCalls = [&] {
+        QStringList out;
+        for (const FakeEngine::Call &c : engine().calls()) {
+            if (c.name == "muteVideo" || c.name == "setPlayStreamVideoType")
+                out << c.name + ":" + c.args.value(0).toString() + ":" + c.args.value(2).toString();
+        }
+        return out;
+    };
+    const qsizetype before = engineCalls().size();
+    page->onMemberChange({makeMember("a", "A", true), makeMember("b", "B", true)});
+    apply(page);
+    const QStringList calls = engineCalls().mid(before);
+    EXPECT_TRUE(calls.contains("muteVideo:a:false"));
+    EXPECT_TRUE(calls.contains("setPlayStreamVideoType:peer-a:2"));
+    EXPECT_TRUE(calls.contains("setPlayStreamVideoType:peer-b:2"));
+    const qsizetype after = engineCalls().size();
+    page->checkCellPositionAction();
+    page->scrollViewScrollAction();
+    EXPECT_EQ(engineCalls().size(), after);
+}
+
+} // namespace

@@ -1,0 +1,191 @@
+// The own microphone, camera and speaker from the tool bar: the host's bans, the device checks,
+// what is reported to the service and when.
+
+#include "DispatchWindowSupport.h"
+
+namespace {
+
+using OwnDevicesTest = DispatchWindowTest;
+
+TEST_F(OwnDevicesTest, Microphone_MemberRefusedWhileTheHostForbids_ButtonBackNothingOpened)
+{
+    join();
+    room()->micAllowStatus = false;
+    click(page->microphoneBtn);
+    EXPECT_EQ(toastText(), QStringLiteral("主持人不允许开麦"));
+    EXPECT_EQ(page->microphoneBtn->state(), 0);
+    EXPECT_FALSE(page->isMicOn());
+    EXPECT_EQ(micChecks, 0);
+    EXPECT_EQ(engine().callCount(QStringLiteral("openMicrophone")), 0);
+}
+
+TEST_F(OwnDevicesTest, Microphone_HostPassesTheBan_OpensAndReportsAtOnce)
+{
+    join(true);
+    room()->micAllowStatus = false;
+    openMicFromButton();
+    EXPECT_EQ(page->microphoneBtn->state(), 1);
+    EXPECT_EQ(tipText(), QStringLiteral("您的麦克风已开启"));
+    EXPECT_EQ(reports(QStringLiteral("micStatus")), QStringList{"1"});
+}
+
+TEST_F(OwnDevicesTest, Microphone_SwitchedOffFromTheButton_ClosesAndReportsNothing)
+{
+    join();
+    room()->micAllowStatus = true;
+    openMicFromButton();
+    click(page->microphoneBtn);
+    EXPECT_FALSE(page->isMicOn());
+    EXPECT_EQ(page->microphoneBtn->state(), 0);
+    EXPECT_EQ(tipText(), QStringLiteral("您麦克风已关闭"));
+    clock.clock.advance(1100ms); // the engine's minimum open time
+    ASSERT_TRUE(processEventsUntil([&] { return !engine().microphoneOpen(); }));
+    processEventsFor(10);
+    EXPECT_EQ(reports(QStringLiteral("micStatus")), QStringList{"1"});
+}
+
+TEST_F(OwnDevicesTest, Microphone_ClickOutsideTheRoom_ButtonBackAndNothingReported)
+{
+    join();
+    room()->micAllowStatus = true;
+    page->onRoomStateChanged(VeskMeetingManager::StateReconnecting);
+    click(page->microphoneBtn);
+    EXPECT_EQ(page->microphoneBtn->state(), 0);
+    EXPECT_FALSE(page->isMicOn());
+    EXPECT_EQ(engine().callCount(QStringLiteral("openMicrophone")), 0);
+    EXPECT_TRUE(reports(QStringLiteral("micStatus")).isEmpty());
+}
+
+TEST_F(OwnDevicesTest, Microphone_EngineRefuses_NotReportedOpen)
+{
+    join();
+    room()->micAllowStatus = true;
+    engine().setResult(QStringLiteral("openMicrophone"), -1);
+    click(page->microphoneBtn);
+    processEventsFor(20);
+    EXPECT_FALSE(page->isMicOn());
+    EXPECT_EQ(page->microphoneBtn->state(), 0);
+    EXPECT_TRUE(reports(QStringLiteral("micStatus")).isEmpty());
+}
+
+TEST_F(OwnDevicesTest, Microphone_NoDeviceOrDenied_ButtonOffWithTheirTexts)
+{
+    join();
+    room()->micAllowStatus = true;
+    micAnswer = 1;
+    click(page->microphoneBtn);
+    EXPECT_EQ(page->microphoneBtn->state(), 0);
+    EXPECT_EQ(tipText(), QStringLiteral("未检测到可用的麦克风，请检查设备是否正常后重试"));
+
+    micAnswer = 2;
+    click(page->microphoneBtn);
+    EXPECT_EQ(page->microphoneBtn->state(), 0);
+    KVAlert *alert = visibleAlert(QStringLiteral("microphoneDeniedAlert"));
+    ASSERT_NE(alert, nullptr);
+    EXPECT_EQ(alert->title(), QStringLiteral("无法使用麦克风"));
+    EXPECT_EQ(alert->message(), QStringLiteral("请在“设置”-“隐私”中开启麦克风使用权限，并重新启动程序"));
+    EXPECT_EQ(alert->cancelButton()->text(), QStringLiteral("取消"));
+    EXPECT_EQ(alert->confirmButton()->text(), QStringLiteral("前往设置"));
+    alert->cancelButton()->click();
+    EXPECT_FALSE(page->isMicOn());
+    EXPECT_TRUE(reports(QStringLiteral("micStatus")).isEmpty());
+}
+
+TEST_F(OwnDevicesTest, MicphoneChange_OpenConfirmedAfterPointEightCloseReportedAfterPointFive)
+{
+    join();
+    page->setIsMicOn(true);
+    page->micphoneChange();
+    ASSERT_TRUE(processEventsUntil([&] { return engine().microphoneOpen(); }));
+    clock.clock.advance(799ms);
+    processEventsFor(10);
+    EXPECT_TRUE(reports(QStringLiteral("micStatus")).isEmpty());
+    clock.clock.advance(1ms);
+    ASSERT_TRUE(processEventsUntil([&] { return reports(QStringLiteral("micStatus")) == QStringList{"1"}; }));
+    EXPECT_EQ(toastText(), QStringLiteral("您的麦克风已开启"));
+    // The members learn of it from the "audio" change sent at that moment.
+    ASSERT_TRUE(processEventsUntil([&] {
+        const auto me = manager()->memberForId(kMyPhone);
+        return me && me->audioFlag();
+    }));
+
+    page->setIsMicOn(false);
+    page->micphoneChange();
+    EXPECT_EQ(toastText(), QStringLiteral("您的麦克风已关闭"));
+    clock.clock.advance(499ms);
+    processEventsFor(10);
+    EXPECT_EQ(reports(QStringLiteral("micStatus")), QStringList{"1"});
+    clock.clock.advance(1ms);
+    ASSERT_TRUE(processEventsUntil([&] { return reports(QStringLiteral("micStatus")) == (QStringList{"1", "0"}); }));
+}
+
+TEST_F(OwnDevicesTest, MicphoneChange_AudioOverLimit_NeverReportedOpen)
+{
+    join();
+    page->setIsMicOn(true);
+    page->micphoneChange();
+    ASSERT_TRUE(processEventsUntil([&] { return engine().microphoneOpen(); }));
+    manager()->setOpenMicStatusExc(true);
+    clock.clock.advance(800ms);
+    processEventsFor(20);
+    EXPECT_FALSE(page->isMicOn());
+    EXPECT_EQ(page->microphoneBtn->state(), 0);
+    EXPECT_TRUE(reports(QStringLiteral("micStatus")).isEmpty());
+}
+
+TEST_F(OwnDevicesTest, Camera_BanDeniedAndOpen)
+{
+    join();
+    room()->cameraAllowStatus = false;
+    click(page->cameraBtn);
+    EXPECT_EQ(toastText(), QStringLiteral("主持人不允许开摄像头"));
+    EXPECT_EQ(page->cameraBtn->state(), 0);
+    EXPECT_EQ(cameraChecks, 0);
+
+    room()->cameraAllowStatus = true;
+    cameraAnswer = 2;
+    click(page->cameraBtn);
+    EXPECT_FALSE(page->isCameraOn());
+    EXPECT_EQ(page->cameraBtn->state(), 0);
+    KVAlert *alert = visibleAlert(QStringLiteral("cameraDeniedAlert"));
+    ASSERT_NE(alert, nullptr);
+    EXPECT_EQ(alert->title(), QStringLiteral("无法使用摄像头"));
+    EXPECT_EQ(alert->message(), QStringLiteral("请在“设置”-“隐私”中开启摄像头使用权限，并重新启动程序"));
+    alert->cancelButton()->click();
+
+    cameraAnswer = 1;
+    click(page->cameraBtn);
+    EXPECT_EQ(tipText(), QStringLiteral("未检测到可用的摄像头，请检查设备是否正常后重试"));
+    EXPECT_EQ(page->cameraBtn->state(), 0);
+
+    cameraAnswer = 0;
+    click(page->cameraBtn);
+    EXPECT_TRUE(page->isCameraOn());
+    EXPECT_EQ(page->cameraBtn->state(), 1);
+    EXPECT_TRUE(engine().cameraPublished());
+    EXPECT_EQ(tipText(), QStringLiteral("您的摄像头已开启"));
+    // The camera path reports nothing itself.
+    EXPECT_TRUE(reports(QStringLiteral("cameraStatus")).isEmpty());
+
+    click(page->cameraBtn);
+    EXPECT_FALSE(page->isCameraOn());
+    EXPECT_FALSE(engine().cameraPublished());
+    EXPECT_EQ(tipText(), QStringLiteral("您的摄像头已关闭"));
+}
+
+TEST_F(OwnDevicesTest, Speaker_NoBanNoCheck)
+{
+    join();
+    room()->micAllowStatus = false;
+    room()->cameraAllowStatus = false;
+    ASSERT_EQ(page->speakerBtn->state(), 1);
+    click(page->speakerBtn);
+    EXPECT_EQ(tipText(), QStringLiteral("您的扬声器已关闭"));
+    EXPECT_EQ(engine().lastCall(QStringLiteral("enableSpeaker")).args, QVariantList{false});
+    click(page->speakerBtn);
+    EXPECT_EQ(tipText(), QStringLiteral("您的扬声器已开启"));
+    EXPECT_EQ(engine().lastCall(QStringLiteral("enableSpeaker")).args, QVariantList{true});
+    EXPECT_EQ(micChecks + cameraChecks, 0);
+}
+
+} // namespace

@@ -1,0 +1,126 @@
+// The tool bar: the bars' auto-hide on virtual time, the subtitle ban, the settings switch,
+// copying the meeting information.
+
+#include "DispatchWindowSupport.h"
+
+#include <QClipboard>
+#include <QEnterEvent>
+#include <QGuiApplication>
+
+namespace {
+
+using ToolBarTest = DispatchWindowTest;
+
+TEST_F(ToolBarTest, BarsHideFiveSecondsAfterThePointerLeft_ReturnAtOnce)
+{
+    join();
+    page->mouseExited();
+    clock.clock.advance(4999ms);
+    EXPECT_FALSE(page->toolBarsHidden());
+    clock.clock.advance(1ms);
+    EXPECT_TRUE(page->toolBarsHidden());
+    EXPECT_FALSE(page->bottomView->isVisible());
+    EXPECT_FALSE(page->topView->isVisible());
+    page->mouseEntered();
+    EXPECT_FALSE(page->toolBarsHidden());
+    EXPECT_TRUE(page->bottomView->isVisible());
+}
+
+TEST_F(ToolBarTest, ReenteringCancels_LeavingAgainRestartsTheFullDelay)
+{
+    join();
+    page->mouseExited();
+    clock.clock.advance(3s);
+    page->mouseEntered();
+    clock.clock.advance(3s);
+    EXPECT_FALSE(page->toolBarsHidden());
+    page->mouseExited();
+    clock.clock.advance(4s);
+    EXPECT_FALSE(page->toolBarsHidden());
+    clock.clock.advance(1s);
+    EXPECT_TRUE(page->toolBarsHidden());
+}
+
+TEST_F(ToolBarTest, AnOpenPopupButtonOrAShareKeepsTheBars)
+{
+    join();
+    page->applicationBtn->setState(1);
+    page->mouseExited();
+    clock.clock.advance(5s);
+    EXPECT_FALSE(page->toolBarsHidden());
+    page->applicationBtn->setState(0);
+    clock.clock.advance(10s);
+    EXPECT_FALSE(page->toolBarsHidden()); // only a later exit and a fresh 5 s
+    page->mouseEntered();
+    page->mouseExited();
+    clock.clock.advance(5s);
+    EXPECT_TRUE(page->toolBarsHidden());
+
+    // While a document is shown the bars come back and stay.
+    page->fileShareMode = 1;
+    page->mouseExited();
+    EXPECT_FALSE(page->toolBarsHidden());
+    clock.clock.advance(10s);
+    EXPECT_FALSE(page->toolBarsHidden());
+}
+
+TEST_F(ToolBarTest, TheMeetingViewReportsThePointer)
+{
+    join();
+    QEvent leave(QEvent::Leave);
+    QCoreApplication::sendEvent(page->view(), &leave);
+    EXPECT_FALSE(page->mouseEnterFlag);
+    clock.clock.advance(5s);
+    EXPECT_TRUE(page->toolBarsHidden());
+    QEnterEvent enter(QPointF(10, 10), QPointF(10, 10), QPointF(10, 10));
+    QCoreApplication::sendEvent(page->view(), &enter);
+    EXPECT_TRUE(page->mouseEnterFlag);
+    EXPECT_FALSE(page->toolBarsHidden());
+}
+
+TEST_F(ToolBarTest, Subtitles_MemberRefusedWhileTranscriptionIsOff_HostPasses)
+{
+    join();
+    room()->roomTranscribeStatus = 0;
+    click(page->selectSubtitiletn);
+    EXPECT_EQ(toastText(), QStringLiteral("主持人已关闭转录权限"));
+    EXPECT_EQ(page->selectSubtitiletn->state(), 0);
+    VeskToast::dismissToast();
+    room()->roomTranscribeStatus = 1;
+    click(page->selectSubtitiletn);
+    EXPECT_EQ(page->selectSubtitiletn->state(), 1);
+    EXPECT_EQ(toastText(), QString());
+}
+
+TEST_F(ToolBarTest, Subtitles_HostAlwaysPasses)
+{
+    join(true);
+    room()->roomTranscribeStatus = 0;
+    click(page->selectSubtitiletn);
+    EXPECT_EQ(page->selectSubtitiletn->state(), 1);
+}
+
+TEST_F(ToolBarTest, SettingsSwitchedOffWithoutAWindowDoesNothing_OtherTagsIgnored)
+{
+    join();
+    page->settingPageBtn->setState(0);
+    page->bottomToolButtonClick(page->settingPageBtn);
+    EXPECT_EQ(page->settingPage, nullptr);
+    VeskButton stray;
+    stray.setTag(12345);
+    stray.setState(1);
+    page->bottomToolButtonClick(&stray);
+    page->bottomToolButtonClick(nullptr);
+}
+
+TEST_F(ToolBarTest, CopyPutsTheInvitationOnTheClipboard)
+{
+    join();
+    room()->invitedMeetingContent = QStringLiteral("张三邀请您参加会议\n会议号：123-456-789");
+    QGuiApplication::clipboard()->setText(QStringLiteral("old"));
+    page->roomInfoCopy(nullptr);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("张三邀请您参加会议\n会议号：123-456-789"));
+    EXPECT_EQ(tipText(), QStringLiteral("会议信息已复制"));
+}
+
+} // namespace
