@@ -1,5 +1,7 @@
 #include "NotificationCenter.h"
 
+#include <algorithm>
+
 NotificationCenter &NotificationCenter::defaultCenter()
 {
     static NotificationCenter center;
@@ -14,9 +16,11 @@ quint64 NotificationCenter::addObserver(QObject *owner, const QString &name, Han
     {
         std::lock_guard lock(m_mutex);
         token = m_next++;
-        firstForOwner = std::none_of(m_entries.begin(), m_entries.end(),
-                                     [owner](const Entry &e) { return e.ownerKey == owner; });
-        m_entries.push_back({token, name, owner, owner, std::make_shared<Handler>(std::move(handler))});
+        auto &owned = m_byOwner[owner];
+        firstForOwner = owned.empty();
+        owned.emplace_back(name, token);
+        m_byName[name].push_back({token, owner, owner, std::make_shared<Handler>(std::move(handler))});
+        m_byToken.emplace(token, std::make_pair(static_cast<const QObject *>(owner), name));
     }
     if (firstForOwner) {
         QObject::connect(owner, &QObject::destroyed, owner,
@@ -28,15 +32,51 @@ quint64 NotificationCenter::addObserver(QObject *owner, const QString &name, Han
 void NotificationCenter::removeObserver(quint64 token)
 {
     std::lock_guard lock(m_mutex);
-    std::erase_if(m_entries, [token](const Entry &e) { return e.token == token; });
+    const auto it = m_byToken.find(token);
+    if (it == m_byToken.end())
+        return;
+    const auto [owner, name] = it->second;
+    m_byToken.erase(it);
+    if (auto byName = m_byName.find(name); byName != m_byName.end()) {
+        std::erase_if(byName->second, [token](const Entry &e) { return e.token == token; });
+        if (byName->second.empty())
+            m_byName.erase(byName);
+    }
+    if (auto byOwner = m_byOwner.find(owner); byOwner != m_byOwner.end()) {
+        std::erase_if(byOwner->second, [token](const auto &p) { return p.second == token; });
+        if (byOwner->second.empty())
+            m_byOwner.erase(byOwner);
+    }
 }
 
 void NotificationCenter::removeObserver(const QObject *owner, const QString &name)
 {
     std::lock_guard lock(m_mutex);
-    std::erase_if(m_entries, [&](const Entry &e) {
-        return e.ownerKey == owner && (name.isEmpty() || e.name == name);
-    });
+    removeTokensLocked(owner, name);
+}
+
+void NotificationCenter::removeTokensLocked(const QObject *owner, const QString &name)
+{
+    const auto byOwner = m_byOwner.find(owner);
+    if (byOwner == m_byOwner.end())
+        return;
+    auto &owned = byOwner->second;
+    for (auto it = owned.begin(); it != owned.end();) {
+        if (!name.isEmpty() && it->first != name) {
+            ++it;
+            continue;
+        }
+        const quint64 token = it->second;
+        if (auto byName = m_byName.find(it->first); byName != m_byName.end()) {
+            std::erase_if(byName->second, [token](const Entry &e) { return e.token == token; });
+            if (byName->second.empty())
+                m_byName.erase(byName);
+        }
+        m_byToken.erase(token);
+        it = owned.erase(it);
+    }
+    if (owned.empty())
+        m_byOwner.erase(byOwner);
 }
 
 void NotificationCenter::post(const QString &name, const QVariant &object, const QVariantMap &userInfo)
@@ -44,9 +84,12 @@ void NotificationCenter::post(const QString &name, const QVariant &object, const
     std::vector<std::pair<QPointer<QObject>, std::shared_ptr<Handler>>> targets;
     {
         std::lock_guard lock(m_mutex);
-        for (const auto &e : m_entries)
-            if (e.name == name)
-                targets.emplace_back(e.owner, e.handler);
+        const auto it = m_byName.find(name);
+        if (it == m_byName.end())
+            return;
+        targets.reserve(it->second.size());
+        for (const auto &e : it->second)
+            targets.emplace_back(e.owner, e.handler);
     }
     const Notification note{name, object, userInfo};
     // Called outside the lock: a handler may add or remove observers or post again.
@@ -59,6 +102,8 @@ void NotificationCenter::post(const QString &name, const QVariant &object, const
 int NotificationCenter::observerCount(const QString &name) const
 {
     std::lock_guard lock(m_mutex);
-    return static_cast<int>(std::count_if(m_entries.begin(), m_entries.end(),
-                                           [&](const Entry &e) { return e.name == name && e.owner; }));
+    const auto it = m_byName.find(name);
+    if (it == m_byName.end())
+        return 0;
+    return static_cast<int>(std::count_if(it->second.begin(), it->second.end(), [](const Entry &e) { return e.owner; }));
 }

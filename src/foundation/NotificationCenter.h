@@ -8,6 +8,7 @@
 
 #include <functional>
 #include <mutex>
+#include <unordered_map>
 #include <vector>
 
 struct Notification {
@@ -42,12 +43,17 @@ public:
 private:
     struct Entry {
         quint64 token;
-        QString name;
         const QObject *ownerKey;
         QPointer<QObject> owner;
         std::shared_ptr<Handler> handler;
     };
+    void removeTokensLocked(const QObject *owner, const QString &name);
+
     mutable std::mutex m_mutex;
-    std::vector<Entry> m_entries;
+    // Observers by name, and each owner's (name, token) pairs, so that posting and an owner's
+    // removal cost what they touch, not the whole table (a grid of tiles has hundreds).
+    std::unordered_map<QString, std::vector<Entry>> m_byName;
+    std::unordered_map<const QObject *, std::vector<std::pair<QString, quint64>>> m_byOwner;
+    std::unordered_map<quint64, std::pair<const QObject *, QString>> m_byToken;
     quint64 m_next = 1;
 };

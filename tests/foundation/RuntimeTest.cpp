@@ -221,3 +221,36 @@ TEST(UserDefaultsTest, InterruptedWriteKeepsPreviousContent)
     d.setObject("again", "k");
     EXPECT_EQ(UserDefaults(path).stringForKey("k"), "again");
 }
+
+TEST(NotificationCenterTest, RemovalByTokenByNameAndByOwnerTouchesOnlyThoseObservers)
+{
+    NotificationCenter center;
+    QObject a;
+    QObject b;
+    int aN = 0, aM = 0, bN = 0;
+    const quint64 first = center.addObserver(&a, "N", [&](const Notification &) { ++aN; });
+    center.addObserver(&a, "M", [&](const Notification &) { ++aM; });
+    center.addObserver(&b, "N", [&](const Notification &) { ++bN; });
+
+    center.removeObserver(first);
+    center.post("N");
+    center.post("M");
+    EXPECT_EQ(aN, 0);
+    EXPECT_EQ(aM, 1);
+    EXPECT_EQ(bN, 1);
+
+    center.removeObserver(&a, "M");
+    center.post("M");
+    EXPECT_EQ(aM, 1);
+    EXPECT_EQ(center.observerCount("N"), 1);
+
+    // A destroyed owner takes every observer of its own with it, including ones added later.
+    {
+        QObject c;
+        for (int i = 0; i < 100; ++i)
+            center.addObserver(&c, "N", [](const Notification &) {});
+        EXPECT_EQ(center.observerCount("N"), 101);
+    }
+    EXPECT_EQ(center.observerCount("N"), 1);
+    center.removeObserver(first); // already gone: harmless
+}

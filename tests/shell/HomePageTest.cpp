@@ -220,6 +220,12 @@ TEST_F(HomePageTest, LaterWindowsButtons_ArePresentButDisabled)
 TEST_F(HomePageTest, VersionCheck_HasThreeAnswers)
 {
     openHome();
+    // The home window checks once, silently, when it first becomes active; let that check go
+    // by first, so it cannot take a reply injected below.
+    processEventsUntil([this] { return requestCount(QStringLiteral("/qf/client/version")) >= 1; }, 1000);
+    processEventsFor(10);
+    const int automatic = requestCount(QStringLiteral("/qf/client/version"));
+
     // The running version is the newest.
     KVCheckVersion::checkVersionWithShowToast(true);
     ASSERT_TRUE(waitForToast(ShellTexts::kUpToDate));
@@ -227,7 +233,8 @@ TEST_F(HomePageTest, VersionCheck_HasThreeAnswers)
     // Without showToast nothing is said about it.
     VeskToast::dismissToast();
     KVCheckVersion::checkVersionWithShowToast(false);
-    ASSERT_TRUE(processEventsUntil([this] { return requestCount(QStringLiteral("/qf/client/version")) >= 2; }));
+    ASSERT_TRUE(processEventsUntil(
+        [&] { return requestCount(QStringLiteral("/qf/client/version")) >= automatic + 2; }));
     processEventsFor(10);
     EXPECT_EQ(VeskToast::currentToast(), nullptr);
 
