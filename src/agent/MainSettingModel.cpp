@@ -19,39 +19,36 @@ MainSettingModel::MainSettingModel(QObject *parent) : QObject(parent)
     m_subtitle = new SubtitleSettingModel(this);
 }
 
-void MainSettingModel::setAutoCameraOn(bool on)
+void MainSettingModel::store(bool &field, bool value)
 {
-    m_autoCameraOn = on;
+    field = value;
     saveToLocal();
     Q_EMIT changed();
+}
+
+void MainSettingModel::setAutoCameraOn(bool on)
+{
+    store(m_autoCameraOn, on);
 }
 
 void MainSettingModel::setAutoMicphoneOn(bool on)
 {
-    m_autoMicphoneOn = on;
-    saveToLocal();
-    Q_EMIT changed();
+    store(m_autoMicphoneOn, on);
 }
 
 void MainSettingModel::setShowCurrentSpeaker(bool on)
 {
-    m_showCurrentSpeaker = on;
-    saveToLocal();
-    Q_EMIT changed();
+    store(m_showCurrentSpeaker, on);
 }
 
 void MainSettingModel::setVideoMirror(bool on)
 {
-    m_videoMirror = on;
-    saveToLocal();
-    Q_EMIT changed();
+    store(m_videoMirror, on);
 }
 
 void MainSettingModel::setVideoFill(bool on)
 {
-    m_videoFill = on;
-    saveToLocal();
-    Q_EMIT changed();
+    store(m_videoFill, on);
 }
 
 std::optional<KVVideoDevice> MainSettingModel::currentCamera() const

@@ -62,6 +62,9 @@ Q_SIGNALS:
     void devicesChanged();
 
 private:
+    // Stores one value, writes the whole entry and announces the change.
+    void store(bool &field, bool value);
+
     bool m_autoCameraOn = false;
     bool m_autoMicphoneOn = false;
     bool m_showCurrentSpeaker = true;

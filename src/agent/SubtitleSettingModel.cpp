@@ -13,25 +13,26 @@ SubtitleSettingModel::SubtitleSettingModel(QObject *parent) : QObject(parent)
     }
 }
 
-void SubtitleSettingModel::setSubTitleLevel(qint32 value)
+void SubtitleSettingModel::store(qint32 &field, qint32 value)
 {
-    m_subTitleLevel = value;
+    field = value;
     saveToLocal();
     Q_EMIT changed();
+}
+
+void SubtitleSettingModel::setSubTitleLevel(qint32 value)
+{
+    store(m_subTitleLevel, value);
 }
 
 void SubtitleSettingModel::setSubTitleLanguageType(qint32 value)
 {
-    m_subTitleLanguageType = value;
-    saveToLocal();
-    Q_EMIT changed();
+    store(m_subTitleLanguageType, value);
 }
 
 void SubtitleSettingModel::setMyLanguageType(qint32 value)
 {
-    m_myLanguageType = value;
-    saveToLocal();
-    Q_EMIT changed();
+    store(m_myLanguageType, value);
 }
 
 void SubtitleSettingModel::saveToLocal()

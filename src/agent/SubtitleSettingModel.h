@@ -31,6 +31,9 @@ Q_SIGNALS:
     void changed();
 
 private:
+    // Stores one value, writes the whole entry and announces the change.
+    void store(qint32 &field, qint32 value);
+
     qint32 m_subTitleLevel = 1;
     qint32 m_subTitleLanguageType = 0;
     qint32 m_myLanguageType = 0;
