@@ -68,9 +68,7 @@ inline const QString kNewVersionTitle = QStringLiteral("发现新版本 %1");
 inline const QString kUpdateNow = QStringLiteral("立即更新");
 inline const QString kUpdateLater = QStringLiteral("以后再说");
 
-// ---- Meeting page until the meeting window exists -----------------------------------------
-inline const QString kLeaveMeeting = QStringLiteral("离开会议");
-inline const QString kWaitingForHost = QStringLiteral("请稍候，会议主持人即将允许您入会");
+// ---- Meeting page -------------------------------------------------------------------------
 inline const QString kInMeeting = QStringLiteral("会议中");
 
 } // namespace ShellTexts

@@ -263,3 +263,66 @@ TEST_F(AudioManagerTest, ObserverResetsTheModelOnTheMainThreadAndThenPosts)
 
     KVAudioDeviceObserver::setModelProvider({});
 }
+
+TEST(AudioDeviceOrder, EngineNamesFirstInTheEngineOrderTheRestAfterAndTheDefaultStaysFirst)
+{
+    auto device = [](const QString &name) { return KVAudioDevice::device(QStringLiteral("pa.") + name, name); };
+    KVAudioDevice systemDefault;
+    systemDefault.name = QStringLiteral("default (B)");
+    const QList<KVAudioDevice> list{systemDefault, device("A"), device("B"), device("C"), device("D")};
+    auto names = [](const QList<KVAudioDevice> &devices) {
+        QStringList out;
+        for (const KVAudioDevice &d : devices)
+            out << d.name;
+        return out;
+    };
+
+    EXPECT_EQ(names(KVAudioDeviceObserver::orderedLike(list, {"C", "A"})),
+              (QStringList{"default (B)", "C", "A", "B", "D"}));
+    // Names the sound server does not know change nothing; no names keep the server's order.
+    EXPECT_EQ(names(KVAudioDeviceObserver::orderedLike(list, {"X", "D"})),
+              (QStringList{"default (B)", "D", "A", "B", "C"}));
+    EXPECT_EQ(names(KVAudioDeviceObserver::orderedLike(list, {})), names(list));
+    EXPECT_TRUE(KVAudioDeviceObserver::orderedLike({}, {"A"}).isEmpty());
+}
+
+TEST_F(AudioManagerTest, EngineOrderHoldsForTheCurrentListsAndEveryRebuild)
+{
+    // A second speaker, so there is an order to change.
+    const QString extra = QStringLiteral("korvi_order_%1").arg(QCoreApplication::applicationPid());
+    QByteArray module;
+    ASSERT_EQ(
+        pactl({QStringLiteral("load-module"), QStringLiteral("module-null-sink"), QStringLiteral("sink_name=") + extra},
+              &module),
+        0);
+    const std::unique_ptr<void, std::function<void(void *)>> unplug(&module, [&](void *) {
+        pactl({QStringLiteral("unload-module"), QString::fromLatin1(module)});
+    });
+    ASSERT_TRUE(spinUntil([&] { return byUniqueID(KVAudioManager::playoutDevices(), extra).has_value(); }));
+
+    KVAudioDeviceObserver &observer = KVAudioDeviceObserver::shared();
+    const QList<KVAudioDevice> speakers = KVAudioManager::playoutDevices();
+    ASSERT_GE(speakers.size(), 3);
+    QStringList reversed;
+    for (qsizetype i = speakers.size() - 1; i >= 1; --i)
+        reversed << speakers.at(i).name;
+
+    observer.setEngineOrder({}, reversed);
+    auto shownOrder = [] {
+        QStringList out;
+        for (const KVAudioDevice &d : KVAudioManager::playoutDevices())
+            out << d.name;
+        return out;
+    };
+    EXPECT_TRUE(KVAudioManager::playoutDevices().first().isSystemDefault());
+    EXPECT_EQ(shownOrder().mid(1), reversed);
+
+    observer.refresh();
+    observer.waitUntilIdle();
+    EXPECT_EQ(shownOrder().mid(1), reversed);
+
+    observer.setEngineOrder({}, {});
+    observer.refresh();
+    observer.waitUntilIdle();
+    EXPECT_EQ(KVAudioManager::playoutDevices(), speakers);
+}

@@ -63,10 +63,28 @@ TEST(Tiles, CameraTileHoldsTheVideoUnderTheOverlayWithTheName)
         for (int y = button.top(); y <= button.bottom(); ++y)
             white = white || qGray(shot.pixel(x, y)) > 200;
     EXPECT_TRUE(white);
-    // The view goes back to its participant when the tile moves on.
+    // The view goes back to its participant when the tile moves on: out of sight, not deleted,
+    // still in the same window (so the next tile takes it without a focus-chain walk).
     item.setActiveModel(nullptr);
     EXPECT_TRUE(alive);
-    EXPECT_EQ(video.parentWidget(), nullptr);
+    EXPECT_NE(video.parentWidget(), item.contentView());
+    EXPECT_EQ(video.window(), item.window());
+    EXPECT_FALSE(video.isVisible());
+}
+
+TEST(Tiles, ViewsGivenBackOutliveTheTile)
+{
+    KRTCVideoView shown;
+    KRTCVideoView given;
+    {
+        VideoCollectionViewItem item;
+        item.setActiveModel(tile(1, "p1", "A", false, &given));
+        item.setActiveModel(tile(1, "p2", "B", false, &shown));
+        ASSERT_EQ(shown.parentWidget(), item.contentView());
+    }
+    // Both belong to their participants: the tile going takes neither with it.
+    EXPECT_EQ(shown.parentWidget(), nullptr);
+    EXPECT_EQ(given.parentWidget(), nullptr);
 }
 
 TEST(Tiles, AudioOnlyTileIsTheAudioCardWithTheLargerNameBar)
@@ -121,7 +139,8 @@ TEST(Tiles, SettingModelsAgainLeavesOneOverlayAndOneVideo)
     EXPECT_EQ(item.findChildren<MeetingActiveView *>(Qt::FindDirectChildrenOnly).size(), 1);
     EXPECT_EQ(item.contentView()->findChildren<KRTCVideoView *>().size(), 1);
     EXPECT_EQ(b.parentWidget(), item.contentView());
-    EXPECT_EQ(a.parentWidget(), nullptr);
+    EXPECT_NE(a.parentWidget(), item.contentView());
+    EXPECT_TRUE(a.isHidden());
 }
 
 TEST(Tiles, EachTileFollowsOnlyItsOwnParticipantsLevel)

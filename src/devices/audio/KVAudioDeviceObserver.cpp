@@ -10,6 +10,8 @@
 
 #include <QCoreApplication>
 
+#include <algorithm>
+
 namespace {
 
 std::mutex g_providerMutex;
@@ -104,6 +106,8 @@ void KVAudioDeviceObserver::rebuild(bool initial)
     bool changed = false;
     {
         std::lock_guard guard(m_mutex);
+        lists.recordDevices = orderedLike(std::move(lists.recordDevices), m_engineMicrophones);
+        lists.playoutDevices = orderedLike(std::move(lists.playoutDevices), m_engineSpeakers);
         changed = !initial && m_loaded && !(lists == m_lists);
         m_lists = lists;
         m_loaded = true;
@@ -143,6 +147,33 @@ bool KVAudioDeviceObserver::isLoaded() const
 {
     std::lock_guard guard(m_mutex);
     return m_loaded;
+}
+
+void KVAudioDeviceObserver::setEngineOrder(const QStringList &microphones, const QStringList &speakers)
+{
+    std::lock_guard guard(m_mutex);
+    m_engineMicrophones = microphones;
+    m_engineSpeakers = speakers;
+    // The entries stay the same, so the first of each list keeps meaning the system default:
+    // nothing to reset and nothing to announce.
+    m_lists.recordDevices = orderedLike(std::move(m_lists.recordDevices), m_engineMicrophones);
+    m_lists.playoutDevices = orderedLike(std::move(m_lists.playoutDevices), m_engineSpeakers);
+}
+
+QList<KVAudioDevice> KVAudioDeviceObserver::orderedLike(QList<KVAudioDevice> list, const QStringList &names)
+{
+    if (names.isEmpty() || list.isEmpty())
+        return list;
+    const qsizetype unknown = names.size();
+    auto rank = [&](const KVAudioDevice &device) {
+        if (device.isSystemDefault())
+            return qsizetype(-1);
+        const qsizetype at = names.indexOf(device.name);
+        return at < 0 ? unknown : at;
+    };
+    std::stable_sort(list.begin(), list.end(),
+                     [&](const KVAudioDevice &a, const KVAudioDevice &b) { return rank(a) < rank(b); });
+    return list;
 }
 
 KVAudioDeviceLists KVAudioDeviceObserver::lists() const

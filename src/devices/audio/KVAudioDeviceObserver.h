@@ -4,6 +4,7 @@
 
 #include <QList>
 #include <QObject>
+#include <QStringList>
 
 #include <atomic>
 #include <condition_variable>
@@ -54,6 +55,13 @@ public:
     // Builds the lists from the sound server; empty lists when no server answers.
     [[nodiscard]] static KVAudioDeviceLists buildLists();
 
+    // Once the media engine exists its device order (by shown name) is the order of the
+    // lists, this build and every later one. Empty names keep the sound server's order.
+    void setEngineOrder(const QStringList &microphones, const QStringList &speakers);
+    // Engine-named devices first, in the engine's order; the others after them in their
+    // own order; the system default entry stays first.
+    [[nodiscard]] static QList<KVAudioDevice> orderedLike(QList<KVAudioDevice> list, const QStringList &names);
+
 private:
     KVAudioDeviceObserver();
     ~KVAudioDeviceObserver() = delete; // lives for the process
@@ -63,6 +71,8 @@ private:
     mutable std::mutex m_mutex;
     std::condition_variable m_loadedCondition;
     KVAudioDeviceLists m_lists;
+    QStringList m_engineMicrophones;
+    QStringList m_engineSpeakers;
     bool m_loaded = false;
     std::once_flag m_started;
     std::atomic<bool> m_rebuildQueued{false};

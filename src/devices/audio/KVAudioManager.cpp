@@ -1,4 +1,7 @@
 #include "devices/audio/KVAudioManager.h"
+#include "agent/VeskAppAgent.h"
+#include "agent/VeskMeetingManager.h"
+#include "agent/engine/KRTCEngineOC.h"
 
 #include "devices/DevicesLog.h"
 #include "devices/audio/KVAudioDeviceObserver.h"
@@ -8,6 +11,7 @@
 #include "foundation/NotificationCenter.h"
 
 #include <QAudioFormat>
+#include <QCoreApplication>
 #include <QAudioSink>
 #include <QAudioSource>
 #include <QFile>
@@ -192,7 +196,15 @@ private:
 
 void KVAudioManager::loadAudioCache()
 {
-    KVAudioDeviceObserver::shared().start();
+    KVAudioDeviceObserver &observer = KVAudioDeviceObserver::shared();
+    observer.start();
+    // Called while the meeting window is built, when the engine exists: from then on the
+    // lists follow the engine's order, so an index means the same device to both.
+    VeskAppAgent *agent = QCoreApplication::closingDown() ? nullptr : VeskAppAgent::existingInstance();
+    VeskMeetingManager *manager = agent ? agent->meetingManager() : nullptr;
+    if (const KRTCEngineOC *engine = manager ? manager->engine() : nullptr)
+        observer.setEngineOrder(engine->deviceNames(KRTCDeviceKind::Microphone),
+                                engine->deviceNames(KRTCDeviceKind::Speaker));
 }
 
 QList<KVAudioDevice> KVAudioManager::recordDevices()

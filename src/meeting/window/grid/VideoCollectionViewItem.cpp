@@ -8,9 +8,31 @@
 #include <QLabel>
 #include <QPainter>
 
+namespace {
+
+// Holds engine views this tile gave back, hidden, inside the same window: moving a widget between
+// windows walks the whole focus chain, which made a reload of many changed tiles quadratic. The
+// views belong to their participants, so on the way out they are handed back, never deleted.
+class VideoViewParking final : public QWidget {
+public:
+    explicit VideoViewParking(QWidget *parent) : QWidget(parent)
+    {
+        setObjectName(QStringLiteral("videoViewParking"));
+        hide();
+    }
+    ~VideoViewParking() override
+    {
+        for (KRTCVideoView *view : findChildren<KRTCVideoView *>(Qt::FindDirectChildrenOnly))
+            view->setParent(nullptr);
+    }
+};
+
+} // namespace
+
 VideoCollectionViewItem::VideoCollectionViewItem(QWidget *parent) : QWidget(parent)
 {
     setObjectName(QString::fromLatin1(kIdentifier));
+    m_parking = new VideoViewParking(this);
     m_contentView = new QWidget(this);
     m_contentView->setObjectName(QStringLiteral("contentView"));
     m_resolutionLabel = new QLabel(this);
@@ -34,7 +56,7 @@ void VideoCollectionViewItem::releaseVideoView()
     // Only a view still inside this tile: another tile or the share view may have taken it since.
     if (m_videoView && m_videoView->parentWidget() == m_contentView) {
         m_videoView->hide();
-        m_videoView->setParent(nullptr);
+        m_videoView->setParent(m_parking);
     }
     m_videoView.clear();
 }
@@ -47,7 +69,7 @@ void VideoCollectionViewItem::resetContent()
         // Engine views belong to their participants: handed back, never deleted.
         if (qobject_cast<KRTCVideoView *>(child)) {
             child->hide();
-            child->setParent(nullptr);
+            child->setParent(m_parking);
         } else {
             delete child;
         }

@@ -53,6 +53,7 @@ private:
     std::shared_ptr<MeetingActiveModel> m_activeModel;
     VideoCollectionViewItemDelegate *m_delegate = nullptr;
     QWidget *m_contentView = nullptr;
+    QWidget *m_parking = nullptr; // given-back engine views, hidden
     QPointer<MeetingActiveView> m_activeView;
     QLabel *m_resolutionLabel = nullptr;
     QPointer<QWidget> m_videoView;
