@@ -10,6 +10,7 @@
 #include "meeting/window/NetWorkTipView.h"
 #include "uikit/KVMacWatermarkView.h"
 #include "uikit/KVMeetingIDLabel.h"
+#include "uikit/VeskCategories.h"
 #include "uikit/VeskButton.h"
 #include "uikit/VeskMeetingToast.h"
 #include "uikit/VeskTextView.h"
@@ -105,6 +106,10 @@ TEST_F(MeetingWindowTest, Build_JoinedMember_TitleChatWatermarkAndLook)
     EXPECT_EQ(page->speakerBtn->state(), 1);
     EXPECT_EQ(page->subtitleFont, 16);
     EXPECT_EQ(page->fileShareMode, 0);
+    // The device pop-ups can be loaded by their interface names.
+    const std::unique_ptr<QWidget> camera(vesk::loadViewFromNibWithName(QStringLiteral("KVCameraSelectView")));
+    const std::unique_ptr<QWidget> audio(vesk::loadViewFromNibWithName(QStringLiteral("KVAudioSelectView")));
+    EXPECT_TRUE(camera && audio);
     // Every control a user acts on has a name.
     for (QAbstractButton *b : page->view()->findChildren<QAbstractButton *>())
         EXPECT_FALSE(b->accessibleName().isEmpty() && b->text().isEmpty()) << b->objectName().toStdString();

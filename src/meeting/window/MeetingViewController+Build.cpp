@@ -7,6 +7,7 @@
 #include "agent/VeskMeetingManager.h"
 #include "agent/engine/KRTCVideoView.h"
 #include "devices/audio/KVAudioManager.h"
+#include "devices/views/KVDeviceNibs.h"
 #include "foundation/MainQueue.h"
 #include "foundation/models/MeetingInfoModel.h"
 #include "meeting/panels/IMDisplayView.h"
@@ -601,6 +602,8 @@ void MeetingViewController::creatUI()
     m_watermarkView = watermark;
     // 24.
     KVAudioManager::loadAudioCache();
+    // The device pop-ups are loaded by their interface names.
+    registerDeviceNibs();
     // 25.
     MainSettingModel *settings = agent->settingModel();
     if (manager) {
