@@ -2,6 +2,7 @@
 // copying the meeting information.
 
 #include "DispatchWindowSupport.h"
+#include "meeting/window/MeetingBottomButton.h"
 
 #include <QClipboard>
 #include <QEnterEvent>
@@ -64,6 +65,44 @@ TEST_F(ToolBarTest, AnOpenPopupButtonOrAShareKeepsTheBars)
     EXPECT_FALSE(page->toolBarsHidden());
 }
 
+TEST_F(ToolBarTest, HoverCoverSitsBehindTheButtonTallerByItsExtraSize)
+{
+    join();
+    MeetingBottomButton *mic = page->microphoneBtn;
+    ASSERT_TRUE(mic);
+    EXPECT_EQ(mic->textColor(), QColor(0xD7, 0xD7, 0xD8));
+    EXPECT_EQ(mic->alternateTextColor(), QColor(0x0A, 0x8A, 0xF9));
+    auto hover = [](QWidget *w, bool in) {
+        QEnterEvent enter(QPointF(1, 1), QPointF(1, 1), QPointF(1, 1));
+        QEvent leave(QEvent::Leave);
+        QCoreApplication::sendEvent(w, in ? static_cast<QEvent *>(&enter) : &leave);
+    };
+
+    hover(mic, true);
+    QWidget *cover = mic->bgLayer();
+    ASSERT_TRUE(cover);
+    EXPECT_TRUE(cover->isVisibleTo(mic->parentWidget()));
+    EXPECT_EQ(cover->geometry(), mic->geometry().adjusted(0, -5, 0, 5));
+    EXPECT_EQ(cover->parentWidget(), mic->parentWidget());
+    // Just below the button among its siblings, so the button stays on top.
+    const QObjectList siblings = mic->parentWidget()->children();
+    EXPECT_EQ(siblings.indexOf(cover) + 1, siblings.indexOf(mic));
+    hover(mic, false);
+    EXPECT_FALSE(cover->isVisibleTo(mic->parentWidget()));
+
+    // The small arrows' cover is the button's own frame; a disabled button gets none.
+    MeetingBottomButton *arrow = page->selectMicrophoneBtn;
+    ASSERT_TRUE(arrow);
+    hover(arrow, true);
+    ASSERT_TRUE(arrow->bgLayer());
+    EXPECT_EQ(arrow->bgLayer()->geometry(), arrow->geometry());
+    hover(arrow, false);
+    MeetingBottomButton *camera = page->cameraBtn;
+    camera->setEnabled(false);
+    hover(camera, true);
+    EXPECT_FALSE(camera->bgLayer()->isVisibleTo(camera->parentWidget()));
+}
+
 TEST_F(ToolBarTest, TheMeetingViewReportsThePointer)
 {
     join();
@@ -118,7 +157,7 @@ TEST_F(ToolBarTest, CopyPutsTheInvitationOnTheClipboard)
     join();
     room()->invitedMeetingContent = QStringLiteral("张三邀请您参加会议\n会议号：123-456-789");
     QGuiApplication::clipboard()->setText(QStringLiteral("old"));
-    page->roomInfoCopy(nullptr);
+    page->meetingIdCopyBtn->click();
     EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("张三邀请您参加会议\n会议号：123-456-789"));
     EXPECT_EQ(tipText(), QStringLiteral("会议信息已复制"));
 }

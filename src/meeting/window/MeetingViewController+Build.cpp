@@ -29,7 +29,6 @@
 #include "uikit/VeskMeetingToast.h"
 #include "uikit/VeskTextView.h"
 
-#include <QGridLayout>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -66,8 +65,6 @@ MeetingBottomButton *toolButton(QWidget *parent, const QString &title, const QSt
     auto *b = new MeetingBottomButton(title, MeetingIcons::image(image), parent);
     if (!onImage.isEmpty())
         b->setAlternateImage(MeetingIcons::image(onImage));
-    b->setTextColor(vesk::colorWithHexString(kToolBarTitleColor));
-    b->setAlternateTextColor(vesk::colorWithHexString(kToolBarTitleColor));
     b->setAccessibleName(title);
     b->setTag(tag);
     b->setToggle(true);
@@ -135,11 +132,9 @@ void MeetingViewController::buildTopBar(QWidget *parent)
     titleLabel->setAccessibleName(QStringLiteral("会议名称和会议ID"));
     titleLabel->setToolTip(QStringLiteral("点击复制会议ID"));
     row->addWidget(titleLabel);
-    meetingIdCopyBtn = iconButton(titleView, QStringLiteral("meeting_id_copy"), QStringLiteral("复制会议ID"));
-    connect(meetingIdCopyBtn, &QAbstractButton::clicked, this, [this] {
-        if (titleLabel)
-            titleLabel->copyToPasteboard();
-    });
+    // The title copies the ID; the button beside it copies the whole invitation.
+    meetingIdCopyBtn = iconButton(titleView, QStringLiteral("meeting_id_copy"), QStringLiteral("复制会议信息"));
+    connect(meetingIdCopyBtn, &QAbstractButton::clicked, this, [this] { roomInfoCopy(meetingIdCopyBtn); });
     row->addWidget(meetingIdCopyBtn);
     row->addStretch(1);
 
@@ -164,17 +159,13 @@ void MeetingViewController::buildMiddleArea(QWidget *parent)
     middleView = new QWidget(parent);
     middleView->setObjectName(QStringLiteral("middleView"));
 
-    // The grid of tiles. Its items come from the member pipeline; until then a plain grid of the
-    // tiles' video views.
+    // The grid of tiles; setupVideoGridViews puts the real grid in place of this empty document.
     scrollView = new QScrollArea(middleView);
     scrollView->setObjectName(QStringLiteral("scrollView"));
     scrollView->setFrameShape(QFrame::NoFrame);
     scrollView->setWidgetResizable(true);
     videoCollectionView = new QWidget();
     videoCollectionView->setObjectName(QStringLiteral("videoCollectionView"));
-    m_gridLayout = new QGridLayout(videoCollectionView);
-    m_gridLayout->setContentsMargins(2, 2, 2, 2);
-    m_gridLayout->setSpacing(2);
     scrollView->setWidget(videoCollectionView);
     AutoLayout::autoPinEdgesToSuperviewEdgesWithInsets(scrollView);
     connect(scrollView->verticalScrollBar(), &QScrollBar::valueChanged, this, [this] { scrollViewScrollAction(); });
@@ -493,7 +484,7 @@ void MeetingViewController::creatUI()
     memberLabel->hide();
     // 4.
     speakerBtn->setState(1);
-    // 5. The grid's items are the tiles' views (see refreshPlaceholderGrid).
+    // 5. The grid's items are the tiles (setupVideoGridViews).
     // 6.
     IMView->layoutSelf(m_adjustScale);
     IMView->show();
@@ -643,7 +634,6 @@ void MeetingViewController::creatUI()
             weak->handleFullScreenMouseDown(event);
     });
 
-    refreshPlaceholderGrid();
     adjustImInputViewWidth();
     waitingRoomBKView->raise();
 }
@@ -710,23 +700,3 @@ void MeetingViewController::handleMagnificationGesture(double magnification)
         fileShareCollectionView->setProperty("magnification", 1.0 + 0.1 * magnification);
 }
 
-// Until the member pipeline lays the grid out, the tiles' video views sit in a plain grid.
-void MeetingViewController::refreshPlaceholderGrid()
-{
-    if (!m_gridLayout)
-        return;
-    while (QLayoutItem *item = m_gridLayout->takeAt(0))
-        delete item;
-    int index = 0;
-    const int columns = m_activeMembers.size() <= 1 ? 1 : m_activeMembers.size() <= 4 ? 2 : 3;
-    for (const Tile &tile : std::as_const(m_activeMembers)) {
-        KRTCVideoView *video = tile ? tile->videoView() : nullptr;
-        if (!video)
-            continue;
-        m_gridLayout->addWidget(video, index / columns, index % columns);
-        video->show();
-        ++index;
-    }
-    if (noPeopleTipView)
-        noPeopleTipView->setVisible(m_activeMembers.isEmpty());
-}

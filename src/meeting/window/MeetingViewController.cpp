@@ -173,7 +173,6 @@ void MeetingViewController::setActiveMembers(const QList<Tile> &tiles)
     for (const Tile &tile : tiles)
         watchVideoView(this, tile);
     m_frameRouter.setTiles(m_meetingEnded ? QList<Tile>() : tiles);
-    refreshPlaceholderGrid();
 }
 
 void MeetingViewController::setAvFileShareSourceModel(const Tile &tile)

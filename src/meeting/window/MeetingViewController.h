@@ -50,7 +50,6 @@ class MacSliderCell;
 class MeetingBottomButton;
 class MeetingDispatchTarget;
 class QAbstractButton;
-class QGridLayout;
 class QLabel;
 class QMouseEvent;
 class QKeyEvent;
@@ -630,7 +629,6 @@ private:
     void buildMiddleArea(QWidget *parent);
     void buildBottomBar(QWidget *parent);
     void buildOverlays(QWidget *root);
-    void refreshPlaceholderGrid();
 
     bool m_enterWaitingRoom = false;
     qint64 m_stateMeeting = 0;
@@ -665,6 +663,5 @@ private:
     bool m_roomClosedAlertShown = false;
     QPointer<KVAlert> m_leaveAlert;
     QPointer<QWidget> m_watermarkView;
-    QPointer<QGridLayout> m_gridLayout;
     bool m_appeared = false;
 };
