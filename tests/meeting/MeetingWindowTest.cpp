@@ -495,6 +495,8 @@ TEST_F(MeetingWindowTest, TearDown_LoginRoad_AlsoClearsDelegates)
     navigator->meetingPage = nullptr;
     page->leaveRoomAndLoginOut();
     ASSERT_TRUE(processEventsUntil([&] { return manager()->state() == VeskMeetingManager::StateIdle; }));
+    // The leave request reaches the service over a socket: wait for it rather than for a guess.
+    EXPECT_TRUE(processEventsUntil([&] { return requestCount(kLeavePath) >= 1; }));
     settle();
     ASSERT_FALSE(alive.isNull());
     EXPECT_EQ(page->stateMeeting(), 2); // the state-0 report never came

@@ -3,6 +3,7 @@
 
 #include "DispatchWindowSupport.h"
 #include "meeting/window/MeetingBottomButton.h"
+#include "uikit/KVEventView.h"
 
 #include <QClipboard>
 #include <QEnterEvent>
@@ -18,13 +19,27 @@ TEST_F(ToolBarTest, BarsHideFiveSecondsAfterThePointerLeft_ReturnAtOnce)
     page->mouseExited();
     clock.clock.advance(4999ms);
     EXPECT_FALSE(page->toolBarsHidden());
+    QWidget *area = page->eventView;
+    const int height = area->height();
+    ASSERT_GT(height, 200);
+    EXPECT_EQ(page->topView->y(), 0);
+    EXPECT_EQ(page->bottomView->geometry().bottom(), height - 1);
     clock.clock.advance(1ms);
     EXPECT_TRUE(page->toolBarsHidden());
-    EXPECT_FALSE(page->bottomView->isVisible());
-    EXPECT_FALSE(page->topView->isVisible());
+    // They slide out over 0.8 s, and the video area grows with them.
+    clock.clock.advance(400ms);
+    EXPECT_LT(page->topView->y(), 0);
+    EXPECT_GT(page->topView->y(), -52);
+    clock.clock.advance(400ms);
+    EXPECT_EQ(page->topView->y(), -52);
+    EXPECT_EQ(page->bottomView->y(), height + 72 - page->bottomView->height());
+    EXPECT_EQ(page->middleView->geometry().top(), page->topView->geometry().bottom() + 1);
+    EXPECT_EQ(page->middleView->geometry().bottom(), page->bottomView->y() - 1);
+    // Back at once when the pointer returns.
     page->mouseEntered();
     EXPECT_FALSE(page->toolBarsHidden());
-    EXPECT_TRUE(page->bottomView->isVisible());
+    EXPECT_EQ(page->topView->y(), 0);
+    EXPECT_EQ(page->bottomView->geometry().bottom(), height - 1);
 }
 
 TEST_F(ToolBarTest, ReenteringCancels_LeavingAgainRestartsTheFullDelay)

@@ -451,16 +451,23 @@ void MeetingViewController::creatUI()
     eventView = new KVEventView(root);
     eventView->setObjectName(QStringLiteral("eventView"));
     AutoLayout::autoPinEdgesToSuperviewEdgesWithInsets(eventView);
-    auto *column = new QVBoxLayout(eventView);
-    column->setContentsMargins(0, 0, 0, 0);
-    column->setSpacing(0);
     buildTopBar(eventView);
     buildMiddleArea(eventView);
     setupVideoGridViews();
     buildBottomBar(eventView);
-    column->addWidget(topView);
-    column->addWidget(middleView, 1);
-    column->addWidget(bottomView);
+    // The bars slide out of the window through these two pins; the video area follows them.
+    topToolViewTopConstraint = AutoLayout::autoPinEdgeToSuperviewEdge(topView, A::Top);
+    AutoLayout::autoPinEdgeToSuperviewEdge(topView, A::Leading);
+    AutoLayout::autoPinEdgeToSuperviewEdge(topView, A::Trailing);
+    AutoLayout::autoSetDimension(topView, A::Height, kTopBarHeight);
+    bottomViewBottomConstraint = AutoLayout::autoPinEdgeToSuperviewEdge(bottomView, A::Bottom);
+    AutoLayout::autoPinEdgeToSuperviewEdge(bottomView, A::Leading);
+    AutoLayout::autoPinEdgeToSuperviewEdge(bottomView, A::Trailing);
+    AutoLayout::autoSetDimension(bottomView, A::Height, kBottomBarHeight);
+    videoViewTopConstraint = AutoLayout::autoPinEdge(middleView, A::Top, A::Bottom, topView);
+    videoViewBottomConstraint = AutoLayout::autoPinEdge(middleView, A::Bottom, A::Top, bottomView);
+    AutoLayout::autoPinEdgeToSuperviewEdge(middleView, A::Leading);
+    AutoLayout::autoPinEdgeToSuperviewEdge(middleView, A::Trailing);
     buildOverlays(eventView);
 
     // 1.

@@ -32,8 +32,10 @@ namespace {
 constexpr auto kToolBarHideDelay = 5s;
 constexpr qint64 kBarAnimationMs = 800;
 constexpr auto kBarAnimationStep = 40ms;
-constexpr qreal kTopHidden = 52;
-constexpr qreal kBottomHidden = -72;
+// Hidden bars sit outside the window: the top one 52 above its top edge, the bottom one 72 below
+// its bottom edge (a pin reads "bar edge = window edge + constant").
+constexpr qreal kTopHidden = -52;
+constexpr qreal kBottomHidden = 72;
 const QString kMeetingInfoCopied = QStringLiteral("会议信息已复制");
 
 // The meeting view's mouse entry and exit, swipes and background presses, for the controller.
