@@ -408,6 +408,22 @@ TEST_F(MeetingWindowTest, HostMovesToWaitingRoom_KeepsTheRoomLeavesWithoutReques
 
 // ---- Leaving ----------------------------------------------------------------------------------------------------
 
+TEST_F(MeetingWindowTest, WaitingRoom_ConfirmingTheLeaveDialogLeavesTheWaitingRoom)
+{
+    signIn();
+    MeetingViewController *page = openWaitingPage();
+    page->leaveMeeting(nullptr);
+    KVAlert *alert = visibleAlert(QStringLiteral("leaveMeetingAlert"));
+    ASSERT_NE(alert, nullptr);
+    alert->confirmButton()->click();
+    ASSERT_TRUE(processEventsUntil([&] { return requestCount(kLeavePath) == 1; }));
+    EXPECT_EQ(navigator->calls, QStringList{QStringLiteral("showMainPage 1")});
+    clock.clock.advance(4s);
+    processEventsFor(10);
+    EXPECT_EQ(requestCount(kQueryPath), 0);
+    EXPECT_EQ(requestCount(kClosePath), 0); // nothing to end from the waiting room
+}
+
 TEST_F(MeetingWindowTest, LeaveDialog_MemberCancelStaysConfirmLeaves)
 {
     signIn();
