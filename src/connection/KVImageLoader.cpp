@@ -4,6 +4,7 @@
 #include "connection/HttpManager.h"
 #include "connection/KVTls.h"
 #include "foundation/AppPaths.h"
+#include "foundation/KVClock.h"
 #include "foundation/MainQueue.h"
 
 #include <QCoreApplication>
@@ -73,6 +74,14 @@ void KVImageLoader::loadImage(QObject *owner, const QString &url, Done done)
     QPointer<QObject> guard(owner ? owner : this);
     if (owner)
         connect(owner, &QObject::destroyed, reply, &QNetworkReply::abort);
+    // A server that stops answering ends the load with a null image instead of holding it
+    // forever; a slow image that keeps arriving re-arms the wait.
+    QPointer<KVTimer> idle = KVTimer::singleShot(reply, std::chrono::milliseconds(HttpManager::DefaultTimeoutMs),
+                                                 [reply] { reply->abort(); });
+    connect(reply, &QNetworkReply::downloadProgress, reply, [idle](qint64, qint64) {
+        if (idle && idle->isValid())
+            idle->start();
+    });
     connect(reply, &QNetworkReply::finished, this, [reply, guard, done] {
         reply->deleteLater();
         if (!guard)

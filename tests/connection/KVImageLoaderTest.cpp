@@ -3,6 +3,7 @@
 #include "devservice/DevService.h"
 #include "devservice/DevServiceTestUtil.h"
 #include "foundation/AppPaths.h"
+#include "foundation/KVClock.h"
 
 #include <QBuffer>
 #include <QLabel>
@@ -99,6 +100,21 @@ TEST_F(KVImageLoaderTest, Failures_GiveANullImage_AndADeadOwnerGetsNothing)
     }
     processEventsFor(30);
     EXPECT_EQ(calls, 0);
+}
+
+TEST_F(KVImageLoaderTest, AServerThatNeverAnswersGivesANullImageAfterFifteenSeconds)
+{
+    VirtualClockScope time;
+    service.delayNextReply("/img/slow.png", -1); // never answers
+    std::optional<QImage> result;
+    loader.loadImage(&owner, url("slow.png"), [&](const QImage &image) { result = image; });
+    ASSERT_TRUE(processEventsUntil([&] { return service.requestsFor("/img/slow.png").size() == 1; }));
+    time.clock.advance(std::chrono::milliseconds(14900));
+    processEventsFor(10);
+    EXPECT_FALSE(result.has_value());
+    time.clock.advance(std::chrono::milliseconds(200));
+    ASSERT_TRUE(processEventsUntil([&] { return result.has_value(); }));
+    EXPECT_TRUE(result->isNull());
 }
 
 } // namespace
