@@ -518,6 +518,8 @@ TEST_F(MeetingWindowTest, TearDown_LoginRoad_AlsoClearsDelegates)
     EXPECT_EQ(page->stateMeeting(), 2); // the state-0 report never came
     EXPECT_EQ(navigator->calls, QStringList{QStringLiteral("showLoginPage")});
     EXPECT_EQ(requestCount(kLeavePath), 1);
+    // Signed in elsewhere: the stored sign-in is dropped, so the next start asks again.
+    EXPECT_FALSE(VeskAppAgent::sharedInstance()->isSignedIn());
     QPointer<QWidget> view = page->view();
     delete page;
     delete view.data();
