@@ -20,8 +20,6 @@
 #include "uikit/VeskToast.h"
 
 #include <QDateTime>
-#include <QDesktopServices>
-#include <QUrl>
 
 #include <chrono>
 
@@ -74,9 +72,11 @@ void setBack(VeskButton *sender, VeskButton *button)
         button->setState(0);
 }
 
-void openSettingsPane(const QString &address)
+// Linux desktops have no common privacy pane to open; sound-server and camera access are
+// granted outside the client, so the alert's button only closes it.
+void openSettingsPane(const char *what)
 {
-    QDesktopServices::openUrl(QUrl(address));
+    qCInfo(lcMeeting) << "no privacy settings pane on this system for the" << what;
 }
 
 } // namespace
@@ -165,7 +165,7 @@ void MeetingViewController::openOrCloseMicrophone(VeskButton *sender)
             setBack(button, self->microphoneBtn);
             KVAlert *alert = KVAlert::alertWithTitle(Rules::kMicDeniedTitle, Rules::kMicDeniedMessage, Rules::kCancel,
                                                      Rules::kGoToSettings, KVAlert::Action(),
-                                                     [] { openSettingsPane(Rules::kMicPrivacyPane); });
+                                                     [] { openSettingsPane("microphone"); });
             alert->setObjectName(QStringLiteral("microphoneDeniedAlert"));
             alert->showInCenterOfWindow(self->window());
             return;
@@ -224,7 +224,7 @@ void MeetingViewController::openOrCloseCamera(VeskButton *sender)
             setBack(button, self->cameraBtn);
             KVAlert *alert = KVAlert::alertWithTitle(Rules::kCameraDeniedTitle, Rules::kCameraDeniedMessage,
                                                      Rules::kCancel, Rules::kGoToSettings, KVAlert::Action(),
-                                                     [] { openSettingsPane(Rules::kCameraPrivacyPane); });
+                                                     [] { openSettingsPane("camera"); });
             alert->setObjectName(QStringLiteral("cameraDeniedAlert"));
             alert->showInCenterOfWindow(self->window());
             return;
@@ -313,7 +313,7 @@ void MeetingViewController::openMicOperation()
                                                {QStringLiteral("失败"), Rules::kMicDeniedOperationMessage});
         KVAlert *alert = KVAlert::alertWithTitle(Rules::kMicDeniedTitle, Rules::kMicDeniedOperationMessage,
                                                  Rules::kCancel, Rules::kGoToSettings, KVAlert::Action(),
-                                                 [] { openSettingsPane(Rules::kSecurityPane); });
+                                                 [] { openSettingsPane("microphone"); });
         alert->setObjectName(QStringLiteral("microphoneDeniedAlert"));
         alert->showInCenterOfWindow(self->window());
     });

@@ -35,11 +35,6 @@ inline const QString kCameraDeniedTitle = QStringLiteral("无法使用摄像头"
 inline const QString kCameraDeniedMessage = QStringLiteral("请在“设置”-“隐私”中开启摄像头使用权限，并重新启动程序");
 inline const QString kCancel = QStringLiteral("取消");
 inline const QString kGoToSettings = QStringLiteral("前往设置");
-inline const QString kMicPrivacyPane =
-    QStringLiteral("x-apple.systempreferences:com.apple.preference.security?Privacy_Microphone");
-inline const QString kCameraPrivacyPane =
-    QStringLiteral("x-apple.systempreferences:com.apple.preference.security?Privacy_Camera");
-inline const QString kSecurityPane = QStringLiteral("x-apple.systempreferences:com.apple.preference.security");
 inline const QString kAllMicsClosed = QStringLiteral("主持人关闭了全员麦克风");
 inline const QString kAllCamerasClosed = QStringLiteral("主持人关闭了全员摄像头");
 inline const QString kMicForbidden = QStringLiteral("您已被禁止使用麦克风");
