@@ -27,9 +27,7 @@ KVAudioSelectView::~KVAudioSelectView()
 
 void KVAudioSelectView::build()
 {
-    setFixedSize(kSize);
-    vesk::setBackgroundColor(this, QColor(QStringLiteral("#2B2C31")));
-    vesk::setCornerRadius(this, 8);
+    KVDevicePopup::styleFrame(this, kSize);
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(12, 8, 12, 8);
@@ -37,11 +35,7 @@ void KVAudioSelectView::build()
 
     m_list = new KVDeviceListView(this);
     m_list->onSelect = [this](int index) { selectRow(index); };
-    auto *scroll = new QScrollArea(this);
-    scroll->setWidget(m_list);
-    scroll->setWidgetResizable(true);
-    scroll->setFrameShape(QFrame::NoFrame);
-    scroll->setStyleSheet(QStringLiteral("background: transparent;"));
+    auto *scroll = KVDevicePopup::scrollingList(this, m_list);
     // Three rows show; more scroll.
     scroll->setFixedHeight(3 * KVDeviceListView::kRowHeight);
     layout->addWidget(scroll);
@@ -73,11 +67,7 @@ void KVAudioSelectView::build()
                                           "QProgressBar::chunk { background: #007AFF; }"));
     layout->addWidget(m_level);
 
-    m_settingButton = new QPushButton(QStringLiteral("音频设置"), this);
-    m_settingButton->setFlat(true);
-    m_settingButton->setCursor(Qt::PointingHandCursor);
-    m_settingButton->setAccessibleName(m_settingButton->text());
-    m_settingButton->setStyleSheet(QStringLiteral("color: #007AFF; text-align: left; border: none;"));
+    m_settingButton = KVDevicePopup::settingsLink(QStringLiteral("音频设置"), this);
     connect(m_settingButton, &QPushButton::clicked, this, [this] {
         if (onSettingAction)
             onSettingAction();

@@ -30,9 +30,7 @@ KVCameraSelectView::~KVCameraSelectView()
 
 void KVCameraSelectView::build()
 {
-    setFixedSize(kSize);
-    vesk::setBackgroundColor(this, QColor(QStringLiteral("#2B2C31")));
-    vesk::setCornerRadius(this, 8);
+    KVDevicePopup::styleFrame(this, kSize);
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(12, 12, 12, 8);
@@ -49,18 +47,10 @@ void KVCameraSelectView::build()
 
     m_list = new KVDeviceListView(this);
     m_list->onSelect = [this](int index) { selectRow(index); };
-    auto *scroll = new QScrollArea(this);
-    scroll->setWidget(m_list);
-    scroll->setWidgetResizable(true);
-    scroll->setFrameShape(QFrame::NoFrame);
-    scroll->setStyleSheet(QStringLiteral("background: transparent;"));
+    auto *scroll = KVDevicePopup::scrollingList(this, m_list);
     layout->addWidget(scroll, 1);
 
-    m_settingButton = new QPushButton(QStringLiteral("视频设置"), this);
-    m_settingButton->setFlat(true);
-    m_settingButton->setCursor(Qt::PointingHandCursor);
-    m_settingButton->setAccessibleName(m_settingButton->text());
-    m_settingButton->setStyleSheet(QStringLiteral("color: #007AFF; text-align: left; border: none;"));
+    m_settingButton = KVDevicePopup::settingsLink(QStringLiteral("视频设置"), this);
     connect(m_settingButton, &QPushButton::clicked, this, [this] {
         if (onSettingCamera)
             onSettingCamera();

@@ -1,6 +1,9 @@
 #include "devices/views/KVDeviceListView.h"
 
+#include "uikit/VeskCategories.h"
+
 #include <QPushButton>
+#include <QScrollArea>
 #include <QVBoxLayout>
 
 namespace {
@@ -53,3 +56,34 @@ void KVDeviceListView::setDevices(const QStringList &titles, int selectedIndex)
     }
     setMinimumHeight(static_cast<int>(m_rows.size()) * kRowHeight);
 }
+
+namespace KVDevicePopup {
+
+void styleFrame(QWidget *popup, QSize size)
+{
+    popup->setFixedSize(size);
+    vesk::setBackgroundColor(popup, QColor(QStringLiteral("#2B2C31")));
+    vesk::setCornerRadius(popup, 8);
+}
+
+QScrollArea *scrollingList(QWidget *parent, KVDeviceListView *list)
+{
+    auto *scroll = new QScrollArea(parent);
+    scroll->setWidget(list);
+    scroll->setWidgetResizable(true);
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setStyleSheet(QStringLiteral("background: transparent;"));
+    return scroll;
+}
+
+QPushButton *settingsLink(const QString &title, QWidget *parent)
+{
+    auto *button = new QPushButton(title, parent);
+    button->setFlat(true);
+    button->setCursor(Qt::PointingHandCursor);
+    button->setAccessibleName(title);
+    button->setStyleSheet(QStringLiteral("color: #007AFF; text-align: left; border: none;"));
+    return button;
+}
+
+} // namespace KVDevicePopup

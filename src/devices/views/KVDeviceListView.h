@@ -7,6 +7,8 @@
 
 class QVBoxLayout;
 class QAbstractButton;
+class QPushButton;
+class QScrollArea;
 
 // The device menu of the pop-ups: one 34-point row per device, the current one
 // ticked; a click reports the row's index.
@@ -29,3 +31,12 @@ private:
     QList<QAbstractButton *> m_rows;
     int m_selected = -1;
 };
+
+// What the camera and the audio pop-ups share: their dark rounded frame, the scrolling
+// device menu and the blue link to the settings.
+namespace KVDevicePopup {
+void styleFrame(QWidget *popup, QSize size);
+// A transparent, frameless scroll area around list; list->onSelect reports the picked row.
+QScrollArea *scrollingList(QWidget *parent, KVDeviceListView *list);
+QPushButton *settingsLink(const QString &title, QWidget *parent);
+} // namespace KVDevicePopup
