@@ -5,9 +5,11 @@
 
 #include "agent/MainSettingModel.h"
 #include "agent/engine/KRTCVideoView.h"
+#include "connection/HttpManager.h"
 #include "foundation/NotificationCenter.h"
 #include "meeting/window/MeetingBottomButton.h"
 #include "meeting/window/NetWorkTipView.h"
+#include "meeting/window/dispatch/MeetingDeviceCheck.h"
 #include "uikit/KVMacWatermarkView.h"
 #include "uikit/KVMeetingIDLabel.h"
 #include "uikit/VeskCategories.h"
@@ -30,6 +32,8 @@ namespace {
 const QString kQueryPath = QStringLiteral("/qf/meeting/control/123456789/member/queryAllowEnterStatus");
 const QString kLeavePath = QStringLiteral("/qf/meeting/room/leave");
 const QString kClosePath = QStringLiteral("/qf/meeting/control/123456789/close");
+const QString kHostInfoPath = QStringLiteral("/qf/meeting/room/hostInfo");
+const QString kConfigPath = QStringLiteral("/qf/meeting/control/123456789/member/config");
 
 QString tipText(QWidget *view)
 {
@@ -42,6 +46,12 @@ QString tipText(QWidget *view)
     if (auto *self = qobject_cast<QLabel *>(tip))
         texts << self->text();
     return texts.join(QLatin1Char(' '));
+}
+
+// The stand-in's virtual members of a room: one, by id.
+QVariantList metaMembers(const QString &id)
+{
+    return {QVariantMap{{QStringLiteral("userId"), id}}};
 }
 
 int bannerCount(QWidget *view)
@@ -78,6 +88,38 @@ protected:
         clock.clock.advance(2s);
         ASSERT_TRUE(processEventsUntil([&] { return requestCount(kQueryPath) == expectedQueries; }));
         processEventsFor(5);
+    }
+
+    // Joins as openJoinedPage does, with the stand-in's room shaped between the enter and the page
+    // (the enter makes the member anew, so a member's flags for this meeting are set here).
+    MeetingViewController *openJoinedPageWith(const std::function<void(DevRoom &)> &shape)
+    {
+        EXPECT_EQ(enterRoom(), 0);
+        DevRoom *room = service.state().room(kRoomId);
+        EXPECT_NE(room, nullptr);
+        if (room)
+            shape(*room);
+        MeetingViewController *page = navigator->openMeetingPage(false);
+        EXPECT_TRUE(processEventsUntil([&] { return manager()->state() == VeskMeetingManager::StateInRoom; }));
+        settle();
+        return page;
+    }
+
+    // The current page outlives its meeting in its own window (the shell lets an ended page go
+    // only later); the next meeting gets a new window. The caller owns the old window and page.
+    std::unique_ptr<MacBaseWindowController> keepCurrentPage()
+    {
+        navigator->meetingPage = nullptr;
+        return std::move(navigator->window);
+    }
+
+    // Own-device reports of any room, the one left included.
+    [[nodiscard]] int deviceReports() const
+    {
+        int n = 0;
+        for (const DevRequest &r : service.requests())
+            n += r.path.endsWith(QLatin1String("/member/config")) ? 1 : 0;
+        return n;
     }
 };
 
@@ -523,6 +565,133 @@ TEST_F(MeetingWindowTest, TearDown_LoginRoad_AlsoClearsDelegates)
     QPointer<QWidget> view = page->view();
     delete page;
     delete view.data();
+}
+
+// ---- After the end: late replies and timers ---------------------------------------------------------------
+
+// Me an assistant with one virtual member in the first meeting; neither in the next.
+void shapeFirstMeeting(DevRoom &room)
+{
+    room.member(kMyPhone)->assistant = true;
+    room.extra.insert(QStringLiteral("metaMembers"), metaMembers(QStringLiteral("meta-1")));
+}
+void shapeNextMeeting(DevRoom &room)
+{
+    room.extra.insert(QStringLiteral("metaMembers"), metaMembers(QStringLiteral("meta-2")));
+}
+
+TEST_F(MeetingWindowTest, LateReply_AssistantQueryOfTheLastMeeting_NeverReachesTheNextOne)
+{
+    signIn();
+    addRoom();
+    service.delayNextReply(kHostInfoPath, 5000);
+    MeetingViewController *first = openJoinedPageWith(shapeFirstMeeting);
+    ASSERT_EQ(requestCount(kHostInfoPath), 1); // asked on joining, answer held
+    QPointer<MeetingViewController> firstAlive(first);
+    first->leaveRoom();
+    ASSERT_TRUE(processEventsUntil([&] { return requestCount(kLeavePath) == 1 && firstAlive.isNull(); }));
+
+    MeetingViewController *next = openJoinedPageWith(shapeNextMeeting);
+    ASSERT_EQ(requestCount(kHostInfoPath), 2);
+    ASSERT_TRUE(
+        processEventsUntil([&] { return manager()->metaMembersArray() == metaMembers(QStringLiteral("meta-2")); }));
+
+    clock.clock.advance(5s); // the first meeting's answer goes out now
+    processEventsFor(30);
+    settle();
+    EXPECT_EQ(manager()->metaMembersArray(), metaMembers(QStringLiteral("meta-2")));
+    EXPECT_TRUE(manager()->asssitantRecordArray().isEmpty());
+    EXPECT_FALSE(manager()->asssitantHost());
+    const auto me = manager()->memberForId(kMyPhone);
+    EXPECT_TRUE(!me || !me->isAssistantHost());
+    EXPECT_EQ(navigator->meetingPage, next);
+    EXPECT_FALSE(next->meetingEnded());
+}
+
+TEST_F(MeetingWindowTest, LateReply_PageOutlivingItsMeeting_AssistantAnswerStaysOutOfTheNextOne)
+{
+    signIn();
+    addRoom();
+    service.delayNextReply(kHostInfoPath, 5000);
+    MeetingViewController *first = openJoinedPageWith(shapeFirstMeeting);
+    const std::unique_ptr<MacBaseWindowController> firstWindow = keepCurrentPage();
+    QPointer<MeetingViewController> firstAlive(first);
+    first->leaveRoom();
+    ASSERT_TRUE(processEventsUntil([&] { return requestCount(kLeavePath) == 1; }));
+    settle();
+
+    MeetingViewController *next = openJoinedPageWith(shapeNextMeeting);
+    ASSERT_TRUE(
+        processEventsUntil([&] { return manager()->metaMembersArray() == metaMembers(QStringLiteral("meta-2")); }));
+    ASSERT_FALSE(firstAlive.isNull()); // the ended page still exists when its answer comes
+
+    clock.clock.advance(5s);
+    // The held answer is taken in once nothing is in flight any more.
+    ASSERT_TRUE(processEventsUntil([] { return VeskAppAgent::sharedInstance()->http()->pendingRequestCount() == 0; }));
+    settle();
+    EXPECT_EQ(manager()->metaMembersArray(), metaMembers(QStringLiteral("meta-2")));
+    EXPECT_TRUE(manager()->asssitantRecordArray().isEmpty());
+    EXPECT_FALSE(manager()->asssitantHost());
+    const auto me = manager()->memberForId(kMyPhone);
+    EXPECT_TRUE(!me || !me->isAssistantHost());
+    EXPECT_FALSE(next->meetingEnded());
+}
+
+TEST_F(MeetingWindowTest, LateTimer_MicCloseReportAfterHalfASecond_SilentOnceTheMeetingEnded)
+{
+    signIn();
+    addRoom();
+    MeetingViewController *page = openJoinedPage();
+    const std::unique_ptr<MacBaseWindowController> window = keepCurrentPage();
+    const int reportsBefore = deviceReports();
+    page->setIsMicOn(false);
+    page->micphoneChange(); // the "off" report is due in 0.5 s
+    clock.clock.advance(200ms);
+    page->leaveRoom();
+    ASSERT_TRUE(processEventsUntil([&] { return requestCount(kLeavePath) == 1; }));
+    clock.clock.advance(2s);
+    processEventsFor(30);
+    settle();
+    EXPECT_EQ(deviceReports(), reportsBefore);
+}
+
+TEST_F(MeetingWindowTest, LateTimer_MicOpenConfirmationOfTheLastMeeting_NeverReportsInTheNextOne)
+{
+    MeetingDeviceCheck::OverrideScope checks(
+        [](MeetingDeviceCheck::Completion done) { MainQueue::async([done] { done(0); }); },
+        [](MeetingDeviceCheck::Completion done) { MainQueue::async([done] { done(0); }); });
+    signIn();
+    addRoom();
+    MeetingViewController *first = openJoinedPage();
+    const std::unique_ptr<MacBaseWindowController> firstWindow = keepCurrentPage();
+    first->setIsMicOn(true);
+    first->micphoneChange(); // open quietly, confirmed and reported in 0.8 s
+    ASSERT_TRUE(processEventsUntil([&] { return engine().microphoneOpen(); }));
+    clock.clock.advance(400ms);
+    first->leaveRoom();
+    ASSERT_TRUE(processEventsUntil([&] { return requestCount(kLeavePath) == 1; }));
+    settle();
+
+    // The next meeting opens its microphone 0.4 s later than the first did.
+    MeetingViewController *next = openJoinedPage();
+    const int reportsBefore = deviceReports();
+    next->setIsMicOn(true);
+    next->micphoneChange();
+    ASSERT_TRUE(processEventsUntil([&] { return manager()->micDidOpen(); }));
+    clock.clock.advance(400ms); // the first page's step would be due
+    processEventsFor(30);
+    settle();
+    EXPECT_EQ(deviceReports(), reportsBefore);
+    EXPECT_TRUE(first->meetingEnded());
+
+    clock.clock.advance(400ms); // the next page's own step
+    ASSERT_TRUE(processEventsUntil([&] { return deviceReports() == reportsBefore + 1; }));
+    processEventsFor(30);
+    settle();
+    EXPECT_EQ(deviceReports(), reportsBefore + 1);
+    const auto reports = service.requestsFor(kConfigPath);
+    ASSERT_FALSE(reports.isEmpty());
+    EXPECT_EQ(reports.last().json.value(QStringLiteral("micStatus")).toString(), QStringLiteral("1"));
 }
 
 // ---- Frames --------------------------------------------------------------------------------------------------

@@ -309,7 +309,8 @@ void MeetingViewController::requireAssistantinfo()
         return;
     QPointer<MeetingViewController> weak(this);
     VeskAppAgent::sharedInstance()->getAssistanthostInfoWith(this, room->roomId, [weak](const KVMResponse &reply) {
-        if (!weak || !reply.successed)
+        // An answer for a meeting this window has left belongs to no meeting the manager holds now.
+        if (!weak || weak->m_meetingEnded || !reply.successed)
             return;
         VeskMeetingManager *m = meetingManager();
         if (!m)
