@@ -620,6 +620,11 @@ void VeskMeetingManager::leaveRoom()
     if (d->im)
         d->im->close();
     d->resetMeeting();
+    // The hosts' helpers belong to the meeting left; the next one asks again before it joins,
+    // so this is cleared here and not when joining.
+    d->assistantsList.clear();
+    d->metaMembers.clear();
+    d->asssitantHost = false;
     if (auto *agent = VeskAppAgent::existingInstance())
         agent->setOnlineUsers({});
     d->roomInfo.reset();

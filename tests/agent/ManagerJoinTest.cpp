@@ -133,9 +133,13 @@ TEST_F(ManagerTest, Leave_ClearsListsStateAndIgnoresLateEvents)
     waiting.userId = "w1";
     manager->waitRoomAddMember(waiting);
     manager->addRecordToRingBuffer("13700000001");
+    manager->rebuildAssistant({QVariantMap{{"userId", RXEncrypt::aes128ecbEncrypt("13700000001")}}});
+    manager->rebuildMetaMembers({QVariantMap{{"userId", "META1"}}});
+    manager->setAsssitantHost(true);
     settle();
     ASSERT_EQ(manager->memberList().size(), 2);
     ASSERT_EQ(manager->waitRoomMemberArray().size(), 1);
+    ASSERT_EQ(manager->asssitantRecordArray().size(), 1);
 
     manager->leaveRoom();
     EXPECT_EQ(manager->state(), VeskMeetingManager::StateIdle);
@@ -146,6 +150,10 @@ TEST_F(ManagerTest, Leave_ClearsListsStateAndIgnoresLateEvents)
     EXPECT_FALSE(manager->micDidOpen());
     EXPECT_EQ(engine().callCount("leaveRoom"), 1);
     EXPECT_TRUE(VeskAppAgent::sharedInstance()->onlineUsers().isEmpty());
+    // The next meeting does not inherit this one's assistant hosts.
+    EXPECT_TRUE(manager->asssitantRecordArray().isEmpty());
+    EXPECT_TRUE(manager->metaMembersArray().isEmpty());
+    EXPECT_FALSE(manager->asssitantHost());
 
     // An event the engine had already sent must not bring the old meeting back.
     engine().emitMemberJoined(peer("13700000002"), "王五");
