@@ -26,6 +26,8 @@ protected:
         qputenv("KORVI_DEV_PORT", QByteArray::number(service.port()));
         VeskAppAgent::resetSharedInstance();
         agent = VeskAppAgent::sharedInstance();
+        // A user stored by an earlier test of the same process must not sign this one in.
+        agent->logout();
         agent->setServerEnvironment(AgentEnvironment::Development);
     }
 
