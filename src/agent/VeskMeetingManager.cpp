@@ -411,6 +411,10 @@ void VeskMeetingManager::Private::resetMeeting()
     members.clear();
     memberOrder.clear();
     membersDirty = false;
+    // Waiting-list changes still queued belong to the meeting that ends here: dropped, and the
+    // one running finishes before the list is emptied, so none lands in the next meeting.
+    waitQueue->cancelAllOperations();
+    waitQueue->waitUntilAllOperationsAreFinished();
     {
         std::lock_guard lock(waitMutex);
         waitList.clear();

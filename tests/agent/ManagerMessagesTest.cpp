@@ -69,6 +69,21 @@ TEST_F(ManagerTest, WaitingList_DropsDuplicatesByUserIdAndTellsTheDelegates)
     EXPECT_EQ(recorder.events.mid(2), (QStringList{"redPoint 1", "waitMember", "waitNoBody", "redPoint 0"}));
 }
 
+TEST_F(ManagerTest, WaitingList_ChangesAskedForBeforeLeavingNeverReachTheNextMeeting)
+{
+    // The changes run on the waiting-member queue; leaving right after asking for them (a burst
+    // of waiting-room messages followed by the room's end) must not let them land afterwards.
+    for (int round = 0; round < 20; ++round) {
+        joinToRoom();
+        for (int i = 0; i < 40; ++i)
+            manager->waitRoomAddMember(waiting(QStringLiteral("w%1-%2").arg(round).arg(i)));
+        manager->leaveRoom();
+        EXPECT_TRUE(manager->waitRoomMemberArray().isEmpty()) << "round " << round;
+        settle();
+        ASSERT_TRUE(manager->waitRoomMemberArray().isEmpty()) << "round " << round;
+    }
+}
+
 TEST_F(ManagerTest, SendMessage_EchoesAtOnceButNotRings)
 {
     manager->joinRoomWith(makeRoom());
