@@ -223,6 +223,7 @@ void VeskMeetingManager::Private::engineMemberLeft(const QString &peerId)
     if (state == StateIdle)
         return;
     auto m = members.take(peerId);
+    streamAudio.remove(peerId);
     if (!m)
         return;
     memberOrder.removeOne(peerId);
@@ -242,15 +243,21 @@ void VeskMeetingManager::Private::engineStream(const QString &peerId, qint64 sou
         m = addMember(peerId, QString(), true);
     }
     switch (sourceType) {
-    case KRTCSourceType::Audio:
-        m->setAudioFlag(published && hasAudio);
+    case KRTCSourceType::Audio: {
+        StreamAudio &audio = streamAudio[peerId];
+        audio.audioOnly = published && hasAudio;
+        m->setAudioFlag(audio.audioOnly || audio.camera);
         break;
-    case KRTCSourceType::Camera:
-        // The camera stream carries the microphone too; an unpublish ends both.
+    }
+    case KRTCSourceType::Camera: {
+        // The camera stream carries the microphone too: published again without audio, the
+        // microphone went off while the camera stays on.
+        StreamAudio &audio = streamAudio[peerId];
+        audio.camera = published && hasAudio;
         m->setVideoFlag(published && hasVideo);
-        if (!published || hasAudio)
-            m->setAudioFlag(published && hasAudio);
+        m->setAudioFlag(audio.audioOnly || audio.camera);
         break;
+    }
     case KRTCSourceType::Share:
         m->setShareFlag(published ? 1 : 0);
         break;
@@ -410,6 +417,7 @@ void VeskMeetingManager::Private::resetMeeting()
     levelQueue->cancelAllOperations();
     members.clear();
     memberOrder.clear();
+    streamAudio.clear();
     membersDirty = false;
     // Waiting-list changes still queued belong to the meeting that ends here: dropped, and the
     // one running finishes before the list is emptied, so none lands in the next meeting.

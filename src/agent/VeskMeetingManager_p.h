@@ -129,6 +129,13 @@ public:
     QHash<QString, std::shared_ptr<MeetingMemberModel>> members;
     QStringList memberOrder;
     bool membersDirty = false;
+    // Which of a member's streams carry its microphone (by peer id): the member's audio flag is
+    // on while either does.
+    struct StreamAudio {
+        bool audioOnly = false;
+        bool camera = false;
+    };
+    QHash<QString, StreamAudio> streamAudio;
     std::shared_ptr<MeetingMediaPolicy> policy = std::make_shared<MeetingMediaPolicy>();
 
     // The waiting list is changed on waitQueue, one change at a time.

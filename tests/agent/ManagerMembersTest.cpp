@@ -75,6 +75,35 @@ TEST_F(ManagerTest, MemberEvents_BuildTheListAndTiles)
     EXPECT_EQ(lines, (QStringList{"7 13700000001 甲", "7 13700000002 乙", "8 13700000002 乙"}));
 }
 
+TEST_F(ManagerTest, CameraStream_TellsWhetherTheMicrophoneIsOnUnlessAnAudioStreamCarriesIt)
+{
+    joinToRoom();
+    const QString a = peer("13700000001"), b = peer("13700000002");
+    engine().emitMemberJoined(a, "甲");
+    engine().emitMemberJoined(b, "乙");
+    engine().emitStreamPublished(a, KRTCSourceType::Camera, true, true);
+    engine().emitStreamPublished(b, KRTCSourceType::Audio, true, false);
+    engine().emitStreamPublished(b, KRTCSourceType::Camera, false, true);
+    settle();
+    ASSERT_TRUE(manager->memberForId(a)->audioFlag());
+    ASSERT_TRUE(manager->memberForId(b)->audioFlag());
+
+    // The camera stays on while the microphone goes off: the stream now carries no audio.
+    engine().emitStreamPublished(a, KRTCSourceType::Camera, false, true);
+    settle();
+    EXPECT_FALSE(manager->memberForId(a)->audioFlag());
+    EXPECT_TRUE(manager->memberForId(a)->videoFlag());
+    EXPECT_FALSE(manager->memberForId(a)->activeArr().first()->audioFlag());
+
+    // The microphone of b comes through its audio stream: the camera ending leaves it on.
+    engine().emitStreamUnpublished(b, KRTCSourceType::Camera);
+    settle();
+    EXPECT_TRUE(manager->memberForId(b)->audioFlag());
+    engine().emitStreamUnpublished(b, KRTCSourceType::Audio);
+    settle();
+    EXPECT_FALSE(manager->memberForId(b)->audioFlag());
+}
+
 TEST_F(ManagerTest, TileIdentity_SurvivesUnrelatedChanges)
 {
     joinToRoom();
