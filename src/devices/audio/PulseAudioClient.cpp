@@ -6,7 +6,12 @@
 
 #include <QCoreApplication>
 
+#include <utility>
+
 namespace {
+
+// How often a watched client tries again while the server is away.
+constexpr pa_usec_t kReconnectDelayUs = PA_USEC_PER_SEC / 2;
 
 QString fromUtf8(const char *text)
 {
@@ -38,7 +43,7 @@ struct PulseAudioClient::Wait {
     bool success = true;
 };
 
-PulseAudioClient::PulseAudioClient() = default;
+PulseAudioClient::PulseAudioClient(const QString &server) : m_server(server.toUtf8()) {}
 
 PulseAudioClient::~PulseAudioClient()
 {
@@ -48,10 +53,17 @@ PulseAudioClient::~PulseAudioClient()
 void PulseAudioClient::shutdown()
 {
     std::lock_guard guard(m_callMutex);
-    m_shutDown = true;
-    if (!m_loop)
+    if (!m_loop) {
+        m_shutDown = true;
         return;
+    }
     pa_threaded_mainloop_lock(m_loop);
+    m_shutDown = true; // the loop's callbacks read it too
+    if (m_reconnect) {
+        pa_mainloop_api *api = pa_threaded_mainloop_get_api(m_loop);
+        api->time_free(m_reconnect);
+        m_reconnect = nullptr;
+    }
     disconnectLocked();
     m_handler = {};
     pa_threaded_mainloop_unlock(m_loop);
@@ -118,24 +130,11 @@ bool PulseAudioClient::lastFailureWasAccessDenied() const
 
 bool PulseAudioClient::connectLocked()
 {
-    if (m_context && pa_context_get_state(m_context) == PA_CONTEXT_READY)
-        return true;
-    disconnectLocked();
-
-    pa_proplist *props = pa_proplist_new();
-    pa_proplist_sets(props, PA_PROP_APPLICATION_NAME, "Korvi");
-    pa_proplist_sets(props, PA_PROP_APPLICATION_ID, "korvi");
-    m_context = pa_context_new_with_proplist(pa_threaded_mainloop_get_api(m_loop), "Korvi", props);
-    pa_proplist_free(props);
-    if (!m_context)
-        return false;
-
-    pa_context_set_state_callback(
-        m_context, [](pa_context *, void *self) { static_cast<PulseAudioClient *>(self)->signalLoop(); }, this);
-    if (pa_context_connect(m_context, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0) {
-        m_accessDenied = pa_context_errno(m_context) == PA_ERR_ACCESS;
+    // A context still on its way (a background reconnect) is waited for, not replaced.
+    if (!m_context || !PA_CONTEXT_IS_GOOD(pa_context_get_state(m_context))) {
         disconnectLocked();
-        return false;
+        if (!startContextLocked())
+            return false;
     }
     for (;;) {
         const pa_context_state_t state = pa_context_get_state(m_context);
@@ -150,9 +149,82 @@ bool PulseAudioClient::connectLocked()
         pa_threaded_mainloop_wait(m_loop);
     }
     m_accessDenied = false;
-    if (m_handler)
-        subscribeLocked();
     return true;
+}
+
+bool PulseAudioClient::startContextLocked()
+{
+    pa_proplist *props = pa_proplist_new();
+    pa_proplist_sets(props, PA_PROP_APPLICATION_NAME, "Korvi");
+    pa_proplist_sets(props, PA_PROP_APPLICATION_ID, "korvi");
+    m_context = pa_context_new_with_proplist(pa_threaded_mainloop_get_api(m_loop), "Korvi", props);
+    pa_proplist_free(props);
+    if (!m_context)
+        return false;
+
+    pa_context_set_state_callback(
+        m_context,
+        [](pa_context *context, void *self) { static_cast<PulseAudioClient *>(self)->contextStateChanged(context); },
+        this);
+    if (pa_context_connect(m_context, m_server.isEmpty() ? nullptr : m_server.constData(), PA_CONTEXT_NOAUTOSPAWN,
+                           nullptr) < 0) {
+        m_accessDenied = pa_context_errno(m_context) == PA_ERR_ACCESS;
+        disconnectLocked();
+        scheduleReconnectLocked();
+        return false;
+    }
+    return true;
+}
+
+void PulseAudioClient::contextStateChanged(pa_context *context)
+{
+    // Runs with the loop locked: on the loop's thread, or inside a call that connects.
+    signalLoop();
+    if (context != m_context || !m_handler)
+        return;
+    const pa_context_state_t state = pa_context_get_state(context);
+    if (state == PA_CONTEXT_READY) {
+        subscribeLocked();
+        // Back after a loss: the devices may differ from before.
+        if (std::exchange(m_serverLost, false))
+            notifyEvent();
+    } else if (!PA_CONTEXT_IS_GOOD(state)) {
+        // The server went away (or is not there yet): its devices are gone, and no event
+        // will come until a new connection subscribes again.
+        if (!std::exchange(m_serverLost, true))
+            notifyEvent();
+        scheduleReconnectLocked();
+    }
+}
+
+void PulseAudioClient::scheduleReconnectLocked()
+{
+    if (m_reconnect || !m_handler || m_shutDown || !m_loop)
+        return;
+    pa_mainloop_api *api = pa_threaded_mainloop_get_api(m_loop);
+    timeval when{};
+    pa_gettimeofday(&when);
+    pa_timeval_add(&when, kReconnectDelayUs);
+    m_reconnect = api->time_new(
+        api, &when,
+        [](pa_mainloop_api *a, pa_time_event *event, const timeval *, void *self) {
+            auto *client = static_cast<PulseAudioClient *>(self);
+            a->time_free(event);
+            client->m_reconnect = nullptr;
+            client->reconnectLocked();
+        },
+        this);
+}
+
+void PulseAudioClient::reconnectLocked()
+{
+    // On the loop's thread: connects without waiting; the state callback takes it from here.
+    if (!m_handler || m_shutDown)
+        return;
+    if (m_context && PA_CONTEXT_IS_GOOD(pa_context_get_state(m_context)))
+        return; // a call connected (or is connecting) meanwhile
+    disconnectLocked();
+    startContextLocked();
 }
 
 bool PulseAudioClient::readyLocked() const

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
 #include <functional>
@@ -10,6 +11,7 @@
 struct pa_threaded_mainloop;
 struct pa_context;
 struct pa_operation;
+struct pa_time_event;
 
 // One sink or source as the sound server reports it.
 struct PulseDeviceInfo {
@@ -29,13 +31,18 @@ struct PulseServerInfo {
 // A blocking client of the PulseAudio server on its own threaded main loop.
 // Every call waits for the server's answer, so it must not be made from the
 // event handler (which runs on the loop's thread). Connects lazily and again
-// after the server went away; never spawns a server of its own.
+// after the server went away; never spawns a server of its own. While an event
+// handler is set, a lost server is reported to it and the client keeps trying
+// to connect again in the background, reporting once it is back.
 class PulseAudioClient final {
 public:
-    // Runs on the loop's thread whenever a sink, source or the server changed.
+    // Runs with the loop locked (on the loop's thread, or inside a call that is
+    // connecting) whenever a sink, source or the server changed; it must not
+    // block or call back into the client.
     using EventHandler = std::function<void()>;
 
-    PulseAudioClient();
+    // server: a server address ("unix:/path"); empty: the environment's server.
+    explicit PulseAudioClient(const QString &server = {});
     ~PulseAudioClient();
     PulseAudioClient(const PulseAudioClient &) = delete;
     PulseAudioClient &operator=(const PulseAudioClient &) = delete;
@@ -60,6 +67,7 @@ public:
     bool setSourceVolume(const QString &name, quint32 volume);
 
     // Subscribes to sink, source and server changes; the handler survives reconnects.
+    // It also runs when the server went away and when it is back.
     void setEventHandler(EventHandler handler);
 
     // Disconnects for good and stops the loop's thread; later calls fail.
@@ -70,6 +78,10 @@ public:
 private:
     struct Wait;
     bool connectLocked();
+    bool startContextLocked();
+    void contextStateChanged(pa_context *context);
+    void scheduleReconnectLocked();
+    void reconnectLocked();
     void disconnectLocked();
     [[nodiscard]] bool readyLocked() const;
     bool runLocked(pa_operation *op, Wait &wait);
@@ -78,9 +90,12 @@ private:
     bool setVolume(bool sink, const QString &name, quint32 volume);
 
     std::mutex m_callMutex; // one call at a time; the loop lock guards the rest
+    QByteArray m_server;
     pa_threaded_mainloop *m_loop = nullptr;
     pa_context *m_context = nullptr;
+    pa_time_event *m_reconnect = nullptr;
     bool m_accessDenied = false;
+    bool m_serverLost = false; // the handler was told; it hears again once connected
     bool m_shutDown = false;
     EventHandler m_handler;
 
