@@ -23,16 +23,23 @@ function(korvi_module name)
   target_precompile_headers(korvi_${name} PRIVATE ${PROJECT_SOURCE_DIR}/cmake/pch.h)
 endfunction()
 
-# korvi_test(<name> SOURCES ... LIBS ...)
+# korvi_test(<name> SOURCES ... LIBS ... [RESOURCE_LOCK <resource>])
 #   A GoogleTest executable; every test case runs in its own process with a
 #   fresh HOME/XDG folder and the offscreen platform (see tests/support/TestMain.cpp).
+#   RESOURCE_LOCK runs its cases one at a time, for tests that change a shared
+#   resource (the private sound server).
 function(korvi_test name)
-  cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(T "" "RESOURCE_LOCK" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} korvi_test_main GTest::gtest GTest::gmock)
   target_precompile_headers(${name} PRIVATE ${PROJECT_SOURCE_DIR}/cmake/pch.h)
+  set(lock)
+  if(T_RESOURCE_LOCK)
+    set(lock RESOURCE_LOCK ${T_RESOURCE_LOCK})
+  endif()
   gtest_discover_tests(${name}
     DISCOVERY_TIMEOUT 60
     PROPERTIES TIMEOUT 120
-               ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+               ENVIRONMENT "QT_QPA_PLATFORM=offscreen"
+               ${lock})
 endfunction()
