@@ -90,7 +90,10 @@ public:
 
     void open(const QAudioDevice &speaker, const QAudioDevice &micphone)
     {
+        const quint64 mine = ++m_requests;
         stopStreams();
+        if (mine != m_requests)
+            return; // a later request ran while the old streams went; it wins
         m_speaker = speaker;
         m_micphone = micphone;
         m_pcm.clear();
@@ -100,13 +103,24 @@ public:
 
     void start(bool meterOnly)
     {
+        const quint64 mine = ++m_requests;
         stopStreams();
+        // A later request that ran while the old streams went has the last word; starting
+        // now would leave its streams (and the microphone) running unowned.
+        if (mine != m_requests)
+            return;
         if (meterOnly)
             startCapture(false);
         else if (!m_pcm.isEmpty())
             startPlayback();
         else
             startCapture(true);
+    }
+
+    void stop()
+    {
+        ++m_requests;
+        stopStreams();
     }
 
     void stopStreams()
@@ -182,6 +196,7 @@ private:
     }
 
     KVAudioManager *m_owner;
+    quint64 m_requests = 0; // open, start and stop requests run so far, in order
     QAudioDevice m_speaker;
     QAudioDevice m_micphone;
     QByteArray m_pcm;
@@ -356,7 +371,7 @@ void KVAudioManager::startMeter()
 void KVAudioManager::stop()
 {
     KVAudioUnit *unit = m_unit;
-    post([unit] { unit->stopStreams(); });
+    post([unit] { unit->stop(); });
 }
 
 void KVAudioManager::openMixerSpeaker(quint32 speakerId)
