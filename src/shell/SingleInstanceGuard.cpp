@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QLocalServer>
+#include <QLockFile>
 #include <QLocalSocket>
 #include <QPointer>
 #include <QStandardPaths>
@@ -13,6 +14,8 @@ const QByteArray kActivate = QByteArrayLiteral("activate\n");
 // Local sockets answer at once; these bound a peer that accepted but hangs.
 constexpr int kConnectMs = 1000;
 constexpr int kWriteMs = 1000;
+constexpr int kTurnWaitMs = 3000;
+constexpr int kTurnStaleMs = 5000;
 } // namespace
 
 SingleInstanceGuard::SingleInstanceGuard(QString socketPath, QObject *parent)
@@ -50,6 +53,13 @@ SingleInstanceGuard::Result SingleInstanceGuard::acquire()
 {
     if (m_server)
         return Result::Primary;
+    // Starts at the same moment take turns: otherwise each finds nobody answering, removes the
+    // socket another has just made and listens too. The winner listens before it lets go, so the
+    // next one hands over to it. A lock left by a crashed start goes stale after a few seconds.
+    QLockFile turn(m_path + QStringLiteral(".lock"));
+    turn.setStaleLockTime(kTurnStaleMs);
+    if (!turn.tryLock(kTurnWaitMs))
+        qCWarning(lcShell) << "single-instance guard: no turn after" << kTurnWaitMs << "ms; going ahead";
     if (handOver()) {
         qCInfo(lcShell) << "another instance is running; handed over";
         return Result::HandedOver;

@@ -13,6 +13,11 @@
 #include <QLocalSocket>
 #include <QTemporaryDir>
 
+#include <atomic>
+#include <latch>
+#include <thread>
+#include <vector>
+
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
@@ -169,6 +174,32 @@ TEST(SingleInstanceGuardTest, LeftoverPlainFile_IsReplacedAndTheSocketGoesWithTh
     EXPECT_FALSE(QFile::exists(path)); // a clean exit leaves nothing behind
     SingleInstanceGuard again(path);
     EXPECT_EQ(again.acquire(), SingleInstanceGuard::Result::Primary);
+}
+
+TEST(SingleInstanceGuardTest, StartsAtTheSameMoment_LeaveExactlyOnePrimary)
+{
+    constexpr int kStarts = 4;
+    for (int round = 0; round < 20; ++round) {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("instance"));
+        std::latch ready(kStarts);
+        std::latch done(kStarts);
+        std::atomic<int> primaries{0};
+        std::vector<std::thread> starts;
+        for (int i = 0; i < kStarts; ++i) {
+            starts.emplace_back([&] {
+                SingleInstanceGuard guard(path);
+                ready.arrive_and_wait();
+                if (guard.acquire() == SingleInstanceGuard::Result::Primary)
+                    ++primaries;
+                // Every guard stays up until all have decided, as running clients would.
+                done.arrive_and_wait();
+            });
+        }
+        for (std::thread &t : starts)
+            t.join();
+        ASSERT_EQ(primaries.load(), 1) << "round " << round;
+    }
 }
 
 TEST(SingleInstanceGuardTest, DefaultSocket_LivesInTheUsersRuntimeFolder)
