@@ -119,6 +119,38 @@ TEST_F(OwnDevicesTest, MicphoneChange_OpenConfirmedAfterPointEightCloseReportedA
     ASSERT_TRUE(processEventsUntil([&] { return reports(QStringLiteral("micStatus")) == (QStringList{"1", "0"}); }));
 }
 
+TEST_F(OwnDevicesTest, MicphoneChange_OffReportDroppedWhenTheMicrophoneIsOnAgainByThen)
+{
+    join();
+    room()->micAllowStatus = true;
+    openMicFromButton();
+    clock.clock.advance(1300ms);
+    // The host closes every microphone; the user opens his again before the off report is due.
+    receive(controlMessage(1, {{"peerId", "-1"}, {"switchStatus", 0}}));
+    ASSERT_FALSE(page->isMicOn());
+    click(page->microphoneBtn);
+    ASSERT_TRUE(processEventsUntil([&] { return page->isMicOn() && engine().microphoneOpen(); }));
+    ASSERT_TRUE(processEventsUntil([&] { return reports(QStringLiteral("micStatus")) == (QStringList{"1", "1"}); }));
+    clock.clock.advance(500ms);
+    processEventsFor(20);
+    // The service must not be left believing the open microphone is off.
+    EXPECT_EQ(reports(QStringLiteral("micStatus")), (QStringList{"1", "1"}));
+
+    // A quiet open (confirmed only after 0.8 s) does not overtake the off report: "0" then "1".
+    clock.clock.advance(1300ms);
+    page->setIsMicOn(false);
+    page->micphoneChange();
+    page->setIsMicOn(true);
+    page->micphoneChange();
+    ASSERT_TRUE(processEventsUntil([&] { return engine().microphoneOpen(); }));
+    clock.clock.advance(500ms);
+    ASSERT_TRUE(processEventsUntil([&] { return reports(QStringLiteral("micStatus")).size() == 3; }));
+    EXPECT_EQ(reports(QStringLiteral("micStatus")).last(), QStringLiteral("0"));
+    clock.clock.advance(300ms);
+    ASSERT_TRUE(processEventsUntil([&] { return reports(QStringLiteral("micStatus")).size() == 4; }));
+    EXPECT_EQ(reports(QStringLiteral("micStatus")).last(), QStringLiteral("1"));
+}
+
 TEST_F(OwnDevicesTest, MicphoneChange_AudioOverLimit_NeverReportedOpen)
 {
     join();

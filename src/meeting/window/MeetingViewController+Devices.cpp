@@ -149,7 +149,7 @@ void MeetingViewController::openOrCloseMicrophone(VeskButton *sender)
             self->setIsMicOn(true);
             if (self->isViewLoaded())
                 VeskMeetingToast::showNomalTip(self->view(), Rules::kMicOpened);
-            reportOwnDevices(self, QString(), QStringLiteral("1"));
+            self->reportMicStatus(true);
             if (self->microphoneBtn)
                 self->microphoneBtn->setState(1);
             return;
@@ -257,9 +257,11 @@ void MeetingViewController::micphoneChange()
     OmbrelManager::sharedInstance().setEndMicDate(QDateTime::currentDateTime());
     OmbrelManager::sharedInstance().uploadOmbrelMicOpenTime();
     QPointer<MeetingViewController> weak(this);
-    KVTimer::singleShot(this, kMicOffReport, [weak] {
-        if (weak && !weak->m_meetingEnded)
-            reportOwnDevices(weak, QString(), QStringLiteral("0"));
+    // A newer report meanwhile (the microphone opened again) is the true one: this one is dropped.
+    const quint64 serial = ++m_micReportSerial;
+    KVTimer::singleShot(this, kMicOffReport, [weak, serial] {
+        if (weak && !weak->m_meetingEnded && weak->m_micReportSerial == serial)
+            weak->reportMicStatus(false);
     });
     uploadRecord(QStringLiteral("closeMic"), start, true);
 }
@@ -319,6 +321,12 @@ void MeetingViewController::openMicOperation()
     });
 }
 
+void MeetingViewController::reportMicStatus(bool on)
+{
+    ++m_micReportSerial;
+    reportOwnDevices(this, QString(), on ? QStringLiteral("1") : QStringLiteral("0"));
+}
+
 // The confirmation 0.8 s after a quiet open: the members and the service learn of it only when
 // the microphone really is open and the service did not refuse one more.
 void MeetingViewController::confirmMicOpened()
@@ -335,7 +343,7 @@ void MeetingViewController::confirmMicOpened()
     manager->onMemberConfigChange(VeskAppAgent::sharedInstance()->myInfo().phoneNumber, QStringLiteral("audio"), 1);
     VeskToast::showToastInMeeting(Rules::kMicOpened);
     OmbrelManager::sharedInstance().setStartMicDate(QDateTime::currentDateTime());
-    reportOwnDevices(this, QString(), QStringLiteral("1"));
+    reportMicStatus(true);
 }
 
 // ---- Host control ------------------------------------------------------------------------------------
@@ -410,7 +418,7 @@ void MeetingViewController::closeMyMicByHost(const MeetingControlData &data)
     uploadRecord(QStringLiteral("recevieImCloseMic"), start, true, QString(), data.peerId);
     OmbrelManager::sharedInstance().setEndMicDate(QDateTime::currentDateTime());
     OmbrelManager::sharedInstance().uploadOmbrelMicOpenTime();
-    reportOwnDevices(this, QString(), QStringLiteral("0"));
+    reportMicStatus(false);
 }
 
 void MeetingViewController::showMicOpenRequest(const MeetingControlData &data)

@@ -230,11 +230,8 @@ void MeetingViewController::receiveHeartbeatAck(const IMMessage &message)
             micphoneChange();
         }
     }
-    if ((ack->micStatus != 0) != isMicOn() && !tempIsMicOn) {
-        VeskAppAgent::sharedInstance()->updateSelfMeetingConfigWithCameraStatus(
-            this, QString(), isMicOn() ? QStringLiteral("1") : QStringLiteral("0"), QString(),
-            [](const KVMResponse &) {});
-    }
+    if ((ack->micStatus != 0) != isMicOn() && !tempIsMicOn)
+        reportMicStatus(isMicOn());
 }
 
 // ---- Server notices for hosts ------------------------------------------------------------------------

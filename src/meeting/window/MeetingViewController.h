@@ -513,6 +513,10 @@ private:
     QPointer<KVAlert> m_micOpenRequestAlert;
     // A device check of a microphone open is under way.
     bool m_micOpenChecking = false;
+    // The microphone state reported to the service; every report takes the next number, so a
+    // delayed report overtaken by a newer one is dropped.
+    void reportMicStatus(bool on);
+    quint64 m_micReportSerial = 0;
 
 public:
     void selectCamera(VeskButton *sender);
