@@ -248,4 +248,34 @@ TEST_F(MembersWindowTest, VisibleCameraTilesAreSubscribedOnceThroughTheManager)
     EXPECT_EQ(engineCalls().size(), after);
 }
 
+TEST_F(MembersWindowTest, WhileTheUserSharesTheCheckFollowsTheGridsOwnTiles)
+{
+    signIn();
+    addRoom();
+    MeetingViewController *page = openJoinedPage();
+    ASSERT_NE(page, nullptr);
+    const auto a = makeMember("a", "A", true);
+    const auto b = makeMember("b", "B", true);
+    page->onMemberChange({a, b});
+    apply(page);
+    ASSERT_EQ(page->videoGrid()->numberOfItems(), 2);
+
+    // Sharing the own screen: the grid is not reloaded, so its frames still describe A and B
+    // while activeMembers now leads with someone new.
+    manager()->setSelfScreenOrWindowSharing(true);
+    page->onMemberChange({makeMember("n", "N", true), a, b});
+    apply(page);
+    ASSERT_EQ(page->activeMembers().size(), 3);
+    ASSERT_EQ(page->videoGrid()->numberOfItems(), 2);
+    const qsizetype before = engine().calls().size();
+    page->checkCellPositionAction();
+    // A and B stay as they were: nothing is switched off or moved to another stream.
+    for (qsizetype i = before; i < engine().calls().size(); ++i) {
+        const FakeEngine::Call &c = engine().calls().at(i);
+        EXPECT_NE(c.name, QStringLiteral("muteVideo")) << c.args.value(0).toString().toStdString();
+        EXPECT_NE(c.name, QStringLiteral("setPlayStreamVideoType")) << c.args.value(0).toString().toStdString();
+    }
+    manager()->setSelfScreenOrWindowSharing(false);
+}
+
 } // namespace

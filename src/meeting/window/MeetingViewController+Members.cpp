@@ -489,11 +489,14 @@ void MeetingViewController::checkCellPositionAction()
     VeskMeetingManager *manager = agent->meetingManager();
     if (!manager)
         return;
+    // The grid's own entries with its own frames: while a share shows, the grid is not reloaded
+    // and activeMembers may already hold other tiles, which the old frames do not describe.
     QList<VisibleTileSubscription::TilePlacement> placements;
+    const QList<Tile> &tiles = m_videoGrid->tiles();
     const QList<QRectF> &frames = m_videoGrid->itemFrames();
-    placements.reserve(m_activeMembers.size());
-    for (qsizetype i = 0; i < m_activeMembers.size(); ++i)
-        placements.append({m_activeMembers.at(i), i < frames.size() ? frames.at(i) : QRectF()});
+    placements.reserve(tiles.size());
+    for (qsizetype i = 0; i < tiles.size(); ++i)
+        placements.append({tiles.at(i), i < frames.size() ? frames.at(i) : QRectF()});
     const auto calls =
         VisibleTileSubscription::check(placements, m_videoGrid->visibleRect(), m_allMembers, agent->myInfo().userId);
     for (const VisibleTileSubscription::Call &call : calls) {

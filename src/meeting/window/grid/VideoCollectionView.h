@@ -31,6 +31,8 @@ public:
 
     [[nodiscard]] qsizetype numberOfItems() const { return m_tiles.size(); }
     [[nodiscard]] VideoCollectionViewItem *itemAt(qsizetype index) const;
+    // The entries of the last reload, one per frame of itemFrames().
+    [[nodiscard]] const QList<Tile> &tiles() const { return m_tiles; }
     [[nodiscard]] const QList<QRectF> &itemFrames() const { return m_frames; }
     [[nodiscard]] const MacVideoCollectionViewLayout::Result &layoutResult() const { return m_result; }
     // The part of the grid on screen, in the grid's coordinates.
