@@ -19,7 +19,7 @@ quint64 NotificationCenter::addObserver(QObject *owner, const QString &name, Han
         auto &owned = m_byOwner[owner];
         firstForOwner = owned.empty();
         owned.emplace_back(name, token);
-        m_byName[name].push_back({token, owner, owner, std::make_shared<Handler>(std::move(handler))});
+        m_byName[name].push_back({token, owner, owner, std::make_shared<Observer>(std::move(handler))});
         m_byToken.emplace(token, std::make_pair(static_cast<const QObject *>(owner), name));
     }
     if (firstForOwner) {
@@ -27,6 +27,16 @@ quint64 NotificationCenter::addObserver(QObject *owner, const QString &name, Han
                          [this, owner] { removeObserver(owner); }, Qt::DirectConnection);
     }
     return token;
+}
+
+void NotificationCenter::eraseToken(std::vector<Entry> &entries, quint64 token)
+{
+    std::erase_if(entries, [token](const Entry &e) {
+        if (e.token != token)
+            return false;
+        e.observer->removed = true;
+        return true;
+    });
 }
 
 void NotificationCenter::removeObserver(quint64 token)
@@ -38,7 +48,7 @@ void NotificationCenter::removeObserver(quint64 token)
     const auto [owner, name] = it->second;
     m_byToken.erase(it);
     if (auto byName = m_byName.find(name); byName != m_byName.end()) {
-        std::erase_if(byName->second, [token](const Entry &e) { return e.token == token; });
+        eraseToken(byName->second, token);
         if (byName->second.empty())
             m_byName.erase(byName);
     }
@@ -68,7 +78,7 @@ void NotificationCenter::removeTokensLocked(const QObject *owner, const QString 
         }
         const quint64 token = it->second;
         if (auto byName = m_byName.find(it->first); byName != m_byName.end()) {
-            std::erase_if(byName->second, [token](const Entry &e) { return e.token == token; });
+            eraseToken(byName->second, token);
             if (byName->second.empty())
                 m_byName.erase(byName);
         }
@@ -81,7 +91,7 @@ void NotificationCenter::removeTokensLocked(const QObject *owner, const QString 
 
 void NotificationCenter::post(const QString &name, const QVariant &object, const QVariantMap &userInfo)
 {
-    std::vector<std::pair<QPointer<QObject>, std::shared_ptr<Handler>>> targets;
+    std::vector<std::pair<QPointer<QObject>, std::shared_ptr<Observer>>> targets;
     {
         std::lock_guard lock(m_mutex);
         const auto it = m_byName.find(name);
@@ -89,13 +99,14 @@ void NotificationCenter::post(const QString &name, const QVariant &object, const
             return;
         targets.reserve(it->second.size());
         for (const auto &e : it->second)
-            targets.emplace_back(e.owner, e.handler);
+            targets.emplace_back(e.owner, e.observer);
     }
     const Notification note{name, object, userInfo};
-    // Called outside the lock: a handler may add or remove observers or post again.
-    for (const auto &[owner, handler] : targets) {
-        if (owner && *handler)
-            (*handler)(note);
+    // Called outside the lock: a handler may add or remove observers or post again. One that an
+    // earlier handler removed (or whose owner it destroyed) is skipped.
+    for (const auto &[owner, observer] : targets) {
+        if (owner && !observer->removed && observer->handler)
+            observer->handler(note);
     }
 }
 

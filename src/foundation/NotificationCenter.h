@@ -6,7 +6,9 @@
 #include <QVariant>
 #include <QVariantMap>
 
+#include <atomic>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <unordered_map>
 #include <vector>
@@ -41,12 +43,20 @@ public:
     [[nodiscard]] int observerCount(const QString &name) const;
 
 private:
+    // The handler with a flag set when the observer is removed, so a post already under way
+    // skips an observer that an earlier handler removed.
+    struct Observer {
+        explicit Observer(Handler h) : handler(std::move(h)) {}
+        Handler handler;
+        std::atomic<bool> removed{false};
+    };
     struct Entry {
         quint64 token;
         const QObject *ownerKey;
         QPointer<QObject> owner;
-        std::shared_ptr<Handler> handler;
+        std::shared_ptr<Observer> observer;
     };
+    static void eraseToken(std::vector<Entry> &entries, quint64 token);
     void removeTokensLocked(const QObject *owner, const QString &name);
 
     mutable std::mutex m_mutex;

@@ -178,6 +178,29 @@ TEST(NotificationCenterTest, HandlerMayRemoveObserversWhilePosting)
     EXPECT_EQ(calls, 1);
 }
 
+TEST(NotificationCenterTest, ObserverRemovedByAnEarlierHandlerIsNotCalledInTheSamePost)
+{
+    // A handler that stops another part (its observers first, then its state) must not have
+    // that part's handler run afterwards within the same post.
+    NotificationCenter center;
+    QObject first;
+    QObject second;
+    QObject third;
+    int secondCalls = 0;
+    int thirdCalls = 0;
+    quint64 thirdToken = 0;
+    center.addObserver(&first, "N", [&](const Notification &) {
+        center.removeObserver(&second);
+        center.removeObserver(thirdToken);
+    });
+    center.addObserver(&second, "N", [&](const Notification &) { ++secondCalls; });
+    thirdToken = center.addObserver(&third, "N", [&](const Notification &) { ++thirdCalls; });
+    center.post("N");
+    EXPECT_EQ(secondCalls, 0);
+    EXPECT_EQ(thirdCalls, 0);
+    EXPECT_EQ(center.observerCount("N"), 1);
+}
+
 TEST(UserDefaultsTest, WriteSurvivesRestartAndFileIsPrivate)
 {
     const QString path = AppPaths::configDir() + "/restart.json";
