@@ -85,6 +85,15 @@ void WebSocketManager::open()
         if (auto *d = delegate())
             d->webSocketDidReceiveMessage(text);
     });
+    // A handshake that never gets an answer raises no error of its own: give it up in time.
+    // The timer belongs to the socket, so it goes when the socket is discarded.
+    m_connectTimer = KVTimer::singleShot(socket, std::chrono::milliseconds(ConnectTimeoutMs), [this, socket] {
+        if (m_socket != socket || m_state != State::Connecting)
+            return;
+        qCInfo(korviNet) << "channel handshake timed out";
+        discardSocket();
+        scheduleReconnect(static_cast<int>(QWebSocketProtocol::CloseCodeAbnormalDisconnection));
+    });
     QWebSocketHandshakeOptions options;
     options.setSubprotocols({QString::fromLatin1(WireProtocol::Subprotocol)});
     qCInfo(korviNet) << "channel connecting" << m_url.toString(QUrl::RemoveQuery);
@@ -93,6 +102,8 @@ void WebSocketManager::open()
 
 void WebSocketManager::onConnected()
 {
+    if (m_connectTimer)
+        m_connectTimer->invalidate();
     m_state = State::Open;
     if (m_socket && m_socket->subprotocol() != QLatin1String(WireProtocol::Subprotocol))
         qCWarning(korviNet) << "channel sub-protocol not agreed:" << m_socket->subprotocol();

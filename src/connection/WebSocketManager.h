@@ -27,6 +27,8 @@ public:
     enum class CloseRoute { OtherDeviceLogin, MoveToWaitRoom, RoomClosed, Reconnect, Disconnect };
 
     static constexpr int ReconnectDelayMs = 3000;
+    // An opening handshake that gets no answer within this is given up and retried.
+    static constexpr int ConnectTimeoutMs = 15000;
 
     explicit WebSocketManager(QObject *parent = nullptr);
     ~WebSocketManager() override;
@@ -65,6 +67,7 @@ private:
     QUrl m_url;
     State m_state = State::Idle;
     QPointer<KVTimer> m_reconnectTimer;
+    QPointer<KVTimer> m_connectTimer; // child of the socket being opened
     WebSocketManagerDelegate *m_delegate = nullptr;
     QPointer<QObject> m_delegateObject;
     bool m_delegateIsObject = false;

@@ -10,6 +10,8 @@
 #include "foundation/RXEncrypt.h"
 
 #include <QJsonDocument>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QUrlQuery>
 
 #include <gtest/gtest.h>
@@ -187,6 +189,32 @@ TEST_F(MessageChannelTest, ServiceUnreachable_KeepsRetryingEveryThreeSeconds)
         ASSERT_TRUE(processEventsUntil([&] { return ws->connectAttempts() == attempt; }));
         ASSERT_TRUE(processEventsUntil([&] { return ws->state() == WebSocketManager::State::WaitingToReconnect; }));
     }
+}
+
+TEST_F(MessageChannelTest, HandshakeThatNeverAnswers_GivesUpAndRetries)
+{
+    // A server that takes the connection but never answers the opening handshake must not hold
+    // the channel forever: the attempt is given up on the project clock and retried.
+    QTcpServer silent;
+    ASSERT_TRUE(silent.listen(QHostAddress::LocalHost, 0));
+    QList<QTcpSocket *> held;
+    QObject::connect(&silent, &QTcpServer::newConnection, &silent, [&] {
+        while (QTcpSocket *s = silent.nextPendingConnection())
+            held.append(s); // kept open, never written to
+    });
+    KVChannelParams p = params();
+    p.address = QUrl(QStringLiteral("ws://127.0.0.1:%1/").arg(silent.serverPort()));
+    engine.connectToRoom(p);
+    WebSocketManager *ws = engine.webSocketManager();
+    ASSERT_TRUE(processEventsUntil([&] { return held.size() == 1 && held[0]->bytesAvailable() > 0; }));
+    EXPECT_EQ(ws->state(), WebSocketManager::State::Connecting);
+
+    time.clock.advance(std::chrono::milliseconds(WebSocketManager::ConnectTimeoutMs));
+    ASSERT_TRUE(processEventsUntil([&] { return ws->state() == WebSocketManager::State::WaitingToReconnect; }));
+    EXPECT_TRUE(recorder.events.contains("willReconnect"));
+    time.clock.advance(3000ms);
+    ASSERT_TRUE(processEventsUntil([&] { return ws->connectAttempts() == 2 && held.size() == 2; }));
+    engine.close();
 }
 
 TEST_F(MessageChannelTest, Messages_AreEncryptedNumberedAndAcknowledged)
