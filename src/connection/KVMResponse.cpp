@@ -1,5 +1,7 @@
 #include "connection/KVMResponse.h"
 
+#include "foundation/JXExtension.h"
+
 #include <QJsonDocument>
 
 #include <cmath>
@@ -41,9 +43,9 @@ KVMResponse KVMResponse::fromReply(int httpStatus, const QByteArray &body)
     if (httpStatus != 0 && (httpStatus < 200 || httpStatus > 299))
         return failure(HttpStatusCode, QStringLiteral("HTTP status %1").arg(httpStatus), httpStatus, body);
 
-    QJsonParseError parseError{};
-    const QJsonDocument doc = QJsonDocument::fromJson(body, &parseError);
-    if (parseError.error != QJsonParseError::NoError || !doc.isObject())
+    // Unsigned 64-bit ids beyond the signed range arrive as exact strings, not rounded doubles.
+    const QJsonDocument doc = jx_JSONDocument(body);
+    if (!doc.isObject())
         return failure(BadReplyCode, QStringLiteral("reply is not a JSON object"), httpStatus, body);
     const QJsonObject envelope = doc.object();
     const std::optional<qint64> code = envelopeCode(envelope.value(QLatin1String("code")));

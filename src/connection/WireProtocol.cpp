@@ -1,5 +1,6 @@
 #include "connection/WireProtocol.h"
 
+#include "foundation/JXExtension.h"
 #include "foundation/RXEncrypt.h"
 
 #include <QCoreApplication>
@@ -76,9 +77,9 @@ std::optional<QJsonObject> decodeFrame(const QString &text, const QByteArray &ke
     const auto plain = RXEncrypt::aes128EcbDecryptBytes(decoded.decoded, key);
     if (!plain)
         return std::nullopt;
-    QJsonParseError error{};
-    const QJsonDocument doc = QJsonDocument::fromJson(*plain, &error);
-    if (error.error != QJsonParseError::NoError || !doc.isObject())
+    // Unsigned 64-bit ids beyond the signed range arrive as exact strings, not rounded doubles.
+    const QJsonDocument doc = jx_JSONDocument(*plain);
+    if (!doc.isObject())
         return std::nullopt;
     return doc.object();
 }

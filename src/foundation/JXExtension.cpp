@@ -1286,6 +1286,11 @@ QVariant jx_JSONObject(const QByteArray &utf8)
     return {};
 }
 
+QJsonDocument jx_JSONDocument(const QByteArray &utf8)
+{
+    return jx::detail::parseJson(utf8);
+}
+
 QVariant jx_JSONObject(const QString &text)
 {
     return jx_JSONObject(text.toUtf8());

@@ -17,6 +17,7 @@
 
 #include <QByteArray>
 #include <QJsonArray>
+#include <QJsonDocument>
 #include <QJsonObject>
 #include <QList>
 #include <QLoggingCategory>
@@ -122,6 +123,10 @@ QVariantMap keyValues(const QMetaObject &mo, const void *gadget);
 {
     return jx_JSONObject(QByteArray(utf8));
 }
+
+// JSON text to a document for code that works on QJsonObject: a null document when the text is
+// not JSON. Integers beyond 64-bit signed range come back as exact decimal strings, as above.
+[[nodiscard]] QJsonDocument jx_JSONDocument(const QByteArray &utf8);
 
 // Compact JSON text of a dictionary or array (QVariantMap/QVariantHash/QVariantList/
 // QStringList/QJsonObject/QJsonArray); "" for anything else.

@@ -6,8 +6,10 @@
 #include "devservice/DevServiceTestUtil.h"
 #include "devservice/DevTlsCertificate.h"
 #include "foundation/AppPaths.h"
+#include "foundation/JXExtension.h"
 #include "foundation/KVClock.h"
 #include "foundation/MainQueue.h"
+#include "foundation/models/MeetingInfoModel.h"
 
 #include <QDir>
 #include <QFile>
@@ -220,6 +222,18 @@ TEST(KVMResponseTest, FromReply_HandlesEveryShape)
     EXPECT_EQ(KVMResponse::fromReply(200, "\xff\xfe").code, KVMResponse::BadReplyCode);
     EXPECT_EQ(KVMResponse::fromReply(404, R"({"code":0})").code, KVMResponse::HttpStatusCode);
     EXPECT_TRUE(KVMResponse::fromReply(404, R"({"code":0})").message.isEmpty());
+}
+
+TEST(KVMResponseTest, FromReply_KeepsEveryDigitOfUnsigned64BitIds)
+{
+    // Ids above the signed 64-bit range must not pass through a double on their way to a model.
+    const KVMResponse r = KVMResponse::fromReply(
+        200, R"({"code":0,"data":{"roomId":"1","sequenceId":18446744073709551615,"list":[10000000000000000001]}})");
+    ASSERT_TRUE(r.successed);
+    EXPECT_EQ(jx_objectWithKeyValues<MeetingInfoModel>(r.data).sequenceId, std::numeric_limits<quint64>::max());
+    EXPECT_EQ(r.dataMap().value("list").toList().value(0).toString(), "10000000000000000001");
+    EXPECT_EQ(jx_objectWithKeyValues<MeetingInfoModel>(r.json.value("data").toVariant()).sequenceId,
+              std::numeric_limits<quint64>::max());
 }
 
 // ---- downloads

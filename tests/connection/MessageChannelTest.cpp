@@ -5,6 +5,7 @@
 #include "connection/WireProtocol.h"
 #include "devservice/DevService.h"
 #include "devservice/DevServiceTestUtil.h"
+#include "foundation/JXExtension.h"
 #include "foundation/KVClock.h"
 #include "foundation/MainQueue.h"
 #include "foundation/RXEncrypt.h"
@@ -379,6 +380,20 @@ TEST(IMMessageTest, SystemMessage_ReadsTheWaitingMember)
     EXPECT_TRUE(s.content.isFreshMan);
     EXPECT_EQ(s.content.waitEnterStatus, 2);
     EXPECT_TRUE(s.content.waitRedDot);
+}
+
+TEST(WireProtocolTest, DecodeFrame_KeepsEveryDigitOfUnsigned64BitIds)
+{
+    const QByteArray key = WireProtocol::channelKey("tok-1");
+    const QByteArray plain =
+        R"({"cmd":"message","msg":{"type":1,"msgId":3,"data":[{"event":201,"data":{"sequenceId":18446744073709551615}}]}})";
+    const auto frame =
+        WireProtocol::decodeFrame(QString::fromLatin1(RXEncrypt::aes128EcbEncryptBytes(plain, key).toBase64()), key);
+    ASSERT_TRUE(frame.has_value());
+    const auto message = IMMessage::fromJson(frame->value("msg").toObject());
+    ASSERT_TRUE(message.has_value());
+    const QVariantMap control = jx_JSONObject(message->payload()).toMap();
+    EXPECT_EQ(control.value("data").toMap().value("sequenceId").toString(), "18446744073709551615");
 }
 
 TEST(WireProtocolTest, ChannelSignature_CoversEveryKey)
