@@ -7,10 +7,12 @@
 #include "agent/MainSettingModel.h"
 #include "agent/VeskMeetingManager.h"
 #include "agent/engine/KRTCEngineOC.h"
+#include "agent/models/KVMeetingDidUpdated.h"
 #include "connection/HttpManager.h"
 #include "foundation/JXExtension.h"
 #include "foundation/KVLogManager.h"
 #include "foundation/MainQueue.h"
+#include "foundation/NotificationCenter.h"
 #include "foundation/RXEncrypt.h"
 #include "foundation/UserDefaults.h"
 #include "foundation/models/MeetingInfoModel.h"
@@ -381,7 +383,19 @@ void VeskAppAgent::endMeeting()
     const RoomScope room = joinedRoom();
     if (room.roomId.isEmpty())
         return;
-    post(this, controlPath(room.roomId, QStringLiteral("close")), {}, seqHeaders(room.sequenceId), {});
+    const QString roomId = room.roomId;
+    post(this, controlPath(roomId, QStringLiteral("close")), {}, seqHeaders(room.sequenceId),
+         [roomId](const KVMResponse &reply) {
+             if (!reply.successed)
+                 return;
+             // The home list is fetched as the window goes, usually before the service has closed
+             // the room; announcing the end lets every list fetch again.
+             MeetingDataModel meeting;
+             meeting.roomId = roomId;
+             NotificationCenter::defaultCenter().post(
+                 KVMeetingDidUpdatedNotification, {},
+                 KVMeetingDidUpdated::withType(KVMeetingDidUpdated::Ended, meeting).userInfo());
+         });
 }
 
 void VeskAppAgent::endMeetingWithRoomId(QObject *owner, const QString &roomId, Completion completion)

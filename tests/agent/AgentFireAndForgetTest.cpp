@@ -5,8 +5,10 @@
 #include "agent/OmbrelManager.h"
 #include "agent/VeskMeetingManager.h"
 #include "agent/engine/FakeEngine.h"
+#include "agent/models/KVMeetingDidUpdated.h"
 #include "foundation/KVClock.h"
 #include "foundation/KVLogManager.h"
+#include "foundation/NotificationCenter.h"
 #include "foundation/RXEncrypt.h"
 
 #include <thread>
@@ -220,9 +222,20 @@ TEST_F(AgentNoSequenceTest, RoomWithoutSequence_SendsAnEmptyHeader_AndShareLockF
     processEventsFor();
     EXPECT_TRUE(service.requests().isEmpty());
 
-    // Ending the meeting carries the empty header too, and the service closes the room.
+    // Ending the meeting carries the empty header too, and the service closes the room; once it
+    // has, the end is announced so that lists fetched meanwhile fetch again.
+    QObject listener;
+    QList<KVMeetingDidUpdated> announced;
+    NotificationCenter::defaultCenter().addObserver(&listener, KVMeetingDidUpdatedNotification,
+                                                    [&](const Notification &n) {
+                                                        announced << n.userInfo.value(KVMeetingDidUpdatedUserInfoKey)
+                                                                         .value<KVMeetingDidUpdated>();
+                                                    });
     agent->endMeeting();
-    ASSERT_TRUE(processEventsUntil([&] { return service.state().room(roomId)->closed; }));
+    ASSERT_TRUE(processEventsUntil([&] { return !announced.isEmpty(); }));
+    EXPECT_TRUE(service.state().room(roomId)->closed);
+    EXPECT_EQ(announced.first().type, KVMeetingDidUpdated::Ended);
+    EXPECT_EQ(announced.first().model.roomId, roomId);
     expectEmptySequenceHeader(service.requestsFor(controlPath(roomId, "close")),
                               "close");
 }
