@@ -46,6 +46,7 @@ public:
         QPalette pal = m_label->palette();
         pal.setColor(QPalette::WindowText, Qt::white);
         m_label->setPalette(pal);
+        m_layout->addWidget(m_label);
     }
 
     QVBoxLayout *boxLayout() const { return m_layout; }

@@ -2,6 +2,8 @@
 #include "uikit/VeskMeetingToast.h"
 #include "uikit/VeskToast.h"
 
+#include <QApplication>
+#include <QLabel>
 #include <QCoreApplication>
 #include <QWidget>
 
@@ -47,6 +49,12 @@ TEST(VeskToastTest, ToastShowsOverTheWindowCentredAndGoesAfterTwoSeconds)
     EXPECT_NEAR(toast->x() + toast->width() / 2.0, 400, 1);
     EXPECT_NEAR(toast->y() + toast->height() / 2.0, 300, 1);
     EXPECT_EQ(VeskToast::textOf(toast), "清理成功");
+    // The whole text fits in the box.
+    const QLabel *label = toast->findChild<QLabel *>();
+    ASSERT_NE(label, nullptr);
+    QApplication::processEvents();
+    EXPECT_GE(label->width(), label->fontMetrics().horizontalAdvance("清理成功"));
+    EXPECT_TRUE(toast->rect().contains(label->geometry())) << toast->width() << "x" << toast->height();
     clock.clock.advance(1999ms);
     EXPECT_NE(VeskToast::currentToast(), nullptr);
     clock.clock.advance(1ms);
