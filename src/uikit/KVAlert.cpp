@@ -195,6 +195,7 @@ QAbstractButton *KVAlert::confirmButton() const
 
 KVAlert *KVAlert::setConfigCancelRedStyle()
 {
+    m_cancelDestructive = true;
     restyle(cancelButton(), hex("FF656B"), Qt::transparent, hex("FF656B"));
     restyle(confirmButton(), Qt::white, hex("#007AFF"), Qt::transparent);
     return this;
@@ -285,6 +286,13 @@ void KVAlert::keyPressEvent(QKeyEvent *event)
     if (!m_customView) {
         if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && m_confirmButton) {
             m_confirmButton->click();
+            return;
+        }
+        if (event->key() == Qt::Key_Escape && m_cancelDestructive) {
+            // Escape backs out; a red cancel button does what cannot be undone (ends the meeting
+            // for everyone), so here Escape only closes the alert.
+            m_answered = true;
+            dismiss();
             return;
         }
         if (event->key() == Qt::Key_Escape && (m_cancelButton || m_closeButton)) {

@@ -77,4 +77,5 @@ private:
     QPointer<QWidget> m_customView;
     bool m_disableAutoDismiss = false;
     bool m_answered = false;
+    bool m_cancelDestructive = false; // red cancel: Escape must not press it
 };

@@ -133,6 +133,30 @@ TEST(KVAlertTest, CancelRedStyleUsesTheGivenColours)
     delete alert.data();
 }
 
+TEST(KVAlertTest, EscapeCancelsButNeverPressesARedCancel)
+{
+    int cancels = 0, confirms = 0;
+    QPointer<KVAlert> plain =
+        KVAlert::alertWithMessage("确定退出当前会议?", "取消", "退出会议", [&] { ++cancels; }, [&] { ++confirms; });
+    plain->showInCenterOfWindow(nullptr);
+    QTest::keyClick(plain.data(), Qt::Key_Escape);
+    EXPECT_EQ(cancels, 1);
+    EXPECT_FALSE(plain->isVisible());
+    processDeferredDeletes();
+
+    // The creator's dialog: its red cancel ends the meeting for everyone.
+    QPointer<KVAlert> creator =
+        KVAlert::alertWithMessage("确定退出当前会议?", "结束会议", "退出会议", [&] { ++cancels; }, [&] { ++confirms; });
+    creator->setConfigCancelRedStyle();
+    creator->showInCenterOfWindow(nullptr);
+    QTest::keyClick(creator.data(), Qt::Key_Escape);
+    EXPECT_EQ(cancels, 1);
+    EXPECT_EQ(confirms, 0);
+    EXPECT_FALSE(creator->isVisible());
+    processDeferredDeletes();
+    EXPECT_TRUE(creator.isNull());
+}
+
 TEST(KVAlertTest, CustomViewGivesTheSizeAndTheButtonsToRestyle)
 {
     auto *view = new QuestionView();
