@@ -15,6 +15,7 @@
 #include "foundation/NotificationCenter.h"
 #include "foundation/RXEncrypt.h"
 #include "foundation/UserDefaults.h"
+#include "foundation/models/MeetingDataModel.h"
 #include "foundation/models/MeetingInfoModel.h"
 
 #include <QCryptographicHash>
@@ -22,6 +23,17 @@
 #include <QFile>
 
 namespace {
+
+// The invitation of a room entered by number: what the room tells, without a start time.
+QString invitationFor(const MeetingInfoModel &room)
+{
+    MeetingDataModel meeting;
+    meeting.roomId = room.roomId;
+    meeting.roomName = room.roomName;
+    meeting.password = room.password;
+    meeting.creatorName = room.creatorName;
+    return meeting.invitedMeetingContent();
+}
 std::unique_ptr<VeskAppAgent> &instanceSlot()
 {
     static std::unique_ptr<VeskAppAgent> slot;
@@ -312,6 +324,9 @@ void VeskAppAgent::joinMeetingRoomWithRoomId(QObject *owner, const QString &room
              if ((out.successed || waiting) && out.data.typeId() == QMetaType::QVariantMap) {
                  auto room = jx_sharedObjectWithKeyValues<MeetingInfoModel>(out.data);
                  room->creatorId = RXEncrypt::aes128ecbDecrypt(room->creatorId);
+                 // The meeting window copies this; the service does not send one.
+                 if (room->invitedMeetingContent.isEmpty())
+                     room->invitedMeetingContent = invitationFor(*room);
                  if (self) {
                      if (waiting)
                          self->m_temMeetingInfoModel = room;

@@ -1,5 +1,6 @@
 // The join road: the room model, the codes the caller reacts to, the waiting room, leaving.
 #include "AgentTestSupport.h"
+#include "foundation/StringHelpers.h"
 
 #include "agent/MainSettingModel.h"
 #include "foundation/RXEncrypt.h"
@@ -37,6 +38,13 @@ TEST_F(AgentJoinTest, Success_GivesTheRoomModel_WithCreatorDecrypted_AndKeepsItA
     EXPECT_FALSE(room->token.isEmpty());
     EXPECT_FALSE(room->imUrl.isEmpty());
     EXPECT_FALSE(room->signature.isEmpty());
+    // The window's copy button has an invitation to copy, with the room's number and password.
+    const QStringList invitation = room->invitedMeetingContent.split('\n');
+    ASSERT_GE(invitation.size(), 4);
+    EXPECT_EQ(invitation[0], QStringLiteral("【Korvi会议邀请】"));
+    EXPECT_EQ(invitation[1], QStringLiteral("会议主题：周会"));
+    EXPECT_TRUE(invitation.contains(QStringLiteral("会议号：%1").arg(toDisplayMeetingId(roomId))));
+    EXPECT_TRUE(invitation.contains(QStringLiteral("会议密码：8888")));
     EXPECT_EQ(agent->currentRoomInfo(), room);
     EXPECT_FALSE(agent->myInfo().isHost());
 }

@@ -167,6 +167,12 @@ TEST(ModelMeetingDataTest, InvitationTextAndLink)
     EXPECT_EQ(lines[2], "会议号：987-654-321");
     EXPECT_EQ(lines[3], "会议密码：4321");
     EXPECT_EQ(lines[7], "会议链接：https://meet.example.com/#/home?rn=987654321");
+
+    // Without a start time (a meeting joined by number) the two time lines are left out.
+    m.beginTime.clear();
+    const QStringList untimed = m.invitedMeetingContent().split('\n');
+    ASSERT_EQ(untimed.size(), 6);
+    EXPECT_EQ(untimed[4], "主持人：李四");
 }
 
 TEST(ModelMessageTest, DisplayTextAndColoursPerMessageType)

@@ -138,8 +138,8 @@ QString MeetingDataModel::invitedUrl() const
 //   会议主题：<roomName>
 //   会议号：<displayRoomId, grouped for reading>
 //   会议密码：<password>          (only when there is a password)
-//   开始时间：<beginTime>
-//   会议时长：<durationCN>
+//   开始时间：<beginTime>         (these two only when the time is known: a meeting
+//   会议时长：<durationCN>         joined by number has none)
 //   主持人：<creatorName>
 //   会议链接：<invitedUrl>
 QString MeetingDataModel::invitedMeetingContent() const
@@ -150,8 +150,10 @@ QString MeetingDataModel::invitedMeetingContent() const
     lines << QStringLiteral("会议号：%1").arg(toDisplayMeetingId(displayRoomId()));
     if (!password.isEmpty())
         lines << QStringLiteral("会议密码：%1").arg(password);
-    lines << QStringLiteral("开始时间：%1").arg(beginTime);
-    lines << QStringLiteral("会议时长：%1").arg(durationCN());
+    if (!beginTime.isEmpty()) {
+        lines << QStringLiteral("开始时间：%1").arg(beginTime);
+        lines << QStringLiteral("会议时长：%1").arg(durationCN());
+    }
     lines << QStringLiteral("主持人：%1").arg(creatorName);
     lines << QStringLiteral("会议链接：%1").arg(invitedUrl());
     return lines.join(QLatin1Char('\n'));
