@@ -5,6 +5,7 @@
 #include "agent/OmbrelManager.h"
 #include "agent/VeskMeetingManager.h"
 #include "agent/engine/FakeEngine.h"
+#include "connection/HttpManager.h"
 #include "agent/models/KVMeetingDidUpdated.h"
 #include "foundation/KVClock.h"
 #include "foundation/KVLogManager.h"
@@ -250,6 +251,13 @@ protected:
         worker.join();
     }
     [[nodiscard]] QList<DevRequest> uploads() const { return service.requestsFor(QStringLiteral("/qf/log/upload")); }
+    // Lines logged while signing in are uploaded too; let them reach the service before counting.
+    void settleUploads()
+    {
+        KVLogManager::sharedInstance().waitUntilIdle();
+        ASSERT_TRUE(processEventsUntil([&] { return agent->http()->pendingRequestCount() == 0; }));
+        service.clearRequests();
+    }
 };
 
 TEST_F(AgentLogUploadTest, LineFromAWorkerThread_ReachesTheService_OnlyWhileSignedInAndTheAgentLives)
@@ -262,7 +270,7 @@ TEST_F(AgentLogUploadTest, LineFromAWorkerThread_ReachesTheService_OnlyWhileSign
     EXPECT_TRUE(uploads().isEmpty());
 
     ASSERT_TRUE(signIn(kHostPhone).successed);
-    service.clearRequests();
+    settleUploads();
     logFromWorker(QStringLiteral("开麦失败"), QStringLiteral("ERROR"), {QStringLiteral("code"), QStringLiteral("7")});
     ASSERT_TRUE(processEventsUntil([&] { return !uploads().isEmpty(); }));
     processEventsFor();
@@ -293,7 +301,7 @@ TEST_F(AgentLogUploadTest, FailingUploads_AreNotLoggedAgain_AndLaterLinesStillGo
     service.route("POST", "/qf/log/upload", [](const DevRequest &) {
         return DevReply::json(QJsonObject{{"code", 500}, {"message", "日志服务不可用"}}, 500);
     });
-    service.clearRequests();
+    settleUploads();
 
     logFromWorker(QStringLiteral("第一行"), QStringLiteral("ERROR"));
     ASSERT_TRUE(processEventsUntil([&] { return !uploads().isEmpty(); }));
