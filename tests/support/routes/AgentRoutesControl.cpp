@@ -42,28 +42,25 @@ void setFlag(DevRoom &room, const QString &key, const DevRequest &req)
 }
 
 const bool registered = DevServiceRoutes::add(QStringLiteral("agent-control"), [](DevService &svc) {
-    svc.route("POST", "/qf/meeting/control/<roomId>/member/queryAllowEnterStatus", [&svc](const DevRequest &req) {
-        DevReply error;
-        DevUser *user = signedIn(svc, req, &error);
-        if (!user)
-            return error;
-        DevRoom *room = svc.state().room(req.arg(QStringLiteral("roomId")));
-        if (!room)
-            return DevService::fail(NotFound, QStringLiteral("会议不存在"));
-        // 1 admitted, 2 removed, 3 waiting, 4 removed for good, 5 ended.
-        int status = 2;
-        if (room->closed)
-            status = 5;
-        else if (room->extra.value(QStringLiteral("forbidden")).toStringList().contains(user->userId))
-            status = 4;
-        else if (room->extra.value(QStringLiteral("admitted")).toStringList().contains(user->userId) ||
-                 room->member(user->userId))
-            status = 1;
-        else if (std::any_of(room->waiting.cbegin(), room->waiting.cend(),
-                             [&](const DevMember &m) { return m.userId == user->userId; }))
-            status = 3;
-        return DevService::ok(QJsonObject{{"enterStatus", status}});
-    });
+    signedInRoute(svc, "POST", "/qf/meeting/control/<roomId>/member/queryAllowEnterStatus",
+                  [&svc](DevUser *user, const DevRequest &req) {
+                      DevRoom *room = svc.state().room(req.arg(QStringLiteral("roomId")));
+                      if (!room)
+                          return DevService::fail(NotFound, QStringLiteral("会议不存在"));
+                      // 1 admitted, 2 removed, 3 waiting, 4 removed for good, 5 ended.
+                      int status = 2;
+                      if (room->closed)
+                          status = 5;
+                      else if (room->extra.value(QStringLiteral("forbidden")).toStringList().contains(user->userId))
+                          status = 4;
+                      else if (room->extra.value(QStringLiteral("admitted")).toStringList().contains(user->userId) ||
+                               room->member(user->userId))
+                          status = 1;
+                      else if (std::any_of(room->waiting.cbegin(), room->waiting.cend(),
+                                           [&](const DevMember &m) { return m.userId == user->userId; }))
+                          status = 3;
+                      return DevService::ok(QJsonObject{{"enterStatus", status}});
+                  });
     control(svc, "POST", QStringLiteral("close"), true, [&svc](DevRoom &room, DevUser &, const DevRequest &) {
         closeRoom(svc, room);
         return DevService::ok();
@@ -277,10 +274,7 @@ const bool registered = DevServiceRoutes::add(QStringLiteral("agent-control"), [
             });
 
     // Subtitles of a room: records kept in room.extra["subtitles"].
-    svc.route("POST", "/qf/subtitle/query", [&svc](const DevRequest &req) {
-        DevReply error;
-        if (!signedIn(svc, req, &error))
-            return error;
+    signedInRoute(svc, "POST", "/qf/subtitle/query", [&svc](DevUser *, const DevRequest &req) {
         DevRoom *room = svc.state().room(str(req, QStringLiteral("roomId")));
         if (!room)
             return DevService::fail(NotFound, QStringLiteral("会议不存在"));
@@ -308,10 +302,7 @@ const bool registered = DevServiceRoutes::add(QStringLiteral("agent-control"), [
                                           {"pageSize", pageSize},
                                           {"list", QJsonArray::fromVariantList(lines)}});
     });
-    svc.route("GET", "/qf/subtitle/total", [&svc](const DevRequest &req) {
-        DevReply error;
-        if (!signedIn(svc, req, &error))
-            return error;
+    signedInRoute(svc, "GET", "/qf/subtitle/total", [&svc](DevUser *, const DevRequest &req) {
         DevRoom *room = svc.state().room(str(req, QStringLiteral("roomId")));
         if (!room)
             return DevService::fail(NotFound, QStringLiteral("会议不存在"));
@@ -323,10 +314,7 @@ const bool registered = DevServiceRoutes::add(QStringLiteral("agent-control"), [
         }
         return DevService::ok(QJsonObject{{"list", QJsonArray::fromVariantList(hits)}, {"total", hits.size()}});
     });
-    svc.route("GET", "/qf/subtitle/download", [&svc](const DevRequest &req) {
-        DevReply error;
-        if (!signedIn(svc, req, &error))
-            return error;
+    signedInRoute(svc, "GET", "/qf/subtitle/download", [&svc](DevUser *, const DevRequest &req) {
         const QString roomId = str(req, QStringLiteral("roomId"));
         QByteArray text = "%PDF-1.4\n% meeting record " + roomId.toUtf8() + '\n';
         if (DevRoom *room = svc.state().room(roomId)) {

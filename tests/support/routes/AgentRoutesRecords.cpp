@@ -8,11 +8,7 @@ using namespace AgentRoutes;
 namespace {
 
 const bool registered = DevServiceRoutes::add(QStringLiteral("agent-records"), [](DevService &svc) {
-    svc.route("GET", "/qf/user/dvr/list", [&svc](const DevRequest &req) {
-        DevReply error;
-        DevUser *user = signedIn(svc, req, &error);
-        if (!user)
-            return error;
+    signedInRoute(svc, "GET", "/qf/user/dvr/list", [&svc](DevUser *user, const DevRequest &req) {
         const QString onlyRoom = str(req, QStringLiteral("roomId"));
         QList<QString> order;
         QMap<QString, QJsonObject> meetings;
@@ -42,11 +38,7 @@ const bool registered = DevServiceRoutes::add(QStringLiteral("agent-records"), [
             out.append(meetings.value(roomId));
         return DevService::ok(out);
     });
-    svc.route("POST", "/qf/user/dvr/delete", [&svc](const DevRequest &req) {
-        DevReply error;
-        DevUser *user = signedIn(svc, req, &error);
-        if (!user)
-            return error;
+    signedInRoute(svc, "POST", "/qf/user/dvr/delete", [&svc](DevUser *user, const DevRequest &req) {
         QVariantList recordings = listIn(svc.state().extra, QStringLiteral("recordings"));
         const qsizetype before = recordings.size();
         for (const QVariant &v : req.param(QStringLiteral("dvrList")).toList()) {
@@ -67,11 +59,7 @@ const bool registered = DevServiceRoutes::add(QStringLiteral("agent-records"), [
         return DevReply::file(QByteArray("stand-in recording ") + req.arg(QStringLiteral("name")).toUtf8(),
                               req.arg(QStringLiteral("name")));
     });
-    svc.route("POST", "/qf/user/queryRecord", [&svc](const DevRequest &req) {
-        DevReply error;
-        DevUser *user = signedIn(svc, req, &error);
-        if (!user)
-            return error;
+    signedInRoute(svc, "POST", "/qf/user/queryRecord", [&svc](DevUser *user, const DevRequest &req) {
         QVariantList mine;
         for (const QVariant &v : listIn(svc.state().extra, QStringLiteral("recordFiles"))) {
             QVariantMap doc = v.toMap();
@@ -86,11 +74,7 @@ const bool registered = DevServiceRoutes::add(QStringLiteral("agent-records"), [
                         {"pageSize", pageSize},
                         {"list", QJsonArray::fromVariantList(mine.mid((pageNum - 1) * pageSize, pageSize))}});
     });
-    svc.route("GET", "/qf/user/deleteRecord", [&svc](const DevRequest &req) {
-        DevReply error;
-        DevUser *user = signedIn(svc, req, &error);
-        if (!user)
-            return error;
+    signedInRoute(svc, "GET", "/qf/user/deleteRecord", [&svc](DevUser *user, const DevRequest &req) {
         const QString roomId = str(req, QStringLiteral("roomId"));
         QVariantList docs = listIn(svc.state().extra, QStringLiteral("recordFiles"));
         const qsizetype before = docs.size();

@@ -125,11 +125,7 @@ QJsonArray agendaSections(DevService &svc, const QString &userId, bool todayOnly
 }
 
 const bool registered = DevServiceRoutes::add(QStringLiteral("agent-room"), [](DevService &svc) {
-    svc.route("POST", "/qf/meeting/room/create", [&svc](const DevRequest &req) {
-        DevReply error;
-        DevUser *user = signedIn(svc, req, &error);
-        if (!user)
-            return error;
+    signedInRoute(svc, "POST", "/qf/meeting/room/create", [&svc](DevUser *user, const DevRequest &req) {
         QString roomId = str(req, QStringLiteral("roomId"));
         if (roomId.isEmpty() || svc.state().scheduled.contains(roomId))
             roomId = nextRoomId(svc);
@@ -147,11 +143,7 @@ const bool registered = DevServiceRoutes::add(QStringLiteral("agent-room"), [](D
         svc.state().scheduled.insert(roomId, meeting);
         return DevService::ok(meetingJson(meeting));
     });
-    svc.route("POST", "/qf/meeting/room/update", [&svc](const DevRequest &req) {
-        DevReply error;
-        DevUser *user = signedIn(svc, req, &error);
-        if (!user)
-            return error;
+    signedInRoute(svc, "POST", "/qf/meeting/room/update", [&svc](DevUser *user, const DevRequest &req) {
         auto it = svc.state().scheduled.find(str(req, QStringLiteral("roomId")));
         if (it == svc.state().scheduled.end())
             return DevService::fail(NotFound, QStringLiteral("会议不存在"));
@@ -160,11 +152,7 @@ const bool registered = DevServiceRoutes::add(QStringLiteral("agent-room"), [](D
         applyMeetingFields(it->fields, req);
         return DevService::ok(meetingJson(*it));
     });
-    svc.route("GET", "/qf/meeting/room/getPreRoomId", [&svc](const DevRequest &req) {
-        DevReply error;
-        DevUser *user = signedIn(svc, req, &error);
-        if (!user)
-            return error;
+    signedInRoute(svc, "GET", "/qf/meeting/room/getPreRoomId", [&svc](DevUser *user, const DevRequest &req) {
         QString roomId = str(req, QStringLiteral("roomId"));
         if (roomId.isEmpty())
             roomId = nextRoomId(svc);
@@ -177,19 +165,13 @@ const bool registered = DevServiceRoutes::add(QStringLiteral("agent-room"), [](D
             {"created", QString::number(QDateTime::currentSecsSinceEpoch())},
         });
     });
-    svc.route("GET", "/qf/meeting/room/invitationList", [&svc](const DevRequest &req) {
-        DevReply error;
-        if (!signedIn(svc, req, &error))
-            return error;
+    signedInRoute(svc, "GET", "/qf/meeting/room/invitationList", [&svc](DevUser *, const DevRequest &req) {
         const auto it = svc.state().scheduled.constFind(str(req, QStringLiteral("roomId")));
         if (it == svc.state().scheduled.cend())
             return DevService::fail(NotFound, QStringLiteral("会议不存在"));
         return DevService::ok(usersOf(it->fields.value(QStringLiteral("invitationList")).toList()));
     });
-    svc.route("GET", "/qf/meeting/room/members", [&svc](const DevRequest &req) {
-        DevReply error;
-        if (!signedIn(svc, req, &error))
-            return error;
+    signedInRoute(svc, "GET", "/qf/meeting/room/members", [&svc](DevUser *, const DevRequest &req) {
         const QString roomId = str(req, QStringLiteral("roomId"));
         QJsonArray list;
         if (DevRoom *room = svc.state().room(roomId); room && !room->closed) {
@@ -203,10 +185,7 @@ const bool registered = DevServiceRoutes::add(QStringLiteral("agent-room"), [](D
         }
         return DevService::ok(list);
     });
-    svc.route("GET", "/qf/meeting/room/members/download", [&svc](const DevRequest &req) {
-        DevReply error;
-        if (!signedIn(svc, req, &error))
-            return error;
+    signedInRoute(svc, "GET", "/qf/meeting/room/members/download", [&svc](DevUser *, const DevRequest &req) {
         const QString roomId = str(req, QStringLiteral("roomId"));
         QByteArray csv = "userName,userId\n";
         if (DevRoom *room = svc.state().room(roomId)) {
@@ -215,18 +194,10 @@ const bool registered = DevServiceRoutes::add(QStringLiteral("agent-room"), [](D
         }
         return DevReply::file(csv, QStringLiteral("会议成员-%1.csv").arg(roomId));
     });
-    svc.route("GET", "/qf/meeting/room/orderAgenda", [&svc](const DevRequest &req) {
-        DevReply error;
-        DevUser *user = signedIn(svc, req, &error);
-        if (!user)
-            return error;
+    signedInRoute(svc, "GET", "/qf/meeting/room/orderAgenda", [&svc](DevUser *user, const DevRequest &req) {
         return DevService::ok(agendaSections(svc, user->userId, num(req, QStringLiteral("isToday")) != 0));
     });
-    svc.route("POST", "/qf/meeting/room/historyAgenda", [&svc](const DevRequest &req) {
-        DevReply error;
-        DevUser *user = signedIn(svc, req, &error);
-        if (!user)
-            return error;
+    signedInRoute(svc, "POST", "/qf/meeting/room/historyAgenda", [&svc](DevUser *user, const DevRequest &req) {
         QJsonArray all;
         for (const DevScheduledMeeting &m : std::as_const(svc.state().scheduled)) {
             if (concerns(m, user->userId) && m.fields.value(QStringLiteral("status")).toInt() == 2)
@@ -243,11 +214,7 @@ const bool registered = DevServiceRoutes::add(QStringLiteral("agent-room"), [](D
                                           {"pageSize", pageSize},
                                           {"list", page}});
     });
-    svc.route("POST", "/qf/meeting/room/enter", [&svc](const DevRequest &req) {
-        DevReply error;
-        DevUser *user = signedIn(svc, req, &error);
-        if (!user)
-            return error;
+    signedInRoute(svc, "POST", "/qf/meeting/room/enter", [&svc](DevUser *user, const DevRequest &req) {
         const QString roomId = str(req, QStringLiteral("roomId"));
         const auto meeting = svc.state().scheduled.constFind(roomId);
         DevRoom *active = svc.state().room(roomId);
@@ -285,20 +252,12 @@ const bool registered = DevServiceRoutes::add(QStringLiteral("agent-room"), [](D
             it->fields.insert(QStringLiteral("status"), 1);
         return DevService::ok(roomJson(svc, room, *user));
     });
-    svc.route("POST", "/qf/meeting/room/leave", [&svc](const DevRequest &req) {
-        DevReply error;
-        DevUser *user = signedIn(svc, req, &error);
-        if (!user)
-            return error;
+    signedInRoute(svc, "POST", "/qf/meeting/room/leave", [&svc](DevUser *user, const DevRequest &req) {
         if (DevRoom *room = svc.state().room(str(req, QStringLiteral("roomId"))))
             removeFromRoom(*room, user->userId);
         return DevService::ok();
     });
-    svc.route("POST", "/qf/meeting/room/end", [&svc](const DevRequest &req) {
-        DevReply error;
-        DevUser *user = signedIn(svc, req, &error);
-        if (!user)
-            return error;
+    signedInRoute(svc, "POST", "/qf/meeting/room/end", [&svc](DevUser *user, const DevRequest &req) {
         const QString roomId = str(req, QStringLiteral("roomId"));
         auto it = svc.state().scheduled.find(roomId);
         if (it == svc.state().scheduled.end())
@@ -310,11 +269,7 @@ const bool registered = DevServiceRoutes::add(QStringLiteral("agent-room"), [](D
         it->fields.insert(QStringLiteral("status"), 2);
         return DevService::ok();
     });
-    svc.route("POST", "/qf/meeting/room/cancel", [&svc](const DevRequest &req) {
-        DevReply error;
-        DevUser *user = signedIn(svc, req, &error);
-        if (!user)
-            return error;
+    signedInRoute(svc, "POST", "/qf/meeting/room/cancel", [&svc](DevUser *user, const DevRequest &req) {
         const QString roomId = str(req, QStringLiteral("roomId"));
         const auto it = svc.state().scheduled.constFind(roomId);
         if (it == svc.state().scheduled.cend())
@@ -327,10 +282,7 @@ const bool registered = DevServiceRoutes::add(QStringLiteral("agent-room"), [](D
         svc.state().scheduled.remove(roomId);
         return DevService::ok();
     });
-    svc.route("POST", "/qf/meeting/room/queryCountdown", [&svc](const DevRequest &req) {
-        DevReply error;
-        if (!signedIn(svc, req, &error))
-            return error;
+    signedInRoute(svc, "POST", "/qf/meeting/room/queryCountdown", [&svc](DevUser *, const DevRequest &req) {
         DevRoom *room = svc.state().room(str(req, QStringLiteral("roomId")));
         if (!room)
             return DevService::fail(NotFound, QStringLiteral("会议不存在"));
@@ -338,10 +290,7 @@ const bool registered = DevServiceRoutes::add(QStringLiteral("agent-room"), [](D
         const qint64 left = std::max<qint64>(0, end - KVClock::current().nowMs());
         return DevService::ok(QJsonObject{{"countdown", left}});
     });
-    svc.route("GET", "/qf/meeting/room/hostInfo", [&svc](const DevRequest &req) {
-        DevReply error;
-        if (!signedIn(svc, req, &error))
-            return error;
+    signedInRoute(svc, "GET", "/qf/meeting/room/hostInfo", [&svc](DevUser *, const DevRequest &req) {
         DevRoom *room = svc.state().room(str(req, QStringLiteral("roomId")));
         if (!room)
             return DevService::fail(NotFound, QStringLiteral("会议不存在"));
@@ -355,10 +304,7 @@ const bool registered = DevServiceRoutes::add(QStringLiteral("agent-room"), [](D
             {"assistants", assistants},
             {"metaMembers", QJsonArray::fromVariantList(room->extra.value(QStringLiteral("metaMembers")).toList())}});
     });
-    svc.route("GET", "/qf/meeting/room/getAllowShareUsers", [&svc](const DevRequest &req) {
-        DevReply error;
-        if (!signedIn(svc, req, &error))
-            return error;
+    signedInRoute(svc, "GET", "/qf/meeting/room/getAllowShareUsers", [&svc](DevUser *, const DevRequest &req) {
         const QString roomId = str(req, QStringLiteral("roomId"));
         QVariantList list;
         if (DevRoom *room = svc.state().room(roomId); room && num(req, QStringLiteral("isInMeeting")) != 0)

@@ -81,6 +81,16 @@ DevUser *signedIn(DevService &svc, const DevRequest &req, DevReply *error)
     return user;
 }
 
+void signedInRoute(DevService &svc, const QString &method, const QString &path,
+                   std::function<DevReply(DevUser *user, const DevRequest &req)> handler)
+{
+    svc.route(method, path, [&svc, handler = std::move(handler)](const DevRequest &req) {
+        DevReply error;
+        DevUser *user = signedIn(svc, req, &error);
+        return user ? handler(user, req) : error;
+    });
+}
+
 bool isHostOrAssistant(DevRoom &room, const QString &userId)
 {
     if (room.hostUserId == userId)

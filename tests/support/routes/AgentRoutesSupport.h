@@ -8,6 +8,8 @@
 
 #include "devservice/DevService.h"
 
+#include <functional>
+
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QString>
@@ -54,6 +56,10 @@ enum Code : qint64 {
 
 // The signed-in user, or nullptr with *error set to the service's answer.
 [[nodiscard]] DevUser *signedIn(DevService &svc, const DevRequest &req, DevReply *error);
+// A route for signed-in users only: anyone else gets the sign-in failure, and the handler is
+// called with the user (never nullptr).
+void signedInRoute(DevService &svc, const QString &method, const QString &path,
+                   std::function<DevReply(DevUser *user, const DevRequest &req)> handler);
 
 // A meeting-control request: signed in, room known and open, "sequenceId" right and, when
 // hostOnly, the user is the host or an assistant host. nullptr with *error otherwise.

@@ -84,10 +84,7 @@ const bool registered = DevServiceRoutes::add(QStringLiteral("agent-user"), [](D
             user = &svc.state().addUser(phone, phone, QStringLiteral("用户") + phone.right(4), newToken());
         return signIn(svc, *user);
     });
-    svc.route("POST", "/qf/user/query", [&svc](const DevRequest &req) {
-        DevReply error;
-        if (!signedIn(svc, req, &error))
-            return error;
+    signedInRoute(svc, "POST", "/qf/user/query", [&svc](DevUser *, const DevRequest &req) {
         const QString text = str(req, QStringLiteral("userName"));
         QJsonArray list;
         for (const DevUser &u : std::as_const(svc.state().users)) {
@@ -96,22 +93,14 @@ const bool registered = DevServiceRoutes::add(QStringLiteral("agent-user"), [](D
         }
         return DevService::ok(list);
     });
-    svc.route("POST", "/qf/user/info", [&svc](const DevRequest &req) {
-        DevReply error;
-        DevUser *user = signedIn(svc, req, &error);
-        if (!user)
-            return error;
+    signedInRoute(svc, "POST", "/qf/user/info", [&svc](DevUser *user, const DevRequest &req) {
         const QString name = str(req, QStringLiteral("userName")).trimmed();
         if (name.isEmpty())
             return DevService::fail(BadRequest, QStringLiteral("名称不能为空"));
         user->userName = name;
         return DevService::ok();
     });
-    svc.route("GET", "/qf/user/createdRoomsInfo", [&svc](const DevRequest &req) {
-        DevReply error;
-        DevUser *user = signedIn(svc, req, &error);
-        if (!user)
-            return error;
+    signedInRoute(svc, "GET", "/qf/user/createdRoomsInfo", [&svc](DevUser *user, const DevRequest &) {
         int created = 0;
         for (const DevScheduledMeeting &m : std::as_const(svc.state().scheduled)) {
             if (m.ownerUserId == user->userId && m.fields.value(QStringLiteral("status")).toInt() != 2)
@@ -119,11 +108,7 @@ const bool registered = DevServiceRoutes::add(QStringLiteral("agent-user"), [](D
         }
         return DevService::ok(QJsonObject{{"createdRoomNumber", created}, {"allowCreateRoomNumber", 50}});
     });
-    svc.route("GET", "/qf/client/getHistoryLoginDevice", [&svc](const DevRequest &req) {
-        DevReply error;
-        DevUser *user = signedIn(svc, req, &error);
-        if (!user)
-            return error;
+    signedInRoute(svc, "GET", "/qf/client/getHistoryLoginDevice", [](DevUser *user, const DevRequest &) {
         return DevService::ok(QJsonArray::fromVariantList(listIn(user->extra, QStringLiteral("devices"))));
     });
     svc.route("GET", "/qf/client/version", [&svc](const DevRequest &req) {
@@ -138,20 +123,14 @@ const bool registered = DevServiceRoutes::add(QStringLiteral("agent-user"), [](D
             {"description", svc.state().extra.value(QStringLiteral("latestDescription")).toString()},
         });
     });
-    svc.route("POST", "/qf/log/upload", [&svc](const DevRequest &req) {
-        DevReply error;
-        if (!signedIn(svc, req, &error))
-            return error;
+    signedInRoute(svc, "POST", "/qf/log/upload", [&svc](DevUser *, const DevRequest &req) {
         QVariantList logs = listIn(svc.state().extra, QStringLiteral("logs"));
         logs.append(QVariantMap{{QStringLiteral("level"), str(req, QStringLiteral("level"))},
                                 {QStringLiteral("content"), str(req, QStringLiteral("content"))}});
         svc.state().extra.insert(QStringLiteral("logs"), logs);
         return DevService::ok();
     });
-    svc.route("POST", "/qf/statistics/micOpenTime", [&svc](const DevRequest &req) {
-        DevReply error;
-        if (!signedIn(svc, req, &error))
-            return error;
+    signedInRoute(svc, "POST", "/qf/statistics/micOpenTime", [&svc](DevUser *, const DevRequest &req) {
         QVariantList stats = listIn(svc.state().extra, QStringLiteral("micOpenTimes"));
         stats.append(QVariantMap{{QStringLiteral("roomId"), str(req, QStringLiteral("roomId"))},
                                  {QStringLiteral("seconds"), num(req, QStringLiteral("seconds"))}});
