@@ -89,6 +89,12 @@ bool VersionRule::isNewer(const QString &offered, const QString &running)
     return QVersionNumber::compare(a, b) > 0;
 }
 
+bool VersionRule::isOpenableDownload(const QUrl &address)
+{
+    return address.isValid() && address.scheme().compare(QLatin1String("https"), Qt::CaseInsensitive) == 0 &&
+           !address.host().isEmpty();
+}
+
 QString ReplyText::failureText(const KVMResponse &response)
 {
     return response.message.isEmpty() ? ShellTexts::kNetworkError : response.message;

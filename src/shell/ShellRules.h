@@ -5,6 +5,7 @@
 // the text of a failed reply.
 
 #include <QString>
+#include <QUrl>
 
 #include <optional>
 
@@ -47,6 +48,9 @@ namespace VersionRule {
 // The offered version is newer than the running one ("1.2.10" > "1.2.9"); empty or
 // unparsable versions are never newer.
 [[nodiscard]] bool isNewer(const QString &offered, const QString &running);
+// Only an https address with a host is handed to the desktop to open: another scheme ("file:" a
+// launcher, a local program) would run what the reply names.
+[[nodiscard]] bool isOpenableDownload(const QUrl &address);
 } // namespace VersionRule
 
 namespace ReplyText {
