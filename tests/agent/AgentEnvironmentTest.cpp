@@ -42,11 +42,31 @@ TEST(AgentEnvironmentTest, RunVariableOverridesTheBakedInValue_OnTheAgent)
     qputenv("KVEnv", "dev");
     agent->setServerEnvironmentFromKVEnv("release");
     EXPECT_EQ(agent->serverEnvironment(), 2);
+    // A variable that names no environment of this build chooses nothing: the baked-in value holds.
     qputenv("KVEnv", "unknown");
     agent->setServerEnvironmentFromKVEnv("release");
-    EXPECT_EQ(agent->serverEnvironment(), 1); // "first 1", then an unknown name keeps it
+    EXPECT_EQ(agent->serverEnvironment(), 0);
+    agent->setServerEnvironmentFromKVEnv("unknown");
+    EXPECT_EQ(agent->serverEnvironment(), 1); // "first 1", then an unknown baked-in name keeps it
     qunsetenv("KVEnv");
     VeskAppAgent::resetSharedInstance();
+}
+
+// A build without the development environment cannot be sent to it, by its baked-in value nor by
+// the run's variable; this test build is a development one and holds all four.
+TEST(AgentEnvironmentTest, OnlyEnvironmentsCompiledInCanBeChosen)
+{
+    EXPECT_EQ(AgentEnvironment::compiledIn(), (QList<int>{0, 1, 2, 3}));
+    const QList<int> release{0, 1, 3};
+    EXPECT_EQ(AgentEnvironment::environmentForKVEnv("dev", 0, release), 0);
+    EXPECT_EQ(AgentEnvironment::environmentForKVEnv("test2", 0, release), 3);
+    qputenv("KVEnv", "dev");
+    EXPECT_EQ(AgentEnvironment::effectiveKVEnv("release", release), "release");
+    EXPECT_EQ(AgentEnvironment::effectiveKVEnv("release"), "dev");
+    qputenv("KVEnv", "test");
+    EXPECT_EQ(AgentEnvironment::effectiveKVEnv("release", release), "test");
+    qunsetenv("KVEnv");
+    EXPECT_EQ(AgentEnvironment::effectiveKVEnv("release", release), "release");
 }
 
 TEST(AgentEnvironmentTest, AddressTable_DevelopmentIsLoopbackWithThePortVariable)
