@@ -36,11 +36,13 @@ struct MeetingInvitation {
 };
 
 namespace InvitationText {
-// Recognises the invitation this program writes (MeetingDataModel::invitedMeetingContent):
-// the header line "【Korvi会议邀请】" and a line "会议号：" whose ID passes the meeting-ID
-// pattern once its "-" are removed. "会议主题：" and "会议密码：" lines are read when present.
-// Either colon form (full-width or ASCII) and white space around lines are accepted, since
-// chat programs rewrite them; anything else is not an invitation.
+// Recognises the invitation this program writes (MeetingDataModel::invitedMeetingContent), by
+// the lines it writes in their order: the header "【Korvi会议邀请】", then "会议主题：", then
+// "会议号：" whose ID passes the meeting-ID pattern once its "-" are removed, then optionally
+// "会议密码：". The meeting number is only ever taken from that line, never from another line
+// that says "会议号" (a name or any text around it could). Either colon form (full-width or
+// ASCII), blank lines and white space around lines are accepted, since chat programs rewrite
+// them; anything else is not an invitation.
 [[nodiscard]] std::optional<MeetingInvitation> recognize(const QString &text);
 } // namespace InvitationText
 

@@ -17,6 +17,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <limits>
+
 namespace {
 
 TEST(AgentEnvironmentTest, KVEnvRule_MapsTheFiveNames_AndKeepsTheCurrentForOthers)
@@ -191,6 +194,11 @@ TEST(AgentRecordModelsTest, DurationDisplay_SwitchesToHoursAtOneHour_AndListsMap
     EXPECT_EQ(info.durationDisplay(), QStringLiteral("01:00:00"));
     info.dvrTimeLength = 3599;
     EXPECT_EQ(info.durationDisplay(), QStringLiteral("59:59"));
+    // A reply's length past the 64-bit range (in milliseconds) is no length; it is not converted.
+    for (double bad : {1e22, -1e22, -1.0, std::nan("")}) {
+        info.dvrTimeLength = bad;
+        EXPECT_EQ(info.durationDisplay(), QStringLiteral("00:00")) << bad;
+    }
     const auto meetings = jx_objectArrayWithKeyValuesArray<RecordVideoModel>(jx_JSONObject(QStringLiteral(
         R"([{"roomId":"1","dvrList":[{"dvrSequenceId":"a","dvrSize":6144,"dvrStatus":3}]},{"roomId":"2","dvrList":[]}])")));
     ASSERT_EQ(meetings.size(), 2);
