@@ -6,6 +6,7 @@
 #include "shell/MainPageViewController.h"
 #include "shell/ShellLog.h"
 #include "shell/ShellStyle.h"
+#include "uikit/KVDataText.h"
 #include "shell/ShellTexts.h"
 #include "uikit/KVPageNavigator.h"
 #include "uikit/VeskButton.h"
@@ -46,7 +47,7 @@ void MainWindowViewController::loadView()
     QLabel *brand = ShellStyle::label(QStringLiteral("Korvi"), bar, 18, false, true);
     row->addWidget(brand);
     row->addSpacing(16);
-    m_userName = ShellStyle::label(QString(), bar, 14, true);
+    m_userName = ShellStyle::dataLabel(QString(), bar, 14, true);
     m_userName->setObjectName(QStringLiteral("userNameLabel"));
     row->addWidget(m_userName);
     row->addStretch(1);
