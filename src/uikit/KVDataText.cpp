@@ -1,5 +1,6 @@
 #include "KVDataText.h"
 
+#include <QFontMetricsF>
 #include <QPainter>
 #include <QSet>
 #include <QStyle>
@@ -7,6 +8,8 @@
 #include <QTextDocument>
 #include <QTextEdit>
 #include <QVariant>
+
+#include <cmath>
 
 namespace {
 // Markers of texts that are ours (see the header): a label's own rich text, and the exact tool
@@ -148,16 +151,21 @@ void KVElidedLabel::setElideMode(Qt::TextElideMode mode)
 QString KVElidedLabel::shownText() const
 {
     const int room = contentsRect().width() - 2 * margin() - 2 * qMax(0, indent());
-    return fontMetrics().elidedText(oneLine(text()), m_mode, qMax(0, room));
+    const QString line = oneLine(text());
+    // elidedText measures in fractions: a text given exactly its own width must not be cut.
+    if (QFontMetricsF(font()).horizontalAdvance(line) <= room)
+        return line;
+    return fontMetrics().elidedText(line, m_mode, qMax(0, room));
 }
 
 QSize KVElidedLabel::sizeHint() const
 {
     // One line of the whole text: it may be cut, never wrapped.
-    const QFontMetrics fm = fontMetrics();
+    const QFontMetricsF fm(font());
     const QMargins m = contentsMargins();
-    return {fm.horizontalAdvance(oneLine(text())) + m.left() + m.right() + 2 * qMax(0, indent()) + 2 * margin(),
-            fm.height() + m.top() + m.bottom() + 2 * margin()};
+    return {int(std::ceil(fm.horizontalAdvance(oneLine(text())))) + m.left() + m.right() + 2 * qMax(0, indent()) +
+                2 * margin(),
+            int(std::ceil(fm.height())) + m.top() + m.bottom() + 2 * margin()};
 }
 
 QSize KVElidedLabel::minimumSizeHint() const

@@ -6,10 +6,12 @@
 #include "uikit/KVAlert.h"
 #include "uikit/KVDataText.h"
 #include "uikit/KVMeetingIDLabel.h"
+#include "uikit/VeskCategories.h"
 #include "uikit/VeskMeetingToast.h"
 #include "uikit/VeskToast.h"
 
 #include <QApplication>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QTextEdit>
 
@@ -70,7 +72,7 @@ TEST(DataTextTest, HostileNames_ShowLiterallyInToastsTipsAlertsAndTheTitle_AndNo
         EXPECT_EQ(title->textFormat(), Qt::PlainText);
         // The title keeps the ID in view however long the name.
         EXPECT_TRUE(title->shownText().endsWith(QStringLiteral("123-456-789)"))) << title->shownText().toStdString();
-        EXPECT_LE(title->fontMetrics().horizontalAdvance(title->shownText()), title->contentsRect().width());
+        EXPECT_LE(title->fontMetrics().horizontalAdvance(title->shownText()), title->contentsRect().width() + 1);
         EXPECT_EQ(KVDataText::markupHazards(QApplication::topLevelWidgets()), QStringList());
         alert->close();
         QApplication::processEvents();
@@ -124,6 +126,21 @@ TEST(DataTextTest, ElidedLabel_CutsOnlyThePainting)
     EXPECT_EQ(label.sizeHint().height(), label.fontMetrics().height());
     label.setElideMode(Qt::ElideLeft);
     EXPECT_TRUE(label.shownText().endsWith(QChar(0x540D)));
+
+    // Laid out with room to spare, a short text is shown whole (its width measured in fractions).
+    QWidget row;
+    auto *layout = new QHBoxLayout(&row);
+    auto *title = new KVMeetingIDLabel(&row);
+    title->setFont(vesk::systemFont(14, QFont::Medium)); // as the meeting window sets it
+    layout->addStretch(1);
+    layout->addWidget(title);
+    layout->addStretch(1);
+    row.resize(1000, 50);
+    row.show();
+    title->setText(QStringLiteral("会议 800000001( 800-000-001)"));
+    title->setStyleSheet(QStringLiteral("color: white;"));
+    QApplication::processEvents();
+    EXPECT_EQ(title->shownText(), title->text());
 }
 
 } // namespace
