@@ -6,8 +6,8 @@
 #include "shell/MainPageViewController.h"
 #include "shell/ShellLog.h"
 #include "shell/ShellStyle.h"
-#include "uikit/KVDataText.h"
 #include "shell/ShellTexts.h"
+#include "uikit/KVDataText.h"
 #include "uikit/KVPageNavigator.h"
 #include "uikit/VeskButton.h"
 

@@ -5,8 +5,8 @@
 #include <QDir>
 #include <QFile>
 #include <QLocalServer>
-#include <QLockFile>
 #include <QLocalSocket>
+#include <QLockFile>
 #include <QPointer>
 
 #include <cerrno>

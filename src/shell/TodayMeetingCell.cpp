@@ -2,8 +2,8 @@
 
 #include "foundation/StringHelpers.h"
 #include "shell/ShellStyle.h"
-#include "uikit/KVDataText.h"
 #include "shell/ShellTexts.h"
+#include "uikit/KVDataText.h"
 #include "uikit/VeskButton.h"
 
 #include <QHBoxLayout>

@@ -181,6 +181,6 @@ void KVElidedLabel::paintEvent(QPaintEvent *)
     QRect area = contentsRect().adjusted(margin(), margin(), -margin(), -margin());
     if (indent() > 0)
         area.adjust(indent(), 0, -indent(), 0);
-    style()->drawItemText(&painter, area, int(alignment()) | Qt::TextSingleLine, palette(), isEnabled(),
-                          shownText(), foregroundRole());
+    style()->drawItemText(&painter, area, int(alignment()) | Qt::TextSingleLine, palette(), isEnabled(), shownText(),
+                          foregroundRole());
 }

@@ -175,7 +175,8 @@ TEST_F(AgentTlsJoinTest, ChannelAddressOfTheRoomIsWss)
               "wss://im.example.com/");
     for (const char *bad : {"http://im.example.com/", "file:///tmp/s", "", "wss:///nohost"})
         EXPECT_EQ(AgentEnvironment::channelAddressFor(bad, QUrl("https://api.example.com")), "") << bad;
-    EXPECT_EQ(AgentEnvironment::channelAddressFor("ws://127.0.0.1:1/", QUrl("http://127.0.0.1:2")), "ws://127.0.0.1:1/");
+    EXPECT_EQ(AgentEnvironment::channelAddressFor("ws://127.0.0.1:1/", QUrl("http://127.0.0.1:2")),
+              "ws://127.0.0.1:1/");
 }
 
 } // namespace

@@ -310,8 +310,14 @@ TEST_F(DownloadTest, SuggestedNameWithPathParts_LandsInsideTheCachesFolder)
 {
     const QByteArray content = "transcript\n";
     const QList<std::pair<QString, QString>> cases = {
-        {"../../x", "x"},   {"..\\..\\evil.txt", "evil.txt"}, {"%2e%2e%2fy.pdf", "y.pdf"}, {"/etc/passwd", "passwd"},
-        {"..", "download"}, {"a%01b%0A%7F.txt", "ab.txt"}, {"", "download"}, {" ", "download"},
+        {"../../x", "x"},
+        {"..\\..\\evil.txt", "evil.txt"},
+        {"%2e%2e%2fy.pdf", "y.pdf"},
+        {"/etc/passwd", "passwd"},
+        {"..", "download"},
+        {"a%01b%0A%7F.txt", "ab.txt"},
+        {"", "download"},
+        {" ", "download"},
     };
     int i = 0;
     for (const auto &[suggested, expected] : cases) {
@@ -501,7 +507,9 @@ TEST_F(UploadTest, FileChangedAfterTheCall_TheServiceGetsTheBytesOfTheCall)
         const QString path = makeFile(name + ".pdf", 600 * 1024);
         std::optional<std::pair<bool, QString>> result;
         http.uploadFileWithUrl(&owner, "/fms/upload", path, {}, {}, {},
-                               [&](bool ok, const QVariantMap &, const QString &e) { result = {ok, e}; });
+                               [&](bool ok, const QVariantMap &, const QString &e) {
+                                   result = {ok, e};
+                               });
         change(path);
         ASSERT_TRUE(processEventsUntil([&] { return result.has_value(); }, 30000)) << name.toStdString();
         EXPECT_TRUE(result->first) << name.toStdString() << ": " << result->second.toStdString();
@@ -556,10 +564,11 @@ TEST_F(UploadTest, FileChangedWhileItIsCopied_FailsWithoutARequest)
         });
         std::optional<std::pair<bool, QString>> result;
         int calls = 0;
-        http.uploadFileWithUrl(&owner, "/fms/upload", path, {}, {}, {}, [&](bool ok, const QVariantMap &, const QString &e) {
-            result = {ok, e};
-            ++calls;
-        });
+        http.uploadFileWithUrl(&owner, "/fms/upload", path, {}, {}, {},
+                               [&](bool ok, const QVariantMap &, const QString &e) {
+                                   result = {ok, e};
+                                   ++calls;
+                               });
         KVFileSnapshot::setChunkHookForTesting({});
         ASSERT_TRUE(processEventsUntil([&] { return result.has_value(); })) << name.toStdString();
         processEventsFor(5);

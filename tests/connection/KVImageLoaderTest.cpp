@@ -116,8 +116,9 @@ TEST_F(KVImageLoaderTest, OnlyHttpAndHttpsAddressesAreLoaded)
         f.write(png(Qt::green));
     }
     const QByteArray inline64 = "data:image/png;base64," + png(Qt::green).toBase64();
-    for (const QString &address : {QUrl::fromLocalFile(local).toString(), QString::fromLatin1(inline64),
-                                   QStringLiteral("qrc:/korvi/icons/logo.png"), QStringLiteral("ftp://127.0.0.1/x.png")}) {
+    for (const QString &address :
+         {QUrl::fromLocalFile(local).toString(), QString::fromLatin1(inline64),
+          QStringLiteral("qrc:/korvi/icons/logo.png"), QStringLiteral("ftp://127.0.0.1/x.png")}) {
         std::optional<QImage> result;
         loader.loadImage(&owner, address, [&](const QImage &image) { result = image; });
         ASSERT_TRUE(processEventsUntil([&] { return result.has_value(); })) << address.left(40).toStdString();

@@ -308,9 +308,9 @@ TEST(ModelSubTitleTest, TimeStringIsTheLocalTimeOfTheSecond)
         r.timeStamp = bad;
         EXPECT_EQ(r.timeString(), "") << bad;
     }
-    EXPECT_EQ(jx_objectWithKeyValues<KVSubTitleRecord>(jx_JSONObject(QStringLiteral(R"({"timeStamp":1e22})")))
-                  .timeString(),
-              "");
+    EXPECT_EQ(
+        jx_objectWithKeyValues<KVSubTitleRecord>(jx_JSONObject(QStringLiteral(R"({"timeStamp":1e22})"))).timeString(),
+        "");
 }
 
 TEST(ModelUserTest, HostAndSelfChecks)

@@ -16,7 +16,10 @@ inline QByteArray bytes(const uint8_t *data, size_t size)
 {
     return QByteArray(reinterpret_cast<const char *>(data), qsizetype(size));
 }
-inline QString text(const uint8_t *data, size_t size) { return QString::fromUtf8(bytes(data, size)); }
+inline QString text(const uint8_t *data, size_t size)
+{
+    return QString::fromUtf8(bytes(data, size));
+}
 } // namespace FuzzInput
 
 // Stops the run (libFuzzer and the replay alike record it as a crash) when a property breaks.

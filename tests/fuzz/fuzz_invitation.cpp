@@ -32,8 +32,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     }
     // Text around a copy cannot change the number it carries either.
     const QString prefix = QString::fromUtf8(parts.value(6));
-    if (const auto around = InvitationText::recognize(prefix + QLatin1Char('\n') + text); around && found &&
-                                                                                           !prefix.contains(QStringLiteral("【Korvi会议邀请】")))
+    if (const auto around = InvitationText::recognize(prefix + QLatin1Char('\n') + text);
+        around && found && !prefix.contains(QStringLiteral("【Korvi会议邀请】")))
         FUZZ_CHECK(around->roomId == found->roomId);
     return 0;
 }

@@ -223,4 +223,3 @@ TEST(Tiles, HostileNames_ShowLiterallyOnTheTile)
 }
 
 } // namespace
-

@@ -267,10 +267,10 @@ TEST_F(HomePageTest, UpdateAlert_OpensOnlyAnHttpsDownloadAddress)
     for (const char *scheme : {"https", "http", "file", "ftp", "smb"})
         QDesktopServices::setUrlHandler(QString::fromLatin1(scheme), &opener, "open");
     service.state().extra.insert(QStringLiteral("latestVersion"), QStringLiteral("99.0.0"));
-    for (const QString &address : {QStringLiteral("file:///tmp/korvi-update.desktop"),
-                                   QStringLiteral("http://updates.example.com/korvi.deb"),
-                                   QStringLiteral("smb://updates.example.com/korvi.deb"),
-                                   QStringLiteral("https://updates.example.com/korvi.deb")}) {
+    for (const QString &address :
+         {QStringLiteral("file:///tmp/korvi-update.desktop"), QStringLiteral("http://updates.example.com/korvi.deb"),
+          QStringLiteral("smb://updates.example.com/korvi.deb"),
+          QStringLiteral("https://updates.example.com/korvi.deb")}) {
         service.state().extra.insert(QStringLiteral("latestDownloadUrl"), address);
         KVCheckVersion::checkVersionWithShowToast(false);
         KVAlert *alert = waitForAlert(QStringLiteral("updateAlert"));

@@ -2,8 +2,8 @@
 // login, home and meeting windows (with a tip, a toast and an alert open) show every one as text,
 // no label or tool tip would interpret one, and nothing a name points at is read.
 
-#include "ShellTestSupport.h"
 #include "support/HostileText.h"
+#include "ShellTestSupport.h"
 
 #include "agent/engine/FakeEngine.h"
 #include "connection/IMMessage.h"
@@ -95,9 +95,14 @@ TEST_F(HostileTextTest, LoginHomeAndMeetingWindows_ShowDataAsText_WithATipAToast
     DevScheduledMeeting scheduled;
     scheduled.roomId = QStringLiteral("800000001");
     scheduled.ownerUserId = kMyPhone;
-    scheduled.fields = {{"roomId", scheduled.roomId}, {"roomName", names[2]},
-                        {"beginTime", today + QStringLiteral(" 23:00")}, {"endTime", today + QStringLiteral(" 23:30")},
-                        {"duration", 30}, {"status", 0}, {"isCycle", 1}, {"cycleType", 1}};
+    scheduled.fields = {{"roomId", scheduled.roomId},
+                        {"roomName", names[2]},
+                        {"beginTime", today + QStringLiteral(" 23:00")},
+                        {"endTime", today + QStringLiteral(" 23:30")},
+                        {"duration", 30},
+                        {"status", 0},
+                        {"isCycle", 1},
+                        {"cycleType", 1}};
     service.state().scheduled.insert(scheduled.roomId, scheduled);
     windows()->showMainPage(false);
     ASSERT_TRUE(waitForPage(MacWindowsManager::HomePage));
@@ -128,9 +133,8 @@ TEST_F(HostileTextTest, LoginHomeAndMeetingWindows_ShowDataAsText_WithATipAToast
     ASSERT_TRUE(waitForPage(MacWindowsManager::MeetingPageType));
     MeetingViewController *meeting = windows()->meetingPage();
     ASSERT_NE(meeting, nullptr);
-    ASSERT_TRUE(processEventsUntil([] {
-        return VeskAppAgent::sharedInstance()->meetingManager()->state() == VeskMeetingManager::StateInRoom;
-    }));
+    ASSERT_TRUE(processEventsUntil(
+        [] { return VeskAppAgent::sharedInstance()->meetingManager()->state() == VeskMeetingManager::StateInRoom; }));
     for (int i = 0; i < names.size(); ++i)
         engines.engine()->emitMemberJoined(QStringLiteral("peer-%1").arg(i), names[i]);
     QStringList shownNames;

@@ -103,8 +103,9 @@ TEST(InvitationTextTest, FieldsStayOnTheirLine_AndTheNumberComesFromItsOwnLine)
         EXPECT_FALSE(InvitationText::recognize(m.invitedMeetingContent()).has_value()) << id.toStdString();
     }
     // Text around a pasted invitation cannot supply the number either.
-    EXPECT_FALSE(InvitationText::recognize(QStringLiteral("【Korvi会议邀请】\n会议主题：x\n主持人：y\n会议号：555666777"))
-                     .has_value());
+    EXPECT_FALSE(
+        InvitationText::recognize(QStringLiteral("【Korvi会议邀请】\n会议主题：x\n主持人：y\n会议号：555666777"))
+            .has_value());
 }
 
 TEST(InvitationTextTest, OtherTextsAreNotInvitations)

@@ -95,7 +95,8 @@ TEST(DataTextTest, Checker_ReportsUnmarkedMarkup_ButNotPlainTextsOrOurOwnRichTex
     auto *ownTip = new QWidget(&root);
     ownTip->setToolTip(QStringLiteral("关闭"));
     EXPECT_EQ(KVDataText::markupHazards({&root}), QStringList());
-    EXPECT_EQ(tipped->toolTip(), QStringLiteral("<p style='white-space:pre-wrap'>&lt;img src=&quot;/dev/zero&quot;&gt;</p>"));
+    EXPECT_EQ(tipped->toolTip(),
+              QStringLiteral("<p style='white-space:pre-wrap'>&lt;img src=&quot;/dev/zero&quot;&gt;</p>"));
     (void)ours;
     (void)plainOwn;
 
