@@ -75,10 +75,13 @@ TEST_F(SettingsWindowTest, SwitchTab_NothingForTheShownTabOrOneTheModeLacks)
     EXPECT_EQ(home->currentPanel(), home->accountAndSecurityPanel());
     EXPECT_EQ(home->selectedRow(), 4);
     ASSERT_TRUE(processEventsUntil([&] { return requestCount(kDevicesPath) == 1; }));
+    processEventsFor(20); // the (empty) list has landed
+    home->accountAndSecurityPanel()->modifyButton()->click();
     home->switchTab(4);
     home->cells()[4]->click();
     processEventsFor(20);
     EXPECT_EQ(requestCount(kDevicesPath), 1);
+    EXPECT_TRUE(home->accountAndSecurityPanel()->isEditing()) << "the shown panel is left alone";
 
     // Called from outside (the meeting opens a tab), the side bar follows.
     meeting->switchTab(6);
