@@ -56,8 +56,8 @@ protected:
                                 QStringLiteral("tok"));
         LocalEngine::setLogUploadAuthorization([this] { return token; });
         ASSERT_TRUE(logs.isValid());
-        write(QStringLiteral("old.log"), "first run\n", QDateTime::fromSecsSinceEpoch(1'600'000'000));
-        write(QStringLiteral("new.log"), "second run\n", QDateTime::fromSecsSinceEpoch(1'700'000'000));
+        write(QStringLiteral("a-first.log"), "first run\n", QDateTime::fromSecsSinceEpoch(1'600'000'000));
+        write(QStringLiteral("b-second.log"), "second run\n", QDateTime::fromSecsSinceEpoch(1'700'000'000));
         QDir(logs.path()).mkdir(QStringLiteral("sub"));
     }
     void TearDown() override { LocalEngine::setLogUploadAuthorization({}); }
@@ -105,9 +105,9 @@ TEST_F(EngineLogUpload, PacksTheFolderNewestFirstAndSendsItAsTheSignedInUser)
     EXPECT_EQ(body.value("userName").toString(), QStringLiteral("张三"));
     const auto entries = untar(unpackContent(body.value("content").toString()));
     ASSERT_EQ(entries.size(), 2) << "files only, the sub-folder is left out";
-    EXPECT_EQ(entries[0].first, QStringLiteral("new.log"));
+    EXPECT_EQ(entries[0].first, QStringLiteral("b-second.log"));
     EXPECT_EQ(entries[0].second, QByteArray("second run\n"));
-    EXPECT_EQ(entries[1].first, QStringLiteral("old.log"));
+    EXPECT_EQ(entries[1].first, QStringLiteral("a-first.log"));
     EXPECT_EQ(entries[1].second, QByteArray("first run\n"));
 }
 
@@ -141,7 +141,7 @@ TEST_F(EngineLogUpload, Archive_NewestFilesFirstUpToTheLimit)
     write(QStringLiteral("huge.log"), QByteArray(400, 'x'), QDateTime::fromSecsSinceEpoch(1'650'000'000));
     const auto packed = LocalLogArchive::pack(logs.path(), 100);
     ASSERT_TRUE(packed.has_value());
-    EXPECT_EQ(packed->fileNames, (QStringList{QStringLiteral("new.log"), QStringLiteral("old.log")}))
+    EXPECT_EQ(packed->fileNames, (QStringList{QStringLiteral("b-second.log"), QStringLiteral("a-first.log")}))
         << "a file over the remaining budget is skipped, older small ones still go";
     EXPECT_FALSE(LocalLogArchive::pack(logs.path(), 5).has_value());
 }
