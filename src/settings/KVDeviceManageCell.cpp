@@ -9,10 +9,15 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QPainter>
+
+namespace {
+constexpr int kRowHeight = 56;
+}
 
 KVDeviceManageCell::KVDeviceManageCell(QWidget *parent) : QWidget(parent)
 {
-    setFixedHeight(56);
+    setFixedHeight(kRowHeight);
     auto *grid = new QGridLayout(this);
     grid->setContentsMargins(12, 6, 12, 6);
     grid->setHorizontalSpacing(12);
@@ -51,4 +56,64 @@ void KVDeviceManageCell::setDeviceModel(const MeetingRecordDeviceModel &model)
     m_currentDeviceIcon->setVisible(model.isLastest);
     m_currentDeviceLabel->setVisible(model.isLastest);
     setAccessibleName(model.deviceName);
+}
+
+void KVDeviceListModel::setDevices(const QList<MeetingRecordDeviceModel> &devices)
+{
+    beginResetModel();
+    m_devices = devices;
+    endResetModel();
+}
+
+int KVDeviceListModel::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : int(m_devices.size());
+}
+
+QVariant KVDeviceListModel::data(const QModelIndex &index, int role) const
+{
+    if (!index.isValid() || index.row() >= m_devices.size())
+        return {};
+    const MeetingRecordDeviceModel &device = m_devices[index.row()];
+    switch (role) {
+    case Qt::DisplayRole:
+        return device.deviceName;
+    case Qt::AccessibleTextRole: {
+        QStringList parts{device.deviceName, SettingTexts::kDeviceTypeFormat.arg(device.deviceType),
+                          MainSettingRules::lastLoginText(device.lastLoginTime)};
+        if (device.isLastest)
+            parts.append(SettingTexts::kCurrentDevice);
+        return parts.join(QStringLiteral(", "));
+    }
+    case DeviceRole:
+        return QVariant::fromValue(device);
+    default:
+        return {};
+    }
+}
+
+KVDeviceManageCellDelegate::KVDeviceManageCellDelegate(QObject *parent)
+    : QStyledItemDelegate(parent), m_cell(std::make_unique<KVDeviceManageCell>())
+{
+    m_cell->setAttribute(Qt::WA_DontShowOnScreen);
+}
+
+KVDeviceManageCellDelegate::~KVDeviceManageCellDelegate() = default;
+
+void KVDeviceManageCellDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option,
+                                       const QModelIndex &index) const
+{
+    m_cell->setPalette(option.palette);
+    m_cell->setDeviceModel(index.data(KVDeviceListModel::DeviceRole).value<MeetingRecordDeviceModel>());
+    m_cell->resize(option.rect.size());
+    m_cell->layout()->activate();
+    painter->save();
+    painter->translate(option.rect.topLeft());
+    m_cell->render(painter, QPoint(), QRegion(), QWidget::DrawChildren);
+    painter->restore();
+}
+
+QSize KVDeviceManageCellDelegate::sizeHint(const QStyleOptionViewItem &option, const QModelIndex &) const
+{
+    return {option.rect.width(), kRowHeight};
 }

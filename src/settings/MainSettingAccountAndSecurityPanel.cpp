@@ -17,7 +17,6 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QScrollArea>
 #include <QVBoxLayout>
 
 namespace {
@@ -85,16 +84,15 @@ MainSettingAccountAndSecurityPanel::MainSettingAccountAndSecurityPanel(QWidget *
 
     column->addSpacing(8);
     column->addWidget(title(SettingTexts::kLoginDevices, this));
-    m_collectionView = new QScrollArea(this);
-    m_collectionView->setWidgetResizable(true);
-    m_collectionView->setFrameShape(QFrame::StyledPanel);
+    m_collectionView = new QListView(this);
     m_collectionView->setAccessibleName(SettingTexts::kLoginDevices);
-    m_deviceList = new QWidget(m_collectionView);
-    m_deviceLayout = new QVBoxLayout(m_deviceList);
-    m_deviceLayout->setContentsMargins(0, 0, 0, 0);
-    m_deviceLayout->setSpacing(0);
-    m_deviceLayout->addStretch(1);
-    m_collectionView->setWidget(m_deviceList);
+    m_collectionView->setUniformItemSizes(true);
+    m_collectionView->setSelectionMode(QAbstractItemView::NoSelection);
+    m_collectionView->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_collectionView->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+    m_shownDevices = new KVDeviceListModel(this);
+    m_collectionView->setModel(m_shownDevices);
+    m_collectionView->setItemDelegate(new KVDeviceManageCellDelegate(m_collectionView));
     column->addWidget(m_collectionView, 1);
 
     m_logOutButton = plainButton(SettingTexts::kLogOut, this);
@@ -192,15 +190,5 @@ void MainSettingAccountAndSecurityPanel::loginOutAction()
 
 void MainSettingAccountAndSecurityPanel::reloadData()
 {
-    m_deviceList->setUpdatesEnabled(false);
-    qDeleteAll(m_cells);
-    m_cells.clear();
-    m_cells.reserve(m_deviceArray.size());
-    for (const MeetingRecordDeviceModel &device : std::as_const(m_deviceArray)) {
-        auto *cell = new KVDeviceManageCell(m_deviceList);
-        cell->setDeviceModel(device);
-        m_deviceLayout->insertWidget(int(m_cells.size()), cell);
-        m_cells.append(cell);
-    }
-    m_deviceList->setUpdatesEnabled(true);
+    m_shownDevices->setDevices(m_deviceArray);
 }

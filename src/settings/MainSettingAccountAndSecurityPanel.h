@@ -14,8 +14,7 @@
 #include "uikit/KVTextFieldView.h"
 
 #include <QLabel>
-#include <QScrollArea>
-#include <QVBoxLayout>
+#include <QListView>
 
 // The account tab: the signed-in user's name, which the user may change under the name rules,
 // the phone number, the devices that signed in to the account, and log out.
@@ -57,9 +56,10 @@ public:
     [[nodiscard]] KVCustomButton *modifyButton() const { return m_modifyButton; }
     [[nodiscard]] KVTextFieldView *textFieldView() const { return m_textFieldView; }
     [[nodiscard]] QLabel *stateLabel() const { return m_stateLabel; }
-    [[nodiscard]] QScrollArea *collectionView() const { return m_collectionView; }
+    // The device list and what it shows.
+    [[nodiscard]] QListView *collectionView() const { return m_collectionView; }
+    [[nodiscard]] const KVDeviceListModel *shownDevices() const { return m_shownDevices; }
     [[nodiscard]] KVCustomButton *logOutButton() const { return m_logOutButton; }
-    [[nodiscard]] QList<KVDeviceManageCell *> deviceCells() const { return m_cells; }
 
 private:
     void showName(const QString &name);
@@ -74,9 +74,7 @@ private:
     QPointer<KVCustomButton> m_modifyButton;
     QPointer<KVTextFieldView> m_textFieldView;
     QPointer<QLabel> m_stateLabel;
-    QPointer<QScrollArea> m_collectionView;
-    QPointer<QWidget> m_deviceList;
-    QVBoxLayout *m_deviceLayout = nullptr;
-    QList<KVDeviceManageCell *> m_cells;
+    QPointer<QListView> m_collectionView;
+    QPointer<KVDeviceListModel> m_shownDevices;
     QPointer<KVCustomButton> m_logOutButton;
 };

@@ -186,15 +186,17 @@ TEST_F(SettingsWindowTest, Devices_InReplyOrderWithTheFirstOfTheLatestCurrent_As
     MainSettingViewController *settings = open(false);
     settings->switchTab(4);
     MainSettingAccountAndSecurityPanel *panel = settings->accountAndSecurityPanel();
-    ASSERT_TRUE(processEventsUntil([&] { return panel->deviceCells().size() == 4; }));
+    const QAbstractItemModel *shown = panel->collectionView()->model();
+    ASSERT_TRUE(processEventsUntil([&] { return shown->rowCount() == 4; }));
     QStringList names;
     QList<bool> current;
-    for (KVDeviceManageCell *cell : panel->deviceCells()) {
-        names.append(cell->deviceNameLabel()->fullText());
-        current.append(cell->currentDeviceLabel()->isVisibleTo(cell));
+    for (int row = 0; row < 4; ++row) {
+        names.append(shown->index(row, 0).data().toString());
+        current.append(shown->index(row, 0).data(Qt::AccessibleTextRole).toString().endsWith("当前设备"));
     }
     EXPECT_EQ(names, (QStringList{"设备0", "设备1", "设备2", "设备3"}));
     EXPECT_EQ(current, (QList<bool>{false, true, false, false}));
+    panel->collectionView()->grab(); // the rows draw
 
     settings->switchTab(5);
     settings->switchTab(4);
@@ -218,7 +220,8 @@ TEST_F(SettingsWindowTest, Devices_AFailureToastsLeavesTheListEmptyAndTheNextVis
 
     settings->switchTab(5);
     settings->switchTab(4);
-    ASSERT_TRUE(processEventsUntil([&] { return settings->accountAndSecurityPanel()->deviceCells().size() == 1; }));
+    ASSERT_TRUE(processEventsUntil(
+        [&] { return settings->accountAndSecurityPanel()->collectionView()->model()->rowCount() == 1; }));
     EXPECT_EQ(requestCount(kDevicesPath), 3);
 }
 
