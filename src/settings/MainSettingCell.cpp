@@ -27,6 +27,8 @@ MainSettingCell::MainSettingCell(const QString &title, QWidget *parent) : QAbstr
     m_selectBgView->setAttribute(Qt::WA_TransparentForMouseEvents);
     m_titleLabel = new QLabel(title, this);
     m_titleLabel->setTextFormat(Qt::PlainText);
+    // Inside a button a label would take the button's text role.
+    m_titleLabel->setForegroundRole(QPalette::WindowText);
     m_titleLabel->setFont(vesk::systemFont(14));
     m_titleLabel->setAttribute(Qt::WA_TransparentForMouseEvents);
     updateLook();

@@ -42,12 +42,20 @@ TEST_F(SettingsWindowTest, Rows_PerModeWithTheGeneralPanelShown)
     EXPECT_EQ(home->selectedRow(), 0);
     EXPECT_EQ(home->currentPanel(), home->generalPanel());
     EXPECT_FALSE(home->generalPanel()->inMeeting());
+    const auto titleColour = [](MainSettingCell *cell) {
+        return cell->titleLabel()->palette().color(cell->titleLabel()->foregroundRole()).name();
+    };
+    EXPECT_EQ(titleColour(home->cells()[0]), QStringLiteral("#007aff"));
+    EXPECT_TRUE(home->cells()[0]->selectBgView()->isVisibleTo(home->cells()[0]));
+    EXPECT_EQ(titleColour(home->cells()[1]), QStringLiteral("#333333"));
+    EXPECT_FALSE(home->cells()[1]->selectBgView()->isVisibleTo(home->cells()[1]));
 
     MainSettingViewController *meeting = open(true);
     EXPECT_EQ(rowTypes(meeting), (QList<qint64>{0, 1, 2, 3, 6}));
     EXPECT_EQ(meeting->cells()[4]->accessibleName(), QStringLiteral("系统监控"));
     EXPECT_EQ(meeting->currentPanel(), meeting->generalPanel());
     EXPECT_TRUE(meeting->generalPanel()->inMeeting());
+    EXPECT_EQ(titleColour(meeting->cells()[1]), QStringLiteral("#e5e5e5")) << "light titles on the dark side bar";
     EXPECT_EQ(meeting->window()->size(), QSize(780, 520));
 }
 
