@@ -4,9 +4,11 @@
 #include "agent/VeskAppAgent.h"
 #include "agent/engine/KRTCEngineOC.h"
 #include "devices/audio/KVAudioManager.h"
+#include "foundation/KVLogManager.h"
 #include "foundation/MainQueue.h"
 #include "foundation/NotificationCenter.h"
 #include "foundation/RXEncrypt.h"
+#include "foundation/StringHelpers.h"
 #include "settings/MainSettingAboutUsPanel.h"
 #include "settings/MainSettingAccountAndSecurityPanel.h"
 #include "settings/MainSettingCell.h"
@@ -484,6 +486,9 @@ void MainSettingViewController::requestDeviceInfo()
 void MainSettingViewController::uploadLog()
 {
     const VeskUserModel me = VeskAppAgent::sharedInstance()->myInfo();
+    // Also marks in the log where the user asked, so the packed log is never empty.
+    KVLogManager::sharedInstance().logInfo(QStringLiteral("uploadLog"), QStringLiteral("INFO"),
+                                           {AppInfo::ai_version()});
     VeskToast::showLoadingToast(SettingTexts::kUploading);
     QPointer<MainSettingViewController> weak(this);
     // The engine answers on a thread of its choice; the toasts belong on the main thread.

@@ -8,9 +8,12 @@
 #include "devservice/DevService.h"
 #include "devservice/DevServiceTestUtil.h"
 #include "foundation/KVClock.h"
+#include "foundation/KVFileLog.h"
+#include "foundation/KVLogManager.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QtEndian>
 
@@ -134,6 +137,19 @@ TEST_F(EngineLogUpload, Codes_PackingFailedRefusedAuthorisationAndTimeout)
     clock.clock.advance(std::chrono::milliseconds(LocalEngine::kLogUploadTimeoutMs));
     ASSERT_TRUE(answered());
     EXPECT_EQ(code, KRTCEngineOC::AnalyzeTimedOut);
+}
+
+TEST_F(EngineLogUpload, TheClientsOwnLog_HoldsTheLinesLoggedBeforeTheUpload)
+{
+    KVLogManager::sharedInstance().logInfo(QStringLiteral("uploadLog"), QStringLiteral("INFO"), {"1.0.0"});
+    upload(QString());
+    ASSERT_TRUE(answered());
+    ASSERT_EQ(code, KRTCEngineOC::AnalyzeUploaded);
+    const auto entries = untar(
+        unpackContent(service.requestsFor(QStringLiteral("/qf/log/upload")).last().json.value("content").toString()));
+    ASSERT_EQ(entries.size(), 1);
+    EXPECT_EQ(entries[0].first, QFileInfo(KVFileLog::sharedInstance().filePath()).fileName());
+    EXPECT_TRUE(entries[0].second.contains("[INFO] uploadLog-1.0.0")) << entries[0].second.constData();
 }
 
 TEST_F(EngineLogUpload, Archive_NewestFilesFirstUpToTheLimit)
