@@ -87,7 +87,9 @@ void MainSettingViewController::loadView()
     m_ui.scrollView->setFixedWidth(kSideBarWidth);
     m_ui.scrollView->setFrameShape(QFrame::NoFrame);
     m_ui.scrollView->setWidgetResizable(true);
+    // Six rows at most fit the window's height.
     m_ui.scrollView->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_ui.scrollView->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_ui.itemCollectionView = new QWidget(m_ui.scrollView);
     m_ui.itemCollectionView->setObjectName(QStringLiteral("itemCollectionView"));
     m_ui.itemCollectionView->setAccessibleName(SettingTexts::kWindowTitle);
