@@ -70,7 +70,8 @@ protected:
         QFile file(logs.filePath(name));
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         file.write(content);
-        file.setFileTime(modified, QFileDevice::FileModificationTime);
+        file.flush(); // a later write would stamp the file with now
+        ASSERT_TRUE(file.setFileTime(modified, QFileDevice::FileModificationTime));
     }
 
     // Starts an upload of the folder; the code lands in `code` from whatever thread answers.
