@@ -6,12 +6,18 @@
 
 KVSettingOptionButton::KVSettingOptionButton(const QString &title, QWidget *parent) : QAbstractButton(parent)
 {
-    setCheckable(true);
     setText(title);
     setAccessibleName(title);
     setFont(vesk::systemFont(13));
     setCursor(Qt::PointingHandCursor);
     setFocusPolicy(Qt::TabFocus);
+}
+
+void KVSettingOptionButton::setChosen(bool chosen)
+{
+    m_chosen = chosen;
+    setAccessibleDescription(chosen ? QStringLiteral("已选中") : QString());
+    update();
 }
 
 QSize KVSettingOptionButton::sizeHint() const
@@ -25,7 +31,7 @@ void KVSettingOptionButton::paintEvent(QPaintEvent *)
     p.setRenderHint(QPainter::Antialiasing);
     const QColor blue = vesk::colorWithHexString(QStringLiteral("007AFF"));
     const QRectF box = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
-    if (isChecked()) {
+    if (m_chosen) {
         p.setPen(Qt::NoPen);
         p.setBrush(blue);
     } else {
@@ -33,6 +39,6 @@ void KVSettingOptionButton::paintEvent(QPaintEvent *)
         p.setBrush(Qt::NoBrush);
     }
     p.drawRoundedRect(box, 4, 4);
-    p.setPen(isChecked() ? QColor(Qt::white) : palette().color(QPalette::WindowText));
+    p.setPen(m_chosen ? QColor(Qt::white) : palette().color(QPalette::WindowText));
     p.drawText(rect(), Qt::AlignCenter, text());
 }

@@ -17,7 +17,6 @@ const QString kTitleDark = QStringLiteral("E5E5E5");
 
 MainSettingCell::MainSettingCell(const QString &title, QWidget *parent) : QAbstractButton(parent)
 {
-    setCheckable(true);
     setText(title);
     setAccessibleName(title);
     setFocusPolicy(Qt::TabFocus);
@@ -41,7 +40,8 @@ QSize MainSettingCell::sizeHint() const
 
 void MainSettingCell::setSelected(bool selected)
 {
-    setChecked(selected);
+    m_selected = selected;
+    setAccessibleDescription(selected ? QStringLiteral("已选中") : QString());
     updateLook();
 }
 
@@ -55,10 +55,10 @@ void MainSettingCell::updateLook()
 {
     m_selectBgView->setBackgroundColor(m_dark ? vesk::colorWithHexString(QStringLiteral("3A3B40"))
                                               : vesk::colorWithHexString(QStringLiteral("E8F1FF")));
-    m_selectBgView->setVisible(isChecked());
+    m_selectBgView->setVisible(m_selected);
     QPalette pal = m_titleLabel->palette();
     pal.setColor(QPalette::WindowText,
-                 vesk::colorWithHexString(isChecked() ? kSelectedTitle : (m_dark ? kTitleDark : kTitleLight)));
+                 vesk::colorWithHexString(m_selected ? kSelectedTitle : (m_dark ? kTitleDark : kTitleLight)));
     m_titleLabel->setPalette(pal);
 }
 

@@ -8,7 +8,7 @@
 #include <QLabel>
 
 // One side-bar row: its title over a selection background. The side bar decides which row is
-// selected; a click only reports it (clicked), so a selected row stays selected.
+// selected; a click (or the accessible press) only reports it.
 class MainSettingCell final : public QAbstractButton {
     Q_OBJECT
 public:
@@ -18,14 +18,13 @@ public:
     [[nodiscard]] KVFlatView *selectBgView() const { return m_selectBgView; }
 
     void setSelected(bool selected);
-    [[nodiscard]] bool isSelected() const { return isChecked(); }
+    [[nodiscard]] bool isSelected() const { return m_selected; }
     // The row's look follows its window's: dark in a meeting, light at home.
     void setDarkAppearance(bool dark);
 
     [[nodiscard]] QSize sizeHint() const override;
 
 protected:
-    void nextCheckState() override {}
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
 
@@ -34,5 +33,6 @@ private:
 
     QPointer<QLabel> m_titleLabel;
     QPointer<KVFlatView> m_selectBgView;
+    bool m_selected = false;
     bool m_dark = false;
 };

@@ -82,7 +82,7 @@ bool MainSettingSubtitlesPanel::select(const QList<KVSettingOptionButton *> &gro
     if (value < 0 || value >= group.size())
         return false;
     for (int i = 0; i < group.size(); ++i) {
-        group[i]->setChecked(i == value);
+        group[i]->setChosen(i == value);
         group[i]->setEnabled(i != value);
     }
     return true;

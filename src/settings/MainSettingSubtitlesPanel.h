@@ -52,7 +52,7 @@ private:
     void changeSubTitleFontSelect();
     void changeSubTitleLanguageSelect();
     void changeInputLanguageSelect();
-    // The button of value on and disabled, the others off and enabled; false (nothing changed)
+    // The button of value chosen and disabled, the others not and enabled; false (nothing changed)
     // for a value outside the group.
     static bool select(const QList<KVSettingOptionButton *> &group, qint32 value);
 

@@ -7,6 +7,8 @@
 #include "settings/KVDeviceManageCell.h"
 #include "settings/KVSettingOptionButton.h"
 
+#include <QAccessible>
+#include <QAccessibleActionInterface>
 #include <QCheckBox>
 
 namespace {
@@ -90,6 +92,12 @@ TEST_F(SettingsWindowTest, SwitchTab_NothingForTheShownTabOrOneTheModeLacks)
     processEventsFor(20);
     EXPECT_EQ(requestCount(kDevicesPath), 1);
     EXPECT_TRUE(home->accountAndSecurityPanel()->isEditing()) << "the shown panel is left alone";
+
+    // A screen reader's press on a row does what a click does.
+    QAccessibleActionInterface *rowActions = QAccessible::queryAccessibleInterface(home->cells()[3])->actionInterface();
+    rowActions->doAction(rowActions->actionNames().value(0)); // the action it offers
+    ASSERT_TRUE(processEventsUntil([&] { return home->currentTab() == 3; }));
+    EXPECT_EQ(home->selectedRow(), 3);
 
     // Called from outside (the meeting opens a tab), the side bar follows.
     meeting->switchTab(6);
