@@ -15,6 +15,7 @@
 #include <QGraphicsOpacityEffect>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QScopedValueRollback>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QVBoxLayout>
@@ -371,21 +372,29 @@ void CreateMeetingViewController::wireActions()
     const auto click = [this](QAbstractButton *button, void (CreateMeetingViewController::*action)()) {
         connect(button, &QAbstractButton::clicked, this, [this, action] { (this->*action)(); });
     };
+    // Boxes and radio buttons act on every change a user makes (a click or an assistive tool's
+    // toggle), never on the form's own filling.
+    const auto toggle = [this](QAbstractButton *button, void (CreateMeetingViewController::*action)()) {
+        connect(button, &QAbstractButton::toggled, this, [this, action] {
+            if (!m_settingControls)
+                (this->*action)();
+        });
+    };
     click(ui.confirmButton, &CreateMeetingViewController::onConfirmClick);
     click(ui.cancelButton, &CreateMeetingViewController::onCancelClick);
     click(ui.uploadFileButton, &CreateMeetingViewController::onUploadFileClick);
     click(ui.uploadFilesCountBtn, &CreateMeetingViewController::onUploadFilesCountClick);
-    click(ui.passwordBtn, &CreateMeetingViewController::onPasswordClick);
-    click(ui.recordMeetingContentBtn, &CreateMeetingViewController::onMeetingContentClick);
-    click(ui.shareAllowAllBtn, &CreateMeetingViewController::onAllowAllShareClick);
-    click(ui.shareLimitMemberBtn, &CreateMeetingViewController::onLimitMemberShareClick);
-    click(ui.syncCalendarBtn, &CreateMeetingViewController::onSyncCalendarClick);
-    click(ui.onceMeetingBtn, &CreateMeetingViewController::onOnceMeetingClick);
-    click(ui.daysMeetingBtn, &CreateMeetingViewController::onDaysMeetingClick);
-    click(ui.weeklyMeetingBtn, &CreateMeetingViewController::onWeeklyMeetingClick);
-    click(ui.cycleSyncButton, &CreateMeetingViewController::onCycleSyncAction);
     click(ui.datePickerButton, &CreateMeetingViewController::onDatePickBtnClick);
     click(ui.durationButton, &CreateMeetingViewController::onDurationClick);
+    toggle(ui.passwordBtn, &CreateMeetingViewController::onPasswordClick);
+    toggle(ui.recordMeetingContentBtn, &CreateMeetingViewController::onMeetingContentClick);
+    toggle(ui.shareAllowAllBtn, &CreateMeetingViewController::onAllowAllShareClick);
+    toggle(ui.shareLimitMemberBtn, &CreateMeetingViewController::onLimitMemberShareClick);
+    toggle(ui.syncCalendarBtn, &CreateMeetingViewController::onSyncCalendarClick);
+    toggle(ui.onceMeetingBtn, &CreateMeetingViewController::onOnceMeetingClick);
+    toggle(ui.daysMeetingBtn, &CreateMeetingViewController::onDaysMeetingClick);
+    toggle(ui.weeklyMeetingBtn, &CreateMeetingViewController::onWeeklyMeetingClick);
+    toggle(ui.cycleSyncButton, &CreateMeetingViewController::onCycleSyncAction);
 
     // Scrolling moves the fields away from their pop-ups.
     connect(ui.scrollView->verticalScrollBar(), &QScrollBar::valueChanged, this, [this] { hideOverMaskBtnViews(); });
@@ -410,6 +419,7 @@ void CreateMeetingViewController::wireActions()
 
 void CreateMeetingViewController::setShareLimited(bool limited)
 {
+    const QScopedValueRollback filling(m_settingControls, true);
     Ui &ui = *m_ui;
     ui.shareLimitMemberBtn->setChecked(limited);
     ui.shareLimitMemberBtn->setEnabled(!limited);

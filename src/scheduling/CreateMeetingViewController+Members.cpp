@@ -12,6 +12,8 @@
 #include "uikit/KVHoverBorderView.h"
 #include "uikit/VeskToast.h"
 
+#include <QLayout>
+
 namespace {
 
 // People from the service carry encrypted user ids, the signed-in user a plain one: the lists
@@ -185,20 +187,30 @@ void CreateMeetingViewController::updateSearchMemberList()
 {
     Ui &ui = *m_ui;
     showOverMask();
-    const int type = m_currentMemberType;
-    KVMemberEnterCollectionView *chips = chipViewOf(type);
-    KVHoverBorderView *field = fieldOf(type);
     if (!ui.memberSelectView) {
         ui.memberSelectView = new KVMemberSelectView(view());
         ui.memberSelectView->onItemClick = [this](const VeskUserModel &, bool) { memberPickerClicked(); };
     }
     KVMemberSelectView *picker = ui.memberSelectView;
     picker->setMembers(m_searchMembers);
-    picker->setSelectMembers(&listOf(type));
-    const QRect fieldRect = rectInView(field);
-    picker->setGeometry(fieldRect.left(), fieldRect.bottom() + 1 + 10, chips->width(), picker->suitedHeight());
+    picker->setSelectMembers(&listOf(m_currentMemberType));
+    placeMemberPicker();
     picker->updateData();
     raisePopUp(picker);
+    updateMaskRegion();
+}
+
+void CreateMeetingViewController::placeMemberPicker()
+{
+    KVMemberSelectView *picker = m_ui->memberSelectView;
+    if (!picker)
+        return;
+    // The field may just have changed its height: lay the form out before measuring it.
+    if (QLayout *layout = m_ui->document->layout())
+        layout->activate();
+    const QRect field = rectInView(fieldOf(m_currentMemberType));
+    picker->setGeometry(field.left(), field.bottom() + 1 + 10, chipViewOf(m_currentMemberType)->width(),
+                        picker->suitedHeight());
     updateMaskRegion();
 }
 
@@ -213,7 +225,7 @@ void CreateMeetingViewController::memberPickerClicked()
         CreateMeetingRules::adjustedMemberCount(model.totalMemberCount, m_shownInviteeCount, m_members.size());
     reloadInvitees();
     updateMemberCountLabel();
-    updateMaskRegion();
+    placeMemberPicker();
 }
 
 void CreateMeetingViewController::deleteMember(int type, int index)
@@ -231,6 +243,8 @@ void CreateMeetingViewController::deleteMember(int type, int index)
     } else {
         reloadShareMembers();
     }
-    if (m_ui->memberSelectView)
+    if (m_ui->memberSelectView) {
         m_ui->memberSelectView->updateData();
+        placeMemberPicker();
+    }
 }

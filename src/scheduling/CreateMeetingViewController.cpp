@@ -24,6 +24,7 @@
 #include <QGraphicsOpacityEffect>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QScopedValueRollback>
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -112,6 +113,7 @@ void CreateMeetingViewController::setDataModel(const MeetingDataModel &model)
 void CreateMeetingViewController::updateModelToUI()
 {
     view();
+    const QScopedValueRollback filling(m_settingControls, true);
     Ui &ui = *m_ui;
     hideOverMaskBtnViews();
     const MeetingDataModel &model = dataModel();
@@ -266,6 +268,7 @@ void CreateMeetingViewController::setPeriodType(qint64 type)
     m_periodType = type;
     if (type < 0 || type > 2)
         return;
+    const QScopedValueRollback filling(m_settingControls, true);
     Ui &ui = *m_ui;
     const QRadioButton *chosen[] = {ui.onceMeetingBtn, ui.daysMeetingBtn, ui.weeklyMeetingBtn};
     for (QRadioButton *b : {ui.onceMeetingBtn.data(), ui.daysMeetingBtn.data(), ui.weeklyMeetingBtn.data()}) {
@@ -284,6 +287,7 @@ void CreateMeetingViewController::updateTitlebarUIs()
     ui.cycleSyncTitle->setVisible(look.seriesSwitchShown);
     ui.cycleSyncButton->setVisible(look.seriesSwitchShown);
     // The switch shows off on opening: the owner starts every edit on this occurrence only.
+    const QScopedValueRollback filling(m_settingControls, true);
     ui.cycleSyncButton->setChecked(!m.onlyUpdateThisMeeting && look.seriesSwitchShown);
     updateScrollContentSize();
 }

@@ -212,6 +212,8 @@ private:
     void updateInviteeFieldHeight();
     void reloadShareMembers();
     void memberPickerClicked();
+    // 10 points under the list it serves, as wide as its chips.
+    void placeMemberPicker();
     [[nodiscard]] QList<VeskUserModel> &listOf(int type);
     [[nodiscard]] KVMemberEnterCollectionView *chipViewOf(int type) const;
     [[nodiscard]] KVHoverBorderView *fieldOf(int type) const;
@@ -233,6 +235,7 @@ private:
     int m_currentMemberType = Invitees;
     qsizetype m_shownInviteeCount = 0; // the invitee list as the chips last showed it
     bool m_inviteesLoaded = true;      // an edit's invitees came from the service
+    bool m_settingControls = false;    // the form itself is setting boxes and radio buttons
     QPointer<MoreActionItem> m_currentDurationItem;
     QString m_durationIconName;
 };

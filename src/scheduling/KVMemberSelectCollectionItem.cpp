@@ -7,6 +7,7 @@
 
 #include <QLabel>
 #include <QPainter>
+#include <QSignalBlocker>
 
 KVMemberSelectCollectionItem::KVMemberSelectCollectionItem(QWidget *parent) : QAbstractButton(parent)
 {
@@ -35,6 +36,7 @@ void KVMemberSelectCollectionItem::setModel(const VeskUserModel &model)
 
 void KVMemberSelectCollectionItem::setSelected(bool selected)
 {
+    const QSignalBlocker quiet(this); // the picker's own decision, not a user's toggle
     setChecked(selected);
     updateLook();
 }

@@ -10,8 +10,8 @@
 #include <QLabel>
 
 // One row of the member picker: the name and, when ticked, a tick. Ticked names are "007AFF",
-// others "666666"; hovering paints the row "#F5F7FA" with a "007AFF" name. A click asks the
-// picker to toggle the row; the tick follows the picker's answer.
+// others "666666"; hovering paints the row "#F5F7FA" with a "007AFF" name. A click or an
+// assistive tool's toggle flips the row (toggled); the picker then sets the tick it decided.
 class KVMemberSelectCollectionItem final : public QAbstractButton {
     Q_OBJECT
 public:
@@ -28,7 +28,7 @@ public:
     [[nodiscard]] bool tickShown() const;
 
 protected:
-    void nextCheckState() override {}
+    void checkStateSet() override { updateLook(); }
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void enterEvent(QEnterEvent *event) override;

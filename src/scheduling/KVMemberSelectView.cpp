@@ -93,7 +93,11 @@ void KVMemberSelectView::reloadRows()
     while (m_rows.size() < m_members.size()) {
         auto *row = new KVMemberSelectCollectionItem(m_content);
         const int index = int(m_rows.size());
-        connect(row, &QAbstractButton::clicked, this, [this, index] { toggleRow(index); });
+        // A click and an assistive tool's toggle both flip the row first; the picker decides.
+        connect(row, &QAbstractButton::toggled, this, [this, index, row] {
+            toggleRow(index);
+            row->setSelected(isRowSelected(index));
+        });
         m_rowsLayout->insertWidget(index, row);
         m_rows.append(row);
     }

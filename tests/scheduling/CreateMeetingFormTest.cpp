@@ -5,6 +5,7 @@
 
 #include "agent/models/FileShareModel.h"
 #include "agent/models/KVMeetingDidUpdated.h"
+#include "devservice/DevServiceTestUtil.h"
 #include "foundation/NotificationCenter.h"
 #include "scheduling/KVMeetingMemberCell.h"
 #include "scheduling/KVMemberEnterCollectionView.h"
@@ -20,6 +21,8 @@
 #include "uikit/MoreActionView.h"
 #include "uikit/QFFlatButton.h"
 
+#include <QAccessible>
+#include <QAccessibleActionInterface>
 #include <QGraphicsOpacityEffect>
 #include <QLabel>
 #include <QTest>
@@ -237,6 +240,30 @@ TEST_F(CreateMeetingFormTest, Mask_ClosesThePopUpsButNotTheEndPanel)
     ui.selectTimeView->confirmButton()->click();
     EXPECT_EQ(f.duration(), 75);
     EXPECT_EQ(ui.durationButton->title(), QStringLiteral("1小时15分钟"));
+}
+
+TEST_F(CreateMeetingFormTest, AccessibleActions_DoWhatClicksDo)
+{
+    auto &f = open();
+    const auto &ui = f.ui();
+    const auto act = [](QWidget *w) {
+        QAccessibleInterface *a = QAccessible::queryAccessibleInterface(w);
+        ASSERT_TRUE(a && a->actionInterface());
+        EXPECT_FALSE(a->text(QAccessible::Name).isEmpty());
+        a->actionInterface()->doAction(a->actionInterface()->actionNames().first());
+        QApplication::processEvents();
+    };
+    act(ui.passwordBtn);
+    EXPECT_FALSE(ui.passwordRow->isHidden());
+    act(ui.weeklyMeetingBtn);
+    EXPECT_EQ(f.periodType(), 2);
+    EXPECT_FALSE(ui.onceMeetingBtn->isChecked());
+    act(ui.shareLimitMemberBtn);
+    EXPECT_FALSE(ui.shareMemberRow->isHidden());
+    act(ui.durationButton); // a press is an animated click: it lands a moment later
+    ASSERT_TRUE(processEventsUntil([&] { return ui.durationView != nullptr; }));
+    act(ui.overMaskBtn);
+    EXPECT_TRUE(processEventsUntil([&] { return ui.durationView == nullptr; }));
 }
 
 TEST_F(CreateMeetingFormTest, Confirm_ChecksSubjectAndPasswordBeforeHandingOver)

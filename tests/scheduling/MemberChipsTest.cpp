@@ -11,6 +11,8 @@
 #include "scheduling/MemberChipGeometry.h"
 #include "uikit/VeskCategories.h"
 
+#include <QAccessible>
+#include <QAccessibleActionInterface>
 #include <QApplication>
 #include <QLabel>
 
@@ -238,7 +240,29 @@ TEST_F(MemberPickerTest, Toggle_AChosenHostOrAssistantHostStays)
     picker.toggleRow(2);
     EXPECT_EQ(chosen.size(), 1);
     EXPECT_TRUE(picker.isRowSelected(2));
+    picker.rows()[2]->click();
+    EXPECT_TRUE(picker.rows()[2]->isSelected()); // the tick comes back
     EXPECT_TRUE(clicks.isEmpty());
+}
+
+TEST_F(MemberPickerTest, AccessibleToggle_DoesWhatAClickDoes)
+{
+    picker.updateData();
+    QAccessibleInterface *row = QAccessible::queryAccessibleInterface(picker.rows()[1]);
+    ASSERT_NE(row, nullptr);
+    ASSERT_NE(row->actionInterface(), nullptr);
+    EXPECT_EQ(row->text(QAccessible::Name), QStringLiteral("乙"));
+    const QStringList actions = row->actionInterface()->actionNames();
+    ASSERT_FALSE(actions.isEmpty());
+    row->actionInterface()->doAction(actions.first());
+    QApplication::processEvents();
+    ASSERT_EQ(chosen.size(), 1);
+    EXPECT_EQ(chosen[0].userId, QStringLiteral("b"));
+    EXPECT_TRUE(row->state().checked);
+    row->actionInterface()->doAction(actions.first());
+    QApplication::processEvents();
+    EXPECT_TRUE(chosen.isEmpty());
+    EXPECT_EQ(clicks, (QStringList{"b+", "b-"}));
 }
 
 TEST_F(MemberPickerTest, UpdateData_ClearsTicksEvenWhenNothingIsChosen)
