@@ -51,9 +51,12 @@ void BM_EnterFlowLayoutPass(benchmark::State &state)
     field.resize(444, 62);
     field.reloadData(people(n));
     NSMemberEnterFlowLayout *layout = field.flowLayout();
-    const QRect rect(0, 0, 444, layout->heightForWidth(444));
+    // Two widths, so every pass reflows the rows and moves the chips.
+    const QRect rects[] = {QRect(0, 0, 444, layout->heightForWidth(444)),
+                           QRect(0, 0, 380, layout->heightForWidth(380))};
+    int k = 0;
     for (auto _ : state) {
-        layout->setGeometry(rect);
+        layout->setGeometry(rects[k ^= 1]);
         benchmark::DoNotOptimize(layout->lines());
     }
     state.SetComplexityN(n);
@@ -65,9 +68,10 @@ void BM_TwoLineLayoutPass(benchmark::State &state)
     KVMeetingMemberCollectionView list;
     list.setMembers(people(n));
     KVMeetingMemberCustomLayout *layout = list.memberLayout();
-    const QRect rect(0, 0, 444, 50);
+    const QRect rects[] = {QRect(0, 0, 444, 50), QRect(0, 0, 380, 50)};
+    int k = 0;
     for (auto _ : state) {
-        layout->setGeometry(rect);
+        layout->setGeometry(rects[k ^= 1]);
         benchmark::DoNotOptimize(layout->moreIndex());
     }
     state.SetComplexityN(n);

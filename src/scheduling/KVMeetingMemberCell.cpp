@@ -36,11 +36,18 @@ void KVMeetingMemberCell::setModel(const VeskUserModel &model)
 {
     m_model = model;
     updateText();
+    updateSizeHint();
+}
+
+void KVMeetingMemberCell::updateSizeHint()
+{
+    m_sizeHint = sizeFit(m_model.userName, m_showDelete, MemberChipGeometry::kChipHeight);
 }
 
 void KVMeetingMemberCell::setShowDelete(bool show)
 {
     m_showDelete = show;
+    updateSizeHint();
     m_deleteBtn->setVisible(show);
     m_titleTrailing = show ? 22 : 6;
     layoutChildren();
@@ -93,7 +100,7 @@ void KVMeetingMemberCell::createUI()
 
 QSize KVMeetingMemberCell::sizeHint() const
 {
-    return sizeFit(m_model.userName, m_showDelete, MemberChipGeometry::kChipHeight);
+    return m_sizeHint;
 }
 
 void KVMeetingMemberCell::resizeEvent(QResizeEvent *event)

@@ -51,6 +51,7 @@ private:
     void createUI();
     void updateText();
     void layoutChildren();
+    void updateSizeHint();
 
     VeskUserModel m_model;
     bool m_showDelete = false;
@@ -58,6 +59,7 @@ private:
     bool m_darkMode = false;
     bool m_towLineLastItem = false;
     int m_titleTrailing = 6;
+    QSize m_sizeHint; // measured when the name or the button changes, not on every layout pass
     QColor m_nameColor;
     QColor m_chipColor;
     QPointer<KVElidedLabel> m_userLabel;

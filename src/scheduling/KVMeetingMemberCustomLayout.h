@@ -1,6 +1,9 @@
 #pragma once
 
+#include "scheduling/KVMeetingMemberCell.h"
 #include "scheduling/MemberChipLayout.h"
+
+#include <QPointer>
 
 // The read-only two-line chip list's layout: chips packed to the left; when a third row would
 // start, the last chip of the second row shows "..." at 24 points and the rest are not shown.
@@ -18,5 +21,6 @@ public:
 
 private:
     int m_moreIndex = -1;
+    QPointer<KVMeetingMemberCell> m_moreCell;
     int m_visibleCount = 0;
 };

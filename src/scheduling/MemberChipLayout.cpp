@@ -50,11 +50,35 @@ QSize MemberChipLayout::minimumSize() const
     return {in.left() + in.right(), in.top() + in.bottom() + MemberChipGeometry::kChipHeight};
 }
 
-QList<QSize> MemberChipLayout::itemSizes() const
+const QList<QSize> &MemberChipLayout::itemSizes() const
 {
-    QList<QSize> sizes;
-    sizes.reserve(m_items.size());
-    for (QLayoutItem *item : m_items)
-        sizes.append(item->sizeHint());
-    return sizes;
+    if (!m_sizesValid) {
+        m_sizes.clear();
+        m_sizes.reserve(m_items.size());
+        for (QLayoutItem *item : m_items)
+            m_sizes.append(item->sizeHint());
+        m_sizesValid = true;
+    }
+    return m_sizes;
+}
+
+void MemberChipLayout::invalidate()
+{
+    m_sizesValid = false;
+    m_placed.clear();
+    QLayout::invalidate();
+}
+
+void MemberChipLayout::place(qsizetype i, const QRect &frame)
+{
+    if (m_placed.size() != m_items.size())
+        m_placed = QList<QRect>(m_items.size(), QRect(0, 0, -1, -1)); // no frame equals it
+    if (m_placed[i] == frame)
+        return;
+    m_placed[i] = frame;
+    // Chips take the frame as it is (no alignment, no size limits): straight to the widget.
+    if (QWidget *widget = m_items[i]->widget())
+        widget->setGeometry(frame);
+    else
+        m_items[i]->setGeometry(frame);
 }

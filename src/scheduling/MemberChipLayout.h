@@ -25,10 +25,19 @@ public:
     [[nodiscard]] QSize sizeHint() const override;
     [[nodiscard]] QSize minimumSize() const override;
 
-    // The size hints of the items, in order.
-    [[nodiscard]] QList<QSize> itemSizes() const;
+    // The size hints of the items, in order (kept until the layout is invalidated).
+    [[nodiscard]] const QList<QSize> &itemSizes() const;
+    void invalidate() override;
 
 protected:
+    // Places item i at frame, touching the widget only when its frame changed.
+    void place(qsizetype i, const QRect &frame);
+
     QList<QLayoutItem *> m_items;
     MemberChipGeometry::FlowSpacing m_spacing;
+
+private:
+    mutable QList<QSize> m_sizes;
+    mutable bool m_sizesValid = false;
+    QList<QRect> m_placed; // the frames of the last pass
 };

@@ -19,5 +19,5 @@ void NSMemberEnterFlowLayout::setGeometry(const QRect &rect)
     const auto pass = MemberChipGeometry::enterFlow(itemSizes(), rect.width(), m_spacing);
     m_lines = pass.lines;
     for (qsizetype i = 0; i < m_items.size(); ++i)
-        m_items[i]->setGeometry(pass.frames[i].translated(rect.topLeft()));
+        place(i, pass.frames[i].translated(rect.topLeft()));
 }
