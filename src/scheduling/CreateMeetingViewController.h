@@ -111,6 +111,8 @@ public:
     [[nodiscard]] const QList<VeskUserModel> &searchMembers() const { return m_searchMembers; }
     [[nodiscard]] QString searchMemberKey() const { return m_searchMemberKey; }
     [[nodiscard]] int currentMemberType() const { return m_currentMemberType; }
+    // An edit's invitees came from the service (a new meeting's are there from the start).
+    [[nodiscard]] bool inviteesLoaded() const { return m_inviteesLoaded; }
     // The text of a list's entry changed.
     void memberTextChanged(int type, const QString &text);
     void searchMember(const QString &text);

@@ -193,11 +193,7 @@ TEST_F(MeetingRequestTest, TheBodyFollowsTheForm)
         QWidget *view = form.view();
         view->show();
         if (row.editCycle) {
-            ASSERT_TRUE(processEventsUntil([&] {
-                return !service.requestsFor(QStringLiteral("/qf/meeting/room/invitationList")).isEmpty() &&
-                       !form.members().isEmpty();
-            }));
-            processEventsFor(5);
+            ASSERT_TRUE(processEventsUntil([&] { return form.inviteesLoaded(); }));
         }
         row.fill(*this, form);
         std::optional<KVMResponse> sent;

@@ -56,13 +56,10 @@ protected:
         return page->createMeetingViewController();
     }
 
-    // The first form opened for editing has its invitees from the stand-in.
-    [[nodiscard]] bool waitForInvitees(CreateMeetingViewController *form)
+    // A form opened for editing has its invitees from the stand-in.
+    [[nodiscard]] static bool waitForInvitees(CreateMeetingViewController *form)
     {
-        const QString path = QStringLiteral("/qf/meeting/room/invitationList");
-        const bool asked = processEventsUntil([&] { return requestCount(path) > 0; });
-        processEventsFor(10);
-        return asked && !form->members().isEmpty();
+        return processEventsUntil([form] { return form->inviteesLoaded(); }) && !form->members().isEmpty();
     }
 
     DevScheduledMeeting &scheduleToday(const QString &roomId, const QString &name)
