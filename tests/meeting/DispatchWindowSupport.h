@@ -15,6 +15,7 @@
 #include <chrono>
 
 using namespace std::chrono_literals;
+using Event = MeetingControlEvent;
 
 inline const QString kConfigPath = QStringLiteral("/qf/meeting/control/123456789/member/config");
 

@@ -126,7 +126,7 @@ TEST_F(OwnDevicesTest, MicphoneChange_OffReportDroppedWhenTheMicrophoneIsOnAgain
     openMicFromButton();
     clock.clock.advance(1300ms);
     // The host closes every microphone; the user opens his again before the off report is due.
-    receive(controlMessage(1, {{"peerId", "-1"}, {"switchStatus", 0}}));
+    receive(controlMessage(Event::Microphone, {{"peerId", "-1"}, {"switchStatus", 0}}));
     ASSERT_FALSE(page->isMicOn());
     click(page->microphoneBtn);
     ASSERT_TRUE(processEventsUntil([&] { return page->isMicOn() && engine().microphoneOpen(); }));

@@ -16,6 +16,7 @@
 #include "meeting/window/MeetingLog.h"
 #include "meeting/window/MeetingWindowRules.h"
 #include "meeting/window/MeetingWindowSizing.h"
+#include "meeting/window/dispatch/MeetingCodes.h"
 #include "uikit/AutoLayout.h"
 #include "uikit/KVEventView.h"
 #include "uikit/KVFlatView.h"
@@ -60,13 +61,13 @@ VeskButton *iconButton(QWidget *parent, const QString &image, const QString &nam
 }
 
 MeetingBottomButton *toolButton(QWidget *parent, const QString &title, const QString &image, const QString &onImage,
-                                qint64 tag)
+                                MeetingToolBarTag tag)
 {
     auto *b = new MeetingBottomButton(title, MeetingIcons::image(image), parent);
     if (!onImage.isEmpty())
         b->setAlternateImage(MeetingIcons::image(onImage));
     b->setAccessibleName(title);
-    b->setTag(tag);
+    b->setTag(qint64(tag));
     b->setToggle(true);
     return b;
 }
@@ -280,20 +281,20 @@ void MeetingViewController::buildBottomBar(QWidget *parent)
     tools->setSpacing(6);
 
     microphoneBtn = toolButton(toolBarMiddleView, QStringLiteral("麦克风"), QStringLiteral("toolbar_mic_off"),
-                               QStringLiteral("toolbar_mic_on"), 10007);
+                               QStringLiteral("toolbar_mic_on"), MeetingToolBarTag::Microphone);
     selectMicrophoneBtn = selectButton(toolBarMiddleView, QStringLiteral("选择麦克风"));
     cameraBtn = toolButton(toolBarMiddleView, QStringLiteral("摄像头"), QStringLiteral("toolbar_camera_off"),
-                           QStringLiteral("toolbar_camera_on"), 10006);
+                           QStringLiteral("toolbar_camera_on"), MeetingToolBarTag::Camera);
     selectCameraBtn = selectButton(toolBarMiddleView, QStringLiteral("选择摄像头"));
     speakerBtn = toolButton(toolBarMiddleView, QStringLiteral("扬声器"), QStringLiteral("toolbar_speaker_off"),
-                            QStringLiteral("toolbar_speaker_on"), 10008);
+                            QStringLiteral("toolbar_speaker_on"), MeetingToolBarTag::Speaker);
     selectSpeakerBtn = selectButton(toolBarMiddleView, QStringLiteral("选择扬声器"));
     shareBtn =
-        toolButton(toolBarMiddleView, QStringLiteral("共享屏幕"), QStringLiteral("toolbar_share"), QString(), 10004);
+        toolButton(toolBarMiddleView, QStringLiteral("共享屏幕"), QStringLiteral("toolbar_share"), QString(), MeetingToolBarTag::Share);
     memberListBtnBKView = new QWidget(toolBarMiddleView);
     memberListBtnBKView->setObjectName(QStringLiteral("memberListBtnBKView"));
     memberListBtn =
-        toolButton(memberListBtnBKView, QStringLiteral("成员"), QStringLiteral("toolbar_members"), QString(), 10005);
+        toolButton(memberListBtnBKView, QStringLiteral("成员"), QStringLiteral("toolbar_members"), QString(), MeetingToolBarTag::MemberList);
     auto *memberBox = new QHBoxLayout(memberListBtnBKView);
     memberBox->setContentsMargins(0, 0, 0, 0);
     memberBox->addWidget(memberListBtn);
@@ -314,13 +315,13 @@ void MeetingViewController::buildBottomBar(QWidget *parent)
     AutoLayout::autoPinEdgeToSuperviewEdge(memberBtnRedDot, A::Leading, 8);
     memberBtnRedDot->hide();
     recordButton =
-        toolButton(toolBarMiddleView, QStringLiteral("录制"), QStringLiteral("toolbar_record"), QString(), 10003);
+        toolButton(toolBarMiddleView, QStringLiteral("录制"), QStringLiteral("toolbar_record"), QString(), MeetingToolBarTag::Record);
     selectSubtitiletn =
-        toolButton(toolBarMiddleView, QStringLiteral("字幕"), QStringLiteral("toolbar_subtitle"), QString(), 10002);
+        toolButton(toolBarMiddleView, QStringLiteral("字幕"), QStringLiteral("toolbar_subtitle"), QString(), MeetingToolBarTag::Subtitle);
     applicationBtn =
-        toolButton(toolBarMiddleView, QStringLiteral("应用"), QStringLiteral("toolbar_application"), QString(), 10001);
+        toolButton(toolBarMiddleView, QStringLiteral("应用"), QStringLiteral("toolbar_application"), QString(), MeetingToolBarTag::Application);
     settingPageBtn =
-        toolButton(toolBarMiddleView, QStringLiteral("设置"), QStringLiteral("toolbar_setting"), QString(), 10000);
+        toolButton(toolBarMiddleView, QStringLiteral("设置"), QStringLiteral("toolbar_setting"), QString(), MeetingToolBarTag::SettingPage);
     selectFileShareSwitchBtn = selectButton(toolBarMiddleView, QStringLiteral("切换共享文件"));
     selectFileShareSwitchBtn->hide();
 

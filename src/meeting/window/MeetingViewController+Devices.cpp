@@ -12,6 +12,7 @@
 #include "foundation/models/MeetingInfoModel.h"
 #include "meeting/window/MeetingBottomButton.h"
 #include "meeting/window/MeetingLog.h"
+#include "meeting/window/dispatch/MeetingCodes.h"
 #include "meeting/window/dispatch/MeetingDeviceCheck.h"
 #include "meeting/window/dispatch/MeetingHostControlRules.h"
 #include "uikit/KVAlert.h"
@@ -436,7 +437,7 @@ void MeetingViewController::showMicOpenRequest(const MeetingControlData &data)
         MeetingControlData reply;
         reply.peerId = data.sender;
         if (VeskMeetingManager *manager = meetingManager())
-            manager->sendMeetingControlWithType(7, reply);
+            manager->sendMeetingControlWithType(qint64(MeetingControlEvent::MicRequestRefused), reply);
         const VeskUserModel &me = VeskAppAgent::sharedInstance()->myInfo();
         KVLogManager::sharedInstance().logInfo(
             QStringLiteral("单人开麦"), QStringLiteral("INFO"),

@@ -259,10 +259,10 @@ void MeetingViewController::handleWaitRoomData(const IMSystemMessage &message)
     VeskMeetingManager *manager = meetingManager();
     if (!manager)
         return;
-    if (message.event == 108) {
+    if (MeetingNoticeEvent(message.event) == MeetingNoticeEvent::WaitRoomMemberAdded) {
         manager->waitRoomAddMember(message.content);
         updateRedpoint(true);
-    } else if (message.event == 109) {
+    } else if (MeetingNoticeEvent(message.event) == MeetingNoticeEvent::WaitRoomMemberRemoved) {
         manager->waitRoomRemoveMember(message.content);
         updateRedpoint(false);
     }

@@ -7,6 +7,7 @@
 #include "agent/VeskMeetingManager.h"
 #include "foundation/models/MeetingInfoModel.h"
 #include "meeting/window/MeetingBottomButton.h"
+#include "meeting/window/dispatch/MeetingCodes.h"
 #include "meeting/window/dispatch/MeetingHostControlRules.h"
 #include "meeting/window/dispatch/MeetingToolBarRules.h"
 #include "uikit/AutoLayout.h"
@@ -99,8 +100,8 @@ void MeetingViewController::bottomToolButtonClick(VeskButton *sender)
 {
     if (!sender)
         return;
-    switch (sender->tag()) {
-    case 10000:
+    switch (MeetingToolBarTag(sender->tag())) {
+    case MeetingToolBarTag::SettingPage:
         if (sender->state() == 1) {
             showSettingPage(0);
         } else if (settingPage) {
@@ -111,10 +112,10 @@ void MeetingViewController::bottomToolButtonClick(VeskButton *sender)
             settingPage = nullptr;
         }
         break;
-    case 10001:
+    case MeetingToolBarTag::Application:
         showApplicationView(sender);
         break;
-    case 10002: {
+    case MeetingToolBarTag::Subtitle: {
         VeskAppAgent *agent = VeskAppAgent::sharedInstance();
         VeskMeetingManager *manager = meetingManager();
         const auto room = manager ? manager->roomInfo() : nullptr;
@@ -131,24 +132,24 @@ void MeetingViewController::bottomToolButtonClick(VeskButton *sender)
         showSubtitleViewAction(sender->state() == 1);
         break;
     }
-    case 10003:
+    case MeetingToolBarTag::Record:
         hideOtherOverViewsExceptView(nullptr);
         startOrStopRecord(sender);
         break;
-    case 10004:
+    case MeetingToolBarTag::Share:
         hideOtherOverViewsExceptView(nullptr);
         prepareToShare(sender);
         break;
-    case 10005:
+    case MeetingToolBarTag::MemberList:
         showOrHideMember(sender);
         break;
-    case 10006:
+    case MeetingToolBarTag::Camera:
         openOrCloseCamera(sender);
         break;
-    case 10007:
+    case MeetingToolBarTag::Microphone:
         openOrCloseMicrophone(sender);
         break;
-    case 10008:
+    case MeetingToolBarTag::Speaker:
         openOrCloseSpeaker(sender);
         break;
     default:
