@@ -96,7 +96,7 @@ protected:
     // Opens the microphone from the tool bar and waits until it is on.
     void openMicFromButton()
     {
-        click(page->microphoneBtn);
+        click(page->ui->microphoneBtn);
         ASSERT_TRUE(processEventsUntil([&] { return page->isMicOn() && engine().microphoneOpen(); }));
         ASSERT_TRUE(processEventsUntil([&] { return reports(QStringLiteral("micStatus")).size() == 1; }));
     }

@@ -108,7 +108,7 @@ TEST_F(DispatchWindowMessagesTest, Heartbeat_MicForbidClosesTheOpenMicrophone)
                                          {"roomInfo", QJsonObject{{"imAllowStatus", 1}, {"micAllowStatus", 0}}},
                                          {"micForbid", true}}));
     EXPECT_FALSE(page->isMicOn());
-    EXPECT_EQ(page->microphoneBtn->state(), 0);
+    EXPECT_EQ(page->ui->microphoneBtn->state(), 0);
     EXPECT_TRUE(room()->micForbid);
 }
 
@@ -178,8 +178,8 @@ TEST_F(DispatchWindowMessagesTest, FileRightsDoNotMovePlayback_SeekOnlyWithTheSl
     page->fileShareMode = 2;
     page->setAvFileSharePlayTimerCount(42);
     receive(controlMessage(Event::FileRights, {{"fileId", "f1"},
-                                 {"enableOperationFileStatus", 2},
-                                 {"enableUserList", QJsonArray{QJsonObject{{"userId", "x"}}}}}));
+                                               {"enableOperationFileStatus", 2},
+                                               {"enableUserList", QJsonArray{QJsonObject{{"userId", "x"}}}}}));
     EXPECT_EQ(file->enableOperationFileStatus, 2);
     EXPECT_EQ(file->enableUserList.size(), 1);
     EXPECT_EQ(page->avFileSharePlayTimerCount(), 42);
@@ -188,16 +188,16 @@ TEST_F(DispatchWindowMessagesTest, FileRightsDoNotMovePlayback_SeekOnlyWithTheSl
     receive(controlMessage(Event::PlaybackPosition, {{"fileId", "f1"}, {"duration", 77}}));
     EXPECT_EQ(page->avFileSharePlayTimerCount(), 77);
 
-    page->avFileShareSliderBKView->hide();
+    page->ui->avFileShareSliderBKView->hide();
     receive(controlMessage(Event::PlaybackSought, {{"seekPosition", 61999}}));
     EXPECT_EQ(page->avFileSharePlayTimerCount(), 77);
-    page->avFileShareSliderBKView->show();
+    page->ui->avFileShareSliderBKView->show();
     receive(controlMessage(Event::PlaybackSought, {{"seekPosition", 61999}}));
     EXPECT_EQ(page->avFileSharePlayTimerCount(), 61);
 
     receive(controlMessage(Event::PlaybackEnded));
     EXPECT_EQ(page->avFileSharePlayTimerCount(), 300);
-    EXPECT_EQ(page->avFileSharePlayButton->state(), 1);
+    EXPECT_EQ(page->ui->avFileSharePlayButton->state(), 1);
 }
 
 TEST_F(DispatchWindowMessagesTest, PageFollow_OldSequenceIgnored_FlipEndsAfterATenthOfASecond)

@@ -21,7 +21,7 @@ TEST_F(HostControlWindowTest, MuteAll_ClosesAMemberWhoCarriesTheHostsName)
     openMicFromButton();
     receive(controlMessage(Event::Microphone, micData("-1", 0), QStringLiteral("主持人关闭了全员麦克风")));
     EXPECT_FALSE(page->isMicOn());
-    EXPECT_EQ(page->microphoneBtn->state(), 0);
+    EXPECT_EQ(page->ui->microphoneBtn->state(), 0);
     EXPECT_EQ(toastText(), QStringLiteral("主持人关闭了全员麦克风"));
     ASSERT_FALSE(lines.isEmpty());
     EXPECT_EQ(lines.last().messageType, MeetingMessageModel::Notice);
@@ -83,12 +83,12 @@ TEST_F(HostControlWindowTest, MuteAllBeforeTheRoomState_WinsOverAnOpenUnderWay)
     receive(controlMessage(Event::Microphone, micData("-1", 0)));
     page->onRoomStateChanged(VeskMeetingManager::StateInRoom);
     // The join steps open the microphone; the held close arrives at the same state change.
-    page->microphoneBtn->setState(1);
-    page->openOrCloseMicrophone(page->microphoneBtn);
+    page->ui->microphoneBtn->setState(1);
+    page->openOrCloseMicrophone(page->ui->microphoneBtn);
     page->applyHeldHostControl();
     processEventsFor(20);
     EXPECT_FALSE(page->isMicOn());
-    EXPECT_EQ(page->microphoneBtn->state(), 0);
+    EXPECT_EQ(page->ui->microphoneBtn->state(), 0);
     EXPECT_FALSE(page->tempIsMicOn);
     EXPECT_TRUE(reports(QStringLiteral("micStatus")).isEmpty());
 }
@@ -98,13 +98,14 @@ TEST_F(HostControlWindowTest, TargetedClose_TextBySender)
     join();
     room()->micAllowStatus = true;
     openMicFromButton();
-    receive(controlMessage(Event::Microphone, micData(RXEncrypt::aes128ecbEncrypt(kMyPhone), 0), {}, QStringLiteral("mccServer"), {}));
+    receive(controlMessage(Event::Microphone, micData(RXEncrypt::aes128ecbEncrypt(kMyPhone), 0), {},
+                           QStringLiteral("mccServer"), {}));
     EXPECT_FALSE(page->isMicOn());
     EXPECT_EQ(toastText(), QStringLiteral("您已被禁止使用麦克风"));
     ASSERT_TRUE(processEventsUntil([&] { return reports(QStringLiteral("micStatus")) == (QStringList{"1", "0"}); }));
 
     clock.clock.advance(1100ms);
-    click(page->microphoneBtn);
+    click(page->ui->microphoneBtn);
     ASSERT_TRUE(processEventsUntil([&] { return page->isMicOn() && engine().microphoneOpen(); }));
     receive(controlMessage(Event::Microphone, micData(kMyPhone, 0)));
     EXPECT_EQ(toastText(), QStringLiteral("您的麦克风已关闭"));
@@ -121,7 +122,8 @@ TEST_F(HostControlWindowTest, OpenRequest_SecondIgnored_RefusalAnswersTheFirstRe
     EXPECT_EQ(alert->confirmButton()->text(), QStringLiteral("开启"));
     EXPECT_TRUE(page->alertShow);
 
-    receive(controlMessage(Event::Microphone, micData("-1", 1), {}, QStringLiteral("13700000000"), QStringLiteral("助理")));
+    receive(
+        controlMessage(Event::Microphone, micData("-1", 1), {}, QStringLiteral("13700000000"), QStringLiteral("助理")));
     EXPECT_EQ(page->micOpenRequestAlert(), alert);
 
     alert->cancelButton()->click();
@@ -141,7 +143,8 @@ TEST_F(HostControlWindowTest, OpenRequest_SecondIgnored_RefusalAnswersTheFirstRe
 TEST_F(HostControlWindowTest, OpenRequest_AcceptedOpensQuietlyAndConfirmsAfterPointEight)
 {
     join();
-    receive(controlMessage(Event::Microphone, micData(kMyPhone, 1), {}, QStringLiteral("13700000000"), QStringLiteral("助理")));
+    receive(controlMessage(Event::Microphone, micData(kMyPhone, 1), {}, QStringLiteral("13700000000"),
+                           QStringLiteral("助理")));
     KVAlert *alert = page->micOpenRequestAlert();
     ASSERT_NE(alert, nullptr);
     EXPECT_EQ(alert->message(), QStringLiteral("助理请求开启您的麦克风"));
@@ -163,7 +166,7 @@ TEST_F(HostControlWindowTest, AllowFlagsGoToTheRoomAndDecideTheBan)
     join();
     receive(controlMessage(Event::AllowOpenMic, {{"switchStatus", 0}}));
     EXPECT_FALSE(room()->micAllowStatus);
-    click(page->microphoneBtn);
+    click(page->ui->microphoneBtn);
     EXPECT_EQ(toastText(), QStringLiteral("主持人不允许开麦"));
     receive(controlMessage(Event::AllowOpenMic, {{"switchStatus", 1}}));
     EXPECT_TRUE(room()->micAllowStatus);
@@ -177,18 +180,18 @@ TEST_F(HostControlWindowTest, CameraCloseAllAndTargeted)
 {
     join();
     room()->cameraAllowStatus = true;
-    click(page->cameraBtn);
+    click(page->ui->cameraBtn);
     ASSERT_TRUE(page->isCameraOn());
     receive(controlMessage(Event::Camera, micData("-1", 1)));
     EXPECT_TRUE(page->isCameraOn());
     receive(controlMessage(Event::Camera, micData("-1", 0)));
     EXPECT_FALSE(page->isCameraOn());
-    EXPECT_EQ(page->cameraBtn->state(), 0);
+    EXPECT_EQ(page->ui->cameraBtn->state(), 0);
     EXPECT_FALSE(engine().cameraPublished());
     EXPECT_EQ(toastText(), QStringLiteral("主持人关闭了全员摄像头"));
     ASSERT_TRUE(processEventsUntil([&] { return reports(QStringLiteral("cameraStatus")) == QStringList{"0"}; }));
 
-    click(page->cameraBtn);
+    click(page->ui->cameraBtn);
     ASSERT_TRUE(page->isCameraOn());
     receive(controlMessage(Event::Camera, micData(kMyPhone, 0)));
     EXPECT_FALSE(page->isCameraOn());

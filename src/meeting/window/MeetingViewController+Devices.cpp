@@ -101,14 +101,14 @@ void MeetingViewController::openOrCloseMicrophone(VeskButton *sender)
             VeskMeetingToast::showNomalTip(view(), Rules::kMicClosedTip);
         if (manager)
             manager->stopMicrophone();
-        if (microphoneBtn)
-            microphoneBtn->setState(0);
+        if (ui->microphoneBtn)
+            ui->microphoneBtn->setState(0);
         return;
     }
     // Outside the room the manager opens nothing, so nothing may look or be reported open.
     if (m_stateMeeting != VeskMeetingManager::StateInRoom || !manager) {
         setIsMicOn(false);
-        setBack(sender, microphoneBtn);
+        setBack(sender, ui->microphoneBtn);
         return;
     }
     m_micOpenChecking = true;
@@ -128,7 +128,7 @@ void MeetingViewController::openOrCloseMicrophone(VeskButton *sender)
             if ((button && button->state() == 0) || !manager ||
                 self->m_stateMeeting != VeskMeetingManager::StateInRoom) {
                 self->setIsMicOn(false);
-                setBack(button, self->microphoneBtn);
+                setBack(button, self->ui->microphoneBtn);
                 return;
             }
             // A close of every microphone that came while joining wins over the open.
@@ -136,7 +136,7 @@ void MeetingViewController::openOrCloseMicrophone(VeskButton *sender)
                 self->tempIsMicOn = false;
                 self->temControlData = MeetingControlData();
                 self->setIsMicOn(false);
-                setBack(button, self->microphoneBtn);
+                setBack(button, self->ui->microphoneBtn);
                 VeskToast::showToastInMeeting(Rules::kAllMicsClosed);
                 return;
             }
@@ -144,26 +144,26 @@ void MeetingViewController::openOrCloseMicrophone(VeskButton *sender)
             if (!manager->micDidOpen()) {
                 qCWarning(lcMeeting) << "microphone did not open";
                 self->setIsMicOn(false);
-                setBack(button, self->microphoneBtn);
+                setBack(button, self->ui->microphoneBtn);
                 return;
             }
             self->setIsMicOn(true);
             if (self->isViewLoaded())
                 VeskMeetingToast::showNomalTip(self->view(), Rules::kMicOpened);
             self->reportMicStatus(true);
-            if (self->microphoneBtn)
-                self->microphoneBtn->setState(1);
+            if (self->ui->microphoneBtn)
+                self->ui->microphoneBtn->setState(1);
             return;
         }
         case 1:
             self->setIsMicOn(false);
-            setBack(button, self->microphoneBtn);
+            setBack(button, self->ui->microphoneBtn);
             if (self->isViewLoaded())
                 VeskMeetingToast::showErrorTip(self->view(), Rules::kNoMicrophone);
             return;
         default: {
             self->setIsMicOn(false);
-            setBack(button, self->microphoneBtn);
+            setBack(button, self->ui->microphoneBtn);
             KVAlert *alert = KVAlert::alertWithTitle(Rules::kMicDeniedTitle, Rules::kMicDeniedMessage, Rules::kCancel,
                                                      Rules::kGoToSettings, KVAlert::Action(),
                                                      [] { openSettingsPane("microphone"); });
@@ -192,8 +192,8 @@ void MeetingViewController::openOrCloseCamera(VeskButton *sender)
             VeskMeetingToast::showNomalTip(view(), Rules::kCameraClosed);
         if (manager)
             manager->stopCamera();
-        if (cameraBtn)
-            cameraBtn->setState(0);
+        if (ui->cameraBtn)
+            ui->cameraBtn->setState(0);
         return;
     }
     QPointer<MeetingViewController> weak(this);
@@ -211,21 +211,21 @@ void MeetingViewController::openOrCloseCamera(VeskButton *sender)
                 VeskMeetingToast::showNomalTip(self->view(), Rules::kCameraOpened);
             if (VeskMeetingManager *manager = meetingManager())
                 manager->startCamera();
-            if (self->cameraBtn)
-                self->cameraBtn->setState(1);
+            if (self->ui->cameraBtn)
+                self->ui->cameraBtn->setState(1);
             return;
         case 1:
             self->setIsCameraOn(false);
-            setBack(button, self->cameraBtn);
+            setBack(button, self->ui->cameraBtn);
             if (self->isViewLoaded())
                 VeskMeetingToast::showErrorTip(self->view(), Rules::kNoCamera);
             return;
         default: {
             self->setIsCameraOn(false);
-            setBack(button, self->cameraBtn);
-            KVAlert *alert = KVAlert::alertWithTitle(Rules::kCameraDeniedTitle, Rules::kCameraDeniedMessage,
-                                                     Rules::kCancel, Rules::kGoToSettings, KVAlert::Action(),
-                                                     [] { openSettingsPane("camera"); });
+            setBack(button, self->ui->cameraBtn);
+            KVAlert *alert =
+                KVAlert::alertWithTitle(Rules::kCameraDeniedTitle, Rules::kCameraDeniedMessage, Rules::kCancel,
+                                        Rules::kGoToSettings, KVAlert::Action(), [] { openSettingsPane("camera"); });
             alert->setObjectName(QStringLiteral("cameraDeniedAlert"));
             alert->showInCenterOfWindow(self->window());
             return;
@@ -314,9 +314,9 @@ void MeetingViewController::openMicOperation()
         uploadRecord(QStringLiteral("openMic"), start, false, Rules::kMicDeniedOperationMessage);
         KVLogManager::sharedInstance().logInfo(QStringLiteral("开麦失败"), QStringLiteral("ERROR"),
                                                {QStringLiteral("失败"), Rules::kMicDeniedOperationMessage});
-        KVAlert *alert = KVAlert::alertWithTitle(Rules::kMicDeniedTitle, Rules::kMicDeniedOperationMessage,
-                                                 Rules::kCancel, Rules::kGoToSettings, KVAlert::Action(),
-                                                 [] { openSettingsPane("microphone"); });
+        KVAlert *alert =
+            KVAlert::alertWithTitle(Rules::kMicDeniedTitle, Rules::kMicDeniedOperationMessage, Rules::kCancel,
+                                    Rules::kGoToSettings, KVAlert::Action(), [] { openSettingsPane("microphone"); });
         alert->setObjectName(QStringLiteral("microphoneDeniedAlert"));
         alert->showInCenterOfWindow(self->window());
     });
@@ -492,8 +492,8 @@ void MeetingViewController::justCloseCamera()
         manager->stopCamera();
     VeskToast::dismissLoadingToast();
     VeskToast::showToastInMeeting(Rules::kCameraClosed);
-    if (cameraBtn)
-        cameraBtn->setState(0);
+    if (ui->cameraBtn)
+        ui->cameraBtn->setState(0);
     setIsCameraOn(false);
     reportOwnDevices(this, QStringLiteral("0"), QString());
 }

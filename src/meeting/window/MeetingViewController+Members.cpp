@@ -137,28 +137,28 @@ void MeetingViewController::applyMemberChange(const std::shared_ptr<const Pendin
         manager->setDidOtherOpenCamera(r.didOtherOpenCamera);
 
     // 1. Member count badge.
-    if (memberLabel) {
-        memberLabel->setText(QString::number(r.allMembers.size()));
-        memberLabel->setVisible(!r.allMembers.isEmpty());
+    if (ui->memberLabel) {
+        ui->memberLabel->setText(QString::number(r.allMembers.size()));
+        ui->memberLabel->setVisible(!r.allMembers.isEmpty());
     }
     // 2. A remote screen share leaves the grid for its own view, with the strip beside it.
     const bool screenFound = bool(r.screenShareSource);
     setScreenShareSourceModel(r.screenShareSource);
     if (screenFound) {
-        if (verticalShowCollectionView)
-            verticalShowCollectionView->show();
-        if (verticalShowScrollView)
-            verticalShowScrollView->show();
-        if (screenShareRenderView)
-            screenShareRenderView->show();
+        if (ui->verticalShowCollectionView)
+            ui->verticalShowCollectionView->show();
+        if (ui->verticalShowScrollView)
+            ui->verticalShowScrollView->show();
+        if (ui->screenShareRenderView)
+            ui->screenShareRenderView->show();
     } else {
-        if (screenShareRenderView)
-            screenShareRenderView->hide();
+        if (ui->screenShareRenderView)
+            ui->screenShareRenderView->hide();
         if (fileShareMode == 0) {
-            if (verticalShowCollectionView)
-                verticalShowCollectionView->hide();
-            if (verticalShowScrollView)
-                verticalShowScrollView->hide();
+            if (ui->verticalShowCollectionView)
+                ui->verticalShowCollectionView->hide();
+            if (ui->verticalShowScrollView)
+                ui->verticalShowScrollView->hide();
         }
     }
     // 3. A remote audio/video file share likewise; its end is announced once.
@@ -183,14 +183,14 @@ void MeetingViewController::applyMemberChange(const std::shared_ptr<const Pendin
         break;
     case MemberPipeline::Display::ShareViews:
         if (fileShareMode == 2)
-            placeShareVideoView(avFileShareRenderView, m_avFileShareSourceModel);
+            placeShareVideoView(ui->avFileShareRenderView, m_avFileShareSourceModel);
         if (screenFound)
-            placeShareVideoView(screenShareRenderView, m_screenShareSourceModel);
+            placeShareVideoView(ui->screenShareRenderView, m_screenShareSourceModel);
         refreshVerticalShowCollectionViewWidth();
         break;
     }
-    if (noPeopleTipView)
-        noPeopleTipView->setVisible(m_activeMembers.isEmpty());
+    if (ui->noPeopleTipView)
+        ui->noPeopleTipView->setVisible(m_activeMembers.isEmpty());
 }
 
 void MeetingViewController::placeShareVideoView(QWidget *renderView, const Tile &source)
@@ -220,9 +220,9 @@ void MeetingViewController::refreshVerticalShowCollectionViewWidth()
         m_stripWidthAnimation->invalidate();
         m_stripWidthAnimation->deleteLater();
     }
-    if (verticalShowCollectionViewWidthConstraint) {
+    if (ui->verticalShowCollectionViewWidthConstraint) {
         // 0.3 s in ten steps on the project clock.
-        QPointer<KVLayoutConstraint> constraint = verticalShowCollectionViewWidthConstraint;
+        QPointer<KVLayoutConstraint> constraint = ui->verticalShowCollectionViewWidthConstraint;
         const double start = constraint->constant();
         auto step = std::make_shared<int>(0);
         if (start == target) {
@@ -245,13 +245,13 @@ void MeetingViewController::refreshVerticalShowCollectionViewWidth()
 
 void MeetingViewController::reloadVerticalShowCollectionView()
 {
-    if (!verticalShowCollectionView)
+    if (!ui->verticalShowCollectionView)
         return;
     if (!m_tileDelegate)
         m_tileDelegate = std::make_shared<TileDelegate>(this);
-    const QSizeF itemSize = verticalShowCollectionView->property("itemSize").toSizeF();
+    const QSizeF itemSize = ui->verticalShowCollectionView->property("itemSize").toSizeF();
     VerticalShowCollection::reload(
-        verticalShowCollectionView, m_activeMembers, bool(m_screenShareSourceModel) || fileShareMode != 0,
+        ui->verticalShowCollectionView, m_activeMembers, bool(m_screenShareSourceModel) || fileShareMode != 0,
         itemSize.isEmpty() ? QSizeF(214 * m_adjustScale, 120) : itemSize, m_tileDelegate.get());
 }
 
@@ -266,23 +266,23 @@ void MeetingViewController::needUpdateUIFitAssistantChange()
     manager->setAsssitantHost(AssistantRecords::contains(manager->asssitantRecordArray(), me.phoneNumber, me.userId));
     // 4. Document controls.
     if (fileShareMode == 0) {
-        if (leftFlipOverButton)
-            leftFlipOverButton->hide();
-        if (rightFlipOverButton)
-            rightFlipOverButton->hide();
-        if (fileShareScrollView)
-            fileShareScrollView->setEnableScroll(false);
-        if (finishShareBtn)
-            finishShareBtn->hide();
+        if (ui->leftFlipOverButton)
+            ui->leftFlipOverButton->hide();
+        if (ui->rightFlipOverButton)
+            ui->rightFlipOverButton->hide();
+        if (ui->fileShareScrollView)
+            ui->fileShareScrollView->setEnableScroll(false);
+        if (ui->finishShareBtn)
+            ui->finishShareBtn->hide();
     } else if (fileShareMode == 1 && fileShareDatailModel && fileShareDatailModel->userCanControl()) {
-        if (leftFlipOverButton)
-            leftFlipOverButton->setVisible(currentPageNum != 0);
-        if (rightFlipOverButton)
-            rightFlipOverButton->setVisible(currentPageNum + 1 != fileShareDatailModel->sliceInfo.size());
-        if (fileShareScrollView)
-            fileShareScrollView->setEnableScroll(fileShareDisplayEnableScroll());
-        if (finishShareBtn)
-            finishShareBtn->show();
+        if (ui->leftFlipOverButton)
+            ui->leftFlipOverButton->setVisible(currentPageNum != 0);
+        if (ui->rightFlipOverButton)
+            ui->rightFlipOverButton->setVisible(currentPageNum + 1 != fileShareDatailModel->sliceInfo.size());
+        if (ui->fileShareScrollView)
+            ui->fileShareScrollView->setEnableScroll(fileShareDisplayEnableScroll());
+        if (ui->finishShareBtn)
+            ui->finishShareBtn->show();
     }
     // 5.
     setFileShareMode(fileShareMode);
@@ -327,22 +327,22 @@ void MeetingViewController::requireAssistantinfo()
 
 void MeetingViewController::setupVideoGridViews()
 {
-    if (m_videoGrid || !scrollView)
+    if (m_videoGrid || !ui->scrollView)
         return;
     if (!m_tileDelegate)
         m_tileDelegate = std::make_shared<TileDelegate>(this);
     // The build's placeholder document holds the participants' views: give them back first.
-    if (QWidget *old = scrollView->takeWidget()) {
+    if (QWidget *old = ui->scrollView->takeWidget()) {
         for (KRTCVideoView *v : old->findChildren<KRTCVideoView *>()) {
             v->hide();
             v->setParent(nullptr);
         }
         delete old;
     }
-    auto *grid = new VideoCollectionView(scrollView);
+    auto *grid = new VideoCollectionView(ui->scrollView);
     grid->setDelegate(m_tileDelegate.get());
     m_videoGrid = grid;
-    videoCollectionView = grid;
+    ui->videoCollectionView = grid;
     connect(grid, &VideoCollectionView::visibleAreaChanged, this, [this] { checkCellPositionAction(); });
     // The window tells the grid about full screen and live resizes.
     if (isViewLoaded()) {
@@ -358,8 +358,8 @@ void MeetingViewController::reloadVideoCollectionView()
     setupVideoGridViews();
     if (m_videoGrid)
         m_videoGrid->reloadData(m_activeMembers);
-    if (noPeopleTipView)
-        noPeopleTipView->setVisible(m_activeMembers.isEmpty());
+    if (ui->noPeopleTipView)
+        ui->noPeopleTipView->setVisible(m_activeMembers.isEmpty());
 }
 
 QSizeF MeetingViewController::fileSharePageSize()
@@ -367,7 +367,7 @@ QSizeF MeetingViewController::fileSharePageSize()
     FileSharePageSize::Input in;
     in.fullScreen = m_inFullScreenMode;
     in.stripShown =
-        verticalShowCollectionViewWidthConstraint && verticalShowCollectionViewWidthConstraint->constant() != 0;
+        ui->verticalShowCollectionViewWidthConstraint && ui->verticalShowCollectionViewWidthConstraint->constant() != 0;
     in.mainScreenSize = mainScreenSize();
     in.windowContentSize = m_windowContentFrame.size();
     in.adjustScale = m_adjustScale;
@@ -419,7 +419,7 @@ void MeetingViewController::updateUIWithFullScreen(bool fullScreen)
         reloadVerticalShowCollectionView();
         if (fileShareDatailModel) {
             fileSharePageSize();
-            if (fileShareScrollView && !fileShareDisplayEnableScroll())
+            if (ui->fileShareScrollView && !fileShareDisplayEnableScroll())
                 scrollToItemAtIndex(currentPageNum);
         }
     }

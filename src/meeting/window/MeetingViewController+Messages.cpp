@@ -104,22 +104,22 @@ public:
     void playbackStarted() override
     {
         c->avFileSharePlaying = true;
-        if (c->avFileSharePlayButton)
-            c->avFileSharePlayButton->setState(0);
+        if (c->ui->avFileSharePlayButton)
+            c->ui->avFileSharePlayButton->setState(0);
         c->startAVFileShareTimer();
     }
     void playbackResumed() override
     {
         c->avFileSharePlaying = true;
-        if (c->avFileSharePlayButton)
-            c->avFileSharePlayButton->setState(0);
+        if (c->ui->avFileSharePlayButton)
+            c->ui->avFileSharePlayButton->setState(0);
         c->resumeAVFileShareTimer();
     }
     void playbackPaused() override
     {
         c->avFileSharePlaying = false;
-        if (c->avFileSharePlayButton)
-            c->avFileSharePlayButton->setState(1);
+        if (c->ui->avFileSharePlayButton)
+            c->ui->avFileSharePlayButton->setState(1);
         c->pauseAVFileShareTimer();
     }
     void playbackSought(const MeetingControlData &data) override { c->applyPlaybackSeek(data); }
@@ -321,10 +321,10 @@ void MeetingViewController::applyDocumentShare(const MeetingControlData &data)
     fileShareFlipOverReceiveSequenceId = 0;
     fileShareDatailModel = std::make_shared<FileShareDatailModel>();
     setFileShareMode(0);
-    if (fileShareCollectionView)
-        fileShareCollectionView->update();
-    if (verticalShowCollectionView)
-        verticalShowCollectionView->update();
+    if (ui->fileShareCollectionView)
+        ui->fileShareCollectionView->update();
+    if (ui->verticalShowCollectionView)
+        ui->verticalShowCollectionView->update();
     onMemberChange(m_allMembers);
     if (selfSharing)
         stopScreenShare(true);
@@ -408,13 +408,13 @@ void MeetingViewController::applyPlaybackResync(const MeetingControlData &data)
         avFileShareModel->fileType != FileShareType::Audio || avFileSharePlaySliderTracking())
         return;
     setAvFileSharePlayTimerCount(data.duration);
-    if (avFileSharePlayButton && avFileSharePlayButton->state() == 0)
+    if (ui->avFileSharePlayButton && ui->avFileSharePlayButton->state() == 0)
         startAVFileShareTimer();
 }
 
 void MeetingViewController::applyPlaybackSeek(const MeetingControlData &data)
 {
-    if (!avFileShareSliderBKView || avFileShareSliderBKView->isHidden())
+    if (!ui->avFileShareSliderBKView || ui->avFileShareSliderBKView->isHidden())
         return;
     pauseAVFileShareTimer();
     setAvFileSharePlayTimerCount(MeetingHostControlRules::seekSeconds(data.seekPosition));
@@ -424,8 +424,8 @@ void MeetingViewController::applyPlaybackSeek(const MeetingControlData &data)
 
 void MeetingViewController::applyPlaybackEnded()
 {
-    if (avFileSharePlayButton)
-        avFileSharePlayButton->setState(1);
+    if (ui->avFileSharePlayButton)
+        ui->avFileSharePlayButton->setState(1);
     pauseAVFileShareTimer();
     if (avFileShareModel)
         setAvFileSharePlayTimerCount(avFileShareModel->duration);
@@ -437,8 +437,8 @@ void MeetingViewController::applyFileShareStopped()
         manager->setSelfAVFileSharing(false);
     avFileSharePlaying = false;
     setFileShareMode(0);
-    if (avFileSharePlayButton)
-        avFileSharePlayButton->setState(1);
+    if (ui->avFileSharePlayButton)
+        ui->avFileSharePlayButton->setState(1);
     stopAVFileShareTimer(false);
     onMemberChange(m_allMembers);
 }
@@ -458,7 +458,7 @@ void MeetingViewController::applyFileShareStarted(const MeetingControlData &data
     avFileSharePlaying = true;
     setAvFileSharePlayTimerCount(0);
     setFileShareMode(2);
-    if (audioAnimationBKView)
-        audioAnimationBKView->setVisible(data.fileType == 3);
+    if (ui->audioAnimationBKView)
+        ui->audioAnimationBKView->setVisible(data.fileType == 3);
     toolBarShowAction();
 }

@@ -50,8 +50,8 @@ void MeetingViewController::onRoomStateChanged(qint64 state)
             applyHeldHostControl();
     }
     if (reaction.pausePlayback && avFileSharePlaying) {
-        if (avFileSharePlayButton)
-            avFileSharePlayButton->setState(1);
+        if (ui->avFileSharePlayButton)
+            ui->avFileSharePlayButton->setState(1);
         pauseAVFileShareTimer();
     }
     if (!reaction.tip.isEmpty() && isViewLoaded())
@@ -88,13 +88,13 @@ void MeetingViewController::runJoinSteps()
     queryAllShareFileInfo();
     VeskMeetingManager *manager = VeskAppAgent::sharedInstance()->meetingManager();
     const auto room = manager ? manager->roomInfo() : nullptr;
-    if (room && MeetingWindowRules::openCameraAtJoin(*room) && cameraBtn) {
-        cameraBtn->setState(1);
-        openOrCloseCamera(cameraBtn);
+    if (room && MeetingWindowRules::openCameraAtJoin(*room) && ui->cameraBtn) {
+        ui->cameraBtn->setState(1);
+        openOrCloseCamera(ui->cameraBtn);
     }
-    if (room && MeetingWindowRules::openMicrophoneAtJoin(*room) && microphoneBtn) {
-        microphoneBtn->setState(1);
-        openOrCloseMicrophone(microphoneBtn);
+    if (room && MeetingWindowRules::openMicrophoneAtJoin(*room) && ui->microphoneBtn) {
+        ui->microphoneBtn->setState(1);
+        openOrCloseMicrophone(ui->microphoneBtn);
     }
     handleSettingPageConfig();
     Q_EMIT joinStepsDidRun();

@@ -206,8 +206,8 @@ void MeetingViewController::mouseEntered()
         toolBarHiddenTimer = nullptr;
         return;
     }
-    if (avFileShareModel && avFileShareModel->userCanControl() && avFileSharePlayButton)
-        avFileSharePlayButton->show();
+    if (avFileShareModel && avFileShareModel->userCanControl() && ui->avFileSharePlayButton)
+        ui->avFileSharePlayButton->show();
 }
 
 void MeetingViewController::mouseExited()
@@ -223,8 +223,8 @@ void MeetingViewController::mouseExited()
         });
         return;
     }
-    if (avFileShareModel && avFileShareModel->userCanControl() && avFileSharePlayButton)
-        avFileSharePlayButton->hide();
+    if (avFileShareModel && avFileShareModel->userCanControl() && ui->avFileSharePlayButton)
+        ui->avFileSharePlayButton->hide();
     toolBarShowAction();
 }
 
@@ -234,8 +234,9 @@ void MeetingViewController::toolBarHiddenTimerAction()
     if (mouseEnterFlag || fileShareMode != 0)
         return;
     // An open pop-up keeps the bars.
-    for (MeetingBottomButton *b : {applicationBtn.data(), subtitleSettingBtn.data(), shareSettingBtn.data(),
-                                   cameraSettingBtn.data(), micSettingBtn.data(), speakerSettingBtn.data()}) {
+    for (MeetingBottomButton *b :
+         {ui->applicationBtn.data(), ui->subtitleSettingBtn.data(), ui->shareSettingBtn.data(),
+          ui->cameraSettingBtn.data(), ui->micSettingBtn.data(), ui->speakerSettingBtn.data()}) {
         if (b && b->state() == 1)
             return;
     }
@@ -258,28 +259,28 @@ void MeetingViewController::setToolBarsShown(bool shown, bool animated)
     const qreal top = shown ? 0 : kTopHidden;
     const qreal bottom = shown ? 0 : kBottomHidden;
     // The bars sit in the window's column; without their constraints they leave by hiding.
-    if (!topToolViewTopConstraint || !bottomViewBottomConstraint) {
-        if (topView)
-            topView->setVisible(shown);
-        if (bottomView)
-            bottomView->setVisible(shown);
+    if (!ui->topToolViewTopConstraint || !ui->bottomViewBottomConstraint) {
+        if (ui->topView)
+            ui->topView->setVisible(shown);
+        if (ui->bottomView)
+            ui->bottomView->setVisible(shown);
         return;
     }
     if (!animated) {
-        topToolViewTopConstraint->setConstant(top);
-        bottomViewBottomConstraint->setConstant(bottom);
+        ui->topToolViewTopConstraint->setConstant(top);
+        ui->bottomViewBottomConstraint->setConstant(bottom);
         return;
     }
-    const qreal topFrom = topToolViewTopConstraint->constant();
-    const qreal bottomFrom = bottomViewBottomConstraint->constant();
+    const qreal topFrom = ui->topToolViewTopConstraint->constant();
+    const qreal bottomFrom = ui->bottomViewBottomConstraint->constant();
     const qint64 startMs = KVClock::current().nowMs();
     QPointer<MeetingViewController> weak(this);
     m_toolBarAnimation = KVTimer::repeating(this, kBarAnimationStep, [weak, topFrom, bottomFrom, top, bottom, startMs] {
-        if (!weak || !weak->topToolViewTopConstraint || !weak->bottomViewBottomConstraint)
+        if (!weak || !weak->ui->topToolViewTopConstraint || !weak->ui->bottomViewBottomConstraint)
             return;
         const qreal t = qMin<qreal>(1.0, qreal(KVClock::current().nowMs() - startMs) / kBarAnimationMs);
-        weak->topToolViewTopConstraint->setConstant(topFrom + (top - topFrom) * t);
-        weak->bottomViewBottomConstraint->setConstant(bottomFrom + (bottom - bottomFrom) * t);
+        weak->ui->topToolViewTopConstraint->setConstant(topFrom + (top - topFrom) * t);
+        weak->ui->bottomViewBottomConstraint->setConstant(bottomFrom + (bottom - bottomFrom) * t);
         if (t >= 1.0 && weak->m_toolBarAnimation) {
             weak->m_toolBarAnimation->invalidate();
             weak->m_toolBarAnimation = nullptr;

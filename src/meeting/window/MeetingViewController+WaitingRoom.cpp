@@ -35,20 +35,20 @@ void MeetingViewController::aboutWaitingRoom()
 
     if (m_enterWaitingRoom) {
         m_showingWaitingRoom = true;
-        waitingRoomBKView->raise();
-        vesk::setBackgroundColor(waitingRoomBKView, vesk::colorWithHexString(QStringLiteral("#3A3A3C")));
-        waitingRoomBKView->show();
-        endMeetingBtn->hide();
-        meetingIdCopyBtn->hide();
-        vesk::setCornerRadius(exitWaitingRoomBtn, 4.0);
+        ui->waitingRoomBKView->raise();
+        vesk::setBackgroundColor(ui->waitingRoomBKView, vesk::colorWithHexString(QStringLiteral("#3A3A3C")));
+        ui->waitingRoomBKView->show();
+        ui->endMeetingBtn->hide();
+        ui->meetingIdCopyBtn->hide();
+        vesk::setCornerRadius(ui->exitWaitingRoomBtn, 4.0);
         const QColor red = vesk::colorWithHexString(QStringLiteral("FF3B30"));
-        vesk::setButtonBordered(exitWaitingRoomBtn, red, 1.0);
-        vesk::setButtonAttribute(exitWaitingRoomBtn, MeetingWindowRules::kExitWaitingRoomTitle, red,
+        vesk::setButtonBordered(ui->exitWaitingRoomBtn, red, 1.0);
+        vesk::setButtonAttribute(ui->exitWaitingRoomBtn, MeetingWindowRules::kExitWaitingRoomTitle, red,
                                  vesk::systemFont(15));
         const auto waiting = agent->temMeetingInfoModel();
         const QString roomId = waiting ? waiting->roomId : QString();
-        setTitleText(titleLabel, MeetingWindowRules::waitingRoomTitle(waiting ? waiting->roomName : QString(), roomId),
-                     roomId);
+        setTitleText(ui->titleLabel,
+                     MeetingWindowRules::waitingRoomTitle(waiting ? waiting->roomName : QString(), roomId), roomId);
         addLoopRequest();
         return;
     }
@@ -62,11 +62,11 @@ void MeetingViewController::aboutWaitingRoom()
         manager->joinRoom();
     }
     const auto room = manager ? manager->roomInfo() : nullptr;
-    endMeetingBtn->setVisible(room && MeetingWindowRules::showsEndMeetingButton(*room, agent->myInfo().userId));
-    waitingRoomBKView->hide();
-    meetingIdCopyBtn->show();
+    ui->endMeetingBtn->setVisible(room && MeetingWindowRules::showsEndMeetingButton(*room, agent->myInfo().userId));
+    ui->waitingRoomBKView->hide();
+    ui->meetingIdCopyBtn->show();
     const QString roomId = room ? room->roomId : QString();
-    setTitleText(titleLabel, MeetingWindowRules::joinedTitle(room ? room->roomName : QString(), roomId), roomId);
+    setTitleText(ui->titleLabel, MeetingWindowRules::joinedTitle(room ? room->roomName : QString(), roomId), roomId);
 }
 
 void MeetingViewController::addLoopRequest()

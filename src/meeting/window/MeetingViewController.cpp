@@ -59,7 +59,8 @@ void watchVideoView(QObject *controller, const std::shared_ptr<MeetingActiveMode
 } // namespace
 
 MeetingViewController::MeetingViewController(bool enterWaitingRoom, QObject *parent)
-    : MacBaseViewController(parent), m_enterWaitingRoom(enterWaitingRoom)
+    : MacBaseViewController(parent), ui(std::make_unique<Ui::MeetingViewController>()),
+      m_enterWaitingRoom(enterWaitingRoom)
 {
     setObjectName(QStringLiteral("MeetingViewController"));
 }
@@ -136,13 +137,13 @@ void MeetingViewController::viewDidAppear()
         w->activateWindow();
     }
     adjustView();
-    speakerBtn->setState(1);
+    ui->speakerBtn->setState(1);
     VeskMeetingManager *manager = VeskAppAgent::sharedInstance()->meetingManager();
     const auto room = manager ? manager->roomInfo() : nullptr;
     if (room && room->streamLevel == 0) {
-        shareBtn->setEnabled(false);
-        cameraBtn->setEnabled(false);
-        selectCameraBtn->setEnabled(false);
+        ui->shareBtn->setEnabled(false);
+        ui->cameraBtn->setEnabled(false);
+        ui->selectCameraBtn->setEnabled(false);
     }
     if (!localNSEventMaskKeyDownEventMonitor)
         localNSEventMaskKeyDownEventMonitor = new KeyDownMonitor(this);
@@ -163,8 +164,8 @@ void MeetingViewController::viewDidDisappear() {}
 void MeetingViewController::setIsMicOn(bool on)
 {
     m_isMicOn = on;
-    if (microphoneBtn)
-        microphoneBtn->setState(on ? 1 : 0);
+    if (ui->microphoneBtn)
+        ui->microphoneBtn->setState(on ? 1 : 0);
 }
 
 void MeetingViewController::setActiveMembers(const QList<Tile> &tiles)
@@ -202,10 +203,10 @@ void MeetingViewController::networkStateObserver(const Notification &notificatio
 
 void MeetingViewController::applyNetworkIcon(const QString &name)
 {
-    if (!qosShowButton)
+    if (!ui->qosShowButton)
         return;
-    qosShowButton->setImage(MeetingIcons::image(name, 18));
-    qosShowButton->setProperty("imageName", name);
+    ui->qosShowButton->setImage(MeetingIcons::image(name, 18));
+    ui->qosShowButton->setProperty("imageName", name);
 }
 
 namespace {

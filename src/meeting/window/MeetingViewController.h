@@ -18,9 +18,10 @@
 #include "foundation/NotificationCenter.h"
 #include "foundation/OperationQueue.h"
 #include "foundation/models/MeetingControlData.h"
-#include "foundation/models/MeetingMessageModel.h"
 #include "foundation/models/MeetingMemberShareStatusModel.h"
+#include "foundation/models/MeetingMessageModel.h"
 #include "meeting/window/MeetingFrameRouter.h"
+#include "meeting/window/MeetingViewControllerUi.h"
 #include "uikit/KVAlert.h"
 #include "uikit/MacBaseViewController.h"
 
@@ -71,6 +72,9 @@ public:
     explicit MeetingViewController(bool enterWaitingRoom = false, QObject *parent = nullptr);
     ~MeetingViewController() override;
 
+    // The window's views and layout constraints, made by the build (MeetingViewControllerUi.h).
+    const std::unique_ptr<Ui::MeetingViewController> ui;
+
     // =========================================================================================
     // State: meeting and members
     // =========================================================================================
@@ -114,76 +118,8 @@ public:
     QPointer<QObject> localNSEventMaskMouseMoveEventMonitor;
     bool mouseEnterFlag = false;
     QPointer<KVTimer> toolBarHiddenTimer;
-    // Layout constraints the Parts resize.
-    QPointer<KVLayoutConstraint> topToolViewTopConstraint;
-    QPointer<KVLayoutConstraint> bottomViewBottomConstraint;
-    QPointer<KVLayoutConstraint> videoViewTopConstraint;
-    QPointer<KVLayoutConstraint> videoViewBottomConstraint;
-    QPointer<KVLayoutConstraint> imInputViewWidthConst;
-    QPointer<KVLayoutConstraint> bottomSareContainerViewWidthConst;
-    QPointer<KVLayoutConstraint> verticalShowCollectionViewWidthConstraint;
-    QPointer<KVLayoutConstraint> currentPageNumWidthConstraint;
-    QPointer<KVLayoutConstraint> pageNumPanelWidthConstraint;
-    QPointer<KVLayoutConstraint> currentFilePanelWidthConstraint;
-    QPointer<KVLayoutConstraint> subtitleTextViewHeight;
-    QPointer<KVLayoutConstraint> subtitleTextViewWidth;
 
-    // =========================================================================================
-    // Views: top bar, video area, tool bar, waiting room, chat, subtitles
-    // (made by the build; owned by the view tree)
-    // =========================================================================================
-    QPointer<QWidget> topView;
-    QPointer<QWidget> titleView;
-    QPointer<KVMeetingIDLabel> titleLabel;
-    QPointer<VeskButton> meetingIdCopyBtn;
-    QPointer<VeskButton> endMeetingBtn;
-    QPointer<VeskButton> fullScreenBtn;
-    QPointer<VeskButton> qosShowButton;
-    QPointer<KVEventView> eventView;
-
-    QPointer<QWidget> middleView;
-    QPointer<QScrollArea> scrollView;
-    QPointer<QWidget> videoCollectionView;
-    QPointer<QWidget> noPeopleTipView;
-    QPointer<KRTCVideoView> screenShareRenderView;
-
-    QPointer<QWidget> bottomView;
-    QPointer<QWidget> toolBarMiddleView;
-    QPointer<MeetingBottomButton> cameraBtn;
-    QPointer<MeetingBottomButton> microphoneBtn;
-    QPointer<MeetingBottomButton> speakerBtn;
-    QPointer<MeetingBottomButton> shareBtn;
-    QPointer<VeskButton> leaveRoomButton;
-    QPointer<MeetingBottomButton> selectCameraBtn;
-    QPointer<MeetingBottomButton> selectMicrophoneBtn;
-    QPointer<MeetingBottomButton> selectSpeakerBtn;
-    QPointer<MeetingBottomButton> selectSubtitiletn;
-    QPointer<MeetingBottomButton> selectFileShareSwitchBtn;
-    QPointer<MeetingBottomButton> memberListBtn;
-    QPointer<MeetingBottomButton> recordButton;
-    QPointer<MeetingBottomButton> settingPageBtn;
-    QPointer<MeetingBottomButton> applicationBtn;
-    QPointer<MeetingBottomButton> subtitleSettingBtn;
-    QPointer<MeetingBottomButton> shareSettingBtn;
-    QPointer<MeetingBottomButton> cameraSettingBtn;
-    QPointer<MeetingBottomButton> micSettingBtn;
-    QPointer<MeetingBottomButton> speakerSettingBtn;
-    QPointer<QLabel> memberLabel;
-    QPointer<QWidget> memberListBtnBKView;
-    QPointer<KVFlatView> memberBtnRedDot;
-    QPointer<QWidget> recordingTipContainer;
-    QPointer<QWidget> recordingTipLine;
-
-    QPointer<QWidget> waitingRoomBKView;
-    QPointer<VeskButton> exitWaitingRoomBtn;
-
-    QPointer<IMDisplayView> IMView;
-    QPointer<VeskTextView> IMChatTextView;
-    QPointer<VeskButton> IMChatEnableButton;
-    QPointer<QWidget> subtitleBKView;
-    QPointer<QScrollArea> subtitileScrollView;
-    QPointer<QWidget> subtitleClipView;
-    QPointer<QTextEdit> subtitileTextView;
+    // Subtitles.
     int subtitleFont = 0;
     int subtitleLanguage = 0;
     double lastShowTime = 0;
@@ -195,24 +131,9 @@ public:
     // =========================================================================================
     int fileShareMode = 0; // 0 video grid, 1 document, 2 audio/video file
     // Document share.
-    QPointer<QWidget> shareShowBKView;
-    QPointer<QWidget> fileSharePanelBKView;
-    QPointer<MacDisableScrollView> fileShareScrollView;
-    QPointer<QWidget> fileShareCollectionView;
     QSizeF fileShareFlowLayout; // the document view's item size (one page)
     std::shared_ptr<FileShareDatailModel> fileShareDatailModel;
     int currentPageNum = 0;
-    QPointer<QLabel> currentPage;
-    QPointer<QLabel> totalPage;
-    QPointer<VeskButton> leftFlipOverButton;
-    QPointer<VeskButton> rightFlipOverButton;
-    QPointer<QWidget> currentFilePanel;
-    QPointer<QWidget> currentPagePanel;
-    QPointer<QLabel> currentFileShareNameLabel;
-    QPointer<QLabel> shareFileName;
-    QPointer<QLabel> shareStateImageView;
-    QPointer<VeskButton> fileShareSwitchButton;
-    QPointer<VeskButton> fileShareFlagButton;
     QList<FileShareModel> allFileShareArray;
     QPointer<QWidget> fileShareSpeedSwicthPanel;       // FileShareSpeedSwicthPanel
     QPointer<QWidget> fileShareSpeedSwicthPanelBottom; // ShareBottomPanel
@@ -225,72 +146,59 @@ public:
     QPointer<KVTimer> scrollTimer;
     // Audio/video file.
     std::shared_ptr<FileShareModel> avFileShareModel;
-    QPointer<KRTCVideoView> avFileShareRenderView;
-    QPointer<VeskButton> avFileSharePlayButton;
-    QPointer<MacSliderCell> avFileShareSlider;
-    QPointer<MacSliderCell> customSliderCell; // the same slider (its look)
-    QPointer<QWidget> avFileShareSliderBKView;
-    QPointer<QLabel> avFileShareCurrentTime;
-    QPointer<QLabel> avFileShareTotalTime;
     QPointer<KVTimer> avFileSharePlayTimer;
     // Read by the render thread: atomics.
     [[nodiscard]] qint64 avFileSharePlayTimerCount() const { return m_avFileSharePlayTimerCount.load(); }
     [[nodiscard]] bool avFileSharePlaySliderTracking() const { return m_avFileSharePlaySliderTracking.load(); }
     void setAvFileSharePlaySliderTracking(bool tracking) { m_avFileSharePlaySliderTracking.store(tracking); }
     bool avFileSharePlaying = false;
-    QPointer<QWidget> audioAnimationBKView;
-    QPointer<QLabel> audioAnimationBorderImageView;
-    QPointer<QLabel> audioAnimationContentImageView;
     // Remote share streams; setting one publishes it to the render thread.
     [[nodiscard]] Tile avFileShareSourceModel() const { return m_avFileShareSourceModel; }
     void setAvFileShareSourceModel(const Tile &tile);
     [[nodiscard]] Tile screenShareSourceModel() const { return m_screenShareSourceModel; }
     void setScreenShareSourceModel(const Tile &tile);
-    QPointer<QScrollArea> verticalShowScrollView;
-    QPointer<QWidget> verticalShowCollectionView;
     // Own screen share.
     QPointer<QWidget> shareSelectPanel; // ShareSelectPanel
     bool showShareView = false;
     bool isPrepareScreenShare = false;
     bool fetchShareScreenDataFailed = false;
-    QPointer<VeskButton> finishShareBtn;
     std::unique_ptr<MacBaseWindowController> screenShareTopWindowController;
     QPointer<QWidget> floatingMediaViewStorage;     // FloatingMediaView (lazy getter floatingMediaView)
     QPointer<QWidget> floatingMediaMiniViewStorage; // FloatingMediaMiniView (lazy getter floatingMediaMiniView)
     QPointer<KVWindow> floatingMediaViewWindow;
     QPointer<KVWindow> floatingMediaMiniViewWindow;
     QPointer<VeskButton> floatingMediaMiniButton;
-    QPointer<QWidget> floatingIMView;               // FloatingIMView
+    QPointer<QWidget> floatingIMView; // FloatingIMView
     QPointer<IMDisplayView> floatingIMDisplayView;
-    QPointer<QWidget> moreItemViewStorage;          // MoreItemView (lazy getter moreItemView)
+    QPointer<QWidget> moreItemViewStorage; // MoreItemView (lazy getter moreItemView)
     QPointer<QWidget> currentSpeakerFloatingView;
     QPointer<KVTimer> currentSpeakerFloatingViewHiddenTimer;
 
     // =========================================================================================
     // Panels, windows and tips (made by their owners)
     // =========================================================================================
-    QPointer<QWidget> moreView;                        // MeetingMoreView
+    QPointer<QWidget> moreView; // MeetingMoreView
     std::unique_ptr<MacBaseWindowController> memberWindow;
-    QPointer<QObject> memberListViewController;        // MemberListViewController
+    QPointer<QObject> memberListViewController; // MemberListViewController
     bool isMemberListShow = false;
     std::unique_ptr<MacBaseWindowController> transcriptionWindow;
-    QPointer<QObject> transcriptionView;               // TranscriptionViewController
-    QPointer<QWidget> subtitleSettingView;             // SubtitleSettingView
-    QPointer<QWidget> applicationView;                 // ApplicationView
-    QPointer<QObject> settingPage;                     // MainSettingViewController
-    QPointer<QWidget> videoSelectView;                 // KVCameraSelectView
-    QPointer<QWidget> audioSelectView;                 // KVAudioSelectView
-    QPointer<QWidget> hostCountDownViewStorage;        // lazy getter hostCountDownView
-    QPointer<QWidget> respondCountDownViewStorage;     // lazy getter respondCountDownView
-    QPointer<QWidget> hostCountStartViewStorage;       // lazy getter hostCountStartView
+    QPointer<QObject> transcriptionView;           // TranscriptionViewController
+    QPointer<QWidget> subtitleSettingView;         // SubtitleSettingView
+    QPointer<QWidget> applicationView;             // ApplicationView
+    QPointer<QObject> settingPage;                 // MainSettingViewController
+    QPointer<QWidget> videoSelectView;             // KVCameraSelectView
+    QPointer<QWidget> audioSelectView;             // KVAudioSelectView
+    QPointer<QWidget> hostCountDownViewStorage;    // lazy getter hostCountDownView
+    QPointer<QWidget> respondCountDownViewStorage; // lazy getter respondCountDownView
+    QPointer<QWidget> hostCountStartViewStorage;   // lazy getter hostCountStartView
     QPointer<QWidget> allowMeetingRecordView;
     QPointer<VeskButton> openTranscribeCheckBtn;
     QPointer<VeskButton> allowMemberViewRecordBtn;
-    QPointer<QWidget> systemTip;                       // KVSystemTip (weak)
-    QVariantMap systemTipModel;                        // KVSystemTipModel
-    QPointer<QWidget> currentSpeakerView;              // CurrentSpeakerView
+    QPointer<QWidget> systemTip;          // KVSystemTip (weak)
+    QVariantMap systemTipModel;           // KVSystemTipModel
+    QPointer<QWidget> currentSpeakerView; // CurrentSpeakerView
     QPointer<KVTimer> currentSpeakerViewHiddenTimer;
-    QPointer<QObject> screenRecord;                    // VeskScreenRecord
+    QPointer<QObject> screenRecord; // VeskScreenRecord
 
     // =========================================================================================
     // Lifecycle and small handlers (MeetingViewController.cpp)
@@ -441,7 +349,6 @@ private:
     MeetingDispatchTarget *m_dispatchTarget = nullptr; // a child QObject of the controller
 
 public:
-
     // =========================================================================================
     // Network, QoS and system tips (MeetingViewController+Tips.cpp) -- filled later
     // =========================================================================================
@@ -482,7 +389,6 @@ private:
     QPointer<QObject> m_trackingArea;
 
 public:
-
     // =========================================================================================
     // Microphone, camera, speaker; host control; device pop-ups
     // (MeetingViewController+Devices.cpp) -- filled later
@@ -629,10 +535,8 @@ private:
     void endMeetingLifetime();
     void runJoinSteps();
     void applyNetworkIcon(const QString &name);
-    void buildTopBar(QWidget *parent);
-    void buildMiddleArea(QWidget *parent);
-    void buildBottomBar(QWidget *parent);
-    void buildOverlays(QWidget *root);
+    // The views' signals to the controller's actions.
+    void connectUi();
 
     bool m_enterWaitingRoom = false;
     qint64 m_stateMeeting = 0;
@@ -666,6 +570,5 @@ private:
     bool m_isRoomDelegate = false;
     bool m_roomClosedAlertShown = false;
     QPointer<KVAlert> m_leaveAlert;
-    QPointer<QWidget> m_watermarkView;
     bool m_appeared = false;
 };
