@@ -146,7 +146,7 @@ TEST_F(MeetingWindowTest, Build_JoinedMember_TitleChatWatermarkAndLook)
     EXPECT_EQ(page->ui->IMChatEnableButton->state(), 1);
     EXPECT_EQ(page->view()->findChild<KVMacWatermarkView *>()->watermarkText(), QStringLiteral("张三 0000"));
     EXPECT_EQ(page->ui->speakerBtn->state(), 1);
-    EXPECT_EQ(page->subtitleFont, 16);
+    EXPECT_EQ(page->panels().state().subtitleFont, 16);
     EXPECT_EQ(page->fileShareMode, 0);
     // The device pop-ups can be loaded by their interface names.
     const std::unique_ptr<QWidget> camera(vesk::loadViewFromNibWithName(QStringLiteral("KVCameraSelectView")));

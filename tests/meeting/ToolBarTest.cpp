@@ -159,7 +159,7 @@ TEST_F(ToolBarTest, SettingsSwitchedOffWithoutAWindowDoesNothing_OtherTagsIgnore
     join();
     page->ui->settingPageBtn->setState(0);
     page->bottomToolButtonClick(page->ui->settingPageBtn);
-    EXPECT_EQ(page->settingPage, nullptr);
+    EXPECT_EQ(page->panels().state().settingPage, nullptr);
     VeskButton stray;
     stray.setTag(12345);
     stray.setState(1);

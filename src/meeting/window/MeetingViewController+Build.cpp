@@ -102,6 +102,7 @@ void MeetingViewController::creatUI()
     const std::shared_ptr<MeetingInfoModel> room = manager ? manager->roomInfo() : nullptr;
     const MeetingInfoModel roomValues = room ? *room : MeetingInfoModel();
 
+    MeetingPanels::registerPanels();
     ui->setupUi(view());
     connectUi();
     setupVideoGridViews();
@@ -115,8 +116,8 @@ void MeetingViewController::creatUI()
     center.addObserver(this, QStringLiteral("MEETINGQOSWARNNING"),
                        [this](const Notification &) { MainQueue::safe(this, [this] { meetingQosWarnning(); }); });
     monitoringCpuUseAge();
-    subtitleFont = 16;
-    subtitleLanguage = 0;
+    m_panels->state().subtitleFont = 16;
+    m_panels->state().subtitleLanguage = 0;
     // Joins, or opens the waiting-room screen.
     aboutWaitingRoom();
 

@@ -6,15 +6,15 @@
 void MeetingViewController::showHostCountDownView() {}
 QWidget *MeetingViewController::hostCountDownView()
 {
-    return hostCountDownViewStorage;
+    return m_panels->state().hostCountDownViewStorage;
 }
 QWidget *MeetingViewController::hostCountStartView()
 {
-    return hostCountStartViewStorage;
+    return m_panels->state().hostCountStartViewStorage;
 }
 QWidget *MeetingViewController::respondCountDownView()
 {
-    return respondCountDownViewStorage;
+    return m_panels->state().respondCountDownViewStorage;
 }
 void MeetingViewController::countDownComming() {}
 void MeetingViewController::countDownViewHadEnd() {}

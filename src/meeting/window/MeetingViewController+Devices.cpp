@@ -535,9 +535,18 @@ void MeetingViewController::showAudioSelectView(bool, VeskButton *) {}
 void MeetingViewController::hideVideoSelectView() {}
 void MeetingViewController::hideAudioSelectView() {}
 void MeetingViewController::hideSelectWindow() {}
-void MeetingViewController::showFloatingWindowAtView(QWidget *, QWidget *, const QSizeF &, double, double) {}
-KVWindow *MeetingViewController::showFloatingWindowAtFrame(const QRect &, QWidget *, const QSizeF &, double, double)
+void MeetingViewController::showFloatingWindowAtView(QWidget *view, QWidget *contentView, const QSizeF &contentViewSize,
+                                                     double adjustX, double adjustY)
 {
-    return nullptr;
+    m_panels->showFloatingWindowAtView(view, contentView, contentViewSize, adjustX, adjustY);
 }
-void MeetingViewController::placeWindowAtIndex(int, int, double, double) {}
+KVWindow *MeetingViewController::showFloatingWindowAtFrame(const QRect &frame, QWidget *contentView,
+                                                           const QSizeF &contentViewSize, double adjustX,
+                                                           double adjustY)
+{
+    return m_panels->showFloatingWindowAtFrame(frame, contentView, contentViewSize, adjustX, adjustY);
+}
+void MeetingViewController::placeWindowAtIndex(int index, int toTheLeftOfWindowAtIndex, double adjustX, double adjustY)
+{
+    m_panels->placeWindowAtIndex(index, toTheLeftOfWindowAtIndex, adjustX, adjustY);
+}

@@ -76,8 +76,8 @@ void MeetingViewController::leaveRoom()
     // 5.
     agent->leaveMeeting();
     // 6.
-    memberWindow.reset();
-    transcriptionWindow.reset();
+    m_panels->state().memberWindow.reset();
+    m_panels->state().transcriptionWindow.reset();
     // 7.
     if (KVPageNavigator *navigator = KVPageNavigator::current())
         navigator->showMainPage(true);
@@ -103,7 +103,7 @@ void MeetingViewController::leaveRoomAndLoginOut()
     // The account is signed in elsewhere: the stored sign-in is dead, so drop it, or the next
     // start would open the home page with a token the service no longer accepts.
     agent->logout();
-    memberWindow.reset();
+    m_panels->state().memberWindow.reset();
     if (KVPageNavigator *navigator = KVPageNavigator::current())
         navigator->showLoginPage();
     else

@@ -425,8 +425,8 @@ void MeetingViewController::updateUIWithFullScreen(bool fullScreen)
     }
     m_adjustScale = GridWindowRules::adjustScale(fullScreen, m_windowContentFrame.width());
     adjustImInputViewWidth();
-    if (!fullScreen && memberWindow && memberWindow->window()) {
-        QWidget *member = memberWindow->window();
+    if (!fullScreen && m_panels->state().memberWindow && m_panels->state().memberWindow->window()) {
+        QWidget *member = m_panels->state().memberWindow->window();
         QWidget *meeting = window();
         const QRect meetingFrame = meeting && meeting != view() ? meeting->frameGeometry() : QRect();
         if (const auto placed = GridWindowRules::memberWindowBeside(member->geometry(), member->maximumHeight(),

@@ -7,6 +7,7 @@
 #include "foundation/MainQueue.h"
 #include "foundation/NotificationCenter.h"
 #include "foundation/models/MeetingInfoModel.h"
+#include "meeting/panels/MeetingPanels.h"
 #include "meeting/window/MeetingLog.h"
 #include "meeting/window/dispatch/MeetingDispatchTarget.h"
 #include "meeting/window/dispatch/MeetingHostControlRules.h"
@@ -42,14 +43,6 @@ bool userIsPrivileged()
     return (agent && agent->myInfo().isHost()) || (manager && manager->asssitantHost());
 }
 
-// Calls a no-argument method a panel offers (its slots or invokables); panels still to come
-// simply lack it.
-void invokeIfOffered(QObject *object, const char *normalizedSignature, const char *name)
-{
-    if (object && object->metaObject()->indexOfMethod(normalizedSignature) >= 0)
-        QMetaObject::invokeMethod(object, name, Qt::DirectConnection);
-}
-
 } // namespace
 
 // The window as the dispatchers' target: each handler of the two tables lands on the controller.
@@ -62,7 +55,7 @@ public:
         VeskAppAgent *agent = VeskAppAgent::existingInstance();
         return agent ? agent->myInfo().phoneNumber : QString();
     }
-    [[nodiscard]] bool subtitlesShown() const override { return c->showSubtitleView; }
+    [[nodiscard]] bool subtitlesShown() const override { return c->panels().state().showSubtitleView; }
 
     void addChatLine(const MeetingMessageModel &line) override { c->addSingleMessage(line); }
     void transcriptionItems(const IMMessage &message) override { c->transcriptionReceiveMessages(message); }
@@ -184,23 +177,25 @@ void MeetingViewController::transcriptionReceiveMessages(const IMMessage &) {}
 
 void MeetingViewController::memberListUpdateAllowCarmeraStatusDisplay()
 {
-    invokeIfOffered(memberListViewController, "updateAllowCarmeraStatusDisplay()", "updateAllowCarmeraStatusDisplay");
+    MeetingPanels::invokeIfOffered(m_panels->state().memberListViewController, "updateAllowCarmeraStatusDisplay()",
+                                   "updateAllowCarmeraStatusDisplay");
 }
 
 void MeetingViewController::memberListUpdateAllowOpenMicStatusDisplay(bool allowed)
 {
     if (allowed)
-        invokeIfOffered(memberListViewController, "updateAllowOpenMicStatusDisplay()",
-                        "updateAllowOpenMicStatusDisplay");
+        MeetingPanels::invokeIfOffered(m_panels->state().memberListViewController, "updateAllowOpenMicStatusDisplay()",
+                                       "updateAllowOpenMicStatusDisplay");
     else
-        invokeIfOffered(memberListViewController, "updateNotAllowOpenMicStatusDisplay()",
-                        "updateNotAllowOpenMicStatusDisplay");
+        MeetingPanels::invokeIfOffered(m_panels->state().memberListViewController,
+                                       "updateNotAllowOpenMicStatusDisplay()", "updateNotAllowOpenMicStatusDisplay");
 }
 
 void MeetingViewController::memberListUpdateIsOrNotAllowOpenCameraStatusDisplay()
 {
-    invokeIfOffered(memberListViewController, "updateIsOrNotAllowOpenCameraStatusDisplay()",
-                    "updateIsOrNotAllowOpenCameraStatusDisplay");
+    MeetingPanels::invokeIfOffered(m_panels->state().memberListViewController,
+                                   "updateIsOrNotAllowOpenCameraStatusDisplay()",
+                                   "updateIsOrNotAllowOpenCameraStatusDisplay");
 }
 
 // ---- Heartbeat acknowledgements --------------------------------------------------------------------
@@ -375,7 +370,8 @@ void MeetingViewController::applySharePermission(MeetingControlData data)
         controlScreenShareWithData(data);
     }
     if (fileShareSpeedSwicthPanelBottom && fileShareSpeedSwicthPanelBottom->parentWidget())
-        invokeIfOffered(fileShareSpeedSwicthPanelBottom, "refreshSharePermissionUI()", "refreshSharePermissionUI");
+        MeetingPanels::invokeIfOffered(fileShareSpeedSwicthPanelBottom, "refreshSharePermissionUI()",
+                                       "refreshSharePermissionUI");
 }
 
 void MeetingViewController::applySharePermissionList(const MeetingControlData &data)
@@ -384,7 +380,8 @@ void MeetingViewController::applySharePermissionList(const MeetingControlData &d
         room->sharePermission = data.sharePermission;
     querySharePermission();
     if (fileShareSpeedSwicthPanelBottom && fileShareSpeedSwicthPanelBottom->parentWidget())
-        invokeIfOffered(fileShareSpeedSwicthPanelBottom, "refreshSharePermissionUI()", "refreshSharePermissionUI");
+        MeetingPanels::invokeIfOffered(fileShareSpeedSwicthPanelBottom, "refreshSharePermissionUI()",
+                                       "refreshSharePermissionUI");
 }
 
 void MeetingViewController::applyFileRights(const MeetingControlData &data)

@@ -163,7 +163,7 @@ void MeetingViewController::safeLeaveingMeetingWithOutRequest()
     MainQueue::async(this, [this] {
         if (m_meetingEnded)
             return;
-        memberWindow.reset();
+        m_panels->state().memberWindow.reset();
         VeskAppAgent *agent = VeskAppAgent::sharedInstance();
         if (VeskMeetingManager *manager = agent->meetingManager()) {
             manager->stopMicrophone();

@@ -9,8 +9,14 @@ void MeetingViewController::meetingQosWarnning() {}
 void MeetingViewController::showSystemTip(int) {}
 void MeetingViewController::hiddenSystemTip() {}
 void MeetingViewController::ShowQosPanelAction(QObject *) {}
-void MeetingViewController::hideOtherOverViewsExceptView(QWidget *) {}
-void MeetingViewController::handleFullScreenMouseDown(QMouseEvent *) {}
+void MeetingViewController::hideOtherOverViewsExceptView(QWidget *view)
+{
+    m_panels->hideOtherOverViewsExceptView(view);
+}
+void MeetingViewController::handleFullScreenMouseDown(QMouseEvent *event)
+{
+    m_panels->handleFullScreenMouseDown(event);
+}
 void MeetingViewController::updateRedpoint(bool) {}
 // The manager's red-point callback has no effect in the meeting window (the waiting-room
 // handling drives the dot through updateRedpoint).

@@ -104,12 +104,12 @@ void MeetingViewController::bottomToolButtonClick(VeskButton *sender)
     case MeetingToolBarTag::SettingPage:
         if (sender->state() == 1) {
             showSettingPage(0);
-        } else if (settingPage) {
-            if (auto *page = qobject_cast<MacBaseViewController *>(settingPage.data())) {
+        } else if (m_panels->state().settingPage) {
+            if (auto *page = qobject_cast<MacBaseViewController *>(m_panels->state().settingPage.data())) {
                 if (QWidget *w = page->window())
                     w->close();
             }
-            settingPage = nullptr;
+            m_panels->state().settingPage = nullptr;
         }
         break;
     case MeetingToolBarTag::Application:

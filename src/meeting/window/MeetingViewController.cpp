@@ -60,7 +60,7 @@ void watchVideoView(QObject *controller, const std::shared_ptr<MeetingActiveMode
 
 MeetingViewController::MeetingViewController(bool enterWaitingRoom, QObject *parent)
     : MacBaseViewController(parent), ui(std::make_unique<Ui::MeetingViewController>()),
-      m_enterWaitingRoom(enterWaitingRoom)
+      m_panels(std::make_unique<MeetingPanels>(this)), m_enterWaitingRoom(enterWaitingRoom)
 {
     setObjectName(QStringLiteral("MeetingViewController"));
 }
@@ -117,7 +117,8 @@ void MeetingViewController::viewWillAppear()
     if (QWidget *w = window(); w && w != view())
         KVWindow::applyDarkAppearance(w);
     view()->setFocus();
-    if (hostCountStartViewStorage || (applicationView && applicationView->property("showsCountDown").toBool()))
+    if (m_panels->state().hostCountStartViewStorage ||
+        (m_panels->state().applicationView && m_panels->state().applicationView->property("showsCountDown").toBool()))
         applicationStateSettingAction(nullptr);
 }
 

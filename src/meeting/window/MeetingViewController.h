@@ -20,6 +20,7 @@
 #include "foundation/models/MeetingControlData.h"
 #include "foundation/models/MeetingMemberShareStatusModel.h"
 #include "foundation/models/MeetingMessageModel.h"
+#include "meeting/panels/MeetingPanels.h"
 #include "meeting/window/MeetingFrameRouter.h"
 #include "meeting/window/MeetingViewControllerUi.h"
 #include "uikit/KVAlert.h"
@@ -120,11 +121,6 @@ public:
     QPointer<KVTimer> toolBarHiddenTimer;
 
     // Subtitles.
-    int subtitleFont = 0;
-    int subtitleLanguage = 0;
-    double lastShowTime = 0;
-    QPointer<KVTimer> hideSubtitleViewTimer;
-    bool showSubtitleView = false;
 
     // =========================================================================================
     // Share display state (driven by the sharing methods and the control dispatch)
@@ -174,26 +170,12 @@ public:
     QPointer<QWidget> currentSpeakerFloatingView;
     QPointer<KVTimer> currentSpeakerFloatingViewHiddenTimer;
 
+    // The panels and pop-overs (meeting/panels/MeetingPanels.h).
+    [[nodiscard]] MeetingPanels &panels() const { return *m_panels; }
+
     // =========================================================================================
-    // Panels, windows and tips (made by their owners)
+    // Tips and recording (made by their owners)
     // =========================================================================================
-    QPointer<QWidget> moreView; // MeetingMoreView
-    std::unique_ptr<MacBaseWindowController> memberWindow;
-    QPointer<QObject> memberListViewController; // MemberListViewController
-    bool isMemberListShow = false;
-    std::unique_ptr<MacBaseWindowController> transcriptionWindow;
-    QPointer<QObject> transcriptionView;           // TranscriptionViewController
-    QPointer<QWidget> subtitleSettingView;         // SubtitleSettingView
-    QPointer<QWidget> applicationView;             // ApplicationView
-    QPointer<QObject> settingPage;                 // MainSettingViewController
-    QPointer<QWidget> videoSelectView;             // KVCameraSelectView
-    QPointer<QWidget> audioSelectView;             // KVAudioSelectView
-    QPointer<QWidget> hostCountDownViewStorage;    // lazy getter hostCountDownView
-    QPointer<QWidget> respondCountDownViewStorage; // lazy getter respondCountDownView
-    QPointer<QWidget> hostCountStartViewStorage;   // lazy getter hostCountStartView
-    QPointer<QWidget> allowMeetingRecordView;
-    QPointer<VeskButton> openTranscribeCheckBtn;
-    QPointer<VeskButton> allowMemberViewRecordBtn;
     QPointer<QWidget> systemTip;          // KVSystemTip (weak)
     QVariantMap systemTipModel;           // KVSystemTipModel
     QPointer<QWidget> currentSpeakerView; // CurrentSpeakerView
@@ -538,6 +520,7 @@ private:
     // The views' signals to the controller's actions.
     void connectUi();
 
+    const std::unique_ptr<MeetingPanels> m_panels;
     bool m_enterWaitingRoom = false;
     qint64 m_stateMeeting = 0;
     QPointer<KVTimer> m_loopRequestTimer;

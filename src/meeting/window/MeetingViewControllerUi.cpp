@@ -362,9 +362,8 @@ void MeetingViewController::setupOverlays(QWidget *root)
     subtitleTextViewHeight = AutoLayout::autoSetDimension(subtitleBKView, A::Height, 72);
 
     // Chat: the lines in the lower left, the input under them.
+    // Registered by MeetingPanels::registerPanels.
     IMView = vesk::loadViewFromNibWithName<IMDisplayView>(QStringLiteral("IMDisplayView"));
-    if (!IMView)
-        IMView = new IMDisplayView();
     IMView->setParent(root);
     IMChatTextView = new VeskTextView(root);
     IMChatTextView->setObjectName(QStringLiteral("IMChatTextView"));
