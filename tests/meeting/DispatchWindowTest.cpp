@@ -174,46 +174,46 @@ TEST_F(DispatchWindowMessagesTest, FileRightsDoNotMovePlayback_SeekOnlyWithTheSl
     file->fileId = QStringLiteral("f1");
     file->fileType = QStringLiteral("3");
     file->duration = 300;
-    page->avFileShareModel = file;
-    page->fileShareMode = 2;
+    page->sharing().state().avFileShareModel = file;
+    page->sharing().state().fileShareMode = 2;
     page->setAvFileSharePlayTimerCount(42);
     receive(controlMessage(Event::FileRights, {{"fileId", "f1"},
                                                {"enableOperationFileStatus", 2},
                                                {"enableUserList", QJsonArray{QJsonObject{{"userId", "x"}}}}}));
     EXPECT_EQ(file->enableOperationFileStatus, 2);
     EXPECT_EQ(file->enableUserList.size(), 1);
-    EXPECT_EQ(page->avFileSharePlayTimerCount(), 42);
+    EXPECT_EQ(page->sharing().avFileSharePlayTimerCount(), 42);
 
     // 266 on the shown audio file moves playback.
     receive(controlMessage(Event::PlaybackPosition, {{"fileId", "f1"}, {"duration", 77}}));
-    EXPECT_EQ(page->avFileSharePlayTimerCount(), 77);
+    EXPECT_EQ(page->sharing().avFileSharePlayTimerCount(), 77);
 
     page->ui->avFileShareSliderBKView->hide();
     receive(controlMessage(Event::PlaybackSought, {{"seekPosition", 61999}}));
-    EXPECT_EQ(page->avFileSharePlayTimerCount(), 77);
+    EXPECT_EQ(page->sharing().avFileSharePlayTimerCount(), 77);
     page->ui->avFileShareSliderBKView->show();
     receive(controlMessage(Event::PlaybackSought, {{"seekPosition", 61999}}));
-    EXPECT_EQ(page->avFileSharePlayTimerCount(), 61);
+    EXPECT_EQ(page->sharing().avFileSharePlayTimerCount(), 61);
 
     receive(controlMessage(Event::PlaybackEnded));
-    EXPECT_EQ(page->avFileSharePlayTimerCount(), 300);
+    EXPECT_EQ(page->sharing().avFileSharePlayTimerCount(), 300);
     EXPECT_EQ(page->ui->avFileSharePlayButton->state(), 1);
 }
 
 TEST_F(DispatchWindowMessagesTest, PageFollow_OldSequenceIgnored_FlipEndsAfterATenthOfASecond)
 {
     join();
-    page->fileShareFlipOverSendSequenceId = 10;
+    page->sharing().state().fileShareFlipOverSendSequenceId = 10;
     receive(controlMessage(Event::DocumentFollow, {{"sequenceId", 10}, {"flipOverType", 1}}));
-    EXPECT_FALSE(page->flipOverDuration);
-    EXPECT_EQ(page->fileShareFlipOverReceiveSequenceId, 0u);
+    EXPECT_FALSE(page->sharing().state().flipOverDuration);
+    EXPECT_EQ(page->sharing().state().fileShareFlipOverReceiveSequenceId, 0u);
     receive(controlMessage(Event::DocumentFollow, {{"sequenceId", 11}, {"flipOverType", 0}, {"sliceId", "none"}}));
-    EXPECT_TRUE(page->flipOverDuration);
-    EXPECT_EQ(page->fileShareFlipOverReceiveSequenceId, 11u);
+    EXPECT_TRUE(page->sharing().state().flipOverDuration);
+    EXPECT_EQ(page->sharing().state().fileShareFlipOverReceiveSequenceId, 11u);
     clock.clock.advance(99ms);
-    EXPECT_TRUE(page->flipOverDuration);
+    EXPECT_TRUE(page->sharing().state().flipOverDuration);
     clock.clock.advance(1ms);
-    EXPECT_FALSE(page->flipOverDuration);
+    EXPECT_FALSE(page->sharing().state().flipOverDuration);
 }
 
 } // namespace

@@ -147,7 +147,7 @@ TEST_F(MeetingWindowTest, Build_JoinedMember_TitleChatWatermarkAndLook)
     EXPECT_EQ(page->view()->findChild<KVMacWatermarkView *>()->watermarkText(), QStringLiteral("张三 0000"));
     EXPECT_EQ(page->ui->speakerBtn->state(), 1);
     EXPECT_EQ(page->panels().state().subtitleFont, 16);
-    EXPECT_EQ(page->fileShareMode, 0);
+    EXPECT_EQ(page->sharing().state().fileShareMode, 0);
     // The device pop-ups can be loaded by their interface names.
     const std::unique_ptr<QWidget> camera(vesk::loadViewFromNibWithName(QStringLiteral("KVCameraSelectView")));
     const std::unique_ptr<QWidget> audio(vesk::loadViewFromNibWithName(QStringLiteral("KVAudioSelectView")));
@@ -806,17 +806,17 @@ TEST_F(MeetingWindowTest, Frames_SeiMovesPlaybackOnlyWithinNineSecondsAndWhenNot
         std::thread([&] { page->onRender(QStringLiteral("f"), frameWith(0, sei), 3); }).join();
     };
     send(QStringLiteral("9"));
-    EXPECT_EQ(page->avFileSharePlayTimerCount(), 9);
+    EXPECT_EQ(page->sharing().avFileSharePlayTimerCount(), 9);
     EXPECT_TRUE(fileView->hasFrame());
     send(QStringLiteral("19")); // ten away: kept
-    EXPECT_EQ(page->avFileSharePlayTimerCount(), 9);
+    EXPECT_EQ(page->sharing().avFileSharePlayTimerCount(), 9);
     send(QStringLiteral("18.7"));
-    EXPECT_EQ(page->avFileSharePlayTimerCount(), 18);
+    EXPECT_EQ(page->sharing().avFileSharePlayTimerCount(), 18);
     send(QStringLiteral("20abc"));
-    EXPECT_EQ(page->avFileSharePlayTimerCount(), 18);
-    page->setAvFileSharePlaySliderTracking(true);
+    EXPECT_EQ(page->sharing().avFileSharePlayTimerCount(), 18);
+    page->sharing().setAvFileSharePlaySliderTracking(true);
     send(QStringLiteral("20"));
-    EXPECT_EQ(page->avFileSharePlayTimerCount(), 18);
+    EXPECT_EQ(page->sharing().avFileSharePlayTimerCount(), 18);
     processEventsFor(5); // the queued stream report runs on the main thread
 }
 

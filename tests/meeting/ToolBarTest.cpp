@@ -73,7 +73,7 @@ TEST_F(ToolBarTest, AnOpenPopupButtonOrAShareKeepsTheBars)
     EXPECT_TRUE(page->toolBarsHidden());
 
     // While a document is shown the bars come back and stay.
-    page->fileShareMode = 1;
+    page->sharing().state().fileShareMode = 1;
     page->mouseExited();
     EXPECT_FALSE(page->toolBarsHidden());
     clock.clock.advance(10s);

@@ -121,35 +121,7 @@ void MeetingViewController::creatUI()
     // Joins, or opens the waiting-room screen.
     aboutWaitingRoom();
 
-    fileShareFlowLayout = QSizeF(1380, 800);
-    currentPageNum = 0;
-    // A share already running when the window opens.
-    const MeetingWindowRules::ShareRestore restore =
-        MeetingWindowRules::shareRestore(roomValues, agent->myInfo().phoneNumber);
-    if (restore.document) {
-        fileShareDatailModel = std::make_shared<FileShareDatailModel>();
-        fileShareDatailModel->fileId = roomValues.sharedFileResp.fileId;
-        fileShareDatailModel->setUserCanControl(restore.userCanControl);
-        queryFileShareList(1);
-    } else if (restore.audioVideo) {
-        const AVFileSharedResp &resp = roomValues.sharedAudVidResp;
-        avFileShareModel = std::make_shared<FileShareModel>();
-        avFileShareModel->fileId = resp.fileId;
-        avFileShareModel->fileName = resp.fileName;
-        avFileShareModel->duration = resp.duration;
-        avFileShareModel->userId = resp.userId;
-        avFileShareModel->userName = resp.userName;
-        avFileShareModel->fileType = restore.fileType;
-        avFileShareModel->setUserCanControl(restore.userCanControl);
-        if (restore.selfAVFileSharing && manager)
-            manager->setSelfAVFileSharing(true);
-        avFileSharePlaying = restore.avFileSharePlaying;
-        m_avFileSharePlayTimerCount.store(0);
-        fileShareMode = 2;
-        ui->audioAnimationBKView->setVisible(!restore.audioAnimationHidden);
-    } else {
-        fileShareMode = 0;
-    }
+    m_sharing->prepareShareDisplay(roomValues, agent->myInfo().phoneNumber);
     if (manager)
         manager->setRedPointDelegate(this, this);
     addAudioRotationAnimationView();

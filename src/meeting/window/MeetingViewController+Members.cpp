@@ -154,7 +154,7 @@ void MeetingViewController::applyMemberChange(const std::shared_ptr<const Pendin
     } else {
         if (ui->screenShareRenderView)
             ui->screenShareRenderView->hide();
-        if (fileShareMode == 0) {
+        if (m_sharing->state().fileShareMode == 0) {
             if (ui->verticalShowCollectionView)
                 ui->verticalShowCollectionView->hide();
             if (ui->verticalShowScrollView)
@@ -175,14 +175,15 @@ void MeetingViewController::applyMemberChange(const std::shared_ptr<const Pendin
     setActiveMembers(r.activeMembers);
     // 5-7. The settings page's monitor lists, the floating strip and the member list follow
     // activeMembers through their own owners once they exist.
-    switch (MemberPipeline::displayFor(manager && manager->selfScreenOrWindowSharing(), fileShareMode, screenFound)) {
+    switch (MemberPipeline::displayFor(manager && manager->selfScreenOrWindowSharing(),
+                                       m_sharing->state().fileShareMode, screenFound)) {
     case MemberPipeline::Display::FloatingStrip:
         break;
     case MemberPipeline::Display::Grid:
         reloadVideoCollectionView();
         break;
     case MemberPipeline::Display::ShareViews:
-        if (fileShareMode == 2)
+        if (m_sharing->state().fileShareMode == 2)
             placeShareVideoView(ui->avFileShareRenderView, m_avFileShareSourceModel);
         if (screenFound)
             placeShareVideoView(ui->screenShareRenderView, m_screenShareSourceModel);
@@ -250,9 +251,10 @@ void MeetingViewController::reloadVerticalShowCollectionView()
     if (!m_tileDelegate)
         m_tileDelegate = std::make_shared<TileDelegate>(this);
     const QSizeF itemSize = ui->verticalShowCollectionView->property("itemSize").toSizeF();
-    VerticalShowCollection::reload(
-        ui->verticalShowCollectionView, m_activeMembers, bool(m_screenShareSourceModel) || fileShareMode != 0,
-        itemSize.isEmpty() ? QSizeF(214 * m_adjustScale, 120) : itemSize, m_tileDelegate.get());
+    VerticalShowCollection::reload(ui->verticalShowCollectionView, m_activeMembers,
+                                   bool(m_screenShareSourceModel) || m_sharing->state().fileShareMode != 0,
+                                   itemSize.isEmpty() ? QSizeF(214 * m_adjustScale, 120) : itemSize,
+                                   m_tileDelegate.get());
 }
 
 void MeetingViewController::needUpdateUIFitAssistantChange()
@@ -265,7 +267,7 @@ void MeetingViewController::needUpdateUIFitAssistantChange()
     const VeskUserModel &me = agent->myInfo();
     manager->setAsssitantHost(AssistantRecords::contains(manager->asssitantRecordArray(), me.phoneNumber, me.userId));
     // 4. Document controls.
-    if (fileShareMode == 0) {
+    if (m_sharing->state().fileShareMode == 0) {
         if (ui->leftFlipOverButton)
             ui->leftFlipOverButton->hide();
         if (ui->rightFlipOverButton)
@@ -274,21 +276,23 @@ void MeetingViewController::needUpdateUIFitAssistantChange()
             ui->fileShareScrollView->setEnableScroll(false);
         if (ui->finishShareBtn)
             ui->finishShareBtn->hide();
-    } else if (fileShareMode == 1 && fileShareDatailModel && fileShareDatailModel->userCanControl()) {
+    } else if (m_sharing->state().fileShareMode == 1 && m_sharing->state().fileShareDatailModel &&
+               m_sharing->state().fileShareDatailModel->userCanControl()) {
         if (ui->leftFlipOverButton)
-            ui->leftFlipOverButton->setVisible(currentPageNum != 0);
+            ui->leftFlipOverButton->setVisible(m_sharing->state().currentPageNum != 0);
         if (ui->rightFlipOverButton)
-            ui->rightFlipOverButton->setVisible(currentPageNum + 1 != fileShareDatailModel->sliceInfo.size());
+            ui->rightFlipOverButton->setVisible(m_sharing->state().currentPageNum + 1 !=
+                                                m_sharing->state().fileShareDatailModel->sliceInfo.size());
         if (ui->fileShareScrollView)
             ui->fileShareScrollView->setEnableScroll(fileShareDisplayEnableScroll());
         if (ui->finishShareBtn)
             ui->finishShareBtn->show();
     }
     // 5.
-    setFileShareMode(fileShareMode);
+    setFileShareMode(m_sharing->state().fileShareMode);
     // 6.
     const bool privileged = me.isHost() || manager->asssitantHost();
-    if (privileged && (fileShareMode == 1 || fileShareMode == 2))
+    if (privileged && (m_sharing->state().fileShareMode == 1 || m_sharing->state().fileShareMode == 2))
         startAVFileShareTimer();
     else
         stopAVFileShareTimer(true);
@@ -372,9 +376,9 @@ QSizeF MeetingViewController::fileSharePageSize()
     in.windowContentSize = m_windowContentFrame.size();
     in.adjustScale = m_adjustScale;
     in.verticalScroll = true;
-    in.displayEnableScroll = fileShareDatailModel && fileShareDisplayEnableScroll();
-    if (fileShareDatailModel) {
-        for (const FileSliceModel &slice : std::as_const(fileShareDatailModel->sliceInfo))
+    in.displayEnableScroll = m_sharing->state().fileShareDatailModel && fileShareDisplayEnableScroll();
+    if (m_sharing->state().fileShareDatailModel) {
+        for (const FileSliceModel &slice : std::as_const(m_sharing->state().fileShareDatailModel->sliceInfo))
             in.slices.append({double(slice.picWidth), double(slice.picHeight)});
     }
     item_size = FileSharePageSize::itemSize(in);
@@ -412,15 +416,15 @@ void MeetingViewController::setNormalSize()
 void MeetingViewController::updateUIWithFullScreen(bool fullScreen)
 {
     m_inFullScreenMode = fullScreen;
-    if (!avFileShareModel && !m_screenShareSourceModel && !fileShareDatailModel) {
+    if (!m_sharing->state().avFileShareModel && !m_screenShareSourceModel && !m_sharing->state().fileShareDatailModel) {
         if (m_videoGrid)
             m_videoGrid->relayout();
     } else {
         reloadVerticalShowCollectionView();
-        if (fileShareDatailModel) {
+        if (m_sharing->state().fileShareDatailModel) {
             fileSharePageSize();
             if (ui->fileShareScrollView && !fileShareDisplayEnableScroll())
-                scrollToItemAtIndex(currentPageNum);
+                scrollToItemAtIndex(m_sharing->state().currentPageNum);
         }
     }
     m_adjustScale = GridWindowRules::adjustScale(fullScreen, m_windowContentFrame.width());

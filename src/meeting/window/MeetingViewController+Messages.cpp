@@ -93,39 +93,21 @@ public:
         if (const auto room = roomInfo())
             room->roomName = name;
     }
-    void playbackResync(const MeetingControlData &data) override { c->applyPlaybackResync(data); }
-    void playbackStarted() override
-    {
-        c->avFileSharePlaying = true;
-        if (c->ui->avFileSharePlayButton)
-            c->ui->avFileSharePlayButton->setState(0);
-        c->startAVFileShareTimer();
-    }
-    void playbackResumed() override
-    {
-        c->avFileSharePlaying = true;
-        if (c->ui->avFileSharePlayButton)
-            c->ui->avFileSharePlayButton->setState(0);
-        c->resumeAVFileShareTimer();
-    }
-    void playbackPaused() override
-    {
-        c->avFileSharePlaying = false;
-        if (c->ui->avFileSharePlayButton)
-            c->ui->avFileSharePlayButton->setState(1);
-        c->pauseAVFileShareTimer();
-    }
-    void playbackSought(const MeetingControlData &data) override { c->applyPlaybackSeek(data); }
-    void playbackEnded() override { c->applyPlaybackEnded(); }
-    void fileShareStopped() override { c->applyFileShareStopped(); }
-    void fileShareStarted(const MeetingControlData &data) override { c->applyFileShareStarted(data); }
+    void playbackResync(const MeetingControlData &data) override { c->sharing().applyPlaybackResync(data); }
+    void playbackStarted() override { c->sharing().applyPlaybackStarted(); }
+    void playbackResumed() override { c->sharing().applyPlaybackResumed(); }
+    void playbackPaused() override { c->sharing().applyPlaybackPaused(); }
+    void playbackSought(const MeetingControlData &data) override { c->sharing().applyPlaybackSeek(data); }
+    void playbackEnded() override { c->sharing().applyPlaybackEnded(); }
+    void fileShareStopped() override { c->sharing().applyFileShareStopped(); }
+    void fileShareStarted(const MeetingControlData &data) override { c->sharing().applyFileShareStarted(data); }
     void countDownComming() override { c->countDownComming(); }
     void countDownViewHadEnd() override { c->countDownViewHadEnd(); }
     void controlCamera(const MeetingControlData &data) override { c->controlCameraWithData(data); }
     void allowOpenCamera(const MeetingControlData &data) override { c->handleAllowAllowOpenCamera(data); }
-    void documentShare(const MeetingControlData &data) override { c->applyDocumentShare(data); }
-    void documentSwitched(const MeetingControlData &data) override { c->applyDocumentSwitch(data); }
-    void documentFollow(const MeetingControlData &data) override { c->applyDocumentFollow(data); }
+    void documentShare(const MeetingControlData &data) override { c->sharing().applyDocumentShare(data); }
+    void documentSwitched(const MeetingControlData &data) override { c->sharing().applyDocumentSwitch(data); }
+    void documentFollow(const MeetingControlData &data) override { c->sharing().applyDocumentFollow(data); }
     void uploadPermissionChanged(const MeetingControlData &data) override
     {
         if (const auto room = roomInfo()) {
@@ -134,9 +116,12 @@ public:
         }
         NotificationCenter::defaultCenter().post(QStringLiteral("RoomUploadPermissionTypeChange"));
     }
-    void sharePermissionChanged(const MeetingControlData &data) override { c->applySharePermission(data); }
-    void sharePermissionListChanged(const MeetingControlData &data) override { c->applySharePermissionList(data); }
-    void fileRightsChanged(const MeetingControlData &data) override { c->applyFileRights(data); }
+    void sharePermissionChanged(const MeetingControlData &data) override { c->sharing().applySharePermission(data); }
+    void sharePermissionListChanged(const MeetingControlData &data) override
+    {
+        c->sharing().applySharePermissionList(data);
+    }
+    void fileRightsChanged(const MeetingControlData &data) override { c->sharing().applyFileRights(data); }
 
 private:
     MeetingViewController *c;
@@ -281,181 +266,4 @@ void MeetingViewController::receiveRIngRIngMessage(const IMMessage &message)
     case MeetingNoticeRules::RingAction::Ignore:
         break;
     }
-}
-
-// ---- Control steps on the share display -----------------------------------------------------------------
-
-namespace {
-std::shared_ptr<FileShareDatailModel> documentFrom(const MeetingControlData &data)
-{
-    auto model = std::make_shared<FileShareDatailModel>();
-    model->fileId = data.fileId;
-    model->sliceCount = data.sliceCount;
-    model->sliceInfo = data.sliceInfo;
-    model->userId = data.peerId;
-    model->userName = data.peerName;
-    return model;
-}
-} // namespace
-
-void MeetingViewController::applyDocumentShare(const MeetingControlData &data)
-{
-    VeskMeetingManager *manager = meetingManager();
-    if (data.sharedFileStatus == 1) {
-        auto model = documentFrom(data);
-        model->enableUserList = data.enableUserList;
-        model->enableOperationFileStatus = data.enableOperationFileStatus;
-        fileShareDatailModel = model;
-        fileShareFlipOverReceiveSequenceId = data.sequenceId;
-        queryFileShareList(2);
-        return;
-    }
-    const bool selfSharing = manager && manager->selfFileSharing();
-    if (!selfSharing && fileShareDatailModel)
-        VeskToast::showToast(QStringLiteral("%1的共享已结束").arg(fileShareDatailModel->userName));
-    fileShareFlipOverReceiveSequenceId = 0;
-    fileShareDatailModel = std::make_shared<FileShareDatailModel>();
-    setFileShareMode(0);
-    if (ui->fileShareCollectionView)
-        ui->fileShareCollectionView->update();
-    if (ui->verticalShowCollectionView)
-        ui->verticalShowCollectionView->update();
-    onMemberChange(m_allMembers);
-    if (selfSharing)
-        stopScreenShare(true);
-}
-
-void MeetingViewController::applyDocumentSwitch(const MeetingControlData &data)
-{
-    VeskMeetingManager *manager = meetingManager();
-    if (manager && manager->selfFileSharing())
-        stopScreenShare(true);
-    fileShareDatailModel = documentFrom(data);
-    fileShareFlipOverReceiveSequenceId = data.sequenceId;
-    queryFileShareList(2);
-}
-
-void MeetingViewController::applyDocumentFollow(const MeetingControlData &data)
-{
-    if (!MeetingHostControlRules::followApplies(data.sequenceId, fileShareFlipOverReceiveSequenceId,
-                                                fileShareFlipOverSendSequenceId))
-        return;
-    fileShareFlipOverReceiveSequenceId = data.sequenceId;
-    flipOverDuration = true;
-    if (data.flipOverType == 1) {
-        scrollToPosition(data.offsetScale);
-    } else if (data.flipOverType == 0 && fileShareDatailModel) {
-        if (const auto index =
-                MeetingHostControlRules::pageIndexForSlice(fileShareDatailModel->sliceInfo, data.sliceId)) {
-            setCurrentPageNum(*index);
-            scrollToItemAtIndex(*index);
-        }
-    }
-    // The flip being applied is not sent back; the end of it is one short step later.
-    KVTimer::singleShot(this, 100ms, [this] { flipOverDuration = false; });
-}
-
-void MeetingViewController::applySharePermission(MeetingControlData data)
-{
-    if (const auto room = roomInfo()) {
-        room->allowFileShared = data.allowFileShared != 0;
-        room->sharePermission = data.sharePermission;
-    }
-    VeskMeetingManager *manager = meetingManager();
-    const bool sharing =
-        manager && (manager->selfScreenOrWindowSharing() || manager->selfFileSharing() || manager->selfAVFileSharing());
-    if (data.allowFileShared == 0 && sharing) {
-        data.peerId = VeskAppAgent::sharedInstance()->myInfo().phoneNumber;
-        data.switchStatus = 0;
-        controlScreenShareWithData(data);
-    }
-    if (fileShareSpeedSwicthPanelBottom && fileShareSpeedSwicthPanelBottom->parentWidget())
-        MeetingPanels::invokeIfOffered(fileShareSpeedSwicthPanelBottom, "refreshSharePermissionUI()",
-                                       "refreshSharePermissionUI");
-}
-
-void MeetingViewController::applySharePermissionList(const MeetingControlData &data)
-{
-    if (const auto room = roomInfo())
-        room->sharePermission = data.sharePermission;
-    querySharePermission();
-    if (fileShareSpeedSwicthPanelBottom && fileShareSpeedSwicthPanelBottom->parentWidget())
-        MeetingPanels::invokeIfOffered(fileShareSpeedSwicthPanelBottom, "refreshSharePermissionUI()",
-                                       "refreshSharePermissionUI");
-}
-
-void MeetingViewController::applyFileRights(const MeetingControlData &data)
-{
-    using MeetingHostControlRules::RightsTarget;
-    const RightsTarget target = MeetingHostControlRules::rightsTarget(
-        fileShareMode, data.fileId, fileShareDatailModel ? fileShareDatailModel->fileId : QString(),
-        avFileShareModel ? avFileShareModel->fileId : QString());
-    if (target == RightsTarget::Document) {
-        fileShareDatailModel->enableOperationFileStatus = data.enableOperationFileStatus;
-        fileShareDatailModel->enableUserList = data.enableUserList;
-    } else if (target == RightsTarget::AVFile) {
-        avFileShareModel->enableOperationFileStatus = data.enableOperationFileStatus;
-        avFileShareModel->enableUserList = data.enableUserList;
-    }
-}
-
-void MeetingViewController::applyPlaybackResync(const MeetingControlData &data)
-{
-    if (!avFileShareModel || data.fileId != avFileShareModel->fileId ||
-        avFileShareModel->fileType != FileShareType::Audio || avFileSharePlaySliderTracking())
-        return;
-    setAvFileSharePlayTimerCount(data.duration);
-    if (ui->avFileSharePlayButton && ui->avFileSharePlayButton->state() == 0)
-        startAVFileShareTimer();
-}
-
-void MeetingViewController::applyPlaybackSeek(const MeetingControlData &data)
-{
-    if (!ui->avFileShareSliderBKView || ui->avFileShareSliderBKView->isHidden())
-        return;
-    pauseAVFileShareTimer();
-    setAvFileSharePlayTimerCount(MeetingHostControlRules::seekSeconds(data.seekPosition));
-    if (avFileSharePlaying)
-        resumeAVFileShareTimer();
-}
-
-void MeetingViewController::applyPlaybackEnded()
-{
-    if (ui->avFileSharePlayButton)
-        ui->avFileSharePlayButton->setState(1);
-    pauseAVFileShareTimer();
-    if (avFileShareModel)
-        setAvFileSharePlayTimerCount(avFileShareModel->duration);
-}
-
-void MeetingViewController::applyFileShareStopped()
-{
-    if (VeskMeetingManager *manager = meetingManager())
-        manager->setSelfAVFileSharing(false);
-    avFileSharePlaying = false;
-    setFileShareMode(0);
-    if (ui->avFileSharePlayButton)
-        ui->avFileSharePlayButton->setState(1);
-    stopAVFileShareTimer(false);
-    onMemberChange(m_allMembers);
-}
-
-void MeetingViewController::applyFileShareStarted(const MeetingControlData &data)
-{
-    auto model = std::make_shared<FileShareModel>();
-    model->fileId = data.fileId;
-    model->fileName = data.fileName;
-    model->duration = data.duration;
-    model->userId = data.peerId;
-    model->userName = data.peerName;
-    model->fileType = QString::number(data.fileType);
-    model->enableUserList = data.enableUserList;
-    model->enableOperationFileStatus = data.enableOperationFileStatus;
-    avFileShareModel = model;
-    avFileSharePlaying = true;
-    setAvFileSharePlayTimerCount(0);
-    setFileShareMode(2);
-    if (ui->audioAnimationBKView)
-        ui->audioAnimationBKView->setVisible(data.fileType == 3);
-    toolBarShowAction();
 }

@@ -17,10 +17,6 @@ void MeetingViewController::showSubtitleViewAction(bool) {}
 void MeetingViewController::showOrHideIMVIew(VeskButton *) {}
 void MeetingViewController::handleAllowSendIMMessage(const MeetingControlData &) {}
 void MeetingViewController::disableIMAction(VeskButton *) {}
-QWidget *MeetingViewController::moreItemView()
-{
-    return moreItemViewStorage;
-}
 void MeetingViewController::resetItem(VeskButton *) {}
 void MeetingViewController::showAllowMeetingRecordView() {}
 void MeetingViewController::refreshAllowMeetingRecordView() {}

@@ -49,7 +49,7 @@ void MeetingViewController::onRoomStateChanged(qint64 state)
         if (state == VeskMeetingManager::StateInRoom)
             applyHeldHostControl();
     }
-    if (reaction.pausePlayback && avFileSharePlaying) {
+    if (reaction.pausePlayback && m_sharing->state().avFileSharePlaying) {
         if (ui->avFileSharePlayButton)
             ui->avFileSharePlayButton->setState(1);
         pauseAVFileShareTimer();
@@ -214,10 +214,10 @@ void MeetingViewController::onRender(const QString &peerId, const KRTCVideoFrame
     if (!targets->avFileShareSource)
         return;
     // The shared file's position follows the sharer's SEI; views move on the main thread.
-    if (!m_avFileSharePlaySliderTracking.load()) {
+    if (!m_sharing->avFileSharePlaySliderTracking()) {
         if (const auto position =
-                MeetingWindowRules::seiPlaybackPosition(frame.seiContent, m_avFileSharePlayTimerCount.load());
-            position && *position != m_avFileSharePlayTimerCount.load()) {
+                MeetingWindowRules::seiPlaybackPosition(frame.seiContent, m_sharing->avFileSharePlayTimerCount());
+            position && *position != m_sharing->avFileSharePlayTimerCount()) {
             setAvFileSharePlayTimerCount(*position);
         }
     }

@@ -199,21 +199,22 @@ void MeetingViewController::setupTrackingArea()
 void MeetingViewController::mouseEntered()
 {
     mouseEnterFlag = true;
-    if (fileShareMode == 0) {
+    if (m_sharing->state().fileShareMode == 0) {
         setToolBarsShown(true, false);
         if (toolBarHiddenTimer)
             toolBarHiddenTimer->invalidate();
         toolBarHiddenTimer = nullptr;
         return;
     }
-    if (avFileShareModel && avFileShareModel->userCanControl() && ui->avFileSharePlayButton)
+    if (m_sharing->state().avFileShareModel && m_sharing->state().avFileShareModel->userCanControl() &&
+        ui->avFileSharePlayButton)
         ui->avFileSharePlayButton->show();
 }
 
 void MeetingViewController::mouseExited()
 {
     mouseEnterFlag = false;
-    if (fileShareMode == 0) {
+    if (m_sharing->state().fileShareMode == 0) {
         if (toolBarHiddenTimer)
             toolBarHiddenTimer->invalidate();
         QPointer<MeetingViewController> weak(this);
@@ -223,7 +224,8 @@ void MeetingViewController::mouseExited()
         });
         return;
     }
-    if (avFileShareModel && avFileShareModel->userCanControl() && ui->avFileSharePlayButton)
+    if (m_sharing->state().avFileShareModel && m_sharing->state().avFileShareModel->userCanControl() &&
+        ui->avFileSharePlayButton)
         ui->avFileSharePlayButton->hide();
     toolBarShowAction();
 }
@@ -231,7 +233,7 @@ void MeetingViewController::mouseExited()
 void MeetingViewController::toolBarHiddenTimerAction()
 {
     toolBarHiddenTimer = nullptr;
-    if (mouseEnterFlag || fileShareMode != 0)
+    if (mouseEnterFlag || m_sharing->state().fileShareMode != 0)
         return;
     // An open pop-up keeps the bars.
     for (MeetingBottomButton *b :
@@ -294,7 +296,7 @@ void MeetingViewController::keyDown(QKeyEvent *event)
 {
     if (!event)
         return;
-    turnPageOf(this, MeetingToolBarRules::keyPageTurn(fileShareMode, event->key()));
+    turnPageOf(this, MeetingToolBarRules::keyPageTurn(m_sharing->state().fileShareMode, event->key()));
 }
 
 void MeetingViewController::swipeWithEvent(double deltaX, double deltaY)

@@ -60,7 +60,8 @@ void watchVideoView(QObject *controller, const std::shared_ptr<MeetingActiveMode
 
 MeetingViewController::MeetingViewController(bool enterWaitingRoom, QObject *parent)
     : MacBaseViewController(parent), ui(std::make_unique<Ui::MeetingViewController>()),
-      m_panels(std::make_unique<MeetingPanels>(this)), m_enterWaitingRoom(enterWaitingRoom)
+      m_panels(std::make_unique<MeetingPanels>(this)), m_sharing(std::make_unique<MeetingSharing>(this)),
+      m_enterWaitingRoom(enterWaitingRoom)
 {
     setObjectName(QStringLiteral("MeetingViewController"));
 }
@@ -229,7 +230,7 @@ void MeetingViewController::currentSpeakerViewHidden()
 
 void MeetingViewController::currentSpeakerFloatingViewHidden()
 {
-    clearNameLabel(currentSpeakerFloatingView);
+    clearNameLabel(m_sharing->state().currentSpeakerFloatingView);
 }
 
 bool MeetingViewController::windowShouldClose()

@@ -21,6 +21,7 @@
 #include "foundation/models/MeetingMemberShareStatusModel.h"
 #include "foundation/models/MeetingMessageModel.h"
 #include "meeting/panels/MeetingPanels.h"
+#include "meeting/sharing/MeetingSharing.h"
 #include "meeting/window/MeetingFrameRouter.h"
 #include "meeting/window/MeetingViewControllerUi.h"
 #include "uikit/KVAlert.h"
@@ -122,54 +123,14 @@ public:
 
     // Subtitles.
 
-    // =========================================================================================
-    // Share display state (driven by the sharing methods and the control dispatch)
-    // =========================================================================================
-    int fileShareMode = 0; // 0 video grid, 1 document, 2 audio/video file
-    // Document share.
-    QSizeF fileShareFlowLayout; // the document view's item size (one page)
-    std::shared_ptr<FileShareDatailModel> fileShareDatailModel;
-    int currentPageNum = 0;
-    QList<FileShareModel> allFileShareArray;
-    QPointer<QWidget> fileShareSpeedSwicthPanel;       // FileShareSpeedSwicthPanel
-    QPointer<QWidget> fileShareSpeedSwicthPanelBottom; // ShareBottomPanel
-    // Page-flip and scroll synchronisation.
-    double lastScrollTimeInterval = 0;
-    double lastOffsetScale = 0;
-    bool flipOverDuration = false;
-    quint64 fileShareFlipOverSendSequenceId = 0;
-    quint64 fileShareFlipOverReceiveSequenceId = 0;
-    QPointer<KVTimer> scrollTimer;
-    // Audio/video file.
-    std::shared_ptr<FileShareModel> avFileShareModel;
-    QPointer<KVTimer> avFileSharePlayTimer;
-    // Read by the render thread: atomics.
-    [[nodiscard]] qint64 avFileSharePlayTimerCount() const { return m_avFileSharePlayTimerCount.load(); }
-    [[nodiscard]] bool avFileSharePlaySliderTracking() const { return m_avFileSharePlaySliderTracking.load(); }
-    void setAvFileSharePlaySliderTracking(bool tracking) { m_avFileSharePlaySliderTracking.store(tracking); }
-    bool avFileSharePlaying = false;
     // Remote share streams; setting one publishes it to the render thread.
     [[nodiscard]] Tile avFileShareSourceModel() const { return m_avFileShareSourceModel; }
     void setAvFileShareSourceModel(const Tile &tile);
     [[nodiscard]] Tile screenShareSourceModel() const { return m_screenShareSourceModel; }
     void setScreenShareSourceModel(const Tile &tile);
-    // Own screen share.
-    QPointer<QWidget> shareSelectPanel; // ShareSelectPanel
-    bool showShareView = false;
-    bool isPrepareScreenShare = false;
-    bool fetchShareScreenDataFailed = false;
-    std::unique_ptr<MacBaseWindowController> screenShareTopWindowController;
-    QPointer<QWidget> floatingMediaViewStorage;     // FloatingMediaView (lazy getter floatingMediaView)
-    QPointer<QWidget> floatingMediaMiniViewStorage; // FloatingMediaMiniView (lazy getter floatingMediaMiniView)
-    QPointer<KVWindow> floatingMediaViewWindow;
-    QPointer<KVWindow> floatingMediaMiniViewWindow;
-    QPointer<VeskButton> floatingMediaMiniButton;
-    QPointer<QWidget> floatingIMView; // FloatingIMView
-    QPointer<IMDisplayView> floatingIMDisplayView;
-    QPointer<QWidget> moreItemViewStorage; // MoreItemView (lazy getter moreItemView)
-    QPointer<QWidget> currentSpeakerFloatingView;
-    QPointer<KVTimer> currentSpeakerFloatingViewHiddenTimer;
 
+    // The share display (meeting/sharing/MeetingSharing.h).
+    [[nodiscard]] MeetingSharing &sharing() const { return *m_sharing; }
     // The panels and pop-overs (meeting/panels/MeetingPanels.h).
     [[nodiscard]] MeetingPanels &panels() const { return *m_panels; }
 
@@ -310,18 +271,6 @@ public:
     void memberListUpdateAllowCarmeraStatusDisplay();
     void memberListUpdateAllowOpenMicStatusDisplay(bool allowed);
     void memberListUpdateIsOrNotAllowOpenCameraStatusDisplay();
-    // Steps of the control table that act on the share display.
-    void applyDocumentShare(const MeetingControlData &data);
-    void applyDocumentSwitch(const MeetingControlData &data);
-    void applyDocumentFollow(const MeetingControlData &data);
-    void applySharePermission(MeetingControlData data);
-    void applySharePermissionList(const MeetingControlData &data);
-    void applyFileRights(const MeetingControlData &data);
-    void applyPlaybackResync(const MeetingControlData &data);
-    void applyPlaybackSeek(const MeetingControlData &data);
-    void applyPlaybackEnded();
-    void applyFileShareStarted(const MeetingControlData &data);
-    void applyFileShareStopped();
 Q_SIGNALS:
     void singleMessageAdded(const MeetingMessageModel &line);
 
@@ -485,7 +434,7 @@ public:
     void resumeAVFileShareTimer();
     void pauseAVFileShareTimer();
     void stopAVFileShareTimer(bool keepAnimation);
-    // Any thread: stores the position; the labels and slider follow on the main thread.
+    // Any thread.
     void setAvFileSharePlayTimerCount(qint64 seconds);
     void scrollViewDidScroll();
     void shareSelectPanelSwitchFile(const Notification &notification);
@@ -521,6 +470,7 @@ private:
     void connectUi();
 
     const std::unique_ptr<MeetingPanels> m_panels;
+    const std::unique_ptr<MeetingSharing> m_sharing;
     bool m_enterWaitingRoom = false;
     qint64 m_stateMeeting = 0;
     QPointer<KVTimer> m_loopRequestTimer;
@@ -540,8 +490,6 @@ private:
 
     Tile m_avFileShareSourceModel;
     Tile m_screenShareSourceModel;
-    std::atomic<qint64> m_avFileSharePlayTimerCount{0};
-    std::atomic<bool> m_avFileSharePlaySliderTracking{false};
 
     // Render-thread side.
     MeetingFrameRouter m_frameRouter;
