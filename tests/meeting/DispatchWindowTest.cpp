@@ -2,6 +2,8 @@
 
 #include "DispatchWindowSupport.h"
 
+#include "meeting/window/dispatch/MeetingHostControlRules.h"
+
 namespace {
 
 using DispatchWindowMessagesTest = DispatchWindowTest;
@@ -123,8 +125,11 @@ TEST_F(DispatchWindowMessagesTest, Heartbeat_ServerViewDiffers_ReportedAgainUnle
     processEventsFor(10);
     EXPECT_EQ(reports(QStringLiteral("micStatus")).size(), 2);
 
-    page->tempIsMicOn = true;
+    // A host's close of every microphone while the user is joining again is held.
     page->onRoomStateChanged(VeskMeetingManager::StateJoining);
+    MeetingControlData closeAll;
+    closeAll.peerId = MeetingHostControlRules::kEveryone;
+    page->controlMicWithData(closeAll);
     page->receiveHeartbeatAck(heartbeat({{"micStatus", 0}}));
     processEventsFor(10);
     EXPECT_EQ(reports(QStringLiteral("micStatus")).size(), 2);

@@ -47,13 +47,13 @@ TEST_F(HostControlWindowTest, MuteAllBeforeTheRoomState_AppliedOnceInTheRoom)
     openMicFromButton();
     page->onRoomStateChanged(VeskMeetingManager::StateJoining);
     receive(controlMessage(Event::Microphone, micData("-1", 0)));
-    EXPECT_TRUE(page->tempIsMicOn);
+    EXPECT_TRUE(page->ownDevices().tempIsMicOn);
     EXPECT_TRUE(page->isMicOn());
 
     page->onRoomStateChanged(VeskMeetingManager::StateInRoom);
     page->applyHeldHostControl();
     processEventsFor(5);
-    EXPECT_FALSE(page->tempIsMicOn);
+    EXPECT_FALSE(page->ownDevices().tempIsMicOn);
     EXPECT_FALSE(page->isMicOn());
     EXPECT_EQ(toastText(), QStringLiteral("主持人关闭了全员麦克风"));
 }
@@ -89,7 +89,7 @@ TEST_F(HostControlWindowTest, MuteAllBeforeTheRoomState_WinsOverAnOpenUnderWay)
     processEventsFor(20);
     EXPECT_FALSE(page->isMicOn());
     EXPECT_EQ(page->ui->microphoneBtn->state(), 0);
-    EXPECT_FALSE(page->tempIsMicOn);
+    EXPECT_FALSE(page->ownDevices().tempIsMicOn);
     EXPECT_TRUE(reports(QStringLiteral("micStatus")).isEmpty());
 }
 
@@ -120,14 +120,14 @@ TEST_F(HostControlWindowTest, OpenRequest_SecondIgnored_RefusalAnswersTheFirstRe
     EXPECT_EQ(alert->message(), QStringLiteral("主持人请求开启您的麦克风"));
     EXPECT_EQ(alert->cancelButton()->text(), QStringLiteral("不开启"));
     EXPECT_EQ(alert->confirmButton()->text(), QStringLiteral("开启"));
-    EXPECT_TRUE(page->alertShow);
+    EXPECT_TRUE(page->ownDevices().alertShow);
 
     receive(
         controlMessage(Event::Microphone, micData("-1", 1), {}, QStringLiteral("13700000000"), QStringLiteral("助理")));
     EXPECT_EQ(page->micOpenRequestAlert(), alert);
 
     alert->cancelButton()->click();
-    EXPECT_FALSE(page->alertShow);
+    EXPECT_FALSE(page->ownDevices().alertShow);
     ASSERT_TRUE(processEventsUntil([&] {
         for (const DevChannelMessage &m : service.channelMessages()) {
             const QJsonObject command =
@@ -149,7 +149,7 @@ TEST_F(HostControlWindowTest, OpenRequest_AcceptedOpensQuietlyAndConfirmsAfterPo
     ASSERT_NE(alert, nullptr);
     EXPECT_EQ(alert->message(), QStringLiteral("助理请求开启您的麦克风"));
     alert->confirmButton()->click();
-    EXPECT_FALSE(page->alertShow);
+    EXPECT_FALSE(page->ownDevices().alertShow);
     EXPECT_TRUE(page->isMicOn());
     ASSERT_TRUE(processEventsUntil([&] { return engine().microphoneOpen(); }));
     EXPECT_TRUE(reports(QStringLiteral("micStatus")).isEmpty());

@@ -123,12 +123,12 @@ TEST_F(ToolBarTest, TheMeetingViewReportsThePointer)
     join();
     QEvent leave(QEvent::Leave);
     QCoreApplication::sendEvent(page->view(), &leave);
-    EXPECT_FALSE(page->mouseEnterFlag);
+    EXPECT_FALSE(page->toolBar().mouseEnterFlag);
     clock.clock.advance(5s);
     EXPECT_TRUE(page->toolBarsHidden());
     QEnterEvent enter(QPointF(10, 10), QPointF(10, 10), QPointF(10, 10));
     QCoreApplication::sendEvent(page->view(), &enter);
-    EXPECT_TRUE(page->mouseEnterFlag);
+    EXPECT_TRUE(page->toolBar().mouseEnterFlag);
     EXPECT_FALSE(page->toolBarsHidden());
 }
 

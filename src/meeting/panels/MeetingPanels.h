@@ -5,6 +5,8 @@
 // registers the panels the window loads by their interface names. A panel's own operations live
 // in the panel's class; the controller forwards to it (docs/ARCHITECTURE.md, "Adding a panel").
 
+#include "foundation/KVClock.h"
+
 #include <QObject>
 #include <QPointer>
 #include <QRect>
@@ -16,7 +18,6 @@
 #include <unordered_map>
 #include <vector>
 
-class KVTimer;
 class KVWindow;
 class MacBaseWindowController;
 class MeetingViewController;

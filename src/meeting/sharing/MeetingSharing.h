@@ -6,6 +6,7 @@
 // that the build makes are in the window's ui.
 
 #include "agent/models/FileShareModel.h"
+#include "foundation/KVClock.h"
 #include "foundation/models/MeetingControlData.h"
 
 #include <QList>
@@ -18,7 +19,6 @@
 #include <memory>
 
 class IMDisplayView;
-class KVTimer;
 class KVWindow;
 class MacBaseWindowController;
 class MeetingViewController;

@@ -108,7 +108,7 @@ void MeetingViewController::creatUI()
     setupVideoGridViews();
 
     ui->speakerBtn->setState(1);
-    ui->IMView->layoutSelf(m_adjustScale);
+    ui->IMView->layoutSelf(m_toolBar.adjustScale);
     ui->IMView->show();
     NotificationCenter &center = NotificationCenter::defaultCenter();
     center.addObserver(this, QStringLiteral("MEETINGNETWORKWARNNING"),
@@ -186,9 +186,9 @@ void MeetingViewController::adjustView()
 {
     QWidget *w = window();
     const bool hasWindow = w && w != view();
-    m_inFullScreenMode = hasWindow && w->isFullScreen();
-    if (m_inFullScreenMode) {
-        m_adjustScale = 1.0;
+    m_toolBar.inFullScreenMode = hasWindow && w->isFullScreen();
+    if (m_toolBar.inFullScreenMode) {
+        m_toolBar.adjustScale = 1.0;
         setFullScreenSize();
         if (isViewLoaded())
             view()->setGeometry(QRect(QPoint(0, 0), w->size()));
@@ -196,8 +196,8 @@ void MeetingViewController::adjustView()
         return;
     }
     const MeetingWindowSizing::NormalSize normal = MeetingWindowSizing::normalSize(mainScreenVisibleSize());
-    m_adjustScale = normal.adjustScale;
-    m_windowContentFrame = QRectF(QPointF(0, 0), normal.size);
+    m_toolBar.adjustScale = normal.adjustScale;
+    m_toolBar.windowContentFrame = QRectF(QPointF(0, 0), normal.size);
     const QSize size = normal.size.toSize();
     if (hasWindow && !w->isMaximized())
         w->resize(size);
@@ -210,16 +210,16 @@ void MeetingViewController::adjustView()
 void MeetingViewController::screenParametersDidChange()
 {
     adjustView();
-    if (!m_inFullScreenMode && window() && window() != view())
+    if (!m_toolBar.inFullScreenMode && window() && window() != view())
         vesk::veskCenter(window());
 }
 
 void MeetingViewController::adjustImInputViewWidth()
 {
     if (ui->imInputViewWidthConst)
-        ui->imInputViewWidthConst->setConstant(MeetingWindowSizing::imInputViewWidth(m_adjustScale));
+        ui->imInputViewWidthConst->setConstant(MeetingWindowSizing::imInputViewWidth(m_toolBar.adjustScale));
     if (ui->IMView)
-        ui->IMView->layoutSelf(m_adjustScale);
+        ui->IMView->layoutSelf(m_toolBar.adjustScale);
 }
 
 void MeetingViewController::refreshVerticalCollectionViewLayout()
@@ -231,7 +231,7 @@ void MeetingViewController::refreshVerticalCollectionViewLayout()
         layout->setSpacing(4);
         layout->setContentsMargins(0, 0, 0, 0);
     }
-    ui->verticalShowCollectionView->setProperty("itemSize", QSizeF(214 * m_adjustScale, 120));
+    ui->verticalShowCollectionView->setProperty("itemSize", QSizeF(214 * m_toolBar.adjustScale, 120));
 }
 
 void MeetingViewController::handleMagnificationGesture(double magnification)

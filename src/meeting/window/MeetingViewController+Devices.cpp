@@ -106,35 +106,35 @@ void MeetingViewController::openOrCloseMicrophone(VeskButton *sender)
         return;
     }
     // Outside the room the manager opens nothing, so nothing may look or be reported open.
-    if (m_stateMeeting != VeskMeetingManager::StateInRoom || !manager) {
+    if (m_lifetime.stateMeeting != VeskMeetingManager::StateInRoom || !manager) {
         setIsMicOn(false);
         setBack(sender, ui->microphoneBtn);
         return;
     }
-    m_micOpenChecking = true;
+    m_devices.micOpenChecking = true;
     QPointer<MeetingViewController> weak(this);
     QPointer<VeskButton> button(sender);
     MeetingDeviceCheck::checkMicrophone([weak, button](qint64 result) {
         if (!weak)
             return;
         MeetingViewController *self = weak;
-        self->m_micOpenChecking = false;
-        if (self->m_meetingEnded)
+        self->m_devices.micOpenChecking = false;
+        if (self->m_lifetime.meetingEnded)
             return;
         VeskMeetingManager *manager = meetingManager();
         switch (result) {
         case 0: {
             // Switched off again meanwhile, or left the room: nothing to open.
             if ((button && button->state() == 0) || !manager ||
-                self->m_stateMeeting != VeskMeetingManager::StateInRoom) {
+                self->m_lifetime.stateMeeting != VeskMeetingManager::StateInRoom) {
                 self->setIsMicOn(false);
                 setBack(button, self->ui->microphoneBtn);
                 return;
             }
             // A close of every microphone that came while joining wins over the open.
-            if (self->tempIsMicOn) {
-                self->tempIsMicOn = false;
-                self->temControlData = MeetingControlData();
+            if (self->m_devices.tempIsMicOn) {
+                self->m_devices.tempIsMicOn = false;
+                self->m_devices.temControlData = MeetingControlData();
                 self->setIsMicOn(false);
                 setBack(button, self->ui->microphoneBtn);
                 VeskToast::showToastInMeeting(Rules::kAllMicsClosed);
@@ -199,7 +199,7 @@ void MeetingViewController::openOrCloseCamera(VeskButton *sender)
     QPointer<MeetingViewController> weak(this);
     QPointer<VeskButton> button(sender);
     MeetingDeviceCheck::checkCamera([weak, button](qint64 result) {
-        if (!weak || weak->m_meetingEnded)
+        if (!weak || weak->m_lifetime.meetingEnded)
             return;
         MeetingViewController *self = weak;
         switch (result) {
@@ -259,9 +259,9 @@ void MeetingViewController::micphoneChange()
     OmbrelManager::sharedInstance().uploadOmbrelMicOpenTime();
     QPointer<MeetingViewController> weak(this);
     // A newer report meanwhile (the microphone opened again) is the true one: this one is dropped.
-    const quint64 serial = ++m_micReportSerial;
+    const quint64 serial = ++m_devices.micReportSerial;
     KVTimer::singleShot(this, kMicOffReport, [weak, serial] {
-        if (weak && !weak->m_meetingEnded && weak->m_micReportSerial == serial)
+        if (weak && !weak->m_lifetime.meetingEnded && weak->m_devices.micReportSerial == serial)
             weak->reportMicStatus(false);
     });
     uploadRecord(QStringLiteral("closeMic"), start, true);
@@ -270,29 +270,29 @@ void MeetingViewController::micphoneChange()
 void MeetingViewController::openMicOperation()
 {
     const QDateTime start = QDateTime::currentDateTime();
-    m_micOpenChecking = true;
+    m_devices.micOpenChecking = true;
     QPointer<MeetingViewController> weak(this);
     MeetingDeviceCheck::checkMicrophone([weak, start](qint64 result) {
         if (!weak)
             return;
         MeetingViewController *self = weak;
-        self->m_micOpenChecking = false;
-        if (self->m_meetingEnded)
+        self->m_devices.micOpenChecking = false;
+        if (self->m_lifetime.meetingEnded)
             return;
         VeskMeetingManager *manager = meetingManager();
         if (result == 0) {
-            if (!manager || self->m_stateMeeting != VeskMeetingManager::StateInRoom || !self->isMicOn()) {
+            if (!manager || self->m_lifetime.stateMeeting != VeskMeetingManager::StateInRoom || !self->isMicOn()) {
                 self->setIsMicOn(false);
                 return;
             }
-            if (self->tempIsMicOn) {
+            if (self->m_devices.tempIsMicOn) {
                 self->applyHeldHostControl();
                 return;
             }
             manager->setOpenMicStatusExc(false);
             manager->syncStartMicrophone();
             KVTimer::singleShot(self, kMicOpenConfirmation, [weak, start] {
-                if (!weak || weak->m_meetingEnded)
+                if (!weak || weak->m_lifetime.meetingEnded)
                     return;
                 weak->confirmMicOpened();
                 if (weak->isMicOn())
@@ -324,7 +324,7 @@ void MeetingViewController::openMicOperation()
 
 void MeetingViewController::reportMicStatus(bool on)
 {
-    ++m_micReportSerial;
+    ++m_devices.micReportSerial;
     reportOwnDevices(this, QString(), on ? QStringLiteral("1") : QStringLiteral("0"));
 }
 
@@ -355,12 +355,12 @@ void MeetingViewController::controlMicWithData(const MeetingControlData &data)
     Rules::MicState state;
     state.isMicOn = isMicOn();
     state.micDidOpen = manager && manager->micDidOpen();
-    state.stateMeeting = m_stateMeeting;
-    state.alertShow = alertShow;
+    state.stateMeeting = m_lifetime.stateMeeting;
+    state.alertShow = m_devices.alertShow;
     switch (Rules::micAction(data, currentMe(), state)) {
     case Rules::MicAction::HoldUntilInRoom:
-        tempIsMicOn = true;
-        temControlData = data;
+        m_devices.tempIsMicOn = true;
+        m_devices.temControlData = data;
         break;
     case Rules::MicAction::CloseAll:
         closeAllMicsByHost();
@@ -378,19 +378,19 @@ void MeetingViewController::controlMicWithData(const MeetingControlData &data)
 
 void MeetingViewController::applyHeldHostControl()
 {
-    if (!tempIsMicOn)
+    if (!m_devices.tempIsMicOn)
         return;
     // One turn later, so the join steps of the same state change have started their open.
     QPointer<MeetingViewController> weak(this);
     MainQueue::async(this, [weak] {
-        if (!weak || !weak->tempIsMicOn || weak->m_meetingEnded ||
-            weak->m_stateMeeting != VeskMeetingManager::StateInRoom)
+        if (!weak || !weak->m_devices.tempIsMicOn || weak->m_lifetime.meetingEnded ||
+            weak->m_lifetime.stateMeeting != VeskMeetingManager::StateInRoom)
             return;
         // An open under way applies it when its check answers.
-        if (weak->m_micOpenChecking)
+        if (weak->m_devices.micOpenChecking)
             return;
-        weak->tempIsMicOn = false;
-        weak->temControlData = MeetingControlData();
+        weak->m_devices.tempIsMicOn = false;
+        weak->m_devices.temControlData = MeetingControlData();
         VeskMeetingManager *manager = meetingManager();
         if (weak->isMicOn() || (manager && manager->micDidOpen()))
             weak->closeAllMicsByHost();
@@ -411,7 +411,7 @@ void MeetingViewController::closeAllMicsByHost()
 void MeetingViewController::closeMyMicByHost(const MeetingControlData &data)
 {
     const QDateTime start = QDateTime::currentDateTime();
-    tempIsMicOn = false;
+    m_devices.tempIsMicOn = false;
     setIsMicOn(false);
     VeskToast::showToastInMeeting(data.sender == Rules::kServerSender ? Rules::kMicForbidden : Rules::kMicClosed);
     if (VeskMeetingManager *manager = meetingManager())
@@ -424,7 +424,7 @@ void MeetingViewController::closeMyMicByHost(const MeetingControlData &data)
 
 void MeetingViewController::showMicOpenRequest(const MeetingControlData &data)
 {
-    if (alertShow)
+    if (m_devices.alertShow)
         return;
     VeskMeetingManager *manager = meetingManager();
     const auto room = manager ? manager->roomInfo() : nullptr;
@@ -433,7 +433,7 @@ void MeetingViewController::showMicOpenRequest(const MeetingControlData &data)
     auto refuse = [weak, data] {
         if (!weak)
             return;
-        weak->alertShow = false;
+        weak->m_devices.alertShow = false;
         MeetingControlData reply;
         reply.peerId = data.sender;
         if (VeskMeetingManager *manager = meetingManager())
@@ -449,14 +449,14 @@ void MeetingViewController::showMicOpenRequest(const MeetingControlData &data)
         const QDateTime start = QDateTime::currentDateTime();
         weak->setIsMicOn(data.switchStatus != 0);
         weak->micphoneChange();
-        weak->alertShow = false;
+        weak->m_devices.alertShow = false;
         uploadRecord(QStringLiteral("receiveImOpenMic"), start, true, QString(), data.peerId);
     };
     KVAlert *alert =
         KVAlert::alertWithMessage(Rules::kOpenRequest.arg(name), Rules::kDontOpen, Rules::kOpen, refuse, accept);
     alert->setObjectName(QStringLiteral("micOpenRequestAlert"));
-    m_micOpenRequestAlert = alert;
-    alertShow = true;
+    m_devices.micOpenRequestAlert = alert;
+    m_devices.alertShow = true;
     alert->showInCenterOfWindow(window());
 }
 
@@ -466,7 +466,7 @@ void MeetingViewController::controlCameraWithData(const MeetingControlData &data
     Rules::CameraState state;
     state.isCameraOn = isCameraOn();
     state.currentCameraOn = manager && manager->currentCameraOn();
-    state.stateMeeting = m_stateMeeting;
+    state.stateMeeting = m_lifetime.stateMeeting;
     switch (Rules::cameraAction(data, currentMe(), state)) {
     case Rules::CameraAction::CloseAll:
         setIsCameraOn(false);

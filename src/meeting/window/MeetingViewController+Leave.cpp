@@ -13,10 +13,10 @@
 
 void MeetingViewController::leaveMeeting(QObject *)
 {
-    if (m_meetingEnded)
+    if (m_lifetime.meetingEnded)
         return;
-    if (m_leaveAlert) {
-        m_leaveAlert->raise();
+    if (m_lifetime.leaveAlert) {
+        m_lifetime.leaveAlert->raise();
         return;
     }
     VeskAppAgent *agent = VeskAppAgent::sharedInstance();
@@ -30,7 +30,7 @@ void MeetingViewController::leaveMeeting(QObject *)
     auto leave = [weak] {
         if (!weak)
             return;
-        if (weak->m_showingWaitingRoom)
+        if (weak->m_waitingRoom.showingWaitingRoom)
             weak->exitWaitingRoomAction(nullptr);
         else
             weak->leaveRoom();
@@ -40,7 +40,7 @@ void MeetingViewController::leaveMeeting(QObject *)
         auto endForAll = [weak, leave] {
             if (!weak)
                 return;
-            if (!weak->m_showingWaitingRoom)
+            if (!weak->m_waitingRoom.showingWaitingRoom)
                 VeskAppAgent::sharedInstance()->endMeeting();
             leave();
         };
@@ -51,13 +51,13 @@ void MeetingViewController::leaveMeeting(QObject *)
                                           leave);
     }
     alert->setObjectName(QStringLiteral("leaveMeetingAlert"));
-    m_leaveAlert = alert;
+    m_lifetime.leaveAlert = alert;
     alert->showInCenterOfWindow(window());
 }
 
 void MeetingViewController::leaveRoom()
 {
-    if (m_meetingEnded)
+    if (m_lifetime.meetingEnded)
         return;
     VeskAppAgent *agent = VeskAppAgent::sharedInstance();
     VeskMeetingManager *manager = agent->meetingManager();
@@ -87,7 +87,7 @@ void MeetingViewController::leaveRoom()
 
 void MeetingViewController::leaveRoomAndLoginOut()
 {
-    if (m_meetingEnded)
+    if (m_lifetime.meetingEnded)
         return;
     VeskAppAgent *agent = VeskAppAgent::sharedInstance();
     VeskMeetingManager *manager = agent->meetingManager();

@@ -86,7 +86,7 @@ QSizeF mainScreenSize()
 
 VideoCollectionView *MeetingViewController::videoGrid() const
 {
-    return m_videoGrid.data();
+    return m_members.videoGrid.data();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -98,7 +98,7 @@ void MeetingViewController::onMemberChange(const MeetingMemberList &members)
     // The inputs are read here, on the main thread; the queue only computes, and the result comes
     // back to the main thread where every field is set in one step. One operation at a time and
     // a FIFO main queue keep the lists in arrival order.
-    const MemberPipeline::Input in = pipelineInput(members, m_sharePermissionInfo);
+    const MemberPipeline::Input in = pipelineInput(members, m_members.sharePermissionInfo);
     QPointer<MeetingViewController> weak(this);
     auto op = [weak, in] {
         auto change = std::make_shared<PendingMemberChange>();
@@ -108,8 +108,8 @@ void MeetingViewController::onMemberChange(const MeetingMemberList &members)
                 weak->applyMemberChange(change);
         });
     };
-    if (m_serialOperationQueue)
-        m_serialOperationQueue->addOperation(std::move(op));
+    if (m_members.serialOperationQueue)
+        m_members.serialOperationQueue->addOperation(std::move(op));
     else
         op();
 }
@@ -117,18 +117,18 @@ void MeetingViewController::onMemberChange(const MeetingMemberList &members)
 void MeetingViewController::onMemberChangeInter(const MeetingMemberList &members)
 {
     auto change = std::make_shared<PendingMemberChange>();
-    change->result = MemberPipeline::build(pipelineInput(members, m_sharePermissionInfo));
+    change->result = MemberPipeline::build(pipelineInput(members, m_members.sharePermissionInfo));
     applyMemberChange(change);
 }
 
 void MeetingViewController::applyMemberChange(const std::shared_ptr<const PendingMemberChange> &change)
 {
-    if (m_meetingEnded || !change)
+    if (m_lifetime.meetingEnded || !change)
         return;
     const MemberPipeline::Result &r = change->result;
     VeskMeetingManager *manager = meetingManager();
 
-    m_allMembers = r.allMembers;
+    m_members.allMembers = r.allMembers;
     for (qsizetype i = 0; i < r.allMembers.size() && i < r.sharePermission.size(); ++i) {
         if (r.allMembers.at(i) && r.sharePermission.at(i))
             r.allMembers.at(i)->setAllowSharePermissionFlag(*r.sharePermission.at(i));
@@ -165,7 +165,7 @@ void MeetingViewController::applyMemberChange(const std::shared_ptr<const Pendin
     if (r.avFileShareSource) {
         setAvFileShareSourceModel(r.avFileShareSource);
     } else {
-        const QString text = MemberPipeline::shareEndedAnnouncement(m_avFileShareSourceModel, false,
+        const QString text = MemberPipeline::shareEndedAnnouncement(m_members.avFileShareSourceModel, false,
                                                                     manager && manager->selfAVFileSharing());
         if (!text.isEmpty())
             VeskToast::showToast(text);
@@ -184,14 +184,14 @@ void MeetingViewController::applyMemberChange(const std::shared_ptr<const Pendin
         break;
     case MemberPipeline::Display::ShareViews:
         if (m_sharing->state().fileShareMode == 2)
-            placeShareVideoView(ui->avFileShareRenderView, m_avFileShareSourceModel);
+            placeShareVideoView(ui->avFileShareRenderView, m_members.avFileShareSourceModel);
         if (screenFound)
-            placeShareVideoView(ui->screenShareRenderView, m_screenShareSourceModel);
+            placeShareVideoView(ui->screenShareRenderView, m_members.screenShareSourceModel);
         refreshVerticalShowCollectionViewWidth();
         break;
     }
     if (ui->noPeopleTipView)
-        ui->noPeopleTipView->setVisible(m_activeMembers.isEmpty());
+        ui->noPeopleTipView->setVisible(m_members.activeMembers.isEmpty());
 }
 
 void MeetingViewController::placeShareVideoView(QWidget *renderView, const Tile &source)
@@ -216,10 +216,10 @@ void MeetingViewController::placeShareVideoView(QWidget *renderView, const Tile 
 
 void MeetingViewController::refreshVerticalShowCollectionViewWidth()
 {
-    const double target = MemberPipeline::verticalStripWidth(m_activeMembers.size(), m_adjustScale);
-    if (m_stripWidthAnimation) {
-        m_stripWidthAnimation->invalidate();
-        m_stripWidthAnimation->deleteLater();
+    const double target = MemberPipeline::verticalStripWidth(m_members.activeMembers.size(), m_toolBar.adjustScale);
+    if (m_members.stripWidthAnimation) {
+        m_members.stripWidthAnimation->invalidate();
+        m_members.stripWidthAnimation->deleteLater();
     }
     if (ui->verticalShowCollectionViewWidthConstraint) {
         // 0.3 s in ten steps on the project clock.
@@ -229,14 +229,14 @@ void MeetingViewController::refreshVerticalShowCollectionViewWidth()
         if (start == target) {
             constraint->setConstant(target);
         } else {
-            m_stripWidthAnimation =
+            m_members.stripWidthAnimation =
                 KVTimer::repeating(this, std::chrono::milliseconds(30), [this, constraint, start, target, step] {
                     ++*step;
                     if (constraint)
                         constraint->setConstant(start + (target - start) * std::min(1.0, *step / 10.0));
-                    if (*step >= 10 && m_stripWidthAnimation) {
-                        m_stripWidthAnimation->invalidate();
-                        m_stripWidthAnimation->deleteLater();
+                    if (*step >= 10 && m_members.stripWidthAnimation) {
+                        m_members.stripWidthAnimation->invalidate();
+                        m_members.stripWidthAnimation->deleteLater();
                     }
                 });
         }
@@ -248,13 +248,13 @@ void MeetingViewController::reloadVerticalShowCollectionView()
 {
     if (!ui->verticalShowCollectionView)
         return;
-    if (!m_tileDelegate)
-        m_tileDelegate = std::make_shared<TileDelegate>(this);
+    if (!m_members.tileDelegate)
+        m_members.tileDelegate = std::make_shared<TileDelegate>(this);
     const QSizeF itemSize = ui->verticalShowCollectionView->property("itemSize").toSizeF();
-    VerticalShowCollection::reload(ui->verticalShowCollectionView, m_activeMembers,
-                                   bool(m_screenShareSourceModel) || m_sharing->state().fileShareMode != 0,
-                                   itemSize.isEmpty() ? QSizeF(214 * m_adjustScale, 120) : itemSize,
-                                   m_tileDelegate.get());
+    VerticalShowCollection::reload(ui->verticalShowCollectionView, m_members.activeMembers,
+                                   bool(m_members.screenShareSourceModel) || m_sharing->state().fileShareMode != 0,
+                                   itemSize.isEmpty() ? QSizeF(214 * m_toolBar.adjustScale, 120) : itemSize,
+                                   m_members.tileDelegate.get());
 }
 
 void MeetingViewController::needUpdateUIFitAssistantChange()
@@ -314,7 +314,7 @@ void MeetingViewController::requireAssistantinfo()
     QPointer<MeetingViewController> weak(this);
     VeskAppAgent::sharedInstance()->getAssistanthostInfoWith(this, room->roomId, [weak](const KVMResponse &reply) {
         // An answer for a meeting this window has left belongs to no meeting the manager holds now.
-        if (!weak || weak->m_meetingEnded || !reply.successed)
+        if (!weak || weak->m_lifetime.meetingEnded || !reply.successed)
             return;
         VeskMeetingManager *m = meetingManager();
         if (!m)
@@ -331,10 +331,10 @@ void MeetingViewController::requireAssistantinfo()
 
 void MeetingViewController::setupVideoGridViews()
 {
-    if (m_videoGrid || !ui->scrollView)
+    if (m_members.videoGrid || !ui->scrollView)
         return;
-    if (!m_tileDelegate)
-        m_tileDelegate = std::make_shared<TileDelegate>(this);
+    if (!m_members.tileDelegate)
+        m_members.tileDelegate = std::make_shared<TileDelegate>(this);
     // The build's placeholder document holds the participants' views: give them back first.
     if (QWidget *old = ui->scrollView->takeWidget()) {
         for (KRTCVideoView *v : old->findChildren<KRTCVideoView *>()) {
@@ -344,8 +344,8 @@ void MeetingViewController::setupVideoGridViews()
         delete old;
     }
     auto *grid = new VideoCollectionView(ui->scrollView);
-    grid->setDelegate(m_tileDelegate.get());
-    m_videoGrid = grid;
+    grid->setDelegate(m_members.tileDelegate.get());
+    m_members.videoGrid = grid;
     ui->videoCollectionView = grid;
     connect(grid, &VideoCollectionView::visibleAreaChanged, this, [this] { checkCellPositionAction(); });
     // The window tells the grid about full screen and live resizes.
@@ -360,29 +360,29 @@ void MeetingViewController::setupVideoGridViews()
 void MeetingViewController::reloadVideoCollectionView()
 {
     setupVideoGridViews();
-    if (m_videoGrid)
-        m_videoGrid->reloadData(m_activeMembers);
+    if (m_members.videoGrid)
+        m_members.videoGrid->reloadData(m_members.activeMembers);
     if (ui->noPeopleTipView)
-        ui->noPeopleTipView->setVisible(m_activeMembers.isEmpty());
+        ui->noPeopleTipView->setVisible(m_members.activeMembers.isEmpty());
 }
 
 QSizeF MeetingViewController::fileSharePageSize()
 {
     FileSharePageSize::Input in;
-    in.fullScreen = m_inFullScreenMode;
+    in.fullScreen = m_toolBar.inFullScreenMode;
     in.stripShown =
         ui->verticalShowCollectionViewWidthConstraint && ui->verticalShowCollectionViewWidthConstraint->constant() != 0;
     in.mainScreenSize = mainScreenSize();
-    in.windowContentSize = m_windowContentFrame.size();
-    in.adjustScale = m_adjustScale;
+    in.windowContentSize = m_toolBar.windowContentFrame.size();
+    in.adjustScale = m_toolBar.adjustScale;
     in.verticalScroll = true;
     in.displayEnableScroll = m_sharing->state().fileShareDatailModel && fileShareDisplayEnableScroll();
     if (m_sharing->state().fileShareDatailModel) {
         for (const FileSliceModel &slice : std::as_const(m_sharing->state().fileShareDatailModel->sliceInfo))
             in.slices.append({double(slice.picWidth), double(slice.picHeight)});
     }
-    item_size = FileSharePageSize::itemSize(in);
-    return item_size;
+    m_toolBar.item_size = FileSharePageSize::itemSize(in);
+    return m_toolBar.item_size;
 }
 
 void MeetingViewController::setFullScreenSize()
@@ -391,7 +391,7 @@ void MeetingViewController::setFullScreenSize()
     const QScreen *screen = w && w != view() ? w->screen() : QGuiApplication::primaryScreen();
     const QSize size = screen ? screen->availableGeometry().size() : QSize();
     // Set first: the resize below must not be taken for a windowed size.
-    m_inFullScreenMode = true;
+    m_toolBar.inFullScreenMode = true;
     if (w && w != view() && !size.isEmpty()) {
         w->setMinimumSize(size);
         if (!w->isFullScreen())
@@ -407,18 +407,19 @@ void MeetingViewController::setNormalSize()
     QWidget *w = window();
     if (w && w != view()) {
         w->setMinimumSize(QSize(int(GridWindowRules::kNormalMinWidth), int(GridWindowRules::kNormalMinHeight)));
-        if (!w->isFullScreen() && !w->isMaximized() && !m_windowContentFrame.isEmpty())
-            w->resize(m_windowContentFrame.size().toSize());
+        if (!w->isFullScreen() && !w->isMaximized() && !m_toolBar.windowContentFrame.isEmpty())
+            w->resize(m_toolBar.windowContentFrame.size().toSize());
     }
     updateUIWithFullScreen(false);
 }
 
 void MeetingViewController::updateUIWithFullScreen(bool fullScreen)
 {
-    m_inFullScreenMode = fullScreen;
-    if (!m_sharing->state().avFileShareModel && !m_screenShareSourceModel && !m_sharing->state().fileShareDatailModel) {
-        if (m_videoGrid)
-            m_videoGrid->relayout();
+    m_toolBar.inFullScreenMode = fullScreen;
+    if (!m_sharing->state().avFileShareModel && !m_members.screenShareSourceModel &&
+        !m_sharing->state().fileShareDatailModel) {
+        if (m_members.videoGrid)
+            m_members.videoGrid->relayout();
     } else {
         reloadVerticalShowCollectionView();
         if (m_sharing->state().fileShareDatailModel) {
@@ -427,14 +428,14 @@ void MeetingViewController::updateUIWithFullScreen(bool fullScreen)
                 scrollToItemAtIndex(m_sharing->state().currentPageNum);
         }
     }
-    m_adjustScale = GridWindowRules::adjustScale(fullScreen, m_windowContentFrame.width());
+    m_toolBar.adjustScale = GridWindowRules::adjustScale(fullScreen, m_toolBar.windowContentFrame.width());
     adjustImInputViewWidth();
     if (!fullScreen && m_panels->state().memberWindow && m_panels->state().memberWindow->window()) {
         QWidget *member = m_panels->state().memberWindow->window();
         QWidget *meeting = window();
         const QRect meetingFrame = meeting && meeting != view() ? meeting->frameGeometry() : QRect();
         if (const auto placed = GridWindowRules::memberWindowBeside(member->geometry(), member->maximumHeight(),
-                                                                    meetingFrame, m_adjustScale)) {
+                                                                    meetingFrame, m_toolBar.adjustScale)) {
             member->setMinimumSize(placed->size());
             member->setMaximumSize(placed->size());
             member->setGeometry(*placed);
@@ -465,9 +466,9 @@ void MeetingViewController::windowDidExitFullScreen()
 void MeetingViewController::windowWillResize(const QSize &size)
 {
     // Full screen never changes the remembered windowed size.
-    if (m_inFullScreenMode)
+    if (m_toolBar.inFullScreenMode)
         return;
-    m_windowContentFrame = QRectF(m_windowContentFrame.topLeft(), QSizeF(size));
+    m_toolBar.windowContentFrame = QRectF(m_toolBar.windowContentFrame.topLeft(), QSizeF(size));
     updateUIWithFullScreen(false);
 }
 
@@ -487,7 +488,7 @@ void MeetingViewController::scrollViewScrollAction()
 
 void MeetingViewController::checkCellPositionAction()
 {
-    if (!m_videoGrid || m_meetingEnded)
+    if (!m_members.videoGrid || m_lifetime.meetingEnded)
         return;
     VeskAppAgent *agent = VeskAppAgent::sharedInstance();
     VeskMeetingManager *manager = agent->meetingManager();
@@ -496,13 +497,13 @@ void MeetingViewController::checkCellPositionAction()
     // The grid's own entries with its own frames: while a share shows, the grid is not reloaded
     // and activeMembers may already hold other tiles, which the old frames do not describe.
     QList<VisibleTileSubscription::TilePlacement> placements;
-    const QList<Tile> &tiles = m_videoGrid->tiles();
-    const QList<QRectF> &frames = m_videoGrid->itemFrames();
+    const QList<Tile> &tiles = m_members.videoGrid->tiles();
+    const QList<QRectF> &frames = m_members.videoGrid->itemFrames();
     placements.reserve(tiles.size());
     for (qsizetype i = 0; i < tiles.size(); ++i)
         placements.append({tiles.at(i), i < frames.size() ? frames.at(i) : QRectF()});
-    const auto calls =
-        VisibleTileSubscription::check(placements, m_videoGrid->visibleRect(), m_allMembers, agent->myInfo().userId);
+    const auto calls = VisibleTileSubscription::check(placements, m_members.videoGrid->visibleRect(),
+                                                      m_members.allMembers, agent->myInfo().userId);
     for (const VisibleTileSubscription::Call &call : calls) {
         if (call.kind == VisibleTileSubscription::Call::MuteVideo) {
             manager->muteVideo(call.userId, 1, call.enable);

@@ -138,17 +138,17 @@ MeetingDispatchTarget *MeetingViewController::dispatchTarget()
 
 void MeetingViewController::receiveMessage(const IMMessage &message)
 {
-    if (m_meetingEnded)
+    if (m_lifetime.meetingEnded)
         return;
     // A close of every microphone kept from before the room state waits no longer than this.
-    if (tempIsMicOn && m_stateMeeting == VeskMeetingManager::StateInRoom)
+    if (m_devices.tempIsMicOn && m_lifetime.stateMeeting == VeskMeetingManager::StateInRoom)
         applyHeldHostControl();
     MeetingMessageDispatch::dispatchMessage(message, *dispatchTarget());
 }
 
 void MeetingViewController::receiveControlMessage(const IMMessage &message)
 {
-    if (m_meetingEnded)
+    if (m_lifetime.meetingEnded)
         return;
     MeetingMessageDispatch::dispatchControl(message, *dispatchTarget());
 }
@@ -187,9 +187,9 @@ void MeetingViewController::memberListUpdateIsOrNotAllowOpenCameraStatusDisplay(
 
 void MeetingViewController::receiveHeartbeatAck(const IMMessage &message)
 {
-    if (m_meetingEnded)
+    if (m_lifetime.meetingEnded)
         return;
-    if (tempIsMicOn && m_stateMeeting == VeskMeetingManager::StateInRoom)
+    if (m_devices.tempIsMicOn && m_lifetime.stateMeeting == VeskMeetingManager::StateInRoom)
         applyHeldHostControl();
     const std::optional<MeetingNoticeRules::HeartbeatAck> ack = MeetingNoticeRules::heartbeatAck(message);
     if (!ack)
@@ -210,7 +210,7 @@ void MeetingViewController::receiveHeartbeatAck(const IMMessage &message)
             micphoneChange();
         }
     }
-    if ((ack->micStatus != 0) != isMicOn() && !tempIsMicOn)
+    if ((ack->micStatus != 0) != isMicOn() && !m_devices.tempIsMicOn)
         reportMicStatus(isMicOn());
 }
 
@@ -221,7 +221,7 @@ void MeetingViewController::receiveSeverControlMessage(const IMMessage &message)
     if (!userIsPrivileged())
         return;
     MainQueue::async(this, [this, message] {
-        if (m_meetingEnded)
+        if (m_lifetime.meetingEnded)
             return;
         VeskMeetingManager *manager = meetingManager();
         if (!manager || !manager->judegeDuplicates(message))

@@ -191,19 +191,19 @@ void MeetingViewController::mouseDown(QMouseEvent *)
 
 void MeetingViewController::setupTrackingArea()
 {
-    if (m_trackingArea || !isViewLoaded())
+    if (m_toolBar.trackingArea || !isViewLoaded())
         return;
-    m_trackingArea = new TrackingArea(this, view());
+    m_toolBar.trackingArea = new TrackingArea(this, view());
 }
 
 void MeetingViewController::mouseEntered()
 {
-    mouseEnterFlag = true;
+    m_toolBar.mouseEnterFlag = true;
     if (m_sharing->state().fileShareMode == 0) {
         setToolBarsShown(true, false);
-        if (toolBarHiddenTimer)
-            toolBarHiddenTimer->invalidate();
-        toolBarHiddenTimer = nullptr;
+        if (m_toolBar.toolBarHiddenTimer)
+            m_toolBar.toolBarHiddenTimer->invalidate();
+        m_toolBar.toolBarHiddenTimer = nullptr;
         return;
     }
     if (m_sharing->state().avFileShareModel && m_sharing->state().avFileShareModel->userCanControl() &&
@@ -213,12 +213,12 @@ void MeetingViewController::mouseEntered()
 
 void MeetingViewController::mouseExited()
 {
-    mouseEnterFlag = false;
+    m_toolBar.mouseEnterFlag = false;
     if (m_sharing->state().fileShareMode == 0) {
-        if (toolBarHiddenTimer)
-            toolBarHiddenTimer->invalidate();
+        if (m_toolBar.toolBarHiddenTimer)
+            m_toolBar.toolBarHiddenTimer->invalidate();
         QPointer<MeetingViewController> weak(this);
-        toolBarHiddenTimer = KVTimer::singleShot(this, kToolBarHideDelay, [weak] {
+        m_toolBar.toolBarHiddenTimer = KVTimer::singleShot(this, kToolBarHideDelay, [weak] {
             if (weak)
                 weak->toolBarHiddenTimerAction();
         });
@@ -232,8 +232,8 @@ void MeetingViewController::mouseExited()
 
 void MeetingViewController::toolBarHiddenTimerAction()
 {
-    toolBarHiddenTimer = nullptr;
-    if (mouseEnterFlag || m_sharing->state().fileShareMode != 0)
+    m_toolBar.toolBarHiddenTimer = nullptr;
+    if (m_toolBar.mouseEnterFlag || m_sharing->state().fileShareMode != 0)
         return;
     // An open pop-up keeps the bars.
     for (MeetingBottomButton *b :
@@ -247,17 +247,17 @@ void MeetingViewController::toolBarHiddenTimerAction()
 
 void MeetingViewController::toolBarShowAction()
 {
-    if (!m_toolBarsHidden)
+    if (!m_toolBar.toolBarsHidden)
         return;
     setToolBarsShown(true, true);
 }
 
 void MeetingViewController::setToolBarsShown(bool shown, bool animated)
 {
-    m_toolBarsHidden = !shown;
-    if (m_toolBarAnimation)
-        m_toolBarAnimation->invalidate();
-    m_toolBarAnimation = nullptr;
+    m_toolBar.toolBarsHidden = !shown;
+    if (m_toolBar.toolBarAnimation)
+        m_toolBar.toolBarAnimation->invalidate();
+    m_toolBar.toolBarAnimation = nullptr;
     const qreal top = shown ? 0 : kTopHidden;
     const qreal bottom = shown ? 0 : kBottomHidden;
     // The bars sit in the window's column; without their constraints they leave by hiding.
@@ -277,17 +277,18 @@ void MeetingViewController::setToolBarsShown(bool shown, bool animated)
     const qreal bottomFrom = ui->bottomViewBottomConstraint->constant();
     const qint64 startMs = KVClock::current().nowMs();
     QPointer<MeetingViewController> weak(this);
-    m_toolBarAnimation = KVTimer::repeating(this, kBarAnimationStep, [weak, topFrom, bottomFrom, top, bottom, startMs] {
-        if (!weak || !weak->ui->topToolViewTopConstraint || !weak->ui->bottomViewBottomConstraint)
-            return;
-        const qreal t = qMin<qreal>(1.0, qreal(KVClock::current().nowMs() - startMs) / kBarAnimationMs);
-        weak->ui->topToolViewTopConstraint->setConstant(topFrom + (top - topFrom) * t);
-        weak->ui->bottomViewBottomConstraint->setConstant(bottomFrom + (bottom - bottomFrom) * t);
-        if (t >= 1.0 && weak->m_toolBarAnimation) {
-            weak->m_toolBarAnimation->invalidate();
-            weak->m_toolBarAnimation = nullptr;
-        }
-    });
+    m_toolBar.toolBarAnimation =
+        KVTimer::repeating(this, kBarAnimationStep, [weak, topFrom, bottomFrom, top, bottom, startMs] {
+            if (!weak || !weak->ui->topToolViewTopConstraint || !weak->ui->bottomViewBottomConstraint)
+                return;
+            const qreal t = qMin<qreal>(1.0, qreal(KVClock::current().nowMs() - startMs) / kBarAnimationMs);
+            weak->ui->topToolViewTopConstraint->setConstant(topFrom + (top - topFrom) * t);
+            weak->ui->bottomViewBottomConstraint->setConstant(bottomFrom + (bottom - bottomFrom) * t);
+            if (t >= 1.0 && weak->m_toolBar.toolBarAnimation) {
+                weak->m_toolBar.toolBarAnimation->invalidate();
+                weak->m_toolBar.toolBarAnimation = nullptr;
+            }
+        });
 }
 
 // ---- Page turning ------------------------------------------------------------------------------------------

@@ -33,8 +33,8 @@ void MeetingViewController::aboutWaitingRoom()
     VeskAppAgent *agent = VeskAppAgent::sharedInstance();
     VeskMeetingManager *manager = agent->meetingManager();
 
-    if (m_enterWaitingRoom) {
-        m_showingWaitingRoom = true;
+    if (m_waitingRoom.enterWaitingRoom) {
+        m_waitingRoom.showingWaitingRoom = true;
         ui->waitingRoomBKView->raise();
         vesk::setBackgroundColor(ui->waitingRoomBKView, vesk::colorWithHexString(QStringLiteral("#3A3A3C")));
         ui->waitingRoomBKView->show();
@@ -53,12 +53,12 @@ void MeetingViewController::aboutWaitingRoom()
         return;
     }
 
-    m_showingWaitingRoom = false;
+    m_waitingRoom.showingWaitingRoom = false;
     if (manager) {
         manager->setAssistantsDelegate(this, this);
         requireAssistantinfo();
         manager->setDelegate(this, this);
-        m_isRoomDelegate = true;
+        m_lifetime.isRoomDelegate = true;
         manager->joinRoom();
     }
     const auto room = manager ? manager->roomInfo() : nullptr;
@@ -71,14 +71,14 @@ void MeetingViewController::aboutWaitingRoom()
 
 void MeetingViewController::addLoopRequest()
 {
-    if (m_loopRequestTimer)
-        m_loopRequestTimer->invalidate();
-    const quint64 generation = ++m_waitingRoomGeneration;
+    if (m_waitingRoom.loopRequestTimer)
+        m_waitingRoom.loopRequestTimer->invalidate();
+    const quint64 generation = ++m_waitingRoom.waitingRoomGeneration;
     // Owned by the window: the poll dies with it; a reply of an earlier screen is dropped.
-    m_loopRequestTimer = KVTimer::repeating(this, 2s, [this, generation] {
+    m_waitingRoom.loopRequestTimer = KVTimer::repeating(this, 2s, [this, generation] {
         VeskAppAgent::sharedInstance()->queryAllowEnterStatusCompletionBlock(
             this, [this, generation](const KVMResponse &response) {
-                if (generation != m_waitingRoomGeneration || m_meetingEnded)
+                if (generation != m_waitingRoom.waitingRoomGeneration || m_lifetime.meetingEnded)
                     return;
                 const MeetingWindowRules::Admission admission =
                     MeetingWindowRules::admission(response.successed, response.data);
@@ -108,10 +108,10 @@ void MeetingViewController::enterMeetingRoom()
 
 void MeetingViewController::destoryWaitingRoom()
 {
-    ++m_waitingRoomGeneration;
-    if (m_loopRequestTimer)
-        m_loopRequestTimer->invalidate();
-    m_loopRequestTimer.clear();
+    ++m_waitingRoom.waitingRoomGeneration;
+    if (m_waitingRoom.loopRequestTimer)
+        m_waitingRoom.loopRequestTimer->invalidate();
+    m_waitingRoom.loopRequestTimer.clear();
     VeskAppAgent::sharedInstance()->setTemMeetingInfoModel(nullptr);
 }
 

@@ -60,28 +60,28 @@ void watchVideoView(QObject *controller, const std::shared_ptr<MeetingActiveMode
 
 MeetingViewController::MeetingViewController(bool enterWaitingRoom, QObject *parent)
     : MacBaseViewController(parent), ui(std::make_unique<Ui::MeetingViewController>()),
-      m_panels(std::make_unique<MeetingPanels>(this)), m_sharing(std::make_unique<MeetingSharing>(this)),
-      m_enterWaitingRoom(enterWaitingRoom)
+      m_panels(std::make_unique<MeetingPanels>(this)), m_sharing(std::make_unique<MeetingSharing>(this))
 {
     setObjectName(QStringLiteral("MeetingViewController"));
+    m_waitingRoom.enterWaitingRoom = enterWaitingRoom;
 }
 
 MeetingViewController::~MeetingViewController()
 {
     // No frame may reach views that go with this window, and no event a dead controller.
     m_frameRouter.clear();
-    if (m_isRoomDelegate)
+    if (m_lifetime.isRoomDelegate)
         clearManagerDelegates();
     NetWorkTipView::remove();
     NotificationCenter::defaultCenter().removeObserver(this);
-    if (m_loopRequestTimer)
-        m_loopRequestTimer->invalidate();
+    if (m_waitingRoom.loopRequestTimer)
+        m_waitingRoom.loopRequestTimer->invalidate();
 }
 
 void MeetingViewController::viewDidLoad()
 {
     MacBaseViewController::viewDidLoad();
-    m_serialOperationQueue = std::make_unique<OperationQueue>(QStringLiteral("meeting.members"), 1);
+    m_members.serialOperationQueue = std::make_unique<OperationQueue>(QStringLiteral("meeting.members"), 1);
     querySharePermission();
     creatUI();
 }
@@ -147,49 +147,49 @@ void MeetingViewController::viewDidAppear()
         ui->cameraBtn->setEnabled(false);
         ui->selectCameraBtn->setEnabled(false);
     }
-    if (!localNSEventMaskKeyDownEventMonitor)
-        localNSEventMaskKeyDownEventMonitor = new KeyDownMonitor(this);
-    m_appeared = true;
+    if (!m_toolBar.localNSEventMaskKeyDownEventMonitor)
+        m_toolBar.localNSEventMaskKeyDownEventMonitor = new KeyDownMonitor(this);
+    m_lifetime.appeared = true;
     Q_EMIT didAppear();
 }
 
 void MeetingViewController::viewWillDisappear()
 {
-    delete localNSEventMaskKeyDownEventMonitor.data();
-    localNSEventMaskKeyDownEventMonitor.clear();
-    delete localNSEventMaskMouseMoveEventMonitor.data();
-    localNSEventMaskMouseMoveEventMonitor.clear();
+    delete m_toolBar.localNSEventMaskKeyDownEventMonitor.data();
+    m_toolBar.localNSEventMaskKeyDownEventMonitor.clear();
+    delete m_toolBar.localNSEventMaskMouseMoveEventMonitor.data();
+    m_toolBar.localNSEventMaskMouseMoveEventMonitor.clear();
 }
 
 void MeetingViewController::viewDidDisappear() {}
 
 void MeetingViewController::setIsMicOn(bool on)
 {
-    m_isMicOn = on;
+    m_devices.isMicOn = on;
     if (ui->microphoneBtn)
         ui->microphoneBtn->setState(on ? 1 : 0);
 }
 
 void MeetingViewController::setActiveMembers(const QList<Tile> &tiles)
 {
-    m_activeMembers = tiles;
+    m_members.activeMembers = tiles;
     for (const Tile &tile : tiles)
         watchVideoView(this, tile);
-    m_frameRouter.setTiles(m_meetingEnded ? QList<Tile>() : tiles);
+    m_frameRouter.setTiles(m_lifetime.meetingEnded ? QList<Tile>() : tiles);
 }
 
 void MeetingViewController::setAvFileShareSourceModel(const Tile &tile)
 {
-    m_avFileShareSourceModel = tile;
+    m_members.avFileShareSourceModel = tile;
     watchVideoView(this, tile);
-    m_frameRouter.setAvFileShareSource(m_meetingEnded ? Tile() : tile);
+    m_frameRouter.setAvFileShareSource(m_lifetime.meetingEnded ? Tile() : tile);
 }
 
 void MeetingViewController::setScreenShareSourceModel(const Tile &tile)
 {
-    m_screenShareSourceModel = tile;
+    m_members.screenShareSourceModel = tile;
     watchVideoView(this, tile);
-    m_frameRouter.setScreenShareSource(m_meetingEnded ? Tile() : tile);
+    m_frameRouter.setScreenShareSource(m_lifetime.meetingEnded ? Tile() : tile);
 }
 
 void MeetingViewController::memeberSharePermissionChange()
@@ -223,9 +223,9 @@ void clearNameLabel(QWidget *view)
 
 void MeetingViewController::currentSpeakerViewHidden()
 {
-    clearNameLabel(currentSpeakerView);
-    if (currentSpeakerView)
-        currentSpeakerView->hide();
+    clearNameLabel(m_tips.currentSpeakerView);
+    if (m_tips.currentSpeakerView)
+        m_tips.currentSpeakerView->hide();
 }
 
 void MeetingViewController::currentSpeakerFloatingViewHidden()
@@ -235,9 +235,9 @@ void MeetingViewController::currentSpeakerFloatingViewHidden()
 
 bool MeetingViewController::windowShouldClose()
 {
-    if (m_meetingEnded)
+    if (m_lifetime.meetingEnded)
         return true;
-    if (m_showingWaitingRoom)
+    if (m_waitingRoom.showingWaitingRoom)
         exitWaitingRoomAction(nullptr);
     else
         leaveMeeting(nullptr);
@@ -254,19 +254,19 @@ void MeetingViewController::clearManagerDelegates()
         manager->setAssistantsDelegate(nullptr);
         manager->setRedPointDelegate(nullptr);
     }
-    m_isRoomDelegate = false;
+    m_lifetime.isRoomDelegate = false;
 }
 
 void MeetingViewController::endMeetingLifetime()
 {
-    if (m_meetingEnded)
+    if (m_lifetime.meetingEnded)
         return;
-    m_meetingEnded = true;
-    m_joinStepsPending = false;
-    ++m_waitingRoomGeneration;
-    if (m_loopRequestTimer)
-        m_loopRequestTimer->invalidate();
-    m_loopRequestTimer.clear();
+    m_lifetime.meetingEnded = true;
+    m_lifetime.joinStepsPending = false;
+    ++m_waitingRoom.waitingRoomGeneration;
+    if (m_waitingRoom.loopRequestTimer)
+        m_waitingRoom.loopRequestTimer->invalidate();
+    m_waitingRoom.loopRequestTimer.clear();
     m_frameRouter.clear();
     NetWorkTipView::remove();
     Q_EMIT meetingDidEnd();
