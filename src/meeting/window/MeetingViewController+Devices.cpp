@@ -80,6 +80,96 @@ void openSettingsPane(const char *what)
     qCInfo(lcMeeting) << "no privacy settings pane on this system for the" << what;
 }
 
+// What the microphone and the camera differ in along their tool-bar flows.
+struct OwnDevice {
+    const QString &banned;
+    bool MeetingInfoModel::*roomAllows;
+    void (MeetingViewController::*setOn)(bool);
+    void (VeskMeetingManager::*stop)();
+    QPointer<MeetingBottomButton> Ui::MeetingViewController::*button;
+    const QString &closedTip;
+    const QString &noDevice;
+    const QString &deniedTitle;
+    const QString &deniedMessage;
+    const char *pane;
+    const char *deniedAlertName;
+};
+
+const OwnDevice kMicrophone{Rules::kMicBanned,
+                            &MeetingInfoModel::micAllowStatus,
+                            &MeetingViewController::setIsMicOn,
+                            &VeskMeetingManager::stopMicrophone,
+                            &Ui::MeetingViewController::microphoneBtn,
+                            Rules::kMicClosedTip,
+                            Rules::kNoMicrophone,
+                            Rules::kMicDeniedTitle,
+                            Rules::kMicDeniedMessage,
+                            "microphone",
+                            "microphoneDeniedAlert"};
+
+const OwnDevice kCamera{Rules::kCameraBanned,
+                        &MeetingInfoModel::cameraAllowStatus,
+                        &MeetingViewController::setIsCameraOn,
+                        &VeskMeetingManager::stopCamera,
+                        &Ui::MeetingViewController::cameraBtn,
+                        Rules::kCameraClosed,
+                        Rules::kNoCamera,
+                        Rules::kCameraDeniedTitle,
+                        Rules::kCameraDeniedMessage,
+                        "camera",
+                        "cameraDeniedAlert"};
+
+// Switching on in a room that does not allow it: the ban toast, and the button goes back.
+bool refusedByBan(const OwnDevice &device, VeskButton *sender, bool on)
+{
+    VeskMeetingManager *manager = meetingManager();
+    const auto room = manager ? manager->roomInfo() : nullptr;
+    const QString ban = Rules::banToast(device.banned, room && (*room).*device.roomAllows, currentMe(), on);
+    if (ban.isEmpty())
+        return false;
+    VeskToast::showToastInMeeting(ban);
+    setBack(sender, nullptr);
+    return true;
+}
+
+void switchOff(MeetingViewController *c, const OwnDevice &device)
+{
+    (c->*device.setOn)(false);
+    if (c->isViewLoaded())
+        VeskMeetingToast::showNomalTip(c->view(), device.closedTip);
+    if (VeskMeetingManager *manager = meetingManager())
+        (manager->*device.stop)();
+    if (MeetingBottomButton *button = (*c->ui).*device.button)
+        button->setState(0);
+}
+
+// Nothing opened: the device is off and both its buttons go back.
+void switchBack(MeetingViewController *c, const OwnDevice &device, VeskButton *sender)
+{
+    (c->*device.setOn)(false);
+    setBack(sender, (*c->ui).*device.button);
+}
+
+void showDeniedAlert(MeetingViewController *c, const OwnDevice &device, const QString &message)
+{
+    KVAlert *alert = KVAlert::alertWithTitle(device.deniedTitle, message, Rules::kCancel, Rules::kGoToSettings,
+                                             KVAlert::Action(), [pane = device.pane] { openSettingsPane(pane); });
+    alert->setObjectName(QString::fromLatin1(device.deniedAlertName));
+    alert->showInCenterOfWindow(c->window());
+}
+
+// A device check that did not pass: no device (1) or no access (any other result).
+void checkFailed(MeetingViewController *c, const OwnDevice &device, qint64 result, VeskButton *sender)
+{
+    switchBack(c, device, sender);
+    if (result != 1) {
+        showDeniedAlert(c, device, device.deniedMessage);
+        return;
+    }
+    if (c->isViewLoaded())
+        VeskMeetingToast::showErrorTip(c->view(), device.noDevice);
+}
+
 } // namespace
 
 // ---- Tool-bar buttons -----------------------------------------------------------------------------
@@ -87,28 +177,15 @@ void openSettingsPane(const char *what)
 void MeetingViewController::openOrCloseMicrophone(VeskButton *sender)
 {
     const bool on = sender && sender->state() == 1;
-    VeskMeetingManager *manager = meetingManager();
-    const auto room = manager ? manager->roomInfo() : nullptr;
-    const QString ban = Rules::banToast(Rules::kMicBanned, room && room->micAllowStatus, currentMe(), on);
-    if (!ban.isEmpty()) {
-        VeskToast::showToastInMeeting(ban);
-        setBack(sender, nullptr);
+    if (refusedByBan(kMicrophone, sender, on))
         return;
-    }
     if (!on) {
-        setIsMicOn(false);
-        if (isViewLoaded())
-            VeskMeetingToast::showNomalTip(view(), Rules::kMicClosedTip);
-        if (manager)
-            manager->stopMicrophone();
-        if (ui->microphoneBtn)
-            ui->microphoneBtn->setState(0);
+        switchOff(this, kMicrophone);
         return;
     }
     // Outside the room the manager opens nothing, so nothing may look or be reported open.
-    if (m_lifetime.stateMeeting != VeskMeetingManager::StateInRoom || !manager) {
-        setIsMicOn(false);
-        setBack(sender, ui->microphoneBtn);
+    if (m_lifetime.stateMeeting != VeskMeetingManager::StateInRoom || !meetingManager()) {
+        switchBack(this, kMicrophone, sender);
         return;
     }
     m_devices.micOpenChecking = true;
@@ -121,79 +198,47 @@ void MeetingViewController::openOrCloseMicrophone(VeskButton *sender)
         self->m_devices.micOpenChecking = false;
         if (self->m_lifetime.meetingEnded)
             return;
+        if (result != 0) {
+            checkFailed(self, kMicrophone, result, button);
+            return;
+        }
         VeskMeetingManager *manager = meetingManager();
-        switch (result) {
-        case 0: {
-            // Switched off again meanwhile, or left the room: nothing to open.
-            if ((button && button->state() == 0) || !manager ||
-                self->m_lifetime.stateMeeting != VeskMeetingManager::StateInRoom) {
-                self->setIsMicOn(false);
-                setBack(button, self->ui->microphoneBtn);
-                return;
-            }
-            // A close of every microphone that came while joining wins over the open.
-            if (self->m_devices.tempIsMicOn) {
-                self->m_devices.tempIsMicOn = false;
-                self->m_devices.temControlData = MeetingControlData();
-                self->setIsMicOn(false);
-                setBack(button, self->ui->microphoneBtn);
-                VeskToast::showToastInMeeting(Rules::kAllMicsClosed);
-                return;
-            }
-            manager->startMicrophone();
-            if (!manager->micDidOpen()) {
-                qCWarning(lcMeeting) << "microphone did not open";
-                self->setIsMicOn(false);
-                setBack(button, self->ui->microphoneBtn);
-                return;
-            }
-            self->setIsMicOn(true);
-            if (self->isViewLoaded())
-                VeskMeetingToast::showNomalTip(self->view(), Rules::kMicOpened);
-            self->reportMicStatus(true);
-            if (self->ui->microphoneBtn)
-                self->ui->microphoneBtn->setState(1);
+        // Switched off again meanwhile, or left the room: nothing to open.
+        if ((button && button->state() == 0) || !manager ||
+            self->m_lifetime.stateMeeting != VeskMeetingManager::StateInRoom) {
+            switchBack(self, kMicrophone, button);
             return;
         }
-        case 1:
-            self->setIsMicOn(false);
-            setBack(button, self->ui->microphoneBtn);
-            if (self->isViewLoaded())
-                VeskMeetingToast::showErrorTip(self->view(), Rules::kNoMicrophone);
-            return;
-        default: {
-            self->setIsMicOn(false);
-            setBack(button, self->ui->microphoneBtn);
-            KVAlert *alert = KVAlert::alertWithTitle(Rules::kMicDeniedTitle, Rules::kMicDeniedMessage, Rules::kCancel,
-                                                     Rules::kGoToSettings, KVAlert::Action(),
-                                                     [] { openSettingsPane("microphone"); });
-            alert->setObjectName(QStringLiteral("microphoneDeniedAlert"));
-            alert->showInCenterOfWindow(self->window());
+        // A close of every microphone that came while joining wins over the open.
+        if (self->m_devices.tempIsMicOn) {
+            self->m_devices.tempIsMicOn = false;
+            self->m_devices.temControlData = MeetingControlData();
+            switchBack(self, kMicrophone, button);
+            VeskToast::showToastInMeeting(Rules::kAllMicsClosed);
             return;
         }
+        manager->startMicrophone();
+        if (!manager->micDidOpen()) {
+            qCWarning(lcMeeting) << "microphone did not open";
+            switchBack(self, kMicrophone, button);
+            return;
         }
+        self->setIsMicOn(true);
+        if (self->isViewLoaded())
+            VeskMeetingToast::showNomalTip(self->view(), Rules::kMicOpened);
+        self->reportMicStatus(true);
+        if (self->ui->microphoneBtn)
+            self->ui->microphoneBtn->setState(1);
     });
 }
 
 void MeetingViewController::openOrCloseCamera(VeskButton *sender)
 {
     const bool on = sender && sender->state() == 1;
-    VeskMeetingManager *manager = meetingManager();
-    const auto room = manager ? manager->roomInfo() : nullptr;
-    const QString ban = Rules::banToast(Rules::kCameraBanned, room && room->cameraAllowStatus, currentMe(), on);
-    if (!ban.isEmpty()) {
-        VeskToast::showToastInMeeting(ban);
-        setBack(sender, nullptr);
+    if (refusedByBan(kCamera, sender, on))
         return;
-    }
     if (!on) {
-        setIsCameraOn(false);
-        if (isViewLoaded())
-            VeskMeetingToast::showNomalTip(view(), Rules::kCameraClosed);
-        if (manager)
-            manager->stopCamera();
-        if (ui->cameraBtn)
-            ui->cameraBtn->setState(0);
+        switchOff(this, kCamera);
         return;
     }
     QPointer<MeetingViewController> weak(this);
@@ -202,35 +247,19 @@ void MeetingViewController::openOrCloseCamera(VeskButton *sender)
         if (!weak || weak->m_lifetime.meetingEnded)
             return;
         MeetingViewController *self = weak;
-        switch (result) {
-        case 0:
-            if (button && button->state() == 0)
-                return;
-            self->setIsCameraOn(true);
-            if (self->isViewLoaded())
-                VeskMeetingToast::showNomalTip(self->view(), Rules::kCameraOpened);
-            if (VeskMeetingManager *manager = meetingManager())
-                manager->startCamera();
-            if (self->ui->cameraBtn)
-                self->ui->cameraBtn->setState(1);
-            return;
-        case 1:
-            self->setIsCameraOn(false);
-            setBack(button, self->ui->cameraBtn);
-            if (self->isViewLoaded())
-                VeskMeetingToast::showErrorTip(self->view(), Rules::kNoCamera);
-            return;
-        default: {
-            self->setIsCameraOn(false);
-            setBack(button, self->ui->cameraBtn);
-            KVAlert *alert =
-                KVAlert::alertWithTitle(Rules::kCameraDeniedTitle, Rules::kCameraDeniedMessage, Rules::kCancel,
-                                        Rules::kGoToSettings, KVAlert::Action(), [] { openSettingsPane("camera"); });
-            alert->setObjectName(QStringLiteral("cameraDeniedAlert"));
-            alert->showInCenterOfWindow(self->window());
+        if (result != 0) {
+            checkFailed(self, kCamera, result, button);
             return;
         }
-        }
+        if (button && button->state() == 0)
+            return;
+        self->setIsCameraOn(true);
+        if (self->isViewLoaded())
+            VeskMeetingToast::showNomalTip(self->view(), Rules::kCameraOpened);
+        if (VeskMeetingManager *manager = meetingManager())
+            manager->startCamera();
+        if (self->ui->cameraBtn)
+            self->ui->cameraBtn->setState(1);
     });
 }
 
@@ -314,11 +343,7 @@ void MeetingViewController::openMicOperation()
         uploadRecord(QStringLiteral("openMic"), start, false, Rules::kMicDeniedOperationMessage);
         KVLogManager::sharedInstance().logInfo(QStringLiteral("开麦失败"), QStringLiteral("ERROR"),
                                                {QStringLiteral("失败"), Rules::kMicDeniedOperationMessage});
-        KVAlert *alert =
-            KVAlert::alertWithTitle(Rules::kMicDeniedTitle, Rules::kMicDeniedOperationMessage, Rules::kCancel,
-                                    Rules::kGoToSettings, KVAlert::Action(), [] { openSettingsPane("microphone"); });
-        alert->setObjectName(QStringLiteral("microphoneDeniedAlert"));
-        alert->showInCenterOfWindow(self->window());
+        showDeniedAlert(self, kMicrophone, Rules::kMicDeniedOperationMessage);
     });
 }
 
@@ -526,7 +551,7 @@ void MeetingViewController::changeUIBaseAllowOpenCamera(bool allow)
         memberListUpdateIsOrNotAllowOpenCameraStatusDisplay();
 }
 
-// ---- Device pop-ups and floating windows (their own work order) ---------------------------------------
+// ---- Device pop-ups (bodies come with the pop-ups) and panel windows ------------------------------------
 
 void MeetingViewController::selectCamera(VeskButton *) {}
 void MeetingViewController::selectMicrophone(VeskButton *) {}
