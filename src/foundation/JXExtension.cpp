@@ -759,8 +759,9 @@ template <class Fn> void forEachEntry(const QVariant &v, Fn &&fn)
     }
 }
 
-bool fillAt(const QMetaObject &mo, void *gadget, const QJsonObject &dict, int depth);
-bool fillAt(const QMetaObject &mo, void *gadget, const QVariantMap &dict, int depth);
+// One walk over a dictionary's keys for both kinds of input: a parsed JSON object, whose values
+// are QJsonValue, and a QVariantMap, whose values are QVariant.
+template <class Dict> bool fillAt(const QMetaObject &mo, void *gadget, const Dict &dict, int depth);
 
 bool fillFromValue(const QMetaObject &mo, void *gadget, const QJsonValue &v, int depth)
 {
@@ -971,26 +972,17 @@ void assignAndReport(const ClassTable &table, const PropInfo &p, void *gadget, c
         logUnconvertible(table, p, typeName(classify(value)));
 }
 
-bool fillAt(const QMetaObject &mo, void *gadget, const QJsonObject &dict, int depth)
+template <class Dict> bool fillAt(const QMetaObject &mo, void *gadget, const Dict &dict, int depth)
 {
+    static_assert(std::is_same_v<Dict, QJsonObject> || std::is_same_v<Dict, QVariantMap>);
+    using Value = std::conditional_t<std::is_same_v<Dict, QJsonObject>, QJsonValue, QVariant>;
     const ClassTable &table = tableFor(mo);
     for (const PropInfo &p : table.props) {
         const auto it = dict.constFind(p.key);
         if (it == dict.constEnd())
             continue;
-        assignAndReport(table, p, gadget, QJsonValue(it.value()), depth);
-    }
-    return true;
-}
-
-bool fillAt(const QMetaObject &mo, void *gadget, const QVariantMap &dict, int depth)
-{
-    const ClassTable &table = tableFor(mo);
-    for (const PropInfo &p : table.props) {
-        const auto it = dict.constFind(p.key);
-        if (it == dict.constEnd())
-            continue;
-        assignAndReport(table, p, gadget, it.value(), depth);
+        const Value &value = it.value();
+        assignAndReport(table, p, gadget, value, depth);
     }
     return true;
 }
