@@ -8,9 +8,6 @@
 
 #include "meeting/window/MeetingBottomButton.h"
 #include "meeting/window/dispatch/MeetingDeviceCheck.h"
-#include "uikit/VeskMeetingToast.h"
-
-#include <QLabel>
 
 #include <chrono>
 
@@ -67,24 +64,7 @@ protected:
         return out;
     }
 
-    [[nodiscard]] static QString toastText()
-    {
-        QWidget *toast = VeskToast::currentToast();
-        return toast ? VeskToast::textOf(toast) : QString();
-    }
-
-    [[nodiscard]] QString tipText() const
-    {
-        QWidget *tip = page ? VeskMeetingToast::currentTip(page->view()) : nullptr;
-        if (!tip)
-            return {};
-        QStringList texts;
-        for (QLabel *l : tip->findChildren<QLabel *>())
-            texts << l->text();
-        if (auto *self = qobject_cast<QLabel *>(tip))
-            texts << self->text();
-        return texts.join(QLatin1Char(' '));
-    }
+    [[nodiscard]] QString tipText() const { return ::tipText(page ? page->view() : nullptr); }
 
     // Clicks a tool-bar toggle as the user does and lets the device check answer.
     void click(QAbstractButton *button)

@@ -35,19 +35,6 @@ const QString kClosePath = QStringLiteral("/qf/meeting/control/123456789/close")
 const QString kHostInfoPath = QStringLiteral("/qf/meeting/room/hostInfo");
 const QString kConfigPath = QStringLiteral("/qf/meeting/control/123456789/member/config");
 
-QString tipText(QWidget *view)
-{
-    QWidget *tip = VeskMeetingToast::currentTip(view);
-    if (!tip)
-        return {};
-    QStringList texts;
-    for (QLabel *l : tip->findChildren<QLabel *>())
-        texts << l->text();
-    if (auto *self = qobject_cast<QLabel *>(tip))
-        texts << self->text();
-    return texts.join(QLatin1Char(' '));
-}
-
 // The stand-in's virtual members of a room: one, by id.
 QVariantList metaMembers(const QString &id)
 {
