@@ -89,8 +89,8 @@ public:
                                         double adjustX, double adjustY);
     void placeWindowAtIndex(int index, int toTheLeftOfWindowAtIndex, double adjustX, double adjustY);
 
-    // Calls a no-argument method a panel offers (its slots or invokables); a panel still to come
-    // simply lacks it.
+    // Calls a no-argument method a panel offers (its slots or invokables); one that does not offer it
+    // is left alone.
     static void invokeIfOffered(QObject *object, const char *normalizedSignature, const char *name);
 
     [[nodiscard]] const State &state() const { return m_state; }

@@ -1,5 +1,5 @@
-// Count-downs in the meeting window.
-// Bodies still to come are empty; each is listed in the header's section of this file.
+// Count-downs in the meeting window. Their views are the panels' (lazy, null until built); the
+// steps do nothing until the count-down views exist.
 
 #include "meeting/window/MeetingViewController.h"
 

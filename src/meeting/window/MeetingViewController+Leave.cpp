@@ -61,24 +61,18 @@ void MeetingViewController::leaveRoom()
         return;
     VeskAppAgent *agent = VeskAppAgent::sharedInstance();
     VeskMeetingManager *manager = agent->meetingManager();
-    // 1.
     countDownViewHadEnd();
-    // 2. No further meeting event reaches this window.
+    // No further meeting event reaches this window.
     clearManagerDelegates();
     endMeetingLifetime();
-    // 3.
     if (manager) {
         manager->stopCamera();
         manager->stopMicrophone();
     }
-    // 4.
     stopScreenShare(false);
-    // 5.
     agent->leaveMeeting();
-    // 6.
     m_panels->state().memberWindow.reset();
     m_panels->state().transcriptionWindow.reset();
-    // 7.
     if (KVPageNavigator *navigator = KVPageNavigator::current())
         navigator->showMainPage(true);
     else

@@ -136,12 +136,12 @@ void MeetingViewController::applyMemberChange(const std::shared_ptr<const Pendin
     if (manager)
         manager->setDidOtherOpenCamera(r.didOtherOpenCamera);
 
-    // 1. Member count badge.
+    // The member count badge.
     if (ui->memberLabel) {
         ui->memberLabel->setText(QString::number(r.allMembers.size()));
         ui->memberLabel->setVisible(!r.allMembers.isEmpty());
     }
-    // 2. A remote screen share leaves the grid for its own view, with the strip beside it.
+    // A remote screen share leaves the grid for its own view, with the strip beside it.
     const bool screenFound = bool(r.screenShareSource);
     setScreenShareSourceModel(r.screenShareSource);
     if (screenFound) {
@@ -161,7 +161,7 @@ void MeetingViewController::applyMemberChange(const std::shared_ptr<const Pendin
                 ui->verticalShowScrollView->hide();
         }
     }
-    // 3. A remote audio/video file share likewise; its end is announced once.
+    // A remote audio/video file share likewise; its end is announced once.
     if (r.avFileShareSource) {
         setAvFileShareSourceModel(r.avFileShareSource);
     } else {
@@ -171,9 +171,8 @@ void MeetingViewController::applyMemberChange(const std::shared_ptr<const Pendin
             VeskToast::showToast(text);
         setAvFileShareSourceModel(Tile());
     }
-    // 4.
     setActiveMembers(r.activeMembers);
-    // 5-7. The settings page's monitor lists, the floating strip and the member list follow
+    // The settings page's monitor lists, the floating strip and the member list follow
     // activeMembers through their own owners once they exist.
     switch (MemberPipeline::displayFor(manager && manager->selfScreenOrWindowSharing(),
                                        m_sharing->state().fileShareMode, screenFound)) {
@@ -266,8 +265,9 @@ void MeetingViewController::needUpdateUIFitAssistantChange()
         return;
     const VeskUserModel &me = agent->myInfo();
     manager->setAsssitantHost(AssistantRecords::contains(manager->asssitantRecordArray(), me.phoneNumber, me.userId));
-    // 4. Document controls.
-    if (m_sharing->state().fileShareMode == 0) {
+    const MeetingSharing::State &share = m_sharing->state();
+    // The document's controls follow the new rights.
+    if (share.fileShareMode == 0) {
         if (ui->leftFlipOverButton)
             ui->leftFlipOverButton->hide();
         if (ui->rightFlipOverButton)
@@ -276,27 +276,23 @@ void MeetingViewController::needUpdateUIFitAssistantChange()
             ui->fileShareScrollView->setEnableScroll(false);
         if (ui->finishShareBtn)
             ui->finishShareBtn->hide();
-    } else if (m_sharing->state().fileShareMode == 1 && m_sharing->state().fileShareDatailModel &&
-               m_sharing->state().fileShareDatailModel->userCanControl()) {
+    } else if (share.fileShareMode == 1 && share.fileShareDatailModel && share.fileShareDatailModel->userCanControl()) {
         if (ui->leftFlipOverButton)
-            ui->leftFlipOverButton->setVisible(m_sharing->state().currentPageNum != 0);
+            ui->leftFlipOverButton->setVisible(share.currentPageNum != 0);
         if (ui->rightFlipOverButton)
-            ui->rightFlipOverButton->setVisible(m_sharing->state().currentPageNum + 1 !=
-                                                m_sharing->state().fileShareDatailModel->sliceInfo.size());
+            ui->rightFlipOverButton->setVisible(share.currentPageNum + 1 !=
+                                                share.fileShareDatailModel->sliceInfo.size());
         if (ui->fileShareScrollView)
             ui->fileShareScrollView->setEnableScroll(fileShareDisplayEnableScroll());
         if (ui->finishShareBtn)
             ui->finishShareBtn->show();
     }
-    // 5.
-    setFileShareMode(m_sharing->state().fileShareMode);
-    // 6.
+    setFileShareMode(share.fileShareMode);
     const bool privileged = me.isHost() || manager->asssitantHost();
-    if (privileged && (m_sharing->state().fileShareMode == 1 || m_sharing->state().fileShareMode == 2))
+    if (privileged && (share.fileShareMode == 1 || share.fileShareMode == 2))
         startAVFileShareTimer();
     else
         stopAVFileShareTimer(true);
-    // 7.
     querySharePermission();
 }
 

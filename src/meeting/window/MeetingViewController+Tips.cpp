@@ -1,5 +1,5 @@
-// Network, QoS and system tips, pop-over housekeeping, the member button's red dot.
-// Bodies still to come are empty; each is listed in the header's section of this file.
+// Network, QoS and system tips, the member button's red dot; pop-overs are the panels' (panels()).
+// A tip does nothing until the tips are built.
 
 #include "meeting/window/MeetingViewController.h"
 
