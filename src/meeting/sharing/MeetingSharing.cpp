@@ -5,9 +5,10 @@
 #include "foundation/KVClock.h"
 #include "foundation/models/MeetingInfoModel.h"
 #include "meeting/panels/MeetingPanels.h"
-#include "meeting/window/MeetingViewController.h"
+#include "meeting/window/MeetingViewControllerUi.h"
 #include "meeting/window/MeetingWindowRules.h"
 #include "meeting/window/dispatch/MeetingHostControlRules.h"
+#include "uikit/MacBaseViewController.h"
 #include "uikit/MacBaseWindowController.h"
 #include "uikit/VeskButton.h"
 #include "uikit/VeskToast.h"
@@ -34,7 +35,10 @@ std::shared_ptr<MeetingInfoModel> roomInfo()
 
 } // namespace
 
-MeetingSharing::MeetingSharing(MeetingViewController *window) : m_window(window) {}
+MeetingSharing::MeetingSharing(Ui::MeetingViewController &ui, WindowCalls window)
+    : m_ui(ui), m_window(std::move(window))
+{
+}
 
 MeetingSharing::~MeetingSharing() = default;
 
@@ -65,7 +69,7 @@ void MeetingSharing::prepareShareDisplay(const MeetingInfoModel &room, const QSt
         m_state.avFileSharePlaying = restore.avFileSharePlaying;
         m_avFileSharePlayTimerCount.store(0);
         m_state.fileShareMode = 2;
-        m_window->ui->audioAnimationBKView->setVisible(!restore.audioAnimationHidden);
+        m_ui.audioAnimationBKView->setVisible(!restore.audioAnimationHidden);
     } else {
         m_state.fileShareMode = 0;
     }
@@ -155,11 +159,12 @@ void MeetingSharing::applyDocumentShare(const MeetingControlData &data)
     m_state.fileShareFlipOverReceiveSequenceId = 0;
     m_state.fileShareDatailModel = std::make_shared<FileShareDatailModel>();
     setFileShareMode(0);
-    if (m_window->ui->fileShareCollectionView)
-        m_window->ui->fileShareCollectionView->update();
-    if (m_window->ui->verticalShowCollectionView)
-        m_window->ui->verticalShowCollectionView->update();
-    m_window->onMemberChange(m_window->allMembers());
+    if (m_ui.fileShareCollectionView)
+        m_ui.fileShareCollectionView->update();
+    if (m_ui.verticalShowCollectionView)
+        m_ui.verticalShowCollectionView->update();
+    if (m_window.reloadMembers)
+        m_window.reloadMembers();
     if (selfSharing)
         stopScreenShare(true);
 }
@@ -245,37 +250,37 @@ void MeetingSharing::applyPlaybackResync(const MeetingControlData &data)
         m_state.avFileShareModel->fileType != FileShareType::Audio || avFileSharePlaySliderTracking())
         return;
     setAvFileSharePlayTimerCount(data.duration);
-    if (m_window->ui->avFileSharePlayButton && m_window->ui->avFileSharePlayButton->state() == 0)
+    if (m_ui.avFileSharePlayButton && m_ui.avFileSharePlayButton->state() == 0)
         startAVFileShareTimer();
 }
 
 void MeetingSharing::applyPlaybackStarted()
 {
     m_state.avFileSharePlaying = true;
-    if (m_window->ui->avFileSharePlayButton)
-        m_window->ui->avFileSharePlayButton->setState(0);
+    if (m_ui.avFileSharePlayButton)
+        m_ui.avFileSharePlayButton->setState(0);
     startAVFileShareTimer();
 }
 
 void MeetingSharing::applyPlaybackResumed()
 {
     m_state.avFileSharePlaying = true;
-    if (m_window->ui->avFileSharePlayButton)
-        m_window->ui->avFileSharePlayButton->setState(0);
+    if (m_ui.avFileSharePlayButton)
+        m_ui.avFileSharePlayButton->setState(0);
     resumeAVFileShareTimer();
 }
 
 void MeetingSharing::applyPlaybackPaused()
 {
     m_state.avFileSharePlaying = false;
-    if (m_window->ui->avFileSharePlayButton)
-        m_window->ui->avFileSharePlayButton->setState(1);
+    if (m_ui.avFileSharePlayButton)
+        m_ui.avFileSharePlayButton->setState(1);
     pauseAVFileShareTimer();
 }
 
 void MeetingSharing::applyPlaybackSeek(const MeetingControlData &data)
 {
-    if (!m_window->ui->avFileShareSliderBKView || m_window->ui->avFileShareSliderBKView->isHidden())
+    if (!m_ui.avFileShareSliderBKView || m_ui.avFileShareSliderBKView->isHidden())
         return;
     pauseAVFileShareTimer();
     setAvFileSharePlayTimerCount(MeetingHostControlRules::seekSeconds(data.seekPosition));
@@ -285,8 +290,8 @@ void MeetingSharing::applyPlaybackSeek(const MeetingControlData &data)
 
 void MeetingSharing::applyPlaybackEnded()
 {
-    if (m_window->ui->avFileSharePlayButton)
-        m_window->ui->avFileSharePlayButton->setState(1);
+    if (m_ui.avFileSharePlayButton)
+        m_ui.avFileSharePlayButton->setState(1);
     pauseAVFileShareTimer();
     if (m_state.avFileShareModel)
         setAvFileSharePlayTimerCount(m_state.avFileShareModel->duration);
@@ -298,10 +303,11 @@ void MeetingSharing::applyFileShareStopped()
         manager->setSelfAVFileSharing(false);
     m_state.avFileSharePlaying = false;
     setFileShareMode(0);
-    if (m_window->ui->avFileSharePlayButton)
-        m_window->ui->avFileSharePlayButton->setState(1);
+    if (m_ui.avFileSharePlayButton)
+        m_ui.avFileSharePlayButton->setState(1);
     stopAVFileShareTimer(false);
-    m_window->onMemberChange(m_window->allMembers());
+    if (m_window.reloadMembers)
+        m_window.reloadMembers();
 }
 
 void MeetingSharing::applyFileShareStarted(const MeetingControlData &data)
@@ -319,7 +325,8 @@ void MeetingSharing::applyFileShareStarted(const MeetingControlData &data)
     m_state.avFileSharePlaying = true;
     setAvFileSharePlayTimerCount(0);
     setFileShareMode(2);
-    if (m_window->ui->audioAnimationBKView)
-        m_window->ui->audioAnimationBKView->setVisible(data.fileType == 3);
-    m_window->toolBarShowAction();
+    if (m_ui.audioAnimationBKView)
+        m_ui.audioAnimationBKView->setVisible(data.fileType == 3);
+    if (m_window.showToolBars)
+        m_window.showToolBars();
 }

@@ -2,8 +2,8 @@
 
 // The meeting window's sharing room: the share display's state (documents, audio/video files,
 // the user's own screen share and its floating windows), the sharing operations the controller
-// forwards to, and what the control commands do to the share display. Views of the share display
-// that the build makes are in the window's ui.
+// forwards to, and what the control commands do to the share display. It works on the window's
+// views (its ui) and asks the window for the rest through WindowCalls.
 
 #include "agent/models/FileShareModel.h"
 #include "foundation/KVClock.h"
@@ -16,12 +16,15 @@
 #include <QString>
 
 #include <atomic>
+#include <functional>
 #include <memory>
 
 class IMDisplayView;
 class KVWindow;
 class MacBaseWindowController;
+namespace Ui {
 class MeetingViewController;
+}
 struct Notification;
 class QWidget;
 class VeskButton;
@@ -68,7 +71,13 @@ public:
         QPointer<KVTimer> currentSpeakerFloatingViewHiddenTimer;
     };
 
-    explicit MeetingSharing(MeetingViewController *window);
+    // What the share display asks of the window it belongs to.
+    struct WindowCalls {
+        std::function<void()> reloadMembers; // the member pipeline again, on the members as they are
+        std::function<void()> showToolBars;
+    };
+
+    MeetingSharing(Ui::MeetingViewController &ui, WindowCalls window);
     ~MeetingSharing() override;
 
     [[nodiscard]] const State &state() const { return m_state; }
@@ -133,7 +142,8 @@ public:
     void applyFileShareStopped();
 
 private:
-    MeetingViewController *m_window;
+    Ui::MeetingViewController &m_ui;
+    const WindowCalls m_window;
     State m_state;
     std::atomic<qint64> m_avFileSharePlayTimerCount{0};
     std::atomic<bool> m_avFileSharePlaySliderTracking{false};

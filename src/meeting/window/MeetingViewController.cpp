@@ -60,7 +60,10 @@ void watchVideoView(QObject *controller, const std::shared_ptr<MeetingActiveMode
 
 MeetingViewController::MeetingViewController(bool enterWaitingRoom, QObject *parent)
     : MacBaseViewController(parent), ui(std::make_unique<Ui::MeetingViewController>()),
-      m_panels(std::make_unique<MeetingPanels>(this)), m_sharing(std::make_unique<MeetingSharing>(this))
+      m_panels(std::make_unique<MeetingPanels>(this)),
+      m_sharing(std::make_unique<MeetingSharing>(
+          *ui, MeetingSharing::WindowCalls{[this] { onMemberChange(m_members.allMembers); },
+                                           [this] { toolBarShowAction(); }}))
 {
     setObjectName(QStringLiteral("MeetingViewController"));
     m_waitingRoom.enterWaitingRoom = enterWaitingRoom;
