@@ -5,6 +5,7 @@
 #include "foundation/KVClock.h"
 #include "foundation/models/MeetingInfoModel.h"
 #include "meeting/panels/MeetingPanels.h"
+#include "meeting/window/MeetingCurrent.h"
 #include "meeting/window/MeetingViewControllerUi.h"
 #include "meeting/window/MeetingWindowRules.h"
 #include "meeting/window/dispatch/MeetingHostControlRules.h"
@@ -19,22 +20,6 @@
 
 using namespace std::chrono_literals;
 
-namespace {
-
-VeskMeetingManager *meetingManager()
-{
-    VeskAppAgent *agent = VeskAppAgent::existingInstance();
-    return agent ? agent->meetingManager() : nullptr;
-}
-
-std::shared_ptr<MeetingInfoModel> roomInfo()
-{
-    VeskMeetingManager *manager = meetingManager();
-    return manager ? manager->roomInfo() : nullptr;
-}
-
-} // namespace
-
 MeetingSharing::MeetingSharing(Ui::MeetingViewController &ui, WindowCalls window)
     : m_ui(ui), m_window(std::move(window))
 {
@@ -44,7 +29,7 @@ MeetingSharing::~MeetingSharing() = default;
 
 void MeetingSharing::prepareShareDisplay(const MeetingInfoModel &room, const QString &myPhoneNumber)
 {
-    VeskMeetingManager *manager = meetingManager();
+    VeskMeetingManager *manager = MeetingCurrent::manager();
     m_state.fileShareFlowLayout = QSizeF(1380, 800);
     m_state.currentPageNum = 0;
     // A share already running when the window opens.
@@ -143,7 +128,7 @@ std::shared_ptr<FileShareDatailModel> documentFrom(const MeetingControlData &dat
 
 void MeetingSharing::applyDocumentShare(const MeetingControlData &data)
 {
-    VeskMeetingManager *manager = meetingManager();
+    VeskMeetingManager *manager = MeetingCurrent::manager();
     if (data.sharedFileStatus == 1) {
         auto model = documentFrom(data);
         model->enableUserList = data.enableUserList;
@@ -171,7 +156,7 @@ void MeetingSharing::applyDocumentShare(const MeetingControlData &data)
 
 void MeetingSharing::applyDocumentSwitch(const MeetingControlData &data)
 {
-    VeskMeetingManager *manager = meetingManager();
+    VeskMeetingManager *manager = MeetingCurrent::manager();
     if (manager && manager->selfFileSharing())
         stopScreenShare(true);
     m_state.fileShareDatailModel = documentFrom(data);
@@ -201,11 +186,11 @@ void MeetingSharing::applyDocumentFollow(const MeetingControlData &data)
 
 void MeetingSharing::applySharePermission(MeetingControlData data)
 {
-    if (const auto room = roomInfo()) {
+    if (const auto room = MeetingCurrent::room()) {
         room->allowFileShared = data.allowFileShared != 0;
         room->sharePermission = data.sharePermission;
     }
-    VeskMeetingManager *manager = meetingManager();
+    VeskMeetingManager *manager = MeetingCurrent::manager();
     const bool sharing =
         manager && (manager->selfScreenOrWindowSharing() || manager->selfFileSharing() || manager->selfAVFileSharing());
     if (data.allowFileShared == 0 && sharing) {
@@ -220,7 +205,7 @@ void MeetingSharing::applySharePermission(MeetingControlData data)
 
 void MeetingSharing::applySharePermissionList(const MeetingControlData &data)
 {
-    if (const auto room = roomInfo())
+    if (const auto room = MeetingCurrent::room())
         room->sharePermission = data.sharePermission;
     querySharePermission();
     if (m_state.fileShareSpeedSwicthPanelBottom && m_state.fileShareSpeedSwicthPanelBottom->parentWidget())
@@ -299,7 +284,7 @@ void MeetingSharing::applyPlaybackEnded()
 
 void MeetingSharing::applyFileShareStopped()
 {
-    if (VeskMeetingManager *manager = meetingManager())
+    if (VeskMeetingManager *manager = MeetingCurrent::manager())
         manager->setSelfAVFileSharing(false);
     m_state.avFileSharePlaying = false;
     setFileShareMode(0);

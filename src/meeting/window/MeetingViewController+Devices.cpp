@@ -11,6 +11,7 @@
 #include "foundation/TLWLogManager.h"
 #include "foundation/models/MeetingInfoModel.h"
 #include "meeting/window/MeetingBottomButton.h"
+#include "meeting/window/MeetingCurrent.h"
 #include "meeting/window/MeetingLog.h"
 #include "meeting/window/dispatch/MeetingCodes.h"
 #include "meeting/window/dispatch/MeetingDeviceCheck.h"
@@ -32,12 +33,6 @@ namespace {
 constexpr auto kMicOpenConfirmation = 800ms;
 constexpr auto kMicOffReport = 500ms;
 
-VeskMeetingManager *meetingManager()
-{
-    VeskAppAgent *agent = VeskAppAgent::existingInstance();
-    return agent ? agent->meetingManager() : nullptr;
-}
-
 Rules::Me currentMe()
 {
     Rules::Me me;
@@ -46,7 +41,7 @@ Rules::Me currentMe()
         me.userId = agent->myInfo().userId;
         me.isHost = agent->myInfo().isHost();
     }
-    if (VeskMeetingManager *manager = meetingManager())
+    if (VeskMeetingManager *manager = MeetingCurrent::manager())
         me.isAssistantHost = manager->asssitantHost();
     return me;
 }
@@ -122,7 +117,7 @@ const OwnDevice kCamera{Rules::kCameraBanned,
 // Switching on in a room that does not allow it: the ban toast, and the button goes back.
 bool refusedByBan(const OwnDevice &device, VeskButton *sender, bool on)
 {
-    VeskMeetingManager *manager = meetingManager();
+    VeskMeetingManager *manager = MeetingCurrent::manager();
     const auto room = manager ? manager->roomInfo() : nullptr;
     const QString ban = Rules::banToast(device.banned, room && (*room).*device.roomAllows, currentMe(), on);
     if (ban.isEmpty())
@@ -137,7 +132,7 @@ void switchOff(MeetingViewController *c, const OwnDevice &device)
     (c->*device.setOn)(false);
     if (c->isViewLoaded())
         VeskMeetingToast::showNomalTip(c->view(), device.closedTip);
-    if (VeskMeetingManager *manager = meetingManager())
+    if (VeskMeetingManager *manager = MeetingCurrent::manager())
         (manager->*device.stop)();
     if (MeetingBottomButton *button = (*c->ui).*device.button)
         button->setState(0);
@@ -184,7 +179,7 @@ void MeetingViewController::openOrCloseMicrophone(VeskButton *sender)
         return;
     }
     // Outside the room the manager opens nothing, so nothing may look or be reported open.
-    if (m_lifetime.stateMeeting != VeskMeetingManager::StateInRoom || !meetingManager()) {
+    if (m_lifetime.stateMeeting != VeskMeetingManager::StateInRoom || !MeetingCurrent::manager()) {
         switchBack(this, kMicrophone, sender);
         return;
     }
@@ -202,7 +197,7 @@ void MeetingViewController::openOrCloseMicrophone(VeskButton *sender)
             checkFailed(self, kMicrophone, result, button);
             return;
         }
-        VeskMeetingManager *manager = meetingManager();
+        VeskMeetingManager *manager = MeetingCurrent::manager();
         // Switched off again meanwhile, or left the room: nothing to open.
         if ((button && button->state() == 0) || !manager ||
             self->m_lifetime.stateMeeting != VeskMeetingManager::StateInRoom) {
@@ -256,7 +251,7 @@ void MeetingViewController::openOrCloseCamera(VeskButton *sender)
         self->setIsCameraOn(true);
         if (self->isViewLoaded())
             VeskMeetingToast::showNomalTip(self->view(), Rules::kCameraOpened);
-        if (VeskMeetingManager *manager = meetingManager())
+        if (VeskMeetingManager *manager = MeetingCurrent::manager())
             manager->startCamera();
         if (self->ui->cameraBtn)
             self->ui->cameraBtn->setState(1);
@@ -268,7 +263,7 @@ void MeetingViewController::openOrCloseSpeaker(VeskButton *sender)
     const bool on = sender && sender->state() == 1;
     if (isViewLoaded())
         VeskMeetingToast::showNomalTip(view(), on ? Rules::kSpeakerOn : Rules::kSpeakerOff);
-    if (VeskMeetingManager *manager = meetingManager())
+    if (VeskMeetingManager *manager = MeetingCurrent::manager())
         manager->enableSpeaker(on);
 }
 
@@ -282,7 +277,7 @@ void MeetingViewController::micphoneChange()
     }
     const QDateTime start = QDateTime::currentDateTime();
     VeskToast::showToastInMeeting(Rules::kMicClosed);
-    if (VeskMeetingManager *manager = meetingManager())
+    if (VeskMeetingManager *manager = MeetingCurrent::manager())
         manager->stopMicrophone();
     OmbrelManager::sharedInstance().setEndMicDate(QDateTime::currentDateTime());
     OmbrelManager::sharedInstance().uploadOmbrelMicOpenTime();
@@ -308,7 +303,7 @@ void MeetingViewController::openMicOperation()
         self->m_devices.micOpenChecking = false;
         if (self->m_lifetime.meetingEnded)
             return;
-        VeskMeetingManager *manager = meetingManager();
+        VeskMeetingManager *manager = MeetingCurrent::manager();
         if (result == 0) {
             if (!manager || self->m_lifetime.stateMeeting != VeskMeetingManager::StateInRoom || !self->isMicOn()) {
                 self->setIsMicOn(false);
@@ -357,7 +352,7 @@ void MeetingViewController::reportMicStatus(bool on)
 // the microphone really is open and the service did not refuse one more.
 void MeetingViewController::confirmMicOpened()
 {
-    VeskMeetingManager *manager = meetingManager();
+    VeskMeetingManager *manager = MeetingCurrent::manager();
     if (!manager || !isMicOn())
         return;
     if (manager->openMicStatusExc() || !manager->micDidOpen()) {
@@ -376,7 +371,7 @@ void MeetingViewController::confirmMicOpened()
 
 void MeetingViewController::controlMicWithData(const MeetingControlData &data)
 {
-    VeskMeetingManager *manager = meetingManager();
+    VeskMeetingManager *manager = MeetingCurrent::manager();
     Rules::MicState state;
     state.isMicOn = isMicOn();
     state.micDidOpen = manager && manager->micDidOpen();
@@ -416,7 +411,7 @@ void MeetingViewController::applyHeldHostControl()
             return;
         weak->m_devices.tempIsMicOn = false;
         weak->m_devices.temControlData = MeetingControlData();
-        VeskMeetingManager *manager = meetingManager();
+        VeskMeetingManager *manager = MeetingCurrent::manager();
         if (weak->isMicOn() || (manager && manager->micDidOpen()))
             weak->closeAllMicsByHost();
     });
@@ -439,7 +434,7 @@ void MeetingViewController::closeMyMicByHost(const MeetingControlData &data)
     m_devices.tempIsMicOn = false;
     setIsMicOn(false);
     VeskToast::showToastInMeeting(data.sender == Rules::kServerSender ? Rules::kMicForbidden : Rules::kMicClosed);
-    if (VeskMeetingManager *manager = meetingManager())
+    if (VeskMeetingManager *manager = MeetingCurrent::manager())
         manager->stopMicrophone();
     uploadRecord(QStringLiteral("recevieImCloseMic"), start, true, QString(), data.peerId);
     OmbrelManager::sharedInstance().setEndMicDate(QDateTime::currentDateTime());
@@ -451,7 +446,7 @@ void MeetingViewController::showMicOpenRequest(const MeetingControlData &data)
 {
     if (m_devices.alertShow)
         return;
-    VeskMeetingManager *manager = meetingManager();
+    VeskMeetingManager *manager = MeetingCurrent::manager();
     const auto room = manager ? manager->roomInfo() : nullptr;
     const QString name = Rules::requesterName(data, room ? room->creatorId : QString());
     QPointer<MeetingViewController> weak(this);
@@ -461,7 +456,7 @@ void MeetingViewController::showMicOpenRequest(const MeetingControlData &data)
         weak->m_devices.alertShow = false;
         MeetingControlData reply;
         reply.peerId = data.sender;
-        if (VeskMeetingManager *manager = meetingManager())
+        if (VeskMeetingManager *manager = MeetingCurrent::manager())
             manager->sendMeetingControlWithType(qint64(MeetingControlEvent::MicRequestRefused), reply);
         const VeskUserModel &me = VeskAppAgent::sharedInstance()->myInfo();
         KVLogManager::sharedInstance().logInfo(
@@ -487,7 +482,7 @@ void MeetingViewController::showMicOpenRequest(const MeetingControlData &data)
 
 void MeetingViewController::controlCameraWithData(const MeetingControlData &data)
 {
-    VeskMeetingManager *manager = meetingManager();
+    VeskMeetingManager *manager = MeetingCurrent::manager();
     Rules::CameraState state;
     state.isCameraOn = isCameraOn();
     state.currentCameraOn = manager && manager->currentCameraOn();
@@ -513,7 +508,7 @@ void MeetingViewController::controlCameraWithData(const MeetingControlData &data
 void MeetingViewController::justCloseCamera()
 {
     VeskToast::showLoadingToast(QString());
-    if (VeskMeetingManager *manager = meetingManager())
+    if (VeskMeetingManager *manager = MeetingCurrent::manager())
         manager->stopCamera();
     VeskToast::dismissLoadingToast();
     VeskToast::showToastInMeeting(Rules::kCameraClosed);
@@ -535,7 +530,7 @@ void MeetingViewController::handleAllowAllowOpenCamera(const MeetingControlData 
 
 void MeetingViewController::changeUIBaseAllowOpenMic(bool allow)
 {
-    VeskMeetingManager *manager = meetingManager();
+    VeskMeetingManager *manager = MeetingCurrent::manager();
     if (const auto room = manager ? manager->roomInfo() : nullptr)
         room->micAllowStatus = allow;
     if (manager && manager->asssitantHost())
@@ -544,7 +539,7 @@ void MeetingViewController::changeUIBaseAllowOpenMic(bool allow)
 
 void MeetingViewController::changeUIBaseAllowOpenCamera(bool allow)
 {
-    VeskMeetingManager *manager = meetingManager();
+    VeskMeetingManager *manager = MeetingCurrent::manager();
     if (const auto room = manager ? manager->roomInfo() : nullptr)
         room->cameraAllowStatus = allow;
     if (currentMe().privileged())

@@ -8,6 +8,7 @@
 #include "foundation/NotificationCenter.h"
 #include "foundation/models/MeetingInfoModel.h"
 #include "meeting/panels/MeetingPanels.h"
+#include "meeting/window/MeetingCurrent.h"
 #include "meeting/window/MeetingLog.h"
 #include "meeting/window/dispatch/MeetingDispatchTarget.h"
 #include "meeting/window/dispatch/MeetingHostControlRules.h"
@@ -24,22 +25,10 @@ using namespace std::chrono_literals;
 
 namespace {
 
-VeskMeetingManager *meetingManager()
-{
-    VeskAppAgent *agent = VeskAppAgent::existingInstance();
-    return agent ? agent->meetingManager() : nullptr;
-}
-
-std::shared_ptr<MeetingInfoModel> roomInfo()
-{
-    VeskMeetingManager *manager = meetingManager();
-    return manager ? manager->roomInfo() : nullptr;
-}
-
 bool userIsPrivileged()
 {
     VeskAppAgent *agent = VeskAppAgent::existingInstance();
-    VeskMeetingManager *manager = meetingManager();
+    VeskMeetingManager *manager = MeetingCurrent::manager();
     return (agent && agent->myInfo().isHost()) || (manager && manager->asssitantHost());
 }
 
@@ -70,7 +59,7 @@ public:
     void controlScreenShare(const MeetingControlData &data) override { c->controlScreenShareWithData(data); }
     void transcriptionSwitched(const MeetingControlData &data) override
     {
-        if (const auto room = roomInfo()) {
+        if (const auto room = MeetingCurrent::room()) {
             room->openTranslateText = data.openTranslateText;
             room->roomTranscribeStatus = data.roomTranscribeStatus;
         }
@@ -80,17 +69,17 @@ public:
     void assistantsChanged() override { c->requireAssistantinfo(); }
     void roomLockChanged(bool locked) override
     {
-        if (const auto room = roomInfo())
+        if (const auto room = MeetingCurrent::room())
             room->roomLockStatus = locked;
     }
     void roomWaitChanged(bool on) override
     {
-        if (const auto room = roomInfo())
+        if (const auto room = MeetingCurrent::room())
             room->roomWaitStatus = on;
     }
     void roomNameChanged(const QString &name) override
     {
-        if (const auto room = roomInfo())
+        if (const auto room = MeetingCurrent::room())
             room->roomName = name;
     }
     void playbackResync(const MeetingControlData &data) override { c->sharing().applyPlaybackResync(data); }
@@ -110,7 +99,7 @@ public:
     void documentFollow(const MeetingControlData &data) override { c->sharing().applyDocumentFollow(data); }
     void uploadPermissionChanged(const MeetingControlData &data) override
     {
-        if (const auto room = roomInfo()) {
+        if (const auto room = MeetingCurrent::room()) {
             room->allowFileUpload = data.allowFileUpload;
             room->uploadPermissionType = data.uploadPermissionType;
         }
@@ -194,8 +183,8 @@ void MeetingViewController::receiveHeartbeatAck(const IMMessage &message)
     const std::optional<MeetingNoticeRules::HeartbeatAck> ack = MeetingNoticeRules::heartbeatAck(message);
     if (!ack)
         return;
-    VeskMeetingManager *manager = meetingManager();
-    const auto room = roomInfo();
+    VeskMeetingManager *manager = MeetingCurrent::manager();
+    const auto room = MeetingCurrent::room();
     if (ack->cameraAllowStatus && room) {
         room->cameraAllowStatus = *ack->cameraAllowStatus != 0;
         memberListUpdateAllowCarmeraStatusDisplay();
@@ -223,7 +212,7 @@ void MeetingViewController::receiveSeverControlMessage(const IMMessage &message)
     MainQueue::async(this, [this, message] {
         if (m_lifetime.meetingEnded)
             return;
-        VeskMeetingManager *manager = meetingManager();
+        VeskMeetingManager *manager = MeetingCurrent::manager();
         if (!manager || !manager->judegeDuplicates(message))
             return;
         const MeetingNoticeRules::ServerNotice notice = MeetingNoticeRules::serverNotice(message);
@@ -236,7 +225,7 @@ void MeetingViewController::receiveSeverControlMessage(const IMMessage &message)
 
 void MeetingViewController::handleWaitRoomData(const IMSystemMessage &message)
 {
-    VeskMeetingManager *manager = meetingManager();
+    VeskMeetingManager *manager = MeetingCurrent::manager();
     if (!manager)
         return;
     if (MeetingNoticeEvent(message.event) == MeetingNoticeEvent::WaitRoomMemberAdded) {
@@ -252,7 +241,7 @@ void MeetingViewController::handleWaitRoomData(const IMSystemMessage &message)
 
 void MeetingViewController::receiveRIngRIngMessage(const IMMessage &message)
 {
-    VeskMeetingManager *manager = meetingManager();
+    VeskMeetingManager *manager = MeetingCurrent::manager();
     if (!manager || !manager->judegeDuplicates(message))
         return;
     VeskAppAgent *agent = VeskAppAgent::existingInstance();

@@ -7,6 +7,7 @@
 #include "agent/VeskMeetingManager.h"
 #include "foundation/models/MeetingInfoModel.h"
 #include "meeting/window/MeetingBottomButton.h"
+#include "meeting/window/MeetingCurrent.h"
 #include "meeting/window/dispatch/MeetingCodes.h"
 #include "meeting/window/dispatch/MeetingHostControlRules.h"
 #include "meeting/window/dispatch/MeetingToolBarRules.h"
@@ -86,12 +87,6 @@ void turnPageOf(MeetingViewController *controller, MeetingToolBarRules::PageTurn
         controller->leftFlipOverAction(nullptr);
 }
 
-VeskMeetingManager *meetingManager()
-{
-    VeskAppAgent *agent = VeskAppAgent::existingInstance();
-    return agent ? agent->meetingManager() : nullptr;
-}
-
 } // namespace
 
 // ---- Buttons ----------------------------------------------------------------------------------------------
@@ -117,7 +112,7 @@ void MeetingViewController::bottomToolButtonClick(VeskButton *sender)
         break;
     case MeetingToolBarTag::Subtitle: {
         VeskAppAgent *agent = VeskAppAgent::sharedInstance();
-        VeskMeetingManager *manager = meetingManager();
+        VeskMeetingManager *manager = MeetingCurrent::manager();
         const auto room = manager ? manager->roomInfo() : nullptr;
         MeetingHostControlRules::Me me;
         me.isHost = agent->myInfo().isHost();
@@ -159,7 +154,7 @@ void MeetingViewController::bottomToolButtonClick(VeskButton *sender)
 
 void MeetingViewController::roomInfoCopy(QObject *)
 {
-    VeskMeetingManager *manager = meetingManager();
+    VeskMeetingManager *manager = MeetingCurrent::manager();
     const auto room = manager ? manager->roomInfo() : nullptr;
     if (QClipboard *clipboard = QGuiApplication::clipboard()) {
         clipboard->clear();
