@@ -205,6 +205,21 @@ TEST_F(DispatchWindowMessagesTest, FileRightsDoNotMovePlayback_SeekOnlyWithTheSl
     EXPECT_EQ(page->ui->avFileSharePlayButton->state(), 1);
 }
 
+TEST_F(DispatchWindowMessagesTest, PlaybackStartPauseResume_SetTheFlagAndThePlayButton)
+{
+    join();
+    receive(controlMessage(Event::PlaybackPaused));
+    EXPECT_FALSE(page->sharing().state().avFileSharePlaying);
+    EXPECT_EQ(page->ui->avFileSharePlayButton->state(), 1);
+    receive(controlMessage(Event::PlaybackResumed));
+    EXPECT_TRUE(page->sharing().state().avFileSharePlaying);
+    EXPECT_EQ(page->ui->avFileSharePlayButton->state(), 0);
+    receive(controlMessage(Event::PlaybackPaused));
+    receive(controlMessage(Event::PlaybackStarted));
+    EXPECT_TRUE(page->sharing().state().avFileSharePlaying);
+    EXPECT_EQ(page->ui->avFileSharePlayButton->state(), 0);
+}
+
 TEST_F(DispatchWindowMessagesTest, PageFollow_OldSequenceIgnored_FlipEndsAfterATenthOfASecond)
 {
     join();

@@ -239,27 +239,29 @@ void MeetingSharing::applyPlaybackResync(const MeetingControlData &data)
         startAVFileShareTimer();
 }
 
+// The play button shows what a click would do: pause (0) while playing, play (1) otherwise.
+void MeetingSharing::setPlaying(bool playing)
+{
+    m_state.avFileSharePlaying = playing;
+    if (m_ui.avFileSharePlayButton)
+        m_ui.avFileSharePlayButton->setState(playing ? 0 : 1);
+}
+
 void MeetingSharing::applyPlaybackStarted()
 {
-    m_state.avFileSharePlaying = true;
-    if (m_ui.avFileSharePlayButton)
-        m_ui.avFileSharePlayButton->setState(0);
+    setPlaying(true);
     startAVFileShareTimer();
 }
 
 void MeetingSharing::applyPlaybackResumed()
 {
-    m_state.avFileSharePlaying = true;
-    if (m_ui.avFileSharePlayButton)
-        m_ui.avFileSharePlayButton->setState(0);
+    setPlaying(true);
     resumeAVFileShareTimer();
 }
 
 void MeetingSharing::applyPlaybackPaused()
 {
-    m_state.avFileSharePlaying = false;
-    if (m_ui.avFileSharePlayButton)
-        m_ui.avFileSharePlayButton->setState(1);
+    setPlaying(false);
     pauseAVFileShareTimer();
 }
 

@@ -142,6 +142,8 @@ public:
     void applyFileShareStopped();
 
 private:
+    void setPlaying(bool playing);
+
     Ui::MeetingViewController &m_ui;
     const WindowCalls m_window;
     State m_state;
