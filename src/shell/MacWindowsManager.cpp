@@ -112,7 +112,7 @@ void MacWindowsManager::setPageType(qint64 type)
 void MacWindowsManager::closeAllWindows()
 {
     m_closingAll = true;
-    // Other windows first (alerts, panels of other parts); they may refuse a close, a page
+    // Other windows first (alerts, panel windows); they may refuse a close, a page
     // switch hides them anyway.
     const QWidgetList windows = QApplication::topLevelWidgets();
     for (const QPointer<QWidget> w : windows) {

@@ -16,8 +16,8 @@ class MacBaseViewController;
 class MacBaseWindowController;
 class ShellWindow;
 
-// The meeting page shown in the meeting window, made only by createMeetingPage(). The meeting
-// window's controller replaces the placeholder by changing this alias (and the include above).
+// The meeting page shown in the meeting window (the meeting window's controller), made only by
+// createMeetingPage().
 using MeetingPage = MeetingViewController;
 
 // The top level: always one of the login, home and meeting pages. Every switch runs later on

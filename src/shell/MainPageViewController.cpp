@@ -52,7 +52,7 @@ QWidget *card(QWidget *parent)
 
 void disableUntilLater(VeskButton *button)
 {
-    // Opens a window of a later part; present, not faked.
+    // Its window is not built yet: the button is shown, disabled, and says so.
     button->setEnabled(false);
     button->setToolTip(ShellTexts::kComingLater);
 }
