@@ -94,6 +94,19 @@ NetworkRating::Outcome NetworkRating::addStatistics(const KRTCStatistics &stats,
     return out;
 }
 
+NetworkRating::Outcome NetworkRating::connectionLost()
+{
+    m_samples.clear();
+    m_betterSinceMs = -1;
+    m_betterLevel = -1;
+    // The reconnect banner says it already; no advice to switch to audio for a dead line.
+    m_worstSinceMs = -1;
+    Outcome out;
+    out.levelChanged = m_level != 4;
+    out.level = m_level = 4;
+    return out;
+}
+
 void NetworkRating::reset()
 {
     *this = NetworkRating();

@@ -42,6 +42,9 @@ public:
     [[nodiscard]] static int levelFor(const KRTCStatistics &stats);
 
     Outcome addStatistics(const KRTCStatistics &stats, qint64 nowMs);
+    // The connection to the media server is gone: level 4 at once, whatever the last records
+    // said; records after the reconnect rate it again (improving after ImproveAfterMs).
+    Outcome connectionLost();
     // -1 until the first record.
     [[nodiscard]] int level() const { return m_level; }
     // Forgets everything (a new meeting).
