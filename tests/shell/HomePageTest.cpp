@@ -86,6 +86,25 @@ TEST_F(HomePageTest, TodaysMeetings_AreListedAndRefreshedAfterAChange)
               QStringLiteral("800000001"));
 }
 
+TEST_F(HomePageTest, TodaysMeetings_ALateReplyOfAnEarlierFetchIsDropped)
+{
+    scheduleToday(QStringLiteral("800000001"), QStringLiteral("晨会")).fields.insert("status", 1);
+    openHome();
+    ASSERT_TRUE(processEventsUntil([this] { return page->todayMeetings().size() == 1; }));
+
+    // The first fetch still sees the meeting running but answers late; the meeting ends and a
+    // second fetch answers first.
+    service.delayNextReply(QStringLiteral("/qf/meeting/room/orderAgenda"), 1000);
+    page->reloadData();
+    ASSERT_TRUE(processEventsUntil([this] { return requestCount("/qf/meeting/room/orderAgenda") == 2; }));
+    service.state().scheduled[QStringLiteral("800000001")].fields.insert("status", 2);
+    page->reloadData();
+    ASSERT_TRUE(processEventsUntil([this] { return page->todayMeetings().isEmpty(); }));
+    clock.clock.advance(std::chrono::milliseconds(1000));
+    processEventsFor(20);
+    EXPECT_TRUE(page->todayMeetings().isEmpty());
+}
+
 TEST_F(HomePageTest, EndMeeting_PostsEndedAndAsksTheCalendarToForgetIt)
 {
     scheduleToday(QStringLiteral("800000003"), QStringLiteral("周会"));
