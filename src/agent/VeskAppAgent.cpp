@@ -324,6 +324,7 @@ void VeskAppAgent::loginWithPhoneNumber(QObject *owner, const QString &phoneNumb
     post(owner, QStringLiteral("/qf/user/login"), body, {},
          [self, guardOwner, body, signedIn](const KVMResponse &response) {
              if (response.code == UnregisteredCode && self && guardOwner) {
+                 qCInfo(lcAgent) << "first sign-in of this number: registering it";
                  self->post(guardOwner, QStringLiteral("/qf/user/register"), body, {}, signedIn);
                  return;
              }

@@ -8,6 +8,8 @@
 #include "shell/ShellLog.h"
 #include "shell/ShellTexts.h"
 #include "shell/ShellWindow.h"
+#include "uikit/KVTextField.h"
+#include "uikit/KVTextFieldView.h"
 #include "uikit/MacBaseWindowController.h"
 #include "uikit/VeskCategories.h"
 #include "uikit/VeskToast.h"
@@ -189,6 +191,9 @@ void MacWindowsManager::showMainPage(bool releaseMeetingPage)
         else
             homeWindow()->setGeometry(frame);
         m_homeWindow->showWindow();
+        // The user comes here to type a meeting number, not to sign out.
+        if (MainPageViewController *page = mainPageViewController())
+            page->meetingIdField()->textField()->setFocus(Qt::ActiveWindowFocusReason);
     });
 }
 
