@@ -18,6 +18,7 @@
 #include "meeting/window/grid/VideoCollectionView.h"
 #include "meeting/window/grid/VideoCollectionViewItemDelegate.h"
 #include "meeting/window/grid/VisibleTileSubscription.h"
+#include "meeting/window/MeetingBottomButton.h"
 #include "meeting/window/grid/WindowStateWatcher.h"
 #include "uikit/AutoLayout.h"
 #include "uikit/MacBaseWindowController.h"
@@ -140,6 +141,12 @@ void MeetingViewController::applyMemberChange(const std::shared_ptr<const Pendin
     if (memberLabel) {
         memberLabel->setText(QString::number(r.allMembers.size()));
         memberLabel->setVisible(!r.allMembers.isEmpty());
+    }
+    if (memberListBtn) {
+        // The badge is only seen: the button's name carries the count to a screen reader.
+        const QString name = r.allMembers.isEmpty() ? QStringLiteral("成员")
+                                                    : QStringLiteral("成员 %1人").arg(r.allMembers.size());
+        memberListBtn->setAccessibleName(name);
     }
     // 2. A remote screen share leaves the grid for its own view, with the strip beside it.
     const bool screenFound = bool(r.screenShareSource);
@@ -383,18 +390,10 @@ QSizeF MeetingViewController::fileSharePageSize()
 
 void MeetingViewController::setFullScreenSize()
 {
-    QWidget *w = window();
-    const QScreen *screen = w && w != view() ? w->screen() : QGuiApplication::primaryScreen();
-    const QSize size = screen ? screen->availableGeometry().size() : QSize();
-    // Set first: the resize below must not be taken for a windowed size.
+    // The window manager gives a full-screen window the whole screen. A minimum size of the
+    // screen's, set on the way in, made it undo the full-screen state and leave a screen-sized
+    // window half off the screen.
     m_inFullScreenMode = true;
-    if (w && w != view() && !size.isEmpty()) {
-        w->setMinimumSize(size);
-        if (!w->isFullScreen())
-            w->resize(size);
-    }
-    if (isViewLoaded() && !size.isEmpty())
-        view()->setGeometry(QRect(QPoint(0, 0), size));
     updateUIWithFullScreen(true);
 }
 
@@ -412,6 +411,12 @@ void MeetingViewController::setNormalSize()
 void MeetingViewController::updateUIWithFullScreen(bool fullScreen)
 {
     m_inFullScreenMode = fullScreen;
+    if (fullScreenBtn) {
+        // The button says what it will do.
+        const QString action = fullScreen ? QStringLiteral("退出全屏") : QStringLiteral("全屏");
+        fullScreenBtn->setAccessibleName(action);
+        fullScreenBtn->setToolTip(action);
+    }
     if (!avFileShareModel && !m_screenShareSourceModel && !fileShareDatailModel) {
         if (m_videoGrid)
             m_videoGrid->relayout();
