@@ -10,13 +10,16 @@
 #include "meeting/window/MeetingBottomButton.h"
 #include "meeting/window/NetWorkTipView.h"
 #include "meeting/window/dispatch/MeetingDeviceCheck.h"
+#include "meeting/window/grid/MeetingActiveView.h"
+#include "meeting/window/grid/VideoCollectionViewItem.h"
 #include "uikit/KVMacWatermarkView.h"
 #include "uikit/KVMeetingIDLabel.h"
-#include "uikit/VeskCategories.h"
 #include "uikit/VeskButton.h"
+#include "uikit/VeskCategories.h"
 #include "uikit/VeskMeetingToast.h"
 #include "uikit/VeskTextView.h"
 
+#include <QAccessible>
 #include <QDir>
 #include <QImage>
 #include <QLabel>
@@ -134,8 +137,11 @@ TEST_F(MeetingWindowTest, Build_JoinedMember_TitleChatWatermarkAndLook)
     ASSERT_NE(page, nullptr);
     ASSERT_TRUE(processEventsUntil([&] { return page->view()->isVisible(); }));
 
-    EXPECT_EQ(page->titleLabel->text(), QStringLiteral("周会( 123-456-789)"));
+    EXPECT_EQ(page->titleLabel->text(), QStringLiteral("周会(123-456-789)"));
     EXPECT_EQ(page->titleLabel->roomId(), kRoomId);
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(page->titleLabel)->text(QAccessible::Name),
+              QStringLiteral("周会(123-456-789)"))
+        << "the number is read out, not a description of it";
     EXPECT_FALSE(page->endMeetingBtn->isVisible()); // not the creator
     EXPECT_TRUE(page->meetingIdCopyBtn->isVisible());
     EXPECT_FALSE(page->waitingRoomBKView->isVisible());
@@ -172,6 +178,33 @@ TEST_F(MeetingWindowTest, Build_HostKeepsEditableChat_AndSizeFollowsTheScreen)
     EXPECT_DOUBLE_EQ(page->adjustScale(), 0.72);
     EXPECT_EQ(page->windowContentFrame().size(), QSizeF(1152, 684));
     EXPECT_EQ(page->window()->size(), QSize(1152, 684));
+
+    // Four tiles: the chat input and the forbid box cover no tile's name.
+    for (const char *peer : {"peer-a", "peer-b", "peer-c"}) {
+        engine().emitMemberJoined(QString::fromLatin1(peer), QStringLiteral("成员") + QLatin1String(peer));
+        engine().emitStreamPublished(QString::fromLatin1(peer), KRTCSourceType::Camera, true, true);
+    }
+    settle();
+    QWidget *root = page->view();
+    const QList<VideoCollectionViewItem *> items = root->findChildren<VideoCollectionViewItem *>();
+    ASSERT_GE(items.size(), 4);
+    ASSERT_TRUE(page->IMChatEnableButton->isVisible());
+    const QRect input =
+        page->IMChatTextView->geometry().translated(page->IMChatTextView->parentWidget()->mapTo(root, QPoint()));
+    const QRect box = page->IMChatEnableButton->geometry().translated(
+        page->IMChatEnableButton->parentWidget()->mapTo(root, QPoint()));
+    for (VideoCollectionViewItem *item : items) {
+        if (!item->isVisible() || !item->activeView())
+            continue;
+        QLabel *name = item->activeView()->nameLabel();
+        const QRect shown(name->mapTo(root, QPoint()), name->size());
+        EXPECT_FALSE(shown.intersects(input)) << name->text().toStdString();
+        EXPECT_FALSE(shown.intersects(box)) << name->text().toStdString();
+    }
+    EXPECT_EQ(page->IMChatTextView->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(page->memberListBtn)->text(QAccessible::Name),
+              QStringLiteral("成员 4人"))
+        << "the count badge is read out with the button";
 }
 
 TEST_F(MeetingWindowTest, Build_CreatorByUserIdOnly_SeesEndButtonButMemberDialog)

@@ -8,6 +8,7 @@
 #include "shell/KVCheckVersion.h"
 #include "shell/MainPageViewController.h"
 #include "shell/MainWindowViewController.h"
+#include "shell/ShellRules.h"
 #include "shell/ShellTexts.h"
 #include "shell/TodayMeetingCell.h"
 #include "uikit/VeskButton.h"
@@ -210,6 +211,16 @@ TEST_F(HomePageTest, CopiedInvitation_IsOfferedOnceAndOwnCopiesNever)
     ASSERT_NE(offer, nullptr);
     offer->confirmButton()->click();
     ASSERT_TRUE(waitForPage(MacWindowsManager::MeetingPageType));
+
+    // The invitation the user copies in the meeting is his own: not offered back at home.
+    ASSERT_TRUE(processEventsUntil([this] { return windows()->meetingPage() && windows()->meetingPage()->isViewLoaded(); }));
+    windows()->meetingPage()->meetingIdCopyBtn->click();
+    ASSERT_TRUE(InvitationText::recognize(QGuiApplication::clipboard()->text()));
+    windows()->meetingPage()->leaveRoom();
+    ASSERT_TRUE(waitForPage(MacWindowsManager::HomePage));
+    page->checkPasteboard();
+    processEventsFor(5);
+    EXPECT_EQ(visibleAlert(QStringLiteral("pasteboardInvitationAlert")), nullptr);
 }
 
 TEST_F(HomePageTest, UserNameChange_ShowsInTheHomeWindow)
