@@ -83,6 +83,33 @@ private:
     }
 };
 
+// A plain widget of ours: a frame, dialog or alert while it is a window of its own, a plain
+// container once it sits in another window (views are often made on their own and placed later,
+// and an interface is made once per widget).
+class AccessiblePlainWidget final : public QAccessibleWidget {
+public:
+    explicit AccessiblePlainWidget(QWidget *widget) : QAccessibleWidget(widget) {}
+
+    [[nodiscard]] QAccessible::Role role() const override
+    {
+        const QAccessible::Role window = KVAccessibility::windowRole(widget());
+        return window == QAccessible::NoRole ? QAccessible::Client : window;
+    }
+};
+
+// Whether Qt has nothing more specific than QWidget's interface for the widget's class.
+bool isPlainWidget(const QObject *object)
+{
+    for (const QMetaObject *mo = object->metaObject(); mo; mo = mo->superClass()) {
+        if (mo == &QWidget::staticMetaObject)
+            return true;
+        // A Qt class between ours and QWidget (QLabel, QDialog, QFrame...) brings its own.
+        if (QLatin1String(mo->className()).startsWith(QLatin1Char('Q')))
+            return false;
+    }
+    return false;
+}
+
 QAccessibleInterface *factory(const QString &className, QObject *object)
 {
     // Called for each class of the object's chain, most derived first: answer the first call.
@@ -92,14 +119,12 @@ QAccessibleInterface *factory(const QString &className, QObject *object)
     // Tool buttons keep Qt's interface (their menus).
     if (auto *button = qobject_cast<QAbstractButton *>(object); button && !qobject_cast<QToolButton *>(object))
         return new AccessibleButton(button);
-    // Windows with an interface of their own in Qt keep it.
-    if (object->inherits("QMainWindow") || object->inherits("QMessageBox") || object->inherits("QMenu") ||
-        object->inherits("QAbstractScrollArea"))
+    if (!isPlainWidget(object))
         return nullptr;
-    const QAccessible::Role role = KVAccessibility::windowRole(widget);
-    if (role == QAccessible::NoRole)
+    // Only windows need more than Qt's own interface; a widget that is none yet may become one.
+    if (!widget->isWindow() && widget->parentWidget())
         return nullptr;
-    return new QAccessibleWidget(widget, role);
+    return new AccessiblePlainWidget(widget);
 }
 
 } // namespace

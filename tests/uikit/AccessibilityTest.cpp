@@ -75,6 +75,11 @@ TEST(AccessibilityTest, WindowsDialogsAndAlerts_AnnounceTheirRoles)
     EXPECT_EQ(QAccessible::queryAccessibleInterface(&dialog)->role(), QAccessible::Dialog);
     EXPECT_NE(QAccessible::queryAccessibleInterface(child)->role(), QAccessible::Window);
     EXPECT_NE(QAccessible::queryAccessibleInterface(&tip)->role(), QAccessible::Window);
+    // A view made on its own and placed in a window later is no frame of its own there.
+    auto *view = new QWidget();
+    QAccessibleInterface *viewIface = QAccessible::queryAccessibleInterface(view);
+    view->setParent(&window);
+    EXPECT_EQ(viewIface->role(), QAccessible::Client);
 
     QPointer<KVAlert> alert = KVAlert::alertWithMessage(QStringLiteral("会议已结束"), QStringLiteral("知道了"), {});
     alert->showInCenterOfWindow(nullptr);
