@@ -324,6 +324,9 @@ void VeskMeetingManager::Private::engineReconnected()
     if (state != StateReconnecting)
         return;
     stopReconnectWatch();
+    if (const NetworkRating::Outcome out = rating.connectionRestored(); out.levelChanged)
+        NotificationCenter::defaultCenter().post(QStringLiteral("MEETINGNETWORKSTATE"), {},
+                                                 QVariantMap{{QStringLiteral("NetworkState"), out.level}});
     q->setState(StateInRoom);
 }
 

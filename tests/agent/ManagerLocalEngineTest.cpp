@@ -111,6 +111,7 @@ TEST_F(ManagerLocalEngineTest, StandInAwayFiveSeconds_ReconnectsAndRefreshesTheM
     EXPECT_EQ(recorder.only("state"), (QStringList{"state 3", "state 2"}));
     EXPECT_EQ(memberNames(), QStringLiteral("张三 甲 丙 丁"));
     EXPECT_FALSE(recorder.events.contains("reconnectOutTimes"));
+    EXPECT_EQ(levels.mid(levels.indexOf(4)).value(1, -1), 0) << "the icon leaves the loss behind";
 }
 
 TEST_F(ManagerLocalEngineTest, StandInAwayFortySeconds_TheWatchGivesUpAfterThirty)
