@@ -140,6 +140,8 @@ TEST_F(UserRoadTest, CreatorEndsTheMeeting_HisHomeListNoLongerShowsItRunning)
 {
     scheduleToday(kMyPhone);
     joinByNumber();
+    // The list as fetched while the meeting runs.
+    home->reloadData();
     ASSERT_TRUE(processEventsUntil([this] { return homeListsRunningMeeting(); }));
     windows()->meetingPage()->leaveMeeting(nullptr);
     KVAlert *alert = waitForAlert(QStringLiteral("leaveMeetingAlert"));
