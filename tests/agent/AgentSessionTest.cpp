@@ -98,7 +98,8 @@ TEST_F(AgentSessionTest, Token_IsInAnOwnerOnlyFile_AndNeverLogged_WhileRefusalsL
         EXPECT_FALSE(line.contains("failed") && line.contains("461")) << line.toStdString();
         EXPECT_FALSE(line.endsWith("\"\"")) << line.toStdString();
     }
-    EXPECT_TRUE(g_logLines.contains("/qf/meeting/room/enter answered 457 (no reason given)")) << g_logLines.join('\n').toStdString();
+    EXPECT_TRUE(g_logLines.contains("/qf/meeting/room/enter answered 457 (no reason given)"))
+        << g_logLines.join('\n').toStdString();
 
     const QString path = UserDefaults::standardUserDefaults().filePath();
     QFile file(path);

@@ -213,7 +213,8 @@ TEST_F(HomePageTest, CopiedInvitation_IsOfferedOnceAndOwnCopiesNever)
     ASSERT_TRUE(waitForPage(MacWindowsManager::MeetingPageType));
 
     // The invitation the user copies in the meeting is his own: not offered back at home.
-    ASSERT_TRUE(processEventsUntil([this] { return windows()->meetingPage() && windows()->meetingPage()->isViewLoaded(); }));
+    ASSERT_TRUE(
+        processEventsUntil([this] { return windows()->meetingPage() && windows()->meetingPage()->isViewLoaded(); }));
     windows()->meetingPage()->meetingIdCopyBtn->click();
     ASSERT_TRUE(InvitationText::recognize(QGuiApplication::clipboard()->text()));
     windows()->meetingPage()->leaveRoom();

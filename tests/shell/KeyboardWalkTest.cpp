@@ -53,7 +53,8 @@ TEST_F(KeyboardWalkTest, LoginHomeAndMeetingWindows_EveryStopNamedAndTheWalkCome
     installMeetingManager();
     windows()->showMainPage(false);
     ASSERT_TRUE(waitForPage(MacWindowsManager::HomePage));
-    EXPECT_EQ(walk(windows()->homeWindow()), "请输入会议号 | 加入会议 | 快速会议 | 预约会议 | 今日会议 | 设置 | 退出登录");
+    EXPECT_EQ(walk(windows()->homeWindow()),
+              "请输入会议号 | 加入会议 | 快速会议 | 预约会议 | 今日会议 | 设置 | 退出登录");
 
     addRoom(QStringLiteral("123456789"));
     windows()->mainPageViewController()->meetingIdField()->setStringValue(QStringLiteral("123456789"));

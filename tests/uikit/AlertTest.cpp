@@ -157,8 +157,8 @@ TEST(KVAlertTest, EscapeCancelsButARedCancelIsNeverPressedByEscapeOrTheFirstRetu
     EXPECT_TRUE(creator.isNull());
 
     // It opens on the choice that changes nothing: Return there only closes it.
-    creator =
-        KVAlert::alertWithMessage("确定退出当前会议?", "结束会议", "退出会议", [&] { ++cancels; }, [&] { ++confirms; });
+    creator = KVAlert::alertWithMessage(
+        "确定退出当前会议?", "结束会议", "退出会议", [&] { ++cancels; }, [&] { ++confirms; });
     creator->setConfigCancelRedStyle();
     creator->showInCenterOfWindow(nullptr);
     ASSERT_NE(creator->closeButton(), nullptr);

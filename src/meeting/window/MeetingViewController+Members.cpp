@@ -9,6 +9,7 @@
 #include "foundation/MainQueue.h"
 #include "foundation/models/MeetingHostModel.h"
 #include "foundation/models/MeetingInfoModel.h"
+#include "meeting/window/MeetingBottomButton.h"
 #include "meeting/window/MeetingLog.h"
 #include "meeting/window/grid/AssistantRecords.h"
 #include "meeting/window/grid/FileSharePageSize.h"
@@ -18,7 +19,6 @@
 #include "meeting/window/grid/VideoCollectionView.h"
 #include "meeting/window/grid/VideoCollectionViewItemDelegate.h"
 #include "meeting/window/grid/VisibleTileSubscription.h"
-#include "meeting/window/MeetingBottomButton.h"
 #include "meeting/window/grid/WindowStateWatcher.h"
 #include "uikit/AutoLayout.h"
 #include "uikit/MacBaseWindowController.h"
@@ -144,8 +144,8 @@ void MeetingViewController::applyMemberChange(const std::shared_ptr<const Pendin
     }
     if (memberListBtn) {
         // The badge is only seen: the button's name carries the count to a screen reader.
-        const QString name = r.allMembers.isEmpty() ? QStringLiteral("成员")
-                                                    : QStringLiteral("成员 %1人").arg(r.allMembers.size());
+        const QString name =
+            r.allMembers.isEmpty() ? QStringLiteral("成员") : QStringLiteral("成员 %1人").arg(r.allMembers.size());
         memberListBtn->setAccessibleName(name);
     }
     // 2. A remote screen share leaves the grid for its own view, with the strip beside it.
