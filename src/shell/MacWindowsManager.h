@@ -69,6 +69,8 @@ private:
     void dropHomePage();
     void releaseMeetingPage();
     void windowClosedByUser(QWidget *closing);
+    // The service no longer accepts the sign-in: out of any meeting, signed out, login page.
+    void signInExpired(const QString &message);
     [[nodiscard]] bool isShellWindow(const QWidget *window) const;
 
     qint64 m_pageType = LoginPage;

@@ -11,6 +11,8 @@ inline const QString kCancel = QStringLiteral("取消");
 inline const QString kConfirm = QStringLiteral("确定");
 // Shown when the user quits while a meeting is open (quitting is refused).
 inline const QString kQuitRefusedInMeeting = QStringLiteral("会议进行中，请先离开会议再退出");
+// Shown on the login page when the service no longer accepts the sign-in and sent no text.
+inline const QString kSignInExpired = QStringLiteral("登录已失效，请重新登录");
 
 // ---- Login window ------------------------------------------------------------------------
 inline const QString kLoginWindowTitle = QStringLiteral("Korvi 登录");

@@ -10,6 +10,8 @@
 #include "meeting/window/MeetingBottomButton.h"
 #include "meeting/window/NetWorkTipView.h"
 #include "meeting/window/dispatch/MeetingDeviceCheck.h"
+#include "meeting/window/grid/MeetingActiveView.h"
+#include "meeting/window/grid/VideoCollectionViewItem.h"
 #include "uikit/KVMacWatermarkView.h"
 #include "uikit/KVMeetingIDLabel.h"
 #include "uikit/VeskButton.h"
@@ -17,6 +19,7 @@
 #include "uikit/VeskMeetingToast.h"
 #include "uikit/VeskTextView.h"
 
+#include <QAccessible>
 #include <QDir>
 #include <QImage>
 #include <QLabel>
@@ -121,8 +124,11 @@ TEST_F(MeetingWindowTest, Build_JoinedMember_TitleChatWatermarkAndLook)
     ASSERT_NE(page, nullptr);
     ASSERT_TRUE(processEventsUntil([&] { return page->view()->isVisible(); }));
 
-    EXPECT_EQ(page->ui->titleLabel->text(), QStringLiteral("周会( 123-456-789)"));
+    EXPECT_EQ(page->ui->titleLabel->text(), QStringLiteral("周会(123-456-789)"));
     EXPECT_EQ(page->ui->titleLabel->roomId(), kRoomId);
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(page->ui->titleLabel)->text(QAccessible::Name),
+              QStringLiteral("周会(123-456-789)"))
+        << "the number is read out, not a description of it";
     EXPECT_FALSE(page->ui->endMeetingBtn->isVisible()); // not the creator
     EXPECT_TRUE(page->ui->meetingIdCopyBtn->isVisible());
     EXPECT_FALSE(page->ui->waitingRoomBKView->isVisible());
@@ -159,6 +165,33 @@ TEST_F(MeetingWindowTest, Build_HostKeepsEditableChat_AndSizeFollowsTheScreen)
     EXPECT_DOUBLE_EQ(page->adjustScale(), 0.72);
     EXPECT_EQ(page->windowContentFrame().size(), QSizeF(1152, 684));
     EXPECT_EQ(page->window()->size(), QSize(1152, 684));
+
+    // Four tiles: the chat input and the forbid box cover no tile's name.
+    for (const char *peer : {"peer-a", "peer-b", "peer-c"}) {
+        engine().emitMemberJoined(QString::fromLatin1(peer), QStringLiteral("成员") + QLatin1String(peer));
+        engine().emitStreamPublished(QString::fromLatin1(peer), KRTCSourceType::Camera, true, true);
+    }
+    settle();
+    QWidget *root = page->view();
+    const QList<VideoCollectionViewItem *> items = root->findChildren<VideoCollectionViewItem *>();
+    ASSERT_GE(items.size(), 4);
+    ASSERT_TRUE(page->ui->IMChatEnableButton->isVisible());
+    const QRect input =
+        page->ui->IMChatTextView->geometry().translated(page->ui->IMChatTextView->parentWidget()->mapTo(root, QPoint()));
+    const QRect box = page->ui->IMChatEnableButton->geometry().translated(
+        page->ui->IMChatEnableButton->parentWidget()->mapTo(root, QPoint()));
+    for (VideoCollectionViewItem *item : items) {
+        if (!item->isVisible() || !item->activeView())
+            continue;
+        QLabel *name = item->activeView()->nameLabel();
+        const QRect shown(name->mapTo(root, QPoint()), name->size());
+        EXPECT_FALSE(shown.intersects(input)) << name->text().toStdString();
+        EXPECT_FALSE(shown.intersects(box)) << name->text().toStdString();
+    }
+    EXPECT_EQ(page->ui->IMChatTextView->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(page->ui->memberListBtn)->text(QAccessible::Name),
+              QStringLiteral("成员 4人"))
+        << "the count badge is read out with the button";
 }
 
 TEST_F(MeetingWindowTest, Build_CreatorByUserIdOnly_SeesEndButtonButMemberDialog)

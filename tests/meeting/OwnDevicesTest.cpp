@@ -3,6 +3,9 @@
 
 #include "DispatchWindowSupport.h"
 
+#include <QAccessible>
+#include <QAccessibleActionInterface>
+
 namespace {
 
 using OwnDevicesTest = DispatchWindowTest;
@@ -17,6 +20,40 @@ TEST_F(OwnDevicesTest, Microphone_MemberRefusedWhileTheHostForbids_ButtonBackNot
     EXPECT_FALSE(page->isMicOn());
     EXPECT_EQ(micChecks, 0);
     EXPECT_EQ(engine().callCount(QStringLiteral("openMicrophone")), 0);
+}
+
+TEST_F(OwnDevicesTest, ToolBar_EveryControlIsNamedAndItsAccessibilityActionIsTheClick)
+{
+    join(true);
+    room()->micAllowStatus = true;
+    int controls = 0;
+    for (QAbstractButton *button : page->ui->bottomView->findChildren<QAbstractButton *>()) {
+        if (!button->isVisibleTo(page->view()))
+            continue;
+        ++controls;
+        QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(button);
+        ASSERT_NE(iface, nullptr);
+        EXPECT_FALSE(iface->text(QAccessible::Name).isEmpty()) << button->objectName().toStdString();
+        const QStringList actions = iface->actionInterface()->actionNames();
+        EXPECT_TRUE(actions.contains(QAccessibleActionInterface::pressAction()) ||
+                    actions.contains(QAccessibleActionInterface::toggleAction()))
+            << iface->text(QAccessible::Name).toStdString();
+    }
+    EXPECT_GE(controls, 8);
+
+    // "麦克风" switched from the accessibility bus: opened and reported, as by a click.
+    QAccessibleInterface *mic = QAccessible::queryAccessibleInterface(page->ui->microphoneBtn);
+    EXPECT_EQ(mic->role(), QAccessible::CheckBox);
+    mic->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+    ASSERT_TRUE(processEventsUntil([&] { return page->isMicOn() && engine().microphoneOpen(); }));
+    ASSERT_TRUE(processEventsUntil([&] { return reports(QStringLiteral("micStatus")).size() == 1; }));
+    EXPECT_TRUE(mic->state().checked);
+    mic->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+    processEventsFor(10);
+    EXPECT_FALSE(page->isMicOn());
+    EXPECT_FALSE(mic->state().checked);
+    clock.clock.advance(1100ms); // the engine's minimum open time
+    EXPECT_TRUE(processEventsUntil([&] { return !engine().microphoneOpen(); }));
 }
 
 TEST_F(OwnDevicesTest, Microphone_HostPassesTheBan_OpensAndReportsAtOnce)

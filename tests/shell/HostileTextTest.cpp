@@ -146,7 +146,7 @@ TEST_F(HostileTextTest, LoginHomeAndMeetingWindows_ShowDataAsText_WithATipAToast
         }
         return std::all_of(names.begin(), names.end(), [&](const QString &n) { return shownNames.contains(n); });
     })) << shownNames.join(QStringLiteral(" | ")).left(300).toStdString();
-    EXPECT_EQ(meeting->ui->titleLabel->text(), longName + QStringLiteral("( 123-456-789)"));
+    EXPECT_EQ(meeting->ui->titleLabel->text(), longName + QStringLiteral("(123-456-789)"));
     EXPECT_EQ(meeting->ui->titleLabel->textFormat(), Qt::PlainText);
     // The name cannot push the window wider than the screen.
     EXPECT_LT(meeting->view()->window()->minimumSizeHint().width(), 2000);

@@ -9,6 +9,7 @@
 #include "foundation/MainQueue.h"
 #include "foundation/models/MeetingHostModel.h"
 #include "foundation/models/MeetingInfoModel.h"
+#include "meeting/window/MeetingBottomButton.h"
 #include "meeting/window/MeetingLog.h"
 #include "meeting/window/grid/AssistantRecords.h"
 #include "meeting/window/grid/FileSharePageSize.h"
@@ -140,6 +141,12 @@ void MeetingViewController::applyMemberChange(const std::shared_ptr<const Pendin
     if (ui->memberLabel) {
         ui->memberLabel->setText(QString::number(r.allMembers.size()));
         ui->memberLabel->setVisible(!r.allMembers.isEmpty());
+    }
+    if (ui->memberListBtn) {
+        // The badge is only seen: the button's name carries the count to a screen reader.
+        const QString name =
+            r.allMembers.isEmpty() ? QStringLiteral("成员") : QStringLiteral("成员 %1人").arg(r.allMembers.size());
+        ui->memberListBtn->setAccessibleName(name);
     }
     // A remote screen share leaves the grid for its own view, with the strip beside it.
     const bool screenFound = bool(r.screenShareSource);
@@ -383,18 +390,10 @@ QSizeF MeetingViewController::fileSharePageSize()
 
 void MeetingViewController::setFullScreenSize()
 {
-    QWidget *w = window();
-    const QScreen *screen = w && w != view() ? w->screen() : QGuiApplication::primaryScreen();
-    const QSize size = screen ? screen->availableGeometry().size() : QSize();
-    // Set first: the resize below must not be taken for a windowed size.
+    // The window manager gives a full-screen window the whole screen. A minimum size of the
+    // screen's, set on the way in, made it undo the full-screen state and leave a screen-sized
+    // window half off the screen.
     m_toolBar.inFullScreenMode = true;
-    if (w && w != view() && !size.isEmpty()) {
-        w->setMinimumSize(size);
-        if (!w->isFullScreen())
-            w->resize(size);
-    }
-    if (isViewLoaded() && !size.isEmpty())
-        view()->setGeometry(QRect(QPoint(0, 0), size));
     updateUIWithFullScreen(true);
 }
 
@@ -412,6 +411,12 @@ void MeetingViewController::setNormalSize()
 void MeetingViewController::updateUIWithFullScreen(bool fullScreen)
 {
     m_toolBar.inFullScreenMode = fullScreen;
+    if (ui->fullScreenBtn) {
+        // The button says what it will do.
+        const QString action = fullScreen ? QStringLiteral("退出全屏") : QStringLiteral("全屏");
+        ui->fullScreenBtn->setAccessibleName(action);
+        ui->fullScreenBtn->setToolTip(action);
+    }
     if (!m_sharing->state().avFileShareModel && !m_members.screenShareSourceModel &&
         !m_sharing->state().fileShareDatailModel) {
         if (m_members.videoGrid)

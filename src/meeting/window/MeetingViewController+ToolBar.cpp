@@ -5,6 +5,8 @@
 
 #include "agent/VeskAppAgent.h"
 #include "agent/VeskMeetingManager.h"
+#include "agent/models/KVMeetingDidUpdated.h"
+#include "foundation/NotificationCenter.h"
 #include "foundation/models/MeetingInfoModel.h"
 #include "meeting/window/MeetingBottomButton.h"
 #include "meeting/window/MeetingCurrent.h"
@@ -159,6 +161,8 @@ void MeetingViewController::roomInfoCopy(QObject *)
     if (QClipboard *clipboard = QGuiApplication::clipboard()) {
         clipboard->clear();
         clipboard->setText(room ? room->invitedMeetingContent : QString());
+        // The user's own copy: the home page never offers it back for joining.
+        NotificationCenter::defaultCenter().post(KVMeetingAppCopyInvitedStringNotification);
     }
     if (isViewLoaded())
         VeskMeetingToast::showNomalTip(view(), kMeetingInfoCopied);

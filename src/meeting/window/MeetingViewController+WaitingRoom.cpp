@@ -7,6 +7,7 @@
 #include "foundation/models/MeetingInfoModel.h"
 #include "meeting/window/MeetingLog.h"
 #include "meeting/window/MeetingWindowRules.h"
+#include "uikit/KVDataText.h"
 #include "uikit/KVMeetingIDLabel.h"
 #include "uikit/KVPageNavigator.h"
 #include "uikit/VeskButton.h"
@@ -22,7 +23,9 @@ void setTitleText(KVMeetingIDLabel *label, const QString &text, const QString &r
 {
     if (!label)
         return;
-    label->setText(text);
+    KVDataText::setText(label, text);
+    // Read out as it reads: the meeting's name and number.
+    label->setAccessibleName(text);
     label->setStyleSheet(QStringLiteral("color: white;"));
     label->setRoomId(roomId);
 }

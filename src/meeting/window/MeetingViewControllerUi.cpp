@@ -34,6 +34,11 @@ using A = KVLayoutConstraint::Attribute;
 
 constexpr int kTopBarHeight = 44;
 constexpr int kBottomBarHeight = 72;
+// The chat input's row under the grid: the input and the gap on either side of it. The grid stops
+// above it, so the input and the forbid box never cover a tile's name.
+constexpr int kChatInputHeight = 32;
+constexpr int kChatInputGap = 12;
+constexpr int kChatRowHeight = kChatInputHeight + 2 * kChatInputGap;
 
 const QString kToolBarTitleColor = QStringLiteral("#D7D7D8");
 const QString kToolBarOnColor = QStringLiteral("#0A8AF9");
@@ -153,13 +158,15 @@ void MeetingViewController::setupMiddleArea(QWidget *parent)
 
     // The grid of tiles; the controller puts the real grid in place of this empty document.
     scrollView = new QScrollArea(middleView);
+    // A Tab stop (it scrolls from ten tiles on), so it is named.
+    scrollView->setAccessibleName(QStringLiteral("成员画面"));
     scrollView->setObjectName(QStringLiteral("scrollView"));
     scrollView->setFrameShape(QFrame::NoFrame);
     scrollView->setWidgetResizable(true);
     videoCollectionView = new QWidget();
     videoCollectionView->setObjectName(QStringLiteral("videoCollectionView"));
     scrollView->setWidget(videoCollectionView);
-    AutoLayout::autoPinEdgesToSuperviewEdgesWithInsets(scrollView);
+    AutoLayout::autoPinEdgesToSuperviewEdgesWithInsets(scrollView, {0, 0, kChatRowHeight, 0});
 
     noPeopleTipView = new QLabel(QStringLiteral("暂无其他成员"), middleView);
     noPeopleTipView->setObjectName(QStringLiteral("noPeopleTipView"));
@@ -371,9 +378,13 @@ void MeetingViewController::setupOverlays(QWidget *root)
     IMChatTextView->setToolTip(QStringLiteral("聊天输入"));
     IMChatTextView->setStyleSheet(
         QStringLiteral("QPlainTextEdit { background: rgba(0,0,0,0.4); color: #F2F2F7; border-radius: 4px; }"));
+    // One line that scrolls with the cursor: no bar of its own over the window.
+    IMChatTextView->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    IMChatTextView->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     AutoLayout::autoPinEdgeToSuperviewEdge(IMChatTextView, A::Leading, 16);
-    AutoLayout::autoPinEdgeToSuperviewEdge(IMChatTextView, A::Bottom, kBottomBarHeight + 12);
-    AutoLayout::autoSetDimension(IMChatTextView, A::Height, 32);
+    // In the row under the grid, which follows the tool bar as it hides.
+    AutoLayout::autoPinEdge(IMChatTextView, A::Bottom, A::Bottom, middleView, -kChatInputGap);
+    AutoLayout::autoSetDimension(IMChatTextView, A::Height, kChatInputHeight);
     imInputViewWidthConst =
         AutoLayout::autoSetDimension(IMChatTextView, A::Width, MeetingWindowSizing::kImInputMaxWidth);
     IMChatEnableButton = new VeskButton(QStringLiteral("全员禁言"), root);
