@@ -63,6 +63,44 @@ void speaker(QPainter &p, double s, bool on)
     }
 }
 
+// The floating media strip's header, its tab and the more menu.
+void addStripIcons(QHash<QString, Painter> &h)
+{
+    h.insert(QStringLiteral("floating_media_hide"), [](QPainter &p, double s) {
+        p.setPen(QPen(kWhite, s * 0.08));
+        p.drawLine(QPointF(s * 0.2, s * 0.5), QPointF(s * 0.8, s * 0.5));
+    });
+    h.insert(QStringLiteral("floating_media_one"), [](QPainter &p, double s) {
+        p.setPen(QPen(kWhite, s * 0.08));
+        p.drawRoundedRect(QRectF(s * 0.15, s * 0.25, s * 0.7, s * 0.5), s * 0.06, s * 0.06);
+    });
+    h.insert(QStringLiteral("floating_media_all"), [](QPainter &p, double s) {
+        p.setPen(QPen(kWhite, s * 0.08));
+        for (int i = 0; i < 3; ++i)
+            p.drawRoundedRect(QRectF(s * 0.2, s * (0.12 + 0.27 * i), s * 0.6, s * 0.2), s * 0.04, s * 0.04);
+    });
+    h.insert(QStringLiteral("floating_media_mini"), [](QPainter &p, double s) {
+        p.setPen(QPen(kWhite, s * 0.08));
+        p.drawPolyline(QPolygonF{{s * 0.4, s * 0.25}, {s * 0.65, s * 0.5}, {s * 0.4, s * 0.75}});
+    });
+    const auto unfold = [](QPainter &p, double s, const QColor &c) {
+        p.setPen(QPen(c, s * 0.09));
+        p.drawPolyline(QPolygonF{{s * 0.6, s * 0.25}, {s * 0.35, s * 0.5}, {s * 0.6, s * 0.75}});
+    };
+    h.insert(QStringLiteral("collapse_unfold_nor"), [unfold](QPainter &p, double s) { unfold(p, s, kWhite); });
+    h.insert(QStringLiteral("collapse_unfold_hover"), [unfold](QPainter &p, double s) { unfold(p, s, kBlue); });
+    h.insert(QStringLiteral("more_screenshot"), [](QPainter &p, double s) {
+        p.setPen(QPen(kWhite, s * 0.08));
+        p.drawPolyline(QPolygonF{{s * 0.3, s * 0.1}, {s * 0.3, s * 0.7}, {s * 0.9, s * 0.7}});
+        p.drawPolyline(QPolygonF{{s * 0.1, s * 0.3}, {s * 0.7, s * 0.3}, {s * 0.7, s * 0.9}});
+    });
+    h.insert(QStringLiteral("recording_dot"), [](QPainter &p, double s) {
+        p.setPen(Qt::NoPen);
+        p.setBrush(kRed);
+        p.drawEllipse(QRectF(s * 0.25, s * 0.25, s * 0.5, s * 0.5));
+    });
+}
+
 QHash<QString, Painter> painters()
 {
     QHash<QString, Painter> h;
@@ -152,6 +190,7 @@ QHash<QString, Painter> painters()
         p.setBrush(Qt::white);
         p.drawPolygon(QPolygonF{{s * 0.35, s * 0.25}, {s * 0.75, s * 0.5}, {s * 0.35, s * 0.75}});
     });
+    addStripIcons(h);
     return h;
 }
 

@@ -9,6 +9,7 @@
 #include "foundation/MainQueue.h"
 #include "foundation/models/MeetingHostModel.h"
 #include "foundation/models/MeetingInfoModel.h"
+#include "meeting/window/FloatingMediaView.h"
 #include "meeting/window/MeetingBottomButton.h"
 #include "meeting/window/MeetingLog.h"
 #include "meeting/window/grid/AssistantRecords.h"
@@ -179,11 +180,13 @@ void MeetingViewController::applyMemberChange(const std::shared_ptr<const Pendin
         setAvFileShareSourceModel(Tile());
     }
     setActiveMembers(r.activeMembers);
-    // The settings page's monitor lists, the floating strip and the member list follow
-    // activeMembers through their own owners once they exist.
+    // The settings page's monitor lists and the member list follow activeMembers through their
+    // own owners once they exist; the floating strip (made by the share) gets them here.
     switch (MemberPipeline::displayFor(manager && manager->selfScreenOrWindowSharing(),
                                        m_sharing->state().fileShareMode, screenFound)) {
     case MemberPipeline::Display::FloatingStrip:
+        if (auto *strip = qobject_cast<FloatingMediaView *>(floatingMediaView()))
+            strip->setActiveMembers(m_members.activeMembers);
         break;
     case MemberPipeline::Display::Grid:
         reloadVideoCollectionView();
@@ -513,6 +516,3 @@ void MeetingViewController::checkCellPositionAction()
         }
     }
 }
-
-void MeetingViewController::voiceValueChange(const Notification &) {}
-void MeetingViewController::customAudioLevelChange(const Notification &) {}

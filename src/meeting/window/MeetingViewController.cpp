@@ -79,6 +79,9 @@ MeetingViewController::~MeetingViewController()
     NotificationCenter::defaultCenter().removeObserver(this);
     if (m_waitingRoom.loopRequestTimer)
         m_waitingRoom.loopRequestTimer->invalidate();
+    // The share's speaker label while no floating window holds it.
+    if (QWidget *floating = m_sharing->state().currentSpeakerFloatingView; floating && !floating->parent())
+        delete floating;
 }
 
 void MeetingViewController::viewDidLoad()

@@ -9,6 +9,7 @@
 //   leaving and ending            +Leave.cpp
 //   room events, rendered frames  +RoomEvents.cpp                    (render side below)
 //   members, grid and tiles       +Members.cpp -> grid/ rules        m_members
+//   current speaker               +Speaker.cpp                       m_tips
 //   messages and commands         +Messages.cpp -> dispatch/ rules
 //   tips                          +Tips.cpp                          m_tips
 //   tool bar, geometry, input     +ToolBar.cpp                       m_toolBar
@@ -41,6 +42,7 @@
 #include <atomic>
 #include <memory>
 
+class CurrentSpeakerView;
 class KVWindow;
 class MeetingDispatchTarget;
 class QKeyEvent;
@@ -186,7 +188,11 @@ public:
     void setupVideoGridViews();
     // The shared document's page size for the window as it is now; also kept in item_size.
     QSizeF fileSharePageSize();
-    // The floating media strip and the current speaker.
+    // ---- The current speaker (+Speaker.cpp) ---------------------------------------------------
+    // The label under the top bar, made on first use (null before the view loads).
+    CurrentSpeakerView *currentSpeakerView();
+    // The label of the share's floating window, made on first use; the sharing code places it.
+    CurrentSpeakerView *currentSpeakerFloatingView();
     void voiceValueChange(const Notification &notification);
     void customAudioLevelChange(const Notification &notification);
 
@@ -360,6 +366,8 @@ private:
     void runJoinSteps();
     void applyNetworkIcon(const QString &name);
     // Members.
+    // The first tile of that participant, or null.
+    [[nodiscard]] Tile tileOfPhoneNumber(const QString &phoneNumber) const;
     void applyMemberChange(const std::shared_ptr<const PendingMemberChange> &change);
     void reloadVerticalShowCollectionView();
     void placeShareVideoView(QWidget *renderView, const Tile &source);

@@ -1,0 +1,115 @@
+// The current speaker's labels and the custom-audio level of a shared audio file.
+
+#include "meeting/window/MeetingViewController.h"
+
+#include "agent/MainSettingModel.h"
+#include "agent/VeskAppAgent.h"
+#include "agent/VeskMeetingManager.h"
+#include "meeting/window/CurrentSpeakerView.h"
+#include "meeting/window/MeetingCurrent.h"
+#include "uikit/KVDataText.h"
+
+#include <chrono>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+constexpr auto kSpeakerHideDelay = 5s;
+
+QString peerIdOf(const Notification &notification)
+{
+    return notification.object.toMap().value(QStringLiteral("peerId")).toString();
+}
+
+// Names the speaker and (re)starts the label's hide timer.
+void nameSpeaker(CurrentSpeakerView *label, const QString &userName, QPointer<KVTimer> &timer, QObject *owner,
+                 std::function<void()> hide)
+{
+    label->nameLabel->setFullText(userName);
+    if (timer)
+        timer->invalidate();
+    timer = KVTimer::singleShot(owner, kSpeakerHideDelay, std::move(hide));
+}
+
+} // namespace
+
+CurrentSpeakerView *MeetingViewController::currentSpeakerView()
+{
+    if (!m_tips.currentSpeakerView && isViewLoaded()) {
+        QWidget *root = view();
+        auto *label = new CurrentSpeakerView(root);
+        // Just under the top bar, above everything else in the window.
+        const int topBar = ui->topView ? ui->topView->height() : 0;
+        label->setGeometry(20, topBar + 10, 196, 40);
+        label->raise();
+        label->hide();
+        m_tips.currentSpeakerView = label;
+    }
+    return qobject_cast<CurrentSpeakerView *>(m_tips.currentSpeakerView.data());
+}
+
+CurrentSpeakerView *MeetingViewController::currentSpeakerFloatingView()
+{
+    QPointer<QWidget> &slot = m_sharing->state().currentSpeakerFloatingView;
+    if (!slot) {
+        // Without a parent until the share's floating window takes it (deleted with the window
+        // otherwise).
+        auto *label = new CurrentSpeakerView();
+        label->setGeometry(0, 0, 214, 40);
+        slot = label;
+    }
+    return qobject_cast<CurrentSpeakerView *>(slot.data());
+}
+
+MeetingViewController::Tile MeetingViewController::tileOfPhoneNumber(const QString &phoneNumber) const
+{
+    if (phoneNumber.isEmpty())
+        return {};
+    for (const Tile &tile : m_members.activeMembers) {
+        if (tile && tile->phoneNumber() == phoneNumber)
+            return tile;
+    }
+    return {};
+}
+
+void MeetingViewController::voiceValueChange(const Notification &notification)
+{
+    if (!isViewLoaded())
+        return;
+    // Every notification counts: the manager posts only levels worth naming a speaker for.
+    const Tile speaker = tileOfPhoneNumber(peerIdOf(notification));
+    VeskAppAgent *agent = VeskAppAgent::existingInstance();
+    MainSettingModel *settings = agent ? agent->settingModel() : nullptr;
+    if (settings && settings->showCurrentSpeaker()) {
+        CurrentSpeakerView *label = currentSpeakerView();
+        if (speaker && label) {
+            nameSpeaker(label, speaker->userName(), m_tips.currentSpeakerViewHiddenTimer, this,
+                        [this] { currentSpeakerViewHidden(); });
+            label->show();
+        }
+    } else {
+        if (m_tips.currentSpeakerViewHiddenTimer)
+            m_tips.currentSpeakerViewHiddenTimer->invalidate();
+        m_tips.currentSpeakerViewHiddenTimer.clear();
+        if (m_tips.currentSpeakerView)
+            m_tips.currentSpeakerView->hide();
+    }
+
+    VeskMeetingManager *manager = MeetingCurrent::manager();
+    if (speaker && manager && manager->selfScreenOrWindowSharing()) {
+        CurrentSpeakerView *floating = currentSpeakerFloatingView();
+        nameSpeaker(floating, speaker->userName(), m_sharing->state().currentSpeakerFloatingViewHiddenTimer, this,
+                    [this] { currentSpeakerFloatingViewHidden(); });
+        // A label no share window holds yet would pop up as a window of its own.
+        if (floating->parentWidget())
+            floating->show();
+    }
+}
+
+void MeetingViewController::customAudioLevelChange(const Notification &notification)
+{
+    const std::shared_ptr<FileShareModel> &file = m_sharing->state().avFileShareModel;
+    if (file && file->fileType == QLatin1String("3"))
+        avFileShareRecvStream(peerIdOf(notification));
+}
