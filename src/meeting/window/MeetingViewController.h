@@ -32,6 +32,7 @@
 #include "foundation/models/MeetingMessageModel.h"
 #include "meeting/panels/MeetingPanels.h"
 #include "meeting/sharing/MeetingSharing.h"
+#include "meeting/sharing/VeskScreenRecordDelegate.h"
 #include "meeting/window/MeetingFrameRouter.h"
 #include "meeting/window/MeetingViewControllerUi.h"
 #include "meeting/window/MeetingWindowState.h"
@@ -50,6 +51,7 @@ class QMouseEvent;
 
 class MeetingViewController final : public MacBaseViewController,
                                     public VeskRoomDelegate,
+                                    public VeskScreenRecordDelegate,
                                     public VeskMemeberAssistantsDelegate,
                                     public VeskRedPointDelegate {
     Q_OBJECT
@@ -274,9 +276,10 @@ public:
     void startOrStopRecord(VeskButton *sender);
     void stopRecordAction(QObject *sender);
     void stopRecord(QObject *sender);
-    void recordStart();
-    void recordFail(const QString &message);
-    void recordSuccess(const QUrl &fileURL);
+    // The local recorder's reports (VeskScreenRecordDelegate).
+    void recordStart() override;
+    void recordFail(const QString &message) override;
+    void recordSuccess(const QUrl &fileURL) override;
 
     // ---- Count-downs (+CountDown.cpp) -------------------------------------------------------
     void showHostCountDownView();
@@ -381,6 +384,8 @@ private:
     void closeMyMicByHost(const MeetingControlData &data);
     void showMicOpenRequest(const MeetingControlData &data);
     void reportMicStatus(bool on);
+    // Recording: the notice of a stopped cloud recording, one at a time.
+    void showRecordStopAlert();
 
     const std::unique_ptr<MeetingPanels> m_panels;
     const std::unique_ptr<MeetingSharing> m_sharing;

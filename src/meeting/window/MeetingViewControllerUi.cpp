@@ -332,10 +332,28 @@ void MeetingViewController::setupBottomBar(QWidget *parent)
     row->addWidget(toolBarMiddleView);
     row->addStretch(1);
 
+    // The cloud-recording mark, at the bar's left end while the service records.
     recordingTipContainer = new QWidget(bottomView);
     recordingTipContainer->setObjectName(QStringLiteral("recordingTipContainer"));
+    recordingTipContainer->setAccessibleName(QStringLiteral("云录制中"));
+    recordingTipContainer->setFixedSize(92, 28);
+    auto *mark = new QHBoxLayout(recordingTipContainer);
+    mark->setContentsMargins(10, 0, 0, 0);
+    mark->setSpacing(6);
+    auto *dot = new QLabel(recordingTipContainer);
+    dot->setPixmap(MeetingIcons::image(QStringLiteral("recording_dot"), 12));
+    auto *recordingText = new QLabel(QStringLiteral("录制中"), recordingTipContainer);
+    recordingText->setFont(vesk::systemFont(12));
+    recordingText->setStyleSheet(QStringLiteral("color: white;"));
     recordingTipLine = new QWidget(recordingTipContainer);
     recordingTipLine->setObjectName(QStringLiteral("recordingTipLine"));
+    recordingTipLine->setFixedSize(1, 16);
+    mark->addWidget(dot);
+    mark->addWidget(recordingText);
+    mark->addStretch(1);
+    mark->addWidget(recordingTipLine);
+    AutoLayout::autoPinEdgeToSuperviewEdge(recordingTipContainer, A::Leading, 16);
+    AutoLayout::autoAlignAxisToSuperviewAxis(recordingTipContainer, A::CenterY);
     recordingTipContainer->hide();
 
     leaveRoomButton = new VeskButton(QStringLiteral("离开会议"), bottomView);

@@ -105,5 +105,6 @@ struct MeetingTipsState {
 
 // Recording and screenshots (+Recording.cpp).
 struct MeetingRecordingState {
-    QPointer<QObject> screenRecord; // VeskScreenRecord
+    QPointer<QObject> screenRecord;        // VeskScreenRecord
+    QPointer<QWidget> recordStopAlertView; // the notice of the last stop, until dismissed
 };
