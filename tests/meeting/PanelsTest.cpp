@@ -1,11 +1,15 @@
 // The panels room of the meeting window: panels built once on first use, pop-overs closed
-// together and by a click outside them, and the panels loaded by name registered explicitly.
+// together and by a click outside them, floating windows, and the panels loaded by name
+// registered explicitly.
 
 #include "meeting/panels/IMDisplayView.h"
 #include "meeting/panels/MeetingPanels.h"
+#include "uikit/KVWindow.h"
 #include "uikit/VeskCategories.h"
 
+#include <QCoreApplication>
 #include <QMouseEvent>
+#include <QPointer>
 #include <QWidget>
 
 #include <gtest/gtest.h>
@@ -63,6 +67,44 @@ TEST(MeetingPanelsTest, PopOversCloseTogetherExceptTheOneNamedAndWhenAClickMisse
                       Qt::NoModifier);
     panels.handleFullScreenMouseDown(&press);
     EXPECT_EQ(closed, (QStringList{"subtitles", "applications"}));
+}
+
+TEST(MeetingPanelsTest, FloatingWindowsGoUnderAViewBesideAFrameOrBesideAWindow_AndCloseWithTheMeetingWindow)
+{
+    QWidget window;
+    window.setGeometry(100, 100, 600, 400);
+    auto *button = new QWidget(&window);
+    button->setGeometry(200, 300, 40, 30);
+    window.show();
+
+    QPointer<KVWindow> under;
+    QPointer<KVWindow> beside;
+    QPointer<QWidget> popUp = new QWidget(&window);
+    {
+        MeetingPanels panels(nullptr);
+        panels.showFloatingWindowAtView(button, popUp, QSizeF(350, 360), 0, 66);
+        under = qobject_cast<KVWindow *>(popUp->window());
+        ASSERT_TRUE(under);
+        EXPECT_EQ(under->identifier(), "showFloatingWindowAtView");
+        const QRect anchor(button->mapToGlobal(QPoint(0, 0)), button->size());
+        EXPECT_EQ(under->geometry(), QRect(anchor.x() + 20 - 175, anchor.y() + 30 + 66, 350, 360));
+        EXPECT_EQ(popUp->geometry(), QRect(0, 0, 350, 360));
+
+        beside = panels.showFloatingWindowAtFrame(QRect(50, 60, 200, 300), new QWidget, QSizeF(100, 80), 8, -10);
+        ASSERT_TRUE(beside);
+        EXPECT_EQ(beside->identifier(), "showFloatingWindowAtFrame");
+        EXPECT_EQ(beside->geometry(), QRect(258, 70, 100, 80));
+        // Nothing to show: no empty window.
+        EXPECT_EQ(panels.showFloatingWindowAtFrame(QRect(50, 60, 200, 300), nullptr, QSizeF(100, 80), 0, 0), nullptr);
+
+        // The first window goes right of the second, tops aligned; a negative adjustY lowers it.
+        panels.placeWindowAtIndex(beside, under, 4, -6);
+        EXPECT_EQ(beside->pos(), under->frameGeometry().topRight() + QPoint(1 + 4, 6));
+    }
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(under.isNull());
+    EXPECT_TRUE(beside.isNull());
+    EXPECT_TRUE(popUp.isNull());
 }
 
 TEST(MeetingPanelsTest, PanelsLoadedByNameAreRegisteredByTheCall)

@@ -1,17 +1,27 @@
 #include "meeting/panels/MeetingPanels.h"
 
 #include "meeting/panels/IMDisplayView.h"
+#include "meeting/window/MeetingViewController.h"
+#include "uikit/KVWindow.h"
 #include "uikit/MacBaseViewController.h"
 #include "uikit/MacBaseWindowController.h"
 #include "uikit/VeskCategories.h"
 
 #include <QMetaObject>
 #include <QMouseEvent>
+#include <QScreen>
 #include <QWidget>
 
 MeetingPanels::MeetingPanels(MeetingViewController *window) : m_window(window) {}
 
-MeetingPanels::~MeetingPanels() = default;
+MeetingPanels::~MeetingPanels()
+{
+    // Floating windows hold views whose callbacks reach this window: they go with it.
+    for (const QPointer<KVWindow> &floating : m_floatingWindows) {
+        if (floating)
+            floating->close();
+    }
+}
 
 void MeetingPanels::registerPanels()
 {
@@ -48,14 +58,49 @@ void MeetingPanels::handleFullScreenMouseDown(QMouseEvent *event)
     }
 }
 
-void MeetingPanels::showFloatingWindowAtView(QWidget *, QWidget *, const QSizeF &, double, double) {}
-
-KVWindow *MeetingPanels::showFloatingWindowAtFrame(const QRect &, QWidget *, const QSizeF &, double, double)
+void MeetingPanels::showFloatingWindowAtView(QWidget *view, QWidget *contentView, const QSizeF &contentViewSize,
+                                             double adjustX, double adjustY)
 {
-    return nullptr;
+    QWidget *anchor = view ? view : (m_window && m_window->isViewLoaded() ? m_window->view() : nullptr);
+    if (!contentView || !anchor)
+        return;
+    const QRect frame = KVWindowPlacement::frameBelowView(KVWindowPlacement::screenRectOfView(anchor),
+                                                          contentViewSize.toSize(), adjustX, adjustY);
+    keepFloating(KVWindow::showFloating(frame, contentView, QStringLiteral("showFloatingWindowAtView")));
 }
 
-void MeetingPanels::placeWindowAtIndex(int, int, double, double) {}
+KVWindow *MeetingPanels::showFloatingWindowAtFrame(const QRect &frame, QWidget *contentView,
+                                                   const QSizeF &contentViewSize, double adjustX, double adjustY)
+{
+    if (!contentView)
+        return nullptr;
+    const QRect placed = KVWindowPlacement::frameBesideFrame(frame, contentViewSize.toSize(), adjustX, adjustY);
+    return keepFloating(KVWindow::showFloating(placed, contentView, QStringLiteral("showFloatingWindowAtFrame")));
+}
+
+void MeetingPanels::placeWindowAtIndex(QWidget *window, QWidget *toTheLeftOfWindow, double adjustX, double adjustY)
+{
+    QWidget *moved = window ? window->window() : nullptr;
+    QWidget *anchor = toTheLeftOfWindow ? toTheLeftOfWindow->window() : meetingWindow();
+    if (!moved || !anchor || moved == anchor)
+        return;
+    const QScreen *screen = anchor->screen();
+    const QRect area = screen ? screen->availableGeometry() : KVWindowPlacement::mainScreenVisibleFrame();
+    moved->move(
+        KVWindowPlacement::originRightOf(moved->frameGeometry(), anchor->frameGeometry(), area, adjustX, adjustY));
+}
+
+QWidget *MeetingPanels::meetingWindow() const
+{
+    return m_window && m_window->isViewLoaded() ? m_window->view()->window() : nullptr;
+}
+
+KVWindow *MeetingPanels::keepFloating(KVWindow *window)
+{
+    std::erase_if(m_floatingWindows, [](const QPointer<KVWindow> &w) { return w.isNull(); });
+    m_floatingWindows.emplace_back(window);
+    return window;
+}
 
 void MeetingPanels::invokeIfOffered(QObject *object, const char *normalizedSignature, const char *name)
 {

@@ -566,7 +566,8 @@ KVWindow *MeetingViewController::showFloatingWindowAtFrame(const QRect &frame, Q
 {
     return m_panels->showFloatingWindowAtFrame(frame, contentView, contentViewSize, adjustX, adjustY);
 }
-void MeetingViewController::placeWindowAtIndex(int index, int toTheLeftOfWindowAtIndex, double adjustX, double adjustY)
+void MeetingViewController::placeWindowAtIndex(QWidget *window, QWidget *toTheLeftOfWindow, double adjustX,
+                                               double adjustY)
 {
-    m_panels->placeWindowAtIndex(index, toTheLeftOfWindowAtIndex, adjustX, adjustY);
+    m_panels->placeWindowAtIndex(window, toTheLeftOfWindow, adjustX, adjustY);
 }
