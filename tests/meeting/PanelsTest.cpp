@@ -38,32 +38,39 @@ TEST(MeetingPanelsTest, APanelIsBuiltOnFirstUseAndKeptWhileThePanelsLive)
     EXPECT_TRUE(first.isNull());
 }
 
-TEST(MeetingPanelsTest, PopOversCloseTogetherExceptTheOneNamedAndWhenAClickMissesThem)
+TEST(MeetingPanelsTest, PopOversCloseInTheirOrderExceptTheOneNamedOrClicked_AMissingOneIsSkipped)
 {
+    using Slot = MeetingPanels::PopOverSlot;
     QWidget window;
     window.setGeometry(100, 100, 400, 300);
     auto *subtitles = new QWidget(&window);
     subtitles->setGeometry(10, 10, 50, 50);
-    auto *devices = new QWidget(&window);
-    devices->setGeometry(200, 10, 50, 50);
+    auto *camera = new QWidget(&window);
+    camera->setGeometry(200, 10, 50, 50);
+    auto *applications = new QWidget(&window);
+    applications->setGeometry(10, 200, 50, 50);
     window.show();
 
     MeetingPanels panels(nullptr);
     QStringList closed;
-    panels.addPopOver({[subtitles] { return subtitles; }, [&] { closed << "subtitles"; }});
-    panels.addPopOver({[devices] { return devices; }, [&] { closed << "devices"; }});
-    // One that does not exist yet closes too (it has nothing to close).
-    panels.addPopOver({[] { return nullptr; }, [&] { closed << "applications"; }});
+    const auto popOver = [&](QWidget *view, const QString &name) {
+        return MeetingPanels::PopOver{[view] { return view; }, [&closed, name] { closed << name; }};
+    };
+    // Installed out of order: they close in the slots' order all the same.
+    panels.setPopOver(Slot::Application, popOver(applications, "applications"));
+    panels.setPopOver(Slot::VideoSelect, popOver(camera, "camera"));
+    panels.setPopOver(Slot::SubtitleSetting, popOver(subtitles, "subtitles"));
+    panels.setPopOver(Slot::AudioSelect, popOver(nullptr, "audio"));
 
-    panels.hideOtherOverViewsExceptView(devices);
+    panels.hideOtherOverViewsExceptView(camera);
     EXPECT_EQ(closed, (QStringList{"subtitles", "applications"}));
     closed.clear();
     panels.hideOtherOverViewsExceptView(nullptr);
-    EXPECT_EQ(closed, (QStringList{"subtitles", "devices", "applications"}));
+    EXPECT_EQ(closed, (QStringList{"subtitles", "camera", "applications"}));
 
     closed.clear();
-    const QPoint inDevices = devices->mapToGlobal(QPoint(5, 5));
-    QMouseEvent press(QEvent::MouseButtonPress, QPointF(5, 5), QPointF(inDevices), Qt::LeftButton, Qt::LeftButton,
+    const QPoint inCamera = camera->mapToGlobal(QPoint(5, 5));
+    QMouseEvent press(QEvent::MouseButtonPress, QPointF(5, 5), QPointF(inCamera), Qt::LeftButton, Qt::LeftButton,
                       Qt::NoModifier);
     panels.handleFullScreenMouseDown(&press);
     EXPECT_EQ(closed, (QStringList{"subtitles", "applications"}));

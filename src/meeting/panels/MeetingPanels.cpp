@@ -28,18 +28,18 @@ void MeetingPanels::registerPanels()
     vesk::registerNib(QStringLiteral("IMDisplayView"), [] { return new IMDisplayView(); });
 }
 
-void MeetingPanels::addPopOver(PopOver popOver)
+void MeetingPanels::setPopOver(PopOverSlot slot, PopOver popOver)
 {
-    m_popOvers.push_back(std::move(popOver));
+    m_popOvers.at(std::size_t(slot)) = std::move(popOver);
 }
 
 void MeetingPanels::hideOtherOverViewsExceptView(QWidget *view)
 {
-    // A copy: closing one may add or drop another.
-    const std::vector<PopOver> popOvers = m_popOvers;
+    // A copy: closing one may replace another's slot.
+    const auto popOvers = m_popOvers;
     for (const PopOver &popOver : popOvers) {
         QWidget *shown = popOver.view ? popOver.view() : nullptr;
-        if ((!view || shown != view) && popOver.close)
+        if (shown && shown != view && popOver.close)
             popOver.close();
     }
 }
@@ -49,11 +49,13 @@ void MeetingPanels::handleFullScreenMouseDown(QMouseEvent *event)
     if (!event)
         return;
     const QPoint global = event->globalPosition().toPoint();
-    const std::vector<PopOver> popOvers = m_popOvers;
+    const auto popOvers = m_popOvers;
     for (const PopOver &popOver : popOvers) {
         QWidget *shown = popOver.view ? popOver.view() : nullptr;
-        const bool inside = shown && shown->rect().contains(shown->mapFromGlobal(global));
-        if (!inside && popOver.close)
+        if (!shown || !popOver.close)
+            continue;
+        const bool inside = shown->isVisible() && shown->rect().contains(shown->mapFromGlobal(global));
+        if (!inside)
             popOver.close();
     }
 }

@@ -12,6 +12,7 @@
 #include <QRect>
 #include <QSizeF>
 
+#include <array>
 #include <functional>
 #include <memory>
 #include <typeindex>
@@ -57,7 +58,10 @@ public:
         bool showSubtitleView = false;
     };
 
-    // A pop-over: its view while it exists, and how it closes.
+    // The pop-overs, in the order they close.
+    enum class PopOverSlot { SubtitleSetting, AudioSelect, VideoSelect, ShareBottomPanel, Application, Count };
+
+    // A pop-over: its view while it exists (nullptr: none to close), and how it closes.
     struct PopOver {
         std::function<QWidget *()> view;
         std::function<void()> close;
@@ -75,9 +79,11 @@ public:
     // lives.
     template <class T> T &panel();
 
-    // Pop-overs close when another opens or a click lands outside them, in the order added.
-    void addPopOver(PopOver popOver);
-    // Closes every pop-over except view (nullptr: all of them).
+    // The window installs how each pop-over closes; a panel that must do more on closing may
+    // replace its own slot.
+    void setPopOver(PopOverSlot slot, PopOver popOver);
+    // Closes every pop-over except view (nullptr: all of them), in slot order; one that does not
+    // exist is skipped.
     void hideOtherOverViewsExceptView(QWidget *view);
     // A press anywhere in the window closes the pop-overs it is not in.
     void handleFullScreenMouseDown(QMouseEvent *event);
@@ -111,7 +117,7 @@ private:
     MeetingViewController *m_window;
     State m_state;
     std::unordered_map<std::type_index, QPointer<QObject>> m_panels;
-    std::vector<PopOver> m_popOvers;
+    std::array<PopOver, std::size_t(PopOverSlot::Count)> m_popOvers;
     std::vector<QPointer<KVWindow>> m_floatingWindows;
 };
 

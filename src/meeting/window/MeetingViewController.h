@@ -366,6 +366,8 @@ private:
     void placeShareVideoView(QWidget *renderView, const Tile &source);
     // Messages: the dispatchers' target, a child QObject of the controller.
     MeetingDispatchTarget *dispatchTarget();
+    // Tips and pop-overs: how each pop-over closes.
+    void installPopOvers();
     // Tool bar.
     void setToolBarsShown(bool shown, bool animated);
     // Devices.
