@@ -415,6 +415,9 @@ void VeskMeetingManager::Private::resetMeeting()
     stopReconnectWatch();
     cancelDeferredMicClose();
     levelQueue->cancelAllOperations();
+    for (const auto &cancelled : std::as_const(pendingLevels))
+        cancelled->store(true);
+    pendingLevels.clear();
     members.clear();
     memberOrder.clear();
     streamAudio.clear();
