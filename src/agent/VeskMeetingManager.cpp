@@ -183,7 +183,8 @@ void VeskMeetingManager::Private::engineJoinResult(bool success, int code, const
         q->setState(StateIdle);
         return;
     }
-    if (im && roomInfo) {
+    // A room without a channel address has no channel to open: trying would only fail and retry.
+    if (im && roomInfo && !roomInfo->imUrl.isEmpty()) {
         const VeskUserModel me = myInfo();
         KVChannelParams params;
         params.address = QUrl(roomInfo->imUrl);
