@@ -83,6 +83,7 @@ void VeskMicrophoneIcon::setLevel(qreal level)
         return;
     m_level = level;
     update();
+    Q_EMIT levelChanged(level);
 }
 
 void VeskMicrophoneIcon::scheduleDecay()

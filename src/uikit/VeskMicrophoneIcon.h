@@ -29,6 +29,10 @@ public:
 
     [[nodiscard]] QSize sizeHint() const override { return {20, 20}; }
 
+Q_SIGNALS:
+    // The shown level moved (a level arrived, decayed, or the microphone closed).
+    void levelChanged(qreal level);
+
 protected:
     void paintEvent(QPaintEvent *event) override;
 
