@@ -69,8 +69,8 @@ void MainWindowViewController::loadView()
     layout->addWidget(m_mainPage->view(), 1);
     connect(m_signOutButton, &QAbstractButton::clicked, this, &MainWindowViewController::signOut);
     setView(view);
+    // Today's meetings are asked for by whoever shows the window, once it is on screen.
     setUserName(VeskAppAgent::sharedInstance()->myInfo().userName);
-    m_mainPage->reloadData();
 }
 
 void MainWindowViewController::setUserName(const QString &name)
