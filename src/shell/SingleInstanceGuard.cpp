@@ -99,7 +99,7 @@ SingleInstanceGuard::Result SingleInstanceGuard::acquire()
     // Starts at the same moment take turns: otherwise each finds nobody answering, removes the
     // socket another has just made and listens too. The winner listens before it lets go, so the
     // next one hands over to it.
-    Turn turn(m_path + QStringLiteral(".lock"));
+    Turn turn(m_path + QStringLiteral(".turn"));
     if (!turn.take(kTurnWaitMs))
         qCWarning(lcShell) << "single-instance guard: no turn after" << kTurnWaitMs << "ms; going ahead";
     if (handOver()) {
