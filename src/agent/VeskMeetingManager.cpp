@@ -184,6 +184,8 @@ void VeskMeetingManager::Private::engineJoinResult(bool success, int code, const
         return;
     }
     // A room without a channel address has no channel to open: trying would only fail and retry.
+    if (im && roomInfo && roomInfo->imUrl.isEmpty())
+        qCWarning(lcMeetingManager) << "no usable message-channel address; the room runs without chat";
     if (im && roomInfo && !roomInfo->imUrl.isEmpty()) {
         const VeskUserModel me = myInfo();
         KVChannelParams params;

@@ -15,6 +15,7 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QDate>
+#include <QDesktopServices>
 #include <QGuiApplication>
 #include <QLabel>
 
@@ -207,14 +208,15 @@ TEST_F(HomePageTest, LaterWindowsButtons_ArePresentButDisabled)
 {
     openHome();
     MainWindowViewController *home = windows()->mainWindowViewController();
-    for (VeskButton *b :
-         {page->scheduleButton(), page->allMeetingsButton(), home->recordsButton(), home->settingsButton()}) {
+    for (VeskButton *b : {page->allMeetingsButton(), home->recordsButton()}) {
         ASSERT_NE(b, nullptr);
         EXPECT_FALSE(b->isEnabled()) << b->title().toStdString();
         EXPECT_FALSE(b->accessibleName().isEmpty());
     }
     EXPECT_TRUE(page->quickMeetingButton()->isEnabled());
+    EXPECT_TRUE(page->scheduleButton()->isEnabled());
     EXPECT_TRUE(home->signOutButton()->isEnabled());
+    EXPECT_TRUE(home->settingsButton()->isEnabled());
 }
 
 TEST_F(HomePageTest, VersionCheck_HasThreeAnswers)
@@ -233,8 +235,8 @@ TEST_F(HomePageTest, VersionCheck_HasThreeAnswers)
     // Without showToast nothing is said about it.
     VeskToast::dismissToast();
     KVCheckVersion::checkVersionWithShowToast(false);
-    ASSERT_TRUE(processEventsUntil(
-        [&] { return requestCount(QStringLiteral("/qf/client/version")) >= automatic + 2; }));
+    ASSERT_TRUE(
+        processEventsUntil([&] { return requestCount(QStringLiteral("/qf/client/version")) >= automatic + 2; }));
     processEventsFor(10);
     EXPECT_EQ(VeskToast::currentToast(), nullptr);
 
@@ -255,6 +257,31 @@ TEST_F(HomePageTest, VersionCheck_HasThreeAnswers)
     EXPECT_EQ(alert->title(), ShellTexts::kNewVersionTitle.arg(QStringLiteral("99.0.0")));
     EXPECT_EQ(alert->message(), QStringLiteral("修复若干问题"));
     alert->cancelButton()->click();
+}
+
+TEST_F(HomePageTest, UpdateAlert_OpensOnlyAnHttpsDownloadAddress)
+{
+    openHome();
+    processEventsUntil([this] { return requestCount(QStringLiteral("/qf/client/version")) >= 1; }, 1000);
+    processEventsFor(10);
+    UrlOpenRecorder opener;
+    for (const char *scheme : {"https", "http", "file", "ftp", "smb"})
+        QDesktopServices::setUrlHandler(QString::fromLatin1(scheme), &opener, "open");
+    service.state().extra.insert(QStringLiteral("latestVersion"), QStringLiteral("99.0.0"));
+    for (const QString &address :
+         {QStringLiteral("file:///tmp/korvi-update.desktop"), QStringLiteral("http://updates.example.com/korvi.deb"),
+          QStringLiteral("smb://updates.example.com/korvi.deb"),
+          QStringLiteral("https://updates.example.com/korvi.deb")}) {
+        service.state().extra.insert(QStringLiteral("latestDownloadUrl"), address);
+        KVCheckVersion::checkVersionWithShowToast(false);
+        KVAlert *alert = waitForAlert(QStringLiteral("updateAlert"));
+        ASSERT_NE(alert, nullptr) << address.toStdString();
+        alert->confirmButton()->click();
+        ASSERT_TRUE(processEventsUntil([&] { return visibleAlert(QStringLiteral("updateAlert")) == nullptr; }));
+    }
+    for (const char *scheme : {"https", "http", "file", "ftp", "smb"})
+        QDesktopServices::unsetUrlHandler(QString::fromLatin1(scheme));
+    EXPECT_EQ(opener.opened, QList<QUrl>{QUrl(QStringLiteral("https://updates.example.com/korvi.deb"))});
 }
 
 } // namespace

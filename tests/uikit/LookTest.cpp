@@ -1,3 +1,4 @@
+#include "devservice/DevService.h"
 #include "uikit/KVCustomButton.h"
 #include "uikit/KVFlatView.h"
 #include "uikit/KVHoverBorderView.h"
@@ -9,6 +10,7 @@
 #include "uikit/VeskTableRowView.h"
 #include "uikit/VeskTextView.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QGuiApplication>
 #include <QImage>
@@ -137,17 +139,23 @@ TEST(LookTest, CentredWindowSitsInTheMiddleOfTheScreensVisibleArea)
 
 TEST(ImageViewTest, ShowsThePlaceholderThenTheLoadedImageAndTheLatestAddressWins)
 {
+    DevService service;
+    ASSERT_TRUE(service.start());
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
-    auto write = [&](const QString &name, const QColor &c) {
+    auto serve = [&](const QString &name, const QColor &c) {
         QImage img(8, 8, QImage::Format_ARGB32);
         img.fill(c);
-        const QString path = dir.filePath(name);
-        EXPECT_TRUE(img.save(path));
-        return QUrl::fromLocalFile(path).toString();
+        QByteArray png;
+        QBuffer buffer(&png);
+        buffer.open(QIODevice::WriteOnly);
+        img.save(&buffer, "PNG");
+        service.route("GET", "/img/" + name, [png](const DevRequest &) { return DevReply::raw(png, "image/png"); });
+        EXPECT_TRUE(img.save(dir.filePath(name)));
+        return service.baseUrl().toString() + "/img/" + name;
     };
-    const QString red = write("red.png", Qt::red);
-    const QString green = write("green.png", Qt::green);
+    const QString red = serve("red.png", Qt::red);
+    const QString green = serve("green.png", Qt::green);
     QLabel label;
     label.setScaledContents(true);
     QPixmap placeholder(8, 8);
@@ -160,7 +168,11 @@ TEST(ImageViewTest, ShowsThePlaceholderThenTheLoadedImageAndTheLatestAddressWins
     QTest::qWait(50);
     EXPECT_EQ(label.pixmap().toImage().pixelColor(0, 0), QColor(Qt::green));
     // A failed load keeps what is shown.
-    vesk::setImageWithURL(&label, QUrl::fromLocalFile(dir.filePath("missing.png")).toString(), QPixmap());
+    vesk::setImageWithURL(&label, service.baseUrl().toString() + "/img/missing.png", QPixmap());
     QTest::qWait(50);
     EXPECT_TRUE(label.pixmap().isNull() || label.pixmap().toImage().pixelColor(0, 0) != QColor(Qt::red));
+    // An address from the service that names a local file shows nothing from it.
+    vesk::setImageWithURL(&label, QUrl::fromLocalFile(dir.filePath("red.png")).toString(), placeholder);
+    QTest::qWait(50);
+    EXPECT_EQ(label.pixmap().toImage().pixelColor(0, 0), QColor(Qt::gray));
 }
