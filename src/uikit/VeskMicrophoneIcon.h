@@ -28,6 +28,9 @@ public:
     [[nodiscard]] qreal level() const { return m_level; }
 
     [[nodiscard]] QSize sizeHint() const override { return {20, 20}; }
+    // Draws the icon as its paint event does, into bounds of another painter (a tile drawing
+    // its overlay itself).
+    void paintIcon(QPainter &painter, const QRect &bounds) const;
 
 Q_SIGNALS:
     // The shown level moved (a level arrived, decayed, or the microphone closed).

@@ -10,6 +10,7 @@
 #include <QFontMetricsF>
 #include <QLabel>
 #include <QPainter>
+#include <QStyle>
 
 #include <algorithm>
 
@@ -20,16 +21,21 @@ class NameBarBackground final : public QWidget {
 public:
     NameBarBackground(const QColor &color, QWidget *parent) : QWidget(parent), m_color(color) {}
 
-protected:
-    void paintEvent(QPaintEvent *) override
+    void paintBar(QPainter &p) const
     {
         if (m_color.alpha() == 0)
             return;
-        QPainter p(this);
         p.setRenderHint(QPainter::Antialiasing);
         p.setPen(Qt::NoPen);
         p.setBrush(m_color);
         p.drawRoundedRect(QRectF(rect()), 15, 15);
+    }
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QPainter p(this);
+        paintBar(p);
     }
 
 private:
@@ -151,9 +157,6 @@ void MeetingActiveView::contentChanged()
 
 bool MeetingActiveView::eventFilter(QObject *watched, QEvent *event)
 {
-    // Drawing a part sends it events of its own (polish, pending moves): no change.
-    if (m_drawingParts)
-        return QWidget::eventFilter(watched, event);
     switch (event->type()) {
     case QEvent::FocusIn:
     case QEvent::FocusOut:
@@ -202,14 +205,33 @@ void MeetingActiveView::drawPart(QPainter &painter, const QPoint &offset, const 
         p.image = QImage(at.size() * dpr, QImage::Format_ARGB32_Premultiplied);
         p.image.setDevicePixelRatio(dpr);
         p.image.fill(Qt::transparent);
-        m_drawingParts = true;
-        // The part alone: parts inside it (the bar's name and icon) are drawn as parts of their own.
-        w->render(&p.image, QPoint(), QRegion(), w == m_infoBgView ? QWidget::RenderFlags() : QWidget::DrawChildren);
-        m_drawingParts = false;
+        QPainter onto(&p.image);
+        paintPart(onto, w);
         p.drawnAt = at;
         p.stale = false;
     }
     painter.drawImage(at.topLeft() + offset, p.image);
+}
+
+void MeetingActiveView::paintPart(QPainter &p, QWidget *part) const
+{
+    // As each widget paints itself, without a paint pass over the window (QWidget::render walks
+    // every widget of the window first, which grows with the tiles).
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setRenderHint(QPainter::SmoothPixmapTransform);
+    const QRect bounds(QPoint(0, 0), part->size());
+    if (part == m_infoBgView) {
+        static_cast<NameBarBackground *>(m_infoBgView)->paintBar(p);
+    } else if (part == m_microphoneIcon) {
+        m_microphoneIcon->paintIcon(p, bounds);
+    } else if (part == m_fullScreenBtn) {
+        m_fullScreenBtn->paintContent(p, bounds);
+    } else if (auto *label = qobject_cast<QLabel *>(part)) {
+        const auto *elided = dynamic_cast<const KVElidedLabel *>(label);
+        label->style()->drawItemText(&p, label->contentsRect(), int(label->alignment()), label->palette(),
+                                     label->isEnabled(), elided ? elided->shownText() : label->text(),
+                                     label->foregroundRole());
+    }
 }
 
 void MeetingActiveView::setOpenFullScreen(bool open)

@@ -70,6 +70,7 @@ protected:
     void addPart(QWidget *part);
     void partChanged(QWidget *part);
     void drawPart(QPainter &painter, const QPoint &offset, const QRect &dirty, QWidget *part);
+    void paintPart(QPainter &painter, QWidget *part) const;
 
     QWidget *m_infoBgView = nullptr;
     QLabel *m_nameLabel = nullptr;
@@ -84,7 +85,6 @@ private:
         bool stale = true;
     };
     QList<Part> m_parts;
-    bool m_drawingParts = false;
     bool m_openFullScreen = false;
     bool m_isSelfShare = false;
     double m_nameBarWidth = 60;
