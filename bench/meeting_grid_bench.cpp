@@ -9,7 +9,13 @@
 #include "meeting/window/grid/VisibleTileSubscription.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QEvent>
+#include <QFile>
 #include <QScrollArea>
+#include <QTemporaryDir>
+#include <QWindow>
 
 #include <benchmark/benchmark.h>
 
@@ -74,6 +80,19 @@ void BM_VisibleTileCheck(benchmark::State &state)
     state.SetComplexityN(n);
 }
 
+// Counts paint events.
+class PaintCounter final : public QObject {
+public:
+    int paints = 0;
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        paints += event->type() == QEvent::Paint ? 1 : 0;
+        return false;
+    }
+};
+
 // The grid in a shown scroll area (offscreen) whose viewport is 1400 x 804.
 struct ShownGrid {
     QScrollArea area;
@@ -85,6 +104,10 @@ struct ShownGrid {
         grid = new VideoCollectionView(&area);
         area.resize(1400, 804);
         area.show();
+        QElapsedTimer waited;
+        waited.start();
+        while (!(area.windowHandle() && area.windowHandle()->isExposed()) && waited.elapsed() < 2000)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
         grid->reloadData(tiles);
         for (int i = 0; i < 3; ++i) {
             QCoreApplication::processEvents();
@@ -94,11 +117,13 @@ struct ShownGrid {
         QCoreApplication::processEvents();
     }
 
+    // The reload, then the grid's area painted whole, as the window's next frame would be.
     void reloadAndPaint(const QList<std::shared_ptr<MeetingActiveModel>> &tiles)
     {
         grid->reloadData(tiles);
+        grid->update();
         QCoreApplication::sendPostedEvents();
-        area.repaint();
+        QCoreApplication::processEvents(); // the window's update request (no idle wait, see main)
     }
 };
 
@@ -110,10 +135,14 @@ void BM_GridReload(benchmark::State &state)
     ShownGrid shown(tiles);
     if (shown.area.viewport()->size() != QSize(1400, 804))
         state.SkipWithError("the viewport is not 1400 x 804");
+    PaintCounter counter;
+    qApp->installEventFilter(&counter);
     for (auto _ : state) {
         shown.reloadAndPaint(tiles);
         benchmark::DoNotOptimize(shown.grid->itemFrames().data());
     }
+    qApp->removeEventFilter(&counter);
+    state.counters["paints"] = double(counter.paints) / double(state.iterations());
     state.SetComplexityN(n);
 }
 
@@ -128,12 +157,16 @@ void BM_GridReloadChanged(benchmark::State &state)
     ShownGrid shown(a);
     if (shown.area.viewport()->size() != QSize(1400, 804))
         state.SkipWithError("the viewport is not 1400 x 804");
+    PaintCounter counter;
+    qApp->installEventFilter(&counter);
     bool flip = false;
     for (auto _ : state) {
         shown.reloadAndPaint(flip ? a : b);
         flip = !flip;
         benchmark::DoNotOptimize(shown.grid->itemFrames().data());
     }
+    qApp->removeEventFilter(&counter);
+    state.counters["paints"] = double(counter.paints) / double(state.iterations());
     state.SetComplexityN(n);
 }
 
@@ -147,7 +180,19 @@ BENCHMARK(BM_GridReloadChanged)->Arg(9)->Arg(49)->Arg(200)->Unit(benchmark::kMic
 
 int main(int argc, char **argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
+    // A desktop-sized offscreen screen: the default one is smaller than the grid, and a window
+    // off the screen is never painted.
+    QTemporaryDir root(QDir::tempPath() + QStringLiteral("/korvi-bench-XXXXXX"));
+    QFile screens(root.path() + QStringLiteral("/screens.json"));
+    if (!root.isValid() || !screens.open(QIODevice::WriteOnly))
+        return 2;
+    screens.write(R"({"screens": [{"name": "bench", "x": 0, "y": 0, "width": 1920, "height": 1080,
+                      "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1}]})");
+    screens.close();
+    qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + screens.fileName().toLocal8Bit());
+    // A window's update request is delivered by the next pass of the event loop, not after an idle
+    // wait: each iteration then ends with its paint.
+    qputenv("QT_QPA_UPDATE_IDLE_TIME", "0");
     QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
