@@ -79,7 +79,7 @@ TEST_F(AgentSessionTest, Logout_RemovesMyInfoAndMoreSetting_FromMemoryAndStorage
     EXPECT_FALSE(VeskAppAgent::sharedInstance()->isSignedIn());
 }
 
-TEST_F(AgentSessionTest, Token_IsInAnOwnerOnlyFile_AndNeverLogged)
+TEST_F(AgentSessionTest, Token_IsInAnOwnerOnlyFile_AndNeverLogged_WhileRefusalsLogTheirCodeAndReason)
 {
     g_logLines.clear();
     QLoggingCategory::setFilterRules(QStringLiteral("korvi.*=true"));
@@ -87,11 +87,19 @@ TEST_F(AgentSessionTest, Token_IsInAnOwnerOnlyFile_AndNeverLogged)
     const KVMResponse r = signIn(QStringLiteral("13912345678"));
     const QString roomId = createMeeting();
     enter(roomId);
+    service.failNextReply("/qf/meeting/room/enter", DevService::fail(457, QString()));
+    enter(roomId);
     qInstallMessageHandler(previous);
     ASSERT_TRUE(r.successed);
     const QString token = agent->myInfo().authorization;
-    for (const QString &line : std::as_const(g_logLines))
+    for (const QString &line : std::as_const(g_logLines)) {
         EXPECT_FALSE(line.contains(token)) << line.toStdString();
+        // A first sign-in's "not registered yet" is a step, not a failure.
+        EXPECT_FALSE(line.contains("failed") && line.contains("461")) << line.toStdString();
+        EXPECT_FALSE(line.endsWith("\"\"")) << line.toStdString();
+    }
+    EXPECT_TRUE(g_logLines.contains("/qf/meeting/room/enter answered 457 (no reason given)"))
+        << g_logLines.join('\n').toStdString();
 
     const QString path = UserDefaults::standardUserDefaults().filePath();
     QFile file(path);

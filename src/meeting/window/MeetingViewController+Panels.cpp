@@ -1,5 +1,6 @@
-// The panels' methods of the window: member list, settings, applications, transcription, subtitles, chat, more menu.
-// Bodies still to come are empty; each is listed in the header's section of this file.
+// The window's panel operations: member list, settings, applications, transcription, subtitles,
+// chat, the more menu and the recording permission view. Each does nothing until its panel exists;
+// then it forwards to the panel (panels().panel<T>()).
 
 #include "meeting/window/MeetingViewController.h"
 
@@ -17,10 +18,6 @@ void MeetingViewController::showSubtitleViewAction(bool) {}
 void MeetingViewController::showOrHideIMVIew(VeskButton *) {}
 void MeetingViewController::handleAllowSendIMMessage(const MeetingControlData &) {}
 void MeetingViewController::disableIMAction(VeskButton *) {}
-QWidget *MeetingViewController::moreItemView()
-{
-    return moreItemViewStorage;
-}
 void MeetingViewController::resetItem(VeskButton *) {}
 void MeetingViewController::showAllowMeetingRecordView() {}
 void MeetingViewController::refreshAllowMeetingRecordView() {}
