@@ -17,6 +17,7 @@
 #include "foundation/RXEncrypt.h"
 #include "foundation/models/MeetingInfoModel.h"
 #include "meeting/window/MeetingViewController.h"
+#include "meeting/window/MeetingViewControllerUi.h"
 #include "meeting/window/grid/VideoCollectionView.h"
 #include "uikit/MacBaseWindowController.h"
 
@@ -146,7 +147,7 @@ public:
     [[nodiscard]] FakeEngine *engine() const { return engines.engine(); }
     [[nodiscard]] VideoCollectionView *grid() const
     {
-        return page ? qobject_cast<VideoCollectionView *>(page->videoCollectionView.data()) : nullptr;
+        return page ? qobject_cast<VideoCollectionView *>(page->ui->videoCollectionView.data()) : nullptr;
     }
 
     void fitGrid()

@@ -15,6 +15,7 @@
 #include "agent/VeskMeetingManager.h"
 #include "foundation/models/MeetingDataModel.h"
 #include "meeting/window/MeetingViewController.h"
+#include "meeting/window/MeetingViewControllerUi.h"
 #include "meeting/window/grid/VideoCollectionView.h"
 #include "shell/AppDelegateMac.h"
 #include "shell/MacWindowsManager.h"
@@ -59,7 +60,7 @@ double cpuSeconds()
 #ifdef KORVI_WITH_STANDIN
 VideoCollectionView *gridOf(MeetingViewController *page)
 {
-    return page ? qobject_cast<VideoCollectionView *>(page->videoCollectionView.data()) : nullptr;
+    return page ? qobject_cast<VideoCollectionView *>(page->ui->videoCollectionView.data()) : nullptr;
 }
 
 // Resizes the meeting window until the grid's viewport has the measured size.

@@ -6,6 +6,7 @@
 
 #include "agent/engine/KRTCVideoView.h"
 #include "foundation/RXEncrypt.h"
+#include "meeting/window/MeetingViewControllerUi.h"
 #include "meeting/window/grid/VideoCollectionView.h"
 #include "meeting/window/grid/VisibleTileSubscription.h"
 
@@ -178,7 +179,7 @@ TEST_F(SubscriptionWindowTest, ThirtyCamerasNineOnScreen_TheEngineSendsOnlyTheir
     signIn();
     addRoom();
     MeetingViewController *page = openJoinedPage();
-    auto *grid = qobject_cast<VideoCollectionView *>(page->videoCollectionView.data());
+    auto *grid = qobject_cast<VideoCollectionView *>(page->ui->videoCollectionView.data());
     ASSERT_TRUE(grid);
     QStringList ids;
     for (int i = 0; i < 30; ++i) {
