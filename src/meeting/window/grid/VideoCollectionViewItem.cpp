@@ -103,12 +103,16 @@ void VideoCollectionViewItem::stackContent()
 
 void VideoCollectionViewItem::overlayChanged(const QRect &area)
 {
+    if (m_resetting)
+        return;
     if (KRTCVideoView *video = shownVideoView(); video && m_activeView)
         video->update(area.translated(m_activeView->pos() - m_contentView->pos() - video->pos()));
 }
 
 void VideoCollectionViewItem::resetContent()
 {
+    // The rebuild repaints the whole tile at its end: the parts' own requests on the way add nothing.
+    m_resetting = true;
     m_borderWidth = 0;
     releaseVideoView();
     for (QWidget *child : m_contentView->findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
@@ -158,6 +162,7 @@ void VideoCollectionViewItem::resetContent()
     stackContent();
     layoutContent();
     m_activeView->contentChanged();
+    m_resetting = false;
     update();
 }
 

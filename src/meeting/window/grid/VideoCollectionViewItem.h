@@ -65,4 +65,5 @@ private:
     QLabel *m_resolutionLabel = nullptr;
     QPointer<QWidget> m_videoView;
     double m_borderWidth = 0;
+    bool m_resetting = false;
 };
