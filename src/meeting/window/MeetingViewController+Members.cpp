@@ -9,6 +9,7 @@
 #include "foundation/MainQueue.h"
 #include "foundation/models/MeetingHostModel.h"
 #include "foundation/models/MeetingInfoModel.h"
+#include "meeting/panels/MemberListViewController.h"
 #include "meeting/window/MeetingBottomButton.h"
 #include "meeting/window/MeetingLog.h"
 #include "meeting/window/grid/AssistantRecords.h"
@@ -179,8 +180,8 @@ void MeetingViewController::applyMemberChange(const std::shared_ptr<const Pendin
         setAvFileShareSourceModel(Tile());
     }
     setActiveMembers(r.activeMembers);
-    // The settings page's monitor lists, the floating strip and the member list follow
-    // activeMembers through their own owners once they exist.
+    // The settings page's monitor lists and the floating strip follow activeMembers through
+    // their own owners once they exist.
     switch (MemberPipeline::displayFor(manager && manager->selfScreenOrWindowSharing(),
                                        m_sharing->state().fileShareMode, screenFound)) {
     case MemberPipeline::Display::FloatingStrip:
@@ -198,6 +199,7 @@ void MeetingViewController::applyMemberChange(const std::shared_ptr<const Pendin
     }
     if (ui->noPeopleTipView)
         ui->noPeopleTipView->setVisible(m_members.activeMembers.isEmpty());
+    memberListViewController()->updateMembers(m_members.allMembers);
 }
 
 void MeetingViewController::placeShareVideoView(QWidget *renderView, const Tile &source)
@@ -294,6 +296,7 @@ void MeetingViewController::needUpdateUIFitAssistantChange()
         if (ui->finishShareBtn)
             ui->finishShareBtn->show();
     }
+    memberListViewController()->updateMembers(m_members.allMembers);
     setFileShareMode(share.fileShareMode);
     const bool privileged = me.isHost() || manager->asssitantHost();
     if (privileged && (share.fileShareMode == 1 || share.fileShareMode == 2))
@@ -305,7 +308,7 @@ void MeetingViewController::needUpdateUIFitAssistantChange()
 
 void MeetingViewController::needUpdateUIFitMetaMemberChange()
 {
-    // The member list refreshes itself from allMembers once it is open.
+    memberListViewController()->updateMembers(m_members.allMembers);
 }
 
 void MeetingViewController::requireAssistantinfo()
