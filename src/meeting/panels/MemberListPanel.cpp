@@ -10,21 +10,9 @@
 #include "uikit/KVFlatView.h"
 #include "uikit/VeskCategories.h"
 
-#include <QApplication>
 #include <QLabel>
 
 #include <cmath>
-
-namespace {
-
-// A window's place in the application's list of windows; 0 when it is not there.
-int windowIndex(const QWidget *window)
-{
-    const qsizetype i = window ? QApplication::topLevelWidgets().indexOf(const_cast<QWidget *>(window)) : -1;
-    return i < 0 ? 0 : int(i);
-}
-
-} // namespace
 
 MemberListPanel::MemberListPanel(MeetingViewController *window, QObject *parent) : QObject(parent), m_window(window)
 {
@@ -93,7 +81,7 @@ void MemberListPanel::open(VeskButton *sender)
         anchor = bar ? bar->window() : nullptr;
         adjustY = kShareBarAdjustY;
     }
-    m_window->placeWindowAtIndex(windowIndex(memberWindow->window()), windowIndex(anchor), 0.0, adjustY);
+    m_window->placeWindowAtIndex(memberWindow->window(), anchor, 0.0, adjustY);
     m_window->hideOtherOverViewsExceptView(nullptr);
     if (ui.memberBtnRedDot)
         ui.memberBtnRedDot->hide();
