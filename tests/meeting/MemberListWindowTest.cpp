@@ -11,6 +11,9 @@
 
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QScreen>
+
+#include <algorithm>
 
 namespace {
 
@@ -55,11 +58,29 @@ TEST_F(MemberListWindowTest, ShowOrHideMember_OpensBesideTheWindowAndCloses)
     EXPECT_TRUE(page->ui->memberBtnRedDot->isHidden());
     EXPECT_EQ(page->ui->memberListBtn->state(), 1);
     EXPECT_EQ(memberWindow->width(), 342);
+    // Beside the meeting window, top to top, inside the screen.
+    const QRect main = page->view()->window()->frameGeometry();
+    const QRect area = memberWindow->screen()->availableGeometry();
+    const QRect placed = memberWindow->frameGeometry();
+    EXPECT_EQ(placed.top(), main.top());
+    EXPECT_TRUE(placed.left() == main.right() + 1 ||
+                placed.right() == std::min(main.right(), area.right()))
+        << placed.left() << " " << placed.right() << " " << main.right() << " " << area.right();
 
     page->ui->memberListBtn->click();
     processEventsFor(5);
     EXPECT_FALSE(memberWindow->isVisible());
     EXPECT_FALSE(page->panels().state().isMemberListShow);
+
+    // Opened from the share tool bar: beside that bar, 118 lower than its top.
+    page->showOrHideMember(nullptr);
+    processEventsFor(5);
+    EXPECT_TRUE(memberWindow->isVisible());
+    EXPECT_EQ(memberWindow->frameGeometry().top(), main.top() + 118);
+    page->ui->memberListBtn->setState(0);
+    page->showOrHideMember(page->ui->memberListBtn);
+    processEventsFor(5);
+    EXPECT_FALSE(memberWindow->isVisible());
 
     // Its own close button tells the window.
     page->ui->memberListBtn->click();
