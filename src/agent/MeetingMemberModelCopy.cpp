@@ -26,5 +26,6 @@ MeetingMemberModelCopy MeetingMemberModelCopy::fromMember(const MeetingMemberMod
     row.soundStrength = member.soundStrength();
     row.streamingStatus = member.streamingStatus();
     row.enterDate = member.enterDate();
+    row.peerId = member.phoneNumber;
     return row;
 }

@@ -20,6 +20,7 @@ struct MeetingMemberModelCopy : VeskUserModelCopy {
     Q_PROPERTY(float soundStrength MEMBER soundStrength)
     Q_PROPERTY(qint64 streamingStatus MEMBER streamingStatus)
     Q_PROPERTY(QDateTime enterDate MEMBER enterDate)
+    Q_PROPERTY(QString peerId MEMBER peerId)
 
 public:
     bool audioFlag = false;
@@ -32,6 +33,7 @@ public:
     float soundStrength = 0;
     qint64 streamingStatus = 0;
     QDateTime enterDate;
+    QString peerId; // the participant's engine id as it came (its sound levels are posted under it)
 
     // The row of a member as it is now.
     [[nodiscard]] static MeetingMemberModelCopy fromMember(const MeetingMemberModel &member);

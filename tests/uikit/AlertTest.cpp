@@ -1,9 +1,12 @@
 #include "uikit/KVAlert.h"
 #include "uikit/KVAlertProtocol.h"
+#include "uikit/AutoLayout.h"
 #include "uikit/KVAlertViewController.h"
+#include "uikit/KVMemberAlert.h"
 #include "uikit/VeskLayer.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
@@ -219,4 +222,40 @@ TEST(KVAlertViewControllerTest, ContentShownInAModalPanelOfTheGivenSize)
     processDeferredDeletes();
     processDeferredDeletes();
     EXPECT_TRUE(controller.isNull());
+}
+
+TEST(KVMemberAlertTest, SizeAndButtonsFollowTheBoxAndConfirmHandsBackTheDataAndTheTick)
+{
+    QVariant gotModel;
+    bool gotTicked = false;
+    int cancels = 0;
+    KVAlert *alert = KVMemberAlert::alertWithTitle(
+        QStringLiteral("将<b>张三</b>移出会议"), true, QString(), QStringLiteral("row-7"),
+        [&](const QVariant &model, bool ticked) {
+            gotModel = model;
+            gotTicked = ticked;
+        },
+        [&] { ++cancels; });
+    KVMemberAlertView *view = KVMemberAlert::viewOf(alert);
+    ASSERT_TRUE(view);
+    EXPECT_EQ(view->preferredSize(), QSize(278, 163));
+    EXPECT_EQ(view->butttonTopConstraint()->constant(), 56);
+    // An empty tip keeps the box's own text; the question is data, shown as typed.
+    EXPECT_EQ(view->tipContent(), QStringLiteral("不允许再次入会"));
+    EXPECT_EQ(view->contentLabel()->textFormat(), Qt::PlainText);
+    view->checkButton()->click();
+    view->confirmButton()->click();
+    EXPECT_EQ(gotModel.toString(), QStringLiteral("row-7"));
+    EXPECT_TRUE(gotTicked);
+    EXPECT_EQ(cancels, 0);
+
+    QPointer<KVAlert> second = KVMemberAlert::alertWithTitle(QStringLiteral("将所有人移除等候室吗?"), false,
+                                                             QStringLiteral("另一段"), {}, {}, [&] { ++cancels; });
+    KVMemberAlertView *plain = KVMemberAlert::viewOf(second);
+    EXPECT_EQ(plain->preferredSize(), QSize(278, 159));
+    EXPECT_EQ(plain->butttonTopConstraint()->constant(), 30);
+    EXPECT_TRUE(plain->checkButton()->isHidden());
+    plain->cancelButton()->click();
+    EXPECT_EQ(cancels, 1);
+    processDeferredDeletes();
 }

@@ -9,6 +9,7 @@
 #include "foundation/MainQueue.h"
 #include "foundation/models/MeetingHostModel.h"
 #include "foundation/models/MeetingInfoModel.h"
+#include "meeting/panels/MemberListViewController.h"
 #include "meeting/window/FloatingMediaView.h"
 #include "meeting/window/MeetingBottomButton.h"
 #include "meeting/window/MeetingLog.h"
@@ -180,8 +181,8 @@ void MeetingViewController::applyMemberChange(const std::shared_ptr<const Pendin
         setAvFileShareSourceModel(Tile());
     }
     setActiveMembers(r.activeMembers);
-    // The settings page's monitor lists and the member list follow activeMembers through their
-    // own owners once they exist; the floating strip (made by the share) gets them here.
+    // The settings page's monitor lists follow activeMembers through their own owner once it
+    // exists; the floating strip (made by the share) gets them here.
     switch (MemberPipeline::displayFor(manager && manager->selfScreenOrWindowSharing(),
                                        m_sharing->state().fileShareMode, screenFound)) {
     case MemberPipeline::Display::FloatingStrip:
@@ -201,6 +202,7 @@ void MeetingViewController::applyMemberChange(const std::shared_ptr<const Pendin
     }
     if (ui->noPeopleTipView)
         ui->noPeopleTipView->setVisible(m_members.activeMembers.isEmpty());
+    memberListViewController()->updateMembers(m_members.allMembers);
 }
 
 void MeetingViewController::placeShareVideoView(QWidget *renderView, const Tile &source)
@@ -297,6 +299,7 @@ void MeetingViewController::needUpdateUIFitAssistantChange()
         if (ui->finishShareBtn)
             ui->finishShareBtn->show();
     }
+    memberListViewController()->updateMembers(m_members.allMembers);
     setFileShareMode(share.fileShareMode);
     const bool privileged = me.isHost() || manager->asssitantHost();
     if (privileged && (share.fileShareMode == 1 || share.fileShareMode == 2))
@@ -308,7 +311,7 @@ void MeetingViewController::needUpdateUIFitAssistantChange()
 
 void MeetingViewController::needUpdateUIFitMetaMemberChange()
 {
-    // The member list refreshes itself from allMembers once it is open.
+    memberListViewController()->updateMembers(m_members.allMembers);
 }
 
 void MeetingViewController::requireAssistantinfo()

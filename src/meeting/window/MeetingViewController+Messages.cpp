@@ -8,6 +8,7 @@
 #include "foundation/NotificationCenter.h"
 #include "foundation/models/MeetingInfoModel.h"
 #include "meeting/panels/MeetingPanels.h"
+#include "meeting/panels/MemberListViewController.h"
 #include "meeting/window/MeetingCurrent.h"
 #include "meeting/window/MeetingLog.h"
 #include "meeting/window/dispatch/MeetingDispatchTarget.h"
@@ -151,25 +152,20 @@ void MeetingViewController::transcriptionReceiveMessages(const IMMessage &) {}
 
 void MeetingViewController::memberListUpdateAllowCarmeraStatusDisplay()
 {
-    MeetingPanels::invokeIfOffered(m_panels->state().memberListViewController, "updateAllowCarmeraStatusDisplay()",
-                                   "updateAllowCarmeraStatusDisplay");
+    memberListViewController()->updateAllowCarmeraStatusDisplay();
 }
 
 void MeetingViewController::memberListUpdateAllowOpenMicStatusDisplay(bool allowed)
 {
     if (allowed)
-        MeetingPanels::invokeIfOffered(m_panels->state().memberListViewController, "updateAllowOpenMicStatusDisplay()",
-                                       "updateAllowOpenMicStatusDisplay");
+        memberListViewController()->updateAllowOpenMicStatusDisplay();
     else
-        MeetingPanels::invokeIfOffered(m_panels->state().memberListViewController,
-                                       "updateNotAllowOpenMicStatusDisplay()", "updateNotAllowOpenMicStatusDisplay");
+        memberListViewController()->updateNotAllowOpenMicStatusDisplay();
 }
 
 void MeetingViewController::memberListUpdateIsOrNotAllowOpenCameraStatusDisplay()
 {
-    MeetingPanels::invokeIfOffered(m_panels->state().memberListViewController,
-                                   "updateIsOrNotAllowOpenCameraStatusDisplay()",
-                                   "updateIsOrNotAllowOpenCameraStatusDisplay");
+    memberListViewController()->updateIsOrNotAllowOpenCameraStatusDisplay();
 }
 
 // ---- Heartbeat acknowledgements --------------------------------------------------------------------

@@ -4,7 +4,16 @@
 
 #include "meeting/window/MeetingViewController.h"
 
-void MeetingViewController::showOrHideMember(VeskButton *) {}
+#include "meeting/panels/MemberListPanel.h"
+
+void MeetingViewController::showOrHideMember(VeskButton *sender)
+{
+    m_panels->panel<MemberListPanel>().showOrHideMember(sender);
+}
+MemberListViewController *MeetingViewController::memberListViewController()
+{
+    return m_panels->panel<MemberListPanel>().memberListViewController();
+}
 void MeetingViewController::showSettingPage(int) {}
 void MeetingViewController::showApplicationView(VeskButton *) {}
 void MeetingViewController::handleSettingPageConfig() {}

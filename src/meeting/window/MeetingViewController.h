@@ -293,6 +293,8 @@ public:
 
     // ---- Panels (+Panels.cpp; bodies come with each panel) ----------------------------------
     void showOrHideMember(VeskButton *sender);
+    // The member list, its window made (hidden) on first use.
+    class MemberListViewController *memberListViewController();
     void showSettingPage(int tab);
     void showApplicationView(VeskButton *sender);
     void handleSettingPageConfig();

@@ -55,10 +55,12 @@ DevReply DevReply::file(const QByteArray &content, const QString &suggestedName)
     return reply;
 }
 
-DevMember *DevRoom::member(const QString &userId)
+DevMember *DevRoom::member(const QString &id)
 {
+    if (id.isEmpty())
+        return nullptr;
     for (DevMember &m : members) {
-        if (m.userId == userId)
+        if (m.userId == id || m.phoneNumber == id)
             return &m;
     }
     return nullptr;

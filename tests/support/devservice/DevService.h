@@ -133,7 +133,8 @@ struct DevRoom {
     QList<DevMember> waiting{};
     QVariantMap extra{};
 
-    [[nodiscard]] DevMember *member(const QString &userId);
+    // The member with that user id or phone number (hosts address members by phone number).
+    [[nodiscard]] DevMember *member(const QString &id);
 };
 
 struct DevScheduledMeeting {

@@ -4,6 +4,8 @@
 
 #include "foundation/KVClock.h"
 
+#include <QJsonDocument>
+
 #include <algorithm>
 
 using namespace AgentRoutes;
@@ -29,6 +31,15 @@ void control(DevService &svc, const char *method, const QString &action, bool ho
 QStringList targetsOf(const DevRequest &req, const QString &key = QStringLiteral("target"))
 {
     return plainTargets(req.param(key));
+}
+
+// A control command of the service itself (sender "mccServer").
+QJsonObject serviceCommand(int event, const QJsonObject &data)
+{
+    const QJsonObject command{{"event", event}, {"data", data}};
+    return {{"type", 1},
+            {"sender", QStringLiteral("mccServer")},
+            {"data", QJsonArray{QString::fromUtf8(QJsonDocument(command).toJson(QJsonDocument::Compact))}}};
 }
 
 bool everybody(const QStringList &targets)
@@ -146,7 +157,8 @@ const bool registered = DevServiceRoutes::add(QStringLiteral("agent-control"), [
         room.flags.insert(QStringLiteral("cameraAllowStatus"), 1);
         return DevService::ok();
     });
-    control(svc, "POST", QStringLiteral("setRoomAssistant"), true, [](DevRoom &room, DevUser &, const DevRequest &req) {
+    control(svc, "POST", QStringLiteral("setRoomAssistant"), true,
+            [&svc](DevRoom &room, DevUser &, const DevRequest &req) {
         const QStringList targets = targetsOf(req, QStringLiteral("targets"));
         const bool assistant = req.param(QStringLiteral("assistant")).toBool();
         int count = 0;
@@ -160,15 +172,19 @@ const bool registered = DevServiceRoutes::add(QStringLiteral("agent-control"), [
                 return DevService::fail(NotFound, QStringLiteral("成员不在会议中"));
             m->assistant = assistant;
         }
+        // The clients ask for the hosts again.
+        svc.sendChannelMessage(room.roomId, {}, serviceCommand(12, QJsonObject{}));
         return DevService::ok();
     });
     control(svc, "POST", QStringLiteral("setRoomMemberWaitStatus"), true,
-            [](DevRoom &room, DevUser &, const DevRequest &req) {
+            [&svc](DevRoom &room, DevUser &, const DevRequest &req) {
                 for (const QString &id : targetsOf(req)) {
                     if (DevMember *m = room.member(id)) {
                         DevMember moved = *m;
-                        room.members.removeIf([&](const DevMember &x) { return x.userId == id; });
-                        room.waiting.append(moved);
+                        moved.audio = moved.video = moved.share = moved.assistant = false;
+                        room.members.removeIf([&](const DevMember &x) { return x.userId == moved.userId; });
+                        svc.closeChannel(room.roomId, moved.userId, MovedToWaitingRoomClose);
+                        enterWaitingRoom(svc, room, moved);
                     }
                 }
                 return DevService::ok();
@@ -181,7 +197,11 @@ const bool registered = DevServiceRoutes::add(QStringLiteral("agent-control"), [
             for (const DevMember &m : std::as_const(room.waiting))
                 removed.append(m.userId);
         } else {
-            removed = targets;
+            // Hosts name members by phone number; the service keeps user ids.
+            for (const QString &id : targets) {
+                const DevMember *m = room.member(id);
+                removed.append(m ? m->userId : id);
+            }
         }
         QStringList forbidden = room.extra.value(QStringLiteral("forbidden")).toStringList();
         for (const QString &id : std::as_const(removed)) {
@@ -200,10 +220,14 @@ const bool registered = DevServiceRoutes::add(QStringLiteral("agent-control"), [
         QStringList admitted = room.extra.value(QStringLiteral("admitted")).toStringList();
         QList<DevMember> stay;
         for (const DevMember &m : std::as_const(room.waiting)) {
-            if (everybody(targets) || targets.contains(m.userId))
-                admitted.append(m.userId);
-            else
+            if (!everybody(targets) && !targets.contains(m.userId)) {
                 stay.append(m);
+            } else if (m.extra.value(QStringLiteral("engineSimulated")).toBool()) {
+                // A simulated participant enters at once (a client would ask and enter again).
+                room.members.append(m);
+            } else {
+                admitted.append(m.userId);
+            }
         }
         room.waiting = stay;
         room.extra.insert(QStringLiteral("admitted"), admitted);

@@ -7,6 +7,7 @@
 #include <QDateTime>
 
 #include <algorithm>
+#include <optional>
 
 using namespace AgentRoutes;
 
@@ -241,7 +242,7 @@ const bool registered = DevServiceRoutes::add(QStringLiteral("agent-room"), [](D
         if (!host && room.flags.value(QStringLiteral("roomWaitStatus")).toInt() != 0 &&
             !admitted.contains(user->userId)) {
             removeFromRoom(room, user->userId);
-            room.waiting.append(member);
+            enterWaitingRoom(svc, room, member);
             return failWithData(WaitingRoom, QStringLiteral("请等待主持人允许入会"), roomJson(svc, room, *user));
         }
         admitted.removeAll(user->userId);
@@ -253,8 +254,16 @@ const bool registered = DevServiceRoutes::add(QStringLiteral("agent-room"), [](D
         return DevService::ok(roomJson(svc, room, *user));
     });
     signedInRoute(svc, "POST", "/qf/meeting/room/leave", [&svc](DevUser *user, const DevRequest &req) {
-        if (DevRoom *room = svc.state().room(str(req, QStringLiteral("roomId"))))
+        if (DevRoom *room = svc.state().room(str(req, QStringLiteral("roomId")))) {
+            // Somebody who gives up waiting leaves the hosts' waiting list.
+            const auto waiting = std::find_if(room->waiting.cbegin(), room->waiting.cend(),
+                                              [&](const DevMember &m) { return m.userId == user->userId; });
+            const std::optional<DevMember> left =
+                waiting != room->waiting.cend() ? std::optional<DevMember>(*waiting) : std::nullopt;
             removeFromRoom(*room, user->userId);
+            if (left)
+                sendWaitingRoomNotice(svc, *room, *left, WaitingRoomLeft);
+        }
         return DevService::ok();
     });
     signedInRoute(svc, "POST", "/qf/meeting/room/end", [&svc](DevUser *user, const DevRequest &req) {
@@ -297,7 +306,7 @@ const bool registered = DevServiceRoutes::add(QStringLiteral("agent-room"), [](D
         QJsonArray assistants;
         for (const DevMember &m : std::as_const(room->members)) {
             if (m.assistant)
-                assistants.append(enc(m.userId));
+                assistants.append(enc(m.phoneNumber.isEmpty() ? m.userId : m.phoneNumber));
         }
         return DevService::ok(QJsonObject{
             {"hostId", enc(room->hostUserId)},

@@ -4,6 +4,7 @@
 #include "foundation/RXEncrypt.h"
 
 #include <QDateTime>
+#include <QJsonDocument>
 
 namespace AgentRoutes {
 
@@ -209,6 +210,38 @@ void closeRoom(DevService &svc, DevRoom &room)
         });
         svc.state().extra.insert(QStringLiteral("recordFiles"), docs);
     }
+}
+
+int sendWaitingRoomNotice(DevService &svc, DevRoom &room, const DevMember &person, int event)
+{
+    const QJsonObject content{{"userId", person.userId},
+                              {"userName", person.userName},
+                              {"phoneNumber", enc(person.phoneNumber)},
+                              {"roomId", room.roomId},
+                              {"waitRedDot", true},
+                              {"isFreshMan", event == WaitingRoomEntered}};
+    const QJsonObject notice{{"event", event},
+                             {"data", QString::fromUtf8(QJsonDocument(content).toJson(QJsonDocument::Compact))}};
+    const QJsonObject message{
+        {"type", 4},
+        {"sender", QStringLiteral("mccServer")},
+        {"data", QJsonArray{QString::fromUtf8(QJsonDocument(notice).toJson(QJsonDocument::Compact))}}};
+    QStringList hosts{room.hostUserId};
+    for (const DevMember &m : std::as_const(room.members)) {
+        if (m.assistant)
+            hosts << m.userId;
+    }
+    int reached = 0;
+    for (const QString &id : std::as_const(hosts))
+        reached += svc.sendChannelMessage(room.roomId, id, message);
+    return reached;
+}
+
+void enterWaitingRoom(DevService &svc, DevRoom &room, const DevMember &person)
+{
+    room.waiting.removeIf([&](const DevMember &m) { return m.userId == person.userId; });
+    room.waiting.append(person);
+    sendWaitingRoomNotice(svc, room, person, WaitingRoomEntered);
 }
 
 bool fileServiceOk(const DevRequest &req, const DevUser &user)

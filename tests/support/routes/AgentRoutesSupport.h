@@ -47,6 +47,12 @@ inline constexpr int RoomEndedClose = 4000;
 inline constexpr int MemberRemovedClose = 4002;
 inline const QString RoomEndedReason = QStringLiteral("主持人已结束会议");
 inline const QString MemberRemovedReason = QStringLiteral("您已被主持人移出会议");
+// The host moved the member to the waiting room.
+inline constexpr int MovedToWaitingRoomClose = 4007;
+
+// Notices for the room's hosts and assistant hosts (message type 4).
+inline constexpr int WaitingRoomEntered = 108;
+inline constexpr int WaitingRoomLeft = 109;
 
 [[nodiscard]] QString enc(const QString &plain);
 [[nodiscard]] QString dec(const QString &cipher);
@@ -83,6 +89,12 @@ void signedInRoute(DevService &svc, const QString &method, const QString &path,
 // Closes a room (end or close): every member's channel closed with RoomEndedClose, members out,
 // scheduled meeting ended, record document kept.
 void closeRoom(DevService &svc, DevRoom &room);
+
+// Tells the room's host and assistant hosts that a person entered (WaitingRoomEntered) or left
+// (WaitingRoomLeft) the waiting room. Returns the number of connections reached.
+int sendWaitingRoomNotice(DevService &svc, DevRoom &room, const DevMember &person, int event);
+// Puts a person into the room's waiting list and tells the hosts.
+void enterWaitingRoom(DevService &svc, DevRoom &room, const DevMember &person);
 
 // Checks the file-service common parameters of a request.
 [[nodiscard]] bool fileServiceOk(const DevRequest &req, const DevUser &user);

@@ -1,6 +1,7 @@
 #include "routes/EngineRoutes.h"
 
 #include "devservice/DevService.h"
+#include "routes/AgentRoutesSupport.h"
 
 #include "foundation/RXEncrypt.h"
 
@@ -52,6 +53,17 @@ const bool registered = DevServiceRoutes::add(QStringLiteral("engine"), [](DevSe
         const QString id = EngineRoutes::addSimulatedPeer(svc, req.arg("roomId"), peer);
         return DevService::ok(QJsonObject{{"peerId", id}});
     });
+    svc.route("POST", "/engine/room/<roomId>/waiting", [&svc](const DevRequest &req) {
+        EngineSimPeer peer;
+        peer.userName = req.param("userName").toString();
+        if (peer.userName.isEmpty())
+            return DevService::fail(400, QStringLiteral("userName missing"));
+        peer.phoneNumber = req.param("phoneNumber").toString();
+        peer.userId = req.param("userId").toString();
+        peer.audio = peer.video = false;
+        return DevService::ok(
+            QJsonObject{{"userId", EngineRoutes::addSimulatedWaiting(svc, req.arg("roomId"), peer)}});
+    });
     svc.route("DELETE", "/engine/room/<roomId>/peers/<peerId>", [&svc](const DevRequest &req) {
         if (!EngineRoutes::removeSimulatedPeer(svc, req.arg("roomId"), req.arg("peerId")))
             return DevService::fail(404, QStringLiteral("no such participant"));
@@ -100,6 +112,27 @@ QString addSimulatedPeer(DevService &service, const QString &roomId, EngineSimPe
     }
     room->members.append(member);
     return peer.peerId;
+}
+
+QString addSimulatedWaiting(DevService &service, const QString &roomId, EngineSimPeer peer)
+{
+    DevRoom *room = service.state().room(roomId);
+    if (!room)
+        room = &service.state().addRoom(roomId, peer.userId);
+    const qint64 seq = room->extra.value(kSeq).toLongLong() + 1;
+    room->extra.insert(kSeq, seq);
+    if (peer.phoneNumber.isEmpty())
+        peer.phoneNumber = QStringLiteral("1990000%1").arg(seq, 4, 10, QLatin1Char('0'));
+    if (peer.userId.isEmpty())
+        peer.userId = peer.phoneNumber;
+    DevMember member;
+    member.userId = peer.userId;
+    member.userName = peer.userName;
+    member.phoneNumber = peer.phoneNumber;
+    member.extra.insert(kSimulated, true);
+    member.extra.insert(kPeerId, peerIdFor(peer.userId, peer.phoneNumber));
+    AgentRoutes::enterWaitingRoom(service, *room, member);
+    return member.userId;
 }
 
 bool removeSimulatedPeer(DevService &service, const QString &roomId, const QString &peerId)

@@ -8,6 +8,9 @@
 //   POST   /engine/room/<roomId>/peers  {userName, phoneNumber?, userId?, peerId?, audio?, video?, share?}
 //          -> data {"peerId"}: adds (or updates) a simulated participant; creates the room if needed
 //   DELETE /engine/room/<roomId>/peers/<peerId>  -> removes a simulated participant
+//   POST   /engine/room/<roomId>/waiting  {userName, phoneNumber?, userId?}
+//          -> data {"userId"}: a simulated participant enters the waiting room (the hosts are told);
+//             admitted, it joins the media session at once
 //
 // A member's peer id is its encrypted phone number (as the client's engine uses it), or its user
 // id when it has no phone number.
@@ -32,6 +35,8 @@ namespace EngineRoutes {
 // Adds a simulated participant to a room (replacing one with the same peer id) and returns its
 // peer id.
 QString addSimulatedPeer(DevService &service, const QString &roomId, EngineSimPeer peer);
+// A simulated participant in the room's waiting room (the hosts are told); its user id.
+QString addSimulatedWaiting(DevService &service, const QString &roomId, EngineSimPeer peer);
 // False when there was no such simulated participant.
 bool removeSimulatedPeer(DevService &service, const QString &roomId, const QString &peerId);
 // Everybody in the room's media session except the given peer.

@@ -1,0 +1,267 @@
+#include "meeting/panels/MemberListRules.h"
+
+#include "foundation/RXEncrypt.h"
+#include "foundation/StringHelpers.h"
+#include "meeting/panels/MemberListTexts.h"
+#include "meeting/window/grid/AssistantRecords.h"
+
+namespace MemberListRules {
+
+namespace {
+
+QColor hex(const char *h)
+{
+    return QColor(QLatin1String(h));
+}
+
+// Moves the row to the front (nothing when absent).
+void toFront(MemberRows &rows, const MemberRow &row)
+{
+    if (row && rows.removeOne(row))
+        rows.prepend(row);
+}
+
+} // namespace
+
+NameForms nameForms(const QString &userName)
+{
+    return {Additions::transformToPinyin(userName), Additions::transformToPinyinFirstLetter(userName)};
+}
+
+MemberRows buildRows(const RosterInput &input, NameCache *names)
+{
+    const QSet<QString> assistants = AssistantRecords::plainIds(input.asssitantRecordArray);
+    const QString expanded = RXEncrypt::aes128ecbDecrypt(input.expandedPhone);
+    NameCache fresh;
+    MemberRows rows;
+    rows.reserve(input.members.size());
+    for (const std::shared_ptr<MeetingMemberModel> &member : input.members) {
+        if (!member)
+            continue;
+        auto row = std::make_shared<MeetingMemberModelCopy>(MeetingMemberModelCopy::fromMember(*member));
+        if (!expanded.isEmpty() && row->phoneNumber == expanded)
+            row->isExpand = true;
+        if (AssistantRecords::contains(assistants, row->phoneNumber)) {
+            member->setIsAssistantHost(true);
+            // An assistant host has no menu on another assistant's row.
+            if (input.iAmAssistant)
+                row->isExpand = false;
+        } else {
+            member->setIsAssistantHost(false);
+        }
+        row->isAssistantHost = member->isAssistantHost();
+        if (names) {
+            auto known = names->constFind(row->userName);
+            const NameForms forms = known != names->constEnd() ? *known : nameForms(row->userName);
+            fresh.insert(row->userName, forms);
+            row->namePinYin = forms.pinYin;
+            row->nameFirstLetter = forms.firstLetter;
+        } else {
+            const NameForms forms = nameForms(row->userName);
+            row->namePinYin = forms.pinYin;
+            row->nameFirstLetter = forms.firstLetter;
+        }
+        rows.append(std::move(row));
+    }
+    if (names)
+        *names = std::move(fresh);
+    return rows;
+}
+
+void rosterOrder(MemberRows &rows, const QStringList &asssitantRecordArray)
+{
+    if (rows.isEmpty())
+        return;
+    QStringList assistants;
+    assistants.reserve(asssitantRecordArray.size());
+    for (const QString &entry : asssitantRecordArray)
+        assistants.append(RXEncrypt::aes128ecbDecrypt(entry));
+    MemberRow me, host, sharer, first, last;
+    for (const MemberRow &row : std::as_const(rows)) {
+        const bool isMe = row->checkIsMe();
+        const bool isHost = row->checkIsHost();
+        if (isMe)
+            me = row;
+        if (isHost)
+            host = row;
+        if (row->shareFlag)
+            sharer = row;
+        if (isMe || isHost || row->shareFlag)
+            continue;
+        // A row listed twice is found twice: first and last may be the same row.
+        for (const QString &entry : std::as_const(assistants)) {
+            if (entry != row->phoneNumber)
+                continue;
+            if (!first)
+                first = row;
+            else
+                last = row;
+        }
+    }
+    for (const MemberRow &row : {sharer, last, first, host, me})
+        toFront(rows, row);
+}
+
+QString expandedPhone(const MemberRows &rows)
+{
+    QString phone;
+    for (const MemberRow &row : rows) {
+        if (row->isExpand)
+            phone = row->phoneNumber;
+    }
+    return phone;
+}
+
+bool matches(const MeetingMemberModelCopy &row, const QString &key)
+{
+    if (key.isEmpty())
+        return true;
+    if (row.userName.contains(key, Qt::CaseInsensitive) || row.nameFirstLetter.contains(key, Qt::CaseInsensitive))
+        return true;
+    return row.nameFirstLetter.contains(key.at(0), Qt::CaseInsensitive) &&
+           row.namePinYin.contains(key, Qt::CaseInsensitive);
+}
+
+MemberRows search(const MemberRows &rows, const QString &text)
+{
+    if (text.isEmpty())
+        return rows;
+    const QString key = text.toLower();
+    MemberRows found;
+    for (const MemberRow &row : rows) {
+        if (matches(*row, key))
+            found.append(row);
+    }
+    return found;
+}
+
+QList<IMSystemSubMessage> waitingSearch(const QList<IMSystemSubMessage> &entries, const QString &text)
+{
+    if (text.isEmpty())
+        return entries;
+    QList<IMSystemSubMessage> found;
+    for (const IMSystemSubMessage &entry : entries) {
+        if (entry.userName.contains(text, Qt::CaseInsensitive))
+            found.append(entry);
+    }
+    return found;
+}
+
+QString withoutMeta(const QString &id)
+{
+    return id.startsWith(QLatin1String("META")) ? id.mid(4) : id;
+}
+
+QString requestId(const QString &plainId)
+{
+    return RXEncrypt::aes128ecbEncrypt(withoutMeta(plainId));
+}
+
+QString failureText(const QString &message)
+{
+    return message.isEmpty() ? MemberListTexts::kNetworkFailure : message;
+}
+
+Bottom bottomButtons(bool joinedTab, bool batch, bool micAllowStatus, bool anyTicked)
+{
+    using namespace MemberListTexts;
+    const QColor clear = Qt::transparent;
+    const QColor red = hex("#FF656B");
+    const QColor blue = hex("#007AFF");
+    if (!joinedTab)
+        return {{kAdmitAll, {}, Qt::white, blue, clear, 0}, {kRemoveAll, {}, red, clear, red, 1}};
+    if (batch) {
+        const ButtonStyle remove = anyTicked ? ButtonStyle{kRemove, {}, Qt::white, red, clear, 0}
+                                             : ButtonStyle{kRemove, {}, hex("#B4B4B4"), hex("#666666"), clear, 0};
+        return {{kCancel, {}, blue, clear, blue, 1}, remove};
+    }
+    return {{micAllowStatus ? kMuteAll : kAllowSelfUnmute, {}, red, clear, red, 1},
+            {kMore, QStringLiteral("arrow_down_talk"), Qt::white, blue, clear, 0}};
+}
+
+int bottomBarHeight(bool privileged)
+{
+    return privileged ? kBottomBarHeight : 0;
+}
+
+QString joinedTabTitle(qsizetype shown)
+{
+    return MemberListTexts::kJoinedTab.arg(shown);
+}
+
+QString waitingTabTitle(qsizetype waiting)
+{
+    return MemberListTexts::kWaitingTab.arg(waiting);
+}
+
+QString memberTitle(qsizetype all)
+{
+    return MemberListTexts::kTitle.arg(all);
+}
+
+// ---- A roster row -----------------------------------------------------------------------------
+
+QString displayName(const MeetingMemberModelCopy &row)
+{
+    QStringList tags;
+    if (row.checkIsMe())
+        tags << MemberListTexts::kMe;
+    if (row.checkIsHost())
+        tags << MemberListTexts::kHost;
+    else if (row.isAssistantHost)
+        tags << MemberListTexts::kAssistant;
+    if (tags.isEmpty())
+        return row.userName;
+    return row.userName + MemberListTexts::kTagsFormat.arg(tags.join(QLatin1Char(',')));
+}
+
+bool hoverAllowed(const Viewer &viewer, const MeetingMemberModelCopy &row)
+{
+    return viewer.privileged && !row.checkIsMe() && !(viewer.assistant && row.checkIsHost());
+}
+
+double nameWidth(bool batch, bool hovered)
+{
+    return kNameBaseWidth - (batch ? kBatchNameNarrowing : 0) - (hovered ? kHoverNameNarrowing : 0);
+}
+
+namespace {
+bool isMine(const Viewer &viewer, const MeetingMemberModelCopy &row)
+{
+    return !viewer.myPhoneNumber.isEmpty() && row.phoneNumber == viewer.myPhoneNumber;
+}
+bool assistantOnHost(const Viewer &viewer, const MeetingMemberModelCopy &row)
+{
+    return viewer.assistant && row.checkIsHost();
+}
+} // namespace
+
+Press micPress(const Viewer &viewer, const MeetingMemberModelCopy &row)
+{
+    if (assistantOnHost(viewer, row) || isMine(viewer, row))
+        return Press::Refuse;
+    if (!viewer.privileged)
+        return Press::Ignore;
+    return row.audioFlag ? Press::Close : Press::AskToOpen;
+}
+
+Press cameraPress(const Viewer &viewer, const MeetingMemberModelCopy &row)
+{
+    if (assistantOnHost(viewer, row) || isMine(viewer, row))
+        return Press::Refuse;
+    if (!row.videoFlag || !viewer.privileged)
+        return Press::Ignore;
+    return Press::Close;
+}
+
+Press sharePress(const Viewer &viewer, const MeetingMemberModelCopy &row)
+{
+    // The host's right to share is not an assistant host's to take.
+    if (isMine(viewer, row) || assistantOnHost(viewer, row))
+        return Press::Refuse;
+    if (!viewer.privileged)
+        return Press::Ignore;
+    return Press::ToggleShare;
+}
+
+} // namespace MemberListRules

@@ -1,0 +1,428 @@
+// The host's and the assistant hosts' actions of the member list: the control messages, the
+// blocks of the rows, of the per-row menu and of the "more" panel, and the joined tab's bottom
+// buttons. Each asks the service first; control messages to the members follow a success.
+
+#include "meeting/panels/MemberListViewController.h"
+
+#include "agent/VeskAppAgent.h"
+#include "agent/VeskMeetingManager.h"
+#include "foundation/DateHelpers.h"
+#include "foundation/NotificationCenter.h"
+#include "foundation/RXEncrypt.h"
+#include "foundation/TLWLogManager.h"
+#include "meeting/panels/MeetingRowCell.h"
+#include "meeting/panels/MemberControlMessages.h"
+#include "meeting/panels/MemberListContext.h"
+#include "meeting/panels/MemberListTexts.h"
+#include "meeting/panels/MemberMoreActionView.h"
+#include "meeting/panels/MemberMorePanelView.h"
+#include "meeting/panels/MemberTableView.h"
+#include "uikit/KVMemberAlert.h"
+#include "uikit/VeskButton.h"
+#include "uikit/VeskToast.h"
+
+#include <QDateTime>
+#include <QLineEdit>
+
+using namespace MemberListRules;
+using namespace MemberListTexts;
+
+namespace {
+
+constexpr double kMenuBelow = 18;
+constexpr double kMenuLeft = 105;
+
+void showAlert(KVAlert *alert, const QString &objectName, QWidget *anchor)
+{
+    alert->setObjectName(objectName);
+    alert->showInCenterOfWindow(anchor);
+}
+
+// Whether anybody but me has the device on.
+bool othersHave(const MemberRows &rows, bool MeetingMemberModelCopy::*flag)
+{
+    for (const MemberRow &row : rows) {
+        if (!row->checkIsMe() && (*row).*flag)
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+// ---- The four control messages -------------------------------------------------------------------------
+
+void MemberListViewController::sendMicControlDataWithPeerId(const QString &peerId, bool isClose)
+{
+    MemberControlMessages::sendMicControlDataWithPeerId(peerId, isClose);
+}
+
+void MemberListViewController::sendCameraControlDataWithPeerId(const QString &peerId, bool isClose)
+{
+    MemberControlMessages::sendCameraControlDataWithPeerId(peerId, isClose);
+}
+
+void MemberListViewController::sendAllowMemberOpenMicWithPeerId(const QString &peerId, bool notAllowOpenMic)
+{
+    MemberControlMessages::sendAllowMemberOpenMicWithPeerId(peerId, notAllowOpenMic);
+}
+
+void MemberListViewController::sendAllowMemberOpenCameraWithPeerId(const QString &peerId, bool notAllowOpenCamera)
+{
+    MemberControlMessages::sendAllowMemberOpenCameraWithPeerId(peerId, notAllowOpenCamera);
+}
+
+// ---- Rows ----------------------------------------------------------------------------------------------
+
+void MemberListViewController::wireRow(MeetingRowCell *cell, int index)
+{
+    QPointer<MemberListViewController> self(this);
+    cell->micHandleBlock = [self](const MemberRow &row, bool askToOpen) {
+        if (!self)
+            return;
+        self->sendMicControlDataWithPeerId(withoutMeta(row->phoneNumber), !askToOpen);
+        if (askToOpen)
+            VeskToast::showToastInMeeting(kAskToOpenMicSent);
+    };
+    cell->cameraHandleBlock = [self](const MemberRow &row) {
+        if (self)
+            self->sendCameraControlDataWithPeerId(withoutMeta(row->phoneNumber), true);
+    };
+    cell->moreHandleBlock = [self, index](const MemberRow &row, double x, double y) {
+        if (self)
+            self->moreHandle(row, index, x, y);
+    };
+    cell->mouseEnteredOrExitedHandleBlock = [self, index](bool show) {
+        if (self)
+            self->menuRowReported(index, show);
+    };
+    cell->sharePermisssionChangeBlock = [self] {
+        if (self)
+            NotificationCenter::defaultCenter().post(QStringLiteral("MemeberSharePermissionChange"),
+                                                     QVariant::fromValue<QObject *>(self.data()));
+    };
+    cell->removeModelCheckAction = [self](bool) {
+        if (self)
+            self->rightBtnRemoveModelBKStyle();
+    };
+}
+
+void MemberListViewController::moreHandle(const MemberRow &row, int index, double x, double y)
+{
+    MemberMoreActionView *menu = moreActionView();
+    const MemberRow &owner = menu->model();
+    if (owner && owner->phoneNumber != row->phoneNumber) {
+        menu->hide();
+        menu->setParent(nullptr);
+        if (menu->row < m_membersDisplayArray.size())
+            collapseMenuRow();
+        else
+            owner->isExpand = false;
+    }
+    menu->row = index;
+    menu->setModel(row);
+    if (menu->parentWidget()) {
+        // A second click closes it.
+        menu->hide();
+        menu->setParent(nullptr);
+        return;
+    }
+    menu->setParent(m_tableView->documentView());
+    menu->setGeometry(int(x - kMenuLeft), int(y + kMenuBelow), MemberMoreActionView::kWidth,
+                      MemberMoreActionView::kHeight);
+    menu->show();
+    menu->raise();
+}
+
+void MemberListViewController::menuRowReported(int index, bool show)
+{
+    MemberMoreActionView *menu = m_moreActionView;
+    if (!menu || menu->row != index)
+        return;
+    if (!show)
+        menu->hide();
+    else if (menu->parentWidget())
+        menu->show();
+}
+
+void MemberListViewController::collapseMenuRow()
+{
+    MemberMoreActionView *menu = m_moreActionView;
+    if (!menu)
+        return;
+    if (menu->model())
+        menu->model()->isExpand = false;
+    if (auto *cell = qobject_cast<MeetingRowCell *>(m_tableView->rowViewAtRow(menu->row))) {
+        cell->clearBKView();
+        cell->mouseExited();
+    }
+}
+
+// ---- The per-row menu ----------------------------------------------------------------------------------
+
+void MemberListViewController::wireMenu(MemberMoreActionView *menu)
+{
+    QPointer<MemberListViewController> self(this);
+    menu->assistantHostBlock = [self](const MemberRow &row, bool grant) {
+        if (self)
+            self->assistantHost(row, grant);
+    };
+    menu->removeToWaitingRoomBlock = [self](const MemberRow &row) {
+        if (self)
+            self->removeToWaitingRoom(row);
+    };
+    menu->moveOutMeetingRoomBlock = [self](const MemberRow &row) {
+        if (self)
+            self->moveOutMeetingRoom(row);
+    };
+}
+
+void MemberListViewController::assistantHost(const MemberRow &row, bool grant)
+{
+    collapseMenuRow();
+    VeskMeetingManager *manager = MemberListContext::manager();
+    // At most two assistant hosts, checked against the list as it stands.
+    if (grant && manager && manager->asssitantRecordArray().size() >= 2) {
+        VeskToast::showToastInMeeting(kAssistantLimit);
+        return;
+    }
+    QPointer<MemberListViewController> self(this);
+    VeskAppAgent::sharedInstance()->assginMember(this, {row->phoneNumber}, grant,
+                                                 [self, row, grant](const KVMResponse &reply) {
+                                                     if (!self || !reply.successed)
+                                                         return;
+                                                     row->isAssistantHost = grant;
+                                                     self->reloadData();
+                                                 });
+}
+
+void MemberListViewController::removeToWaitingRoom(const MemberRow &row)
+{
+    collapseMenuRow();
+    QPointer<MemberListViewController> self(this);
+    KVAlert *alert = KVMemberAlert::alertWithTitle(
+        kMoveToWaitingAsk.arg(row->userName), false, QString(), QVariant(), [self, row](const QVariant &, bool) {
+            if (!self)
+                return;
+            VeskAppAgent::sharedInstance()->memberMoveIntoWaitingRoom(
+                self, {RXEncrypt::aes128ecbEncrypt(row->phoneNumber)}, [self, row](const KVMResponse &reply) {
+                    if (self && reply.successed)
+                        VeskToast::showToast(kMovedToWaiting.arg(row->userName));
+                });
+        });
+    showAlert(alert, QStringLiteral("moveToWaitingRoomAlert"), window());
+}
+
+void MemberListViewController::moveOutMeetingRoom(const MemberRow &row)
+{
+    collapseMenuRow();
+    QPointer<MemberListViewController> self(this);
+    KVAlert *alert = KVMemberAlert::alertWithTitle(
+        kRemoveAsk.arg(row->userName), true, kNoReEntry, QVariant(), [self, row](const QVariant &, bool forbid) {
+            if (!self)
+                return;
+            VeskAppAgent::sharedInstance()->memberMoveOutfromMeetingRoom(
+                self, {requestId(row->phoneNumber)}, forbid, [self, row](const KVMResponse &reply) {
+                    if (!self)
+                        return;
+                    // Told as done only when it is.
+                    VeskToast::showToast(reply.successed ? kRemoved.arg(row->userName)
+                                                         : failureText(reply.message));
+                });
+        });
+    showAlert(alert, QStringLiteral("removeMemberAlert"), window());
+}
+
+// ---- The joined tab's bottom buttons -------------------------------------------------------------------
+
+void MemberListViewController::leftButtonAction()
+{
+    if (!m_isMembersTableView) {
+        admitAll();
+        return;
+    }
+    if (m_bactchRemoveModel) {
+        endBatchMode();
+        return;
+    }
+    if (m_leftButton->title() == kMuteAll)
+        muteAll();
+    else
+        allowSelfUnmute();
+}
+
+void MemberListViewController::rightButtonAction()
+{
+    if (!m_isMembersTableView) {
+        removeAllWaiting();
+        return;
+    }
+    if (m_bactchRemoveModel) {
+        batchRemove();
+        return;
+    }
+    MemberMorePanelView *panel = memberMorePanelView();
+    if (panel->isShow()) {
+        panel->close();
+        setRightButtonImage(QStringLiteral("arrow_down_talk"));
+    } else {
+        panel->show();
+        setRightButtonImage(QStringLiteral("arrow_up备份"));
+    }
+}
+
+void MemberListViewController::endBatchMode()
+{
+    m_bactchRemoveModel = false;
+    for (const MemberRow &row : std::as_const(m_membersDisplayArray))
+        row->isCheck = false;
+    updateButtons(true, false);
+}
+
+void MemberListViewController::enterBatchMode()
+{
+    m_bactchRemoveModel = true;
+    updateButtons(true, true);
+}
+
+void MemberListViewController::muteAll()
+{
+    if (!othersHave(m_membersArray, &MeetingMemberModelCopy::audioFlag)) {
+        VeskToast::showToast(kNobodyMicOn);
+        return;
+    }
+    QPointer<MemberListViewController> self(this);
+    KVAlert *alert = KVMemberAlert::alertWithTitle(kMuteAllAsk, true, kNoSelfUnmute, QVariant(), [self](const QVariant &,
+                                                                                                        bool forbid) {
+        if (!self)
+            return;
+        VeskToast::showLoadingToast(QString());
+        const QDateTime start = QDateTime::currentDateTime();
+        const QString roomId = MemberListContext::room() ? MemberListContext::room()->roomId : QString();
+        VeskAppAgent::sharedInstance()->switchAllMicWithAct(
+            self, 0, {QStringLiteral("-1")}, forbid ? 0 : 1, [self, forbid, start, roomId](const KVMResponse &reply) {
+                VeskToast::dismissLoadingToast();
+                QVariantMap record = TLWLogManager::operationRecord(
+                    QStringLiteral("allMemberCloseMic"), start, QDateTime::currentDateTime(), reply.successed,
+                    reply.successed ? QString() : reply.message, QString(), QString(), roomId);
+                if (!reply.successed)
+                    record.insert(QStringLiteral("status"), QString::number(reply.code));
+                TLWLogManager::uploadOperationLogWithContent(record);
+                if (!self)
+                    return;
+                if (!reply.successed) {
+                    VeskToast::showToast(failureText(reply.message));
+                    return;
+                }
+                self->sendMicControlDataWithPeerId(QStringLiteral("-1"), true);
+                self->sendAllowMemberOpenMicWithPeerId(QStringLiteral("-1"), forbid);
+                if (forbid) {
+                    if (const auto room = MemberListContext::room())
+                        room->micAllowStatus = false;
+                    self->updateButtons(self->m_isMembersTableView, self->m_bactchRemoveModel);
+                    self->memberMorePanelView()->refreshUI();
+                }
+            });
+    });
+    showAlert(alert, QStringLiteral("muteAllAlert"), window());
+}
+
+void MemberListViewController::allowSelfUnmute()
+{
+    QPointer<MemberListViewController> self(this);
+    VeskToast::showLoadingToast(QString());
+    VeskAppAgent::sharedInstance()->allowMemberOpenByselfCompletionBlock(this, [self](const KVMResponse &reply) {
+        VeskToast::dismissLoadingToast();
+        if (!self)
+            return;
+        if (!reply.successed) {
+            VeskToast::showToast(failureText(reply.message));
+            return;
+        }
+        VeskToast::showToast(kSelfUnmuteAllowed);
+        self->sendAllowMemberOpenMicWithPeerId(QStringLiteral("-1"), false);
+        if (const auto room = MemberListContext::room())
+            room->micAllowStatus = true;
+        self->updateButtons(self->m_isMembersTableView, self->m_bactchRemoveModel);
+    });
+}
+
+void MemberListViewController::closeAllCamera()
+{
+    if (!othersHave(m_membersArray, &MeetingMemberModelCopy::videoFlag)) {
+        VeskToast::showToastInMeeting(kNobodyCameraOn);
+        return;
+    }
+    QPointer<MemberListViewController> self(this);
+    KVAlert *alert = KVMemberAlert::alertWithTitle(
+        kCamerasOffAsk, true, kNoSelfCamera, QVariant(), [self](const QVariant &, bool forbid) {
+            if (!self)
+                return;
+            VeskToast::showLoadingToast(QString());
+            VeskAppAgent::sharedInstance()->handleConsumerAllOpenCamera(
+                self, 0, {QStringLiteral("-1")}, forbid ? 0 : 1, [self, forbid](const KVMResponse &reply) {
+                    VeskToast::dismissLoadingToast();
+                    if (!self)
+                        return;
+                    if (!reply.successed) {
+                        VeskToast::showToastInMeeting(failureText(reply.message));
+                        return;
+                    }
+                    self->sendCameraControlDataWithPeerId(QStringLiteral("-1"), true);
+                    self->sendAllowMemberOpenCameraWithPeerId(QStringLiteral("-1"), forbid);
+                    if (forbid) {
+                        if (const auto room = MemberListContext::room())
+                            room->cameraAllowStatus = false;
+                        self->memberMorePanelView()->refreshUI();
+                    }
+                });
+        });
+    showAlert(alert, QStringLiteral("closeAllCamerasAlert"), window());
+}
+
+void MemberListViewController::batchRemove()
+{
+    QPointer<MemberListViewController> self(this);
+    KVAlert *alert = KVMemberAlert::alertWithTitle(
+        kBatchRemoveAsk, true, kNoReEntry, QVariant(), [self](const QVariant &, bool forbid) {
+            if (!self)
+                return;
+            QStringList ids;
+            for (const MemberRow &row : std::as_const(self->m_membersDisplayArray)) {
+                if (row->isCheck)
+                    ids << requestId(row->phoneNumber);
+            }
+            VeskAppAgent::sharedInstance()->memberMoveOutfromMeetingRoom(self, ids, forbid,
+                                                                         [self](const KVMResponse &reply) {
+                                                                             if (self && reply.code != 0)
+                                                                                 VeskToast::showToast(
+                                                                                     failureText(reply.message));
+                                                                         });
+        });
+    showAlert(alert, QStringLiteral("batchRemoveAlert"), window());
+}
+
+// ---- The host "more" panel -----------------------------------------------------------------------------
+
+void MemberListViewController::wireMorePanel(MemberMorePanelView *panel)
+{
+    QPointer<MemberListViewController> self(this);
+    panel->allowMemberOpenMicBlock = [self] {
+        if (self)
+            self->updateButtons(true, self->m_bactchRemoveModel);
+    };
+    panel->closeAllCameraBlock = [self] {
+        if (self)
+            self->closeAllCamera();
+    };
+    panel->batchRemoveActionBlock = [self] {
+        if (self)
+            self->enterBatchMode();
+    };
+    panel->hiddenActionBlock = [self] {
+        if (self && self->m_memberMorePanelView && self->m_memberMorePanelView->isShow()) {
+            self->m_memberMorePanelView->close();
+            self->setRightButtonImage(QStringLiteral("arrow_down_talk"));
+        }
+    };
+}

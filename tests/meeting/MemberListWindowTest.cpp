@@ -1,0 +1,138 @@
+// The member list in the meeting window: opening and closing it from the tool bar, and a host's
+// waiting room and mute-all against the stand-in with a simulated participant.
+
+#include "MeetingTestSupport.h"
+
+#include "meeting/panels/MemberListViewController.h"
+#include "meeting/window/MeetingBottomButton.h"
+#include "routes/EngineRoutes.h"
+#include "uikit/KVFlatView.h"
+#include "uikit/VeskButton.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QScreen>
+
+#include <algorithm>
+
+namespace {
+
+class MemberListWindowTest : public MeetingTest {
+protected:
+    MeetingViewController *joinAsHost()
+    {
+        signIn(kHostPhone, QStringLiteral("主持人"));
+        addRoom();
+        return openJoinedPage();
+    }
+
+    // The control types the service received from me, in order.
+    QList<int> controlTypesSent() const
+    {
+        QList<int> out;
+        for (const DevChannelMessage &m : service.channelMessages()) {
+            if (m.message.value(QStringLiteral("type")).toInt() != 1)
+                continue;
+            const QJsonArray data = m.message.value(QStringLiteral("data")).toArray();
+            const QJsonObject command = QJsonDocument::fromJson(data.at(0).toString().toUtf8()).object();
+            out << command.value(QStringLiteral("event")).toInt();
+        }
+        return out;
+    }
+};
+
+TEST_F(MemberListWindowTest, ShowOrHideMember_OpensBesideTheWindowAndCloses)
+{
+    MeetingViewController *page = joinAsHost();
+    MemberListViewController *list = page->memberListViewController();
+    ASSERT_TRUE(list);
+    // Made for the waiting room, not shown.
+    EXPECT_FALSE(page->panels().state().memberWindow->window()->isVisible());
+    page->ui->memberBtnRedDot->show();
+
+    page->ui->memberListBtn->click();
+    processEventsFor(5);
+    QWidget *memberWindow = page->panels().state().memberWindow->window();
+    EXPECT_TRUE(memberWindow->isVisible());
+    EXPECT_TRUE(page->panels().state().isMemberListShow);
+    EXPECT_TRUE(page->ui->memberBtnRedDot->isHidden());
+    EXPECT_EQ(page->ui->memberListBtn->state(), 1);
+    EXPECT_EQ(memberWindow->width(), 342);
+    // Beside the meeting window, top to top, inside the screen.
+    const QRect main = page->view()->window()->frameGeometry();
+    const QRect area = memberWindow->screen()->availableGeometry();
+    const QRect placed = memberWindow->frameGeometry();
+    EXPECT_EQ(placed.top(), main.top());
+    EXPECT_TRUE(placed.left() == main.right() + 1 ||
+                placed.right() == std::min(main.right(), area.right()))
+        << placed.left() << " " << placed.right() << " " << main.right() << " " << area.right();
+
+    page->ui->memberListBtn->click();
+    processEventsFor(5);
+    EXPECT_FALSE(memberWindow->isVisible());
+    EXPECT_FALSE(page->panels().state().isMemberListShow);
+
+    // Opened from the share tool bar: beside that bar, 118 lower than its top.
+    page->showOrHideMember(nullptr);
+    processEventsFor(5);
+    EXPECT_TRUE(memberWindow->isVisible());
+    EXPECT_EQ(memberWindow->frameGeometry().top(), main.top() + 118);
+    page->ui->memberListBtn->setState(0);
+    page->showOrHideMember(page->ui->memberListBtn);
+    processEventsFor(5);
+    EXPECT_FALSE(memberWindow->isVisible());
+
+    // Its own close button tells the window.
+    page->ui->memberListBtn->click();
+    processEventsFor(5);
+    list->closeButton()->click();
+    processEventsFor(5);
+    EXPECT_FALSE(memberWindow->isVisible());
+    EXPECT_EQ(page->ui->memberListBtn->state(), 0);
+    EXPECT_FALSE(page->panels().state().isMemberListShow);
+}
+
+TEST_F(MemberListWindowTest, EndToEnd_WaitingRoomAdmitAllAndMuteAll)
+{
+    MeetingViewController *page = joinAsHost();
+    MemberListViewController *list = page->memberListViewController();
+    EngineSimPeer peer;
+    peer.userName = QStringLiteral("王五");
+    const QString waitingId = EngineRoutes::addSimulatedWaiting(service, kRoomId, peer);
+    ASSERT_TRUE(processEventsUntil([&] { return list->waitingRoomArray().size() == 1; }));
+    EXPECT_FALSE(list->isMembersTableView());
+    EXPECT_FALSE(list->buttonBKView()->isHidden());
+    ASSERT_TRUE(processEventsUntil([&] {
+        const DevRoom *room = service.state().room(kRoomId);
+        return room && !room->waiting.isEmpty() &&
+               room->waiting.first().extra.value(QStringLiteral("read")).toBool();
+    }));
+
+    ASSERT_EQ(list->leftButton()->title(), QStringLiteral("全部准入"));
+    list->leftButton()->click();
+    ASSERT_TRUE(processEventsUntil([&] { return list->isMembersTableView() && list->waitingRoomArray().isEmpty(); }));
+    EXPECT_TRUE(list->buttonBKView()->isHidden());
+    EXPECT_TRUE(service.state().room(kRoomId)->member(waitingId));
+
+    // Somebody speaks; the host mutes everybody.
+    const QString speaker = QStringLiteral("赵六");
+    engine().emitMemberJoined(QStringLiteral("13700000006"), speaker);
+    engine().emitStreamPublished(QStringLiteral("13700000006"), KRTCSourceType::Camera, true, false);
+    ASSERT_TRUE(processEventsUntil([&] {
+        for (const MemberRow &row : list->membersArray()) {
+            if (row->userName == speaker && row->audioFlag)
+                return true;
+        }
+        return false;
+    }));
+    ASSERT_EQ(list->leftButton()->title(), QStringLiteral("全员闭麦"));
+    list->leftButton()->click();
+    KVAlert *alert = nullptr;
+    ASSERT_TRUE(processEventsUntil([&] { return (alert = visibleAlert(QStringLiteral("muteAllAlert"))) != nullptr; }));
+    alert->confirmButton()->click();
+    ASSERT_TRUE(processEventsUntil([&] { return controlTypesSent().size() >= 2; }));
+    EXPECT_EQ(requestCount(QStringLiteral("/qf/meeting/control/%1/switch/mic").arg(kRoomId)), 1);
+    EXPECT_EQ(controlTypesSent(), (QList<int>{1, 9}));
+}
+
+} // namespace
