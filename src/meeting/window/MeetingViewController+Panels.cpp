@@ -6,6 +6,7 @@
 
 void MeetingViewController::showOrHideMember(VeskButton *) {}
 void MeetingViewController::showSettingPage(int) {}
+void MeetingViewController::hideSettingPage() {}
 void MeetingViewController::showApplicationView(VeskButton *) {}
 void MeetingViewController::handleSettingPageConfig() {}
 void MeetingViewController::applicationStateSettingAction(QObject *) {}

@@ -250,7 +250,7 @@ public:
     // A close of every microphone that came before the room state, applied once the state is 2
     // (called by the room-state handling; messages arriving in the room apply it too).
     void applyHeldHostControl();
-    // Device pop-ups (bodies come with the pop-ups) and panel windows (-> panels()).
+    // Device pop-ups (exclusive: one open at a time) and panel windows (-> panels()).
     void selectCamera(VeskButton *sender);
     void selectMicrophone(VeskButton *sender);
     void selectSpeaker(VeskButton *sender);
@@ -285,6 +285,7 @@ public:
     // ---- Panels (+Panels.cpp; bodies come with each panel) ----------------------------------
     void showOrHideMember(VeskButton *sender);
     void showSettingPage(int tab);
+    void hideSettingPage();
     void showApplicationView(VeskButton *sender);
     void handleSettingPageConfig();
     void applicationStateSettingAction(QObject *sender);
@@ -376,6 +377,8 @@ private:
     void closeMyMicByHost(const MeetingControlData &data);
     void showMicOpenRequest(const MeetingControlData &data);
     void reportMicStatus(bool on);
+    // The microphone and speaker selectors differ only in which pop-up they open.
+    void selectAudio(VeskButton *sender, bool isSpeaker);
 
     const std::unique_ptr<MeetingPanels> m_panels;
     const std::unique_ptr<MeetingSharing> m_sharing;
