@@ -15,6 +15,7 @@ MemberListViewController *MeetingViewController::memberListViewController()
     return m_panels->panel<MemberListPanel>().memberListViewController();
 }
 void MeetingViewController::showSettingPage(int) {}
+void MeetingViewController::hideSettingPage() {}
 void MeetingViewController::showApplicationView(VeskButton *) {}
 void MeetingViewController::handleSettingPageConfig() {}
 void MeetingViewController::applicationStateSettingAction(QObject *) {}

@@ -258,7 +258,7 @@ public:
     // A close of every microphone that came before the room state, applied once the state is 2
     // (called by the room-state handling; messages arriving in the room apply it too).
     void applyHeldHostControl();
-    // Device pop-ups (bodies come with the pop-ups) and panel windows (-> panels()).
+    // Device pop-ups (exclusive: one open at a time) and panel windows (-> panels()).
     void selectCamera(VeskButton *sender);
     void selectMicrophone(VeskButton *sender);
     void selectSpeaker(VeskButton *sender);
@@ -296,6 +296,7 @@ public:
     // The member list, its window made (hidden) on first use.
     class MemberListViewController *memberListViewController();
     void showSettingPage(int tab);
+    void hideSettingPage();
     void showApplicationView(VeskButton *sender);
     void handleSettingPageConfig();
     void applicationStateSettingAction(QObject *sender);
@@ -391,6 +392,8 @@ private:
     void reportMicStatus(bool on);
     // Recording: the notice of a stopped cloud recording, one at a time.
     void showRecordStopAlert();
+    // The microphone and speaker selectors differ only in which pop-up they open.
+    void selectAudio(VeskButton *sender, bool isSpeaker);
 
     const std::unique_ptr<MeetingPanels> m_panels;
     const std::unique_ptr<MeetingSharing> m_sharing;
