@@ -11,7 +11,17 @@
 
 MeetingPanels::MeetingPanels(MeetingViewController *window) : m_window(window) {}
 
-MeetingPanels::~MeetingPanels() = default;
+MeetingPanels::~MeetingPanels()
+{
+    for (const QPointer<QWidget> &view : m_keptViews)
+        delete view.data();
+}
+
+void MeetingPanels::keepView(QWidget *view)
+{
+    if (view)
+        m_keptViews.emplace_back(view);
+}
 
 void MeetingPanels::registerPanels()
 {

@@ -89,6 +89,10 @@ public:
                                         double adjustX, double adjustY);
     void placeWindowAtIndex(int index, int toTheLeftOfWindowAtIndex, double adjustX, double adjustY);
 
+    // A view the window keeps for the life of the panels while it goes in and out of view trees:
+    // deleted with the panels unless the view tree it is in went first.
+    void keepView(QWidget *view);
+
     // Calls a no-argument method a panel offers (its slots or invokables); one that does not offer it
     // is left alone.
     static void invokeIfOffered(QObject *object, const char *normalizedSignature, const char *name);
@@ -102,6 +106,7 @@ private:
     State m_state;
     std::unordered_map<std::type_index, QPointer<QObject>> m_panels;
     std::vector<PopOver> m_popOvers;
+    std::vector<QPointer<QWidget>> m_keptViews;
 };
 
 template <class T> T &MeetingPanels::panel()

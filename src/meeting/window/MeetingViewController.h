@@ -41,8 +41,11 @@
 #include <atomic>
 #include <memory>
 
+class HostCountDownStartView;
+class HostCountDownView;
 class KVWindow;
 class MeetingDispatchTarget;
+class RespondCountDownView;
 class QKeyEvent;
 class QMouseEvent;
 
@@ -274,9 +277,9 @@ public:
 
     // ---- Count-downs (+CountDown.cpp) -------------------------------------------------------
     void showHostCountDownView();
-    QWidget *hostCountDownView();
-    QWidget *hostCountStartView();
-    QWidget *respondCountDownView();
+    HostCountDownView *hostCountDownView();
+    HostCountDownStartView *hostCountStartView();
+    RespondCountDownView *respondCountDownView();
     void countDownComming();
     void countDownViewHadEnd();
     void ringringDisplay() override;
