@@ -9,6 +9,7 @@
 #include "foundation/MainQueue.h"
 #include "foundation/models/MeetingHostModel.h"
 #include "foundation/models/MeetingInfoModel.h"
+#include "meeting/panels/ApplicationView.h"
 #include "meeting/window/MeetingBottomButton.h"
 #include "meeting/window/MeetingLog.h"
 #include "meeting/window/grid/AssistantRecords.h"
@@ -300,6 +301,10 @@ void MeetingViewController::needUpdateUIFitAssistantChange()
         startAVFileShareTimer();
     else
         stopAVFileShareTimer(true);
+    // A new assistant host sees the host's applications panel at once.
+    if (auto *applications = qobject_cast<ApplicationView *>(m_panels->state().applicationView.data());
+        applications && applications->parentWidget())
+        applications->layoutSelfWithView(ui->applicationBtn);
     querySharePermission();
 }
 

@@ -41,10 +41,12 @@
 #include <atomic>
 #include <memory>
 
+class ApplicationView;
 class HostCountDownStartView;
 class HostCountDownView;
 class KVWindow;
 class MeetingDispatchTarget;
+class MeetingRecordSwitchView;
 class RespondCountDownView;
 class QKeyEvent;
 class QMouseEvent;
@@ -287,10 +289,13 @@ public:
     // ---- Panels (+Panels.cpp; bodies come with each panel) ----------------------------------
     void showOrHideMember(VeskButton *sender);
     void showSettingPage(int tab);
+    // The applications pop-over, made on first use (ApplicationView::Tile numbers its tiles).
+    ApplicationView *applicationView();
     void showApplicationView(VeskButton *sender);
     void handleSettingPageConfig();
-    void applicationStateSettingAction(QObject *sender);
+    void applicationStateSettingAction(int tile);
     void applicationStateRecover(int tile);
+    void resetCountDownUIState(bool on);
     void showOrHiddeTranscriptionWindow(bool show, bool fromFloatingWindow);
     void handleSubTitleChangeEvent(int event, int languageType);
     void receiveSubTitle(const IMMessage &message);
@@ -300,6 +305,8 @@ public:
     void handleAllowSendIMMessage(const MeetingControlData &data);
     void disableIMAction(VeskButton *sender);
     void resetItem(VeskButton *button);
+    // The record switches of the share tool bar's menu, made on first use.
+    MeetingRecordSwitchView *allowMeetingRecordView();
     void showAllowMeetingRecordView();
     void refreshAllowMeetingRecordView();
 
