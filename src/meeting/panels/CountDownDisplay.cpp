@@ -7,6 +7,8 @@
 
 #include <QLabel>
 
+#include <cmath>
+
 using namespace std::chrono_literals;
 
 namespace {
