@@ -39,7 +39,9 @@ ApplicationView *MeetingViewController::applicationView()
             weak->showHostCountDownView();
         };
         QPointer<ApplicationView> guarded(panel);
-        m_panels->addPopOver({[guarded]() -> QWidget * { return guarded && guarded->parentWidget() ? guarded : nullptr; },
+        // Closing takes it out of the window with its sub-panels (their arrows off).
+        m_panels->setPopOver(MeetingPanels::PopOverSlot::Application,
+                             {[guarded]() -> QWidget * { return guarded && guarded->parentWidget() ? guarded : nullptr; },
                               [weak, guarded] {
                                   if (!guarded || !guarded->parentWidget())
                                       return;

@@ -69,6 +69,7 @@ MeetingViewController::MeetingViewController(bool enterWaitingRoom, QObject *par
 {
     setObjectName(QStringLiteral("MeetingViewController"));
     m_waitingRoom.enterWaitingRoom = enterWaitingRoom;
+    installPopOvers();
 }
 
 MeetingViewController::~MeetingViewController()
