@@ -21,6 +21,14 @@ MeetingPanels::~MeetingPanels()
         if (floating)
             floating->close();
     }
+    for (const QPointer<QWidget> &view : m_keptViews)
+        delete view.data();
+}
+
+void MeetingPanels::keepView(QWidget *view)
+{
+    if (view)
+        m_keptViews.emplace_back(view);
 }
 
 void MeetingPanels::registerPanels()

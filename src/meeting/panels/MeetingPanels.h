@@ -100,6 +100,10 @@ public:
     // inside the screen's right edge; a positive adjustY raises it, a negative one lowers it.
     void placeWindowAtIndex(QWidget *window, QWidget *toTheLeftOfWindow, double adjustX, double adjustY);
 
+    // A view the window keeps for the life of the panels while it goes in and out of view trees:
+    // deleted with the panels unless the view tree it is in went first.
+    void keepView(QWidget *view);
+
     // Calls a no-argument method a panel offers (its slots or invokables); one that does not offer it
     // is left alone.
     static void invokeIfOffered(QObject *object, const char *normalizedSignature, const char *name);
@@ -119,6 +123,7 @@ private:
     std::unordered_map<std::type_index, QPointer<QObject>> m_panels;
     std::array<PopOver, std::size_t(PopOverSlot::Count)> m_popOvers;
     std::vector<QPointer<KVWindow>> m_floatingWindows;
+    std::vector<QPointer<QWidget>> m_keptViews;
 };
 
 template <class T> T &MeetingPanels::panel()

@@ -11,6 +11,7 @@
 #include "foundation/models/MeetingInfoModel.h"
 #include "meeting/panels/MemberListViewController.h"
 #include "meeting/window/FloatingMediaView.h"
+#include "meeting/panels/ApplicationView.h"
 #include "meeting/window/MeetingBottomButton.h"
 #include "meeting/window/MeetingLog.h"
 #include "meeting/window/grid/AssistantRecords.h"
@@ -306,6 +307,10 @@ void MeetingViewController::needUpdateUIFitAssistantChange()
         startAVFileShareTimer();
     else
         stopAVFileShareTimer(true);
+    // A new assistant host sees the host's applications panel at once.
+    if (auto *applications = qobject_cast<ApplicationView *>(m_panels->state().applicationView.data());
+        applications && applications->parentWidget())
+        applications->layoutSelfWithView(ui->applicationBtn);
     querySharePermission();
 }
 

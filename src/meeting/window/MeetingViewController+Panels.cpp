@@ -2,6 +2,12 @@
 // chat, the more menu and the recording permission view. Each does nothing until its panel exists;
 // then it forwards to the panel (panels().panel<T>()).
 
+#include "meeting/panels/ApplicationServices.h"
+#include "meeting/panels/ApplicationView.h"
+#include "meeting/panels/HostCountDownStartView.h"
+#include "meeting/panels/HostCountDownView.h"
+#include "meeting/panels/MeetingRecordSwitchView.h"
+#include "meeting/window/MeetingBottomButton.h"
 #include "meeting/window/MeetingViewController.h"
 
 #include "meeting/panels/MemberListPanel.h"
@@ -17,9 +23,83 @@ MemberListViewController *MeetingViewController::memberListViewController()
 void MeetingViewController::showSettingPage(int) {}
 void MeetingViewController::hideSettingPage() {}
 void MeetingViewController::showApplicationView(VeskButton *) {}
+
+ApplicationView *MeetingViewController::applicationView()
+{
+    QPointer<QWidget> &slot = m_panels->state().applicationView;
+    if (!slot) {
+        auto *panel = new ApplicationView();
+        QPointer<MeetingViewController> weak(this);
+        panel->transcriptionActionBlock = [weak](bool on) {
+            if (!weak)
+                return;
+            weak->hideOtherOverViewsExceptView(nullptr);
+            weak->showOrHiddeTranscriptionWindow(on, false);
+        };
+        panel->countDownActionBlock = [weak](bool) {
+            if (!weak)
+                return;
+            // One count-down at a time: while one runs or the setter is up, the tile only stays on.
+            const HostCountDownStartView *running = weak->hostCountStartView();
+            const HostCountDownView *setter = weak->hostCountDownView();
+            if ((running && running->isRunning()) || (setter && setter->parentWidget())) {
+                weak->resetCountDownUIState(true);
+                return;
+            }
+            weak->hideOtherOverViewsExceptView(nullptr);
+            weak->showHostCountDownView();
+        };
+        QPointer<ApplicationView> guarded(panel);
+        // Closing takes it out of the window with its sub-panels (their arrows off).
+        m_panels->setPopOver(MeetingPanels::PopOverSlot::Application,
+                             {[guarded]() -> QWidget * { return guarded && guarded->parentWidget() ? guarded : nullptr; },
+                              [weak, guarded] {
+                                  if (!guarded || !guarded->parentWidget())
+                                      return;
+                                  guarded->hideAllOverViewsExceptView(nullptr);
+                                  guarded->removeFromSuperview();
+                                  if (weak && weak->ui->applicationBtn)
+                                      weak->ui->applicationBtn->setState(0);
+                              }});
+        m_panels->keepView(panel);
+        slot = panel;
+    }
+    return qobject_cast<ApplicationView *>(slot.data());
+}
+
+void MeetingViewController::showApplicationView(VeskButton *sender)
+{
+    if (!sender || !isViewLoaded())
+        return;
+    ApplicationView *panel = applicationView();
+    if (sender->state() != 1) {
+        panel->removeFromSuperview();
+        return;
+    }
+    hideOtherOverViewsExceptView(panel);
+    panel->setParent(view());
+    panel->show();
+    panel->raise();
+    panel->layoutSelfWithView(sender);
+}
+
 void MeetingViewController::handleSettingPageConfig() {}
-void MeetingViewController::applicationStateSettingAction(QObject *) {}
-void MeetingViewController::applicationStateRecover(int) {}
+
+void MeetingViewController::applicationStateSettingAction(int tile)
+{
+    applicationView()->applicationStateSettingAction(tile);
+}
+
+void MeetingViewController::applicationStateRecover(int tile)
+{
+    applicationView()->applicationStateRecover(tile);
+}
+
+void MeetingViewController::resetCountDownUIState(bool on)
+{
+    applicationView()->resetCountDownUIState(on ? 1 : 0);
+}
+
 void MeetingViewController::showOrHiddeTranscriptionWindow(bool, bool) {}
 void MeetingViewController::handleSubTitleChangeEvent(int, int) {}
 void MeetingViewController::receiveSubTitle(const IMMessage &) {}
@@ -29,5 +109,33 @@ void MeetingViewController::showOrHideIMVIew(VeskButton *) {}
 void MeetingViewController::handleAllowSendIMMessage(const MeetingControlData &) {}
 void MeetingViewController::disableIMAction(VeskButton *) {}
 void MeetingViewController::resetItem(VeskButton *) {}
+
+MeetingRecordSwitchView *MeetingViewController::allowMeetingRecordView()
+{
+    MeetingPanels::State &state = m_panels->state();
+    if (!state.allowMeetingRecordView) {
+        const std::shared_ptr<ApplicationServices> services = ApplicationServices::meeting();
+        auto *view = new MeetingRecordSwitchView();
+        view->setSwitches(services->openTranslateText() != 0, services->roomTranscribeStatus() != 0);
+        QPointer<MeetingViewController> weak(this);
+        QPointer<MeetingRecordSwitchView> guarded(view);
+        view->checkButtonClicked = [weak, guarded, services](VeskButton *box) {
+            if (!guarded)
+                return;
+            // Meeting record changes the view's height: it is shown again at its new size.
+            guarded->sendSwitches(box, services, [weak, services](bool on) {
+                services->setOpenTranslateText(on ? 1 : 0);
+                if (weak)
+                    weak->refreshAllowMeetingRecordView();
+            });
+        };
+        m_panels->keepView(view);
+        state.allowMeetingRecordView = view;
+        state.openTranscribeCheckBtn = view->openTranscribeCheckBtn;
+        state.allowMemberViewRecordBtn = view->allowMemberViewRecordBtn;
+    }
+    return qobject_cast<MeetingRecordSwitchView *>(state.allowMeetingRecordView.data());
+}
+
 void MeetingViewController::showAllowMeetingRecordView() {}
 void MeetingViewController::refreshAllowMeetingRecordView() {}

@@ -8,6 +8,8 @@
 #include "agent/engine/KRTCVideoView.h"
 #include "foundation/MainQueue.h"
 #include "foundation/models/MeetingInfoModel.h"
+#include "meeting/panels/ApplicationView.h"
+#include "meeting/panels/HostCountDownStartView.h"
 #include "meeting/window/MeetingBottomButton.h"
 #include "meeting/window/MeetingIcons.h"
 #include "meeting/window/MeetingLog.h"
@@ -125,9 +127,10 @@ void MeetingViewController::viewWillAppear()
     if (QWidget *w = window(); w && w != view())
         KVWindow::applyDarkAppearance(w);
     view()->setFocus();
-    if (m_panels->state().hostCountStartViewStorage ||
-        (m_panels->state().applicationView && m_panels->state().applicationView->property("showsCountDown").toBool()))
-        applicationStateSettingAction(nullptr);
+    const auto *running = qobject_cast<HostCountDownStartView *>(m_panels->state().hostCountStartViewStorage.data());
+    const auto *applications = qobject_cast<ApplicationView *>(m_panels->state().applicationView.data());
+    if ((running && running->isRunning()) || (applications && applications->countDownShow()))
+        applicationStateSettingAction(ApplicationView::CountDownTile);
 }
 
 void MeetingViewController::viewDidAppear()

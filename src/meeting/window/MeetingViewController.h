@@ -44,8 +44,13 @@
 #include <memory>
 
 class CurrentSpeakerView;
+class ApplicationView;
+class HostCountDownStartView;
+class HostCountDownView;
 class KVWindow;
 class MeetingDispatchTarget;
+class MeetingRecordSwitchView;
+class RespondCountDownView;
 class QKeyEvent;
 class QMouseEvent;
 
@@ -284,9 +289,9 @@ public:
 
     // ---- Count-downs (+CountDown.cpp) -------------------------------------------------------
     void showHostCountDownView();
-    QWidget *hostCountDownView();
-    QWidget *hostCountStartView();
-    QWidget *respondCountDownView();
+    HostCountDownView *hostCountDownView();
+    HostCountDownStartView *hostCountStartView();
+    RespondCountDownView *respondCountDownView();
     void countDownComming();
     void countDownViewHadEnd();
     void ringringDisplay() override;
@@ -297,10 +302,13 @@ public:
     class MemberListViewController *memberListViewController();
     void showSettingPage(int tab);
     void hideSettingPage();
+    // The applications pop-over, made on first use (ApplicationView::Tile numbers its tiles).
+    ApplicationView *applicationView();
     void showApplicationView(VeskButton *sender);
     void handleSettingPageConfig();
-    void applicationStateSettingAction(QObject *sender);
+    void applicationStateSettingAction(int tile);
     void applicationStateRecover(int tile);
+    void resetCountDownUIState(bool on);
     void showOrHiddeTranscriptionWindow(bool show, bool fromFloatingWindow);
     void handleSubTitleChangeEvent(int event, int languageType);
     void receiveSubTitle(const IMMessage &message);
@@ -310,6 +318,8 @@ public:
     void handleAllowSendIMMessage(const MeetingControlData &data);
     void disableIMAction(VeskButton *sender);
     void resetItem(VeskButton *button);
+    // The record switches of the share tool bar's menu, made on first use.
+    MeetingRecordSwitchView *allowMeetingRecordView();
     void showAllowMeetingRecordView();
     void refreshAllowMeetingRecordView();
 

@@ -256,9 +256,23 @@ const bool registered = DevServiceRoutes::add(QStringLiteral("agent-control"), [
         return DevService::ok();
     });
     control(svc, "POST", QStringLiteral("switch/transcribe"), true,
-            [](DevRoom &room, DevUser &user, const DevRequest &req) {
+            [&svc](DevRoom &room, DevUser &user, const DevRequest &req) {
                 setFlag(room, QStringLiteral("openTranslateText"), req);
                 setFlag(room, QStringLiteral("roomTranscribeStatus"), req);
+                // The others learn the two switches from control event 5.
+                const QJsonObject switches{
+                    {"openTranslateText", room.flags.value(QStringLiteral("openTranslateText")).toInt()},
+                    {"roomTranscribeStatus", room.flags.value(QStringLiteral("roomTranscribeStatus")).toInt()}};
+                const QJsonObject command{{"event", 5}, {"data", switches}, {"message", QString()}};
+                const QJsonObject message{
+                    {"type", 1},
+                    {"sender", user.phoneNumber},
+                    {"senderName", user.userName},
+                    {"data", QJsonArray{QString::fromUtf8(QJsonDocument(command).toJson(QJsonDocument::Compact))}}};
+                for (const DevMember &m : std::as_const(room.members)) {
+                    if (m.userId != user.userId)
+                        svc.sendChannelMessage(room.roomId, m.userId, message);
+                }
                 if (room.flags.value(QStringLiteral("openTranslateText")).toInt() != 0 &&
                     listIn(room.extra, QStringLiteral("subtitles")).isEmpty()) {
                     QVariantList lines = listIn(room.extra, QStringLiteral("subtitles"));
