@@ -10,6 +10,7 @@
 #include "devices/views/KVDeviceNibs.h"
 #include "foundation/MainQueue.h"
 #include "foundation/models/MeetingInfoModel.h"
+#include "meeting/panels/ChatPanel.h"
 #include "meeting/panels/IMDisplayView.h"
 #include "meeting/window/MeetingBottomButton.h"
 #include "meeting/window/MeetingWindowRules.h"
@@ -108,6 +109,7 @@ void MeetingViewController::creatUI()
     setupVideoGridViews();
 
     ui->speakerBtn->setState(1);
+    m_panels->panel<ChatPanel>().setupChat();
     ui->IMView->layoutSelf(m_toolBar.adjustScale);
     ui->IMView->show();
     NotificationCenter &center = NotificationCenter::defaultCenter();

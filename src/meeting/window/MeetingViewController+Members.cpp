@@ -295,6 +295,7 @@ void MeetingViewController::needUpdateUIFitAssistantChange()
             ui->finishShareBtn->show();
     }
     setFileShareMode(share.fileShareMode);
+    needChangeImAllowDisplay();
     const bool privileged = me.isHost() || manager->asssitantHost();
     if (privileged && (share.fileShareMode == 1 || share.fileShareMode == 2))
         startAVFileShareTimer();

@@ -7,6 +7,7 @@
 #include "foundation/MainQueue.h"
 #include "foundation/NotificationCenter.h"
 #include "foundation/models/MeetingInfoModel.h"
+#include "meeting/panels/ChatPanel.h"
 #include "meeting/panels/MeetingPanels.h"
 #include "meeting/window/MeetingCurrent.h"
 #include "meeting/window/MeetingLog.h"
@@ -144,6 +145,7 @@ void MeetingViewController::receiveControlMessage(const IMMessage &message)
 
 void MeetingViewController::addSingleMessage(const MeetingMessageModel &line)
 {
+    m_panels->panel<ChatPanel>().addSingleMessage(line);
     Q_EMIT singleMessageAdded(line);
 }
 

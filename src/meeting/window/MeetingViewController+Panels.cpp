@@ -4,6 +4,8 @@
 
 #include "meeting/window/MeetingViewController.h"
 
+#include "meeting/panels/ChatPanel.h"
+
 void MeetingViewController::showOrHideMember(VeskButton *) {}
 void MeetingViewController::showSettingPage(int) {}
 void MeetingViewController::showApplicationView(VeskButton *) {}
@@ -15,9 +17,19 @@ void MeetingViewController::handleSubTitleChangeEvent(int, int) {}
 void MeetingViewController::receiveSubTitle(const IMMessage &) {}
 void MeetingViewController::receiveTextTransfer(const IMMessage &) {}
 void MeetingViewController::showSubtitleViewAction(bool) {}
-void MeetingViewController::showOrHideIMVIew(VeskButton *) {}
-void MeetingViewController::handleAllowSendIMMessage(const MeetingControlData &) {}
-void MeetingViewController::disableIMAction(VeskButton *) {}
+
+void MeetingViewController::showOrHideIMVIew(VeskButton *sender) { m_panels->panel<ChatPanel>().showOrHideIMVIew(sender); }
+void MeetingViewController::handleAllowSendIMMessage(const MeetingControlData &data)
+{
+    m_panels->panel<ChatPanel>().handleAllowSendIMMessage(data);
+}
+void MeetingViewController::disableIMAction(VeskButton *sender) { m_panels->panel<ChatPanel>().disableIMAction(sender); }
+void MeetingViewController::needChangeImAllowDisplay() { m_panels->panel<ChatPanel>().needChangeImAllowDisplay(); }
+IMDisplayView *MeetingViewController::floatingIMDisplayView()
+{
+    return m_panels->panel<ChatPanel>().floatingIMDisplayView();
+}
+
 void MeetingViewController::resetItem(VeskButton *) {}
 void MeetingViewController::showAllowMeetingRecordView() {}
 void MeetingViewController::refreshAllowMeetingRecordView() {}

@@ -41,6 +41,7 @@
 #include <atomic>
 #include <memory>
 
+class IMDisplayView;
 class KVWindow;
 class MeetingDispatchTarget;
 class QKeyEvent;
@@ -197,8 +198,7 @@ public:
     void handleWaitRoomData(const IMSystemMessage &message);
     void receiveRIngRIngMessage(const IMMessage &message);
     void receiveControlMessage(const IMMessage &message);
-    // A chat, join, leave or notice line for the chat list and, while sharing, its floating
-    // copy. Until the chat panel lists lines itself it takes them from singleMessageAdded.
+    // A chat, join, leave or notice line for the chat list and a copy for its floating list.
     void addSingleMessage(const MeetingMessageModel &line);
     // Transcription items for the transcription panel (a body comes with the panel).
     void transcriptionReceiveMessages(const IMMessage &message);
@@ -281,7 +281,7 @@ public:
     void countDownViewHadEnd();
     void ringringDisplay() override;
 
-    // ---- Panels (+Panels.cpp; bodies come with each panel) ----------------------------------
+    // ---- Panels (+Panels.cpp: each forwards to its panel; bodies come with each panel) --------
     void showOrHideMember(VeskButton *sender);
     void showSettingPage(int tab);
     void showApplicationView(VeskButton *sender);
@@ -293,9 +293,12 @@ public:
     void receiveSubTitle(const IMMessage &message);
     void receiveTextTransfer(const IMMessage &message);
     void showSubtitleViewAction(bool show);
+    // Chat (ChatPanel).
     void showOrHideIMVIew(VeskButton *sender);
     void handleAllowSendIMMessage(const MeetingControlData &data);
     void disableIMAction(VeskButton *sender);
+    void needChangeImAllowDisplay();
+    [[nodiscard]] IMDisplayView *floatingIMDisplayView();
     void resetItem(VeskButton *button);
     void showAllowMeetingRecordView();
     void refreshAllowMeetingRecordView();

@@ -396,10 +396,9 @@ void MeetingViewController::setupOverlays(QWidget *root)
     IMChatEnableButton->setToolTip(QStringLiteral("全员禁言"));
     AutoLayout::autoPinEdge(IMChatEnableButton, A::Leading, A::Trailing, IMChatTextView, 8);
     AutoLayout::autoAlignAxis(IMChatEnableButton, A::CenterY, IMChatTextView);
-    AutoLayout::autoPinEdge(IMView, A::Leading, A::Leading, IMChatTextView, 0);
-    AutoLayout::autoPinEdge(IMView, A::Bottom, A::Top, IMChatTextView, -8);
-    AutoLayout::autoSetDimension(IMView, A::Height, 180);
-    AutoLayout::autoPinEdge(IMView, A::Trailing, A::Trailing, IMChatTextView, 0);
+    // The lines stand on the input; the overlay places itself (layoutSelf) clear of the tiles' names.
+    IMView->setAnchorView(IMChatTextView);
+    IMView->layoutSelfBottom(-8);
 
     // Waiting room: covers everything under the title bar.
     waitingRoomBKView = new QWidget(root);
