@@ -1,6 +1,7 @@
 #include "meeting/panels/MeetingPanels.h"
 
 #include "meeting/panels/IMDisplayView.h"
+#include "meeting/panels/SubtitleSettingView.h"
 #include "uikit/MacBaseViewController.h"
 #include "uikit/MacBaseWindowController.h"
 #include "uikit/VeskCategories.h"
@@ -16,6 +17,7 @@ MeetingPanels::~MeetingPanels() = default;
 void MeetingPanels::registerPanels()
 {
     vesk::registerNib(QStringLiteral("IMDisplayView"), [] { return new IMDisplayView(); });
+    vesk::registerNib(QStringLiteral("SubtitleSettingView"), [] { return new SubtitleSettingView(); });
 }
 
 void MeetingPanels::addPopOver(PopOver popOver)

@@ -49,12 +49,6 @@ public:
         QPointer<QWidget> allowMeetingRecordView;
         QPointer<VeskButton> openTranscribeCheckBtn;
         QPointer<VeskButton> allowMemberViewRecordBtn;
-        // Subtitles.
-        int subtitleFont = 0;     // font size choice
-        int subtitleLanguage = 0; // 0 Chinese text, other English text
-        double lastShowTime = 0;  // ms of the last partial subtitle
-        QPointer<KVTimer> hideSubtitleViewTimer;
-        bool showSubtitleView = false;
     };
 
     // A pop-over: its view while it exists, and how it closes.

@@ -88,6 +88,8 @@ void MeetingViewController::connectUi()
 
     connect(ui->IMChatEnableButton, &QAbstractButton::clicked, this,
             [this] { disableIMAction(ui->IMChatEnableButton); });
+    connect(ui->subtitleSettingBtn, &QAbstractButton::clicked, this,
+            [this] { openOrColseSubtitleSettingView(ui->subtitleSettingBtn); });
     connect(ui->exitWaitingRoomBtn, &QAbstractButton::clicked, this,
             [this] { exitWaitingRoomAction(ui->exitWaitingRoomBtn); });
     ui->eventView->setMouseDownBlock([weak = QPointer<MeetingViewController>(this)](KVEventView *, QMouseEvent *event) {
@@ -118,8 +120,6 @@ void MeetingViewController::creatUI()
     center.addObserver(this, QStringLiteral("MEETINGQOSWARNNING"),
                        [this](const Notification &) { MainQueue::safe(this, [this] { meetingQosWarnning(); }); });
     monitoringCpuUseAge();
-    m_panels->state().subtitleFont = 16;
-    m_panels->state().subtitleLanguage = 0;
     // Joins, or opens the waiting-room screen.
     aboutWaitingRoom();
 

@@ -5,18 +5,55 @@
 #include "meeting/window/MeetingViewController.h"
 
 #include "meeting/panels/ChatPanel.h"
+#include "meeting/panels/SettingPagePanel.h"
+#include "meeting/panels/SubtitlePanel.h"
+#include "meeting/panels/TranscriptionPanel.h"
 
 void MeetingViewController::showOrHideMember(VeskButton *) {}
-void MeetingViewController::showSettingPage(int) {}
+void MeetingViewController::showSettingPage(int tab) { m_panels->panel<SettingPagePanel>().showSettingPage(tab); }
+void MeetingViewController::hideSettingPage() { m_panels->panel<SettingPagePanel>().hideSettingPage(); }
+void MeetingViewController::handleSettingPageConfig() { m_panels->panel<SettingPagePanel>().handleSettingPageConfig(); }
 void MeetingViewController::showApplicationView(VeskButton *) {}
-void MeetingViewController::handleSettingPageConfig() {}
 void MeetingViewController::applicationStateSettingAction(QObject *) {}
 void MeetingViewController::applicationStateRecover(int) {}
-void MeetingViewController::showOrHiddeTranscriptionWindow(bool, bool) {}
-void MeetingViewController::handleSubTitleChangeEvent(int, int) {}
-void MeetingViewController::receiveSubTitle(const IMMessage &) {}
-void MeetingViewController::receiveTextTransfer(const IMMessage &) {}
-void MeetingViewController::showSubtitleViewAction(bool) {}
+
+TranscriptionViewController *MeetingViewController::transcriptionView()
+{
+    return m_panels->panel<TranscriptionPanel>().transcriptionView();
+}
+MacBaseWindowController *MeetingViewController::transcriptionWindow()
+{
+    return m_panels->panel<TranscriptionPanel>().transcriptionWindow();
+}
+void MeetingViewController::showOrHiddeTranscriptionWindow(bool show, bool fromFloatingWindow)
+{
+    m_panels->panel<TranscriptionPanel>().showOrHiddeTranscriptionWindow(show, fromFloatingWindow);
+}
+
+SubtitleSettingView *MeetingViewController::subtitleSettingView()
+{
+    return m_panels->panel<SubtitlePanel>().subtitleSettingView();
+}
+void MeetingViewController::handleSubTitleChangeEvent(SubtitleSettingModel *model, bool languageType)
+{
+    m_panels->panel<SubtitlePanel>().handleSubTitleChangeEvent(model, languageType);
+}
+void MeetingViewController::receiveSubTitle(const IMMessage &message)
+{
+    m_panels->panel<SubtitlePanel>().receiveSubTitle(message);
+}
+void MeetingViewController::receiveTextTransfer(const IMMessage &message)
+{
+    m_panels->panel<SubtitlePanel>().receiveTextTransfer(message);
+}
+void MeetingViewController::showSubtitleViewAction(bool show)
+{
+    m_panels->panel<SubtitlePanel>().setShowSubtitleView(show);
+}
+void MeetingViewController::openOrColseSubtitleSettingView(VeskButton *sender)
+{
+    m_panels->panel<SubtitlePanel>().openOrColseSubtitleSettingView(sender);
+}
 
 void MeetingViewController::showOrHideIMVIew(VeskButton *sender) { m_panels->panel<ChatPanel>().showOrHideIMVIew(sender); }
 void MeetingViewController::handleAllowSendIMMessage(const MeetingControlData &data)
@@ -28,6 +65,12 @@ void MeetingViewController::needChangeImAllowDisplay() { m_panels->panel<ChatPan
 IMDisplayView *MeetingViewController::floatingIMDisplayView()
 {
     return m_panels->panel<ChatPanel>().floatingIMDisplayView();
+}
+
+void MeetingViewController::showCurrentSpeakerView(bool show)
+{
+    if (m_tips.currentSpeakerView)
+        m_tips.currentSpeakerView->setVisible(show);
 }
 
 void MeetingViewController::resetItem(VeskButton *) {}

@@ -43,9 +43,13 @@
 
 class IMDisplayView;
 class KVWindow;
+class MacBaseWindowController;
 class MeetingDispatchTarget;
 class QKeyEvent;
 class QMouseEvent;
+class SubtitleSettingModel;
+class SubtitleSettingView;
+class TranscriptionViewController;
 
 class MeetingViewController final : public MacBaseViewController,
                                     public VeskRoomDelegate,
@@ -200,7 +204,7 @@ public:
     void receiveControlMessage(const IMMessage &message);
     // A chat, join, leave or notice line for the chat list and a copy for its floating list.
     void addSingleMessage(const MeetingMessageModel &line);
-    // Transcription items for the transcription panel (a body comes with the panel).
+    // Transcription items for the transcription panel (made by the first of them).
     void transcriptionReceiveMessages(const IMMessage &message);
     // The member list's displays, called when the list offers them.
     void memberListUpdateAllowCarmeraStatusDisplay();
@@ -283,22 +287,33 @@ public:
 
     // ---- Panels (+Panels.cpp: each forwards to its panel; bodies come with each panel) --------
     void showOrHideMember(VeskButton *sender);
+    // The in-meeting settings window (SettingPagePanel).
     void showSettingPage(int tab);
-    void showApplicationView(VeskButton *sender);
+    void hideSettingPage();
     void handleSettingPageConfig();
+    void showQuitAlert() {}
+    void showApplicationView(VeskButton *sender);
     void applicationStateSettingAction(QObject *sender);
     void applicationStateRecover(int tile);
+    // Transcription (TranscriptionPanel): built on first use and kept.
+    [[nodiscard]] TranscriptionViewController *transcriptionView();
+    [[nodiscard]] MacBaseWindowController *transcriptionWindow();
     void showOrHiddeTranscriptionWindow(bool show, bool fromFloatingWindow);
-    void handleSubTitleChangeEvent(int event, int languageType);
+    // Subtitles (SubtitlePanel).
+    [[nodiscard]] SubtitleSettingView *subtitleSettingView();
+    void handleSubTitleChangeEvent(SubtitleSettingModel *model, bool languageType);
     void receiveSubTitle(const IMMessage &message);
     void receiveTextTransfer(const IMMessage &message);
     void showSubtitleViewAction(bool show);
+    void openOrColseSubtitleSettingView(VeskButton *sender);
     // Chat (ChatPanel).
     void showOrHideIMVIew(VeskButton *sender);
     void handleAllowSendIMMessage(const MeetingControlData &data);
     void disableIMAction(VeskButton *sender);
     void needChangeImAllowDisplay();
     [[nodiscard]] IMDisplayView *floatingIMDisplayView();
+    // The current speaker's label, as the settings ask.
+    void showCurrentSpeakerView(bool show);
     void resetItem(VeskButton *button);
     void showAllowMeetingRecordView();
     void refreshAllowMeetingRecordView();

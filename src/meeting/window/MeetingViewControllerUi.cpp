@@ -313,6 +313,7 @@ void MeetingViewController::setupBottomBar(QWidget *parent)
                               MeetingToolBarTag::Record);
     selectSubtitiletn = toolButton(toolBarMiddleView, QStringLiteral("字幕"), QStringLiteral("toolbar_subtitle"),
                                    QString(), MeetingToolBarTag::Subtitle);
+    subtitleSettingBtn = selectButton(toolBarMiddleView, QStringLiteral("字幕设置"));
     applicationBtn = toolButton(toolBarMiddleView, QStringLiteral("应用"), QStringLiteral("toolbar_application"),
                                 QString(), MeetingToolBarTag::Application);
     settingPageBtn = toolButton(toolBarMiddleView, QStringLiteral("设置"), QStringLiteral("toolbar_setting"), QString(),
@@ -325,7 +326,7 @@ void MeetingViewController::setupBottomBar(QWidget *parent)
                        static_cast<QWidget *>(speakerBtn.data()), static_cast<QWidget *>(selectSpeakerBtn.data()),
                        static_cast<QWidget *>(shareBtn.data()), static_cast<QWidget *>(memberListBtnBKView.data()),
                        static_cast<QWidget *>(recordButton.data()), static_cast<QWidget *>(selectSubtitiletn.data()),
-                       static_cast<QWidget *>(applicationBtn.data()), static_cast<QWidget *>(settingPageBtn.data()),
+                       static_cast<QWidget *>(subtitleSettingBtn.data()), static_cast<QWidget *>(applicationBtn.data()), static_cast<QWidget *>(settingPageBtn.data()),
                        static_cast<QWidget *>(selectFileShareSwitchBtn.data())})
         tools->addWidget(w);
 
