@@ -21,6 +21,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTemporaryDir>
@@ -101,6 +102,15 @@ TEST_F(PanelWindowsTest, Transcript_ShownInItsWindowOnly_HistoryKeepsLiveLines_R
     EXPECT_EQ(panel->refreshCount(), refreshes + 1) << "a new burst shows at once";
     EXPECT_TRUE(panel->refreshTimer()->isActive());
     EXPECT_EQ(panel->dataSourceArray().last().record.senderId, QStringLiteral("p2"));
+
+    // From the floating bar: 8 points right of the more menu's window.
+    QWidget more;
+    more.setGeometry(100, 100, 200, 300);
+    more.show();
+    page->sharing().state().moreItemViewStorage = &more;
+    page->showOrHiddeTranscriptionWindow(true, true);
+    EXPECT_EQ(window->window()->frameGeometry().left(), more.frameGeometry().right() + 1 + 8);
+    page->sharing().state().moreItemViewStorage = nullptr;
 
     int hidden = 0;
     QObject observer;
@@ -327,6 +337,20 @@ TEST_F(PanelWindowsTest, SettingsPage_OneWindow_BlocksActOnTheMeeting_ClosingRes
             order << call.args.value(1).toString();
     EXPECT_EQ(order.mid(order.size() - 2), (QStringList{QStringLiteral("扬声器B"), QStringLiteral("麦克风A")}));
     ASSERT_TRUE(processEventsUntil([&] { return requestCount(kConfigPath) == reports + 2; }));
+}
+
+TEST_F(PanelWindowsTest, EndToEnd_ResultsFromTheServiceMergeIntoLinesAndShowAsSubtitles)
+{
+    signIn();
+    addRoom();
+    MeetingViewController *page = openJoinedPage();
+    page->showSubtitleViewAction(true);
+    const double now = double(QDateTime::currentMSecsSinceEpoch());
+    const QJsonArray data{result("p1", 0, QStringLiteral("大家"), now), result("p1", 0, QStringLiteral("大家好"), now + 1)};
+    ASSERT_EQ(service.sendChannelMessage(kRoomId, {}, {{"type", 3}, {"sender", "mccServer"}, {"data", data}}), 1);
+    ASSERT_TRUE(processEventsUntil([&] { return page->transcriptionView()->lines().size() > 0; }));
+    EXPECT_EQ(page->transcriptionView()->lines().size(), 1) << "one speaker's temporary results grow one line";
+    EXPECT_EQ(page->ui->subtitileTextView->toPlainText(), QStringLiteral("\n李四: 大家好(cn)"));
 }
 
 } // namespace

@@ -57,20 +57,7 @@ void fillSubtitleDocument(QTextDocument &document, const QString &text, int font
 
 } // namespace
 
-SubtitlePanel::SubtitlePanel(MeetingViewController *window, QObject *parent) : QObject(parent), m_window(window)
-{
-    if (m_window) {
-        QPointer<SubtitlePanel> self(this);
-        // The pop-over is named even while hidden, so that opening it does not close it.
-        m_window->panels().addPopOver({[self]() -> QWidget * {
-                                           return self ? self->m_subtitleSettingView.data() : nullptr;
-                                       },
-                                       [self] {
-                                           if (self)
-                                               self->closeSubtitleSettingView();
-                                       }});
-    }
-}
+SubtitlePanel::SubtitlePanel(MeetingViewController *window, QObject *parent) : QObject(parent), m_window(window) {}
 
 // ---- Showing results -----------------------------------------------------------------------------
 
@@ -158,6 +145,9 @@ SubtitleSettingView *SubtitlePanel::subtitleSettingView()
         popOver->hide();
         popOver->setParent(m_window ? m_window->view() : nullptr);
         m_subtitleSettingView = popOver;
+        // The window's pop-over housekeeping closes it with the others.
+        if (m_window)
+            m_window->panels().state().subtitleSettingView = popOver;
         VeskAppAgent *agent = VeskAppAgent::sharedInstance();
         popOver->setSettingModel(agent->settingModel()->subtitle());
         QPointer<MeetingViewController> window(m_window);
@@ -191,14 +181,6 @@ void SubtitlePanel::openOrColseSubtitleSettingView(VeskButton *sender)
     popOver->layoutSelfWithView(sender);
     // The spoken language is reported as the pop-over opens, not each time it is drawn.
     popOver->refreshUI(true);
-}
-
-void SubtitlePanel::closeSubtitleSettingView()
-{
-    if (subtitleSettingViewShown())
-        m_subtitleSettingView->hide();
-    if (m_window && m_window->ui->subtitleSettingBtn)
-        m_window->ui->subtitleSettingBtn->setState(0);
 }
 
 // ---- Transcription status ---------------------------------------------------------------------------

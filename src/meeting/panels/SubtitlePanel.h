@@ -46,8 +46,6 @@ public:
     [[nodiscard]] bool subtitleSettingViewShown() const;
 
 private:
-    void closeSubtitleSettingView();
-
     MeetingViewController *m_window;
     bool m_showSubtitleView = false;
     int m_subtitleFont = 16;

@@ -62,17 +62,9 @@ void TranscriptionPanel::showOrHiddeTranscriptionWindow(bool show, bool fromFloa
         return;
     }
     MacBaseWindowController *controller = transcriptionWindow();
-    QWidget *window = controller->window();
-    QWidget *anchor = m_window->isViewLoaded() ? m_window->view()->window() : nullptr;
-    double offset = 0;
-    if (fromFloatingWindow) {
-        QWidget *more = m_window->moreItemView();
-        anchor = more ? more->window() : anchor;
-        offset = kFloatingOffset;
-    }
     controller->showWindow();
-    if (!window || !anchor)
-        return;
-    const QRect screenArea = KVWindowPlacement::mainScreenVisibleFrame();
-    window->move(KVWindowPlacement::originRightOf(window->frameGeometry(), anchor->frameGeometry(), screenArea, offset, 0));
+    // Beside the meeting window, or 8 points right of the floating bar's more menu.
+    QWidget *more = fromFloatingWindow ? m_window->moreItemView() : nullptr;
+    m_window->placeWindowAtIndex(controller->window(), more ? more->window() : nullptr,
+                                 more ? kFloatingOffset : 0, 0);
 }
