@@ -14,6 +14,7 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
+#include <QDir>
 #include <QAccessibleActionInterface>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -227,6 +228,7 @@ TEST_F(ChatPanelTest, Overlay_GrowsWithItsLinesUpToItsCapThenScrolls)
     QScrollBar *bar = overlay->msgTable()->verticalScrollBar();
     EXPECT_GT(bar->maximum(), 0);
     EXPECT_EQ(bar->value(), bar->maximum()) << "the last line is in view";
+    EXPECT_TRUE(page->view()->grab().save(QDir::temp().filePath(QStringLiteral("korvi-chat-overlay.png"))));
 }
 
 } // namespace

@@ -102,6 +102,7 @@ TEST_F(PanelWindowsTest, Transcript_ShownInItsWindowOnly_HistoryKeepsLiveLines_R
     EXPECT_EQ(panel->refreshCount(), refreshes + 1) << "a new burst shows at once";
     EXPECT_TRUE(panel->refreshTimer()->isActive());
     EXPECT_EQ(panel->dataSourceArray().last().record.senderId, QStringLiteral("p2"));
+    EXPECT_TRUE(window->window()->grab().save(QDir::temp().filePath(QStringLiteral("korvi-transcript.png"))));
 
     // From the floating bar: 8 points right of the more menu's window.
     QWidget more;
@@ -188,6 +189,7 @@ TEST_F(PanelWindowsTest, Subtitles_GapFinalsLastOfThree_TenSecondsHide_LanguageA
     page->receiveSubTitle(message({result("a", 1, QStringLiteral("甲")), QStringLiteral("[1]"),
                                    result("b", 1, QStringLiteral("乙")), result("c", 1, QStringLiteral("丙"))}));
     EXPECT_EQ(shown(), QStringLiteral("\n李四: 丙(cn)"));
+    EXPECT_TRUE(page->view()->grab().save(QDir::temp().filePath(QStringLiteral("korvi-subtitle.png"))));
     clock.clock.advance(9999ms);
     EXPECT_TRUE(box->isVisible());
     clock.clock.advance(1ms);

@@ -14,6 +14,8 @@ constexpr int kLeft = 16;
 constexpr int kTextLeft = 52;
 constexpr int kTextTop = 33;
 constexpr int kBottom = 30;
+constexpr int kTimeWidth = 56;
+constexpr int kTimeRight = 12;
 constexpr int kTextFlags = Qt::TextWordWrap | Qt::TextWrapAnywhere | Qt::AlignLeft | Qt::AlignTop;
 
 QFont textFont() { return vesk::systemFont(12); }
@@ -55,9 +57,15 @@ QString TranscriptionViewCell::initialOf(const QString &name)
 
 QRect TranscriptionViewCell::surnnameFrame() const { return {kLeft, 10, 28, 28}; }
 
-QRect TranscriptionViewCell::nameFrame() const { return {kTextLeft, 10, 150, 18}; }
+QRect TranscriptionViewCell::nameFrame(int rowWidth) const
+{
+    return {kTextLeft, 10, std::clamp(timeFrame(rowWidth).left() - 6 - kTextLeft, 0, 150), 18};
+}
 
-QRect TranscriptionViewCell::timeFrame() const { return {kTextLeft + 156, 10, 80, 18}; }
+QRect TranscriptionViewCell::timeFrame(int rowWidth) const
+{
+    return {std::min(kTextLeft + 156, rowWidth - kTimeRight - kTimeWidth), 10, kTimeWidth, 18};
+}
 
 QRect TranscriptionViewCell::contentFrame() const
 {
@@ -79,11 +87,12 @@ void TranscriptionViewCell::paintCell(QPainter &painter, const QRect &rect) cons
     painter.setFont(vesk::systemFont(12, QFont::Medium));
     painter.setPen(vesk::colorWithHexString(QStringLiteral("#D7D7D8")));
     const QFontMetrics nameMetrics(painter.font());
-    painter.drawText(nameFrame(), Qt::AlignLeft | Qt::AlignVCenter,
-                     nameMetrics.elidedText(m_record.name, Qt::ElideRight, nameFrame().width()));
+    const QRect name = nameFrame(rect.width());
+    painter.drawText(name, Qt::AlignLeft | Qt::AlignVCenter,
+                     nameMetrics.elidedText(m_record.name, Qt::ElideRight, name.width()));
     painter.setFont(vesk::systemFont(11));
     painter.setPen(vesk::colorWithHexString(QStringLiteral("#8E8E93")));
-    painter.drawText(timeFrame(), Qt::AlignLeft | Qt::AlignVCenter, m_record.timeString());
+    painter.drawText(timeFrame(rect.width()), Qt::AlignRight | Qt::AlignVCenter, m_record.timeString());
     painter.setFont(textFont());
     painter.setPen(Qt::white);
     painter.drawText(contentFrame().adjusted(0, 5, 0, 0), kTextFlags, m_record.content);

@@ -30,10 +30,11 @@ public:
     // The first character of the name, or "".
     [[nodiscard]] static QString initialOf(const QString &name);
 
-    // Where each part goes in a row.
+    // Where each part goes in a row `rowWidth` wide: the time keeps to the right edge, so that a
+    // narrow window (a small scale) still shows it whole.
     [[nodiscard]] QRect surnnameFrame() const;
-    [[nodiscard]] QRect nameFrame() const;
-    [[nodiscard]] QRect timeFrame() const;
+    [[nodiscard]] QRect nameFrame(int rowWidth) const;
+    [[nodiscard]] QRect timeFrame(int rowWidth) const;
     [[nodiscard]] QRect contentFrame() const;
 
     void paintCell(QPainter &painter, const QRect &rect) const;

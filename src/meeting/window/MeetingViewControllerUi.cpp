@@ -350,7 +350,7 @@ void MeetingViewController::setupBottomBar(QWidget *parent)
 
 void MeetingViewController::setupOverlays(QWidget *root)
 {
-    // Subtitles: centred above the tool bar.
+    // Subtitles: centred above the chat input (pinned to it below).
     subtitleBKView = new QWidget(root);
     subtitleBKView->setObjectName(QStringLiteral("subtitleBKView"));
     subtitileScrollView = new QScrollArea(subtitleBKView);
@@ -365,7 +365,6 @@ void MeetingViewController::setupOverlays(QWidget *root)
     subtitileScrollView->setWidget(subtitileTextView);
     AutoLayout::autoPinEdgesToSuperviewEdgesWithInsets(subtitileScrollView, {8, 12, 8, 12});
     AutoLayout::autoAlignAxisToSuperviewAxis(subtitleBKView, A::CenterX);
-    AutoLayout::autoPinEdgeToSuperviewEdge(subtitleBKView, A::Bottom, kBottomBarHeight + 24);
     subtitleTextViewWidth = AutoLayout::autoSetDimension(subtitleBKView, A::Width, 800);
     subtitleTextViewHeight = AutoLayout::autoSetDimension(subtitleBKView, A::Height, 72);
 
@@ -397,6 +396,7 @@ void MeetingViewController::setupOverlays(QWidget *root)
     IMChatEnableButton->setToolTip(QStringLiteral("全员禁言"));
     AutoLayout::autoPinEdge(IMChatEnableButton, A::Leading, A::Trailing, IMChatTextView, 8);
     AutoLayout::autoAlignAxis(IMChatEnableButton, A::CenterY, IMChatTextView);
+    AutoLayout::autoPinEdge(subtitleBKView, A::Bottom, A::Top, IMChatTextView, -16);
     // The lines stand on the input; the overlay places itself (layoutSelf) clear of the tiles' names.
     IMView->setAnchorView(IMChatTextView);
     IMView->layoutSelfBottom(-8);
