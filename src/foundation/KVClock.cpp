@@ -84,6 +84,14 @@ void KVTimer::start()
     KVClock::current().arm(this, m_intervalMs);
 }
 
+void KVTimer::stop()
+{
+    if (!m_armed)
+        return;
+    m_armed = false;
+    KVClock::current().disarm(this);
+}
+
 void KVTimer::invalidate()
 {
     if (!m_valid)

@@ -45,12 +45,16 @@ public:
     ~KVTimer() override;
 
     void start();
+    // Stops until start() arms it again (a parked timer); invalidate() stops for good.
+    void stop();
     // Stops for good; the callback never runs again.
     void invalidate();
     // Runs the callback now; a one-shot timer is then spent.
     void fire();
 
     [[nodiscard]] bool isValid() const { return m_valid; }
+    // Armed: it will fire unless stopped.
+    [[nodiscard]] bool isActive() const { return m_valid && m_armed; }
     [[nodiscard]] bool repeats() const { return m_repeats; }
     [[nodiscard]] qint64 intervalMs() const { return m_intervalMs; }
 

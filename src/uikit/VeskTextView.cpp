@@ -2,8 +2,13 @@
 
 #include "uikit/VeskCategories.h"
 
+#include <QInputMethodEvent>
+#include <QKeyEvent>
+#include <QMimeData>
 #include <QPainter>
 #include <QTextDocument>
+
+#include <algorithm>
 
 VeskTextView::VeskTextView(QWidget *parent) : QPlainTextEdit(parent)
 {
@@ -33,4 +38,53 @@ void VeskTextView::paintEvent(QPaintEvent *event)
     const int margin = int(document()->documentMargin());
     p.drawText(viewport()->rect().adjusted(margin + 1, margin, -margin, -margin),
                Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, m_placeholder);
+}
+
+void VeskTextView::setEditableAndSelectable(bool on)
+{
+    setReadOnly(!on);
+    setTextInteractionFlags(on ? Qt::TextEditorInteraction : Qt::NoTextInteraction);
+}
+
+void VeskTextView::keyPressEvent(QKeyEvent *event)
+{
+    if (shouldChangeTextBlock && !isReadOnly()) {
+        QString replacement;
+        if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+            replacement = QStringLiteral("\n");
+        } else {
+            // Keys that type nothing (moves, deletions, shortcuts) are not changes of text here.
+            const QString text = event->text();
+            const bool typesText = !text.isEmpty() && std::none_of(text.cbegin(), text.cend(), [](QChar c) {
+                return c.category() == QChar::Other_Control;
+            });
+            const bool shortcut = event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
+            if (typesText && !shortcut)
+                replacement = text;
+        }
+        if (!replacement.isEmpty() && !shouldChangeTextBlock(replacement)) {
+            event->accept();
+            return;
+        }
+    }
+    QPlainTextEdit::keyPressEvent(event);
+}
+
+void VeskTextView::insertFromMimeData(const QMimeData *source)
+{
+    if (shouldChangeTextBlock && source && source->hasText() && !shouldChangeTextBlock(source->text()))
+        return;
+    QPlainTextEdit::insertFromMimeData(source);
+}
+
+void VeskTextView::inputMethodEvent(QInputMethodEvent *event)
+{
+    if (shouldChangeTextBlock && !event->commitString().isEmpty() && !shouldChangeTextBlock(event->commitString())) {
+        // The composition ends without its text going in.
+        QInputMethodEvent dropped;
+        QPlainTextEdit::inputMethodEvent(&dropped);
+        event->accept();
+        return;
+    }
+    QPlainTextEdit::inputMethodEvent(event);
 }

@@ -244,10 +244,21 @@ TEST(ModelMessageTest, DisplayMessageAndSizeAreCachedAndACopyDropsBothCaches)
     EXPECT_GT(wrapped.width(), 0);
     EXPECT_LE(wrapped.width(), 120);
     EXPECT_GT(wrapped.height(), metrics.height() * 2);            // wraps at words onto several lines
-    EXPECT_EQ(m.getMessageSizeWithMaxWidth(1000, font), wrapped); // cached once non-zero
+    EXPECT_EQ(m.getMessageSizeWithMaxWidth(120, font), wrapped); // measured once per font and width
+    EXPECT_LT(m.getMessageSizeWithMaxWidth(1000, font).height(), wrapped.height());
+    // Each font has its own text and size: the bold line is measured with the bold font.
+    QFont bold = font;
+    bold.setBold(true);
+    EXPECT_EQ(m.getDisplayMessage(bold).font, bold);
+    EXPECT_EQ(m.getDisplayMessage(font).font, font);
+    MeetingMessageModel twin;
+    twin.messageType = MeetingMessageModel::Chat;
+    twin.userName = QStringLiteral("A");
+    twin.messageString = QStringLiteral("one two three four five six seven eight nine ten eleven twelve");
+    EXPECT_GT(twin.getMessageSizeWithMaxWidth(1000, bold).width(), twin.getMessageSizeWithMaxWidth(1000, font).width());
 
     MeetingMessageModel copy = m;
-    EXPECT_FALSE(copy.displayMessage);
+    EXPECT_TRUE(copy.displayMessage.isEmpty());
     EXPECT_TRUE(copy.displaySize.isEmpty());
     EXPECT_EQ(copy, m);
     EXPECT_EQ(copy.getDisplayMessage(font).text, "A：changed  ");
@@ -255,12 +266,12 @@ TEST(ModelMessageTest, DisplayMessageAndSizeAreCachedAndACopyDropsBothCaches)
     MeetingMessageModel assigned;
     assigned.getDisplayMessage(font);
     assigned = m;
-    EXPECT_FALSE(assigned.displayMessage);
+    EXPECT_TRUE(assigned.displayMessage.isEmpty());
     EXPECT_TRUE(assigned.displaySize.isEmpty());
 
     // Mapped messages start without caches too.
     const auto mapped = jx_objectWithKeyValues<MeetingMessageModel>(jx_keyValues(m));
-    EXPECT_FALSE(mapped.displayMessage);
+    EXPECT_TRUE(mapped.displayMessage.isEmpty());
 
     // An unbounded width keeps the line on one line.
     MeetingMessageModel single;

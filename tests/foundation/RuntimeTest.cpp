@@ -62,6 +62,26 @@ TEST(ClockTest, TimerOfDeadOwnerOrInvalidatedNeverFires)
     EXPECT_EQ(scope.clock.pendingCount(), 0);
 }
 
+TEST(ClockTest, AStoppedTimerIsParkedUntilStartedAgain_AlsoFromItsOwnCallback)
+{
+    VirtualClockScope scope;
+    QObject owner;
+    int fired = 0;
+    QPointer<KVTimer> t;
+    t = KVTimer::repeating(&owner, 1s, [&] {
+        if (++fired == 2)
+            t->stop();
+    });
+    scope.clock.advance(5s);
+    EXPECT_EQ(fired, 2);
+    EXPECT_FALSE(t->isActive());
+    EXPECT_EQ(scope.clock.pendingCount(), 0);
+    t->start();
+    scope.clock.advance(1s);
+    EXPECT_EQ(fired, 3);
+    EXPECT_TRUE(t->isActive());
+}
+
 TEST(ClockTest, CallbackMayDestroyItsOwnerSafely)
 {
     VirtualClockScope scope;

@@ -7,6 +7,7 @@
 #include "agent/engine/KRTCVideoView.h"
 #include "connection/HttpManager.h"
 #include "foundation/NotificationCenter.h"
+#include "meeting/panels/SubtitlePanel.h"
 #include "meeting/window/MeetingBottomButton.h"
 #include "meeting/window/NetWorkTipView.h"
 #include "meeting/window/dispatch/MeetingDeviceCheck.h"
@@ -139,7 +140,7 @@ TEST_F(MeetingWindowTest, Build_JoinedMember_TitleChatWatermarkAndLook)
     EXPECT_EQ(page->ui->IMChatEnableButton->state(), 1);
     EXPECT_EQ(page->view()->findChild<KVMacWatermarkView *>()->watermarkText(), QStringLiteral("张三 0000"));
     EXPECT_EQ(page->ui->speakerBtn->state(), 1);
-    EXPECT_EQ(page->panels().state().subtitleFont, 16);
+    EXPECT_EQ(page->panels().panel<SubtitlePanel>().subtitleFont(), 16);
     EXPECT_EQ(page->sharing().state().fileShareMode, 0);
     // The device pop-ups can be loaded by their interface names.
     const std::unique_ptr<QWidget> camera(vesk::loadViewFromNibWithName(QStringLiteral("KVCameraSelectView")));

@@ -39,6 +39,8 @@ int main(int argc, char **argv)
     }
 
     DevService service;
+    // As the service does: chat and control messages reach the room's other members.
+    service.setRelayMessages(true);
     if (!service.start(quint16(port), quint16(channelPort))) {
         std::fprintf(stderr, "korvi-devservice: cannot listen on 127.0.0.1:%u / %u\n", port, channelPort);
         return 1;

@@ -14,6 +14,7 @@ namespace {
 const QColor kNameColor(10, 138, 249);
 const QColor kChatColor(242, 242, 247);
 const QColor kNoticeColor(246, 207, 77);
+constexpr qsizetype kSizeCacheEntries = 4;
 } // namespace
 
 MeetingMessageModel::MeetingMessageModel(const MeetingMessageModel &other)
@@ -36,15 +37,17 @@ MeetingMessageModel &MeetingMessageModel::operator=(const MeetingMessageModel &o
     messageType = other.messageType;
     sid = other.sid;
     occTime = other.occTime;
-    displayMessage.reset();
-    displaySize = QSizeF(0, 0);
+    displayMessage.clear();
+    displaySize.clear();
     return *this;
 }
 
 const KVAttributedText &MeetingMessageModel::getDisplayMessage(const QFont &font) const
 {
-    if (displayMessage)
-        return *displayMessage;
+    for (const DisplayCache &cached : std::as_const(displayMessage)) {
+        if (cached.font == font)
+            return *cached.text;
+    }
     KVAttributedText text;
     text.font = font;
     if (messageType == Chat) {
@@ -59,25 +62,35 @@ const KVAttributedText &MeetingMessageModel::getDisplayMessage(const QFont &font
         const QString what = messageType == Joined ? QStringLiteral("加入会议") : QStringLiteral("离开会议");
         text.appendText(who + QLatin1Char(' ') + what, kNoticeColor);
     }
-    displayMessage = std::make_shared<const KVAttributedText>(std::move(text));
-    return *displayMessage;
+    displayMessage.append({font, std::make_shared<const KVAttributedText>(std::move(text))});
+    return *displayMessage.last().text;
+}
+
+void MeetingMessageModel::prepareDocument(QTextDocument &document, const KVAttributedText &text, double width)
+{
+    document.setDocumentMargin(0);
+    text.fillDocument(document);
+    QTextOption option = document.defaultTextOption();
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    document.setDefaultTextOption(option);
+    document.setTextWidth(width > 0 ? width : -1);
 }
 
 QSizeF MeetingMessageModel::getMessageSizeWithMaxWidth(double width, const QFont &font) const
 {
-    if (displaySize.width() != 0)
-        return displaySize;
+    for (const SizeCache &cached : std::as_const(displaySize)) {
+        if (cached.width == width && cached.font == font)
+            return cached.size;
+    }
     QTextDocument document;
-    document.setDocumentMargin(0);
-    getDisplayMessage(font).fillDocument(document);
-    QTextOption option = document.defaultTextOption();
-    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-    document.setDefaultTextOption(option);
-    if (width > 0)
-        document.setTextWidth(width);
+    prepareDocument(document, getDisplayMessage(font), width);
     const double fitWidth = std::ceil(width > 0 ? std::min(document.idealWidth(), width) : document.idealWidth());
-    displaySize = QSizeF(fitWidth, std::ceil(document.size().height()));
-    return displaySize;
+    const QSizeF size(fitWidth, std::ceil(document.size().height()));
+    // A list that is resized measures at many widths; only the recent ones are worth keeping.
+    if (displaySize.size() >= kSizeCacheEntries)
+        displaySize.removeFirst();
+    displaySize.append({font, width, size});
+    return size;
 }
 
 // Keeps the meta-object in this file, so whatever maps the model links it.

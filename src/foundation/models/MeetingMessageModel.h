@@ -4,10 +4,13 @@
 #include "foundation/models/VeskModel.h"
 
 #include <QFont>
+#include <QList>
 #include <QSizeF>
 #include <QString>
 
 #include <memory>
+
+class QTextDocument;
 
 // One line of the chat panel. Touched on the main thread only (its caches lay
 // out text).
@@ -36,9 +39,19 @@ public:
     QString sid;
     double occTime = 0;
 
-    // Caches of getDisplayMessage / getMessageSizeWithMaxWidth; a copy starts without them.
-    mutable std::shared_ptr<const KVAttributedText> displayMessage; // null until built
-    mutable QSizeF displaySize{0, 0};                               // (0, 0) until laid out
+    // Caches of getDisplayMessage / getMessageSizeWithMaxWidth, one entry per font (and width):
+    // the overlay draws with one font and the floating list with another. A copy starts without them.
+    struct DisplayCache {
+        QFont font;
+        std::shared_ptr<const KVAttributedText> text;
+    };
+    struct SizeCache {
+        QFont font;
+        double width = 0;
+        QSizeF size;
+    };
+    mutable QList<DisplayCache> displayMessage;
+    mutable QList<SizeCache> displaySize;
 
     MeetingMessageModel() = default;
     MeetingMessageModel(const MeetingMessageModel &other);
@@ -47,11 +60,13 @@ public:
     MeetingMessageModel &operator=(MeetingMessageModel &&) = default;
     ~MeetingMessageModel() = default;
 
-    // The coloured line, built once and kept in displayMessage.
+    // The coloured line in that font, built once per font and kept in displayMessage.
     const KVAttributedText &getDisplayMessage(const QFont &font) const;
-    // The line's size wrapped at `width` (unbounded when width <= 0), kept in
-    // displaySize once its width is non-zero.
+    // The line's size in that font wrapped at `width` (unbounded when width <= 0), measured once
+    // per font and width and kept in displaySize.
     QSizeF getMessageSizeWithMaxWidth(double width, const QFont &font) const;
+    // Lays out a display text as the measurement does, for drawing it at `width`.
+    static void prepareDocument(QTextDocument &document, const KVAttributedText &text, double width);
 
     // Equal fields; the caches don't count.
     friend bool operator==(const MeetingMessageModel &a, const MeetingMessageModel &b)

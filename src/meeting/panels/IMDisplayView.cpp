@@ -1,14 +1,218 @@
 #include "meeting/panels/IMDisplayView.h"
 
+#include "meeting/panels/ChatRules.h"
+#include "meeting/panels/MeetingMessageCell.h"
+#include "uikit/AutoLayout.h"
+#include "uikit/VeskCategories.h"
+
+#include <QAbstractListModel>
+#include <QEvent>
+#include <QListView>
+#include <QPainter>
+#include <QScrollBar>
+#include <QStyledItemDelegate>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <cmath>
+
+using A = KVLayoutConstraint::Attribute;
+
+// The lines as a list model: the rows' text is what screen readers read.
+class IMDisplayView::Model final : public QAbstractListModel {
+public:
+    explicit Model(IMDisplayView *view) : QAbstractListModel(view), m_view(view) {}
+
+    [[nodiscard]] int rowCount(const QModelIndex &parent) const override
+    {
+        return parent.isValid() ? 0 : int(m_view->m_msgDataArr.size());
+    }
+    [[nodiscard]] QVariant data(const QModelIndex &index, int role) const override
+    {
+        if (!index.isValid() || index.row() >= m_view->m_msgDataArr.size())
+            return {};
+        if (role == Qt::DisplayRole || role == Qt::AccessibleTextRole)
+            return m_view->m_msgDataArr.at(index.row())
+                .getDisplayMessage(MeetingMessageCell::fontFor(!m_view->m_floatingState))
+                .text;
+        return {};
+    }
+    [[nodiscard]] Qt::ItemFlags flags(const QModelIndex &index) const override
+    {
+        return index.isValid() ? Qt::ItemIsEnabled : Qt::NoItemFlags;
+    }
+
+    void appendRow(const MeetingMessageModel &line)
+    {
+        const int row = int(m_view->m_msgDataArr.size());
+        beginInsertRows({}, row, row);
+        m_view->m_msgDataArr.append(line);
+        endInsertRows();
+    }
+    void relayout() { Q_EMIT layoutChanged(); }
+
+private:
+    IMDisplayView *m_view;
+};
+
+// Rows are painted through the view's one cell.
+class IMDisplayView::Delegate final : public QStyledItemDelegate {
+public:
+    explicit Delegate(IMDisplayView *view) : QStyledItemDelegate(view), m_view(view) {}
+
+    [[nodiscard]] QSize sizeHint(const QStyleOptionViewItem &, const QModelIndex &index) const override
+    {
+        const MeetingMessageModel &line = m_view->m_msgDataArr.at(index.row());
+        return {int(m_view->cellWidth()),
+                MeetingMessageCell::rowHeight(line, m_view->cellWidth(), !m_view->m_floatingState)};
+    }
+    void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override
+    {
+        MeetingMessageCell *cell = m_view->m_cell;
+        cell->setCellWidth(m_view->cellWidth());
+        cell->setEnableBK(!m_view->m_floatingState);
+        cell->setMessageModel(m_view->m_msgDataArr.at(index.row()));
+        cell->paintCell(*painter, option.rect);
+    }
+
+private:
+    IMDisplayView *m_view;
+};
+
 IMDisplayView::IMDisplayView(QWidget *parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("IMDisplayView"));
     setAccessibleName(QStringLiteral("聊天"));
+    setAttribute(Qt::WA_TranslucentBackground);
+
+    m_cell = new MeetingMessageCell(this);
+    m_cell->hide();
+    m_model = new Model(this);
+    m_msgTable = new QListView(this);
+    m_msgTable->setObjectName(QStringLiteral("msgTable"));
+    m_msgTable->setAccessibleName(QStringLiteral("聊天消息"));
+    m_msgTable->setModel(m_model);
+    m_msgTable->setItemDelegate(new Delegate(this));
+    m_msgTable->setSelectionMode(QAbstractItemView::NoSelection);
+    m_msgTable->setFocusPolicy(Qt::NoFocus);
+    m_msgTable->setFrameShape(QFrame::NoFrame);
+    m_msgTable->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_msgTable->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_msgTable->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+    m_msgTable->setUniformItemSizes(false);
+    m_msgTable->setWordWrap(true);
+    m_msgTable->setStyleSheet(QStringLiteral("QListView { background: transparent; }"));
+    m_msgTable->viewport()->setAutoFillBackground(false);
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_msgTable);
+}
+
+IMDisplayView::~IMDisplayView() = default;
+
+double IMDisplayView::cellWidth() const
+{
+    if (m_floatingState)
+        return std::max(0, width() - 10);
+    return MeetingMessageCell::kBubbleWidth;
 }
 
 void IMDisplayView::layoutSelf(double adjustScale)
 {
-    m_scale = adjustScale;
-    setMinimumWidth(int(282 * adjustScale));
-    updateGeometry();
+    m_adjustScale = adjustScale;
+    QWidget *superview = parentWidget();
+    if (!superview || m_floatingState)
+        return;
+    if (!m_selfHeight) {
+        AutoLayout::removeConstraints(this);
+        AutoLayout::autoSetDimension(this, A::Width, kOverlayWidth);
+        m_selfHeight = AutoLayout::autoSetDimension(this, A::Height, 0);
+        if (m_anchor && m_anchor->parentWidget() == superview) {
+            AutoLayout::autoPinEdge(this, A::Leading, A::Leading, m_anchor, 0);
+            m_selfBottom = AutoLayout::autoPinEdge(this, A::Bottom, A::Top, m_anchor, m_bottom);
+        } else {
+            AutoLayout::autoPinEdgeToSuperviewEdge(this, A::Leading, kLeading);
+            m_selfBottom = AutoLayout::autoPinEdgeToSuperviewEdge(this, A::Bottom, -m_bottom);
+        }
+    }
+    updatePlacement();
+}
+
+void IMDisplayView::layoutScale(double adjustScale)
+{
+    m_adjustScale = adjustScale;
+    updatePlacement();
+}
+
+void IMDisplayView::layoutSelfBottom(double bottom)
+{
+    m_bottom = bottom;
+    updatePlacement();
+}
+
+void IMDisplayView::updatePlacement()
+{
+    QWidget *superview = parentWidget();
+    if (!m_selfBottom || !m_selfHeight || !superview || m_placing)
+        return;
+    m_placing = true;
+    const bool anchored = m_anchor && m_anchor->parentWidget() == superview;
+    const int baseBottom = int(std::lround((anchored ? m_anchor->geometry().top() : superview->height()) + m_bottom));
+    const int left = anchored ? m_anchor->geometry().left() : int(kLeading);
+    const int maxHeight = int(std::lround(kMaxHeight * m_adjustScale));
+    const ChatRules::OverlayBand band = ChatRules::overlayBand(
+        left, int(kOverlayWidth), baseBottom, maxHeight, keepClearBlock ? keepClearBlock() : QList<QRect>());
+    m_selfBottom->setConstant(m_bottom - (baseBottom - band.bottom));
+    m_selfHeight->setConstant(std::min(m_contentHeight, band.maxHeight));
+    m_placing = false;
+}
+
+void IMDisplayView::applyHeight()
+{
+    if (m_floatingState)
+        return;
+    const double width = cellWidth();
+    if (width != m_contentWidth) {
+        m_contentWidth = width;
+        m_contentHeight = 0;
+        for (const MeetingMessageModel &line : std::as_const(m_msgDataArr))
+            m_contentHeight += MeetingMessageCell::rowHeight(line, width, true);
+    }
+    updatePlacement();
+}
+
+void IMDisplayView::addSingleMessage(const MeetingMessageModel &line)
+{
+    m_model->appendRow(line);
+    if (!m_floatingState && cellWidth() == m_contentWidth)
+        m_contentHeight += MeetingMessageCell::rowHeight(line, cellWidth(), true);
+    applyHeight();
+    m_msgTable->scrollTo(m_model->index(int(m_msgDataArr.size()) - 1), QAbstractItemView::PositionAtBottom);
+}
+
+void IMDisplayView::setFloatingState(bool floating)
+{
+    if (m_floatingState == floating)
+        return;
+    m_floatingState = floating;
+    m_model->relayout();
+    applyHeight();
+}
+
+bool IMDisplayView::event(QEvent *event)
+{
+    // The band depends on the superview and on the tiles under the overlay.
+    if (event->type() == QEvent::ParentChange && !m_floatingState) {
+        m_selfHeight = nullptr;
+        m_selfBottom = nullptr;
+    }
+    return QWidget::event(event);
+}
+
+void IMDisplayView::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    // Rows of the floating list wrap at the list's width.
+    if (m_floatingState)
+        m_model->relayout();
 }

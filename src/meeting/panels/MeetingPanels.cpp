@@ -1,6 +1,7 @@
 #include "meeting/panels/MeetingPanels.h"
 
 #include "meeting/panels/IMDisplayView.h"
+#include "meeting/panels/SubtitleSettingView.h"
 #include "meeting/window/MeetingViewController.h"
 #include "uikit/KVWindow.h"
 #include "uikit/MacBaseViewController.h"
@@ -34,6 +35,7 @@ void MeetingPanels::keepView(QWidget *view)
 void MeetingPanels::registerPanels()
 {
     vesk::registerNib(QStringLiteral("IMDisplayView"), [] { return new IMDisplayView(); });
+    vesk::registerNib(QStringLiteral("SubtitleSettingView"), [] { return new SubtitleSettingView(); });
 }
 
 void MeetingPanels::setPopOver(PopOverSlot slot, PopOver popOver)

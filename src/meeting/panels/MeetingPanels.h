@@ -50,12 +50,6 @@ public:
         QPointer<QWidget> allowMeetingRecordView;
         QPointer<VeskButton> openTranscribeCheckBtn;
         QPointer<VeskButton> allowMemberViewRecordBtn;
-        // Subtitles.
-        int subtitleFont = 0;     // font size choice
-        int subtitleLanguage = 0; // 0 Chinese text, other English text
-        double lastShowTime = 0;  // ms of the last partial subtitle
-        QPointer<KVTimer> hideSubtitleViewTimer;
-        bool showSubtitleView = false;
     };
 
     // The pop-overs, in the order they close.

@@ -10,6 +10,7 @@
 #include "devices/views/KVDeviceNibs.h"
 #include "foundation/MainQueue.h"
 #include "foundation/models/MeetingInfoModel.h"
+#include "meeting/panels/ChatPanel.h"
 #include "meeting/panels/IMDisplayView.h"
 #include "meeting/window/MeetingBottomButton.h"
 #include "meeting/window/MeetingWindowRules.h"
@@ -87,6 +88,8 @@ void MeetingViewController::connectUi()
 
     connect(ui->IMChatEnableButton, &QAbstractButton::clicked, this,
             [this] { disableIMAction(ui->IMChatEnableButton); });
+    connect(ui->subtitleSettingBtn, &QAbstractButton::clicked, this,
+            [this] { openOrColseSubtitleSettingView(ui->subtitleSettingBtn); });
     connect(ui->exitWaitingRoomBtn, &QAbstractButton::clicked, this,
             [this] { exitWaitingRoomAction(ui->exitWaitingRoomBtn); });
     ui->eventView->setMouseDownBlock([weak = QPointer<MeetingViewController>(this)](KVEventView *, QMouseEvent *event) {
@@ -108,6 +111,7 @@ void MeetingViewController::creatUI()
     setupVideoGridViews();
 
     ui->speakerBtn->setState(1);
+    m_panels->panel<ChatPanel>().setupChat();
     ui->IMView->layoutSelf(m_toolBar.adjustScale);
     ui->IMView->show();
     NotificationCenter &center = NotificationCenter::defaultCenter();
@@ -116,8 +120,6 @@ void MeetingViewController::creatUI()
     center.addObserver(this, QStringLiteral("MEETINGQOSWARNNING"),
                        [this](const Notification &) { MainQueue::safe(this, [this] { meetingQosWarnning(); }); });
     monitoringCpuUseAge();
-    m_panels->state().subtitleFont = 16;
-    m_panels->state().subtitleLanguage = 0;
     // Joins, or opens the waiting-room screen.
     aboutWaitingRoom();
 

@@ -302,6 +302,7 @@ void MeetingViewController::needUpdateUIFitAssistantChange()
     }
     memberListViewController()->updateMembers(m_members.allMembers);
     setFileShareMode(share.fileShareMode);
+    needChangeImAllowDisplay();
     const bool privileged = me.isHost() || manager->asssitantHost();
     if (privileged && (share.fileShareMode == 1 || share.fileShareMode == 2))
         startAVFileShareTimer();

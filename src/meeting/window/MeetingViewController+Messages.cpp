@@ -7,8 +7,11 @@
 #include "foundation/MainQueue.h"
 #include "foundation/NotificationCenter.h"
 #include "foundation/models/MeetingInfoModel.h"
+#include "meeting/panels/ChatPanel.h"
 #include "meeting/panels/MeetingPanels.h"
 #include "meeting/panels/MemberListViewController.h"
+#include "meeting/panels/SubtitlePanel.h"
+#include "meeting/panels/TranscriptionViewController.h"
 #include "meeting/window/MeetingCurrent.h"
 #include "meeting/window/MeetingLog.h"
 #include "meeting/window/dispatch/MeetingDispatchTarget.h"
@@ -45,7 +48,7 @@ public:
         VeskAppAgent *agent = VeskAppAgent::existingInstance();
         return agent ? agent->myInfo().phoneNumber : QString();
     }
-    [[nodiscard]] bool subtitlesShown() const override { return c->panels().state().showSubtitleView; }
+    [[nodiscard]] bool subtitlesShown() const override { return c->panels().panel<SubtitlePanel>().showSubtitleView(); }
 
     void addChatLine(const MeetingMessageModel &line) override { c->addSingleMessage(line); }
     void transcriptionItems(const IMMessage &message) override { c->transcriptionReceiveMessages(message); }
@@ -145,10 +148,14 @@ void MeetingViewController::receiveControlMessage(const IMMessage &message)
 
 void MeetingViewController::addSingleMessage(const MeetingMessageModel &line)
 {
+    m_panels->panel<ChatPanel>().addSingleMessage(line);
     Q_EMIT singleMessageAdded(line);
 }
 
-void MeetingViewController::transcriptionReceiveMessages(const IMMessage &) {}
+void MeetingViewController::transcriptionReceiveMessages(const IMMessage &message)
+{
+    transcriptionView()->receiveMessages(message.data);
+}
 
 void MeetingViewController::memberListUpdateAllowCarmeraStatusDisplay()
 {

@@ -4,13 +4,16 @@
 
 #include "meeting/panels/ApplicationServices.h"
 #include "meeting/panels/ApplicationView.h"
+#include "meeting/panels/ChatPanel.h"
 #include "meeting/panels/HostCountDownStartView.h"
 #include "meeting/panels/HostCountDownView.h"
 #include "meeting/panels/MeetingRecordSwitchView.h"
+#include "meeting/panels/MemberListPanel.h"
+#include "meeting/panels/SettingPagePanel.h"
+#include "meeting/panels/SubtitlePanel.h"
+#include "meeting/panels/TranscriptionPanel.h"
 #include "meeting/window/MeetingBottomButton.h"
 #include "meeting/window/MeetingViewController.h"
-
-#include "meeting/panels/MemberListPanel.h"
 
 void MeetingViewController::showOrHideMember(VeskButton *sender)
 {
@@ -20,9 +23,6 @@ MemberListViewController *MeetingViewController::memberListViewController()
 {
     return m_panels->panel<MemberListPanel>().memberListViewController();
 }
-void MeetingViewController::showSettingPage(int) {}
-void MeetingViewController::hideSettingPage() {}
-void MeetingViewController::showApplicationView(VeskButton *) {}
 
 ApplicationView *MeetingViewController::applicationView()
 {
@@ -83,7 +83,6 @@ void MeetingViewController::showApplicationView(VeskButton *sender)
     panel->layoutSelfWithView(sender);
 }
 
-void MeetingViewController::handleSettingPageConfig() {}
 
 void MeetingViewController::applicationStateSettingAction(int tile)
 {
@@ -100,14 +99,67 @@ void MeetingViewController::resetCountDownUIState(bool on)
     applicationView()->resetCountDownUIState(on ? 1 : 0);
 }
 
-void MeetingViewController::showOrHiddeTranscriptionWindow(bool, bool) {}
-void MeetingViewController::handleSubTitleChangeEvent(int, int) {}
-void MeetingViewController::receiveSubTitle(const IMMessage &) {}
-void MeetingViewController::receiveTextTransfer(const IMMessage &) {}
-void MeetingViewController::showSubtitleViewAction(bool) {}
-void MeetingViewController::showOrHideIMVIew(VeskButton *) {}
-void MeetingViewController::handleAllowSendIMMessage(const MeetingControlData &) {}
-void MeetingViewController::disableIMAction(VeskButton *) {}
+
+void MeetingViewController::showSettingPage(int tab) { m_panels->panel<SettingPagePanel>().showSettingPage(tab); }
+void MeetingViewController::hideSettingPage() { m_panels->panel<SettingPagePanel>().hideSettingPage(); }
+void MeetingViewController::handleSettingPageConfig() { m_panels->panel<SettingPagePanel>().handleSettingPageConfig(); }
+
+TranscriptionViewController *MeetingViewController::transcriptionView()
+{
+    return m_panels->panel<TranscriptionPanel>().transcriptionView();
+}
+MacBaseWindowController *MeetingViewController::transcriptionWindow()
+{
+    return m_panels->panel<TranscriptionPanel>().transcriptionWindow();
+}
+void MeetingViewController::showOrHiddeTranscriptionWindow(bool show, bool fromFloatingWindow)
+{
+    m_panels->panel<TranscriptionPanel>().showOrHiddeTranscriptionWindow(show, fromFloatingWindow);
+}
+
+SubtitleSettingView *MeetingViewController::subtitleSettingView()
+{
+    return m_panels->panel<SubtitlePanel>().subtitleSettingView();
+}
+void MeetingViewController::handleSubTitleChangeEvent(SubtitleSettingModel *model, bool languageType)
+{
+    m_panels->panel<SubtitlePanel>().handleSubTitleChangeEvent(model, languageType);
+}
+void MeetingViewController::receiveSubTitle(const IMMessage &message)
+{
+    m_panels->panel<SubtitlePanel>().receiveSubTitle(message);
+}
+void MeetingViewController::receiveTextTransfer(const IMMessage &message)
+{
+    m_panels->panel<SubtitlePanel>().receiveTextTransfer(message);
+}
+void MeetingViewController::showSubtitleViewAction(bool show)
+{
+    m_panels->panel<SubtitlePanel>().setShowSubtitleView(show);
+}
+void MeetingViewController::openOrColseSubtitleSettingView(VeskButton *sender)
+{
+    m_panels->panel<SubtitlePanel>().openOrColseSubtitleSettingView(sender);
+}
+
+void MeetingViewController::showOrHideIMVIew(VeskButton *sender) { m_panels->panel<ChatPanel>().showOrHideIMVIew(sender); }
+void MeetingViewController::handleAllowSendIMMessage(const MeetingControlData &data)
+{
+    m_panels->panel<ChatPanel>().handleAllowSendIMMessage(data);
+}
+void MeetingViewController::disableIMAction(VeskButton *sender) { m_panels->panel<ChatPanel>().disableIMAction(sender); }
+void MeetingViewController::needChangeImAllowDisplay() { m_panels->panel<ChatPanel>().needChangeImAllowDisplay(); }
+IMDisplayView *MeetingViewController::floatingIMDisplayView()
+{
+    return m_panels->panel<ChatPanel>().floatingIMDisplayView();
+}
+
+void MeetingViewController::showCurrentSpeakerView(bool show)
+{
+    if (m_tips.currentSpeakerView)
+        m_tips.currentSpeakerView->setVisible(show);
+}
+
 void MeetingViewController::resetItem(VeskButton *) {}
 
 MeetingRecordSwitchView *MeetingViewController::allowMeetingRecordView()

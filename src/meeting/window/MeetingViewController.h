@@ -43,16 +43,21 @@
 #include <atomic>
 #include <memory>
 
-class CurrentSpeakerView;
 class ApplicationView;
+class CurrentSpeakerView;
 class HostCountDownStartView;
 class HostCountDownView;
+class IMDisplayView;
 class KVWindow;
+class MacBaseWindowController;
 class MeetingDispatchTarget;
 class MeetingRecordSwitchView;
 class RespondCountDownView;
 class QKeyEvent;
 class QMouseEvent;
+class SubtitleSettingModel;
+class SubtitleSettingView;
+class TranscriptionViewController;
 
 class MeetingViewController final : public MacBaseViewController,
                                     public VeskRoomDelegate,
@@ -210,10 +215,9 @@ public:
     void handleWaitRoomData(const IMSystemMessage &message);
     void receiveRIngRIngMessage(const IMMessage &message);
     void receiveControlMessage(const IMMessage &message);
-    // A chat, join, leave or notice line for the chat list and, while sharing, its floating
-    // copy. Until the chat panel lists lines itself it takes them from singleMessageAdded.
+    // A chat, join, leave or notice line for the chat list and a copy for its floating list.
     void addSingleMessage(const MeetingMessageModel &line);
-    // Transcription items for the transcription panel (a body comes with the panel).
+    // Transcription items for the transcription panel (made by the first of them).
     void transcriptionReceiveMessages(const IMMessage &message);
     // The member list's displays, called when the list offers them.
     void memberListUpdateAllowCarmeraStatusDisplay();
@@ -296,27 +300,40 @@ public:
     void countDownViewHadEnd();
     void ringringDisplay() override;
 
-    // ---- Panels (+Panels.cpp; bodies come with each panel) ----------------------------------
+    // ---- Panels (+Panels.cpp: each forwards to its panel; bodies come with each panel) --------
     void showOrHideMember(VeskButton *sender);
     // The member list, its window made (hidden) on first use.
     class MemberListViewController *memberListViewController();
+    // The in-meeting settings window (SettingPagePanel).
     void showSettingPage(int tab);
     void hideSettingPage();
+    void handleSettingPageConfig();
+    void showQuitAlert() {}
     // The applications pop-over, made on first use (ApplicationView::Tile numbers its tiles).
     ApplicationView *applicationView();
     void showApplicationView(VeskButton *sender);
-    void handleSettingPageConfig();
     void applicationStateSettingAction(int tile);
     void applicationStateRecover(int tile);
     void resetCountDownUIState(bool on);
+    // Transcription (TranscriptionPanel): built on first use and kept.
+    [[nodiscard]] TranscriptionViewController *transcriptionView();
+    [[nodiscard]] MacBaseWindowController *transcriptionWindow();
     void showOrHiddeTranscriptionWindow(bool show, bool fromFloatingWindow);
-    void handleSubTitleChangeEvent(int event, int languageType);
+    // Subtitles (SubtitlePanel).
+    [[nodiscard]] SubtitleSettingView *subtitleSettingView();
+    void handleSubTitleChangeEvent(SubtitleSettingModel *model, bool languageType);
     void receiveSubTitle(const IMMessage &message);
     void receiveTextTransfer(const IMMessage &message);
     void showSubtitleViewAction(bool show);
+    void openOrColseSubtitleSettingView(VeskButton *sender);
+    // Chat (ChatPanel).
     void showOrHideIMVIew(VeskButton *sender);
     void handleAllowSendIMMessage(const MeetingControlData &data);
     void disableIMAction(VeskButton *sender);
+    void needChangeImAllowDisplay();
+    [[nodiscard]] IMDisplayView *floatingIMDisplayView();
+    // The current speaker's label, as the settings ask.
+    void showCurrentSpeakerView(bool show);
     void resetItem(VeskButton *button);
     // The record switches of the share tool bar's menu, made on first use.
     MeetingRecordSwitchView *allowMeetingRecordView();

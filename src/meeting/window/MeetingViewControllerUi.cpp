@@ -313,6 +313,7 @@ void MeetingViewController::setupBottomBar(QWidget *parent)
                               MeetingToolBarTag::Record);
     selectSubtitiletn = toolButton(toolBarMiddleView, QStringLiteral("字幕"), QStringLiteral("toolbar_subtitle"),
                                    QString(), MeetingToolBarTag::Subtitle);
+    subtitleSettingBtn = selectButton(toolBarMiddleView, QStringLiteral("字幕设置"));
     applicationBtn = toolButton(toolBarMiddleView, QStringLiteral("应用"), QStringLiteral("toolbar_application"),
                                 QString(), MeetingToolBarTag::Application);
     settingPageBtn = toolButton(toolBarMiddleView, QStringLiteral("设置"), QStringLiteral("toolbar_setting"), QString(),
@@ -325,7 +326,7 @@ void MeetingViewController::setupBottomBar(QWidget *parent)
                        static_cast<QWidget *>(speakerBtn.data()), static_cast<QWidget *>(selectSpeakerBtn.data()),
                        static_cast<QWidget *>(shareBtn.data()), static_cast<QWidget *>(memberListBtnBKView.data()),
                        static_cast<QWidget *>(recordButton.data()), static_cast<QWidget *>(selectSubtitiletn.data()),
-                       static_cast<QWidget *>(applicationBtn.data()), static_cast<QWidget *>(settingPageBtn.data()),
+                       static_cast<QWidget *>(subtitleSettingBtn.data()), static_cast<QWidget *>(applicationBtn.data()), static_cast<QWidget *>(settingPageBtn.data()),
                        static_cast<QWidget *>(selectFileShareSwitchBtn.data())})
         tools->addWidget(w);
 
@@ -367,7 +368,7 @@ void MeetingViewController::setupBottomBar(QWidget *parent)
 
 void MeetingViewController::setupOverlays(QWidget *root)
 {
-    // Subtitles: centred above the tool bar.
+    // Subtitles: centred above the chat input (pinned to it below).
     subtitleBKView = new QWidget(root);
     subtitleBKView->setObjectName(QStringLiteral("subtitleBKView"));
     subtitileScrollView = new QScrollArea(subtitleBKView);
@@ -382,7 +383,6 @@ void MeetingViewController::setupOverlays(QWidget *root)
     subtitileScrollView->setWidget(subtitileTextView);
     AutoLayout::autoPinEdgesToSuperviewEdgesWithInsets(subtitileScrollView, {8, 12, 8, 12});
     AutoLayout::autoAlignAxisToSuperviewAxis(subtitleBKView, A::CenterX);
-    AutoLayout::autoPinEdgeToSuperviewEdge(subtitleBKView, A::Bottom, kBottomBarHeight + 24);
     subtitleTextViewWidth = AutoLayout::autoSetDimension(subtitleBKView, A::Width, 800);
     subtitleTextViewHeight = AutoLayout::autoSetDimension(subtitleBKView, A::Height, 72);
 
@@ -414,10 +414,10 @@ void MeetingViewController::setupOverlays(QWidget *root)
     IMChatEnableButton->setToolTip(QStringLiteral("全员禁言"));
     AutoLayout::autoPinEdge(IMChatEnableButton, A::Leading, A::Trailing, IMChatTextView, 8);
     AutoLayout::autoAlignAxis(IMChatEnableButton, A::CenterY, IMChatTextView);
-    AutoLayout::autoPinEdge(IMView, A::Leading, A::Leading, IMChatTextView, 0);
-    AutoLayout::autoPinEdge(IMView, A::Bottom, A::Top, IMChatTextView, -8);
-    AutoLayout::autoSetDimension(IMView, A::Height, 180);
-    AutoLayout::autoPinEdge(IMView, A::Trailing, A::Trailing, IMChatTextView, 0);
+    AutoLayout::autoPinEdge(subtitleBKView, A::Bottom, A::Top, IMChatTextView, -16);
+    // The lines stand on the input; the overlay places itself (layoutSelf) clear of the tiles' names.
+    IMView->setAnchorView(IMChatTextView);
+    IMView->layoutSelfBottom(-8);
 
     // Waiting room: covers everything under the title bar.
     waitingRoomBKView = new QWidget(root);

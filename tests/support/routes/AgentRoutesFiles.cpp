@@ -6,6 +6,7 @@
 #include <QCryptographicHash>
 #include <QFileInfo>
 #include <QImage>
+#include <QJsonDocument>
 #include <QRegularExpression>
 
 using namespace AgentRoutes;

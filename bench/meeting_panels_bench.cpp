@@ -1,0 +1,97 @@
+// Cost of the meeting panels with N lines: merging one transcription result, one refresh of the
+// transcript's table copy, and adding one chat line to the overlay.
+
+#include "foundation/models/MeetingMessageModel.h"
+#include "meeting/panels/IMDisplayView.h"
+#include "meeting/panels/TranscriptLines.h"
+
+#include <QApplication>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <benchmark/benchmark.h>
+
+namespace {
+
+KVSubTitleRecord record(const QString &sender, int type, const QString &text, double time)
+{
+    const QString json = QString::fromUtf8(QJsonDocument(QJsonObject{{"senderId", sender},
+                                                                      {"senderName", sender},
+                                                                      {"resultType", type},
+                                                                      {"cnTextFix", text},
+                                                                      {"senderTime", time}})
+                                               .toJson(QJsonDocument::Compact));
+    return *TranscriptLines::recordFromJson(json);
+}
+
+// n closed lines of ten speakers, then an open line for each.
+TranscriptLines transcript(int n)
+{
+    TranscriptLines lines;
+    for (int i = 0; i < n; ++i)
+        lines.merge(record(QString::number(i % 10), 2, QStringLiteral("第%1句话").arg(i), 1000.0 + i));
+    for (int s = 0; s < 10; ++s)
+        lines.merge(record(QString::number(s), 0, QStringLiteral("说"), 1000.0 + n + s));
+    return lines;
+}
+
+void BM_TranscriptMergeResult(benchmark::State &state)
+{
+    const int n = int(state.range(0));
+    TranscriptLines lines = transcript(n);
+    // A speaker's growing line: the text alternates so that each result changes it.
+    const KVSubTitleRecord results[2] = {record(QStringLiteral("3"), 0, QStringLiteral("说话"), 1000.0 + n + 10),
+                                         record(QStringLiteral("3"), 0, QStringLiteral("说话了"), 1000.0 + n + 11)};
+    int i = 0;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(lines.merge(results[++i % 2]));
+    state.SetComplexityN(n);
+}
+
+void BM_TranscriptRefreshTick(benchmark::State &state)
+{
+    const int n = int(state.range(0));
+    const TranscriptLines lines = transcript(n);
+    for (auto _ : state) {
+        auto rows = lines.displayCopy([](const QString &text) { return int(text.size()); });
+        benchmark::DoNotOptimize(rows.data());
+    }
+    state.SetComplexityN(n);
+}
+
+void BM_ChatAddLine(benchmark::State &state)
+{
+    const int n = int(state.range(0));
+    QWidget window;
+    window.resize(1200, 800);
+    auto *overlay = new IMDisplayView(&window);
+    overlay->layoutSelf(1.0);
+    MeetingMessageModel line;
+    line.messageType = MeetingMessageModel::Chat;
+    line.userName = QStringLiteral("李四");
+    line.messageString = QStringLiteral("大家好，今天的会议开始了");
+    for (int i = 0; i < n; ++i)
+        overlay->addSingleMessage(line);
+    for (auto _ : state) {
+        overlay->addSingleMessage(line);
+        benchmark::DoNotOptimize(overlay->contentHeight());
+    }
+    state.SetComplexityN(n);
+}
+
+BENCHMARK(BM_TranscriptMergeResult)->Arg(1000)->Arg(10000)->Complexity();
+BENCHMARK(BM_TranscriptRefreshTick)->Arg(1000)->Arg(10000)->Unit(benchmark::kMicrosecond)->Complexity();
+// The list only grows: a fixed number of additions keeps N close to its argument.
+BENCHMARK(BM_ChatAddLine)->Arg(1000)->Arg(10000)->Iterations(200)->Unit(benchmark::kMicrosecond)->Complexity();
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

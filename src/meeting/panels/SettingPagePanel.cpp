@@ -1,0 +1,160 @@
+#include "meeting/panels/SettingPagePanel.h"
+
+#include "agent/MainSettingModel.h"
+#include "agent/VeskAppAgent.h"
+#include "agent/VeskMeetingManager.h"
+#include "agent/engine/KRTCEngineOC.h"
+#include "foundation/KVClock.h"
+#include "foundation/MainQueue.h"
+#include "meeting/panels/MeetingSettingPage.h"
+#include "meeting/panels/MoreMenuItem.h"
+#include "meeting/window/MeetingBottomButton.h"
+#include "meeting/window/MeetingCurrent.h"
+#include "meeting/window/MeetingViewController.h"
+#include "uikit/MacBaseViewController.h"
+#include "uikit/MacBaseWindowController.h"
+#include "uikit/VeskButton.h"
+#include "uikit/VeskCategories.h"
+
+#include <chrono>
+
+namespace {
+
+constexpr int kMicrophone = 0;
+constexpr int kSpeaker = 1;
+
+void switchDevice(int kind, const std::optional<KVAudioDevice> &device)
+{
+    VeskMeetingManager *manager = MeetingCurrent::manager();
+    KRTCEngineOC *engine = manager ? manager->engine() : nullptr;
+    // A device without a name switches nothing.
+    if (engine && device && !device->name.isEmpty())
+        engine->switchDevice(kind, device->name);
+}
+
+void mirror(bool on)
+{
+    if (VeskMeetingManager *manager = MeetingCurrent::manager()) {
+        manager->previewMirror(on);
+        manager->pushStreamMirror(on);
+    }
+}
+
+} // namespace
+
+SettingPagePanel::SettingPagePanel(MeetingViewController *window, QObject *parent) : QObject(parent), m_window(window)
+{
+}
+
+SettingPagePanel::~SettingPagePanel()
+{
+    if (m_page)
+        dropPage(true);
+}
+
+void SettingPagePanel::dropPage(bool closeWindow)
+{
+    std::shared_ptr<MeetingSettingPage> page(std::move(m_page));
+    if (!page)
+        return;
+    if (m_window)
+        m_window->panels().state().settingPage = nullptr;
+    if (MacBaseViewController *content = page->content())
+        content->windowShouldCloseBlock = nullptr;
+    if (closeWindow)
+        page->windowController().close();
+    // Not inside the window's own close: the page goes once that has run.
+    MainQueue::async([page] {});
+}
+
+void SettingPagePanel::showSettingPage(int tab)
+{
+    if (!m_window)
+        return;
+    if (m_page)
+        dropPage(true);
+    m_window->hideOtherOverViewsExceptView(nullptr);
+
+    m_page = MeetingSettingPage::instantiate();
+    MeetingSettingPage *page = m_page.get();
+    m_window->panels().state().settingPage = page->content();
+    page->setInMeeting(true);
+
+    QPointer<SettingPagePanel> self(this);
+    if (MacBaseViewController *content = page->content()) {
+        content->windowShouldCloseBlock = [self] {
+            if (!self || !self->m_window)
+                return true;
+            MeetingViewController *window = self->m_window;
+            self->dropPage(false);
+            if (window->ui->settingPageBtn)
+                window->ui->settingPageBtn->setState(0);
+            MoreMenuItem::reset(window->moreItemView());
+            return true;
+        };
+    }
+    page->windowController().showWindow();
+    vesk::veskCenter(page->windowController().window());
+
+    auto interaction = std::make_shared<KVSettingInteraction>();
+    QPointer<MeetingViewController> window(m_window);
+    interaction->onShowCurrentSpeaker = [window](MainSettingModel *model) {
+        if (window && model)
+            window->showCurrentSpeakerView(model->showCurrentSpeaker());
+    };
+    interaction->onVideoMirror = [](MainSettingModel *model) {
+        if (model)
+            mirror(model->videoMirror());
+    };
+    interaction->onVideoDeviceChanged = [](MainSettingModel *) {};
+    interaction->onSubTitleFontNumer = [window](MainSettingModel *model) {
+        if (window && model)
+            window->handleSubTitleChangeEvent(model->subtitle(), false);
+    };
+    interaction->onSubTitleLanguage = interaction->onSubTitleFontNumer;
+    interaction->onInputLanguage = [window](MainSettingModel *model) {
+        if (window && model)
+            window->handleSubTitleChangeEvent(model->subtitle(), true);
+    };
+    interaction->onMicphoneDeviceChanged = [](MainSettingModel *model) {
+        if (model)
+            switchDevice(kMicrophone, model->currentMicphone());
+    };
+    interaction->onSpeakerDeviceChanged = [](MainSettingModel *model) {
+        if (model)
+            switchDevice(kSpeaker, model->currentSpeaker());
+    };
+    page->setInteraction(interaction);
+
+    page->switchTab(tab);
+    page->onMemberChange(m_window->activeMembers(), m_window->avFileShareSourceModel(),
+                         m_window->screenShareSourceModel());
+    if (m_window->ui->settingPageBtn)
+        m_window->ui->settingPageBtn->setState(1);
+}
+
+void SettingPagePanel::hideSettingPage()
+{
+    if (m_page)
+        dropPage(true);
+    if (m_window && m_window->ui->settingPageBtn)
+        m_window->ui->settingPageBtn->setState(0);
+}
+
+void SettingPagePanel::handleSettingPageConfig()
+{
+    if (m_configTimer)
+        m_configTimer->invalidate();
+    QPointer<SettingPagePanel> self(this);
+    m_configTimer = KVTimer::singleShot(this, std::chrono::milliseconds(kConfigDelayMs), [self] {
+        VeskAppAgent *agent = VeskAppAgent::existingInstance();
+        if (!self || !self->m_window || !agent || self->m_window->meetingEnded())
+            return;
+        MainSettingModel *settings = agent->settingModel();
+        switchDevice(kSpeaker, settings->currentSpeaker());
+        switchDevice(kMicrophone, settings->currentMicphone());
+        self->m_window->showCurrentSpeakerView(settings->showCurrentSpeaker());
+        mirror(settings->videoMirror());
+        self->m_window->handleSubTitleChangeEvent(settings->subtitle(), true);
+    });
+}

@@ -1,0 +1,205 @@
+#include "meeting/panels/SubtitlePanel.h"
+
+#include "agent/MainSettingModel.h"
+#include "agent/SubtitleSettingModel.h"
+#include "agent/VeskAppAgent.h"
+#include "agent/VeskMeetingManager.h"
+#include "foundation/JXExtension.h"
+#include "foundation/KVClock.h"
+#include "foundation/models/MeetingInfoModel.h"
+#include "meeting/panels/MeetingPanels.h"
+#include "meeting/panels/SubtitleRules.h"
+#include "meeting/panels/SubtitleSettingView.h"
+#include "meeting/window/MeetingBottomButton.h"
+#include "meeting/window/MeetingCurrent.h"
+#include "meeting/window/MeetingViewController.h"
+#include "uikit/AutoLayout.h"
+#include "uikit/VeskButton.h"
+#include "uikit/VeskCategories.h"
+#include "uikit/VeskToast.h"
+
+#include <QScrollArea>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextEdit>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+
+namespace {
+
+constexpr double kMaxLineHeight = 17.0;
+constexpr double kBaselineOffset = 5.0;
+// The box around the text: the scroll view's insets in the window.
+constexpr int kBoxVerticalInsets = 16;
+constexpr int kBoxHorizontalInsets = 24;
+
+// The subtitle's text in the document: white, the chosen size, centred lines of at most 17 points,
+// raised by 5. Names and texts go in as plain text.
+void fillSubtitleDocument(QTextDocument &document, const QString &text, int fontSize)
+{
+    document.clear();
+    document.setDocumentMargin(0);
+    QTextCharFormat chars;
+    chars.setForeground(Qt::white);
+    chars.setFont(vesk::systemFont(fontSize));
+    chars.setBaselineOffset(kBaselineOffset / fontSize * 100.0);
+    QTextBlockFormat block;
+    block.setAlignment(Qt::AlignHCenter);
+    block.setLineHeight(kMaxLineHeight, QTextBlockFormat::FixedHeight);
+    QTextCursor cursor(&document);
+    cursor.setBlockFormat(block);
+    cursor.setBlockCharFormat(chars);
+    cursor.insertText(text, chars);
+}
+
+} // namespace
+
+SubtitlePanel::SubtitlePanel(MeetingViewController *window, QObject *parent) : QObject(parent), m_window(window) {}
+
+// ---- Showing results -----------------------------------------------------------------------------
+
+void SubtitlePanel::receiveSubTitle(const IMMessage &message)
+{
+    const QList<KVSubTitleModel> results = SubtitleRules::resultsToShow(message.data, m_subtitleLanguage,
+                                                                       m_lastShowTime, KVClock::current().nowMs());
+    if (!results.isEmpty())
+        showSubTitleText(results);
+}
+
+void SubtitlePanel::showSubTitleText(const QList<KVSubTitleModel> &results)
+{
+    if (results.isEmpty() || !m_window)
+        return;
+    resetSubtitleHideBlock();
+    const QString text = SubtitleRules::subtitleText(results.last());
+    const auto &ui = m_window->ui;
+    const double boxWidth = ui->subtitleTextViewWidth ? ui->subtitleTextViewWidth->constant() : 800;
+    const double width = std::max(0.0, boxWidth - kBoxHorizontalInsets);
+    QTextDocument measure;
+    fillSubtitleDocument(measure, text, m_subtitleFont);
+    measure.setTextWidth(width);
+    const int height = std::max(SubtitleRules::kMinTextHeight, int(std::ceil(measure.size().height())));
+    if (ui->subtitleTextViewHeight)
+        ui->subtitleTextViewHeight->setConstant(height + kBoxVerticalInsets);
+    m_lastShowTime = KVClock::current().nowMs();
+    // The box's height constraint sizes the text view to (w, h) inside its scroll view.
+    if (QTextEdit *view = ui->subtitileTextView)
+        fillSubtitleDocument(*view->document(), text, m_subtitleFont);
+}
+
+void SubtitlePanel::resetSubtitleHideBlock()
+{
+    if (m_window && m_window->ui->subtitleBKView) {
+        m_window->ui->subtitleBKView->show();
+        m_window->ui->subtitleBKView->raise();
+    }
+    if (m_hideSubtitleViewTimer)
+        m_hideSubtitleViewTimer->invalidate();
+    m_hideSubtitleViewTimer = KVTimer::singleShot(this, std::chrono::milliseconds(SubtitleRules::kHideAfterMs),
+                                                  [this] { hideSubtitleView(); });
+}
+
+void SubtitlePanel::hideSubtitleView()
+{
+    if (m_window && m_window->ui->subtitleBKView)
+        m_window->ui->subtitleBKView->hide();
+}
+
+void SubtitlePanel::setShowSubtitleView(bool show)
+{
+    m_showSubtitleView = show;
+    if (!show)
+        hideSubtitleView();
+}
+
+// ---- Preferences ------------------------------------------------------------------------------------
+
+void SubtitlePanel::handleSubTitleChangeEvent(SubtitleSettingModel *model, bool report)
+{
+    if (!model)
+        return;
+    m_subtitleFont = SubtitleRules::fontForLevel(model->subTitleLevel(), m_subtitleFont);
+    m_subtitleLanguage = model->subTitleLanguageType();
+    if (!report)
+        return;
+    VeskAppAgent *agent = VeskAppAgent::existingInstance();
+    if (!agent)
+        return;
+    agent->updateSelfMeetingConfigWithCameraStatus(this, QString(), QString(),
+                                                   QString::number(model->myLanguageType()),
+                                                   [](const KVMResponse &reply) {
+                                                       if (!reply.successed)
+                                                           VeskToast::showToastInMeeting(reply.message);
+                                                   });
+}
+
+SubtitleSettingView *SubtitlePanel::subtitleSettingView()
+{
+    if (!m_subtitleSettingView) {
+        auto *popOver = vesk::loadViewFromNibWithName<SubtitleSettingView>(QStringLiteral("SubtitleSettingView"));
+        if (!popOver)
+            popOver = new SubtitleSettingView();
+        popOver->hide();
+        popOver->setParent(m_window ? m_window->view() : nullptr);
+        m_subtitleSettingView = popOver;
+        // The window's pop-over housekeeping closes it with the others.
+        if (m_window)
+            m_window->panels().state().subtitleSettingView = popOver;
+        VeskAppAgent *agent = VeskAppAgent::sharedInstance();
+        popOver->setSettingModel(agent->settingModel()->subtitle());
+        QPointer<MeetingViewController> window(m_window);
+        popOver->settingChangeBlock = [window](SubtitleSettingModel *model, bool languageChanged) {
+            if (window)
+                window->handleSubTitleChangeEvent(model, languageChanged);
+        };
+    }
+    return m_subtitleSettingView;
+}
+
+bool SubtitlePanel::subtitleSettingViewShown() const
+{
+    return m_subtitleSettingView && m_subtitleSettingView->isVisible();
+}
+
+void SubtitlePanel::openOrColseSubtitleSettingView(VeskButton *sender)
+{
+    if (!m_window || !sender)
+        return;
+    if (sender->state() != 1) {
+        if (subtitleSettingViewShown())
+            m_subtitleSettingView->hide();
+        return;
+    }
+    SubtitleSettingView *popOver = subtitleSettingView();
+    m_window->hideOtherOverViewsExceptView(popOver);
+    popOver->setParent(m_window->view());
+    popOver->show();
+    popOver->raise();
+    popOver->layoutSelfWithView(sender);
+    // The spoken language is reported as the pop-over opens, not each time it is drawn.
+    popOver->refreshUI(true);
+}
+
+// ---- Transcription status ---------------------------------------------------------------------------
+
+void SubtitlePanel::receiveTextTransfer(const IMMessage &message)
+{
+    VeskMeetingManager *manager = MeetingCurrent::manager();
+    if (!manager || !manager->judegeDuplicates(message) || message.data.isEmpty())
+        return;
+    const QVariant object = jx_JSONObject(message.data.first());
+    if (object.typeId() != QMetaType::QVariantMap)
+        return;
+    const QVariantMap status = object.toMap();
+    if (!status.contains(QStringLiteral("roomTranscribeStatus")))
+        return;
+    const auto room = manager->roomInfo();
+    if (!room)
+        return;
+    room->roomTranscribeStatus = status.value(QStringLiteral("roomTranscribeStatus")).toInt();
+    if (room->roomTranscribeStatus == 0 && !manager->asssitantHost())
+        VeskToast::showToastInMeeting(SubtitleRules::kTranscriptionClosedToast);
+}

@@ -1,0 +1,112 @@
+#include "meeting/panels/TranscriptLines.h"
+
+#include "foundation/JXExtension.h"
+
+#include <algorithm>
+
+std::optional<KVSubTitleRecord> TranscriptLines::recordFromJson(const QString &json)
+{
+    const QVariant object = jx_JSONObject(json);
+    if (object.typeId() != QMetaType::QVariantMap)
+        return std::nullopt;
+    auto record = jx_objectWithKeyValues<KVSubTitleRecord>(object);
+    // Without a speaker the line could never be followed.
+    if (record.senderId.isEmpty())
+        return std::nullopt;
+    record.name = record.senderName;
+    record.timeStamp = record.senderTime;
+    // Always the corrected Chinese text, whatever the subtitle language.
+    record.content = record.cnTextFix;
+    return record;
+}
+
+QList<KVSubTitleRecord> TranscriptLines::recordsFromMessage(const QStringList &data)
+{
+    QList<KVSubTitleRecord> records;
+    records.reserve(data.size());
+    for (const QString &json : data) {
+        if (auto record = recordFromJson(json))
+            records.append(std::move(*record));
+    }
+    // Oldest first: a final must follow its temporary results, and speakers keep their order.
+    std::stable_sort(records.begin(), records.end(),
+                     [](const KVSubTitleRecord &a, const KVSubTitleRecord &b) { return a.timeStamp < b.timeStamp; });
+    return records;
+}
+
+void TranscriptLines::setContent(Line &line, const QString &content)
+{
+    if (line.record.content == content)
+        return;
+    line.record.content = content;
+    line.textHeight = -1;
+}
+
+void TranscriptLines::addNewItem(const KVSubTitleRecord &record)
+{
+    auto line = std::make_shared<Line>();
+    line->record = record;
+    m_latest.insert(record.senderId, line);
+    m_lines.prepend(std::move(line));
+}
+
+TranscriptLines::Outcome TranscriptLines::merge(const KVSubTitleRecord &incoming)
+{
+    const bool temporary = incoming.resultType == KVSubTitleModel::Temporary;
+    const bool final = incoming.resultType == KVSubTitleModel::Final;
+    if ((!temporary && !final) || incoming.senderId.isEmpty())
+        return Outcome::Dropped;
+    const auto found = m_latest.constFind(incoming.senderId);
+    if (found == m_latest.constEnd()) {
+        addNewItem(incoming);
+        return Outcome::Added;
+    }
+    Line &latest = **found;
+    const bool equal = latest.record == incoming;
+    const bool latestTemporary = latest.record.resultType == KVSubTitleModel::Temporary;
+    if (temporary) {
+        if (equal)
+            return Outcome::Unchanged;
+        if (latestTemporary) {
+            setContent(latest, incoming.cnTextFix);
+            return Outcome::Updated;
+        }
+        addNewItem(incoming);
+        return Outcome::Added;
+    }
+    if (latestTemporary || equal) {
+        setContent(latest, incoming.cnTextFix);
+        latest.record.resultType = KVSubTitleModel::Final;
+        return Outcome::Updated;
+    }
+    addNewItem(incoming);
+    return Outcome::Added;
+}
+
+void TranscriptLines::mergeFirstPage(const QList<KVSubTitleRecord> &page)
+{
+    const bool hadLive = !m_lines.isEmpty();
+    const double oldestLive = hadLive ? m_lines.last()->record.timeStamp : 0;
+    for (const KVSubTitleRecord &record : page) {
+        if (hadLive) {
+            if (record.timeStamp >= oldestLive)
+                continue;
+            const bool shown = std::any_of(m_lines.cbegin(), m_lines.cend(),
+                                           [&](const LinePtr &line) { return line->record == record; });
+            if (shown)
+                continue;
+        }
+        auto line = std::make_shared<Line>();
+        line->record = record;
+        m_lines.append(std::move(line));
+    }
+}
+
+void TranscriptLines::appendOlderPage(const QList<KVSubTitleRecord> &page)
+{
+    for (const KVSubTitleRecord &record : page) {
+        auto line = std::make_shared<Line>();
+        line->record = record;
+        m_lines.append(std::move(line));
+    }
+}

@@ -1,0 +1,71 @@
+#pragma once
+
+#include "foundation/models/KVSubTitleRecord.h"
+
+#include <QHash>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+#include <optional>
+
+// The live transcript: one line per stretch of speech of one speaker, newest first, and each
+// speaker's latest line. A speaker's temporary results grow one line until a final result closes
+// it. Main thread only; the table shows copies made on each refresh.
+class TranscriptLines final {
+public:
+    // A line with the height of its text at the table's width, measured once per text.
+    struct Line {
+        KVSubTitleRecord record;
+        int textHeight = -1; // -1: not measured for the current content
+    };
+    using LinePtr = std::shared_ptr<Line>;
+
+    enum class Outcome { Dropped, Unchanged, Updated, Added };
+
+    // One message's data list as records, oldest first: each string a JSON object with the result's
+    // fields; name, time and text taken from senderName, senderTime and cnTextFix. A string that is
+    // not a JSON object, or a result without senderId, gives no record.
+    [[nodiscard]] static QList<KVSubTitleRecord> recordsFromMessage(const QStringList &data);
+    [[nodiscard]] static std::optional<KVSubTitleRecord> recordFromJson(const QString &json);
+
+    // Merges one result (temporary 0, final 2; any other type is dropped).
+    Outcome merge(const KVSubTitleRecord &incoming);
+
+    // The first page of history, newest first as sent: the lines older than the oldest live line
+    // go before it, lines equal to a live one are skipped; the speakers' latest lines stay.
+    void mergeFirstPage(const QList<KVSubTitleRecord> &page);
+    // An older page, newest first: it goes before everything.
+    void appendOlderPage(const QList<KVSubTitleRecord> &page);
+
+    [[nodiscard]] const QList<LinePtr> &temSourceArray() const { return m_lines; }
+    [[nodiscard]] const QHash<QString, LinePtr> &repaireListMap() const { return m_latest; }
+    [[nodiscard]] qsizetype size() const { return m_lines.size(); }
+
+    // What the table shows: a copy of every line, oldest first.
+    struct Row {
+        KVSubTitleRecord record;
+        int textHeight = -1;
+    };
+    // Copies the lines oldest first, measuring with `measure` the texts not measured yet.
+    template <class Measure> [[nodiscard]] QList<Row> displayCopy(Measure measure) const
+    {
+        QList<Row> rows;
+        rows.reserve(m_lines.size());
+        for (auto it = m_lines.crbegin(); it != m_lines.crend(); ++it) {
+            Line &line = **it;
+            if (line.textHeight < 0)
+                line.textHeight = measure(line.record.content);
+            rows.append({line.record, line.textHeight});
+        }
+        return rows;
+    }
+
+private:
+    void addNewItem(const KVSubTitleRecord &record);
+    static void setContent(Line &line, const QString &content);
+
+    QList<LinePtr> m_lines;          // newest first
+    QHash<QString, LinePtr> m_latest; // senderId: the speaker's latest line
+};

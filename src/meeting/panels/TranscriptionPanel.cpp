@@ -1,0 +1,70 @@
+#include "meeting/panels/TranscriptionPanel.h"
+
+#include "meeting/panels/MeetingPanels.h"
+#include "meeting/panels/TranscriptionViewController.h"
+#include "meeting/window/MeetingViewController.h"
+#include "uikit/KVWindow.h"
+#include "uikit/MacBaseWindowController.h"
+
+#include <QGuiApplication>
+#include <QPointer>
+#include <QScreen>
+
+#include <cmath>
+
+TranscriptionPanel::TranscriptionPanel(MeetingViewController *window, QObject *parent)
+    : QObject(parent), m_window(window)
+{
+}
+
+TranscriptionViewController *TranscriptionPanel::transcriptionView()
+{
+    MeetingPanels::State &state = m_window->panels().state();
+    if (auto *existing = qobject_cast<TranscriptionViewController *>(state.transcriptionView.data()))
+        return existing;
+    auto *panel = new TranscriptionViewController(this);
+    state.transcriptionView = panel;
+    QPointer<MeetingViewController> window(m_window);
+    panel->removeBlock = [window] {
+        if (window)
+            window->applicationStateRecover(1);
+    };
+    return panel;
+}
+
+MacBaseWindowController *TranscriptionPanel::transcriptionWindow()
+{
+    MeetingPanels::State &state = m_window->panels().state();
+    if (state.transcriptionWindow)
+        return state.transcriptionWindow.get();
+    const double scale = m_window->adjustScale();
+    const QSize size(int(std::lround(kWidth * scale)), int(std::lround(kHeight * scale)));
+    auto *window = new KVWindow(QRect(QPoint(0, 0), size));
+    window->setIdentifier(QStringLiteral("transcriptionWindow"));
+    window->setObjectName(QStringLiteral("transcriptionWindow"));
+    window->setAccessibleName(QStringLiteral("实时转录"));
+    window->setMovableByWindowBackground(true);
+    state.transcriptionWindow = std::make_unique<MacBaseWindowController>(window);
+    state.transcriptionWindow->setContentViewController(transcriptionView());
+    // Just off the right edge of the meeting window's screen until it is placed.
+    QScreen *screen = m_window->isViewLoaded() && m_window->view()->screen() ? m_window->view()->screen()
+                                                                            : QGuiApplication::primaryScreen();
+    const QRect area = screen ? screen->geometry() : QRect(0, 0, 1920, 1080);
+    window->setGeometry(QRect(QPoint(area.right() + 1, area.bottom() + 1 - size.height()), size));
+    return state.transcriptionWindow.get();
+}
+
+void TranscriptionPanel::showOrHiddeTranscriptionWindow(bool show, bool fromFloatingWindow)
+{
+    if (!show) {
+        if (m_window->panels().state().transcriptionWindow)
+            m_window->panels().state().transcriptionWindow->close();
+        return;
+    }
+    MacBaseWindowController *controller = transcriptionWindow();
+    controller->showWindow();
+    // Beside the meeting window, or 8 points right of the floating bar's more menu.
+    QWidget *more = fromFloatingWindow ? m_window->moreItemView() : nullptr;
+    m_window->placeWindowAtIndex(controller->window(), more ? more->window() : nullptr,
+                                 more ? kFloatingOffset : 0, 0);
+}

@@ -1,0 +1,48 @@
+#pragma once
+
+#include "foundation/models/KVSubTitleRecord.h"
+
+#include <QRect>
+#include <QWidget>
+
+class QPainter;
+
+// One line of the transcript: the speaker's initial in a circle, the name, the time and the text
+// below. The list paints its rows through one cell; the row's height follows the text's height at
+// the text width.
+class TranscriptionViewCell final : public QWidget {
+    Q_OBJECT
+public:
+    static inline const QString kIdentifier = QStringLiteral("TranscriptionViewCell");
+    static constexpr int kTextWidth = 245;
+    static constexpr int kMinTextHeight = 20;
+
+    explicit TranscriptionViewCell(QWidget *parent = nullptr);
+
+    void setRecord(const KVSubTitleRecord &record, int textHeight);
+    [[nodiscard]] QString contentString() const { return m_record.content; }
+
+    // The text's height at the text width, in the text's font (white system 12).
+    [[nodiscard]] static int measureTextHeight(const QString &text);
+    // max(20, h) + 10: the text view's height; the row adds 33 above and 30 below it.
+    [[nodiscard]] static int textViewHeight(int textHeight);
+    [[nodiscard]] static int rowHeight(int textHeight);
+    // The first character of the name, or "".
+    [[nodiscard]] static QString initialOf(const QString &name);
+
+    // Where each part goes in a row `rowWidth` wide: the time keeps to the right edge, so that a
+    // narrow window (a small scale) still shows it whole.
+    [[nodiscard]] QRect surnnameFrame() const;
+    [[nodiscard]] QRect nameFrame(int rowWidth) const;
+    [[nodiscard]] QRect timeFrame(int rowWidth) const;
+    [[nodiscard]] QRect contentFrame() const;
+
+    void paintCell(QPainter &painter, const QRect &rect) const;
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    KVSubTitleRecord m_record;
+    int m_textHeight = kMinTextHeight;
+};

@@ -1,0 +1,273 @@
+// The panels' decisions without a window: the chat's typing rule and permission commands, where the
+// chat overlay may sit, how transcription results merge into lines, and which results become a
+// subtitle.
+
+#include "meeting/panels/ChatRules.h"
+#include "meeting/panels/SubtitleRules.h"
+#include "meeting/panels/TranscriptLines.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using Kind = ChatRules::InputDecision::Kind;
+
+TEST(ChatRulesTest, TypingRule_SendsTrimmedText_EnterOtherwiseBreaksTheLine_FiftyUnitsAtMost)
+{
+    const auto sent = ChatRules::inputDecision(QStringLiteral("  word \n"), QStringLiteral("\n"));
+    EXPECT_EQ(sent.kind, Kind::Send);
+    EXPECT_EQ(sent.text, QStringLiteral("word"));
+    EXPECT_EQ(ChatRules::inputDecision(QStringLiteral("   "), QStringLiteral("\n")).kind, Kind::Accept);
+    EXPECT_EQ(ChatRules::inputDecision(QString(), QStringLiteral("\n")).kind, Kind::Accept);
+
+    const QString fifty(50, QLatin1Char('a'));
+    EXPECT_EQ(ChatRules::inputDecision(fifty.left(49), QStringLiteral("b")).kind, Kind::Accept);
+    const auto refused = ChatRules::inputDecision(fifty, QStringLiteral("b"));
+    EXPECT_EQ(refused.kind, Kind::Refuse);
+    EXPECT_EQ(refused.tip, QStringLiteral("最多输入50个字符"));
+    // Blanks around the text do not count; a paste counts whole; UTF-16 units are counted.
+    EXPECT_EQ(ChatRules::inputDecision(QStringLiteral("  ") + fifty.left(49) + QStringLiteral("  "),
+                                       QStringLiteral("b"))
+                  .kind,
+              Kind::Accept);
+    EXPECT_EQ(ChatRules::inputDecision(QString(), QString(51, QLatin1Char('x'))).kind, Kind::Refuse);
+    EXPECT_EQ(ChatRules::inputDecision(fifty.left(49), QStringLiteral("😀")).kind, Kind::Refuse);
+    // Enter with the full fifty still sends.
+    EXPECT_EQ(ChatRules::inputDecision(fifty, QStringLiteral("\n")).kind, Kind::Send);
+}
+
+TEST(ChatRulesTest, PermissionCommand_ByAddresseeAndRole)
+{
+    const QString me = QStringLiteral("13800000000");
+    // To everyone, forbid: the room's flag, the toast; a participant's input closes.
+    auto all = ChatRules::permissionCommand(QStringLiteral("-1"), 0, me, false);
+    EXPECT_TRUE(all.addressed && all.setsRoomForbid && all.forbid && all.showsForbidToast && all.touchesInputs);
+    EXPECT_FALSE(all.input.editable);
+    EXPECT_EQ(all.input.enableButtonState, 1);
+    EXPECT_EQ(all.input.placeholder, QStringLiteral("全员禁言中"));
+    EXPECT_FALSE(all.floatingEnabled);
+    // The host stops after the room's flag.
+    auto host = ChatRules::permissionCommand(QStringLiteral("-1"), 0, me, true);
+    EXPECT_TRUE(host.setsRoomForbid && host.showsForbidToast);
+    EXPECT_FALSE(host.touchesInputs);
+    // Allowed again: no toast, the input opens.
+    auto allowed = ChatRules::permissionCommand(QStringLiteral("-1"), 1, me, false);
+    EXPECT_TRUE(allowed.setsRoomForbid && !allowed.forbid && !allowed.showsForbidToast);
+    EXPECT_TRUE(allowed.input.editable);
+    EXPECT_EQ(allowed.input.placeholder, QStringLiteral("请输入消息"));
+    EXPECT_EQ(allowed.input.enableButtonState, 0);
+    // To me alone: my input only, never the room's flag or the toast; also for a host.
+    for (bool privileged : {false, true}) {
+        auto mine = ChatRules::permissionCommand(me, 0, me, privileged);
+        EXPECT_TRUE(mine.addressed && mine.touchesInputs);
+        EXPECT_FALSE(mine.setsRoomForbid || mine.showsForbidToast);
+        EXPECT_EQ(mine.input.placeholder, QStringLiteral("您已被禁言"));
+        EXPECT_FALSE(mine.input.editable);
+    }
+    EXPECT_TRUE(ChatRules::permissionCommand(me, 1, me, false).input.editable);
+    // To another: nothing.
+    EXPECT_FALSE(ChatRules::permissionCommand(QStringLiteral("13900000000"), 0, me, false).addressed);
+    EXPECT_FALSE(ChatRules::permissionCommand(QString(), 0, QString(), false).addressed);
+}
+
+TEST(ChatRulesTest, PermissionDisplay_ParticipantsFollowTheRoom_HostsKeepTheirInput)
+{
+    EXPECT_TRUE(ChatRules::permissionDisplay(true, false).editable);
+    const auto closed = ChatRules::permissionDisplay(false, false);
+    EXPECT_FALSE(closed.editable || closed.floatingEnabled);
+    EXPECT_TRUE(closed.emptiedWithForbiddenPlaceholder);
+    const auto host = ChatRules::permissionDisplay(false, true);
+    EXPECT_TRUE(host.editable && host.floatingEnabled);
+    EXPECT_FALSE(host.emptiedWithForbiddenPlaceholder);
+}
+
+TEST(ChatRulesTest, OverlayBand_LiftsOverTheNameBarsBelowAndStopsUnderTheRowAbove)
+{
+    // Nothing to keep clear of: the given bottom and height.
+    auto free = ChatRules::overlayBand(16, 300, 600, 216, {});
+    EXPECT_EQ(free.bottom, 600);
+    EXPECT_EQ(free.maxHeight, 216);
+    // The bottom row's bar right above the bottom (and one across it in the next column), the
+    // next row's bar 200 higher, and a bar outside the columns.
+    const QList<QRect> bars{QRect(20, 560, 120, 30), QRect(300, 570, 80, 30), QRect(20, 360, 120, 30),
+                            QRect(700, 500, 100, 30)};
+    auto band = ChatRules::overlayBand(16, 300, 600, 216, bars);
+    EXPECT_EQ(band.bottom, 560 - 4 - 10 - 0 + 10 - 10 + 10 - 0 - 0 + 0 == 556 ? 556 : 556);
+    EXPECT_EQ(band.bottom, 556);
+    EXPECT_EQ(band.maxHeight, 556 - (390 + 4));
+    for (const QRect &bar : bars.mid(0, 3)) {
+        const QRect overlay(16, band.bottom - band.maxHeight, 300, band.maxHeight);
+        EXPECT_FALSE(overlay.intersects(bar)) << bar.y();
+    }
+    // A tall band is still capped.
+    auto capped = ChatRules::overlayBand(16, 300, 600, 100, {QRect(20, 580, 100, 30)});
+    EXPECT_EQ(capped.bottom, 576);
+    EXPECT_EQ(capped.maxHeight, 100);
+}
+
+// ---- Transcript lines ---------------------------------------------------------------------------------
+
+QString result(const QString &sender, int type, const QString &text, double time, const QString &name = {})
+{
+    return QString::fromUtf8(QJsonDocument(QJsonObject{{"senderId", sender},
+                                                       {"senderName", name.isEmpty() ? sender : name},
+                                                       {"resultType", type},
+                                                       {"cnText", text + QStringLiteral("(cn)")},
+                                                       {"enText", text + QStringLiteral("(en)")},
+                                                       {"cnTextFix", text},
+                                                       {"senderTime", time}})
+                                 .toJson(QJsonDocument::Compact));
+}
+
+KVSubTitleRecord record(const QString &sender, int type, const QString &text, double time)
+{
+    return *TranscriptLines::recordFromJson(result(sender, type, text, time));
+}
+
+QStringList shown(const TranscriptLines &lines)
+{
+    QStringList out;
+    for (const TranscriptLines::Row &row : lines.displayCopy([](const QString &) { return 1; }))
+        out << row.record.senderId + QLatin1Char(':') + row.record.content;
+    return out;
+}
+
+TEST(TranscriptLinesTest, MergeTable_TemporaryGrowsOneLine_FinalClosesIt_RepeatsChangeNothing)
+{
+    TranscriptLines lines;
+    using O = TranscriptLines::Outcome;
+    EXPECT_EQ(lines.merge(record("a", 0, "你", 1000)), O::Added);
+    EXPECT_EQ(lines.merge(record("a", 0, "你好", 1200)), O::Updated);
+    EXPECT_EQ(lines.merge(record("a", 0, "你好", 1200)), O::Updated); // not equal: the line keeps 1000
+    EXPECT_EQ(lines.merge(record("a", 2, "你好。", 1300)), O::Updated);
+    EXPECT_EQ(shown(lines), QStringList{"a:你好。"});
+    const KVSubTitleRecord &line = lines.temSourceArray().first()->record;
+    EXPECT_EQ(line.resultType, 2);
+    EXPECT_EQ(line.timeStamp, 1000); // the time and name of the first result
+    EXPECT_EQ(line.name, QStringLiteral("a"));
+
+    // After a final: an equal result changes nothing, an equal final re-closes it, anything else
+    // starts a new line at the bottom.
+    EXPECT_EQ(lines.merge(record("a", 0, "你好。", 1000)), O::Unchanged);
+    EXPECT_EQ(lines.merge(record("a", 2, "你好。", 1000)), O::Updated);
+    EXPECT_EQ(lines.merge(record("a", 2, "再见", 2000)), O::Added);
+    EXPECT_EQ(lines.merge(record("a", 0, "下一句", 3000)), O::Added);
+    EXPECT_EQ(shown(lines), (QStringList{"a:你好。", "a:再见", "a:下一句"}));
+
+    // The same temporary result twice: the second changes nothing.
+    EXPECT_EQ(lines.merge(record("b", 0, "嗯", 4000)), O::Added);
+    EXPECT_EQ(lines.merge(record("b", 0, "嗯", 4000)), O::Unchanged);
+    // Type 1, or a record without a speaker, never becomes a line.
+    EXPECT_EQ(lines.merge(record("b", 1, "x", 5000)), O::Dropped);
+    KVSubTitleRecord nobody = record("c", 0, "x", 5000);
+    nobody.senderId.clear();
+    EXPECT_EQ(lines.merge(nobody), O::Dropped);
+    EXPECT_EQ(lines.size(), 4);
+    EXPECT_EQ(lines.repaireListMap().size(), 2);
+    EXPECT_EQ(lines.repaireListMap().value("a"), lines.temSourceArray().at(1));
+}
+
+TEST(TranscriptLinesTest, TwoSpeakersKeepTwoGrowingLinesInTheOrderTheyStarted)
+{
+    TranscriptLines lines;
+    lines.merge(record("a", 0, "甲1", 1000));
+    lines.merge(record("b", 0, "乙1", 1100));
+    lines.merge(record("a", 0, "甲12", 1200));
+    lines.merge(record("b", 0, "乙12", 1300));
+    EXPECT_EQ(shown(lines), (QStringList{"a:甲12", "b:乙12"}));
+}
+
+TEST(TranscriptLinesTest, OneMessage_OldestFirst_BadStringsAndSpeakerlessResultsDropped)
+{
+    // Newest first on the wire: merged oldest first, so the final closes the line and no stale
+    // temporary line is left after it.
+    const QStringList data{result("a", 2, "好的。", 1300), QStringLiteral("not json"), QStringLiteral("[1,2]"),
+                           result("a", 0, "好", 1000), result(QString(), 0, "x", 900)};
+    const QList<KVSubTitleRecord> records = TranscriptLines::recordsFromMessage(data);
+    ASSERT_EQ(records.size(), 2);
+    EXPECT_EQ(records.first().timeStamp, 1000);
+    TranscriptLines lines;
+    for (const KVSubTitleRecord &r : records)
+        lines.merge(r);
+    EXPECT_EQ(shown(lines), QStringList{"a:好的。"});
+    // The corrected Chinese text and the sender's name and time.
+    EXPECT_EQ(records.first().content, QStringLiteral("好"));
+    EXPECT_EQ(records.first().name, QStringLiteral("a"));
+}
+
+TEST(TranscriptLinesTest, FirstHistoryPage_OlderLinesGoBeforeTheLiveOnes_EqualSkipped_SpeakersKept)
+{
+    TranscriptLines lines;
+    lines.merge(record("a", 2, "现场一", 5000));
+    lines.merge(record("b", 0, "现场二", 6000));
+    // Newest first as the service sends it: one equal to a live line, one newer, two older.
+    KVSubTitleRecord equal = lines.temSourceArray().last()->record;
+    KVSubTitleRecord newer = record("c", 2, "更新", 7000);
+    newer.name = QStringLiteral("c");
+    lines.mergeFirstPage({newer, equal, record("d", 2, "历史二", 4000), record("d", 2, "历史一", 3000)});
+    EXPECT_EQ(shown(lines), (QStringList{"d:历史一", "d:历史二", "a:现场一", "b:现场二"}));
+    // The speakers' latest lines are the live ones: a further result still merges into them.
+    lines.merge(record("b", 0, "现场二继续", 6500));
+    EXPECT_EQ(shown(lines).last(), QStringLiteral("b:现场二继续"));
+    EXPECT_FALSE(lines.repaireListMap().contains("d"));
+
+    // Without live lines the page is taken whole; an older page goes before everything.
+    TranscriptLines empty;
+    empty.mergeFirstPage({record("d", 2, "二", 2000), record("d", 2, "一", 1000)});
+    empty.appendOlderPage({record("d", 2, "零", 500)});
+    EXPECT_EQ(shown(empty), (QStringList{"d:零", "d:一", "d:二"}));
+}
+
+TEST(TranscriptLinesTest, DisplayCopyMeasuresEachTextOnceAndAgainWhenItChanges)
+{
+    TranscriptLines lines;
+    lines.merge(record("a", 0, "一", 1000));
+    lines.merge(record("b", 0, "二", 1100));
+    int measured = 0;
+    auto measure = [&](const QString &text) {
+        ++measured;
+        return int(text.size());
+    };
+    EXPECT_EQ(lines.displayCopy(measure).size(), 2);
+    EXPECT_EQ(measured, 2);
+    (void)lines.displayCopy(measure);
+    EXPECT_EQ(measured, 2);
+    lines.merge(record("a", 0, "一二三", 1200));
+    const auto rows = lines.displayCopy(measure);
+    EXPECT_EQ(measured, 3);
+    EXPECT_EQ(rows.first().textHeight, 3);
+}
+
+// ---- Subtitles ----------------------------------------------------------------------------------------
+
+TEST(SubtitleRulesTest, TemporaryResultsWithin600MsSkipped_FinalsNever_LanguageChoosesTheText)
+{
+    const QStringList one{result("a", 0, "你好", 1000, QStringLiteral("甲"))};
+    // Nothing shown yet: shown whatever the time.
+    auto first = SubtitleRules::resultsToShow(one, 0, std::nullopt, 0);
+    ASSERT_EQ(first.size(), 1);
+    EXPECT_EQ(first.first().showText, QStringLiteral("你好(cn)"));
+    EXPECT_TRUE(SubtitleRules::resultsToShow(one, 0, 1000, 1500).isEmpty());
+    EXPECT_TRUE(SubtitleRules::resultsToShow(one, 0, 1000, 1600).isEmpty());
+    EXPECT_EQ(SubtitleRules::resultsToShow(one, 0, 1000, 1700).size(), 1);
+    EXPECT_EQ(SubtitleRules::resultsToShow(one, 1, std::nullopt, 0).first().showText, QStringLiteral("你好(en)"));
+    EXPECT_TRUE(SubtitleRules::resultsToShow({result("a", 2, "完", 1000)}, 0, std::nullopt, 0).isEmpty());
+    // Other types pass; strings that are not objects give nothing.
+    EXPECT_EQ(SubtitleRules::resultsToShow({result("a", 1, "x", 1000), QStringLiteral("x")}, 0, 1000, 1100).size(),
+              1);
+    EXPECT_EQ(SubtitleRules::subtitleText(first.first()), QStringLiteral("\n甲: 你好(cn)"));
+}
+
+TEST(SubtitleRulesTest, FontForLevel)
+{
+    EXPECT_EQ(SubtitleRules::fontForLevel(0, 16), 18);
+    EXPECT_EQ(SubtitleRules::fontForLevel(1, 18), 16);
+    EXPECT_EQ(SubtitleRules::fontForLevel(2, 16), 14);
+    EXPECT_EQ(SubtitleRules::fontForLevel(3, 14), 14);
+    EXPECT_EQ(SubtitleRules::fontForLevel(-1, 18), 18);
+}
+
+} // namespace
