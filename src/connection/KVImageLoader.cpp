@@ -3,6 +3,7 @@
 #include "connection/ConnectionLog.h"
 #include "connection/HttpManager.h"
 #include "connection/KVTls.h"
+#include "foundation/AppLifetime.h"
 #include "foundation/AppPaths.h"
 #include "foundation/KVClock.h"
 #include "foundation/MainQueue.h"
@@ -21,8 +22,10 @@ constexpr qint64 MaxCacheBytes = 200LL * 1024 * 1024;
 KVImageLoader *KVImageLoader::sharedLoader()
 {
     static QPointer<KVImageLoader> shared;
-    if (!shared)
-        shared = new KVImageLoader(QCoreApplication::instance());
+    if (!shared) {
+        shared = new KVImageLoader;
+        AppLifetime::deleteWithApplication(shared);
+    }
     return shared;
 }
 
