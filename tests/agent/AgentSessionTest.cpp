@@ -2,6 +2,8 @@
 #include "AgentTestSupport.h"
 
 #include "agent/KVMoreSetting.h"
+#include "foundation/KVFileLog.h"
+#include "foundation/KVLogManager.h"
 #include "foundation/RXEncrypt.h"
 
 #include <QFile>
@@ -85,13 +87,32 @@ TEST_F(AgentSessionTest, Token_IsInAnOwnerOnlyFile_AndNeverLogged)
     QLoggingCategory::setFilterRules(QStringLiteral("korvi.*=true"));
     const QtMessageHandler previous = qInstallMessageHandler(captureLog);
     const KVMResponse r = signIn(QStringLiteral("13912345678"));
+    const QString signInToken = agent->myInfo().authorization;
     const QString roomId = createMeeting();
     enter(roomId);
+    // A line of the client's own shows where lines go: the file log and the service.
+    KVLogManager::sharedInstance().logInfo(QStringLiteral("入会"), QStringLiteral("INFO"), {roomId});
+    KVLogManager::sharedInstance().waitUntilIdle();
+    ASSERT_TRUE(settleRequests(*agent->http()));
+    KVFileLog::sharedInstance().flush();
     qInstallMessageHandler(previous);
     ASSERT_TRUE(r.successed);
-    const QString token = agent->myInfo().authorization;
-    for (const QString &line : std::as_const(g_logLines))
-        EXPECT_FALSE(line.contains(token)) << line.toStdString();
+    const QStringList tokens{signInToken, agent->myInfo().authorization};
+    ASSERT_FALSE(signInToken.isEmpty());
+
+    QFile fileLog(KVFileLog::sharedInstance().filePath());
+    ASSERT_TRUE(fileLog.open(QIODevice::ReadOnly));
+    const QString written = QString::fromUtf8(fileLog.readAll());
+    EXPECT_TRUE(written.contains(QStringLiteral("入会-") + roomId));
+    const QList<DevRequest> uploads = service.requestsFor(QStringLiteral("/qf/log/upload"));
+    ASSERT_FALSE(uploads.isEmpty());
+    for (const QString &token : tokens) {
+        for (const QString &line : std::as_const(g_logLines))
+            EXPECT_FALSE(line.contains(token)) << line.toStdString();
+        EXPECT_FALSE(written.contains(token));
+        for (const DevRequest &upload : uploads)
+            EXPECT_FALSE(upload.body.contains(token.toUtf8())) << upload.body.toStdString();
+    }
 
     const QString path = UserDefaults::standardUserDefaults().filePath();
     QFile file(path);

@@ -40,13 +40,13 @@ TEST_F(DispatchWindowMessagesTest, ServerNotices_HostAppliesInOrder_RepeatIgnore
     join(true);
     receive(serverNotice(1, {waitNotice(108, "a"), waitNotice(108, "b"), waitNotice(109, "a")}));
     manager()->waitForQueues();
-    processEventsFor(5);
+    ASSERT_TRUE(settleRequests());
     EXPECT_EQ(waitingIds(), QStringList{"b"});
 
     // The same message again changes nothing.
     receive(serverNotice(1, {waitNotice(108, "c")}));
     manager()->waitForQueues();
-    processEventsFor(5);
+    ASSERT_TRUE(settleRequests());
     EXPECT_EQ(waitingIds(), QStringList{"b"});
 
     // A device notice does not drop the waiting-room entries of the same message.
@@ -54,7 +54,7 @@ TEST_F(DispatchWindowMessagesTest, ServerNotices_HostAppliesInOrder_RepeatIgnore
                              jsonText({{"event", 110}, {"data", jsonText({{"userId", "v"}, {"deviceType", "META"}})}}),
                              QStringLiteral("broken")}));
     manager()->waitForQueues();
-    processEventsFor(5);
+    ASSERT_TRUE(settleRequests());
     EXPECT_EQ(waitingIds(), (QStringList{"b", "d"}));
 }
 
@@ -63,7 +63,7 @@ TEST_F(DispatchWindowMessagesTest, ServerNotices_MemberIgnores)
     join();
     receive(serverNotice(1, {waitNotice(108, "a")}));
     manager()->waitForQueues();
-    processEventsFor(5);
+    ASSERT_TRUE(settleRequests());
     EXPECT_TRUE(waitingIds().isEmpty());
 }
 
@@ -120,13 +120,13 @@ TEST_F(DispatchWindowMessagesTest, Heartbeat_ServerViewDiffers_ReportedAgainUnle
     page->receiveHeartbeatAck(heartbeat({{"micStatus", 0}}));
     ASSERT_TRUE(processEventsUntil([&] { return reports(QStringLiteral("micStatus")) == (QStringList{"1", "1"}); }));
     page->receiveHeartbeatAck(heartbeat({{"micStatus", 1}}));
-    processEventsFor(10);
+    ASSERT_TRUE(settleRequests());
     EXPECT_EQ(reports(QStringLiteral("micStatus")).size(), 2);
 
     page->tempIsMicOn = true;
     page->onRoomStateChanged(VeskMeetingManager::StateJoining);
     page->receiveHeartbeatAck(heartbeat({{"micStatus", 0}}));
-    processEventsFor(10);
+    ASSERT_TRUE(settleRequests());
     EXPECT_EQ(reports(QStringLiteral("micStatus")).size(), 2);
 
     // Not an object: nothing changes.

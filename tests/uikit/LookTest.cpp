@@ -1,3 +1,7 @@
+#include "connection/KVImageLoader.h"
+#include "devservice/DevService.h"
+#include "devservice/DevServiceTestUtil.h"
+#include "foundation/KVClock.h"
 #include "uikit/KVCustomButton.h"
 #include "uikit/KVFlatView.h"
 #include "uikit/KVHoverBorderView.h"
@@ -9,15 +13,12 @@
 #include "uikit/VeskTableRowView.h"
 #include "uikit/VeskTextView.h"
 
-#include <QDir>
+#include <QBuffer>
 #include <QGuiApplication>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QScreen>
-#include <QSignalSpy>
-#include <QTemporaryDir>
-#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -137,30 +138,46 @@ TEST(LookTest, CentredWindowSitsInTheMiddleOfTheScreensVisibleArea)
 
 TEST(ImageViewTest, ShowsThePlaceholderThenTheLoadedImageAndTheLatestAddressWins)
 {
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    auto write = [&](const QString &name, const QColor &c) {
+    VirtualClockScope clock;
+    DevService service;
+    for (const auto &[path, colour] : {std::pair{"/red.png", Qt::red}, std::pair{"/green.png", Qt::green}}) {
         QImage img(8, 8, QImage::Format_ARGB32);
-        img.fill(c);
-        const QString path = dir.filePath(name);
-        EXPECT_TRUE(img.save(path));
-        return QUrl::fromLocalFile(path).toString();
-    };
-    const QString red = write("red.png", Qt::red);
-    const QString green = write("green.png", Qt::green);
+        img.fill(colour);
+        QByteArray png;
+        QBuffer buffer(&png);
+        buffer.open(QIODevice::WriteOnly);
+        img.save(&buffer, "PNG");
+        service.route("GET", path, [png](const DevRequest &) {
+            DevReply reply = DevReply::raw(png, "image/png");
+            reply.headers.append({QByteArray("Cache-Control"), QByteArray("max-age=3600")});
+            return reply;
+        });
+    }
+    ASSERT_TRUE(service.start());
+    const QString red = service.baseUrl().toString() + "/red.png";
+    const QString green = service.baseUrl().toString() + "/green.png";
     QLabel label;
     label.setScaledContents(true);
     QPixmap placeholder(8, 8);
     placeholder.fill(Qt::gray);
+    const auto shown = [&label] { return label.pixmap().isNull() ? QColor() : label.pixmap().toImage().pixelColor(0, 0); };
+
+    // The first address's answer is held until after the second one's has landed.
+    service.delayNextReply("/red.png", 100);
     vesk::setImageWithURL(&label, red, placeholder);
-    EXPECT_EQ(label.pixmap().toImage().pixelColor(0, 0), QColor(Qt::gray));
-    // A second address before the first arrived: the first must not land.
+    EXPECT_EQ(shown(), QColor(Qt::gray));
     vesk::setImageWithURL(&label, green, placeholder);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return label.pixmap().toImage().pixelColor(0, 0) == QColor(Qt::green); }));
-    QTest::qWait(50);
-    EXPECT_EQ(label.pixmap().toImage().pixelColor(0, 0), QColor(Qt::green));
-    // A failed load keeps what is shown.
-    vesk::setImageWithURL(&label, QUrl::fromLocalFile(dir.filePath("missing.png")).toString(), QPixmap());
-    QTest::qWait(50);
-    EXPECT_TRUE(label.pixmap().isNull() || label.pixmap().toImage().pixelColor(0, 0) != QColor(Qt::red));
+    ASSERT_TRUE(processEventsUntil([&] { return shown() == QColor(Qt::green); }));
+    ASSERT_TRUE(processEventsUntil([&] { return service.requestsFor("/red.png").size() == 1; }));
+    clock.clock.advance(std::chrono::milliseconds(100));
+    // The stale picture reached the loader (it is in its cache), and the label ignored it.
+    ASSERT_TRUE(processEventsUntil([&] { return !KVImageLoader::sharedLoader()->cachedImage(red).isNull(); }));
+    ASSERT_TRUE(drainMainQueue());
+    EXPECT_EQ(shown(), QColor(Qt::green));
+
+    // A failed load keeps the picture shown meanwhile.
+    vesk::setImageWithURL(&label, QStringLiteral("not an address"), placeholder);
+    EXPECT_EQ(shown(), QColor(Qt::gray));
+    ASSERT_TRUE(drainMainQueue()); // the failure is delivered on the main queue
+    EXPECT_EQ(shown(), QColor(Qt::gray));
 }

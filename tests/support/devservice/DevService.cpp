@@ -398,9 +398,10 @@ void DevService::onChannelConnection()
         DevUser *user = m_state.user(userId);
         if (!user)
             user = m_state.userByPhone(userId);
-        if (!user || !WireProtocol::verifyChannelQuery(url, user->token, QDateTime::currentSecsSinceEpoch())) {
+        const bool protoo = socket->subprotocol() == QLatin1String(WireProtocol::Subprotocol);
+        if (!protoo || !user || !WireProtocol::verifyChannelQuery(url, user->token, QDateTime::currentSecsSinceEpoch())) {
             ++m_channelRefused;
-            qCInfo(korviDevService) << "channel refused" << roomId << userId;
+            qCInfo(korviDevService) << "channel refused" << roomId << userId << "sub-protocol" << socket->subprotocol();
             connect(socket, &QWebSocket::disconnected, socket, &QObject::deleteLater);
             socket->close(QWebSocketProtocol::CloseCode(4001), QStringLiteral("签名无效"));
             continue;
