@@ -9,6 +9,10 @@
 #include "foundation/NotificationCenter.h"
 #include "foundation/StringHelpers.h"
 #include "foundation/models/MeetingInfoModel.h"
+#include "scheduling/CreateMeetingRules.h"
+#include "scheduling/CreateMeetingViewController.h"
+#include "scheduling/SchedulingAgent.h"
+#include "scheduling/SchedulingTexts.h"
 #include "shell/MeetingPasswordView.h"
 #include "shell/PasteboardWatcher.h"
 #include "shell/ShellLog.h"
@@ -20,7 +24,9 @@
 #include "uikit/KVPageNavigator.h"
 #include "uikit/KVTextField.h"
 #include "uikit/KVTextFieldView.h"
+#include "uikit/KVWindow.h"
 #include "uikit/VeskButton.h"
+#include "uikit/VeskCategories.h"
 #include "uikit/VeskToast.h"
 
 #include <QCheckBox>
@@ -55,7 +61,12 @@ void disableUntilLater(VeskButton *button)
 MainPageViewController::MainPageViewController(QObject *parent) : MacBaseViewController(parent)
 {
     NotificationCenter &center = NotificationCenter::defaultCenter();
-    center.addObserver(this, KVMeetingDidUpdatedNotification, [this](const Notification &) { reloadData(); });
+    // Changes announced elsewhere (a meeting ended from its window) refresh the list; this
+    // page refreshes after its own changes in the order each one needs.
+    center.addObserver(this, KVMeetingDidUpdatedNotification, [this](const Notification &) {
+        if (!m_postingOwnUpdate)
+            reloadData();
+    });
     center.addObserver(this, KVMeetingAppCopyInvitedStringNotification,
                        [this](const Notification &) { appCopyInvitedString(); });
     // Admitted from the waiting room: join again with what the waiting room held.
@@ -112,7 +123,6 @@ void MainPageViewController::loadView()
     left->addWidget(m_quickButton);
     m_scheduleButton = ShellStyle::secondaryButton(ShellTexts::kScheduleMeeting, actions);
     m_scheduleButton->setObjectName(QStringLiteral("scheduleButton"));
-    disableUntilLater(m_scheduleButton);
     left->addWidget(m_scheduleButton);
     left->addStretch(1);
     columns->addWidget(actions);
@@ -153,6 +163,8 @@ void MainPageViewController::loadView()
     connect(m_joinButton, &QAbstractButton::clicked, this, &MainPageViewController::joinMeetingById);
     connect(m_idField->textField(), &QLineEdit::returnPressed, this, &MainPageViewController::joinMeetingById);
     connect(m_quickButton, &QAbstractButton::clicked, this, &MainPageViewController::startQuickMeeting);
+    connect(m_scheduleButton, &QAbstractButton::clicked, this,
+            [this] { openCreateOrEditMeeting(std::nullopt, false); });
     setView(view);
 }
 
@@ -224,6 +236,7 @@ void MainPageViewController::handleJoinReply(const MeetingDataModel &meeting, co
         if (joined.password.isEmpty())
             joined.password = password;
         qCInfo(lcShell) << "joined room" << joined.roomId;
+        closeMeetingListWindows();
         postMeetingDidUpdated(KVMeetingDidUpdated::Joined, joined);
         if (VeskMeetingManager *manager = VeskAppAgent::sharedInstance()->meetingManager())
             manager->joinRoomWith(room);
@@ -266,8 +279,10 @@ void MainPageViewController::askPassword(const MeetingDataModel &meeting, const 
 
 void MainPageViewController::postMeetingDidUpdated(qint64 type, const MeetingDataModel &meeting)
 {
+    m_postingOwnUpdate = true;
     NotificationCenter::defaultCenter().post(KVMeetingDidUpdatedNotification, {},
                                              KVMeetingDidUpdated::withType(type, meeting).userInfo());
+    m_postingOwnUpdate = false;
 }
 
 // ---- Scheduled meetings ---------------------------------------------------------------------
@@ -276,7 +291,7 @@ void MainPageViewController::endMeeting(const MeetingDataModel &meeting)
 {
     VeskToast::showLoadingToast(ShellTexts::kEnding);
     QPointer<MainPageViewController> self(this);
-    VeskAppAgent::sharedInstance()->endMeetingWithRoomId(this, meeting.roomId, [self, meeting](const KVMResponse &r) {
+    SchedulingAgent::current().endMeetingWithRoomId(this, meeting.roomId, [self, meeting](const KVMResponse &r) {
         VeskToast::dismissLoadingToast();
         if (!self)
             return;
@@ -285,7 +300,8 @@ void MainPageViewController::endMeeting(const MeetingDataModel &meeting)
             return;
         }
         self->syncCalendar(meeting, false);
-        postMeetingDidUpdated(KVMeetingDidUpdated::Ended, meeting); // the list refreshes on it
+        self->postMeetingDidUpdated(KVMeetingDidUpdated::Ended, meeting);
+        self->reloadData();
     });
 }
 
@@ -321,7 +337,7 @@ void MainPageViewController::doCancelMeeting(const MeetingDataModel &meeting, bo
 {
     VeskToast::showLoadingToast(ShellTexts::kCancelling);
     QPointer<MainPageViewController> self(this);
-    VeskAppAgent::sharedInstance()->cancelMeetingWithRoomId(
+    SchedulingAgent::current().cancelMeetingWithRoomId(
         this, meeting.roomId, wholeSeries, [self, meeting](const KVMResponse &r) {
             VeskToast::dismissLoadingToast();
             if (!self)
@@ -333,7 +349,8 @@ void MainPageViewController::doCancelMeeting(const MeetingDataModel &meeting, bo
                 return;
             }
             self->syncCalendar(meeting, false);
-            postMeetingDidUpdated(KVMeetingDidUpdated::Cancelled, meeting); // the list refreshes on it
+            self->reloadData();
+            self->postMeetingDidUpdated(KVMeetingDidUpdated::Cancelled, meeting);
         });
 }
 
@@ -343,6 +360,152 @@ void MainPageViewController::syncCalendar(const MeetingDataModel &meeting, bool 
         calendarSync(meeting, sync);
 }
 
+// ---- The meeting form -------------------------------------------------------------------------
+
+void MainPageViewController::openCreateOrEditMeeting(const std::optional<MeetingDataModel> &meeting, bool isEdit)
+{
+    if (m_checkingQuota)
+        return;
+    m_checkingQuota = true;
+    QPointer<MainPageViewController> self(this);
+    SchedulingAgent::current().queryCreatedRoomsInfoWithCompletionBlock(
+        this, [self, meeting, isEdit](const KVMResponse &r) {
+            if (!self)
+                return;
+            self->m_checkingQuota = false;
+            if (!r.successed) {
+                VeskToast::showToast(CreateMeetingRules::failureText(r));
+                return;
+            }
+            const QVariantMap data = r.dataMap();
+            const QString allowedKey = QStringLiteral("allowCreateRoomNumber");
+            const qint64 created = data.value(QStringLiteral("createdRoomNumber")).toLongLong();
+            const qint64 allowed = data.value(allowedKey).toLongLong();
+            if (data.contains(allowedKey) && created >= allowed) {
+                VeskToast::showToast(SchedulingTexts::kQuotaReached.arg(allowed));
+                return;
+            }
+            self->showCreateMeeting(meeting, isEdit);
+        });
+}
+
+void MainPageViewController::showCreateMeeting(const std::optional<MeetingDataModel> &meeting, bool isEdit)
+{
+    closeCreateMeeting();
+    auto *controller = new CreateMeetingViewController();
+    m_editingMeeting.reset();
+    if (isEdit && meeting) {
+        MeetingDataModel edited = *meeting;
+        edited.isEdit = true;
+        edited.onlyUpdateThisMeeting = true;
+        m_editingMeeting = edited;
+        controller->setDataModel(edited);
+    }
+    QPointer<MainPageViewController> self(this);
+    QPointer<CreateMeetingViewController> form(controller);
+    controller->onCreateMeeting = [self, form](CreateMeetingViewController *c) {
+        if (!self)
+            return;
+        // The form stays open until the service took it, so nothing typed is lost.
+        self->createAndUpdateMeetingRoom(c->dataModel(), false, c->syncCalendar(), [self, form](bool success) {
+            if (self && success && form && self->m_createMeetingController == form)
+                self->closeCreateMeeting();
+        });
+    };
+    controller->onCloseAction = [self](CreateMeetingViewController *) {
+        if (self)
+            self->closeCreateMeeting();
+    };
+    controller->onUploadShareFile = [self](CreateMeetingViewController *c) {
+        if (self)
+            self->openUploadShare(c->dataModel());
+    };
+
+    auto *window = new QWidget(nullptr, Qt::Window);
+    window->setObjectName(QStringLiteral("createMeetingWindow"));
+    window->setWindowTitle(isEdit ? SchedulingTexts::kEditTitle : SchedulingTexts::kCreateTitle);
+    m_createMeetingWindow = std::make_unique<MacBaseWindowController>(window);
+    m_createMeetingController = controller;
+    const QSize size = controller->view()->size();
+    const QRect area = KVWindowPlacement::mainScreenVisibleFrame();
+    m_createMeetingWindow->setWindowContentViewController(
+        controller, QRect(area.center() - QPoint(size.width() / 2, size.height() / 2), size));
+    controller->resetWindowDelegate();
+    controller->windowShouldCloseBlock = [self] {
+        if (self) {
+            self->m_createMeetingController = nullptr;
+            if (self->m_createMeetingWindow)
+                self->m_createMeetingWindow.release()->deleteLater();
+        }
+        return true;
+    };
+    vesk::veskCenter(window);
+    m_createMeetingWindow->showWindow();
+}
+
+void MainPageViewController::closeCreateMeeting()
+{
+    m_createMeetingController = nullptr;
+    if (!m_createMeetingWindow)
+        return;
+    MacBaseWindowController *old = m_createMeetingWindow.release();
+    if (QWidget *w = old->window())
+        w->hide();
+    old->deleteLater();
+}
+
+CreateMeetingViewController *MainPageViewController::createMeetingViewController() const
+{
+    return m_createMeetingController;
+}
+
+QWidget *MainPageViewController::createMeetingWindow() const
+{
+    return m_createMeetingWindow ? m_createMeetingWindow->window() : nullptr;
+}
+
+void MainPageViewController::createAndUpdateMeetingRoom(const MeetingDataModel &meeting, bool enter, bool syncCalendar,
+                                                        std::function<void(bool success)> callback)
+{
+    VeskToast::showLoadingToast(meeting.isEdit ? SchedulingTexts::kUpdating : SchedulingTexts::kCreating);
+    QPointer<MainPageViewController> self(this);
+    SchedulingAgent::current().createOrUpdateMeeting(
+        this, meeting, [self, meeting, enter, syncCalendar, callback](const KVMResponse &r) {
+            VeskToast::dismissLoadingToast();
+            if (!self)
+                return;
+            if (!r.successed) {
+                if (callback)
+                    callback(false);
+                VeskToast::showToast(CreateMeetingRules::failureText(r));
+                return;
+            }
+            MeetingDataModel done;
+            if (meeting.isEdit) {
+                // The shown meeting takes the form's values only now that the service has them.
+                self->m_editingMeeting = meeting;
+                done = meeting;
+            } else {
+                done = jx_objectWithKeyValues<MeetingDataModel>(r.data);
+            }
+            qCInfo(lcShell) << (meeting.isEdit ? "meeting updated" : "meeting created") << done.roomId;
+            self->syncCalendar(done, syncCalendar);
+            if (callback)
+                callback(true);
+            if (!self)
+                return;
+            self->postMeetingDidUpdated(KVMeetingDidUpdated::CreatedOrUpdated, done);
+            self->reloadData();
+            if (enter)
+                self->joinRoom(done);
+        });
+}
+
+void MainPageViewController::openUploadShare(const MeetingDataModel &meeting)
+{
+    qCInfo(lcShell) << "shared files of" << meeting.roomId << "wait for the upload window";
+}
+
 // ---- Today's meetings -------------------------------------------------------------------------
 
 void MainPageViewController::reloadData()
@@ -350,7 +513,7 @@ void MainPageViewController::reloadData()
     if (!VeskAppAgent::sharedInstance()->isSignedIn())
         return;
     QPointer<MainPageViewController> self(this);
-    VeskAppAgent::sharedInstance()->queryMeetingListIsToday(this, true, [self](const KVMResponse &r) {
+    SchedulingAgent::current().queryMeetingListIsToday(this, true, [self](const KVMResponse &r) {
         if (!self || !r.successed)
             return;
         QList<MeetingDataModel> meetings;

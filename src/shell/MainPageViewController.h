@@ -3,6 +3,7 @@
 #include "foundation/models/MeetingDataModel.h"
 #include "uikit/KVTextFieldView.h"
 #include "uikit/MacBaseViewController.h"
+#include "uikit/MacBaseWindowController.h"
 #include "uikit/VeskButton.h"
 
 #include <QLabel>
@@ -11,7 +12,10 @@
 #include <QVBoxLayout>
 
 #include <functional>
+#include <memory>
+#include <optional>
 
+class CreateMeetingViewController;
 class KVMResponse;
 
 // The home page: join by meeting ID, a quick meeting, today's meetings, and the operations on a
@@ -32,10 +36,28 @@ public:
     void endMeeting(const MeetingDataModel &meeting);
     // A recurring meeting asks first whether the whole series goes.
     void cancelMeeting(const MeetingDataModel &meeting);
-    // The calendar step after an end or cancel (and later a create or update). Calendar
-    // synchronisation comes with scheduling; until then the hook is empty.
+    // The calendar step after a create or update (sync = the form's choice), an end or a cancel
+    // (sync false). Calendar synchronisation comes with the meeting lists; until then the hook
+    // is empty.
     void syncCalendar(const MeetingDataModel &meeting, bool sync);
     std::function<void(const MeetingDataModel &meeting, bool sync)> calendarSync;
+
+    // The meeting form, to create (no model) or edit a meeting. The daily quota is checked first
+    // (a second request while a check runs is ignored); one form at a time.
+    void openCreateOrEditMeeting(const std::optional<MeetingDataModel> &meeting, bool isEdit);
+    // Sends the form's meeting. On success: the calendar step, callback(true), the broadcast
+    // (the edited meeting on an update, the reply's on a create), the home list, and the join
+    // when enter is set. On failure callback(false) and the reply's message.
+    void createAndUpdateMeetingRoom(const MeetingDataModel &meeting, bool enter, bool syncCalendar,
+                                    std::function<void(bool success)> callback);
+    // The scheduled-meeting file window comes with the share-upload work; the form's upload
+    // button and file link stay disabled until then, so nothing calls this yet.
+    void openUploadShare(const MeetingDataModel &meeting);
+    [[nodiscard]] CreateMeetingViewController *createMeetingViewController() const;
+    [[nodiscard]] QWidget *createMeetingWindow() const;
+    [[nodiscard]] bool isCheckingQuota() const { return m_checkingQuota; }
+    // The meeting the open form edits, as the lists showed it until the update succeeded.
+    [[nodiscard]] const std::optional<MeetingDataModel> &editingMeeting() const { return m_editingMeeting; }
 
     // Today's meetings, from the service.
     void reloadData();
@@ -63,7 +85,11 @@ private:
     void askPassword(const MeetingDataModel &meeting, const QString &message);
     void doCancelMeeting(const MeetingDataModel &meeting, bool wholeSeries);
     void showTodayMeetings(const QList<MeetingDataModel> &meetings);
-    static void postMeetingDidUpdated(qint64 type, const MeetingDataModel &meeting);
+    void postMeetingDidUpdated(qint64 type, const MeetingDataModel &meeting);
+    void showCreateMeeting(const std::optional<MeetingDataModel> &meeting, bool isEdit);
+    void closeCreateMeeting();
+    // Joining from a list closes the list windows first (they come with the meeting lists).
+    void closeMeetingListWindows() {}
 
     QPointer<KVTextFieldView> m_idField;
     QPointer<QLabel> m_idMessage;
@@ -75,4 +101,9 @@ private:
     QPointer<QLabel> m_emptyLabel;
     QList<MeetingDataModel> m_todayMeetings;
     bool m_joining = false;
+    bool m_checkingQuota = false;
+    bool m_postingOwnUpdate = false;
+    std::unique_ptr<MacBaseWindowController> m_createMeetingWindow;
+    QPointer<CreateMeetingViewController> m_createMeetingController;
+    std::optional<MeetingDataModel> m_editingMeeting;
 };

@@ -1,0 +1,97 @@
+#include "scheduling/KVMemberSelectCollectionItem.h"
+
+#include "scheduling/MemberChipGeometry.h"
+#include "scheduling/SchedulingIcons.h"
+#include "uikit/KVDataText.h"
+#include "uikit/VeskCategories.h"
+
+#include <QLabel>
+#include <QPainter>
+#include <QSignalBlocker>
+
+KVMemberSelectCollectionItem::KVMemberSelectCollectionItem(QWidget *parent) : QAbstractButton(parent)
+{
+    setCheckable(true);
+    setFocusPolicy(Qt::TabFocus);
+    m_nameLabel = new KVElidedLabel(this);
+    m_nameLabel->setFont(vesk::systemFont(14));
+    m_nameLabel->setAttribute(Qt::WA_TransparentForMouseEvents);
+    m_selectedIcon = new QLabel(this);
+    m_selectedIcon->setPixmap(SchedulingIcons::image(SchedulingIcons::kTick, 16));
+    m_selectedIcon->setAttribute(Qt::WA_TransparentForMouseEvents);
+    m_selectedIcon->hide();
+    setFixedHeight(MemberChipGeometry::kSelectRowHeight);
+    updateLook();
+}
+
+void KVMemberSelectCollectionItem::setModel(const VeskUserModel &model)
+{
+    m_model = model;
+    const QString name = model.userName.isEmpty() ? QString() : model.userName;
+    m_nameLabel->setFullText(name);
+    // The button's text is never drawn as markup: it only names the row.
+    setText(name);
+    setAccessibleName(name);
+}
+
+void KVMemberSelectCollectionItem::setSelected(bool selected)
+{
+    const QSignalBlocker quiet(this); // the picker's own decision, not a user's toggle
+    setChecked(selected);
+    updateLook();
+}
+
+QColor KVMemberSelectCollectionItem::nameColor() const
+{
+    return vesk::colorWithHexString(m_hovered || isChecked() ? QStringLiteral("007AFF") : QStringLiteral("666666"));
+}
+
+QColor KVMemberSelectCollectionItem::backgroundColor() const
+{
+    return m_hovered ? vesk::colorWithHexString(QStringLiteral("#F5F7FA")) : QColor(Qt::transparent);
+}
+
+bool KVMemberSelectCollectionItem::tickShown() const
+{
+    return !m_selectedIcon->isHidden();
+}
+
+void KVMemberSelectCollectionItem::updateLook()
+{
+    QPalette pal = m_nameLabel->palette();
+    pal.setColor(QPalette::WindowText, nameColor());
+    m_nameLabel->setPalette(pal);
+    m_selectedIcon->setVisible(isChecked());
+    update();
+}
+
+void KVMemberSelectCollectionItem::resizeEvent(QResizeEvent *event)
+{
+    QAbstractButton::resizeEvent(event);
+    m_nameLabel->setGeometry(16, 0, std::max(0, width() - 16 - 40), height());
+    m_selectedIcon->setGeometry(width() - 32, (height() - 16) / 2, 16, 16);
+}
+
+void KVMemberSelectCollectionItem::enterEvent(QEnterEvent *event)
+{
+    QAbstractButton::enterEvent(event);
+    m_hovered = true;
+    updateLook();
+}
+
+void KVMemberSelectCollectionItem::leaveEvent(QEvent *event)
+{
+    QAbstractButton::leaveEvent(event);
+    m_hovered = false;
+    updateLook();
+}
+
+void KVMemberSelectCollectionItem::paintEvent(QPaintEvent *)
+{
+    QPainter p(this);
+    p.fillRect(rect(), backgroundColor());
+    if (hasFocus()) {
+        p.setPen(QPen(vesk::colorWithHexString(QStringLiteral("007AFF")), 1, Qt::DotLine));
+        p.drawRect(rect().adjusted(1, 1, -2, -2));
+    }
+}

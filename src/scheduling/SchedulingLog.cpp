@@ -1,0 +1,3 @@
+#include "scheduling/SchedulingLog.h"
+
+Q_LOGGING_CATEGORY(lcScheduling, "korvi.scheduling")

@@ -1,0 +1,278 @@
+// The home page's scheduling road: the quota check before the form, the order of what follows a
+// create, update, end and cancel, the form kept open on a failure, and the whole road against
+// the stand-in.
+
+#include "ShellTestSupport.h"
+
+#include "scheduling/RecordingSchedulingAgent.h"
+
+#include "agent/models/KVMeetingDidUpdated.h"
+#include "foundation/NotificationCenter.h"
+#include "scheduling/CreateMeetingViewController.h"
+#include "scheduling/KVMemberEnterCollectionView.h"
+#include "shell/MainPageViewController.h"
+#include "uikit/KVDatePickerView.h"
+#include "uikit/KVTextFieldView.h"
+#include "uikit/QFFlatButton.h"
+#include "uikit/VeskButton.h"
+
+#include <QDate>
+
+namespace {
+
+class ScheduleRoadTest : public ShellTest {
+protected:
+    void SetUp() override
+    {
+        ShellTest::SetUp();
+        storeSignedInUser();
+        installMeetingManager();
+    }
+
+    void openHome()
+    {
+        windows()->showMainPage(false);
+        ASSERT_TRUE(waitForPage(MacWindowsManager::HomePage));
+        page = windows()->mainPageViewController();
+        ASSERT_NE(page, nullptr);
+    }
+
+    // Logs the page's calendar step and broadcasts into log.
+    void record(QStringList &log)
+    {
+        page->calendarSync = [&log](const MeetingDataModel &m, bool sync) {
+            log << QStringLiteral("calendar %1 %2").arg(sync).arg(m.roomId);
+        };
+        NotificationCenter::defaultCenter().addObserver(
+            &observer, KVMeetingDidUpdatedNotification, [&log](const Notification &n) {
+                const auto u = n.userInfo.value(KVMeetingDidUpdatedUserInfoKey).value<KVMeetingDidUpdated>();
+                log << QStringLiteral("post %1 %2 %3").arg(u.type).arg(u.model.roomId, u.model.roomName);
+            });
+    }
+
+    CreateMeetingViewController *waitForForm()
+    {
+        processEventsUntil([this] { return page->createMeetingViewController() != nullptr; });
+        return page->createMeetingViewController();
+    }
+
+    // A form opened for editing has its invitees from the stand-in.
+    [[nodiscard]] static bool waitForInvitees(CreateMeetingViewController *form)
+    {
+        return processEventsUntil([form] { return form->inviteesLoaded(); }) && !form->members().isEmpty();
+    }
+
+    DevScheduledMeeting &scheduleToday(const QString &roomId, const QString &name)
+    {
+        DevScheduledMeeting meeting;
+        meeting.roomId = roomId;
+        meeting.ownerUserId = kMyPhone;
+        const QString today = QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd"));
+        const QVariantMap me{{"userId", AgentRoutes::enc(kMyPhone)}, {"userName", QStringLiteral("张三")}};
+        meeting.fields = {{"roomId", roomId}, {"roomName", name}, {"beginTime", today + " 23:58"},     {"duration", 30},
+                          {"status", 0},      {"isCycle", 0},     {"invitationList", QVariantList{me}}};
+        service.state().scheduled.insert(roomId, meeting);
+        return service.state().scheduled[roomId];
+    }
+
+    [[nodiscard]] QStringList todayNames() const
+    {
+        QStringList names;
+        for (const MeetingDataModel &m : page->todayMeetings())
+            names << m.roomName;
+        return names;
+    }
+
+    MainPageViewController *page = nullptr;
+    QObject observer;
+};
+
+MeetingDataModel meeting(const QString &roomId, const QString &name)
+{
+    MeetingDataModel m;
+    m.roomId = roomId;
+    m.roomName = name;
+    m.beginTime = QStringLiteral("2030-01-02 10:00");
+    m.duration = 30;
+    return m;
+}
+
+KVMResponse quota(int created, int allowed)
+{
+    return RecordingSchedulingAgent::ok(
+        QVariantMap{{"createdRoomNumber", created}, {"allowCreateRoomNumber", allowed}});
+}
+
+} // namespace
+
+TEST_F(ScheduleRoadTest, Open_ChecksTheQuotaOnceAndKeepsOneForm)
+{
+    RecordingSchedulingAgent agent;
+    openHome();
+    EXPECT_TRUE(page->scheduleButton()->isEnabled());
+    page->scheduleButton()->click();
+    page->openCreateOrEditMeeting(std::nullopt, false); // while the check runs: ignored
+    EXPECT_EQ(agent.pendingCount(QStringLiteral("queryCreatedRoomsInfo")), 1);
+    agent.answer(QStringLiteral("queryCreatedRoomsInfo"), quota(5, 5));
+    EXPECT_EQ(toastText(), QStringLiteral("您当日创建会议个数已超过上限（5个),暂无法创建会议"));
+    EXPECT_EQ(page->createMeetingViewController(), nullptr);
+
+    page->openCreateOrEditMeeting(std::nullopt, false);
+    agent.answer(QStringLiteral("queryCreatedRoomsInfo"),
+                 RecordingSchedulingAgent::fail(500, QStringLiteral("服务忙")));
+    EXPECT_EQ(toastText(), QStringLiteral("服务忙"));
+    EXPECT_EQ(page->createMeetingViewController(), nullptr);
+
+    page->openCreateOrEditMeeting(std::nullopt, false);
+    agent.answer(QStringLiteral("queryCreatedRoomsInfo"), quota(4, 5));
+    QPointer<CreateMeetingViewController> first = page->createMeetingViewController();
+    ASSERT_TRUE(first);
+    EXPECT_TRUE(page->createMeetingWindow()->isVisible());
+    EXPECT_EQ(page->createMeetingWindow()->windowTitle(), QStringLiteral("创建会议"));
+
+    // Editing opens in place of the open form, on this occurrence only.
+    MeetingDataModel series = meeting(QStringLiteral("800000001"), QStringLiteral("周会"));
+    series.isCycle = true;
+    series.cycleType = 1;
+    series.onlyUpdateThisMeeting = false;
+    page->openCreateOrEditMeeting(series, true);
+    agent.answer(QStringLiteral("queryCreatedRoomsInfo"), quota(0, 5));
+    processEventsFor(5);
+    EXPECT_FALSE(first);
+    CreateMeetingViewController *form = page->createMeetingViewController();
+    ASSERT_NE(form, nullptr);
+    EXPECT_TRUE(form->dataModel().isEdit);
+    EXPECT_TRUE(form->dataModel().onlyUpdateThisMeeting);
+    EXPECT_EQ(page->createMeetingWindow()->windowTitle(), QStringLiteral("修改会议"));
+
+    // Its cancel button closes it.
+    form->ui().cancelButton->click();
+    processEventsFor(5);
+    EXPECT_EQ(page->createMeetingViewController(), nullptr);
+    EXPECT_EQ(page->createMeetingWindow(), nullptr);
+}
+
+TEST_F(ScheduleRoadTest, Success_CalendarCallbackBroadcastThenTheHomeList)
+{
+    RecordingSchedulingAgent agent;
+    openHome();
+    agent.calls.clear();
+    record(agent.calls);
+    const auto callback = [&agent](bool ok) { agent.calls << QStringLiteral("callback %1").arg(ok); };
+
+    // An update broadcasts the edited meeting itself.
+    MeetingDataModel edited = meeting(QStringLiteral("800000001"), QStringLiteral("新主题"));
+    edited.isEdit = true;
+    page->createAndUpdateMeetingRoom(edited, false, true, callback);
+    EXPECT_EQ(VeskToast::textOf(VeskToast::currentLoadingToast()), QStringLiteral("更新中"));
+    agent.answer(QStringLiteral("createOrUpdateMeeting"),
+                 RecordingSchedulingAgent::ok(QVariantMap{{"roomId", "800000001"}, {"roomName", "服务端副本"}}));
+    EXPECT_EQ(VeskToast::currentLoadingToast(), nullptr);
+    EXPECT_EQ(agent.calls, (QStringList{"createOrUpdateMeeting update", "calendar 1 800000001", "callback 1",
+                                        "post 0 800000001 新主题", "queryMeetingListIsToday 1"}));
+    ASSERT_TRUE(page->editingMeeting());
+    EXPECT_EQ(page->editingMeeting()->roomName, QStringLiteral("新主题"));
+
+    // A create broadcasts the reply's meeting.
+    agent.calls.clear();
+    page->createAndUpdateMeetingRoom(MeetingDataModel::defaultModel(), false, false, callback);
+    EXPECT_EQ(VeskToast::textOf(VeskToast::currentLoadingToast()), QStringLiteral("创建会议中"));
+    agent.answer(QStringLiteral("createOrUpdateMeeting"),
+                 RecordingSchedulingAgent::ok(QVariantMap{{"roomId", "800000009"}, {"roomName", "评审"}}));
+    EXPECT_EQ(agent.calls, (QStringList{"createOrUpdateMeeting create", "calendar 0 800000009", "callback 1",
+                                        "post 0 800000009 评审", "queryMeetingListIsToday 1"}));
+
+    // A failure: the callback hears it, the message shows, nothing else happens.
+    agent.calls.clear();
+    page->createAndUpdateMeetingRoom(MeetingDataModel::defaultModel(), false, false, callback);
+    agent.answer(QStringLiteral("createOrUpdateMeeting"),
+                 RecordingSchedulingAgent::fail(403, QStringLiteral("不可以")));
+    EXPECT_EQ(agent.calls, (QStringList{"createOrUpdateMeeting create", "callback 0"}));
+    EXPECT_EQ(toastText(), QStringLiteral("不可以"));
+}
+
+TEST_F(ScheduleRoadTest, EndAndCancel_PostAndRefreshInTheirOrders)
+{
+    RecordingSchedulingAgent agent;
+    openHome();
+    agent.calls.clear();
+    record(agent.calls);
+    page->endMeeting(meeting(QStringLiteral("800000002"), QStringLiteral("周会")));
+    agent.answer(QStringLiteral("endMeeting"), RecordingSchedulingAgent::ok());
+    EXPECT_EQ(agent.calls, (QStringList{"endMeeting 800000002", "calendar 0 800000002", "post 1 800000002 周会",
+                                        "queryMeetingListIsToday 1"}));
+
+    agent.calls.clear();
+    page->cancelMeeting(meeting(QStringLiteral("800000003"), QStringLiteral("晨会")));
+    agent.answer(QStringLiteral("cancelMeeting"), RecordingSchedulingAgent::ok());
+    EXPECT_EQ(agent.calls, (QStringList{"cancelMeeting 800000003", "calendar 0 800000003", "queryMeetingListIsToday 1",
+                                        "post 2 800000003 晨会"}));
+
+    // A change announced elsewhere still refreshes the list.
+    agent.calls.clear();
+    NotificationCenter::defaultCenter().post(
+        KVMeetingDidUpdatedNotification, {},
+        KVMeetingDidUpdated::withType(KVMeetingDidUpdated::Ended, MeetingDataModel()).userInfo());
+    EXPECT_TRUE(agent.calls.contains(QStringLiteral("queryMeetingListIsToday 1")));
+}
+
+TEST_F(ScheduleRoadTest, FailedUpdate_KeepsTheFormOpenAndTheShownMeetingAsItWas)
+{
+    scheduleToday(QStringLiteral("800000005"), QStringLiteral("晨会"));
+    openHome();
+    ASSERT_TRUE(processEventsUntil([this] { return page->todayMeetings().size() == 1; }));
+    QStringList log;
+    record(log);
+    page->openCreateOrEditMeeting(page->todayMeetings()[0], true);
+    CreateMeetingViewController *form = waitForForm();
+    ASSERT_NE(form, nullptr);
+    ASSERT_TRUE(waitForInvitees(form));
+    form->ui().meetingTitleTextView->setStringValue(QStringLiteral("改名后的晨会"));
+    service.state().scheduled[QStringLiteral("800000005")].ownerUserId = kHostPhone; // no longer ours
+    form->ui().confirmButton->click();
+    ASSERT_TRUE(waitForToast(QStringLiteral("仅创建者可修改会议")));
+    processEventsFor(10);
+    EXPECT_EQ(page->createMeetingViewController(), form);
+    EXPECT_TRUE(page->createMeetingWindow()->isVisible());
+    EXPECT_EQ(form->ui().meetingTitleTextView->stringValue(), QStringLiteral("改名后的晨会"));
+    EXPECT_EQ(todayNames(), QStringList{QStringLiteral("晨会")});
+    ASSERT_TRUE(page->editingMeeting());
+    EXPECT_EQ(page->editingMeeting()->roomName, QStringLiteral("晨会"));
+    EXPECT_TRUE(log.isEmpty());
+}
+
+TEST_F(ScheduleRoadTest, EndToEnd_ScheduleEditAndCancelAgainstTheStandIn)
+{
+    openHome();
+    page->scheduleButton()->click();
+    CreateMeetingViewController *form = waitForForm();
+    ASSERT_NE(form, nullptr);
+    form->ui().meetingTitleTextView->setStringValue(QStringLiteral("产品评审"));
+    form->ui().confirmButton->click();
+    ASSERT_TRUE(processEventsUntil([this] { return todayNames().contains(QStringLiteral("产品评审")); }));
+    processEventsFor(5);
+    EXPECT_EQ(page->createMeetingViewController(), nullptr); // closed on success
+    const MeetingDataModel created = page->todayMeetings()[todayNames().indexOf(QStringLiteral("产品评审"))];
+
+    // Edit as the details and list windows will: a new subject and a later begin today.
+    page->openCreateOrEditMeeting(created, true);
+    form = waitForForm();
+    ASSERT_NE(form, nullptr);
+    ASSERT_TRUE(waitForInvitees(form));
+    EXPECT_EQ(form->ui().meetingTitleTextView->stringValue(), QStringLiteral("产品评审"));
+    EXPECT_EQ(form->members().size(), 1);
+    form->ui().meetingTitleTextView->setStringValue(QStringLiteral("产品评审（改期）"));
+    const QDateTime later(QDate::currentDate(), QTime(23, 59));
+    form->onDatePickBtnClick();
+    ASSERT_TRUE(form->ui().datePickView);
+    form->ui().datePickView->onSelectedDate(later);
+    form->ui().confirmButton->click();
+    ASSERT_TRUE(processEventsUntil([this] { return todayNames() == QStringList{QStringLiteral("产品评审（改期）")}; }));
+    EXPECT_EQ(page->todayMeetings()[0].beginTime, later.toString(QStringLiteral("yyyy-MM-dd HH:mm")));
+    EXPECT_EQ(page->todayMeetings()[0].roomId, created.roomId);
+
+    // Cancel as they will: a one-off meeting goes at once.
+    page->cancelMeeting(page->todayMeetings()[0]);
+    ASSERT_TRUE(processEventsUntil([this] { return page->todayMeetings().isEmpty(); }));
+    EXPECT_FALSE(service.state().scheduled.contains(created.roomId));
+}
