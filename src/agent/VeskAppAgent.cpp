@@ -7,6 +7,7 @@
 #include "agent/MainSettingModel.h"
 #include "agent/VeskMeetingManager.h"
 #include "agent/engine/KRTCEngineOC.h"
+#include "agent/engine/LocalEngine.h"
 #include "agent/models/KVMeetingDidUpdated.h"
 #include "connection/HttpManager.h"
 #include "foundation/JXExtension.h"
@@ -71,6 +72,12 @@ VeskAppAgent::VeskAppAgent()
     m_modelContext = std::make_unique<AgentModelContext>(this);
     ModelContext::install(m_modelContext.get());
 
+    // The local engine's log upload goes to this service as the signed-in user.
+    LocalEngine::setLogUploadAuthorization([] {
+        VeskAppAgent *agent = VeskAppAgent::existingInstance();
+        return agent ? agent->myInfo().authorization : QString();
+    });
+
     // Runs on the log queue: hop to the main thread and find the agent there.
     KVLogManager::sharedInstance().setUploader([](const QString &level, const QString &line) {
         MainQueue::async([level, line] {
@@ -83,6 +90,7 @@ VeskAppAgent::VeskAppAgent()
 VeskAppAgent::~VeskAppAgent()
 {
     KVLogManager::sharedInstance().setUploader({});
+    LocalEngine::setLogUploadAuthorization({});
     if (&ModelContext::current() == m_modelContext.get())
         ModelContext::install(nullptr);
     // The manager reports into the agent while it leaves; let it go first.

@@ -19,7 +19,7 @@ public:
     explicit KVMeetingMemberCell(QWidget *parent = nullptr);
 
     // The chip's size for a name: width ceil(text + 6 + 6 (+ 16 with the delete button)), the
-    // text measured in the 12-point system font; height as given.
+    // text measured in the 12-point system font; fixed height.
     [[nodiscard]] static QSize sizeFit(const QString &text, bool showDelete, int cellHieght);
 
     void setModel(const VeskUserModel &model);

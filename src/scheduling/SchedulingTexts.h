@@ -2,26 +2,25 @@
 
 #include <QString>
 
-// Every text the scheduling windows show, in one place. Texts marked "given" are the product's
-// own wording; every other text is our decision.
+// Every text the scheduling windows show, in one place.
 namespace SchedulingTexts {
 
 // ---- Shared -------------------------------------------------------------------------------
-inline const QString kNetworkError = QStringLiteral("网络不给力，请稍后重试"); // given
-inline const QString kCancel = QStringLiteral("取消");                         // given
-inline const QString kConfirm = QStringLiteral("确定");                        // given
+inline const QString kNetworkError = QStringLiteral("网络不给力，请稍后重试");
+inline const QString kCancel = QStringLiteral("取消");
+inline const QString kConfirm = QStringLiteral("确定");
 inline const QString kComingLater = QStringLiteral("即将推出");                // tool tip of what comes later
 
 // ---- Meeting form -------------------------------------------------------------------------
-inline const QString kCreateTitle = QStringLiteral("创建会议");                    // given
-inline const QString kEditTitle = QStringLiteral("修改会议");                      // given
-inline const QString kSubjectPlaceholder = QStringLiteral("请输入会议主题");       // given
-inline const QString kSubjectEmpty = QStringLiteral("请输入会议主题");             // given
-inline const QString kPasswordPlaceholder = QStringLiteral("请输入3-6位数字密码"); // given
-inline const QString kPasswordInvalid = QStringLiteral("请输入3-6位数字密码");     // given
-inline const QString kFileCount = QStringLiteral("共%1个文件>");                   // given: the count
-inline const QString kSelectedCount = QStringLiteral("已选%1人");                  // given: the count
-inline const QString kDefaultSubject = QStringLiteral("%1创建的会议");             // given: the user's name
+inline const QString kCreateTitle = QStringLiteral("创建会议");
+inline const QString kEditTitle = QStringLiteral("修改会议");
+inline const QString kSubjectPlaceholder = QStringLiteral("请输入会议主题");
+inline const QString kSubjectEmpty = QStringLiteral("请输入会议主题");
+inline const QString kPasswordPlaceholder = QStringLiteral("请输入3-6位数字密码");
+inline const QString kPasswordInvalid = QStringLiteral("请输入3-6位数字密码");
+inline const QString kFileCount = QStringLiteral("共%1个文件>");
+inline const QString kSelectedCount = QStringLiteral("已选%1人");
+inline const QString kDefaultSubject = QStringLiteral("%1创建的会议");
 
 inline const QString kSubjectLabel = QStringLiteral("会议主题");
 inline const QString kBeginLabel = QStringLiteral("开始时间");
@@ -60,18 +59,18 @@ inline const QString kDurationFieldName = QStringLiteral("会议时长：%1"); /
 inline const QString kRefetchInvitees = QStringLiteral("参会人尚未加载，请稍后重试");
 
 // ---- Begin, duration and end -----------------------------------------------------------------
-inline const QString kDuration15 = QStringLiteral("15分钟");         // given
-inline const QString kDuration30 = QStringLiteral("30分钟");         // given
-inline const QString kDuration45 = QStringLiteral("45分钟");         // given
-inline const QString kDuration60 = QStringLiteral("1小时");          // given
-inline const QString kDuration120 = QStringLiteral("2小时");         // given
-inline const QString kDuration180 = QStringLiteral("3小时");         // given
-inline const QString kChooseEnd = QStringLiteral("选择结束时间");    // given
-inline const QString kHoursMinutes = QStringLiteral("%1小时%2分钟"); // given
-inline const QString kHours = QStringLiteral("%1小时");              // given
-inline const QString kMinutes = QStringLiteral("%1分钟");            // given
-inline const QString kPleaseChoose = QStringLiteral("请选择");       // given
-inline const QString kNoLength = QStringLiteral("- -");              // given
+inline const QString kDuration15 = QStringLiteral("15分钟");
+inline const QString kDuration30 = QStringLiteral("30分钟");
+inline const QString kDuration45 = QStringLiteral("45分钟");
+inline const QString kDuration60 = QStringLiteral("1小时");
+inline const QString kDuration120 = QStringLiteral("2小时");
+inline const QString kDuration180 = QStringLiteral("3小时");
+inline const QString kChooseEnd = QStringLiteral("选择结束时间");
+inline const QString kHoursMinutes = QStringLiteral("%1小时%2分钟");
+inline const QString kHours = QStringLiteral("%1小时");
+inline const QString kMinutes = QStringLiteral("%1分钟");
+inline const QString kPleaseChoose = QStringLiteral("请选择");
+inline const QString kNoLength = QStringLiteral("- -");
 inline const QString kEndLabel = QStringLiteral("结束时间");
 inline const QString kLengthLabel = QStringLiteral("会议时长");
 inline const QString kClose = QStringLiteral("关闭");
@@ -83,9 +82,8 @@ inline const QString kMore = QStringLiteral("...");
 inline const QString kMoreMembers = QStringLiteral("更多成员");
 
 // ---- Home page -----------------------------------------------------------------------------
-inline const QString kUpdating = QStringLiteral("更新中");     // given
-inline const QString kCreating = QStringLiteral("创建会议中"); // given
-// given: the allowed number
+inline const QString kUpdating = QStringLiteral("更新中");
+inline const QString kCreating = QStringLiteral("创建会议中");
 inline const QString kQuotaReached = QStringLiteral("您当日创建会议个数已超过上限（%1个),暂无法创建会议");
 
 } // namespace SchedulingTexts

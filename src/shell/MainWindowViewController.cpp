@@ -2,6 +2,7 @@
 
 #include "agent/VeskAppAgent.h"
 #include "foundation/NotificationCenter.h"
+#include "settings/MainSettingWindow.h"
 #include "shell/KVCheckVersion.h"
 #include "shell/MainPageViewController.h"
 #include "shell/ShellLog.h"
@@ -9,6 +10,7 @@
 #include "shell/ShellTexts.h"
 #include "uikit/KVPageNavigator.h"
 #include "uikit/VeskButton.h"
+#include "uikit/VeskCategories.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -54,11 +56,10 @@ void MainWindowViewController::loadView()
     m_recordsButton->setObjectName(QStringLiteral("recordsButton"));
     m_settingsButton = ShellStyle::textButton(ShellTexts::kSettings, bar);
     m_settingsButton->setObjectName(QStringLiteral("settingsButton"));
-    for (VeskButton *later : {m_recordsButton.data(), m_settingsButton.data()}) {
-        later->setEnabled(false); // their windows come with their own parts
-        later->setToolTip(ShellTexts::kComingLater);
-        later->setFixedWidth(88);
-    }
+    m_recordsButton->setEnabled(false); // its window comes later
+    m_recordsButton->setToolTip(ShellTexts::kComingLater);
+    m_recordsButton->setFixedWidth(88);
+    m_settingsButton->setFixedWidth(88);
     m_signOutButton = ShellStyle::textButton(ShellTexts::kSignOut, bar);
     m_signOutButton->setObjectName(QStringLiteral("signOutButton"));
     m_signOutButton->setFixedWidth(88);
@@ -68,6 +69,7 @@ void MainWindowViewController::loadView()
     layout->addWidget(bar);
     layout->addWidget(m_mainPage->view(), 1);
     connect(m_signOutButton, &QAbstractButton::clicked, this, &MainWindowViewController::signOut);
+    connect(m_settingsButton, &QAbstractButton::clicked, this, &MainWindowViewController::SettingAction);
     setView(view);
     setUserName(VeskAppAgent::sharedInstance()->myInfo().userName);
     m_mainPage->reloadData();
@@ -94,6 +96,34 @@ void MainWindowViewController::windowDidBecomeKey()
         KVCheckVersion::checkVersionWithShowToast(false);
     }
     m_mainPage->checkPasteboard();
+}
+
+void MainWindowViewController::SettingAction()
+{
+    if (m_settingWindow) {
+        m_settingWindow->showWindow();
+        return;
+    }
+    m_settingWindow = MainSettingWindow::instantiate();
+    m_settingPage = MainSettingWindow::controllerOf(m_settingWindow.get());
+    m_settingPage->setInMeeting(false);
+    m_settingPage->versionChecker = [](bool showToast) { KVCheckVersion::checkVersionWithShowToast(showToast); };
+    QPointer<MainWindowViewController> weak(this);
+    m_settingPage->windowShouldCloseBlock = [weak] {
+        if (weak)
+            weak->dropSettingPage();
+        return true;
+    };
+    m_settingWindow->showWindow();
+    vesk::veskCenter(m_settingWindow->window());
+}
+
+void MainWindowViewController::dropSettingPage()
+{
+    m_settingPage = nullptr;
+    // The window is still closing: it goes once the close is done.
+    if (m_settingWindow)
+        m_settingWindow.release()->deleteLater();
 }
 
 void MainWindowViewController::signOut()

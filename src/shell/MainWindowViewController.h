@@ -1,14 +1,18 @@
 #pragma once
 
+#include "settings/MainSettingViewController.h"
 #include "shell/MainPageViewController.h"
 #include "uikit/MacBaseViewController.h"
+#include "uikit/MacBaseWindowController.h"
 #include "uikit/VeskButton.h"
 
 #include <QLabel>
 #include <QPointer>
 
-// The home window's content: the signed-in user's name, the records and settings buttons
-// (their windows come later), sign-out, and the home page below.
+#include <memory>
+
+// The home window's content: the signed-in user's name, the records button (its window comes
+// later), the settings button, sign-out, and the home page below.
 class MainWindowViewController final : public MacBaseViewController {
     Q_OBJECT
 public:
@@ -23,6 +27,10 @@ public:
     void windowDidBecomeKey();
     // Drops the signed-in user and opens the login page.
     void signOut();
+    // The settings button: opens the settings window, or shows the open one again.
+    void SettingAction();
+    // The open settings window's content, or nullptr.
+    [[nodiscard]] MainSettingViewController *settingPage() const { return m_settingPage; }
 
     [[nodiscard]] QLabel *userNameLabel() const { return m_userName; }
     [[nodiscard]] VeskButton *recordsButton() const { return m_recordsButton; }
@@ -34,6 +42,7 @@ protected:
 
 private:
     void setUserName(const QString &name);
+    void dropSettingPage();
 
     QPointer<MainPageViewController> m_mainPage;
     QPointer<QLabel> m_userName;
@@ -41,4 +50,6 @@ private:
     QPointer<VeskButton> m_settingsButton;
     QPointer<VeskButton> m_signOutButton;
     bool m_checkedVersion = false;
+    std::unique_ptr<MacBaseWindowController> m_settingWindow;
+    QPointer<MainSettingViewController> m_settingPage;
 };

@@ -19,6 +19,15 @@ void MacBaseWindowController::setWindowContentViewController(MacBaseViewControll
 {
     if (!m_window || !controller)
         return;
+    setContentViewController(controller);
+    m_window->setGeometry(frameRect);
+    m_window->show();
+}
+
+void MacBaseWindowController::setContentViewController(MacBaseViewController *controller)
+{
+    if (!m_window || !controller)
+        return;
     if (m_content && m_content != controller) {
         if (QWidget *old = m_content->view()) {
             old->hide();
@@ -39,8 +48,6 @@ void MacBaseWindowController::setWindowContentViewController(MacBaseViewControll
     view->setParent(m_window);
     layout->addWidget(view);
     view->show();
-    m_window->setGeometry(frameRect);
-    m_window->show();
 }
 
 void MacBaseWindowController::showWindow()

@@ -21,6 +21,8 @@ public:
     // Sets the content controller (owned from now on; its view fills the
     // window), then the window's frame, and shows the window.
     void setWindowContentViewController(MacBaseViewController *controller, const QRect &frameRect);
+    // The same without touching the frame or showing the window (the opener shows it once set up).
+    void setContentViewController(MacBaseViewController *controller);
 
     void showWindow();
     void close();

@@ -40,6 +40,8 @@ public:
         m_layout->setSpacing(8);
         m_layout->setAlignment(Qt::AlignCenter);
         m_label = new QLabel(this);
+        // Messages are often the service's own words: text, never markup.
+        m_label->setTextFormat(Qt::PlainText);
         m_label->setWordWrap(true);
         m_label->setAlignment(Qt::AlignCenter);
         m_label->setFont(vesk::systemFont(14));

@@ -2,10 +2,13 @@
 #include "agent/engine/KRTCEngineFactory.h"
 #include "agent/engine/LocalEngine.h"
 
+#include "devservice/DevServiceTestUtil.h"
+
 #include <QCoreApplication>
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <thread>
 
 namespace {
@@ -196,10 +199,11 @@ TEST(EngineFake, AnalyzePerformance_GoesToTheInstalledHandler)
     EXPECT_EQ(code, 0);
 
     KRTCEngineFactory::setAnalyzeHandler(nullptr);
-    code = -1;
-    KRTCEngineOC::analyzePerformance({}, QStringLiteral("enc"), QStringLiteral("Name"), {}, [&](int c) { code = c; });
-    QCoreApplication::processEvents();
-    EXPECT_EQ(code, 1001) << "the local engine cannot upload and must not claim it did";
+    std::atomic<int> localCode{-1};
+    KRTCEngineOC::analyzePerformance({}, QStringLiteral("enc"), QStringLiteral("Name"), QStringLiteral("/nonexistent"),
+                                     [&](int c) { localCode = c; });
+    ASSERT_TRUE(processEventsUntil([&] { return localCode != -1; }));
+    EXPECT_EQ(localCode, KRTCEngineOC::AnalyzePackFailed) << "the default is the local engine's upload";
 }
 
 } // namespace

@@ -3,8 +3,8 @@
 #include "uikit/VeskToast.h"
 
 #include <QApplication>
-#include <QLabel>
 #include <QCoreApplication>
+#include <QLabel>
 #include <QWidget>
 
 #include <thread>
@@ -36,6 +36,17 @@ TEST(VeskToastTest, EmptyTextShowsNothing)
     VeskToast::showToast("网络不给力，请稍后重试");
     VeskToast::showToast("");
     EXPECT_EQ(VeskToast::textOf(VeskToast::currentToast()), "网络不给力，请稍后重试");
+}
+
+TEST(VeskToastTest, AMessageFromTheServiceIsShownAsText)
+{
+    VirtualClockScope clock;
+    ShownWindow w;
+    VeskToast::showToast(QStringLiteral("<img src=x>名称已被占用"));
+    auto *label = VeskToast::currentToast()->findChild<QLabel *>();
+    ASSERT_NE(label, nullptr);
+    EXPECT_EQ(label->textFormat(), Qt::PlainText);
+    EXPECT_EQ(label->text(), QStringLiteral("<img src=x>名称已被占用"));
 }
 
 TEST(VeskToastTest, ToastShowsOverTheWindowCentredAndGoesAfterTwoSeconds)

@@ -535,3 +535,60 @@ int FakeEngineScope::createdCount() const
 {
     return m_tracker->created;
 }
+
+struct FakeAnalyzeScope::State {
+    mutable std::mutex mutex;
+    QList<Request> requests;
+    QList<KRTCEngineOC::AnalyzeCallback> waiting;
+};
+
+FakeAnalyzeScope::FakeAnalyzeScope() : d(std::make_shared<State>())
+{
+    std::weak_ptr<State> weak = d;
+    KRTCEngineFactory::setAnalyzeHandler([this, weak](const QString &appId, const QString &userId,
+                                                      const QString &userName, const QString &logDirectory,
+                                                      KRTCEngineOC::AnalyzeCallback callback) {
+        const auto state = weak.lock();
+        if (!state)
+            return;
+        {
+            std::lock_guard lock(state->mutex);
+            state->requests.append({appId, userId, userName, logDirectory});
+            if (!answerCode)
+                state->waiting.append(std::move(callback));
+        }
+        if (answerCode && callback)
+            callback(*answerCode);
+    });
+}
+
+FakeAnalyzeScope::~FakeAnalyzeScope()
+{
+    KRTCEngineFactory::setAnalyzeHandler(nullptr);
+}
+
+QList<FakeAnalyzeScope::Request> FakeAnalyzeScope::requests() const
+{
+    std::lock_guard lock(d->mutex);
+    return d->requests;
+}
+
+int FakeAnalyzeScope::waitingCount() const
+{
+    std::lock_guard lock(d->mutex);
+    return int(d->waiting.size());
+}
+
+bool FakeAnalyzeScope::answer(int code)
+{
+    KRTCEngineOC::AnalyzeCallback callback;
+    {
+        std::lock_guard lock(d->mutex);
+        if (d->waiting.isEmpty())
+            return false;
+        callback = d->waiting.takeFirst();
+    }
+    if (callback)
+        callback(code);
+    return true;
+}

@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 
 // A scriptable engine for tests: records every call with its arguments, answers joinRoom as
 // scripted, and lets the test emit any event from the thread it likes (the delegate is called
@@ -133,4 +134,33 @@ private:
     struct Tracker;
     std::shared_ptr<Tracker> m_tracker;
     std::unique_ptr<KRTCEngineFactory::ScopedCreator> m_creator;
+};
+
+// Takes over KRTCEngineOC::analyzePerformance for the life of a scope: records each call's
+// arguments and answers with answerCode at once, or keeps the callback until answer() when
+// answerCode is unset. Main thread; answer() may be called from any thread.
+class FakeAnalyzeScope final {
+public:
+    struct Request {
+        QString appId;
+        QString userId;
+        QString userName;
+        QString logDirectory;
+    };
+
+    FakeAnalyzeScope();
+    ~FakeAnalyzeScope(); // puts the default handler back
+    FakeAnalyzeScope(const FakeAnalyzeScope &) = delete;
+    FakeAnalyzeScope &operator=(const FakeAnalyzeScope &) = delete;
+
+    std::optional<int> answerCode = 0;
+
+    [[nodiscard]] QList<Request> requests() const;
+    [[nodiscard]] int waitingCount() const;
+    // Answers the oldest waiting call on the calling thread; false when none waits.
+    bool answer(int code);
+
+private:
+    struct State;
+    std::shared_ptr<State> d;
 };

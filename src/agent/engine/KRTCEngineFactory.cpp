@@ -1,9 +1,6 @@
 #include "KRTCEngineFactory.h"
 
-#include "EngineLog.h"
 #include "LocalEngine.h"
-
-#include "foundation/MainQueue.h"
 
 #include <mutex>
 
@@ -12,15 +9,6 @@ namespace {
 std::mutex g_mutex;
 KRTCEngineFactory::Creator g_creator;
 KRTCEngineFactory::AnalyzeHandler g_analyze;
-
-// The local engine has no log service to upload to: say so instead of claiming an upload.
-void localAnalyze(const QString &, const QString &, const QString &, const QString &,
-                  KRTCEngineOC::AnalyzeCallback callback)
-{
-    qCInfo(lcEngine) << "log upload: the local engine has no upload service";
-    if (callback)
-        MainQueue::async([callback = std::move(callback)] { callback(1001); });
-}
 
 } // namespace
 
@@ -51,5 +39,5 @@ void KRTCEngineFactory::setAnalyzeHandler(AnalyzeHandler handler)
 KRTCEngineFactory::AnalyzeHandler KRTCEngineFactory::analyzeHandler()
 {
     std::lock_guard lock(g_mutex);
-    return g_analyze ? g_analyze : AnalyzeHandler(localAnalyze);
+    return g_analyze ? g_analyze : AnalyzeHandler(&LocalEngine::analyzePerformance);
 }

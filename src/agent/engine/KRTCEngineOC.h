@@ -85,9 +85,15 @@ public:
     // Background replacement: drop the model and state (at meeting end).
     virtual void resetBackgroundReplacement() = 0;
 
-    // Uploads the engine's diagnostic logs. callback(code) exactly once, on any thread:
-    // 0 uploaded, 94 packing failed, 1001 engine failure, 1002 timed out, 1003 not authorised,
-    // other = failed. Goes to the handler installed in KRTCEngineFactory.
+    // Uploads the engine's diagnostic logs. callback(code) exactly once, on any thread: one of
+    // AnalyzeCode, any other number = failed. Goes to the handler installed in KRTCEngineFactory.
+    enum AnalyzeCode : int {
+        AnalyzeUploaded = 0,
+        AnalyzePackFailed = 94,
+        AnalyzeEngineFailed = 1001,
+        AnalyzeTimedOut = 1002,
+        AnalyzeNotAuthorised = 1003,
+    };
     using AnalyzeCallback = std::function<void(int code)>;
     static void analyzePerformance(const QString &appId, const QString &userId, const QString &userName,
                                    const QString &logDirectory, AnalyzeCallback callback);

@@ -49,7 +49,25 @@ public:
     static constexpr int kRequestTimeoutMs = 5000;
     static constexpr int kLevelEveryTicks = 5;
 
+    // Log upload: the archive must fit the request, and a stalled transfer is given up.
+    static constexpr qint64 kLogPackLimitBytes = 16LL * 1024 * 1024;
+    static constexpr int kLogUploadTimeoutMs = 30000;
+    // Neither packing, a timeout nor a refused authorisation: the upload failed otherwise.
+    static constexpr int kLogUploadFailed = -1;
+
     explicit LocalEngine(KRTCEngineConfig config, QObject *parent = nullptr);
+
+    // The default of KRTCEngineOC::analyzePerformance (main thread): packs logDirectory (the
+    // client's log folder when empty) off the main thread, then sends it with the meeting
+    // service's log-upload request ("/qf/log/upload" on the shared REST client) as {"level":
+    // "ARCHIVE", "content": the archive in base64, "userId", "applicationId", "userName"},
+    // authorised by the installed source. Codes: 0 sent, 94 nothing could be packed, 1002 no
+    // answer in time, 1003 authorisation refused, kLogUploadFailed anything else.
+    static void analyzePerformance(const QString &appId, const QString &userId, const QString &userName,
+                                   const QString &logDirectory, AnalyzeCallback callback);
+    // Where the upload's "Authorization" comes from (the agent's signed-in user); asked on the
+    // main thread at each upload. Without one the service refuses the upload.
+    static void setLogUploadAuthorization(std::function<QString()> source);
     ~LocalEngine() override;
 
     // Use the real camera and microphone when there are some (default). Off: generated only.

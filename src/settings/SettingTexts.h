@@ -1,0 +1,81 @@
+#pragma once
+
+#include <QString>
+
+// The settings window's own texts.
+namespace SettingTexts {
+
+inline const QString kWindowTitle = QStringLiteral("设置");
+
+// Side bar, by tab type.
+inline const QString kGeneral = QStringLiteral("常规设置");
+inline const QString kVideo = QStringLiteral("视频设置");
+inline const QString kAudio = QStringLiteral("音频设置");
+inline const QString kSubtitles = QStringLiteral("字幕设置");
+inline const QString kAccount = QStringLiteral("账号与安全");
+inline const QString kAbout = QStringLiteral("关于我们");
+inline const QString kMonitor = QStringLiteral("系统监控");
+
+inline const QString kNetworkFailed = QStringLiteral("网络不给力，请稍后重试");
+
+// General.
+inline const QString kAutoCameraOn = QStringLiteral("创建会议时开启摄像头");
+inline const QString kAutoMicphoneOn = QStringLiteral("创建会议时开启麦克风");
+inline const QString kShowCurrentSpeaker = QStringLiteral("显示当前发言人");
+inline const QString kCache = QStringLiteral("图片缓存");
+inline const QString kCleanCache = QStringLiteral("清理缓存");
+inline const QString kCleaned = QStringLiteral("清理成功");
+
+// Subtitles.
+inline const QString kFontSize = QStringLiteral("字幕字号");
+inline const QString kFontLarge = QStringLiteral("大");
+inline const QString kFontMiddle = QStringLiteral("中");
+inline const QString kFontSmall = QStringLiteral("小");
+inline const QString kSubTitleLanguage = QStringLiteral("字幕显示语言");
+inline const QString kChinese = QStringLiteral("中文");
+inline const QString kEnglish = QStringLiteral("English");
+inline const QString kMyLanguage = QStringLiteral("我的发言语言");
+inline const QString kMandarin = QStringLiteral("普通话");
+inline const QString kEnglishSpoken = QStringLiteral("英语");
+inline const QString kSichuan = QStringLiteral("四川话");
+inline const QString kSampleChinese = QStringLiteral("字幕示例");
+inline const QString kSampleEnglish = QStringLiteral("Example captions");
+inline const QString kSample = QStringLiteral("预览");
+
+// About.
+inline const QString kVersionFormat = QStringLiteral("V%1");
+inline const QString kCheckUpdate = QStringLiteral("检查更新");
+inline const QString kInstructions = QStringLiteral("使用手册");
+inline const QString kUploadLog = QStringLiteral("上传日志");
+inline const QString kFeedback = QStringLiteral("意见反馈");
+inline const QString kUserProtocol = QStringLiteral("用户协议");
+inline const QString kPrivacyStrategy = QStringLiteral("隐私政策");
+inline const QString kUploading = QStringLiteral("正在上传");
+inline const QString kUploaded = QStringLiteral("上传成功");
+inline const QString kPackFailed = QStringLiteral("打包失败,请稍后再试");
+inline const QString kEngineFailed = QStringLiteral("应用异常,请稍后再试");
+inline const QString kUploadTimedOut = QStringLiteral("上传超时,请稍后再试");
+inline const QString kNotAuthorised = QStringLiteral("鉴权失败,请稍后再试");
+inline const QString kUploadFailed = QStringLiteral("上传失败");
+
+// Account.
+inline const QString kUserName = QStringLiteral("用户名");
+inline const QString kPhone = QStringLiteral("手机号");
+inline const QString kModify = QStringLiteral("修改");
+inline const QString kNamePlaceholder = QStringLiteral("2-20个中文或英文字符，不支持字符&、<、 >");
+inline const QString kNameEmpty = QStringLiteral("用户名不能为空");
+inline const QString kNameTooLong = QStringLiteral("不能超过20个字符");
+inline const QString kNameTooShort = QStringLiteral("不能少于2个字符");
+inline const QString kNameSpecial = QStringLiteral("不支持&、<、 >等特殊字符");
+inline const QString kLoginDevices = QStringLiteral("登录设备");
+inline const QString kDeviceTypeFormat = QStringLiteral("设备: %1");
+inline const QString kLastLoginFormat = QStringLiteral("最后登陆时间: %1");
+inline const QString kCurrentDevice = QStringLiteral("当前设备");
+inline const QString kLogOut = QStringLiteral("退出登录");
+
+// Tabs whose panels are not in this version yet.
+inline const QString kVideoComing = QStringLiteral("视频设置（摄像头选择、预览、镜像与画面填充）尚未在此版本中提供。");
+inline const QString kAudioComing = QStringLiteral("音频设置（麦克风与扬声器的选择和检测）尚未在此版本中提供。");
+inline const QString kMonitorComing = QStringLiteral("系统监控（会议中的网络与音视频统计）尚未在此版本中提供。");
+
+} // namespace SettingTexts

@@ -1,0 +1,137 @@
+#pragma once
+
+// Shared pieces of the settings tests: the stand-in service with the agent pointed at it and a
+// signed-in user, virtual time, settings windows in either mode, stand-ins for the video and
+// audio panels that record their preview and tests, and an interaction that records its blocks.
+
+#include "agent/MainSettingModel.h"
+#include "agent/VeskAppAgent.h"
+#include "devservice/DevService.h"
+#include "devservice/DevServiceTestUtil.h"
+#include "foundation/KVClock.h"
+#include "settings/MainSettingDevicePanels.h"
+#include "settings/MainSettingNibs.h"
+#include "settings/MainSettingViewController.h"
+#include "settings/MainSettingWindow.h"
+#include "uikit/VeskCategories.h"
+#include "uikit/VeskToast.h"
+
+#include <QApplication>
+#include <QStringList>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+inline const QString kMyPhone = QStringLiteral("13800000000");
+
+// Video and audio panels that log what the window asks of them ("video:start", "audio:stop").
+class FakeVideoPanel final : public MainSettingVideoPanel {
+public:
+    explicit FakeVideoPanel(QStringList *log) : m_log(log) {}
+    void startRunning() override { m_log->append(QStringLiteral("video:start")); }
+    void stopRunning() override { m_log->append(QStringLiteral("video:stop")); }
+
+private:
+    QStringList *m_log;
+};
+
+class FakeAudioPanel final : public MainSettingAudioPanel {
+public:
+    explicit FakeAudioPanel(QStringList *log) : m_log(log) {}
+    void stopRunning() override { m_log->append(QStringLiteral("audio:stop")); }
+
+private:
+    QStringList *m_log;
+};
+
+class SettingsTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(service.start());
+        qputenv("KORVI_DEV_PORT", QByteArray::number(service.port()));
+        qunsetenv("KVEnv");
+        VeskAppAgent::sharedInstance()->setServerEnvironment(2);
+        signIn();
+    }
+
+    void TearDown() override
+    {
+        VeskToast::dismissToast();
+        VeskToast::dismissLoadingToast();
+        windows.clear();
+        processEventsFor(5);
+        VeskAppAgent::resetSharedInstance();
+        processEventsFor(5);
+    }
+
+    void signIn(const QString &name = QStringLiteral("张三"), const QString &applicationId = {})
+    {
+        const QString token = QStringLiteral("token-") + kMyPhone;
+        service.state().addUser(kMyPhone, kMyPhone, name, token);
+        VeskUserModel me;
+        me.userId = kMyPhone;
+        me.phoneNumber = kMyPhone;
+        me.userName = name;
+        me.authorization = token;
+        me.applicationId = applicationId;
+        VeskAppAgent::sharedInstance()->setMyInfo(me);
+        VeskAppAgent::sharedInstance()->saveMyInfoToLocal();
+    }
+
+    // A settings window as its openers make it, shown.
+    MainSettingViewController *open(bool inMeeting)
+    {
+        auto window = MainSettingWindow::instantiate();
+        MainSettingViewController *settings = MainSettingWindow::controllerOf(window.get());
+        settings->setInMeeting(inMeeting);
+        settings->urlOpener = [this](const QUrl &url) {
+            openedUrls.append(url.toString());
+            return true;
+        };
+        window->showWindow();
+        windows.push_back(std::move(window));
+        return settings;
+    }
+
+    // From now on the video and audio tabs get the logging stand-ins.
+    void useFakeDevicePanels()
+    {
+        registerSettingNibs();
+        vesk::registerNib(QStringLiteral("MainSettingVideoPanel"), [this] { return new FakeVideoPanel(&panelLog); });
+        vesk::registerNib(QStringLiteral("MainSettingAudioPanel"), [this] { return new FakeAudioPanel(&panelLog); });
+    }
+
+    // An interaction whose every block logs its name and checks it got the one settings model.
+    std::shared_ptr<KVSettingInteraction> recordingInteraction()
+    {
+        auto interaction = std::make_shared<KVSettingInteraction>();
+        const auto record = [this](const QString &name) {
+            return [this, name](MainSettingModel *model) {
+                EXPECT_EQ(model, VeskAppAgent::sharedInstance()->settingModel()) << name.toStdString();
+                blocks.append(name);
+            };
+        };
+        interaction->onShowCurrentSpeaker = record(QStringLiteral("onShowCurrentSpeaker"));
+        interaction->onVideoMirror = record(QStringLiteral("onVideoMirror"));
+        interaction->onVideoFill = record(QStringLiteral("onVideoFill"));
+        interaction->onVideoDeviceChanged = record(QStringLiteral("onVideoDeviceChanged"));
+        interaction->onSubTitleFontNumer = record(QStringLiteral("onSubTitleFontNumer"));
+        interaction->onSubTitleLanguage = record(QStringLiteral("onSubTitleLanguage"));
+        interaction->onInputLanguage = record(QStringLiteral("onInputLanguage"));
+        interaction->onMicphoneDeviceChanged = record(QStringLiteral("onMicphoneDeviceChanged"));
+        interaction->onSpeakerDeviceChanged = record(QStringLiteral("onSpeakerDeviceChanged"));
+        return interaction;
+    }
+
+    [[nodiscard]] static QString toastText() { return VeskToast::textOf(VeskToast::currentToast()); }
+    [[nodiscard]] int requestCount(const QString &path) const { return int(service.requestsFor(path).size()); }
+
+    VirtualClockScope clock;
+    DevService service;
+    std::vector<std::unique_ptr<MacBaseWindowController>> windows;
+    QStringList panelLog;
+    QStringList blocks;
+    QStringList openedUrls;
+};
