@@ -4,6 +4,8 @@
 #include <QList>
 #include <QPointer>
 
+#include <utility>
+
 namespace {
 QList<QPointer<QObject>> &objects()
 {
