@@ -2,6 +2,31 @@
 
 #include <QtGlobal>
 
+namespace {
+// The environment a KVEnv value names, or -1.
+int namedEnvironment(const QString &kvEnv)
+{
+    if (kvEnv == QLatin1String("release"))
+        return AgentEnvironment::Production;
+    if (kvEnv == QLatin1String("debug") || kvEnv == QLatin1String("test"))
+        return AgentEnvironment::Test;
+    if (kvEnv == QLatin1String("dev"))
+        return AgentEnvironment::Development;
+    if (kvEnv == QLatin1String("test2"))
+        return AgentEnvironment::SecondTest;
+    return -1;
+}
+} // namespace
+
+QList<int> AgentEnvironment::compiledIn()
+{
+#ifdef KORVI_WITH_DEVELOPMENT_ENVIRONMENT
+    return {Production, Test, Development, SecondTest};
+#else
+    return {Production, Test, SecondTest};
+#endif
+}
+
 AgentEnvironment AgentEnvironment::forEnvironment(int environment)
 {
     AgentEnvironment env;
@@ -12,6 +37,7 @@ AgentEnvironment AgentEnvironment::forEnvironment(int environment)
         env.webHost = QStringLiteral("https://meet.korvi.example.com");
         env.channelAddress = QStringLiteral("wss://im.korvi.example.com");
         break;
+#ifdef KORVI_WITH_DEVELOPMENT_ENVIRONMENT
     case Development: {
         const QString host = QStringLiteral("127.0.0.1:%1").arg(developmentPort());
         env.environment = Development;
@@ -20,6 +46,7 @@ AgentEnvironment AgentEnvironment::forEnvironment(int environment)
         env.channelAddress = QStringLiteral("ws://") + host;
         break;
     }
+#endif
     case SecondTest:
         env.environment = SecondTest;
         env.serviceAddress = QStringLiteral("https://api-test2.korvi.example.com");
@@ -39,21 +66,39 @@ AgentEnvironment AgentEnvironment::forEnvironment(int environment)
 
 int AgentEnvironment::environmentForKVEnv(const QString &kvEnv, int current)
 {
-    if (kvEnv == QLatin1String("release"))
-        return Production;
-    if (kvEnv == QLatin1String("debug") || kvEnv == QLatin1String("test"))
-        return Test;
-    if (kvEnv == QLatin1String("dev"))
-        return Development;
-    if (kvEnv == QLatin1String("test2"))
-        return SecondTest;
-    return current;
+    return environmentForKVEnv(kvEnv, current, compiledIn());
+}
+
+int AgentEnvironment::environmentForKVEnv(const QString &kvEnv, int current, const QList<int> &available)
+{
+    const int named = namedEnvironment(kvEnv);
+    return available.contains(named) ? named : current;
 }
 
 QString AgentEnvironment::effectiveKVEnv(const QString &bakedIn)
 {
+    return effectiveKVEnv(bakedIn, compiledIn());
+}
+
+QString AgentEnvironment::effectiveKVEnv(const QString &bakedIn, const QList<int> &available)
+{
+    // The variable may only choose among what the build holds: a release build cannot be sent to
+    // a local service by whoever sets it.
     const QString fromRun = qEnvironmentVariable("KVEnv");
-    return fromRun.isEmpty() ? bakedIn : fromRun;
+    return available.contains(namedEnvironment(fromRun)) ? fromRun : bakedIn;
+}
+
+QString AgentEnvironment::channelAddressFor(const QString &imUrl, const QUrl &restBase)
+{
+    if (restBase.scheme().compare(QLatin1String("https"), Qt::CaseInsensitive) != 0)
+        return imUrl;
+    QUrl channel(imUrl);
+    const QString scheme = channel.scheme().toLower();
+    if (scheme == QLatin1String("ws"))
+        channel.setScheme(QStringLiteral("wss"));
+    else if (scheme != QLatin1String("wss") || channel.host().isEmpty())
+        return {};
+    return channel.toString();
 }
 
 quint16 AgentEnvironment::developmentPort()

@@ -1,19 +1,24 @@
 // File-service calls of the agent: the room's file list, pages, upload and deletion.
+#include "agent/AgentLog.h"
 #include "agent/AgentRequests.h"
 #include "agent/VeskAppAgent.h"
 #include "agent/models/FileShareModel.h"
 #include "connection/HttpManager.h"
+#include "connection/KVFileSnapshot.h"
+#include "connection/KVFileUploadManager.h"
 #include "foundation/JXExtension.h"
+#include "foundation/MainQueue.h"
 
 #include <QFileInfo>
 
 namespace {
-// The name the service gets: the last path component, "\U" pairs dropped, escapes undone.
+// The name the service gets: the last path component as the user sees it, "\U" pairs dropped,
+// then escapes undone. (On the encoded form the backslash is "%5C" and no pair would match.)
 QString uploadFileName(const QUrl &fileURL)
 {
-    QString component = fileURL.fileName(QUrl::FullyEncoded);
-    component.remove(QStringLiteral("\\U"));
-    return QUrl::fromPercentEncoding(component.toUtf8());
+    QString name = fileURL.fileName();
+    name.remove(QStringLiteral("\\U"));
+    return QUrl::fromPercentEncoding(name.toUtf8());
 }
 
 QString localPath(const QUrl &fileURL)
@@ -76,16 +81,27 @@ void VeskAppAgent::uploadFileWithfileURL(QObject *owner, const QList<QUrl> &file
         const QString name = uploadFileName(fileURL);
         if (name.isEmpty())
             continue;
-        const QString path = localPath(fileURL);
+        // The MD5 and the bytes sent come from one private copy, so they agree whatever happens
+        // to the file meanwhile.
+        QString error;
+        const auto snapshot = KVFileSnapshot::take(localPath(fileURL), &error);
+        if (!snapshot) {
+            qCWarning(lcAgent) << "upload not started:" << error;
+            MainQueue::async(owner ? owner : this, [finish, fileURL, error] {
+                if (finish)
+                    finish(fileURL, false, {}, error);
+            });
+            continue;
+        }
         const QVariantList infos{QVariantMap{
             {QStringLiteral("fileId"), fileIds.value(i)},
             {QStringLiteral("fileName"), name},
-            {QStringLiteral("md5Val"), calculateMD5ForFileAtPath(path)},
+            {QStringLiteral("md5Val"), snapshot->md5()},
         }};
         QVariantMap parameters = fileServiceParameters(roomId);
         parameters.insert(QStringLiteral("fileInfos"), jx_JSONString(QVariant(infos)));
-        http()->uploadFileWithUrl(
-            owner ? owner : this, url, path, authHeaders(), parameters,
+        KVFileUploadManager::uploadSnapshots(
+            *http(), owner ? owner : this, url, {snapshot}, authHeaders(), parameters,
             [progress](double fraction) {
                 if (progress)
                     progress(fraction);

@@ -3,6 +3,7 @@
 #include "agent/AgentRequests.h"
 #include "agent/VeskAppAgent.h"
 #include "agent/models/RecordVideoModel.h"
+#include "connection/HttpManager.h"
 #include "foundation/JXExtension.h"
 #include "foundation/RXEncrypt.h"
 #include "foundation/models/MeetingDataModel.h"
@@ -202,7 +203,14 @@ void VeskAppAgent::queryRecordFileListWith(QObject *owner, qint64 pageNum, qint6
 
 void VeskAppAgent::downloadRecordVideoWithUrl(QObject *owner, const QString &url, DownloadFinish finish)
 {
-    download(owner, url, {}, {}, std::move(finish));
+    // The storage host is not the service: the address as given, and none of the service's headers.
+    http()->downloadFileWithUrl(
+        owner ? owner : this, url, {},
+        [finish = std::move(finish)](const QString &filePath, const QString &error) {
+            if (finish)
+                finish(filePath, error);
+        },
+        HttpManager::Headers::OnlyGiven);
 }
 
 void VeskAppAgent::downloadMeetingMembersListWithRoomId(QObject *owner, const QString &roomId, DownloadFinish finish)

@@ -332,6 +332,9 @@ void VeskAppAgent::joinMeetingRoomWithRoomId(QObject *owner, const QString &room
              if ((out.successed || waiting) && out.data.typeId() == QMetaType::QVariantMap) {
                  auto room = jx_sharedObjectWithKeyValues<MeetingInfoModel>(out.data);
                  room->creatorId = RXEncrypt::aes128ecbDecrypt(room->creatorId);
+                 // The room's credentials go over the channel: never in the clear when REST is TLS.
+                 if (self)
+                     room->imUrl = AgentEnvironment::channelAddressFor(room->imUrl, self->http()->baseUrl());
                  // The meeting window copies this; the service does not send one.
                  if (room->invitedMeetingContent.isEmpty())
                      room->invitedMeetingContent = invitationFor(*room);

@@ -183,7 +183,9 @@ void VeskMeetingManager::Private::engineJoinResult(bool success, int code, const
         q->setState(StateIdle);
         return;
     }
-    if (im && roomInfo) {
+    if (im && roomInfo && roomInfo->imUrl.isEmpty())
+        qCWarning(lcMeetingManager) << "no usable message-channel address; the room runs without chat";
+    if (im && roomInfo && !roomInfo->imUrl.isEmpty()) {
         const VeskUserModel me = myInfo();
         KVChannelParams params;
         params.address = QUrl(roomInfo->imUrl);

@@ -44,7 +44,8 @@ QString suggestedFileName(QNetworkReply *reply)
             value = value.mid(quote + 2);
         name = QUrl::fromPercentEncoding(value.toUtf8());
     } else if (const auto p = plain.match(disposition); p.hasMatch()) {
-        name = p.captured(2).isEmpty() ? p.captured(1).trimmed() : p.captured(2);
+        // filename="" is an empty name, not the two quotes.
+        name = p.hasCaptured(2) ? p.captured(2) : p.captured(1).trimmed();
         name = QUrl::fromPercentEncoding(name.toUtf8());
     } else {
         name = QUrl::fromPercentEncoding(reply->url().path(QUrl::FullyEncoded).section(QLatin1Char('/'), -1).toUtf8());
@@ -139,17 +140,32 @@ QUrl HttpManager::resolveUrl(const QString &pathOrUrl, const QVariantMap &query)
     return url;
 }
 
-QNetworkRequest HttpManager::makeRequest(const QUrl &url, const QVariantMap &headers) const
+QNetworkRequest HttpManager::makeRequest(const QUrl &url, const QVariantMap &headers, Headers which) const
 {
     QNetworkRequest request(url);
     if (url.scheme() == QLatin1String("https") || url.scheme() == QLatin1String("wss"))
         request.setSslConfiguration(KVTls::configuration());
-    QVariantMap merged = m_defaultHeaders;
+    QVariantMap merged = which == Headers::WithDefaults ? m_defaultHeaders : QVariantMap();
     for (auto it = headers.cbegin(); it != headers.cend(); ++it)
         merged.insert(it.key(), it.value());
     for (auto it = merged.cbegin(); it != merged.cend(); ++it)
         request.setRawHeader(it.key().toUtf8(), headerValue(it.value()));
+    // Every redirect is checked in track(); the access manager would keep the headers on any.
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::UserVerifiedRedirectPolicy);
     return request;
+}
+
+bool HttpManager::mayFollowRedirect(const QUrl &from, const QUrl &to, bool carriesToken)
+{
+    const QString scheme = to.scheme().toLower();
+    if (scheme != QLatin1String("http") && scheme != QLatin1String("https"))
+        return false;
+    if (from.scheme().toLower() == QLatin1String("https") && scheme != QLatin1String("https"))
+        return false;
+    if (!carriesToken)
+        return true;
+    const auto port = [](const QUrl &u) { return u.port(u.scheme().toLower() == QLatin1String("https") ? 443 : 80); };
+    return from.scheme().toLower() == scheme && from.host().toLower() == to.host().toLower() && port(from) == port(to);
 }
 
 void HttpManager::track(QObject *owner, QNetworkReply *reply, int timeoutMs,
@@ -183,6 +199,18 @@ void HttpManager::track(QObject *owner, QNetworkReply *reply, int timeoutMs,
         connect(reply, &QNetworkReply::downloadProgress, reply, rearm);
         connect(reply, &QNetworkReply::uploadProgress, reply, rearm);
     }
+    // The reply's url() already names the target when it asks; the hop starts at the last address.
+    auto lastAddress = std::make_shared<QUrl>(reply->url());
+    connect(reply, &QNetworkReply::redirected, reply, [reply, lastAddress](const QUrl &target) {
+        const bool carriesToken = !reply->request().rawHeader("Authorization").isEmpty();
+        if (mayFollowRedirect(*lastAddress, target, carriesToken)) {
+            *lastAddress = target;
+            Q_EMIT reply->redirectAllowed();
+            return;
+        }
+        qCWarning(korviNet) << "redirect refused" << lastAddress->host() << "->" << target.host();
+        reply->abort();
+    });
     connect(reply, &QNetworkReply::sslErrors, reply, [reply](const QList<QSslError> &errors) {
         for (const QSslError &e : errors)
             qCWarning(korviNet) << "TLS error" << reply->url().host() << e.errorString();
@@ -285,7 +313,7 @@ QString HttpManager::sanitizedFileName(const QString &suggested)
 }
 
 void HttpManager::downloadFileWithUrl(QObject *owner, const QString &url, const QVariantMap &headers,
-                                      DownloadFinish finish)
+                                      DownloadFinish finish, Headers which)
 {
     const QString folder = AppPaths::cacheDir();
     auto temp = std::make_shared<QTemporaryFile>(folder + QStringLiteral("/.korvi-download-XXXXXX"));
@@ -296,7 +324,12 @@ void HttpManager::downloadFileWithUrl(QObject *owner, const QString &url, const 
         });
         return;
     }
-    QNetworkReply *reply = m_nam->get(makeRequest(resolveUrl(url), headers));
+    // An absolute address from the service goes out as written (a signed storage address breaks
+    // when it is re-encoded).
+    const QUrl address = which == Headers::OnlyGiven && !QUrl(url).isRelative()
+                             ? QUrl::fromEncoded(url.toUtf8(), QUrl::StrictMode)
+                             : resolveUrl(url);
+    QNetworkReply *reply = m_nam->get(makeRequest(address.isValid() ? address : resolveUrl(url), headers, which));
     auto writeFailed = std::make_shared<bool>(false);
     connect(reply, &QNetworkReply::readyRead, reply, [reply, temp, writeFailed] {
         const QByteArray chunk = reply->readAll();

@@ -27,6 +27,10 @@ class QHttpMultiPart;
 //
 // TLS verification is always on, against the system's CA store plus, optionally, one extra
 // trusted CA file (a development service's). Errors are never ignored.
+//
+// Redirects are followed only when they are not less safe (never https to http). A request that
+// carries "Authorization" follows a redirect only within its own origin (scheme, host and port):
+// the token never reaches another host; such a redirect fails the request.
 class HttpManager final : public QObject {
     Q_OBJECT
 public:
@@ -38,6 +42,9 @@ public:
     using UploadFinish = std::function<void(bool ok, const QVariantMap &reply, const QString &error)>;
 
     static constexpr int DefaultTimeoutMs = 15000;
+
+    // Whether a request carries the default headers besides its own.
+    enum class Headers { WithDefaults, OnlyGiven };
 
     static HttpManager *sharedManager();
 
@@ -71,7 +78,10 @@ public:
     // GET streamed into the caches folder under the reply's suggested file name, reduced to a
     // plain file name. The data goes to a temporary file first and is renamed on success, so a
     // failed download never leaves a partial file under the final name. No progress.
-    void downloadFileWithUrl(QObject *owner, const QString &url, const QVariantMap &headers, DownloadFinish finish);
+    // Headers::OnlyGiven sends an absolute address as given, with only the given headers (a
+    // storage host that is not the service).
+    void downloadFileWithUrl(QObject *owner, const QString &url, const QVariantMap &headers, DownloadFinish finish,
+                             Headers which = Headers::WithDefaults);
 
     // Multipart POST: parameters as form fields, the file as the part "files", streamed from
     // disk. progress gets the fraction of the body sent; finish runs once.
@@ -85,15 +95,21 @@ public:
     [[nodiscard]] QNetworkAccessManager *networkAccessManager() const { return m_nam.get(); }
     // The absolute URL for a path or URL string, with query items added.
     [[nodiscard]] QUrl resolveUrl(const QString &pathOrUrl, const QVariantMap &query = {}) const;
-    // A request with the TLS settings and the default headers merged with headers.
-    [[nodiscard]] QNetworkRequest makeRequest(const QUrl &url, const QVariantMap &headers) const;
+    // A request with the TLS settings, the redirect rule and the default headers merged with headers.
+    [[nodiscard]] QNetworkRequest makeRequest(const QUrl &url, const QVariantMap &headers,
+                                              Headers which = Headers::WithDefaults) const;
     // Ties reply to owner (abort on owner death) and to a timeout; onDone runs once on the main
     // thread, only while owner lives; timedOut tells whether the timeout ended it.
     void track(QObject *owner, QNetworkReply *reply, int timeoutMs,
                std::function<void(QNetworkReply *reply, bool timedOut)> onDone);
 
-    // Reduces a server-suggested file name to one safe path component of the caches folder.
+    // Reduces a server-suggested file name to one safe path component of the caches folder
+    // ("download" when nothing is left).
     [[nodiscard]] static QString sanitizedFileName(const QString &suggested);
+    // Whether a redirect from one address to another may be followed by a request that carries
+    // (or not) a token: never to another scheme than http/https, never https to http, and with a
+    // token only within the same origin.
+    [[nodiscard]] static bool mayFollowRedirect(const QUrl &from, const QUrl &to, bool carriesToken);
 
 private:
     void sendJson(QObject *owner, const QByteArray &verb, const QString &path, const QByteArray &body,

@@ -1,6 +1,7 @@
 #include "connection/KVFileUploadManager.h"
 
 #include "connection/ConnectionLog.h"
+#include "connection/KVFileSnapshot.h"
 #include "foundation/MainQueue.h"
 
 #include <QFile>
@@ -20,6 +21,15 @@ QString quoted(QString value)
     value.remove(QLatin1Char('\n'));
     return QLatin1Char('"') + value + QLatin1Char('"');
 }
+
+void failLater(HttpManager &http, QObject *owner, const QString &error, HttpManager::UploadFinish completion)
+{
+    qCInfo(korviNet) << "upload not started:" << error;
+    MainQueue::async(owner ? owner : &http, [completion = std::move(completion), error] {
+        if (completion)
+            completion(false, {}, error);
+    });
+}
 } // namespace
 
 namespace KVFileUploadManager {
@@ -36,16 +46,28 @@ void uploadFilesWithURL(HttpManager &client, QObject *owner, const QString &url,
                         const QVariantMap &headers, const QVariantMap &parameters, HttpManager::Progress progress,
                         HttpManager::UploadFinish completion)
 {
+    std::vector<std::shared_ptr<KVFileSnapshot>> snapshots;
+    for (const QString &fileUrl : fileURLs) {
+        const QUrl asUrl(fileUrl);
+        const QString path = asUrl.isLocalFile() ? asUrl.toLocalFile() : fileUrl;
+        QString error;
+        auto snapshot = KVFileSnapshot::take(path, &error);
+        if (!snapshot) {
+            failLater(client, owner, error, std::move(completion));
+            return;
+        }
+        snapshots.push_back(std::move(snapshot));
+    }
+    uploadSnapshots(client, owner, url, snapshots, headers, parameters, std::move(progress), std::move(completion));
+}
+
+void uploadSnapshots(HttpManager &client, QObject *owner, const QString &url,
+                     const std::vector<std::shared_ptr<KVFileSnapshot>> &snapshots, const QVariantMap &headers,
+                     const QVariantMap &parameters, HttpManager::Progress progress,
+                     HttpManager::UploadFinish completion)
+{
     HttpManager *http = &client;
     QObject *context = owner ? owner : http;
-    const auto failLater = [context, completion](const QString &error) {
-        qCInfo(korviNet) << "upload not started:" << error;
-        MainQueue::async(context, [completion, error] {
-            if (completion)
-                completion(false, {}, error);
-        });
-    };
-
     auto multi = std::make_unique<QHttpMultiPart>(QHttpMultiPart::FormDataType);
     for (auto it = parameters.cbegin(); it != parameters.cend(); ++it) {
         QHttpPart part;
@@ -55,26 +77,27 @@ void uploadFilesWithURL(HttpManager &client, QObject *owner, const QString &url,
         multi->append(part);
     }
     static const QMimeDatabase mimes;
-    for (const QString &fileUrl : fileURLs) {
-        const QUrl asUrl(fileUrl);
-        const QString path = asUrl.isLocalFile() ? asUrl.toLocalFile() : fileUrl;
-        auto *file = new QFile(path, multi.get());
-        if (!file->open(QIODevice::ReadOnly)) {
-            failLater(QStringLiteral("cannot read %1").arg(path));
+    for (const auto &snapshot : snapshots) {
+        std::unique_ptr<QIODevice> reader = snapshot ? snapshot->openReader() : nullptr;
+        if (!reader) {
+            failLater(client, owner, QStringLiteral("cannot read the copy to upload"), std::move(completion));
             return;
         }
         QHttpPart part;
-        part.setHeader(
-            QNetworkRequest::ContentDispositionHeader,
-            QStringLiteral("form-data; name=\"files\"; filename=%1").arg(quoted(QFileInfo(path).fileName())));
-        part.setHeader(QNetworkRequest::ContentTypeHeader, mimes.mimeTypeForFile(path).name());
-        part.setBodyDevice(file); // streamed from disk
+        part.setHeader(QNetworkRequest::ContentDispositionHeader,
+                       QStringLiteral("form-data; name=\"files\"; filename=%1").arg(quoted(snapshot->fileName())));
+        part.setHeader(QNetworkRequest::ContentTypeHeader,
+                       mimes.mimeTypeForFile(snapshot->sourcePath(), QMimeDatabase::MatchExtension).name());
+        reader->setParent(multi.get());
+        part.setBodyDevice(reader.release()); // streamed from the private copy
         multi->append(part);
     }
 
     QNetworkRequest request = http->makeRequest(http->resolveUrl(url), headers);
     QNetworkReply *reply = http->networkAccessManager()->post(request, multi.get());
     multi.release()->setParent(reply);
+    // The copies go when the request is done with them.
+    QObject::connect(reply, &QObject::destroyed, [snapshots] {});
 
     auto lastFraction = std::make_shared<double>(0.0);
     QPointer<QObject> guard(context);

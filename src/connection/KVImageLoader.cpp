@@ -17,7 +17,16 @@
 
 namespace {
 constexpr qint64 MaxCacheBytes = 200LL * 1024 * 1024;
+
+// Images come from the network only: a "file:" or "data:" address from the service must not
+// read the user's files or feed the decoder from the address itself.
+bool isWebAddress(const QUrl &address)
+{
+    const QString scheme = address.scheme().toLower();
+    return address.isValid() && !address.host().isEmpty() &&
+           (scheme == QLatin1String("http") || scheme == QLatin1String("https"));
 }
+} // namespace
 
 KVImageLoader *KVImageLoader::sharedLoader()
 {
@@ -60,7 +69,7 @@ QImage KVImageLoader::cachedImage(const QString &url) const
 void KVImageLoader::loadImage(QObject *owner, const QString &url, Done done)
 {
     const QUrl address(url);
-    if (!address.isValid() || address.isRelative()) {
+    if (!isWebAddress(address)) {
         MainQueue::async(owner ? owner : this, [done] {
             if (done)
                 done(QImage());
@@ -71,9 +80,19 @@ void KVImageLoader::loadImage(QObject *owner, const QString &url, Done done)
     if (address.scheme() == QLatin1String("https"))
         request.setSslConfiguration(KVTls::configuration());
     request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::PreferCache);
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::UserVerifiedRedirectPolicy);
     if (!m_referer.isEmpty())
         request.setRawHeader("Referer", m_referer);
     QNetworkReply *reply = m_nam->get(request);
+    auto lastAddress = std::make_shared<QUrl>(address);
+    connect(reply, &QNetworkReply::redirected, reply, [reply, lastAddress](const QUrl &target) {
+        if (HttpManager::mayFollowRedirect(*lastAddress, target, false)) {
+            *lastAddress = target;
+            Q_EMIT reply->redirectAllowed();
+        } else {
+            reply->abort();
+        }
+    });
     QPointer<QObject> guard(owner ? owner : this);
     if (owner)
         connect(owner, &QObject::destroyed, reply, &QNetworkReply::abort);

@@ -2,16 +2,22 @@
 
 #include <QDir>
 #include <QFile>
-#include <QStandardPaths>
+#include <QMutex>
+#include <QSet>
 
 namespace {
+// Each folder is made private once per process: a folder made by an older version, another
+// program or a umask of 022 may be readable by every user on the machine.
 QString ensure(const QString &base)
 {
+    static QMutex mutex;
+    static QSet<QString> checked;
     const QString path = base + QStringLiteral("/korvi");
-    QDir dir(path);
-    if (!dir.exists()) {
+    const QMutexLocker lock(&mutex);
+    if (!checked.contains(path)) {
         QDir().mkpath(path);
-        QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        if (QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner))
+            checked.insert(path);
     }
     return path;
 }

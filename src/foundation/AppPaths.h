@@ -2,7 +2,8 @@
 
 #include <QString>
 
-// The client's folders, in the XDG places (created on first use, mode 0700).
+// The client's folders, in the XDG places: created on first use and set to mode 0700 (also when
+// they existed before).
 namespace AppPaths {
 [[nodiscard]] QString configDir(); // $XDG_CONFIG_HOME/korvi: user defaults
 [[nodiscard]] QString dataDir();   // $XDG_DATA_HOME/korvi: screenshots and other user data

@@ -38,8 +38,10 @@ void KVCheckVersion::checkVersionWithShowToast(bool showToast)
         const QUrl download(data.value(QStringLiteral("downloadUrl")).toString());
         const bool force = data.value(QStringLiteral("forceUpdate")).toInt() != 0;
         auto openDownload = [download] {
-            if (download.isValid() && !download.isEmpty())
+            if (VersionRule::isOpenableDownload(download))
                 QDesktopServices::openUrl(download);
+            else
+                qCWarning(lcShell) << "update address refused:" << download.scheme();
         };
         const QString title = ShellTexts::kNewVersionTitle.arg(version);
         const QString description = data.value(QStringLiteral("description")).toString();

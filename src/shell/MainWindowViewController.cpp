@@ -8,6 +8,7 @@
 #include "shell/ShellLog.h"
 #include "shell/ShellStyle.h"
 #include "shell/ShellTexts.h"
+#include "uikit/KVDataText.h"
 #include "uikit/KVPageNavigator.h"
 #include "uikit/VeskButton.h"
 #include "uikit/VeskCategories.h"
@@ -48,7 +49,7 @@ void MainWindowViewController::loadView()
     QLabel *brand = ShellStyle::label(QStringLiteral("Korvi"), bar, 18, false, true);
     row->addWidget(brand);
     row->addSpacing(16);
-    m_userName = ShellStyle::label(QString(), bar, 14, true);
+    m_userName = ShellStyle::dataLabel(QString(), bar, 14, true);
     m_userName->setObjectName(QStringLiteral("userNameLabel"));
     row->addWidget(m_userName);
     row->addStretch(1);

@@ -55,25 +55,24 @@ bool MeetingIdRule::isValid(const QString &normalizedId)
 std::optional<MeetingInvitation> InvitationText::recognize(const QString &text)
 {
     static const QString header = QStringLiteral("【Korvi会议邀请】");
-    bool sawHeader = false;
-    MeetingInvitation invitation;
+    QStringList lines;
     for (const QString &raw : text.split(QLatin1Char('\n'))) {
-        const QString line = raw.trimmed();
-        if (line == header) {
-            sawHeader = true;
-            continue;
-        }
-        if (const QString id = valueAfter(line, QStringLiteral("会议号"));
-            !id.isNull() && invitation.roomId.isEmpty()) {
-            invitation.roomId = MeetingIdRule::normalized(id);
-            continue;
-        }
-        if (const QString name = valueAfter(line, QStringLiteral("会议主题")); !name.isNull())
-            invitation.roomName = name;
-        else if (const QString password = valueAfter(line, QStringLiteral("会议密码")); !password.isNull())
-            invitation.password = password;
+        if (const QString line = raw.trimmed(); !line.isEmpty())
+            lines.append(line);
     }
-    if (!sawHeader || !MeetingIdRule::isValid(invitation.roomId))
+    const qsizetype start = lines.indexOf(header);
+    if (start < 0 || start + 2 >= lines.size())
+        return std::nullopt;
+    const QString name = valueAfter(lines.at(start + 1), QStringLiteral("会议主题"));
+    const QString id = valueAfter(lines.at(start + 2), QStringLiteral("会议号"));
+    if (name.isNull() || id.isNull())
+        return std::nullopt;
+    MeetingInvitation invitation;
+    invitation.roomName = name;
+    invitation.roomId = MeetingIdRule::normalized(id);
+    if (start + 3 < lines.size())
+        invitation.password = valueAfter(lines.at(start + 3), QStringLiteral("会议密码"));
+    if (!MeetingIdRule::isValid(invitation.roomId))
         return std::nullopt;
     return invitation;
 }
@@ -87,6 +86,12 @@ bool VersionRule::isNewer(const QString &offered, const QString &running)
     // "1.0" and "1.0.0" are one version.
     const QVersionNumber b = QVersionNumber::fromString(running.trimmed()).normalized();
     return QVersionNumber::compare(a, b) > 0;
+}
+
+bool VersionRule::isOpenableDownload(const QUrl &address)
+{
+    return address.isValid() && address.scheme().compare(QLatin1String("https"), Qt::CaseInsensitive) == 0 &&
+           !address.host().isEmpty();
 }
 
 QString ReplyText::failureText(const KVMResponse &response)

@@ -5,6 +5,7 @@
 // the text of a failed reply.
 
 #include <QString>
+#include <QUrl>
 
 #include <optional>
 
@@ -35,11 +36,13 @@ struct MeetingInvitation {
 };
 
 namespace InvitationText {
-// Recognises the invitation this program writes (MeetingDataModel::invitedMeetingContent):
-// the header line "【Korvi会议邀请】" and a line "会议号：" whose ID passes the meeting-ID
-// pattern once its "-" are removed. "会议主题：" and "会议密码：" lines are read when present.
-// Either colon form (full-width or ASCII) and white space around lines are accepted, since
-// chat programs rewrite them; anything else is not an invitation.
+// Recognises the invitation this program writes (MeetingDataModel::invitedMeetingContent), by
+// the lines it writes in their order: the header "【Korvi会议邀请】", then "会议主题：", then
+// "会议号：" whose ID passes the meeting-ID pattern once its "-" are removed, then optionally
+// "会议密码：". The meeting number is only ever taken from that line, never from another line
+// that says "会议号" (a name or any text around it could). Either colon form (full-width or
+// ASCII), blank lines and white space around lines are accepted, since chat programs rewrite
+// them; anything else is not an invitation.
 [[nodiscard]] std::optional<MeetingInvitation> recognize(const QString &text);
 } // namespace InvitationText
 
@@ -47,6 +50,9 @@ namespace VersionRule {
 // The offered version is newer than the running one ("1.2.10" > "1.2.9"); empty or
 // unparsable versions are never newer.
 [[nodiscard]] bool isNewer(const QString &offered, const QString &running);
+// Only an https address with a host is handed to the desktop to open: another scheme ("file:" a
+// launcher, a local program) would run what the reply names.
+[[nodiscard]] bool isOpenableDownload(const QUrl &address);
 } // namespace VersionRule
 
 namespace ReplyText {

@@ -1,5 +1,6 @@
 #include "shell/ShellStyle.h"
 
+#include "uikit/KVDataText.h"
 #include "uikit/KVTextField.h"
 #include "uikit/KVTextFieldView.h"
 #include "uikit/VeskButton.h"
@@ -96,13 +97,28 @@ VeskButton *ShellStyle::textButton(const QString &title, QWidget *parent)
     return button;
 }
 
-QLabel *ShellStyle::label(const QString &text, QWidget *parent, qreal pointSize, bool secondary, bool bold)
+namespace {
+void applyLabelLook(QLabel *l, qreal pointSize, bool secondary, bool bold)
 {
-    auto *l = new QLabel(text, parent);
     l->setFont(vesk::systemFont(pointSize, bold ? QFont::DemiBold : QFont::Normal));
     QPalette pal = l->palette();
-    pal.setColor(QPalette::WindowText, secondary ? secondaryText() : primaryText());
+    pal.setColor(QPalette::WindowText, secondary ? ShellStyle::secondaryText() : ShellStyle::primaryText());
     l->setPalette(pal);
+}
+} // namespace
+
+QLabel *ShellStyle::label(const QString &text, QWidget *parent, qreal pointSize, bool secondary, bool bold)
+{
+    QLabel *l = KVDataText::label(text, parent);
+    applyLabelLook(l, pointSize, secondary, bold);
+    return l;
+}
+
+KVElidedLabel *ShellStyle::dataLabel(const QString &text, QWidget *parent, qreal pointSize, bool secondary)
+{
+    auto *l = new KVElidedLabel(parent);
+    l->setFullText(text);
+    applyLabelLook(l, pointSize, secondary, false);
     return l;
 }
 
@@ -128,7 +144,7 @@ QLabel *ShellStyle::inlineMessage(QWidget *parent)
 
 void ShellStyle::setInlineMessage(QLabel *label, const QString &text)
 {
-    label->setText(text);
+    KVDataText::setText(label, text); // the service's words
     label->setAccessibleName(text);
     label->setVisible(!text.isEmpty());
 }

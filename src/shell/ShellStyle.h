@@ -4,6 +4,7 @@
 #include <QString>
 
 class KVTextFieldView;
+class KVElidedLabel;
 class QLabel;
 class QWidget;
 class VeskButton;
@@ -23,6 +24,9 @@ void applyWindowLook(QWidget *window);
 [[nodiscard]] VeskButton *primaryButton(const QString &title, QWidget *parent, int height = 40);
 [[nodiscard]] VeskButton *secondaryButton(const QString &title, QWidget *parent, int height = 40);
 [[nodiscard]] VeskButton *textButton(const QString &title, QWidget *parent);
+// Labels are plain text (see uikit/KVDataText.h); dataLabel is one line cut to its width, for
+// names and other texts from the service that must not widen the window.
+[[nodiscard]] KVElidedLabel *dataLabel(const QString &text, QWidget *parent, qreal pointSize, bool secondary = false);
 [[nodiscard]] QLabel *label(const QString &text, QWidget *parent, qreal pointSize, bool secondary = false,
                             bool bold = false);
 // A field that shows what is behind it inside its border.

@@ -3,11 +3,17 @@
 #include "shell/ShellLog.h"
 
 #include <QDir>
+#include <QFile>
 #include <QLocalServer>
-#include <QLockFile>
 #include <QLocalSocket>
+#include <QLockFile>
 #include <QPointer>
-#include <QStandardPaths>
+
+#include <cerrno>
+
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 const QByteArray kActivate = QByteArrayLiteral("activate\n");
@@ -16,6 +22,36 @@ constexpr int kConnectMs = 1000;
 constexpr int kWriteMs = 1000;
 constexpr int kTurnWaitMs = 3000;
 constexpr int kTurnStaleMs = 5000;
+
+// The folder is the user's own and private: made 0700, or found as a real folder (no link) of this
+// user and set to 0700. Another user's folder in a shared place could hold a listener of theirs.
+bool isPrivateFolder(const QString &path, bool create)
+{
+    const QByteArray native = QFile::encodeName(path);
+    if (create && ::mkdir(native.constData(), 0700) != 0 && errno != EEXIST)
+        return false;
+    struct stat st {};
+    if (::lstat(native.constData(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::geteuid()) {
+        qCWarning(lcShell) << "single-instance guard: refusing" << path << "(not a folder of this user)";
+        return false;
+    }
+    return (st.st_mode & 0777) == 0700 || ::chmod(native.constData(), 0700) == 0;
+}
+
+// The user id of the process at the other end of a local socket, or -1.
+qint64 peerUid(qintptr descriptor)
+{
+    struct ucred cred {};
+    socklen_t length = sizeof cred;
+    if (descriptor < 0 || ::getsockopt(int(descriptor), SOL_SOCKET, SO_PEERCRED, &cred, &length) != 0)
+        return -1;
+    return qint64(cred.uid);
+}
+
+bool isSameUser(qintptr descriptor)
+{
+    return peerUid(descriptor) == qint64(::geteuid());
+}
 } // namespace
 
 SingleInstanceGuard::SingleInstanceGuard(QString socketPath, QObject *parent)
@@ -31,28 +67,39 @@ SingleInstanceGuard::~SingleInstanceGuard()
 
 QString SingleInstanceGuard::defaultSocketPath()
 {
-    QString dir = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    if (dir.isEmpty())
-        dir = QDir::tempPath();
-    return QDir(dir).filePath(QStringLiteral("korvi-instance"));
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (QDir::isAbsolutePath(runtime) && isPrivateFolder(runtime, false))
+        return QDir(runtime).filePath(QStringLiteral("korvi-instance"));
+    // The shared temporary folder itself would let another user listen first.
+    const QString own = QDir(QDir::tempPath()).filePath(QStringLiteral("korvi-%1").arg(::geteuid()));
+    if (!isPrivateFolder(own, true))
+        return {};
+    return QDir(own).filePath(QStringLiteral("instance"));
 }
 
-bool SingleInstanceGuard::handOver()
+SingleInstanceGuard::HandOver SingleInstanceGuard::handOver()
 {
     QLocalSocket socket;
     socket.connectToServer(m_path);
     if (!socket.waitForConnected(kConnectMs))
-        return false;
+        return HandOver::NobodyListens;
+    if (!isSameUser(socket.socketDescriptor())) {
+        qCWarning(lcShell) << "single-instance guard: the listener on" << m_path << "is another user's";
+        socket.abort();
+        return HandOver::OtherUser;
+    }
     socket.write(kActivate);
     const bool sent = socket.waitForBytesWritten(kWriteMs);
     socket.disconnectFromServer();
-    return sent;
+    return sent ? HandOver::Done : HandOver::NobodyListens;
 }
 
 SingleInstanceGuard::Result SingleInstanceGuard::acquire()
 {
     if (m_server)
         return Result::Primary;
+    if (m_path.isEmpty())
+        return Result::Failed;
     // Starts at the same moment take turns: otherwise each finds nobody answering, removes the
     // socket another has just made and listens too. The winner listens before it lets go, so the
     // next one hands over to it. A lock left by a crashed start goes stale after a few seconds.
@@ -60,9 +107,14 @@ SingleInstanceGuard::Result SingleInstanceGuard::acquire()
     turn.setStaleLockTime(kTurnStaleMs);
     if (!turn.tryLock(kTurnWaitMs))
         qCWarning(lcShell) << "single-instance guard: no turn after" << kTurnWaitMs << "ms; going ahead";
-    if (handOver()) {
+    switch (handOver()) {
+    case HandOver::Done:
         qCInfo(lcShell) << "another instance is running; handed over";
         return Result::HandedOver;
+    case HandOver::OtherUser:
+        return Result::Failed; // neither give way to it nor remove its socket
+    case HandOver::NobodyListens:
+        break;
     }
     // Nobody answers: whatever is at the path is left over from a crashed run.
     QLocalServer::removeServer(m_path);
@@ -70,7 +122,7 @@ SingleInstanceGuard::Result SingleInstanceGuard::acquire()
     server->setSocketOptions(QLocalServer::UserAccessOption);
     if (!server->listen(m_path)) {
         // Another start may have won the race in between.
-        if (handOver())
+        if (handOver() == HandOver::Done)
             return Result::HandedOver;
         qCWarning(lcShell) << "single-instance guard cannot listen on" << m_path << server->errorString();
         return Result::Failed;
@@ -85,6 +137,10 @@ void SingleInstanceGuard::onNewConnection()
 {
     while (QLocalSocket *socket = m_server->nextPendingConnection()) {
         connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+        if (!isSameUser(socket->socketDescriptor())) {
+            socket->abort();
+            continue;
+        }
         QPointer<QLocalSocket> weak(socket);
         auto readMessage = [this, weak] {
             if (!weak || !weak->canReadLine())

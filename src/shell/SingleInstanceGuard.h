@@ -10,6 +10,10 @@ class QLocalServer;
 // One running client per user: the first start listens on a local socket in the user's runtime
 // folder; a later start finds it, asks it to come to the front and gives way. A socket file
 // left by a crashed run answers nobody and is replaced.
+//
+// Only the same user counts: the socket's folder is a private one (0700, owned by the user;
+// another user's folder is refused), and a start hands over only to a listener of the same user
+// id (SO_PEERCRED), so another user's socket can neither stop nor reach this client.
 class SingleInstanceGuard final : public QObject {
     Q_OBJECT
 public:
@@ -23,7 +27,9 @@ public:
     explicit SingleInstanceGuard(QString socketPath = {}, QObject *parent = nullptr);
     ~SingleInstanceGuard() override;
 
-    // "$XDG_RUNTIME_DIR/korvi-instance" (the temporary folder when there is no runtime folder).
+    // "$XDG_RUNTIME_DIR/korvi-instance"; without a runtime folder of the user's own,
+    // "<temporary folder>/korvi-<uid>/instance" in a private folder made (or checked) for it.
+    // Empty when no private folder can be had (the guard then fails and the client runs).
     [[nodiscard]] static QString defaultSocketPath();
 
     Result acquire();
@@ -35,8 +41,8 @@ Q_SIGNALS:
     void activationRequested();
 
 private:
-    // True when a running instance took the hand-over message.
-    bool handOver();
+    enum class HandOver { Done, NobodyListens, OtherUser };
+    HandOver handOver();
     void onNewConnection();
 
     QString m_path;

@@ -3,6 +3,7 @@
 #include "foundation/StringHelpers.h"
 #include "shell/ShellStyle.h"
 #include "shell/ShellTexts.h"
+#include "uikit/KVDataText.h"
 #include "uikit/VeskButton.h"
 
 #include <QHBoxLayout>
@@ -23,7 +24,7 @@ TodayMeetingCell::TodayMeetingCell(const MeetingDataModel &meeting, QWidget *par
     row->addWidget(timeLabel);
     auto *column = new QVBoxLayout();
     column->setSpacing(4);
-    QLabel *name = ShellStyle::label(meeting.roomName, this, 14);
+    QLabel *name = ShellStyle::dataLabel(meeting.roomName, this, 14);
     QLabel *detail = ShellStyle::label(ShellTexts::kMeetingIdLine.arg(toDisplayMeetingId(meeting.displayRoomId())) +
                                            QStringLiteral("   ") + meeting.statusString(),
                                        this, 12, true);

@@ -1,6 +1,7 @@
 #include "uikit/KVAlert.h"
 
 #include "uikit/KVAlertProtocol.h"
+#include "uikit/KVDataText.h"
 #include "uikit/VeskButton.h"
 #include "uikit/VeskCategories.h"
 #include "uikit/VeskLayer.h"
@@ -17,6 +18,20 @@
 namespace {
 constexpr int kAlertWidth = 320;
 constexpr int kMinHeight = 140;
+// Texts longer than this (a name of thousands of characters) are cut, not grown past the screen.
+constexpr int kMaxTitleLines = 3;
+constexpr int kMaxMessageLines = 10;
+
+// Caps a wrapped label at a number of lines; a text that does not fit starts at the top.
+void capLines(QLabel *label, int lines)
+{
+    const QFontMetrics fm(label->font());
+    const int maxHeight = fm.lineSpacing() * lines;
+    label->setMaximumHeight(maxHeight);
+    const QRect bounds = fm.boundingRect(QRect(0, 0, kAlertWidth - 48, 1 << 20), Qt::TextWordWrap, label->text());
+    if (bounds.height() > maxHeight)
+        label->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+}
 
 QColor hex(const char *h)
 {
@@ -74,18 +89,21 @@ void KVAlert::build(const QString &title, const QString &message, const QString 
     layout->setContentsMargins(24, withCloseButton ? 32 : 24, 24, 20);
     layout->setSpacing(12);
     if (!title.isEmpty()) {
-        auto *titleLabel = new QLabel(title, this);
+        // Alerts name members, meetings and the service's reasons: plain text only.
+        QLabel *titleLabel = KVDataText::label(title, this);
         titleLabel->setObjectName(QStringLiteral("titleLabel"));
         titleLabel->setFont(vesk::systemFont(16, QFont::DemiBold));
         titleLabel->setAlignment(Qt::AlignCenter);
         titleLabel->setWordWrap(true);
+        capLines(titleLabel, kMaxTitleLines);
         layout->addWidget(titleLabel);
     }
-    auto *messageLabel = new QLabel(message, this);
+    QLabel *messageLabel = KVDataText::label(message, this);
     messageLabel->setObjectName(QStringLiteral("messageLabel"));
     messageLabel->setFont(vesk::systemFont(14));
     messageLabel->setAlignment(Qt::AlignCenter);
     messageLabel->setWordWrap(true);
+    capLines(messageLabel, kMaxMessageLines);
     if (!title.isEmpty()) {
         QPalette pal = messageLabel->palette();
         pal.setColor(QPalette::WindowText, hex("#D7D7D8"));

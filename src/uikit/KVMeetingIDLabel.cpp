@@ -13,7 +13,7 @@ const QString kCopyTip = QStringLiteral("点击复制");
 const QString kCopiedToast = QStringLiteral("已复制到剪贴板");
 } // namespace
 
-KVMeetingIDLabel::KVMeetingIDLabel(QWidget *parent) : QLabel(parent)
+KVMeetingIDLabel::KVMeetingIDLabel(QWidget *parent) : KVElidedLabel(parent, Qt::ElideMiddle)
 {
     setCursor(Qt::PointingHandCursor);
     setFocusPolicy(Qt::TabFocus);
@@ -49,7 +49,7 @@ void KVMeetingIDLabel::mouseReleaseEvent(QMouseEvent *event)
         event->accept();
         return;
     }
-    QLabel::mouseReleaseEvent(event);
+    KVElidedLabel::mouseReleaseEvent(event);
 }
 
 void KVMeetingIDLabel::keyPressEvent(QKeyEvent *event)
@@ -59,19 +59,19 @@ void KVMeetingIDLabel::keyPressEvent(QKeyEvent *event)
         event->accept();
         return;
     }
-    QLabel::keyPressEvent(event);
+    KVElidedLabel::keyPressEvent(event);
 }
 
 void KVMeetingIDLabel::enterEvent(QEnterEvent *event)
 {
-    QLabel::enterEvent(event);
+    KVElidedLabel::enterEvent(event);
     if (m_showHoverTips)
         showTip();
 }
 
 void KVMeetingIDLabel::leaveEvent(QEvent *event)
 {
-    QLabel::leaveEvent(event);
+    KVElidedLabel::leaveEvent(event);
     hideTip();
 }
 
@@ -81,7 +81,7 @@ void KVMeetingIDLabel::showTip()
     if (!host || host == this)
         return;
     if (!m_tip) {
-        m_tip = new QLabel(kCopyTip, host);
+        m_tip = KVDataText::label(kCopyTip, host);
         m_tip->setAttribute(Qt::WA_TransparentForMouseEvents);
         m_tip->setFont(vesk::systemFont(12));
         m_tip->setContentsMargins(8, 4, 8, 4);

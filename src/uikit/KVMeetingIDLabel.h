@@ -1,13 +1,15 @@
 #pragma once
 
-#include <QLabel>
+#include "uikit/KVDataText.h"
+
 #include <QPointer>
 
 #include <functional>
 
 // A label showing a meeting ID that copies the ID on a click (or Enter/Space)
-// and then shows a toast, or runs the custom toast block instead.
-class KVMeetingIDLabel : public QLabel {
+// and then shows a toast, or runs the custom toast block instead. Its text (a meeting's name and
+// ID) is plain text, cut in the middle when it does not fit, so the ID at its end stays in view.
+class KVMeetingIDLabel : public KVElidedLabel {
     Q_OBJECT
 public:
     explicit KVMeetingIDLabel(QWidget *parent = nullptr);

@@ -2,6 +2,7 @@
 
 #include "foundation/KVClock.h"
 #include "foundation/MainQueue.h"
+#include "uikit/KVDataText.h"
 #include "uikit/VeskCategories.h"
 
 #include <QAccessible>
@@ -20,8 +21,9 @@ constexpr std::chrono::milliseconds kFadeStep{30};
 class TipBanner final : public QLabel {
 public:
     TipBanner(QWidget *view, const QString &text, const QColor &background)
-        : QLabel(text, view), m_background(background), m_shownAt(KVClock::current().nowMs())
+        : QLabel(view), m_background(background), m_shownAt(KVClock::current().nowMs())
     {
+        KVDataText::setText(this, text);
         setObjectName(QLatin1String(kTipName));
         setAttribute(Qt::WA_TransparentForMouseEvents);
         setAlignment(Qt::AlignCenter);

@@ -2,6 +2,7 @@
 
 #include "foundation/KVClock.h"
 #include "foundation/MainQueue.h"
+#include "uikit/KVDataText.h"
 #include "uikit/VeskCategories.h"
 #include "uikit/VeskIndicator.h"
 
@@ -18,6 +19,8 @@
 
 namespace {
 constexpr int kMaxTextWidth = 320;
+// A message longer than this (a name of thousands of characters) is cut, not grown past the window.
+constexpr int kMaxLines = 6;
 constexpr auto kToastName = "VeskToast";
 constexpr auto kLoadingName = "VeskLoadingToast";
 
@@ -39,9 +42,7 @@ public:
         m_layout->setContentsMargins(16, 10, 16, 10);
         m_layout->setSpacing(8);
         m_layout->setAlignment(Qt::AlignCenter);
-        m_label = new QLabel(this);
-        // Messages are often the service's own words: text, never markup.
-        m_label->setTextFormat(Qt::PlainText);
+        m_label = KVDataText::label(QString(), this); // messages carry names and the service's words
         m_label->setWordWrap(true);
         m_label->setAlignment(Qt::AlignCenter);
         m_label->setFont(vesk::systemFont(14));
@@ -62,6 +63,9 @@ public:
         const QFontMetrics fm(m_label->font());
         const QRect bounds = fm.boundingRect(QRect(0, 0, kMaxTextWidth, 10000), Qt::TextWordWrap, text);
         m_label->setFixedWidth(std::min(kMaxTextWidth, bounds.width() + 2));
+        const int maxHeight = fm.lineSpacing() * kMaxLines;
+        m_label->setMaximumHeight(maxHeight);
+        m_label->setAlignment(bounds.height() > maxHeight ? Qt::AlignHCenter | Qt::AlignTop : Qt::AlignCenter);
         place();
     }
 

@@ -17,6 +17,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <limits>
+
 namespace {
 
 TEST(AgentEnvironmentTest, KVEnvRule_MapsTheFiveNames_AndKeepsTheCurrentForOthers)
@@ -42,11 +45,31 @@ TEST(AgentEnvironmentTest, RunVariableOverridesTheBakedInValue_OnTheAgent)
     qputenv("KVEnv", "dev");
     agent->setServerEnvironmentFromKVEnv("release");
     EXPECT_EQ(agent->serverEnvironment(), 2);
+    // A variable that names no environment of this build chooses nothing: the baked-in value holds.
     qputenv("KVEnv", "unknown");
     agent->setServerEnvironmentFromKVEnv("release");
-    EXPECT_EQ(agent->serverEnvironment(), 1); // "first 1", then an unknown name keeps it
+    EXPECT_EQ(agent->serverEnvironment(), 0);
+    agent->setServerEnvironmentFromKVEnv("unknown");
+    EXPECT_EQ(agent->serverEnvironment(), 1); // "first 1", then an unknown baked-in name keeps it
     qunsetenv("KVEnv");
     VeskAppAgent::resetSharedInstance();
+}
+
+// A build without the development environment cannot be sent to it, by its baked-in value nor by
+// the run's variable; this test build is a development one and holds all four.
+TEST(AgentEnvironmentTest, OnlyEnvironmentsCompiledInCanBeChosen)
+{
+    EXPECT_EQ(AgentEnvironment::compiledIn(), (QList<int>{0, 1, 2, 3}));
+    const QList<int> release{0, 1, 3};
+    EXPECT_EQ(AgentEnvironment::environmentForKVEnv("dev", 0, release), 0);
+    EXPECT_EQ(AgentEnvironment::environmentForKVEnv("test2", 0, release), 3);
+    qputenv("KVEnv", "dev");
+    EXPECT_EQ(AgentEnvironment::effectiveKVEnv("release", release), "release");
+    EXPECT_EQ(AgentEnvironment::effectiveKVEnv("release"), "dev");
+    qputenv("KVEnv", "test");
+    EXPECT_EQ(AgentEnvironment::effectiveKVEnv("release", release), "test");
+    qunsetenv("KVEnv");
+    EXPECT_EQ(AgentEnvironment::effectiveKVEnv("release", release), "release");
 }
 
 TEST(AgentEnvironmentTest, AddressTable_DevelopmentIsLoopbackWithThePortVariable)
@@ -171,6 +194,11 @@ TEST(AgentRecordModelsTest, DurationDisplay_SwitchesToHoursAtOneHour_AndListsMap
     EXPECT_EQ(info.durationDisplay(), QStringLiteral("01:00:00"));
     info.dvrTimeLength = 3599;
     EXPECT_EQ(info.durationDisplay(), QStringLiteral("59:59"));
+    // A reply's length past the 64-bit range (in milliseconds) is no length; it is not converted.
+    for (double bad : {1e22, -1e22, -1.0, std::nan("")}) {
+        info.dvrTimeLength = bad;
+        EXPECT_EQ(info.durationDisplay(), QStringLiteral("00:00")) << bad;
+    }
     const auto meetings = jx_objectArrayWithKeyValuesArray<RecordVideoModel>(jx_JSONObject(QStringLiteral(
         R"([{"roomId":"1","dvrList":[{"dvrSequenceId":"a","dvrSize":6144,"dvrStatus":3}]},{"roomId":"2","dvrList":[]}])")));
     ASSERT_EQ(meetings.size(), 2);

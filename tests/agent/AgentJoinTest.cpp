@@ -3,8 +3,13 @@
 #include "foundation/StringHelpers.h"
 
 #include "agent/MainSettingModel.h"
+#include "connection/HttpManager.h"
+#include "devservice/DevTlsCertificate.h"
 #include "foundation/RXEncrypt.h"
 #include "foundation/models/MeetingListDataModel.h"
+
+#include <QSslSocket>
+#include <QTemporaryDir>
 
 namespace {
 
@@ -130,6 +135,48 @@ TEST_F(AgentJoinTest, EndMeeting_ClosesTheRoom_AndTheMeetingMovesToHistory)
     EXPECT_EQ(page.list.first().roomId, roomId);
     EXPECT_EQ(page.list.first().creatorId, QStringLiteral("13800000001")); // decrypted
     EXPECT_EQ(page.list.first().status, 2);
+}
+
+// REST over TLS: the room's credentials must not then go over a plain channel, whatever the reply says.
+class AgentTlsJoinTest : public AgentServiceTest {
+protected:
+    void SetUp() override
+    {
+        if (!QSslSocket::supportsSsl())
+            GTEST_SKIP() << "no TLS backend";
+        const DevTlsCertificate cert = DevTlsCertificate::generate();
+        ASSERT_TRUE(cert.isValid());
+        ASSERT_TRUE(service.useTls(cert.certificatePem, cert.privateKeyPem));
+        AgentServiceTest::SetUp();
+        ASSERT_TRUE(cert.writeCertificate(caDir.filePath("ca.pem")));
+        ASSERT_TRUE(HttpManager::sharedManager()->setExtraTrustedCaFile(caDir.filePath("ca.pem")));
+        HttpManager::sharedManager()->setBaseUrl(service.baseUrl());
+    }
+    void TearDown() override
+    {
+        HttpManager::sharedManager()->setExtraTrustedCaFile(QString());
+        AgentServiceTest::TearDown();
+    }
+    QTemporaryDir caDir;
+};
+
+TEST_F(AgentTlsJoinTest, ChannelAddressOfTheRoomIsWss)
+{
+    ASSERT_EQ(service.baseUrl().scheme(), "https");
+    hostInRoom();
+    ASSERT_NE(agent->currentRoomInfo(), nullptr);
+    const QUrl channel(agent->currentRoomInfo()->imUrl);
+    EXPECT_EQ(channel.scheme(), "wss");
+    EXPECT_EQ(channel.port(), service.wsUrl().port());
+
+    EXPECT_EQ(AgentEnvironment::channelAddressFor("ws://im.example.com:81/c", QUrl("https://api.example.com")),
+              "wss://im.example.com:81/c");
+    EXPECT_EQ(AgentEnvironment::channelAddressFor("wss://im.example.com/", QUrl("https://api.example.com")),
+              "wss://im.example.com/");
+    for (const char *bad : {"http://im.example.com/", "file:///tmp/s", "", "wss:///nohost"})
+        EXPECT_EQ(AgentEnvironment::channelAddressFor(bad, QUrl("https://api.example.com")), "") << bad;
+    EXPECT_EQ(AgentEnvironment::channelAddressFor("ws://127.0.0.1:1/", QUrl("http://127.0.0.1:2")),
+              "ws://127.0.0.1:1/");
 }
 
 } // namespace

@@ -143,6 +143,46 @@ TEST_F(AgentRepliesTest, FileService_UploadThenListAndPages_MapToFileModels)
                     .isEmpty());
 }
 
+// The name goes out with its "\U" pairs dropped and then its escapes undone, and the MD5 sent with
+// the upload is the one of the bytes sent, even when the file is rewritten meanwhile. The stand-in
+// refuses a raw name and a body that does not match its MD5.
+TEST_F(AgentRepliesTest, FileService_NameIsCleanedAndTheBodyMatchesItsMd5)
+{
+    const QString roomId = hostInRoom();
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("计划\\Ub%41.pdf"));
+    {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(QByteArray(5000, 'a'));
+    }
+    const QUrl url = QUrl::fromLocalFile(path);
+    const KVMResponse pre = run([&](auto d) { agent->prepareUploadFileWithfileURL(&owner, {url}, {"k1"}, roomId, d); });
+    ASSERT_TRUE(pre.successed) << pre.message.toStdString();
+    const QVariantMap answer = pre.dataList().value(0).toMap();
+    EXPECT_EQ(answer.value("status").toInt(), 2) << answer.value("remarks").toString().toStdString();
+    EXPECT_EQ(answer.value("fileName").toString(), QStringLiteral("计划bA.pdf"));
+
+    std::optional<std::pair<bool, QString>> result;
+    agent->uploadFileWithfileURL(&owner, {url}, {answer.value("fileId").toString()}, roomId, {},
+                                 [&](const QUrl &, bool ok, const QVariantMap &, const QString &error) {
+                                     result = {ok, error};
+                                 });
+    {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(QByteArray(5000, 'b'));
+    }
+    ASSERT_TRUE(processEventsUntil([&] { return result.has_value(); }));
+    EXPECT_TRUE(result->first) << result->second.toStdString();
+    const auto files = run([&](auto d) { agent->queryFileList(&owner, roomId, d); })
+                           .dataMap()
+                           .value("files")
+                           .value<QList<FileShareModel>>();
+    ASSERT_EQ(files.size(), 1);
+    EXPECT_EQ(files.first().fileName, QStringLiteral("计划bA.pdf"));
+}
+
 TEST_F(AgentRepliesTest, Recording_OnOffThenListedAndDeleted_AsRecordModels)
 {
     const QString roomId = hostInRoom();

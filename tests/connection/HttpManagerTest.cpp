@@ -1,5 +1,6 @@
 // The REST client against the stand-in service over loopback sockets.
 #include "connection/HttpManager.h"
+#include "connection/KVFileSnapshot.h"
 #include "connection/KVFileUploadManager.h"
 #include "connection/KVMResponse.h"
 #include "devservice/DevService.h"
@@ -20,6 +21,8 @@
 #include <gtest/gtest.h>
 
 #include <random>
+
+#include <cstdio>
 
 namespace {
 
@@ -183,6 +186,48 @@ TEST_F(HttpManagerTest, Headers_DefaultsPerCallOverridesQueryAndBodies)
     EXPECT_TRUE(service.requestsFor("/qf/echo").last().header("Authorization").isEmpty());
 }
 
+// A redirect to another origin must not carry the token there: the request with "Authorization"
+// fails instead, one without follows, and one within the origin keeps its token.
+TEST_F(HttpManagerTest, Redirects_ATokenNeverLeavesItsOrigin)
+{
+    DevService other;
+    ASSERT_TRUE(other.start());
+    other.route("GET", "/qf/echo", [](const DevRequest &) { return DevService::ok(); });
+    service.route("GET", "/qf/echo", [](const DevRequest &) { return DevService::ok(); });
+    const auto redirectTo = [](const QString &target) {
+        return [target](const DevRequest &) {
+            DevReply r = DevReply::raw({}, "text/plain", 302);
+            r.headers.append({QByteArray("Location"), target.toUtf8()});
+            return r;
+        };
+    };
+    service.route("GET", "/qf/away", redirectTo(other.baseUrl().toString() + "/qf/echo"));
+    service.route("GET", "/qf/home", redirectTo(service.baseUrl().toString() + "/qf/echo"));
+
+    const KVMResponse away = get("/qf/away", {}, {{"Authorization", "secret-token"}});
+    EXPECT_FALSE(away.successed);
+    EXPECT_TRUE(other.requestsFor("/qf/echo").isEmpty());
+
+    http.setDefaultHeader("Authorization", "default-token");
+    EXPECT_FALSE(get("/qf/away").successed);
+    EXPECT_TRUE(other.requestsFor("/qf/echo").isEmpty());
+    http.setDefaultHeader("Authorization", QString());
+
+    EXPECT_TRUE(get("/qf/away").successed);
+    ASSERT_EQ(other.requestsFor("/qf/echo").size(), 1);
+    EXPECT_TRUE(other.requestsFor("/qf/echo")[0].header("Authorization").isEmpty());
+
+    EXPECT_TRUE(get("/qf/home", {}, {{"Authorization", "secret-token"}}).successed);
+    ASSERT_EQ(service.requestsFor("/qf/echo").size(), 1);
+    EXPECT_EQ(service.requestsFor("/qf/echo")[0].header("Authorization"), "secret-token");
+
+    // Never down to plain http, never to a scheme that is not the web.
+    EXPECT_FALSE(HttpManager::mayFollowRedirect(QUrl("https://a.example/x"), QUrl("http://a.example/y"), false));
+    EXPECT_FALSE(HttpManager::mayFollowRedirect(QUrl("http://a.example/x"), QUrl("file:///etc/passwd"), false));
+    EXPECT_FALSE(HttpManager::mayFollowRedirect(QUrl("https://a.example/x"), QUrl("https://a.example:8443/"), true));
+    EXPECT_TRUE(HttpManager::mayFollowRedirect(QUrl("https://a.example/x"), QUrl("https://A.example:443/y"), true));
+}
+
 TEST_F(HttpManagerTest, Completion_RunsOnceOnTheMainThread_AndNeverAfterItsOwnerDied)
 {
     VirtualClockScope time;
@@ -265,8 +310,14 @@ TEST_F(DownloadTest, SuggestedNameWithPathParts_LandsInsideTheCachesFolder)
 {
     const QByteArray content = "transcript\n";
     const QList<std::pair<QString, QString>> cases = {
-        {"../../x", "x"},   {"..\\..\\evil.txt", "evil.txt"}, {"%2e%2e%2fy.pdf", "y.pdf"}, {"/etc/passwd", "passwd"},
-        {"..", "download"}, {"a%01b%0A%7F.txt", "ab.txt"},
+        {"../../x", "x"},
+        {"..\\..\\evil.txt", "evil.txt"},
+        {"%2e%2e%2fy.pdf", "y.pdf"},
+        {"/etc/passwd", "passwd"},
+        {"..", "download"},
+        {"a%01b%0A%7F.txt", "ab.txt"},
+        {"", "download"},
+        {" ", "download"},
     };
     int i = 0;
     for (const auto &[suggested, expected] : cases) {
@@ -430,6 +481,110 @@ TEST_F(UploadTest, SeveralFiles_EachAsFiles_AndAMissingFileFailsWithoutARequest)
     EXPECT_EQ(calls, 1);
     EXPECT_FALSE(error->isEmpty());
     EXPECT_EQ(service.requestsFor("/fms/upload").size(), 1);
+}
+
+// The body is a copy taken at the call: whatever happens to the file while the request is under
+// way, the service gets the bytes (and the length) the call saw.
+TEST_F(UploadTest, FileChangedAfterTheCall_TheServiceGetsTheBytesOfTheCall)
+{
+    const QList<std::pair<QString, std::function<void(const QString &)>>> changes{
+        {"shrink", [](const QString &p) { QFile::resize(p, 100 * 1024); }},
+        {"truncate", [](const QString &p) { QFile::resize(p, 0); }},
+        {"grow",
+         [](const QString &p) {
+             QFile f(p);
+             ASSERT_TRUE(f.open(QIODevice::Append));
+             f.write(QByteArray(300 * 1024, 'g'));
+         }},
+        {"rewrite",
+         [](const QString &p) {
+             QFile f(p);
+             ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+             f.write(QByteArray(600 * 1024, 'r'));
+         }},
+    };
+    for (const auto &[name, change] : changes) {
+        const QString path = makeFile(name + ".pdf", 600 * 1024);
+        std::optional<std::pair<bool, QString>> result;
+        http.uploadFileWithUrl(&owner, "/fms/upload", path, {}, {}, {},
+                               [&](bool ok, const QVariantMap &, const QString &e) {
+                                   result = {ok, e};
+                               });
+        change(path);
+        ASSERT_TRUE(processEventsUntil([&] { return result.has_value(); }, 30000)) << name.toStdString();
+        EXPECT_TRUE(result->first) << name.toStdString() << ": " << result->second.toStdString();
+        const DevRequest req = service.requestsFor("/fms/upload").value(service.requestsFor("/fms/upload").size() - 1);
+        ASSERT_EQ(req.files.size(), 1) << name.toStdString();
+        EXPECT_TRUE(req.files[0].content == contents[name + ".pdf"]) << name.toStdString();
+    }
+    // The copies are gone with their requests.
+    ASSERT_TRUE(settleRequests(http));
+    EXPECT_TRUE(QDir(AppPaths::cacheDir()).entryList({".korvi-upload-*"}, QDir::Files | QDir::Hidden).isEmpty());
+}
+
+// A file that changes while it is copied is not uploaded: its size, time stamp or identity no
+// longer match what was counted and hashed.
+TEST_F(UploadTest, FileChangedWhileItIsCopied_FailsWithoutARequest)
+{
+    const QList<std::pair<QString, std::function<void(const QString &)>>> changes{
+        {"shrink", [](const QString &p) { QFile::resize(p, 100 * 1024); }},
+        {"truncate", [](const QString &p) { QFile::resize(p, 0); }},
+        {"grow",
+         [](const QString &p) {
+             QFile f(p);
+             ASSERT_TRUE(f.open(QIODevice::Append));
+             f.write("g");
+         }},
+        {"rewrite",
+         [](const QString &p) {
+             QFile f(p);
+             ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+             f.write("r");
+         }},
+        {"replace",
+         [](const QString &p) {
+             QFile f(p + ".new");
+             ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+             f.write(QByteArray(600 * 1024, 'n'));
+             f.close();
+             ASSERT_TRUE(::rename(QFile::encodeName(p + ".new").constData(), QFile::encodeName(p).constData()) == 0);
+         }},
+    };
+    for (const auto &[name, change] : changes) {
+        const QString path = makeFile(name + ".pdf", 600 * 1024);
+        // A file written a while ago, so a rewrite shows in its time stamp.
+        QFile old(path);
+        ASSERT_TRUE(old.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(old.setFileTime(QDateTime::currentDateTime().addSecs(-3600), QFileDevice::FileModificationTime));
+        old.close();
+        bool changed = false;
+        KVFileSnapshot::setChunkHookForTesting([&, change = change](qint64) {
+            if (!std::exchange(changed, true))
+                change(path);
+        });
+        std::optional<std::pair<bool, QString>> result;
+        int calls = 0;
+        http.uploadFileWithUrl(&owner, "/fms/upload", path, {}, {}, {},
+                               [&](bool ok, const QVariantMap &, const QString &e) {
+                                   result = {ok, e};
+                                   ++calls;
+                               });
+        KVFileSnapshot::setChunkHookForTesting({});
+        ASSERT_TRUE(processEventsUntil([&] { return result.has_value(); })) << name.toStdString();
+        ASSERT_TRUE(settleRequests(http));
+        EXPECT_EQ(calls, 1) << name.toStdString();
+        EXPECT_FALSE(result->first) << name.toStdString();
+        EXPECT_TRUE(result->second.contains("changed")) << name.toStdString() << ": " << result->second.toStdString();
+    }
+    EXPECT_TRUE(service.requestsFor("/fms/upload").isEmpty());
+    EXPECT_TRUE(QDir(AppPaths::cacheDir()).entryList({".korvi-upload-*"}, QDir::Files | QDir::Hidden).isEmpty());
+
+    // Not a regular file: nothing is read from it.
+    std::optional<bool> ok;
+    http.uploadFileWithUrl(&owner, "/fms/upload", "/dev/zero", {}, {}, {},
+                           [&](bool o, const QVariantMap &, const QString &) { ok = o; });
+    ASSERT_TRUE(processEventsUntil([&] { return ok.has_value(); }));
+    EXPECT_FALSE(*ok);
 }
 
 TEST_F(UploadTest, ServiceRefusal_FinishesNotOk)

@@ -6,7 +6,10 @@
 #include "foundation/KVClock.h"
 
 #include <QBuffer>
+#include <QFile>
 #include <QLabel>
+#include <QTemporaryDir>
+#include <QUrl>
 
 #include <gtest/gtest.h>
 
@@ -103,6 +106,38 @@ TEST_F(KVImageLoaderTest, Failures_GiveANullImage_AndADeadOwnerGetsNothing)
     EXPECT_FALSE(load("red.png").isNull()); // a later load of the same image has come back
     ASSERT_TRUE(drainMainQueue());
     EXPECT_EQ(calls, 0);
+}
+
+// Addresses come from the service: only the web is asked, never a local file or the address itself.
+TEST_F(KVImageLoaderTest, OnlyHttpAndHttpsAddressesAreLoaded)
+{
+    QTemporaryDir dir;
+    const QString local = dir.filePath("secret.png");
+    {
+        QFile f(local);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(png(Qt::green));
+    }
+    const QByteArray inline64 = "data:image/png;base64," + png(Qt::green).toBase64();
+    for (const QString &address :
+         {QUrl::fromLocalFile(local).toString(), QString::fromLatin1(inline64),
+          QStringLiteral("qrc:/korvi/icons/logo.png"), QStringLiteral("ftp://127.0.0.1/x.png")}) {
+        std::optional<QImage> result;
+        loader.loadImage(&owner, address, [&](const QImage &image) { result = image; });
+        ASSERT_TRUE(processEventsUntil([&] { return result.has_value(); })) << address.left(40).toStdString();
+        EXPECT_TRUE(result->isNull()) << address.left(40).toStdString();
+    }
+    // A web address that redirects to a local file gets nothing either.
+    service.route("GET", "/moved.png", [local](const DevRequest &) {
+        DevReply r = DevReply::raw({}, "text/plain", 302);
+        r.headers.append({QByteArray("Location"), QUrl::fromLocalFile(local).toEncoded()});
+        return r;
+    });
+    std::optional<QImage> moved;
+    loader.loadImage(&owner, service.baseUrl().toString() + "/moved.png", [&](const QImage &image) { moved = image; });
+    ASSERT_TRUE(processEventsUntil([&] { return moved.has_value(); }));
+    EXPECT_TRUE(moved->isNull());
+    EXPECT_FALSE(load("red.png").isNull());
 }
 
 TEST_F(KVImageLoaderTest, AServerThatNeverAnswersGivesANullImageAfterFifteenSeconds)

@@ -15,6 +15,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
+
+#include <cmath>
 
 namespace {
 
@@ -300,8 +303,14 @@ TEST(ModelSubTitleTest, TimeStringIsTheLocalTimeOfTheSecond)
     KVSubTitleRecord r;
     r.timeStamp = double(QDateTime(QDate(2026, 1, 2), QTime(3, 4, 5)).toMSecsSinceEpoch() + 999);
     EXPECT_EQ(r.timeString(), "03:04:05");
-    r.timeStamp = std::nan("");
-    EXPECT_EQ(r.timeString(), "");
+    // Numbers from a reply that are no time at all are not converted (that would overflow).
+    for (double bad : {std::nan(""), 1e22, -1e22, 9.3e21, std::numeric_limits<double>::infinity()}) {
+        r.timeStamp = bad;
+        EXPECT_EQ(r.timeString(), "") << bad;
+    }
+    EXPECT_EQ(
+        jx_objectWithKeyValues<KVSubTitleRecord>(jx_JSONObject(QStringLiteral(R"({"timeStamp":1e22})"))).timeString(),
+        "");
 }
 
 TEST(ModelUserTest, HostAndSelfChecks)

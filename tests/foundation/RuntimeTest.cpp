@@ -9,6 +9,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QTemporaryDir>
 #include <QThread>
 
 #include <gtest/gtest.h>
@@ -196,6 +197,30 @@ TEST(NotificationCenterTest, ObserverRemovedByAnEarlierHandlerIsNotCalledInTheSa
     EXPECT_EQ(secondCalls, 0);
     EXPECT_EQ(thirdCalls, 0);
     EXPECT_EQ(center.observerCount("N"), 1);
+}
+
+// Folders that existed before (an older version, another program, a umask of 022) are made
+// private too, not only new ones.
+TEST(AppPathsTest, ExistingFoldersAreMadePrivate)
+{
+    QTemporaryDir base;
+    const QList<std::pair<const char *, QString (*)()>> folders{{"XDG_CONFIG_HOME", &AppPaths::configDir},
+                                                                {"XDG_DATA_HOME", &AppPaths::dataDir},
+                                                                {"XDG_STATE_HOME", &AppPaths::stateDir},
+                                                                {"XDG_CACHE_HOME", &AppPaths::cacheDir}};
+    for (const auto &[variable, folder] : folders) {
+        const QByteArray saved = qgetenv(variable);
+        const QString root = base.filePath(QString::fromLatin1(variable));
+        ASSERT_TRUE(QDir().mkpath(root + "/korvi"));
+        ASSERT_TRUE(QFile::setPermissions(root + "/korvi", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
+                                                               QFile::ReadGroup | QFile::ExeGroup | QFile::ReadOther |
+                                                               QFile::ExeOther));
+        qputenv(variable, QFile::encodeName(root));
+        EXPECT_EQ(folder(), root + "/korvi");
+        EXPECT_EQ(QFile::permissions(root + "/korvi") & 0x0077, QFile::Permissions()) << variable; // group, other
+        EXPECT_TRUE(QFile::permissions(root + "/korvi").testFlag(QFile::ExeOwner)) << variable;
+        qputenv(variable, saved);
+    }
 }
 
 TEST(UserDefaultsTest, WriteSurvivesRestartAndFileIsPrivate)

@@ -9,6 +9,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <limits>
+
 namespace R = MeetingWindowRules;
 namespace S = MeetingWindowSizing;
 
@@ -155,6 +158,13 @@ TEST(MeetingWindowRulesTest, Sei_NineSecondsMovesTenDoesNotGarbageIgnored)
          {QStringLiteral(""), QStringLiteral("12abc"), QStringLiteral("abc"), QStringLiteral("nan"),
           QStringLiteral("inf"), QStringLiteral("-3"), QStringLiteral("1e300"), QStringLiteral("0x10")})
         EXPECT_FALSE(R::seiPlaybackPosition(bad, 0).has_value()) << bad.toStdString();
+    // The current position comes from a control message: any value is compared without overflow.
+    for (qint64 current :
+         {std::numeric_limits<qint64>::min(), qint64(-4'700'000'000'000'000'000), std::numeric_limits<qint64>::max()})
+        EXPECT_FALSE(R::seiPlaybackPosition(QStringLiteral("4611686018427387000"), current).has_value()) << current;
+    EXPECT_EQ(R::clampedPlaybackSeconds(std::numeric_limits<qint64>::min()), 0);
+    EXPECT_EQ(R::clampedPlaybackSeconds(std::numeric_limits<qint64>::max()), 1'000'000'000'000);
+    EXPECT_EQ(R::clampedPlaybackSeconds(125), 125);
 }
 
 TEST(MeetingWindowRulesTest, LeaveDialog_CreatorByPhoneNumberOnly)

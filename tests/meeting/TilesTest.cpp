@@ -6,6 +6,8 @@
 #include "foundation/NotificationCenter.h"
 #include "meeting/window/grid/MeetingActiveView.h"
 #include "meeting/window/grid/VideoCollectionViewItem.h"
+#include "support/HostileText.h"
+#include "uikit/KVDataText.h"
 #include "uikit/VeskButton.h"
 #include "uikit/VeskMicrophoneIcon.h"
 
@@ -195,6 +197,29 @@ TEST(Tiles, DestroyingATileNeverDeletesTheParticipantsView)
     ASSERT_TRUE(alive);
     EXPECT_EQ(video->parentWidget(), nullptr);
     delete video;
+}
+
+// A member's name is shown as written on the tile, whatever markup it carries, and nothing it
+// points at is read.
+TEST(Tiles, HostileNames_ShowLiterallyOnTheTile)
+{
+    DiskProbe probe;
+    ASSERT_TRUE(probe.isValid());
+    KRTCVideoView video;
+    VideoCollectionViewItem item;
+    item.resize(400, 300);
+    item.show();
+    for (const QString &name : hostileNames(probe)) {
+        for (KRTCVideoView *view : {&video, static_cast<KRTCVideoView *>(nullptr)}) {
+            item.setActiveModel(tile(view ? 1 : 0, "p9", name, false, view));
+            const QLabel *label = item.activeView()->nameLabel();
+            EXPECT_EQ(label->text(), name);
+            EXPECT_EQ(label->textFormat(), Qt::PlainText);
+            (void)item.grab();
+            EXPECT_EQ(KVDataText::markupHazards({&item}), QStringList());
+        }
+    }
+    EXPECT_FALSE(probe.wasRead());
 }
 
 } // namespace

@@ -15,6 +15,7 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QDate>
+#include <QDesktopServices>
 #include <QGuiApplication>
 #include <QLabel>
 
@@ -256,6 +257,31 @@ TEST_F(HomePageTest, VersionCheck_HasThreeAnswers)
     EXPECT_EQ(alert->title(), ShellTexts::kNewVersionTitle.arg(QStringLiteral("99.0.0")));
     EXPECT_EQ(alert->message(), QStringLiteral("修复若干问题"));
     alert->cancelButton()->click();
+}
+
+TEST_F(HomePageTest, UpdateAlert_OpensOnlyAnHttpsDownloadAddress)
+{
+    openHome();
+    processEventsUntil([this] { return requestCount(QStringLiteral("/qf/client/version")) >= 1; }, 1000);
+    ASSERT_TRUE(settleRequests());
+    UrlOpenRecorder opener;
+    for (const char *scheme : {"https", "http", "file", "ftp", "smb"})
+        QDesktopServices::setUrlHandler(QString::fromLatin1(scheme), &opener, "open");
+    service.state().extra.insert(QStringLiteral("latestVersion"), QStringLiteral("99.0.0"));
+    for (const QString &address :
+         {QStringLiteral("file:///tmp/korvi-update.desktop"), QStringLiteral("http://updates.example.com/korvi.deb"),
+          QStringLiteral("smb://updates.example.com/korvi.deb"),
+          QStringLiteral("https://updates.example.com/korvi.deb")}) {
+        service.state().extra.insert(QStringLiteral("latestDownloadUrl"), address);
+        KVCheckVersion::checkVersionWithShowToast(false);
+        KVAlert *alert = waitForAlert(QStringLiteral("updateAlert"));
+        ASSERT_NE(alert, nullptr) << address.toStdString();
+        alert->confirmButton()->click();
+        ASSERT_TRUE(processEventsUntil([&] { return visibleAlert(QStringLiteral("updateAlert")) == nullptr; }));
+    }
+    for (const char *scheme : {"https", "http", "file", "ftp", "smb"})
+        QDesktopServices::unsetUrlHandler(QString::fromLatin1(scheme));
+    EXPECT_EQ(opener.opened, QList<QUrl>{QUrl(QStringLiteral("https://updates.example.com/korvi.deb"))});
 }
 
 } // namespace

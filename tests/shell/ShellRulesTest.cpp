@@ -79,6 +79,35 @@ TEST(InvitationTextTest, RewrittenByAChatProgramIsStillRecognised)
     EXPECT_EQ(found->password, QStringLiteral("abc123"));
 }
 
+// A field cannot add a line to the invitation, and only the line the client wrote is read for
+// the meeting number: a name or id carrying "\n会议号：..." never sends the reader elsewhere.
+TEST(InvitationTextTest, FieldsStayOnTheirLine_AndTheNumberComesFromItsOwnLine)
+{
+    const QString spoof = QStringLiteral("\n会议号：555666777");
+    MeetingDataModel named = sampleMeeting();
+    named.roomName = QStringLiteral("周会") + spoof;
+    named.creatorName = QStringLiteral("王五\r\n会议号：555666778");
+    named.password = QStringLiteral("abc") + QChar(QChar::LineSeparator) + QStringLiteral("会议号：555666779");
+    const QString text = named.invitedMeetingContent();
+    EXPECT_EQ(text.split(QLatin1Char('\n')).size(), sampleMeeting().invitedMeetingContent().split('\n').size());
+    const auto found = InvitationText::recognize(text);
+    ASSERT_TRUE(found.has_value());
+    EXPECT_EQ(found->roomId, QStringLiteral("123456789"));
+    EXPECT_EQ(found->roomName, QStringLiteral("周会 会议号：555666777"));
+
+    // A room id with a line break or blank in it is no meeting number at all.
+    for (const QString &id : {QStringLiteral("\n会议号：555666777"), QStringLiteral(" "),
+                              QStringLiteral("123456789\n会议号：555666777"), QStringLiteral("12345 6789")}) {
+        MeetingDataModel m = sampleMeeting();
+        m.roomId = id;
+        EXPECT_FALSE(InvitationText::recognize(m.invitedMeetingContent()).has_value()) << id.toStdString();
+    }
+    // Text around a pasted invitation cannot supply the number either.
+    EXPECT_FALSE(
+        InvitationText::recognize(QStringLiteral("【Korvi会议邀请】\n会议主题：x\n主持人：y\n会议号：555666777"))
+            .has_value());
+}
+
 TEST(InvitationTextTest, OtherTextsAreNotInvitations)
 {
     EXPECT_FALSE(InvitationText::recognize(QString()).has_value());

@@ -18,9 +18,19 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QUrl>
 #include <QWidget>
 
 #include <gtest/gtest.h>
+
+// Stands in for the desktop's URL opener (QDesktopServices::setUrlHandler) and records each call.
+class UrlOpenRecorder final : public QObject {
+    Q_OBJECT
+public:
+    QList<QUrl> opened;
+public Q_SLOTS:
+    void open(const QUrl &url) { opened.append(url); }
+};
 
 inline const QString kMyPhone = QStringLiteral("13800000000");
 inline const QString kHostPhone = QStringLiteral("13900000000");

@@ -18,8 +18,11 @@
 #include <thread>
 #include <vector>
 
+#include <poll.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -207,6 +210,128 @@ TEST(SingleInstanceGuardTest, DefaultSocket_LivesInTheUsersRuntimeFolder)
     const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
     ASSERT_FALSE(runtime.isEmpty());
     EXPECT_TRUE(SingleInstanceGuard::defaultSocketPath().startsWith(runtime));
+}
+
+// Without a runtime folder the socket goes into a private folder of the user's own inside the
+// temporary folder, never into the shared folder itself.
+class GuardWithoutRuntimeFolderTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(tmp.isValid());
+        savedRuntime = qgetenv("XDG_RUNTIME_DIR");
+        savedTmp = qgetenv("TMPDIR");
+        qunsetenv("XDG_RUNTIME_DIR");
+        qputenv("TMPDIR", QFile::encodeName(tmp.path()));
+        own = tmp.filePath(QStringLiteral("korvi-%1").arg(::geteuid()));
+    }
+    void TearDown() override
+    {
+        qputenv("XDG_RUNTIME_DIR", savedRuntime);
+        if (savedTmp.isEmpty())
+            qunsetenv("TMPDIR");
+        else
+            qputenv("TMPDIR", savedTmp);
+    }
+    static int mode(const QString &path)
+    {
+        struct stat st {};
+        return ::lstat(QFile::encodeName(path).constData(), &st) == 0 ? int(st.st_mode & 07777) : -1;
+    }
+
+    QTemporaryDir tmp;
+    QByteArray savedRuntime;
+    QByteArray savedTmp;
+    QString own;
+};
+
+TEST_F(GuardWithoutRuntimeFolderTest, SocketGoesIntoAPrivateFolderOfTheUser)
+{
+    const QString path = SingleInstanceGuard::defaultSocketPath();
+    EXPECT_EQ(path, own + QStringLiteral("/instance"));
+    EXPECT_EQ(mode(own), 0700);
+    SingleInstanceGuard first;
+    ASSERT_EQ(first.acquire(), SingleInstanceGuard::Result::Primary);
+    EXPECT_EQ(first.socketPath(), path);
+    SingleInstanceGuard second;
+    EXPECT_EQ(second.acquire(), SingleInstanceGuard::Result::HandedOver);
+
+    // A folder of ours left open by something else is closed again.
+    ASSERT_EQ(::chmod(QFile::encodeName(own).constData(), 0755), 0);
+    EXPECT_EQ(SingleInstanceGuard::defaultSocketPath(), path);
+    EXPECT_EQ(mode(own), 0700);
+}
+
+TEST_F(GuardWithoutRuntimeFolderTest, AFolderThatIsNotTheUsersOwnIsRefused)
+{
+    // A link planted in its place, to a folder someone else controls.
+    QTemporaryDir elsewhere;
+    ASSERT_TRUE(QFile::link(elsewhere.path(), own));
+    EXPECT_TRUE(SingleInstanceGuard::defaultSocketPath().isEmpty());
+    SingleInstanceGuard guard;
+    EXPECT_EQ(guard.acquire(), SingleInstanceGuard::Result::Failed);
+    EXPECT_TRUE(QDir(elsewhere.path()).isEmpty());
+    ASSERT_TRUE(QFile::remove(own));
+
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "a folder of another user needs root to make";
+    ASSERT_EQ(::mkdir(QFile::encodeName(own).constData(), 0777), 0);
+    ASSERT_EQ(::chmod(QFile::encodeName(own).constData(), 0777), 0);
+    ASSERT_EQ(::chown(QFile::encodeName(own).constData(), 65534, 65534), 0);
+    EXPECT_TRUE(SingleInstanceGuard::defaultSocketPath().isEmpty());
+    EXPECT_EQ(mode(own), 0777); // not ours to change
+}
+
+// Another user's listener on the path is neither handed over to nor removed: SO_PEERCRED tells
+// whose it is. (Making a listener of another user needs root.)
+TEST(SingleInstanceGuardTest, ListenerOfAnotherUser_IsNotHandedOver)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "a listener of another user needs root to make";
+    QTemporaryDir dir;
+    ASSERT_EQ(::chmod(QFile::encodeName(dir.path()).constData(), 0777), 0);
+    const QString path = dir.filePath(QStringLiteral("instance"));
+    int ready[2];
+    int heard[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    ASSERT_EQ(::pipe(heard), 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        // Another user listens on the path and reports how many bytes reached it.
+        if (::setgid(65534) != 0 || ::setuid(65534) != 0)
+            ::_exit(1);
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        sockaddr_un addr{};
+        addr.sun_family = AF_UNIX;
+        const QByteArray bytes = QFile::encodeName(path);
+        std::memcpy(addr.sun_path, bytes.constData(), size_t(bytes.size()));
+        if (::bind(fd, reinterpret_cast<sockaddr *>(&addr), sizeof(addr)) != 0 || ::listen(fd, 4) != 0)
+            ::_exit(2);
+        ::chmod(bytes.constData(), 0777);
+        char one = 1;
+        (void)!::write(ready[1], &one, 1);
+        const int peer = ::accept(fd, nullptr, nullptr);
+        char buffer[64];
+        ssize_t got = 0;
+        pollfd wait{peer, POLLIN, 0};
+        if (peer >= 0 && ::poll(&wait, 1, 2000) > 0)
+            got = ::read(peer, buffer, sizeof buffer);
+        const char count = char(got > 0 ? got : 0);
+        (void)!::write(heard[1], &count, 1);
+        ::_exit(0);
+    }
+    char byte = 0;
+    ASSERT_EQ(::read(ready[0], &byte, 1), 1);
+    SingleInstanceGuard guard(path);
+    EXPECT_EQ(guard.acquire(), SingleInstanceGuard::Result::Failed);
+    EXPECT_FALSE(guard.isPrimary());
+    EXPECT_TRUE(QFile::exists(path)); // its socket stays
+    ASSERT_EQ(::read(heard[0], &byte, 1), 1);
+    EXPECT_EQ(byte, 0) << "the activation message reached another user's listener";
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
 }
 
 } // namespace

@@ -19,6 +19,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QScreen>
+#include <QTemporaryDir>
+#include <QUrl>
 
 #include <gtest/gtest.h>
 
@@ -140,22 +142,25 @@ TEST(ImageViewTest, ShowsThePlaceholderThenTheLoadedImageAndTheLatestAddressWins
 {
     VirtualClockScope clock;
     DevService service;
-    for (const auto &[path, colour] : {std::pair{"/red.png", Qt::red}, std::pair{"/green.png", Qt::green}}) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    for (const auto &[name, colour] : {std::pair{"red.png", Qt::red}, std::pair{"green.png", Qt::green}}) {
         QImage img(8, 8, QImage::Format_ARGB32);
         img.fill(colour);
         QByteArray png;
         QBuffer buffer(&png);
         buffer.open(QIODevice::WriteOnly);
         img.save(&buffer, "PNG");
-        service.route("GET", path, [png](const DevRequest &) {
+        EXPECT_TRUE(img.save(dir.filePath(QString::fromLatin1(name))));
+        service.route("GET", QStringLiteral("/img/") + QString::fromLatin1(name), [png](const DevRequest &) {
             DevReply reply = DevReply::raw(png, "image/png");
             reply.headers.append({QByteArray("Cache-Control"), QByteArray("max-age=3600")});
             return reply;
         });
     }
     ASSERT_TRUE(service.start());
-    const QString red = service.baseUrl().toString() + "/red.png";
-    const QString green = service.baseUrl().toString() + "/green.png";
+    const QString red = service.baseUrl().toString() + "/img/red.png";
+    const QString green = service.baseUrl().toString() + "/img/green.png";
     QLabel label;
     label.setScaledContents(true);
     QPixmap placeholder(8, 8);
@@ -163,21 +168,24 @@ TEST(ImageViewTest, ShowsThePlaceholderThenTheLoadedImageAndTheLatestAddressWins
     const auto shown = [&label] { return label.pixmap().isNull() ? QColor() : label.pixmap().toImage().pixelColor(0, 0); };
 
     // The first address's answer is held until after the second one's has landed.
-    service.delayNextReply("/red.png", 100);
+    service.delayNextReply("/img/red.png", 100);
     vesk::setImageWithURL(&label, red, placeholder);
     EXPECT_EQ(shown(), QColor(Qt::gray));
     vesk::setImageWithURL(&label, green, placeholder);
     ASSERT_TRUE(processEventsUntil([&] { return shown() == QColor(Qt::green); }));
-    ASSERT_TRUE(processEventsUntil([&] { return service.requestsFor("/red.png").size() == 1; }));
+    ASSERT_TRUE(processEventsUntil([&] { return service.requestsFor("/img/red.png").size() == 1; }));
     clock.clock.advance(std::chrono::milliseconds(100));
     // The stale picture reached the loader (it is in its cache), and the label ignored it.
     ASSERT_TRUE(processEventsUntil([&] { return !KVImageLoader::sharedLoader()->cachedImage(red).isNull(); }));
     ASSERT_TRUE(drainMainQueue());
     EXPECT_EQ(shown(), QColor(Qt::green));
 
-    // A failed load keeps the picture shown meanwhile.
-    vesk::setImageWithURL(&label, QStringLiteral("not an address"), placeholder);
-    EXPECT_EQ(shown(), QColor(Qt::gray));
-    ASSERT_TRUE(drainMainQueue()); // the failure is delivered on the main queue
-    EXPECT_EQ(shown(), QColor(Qt::gray));
+    // A failed load keeps the picture shown meanwhile; so does an address from the service that
+    // names a local file, which is never read.
+    for (const QString &refused : {QStringLiteral("not an address"), QUrl::fromLocalFile(dir.filePath("red.png")).toString()}) {
+        vesk::setImageWithURL(&label, refused, placeholder);
+        EXPECT_EQ(shown(), QColor(Qt::gray));
+        ASSERT_TRUE(drainMainQueue()); // the failure is delivered on the main queue
+        EXPECT_EQ(shown(), QColor(Qt::gray)) << refused.toStdString();
+    }
 }

@@ -1,5 +1,6 @@
 #include "devices/views/KVDeviceListView.h"
 
+#include "uikit/KVDataText.h"
 #include "uikit/VeskCategories.h"
 
 #include <QPushButton>
@@ -42,7 +43,7 @@ void KVDeviceListView::setDevices(const QStringList &titles, int selectedIndex)
         // The tick leads the current row; others keep its room so names line up.
         row->setText((i == m_selected ? kTick : QStringLiteral("   ")) + QStringLiteral("  ") + titles.at(i));
         row->setAccessibleName(titles.at(i));
-        row->setToolTip(titles.at(i));
+        KVDataText::setToolTip(row, titles.at(i)); // a device's name is the system's text
         row->setStyleSheet(QStringLiteral("QPushButton { text-align: left; padding-left: 12px; color: #FFFFFF;"
                                           " border: none; background: transparent; }"
                                           "QPushButton:hover { background: #3A3B42; }"

@@ -133,7 +133,22 @@ QString MeetingDataModel::invitedUrl() const
     return QStringLiteral("%1/#/home?rn=%2").arg(ModelContext::current().webBaseUrl(), displayRoomId());
 }
 
-// The invitation text. Its wording is ours (the service does not read it):
+namespace {
+// A field of the invitation on its own line: a name or id with a line break in it must not add
+// lines (a pasted copy would read a meeting number of the sender's choosing).
+QString oneLine(QString field)
+{
+    for (QChar &c : field) {
+        if (c == QLatin1Char('\n') || c == QLatin1Char('\r') || c == QLatin1Char('\v') || c == QLatin1Char('\f') ||
+            c == QChar(0x85) || c == QChar(QChar::LineSeparator) || c == QChar(QChar::ParagraphSeparator))
+            c = QLatin1Char(' ');
+    }
+    return field;
+}
+} // namespace
+
+// The invitation text. Its wording is ours (the service does not read it); every field is
+// written on its one line:
 //   【Korvi会议邀请】
 //   会议主题：<roomName>
 //   会议号：<displayRoomId, grouped for reading>
@@ -146,16 +161,16 @@ QString MeetingDataModel::invitedMeetingContent() const
 {
     QStringList lines;
     lines << QStringLiteral("【Korvi会议邀请】");
-    lines << QStringLiteral("会议主题：%1").arg(roomName);
-    lines << QStringLiteral("会议号：%1").arg(toDisplayMeetingId(displayRoomId()));
+    lines << QStringLiteral("会议主题：%1").arg(oneLine(roomName));
+    lines << QStringLiteral("会议号：%1").arg(oneLine(toDisplayMeetingId(displayRoomId())));
     if (!password.isEmpty())
-        lines << QStringLiteral("会议密码：%1").arg(password);
+        lines << QStringLiteral("会议密码：%1").arg(oneLine(password));
     if (!beginTime.isEmpty()) {
-        lines << QStringLiteral("开始时间：%1").arg(beginTime);
-        lines << QStringLiteral("会议时长：%1").arg(durationCN());
+        lines << QStringLiteral("开始时间：%1").arg(oneLine(beginTime));
+        lines << QStringLiteral("会议时长：%1").arg(oneLine(durationCN()));
     }
-    lines << QStringLiteral("主持人：%1").arg(creatorName);
-    lines << QStringLiteral("会议链接：%1").arg(invitedUrl());
+    lines << QStringLiteral("主持人：%1").arg(oneLine(creatorName));
+    lines << QStringLiteral("会议链接：%1").arg(oneLine(invitedUrl()));
     return lines.join(QLatin1Char('\n'));
 }
 

@@ -2,6 +2,7 @@
 // Bodies still to come are empty; each is listed in the header's section of this file.
 
 #include "meeting/window/MeetingViewController.h"
+#include "meeting/window/MeetingWindowRules.h"
 
 void MeetingViewController::querySharePermission() {}
 void MeetingViewController::queryFileShareList(int) {}
@@ -29,7 +30,7 @@ void MeetingViewController::stopAVFileShareTimer(bool) {}
 // slider follow on the main queue with the sharing work.
 void MeetingViewController::setAvFileSharePlayTimerCount(qint64 seconds)
 {
-    m_avFileSharePlayTimerCount.store(seconds);
+    m_avFileSharePlayTimerCount.store(MeetingWindowRules::clampedPlaybackSeconds(seconds));
 }
 void MeetingViewController::scrollViewDidScroll() {}
 void MeetingViewController::shareSelectPanelSwitchFile(const Notification &) {}

@@ -5,6 +5,7 @@
 
 #include <QVariant>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -149,10 +150,16 @@ std::optional<qint64> seiPlaybackPosition(const QString &sei, qint64 currentSeco
     const auto seconds = seiSeconds(sei);
     if (!seconds)
         return std::nullopt;
-    const qint64 diff = *seconds - currentSeconds;
-    if (diff > 9 || diff < -9)
+    // The current position came from a control message and may be anything: compare without a
+    // subtraction that could overflow (the SEI seconds are bounded well inside the range).
+    if (currentSeconds < *seconds - 9 || currentSeconds > *seconds + 9)
         return std::nullopt;
     return seconds;
+}
+
+qint64 clampedPlaybackSeconds(qint64 seconds)
+{
+    return std::clamp<qint64>(seconds, 0, 1'000'000'000'000);
 }
 
 bool openCameraAtJoin(const MeetingInfoModel &room)

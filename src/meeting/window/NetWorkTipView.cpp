@@ -1,6 +1,7 @@
 #include "meeting/window/NetWorkTipView.h"
 
 #include "uikit/AutoLayout.h"
+#include "uikit/KVDataText.h"
 #include "uikit/VeskCategories.h"
 #include "uikit/VeskIndicator.h"
 
@@ -61,7 +62,7 @@ NetWorkTipView::NetWorkTipView(const QString &string, QWidget *parent) : QWidget
     AutoLayout::autoPinEdgeToSuperviewEdge(m_indicator, A::Top, 20);
     m_indicator->startAnimating();
 
-    m_label = new QLabel(string, this);
+    m_label = KVDataText::label(string, this);
     m_label->setAlignment(Qt::AlignCenter);
     m_label->setFont(vesk::systemFont(14));
     QPalette p = m_label->palette();

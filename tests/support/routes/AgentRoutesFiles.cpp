@@ -6,6 +6,7 @@
 #include <QCryptographicHash>
 #include <QFileInfo>
 #include <QImage>
+#include <QRegularExpression>
 
 using namespace AgentRoutes;
 
@@ -25,6 +26,13 @@ QString fileTypeFor(const QString &fileName)
     if (kDocumentTypes.contains(ext))
         return QStringLiteral("1");
     return {};
+}
+
+// The client drops "\\U" pairs and undoes percent escapes before a name goes out.
+bool isCleanUploadName(const QString &name)
+{
+    static const QRegularExpression escape(QStringLiteral("%[0-9A-Fa-f]{2}"));
+    return !name.isEmpty() && !name.contains(QStringLiteral("\\U")) && !escape.match(name).hasMatch();
 }
 
 QJsonObject fileJson(const DevFile &file)
@@ -296,7 +304,8 @@ const bool registered = DevServiceRoutes::add(QStringLiteral("agent-files"), [](
             const QString name = f.value(QStringLiteral("fileName")).toString();
             const QString md5 = f.value(QStringLiteral("md5Val")).toString();
             QJsonObject answer{{"identity", f.value(QStringLiteral("identity")).toString()}, {"fileName", name}};
-            if (fileTypeFor(name).isEmpty() || f.value(QStringLiteral("fileSize")).toLongLong() <= 0) {
+            if (fileTypeFor(name).isEmpty() || f.value(QStringLiteral("fileSize")).toLongLong() <= 0 ||
+                !isCleanUploadName(name)) {
                 answer.insert("status", -1);
                 answer.insert("remarks", QStringLiteral("不支持的文件"));
                 answers.append(answer);
@@ -341,6 +350,8 @@ const bool registered = DevServiceRoutes::add(QStringLiteral("agent-files"), [](
         if (infos.isEmpty() || req.files.isEmpty())
             return DevService::fail(BadRequest, QStringLiteral("缺少文件"));
         const QJsonObject info = infos.first().toObject();
+        if (!isCleanUploadName(info.value("fileName").toString()))
+            return DevService::fail(BadRequest, QStringLiteral("文件名未处理"));
         auto it = svc.state().files.find(info.value("fileId").toString());
         if (it == svc.state().files.end())
             return DevService::fail(NotFound, QStringLiteral("请先预上传"));

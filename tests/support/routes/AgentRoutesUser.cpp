@@ -116,9 +116,12 @@ const bool registered = DevServiceRoutes::add(QStringLiteral("agent-user"), [](D
         QString latest = svc.state().extra.value(QStringLiteral("latestVersion")).toString();
         if (latest.isEmpty())
             latest = str(req, QStringLiteral("clientVersion"));
+        QString download = svc.state().extra.value(QStringLiteral("latestDownloadUrl")).toString();
+        if (download.isEmpty())
+            download = svc.baseUrl().toString() + QStringLiteral("/download/korvi");
         return DevService::ok(QJsonObject{
             {"version", latest},
-            {"downloadUrl", svc.baseUrl().toString() + QStringLiteral("/download/korvi")},
+            {"downloadUrl", download},
             {"forceUpdate", 0},
             {"description", svc.state().extra.value(QStringLiteral("latestDescription")).toString()},
         });

@@ -1,6 +1,7 @@
 #include "meeting/window/grid/MeetingActiveView.h"
 
 #include "meeting/window/MeetingIcons.h"
+#include "uikit/KVDataText.h"
 #include "uikit/VeskButton.h"
 #include "uikit/VeskCategories.h"
 #include "uikit/VeskMicrophoneIcon.h"
@@ -99,7 +100,7 @@ MeetingActiveView::MeetingActiveView(bool video, QWidget *parent) : QWidget(pare
         video ? vesk::colorWithHexString(QStringLiteral("#080808"), 0.7) : QColor(Qt::transparent), this);
     m_infoBgView->setObjectName(QStringLiteral("infoBgView"));
     m_microphoneIcon = new VeskMicrophoneIcon(m_infoBgView);
-    m_nameLabel = new QLabel(m_infoBgView);
+    m_nameLabel = new KVElidedLabel(m_infoBgView); // a member's name: plain text, cut to the bar
     m_nameLabel->setObjectName(QStringLiteral("nameLabel"));
     whiteText(m_nameLabel);
     m_nameLabel->setFont(vesk::systemFont(video ? 16 : 22));
