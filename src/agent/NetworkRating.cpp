@@ -94,6 +94,31 @@ NetworkRating::Outcome NetworkRating::addStatistics(const KRTCStatistics &stats,
     return out;
 }
 
+NetworkRating::Outcome NetworkRating::connectionLost()
+{
+    m_samples.clear();
+    m_betterSinceMs = -1;
+    m_betterLevel = -1;
+    // The reconnect banner says it already; no advice to switch to audio for a dead line.
+    m_worstSinceMs = -1;
+    m_lost = true;
+    Outcome out;
+    out.levelChanged = m_level != 4;
+    out.level = m_level = 4;
+    return out;
+}
+
+NetworkRating::Outcome NetworkRating::connectionRestored()
+{
+    Outcome out;
+    if (!m_lost)
+        return out;
+    m_lost = false;
+    out.levelChanged = m_level != 0;
+    out.level = m_level = 0;
+    return out;
+}
+
 void NetworkRating::reset()
 {
     *this = NetworkRating();

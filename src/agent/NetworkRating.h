@@ -42,6 +42,12 @@ public:
     [[nodiscard]] static int levelFor(const KRTCStatistics &stats);
 
     Outcome addStatistics(const KRTCStatistics &stats, qint64 nowMs);
+    // The connection to the media server is gone: level 4 at once, whatever the last records
+    // said; records after the reconnect rate it again (improving after ImproveAfterMs).
+    Outcome connectionLost();
+    // The connection is back: the loss no longer rates it (level 0 until records say otherwise;
+    // a worse record applies at once).
+    Outcome connectionRestored();
     // -1 until the first record.
     [[nodiscard]] int level() const { return m_level; }
     // Forgets everything (a new meeting).
@@ -62,4 +68,5 @@ private:
     qint64 m_worstSinceMs = -1;
     qint64 m_lastNetworkWarningMs = -1;
     qint64 m_lastQosWarningMs = -1;
+    bool m_lost = false; // the level is the loss's, not the records'
 };

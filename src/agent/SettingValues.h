@@ -25,7 +25,7 @@ namespace SettingValues {
 [[nodiscard]] inline bool boolValue(const QVariantMap &dict, const QString &key)
 {
     const QVariant v = dict.value(key);
-    // As the platform's number-to-BOOL: the integral part decides.
+    // A number is true when its integral part is not zero (0.5 is false).
     return isNumber(v) && static_cast<qint64>(v.toDouble()) != 0;
 }
 

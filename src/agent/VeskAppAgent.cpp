@@ -242,19 +242,44 @@ QString VeskAppAgent::controlPath(const QString &roomId, const QString &action)
 void VeskAppAgent::get(QObject *owner, const QString &path, const QVariantMap &query, const QVariantMap &headers,
                        Completion completion)
 {
-    http()->GET(owner ? owner : this, path, query, headers, [completion = std::move(completion)](const KVMResponse &r) {
-        if (completion)
-            completion(r);
-    });
+    http()->GET(owner ? owner : this, path, query, headers,
+                [self = QPointer<VeskAppAgent>(this), auth = headers.value(QStringLiteral("Authorization")).toString(),
+                 completion = std::move(completion)](const KVMResponse &r) {
+                    if (completion)
+                        completion(r);
+                    if (self)
+                        self->checkSignIn(auth, r);
+                });
 }
 
 void VeskAppAgent::post(QObject *owner, const QString &path, const QVariantMap &body, const QVariantMap &headers,
                         Completion completion)
 {
-    http()->POST(owner ? owner : this, path, body, headers, [completion = std::move(completion)](const KVMResponse &r) {
-        if (completion)
-            completion(r);
-    });
+    http()->POST(owner ? owner : this, path, body, headers,
+                 [self = QPointer<VeskAppAgent>(this), auth = headers.value(QStringLiteral("Authorization")).toString(),
+                  completion = std::move(completion)](const KVMResponse &r) {
+                     if (completion)
+                         completion(r);
+                     if (self)
+                         self->checkSignIn(auth, r);
+                 });
+}
+
+bool VeskAppAgent::isSignInExpired(const KVMResponse &response)
+{
+    return response.code == 401 || response.httpStatus == 401;
+}
+
+void VeskAppAgent::checkSignIn(const QString &authorization, const KVMResponse &response)
+{
+    // A reply to a call of an earlier sign-in (or of none) says nothing about this one.
+    if (authorization.isEmpty() || authorization != m_myInfo.authorization || !isSignInExpired(response) ||
+        authorization == m_expiredAuthorization)
+        return;
+    m_expiredAuthorization = authorization;
+    qCWarning(lcAgent) << "sign-in no longer valid:" << response.code << response.httpStatus;
+    // Later: the reply's own handlers finish before the pages change.
+    MainQueue::async(this, [this, message = response.message] { Q_EMIT signInExpired(message); });
 }
 
 void VeskAppAgent::failLater(QObject *owner, const QString &why, Completion completion)
@@ -307,6 +332,7 @@ void VeskAppAgent::loginWithPhoneNumber(QObject *owner, const QString &phoneNumb
     post(owner, QStringLiteral("/qf/user/login"), body, {},
          [self, guardOwner, body, signedIn](const KVMResponse &response) {
              if (response.code == UnregisteredCode && self && guardOwner) {
+                 qCInfo(lcAgent) << "first sign-in of this number: registering it";
                  self->post(guardOwner, QStringLiteral("/qf/user/register"), body, {}, signedIn);
                  return;
              }

@@ -88,6 +88,8 @@ public:
     // Drops myInfo from memory and storage and removes "KVMoreSetting_Key"; the caller opens
     // the login page.
     void logout();
+    // A reply that says the sign-in is no longer valid: code 401 in its body or HTTP status 401.
+    [[nodiscard]] static bool isSignInExpired(const KVMResponse &response);
 
     // ---- Settings and state --------------------------------------------------------------------
     // Created on first call, kept for the process.
@@ -266,6 +268,12 @@ public:
 
     [[nodiscard]] HttpManager *http() const;
 
+Q_SIGNALS:
+    // A call made with the current sign-in was refused because the sign-in is no longer valid.
+    // Once per sign-in, after the call's own completion; message is the service's text (may be
+    // empty). The shell signs the user out and shows the login page.
+    void signInExpired(const QString &message);
+
 private:
     VeskAppAgent();
 
@@ -285,6 +293,8 @@ private:
               Completion completion);
     // Completes once, later on the main thread, with a NotSentCode failure.
     void failLater(QObject *owner, const QString &why, Completion completion);
+    // Tells of an expired sign-in when a reply to a call made with authorization says so.
+    void checkSignIn(const QString &authorization, const KVMResponse &response);
     void download(QObject *owner, const QString &pathOrUrl, const QVariantMap &query, const QVariantMap &headers,
                   DownloadFinish finish);
     void storeSignedInUser(const QVariantMap &userDict);
@@ -301,4 +311,5 @@ private:
     std::shared_ptr<MeetingInfoModel> m_enteredRoom;
     QList<VeskUserModel> m_onlineUsers;
     std::unique_ptr<AgentModelContext> m_modelContext;
+    QString m_expiredAuthorization; // the sign-in already reported as expired
 };

@@ -309,6 +309,11 @@ void VeskMeetingManager::Private::engineReconnecting()
     q->setState(StateReconnecting);
     if (reconnectTimer)
         return;
+    // Nothing reaches us while the server is gone: the network icon says so instead of keeping
+    // the last good rating.
+    if (const NetworkRating::Outcome out = rating.connectionLost(); out.levelChanged)
+        NotificationCenter::defaultCenter().post(QStringLiteral("MEETINGNETWORKSTATE"), {},
+                                                 QVariantMap{{QStringLiteral("NetworkState"), out.level}});
     reconnectTicks = 0;
     reconnectTimer = KVTimer::repeating(q, kReconnectTick, [this] {
         if (++reconnectTicks >= kReconnectTicks)
@@ -321,6 +326,9 @@ void VeskMeetingManager::Private::engineReconnected()
     if (state != StateReconnecting)
         return;
     stopReconnectWatch();
+    if (const NetworkRating::Outcome out = rating.connectionRestored(); out.levelChanged)
+        NotificationCenter::defaultCenter().post(QStringLiteral("MEETINGNETWORKSTATE"), {},
+                                                 QVariantMap{{QStringLiteral("NetworkState"), out.level}});
     q->setState(StateInRoom);
 }
 

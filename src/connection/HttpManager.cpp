@@ -21,6 +21,18 @@
 #include <QUrlQuery>
 
 namespace {
+// A reply that is not a success. The service's own "no" is logged with its code and reason (an
+// expected answer, such as "not registered yet" at a first sign-in, is no failure); only a reply
+// that never made an envelope (a local code) is a failed request.
+void logRefusal(const QString &path, const KVMResponse &response)
+{
+    if (response.code < 0) {
+        qCInfo(korviNet).noquote() << "request failed:" << path << response.code << response.error;
+        return;
+    }
+    qCInfo(korviNet).noquote() << path << "answered" << response.code
+                               << (response.message.isEmpty() ? QStringLiteral("(no reason given)") : response.message);
+}
 
 QByteArray headerValue(const QVariant &value)
 {
@@ -249,7 +261,7 @@ void HttpManager::sendJson(QObject *owner, const QByteArray &verb, const QString
             response = KVMResponse::fromReply(status, data);
         }
         if (!response.successed)
-            qCInfo(korviNet) << "request failed" << r->url().path() << response.code << response.error;
+            logRefusal(r->url().path(), response);
         if (completion)
             completion(response);
     });

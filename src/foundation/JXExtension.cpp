@@ -759,8 +759,9 @@ template <class Fn> void forEachEntry(const QVariant &v, Fn &&fn)
     }
 }
 
-bool fillAt(const QMetaObject &mo, void *gadget, const QJsonObject &dict, int depth);
-bool fillAt(const QMetaObject &mo, void *gadget, const QVariantMap &dict, int depth);
+// One walk over a dictionary's keys for both kinds of input: a parsed JSON object, whose values
+// are QJsonValue, and a QVariantMap, whose values are QVariant.
+template <class Dict> bool fillAt(const QMetaObject &mo, void *gadget, const Dict &dict, int depth);
 
 bool fillFromValue(const QMetaObject &mo, void *gadget, const QJsonValue &v, int depth)
 {
@@ -800,6 +801,27 @@ QJsonValue embeddedJson(const Scalar &s)
     return {};
 }
 
+// One model per element of an array, JSON or QVariant; an element that is neither an object nor
+// the JSON text of one is taken back out. True when such an element (other than a null) was met.
+template <class V>
+bool fillElements(const QMetaObject &mo, const V &array, void *list, void *(*append)(void *list),
+                  void (*dropLast)(void *list), int depth)
+{
+    bool skipped = false;
+    forEachElement(array, [&](const auto &element) {
+        void *item = append(list);
+        if (fillFromValue(mo, item, element, depth))
+            return;
+        const Scalar s = classify(element);
+        const QJsonValue embedded = embeddedJson(s);
+        if (embedded.isObject() && fillFromValue(mo, item, embedded, depth))
+            return;
+        dropLast(list);
+        skipped = skipped || s.type != Scalar::Null;
+    });
+    return skipped;
+}
+
 template <class V>
 Outcome assignModelList(const ClassTable &table, const PropInfo &p, const ModelOps &ops, void *gadget, const V &value,
                         int depth)
@@ -808,17 +830,8 @@ Outcome assignModelList(const ClassTable &table, const PropInfo &p, const ModelO
     void *container = holder.data();
     bool skippedSome = false;
     if (p.type == ops.listType) {
-        forEachElement(value, [&](const auto &element) {
-            void *item = ops.appendToList(container);
-            if (!fillFromValue(*ops.metaObject, item, element, depth + 1)) {
-                const Scalar s = classify(element);
-                const QJsonValue embedded = embeddedJson(s);
-                if (!embedded.isObject() || !fillFromValue(*ops.metaObject, item, embedded, depth + 1)) {
-                    ops.removeLastFromList(container);
-                    skippedSome = skippedSome || s.type != Scalar::Null;
-                }
-            }
-        });
+        skippedSome =
+            fillElements(*ops.metaObject, value, container, ops.appendToList, ops.removeLastFromList, depth + 1);
     } else {
         forEachEntry(value, [&](const QString &key, const auto &entry) {
             void *item = ops.insertIntoMap(container, key);
@@ -971,26 +984,17 @@ void assignAndReport(const ClassTable &table, const PropInfo &p, void *gadget, c
         logUnconvertible(table, p, typeName(classify(value)));
 }
 
-bool fillAt(const QMetaObject &mo, void *gadget, const QJsonObject &dict, int depth)
+template <class Dict> bool fillAt(const QMetaObject &mo, void *gadget, const Dict &dict, int depth)
 {
+    static_assert(std::is_same_v<Dict, QJsonObject> || std::is_same_v<Dict, QVariantMap>);
+    using Value = std::conditional_t<std::is_same_v<Dict, QJsonObject>, QJsonValue, QVariant>;
     const ClassTable &table = tableFor(mo);
     for (const PropInfo &p : table.props) {
         const auto it = dict.constFind(p.key);
         if (it == dict.constEnd())
             continue;
-        assignAndReport(table, p, gadget, QJsonValue(it.value()), depth);
-    }
-    return true;
-}
-
-bool fillAt(const QMetaObject &mo, void *gadget, const QVariantMap &dict, int depth)
-{
-    const ClassTable &table = tableFor(mo);
-    for (const PropInfo &p : table.props) {
-        const auto it = dict.constFind(p.key);
-        if (it == dict.constEnd())
-            continue;
-        assignAndReport(table, p, gadget, it.value(), depth);
+        const Value &value = it.value();
+        assignAndReport(table, p, gadget, value, depth);
     }
     return true;
 }
@@ -1253,19 +1257,7 @@ void fillArray(const QMetaObject &mo, const QVariant &array, void *list, void *(
     const Scalar kind = classify(source);
     if (kind.type != Scalar::Array)
         return;
-    bool skipped = false;
-    forEachElement(source, [&](const auto &element) {
-        void *item = append(list);
-        if (fillFromValue(mo, item, element, 0))
-            return;
-        const Scalar s = classify(element);
-        const QJsonValue embedded = embeddedJson(s);
-        if (embedded.isObject() && fillAt(mo, item, embedded.toObject(), 0))
-            return;
-        dropLast(list);
-        skipped = skipped || s.type != Scalar::Null;
-    });
-    if (skipped)
+    if (fillElements(mo, source, list, append, dropLast, 0))
         qCDebug(korviModel, "%s: array entries that are not objects were skipped", mo.className());
 }
 

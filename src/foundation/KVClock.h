@@ -31,7 +31,7 @@ protected:
 };
 
 // A one-shot or repeating timer owned by a QObject: it dies with its owner and
-// never fires after that (the platform's weak timer). A fired one-shot timer
+// never fires after that. A fired one-shot timer
 // deletes itself later; keep it in a QPointer when you need to cancel it.
 class KVTimer final : public QObject {
     Q_OBJECT
@@ -47,7 +47,7 @@ public:
     void start();
     // Stops for good; the callback never runs again.
     void invalidate();
-    // Runs the callback now (as the platform's fire); a one-shot timer is then spent.
+    // Runs the callback now; a one-shot timer is then spent.
     void fire();
 
     [[nodiscard]] bool isValid() const { return m_valid; }

@@ -8,6 +8,7 @@
 #include "shell/ShellLog.h"
 #include "shell/ShellTexts.h"
 #include "shell/SingleInstanceGuard.h"
+#include "uikit/KVAccessibility.h"
 #include "uikit/VeskToast.h"
 
 #include <QApplication>
@@ -52,6 +53,8 @@ AppDelegateMac::Launch AppDelegateMac::applicationDidFinishLaunching()
             session.cancel();
     });
     PasteboardWatcher::sharedWatcher();
+    // Before the first window: screen readers meet its buttons and roles as they are meant.
+    KVAccessibility::install();
 
     VeskAppAgent *agent = VeskAppAgent::sharedInstance();
     agent->setServerEnvironmentFromKVEnv(m_kvEnv);

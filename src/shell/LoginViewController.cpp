@@ -17,6 +17,8 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 using namespace std::chrono_literals;
 
 namespace {
@@ -68,7 +70,9 @@ void LoginViewController::loadView()
     m_codeField = makeField(ShellTexts::kCodeLabel, ShellTexts::kCodePlaceholder, LoginInput::kSmsCodeLength, view);
     m_codeButton = ShellStyle::secondaryButton(ShellTexts::kGetCode, view);
     m_codeButton->setObjectName(QStringLiteral("codeButton"));
-    m_codeButton->setFixedWidth(128);
+    // Wide enough for the count-down text with room on both sides.
+    m_codeButton->setFixedWidth(
+        std::max(128, m_codeButton->fontMetrics().horizontalAdvance(ShellTexts::kCountDown.arg(60)) + 32));
     codeRow->addWidget(m_codeField, 1);
     codeRow->addWidget(m_codeButton);
     layout->addLayout(codeRow);

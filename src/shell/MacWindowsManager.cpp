@@ -1,5 +1,6 @@
 #include "shell/MacWindowsManager.h"
 
+#include "agent/VeskAppAgent.h"
 #include "foundation/MainQueue.h"
 #include "shell/LoginViewController.h"
 #include "shell/MainPageViewController.h"
@@ -7,8 +8,11 @@
 #include "shell/ShellLog.h"
 #include "shell/ShellTexts.h"
 #include "shell/ShellWindow.h"
+#include "uikit/KVTextField.h"
+#include "uikit/KVTextFieldView.h"
 #include "uikit/MacBaseWindowController.h"
 #include "uikit/VeskCategories.h"
+#include "uikit/VeskToast.h"
 
 #include <QApplication>
 #include <QGuiApplication>
@@ -64,7 +68,10 @@ void MacWindowsManager::resetSharedManager()
     slot.reset();
 }
 
-MacWindowsManager::MacWindowsManager() : quitApplication([] { QCoreApplication::quit(); }) {}
+MacWindowsManager::MacWindowsManager() : quitApplication([] { QCoreApplication::quit(); })
+{
+    connect(VeskAppAgent::sharedInstance(), &VeskAppAgent::signInExpired, this, &MacWindowsManager::signInExpired);
+}
 
 MacWindowsManager::~MacWindowsManager()
 {
@@ -112,7 +119,7 @@ void MacWindowsManager::setPageType(qint64 type)
 void MacWindowsManager::closeAllWindows()
 {
     m_closingAll = true;
-    // Other windows first (alerts, panels of other parts); they may refuse a close, a page
+    // Other windows first (alerts, panel windows); they may refuse a close, a page
     // switch hides them anyway.
     const QWidgetList windows = QApplication::topLevelWidgets();
     for (const QPointer<QWidget> w : windows) {
@@ -184,6 +191,9 @@ void MacWindowsManager::showMainPage(bool releaseMeetingPage)
         else
             homeWindow()->setGeometry(frame);
         m_homeWindow->showWindow();
+        // The user comes here to type a meeting number, not to sign out.
+        if (MainPageViewController *page = mainPageViewController())
+            page->meetingIdField()->textField()->setFocus(Qt::ActiveWindowFocusReason);
     });
 }
 
@@ -260,6 +270,24 @@ void MacWindowsManager::dropHomePage()
     m_homeWindow->window()->hide();
     m_homeWindow.release()->deleteLater();
     m_mainWindowController = nullptr;
+}
+
+void MacWindowsManager::signInExpired(const QString &message)
+{
+    VeskAppAgent *agent = VeskAppAgent::sharedInstance();
+    if (!agent->isSignedIn())
+        return;
+    qCInfo(lcShell) << "sign-in no longer valid: signing out";
+    // A meeting is torn down first, on the road that ends signed out on the login page.
+    if (m_meetingPage && m_pageType == MeetingPageType)
+        m_meetingPage->leaveRoomAndLoginOut();
+    if (agent->isSignedIn()) {
+        agent->logout();
+        showLoginPage();
+    }
+    // After the switch, over the login window.
+    MainQueue::async(this,
+                     [text = message.isEmpty() ? ShellTexts::kSignInExpired : message] { VeskToast::showToast(text); });
 }
 
 void MacWindowsManager::windowClosedByUser(QWidget *closing)

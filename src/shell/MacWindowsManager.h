@@ -16,8 +16,8 @@ class MacBaseViewController;
 class MacBaseWindowController;
 class ShellWindow;
 
-// The meeting page shown in the meeting window, made only by createMeetingPage(). The meeting
-// window's controller replaces the placeholder by changing this alias (and the include above).
+// The meeting page shown in the meeting window (the meeting window's controller), made only by
+// createMeetingPage().
 using MeetingPage = MeetingViewController;
 
 // The top level: always one of the login, home and meeting pages. Every switch runs later on
@@ -69,6 +69,8 @@ private:
     void dropHomePage();
     void releaseMeetingPage();
     void windowClosedByUser(QWidget *closing);
+    // The service no longer accepts the sign-in: out of any meeting, signed out, login page.
+    void signInExpired(const QString &message);
     [[nodiscard]] bool isShellWindow(const QWidget *window) const;
 
     qint64 m_pageType = LoginPage;

@@ -52,7 +52,7 @@ QWidget *card(QWidget *parent)
 
 void disableUntilLater(VeskButton *button)
 {
-    // Opens a window of a later part; present, not faked.
+    // Its window is not built yet: the button is shown, disabled, and says so.
     button->setEnabled(false);
     button->setToolTip(ShellTexts::kComingLater);
 }
@@ -513,8 +513,10 @@ void MainPageViewController::reloadData()
     if (!VeskAppAgent::sharedInstance()->isSignedIn())
         return;
     QPointer<MainPageViewController> self(this);
-    SchedulingAgent::current().queryMeetingListIsToday(this, true, [self](const KVMResponse &r) {
-        if (!self || !r.successed)
+    const quint64 fetch = ++m_listFetch;
+    SchedulingAgent::current().queryMeetingListIsToday(this, true, [self, fetch](const KVMResponse &r) {
+        // A slower reply of an earlier fetch would bring back a meeting that has ended since.
+        if (!self || fetch != self->m_listFetch || !r.successed)
             return;
         QList<MeetingDataModel> meetings;
         for (const QVariant &section : r.dataList()) {

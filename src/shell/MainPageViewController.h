@@ -100,6 +100,7 @@ private:
     QPointer<QVBoxLayout> m_listLayout;
     QPointer<QLabel> m_emptyLabel;
     QList<MeetingDataModel> m_todayMeetings;
+    quint64 m_listFetch = 0; // the latest fetch of the list; earlier replies are stale
     bool m_joining = false;
     bool m_checkingQuota = false;
     bool m_postingOwnUpdate = false;

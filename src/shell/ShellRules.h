@@ -23,8 +23,8 @@ inline constexpr int kSmsCodeLength = 6;
 namespace MeetingIdRule {
 // What the user typed, without the "-" of the display form and surrounding white space.
 [[nodiscard]] QString normalized(const QString &input);
-// "^\d{9,20}" against the whole normalized text, as the platform's MATCHES predicate does:
-// trailing characters or more than 20 digits do not pass.
+// "^\d{9,20}" matched against the whole normalized text: trailing characters or more than 20
+// digits do not pass.
 [[nodiscard]] bool isValid(const QString &normalizedId);
 } // namespace MeetingIdRule
 

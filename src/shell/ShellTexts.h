@@ -2,16 +2,17 @@
 
 #include <QString>
 
-// Every text the shell shows, in one place. Texts marked "given" are the product's own wording;
-// every other text is our decision.
+// Every text the shell shows, in one place.
 namespace ShellTexts {
 
 // ---- Shared -------------------------------------------------------------------------------
-inline const QString kNetworkError = QStringLiteral("网络不给力，请稍后重试"); // given
-inline const QString kCancel = QStringLiteral("取消"); // given
-inline const QString kConfirm = QStringLiteral("确定"); // given
+inline const QString kNetworkError = QStringLiteral("网络不给力，请稍后重试");
+inline const QString kCancel = QStringLiteral("取消");
+inline const QString kConfirm = QStringLiteral("确定");
 // Shown when the user quits while a meeting is open (quitting is refused).
 inline const QString kQuitRefusedInMeeting = QStringLiteral("会议进行中，请先离开会议再退出");
+// Shown on the login page when the service no longer accepts the sign-in and sent no text.
+inline const QString kSignInExpired = QStringLiteral("登录已失效，请重新登录");
 
 // ---- Login window ------------------------------------------------------------------------
 inline const QString kLoginWindowTitle = QStringLiteral("Korvi 登录");
@@ -32,25 +33,25 @@ inline const QString kSigningIn = QStringLiteral("登录中");
 
 // ---- Home window --------------------------------------------------------------------------
 inline const QString kHomeWindowTitle = QStringLiteral("Korvi");
-inline const QString kMeetingIdPlaceholder = QStringLiteral("请输入会议号"); // given
-inline const QString kJoinMeeting = QStringLiteral("加入会议"); // given
+inline const QString kMeetingIdPlaceholder = QStringLiteral("请输入会议号");
+inline const QString kJoinMeeting = QStringLiteral("加入会议");
 inline const QString kQuickMeeting = QStringLiteral("快速会议");
 inline const QString kScheduleMeeting = QStringLiteral("预约会议");
 inline const QString kAllMeetings = QStringLiteral("全部会议");
-inline const QString kRecords = QStringLiteral("会议记录"); // given
-inline const QString kSettings = QStringLiteral("设置"); // given
+inline const QString kRecords = QStringLiteral("会议记录");
+inline const QString kSettings = QStringLiteral("设置");
 inline const QString kSignOut = QStringLiteral("退出登录");
 inline const QString kComingLater = QStringLiteral("即将推出"); // tool tip of the disabled buttons
 inline const QString kTodayMeetings = QStringLiteral("今日会议");
 inline const QString kNoMeetingToday = QStringLiteral("今日暂无会议");
 inline const QString kJoinRow = QStringLiteral("加入");
 inline const QString kMeetingIdInvalid = QStringLiteral("请输入9-20位数字的会议号");
-inline const QString kJoining = QStringLiteral("正在加入会议"); // given
+inline const QString kJoining = QStringLiteral("正在加入会议");
 inline const QString kStartingQuickMeeting = QStringLiteral("正在创建会议");
-inline const QString kPasswordTitle = QStringLiteral("请输入会议密码"); // given
+inline const QString kPasswordTitle = QStringLiteral("请输入会议密码");
 inline const QString kPasswordPlaceholder = QStringLiteral("会议密码");
-inline const QString kPasswordEmpty = QStringLiteral("请输入会议密码"); // given
-inline const QString kMeetingLocked = QStringLiteral("主持人已锁定会议，暂时无法加入"); // given
+inline const QString kPasswordEmpty = QStringLiteral("请输入会议密码");
+inline const QString kMeetingLocked = QStringLiteral("主持人已锁定会议，暂时无法加入");
 inline const QString kEnding = QStringLiteral("结束中");
 inline const QString kCancelling = QStringLiteral("取消中");
 inline const QString kCancelMeetingAsk = QStringLiteral("确定取消会议「%1」吗？");
@@ -63,7 +64,7 @@ inline const QString kInvitationFound =
     QStringLiteral("检测到剪贴板中的会议邀请\n「%1」（会议号：%2）\n是否加入该会议？");
 
 // ---- Version check ------------------------------------------------------------------------
-inline const QString kUpToDate = QStringLiteral("当前已是最新版本"); // given
+inline const QString kUpToDate = QStringLiteral("当前已是最新版本");
 inline const QString kNewVersionTitle = QStringLiteral("发现新版本 %1");
 inline const QString kUpdateNow = QStringLiteral("立即更新");
 inline const QString kUpdateLater = QStringLiteral("以后再说");

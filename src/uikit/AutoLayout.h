@@ -8,12 +8,12 @@
 class QWidget;
 
 // A pin of one edge, axis or dimension of a view, kept while the view's
-// superview or the other view moves or resizes. It reads as the platform's
-// layout constraint: first.attribute (relation) second.attribute + constant.
+// superview or the other view moves or resizes. It reads
+// first.attribute (relation) second.attribute + constant.
 class KVLayoutConstraint final : public QObject {
     Q_OBJECT
 public:
-    // Numbered as the platform's layout attributes.
+    // Stable numbers: code may store and compare them.
     enum Attribute {
         Left = 1,
         Right = 2,

@@ -133,18 +133,29 @@ void KVAlert::build(const QString &title, const QString &message, const QString 
     row->addWidget(m_confirmButton);
     row->addStretch(1);
     layout->addLayout(row);
-    if (withCloseButton) {
-        m_closeButton = new VeskButton(QStringLiteral("×"), this);
-        m_closeButton->setObjectName(QStringLiteral("closeButton"));
-        m_closeButton->setFont(vesk::systemFont(18));
-        m_closeButton->setTextColor(hex("#A6A7AB"));
-        m_closeButton->setAccessibleName(QStringLiteral("关闭"));
-        m_closeButton->setToolTip(QStringLiteral("关闭"));
-        m_closeButton->setGeometry(kAlertWidth - 32, 8, 24, 24);
-        connect(m_closeButton, &QAbstractButton::clicked, this, [weak] {
-            if (weak)
-                weak->answer(Answer::Close);
-        });
+    if (withCloseButton)
+        addCloseButton();
+}
+
+void KVAlert::addCloseButton()
+{
+    if (m_closeButton)
+        return;
+    m_closeButton = new VeskButton(QStringLiteral("×"), this);
+    m_closeButton->setObjectName(QStringLiteral("closeButton"));
+    m_closeButton->setFont(vesk::systemFont(18));
+    m_closeButton->setTextColor(hex("#A6A7AB"));
+    m_closeButton->setAccessibleName(QStringLiteral("关闭"));
+    m_closeButton->setToolTip(QStringLiteral("关闭"));
+    m_closeButton->setGeometry(kAlertWidth - 32, 8, 24, 24);
+    QPointer<KVAlert> weak(this);
+    connect(m_closeButton, &QAbstractButton::clicked, this, [weak] {
+        if (weak)
+            weak->answer(Answer::Close);
+    });
+    if (layout()) {
+        const QMargins m = layout()->contentsMargins();
+        layout()->setContentsMargins(m.left(), 32, m.right(), m.bottom());
     }
 }
 
@@ -214,6 +225,9 @@ QAbstractButton *KVAlert::confirmButton() const
 KVAlert *KVAlert::setConfigCancelRedStyle()
 {
     m_cancelDestructive = true;
+    // Both buttons act; closing is the choice that changes nothing, and the one focused first.
+    if (!m_customView)
+        addCloseButton();
     restyle(cancelButton(), hex("FF656B"), Qt::transparent, hex("FF656B"));
     restyle(confirmButton(), Qt::white, hex("#007AFF"), Qt::transparent);
     return this;
@@ -271,6 +285,13 @@ void KVAlert::showInCenterOfWindow(QWidget *window)
     show();
     raise();
     activateWindow();
+    focusSafeChoice();
+}
+
+void KVAlert::focusSafeChoice()
+{
+    if (m_cancelDestructive && m_closeButton)
+        m_closeButton->setFocus(Qt::ActiveWindowFocusReason);
 }
 
 void KVAlert::showAtOrigin(const QPoint &screenPoint)
@@ -280,6 +301,7 @@ void KVAlert::showAtOrigin(const QPoint &screenPoint)
     show();
     raise();
     activateWindow();
+    focusSafeChoice();
 }
 
 void KVAlert::dismiss()

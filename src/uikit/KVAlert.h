@@ -31,7 +31,9 @@ public:
     // own buttons do the answering.
     static KVAlert *alertWithCustomView(QWidget *view);
 
-    // Cancel title and border "FF656B"; confirm background "#007AFF" with a white title.
+    // Cancel title and border "FF656B"; confirm background "#007AFF" with a white title. The red
+    // cancel does what cannot be undone: the alert gains a close button, focused when it shows,
+    // and Escape only closes.
     KVAlert *setConfigCancelRedStyle();
 
     // Shows the alert modally for the application, centred on the window (the
@@ -65,6 +67,8 @@ private:
                bool withCloseButton);
     void answer(Answer which);
     void prepareToShow(QWidget *anchor);
+    void addCloseButton();
+    void focusSafeChoice();
 
     QString m_title;
     QString m_message;

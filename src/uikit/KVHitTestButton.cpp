@@ -1,9 +1,12 @@
 #include "uikit/KVHitTestButton.h"
 
+#include "uikit/KVAccessibility.h"
+
 KVHitTestButton::KVHitTestButton(QWidget *parent) : KVHitTestButton(QString(), parent) {}
 
 KVHitTestButton::KVHitTestButton(const QString &title, QWidget *parent) : QCheckBox(title, parent)
 {
+    KVAccessibility::install();
     setCursor(Qt::PointingHandCursor);
     setHitMargin(m_margin);
 }

@@ -1,17 +1,33 @@
 #include "uikit/VeskButton.h"
 
+#include "uikit/KVAccessibility.h"
+
 #include <QEnterEvent>
+#include <QKeyEvent>
 #include <QPainter>
 
 VeskButton::VeskButton(QWidget *parent) : VeskButton(QString(), parent) {}
 
 VeskButton::VeskButton(const QString &title, QWidget *parent) : QAbstractButton(parent)
 {
+    KVAccessibility::install();
     setText(title);
     setAttribute(Qt::WA_Hover);
     setMouseTracking(true);
     setCursor(Qt::PointingHandCursor);
     setFocusPolicy(Qt::TabFocus);
+}
+
+void VeskButton::keyPressEvent(QKeyEvent *event)
+{
+    // Enter and Return press a focused button as Space does.
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (enter && !event->isAutoRepeat() && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+        click();
+        event->accept();
+        return;
+    }
+    QAbstractButton::keyPressEvent(event);
 }
 
 void VeskButton::setTitle(const QString &title)

@@ -7,6 +7,8 @@
 
 VeskTextView::VeskTextView(QWidget *parent) : QPlainTextEdit(parent)
 {
+    // Tab moves on to the next control; a tab character has no place in these inputs.
+    setTabChangesFocus(true);
     connect(this, &QPlainTextEdit::textChanged, viewport(), qOverload<>(&QWidget::update));
 }
 

@@ -81,7 +81,7 @@ TEST_F(AgentSessionTest, Logout_RemovesMyInfoAndMoreSetting_FromMemoryAndStorage
     EXPECT_FALSE(VeskAppAgent::sharedInstance()->isSignedIn());
 }
 
-TEST_F(AgentSessionTest, Token_IsInAnOwnerOnlyFile_AndNeverLogged)
+TEST_F(AgentSessionTest, Token_IsInAnOwnerOnlyFile_AndNeverLogged_WhileRefusalsLogTheirCodeAndReason)
 {
     g_logLines.clear();
     QLoggingCategory::setFilterRules(QStringLiteral("korvi.*=true"));
@@ -89,6 +89,8 @@ TEST_F(AgentSessionTest, Token_IsInAnOwnerOnlyFile_AndNeverLogged)
     const KVMResponse r = signIn(QStringLiteral("13912345678"));
     const QString signInToken = agent->myInfo().authorization;
     const QString roomId = createMeeting();
+    enter(roomId);
+    service.failNextReply("/qf/meeting/room/enter", DevService::fail(457, QString()));
     enter(roomId);
     // A line of the client's own shows where lines go: the file log and the service.
     KVLogManager::sharedInstance().logInfo(QStringLiteral("入会"), QStringLiteral("INFO"), {roomId});
@@ -113,6 +115,13 @@ TEST_F(AgentSessionTest, Token_IsInAnOwnerOnlyFile_AndNeverLogged)
         for (const DevRequest &upload : uploads)
             EXPECT_FALSE(upload.body.contains(token.toUtf8())) << upload.body.toStdString();
     }
+    for (const QString &line : std::as_const(g_logLines)) {
+        // A first sign-in's "not registered yet" is a step, not a failure.
+        EXPECT_FALSE(line.contains("failed") && line.contains("461")) << line.toStdString();
+        EXPECT_FALSE(line.endsWith("\"\"")) << line.toStdString();
+    }
+    EXPECT_TRUE(g_logLines.contains("/qf/meeting/room/enter answered 457 (no reason given)"))
+        << g_logLines.join('\n').toStdString();
 
     const QString path = UserDefaults::standardUserDefaults().filePath();
     QFile file(path);

@@ -3,6 +3,7 @@
 // A dispatch target that records every call as "name arg", for the table tests of the message
 // and control dispatchers.
 
+#include "meeting/window/dispatch/MeetingCodes.h"
 #include "meeting/window/dispatch/MeetingDispatchTarget.h"
 
 #include <QJsonArray>
@@ -92,13 +93,20 @@ inline IMMessage controlMessage(qint64 event, const QJsonObject &data = {}, cons
     if (!message.isNull())
         command.insert(QStringLiteral("message"), message);
     IMMessage m;
-    m.type = 1;
+    m.type = qint64(MeetingMessageType::Control);
     m.msgId = 42;
     m.sid = QStringLiteral("sid-1");
     m.sender = sender;
     m.senderName = senderName;
     m.data = QStringList{QString::fromUtf8(QJsonDocument(command).toJson(QJsonDocument::Compact))};
     return m;
+}
+
+inline IMMessage controlMessage(MeetingControlEvent event, const QJsonObject &data = {}, const QString &message = {},
+                                const QString &sender = QStringLiteral("13900000000"),
+                                const QString &senderName = QStringLiteral("主持人"))
+{
+    return controlMessage(qint64(event), data, message, sender, senderName);
 }
 
 inline QString jsonText(const QJsonObject &object)

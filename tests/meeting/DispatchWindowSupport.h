@@ -8,13 +8,11 @@
 
 #include "meeting/window/MeetingBottomButton.h"
 #include "meeting/window/dispatch/MeetingDeviceCheck.h"
-#include "uikit/VeskMeetingToast.h"
-
-#include <QLabel>
 
 #include <chrono>
 
 using namespace std::chrono_literals;
+using Event = MeetingControlEvent;
 
 inline const QString kConfigPath = QStringLiteral("/qf/meeting/control/123456789/member/config");
 
@@ -66,24 +64,7 @@ protected:
         return out;
     }
 
-    [[nodiscard]] static QString toastText()
-    {
-        QWidget *toast = VeskToast::currentToast();
-        return toast ? VeskToast::textOf(toast) : QString();
-    }
-
-    [[nodiscard]] QString tipText() const
-    {
-        QWidget *tip = page ? VeskMeetingToast::currentTip(page->view()) : nullptr;
-        if (!tip)
-            return {};
-        QStringList texts;
-        for (QLabel *l : tip->findChildren<QLabel *>())
-            texts << l->text();
-        if (auto *self = qobject_cast<QLabel *>(tip))
-            texts << self->text();
-        return texts.join(QLatin1Char(' '));
-    }
+    [[nodiscard]] QString tipText() const { return ::tipText(page ? page->view() : nullptr); }
 
     // Clicks a tool-bar toggle as the user does and lets the device check answer.
     void click(QAbstractButton *button)
@@ -95,7 +76,7 @@ protected:
     // Opens the microphone from the tool bar and waits until it is on.
     void openMicFromButton()
     {
-        click(page->microphoneBtn);
+        click(page->ui->microphoneBtn);
         ASSERT_TRUE(processEventsUntil([&] { return page->isMicOn() && engine().microphoneOpen(); }));
         ASSERT_TRUE(processEventsUntil([&] { return reports(QStringLiteral("micStatus")).size() == 1; }));
     }

@@ -2,6 +2,8 @@
 
 #include "DispatchWindowSupport.h"
 
+#include "meeting/window/dispatch/MeetingHostControlRules.h"
+
 namespace {
 
 using DispatchWindowMessagesTest = DispatchWindowTest;
@@ -9,7 +11,7 @@ using DispatchWindowMessagesTest = DispatchWindowTest;
 IMMessage serverNotice(qint64 msgId, const QStringList &elements)
 {
     IMMessage m;
-    m.type = 4;
+    m.type = qint64(MeetingMessageType::ServerNotice);
     m.msgId = msgId;
     m.data = elements;
     return m;
@@ -71,7 +73,7 @@ TEST_F(DispatchWindowMessagesTest, Rings_AddedOnceRemovedOnHangup)
 {
     join();
     IMMessage ring;
-    ring.type = 6;
+    ring.type = qint64(MeetingMessageType::Ring);
     ring.msgId = 5;
     ring.sender = QStringLiteral("caller");
     ring.data = QStringList{jsonText({{"event", "income"}})};
@@ -108,7 +110,7 @@ TEST_F(DispatchWindowMessagesTest, Heartbeat_MicForbidClosesTheOpenMicrophone)
                                          {"roomInfo", QJsonObject{{"imAllowStatus", 1}, {"micAllowStatus", 0}}},
                                          {"micForbid", true}}));
     EXPECT_FALSE(page->isMicOn());
-    EXPECT_EQ(page->microphoneBtn->state(), 0);
+    EXPECT_EQ(page->ui->microphoneBtn->state(), 0);
     EXPECT_TRUE(room()->micForbid);
 }
 
@@ -123,8 +125,11 @@ TEST_F(DispatchWindowMessagesTest, Heartbeat_ServerViewDiffers_ReportedAgainUnle
     ASSERT_TRUE(settleRequests());
     EXPECT_EQ(reports(QStringLiteral("micStatus")).size(), 2);
 
-    page->tempIsMicOn = true;
+    // A host's close of every microphone while the user is joining again is held.
     page->onRoomStateChanged(VeskMeetingManager::StateJoining);
+    MeetingControlData closeAll;
+    closeAll.peerId = MeetingHostControlRules::kEveryone;
+    page->controlMicWithData(closeAll);
     page->receiveHeartbeatAck(heartbeat({{"micStatus", 0}}));
     ASSERT_TRUE(settleRequests());
     EXPECT_EQ(reports(QStringLiteral("micStatus")).size(), 2);
@@ -149,21 +154,21 @@ TEST_F(DispatchWindowMessagesTest, CameraPermissionFromTheHeartbeat)
 TEST_F(DispatchWindowMessagesTest, ControlStepsOnTheRoom)
 {
     join();
-    receive(controlMessage(5, {{"openTranslateText", 1}, {"roomTranscribeStatus", 1}}));
+    receive(controlMessage(Event::TranscriptionSwitch, {{"openTranslateText", 1}, {"roomTranscribeStatus", 1}}));
     EXPECT_EQ(room()->openTranslateText, 1);
     EXPECT_EQ(room()->roomTranscribeStatus, 1);
-    receive(controlMessage(201, {}, QStringLiteral("新周会")));
+    receive(controlMessage(Event::RoomName, {}, QStringLiteral("新周会")));
     EXPECT_EQ(room()->roomName, QStringLiteral("新周会"));
-    receive(controlMessage(14, {{"switchStatus", 1}}));
+    receive(controlMessage(Event::RoomWait, {{"switchStatus", 1}}));
     EXPECT_TRUE(room()->roomWaitStatus);
     int posted = 0;
     NotificationCenter::defaultCenter().addObserver(&context, QStringLiteral("RoomUploadPermissionTypeChange"),
                                                     [&](const Notification &) { ++posted; });
-    receive(controlMessage(911, {{"allowFileUpload", 1}, {"uploadPermissionType", 2}}));
+    receive(controlMessage(Event::UploadPermission, {{"allowFileUpload", 1}, {"uploadPermissionType", 2}}));
     EXPECT_EQ(room()->allowFileUpload, 1);
     EXPECT_EQ(room()->uploadPermissionType, 2);
     EXPECT_EQ(posted, 1);
-    receive(controlMessage(913, {{"sharePermission", 2}}));
+    receive(controlMessage(Event::SharePermissionList, {{"sharePermission", 2}}));
     EXPECT_EQ(room()->sharePermission, 2);
 }
 
@@ -174,46 +179,61 @@ TEST_F(DispatchWindowMessagesTest, FileRightsDoNotMovePlayback_SeekOnlyWithTheSl
     file->fileId = QStringLiteral("f1");
     file->fileType = QStringLiteral("3");
     file->duration = 300;
-    page->avFileShareModel = file;
-    page->fileShareMode = 2;
+    page->sharing().state().avFileShareModel = file;
+    page->sharing().state().fileShareMode = 2;
     page->setAvFileSharePlayTimerCount(42);
-    receive(controlMessage(914, {{"fileId", "f1"},
-                                 {"enableOperationFileStatus", 2},
-                                 {"enableUserList", QJsonArray{QJsonObject{{"userId", "x"}}}}}));
+    receive(controlMessage(Event::FileRights, {{"fileId", "f1"},
+                                               {"enableOperationFileStatus", 2},
+                                               {"enableUserList", QJsonArray{QJsonObject{{"userId", "x"}}}}}));
     EXPECT_EQ(file->enableOperationFileStatus, 2);
     EXPECT_EQ(file->enableUserList.size(), 1);
-    EXPECT_EQ(page->avFileSharePlayTimerCount(), 42);
+    EXPECT_EQ(page->sharing().avFileSharePlayTimerCount(), 42);
 
     // 266 on the shown audio file moves playback.
-    receive(controlMessage(266, {{"fileId", "f1"}, {"duration", 77}}));
-    EXPECT_EQ(page->avFileSharePlayTimerCount(), 77);
+    receive(controlMessage(Event::PlaybackPosition, {{"fileId", "f1"}, {"duration", 77}}));
+    EXPECT_EQ(page->sharing().avFileSharePlayTimerCount(), 77);
 
-    page->avFileShareSliderBKView->hide();
-    receive(controlMessage(704, {{"seekPosition", 61999}}));
-    EXPECT_EQ(page->avFileSharePlayTimerCount(), 77);
-    page->avFileShareSliderBKView->show();
-    receive(controlMessage(704, {{"seekPosition", 61999}}));
-    EXPECT_EQ(page->avFileSharePlayTimerCount(), 61);
+    page->ui->avFileShareSliderBKView->hide();
+    receive(controlMessage(Event::PlaybackSought, {{"seekPosition", 61999}}));
+    EXPECT_EQ(page->sharing().avFileSharePlayTimerCount(), 77);
+    page->ui->avFileShareSliderBKView->show();
+    receive(controlMessage(Event::PlaybackSought, {{"seekPosition", 61999}}));
+    EXPECT_EQ(page->sharing().avFileSharePlayTimerCount(), 61);
 
-    receive(controlMessage(705));
-    EXPECT_EQ(page->avFileSharePlayTimerCount(), 300);
-    EXPECT_EQ(page->avFileSharePlayButton->state(), 1);
+    receive(controlMessage(Event::PlaybackEnded));
+    EXPECT_EQ(page->sharing().avFileSharePlayTimerCount(), 300);
+    EXPECT_EQ(page->ui->avFileSharePlayButton->state(), 1);
+}
+
+TEST_F(DispatchWindowMessagesTest, PlaybackStartPauseResume_SetTheFlagAndThePlayButton)
+{
+    join();
+    receive(controlMessage(Event::PlaybackPaused));
+    EXPECT_FALSE(page->sharing().state().avFileSharePlaying);
+    EXPECT_EQ(page->ui->avFileSharePlayButton->state(), 1);
+    receive(controlMessage(Event::PlaybackResumed));
+    EXPECT_TRUE(page->sharing().state().avFileSharePlaying);
+    EXPECT_EQ(page->ui->avFileSharePlayButton->state(), 0);
+    receive(controlMessage(Event::PlaybackPaused));
+    receive(controlMessage(Event::PlaybackStarted));
+    EXPECT_TRUE(page->sharing().state().avFileSharePlaying);
+    EXPECT_EQ(page->ui->avFileSharePlayButton->state(), 0);
 }
 
 TEST_F(DispatchWindowMessagesTest, PageFollow_OldSequenceIgnored_FlipEndsAfterATenthOfASecond)
 {
     join();
-    page->fileShareFlipOverSendSequenceId = 10;
-    receive(controlMessage(903, {{"sequenceId", 10}, {"flipOverType", 1}}));
-    EXPECT_FALSE(page->flipOverDuration);
-    EXPECT_EQ(page->fileShareFlipOverReceiveSequenceId, 0u);
-    receive(controlMessage(903, {{"sequenceId", 11}, {"flipOverType", 0}, {"sliceId", "none"}}));
-    EXPECT_TRUE(page->flipOverDuration);
-    EXPECT_EQ(page->fileShareFlipOverReceiveSequenceId, 11u);
+    page->sharing().state().fileShareFlipOverSendSequenceId = 10;
+    receive(controlMessage(Event::DocumentFollow, {{"sequenceId", 10}, {"flipOverType", 1}}));
+    EXPECT_FALSE(page->sharing().state().flipOverDuration);
+    EXPECT_EQ(page->sharing().state().fileShareFlipOverReceiveSequenceId, 0u);
+    receive(controlMessage(Event::DocumentFollow, {{"sequenceId", 11}, {"flipOverType", 0}, {"sliceId", "none"}}));
+    EXPECT_TRUE(page->sharing().state().flipOverDuration);
+    EXPECT_EQ(page->sharing().state().fileShareFlipOverReceiveSequenceId, 11u);
     clock.clock.advance(99ms);
-    EXPECT_TRUE(page->flipOverDuration);
+    EXPECT_TRUE(page->sharing().state().flipOverDuration);
     clock.clock.advance(1ms);
-    EXPECT_FALSE(page->flipOverDuration);
+    EXPECT_FALSE(page->sharing().state().flipOverDuration);
 }
 
 } // namespace

@@ -162,8 +162,8 @@ TEST_F(GridWindowTest, MemberListWindowMovesBesideTheMeetingWindow)
     ASSERT_NE(page, nullptr);
     QWidget *window = page->window();
     window->move(40, 40);
-    page->memberWindow = std::make_unique<MacBaseWindowController>(new QWidget());
-    QWidget *member = page->memberWindow->window();
+    page->panels().state().memberWindow = std::make_unique<MacBaseWindowController>(new QWidget());
+    QWidget *member = page->panels().state().memberWindow->window();
     member->setGeometry(300, 90, 342, 950);
     page->windowWillResize(QSize(1200, 720));
     const QRect meeting = window->frameGeometry();

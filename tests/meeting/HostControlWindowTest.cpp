@@ -19,9 +19,9 @@ TEST_F(HostControlWindowTest, MuteAll_ClosesAMemberWhoCarriesTheHostsName)
     join(false, QStringLiteral("主持人"));
     room()->micAllowStatus = true;
     openMicFromButton();
-    receive(controlMessage(1, micData("-1", 0), QStringLiteral("主持人关闭了全员麦克风")));
+    receive(controlMessage(Event::Microphone, micData("-1", 0), QStringLiteral("主持人关闭了全员麦克风")));
     EXPECT_FALSE(page->isMicOn());
-    EXPECT_EQ(page->microphoneBtn->state(), 0);
+    EXPECT_EQ(page->ui->microphoneBtn->state(), 0);
     EXPECT_EQ(toastText(), QStringLiteral("主持人关闭了全员麦克风"));
     ASSERT_FALSE(lines.isEmpty());
     EXPECT_EQ(lines.last().messageType, MeetingMessageModel::Notice);
@@ -34,9 +34,9 @@ TEST_F(HostControlWindowTest, MuteAll_TheSendingHostKeepsTheMicrophone)
 {
     join(true, QStringLiteral("主持人"));
     openMicFromButton();
-    receive(controlMessage(1, micData("-1", 0), {}, kHostPhone));
+    receive(controlMessage(Event::Microphone, micData("-1", 0), {}, kHostPhone));
     EXPECT_TRUE(page->isMicOn());
-    receive(controlMessage(1, micData("-1", 0), {}, RXEncrypt::aes128ecbEncrypt(kHostPhone)));
+    receive(controlMessage(Event::Microphone, micData("-1", 0), {}, RXEncrypt::aes128ecbEncrypt(kHostPhone)));
     EXPECT_TRUE(page->isMicOn());
 }
 
@@ -46,14 +46,14 @@ TEST_F(HostControlWindowTest, MuteAllBeforeTheRoomState_AppliedOnceInTheRoom)
     room()->micAllowStatus = true;
     openMicFromButton();
     page->onRoomStateChanged(VeskMeetingManager::StateJoining);
-    receive(controlMessage(1, micData("-1", 0)));
-    EXPECT_TRUE(page->tempIsMicOn);
+    receive(controlMessage(Event::Microphone, micData("-1", 0)));
+    EXPECT_TRUE(page->ownDevices().tempIsMicOn);
     EXPECT_TRUE(page->isMicOn());
 
     page->onRoomStateChanged(VeskMeetingManager::StateInRoom);
     page->applyHeldHostControl();
     ASSERT_TRUE(settleRequests());
-    EXPECT_FALSE(page->tempIsMicOn);
+    EXPECT_FALSE(page->ownDevices().tempIsMicOn);
     EXPECT_FALSE(page->isMicOn());
     EXPECT_EQ(toastText(), QStringLiteral("主持人关闭了全员麦克风"));
 }
@@ -64,10 +64,10 @@ TEST_F(HostControlWindowTest, MuteAllBeforeTheRoomState_AppliedByTheNextMessageI
     room()->micAllowStatus = true;
     openMicFromButton();
     page->onRoomStateChanged(VeskMeetingManager::StateJoining);
-    receive(controlMessage(1, micData("-1", 0)));
+    receive(controlMessage(Event::Microphone, micData("-1", 0)));
     page->onRoomStateChanged(VeskMeetingManager::StateInRoom);
     IMMessage chat;
-    chat.type = 0;
+    chat.type = qint64(MeetingMessageType::Chat);
     chat.msgId = 99;
     chat.data = QStringList{QStringLiteral("hi")};
     receive(chat);
@@ -80,16 +80,16 @@ TEST_F(HostControlWindowTest, MuteAllBeforeTheRoomState_WinsOverAnOpenUnderWay)
     join();
     room()->micAllowStatus = true;
     page->onRoomStateChanged(VeskMeetingManager::StateJoining);
-    receive(controlMessage(1, micData("-1", 0)));
+    receive(controlMessage(Event::Microphone, micData("-1", 0)));
     page->onRoomStateChanged(VeskMeetingManager::StateInRoom);
     // The join steps open the microphone; the held close arrives at the same state change.
-    page->microphoneBtn->setState(1);
-    page->openOrCloseMicrophone(page->microphoneBtn);
+    page->ui->microphoneBtn->setState(1);
+    page->openOrCloseMicrophone(page->ui->microphoneBtn);
     page->applyHeldHostControl();
     ASSERT_TRUE(settleRequests());
     EXPECT_FALSE(page->isMicOn());
-    EXPECT_EQ(page->microphoneBtn->state(), 0);
-    EXPECT_FALSE(page->tempIsMicOn);
+    EXPECT_EQ(page->ui->microphoneBtn->state(), 0);
+    EXPECT_FALSE(page->ownDevices().tempIsMicOn);
     EXPECT_TRUE(reports(QStringLiteral("micStatus")).isEmpty());
 }
 
@@ -98,34 +98,36 @@ TEST_F(HostControlWindowTest, TargetedClose_TextBySender)
     join();
     room()->micAllowStatus = true;
     openMicFromButton();
-    receive(controlMessage(1, micData(RXEncrypt::aes128ecbEncrypt(kMyPhone), 0), {}, QStringLiteral("mccServer"), {}));
+    receive(controlMessage(Event::Microphone, micData(RXEncrypt::aes128ecbEncrypt(kMyPhone), 0), {},
+                           QStringLiteral("mccServer"), {}));
     EXPECT_FALSE(page->isMicOn());
     EXPECT_EQ(toastText(), QStringLiteral("您已被禁止使用麦克风"));
     ASSERT_TRUE(processEventsUntil([&] { return reports(QStringLiteral("micStatus")) == (QStringList{"1", "0"}); }));
 
     clock.clock.advance(1100ms);
-    click(page->microphoneBtn);
+    click(page->ui->microphoneBtn);
     ASSERT_TRUE(processEventsUntil([&] { return page->isMicOn() && engine().microphoneOpen(); }));
-    receive(controlMessage(1, micData(kMyPhone, 0)));
+    receive(controlMessage(Event::Microphone, micData(kMyPhone, 0)));
     EXPECT_EQ(toastText(), QStringLiteral("您的麦克风已关闭"));
 }
 
 TEST_F(HostControlWindowTest, OpenRequest_SecondIgnored_RefusalAnswersTheFirstRequester)
 {
     join();
-    receive(controlMessage(1, micData(kMyPhone, 1), {}, kHostPhone, QStringLiteral("老王")));
+    receive(controlMessage(Event::Microphone, micData(kMyPhone, 1), {}, kHostPhone, QStringLiteral("老王")));
     KVAlert *alert = page->micOpenRequestAlert();
     ASSERT_NE(alert, nullptr);
     EXPECT_EQ(alert->message(), QStringLiteral("主持人请求开启您的麦克风"));
     EXPECT_EQ(alert->cancelButton()->text(), QStringLiteral("不开启"));
     EXPECT_EQ(alert->confirmButton()->text(), QStringLiteral("开启"));
-    EXPECT_TRUE(page->alertShow);
+    EXPECT_TRUE(page->ownDevices().alertShow);
 
-    receive(controlMessage(1, micData("-1", 1), {}, QStringLiteral("13700000000"), QStringLiteral("助理")));
+    receive(
+        controlMessage(Event::Microphone, micData("-1", 1), {}, QStringLiteral("13700000000"), QStringLiteral("助理")));
     EXPECT_EQ(page->micOpenRequestAlert(), alert);
 
     alert->cancelButton()->click();
-    EXPECT_FALSE(page->alertShow);
+    EXPECT_FALSE(page->ownDevices().alertShow);
     ASSERT_TRUE(processEventsUntil([&] {
         for (const DevChannelMessage &m : service.channelMessages()) {
             const QJsonObject command =
@@ -141,12 +143,13 @@ TEST_F(HostControlWindowTest, OpenRequest_SecondIgnored_RefusalAnswersTheFirstRe
 TEST_F(HostControlWindowTest, OpenRequest_AcceptedOpensQuietlyAndConfirmsAfterPointEight)
 {
     join();
-    receive(controlMessage(1, micData(kMyPhone, 1), {}, QStringLiteral("13700000000"), QStringLiteral("助理")));
+    receive(controlMessage(Event::Microphone, micData(kMyPhone, 1), {}, QStringLiteral("13700000000"),
+                           QStringLiteral("助理")));
     KVAlert *alert = page->micOpenRequestAlert();
     ASSERT_NE(alert, nullptr);
     EXPECT_EQ(alert->message(), QStringLiteral("助理请求开启您的麦克风"));
     alert->confirmButton()->click();
-    EXPECT_FALSE(page->alertShow);
+    EXPECT_FALSE(page->ownDevices().alertShow);
     EXPECT_TRUE(page->isMicOn());
     ASSERT_TRUE(processEventsUntil([&] { return engine().microphoneOpen(); }));
     EXPECT_TRUE(reports(QStringLiteral("micStatus")).isEmpty());
@@ -154,22 +157,22 @@ TEST_F(HostControlWindowTest, OpenRequest_AcceptedOpensQuietlyAndConfirmsAfterPo
     ASSERT_TRUE(processEventsUntil([&] { return reports(QStringLiteral("micStatus")) == QStringList{"1"}; }));
 
     // A request while the microphone is on shows no dialog.
-    receive(controlMessage(1, micData(kMyPhone, 1)));
+    receive(controlMessage(Event::Microphone, micData(kMyPhone, 1)));
     EXPECT_EQ(page->micOpenRequestAlert(), nullptr);
 }
 
 TEST_F(HostControlWindowTest, AllowFlagsGoToTheRoomAndDecideTheBan)
 {
     join();
-    receive(controlMessage(9, {{"switchStatus", 0}}));
+    receive(controlMessage(Event::AllowOpenMic, {{"switchStatus", 0}}));
     EXPECT_FALSE(room()->micAllowStatus);
-    click(page->microphoneBtn);
+    click(page->ui->microphoneBtn);
     EXPECT_EQ(toastText(), QStringLiteral("主持人不允许开麦"));
-    receive(controlMessage(9, {{"switchStatus", 1}}));
+    receive(controlMessage(Event::AllowOpenMic, {{"switchStatus", 1}}));
     EXPECT_TRUE(room()->micAllowStatus);
-    receive(controlMessage(804, {{"switchStatus", 1}}));
+    receive(controlMessage(Event::AllowOpenCamera, {{"switchStatus", 1}}));
     EXPECT_TRUE(room()->cameraAllowStatus);
-    receive(controlMessage(804, {{"switchStatus", 0}}));
+    receive(controlMessage(Event::AllowOpenCamera, {{"switchStatus", 0}}));
     EXPECT_FALSE(room()->cameraAllowStatus);
 }
 
@@ -177,20 +180,20 @@ TEST_F(HostControlWindowTest, CameraCloseAllAndTargeted)
 {
     join();
     room()->cameraAllowStatus = true;
-    click(page->cameraBtn);
+    click(page->ui->cameraBtn);
     ASSERT_TRUE(page->isCameraOn());
-    receive(controlMessage(803, micData("-1", 1)));
+    receive(controlMessage(Event::Camera, micData("-1", 1)));
     EXPECT_TRUE(page->isCameraOn());
-    receive(controlMessage(803, micData("-1", 0)));
+    receive(controlMessage(Event::Camera, micData("-1", 0)));
     EXPECT_FALSE(page->isCameraOn());
-    EXPECT_EQ(page->cameraBtn->state(), 0);
+    EXPECT_EQ(page->ui->cameraBtn->state(), 0);
     EXPECT_FALSE(engine().cameraPublished());
     EXPECT_EQ(toastText(), QStringLiteral("主持人关闭了全员摄像头"));
     ASSERT_TRUE(processEventsUntil([&] { return reports(QStringLiteral("cameraStatus")) == QStringList{"0"}; }));
 
-    click(page->cameraBtn);
+    click(page->ui->cameraBtn);
     ASSERT_TRUE(page->isCameraOn());
-    receive(controlMessage(803, micData(kMyPhone, 0)));
+    receive(controlMessage(Event::Camera, micData(kMyPhone, 0)));
     EXPECT_FALSE(page->isCameraOn());
     EXPECT_EQ(toastText(), QStringLiteral("您的摄像头已关闭"));
     ASSERT_TRUE(processEventsUntil([&] { return reports(QStringLiteral("cameraStatus")).size() == 3; }));

@@ -31,9 +31,9 @@ TEST_F(MeetingTest, EndToEnd_SignInJoinReachTheRoomLeaveLandHome)
     ASSERT_TRUE(processEventsUntil([&] { return manager()->state() == VeskMeetingManager::StateInRoom; }));
     ASSERT_TRUE(processEventsUntil([&] { return page && page->stateMeeting() == 2; }));
     EXPECT_EQ(NetWorkTipView::current(), nullptr); // the joining banner went with state 2
-    EXPECT_EQ(page->titleLabel->text(), QStringLiteral("周会( 123-456-789)"));
+    EXPECT_EQ(page->ui->titleLabel->text(), QStringLiteral("周会(123-456-789)"));
 
-    page->leaveRoomButton->click();
+    page->ui->leaveRoomButton->click();
     KVAlert *alert = visibleAlert(QStringLiteral("leaveMeetingAlert"));
     ASSERT_NE(alert, nullptr);
     alert->confirmButton()->click();

@@ -188,8 +188,7 @@ TEST(MeetingWindowRulesTest, TitlesAndClosedReasons)
 {
     EXPECT_EQ(R::waitingRoomTitle(QStringLiteral("周会"), QStringLiteral("123456789")),
               QStringLiteral("周会(123-456-789)"));
-    EXPECT_EQ(R::joinedTitle(QStringLiteral("周会"), QStringLiteral("123456789")),
-              QStringLiteral("周会( 123-456-789)"));
+    EXPECT_EQ(R::joinedTitle(QStringLiteral("周会"), QStringLiteral("123456789")), QStringLiteral("周会(123-456-789)"));
     EXPECT_EQ(R::roomClosedButtonTitle(QStringLiteral("您的账号在其他手机端登录")), QStringLiteral("确定"));
     EXPECT_EQ(R::roomClosedButtonTitle(QStringLiteral("会议已结束")), QStringLiteral("知道了"));
 

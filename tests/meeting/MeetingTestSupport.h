@@ -1,36 +1,27 @@
 #pragma once
 
-// Shared pieces of the meeting-window tests: the stand-in service on a free port with the agent
-// pointed at it, virtual time, a fake media engine, a signed-in user, and a page navigator that
-// records the page switches and hosts the meeting page in a window as the shell does.
+// Shared pieces of the meeting-window tests: the stand-in service with a meeting manager (see
+// StandInServiceTest), a signed-in user, a room, and a page navigator that records the page
+// switches and hosts the meeting page in a window as the shell does.
 
-#include "agent/VeskAppAgent.h"
+#include "fixtures/StandInServiceTest.h"
+
 #include "agent/VeskMeetingManager.h"
-#include "agent/engine/FakeEngine.h"
-#include "devservice/DevService.h"
-#include "devservice/DevServiceTestUtil.h"
-#include "foundation/KVClock.h"
 #include "foundation/MainQueue.h"
 #include "foundation/models/MeetingInfoModel.h"
 #include "meeting/window/MeetingViewController.h"
-#include "uikit/KVAlert.h"
 #include "uikit/KVPageNavigator.h"
 #include "uikit/MacBaseWindowController.h"
-#include "uikit/VeskToast.h"
+#include "uikit/VeskMeetingToast.h"
 
 #include <QAbstractButton>
-#include <QApplication>
+#include <QLabel>
 #include <QPointer>
 #include <QStringList>
-#include <QWidget>
-
-#include <gtest/gtest.h>
 
 #include <functional>
 #include <memory>
 
-inline const QString kMyPhone = QStringLiteral("13800000000");
-inline const QString kHostPhone = QStringLiteral("13900000000");
 inline const QString kRoomId = QStringLiteral("123456789");
 
 // The shell's page switch as the meeting window sees it: records every call and, like the shell,
@@ -107,45 +98,39 @@ public:
     QPointer<MeetingViewController> meetingPage;
 };
 
-class MeetingTest : public ::testing::Test {
+// The text of the in-meeting tip over view, or "" when none is shown.
+inline QString tipText(QWidget *view)
+{
+    QWidget *tip = view ? VeskMeetingToast::currentTip(view) : nullptr;
+    if (!tip)
+        return {};
+    QStringList texts;
+    for (QLabel *l : tip->findChildren<QLabel *>())
+        texts << l->text();
+    if (auto *self = qobject_cast<QLabel *>(tip))
+        texts << self->text();
+    return texts.join(QLatin1Char(' '));
+}
+
+class MeetingTest : public StandInServiceTest {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(service.start());
-        qputenv("KORVI_DEV_PORT", QByteArray::number(service.port()));
-        qunsetenv("KVEnv");
-        VeskAppAgent::sharedInstance()->setServerEnvironment(2);
-        service.state().addUser(kHostPhone, kHostPhone, QStringLiteral("主持人"), QStringLiteral("token-host"));
+        StandInServiceTest::SetUp();
         VeskAppAgent::sharedInstance()->setMeetingManager(VeskMeetingManager::initManagerAndSdk());
     }
 
     void TearDown() override
     {
         navigator.reset();
-        VeskToast::dismissToast();
-        VeskToast::dismissLoadingToast();
-        for (QWidget *w : QApplication::topLevelWidgets()) {
-            if (w->isVisible())
-                w->hide();
-        }
-        processEventsFor(10);
-        VeskAppAgent::resetSharedInstance();
-        processEventsFor(5);
+        finishWindows(WindowsAtEnd::Hide);
     }
 
     // A user the stand-in knows, signed in on the client.
     void signIn(const QString &phone = kMyPhone, const QString &name = QStringLiteral("张三"),
                 const QString &userId = QString())
     {
-        const QString id = userId.isEmpty() ? phone : userId;
-        const QString token = QStringLiteral("token-") + phone;
-        service.state().addUser(id, phone, name, token);
-        VeskUserModel me;
-        me.userId = id;
-        me.phoneNumber = phone;
-        me.userName = name;
-        me.authorization = token;
-        VeskAppAgent::sharedInstance()->setMyInfo(me);
+        signInUser(phone, name, userId);
     }
 
     DevRoom &addRoom(const QString &hostUserId = kHostPhone, const QString &name = QStringLiteral("周会"))
@@ -190,7 +175,6 @@ protected:
 
     [[nodiscard]] static VeskMeetingManager *manager() { return VeskAppAgent::sharedInstance()->meetingManager(); }
     [[nodiscard]] FakeEngine &engine() const { return *engines.engine(); }
-    [[nodiscard]] int requestCount(const QString &path) const { return int(service.requestsFor(path).size()); }
     [[nodiscard]] QStringList requestPaths() const
     {
         QStringList out;
@@ -199,20 +183,6 @@ protected:
         return out;
     }
 
-    // A visible alert with that object name, or nullptr.
-    [[nodiscard]] static KVAlert *visibleAlert(const QString &objectName)
-    {
-        for (QWidget *w : QApplication::topLevelWidgets()) {
-            auto *alert = qobject_cast<KVAlert *>(w);
-            if (alert && alert->isVisible() && alert->objectName() == objectName)
-                return alert;
-        }
-        return nullptr;
-    }
-
-    VirtualClockScope clock;
-    FakeEngineScope engines;
-    DevService service;
     std::unique_ptr<FakeNavigator> navigator = std::make_unique<FakeNavigator>();
     QObject context;
 };

@@ -10,13 +10,16 @@
 #include "meeting/window/MeetingBottomButton.h"
 #include "meeting/window/NetWorkTipView.h"
 #include "meeting/window/dispatch/MeetingDeviceCheck.h"
+#include "meeting/window/grid/MeetingActiveView.h"
+#include "meeting/window/grid/VideoCollectionViewItem.h"
 #include "uikit/KVMacWatermarkView.h"
 #include "uikit/KVMeetingIDLabel.h"
-#include "uikit/VeskCategories.h"
 #include "uikit/VeskButton.h"
+#include "uikit/VeskCategories.h"
 #include "uikit/VeskMeetingToast.h"
 #include "uikit/VeskTextView.h"
 
+#include <QAccessible>
 #include <QDir>
 #include <QImage>
 #include <QLabel>
@@ -34,19 +37,6 @@ const QString kLeavePath = QStringLiteral("/qf/meeting/room/leave");
 const QString kClosePath = QStringLiteral("/qf/meeting/control/123456789/close");
 const QString kHostInfoPath = QStringLiteral("/qf/meeting/room/hostInfo");
 const QString kConfigPath = QStringLiteral("/qf/meeting/control/123456789/member/config");
-
-QString tipText(QWidget *view)
-{
-    QWidget *tip = VeskMeetingToast::currentTip(view);
-    if (!tip)
-        return {};
-    QStringList texts;
-    for (QLabel *l : tip->findChildren<QLabel *>())
-        texts << l->text();
-    if (auto *self = qobject_cast<QLabel *>(tip))
-        texts << self->text();
-    return texts.join(QLatin1Char(' '));
-}
 
 // The stand-in's virtual members of a room: one, by id.
 QVariantList metaMembers(const QString &id)
@@ -134,20 +124,23 @@ TEST_F(MeetingWindowTest, Build_JoinedMember_TitleChatWatermarkAndLook)
     ASSERT_NE(page, nullptr);
     ASSERT_TRUE(processEventsUntil([&] { return page->view()->isVisible(); }));
 
-    EXPECT_EQ(page->titleLabel->text(), QStringLiteral("周会( 123-456-789)"));
-    EXPECT_EQ(page->titleLabel->roomId(), kRoomId);
-    EXPECT_FALSE(page->endMeetingBtn->isVisible()); // not the creator
-    EXPECT_TRUE(page->meetingIdCopyBtn->isVisible());
-    EXPECT_FALSE(page->waitingRoomBKView->isVisible());
+    EXPECT_EQ(page->ui->titleLabel->text(), QStringLiteral("周会(123-456-789)"));
+    EXPECT_EQ(page->ui->titleLabel->roomId(), kRoomId);
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(page->ui->titleLabel)->text(QAccessible::Name),
+              QStringLiteral("周会(123-456-789)"))
+        << "the number is read out, not a description of it";
+    EXPECT_FALSE(page->ui->endMeetingBtn->isVisible()); // not the creator
+    EXPECT_TRUE(page->ui->meetingIdCopyBtn->isVisible());
+    EXPECT_FALSE(page->ui->waitingRoomBKView->isVisible());
     EXPECT_FALSE(page->isShowingWaitingRoom());
     // A member in a room whose chat is off starts read-only.
-    EXPECT_TRUE(page->IMChatTextView->isReadOnly());
-    EXPECT_EQ(page->IMChatTextView->placeHolderString(), QStringLiteral("全员禁言中"));
-    EXPECT_EQ(page->IMChatEnableButton->state(), 1);
+    EXPECT_TRUE(page->ui->IMChatTextView->isReadOnly());
+    EXPECT_EQ(page->ui->IMChatTextView->placeHolderString(), QStringLiteral("全员禁言中"));
+    EXPECT_EQ(page->ui->IMChatEnableButton->state(), 1);
     EXPECT_EQ(page->view()->findChild<KVMacWatermarkView *>()->watermarkText(), QStringLiteral("张三 0000"));
-    EXPECT_EQ(page->speakerBtn->state(), 1);
-    EXPECT_EQ(page->subtitleFont, 16);
-    EXPECT_EQ(page->fileShareMode, 0);
+    EXPECT_EQ(page->ui->speakerBtn->state(), 1);
+    EXPECT_EQ(page->panels().state().subtitleFont, 16);
+    EXPECT_EQ(page->sharing().state().fileShareMode, 0);
     // The device pop-ups can be loaded by their interface names.
     const std::unique_ptr<QWidget> camera(vesk::loadViewFromNibWithName(QStringLiteral("KVCameraSelectView")));
     const std::unique_ptr<QWidget> audio(vesk::loadViewFromNibWithName(QStringLiteral("KVAudioSelectView")));
@@ -164,14 +157,41 @@ TEST_F(MeetingWindowTest, Build_HostKeepsEditableChat_AndSizeFollowsTheScreen)
     signIn(kHostPhone, QStringLiteral("主持人"));
     addRoom(kHostPhone).flags.insert(QStringLiteral("imAllowStatus"), 0);
     MeetingViewController *page = openJoinedPage();
-    EXPECT_FALSE(page->IMChatTextView->isReadOnly());
-    EXPECT_EQ(page->IMChatTextView->placeHolderString(), QStringLiteral("请输入消息"));
-    EXPECT_EQ(page->IMChatEnableButton->state(), 1);
-    EXPECT_TRUE(page->endMeetingBtn->isVisible()); // user id equals the creator
+    EXPECT_FALSE(page->ui->IMChatTextView->isReadOnly());
+    EXPECT_EQ(page->ui->IMChatTextView->placeHolderString(), QStringLiteral("请输入消息"));
+    EXPECT_EQ(page->ui->IMChatEnableButton->state(), 1);
+    EXPECT_TRUE(page->ui->endMeetingBtn->isVisible()); // user id equals the creator
     // The offscreen screen is small: the floor size at scale 0.72.
     EXPECT_DOUBLE_EQ(page->adjustScale(), 0.72);
     EXPECT_EQ(page->windowContentFrame().size(), QSizeF(1152, 684));
     EXPECT_EQ(page->window()->size(), QSize(1152, 684));
+
+    // Four tiles: the chat input and the forbid box cover no tile's name.
+    for (const char *peer : {"peer-a", "peer-b", "peer-c"}) {
+        engine().emitMemberJoined(QString::fromLatin1(peer), QStringLiteral("成员") + QLatin1String(peer));
+        engine().emitStreamPublished(QString::fromLatin1(peer), KRTCSourceType::Camera, true, true);
+    }
+    settle();
+    QWidget *root = page->view();
+    const QList<VideoCollectionViewItem *> items = root->findChildren<VideoCollectionViewItem *>();
+    ASSERT_GE(items.size(), 4);
+    ASSERT_TRUE(page->ui->IMChatEnableButton->isVisible());
+    const QRect input =
+        page->ui->IMChatTextView->geometry().translated(page->ui->IMChatTextView->parentWidget()->mapTo(root, QPoint()));
+    const QRect box = page->ui->IMChatEnableButton->geometry().translated(
+        page->ui->IMChatEnableButton->parentWidget()->mapTo(root, QPoint()));
+    for (VideoCollectionViewItem *item : items) {
+        if (!item->isVisible() || !item->activeView())
+            continue;
+        QLabel *name = item->activeView()->nameLabel();
+        const QRect shown(name->mapTo(root, QPoint()), name->size());
+        EXPECT_FALSE(shown.intersects(input)) << name->text().toStdString();
+        EXPECT_FALSE(shown.intersects(box)) << name->text().toStdString();
+    }
+    EXPECT_EQ(page->ui->IMChatTextView->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(page->ui->memberListBtn)->text(QAccessible::Name),
+              QStringLiteral("成员 4人"))
+        << "the count badge is read out with the button";
 }
 
 TEST_F(MeetingWindowTest, Build_CreatorByUserIdOnly_SeesEndButtonButMemberDialog)
@@ -179,7 +199,7 @@ TEST_F(MeetingWindowTest, Build_CreatorByUserIdOnly_SeesEndButtonButMemberDialog
     signIn(kMyPhone, QStringLiteral("张三"), QStringLiteral("u-1"));
     addRoom(QStringLiteral("u-1"));
     MeetingViewController *page = openJoinedPage();
-    EXPECT_TRUE(page->endMeetingBtn->isVisible());
+    EXPECT_TRUE(page->ui->endMeetingBtn->isVisible());
     page->leaveMeeting(nullptr);
     KVAlert *alert = visibleAlert(QStringLiteral("leaveMeetingAlert"));
     ASSERT_NE(alert, nullptr);
@@ -198,23 +218,23 @@ TEST_F(MeetingWindowTest, Handlers_NetworkIconMicStateAndNoVideoRoom)
     bool appeared = false;
     QObject::connect(page, &MeetingViewController::didAppear, &context, [&] { appeared = true; });
     ASSERT_TRUE(processEventsUntil([&] { return appeared; }));
-    EXPECT_FALSE(page->shareBtn->isEnabled());
-    EXPECT_FALSE(page->cameraBtn->isEnabled());
-    EXPECT_FALSE(page->selectCameraBtn->isEnabled());
+    EXPECT_FALSE(page->ui->shareBtn->isEnabled());
+    EXPECT_FALSE(page->ui->cameraBtn->isEnabled());
+    EXPECT_FALSE(page->ui->selectCameraBtn->isEnabled());
 
     auto post = [](const QVariantMap &info) {
         NotificationCenter::defaultCenter().post(QStringLiteral("MEETINGNETWORKSTATE"), {}, info);
     };
     post({{QStringLiteral("NetworkState"), 1}});
-    EXPECT_EQ(page->qosShowButton->property("imageName").toString(), QStringLiteral("top_signal_status_general"));
+    EXPECT_EQ(page->ui->qosShowButton->property("imageName").toString(), QStringLiteral("top_signal_status_general"));
     post({{QStringLiteral("NetworkState"), 7}});
-    EXPECT_EQ(page->qosShowButton->property("imageName").toString(), QStringLiteral("top_signal_status_bad"));
+    EXPECT_EQ(page->ui->qosShowButton->property("imageName").toString(), QStringLiteral("top_signal_status_bad"));
     post({});
-    EXPECT_EQ(page->qosShowButton->property("imageName").toString(), QStringLiteral("top_signal_status_bad"));
+    EXPECT_EQ(page->ui->qosShowButton->property("imageName").toString(), QStringLiteral("top_signal_status_bad"));
 
-    page->microphoneBtn->setState(1);
+    page->ui->microphoneBtn->setState(1);
     page->setIsMicOn(false);
-    EXPECT_EQ(page->microphoneBtn->state(), 0);
+    EXPECT_EQ(page->ui->microphoneBtn->state(), 0);
     EXPECT_FALSE(page->isMicOn());
 }
 
@@ -226,11 +246,11 @@ TEST_F(MeetingWindowTest, WaitingRoom_CoverAndFortyWaitingRepliesGiveFortyQuerie
     MeetingViewController *page = openWaitingPage();
     ASSERT_TRUE(processEventsUntil([&] { return page->view()->isVisible(); }));
     EXPECT_TRUE(page->isShowingWaitingRoom());
-    EXPECT_TRUE(page->waitingRoomBKView->isVisible());
-    EXPECT_FALSE(page->endMeetingBtn->isVisible());
-    EXPECT_FALSE(page->meetingIdCopyBtn->isVisible());
-    EXPECT_EQ(page->titleLabel->text(), QStringLiteral("周会(123-456-789)"));
-    EXPECT_EQ(page->exitWaitingRoomBtn->text(), QStringLiteral("退出会议"));
+    EXPECT_TRUE(page->ui->waitingRoomBKView->isVisible());
+    EXPECT_FALSE(page->ui->endMeetingBtn->isVisible());
+    EXPECT_FALSE(page->ui->meetingIdCopyBtn->isVisible());
+    EXPECT_EQ(page->ui->titleLabel->text(), QStringLiteral("周会(123-456-789)"));
+    EXPECT_EQ(page->ui->exitWaitingRoomBtn->text(), QStringLiteral("退出会议"));
     EXPECT_TRUE(engines.engine() == nullptr ||
                 !engine().callNames().contains(QStringLiteral("joinRoom"))); // no join while waiting
     saveScreenshot(page->view(), QStringLiteral("meeting_waiting_room.png"));
@@ -446,7 +466,7 @@ TEST_F(MeetingWindowTest, HostMovesToWaitingRoom_KeepsTheRoomLeavesWithoutReques
     EXPECT_EQ(requestCount(kLeavePath), 0);
     EXPECT_EQ(manager()->state(), VeskMeetingManager::StateIdle);
     EXPECT_TRUE(navigator->meetingPage->isShowingWaitingRoom());
-    EXPECT_EQ(navigator->meetingPage->titleLabel->text(), QStringLiteral("周会(123-456-789)"));
+    EXPECT_EQ(navigator->meetingPage->ui->titleLabel->text(), QStringLiteral("周会(123-456-789)"));
 }
 
 // ---- Leaving ----------------------------------------------------------------------------------------------------
@@ -472,7 +492,7 @@ TEST_F(MeetingWindowTest, LeaveDialog_MemberCancelStaysConfirmLeaves)
     signIn();
     addRoom();
     MeetingViewController *page = openJoinedPage();
-    page->leaveMeeting(page->leaveRoomButton);
+    page->leaveMeeting(page->ui->leaveRoomButton);
     KVAlert *alert = visibleAlert(QStringLiteral("leaveMeetingAlert"));
     ASSERT_NE(alert, nullptr);
     EXPECT_EQ(alert->message(), QStringLiteral("确定退出当前会议?"));
@@ -483,7 +503,7 @@ TEST_F(MeetingWindowTest, LeaveDialog_MemberCancelStaysConfirmLeaves)
     EXPECT_EQ(manager()->state(), VeskMeetingManager::StateInRoom);
     EXPECT_EQ(requestCount(kLeavePath), 0);
 
-    page->leaveRoomButton->click();
+    page->ui->leaveRoomButton->click();
     alert = visibleAlert(QStringLiteral("leaveMeetingAlert"));
     ASSERT_NE(alert, nullptr);
     alert->confirmButton()->click();
@@ -809,17 +829,17 @@ TEST_F(MeetingWindowTest, Frames_SeiMovesPlaybackOnlyWithinNineSecondsAndWhenNot
         std::thread([&] { page->onRender(QStringLiteral("f"), frameWith(0, sei), 3); }).join();
     };
     send(QStringLiteral("9"));
-    EXPECT_EQ(page->avFileSharePlayTimerCount(), 9);
+    EXPECT_EQ(page->sharing().avFileSharePlayTimerCount(), 9);
     EXPECT_TRUE(fileView->hasFrame());
     send(QStringLiteral("19")); // ten away: kept
-    EXPECT_EQ(page->avFileSharePlayTimerCount(), 9);
+    EXPECT_EQ(page->sharing().avFileSharePlayTimerCount(), 9);
     send(QStringLiteral("18.7"));
-    EXPECT_EQ(page->avFileSharePlayTimerCount(), 18);
+    EXPECT_EQ(page->sharing().avFileSharePlayTimerCount(), 18);
     send(QStringLiteral("20abc"));
-    EXPECT_EQ(page->avFileSharePlayTimerCount(), 18);
-    page->setAvFileSharePlaySliderTracking(true);
+    EXPECT_EQ(page->sharing().avFileSharePlayTimerCount(), 18);
+    page->sharing().setAvFileSharePlaySliderTracking(true);
     send(QStringLiteral("20"));
-    EXPECT_EQ(page->avFileSharePlayTimerCount(), 18);
+    EXPECT_EQ(page->sharing().avFileSharePlayTimerCount(), 18);
     ASSERT_TRUE(drainMainQueue()); // the queued stream report runs on the main thread
 }
 

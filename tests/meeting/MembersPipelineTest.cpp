@@ -154,15 +154,15 @@ TEST_F(MembersWindowTest, ListsApplyInArrivalOrderAndTheGridFollows)
     EXPECT_EQ(page->activeMembers()[0]->userId(), "x");
     ASSERT_NE(page->videoGrid(), nullptr);
     EXPECT_EQ(page->videoGrid()->numberOfItems(), 2);
-    EXPECT_EQ(page->memberLabel->text(), "2");
-    EXPECT_FALSE(page->noPeopleTipView->isVisible());
+    EXPECT_EQ(page->ui->memberLabel->text(), "2");
+    EXPECT_FALSE(page->ui->noPeopleTipView->isVisible());
     EXPECT_TRUE(manager()->didOtherOpenCamera());
 
     page->onMemberChange({});
     apply(page);
-    EXPECT_TRUE(page->memberLabel->isHidden());
+    EXPECT_TRUE(page->ui->memberLabel->isHidden());
     EXPECT_EQ(page->videoGrid()->numberOfItems(), 0);
-    EXPECT_FALSE(page->noPeopleTipView->isHidden());
+    EXPECT_FALSE(page->ui->noPeopleTipView->isHidden());
 }
 
 TEST_F(MembersWindowTest, ScreenShareGoesToItsViewAndFileShareEndIsAnnouncedOnce)
@@ -180,9 +180,9 @@ TEST_F(MembersWindowTest, ScreenShareGoesToItsViewAndFileShareEndIsAnnouncedOnce
     ASSERT_TRUE(page->avFileShareSourceModel());
     EXPECT_EQ(page->avFileShareSourceModel()->userId(), "c");
     EXPECT_EQ(page->activeMembers().size(), 2); // B's camera, C's audio card
-    EXPECT_FALSE(page->screenShareRenderView->isHidden());
-    EXPECT_EQ(sharer->shareVideoView()->parentWidget(), page->screenShareRenderView.data());
-    EXPECT_FALSE(page->verticalShowScrollView->isHidden());
+    EXPECT_FALSE(page->ui->screenShareRenderView->isHidden());
+    EXPECT_EQ(sharer->shareVideoView()->parentWidget(), page->ui->screenShareRenderView.data());
+    EXPECT_FALSE(page->ui->verticalShowScrollView->isHidden());
 
     VeskToast::dismissToast();
     filer->setCustomVideoFlag(false);
@@ -193,7 +193,7 @@ TEST_F(MembersWindowTest, ScreenShareGoesToItsViewAndFileShareEndIsAnnouncedOnce
     EXPECT_FALSE(page->screenShareSourceModel());
     ASSERT_NE(VeskToast::currentToast(), nullptr);
     EXPECT_EQ(VeskToast::textOf(VeskToast::currentToast()), QStringLiteral("小王的共享已结束"));
-    EXPECT_TRUE(page->screenShareRenderView->isHidden());
+    EXPECT_TRUE(page->ui->screenShareRenderView->isHidden());
 
     VeskToast::dismissToast();
     page->onMemberChange({sharer, filer});

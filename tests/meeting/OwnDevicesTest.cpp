@@ -3,6 +3,9 @@
 
 #include "DispatchWindowSupport.h"
 
+#include <QAccessible>
+#include <QAccessibleActionInterface>
+
 namespace {
 
 using OwnDevicesTest = DispatchWindowTest;
@@ -11,12 +14,46 @@ TEST_F(OwnDevicesTest, Microphone_MemberRefusedWhileTheHostForbids_ButtonBackNot
 {
     join();
     room()->micAllowStatus = false;
-    click(page->microphoneBtn);
+    click(page->ui->microphoneBtn);
     EXPECT_EQ(toastText(), QStringLiteral("主持人不允许开麦"));
-    EXPECT_EQ(page->microphoneBtn->state(), 0);
+    EXPECT_EQ(page->ui->microphoneBtn->state(), 0);
     EXPECT_FALSE(page->isMicOn());
     EXPECT_EQ(micChecks, 0);
     EXPECT_EQ(engine().callCount(QStringLiteral("openMicrophone")), 0);
+}
+
+TEST_F(OwnDevicesTest, ToolBar_EveryControlIsNamedAndItsAccessibilityActionIsTheClick)
+{
+    join(true);
+    room()->micAllowStatus = true;
+    int controls = 0;
+    for (QAbstractButton *button : page->ui->bottomView->findChildren<QAbstractButton *>()) {
+        if (!button->isVisibleTo(page->view()))
+            continue;
+        ++controls;
+        QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(button);
+        ASSERT_NE(iface, nullptr);
+        EXPECT_FALSE(iface->text(QAccessible::Name).isEmpty()) << button->objectName().toStdString();
+        const QStringList actions = iface->actionInterface()->actionNames();
+        EXPECT_TRUE(actions.contains(QAccessibleActionInterface::pressAction()) ||
+                    actions.contains(QAccessibleActionInterface::toggleAction()))
+            << iface->text(QAccessible::Name).toStdString();
+    }
+    EXPECT_GE(controls, 8);
+
+    // "麦克风" switched from the accessibility bus: opened and reported, as by a click.
+    QAccessibleInterface *mic = QAccessible::queryAccessibleInterface(page->ui->microphoneBtn);
+    EXPECT_EQ(mic->role(), QAccessible::CheckBox);
+    mic->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+    ASSERT_TRUE(processEventsUntil([&] { return page->isMicOn() && engine().microphoneOpen(); }));
+    ASSERT_TRUE(processEventsUntil([&] { return reports(QStringLiteral("micStatus")).size() == 1; }));
+    EXPECT_TRUE(mic->state().checked);
+    mic->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+    processEventsFor(10);
+    EXPECT_FALSE(page->isMicOn());
+    EXPECT_FALSE(mic->state().checked);
+    clock.clock.advance(1100ms); // the engine's minimum open time
+    EXPECT_TRUE(processEventsUntil([&] { return !engine().microphoneOpen(); }));
 }
 
 TEST_F(OwnDevicesTest, Microphone_HostPassesTheBan_OpensAndReportsAtOnce)
@@ -24,7 +61,7 @@ TEST_F(OwnDevicesTest, Microphone_HostPassesTheBan_OpensAndReportsAtOnce)
     join(true);
     room()->micAllowStatus = false;
     openMicFromButton();
-    EXPECT_EQ(page->microphoneBtn->state(), 1);
+    EXPECT_EQ(page->ui->microphoneBtn->state(), 1);
     EXPECT_EQ(tipText(), QStringLiteral("您的麦克风已开启"));
     EXPECT_EQ(reports(QStringLiteral("micStatus")), QStringList{"1"});
 }
@@ -34,9 +71,9 @@ TEST_F(OwnDevicesTest, Microphone_SwitchedOffFromTheButton_ClosesAndReportsNothi
     join();
     room()->micAllowStatus = true;
     openMicFromButton();
-    click(page->microphoneBtn);
+    click(page->ui->microphoneBtn);
     EXPECT_FALSE(page->isMicOn());
-    EXPECT_EQ(page->microphoneBtn->state(), 0);
+    EXPECT_EQ(page->ui->microphoneBtn->state(), 0);
     EXPECT_EQ(tipText(), QStringLiteral("您麦克风已关闭"));
     clock.clock.advance(1100ms); // the engine's minimum open time
     ASSERT_TRUE(processEventsUntil([&] { return !engine().microphoneOpen(); }));
@@ -49,8 +86,8 @@ TEST_F(OwnDevicesTest, Microphone_ClickOutsideTheRoom_ButtonBackAndNothingReport
     join();
     room()->micAllowStatus = true;
     page->onRoomStateChanged(VeskMeetingManager::StateReconnecting);
-    click(page->microphoneBtn);
-    EXPECT_EQ(page->microphoneBtn->state(), 0);
+    click(page->ui->microphoneBtn);
+    EXPECT_EQ(page->ui->microphoneBtn->state(), 0);
     EXPECT_FALSE(page->isMicOn());
     EXPECT_EQ(engine().callCount(QStringLiteral("openMicrophone")), 0);
     EXPECT_TRUE(reports(QStringLiteral("micStatus")).isEmpty());
@@ -61,10 +98,10 @@ TEST_F(OwnDevicesTest, Microphone_EngineRefuses_NotReportedOpen)
     join();
     room()->micAllowStatus = true;
     engine().setResult(QStringLiteral("openMicrophone"), -1);
-    click(page->microphoneBtn);
+    click(page->ui->microphoneBtn);
     ASSERT_TRUE(settleRequests());
     EXPECT_FALSE(page->isMicOn());
-    EXPECT_EQ(page->microphoneBtn->state(), 0);
+    EXPECT_EQ(page->ui->microphoneBtn->state(), 0);
     EXPECT_TRUE(reports(QStringLiteral("micStatus")).isEmpty());
 }
 
@@ -73,13 +110,13 @@ TEST_F(OwnDevicesTest, Microphone_NoDeviceOrDenied_ButtonOffWithTheirTexts)
     join();
     room()->micAllowStatus = true;
     micAnswer = 1;
-    click(page->microphoneBtn);
-    EXPECT_EQ(page->microphoneBtn->state(), 0);
+    click(page->ui->microphoneBtn);
+    EXPECT_EQ(page->ui->microphoneBtn->state(), 0);
     EXPECT_EQ(tipText(), QStringLiteral("未检测到可用的麦克风，请检查设备是否正常后重试"));
 
     micAnswer = 2;
-    click(page->microphoneBtn);
-    EXPECT_EQ(page->microphoneBtn->state(), 0);
+    click(page->ui->microphoneBtn);
+    EXPECT_EQ(page->ui->microphoneBtn->state(), 0);
     KVAlert *alert = visibleAlert(QStringLiteral("microphoneDeniedAlert"));
     ASSERT_NE(alert, nullptr);
     EXPECT_EQ(alert->title(), QStringLiteral("无法使用麦克风"));
@@ -126,9 +163,9 @@ TEST_F(OwnDevicesTest, MicphoneChange_OffReportDroppedWhenTheMicrophoneIsOnAgain
     openMicFromButton();
     clock.clock.advance(1300ms);
     // The host closes every microphone; the user opens his again before the off report is due.
-    receive(controlMessage(1, {{"peerId", "-1"}, {"switchStatus", 0}}));
+    receive(controlMessage(Event::Microphone, {{"peerId", "-1"}, {"switchStatus", 0}}));
     ASSERT_FALSE(page->isMicOn());
-    click(page->microphoneBtn);
+    click(page->ui->microphoneBtn);
     ASSERT_TRUE(processEventsUntil([&] { return page->isMicOn() && engine().microphoneOpen(); }));
     ASSERT_TRUE(processEventsUntil([&] { return reports(QStringLiteral("micStatus")) == (QStringList{"1", "1"}); }));
     clock.clock.advance(500ms);
@@ -161,7 +198,7 @@ TEST_F(OwnDevicesTest, MicphoneChange_AudioOverLimit_NeverReportedOpen)
     clock.clock.advance(800ms);
     ASSERT_TRUE(settleRequests());
     EXPECT_FALSE(page->isMicOn());
-    EXPECT_EQ(page->microphoneBtn->state(), 0);
+    EXPECT_EQ(page->ui->microphoneBtn->state(), 0);
     EXPECT_TRUE(reports(QStringLiteral("micStatus")).isEmpty());
 }
 
@@ -169,16 +206,16 @@ TEST_F(OwnDevicesTest, Camera_BanDeniedAndOpen)
 {
     join();
     room()->cameraAllowStatus = false;
-    click(page->cameraBtn);
+    click(page->ui->cameraBtn);
     EXPECT_EQ(toastText(), QStringLiteral("主持人不允许开摄像头"));
-    EXPECT_EQ(page->cameraBtn->state(), 0);
+    EXPECT_EQ(page->ui->cameraBtn->state(), 0);
     EXPECT_EQ(cameraChecks, 0);
 
     room()->cameraAllowStatus = true;
     cameraAnswer = 2;
-    click(page->cameraBtn);
+    click(page->ui->cameraBtn);
     EXPECT_FALSE(page->isCameraOn());
-    EXPECT_EQ(page->cameraBtn->state(), 0);
+    EXPECT_EQ(page->ui->cameraBtn->state(), 0);
     KVAlert *alert = visibleAlert(QStringLiteral("cameraDeniedAlert"));
     ASSERT_NE(alert, nullptr);
     EXPECT_EQ(alert->title(), QStringLiteral("无法使用摄像头"));
@@ -186,20 +223,20 @@ TEST_F(OwnDevicesTest, Camera_BanDeniedAndOpen)
     alert->cancelButton()->click();
 
     cameraAnswer = 1;
-    click(page->cameraBtn);
+    click(page->ui->cameraBtn);
     EXPECT_EQ(tipText(), QStringLiteral("未检测到可用的摄像头，请检查设备是否正常后重试"));
-    EXPECT_EQ(page->cameraBtn->state(), 0);
+    EXPECT_EQ(page->ui->cameraBtn->state(), 0);
 
     cameraAnswer = 0;
-    click(page->cameraBtn);
+    click(page->ui->cameraBtn);
     EXPECT_TRUE(page->isCameraOn());
-    EXPECT_EQ(page->cameraBtn->state(), 1);
+    EXPECT_EQ(page->ui->cameraBtn->state(), 1);
     EXPECT_TRUE(engine().cameraPublished());
     EXPECT_EQ(tipText(), QStringLiteral("您的摄像头已开启"));
     // The camera path reports nothing itself.
     EXPECT_TRUE(reports(QStringLiteral("cameraStatus")).isEmpty());
 
-    click(page->cameraBtn);
+    click(page->ui->cameraBtn);
     EXPECT_FALSE(page->isCameraOn());
     EXPECT_FALSE(engine().cameraPublished());
     EXPECT_EQ(tipText(), QStringLiteral("您的摄像头已关闭"));
@@ -210,11 +247,11 @@ TEST_F(OwnDevicesTest, Speaker_NoBanNoCheck)
     join();
     room()->micAllowStatus = false;
     room()->cameraAllowStatus = false;
-    ASSERT_EQ(page->speakerBtn->state(), 1);
-    click(page->speakerBtn);
+    ASSERT_EQ(page->ui->speakerBtn->state(), 1);
+    click(page->ui->speakerBtn);
     EXPECT_EQ(tipText(), QStringLiteral("您的扬声器已关闭"));
     EXPECT_EQ(engine().lastCall(QStringLiteral("enableSpeaker")).args, QVariantList{false});
-    click(page->speakerBtn);
+    click(page->ui->speakerBtn);
     EXPECT_EQ(tipText(), QStringLiteral("您的扬声器已开启"));
     EXPECT_EQ(engine().lastCall(QStringLiteral("enableSpeaker")).args, QVariantList{true});
     EXPECT_EQ(micChecks + cameraChecks, 0);

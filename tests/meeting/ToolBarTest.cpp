@@ -19,27 +19,27 @@ TEST_F(ToolBarTest, BarsHideFiveSecondsAfterThePointerLeft_ReturnAtOnce)
     page->mouseExited();
     clock.clock.advance(4999ms);
     EXPECT_FALSE(page->toolBarsHidden());
-    QWidget *area = page->eventView;
+    QWidget *area = page->ui->eventView;
     const int height = area->height();
     ASSERT_GT(height, 200);
-    EXPECT_EQ(page->topView->y(), 0);
-    EXPECT_EQ(page->bottomView->geometry().bottom(), height - 1);
+    EXPECT_EQ(page->ui->topView->y(), 0);
+    EXPECT_EQ(page->ui->bottomView->geometry().bottom(), height - 1);
     clock.clock.advance(1ms);
     EXPECT_TRUE(page->toolBarsHidden());
     // They slide out over 0.8 s, and the video area grows with them.
     clock.clock.advance(400ms);
-    EXPECT_LT(page->topView->y(), 0);
-    EXPECT_GT(page->topView->y(), -52);
+    EXPECT_LT(page->ui->topView->y(), 0);
+    EXPECT_GT(page->ui->topView->y(), -52);
     clock.clock.advance(400ms);
-    EXPECT_EQ(page->topView->y(), -52);
-    EXPECT_EQ(page->bottomView->y(), height + 72 - page->bottomView->height());
-    EXPECT_EQ(page->middleView->geometry().top(), page->topView->geometry().bottom() + 1);
-    EXPECT_EQ(page->middleView->geometry().bottom(), page->bottomView->y() - 1);
+    EXPECT_EQ(page->ui->topView->y(), -52);
+    EXPECT_EQ(page->ui->bottomView->y(), height + 72 - page->ui->bottomView->height());
+    EXPECT_EQ(page->ui->middleView->geometry().top(), page->ui->topView->geometry().bottom() + 1);
+    EXPECT_EQ(page->ui->middleView->geometry().bottom(), page->ui->bottomView->y() - 1);
     // Back at once when the pointer returns.
     page->mouseEntered();
     EXPECT_FALSE(page->toolBarsHidden());
-    EXPECT_EQ(page->topView->y(), 0);
-    EXPECT_EQ(page->bottomView->geometry().bottom(), height - 1);
+    EXPECT_EQ(page->ui->topView->y(), 0);
+    EXPECT_EQ(page->ui->bottomView->geometry().bottom(), height - 1);
 }
 
 TEST_F(ToolBarTest, ReenteringCancels_LeavingAgainRestartsTheFullDelay)
@@ -60,11 +60,11 @@ TEST_F(ToolBarTest, ReenteringCancels_LeavingAgainRestartsTheFullDelay)
 TEST_F(ToolBarTest, AnOpenPopupButtonOrAShareKeepsTheBars)
 {
     join();
-    page->applicationBtn->setState(1);
+    page->ui->applicationBtn->setState(1);
     page->mouseExited();
     clock.clock.advance(5s);
     EXPECT_FALSE(page->toolBarsHidden());
-    page->applicationBtn->setState(0);
+    page->ui->applicationBtn->setState(0);
     clock.clock.advance(10s);
     EXPECT_FALSE(page->toolBarsHidden()); // only a later exit and a fresh 5 s
     page->mouseEntered();
@@ -73,7 +73,7 @@ TEST_F(ToolBarTest, AnOpenPopupButtonOrAShareKeepsTheBars)
     EXPECT_TRUE(page->toolBarsHidden());
 
     // While a document is shown the bars come back and stay.
-    page->fileShareMode = 1;
+    page->sharing().state().fileShareMode = 1;
     page->mouseExited();
     EXPECT_FALSE(page->toolBarsHidden());
     clock.clock.advance(10s);
@@ -83,7 +83,7 @@ TEST_F(ToolBarTest, AnOpenPopupButtonOrAShareKeepsTheBars)
 TEST_F(ToolBarTest, HoverCoverSitsBehindTheButtonTallerByItsExtraSize)
 {
     join();
-    MeetingBottomButton *mic = page->microphoneBtn;
+    MeetingBottomButton *mic = page->ui->microphoneBtn;
     ASSERT_TRUE(mic);
     EXPECT_EQ(mic->textColor(), QColor(0xD7, 0xD7, 0xD8));
     EXPECT_EQ(mic->alternateTextColor(), QColor(0x0A, 0x8A, 0xF9));
@@ -106,13 +106,13 @@ TEST_F(ToolBarTest, HoverCoverSitsBehindTheButtonTallerByItsExtraSize)
     EXPECT_FALSE(cover->isVisibleTo(mic->parentWidget()));
 
     // The small arrows' cover is the button's own frame; a disabled button gets none.
-    MeetingBottomButton *arrow = page->selectMicrophoneBtn;
+    MeetingBottomButton *arrow = page->ui->selectMicrophoneBtn;
     ASSERT_TRUE(arrow);
     hover(arrow, true);
     ASSERT_TRUE(arrow->bgLayer());
     EXPECT_EQ(arrow->bgLayer()->geometry(), arrow->geometry());
     hover(arrow, false);
-    MeetingBottomButton *camera = page->cameraBtn;
+    MeetingBottomButton *camera = page->ui->cameraBtn;
     camera->setEnabled(false);
     hover(camera, true);
     EXPECT_FALSE(camera->bgLayer()->isVisibleTo(camera->parentWidget()));
@@ -123,12 +123,12 @@ TEST_F(ToolBarTest, TheMeetingViewReportsThePointer)
     join();
     QEvent leave(QEvent::Leave);
     QCoreApplication::sendEvent(page->view(), &leave);
-    EXPECT_FALSE(page->mouseEnterFlag);
+    EXPECT_FALSE(page->toolBar().mouseEnterFlag);
     clock.clock.advance(5s);
     EXPECT_TRUE(page->toolBarsHidden());
     QEnterEvent enter(QPointF(10, 10), QPointF(10, 10), QPointF(10, 10));
     QCoreApplication::sendEvent(page->view(), &enter);
-    EXPECT_TRUE(page->mouseEnterFlag);
+    EXPECT_TRUE(page->toolBar().mouseEnterFlag);
     EXPECT_FALSE(page->toolBarsHidden());
 }
 
@@ -136,13 +136,13 @@ TEST_F(ToolBarTest, Subtitles_MemberRefusedWhileTranscriptionIsOff_HostPasses)
 {
     join();
     room()->roomTranscribeStatus = 0;
-    click(page->selectSubtitiletn);
+    click(page->ui->selectSubtitiletn);
     EXPECT_EQ(toastText(), QStringLiteral("主持人已关闭转录权限"));
-    EXPECT_EQ(page->selectSubtitiletn->state(), 0);
+    EXPECT_EQ(page->ui->selectSubtitiletn->state(), 0);
     VeskToast::dismissToast();
     room()->roomTranscribeStatus = 1;
-    click(page->selectSubtitiletn);
-    EXPECT_EQ(page->selectSubtitiletn->state(), 1);
+    click(page->ui->selectSubtitiletn);
+    EXPECT_EQ(page->ui->selectSubtitiletn->state(), 1);
     EXPECT_EQ(toastText(), QString());
 }
 
@@ -150,16 +150,16 @@ TEST_F(ToolBarTest, Subtitles_HostAlwaysPasses)
 {
     join(true);
     room()->roomTranscribeStatus = 0;
-    click(page->selectSubtitiletn);
-    EXPECT_EQ(page->selectSubtitiletn->state(), 1);
+    click(page->ui->selectSubtitiletn);
+    EXPECT_EQ(page->ui->selectSubtitiletn->state(), 1);
 }
 
 TEST_F(ToolBarTest, SettingsSwitchedOffWithoutAWindowDoesNothing_OtherTagsIgnored)
 {
     join();
-    page->settingPageBtn->setState(0);
-    page->bottomToolButtonClick(page->settingPageBtn);
-    EXPECT_EQ(page->settingPage, nullptr);
+    page->ui->settingPageBtn->setState(0);
+    page->bottomToolButtonClick(page->ui->settingPageBtn);
+    EXPECT_EQ(page->panels().state().settingPage, nullptr);
     VeskButton stray;
     stray.setTag(12345);
     stray.setState(1);
@@ -172,7 +172,7 @@ TEST_F(ToolBarTest, CopyPutsTheInvitationOnTheClipboard)
     join();
     room()->invitedMeetingContent = QStringLiteral("张三邀请您参加会议\n会议号：123-456-789");
     QGuiApplication::clipboard()->setText(QStringLiteral("old"));
-    page->meetingIdCopyBtn->click();
+    page->ui->meetingIdCopyBtn->click();
     EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("张三邀请您参加会议\n会议号：123-456-789"));
     EXPECT_EQ(tipText(), QStringLiteral("会议信息已复制"));
 }

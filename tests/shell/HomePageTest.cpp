@@ -8,6 +8,7 @@
 #include "shell/KVCheckVersion.h"
 #include "shell/MainPageViewController.h"
 #include "shell/MainWindowViewController.h"
+#include "shell/ShellRules.h"
 #include "shell/ShellTexts.h"
 #include "shell/TodayMeetingCell.h"
 #include "uikit/VeskButton.h"
@@ -85,6 +86,25 @@ TEST_F(HomePageTest, TodaysMeetings_AreListedAndRefreshedAfterAChange)
     ASSERT_TRUE(waitForPage(MacWindowsManager::MeetingPageType));
     EXPECT_EQ(service.requestsFor(QStringLiteral("/qf/meeting/room/enter"))[0].param("roomId").toString(),
               QStringLiteral("800000001"));
+}
+
+TEST_F(HomePageTest, TodaysMeetings_ALateReplyOfAnEarlierFetchIsDropped)
+{
+    scheduleToday(QStringLiteral("800000001"), QStringLiteral("晨会")).fields.insert("status", 1);
+    openHome();
+    ASSERT_TRUE(processEventsUntil([this] { return page->todayMeetings().size() == 1; }));
+
+    // The first fetch still sees the meeting running but answers late; the meeting ends and a
+    // second fetch answers first.
+    service.delayNextReply(QStringLiteral("/qf/meeting/room/orderAgenda"), 1000);
+    page->reloadData();
+    ASSERT_TRUE(processEventsUntil([this] { return requestCount("/qf/meeting/room/orderAgenda") == 2; }));
+    service.state().scheduled[QStringLiteral("800000001")].fields.insert("status", 2);
+    page->reloadData();
+    ASSERT_TRUE(processEventsUntil([this] { return page->todayMeetings().isEmpty(); }));
+    clock.clock.advance(std::chrono::milliseconds(1000));
+    processEventsFor(20);
+    EXPECT_TRUE(page->todayMeetings().isEmpty());
 }
 
 TEST_F(HomePageTest, EndMeeting_PostsEndedAndAsksTheCalendarToForgetIt)
@@ -192,6 +212,17 @@ TEST_F(HomePageTest, CopiedInvitation_IsOfferedOnceAndOwnCopiesNever)
     ASSERT_NE(offer, nullptr);
     offer->confirmButton()->click();
     ASSERT_TRUE(waitForPage(MacWindowsManager::MeetingPageType));
+
+    // The invitation the user copies in the meeting is his own: not offered back at home.
+    ASSERT_TRUE(
+        processEventsUntil([this] { return windows()->meetingPage() && windows()->meetingPage()->isViewLoaded(); }));
+    windows()->meetingPage()->ui->meetingIdCopyBtn->click();
+    ASSERT_TRUE(InvitationText::recognize(QGuiApplication::clipboard()->text()));
+    windows()->meetingPage()->leaveRoom();
+    ASSERT_TRUE(waitForPage(MacWindowsManager::HomePage));
+    page->checkPasteboard();
+    processEventsFor(5);
+    EXPECT_EQ(visibleAlert(QStringLiteral("pasteboardInvitationAlert")), nullptr);
 }
 
 TEST_F(HomePageTest, UserNameChange_ShowsInTheHomeWindow)

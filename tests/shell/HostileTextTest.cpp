@@ -146,15 +146,15 @@ TEST_F(HostileTextTest, LoginHomeAndMeetingWindows_ShowDataAsText_WithATipAToast
         }
         return std::all_of(names.begin(), names.end(), [&](const QString &n) { return shownNames.contains(n); });
     })) << shownNames.join(QStringLiteral(" | ")).left(300).toStdString();
-    EXPECT_EQ(meeting->titleLabel->text(), longName + QStringLiteral("( 123-456-789)"));
-    EXPECT_EQ(meeting->titleLabel->textFormat(), Qt::PlainText);
+    EXPECT_EQ(meeting->ui->titleLabel->text(), longName + QStringLiteral("(123-456-789)"));
+    EXPECT_EQ(meeting->ui->titleLabel->textFormat(), Qt::PlainText);
     // The name cannot push the window wider than the screen.
     EXPECT_LT(meeting->view()->window()->minimumSizeHint().width(), 2000);
 
     meeting->receiveMessage(command(203, names[0]));
     ASSERT_TRUE(waitForToast(names[0]));
     EXPECT_TRUE(showsAsText(VeskToast::currentToast(), names[0]));
-    meeting->meetingIdCopyBtn->click();
+    meeting->ui->meetingIdCopyBtn->click();
     ASSERT_NE(VeskMeetingToast::currentTip(meeting->view()), nullptr);
     meeting->onRoomClosed(names[1]);
     KVAlert *closed = waitForAlert(QStringLiteral("roomClosedAlert"));

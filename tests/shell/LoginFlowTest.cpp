@@ -63,6 +63,8 @@ TEST_F(LoginFlowTest, CodeRequest_CountsDownSixtySecondsBeforeTheNextOne)
     EXPECT_EQ(login->secondsLeft(), 60);
     EXPECT_FALSE(login->codeButton()->isEnabled());
     EXPECT_EQ(login->codeButton()->title(), ShellTexts::kCountDown.arg(60));
+    const int textWidth = login->codeButton()->fontMetrics().horizontalAdvance(login->codeButton()->title());
+    EXPECT_GE(login->codeButton()->width() - textWidth, 24) << "the count-down keeps clear of the edges";
 
     clock.clock.advance(59s);
     EXPECT_EQ(login->codeButton()->title(), ShellTexts::kCountDown.arg(1));

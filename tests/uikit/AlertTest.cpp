@@ -133,7 +133,7 @@ TEST(KVAlertTest, CancelRedStyleUsesTheGivenColours)
     delete alert.data();
 }
 
-TEST(KVAlertTest, EscapeCancelsButNeverPressesARedCancel)
+TEST(KVAlertTest, EscapeCancelsButARedCancelIsNeverPressedByEscapeOrTheFirstReturn)
 {
     int cancels = 0, confirms = 0;
     QPointer<KVAlert> plain =
@@ -155,6 +155,20 @@ TEST(KVAlertTest, EscapeCancelsButNeverPressesARedCancel)
     EXPECT_FALSE(creator->isVisible());
     processDeferredDeletes();
     EXPECT_TRUE(creator.isNull());
+
+    // It opens on the choice that changes nothing: Return there only closes it.
+    creator = KVAlert::alertWithMessage(
+        "确定退出当前会议?", "结束会议", "退出会议", [&] { ++cancels; }, [&] { ++confirms; });
+    creator->setConfigCancelRedStyle();
+    creator->showInCenterOfWindow(nullptr);
+    ASSERT_NE(creator->closeButton(), nullptr);
+    EXPECT_EQ(creator->closeButton()->accessibleName(), "关闭");
+    ASSERT_EQ(creator->focusWidget(), creator->closeButton());
+    QTest::keyClick(creator->focusWidget(), Qt::Key_Return);
+    EXPECT_EQ(cancels, 1);
+    EXPECT_EQ(confirms, 0);
+    EXPECT_FALSE(creator->isVisible());
+    processDeferredDeletes();
 }
 
 TEST(KVAlertTest, CustomViewGivesTheSizeAndTheButtonsToRestyle)

@@ -224,6 +224,8 @@ void LocalEngine::finishJoin(bool ok, const QList<LocalEnginePeer> &peers)
     if (!ok)
         qCWarning(lcEngine) << "joining" << m_joinConfig.roomId << "without other participants";
     m_state = RoomState::InRoom;
+    m_serverReached = ok;
+    m_serverLost = false;
     const QString self = m_joinConfig.peerId;
     postEvent([](KRTCEngineDelegate &to) { to.onJoinRoomResult(true, 0, {}); });
     postEvent([self](KRTCEngineDelegate &to) { to.onRoomEvent(KRTCRoomEvent::SelfJoined, self); });
@@ -253,8 +255,13 @@ void LocalEngine::applyPeers(const QList<LocalEnginePeer> &peers)
         postEvent([id = old.peerId](KRTCEngineDelegate &to) { to.onMemberLeft(id); });
         it = m_peers.erase(it);
     }
-    // New or changed.
-    for (const LocalEnginePeer &peer : std::as_const(fresh)) {
+    // New or changed, in the stand-in's order (the order they joined), so members join in turn.
+    for (const LocalEnginePeer &listed : peers) {
+        const auto current = fresh.constFind(listed.peerId);
+        if (current == fresh.cend())
+            continue;
+        const LocalEnginePeer peer = *current;
+        fresh.erase(current);
         auto it = m_peers.find(peer.peerId);
         LocalEnginePeer old;
         if (it == m_peers.end()) {
@@ -289,10 +296,35 @@ void LocalEngine::pollPeers()
     if (m_state != RoomState::InRoom || m_pollReply)
         return;
     fetchPeers(m_pollReply, [this](bool ok, const QList<LocalEnginePeer> &peers) {
-        // A failed poll keeps the list as it was: the stand-in may merely be slow.
-        if (ok && m_state == RoomState::InRoom)
-            applyPeers(peers);
+        if (m_state != RoomState::InRoom)
+            return;
+        // The list stays as it was while the server is away; the next answer refreshes it.
+        if (ok)
+            serverAnswered(peers);
+        else
+            serverLost();
     });
+}
+
+void LocalEngine::serverLost()
+{
+    // A room joined without the stand-in never had a server to lose.
+    if (!m_serverReached || m_serverLost)
+        return;
+    m_serverLost = true;
+    qCWarning(lcEngine) << "media server of" << m_joinConfig.roomId << "lost; reconnecting";
+    postEvent([](KRTCEngineDelegate &to) { to.onReconnecting(); });
+}
+
+void LocalEngine::serverAnswered(const QList<LocalEnginePeer> &peers)
+{
+    m_serverReached = true;
+    if (m_serverLost) {
+        m_serverLost = false;
+        qCInfo(lcEngine) << "media server of" << m_joinConfig.roomId << "back";
+        postEvent([](KRTCEngineDelegate &to) { to.onReconnected(); });
+    }
+    applyPeers(peers);
 }
 
 int LocalEngine::leaveRoom()
@@ -307,6 +339,8 @@ int LocalEngine::leaveRoom()
     }
     const bool wasInRoom = m_state == RoomState::InRoom;
     m_state = RoomState::Idle;
+    m_serverReached = false;
+    m_serverLost = false;
     stopShareInternal(false, 0);
     stopMicrophoneInput();
     stopCapture();
@@ -457,7 +491,8 @@ void LocalEngine::renderJob(const RenderJob &job)
 
 void LocalEngine::onStatsTick()
 {
-    if (m_state != RoomState::InRoom)
+    // Nothing is measured on a connection that is gone.
+    if (m_state != RoomState::InRoom || m_serverLost)
         return;
     QList<KRTCStatistics> records;
     const QString self = m_joinConfig.peerId;

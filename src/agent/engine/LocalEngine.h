@@ -127,6 +127,10 @@ private:
     void finishJoin(bool ok, const QList<LocalEnginePeer> &peers);
     void applyPeers(const QList<LocalEnginePeer> &peers);
     void pollPeers();
+    // The stand-in stands for the media server: a poll it does not answer loses the connection,
+    // the next answer brings it back.
+    void serverLost();
+    void serverAnswered(const QList<LocalEnginePeer> &peers);
 
     void updateTimers();
     void onFrameTick();
@@ -150,6 +154,8 @@ private:
     KRTCJoinAuthority m_authority;
     KRTCJoinConfig m_joinConfig;
     QMap<QString, PeerState> m_peers;
+    bool m_serverReached = false; // answered at least once in this room
+    bool m_serverLost = false;
     bool m_useRealDevices = true;
 
     bool m_micOpen = false;

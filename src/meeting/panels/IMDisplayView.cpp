@@ -1,15 +1,5 @@
 #include "meeting/panels/IMDisplayView.h"
 
-#include "uikit/VeskCategories.h"
-
-namespace {
-// Built in code; registered under the interface file's name.
-const bool registered = [] {
-    vesk::registerNib(QStringLiteral("IMDisplayView"), [] { return new IMDisplayView(); });
-    return true;
-}();
-} // namespace
-
 IMDisplayView::IMDisplayView(QWidget *parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("IMDisplayView"));

@@ -1,24 +1,21 @@
-// The window's views and their one-pass set-up, and its size against the screen.
+// The window's build (views, their wiring and the state they start in) and its size against the
+// screen.
 
 #include "meeting/window/MeetingViewController.h"
 
 #include "agent/MainSettingModel.h"
 #include "agent/VeskAppAgent.h"
 #include "agent/VeskMeetingManager.h"
-#include "agent/engine/KRTCVideoView.h"
 #include "devices/audio/KVAudioManager.h"
 #include "devices/views/KVDeviceNibs.h"
 #include "foundation/MainQueue.h"
 #include "foundation/models/MeetingInfoModel.h"
 #include "meeting/panels/IMDisplayView.h"
 #include "meeting/window/MeetingBottomButton.h"
-#include "meeting/window/MeetingIcons.h"
-#include "meeting/window/MeetingLog.h"
 #include "meeting/window/MeetingWindowRules.h"
 #include "meeting/window/MeetingWindowSizing.h"
 #include "uikit/AutoLayout.h"
 #include "uikit/KVEventView.h"
-#include "uikit/KVFlatView.h"
 #include "uikit/KVMacWatermarkView.h"
 #include "uikit/KVMeetingIDLabel.h"
 #include "uikit/KVWindow.h"
@@ -30,58 +27,13 @@
 #include "uikit/VeskTextView.h"
 
 #include <QGuiApplication>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
-#include <QTextEdit>
 #include <QVBoxLayout>
 
 namespace {
-
-using A = KVLayoutConstraint::Attribute;
-
-constexpr int kTopBarHeight = 44;
-constexpr int kBottomBarHeight = 72;
-
-const QString kToolBarTitleColor = QStringLiteral("#D7D7D8");
-const QString kToolBarOnColor = QStringLiteral("#0A8AF9");
-
-VeskButton *iconButton(QWidget *parent, const QString &image, const QString &name)
-{
-    auto *b = new VeskButton(parent);
-    b->setImage(MeetingIcons::image(image, 18));
-    b->setAccessibleName(name);
-    b->setToolTip(name);
-    b->setFixedSize(28, 28);
-    b->setCursor(Qt::PointingHandCursor);
-    return b;
-}
-
-MeetingBottomButton *toolButton(QWidget *parent, const QString &title, const QString &image, const QString &onImage,
-                                qint64 tag)
-{
-    auto *b = new MeetingBottomButton(title, MeetingIcons::image(image), parent);
-    if (!onImage.isEmpty())
-        b->setAlternateImage(MeetingIcons::image(onImage));
-    b->setAccessibleName(title);
-    b->setTag(tag);
-    b->setToggle(true);
-    return b;
-}
-
-// The small arrow beside a device button that opens its pop-up.
-MeetingBottomButton *selectButton(QWidget *parent, const QString &name)
-{
-    auto *b = new MeetingBottomButton(parent);
-    b->setImage(MeetingIcons::image(QStringLiteral("select_arrow"), 14));
-    b->setAccessibleName(name);
-    b->setToolTip(name);
-    b->setToggle(true);
-    b->setFixedSize(18, 40);
-    return b;
-}
 
 QSizeF mainScreenVisibleSize()
 {
@@ -92,7 +44,7 @@ QSizeF mainScreenVisibleSize()
 } // namespace
 
 // ---------------------------------------------------------------------------------------------
-// Views
+// The build
 // ---------------------------------------------------------------------------------------------
 
 void MeetingViewController::loadView()
@@ -106,503 +58,92 @@ void MeetingViewController::loadView()
     adjustView();
 }
 
-void MeetingViewController::buildTopBar(QWidget *parent)
+void MeetingViewController::connectUi()
 {
-    topView = new QWidget(parent);
-    topView->setObjectName(QStringLiteral("topView"));
-    topView->setFixedHeight(kTopBarHeight);
-    auto *topLayout = new QVBoxLayout(topView);
-    topLayout->setContentsMargins(0, 0, 0, 0);
-    titleView = new QWidget(topView);
-    titleView->setObjectName(QStringLiteral("titleView"));
-    topLayout->addWidget(titleView);
+    connect(ui->qosShowButton, &QAbstractButton::clicked, this, [this] { ShowQosPanelAction(ui->qosShowButton); });
+    connect(ui->meetingIdCopyBtn, &QAbstractButton::clicked, this, [this] { roomInfoCopy(ui->meetingIdCopyBtn); });
+    connect(ui->fullScreenBtn, &QAbstractButton::clicked, this, [this] { EnterFullScreen(ui->fullScreenBtn); });
+    connect(ui->endMeetingBtn, &QAbstractButton::clicked, this, [this] { leaveMeeting(ui->endMeetingBtn); });
+    ui->titleLabel->setUseCustomToast([weak = QPointer<MeetingViewController>(this)] {
+        if (weak && weak->isViewLoaded())
+            VeskMeetingToast::showNomalTip(weak->view(), MeetingWindowRules::kMeetingIdCopiedTip);
+    });
 
-    auto *row = new QHBoxLayout(titleView);
-    row->setContentsMargins(12, 0, 12, 0);
-    row->setSpacing(8);
-    qosShowButton = iconButton(titleView, QStringLiteral("top_signal_status_good"), QStringLiteral("网络状态"));
-    qosShowButton->setProperty("imageName", QStringLiteral("top_signal_status_good"));
-    connect(qosShowButton, &QAbstractButton::clicked, this, [this] { ShowQosPanelAction(qosShowButton); });
-    row->addWidget(qosShowButton);
-    row->addStretch(1);
-
-    titleLabel = new KVMeetingIDLabel(titleView);
-    titleLabel->setObjectName(QStringLiteral("titleLabel"));
-    titleLabel->setFont(vesk::systemFont(14, QFont::Medium));
-    titleLabel->setAccessibleName(QStringLiteral("会议名称和会议ID"));
-    titleLabel->setToolTip(QStringLiteral("点击复制会议ID"));
-    row->addWidget(titleLabel);
-    // The title copies the ID; the button beside it copies the whole invitation.
-    meetingIdCopyBtn = iconButton(titleView, QStringLiteral("meeting_id_copy"), QStringLiteral("复制会议信息"));
-    connect(meetingIdCopyBtn, &QAbstractButton::clicked, this, [this] { roomInfoCopy(meetingIdCopyBtn); });
-    row->addWidget(meetingIdCopyBtn);
-    row->addStretch(1);
-
-    fullScreenBtn = iconButton(titleView, QStringLiteral("full_screen"), QStringLiteral("全屏"));
-    connect(fullScreenBtn, &QAbstractButton::clicked, this, [this] { EnterFullScreen(fullScreenBtn); });
-    row->addWidget(fullScreenBtn);
-    endMeetingBtn = new VeskButton(MeetingWindowRules::kEndMeetingTitle, titleView);
-    endMeetingBtn->setObjectName(QStringLiteral("endMeetingBtn"));
-    endMeetingBtn->setTextColor(vesk::colorWithHexString(QStringLiteral("FF656B")));
-    endMeetingBtn->setFont(vesk::systemFont(13));
-    endMeetingBtn->setToolTip(MeetingWindowRules::kEndMeetingTitle);
-    endMeetingBtn->setFixedHeight(28);
-    endMeetingBtn->setMinimumWidth(72);
-    vesk::setButtonBordered(endMeetingBtn, vesk::colorWithHexString(QStringLiteral("FF656B")), 1.0);
-    vesk::setCornerRadius(endMeetingBtn, 4.0);
-    connect(endMeetingBtn, &QAbstractButton::clicked, this, [this] { leaveMeeting(endMeetingBtn); });
-    row->addWidget(endMeetingBtn);
-}
-
-void MeetingViewController::buildMiddleArea(QWidget *parent)
-{
-    middleView = new QWidget(parent);
-    middleView->setObjectName(QStringLiteral("middleView"));
-
-    // The grid of tiles; setupVideoGridViews puts the real grid in place of this empty document.
-    scrollView = new QScrollArea(middleView);
-    scrollView->setObjectName(QStringLiteral("scrollView"));
-    scrollView->setFrameShape(QFrame::NoFrame);
-    scrollView->setWidgetResizable(true);
-    videoCollectionView = new QWidget();
-    videoCollectionView->setObjectName(QStringLiteral("videoCollectionView"));
-    scrollView->setWidget(videoCollectionView);
-    AutoLayout::autoPinEdgesToSuperviewEdgesWithInsets(scrollView);
-    connect(scrollView->verticalScrollBar(), &QScrollBar::valueChanged, this, [this] { scrollViewScrollAction(); });
-
-    noPeopleTipView = new QLabel(QStringLiteral("暂无其他成员"), middleView);
-    noPeopleTipView->setObjectName(QStringLiteral("noPeopleTipView"));
-    static_cast<QLabel *>(noPeopleTipView.data())->setAlignment(Qt::AlignCenter);
-    noPeopleTipView->setStyleSheet(QStringLiteral("color: #8E8E93; font-size: 14px;"));
-    AutoLayout::autoCenterInSuperview(noPeopleTipView);
-
-    screenShareRenderView = new KRTCVideoView(middleView);
-    screenShareRenderView->setObjectName(QStringLiteral("screenShareRenderView"));
-    AutoLayout::autoPinEdgesToSuperviewEdgesWithInsets(screenShareRenderView);
-    screenShareRenderView->hide();
-
-    // Share display: document pages or a shared audio/video file, the member strip beside it.
-    shareShowBKView = new QWidget(middleView);
-    shareShowBKView->setObjectName(QStringLiteral("shareShowBKView"));
-    AutoLayout::autoPinEdgesToSuperviewEdgesWithInsets(shareShowBKView);
-    shareShowBKView->hide();
-
-    verticalShowScrollView = new QScrollArea(shareShowBKView);
-    verticalShowScrollView->setObjectName(QStringLiteral("verticalShowScrollView"));
-    verticalShowScrollView->setFrameShape(QFrame::NoFrame);
-    verticalShowScrollView->setWidgetResizable(true);
-    verticalShowCollectionView = new QWidget();
-    verticalShowCollectionView->setObjectName(QStringLiteral("verticalShowCollectionView"));
-    new QVBoxLayout(verticalShowCollectionView);
-    verticalShowScrollView->setWidget(verticalShowCollectionView);
-    AutoLayout::autoPinEdgeToSuperviewEdge(verticalShowScrollView, A::Top, 0);
-    AutoLayout::autoPinEdgeToSuperviewEdge(verticalShowScrollView, A::Bottom, 0);
-    AutoLayout::autoPinEdgeToSuperviewEdge(verticalShowScrollView, A::Trailing, 0);
-    verticalShowCollectionViewWidthConstraint = AutoLayout::autoSetDimension(verticalShowScrollView, A::Width, 0);
-
-    fileSharePanelBKView = new QWidget(shareShowBKView);
-    fileSharePanelBKView->setObjectName(QStringLiteral("fileSharePanelBKView"));
-    AutoLayout::autoPinEdgeToSuperviewEdge(fileSharePanelBKView, A::Top, 0);
-    AutoLayout::autoPinEdgeToSuperviewEdge(fileSharePanelBKView, A::Bottom, 0);
-    AutoLayout::autoPinEdgeToSuperviewEdge(fileSharePanelBKView, A::Leading, 0);
-    AutoLayout::autoPinEdge(fileSharePanelBKView, A::Trailing, A::Leading, verticalShowScrollView, 0);
-
-    fileShareScrollView = new MacDisableScrollView(fileSharePanelBKView);
-    fileShareScrollView->setObjectName(QStringLiteral("fileShareScrollView"));
-    fileShareScrollView->setFrameShape(QFrame::NoFrame);
-    fileShareScrollView->setWidgetResizable(true);
-    fileShareCollectionView = new QWidget();
-    fileShareCollectionView->setObjectName(QStringLiteral("fileShareCollectionView"));
-    new QVBoxLayout(fileShareCollectionView);
-    fileShareScrollView->setWidget(fileShareCollectionView);
-    AutoLayout::autoPinEdgesToSuperviewEdgesWithInsets(fileShareScrollView);
-    connect(fileShareScrollView->verticalScrollBar(), &QScrollBar::valueChanged, this,
+    connect(ui->scrollView->verticalScrollBar(), &QScrollBar::valueChanged, this, [this] { scrollViewScrollAction(); });
+    connect(ui->fileShareScrollView->verticalScrollBar(), &QScrollBar::valueChanged, this,
             [this] { scrollViewDidScroll(); });
 
-    avFileShareRenderView = new KRTCVideoView(fileSharePanelBKView);
-    avFileShareRenderView->setObjectName(QStringLiteral("avFileShareRenderView"));
-    AutoLayout::autoPinEdgesToSuperviewEdgesWithInsets(avFileShareRenderView);
-    avFileShareRenderView->hide();
-
-    audioAnimationBKView = new QWidget(fileSharePanelBKView);
-    audioAnimationBKView->setObjectName(QStringLiteral("audioAnimationBKView"));
-    audioAnimationBorderImageView = new QLabel(audioAnimationBKView);
-    audioAnimationContentImageView = new QLabel(audioAnimationBKView);
-    AutoLayout::autoSetDimensionsToSize(audioAnimationBKView, QSizeF(160, 160));
-    AutoLayout::autoCenterInSuperview(audioAnimationBKView);
-    audioAnimationBKView->hide();
-
-    avFileSharePlayButton = new VeskButton(fileSharePanelBKView);
-    avFileSharePlayButton->setObjectName(QStringLiteral("avFileSharePlayButton"));
-    avFileSharePlayButton->setImage(MeetingIcons::image(QStringLiteral("av_file_play"), 48));
-    avFileSharePlayButton->setAccessibleName(QStringLiteral("播放"));
-    avFileSharePlayButton->setToolTip(QStringLiteral("播放"));
-    avFileSharePlayButton->setToggle(true);
-    AutoLayout::autoSetDimensionsToSize(avFileSharePlayButton, QSizeF(100, 100));
-    AutoLayout::autoCenterInSuperview(avFileSharePlayButton);
-    avFileSharePlayButton->hide();
-
-    avFileShareSliderBKView = new QWidget(fileSharePanelBKView);
-    avFileShareSliderBKView->setObjectName(QStringLiteral("avFileShareSliderBKView"));
-    auto *sliderRow = new QHBoxLayout(avFileShareSliderBKView);
-    sliderRow->setContentsMargins(12, 4, 12, 4);
-    avFileShareCurrentTime = new QLabel(QStringLiteral("00:00"), avFileShareSliderBKView);
-    avFileShareSlider = new MacSliderCell(avFileShareSliderBKView);
-    avFileShareSlider->setAccessibleName(QStringLiteral("播放进度"));
-    avFileShareSlider->setToolTip(QStringLiteral("播放进度"));
-    customSliderCell = avFileShareSlider;
-    avFileShareTotalTime = new QLabel(QStringLiteral("00:00"), avFileShareSliderBKView);
-    for (QLabel *l : {avFileShareCurrentTime.data(), avFileShareTotalTime.data()})
-        l->setStyleSheet(QStringLiteral("color: white;"));
-    sliderRow->addWidget(avFileShareCurrentTime);
-    sliderRow->addWidget(avFileShareSlider, 1);
-    sliderRow->addWidget(avFileShareTotalTime);
-    AutoLayout::autoPinEdgeToSuperviewEdge(avFileShareSliderBKView, A::Leading, 40);
-    AutoLayout::autoPinEdgeToSuperviewEdge(avFileShareSliderBKView, A::Trailing, 40);
-    AutoLayout::autoPinEdgeToSuperviewEdge(avFileShareSliderBKView, A::Bottom, 16);
-    AutoLayout::autoSetDimension(avFileShareSliderBKView, A::Height, 36);
-    avFileShareSliderBKView->hide();
-}
-
-void MeetingViewController::buildBottomBar(QWidget *parent)
-{
-    bottomView = new QWidget(parent);
-    bottomView->setObjectName(QStringLiteral("bottomView"));
-    bottomView->setFixedHeight(kBottomBarHeight);
-    auto *row = new QHBoxLayout(bottomView);
-    row->setContentsMargins(16, 6, 16, 6);
-    row->addStretch(1);
-
-    toolBarMiddleView = new QWidget(bottomView);
-    toolBarMiddleView->setObjectName(QStringLiteral("toolBarMiddleView"));
-    auto *tools = new QHBoxLayout(toolBarMiddleView);
-    tools->setContentsMargins(8, 0, 8, 0);
-    tools->setSpacing(6);
-
-    microphoneBtn = toolButton(toolBarMiddleView, QStringLiteral("麦克风"), QStringLiteral("toolbar_mic_off"),
-                               QStringLiteral("toolbar_mic_on"), 10007);
-    selectMicrophoneBtn = selectButton(toolBarMiddleView, QStringLiteral("选择麦克风"));
-    cameraBtn = toolButton(toolBarMiddleView, QStringLiteral("摄像头"), QStringLiteral("toolbar_camera_off"),
-                           QStringLiteral("toolbar_camera_on"), 10006);
-    selectCameraBtn = selectButton(toolBarMiddleView, QStringLiteral("选择摄像头"));
-    speakerBtn = toolButton(toolBarMiddleView, QStringLiteral("扬声器"), QStringLiteral("toolbar_speaker_off"),
-                            QStringLiteral("toolbar_speaker_on"), 10008);
-    selectSpeakerBtn = selectButton(toolBarMiddleView, QStringLiteral("选择扬声器"));
-    shareBtn =
-        toolButton(toolBarMiddleView, QStringLiteral("共享屏幕"), QStringLiteral("toolbar_share"), QString(), 10004);
-    memberListBtnBKView = new QWidget(toolBarMiddleView);
-    memberListBtnBKView->setObjectName(QStringLiteral("memberListBtnBKView"));
-    memberListBtn =
-        toolButton(memberListBtnBKView, QStringLiteral("成员"), QStringLiteral("toolbar_members"), QString(), 10005);
-    auto *memberBox = new QHBoxLayout(memberListBtnBKView);
-    memberBox->setContentsMargins(0, 0, 0, 0);
-    memberBox->addWidget(memberListBtn);
-    memberLabel = new QLabel(memberListBtnBKView);
-    memberLabel->setObjectName(QStringLiteral("memberLabel"));
-    memberLabel->setAlignment(Qt::AlignCenter);
-    memberLabel->setFont(vesk::systemFont(10));
-    memberLabel->setStyleSheet(QStringLiteral("color: #111111;"));
-    AutoLayout::autoSetDimensionsToSize(memberLabel, QSizeF(22, 15));
-    AutoLayout::autoPinEdgeToSuperviewEdge(memberLabel, A::Top, 2);
-    AutoLayout::autoPinEdgeToSuperviewEdge(memberLabel, A::Trailing, 0);
-    memberBtnRedDot = new KVFlatView(memberListBtnBKView);
-    memberBtnRedDot->setObjectName(QStringLiteral("memberBtnRedDot"));
-    memberBtnRedDot->setBackgroundColor(vesk::colorWithHexString(QStringLiteral("FF3B30")));
-    memberBtnRedDot->setCornerRadius(4);
-    AutoLayout::autoSetDimensionsToSize(memberBtnRedDot, QSizeF(8, 8));
-    AutoLayout::autoPinEdgeToSuperviewEdge(memberBtnRedDot, A::Top, 4);
-    AutoLayout::autoPinEdgeToSuperviewEdge(memberBtnRedDot, A::Leading, 8);
-    memberBtnRedDot->hide();
-    recordButton =
-        toolButton(toolBarMiddleView, QStringLiteral("录制"), QStringLiteral("toolbar_record"), QString(), 10003);
-    selectSubtitiletn =
-        toolButton(toolBarMiddleView, QStringLiteral("字幕"), QStringLiteral("toolbar_subtitle"), QString(), 10002);
-    applicationBtn =
-        toolButton(toolBarMiddleView, QStringLiteral("应用"), QStringLiteral("toolbar_application"), QString(), 10001);
-    settingPageBtn =
-        toolButton(toolBarMiddleView, QStringLiteral("设置"), QStringLiteral("toolbar_setting"), QString(), 10000);
-    selectFileShareSwitchBtn = selectButton(toolBarMiddleView, QStringLiteral("切换共享文件"));
-    selectFileShareSwitchBtn->hide();
-
-    for (QWidget *w : {static_cast<QWidget *>(microphoneBtn.data()), static_cast<QWidget *>(selectMicrophoneBtn.data()),
-                       static_cast<QWidget *>(cameraBtn.data()), static_cast<QWidget *>(selectCameraBtn.data()),
-                       static_cast<QWidget *>(speakerBtn.data()), static_cast<QWidget *>(selectSpeakerBtn.data()),
-                       static_cast<QWidget *>(shareBtn.data()), static_cast<QWidget *>(memberListBtnBKView.data()),
-                       static_cast<QWidget *>(recordButton.data()), static_cast<QWidget *>(selectSubtitiletn.data()),
-                       static_cast<QWidget *>(applicationBtn.data()), static_cast<QWidget *>(settingPageBtn.data()),
-                       static_cast<QWidget *>(selectFileShareSwitchBtn.data())})
-        tools->addWidget(w);
-
     for (MeetingBottomButton *b :
-         {microphoneBtn.data(), cameraBtn.data(), speakerBtn.data(), shareBtn.data(), memberListBtn.data(),
-          recordButton.data(), selectSubtitiletn.data(), applicationBtn.data(), settingPageBtn.data()}) {
+         {ui->microphoneBtn.data(), ui->cameraBtn.data(), ui->speakerBtn.data(), ui->shareBtn.data(),
+          ui->memberListBtn.data(), ui->recordButton.data(), ui->selectSubtitiletn.data(), ui->applicationBtn.data(),
+          ui->settingPageBtn.data()}) {
         connect(b, &QAbstractButton::clicked, this, [this, b] { bottomToolButtonClick(b); });
     }
-    connect(selectCameraBtn, &QAbstractButton::clicked, this, [this] { selectCamera(selectCameraBtn); });
-    connect(selectMicrophoneBtn, &QAbstractButton::clicked, this, [this] { selectMicrophone(selectMicrophoneBtn); });
-    connect(selectSpeakerBtn, &QAbstractButton::clicked, this, [this] { selectSpeaker(selectSpeakerBtn); });
+    connect(ui->selectCameraBtn, &QAbstractButton::clicked, this, [this] { selectCamera(ui->selectCameraBtn); });
+    connect(ui->selectMicrophoneBtn, &QAbstractButton::clicked, this,
+            [this] { selectMicrophone(ui->selectMicrophoneBtn); });
+    connect(ui->selectSpeakerBtn, &QAbstractButton::clicked, this, [this] { selectSpeaker(ui->selectSpeakerBtn); });
+    connect(ui->leaveRoomButton, &QAbstractButton::clicked, this, [this] { leaveMeeting(ui->leaveRoomButton); });
 
-    row->addWidget(toolBarMiddleView);
-    row->addStretch(1);
-
-    recordingTipContainer = new QWidget(bottomView);
-    recordingTipContainer->setObjectName(QStringLiteral("recordingTipContainer"));
-    recordingTipLine = new QWidget(recordingTipContainer);
-    recordingTipLine->setObjectName(QStringLiteral("recordingTipLine"));
-    recordingTipContainer->hide();
-
-    leaveRoomButton = new VeskButton(QStringLiteral("离开会议"), bottomView);
-    leaveRoomButton->setObjectName(QStringLiteral("leaveRoomButton"));
-    leaveRoomButton->setTextColor(vesk::colorWithHexString(QStringLiteral("FF656B")));
-    leaveRoomButton->setFont(vesk::systemFont(14));
-    leaveRoomButton->setToolTip(QStringLiteral("离开会议"));
-    leaveRoomButton->setFixedSize(96, 36);
-    connect(leaveRoomButton, &QAbstractButton::clicked, this, [this] { leaveMeeting(leaveRoomButton); });
-    row->addWidget(leaveRoomButton);
+    connect(ui->IMChatEnableButton, &QAbstractButton::clicked, this,
+            [this] { disableIMAction(ui->IMChatEnableButton); });
+    connect(ui->exitWaitingRoomBtn, &QAbstractButton::clicked, this,
+            [this] { exitWaitingRoomAction(ui->exitWaitingRoomBtn); });
+    ui->eventView->setMouseDownBlock([weak = QPointer<MeetingViewController>(this)](KVEventView *, QMouseEvent *event) {
+        if (weak)
+            weak->handleFullScreenMouseDown(event);
+    });
 }
-
-void MeetingViewController::buildOverlays(QWidget *root)
-{
-    // Subtitles: centred above the tool bar.
-    subtitleBKView = new QWidget(root);
-    subtitleBKView->setObjectName(QStringLiteral("subtitleBKView"));
-    subtitileScrollView = new QScrollArea(subtitleBKView);
-    subtitileScrollView->setFrameShape(QFrame::NoFrame);
-    subtitileScrollView->setWidgetResizable(true);
-    subtitleClipView = subtitileScrollView->viewport();
-    subtitileTextView = new QTextEdit();
-    subtitileTextView->setObjectName(QStringLiteral("subtitileTextView"));
-    subtitileTextView->setReadOnly(true);
-    subtitileTextView->setFrameShape(QFrame::NoFrame);
-    subtitileTextView->setAccessibleName(QStringLiteral("字幕"));
-    subtitileScrollView->setWidget(subtitileTextView);
-    AutoLayout::autoPinEdgesToSuperviewEdgesWithInsets(subtitileScrollView, {8, 12, 8, 12});
-    AutoLayout::autoAlignAxisToSuperviewAxis(subtitleBKView, A::CenterX);
-    AutoLayout::autoPinEdgeToSuperviewEdge(subtitleBKView, A::Bottom, kBottomBarHeight + 24);
-    subtitleTextViewWidth = AutoLayout::autoSetDimension(subtitleBKView, A::Width, 800);
-    subtitleTextViewHeight = AutoLayout::autoSetDimension(subtitleBKView, A::Height, 72);
-
-    // Chat: the lines in the lower left, the input under them.
-    IMView = vesk::loadViewFromNibWithName<IMDisplayView>(QStringLiteral("IMDisplayView"));
-    if (!IMView)
-        IMView = new IMDisplayView();
-    IMView->setParent(root);
-    IMChatTextView = new VeskTextView(root);
-    IMChatTextView->setObjectName(QStringLiteral("IMChatTextView"));
-    IMChatTextView->setAccessibleName(QStringLiteral("聊天输入"));
-    IMChatTextView->setToolTip(QStringLiteral("聊天输入"));
-    IMChatTextView->setStyleSheet(
-        QStringLiteral("QPlainTextEdit { background: rgba(0,0,0,0.4); color: #F2F2F7; border-radius: 4px; }"));
-    AutoLayout::autoPinEdgeToSuperviewEdge(IMChatTextView, A::Leading, 16);
-    AutoLayout::autoPinEdgeToSuperviewEdge(IMChatTextView, A::Bottom, kBottomBarHeight + 12);
-    AutoLayout::autoSetDimension(IMChatTextView, A::Height, 32);
-    imInputViewWidthConst =
-        AutoLayout::autoSetDimension(IMChatTextView, A::Width, MeetingWindowSizing::kImInputMaxWidth);
-    IMChatEnableButton = new VeskButton(QStringLiteral("全员禁言"), root);
-    IMChatEnableButton->setObjectName(QStringLiteral("IMChatEnableButton"));
-    IMChatEnableButton->setToggle(true);
-    IMChatEnableButton->setFont(vesk::systemFont(12));
-    IMChatEnableButton->setTextColor(vesk::colorWithHexString(kToolBarTitleColor));
-    IMChatEnableButton->setAlternateTextColor(vesk::colorWithHexString(kToolBarOnColor));
-    IMChatEnableButton->setToolTip(QStringLiteral("全员禁言"));
-    connect(IMChatEnableButton, &QAbstractButton::clicked, this, [this] { disableIMAction(IMChatEnableButton); });
-    AutoLayout::autoPinEdge(IMChatEnableButton, A::Leading, A::Trailing, IMChatTextView, 8);
-    AutoLayout::autoAlignAxis(IMChatEnableButton, A::CenterY, IMChatTextView);
-    AutoLayout::autoPinEdge(IMView, A::Leading, A::Leading, IMChatTextView, 0);
-    AutoLayout::autoPinEdge(IMView, A::Bottom, A::Top, IMChatTextView, -8);
-    AutoLayout::autoSetDimension(IMView, A::Height, 180);
-    AutoLayout::autoPinEdge(IMView, A::Trailing, A::Trailing, IMChatTextView, 0);
-
-    // Waiting room: covers everything under the title bar.
-    waitingRoomBKView = new QWidget(root);
-    waitingRoomBKView->setObjectName(QStringLiteral("waitingRoomBKView"));
-    auto *cover = new QVBoxLayout(waitingRoomBKView);
-    cover->addStretch(1);
-    auto *waitText = new QLabel(QStringLiteral("请稍候，主持人即将允许您入会"), waitingRoomBKView);
-    waitText->setObjectName(QStringLiteral("waitingRoomText"));
-    waitText->setAlignment(Qt::AlignCenter);
-    waitText->setFont(vesk::systemFont(18));
-    waitText->setStyleSheet(QStringLiteral("color: #F2F2F7;"));
-    cover->addWidget(waitText);
-    cover->addSpacing(24);
-    exitWaitingRoomBtn = new VeskButton(MeetingWindowRules::kExitWaitingRoomTitle, waitingRoomBKView);
-    exitWaitingRoomBtn->setObjectName(QStringLiteral("exitWaitingRoomBtn"));
-    exitWaitingRoomBtn->setFixedSize(120, 36);
-    exitWaitingRoomBtn->setToolTip(MeetingWindowRules::kExitWaitingRoomTitle);
-    connect(exitWaitingRoomBtn, &QAbstractButton::clicked, this, [this] { exitWaitingRoomAction(exitWaitingRoomBtn); });
-    cover->addWidget(exitWaitingRoomBtn, 0, Qt::AlignHCenter);
-    cover->addStretch(1);
-    AutoLayout::autoPinEdgesToSuperviewEdgesWithInsets(waitingRoomBKView, {double(kTopBarHeight), 0, 0, 0});
-    waitingRoomBKView->hide();
-}
-
-// ---------------------------------------------------------------------------------------------
-// The build, in its order
-// ---------------------------------------------------------------------------------------------
 
 void MeetingViewController::creatUI()
 {
-    QWidget *root = view();
     VeskAppAgent *agent = VeskAppAgent::sharedInstance();
     VeskMeetingManager *manager = agent->meetingManager();
     const std::shared_ptr<MeetingInfoModel> room = manager ? manager->roomInfo() : nullptr;
     const MeetingInfoModel roomValues = room ? *room : MeetingInfoModel();
 
-    eventView = new KVEventView(root);
-    eventView->setObjectName(QStringLiteral("eventView"));
-    AutoLayout::autoPinEdgesToSuperviewEdgesWithInsets(eventView);
-    buildTopBar(eventView);
-    buildMiddleArea(eventView);
+    MeetingPanels::registerPanels();
+    ui->setupUi(view());
+    connectUi();
     setupVideoGridViews();
-    buildBottomBar(eventView);
-    // The bars slide out of the window through these two pins; the video area follows them.
-    topToolViewTopConstraint = AutoLayout::autoPinEdgeToSuperviewEdge(topView, A::Top);
-    AutoLayout::autoPinEdgeToSuperviewEdge(topView, A::Leading);
-    AutoLayout::autoPinEdgeToSuperviewEdge(topView, A::Trailing);
-    AutoLayout::autoSetDimension(topView, A::Height, kTopBarHeight);
-    bottomViewBottomConstraint = AutoLayout::autoPinEdgeToSuperviewEdge(bottomView, A::Bottom);
-    AutoLayout::autoPinEdgeToSuperviewEdge(bottomView, A::Leading);
-    AutoLayout::autoPinEdgeToSuperviewEdge(bottomView, A::Trailing);
-    AutoLayout::autoSetDimension(bottomView, A::Height, kBottomBarHeight);
-    videoViewTopConstraint = AutoLayout::autoPinEdge(middleView, A::Top, A::Bottom, topView);
-    videoViewBottomConstraint = AutoLayout::autoPinEdge(middleView, A::Bottom, A::Top, bottomView);
-    AutoLayout::autoPinEdgeToSuperviewEdge(middleView, A::Leading);
-    AutoLayout::autoPinEdgeToSuperviewEdge(middleView, A::Trailing);
-    buildOverlays(eventView);
 
-    // 1.
-    avFileShareRenderView->setAttribute(Qt::WA_StyledBackground, true);
-    // 2. Colours.
-    vesk::setBackgroundColor(root, vesk::colorWithHexString(QStringLiteral("#222222")));
-    vesk::setBackgroundColor(topView, Qt::transparent);
-    vesk::setBackgroundColor(titleView, vesk::colorWithHexString(QStringLiteral("#232527")));
-    vesk::setBackgroundColor(bottomView, vesk::colorWithHexString(QStringLiteral("#111111"), 0.8));
-    vesk::setBackgroundColor(toolBarMiddleView, vesk::colorWithHexString(QStringLiteral("#111111"), 0.8));
-    vesk::setBackgroundColor(leaveRoomButton, vesk::colorWithHexString(QStringLiteral("000000"), 0.16));
-    vesk::setCornerRadius(leaveRoomButton, 3.0);
-    for (QWidget *w :
-         {static_cast<QWidget *>(scrollView.data()), videoCollectionView.data(), verticalShowCollectionView.data(),
-          static_cast<QWidget *>(verticalShowScrollView.data()), memberListBtnBKView.data()})
-        vesk::setBackgroundColor(w, Qt::transparent);
-    scrollView->viewport()->setAutoFillBackground(false);
-    // 3.
-    vesk::setBackgroundColor(memberLabel, Qt::white);
-    vesk::setCornerRadius(memberLabel, 7.5);
-    memberLabel->hide();
-    // 4.
-    speakerBtn->setState(1);
-    // 5. The grid's items are the tiles (setupVideoGridViews).
-    // 6.
-    IMView->layoutSelf(m_adjustScale);
-    IMView->show();
-    // 7.
+    ui->speakerBtn->setState(1);
+    ui->IMView->layoutSelf(m_toolBar.adjustScale);
+    ui->IMView->show();
     NotificationCenter &center = NotificationCenter::defaultCenter();
     center.addObserver(this, QStringLiteral("MEETINGNETWORKWARNNING"),
                        [this](const Notification &) { MainQueue::safe(this, [this] { meetingNetWorkWarnning(); }); });
     center.addObserver(this, QStringLiteral("MEETINGQOSWARNNING"),
                        [this](const Notification &) { MainQueue::safe(this, [this] { meetingQosWarnning(); }); });
-    // 8.
     monitoringCpuUseAge();
-    // 9.
-    subtitleFont = 16;
-    subtitleLanguage = 0;
-    // 10.
-    subtitileScrollView->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    vesk::setBackgroundColor(subtitileScrollView, Qt::transparent);
-    subtitileScrollView->viewport()->setAutoFillBackground(false);
-    vesk::setCornerRadius(subtitleBKView, 8.0);
-    vesk::setBackgroundColor(subtitleBKView, QColor::fromRgbF(34 / 255.0, 34 / 255.0, 34 / 255.0, 0.5));
-    subtitileTextView->setStyleSheet(QStringLiteral("QTextEdit { background: transparent; color: white; }"));
-    subtitleBKView->hide();
-    // 11.
-    titleLabel->setUseCustomToast([weak = QPointer<MeetingViewController>(this)] {
-        if (weak && weak->isViewLoaded())
-            VeskMeetingToast::showNomalTip(weak->view(), MeetingWindowRules::kMeetingIdCopiedTip);
-    });
-    // 12.
+    m_panels->state().subtitleFont = 16;
+    m_panels->state().subtitleLanguage = 0;
+    // Joins, or opens the waiting-room screen.
     aboutWaitingRoom();
-    // 13.
-    vesk::setBackgroundColor(verticalShowScrollView, vesk::colorWithHexString(QStringLiteral("#191919")));
-    vesk::setBackgroundColor(verticalShowCollectionView, vesk::colorWithHexString(QStringLiteral("#FFFFFF"), 0));
-    vesk::setBackgroundColor(shareShowBKView, vesk::colorWithHexString(QStringLiteral("#191919")));
-    // 14.
-    fileShareFlowLayout = QSizeF(1380, 800);
-    // 15.
-    currentPageNum = 0;
-    // 16. A share already running.
-    const MeetingWindowRules::ShareRestore restore =
-        MeetingWindowRules::shareRestore(roomValues, agent->myInfo().phoneNumber);
-    if (restore.document) {
-        fileShareDatailModel = std::make_shared<FileShareDatailModel>();
-        fileShareDatailModel->fileId = roomValues.sharedFileResp.fileId;
-        fileShareDatailModel->setUserCanControl(restore.userCanControl);
-        queryFileShareList(1);
-    } else if (restore.audioVideo) {
-        const AVFileSharedResp &resp = roomValues.sharedAudVidResp;
-        avFileShareModel = std::make_shared<FileShareModel>();
-        avFileShareModel->fileId = resp.fileId;
-        avFileShareModel->fileName = resp.fileName;
-        avFileShareModel->duration = resp.duration;
-        avFileShareModel->userId = resp.userId;
-        avFileShareModel->userName = resp.userName;
-        avFileShareModel->fileType = restore.fileType;
-        avFileShareModel->setUserCanControl(restore.userCanControl);
-        if (restore.selfAVFileSharing && manager)
-            manager->setSelfAVFileSharing(true);
-        avFileSharePlaying = restore.avFileSharePlaying;
-        m_avFileSharePlayTimerCount.store(0);
-        fileShareMode = 2;
-        audioAnimationBKView->setVisible(!restore.audioAnimationHidden);
-    } else {
-        fileShareMode = 0;
-    }
-    // 17.
+
+    m_sharing->prepareShareDisplay(roomValues, agent->myInfo().phoneNumber);
     if (manager)
         manager->setRedPointDelegate(this, this);
-    // 18.
-    for (MeetingBottomButton *b : {selectFileShareSwitchBtn.data(), selectSubtitiletn.data(), selectSpeakerBtn.data(),
-                                   selectMicrophoneBtn.data(), selectCameraBtn.data()})
-        b->setCoverExtendedSize(0.0);
-    // 19.
-    customSliderCell->setNormalKnobImage(MeetingIcons::image(QStringLiteral("btn_progress_ctrl_nor"), 16));
-    customSliderCell->setDraggingKnobImage(MeetingIcons::image(QStringLiteral("btn_progress_ctrl_hover"), 16));
-    avFileShareSlider->setProgressColor(vesk::colorWithHexString(QStringLiteral("#007AFF")));
-    vesk::setBackgroundColor(avFileShareSliderBKView, vesk::colorWithHexString(QStringLiteral("#3D3F47"), 0.7));
-    vesk::setCornerRadius(avFileShareSliderBKView, 8.0);
-    vesk::setCornerRadius(avFileSharePlayButton, 50.0);
-    vesk::setBackgroundColor(avFileSharePlayButton, vesk::colorWithHexString(QStringLiteral("#3D3F47"), 0.7));
-    vesk::setBackgroundColor(audioAnimationBKView, Qt::transparent);
     addAudioRotationAnimationView();
     setupTrackingArea();
-    // 20.
-    vesk::setBackgroundColor(recordingTipContainer, vesk::colorWithHexString(QStringLiteral("#3D3F47"), 0.7));
-    vesk::setCornerRadius(recordingTipContainer, 2.0);
-    vesk::setBackgroundColor(recordingTipLine, vesk::colorWithHexString(QStringLiteral("#323338")));
-    // 21.
     if (roomValues.countdown > 0)
         countDownComming();
-    // 22. Chat input by role.
+
+    // The chat input by role.
     const bool privileged = agent->myInfo().isHost() || (manager && manager->asssitantHost());
     const MeetingWindowRules::ChatInputState chat =
         MeetingWindowRules::chatInputState(privileged, roomValues.imAllowStatus);
-    IMChatEnableButton->setState(chat.enableButtonState);
-    IMChatEnableButton->setVisible(privileged);
-    IMChatTextView->setReadOnly(!chat.editable);
-    IMChatTextView->setString(QString());
-    IMChatTextView->setPlaceHolderString(chat.placeholder);
-    // 23. Watermark.
-    auto *watermark = new KVMacWatermarkView(shareShowBKView);
-    watermark->setObjectName(QStringLiteral("watermark"));
-    watermark->setWatermarkText(
+    ui->IMChatEnableButton->setState(chat.enableButtonState);
+    ui->IMChatEnableButton->setVisible(privileged);
+    ui->IMChatTextView->setReadOnly(!chat.editable);
+    ui->IMChatTextView->setString(QString());
+    ui->IMChatTextView->setPlaceHolderString(chat.placeholder);
+    ui->watermarkView->setWatermarkText(
         MeetingWindowRules::watermarkText(agent->myInfo().userName, agent->myInfo().phoneNumber));
-    AutoLayout::autoPinEdgesToSuperviewEdgesWithInsets(watermark);
-    watermark->raise();
-    m_watermarkView = watermark;
-    // 24.
+
     KVAudioManager::loadAudioCache();
     // The device pop-ups are loaded by their interface names.
     registerDeviceNibs();
-    // 25.
     MainSettingModel *settings = agent->settingModel();
     if (manager) {
         manager->previewMirror(settings->videoMirror());
@@ -611,7 +152,7 @@ void MeetingViewController::creatUI()
     // The render thread reads the fill choice from here, never from the model.
     m_videoFill.store(settings->videoFill());
     connect(settings, &MainSettingModel::changed, this, [this, settings] { m_videoFill.store(settings->videoFill()); });
-    // 26.
+
     center.addObserver(this, QStringLiteral("MEETINGNETWORKSTATE"), [this](const Notification &n) {
         MainQueue::safe(this, [this, n] { networkStateObserver(n); });
     });
@@ -623,9 +164,8 @@ void MeetingViewController::creatUI()
                        [this](const Notification &n) { sliderStartTracking(n); });
     center.addObserver(this, QString::fromLatin1(MacSliderCell::kStopTracking),
                        [this](const Notification &n) { sliderStopTracking(n); });
-    // 27.
+    // An in-meeting settings window of an earlier meeting closes.
     center.post(QStringLiteral("MainSettingViewControllerNeedCloseNotification"));
-    // 28.
     if (QScreen *screen = QGuiApplication::primaryScreen())
         connect(screen, &QScreen::availableGeometryChanged, this, [this] { screenParametersDidChange(); });
     connect(qGuiApp, &QGuiApplication::primaryScreenChanged, this, [this] { screenParametersDidChange(); });
@@ -633,16 +173,9 @@ void MeetingViewController::creatUI()
                        [this](const Notification &) { memeberSharePermissionChange(); });
     center.addObserver(this, QStringLiteral("switchShareFileInShareSelectPanel"),
                        [this](const Notification &n) { shareSelectPanelSwitchFile(n); });
-    // 29.
-    eventView->setResponseSubviewsEvent(true);
-    eventView->setAutoSendEventToNext(true);
-    eventView->setMouseDownBlock([weak = QPointer<MeetingViewController>(this)](KVEventView *, QMouseEvent *event) {
-        if (weak)
-            weak->handleFullScreenMouseDown(event);
-    });
 
     adjustImInputViewWidth();
-    waitingRoomBKView->raise();
+    ui->waitingRoomBKView->raise();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -653,9 +186,9 @@ void MeetingViewController::adjustView()
 {
     QWidget *w = window();
     const bool hasWindow = w && w != view();
-    m_inFullScreenMode = hasWindow && w->isFullScreen();
-    if (m_inFullScreenMode) {
-        m_adjustScale = 1.0;
+    m_toolBar.inFullScreenMode = hasWindow && w->isFullScreen();
+    if (m_toolBar.inFullScreenMode) {
+        m_toolBar.adjustScale = 1.0;
         setFullScreenSize();
         if (isViewLoaded())
             view()->setGeometry(QRect(QPoint(0, 0), w->size()));
@@ -663,8 +196,8 @@ void MeetingViewController::adjustView()
         return;
     }
     const MeetingWindowSizing::NormalSize normal = MeetingWindowSizing::normalSize(mainScreenVisibleSize());
-    m_adjustScale = normal.adjustScale;
-    m_windowContentFrame = QRectF(QPointF(0, 0), normal.size);
+    m_toolBar.adjustScale = normal.adjustScale;
+    m_toolBar.windowContentFrame = QRectF(QPointF(0, 0), normal.size);
     const QSize size = normal.size.toSize();
     if (hasWindow && !w->isMaximized())
         w->resize(size);
@@ -677,33 +210,32 @@ void MeetingViewController::adjustView()
 void MeetingViewController::screenParametersDidChange()
 {
     adjustView();
-    if (!m_inFullScreenMode && window() && window() != view())
+    if (!m_toolBar.inFullScreenMode && window() && window() != view())
         vesk::veskCenter(window());
 }
 
 void MeetingViewController::adjustImInputViewWidth()
 {
-    if (imInputViewWidthConst)
-        imInputViewWidthConst->setConstant(MeetingWindowSizing::imInputViewWidth(m_adjustScale));
-    if (IMView)
-        IMView->layoutSelf(m_adjustScale);
+    if (ui->imInputViewWidthConst)
+        ui->imInputViewWidthConst->setConstant(MeetingWindowSizing::imInputViewWidth(m_toolBar.adjustScale));
+    if (ui->IMView)
+        ui->IMView->layoutSelf(m_toolBar.adjustScale);
 }
 
 void MeetingViewController::refreshVerticalCollectionViewLayout()
 {
     // Items of the strip beside a share: 214 x scale wide, 120 high, 4 apart.
-    if (!verticalShowCollectionView)
+    if (!ui->verticalShowCollectionView)
         return;
-    if (auto *layout = qobject_cast<QVBoxLayout *>(verticalShowCollectionView->layout())) {
+    if (auto *layout = qobject_cast<QVBoxLayout *>(ui->verticalShowCollectionView->layout())) {
         layout->setSpacing(4);
         layout->setContentsMargins(0, 0, 0, 0);
     }
-    verticalShowCollectionView->setProperty("itemSize", QSizeF(214 * m_adjustScale, 120));
+    ui->verticalShowCollectionView->setProperty("itemSize", QSizeF(214 * m_toolBar.adjustScale, 120));
 }
 
 void MeetingViewController::handleMagnificationGesture(double magnification)
 {
-    if (fileShareCollectionView)
-        fileShareCollectionView->setProperty("magnification", 1.0 + 0.1 * magnification);
+    if (ui->fileShareCollectionView)
+        ui->fileShareCollectionView->setProperty("magnification", 1.0 + 0.1 * magnification);
 }
-

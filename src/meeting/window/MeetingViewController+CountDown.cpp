@@ -1,20 +1,20 @@
-// Count-downs in the meeting window.
-// Bodies still to come are empty; each is listed in the header's section of this file.
+// Count-downs in the meeting window. Their views are the panels' (lazy, null until built); the
+// steps do nothing until the count-down views exist.
 
 #include "meeting/window/MeetingViewController.h"
 
 void MeetingViewController::showHostCountDownView() {}
 QWidget *MeetingViewController::hostCountDownView()
 {
-    return hostCountDownViewStorage;
+    return m_panels->state().hostCountDownViewStorage;
 }
 QWidget *MeetingViewController::hostCountStartView()
 {
-    return hostCountStartViewStorage;
+    return m_panels->state().hostCountStartViewStorage;
 }
 QWidget *MeetingViewController::respondCountDownView()
 {
-    return respondCountDownViewStorage;
+    return m_panels->state().respondCountDownViewStorage;
 }
 void MeetingViewController::countDownComming() {}
 void MeetingViewController::countDownViewHadEnd() {}

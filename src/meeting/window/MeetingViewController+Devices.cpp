@@ -11,7 +11,9 @@
 #include "foundation/TLWLogManager.h"
 #include "foundation/models/MeetingInfoModel.h"
 #include "meeting/window/MeetingBottomButton.h"
+#include "meeting/window/MeetingCurrent.h"
 #include "meeting/window/MeetingLog.h"
+#include "meeting/window/dispatch/MeetingCodes.h"
 #include "meeting/window/dispatch/MeetingDeviceCheck.h"
 #include "meeting/window/dispatch/MeetingHostControlRules.h"
 #include "uikit/KVAlert.h"
@@ -31,12 +33,6 @@ namespace {
 constexpr auto kMicOpenConfirmation = 800ms;
 constexpr auto kMicOffReport = 500ms;
 
-VeskMeetingManager *meetingManager()
-{
-    VeskAppAgent *agent = VeskAppAgent::existingInstance();
-    return agent ? agent->meetingManager() : nullptr;
-}
-
 Rules::Me currentMe()
 {
     Rules::Me me;
@@ -45,7 +41,7 @@ Rules::Me currentMe()
         me.userId = agent->myInfo().userId;
         me.isHost = agent->myInfo().isHost();
     }
-    if (VeskMeetingManager *manager = meetingManager())
+    if (VeskMeetingManager *manager = MeetingCurrent::manager())
         me.isAssistantHost = manager->asssitantHost();
     return me;
 }
@@ -79,6 +75,96 @@ void openSettingsPane(const char *what)
     qCInfo(lcMeeting) << "no privacy settings pane on this system for the" << what;
 }
 
+// What the microphone and the camera differ in along their tool-bar flows.
+struct OwnDevice {
+    const QString &banned;
+    bool MeetingInfoModel::*roomAllows;
+    void (MeetingViewController::*setOn)(bool);
+    void (VeskMeetingManager::*stop)();
+    QPointer<MeetingBottomButton> Ui::MeetingViewController::*button;
+    const QString &closedTip;
+    const QString &noDevice;
+    const QString &deniedTitle;
+    const QString &deniedMessage;
+    const char *pane;
+    const char *deniedAlertName;
+};
+
+const OwnDevice kMicrophone{Rules::kMicBanned,
+                            &MeetingInfoModel::micAllowStatus,
+                            &MeetingViewController::setIsMicOn,
+                            &VeskMeetingManager::stopMicrophone,
+                            &Ui::MeetingViewController::microphoneBtn,
+                            Rules::kMicClosedTip,
+                            Rules::kNoMicrophone,
+                            Rules::kMicDeniedTitle,
+                            Rules::kMicDeniedMessage,
+                            "microphone",
+                            "microphoneDeniedAlert"};
+
+const OwnDevice kCamera{Rules::kCameraBanned,
+                        &MeetingInfoModel::cameraAllowStatus,
+                        &MeetingViewController::setIsCameraOn,
+                        &VeskMeetingManager::stopCamera,
+                        &Ui::MeetingViewController::cameraBtn,
+                        Rules::kCameraClosed,
+                        Rules::kNoCamera,
+                        Rules::kCameraDeniedTitle,
+                        Rules::kCameraDeniedMessage,
+                        "camera",
+                        "cameraDeniedAlert"};
+
+// Switching on in a room that does not allow it: the ban toast, and the button goes back.
+bool refusedByBan(const OwnDevice &device, VeskButton *sender, bool on)
+{
+    VeskMeetingManager *manager = MeetingCurrent::manager();
+    const auto room = manager ? manager->roomInfo() : nullptr;
+    const QString ban = Rules::banToast(device.banned, room && (*room).*device.roomAllows, currentMe(), on);
+    if (ban.isEmpty())
+        return false;
+    VeskToast::showToastInMeeting(ban);
+    setBack(sender, nullptr);
+    return true;
+}
+
+void switchOff(MeetingViewController *c, const OwnDevice &device)
+{
+    (c->*device.setOn)(false);
+    if (c->isViewLoaded())
+        VeskMeetingToast::showNomalTip(c->view(), device.closedTip);
+    if (VeskMeetingManager *manager = MeetingCurrent::manager())
+        (manager->*device.stop)();
+    if (MeetingBottomButton *button = (*c->ui).*device.button)
+        button->setState(0);
+}
+
+// Nothing opened: the device is off and both its buttons go back.
+void switchBack(MeetingViewController *c, const OwnDevice &device, VeskButton *sender)
+{
+    (c->*device.setOn)(false);
+    setBack(sender, (*c->ui).*device.button);
+}
+
+void showDeniedAlert(MeetingViewController *c, const OwnDevice &device, const QString &message)
+{
+    KVAlert *alert = KVAlert::alertWithTitle(device.deniedTitle, message, Rules::kCancel, Rules::kGoToSettings,
+                                             KVAlert::Action(), [pane = device.pane] { openSettingsPane(pane); });
+    alert->setObjectName(QString::fromLatin1(device.deniedAlertName));
+    alert->showInCenterOfWindow(c->window());
+}
+
+// A device check that did not pass: no device (1) or no access (any other result).
+void checkFailed(MeetingViewController *c, const OwnDevice &device, qint64 result, VeskButton *sender)
+{
+    switchBack(c, device, sender);
+    if (result != 1) {
+        showDeniedAlert(c, device, device.deniedMessage);
+        return;
+    }
+    if (c->isViewLoaded())
+        VeskMeetingToast::showErrorTip(c->view(), device.noDevice);
+}
+
 } // namespace
 
 // ---- Tool-bar buttons -----------------------------------------------------------------------------
@@ -86,150 +172,89 @@ void openSettingsPane(const char *what)
 void MeetingViewController::openOrCloseMicrophone(VeskButton *sender)
 {
     const bool on = sender && sender->state() == 1;
-    VeskMeetingManager *manager = meetingManager();
-    const auto room = manager ? manager->roomInfo() : nullptr;
-    const QString ban = Rules::banToast(Rules::kMicBanned, room && room->micAllowStatus, currentMe(), on);
-    if (!ban.isEmpty()) {
-        VeskToast::showToastInMeeting(ban);
-        setBack(sender, nullptr);
+    if (refusedByBan(kMicrophone, sender, on))
         return;
-    }
     if (!on) {
-        setIsMicOn(false);
-        if (isViewLoaded())
-            VeskMeetingToast::showNomalTip(view(), Rules::kMicClosedTip);
-        if (manager)
-            manager->stopMicrophone();
-        if (microphoneBtn)
-            microphoneBtn->setState(0);
+        switchOff(this, kMicrophone);
         return;
     }
     // Outside the room the manager opens nothing, so nothing may look or be reported open.
-    if (m_stateMeeting != VeskMeetingManager::StateInRoom || !manager) {
-        setIsMicOn(false);
-        setBack(sender, microphoneBtn);
+    if (m_lifetime.stateMeeting != VeskMeetingManager::StateInRoom || !MeetingCurrent::manager()) {
+        switchBack(this, kMicrophone, sender);
         return;
     }
-    m_micOpenChecking = true;
+    m_devices.micOpenChecking = true;
     QPointer<MeetingViewController> weak(this);
     QPointer<VeskButton> button(sender);
     MeetingDeviceCheck::checkMicrophone([weak, button](qint64 result) {
         if (!weak)
             return;
         MeetingViewController *self = weak;
-        self->m_micOpenChecking = false;
-        if (self->m_meetingEnded)
+        self->m_devices.micOpenChecking = false;
+        if (self->m_lifetime.meetingEnded)
             return;
-        VeskMeetingManager *manager = meetingManager();
-        switch (result) {
-        case 0: {
-            // Switched off again meanwhile, or left the room: nothing to open.
-            if ((button && button->state() == 0) || !manager ||
-                self->m_stateMeeting != VeskMeetingManager::StateInRoom) {
-                self->setIsMicOn(false);
-                setBack(button, self->microphoneBtn);
-                return;
-            }
-            // A close of every microphone that came while joining wins over the open.
-            if (self->tempIsMicOn) {
-                self->tempIsMicOn = false;
-                self->temControlData = MeetingControlData();
-                self->setIsMicOn(false);
-                setBack(button, self->microphoneBtn);
-                VeskToast::showToastInMeeting(Rules::kAllMicsClosed);
-                return;
-            }
-            manager->startMicrophone();
-            if (!manager->micDidOpen()) {
-                qCWarning(lcMeeting) << "microphone did not open";
-                self->setIsMicOn(false);
-                setBack(button, self->microphoneBtn);
-                return;
-            }
-            self->setIsMicOn(true);
-            if (self->isViewLoaded())
-                VeskMeetingToast::showNomalTip(self->view(), Rules::kMicOpened);
-            self->reportMicStatus(true);
-            if (self->microphoneBtn)
-                self->microphoneBtn->setState(1);
+        if (result != 0) {
+            checkFailed(self, kMicrophone, result, button);
             return;
         }
-        case 1:
-            self->setIsMicOn(false);
-            setBack(button, self->microphoneBtn);
-            if (self->isViewLoaded())
-                VeskMeetingToast::showErrorTip(self->view(), Rules::kNoMicrophone);
-            return;
-        default: {
-            self->setIsMicOn(false);
-            setBack(button, self->microphoneBtn);
-            KVAlert *alert = KVAlert::alertWithTitle(Rules::kMicDeniedTitle, Rules::kMicDeniedMessage, Rules::kCancel,
-                                                     Rules::kGoToSettings, KVAlert::Action(),
-                                                     [] { openSettingsPane("microphone"); });
-            alert->setObjectName(QStringLiteral("microphoneDeniedAlert"));
-            alert->showInCenterOfWindow(self->window());
+        VeskMeetingManager *manager = MeetingCurrent::manager();
+        // Switched off again meanwhile, or left the room: nothing to open.
+        if ((button && button->state() == 0) || !manager ||
+            self->m_lifetime.stateMeeting != VeskMeetingManager::StateInRoom) {
+            switchBack(self, kMicrophone, button);
             return;
         }
+        // A close of every microphone that came while joining wins over the open.
+        if (self->m_devices.tempIsMicOn) {
+            self->m_devices.tempIsMicOn = false;
+            self->m_devices.temControlData = MeetingControlData();
+            switchBack(self, kMicrophone, button);
+            VeskToast::showToastInMeeting(Rules::kAllMicsClosed);
+            return;
         }
+        manager->startMicrophone();
+        if (!manager->micDidOpen()) {
+            qCWarning(lcMeeting) << "microphone did not open";
+            switchBack(self, kMicrophone, button);
+            return;
+        }
+        self->setIsMicOn(true);
+        if (self->isViewLoaded())
+            VeskMeetingToast::showNomalTip(self->view(), Rules::kMicOpened);
+        self->reportMicStatus(true);
+        if (self->ui->microphoneBtn)
+            self->ui->microphoneBtn->setState(1);
     });
 }
 
 void MeetingViewController::openOrCloseCamera(VeskButton *sender)
 {
     const bool on = sender && sender->state() == 1;
-    VeskMeetingManager *manager = meetingManager();
-    const auto room = manager ? manager->roomInfo() : nullptr;
-    const QString ban = Rules::banToast(Rules::kCameraBanned, room && room->cameraAllowStatus, currentMe(), on);
-    if (!ban.isEmpty()) {
-        VeskToast::showToastInMeeting(ban);
-        setBack(sender, nullptr);
+    if (refusedByBan(kCamera, sender, on))
         return;
-    }
     if (!on) {
-        setIsCameraOn(false);
-        if (isViewLoaded())
-            VeskMeetingToast::showNomalTip(view(), Rules::kCameraClosed);
-        if (manager)
-            manager->stopCamera();
-        if (cameraBtn)
-            cameraBtn->setState(0);
+        switchOff(this, kCamera);
         return;
     }
     QPointer<MeetingViewController> weak(this);
     QPointer<VeskButton> button(sender);
     MeetingDeviceCheck::checkCamera([weak, button](qint64 result) {
-        if (!weak || weak->m_meetingEnded)
+        if (!weak || weak->m_lifetime.meetingEnded)
             return;
         MeetingViewController *self = weak;
-        switch (result) {
-        case 0:
-            if (button && button->state() == 0)
-                return;
-            self->setIsCameraOn(true);
-            if (self->isViewLoaded())
-                VeskMeetingToast::showNomalTip(self->view(), Rules::kCameraOpened);
-            if (VeskMeetingManager *manager = meetingManager())
-                manager->startCamera();
-            if (self->cameraBtn)
-                self->cameraBtn->setState(1);
-            return;
-        case 1:
-            self->setIsCameraOn(false);
-            setBack(button, self->cameraBtn);
-            if (self->isViewLoaded())
-                VeskMeetingToast::showErrorTip(self->view(), Rules::kNoCamera);
-            return;
-        default: {
-            self->setIsCameraOn(false);
-            setBack(button, self->cameraBtn);
-            KVAlert *alert = KVAlert::alertWithTitle(Rules::kCameraDeniedTitle, Rules::kCameraDeniedMessage,
-                                                     Rules::kCancel, Rules::kGoToSettings, KVAlert::Action(),
-                                                     [] { openSettingsPane("camera"); });
-            alert->setObjectName(QStringLiteral("cameraDeniedAlert"));
-            alert->showInCenterOfWindow(self->window());
+        if (result != 0) {
+            checkFailed(self, kCamera, result, button);
             return;
         }
-        }
+        if (button && button->state() == 0)
+            return;
+        self->setIsCameraOn(true);
+        if (self->isViewLoaded())
+            VeskMeetingToast::showNomalTip(self->view(), Rules::kCameraOpened);
+        if (VeskMeetingManager *manager = MeetingCurrent::manager())
+            manager->startCamera();
+        if (self->ui->cameraBtn)
+            self->ui->cameraBtn->setState(1);
     });
 }
 
@@ -238,7 +263,7 @@ void MeetingViewController::openOrCloseSpeaker(VeskButton *sender)
     const bool on = sender && sender->state() == 1;
     if (isViewLoaded())
         VeskMeetingToast::showNomalTip(view(), on ? Rules::kSpeakerOn : Rules::kSpeakerOff);
-    if (VeskMeetingManager *manager = meetingManager())
+    if (VeskMeetingManager *manager = MeetingCurrent::manager())
         manager->enableSpeaker(on);
 }
 
@@ -252,15 +277,15 @@ void MeetingViewController::micphoneChange()
     }
     const QDateTime start = QDateTime::currentDateTime();
     VeskToast::showToastInMeeting(Rules::kMicClosed);
-    if (VeskMeetingManager *manager = meetingManager())
+    if (VeskMeetingManager *manager = MeetingCurrent::manager())
         manager->stopMicrophone();
     OmbrelManager::sharedInstance().setEndMicDate(QDateTime::currentDateTime());
     OmbrelManager::sharedInstance().uploadOmbrelMicOpenTime();
     QPointer<MeetingViewController> weak(this);
     // A newer report meanwhile (the microphone opened again) is the true one: this one is dropped.
-    const quint64 serial = ++m_micReportSerial;
+    const quint64 serial = ++m_devices.micReportSerial;
     KVTimer::singleShot(this, kMicOffReport, [weak, serial] {
-        if (weak && !weak->m_meetingEnded && weak->m_micReportSerial == serial)
+        if (weak && !weak->m_lifetime.meetingEnded && weak->m_devices.micReportSerial == serial)
             weak->reportMicStatus(false);
     });
     uploadRecord(QStringLiteral("closeMic"), start, true);
@@ -269,29 +294,29 @@ void MeetingViewController::micphoneChange()
 void MeetingViewController::openMicOperation()
 {
     const QDateTime start = QDateTime::currentDateTime();
-    m_micOpenChecking = true;
+    m_devices.micOpenChecking = true;
     QPointer<MeetingViewController> weak(this);
     MeetingDeviceCheck::checkMicrophone([weak, start](qint64 result) {
         if (!weak)
             return;
         MeetingViewController *self = weak;
-        self->m_micOpenChecking = false;
-        if (self->m_meetingEnded)
+        self->m_devices.micOpenChecking = false;
+        if (self->m_lifetime.meetingEnded)
             return;
-        VeskMeetingManager *manager = meetingManager();
+        VeskMeetingManager *manager = MeetingCurrent::manager();
         if (result == 0) {
-            if (!manager || self->m_stateMeeting != VeskMeetingManager::StateInRoom || !self->isMicOn()) {
+            if (!manager || self->m_lifetime.stateMeeting != VeskMeetingManager::StateInRoom || !self->isMicOn()) {
                 self->setIsMicOn(false);
                 return;
             }
-            if (self->tempIsMicOn) {
+            if (self->m_devices.tempIsMicOn) {
                 self->applyHeldHostControl();
                 return;
             }
             manager->setOpenMicStatusExc(false);
             manager->syncStartMicrophone();
             KVTimer::singleShot(self, kMicOpenConfirmation, [weak, start] {
-                if (!weak || weak->m_meetingEnded)
+                if (!weak || weak->m_lifetime.meetingEnded)
                     return;
                 weak->confirmMicOpened();
                 if (weak->isMicOn())
@@ -313,17 +338,13 @@ void MeetingViewController::openMicOperation()
         uploadRecord(QStringLiteral("openMic"), start, false, Rules::kMicDeniedOperationMessage);
         KVLogManager::sharedInstance().logInfo(QStringLiteral("开麦失败"), QStringLiteral("ERROR"),
                                                {QStringLiteral("失败"), Rules::kMicDeniedOperationMessage});
-        KVAlert *alert = KVAlert::alertWithTitle(Rules::kMicDeniedTitle, Rules::kMicDeniedOperationMessage,
-                                                 Rules::kCancel, Rules::kGoToSettings, KVAlert::Action(),
-                                                 [] { openSettingsPane("microphone"); });
-        alert->setObjectName(QStringLiteral("microphoneDeniedAlert"));
-        alert->showInCenterOfWindow(self->window());
+        showDeniedAlert(self, kMicrophone, Rules::kMicDeniedOperationMessage);
     });
 }
 
 void MeetingViewController::reportMicStatus(bool on)
 {
-    ++m_micReportSerial;
+    ++m_devices.micReportSerial;
     reportOwnDevices(this, QString(), on ? QStringLiteral("1") : QStringLiteral("0"));
 }
 
@@ -331,7 +352,7 @@ void MeetingViewController::reportMicStatus(bool on)
 // the microphone really is open and the service did not refuse one more.
 void MeetingViewController::confirmMicOpened()
 {
-    VeskMeetingManager *manager = meetingManager();
+    VeskMeetingManager *manager = MeetingCurrent::manager();
     if (!manager || !isMicOn())
         return;
     if (manager->openMicStatusExc() || !manager->micDidOpen()) {
@@ -350,16 +371,16 @@ void MeetingViewController::confirmMicOpened()
 
 void MeetingViewController::controlMicWithData(const MeetingControlData &data)
 {
-    VeskMeetingManager *manager = meetingManager();
+    VeskMeetingManager *manager = MeetingCurrent::manager();
     Rules::MicState state;
     state.isMicOn = isMicOn();
     state.micDidOpen = manager && manager->micDidOpen();
-    state.stateMeeting = m_stateMeeting;
-    state.alertShow = alertShow;
+    state.stateMeeting = m_lifetime.stateMeeting;
+    state.alertShow = m_devices.alertShow;
     switch (Rules::micAction(data, currentMe(), state)) {
     case Rules::MicAction::HoldUntilInRoom:
-        tempIsMicOn = true;
-        temControlData = data;
+        m_devices.tempIsMicOn = true;
+        m_devices.temControlData = data;
         break;
     case Rules::MicAction::CloseAll:
         closeAllMicsByHost();
@@ -377,20 +398,20 @@ void MeetingViewController::controlMicWithData(const MeetingControlData &data)
 
 void MeetingViewController::applyHeldHostControl()
 {
-    if (!tempIsMicOn)
+    if (!m_devices.tempIsMicOn)
         return;
     // One turn later, so the join steps of the same state change have started their open.
     QPointer<MeetingViewController> weak(this);
     MainQueue::async(this, [weak] {
-        if (!weak || !weak->tempIsMicOn || weak->m_meetingEnded ||
-            weak->m_stateMeeting != VeskMeetingManager::StateInRoom)
+        if (!weak || !weak->m_devices.tempIsMicOn || weak->m_lifetime.meetingEnded ||
+            weak->m_lifetime.stateMeeting != VeskMeetingManager::StateInRoom)
             return;
         // An open under way applies it when its check answers.
-        if (weak->m_micOpenChecking)
+        if (weak->m_devices.micOpenChecking)
             return;
-        weak->tempIsMicOn = false;
-        weak->temControlData = MeetingControlData();
-        VeskMeetingManager *manager = meetingManager();
+        weak->m_devices.tempIsMicOn = false;
+        weak->m_devices.temControlData = MeetingControlData();
+        VeskMeetingManager *manager = MeetingCurrent::manager();
         if (weak->isMicOn() || (manager && manager->micDidOpen()))
             weak->closeAllMicsByHost();
     });
@@ -410,10 +431,10 @@ void MeetingViewController::closeAllMicsByHost()
 void MeetingViewController::closeMyMicByHost(const MeetingControlData &data)
 {
     const QDateTime start = QDateTime::currentDateTime();
-    tempIsMicOn = false;
+    m_devices.tempIsMicOn = false;
     setIsMicOn(false);
     VeskToast::showToastInMeeting(data.sender == Rules::kServerSender ? Rules::kMicForbidden : Rules::kMicClosed);
-    if (VeskMeetingManager *manager = meetingManager())
+    if (VeskMeetingManager *manager = MeetingCurrent::manager())
         manager->stopMicrophone();
     uploadRecord(QStringLiteral("recevieImCloseMic"), start, true, QString(), data.peerId);
     OmbrelManager::sharedInstance().setEndMicDate(QDateTime::currentDateTime());
@@ -423,20 +444,20 @@ void MeetingViewController::closeMyMicByHost(const MeetingControlData &data)
 
 void MeetingViewController::showMicOpenRequest(const MeetingControlData &data)
 {
-    if (alertShow)
+    if (m_devices.alertShow)
         return;
-    VeskMeetingManager *manager = meetingManager();
+    VeskMeetingManager *manager = MeetingCurrent::manager();
     const auto room = manager ? manager->roomInfo() : nullptr;
     const QString name = Rules::requesterName(data, room ? room->creatorId : QString());
     QPointer<MeetingViewController> weak(this);
     auto refuse = [weak, data] {
         if (!weak)
             return;
-        weak->alertShow = false;
+        weak->m_devices.alertShow = false;
         MeetingControlData reply;
         reply.peerId = data.sender;
-        if (VeskMeetingManager *manager = meetingManager())
-            manager->sendMeetingControlWithType(7, reply);
+        if (VeskMeetingManager *manager = MeetingCurrent::manager())
+            manager->sendMeetingControlWithType(qint64(MeetingControlEvent::MicRequestRefused), reply);
         const VeskUserModel &me = VeskAppAgent::sharedInstance()->myInfo();
         KVLogManager::sharedInstance().logInfo(
             QStringLiteral("单人开麦"), QStringLiteral("INFO"),
@@ -448,24 +469,24 @@ void MeetingViewController::showMicOpenRequest(const MeetingControlData &data)
         const QDateTime start = QDateTime::currentDateTime();
         weak->setIsMicOn(data.switchStatus != 0);
         weak->micphoneChange();
-        weak->alertShow = false;
+        weak->m_devices.alertShow = false;
         uploadRecord(QStringLiteral("receiveImOpenMic"), start, true, QString(), data.peerId);
     };
     KVAlert *alert =
         KVAlert::alertWithMessage(Rules::kOpenRequest.arg(name), Rules::kDontOpen, Rules::kOpen, refuse, accept);
     alert->setObjectName(QStringLiteral("micOpenRequestAlert"));
-    m_micOpenRequestAlert = alert;
-    alertShow = true;
+    m_devices.micOpenRequestAlert = alert;
+    m_devices.alertShow = true;
     alert->showInCenterOfWindow(window());
 }
 
 void MeetingViewController::controlCameraWithData(const MeetingControlData &data)
 {
-    VeskMeetingManager *manager = meetingManager();
+    VeskMeetingManager *manager = MeetingCurrent::manager();
     Rules::CameraState state;
     state.isCameraOn = isCameraOn();
     state.currentCameraOn = manager && manager->currentCameraOn();
-    state.stateMeeting = m_stateMeeting;
+    state.stateMeeting = m_lifetime.stateMeeting;
     switch (Rules::cameraAction(data, currentMe(), state)) {
     case Rules::CameraAction::CloseAll:
         setIsCameraOn(false);
@@ -487,12 +508,12 @@ void MeetingViewController::controlCameraWithData(const MeetingControlData &data
 void MeetingViewController::justCloseCamera()
 {
     VeskToast::showLoadingToast(QString());
-    if (VeskMeetingManager *manager = meetingManager())
+    if (VeskMeetingManager *manager = MeetingCurrent::manager())
         manager->stopCamera();
     VeskToast::dismissLoadingToast();
     VeskToast::showToastInMeeting(Rules::kCameraClosed);
-    if (cameraBtn)
-        cameraBtn->setState(0);
+    if (ui->cameraBtn)
+        ui->cameraBtn->setState(0);
     setIsCameraOn(false);
     reportOwnDevices(this, QStringLiteral("0"), QString());
 }
@@ -509,7 +530,7 @@ void MeetingViewController::handleAllowAllowOpenCamera(const MeetingControlData 
 
 void MeetingViewController::changeUIBaseAllowOpenMic(bool allow)
 {
-    VeskMeetingManager *manager = meetingManager();
+    VeskMeetingManager *manager = MeetingCurrent::manager();
     if (const auto room = manager ? manager->roomInfo() : nullptr)
         room->micAllowStatus = allow;
     if (manager && manager->asssitantHost())
@@ -518,14 +539,14 @@ void MeetingViewController::changeUIBaseAllowOpenMic(bool allow)
 
 void MeetingViewController::changeUIBaseAllowOpenCamera(bool allow)
 {
-    VeskMeetingManager *manager = meetingManager();
+    VeskMeetingManager *manager = MeetingCurrent::manager();
     if (const auto room = manager ? manager->roomInfo() : nullptr)
         room->cameraAllowStatus = allow;
     if (currentMe().privileged())
         memberListUpdateIsOrNotAllowOpenCameraStatusDisplay();
 }
 
-// ---- Device pop-ups and floating windows (their own work order) ---------------------------------------
+// ---- Device pop-ups (bodies come with the pop-ups) and panel windows ------------------------------------
 
 void MeetingViewController::selectCamera(VeskButton *) {}
 void MeetingViewController::selectMicrophone(VeskButton *) {}
@@ -534,9 +555,18 @@ void MeetingViewController::showAudioSelectView(bool, VeskButton *) {}
 void MeetingViewController::hideVideoSelectView() {}
 void MeetingViewController::hideAudioSelectView() {}
 void MeetingViewController::hideSelectWindow() {}
-void MeetingViewController::showFloatingWindowAtView(QWidget *, QWidget *, const QSizeF &, double, double) {}
-KVWindow *MeetingViewController::showFloatingWindowAtFrame(const QRect &, QWidget *, const QSizeF &, double, double)
+void MeetingViewController::showFloatingWindowAtView(QWidget *view, QWidget *contentView, const QSizeF &contentViewSize,
+                                                     double adjustX, double adjustY)
 {
-    return nullptr;
+    m_panels->showFloatingWindowAtView(view, contentView, contentViewSize, adjustX, adjustY);
 }
-void MeetingViewController::placeWindowAtIndex(int, int, double, double) {}
+KVWindow *MeetingViewController::showFloatingWindowAtFrame(const QRect &frame, QWidget *contentView,
+                                                           const QSizeF &contentViewSize, double adjustX,
+                                                           double adjustY)
+{
+    return m_panels->showFloatingWindowAtFrame(frame, contentView, contentViewSize, adjustX, adjustY);
+}
+void MeetingViewController::placeWindowAtIndex(int index, int toTheLeftOfWindowAtIndex, double adjustX, double adjustY)
+{
+    m_panels->placeWindowAtIndex(index, toTheLeftOfWindowAtIndex, adjustX, adjustY);
+}

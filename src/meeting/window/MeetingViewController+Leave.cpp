@@ -13,10 +13,10 @@
 
 void MeetingViewController::leaveMeeting(QObject *)
 {
-    if (m_meetingEnded)
+    if (m_lifetime.meetingEnded)
         return;
-    if (m_leaveAlert) {
-        m_leaveAlert->raise();
+    if (m_lifetime.leaveAlert) {
+        m_lifetime.leaveAlert->raise();
         return;
     }
     VeskAppAgent *agent = VeskAppAgent::sharedInstance();
@@ -30,7 +30,7 @@ void MeetingViewController::leaveMeeting(QObject *)
     auto leave = [weak] {
         if (!weak)
             return;
-        if (weak->m_showingWaitingRoom)
+        if (weak->m_waitingRoom.showingWaitingRoom)
             weak->exitWaitingRoomAction(nullptr);
         else
             weak->leaveRoom();
@@ -40,7 +40,7 @@ void MeetingViewController::leaveMeeting(QObject *)
         auto endForAll = [weak, leave] {
             if (!weak)
                 return;
-            if (!weak->m_showingWaitingRoom)
+            if (!weak->m_waitingRoom.showingWaitingRoom)
                 VeskAppAgent::sharedInstance()->endMeeting();
             leave();
         };
@@ -51,34 +51,28 @@ void MeetingViewController::leaveMeeting(QObject *)
                                           leave);
     }
     alert->setObjectName(QStringLiteral("leaveMeetingAlert"));
-    m_leaveAlert = alert;
+    m_lifetime.leaveAlert = alert;
     alert->showInCenterOfWindow(window());
 }
 
 void MeetingViewController::leaveRoom()
 {
-    if (m_meetingEnded)
+    if (m_lifetime.meetingEnded)
         return;
     VeskAppAgent *agent = VeskAppAgent::sharedInstance();
     VeskMeetingManager *manager = agent->meetingManager();
-    // 1.
     countDownViewHadEnd();
-    // 2. No further meeting event reaches this window.
+    // No further meeting event reaches this window.
     clearManagerDelegates();
     endMeetingLifetime();
-    // 3.
     if (manager) {
         manager->stopCamera();
         manager->stopMicrophone();
     }
-    // 4.
     stopScreenShare(false);
-    // 5.
     agent->leaveMeeting();
-    // 6.
-    memberWindow.reset();
-    transcriptionWindow.reset();
-    // 7.
+    m_panels->state().memberWindow.reset();
+    m_panels->state().transcriptionWindow.reset();
     if (KVPageNavigator *navigator = KVPageNavigator::current())
         navigator->showMainPage(true);
     else
@@ -87,7 +81,7 @@ void MeetingViewController::leaveRoom()
 
 void MeetingViewController::leaveRoomAndLoginOut()
 {
-    if (m_meetingEnded)
+    if (m_lifetime.meetingEnded)
         return;
     VeskAppAgent *agent = VeskAppAgent::sharedInstance();
     VeskMeetingManager *manager = agent->meetingManager();
@@ -103,7 +97,7 @@ void MeetingViewController::leaveRoomAndLoginOut()
     // The account is signed in elsewhere: the stored sign-in is dead, so drop it, or the next
     // start would open the home page with a token the service no longer accepts.
     agent->logout();
-    memberWindow.reset();
+    m_panels->state().memberWindow.reset();
     if (KVPageNavigator *navigator = KVPageNavigator::current())
         navigator->showLoginPage();
     else

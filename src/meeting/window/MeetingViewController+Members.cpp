@@ -9,6 +9,7 @@
 #include "foundation/MainQueue.h"
 #include "foundation/models/MeetingHostModel.h"
 #include "foundation/models/MeetingInfoModel.h"
+#include "meeting/window/MeetingBottomButton.h"
 #include "meeting/window/MeetingLog.h"
 #include "meeting/window/grid/AssistantRecords.h"
 #include "meeting/window/grid/FileSharePageSize.h"
@@ -86,7 +87,7 @@ QSizeF mainScreenSize()
 
 VideoCollectionView *MeetingViewController::videoGrid() const
 {
-    return m_videoGrid.data();
+    return m_members.videoGrid.data();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -98,7 +99,7 @@ void MeetingViewController::onMemberChange(const MeetingMemberList &members)
     // The inputs are read here, on the main thread; the queue only computes, and the result comes
     // back to the main thread where every field is set in one step. One operation at a time and
     // a FIFO main queue keep the lists in arrival order.
-    const MemberPipeline::Input in = pipelineInput(members, m_sharePermissionInfo);
+    const MemberPipeline::Input in = pipelineInput(members, m_members.sharePermissionInfo);
     QPointer<MeetingViewController> weak(this);
     auto op = [weak, in] {
         auto change = std::make_shared<PendingMemberChange>();
@@ -108,8 +109,8 @@ void MeetingViewController::onMemberChange(const MeetingMemberList &members)
                 weak->applyMemberChange(change);
         });
     };
-    if (m_serialOperationQueue)
-        m_serialOperationQueue->addOperation(std::move(op));
+    if (m_members.serialOperationQueue)
+        m_members.serialOperationQueue->addOperation(std::move(op));
     else
         op();
 }
@@ -117,18 +118,18 @@ void MeetingViewController::onMemberChange(const MeetingMemberList &members)
 void MeetingViewController::onMemberChangeInter(const MeetingMemberList &members)
 {
     auto change = std::make_shared<PendingMemberChange>();
-    change->result = MemberPipeline::build(pipelineInput(members, m_sharePermissionInfo));
+    change->result = MemberPipeline::build(pipelineInput(members, m_members.sharePermissionInfo));
     applyMemberChange(change);
 }
 
 void MeetingViewController::applyMemberChange(const std::shared_ptr<const PendingMemberChange> &change)
 {
-    if (m_meetingEnded || !change)
+    if (m_lifetime.meetingEnded || !change)
         return;
     const MemberPipeline::Result &r = change->result;
     VeskMeetingManager *manager = meetingManager();
 
-    m_allMembers = r.allMembers;
+    m_members.allMembers = r.allMembers;
     for (qsizetype i = 0; i < r.allMembers.size() && i < r.sharePermission.size(); ++i) {
         if (r.allMembers.at(i) && r.sharePermission.at(i))
             r.allMembers.at(i)->setAllowSharePermissionFlag(*r.sharePermission.at(i));
@@ -136,61 +137,67 @@ void MeetingViewController::applyMemberChange(const std::shared_ptr<const Pendin
     if (manager)
         manager->setDidOtherOpenCamera(r.didOtherOpenCamera);
 
-    // 1. Member count badge.
-    if (memberLabel) {
-        memberLabel->setText(QString::number(r.allMembers.size()));
-        memberLabel->setVisible(!r.allMembers.isEmpty());
+    // The member count badge.
+    if (ui->memberLabel) {
+        ui->memberLabel->setText(QString::number(r.allMembers.size()));
+        ui->memberLabel->setVisible(!r.allMembers.isEmpty());
     }
-    // 2. A remote screen share leaves the grid for its own view, with the strip beside it.
+    if (ui->memberListBtn) {
+        // The badge is only seen: the button's name carries the count to a screen reader.
+        const QString name =
+            r.allMembers.isEmpty() ? QStringLiteral("成员") : QStringLiteral("成员 %1人").arg(r.allMembers.size());
+        ui->memberListBtn->setAccessibleName(name);
+    }
+    // A remote screen share leaves the grid for its own view, with the strip beside it.
     const bool screenFound = bool(r.screenShareSource);
     setScreenShareSourceModel(r.screenShareSource);
     if (screenFound) {
-        if (verticalShowCollectionView)
-            verticalShowCollectionView->show();
-        if (verticalShowScrollView)
-            verticalShowScrollView->show();
-        if (screenShareRenderView)
-            screenShareRenderView->show();
+        if (ui->verticalShowCollectionView)
+            ui->verticalShowCollectionView->show();
+        if (ui->verticalShowScrollView)
+            ui->verticalShowScrollView->show();
+        if (ui->screenShareRenderView)
+            ui->screenShareRenderView->show();
     } else {
-        if (screenShareRenderView)
-            screenShareRenderView->hide();
-        if (fileShareMode == 0) {
-            if (verticalShowCollectionView)
-                verticalShowCollectionView->hide();
-            if (verticalShowScrollView)
-                verticalShowScrollView->hide();
+        if (ui->screenShareRenderView)
+            ui->screenShareRenderView->hide();
+        if (m_sharing->state().fileShareMode == 0) {
+            if (ui->verticalShowCollectionView)
+                ui->verticalShowCollectionView->hide();
+            if (ui->verticalShowScrollView)
+                ui->verticalShowScrollView->hide();
         }
     }
-    // 3. A remote audio/video file share likewise; its end is announced once.
+    // A remote audio/video file share likewise; its end is announced once.
     if (r.avFileShareSource) {
         setAvFileShareSourceModel(r.avFileShareSource);
     } else {
-        const QString text = MemberPipeline::shareEndedAnnouncement(m_avFileShareSourceModel, false,
+        const QString text = MemberPipeline::shareEndedAnnouncement(m_members.avFileShareSourceModel, false,
                                                                     manager && manager->selfAVFileSharing());
         if (!text.isEmpty())
             VeskToast::showToast(text);
         setAvFileShareSourceModel(Tile());
     }
-    // 4.
     setActiveMembers(r.activeMembers);
-    // 5-7. The settings page's monitor lists, the floating strip and the member list follow
+    // The settings page's monitor lists, the floating strip and the member list follow
     // activeMembers through their own owners once they exist.
-    switch (MemberPipeline::displayFor(manager && manager->selfScreenOrWindowSharing(), fileShareMode, screenFound)) {
+    switch (MemberPipeline::displayFor(manager && manager->selfScreenOrWindowSharing(),
+                                       m_sharing->state().fileShareMode, screenFound)) {
     case MemberPipeline::Display::FloatingStrip:
         break;
     case MemberPipeline::Display::Grid:
         reloadVideoCollectionView();
         break;
     case MemberPipeline::Display::ShareViews:
-        if (fileShareMode == 2)
-            placeShareVideoView(avFileShareRenderView, m_avFileShareSourceModel);
+        if (m_sharing->state().fileShareMode == 2)
+            placeShareVideoView(ui->avFileShareRenderView, m_members.avFileShareSourceModel);
         if (screenFound)
-            placeShareVideoView(screenShareRenderView, m_screenShareSourceModel);
+            placeShareVideoView(ui->screenShareRenderView, m_members.screenShareSourceModel);
         refreshVerticalShowCollectionViewWidth();
         break;
     }
-    if (noPeopleTipView)
-        noPeopleTipView->setVisible(m_activeMembers.isEmpty());
+    if (ui->noPeopleTipView)
+        ui->noPeopleTipView->setVisible(m_members.activeMembers.isEmpty());
 }
 
 void MeetingViewController::placeShareVideoView(QWidget *renderView, const Tile &source)
@@ -215,27 +222,27 @@ void MeetingViewController::placeShareVideoView(QWidget *renderView, const Tile 
 
 void MeetingViewController::refreshVerticalShowCollectionViewWidth()
 {
-    const double target = MemberPipeline::verticalStripWidth(m_activeMembers.size(), m_adjustScale);
-    if (m_stripWidthAnimation) {
-        m_stripWidthAnimation->invalidate();
-        m_stripWidthAnimation->deleteLater();
+    const double target = MemberPipeline::verticalStripWidth(m_members.activeMembers.size(), m_toolBar.adjustScale);
+    if (m_members.stripWidthAnimation) {
+        m_members.stripWidthAnimation->invalidate();
+        m_members.stripWidthAnimation->deleteLater();
     }
-    if (verticalShowCollectionViewWidthConstraint) {
+    if (ui->verticalShowCollectionViewWidthConstraint) {
         // 0.3 s in ten steps on the project clock.
-        QPointer<KVLayoutConstraint> constraint = verticalShowCollectionViewWidthConstraint;
+        QPointer<KVLayoutConstraint> constraint = ui->verticalShowCollectionViewWidthConstraint;
         const double start = constraint->constant();
         auto step = std::make_shared<int>(0);
         if (start == target) {
             constraint->setConstant(target);
         } else {
-            m_stripWidthAnimation =
+            m_members.stripWidthAnimation =
                 KVTimer::repeating(this, std::chrono::milliseconds(30), [this, constraint, start, target, step] {
                     ++*step;
                     if (constraint)
                         constraint->setConstant(start + (target - start) * std::min(1.0, *step / 10.0));
-                    if (*step >= 10 && m_stripWidthAnimation) {
-                        m_stripWidthAnimation->invalidate();
-                        m_stripWidthAnimation->deleteLater();
+                    if (*step >= 10 && m_members.stripWidthAnimation) {
+                        m_members.stripWidthAnimation->invalidate();
+                        m_members.stripWidthAnimation->deleteLater();
                     }
                 });
         }
@@ -245,14 +252,15 @@ void MeetingViewController::refreshVerticalShowCollectionViewWidth()
 
 void MeetingViewController::reloadVerticalShowCollectionView()
 {
-    if (!verticalShowCollectionView)
+    if (!ui->verticalShowCollectionView)
         return;
-    if (!m_tileDelegate)
-        m_tileDelegate = std::make_shared<TileDelegate>(this);
-    const QSizeF itemSize = verticalShowCollectionView->property("itemSize").toSizeF();
-    VerticalShowCollection::reload(
-        verticalShowCollectionView, m_activeMembers, bool(m_screenShareSourceModel) || fileShareMode != 0,
-        itemSize.isEmpty() ? QSizeF(214 * m_adjustScale, 120) : itemSize, m_tileDelegate.get());
+    if (!m_members.tileDelegate)
+        m_members.tileDelegate = std::make_shared<TileDelegate>(this);
+    const QSizeF itemSize = ui->verticalShowCollectionView->property("itemSize").toSizeF();
+    VerticalShowCollection::reload(ui->verticalShowCollectionView, m_members.activeMembers,
+                                   bool(m_members.screenShareSourceModel) || m_sharing->state().fileShareMode != 0,
+                                   itemSize.isEmpty() ? QSizeF(214 * m_toolBar.adjustScale, 120) : itemSize,
+                                   m_members.tileDelegate.get());
 }
 
 void MeetingViewController::needUpdateUIFitAssistantChange()
@@ -264,35 +272,34 @@ void MeetingViewController::needUpdateUIFitAssistantChange()
         return;
     const VeskUserModel &me = agent->myInfo();
     manager->setAsssitantHost(AssistantRecords::contains(manager->asssitantRecordArray(), me.phoneNumber, me.userId));
-    // 4. Document controls.
-    if (fileShareMode == 0) {
-        if (leftFlipOverButton)
-            leftFlipOverButton->hide();
-        if (rightFlipOverButton)
-            rightFlipOverButton->hide();
-        if (fileShareScrollView)
-            fileShareScrollView->setEnableScroll(false);
-        if (finishShareBtn)
-            finishShareBtn->hide();
-    } else if (fileShareMode == 1 && fileShareDatailModel && fileShareDatailModel->userCanControl()) {
-        if (leftFlipOverButton)
-            leftFlipOverButton->setVisible(currentPageNum != 0);
-        if (rightFlipOverButton)
-            rightFlipOverButton->setVisible(currentPageNum + 1 != fileShareDatailModel->sliceInfo.size());
-        if (fileShareScrollView)
-            fileShareScrollView->setEnableScroll(fileShareDisplayEnableScroll());
-        if (finishShareBtn)
-            finishShareBtn->show();
+    const MeetingSharing::State &share = m_sharing->state();
+    // The document's controls follow the new rights.
+    if (share.fileShareMode == 0) {
+        if (ui->leftFlipOverButton)
+            ui->leftFlipOverButton->hide();
+        if (ui->rightFlipOverButton)
+            ui->rightFlipOverButton->hide();
+        if (ui->fileShareScrollView)
+            ui->fileShareScrollView->setEnableScroll(false);
+        if (ui->finishShareBtn)
+            ui->finishShareBtn->hide();
+    } else if (share.fileShareMode == 1 && share.fileShareDatailModel && share.fileShareDatailModel->userCanControl()) {
+        if (ui->leftFlipOverButton)
+            ui->leftFlipOverButton->setVisible(share.currentPageNum != 0);
+        if (ui->rightFlipOverButton)
+            ui->rightFlipOverButton->setVisible(share.currentPageNum + 1 !=
+                                                share.fileShareDatailModel->sliceInfo.size());
+        if (ui->fileShareScrollView)
+            ui->fileShareScrollView->setEnableScroll(fileShareDisplayEnableScroll());
+        if (ui->finishShareBtn)
+            ui->finishShareBtn->show();
     }
-    // 5.
-    setFileShareMode(fileShareMode);
-    // 6.
+    setFileShareMode(share.fileShareMode);
     const bool privileged = me.isHost() || manager->asssitantHost();
-    if (privileged && (fileShareMode == 1 || fileShareMode == 2))
+    if (privileged && (share.fileShareMode == 1 || share.fileShareMode == 2))
         startAVFileShareTimer();
     else
         stopAVFileShareTimer(true);
-    // 7.
     querySharePermission();
 }
 
@@ -310,7 +317,7 @@ void MeetingViewController::requireAssistantinfo()
     QPointer<MeetingViewController> weak(this);
     VeskAppAgent::sharedInstance()->getAssistanthostInfoWith(this, room->roomId, [weak](const KVMResponse &reply) {
         // An answer for a meeting this window has left belongs to no meeting the manager holds now.
-        if (!weak || weak->m_meetingEnded || !reply.successed)
+        if (!weak || weak->m_lifetime.meetingEnded || !reply.successed)
             return;
         VeskMeetingManager *m = meetingManager();
         if (!m)
@@ -327,22 +334,22 @@ void MeetingViewController::requireAssistantinfo()
 
 void MeetingViewController::setupVideoGridViews()
 {
-    if (m_videoGrid || !scrollView)
+    if (m_members.videoGrid || !ui->scrollView)
         return;
-    if (!m_tileDelegate)
-        m_tileDelegate = std::make_shared<TileDelegate>(this);
+    if (!m_members.tileDelegate)
+        m_members.tileDelegate = std::make_shared<TileDelegate>(this);
     // The build's placeholder document holds the participants' views: give them back first.
-    if (QWidget *old = scrollView->takeWidget()) {
+    if (QWidget *old = ui->scrollView->takeWidget()) {
         for (KRTCVideoView *v : old->findChildren<KRTCVideoView *>()) {
             v->hide();
             v->setParent(nullptr);
         }
         delete old;
     }
-    auto *grid = new VideoCollectionView(scrollView);
-    grid->setDelegate(m_tileDelegate.get());
-    m_videoGrid = grid;
-    videoCollectionView = grid;
+    auto *grid = new VideoCollectionView(ui->scrollView);
+    grid->setDelegate(m_members.tileDelegate.get());
+    m_members.videoGrid = grid;
+    ui->videoCollectionView = grid;
     connect(grid, &VideoCollectionView::visibleAreaChanged, this, [this] { checkCellPositionAction(); });
     // The window tells the grid about full screen and live resizes.
     if (isViewLoaded()) {
@@ -356,45 +363,37 @@ void MeetingViewController::setupVideoGridViews()
 void MeetingViewController::reloadVideoCollectionView()
 {
     setupVideoGridViews();
-    if (m_videoGrid)
-        m_videoGrid->reloadData(m_activeMembers);
-    if (noPeopleTipView)
-        noPeopleTipView->setVisible(m_activeMembers.isEmpty());
+    if (m_members.videoGrid)
+        m_members.videoGrid->reloadData(m_members.activeMembers);
+    if (ui->noPeopleTipView)
+        ui->noPeopleTipView->setVisible(m_members.activeMembers.isEmpty());
 }
 
 QSizeF MeetingViewController::fileSharePageSize()
 {
     FileSharePageSize::Input in;
-    in.fullScreen = m_inFullScreenMode;
+    in.fullScreen = m_toolBar.inFullScreenMode;
     in.stripShown =
-        verticalShowCollectionViewWidthConstraint && verticalShowCollectionViewWidthConstraint->constant() != 0;
+        ui->verticalShowCollectionViewWidthConstraint && ui->verticalShowCollectionViewWidthConstraint->constant() != 0;
     in.mainScreenSize = mainScreenSize();
-    in.windowContentSize = m_windowContentFrame.size();
-    in.adjustScale = m_adjustScale;
+    in.windowContentSize = m_toolBar.windowContentFrame.size();
+    in.adjustScale = m_toolBar.adjustScale;
     in.verticalScroll = true;
-    in.displayEnableScroll = fileShareDatailModel && fileShareDisplayEnableScroll();
-    if (fileShareDatailModel) {
-        for (const FileSliceModel &slice : std::as_const(fileShareDatailModel->sliceInfo))
+    in.displayEnableScroll = m_sharing->state().fileShareDatailModel && fileShareDisplayEnableScroll();
+    if (m_sharing->state().fileShareDatailModel) {
+        for (const FileSliceModel &slice : std::as_const(m_sharing->state().fileShareDatailModel->sliceInfo))
             in.slices.append({double(slice.picWidth), double(slice.picHeight)});
     }
-    item_size = FileSharePageSize::itemSize(in);
-    return item_size;
+    m_toolBar.item_size = FileSharePageSize::itemSize(in);
+    return m_toolBar.item_size;
 }
 
 void MeetingViewController::setFullScreenSize()
 {
-    QWidget *w = window();
-    const QScreen *screen = w && w != view() ? w->screen() : QGuiApplication::primaryScreen();
-    const QSize size = screen ? screen->availableGeometry().size() : QSize();
-    // Set first: the resize below must not be taken for a windowed size.
-    m_inFullScreenMode = true;
-    if (w && w != view() && !size.isEmpty()) {
-        w->setMinimumSize(size);
-        if (!w->isFullScreen())
-            w->resize(size);
-    }
-    if (isViewLoaded() && !size.isEmpty())
-        view()->setGeometry(QRect(QPoint(0, 0), size));
+    // The window manager gives a full-screen window the whole screen. A minimum size of the
+    // screen's, set on the way in, made it undo the full-screen state and leave a screen-sized
+    // window half off the screen.
+    m_toolBar.inFullScreenMode = true;
     updateUIWithFullScreen(true);
 }
 
@@ -403,34 +402,41 @@ void MeetingViewController::setNormalSize()
     QWidget *w = window();
     if (w && w != view()) {
         w->setMinimumSize(QSize(int(GridWindowRules::kNormalMinWidth), int(GridWindowRules::kNormalMinHeight)));
-        if (!w->isFullScreen() && !w->isMaximized() && !m_windowContentFrame.isEmpty())
-            w->resize(m_windowContentFrame.size().toSize());
+        if (!w->isFullScreen() && !w->isMaximized() && !m_toolBar.windowContentFrame.isEmpty())
+            w->resize(m_toolBar.windowContentFrame.size().toSize());
     }
     updateUIWithFullScreen(false);
 }
 
 void MeetingViewController::updateUIWithFullScreen(bool fullScreen)
 {
-    m_inFullScreenMode = fullScreen;
-    if (!avFileShareModel && !m_screenShareSourceModel && !fileShareDatailModel) {
-        if (m_videoGrid)
-            m_videoGrid->relayout();
+    m_toolBar.inFullScreenMode = fullScreen;
+    if (ui->fullScreenBtn) {
+        // The button says what it will do.
+        const QString action = fullScreen ? QStringLiteral("退出全屏") : QStringLiteral("全屏");
+        ui->fullScreenBtn->setAccessibleName(action);
+        ui->fullScreenBtn->setToolTip(action);
+    }
+    if (!m_sharing->state().avFileShareModel && !m_members.screenShareSourceModel &&
+        !m_sharing->state().fileShareDatailModel) {
+        if (m_members.videoGrid)
+            m_members.videoGrid->relayout();
     } else {
         reloadVerticalShowCollectionView();
-        if (fileShareDatailModel) {
+        if (m_sharing->state().fileShareDatailModel) {
             fileSharePageSize();
-            if (fileShareScrollView && !fileShareDisplayEnableScroll())
-                scrollToItemAtIndex(currentPageNum);
+            if (ui->fileShareScrollView && !fileShareDisplayEnableScroll())
+                scrollToItemAtIndex(m_sharing->state().currentPageNum);
         }
     }
-    m_adjustScale = GridWindowRules::adjustScale(fullScreen, m_windowContentFrame.width());
+    m_toolBar.adjustScale = GridWindowRules::adjustScale(fullScreen, m_toolBar.windowContentFrame.width());
     adjustImInputViewWidth();
-    if (!fullScreen && memberWindow && memberWindow->window()) {
-        QWidget *member = memberWindow->window();
+    if (!fullScreen && m_panels->state().memberWindow && m_panels->state().memberWindow->window()) {
+        QWidget *member = m_panels->state().memberWindow->window();
         QWidget *meeting = window();
         const QRect meetingFrame = meeting && meeting != view() ? meeting->frameGeometry() : QRect();
         if (const auto placed = GridWindowRules::memberWindowBeside(member->geometry(), member->maximumHeight(),
-                                                                    meetingFrame, m_adjustScale)) {
+                                                                    meetingFrame, m_toolBar.adjustScale)) {
             member->setMinimumSize(placed->size());
             member->setMaximumSize(placed->size());
             member->setGeometry(*placed);
@@ -461,9 +467,9 @@ void MeetingViewController::windowDidExitFullScreen()
 void MeetingViewController::windowWillResize(const QSize &size)
 {
     // Full screen never changes the remembered windowed size.
-    if (m_inFullScreenMode)
+    if (m_toolBar.inFullScreenMode)
         return;
-    m_windowContentFrame = QRectF(m_windowContentFrame.topLeft(), QSizeF(size));
+    m_toolBar.windowContentFrame = QRectF(m_toolBar.windowContentFrame.topLeft(), QSizeF(size));
     updateUIWithFullScreen(false);
 }
 
@@ -483,7 +489,7 @@ void MeetingViewController::scrollViewScrollAction()
 
 void MeetingViewController::checkCellPositionAction()
 {
-    if (!m_videoGrid || m_meetingEnded)
+    if (!m_members.videoGrid || m_lifetime.meetingEnded)
         return;
     VeskAppAgent *agent = VeskAppAgent::sharedInstance();
     VeskMeetingManager *manager = agent->meetingManager();
@@ -492,13 +498,13 @@ void MeetingViewController::checkCellPositionAction()
     // The grid's own entries with its own frames: while a share shows, the grid is not reloaded
     // and activeMembers may already hold other tiles, which the old frames do not describe.
     QList<VisibleTileSubscription::TilePlacement> placements;
-    const QList<Tile> &tiles = m_videoGrid->tiles();
-    const QList<QRectF> &frames = m_videoGrid->itemFrames();
+    const QList<Tile> &tiles = m_members.videoGrid->tiles();
+    const QList<QRectF> &frames = m_members.videoGrid->itemFrames();
     placements.reserve(tiles.size());
     for (qsizetype i = 0; i < tiles.size(); ++i)
         placements.append({tiles.at(i), i < frames.size() ? frames.at(i) : QRectF()});
-    const auto calls =
-        VisibleTileSubscription::check(placements, m_videoGrid->visibleRect(), m_allMembers, agent->myInfo().userId);
+    const auto calls = VisibleTileSubscription::check(placements, m_members.videoGrid->visibleRect(),
+                                                      m_members.allMembers, agent->myInfo().userId);
     for (const VisibleTileSubscription::Call &call : calls) {
         if (call.kind == VisibleTileSubscription::Call::MuteVideo) {
             manager->muteVideo(call.userId, 1, call.enable);

@@ -7,6 +7,8 @@
 #include "foundation/MainQueue.h"
 #include "foundation/NotificationCenter.h"
 #include "foundation/models/MeetingInfoModel.h"
+#include "meeting/panels/MeetingPanels.h"
+#include "meeting/window/MeetingCurrent.h"
 #include "meeting/window/MeetingLog.h"
 #include "meeting/window/dispatch/MeetingDispatchTarget.h"
 #include "meeting/window/dispatch/MeetingHostControlRules.h"
@@ -23,31 +25,11 @@ using namespace std::chrono_literals;
 
 namespace {
 
-VeskMeetingManager *meetingManager()
-{
-    VeskAppAgent *agent = VeskAppAgent::existingInstance();
-    return agent ? agent->meetingManager() : nullptr;
-}
-
-std::shared_ptr<MeetingInfoModel> roomInfo()
-{
-    VeskMeetingManager *manager = meetingManager();
-    return manager ? manager->roomInfo() : nullptr;
-}
-
 bool userIsPrivileged()
 {
     VeskAppAgent *agent = VeskAppAgent::existingInstance();
-    VeskMeetingManager *manager = meetingManager();
+    VeskMeetingManager *manager = MeetingCurrent::manager();
     return (agent && agent->myInfo().isHost()) || (manager && manager->asssitantHost());
-}
-
-// Calls a no-argument method a panel offers (its slots or invokables); panels still to come
-// simply lack it.
-void invokeIfOffered(QObject *object, const char *normalizedSignature, const char *name)
-{
-    if (object && object->metaObject()->indexOfMethod(normalizedSignature) >= 0)
-        QMetaObject::invokeMethod(object, name, Qt::DirectConnection);
 }
 
 } // namespace
@@ -62,7 +44,7 @@ public:
         VeskAppAgent *agent = VeskAppAgent::existingInstance();
         return agent ? agent->myInfo().phoneNumber : QString();
     }
-    [[nodiscard]] bool subtitlesShown() const override { return c->showSubtitleView; }
+    [[nodiscard]] bool subtitlesShown() const override { return c->panels().state().showSubtitleView; }
 
     void addChatLine(const MeetingMessageModel &line) override { c->addSingleMessage(line); }
     void transcriptionItems(const IMMessage &message) override { c->transcriptionReceiveMessages(message); }
@@ -77,7 +59,7 @@ public:
     void controlScreenShare(const MeetingControlData &data) override { c->controlScreenShareWithData(data); }
     void transcriptionSwitched(const MeetingControlData &data) override
     {
-        if (const auto room = roomInfo()) {
+        if (const auto room = MeetingCurrent::room()) {
             room->openTranslateText = data.openTranslateText;
             room->roomTranscribeStatus = data.roomTranscribeStatus;
         }
@@ -87,63 +69,48 @@ public:
     void assistantsChanged() override { c->requireAssistantinfo(); }
     void roomLockChanged(bool locked) override
     {
-        if (const auto room = roomInfo())
+        if (const auto room = MeetingCurrent::room())
             room->roomLockStatus = locked;
     }
     void roomWaitChanged(bool on) override
     {
-        if (const auto room = roomInfo())
+        if (const auto room = MeetingCurrent::room())
             room->roomWaitStatus = on;
     }
     void roomNameChanged(const QString &name) override
     {
-        if (const auto room = roomInfo())
+        if (const auto room = MeetingCurrent::room())
             room->roomName = name;
     }
-    void playbackResync(const MeetingControlData &data) override { c->applyPlaybackResync(data); }
-    void playbackStarted() override
-    {
-        c->avFileSharePlaying = true;
-        if (c->avFileSharePlayButton)
-            c->avFileSharePlayButton->setState(0);
-        c->startAVFileShareTimer();
-    }
-    void playbackResumed() override
-    {
-        c->avFileSharePlaying = true;
-        if (c->avFileSharePlayButton)
-            c->avFileSharePlayButton->setState(0);
-        c->resumeAVFileShareTimer();
-    }
-    void playbackPaused() override
-    {
-        c->avFileSharePlaying = false;
-        if (c->avFileSharePlayButton)
-            c->avFileSharePlayButton->setState(1);
-        c->pauseAVFileShareTimer();
-    }
-    void playbackSought(const MeetingControlData &data) override { c->applyPlaybackSeek(data); }
-    void playbackEnded() override { c->applyPlaybackEnded(); }
-    void fileShareStopped() override { c->applyFileShareStopped(); }
-    void fileShareStarted(const MeetingControlData &data) override { c->applyFileShareStarted(data); }
+    void playbackResync(const MeetingControlData &data) override { c->sharing().applyPlaybackResync(data); }
+    void playbackStarted() override { c->sharing().applyPlaybackStarted(); }
+    void playbackResumed() override { c->sharing().applyPlaybackResumed(); }
+    void playbackPaused() override { c->sharing().applyPlaybackPaused(); }
+    void playbackSought(const MeetingControlData &data) override { c->sharing().applyPlaybackSeek(data); }
+    void playbackEnded() override { c->sharing().applyPlaybackEnded(); }
+    void fileShareStopped() override { c->sharing().applyFileShareStopped(); }
+    void fileShareStarted(const MeetingControlData &data) override { c->sharing().applyFileShareStarted(data); }
     void countDownComming() override { c->countDownComming(); }
     void countDownViewHadEnd() override { c->countDownViewHadEnd(); }
     void controlCamera(const MeetingControlData &data) override { c->controlCameraWithData(data); }
     void allowOpenCamera(const MeetingControlData &data) override { c->handleAllowAllowOpenCamera(data); }
-    void documentShare(const MeetingControlData &data) override { c->applyDocumentShare(data); }
-    void documentSwitched(const MeetingControlData &data) override { c->applyDocumentSwitch(data); }
-    void documentFollow(const MeetingControlData &data) override { c->applyDocumentFollow(data); }
+    void documentShare(const MeetingControlData &data) override { c->sharing().applyDocumentShare(data); }
+    void documentSwitched(const MeetingControlData &data) override { c->sharing().applyDocumentSwitch(data); }
+    void documentFollow(const MeetingControlData &data) override { c->sharing().applyDocumentFollow(data); }
     void uploadPermissionChanged(const MeetingControlData &data) override
     {
-        if (const auto room = roomInfo()) {
+        if (const auto room = MeetingCurrent::room()) {
             room->allowFileUpload = data.allowFileUpload;
             room->uploadPermissionType = data.uploadPermissionType;
         }
         NotificationCenter::defaultCenter().post(QStringLiteral("RoomUploadPermissionTypeChange"));
     }
-    void sharePermissionChanged(const MeetingControlData &data) override { c->applySharePermission(data); }
-    void sharePermissionListChanged(const MeetingControlData &data) override { c->applySharePermissionList(data); }
-    void fileRightsChanged(const MeetingControlData &data) override { c->applyFileRights(data); }
+    void sharePermissionChanged(const MeetingControlData &data) override { c->sharing().applySharePermission(data); }
+    void sharePermissionListChanged(const MeetingControlData &data) override
+    {
+        c->sharing().applySharePermissionList(data);
+    }
+    void fileRightsChanged(const MeetingControlData &data) override { c->sharing().applyFileRights(data); }
 
 private:
     MeetingViewController *c;
@@ -160,17 +127,17 @@ MeetingDispatchTarget *MeetingViewController::dispatchTarget()
 
 void MeetingViewController::receiveMessage(const IMMessage &message)
 {
-    if (m_meetingEnded)
+    if (m_lifetime.meetingEnded)
         return;
     // A close of every microphone kept from before the room state waits no longer than this.
-    if (tempIsMicOn && m_stateMeeting == VeskMeetingManager::StateInRoom)
+    if (m_devices.tempIsMicOn && m_lifetime.stateMeeting == VeskMeetingManager::StateInRoom)
         applyHeldHostControl();
     MeetingMessageDispatch::dispatchMessage(message, *dispatchTarget());
 }
 
 void MeetingViewController::receiveControlMessage(const IMMessage &message)
 {
-    if (m_meetingEnded)
+    if (m_lifetime.meetingEnded)
         return;
     MeetingMessageDispatch::dispatchControl(message, *dispatchTarget());
 }
@@ -184,38 +151,40 @@ void MeetingViewController::transcriptionReceiveMessages(const IMMessage &) {}
 
 void MeetingViewController::memberListUpdateAllowCarmeraStatusDisplay()
 {
-    invokeIfOffered(memberListViewController, "updateAllowCarmeraStatusDisplay()", "updateAllowCarmeraStatusDisplay");
+    MeetingPanels::invokeIfOffered(m_panels->state().memberListViewController, "updateAllowCarmeraStatusDisplay()",
+                                   "updateAllowCarmeraStatusDisplay");
 }
 
 void MeetingViewController::memberListUpdateAllowOpenMicStatusDisplay(bool allowed)
 {
     if (allowed)
-        invokeIfOffered(memberListViewController, "updateAllowOpenMicStatusDisplay()",
-                        "updateAllowOpenMicStatusDisplay");
+        MeetingPanels::invokeIfOffered(m_panels->state().memberListViewController, "updateAllowOpenMicStatusDisplay()",
+                                       "updateAllowOpenMicStatusDisplay");
     else
-        invokeIfOffered(memberListViewController, "updateNotAllowOpenMicStatusDisplay()",
-                        "updateNotAllowOpenMicStatusDisplay");
+        MeetingPanels::invokeIfOffered(m_panels->state().memberListViewController,
+                                       "updateNotAllowOpenMicStatusDisplay()", "updateNotAllowOpenMicStatusDisplay");
 }
 
 void MeetingViewController::memberListUpdateIsOrNotAllowOpenCameraStatusDisplay()
 {
-    invokeIfOffered(memberListViewController, "updateIsOrNotAllowOpenCameraStatusDisplay()",
-                    "updateIsOrNotAllowOpenCameraStatusDisplay");
+    MeetingPanels::invokeIfOffered(m_panels->state().memberListViewController,
+                                   "updateIsOrNotAllowOpenCameraStatusDisplay()",
+                                   "updateIsOrNotAllowOpenCameraStatusDisplay");
 }
 
 // ---- Heartbeat acknowledgements --------------------------------------------------------------------
 
 void MeetingViewController::receiveHeartbeatAck(const IMMessage &message)
 {
-    if (m_meetingEnded)
+    if (m_lifetime.meetingEnded)
         return;
-    if (tempIsMicOn && m_stateMeeting == VeskMeetingManager::StateInRoom)
+    if (m_devices.tempIsMicOn && m_lifetime.stateMeeting == VeskMeetingManager::StateInRoom)
         applyHeldHostControl();
     const std::optional<MeetingNoticeRules::HeartbeatAck> ack = MeetingNoticeRules::heartbeatAck(message);
     if (!ack)
         return;
-    VeskMeetingManager *manager = meetingManager();
-    const auto room = roomInfo();
+    VeskMeetingManager *manager = MeetingCurrent::manager();
+    const auto room = MeetingCurrent::room();
     if (ack->cameraAllowStatus && room) {
         room->cameraAllowStatus = *ack->cameraAllowStatus != 0;
         memberListUpdateAllowCarmeraStatusDisplay();
@@ -230,7 +199,7 @@ void MeetingViewController::receiveHeartbeatAck(const IMMessage &message)
             micphoneChange();
         }
     }
-    if ((ack->micStatus != 0) != isMicOn() && !tempIsMicOn)
+    if ((ack->micStatus != 0) != isMicOn() && !m_devices.tempIsMicOn)
         reportMicStatus(isMicOn());
 }
 
@@ -241,9 +210,9 @@ void MeetingViewController::receiveSeverControlMessage(const IMMessage &message)
     if (!userIsPrivileged())
         return;
     MainQueue::async(this, [this, message] {
-        if (m_meetingEnded)
+        if (m_lifetime.meetingEnded)
             return;
-        VeskMeetingManager *manager = meetingManager();
+        VeskMeetingManager *manager = MeetingCurrent::manager();
         if (!manager || !manager->judegeDuplicates(message))
             return;
         const MeetingNoticeRules::ServerNotice notice = MeetingNoticeRules::serverNotice(message);
@@ -256,13 +225,13 @@ void MeetingViewController::receiveSeverControlMessage(const IMMessage &message)
 
 void MeetingViewController::handleWaitRoomData(const IMSystemMessage &message)
 {
-    VeskMeetingManager *manager = meetingManager();
+    VeskMeetingManager *manager = MeetingCurrent::manager();
     if (!manager)
         return;
-    if (message.event == 108) {
+    if (MeetingNoticeEvent(message.event) == MeetingNoticeEvent::WaitRoomMemberAdded) {
         manager->waitRoomAddMember(message.content);
         updateRedpoint(true);
-    } else if (message.event == 109) {
+    } else if (MeetingNoticeEvent(message.event) == MeetingNoticeEvent::WaitRoomMemberRemoved) {
         manager->waitRoomRemoveMember(message.content);
         updateRedpoint(false);
     }
@@ -272,7 +241,7 @@ void MeetingViewController::handleWaitRoomData(const IMSystemMessage &message)
 
 void MeetingViewController::receiveRIngRIngMessage(const IMMessage &message)
 {
-    VeskMeetingManager *manager = meetingManager();
+    VeskMeetingManager *manager = MeetingCurrent::manager();
     if (!manager || !manager->judegeDuplicates(message))
         return;
     VeskAppAgent *agent = VeskAppAgent::existingInstance();
@@ -286,179 +255,4 @@ void MeetingViewController::receiveRIngRIngMessage(const IMMessage &message)
     case MeetingNoticeRules::RingAction::Ignore:
         break;
     }
-}
-
-// ---- Control steps on the share display -----------------------------------------------------------------
-
-namespace {
-std::shared_ptr<FileShareDatailModel> documentFrom(const MeetingControlData &data)
-{
-    auto model = std::make_shared<FileShareDatailModel>();
-    model->fileId = data.fileId;
-    model->sliceCount = data.sliceCount;
-    model->sliceInfo = data.sliceInfo;
-    model->userId = data.peerId;
-    model->userName = data.peerName;
-    return model;
-}
-} // namespace
-
-void MeetingViewController::applyDocumentShare(const MeetingControlData &data)
-{
-    VeskMeetingManager *manager = meetingManager();
-    if (data.sharedFileStatus == 1) {
-        auto model = documentFrom(data);
-        model->enableUserList = data.enableUserList;
-        model->enableOperationFileStatus = data.enableOperationFileStatus;
-        fileShareDatailModel = model;
-        fileShareFlipOverReceiveSequenceId = data.sequenceId;
-        queryFileShareList(2);
-        return;
-    }
-    const bool selfSharing = manager && manager->selfFileSharing();
-    if (!selfSharing && fileShareDatailModel)
-        VeskToast::showToast(QStringLiteral("%1的共享已结束").arg(fileShareDatailModel->userName));
-    fileShareFlipOverReceiveSequenceId = 0;
-    fileShareDatailModel = std::make_shared<FileShareDatailModel>();
-    setFileShareMode(0);
-    if (fileShareCollectionView)
-        fileShareCollectionView->update();
-    if (verticalShowCollectionView)
-        verticalShowCollectionView->update();
-    onMemberChange(m_allMembers);
-    if (selfSharing)
-        stopScreenShare(true);
-}
-
-void MeetingViewController::applyDocumentSwitch(const MeetingControlData &data)
-{
-    VeskMeetingManager *manager = meetingManager();
-    if (manager && manager->selfFileSharing())
-        stopScreenShare(true);
-    fileShareDatailModel = documentFrom(data);
-    fileShareFlipOverReceiveSequenceId = data.sequenceId;
-    queryFileShareList(2);
-}
-
-void MeetingViewController::applyDocumentFollow(const MeetingControlData &data)
-{
-    if (!MeetingHostControlRules::followApplies(data.sequenceId, fileShareFlipOverReceiveSequenceId,
-                                                fileShareFlipOverSendSequenceId))
-        return;
-    fileShareFlipOverReceiveSequenceId = data.sequenceId;
-    flipOverDuration = true;
-    if (data.flipOverType == 1) {
-        scrollToPosition(data.offsetScale);
-    } else if (data.flipOverType == 0 && fileShareDatailModel) {
-        if (const auto index =
-                MeetingHostControlRules::pageIndexForSlice(fileShareDatailModel->sliceInfo, data.sliceId)) {
-            setCurrentPageNum(*index);
-            scrollToItemAtIndex(*index);
-        }
-    }
-    // The flip being applied is not sent back; the end of it is one short step later.
-    KVTimer::singleShot(this, 100ms, [this] { flipOverDuration = false; });
-}
-
-void MeetingViewController::applySharePermission(MeetingControlData data)
-{
-    if (const auto room = roomInfo()) {
-        room->allowFileShared = data.allowFileShared != 0;
-        room->sharePermission = data.sharePermission;
-    }
-    VeskMeetingManager *manager = meetingManager();
-    const bool sharing =
-        manager && (manager->selfScreenOrWindowSharing() || manager->selfFileSharing() || manager->selfAVFileSharing());
-    if (data.allowFileShared == 0 && sharing) {
-        data.peerId = VeskAppAgent::sharedInstance()->myInfo().phoneNumber;
-        data.switchStatus = 0;
-        controlScreenShareWithData(data);
-    }
-    if (fileShareSpeedSwicthPanelBottom && fileShareSpeedSwicthPanelBottom->parentWidget())
-        invokeIfOffered(fileShareSpeedSwicthPanelBottom, "refreshSharePermissionUI()", "refreshSharePermissionUI");
-}
-
-void MeetingViewController::applySharePermissionList(const MeetingControlData &data)
-{
-    if (const auto room = roomInfo())
-        room->sharePermission = data.sharePermission;
-    querySharePermission();
-    if (fileShareSpeedSwicthPanelBottom && fileShareSpeedSwicthPanelBottom->parentWidget())
-        invokeIfOffered(fileShareSpeedSwicthPanelBottom, "refreshSharePermissionUI()", "refreshSharePermissionUI");
-}
-
-void MeetingViewController::applyFileRights(const MeetingControlData &data)
-{
-    using MeetingHostControlRules::RightsTarget;
-    const RightsTarget target = MeetingHostControlRules::rightsTarget(
-        fileShareMode, data.fileId, fileShareDatailModel ? fileShareDatailModel->fileId : QString(),
-        avFileShareModel ? avFileShareModel->fileId : QString());
-    if (target == RightsTarget::Document) {
-        fileShareDatailModel->enableOperationFileStatus = data.enableOperationFileStatus;
-        fileShareDatailModel->enableUserList = data.enableUserList;
-    } else if (target == RightsTarget::AVFile) {
-        avFileShareModel->enableOperationFileStatus = data.enableOperationFileStatus;
-        avFileShareModel->enableUserList = data.enableUserList;
-    }
-}
-
-void MeetingViewController::applyPlaybackResync(const MeetingControlData &data)
-{
-    if (!avFileShareModel || data.fileId != avFileShareModel->fileId ||
-        avFileShareModel->fileType != FileShareType::Audio || avFileSharePlaySliderTracking())
-        return;
-    setAvFileSharePlayTimerCount(data.duration);
-    if (avFileSharePlayButton && avFileSharePlayButton->state() == 0)
-        startAVFileShareTimer();
-}
-
-void MeetingViewController::applyPlaybackSeek(const MeetingControlData &data)
-{
-    if (!avFileShareSliderBKView || avFileShareSliderBKView->isHidden())
-        return;
-    pauseAVFileShareTimer();
-    setAvFileSharePlayTimerCount(MeetingHostControlRules::seekSeconds(data.seekPosition));
-    if (avFileSharePlaying)
-        resumeAVFileShareTimer();
-}
-
-void MeetingViewController::applyPlaybackEnded()
-{
-    if (avFileSharePlayButton)
-        avFileSharePlayButton->setState(1);
-    pauseAVFileShareTimer();
-    if (avFileShareModel)
-        setAvFileSharePlayTimerCount(avFileShareModel->duration);
-}
-
-void MeetingViewController::applyFileShareStopped()
-{
-    if (VeskMeetingManager *manager = meetingManager())
-        manager->setSelfAVFileSharing(false);
-    avFileSharePlaying = false;
-    setFileShareMode(0);
-    if (avFileSharePlayButton)
-        avFileSharePlayButton->setState(1);
-    stopAVFileShareTimer(false);
-    onMemberChange(m_allMembers);
-}
-
-void MeetingViewController::applyFileShareStarted(const MeetingControlData &data)
-{
-    auto model = std::make_shared<FileShareModel>();
-    model->fileId = data.fileId;
-    model->fileName = data.fileName;
-    model->duration = data.duration;
-    model->userId = data.peerId;
-    model->userName = data.peerName;
-    model->fileType = QString::number(data.fileType);
-    model->enableUserList = data.enableUserList;
-    model->enableOperationFileStatus = data.enableOperationFileStatus;
-    avFileShareModel = model;
-    avFileSharePlaying = true;
-    setAvFileSharePlayTimerCount(0);
-    setFileShareMode(2);
-    if (audioAnimationBKView)
-        audioAnimationBKView->setVisible(data.fileType == 3);
-    toolBarShowAction();
 }

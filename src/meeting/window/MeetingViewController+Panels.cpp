@@ -1,5 +1,6 @@
-// The panels' methods of the window: member list, settings, applications, transcription, subtitles, chat, more menu.
-// Bodies still to come are empty; each is listed in the header's section of this file.
+// The window's panel operations: member list, settings, applications, transcription, subtitles,
+// chat, the more menu and the recording permission view. Each does nothing until its panel exists;
+// then it forwards to the panel (panels().panel<T>()).
 
 #include "meeting/window/MeetingViewController.h"
 
@@ -36,10 +37,6 @@ void MeetingViewController::handleAllowSendIMMessage(const MeetingControlData &d
         VeskToast::showToastInMeetingFiveSecond(data.imForbidMsg);
 }
 void MeetingViewController::disableIMAction(VeskButton *) {}
-QWidget *MeetingViewController::moreItemView()
-{
-    return moreItemViewStorage;
-}
 void MeetingViewController::resetItem(VeskButton *) {}
 void MeetingViewController::showAllowMeetingRecordView() {}
 void MeetingViewController::refreshAllowMeetingRecordView() {}

@@ -1,5 +1,4 @@
-// Cloud and local recording, screenshots.
-// Bodies still to come are empty; each is listed in the header's section of this file.
+// Cloud and local recording, screenshots. Nothing is recorded until the recorder is built.
 
 #include "meeting/window/MeetingViewController.h"
 

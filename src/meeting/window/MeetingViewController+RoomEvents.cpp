@@ -34,8 +34,8 @@ void MeetingViewController::onRoomStateChanged(qint64 state)
         return;
     }
     NetWorkTipView::remove();
-    m_stateMeeting = state;
-    if (m_meetingEnded)
+    m_lifetime.stateMeeting = state;
+    if (m_lifetime.meetingEnded)
         return;
 
     const MeetingWindowRules::StateReaction reaction = MeetingWindowRules::stateReaction(state);
@@ -43,15 +43,15 @@ void MeetingViewController::onRoomStateChanged(qint64 state)
         NetWorkTipView::showInView(view(), reaction.banner);
     if (reaction.refreshShareData) {
         refreshShareDataIfNeeded();
-        if (m_joinStepsPending)
+        if (m_lifetime.joinStepsPending)
             runJoinSteps();
         // A host's mute that arrived while joining applies now that the user is in the room.
         if (state == VeskMeetingManager::StateInRoom)
             applyHeldHostControl();
     }
-    if (reaction.pausePlayback && avFileSharePlaying) {
-        if (avFileSharePlayButton)
-            avFileSharePlayButton->setState(1);
+    if (reaction.pausePlayback && m_sharing->state().avFileSharePlaying) {
+        if (ui->avFileSharePlayButton)
+            ui->avFileSharePlayButton->setState(1);
         pauseAVFileShareTimer();
     }
     if (!reaction.tip.isEmpty() && isViewLoaded())
@@ -59,42 +59,42 @@ void MeetingViewController::onRoomStateChanged(qint64 state)
     if (reaction.leaveAfterDelay) {
         // The user is not left on a dead meeting: the whole leave runs, not only the agent's.
         KVTimer::singleShot(this, 2s, [this] {
-            if (!m_meetingEnded)
+            if (!m_lifetime.meetingEnded)
                 leaveRoom();
         });
     }
     if (state == VeskMeetingManager::StateIdle)
-        m_joinStepsPending = false;
+        m_lifetime.joinStepsPending = false;
 }
 
 // ---- Join confirmations -----------------------------------------------------------------------------
 
 void MeetingViewController::onJoinRoomSuccess(bool success)
 {
-    if (!success || m_meetingEnded)
+    if (!success || m_lifetime.meetingEnded)
         return;
     // No polling thread: the steps run when the state report of 2 arrives (or now, if it came).
-    if (m_stateMeeting == VeskMeetingManager::StateInRoom)
+    if (m_lifetime.stateMeeting == VeskMeetingManager::StateInRoom)
         runJoinSteps();
     else
-        m_joinStepsPending = true;
+        m_lifetime.joinStepsPending = true;
 }
 
 void MeetingViewController::runJoinSteps()
 {
-    m_joinStepsPending = false;
-    if (m_meetingEnded)
+    m_lifetime.joinStepsPending = false;
+    if (m_lifetime.meetingEnded)
         return;
     queryAllShareFileInfo();
     VeskMeetingManager *manager = VeskAppAgent::sharedInstance()->meetingManager();
     const auto room = manager ? manager->roomInfo() : nullptr;
-    if (room && MeetingWindowRules::openCameraAtJoin(*room) && cameraBtn) {
-        cameraBtn->setState(1);
-        openOrCloseCamera(cameraBtn);
+    if (room && MeetingWindowRules::openCameraAtJoin(*room) && ui->cameraBtn) {
+        ui->cameraBtn->setState(1);
+        openOrCloseCamera(ui->cameraBtn);
     }
-    if (room && MeetingWindowRules::openMicrophoneAtJoin(*room) && microphoneBtn) {
-        microphoneBtn->setState(1);
-        openOrCloseMicrophone(microphoneBtn);
+    if (room && MeetingWindowRules::openMicrophoneAtJoin(*room) && ui->microphoneBtn) {
+        ui->microphoneBtn->setState(1);
+        openOrCloseMicrophone(ui->microphoneBtn);
     }
     handleSettingPageConfig();
     Q_EMIT joinStepsDidRun();
@@ -109,9 +109,9 @@ void MeetingViewController::selfJoinRoomSuccess()
 
 void MeetingViewController::onRoomClosed(const QString &reason)
 {
-    if (m_roomClosedAlertShown || m_meetingEnded)
+    if (m_lifetime.roomClosedAlertShown || m_lifetime.meetingEnded)
         return;
-    m_roomClosedAlertShown = true;
+    m_lifetime.roomClosedAlertShown = true;
     stopScreenShare(true);
     VeskAppAgent *agent = VeskAppAgent::sharedInstance();
     agent->leaveMeeting();
@@ -161,9 +161,9 @@ void MeetingViewController::hostMoveConsumerToWaitRoom()
 void MeetingViewController::safeLeaveingMeetingWithOutRequest()
 {
     MainQueue::async(this, [this] {
-        if (m_meetingEnded)
+        if (m_lifetime.meetingEnded)
             return;
-        memberWindow.reset();
+        m_panels->state().memberWindow.reset();
         VeskAppAgent *agent = VeskAppAgent::sharedInstance();
         if (VeskMeetingManager *manager = agent->meetingManager()) {
             manager->stopMicrophone();
@@ -171,7 +171,7 @@ void MeetingViewController::safeLeaveingMeetingWithOutRequest()
         }
         agent->updateSelfMeetingConfigWithCameraStatus(
             this, QStringLiteral("0"), QStringLiteral("0"), QString(), [this](const KVMResponse &) {
-                if (m_meetingEnded)
+                if (m_lifetime.meetingEnded)
                     return;
                 // This window's meeting is over; the home page enters the waiting room anew.
                 endMeetingLifetime();
@@ -214,10 +214,10 @@ void MeetingViewController::onRender(const QString &peerId, const KRTCVideoFrame
     if (!targets->avFileShareSource)
         return;
     // The shared file's position follows the sharer's SEI; views move on the main thread.
-    if (!m_avFileSharePlaySliderTracking.load()) {
+    if (!m_sharing->avFileSharePlaySliderTracking()) {
         if (const auto position =
-                MeetingWindowRules::seiPlaybackPosition(frame.seiContent, m_avFileSharePlayTimerCount.load());
-            position && *position != m_avFileSharePlayTimerCount.load()) {
+                MeetingWindowRules::seiPlaybackPosition(frame.seiContent, m_sharing->avFileSharePlayTimerCount());
+            position && *position != m_sharing->avFileSharePlayTimerCount()) {
             setAvFileSharePlayTimerCount(*position);
         }
     }
@@ -225,7 +225,7 @@ void MeetingViewController::onRender(const QString &peerId, const KRTCVideoFrame
     if (!m_recvStreamPending.exchange(true)) {
         MainQueue::async(this, [this, peerId] {
             m_recvStreamPending.store(false);
-            if (!m_meetingEnded && m_avFileShareSourceModel)
+            if (!m_lifetime.meetingEnded && m_members.avFileShareSourceModel)
                 avFileShareRecvStream(peerId);
         });
     }

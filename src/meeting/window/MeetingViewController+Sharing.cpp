@@ -1,49 +1,153 @@
-// The window's sharing methods: share permission, documents, audio/video files, own screen share.
-// Bodies still to come are empty; each is listed in the header's section of this file.
+// The sharing operations of the window: each is the sharing room's (meeting/sharing).
 
 #include "meeting/window/MeetingViewController.h"
-#include "meeting/window/MeetingWindowRules.h"
 
-void MeetingViewController::querySharePermission() {}
-void MeetingViewController::queryFileShareList(int) {}
-void MeetingViewController::queryAllShareFileInfo() {}
-void MeetingViewController::setFileShareMode(int) {}
-void MeetingViewController::setCurrentPageNum(int) {}
-void MeetingViewController::scrollToItemAtIndex(int) {}
-void MeetingViewController::scrollToPosition(double) {}
-void MeetingViewController::leftFlipOverAction(QObject *) {}
-void MeetingViewController::rightFlipOverAction(QObject *) {}
+void MeetingViewController::querySharePermission()
+{
+    m_sharing->querySharePermission();
+}
+
+void MeetingViewController::queryFileShareList(int from)
+{
+    m_sharing->queryFileShareList(from);
+}
+
+void MeetingViewController::queryAllShareFileInfo()
+{
+    m_sharing->queryAllShareFileInfo();
+}
+
+void MeetingViewController::setFileShareMode(int mode)
+{
+    m_sharing->setFileShareMode(mode);
+}
+
+void MeetingViewController::setCurrentPageNum(int page)
+{
+    m_sharing->setCurrentPageNum(page);
+}
+
+void MeetingViewController::scrollToItemAtIndex(int index)
+{
+    m_sharing->scrollToItemAtIndex(index);
+}
+
+void MeetingViewController::scrollToPosition(double position)
+{
+    m_sharing->scrollToPosition(position);
+}
+
+void MeetingViewController::leftFlipOverAction(QObject *sender)
+{
+    m_sharing->leftFlipOverAction(sender);
+}
+
+void MeetingViewController::rightFlipOverAction(QObject *sender)
+{
+    m_sharing->rightFlipOverAction(sender);
+}
+
 bool MeetingViewController::fileShareDisplayEnableScroll()
 {
-    return false;
+    return m_sharing->fileShareDisplayEnableScroll();
 }
-void MeetingViewController::stopScreenShare(bool) {}
-void MeetingViewController::controlScreenShareWithData(const MeetingControlData &) {}
-void MeetingViewController::prepareToShare(VeskButton *) {}
-void MeetingViewController::refreshShareDataIfNeeded() {}
-void MeetingViewController::avFileShareRecvStream(const QString &) {}
-void MeetingViewController::startAVFileShareTimer() {}
-void MeetingViewController::resumeAVFileShareTimer() {}
-void MeetingViewController::pauseAVFileShareTimer() {}
-void MeetingViewController::stopAVFileShareTimer(bool) {}
-// Any thread (the render thread calls it): the position is an atomic. The time label and the
-// slider follow on the main queue with the sharing work.
+
+void MeetingViewController::stopScreenShare(bool force)
+{
+    m_sharing->stopScreenShare(force);
+}
+
+void MeetingViewController::controlScreenShareWithData(const MeetingControlData &data)
+{
+    m_sharing->controlScreenShareWithData(data);
+}
+
+void MeetingViewController::prepareToShare(VeskButton *sender)
+{
+    m_sharing->prepareToShare(sender);
+}
+
+void MeetingViewController::refreshShareDataIfNeeded()
+{
+    m_sharing->refreshShareDataIfNeeded();
+}
+
+void MeetingViewController::avFileShareRecvStream(const QString &peerId)
+{
+    m_sharing->avFileShareRecvStream(peerId);
+}
+
+void MeetingViewController::startAVFileShareTimer()
+{
+    m_sharing->startAVFileShareTimer();
+}
+
+void MeetingViewController::resumeAVFileShareTimer()
+{
+    m_sharing->resumeAVFileShareTimer();
+}
+
+void MeetingViewController::pauseAVFileShareTimer()
+{
+    m_sharing->pauseAVFileShareTimer();
+}
+
+void MeetingViewController::stopAVFileShareTimer(bool keepAnimation)
+{
+    m_sharing->stopAVFileShareTimer(keepAnimation);
+}
+
 void MeetingViewController::setAvFileSharePlayTimerCount(qint64 seconds)
 {
-    m_avFileSharePlayTimerCount.store(MeetingWindowRules::clampedPlaybackSeconds(seconds));
+    m_sharing->setAvFileSharePlayTimerCount(seconds);
 }
-void MeetingViewController::scrollViewDidScroll() {}
-void MeetingViewController::shareSelectPanelSwitchFile(const Notification &) {}
-void MeetingViewController::sliderStartTracking(const Notification &) {}
-void MeetingViewController::sliderStopTracking(const Notification &) {}
-void MeetingViewController::addAudioRotationAnimationView() {}
-void MeetingViewController::showFloatingWindowMoreView(VeskButton *) {}
+
+void MeetingViewController::scrollViewDidScroll()
+{
+    m_sharing->scrollViewDidScroll();
+}
+
+void MeetingViewController::shareSelectPanelSwitchFile(const Notification &notification)
+{
+    m_sharing->shareSelectPanelSwitchFile(notification);
+}
+
+void MeetingViewController::sliderStartTracking(const Notification &notification)
+{
+    m_sharing->sliderStartTracking(notification);
+}
+
+void MeetingViewController::sliderStopTracking(const Notification &notification)
+{
+    m_sharing->sliderStopTracking(notification);
+}
+
+void MeetingViewController::addAudioRotationAnimationView()
+{
+    m_sharing->addAudioRotationAnimationView();
+}
+
+void MeetingViewController::showFloatingWindowMoreView(VeskButton *button)
+{
+    m_sharing->showFloatingWindowMoreView(button);
+}
+
 QWidget *MeetingViewController::floatingMediaView()
 {
-    return floatingMediaViewStorage;
+    return m_sharing->floatingMediaView();
 }
+
 QWidget *MeetingViewController::floatingMediaMiniView()
 {
-    return floatingMediaMiniViewStorage;
+    return m_sharing->floatingMediaMiniView();
 }
-void MeetingViewController::sreenShareFloatingWindow() {}
+
+QWidget *MeetingViewController::moreItemView()
+{
+    return m_sharing->moreItemView();
+}
+
+void MeetingViewController::sreenShareFloatingWindow()
+{
+    m_sharing->sreenShareFloatingWindow();
+}

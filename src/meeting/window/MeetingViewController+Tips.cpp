@@ -1,5 +1,5 @@
-// Network, QoS and system tips, pop-over housekeeping, the member button's red dot.
-// Bodies still to come are empty; each is listed in the header's section of this file.
+// Network, QoS and system tips, the member button's red dot; pop-overs are the panels' (panels()).
+// A tip does nothing until the tips are built.
 
 #include "meeting/window/MeetingViewController.h"
 
@@ -9,8 +9,14 @@ void MeetingViewController::meetingQosWarnning() {}
 void MeetingViewController::showSystemTip(int) {}
 void MeetingViewController::hiddenSystemTip() {}
 void MeetingViewController::ShowQosPanelAction(QObject *) {}
-void MeetingViewController::hideOtherOverViewsExceptView(QWidget *) {}
-void MeetingViewController::handleFullScreenMouseDown(QMouseEvent *) {}
+void MeetingViewController::hideOtherOverViewsExceptView(QWidget *view)
+{
+    m_panels->hideOtherOverViewsExceptView(view);
+}
+void MeetingViewController::handleFullScreenMouseDown(QMouseEvent *event)
+{
+    m_panels->handleFullScreenMouseDown(event);
+}
 void MeetingViewController::updateRedpoint(bool) {}
 // The manager's red-point callback has no effect in the meeting window (the waiting-room
 // handling drives the dot through updateRedpoint).

@@ -5,8 +5,12 @@
 
 #include "agent/VeskAppAgent.h"
 #include "agent/VeskMeetingManager.h"
+#include "agent/models/KVMeetingDidUpdated.h"
+#include "foundation/NotificationCenter.h"
 #include "foundation/models/MeetingInfoModel.h"
 #include "meeting/window/MeetingBottomButton.h"
+#include "meeting/window/MeetingCurrent.h"
+#include "meeting/window/dispatch/MeetingCodes.h"
 #include "meeting/window/dispatch/MeetingHostControlRules.h"
 #include "meeting/window/dispatch/MeetingToolBarRules.h"
 #include "uikit/AutoLayout.h"
@@ -85,12 +89,6 @@ void turnPageOf(MeetingViewController *controller, MeetingToolBarRules::PageTurn
         controller->leftFlipOverAction(nullptr);
 }
 
-VeskMeetingManager *meetingManager()
-{
-    VeskAppAgent *agent = VeskAppAgent::existingInstance();
-    return agent ? agent->meetingManager() : nullptr;
-}
-
 } // namespace
 
 // ---- Buttons ----------------------------------------------------------------------------------------------
@@ -99,24 +97,24 @@ void MeetingViewController::bottomToolButtonClick(VeskButton *sender)
 {
     if (!sender)
         return;
-    switch (sender->tag()) {
-    case 10000:
+    switch (MeetingToolBarTag(sender->tag())) {
+    case MeetingToolBarTag::SettingPage:
         if (sender->state() == 1) {
             showSettingPage(0);
-        } else if (settingPage) {
-            if (auto *page = qobject_cast<MacBaseViewController *>(settingPage.data())) {
+        } else if (m_panels->state().settingPage) {
+            if (auto *page = qobject_cast<MacBaseViewController *>(m_panels->state().settingPage.data())) {
                 if (QWidget *w = page->window())
                     w->close();
             }
-            settingPage = nullptr;
+            m_panels->state().settingPage = nullptr;
         }
         break;
-    case 10001:
+    case MeetingToolBarTag::Application:
         showApplicationView(sender);
         break;
-    case 10002: {
+    case MeetingToolBarTag::Subtitle: {
         VeskAppAgent *agent = VeskAppAgent::sharedInstance();
-        VeskMeetingManager *manager = meetingManager();
+        VeskMeetingManager *manager = MeetingCurrent::manager();
         const auto room = manager ? manager->roomInfo() : nullptr;
         MeetingHostControlRules::Me me;
         me.isHost = agent->myInfo().isHost();
@@ -131,24 +129,24 @@ void MeetingViewController::bottomToolButtonClick(VeskButton *sender)
         showSubtitleViewAction(sender->state() == 1);
         break;
     }
-    case 10003:
+    case MeetingToolBarTag::Record:
         hideOtherOverViewsExceptView(nullptr);
         startOrStopRecord(sender);
         break;
-    case 10004:
+    case MeetingToolBarTag::Share:
         hideOtherOverViewsExceptView(nullptr);
         prepareToShare(sender);
         break;
-    case 10005:
+    case MeetingToolBarTag::MemberList:
         showOrHideMember(sender);
         break;
-    case 10006:
+    case MeetingToolBarTag::Camera:
         openOrCloseCamera(sender);
         break;
-    case 10007:
+    case MeetingToolBarTag::Microphone:
         openOrCloseMicrophone(sender);
         break;
-    case 10008:
+    case MeetingToolBarTag::Speaker:
         openOrCloseSpeaker(sender);
         break;
     default:
@@ -158,11 +156,13 @@ void MeetingViewController::bottomToolButtonClick(VeskButton *sender)
 
 void MeetingViewController::roomInfoCopy(QObject *)
 {
-    VeskMeetingManager *manager = meetingManager();
+    VeskMeetingManager *manager = MeetingCurrent::manager();
     const auto room = manager ? manager->roomInfo() : nullptr;
     if (QClipboard *clipboard = QGuiApplication::clipboard()) {
         clipboard->clear();
         clipboard->setText(room ? room->invitedMeetingContent : QString());
+        // The user's own copy: the home page never offers it back for joining.
+        NotificationCenter::defaultCenter().post(KVMeetingAppCopyInvitedStringNotification);
     }
     if (isViewLoaded())
         VeskMeetingToast::showNomalTip(view(), kMeetingInfoCopied);
@@ -190,51 +190,54 @@ void MeetingViewController::mouseDown(QMouseEvent *)
 
 void MeetingViewController::setupTrackingArea()
 {
-    if (m_trackingArea || !isViewLoaded())
+    if (m_toolBar.trackingArea || !isViewLoaded())
         return;
-    m_trackingArea = new TrackingArea(this, view());
+    m_toolBar.trackingArea = new TrackingArea(this, view());
 }
 
 void MeetingViewController::mouseEntered()
 {
-    mouseEnterFlag = true;
-    if (fileShareMode == 0) {
+    m_toolBar.mouseEnterFlag = true;
+    if (m_sharing->state().fileShareMode == 0) {
         setToolBarsShown(true, false);
-        if (toolBarHiddenTimer)
-            toolBarHiddenTimer->invalidate();
-        toolBarHiddenTimer = nullptr;
+        if (m_toolBar.toolBarHiddenTimer)
+            m_toolBar.toolBarHiddenTimer->invalidate();
+        m_toolBar.toolBarHiddenTimer = nullptr;
         return;
     }
-    if (avFileShareModel && avFileShareModel->userCanControl() && avFileSharePlayButton)
-        avFileSharePlayButton->show();
+    if (m_sharing->state().avFileShareModel && m_sharing->state().avFileShareModel->userCanControl() &&
+        ui->avFileSharePlayButton)
+        ui->avFileSharePlayButton->show();
 }
 
 void MeetingViewController::mouseExited()
 {
-    mouseEnterFlag = false;
-    if (fileShareMode == 0) {
-        if (toolBarHiddenTimer)
-            toolBarHiddenTimer->invalidate();
+    m_toolBar.mouseEnterFlag = false;
+    if (m_sharing->state().fileShareMode == 0) {
+        if (m_toolBar.toolBarHiddenTimer)
+            m_toolBar.toolBarHiddenTimer->invalidate();
         QPointer<MeetingViewController> weak(this);
-        toolBarHiddenTimer = KVTimer::singleShot(this, kToolBarHideDelay, [weak] {
+        m_toolBar.toolBarHiddenTimer = KVTimer::singleShot(this, kToolBarHideDelay, [weak] {
             if (weak)
                 weak->toolBarHiddenTimerAction();
         });
         return;
     }
-    if (avFileShareModel && avFileShareModel->userCanControl() && avFileSharePlayButton)
-        avFileSharePlayButton->hide();
+    if (m_sharing->state().avFileShareModel && m_sharing->state().avFileShareModel->userCanControl() &&
+        ui->avFileSharePlayButton)
+        ui->avFileSharePlayButton->hide();
     toolBarShowAction();
 }
 
 void MeetingViewController::toolBarHiddenTimerAction()
 {
-    toolBarHiddenTimer = nullptr;
-    if (mouseEnterFlag || fileShareMode != 0)
+    m_toolBar.toolBarHiddenTimer = nullptr;
+    if (m_toolBar.mouseEnterFlag || m_sharing->state().fileShareMode != 0)
         return;
     // An open pop-up keeps the bars.
-    for (MeetingBottomButton *b : {applicationBtn.data(), subtitleSettingBtn.data(), shareSettingBtn.data(),
-                                   cameraSettingBtn.data(), micSettingBtn.data(), speakerSettingBtn.data()}) {
+    for (MeetingBottomButton *b :
+         {ui->applicationBtn.data(), ui->subtitleSettingBtn.data(), ui->shareSettingBtn.data(),
+          ui->cameraSettingBtn.data(), ui->micSettingBtn.data(), ui->speakerSettingBtn.data()}) {
         if (b && b->state() == 1)
             return;
     }
@@ -243,47 +246,48 @@ void MeetingViewController::toolBarHiddenTimerAction()
 
 void MeetingViewController::toolBarShowAction()
 {
-    if (!m_toolBarsHidden)
+    if (!m_toolBar.toolBarsHidden)
         return;
     setToolBarsShown(true, true);
 }
 
 void MeetingViewController::setToolBarsShown(bool shown, bool animated)
 {
-    m_toolBarsHidden = !shown;
-    if (m_toolBarAnimation)
-        m_toolBarAnimation->invalidate();
-    m_toolBarAnimation = nullptr;
+    m_toolBar.toolBarsHidden = !shown;
+    if (m_toolBar.toolBarAnimation)
+        m_toolBar.toolBarAnimation->invalidate();
+    m_toolBar.toolBarAnimation = nullptr;
     const qreal top = shown ? 0 : kTopHidden;
     const qreal bottom = shown ? 0 : kBottomHidden;
     // The bars sit in the window's column; without their constraints they leave by hiding.
-    if (!topToolViewTopConstraint || !bottomViewBottomConstraint) {
-        if (topView)
-            topView->setVisible(shown);
-        if (bottomView)
-            bottomView->setVisible(shown);
+    if (!ui->topToolViewTopConstraint || !ui->bottomViewBottomConstraint) {
+        if (ui->topView)
+            ui->topView->setVisible(shown);
+        if (ui->bottomView)
+            ui->bottomView->setVisible(shown);
         return;
     }
     if (!animated) {
-        topToolViewTopConstraint->setConstant(top);
-        bottomViewBottomConstraint->setConstant(bottom);
+        ui->topToolViewTopConstraint->setConstant(top);
+        ui->bottomViewBottomConstraint->setConstant(bottom);
         return;
     }
-    const qreal topFrom = topToolViewTopConstraint->constant();
-    const qreal bottomFrom = bottomViewBottomConstraint->constant();
+    const qreal topFrom = ui->topToolViewTopConstraint->constant();
+    const qreal bottomFrom = ui->bottomViewBottomConstraint->constant();
     const qint64 startMs = KVClock::current().nowMs();
     QPointer<MeetingViewController> weak(this);
-    m_toolBarAnimation = KVTimer::repeating(this, kBarAnimationStep, [weak, topFrom, bottomFrom, top, bottom, startMs] {
-        if (!weak || !weak->topToolViewTopConstraint || !weak->bottomViewBottomConstraint)
-            return;
-        const qreal t = qMin<qreal>(1.0, qreal(KVClock::current().nowMs() - startMs) / kBarAnimationMs);
-        weak->topToolViewTopConstraint->setConstant(topFrom + (top - topFrom) * t);
-        weak->bottomViewBottomConstraint->setConstant(bottomFrom + (bottom - bottomFrom) * t);
-        if (t >= 1.0 && weak->m_toolBarAnimation) {
-            weak->m_toolBarAnimation->invalidate();
-            weak->m_toolBarAnimation = nullptr;
-        }
-    });
+    m_toolBar.toolBarAnimation =
+        KVTimer::repeating(this, kBarAnimationStep, [weak, topFrom, bottomFrom, top, bottom, startMs] {
+            if (!weak || !weak->ui->topToolViewTopConstraint || !weak->ui->bottomViewBottomConstraint)
+                return;
+            const qreal t = qMin<qreal>(1.0, qreal(KVClock::current().nowMs() - startMs) / kBarAnimationMs);
+            weak->ui->topToolViewTopConstraint->setConstant(topFrom + (top - topFrom) * t);
+            weak->ui->bottomViewBottomConstraint->setConstant(bottomFrom + (bottom - bottomFrom) * t);
+            if (t >= 1.0 && weak->m_toolBar.toolBarAnimation) {
+                weak->m_toolBar.toolBarAnimation->invalidate();
+                weak->m_toolBar.toolBarAnimation = nullptr;
+            }
+        });
 }
 
 // ---- Page turning ------------------------------------------------------------------------------------------
@@ -292,7 +296,7 @@ void MeetingViewController::keyDown(QKeyEvent *event)
 {
     if (!event)
         return;
-    turnPageOf(this, MeetingToolBarRules::keyPageTurn(fileShareMode, event->key()));
+    turnPageOf(this, MeetingToolBarRules::keyPageTurn(m_sharing->state().fileShareMode, event->key()));
 }
 
 void MeetingViewController::swipeWithEvent(double deltaX, double deltaY)

@@ -7,6 +7,7 @@
 #include "foundation/models/MeetingInfoModel.h"
 #include "meeting/window/MeetingLog.h"
 #include "meeting/window/MeetingWindowRules.h"
+#include "uikit/KVDataText.h"
 #include "uikit/KVMeetingIDLabel.h"
 #include "uikit/KVPageNavigator.h"
 #include "uikit/VeskButton.h"
@@ -22,7 +23,9 @@ void setTitleText(KVMeetingIDLabel *label, const QString &text, const QString &r
 {
     if (!label)
         return;
-    label->setText(text);
+    KVDataText::setText(label, text);
+    // Read out as it reads: the meeting's name and number.
+    label->setAccessibleName(text);
     label->setStyleSheet(QStringLiteral("color: white;"));
     label->setRoomId(roomId);
 }
@@ -33,52 +36,52 @@ void MeetingViewController::aboutWaitingRoom()
     VeskAppAgent *agent = VeskAppAgent::sharedInstance();
     VeskMeetingManager *manager = agent->meetingManager();
 
-    if (m_enterWaitingRoom) {
-        m_showingWaitingRoom = true;
-        waitingRoomBKView->raise();
-        vesk::setBackgroundColor(waitingRoomBKView, vesk::colorWithHexString(QStringLiteral("#3A3A3C")));
-        waitingRoomBKView->show();
-        endMeetingBtn->hide();
-        meetingIdCopyBtn->hide();
-        vesk::setCornerRadius(exitWaitingRoomBtn, 4.0);
+    if (m_waitingRoom.enterWaitingRoom) {
+        m_waitingRoom.showingWaitingRoom = true;
+        ui->waitingRoomBKView->raise();
+        vesk::setBackgroundColor(ui->waitingRoomBKView, vesk::colorWithHexString(QStringLiteral("#3A3A3C")));
+        ui->waitingRoomBKView->show();
+        ui->endMeetingBtn->hide();
+        ui->meetingIdCopyBtn->hide();
+        vesk::setCornerRadius(ui->exitWaitingRoomBtn, 4.0);
         const QColor red = vesk::colorWithHexString(QStringLiteral("FF3B30"));
-        vesk::setButtonBordered(exitWaitingRoomBtn, red, 1.0);
-        vesk::setButtonAttribute(exitWaitingRoomBtn, MeetingWindowRules::kExitWaitingRoomTitle, red,
+        vesk::setButtonBordered(ui->exitWaitingRoomBtn, red, 1.0);
+        vesk::setButtonAttribute(ui->exitWaitingRoomBtn, MeetingWindowRules::kExitWaitingRoomTitle, red,
                                  vesk::systemFont(15));
         const auto waiting = agent->temMeetingInfoModel();
         const QString roomId = waiting ? waiting->roomId : QString();
-        setTitleText(titleLabel, MeetingWindowRules::waitingRoomTitle(waiting ? waiting->roomName : QString(), roomId),
-                     roomId);
+        setTitleText(ui->titleLabel,
+                     MeetingWindowRules::waitingRoomTitle(waiting ? waiting->roomName : QString(), roomId), roomId);
         addLoopRequest();
         return;
     }
 
-    m_showingWaitingRoom = false;
+    m_waitingRoom.showingWaitingRoom = false;
     if (manager) {
         manager->setAssistantsDelegate(this, this);
         requireAssistantinfo();
         manager->setDelegate(this, this);
-        m_isRoomDelegate = true;
+        m_lifetime.isRoomDelegate = true;
         manager->joinRoom();
     }
     const auto room = manager ? manager->roomInfo() : nullptr;
-    endMeetingBtn->setVisible(room && MeetingWindowRules::showsEndMeetingButton(*room, agent->myInfo().userId));
-    waitingRoomBKView->hide();
-    meetingIdCopyBtn->show();
+    ui->endMeetingBtn->setVisible(room && MeetingWindowRules::showsEndMeetingButton(*room, agent->myInfo().userId));
+    ui->waitingRoomBKView->hide();
+    ui->meetingIdCopyBtn->show();
     const QString roomId = room ? room->roomId : QString();
-    setTitleText(titleLabel, MeetingWindowRules::joinedTitle(room ? room->roomName : QString(), roomId), roomId);
+    setTitleText(ui->titleLabel, MeetingWindowRules::joinedTitle(room ? room->roomName : QString(), roomId), roomId);
 }
 
 void MeetingViewController::addLoopRequest()
 {
-    if (m_loopRequestTimer)
-        m_loopRequestTimer->invalidate();
-    const quint64 generation = ++m_waitingRoomGeneration;
+    if (m_waitingRoom.loopRequestTimer)
+        m_waitingRoom.loopRequestTimer->invalidate();
+    const quint64 generation = ++m_waitingRoom.waitingRoomGeneration;
     // Owned by the window: the poll dies with it; a reply of an earlier screen is dropped.
-    m_loopRequestTimer = KVTimer::repeating(this, 2s, [this, generation] {
+    m_waitingRoom.loopRequestTimer = KVTimer::repeating(this, 2s, [this, generation] {
         VeskAppAgent::sharedInstance()->queryAllowEnterStatusCompletionBlock(
             this, [this, generation](const KVMResponse &response) {
-                if (generation != m_waitingRoomGeneration || m_meetingEnded)
+                if (generation != m_waitingRoom.waitingRoomGeneration || m_lifetime.meetingEnded)
                     return;
                 const MeetingWindowRules::Admission admission =
                     MeetingWindowRules::admission(response.successed, response.data);
@@ -108,10 +111,10 @@ void MeetingViewController::enterMeetingRoom()
 
 void MeetingViewController::destoryWaitingRoom()
 {
-    ++m_waitingRoomGeneration;
-    if (m_loopRequestTimer)
-        m_loopRequestTimer->invalidate();
-    m_loopRequestTimer.clear();
+    ++m_waitingRoom.waitingRoomGeneration;
+    if (m_waitingRoom.loopRequestTimer)
+        m_waitingRoom.loopRequestTimer->invalidate();
+    m_waitingRoom.loopRequestTimer.clear();
     VeskAppAgent::sharedInstance()->setTemMeetingInfoModel(nullptr);
 }
 

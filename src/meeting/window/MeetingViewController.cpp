@@ -59,27 +59,32 @@ void watchVideoView(QObject *controller, const std::shared_ptr<MeetingActiveMode
 } // namespace
 
 MeetingViewController::MeetingViewController(bool enterWaitingRoom, QObject *parent)
-    : MacBaseViewController(parent), m_enterWaitingRoom(enterWaitingRoom)
+    : MacBaseViewController(parent), ui(std::make_unique<Ui::MeetingViewController>()),
+      m_panels(std::make_unique<MeetingPanels>(this)),
+      m_sharing(std::make_unique<MeetingSharing>(
+          *ui, MeetingSharing::WindowCalls{[this] { onMemberChange(m_members.allMembers); },
+                                           [this] { toolBarShowAction(); }}))
 {
     setObjectName(QStringLiteral("MeetingViewController"));
+    m_waitingRoom.enterWaitingRoom = enterWaitingRoom;
 }
 
 MeetingViewController::~MeetingViewController()
 {
     // No frame may reach views that go with this window, and no event a dead controller.
     m_frameRouter.clear();
-    if (m_isRoomDelegate)
+    if (m_lifetime.isRoomDelegate)
         clearManagerDelegates();
     NetWorkTipView::remove();
     NotificationCenter::defaultCenter().removeObserver(this);
-    if (m_loopRequestTimer)
-        m_loopRequestTimer->invalidate();
+    if (m_waitingRoom.loopRequestTimer)
+        m_waitingRoom.loopRequestTimer->invalidate();
 }
 
 void MeetingViewController::viewDidLoad()
 {
     MacBaseViewController::viewDidLoad();
-    m_serialOperationQueue = std::make_unique<OperationQueue>(QStringLiteral("meeting.members"), 1);
+    m_members.serialOperationQueue = std::make_unique<OperationQueue>(QStringLiteral("meeting.members"), 1);
     querySharePermission();
     creatUI();
 }
@@ -116,7 +121,8 @@ void MeetingViewController::viewWillAppear()
     if (QWidget *w = window(); w && w != view())
         KVWindow::applyDarkAppearance(w);
     view()->setFocus();
-    if (hostCountStartViewStorage || (applicationView && applicationView->property("showsCountDown").toBool()))
+    if (m_panels->state().hostCountStartViewStorage ||
+        (m_panels->state().applicationView && m_panels->state().applicationView->property("showsCountDown").toBool()))
         applicationStateSettingAction(nullptr);
 }
 
@@ -136,57 +142,57 @@ void MeetingViewController::viewDidAppear()
         w->activateWindow();
     }
     adjustView();
-    speakerBtn->setState(1);
+    ui->speakerBtn->setState(1);
     VeskMeetingManager *manager = VeskAppAgent::sharedInstance()->meetingManager();
     const auto room = manager ? manager->roomInfo() : nullptr;
     if (room && room->streamLevel == 0) {
-        shareBtn->setEnabled(false);
-        cameraBtn->setEnabled(false);
-        selectCameraBtn->setEnabled(false);
+        ui->shareBtn->setEnabled(false);
+        ui->cameraBtn->setEnabled(false);
+        ui->selectCameraBtn->setEnabled(false);
     }
-    if (!localNSEventMaskKeyDownEventMonitor)
-        localNSEventMaskKeyDownEventMonitor = new KeyDownMonitor(this);
-    m_appeared = true;
+    if (!m_toolBar.localNSEventMaskKeyDownEventMonitor)
+        m_toolBar.localNSEventMaskKeyDownEventMonitor = new KeyDownMonitor(this);
+    m_lifetime.appeared = true;
     Q_EMIT didAppear();
 }
 
 void MeetingViewController::viewWillDisappear()
 {
-    delete localNSEventMaskKeyDownEventMonitor.data();
-    localNSEventMaskKeyDownEventMonitor.clear();
-    delete localNSEventMaskMouseMoveEventMonitor.data();
-    localNSEventMaskMouseMoveEventMonitor.clear();
+    delete m_toolBar.localNSEventMaskKeyDownEventMonitor.data();
+    m_toolBar.localNSEventMaskKeyDownEventMonitor.clear();
+    delete m_toolBar.localNSEventMaskMouseMoveEventMonitor.data();
+    m_toolBar.localNSEventMaskMouseMoveEventMonitor.clear();
 }
 
 void MeetingViewController::viewDidDisappear() {}
 
 void MeetingViewController::setIsMicOn(bool on)
 {
-    m_isMicOn = on;
-    if (microphoneBtn)
-        microphoneBtn->setState(on ? 1 : 0);
+    m_devices.isMicOn = on;
+    if (ui->microphoneBtn)
+        ui->microphoneBtn->setState(on ? 1 : 0);
 }
 
 void MeetingViewController::setActiveMembers(const QList<Tile> &tiles)
 {
-    m_activeMembers = tiles;
+    m_members.activeMembers = tiles;
     for (const Tile &tile : tiles)
         watchVideoView(this, tile);
-    m_frameRouter.setTiles(m_meetingEnded ? QList<Tile>() : tiles);
+    m_frameRouter.setTiles(m_lifetime.meetingEnded ? QList<Tile>() : tiles);
 }
 
 void MeetingViewController::setAvFileShareSourceModel(const Tile &tile)
 {
-    m_avFileShareSourceModel = tile;
+    m_members.avFileShareSourceModel = tile;
     watchVideoView(this, tile);
-    m_frameRouter.setAvFileShareSource(m_meetingEnded ? Tile() : tile);
+    m_frameRouter.setAvFileShareSource(m_lifetime.meetingEnded ? Tile() : tile);
 }
 
 void MeetingViewController::setScreenShareSourceModel(const Tile &tile)
 {
-    m_screenShareSourceModel = tile;
+    m_members.screenShareSourceModel = tile;
     watchVideoView(this, tile);
-    m_frameRouter.setScreenShareSource(m_meetingEnded ? Tile() : tile);
+    m_frameRouter.setScreenShareSource(m_lifetime.meetingEnded ? Tile() : tile);
 }
 
 void MeetingViewController::memeberSharePermissionChange()
@@ -202,10 +208,10 @@ void MeetingViewController::networkStateObserver(const Notification &notificatio
 
 void MeetingViewController::applyNetworkIcon(const QString &name)
 {
-    if (!qosShowButton)
+    if (!ui->qosShowButton)
         return;
-    qosShowButton->setImage(MeetingIcons::image(name, 18));
-    qosShowButton->setProperty("imageName", name);
+    ui->qosShowButton->setImage(MeetingIcons::image(name, 18));
+    ui->qosShowButton->setProperty("imageName", name);
 }
 
 namespace {
@@ -220,21 +226,21 @@ void clearNameLabel(QWidget *view)
 
 void MeetingViewController::currentSpeakerViewHidden()
 {
-    clearNameLabel(currentSpeakerView);
-    if (currentSpeakerView)
-        currentSpeakerView->hide();
+    clearNameLabel(m_tips.currentSpeakerView);
+    if (m_tips.currentSpeakerView)
+        m_tips.currentSpeakerView->hide();
 }
 
 void MeetingViewController::currentSpeakerFloatingViewHidden()
 {
-    clearNameLabel(currentSpeakerFloatingView);
+    clearNameLabel(m_sharing->state().currentSpeakerFloatingView);
 }
 
 bool MeetingViewController::windowShouldClose()
 {
-    if (m_meetingEnded)
+    if (m_lifetime.meetingEnded)
         return true;
-    if (m_showingWaitingRoom)
+    if (m_waitingRoom.showingWaitingRoom)
         exitWaitingRoomAction(nullptr);
     else
         leaveMeeting(nullptr);
@@ -251,19 +257,19 @@ void MeetingViewController::clearManagerDelegates()
         manager->setAssistantsDelegate(nullptr);
         manager->setRedPointDelegate(nullptr);
     }
-    m_isRoomDelegate = false;
+    m_lifetime.isRoomDelegate = false;
 }
 
 void MeetingViewController::endMeetingLifetime()
 {
-    if (m_meetingEnded)
+    if (m_lifetime.meetingEnded)
         return;
-    m_meetingEnded = true;
-    m_joinStepsPending = false;
-    ++m_waitingRoomGeneration;
-    if (m_loopRequestTimer)
-        m_loopRequestTimer->invalidate();
-    m_loopRequestTimer.clear();
+    m_lifetime.meetingEnded = true;
+    m_lifetime.joinStepsPending = false;
+    ++m_waitingRoom.waitingRoomGeneration;
+    if (m_waitingRoom.loopRequestTimer)
+        m_waitingRoom.loopRequestTimer->invalidate();
+    m_waitingRoom.loopRequestTimer.clear();
     m_frameRouter.clear();
     NetWorkTipView::remove();
     Q_EMIT meetingDidEnd();

@@ -1,62 +1,50 @@
 #pragma once
 
-// The meeting window's controller: one instance per meeting page. The class is split by concern
-// over several files (window/MeetingViewController+<Concern>.cpp); each section below names the
-// file that holds its bodies. Sections marked "filled later" keep empty bodies until their
-// work lands; their owners change only their .cpp and their section of this header.
+// The meeting window's controller: one per meeting page. It coordinates; each concern lives in a
+// room of its own, and the operations other classes call keep their names here.
+//
+//   views and layout constraints  ui (MeetingViewControllerUi.h), made by the build (+Build.cpp)
+//   lifecycle                     MeetingViewController.cpp          m_lifetime
+//   joining, the waiting room     +WaitingRoom.cpp                   m_waitingRoom
+//   leaving and ending            +Leave.cpp
+//   room events, rendered frames  +RoomEvents.cpp                    (render side below)
+//   members, grid and tiles       +Members.cpp -> grid/ rules        m_members
+//   messages and commands         +Messages.cpp -> dispatch/ rules
+//   tips                          +Tips.cpp                          m_tips
+//   tool bar, geometry, input     +ToolBar.cpp                       m_toolBar
+//   own devices, host control     +Devices.cpp -> dispatch/ rules    m_devices
+//   recording, count-downs        +Recording.cpp, +CountDown.cpp     m_recording
+//   panels and pop-overs          panels()  (meeting/panels/MeetingPanels.h)
+//   sharing                       sharing() (meeting/sharing/MeetingSharing.h)
+//
+// An operation whose room is a collaborator is a one-line forward to it. Panel operations keep an
+// empty body in +Panels.cpp until their panel comes and they forward to it. How a channel message
+// reaches the screen and a click the service: docs/ARCHITECTURE.md.
 
-#include "agent/MeetingActiveModel.h"
-#include "agent/MeetingMemberModel.h"
 #include "agent/VeskMemeberAssistantsDelegate.h"
 #include "agent/VeskRedPointDelegate.h"
 #include "agent/VeskRoomDelegate.h"
 #include "agent/engine/KRTCTypes.h"
-#include "agent/models/FileShareModel.h"
 #include "connection/IMMessage.h"
 #include "connection/IMSystemMessage.h"
-#include "foundation/KVClock.h"
 #include "foundation/NotificationCenter.h"
-#include "foundation/OperationQueue.h"
-#include "foundation/models/MeetingControlData.h"
 #include "foundation/models/MeetingMessageModel.h"
-#include "foundation/models/MeetingMemberShareStatusModel.h"
+#include "meeting/panels/MeetingPanels.h"
+#include "meeting/sharing/MeetingSharing.h"
 #include "meeting/window/MeetingFrameRouter.h"
-#include "uikit/KVAlert.h"
+#include "meeting/window/MeetingViewControllerUi.h"
+#include "meeting/window/MeetingWindowState.h"
 #include "uikit/MacBaseViewController.h"
 
-#include <QHash>
-#include <QList>
-#include <QMap>
-#include <QPointer>
-#include <QRectF>
-#include <QSizeF>
 #include <QUrl>
-#include <QVariantMap>
 
 #include <atomic>
 #include <memory>
 
-class IMDisplayView;
-class KRTCVideoView;
-class KVEventView;
-class KVFlatView;
-class KVLayoutConstraint;
-class KVMacWatermarkView;
-class KVMeetingIDLabel;
 class KVWindow;
-class MacBaseWindowController;
-class MacDisableScrollView;
-class MacSliderCell;
-class MeetingBottomButton;
 class MeetingDispatchTarget;
-class QAbstractButton;
-class QLabel;
-class QMouseEvent;
 class QKeyEvent;
-class QScrollArea;
-class QTextEdit;
-class VeskButton;
-class VeskTextView;
+class QMouseEvent;
 
 class MeetingViewController final : public MacBaseViewController,
                                     public VeskRoomDelegate,
@@ -64,237 +52,67 @@ class MeetingViewController final : public MacBaseViewController,
                                     public VeskRedPointDelegate {
     Q_OBJECT
 public:
-    using Tile = std::shared_ptr<MeetingActiveModel>;
+    using Tile = MeetingMembersState::Tile;
 
     // enterWaitingRoom: open on the waiting-room screen instead of joining. The page switch may
     // also set it with setEnterWaitingRoom() before the view loads.
     explicit MeetingViewController(bool enterWaitingRoom = false, QObject *parent = nullptr);
     ~MeetingViewController() override;
 
-    // =========================================================================================
-    // State: meeting and members
-    // =========================================================================================
-    [[nodiscard]] bool enterWaitingRoom() const { return m_enterWaitingRoom; }
-    void setEnterWaitingRoom(bool wait) { m_enterWaitingRoom = wait; }
-    [[nodiscard]] qint64 stateMeeting() const { return m_stateMeeting; }
-    [[nodiscard]] KVTimer *loopRequestTimer() const { return m_loopRequestTimer.data(); }
-    [[nodiscard]] OperationQueue *serialOperationQueue() const { return m_serialOperationQueue.get(); }
-    [[nodiscard]] const MeetingMemberList &allMembers() const { return m_allMembers; }
-    [[nodiscard]] const QList<Tile> &activeMembers() const { return m_activeMembers; }
+    // The window's views and layout constraints.
+    const std::unique_ptr<Ui::MeetingViewController> ui;
+
+    // ---- The rooms with their own classes ---------------------------------------------------
+    [[nodiscard]] MeetingPanels &panels() const { return *m_panels; }
+    [[nodiscard]] MeetingSharing &sharing() const { return *m_sharing; }
+
+    // ---- Read access ------------------------------------------------------------------------
+    [[nodiscard]] bool enterWaitingRoom() const { return m_waitingRoom.enterWaitingRoom; }
+    void setEnterWaitingRoom(bool wait) { m_waitingRoom.enterWaitingRoom = wait; }
+    [[nodiscard]] KVTimer *loopRequestTimer() const { return m_waitingRoom.loopRequestTimer.data(); }
+    // The waiting-room screen is what the window shows now.
+    [[nodiscard]] bool isShowingWaitingRoom() const { return m_waitingRoom.showingWaitingRoom; }
+    [[nodiscard]] qint64 stateMeeting() const { return m_lifetime.stateMeeting; }
+    // The meeting of this window is over (left, ended, closed): nothing more of it may run.
+    [[nodiscard]] bool meetingEnded() const { return m_lifetime.meetingEnded; }
+    // The join steps wait for state 2 (camera, microphone, settings).
+    [[nodiscard]] bool joinStepsPending() const { return m_lifetime.joinStepsPending; }
+    [[nodiscard]] KVAlert *leaveAlert() const { return m_lifetime.leaveAlert.data(); }
+
+    [[nodiscard]] OperationQueue *serialOperationQueue() const { return m_members.serialOperationQueue.get(); }
+    [[nodiscard]] const MeetingMemberList &allMembers() const { return m_members.allMembers; }
+    [[nodiscard]] const QList<Tile> &activeMembers() const { return m_members.activeMembers; }
     // Replaces the grid's tiles and publishes them to the render thread at once.
     void setActiveMembers(const QList<Tile> &tiles);
-    [[nodiscard]] QMap<QString, MeetingMemberShareStatusModel> &sharePermissionInfo() { return m_sharePermissionInfo; }
+    // Filled by the share-permission query, read by the member pipeline.
+    [[nodiscard]] QMap<QString, MeetingMemberShareStatusModel> &sharePermissionInfo()
+    {
+        return m_members.sharePermissionInfo;
+    }
+    // Remote share streams; setting one publishes it to the render thread.
+    [[nodiscard]] Tile avFileShareSourceModel() const { return m_members.avFileShareSourceModel; }
+    void setAvFileShareSourceModel(const Tile &tile);
+    [[nodiscard]] Tile screenShareSourceModel() const { return m_members.screenShareSourceModel; }
+    void setScreenShareSourceModel(const Tile &tile);
+    [[nodiscard]] class VideoCollectionView *videoGrid() const;
 
-    // The meeting of this window is over (left, ended, closed): nothing more of it may run.
-    [[nodiscard]] bool meetingEnded() const { return m_meetingEnded; }
-
-    // =========================================================================================
-    // State: own microphone and camera, host requests
-    // =========================================================================================
-    [[nodiscard]] bool isMicOn() const { return m_isMicOn; }
+    [[nodiscard]] bool isMicOn() const { return m_devices.isMicOn; }
     // Also sets microphoneBtn's state (1 on, 0 off).
     void setIsMicOn(bool on);
-    [[nodiscard]] bool isCameraOn() const { return m_isCameraOn; }
-    void setIsCameraOn(bool on) { m_isCameraOn = on; }
-    bool tempIsMicOn = false;
-    bool tempIsCameraOn = false;
-    MeetingControlData temControlData;
-    MeetingControlData temCameraControlData;
-    bool alertShow = false;
+    [[nodiscard]] bool isCameraOn() const { return m_devices.isCameraOn; }
+    void setIsCameraOn(bool on) { m_devices.isCameraOn = on; }
+    [[nodiscard]] const MeetingOwnDevicesState &ownDevices() const { return m_devices; }
+    // The open-microphone request dialog while it is on screen.
+    [[nodiscard]] KVAlert *micOpenRequestAlert() const { return m_devices.micOpenRequestAlert.data(); }
 
-    // =========================================================================================
-    // State: geometry and input
-    // =========================================================================================
-    [[nodiscard]] double adjustScale() const { return m_adjustScale; }
-    [[nodiscard]] QRectF windowContentFrame() const { return m_windowContentFrame; }
-    [[nodiscard]] bool inFullScreenMode() const { return m_inFullScreenMode; }
-    QSizeF item_size;
-    // Local key-down and mouse-move monitors (event filters on the application while set).
-    QPointer<QObject> localNSEventMaskKeyDownEventMonitor;
-    QPointer<QObject> localNSEventMaskMouseMoveEventMonitor;
-    bool mouseEnterFlag = false;
-    QPointer<KVTimer> toolBarHiddenTimer;
-    // Layout constraints the Parts resize.
-    QPointer<KVLayoutConstraint> topToolViewTopConstraint;
-    QPointer<KVLayoutConstraint> bottomViewBottomConstraint;
-    QPointer<KVLayoutConstraint> videoViewTopConstraint;
-    QPointer<KVLayoutConstraint> videoViewBottomConstraint;
-    QPointer<KVLayoutConstraint> imInputViewWidthConst;
-    QPointer<KVLayoutConstraint> bottomSareContainerViewWidthConst;
-    QPointer<KVLayoutConstraint> verticalShowCollectionViewWidthConstraint;
-    QPointer<KVLayoutConstraint> currentPageNumWidthConstraint;
-    QPointer<KVLayoutConstraint> pageNumPanelWidthConstraint;
-    QPointer<KVLayoutConstraint> currentFilePanelWidthConstraint;
-    QPointer<KVLayoutConstraint> subtitleTextViewHeight;
-    QPointer<KVLayoutConstraint> subtitleTextViewWidth;
+    [[nodiscard]] const MeetingToolBarState &toolBar() const { return m_toolBar; }
+    [[nodiscard]] double adjustScale() const { return m_toolBar.adjustScale; }
+    [[nodiscard]] QRectF windowContentFrame() const { return m_toolBar.windowContentFrame; }
+    [[nodiscard]] bool inFullScreenMode() const { return m_toolBar.inFullScreenMode; }
+    // The top and bottom bars are out of the window.
+    [[nodiscard]] bool toolBarsHidden() const { return m_toolBar.toolBarsHidden; }
 
-    // =========================================================================================
-    // Views: top bar, video area, tool bar, waiting room, chat, subtitles
-    // (made by the build; owned by the view tree)
-    // =========================================================================================
-    QPointer<QWidget> topView;
-    QPointer<QWidget> titleView;
-    QPointer<KVMeetingIDLabel> titleLabel;
-    QPointer<VeskButton> meetingIdCopyBtn;
-    QPointer<VeskButton> endMeetingBtn;
-    QPointer<VeskButton> fullScreenBtn;
-    QPointer<VeskButton> qosShowButton;
-    QPointer<KVEventView> eventView;
-
-    QPointer<QWidget> middleView;
-    QPointer<QScrollArea> scrollView;
-    QPointer<QWidget> videoCollectionView;
-    QPointer<QWidget> noPeopleTipView;
-    QPointer<KRTCVideoView> screenShareRenderView;
-
-    QPointer<QWidget> bottomView;
-    QPointer<QWidget> toolBarMiddleView;
-    QPointer<MeetingBottomButton> cameraBtn;
-    QPointer<MeetingBottomButton> microphoneBtn;
-    QPointer<MeetingBottomButton> speakerBtn;
-    QPointer<MeetingBottomButton> shareBtn;
-    QPointer<VeskButton> leaveRoomButton;
-    QPointer<MeetingBottomButton> selectCameraBtn;
-    QPointer<MeetingBottomButton> selectMicrophoneBtn;
-    QPointer<MeetingBottomButton> selectSpeakerBtn;
-    QPointer<MeetingBottomButton> selectSubtitiletn;
-    QPointer<MeetingBottomButton> selectFileShareSwitchBtn;
-    QPointer<MeetingBottomButton> memberListBtn;
-    QPointer<MeetingBottomButton> recordButton;
-    QPointer<MeetingBottomButton> settingPageBtn;
-    QPointer<MeetingBottomButton> applicationBtn;
-    QPointer<MeetingBottomButton> subtitleSettingBtn;
-    QPointer<MeetingBottomButton> shareSettingBtn;
-    QPointer<MeetingBottomButton> cameraSettingBtn;
-    QPointer<MeetingBottomButton> micSettingBtn;
-    QPointer<MeetingBottomButton> speakerSettingBtn;
-    QPointer<QLabel> memberLabel;
-    QPointer<QWidget> memberListBtnBKView;
-    QPointer<KVFlatView> memberBtnRedDot;
-    QPointer<QWidget> recordingTipContainer;
-    QPointer<QWidget> recordingTipLine;
-
-    QPointer<QWidget> waitingRoomBKView;
-    QPointer<VeskButton> exitWaitingRoomBtn;
-
-    QPointer<IMDisplayView> IMView;
-    QPointer<VeskTextView> IMChatTextView;
-    QPointer<VeskButton> IMChatEnableButton;
-    QPointer<QWidget> subtitleBKView;
-    QPointer<QScrollArea> subtitileScrollView;
-    QPointer<QWidget> subtitleClipView;
-    QPointer<QTextEdit> subtitileTextView;
-    int subtitleFont = 0;
-    int subtitleLanguage = 0;
-    double lastShowTime = 0;
-    QPointer<KVTimer> hideSubtitleViewTimer;
-    bool showSubtitleView = false;
-
-    // =========================================================================================
-    // Share display state (driven by the sharing methods and the control dispatch)
-    // =========================================================================================
-    int fileShareMode = 0; // 0 video grid, 1 document, 2 audio/video file
-    // Document share.
-    QPointer<QWidget> shareShowBKView;
-    QPointer<QWidget> fileSharePanelBKView;
-    QPointer<MacDisableScrollView> fileShareScrollView;
-    QPointer<QWidget> fileShareCollectionView;
-    QSizeF fileShareFlowLayout; // the document view's item size (one page)
-    std::shared_ptr<FileShareDatailModel> fileShareDatailModel;
-    int currentPageNum = 0;
-    QPointer<QLabel> currentPage;
-    QPointer<QLabel> totalPage;
-    QPointer<VeskButton> leftFlipOverButton;
-    QPointer<VeskButton> rightFlipOverButton;
-    QPointer<QWidget> currentFilePanel;
-    QPointer<QWidget> currentPagePanel;
-    QPointer<QLabel> currentFileShareNameLabel;
-    QPointer<QLabel> shareFileName;
-    QPointer<QLabel> shareStateImageView;
-    QPointer<VeskButton> fileShareSwitchButton;
-    QPointer<VeskButton> fileShareFlagButton;
-    QList<FileShareModel> allFileShareArray;
-    QPointer<QWidget> fileShareSpeedSwicthPanel;       // FileShareSpeedSwicthPanel
-    QPointer<QWidget> fileShareSpeedSwicthPanelBottom; // ShareBottomPanel
-    // Page-flip and scroll synchronisation.
-    double lastScrollTimeInterval = 0;
-    double lastOffsetScale = 0;
-    bool flipOverDuration = false;
-    quint64 fileShareFlipOverSendSequenceId = 0;
-    quint64 fileShareFlipOverReceiveSequenceId = 0;
-    QPointer<KVTimer> scrollTimer;
-    // Audio/video file.
-    std::shared_ptr<FileShareModel> avFileShareModel;
-    QPointer<KRTCVideoView> avFileShareRenderView;
-    QPointer<VeskButton> avFileSharePlayButton;
-    QPointer<MacSliderCell> avFileShareSlider;
-    QPointer<MacSliderCell> customSliderCell; // the same slider (its look)
-    QPointer<QWidget> avFileShareSliderBKView;
-    QPointer<QLabel> avFileShareCurrentTime;
-    QPointer<QLabel> avFileShareTotalTime;
-    QPointer<KVTimer> avFileSharePlayTimer;
-    // Read by the render thread: atomics.
-    [[nodiscard]] qint64 avFileSharePlayTimerCount() const { return m_avFileSharePlayTimerCount.load(); }
-    [[nodiscard]] bool avFileSharePlaySliderTracking() const { return m_avFileSharePlaySliderTracking.load(); }
-    void setAvFileSharePlaySliderTracking(bool tracking) { m_avFileSharePlaySliderTracking.store(tracking); }
-    bool avFileSharePlaying = false;
-    QPointer<QWidget> audioAnimationBKView;
-    QPointer<QLabel> audioAnimationBorderImageView;
-    QPointer<QLabel> audioAnimationContentImageView;
-    // Remote share streams; setting one publishes it to the render thread.
-    [[nodiscard]] Tile avFileShareSourceModel() const { return m_avFileShareSourceModel; }
-    void setAvFileShareSourceModel(const Tile &tile);
-    [[nodiscard]] Tile screenShareSourceModel() const { return m_screenShareSourceModel; }
-    void setScreenShareSourceModel(const Tile &tile);
-    QPointer<QScrollArea> verticalShowScrollView;
-    QPointer<QWidget> verticalShowCollectionView;
-    // Own screen share.
-    QPointer<QWidget> shareSelectPanel; // ShareSelectPanel
-    bool showShareView = false;
-    bool isPrepareScreenShare = false;
-    bool fetchShareScreenDataFailed = false;
-    QPointer<VeskButton> finishShareBtn;
-    std::unique_ptr<MacBaseWindowController> screenShareTopWindowController;
-    QPointer<QWidget> floatingMediaViewStorage;     // FloatingMediaView (lazy getter floatingMediaView)
-    QPointer<QWidget> floatingMediaMiniViewStorage; // FloatingMediaMiniView (lazy getter floatingMediaMiniView)
-    QPointer<KVWindow> floatingMediaViewWindow;
-    QPointer<KVWindow> floatingMediaMiniViewWindow;
-    QPointer<VeskButton> floatingMediaMiniButton;
-    QPointer<QWidget> floatingIMView;               // FloatingIMView
-    QPointer<IMDisplayView> floatingIMDisplayView;
-    QPointer<QWidget> moreItemViewStorage;          // MoreItemView (lazy getter moreItemView)
-    QPointer<QWidget> currentSpeakerFloatingView;
-    QPointer<KVTimer> currentSpeakerFloatingViewHiddenTimer;
-
-    // =========================================================================================
-    // Panels, windows and tips (made by their owners)
-    // =========================================================================================
-    QPointer<QWidget> moreView;                        // MeetingMoreView
-    std::unique_ptr<MacBaseWindowController> memberWindow;
-    QPointer<QObject> memberListViewController;        // MemberListViewController
-    bool isMemberListShow = false;
-    std::unique_ptr<MacBaseWindowController> transcriptionWindow;
-    QPointer<QObject> transcriptionView;               // TranscriptionViewController
-    QPointer<QWidget> subtitleSettingView;             // SubtitleSettingView
-    QPointer<QWidget> applicationView;                 // ApplicationView
-    QPointer<QObject> settingPage;                     // MainSettingViewController
-    QPointer<QWidget> videoSelectView;                 // KVCameraSelectView
-    QPointer<QWidget> audioSelectView;                 // KVAudioSelectView
-    QPointer<QWidget> hostCountDownViewStorage;        // lazy getter hostCountDownView
-    QPointer<QWidget> respondCountDownViewStorage;     // lazy getter respondCountDownView
-    QPointer<QWidget> hostCountStartViewStorage;       // lazy getter hostCountStartView
-    QPointer<QWidget> allowMeetingRecordView;
-    QPointer<VeskButton> openTranscribeCheckBtn;
-    QPointer<VeskButton> allowMemberViewRecordBtn;
-    QPointer<QWidget> systemTip;                       // KVSystemTip (weak)
-    QVariantMap systemTipModel;                        // KVSystemTipModel
-    QPointer<QWidget> currentSpeakerView;              // CurrentSpeakerView
-    QPointer<KVTimer> currentSpeakerViewHiddenTimer;
-    QPointer<QObject> screenRecord;                    // VeskScreenRecord
-
-    // =========================================================================================
-    // Lifecycle and small handlers (MeetingViewController.cpp)
-    // =========================================================================================
+    // ---- Lifecycle and small handlers (MeetingViewController.cpp) ---------------------------
     void viewWillAppear();
     void viewDidAppear();
     void viewWillDisappear();
@@ -307,9 +125,7 @@ public:
     // the window by itself.
     bool windowShouldClose() override;
 
-    // =========================================================================================
-    // Build and sizing (MeetingViewController+Build.cpp)
-    // =========================================================================================
+    // ---- Build and sizing (+Build.cpp) ------------------------------------------------------
     void creatUI();
     void adjustView();
     void screenParametersDidChange();
@@ -318,29 +134,20 @@ public:
     void handleMagnificationGesture(double magnification);
     void didMiniaturize() {}
 
-    // =========================================================================================
-    // Joining and the waiting-room screen (MeetingViewController+WaitingRoom.cpp)
-    // =========================================================================================
+    // ---- Joining and the waiting-room screen (+WaitingRoom.cpp) -----------------------------
     void aboutWaitingRoom();
     void addLoopRequest();
     void enterMeetingRoom();
     void destoryWaitingRoom();
     void exitWaitingRoomAction(QObject *sender = nullptr);
     void enterMeetingRoomFromWaitingRoom();
-    // The waiting-room screen is what the window shows now.
-    [[nodiscard]] bool isShowingWaitingRoom() const { return m_showingWaitingRoom; }
 
-    // =========================================================================================
-    // Leaving and ending (MeetingViewController+Leave.cpp)
-    // =========================================================================================
+    // ---- Leaving and ending (+Leave.cpp) ----------------------------------------------------
     void leaveMeeting(QObject *sender = nullptr);
     void leaveRoom();
     void leaveRoomAndLoginOut();
-    [[nodiscard]] KVAlert *leaveAlert() const { return m_leaveAlert.data(); }
 
-    // =========================================================================================
-    // Room events (MeetingViewController+RoomEvents.cpp): VeskRoomDelegate
-    // =========================================================================================
+    // ---- Room events (+RoomEvents.cpp): VeskRoomDelegate ------------------------------------
     void onJoinRoomSuccess(bool success) override;
     void selfJoinRoomSuccess() override;
     void onRoomStateChanged(qint64 state) override;
@@ -356,19 +163,14 @@ public:
     void onRemoteVideoStats(const KRTCStatistics &stats) override;
     void safeLeaveingMeetingWithOutRequest();
     [[nodiscard]] static QString convertToJsonData(const QVariantMap &dictionary);
-    // The join steps wait for state 2 (camera, microphone, settings).
-    [[nodiscard]] bool joinStepsPending() const { return m_joinStepsPending; }
 
-    // =========================================================================================
-    // Member pipeline, grid and tiles (MeetingViewController+Members.cpp)
-    // =========================================================================================
+    // ---- Member pipeline, grid and tiles (+Members.cpp) -------------------------------------
     void onMemberChange(const MeetingMemberList &members) override;
     void onMemberChangeInter(const MeetingMemberList &members);
     void refreshVerticalShowCollectionViewWidth();
     void needUpdateUIFitAssistantChange() override;
     void needUpdateUIFitMetaMemberChange() override;
     void requireAssistantinfo();
-    // Grid (data source, layouts, window delegate calls).
     void reloadVideoCollectionView();
     void setFullScreenSize();
     void setNormalSize();
@@ -378,33 +180,17 @@ public:
     void windowDidExitFullScreen();
     void windowWillResize(const QSize &size);
     void windowDidChangeScreen();
-    // Visible-tile subscription.
     void scrollViewScrollAction();
     void checkCellPositionAction();
     // Puts the tile grid into scrollView (the first call; later calls do nothing).
     void setupVideoGridViews();
-    [[nodiscard]] class VideoCollectionView *videoGrid() const;
     // The shared document's page size for the window as it is now; also kept in item_size.
     QSizeF fileSharePageSize();
-
-private:
-    struct PendingMemberChange;
-    void applyMemberChange(const std::shared_ptr<const PendingMemberChange> &change);
-    void reloadVerticalShowCollectionView();
-    void placeShareVideoView(QWidget *renderView, const Tile &source);
-    QPointer<class VideoCollectionView> m_videoGrid;
-    // The grid's tiles report to the controller through this (shared_ptr: deleter bound here).
-    std::shared_ptr<class VideoCollectionViewItemDelegate> m_tileDelegate;
-    QPointer<KVTimer> m_stripWidthAnimation;
-
-public:
-    // Floating media strip and current speaker.
+    // The floating media strip and the current speaker.
     void voiceValueChange(const Notification &notification);
     void customAudioLevelChange(const Notification &notification);
 
-    // =========================================================================================
-    // Message and control dispatch (MeetingViewController+Messages.cpp)
-    // =========================================================================================
+    // ---- Messages and control commands (+Messages.cpp) --------------------------------------
     void receiveMessage(const IMMessage &message) override;
     void receiveHeartbeatAck(const IMMessage &message) override;
     void receiveSeverControlMessage(const IMMessage &message);
@@ -414,51 +200,26 @@ public:
     // A chat, join, leave or notice line for the chat list and, while sharing, its floating
     // copy. Until the chat panel lists lines itself it takes them from singleMessageAdded.
     void addSingleMessage(const MeetingMessageModel &line);
-    // Forwarding stub: transcription items for the transcription panel (filled with the panel).
+    // Transcription items for the transcription panel (a body comes with the panel).
     void transcriptionReceiveMessages(const IMMessage &message);
-    // Forwarding stubs to the member list's displays (called when the list offers them).
+    // The member list's displays, called when the list offers them.
     void memberListUpdateAllowCarmeraStatusDisplay();
     void memberListUpdateAllowOpenMicStatusDisplay(bool allowed);
     void memberListUpdateIsOrNotAllowOpenCameraStatusDisplay();
-    // Steps of the control table that act on the share display.
-    void applyDocumentShare(const MeetingControlData &data);
-    void applyDocumentSwitch(const MeetingControlData &data);
-    void applyDocumentFollow(const MeetingControlData &data);
-    void applySharePermission(MeetingControlData data);
-    void applySharePermissionList(const MeetingControlData &data);
-    void applyFileRights(const MeetingControlData &data);
-    void applyPlaybackResync(const MeetingControlData &data);
-    void applyPlaybackSeek(const MeetingControlData &data);
-    void applyPlaybackEnded();
-    void applyFileShareStarted(const MeetingControlData &data);
-    void applyFileShareStopped();
-Q_SIGNALS:
-    void singleMessageAdded(const MeetingMessageModel &line);
 
-private:
-    friend class MeetingWindowDispatchTarget;
-    MeetingDispatchTarget *dispatchTarget();
-    MeetingDispatchTarget *m_dispatchTarget = nullptr; // a child QObject of the controller
-
-public:
-
-    // =========================================================================================
-    // Network, QoS and system tips (MeetingViewController+Tips.cpp) -- filled later
-    // =========================================================================================
+    // ---- Network, QoS and system tips (+Tips.cpp) -------------------------------------------
     void monitoringCpuUseAge();
     void meetingNetWorkWarnning();
     void meetingQosWarnning();
     void showSystemTip(int style);
     void hiddenSystemTip();
     void ShowQosPanelAction(QObject *sender);
-    void hideOtherOverViewsExceptView(QWidget *view);
-    void handleFullScreenMouseDown(QMouseEvent *event);
+    void hideOtherOverViewsExceptView(QWidget *view);   // -> panels()
+    void handleFullScreenMouseDown(QMouseEvent *event); // -> panels()
     void updateRedpoint(bool show);
     void updateUIRedpoint(bool show) override;
 
-    // =========================================================================================
-    // Tool bar (MeetingViewController+ToolBar.cpp)
-    // =========================================================================================
+    // ---- Tool bar (+ToolBar.cpp) ------------------------------------------------------------
     void bottomToolButtonClick(VeskButton *sender);
     void roomInfoCopy(QObject *sender);
     void EnterFullScreen(QObject *sender);
@@ -472,21 +233,8 @@ public:
     void swipeWithEvent(double deltaX, double deltaY);
     // Dragging the background moves the window.
     void mouseDown(QMouseEvent *event);
-    // The top and bottom bars are out of the window.
-    [[nodiscard]] bool toolBarsHidden() const { return m_toolBarsHidden; }
 
-private:
-    void setToolBarsShown(bool shown, bool animated);
-    bool m_toolBarsHidden = false;
-    QPointer<KVTimer> m_toolBarAnimation;
-    QPointer<QObject> m_trackingArea;
-
-public:
-
-    // =========================================================================================
-    // Microphone, camera, speaker; host control; device pop-ups
-    // (MeetingViewController+Devices.cpp) -- filled later
-    // =========================================================================================
+    // ---- Microphone, camera, speaker; host control (+Devices.cpp) ---------------------------
     void openOrCloseMicrophone(VeskButton *sender);
     void openOrCloseCamera(VeskButton *sender);
     void openOrCloseSpeaker(VeskButton *sender);
@@ -502,23 +250,7 @@ public:
     // A close of every microphone that came before the room state, applied once the state is 2
     // (called by the room-state handling; messages arriving in the room apply it too).
     void applyHeldHostControl();
-    // The open-microphone request dialog while it is on screen.
-    [[nodiscard]] KVAlert *micOpenRequestAlert() const { return m_micOpenRequestAlert.data(); }
-
-private:
-    void confirmMicOpened();
-    void closeAllMicsByHost();
-    void closeMyMicByHost(const MeetingControlData &data);
-    void showMicOpenRequest(const MeetingControlData &data);
-    QPointer<KVAlert> m_micOpenRequestAlert;
-    // A device check of a microphone open is under way.
-    bool m_micOpenChecking = false;
-    // The microphone state reported to the service; every report takes the next number, so a
-    // delayed report overtaken by a newer one is dropped.
-    void reportMicStatus(bool on);
-    quint64 m_micReportSerial = 0;
-
-public:
+    // Device pop-ups (bodies come with the pop-ups) and panel windows (-> panels()).
     void selectCamera(VeskButton *sender);
     void selectMicrophone(VeskButton *sender);
     void selectSpeaker(VeskButton *sender);
@@ -532,9 +264,7 @@ public:
                                         double adjustX, double adjustY);
     void placeWindowAtIndex(int index, int toTheLeftOfWindowAtIndex, double adjustX, double adjustY);
 
-    // =========================================================================================
-    // Recording and screenshots (MeetingViewController+Recording.cpp) -- filled later
-    // =========================================================================================
+    // ---- Recording and screenshots (+Recording.cpp) -----------------------------------------
     void startOrStopRecord(VeskButton *sender);
     void stopRecordAction(QObject *sender);
     void stopRecord(QObject *sender);
@@ -542,9 +272,7 @@ public:
     void recordFail(const QString &message);
     void recordSuccess(const QUrl &fileURL);
 
-    // =========================================================================================
-    // Count-down (MeetingViewController+CountDown.cpp) -- filled later
-    // =========================================================================================
+    // ---- Count-downs (+CountDown.cpp) -------------------------------------------------------
     void showHostCountDownView();
     QWidget *hostCountDownView();
     QWidget *hostCountStartView();
@@ -553,9 +281,7 @@ public:
     void countDownViewHadEnd();
     void ringringDisplay() override;
 
-    // =========================================================================================
-    // Panels (MeetingViewController+Panels.cpp) -- filled later
-    // =========================================================================================
+    // ---- Panels (+Panels.cpp; bodies come with each panel) ----------------------------------
     void showOrHideMember(VeskButton *sender);
     void showSettingPage(int tab);
     void showApplicationView(VeskButton *sender);
@@ -570,14 +296,11 @@ public:
     void showOrHideIMVIew(VeskButton *sender);
     void handleAllowSendIMMessage(const MeetingControlData &data);
     void disableIMAction(VeskButton *sender);
-    QWidget *moreItemView();
     void resetItem(VeskButton *button);
     void showAllowMeetingRecordView();
     void refreshAllowMeetingRecordView();
 
-    // =========================================================================================
-    // Sharing (MeetingViewController+Sharing.cpp) -- filled later
-    // =========================================================================================
+    // ---- Sharing (+Sharing.cpp: each forwards to sharing()) ---------------------------------
     void querySharePermission();
     void queryFileShareList(int from);
     void queryAllShareFileInfo();
@@ -597,7 +320,7 @@ public:
     void resumeAVFileShareTimer();
     void pauseAVFileShareTimer();
     void stopAVFileShareTimer(bool keepAnimation);
-    // Any thread: stores the position; the labels and slider follow on the main thread.
+    // Any thread.
     void setAvFileSharePlayTimerCount(qint64 seconds);
     void scrollViewDidScroll();
     void shareSelectPanelSwitchFile(const Notification &notification);
@@ -607,6 +330,7 @@ public:
     void showFloatingWindowMoreView(VeskButton *button);
     QWidget *floatingMediaView();
     QWidget *floatingMediaMiniView();
+    QWidget *moreItemView();
     void sreenShareFloatingWindow();
 
 Q_SIGNALS:
@@ -615,6 +339,7 @@ Q_SIGNALS:
     void meetingDidEnd();
     // The steps after joining (share files, camera, microphone, settings) ran.
     void joinStepsDidRun();
+    void singleMessageAdded(const MeetingMessageModel &line);
 
 protected:
     void loadView() override;
@@ -622,50 +347,46 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    // ---- shared helpers of the files above ----
+    friend class MeetingWindowDispatchTarget;
+    struct PendingMemberChange;
+
+    // Build.
+    void connectUi();
+    // Lifecycle.
     // The manager's four delegates (the member-list panel keeps the wait-room one).
     void clearManagerDelegates();
     // Marks the meeting over: poll stopped, frames no longer routed, late replies dropped.
     void endMeetingLifetime();
     void runJoinSteps();
     void applyNetworkIcon(const QString &name);
-    void buildTopBar(QWidget *parent);
-    void buildMiddleArea(QWidget *parent);
-    void buildBottomBar(QWidget *parent);
-    void buildOverlays(QWidget *root);
+    // Members.
+    void applyMemberChange(const std::shared_ptr<const PendingMemberChange> &change);
+    void reloadVerticalShowCollectionView();
+    void placeShareVideoView(QWidget *renderView, const Tile &source);
+    // Messages: the dispatchers' target, a child QObject of the controller.
+    MeetingDispatchTarget *dispatchTarget();
+    // Tool bar.
+    void setToolBarsShown(bool shown, bool animated);
+    // Devices.
+    void confirmMicOpened();
+    void closeAllMicsByHost();
+    void closeMyMicByHost(const MeetingControlData &data);
+    void showMicOpenRequest(const MeetingControlData &data);
+    void reportMicStatus(bool on);
 
-    bool m_enterWaitingRoom = false;
-    qint64 m_stateMeeting = 0;
-    QPointer<KVTimer> m_loopRequestTimer;
-    // Replies of an earlier waiting-room screen carry an older number and are dropped.
-    quint64 m_waitingRoomGeneration = 0;
-    bool m_showingWaitingRoom = false;
-    std::unique_ptr<OperationQueue> m_serialOperationQueue;
-    MeetingMemberList m_allMembers;
-    QList<Tile> m_activeMembers;
-    QMap<QString, MeetingMemberShareStatusModel> m_sharePermissionInfo;
+    const std::unique_ptr<MeetingPanels> m_panels;
+    const std::unique_ptr<MeetingSharing> m_sharing;
+    MeetingLifetimeState m_lifetime;
+    MeetingWaitingRoomState m_waitingRoom;
+    MeetingMembersState m_members;
+    MeetingOwnDevicesState m_devices;
+    MeetingToolBarState m_toolBar;
+    MeetingTipsState m_tips;
+    MeetingRecordingState m_recording;
+    MeetingDispatchTarget *m_dispatchTarget = nullptr;
 
-    bool m_isMicOn = false;
-    bool m_isCameraOn = false;
-    double m_adjustScale = 1.0;
-    QRectF m_windowContentFrame;
-    bool m_inFullScreenMode = false;
-
-    Tile m_avFileShareSourceModel;
-    Tile m_screenShareSourceModel;
-    std::atomic<qint64> m_avFileSharePlayTimerCount{0};
-    std::atomic<bool> m_avFileSharePlaySliderTracking{false};
-
-    // Render-thread side.
+    // Read by the render thread.
     MeetingFrameRouter m_frameRouter;
     std::atomic<bool> m_videoFill{false};
     std::atomic<bool> m_recvStreamPending{false};
-
-    bool m_meetingEnded = false;
-    bool m_joinStepsPending = false;
-    bool m_isRoomDelegate = false;
-    bool m_roomClosedAlertShown = false;
-    QPointer<KVAlert> m_leaveAlert;
-    QPointer<QWidget> m_watermarkView;
-    bool m_appeared = false;
 };

@@ -18,7 +18,7 @@ QString waitingRoomTitle(const QString &roomName, const QString &roomId)
 
 QString joinedTitle(const QString &roomName, const QString &roomId)
 {
-    return QStringLiteral("%1( %2)").arg(roomName, toDisplayMeetingId(roomId));
+    return QStringLiteral("%1(%2)").arg(roomName, toDisplayMeetingId(roomId));
 }
 
 QString watermarkText(const QString &userName, const QString &phoneNumber)

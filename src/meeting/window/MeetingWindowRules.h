@@ -31,7 +31,7 @@ inline const QString kGotItTitle = QStringLiteral("知道了");
 inline const QString kEnterFromWaitingRoomNotification = QStringLiteral("ENTER_MEETINGROOM_FROM_WAITINGROOM");
 
 // ---- Title ------------------------------------------------------------------------------------
-// "name(123-456-789)" on the waiting-room screen, "name( 123-456-789)" in the room.
+// "name(123-456-789)", on the waiting-room screen and in the room alike.
 [[nodiscard]] QString waitingRoomTitle(const QString &roomName, const QString &roomId);
 [[nodiscard]] QString joinedTitle(const QString &roomName, const QString &roomId);
 

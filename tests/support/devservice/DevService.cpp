@@ -195,6 +195,11 @@ DevService::DevService(QObject *parent) : QObject(parent), m_http(std::make_uniq
 
 DevService::~DevService()
 {
+    dropPeers();
+}
+
+void DevService::dropPeers()
+{
     for (auto &peer : m_peers) {
         if (peer->socket) {
             peer->socket->disconnect(this);
@@ -203,6 +208,16 @@ DevService::~DevService()
         }
     }
     m_peers.clear();
+}
+
+void DevService::stop()
+{
+    dropPeers();
+    m_ws.reset();
+    // The old server takes its listener and its open connections with it.
+    m_http = std::make_unique<DevHttpServer>(this);
+    if (m_tls)
+        m_http->sslSetup(m_certificate, m_key);
 }
 
 bool DevService::start(quint16 port, quint16 channelPort)
@@ -230,6 +245,8 @@ bool DevService::useTls(const QByteArray &certificatePem, const QByteArray &priv
     if (certificate.isNull() || key.isNull() || !QSslSocket::supportsSsl())
         return false;
     m_http->sslSetup(certificate, key);
+    m_certificate = certificate;
+    m_key = key;
     m_tls = true;
     return true;
 }

@@ -40,6 +40,8 @@
 #include <QObject>
 #include <QPointer>
 #include <QSet>
+#include <QSslCertificate>
+#include <QSslKey>
 #include <QString>
 #include <QStringList>
 #include <QUrl>
@@ -197,6 +199,9 @@ public:
     // Listens on 127.0.0.1: REST on port (0 = any free port), the channel on a free port (or on
     // channelPort when given). False when either cannot listen.
     bool start(quint16 port = 0, quint16 channelPort = 0);
+    // Stops listening and drops every connection, as a stopped service does; start() with the
+    // same ports brings it back with its state (restart tests).
+    void stop();
     [[nodiscard]] quint16 port() const;
     [[nodiscard]] quint16 channelPort() const;
     [[nodiscard]] QUrl baseUrl() const; // "http://127.0.0.1:<port>"
@@ -288,11 +293,14 @@ private:
     void sendEncrypted(ChannelPeer *peer, const QJsonObject &frame);
     [[nodiscard]] QList<ChannelPeer *> peers(const QString &roomId, const QString &userId) const;
     void removePeer(ChannelPeer *peer);
+    void dropPeers();
 
     std::unique_ptr<DevHttpServer> m_http;
     std::unique_ptr<QWebSocketServer> m_ws;
     quint16 m_port = 0;
     bool m_tls = false;
+    QSslCertificate m_certificate;
+    QSslKey m_key;
     quint16 m_channelPort = 0;
     std::vector<std::unique_ptr<Route>> m_routes;
     QMap<QString, QList<Hook>> m_hooks;

@@ -173,7 +173,7 @@ const bool registered = DevServiceRoutes::add(QStringLiteral("agent-control"), [
                 }
                 return DevService::ok();
             });
-    control(svc, "POST", QStringLiteral("removeMember"), true, [](DevRoom &room, DevUser &, const DevRequest &req) {
+    control(svc, "POST", QStringLiteral("removeMember"), true, [&svc](DevRoom &room, DevUser &, const DevRequest &req) {
         const QStringList targets = targetsOf(req);
         const bool forbid = str(req, QStringLiteral("forbidEnterStatus")) == QLatin1String("1");
         QStringList removed;
@@ -185,6 +185,8 @@ const bool registered = DevServiceRoutes::add(QStringLiteral("agent-control"), [
         }
         QStringList forbidden = room.extra.value(QStringLiteral("forbidden")).toStringList();
         for (const QString &id : std::as_const(removed)) {
+            if (room.member(id))
+                svc.closeChannel(room.roomId, id, MemberRemovedClose, MemberRemovedReason);
             room.members.removeIf([&](const DevMember &m) { return m.userId == id; });
             room.waiting.removeIf([&](const DevMember &m) { return m.userId == id; });
             if (forbid && !forbidden.contains(id))

@@ -186,6 +186,7 @@ bool concerns(const DevScheduledMeeting &meeting, const QString &userId)
 
 void closeRoom(DevService &svc, DevRoom &room)
 {
+    svc.closeChannel(room.roomId, {}, RoomEndedClose, RoomEndedReason);
     room.closed = true;
     room.members.clear();
     room.waiting.clear();

@@ -41,6 +41,13 @@ enum Code : qint64 {
     BadSignature = 1005,
 };
 
+// Close codes and reasons of the message channel when the service takes a member out: the client
+// leaves the meeting on them and shows the reason.
+inline constexpr int RoomEndedClose = 4000;
+inline constexpr int MemberRemovedClose = 4002;
+inline const QString RoomEndedReason = QStringLiteral("主持人已结束会议");
+inline const QString MemberRemovedReason = QStringLiteral("您已被主持人移出会议");
+
 [[nodiscard]] QString enc(const QString &plain);
 [[nodiscard]] QString dec(const QString &cipher);
 [[nodiscard]] QString newToken();
@@ -73,7 +80,8 @@ void signedInRoute(DevService &svc, const QString &method, const QString &path,
 [[nodiscard]] QJsonObject meetingJson(const DevScheduledMeeting &meeting);
 // The invitees' and owner's user ids of a scheduled meeting.
 [[nodiscard]] bool concerns(const DevScheduledMeeting &meeting, const QString &userId);
-// Closes a room (end or close): members out, scheduled meeting ended, record document kept.
+// Closes a room (end or close): every member's channel closed with RoomEndedClose, members out,
+// scheduled meeting ended, record document kept.
 void closeRoom(DevService &svc, DevRoom &room);
 
 // Checks the file-service common parameters of a request.

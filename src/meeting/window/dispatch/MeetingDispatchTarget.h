@@ -26,35 +26,35 @@ public:
     virtual void transcriptionStatus(const IMMessage &message) { (void)message; }
     virtual void ring(const IMMessage &message) { (void)message; }
 
-    // ---- Control commands (by event code) ----
+    // ---- Control commands (by MeetingControlEvent) ----
     virtual void toastInMeeting(const QString &text) { (void)text; }
     virtual void toast(const QString &text) { (void)text; }
-    virtual void controlMic(const MeetingControlData &data) { (void)data; }                 // 1
-    virtual void controlScreenShare(const MeetingControlData &data) { (void)data; }         // 4
-    virtual void transcriptionSwitched(const MeetingControlData &data) { (void)data; }      // 5
-    virtual void allowOpenMic(const MeetingControlData &data) { (void)data; }               // 9
-    virtual void allowSendIMMessage(const MeetingControlData &data) { (void)data; }         // 10
-    virtual void assistantsChanged() {}                                                     // 12
-    virtual void roomLockChanged(bool locked) { (void)locked; }                             // 13
-    virtual void roomWaitChanged(bool on) { (void)on; }                                     // 14
-    virtual void roomNameChanged(const QString &name) { (void)name; }                       // 201
-    virtual void playbackResync(const MeetingControlData &data) { (void)data; }             // 266
-    virtual void playbackStarted() {}                                                       // 701
-    virtual void playbackResumed() {}                                                       // 702
-    virtual void playbackPaused() {}                                                        // 703
-    virtual void playbackSought(const MeetingControlData &data) { (void)data; }             // 704
-    virtual void playbackEnded() {}                                                         // 705, 709
-    virtual void fileShareStopped() {}                                                      // 706
-    virtual void fileShareStarted(const MeetingControlData &data) { (void)data; }           // 707
-    virtual void countDownComming() {}                                                      // 801
-    virtual void countDownViewHadEnd() {}                                                   // 802
-    virtual void controlCamera(const MeetingControlData &data) { (void)data; }              // 803
-    virtual void allowOpenCamera(const MeetingControlData &data) { (void)data; }            // 804
-    virtual void documentShare(const MeetingControlData &data) { (void)data; }              // 901
-    virtual void documentSwitched(const MeetingControlData &data) { (void)data; }           // 902
-    virtual void documentFollow(const MeetingControlData &data) { (void)data; }             // 903
-    virtual void uploadPermissionChanged(const MeetingControlData &data) { (void)data; }    // 911
-    virtual void sharePermissionChanged(const MeetingControlData &data) { (void)data; }     // 912
-    virtual void sharePermissionListChanged(const MeetingControlData &data) { (void)data; } // 913
-    virtual void fileRightsChanged(const MeetingControlData &data) { (void)data; }          // 914
+    virtual void controlMic(const MeetingControlData &data) { (void)data; }            // Microphone
+    virtual void controlScreenShare(const MeetingControlData &data) { (void)data; }    // ScreenShareEnd
+    virtual void transcriptionSwitched(const MeetingControlData &data) { (void)data; } // TranscriptionSwitch
+    virtual void allowOpenMic(const MeetingControlData &data) { (void)data; }          // AllowOpenMic
+    virtual void allowSendIMMessage(const MeetingControlData &data) { (void)data; }    // AllowSendIMMessage
+    virtual void assistantsChanged() {}                                                // AssistantsChanged
+    virtual void roomLockChanged(bool locked) { (void)locked; }                        // RoomLock
+    virtual void roomWaitChanged(bool on) { (void)on; }                                // RoomWait
+    virtual void roomNameChanged(const QString &name) { (void)name; }                  // RoomName
+    virtual void playbackResync(const MeetingControlData &data) { (void)data; }        // PlaybackPosition
+    virtual void playbackStarted() {}                                                  // PlaybackStarted
+    virtual void playbackResumed() {}                                                  // PlaybackResumed
+    virtual void playbackPaused() {}                                                   // PlaybackPaused
+    virtual void playbackSought(const MeetingControlData &data) { (void)data; }        // PlaybackSought
+    virtual void playbackEnded() {}                                               // PlaybackEnded, PlaybackFinished
+    virtual void fileShareStopped() {}                                            // FileShareStopped
+    virtual void fileShareStarted(const MeetingControlData &data) { (void)data; } // FileShareStarted
+    virtual void countDownComming() {}                                            // CountDownStarted
+    virtual void countDownViewHadEnd() {}                                         // CountDownStopped
+    virtual void controlCamera(const MeetingControlData &data) { (void)data; }    // Camera
+    virtual void allowOpenCamera(const MeetingControlData &data) { (void)data; }  // AllowOpenCamera
+    virtual void documentShare(const MeetingControlData &data) { (void)data; }    // DocumentShare
+    virtual void documentSwitched(const MeetingControlData &data) { (void)data; } // DocumentSwitch
+    virtual void documentFollow(const MeetingControlData &data) { (void)data; }   // DocumentFollow
+    virtual void uploadPermissionChanged(const MeetingControlData &data) { (void)data; }    // UploadPermission
+    virtual void sharePermissionChanged(const MeetingControlData &data) { (void)data; }     // SharePermission
+    virtual void sharePermissionListChanged(const MeetingControlData &data) { (void)data; } // SharePermissionList
+    virtual void fileRightsChanged(const MeetingControlData &data) { (void)data; }          // FileRights
 };

@@ -8,6 +8,9 @@ namespace MeetingMessageDispatch {
 
 namespace {
 
+using Type = MeetingMessageType;
+using Event = MeetingControlEvent;
+
 MeetingMessageModel lineFrom(const IMMessage &message, qint64 kind, const QString &text)
 {
     MeetingMessageModel line;
@@ -26,17 +29,17 @@ MeetingMessageModel lineFrom(const IMMessage &message, qint64 kind, const QStrin
 std::optional<MeetingMessageModel> chatLine(const IMMessage &message)
 {
     qint64 kind = 0;
-    switch (message.type) {
-    case Chat:
+    switch (Type(message.type)) {
+    case Type::Chat:
         // A chat message without text has nothing to show.
         if (message.data.isEmpty() || message.data.first().isEmpty())
             return std::nullopt;
         kind = MeetingMessageModel::Chat;
         break;
-    case MemberJoined:
+    case Type::MemberJoined:
         kind = MeetingMessageModel::Joined;
         break;
-    case MemberLeft:
+    case Type::MemberLeft:
         kind = MeetingMessageModel::Left;
         break;
     default:
@@ -51,28 +54,28 @@ std::optional<MeetingMessageModel> chatLine(const IMMessage &message)
 
 void dispatchMessage(const IMMessage &message, MeetingDispatchTarget &target)
 {
-    switch (message.type) {
-    case Chat:
-    case MemberJoined:
-    case MemberLeft:
+    switch (Type(message.type)) {
+    case Type::Chat:
+    case Type::MemberJoined:
+    case Type::MemberLeft:
         if (const auto line = chatLine(message))
             target.addChatLine(*line);
         break;
-    case Control:
+    case Type::Control:
         dispatchControl(message, target);
         break;
-    case Transcription:
+    case Type::Transcription:
         target.transcriptionItems(message);
         if (target.subtitlesShown())
             target.subtitleItems(message);
         break;
-    case ServerNotice:
+    case Type::ServerNotice:
         target.serverNotice(message);
         break;
-    case TranscriptionStatus:
+    case Type::TranscriptionStatus:
         target.transcriptionStatus(message);
         break;
-    case Ring:
+    case Type::Ring:
         target.ring(message);
         break;
     default:
@@ -95,11 +98,11 @@ std::optional<MeetingControlMessage> decodeControl(const IMMessage &message)
 
 std::optional<MeetingMessageModel> noticeLine(const MeetingControlMessage &command, const IMMessage &message)
 {
-    switch (command.event) {
-    case 10:
-    case 201:
-    case 202:
-    case 203:
+    switch (Event(command.event)) {
+    case Event::AllowSendIMMessage:
+    case Event::RoomName:
+    case Event::ChatLine:
+    case Event::NoticeToast:
         return std::nullopt;
     default:
         break;
@@ -122,7 +125,7 @@ std::optional<MeetingMessageModel> commandChatLine(const MeetingControlMessage &
     if (text.isEmpty() || text == QLatin1String("null") || text == kPausedShareText)
         return std::nullopt;
     MeetingMessageModel line = lineFrom(message, MeetingMessageModel::Chat, text);
-    line.type = 202;
+    line.type = int(Event::ChatLine);
     return line;
 }
 
@@ -136,115 +139,115 @@ void dispatchControl(const IMMessage &message, MeetingDispatchTarget &target)
         target.addChatLine(*line);
 
     MeetingControlData data = command.data;
-    switch (command.event) {
-    case 1:
+    switch (Event(command.event)) {
+    case Event::Microphone:
         target.controlMic(data);
         break;
-    case 4:
+    case Event::ScreenShareEnd:
         target.controlScreenShare(data);
         break;
-    case 5:
+    case Event::TranscriptionSwitch:
         target.transcriptionSwitched(data);
         break;
-    case 7: {
+    case Event::MicRequestRefused: {
         const QString me = target.myPhoneNumber();
         if (!me.isEmpty() && RXEncrypt::aes128ecbDecrypt(data.peerId) == me)
             target.toastInMeeting(kMicRequestRefused.arg(message.senderName));
         break;
     }
-    case 9:
+    case Event::AllowOpenMic:
         target.allowOpenMic(data);
         break;
-    case 10:
+    case Event::AllowSendIMMessage:
         data.imForbidMsg = command.message;
         target.allowSendIMMessage(data);
         break;
-    case 12:
+    case Event::AssistantsChanged:
         target.assistantsChanged();
         break;
-    case 13:
+    case Event::RoomLock:
         target.roomLockChanged(data.switchStatus != 0);
         break;
-    case 14:
+    case Event::RoomWait:
         target.roomWaitChanged(data.switchStatus != 0);
         break;
-    case 201:
+    case Event::RoomName:
         target.roomNameChanged(command.message);
         break;
-    case 202:
+    case Event::ChatLine:
         if (const auto line = commandChatLine(command, message))
             target.addChatLine(*line);
         break;
-    case 203:
+    case Event::NoticeToast:
         if (!command.message.isEmpty())
             target.toastInMeeting(command.message);
         break;
-    case 264:
+    case Event::DataToast:
         if (!data.message.isEmpty())
             target.toast(data.message);
         break;
-    case 266:
+    case Event::PlaybackPosition:
         target.playbackResync(data);
         break;
-    case 701:
+    case Event::PlaybackStarted:
         target.playbackStarted();
         break;
-    case 702:
+    case Event::PlaybackResumed:
         target.playbackResumed();
         break;
-    case 703:
+    case Event::PlaybackPaused:
         target.playbackPaused();
         break;
-    case 704:
+    case Event::PlaybackSought:
         target.playbackSought(data);
         break;
-    case 705:
-    case 709:
+    case Event::PlaybackEnded:
+    case Event::PlaybackFinished:
         target.playbackEnded();
         break;
-    case 706:
+    case Event::FileShareStopped:
         target.fileShareStopped();
         break;
-    case 707:
+    case Event::FileShareStarted:
         target.fileShareStarted(data);
         break;
-    case 801:
+    case Event::CountDownStarted:
         target.countDownComming();
         break;
-    case 802:
+    case Event::CountDownStopped:
         target.toastInMeeting(kCountDownStopped);
         target.countDownViewHadEnd();
         break;
-    case 803:
+    case Event::Camera:
         target.controlCamera(data);
         break;
-    case 804:
+    case Event::AllowOpenCamera:
         target.allowOpenCamera(data);
         break;
-    case 901:
+    case Event::DocumentShare:
         target.documentShare(data);
         break;
-    case 902:
+    case Event::DocumentSwitch:
         target.documentSwitched(data);
         break;
-    case 903:
+    case Event::DocumentFollow:
         target.documentFollow(data);
         break;
-    case 911:
+    case Event::UploadPermission:
         target.uploadPermissionChanged(data);
         break;
-    case 912:
+    case Event::SharePermission:
         target.sharePermissionChanged(data);
         break;
-    case 913:
+    case Event::SharePermissionList:
         target.sharePermissionListChanged(data);
         break;
-    case 914:
+    case Event::FileRights:
         // Rights only: a rights change does not move playback.
         target.fileRightsChanged(data);
         break;
     default:
-        // 2, 3, 6, 8, 11, 708, 904-910 and unknown codes.
+        // Codes that mean nothing to the window, and unknown ones.
         break;
     }
 }

@@ -3,6 +3,7 @@
 #include "connection/IMMessage.h"
 #include "foundation/models/MeetingControlMessage.h"
 #include "foundation/models/MeetingMessageModel.h"
+#include "meeting/window/dispatch/MeetingCodes.h"
 
 #include <optional>
 
@@ -11,24 +12,12 @@ class MeetingDispatchTarget;
 // Sorting of the message channel's messages by type, and of control commands by event code.
 namespace MeetingMessageDispatch {
 
-// Message types as the window reads them.
-enum MessageType : qint64 {
-    Chat = 0,
-    Control = 1,
-    Transcription = 3,
-    ServerNotice = 4,
-    TranscriptionStatus = 5,
-    Ring = 6,
-    MemberJoined = 7,
-    MemberLeft = 8,
-};
-
 // A line with this exact text is the sharer's own pause note, never shown.
 inline const QString kPausedShareText = QStringLiteral("对方已暂停共享");
 inline const QString kMicRequestRefused = QStringLiteral("%1拒绝了您的开麦请求");
 inline const QString kCountDownStopped = QStringLiteral("主持人已停止计时");
 
-// The chat line of a type 0, 7 or 8 message; nullopt when it is not shown (the pause note, or a
+// The chat line of a Chat, MemberJoined or MemberLeft message; nullopt when it is not shown (the pause note, or a
 // chat message without any text).
 [[nodiscard]] std::optional<MeetingMessageModel> chatLine(const IMMessage &message);
 
@@ -40,11 +29,12 @@ void dispatchMessage(const IMMessage &message, MeetingDispatchTarget &target);
 [[nodiscard]] std::optional<MeetingControlMessage> decodeControl(const IMMessage &message);
 
 // The notice line a command's text becomes, or nullopt (no text, "null", the pause note, or one
-// of the events that carry their text for another use: 10, 201, 202, 203).
+// of the events that carry their text for another use: AllowSendIMMessage, RoomName, ChatLine,
+// NoticeToast).
 [[nodiscard]] std::optional<MeetingMessageModel> noticeLine(const MeetingControlMessage &command,
                                                             const IMMessage &message);
 
-// The chat line a command 202 carries: a chat line (kind 3) with the command's text; nullopt
+// The chat line a ChatLine command carries: a chat line (kind 3) with the command's text; nullopt
 // without text.
 [[nodiscard]] std::optional<MeetingMessageModel> commandChatLine(const MeetingControlMessage &command,
                                                                  const IMMessage &message);

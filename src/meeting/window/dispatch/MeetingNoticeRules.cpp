@@ -51,13 +51,13 @@ ServerNotice serverNotice(const IMMessage &message)
         const std::optional<QJsonObject> inner = objectOf(dataValue.toString());
         if (!inner)
             continue;
-        const int event = intOf(outer->value(QStringLiteral("event")));
-        if (event == 110) {
+        const auto event = MeetingNoticeEvent(intOf(outer->value(QStringLiteral("event"))));
+        if (event == MeetingNoticeEvent::MemberDevice) {
             if (inner->value(QStringLiteral("deviceType")).toString() == QLatin1String("META"))
                 notice.requireAssistantInfo = true;
             continue;
         }
-        if (event != 108 && event != 109)
+        if (event != MeetingNoticeEvent::WaitRoomMemberAdded && event != MeetingNoticeEvent::WaitRoomMemberRemoved)
             continue;
         QVariantMap dictionary = outer->toVariantMap();
         dictionary.insert(QStringLiteral("content"), inner->toVariantMap());

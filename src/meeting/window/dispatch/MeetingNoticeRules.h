@@ -2,6 +2,7 @@
 
 #include "connection/IMMessage.h"
 #include "connection/IMSystemMessage.h"
+#include "meeting/window/dispatch/MeetingCodes.h"
 
 #include <QList>
 #include <QString>
@@ -11,15 +12,15 @@
 // Server notices for hosts, heartbeat acknowledgements and ring messages, as plain decisions.
 namespace MeetingNoticeRules {
 
-// ---- Server notice (type 4) ----
+// ---- Server notice (MeetingMessageType::ServerNotice) ----
 struct ServerNotice {
-    // 108 and 109 notices in their order, for the waiting-room handling.
+    // Waiting-room notices (WaitRoomMemberAdded, WaitRoomMemberRemoved) in their order.
     QList<IMSystemMessage> waitRoomNotices;
-    // A 110 notice about a virtual member: fetch the assistant and virtual-member lists again.
+    // A MemberDevice notice about a virtual member: fetch the assistant and virtual-member lists again.
     bool requireAssistantInfo = false;
 };
 // Every element on its own: one that is not a JSON object, or whose "data" is not the JSON text
-// of an object, is skipped; a 110 notice does not stop the others.
+// of an object, is skipped; a MemberDevice notice does not stop the others.
 [[nodiscard]] ServerNotice serverNotice(const IMMessage &message);
 
 // ---- Heartbeat acknowledgement ----
@@ -35,7 +36,7 @@ struct HeartbeatAck {
 // nullopt when the first element is missing or not a JSON object.
 [[nodiscard]] std::optional<HeartbeatAck> heartbeatAck(const IMMessage &message);
 
-// ---- Ring (type 6) ----
+// ---- Ring (MeetingMessageType::Ring) ----
 enum class RingAction { Ignore, Add, Remove };
 [[nodiscard]] RingAction ringAction(const IMMessage &message, const QString &myUserId);
 

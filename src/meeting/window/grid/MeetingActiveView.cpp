@@ -100,6 +100,8 @@ MeetingActiveView::MeetingActiveView(bool video, QWidget *parent) : QWidget(pare
         video ? vesk::colorWithHexString(QStringLiteral("#080808"), 0.7) : QColor(Qt::transparent), this);
     m_infoBgView->setObjectName(QStringLiteral("infoBgView"));
     m_microphoneIcon = new VeskMicrophoneIcon(m_infoBgView);
+    // It shows a participant's microphone; nothing to press, so no stop for Tab.
+    m_microphoneIcon->setFocusPolicy(Qt::NoFocus);
     m_nameLabel = new KVElidedLabel(m_infoBgView); // a member's name: plain text, cut to the bar
     m_nameLabel->setObjectName(QStringLiteral("nameLabel"));
     whiteText(m_nameLabel);
@@ -110,6 +112,9 @@ MeetingActiveView::MeetingActiveView(bool video, QWidget *parent) : QWidget(pare
     m_fullScreenBtn->setCursor(Qt::PointingHandCursor);
     QObject::connect(m_fullScreenBtn, &VeskButton::clicked, this, [this] { fullScreenBtnPressed(); });
     setOpenFullScreen(false);
+    // The meeting window does nothing with a tile's full screen: a button that does nothing is
+    // not offered (nor read out as "退出全屏" over every tile).
+    m_fullScreenBtn->hide();
 }
 
 void MeetingActiveView::setOpenFullScreen(bool open)

@@ -1,0 +1,152 @@
+#pragma once
+
+// The meeting window's sharing room: the share display's state (documents, audio/video files,
+// the user's own screen share and its floating windows), the sharing operations the controller
+// forwards to, and what the control commands do to the share display. It works on the window's
+// views (its ui) and asks the window for the rest through WindowCalls.
+
+#include "agent/models/FileShareModel.h"
+#include "foundation/KVClock.h"
+#include "foundation/models/MeetingControlData.h"
+
+#include <QList>
+#include <QObject>
+#include <QPointer>
+#include <QSizeF>
+#include <QString>
+
+#include <atomic>
+#include <functional>
+#include <memory>
+
+class IMDisplayView;
+class KVWindow;
+class MacBaseWindowController;
+namespace Ui {
+class MeetingViewController;
+}
+struct Notification;
+class QWidget;
+class VeskButton;
+struct MeetingInfoModel;
+
+class MeetingSharing final : public QObject {
+    Q_OBJECT
+public:
+    struct State {
+        int fileShareMode = 0; // 0 video grid, 1 document, 2 audio/video file
+        // Documents.
+        QSizeF fileShareFlowLayout; // the document view's item size (one page)
+        std::shared_ptr<FileShareDatailModel> fileShareDatailModel;
+        int currentPageNum = 0;
+        QList<FileShareModel> allFileShareArray;
+        QPointer<QWidget> fileShareSpeedSwicthPanel;       // FileShareSpeedSwicthPanel
+        QPointer<QWidget> fileShareSpeedSwicthPanelBottom; // ShareBottomPanel
+        // Page-flip and scroll synchronisation.
+        double lastScrollTimeInterval = 0; // ms of the last scroll position sent
+        double lastOffsetScale = 0;
+        bool flipOverDuration = false; // a remote flip is being applied
+        quint64 fileShareFlipOverSendSequenceId = 0;
+        quint64 fileShareFlipOverReceiveSequenceId = 0;
+        QPointer<KVTimer> scrollTimer;
+        // Audio/video files (the position is the atomic avFileSharePlayTimerCount).
+        std::shared_ptr<FileShareModel> avFileShareModel;
+        QPointer<KVTimer> avFileSharePlayTimer;
+        bool avFileSharePlaying = false;
+        // The user's own screen share and its floating windows.
+        QPointer<QWidget> shareSelectPanel; // ShareSelectPanel
+        bool showShareView = false;
+        bool isPrepareScreenShare = false;
+        bool fetchShareScreenDataFailed = false;
+        std::unique_ptr<MacBaseWindowController> screenShareTopWindowController;
+        QPointer<QWidget> floatingMediaViewStorage;     // FloatingMediaView (lazy getter floatingMediaView)
+        QPointer<QWidget> floatingMediaMiniViewStorage; // FloatingMediaMiniView (lazy getter floatingMediaMiniView)
+        QPointer<KVWindow> floatingMediaViewWindow;
+        QPointer<KVWindow> floatingMediaMiniViewWindow;
+        QPointer<VeskButton> floatingMediaMiniButton;
+        QPointer<QWidget> floatingIMView; // FloatingIMView
+        QPointer<IMDisplayView> floatingIMDisplayView;
+        QPointer<QWidget> moreItemViewStorage; // MoreItemView (lazy getter moreItemView)
+        QPointer<QWidget> currentSpeakerFloatingView;
+        QPointer<KVTimer> currentSpeakerFloatingViewHiddenTimer;
+    };
+
+    // What the share display asks of the window it belongs to.
+    struct WindowCalls {
+        std::function<void()> reloadMembers; // the member pipeline again, on the members as they are
+        std::function<void()> showToolBars;
+    };
+
+    MeetingSharing(Ui::MeetingViewController &ui, WindowCalls window);
+    ~MeetingSharing() override;
+
+    [[nodiscard]] const State &state() const { return m_state; }
+    // Written by the sharing operations and the control steps below.
+    [[nodiscard]] State &state() { return m_state; }
+
+    // The share display as the window opens: its page size, and a share already running in the room.
+    void prepareShareDisplay(const MeetingInfoModel &room, const QString &myPhoneNumber);
+
+    // ---- Sharing operations (the controller's of the same name forward here) ----
+    void querySharePermission();
+    void queryFileShareList(int from);
+    void queryAllShareFileInfo();
+    void setFileShareMode(int mode);
+    void setCurrentPageNum(int page);
+    void scrollToItemAtIndex(int index);
+    void scrollToPosition(double position);
+    void leftFlipOverAction(QObject *sender);
+    void rightFlipOverAction(QObject *sender);
+    [[nodiscard]] bool fileShareDisplayEnableScroll();
+    void stopScreenShare(bool force);
+    void controlScreenShareWithData(const MeetingControlData &data);
+    void prepareToShare(VeskButton *sender);
+    void refreshShareDataIfNeeded();
+    void avFileShareRecvStream(const QString &peerId);
+    void startAVFileShareTimer();
+    void resumeAVFileShareTimer();
+    void pauseAVFileShareTimer();
+    void stopAVFileShareTimer(bool keepAnimation);
+    void scrollViewDidScroll();
+    void shareSelectPanelSwitchFile(const Notification &notification);
+    void sliderStartTracking(const Notification &notification);
+    void sliderStopTracking(const Notification &notification);
+    void addAudioRotationAnimationView();
+    void showFloatingWindowMoreView(VeskButton *button);
+    QWidget *floatingMediaView();
+    QWidget *floatingMediaMiniView();
+    QWidget *moreItemView();
+    void sreenShareFloatingWindow();
+
+    // ---- The shared audio/video file's position: read and written on any thread ----
+    [[nodiscard]] qint64 avFileSharePlayTimerCount() const { return m_avFileSharePlayTimerCount.load(); }
+    // Stores the position; the labels and slider follow on the main thread.
+    void setAvFileSharePlayTimerCount(qint64 seconds);
+    [[nodiscard]] bool avFileSharePlaySliderTracking() const { return m_avFileSharePlaySliderTracking.load(); }
+    void setAvFileSharePlaySliderTracking(bool tracking) { m_avFileSharePlaySliderTracking.store(tracking); }
+
+    // ---- What control commands do to the share display ----
+    void applyDocumentShare(const MeetingControlData &data);
+    void applyDocumentSwitch(const MeetingControlData &data);
+    void applyDocumentFollow(const MeetingControlData &data);
+    void applySharePermission(MeetingControlData data);
+    void applySharePermissionList(const MeetingControlData &data);
+    void applyFileRights(const MeetingControlData &data);
+    void applyPlaybackResync(const MeetingControlData &data);
+    void applyPlaybackStarted();
+    void applyPlaybackResumed();
+    void applyPlaybackPaused();
+    void applyPlaybackSeek(const MeetingControlData &data);
+    void applyPlaybackEnded();
+    void applyFileShareStarted(const MeetingControlData &data);
+    void applyFileShareStopped();
+
+private:
+    void setPlaying(bool playing);
+
+    Ui::MeetingViewController &m_ui;
+    const WindowCalls m_window;
+    State m_state;
+    std::atomic<qint64> m_avFileSharePlayTimerCount{0};
+    std::atomic<bool> m_avFileSharePlaySliderTracking{false};
+};

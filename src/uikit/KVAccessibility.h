@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QAccessible>
+
+class QWidget;
+
+// How the client's widgets present themselves to screen readers and desktop automation.
+//
+// - A button or check box does through its accessibility actions (Press, Toggle) exactly what a
+//   click does: click(), so a toggle's state flips first and clicked() runs the window's action.
+//   Qt's own Toggle only flips the state, which left a tool-bar toggle on with nothing done.
+// - A top-level window reads as a frame, a dialog as a dialog, an alert as an alert, so they are
+//   announced when they open.
+namespace KVAccessibility {
+
+// Installs the rules once per process (before any interface is asked for; later calls do
+// nothing). The kit's buttons call it as they are made.
+void install();
+
+// The role a top-level window announces itself with; NoRole for widgets that are not windows
+// of their own (and for pop-ups, tool tips and toasts).
+[[nodiscard]] QAccessible::Role windowRole(const QWidget *widget);
+
+} // namespace KVAccessibility

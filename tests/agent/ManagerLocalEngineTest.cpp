@@ -1,0 +1,134 @@
+// The manager with the local engine against the stand-in: members in the order they joined, and
+// a stand-in that stops answering as a lost media server (reconnect, recovery, the watch's end).
+
+#include "ManagerTestSupport.h"
+
+#include "agent/engine/KRTCEngineFactory.h"
+#include "agent/engine/LocalEngine.h"
+#include "devservice/DevService.h"
+#include "devservice/DevServiceTestUtil.h"
+#include "foundation/NotificationCenter.h"
+#include "routes/EngineRoutes.h"
+
+#include <algorithm>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+const QString kRoom = QStringLiteral("123456789");
+
+class ManagerLocalEngineTest : public ManagerTest {
+protected:
+    void SetUp() override
+    {
+        ManagerTest::SetUp();
+        ASSERT_TRUE(service.start());
+        NotificationCenter::defaultCenter().addObserver(
+            &observer, QStringLiteral("MEETINGNETWORKSTATE"),
+            [this](const Notification &n) { levels << n.userInfo.value("NetworkState").toInt(); });
+    }
+
+    // Three participants already in the room, joined as 甲, 乙, 丙 in an order their peer ids
+    // do not sort in.
+    void seatThree()
+    {
+        QStringList phones{QStringLiteral("19900000101"), QStringLiteral("19900000102"), QStringLiteral("19900000103")};
+        std::sort(phones.begin(), phones.end(), [](const QString &a, const QString &b) {
+            return RXEncrypt::aes128ecbEncrypt(a) > RXEncrypt::aes128ecbEncrypt(b);
+        });
+        const QStringList names{QStringLiteral("甲"), QStringLiteral("乙"), QStringLiteral("丙")};
+        for (int i = 0; i < 3; ++i)
+            ids << EngineRoutes::addSimulatedPeer(service, kRoom, {{}, {}, names[i], phones[i], true, false, false});
+    }
+
+    void joinLocal()
+    {
+        auto room = makeRoom();
+        room->signalUrl = service.baseUrl().toString();
+        manager->joinRoomWith(room);
+        manager->joinRoom();
+        ASSERT_TRUE(processEventsUntil([&] {
+            settle();
+            return manager->state() == VeskMeetingManager::StateInRoom && recorder.lastMembers.size() == 4;
+        }));
+    }
+
+    [[nodiscard]] QString memberNames() const
+    {
+        QStringList out;
+        for (const auto &m : recorder.lastMembers)
+            out << m->userName;
+        return out.join(QLatin1Char(' '));
+    }
+
+    // Project time passes a second at a time, the event loop running between.
+    void runFor(std::chrono::seconds total, const std::function<bool()> &stopWhen = {})
+    {
+        for (auto done = 0s; done < total; done += 1s) {
+            clock.clock.advance(1s);
+            processEventsFor(3);
+            settle();
+            if (stopWhen && stopWhen())
+                return;
+        }
+    }
+
+    DevService service;
+    KRTCEngineFactory::ScopedCreator local{[](const KRTCEngineConfig &config) {
+        auto engine = std::make_unique<LocalEngine>(config);
+        engine->setUseRealDevices(false);
+        return engine;
+    }};
+    QObject observer;
+    QList<int> levels;
+    QStringList ids;
+};
+
+TEST_F(ManagerLocalEngineTest, StandInAwayFiveSeconds_ReconnectsAndRefreshesTheMembersInJoinOrder)
+{
+    seatThree();
+    joinLocal();
+    EXPECT_EQ(memberNames(), QStringLiteral("张三 甲 乙 丙")) << "own member first, then as they joined";
+
+    service.stop();
+    recorder.events.clear();
+    runFor(2s, [&] { return manager->state() == VeskMeetingManager::StateReconnecting; });
+    ASSERT_EQ(manager->state(), VeskMeetingManager::StateReconnecting);
+    ASSERT_FALSE(levels.isEmpty());
+    EXPECT_EQ(levels.last(), 4) << "the network icon shows the loss";
+
+    // 乙 leaves and 丁 comes while the client cannot hear of it.
+    ASSERT_TRUE(EngineRoutes::removeSimulatedPeer(service, kRoom, ids[1]));
+    EngineRoutes::addSimulatedPeer(service, kRoom, {{}, {}, QStringLiteral("丁"), {}, true, false, false});
+    runFor(3s);
+    ASSERT_TRUE(service.start(service.port(), service.channelPort()));
+    runFor(4s, [&] {
+        return manager->state() == VeskMeetingManager::StateInRoom && memberNames() == QStringLiteral("张三 甲 丙 丁");
+    });
+
+    EXPECT_EQ(manager->state(), VeskMeetingManager::StateInRoom);
+    EXPECT_EQ(recorder.only("state"), (QStringList{"state 3", "state 2"}));
+    EXPECT_EQ(memberNames(), QStringLiteral("张三 甲 丙 丁"));
+    EXPECT_FALSE(recorder.events.contains("reconnectOutTimes"));
+    EXPECT_EQ(levels.mid(levels.indexOf(4)).value(1, -1), 0) << "the icon leaves the loss behind";
+}
+
+TEST_F(ManagerLocalEngineTest, StandInAwayFortySeconds_TheWatchGivesUpAfterThirty)
+{
+    seatThree();
+    joinLocal();
+    service.stop();
+    recorder.events.clear();
+    runFor(3s, [&] { return manager->state() == VeskMeetingManager::StateReconnecting; });
+    ASSERT_EQ(manager->state(), VeskMeetingManager::StateReconnecting);
+
+    runFor(29s);
+    EXPECT_EQ(manager->state(), VeskMeetingManager::StateReconnecting) << "the watch runs 30 s";
+    runFor(8s, [&] { return manager->state() == VeskMeetingManager::StateReconnectFailed; });
+    EXPECT_EQ(manager->state(), VeskMeetingManager::StateReconnectFailed);
+    EXPECT_EQ(recorder.only("state"), (QStringList{"state 3", "state 4"}));
+    EXPECT_TRUE(recorder.events.contains("reconnectOutTimes"));
+}
+
+} // namespace
