@@ -171,10 +171,9 @@ TEST_F(MeetingWindowTest, Build_HostKeepsEditableChat_AndSizeFollowsTheScreen)
         engine().emitMemberJoined(QString::fromLatin1(peer), QStringLiteral("成员") + QLatin1String(peer));
         engine().emitStreamPublished(QString::fromLatin1(peer), KRTCSourceType::Camera, true, true);
     }
-    settle();
     QWidget *root = page->view();
+    ASSERT_TRUE(processEventsUntil([&] { return root->findChildren<VideoCollectionViewItem *>().size() >= 4; }));
     const QList<VideoCollectionViewItem *> items = root->findChildren<VideoCollectionViewItem *>();
-    ASSERT_GE(items.size(), 4);
     ASSERT_TRUE(page->ui->IMChatEnableButton->isVisible());
     const QRect input =
         page->ui->IMChatTextView->geometry().translated(page->ui->IMChatTextView->parentWidget()->mapTo(root, QPoint()));
