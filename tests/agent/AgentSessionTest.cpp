@@ -130,6 +130,20 @@ TEST_F(AgentSessionTest, Token_IsInAnOwnerOnlyFile_AndNeverLogged_WhileRefusalsL
               QFile::Permissions());
 }
 
+TEST_F(AgentSessionTest, SignInRefused_ByManyRepliesAtOnce_IsReportedOnce)
+{
+    ASSERT_TRUE(signIn(QStringLiteral("13800000001")).successed);
+    int reports = 0;
+    QObject::connect(agent, &VeskAppAgent::signInExpired, &owner, [&] { ++reports; });
+    service.state().tokens.clear(); // the service forgot the sign-in
+    int refused = 0;
+    for (int i = 0; i < 3; ++i)
+        agent->queryCreatedRoomsInfoWithCompletionBlock(&owner, [&](const KVMResponse &r) { refused += r.successed ? 0 : 1; });
+    ASSERT_TRUE(processEventsUntil([&] { return refused == 3; }));
+    ASSERT_TRUE(drainMainQueue());
+    EXPECT_EQ(reports, 1);
+}
+
 TEST_F(AgentSessionTest, GetPreRoomId_StoresTheFreshTokenOnMyInfo_AndSavesIt)
 {
     ASSERT_TRUE(signIn(QStringLiteral("13912345678")).successed);
