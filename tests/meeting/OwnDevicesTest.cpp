@@ -49,7 +49,7 @@ TEST_F(OwnDevicesTest, ToolBar_EveryControlIsNamedAndItsAccessibilityActionIsThe
     ASSERT_TRUE(processEventsUntil([&] { return reports(QStringLiteral("micStatus")).size() == 1; }));
     EXPECT_TRUE(mic->state().checked);
     mic->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
-    processEventsFor(10);
+    ASSERT_TRUE(settleRequests());
     EXPECT_FALSE(page->isMicOn());
     EXPECT_FALSE(mic->state().checked);
     clock.clock.advance(1100ms); // the engine's minimum open time

@@ -103,7 +103,7 @@ TEST_F(HomePageTest, TodaysMeetings_ALateReplyOfAnEarlierFetchIsDropped)
     page->reloadData();
     ASSERT_TRUE(processEventsUntil([this] { return page->todayMeetings().isEmpty(); }));
     clock.clock.advance(std::chrono::milliseconds(1000));
-    processEventsFor(20);
+    ASSERT_TRUE(settleRequests()); // the reload asked and was answered
     EXPECT_TRUE(page->todayMeetings().isEmpty());
 }
 
@@ -221,7 +221,7 @@ TEST_F(HomePageTest, CopiedInvitation_IsOfferedOnceAndOwnCopiesNever)
     windows()->meetingPage()->leaveRoom();
     ASSERT_TRUE(waitForPage(MacWindowsManager::HomePage));
     page->checkPasteboard();
-    processEventsFor(5);
+    ASSERT_TRUE(drainMainQueue());
     EXPECT_EQ(visibleAlert(QStringLiteral("pasteboardInvitationAlert")), nullptr);
 }
 
