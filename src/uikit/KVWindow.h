@@ -13,7 +13,7 @@ public:
 
     // A floating window with that frame and identifier holding contentView
     // (taken from its former parent, filling the window), made key and shown.
-    // The window is deleted when it closes.
+    // The window is deleted when it closes, with its content.
     static KVWindow *showFloating(const QRect &frame, QWidget *contentView, const QString &identifier);
 
     void setIdentifier(const QString &identifier) { m_identifier = identifier; }

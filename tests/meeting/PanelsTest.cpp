@@ -1,11 +1,15 @@
 // The panels room of the meeting window: panels built once on first use, pop-overs closed
-// together and by a click outside them, and the panels loaded by name registered explicitly.
+// together and by a click outside them, floating windows, and the panels loaded by name
+// registered explicitly.
 
 #include "meeting/panels/IMDisplayView.h"
 #include "meeting/panels/MeetingPanels.h"
+#include "uikit/KVWindow.h"
 #include "uikit/VeskCategories.h"
 
+#include <QCoreApplication>
 #include <QMouseEvent>
+#include <QPointer>
 #include <QWidget>
 
 #include <gtest/gtest.h>
@@ -34,35 +38,80 @@ TEST(MeetingPanelsTest, APanelIsBuiltOnFirstUseAndKeptWhileThePanelsLive)
     EXPECT_TRUE(first.isNull());
 }
 
-TEST(MeetingPanelsTest, PopOversCloseTogetherExceptTheOneNamedAndWhenAClickMissesThem)
+TEST(MeetingPanelsTest, PopOversCloseInTheirOrderExceptTheOneNamedOrClicked_AMissingOneIsSkipped)
 {
+    using Slot = MeetingPanels::PopOverSlot;
     QWidget window;
     window.setGeometry(100, 100, 400, 300);
     auto *subtitles = new QWidget(&window);
     subtitles->setGeometry(10, 10, 50, 50);
-    auto *devices = new QWidget(&window);
-    devices->setGeometry(200, 10, 50, 50);
+    auto *camera = new QWidget(&window);
+    camera->setGeometry(200, 10, 50, 50);
+    auto *applications = new QWidget(&window);
+    applications->setGeometry(10, 200, 50, 50);
     window.show();
 
     MeetingPanels panels(nullptr);
     QStringList closed;
-    panels.addPopOver({[subtitles] { return subtitles; }, [&] { closed << "subtitles"; }});
-    panels.addPopOver({[devices] { return devices; }, [&] { closed << "devices"; }});
-    // One that does not exist yet closes too (it has nothing to close).
-    panels.addPopOver({[] { return nullptr; }, [&] { closed << "applications"; }});
+    const auto popOver = [&](QWidget *view, const QString &name) {
+        return MeetingPanels::PopOver{[view] { return view; }, [&closed, name] { closed << name; }};
+    };
+    // Installed out of order: they close in the slots' order all the same.
+    panels.setPopOver(Slot::Application, popOver(applications, "applications"));
+    panels.setPopOver(Slot::VideoSelect, popOver(camera, "camera"));
+    panels.setPopOver(Slot::SubtitleSetting, popOver(subtitles, "subtitles"));
+    panels.setPopOver(Slot::AudioSelect, popOver(nullptr, "audio"));
 
-    panels.hideOtherOverViewsExceptView(devices);
+    panels.hideOtherOverViewsExceptView(camera);
     EXPECT_EQ(closed, (QStringList{"subtitles", "applications"}));
     closed.clear();
     panels.hideOtherOverViewsExceptView(nullptr);
-    EXPECT_EQ(closed, (QStringList{"subtitles", "devices", "applications"}));
+    EXPECT_EQ(closed, (QStringList{"subtitles", "camera", "applications"}));
 
     closed.clear();
-    const QPoint inDevices = devices->mapToGlobal(QPoint(5, 5));
-    QMouseEvent press(QEvent::MouseButtonPress, QPointF(5, 5), QPointF(inDevices), Qt::LeftButton, Qt::LeftButton,
+    const QPoint inCamera = camera->mapToGlobal(QPoint(5, 5));
+    QMouseEvent press(QEvent::MouseButtonPress, QPointF(5, 5), QPointF(inCamera), Qt::LeftButton, Qt::LeftButton,
                       Qt::NoModifier);
     panels.handleFullScreenMouseDown(&press);
     EXPECT_EQ(closed, (QStringList{"subtitles", "applications"}));
+}
+
+TEST(MeetingPanelsTest, FloatingWindowsGoUnderAViewBesideAFrameOrBesideAWindow_AndCloseWithTheMeetingWindow)
+{
+    QWidget window;
+    window.setGeometry(100, 100, 600, 400);
+    auto *button = new QWidget(&window);
+    button->setGeometry(200, 300, 40, 30);
+    window.show();
+
+    QPointer<KVWindow> under;
+    QPointer<KVWindow> beside;
+    QPointer<QWidget> popUp = new QWidget(&window);
+    {
+        MeetingPanels panels(nullptr);
+        panels.showFloatingWindowAtView(button, popUp, QSizeF(350, 360), 0, 66);
+        under = qobject_cast<KVWindow *>(popUp->window());
+        ASSERT_TRUE(under);
+        EXPECT_EQ(under->identifier(), "showFloatingWindowAtView");
+        const QRect anchor(button->mapToGlobal(QPoint(0, 0)), button->size());
+        EXPECT_EQ(under->geometry(), QRect(anchor.x() + 20 - 175, anchor.y() + 30 + 66, 350, 360));
+        EXPECT_EQ(popUp->geometry(), QRect(0, 0, 350, 360));
+
+        beside = panels.showFloatingWindowAtFrame(QRect(50, 60, 200, 300), new QWidget, QSizeF(100, 80), 8, -10);
+        ASSERT_TRUE(beside);
+        EXPECT_EQ(beside->identifier(), "showFloatingWindowAtFrame");
+        EXPECT_EQ(beside->geometry(), QRect(258, 70, 100, 80));
+        // Nothing to show: no empty window.
+        EXPECT_EQ(panels.showFloatingWindowAtFrame(QRect(50, 60, 200, 300), nullptr, QSizeF(100, 80), 0, 0), nullptr);
+
+        // The first window goes right of the second, tops aligned; a negative adjustY lowers it.
+        panels.placeWindowAtIndex(beside, under, 4, -6);
+        EXPECT_EQ(beside->pos(), under->frameGeometry().topRight() + QPoint(1 + 4, 6));
+    }
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(under.isNull());
+    EXPECT_TRUE(beside.isNull());
+    EXPECT_TRUE(popUp.isNull());
 }
 
 TEST(MeetingPanelsTest, PanelsLoadedByNameAreRegisteredByTheCall)

@@ -119,4 +119,6 @@ TEST(WindowPlacementTest, AWindowThatWouldLeaveTheScreenGoesInsideTheAnchorsRigh
     EXPECT_EQ(KVWindowPlacement::originRightOf(a, QRect(500, 100, 400, 400), screen, 0, 0), QPoint(600, 100));
     // An anchor that itself sticks out: the window goes against the screen's edge.
     EXPECT_EQ(KVWindowPlacement::originRightOf(a, QRect(800, 100, 400, 400), screen, 0, 20), QPoint(700, 80));
+    // A negative adjustY moves it down.
+    EXPECT_EQ(KVWindowPlacement::originRightOf(a, QRect(100, 100, 400, 400), screen, 0, -30), QPoint(500, 130));
 }

@@ -1,35 +1,45 @@
 #include "meeting/panels/MeetingPanels.h"
 
 #include "meeting/panels/IMDisplayView.h"
+#include "meeting/window/MeetingViewController.h"
+#include "uikit/KVWindow.h"
 #include "uikit/MacBaseViewController.h"
 #include "uikit/MacBaseWindowController.h"
 #include "uikit/VeskCategories.h"
 
 #include <QMetaObject>
 #include <QMouseEvent>
+#include <QScreen>
 #include <QWidget>
 
 MeetingPanels::MeetingPanels(MeetingViewController *window) : m_window(window) {}
 
-MeetingPanels::~MeetingPanels() = default;
+MeetingPanels::~MeetingPanels()
+{
+    // Floating windows hold views whose callbacks reach this window: they go with it.
+    for (const QPointer<KVWindow> &floating : m_floatingWindows) {
+        if (floating)
+            floating->close();
+    }
+}
 
 void MeetingPanels::registerPanels()
 {
     vesk::registerNib(QStringLiteral("IMDisplayView"), [] { return new IMDisplayView(); });
 }
 
-void MeetingPanels::addPopOver(PopOver popOver)
+void MeetingPanels::setPopOver(PopOverSlot slot, PopOver popOver)
 {
-    m_popOvers.push_back(std::move(popOver));
+    m_popOvers.at(std::size_t(slot)) = std::move(popOver);
 }
 
 void MeetingPanels::hideOtherOverViewsExceptView(QWidget *view)
 {
-    // A copy: closing one may add or drop another.
-    const std::vector<PopOver> popOvers = m_popOvers;
+    // A copy: closing one may replace another's slot.
+    const auto popOvers = m_popOvers;
     for (const PopOver &popOver : popOvers) {
         QWidget *shown = popOver.view ? popOver.view() : nullptr;
-        if ((!view || shown != view) && popOver.close)
+        if (shown && shown != view && popOver.close)
             popOver.close();
     }
 }
@@ -39,23 +49,60 @@ void MeetingPanels::handleFullScreenMouseDown(QMouseEvent *event)
     if (!event)
         return;
     const QPoint global = event->globalPosition().toPoint();
-    const std::vector<PopOver> popOvers = m_popOvers;
+    const auto popOvers = m_popOvers;
     for (const PopOver &popOver : popOvers) {
         QWidget *shown = popOver.view ? popOver.view() : nullptr;
-        const bool inside = shown && shown->rect().contains(shown->mapFromGlobal(global));
-        if (!inside && popOver.close)
+        if (!shown || !popOver.close)
+            continue;
+        const bool inside = shown->isVisible() && shown->rect().contains(shown->mapFromGlobal(global));
+        if (!inside)
             popOver.close();
     }
 }
 
-void MeetingPanels::showFloatingWindowAtView(QWidget *, QWidget *, const QSizeF &, double, double) {}
-
-KVWindow *MeetingPanels::showFloatingWindowAtFrame(const QRect &, QWidget *, const QSizeF &, double, double)
+void MeetingPanels::showFloatingWindowAtView(QWidget *view, QWidget *contentView, const QSizeF &contentViewSize,
+                                             double adjustX, double adjustY)
 {
-    return nullptr;
+    QWidget *anchor = view ? view : (m_window && m_window->isViewLoaded() ? m_window->view() : nullptr);
+    if (!contentView || !anchor)
+        return;
+    const QRect frame = KVWindowPlacement::frameBelowView(KVWindowPlacement::screenRectOfView(anchor),
+                                                          contentViewSize.toSize(), adjustX, adjustY);
+    keepFloating(KVWindow::showFloating(frame, contentView, QStringLiteral("showFloatingWindowAtView")));
 }
 
-void MeetingPanels::placeWindowAtIndex(int, int, double, double) {}
+KVWindow *MeetingPanels::showFloatingWindowAtFrame(const QRect &frame, QWidget *contentView,
+                                                   const QSizeF &contentViewSize, double adjustX, double adjustY)
+{
+    if (!contentView)
+        return nullptr;
+    const QRect placed = KVWindowPlacement::frameBesideFrame(frame, contentViewSize.toSize(), adjustX, adjustY);
+    return keepFloating(KVWindow::showFloating(placed, contentView, QStringLiteral("showFloatingWindowAtFrame")));
+}
+
+void MeetingPanels::placeWindowAtIndex(QWidget *window, QWidget *toTheLeftOfWindow, double adjustX, double adjustY)
+{
+    QWidget *moved = window ? window->window() : nullptr;
+    QWidget *anchor = toTheLeftOfWindow ? toTheLeftOfWindow->window() : meetingWindow();
+    if (!moved || !anchor || moved == anchor)
+        return;
+    const QScreen *screen = anchor->screen();
+    const QRect area = screen ? screen->availableGeometry() : KVWindowPlacement::mainScreenVisibleFrame();
+    moved->move(
+        KVWindowPlacement::originRightOf(moved->frameGeometry(), anchor->frameGeometry(), area, adjustX, adjustY));
+}
+
+QWidget *MeetingPanels::meetingWindow() const
+{
+    return m_window && m_window->isViewLoaded() ? m_window->view()->window() : nullptr;
+}
+
+KVWindow *MeetingPanels::keepFloating(KVWindow *window)
+{
+    std::erase_if(m_floatingWindows, [](const QPointer<KVWindow> &w) { return w.isNull(); });
+    m_floatingWindows.emplace_back(window);
+    return window;
+}
 
 void MeetingPanels::invokeIfOffered(QObject *object, const char *normalizedSignature, const char *name)
 {

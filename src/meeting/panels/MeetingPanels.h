@@ -12,6 +12,7 @@
 #include <QRect>
 #include <QSizeF>
 
+#include <array>
 #include <functional>
 #include <memory>
 #include <typeindex>
@@ -57,7 +58,10 @@ public:
         bool showSubtitleView = false;
     };
 
-    // A pop-over: its view while it exists, and how it closes.
+    // The pop-overs, in the order they close.
+    enum class PopOverSlot { SubtitleSetting, AudioSelect, VideoSelect, ShareBottomPanel, Application, Count };
+
+    // A pop-over: its view while it exists (nullptr: none to close), and how it closes.
     struct PopOver {
         std::function<QWidget *()> view;
         std::function<void()> close;
@@ -75,19 +79,26 @@ public:
     // lives.
     template <class T> T &panel();
 
-    // Pop-overs close when another opens or a click lands outside them, in the order added.
-    void addPopOver(PopOver popOver);
-    // Closes every pop-over except view (nullptr: all of them).
+    // The window installs how each pop-over closes; a panel that must do more on closing may
+    // replace its own slot.
+    void setPopOver(PopOverSlot slot, PopOver popOver);
+    // Closes every pop-over except view (nullptr: all of them), in slot order; one that does not
+    // exist is skipped.
     void hideOtherOverViewsExceptView(QWidget *view);
     // A press anywhere in the window closes the pop-overs it is not in.
     void handleFullScreenMouseDown(QMouseEvent *event);
 
-    // Panel windows: floating windows beside a view or at a frame, one window placed beside another.
+    // Floating windows (KVWindow, closed with the meeting window). Centred under view (nullptr: the
+    // meeting view), its top adjustY below the view's bottom edge. A negative adjustY moves it up.
     void showFloatingWindowAtView(QWidget *view, QWidget *contentView, const QSizeF &contentViewSize, double adjustX,
                                   double adjustY);
+    // Just right of the screen rectangle frame (plus adjustX), tops aligned; a positive adjustY
+    // raises it.
     KVWindow *showFloatingWindowAtFrame(const QRect &frame, QWidget *contentView, const QSizeF &contentViewSize,
                                         double adjustX, double adjustY);
-    void placeWindowAtIndex(int index, int toTheLeftOfWindowAtIndex, double adjustX, double adjustY);
+    // Moves window just right of the other window (nullptr: the meeting window), tops aligned, kept
+    // inside the screen's right edge; a positive adjustY raises it, a negative one lowers it.
+    void placeWindowAtIndex(QWidget *window, QWidget *toTheLeftOfWindow, double adjustX, double adjustY);
 
     // Calls a no-argument method a panel offers (its slots or invokables); one that does not offer it
     // is left alone.
@@ -98,10 +109,16 @@ public:
     [[nodiscard]] State &state() { return m_state; }
 
 private:
+    // The meeting window's top-level widget, or nullptr before its view is loaded.
+    [[nodiscard]] QWidget *meetingWindow() const;
+    // Keeps a floating window made here, to close it with the meeting window.
+    KVWindow *keepFloating(KVWindow *window);
+
     MeetingViewController *m_window;
     State m_state;
     std::unordered_map<std::type_index, QPointer<QObject>> m_panels;
-    std::vector<PopOver> m_popOvers;
+    std::array<PopOver, std::size_t(PopOverSlot::Count)> m_popOvers;
+    std::vector<QPointer<KVWindow>> m_floatingWindows;
 };
 
 template <class T> T &MeetingPanels::panel()

@@ -5,6 +5,7 @@
 #include "agent/OmbrelManager.h"
 #include "agent/VeskAppAgent.h"
 #include "agent/VeskMeetingManager.h"
+#include "devices/views/KVCameraSelectView.h"
 #include "foundation/KVLogManager.h"
 #include "foundation/MainQueue.h"
 #include "foundation/RXEncrypt.h"
@@ -17,6 +18,7 @@
 #include "meeting/window/dispatch/MeetingDeviceCheck.h"
 #include "meeting/window/dispatch/MeetingHostControlRules.h"
 #include "uikit/KVAlert.h"
+#include "uikit/KVWindow.h"
 #include "uikit/VeskButton.h"
 #include "uikit/VeskMeetingToast.h"
 #include "uikit/VeskToast.h"
@@ -552,8 +554,48 @@ void MeetingViewController::selectCamera(VeskButton *) {}
 void MeetingViewController::selectMicrophone(VeskButton *) {}
 void MeetingViewController::selectSpeaker(VeskButton *) {}
 void MeetingViewController::showAudioSelectView(bool, VeskButton *) {}
-void MeetingViewController::hideVideoSelectView() {}
-void MeetingViewController::hideAudioSelectView() {}
+namespace {
+
+// A pop-up opened from the share tool bar sits alone in a floating window: no empty window stays.
+void closeFloatingHolder(QWidget *popUp)
+{
+    auto *floating = qobject_cast<KVWindow *>(popUp->window());
+    if (floating && floating->contentView() == popUp)
+        floating->close();
+}
+
+} // namespace
+
+void MeetingViewController::hideVideoSelectView()
+{
+    QPointer<QWidget> &popUp = m_panels->state().videoSelectView;
+    if (!popUp)
+        return;
+    if (auto *camera = qobject_cast<KVCameraSelectView *>(popUp))
+        camera->stopRunning();
+    closeFloatingHolder(popUp);
+    popUp->hide();
+    // Later: this may run inside one of the pop-up's own callbacks.
+    popUp->deleteLater();
+    popUp = nullptr;
+    if (ui->selectCameraBtn)
+        ui->selectCameraBtn->setState(0);
+}
+
+void MeetingViewController::hideAudioSelectView()
+{
+    QPointer<QWidget> &popUp = m_panels->state().audioSelectView;
+    if (!popUp)
+        return;
+    closeFloatingHolder(popUp);
+    popUp->hide();
+    popUp->deleteLater();
+    popUp = nullptr;
+    for (MeetingBottomButton *button : {ui->selectMicrophoneBtn.data(), ui->selectSpeakerBtn.data()}) {
+        if (button)
+            button->setState(0);
+    }
+}
 void MeetingViewController::hideSelectWindow() {}
 void MeetingViewController::showFloatingWindowAtView(QWidget *view, QWidget *contentView, const QSizeF &contentViewSize,
                                                      double adjustX, double adjustY)
@@ -566,7 +608,8 @@ KVWindow *MeetingViewController::showFloatingWindowAtFrame(const QRect &frame, Q
 {
     return m_panels->showFloatingWindowAtFrame(frame, contentView, contentViewSize, adjustX, adjustY);
 }
-void MeetingViewController::placeWindowAtIndex(int index, int toTheLeftOfWindowAtIndex, double adjustX, double adjustY)
+void MeetingViewController::placeWindowAtIndex(QWidget *window, QWidget *toTheLeftOfWindow, double adjustX,
+                                               double adjustY)
 {
-    m_panels->placeWindowAtIndex(index, toTheLeftOfWindowAtIndex, adjustX, adjustY);
+    m_panels->placeWindowAtIndex(window, toTheLeftOfWindow, adjustX, adjustY);
 }

@@ -1,7 +1,28 @@
-// Network, QoS and system tips, the member button's red dot; pop-overs are the panels' (panels()).
-// A tip does nothing until the tips are built.
+// Network, QoS and system tips, the member button's red dot, and how the pop-overs close (the
+// panels room closes them together). A tip does nothing until the tips are built.
 
 #include "meeting/window/MeetingViewController.h"
+
+#include "agent/VeskMeetingManager.h"
+#include "meeting/window/MeetingBottomButton.h"
+#include "meeting/window/MeetingCurrent.h"
+#include "uikit/AutoLayout.h"
+#include "uikit/KVFlatView.h"
+
+namespace {
+
+bool onScreen(const QWidget *view)
+{
+    return view && view->parentWidget() && !view->isHidden();
+}
+
+void setStateOff(MeetingBottomButton *button)
+{
+    if (button)
+        button->setState(0);
+}
+
+} // namespace
 
 void MeetingViewController::monitoringCpuUseAge() {}
 void MeetingViewController::meetingNetWorkWarnning() {}
@@ -9,15 +30,77 @@ void MeetingViewController::meetingQosWarnning() {}
 void MeetingViewController::showSystemTip(int) {}
 void MeetingViewController::hiddenSystemTip() {}
 void MeetingViewController::ShowQosPanelAction(QObject *) {}
+
+void MeetingViewController::installPopOvers()
+{
+    using Slot = MeetingPanels::PopOverSlot;
+    MeetingPanels &panels = *m_panels;
+    panels.setPopOver(Slot::SubtitleSetting, {[&panels] { return panels.state().subtitleSettingView.data(); },
+                                              [this, &panels] {
+                                                  QWidget *view = panels.state().subtitleSettingView;
+                                                  if (onScreen(view))
+                                                      view->hide();
+                                                  setStateOff(ui->subtitleSettingBtn);
+                                              }});
+    panels.setPopOver(Slot::AudioSelect,
+                      {[&panels] { return panels.state().audioSelectView.data(); }, [this] { hideAudioSelectView(); }});
+    panels.setPopOver(Slot::VideoSelect,
+                      {[&panels] { return panels.state().videoSelectView.data(); }, [this] { hideVideoSelectView(); }});
+    panels.setPopOver(Slot::ShareBottomPanel,
+                      {[this] { return m_sharing->state().fileShareSpeedSwicthPanelBottom.data(); },
+                       [this] {
+                           QPointer<QWidget> &view = m_sharing->state().fileShareSpeedSwicthPanelBottom;
+                           if (!onScreen(view))
+                               return;
+                           AutoLayout::removeConstraints(view);
+                           view->hide();
+                           view->deleteLater();
+                           view = nullptr;
+                           setStateOff(ui->shareSettingBtn);
+                       }});
+    panels.setPopOver(Slot::Application,
+                      {[&panels] { return panels.state().applicationView.data(); },
+                       [this, &panels] {
+                           QWidget *view = panels.state().applicationView;
+                           if (!onScreen(view))
+                               return;
+                           // The panel's own pop-overs go first, when it has any.
+                           if (view->metaObject()->indexOfMethod("hideAllOverViewsExceptView(QWidget*)") >= 0)
+                               QMetaObject::invokeMethod(view, "hideAllOverViewsExceptView", Qt::DirectConnection,
+                                                         Q_ARG(QWidget *, nullptr));
+                           view->hide();
+                           setStateOff(ui->applicationBtn);
+                       }});
+}
+
 void MeetingViewController::hideOtherOverViewsExceptView(QWidget *view)
 {
     m_panels->hideOtherOverViewsExceptView(view);
 }
+
 void MeetingViewController::handleFullScreenMouseDown(QMouseEvent *event)
 {
     m_panels->handleFullScreenMouseDown(event);
 }
-void MeetingViewController::updateRedpoint(bool) {}
+
+void MeetingViewController::updateRedpoint(bool show)
+{
+    if (!ui->memberBtnRedDot)
+        return;
+    if (m_panels->state().isMemberListShow) {
+        ui->memberBtnRedDot->hide();
+        return;
+    }
+    if (show) {
+        ui->memberBtnRedDot->show();
+        return;
+    }
+    // Someone still waits: the dot stays.
+    const VeskMeetingManager *manager = MeetingCurrent::manager();
+    if (!manager || manager->waitRoomMemberArray().isEmpty())
+        ui->memberBtnRedDot->hide();
+}
+
 // The manager's red-point callback has no effect in the meeting window (the waiting-room
 // handling drives the dot through updateRedpoint).
 void MeetingViewController::updateUIRedpoint(bool) {}

@@ -67,6 +67,7 @@ MeetingViewController::MeetingViewController(bool enterWaitingRoom, QObject *par
 {
     setObjectName(QStringLiteral("MeetingViewController"));
     m_waitingRoom.enterWaitingRoom = enterWaitingRoom;
+    installPopOvers();
 }
 
 MeetingViewController::~MeetingViewController()

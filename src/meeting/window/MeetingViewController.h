@@ -262,7 +262,8 @@ public:
                                   double adjustY);
     KVWindow *showFloatingWindowAtFrame(const QRect &frame, QWidget *contentView, const QSizeF &contentViewSize,
                                         double adjustX, double adjustY);
-    void placeWindowAtIndex(int index, int toTheLeftOfWindowAtIndex, double adjustX, double adjustY);
+    // Moves window just right of the other (nullptr: this window); a positive adjustY raises it.
+    void placeWindowAtIndex(QWidget *window, QWidget *toTheLeftOfWindow, double adjustX, double adjustY);
 
     // ---- Recording and screenshots (+Recording.cpp) -----------------------------------------
     void startOrStopRecord(VeskButton *sender);
@@ -365,6 +366,8 @@ private:
     void placeShareVideoView(QWidget *renderView, const Tile &source);
     // Messages: the dispatchers' target, a child QObject of the controller.
     MeetingDispatchTarget *dispatchTarget();
+    // Tips and pop-overs: how each pop-over closes.
+    void installPopOvers();
     // Tool bar.
     void setToolBarsShown(bool shown, bool animated);
     // Devices.
