@@ -1,5 +1,6 @@
 // Cost of the video grid for N tiles: the layout pass alone, the member pipeline (list -> tiles),
-// the visible-tile check, and the grid widget's reload (same tiles, and other tiles each time).
+// the visible-tile check, and the grid widget's reload (same tiles, and other tiles each time) in
+// a shown scroll area whose viewport is 1400 x 804, painted after each reload.
 
 #include "agent/MeetingMemberModel.h"
 #include "meeting/window/grid/MacVideoCollectionViewLayout.h"
@@ -8,7 +9,13 @@
 #include "meeting/window/grid/VisibleTileSubscription.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QEvent>
+#include <QFile>
 #include <QScrollArea>
+#include <QTemporaryDir>
+#include <QWindow>
 
 #include <benchmark/benchmark.h>
 
@@ -73,18 +80,69 @@ void BM_VisibleTileCheck(benchmark::State &state)
     state.SetComplexityN(n);
 }
 
+// Counts paint events.
+class PaintCounter final : public QObject {
+public:
+    int paints = 0;
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        paints += event->type() == QEvent::Paint ? 1 : 0;
+        return false;
+    }
+};
+
+// The grid in a shown scroll area (offscreen) whose viewport is 1400 x 804.
+struct ShownGrid {
+    QScrollArea area;
+    VideoCollectionView *grid = nullptr;
+
+    explicit ShownGrid(const QList<std::shared_ptr<MeetingActiveModel>> &tiles)
+    {
+        area.setFrameShape(QFrame::NoFrame);
+        grid = new VideoCollectionView(&area);
+        area.resize(1400, 804);
+        area.show();
+        QElapsedTimer waited;
+        waited.start();
+        while (!(area.windowHandle() && area.windowHandle()->isExposed()) && waited.elapsed() < 2000)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        grid->reloadData(tiles);
+        for (int i = 0; i < 3; ++i) {
+            QCoreApplication::processEvents();
+            // A vertical scroll bar takes its width from the viewport: make up for it.
+            area.resize(area.size() + (QSize(1400, 804) - area.viewport()->size()));
+        }
+        QCoreApplication::processEvents();
+    }
+
+    // The reload, then the grid's area painted whole, as the window's next frame would be.
+    void reloadAndPaint(const QList<std::shared_ptr<MeetingActiveModel>> &tiles)
+    {
+        grid->reloadData(tiles);
+        grid->update();
+        QCoreApplication::sendPostedEvents();
+        QCoreApplication::processEvents(); // the window's update request (no idle wait, see main)
+    }
+};
+
 void BM_GridReload(benchmark::State &state)
 {
     const int n = int(state.range(0));
     const MeetingMemberList list = members(n);
     const auto tiles = MemberPipeline::build({list, 0, {}, {}, {}}).activeMembers;
-    QScrollArea area;
-    area.resize(1400, 804);
-    auto *grid = new VideoCollectionView(&area);
+    ShownGrid shown(tiles);
+    if (shown.area.viewport()->size() != QSize(1400, 804))
+        state.SkipWithError("the viewport is not 1400 x 804");
+    PaintCounter counter;
+    qApp->installEventFilter(&counter);
     for (auto _ : state) {
-        grid->reloadData(tiles);
-        benchmark::DoNotOptimize(grid->itemFrames().data());
+        shown.reloadAndPaint(tiles);
+        benchmark::DoNotOptimize(shown.grid->itemFrames().data());
     }
+    qApp->removeEventFilter(&counter);
+    state.counters["paints"] = double(counter.paints) / double(state.iterations());
     state.SetComplexityN(n);
 }
 
@@ -96,15 +154,19 @@ void BM_GridReloadChanged(benchmark::State &state)
     const MeetingMemberList second = members(n);
     const auto a = MemberPipeline::build({first, 0, {}, {}, {}}).activeMembers;
     const auto b = MemberPipeline::build({second, 0, {}, {}, {}}).activeMembers;
-    QScrollArea area;
-    area.resize(1400, 804);
-    auto *grid = new VideoCollectionView(&area);
+    ShownGrid shown(a);
+    if (shown.area.viewport()->size() != QSize(1400, 804))
+        state.SkipWithError("the viewport is not 1400 x 804");
+    PaintCounter counter;
+    qApp->installEventFilter(&counter);
     bool flip = false;
     for (auto _ : state) {
-        grid->reloadData(flip ? a : b);
+        shown.reloadAndPaint(flip ? a : b);
         flip = !flip;
-        benchmark::DoNotOptimize(grid->itemFrames().data());
+        benchmark::DoNotOptimize(shown.grid->itemFrames().data());
     }
+    qApp->removeEventFilter(&counter);
+    state.counters["paints"] = double(counter.paints) / double(state.iterations());
     state.SetComplexityN(n);
 }
 
@@ -118,7 +180,19 @@ BENCHMARK(BM_GridReloadChanged)->Arg(9)->Arg(49)->Arg(200)->Unit(benchmark::kMic
 
 int main(int argc, char **argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
+    // A desktop-sized offscreen screen: the default one is smaller than the grid, and a window
+    // off the screen is never painted.
+    QTemporaryDir root(QDir::tempPath() + QStringLiteral("/korvi-bench-XXXXXX"));
+    QFile screens(root.path() + QStringLiteral("/screens.json"));
+    if (!root.isValid() || !screens.open(QIODevice::WriteOnly))
+        return 2;
+    screens.write(R"({"screens": [{"name": "bench", "x": 0, "y": 0, "width": 1920, "height": 1080,
+                      "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1}]})");
+    screens.close();
+    qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + screens.fileName().toLocal8Bit());
+    // A window's update request is delivered by the next pass of the event loop, not after an idle
+    // wait: each iteration then ends with its paint.
+    qputenv("QT_QPA_UPDATE_IDLE_TIME", "0");
     QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();

@@ -22,6 +22,8 @@ MainSettingModel::MainSettingModel(QObject *parent) : QObject(parent)
 void MainSettingModel::store(bool &field, bool value)
 {
     field = value;
+    if (m_loading)
+        return;
     saveToLocal();
     Q_EMIT changed();
 }
@@ -127,10 +129,14 @@ bool MainSettingModel::loadFromLocal()
     if (stored.typeId() != QMetaType::QVariantMap)
         return false;
     const QVariantMap dict = stored.toMap();
+    m_loading = true;
     setAutoCameraOn(SettingValues::boolValue(dict, QStringLiteral("autoCameraOn")));
     setAutoMicphoneOn(SettingValues::boolValue(dict, QStringLiteral("autoMicphoneOn")));
     setShowCurrentSpeaker(SettingValues::boolValue(dict, QStringLiteral("showCurrentSpeaker")));
     setVideoMirror(SettingValues::boolValue(dict, QStringLiteral("videoMirror")));
     setVideoFill(SettingValues::boolValue(dict, QStringLiteral("videoFill")));
+    m_loading = false;
+    saveToLocal();
+    Q_EMIT changed();
     return true;
 }

@@ -64,6 +64,7 @@ Q_SIGNALS:
 private:
     // Stores one value, writes the whole entry and announces the change.
     void store(bool &field, bool value);
+    bool m_loading = false; // loadFromLocal writes the whole dictionary once, at its end
 
     bool m_autoCameraOn = false;
     bool m_autoMicphoneOn = false;

@@ -39,6 +39,11 @@ public:
     [[nodiscard]] bool customAudioFlag() const { return m_customAudioFlag.load(); }
     void setCustomAudioFlag(bool on) { m_customAudioFlag.store(on); }
 
+    // The meeting window has told the engine whether to send this camera tile's video (its first
+    // visible-tile check does, on screen or not; main thread).
+    [[nodiscard]] bool videoReceiveDecided() const { return m_videoReceiveDecided.load(); }
+    void setVideoReceiveDecided(bool decided) { m_videoReceiveDecided.store(decided); }
+
     // Whether a frame of that peer, source type and channel belongs to this tile.
     [[nodiscard]] bool matches(const QString &peerId, qint64 sourceType,
                                qint64 channelIndex) const
@@ -57,4 +62,5 @@ private:
     const QPointer<KRTCVideoView> m_videoView;
     std::atomic<bool> m_audioFlag{false};
     std::atomic<bool> m_customAudioFlag{false};
+    std::atomic<bool> m_videoReceiveDecided{false};
 };

@@ -16,6 +16,8 @@ SubtitleSettingModel::SubtitleSettingModel(QObject *parent) : QObject(parent)
 void SubtitleSettingModel::store(qint32 &field, qint32 value)
 {
     field = value;
+    if (m_loading)
+        return;
     saveToLocal();
     Q_EMIT changed();
 }
@@ -54,8 +56,12 @@ bool SubtitleSettingModel::loadFromLocal()
     if (stored.typeId() != QMetaType::QVariantMap)
         return false;
     const QVariantMap dict = stored.toMap();
+    m_loading = true;
     setSubTitleLevel(SettingValues::intValue(dict, QStringLiteral("subTitleLevel")));
     setSubTitleLanguageType(SettingValues::intValue(dict, QStringLiteral("subTitleLanguageType")));
     setMyLanguageType(SettingValues::intValue(dict, QStringLiteral("myLanguageType")));
+    m_loading = false;
+    saveToLocal();
+    Q_EMIT changed();
     return true;
 }

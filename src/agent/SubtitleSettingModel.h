@@ -33,6 +33,7 @@ Q_SIGNALS:
 private:
     // Stores one value, writes the whole entry and announces the change.
     void store(qint32 &field, qint32 value);
+    bool m_loading = false; // loadFromLocal writes the whole dictionary once, at its end
 
     qint32 m_subTitleLevel = 1;
     qint32 m_subTitleLanguageType = 0;

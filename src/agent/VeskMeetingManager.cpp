@@ -183,6 +183,7 @@ void VeskMeetingManager::Private::engineJoinResult(bool success, int code, const
         q->setState(StateIdle);
         return;
     }
+    // A room without a channel address has no channel to open: trying would only fail and retry.
     if (im && roomInfo && roomInfo->imUrl.isEmpty())
         qCWarning(lcMeetingManager) << "no usable message-channel address; the room runs without chat";
     if (im && roomInfo && !roomInfo->imUrl.isEmpty()) {
@@ -425,6 +426,9 @@ void VeskMeetingManager::Private::resetMeeting()
     stopReconnectWatch();
     cancelDeferredMicClose();
     levelQueue->cancelAllOperations();
+    for (const auto &cancelled : std::as_const(pendingLevels))
+        cancelled->store(true);
+    pendingLevels.clear();
     members.clear();
     memberOrder.clear();
     streamAudio.clear();

@@ -203,12 +203,19 @@ void VeskMeetingManager::onSpeakerVolumeChange(const QString &levelPeerId, bool 
         return;
     // Hex peer ids may hold "fc" themselves: cut at the engine's separator, the last one.
     const QString peerId = KRTCPeerId::fromLevelId(levelPeerId);
-    // Only the newest level matters: what is still queued is stale.
-    d->levelQueue->cancelAllOperations();
+    // Only the newest level of a participant's stream matters: what is still queued for that
+    // stream is stale. Other participants' levels stay queued, each icon follows its own.
+    auto cancelled = std::make_shared<std::atomic<bool>>(false);
+    auto &pending = d->pendingLevels[(mic ? QLatin1Char('m') : QLatin1Char('c')) + peerId];
+    if (pending)
+        pending->store(true);
+    pending = cancelled;
     QPointer<VeskMeetingManager> self(this);
-    d->levelQueue->addOperation([self, peerId, mic, volume] {
-        MainQueue::async([self, peerId, mic, volume] {
-            if (!self)
+    d->levelQueue->addOperation([self, peerId, mic, volume, cancelled] {
+        if (cancelled->load())
+            return;
+        MainQueue::async([self, peerId, mic, volume, cancelled] {
+            if (!self || cancelled->load())
                 return;
             if (auto m = self->d->members.value(peerId)) {
                 if (mic)

@@ -20,6 +20,7 @@
 #include <QPointer>
 #include <QSet>
 
+#include <atomic>
 #include <memory>
 #include <mutex>
 #include <shared_mutex>
@@ -143,6 +144,9 @@ public:
     QList<IMSystemSubMessage> waitList; // guarded by waitMutex
     std::unique_ptr<OperationQueue> waitQueue;
     std::unique_ptr<OperationQueue> levelQueue;
+    // The newest queued level of each participant's stream ('m' microphone, 'c' shared file, then
+    // the peer id): set when a newer level for the same stream arrives (main thread).
+    QHash<QString, std::shared_ptr<std::atomic<bool>>> pendingLevels;
 
     QStringList assistantsList;
     QVariantList metaMembers;

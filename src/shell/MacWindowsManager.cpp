@@ -2,6 +2,7 @@
 
 #include "agent/VeskAppAgent.h"
 #include "foundation/MainQueue.h"
+#include "shell/FirstPaint.h"
 #include "shell/LoginViewController.h"
 #include "shell/MainPageViewController.h"
 #include "shell/MainWindowViewController.h"
@@ -174,8 +175,14 @@ void MacWindowsManager::showMainPage(bool releaseMeetingPage)
             window->onClosedByUser = [this, window] { windowClosedByUser(window); };
             m_homeWindow = std::make_unique<MacBaseWindowController>(window);
             m_mainWindowController = new MainWindowViewController();
-            connect(window, &ShellWindow::becameActive, m_mainWindowController, [controller = m_mainWindowController] {
-                if (controller)
+            // Today's list, the version check and the clipboard wait until the window is on screen.
+            FirstPaint::after(window, m_mainWindowController, [controller = m_mainWindowController, window] {
+                controller->mainPage()->reloadData();
+                connect(window, &ShellWindow::becameActive, controller, [controller] {
+                    if (controller)
+                        controller->windowDidBecomeKey();
+                });
+                if (window->isActiveWindow())
                     controller->windowDidBecomeKey();
             });
             frame = centredOnPrimaryScreen(kHomeSize);

@@ -72,8 +72,8 @@ void MainWindowViewController::loadView()
     connect(m_signOutButton, &QAbstractButton::clicked, this, &MainWindowViewController::signOut);
     connect(m_settingsButton, &QAbstractButton::clicked, this, &MainWindowViewController::SettingAction);
     setView(view);
+    // Today's meetings are asked for by whoever shows the window, once it is on screen.
     setUserName(VeskAppAgent::sharedInstance()->myInfo().userName);
-    m_mainPage->reloadData();
 }
 
 void MainWindowViewController::setUserName(const QString &name)

@@ -3,14 +3,18 @@
 #include "shell/ShellLog.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLocalServer>
 #include <QLocalSocket>
-#include <QLockFile>
 #include <QPointer>
 
 #include <cerrno>
+#include <chrono>
+#include <thread>
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -21,7 +25,41 @@ const QByteArray kActivate = QByteArrayLiteral("activate\n");
 constexpr int kConnectMs = 1000;
 constexpr int kWriteMs = 1000;
 constexpr int kTurnWaitMs = 3000;
-constexpr int kTurnStaleMs = 5000;
+
+// The turn of one start: an advisory lock on a file beside the socket. The system lets go of it
+// when its holder ends, however it ends, so it never goes stale; and taking it writes nothing, so
+// a start never waits for the disk.
+class Turn final {
+public:
+    explicit Turn(const QString &path)
+        : m_fd(::open(QFile::encodeName(path).constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600))
+    {
+    }
+    ~Turn()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd); // lets go of the lock
+    }
+    Turn(const Turn &) = delete;
+    Turn &operator=(const Turn &) = delete;
+
+    bool take(int waitMs)
+    {
+        if (m_fd < 0)
+            return false;
+        QElapsedTimer waited;
+        waited.start();
+        while (::flock(m_fd, LOCK_EX | LOCK_NB) != 0) {
+            if ((errno != EWOULDBLOCK && errno != EINTR) || waited.elapsed() >= waitMs)
+                return false;
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        return true;
+    }
+
+private:
+    int m_fd;
+};
 
 // The folder is the user's own and private: made 0700, or found as a real folder (no link) of this
 // user and set to 0700. Another user's folder in a shared place could hold a listener of theirs.
@@ -102,10 +140,9 @@ SingleInstanceGuard::Result SingleInstanceGuard::acquire()
         return Result::Failed;
     // Starts at the same moment take turns: otherwise each finds nobody answering, removes the
     // socket another has just made and listens too. The winner listens before it lets go, so the
-    // next one hands over to it. A lock left by a crashed start goes stale after a few seconds.
-    QLockFile turn(m_path + QStringLiteral(".lock"));
-    turn.setStaleLockTime(kTurnStaleMs);
-    if (!turn.tryLock(kTurnWaitMs))
+    // next one hands over to it.
+    Turn turn(m_path + QStringLiteral(".turn"));
+    if (!turn.take(kTurnWaitMs))
         qCWarning(lcShell) << "single-instance guard: no turn after" << kTurnWaitMs << "ms; going ahead";
     switch (handOver()) {
     case HandOver::Done:

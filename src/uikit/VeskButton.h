@@ -50,6 +50,10 @@ public:
 
     [[nodiscard]] QSize sizeHint() const override;
 
+    // Draws the image and title centred in rect, as the paint event does (also into another
+    // painter: a tile drawing its overlay itself).
+    void paintContent(QPainter &painter, const QRect &rect) const;
+
 Q_SIGNALS:
     void hoverChanged(bool hovered);
 
@@ -69,8 +73,6 @@ protected:
     [[nodiscard]] QColor currentTextColor() const;
     [[nodiscard]] QFont currentFont() const;
     [[nodiscard]] QPixmap currentImage() const;
-    // Draws the image and title centred in rect.
-    void paintContent(QPainter &painter, const QRect &rect) const;
 
 private:
     void setHovered(bool hovered);

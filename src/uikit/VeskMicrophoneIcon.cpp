@@ -83,6 +83,7 @@ void VeskMicrophoneIcon::setLevel(qreal level)
         return;
     m_level = level;
     update();
+    Q_EMIT levelChanged(level);
 }
 
 void VeskMicrophoneIcon::scheduleDecay()
@@ -132,30 +133,39 @@ void VeskMicrophoneIcon::paintDefaultIcon(QPainter &p, const QRectF &r) const
 void VeskMicrophoneIcon::paintEvent(QPaintEvent *)
 {
     QPainter p(this);
+    paintIcon(p, rect());
+}
+
+void VeskMicrophoneIcon::paintIcon(QPainter &p, const QRect &bounds) const
+{
+    p.save();
     p.setRenderHint(QPainter::Antialiasing);
     p.setRenderHint(QPainter::SmoothPixmapTransform);
     const bool open = m_iconState != 0;
     const QPixmap &img = open ? m_onImage : m_offImage;
     if (img.isNull()) {
-        paintDefaultIcon(p, QRectF(rect()).adjusted(1, 1, -1, -1));
+        paintDefaultIcon(p, QRectF(bounds).adjusted(1, 1, -1, -1));
+        p.restore();
         return;
     }
-    const QSize sz = img.deviceIndependentSize().toSize().scaled(size(), Qt::KeepAspectRatio);
-    const QRect target(QPoint((width() - sz.width()) / 2, (height() - sz.height()) / 2), sz);
+    const QSize sz = img.deviceIndependentSize().toSize().scaled(bounds.size(), Qt::KeepAspectRatio);
+    const QRect target(
+        QPoint(bounds.x() + (bounds.width() - sz.width()) / 2, bounds.y() + (bounds.height() - sz.height()) / 2), sz);
     p.drawPixmap(target, img);
-    if (!open || m_level <= 0)
-        return;
-    // The level rises from the bottom, tinting the icon's own shape.
-    const qreal dpr = devicePixelRatioF();
-    QImage overlay(target.size() * dpr, QImage::Format_ARGB32_Premultiplied);
-    overlay.setDevicePixelRatio(dpr);
-    overlay.fill(Qt::transparent);
-    {
-        QPainter o(&overlay);
-        const qreal h = target.height() * m_level / 100.0;
-        o.fillRect(QRectF(0, target.height() - h, target.width(), h), levelColor());
-        o.setCompositionMode(QPainter::CompositionMode_DestinationIn);
-        o.drawPixmap(QRect(QPoint(0, 0), target.size()), img);
+    if (open && m_level > 0) {
+        // The level rises from the bottom, tinting the icon's own shape.
+        const qreal dpr = devicePixelRatioF();
+        QImage overlay(target.size() * dpr, QImage::Format_ARGB32_Premultiplied);
+        overlay.setDevicePixelRatio(dpr);
+        overlay.fill(Qt::transparent);
+        {
+            QPainter o(&overlay);
+            const qreal h = target.height() * m_level / 100.0;
+            o.fillRect(QRectF(0, target.height() - h, target.width(), h), levelColor());
+            o.setCompositionMode(QPainter::CompositionMode_DestinationIn);
+            o.drawPixmap(QRect(QPoint(0, 0), target.size()), img);
+        }
+        p.drawImage(target, overlay);
     }
-    p.drawImage(target, overlay);
+    p.restore();
 }

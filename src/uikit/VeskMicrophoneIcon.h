@@ -28,6 +28,13 @@ public:
     [[nodiscard]] qreal level() const { return m_level; }
 
     [[nodiscard]] QSize sizeHint() const override { return {20, 20}; }
+    // Draws the icon as its paint event does, into bounds of another painter (a tile drawing
+    // its overlay itself).
+    void paintIcon(QPainter &painter, const QRect &bounds) const;
+
+Q_SIGNALS:
+    // The shown level moved (a level arrived, decayed, or the microphone closed).
+    void levelChanged(qreal level);
 
 protected:
     void paintEvent(QPaintEvent *event) override;

@@ -1,6 +1,7 @@
 #include "agent/engine/DesktopCaptureSource.h"
 #include "agent/engine/KRTCVideoView.h"
 #include "agent/engine/LocalEngine.h"
+#include "agent/engine/LocalPicture.h"
 
 #include "devservice/DevService.h"
 #include "devservice/DevServiceTestUtil.h"
@@ -306,6 +307,36 @@ TEST_F(EngineLocal, RemoteVideo_GeneratedOnTheRenderThreadUntilMuted)
 
     // Levels of a speaking participant, named so the peer id cut holds.
     ASSERT_TRUE(tickUntil([&] { return events->level(ann) >= 0; }));
+}
+
+TEST(LocalPictureTest, FramesShareTheStillPartsAndOnlyTheBallMoves)
+{
+    LocalPicture::ParticipantPainter pictures;
+    const QSize small(320, 180);
+    const QImage first = pictures.paint(QStringLiteral("a"), small, QStringLiteral("Ann"), 1, 7);
+    const QImage firstKept = first.copy();
+    const QImage second = pictures.paint(QStringLiteral("a"), small, QStringLiteral("Ann"), 9, 7);
+    EXPECT_EQ(pictures.stillCount(), 1);
+    // Each frame is a picture of its own: the next one leaves the last untouched.
+    EXPECT_EQ(first, firstKept);
+    // The same picture as drawn whole, but for the ball.
+    const QImage whole = LocalPicture::participant(small, QStringLiteral("Ann"), 9, 7);
+    ASSERT_EQ(second.size(), whole.size());
+    int differing = 0;
+    for (int y = 0; y < small.height(); ++y)
+        for (int x = 0; x < small.width(); ++x)
+            differing += second.pixel(x, y) != whole.pixel(x, y) ? 1 : 0;
+    EXPECT_LT(differing, small.width() * small.height() / 50);
+    EXPECT_NE(first, second);
+
+    // Another size is another still; a participant not painted in a frame is forgotten.
+    (void)pictures.paint(QStringLiteral("a"), QSize(640, 360), QStringLiteral("Ann"), 2, 7);
+    (void)pictures.paint(QStringLiteral("b"), small, QStringLiteral("Bo"), 2, 8);
+    EXPECT_EQ(pictures.stillCount(), 3);
+    pictures.endFrame();
+    (void)pictures.paint(QStringLiteral("b"), small, QStringLiteral("Bo"), 3, 8);
+    pictures.endFrame();
+    EXPECT_EQ(pictures.stillCount(), 1);
 }
 
 TEST_F(EngineLocal, Statistics_EveryTwoSecondsForTheStreamsReceivedAndSent)

@@ -2,6 +2,9 @@
 
 #include "ManagerTestSupport.h"
 
+#include "connection/IMEngine.h"
+#include "connection/WebSocketManager.h"
+
 #include "devservice/DevService.h"
 #include "devservice/DevServiceTestUtil.h"
 
@@ -116,12 +119,16 @@ TEST_F(ManagerTest, JoinRefused_ReportsFailureAndReturnsToIdle)
     EXPECT_EQ(recorder.events, (QStringList{"state 1", "onJoinRoomSuccess 0", "state 0"}));
 }
 
-TEST_F(ManagerTest, JoinRoomWith_MakesTheEngineOnce)
+TEST_F(ManagerTest, JoinRoomWith_MakesTheEngineOnce_ARoomWithoutChannelAddressOpensNoChannel)
 {
     manager->joinRoomWith(makeRoom());
     manager->joinRoomWith(makeRoom());
     EXPECT_EQ(engines.createdCount(), 1);
     ASSERT_NE(manager->imEngine(), nullptr);
+    manager->joinRoom();
+    settle();
+    EXPECT_EQ(manager->state(), VeskMeetingManager::StateInRoom);
+    EXPECT_EQ(manager->imEngine()->webSocketManager()->connectAttempts(), 0);
 }
 
 TEST_F(ManagerTest, Leave_ClearsListsStateAndIgnoresLateEvents)

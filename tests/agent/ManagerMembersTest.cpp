@@ -199,4 +199,34 @@ TEST_F(ManagerTest, SoundLevels_TenIsIgnoredElevenReachesTheMember)
     EXPECT_FLOAT_EQ(manager->memberForId(id)->customSoundStrength(), 40);
 }
 
+TEST_F(ManagerTest, SoundLevels_ANewLevelReplacesOnlyThatParticipantsQueuedOne)
+{
+    joinToRoom();
+    QStringList ids;
+    for (int i = 0; i < 20; ++i) {
+        ids << peer(QString::number(13700000000LL + i));
+        engine().emitMemberJoined(ids.last(), QStringLiteral("成员%1").arg(i));
+    }
+    settle();
+    QObject observer;
+    QHash<QString, QList<int>> voice;
+    NotificationCenter::defaultCenter().addObserver(
+        &observer, "VESK_NOTIFFY_VOICE_VALUE_CHANGED", [&](const Notification &n) {
+            const QVariantMap level = n.object.toMap();
+            voice[level.value("peerId").toString()] << level.value("value").toInt();
+        });
+
+    // Everybody speaks at once; the first one twice, and the shared file of the second.
+    for (int i = 0; i < ids.size(); ++i)
+        engine().emitSpeakerVolumeChange(KRTCPeerId::levelId(ids[i], true), true, 20 + i);
+    engine().emitSpeakerVolumeChange(KRTCPeerId::levelId(ids[0], true), true, 90);
+    engine().emitSpeakerVolumeChange(KRTCPeerId::levelId(ids[1], false), false, 70);
+    settle();
+
+    for (int i = 1; i < ids.size(); ++i)
+        EXPECT_EQ(voice.value(ids[i]), QList<int>{20 + i}) << i;
+    EXPECT_EQ(voice.value(ids[0]), QList<int>{90});
+    EXPECT_FLOAT_EQ(manager->memberForId(ids[1])->customSoundStrength(), 70);
+}
+
 } // namespace

@@ -1,7 +1,12 @@
 // Visible-tile video: only camera tiles on screen receive video, the stream size follows the
-// number of tiles, and nothing is sent twice. Against the real grid in a scroll area too.
+// number of tiles, and nothing is sent twice. Against the real grid in a scroll area, and in the
+// meeting window with the engine's side of it.
+
+#include "MeetingTestSupport.h"
 
 #include "agent/engine/KRTCVideoView.h"
+#include "foundation/RXEncrypt.h"
+#include "meeting/window/MeetingViewControllerUi.h"
 #include "meeting/window/grid/VideoCollectionView.h"
 #include "meeting/window/grid/VisibleTileSubscription.h"
 
@@ -165,6 +170,61 @@ TEST(Subscription, ScrollingTheGridStopsTilesLeavingAndStartsTilesComing)
     QApplication::processEvents();
     EXPECT_TRUE(
         VisibleTileSubscription::check(placements(), grid->visibleRect(), room.members, "me").contains(start("0")));
+}
+
+using SubscriptionWindowTest = MeetingTest;
+
+TEST_F(SubscriptionWindowTest, ThirtyCamerasNineOnScreen_TheEngineSendsOnlyTheirVideo_ScrollingMovesTheSet)
+{
+    signIn();
+    addRoom();
+    MeetingViewController *page = openJoinedPage();
+    auto *grid = qobject_cast<VideoCollectionView *>(page->ui->videoCollectionView.data());
+    ASSERT_TRUE(grid);
+    QStringList ids;
+    for (int i = 0; i < 30; ++i) {
+        ids << RXEncrypt::aes128ecbEncrypt(QString::number(13700000000LL + i));
+        engine().emitMemberJoined(ids.last(), QStringLiteral("成员%1").arg(i));
+        engine().emitStreamPublished(ids.last(), 1, true, true);
+    }
+    ASSERT_TRUE(processEventsUntil([&] { return grid->numberOfItems() == 31; }));
+    settle();
+
+    // What the engine sends: every camera until told otherwise.
+    auto sent = [&] {
+        QHash<QString, bool> receiving;
+        for (const QString &id : ids)
+            receiving.insert(id, true);
+        for (const FakeEngine::Call &call : engine().calls()) {
+            if (call.name == QLatin1String("muteVideo") && call.args.value(1).toLongLong() == 1)
+                receiving.insert(call.args.value(0).toString(), !call.args.value(2).toBool());
+        }
+        QSet<QString> out;
+        for (auto it = receiving.cbegin(); it != receiving.cend(); ++it)
+            if (it.value())
+                out.insert(it.key());
+        return out;
+    };
+    // The tiles on screen and within 100 points of it.
+    auto near = [&] {
+        const QRectF area = grid->visibleRect().adjusted(0, -100, 0, 100);
+        QSet<QString> out;
+        for (qsizetype i = 0; i < grid->numberOfItems(); ++i)
+            if (ids.contains(grid->tiles()[i]->phoneNumber()) && grid->itemFrames()[i].intersects(area))
+                out.insert(grid->tiles()[i]->phoneNumber());
+        return out;
+    };
+    const QSet<QString> top = near();
+    EXPECT_GE(top.size(), 8);
+    EXPECT_LE(top.size(), 12);
+    EXPECT_EQ(sent(), top);
+
+    grid->scrollArea()->verticalScrollBar()->setValue(grid->scrollArea()->verticalScrollBar()->maximum());
+    settle();
+    const QSet<QString> bottom = near();
+    EXPECT_TRUE(bottom.contains(ids.last()));
+    EXPECT_FALSE(bottom.intersects(top));
+    EXPECT_EQ(sent(), bottom);
 }
 
 } // namespace

@@ -12,6 +12,7 @@
 #include "uikit/VeskMicrophoneIcon.h"
 
 #include <QApplication>
+#include <QHash>
 #include <QImage>
 #include <QLabel>
 #include <QPointer>
@@ -65,6 +66,85 @@ TEST(Tiles, CameraTileHoldsTheVideoUnderTheOverlayWithTheName)
     EXPECT_NE(video.parentWidget(), item.contentView());
     EXPECT_EQ(video.window(), item.window());
     EXPECT_FALSE(video.isVisible());
+}
+
+// Paint events, by widget.
+class Paints final : public QObject {
+public:
+    QHash<QObject *, int> count;
+    [[nodiscard]] int besides(QObject *widget) const
+    {
+        int n = 0;
+        for (auto it = count.cbegin(); it != count.cend(); ++it)
+            n += it.key() == widget ? 0 : it.value();
+        return n;
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint)
+            ++count[watched];
+        return false;
+    }
+};
+
+void paintPending()
+{
+    for (int i = 0; i < 10; ++i) {
+        QCoreApplication::sendPostedEvents();
+        QApplication::processEvents();
+    }
+}
+
+TEST(Tiles, AFrameIsOnePaint_TheOverlayIsDrawnAgainOnlyWhenItChanges)
+{
+    VirtualClockScope clock;
+    KRTCVideoView video;
+    VideoCollectionViewItem item;
+    item.resize(400, 300);
+    const Tile t = tile(1, "p9", "张三", false, &video);
+    t->setAudioFlag(true);
+    item.setActiveModel(t);
+    item.show();
+    paintPending();
+    KRTCVideoFrame frame;
+    frame.image = QImage(320, 240, QImage::Format_RGB32); // the tile's shape: no bars
+    frame.image.fill(Qt::blue);
+
+    Paints paints;
+    qApp->installEventFilter(&paints);
+    video.renderFrame(frame, false);
+    paintPending();
+    EXPECT_EQ(paints.count.value(&video), 1);
+    EXPECT_EQ(paints.besides(&video), 0) << "the overlay's widgets were painted for a frame";
+
+    // The name bar and the button are in the picture all the same.
+    auto *overlay = item.activeView();
+    const QRect bar(overlay->infoBgView()->mapTo(&item, QPoint()), overlay->infoBgView()->size());
+    QImage shot = item.grab().toImage();
+    const QRgb underBar = shot.pixel(bar.left() + bar.width() - 6, bar.center().y());
+    EXPECT_LT(qBlue(underBar), 120) << "the bar darkens the picture under it";
+    EXPECT_GT(qBlue(underBar), qRed(underBar));
+    auto greenIn = [&](const QImage &image) {
+        const QRect icon(overlay->microphoneIcon()->mapTo(&item, QPoint()), overlay->microphoneIcon()->size());
+        for (int y = icon.top(); y <= icon.bottom(); ++y)
+            for (int x = icon.left(); x <= icon.right(); ++x)
+                if (qGreen(image.pixel(x, y)) > 150 && qRed(image.pixel(x, y)) < 100)
+                    return true;
+        return false;
+    };
+    EXPECT_FALSE(greenIn(shot));
+
+    // A level: the video view draws the new icon; the overlay's widgets are still not painted.
+    paints.count.clear();
+    postLevel("p9", 80);
+    paintPending();
+    EXPECT_EQ(paints.besides(&video), 0);
+    EXPECT_GE(paints.count.value(&video), 1);
+    shot = item.grab().toImage();
+    EXPECT_TRUE(greenIn(shot)) << "the new level shows";
+    qApp->removeEventFilter(&paints);
 }
 
 TEST(Tiles, ViewsGivenBackOutliveTheTile)

@@ -4,6 +4,8 @@
 #include <QPaintEvent>
 #include <QPainter>
 
+#include <cmath>
+
 namespace {
 std::atomic<bool> g_previewMirror{true};
 }
@@ -45,6 +47,12 @@ bool KRTCVideoView::previewMirror()
     return g_previewMirror.load();
 }
 
+void KRTCVideoView::setOverlay(Overlay overlay)
+{
+    m_overlay = std::move(overlay);
+    update();
+}
+
 void KRTCVideoView::clearFrame()
 {
     {
@@ -82,7 +90,7 @@ void KRTCVideoView::scheduleRepaint()
         Qt::QueuedConnection);
 }
 
-void KRTCVideoView::paintEvent(QPaintEvent *)
+void KRTCVideoView::paintEvent(QPaintEvent *event)
 {
     QImage image;
     bool isSelf = false;
@@ -92,13 +100,36 @@ void KRTCVideoView::paintEvent(QPaintEvent *)
         isSelf = m_frameIsSelf;
     }
     QPainter painter(this);
-    painter.fillRect(rect(), Qt::black);
-    if (image.isNull() || width() <= 0 || height() <= 0)
-        return;
+    if (!image.isNull() && width() > 0 && height() > 0) {
+        // Black only where the picture leaves the view uncovered (a whole-view fill per frame
+        // costs as much as the picture).
+        const QRectF dest = pictureRect(image.size());
+        const QRect covered(QPoint(int(std::ceil(dest.left())), int(std::ceil(dest.top()))),
+                            QPoint(int(std::floor(dest.right())) - 1, int(std::floor(dest.bottom())) - 1));
+        for (const QRect &bar : QRegion(rect()).subtracted(covered))
+            painter.fillRect(bar, Qt::black);
+        drawPicture(painter, image, isSelf);
+    } else {
+        painter.fillRect(rect(), Qt::black);
+    }
+    if (m_overlay) {
+        painter.resetTransform();
+        painter.setClipRect(event->rect());
+        m_overlay(painter, event->rect());
+    }
+}
 
-    const QSize target = image.size().scaled(
-        size(), krtcContentMode() == ContentModeFill ? Qt::KeepAspectRatioByExpanding : Qt::KeepAspectRatio);
-    QRectF dest(QPointF((width() - target.width()) / 2.0, (height() - target.height()) / 2.0), target);
+QRectF KRTCVideoView::pictureRect(const QSize &picture) const
+{
+    const QSize target = picture.scaled(size(), krtcContentMode() == ContentModeFill ? Qt::KeepAspectRatioByExpanding
+                                                                                     : Qt::KeepAspectRatio);
+    return QRectF(QPointF((width() - target.width()) / 2.0, (height() - target.height()) / 2.0), target);
+}
+
+void KRTCVideoView::drawPicture(QPainter &painter, const QImage &image, bool isSelf) const
+{
+    painter.save();
+    const QRectF dest = pictureRect(image.size());
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
     painter.setClipRect(rect());
     if (isSelf && previewMirror()) {
@@ -106,4 +137,5 @@ void KRTCVideoView::paintEvent(QPaintEvent *)
         painter.scale(-1, 1);
     }
     painter.drawImage(dest, image);
+    painter.restore();
 }

@@ -5,6 +5,7 @@
 #include <QWidget>
 
 #include <atomic>
+#include <functional>
 #include <mutex>
 
 // Draws a participant's video. renderFrame() may be called from ANY thread (the engine's render
@@ -31,6 +32,12 @@ public:
     static void setPreviewMirror(bool mirror);
     [[nodiscard]] static bool previewMirror();
 
+    // What is drawn above the picture in the same paint (main thread): a tile's name bar and
+    // buttons, so a frame costs one paint and never repaints the widgets of an overlay. dirty is
+    // the part being painted. Empty: nothing.
+    using Overlay = std::function<void(QPainter &painter, const QRect &dirty)>;
+    void setOverlay(Overlay overlay);
+
     // Drops the frame; the view shows its background again (main thread).
     void clearFrame();
     [[nodiscard]] bool hasFrame() const;
@@ -41,10 +48,14 @@ protected:
 
 private:
     void scheduleRepaint();
+    // Where a picture of that size goes: centred, fitted or filling by the content mode.
+    [[nodiscard]] QRectF pictureRect(const QSize &picture) const;
+    void drawPicture(QPainter &painter, const QImage &image, bool isSelf) const;
 
     mutable std::mutex m_mutex;
     KRTCVideoFrame m_frame;     // guarded by m_mutex
     bool m_frameIsSelf = false; // guarded by m_mutex
     std::atomic<int> m_contentMode{ContentModeFit};
     std::atomic<bool> m_repaintPending{false};
+    Overlay m_overlay; // main thread
 };

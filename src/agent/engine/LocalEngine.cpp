@@ -466,8 +466,8 @@ void LocalEngine::renderJob(const RenderJob &job)
                 frame.image = captured.toImage().convertToFormat(QImage::Format_RGB32);
         }
         if (frame.image.isNull())
-            frame.image =
-                LocalPicture::participant(job.ownCameraSize, job.selfName, job.tick, LocalPicture::seedFor(job.selfId));
+            frame.image = m_pictures.paint(job.selfId, job.ownCameraSize, job.selfName, job.tick,
+                                           LocalPicture::seedFor(job.selfId));
         frame.timestampMs = now;
         to->onRenderFrame(job.selfId, frame, KRTCSourceType::Camera);
     }
@@ -482,11 +482,12 @@ void LocalEngine::renderJob(const RenderJob &job)
         KRTCVideoFrame frame;
         frame.image = remote.sourceType == KRTCSourceType::Share
                           ? LocalPicture::screen(remote.size, remote.name, job.tick)
-                          : LocalPicture::participant(remote.size, remote.name, job.tick, remote.seed);
+                          : m_pictures.paint(remote.peerId, remote.size, remote.name, job.tick, remote.seed);
         frame.channelIndex = remote.channelIndex;
         frame.timestampMs = now;
         to->onRenderFrame(remote.peerId, frame, remote.sourceType);
     }
+    m_pictures.endFrame();
 }
 
 void LocalEngine::onStatsTick()

@@ -2,6 +2,7 @@
 
 #include "EngineWorker.h"
 #include "KRTCEngineOC.h"
+#include "LocalPicture.h"
 
 #include <QImage>
 #include <QMap>
@@ -180,6 +181,7 @@ private:
     QPointer<KVTimer> m_shareTimer;
     qint64 m_tick = 0;
     std::shared_ptr<std::atomic<bool>> m_renderBusy;
+    LocalPicture::ParticipantPainter m_pictures; // render thread only
 
     std::unique_ptr<QCamera> m_camera;
     std::unique_ptr<QMediaCaptureSession> m_captureSession;

@@ -6,9 +6,11 @@
 #include "uikit/VeskCategories.h"
 #include "uikit/VeskMicrophoneIcon.h"
 
+#include <QEvent>
 #include <QFontMetricsF>
 #include <QLabel>
 #include <QPainter>
+#include <QStyle>
 
 #include <algorithm>
 
@@ -19,16 +21,21 @@ class NameBarBackground final : public QWidget {
 public:
     NameBarBackground(const QColor &color, QWidget *parent) : QWidget(parent), m_color(color) {}
 
-protected:
-    void paintEvent(QPaintEvent *) override
+    void paintBar(QPainter &p) const
     {
         if (m_color.alpha() == 0)
             return;
-        QPainter p(this);
         p.setRenderHint(QPainter::Antialiasing);
         p.setPen(Qt::NoPen);
         p.setBrush(m_color);
         p.drawRoundedRect(QRectF(rect()), 15, 15);
+    }
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QPainter p(this);
+        paintBar(p);
     }
 
 private:
@@ -115,6 +122,121 @@ MeetingActiveView::MeetingActiveView(bool video, QWidget *parent) : QWidget(pare
     // The meeting window does nothing with a tile's full screen: a button that does nothing is
     // not offered (nor read out as "退出全屏" over every tile).
     m_fullScreenBtn->hide();
+
+    // The bar, its name and its icon apart: a new level draws the icon again, nothing else.
+    addPart(m_infoBgView);
+    addPart(m_nameLabel);
+    addPart(m_microphoneIcon);
+    addPart(m_fullScreenBtn);
+    connect(m_microphoneIcon, &VeskMicrophoneIcon::levelChanged, this, [this] { partChanged(m_microphoneIcon); });
+    connect(m_fullScreenBtn, &VeskButton::hoverChanged, this, [this] { partChanged(m_fullScreenBtn); });
+    connect(m_fullScreenBtn, &VeskButton::pressed, this, [this] { partChanged(m_fullScreenBtn); });
+    connect(m_fullScreenBtn, &VeskButton::released, this, [this] { partChanged(m_fullScreenBtn); });
+}
+
+void MeetingActiveView::addPart(QWidget *part)
+{
+    m_parts.append({part, {}, {}, true});
+    // Focus and enabled state change how buttons look.
+    part->installEventFilter(this);
+}
+
+void MeetingActiveView::partChanged(QWidget *part)
+{
+    for (Part &p : m_parts) {
+        if (p.widget == part) {
+            p.stale = true;
+            const QRect now(part->mapTo(this, QPoint()), part->size());
+            if (part->isVisible() || p.drawnAt.isValid())
+                Q_EMIT appearanceChanged(now | p.drawnAt);
+        }
+    }
+}
+
+void MeetingActiveView::contentChanged()
+{
+    for (Part &p : m_parts)
+        p.stale = true;
+    Q_EMIT appearanceChanged(rect());
+}
+
+bool MeetingActiveView::eventFilter(QObject *watched, QEvent *event)
+{
+    switch (event->type()) {
+    case QEvent::FocusIn:
+    case QEvent::FocusOut:
+    case QEvent::EnabledChange:
+    case QEvent::PaletteChange:
+    case QEvent::FontChange:
+    case QEvent::Show:
+    case QEvent::Hide:
+        if (watched->isWidgetType())
+            partChanged(static_cast<QWidget *>(watched));
+        break;
+    default:
+        break;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void MeetingActiveView::paintOverVideo(QPainter &painter, const QPoint &offset, const QRect &dirty)
+{
+    // In the order the widgets are stacked, the lowest first; the bar's name and icon on the bar.
+    for (QObject *child : children()) {
+        auto *w = qobject_cast<QWidget *>(child);
+        if (!w || w->isHidden())
+            continue;
+        drawPart(painter, offset, dirty, w);
+        if (w != m_infoBgView)
+            continue;
+        for (QObject *inner : w->children()) {
+            if (auto *part = qobject_cast<QWidget *>(inner); part && !part->isHidden())
+                drawPart(painter, offset, dirty, part);
+        }
+    }
+}
+
+void MeetingActiveView::drawPart(QPainter &painter, const QPoint &offset, const QRect &dirty, QWidget *w)
+{
+    const auto found = std::find_if(m_parts.begin(), m_parts.end(), [w](const Part &p) { return p.widget == w; });
+    if (found == m_parts.end() || w->size().isEmpty())
+        return;
+    Part &p = *found;
+    const QRect at(w->mapTo(this, QPoint()), w->size());
+    if (!dirty.intersects(at.translated(offset)))
+        return;
+    const qreal dpr = devicePixelRatioF();
+    if (p.stale || p.drawnAt != at || p.image.devicePixelRatio() != dpr) {
+        p.image = QImage(at.size() * dpr, QImage::Format_ARGB32_Premultiplied);
+        p.image.setDevicePixelRatio(dpr);
+        p.image.fill(Qt::transparent);
+        QPainter onto(&p.image);
+        paintPart(onto, w);
+        p.drawnAt = at;
+        p.stale = false;
+    }
+    painter.drawImage(at.topLeft() + offset, p.image);
+}
+
+void MeetingActiveView::paintPart(QPainter &p, QWidget *part) const
+{
+    // As each widget paints itself, without a paint pass over the window (QWidget::render walks
+    // every widget of the window first, which grows with the tiles).
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setRenderHint(QPainter::SmoothPixmapTransform);
+    const QRect bounds(QPoint(0, 0), part->size());
+    if (part == m_infoBgView) {
+        static_cast<NameBarBackground *>(m_infoBgView)->paintBar(p);
+    } else if (part == m_microphoneIcon) {
+        m_microphoneIcon->paintIcon(p, bounds);
+    } else if (part == m_fullScreenBtn) {
+        m_fullScreenBtn->paintContent(p, bounds);
+    } else if (auto *label = qobject_cast<QLabel *>(part)) {
+        const auto *elided = dynamic_cast<const KVElidedLabel *>(label);
+        label->style()->drawItemText(&p, label->contentsRect(), int(label->alignment()), label->palette(),
+                                     label->isEnabled(), elided ? elided->shownText() : label->text(),
+                                     label->foregroundRole());
+    }
 }
 
 void MeetingActiveView::setOpenFullScreen(bool open)
@@ -127,6 +249,7 @@ void MeetingActiveView::setOpenFullScreen(bool open)
     const QString name = open ? QStringLiteral("全屏") : QStringLiteral("退出全屏");
     m_fullScreenBtn->setAccessibleName(name);
     m_fullScreenBtn->setToolTip(name);
+    partChanged(m_fullScreenBtn);
 }
 
 void MeetingActiveView::fullScreenBtnPressed()
@@ -143,7 +266,10 @@ void MeetingActiveView::setNameBarWidth(double width)
 
 void MeetingActiveView::setNameFont(const QFont &font)
 {
+    if (m_nameLabel->font() == font)
+        return;
     m_nameLabel->setFont(font);
+    partChanged(m_nameLabel);
 }
 
 void MeetingActiveView::resizeEvent(QResizeEvent *event)
@@ -161,6 +287,8 @@ void MeetingActiveView::layoutSubviews()
     m_microphoneIcon->setGeometry(8, (barHeight - 20) / 2, 20, 20);
     m_nameLabel->setGeometry(32, 0, std::max(0, barWidth - 36), barHeight);
     m_fullScreenBtn->move(std::max(0, width() - 28), 4);
+    // Parts drawn for another place or size are made again when next drawn.
+    Q_EMIT appearanceChanged(rect());
 }
 
 MeetingVideoView::MeetingVideoView(QWidget *parent) : MeetingActiveView(true, parent)
@@ -171,6 +299,7 @@ MeetingVideoView::MeetingVideoView(QWidget *parent) : MeetingActiveView(true, pa
     whiteText(m_shareTipLabel);
     m_shareTipLabel->setFont(vesk::systemFont(16));
     m_shareTipLabel->hide();
+    addPart(m_shareTipLabel);
 }
 
 void MeetingVideoView::setIsSelfShare(bool selfShare)

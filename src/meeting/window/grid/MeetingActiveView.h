@@ -2,6 +2,8 @@
 
 #include "agent/MeetingActiveModel.h"
 
+#include <QImage>
+#include <QList>
 #include <QPointer>
 #include <QWidget>
 
@@ -15,6 +17,10 @@ class VeskMicrophoneIcon;
 // The overlay of a tile: the name bar with the participant's name and live microphone level, and
 // the full-screen button. MeetingVideoView is the overlay of a video tile, MeetingAudioView the
 // audio-only card.
+//
+// Over a video the overlay's widgets stay in place for input and accessibility but lie under the
+// video view, which draws them itself from images made when they change (paintOverVideo): a new
+// frame then costs one paint, and the name bar, icon and label are drawn again only on a change.
 class MeetingActiveView : public QWidget {
     Q_OBJECT
 public:
@@ -45,10 +51,26 @@ public:
     std::function<void()> operateBlock;
     void fullScreenBtnPressed();
 
+    // Draws the visible parts (name bar, buttons, tips) at offset (this overlay's origin in the
+    // painter's coordinates), making again the images of the parts that changed.
+    void paintOverVideo(QPainter &painter, const QPoint &offset, const QRect &dirty);
+    // Something shown changed that the overlay cannot see by itself (the name's text).
+    void contentChanged();
+
+Q_SIGNALS:
+    // A part looks different now: area (in this overlay's coordinates) must be drawn again.
+    void appearanceChanged(const QRect &area);
+
 protected:
     explicit MeetingActiveView(bool video, QWidget *parent);
     void resizeEvent(QResizeEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
     virtual void layoutSubviews();
+    // A part drawn over the video; partChanged(part) when it looks different.
+    void addPart(QWidget *part);
+    void partChanged(QWidget *part);
+    void drawPart(QPainter &painter, const QPoint &offset, const QRect &dirty, QWidget *part);
+    void paintPart(QPainter &painter, QWidget *part) const;
 
     QWidget *m_infoBgView = nullptr;
     QLabel *m_nameLabel = nullptr;
@@ -56,6 +78,13 @@ protected:
     VeskButton *m_fullScreenBtn = nullptr;
 
 private:
+    struct Part {
+        QPointer<QWidget> widget;
+        QImage image;
+        QRect drawnAt; // geometry the image was made for
+        bool stale = true;
+    };
+    QList<Part> m_parts;
     bool m_openFullScreen = false;
     bool m_isSelfShare = false;
     double m_nameBarWidth = 60;

@@ -35,6 +35,8 @@ VideoCollectionViewItem::VideoCollectionViewItem(QWidget *parent) : QWidget(pare
     m_parking = new VideoViewParking(this);
     m_contentView = new QWidget(this);
     m_contentView->setObjectName(QStringLiteral("contentView"));
+    // Over a video the overlay lies under the video view: clicks go through to its buttons.
+    m_contentView->setAttribute(Qt::WA_TransparentForMouseEvents);
     m_resolutionLabel = new QLabel(this);
     m_resolutionLabel->setObjectName(QStringLiteral("resolutionLabel"));
     m_resolutionLabel->hide();
@@ -42,6 +44,9 @@ VideoCollectionViewItem::VideoCollectionViewItem(QWidget *parent) : QWidget(pare
 
 VideoCollectionViewItem::~VideoCollectionViewItem()
 {
+    // The overlay's parts report changes while the widgets go: nobody is left to hear them.
+    if (m_activeView)
+        m_activeView->disconnect(this);
     releaseVideoView();
 }
 
@@ -54,22 +59,66 @@ void VideoCollectionViewItem::setActiveModel(const std::shared_ptr<MeetingActive
 void VideoCollectionViewItem::releaseVideoView()
 {
     // Only a view still inside this tile: another tile or the share view may have taken it since.
-    if (m_videoView && m_videoView->parentWidget() == m_contentView) {
-        m_videoView->hide();
-        m_videoView->setParent(m_parking);
-    }
+    if (m_videoView && m_videoView->parentWidget() == m_contentView)
+        park(m_videoView);
     m_videoView.clear();
+}
+
+void VideoCollectionViewItem::park(QWidget *view)
+{
+    if (auto *video = qobject_cast<KRTCVideoView *>(view))
+        video->setOverlay({});
+    view->hide();
+    view->setParent(m_parking);
+}
+
+KRTCVideoView *VideoCollectionViewItem::shownVideoView() const
+{
+    auto *video = qobject_cast<KRTCVideoView *>(m_videoView.data());
+    return video && video->parentWidget() == m_contentView ? video : nullptr;
+}
+
+void VideoCollectionViewItem::stackContent()
+{
+    KRTCVideoView *video = shownVideoView();
+    // Over a video, the video view draws the overlay in its own paint (a frame costs one paint):
+    // the content goes on top, opaque, so the overlay's widgets under it are never painted.
+    const bool overVideo = video && m_activeView;
+    m_contentView->setAttribute(Qt::WA_OpaquePaintEvent, overVideo);
+    if (!overVideo) {
+        if (m_activeView)
+            m_activeView->raise();
+        return;
+    }
+    m_contentView->raise();
+    QPointer<MeetingActiveView> overlay(m_activeView);
+    QPointer<QWidget> content(m_contentView);
+    QPointer<KRTCVideoView> view(video);
+    video->setOverlay([overlay, content, view](QPainter &painter, const QRect &dirty) {
+        // Only while the view is still in this tile (another view may have taken it meanwhile).
+        if (overlay && content && view && view->parentWidget() == content)
+            overlay->paintOverVideo(painter, overlay->pos() - content->pos() - view->pos(), dirty);
+    });
+}
+
+void VideoCollectionViewItem::overlayChanged(const QRect &area)
+{
+    if (m_resetting)
+        return;
+    if (KRTCVideoView *video = shownVideoView(); video && m_activeView)
+        video->update(area.translated(m_activeView->pos() - m_contentView->pos() - video->pos()));
 }
 
 void VideoCollectionViewItem::resetContent()
 {
+    // The rebuild repaints the whole tile at its end: the parts' own requests on the way add nothing.
+    m_resetting = true;
     m_borderWidth = 0;
     releaseVideoView();
     for (QWidget *child : m_contentView->findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
         // Engine views belong to their participants: handed back, never deleted.
         if (qobject_cast<KRTCVideoView *>(child)) {
-            child->hide();
-            child->setParent(m_parking);
+            park(child);
         } else {
             delete child;
         }
@@ -86,8 +135,8 @@ void VideoCollectionViewItem::resetContent()
     } else {
         delete m_activeView.data();
         m_activeView = MeetingActiveView::activeViewWithActiveModel(m_activeModel, this);
+        connect(m_activeView, &MeetingActiveView::appearanceChanged, this, &VideoCollectionViewItem::overlayChanged);
     }
-    m_activeView->raise();
     m_activeView->show();
 
     if (model && model->activeVideoSourceType() != 0) {
@@ -110,7 +159,10 @@ void VideoCollectionViewItem::resetContent()
         if (weak && weak->m_delegate)
             weak->m_delegate->fullScreenWithModel(weak->m_activeModel);
     };
+    stackContent();
     layoutContent();
+    m_activeView->contentChanged();
+    m_resetting = false;
     update();
 }
 
@@ -121,12 +173,16 @@ void VideoCollectionViewItem::refreshContent()
         resetContent();
         return;
     }
-    m_activeView->microphoneIcon()->setIconState(model->audioFlag() ? 1 : 0);
     KRTCVideoView *video = model->activeVideoSourceType() != 0 ? model->videoView() : nullptr;
     if (video != m_videoView.data() || (video && video->parentWidget() != m_contentView)) {
         // The view went elsewhere meanwhile (a share strip, a new view): rebuild.
         resetContent();
         return;
+    }
+    const qint64 state = model->audioFlag() ? 1 : 0;
+    if (m_activeView->microphoneIcon()->iconState() != state) {
+        m_activeView->microphoneIcon()->setIconState(state);
+        m_activeView->contentChanged();
     }
     layoutContent();
 }

@@ -9,6 +9,7 @@
 
 #include <memory>
 
+class KRTCVideoView;
 class QLabel;
 
 // One tile of the grid or the strip: the entry's engine video view (or the audio card), with the
@@ -49,6 +50,12 @@ protected:
 
 private:
     void layoutContent();
+    // Engine views belong to their participants: hidden and kept, never deleted.
+    void park(QWidget *view);
+    [[nodiscard]] KRTCVideoView *shownVideoView() const;
+    // Which lies on top, the video or the overlay, and who draws the overlay.
+    void stackContent();
+    void overlayChanged(const QRect &area);
 
     std::shared_ptr<MeetingActiveModel> m_activeModel;
     VideoCollectionViewItemDelegate *m_delegate = nullptr;
@@ -58,4 +65,5 @@ private:
     QLabel *m_resolutionLabel = nullptr;
     QPointer<QWidget> m_videoView;
     double m_borderWidth = 0;
+    bool m_resetting = false;
 };

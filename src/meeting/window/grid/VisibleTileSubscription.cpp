@@ -38,19 +38,21 @@ QList<Call> check(const QList<TilePlacement> &tiles, const QRectF &visibleRect, 
         if (!member)
             continue;
         const bool self = member->isSelf() || member->userId == myUserId;
-        if (isOnScreen(tile.frame, visibleRect)) {
-            if (member->videoFlag() && !member->videoStreamingReceive() && !member->shareFlag() && !self) {
-                member->setVideoStreamingReceive(true);
-                calls.append({Call::MuteVideo, member->userId, member->phoneNumber, false, 0});
-            }
+        const bool onScreen = isOnScreen(tile.frame, visibleRect);
+        // A new camera stream arrives whatever the participant's flag says: the first check of its
+        // tile decides, on screen or not, so no tile nobody has seen receives video.
+        if (member->videoFlag() && !member->shareFlag() && !self &&
+            (!tile.model->videoReceiveDecided() || member->videoStreamingReceive() != onScreen)) {
+            tile.model->setVideoReceiveDecided(true);
+            member->setVideoStreamingReceive(onScreen);
+            calls.append({Call::MuteVideo, member->userId, member->phoneNumber, !onScreen, 0});
+        }
+        if (onScreen) {
             const int wanted = wantsLargeStream(i, count, firstIsShare) ? 2 : 1;
             if (member->streamingStatus() != wanted) {
                 member->setStreamingStatus(wanted);
                 calls.append({Call::SetPlayStreamVideoType, member->userId, member->phoneNumber, false, wanted});
             }
-        } else if (member->videoFlag() && member->videoStreamingReceive() && !member->shareFlag() && !self) {
-            member->setVideoStreamingReceive(false);
-            calls.append({Call::MuteVideo, member->userId, member->phoneNumber, true, 0});
         }
     }
     return calls;

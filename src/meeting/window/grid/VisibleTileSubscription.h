@@ -11,8 +11,9 @@
 
 // Which camera tiles receive video and at which stream size. Decides from the tiles' frames
 // against the grid's visible rectangle, updates the participants' videoStreamingReceive and
-// streamingStatus, and returns the engine calls to make: only transitions produce calls, so it
-// may run on every scroll or resize.
+// streamingStatus, and returns the engine calls to make. A tile's first check always tells the
+// engine (a new stream is sent until it is stopped); after that only transitions produce calls,
+// so it may run on every scroll or resize.
 namespace VisibleTileSubscription {
 
 // Tiles closer than this to the visible area already count as on screen.
