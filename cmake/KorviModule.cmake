@@ -23,23 +23,36 @@ function(korvi_module name)
   target_precompile_headers(korvi_${name} PRIVATE ${PROJECT_SOURCE_DIR}/cmake/pch.h)
 endfunction()
 
-# korvi_test(<name> SOURCES ... LIBS ... [RESOURCE_LOCK <resource>])
+# korvi_test(<name> SOURCES ... LIBS ... [RESOURCE_LOCK <resource>] [THREADS <gtest filter>])
 #   A GoogleTest executable; every test case runs in its own process with a
 #   fresh HOME/XDG folder and the offscreen platform (see tests/support/TestMain.cpp).
 #   RESOURCE_LOCK runs its cases one at a time, for tests that change a shared
 #   resource (the private sound server).
+#   THREADS names the cases that exercise threads: they carry the ctest label
+#   "threads". A ThreadSanitizer build (KORVI_TSAN) builds only the executables
+#   listed in KORVI_TSAN_TESTS and registers only their "threads" cases.
 function(korvi_test name)
-  cmake_parse_arguments(T "" "RESOURCE_LOCK" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(T "" "RESOURCE_LOCK;THREADS" "SOURCES;LIBS" ${ARGN})
+  set(in_tsan_build FALSE)
+  if(KORVI_TSAN)
+    if(NOT T_THREADS OR NOT name IN_LIST KORVI_TSAN_TESTS)
+      return()
+    endif()
+    set(in_tsan_build TRUE)
+  endif()
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} korvi_test_main GTest::gtest GTest::gmock)
   target_precompile_headers(${name} PRIVATE ${PROJECT_SOURCE_DIR}/cmake/pch.h)
-  set(lock)
+  set(properties TIMEOUT 120 ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
   if(T_RESOURCE_LOCK)
-    set(lock RESOURCE_LOCK ${T_RESOURCE_LOCK})
+    list(APPEND properties RESOURCE_LOCK ${T_RESOURCE_LOCK})
   endif()
-  gtest_discover_tests(${name}
-    DISCOVERY_TIMEOUT 60
-    PROPERTIES TIMEOUT 120
-               ENVIRONMENT "QT_QPA_PLATFORM=offscreen"
-               ${lock})
+  if(NOT T_THREADS)
+    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES ${properties})
+    return()
+  endif()
+  if(NOT in_tsan_build)
+    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 TEST_FILTER "-${T_THREADS}" PROPERTIES ${properties})
+  endif()
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 TEST_FILTER "${T_THREADS}" PROPERTIES LABELS threads ${properties})
 endfunction()

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is needed, builds with warnings as errors and the address and
-# undefined-behaviour sanitizers, and runs every test.
+# undefined-behaviour sanitizers, runs every test, then runs the tests that exercise
+# threads under ThreadSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ./scripts/install-deps.sh
@@ -13,4 +14,11 @@ export CCACHE_SLOPPINESS=pch_defines,time_macros,include_file_mtime,include_file
 ./scripts/build.sh build/test Debug -DKVEnv=dev -DKORVI_WERROR=ON -DKORVI_SANITIZE=ON -DKORVI_BUILD_BENCH=ON -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g1"
 cd build/test
 # Audio tests run against a private PulseAudio daemon with a null sink and a sine source.
-../../scripts/with-pulseaudio.sh ctest --output-on-failure -j "$(nproc)" --timeout 300 "$@"
+# The tests mostly wait on sockets and the event loop: twice as many at once as there are cores.
+../../scripts/with-pulseaudio.sh ctest --output-on-failure -j "$((2 * $(nproc)))" --timeout 300 "$@"
+cd ../..
+# The tests labelled "threads" once more under ThreadSanitizer. Only the test executables named
+# in KORVI_TSAN_TESTS and the libraries they link are built (a few CPU-minutes).
+./scripts/build.sh build/tsan Debug -DKVEnv=dev -DKORVI_WERROR=ON -DKORVI_TSAN=ON -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g1"
+cd build/tsan
+ctest --output-on-failure -L threads -j "$((2 * $(nproc)))" --timeout 300

@@ -4,6 +4,7 @@
 #include "connection/KVFileUploadManager.h"
 #include "connection/KVTls.h"
 #include "connection/WireProtocol.h"
+#include "foundation/AppLifetime.h"
 #include "foundation/AppPaths.h"
 #include "foundation/KVClock.h"
 #include "foundation/MainQueue.h"
@@ -70,7 +71,8 @@ HttpManager *HttpManager::sharedManager()
 {
     static QPointer<HttpManager> shared;
     if (!shared) {
-        shared = new HttpManager(QCoreApplication::instance());
+        shared = new HttpManager;
+        AppLifetime::deleteWithApplication(shared);
     }
     return shared;
 }

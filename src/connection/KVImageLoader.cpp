@@ -3,6 +3,7 @@
 #include "connection/ConnectionLog.h"
 #include "connection/HttpManager.h"
 #include "connection/KVTls.h"
+#include "foundation/AppLifetime.h"
 #include "foundation/AppPaths.h"
 #include "foundation/KVClock.h"
 #include "foundation/MainQueue.h"
@@ -30,8 +31,10 @@ bool isWebAddress(const QUrl &address)
 KVImageLoader *KVImageLoader::sharedLoader()
 {
     static QPointer<KVImageLoader> shared;
-    if (!shared)
-        shared = new KVImageLoader(QCoreApplication::instance());
+    if (!shared) {
+        shared = new KVImageLoader;
+        AppLifetime::deleteWithApplication(shared);
+    }
     return shared;
 }
 

@@ -1,5 +1,7 @@
 #include "MainQueue.h"
 
+#include "RaceDetector.h"
+
 #include <QCoreApplication>
 #include <QPointer>
 #include <QThread>
@@ -17,7 +19,16 @@ void async(std::function<void()> fn)
     auto *app = QCoreApplication::instance();
     if (!app || !fn)
         return;
-    QMetaObject::invokeMethod(app, std::move(fn), Qt::QueuedConnection);
+    // The event queue's lock is Qt's: the race detector is told the hand-over (RaceDetector.h).
+    static const char handOver = 0;
+    RaceDetector::happensBefore(&handOver);
+    QMetaObject::invokeMethod(
+        app,
+        [fn = std::move(fn)] {
+            RaceDetector::happensAfter(&handOver);
+            fn();
+        },
+        Qt::QueuedConnection);
 }
 
 void async(const QObject *context, std::function<void()> fn)

@@ -1,7 +1,35 @@
 #include "OperationQueue.h"
 
+#include "RaceDetector.h"
+
+#include <QRunnable>
 #include <QThread>
 #include <QThreadPool>
+
+namespace {
+// The pool hands an operation over under its own lock, and reports the end of the last one the
+// same way; the race detector is told both orderings (see RaceDetector.h).
+class Operation final : public QRunnable {
+public:
+    Operation(QString name, std::function<void()> op, const void *queue)
+        : m_name(std::move(name)), m_op(std::move(op)), m_queue(queue)
+    {
+        RaceDetector::happensBefore(this);
+    }
+    void run() override
+    {
+        RaceDetector::happensAfter(this);
+        QThread::currentThread()->setObjectName(m_name);
+        m_op();
+        RaceDetector::happensBefore(m_queue);
+    }
+
+private:
+    QString m_name;
+    std::function<void()> m_op;
+    const void *m_queue;
+};
+} // namespace
 
 OperationQueue::OperationQueue(QString name, int maxConcurrentOperationCount)
     : m_name(std::move(name)), m_pool(std::make_unique<QThreadPool>())
@@ -15,21 +43,23 @@ OperationQueue::~OperationQueue()
 {
     m_pool->clear();
     m_pool->waitForDone();
+    RaceDetector::happensAfter(this);
 }
 
 void OperationQueue::addOperation(std::function<void()> op)
 {
     if (!op)
         return;
-    m_pool->start([name = m_name, op = std::move(op)] {
-        QThread::currentThread()->setObjectName(name);
-        op();
-    });
+    m_pool->start(new Operation(m_name, std::move(op), this));
 }
 
 void OperationQueue::cancelAllOperations() { m_pool->clear(); }
 
-void OperationQueue::waitUntilAllOperationsAreFinished() { m_pool->waitForDone(); }
+void OperationQueue::waitUntilAllOperationsAreFinished()
+{
+    m_pool->waitForDone();
+    RaceDetector::happensAfter(this);
+}
 
 void OperationQueue::setMaxConcurrentOperationCount(int count) { m_pool->setMaxThreadCount(std::max(1, count)); }
 

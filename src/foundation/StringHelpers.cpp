@@ -1,6 +1,7 @@
 #include "StringHelpers.h"
 
 #include "DateHelpers.h"
+#include "RaceDetector.h"
 
 #include <QCoreApplication>
 #include <QFontMetricsF>
@@ -34,6 +35,8 @@ public:
             std::lock_guard lock(m_mutex);
             if (!m_translit)
                 return s;
+            // Transliterating changes the transliterator (see unicode/translit.h).
+            RaceDetector::writes(m_translit.get(), sizeof(icu::Transliterator));
             m_translit->transliterate(u);
         }
         return QString(reinterpret_cast<const QChar *>(u.getBuffer()), u.length());

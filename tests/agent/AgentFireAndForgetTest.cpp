@@ -58,7 +58,7 @@ TEST_F(AgentLeaveQuietlyTest, LeaveWithoutRequest_DropsRoomManagerAndOnlineUsers
 
     agent->leaveMeetingWithOutRequestMethod();
     ASSERT_TRUE(processEventsUntil([&] { return !agent->currentRoomInfo(); }));
-    processEventsFor();
+    ASSERT_TRUE(settleRequests());
 
     EXPECT_EQ(manager->state(), VeskMeetingManager::StateIdle);
     EXPECT_FALSE(manager->roomInfo());
@@ -74,7 +74,7 @@ TEST_F(AgentLeaveQuietlyTest, LeaveWithoutRequest_DropsRoomManagerAndOnlineUsers
     service.clearRequests();
     agent->leaveMeetingWithOutRequestMethod();
     agent->leaveMeeting();
-    processEventsFor();
+    ASSERT_TRUE(settleRequests());
     EXPECT_TRUE(service.requests().isEmpty());
     EXPECT_EQ(engines.engine()->callCount(QStringLiteral("leaveRoom")), 1);
 }
@@ -86,7 +86,7 @@ TEST_F(AgentLeaveQuietlyTest, LeaveWithoutRequest_QueuedThenAgentDestroyed_DoesN
     agent->leaveMeetingWithOutRequestMethod();
     VeskAppAgent::resetSharedInstance(); // before the queued leave runs
     agent = nullptr;
-    processEventsFor();
+    ASSERT_TRUE(settleRequests());
     EXPECT_TRUE(service.requests().isEmpty());
     EXPECT_EQ(VeskAppAgent::existingInstance(), nullptr);
 }
@@ -122,7 +122,7 @@ protected:
         // Whatever happened, both dates are forgotten.
         EXPECT_FALSE(ombrel.startMicDate().isValid());
         EXPECT_FALSE(ombrel.endMicDate().isValid());
-        processEventsFor();
+        EXPECT_TRUE(settleRequests());
         return service.requestsFor(QStringLiteral("/qf/statistics/micOpenTime")).size();
     }
 
@@ -170,7 +170,7 @@ TEST_F(AgentMicOpenTimeTest, InARoom_OneRequestWithRoomUserTimesAndWholeSeconds_
     // The dates were spent: a second upload without new dates sends nothing.
     service.clearRequests();
     OmbrelManager::sharedInstance().uploadOmbrelMicOpenTime();
-    processEventsFor();
+    ASSERT_TRUE(settleRequests());
     EXPECT_TRUE(service.requestsFor(QStringLiteral("/qf/statistics/micOpenTime")).isEmpty());
 }
 
@@ -220,7 +220,7 @@ TEST_F(AgentNoSequenceTest, RoomWithoutSequence_SendsAnEmptyHeader_AndShareLockF
     const KVMResponse token = run([&](auto d) { agent->getShareTokenWithRoomId(&owner, roomId, kHostPhone, "张三", d); });
     EXPECT_FALSE(token.successed);
     EXPECT_EQ(token.code, VeskAppAgent::NotSentCode);
-    processEventsFor();
+    ASSERT_TRUE(settleRequests());
     EXPECT_TRUE(service.requests().isEmpty());
 
     // Ending the meeting carries the empty header too, and the service closes the room; once it
@@ -266,14 +266,14 @@ TEST_F(AgentLogUploadTest, LineFromAWorkerThread_ReachesTheService_OnlyWhileSign
     agent->logout();
     logFromWorker(QStringLiteral("启动"), QStringLiteral("INFO"));
     KVLogManager::sharedInstance().waitUntilIdle();
-    processEventsFor();
+    ASSERT_TRUE(settleRequests());
     EXPECT_TRUE(uploads().isEmpty());
 
     ASSERT_TRUE(signIn(kHostPhone).successed);
     settleUploads();
     logFromWorker(QStringLiteral("开麦失败"), QStringLiteral("ERROR"), {QStringLiteral("code"), QStringLiteral("7")});
     ASSERT_TRUE(processEventsUntil([&] { return !uploads().isEmpty(); }));
-    processEventsFor();
+    ASSERT_TRUE(settleRequests());
     ASSERT_EQ(uploads().size(), 1);
     const DevRequest req = uploads().first();
     EXPECT_EQ(req.header("Authorization"), agent->myInfo().authorization);
@@ -290,7 +290,7 @@ TEST_F(AgentLogUploadTest, LineFromAWorkerThread_ReachesTheService_OnlyWhileSign
     KVLogManager::sharedInstance().waitUntilIdle();
     VeskAppAgent::resetSharedInstance();
     agent = nullptr;
-    processEventsFor();
+    ASSERT_TRUE(settleRequests());
     EXPECT_TRUE(service.requests().isEmpty());
 }
 
@@ -306,19 +306,19 @@ TEST_F(AgentLogUploadTest, FailingUploads_AreNotLoggedAgain_AndLaterLinesStillGo
     logFromWorker(QStringLiteral("第一行"), QStringLiteral("ERROR"));
     ASSERT_TRUE(processEventsUntil([&] { return !uploads().isEmpty(); }));
     for (int i = 0; i < 3; ++i) {
-        processEventsFor();
+        ASSERT_TRUE(settleRequests());
         KVLogManager::sharedInstance().waitUntilIdle();
     }
-    processEventsFor();
+    ASSERT_TRUE(settleRequests());
     ASSERT_EQ(uploads().size(), 1);
 
     logFromWorker(QStringLiteral("第二行"), QStringLiteral("INFO"));
     ASSERT_TRUE(processEventsUntil([&] { return uploads().size() >= 2; }));
     for (int i = 0; i < 3; ++i) {
-        processEventsFor();
+        ASSERT_TRUE(settleRequests());
         KVLogManager::sharedInstance().waitUntilIdle();
     }
-    processEventsFor();
+    ASSERT_TRUE(settleRequests());
     const QList<DevRequest> all = uploads();
     ASSERT_EQ(all.size(), 2);
     EXPECT_EQ(all.at(1).json.value("content").toString(), QStringLiteral("第二行"));

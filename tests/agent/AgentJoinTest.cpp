@@ -119,7 +119,7 @@ TEST_F(AgentJoinTest, LeaveMeeting_SendsLeaveAndDropsTheRoomAtOnce_NothingWithou
     service.clearRequests();
     agent->leaveMeeting();
     agent->endMeeting();
-    processEventsFor();
+    ASSERT_TRUE(settleRequests(*agent->http()));
     EXPECT_TRUE(service.requests().isEmpty());
 }
 

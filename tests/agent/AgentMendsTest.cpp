@@ -1,6 +1,10 @@
 // Calls that could not be sent complete once with a failure; completions follow their owner.
 #include "AgentTestSupport.h"
 
+#include "foundation/KVClock.h"
+
+using namespace std::chrono_literals;
+
 namespace {
 
 class AgentMendsTest : public AgentServiceTest {
@@ -17,7 +21,7 @@ protected:
         });
         EXPECT_EQ(calls, 0) << "completion must not run inside the call";
         ASSERT_TRUE(processEventsUntil([&] { return calls > 0; }));
-        processEventsFor();
+        ASSERT_TRUE(settleRequests(*agent->http()));
         EXPECT_EQ(calls, 1);
         EXPECT_FALSE(last.successed);
         EXPECT_EQ(last.code, VeskAppAgent::NotSentCode);
@@ -56,17 +60,20 @@ TEST_F(AgentMendsTest, UserInfoWithoutSignIn_AndWaitingStatusWithoutRoom_FailOnc
 TEST_F(AgentMendsTest, CompletionOfADeadOwner_NeverRuns_ForRepliesAndLocalFailures)
 {
     ASSERT_TRUE(signIn(QStringLiteral("13800000001")).successed);
+    VirtualClockScope clock;
     bool ran = false;
     {
         QObject shortLived;
-        service.delayNextReply("/qf/user/createdRoomsInfo", -1);
+        service.delayNextReply("/qf/user/createdRoomsInfo", 100);
         agent->queryCreatedRoomsInfoWithCompletionBlock(&shortLived, [&](const KVMResponse &) { ran = true; });
         ASSERT_TRUE(processEventsUntil([&] { return !service.requestsFor("/qf/user/createdRoomsInfo").isEmpty(); }));
         // A local failure is queued; the owner dies before it is delivered.
         agent->querySubTitleListWithRoomId(&shortLived, QString(), 0, true, true,
                                            [&](const KVMResponse &) { ran = true; });
     }
-    processEventsFor();
+    // The held reply goes out after the owner died; the queued failure is delivered too.
+    clock.clock.advance(100ms);
+    ASSERT_TRUE(settleRequests(*agent->http()));
     EXPECT_FALSE(ran);
     // The agent still answers a live owner afterwards.
     EXPECT_TRUE(run([&](auto d) { agent->queryCreatedRoomsInfoWithCompletionBlock(&owner, d); }).successed);
@@ -75,12 +82,14 @@ TEST_F(AgentMendsTest, CompletionOfADeadOwner_NeverRuns_ForRepliesAndLocalFailur
 TEST_F(AgentMendsTest, ResetAgent_DropsPendingCompletions)
 {
     ASSERT_TRUE(signIn(QStringLiteral("13800000001")).successed);
+    VirtualClockScope clock;
     bool ran = false;
-    service.delayNextReply("/qf/user/createdRoomsInfo", -1);
+    service.delayNextReply("/qf/user/createdRoomsInfo", 100);
     agent->queryCreatedRoomsInfoWithCompletionBlock(nullptr, [&](const KVMResponse &) { ran = true; });
     ASSERT_TRUE(processEventsUntil([&] { return !service.requestsFor("/qf/user/createdRoomsInfo").isEmpty(); }));
     VeskAppAgent::resetSharedInstance();
-    processEventsFor();
+    clock.clock.advance(100ms); // the reply goes out to a client whose agent is gone
+    ASSERT_TRUE(settleRequests());
     EXPECT_FALSE(ran);
     agent = VeskAppAgent::sharedInstance();
 }

@@ -2,6 +2,8 @@
 #include "AgentTestSupport.h"
 
 #include "agent/KVMoreSetting.h"
+#include "foundation/KVFileLog.h"
+#include "foundation/KVLogManager.h"
 #include "foundation/RXEncrypt.h"
 
 #include <QFile>
@@ -85,15 +87,35 @@ TEST_F(AgentSessionTest, Token_IsInAnOwnerOnlyFile_AndNeverLogged_WhileRefusalsL
     QLoggingCategory::setFilterRules(QStringLiteral("korvi.*=true"));
     const QtMessageHandler previous = qInstallMessageHandler(captureLog);
     const KVMResponse r = signIn(QStringLiteral("13912345678"));
+    const QString signInToken = agent->myInfo().authorization;
     const QString roomId = createMeeting();
     enter(roomId);
     service.failNextReply("/qf/meeting/room/enter", DevService::fail(457, QString()));
     enter(roomId);
+    // A line of the client's own shows where lines go: the file log and the service.
+    KVLogManager::sharedInstance().logInfo(QStringLiteral("入会"), QStringLiteral("INFO"), {roomId});
+    KVLogManager::sharedInstance().waitUntilIdle();
+    ASSERT_TRUE(settleRequests(*agent->http()));
+    KVFileLog::sharedInstance().flush();
     qInstallMessageHandler(previous);
     ASSERT_TRUE(r.successed);
-    const QString token = agent->myInfo().authorization;
+    const QStringList tokens{signInToken, agent->myInfo().authorization};
+    ASSERT_FALSE(signInToken.isEmpty());
+
+    QFile fileLog(KVFileLog::sharedInstance().filePath());
+    ASSERT_TRUE(fileLog.open(QIODevice::ReadOnly));
+    const QString written = QString::fromUtf8(fileLog.readAll());
+    EXPECT_TRUE(written.contains(QStringLiteral("入会-") + roomId));
+    const QList<DevRequest> uploads = service.requestsFor(QStringLiteral("/qf/log/upload"));
+    ASSERT_FALSE(uploads.isEmpty());
+    for (const QString &token : tokens) {
+        for (const QString &line : std::as_const(g_logLines))
+            EXPECT_FALSE(line.contains(token)) << line.toStdString();
+        EXPECT_FALSE(written.contains(token));
+        for (const DevRequest &upload : uploads)
+            EXPECT_FALSE(upload.body.contains(token.toUtf8())) << upload.body.toStdString();
+    }
     for (const QString &line : std::as_const(g_logLines)) {
-        EXPECT_FALSE(line.contains(token)) << line.toStdString();
         // A first sign-in's "not registered yet" is a step, not a failure.
         EXPECT_FALSE(line.contains("failed") && line.contains("461")) << line.toStdString();
         EXPECT_FALSE(line.endsWith("\"\"")) << line.toStdString();
@@ -106,6 +128,20 @@ TEST_F(AgentSessionTest, Token_IsInAnOwnerOnlyFile_AndNeverLogged_WhileRefusalsL
     ASSERT_TRUE(file.exists());
     EXPECT_EQ(file.permissions() & (QFile::ReadGroup | QFile::ReadOther | QFile::WriteGroup | QFile::WriteOther),
               QFile::Permissions());
+}
+
+TEST_F(AgentSessionTest, SignInRefused_ByManyRepliesAtOnce_IsReportedOnce)
+{
+    ASSERT_TRUE(signIn(QStringLiteral("13800000001")).successed);
+    int reports = 0;
+    QObject::connect(agent, &VeskAppAgent::signInExpired, &owner, [&] { ++reports; });
+    service.state().tokens.clear(); // the service forgot the sign-in
+    int refused = 0;
+    for (int i = 0; i < 3; ++i)
+        agent->queryCreatedRoomsInfoWithCompletionBlock(&owner, [&](const KVMResponse &r) { refused += r.successed ? 0 : 1; });
+    ASSERT_TRUE(processEventsUntil([&] { return refused == 3; }));
+    ASSERT_TRUE(drainMainQueue());
+    EXPECT_EQ(reports, 1);
 }
 
 TEST_F(AgentSessionTest, GetPreRoomId_StoresTheFreshTokenOnMyInfo_AndSavesIt)

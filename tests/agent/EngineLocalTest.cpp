@@ -419,7 +419,7 @@ TEST_F(EngineLocal, Leave_SelfLeftIsTheLastEventAndTheThreadsStop)
     EXPECT_FALSE(engine->isInRoom());
 
     advance(std::chrono::milliseconds(LocalEngine::kStatsIntervalMs));
-    processEventsFor(20);
+    ASSERT_TRUE(drainMainQueue());
     EXPECT_EQ(events->events(), atLeave) << "nothing after the leave";
     EXPECT_EQ(engine->leaveRoom(), 0);
 

@@ -1,4 +1,5 @@
 #include "agent/engine/KRTCVideoView.h"
+#include "support/TestEvents.h"
 
 #include <QCoreApplication>
 #include <QImage>
@@ -119,13 +120,22 @@ TEST_F(EngineVideoView, Mirror_OnlyTheOwnPictureAndOnlyWhileThePreviewMirrorIsOn
 
 TEST_F(EngineVideoView, DestroyedWithARepaintQueued_NoCrash)
 {
-    auto view = std::make_unique<KRTCVideoView>();
-    view->resize(40, 40);
-    std::thread render([&view] { view->renderFrame(solid({40, 40}, Qt::red), false); });
+    auto doomed = std::make_unique<KRTCVideoView>();
+    KRTCVideoView survivor;
+    survivor.resize(40, 40);
+    PaintCounter paints(&survivor);
+    survivor.show();
+    ASSERT_TRUE(processEventsUntil([&] { return paints.count() > 0; }));
+    ASSERT_TRUE(drainMainQueue());
+    const int before = paints.count();
+    std::thread render([&] {
+        doomed->renderFrame(solid({40, 40}, Qt::red), false);
+        survivor.renderFrame(solid({40, 40}, Qt::red), false);
+    });
     render.join();
-    view.reset(); // the queued repaint dies with the view
-    QCoreApplication::processEvents();
-    SUCCEED();
+    doomed.reset(); // its queued repaint dies with it
+    // The repaint queued after it arrives: the dead view's had its turn before.
+    ASSERT_TRUE(processEventsUntil([&] { return paints.count() > before; }));
 }
 
 } // namespace

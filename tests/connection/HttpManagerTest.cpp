@@ -140,12 +140,12 @@ TEST_F(HttpManagerTest, Timeout_FailsAfterFifteenSecondsOfProjectTime)
     });
     ASSERT_TRUE(processEventsUntil([&] { return service.requestsFor("/slow").size() == 1; }));
     time.clock.advance(std::chrono::milliseconds(14900));
-    processEventsFor(10);
+    ASSERT_TRUE(drainMainQueue());
     EXPECT_FALSE(result.has_value());
     time.clock.advance(std::chrono::milliseconds(200));
     ASSERT_TRUE(processEventsUntil([&] { return result.has_value(); }));
     expectLocalFailure(*result, KVMResponse::TimeoutCode);
-    processEventsFor(10);
+    ASSERT_TRUE(settleRequests(http));
     EXPECT_EQ(calls, 1);
 }
 
@@ -250,7 +250,7 @@ TEST_F(HttpManagerTest, Completion_RunsOnceOnTheMainThread_AndNeverAfterItsOwner
     time.clock.advance(std::chrono::milliseconds(1000));
     ASSERT_TRUE(processEventsUntil([&] { return livingCalls == 1; }));
     time.clock.advance(std::chrono::milliseconds(20000)); // past any timeout
-    processEventsFor(20);
+    ASSERT_TRUE(settleRequests(http));
     EXPECT_EQ(doomedCalls, 0);
     EXPECT_EQ(livingCalls, 1);
     EXPECT_TRUE(onMain);
@@ -295,7 +295,7 @@ protected:
                                      ++calls;
                                  });
         EXPECT_TRUE(processEventsUntil([&] { return result.has_value(); }));
-        processEventsFor(5);
+        EXPECT_TRUE(drainMainQueue());
         EXPECT_EQ(calls, 1);
         return result.value_or(std::pair<QString, QString>{});
     }
@@ -438,7 +438,7 @@ TEST_F(UploadTest, ProgressReachesOne_FinishOnce_AndTheServiceGetsTheFileIntact)
             ++finishCalls;
         });
     ASSERT_TRUE(processEventsUntil([&] { return finishCalls > 0; }, 30000));
-    processEventsFor(5);
+    ASSERT_TRUE(drainMainQueue());
     EXPECT_EQ(finishCalls, 1);
     EXPECT_TRUE(ok);
     EXPECT_EQ(reply.value("data").toMap().value("count").toInt(), 1);
@@ -477,7 +477,7 @@ TEST_F(UploadTest, SeveralFiles_EachAsFiles_AndAMissingFileFailsWithoutARequest)
                                ++calls;
                            });
     ASSERT_TRUE(processEventsUntil([&] { return error.has_value(); }));
-    processEventsFor(5);
+    ASSERT_TRUE(drainMainQueue());
     EXPECT_EQ(calls, 1);
     EXPECT_FALSE(error->isEmpty());
     EXPECT_EQ(service.requestsFor("/fms/upload").size(), 1);
@@ -518,7 +518,7 @@ TEST_F(UploadTest, FileChangedAfterTheCall_TheServiceGetsTheBytesOfTheCall)
         EXPECT_TRUE(req.files[0].content == contents[name + ".pdf"]) << name.toStdString();
     }
     // The copies are gone with their requests.
-    processEventsFor(5);
+    ASSERT_TRUE(settleRequests(http));
     EXPECT_TRUE(QDir(AppPaths::cacheDir()).entryList({".korvi-upload-*"}, QDir::Files | QDir::Hidden).isEmpty());
 }
 
@@ -571,7 +571,7 @@ TEST_F(UploadTest, FileChangedWhileItIsCopied_FailsWithoutARequest)
                                });
         KVFileSnapshot::setChunkHookForTesting({});
         ASSERT_TRUE(processEventsUntil([&] { return result.has_value(); })) << name.toStdString();
-        processEventsFor(5);
+        ASSERT_TRUE(settleRequests(http));
         EXPECT_EQ(calls, 1) << name.toStdString();
         EXPECT_FALSE(result->first) << name.toStdString();
         EXPECT_TRUE(result->second.contains("changed")) << name.toStdString() << ": " << result->second.toStdString();

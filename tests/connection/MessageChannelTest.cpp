@@ -14,6 +14,7 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QUrlQuery>
+#include <QWebSocket>
 
 #include <gtest/gtest.h>
 
@@ -77,6 +78,15 @@ protected:
         return m;
     }
 
+    // A marker message from the client reaches the service: every frame sent before it has been
+    // taken (the channel keeps order).
+    void roundTrip()
+    {
+        const qsizetype before = service.channelMessages().size();
+        engine.sendMessage(chat("标记"));
+        ASSERT_TRUE(processEventsUntil([&] { return service.channelMessages().size() == before + 1; }));
+    }
+
     QStringList deliveredTexts() const
     {
         QStringList out;
@@ -93,7 +103,7 @@ protected:
 
 TEST_F(MessageChannelTest, Connect_UsesProtooAndTheSignedQuery)
 {
-    connectEngine();
+    connectEngine(); // the service refuses a connection that did not agree on "protoo"
     const QUrlQuery query(engine.webSocketManager()->url());
     for (const char *key : {"roomId", "userId", "exp", "ctime", "signature"})
         EXPECT_FALSE(query.queryItemValue(key).isEmpty()) << key;
@@ -133,8 +143,9 @@ TEST_F(MessageChannelTest, CloseCodes_EachLeadToItsRoad)
         ASSERT_EQ(service.closeChannel("123456789", "u1", c.code, "会议已结束"), 1);
         ASSERT_TRUE(processEventsUntil([&] { return !recorder.events.isEmpty(); }));
         EXPECT_EQ(recorder.events, QStringList{c.expected});
-        time.clock.advance(3000ms);
-        processEventsFor(30);
+        const int attempts = engine.webSocketManager()->connectAttempts();
+        time.clock.advance(3000ms); // a reconnect starts within this, or never
+        EXPECT_EQ(engine.webSocketManager()->connectAttempts(), attempts + (c.expected == "willReconnect" ? 1 : 0));
         if (c.expected == "willReconnect") {
             ASSERT_TRUE(processEventsUntil([&] { return service.channelConnectionsAccepted() == accepted + 1; }));
             ASSERT_TRUE(processEventsUntil([&] { return engine.isConnected(); }));
@@ -156,9 +167,9 @@ TEST_F(MessageChannelTest, DroppedConnection_ReconnectsAfterThreeSeconds_Without
         recorder.events.clear();
         ASSERT_EQ(service.dropChannel("123456789", "u1"), 1);
         ASSERT_TRUE(processEventsUntil([&] { return recorder.events.contains("willReconnect"); }));
+        const int attempts = engine.webSocketManager()->connectAttempts();
         time.clock.advance(2900ms);
-        processEventsFor(30);
-        EXPECT_EQ(service.channelConnectionsAccepted(), accepted);
+        EXPECT_EQ(engine.webSocketManager()->connectAttempts(), attempts); // not yet
         time.clock.advance(100ms);
         ASSERT_TRUE(processEventsUntil([&] { return engine.isConnected(); }));
         EXPECT_EQ(service.channelConnectionsAccepted(), accepted + 1);
@@ -169,10 +180,12 @@ TEST_F(MessageChannelTest, ClosedOnPurpose_NeverReconnects)
 {
     connectEngine();
     const int accepted = service.channelConnectionsAccepted();
+    const int attempts = engine.webSocketManager()->connectAttempts();
     engine.close();
     ASSERT_TRUE(processEventsUntil([&] { return service.channelConnectionCount() == 0; }));
     time.clock.advance(10000ms);
-    processEventsFor(30);
+    ASSERT_TRUE(drainMainQueue());
+    EXPECT_EQ(engine.webSocketManager()->connectAttempts(), attempts);
     EXPECT_EQ(service.channelConnectionsAccepted(), accepted);
     EXPECT_TRUE(recorder.events.isEmpty());
 }
@@ -239,7 +252,7 @@ TEST_F(MessageChannelTest, UnacknowledgedMessage_IsResentOnTheNextHeartbeat_AndD
     service.withholdAcks(1);
     engine.sendMessage(chat("重要"));
     ASSERT_TRUE(processEventsUntil([&] { return service.channelFramesReceived() == 1; }));
-    processEventsFor(20);
+    ASSERT_TRUE(drainMainQueue()); // the service took the frame and kept its ack
     EXPECT_EQ(engine.unacknowledgedCount(), 1);
 
     time.clock.advance(3000ms); // heartbeat: " " plus the resend
@@ -250,8 +263,8 @@ TEST_F(MessageChannelTest, UnacknowledgedMessage_IsResentOnTheNextHeartbeat_AndD
 
     time.clock.advance(3000ms); // acknowledged: not sent again
     ASSERT_TRUE(processEventsUntil([&] { return service.heartbeatsReceived() == 2; }));
-    processEventsFor(20);
-    EXPECT_EQ(service.channelFramesReceived(), 2);
+    roundTrip();
+    EXPECT_EQ(service.channelFramesReceived(), 3); // the message and the marker
 }
 
 TEST_F(MessageChannelTest, MessagesQueuedWhileDisconnected_GoOutAfterReconnectInOrderOnce)
@@ -266,9 +279,9 @@ TEST_F(MessageChannelTest, MessagesQueuedWhileDisconnected_GoOutAfterReconnectIn
     time.clock.advance(3000ms);
     ASSERT_TRUE(processEventsUntil([&] { return service.channelMessages().size() == 3; }));
     ASSERT_TRUE(processEventsUntil([&] { return engine.unacknowledgedCount() == 0; }));
-    time.clock.advance(6000ms);
-    processEventsFor(30);
-    EXPECT_EQ(deliveredTexts(), (QStringList{"一", "二", "三"}));
+    time.clock.advance(6000ms); // two heartbeats: nothing left to resend
+    roundTrip();
+    EXPECT_EQ(deliveredTexts(), (QStringList{"一", "二", "三", "标记"}));
 }
 
 TEST_F(MessageChannelTest, HeartbeatAck_IsHandedOnWithTheRoomState)
@@ -345,8 +358,13 @@ TEST_F(MessageChannelTest, DestroyedDelegate_IsNotCalled)
     auto delegate = std::make_unique<ObjectDelegate>();
     engine.setDelegate(delegate.get());
     delegate.reset();
+    // Connected after the engine's own handler: it sees the frame once the engine has handled it.
+    auto *socket = engine.webSocketManager()->findChild<QWebSocket *>();
+    ASSERT_NE(socket, nullptr);
+    int frames = 0;
+    QObject::connect(socket, &QWebSocket::textMessageReceived, socket, [&] { ++frames; });
     service.sendChannelMessage("123456789", "u1", {{"type", 0}, {"msgId", 1}, {"data", QJsonArray{"x"}}});
-    processEventsFor(30);
+    ASSERT_TRUE(processEventsUntil([&] { return frames == 1; }));
 }
 
 TEST(IMMessageTest, FromJson_NormalisesDataAndRejectsMissingFields)

@@ -1,6 +1,7 @@
 #include "FrameSupport.h"
 
 #include "devices/video/CameraPreviewView.h"
+#include "support/TestEvents.h"
 
 #include <QCoreApplication>
 
@@ -81,13 +82,18 @@ TEST(CameraPreviewView, FramesFromAnotherThreadAreShownOnTheMainThread)
     CameraPreviewView view;
     view.resize(40, 20);
     view.setMirrorMode(false);
+    PaintCounter paints(&view);
+    view.show();
+    ASSERT_TRUE(processEventsUntil([&] { return paints.count() > 0; }));
+    const int before = paints.count();
     std::thread camera([&] {
         for (int i = 0; i < 50; ++i)
             view.videoSink()->setVideoFrame(frameOf(halves({40, 20}, Qt::yellow, Qt::yellow)));
     });
     camera.join();
     EXPECT_TRUE(view.hasFrame());
-    QCoreApplication::processEvents();
+    // The camera thread asked for a repaint; the main thread delivers it.
+    ASSERT_TRUE(processEventsUntil([&] { return paints.count() > before; }));
     EXPECT_TRUE(near(view.grab().toImage().pixelColor(20, 10), Qt::yellow));
 
     view.clear();

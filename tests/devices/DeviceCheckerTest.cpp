@@ -2,6 +2,7 @@
 
 #include "devices/VeskDeviceChecker.h"
 
+#include <QDir>
 #include <QThread>
 
 #include <cerrno>
@@ -36,10 +37,13 @@ TEST(VeskDeviceChecker, ChecksAnswerOnTheMainThread)
         camera = result;
         cameraOnMain = QThread::currentThread() == mainThread;
     });
+    EXPECT_FALSE(camera.has_value()) << "the check runs off the main thread";
     ASSERT_TRUE(spinUntil([&] { return camera.has_value(); }));
     EXPECT_TRUE(cameraOnMain);
-    // Whatever this machine has, the answer is the node rule's.
-    EXPECT_EQ(*camera, VeskDeviceChecker::cameraStatus());
+    // Looked up here without the checker: a machine without camera nodes (as CI) has no camera.
+    if (QDir(QStringLiteral("/dev")).entryList({QStringLiteral("video*")}, QDir::System).isEmpty()) {
+        EXPECT_EQ(*camera, VeskDeviceChecker::NoDevice);
+    }
 }
 
 TEST(VeskDeviceChecker, MicrophoneFromTheSoundServerIsUsable)

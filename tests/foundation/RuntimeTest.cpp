@@ -4,6 +4,7 @@
 #include "foundation/OperationQueue.h"
 #include "foundation/UserDefaults.h"
 #include "foundation/AppPaths.h"
+#include "support/TestEvents.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -100,11 +101,7 @@ TEST(ClockTest, RealClockTimerFiresThroughEventLoop)
     QObject owner;
     bool fired = false;
     KVTimer::singleShot(&owner, 5ms, [&] { fired = true; });
-    for (int i = 0; i < 200 && !fired; ++i) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        QThread::msleep(1);
-    }
-    EXPECT_TRUE(fired);
+    EXPECT_TRUE(processEventsUntil([&] { return fired; }));
 }
 
 TEST(OperationQueueTest, SerialQueueRunsInOrderOnAWorkerThread)

@@ -36,15 +36,18 @@ TEST_F(DispatchEndToEndTest, MuteAllForbidChatAndLockFromTheChannel)
     ASSERT_TRUE(processEventsUntil([&] { return !engine().microphoneOpen(); }));
     ASSERT_TRUE(processEventsUntil([&] { return reports(QStringLiteral("micStatus")) == (QStringList{"1", "0"}); }));
 
-    // Forbid chat: no notice line of its own; the heartbeat answer carries the room's flag.
+    // Forbid chat: the command alone sets the room's flag (no heartbeat answer carries it) and
+    // shows the host's text, without a notice line of its own; allowing clears the flag.
     const int linesBefore = int(lines.size());
-    service.state().room(kRoomId)->flags.insert(QStringLiteral("imForbid"), true);
-    service.sendChannelMessage(kRoomId, kMyPhone,
-                               channelCommand(10, {{"switchStatus", 1}}, QStringLiteral("主持人已开启全员禁言")));
-    processEventsFor(20);
-    EXPECT_EQ(lines.size(), linesBefore);
-    clock.clock.advance(3s);
+    ASSERT_EQ(service.sendChannelMessage(
+                  kRoomId, kMyPhone,
+                  channelCommand(10, {{"peerId", "-1"}, {"switchStatus", 0}}, QStringLiteral("主持人已开启全员禁言"))),
+              1);
     ASSERT_TRUE(processEventsUntil([&] { return room()->imForbid; }));
+    EXPECT_EQ(toastText(), QStringLiteral("主持人已开启全员禁言"));
+    EXPECT_EQ(lines.size(), linesBefore);
+    service.sendChannelMessage(kRoomId, kMyPhone, channelCommand(10, {{"peerId", "-1"}, {"switchStatus", 1}}, {}));
+    ASSERT_TRUE(processEventsUntil([&] { return !room()->imForbid; }));
 
     // Lock.
     service.sendChannelMessage(kRoomId, kMyPhone,

@@ -70,7 +70,7 @@ protected:
     void click(QAbstractButton *button)
     {
         button->click();
-        processEventsFor(10);
+        ASSERT_TRUE(settleRequests());
     }
 
     // Opens the microphone from the tool bar and waits until it is on.
@@ -84,7 +84,7 @@ protected:
     void receive(const IMMessage &message)
     {
         page->receiveMessage(message);
-        processEventsFor(5);
+        ASSERT_TRUE(settleRequests());
     }
 
     qint64 micAnswer = 0;

@@ -42,13 +42,13 @@ TEST_F(DispatchWindowMessagesTest, ServerNotices_HostAppliesInOrder_RepeatIgnore
     join(true);
     receive(serverNotice(1, {waitNotice(108, "a"), waitNotice(108, "b"), waitNotice(109, "a")}));
     manager()->waitForQueues();
-    processEventsFor(5);
+    ASSERT_TRUE(settleRequests());
     EXPECT_EQ(waitingIds(), QStringList{"b"});
 
     // The same message again changes nothing.
     receive(serverNotice(1, {waitNotice(108, "c")}));
     manager()->waitForQueues();
-    processEventsFor(5);
+    ASSERT_TRUE(settleRequests());
     EXPECT_EQ(waitingIds(), QStringList{"b"});
 
     // A device notice does not drop the waiting-room entries of the same message.
@@ -56,7 +56,7 @@ TEST_F(DispatchWindowMessagesTest, ServerNotices_HostAppliesInOrder_RepeatIgnore
                              jsonText({{"event", 110}, {"data", jsonText({{"userId", "v"}, {"deviceType", "META"}})}}),
                              QStringLiteral("broken")}));
     manager()->waitForQueues();
-    processEventsFor(5);
+    ASSERT_TRUE(settleRequests());
     EXPECT_EQ(waitingIds(), (QStringList{"b", "d"}));
 }
 
@@ -65,7 +65,7 @@ TEST_F(DispatchWindowMessagesTest, ServerNotices_MemberIgnores)
     join();
     receive(serverNotice(1, {waitNotice(108, "a")}));
     manager()->waitForQueues();
-    processEventsFor(5);
+    ASSERT_TRUE(settleRequests());
     EXPECT_TRUE(waitingIds().isEmpty());
 }
 
@@ -122,7 +122,7 @@ TEST_F(DispatchWindowMessagesTest, Heartbeat_ServerViewDiffers_ReportedAgainUnle
     page->receiveHeartbeatAck(heartbeat({{"micStatus", 0}}));
     ASSERT_TRUE(processEventsUntil([&] { return reports(QStringLiteral("micStatus")) == (QStringList{"1", "1"}); }));
     page->receiveHeartbeatAck(heartbeat({{"micStatus", 1}}));
-    processEventsFor(10);
+    ASSERT_TRUE(settleRequests());
     EXPECT_EQ(reports(QStringLiteral("micStatus")).size(), 2);
 
     // A host's close of every microphone while the user is joining again is held.
@@ -131,7 +131,7 @@ TEST_F(DispatchWindowMessagesTest, Heartbeat_ServerViewDiffers_ReportedAgainUnle
     closeAll.peerId = MeetingHostControlRules::kEveryone;
     page->controlMicWithData(closeAll);
     page->receiveHeartbeatAck(heartbeat({{"micStatus", 0}}));
-    processEventsFor(10);
+    ASSERT_TRUE(settleRequests());
     EXPECT_EQ(reports(QStringLiteral("micStatus")).size(), 2);
 
     // Not an object: nothing changes.

@@ -9,7 +9,9 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -86,30 +88,63 @@ TEST(MeetingFrameRouterTest, RenderThreadReadsWhileMainReplacesTiles)
     MeetingFrameRouter router;
     KRTCVideoView view;
     std::atomic<bool> stop{false};
-    std::atomic<int> drawn{0};
-    KRTCVideoFrame frame;
-    frame.image = QImage(8, 8, QImage::Format_RGB32);
-    frame.image.fill(Qt::red);
-
-    std::thread render([&] {
-        while (!stop.load()) {
-            const auto targets = router.targets();
-            MeetingFrameRouter::forEachMatch(*targets, QStringLiteral("p"), 1, 0, [&](const Tile &t) {
-                EXPECT_EQ(t->phoneNumber(), QStringLiteral("p"));
-                ++drawn;
-            });
-        }
-    });
-    for (int i = 0; i < 2000; ++i) {
+    std::atomic<int> routed{0};
+    std::atomic<int> mixed{0};
+    // Every published snapshot holds n tiles named n: a frame routed against a torn or freed
+    // snapshot would see some other count. Several readers make a collision likely.
+    std::vector<std::thread> renderers;
+    for (int r = 0; r < 3; ++r) {
+        renderers.emplace_back([&] {
+            while (!stop.load()) {
+                QStringList names;
+                router.route(QStringLiteral("p"), 1, 0, [&](const Tile &t) { names << t->userName(); });
+                for (const QString &name : std::as_const(names))
+                    mixed += name == QString::number(names.size()) ? 0 : 1;
+                routed += names.isEmpty() ? 0 : 1;
+            }
+        });
+    }
+    // Replace the tiles until the render thread has routed plenty of frames meanwhile.
+    for (int i = 0; i < 3000 || routed.load() < 300; ++i) {
+        const int n = i % 5;
         QList<Tile> tiles;
-        for (int k = 0; k < i % 5; ++k)
+        for (int k = 0; k < n; ++k)
             tiles << std::make_shared<MeetingActiveModel>(1, QStringLiteral("p"), QStringLiteral("u"),
-                                                          QStringLiteral("n"), false, &view, 0);
+                                                          QString::number(n), false, &view, 0);
         router.setTiles(tiles);
     }
     stop.store(true);
+    for (auto &r : renderers)
+        r.join();
+    EXPECT_EQ(mixed.load(), 0);
+}
+
+TEST(MeetingFrameRouterTest, DropView_WaitsForTheFrameBeingDrawnIntoIt)
+{
+    using namespace std::chrono_literals;
+    MeetingFrameRouter router;
+    KRTCVideoView view;
+    router.setTiles({std::make_shared<MeetingActiveModel>(1, QStringLiteral("p"), QStringLiteral("u"),
+                                                          QStringLiteral("n"), false, &view, 0)});
+    std::atomic<bool> drawing{false};
+    std::atomic<bool> dropped{false};
+    std::atomic<bool> drawnAfterDrop{false};
+    std::thread render([&] {
+        router.route(QStringLiteral("p"), 1, 0, [&](const Tile &) {
+            drawing.store(true);
+            // A slow frame: the drop must wait for it, so it never sees the drop done.
+            for (int i = 0; i < 100 && !dropped.load(); ++i)
+                std::this_thread::sleep_for(1ms);
+            drawnAfterDrop.store(dropped.load());
+        });
+    });
+    while (!drawing.load())
+        std::this_thread::yield();
+    router.dropView(&view);
+    dropped.store(true);
     render.join();
-    SUCCEED() << drawn.load() << " frames routed";
+    EXPECT_FALSE(drawnAfterDrop.load());
+    EXPECT_TRUE(router.targets()->tiles.isEmpty());
 }
 
 } // namespace

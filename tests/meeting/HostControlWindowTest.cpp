@@ -52,7 +52,7 @@ TEST_F(HostControlWindowTest, MuteAllBeforeTheRoomState_AppliedOnceInTheRoom)
 
     page->onRoomStateChanged(VeskMeetingManager::StateInRoom);
     page->applyHeldHostControl();
-    processEventsFor(5);
+    ASSERT_TRUE(settleRequests());
     EXPECT_FALSE(page->ownDevices().tempIsMicOn);
     EXPECT_FALSE(page->isMicOn());
     EXPECT_EQ(toastText(), QStringLiteral("主持人关闭了全员麦克风"));
@@ -71,7 +71,7 @@ TEST_F(HostControlWindowTest, MuteAllBeforeTheRoomState_AppliedByTheNextMessageI
     chat.msgId = 99;
     chat.data = QStringList{QStringLiteral("hi")};
     receive(chat);
-    processEventsFor(5);
+    ASSERT_TRUE(settleRequests());
     EXPECT_FALSE(page->isMicOn());
 }
 
@@ -86,7 +86,7 @@ TEST_F(HostControlWindowTest, MuteAllBeforeTheRoomState_WinsOverAnOpenUnderWay)
     page->ui->microphoneBtn->setState(1);
     page->openOrCloseMicrophone(page->ui->microphoneBtn);
     page->applyHeldHostControl();
-    processEventsFor(20);
+    ASSERT_TRUE(settleRequests());
     EXPECT_FALSE(page->isMicOn());
     EXPECT_EQ(page->ui->microphoneBtn->state(), 0);
     EXPECT_FALSE(page->ownDevices().tempIsMicOn);

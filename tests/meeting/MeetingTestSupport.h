@@ -169,7 +169,7 @@ protected:
         for (int i = 0; i < 6; ++i) {
             if (manager())
                 manager()->waitForQueues();
-            processEventsFor(3);
+            drainMainQueue(1);
         }
     }
 

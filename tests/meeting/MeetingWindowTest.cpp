@@ -57,7 +57,7 @@ void saveScreenshot(QWidget *w, const QString &name)
 {
     const QImage shot = w->grab().toImage();
     ASSERT_FALSE(shot.isNull());
-    ASSERT_TRUE(shot.save(QDir::temp().filePath(name)));
+    ASSERT_TRUE(shot.save(QDir::home().filePath(name))); // the test run's own folder
 }
 
 class MeetingWindowTest : public MeetingTest {
@@ -78,7 +78,7 @@ protected:
     {
         clock.clock.advance(2s);
         ASSERT_TRUE(processEventsUntil([&] { return requestCount(kQueryPath) == expectedQueries; }));
-        processEventsFor(5);
+        ASSERT_TRUE(settleRequests());
     }
 
     // Joins as openJoinedPage does, with the stand-in's room shaped between the enter and the page
@@ -258,7 +258,7 @@ TEST_F(MeetingWindowTest, WaitingRoom_CoverAndFortyWaitingRepliesGiveFortyQuerie
     saveScreenshot(page->view(), QStringLiteral("meeting_waiting_room.png"));
 
     clock.clock.advance(1999ms);
-    processEventsFor(5);
+    ASSERT_TRUE(settleRequests());
     EXPECT_EQ(requestCount(kQueryPath), 0); // the first query goes out at 2 s
     clock.clock.advance(1ms);
     ASSERT_TRUE(processEventsUntil([&] { return requestCount(kQueryPath) == 1; }));
@@ -288,7 +288,7 @@ TEST_F(MeetingWindowTest, WaitingRoom_Admitted_PostsWhileTheRoomIsStillHeldThenC
     EXPECT_EQ(VeskAppAgent::sharedInstance()->temMeetingInfoModel(), nullptr);
     EXPECT_EQ(page->loopRequestTimer(), nullptr);
     clock.clock.advance(6s);
-    processEventsFor(10);
+    ASSERT_TRUE(settleRequests());
     EXPECT_EQ(requestCount(kQueryPath), 1); // the poll stopped
     page->destoryWaitingRoom();             // again: only clears once more
     EXPECT_EQ(VeskAppAgent::sharedInstance()->temMeetingInfoModel(), nullptr);
@@ -309,7 +309,7 @@ TEST_F(MeetingWindowTest, WaitingRoom_RemovedOrEnded_ToastLeaveRequestAndHome)
 
     // A late tick of the closed screen sends nothing more.
     clock.clock.advance(4s);
-    processEventsFor(10);
+    ASSERT_TRUE(settleRequests());
     EXPECT_EQ(requestCount(kQueryPath), 1);
 }
 
@@ -334,7 +334,7 @@ TEST_F(MeetingWindowTest, WaitingRoom_ClosingTheWindowLeavesTheWaitingRoom)
     ASSERT_TRUE(processEventsUntil([&] { return requestCount(kLeavePath) == 1; }));
     EXPECT_EQ(navigator->calls, QStringList{QStringLiteral("showMainPage 1")});
     clock.clock.advance(4s);
-    processEventsFor(10);
+    ASSERT_TRUE(settleRequests());
     EXPECT_EQ(requestCount(kQueryPath), 0); // the poll stopped before its first tick
 }
 
@@ -347,15 +347,15 @@ TEST_F(MeetingWindowTest, States_OneBannerForTwoJoiningReports_ReconnectBanner_N
     MeetingViewController *page = openJoinedPage();
     page->onRoomStateChanged(1);
     page->onRoomStateChanged(1);
-    processEventsFor(3);
+    ASSERT_TRUE(settleRequests());
     EXPECT_EQ(bannerCount(page->view()), 1);
     EXPECT_EQ(NetWorkTipView::current()->text(), QStringLiteral("正在加入..."));
     page->onRoomStateChanged(3);
-    processEventsFor(3);
+    ASSERT_TRUE(settleRequests());
     EXPECT_EQ(bannerCount(page->view()), 1);
     EXPECT_EQ(NetWorkTipView::current()->text(), QStringLiteral("网络异常，正在尝试重连"));
     page->onRoomStateChanged(2);
-    processEventsFor(3);
+    ASSERT_TRUE(settleRequests());
     EXPECT_EQ(bannerCount(page->view()), 0);
     EXPECT_EQ(page->stateMeeting(), 2);
 }
@@ -369,7 +369,7 @@ TEST_F(MeetingWindowTest, States_ReconnectFailed_TipThenWholeLeaveAfterTwoSecond
     page->onRoomStateChanged(4);
     EXPECT_EQ(tipText(page->view()), QStringLiteral("连接失败，退出会议"));
     clock.clock.advance(1900ms);
-    processEventsFor(5);
+    ASSERT_TRUE(settleRequests());
     EXPECT_TRUE(navigator->calls.isEmpty());
     clock.clock.advance(100ms);
     ASSERT_TRUE(processEventsUntil([&] { return requestCount(kLeavePath) == 1; }));
@@ -464,6 +464,7 @@ TEST_F(MeetingWindowTest, HostMovesToWaitingRoom_KeepsTheRoomLeavesWithoutReques
     EXPECT_EQ(configs[0].param(QStringLiteral("micStatus")).toString(), QStringLiteral("0"));
     ASSERT_TRUE(processEventsUntil([&] { return navigator->meetingPage && navigator->meetingPage != page; }));
     settle();
+    ASSERT_TRUE(settleRequests());
     EXPECT_EQ(requestCount(kLeavePath), 0);
     EXPECT_EQ(manager()->state(), VeskMeetingManager::StateIdle);
     EXPECT_TRUE(navigator->meetingPage->isShowingWaitingRoom());
@@ -483,7 +484,7 @@ TEST_F(MeetingWindowTest, WaitingRoom_ConfirmingTheLeaveDialogLeavesTheWaitingRo
     ASSERT_TRUE(processEventsUntil([&] { return requestCount(kLeavePath) == 1; }));
     EXPECT_EQ(navigator->calls, QStringList{QStringLiteral("showMainPage 1")});
     clock.clock.advance(4s);
-    processEventsFor(10);
+    ASSERT_TRUE(settleRequests());
     EXPECT_EQ(requestCount(kQueryPath), 0);
     EXPECT_EQ(requestCount(kClosePath), 0); // nothing to end from the waiting room
 }
@@ -499,6 +500,7 @@ TEST_F(MeetingWindowTest, LeaveDialog_MemberCancelStaysConfirmLeaves)
     EXPECT_EQ(alert->message(), QStringLiteral("确定退出当前会议?"));
     alert->cancelButton()->click();
     settle();
+    ASSERT_TRUE(settleRequests());
     EXPECT_TRUE(navigator->calls.isEmpty());
     EXPECT_EQ(manager()->state(), VeskMeetingManager::StateInRoom);
     EXPECT_EQ(requestCount(kLeavePath), 0);
@@ -608,18 +610,19 @@ TEST_F(MeetingWindowTest, LateReply_AssistantQueryOfTheLastMeeting_NeverReachesT
     addRoom();
     service.delayNextReply(kHostInfoPath, 5000);
     MeetingViewController *first = openJoinedPageWith(shapeFirstMeeting);
-    ASSERT_EQ(requestCount(kHostInfoPath), 1); // asked on joining, answer held
+    // Asked on joining, answer held.
+    ASSERT_TRUE(processEventsUntil([&] { return requestCount(kHostInfoPath) == 1; }));
     QPointer<MeetingViewController> firstAlive(first);
     first->leaveRoom();
     ASSERT_TRUE(processEventsUntil([&] { return requestCount(kLeavePath) == 1 && firstAlive.isNull(); }));
 
     MeetingViewController *next = openJoinedPageWith(shapeNextMeeting);
-    ASSERT_EQ(requestCount(kHostInfoPath), 2);
+    ASSERT_TRUE(processEventsUntil([&] { return requestCount(kHostInfoPath) == 2; }));
     ASSERT_TRUE(
         processEventsUntil([&] { return manager()->metaMembersArray() == metaMembers(QStringLiteral("meta-2")); }));
 
     clock.clock.advance(5s); // the first meeting's answer goes out now
-    processEventsFor(30);
+    ASSERT_TRUE(settleRequests());
     settle();
     EXPECT_EQ(manager()->metaMembersArray(), metaMembers(QStringLiteral("meta-2")));
     EXPECT_TRUE(manager()->asssitantRecordArray().isEmpty());
@@ -672,7 +675,7 @@ TEST_F(MeetingWindowTest, LateTimer_MicCloseReportAfterHalfASecond_SilentOnceThe
     page->leaveRoom();
     ASSERT_TRUE(processEventsUntil([&] { return requestCount(kLeavePath) == 1; }));
     clock.clock.advance(2s);
-    processEventsFor(30);
+    ASSERT_TRUE(settleRequests());
     settle();
     EXPECT_EQ(deviceReports(), reportsBefore);
 }
@@ -701,14 +704,14 @@ TEST_F(MeetingWindowTest, LateTimer_MicOpenConfirmationOfTheLastMeeting_NeverRep
     next->micphoneChange();
     ASSERT_TRUE(processEventsUntil([&] { return manager()->micDidOpen(); }));
     clock.clock.advance(400ms); // the first page's step would be due
-    processEventsFor(30);
+    ASSERT_TRUE(settleRequests());
     settle();
     EXPECT_EQ(deviceReports(), reportsBefore);
     EXPECT_TRUE(first->meetingEnded());
 
     clock.clock.advance(400ms); // the next page's own step
     ASSERT_TRUE(processEventsUntil([&] { return deviceReports() == reportsBefore + 1; }));
-    processEventsFor(30);
+    ASSERT_TRUE(settleRequests());
     settle();
     EXPECT_EQ(deviceReports(), reportsBefore + 1);
     const auto reports = service.requestsFor(kConfigPath);
@@ -814,7 +817,7 @@ TEST_F(MeetingWindowTest, Frames_AViewGoingAwayIsNoLongerRoutedBeforeItIsDestroy
         stop.store(true);
         render.join();
     }
-    processEventsFor(3);
+    ASSERT_TRUE(drainMainQueue());
 }
 
 TEST_F(MeetingWindowTest, Frames_SeiMovesPlaybackOnlyWithinNineSecondsAndWhenNotDragging)
@@ -839,7 +842,7 @@ TEST_F(MeetingWindowTest, Frames_SeiMovesPlaybackOnlyWithinNineSecondsAndWhenNot
     page->sharing().setAvFileSharePlaySliderTracking(true);
     send(QStringLiteral("20"));
     EXPECT_EQ(page->sharing().avFileSharePlayTimerCount(), 18);
-    processEventsFor(5); // the queued stream report runs on the main thread
+    ASSERT_TRUE(drainMainQueue()); // the queued stream report runs on the main thread
 }
 
 } // namespace

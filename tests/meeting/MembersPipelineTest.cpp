@@ -129,7 +129,7 @@ protected:
     void apply(MeetingViewController *page)
     {
         page->serialOperationQueue()->waitUntilAllOperationsAreFinished();
-        processEventsFor(5);
+        ASSERT_TRUE(settleRequests());
     }
 };
 

@@ -49,7 +49,7 @@ TEST_F(OwnDevicesTest, ToolBar_EveryControlIsNamedAndItsAccessibilityActionIsThe
     ASSERT_TRUE(processEventsUntil([&] { return reports(QStringLiteral("micStatus")).size() == 1; }));
     EXPECT_TRUE(mic->state().checked);
     mic->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
-    processEventsFor(10);
+    ASSERT_TRUE(settleRequests());
     EXPECT_FALSE(page->isMicOn());
     EXPECT_FALSE(mic->state().checked);
     clock.clock.advance(1100ms); // the engine's minimum open time
@@ -77,7 +77,7 @@ TEST_F(OwnDevicesTest, Microphone_SwitchedOffFromTheButton_ClosesAndReportsNothi
     EXPECT_EQ(tipText(), QStringLiteral("您麦克风已关闭"));
     clock.clock.advance(1100ms); // the engine's minimum open time
     ASSERT_TRUE(processEventsUntil([&] { return !engine().microphoneOpen(); }));
-    processEventsFor(10);
+    ASSERT_TRUE(settleRequests());
     EXPECT_EQ(reports(QStringLiteral("micStatus")), QStringList{"1"});
 }
 
@@ -99,7 +99,7 @@ TEST_F(OwnDevicesTest, Microphone_EngineRefuses_NotReportedOpen)
     room()->micAllowStatus = true;
     engine().setResult(QStringLiteral("openMicrophone"), -1);
     click(page->ui->microphoneBtn);
-    processEventsFor(20);
+    ASSERT_TRUE(settleRequests());
     EXPECT_FALSE(page->isMicOn());
     EXPECT_EQ(page->ui->microphoneBtn->state(), 0);
     EXPECT_TRUE(reports(QStringLiteral("micStatus")).isEmpty());
@@ -135,7 +135,7 @@ TEST_F(OwnDevicesTest, MicphoneChange_OpenConfirmedAfterPointEightCloseReportedA
     page->micphoneChange();
     ASSERT_TRUE(processEventsUntil([&] { return engine().microphoneOpen(); }));
     clock.clock.advance(799ms);
-    processEventsFor(10);
+    ASSERT_TRUE(settleRequests());
     EXPECT_TRUE(reports(QStringLiteral("micStatus")).isEmpty());
     clock.clock.advance(1ms);
     ASSERT_TRUE(processEventsUntil([&] { return reports(QStringLiteral("micStatus")) == QStringList{"1"}; }));
@@ -150,7 +150,7 @@ TEST_F(OwnDevicesTest, MicphoneChange_OpenConfirmedAfterPointEightCloseReportedA
     page->micphoneChange();
     EXPECT_EQ(toastText(), QStringLiteral("您的麦克风已关闭"));
     clock.clock.advance(499ms);
-    processEventsFor(10);
+    ASSERT_TRUE(settleRequests());
     EXPECT_EQ(reports(QStringLiteral("micStatus")), QStringList{"1"});
     clock.clock.advance(1ms);
     ASSERT_TRUE(processEventsUntil([&] { return reports(QStringLiteral("micStatus")) == (QStringList{"1", "0"}); }));
@@ -169,7 +169,7 @@ TEST_F(OwnDevicesTest, MicphoneChange_OffReportDroppedWhenTheMicrophoneIsOnAgain
     ASSERT_TRUE(processEventsUntil([&] { return page->isMicOn() && engine().microphoneOpen(); }));
     ASSERT_TRUE(processEventsUntil([&] { return reports(QStringLiteral("micStatus")) == (QStringList{"1", "1"}); }));
     clock.clock.advance(500ms);
-    processEventsFor(20);
+    ASSERT_TRUE(settleRequests());
     // The service must not be left believing the open microphone is off.
     EXPECT_EQ(reports(QStringLiteral("micStatus")), (QStringList{"1", "1"}));
 
@@ -196,7 +196,7 @@ TEST_F(OwnDevicesTest, MicphoneChange_AudioOverLimit_NeverReportedOpen)
     ASSERT_TRUE(processEventsUntil([&] { return engine().microphoneOpen(); }));
     manager()->setOpenMicStatusExc(true);
     clock.clock.advance(800ms);
-    processEventsFor(20);
+    ASSERT_TRUE(settleRequests());
     EXPECT_FALSE(page->isMicOn());
     EXPECT_EQ(page->ui->microphoneBtn->state(), 0);
     EXPECT_TRUE(reports(QStringLiteral("micStatus")).isEmpty());

@@ -186,7 +186,7 @@ TEST_F(SettingsPanelsTest, About_VersionAndWhereEachActionGoes)
     const QList<QAbstractButton *> buttons = panel->buttons();
     ASSERT_EQ(buttons.size(), 6);
     buttons[3]->click(); // feedback
-    processEventsFor(10);
+    ASSERT_TRUE(settleRequests());
     EXPECT_TRUE(openedUrls.isEmpty());
     EXPECT_TRUE(checks.isEmpty());
     EXPECT_TRUE(uploads.requests().isEmpty());
@@ -282,7 +282,7 @@ TEST_F(AccountPanelTest, NameField_ChecksEveryChangeAndAnEmptyNameSendsNothing)
     QTest::keyClick(field, Qt::Key_Backspace);
     EXPECT_EQ(panel->stateLabel()->text(), QStringLiteral("用户名不能为空"));
     QTest::keyClick(field, Qt::Key_Return);
-    processEventsFor(20);
+    ASSERT_TRUE(settleRequests());
     EXPECT_EQ(requestCount(kRenamePath), 0);
     EXPECT_TRUE(panel->isEditing()) << "the message stays under the open field";
 
@@ -302,7 +302,7 @@ TEST_F(AccountPanelTest, Rename_SuccessUpdatesTheUserEverywhere_AlsoForAnUnchang
         [&](const Notification &n) { announced.append(n.object.toString()); });
 
     rename(panel, QStringLiteral("王五 <b>"));
-    processEventsFor(10);
+    ASSERT_TRUE(settleRequests());
     EXPECT_EQ(requestCount(kRenamePath), 0) << "refused by the check";
     rename(panel, QStringLiteral("王五"));
     ASSERT_TRUE(processEventsUntil([&] { return !panel->isEditing(); }));

@@ -85,11 +85,11 @@ TEST_F(SettingsWindowTest, SwitchTab_NothingForTheShownTabOrOneTheModeLacks)
     EXPECT_EQ(home->currentPanel(), home->accountAndSecurityPanel());
     EXPECT_EQ(home->selectedRow(), 4);
     ASSERT_TRUE(processEventsUntil([&] { return requestCount(kDevicesPath) == 1; }));
-    processEventsFor(20); // the (empty) list has landed
+    ASSERT_TRUE(settleRequests()); // the (empty) list has landed
     home->accountAndSecurityPanel()->modifyButton()->click();
     home->switchTab(4);
     home->cells()[4]->click();
-    processEventsFor(20);
+    ASSERT_TRUE(settleRequests());
     EXPECT_EQ(requestCount(kDevicesPath), 1);
     EXPECT_TRUE(home->accountAndSecurityPanel()->isEditing()) << "the shown panel is left alone";
 
@@ -216,7 +216,7 @@ TEST_F(SettingsWindowTest, Devices_InReplyOrderWithTheFirstOfTheLatestCurrent_As
 
     settings->switchTab(5);
     settings->switchTab(4);
-    processEventsFor(20);
+    ASSERT_TRUE(settleRequests());
     EXPECT_EQ(requestCount(kDevicesPath), 1) << "a filled list is not fetched again";
 }
 

@@ -82,7 +82,7 @@ TEST_F(JoinRoadTest, BadIds_GetAnInlineMessageAndNothingIsSent)
         EXPECT_TRUE(page->meetingIdMessage()->isVisibleTo(page->view())) << bad.toStdString();
         EXPECT_EQ(page->meetingIdMessage()->text(), ShellTexts::kMeetingIdInvalid);
     }
-    processEventsFor(10);
+    ASSERT_TRUE(settleRequests());
     EXPECT_EQ(requestCount(QStringLiteral("/qf/meeting/room/enter")), 0);
     // Typing again clears the message.
     page->meetingIdField()->setStringValue(QString());
@@ -128,7 +128,7 @@ TEST_F(JoinRoadTest, PasswordPromptCancelled_StaysHomeAndCanJoinAgain)
     MeetingPasswordView *prompt = passwordPrompt();
     ASSERT_NE(prompt, nullptr);
     prompt->cancel();
-    processEventsFor(10);
+    ASSERT_TRUE(settleRequests());
     EXPECT_EQ(visibleAlert(QStringLiteral("meetingPasswordAlert")), nullptr);
     EXPECT_EQ(windows()->currentPageType(), MacWindowsManager::HomePage);
     EXPECT_FALSE(page->isJoining());

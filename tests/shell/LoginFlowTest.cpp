@@ -46,7 +46,7 @@ TEST_F(LoginFlowTest, BadInput_GetsMessagesNextToTheFieldsAndSendsNothing)
     login->phoneField()->setStringValue(QStringLiteral("138-0000-0000-99"));
     EXPECT_EQ(login->phoneField()->stringValue().size(), 11);
 
-    processEventsFor(10);
+    ASSERT_TRUE(settleRequests());
     EXPECT_EQ(requestCount(QStringLiteral("/qf/user/sendSmsCode")), 0);
     EXPECT_EQ(requestCount(QStringLiteral("/qf/user/login")), 0);
 }
@@ -69,7 +69,7 @@ TEST_F(LoginFlowTest, CodeRequest_CountsDownSixtySecondsBeforeTheNextOne)
     clock.clock.advance(59s);
     EXPECT_EQ(login->codeButton()->title(), ShellTexts::kCountDown.arg(1));
     login->sendSmsCode();
-    processEventsFor(10);
+    ASSERT_TRUE(settleRequests());
     EXPECT_EQ(requestCount(QStringLiteral("/qf/user/sendSmsCode")), 1);
 
     clock.clock.advance(1s);
@@ -116,7 +116,7 @@ TEST_F(LoginFlowTest, SignInAndSignOut_EndToEnd)
     ASSERT_TRUE(waitForPage(MacWindowsManager::LoginPage));
     EXPECT_FALSE(agent->isSignedIn());
     EXPECT_FALSE(UserDefaults::standardUserDefaults().contains(VeskAppAgent::kMyInfoKey));
-    processEventsFor(5);
+    ASSERT_TRUE(settleRequests());
     EXPECT_EQ(windows()->homeWindow(), nullptr);
     ASSERT_NE(windows()->loginViewController(), nullptr);
     EXPECT_TRUE(windows()->loginViewController()->phoneField()->stringValue().isEmpty());

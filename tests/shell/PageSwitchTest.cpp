@@ -55,7 +55,7 @@ TEST_F(PageSwitchTest, EverySwitch_IsAsynchronousAndClosesEveryWindowFirst)
     ASSERT_TRUE(waitForPage(MacWindowsManager::HomePage));
     EXPECT_TRUE(!foreign || !foreign->isVisible());
     EXPECT_TRUE(!alertGuard || !alertGuard->isVisible());
-    processEventsFor(5);
+    ASSERT_TRUE(settleRequests());
     EXPECT_TRUE(windows()->homeWindow()->isVisible());
     EXPECT_EQ(windows()->loginWindow(), nullptr);
 
@@ -77,7 +77,7 @@ TEST_F(PageSwitchTest, MeetingWindow_IsMadeOnceAndGetsAFreshPageEachTime)
 
     windows()->enterMeetingRoomFromWaitingRoom();
     EXPECT_TRUE(firstPage->enterWaitingRoom()); // later, on the main queue
-    processEventsFor(5);
+    ASSERT_TRUE(settleRequests());
     EXPECT_FALSE(firstPage->enterWaitingRoom());
 
     windows()->showMainPage(true);
@@ -100,7 +100,7 @@ TEST_F(PageSwitchTest, HomePage_LivesOnDuringTheMeetingAndIsReused)
     QPointer<MainPageViewController> home = windows()->mainPageViewController();
     windows()->showMeetingPage(false);
     ASSERT_TRUE(waitForPage(MacWindowsManager::MeetingPageType));
-    processEventsFor(5);
+    ASSERT_TRUE(settleRequests());
     EXPECT_TRUE(home); // it still hears the waiting room's admission
     windows()->showMainPage(true);
     ASSERT_TRUE(waitForPage(MacWindowsManager::HomePage));
@@ -155,15 +155,15 @@ TEST_F(PageSwitchTest, ClosingTheLastWindow_QuitsOnlyOnTheLoginPage)
     windows()->showMainPage(false);
     ASSERT_TRUE(waitForPage(MacWindowsManager::HomePage));
     windows()->homeWindow()->close();
-    processEventsFor(5);
+    ASSERT_TRUE(settleRequests());
     EXPECT_EQ(quitRequests, 0);
 
     windows()->showLoginPage();
     ASSERT_TRUE(waitForPage(MacWindowsManager::LoginPage));
-    processEventsFor(5);
+    ASSERT_TRUE(settleRequests());
     EXPECT_EQ(quitRequests, 0); // switching pages is not closing by the user
     windows()->loginWindow()->close();
-    processEventsFor(5);
+    ASSERT_TRUE(settleRequests());
     EXPECT_EQ(quitRequests, 1);
 }
 

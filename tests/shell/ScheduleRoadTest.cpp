@@ -137,7 +137,7 @@ TEST_F(ScheduleRoadTest, Open_ChecksTheQuotaOnceAndKeepsOneForm)
     series.onlyUpdateThisMeeting = false;
     page->openCreateOrEditMeeting(series, true);
     agent.answer(QStringLiteral("queryCreatedRoomsInfo"), quota(0, 5));
-    processEventsFor(5);
+    ASSERT_TRUE(settleRequests());
     EXPECT_FALSE(first);
     CreateMeetingViewController *form = page->createMeetingViewController();
     ASSERT_NE(form, nullptr);
@@ -147,7 +147,7 @@ TEST_F(ScheduleRoadTest, Open_ChecksTheQuotaOnceAndKeepsOneForm)
 
     // Its cancel button closes it.
     form->ui().cancelButton->click();
-    processEventsFor(5);
+    ASSERT_TRUE(settleRequests());
     EXPECT_EQ(page->createMeetingViewController(), nullptr);
     EXPECT_EQ(page->createMeetingWindow(), nullptr);
 }
@@ -231,7 +231,7 @@ TEST_F(ScheduleRoadTest, FailedUpdate_KeepsTheFormOpenAndTheShownMeetingAsItWas)
     service.state().scheduled[QStringLiteral("800000005")].ownerUserId = kHostPhone; // no longer ours
     form->ui().confirmButton->click();
     ASSERT_TRUE(waitForToast(QStringLiteral("仅创建者可修改会议")));
-    processEventsFor(10);
+    ASSERT_TRUE(settleRequests());
     EXPECT_EQ(page->createMeetingViewController(), form);
     EXPECT_TRUE(page->createMeetingWindow()->isVisible());
     EXPECT_EQ(form->ui().meetingTitleTextView->stringValue(), QStringLiteral("改名后的晨会"));
@@ -250,7 +250,7 @@ TEST_F(ScheduleRoadTest, EndToEnd_ScheduleEditAndCancelAgainstTheStandIn)
     form->ui().meetingTitleTextView->setStringValue(QStringLiteral("产品评审"));
     form->ui().confirmButton->click();
     ASSERT_TRUE(processEventsUntil([this] { return todayNames().contains(QStringLiteral("产品评审")); }));
-    processEventsFor(5);
+    ASSERT_TRUE(settleRequests());
     EXPECT_EQ(page->createMeetingViewController(), nullptr); // closed on success
     const MeetingDataModel created = page->todayMeetings()[todayNames().indexOf(QStringLiteral("产品评审"))];
 

@@ -57,7 +57,7 @@ int colourCount(const QImage &image)
 QImage grabAndKeep(QWidget *window, const QString &name)
 {
     const QPixmap shot = window->grab();
-    shot.save(QDir::temp().filePath(name), "PNG");
+    shot.save(QDir::home().filePath(name), "PNG"); // the test run's own folder
     return shot.toImage();
 }
 
@@ -67,7 +67,7 @@ TEST_F(ScreenshotTest, LoginWindow_LaysOutItsControls)
 {
     windows()->showLoginPage();
     ASSERT_TRUE(waitForPage(MacWindowsManager::LoginPage));
-    processEventsFor(5);
+    ASSERT_TRUE(settleRequests());
     QWidget *window = windows()->loginWindow();
     ASSERT_NE(window, nullptr);
     EXPECT_EQ(window->size(), QSize(400, 560));
@@ -88,7 +88,7 @@ TEST_F(ScreenshotTest, LoginWindow_LaysOutItsControls)
     // A bad number shows its message without pushing anything out of the window.
     login->phoneField()->setStringValue(QStringLiteral("123"));
     login->login();
-    processEventsFor(5);
+    ASSERT_TRUE(settleRequests());
     EXPECT_TRUE(login->phoneMessage()->isVisible());
     expectControlsSane(window);
     grabAndKeep(window, QStringLiteral("korvi-shell-login-invalid.png"));
@@ -113,7 +113,7 @@ TEST_F(ScreenshotTest, HomeWindow_LaysOutItsControlsAndTodaysMeetings)
     ASSERT_TRUE(waitForPage(MacWindowsManager::HomePage));
     MainPageViewController *page = windows()->mainPageViewController();
     ASSERT_TRUE(processEventsUntil([page] { return page->todayMeetings().size() == 1; }));
-    processEventsFor(10);
+    ASSERT_TRUE(settleRequests());
     QWidget *window = windows()->homeWindow();
     EXPECT_EQ(window->size(), QSize(960, 640));
     MainWindowViewController *home = windows()->mainWindowViewController();

@@ -62,7 +62,7 @@ TEST_F(SettingsFlowTest, HomeOpensOneSettingsWindow_RenameReachesTheHomeWindow_L
 
     // Closing drops the home window's references; the button opens a new window.
     settings->window()->close();
-    processEventsFor(5);
+    ASSERT_TRUE(settleRequests());
     EXPECT_EQ(home->settingPage(), nullptr);
     home->settingsButton()->click();
     settings = home->settingPage();

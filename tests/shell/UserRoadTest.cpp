@@ -170,7 +170,7 @@ TEST_F(UserRoadTest, SignInRefusedAtHome_SignsOutOnceAndShowsTheLoginPageWithThe
     EXPECT_TRUE(waitForToast(QStringLiteral("登录已失效，请重新登录")));
     EXPECT_FALSE(VeskAppAgent::sharedInstance()->isSignedIn());
     EXPECT_FALSE(UserDefaults::standardUserDefaults().objectForKey(VeskAppAgent::kMyInfoKey).isValid());
-    processEventsFor(20);
+    ASSERT_TRUE(settleRequests());
     EXPECT_EQ(expiredReports, 1) << "several refused calls, one sign-out";
     EXPECT_EQ(windows()->currentPageType(), MacWindowsManager::LoginPage);
 }

@@ -18,6 +18,17 @@ extern "C" const char *__ubsan_default_options()
 {
     return "print_stacktrace=1:halt_on_error=1";
 }
+#ifdef KORVI_TSAN_SUPPRESSIONS
+// A race report fails the test at once. Qt is not instrumented: what it allocates, frees and
+// locks inside itself is not taken for accesses of ours (its hand-overs are stated in
+// src/foundation/RaceDetector.h).
+extern "C" const char *__tsan_default_options();
+extern "C" const char *__tsan_default_options()
+{
+    return "halt_on_error=1:second_deadlock_stack=1:ignore_noninstrumented_modules=1:"
+           "suppressions=" KORVI_TSAN_SUPPRESSIONS;
+}
+#endif
 
 std::unique_ptr<QTemporaryDir> prepareTestProcess(const char *platform)
 {

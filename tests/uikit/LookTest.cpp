@@ -1,4 +1,7 @@
+#include "connection/KVImageLoader.h"
 #include "devservice/DevService.h"
+#include "devservice/DevServiceTestUtil.h"
+#include "foundation/KVClock.h"
 #include "uikit/KVCustomButton.h"
 #include "uikit/KVFlatView.h"
 #include "uikit/KVHoverBorderView.h"
@@ -11,15 +14,13 @@
 #include "uikit/VeskTextView.h"
 
 #include <QBuffer>
-#include <QDir>
 #include <QGuiApplication>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QScreen>
-#include <QSignalSpy>
 #include <QTemporaryDir>
-#include <QTest>
+#include <QUrl>
 
 #include <gtest/gtest.h>
 
@@ -139,40 +140,52 @@ TEST(LookTest, CentredWindowSitsInTheMiddleOfTheScreensVisibleArea)
 
 TEST(ImageViewTest, ShowsThePlaceholderThenTheLoadedImageAndTheLatestAddressWins)
 {
+    VirtualClockScope clock;
     DevService service;
-    ASSERT_TRUE(service.start());
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
-    auto serve = [&](const QString &name, const QColor &c) {
+    for (const auto &[name, colour] : {std::pair{"red.png", Qt::red}, std::pair{"green.png", Qt::green}}) {
         QImage img(8, 8, QImage::Format_ARGB32);
-        img.fill(c);
+        img.fill(colour);
         QByteArray png;
         QBuffer buffer(&png);
         buffer.open(QIODevice::WriteOnly);
         img.save(&buffer, "PNG");
-        service.route("GET", "/img/" + name, [png](const DevRequest &) { return DevReply::raw(png, "image/png"); });
-        EXPECT_TRUE(img.save(dir.filePath(name)));
-        return service.baseUrl().toString() + "/img/" + name;
-    };
-    const QString red = serve("red.png", Qt::red);
-    const QString green = serve("green.png", Qt::green);
+        EXPECT_TRUE(img.save(dir.filePath(QString::fromLatin1(name))));
+        service.route("GET", QStringLiteral("/img/") + QString::fromLatin1(name), [png](const DevRequest &) {
+            DevReply reply = DevReply::raw(png, "image/png");
+            reply.headers.append({QByteArray("Cache-Control"), QByteArray("max-age=3600")});
+            return reply;
+        });
+    }
+    ASSERT_TRUE(service.start());
+    const QString red = service.baseUrl().toString() + "/img/red.png";
+    const QString green = service.baseUrl().toString() + "/img/green.png";
     QLabel label;
     label.setScaledContents(true);
     QPixmap placeholder(8, 8);
     placeholder.fill(Qt::gray);
+    const auto shown = [&label] { return label.pixmap().isNull() ? QColor() : label.pixmap().toImage().pixelColor(0, 0); };
+
+    // The first address's answer is held until after the second one's has landed.
+    service.delayNextReply("/img/red.png", 100);
     vesk::setImageWithURL(&label, red, placeholder);
-    EXPECT_EQ(label.pixmap().toImage().pixelColor(0, 0), QColor(Qt::gray));
-    // A second address before the first arrived: the first must not land.
+    EXPECT_EQ(shown(), QColor(Qt::gray));
     vesk::setImageWithURL(&label, green, placeholder);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return label.pixmap().toImage().pixelColor(0, 0) == QColor(Qt::green); }));
-    QTest::qWait(50);
-    EXPECT_EQ(label.pixmap().toImage().pixelColor(0, 0), QColor(Qt::green));
-    // A failed load keeps what is shown.
-    vesk::setImageWithURL(&label, service.baseUrl().toString() + "/img/missing.png", QPixmap());
-    QTest::qWait(50);
-    EXPECT_TRUE(label.pixmap().isNull() || label.pixmap().toImage().pixelColor(0, 0) != QColor(Qt::red));
-    // An address from the service that names a local file shows nothing from it.
-    vesk::setImageWithURL(&label, QUrl::fromLocalFile(dir.filePath("red.png")).toString(), placeholder);
-    QTest::qWait(50);
-    EXPECT_EQ(label.pixmap().toImage().pixelColor(0, 0), QColor(Qt::gray));
+    ASSERT_TRUE(processEventsUntil([&] { return shown() == QColor(Qt::green); }));
+    ASSERT_TRUE(processEventsUntil([&] { return service.requestsFor("/img/red.png").size() == 1; }));
+    clock.clock.advance(std::chrono::milliseconds(100));
+    // The stale picture reached the loader (it is in its cache), and the label ignored it.
+    ASSERT_TRUE(processEventsUntil([&] { return !KVImageLoader::sharedLoader()->cachedImage(red).isNull(); }));
+    ASSERT_TRUE(drainMainQueue());
+    EXPECT_EQ(shown(), QColor(Qt::green));
+
+    // A failed load keeps the picture shown meanwhile; so does an address from the service that
+    // names a local file, which is never read.
+    for (const QString &refused : {QStringLiteral("not an address"), QUrl::fromLocalFile(dir.filePath("red.png")).toString()}) {
+        vesk::setImageWithURL(&label, refused, placeholder);
+        EXPECT_EQ(shown(), QColor(Qt::gray));
+        ASSERT_TRUE(drainMainQueue()); // the failure is delivered on the main queue
+        EXPECT_EQ(shown(), QColor(Qt::gray)) << refused.toStdString();
+    }
 }

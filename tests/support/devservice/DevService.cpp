@@ -417,9 +417,14 @@ void DevService::onChannelConnection()
         DevUser *user = m_state.user(userId);
         if (!user)
             user = m_state.userByPhone(userId);
-        if (!user || !WireProtocol::verifyChannelQuery(url, user->token, QDateTime::currentSecsSinceEpoch())) {
+        // What the client offered: the server side names "protoo" as agreed even when it was not.
+        const QList<QByteArray> offered = socket->request().rawHeader("Sec-WebSocket-Protocol").split(',');
+        const bool protoo = std::any_of(offered.cbegin(), offered.cend(), [](const QByteArray &p) {
+            return p.trimmed() == WireProtocol::Subprotocol;
+        });
+        if (!protoo || !user || !WireProtocol::verifyChannelQuery(url, user->token, QDateTime::currentSecsSinceEpoch())) {
             ++m_channelRefused;
-            qCInfo(korviDevService) << "channel refused" << roomId << userId;
+            qCInfo(korviDevService) << "channel refused" << roomId << userId << "sub-protocol" << socket->subprotocol();
             connect(socket, &QWebSocket::disconnected, socket, &QObject::deleteLater);
             socket->close(QWebSocketProtocol::CloseCode(4001), QStringLiteral("签名无效"));
             continue;

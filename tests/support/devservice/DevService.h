@@ -257,7 +257,7 @@ public:
     [[nodiscard]] int channelConnectionCount(const QString &roomId = {}, const QString &userId = {}) const;
     // Total accepted channel connections since start (reconnect tests).
     [[nodiscard]] int channelConnectionsAccepted() const { return m_channelAccepted; }
-    // Connections refused (bad signature, unknown token).
+    // Connections refused (no "protoo" sub-protocol, bad signature, unknown token).
     [[nodiscard]] int channelConnectionsRefused() const { return m_channelRefused; }
     // Client messages delivered, each once (duplicates by sid and msgId are acknowledged again
     // but not delivered twice).

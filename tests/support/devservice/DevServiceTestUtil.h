@@ -1,34 +1,16 @@
 #pragma once
 
-#include <QCoreApplication>
-#include <QElapsedTimer>
-#include <QThread>
+#include "connection/HttpManager.h"
+#include "support/TestEvents.h"
 
-#include <functional>
-
-// Real socket I/O needs the event loop: runs it until cond holds, for at most boundMs of real
-// time (a generous safety bound, never a stand-in for a timer: timers run on virtual time).
-inline bool processEventsUntil(const std::function<bool()> &cond, int boundMs = 10000)
+// Every request the client has sent, or queued on the main thread, has been answered, and so is
+// in the stand-in's log: the main queue is drained and nothing is pending, in a few rounds so that
+// a completion queueing a follow-up request is covered too. Then "nothing was sent" is an outcome.
+inline bool settleRequests(const HttpManager &http = *HttpManager::sharedManager())
 {
-    QElapsedTimer elapsed;
-    elapsed.start();
-    while (!cond()) {
-        if (elapsed.elapsed() > boundMs)
+    for (int round = 0; round < 3; ++round) {
+        if (!drainMainQueue() || !processEventsUntil([&http] { return http.pendingRequestCount() == 0; }))
             return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        QThread::usleep(200);
     }
     return true;
-}
-
-// Runs the event loop for a few rounds so that queued work settles (used to show that something
-// did NOT happen). Bounded by iterations, not by time.
-inline void processEventsFor(int rounds = 50)
-{
-    for (int i = 0; i < rounds; ++i) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        QThread::usleep(200);
-    }
 }
