@@ -193,7 +193,8 @@ TEST_F(CurrentSpeakerTest, NamesTheSpeakerUnderTheTopBar_ASecondSpeakerRestartsT
     settle();
     ASSERT_EQ(page->allMembers().size(), 1);
     page->allMembers().first()->setSoundStrength(40);
-    EXPECT_TRUE(showing(QStringLiteral("张三")));
+    // The level reaches the window through the main queue.
+    EXPECT_TRUE(processEventsUntil([&] { return showing(QStringLiteral("张三")); }));
 }
 
 TEST_F(CurrentSpeakerTest, SettingOffHidesTheLabelAtTheNextLevel_ANameIsShownAsText)
