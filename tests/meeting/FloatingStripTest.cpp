@@ -190,7 +190,8 @@ TEST_F(CurrentSpeakerTest, NamesTheSpeakerUnderTheTopBar_ASecondSpeakerRestartsT
     // The user's own voice, as the own member reports it, names the user through the own tile.
     page->setActiveMembers({});
     page->onMemberChange(page->allMembers());
-    settle();
+    // The own tile must be back among the active ones before the level is posted.
+    ASSERT_TRUE(processEventsUntil([&] { return page->activeMembers().size() == 1; }));
     ASSERT_EQ(page->allMembers().size(), 1);
     page->allMembers().first()->setSoundStrength(40);
     // The level reaches the window through the main queue.
