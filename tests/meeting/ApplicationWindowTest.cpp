@@ -125,7 +125,7 @@ TEST_F(ApplicationWindowTest, AudioOnlyDropsRemoteVideo)
             n += tile && !tile->isSelf() && tile->activeVideoSourceType() == KRTCSourceType::Camera;
         return n;
     };
-    ASSERT_EQ(cameras(), 1);
+    ASSERT_TRUE(processEventsUntil([&] { return cameras() == 1; }));
     ApplicationView *panel = openPanel();
     panel->onlyAudioButton->click();
     // The switch and the engine's stream changes come back asynchronously.
