@@ -251,7 +251,7 @@ TEST_F(CurrentSpeakerTest, WhileSharingTheFloatingLabelNamesTheSpeaker_AndStaysE
     // The member pipeline hands the tiles to the strip while the user shares.
     page->sharing().state().floatingMediaViewStorage = &strip;
     page->onMemberChange(page->allMembers());
-    settle();
+    EXPECT_TRUE(processEventsUntil([&] { return !strip.activeMembers().isEmpty(); }));
     EXPECT_EQ(strip.activeMembers(), page->activeMembers());
     EXPECT_FALSE(strip.activeMembers().isEmpty());
     floating->setParent(nullptr);
