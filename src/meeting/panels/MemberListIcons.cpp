@@ -1,5 +1,7 @@
 #include "meeting/panels/MemberListIcons.h"
 
+#include "meeting/window/MeetingIcons.h"
+
 #include <QHash>
 #include <QPainter>
 #include <QPainterPath>
@@ -14,27 +16,6 @@ const QColor kWhite(0xF0, 0xF0, 0xF0);
 const QColor kGrey(0x8E, 0x8E, 0x93);
 const QColor kRed(0xFF, 0x65, 0x6B);
 const QColor kBlue(0x00, 0x7A, 0xFF);
-
-void microphone(QPainter &p, double s, bool on)
-{
-    p.setPen(QPen(on ? kWhite : kRed, s * 0.08));
-    p.setBrush(Qt::NoBrush);
-    p.drawRoundedRect(QRectF(s * 0.37, s * 0.1, s * 0.26, s * 0.5), s * 0.13, s * 0.13);
-    p.drawArc(QRectF(s * 0.24, s * 0.3, s * 0.52, s * 0.45), 180 * 16, 180 * 16);
-    p.drawLine(QPointF(s * 0.5, s * 0.75), QPointF(s * 0.5, s * 0.9));
-    if (!on)
-        p.drawLine(QPointF(s * 0.15, s * 0.12), QPointF(s * 0.85, s * 0.88));
-}
-
-void camera(QPainter &p, double s, bool on)
-{
-    p.setPen(QPen(on ? kWhite : kRed, s * 0.08));
-    p.setBrush(Qt::NoBrush);
-    p.drawRoundedRect(QRectF(s * 0.1, s * 0.28, s * 0.55, s * 0.44), s * 0.08, s * 0.08);
-    p.drawPolygon(QPolygonF{{s * 0.68, s * 0.45}, {s * 0.9, s * 0.32}, {s * 0.9, s * 0.68}, {s * 0.68, s * 0.55}});
-    if (!on)
-        p.drawLine(QPointF(s * 0.12, s * 0.12), QPointF(s * 0.88, s * 0.88));
-}
 
 void share(QPainter &p, double s, bool on)
 {
@@ -73,10 +54,14 @@ void arrow(QPainter &p, double s, bool up)
 QHash<QString, Painter> painters()
 {
     QHash<QString, Painter> h;
-    h.insert(QStringLiteral("microphone"), [](QPainter &p, double s) { microphone(p, s, true); });
-    h.insert(QStringLiteral("microphone_off"), [](QPainter &p, double s) { microphone(p, s, false); });
-    h.insert(QStringLiteral("camera_on"), [](QPainter &p, double s) { camera(p, s, true); });
-    h.insert(QStringLiteral("camera_off"), [](QPainter &p, double s) { camera(p, s, false); });
+    h.insert(QStringLiteral("microphone"),
+             [](QPainter &p, double s) { MeetingIcons::paint(QStringLiteral("toolbar_mic_on"), p, s); });
+    h.insert(QStringLiteral("microphone_off"),
+             [](QPainter &p, double s) { MeetingIcons::paint(QStringLiteral("toolbar_mic_off"), p, s); });
+    h.insert(QStringLiteral("camera_on"),
+             [](QPainter &p, double s) { MeetingIcons::paint(QStringLiteral("toolbar_camera_on"), p, s); });
+    h.insert(QStringLiteral("camera_off"),
+             [](QPainter &p, double s) { MeetingIcons::paint(QStringLiteral("toolbar_camera_off"), p, s); });
     h.insert(QStringLiteral("ic_share_ing"), [](QPainter &p, double s) { share(p, s, true); });
     h.insert(QStringLiteral("ic_share_disable"), [](QPainter &p, double s) { share(p, s, false); });
     h.insert(QStringLiteral("checkbox_dark_nor"), [](QPainter &p, double s) { checkbox(p, s, 0); });

@@ -1,5 +1,7 @@
 #include "meeting/panels/PanelIcons.h"
 
+#include "meeting/window/MeetingIcons.h"
+
 #include <QHash>
 #include <QPainter>
 #include <QPainterPath>
@@ -66,16 +68,6 @@ void checkBox(QPainter &p, double s, bool on)
     }
 }
 
-void camera(QPainter &p, double s, bool on)
-{
-    p.setPen(pen(on ? kWhite : kRed, s));
-    p.setBrush(Qt::NoBrush);
-    p.drawRoundedRect(QRectF(s * 0.1, s * 0.28, s * 0.55, s * 0.44), s * 0.08, s * 0.08);
-    p.drawPolygon(QPolygonF{{s * 0.68, s * 0.45}, {s * 0.9, s * 0.32}, {s * 0.9, s * 0.68}, {s * 0.68, s * 0.55}});
-    if (!on)
-        p.drawLine(QPointF(s * 0.12, s * 0.12), QPointF(s * 0.88, s * 0.88));
-}
-
 QHash<QString, Painter> painters()
 {
     QHash<QString, Painter> h;
@@ -96,8 +88,10 @@ QHash<QString, Painter> painters()
     });
     h.insert(QStringLiteral("check_box_off"), [](QPainter &p, double s) { checkBox(p, s, false); });
     h.insert(QStringLiteral("check_box_on"), [](QPainter &p, double s) { checkBox(p, s, true); });
-    h.insert(QStringLiteral("member_camera_on"), [](QPainter &p, double s) { camera(p, s, true); });
-    h.insert(QStringLiteral("member_camera_off"), [](QPainter &p, double s) { camera(p, s, false); });
+    h.insert(QStringLiteral("member_camera_on"),
+             [](QPainter &p, double s) { MeetingIcons::paint(QStringLiteral("toolbar_camera_on"), p, s); });
+    h.insert(QStringLiteral("member_camera_off"),
+             [](QPainter &p, double s) { MeetingIcons::paint(QStringLiteral("toolbar_camera_off"), p, s); });
     return h;
 }
 

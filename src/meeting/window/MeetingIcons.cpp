@@ -204,6 +204,15 @@ const QHash<QString, Painter> &table()
 
 namespace MeetingIcons {
 
+bool paint(const QString &name, QPainter &p, double side)
+{
+    const auto it = table().constFind(name);
+    if (it == table().constEnd())
+        return false;
+    (*it)(p, side);
+    return true;
+}
+
 QPixmap image(const QString &name, int side)
 {
     const auto it = table().constFind(name);
