@@ -569,6 +569,25 @@ void setOff(VeskButton *button)
         button->setState(0);
 }
 
+// A pop-up's settings link: its button goes off, the pop-up (or, from the share tool bar, its
+// floating window) closes, and the settings page opens on the device's tab.
+std::function<void()> settingsLink(MeetingViewController *page, VeskButton *button, bool inWindow,
+                                   void (MeetingViewController::*hidePopUp)(), int tab)
+{
+    QPointer<MeetingViewController> weak(page);
+    QPointer<VeskButton> guarded(button);
+    return [weak, guarded, inWindow, hidePopUp, tab] {
+        if (!weak)
+            return;
+        setOff(guarded);
+        if (inWindow)
+            (weak.data()->*hidePopUp)();
+        else
+            weak->hideSelectWindow();
+        weak->showSettingPage(tab);
+    };
+}
+
 void switchEngineDevice(int kind, const QString &name)
 {
     VeskMeetingManager *manager = MeetingCurrent::manager();
@@ -627,18 +646,7 @@ void MeetingViewController::selectCamera(VeskButton *sender)
         const std::optional<KVVideoDevice> camera = view->model() ? view->model()->currentCamera() : std::nullopt;
         switchEngineDevice(KRTCDeviceKind::Camera, camera ? camera->name : QString());
     };
-    QPointer<MeetingViewController> weak(this);
-    QPointer<VeskButton> button(sender);
-    popUp->onSettingCamera = [weak, button, inWindow] {
-        if (!weak)
-            return;
-        setOff(button);
-        if (inWindow)
-            weak->hideVideoSelectView();
-        else
-            weak->hideSelectWindow();
-        weak->showSettingPage(1);
-    };
+    popUp->onSettingCamera = settingsLink(this, sender, inWindow, &MeetingViewController::hideVideoSelectView, 1);
     popUp->setModel(VeskAppAgent::sharedInstance()->settingModel());
     m_panels->state().videoSelectView = popUp;
     if (inWindow)
@@ -704,18 +712,7 @@ void MeetingViewController::showAudioSelectView(bool isSpeaker, VeskButton *butt
             return;
         switchEngineDevice(view->isSpeaker() ? KRTCDeviceKind::Speaker : KRTCDeviceKind::Microphone, device->name);
     };
-    QPointer<MeetingViewController> weak(this);
-    QPointer<VeskButton> sender(button);
-    popUp->onSettingAction = [weak, sender, inWindow] {
-        if (!weak)
-            return;
-        setOff(sender);
-        if (inWindow)
-            weak->hideAudioSelectView();
-        else
-            weak->hideSelectWindow();
-        weak->showSettingPage(2);
-    };
+    popUp->onSettingAction = settingsLink(this, button, inWindow, &MeetingViewController::hideAudioSelectView, 2);
     popUp->setModel(VeskAppAgent::sharedInstance()->settingModel());
     m_panels->state().audioSelectView = popUp;
     if (inWindow)
