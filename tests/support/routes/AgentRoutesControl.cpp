@@ -42,6 +42,15 @@ QJsonObject serviceCommand(int event, const QJsonObject &data)
             {"data", QJsonArray{QString::fromUtf8(QJsonDocument(command).toJson(QJsonDocument::Compact))}}};
 }
 
+// A service command to every member of the room but the one whose request caused it.
+void tellOthers(DevService &svc, const DevRoom &room, const DevUser &user, int event)
+{
+    for (const DevMember &m : std::as_const(room.members)) {
+        if (m.userId != user.userId)
+            svc.sendChannelMessage(room.roomId, m.userId, serviceCommand(event, QJsonObject{}));
+    }
+}
+
 bool everybody(const QStringList &targets)
 {
     return targets.contains(QStringLiteral("-1"));
@@ -286,17 +295,25 @@ const bool registered = DevServiceRoutes::add(QStringLiteral("agent-control"), [
                 }
                 return DevService::ok();
             });
-    control(svc, "POST", QStringLiteral("countdownStart"), true, [](DevRoom &room, DevUser &, const DevRequest &req) {
-        const qint64 length = num(req, QStringLiteral("countdown"));
-        if (length <= 0)
-            return DevService::fail(BadRequest, QStringLiteral("倒计时时长无效"));
-        room.extra.insert(QStringLiteral("countdownEnd"), KVClock::current().nowMs() + length);
-        return DevService::ok();
-    });
-    control(svc, "POST", QStringLiteral("countdownStop"), true, [](DevRoom &room, DevUser &, const DevRequest &) {
-        room.extra.remove(QStringLiteral("countdownEnd"));
-        return DevService::ok();
-    });
+    // The others in the room hear of a start (801) and of a stop (802); the host's own client
+    // already knows. Only a stop of a running count-down is told, so clients that answer an 802
+    // with a stop of their own never start a round of 802s.
+    control(svc, "POST", QStringLiteral("countdownStart"), true,
+            [&svc](DevRoom &room, DevUser &user, const DevRequest &req) {
+                const qint64 length = num(req, QStringLiteral("countdown"));
+                if (length <= 0)
+                    return DevService::fail(BadRequest, QStringLiteral("倒计时时长无效"));
+                room.extra.insert(QStringLiteral("countdownEnd"), KVClock::current().nowMs() + length);
+                tellOthers(svc, room, user, 801);
+                return DevService::ok();
+            });
+    control(svc, "POST", QStringLiteral("countdownStop"), true,
+            [&svc](DevRoom &room, DevUser &user, const DevRequest &) {
+                const qint64 end = room.extra.take(QStringLiteral("countdownEnd")).toLongLong();
+                if (end > KVClock::current().nowMs())
+                    tellOthers(svc, room, user, 802);
+                return DevService::ok();
+            });
     control(svc, "GET", QStringLiteral("getShareLock"), false, [](DevRoom &room, DevUser &user, const DevRequest &) {
         const QString holder = room.extra.value(QStringLiteral("shareLock")).toString();
         if (!holder.isEmpty() && holder != user.userId)

@@ -1,6 +1,7 @@
 #include "routes/AgentRoutesSupport.h"
 
 #include "agent/FileServiceSignature.h"
+#include "foundation/KVClock.h"
 #include "foundation/RXEncrypt.h"
 
 #include <QDateTime>
@@ -156,7 +157,8 @@ QJsonObject roomJson(DevService &svc, DevRoom &room, const DevUser &user)
         {"signalUrl", svc.baseUrl().toString()},
         {"streamLevel", 2},
         {"isSharingFiles", f.value(QStringLiteral("isSharingFiles")).toInt()},
-        {"countdown", countdownEnd > nowMs() ? 1 : 0},
+        // On the project clock, as the count-down routes keep it.
+        {"countdown", countdownEnd > KVClock::current().nowMs() ? 1 : 0},
     };
     const QJsonObject channel = svc.channelCredentials(room.roomId, user.userId);
     for (auto it = channel.begin(); it != channel.end(); ++it)
