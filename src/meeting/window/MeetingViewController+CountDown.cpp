@@ -1,12 +1,80 @@
-// Count-downs in the meeting window. The three views are made on first use and kept while the
-// window lives; the steps of the count-down do nothing until they are built.
+// Count-downs in the meeting window. The service keeps the count-down: every client asks it for
+// the time left before showing one. The host sets a time in the setter, watches it run in the
+// running view and may stop it; everybody else sees the attendee's display. The three views are
+// made on first use and kept while the window lives.
 
-#include "meeting/panels/HostCountDownStartView.h"
-#include "meeting/panels/HostCountDownView.h"
-#include "meeting/panels/RespondCountDownView.h"
 #include "meeting/window/MeetingViewController.h"
 
-void MeetingViewController::showHostCountDownView() {}
+#include "agent/VeskAppAgent.h"
+#include "agent/VeskMeetingManager.h"
+#include "connection/KVMResponse.h"
+#include "foundation/MainQueue.h"
+#include "meeting/panels/ApplicationView.h"
+#include "meeting/panels/HostCountDownStartView.h"
+#include "meeting/panels/HostCountDownView.h"
+#include "meeting/panels/PanelViews.h"
+#include "meeting/panels/RespondCountDownView.h"
+#include "meeting/sharing/MeetingSharing.h"
+#include "meeting/window/MeetingCurrent.h"
+#include "uikit/KVAlert.h"
+#include "uikit/KVWindow.h"
+#include "uikit/VeskToast.h"
+
+namespace {
+
+const QString kAlreadyRunning = QStringLiteral("已有倒计时进行中");
+const QString kNetworkError = QStringLiteral("网络不给力，请稍后重试");
+const QString kCloseTitle = QStringLiteral("终止计时");
+const QString kCloseMessage = QStringLiteral("关闭窗口后，计时会自动停止，确认关闭子窗口？");
+
+void showFailure(const KVMResponse &reply)
+{
+    VeskToast::showToast(reply.message.isEmpty() ? kNetworkError : reply.message);
+}
+
+// The time left the service reports, when its reply names one.
+std::optional<qint64> remainingMs(const KVMResponse &reply)
+{
+    const QVariantMap data = reply.dataMap();
+    const auto it = data.constFind(QStringLiteral("countdown"));
+    if (it == data.constEnd())
+        return std::nullopt;
+    return it->toLongLong();
+}
+
+// Off the screen; a floating window that only held the view goes with it, so no empty window stays.
+void takeOffScreen(QWidget *view)
+{
+    if (!view)
+        return;
+    QPointer<KVWindow> floating = qobject_cast<KVWindow *>(view->parentWidget());
+    if (floating && floating->contentView() == view)
+        floating->setContentView(nullptr);
+    PanelViews::removeFromSuperview(view);
+    if (floating)
+        floating->close();
+}
+
+} // namespace
+
+void MeetingViewController::showHostCountDownView()
+{
+    QWidget *middle = ui->middleView;
+    if (!middle)
+        return;
+    HostCountDownView *setter = hostCountDownView();
+    if (setter->parentWidget() != middle) {
+        takeOffScreen(setter);
+        setter->setParent(middle);
+    }
+    // Centred on the middle view.
+    const QRect area = middle->rect();
+    setter->setGeometry(qRound(area.width() / 2.0 - HostCountDownView::kWidth / 2.0),
+                        qRound(area.height() / 2.0 - HostCountDownView::kHeight / 2.0), HostCountDownView::kWidth,
+                        HostCountDownView::kHeight);
+    setter->show();
+    setter->raise();
+}
 
 HostCountDownView *MeetingViewController::hostCountDownView()
 {
@@ -14,6 +82,19 @@ HostCountDownView *MeetingViewController::hostCountDownView()
     if (!slot) {
         auto *view = new HostCountDownView();
         view->setGeometry(0, 0, HostCountDownView::kWidth, HostCountDownView::kHeight);
+        QPointer<MeetingViewController> weak(this);
+        view->startActionBlock = [weak](int minutes, int seconds, VeskButton *) {
+            if (weak)
+                weak->startHostCountDown(minutes, seconds);
+        };
+        view->closeActionBlock = [weak](HostCountDownView *setter) {
+            if (!weak)
+                return;
+            setter->stopCountDown();
+            takeOffScreen(setter);
+            weak->resetItem(nullptr);
+            weak->applicationStateRecover(ApplicationView::CountDownTile);
+        };
         m_panels->keepView(view);
         slot = view;
     }
@@ -26,6 +107,32 @@ HostCountDownStartView *MeetingViewController::hostCountStartView()
     if (!slot) {
         auto *view = new HostCountDownStartView();
         view->setGeometry(0, 0, HostCountDownStartView::kWidth, HostCountDownStartView::kHeight);
+        QPointer<MeetingViewController> weak(this);
+        // The natural end asks nothing of the service: the setter comes back at 05:00.
+        view->endActionBlock = [weak](HostCountDownStartView *running) {
+            if (!weak)
+                return;
+            weak->hostCountDownView()->stopCountDown();
+            PanelViews::removeFromSuperview(running);
+            weak->showHostCountDownView();
+        };
+        view->stopActionBlock = [weak](HostCountDownStartView *) {
+            if (weak)
+                weak->stopHostCountDown(false);
+        };
+        view->closeActionBlock = [weak](HostCountDownStartView *running) {
+            if (!weak)
+                return;
+            KVAlert *alert = KVAlert::alertWithTitle(kCloseTitle, kCloseMessage, QStringLiteral("取消"),
+                                                     QStringLiteral("确定"), nullptr, [weak] {
+                                                         if (weak)
+                                                             weak->stopHostCountDown(true);
+                                                     });
+            alert->setObjectName(QStringLiteral("countDownCloseAlert"));
+            // Its lower left corner on the running view's lower right corner.
+            const QPoint corner = running->mapToGlobal(QPoint(running->width(), running->height()));
+            alert->showAtOrigin(QPoint(corner.x(), corner.y() - alert->preferredSize().height()));
+        };
         m_panels->keepView(view);
         slot = view;
     }
@@ -46,6 +153,160 @@ RespondCountDownView *MeetingViewController::respondCountDownView()
     return qobject_cast<RespondCountDownView *>(slot.data());
 }
 
-void MeetingViewController::countDownComming() {}
-void MeetingViewController::countDownViewHadEnd() {}
-void MeetingViewController::ringringDisplay() {}
+int MeetingViewController::countDownTop()
+{
+    // 10 points under the top bar, in the middle view.
+    QWidget *middle = ui->middleView;
+    if (!middle || !ui->topView)
+        return 10;
+    const QPoint barBottom = ui->topView->mapTo(view(), QPoint(0, ui->topView->height()));
+    return middle->mapFrom(view(), barBottom).y() + 10;
+}
+
+void MeetingViewController::startHostCountDown(int minutes, int seconds)
+{
+    VeskMeetingManager *manager = MeetingCurrent::manager();
+    VeskAppAgent *agent = VeskAppAgent::existingInstance();
+    if (!manager || !agent || m_lifetime.meetingEnded)
+        return;
+    if (manager->respondCoundownRuning()) {
+        VeskToast::showToast(kAlreadyRunning);
+        return;
+    }
+    VeskToast::showLoadingToast(QString());
+    QPointer<MeetingViewController> weak(this);
+    agent->hostStartnewCountDownWith(this, (qint64(minutes) * 60 + seconds) * 1000, [weak](const KVMResponse &reply) {
+        VeskToast::dismissLoadingToast();
+        if (!weak || weak->m_lifetime.meetingEnded)
+            return;
+        if (!reply.successed) {
+            showFailure(reply);
+            return;
+        }
+        VeskAppAgent *agent = VeskAppAgent::existingInstance();
+        if (!agent)
+            return;
+        agent->requstCountDownInfoCompletionBlock(weak, [weak](const KVMResponse &info) {
+            if (!weak || weak->m_lifetime.meetingEnded)
+                return;
+            if (!info.successed)
+                showFailure(info);
+            const std::optional<qint64> left = remainingMs(info);
+            if (left && *left >= 1)
+                weak->showHostCountStartView(*left / 1000);
+        });
+    });
+}
+
+void MeetingViewController::showHostCountStartView(qint64 seconds)
+{
+    QWidget *middle = ui->middleView;
+    if (!middle)
+        return;
+    HostCountDownStartView *running = hostCountStartView();
+    running->setParent(middle);
+    running->setGeometry(20, countDownTop(), running->width(), running->height());
+    running->show();
+    running->raise();
+    running->startCountDownWith(seconds);
+    HostCountDownView *setter = hostCountDownView();
+    takeOffScreen(setter);
+    setter->startCountDownWith(seconds);
+}
+
+void MeetingViewController::stopHostCountDown(bool closing)
+{
+    VeskAppAgent *agent = VeskAppAgent::existingInstance();
+    if (!agent || m_lifetime.meetingEnded)
+        return;
+    VeskToast::showLoadingToast(QString());
+    QPointer<MeetingViewController> weak(this);
+    agent->hostTerminalCountDownCompletionBlock(this, [weak, closing](const KVMResponse &reply) {
+        VeskToast::dismissLoadingToast();
+        if (!weak || weak->m_lifetime.meetingEnded)
+            return;
+        if (!reply.successed) {
+            showFailure(reply);
+            return;
+        }
+        HostCountDownStartView *running = weak->hostCountStartView();
+        running->stopCountDown();
+        PanelViews::removeFromSuperview(running);
+        weak->hostCountDownView()->stopCountDown();
+        if (closing) {
+            weak->resetItem(nullptr);
+            weak->applicationStateRecover(ApplicationView::CountDownTile);
+        } else {
+            weak->showHostCountDownView();
+        }
+    });
+}
+
+void MeetingViewController::countDownComming()
+{
+    VeskAppAgent *agent = VeskAppAgent::existingInstance();
+    if (!agent || m_lifetime.meetingEnded)
+        return;
+    QPointer<MeetingViewController> weak(this);
+    agent->requstCountDownInfoCompletionBlock(this, [weak](const KVMResponse &reply) {
+        const std::optional<qint64> left = remainingMs(reply);
+        if (!weak || !left)
+            return;
+        MainQueue::async(weak.data(), [weak, ms = *left] {
+            if (weak && !weak->m_lifetime.meetingEnded)
+                weak->showRespondCountDown(ms);
+        });
+    });
+}
+
+void MeetingViewController::showRespondCountDown(qint64 ms)
+{
+    VeskMeetingManager *manager = MeetingCurrent::manager();
+    RespondCountDownView *display = respondCountDownView();
+    if (ms <= 0) {
+        if (manager)
+            manager->setRespondCoundownRuning(false);
+        PanelViews::removeFromSuperview(display);
+        return;
+    }
+    QWidget *middle = ui->middleView;
+    if (!middle)
+        return;
+    if (!display->parentWidget()) {
+        display->setParent(middle);
+        display->setGeometry(10, countDownTop(), RespondCountDownView::kWidth, RespondCountDownView::kHeight);
+        display->show();
+        display->raise();
+    }
+    display->startCountDownWith(ms / 1000);
+    if (manager)
+        manager->setRespondCoundownRuning(true);
+}
+
+void MeetingViewController::countDownViewHadEnd()
+{
+    auto &state = m_panels->state();
+    if (auto *display = qobject_cast<RespondCountDownView *>(state.respondCountDownViewStorage.data()))
+        display->stopCountDown();
+    auto *setter = qobject_cast<HostCountDownView *>(state.hostCountDownViewStorage.data());
+    if (setter && setter->parentWidget())
+        setter->stopCountDown();
+    // The host's running view stays where it is, at 00:00.
+    auto *running = qobject_cast<HostCountDownStartView *>(state.hostCountStartViewStorage.data());
+    if (running && (running->parentWidget() || running->isRunning()))
+        running->stopCountDown();
+    if (VeskMeetingManager *manager = MeetingCurrent::manager())
+        manager->setRespondCoundownRuning(false);
+    // The service refuses what this user may not stop; the answer changes nothing here.
+    if (VeskAppAgent *agent = VeskAppAgent::existingInstance())
+        agent->hostTerminalCountDownCompletionBlock(this, [](const KVMResponse &) {});
+}
+
+void MeetingViewController::ringringDisplay()
+{
+    const int mode = m_sharing->state().fileShareMode;
+    if (mode == 1 || mode == 2)
+        reloadVerticalShowCollectionView();
+    else
+        reloadVideoCollectionView();
+}

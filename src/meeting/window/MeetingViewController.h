@@ -409,6 +409,12 @@ private:
     MeetingDispatchTarget *dispatchTarget();
     // Tips and pop-overs: how each pop-over closes.
     void installPopOvers();
+    // Count-downs.
+    [[nodiscard]] int countDownTop();
+    void startHostCountDown(int minutes, int seconds);
+    void showHostCountStartView(qint64 seconds);
+    void stopHostCountDown(bool closing);
+    void showRespondCountDown(qint64 ms);
     // Tool bar.
     void setToolBarsShown(bool shown, bool animated);
     // Devices.
