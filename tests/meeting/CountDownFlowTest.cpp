@@ -167,7 +167,10 @@ TEST_F(CountDownFlowTest, StopAndClose_FailuresKeepItRunning_SuccessesEndIt_An80
     EXPECT_TRUE(running->isRunning());
     EXPECT_EQ(running->parentWidget(), middle());
 
-    page->applicationStateSettingAction(ApplicationView::CountDownTile);
+    // Shown again while it runs: the applications tile turns on, the setter stays away.
+    page->viewWillAppear();
+    EXPECT_TRUE(page->applicationView()->countDownShow());
+    EXPECT_FALSE(page->hostCountDownView()->parentWidget());
     running->closeButton->click();
     alert = visibleAlert(QStringLiteral("countDownCloseAlert"));
     ASSERT_TRUE(alert);
@@ -258,6 +261,15 @@ TEST_F(CountDownFlowTest, AttendeeDisplayFollows801_RestartsInPlace_AndEndsOn802
     EXPECT_EQ(requestCount(kStop), stopsBefore + 1);
     tick(2);
     EXPECT_FALSE(display->parentWidget());
+
+    // Leaving ends a shown count-down too, and asks the service to stop.
+    service.state().room(kRoomId)->extra.insert(QStringLiteral("countdownEnd"), clock.clock.nowMs() + 20000);
+    control(801);
+    ASSERT_TRUE(processEventsUntil([&] { return flag(); }));
+    page->leaveRoom();
+    EXPECT_FALSE(flag());
+    EXPECT_EQ(shown(display), QStringLiteral("00:00"));
+    ASSERT_TRUE(processEventsUntil([&] { return requestCount(kStop) == stopsBefore + 2; }));
 }
 
 TEST_F(CountDownFlowTest, EndToEnd_HostsStartAndStopReachTheAttendeesDisplayThroughTheChannel)

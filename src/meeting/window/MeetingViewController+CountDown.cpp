@@ -297,9 +297,10 @@ void MeetingViewController::countDownViewHadEnd()
         running->stopCountDown();
     if (VeskMeetingManager *manager = MeetingCurrent::manager())
         manager->setRespondCoundownRuning(false);
-    // The service refuses what this user may not stop; the answer changes nothing here.
+    // The service refuses what this user may not stop; the answer changes nothing here. The agent
+    // owns the request, so a window closing as the user leaves does not cancel it.
     if (VeskAppAgent *agent = VeskAppAgent::existingInstance())
-        agent->hostTerminalCountDownCompletionBlock(this, [](const KVMResponse &) {});
+        agent->hostTerminalCountDownCompletionBlock(nullptr, [](const KVMResponse &) {});
 }
 
 void MeetingViewController::ringringDisplay()
