@@ -409,6 +409,8 @@ private:
     MeetingDispatchTarget *dispatchTarget();
     // Tips and pop-overs: how each pop-over closes.
     void installPopOvers();
+    // Pauses the resource monitor and drops this window's block (unless a later window took it).
+    void endMonitoringCpuUseAge();
     // Tool bar.
     void setToolBarsShown(bool shown, bool animated);
     // Devices.
