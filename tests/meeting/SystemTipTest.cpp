@@ -198,18 +198,24 @@ TEST_F(SystemTipTest, EachWindowGetsTheReports_LeavingPausesTheMonitorAndDropsIt
     std::unique_ptr<MacBaseWindowController> firstWindow = std::move(navigator->window);
     navigator->meetingPage = nullptr;
     ASSERT_TRUE(KVMCommonUtil::sharedInstance().isMonitoring());
+    report(99.0, 100.0);
+    ASSERT_NE(shownTip(first), nullptr);
+    close(shownTip(first)->notRemindBtn);
+    EXPECT_TRUE(manager()->notRemindHighCpuAgain());
+
     first->leaveRoom();
     settle();
     EXPECT_FALSE(KVMCommonUtil::sharedInstance().isMonitoring());
-    report(99.0, 100.0);
+    report(1.0, 5.0);
     EXPECT_EQ(shownTip(first), nullptr);
 
     ASSERT_EQ(enterRoom(), 0);
     MeetingViewController *next = navigator->openMeetingPage(false);
     settle();
     EXPECT_TRUE(KVMCommonUtil::sharedInstance().isMonitoring());
-    report(99.0, 100.0);
-    EXPECT_NE(shownTip(next), nullptr);
+    report(99.0, 5.0); // the CPU tip stays silenced beyond the meeting
+    ASSERT_NE(shownTip(next), nullptr);
+    EXPECT_EQ(shownTip(next)->style(), KVSystemTip::LowBattery);
     EXPECT_EQ(shownTip(first), nullptr);
 
     // A window leaving after a later one began keeps the later one's block.
