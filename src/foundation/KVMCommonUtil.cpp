@@ -67,13 +67,15 @@ void KVMCommonUtil::runOnMonitorThread(const std::function<void()> &fn)
         QMetaObject::invokeMethod(m_threadContext, fn, Qt::BlockingQueuedConnection);
 }
 
-void KVMCommonUtil::beginMonitorCpuUseAge(MonitorBlock block)
+quint64 KVMCommonUtil::beginMonitorCpuUseAge(MonitorBlock block)
 {
+    quint64 number;
     {
         std::lock_guard lock(m_mutex);
         // The latest caller gets the reports: a meeting window that begins monitoring again must
         // not leave them going to the block of one that is gone.
         m_block = std::move(block);
+        number = ++m_blockNumber;
     }
     if (!m_thread) {
         m_thread = std::make_unique<QThread>();
@@ -90,6 +92,16 @@ void KVMCommonUtil::beginMonitorCpuUseAge(MonitorBlock block)
         m_timer = KVTimer::repeating(m_threadContext, kSampleInterval, [this] { tick(); });
         m_running = true;
     });
+    return number;
+}
+
+bool KVMCommonUtil::dropMonitorBlock(quint64 blockNumber)
+{
+    std::lock_guard lock(m_mutex);
+    if (!m_block || blockNumber != m_blockNumber)
+        return false;
+    m_block = nullptr;
+    return true;
 }
 
 void KVMCommonUtil::stopMonitorCpuAndBattery(bool pause)
@@ -146,15 +158,21 @@ KVMCommonUtil::Sample KVMCommonUtil::sampleNow()
 
 void KVMCommonUtil::tick()
 {
-    const Sample s = sampleNow();
-    MonitorBlock block;
-    {
-        std::lock_guard lock(m_mutex);
-        block = m_block;
-    }
-    if (!block)
-        return;
-    MainQueue::async(this, [block = std::move(block), s] { block(s.cpu, s.battery); });
+    report(sampleNow());
+}
+
+void KVMCommonUtil::report(const Sample &s)
+{
+    // The block is looked up when the report arrives: one dropped or replaced meanwhile never runs.
+    MainQueue::async(this, [this, s] {
+        MonitorBlock block;
+        {
+            std::lock_guard lock(m_mutex);
+            block = m_block;
+        }
+        if (block)
+            block(s.cpu, s.battery);
+    });
 }
 
 std::optional<quint64> KVMCommonUtil::cpuTicksFromProcStat(const QByteArray &statText)

@@ -39,14 +39,19 @@ public:
     ~KVMCommonUtil() override;
 
     // Starts the 10 s sampling (main thread). A later call resumes a paused monitor and makes block
-    // the one that receives the reports.
-    void beginMonitorCpuUseAge(MonitorBlock block);
+    // the one that receives the reports. Returns the block's number for dropMonitorBlock.
+    quint64 beginMonitorCpuUseAge(MonitorBlock block);
+    // Drops the block of that number while it still receives the reports (a later begin may have
+    // replaced it); true when it was dropped.
+    bool dropMonitorBlock(quint64 blockNumber);
     // true pauses the sampling; false stops reading the battery only (it then reads 100).
     void stopMonitorCpuAndBattery(bool pause);
 
     // Takes one sample now: processor use since the previous sample (0 for the first) and the
     // battery level (100 without a battery or once battery reading is off). Used by the timer.
     Sample sampleNow();
+    // Hands a sample to the current block on the main thread, as the timer does with each one.
+    void report(const Sample &sample);
 
     [[nodiscard]] bool isMonitoring() const { return m_running.load(); }
     [[nodiscard]] bool isReadingBattery() const;
@@ -70,6 +75,7 @@ private:
 
     mutable std::mutex m_mutex; // guards the fields below
     MonitorBlock m_block;
+    quint64 m_blockNumber = 0;
     bool m_readBattery = true;
     std::optional<quint64> m_lastTicks;
     qint64 m_lastWallMs = 0;

@@ -279,5 +279,6 @@ void MeetingViewController::endMeetingLifetime()
     m_waitingRoom.loopRequestTimer.clear();
     m_frameRouter.clear();
     NetWorkTipView::remove();
+    endMonitoringCpuUseAge();
     Q_EMIT meetingDidEnd();
 }

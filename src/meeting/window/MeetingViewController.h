@@ -409,6 +409,8 @@ private:
     MeetingDispatchTarget *dispatchTarget();
     // Tips and pop-overs: how each pop-over closes.
     void installPopOvers();
+    // Pauses the resource monitor and drops this window's block (unless a later window took it).
+    void endMonitoringCpuUseAge();
     // Count-downs.
     [[nodiscard]] int countDownTop();
     void startHostCountDown(int minutes, int seconds);

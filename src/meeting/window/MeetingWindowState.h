@@ -10,6 +10,7 @@
 #include "foundation/OperationQueue.h"
 #include "foundation/models/MeetingControlData.h"
 #include "foundation/models/MeetingMemberShareStatusModel.h"
+#include "meeting/window/KVSystemTipModel.h"
 #include "uikit/KVAlert.h"
 
 #include <QList>
@@ -97,8 +98,9 @@ struct MeetingToolBarState {
 
 // Network, QoS and system tips, the current speaker (+Tips.cpp).
 struct MeetingTipsState {
-    QPointer<QWidget> systemTip;          // KVSystemTip
-    QVariantMap systemTipModel;           // KVSystemTipModel
+    QPointer<QWidget> systemTip;          // KVSystemTip, null once removed
+    KVSystemTipModel systemTipModel;      // starts afresh with each window
+    quint64 monitorBlock = 0;             // this window's block in the resource monitor
     QPointer<QWidget> currentSpeakerView; // CurrentSpeakerView
     QPointer<KVTimer> currentSpeakerViewHiddenTimer;
 };
