@@ -339,6 +339,13 @@ TEST_F(PanelWindowsTest, SettingsPage_OneWindow_BlocksActOnTheMeeting_ClosingRes
             order << call.args.value(1).toString();
     EXPECT_EQ(order.mid(order.size() - 2), (QStringList{QStringLiteral("扬声器B"), QStringLiteral("麦克风A")}));
     ASSERT_TRUE(processEventsUntil([&] { return requestCount(kConfigPath) == reports + 2; }));
+
+    // The window goes while its settings page is open: the page closes with it.
+    page->showSettingPage(6);
+    QPointer<QWidget> last = FakeSettingPage::made.last()->windowController().window();
+    delete page;
+    drainMainQueue();
+    EXPECT_TRUE(!last || !last->isVisible());
 }
 
 TEST_F(PanelWindowsTest, EndToEnd_ResultsFromTheServiceMergeIntoLinesAndShowAsSubtitles)
