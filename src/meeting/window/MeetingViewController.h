@@ -52,6 +52,7 @@ class KVWindow;
 class MacBaseWindowController;
 class MeetingDispatchTarget;
 class MeetingRecordSwitchView;
+class MoreItemView;
 class RespondCountDownView;
 class QKeyEvent;
 class QMouseEvent;
@@ -334,10 +335,17 @@ public:
     [[nodiscard]] IMDisplayView *floatingIMDisplayView();
     // The current speaker's label, as the settings ask.
     void showCurrentSpeakerView(bool show);
-    void resetItem(VeskButton *button);
     // The record switches of the share tool bar's menu, made on first use.
     MeetingRecordSwitchView *allowMeetingRecordView();
+
+    // ---- The share tool bar's more menu (+MoreMenu.cpp) -------------------------------------
+    // Made on first use with the window's blocks; kept in sharing() until the sharing code drops it.
+    MoreItemView *moreItemView();
+    // The menu's resetItem, when there is a menu.
+    void resetItem(VeskButton *button);
+    // The record switches in a floating window under the menu, as high as the room's record shows.
     void showAllowMeetingRecordView();
+    // Shown again at its new size, when it is shown.
     void refreshAllowMeetingRecordView();
 
     // ---- Sharing (+Sharing.cpp: each forwards to sharing()) ---------------------------------
@@ -370,7 +378,6 @@ public:
     void showFloatingWindowMoreView(VeskButton *button);
     QWidget *floatingMediaView();
     QWidget *floatingMediaMiniView();
-    QWidget *moreItemView();
     void sreenShareFloatingWindow();
 
 Q_SIGNALS:
