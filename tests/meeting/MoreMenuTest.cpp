@@ -4,7 +4,6 @@
 #include "DispatchWindowSupport.h"
 
 #include "devservice/DevServiceTestUtil.h"
-#include "foundation/NotificationCenter.h"
 #include "meeting/panels/ApplicationServices.h"
 #include "meeting/panels/ChatPanel.h"
 #include "meeting/panels/FloatingIMView.h"
@@ -100,14 +99,6 @@ TEST_F(MoreItemViewTest, OneItemOnAtATime_TheOpenPanelClosesFirst_AgainClosesIt_
     EXPECT_EQ(take(), QStringList{"setting 0"});
     EXPECT_EQ(states(), (QList<int>{0, 0, 0, 0, 0}));
     EXPECT_EQ(menu.imageNameOf(MoreItemView::SettingItem), QStringLiteral("setting"));
-
-    // A panel that closed by itself: its item goes off without closing anything.
-    menu.messageBtn->click();
-    take();
-    menu.itemPanelDidClose(MoreItemView::MessageItem);
-    EXPECT_TRUE(take().isEmpty());
-    EXPECT_EQ(states(), (QList<int>{0, 0, 0, 0, 0}));
-    EXPECT_EQ(menu.imageNameOf(MoreItemView::MessageItem), QStringLiteral("chat"));
 }
 
 TEST_F(MoreItemViewTest, RefusedTranscriptionToastsAndGoesBackOff_ClosingIsNeverRefused)
@@ -130,14 +121,6 @@ TEST_F(MoreItemViewTest, RefusedTranscriptionToastsAndGoesBackOff_ClosingIsNever
     menu.transcriptionBtn->click();
     EXPECT_EQ(take(), QStringList{"transcription 0"});
     EXPECT_EQ(VeskToast::currentToast(), nullptr);
-
-    // The transcription window closed by its own button.
-    meeting->viewing = 1;
-    menu.transcriptionBtn->click();
-    take();
-    NotificationCenter::defaultCenter().post(QStringLiteral("TranscriptionViewHidden"));
-    EXPECT_EQ(menu.transcriptionBtn->state(), 0);
-    EXPECT_TRUE(take().isEmpty());
 }
 
 using MoreMenuWindowTest = DispatchWindowTest;
