@@ -15,6 +15,7 @@
 //   tool bar, geometry, input     +ToolBar.cpp                       m_toolBar
 //   own devices, host control     +Devices.cpp -> dispatch/ rules    m_devices
 //   recording, count-downs        +Recording.cpp, +CountDown.cpp     m_recording
+//   share tool bar's more menu    +MoreMenu.cpp (MoreItemView)       sharing().state()
 //   panels and pop-overs          panels()  (meeting/panels/MeetingPanels.h)
 //   sharing                       sharing() (meeting/sharing/MeetingSharing.h)
 //
