@@ -14,6 +14,7 @@
 #include "meeting/panels/SubtitleSettingView.h"
 #include "meeting/panels/TranscriptionViewController.h"
 #include "meeting/window/MeetingBottomButton.h"
+#include "meeting/window/MoreItemView.h"
 #include "uikit/KVWindow.h"
 #include "uikit/MacBaseViewController.h"
 #include "uikit/VeskButton.h"
@@ -105,7 +106,7 @@ TEST_F(PanelWindowsTest, Transcript_ShownInItsWindowOnly_HistoryKeepsLiveLines_R
     EXPECT_TRUE(window->window()->grab().save(QDir::temp().filePath(QStringLiteral("korvi-transcript.png"))));
 
     // From the floating bar: 8 points right of the more menu's window.
-    QWidget more;
+    MoreItemView more;
     more.setGeometry(100, 100, 200, 300);
     more.show();
     page->sharing().state().moreItemViewStorage = &more;
