@@ -14,6 +14,7 @@
 #include "meeting/panels/SubtitleSettingView.h"
 #include "meeting/panels/TranscriptionViewController.h"
 #include "meeting/window/MeetingBottomButton.h"
+#include "meeting/window/MoreItemView.h"
 #include "uikit/KVWindow.h"
 #include "uikit/MacBaseViewController.h"
 #include "uikit/VeskButton.h"
@@ -105,7 +106,7 @@ TEST_F(PanelWindowsTest, Transcript_ShownInItsWindowOnly_HistoryKeepsLiveLines_R
     EXPECT_TRUE(window->window()->grab().save(QDir::temp().filePath(QStringLiteral("korvi-transcript.png"))));
 
     // From the floating bar: 8 points right of the more menu's window.
-    QWidget more;
+    MoreItemView more;
     more.setGeometry(100, 100, 200, 300);
     more.show();
     page->sharing().state().moreItemViewStorage = &more;
@@ -339,6 +340,13 @@ TEST_F(PanelWindowsTest, SettingsPage_OneWindow_BlocksActOnTheMeeting_ClosingRes
             order << call.args.value(1).toString();
     EXPECT_EQ(order.mid(order.size() - 2), (QStringList{QStringLiteral("扬声器B"), QStringLiteral("麦克风A")}));
     ASSERT_TRUE(processEventsUntil([&] { return requestCount(kConfigPath) == reports + 2; }));
+
+    // The window goes while its settings page is open: the page closes with it.
+    page->showSettingPage(6);
+    QPointer<QWidget> last = FakeSettingPage::made.last()->windowController().window();
+    delete page;
+    drainMainQueue();
+    EXPECT_TRUE(!last || !last->isVisible());
 }
 
 TEST_F(PanelWindowsTest, EndToEnd_ResultsFromTheServiceMergeIntoLinesAndShowAsSubtitles)

@@ -161,7 +161,7 @@ void ChatPanel::closeFloatingIMView()
         floatingWindow->close();
     panel->deleteLater();
     if (m_window)
-        MoreMenuItem::reset(m_window->moreItemView());
+        MoreMenuItem::reset(m_window, MoreItemView::MessageItem);
 }
 
 // ---- Typing ------------------------------------------------------------------------------------

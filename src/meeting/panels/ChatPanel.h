@@ -37,6 +37,9 @@ public:
     // its close button removes it, closes its window and resets the more menu's item.
     FloatingIMView *floatingIMView();
     [[nodiscard]] FloatingIMView *existingFloatingIMView() const { return m_floatingIMView; }
+    // Removes the floating chat panel, closes its window and drops it; the list stays for the
+    // next opening. Nothing when none is open.
+    void closeFloatingIMView();
 
     // The typing rule of both inputs: false refuses the change (a sent line or a tip).
     bool shouldChangeText(VeskTextView *input, const QString &replacement, QWidget *tipView);
@@ -48,7 +51,6 @@ private:
     void sendLine(const QString &text);
     void requestSwitch(VeskButton *sender);
     void applyWindowInput(bool editable, qint64 switchState, const QString &placeholder, bool emptied);
-    void closeFloatingIMView();
 
     MeetingViewController *m_window;
     QPointer<IMDisplayView> m_floatingIMDisplayView;

@@ -24,6 +24,10 @@ MeetingPanels::~MeetingPanels()
     }
     for (const QPointer<QWidget> &view : m_keptViews)
         delete view.data();
+    // The panels reach this state as they go (the settings page clears its slot): they go while
+    // it is still whole, not after its members are gone.
+    while (!children().isEmpty())
+        delete children().constFirst();
 }
 
 void MeetingPanels::keepView(QWidget *view)

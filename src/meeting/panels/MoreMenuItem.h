@@ -1,16 +1,19 @@
 #pragma once
 
-#include <QMetaObject>
-#include <QObject>
+#include "meeting/sharing/MeetingSharing.h"
+#include "meeting/window/MeetingViewController.h"
+#include "meeting/window/MoreItemView.h"
 
-// The more menu of the floating share bar resets the item of a panel that closed; a menu that
-// does not offer it is left alone.
+// A panel the share tool bar's more menu opened closed by itself: its item goes off, so that the
+// next press opens it again. Without a menu nothing happens (none is made for this).
 namespace MoreMenuItem {
 
-inline void reset(QObject *moreItemView)
+inline void reset(MeetingViewController *window, MoreItemView::Item item)
 {
-    if (moreItemView && moreItemView->metaObject()->indexOfMethod("resetItem(int)") >= 0)
-        QMetaObject::invokeMethod(moreItemView, "resetItem", Qt::DirectConnection, Q_ARG(int, 0));
+    if (!window)
+        return;
+    if (auto *menu = qobject_cast<MoreItemView *>(window->sharing().state().moreItemViewStorage.data()))
+        menu->itemPanelDidClose(item);
 }
 
 } // namespace MoreMenuItem

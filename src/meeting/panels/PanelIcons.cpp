@@ -56,6 +56,35 @@ void headset(QPainter &p, double s, const QColor &c)
     p.drawRoundedRect(QRectF(s * 0.72, s * 0.5, s * 0.16, s * 0.3), s * 0.05, s * 0.05);
 }
 
+void gear(QPainter &p, double s, const QColor &c)
+{
+    p.setPen(pen(c, s));
+    p.setBrush(Qt::NoBrush);
+    p.drawEllipse(QPointF(s * 0.5, s * 0.5), s * 0.14, s * 0.14);
+    p.drawEllipse(QPointF(s * 0.5, s * 0.5), s * 0.28, s * 0.28);
+    for (int i = 0; i < 8; ++i) {
+        p.save();
+        p.translate(s * 0.5, s * 0.5);
+        p.rotate(45 * i);
+        p.drawLine(QPointF(0, -s * 0.3), QPointF(0, -s * 0.4));
+        p.restore();
+    }
+}
+
+void chatBubble(QPainter &p, double s, const QColor &c)
+{
+    p.setPen(pen(c, s));
+    p.setBrush(Qt::NoBrush);
+    QPainterPath bubble;
+    bubble.addRoundedRect(QRectF(s * 0.12, s * 0.16, s * 0.76, s * 0.54), s * 0.12, s * 0.12);
+    p.drawPath(bubble);
+    p.drawPolyline(QPolygonF{{s * 0.3, s * 0.7}, {s * 0.26, s * 0.88}, {s * 0.48, s * 0.7}});
+    p.setBrush(c);
+    p.setPen(Qt::NoPen);
+    for (int i = 0; i < 3; ++i)
+        p.drawEllipse(QPointF(s * (0.34 + 0.16 * i), s * 0.43), s * 0.04, s * 0.04);
+}
+
 void checkBox(QPainter &p, double s, bool on)
 {
     const QRectF box(s * 0.06, s * 0.06, s * 0.88, s * 0.88);
@@ -75,6 +104,10 @@ QHash<QString, Painter> painters()
     h.insert(QStringLiteral("countdown_on"), [](QPainter &p, double s) { stopwatch(p, s, kBlue); });
     h.insert(QStringLiteral("transcribe"), [](QPainter &p, double s) { transcript(p, s, kWhite); });
     h.insert(QStringLiteral("transcribe_on"), [](QPainter &p, double s) { transcript(p, s, kBlue); });
+    h.insert(QStringLiteral("setting"), [](QPainter &p, double s) { gear(p, s, kWhite); });
+    h.insert(QStringLiteral("setting_bule"), [](QPainter &p, double s) { gear(p, s, kBlue); });
+    h.insert(QStringLiteral("chat"), [](QPainter &p, double s) { chatBubble(p, s, kWhite); });
+    h.insert(QStringLiteral("chat_on"), [](QPainter &p, double s) { chatBubble(p, s, kBlue); });
     h.insert(QStringLiteral("headset"), [](QPainter &p, double s) { headset(p, s, kWhite); });
     h.insert(QStringLiteral("headset_blue"), [](QPainter &p, double s) { headset(p, s, kBlue); });
     h.insert(QStringLiteral("panel_arrow_up"), [](QPainter &p, double s) {

@@ -3,7 +3,7 @@
 #include <QPixmap>
 #include <QString>
 
-// The images of the applications panel, the count-down views and the small panels, drawn in code
+// The images of the applications panel, the more menu, the count-down views and the small panels, drawn in code
 // and looked up by their resource names ("countdown_nor", "transcribe_on", "headset_blue", ...).
 // An unknown name gives a null pixmap.
 namespace PanelIcons {

@@ -89,7 +89,7 @@ void SettingPagePanel::showSettingPage(int tab)
             self->dropPage(false);
             if (window->ui->settingPageBtn)
                 window->ui->settingPageBtn->setState(0);
-            MoreMenuItem::reset(window->moreItemView());
+            MoreMenuItem::reset(window, MoreItemView::SettingItem);
             return true;
         };
     }

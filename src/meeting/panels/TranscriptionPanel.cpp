@@ -3,6 +3,7 @@
 #include "meeting/panels/MeetingPanels.h"
 #include "meeting/panels/TranscriptionViewController.h"
 #include "meeting/window/MeetingViewController.h"
+#include "meeting/window/MoreItemView.h"
 #include "uikit/KVWindow.h"
 #include "uikit/MacBaseWindowController.h"
 

@@ -1,5 +1,5 @@
 // The window's panel operations: member list, settings, applications, transcription, subtitles,
-// chat, the more menu and the recording permission view. Each does nothing until its panel exists;
+// chat and the recording permission view. Each does nothing until its panel exists;
 // then it forwards to the panel (panels().panel<T>()).
 
 #include "meeting/panels/ApplicationServices.h"
@@ -160,8 +160,6 @@ void MeetingViewController::showCurrentSpeakerView(bool show)
         m_tips.currentSpeakerView->setVisible(show);
 }
 
-void MeetingViewController::resetItem(VeskButton *) {}
-
 MeetingRecordSwitchView *MeetingViewController::allowMeetingRecordView()
 {
     MeetingPanels::State &state = m_panels->state();
@@ -188,6 +186,3 @@ MeetingRecordSwitchView *MeetingViewController::allowMeetingRecordView()
     }
     return qobject_cast<MeetingRecordSwitchView *>(state.allowMeetingRecordView.data());
 }
-
-void MeetingViewController::showAllowMeetingRecordView() {}
-void MeetingViewController::refreshAllowMeetingRecordView() {}

@@ -142,11 +142,6 @@ QWidget *MeetingViewController::floatingMediaMiniView()
     return m_sharing->floatingMediaMiniView();
 }
 
-QWidget *MeetingViewController::moreItemView()
-{
-    return m_sharing->moreItemView();
-}
-
 void MeetingViewController::sreenShareFloatingWindow()
 {
     m_sharing->sreenShareFloatingWindow();

@@ -15,6 +15,7 @@
 //   tool bar, geometry, input     +ToolBar.cpp                       m_toolBar
 //   own devices, host control     +Devices.cpp -> dispatch/ rules    m_devices
 //   recording, count-downs        +Recording.cpp, +CountDown.cpp     m_recording
+//   share tool bar's more menu    +MoreMenu.cpp (MoreItemView)       sharing().state()
 //   panels and pop-overs          panels()  (meeting/panels/MeetingPanels.h)
 //   sharing                       sharing() (meeting/sharing/MeetingSharing.h)
 //
@@ -52,6 +53,7 @@ class KVWindow;
 class MacBaseWindowController;
 class MeetingDispatchTarget;
 class MeetingRecordSwitchView;
+class MoreItemView;
 class RespondCountDownView;
 class QKeyEvent;
 class QMouseEvent;
@@ -334,10 +336,17 @@ public:
     [[nodiscard]] IMDisplayView *floatingIMDisplayView();
     // The current speaker's label, as the settings ask.
     void showCurrentSpeakerView(bool show);
-    void resetItem(VeskButton *button);
     // The record switches of the share tool bar's menu, made on first use.
     MeetingRecordSwitchView *allowMeetingRecordView();
+
+    // ---- The share tool bar's more menu (+MoreMenu.cpp) -------------------------------------
+    // Made on first use with the window's blocks; kept in sharing() until the sharing code drops it.
+    MoreItemView *moreItemView();
+    // The menu's resetItem, when there is a menu.
+    void resetItem(VeskButton *button);
+    // The record switches in a floating window under the menu, as high as the room's record shows.
     void showAllowMeetingRecordView();
+    // Shown again at its new size, when it is shown.
     void refreshAllowMeetingRecordView();
 
     // ---- Sharing (+Sharing.cpp: each forwards to sharing()) ---------------------------------
@@ -370,7 +379,6 @@ public:
     void showFloatingWindowMoreView(VeskButton *button);
     QWidget *floatingMediaView();
     QWidget *floatingMediaMiniView();
-    QWidget *moreItemView();
     void sreenShareFloatingWindow();
 
 Q_SIGNALS:
