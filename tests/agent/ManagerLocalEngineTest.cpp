@@ -1,5 +1,6 @@
-// The manager with the local engine against the stand-in: members in the order they joined, and
-// a stand-in that stops answering as a lost media server (reconnect, recovery, the watch's end).
+// The manager with the local engine against the stand-in: members in the order they joined, a
+// stand-in that stops answering as a lost media server (reconnect, recovery, the watch's end), and
+// a room whose network the stand-in makes poorer.
 
 #include "ManagerTestSupport.h"
 
@@ -136,6 +137,29 @@ TEST_F(ManagerLocalEngineTest, StandInAwayFortySeconds_TheWatchGivesUpAfterThirt
     EXPECT_EQ(manager->state(), VeskMeetingManager::StateReconnectFailed);
     EXPECT_EQ(recorder.only("state"), (QStringList{"state 3", "state 4"}));
     EXPECT_TRUE(recorder.events.contains("reconnectOutTimes"));
+}
+
+TEST_F(ManagerLocalEngineTest, APoorerNetworkAtTheStandIn_WarnsOfItThenAdvisesAudioOnly)
+{
+    int network = 0;
+    int qos = 0;
+    NotificationCenter &center = NotificationCenter::defaultCenter();
+    center.addObserver(&observer, QStringLiteral("MEETINGNETWORKWARNNING"), [&](const Notification &) { ++network; });
+    center.addObserver(&observer, QStringLiteral("MEETINGQOSWARNNING"), [&](const Notification &) { ++qos; });
+    seatThree();
+    joinLocal();
+    runFor(3s);
+    EXPECT_EQ(network + qos, 0);
+
+    ASSERT_TRUE(EngineRoutes::setNetwork(service, kRoom, 1000, 0));
+    runFor(6s, [&] { return network > 0; });
+    EXPECT_EQ(network, 1);
+    EXPECT_EQ(levels.last(), 3);
+
+    ASSERT_TRUE(EngineRoutes::setNetwork(service, kRoom, 0, 40));
+    runFor(16s, [&] { return qos > 0; });
+    EXPECT_EQ(qos, 1) << "the worst level held for ten seconds";
+    EXPECT_EQ(levels.last(), 4);
 }
 
 } // namespace

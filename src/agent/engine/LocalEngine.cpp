@@ -179,15 +179,18 @@ void LocalEngine::fetchPeers(QPointer<QNetworkReply> &slot, PeersHandler handler
     });
     // Only the join says so when the stand-in is not there; the polls after it stay quiet.
     const bool quiet = &slot != &m_joinReply;
-    connect(reply, &QNetworkReply::finished, this, [reply, slotPtr = &slot, quiet, handler = std::move(handler)] {
+    connect(reply, &QNetworkReply::finished, this, [this, reply, slotPtr = &slot, quiet, handler = std::move(handler)] {
         if (*slotPtr == reply)
             *slotPtr = nullptr;
         reply->deleteLater();
         bool ok = reply->error() == QNetworkReply::NoError;
         QList<LocalEnginePeer> peers;
-        if (ok)
-            peers = parsePeers(reply->readAll(), &ok);
-        else if (quiet)
+        if (ok) {
+            const QByteArray body = reply->readAll();
+            peers = parsePeers(body, &ok);
+            if (ok)
+                m_simulatedNetwork = parseNetwork(body);
+        } else if (quiet)
             qCDebug(lcEngine) << "participant list unavailable:" << reply->errorString();
         else
             qCWarning(lcEngine) << "participant list unavailable:" << reply->errorString();
@@ -215,6 +218,20 @@ QList<LocalEnginePeer> LocalEngine::parsePeers(const QByteArray &body, bool *ok)
             peers << peer;
     }
     return peers;
+}
+
+LocalEngine::SimulatedNetwork LocalEngine::parseNetwork(const QByteArray &body)
+{
+    const QJsonObject network = QJsonDocument::fromJson(body)
+                                    .object()
+                                    .value(QStringLiteral("data"))
+                                    .toObject()
+                                    .value(QStringLiteral("network"))
+                                    .toObject();
+    SimulatedNetwork out;
+    out.rtt = std::clamp(network.value(QStringLiteral("rtt")).toInt(), 0, 60000);
+    out.lostRate = std::clamp(network.value(QStringLiteral("lostRate")).toInt(), 0, 100);
+    return out;
 }
 
 void LocalEngine::finishJoin(bool ok, const QList<LocalEnginePeer> &peers)
@@ -503,7 +520,8 @@ void LocalEngine::onStatsTick()
         s.peerId = self;
         s.audioSourceType = KRTCSourceType::Camera;
         s.audioSendBitrate = jitter(32, 4);
-        s.audioRtt = jitter(30, 10);
+        s.audioRtt = jitter(30, 10) + m_simulatedNetwork.rtt;
+        s.audioLostRate = m_simulatedNetwork.lostRate;
         records << s;
     }
     if (m_published || m_sharing) {
@@ -513,7 +531,8 @@ void LocalEngine::onStatsTick()
         s.videoSourceType = m_published ? KRTCSourceType::Camera : KRTCSourceType::Share;
         s.videoSendBitrate = jitter(m_published ? 900 : 1500, 100);
         s.videoSendFrameRate = jitter(15, 2);
-        s.videoRtt = jitter(30, 10);
+        s.videoRtt = jitter(30, 10) + m_simulatedNetwork.rtt;
+        s.videoLostRate = m_simulatedNetwork.lostRate;
         const QSize size = m_published ? QSize(m_cameraOption.width, m_cameraOption.height) : m_shareImage.size();
         s.frameWidth = size.width();
         s.frameHeight = size.height();
@@ -526,8 +545,8 @@ void LocalEngine::onStatsTick()
             s.peerId = state.peer.peerId;
             s.audioSourceType = KRTCSourceType::Camera;
             s.audioRecvBitrate = jitter(32, 4);
-            s.audioLostRate = QRandomGenerator::global()->bounded(2);
-            s.audioRtt = jitter(40, 16);
+            s.audioLostRate = QRandomGenerator::global()->bounded(2) + m_simulatedNetwork.lostRate;
+            s.audioRtt = jitter(40, 16) + m_simulatedNetwork.rtt;
             records << s;
         }
         const bool camera = state.peer.video && state.receiveCamera;
@@ -539,8 +558,8 @@ void LocalEngine::onStatsTick()
             const QSize size = !camera ? kRemoteShareSize : state.videoType == 1 ? kSmallSize : kLargeSize;
             s.videoRecvBitrate = jitter(size.width() > 400 ? 800 : 250, 60);
             s.videoRecvFrameRate = jitter(15, 2);
-            s.videoLostRate = QRandomGenerator::global()->bounded(3);
-            s.videoRtt = jitter(40, 16);
+            s.videoLostRate = QRandomGenerator::global()->bounded(3) + m_simulatedNetwork.lostRate;
+            s.videoRtt = jitter(40, 16) + m_simulatedNetwork.rtt;
             s.frameWidth = size.width();
             s.frameHeight = size.height();
             records << s;

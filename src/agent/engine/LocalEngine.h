@@ -125,6 +125,12 @@ private:
     using PeersHandler = std::function<void(bool ok, const QList<LocalEnginePeer> &peers)>;
     void fetchPeers(QPointer<QNetworkReply> &slot, PeersHandler handler);
     static QList<LocalEnginePeer> parsePeers(const QByteArray &body, bool *ok);
+    // What the stand-in says the room's network adds to every measurement (none by default).
+    struct SimulatedNetwork {
+        int rtt = 0;      // ms
+        int lostRate = 0; // percent
+    };
+    static SimulatedNetwork parseNetwork(const QByteArray &body);
     void finishJoin(bool ok, const QList<LocalEnginePeer> &peers);
     void applyPeers(const QList<LocalEnginePeer> &peers);
     void pollPeers();
@@ -157,6 +163,7 @@ private:
     QMap<QString, PeerState> m_peers;
     bool m_serverReached = false; // answered at least once in this room
     bool m_serverLost = false;
+    SimulatedNetwork m_simulatedNetwork;
     bool m_useRealDevices = true;
 
     bool m_micOpen = false;

@@ -13,6 +13,7 @@ namespace {
 const QString kSimulated = QStringLiteral("engineSimulated");
 const QString kPeerId = QStringLiteral("enginePeerId");
 const QString kSeq = QStringLiteral("engineSimSeq");
+const QString kNetwork = QStringLiteral("engineNetwork");
 
 QString memberPeerId(const DevMember &member)
 {
@@ -33,7 +34,15 @@ const bool registered = DevServiceRoutes::add(QStringLiteral("engine"), [](DevSe
         for (const EngineSimPeer &peer :
              EngineRoutes::peers(svc, req.arg("roomId"), req.query.value("peerId").toString()))
             list.append(toJson(peer));
-        return DevService::ok(QJsonObject{{"peers", list}});
+        QJsonObject data{{"peers", list}};
+        if (const DevRoom *room = svc.state().room(req.arg("roomId")))
+            data.insert(QStringLiteral("network"), QJsonObject::fromVariantMap(room->extra.value(kNetwork).toMap()));
+        return DevService::ok(data);
+    });
+    svc.route("POST", "/engine/room/<roomId>/network", [&svc](const DevRequest &req) {
+        if (!EngineRoutes::setNetwork(svc, req.arg("roomId"), req.param("rtt").toInt(), req.param("lostRate").toInt()))
+            return DevService::fail(404, QStringLiteral("no such room"));
+        return DevService::ok();
     });
     svc.route("POST", "/engine/room/<roomId>/peers", [&svc](const DevRequest &req) {
         EngineSimPeer peer;
@@ -112,6 +121,15 @@ QString addSimulatedPeer(DevService &service, const QString &roomId, EngineSimPe
     }
     room->members.append(member);
     return peer.peerId;
+}
+
+bool setNetwork(DevService &service, const QString &roomId, int rtt, int lostRate)
+{
+    DevRoom *room = service.state().room(roomId);
+    if (!room)
+        return false;
+    room->extra.insert(kNetwork, QVariantMap{{QStringLiteral("rtt"), rtt}, {QStringLiteral("lostRate"), lostRate}});
+    return true;
 }
 
 QString addSimulatedWaiting(DevService &service, const QString &roomId, EngineSimPeer peer)

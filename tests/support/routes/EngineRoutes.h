@@ -3,8 +3,11 @@
 // The stand-in's side of the local media engine: who is in a room's media session.
 //
 //   GET    /engine/room/<roomId>/peers?peerId=<asking peer>
-//          -> data {"peers": [{peerId, userId, userName, audio, video, share, simulated}]}
-//             every member of the room but the asking peer (an unknown room has none)
+//          -> data {"peers": [{peerId, userId, userName, audio, video, share, simulated}],
+//                   "network": {rtt?, lostRate?}}
+//             every member of the room but the asking peer (an unknown room has none), and what
+//             the room's network adds to the engine's measurements
+//   POST   /engine/room/<roomId>/network  {rtt, lostRate}  -> a poorer network for the room (ms, %)
 //   POST   /engine/room/<roomId>/peers  {userName, phoneNumber?, userId?, peerId?, audio?, video?, share?}
 //          -> data {"peerId"}: adds (or updates) a simulated participant; creates the room if needed
 //   DELETE /engine/room/<roomId>/peers/<peerId>  -> removes a simulated participant
@@ -39,6 +42,8 @@ QString addSimulatedPeer(DevService &service, const QString &roomId, EngineSimPe
 QString addSimulatedWaiting(DevService &service, const QString &roomId, EngineSimPeer peer);
 // False when there was no such simulated participant.
 bool removeSimulatedPeer(DevService &service, const QString &roomId, const QString &peerId);
+// What the room's network adds to every measurement of the engines in it; false for no room.
+bool setNetwork(DevService &service, const QString &roomId, int rtt, int lostRate);
 // Everybody in the room's media session except the given peer.
 [[nodiscard]] QList<EngineSimPeer> peers(DevService &service, const QString &roomId, const QString &exceptPeerId = {});
 // The peer id a member with that user id / phone number has.
