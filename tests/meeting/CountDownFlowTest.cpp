@@ -8,6 +8,7 @@
 #include "meeting/panels/HostCountDownStartView.h"
 #include "meeting/panels/HostCountDownView.h"
 #include "meeting/panels/RespondCountDownView.h"
+#include "meeting/window/MoreItemView.h"
 #include "uikit/KVWindow.h"
 
 #include <QJsonDocument>
@@ -222,6 +223,23 @@ TEST_F(CountDownFlowTest, ClosingTheSetterSendsNothing_TheTileStaysOnWhileTheSet
     EXPECT_TRUE(!floating || !floating->isVisible());
     ASSERT_TRUE(settleRequests());
     EXPECT_EQ(requestCount(kStart) + requestCount(kStop), 0);
+}
+
+TEST_F(CountDownFlowTest, StartedFromTheMoreMenu_ItsItemGoesOffWithTheWindow_TheNextPressOpensTheSetter)
+{
+    join(true);
+    MoreItemView *menu = page->moreItemView();
+    menu->countDownBtn->click();
+    HostCountDownView *setter = page->hostCountDownView();
+    QPointer<KVWindow> floating = qobject_cast<KVWindow *>(setter->parentWidget());
+    ASSERT_TRUE(floating);
+
+    startFifteenSeconds();
+    EXPECT_EQ(page->hostCountStartView()->parentWidget(), middle());
+    EXPECT_TRUE(!floating || !floating->isVisible());
+    EXPECT_EQ(menu->countDownBtn->state(), 0);
+    menu->countDownBtn->click();
+    EXPECT_TRUE(qobject_cast<KVWindow *>(setter->parentWidget())) << "one press opens it again";
 }
 
 TEST_F(CountDownFlowTest, AttendeeDisplayFollows801_RestartsInPlace_AndEndsOn802)

@@ -12,6 +12,7 @@
 #include "meeting/panels/ApplicationView.h"
 #include "meeting/panels/HostCountDownStartView.h"
 #include "meeting/panels/HostCountDownView.h"
+#include "meeting/panels/MoreMenuItem.h"
 #include "meeting/panels/PanelViews.h"
 #include "meeting/panels/RespondCountDownView.h"
 #include "meeting/sharing/MeetingSharing.h"
@@ -42,8 +43,9 @@ std::optional<qint64> remainingMs(const KVMResponse &reply)
     return it->toLongLong();
 }
 
-// Off the screen; a floating window that only held the view goes with it, so no empty window stays.
-void takeOffScreen(QWidget *view)
+// Off the screen; a floating window that only held the view goes with it, so no empty window stays,
+// and the more menu's item that opened it goes off, so its next press opens the setter again.
+void takeOffScreen(QWidget *view, MeetingViewController *window)
 {
     if (!view)
         return;
@@ -51,8 +53,10 @@ void takeOffScreen(QWidget *view)
     if (floating && floating->contentView() == view)
         floating->setContentView(nullptr);
     PanelViews::removeFromSuperview(view);
-    if (floating)
+    if (floating) {
         floating->close();
+        MoreMenuItem::reset(window, MoreItemView::CountDownItem);
+    }
 }
 
 } // namespace
@@ -64,7 +68,7 @@ void MeetingViewController::showHostCountDownView()
         return;
     HostCountDownView *setter = hostCountDownView();
     if (setter->parentWidget() != middle) {
-        takeOffScreen(setter);
+        takeOffScreen(setter, this);
         setter->setParent(middle);
     }
     // Centred on the middle view.
@@ -91,7 +95,7 @@ HostCountDownView *MeetingViewController::hostCountDownView()
             if (!weak)
                 return;
             setter->stopCountDown();
-            takeOffScreen(setter);
+            takeOffScreen(setter, weak);
             weak->resetItem(nullptr);
             weak->applicationStateRecover(ApplicationView::CountDownTile);
         };
@@ -210,7 +214,7 @@ void MeetingViewController::showHostCountStartView(qint64 seconds)
     running->raise();
     running->startCountDownWith(seconds);
     HostCountDownView *setter = hostCountDownView();
-    takeOffScreen(setter);
+    takeOffScreen(setter, this);
     setter->startCountDownWith(seconds);
 }
 
