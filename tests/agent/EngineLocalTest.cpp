@@ -377,6 +377,19 @@ TEST_F(EngineLocal, OwnCamera_TestPictureWithoutACameraAndOnlyInARoom)
     ASSERT_TRUE(processEventsUntil([&] { return events->has(QStringLiteral("unpub:%1:1").arg(kSelf)); }));
 }
 
+TEST_F(EngineLocal, AMicrophoneChosenWhileOff_IsTheOneThatOpens)
+{
+    engine->setUseRealDevices(true);
+    const QStringList names = engine->deviceNames(KRTCDeviceKind::Microphone);
+    if (names.isEmpty())
+        GTEST_SKIP() << "no sound server";
+    join();
+    ASSERT_EQ(engine->switchDevice(KRTCDeviceKind::Microphone, names.last()), 0);
+    EXPECT_EQ(engine->openMicrophone({}), 0);
+    EXPECT_EQ(engine->currentDeviceName(KRTCDeviceKind::Microphone), names.last());
+    engine->closeMicrophone();
+}
+
 TEST_F(EngineLocal, ScreenShare_SendsTheChosenSourceAtTheAskedSizeAndEndsWhenTheWindowGoes)
 {
     auto desktop = std::make_shared<Desktop>();

@@ -575,10 +575,14 @@ int LocalEngine::openMicrophone(const KRTCAudioOption &option)
 {
     if (m_state != RoomState::InRoom)
         return -1;
+    // No name: the microphone chosen last, not the system's default.
+    const QString chosen = m_audioOption.deviceName;
     m_audioOption = option;
+    if (m_audioOption.deviceName.isEmpty())
+        m_audioOption.deviceName = chosen;
     if (!m_micOpen) {
         m_micOpen = true;
-        startMicrophoneInput(option.deviceName);
+        startMicrophoneInput(m_audioOption.deviceName);
         emitOwnCameraStream();
     }
     return 0;
@@ -684,9 +688,18 @@ void LocalEngine::onMicrophoneData()
 
 // ---- camera
 
+void LocalEngine::takeCameraOption(const KRTCCameraOption &option)
+{
+    // No name: the camera chosen last, not the system's default.
+    const QString chosen = m_cameraOption.deviceName;
+    m_cameraOption = option;
+    if (m_cameraOption.deviceName.isEmpty())
+        m_cameraOption.deviceName = chosen;
+}
+
 int LocalEngine::startPreview(const KRTCCameraOption &option)
 {
-    m_cameraOption = option;
+    takeCameraOption(option);
     m_preview = true;
     startCapture();
     updateTimers();
@@ -706,7 +719,7 @@ int LocalEngine::publishCamera(const KRTCCameraOption &option)
 {
     if (m_state != RoomState::InRoom)
         return -1;
-    m_cameraOption = option;
+    takeCameraOption(option);
     pushStreamMirror(option.mirror);
     startCapture();
     if (!m_published) {
@@ -836,6 +849,15 @@ int LocalEngine::setPlayStreamVideoType(const QString &peerId, qint64 sourceType
 }
 
 // ---- devices
+
+QString LocalEngine::currentDeviceName(int kind) const
+{
+    if (kind == KRTCDeviceKind::Camera)
+        return m_cameraOption.deviceName;
+    if (kind == KRTCDeviceKind::Microphone)
+        return m_audioOption.deviceName;
+    return {};
+}
 
 QStringList LocalEngine::deviceNames(int kind) const
 {

@@ -100,6 +100,8 @@ public:
     int setPlayStreamVideoType(const QString &peerId, qint64 sourceType, int videoType) override;
     int switchDevice(int kind, const QString &deviceName) override;
     [[nodiscard]] QStringList deviceNames(int kind) const override;
+    // The camera or microphone in use or to be used next ("" for the system's default).
+    [[nodiscard]] QString currentDeviceName(int kind) const;
     int startScreenSharing(const KRTCScreenOption &option) override;
     int stopScreenSharing() override;
     [[nodiscard]] QList<KRTCDesktopSource> screenSources(QSize thumbnailSize) const override;
@@ -145,6 +147,7 @@ private:
     void onStatsTick();
     void emitOwnCameraStream();
 
+    void takeCameraOption(const KRTCCameraOption &option);
     void startCapture();
     void stopCapture();
     void startMicrophoneInput(const QString &deviceName);
