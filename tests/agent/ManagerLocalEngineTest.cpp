@@ -11,6 +11,8 @@
 #include "foundation/NotificationCenter.h"
 #include "routes/EngineRoutes.h"
 
+#include <QTcpServer>
+
 #include <algorithm>
 
 using namespace std::chrono_literals;
@@ -100,6 +102,8 @@ TEST_F(ManagerLocalEngineTest, StandInAwayFiveSeconds_ReconnectsAndRefreshesTheM
     EXPECT_EQ(memberNames(), QStringLiteral("张三 甲 乙 丙")) << "own member first, then as they joined";
 
     service.stop();
+    QTcpServer other;
+    EXPECT_FALSE(other.listen(QHostAddress::LocalHost, service.port())) << "no other program takes the port meanwhile";
     recorder.events.clear();
     runFor(2s, [&] { return manager->state() == VeskMeetingManager::StateReconnecting; });
     ASSERT_EQ(manager->state(), VeskMeetingManager::StateReconnecting);

@@ -13,6 +13,7 @@
 #include <QSslKey>
 #include <QSslSocket>
 #include <QTcpServer>
+#include <QTcpSocket>
 #include <QUrlQuery>
 #include <QWebSocket>
 #include <QWebSocketServer>
@@ -220,10 +221,27 @@ void DevService::stop()
     m_http = std::make_unique<DevHttpServer>(this);
     if (m_tls)
         m_http->sslSetup(m_certificate, m_key);
+    // The ports stay taken while the service is down, so that no other program can have them
+    // when it starts again; every connection to them fails at once.
+    m_portHolds.clear();
+    for (const quint16 port : {m_port, m_channelPort}) {
+        auto hold = std::make_unique<QTcpServer>();
+        if (port == 0 || !hold->listen(QHostAddress::LocalHost, port))
+            continue;
+        QTcpServer *server = hold.get();
+        connect(server, &QTcpServer::newConnection, server, [server] {
+            while (QTcpSocket *socket = server->nextPendingConnection()) {
+                socket->abort();
+                socket->deleteLater();
+            }
+        });
+        m_portHolds.push_back(std::move(hold));
+    }
 }
 
 bool DevService::start(quint16 port, quint16 channelPort)
 {
+    m_portHolds.clear();
     m_port = m_http->listen(QHostAddress::LocalHost, port);
     if (m_port == 0) {
         qCWarning(korviDevService) << "REST port not available" << port;

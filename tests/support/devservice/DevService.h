@@ -187,6 +187,8 @@ bool add(const QString &name, Installer installer);
 [[nodiscard]] QStringList names();
 } // namespace DevServiceRoutes
 
+class QTcpServer;
+
 class DevService final : public QObject {
     Q_OBJECT
 public:
@@ -200,8 +202,9 @@ public:
     // Listens on 127.0.0.1: REST on port (0 = any free port), the channel on a free port (or on
     // channelPort when given). False when either cannot listen.
     bool start(quint16 port = 0, quint16 channelPort = 0);
-    // Stops listening and drops every connection, as a stopped service does; start() with the
-    // same ports brings it back with its state (restart tests).
+    // Stops serving and drops every connection, as a stopped service does; start() with the
+    // same ports brings it back with its state (restart tests). Until then the ports stay taken:
+    // connections to them fail and no other program can have them.
     void stop();
     [[nodiscard]] quint16 port() const;
     [[nodiscard]] quint16 channelPort() const;
@@ -303,6 +306,7 @@ private:
     QSslCertificate m_certificate;
     QSslKey m_key;
     quint16 m_channelPort = 0;
+    std::vector<std::unique_ptr<QTcpServer>> m_portHolds; // the ports of a stopped service
     std::vector<std::unique_ptr<Route>> m_routes;
     QMap<QString, QList<Hook>> m_hooks;
     DevState m_state;
