@@ -4,20 +4,64 @@
 // a mark on its standard output (its first line), and the operating system's own accounting of
 // the finished child (user + system CPU, peak resident memory). Used to compare the client with
 // a bare Qt program doing the same visible work, the two run in turn so that a machine whose
-// speed drifts moves both.
+// speed drifts moves both. Also what the children share: their own CPU share, the first-paint
+// mark, private folders and a desktop-sized offscreen screen.
 
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <QCoreApplication>
+#include <QDir>
+#include <QEvent>
+#include <QFile>
+#include <QString>
+
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <initializer_list>
+#include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace bench {
+
+inline double cpuSeconds(const struct rusage &usage)
+{
+    return double(usage.ru_utime.tv_sec) + double(usage.ru_utime.tv_usec) / 1e6 + double(usage.ru_stime.tv_sec) +
+           double(usage.ru_stime.tv_usec) / 1e6;
+}
+
+// User + system CPU of this process so far.
+inline double cpuSeconds()
+{
+    struct rusage usage {};
+    getrusage(RUSAGE_SELF, &usage);
+    return cpuSeconds(usage);
+}
+
+// This process's CPU time per second of wall time since start().
+class CpuShare {
+public:
+    void start()
+    {
+        m_cpu = cpuSeconds();
+        m_wall = std::chrono::steady_clock::now();
+    }
+    [[nodiscard]] double share() const
+    {
+        const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - m_wall).count();
+        return (cpuSeconds() - m_cpu) / wall;
+    }
+
+private:
+    double m_cpu = 0;
+    std::chrono::steady_clock::time_point m_wall;
+};
 
 struct ProcessRun {
     bool ok = false;
@@ -70,11 +114,26 @@ inline ProcessRun runProcess(const std::vector<std::string> &argv)
     struct rusage usage {};
     wait4(pid, &status, 0, &usage);
     run.wallSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    run.cpuSeconds = double(usage.ru_utime.tv_sec) + double(usage.ru_utime.tv_usec) / 1e6 +
-                     double(usage.ru_stime.tv_sec) + double(usage.ru_stime.tv_usec) / 1e6;
+    run.cpuSeconds = cpuSeconds(usage);
     run.peakMB = double(usage.ru_maxrss) / 1024.0;
     run.ok = marked && WIFEXITED(status) && WEXITSTATUS(status) == 0;
     return run;
+}
+
+// Two programs, one after the other; which goes first alternates from call to call.
+inline std::pair<ProcessRun, ProcessRun> runInTurn(const std::vector<std::string> &first,
+                                                   const std::vector<std::string> &second, bool &flip)
+{
+    std::pair<ProcessRun, ProcessRun> runs;
+    if (flip) {
+        runs.second = runProcess(second);
+        runs.first = runProcess(first);
+    } else {
+        runs.first = runProcess(first);
+        runs.second = runProcess(second);
+    }
+    flip = !flip;
+    return runs;
 }
 
 inline double median(std::vector<double> values)
@@ -86,6 +145,20 @@ inline double median(std::vector<double> values)
     return values.size() % 2 ? values[mid] : (values[mid - 1] + values[mid]) / 2;
 }
 
+// Figures collected run by run, each reported as its median (into a benchmark's counters).
+class Medians {
+public:
+    void add(const std::string &name, double value) { m_values[name].push_back(value); }
+    template <typename Counters> void report(Counters &counters) const
+    {
+        for (const auto &[name, values] : m_values)
+            counters[name] = median(values);
+    }
+
+private:
+    std::map<std::string, std::vector<double>> m_values;
+};
+
 // A figure the child prints as "name=value" on its output; 0 when missing.
 inline double figure(const std::string &output, const std::string &name)
 {
@@ -94,6 +167,71 @@ inline double figure(const std::string &output, const std::string &name)
     while (at != std::string::npos && at > 0 && output[at - 1] != ' ' && output[at - 1] != '\n')
         at = output.find(key, at + 1);
     return at == std::string::npos ? 0 : std::atof(output.c_str() + at + key.size());
+}
+
+// Reports the end of the first paint pass on standard output ("painted"), then quits.
+class FirstPaint final : public QObject {
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        // The first widget painted: its window's whole paint pass follows before the posted
+        // event, which goes ahead of everything else queued meanwhile.
+        if (!m_seen && event->type() == QEvent::Paint && watched->isWidgetType()) {
+            m_seen = true;
+            QCoreApplication::postEvent(this, new QEvent(QEvent::User), Qt::HighEventPriority);
+        }
+        return false;
+    }
+    bool event(QEvent *event) override
+    {
+        if (event->type() != QEvent::User)
+            return QObject::event(event);
+        std::puts("painted");
+        std::fflush(stdout);
+        QCoreApplication::quit();
+        return true;
+    }
+
+private:
+    bool m_seen = false;
+};
+
+// The folders a run keeps its settings, data, state, caches and runtime files in, below root (and
+// any further ones named); the runtime folder is the owner's alone, as it must be.
+inline void makeFolders(const QString &root, std::initializer_list<const char *> more = {})
+{
+    for (const char *sub : {"config", "data", "state", "cache", "runtime"})
+        QDir().mkpath(root + QLatin1Char('/') + QLatin1String(sub));
+    for (const char *sub : more)
+        QDir().mkpath(root + QLatin1Char('/') + QLatin1String(sub));
+    QFile::setPermissions(root + QStringLiteral("/runtime"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+}
+
+// Points this process and its children at the folders below root; settings in config (root's own
+// config folder when empty).
+inline void useFolders(const QString &root, const QString &config = QString())
+{
+    const QByteArray base = root.toLocal8Bit();
+    const QByteArray settings = config.isEmpty() ? base + "/config" : config.toLocal8Bit();
+    setenv("XDG_CONFIG_HOME", settings.constData(), 1);
+    setenv("XDG_DATA_HOME", (base + "/data").constData(), 1);
+    setenv("XDG_STATE_HOME", (base + "/state").constData(), 1);
+    setenv("XDG_CACHE_HOME", (base + "/cache").constData(), 1);
+    setenv("XDG_RUNTIME_DIR", (base + "/runtime").constData(), 1);
+}
+
+// Offscreen windows on one 1920 x 1080 screen, described in a file below folder: the default
+// screen is smaller than the meeting window, and a window off the screen is never painted.
+inline bool useDesktopScreen(const QString &folder)
+{
+    QFile screens(folder + QStringLiteral("/screens.json"));
+    if (!screens.open(QIODevice::WriteOnly))
+        return false;
+    screens.write(R"({"screens": [{"name": "bench", "x": 0, "y": 0, "width": 1920, "height": 1080,
+                      "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1}]})");
+    screens.close();
+    setenv("QT_QPA_PLATFORM", ("offscreen:configfile=" + screens.fileName().toLocal8Bit()).constData(), 1);
+    return true;
 }
 
 } // namespace bench

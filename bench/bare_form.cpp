@@ -3,6 +3,8 @@
 // (400 x 560) or home window (960 x 640), prints "painted" once the window has been painted,
 // and quits.
 
+#include "BenchProcess.h"
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QHBoxLayout>
@@ -100,39 +102,12 @@ QWidget *homeWindow()
     return w;
 }
 
-// Reports the end of the first paint pass, then quits.
-class FirstPaint final : public QObject {
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override
-    {
-        // The first widget painted: its window's whole paint pass follows before the posted
-        // event, which goes ahead of everything else queued meanwhile.
-        if (!m_seen && event->type() == QEvent::Paint && watched->isWidgetType()) {
-            m_seen = true;
-            QCoreApplication::postEvent(this, new QEvent(QEvent::User), Qt::HighEventPriority);
-        }
-        return false;
-    }
-    bool event(QEvent *event) override
-    {
-        if (event->type() != QEvent::User)
-            return QObject::event(event);
-        std::puts("painted");
-        std::fflush(stdout);
-        QCoreApplication::quit();
-        return true;
-    }
-
-private:
-    bool m_seen = false;
-};
-
 } // namespace
 
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
-    FirstPaint probe;
+    bench::FirstPaint probe;
     app.installEventFilter(&probe);
     const bool home = argc > 1 && std::strcmp(argv[1], "home") == 0;
     QWidget *window = home ? homeWindow() : signInForm();

@@ -5,28 +5,19 @@
 // name bar with a microphone level; the other tiles are audio cards. After two seconds it
 // measures its own CPU time for SECONDS and prints "cpu=<share of one core>", then quits.
 
+#include "BenchProcess.h"
+
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QPainter>
 #include <QPainterPath>
 #include <QTimer>
 #include <QWidget>
 #include <QtMath>
 
-#include <sys/resource.h>
-
 #include <cstdio>
 #include <cstdlib>
 
 namespace {
-
-double cpuSeconds()
-{
-    struct rusage u {};
-    getrusage(RUSAGE_SELF, &u);
-    return double(u.ru_utime.tv_sec) + double(u.ru_utime.tv_usec) / 1e6 + double(u.ru_stime.tv_sec) +
-           double(u.ru_stime.tv_usec) / 1e6;
-}
 
 class Tile final : public QWidget {
 public:
@@ -153,14 +144,11 @@ int main(int argc, char **argv)
     });
     frames.start(66);
 
-    double startCpu = 0;
-    QElapsedTimer wall;
+    bench::CpuShare cpu;
     QTimer::singleShot(2000, [&] {
-        startCpu = cpuSeconds();
-        wall.start();
+        cpu.start();
         QTimer::singleShot(int(seconds * 1000), [&] {
-            const double share = (cpuSeconds() - startCpu) / (double(wall.nsecsElapsed()) / 1e9);
-            std::printf("cpu=%.5f\n", share);
+            std::printf("cpu=%.5f\n", cpu.share());
             std::fflush(stdout);
             QCoreApplication::quit();
         });

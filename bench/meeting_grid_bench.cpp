@@ -2,6 +2,8 @@
 // the visible-tile check, and the grid widget's reload (same tiles, and other tiles each time) in
 // a shown scroll area whose viewport is 1400 x 804, painted after each reload.
 
+#include "BenchProcess.h"
+
 #include "agent/MeetingMemberModel.h"
 #include "meeting/window/grid/MacVideoCollectionViewLayout.h"
 #include "meeting/window/grid/MemberPipeline.h"
@@ -12,7 +14,6 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QEvent>
-#include <QFile>
 #include <QScrollArea>
 #include <QTemporaryDir>
 #include <QWindow>
@@ -183,13 +184,8 @@ int main(int argc, char **argv)
     // A desktop-sized offscreen screen: the default one is smaller than the grid, and a window
     // off the screen is never painted.
     QTemporaryDir root(QDir::tempPath() + QStringLiteral("/korvi-bench-XXXXXX"));
-    QFile screens(root.path() + QStringLiteral("/screens.json"));
-    if (!root.isValid() || !screens.open(QIODevice::WriteOnly))
+    if (!root.isValid() || !bench::useDesktopScreen(root.path()))
         return 2;
-    screens.write(R"({"screens": [{"name": "bench", "x": 0, "y": 0, "width": 1920, "height": 1080,
-                      "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1}]})");
-    screens.close();
-    qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + screens.fileName().toLocal8Bit());
     // A window's update request is delivered by the next pass of the event loop, not after an idle
     // wait: each iteration then ends with its paint.
     qputenv("QT_QPA_UPDATE_IDLE_TIME", "0");

@@ -8,6 +8,9 @@
 //   within the visible-tile margin) receive video, so the cost must not grow with T. Counters:
 //   frames the engine had to deliver and paint events per frame.
 
+#include "BenchMeeting.h"
+#include "BenchProcess.h"
+
 #include "agent/VeskAppAgent.h"
 #include "agent/VeskMeetingManager.h"
 #include "agent/engine/FakeEngine.h"
@@ -17,7 +20,6 @@
 #include "foundation/RXEncrypt.h"
 #include "foundation/models/MeetingInfoModel.h"
 #include "meeting/window/MeetingViewController.h"
-#include "meeting/window/MeetingViewControllerUi.h"
 #include "meeting/window/grid/VideoCollectionView.h"
 #include "uikit/MacBaseWindowController.h"
 
@@ -28,9 +30,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QHash>
-#include <QScrollArea>
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
@@ -39,9 +39,9 @@
 
 namespace {
 
-const QString kRoomId = QStringLiteral("123456789");
-const QString kPhone = QStringLiteral("13800000000");
-constexpr QSize kGridViewport(1400, 804);
+using bench::kGridViewport;
+using bench::kPhone;
+using bench::kRoomId;
 
 // Lets the window finish what it queued (coalesced member changes, layout, first paints).
 void settle(int ms = 500)
@@ -98,15 +98,9 @@ public:
         qputenv("KORVI_DEV_PORT", QByteArray::number(service.port()));
         VeskAppAgent *agent = VeskAppAgent::sharedInstance();
         agent->setServerEnvironment(2);
-        const QString token = QStringLiteral("token-") + kPhone;
-        service.state().addUser(kPhone, kPhone, QStringLiteral("张三"), token);
+        service.state().addUser(kPhone, kPhone, bench::kUserName, bench::kToken);
         service.state().addRoom(kRoomId, kPhone, QStringLiteral("周会"));
-        VeskUserModel me;
-        me.userId = kPhone;
-        me.phoneNumber = kPhone;
-        me.userName = QStringLiteral("张三");
-        me.authorization = token;
-        agent->setMyInfo(me);
+        agent->setMyInfo(bench::signedInUser());
         agent->setMeetingManager(VeskMeetingManager::initManagerAndSdk());
 
         std::shared_ptr<MeetingInfoModel> room;
@@ -145,22 +139,12 @@ public:
 
     [[nodiscard]] static VeskMeetingManager *manager() { return VeskAppAgent::sharedInstance()->meetingManager(); }
     [[nodiscard]] FakeEngine *engine() const { return engines.engine(); }
-    [[nodiscard]] VideoCollectionView *grid() const
-    {
-        return page ? qobject_cast<VideoCollectionView *>(page->ui->videoCollectionView.data()) : nullptr;
-    }
+    [[nodiscard]] VideoCollectionView *grid() const { return bench::gridOf(page); }
 
     void fitGrid()
     {
-        QWidget *w = window->window();
-        for (int i = 0; i < 4 && grid(); ++i) {
-            const QSize viewport = grid()->scrollArea()->viewport()->size();
-            if (viewport == kGridViewport)
-                return;
-            w->setMinimumSize(0, 0);
-            w->resize(w->size() + (kGridViewport - viewport));
-            settle(100);
-        }
+        if (VideoCollectionView *g = grid())
+            bench::fitGrid(window->window(), g, [] { settle(100); });
     }
 
     // N other participants, each with audio, every other one (or all) with a camera.
@@ -303,22 +287,11 @@ int main(int argc, char **argv)
     QTemporaryDir root(QDir::tempPath() + QStringLiteral("/korvi-bench-XXXXXX"));
     if (!root.isValid())
         return 2;
-    const QByteArray base = root.path().toLocal8Bit();
-    for (const char *sub : {"config", "data", "state", "cache", "runtime"})
-        QDir().mkpath(root.path() + QLatin1Char('/') + QLatin1String(sub));
-    setenv("HOME", base.constData(), 1);
-    setenv("XDG_CONFIG_HOME", (base + "/config").constData(), 1);
-    setenv("XDG_DATA_HOME", (base + "/data").constData(), 1);
-    setenv("XDG_STATE_HOME", (base + "/state").constData(), 1);
-    setenv("XDG_CACHE_HOME", (base + "/cache").constData(), 1);
-    setenv("XDG_RUNTIME_DIR", (base + "/runtime").constData(), 1);
-    QFile screens(root.path() + QStringLiteral("/screens.json"));
-    if (!screens.open(QIODevice::WriteOnly))
+    bench::makeFolders(root.path());
+    setenv("HOME", root.path().toLocal8Bit().constData(), 1);
+    bench::useFolders(root.path());
+    if (!bench::useDesktopScreen(root.path()))
         return 2;
-    screens.write(R"({"screens": [{"name": "bench", "x": 0, "y": 0, "width": 1920, "height": 1080,
-                      "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1}]})");
-    screens.close();
-    setenv("QT_QPA_PLATFORM", ("offscreen:configfile=" + screens.fileName().toLocal8Bit()).constData(), 1);
     // A window's update request is delivered by the next pass of the event loop, not after an idle
     // wait: each frame then ends with its paint.
     setenv("QT_QPA_UPDATE_IDLE_TIME", "0", 1);
