@@ -850,6 +850,11 @@ int LocalEngine::setPlayStreamVideoType(const QString &peerId, qint64 sourceType
 
 // ---- devices
 
+bool LocalEngine::requestInFlight() const
+{
+    return m_joinReply || m_pollReply;
+}
+
 QString LocalEngine::currentDeviceName(int kind) const
 {
     if (kind == KRTCDeviceKind::Camera)

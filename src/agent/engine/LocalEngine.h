@@ -102,6 +102,8 @@ public:
     [[nodiscard]] QStringList deviceNames(int kind) const override;
     // The camera or microphone in use or to be used next ("" for the system's default).
     [[nodiscard]] QString currentDeviceName(int kind) const;
+    // A request to the stand-in is on its way (tests hold project time until it is answered).
+    [[nodiscard]] bool requestInFlight() const;
     int startScreenSharing(const KRTCScreenOption &option) override;
     int stopScreenSharing() override;
     [[nodiscard]] QList<KRTCDesktopSource> screenSources(QSize thumbnailSize) const override;
