@@ -10,7 +10,7 @@
 
 namespace {
 
-using Painter = std::function<void(QPainter &, double s)>;
+using MeetingIcons::Painter;
 
 const QColor kWhite(0xF0, 0xF0, 0xF0);
 const QColor kGrey(0x8E, 0x8E, 0x93);
@@ -120,15 +120,7 @@ QPixmap image(const QString &name, int side)
     const QString key = name + QLatin1Char('@') + QString::number(side);
     if (const auto hit = cache.constFind(key); hit != cache.constEnd())
         return *hit;
-    const qreal dpr = 2.0;
-    QPixmap pm(int(side * dpr), int(side * dpr));
-    pm.setDevicePixelRatio(dpr);
-    pm.fill(Qt::transparent);
-    {
-        QPainter p(&pm);
-        p.setRenderHint(QPainter::Antialiasing);
-        (*it)(p, side);
-    }
+    const QPixmap pm = MeetingIcons::render(*it, side);
     cache.insert(key, pm);
     madeNames().insert(pm.cacheKey(), name);
     return pm;

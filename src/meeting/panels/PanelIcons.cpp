@@ -10,7 +10,7 @@
 
 namespace {
 
-using Painter = std::function<void(QPainter &, double s)>;
+using MeetingIcons::Painter;
 
 const QColor kWhite(0xF2, 0xF2, 0xF7);
 const QColor kBlue(0x00, 0x7A, 0xFF);
@@ -141,16 +141,7 @@ namespace PanelIcons {
 QPixmap image(const QString &name, int side)
 {
     const auto it = table().constFind(name);
-    if (it == table().constEnd() || side <= 0)
-        return {};
-    const qreal dpr = 2.0;
-    QPixmap pm(int(side * dpr), int(side * dpr));
-    pm.setDevicePixelRatio(dpr);
-    pm.fill(Qt::transparent);
-    QPainter p(&pm);
-    p.setRenderHint(QPainter::Antialiasing);
-    (*it)(p, side);
-    return pm;
+    return it == table().constEnd() ? QPixmap() : MeetingIcons::render(*it, side);
 }
 
 } // namespace PanelIcons

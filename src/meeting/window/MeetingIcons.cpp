@@ -8,7 +8,7 @@
 
 namespace {
 
-using Painter = std::function<void(QPainter &, double s)>;
+using MeetingIcons::Painter;
 
 const QColor kWhite(0xF2, 0xF2, 0xF7);
 const QColor kRed(0xFF, 0x65, 0x6B);
@@ -213,10 +213,9 @@ bool paint(const QString &name, QPainter &p, double side)
     return true;
 }
 
-QPixmap image(const QString &name, int side)
+QPixmap render(const Painter &painter, int side)
 {
-    const auto it = table().constFind(name);
-    if (it == table().constEnd() || side <= 0)
+    if (!painter || side <= 0)
         return {};
     const qreal dpr = 2.0;
     QPixmap pm(int(side * dpr), int(side * dpr));
@@ -224,8 +223,14 @@ QPixmap image(const QString &name, int side)
     pm.fill(Qt::transparent);
     QPainter p(&pm);
     p.setRenderHint(QPainter::Antialiasing);
-    (*it)(p, side);
+    painter(p, side);
     return pm;
+}
+
+QPixmap image(const QString &name, int side)
+{
+    const auto it = table().constFind(name);
+    return it == table().constEnd() ? QPixmap() : render(*it, side);
 }
 
 QStringList names()
