@@ -21,6 +21,20 @@ QString memberPeerId(const DevMember &member)
     return stored.isEmpty() ? EngineRoutes::peerIdFor(member.userId, member.phoneNumber) : stored;
 }
 
+// The room (made when missing) and the simulated participant's number in it; a participant
+// without a phone number gets one from that number.
+std::pair<DevRoom *, qint64> seatSimulated(DevService &service, const QString &roomId, EngineSimPeer &peer)
+{
+    DevRoom *room = service.state().room(roomId);
+    if (!room)
+        room = &service.state().addRoom(roomId, peer.userId);
+    const qint64 seq = room->extra.value(kSeq).toLongLong() + 1;
+    room->extra.insert(kSeq, seq);
+    if (peer.phoneNumber.isEmpty())
+        peer.phoneNumber = QStringLiteral("1990000%1").arg(seq, 4, 10, QLatin1Char('0'));
+    return {room, seq};
+}
+
 QJsonObject toJson(const EngineSimPeer &peer)
 {
     return QJsonObject{{"peerId", peer.peerId},      {"userId", peer.userId}, {"userName", peer.userName},
@@ -92,13 +106,7 @@ QString peerIdFor(const QString &userId, const QString &phoneNumber)
 QString addSimulatedPeer(DevService &service, const QString &roomId, EngineSimPeer peer)
 {
     (void)registered;
-    DevRoom *room = service.state().room(roomId);
-    if (!room)
-        room = &service.state().addRoom(roomId, peer.userId);
-    const qint64 seq = room->extra.value(kSeq).toLongLong() + 1;
-    room->extra.insert(kSeq, seq);
-    if (peer.phoneNumber.isEmpty())
-        peer.phoneNumber = QStringLiteral("1990000%1").arg(seq, 4, 10, QLatin1Char('0'));
+    const auto [room, seq] = seatSimulated(service, roomId, peer);
     if (peer.userId.isEmpty())
         peer.userId = QStringLiteral("sim-%1-%2").arg(roomId).arg(seq);
     if (peer.peerId.isEmpty())
@@ -134,13 +142,7 @@ bool setNetwork(DevService &service, const QString &roomId, int rtt, int lostRat
 
 QString addSimulatedWaiting(DevService &service, const QString &roomId, EngineSimPeer peer)
 {
-    DevRoom *room = service.state().room(roomId);
-    if (!room)
-        room = &service.state().addRoom(roomId, peer.userId);
-    const qint64 seq = room->extra.value(kSeq).toLongLong() + 1;
-    room->extra.insert(kSeq, seq);
-    if (peer.phoneNumber.isEmpty())
-        peer.phoneNumber = QStringLiteral("1990000%1").arg(seq, 4, 10, QLatin1Char('0'));
+    DevRoom *room = seatSimulated(service, roomId, peer).first;
     if (peer.userId.isEmpty())
         peer.userId = peer.phoneNumber;
     DevMember member;
