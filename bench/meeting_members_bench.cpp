@@ -22,8 +22,8 @@ MeetingMemberList members(int n)
         VeskUserModel user;
         user.userId = QString::number(10000 + i);
         user.phoneNumber = QStringLiteral("138%1").arg(10000000 + i);
-        user.userName = QString::fromUtf8(kSurnames[i % 8]) + QString::fromUtf8(kGiven[(i / 8) % 10]) +
-                        QString::number(i);
+        user.userName =
+            QString::fromUtf8(kSurnames[i % 8]) + QString::fromUtf8(kGiven[(i / 8) % 10]) + QString::number(i);
         auto m = std::make_shared<MeetingMemberModel>(user);
         m->setShareFlag(i == n / 2);
         out << m;

@@ -16,10 +16,10 @@ namespace {
 KVSubTitleRecord record(const QString &sender, int type, const QString &text, double time)
 {
     const QString json = QString::fromUtf8(QJsonDocument(QJsonObject{{"senderId", sender},
-                                                                      {"senderName", sender},
-                                                                      {"resultType", type},
-                                                                      {"cnTextFix", text},
-                                                                      {"senderTime", time}})
+                                                                     {"senderName", sender},
+                                                                     {"resultType", type},
+                                                                     {"cnTextFix", text},
+                                                                     {"senderTime", time}})
                                                .toJson(QJsonDocument::Compact));
     return *TranscriptLines::recordFromJson(json);
 }

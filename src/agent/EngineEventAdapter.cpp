@@ -69,23 +69,17 @@ void EngineEventAdapter::onMemberLeft(const QString &peerId)
     post([=](VeskMeetingManager::Private &d) { d.engineMemberLeft(peerId); });
 }
 
-void EngineEventAdapter::onStreamPublished(const QString &peerId, qint64 sourceType,
-                                           bool hasAudio, bool hasVideo)
+void EngineEventAdapter::onStreamPublished(const QString &peerId, qint64 sourceType, bool hasAudio, bool hasVideo)
 {
-    post([=](VeskMeetingManager::Private &d) {
-        d.engineStream(peerId, sourceType, true, hasAudio, hasVideo);
-    });
+    post([=](VeskMeetingManager::Private &d) { d.engineStream(peerId, sourceType, true, hasAudio, hasVideo); });
 }
 
 void EngineEventAdapter::onStreamUnpublished(const QString &peerId, qint64 sourceType)
 {
-    post([=](VeskMeetingManager::Private &d) {
-        d.engineStream(peerId, sourceType, false, false, false);
-    });
+    post([=](VeskMeetingManager::Private &d) { d.engineStream(peerId, sourceType, false, false, false); });
 }
 
-void EngineEventAdapter::onRenderFrame(const QString &peerId, const KRTCVideoFrame &frame,
-                                       qint64 sourceType)
+void EngineEventAdapter::onRenderFrame(const QString &peerId, const KRTCVideoFrame &frame, qint64 sourceType)
 {
     std::shared_lock lock(m_renderMutex);
     if (m_renderTarget)

@@ -13,8 +13,8 @@
 
 // The one place where the media engine's events cross from its threads to the meeting manager.
 // Every event but rendered frames is queued to the main thread in the order it arrived (a burst
-// crosses as one batch); frames are passed on where they arrive. One adapter serves one meeting: after detach() nothing it
-// still has queued reaches the manager, and no frame is being passed on once detach() returns.
+// crosses as one batch); frames are passed on where they arrive. One adapter serves one meeting: after detach() nothing
+// it still has queued reaches the manager, and no frame is being passed on once detach() returns.
 class EngineEventAdapter final : public KRTCEngineDelegate {
 public:
     explicit EngineEventAdapter(VeskMeetingManager *manager); // main thread
@@ -30,11 +30,9 @@ public:
     void onRoomEvent(int eventCode, const QString &peerId) override;
     void onMemberJoined(const QString &peerId, const QString &userName) override;
     void onMemberLeft(const QString &peerId) override;
-    void onStreamPublished(const QString &peerId, qint64 sourceType, bool hasAudio,
-                           bool hasVideo) override;
+    void onStreamPublished(const QString &peerId, qint64 sourceType, bool hasAudio, bool hasVideo) override;
     void onStreamUnpublished(const QString &peerId, qint64 sourceType) override;
-    void onRenderFrame(const QString &peerId, const KRTCVideoFrame &frame,
-                       qint64 sourceType) override;
+    void onRenderFrame(const QString &peerId, const KRTCVideoFrame &frame, qint64 sourceType) override;
     void onSpeakerVolumeChange(const QString &levelPeerId, bool mic, int volume) override;
     void onStatistics(const KRTCStatistics &stats) override;
     void onReconnecting() override;

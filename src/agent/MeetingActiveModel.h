@@ -13,9 +13,8 @@
 class MeetingActiveModel final {
 public:
     // activeVideoSourceType: 0 audio only, 1 camera, 2 screen or window share, 3 custom video.
-    MeetingActiveModel(qint64 activeVideoSourceType, QString phoneNumber, QString userId,
-                       QString userName, bool isSelf, KRTCVideoView *view,
-                       qint64 channelIndex = 0);
+    MeetingActiveModel(qint64 activeVideoSourceType, QString phoneNumber, QString userId, QString userName, bool isSelf,
+                       KRTCVideoView *view, qint64 channelIndex = 0);
 
     MeetingActiveModel(const MeetingActiveModel &) = delete;
     MeetingActiveModel &operator=(const MeetingActiveModel &) = delete;
@@ -45,11 +44,9 @@ public:
     void setVideoReceiveDecided(bool decided) { m_videoReceiveDecided.store(decided); }
 
     // Whether a frame of that peer, source type and channel belongs to this tile.
-    [[nodiscard]] bool matches(const QString &peerId, qint64 sourceType,
-                               qint64 channelIndex) const
+    [[nodiscard]] bool matches(const QString &peerId, qint64 sourceType, qint64 channelIndex) const
     {
-        return m_activeVideoSourceType == sourceType && m_channelIndex == channelIndex &&
-               m_phoneNumber == peerId;
+        return m_activeVideoSourceType == sourceType && m_channelIndex == channelIndex && m_phoneNumber == peerId;
     }
 
 private:

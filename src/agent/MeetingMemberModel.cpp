@@ -13,8 +13,7 @@ void postLevel(const QString &name, const QString &peerId, float level)
     // Observers touch views: the level always arrives on the main thread.
     auto post = [name, peerId, level] {
         NotificationCenter::defaultCenter().post(
-            name, QVariantMap{{QStringLiteral("peerId"), peerId},
-                              {QStringLiteral("value"), double(level)}});
+            name, QVariantMap{{QStringLiteral("peerId"), peerId}, {QStringLiteral("value"), double(level)}});
     };
     if (MainQueue::isMainThread())
         post();
@@ -31,8 +30,7 @@ void dropView(QPointer<KRTCVideoView> &view)
 
 } // namespace
 
-MeetingMemberModel::MeetingMemberModel(const VeskUserModel &user,
-                                       std::shared_ptr<const MeetingMediaPolicy> policy)
+MeetingMemberModel::MeetingMemberModel(const VeskUserModel &user, std::shared_ptr<const MeetingMediaPolicy> policy)
     : VeskUserModel(user), m_policy(std::move(policy))
 {
     updateTiles(); // every member starts with its audio-only tile
@@ -91,7 +89,10 @@ void MeetingMemberModel::setCustomAudioFlag(bool on)
     updateTiles();
 }
 
-void MeetingMemberModel::rebuildTiles() { updateTiles(); }
+void MeetingMemberModel::rebuildTiles()
+{
+    updateTiles();
+}
 
 void MeetingMemberModel::setSoundStrength(float level)
 {
@@ -132,13 +133,11 @@ MeetingMemberModel::tileFor(qint64 sourceType, KRTCVideoView *view,
     // Keep a tile's identity while nothing about it changed: the window holds tiles as its
     // share sources and compares them.
     for (const auto &tile : old) {
-        if (tile->activeVideoSourceType() == sourceType && tile->videoView() == view &&
-            tile->userName() == userName && tile->userId() == userId &&
-            tile->phoneNumber() == phoneNumber && tile->isSelf() == isSelf())
+        if (tile->activeVideoSourceType() == sourceType && tile->videoView() == view && tile->userName() == userName &&
+            tile->userId() == userId && tile->phoneNumber() == phoneNumber && tile->isSelf() == isSelf())
             return tile;
     }
-    return std::make_shared<MeetingActiveModel>(sourceType, phoneNumber, userId, userName,
-                                                isSelf(), view);
+    return std::make_shared<MeetingActiveModel>(sourceType, phoneNumber, userId, userName, isSelf(), view);
 }
 
 void MeetingMemberModel::updateTiles()

@@ -28,8 +28,7 @@ struct MeetingMediaPolicy {
 // notifications); userId is the plain phone number.
 class MeetingMemberModel final : public VeskUserModel {
 public:
-    explicit MeetingMemberModel(const VeskUserModel &user = {},
-                                std::shared_ptr<const MeetingMediaPolicy> policy = {});
+    explicit MeetingMemberModel(const VeskUserModel &user = {}, std::shared_ptr<const MeetingMediaPolicy> policy = {});
     ~MeetingMemberModel();
 
     MeetingMemberModel(const MeetingMemberModel &) = delete;

@@ -41,10 +41,8 @@ int NetworkRating::candidate(qint64 nowMs)
 
 NetworkRating::Outcome NetworkRating::addStatistics(const KRTCStatistics &stats, qint64 nowMs)
 {
-    const QString key = QString::number(int(stats.kind)) + QLatin1Char('|') + stats.peerId +
-                        QLatin1Char('|') +
-                        QString::number(stats.isVideo() ? stats.videoSourceType
-                                                        : stats.audioSourceType);
+    const QString key = QString::number(int(stats.kind)) + QLatin1Char('|') + stats.peerId + QLatin1Char('|') +
+                        QString::number(stats.isVideo() ? stats.videoSourceType : stats.audioSourceType);
     m_samples.insert(key, Sample{levelFor(stats), stats.isLocal(), nowMs});
 
     Outcome out;

@@ -118,8 +118,7 @@ void VeskMeetingManager::Private::setRenderDelegate(VeskRoomDelegate *delegate)
     }
 }
 
-void VeskMeetingManager::Private::renderFrame(const QString &peerId, const KRTCVideoFrame &frame,
-                                             qint64 sourceType)
+void VeskMeetingManager::Private::renderFrame(const QString &peerId, const KRTCVideoFrame &frame, qint64 sourceType)
 {
     // Held shared while the window draws, so clearing the delegate waits for the frame in hand.
     std::shared_lock lock(renderMutex);
@@ -127,8 +126,7 @@ void VeskMeetingManager::Private::renderFrame(const QString &peerId, const KRTCV
         renderDelegate->onRender(peerId, frame, sourceType);
 }
 
-void VeskMeetingManager::Private::memberLine(qint64 type,
-                                             const std::shared_ptr<MeetingMemberModel> &m)
+void VeskMeetingManager::Private::memberLine(qint64 type, const std::shared_ptr<MeetingMemberModel> &m)
 {
     // Join and leave lines of the chat are made here (types 7 and 8).
     IMMessage line;
@@ -141,8 +139,8 @@ void VeskMeetingManager::Private::memberLine(qint64 type,
         delegate->receiveMessage(line);
 }
 
-std::shared_ptr<MeetingMemberModel>
-VeskMeetingManager::Private::addMember(const QString &peerId, const QString &userName, bool announce)
+std::shared_ptr<MeetingMemberModel> VeskMeetingManager::Private::addMember(const QString &peerId,
+                                                                           const QString &userName, bool announce)
 {
     if (auto existing = members.value(peerId)) {
         if (!userName.isEmpty() && existing->userName != userName) {
@@ -159,9 +157,8 @@ VeskMeetingManager::Private::addMember(const QString &peerId, const QString &use
     auto m = std::make_shared<MeetingMemberModel>(user, policy);
     m->setEnterDate(QDateTime::currentDateTimeUtc());
     m->setIsSelf(peerId == ownPeerId());
-    m->setIsAssistantHost(std::any_of(assistantsList.cbegin(), assistantsList.cend(), [&](const QString &a) {
-        return RXEncrypt::aes128ecbDecrypt(a) == m->userId;
-    }));
+    m->setIsAssistantHost(std::any_of(assistantsList.cbegin(), assistantsList.cend(),
+                                      [&](const QString &a) { return RXEncrypt::aes128ecbDecrypt(a) == m->userId; }));
     members.insert(peerId, m);
     if (m->isSelf())
         memberOrder.prepend(peerId);
@@ -234,8 +231,8 @@ void VeskMeetingManager::Private::engineMemberLeft(const QString &peerId)
     memberLine(8, m);
 }
 
-void VeskMeetingManager::Private::engineStream(const QString &peerId, qint64 sourceType,
-                                               bool published, bool hasAudio, bool hasVideo)
+void VeskMeetingManager::Private::engineStream(const QString &peerId, qint64 sourceType, bool published, bool hasAudio,
+                                               bool hasVideo)
 {
     if (state == StateIdle)
         return;
@@ -286,10 +283,18 @@ void VeskMeetingManager::Private::engineStatistics(const KRTCStatistics &stats)
     center.post(names[kind], QVariant::fromValue(stats));
     toRoom([stats](VeskRoomDelegate &d) {
         switch (stats.kind) {
-        case KRTCStatsKind::LocalAudio: d.onLocalAudioStats(stats); break;
-        case KRTCStatsKind::LocalVideo: d.onLocalVideoStats(stats); break;
-        case KRTCStatsKind::RemoteAudio: d.onRemoteAudioStats(stats); break;
-        case KRTCStatsKind::RemoteVideo: d.onRemoteVideoStats(stats); break;
+        case KRTCStatsKind::LocalAudio:
+            d.onLocalAudioStats(stats);
+            break;
+        case KRTCStatsKind::LocalVideo:
+            d.onLocalVideoStats(stats);
+            break;
+        case KRTCStatsKind::RemoteAudio:
+            d.onRemoteAudioStats(stats);
+            break;
+        case KRTCStatsKind::RemoteVideo:
+            d.onRemoteVideoStats(stats);
+            break;
         }
     });
 
@@ -461,10 +466,7 @@ void VeskMeetingManager::Private::resetMeeting()
 // ---------------------------------------------------------------------------------------------
 // VeskMeetingManager
 
-VeskMeetingManager::VeskMeetingManager(QObject *parent)
-    : QObject(parent), d(std::make_unique<Private>(this))
-{
-}
+VeskMeetingManager::VeskMeetingManager(QObject *parent) : QObject(parent), d(std::make_unique<Private>(this)) {}
 
 VeskMeetingManager::~VeskMeetingManager()
 {
@@ -502,10 +504,22 @@ void VeskMeetingManager::setWaitMemberDelegate(VeskMemberWaitRoomDelegate *deleg
     d->waitMember.set(delegate, owner);
 }
 
-std::shared_ptr<MeetingInfoModel> VeskMeetingManager::roomInfo() const { return d->roomInfo; }
-KRTCEngineOC *VeskMeetingManager::engine() const { return d->engine.get(); }
-IMEngine *VeskMeetingManager::imEngine() const { return d->im.get(); }
-qint64 VeskMeetingManager::state() const { return d->state; }
+std::shared_ptr<MeetingInfoModel> VeskMeetingManager::roomInfo() const
+{
+    return d->roomInfo;
+}
+KRTCEngineOC *VeskMeetingManager::engine() const
+{
+    return d->engine.get();
+}
+IMEngine *VeskMeetingManager::imEngine() const
+{
+    return d->im.get();
+}
+qint64 VeskMeetingManager::state() const
+{
+    return d->state;
+}
 
 void VeskMeetingManager::setState(qint64 state)
 {
@@ -520,10 +534,22 @@ void VeskMeetingManager::setState(qint64 state)
     d->toRoom([state](VeskRoomDelegate &delegate) { delegate.onRoomStateChanged(state); });
 }
 
-bool VeskMeetingManager::asssitantHost() const { return d->asssitantHost; }
-void VeskMeetingManager::setAsssitantHost(bool on) { d->asssitantHost = on; }
-QStringList VeskMeetingManager::asssitantRecordArray() const { return d->assistantsList; }
-QVariantList VeskMeetingManager::metaMembersArray() const { return d->metaMembers; }
+bool VeskMeetingManager::asssitantHost() const
+{
+    return d->asssitantHost;
+}
+void VeskMeetingManager::setAsssitantHost(bool on)
+{
+    d->asssitantHost = on;
+}
+QStringList VeskMeetingManager::asssitantRecordArray() const
+{
+    return d->assistantsList;
+}
+QVariantList VeskMeetingManager::metaMembersArray() const
+{
+    return d->metaMembers;
+}
 
 QList<IMSystemSubMessage> VeskMeetingManager::waitRoomMemberArray() const
 {
@@ -531,7 +557,10 @@ QList<IMSystemSubMessage> VeskMeetingManager::waitRoomMemberArray() const
     return d->waitList;
 }
 
-QStringList VeskMeetingManager::ringRecordArray() const { return d->ringRecords; }
+QStringList VeskMeetingManager::ringRecordArray() const
+{
+    return d->ringRecords;
+}
 
 MeetingMemberList VeskMeetingManager::memberList() const
 {
@@ -547,26 +576,86 @@ std::shared_ptr<MeetingMemberModel> VeskMeetingManager::memberForId(const QStrin
     return d->member(id);
 }
 
-bool VeskMeetingManager::selfScreenOrWindowSharing() const { return d->selfScreenOrWindowSharing; }
-void VeskMeetingManager::setSelfScreenOrWindowSharing(bool on) { d->selfScreenOrWindowSharing = on; }
-bool VeskMeetingManager::selfFileSharing() const { return d->selfFileSharing; }
-void VeskMeetingManager::setSelfFileSharing(bool on) { d->selfFileSharing = on; }
-bool VeskMeetingManager::selfAVFileSharing() const { return d->selfAVFileSharing; }
-void VeskMeetingManager::setSelfAVFileSharing(bool on) { d->selfAVFileSharing = on; }
-bool VeskMeetingManager::shareStyleIsFile() const { return d->shareStyleIsFile; }
-void VeskMeetingManager::setShareStyleIsFile(bool on) { d->shareStyleIsFile = on; }
-bool VeskMeetingManager::didOtherOpenCamera() const { return d->didOtherOpenCamera; }
-void VeskMeetingManager::setDidOtherOpenCamera(bool on) { d->didOtherOpenCamera = on; }
-bool VeskMeetingManager::micDidOpen() const { return d->micDidOpen; }
-bool VeskMeetingManager::currentCameraOn() const { return d->currentCameraOn; }
-bool VeskMeetingManager::openMicStatusExc() const { return d->openMicStatusExc; }
-void VeskMeetingManager::setOpenMicStatusExc(bool on) { d->openMicStatusExc = on; }
-bool VeskMeetingManager::notRemindHighCpuAgain() const { return d->notRemindHighCpuAgain; }
-void VeskMeetingManager::setNotRemindHighCpuAgain(bool on) { d->notRemindHighCpuAgain = on; }
-bool VeskMeetingManager::noloogerShowNetWorkPopView() const { return d->noloogerShowNetWorkPopView; }
-void VeskMeetingManager::setNoloogerShowNetWorkPopView(bool on) { d->noloogerShowNetWorkPopView = on; }
-bool VeskMeetingManager::respondCoundownRuning() const { return d->respondCoundownRuning; }
-void VeskMeetingManager::setRespondCoundownRuning(bool on) { d->respondCoundownRuning = on; }
+bool VeskMeetingManager::selfScreenOrWindowSharing() const
+{
+    return d->selfScreenOrWindowSharing;
+}
+void VeskMeetingManager::setSelfScreenOrWindowSharing(bool on)
+{
+    d->selfScreenOrWindowSharing = on;
+}
+bool VeskMeetingManager::selfFileSharing() const
+{
+    return d->selfFileSharing;
+}
+void VeskMeetingManager::setSelfFileSharing(bool on)
+{
+    d->selfFileSharing = on;
+}
+bool VeskMeetingManager::selfAVFileSharing() const
+{
+    return d->selfAVFileSharing;
+}
+void VeskMeetingManager::setSelfAVFileSharing(bool on)
+{
+    d->selfAVFileSharing = on;
+}
+bool VeskMeetingManager::shareStyleIsFile() const
+{
+    return d->shareStyleIsFile;
+}
+void VeskMeetingManager::setShareStyleIsFile(bool on)
+{
+    d->shareStyleIsFile = on;
+}
+bool VeskMeetingManager::didOtherOpenCamera() const
+{
+    return d->didOtherOpenCamera;
+}
+void VeskMeetingManager::setDidOtherOpenCamera(bool on)
+{
+    d->didOtherOpenCamera = on;
+}
+bool VeskMeetingManager::micDidOpen() const
+{
+    return d->micDidOpen;
+}
+bool VeskMeetingManager::currentCameraOn() const
+{
+    return d->currentCameraOn;
+}
+bool VeskMeetingManager::openMicStatusExc() const
+{
+    return d->openMicStatusExc;
+}
+void VeskMeetingManager::setOpenMicStatusExc(bool on)
+{
+    d->openMicStatusExc = on;
+}
+bool VeskMeetingManager::notRemindHighCpuAgain() const
+{
+    return d->notRemindHighCpuAgain;
+}
+void VeskMeetingManager::setNotRemindHighCpuAgain(bool on)
+{
+    d->notRemindHighCpuAgain = on;
+}
+bool VeskMeetingManager::noloogerShowNetWorkPopView() const
+{
+    return d->noloogerShowNetWorkPopView;
+}
+void VeskMeetingManager::setNoloogerShowNetWorkPopView(bool on)
+{
+    d->noloogerShowNetWorkPopView = on;
+}
+bool VeskMeetingManager::respondCoundownRuning() const
+{
+    return d->respondCoundownRuning;
+}
+void VeskMeetingManager::setRespondCoundownRuning(bool on)
+{
+    d->respondCoundownRuning = on;
+}
 bool VeskMeetingManager::isOnlyAudioAllowScreenShare() const
 {
     return d->policy->isOnlyAudioAllowScreenShare.load();
@@ -575,8 +664,14 @@ void VeskMeetingManager::setIsOnlyAudioAllowScreenShare(bool on)
 {
     d->policy->isOnlyAudioAllowScreenShare.store(on);
 }
-bool VeskMeetingManager::isOnlyAudio() const { return d->policy->isOnlyAudio.load(); }
-bool VeskMeetingManager::resetOnlyAudio() const { return d->resetOnlyAudio; }
+bool VeskMeetingManager::isOnlyAudio() const
+{
+    return d->policy->isOnlyAudio.load();
+}
+bool VeskMeetingManager::resetOnlyAudio() const
+{
+    return d->resetOnlyAudio;
+}
 
 // --- joining and leaving ------------------------------------------------------------------------
 

@@ -148,8 +148,7 @@ public:
     // Type 6 goes out as a ring message; any other type through the channel and then at once to
     // VeskRoomDelegate::receiveMessage.
     void sendMessage(const IMMessage &message);
-    void sendMeetingControlWithType(qint64 event, const MeetingControlData &data,
-                                    const QString &message = QString());
+    void sendMeetingControlWithType(qint64 event, const MeetingControlData &data, const QString &message = QString());
     // true when the message was not seen before (and records it), false for a repeat.
     [[nodiscard]] bool judegeDuplicates(const IMMessage &message);
 

@@ -166,12 +166,9 @@ void VeskMeetingManager::pushStreamMirror(bool mirror)
         d->engine->pushStreamMirror(mirror);
 }
 
-void VeskMeetingManager::onMemberConfigChange(const QString &phoneNumber, const QString &configType,
-                                              int value)
+void VeskMeetingManager::onMemberConfigChange(const QString &phoneNumber, const QString &configType, int value)
 {
-    MainQueue::async(this, [this, phoneNumber, configType, value] {
-        d->applyConfig(phoneNumber, configType, value);
-    });
+    MainQueue::async(this, [this, phoneNumber, configType, value] { d->applyConfig(phoneNumber, configType, value); });
 }
 
 void VeskMeetingManager::useOnlyAudioMode(bool on)
@@ -277,9 +274,8 @@ VeskMeetingManager::startDesktopShare(const DesktopCaptureSnapshotModel &candida
     }
     KRTCScreenOption option;
     option.setM_ScreenOrWindowId(candidate.id);
-    option.setM_eType(candidate.type == DesktopCaptureSnapshotModel::Window
-                          ? KRTCScreenOption::TypeWindow
-                          : KRTCScreenOption::TypeScreen);
+    option.setM_eType(candidate.type == DesktopCaptureSnapshotModel::Window ? KRTCScreenOption::TypeWindow
+                                                                            : KRTCScreenOption::TypeScreen);
     const QSize size = KRTCScreenOption::sizeForStreamLevel(level);
     if (size.isValid()) {
         option.setM_nWidth(size.width());

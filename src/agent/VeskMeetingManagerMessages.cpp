@@ -35,9 +35,8 @@ void VeskMeetingManager::sendMessage(const IMMessage &message)
     }
     IMMessage out = message;
     if (out.sender.isEmpty())
-        out.sender = VeskAppAgent::existingInstance()
-                         ? VeskAppAgent::existingInstance()->myInfo().phoneNumber
-                         : QString();
+        out.sender =
+            VeskAppAgent::existingInstance() ? VeskAppAgent::existingInstance()->myInfo().phoneNumber : QString();
     out.msgId = d->im->sendMessage(out);
     out.sid = d->im->sessionId();
     // A ring is for the others; everything else shows at once on the sender's side too.
@@ -116,8 +115,7 @@ void VeskMeetingManager::waitRoomRemoveMember(const IMSystemSubMessage &member)
         qsizetype removed;
         {
             std::lock_guard lock(d->waitMutex);
-            removed = d->waitList.removeIf(
-                [&](const IMSystemSubMessage &m) { return m.userId == member.userId; });
+            removed = d->waitList.removeIf([&](const IMSystemSubMessage &m) { return m.userId == member.userId; });
         }
         if (removed > 0)
             d->waitListChanged(false);

@@ -75,8 +75,7 @@ public:
     void engineRoomEvent(int eventCode, const QString &peerId);
     void engineMemberJoined(const QString &peerId, const QString &userName);
     void engineMemberLeft(const QString &peerId);
-    void engineStream(const QString &peerId, qint64 sourceType, bool published, bool hasAudio,
-                      bool hasVideo);
+    void engineStream(const QString &peerId, qint64 sourceType, bool published, bool hasAudio, bool hasVideo);
     void engineStatistics(const KRTCStatistics &stats);
     void engineReconnecting();
     void engineReconnected();
@@ -97,8 +96,7 @@ public:
     // --- helpers ---
     [[nodiscard]] QString ownPeerId() const;
     [[nodiscard]] std::shared_ptr<MeetingMemberModel> member(const QString &id) const;
-    std::shared_ptr<MeetingMemberModel> addMember(const QString &peerId, const QString &userName,
-                                                  bool announce);
+    std::shared_ptr<MeetingMemberModel> addMember(const QString &peerId, const QString &userName, bool announce);
     void applyConfig(const QString &id, const QString &configType, int value);
     void memberLine(qint64 type, const std::shared_ptr<MeetingMemberModel> &member);
     void closeMicrophoneNow();

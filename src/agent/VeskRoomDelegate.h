@@ -27,16 +27,12 @@ public:
     // 0 idle, 1 joining, 2 in the room, 3 reconnecting, 4 reconnect failed.
     virtual void onRoomStateChanged(qint64 state) { (void)state; }
     // RENDER THREAD.
-    virtual void onRender(const QString &peerId, const KRTCVideoFrame &frame,
-                          qint64 videoSourceType)
+    virtual void onRender(const QString &peerId, const KRTCVideoFrame &frame, qint64 videoSourceType)
     {
         (void)peerId, (void)frame, (void)videoSourceType;
     }
     // The whole new member list.
-    virtual void onMemberChange(const QList<std::shared_ptr<MeetingMemberModel>> &members)
-    {
-        (void)members;
-    }
+    virtual void onMemberChange(const QList<std::shared_ptr<MeetingMemberModel>> &members) { (void)members; }
     // The service closed the meeting for this user; reason is the service's text.
     virtual void onRoomClosed(const QString &reason) { (void)reason; }
     virtual void onRoomClosed() {}

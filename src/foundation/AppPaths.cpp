@@ -32,8 +32,20 @@ QString xdg(const char *var, const QString &fallbackUnderHome)
 } // namespace
 
 namespace AppPaths {
-QString configDir() { return ensure(xdg("XDG_CONFIG_HOME", QStringLiteral(".config"))); }
-QString dataDir() { return ensure(xdg("XDG_DATA_HOME", QStringLiteral(".local/share"))); }
-QString stateDir() { return ensure(xdg("XDG_STATE_HOME", QStringLiteral(".local/state"))); }
-QString cacheDir() { return ensure(xdg("XDG_CACHE_HOME", QStringLiteral(".cache"))); }
+QString configDir()
+{
+    return ensure(xdg("XDG_CONFIG_HOME", QStringLiteral(".config")));
+}
+QString dataDir()
+{
+    return ensure(xdg("XDG_DATA_HOME", QStringLiteral(".local/share")));
+}
+QString stateDir()
+{
+    return ensure(xdg("XDG_STATE_HOME", QStringLiteral(".local/state")));
+}
+QString cacheDir()
+{
+    return ensure(xdg("XDG_CACHE_HOME", QStringLiteral(".cache")));
+}
 } // namespace AppPaths

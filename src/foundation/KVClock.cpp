@@ -48,7 +48,10 @@ KVClock &KVClock::current()
     return c ? *c : realClock();
 }
 
-void KVClock::install(KVClock *clock) { g_installed.store(clock); }
+void KVClock::install(KVClock *clock)
+{
+    g_installed.store(clock);
+}
 
 KVTimer *KVTimer::singleShot(QObject *owner, std::chrono::milliseconds interval, Callback fn)
 {
@@ -119,7 +122,10 @@ void KVTimer::fire()
         self->deleteLater();
 }
 
-void KVTimer::onTimeout() { fire(); }
+void KVTimer::onTimeout()
+{
+    fire();
+}
 
 VirtualClock::VirtualClock() = default;
 VirtualClock::~VirtualClock() = default;

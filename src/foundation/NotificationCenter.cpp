@@ -23,8 +23,8 @@ quint64 NotificationCenter::addObserver(QObject *owner, const QString &name, Han
         m_byToken.emplace(token, std::make_pair(static_cast<const QObject *>(owner), name));
     }
     if (firstForOwner) {
-        QObject::connect(owner, &QObject::destroyed, owner,
-                         [this, owner] { removeObserver(owner); }, Qt::DirectConnection);
+        QObject::connect(
+            owner, &QObject::destroyed, owner, [this, owner] { removeObserver(owner); }, Qt::DirectConnection);
     }
     return token;
 }
@@ -116,5 +116,6 @@ int NotificationCenter::observerCount(const QString &name) const
     const auto it = m_byName.find(name);
     if (it == m_byName.end())
         return 0;
-    return static_cast<int>(std::count_if(it->second.begin(), it->second.end(), [](const Entry &e) { return e.owner; }));
+    return static_cast<int>(
+        std::count_if(it->second.begin(), it->second.end(), [](const Entry &e) { return e.owner; }));
 }

@@ -53,7 +53,10 @@ void OperationQueue::addOperation(std::function<void()> op)
     m_pool->start(new Operation(m_name, std::move(op), this));
 }
 
-void OperationQueue::cancelAllOperations() { m_pool->clear(); }
+void OperationQueue::cancelAllOperations()
+{
+    m_pool->clear();
+}
 
 void OperationQueue::waitUntilAllOperationsAreFinished()
 {
@@ -61,6 +64,12 @@ void OperationQueue::waitUntilAllOperationsAreFinished()
     RaceDetector::happensAfter(this);
 }
 
-void OperationQueue::setMaxConcurrentOperationCount(int count) { m_pool->setMaxThreadCount(std::max(1, count)); }
+void OperationQueue::setMaxConcurrentOperationCount(int count)
+{
+    m_pool->setMaxThreadCount(std::max(1, count));
+}
 
-int OperationQueue::maxConcurrentOperationCount() const { return m_pool->maxThreadCount(); }
+int OperationQueue::maxConcurrentOperationCount() const
+{
+    return m_pool->maxThreadCount();
+}

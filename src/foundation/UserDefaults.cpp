@@ -36,7 +36,10 @@ void UserDefaults::resetStandardUserDefaults()
         slot->reload();
 }
 
-UserDefaults::UserDefaults(QString filePath) : m_path(std::move(filePath)) { reload(); }
+UserDefaults::UserDefaults(QString filePath) : m_path(std::move(filePath))
+{
+    reload();
+}
 
 void UserDefaults::reload()
 {
@@ -60,7 +63,10 @@ QVariant UserDefaults::objectForKey(const QString &key) const
     return m_values.value(key);
 }
 
-QString UserDefaults::stringForKey(const QString &key) const { return objectForKey(key).toString(); }
+QString UserDefaults::stringForKey(const QString &key) const
+{
+    return objectForKey(key).toString();
+}
 
 QVariantMap UserDefaults::dictionaryForKey(const QString &key) const
 {
@@ -68,9 +74,15 @@ QVariantMap UserDefaults::dictionaryForKey(const QString &key) const
     return v.typeId() == QMetaType::QVariantMap ? v.toMap() : QVariantMap{};
 }
 
-bool UserDefaults::boolForKey(const QString &key) const { return objectForKey(key).toBool(); }
+bool UserDefaults::boolForKey(const QString &key) const
+{
+    return objectForKey(key).toBool();
+}
 
-qint64 UserDefaults::integerForKey(const QString &key) const { return objectForKey(key).toLongLong(); }
+qint64 UserDefaults::integerForKey(const QString &key) const
+{
+    return objectForKey(key).toLongLong();
+}
 
 bool UserDefaults::contains(const QString &key) const
 {
@@ -88,9 +100,15 @@ void UserDefaults::setObject(const QVariant &value, const QString &key)
     writeLocked();
 }
 
-void UserDefaults::setBool(bool value, const QString &key) { setObject(QVariant(value), key); }
+void UserDefaults::setBool(bool value, const QString &key)
+{
+    setObject(QVariant(value), key);
+}
 
-void UserDefaults::setInteger(qint64 value, const QString &key) { setObject(QVariant(value), key); }
+void UserDefaults::setInteger(qint64 value, const QString &key)
+{
+    setObject(QVariant(value), key);
+}
 
 void UserDefaults::removeObjectForKey(const QString &key)
 {

@@ -22,7 +22,7 @@ public:
     [[nodiscard]] QVariant objectForKey(const QString &key) const;
     [[nodiscard]] QString stringForKey(const QString &key) const;
     [[nodiscard]] QVariantMap dictionaryForKey(const QString &key) const;
-    [[nodiscard]] bool boolForKey(const QString &key) const; // false when absent
+    [[nodiscard]] bool boolForKey(const QString &key) const;      // false when absent
     [[nodiscard]] qint64 integerForKey(const QString &key) const; // 0 when absent
     [[nodiscard]] bool contains(const QString &key) const;
 

@@ -9,7 +9,7 @@ namespace SchedulingTexts {
 inline const QString kNetworkError = QStringLiteral("网络不给力，请稍后重试");
 inline const QString kCancel = QStringLiteral("取消");
 inline const QString kConfirm = QStringLiteral("确定");
-inline const QString kComingLater = QStringLiteral("即将推出");                // tool tip of what comes later
+inline const QString kComingLater = QStringLiteral("即将推出"); // tool tip of what comes later
 
 // ---- Meeting form -------------------------------------------------------------------------
 inline const QString kCreateTitle = QStringLiteral("创建会议");

@@ -1,9 +1,9 @@
 #pragma once
 
+#include "meeting/window/MeetingViewController.h"
 #include "shell/LoginViewController.h"
 #include "shell/MainPageViewController.h"
 #include "shell/MainWindowViewController.h"
-#include "meeting/window/MeetingViewController.h"
 #include "uikit/KVPageNavigator.h"
 
 #include <QObject>

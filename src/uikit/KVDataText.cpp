@@ -88,7 +88,10 @@ void setToolTip(QWidget *widget, const QString &text)
     widget->setProperty(kDataToolTip, tip.isEmpty() ? QVariant() : QVariant(tip));
 }
 
-QString escaped(const QString &text) { return text.toHtmlEscaped(); }
+QString escaped(const QString &text)
+{
+    return text.toHtmlEscaped();
+}
 
 void setOwnRichText(QLabel *label, const QString &html)
 {

@@ -69,8 +69,8 @@ KVMemberAlertView::KVMemberAlertView(QWidget *parent) : QWidget(parent)
     m_confirmButton->setTextColor(Qt::white);
     for (VeskButton *b : {m_cancelButton, m_confirmButton})
         AutoLayout::autoSetDimensionsToSize(b, QSizeF(104, 32));
-    m_butttonTopConstraint = AutoLayout::autoPinEdge(m_cancelButton, A::Top, A::Bottom, m_contentLabel,
-                                                     kButtonTopWithTip);
+    m_butttonTopConstraint =
+        AutoLayout::autoPinEdge(m_cancelButton, A::Top, A::Bottom, m_contentLabel, kButtonTopWithTip);
     AutoLayout::autoPinEdge(m_confirmButton, A::Top, A::Top, m_cancelButton);
     AutoLayout::autoPinEdgeToSuperviewEdge(m_cancelButton, A::Leading, 27);
     AutoLayout::autoPinEdgeToSuperviewEdge(m_confirmButton, A::Trailing, 27);

@@ -5,8 +5,8 @@
 #include "agent/OmbrelManager.h"
 #include "agent/VeskMeetingManager.h"
 #include "agent/engine/FakeEngine.h"
-#include "connection/HttpManager.h"
 #include "agent/models/KVMeetingDidUpdated.h"
+#include "connection/HttpManager.h"
 #include "foundation/KVClock.h"
 #include "foundation/KVLogManager.h"
 #include "foundation/NotificationCenter.h"
@@ -201,14 +201,12 @@ TEST_F(AgentNoSequenceTest, RoomWithoutSequence_SendsAnEmptyHeader_AndShareLockF
 
     const KVMResponse lock = run([&](auto d) { agent->meetingLockStatus(&owner, true, d); });
     EXPECT_TRUE(lock.successed) << lock.message.toStdString();
-    expectEmptySequenceHeader(service.requestsFor(controlPath(roomId, "switch/lock")),
-                              "lock (POST)");
+    expectEmptySequenceHeader(service.requestsFor(controlPath(roomId, "switch/lock")), "lock (POST)");
     EXPECT_EQ(service.state().room(roomId)->flags.value("roomLockStatus").toInt(), 1);
 
     const KVMResponse dvr = run([&](auto d) { agent->onRecordVideoCompletionBlock(&owner, d); });
     EXPECT_TRUE(dvr.successed) << dvr.message.toStdString();
-    expectEmptySequenceHeader(service.requestsFor(controlPath(roomId, "onDvr")),
-                              "record (GET)");
+    expectEmptySequenceHeader(service.requestsFor(controlPath(roomId, "onDvr")), "record (GET)");
 
     const KVMResponse allowed = run([&](auto d) { agent->queryAllowShareMemberList(&owner, true, d); });
     EXPECT_TRUE(allowed.successed) << allowed.message.toStdString();
@@ -217,7 +215,8 @@ TEST_F(AgentNoSequenceTest, RoomWithoutSequence_SendsAnEmptyHeader_AndShareLockF
 
     // The share lock needs the sequence id: it fails at once and sends nothing.
     service.clearRequests();
-    const KVMResponse token = run([&](auto d) { agent->getShareTokenWithRoomId(&owner, roomId, kHostPhone, "张三", d); });
+    const KVMResponse token =
+        run([&](auto d) { agent->getShareTokenWithRoomId(&owner, roomId, kHostPhone, "张三", d); });
     EXPECT_FALSE(token.successed);
     EXPECT_EQ(token.code, VeskAppAgent::NotSentCode);
     ASSERT_TRUE(settleRequests());
@@ -227,18 +226,16 @@ TEST_F(AgentNoSequenceTest, RoomWithoutSequence_SendsAnEmptyHeader_AndShareLockF
     // has, the end is announced so that lists fetched meanwhile fetch again.
     QObject listener;
     QList<KVMeetingDidUpdated> announced;
-    NotificationCenter::defaultCenter().addObserver(&listener, KVMeetingDidUpdatedNotification,
-                                                    [&](const Notification &n) {
-                                                        announced << n.userInfo.value(KVMeetingDidUpdatedUserInfoKey)
-                                                                         .value<KVMeetingDidUpdated>();
-                                                    });
+    NotificationCenter::defaultCenter().addObserver(
+        &listener, KVMeetingDidUpdatedNotification, [&](const Notification &n) {
+            announced << n.userInfo.value(KVMeetingDidUpdatedUserInfoKey).value<KVMeetingDidUpdated>();
+        });
     agent->endMeeting();
     ASSERT_TRUE(processEventsUntil([&] { return !announced.isEmpty(); }));
     EXPECT_TRUE(service.state().room(roomId)->closed);
     EXPECT_EQ(announced.first().type, KVMeetingDidUpdated::Ended);
     EXPECT_EQ(announced.first().model.roomId, roomId);
-    expectEmptySequenceHeader(service.requestsFor(controlPath(roomId, "close")),
-                              "close");
+    expectEmptySequenceHeader(service.requestsFor(controlPath(roomId, "close")), "close");
 }
 
 // ---- The log uploader --------------------------------------------------------------------------

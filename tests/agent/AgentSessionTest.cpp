@@ -138,7 +138,8 @@ TEST_F(AgentSessionTest, SignInRefused_ByManyRepliesAtOnce_IsReportedOnce)
     service.state().tokens.clear(); // the service forgot the sign-in
     int refused = 0;
     for (int i = 0; i < 3; ++i)
-        agent->queryCreatedRoomsInfoWithCompletionBlock(&owner, [&](const KVMResponse &r) { refused += r.successed ? 0 : 1; });
+        agent->queryCreatedRoomsInfoWithCompletionBlock(&owner,
+                                                        [&](const KVMResponse &r) { refused += r.successed ? 0 : 1; });
     ASSERT_TRUE(processEventsUntil([&] { return refused == 3; }));
     ASSERT_TRUE(drainMainQueue());
     EXPECT_EQ(reports, 1);

@@ -69,8 +69,8 @@ TEST_F(ManagerChannelTest, JoinRoad_EngineJoinThenChannelThenOwnPeerGivesStateTw
     engine().emitRoomEvent(KRTCRoomEvent::SelfJoined, peer(kMyPhone));
     settle();
     EXPECT_EQ(manager->state(), VeskMeetingManager::StateInRoom);
-    EXPECT_EQ(recorder.events, (QStringList{"state 1", "onJoinRoomSuccess 1", "members 1", "state 2",
-                                            "selfJoinRoomSuccess"}));
+    EXPECT_EQ(recorder.events,
+              (QStringList{"state 1", "onJoinRoomSuccess 1", "members 1", "state 2", "selfJoinRoomSuccess"}));
     ASSERT_EQ(recorder.lastMembers.size(), 1);
     EXPECT_TRUE(recorder.lastMembers[0]->isSelf());
     EXPECT_FALSE(recorder.offMain);
@@ -78,9 +78,8 @@ TEST_F(ManagerChannelTest, JoinRoad_EngineJoinThenChannelThenOwnPeerGivesStateTw
 
 TEST_F(ManagerChannelTest, CloseCodes_ReachTheirDelegateMethods)
 {
-    const QList<QPair<int, QString>> cases = {{4003, "otherDeviceLogin"},
-                                              {4007, "hostMoveConsumerToWaitRoom"},
-                                              {4000, "onRoomClosed 会议已结束"}};
+    const QList<QPair<int, QString>> cases = {
+        {4003, "otherDeviceLogin"}, {4007, "hostMoveConsumerToWaitRoom"}, {4000, "onRoomClosed 会议已结束"}};
     for (const auto &[code, expected] : cases) {
         recorder.events.clear();
         manager->joinRoomWith(channelRoom());
@@ -102,8 +101,12 @@ TEST_F(ManagerChannelTest, ReceivedMessages_AreAcknowledgedAndHandedOn)
     settle();
     ASSERT_TRUE(processEventsUntil([&] { return service.channelConnectionCount("123456789") == 1; }));
     service.sendChannelMessage("123456789", "u-self",
-                               {{"type", 0}, {"msgId", 41}, {"sid", "s"}, {"sender", "13700000000"},
-                                {"senderName", "李四"}, {"data", QJsonArray{"你好"}}});
+                               {{"type", 0},
+                                {"msgId", 41},
+                                {"sid", "s"},
+                                {"sender", "13700000000"},
+                                {"senderName", "李四"},
+                                {"data", QJsonArray{"你好"}}});
     ASSERT_TRUE(processEventsUntil([&] { return recorder.messages.size() == 1; }));
     EXPECT_EQ(recorder.messages[0].data, QStringList{"你好"});
     ASSERT_TRUE(processEventsUntil([&] { return service.channelAcks().contains(41); }));
@@ -219,8 +222,8 @@ TEST_F(ManagerTest, ForeignThreadEvents_ReachTheDelegateOnTheMainThreadInOrder)
     });
     settle();
     EXPECT_FALSE(recorder.offMain);
-    EXPECT_EQ(recorder.events, (QStringList{"message 7 甲", "message 7 乙", "message 8 甲", "members 2",
-                                            "state 3", "localAudioStats"}));
+    EXPECT_EQ(recorder.events,
+              (QStringList{"message 7 甲", "message 7 乙", "message 8 甲", "members 2", "state 3", "localAudioStats"}));
 }
 
 TEST_F(ManagerTest, Frames_StayOnTheEngineThreadAndStopWithTheDelegate)

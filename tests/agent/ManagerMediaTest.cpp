@@ -9,7 +9,10 @@ using namespace std::chrono_literals;
 
 namespace {
 
-std::shared_ptr<MeetingMemberModel> self(const VeskMeetingManager &m) { return m.memberForId(kMyPhone); }
+std::shared_ptr<MeetingMemberModel> self(const VeskMeetingManager &m)
+{
+    return m.memberForId(kMyPhone);
+}
 
 TEST_F(ManagerTest, Microphone_OnlyInTheRoom)
 {
@@ -108,8 +111,7 @@ TEST_F(ManagerTest, DoCameraOperation_TakesTheMirrorFromSettings)
 {
     joinToRoom();
     manager->doCameraOperation();
-    EXPECT_EQ(engine().lastCameraOption().mirror,
-              VeskAppAgent::sharedInstance()->settingModel()->videoMirror());
+    EXPECT_EQ(engine().lastCameraOption().mirror, VeskAppAgent::sharedInstance()->settingModel()->videoMirror());
     EXPECT_TRUE(engine().cameraPublished());
 }
 
@@ -138,8 +140,8 @@ TEST_F(ManagerTest, Snapshots_TitleScreensAndDescribeWindows)
     KRTCDesktopSource screen2 = screen1;
     screen2.sourceId = 9;
     engine().setScreenSources({screen1, screen2});
-    KRTCDesktopSource window{42, KRTCScreenOption::TypeWindow, "文档", 1234, QImage(4, 4, QImage::Format_RGB32),
-                             QImage(2, 2, QImage::Format_ARGB32)};
+    KRTCDesktopSource window{42,   KRTCScreenOption::TypeWindow,       "文档",
+                             1234, QImage(4, 4, QImage::Format_RGB32), QImage(2, 2, QImage::Format_ARGB32)};
     engine().setWindowSources({window});
 
     const auto screens = manager->fetchDesktopScreenSnapshots();

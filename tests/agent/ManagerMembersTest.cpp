@@ -48,8 +48,8 @@ TEST_F(ManagerTest, MemberEvents_BuildTheListAndTiles)
     EXPECT_TRUE(list[1]->audioFlag());
     EXPECT_TRUE(list[1]->videoFlag());
     EXPECT_EQ(tileTypes(list[1]), (QList<qint64>{KRTCSourceType::Camera}));
-    EXPECT_EQ(tileTypes(list[2]), (QList<qint64>{KRTCSourceType::Share, KRTCSourceType::Audio,
-                                                 KRTCSourceType::CustomVideo}));
+    EXPECT_EQ(tileTypes(list[2]),
+              (QList<qint64>{KRTCSourceType::Share, KRTCSourceType::Audio, KRTCSourceType::CustomVideo}));
     const auto cameraTile = list[1]->activeArr().first();
     EXPECT_NE(cameraTile->videoView(), nullptr);
     EXPECT_TRUE(cameraTile->audioFlag());

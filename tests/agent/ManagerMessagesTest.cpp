@@ -31,7 +31,7 @@ TEST_F(ManagerTest, JudegeDuplicates_KeysByIdAndTypeAndForFiveAndSixBySender)
 {
     EXPECT_TRUE(manager->judegeDuplicates(message(1, 7, "a")));
     EXPECT_FALSE(manager->judegeDuplicates(message(1, 7, "b"))); // type 1: the sender is no part of it
-    EXPECT_TRUE(manager->judegeDuplicates(message(0, 7, "a")));   // another type
+    EXPECT_TRUE(manager->judegeDuplicates(message(0, 7, "a")));  // another type
     EXPECT_TRUE(manager->judegeDuplicates(message(5, 7, "a")));
     EXPECT_TRUE(manager->judegeDuplicates(message(5, 7, "b")));
     EXPECT_FALSE(manager->judegeDuplicates(message(5, 7, "b")));

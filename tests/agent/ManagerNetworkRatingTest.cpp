@@ -125,9 +125,8 @@ TEST_F(ManagerTest, Statistics_PostNotificationsAndRatingOnTheMainThread)
                 seen = n.object.value<KRTCStatistics>();
         });
     }
-    center.addObserver(&observer, "MEETINGNETWORKSTATE", [&](const Notification &n) {
-        states << n.userInfo.value("NetworkState").toInt();
-    });
+    center.addObserver(&observer, "MEETINGNETWORKSTATE",
+                       [&](const Notification &n) { states << n.userInfo.value("NetworkState").toInt(); });
 
     FakeEngine::onForeignThread([&] {
         engine().emitStatistics(stats(KRTCStatsKind::RemoteVideo, 0, 0, "peer-a"));
@@ -136,9 +135,9 @@ TEST_F(ManagerTest, Statistics_PostNotificationsAndRatingOnTheMainThread)
         engine().emitStatistics(stats(KRTCStatsKind::RemoteAudio, 0, 0));
     });
     settle();
-    EXPECT_EQ(posted, (QStringList{"NETWORKMONITORNOTIVIDEO", "NETWORKMONITORNOTILOCALAUDIO",
-                                   "NETWORKMONITORNOTILOCALVIDEO", "MEETINGNETWORKWARNNING",
-                                   "NETWORKMONITORNOTIAUDIO"}));
+    EXPECT_EQ(posted,
+              (QStringList{"NETWORKMONITORNOTIVIDEO", "NETWORKMONITORNOTILOCALAUDIO", "NETWORKMONITORNOTILOCALVIDEO",
+                           "MEETINGNETWORKWARNNING", "NETWORKMONITORNOTIAUDIO"}));
     EXPECT_EQ(seen.kind, KRTCStatsKind::RemoteAudio);
     EXPECT_EQ(states, (QList<int>{0, 4}));
     EXPECT_EQ(recorder.only("remoteVideoStats").size(), 1);

@@ -28,7 +28,10 @@
 #include <ostream>
 
 // Readable failure output for Qt strings.
-inline void PrintTo(const QString &s, std::ostream *os) { *os << '"' << s.toStdString() << '"'; }
+inline void PrintTo(const QString &s, std::ostream *os)
+{
+    *os << '"' << s.toStdString() << '"';
+}
 
 // Records every delegate call as a line, and whether any arrived off the main thread.
 class Recorder final : public QObject,

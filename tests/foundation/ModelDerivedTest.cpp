@@ -243,7 +243,7 @@ TEST(ModelMessageTest, DisplayMessageAndSizeAreCachedAndACopyDropsBothCaches)
     const QFontMetricsF metrics(font);
     EXPECT_GT(wrapped.width(), 0);
     EXPECT_LE(wrapped.width(), 120);
-    EXPECT_GT(wrapped.height(), metrics.height() * 2);            // wraps at words onto several lines
+    EXPECT_GT(wrapped.height(), metrics.height() * 2);           // wraps at words onto several lines
     EXPECT_EQ(m.getMessageSizeWithMaxWidth(120, font), wrapped); // measured once per font and width
     EXPECT_LT(m.getMessageSizeWithMaxWidth(1000, font).height(), wrapped.height());
     // Each font has its own text and size: the bold line is measured with the bold font.

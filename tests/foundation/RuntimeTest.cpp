@@ -1,9 +1,9 @@
+#include "foundation/AppPaths.h"
 #include "foundation/KVClock.h"
 #include "foundation/MainQueue.h"
 #include "foundation/NotificationCenter.h"
 #include "foundation/OperationQueue.h"
 #include "foundation/UserDefaults.h"
-#include "foundation/AppPaths.h"
 #include "support/TestEvents.h"
 
 #include <QCoreApplication>

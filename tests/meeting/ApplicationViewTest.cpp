@@ -1,11 +1,11 @@
 // The applications panel against a fake meeting: layouts by role, the transcription gate, the
 // host's record switches, the sub-panels, audio-only, and the tiles the window turns on and off.
 
+#include "meeting/panels/ApplicationView.h"
 #include "devservice/DevServiceTestUtil.h"
 #include "foundation/KVClock.h"
 #include "foundation/NotificationCenter.h"
 #include "meeting/panels/ApplicationServices.h"
-#include "meeting/panels/ApplicationView.h"
 #include "meeting/panels/MeetingRecordSwitchView.h"
 #include "meeting/window/MeetingBottomButton.h"
 #include "uikit/VeskButton.h"

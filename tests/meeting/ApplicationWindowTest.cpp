@@ -38,7 +38,8 @@ protected:
         request.setHeader(QNetworkRequest::ContentTypeHeader, "application/json");
         request.setRawHeader("Authorization", "token-host");
         request.setRawHeader("sequenceId", service.state().room(kRoomId)->sequenceId.toUtf8());
-        const QJsonObject body{{"openTranslateText", record ? "1" : "0"}, {"roomTranscribeStatus", viewing ? "1" : "0"}};
+        const QJsonObject body{{"openTranslateText", record ? "1" : "0"},
+                               {"roomTranscribeStatus", viewing ? "1" : "0"}};
         QNetworkReply *reply = network.post(request, QJsonDocument(body).toJson());
         EXPECT_TRUE(processEventsUntil([reply] { return reply->isFinished(); }));
         reply->deleteLater();
@@ -103,7 +104,8 @@ TEST_F(ApplicationWindowTest, MemberLearnsTheSwitchesFromEvent5AndTheTileThenOpe
     EXPECT_EQ(panel->transcriptionButton->state(), 0);
 
     ASSERT_EQ(hostSwitches(true, true), 0);
-    ASSERT_TRUE(processEventsUntil([&] { return room()->openTranslateText == 1 && room()->roomTranscribeStatus == 1; }));
+    ASSERT_TRUE(
+        processEventsUntil([&] { return room()->openTranslateText == 1 && room()->roomTranscribeStatus == 1; }));
     VeskToast::dismissToast();
     panel->transcriptionButton->click();
     EXPECT_EQ(toastText(), QString());

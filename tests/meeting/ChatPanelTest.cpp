@@ -12,14 +12,14 @@
 #include "uikit/VeskToast.h"
 
 #include <QAccessible>
+#include <QAccessibleActionInterface>
 #include <QApplication>
 #include <QClipboard>
 #include <QDir>
-#include <QAccessibleActionInterface>
 #include <QJsonArray>
 #include <QJsonDocument>
-#include <QListView>
 #include <QKeyEvent>
+#include <QListView>
 #include <QScrollBar>
 
 namespace {

@@ -178,8 +178,8 @@ TEST_F(MeetingWindowTest, Build_HostKeepsEditableChat_AndSizeFollowsTheScreen)
     settle();
     const QList<VideoCollectionViewItem *> items = root->findChildren<VideoCollectionViewItem *>();
     ASSERT_TRUE(page->ui->IMChatEnableButton->isVisible());
-    const QRect input =
-        page->ui->IMChatTextView->geometry().translated(page->ui->IMChatTextView->parentWidget()->mapTo(root, QPoint()));
+    const QRect input = page->ui->IMChatTextView->geometry().translated(
+        page->ui->IMChatTextView->parentWidget()->mapTo(root, QPoint()));
     const QRect box = page->ui->IMChatEnableButton->geometry().translated(
         page->ui->IMChatEnableButton->parentWidget()->mapTo(root, QPoint()));
     for (VideoCollectionViewItem *item : items) {

@@ -1,11 +1,11 @@
 // The member list's decisions without a display: roster order, rows carried over, search, the
 // bottom buttons, what a roster row shows and does, and the host's control messages.
 
+#include "meeting/panels/MemberListRules.h"
 #include "agent/VeskAppAgent.h"
 #include "foundation/ModelContext.h"
 #include "foundation/RXEncrypt.h"
 #include "meeting/panels/MemberControlMessages.h"
-#include "meeting/panels/MemberListRules.h"
 
 #include <gtest/gtest.h>
 
@@ -64,9 +64,9 @@ TEST_F(MemberListRulesTest, RosterOrder_MeHostAssistantsSharerThenTheRest)
 {
     // I am the host; someone else shares; one assistant host.
     context.me = kHost;
-    EXPECT_EQ(names(roster({member("1", "甲"), member("2", "共享", true), member(kHost, "我"), member("3", "助理")},
-                           {"3"})),
-              (QStringList{"我", "助理", "共享", "甲"}));
+    EXPECT_EQ(
+        names(roster({member("1", "甲"), member("2", "共享", true), member(kHost, "我"), member("3", "助理")}, {"3"})),
+        (QStringList{"我", "助理", "共享", "甲"}));
     // Somebody else is the host, I am a member.
     context.me = kMe;
     EXPECT_EQ(names(roster({member("1", "甲"), member(kHost, "主持"), member(kMe, "我"), member("2", "共享", true)})),
@@ -81,10 +81,10 @@ TEST_F(MemberListRulesTest, RosterOrder_TheLaterOfTwoMeRowsGoesFirstTheEarlierKe
 
 TEST_F(MemberListRulesTest, RosterOrder_ThreeAssistantsFirstAndLastFoundMoveTheMiddleStays)
 {
-    EXPECT_EQ(names(roster({member("9", "R"), member("1", "A1"), member("2", "A2"), member("3", "A3"),
-                            member(kHost, "H")},
-                           {"1", "2", "3"})),
-              (QStringList{"H", "A1", "A3", "R", "A2"}));
+    EXPECT_EQ(
+        names(roster({member("9", "R"), member("1", "A1"), member("2", "A2"), member("3", "A3"), member(kHost, "H")},
+                     {"1", "2", "3"})),
+        (QStringList{"H", "A1", "A3", "R", "A2"}));
     EXPECT_TRUE(roster({}).isEmpty());
 }
 
@@ -157,11 +157,24 @@ TEST_F(MemberListRulesTest, BottomButtons_ByTabBatchModeAndRole)
         ButtonStyle left, right;
     };
     const QList<Case> cases{
-        {true, false, true, false, {"全员闭麦", {}, red, clear, red, 1}, {"更多", "arrow_down_talk", white, blue, clear, 0}},
-        {true, false, false, false,
+        {true,
+         false,
+         true,
+         false,
+         {"全员闭麦", {}, red, clear, red, 1},
+         {"更多", "arrow_down_talk", white, blue, clear, 0}},
+        {true,
+         false,
+         false,
+         false,
          {"允许成员自行开麦", {}, red, clear, red, 1},
          {"更多", "arrow_down_talk", white, blue, clear, 0}},
-        {true, true, true, false, {"取消", {}, blue, clear, blue, 1}, {"移除", {}, QColor("#B4B4B4"), QColor("#666666"), clear, 0}},
+        {true,
+         true,
+         true,
+         false,
+         {"取消", {}, blue, clear, blue, 1},
+         {"移除", {}, QColor("#B4B4B4"), QColor("#666666"), clear, 0}},
         {true, true, true, true, {"取消", {}, blue, clear, blue, 1}, {"移除", {}, white, red, clear, 0}},
         {false, true, true, true, {"全部准入", {}, white, blue, clear, 0}, {"全部移出", {}, red, clear, red, 1}},
         {false, false, false, false, {"全部准入", {}, white, blue, clear, 0}, {"全部移出", {}, red, clear, red, 1}},

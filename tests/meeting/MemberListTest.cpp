@@ -105,7 +105,8 @@ protected:
     void confirm(const QString &alertName, bool tick = false)
     {
         KVAlert *alert = nullptr;
-        ASSERT_TRUE(processEventsUntil([&] { return (alert = visibleAlert(alertName)) != nullptr; })) << alertName.toStdString();
+        ASSERT_TRUE(processEventsUntil([&] { return (alert = visibleAlert(alertName)) != nullptr; }))
+            << alertName.toStdString();
         KVMemberAlertView *view = KVMemberAlert::viewOf(alert);
         if (tick)
             view->checkButton()->click();
@@ -320,8 +321,10 @@ TEST_F(MemberListTest, HostActions_MuteAllTickedThenUnticked)
     list->leftButton()->click();
     confirm(QStringLiteral("muteAllAlert"));
     ASSERT_TRUE(replied(QStringLiteral("switch/mic"), 2));
-    EXPECT_EQ(service.requestsFor(controlPath(QStringLiteral("switch/mic"))).last().param(
-                  QStringLiteral("micAllowStatus")).toInt(),
+    EXPECT_EQ(service.requestsFor(controlPath(QStringLiteral("switch/mic")))
+                  .last()
+                  .param(QStringLiteral("micAllowStatus"))
+                  .toInt(),
               1);
     ASSERT_EQ(types(), (QList<qint64>{1, 9}));
     EXPECT_EQ(sent[1].data.switchStatus, 1);
@@ -350,7 +353,8 @@ TEST_F(MemberListTest, HostActions_AllCamerasOffAssistantLimitAndRemoval)
 
     // A failed removal says why, never that it was done.
     menu->setModel(rowOf(kPeerPhone)->model());
-    service.failNextReply(controlPath(QStringLiteral("removeMember")), DevService::fail(500, QStringLiteral("移出失败")));
+    service.failNextReply(controlPath(QStringLiteral("removeMember")),
+                          DevService::fail(500, QStringLiteral("移出失败")));
     menu->moveOutButton()->click();
     confirm(QStringLiteral("removeMemberAlert"), true);
     ASSERT_TRUE(replied(QStringLiteral("removeMember")));

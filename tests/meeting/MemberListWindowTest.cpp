@@ -63,8 +63,7 @@ TEST_F(MemberListWindowTest, ShowOrHideMember_OpensBesideTheWindowAndCloses)
     const QRect area = memberWindow->screen()->availableGeometry();
     const QRect placed = memberWindow->frameGeometry();
     EXPECT_EQ(placed.top(), main.top());
-    EXPECT_TRUE(placed.left() == main.right() + 1 ||
-                placed.right() == std::min(main.right(), area.right()))
+    EXPECT_TRUE(placed.left() == main.right() + 1 || placed.right() == std::min(main.right(), area.right()))
         << placed.left() << " " << placed.right() << " " << main.right() << " " << area.right();
 
     page->ui->memberListBtn->click();
@@ -104,8 +103,7 @@ TEST_F(MemberListWindowTest, EndToEnd_WaitingRoomAdmitAllAndMuteAll)
     EXPECT_FALSE(list->buttonBKView()->isHidden());
     ASSERT_TRUE(processEventsUntil([&] {
         const DevRoom *room = service.state().room(kRoomId);
-        return room && !room->waiting.isEmpty() &&
-               room->waiting.first().extra.value(QStringLiteral("read")).toBool();
+        return room && !room->waiting.isEmpty() && room->waiting.first().extra.value(QStringLiteral("read")).toBool();
     }));
 
     ASSERT_EQ(list->leftButton()->title(), QStringLiteral("全部准入"));

@@ -29,10 +29,10 @@ TEST(ChatRulesTest, TypingRule_SendsTrimmedText_EnterOtherwiseBreaksTheLine_Fift
     EXPECT_EQ(refused.kind, Kind::Refuse);
     EXPECT_EQ(refused.tip, QStringLiteral("最多输入50个字符"));
     // Blanks around the text do not count; a paste counts whole; UTF-16 units are counted.
-    EXPECT_EQ(ChatRules::inputDecision(QStringLiteral("  ") + fifty.left(49) + QStringLiteral("  "),
-                                       QStringLiteral("b"))
-                  .kind,
-              Kind::Accept);
+    EXPECT_EQ(
+        ChatRules::inputDecision(QStringLiteral("  ") + fifty.left(49) + QStringLiteral("  "), QStringLiteral("b"))
+            .kind,
+        Kind::Accept);
     EXPECT_EQ(ChatRules::inputDecision(QString(), QString(51, QLatin1Char('x'))).kind, Kind::Refuse);
     EXPECT_EQ(ChatRules::inputDecision(fifty.left(49), QStringLiteral("😀")).kind, Kind::Refuse);
     // Enter with the full fifty still sends.
@@ -256,8 +256,7 @@ TEST(SubtitleRulesTest, TemporaryResultsWithin600MsSkipped_FinalsNever_LanguageC
     EXPECT_EQ(SubtitleRules::resultsToShow(one, 1, std::nullopt, 0).first().showText, QStringLiteral("你好(en)"));
     EXPECT_TRUE(SubtitleRules::resultsToShow({result("a", 2, "完", 1000)}, 0, std::nullopt, 0).isEmpty());
     // Other types pass; strings that are not objects give nothing.
-    EXPECT_EQ(SubtitleRules::resultsToShow({result("a", 1, "x", 1000), QStringLiteral("x")}, 0, 1000, 1100).size(),
-              1);
+    EXPECT_EQ(SubtitleRules::resultsToShow({result("a", 1, "x", 1000), QStringLiteral("x")}, 0, 1000, 1100).size(), 1);
     EXPECT_EQ(SubtitleRules::subtitleText(first.first()), QStringLiteral("\n甲: 你好(cn)"));
 }
 

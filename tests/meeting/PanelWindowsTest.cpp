@@ -70,7 +70,8 @@ TEST_F(PanelWindowsTest, Transcript_ShownInItsWindowOnly_HistoryKeepsLiveLines_R
     signIn();
     QVariantList older;
     for (int i = 0; i < 49; ++i)
-        older << QVariantMap{{"senderId", "h"}, {"name", "旧"}, {"content", QString::number(i)}, {"timeStamp", 1000.0 + i}};
+        older << QVariantMap{
+            {"senderId", "h"}, {"name", "旧"}, {"content", QString::number(i)}, {"timeStamp", 1000.0 + i}};
     addRoom().extra.insert(QStringLiteral("subtitles"), older);
     MeetingViewController *page = openJoinedPage();
     TranscriptionViewController *panel = page->transcriptionView();
@@ -356,7 +357,8 @@ TEST_F(PanelWindowsTest, EndToEnd_ResultsFromTheServiceMergeIntoLinesAndShowAsSu
     MeetingViewController *page = openJoinedPage();
     page->showSubtitleViewAction(true);
     const double now = double(QDateTime::currentMSecsSinceEpoch());
-    const QJsonArray data{result("p1", 0, QStringLiteral("大家"), now), result("p1", 0, QStringLiteral("大家好"), now + 1)};
+    const QJsonArray data{result("p1", 0, QStringLiteral("大家"), now),
+                          result("p1", 0, QStringLiteral("大家好"), now + 1)};
     ASSERT_EQ(service.sendChannelMessage(kRoomId, {}, {{"type", 3}, {"sender", "mccServer"}, {"data", data}}), 1);
     ASSERT_TRUE(processEventsUntil([&] { return page->transcriptionView()->lines().size() > 0; }));
     EXPECT_EQ(page->transcriptionView()->lines().size(), 1) << "one speaker's temporary results grow one line";

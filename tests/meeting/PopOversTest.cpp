@@ -5,9 +5,9 @@
 #include "connection/IMSystemSubMessage.h"
 #include "devices/views/KVAudioSelectView.h"
 #include "devices/views/KVCameraSelectView.h"
-#include "uikit/KVWindow.h"
 #include "uikit/KVEventView.h"
 #include "uikit/KVFlatView.h"
+#include "uikit/KVWindow.h"
 
 #include <QAccessible>
 #include <QAccessibleActionInterface>

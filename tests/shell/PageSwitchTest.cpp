@@ -5,11 +5,11 @@
 
 #include "foundation/MainQueue.h"
 #include "foundation/models/MeetingInfoModel.h"
+#include "meeting/window/MeetingViewController.h"
 #include "shell/AppDelegateMac.h"
 #include "shell/MainPageViewController.h"
-#include "meeting/window/MeetingViewController.h"
-#include "uikit/KVAlert.h"
 #include "shell/ShellTexts.h"
+#include "uikit/KVAlert.h"
 #include "uikit/VeskButton.h"
 
 #include <QCloseEvent>

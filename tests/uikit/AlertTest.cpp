@@ -1,6 +1,6 @@
+#include "uikit/AutoLayout.h"
 #include "uikit/KVAlert.h"
 #include "uikit/KVAlertProtocol.h"
-#include "uikit/AutoLayout.h"
 #include "uikit/KVAlertViewController.h"
 #include "uikit/KVMemberAlert.h"
 #include "uikit/VeskLayer.h"
@@ -139,8 +139,8 @@ TEST(KVAlertTest, CancelRedStyleUsesTheGivenColours)
 TEST(KVAlertTest, EscapeCancelsButARedCancelIsNeverPressedByEscapeOrTheFirstReturn)
 {
     int cancels = 0, confirms = 0;
-    QPointer<KVAlert> plain =
-        KVAlert::alertWithMessage("确定退出当前会议?", "取消", "退出会议", [&] { ++cancels; }, [&] { ++confirms; });
+    QPointer<KVAlert> plain = KVAlert::alertWithMessage(
+        "确定退出当前会议?", "取消", "退出会议", [&] { ++cancels; }, [&] { ++confirms; });
     plain->showInCenterOfWindow(nullptr);
     QTest::keyClick(plain.data(), Qt::Key_Escape);
     EXPECT_EQ(cancels, 1);
@@ -148,8 +148,8 @@ TEST(KVAlertTest, EscapeCancelsButARedCancelIsNeverPressedByEscapeOrTheFirstRetu
     processDeferredDeletes();
 
     // The creator's dialog: its red cancel ends the meeting for everyone.
-    QPointer<KVAlert> creator =
-        KVAlert::alertWithMessage("确定退出当前会议?", "结束会议", "退出会议", [&] { ++cancels; }, [&] { ++confirms; });
+    QPointer<KVAlert> creator = KVAlert::alertWithMessage(
+        "确定退出当前会议?", "结束会议", "退出会议", [&] { ++cancels; }, [&] { ++confirms; });
     creator->setConfigCancelRedStyle();
     creator->showInCenterOfWindow(nullptr);
     QTest::keyClick(creator.data(), Qt::Key_Escape);

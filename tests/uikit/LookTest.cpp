@@ -165,7 +165,9 @@ TEST(ImageViewTest, ShowsThePlaceholderThenTheLoadedImageAndTheLatestAddressWins
     label.setScaledContents(true);
     QPixmap placeholder(8, 8);
     placeholder.fill(Qt::gray);
-    const auto shown = [&label] { return label.pixmap().isNull() ? QColor() : label.pixmap().toImage().pixelColor(0, 0); };
+    const auto shown = [&label] {
+        return label.pixmap().isNull() ? QColor() : label.pixmap().toImage().pixelColor(0, 0);
+    };
 
     // The first address's answer is held until after the second one's has landed.
     service.delayNextReply("/img/red.png", 100);
@@ -182,7 +184,8 @@ TEST(ImageViewTest, ShowsThePlaceholderThenTheLoadedImageAndTheLatestAddressWins
 
     // A failed load keeps the picture shown meanwhile; so does an address from the service that
     // names a local file, which is never read.
-    for (const QString &refused : {QStringLiteral("not an address"), QUrl::fromLocalFile(dir.filePath("red.png")).toString()}) {
+    for (const QString &refused :
+         {QStringLiteral("not an address"), QUrl::fromLocalFile(dir.filePath("red.png")).toString()}) {
         vesk::setImageWithURL(&label, refused, placeholder);
         EXPECT_EQ(shown(), QColor(Qt::gray));
         ASSERT_TRUE(drainMainQueue()); // the failure is delivered on the main queue

@@ -31,20 +31,11 @@ public:
         (void)success, (void)code, (void)message;
     }
     // KRTCRoomEvent code for a peer; SelfJoined carries the own peer id. Event thread.
-    virtual void onRoomEvent(int eventCode, const QString &peerId)
-    {
-        (void)eventCode, (void)peerId;
-    }
+    virtual void onRoomEvent(int eventCode, const QString &peerId) { (void)eventCode, (void)peerId; }
 
     // Another participant entered / left the room. Event thread.
-    virtual void onMemberJoined(const QString &peerId, const QString &userName)
-    {
-        (void)peerId, (void)userName;
-    }
-    virtual void onMemberLeft(const QString &peerId)
-    {
-        (void)peerId;
-    }
+    virtual void onMemberJoined(const QString &peerId, const QString &userName) { (void)peerId, (void)userName; }
+    virtual void onMemberLeft(const QString &peerId) { (void)peerId; }
 
     // A participant (or the own peer) started / stopped sending a stream of a KRTCSourceType.
     // hasAudio / hasVideo tell what the stream carries. Event thread.
@@ -52,10 +43,7 @@ public:
     {
         (void)peerId, (void)sourceType, (void)hasAudio, (void)hasVideo;
     }
-    virtual void onStreamUnpublished(const QString &peerId, qint64 sourceType)
-    {
-        (void)peerId, (void)sourceType;
-    }
+    virtual void onStreamUnpublished(const QString &peerId, qint64 sourceType) { (void)peerId, (void)sourceType; }
 
     // One frame to draw: remote video and the own camera/share preview (the own peer id).
     // RENDER THREAD, once per frame; do no more than matching and KRTCVideoView::renderFrame.
@@ -73,10 +61,7 @@ public:
     }
 
     // Statistics of one stream, every 2 s per stream. Statistics thread.
-    virtual void onStatistics(const KRTCStatistics &stats)
-    {
-        (void)stats;
-    }
+    virtual void onStatistics(const KRTCStatistics &stats) { (void)stats; }
 
     // Connection to the media server lost / back / given up (only with a limited
     // KRTCEngineConfig::reconnectTimes). Event thread.
@@ -91,8 +76,5 @@ public:
 
     // The own screen share ended without stopScreenSharing() (shared window or screen gone).
     // Event thread.
-    virtual void onScreenShareFinished(int reason)
-    {
-        (void)reason;
-    }
+    virtual void onScreenShareFinished(int reason) { (void)reason; }
 };

@@ -11,9 +11,9 @@
 #include "foundation/NotificationCenter.h"
 
 #include <QAudioFormat>
-#include <QCoreApplication>
 #include <QAudioSink>
 #include <QAudioSource>
+#include <QCoreApplication>
 #include <QFile>
 #include <QMediaDevices>
 #include <QThread>

@@ -34,9 +34,8 @@ struct TileNames {
     const char *off;
     const char *on;
 };
-constexpr TileNames kTileImages[] = {{"countdown_nor", "countdown_on"},
-                                     {"transcribe", "transcribe_on"},
-                                     {"headset", "headset_blue"}};
+constexpr TileNames kTileImages[] = {
+    {"countdown_nor", "countdown_on"}, {"transcribe", "transcribe_on"}, {"headset", "headset_blue"}};
 
 QWidget *tile(QWidget *parent, const QString &title, QPointer<VeskButton> &button, QPointer<QLabel> &image,
               QPointer<QLabel> &label)
@@ -98,10 +97,9 @@ ApplicationView::ApplicationView(QWidget *parent) : QWidget(parent), m_services(
     connect(allowScreenShareButton, &VeskButton::clicked, this,
             [this] { allowScreenShareViewAction(allowScreenShareButton); });
 
-    NotificationCenter::defaultCenter().addObserver(this, QStringLiteral("TranscriptionViewHidden"),
-                                                    [this](const Notification &) {
-                                                        MainQueue::safe(this, [this] { transcriptionViewHidden(); });
-                                                    });
+    NotificationCenter::defaultCenter().addObserver(
+        this, QStringLiteral("TranscriptionViewHidden"),
+        [this](const Notification &) { MainQueue::safe(this, [this] { transcriptionViewHidden(); }); });
     placeTiles();
 }
 
@@ -159,7 +157,7 @@ void ApplicationView::layoutSelfWithView(QWidget *button)
         AutoLayout::autoAlignAxis(this, AutoLayout::Attribute::CenterX, button, kHostCenterOffset);
         MeetingRecordSwitchView *record = allowMeetingRecordView();
         const int height = m_services->openTranslateText() != 0 ? MeetingRecordSwitchView::kOpenHeight
-                                                                 : MeetingRecordSwitchView::kClosedHeight;
+                                                                : MeetingRecordSwitchView::kClosedHeight;
         const QList<KVLayoutConstraint *> size = pin(record, this, QSizeF(MeetingRecordSwitchView::kWidth, height));
         layoutConstraintHeight = size.size() > 1 ? size.at(1) : nullptr;
         record->raise();
@@ -230,7 +228,7 @@ void ApplicationView::transcriptionAction(VeskButton *sender)
         return;
     const char *refusal = m_services->openTranslateText() == 0      ? "主持人已关闭会议记录"
                           : m_services->roomTranscribeStatus() == 0 ? "主持人已关闭实时转录"
-                                                                     : nullptr;
+                                                                    : nullptr;
     if (refusal) {
         VeskToast::showToastInMeeting(QString::fromUtf8(refusal));
         // Refused: the tile stays as it was, so the next click asks for the same again.

@@ -38,19 +38,22 @@ struct InputState {
 
 // A forbid-all switch clicked: its new state is 1 to forbid. Privileged users send the request
 // with the wanted imAllowStatus; others only have the switch put back in line with the room.
-[[nodiscard]] inline qint64 requestedAllowStatus(qint64 switchState) { return switchState == 1 ? 0 : 1; }
+[[nodiscard]] inline qint64 requestedAllowStatus(qint64 switchState)
+{
+    return switchState == 1 ? 0 : 1;
+}
 // The window's input of a participant who is not privileged, for the room's imAllowStatus.
 [[nodiscard]] InputState participantInputState(bool imAllowStatus);
 
 // A chat-permission command (control event 10) as this user applies it.
 struct PermissionCommand {
-    bool addressed = false;          // for everyone or for this user; else nothing happens
-    bool setsRoomForbid = false;     // for everyone: the room's imForbid := forbid
-    bool forbid = false;             // switchStatus 0
-    bool showsForbidToast = false;   // the five-second toast with the command's text
-    bool touchesInputs = false;      // the inputs follow (not for the host and assistant hosts)
-    InputState input;                // the window's input when touchesInputs
-    bool floatingEnabled = true;     // the floating panel's setEnableIM when touchesInputs
+    bool addressed = false;        // for everyone or for this user; else nothing happens
+    bool setsRoomForbid = false;   // for everyone: the room's imForbid := forbid
+    bool forbid = false;           // switchStatus 0
+    bool showsForbidToast = false; // the five-second toast with the command's text
+    bool touchesInputs = false;    // the inputs follow (not for the host and assistant hosts)
+    InputState input;              // the window's input when touchesInputs
+    bool floatingEnabled = true;   // the floating panel's setEnableIM when touchesInputs
 };
 [[nodiscard]] PermissionCommand permissionCommand(const QString &peerId, int switchStatus, const QString &myPhone,
                                                   bool privileged);

@@ -80,7 +80,8 @@ void CountDownDisplay::startCountDownWith(qint64 seconds)
     aboutToStart();
     m_timeCount = seconds;
     m_left = CountDownRules::split(seconds);
-    VeskToast::showToastInMeeting(QStringLiteral("主持人已开启倒计时,剩余时间:%1分%2秒").arg(m_left.minutes).arg(m_left.seconds));
+    VeskToast::showToastInMeeting(
+        QStringLiteral("主持人已开启倒计时,剩余时间:%1分%2秒").arg(m_left.minutes).arg(m_left.seconds));
     showTime();
     if (m_timeCount >= 1)
         beginCountDown();

@@ -8,7 +8,6 @@
 
 #include <functional>
 
-
 // The floating chat panel offered while the user shares his screen: the window's floating chat
 // list (placed into contentView by the opener), an input of its own and the forbid-all switch.
 class FloatingIMView final : public QWidget {

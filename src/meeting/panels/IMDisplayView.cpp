@@ -160,8 +160,8 @@ void IMDisplayView::updatePlacement()
     const int baseBottom = int(std::lround((anchored ? m_anchor->geometry().top() : superview->height()) + m_bottom));
     const int left = anchored ? m_anchor->geometry().left() : int(kLeading);
     const int maxHeight = int(std::lround(kMaxHeight * m_adjustScale));
-    const ChatRules::OverlayBand band = ChatRules::overlayBand(
-        left, int(kOverlayWidth), baseBottom, maxHeight, keepClearBlock ? keepClearBlock() : QList<QRect>());
+    const ChatRules::OverlayBand band = ChatRules::overlayBand(left, int(kOverlayWidth), baseBottom, maxHeight,
+                                                               keepClearBlock ? keepClearBlock() : QList<QRect>());
     m_selfBottom->setConstant(m_bottom - (baseBottom - band.bottom));
     m_selfHeight->setConstant(std::min(m_contentHeight, band.maxHeight));
     m_placing = false;

@@ -50,7 +50,8 @@ InviteView::InviteView(QWidget *parent) : QWidget(parent)
     inputField->setFrame(false);
     inputField->setStyleSheet(
         QStringLiteral("QLineEdit { color: white; background: #2B2C31; border-radius: 2px; padding: 0 8px; }"));
-    vesk::setPlaceholder(inputField, QStringLiteral("请输入用户名"), vesk::colorWithHexString(QStringLiteral("#999999")));
+    vesk::setPlaceholder(inputField, QStringLiteral("请输入用户名"),
+                         vesk::colorWithHexString(QStringLiteral("#999999")));
     inputField->setGeometry(kMargin, kFieldTop, kWidth - 2 * kMargin, kFieldHeight);
     inputField->setResponderDelegate(this);
     connect(inputField, &QLineEdit::textEdited, this, [this] { controlTextDidChange(); });
@@ -60,7 +61,8 @@ InviteView::InviteView(QWidget *parent) : QWidget(parent)
     userTableView->setFrameShape(QFrame::NoFrame);
     userTableView->setWidgetResizable(true);
     userTableView->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    userTableView->setStyleSheet(QStringLiteral("QScrollArea, QScrollArea > QWidget > QWidget { background: transparent; }"));
+    userTableView->setStyleSheet(
+        QStringLiteral("QScrollArea, QScrollArea > QWidget > QWidget { background: transparent; }"));
     userTableView->setGeometry(kMargin, kListTop, kWidth - 2 * kMargin, kHeight - kListTop - 52);
     m_rows = new QWidget();
     m_rowsLayout = new QVBoxLayout(m_rows);
@@ -236,7 +238,8 @@ void InviteView::inviteMember()
                 return;
             self->m_sending = false;
             self->updateSendButton();
-            self->showTip(round->failed ? QStringLiteral("邀请发送失败，请稍后重试") : QStringLiteral("您的邀请已发送成功"));
+            self->showTip(round->failed ? QStringLiteral("邀请发送失败，请稍后重试")
+                                        : QStringLiteral("您的邀请已发送成功"));
         });
     }
 }

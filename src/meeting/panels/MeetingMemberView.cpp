@@ -36,7 +36,8 @@ MeetingMemberView::MeetingMemberView(QWidget *parent) : QWidget(parent)
     memberTableView->setFrameShape(QFrame::NoFrame);
     memberTableView->setWidgetResizable(true);
     memberTableView->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    memberTableView->setStyleSheet(QStringLiteral("QScrollArea, QScrollArea > QWidget > QWidget { background: transparent; }"));
+    memberTableView->setStyleSheet(
+        QStringLiteral("QScrollArea, QScrollArea > QWidget > QWidget { background: transparent; }"));
     memberTableView->setGeometry(0, 44, kWidth, kHeight - 52);
     m_rows = new QWidget();
     m_rowsLayout = new QVBoxLayout(m_rows);

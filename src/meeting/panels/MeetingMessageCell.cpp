@@ -15,9 +15,15 @@ MeetingMessageCell::MeetingMessageCell(QWidget *parent) : QWidget(parent)
     setAttribute(Qt::WA_TranslucentBackground);
 }
 
-void MeetingMessageCell::setCellWidth(double width) { m_cellWidth = width; }
+void MeetingMessageCell::setCellWidth(double width)
+{
+    m_cellWidth = width;
+}
 
-void MeetingMessageCell::setEnableBK(bool enable) { m_enableBK = enable; }
+void MeetingMessageCell::setEnableBK(bool enable)
+{
+    m_enableBK = enable;
+}
 
 void MeetingMessageCell::setMessageModel(const MeetingMessageModel &model)
 {
@@ -25,7 +31,10 @@ void MeetingMessageCell::setMessageModel(const MeetingMessageModel &model)
     update();
 }
 
-QFont MeetingMessageCell::fontFor(bool enableBK) { return vesk::systemFont(enableBK ? 12 : 14, QFont::Bold); }
+QFont MeetingMessageCell::fontFor(bool enableBK)
+{
+    return vesk::systemFont(enableBK ? 12 : 14, QFont::Bold);
+}
 
 QSizeF MeetingMessageCell::lineSize(const MeetingMessageModel &line, double cellWidth, bool enableBK)
 {

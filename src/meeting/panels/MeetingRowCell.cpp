@@ -189,14 +189,14 @@ void MeetingRowCell::shareButtonUI()
 
 void MeetingRowCell::showCamera(bool on)
 {
-    m_cameraButton->setImage(MemberListIcons::image(on ? QStringLiteral("camera_on") : QStringLiteral("camera_off"),
-                                                    kIconSide));
+    m_cameraButton->setImage(
+        MemberListIcons::image(on ? QStringLiteral("camera_on") : QStringLiteral("camera_off"), kIconSide));
 }
 
 void MeetingRowCell::showShare(bool on)
 {
-    m_shareButton->setImage(MemberListIcons::image(
-        on ? QStringLiteral("ic_share_ing") : QStringLiteral("ic_share_disable"), kIconSide));
+    m_shareButton->setImage(
+        MemberListIcons::image(on ? QStringLiteral("ic_share_ing") : QStringLiteral("ic_share_disable"), kIconSide));
 }
 
 void MeetingRowCell::setMoreShown(bool shown)
@@ -266,16 +266,16 @@ void MeetingRowCell::micAction()
         break;
     }
     QPointer<MeetingRowCell> self(this);
-    VeskAppAgent::sharedInstance()->switchMicWithAct(
-        this, 0, {RXEncrypt::aes128ecbEncrypt(row->phoneNumber)}, [self, row](const KVMResponse &reply) {
-            if (!self)
-                return;
-            // A failure leaves the microphone shown as it is: on.
-            if (self->isCurrent(row))
-                self->m_microButton->setIconState(reply.code != 0 ? 1 : 0);
-            if (reply.code == 0 && self->micHandleBlock)
-                self->micHandleBlock(row, false);
-        });
+    VeskAppAgent::sharedInstance()->switchMicWithAct(this, 0, {RXEncrypt::aes128ecbEncrypt(row->phoneNumber)},
+                                                     [self, row](const KVMResponse &reply) {
+                                                         if (!self)
+                                                             return;
+                                                         // A failure leaves the microphone shown as it is: on.
+                                                         if (self->isCurrent(row))
+                                                             self->m_microButton->setIconState(reply.code != 0 ? 1 : 0);
+                                                         if (reply.code == 0 && self->micHandleBlock)
+                                                             self->micHandleBlock(row, false);
+                                                     });
 }
 
 void MeetingRowCell::cameraAction()

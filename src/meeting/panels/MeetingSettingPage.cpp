@@ -31,7 +31,10 @@ public:
     void onMemberChange(const QList<Tile> &, const Tile &, const Tile &) override {}
 
 private:
-    [[nodiscard]] MainSettingViewController *controller() const { return MainSettingWindow::controllerOf(m_window.get()); }
+    [[nodiscard]] MainSettingViewController *controller() const
+    {
+        return MainSettingWindow::controllerOf(m_window.get());
+    }
 
     std::unique_ptr<MacBaseWindowController> m_window;
 };
@@ -61,4 +64,7 @@ MeetingSettingPage::FactoryScope::FactoryScope(Factory factory) : m_previous(ins
     installedFactory() = std::move(factory);
 }
 
-MeetingSettingPage::FactoryScope::~FactoryScope() { installedFactory() = std::move(m_previous); }
+MeetingSettingPage::FactoryScope::~FactoryScope()
+{
+    installedFactory() = std::move(m_previous);
+}

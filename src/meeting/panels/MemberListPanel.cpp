@@ -5,18 +5,16 @@
 #include "meeting/panels/MemberListViewController.h"
 #include "meeting/window/MeetingBottomButton.h"
 #include "meeting/window/MeetingViewController.h"
+#include "uikit/KVFlatView.h"
 #include "uikit/KVWindow.h"
 #include "uikit/MacBaseWindowController.h"
-#include "uikit/KVFlatView.h"
 #include "uikit/VeskCategories.h"
 
 #include <QLabel>
 
 #include <cmath>
 
-MemberListPanel::MemberListPanel(MeetingViewController *window, QObject *parent) : QObject(parent), m_window(window)
-{
-}
+MemberListPanel::MemberListPanel(MeetingViewController *window, QObject *parent) : QObject(parent), m_window(window) {}
 
 MemberListViewController *MemberListPanel::memberListViewController()
 {

@@ -226,8 +226,7 @@ void MemberListViewController::moveOutMeetingRoom(const MemberRow &row)
                     if (!self)
                         return;
                     // Told as done only when it is.
-                    VeskToast::showToast(reply.successed ? kRemoved.arg(row->userName)
-                                                         : failureText(reply.message));
+                    VeskToast::showToast(reply.successed ? kRemoved.arg(row->userName) : failureText(reply.message));
                 });
         });
     showAlert(alert, QStringLiteral("removeMemberAlert"), window());
@@ -292,38 +291,39 @@ void MemberListViewController::muteAll()
         return;
     }
     QPointer<MemberListViewController> self(this);
-    KVAlert *alert = KVMemberAlert::alertWithTitle(kMuteAllAsk, true, kNoSelfUnmute, QVariant(), [self](const QVariant &,
-                                                                                                        bool forbid) {
-        if (!self)
-            return;
-        VeskToast::showLoadingToast(QString());
-        const QDateTime start = QDateTime::currentDateTime();
-        const QString roomId = MemberListContext::room() ? MemberListContext::room()->roomId : QString();
-        VeskAppAgent::sharedInstance()->switchAllMicWithAct(
-            self, 0, {QStringLiteral("-1")}, forbid ? 0 : 1, [self, forbid, start, roomId](const KVMResponse &reply) {
-                VeskToast::dismissLoadingToast();
-                QVariantMap record = TLWLogManager::operationRecord(
-                    QStringLiteral("allMemberCloseMic"), start, QDateTime::currentDateTime(), reply.successed,
-                    reply.successed ? QString() : reply.message, QString(), QString(), roomId);
-                if (!reply.successed)
-                    record.insert(QStringLiteral("status"), QString::number(reply.code));
-                TLWLogManager::uploadOperationLogWithContent(record);
-                if (!self)
-                    return;
-                if (!reply.successed) {
-                    VeskToast::showToast(failureText(reply.message));
-                    return;
-                }
-                self->sendMicControlDataWithPeerId(QStringLiteral("-1"), true);
-                self->sendAllowMemberOpenMicWithPeerId(QStringLiteral("-1"), forbid);
-                if (forbid) {
-                    if (const auto room = MemberListContext::room())
-                        room->micAllowStatus = false;
-                    self->updateButtons(self->m_isMembersTableView, self->m_bactchRemoveModel);
-                    self->memberMorePanelView()->refreshUI();
-                }
-            });
-    });
+    KVAlert *alert = KVMemberAlert::alertWithTitle(
+        kMuteAllAsk, true, kNoSelfUnmute, QVariant(), [self](const QVariant &, bool forbid) {
+            if (!self)
+                return;
+            VeskToast::showLoadingToast(QString());
+            const QDateTime start = QDateTime::currentDateTime();
+            const QString roomId = MemberListContext::room() ? MemberListContext::room()->roomId : QString();
+            VeskAppAgent::sharedInstance()->switchAllMicWithAct(
+                self, 0, {QStringLiteral("-1")}, forbid ? 0 : 1,
+                [self, forbid, start, roomId](const KVMResponse &reply) {
+                    VeskToast::dismissLoadingToast();
+                    QVariantMap record = TLWLogManager::operationRecord(
+                        QStringLiteral("allMemberCloseMic"), start, QDateTime::currentDateTime(), reply.successed,
+                        reply.successed ? QString() : reply.message, QString(), QString(), roomId);
+                    if (!reply.successed)
+                        record.insert(QStringLiteral("status"), QString::number(reply.code));
+                    TLWLogManager::uploadOperationLogWithContent(record);
+                    if (!self)
+                        return;
+                    if (!reply.successed) {
+                        VeskToast::showToast(failureText(reply.message));
+                        return;
+                    }
+                    self->sendMicControlDataWithPeerId(QStringLiteral("-1"), true);
+                    self->sendAllowMemberOpenMicWithPeerId(QStringLiteral("-1"), forbid);
+                    if (forbid) {
+                        if (const auto room = MemberListContext::room())
+                            room->micAllowStatus = false;
+                        self->updateButtons(self->m_isMembersTableView, self->m_bactchRemoveModel);
+                        self->memberMorePanelView()->refreshUI();
+                    }
+                });
+        });
     showAlert(alert, QStringLiteral("muteAllAlert"), window());
 }
 
@@ -392,12 +392,11 @@ void MemberListViewController::batchRemove()
                 if (row->isCheck)
                     ids << requestId(row->phoneNumber);
             }
-            VeskAppAgent::sharedInstance()->memberMoveOutfromMeetingRoom(self, ids, forbid,
-                                                                         [self](const KVMResponse &reply) {
-                                                                             if (self && reply.code != 0)
-                                                                                 VeskToast::showToast(
-                                                                                     failureText(reply.message));
-                                                                         });
+            VeskAppAgent::sharedInstance()->memberMoveOutfromMeetingRoom(
+                self, ids, forbid, [self](const KVMResponse &reply) {
+                    if (self && reply.code != 0)
+                        VeskToast::showToast(failureText(reply.message));
+                });
         });
     showAlert(alert, QStringLiteral("batchRemoveAlert"), window());
 }

@@ -125,8 +125,8 @@ void MemberListViewController::admitAll()
 void MemberListViewController::removeAllWaiting()
 {
     QPointer<MemberListViewController> self(this);
-    KVAlert *alert =
-        KVMemberAlert::alertWithTitle(kRemoveAllWaitingAsk, false, QString(), QVariant(), [self](const QVariant &, bool) {
+    KVAlert *alert = KVMemberAlert::alertWithTitle(
+        kRemoveAllWaitingAsk, false, QString(), QVariant(), [self](const QVariant &, bool) {
             if (!self)
                 return;
             VeskAppAgent::sharedInstance()->memberMoveOutfromMeetingRoom(

@@ -137,8 +137,8 @@ void MemberListViewController::createUI()
     m_searchBKView->setObjectName(QStringLiteral("searchBKView"));
     vesk::setBackgroundColor(m_searchBKView, hex("#353535"));
     vesk::setCornerRadius(m_searchBKView, 6);
-    m_searchViewTopConstraint = AutoLayout::autoPinEdge(m_searchBKView, A::Top, A::Bottom, m_lineView,
-                                                        kSearchTopWithoutTabs);
+    m_searchViewTopConstraint =
+        AutoLayout::autoPinEdge(m_searchBKView, A::Top, A::Bottom, m_lineView, kSearchTopWithoutTabs);
     AutoLayout::autoPinEdgeToSuperviewEdge(m_searchBKView, A::Leading, 16);
     AutoLayout::autoPinEdgeToSuperviewEdge(m_searchBKView, A::Trailing, 16);
     AutoLayout::autoSetDimension(m_searchBKView, A::Height, 32);

@@ -34,8 +34,7 @@ MemberMoreActionView::MemberMoreActionView(QWidget *parent) : QWidget(parent), m
     vesk::setCornerRadius(m_bkView, 6);
     AutoLayout::autoPinEdgesToSuperviewEdgesWithInsets(m_bkView);
     m_assistantLabel = entry(m_bkView, QStringLiteral("assistantLabel"), MemberListTexts::kMakeAssistant, 4);
-    m_waitingRoomButton =
-        entry(m_bkView, QStringLiteral("waitingRoomButton"), MemberListTexts::kMoveToWaitingRoom, 38);
+    m_waitingRoomButton = entry(m_bkView, QStringLiteral("waitingRoomButton"), MemberListTexts::kMoveToWaitingRoom, 38);
     m_moveOutButton = entry(m_bkView, QStringLiteral("moveOutButton"), MemberListTexts::kMoveOutOfMeeting, 72);
     connect(m_assistantLabel, &QAbstractButton::clicked, this, [this] { assistantHostACtion(); });
     connect(m_waitingRoomButton, &QAbstractButton::clicked, this, [this] { removeToWAitingRoomAction(); });

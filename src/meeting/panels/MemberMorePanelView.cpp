@@ -227,16 +227,15 @@ void MemberMorePanelView::openWaitingRoomAction()
         return;
     QPointer<MemberMorePanelView> self(this);
     VeskToast::showLoadingToast(QString());
-    VeskAppAgent::sharedInstance()->meetingWaitingRoom(this, !room->roomWaitStatus,
-                                                       [self, room](const KVMResponse &reply) {
-                                                           VeskToast::dismissLoadingToast();
-                                                           if (!self || !reply.successed)
-                                                               return;
-                                                           room->roomWaitStatus = !room->roomWaitStatus;
-                                                           VeskToast::showToast(room->roomWaitStatus ? kWaitingRoomOn
-                                                                                                     : kWaitingRoomOff);
-                                                           self->show();
-                                                       });
+    VeskAppAgent::sharedInstance()->meetingWaitingRoom(
+        this, !room->roomWaitStatus, [self, room](const KVMResponse &reply) {
+            VeskToast::dismissLoadingToast();
+            if (!self || !reply.successed)
+                return;
+            room->roomWaitStatus = !room->roomWaitStatus;
+            VeskToast::showToast(room->roomWaitStatus ? kWaitingRoomOn : kWaitingRoomOff);
+            self->show();
+        });
 }
 
 void MemberMorePanelView::lockMeetingRoomAction()
@@ -248,16 +247,15 @@ void MemberMorePanelView::lockMeetingRoomAction()
         return;
     QPointer<MemberMorePanelView> self(this);
     VeskToast::showLoadingToast(QString());
-    VeskAppAgent::sharedInstance()->meetingLockStatus(this, !room->roomLockStatus,
-                                                      [self, room](const KVMResponse &reply) {
-                                                          VeskToast::dismissLoadingToast();
-                                                          if (!self || !reply.successed)
-                                                              return;
-                                                          room->roomLockStatus = !room->roomLockStatus;
-                                                          VeskToast::showToast(room->roomLockStatus ? kLocked
-                                                                                                    : kUnlocked);
-                                                          self->show();
-                                                      });
+    VeskAppAgent::sharedInstance()->meetingLockStatus(
+        this, !room->roomLockStatus, [self, room](const KVMResponse &reply) {
+            VeskToast::dismissLoadingToast();
+            if (!self || !reply.successed)
+                return;
+            room->roomLockStatus = !room->roomLockStatus;
+            VeskToast::showToast(room->roomLockStatus ? kLocked : kUnlocked);
+            self->show();
+        });
 }
 
 void MemberMorePanelView::exportMemberListAction()

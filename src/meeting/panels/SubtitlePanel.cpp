@@ -63,8 +63,8 @@ SubtitlePanel::SubtitlePanel(MeetingViewController *window, QObject *parent) : Q
 
 void SubtitlePanel::receiveSubTitle(const IMMessage &message)
 {
-    const QList<KVSubTitleModel> results = SubtitleRules::resultsToShow(message.data, m_subtitleLanguage,
-                                                                       m_lastShowTime, KVClock::current().nowMs());
+    const QList<KVSubTitleModel> results =
+        SubtitleRules::resultsToShow(message.data, m_subtitleLanguage, m_lastShowTime, KVClock::current().nowMs());
     if (!results.isEmpty())
         showSubTitleText(results);
 }
@@ -128,8 +128,7 @@ void SubtitlePanel::handleSubTitleChangeEvent(SubtitleSettingModel *model, bool 
     VeskAppAgent *agent = VeskAppAgent::existingInstance();
     if (!agent)
         return;
-    agent->updateSelfMeetingConfigWithCameraStatus(this, QString(), QString(),
-                                                   QString::number(model->myLanguageType()),
+    agent->updateSelfMeetingConfigWithCameraStatus(this, QString(), QString(), QString::number(model->myLanguageType()),
                                                    [](const KVMResponse &reply) {
                                                        if (!reply.successed)
                                                            VeskToast::showToastInMeeting(reply.message);

@@ -38,7 +38,8 @@ SubtitleSettingView::SubtitleSettingView(QWidget *parent) : QWidget(parent)
     vesk::setCornerRadius(this, 3);
     setFixedSize(kWidth, kHeight);
 
-    m_bigFontButton = makeButton(SettingTexts::kFontLarge, SettingTexts::kFontSize, &SubtitleSettingView::bigFontAction);
+    m_bigFontButton =
+        makeButton(SettingTexts::kFontLarge, SettingTexts::kFontSize, &SubtitleSettingView::bigFontAction);
     m_middleFontButton =
         makeButton(SettingTexts::kFontMiddle, SettingTexts::kFontSize, &SubtitleSettingView::middleFontAction);
     m_littleFontButton =

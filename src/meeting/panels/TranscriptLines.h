@@ -66,6 +66,6 @@ private:
     void addNewItem(const KVSubTitleRecord &record);
     static void setContent(Line &line, const QString &content);
 
-    QList<LinePtr> m_lines;          // newest first
+    QList<LinePtr> m_lines;           // newest first
     QHash<QString, LinePtr> m_latest; // senderId: the speaker's latest line
 };

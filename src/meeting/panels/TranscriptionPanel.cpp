@@ -49,7 +49,7 @@ MacBaseWindowController *TranscriptionPanel::transcriptionWindow()
     state.transcriptionWindow->setContentViewController(transcriptionView());
     // Just off the right edge of the meeting window's screen until it is placed.
     QScreen *screen = m_window->isViewLoaded() && m_window->view()->screen() ? m_window->view()->screen()
-                                                                            : QGuiApplication::primaryScreen();
+                                                                             : QGuiApplication::primaryScreen();
     const QRect area = screen ? screen->geometry() : QRect(0, 0, 1920, 1080);
     window->setGeometry(QRect(QPoint(area.right() + 1, area.bottom() + 1 - size.height()), size));
     return state.transcriptionWindow.get();
@@ -66,6 +66,5 @@ void TranscriptionPanel::showOrHiddeTranscriptionWindow(bool show, bool fromFloa
     controller->showWindow();
     // Beside the meeting window, or 8 points right of the floating bar's more menu.
     QWidget *more = fromFloatingWindow ? m_window->moreItemView() : nullptr;
-    m_window->placeWindowAtIndex(controller->window(), more ? more->window() : nullptr,
-                                 more ? kFloatingOffset : 0, 0);
+    m_window->placeWindowAtIndex(controller->window(), more ? more->window() : nullptr, more ? kFloatingOffset : 0, 0);
 }

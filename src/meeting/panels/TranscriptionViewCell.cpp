@@ -18,7 +18,10 @@ constexpr int kTimeWidth = 56;
 constexpr int kTimeRight = 12;
 constexpr int kTextFlags = Qt::TextWordWrap | Qt::TextWrapAnywhere | Qt::AlignLeft | Qt::AlignTop;
 
-QFont textFont() { return vesk::systemFont(12); }
+QFont textFont()
+{
+    return vesk::systemFont(12);
+}
 
 } // namespace
 
@@ -43,9 +46,15 @@ int TranscriptionViewCell::measureTextHeight(const QString &text)
     return int(std::ceil(bounds.height()));
 }
 
-int TranscriptionViewCell::textViewHeight(int textHeight) { return std::max(kMinTextHeight, textHeight) + 10; }
+int TranscriptionViewCell::textViewHeight(int textHeight)
+{
+    return std::max(kMinTextHeight, textHeight) + 10;
+}
 
-int TranscriptionViewCell::rowHeight(int textHeight) { return textViewHeight(textHeight) + kTextTop + kBottom; }
+int TranscriptionViewCell::rowHeight(int textHeight)
+{
+    return textViewHeight(textHeight) + kTextTop + kBottom;
+}
 
 QString TranscriptionViewCell::initialOf(const QString &name)
 {
@@ -55,7 +64,10 @@ QString TranscriptionViewCell::initialOf(const QString &name)
     return name.at(0).isHighSurrogate() && name.size() > 1 ? name.left(2) : name.left(1);
 }
 
-QRect TranscriptionViewCell::surnnameFrame() const { return {kLeft, 10, 28, 28}; }
+QRect TranscriptionViewCell::surnnameFrame() const
+{
+    return {kLeft, 10, 28, 28};
+}
 
 QRect TranscriptionViewCell::nameFrame(int rowWidth) const
 {

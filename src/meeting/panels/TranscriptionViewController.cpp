@@ -236,7 +236,10 @@ void TranscriptionViewController::loadView()
     setView(root);
 }
 
-void TranscriptionViewController::viewDidLoad() { requestData(); }
+void TranscriptionViewController::viewDidLoad()
+{
+    requestData();
+}
 
 // ---- Results ---------------------------------------------------------------------------------------
 
@@ -249,8 +252,8 @@ void TranscriptionViewController::receiveMessages(const QStringList &data)
         m_lines.merge(record);
 
     if (!m_refreshTimer) {
-        m_refreshTimer = KVTimer::repeating(this, std::chrono::milliseconds(kRefreshMs),
-                                            [this] { refreshTableViewMethod(); });
+        m_refreshTimer =
+            KVTimer::repeating(this, std::chrono::milliseconds(kRefreshMs), [this] { refreshTableViewMethod(); });
     } else if (m_refreshTimerIsSuspend) {
         // Parked after the last burst: show this one at once, then every half second.
         m_refreshTimerIsSuspend = false;
@@ -307,21 +310,22 @@ void TranscriptionViewController::requestData()
     if (!agent)
         return;
     QPointer<TranscriptionViewController> self(this);
-    agent->querySubTitleListWithRoomId(
-        this, roomId(), QDateTime::currentMSecsSinceEpoch(), false, true, [self](const KVMResponse &reply) {
-            if (!self)
-                return;
-            if (!reply.successed) {
-                VeskToast::showToast(reply.message);
-                return;
-            }
-            const auto page = reply.data.value<KVSubTitleListModel>();
-            self->m_didLoadAllPastData = page.list.size() < kPageSize;
-            // The live lines merged before the answer stay; older history goes before them.
-            self->m_lines.mergeFirstPage(page.list);
-            if (!page.list.isEmpty() && !self->m_searchFlag)
-                self->rebuildFromLive();
-        });
+    agent->querySubTitleListWithRoomId(this, roomId(), QDateTime::currentMSecsSinceEpoch(), false, true,
+                                       [self](const KVMResponse &reply) {
+                                           if (!self)
+                                               return;
+                                           if (!reply.successed) {
+                                               VeskToast::showToast(reply.message);
+                                               return;
+                                           }
+                                           const auto page = reply.data.value<KVSubTitleListModel>();
+                                           self->m_didLoadAllPastData = page.list.size() < kPageSize;
+                                           // The live lines merged before the answer stay; older history goes before
+                                           // them.
+                                           self->m_lines.mergeFirstPage(page.list);
+                                           if (!page.list.isEmpty() && !self->m_searchFlag)
+                                               self->rebuildFromLive();
+                                       });
 }
 
 void TranscriptionViewController::beginUpRefresh()

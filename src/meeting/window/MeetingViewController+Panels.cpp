@@ -51,16 +51,17 @@ ApplicationView *MeetingViewController::applicationView()
         };
         QPointer<ApplicationView> guarded(panel);
         // Closing takes it out of the window with its sub-panels (their arrows off).
-        m_panels->setPopOver(MeetingPanels::PopOverSlot::Application,
-                             {[guarded]() -> QWidget * { return guarded && guarded->parentWidget() ? guarded : nullptr; },
-                              [weak, guarded] {
-                                  if (!guarded || !guarded->parentWidget())
-                                      return;
-                                  guarded->hideAllOverViewsExceptView(nullptr);
-                                  guarded->removeFromSuperview();
-                                  if (weak && weak->ui->applicationBtn)
-                                      weak->ui->applicationBtn->setState(0);
-                              }});
+        m_panels->setPopOver(
+            MeetingPanels::PopOverSlot::Application,
+            {[guarded]() -> QWidget * { return guarded && guarded->parentWidget() ? guarded : nullptr; },
+             [weak, guarded] {
+                 if (!guarded || !guarded->parentWidget())
+                     return;
+                 guarded->hideAllOverViewsExceptView(nullptr);
+                 guarded->removeFromSuperview();
+                 if (weak && weak->ui->applicationBtn)
+                     weak->ui->applicationBtn->setState(0);
+             }});
         m_panels->keepView(panel);
         slot = panel;
     }
@@ -83,7 +84,6 @@ void MeetingViewController::showApplicationView(VeskButton *sender)
     panel->layoutSelfWithView(sender);
 }
 
-
 void MeetingViewController::applicationStateSettingAction(int tile)
 {
     applicationView()->applicationStateSettingAction(tile);
@@ -99,10 +99,18 @@ void MeetingViewController::resetCountDownUIState(bool on)
     applicationView()->resetCountDownUIState(on ? 1 : 0);
 }
 
-
-void MeetingViewController::showSettingPage(int tab) { m_panels->panel<SettingPagePanel>().showSettingPage(tab); }
-void MeetingViewController::hideSettingPage() { m_panels->panel<SettingPagePanel>().hideSettingPage(); }
-void MeetingViewController::handleSettingPageConfig() { m_panels->panel<SettingPagePanel>().handleSettingPageConfig(); }
+void MeetingViewController::showSettingPage(int tab)
+{
+    m_panels->panel<SettingPagePanel>().showSettingPage(tab);
+}
+void MeetingViewController::hideSettingPage()
+{
+    m_panels->panel<SettingPagePanel>().hideSettingPage();
+}
+void MeetingViewController::handleSettingPageConfig()
+{
+    m_panels->panel<SettingPagePanel>().handleSettingPageConfig();
+}
 
 TranscriptionViewController *MeetingViewController::transcriptionView()
 {
@@ -142,13 +150,22 @@ void MeetingViewController::openOrColseSubtitleSettingView(VeskButton *sender)
     m_panels->panel<SubtitlePanel>().openOrColseSubtitleSettingView(sender);
 }
 
-void MeetingViewController::showOrHideIMVIew(VeskButton *sender) { m_panels->panel<ChatPanel>().showOrHideIMVIew(sender); }
+void MeetingViewController::showOrHideIMVIew(VeskButton *sender)
+{
+    m_panels->panel<ChatPanel>().showOrHideIMVIew(sender);
+}
 void MeetingViewController::handleAllowSendIMMessage(const MeetingControlData &data)
 {
     m_panels->panel<ChatPanel>().handleAllowSendIMMessage(data);
 }
-void MeetingViewController::disableIMAction(VeskButton *sender) { m_panels->panel<ChatPanel>().disableIMAction(sender); }
-void MeetingViewController::needChangeImAllowDisplay() { m_panels->panel<ChatPanel>().needChangeImAllowDisplay(); }
+void MeetingViewController::disableIMAction(VeskButton *sender)
+{
+    m_panels->panel<ChatPanel>().disableIMAction(sender);
+}
+void MeetingViewController::needChangeImAllowDisplay()
+{
+    m_panels->panel<ChatPanel>().needChangeImAllowDisplay();
+}
 IMDisplayView *MeetingViewController::floatingIMDisplayView()
 {
     return m_panels->panel<ChatPanel>().floatingIMDisplayView();

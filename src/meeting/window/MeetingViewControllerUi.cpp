@@ -321,13 +321,14 @@ void MeetingViewController::setupBottomBar(QWidget *parent)
     selectFileShareSwitchBtn = selectButton(toolBarMiddleView, QStringLiteral("切换共享文件"));
     selectFileShareSwitchBtn->hide();
 
-    for (QWidget *w : {static_cast<QWidget *>(microphoneBtn.data()), static_cast<QWidget *>(selectMicrophoneBtn.data()),
-                       static_cast<QWidget *>(cameraBtn.data()), static_cast<QWidget *>(selectCameraBtn.data()),
-                       static_cast<QWidget *>(speakerBtn.data()), static_cast<QWidget *>(selectSpeakerBtn.data()),
-                       static_cast<QWidget *>(shareBtn.data()), static_cast<QWidget *>(memberListBtnBKView.data()),
-                       static_cast<QWidget *>(recordButton.data()), static_cast<QWidget *>(selectSubtitiletn.data()),
-                       static_cast<QWidget *>(subtitleSettingBtn.data()), static_cast<QWidget *>(applicationBtn.data()), static_cast<QWidget *>(settingPageBtn.data()),
-                       static_cast<QWidget *>(selectFileShareSwitchBtn.data())})
+    for (QWidget *w :
+         {static_cast<QWidget *>(microphoneBtn.data()), static_cast<QWidget *>(selectMicrophoneBtn.data()),
+          static_cast<QWidget *>(cameraBtn.data()), static_cast<QWidget *>(selectCameraBtn.data()),
+          static_cast<QWidget *>(speakerBtn.data()), static_cast<QWidget *>(selectSpeakerBtn.data()),
+          static_cast<QWidget *>(shareBtn.data()), static_cast<QWidget *>(memberListBtnBKView.data()),
+          static_cast<QWidget *>(recordButton.data()), static_cast<QWidget *>(selectSubtitiletn.data()),
+          static_cast<QWidget *>(subtitleSettingBtn.data()), static_cast<QWidget *>(applicationBtn.data()),
+          static_cast<QWidget *>(settingPageBtn.data()), static_cast<QWidget *>(selectFileShareSwitchBtn.data())})
         tools->addWidget(w);
 
     row->addWidget(toolBarMiddleView);

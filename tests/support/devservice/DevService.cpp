@@ -437,10 +437,10 @@ void DevService::onChannelConnection()
             user = m_state.userByPhone(userId);
         // What the client offered: the server side names "protoo" as agreed even when it was not.
         const QList<QByteArray> offered = socket->request().rawHeader("Sec-WebSocket-Protocol").split(',');
-        const bool protoo = std::any_of(offered.cbegin(), offered.cend(), [](const QByteArray &p) {
-            return p.trimmed() == WireProtocol::Subprotocol;
-        });
-        if (!protoo || !user || !WireProtocol::verifyChannelQuery(url, user->token, QDateTime::currentSecsSinceEpoch())) {
+        const bool protoo = std::any_of(offered.cbegin(), offered.cend(),
+                                        [](const QByteArray &p) { return p.trimmed() == WireProtocol::Subprotocol; });
+        if (!protoo || !user ||
+            !WireProtocol::verifyChannelQuery(url, user->token, QDateTime::currentSecsSinceEpoch())) {
             ++m_channelRefused;
             qCInfo(korviDevService) << "channel refused" << roomId << userId << "sub-protocol" << socket->subprotocol();
             connect(socket, &QWebSocket::disconnected, socket, &QObject::deleteLater);

@@ -168,23 +168,23 @@ const bool registered = DevServiceRoutes::add(QStringLiteral("agent-control"), [
     });
     control(svc, "POST", QStringLiteral("setRoomAssistant"), true,
             [&svc](DevRoom &room, DevUser &, const DevRequest &req) {
-        const QStringList targets = targetsOf(req, QStringLiteral("targets"));
-        const bool assistant = req.param(QStringLiteral("assistant")).toBool();
-        int count = 0;
-        for (const DevMember &m : std::as_const(room.members))
-            count += m.assistant && !targets.contains(m.userId) ? 1 : 0;
-        if (assistant && count + targets.size() > 2)
-            return DevService::fail(BadRequest, QStringLiteral("联席主持人最多2人"));
-        for (const QString &id : targets) {
-            DevMember *m = room.member(id);
-            if (!m)
-                return DevService::fail(NotFound, QStringLiteral("成员不在会议中"));
-            m->assistant = assistant;
-        }
-        // The clients ask for the hosts again.
-        svc.sendChannelMessage(room.roomId, {}, serviceCommand(12, QJsonObject{}));
-        return DevService::ok();
-    });
+                const QStringList targets = targetsOf(req, QStringLiteral("targets"));
+                const bool assistant = req.param(QStringLiteral("assistant")).toBool();
+                int count = 0;
+                for (const DevMember &m : std::as_const(room.members))
+                    count += m.assistant && !targets.contains(m.userId) ? 1 : 0;
+                if (assistant && count + targets.size() > 2)
+                    return DevService::fail(BadRequest, QStringLiteral("联席主持人最多2人"));
+                for (const QString &id : targets) {
+                    DevMember *m = room.member(id);
+                    if (!m)
+                        return DevService::fail(NotFound, QStringLiteral("成员不在会议中"));
+                    m->assistant = assistant;
+                }
+                // The clients ask for the hosts again.
+                svc.sendChannelMessage(room.roomId, {}, serviceCommand(12, QJsonObject{}));
+                return DevService::ok();
+            });
     control(svc, "POST", QStringLiteral("setRoomMemberWaitStatus"), true,
             [&svc](DevRoom &room, DevUser &, const DevRequest &req) {
                 for (const QString &id : targetsOf(req)) {

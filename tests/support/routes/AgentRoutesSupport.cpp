@@ -216,12 +216,9 @@ void closeRoom(DevService &svc, DevRoom &room)
 
 int sendWaitingRoomNotice(DevService &svc, DevRoom &room, const DevMember &person, int event)
 {
-    const QJsonObject content{{"userId", person.userId},
-                              {"userName", person.userName},
-                              {"phoneNumber", enc(person.phoneNumber)},
-                              {"roomId", room.roomId},
-                              {"waitRedDot", true},
-                              {"isFreshMan", event == WaitingRoomEntered}};
+    const QJsonObject content{
+        {"userId", person.userId}, {"userName", person.userName}, {"phoneNumber", enc(person.phoneNumber)},
+        {"roomId", room.roomId},   {"waitRedDot", true},          {"isFreshMan", event == WaitingRoomEntered}};
     const QJsonObject notice{{"event", event},
                              {"data", QString::fromUtf8(QJsonDocument(content).toJson(QJsonDocument::Compact))}};
     const QJsonObject message{

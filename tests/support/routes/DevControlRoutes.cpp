@@ -20,7 +20,10 @@ constexpr qint64 kTranscriptionType = 3;
 constexpr qint64 kTranscriptionStatusType = 5;
 const QString kServiceSender = QStringLiteral("mccServer");
 
-QString jsonText(const QJsonObject &object) { return QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact)); }
+QString jsonText(const QJsonObject &object)
+{
+    return QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact));
+}
 
 const bool registered = DevServiceRoutes::add(QStringLiteral("dev-control"), [](DevService &svc) {
     svc.route(QStringLiteral("POST"), QStringLiteral("/dev/room/<roomId>/transcript"), [&svc](const DevRequest &req) {

@@ -84,8 +84,7 @@ const bool registered = DevServiceRoutes::add(QStringLiteral("engine"), [](DevSe
         peer.phoneNumber = req.param("phoneNumber").toString();
         peer.userId = req.param("userId").toString();
         peer.audio = peer.video = false;
-        return DevService::ok(
-            QJsonObject{{"userId", EngineRoutes::addSimulatedWaiting(svc, req.arg("roomId"), peer)}});
+        return DevService::ok(QJsonObject{{"userId", EngineRoutes::addSimulatedWaiting(svc, req.arg("roomId"), peer)}});
     });
     svc.route("DELETE", "/engine/room/<roomId>/peers/<peerId>", [&svc](const DevRequest &req) {
         if (!EngineRoutes::removeSimulatedPeer(svc, req.arg("roomId"), req.arg("peerId")))
