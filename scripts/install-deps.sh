@@ -12,7 +12,7 @@ PACKAGES=(
   xvfb xauth openbox fonts-noto-cjk
   qt6-qpa-plugins libqt6multimedia6 qml6-module-qtmultimedia
   pulseaudio pulseaudio-utils libpulse-dev gstreamer1.0-plugins-base gstreamer1.0-plugins-good
-  ccache
+  clang-format ccache
 )
 
 missing=()

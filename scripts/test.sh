@@ -5,6 +5,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ./scripts/install-deps.sh
+# A file clang-format would change fails the run before anything is built.
+./scripts/check-format.sh
 # The compiler cache is keyed on paths relative to the checkout, so a fresh
 # clone in another folder still hits it.
 export CCACHE_DIR="${CCACHE_DIR:-$HOME/.cache/ccache}"
