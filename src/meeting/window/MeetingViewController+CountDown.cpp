@@ -10,6 +10,7 @@
 #include "connection/KVMResponse.h"
 #include "foundation/MainQueue.h"
 #include "meeting/panels/ApplicationView.h"
+#include "meeting/panels/CountDownRules.h"
 #include "meeting/panels/HostCountDownStartView.h"
 #include "meeting/panels/HostCountDownView.h"
 #include "meeting/panels/MoreMenuItem.h"
@@ -40,7 +41,8 @@ std::optional<qint64> remainingMs(const KVMResponse &reply)
     const auto it = data.constFind(QStringLiteral("countdown"));
     if (it == data.constEnd())
         return std::nullopt;
-    return it->toLongLong();
+    // A time the setter could not show is no count-down.
+    return CountDownRules::remainingMs(*it).value_or(0);
 }
 
 // Off the screen; a floating window that only held the view goes with it, so no empty window stays,
