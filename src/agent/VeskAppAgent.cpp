@@ -398,20 +398,9 @@ void VeskAppAgent::leaveWaitRoomAction(const QString &roomId)
 
 void VeskAppAgent::leaveMeeting()
 {
-    MainQueue::async(this, [this] { leaveRoomLocally(true); });
-}
-
-void VeskAppAgent::leaveMeetingWithOutRequestMethod()
-{
-    MainQueue::async(this, [this] { leaveRoomLocally(false); });
-}
-
-void VeskAppAgent::leaveRoomLocally(bool sendLeave)
-{
     const RoomScope room = joinedRoom();
-    if (room.roomId.isEmpty())
-        return;
-    if (sendLeave) {
+    if (!room.roomId.isEmpty() && m_leaveSentFor != room.roomId) {
+        m_leaveSentFor = room.roomId;
         const bool sharing =
             m_meetingManager && (m_meetingManager->selfScreenOrWindowSharing() || m_meetingManager->selfFileSharing() ||
                                  m_meetingManager->selfAVFileSharing());
@@ -420,6 +409,20 @@ void VeskAppAgent::leaveRoomLocally(bool sendLeave)
         post(this, QStringLiteral("/qf/meeting/room/leave"), {{QStringLiteral("roomId"), room.roomId}}, authHeaders(),
              {});
     }
+    MainQueue::async(this, [this] { leaveRoomLocally(); });
+}
+
+void VeskAppAgent::leaveMeetingWithOutRequestMethod()
+{
+    MainQueue::async(this, [this] { leaveRoomLocally(); });
+}
+
+void VeskAppAgent::leaveRoomLocally()
+{
+    m_leaveSentFor.clear();
+    const RoomScope room = joinedRoom();
+    if (room.roomId.isEmpty())
+        return;
     // Not waiting for the reply: the user is out of the room at once.
     if (m_meetingManager) {
         m_meetingManager->leaveRoom();
@@ -435,19 +438,8 @@ void VeskAppAgent::endMeeting()
     const RoomScope room = joinedRoom();
     if (room.roomId.isEmpty())
         return;
-    const QString roomId = room.roomId;
-    post(this, controlPath(roomId, QStringLiteral("close")), {}, seqHeaders(room.sequenceId),
-         [roomId](const KVMResponse &reply) {
-             if (!reply.successed)
-                 return;
-             // The home list is fetched as the window goes, usually before the service has closed
-             // the room; announcing the end lets every list fetch again.
-             MeetingDataModel meeting;
-             meeting.roomId = roomId;
-             NotificationCenter::defaultCenter().post(
-                 KVMeetingDidUpdatedNotification, {},
-                 KVMeetingDidUpdated::withType(KVMeetingDidUpdated::Ended, meeting).userInfo());
-         });
+    // The reply is not used: the home page announces the end when it goes back to its list.
+    post(this, controlPath(room.roomId, QStringLiteral("close")), {}, seqHeaders(room.sequenceId), {});
 }
 
 void VeskAppAgent::endMeetingWithRoomId(QObject *owner, const QString &roomId, Completion completion)
