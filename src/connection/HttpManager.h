@@ -77,8 +77,7 @@ public:
 
     // GET streamed into the caches folder under the reply's suggested file name, reduced to a
     // plain file name. The data goes to a temporary file first and is renamed on success, so a
-    // failed download never leaves a partial file under the final name. No progress. A reply
-    // outside 2xx fails with the error "HTTP status <status>".
+    // failed download never leaves a partial file under the final name. No progress.
     // Headers::OnlyGiven sends an absolute address as given, with only the given headers (a
     // storage host that is not the service).
     void downloadFileWithUrl(QObject *owner, const QString &url, const QVariantMap &headers, DownloadFinish finish,

@@ -11,6 +11,7 @@
 #include "foundation/models/MeetingInfoModel.h"
 #include "scheduling/CreateMeetingRules.h"
 #include "scheduling/CreateMeetingViewController.h"
+#include "scheduling/KVMCommonUtilCalendar.h"
 #include "scheduling/KVMeetingInfoViewController.h"
 #include "scheduling/MainMeetingListViewController.h"
 #include "scheduling/MeetingInviteView.h"
@@ -380,8 +381,11 @@ void MainPageViewController::doCancelMeeting(const MeetingDataModel &meeting, bo
 
 void MainPageViewController::syncCalendar(const MeetingDataModel &meeting, bool sync)
 {
-    if (calendarSync)
+    if (calendarSync) {
         calendarSync(meeting, sync);
+        return;
+    }
+    KVMCommonUtilCalendar::syncCalendar(meeting, sync, [] { VeskToast::showToast(RecordTexts::kNoCalendarAccess); });
 }
 
 // ---- The meeting form -------------------------------------------------------------------------

@@ -39,8 +39,8 @@ public:
     // A recurring meeting asks first whether the whole series goes.
     void cancelMeeting(const MeetingDataModel &meeting);
     // The calendar step after a create or update (sync = the form's choice), an end or a cancel
-    // (sync false). Calendar synchronisation comes with the meeting lists; until then the hook
-    // is empty.
+    // (sync false): the meeting's event in the app's calendar file follows. A set hook (tests)
+    // takes its place.
     void syncCalendar(const MeetingDataModel &meeting, bool sync);
     std::function<void(const MeetingDataModel &meeting, bool sync)> calendarSync;
 
