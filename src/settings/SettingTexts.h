@@ -73,9 +73,4 @@ inline const QString kLastLoginFormat = QStringLiteral("最后登陆时间: %1")
 inline const QString kCurrentDevice = QStringLiteral("当前设备");
 inline const QString kLogOut = QStringLiteral("退出登录");
 
-// Tabs whose panels are not in this version yet.
-inline const QString kVideoComing = QStringLiteral("视频设置（摄像头选择、预览、镜像与画面填充）尚未在此版本中提供。");
-inline const QString kAudioComing = QStringLiteral("音频设置（麦克风与扬声器的选择和检测）尚未在此版本中提供。");
-inline const QString kMonitorComing = QStringLiteral("系统监控（会议中的网络与音视频统计）尚未在此版本中提供。");
-
 } // namespace SettingTexts

@@ -1,0 +1,6 @@
+#include "settings/MainSettingAudioPanel.h"
+
+MainSettingAudioPanel::MainSettingAudioPanel(QWidget *parent) : MainSettingPanel(parent)
+{
+    setObjectName(QStringLiteral("MainSettingAudioPanel"));
+}

@@ -1,0 +1,6 @@
+#include "settings/MainSettingVideoPanel.h"
+
+MainSettingVideoPanel::MainSettingVideoPanel(QWidget *parent) : MainSettingPanel(parent)
+{
+    setObjectName(QStringLiteral("MainSettingVideoPanel"));
+}
