@@ -9,8 +9,8 @@
 #include <functional>
 
 #include "agent/MainSettingModel.h"
-#include "settings/MainSettingPanel.h"
 #include "settings/KVDeviceManageCell.h"
+#include "settings/MainSettingPanel.h"
 #include "uikit/KVCustomButton.h"
 #include "uikit/KVTextFieldView.h"
 

@@ -7,8 +7,8 @@
 #include <functional>
 
 #include "agent/MainSettingModel.h"
-#include "settings/MainSettingPanel.h"
 #include "settings/KVSettingOptionButton.h"
+#include "settings/MainSettingPanel.h"
 
 #include <QLabel>
 

@@ -27,7 +27,11 @@ template <typename Panel> Panel &as(MainSettingPanel &panel)
 const QList<MainSettingTabRow> &MainSettingTabs::all()
 {
     static const QList<MainSettingTabRow> rows{
-        {General, SettingTexts::kGeneral, true, true, QStringLiteral("MainSettingGeneralPanel"),
+        {General,
+         SettingTexts::kGeneral,
+         true,
+         true,
+         QStringLiteral("MainSettingGeneralPanel"),
          [] { return new MainSettingGeneralPanel; },
          [](Controller &window, MainSettingPanel &panel) {
              as<MainSettingGeneralPanel>(panel).onShowCurrentSpeaker =
@@ -57,7 +61,11 @@ const QList<MainSettingTabRow> &MainSettingTabs::all()
                  window.forwardTo<MainSettingAudioPanel>(&KVSettingInteraction::onSpeakerDeviceChanged);
          },
          [](Controller &window, MainSettingPanel &panel) { panel.setInMeeting(window.inMeeting()); }},
-        {Subtitles, SettingTexts::kSubtitles, true, true, QStringLiteral("MainSettingSubtitlesPanel"),
+        {Subtitles,
+         SettingTexts::kSubtitles,
+         true,
+         true,
+         QStringLiteral("MainSettingSubtitlesPanel"),
          [] { return new MainSettingSubtitlesPanel; },
          [](Controller &window, MainSettingPanel &panel) {
              auto &subtitles = as<MainSettingSubtitlesPanel>(panel);
@@ -79,7 +87,11 @@ const QList<MainSettingTabRow> &MainSettingTabs::all()
              };
          },
          [](Controller &window, MainSettingPanel &) { window.requestDeviceInfo(); }},
-        {About, SettingTexts::kAbout, true, false, QStringLiteral("MainSettingAboutUsPanel"),
+        {About,
+         SettingTexts::kAbout,
+         true,
+         false,
+         QStringLiteral("MainSettingAboutUsPanel"),
          [] { return new MainSettingAboutUsPanel; },
          [](Controller &window, MainSettingPanel &panel) {
              auto &about = as<MainSettingAboutUsPanel>(panel);
@@ -107,8 +119,14 @@ const QList<MainSettingTabRow> &MainSettingTabs::all()
              };
          },
          {}},
-        {Monitor, SettingTexts::kMonitor, false, true, QStringLiteral("KVSettingMonitorPanel"),
-         [] { return new KVSettingMonitorPanel; }, {}, {}},
+        {Monitor,
+         SettingTexts::kMonitor,
+         false,
+         true,
+         QStringLiteral("KVSettingMonitorPanel"),
+         [] { return new KVSettingMonitorPanel; },
+         {},
+         {}},
     };
     return rows;
 }
