@@ -438,8 +438,19 @@ void VeskAppAgent::endMeeting()
     const RoomScope room = joinedRoom();
     if (room.roomId.isEmpty())
         return;
-    // The reply is not used: the home page announces the end when it goes back to its list.
-    post(this, controlPath(room.roomId, QStringLiteral("close")), {}, seqHeaders(room.sequenceId), {});
+    const QString roomId = room.roomId;
+    post(this, controlPath(roomId, QStringLiteral("close")), {}, seqHeaders(room.sequenceId),
+         [roomId](const KVMResponse &reply) {
+             if (!reply.successed)
+                 return;
+             // The home list is fetched as the window goes, usually before the service has closed
+             // the room; announcing the end lets every list fetch again.
+             MeetingDataModel meeting;
+             meeting.roomId = roomId;
+             NotificationCenter::defaultCenter().post(
+                 KVMeetingDidUpdatedNotification, {},
+                 KVMeetingDidUpdated::withType(KVMeetingDidUpdated::Ended, meeting).userInfo());
+         });
 }
 
 void VeskAppAgent::endMeetingWithRoomId(QObject *owner, const QString &roomId, Completion completion)

@@ -133,7 +133,7 @@ public:
     // same turn) and before the channel closes; the rest of the leave runs on the main queue.
     void leaveMeeting();
     void leaveMeetingWithOutRequestMethod();
-    // POST ".../close"; its reply is not used (the home page announces the end).
+    // POST ".../close"; once closed, the end is announced so lists fetched meanwhile fetch again.
     void endMeeting();
     // From the home page, by room id: POST "/qf/meeting/room/end" {"roomId"}.
     void endMeetingWithRoomId(QObject *owner, const QString &roomId, Completion completion);

@@ -222,16 +222,19 @@ TEST_F(AgentNoSequenceTest, RoomWithoutSequence_SendsAnEmptyHeader_AndShareLockF
     ASSERT_TRUE(settleRequests());
     EXPECT_TRUE(service.requests().isEmpty());
 
-    // Ending the meeting carries the empty header too, and the service closes the room; the reply
-    // announces nothing (the home page does, so no list fetches twice).
+    // Ending the meeting carries the empty header too, and the service closes the room; once it
+    // has, the end is announced so that lists fetched meanwhile fetch again.
     QObject listener;
-    int announced = 0;
-    NotificationCenter::defaultCenter().addObserver(&listener, KVMeetingDidUpdatedNotification,
-                                                    [&](const Notification &) { ++announced; });
+    QList<KVMeetingDidUpdated> announced;
+    NotificationCenter::defaultCenter().addObserver(
+        &listener, KVMeetingDidUpdatedNotification, [&](const Notification &n) {
+            announced << n.userInfo.value(KVMeetingDidUpdatedUserInfoKey).value<KVMeetingDidUpdated>();
+        });
     agent->endMeeting();
-    ASSERT_TRUE(processEventsUntil([&] { return service.state().room(roomId)->closed; }));
-    ASSERT_TRUE(settleRequests());
-    EXPECT_EQ(announced, 0);
+    ASSERT_TRUE(processEventsUntil([&] { return !announced.isEmpty(); }));
+    EXPECT_TRUE(service.state().room(roomId)->closed);
+    EXPECT_EQ(announced.first().type, KVMeetingDidUpdated::Ended);
+    EXPECT_EQ(announced.first().model.roomId, roomId);
     expectEmptySequenceHeader(service.requestsFor(controlPath(roomId, "close")), "close");
 }
 
