@@ -1,7 +1,7 @@
 #include "meeting/window/grid/MemberPipeline.h"
 #include "foundation/StringHelpers.h"
 
-#include "meeting/window/grid/AssistantRecords.h"
+#include "meeting/common/AssistantRecords.h"
 
 namespace MemberPipeline {
 
