@@ -7,9 +7,9 @@
 #include "foundation/RXEncrypt.h"
 #include "foundation/StringHelpers.h"
 #include "foundation/models/MeetingMessageModel.h"
+#include "meeting/common/MeetingWindowRules.h"
 #include "meeting/panels/MeetingMessageCell.h"
 #include "meeting/panels/MemberListRules.h"
-#include "meeting/window/MeetingWindowRules.h"
 #include "meeting/window/dispatch/MeetingMessageDispatch.h"
 #include "meeting/window/grid/MeetingActiveView.h"
 

@@ -8,6 +8,7 @@
 #include "foundation/NotificationCenter.h"
 #include "foundation/RXEncrypt.h"
 #include "foundation/models/MeetingInfoModel.h"
+#include "meeting/common/AssistantRecords.h"
 #include "meeting/common/MeetingCurrent.h"
 #include "meeting/common/MeetingHostControlRules.h"
 #include "meeting/common/MeetingLog.h"
@@ -19,7 +20,6 @@
 #include "meeting/window/dispatch/MeetingDispatchTarget.h"
 #include "meeting/window/dispatch/MeetingMessageDispatch.h"
 #include "meeting/window/dispatch/MeetingNoticeRules.h"
-#include "meeting/window/grid/AssistantRecords.h"
 #include "uikit/VeskButton.h"
 #include "uikit/VeskToast.h"
 
