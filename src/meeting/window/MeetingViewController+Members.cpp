@@ -489,11 +489,6 @@ void MeetingViewController::windowWillResize(const QSize &size)
     updateUIWithFullScreen(false);
 }
 
-void MeetingViewController::windowDidChangeScreen()
-{
-    adjustView();
-}
-
 // ---------------------------------------------------------------------------------------------
 // Visible-tile subscription
 // ---------------------------------------------------------------------------------------------
