@@ -6,6 +6,7 @@
 #include "meeting/window/MeetingBottomButton.h"
 #include "meeting/window/MeetingViewController.h"
 #include "uikit/KVFlatView.h"
+#include "uikit/KVPanelFocus.h"
 #include "uikit/KVWindow.h"
 #include "uikit/MacBaseWindowController.h"
 #include "uikit/VeskCategories.h"
@@ -84,6 +85,12 @@ void MemberListPanel::open(VeskButton *sender)
     if (ui.memberBtnRedDot)
         ui.memberBtnRedDot->hide();
     m_window->panels().state().isMemberListShow = true;
+    // The keyboard goes with the user into the list; Escape closes it as its close button does.
+    QPointer<MemberListViewController> list(memberListViewController());
+    KVPanelFocus::opened(list->view(), sender, [list] {
+        if (list && list->closeButton())
+            list->closeButton()->click();
+    });
 }
 
 void MemberListPanel::close()

@@ -14,6 +14,7 @@
 #include "meeting/window/MeetingCurrent.h"
 #include "meeting/window/MeetingViewController.h"
 #include "uikit/AutoLayout.h"
+#include "uikit/KVPanelFocus.h"
 #include "uikit/VeskButton.h"
 #include "uikit/VeskCategories.h"
 #include "uikit/VeskToast.h"
@@ -180,6 +181,7 @@ void SubtitlePanel::openOrColseSubtitleSettingView(VeskButton *sender)
     popOver->layoutSelfWithView(sender);
     // The spoken language is reported as the pop-over opens, not each time it is drawn.
     popOver->refreshUI(true);
+    KVPanelFocus::openedBy(popOver, sender);
 }
 
 // ---- Transcription status ---------------------------------------------------------------------------

@@ -16,8 +16,10 @@
 #include "meeting/panels/PanelViews.h"
 #include "meeting/panels/RespondCountDownView.h"
 #include "meeting/sharing/MeetingSharing.h"
+#include "meeting/window/MeetingBottomButton.h"
 #include "meeting/window/MeetingCurrent.h"
 #include "uikit/KVAlert.h"
+#include "uikit/KVPanelFocus.h"
 #include "uikit/KVWindow.h"
 #include "uikit/VeskToast.h"
 
@@ -78,6 +80,12 @@ void MeetingViewController::showHostCountDownView()
                         HostCountDownView::kHeight);
     setter->show();
     setter->raise();
+    // From the applications panel, which closes behind it: the keyboard comes back to its button.
+    QPointer<HostCountDownView> guarded(setter);
+    KVPanelFocus::opened(setter, ui->applicationBtn.data(), [guarded] {
+        if (guarded && guarded->closeButton)
+            guarded->closeButton->click();
+    });
 }
 
 HostCountDownView *MeetingViewController::hostCountDownView()

@@ -15,6 +15,8 @@
 #include "meeting/window/MeetingBottomButton.h"
 #include "meeting/window/MeetingViewController.h"
 
+#include "uikit/KVPanelFocus.h"
+
 void MeetingViewController::showOrHideMember(VeskButton *sender)
 {
     m_panels->panel<MemberListPanel>().showOrHideMember(sender);
@@ -82,6 +84,7 @@ void MeetingViewController::showApplicationView(VeskButton *sender)
     panel->show();
     panel->raise();
     panel->layoutSelfWithView(sender);
+    KVPanelFocus::openedBy(panel, sender);
 }
 
 void MeetingViewController::applicationStateSettingAction(int tile)
