@@ -59,7 +59,10 @@ void applyLightAppearance(QWidget *widget)
 
 } // namespace
 
-MainSettingViewController::MainSettingViewController(QObject *parent) : MacBaseViewController(parent)
+MainSettingViewController::MainSettingViewController(QObject *parent)
+    : MacBaseViewController(parent),
+      m_monitorFeed([this] { return qobject_cast<KVSettingMonitorPanel *>(panelForTab(Monitor)); },
+                    [] { return VeskAppAgent::sharedInstance()->myInfo().userId; })
 {
     registerSettingNibs();
     urlOpener = [](const QUrl &url) { return QDesktopServices::openUrl(url); };
@@ -199,6 +202,8 @@ void MainSettingViewController::setInMeeting(bool inMeeting)
     view();
     m_inMeeting = inMeeting;
     m_settingItemArray = settingItems(inMeeting);
+    if (inMeeting)
+        m_monitorFeed.observe(this);
     reloadSideBar();
     applyAppearance();
     if (m_currentTab == General) {
@@ -273,6 +278,14 @@ MainSettingPanel *MainSettingViewController::panelForTab(qint64 type)
 }
 
 // ---- Actions -----------------------------------------------------------------------------------
+
+void MainSettingViewController::onMemberChange(const QList<KVSettingMonitorFeed::Tile> &members,
+                                               const KVSettingMonitorFeed::Tile &avFileShare,
+                                               const KVSettingMonitorFeed::Tile &screenShare)
+{
+    if (m_inMeeting)
+        m_monitorFeed.onMemberChange(members, avFileShare, screenShare);
+}
 
 void MainSettingViewController::deleteViewAction()
 {

@@ -12,6 +12,7 @@
 #include <memory>
 
 #include "agent/MainSettingModel.h"
+#include "settings/KVSettingMonitorFeed.h"
 #include "settings/KVSettingMonitorPanel.h"
 #include "settings/MainSettingAboutUsPanel.h"
 #include "settings/MainSettingAccountAndSecurityPanel.h"
@@ -51,6 +52,12 @@ public:
     // The running meeting's blocks (none at home).
     void setInteraction(std::shared_ptr<KVSettingInteraction> interaction) { m_interaction = std::move(interaction); }
     [[nodiscard]] std::shared_ptr<KVSettingInteraction> interaction() const { return m_interaction; }
+
+    // ---- System monitor (meeting mode) ---------------------------------------------------------
+    // The meeting's tiles and shares: the monitor's card lists (the panel is made on first use).
+    void onMemberChange(const QList<KVSettingMonitorFeed::Tile> &members, const KVSettingMonitorFeed::Tile &avFileShare,
+                        const KVSettingMonitorFeed::Tile &screenShare);
+    [[nodiscard]] KVSettingMonitorFeed &monitorFeed() { return m_monitorFeed; }
 
     // Closes the window.
     void deleteViewAction();
@@ -140,5 +147,6 @@ private:
 
     Ui m_ui;
     QPointer<QWidget> m_currentPanel;
-    QMap<qint64, QPointer<MainSettingPanel>> m_panels; // by type: the video tab stops before the audio tab
+    QMap<qint64, QPointer<MainSettingPanel>> m_panels;
+    KVSettingMonitorFeed m_monitorFeed; // by type: the video tab stops before the audio tab
 };

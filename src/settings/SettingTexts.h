@@ -101,4 +101,26 @@ inline const QString kVideoMirror = QStringLiteral("视频镜像");
 inline const QString kVideoFill = QStringLiteral("视频画面填充");
 inline const QString kCameraPreview = QStringLiteral("摄像头预览");
 
+// System monitor.
+inline const QString kLossRate = QStringLiteral("丢包率");
+inline const QString kDelay = QStringLiteral("延迟(ms)");
+inline const QString kBitrate = QStringLiteral("码率(kbps)");
+inline const QString kFps = QStringLiteral("帧率");
+inline const QString kResolution = QStringLiteral("分辨率");
+inline const QString kStreamOff = QStringLiteral("未开启");
+inline const QString kUnnamedUser = QStringLiteral("用户");
+inline const QString kMonitorOthers = QStringLiteral("其他成员");
+// By stream kind: 0 microphone, 1 camera, 2 share.
+[[nodiscard]] inline QString monitorTitle(qint64 type)
+{
+    static const QString titles[] = {QStringLiteral("麦克风"), QStringLiteral("摄像头"), QStringLiteral("共享画面")};
+    return type >= 0 && type <= 2 ? titles[type] : QString();
+}
+[[nodiscard]] inline QString monitorEmpty(qint64 type)
+{
+    static const QString texts[] = {QStringLiteral("无人开启麦克风"), QStringLiteral("无人开启摄像头"),
+                                    QStringLiteral("无人开启共享")};
+    return type >= 0 && type <= 2 ? texts[type] : QString();
+}
+
 } // namespace SettingTexts
