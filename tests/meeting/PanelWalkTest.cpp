@@ -13,7 +13,7 @@
 #include "meeting/panels/MemberMoreActionView.h"
 #include "meeting/panels/MemberMorePanelView.h"
 #include "meeting/panels/MemberTableView.h"
-#include "meeting/window/MeetingBottomButton.h"
+#include "meeting/common/MeetingBottomButton.h"
 #include "routes/EngineRoutes.h"
 #include "uikit/VeskButton.h"
 
