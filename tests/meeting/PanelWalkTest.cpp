@@ -7,13 +7,15 @@
 #include "support/AccessibilityWalk.h"
 
 #include "agent/engine/FakeEngine.h"
+#include "meeting/common/MeetingBottomButton.h"
+#include "meeting/panels/ApplicationView.h"
 #include "meeting/panels/HostCountDownView.h"
 #include "meeting/panels/MeetingRowCell.h"
 #include "meeting/panels/MemberListViewController.h"
 #include "meeting/panels/MemberMoreActionView.h"
 #include "meeting/panels/MemberMorePanelView.h"
 #include "meeting/panels/MemberTableView.h"
-#include "meeting/common/MeetingBottomButton.h"
+#include "meeting/panels/SubtitleSettingView.h"
 #include "routes/EngineRoutes.h"
 #include "uikit/VeskButton.h"
 
@@ -153,10 +155,11 @@ TEST_F(PanelWalkTest, HostView_EveryPanelReachableNamedAndClosedWithEscape)
 
     // The pop-ups of the tool bar and the count-down setter.
     walkPanel(
-        "applications", page->ui->applicationBtn, [&] { return page->panels().state().applicationView.data(); }, total);
+        "applications", page->ui->applicationBtn,
+        [&]() -> QWidget * { return page->panels().state().applicationView.data(); }, total);
     walkPanel(
         "subtitle settings", page->ui->subtitleSettingBtn,
-        [&] { return page->panels().state().subtitleSettingView.data(); }, total);
+        [&]() -> QWidget * { return page->panels().state().subtitleSettingView.data(); }, total);
     walkPanel(
         "microphones", page->ui->selectMicrophoneBtn, [&] { return page->panels().state().audioSelectView.data(); },
         total);
