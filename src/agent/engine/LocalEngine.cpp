@@ -356,6 +356,7 @@ void LocalEngine::serverAnswered(const QList<LocalEnginePeer> &peers)
         postEvent([](KRTCEngineDelegate &to) { to.onReconnected(); });
     }
     applyPeers(peers);
+    updateTimers();
 }
 
 int LocalEngine::leaveRoom()
@@ -401,7 +402,7 @@ bool LocalEngine::isInRoom() const
 void LocalEngine::updateTimers()
 {
     const bool inRoom = m_state == RoomState::InRoom;
-    const bool frames = inRoom || m_preview;
+    const bool frames = needsFrames();
     if (frames && !m_frameTimer) {
         m_renderBusy->store(false);
         m_renderWorker.start();
@@ -422,6 +423,20 @@ void LocalEngine::updateTimers()
             m_pollTimer->invalidate();
         m_pollTimer = nullptr;
     }
+}
+
+bool LocalEngine::needsFrames() const
+{
+    if (m_preview)
+        return true;
+    if (m_state != RoomState::InRoom)
+        return false;
+    if (m_published || m_sharing)
+        return true;
+    return std::any_of(m_peers.cbegin(), m_peers.cend(), [](const PeerState &state) {
+        return state.peer.audio || (state.peer.video && state.receiveCamera) ||
+               (state.peer.share && state.receiveShare);
+    });
 }
 
 void LocalEngine::onFrameTick()
@@ -851,6 +866,7 @@ int LocalEngine::muteVideo(const QString &peerId, qint64 videoSourceType, bool e
         it->receiveShare = !enable;
     else
         it->receiveCamera = !enable;
+    updateTimers();
     return 0;
 }
 
@@ -971,6 +987,7 @@ int LocalEngine::startScreenSharing(const KRTCScreenOption &option)
         to.onStreamPublished(self, KRTCSourceType::Share, false, true);
     });
     reportOwnShare(true);
+    updateTimers();
     return 0;
 }
 
@@ -1021,6 +1038,7 @@ void LocalEngine::stopShareInternal(bool notify, int reason)
     m_shareSlot.reset();
     m_shareSource.reset();
     m_shareImage = {};
+    updateTimers();
     if (m_state != RoomState::InRoom)
         return;
     reportOwnShare(false);
