@@ -33,7 +33,7 @@
 #include "foundation/models/MeetingMessageModel.h"
 #include "meeting/panels/MeetingPanels.h"
 #include "meeting/sharing/MeetingSharing.h"
-#include "meeting/sharing/VeskScreenRecordDelegate.h"
+#include "agent/engine/VeskScreenRecordDelegate.h"
 #include "meeting/window/MeetingFrameRouter.h"
 #include "meeting/window/MeetingViewControllerUi.h"
 #include "meeting/window/MeetingWindowState.h"
