@@ -55,9 +55,12 @@ GstElement *firstMicrophone()
         if (!element)
             continue;
         GstElementFactory *factory = gst_element_get_factory(element);
-        if (factory && g_strcmp0(GST_OBJECT_NAME(factory), "pulsesrc") == 0)
+        if (factory && g_strcmp0(GST_OBJECT_NAME(factory), "pulsesrc") == 0) {
+            gchar *name = gst_device_get_display_name(device);
+            qCInfo(lcEngine) << "screen recorder: microphone" << name;
+            g_free(name);
             source = element;
-        else
+        } else
             gst_object_unref(gst_object_ref_sink(element));
     }
     g_list_free_full(devices, gst_object_unref);
