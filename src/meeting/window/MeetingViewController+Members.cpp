@@ -2,6 +2,8 @@
 
 #include "meeting/window/MeetingViewController.h"
 
+#include "meeting/panels/SettingPagePanel.h"
+
 #include "agent/VeskAppAgent.h"
 #include "agent/VeskMeetingManager.h"
 #include "agent/engine/KRTCEngineOC.h"
@@ -9,12 +11,12 @@
 #include "foundation/MainQueue.h"
 #include "foundation/models/MeetingHostModel.h"
 #include "foundation/models/MeetingInfoModel.h"
+#include "meeting/common/AssistantRecords.h"
+#include "meeting/common/MeetingBottomButton.h"
+#include "meeting/common/MeetingLog.h"
 #include "meeting/panels/ApplicationView.h"
 #include "meeting/panels/MemberListViewController.h"
 #include "meeting/window/FloatingMediaView.h"
-#include "meeting/window/MeetingBottomButton.h"
-#include "meeting/window/MeetingLog.h"
-#include "meeting/window/grid/AssistantRecords.h"
 #include "meeting/window/grid/FileSharePageSize.h"
 #include "meeting/window/grid/GridWindowRules.h"
 #include "meeting/window/grid/MemberPipeline.h"
@@ -182,8 +184,9 @@ void MeetingViewController::applyMemberChange(const std::shared_ptr<const Pendin
         setAvFileShareSourceModel(Tile());
     }
     setActiveMembers(r.activeMembers);
-    // The settings page's monitor lists follow activeMembers through their own owner once it
-    // exists; the floating strip (made by the share) gets them here.
+    // An open settings page's monitor lists follow the tiles; the floating strip (made by the
+    // share) gets them here.
+    m_panels->panel<SettingPagePanel>().membersChanged();
     switch (MemberPipeline::displayFor(manager && manager->selfScreenOrWindowSharing(),
                                        m_sharing->state().fileShareMode, screenFound)) {
     case MemberPipeline::Display::FloatingStrip:
