@@ -3,7 +3,7 @@
 #include <QString>
 #include <QUrl>
 
-// What the local screen recorder (VeskScreenRecord, with the sharing code) reports. Methods are
+// What the local screen recorder (VeskScreenRecord) reports. Methods are
 // optional; calls arrive on the main thread.
 class VeskScreenRecordDelegate {
 public:

@@ -1,0 +1,287 @@
+#include "VeskScreenRecord.h"
+
+#include "EngineLog.h"
+
+#include "foundation/AppPaths.h"
+#include "foundation/MainQueue.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QGuiApplication>
+#include <QScreen>
+
+#include <gst/gst.h>
+
+#include <mutex>
+
+namespace {
+
+// Bounds the wait for a file's end when the recorder goes away while recording.
+constexpr GstClockTime kFinishBound = 10 * GST_SECOND;
+
+bool gstreamerReady()
+{
+    static const bool ready = [] {
+        GError *error = nullptr;
+        const bool ok = gst_init_check(nullptr, nullptr, &error);
+        if (!ok)
+            qCWarning(lcEngine) << "screen recorder: GStreamer unavailable:" << (error ? error->message : "");
+        g_clear_error(&error);
+        return ok;
+    }();
+    return ready;
+}
+
+// The first microphone of the sound server that is not the monitor of an output.
+GstElement *firstMicrophone()
+{
+    GstDeviceMonitor *monitor = gst_device_monitor_new();
+    GstCaps *caps = gst_caps_new_empty_simple("audio/x-raw");
+    gst_device_monitor_add_filter(monitor, "Audio/Source", caps);
+    gst_caps_unref(caps);
+    GList *devices = gst_device_monitor_get_devices(monitor);
+    GstElement *source = nullptr;
+    for (GList *at = devices; at && !source; at = at->next) {
+        GstDevice *device = GST_DEVICE(at->data);
+        GstStructure *properties = gst_device_get_properties(device);
+        const gchar *kind = properties ? gst_structure_get_string(properties, "device.class") : nullptr;
+        const bool outputMonitor = g_strcmp0(kind, "monitor") == 0;
+        if (properties)
+            gst_structure_free(properties);
+        if (outputMonitor)
+            continue;
+        GstElement *element = gst_device_create_element(device, nullptr);
+        if (!element)
+            continue;
+        GstElementFactory *factory = gst_element_get_factory(element);
+        if (factory && g_strcmp0(GST_OBJECT_NAME(factory), "pulsesrc") == 0) {
+            gchar *name = gst_device_get_display_name(device);
+            qCInfo(lcEngine) << "screen recorder: microphone" << name;
+            g_free(name);
+            source = element;
+        } else
+            gst_object_unref(gst_object_ref_sink(element));
+    }
+    g_list_free_full(devices, gst_object_unref);
+    gst_object_unref(monitor);
+    return source;
+}
+
+} // namespace
+
+// Messages of the pipeline's threads reach the recorder on the main thread, while it lives.
+struct Relay {
+    QPointer<VeskScreenRecord> owner; // main thread only
+    std::mutex mutex;
+    QString firstError; // guarded by mutex: read when a state change fails
+};
+
+struct VeskScreenRecord::Pipeline {
+    GstElement *pipeline = nullptr;
+    std::shared_ptr<Relay> relay = std::make_shared<Relay>();
+
+    ~Pipeline()
+    {
+        if (!pipeline)
+            return;
+        GstBus *bus = gst_element_get_bus(pipeline);
+        gst_bus_set_sync_handler(bus, nullptr, nullptr, nullptr);
+        gst_object_unref(bus);
+        gst_element_set_state(pipeline, GST_STATE_NULL);
+        gst_object_unref(pipeline);
+    }
+
+    static GstBusSyncReply onMessage(GstBus *, GstMessage *message, gpointer data)
+    {
+        const std::shared_ptr<Relay> relay = *static_cast<std::shared_ptr<Relay> *>(data);
+        int kind = 0;
+        QString text;
+        if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_EOS) {
+            kind = GST_MESSAGE_EOS;
+        } else if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_ERROR) {
+            kind = GST_MESSAGE_ERROR;
+            GError *error = nullptr;
+            gst_message_parse_error(message, &error, nullptr);
+            text = QString::fromUtf8(error ? error->message : "");
+            g_clear_error(&error);
+            std::lock_guard lock(relay->mutex);
+            if (relay->firstError.isEmpty())
+                relay->firstError = text;
+        }
+        if (kind) {
+            MainQueue::async([relay, kind, text] {
+                if (VeskScreenRecord *owner = relay->owner)
+                    owner->onBusMessage(kind, text);
+            });
+        }
+        gst_message_unref(message);
+        return GST_BUS_DROP;
+    }
+};
+
+VeskScreenRecord::VeskScreenRecord(QObject *parent) : QObject(parent) {}
+
+VeskScreenRecord::~VeskScreenRecord()
+{
+    if (!m_pipeline)
+        return;
+    m_pipeline->relay->owner = nullptr;
+    if (m_isRecord) {
+        // Finish the file: end of stream, then wait (bounded) until the muxer wrote it.
+        GstBus *bus = gst_element_get_bus(m_pipeline->pipeline);
+        gst_bus_set_sync_handler(bus, nullptr, nullptr, nullptr);
+        if (!m_stopping)
+            gst_element_send_event(m_pipeline->pipeline, gst_event_new_eos());
+        if (GstMessage *done =
+                gst_bus_timed_pop_filtered(bus, kFinishBound, GstMessageType(GST_MESSAGE_EOS | GST_MESSAGE_ERROR)))
+            gst_message_unref(done);
+        gst_object_unref(bus);
+    }
+    m_pipeline.reset();
+}
+
+QString VeskScreenRecord::folder() const
+{
+    return m_folder.isEmpty() ? AppPaths::dataDir() + QStringLiteral("/ScreenRecord") : m_folder;
+}
+
+QString VeskScreenRecord::nextFilePath() const
+{
+    const QString stem =
+        folder() + QStringLiteral("/tarnid_") + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMddHHmmss"));
+    // Two recordings in one second never share a file.
+    QString path = stem + QStringLiteral(".mp4");
+    for (int n = 1; QFile::exists(path); ++n)
+        path = stem + QStringLiteral("_%1.mp4").arg(n);
+    return path;
+}
+
+bool VeskScreenRecord::createCaptureSession()
+{
+    m_pipeline.reset();
+    if (!gstreamerReady())
+        return false;
+    GstElement *microphone = firstMicrophone();
+    if (!microphone) {
+        qCInfo(lcEngine) << "screen recorder: no microphone";
+        return false;
+    }
+    QRect area(0, 0, 0, 0);
+    if (QScreen *primary = QGuiApplication::primaryScreen()) {
+        const qreal ratio = primary->devicePixelRatio();
+        const QRect logical = primary->geometry();
+        area = QRect(QPoint(qRound(logical.x() * ratio), qRound(logical.y() * ratio)), logical.size() * ratio);
+    }
+    // Even sizes: the encoder's 4:2:0 pictures need them.
+    area.setWidth(area.width() & ~1);
+    area.setHeight(area.height() & ~1);
+    const QString screen = area.isEmpty() ? QStringLiteral("ximagesrc show-pointer=true use-damage=false")
+                                          : QStringLiteral("ximagesrc show-pointer=true use-damage=false startx=%1 "
+                                                           "starty=%2 endx=%3 endy=%4")
+                                                .arg(area.left())
+                                                .arg(area.top())
+                                                .arg(area.right())
+                                                .arg(area.bottom());
+    const QString description =
+        screen +
+        QStringLiteral(" ! videorate ! video/x-raw,framerate=15/1 ! videoconvert ! video/x-raw,format=I420 ! queue"
+                       " ! x264enc speed-preset=ultrafast tune=zerolatency key-int-max=30 ! queue ! mp4mux name=mux"
+                       " ! filesink name=file audioconvert name=audio ! audioresample ! queue ! avenc_aac ! queue"
+                       " ! mux.");
+    GError *error = nullptr;
+    GstElement *pipeline = gst_parse_launch(description.toUtf8().constData(), &error);
+    if (!pipeline || error) {
+        qCWarning(lcEngine) << "screen recorder: pipeline not built:" << (error ? error->message : "");
+        g_clear_error(&error);
+        if (pipeline)
+            gst_object_unref(pipeline);
+        gst_object_unref(gst_object_ref_sink(microphone));
+        return false;
+    }
+    GstElement *audio = gst_bin_get_by_name(GST_BIN(pipeline), "audio");
+    gst_bin_add(GST_BIN(pipeline), microphone);
+    const bool linked = audio && gst_element_link(microphone, audio);
+    if (audio)
+        gst_object_unref(audio);
+    auto built = std::make_unique<Pipeline>();
+    built->pipeline = pipeline;
+    if (!linked) {
+        qCWarning(lcEngine) << "screen recorder: microphone not linked";
+        return false;
+    }
+    built->relay->owner = this;
+    GstBus *bus = gst_element_get_bus(pipeline);
+    gst_bus_set_sync_handler(bus, &Pipeline::onMessage, new std::shared_ptr<Relay>(built->relay),
+                             [](gpointer data) { delete static_cast<std::shared_ptr<Relay> *>(data); });
+    gst_object_unref(bus);
+    m_pipeline = std::move(built);
+    return true;
+}
+
+void VeskScreenRecord::start()
+{
+    if (m_isRecord || m_pipeline)
+        return;
+    if (!createCaptureSession()) {
+        if (m_delegate)
+            m_delegate->recordFail(QString());
+        return;
+    }
+    const QString where = folder();
+    if (QDir().mkpath(where))
+        QFile::setPermissions(where, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    m_filePath = nextFilePath();
+    GstElement *file = gst_bin_get_by_name(GST_BIN(m_pipeline->pipeline), "file");
+    g_object_set(file, "location", QFile::encodeName(m_filePath).constData(), nullptr);
+    gst_object_unref(file);
+    m_stopping = false;
+    if (gst_element_set_state(m_pipeline->pipeline, GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE) {
+        QString why;
+        {
+            std::lock_guard lock(m_pipeline->relay->mutex);
+            why = m_pipeline->relay->firstError;
+        }
+        teardown();
+        qCWarning(lcEngine) << "screen recorder: not started:" << why;
+        if (m_delegate)
+            m_delegate->recordFail(why);
+        return;
+    }
+    m_isRecord = true;
+    if (m_delegate)
+        m_delegate->recordStart();
+}
+
+void VeskScreenRecord::stop()
+{
+    if (!m_isRecord || m_stopping || !m_pipeline)
+        return;
+    m_stopping = true;
+    gst_element_send_event(m_pipeline->pipeline, gst_event_new_eos());
+}
+
+void VeskScreenRecord::teardown()
+{
+    if (m_pipeline)
+        m_pipeline->relay->owner = nullptr;
+    m_pipeline.reset();
+    m_isRecord = false;
+    m_stopping = false;
+}
+
+void VeskScreenRecord::onBusMessage(int kind, const QString &text)
+{
+    if (!m_pipeline)
+        return;
+    const bool wasRecording = m_isRecord;
+    teardown();
+    if (kind == GST_MESSAGE_EOS) {
+        if (wasRecording && m_delegate)
+            m_delegate->recordSuccess(QUrl::fromLocalFile(m_filePath));
+        return;
+    }
+    qCWarning(lcEngine) << "screen recorder: failed:" << text;
+    if (m_delegate)
+        m_delegate->recordFail(text);
+}

@@ -1,0 +1,388 @@
+#include "X11CaptureTests.h"
+
+#include "TestEvents.h"
+#include "agent/engine/X11DesktopCapture.h"
+
+#include <QElapsedTimer>
+#include <QGuiApplication>
+#include <QPainter>
+#include <QScreen>
+#include <QWidget>
+#include <QWindow>
+
+#include <gtest/gtest.h>
+
+#include <xcb/xcb.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <cstring>
+#include <mutex>
+#include <unistd.h>
+
+namespace {
+
+constexpr uint32_t kGreen = 0x00c000; // A's colour
+constexpr uint32_t kBlue = 0x0000c0;  // B's colour
+const QColor kBorder(0, 255, 0);      // the share border's colour: never captured
+
+// Another X client of the test: its own connection, its own windows with the properties a real
+// application sets.
+class TestClient final {
+public:
+    TestClient() : c(xcb_connect(nullptr, nullptr)) { root = xcb_setup_roots_iterator(xcb_get_setup(c)).data; }
+    ~TestClient() { xcb_disconnect(c); }
+
+    xcb_atom_t atom(const char *name) const
+    {
+        xcb_intern_atom_reply_t *reply =
+            xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, uint16_t(std::strlen(name)), name), nullptr);
+        const xcb_atom_t value = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
+        std::free(reply);
+        return value;
+    }
+
+    // A mapped window of one colour; pid 0 sets no _NET_WM_PID.
+    xcb_window_t open(const QByteArray &title, QRect geometry, uint32_t colour, uint32_t pid = 0)
+    {
+        const xcb_window_t window = xcb_generate_id(c);
+        const uint32_t values[] = {colour};
+        xcb_create_window(c, XCB_COPY_FROM_PARENT, window, root->root, int16_t(geometry.x()), int16_t(geometry.y()),
+                          uint16_t(geometry.width()), uint16_t(geometry.height()), 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
+                          root->root_visual, XCB_CW_BACK_PIXEL, values);
+        xcb_change_property(c, XCB_PROP_MODE_REPLACE, window, atom("_NET_WM_NAME"), atom("UTF8_STRING"), 8,
+                            uint32_t(title.size()), title.constData());
+        xcb_change_property(c, XCB_PROP_MODE_REPLACE, window, XCB_ATOM_WM_NAME, XCB_ATOM_STRING, 8, 5, "notes");
+        xcb_change_property(c, XCB_PROP_MODE_REPLACE, window, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 8, 12,
+                            "notes\0Notes\0");
+        if (pid)
+            xcb_change_property(c, XCB_PROP_MODE_REPLACE, window, atom("_NET_WM_PID"), XCB_ATOM_CARDINAL, 32, 1, &pid);
+        // Icons of 16, 32 (red) and 48 pixels.
+        std::vector<uint32_t> icons;
+        for (const auto &[side, argb] : {std::pair{16u, 0xff0000ffu}, {32u, 0xffff0000u}, {48u, 0xff00ff00u}}) {
+            icons.push_back(side);
+            icons.push_back(side);
+            icons.insert(icons.end(), size_t(side) * side, argb);
+        }
+        xcb_change_property(c, XCB_PROP_MODE_REPLACE, window, atom("_NET_WM_ICON"), XCB_ATOM_CARDINAL, 32,
+                            uint32_t(icons.size()), icons.data());
+        xcb_map_window(c, window);
+        xcb_flush(c);
+        return window;
+    }
+
+    // openbox announces itself before it handles map requests; one asked too early is dropped.
+    // A probe window is asked again until openbox frames it.
+    bool windowManagerTakesWindows()
+    {
+        const xcb_window_t probe = open("probe", {0, 0, 10, 10}, 0);
+        QElapsedTimer again;
+        again.start();
+        const bool framed = processEventsUntil([&] {
+            if (again.elapsed() > 200) {
+                xcb_map_window(c, probe);
+                xcb_flush(c);
+                again.restart();
+            }
+            return frameOf(probe) != probe;
+        });
+        close(probe);
+        return framed;
+    }
+
+    void configure(xcb_window_t window, QRect geometry)
+    {
+        const uint32_t values[] = {uint32_t(geometry.x()), uint32_t(geometry.y()), uint32_t(geometry.width()),
+                                   uint32_t(geometry.height())};
+        xcb_configure_window(
+            c, window, XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y | XCB_CONFIG_WINDOW_WIDTH | XCB_CONFIG_WINDOW_HEIGHT,
+            values);
+        xcb_flush(c);
+    }
+
+    void close(xcb_window_t window)
+    {
+        xcb_destroy_window(c, window);
+        xcb_aux_sync();
+    }
+
+    void xcb_aux_sync() { std::free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr)); }
+
+    // The root's children, bottom first.
+    QList<xcb_window_t> rootChildren()
+    {
+        QList<xcb_window_t> out;
+        xcb_query_tree_reply_t *tree = xcb_query_tree_reply(c, xcb_query_tree(c, root->root), nullptr);
+        if (!tree)
+            return out;
+        const xcb_window_t *children = xcb_query_tree_children(tree);
+        for (int i = 0; i < xcb_query_tree_children_length(tree); ++i)
+            out << children[i];
+        std::free(tree);
+        return out;
+    }
+
+    xcb_window_t frameOf(xcb_window_t window)
+    {
+        for (;;) {
+            xcb_query_tree_reply_t *tree = xcb_query_tree_reply(c, xcb_query_tree(c, window), nullptr);
+            if (!tree)
+                return XCB_WINDOW_NONE;
+            const xcb_window_t parent = tree->parent;
+            std::free(tree);
+            if (parent == root->root)
+                return window;
+            window = parent;
+        }
+    }
+
+    xcb_connection_t *c;
+    xcb_screen_t *root;
+};
+
+qsizetype indexOf(const QList<KRTCDesktopSource> &sources, xcb_window_t window)
+{
+    for (qsizetype i = 0; i < sources.size(); ++i) {
+        if (sources[i].sourceId == qint64(window))
+            return i;
+    }
+    return -1;
+}
+
+QRgb centre(const QImage &image)
+{
+    return image.pixel(image.width() / 2, image.height() / 2) & 0xffffff;
+}
+
+bool hasBorderColour(const QImage &image)
+{
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor pixel = image.pixelColor(x, y);
+            if (pixel.green() > 0xe0 && pixel.red() < 0x40 && pixel.blue() < 0x40)
+                return true;
+        }
+    }
+    return false;
+}
+
+// A frameless window of ours that no window manager handles (as the share border is).
+std::unique_ptr<QWidget> ownOverlay(QRect geometry, bool ring)
+{
+    auto widget = std::make_unique<QWidget>(nullptr, Qt::FramelessWindowHint | Qt::BypassWindowManagerHint |
+                                                         Qt::WindowTransparentForInput);
+    widget->setGeometry(geometry);
+    QPalette palette;
+    palette.setColor(QPalette::Window, kBorder);
+    widget->setPalette(palette);
+    widget->setAutoFillBackground(true);
+    if (ring)
+        widget->setMask(QRegion(widget->rect()).subtracted(QRegion(widget->rect().adjusted(5, 5, -5, -5))));
+    return widget;
+}
+
+class X11Capture : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (!X11CaptureTests::session())
+            GTEST_SKIP() << X11CaptureTests::unavailable().toStdString();
+        auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+        ASSERT_NE(x11, nullptr);
+        capture = X11DesktopCapture::create(x11->connection());
+        ASSERT_NE(capture, nullptr);
+        client = std::make_unique<TestClient>();
+        ASSERT_TRUE(client->windowManagerTakesWindows());
+    }
+
+    bool listed(xcb_window_t window) { return indexOf(capture->windows({}), window) >= 0; }
+    bool waitListed(xcb_window_t window)
+    {
+        return processEventsUntil([&] { return listed(window); });
+    }
+
+    std::shared_ptr<X11DesktopCapture> capture;
+    std::unique_ptr<TestClient> client;
+};
+
+TEST_F(X11Capture, Windows_ListedWithTitlePidAndIconInStackingOrder_NeverOursAndGoneOnceClosed)
+{
+    QWidget ours;
+    ours.setWindowTitle(QStringLiteral("ours"));
+    ours.resize(200, 100);
+    ours.show();
+    ASSERT_TRUE(processEventsUntil([&] { return ours.windowHandle() && ours.windowHandle()->isExposed(); }));
+
+    const xcb_window_t a = client->open("笔记 Notes — 测试", {100, 100, 300, 200}, kGreen, 4242);
+    const xcb_window_t b = client->open("second", {150, 150, 300, 200}, kBlue);
+    ASSERT_TRUE(waitListed(a) && waitListed(b));
+
+    const QList<KRTCDesktopSource> all = capture->windows({160, 90});
+    const KRTCDesktopSource &first = all[indexOf(all, a)];
+    EXPECT_EQ(first.type, KRTCScreenOption::TypeWindow);
+    EXPECT_EQ(first.title, QStringLiteral("笔记 Notes — 测试"));
+    EXPECT_EQ(first.ownerPid, 4242);
+    ASSERT_EQ(first.icon.size(), QSize(32, 32)) << "the icon nearest the tile's size";
+    EXPECT_EQ(first.icon.pixel(5, 5) & 0xffffff, 0xff0000u);
+    EXPECT_FALSE(first.snapshot.isNull());
+    EXPECT_EQ(all[indexOf(all, b)].ownerPid, qint64(::getpid())) << "without _NET_WM_PID: the X client's own pid";
+    EXPECT_LT(indexOf(all, a), indexOf(all, b)) << "bottom first";
+    for (const KRTCDesktopSource &source : all) {
+        EXPECT_NE(source.sourceId, qint64(ours.winId())) << "our own windows are never listed";
+        EXPECT_NE(source.title, QStringLiteral("ours"));
+    }
+
+    client->close(a);
+    EXPECT_TRUE(processEventsUntil([&] { return !listed(a); }));
+    EXPECT_TRUE(listed(b));
+}
+
+TEST_F(X11Capture, CoveredWindow_SnapshotShowsItsOwnContent_BoundsFollowMovesAndResizes)
+{
+    const xcb_window_t a = client->open("covered", {100, 100, 300, 200}, kGreen);
+    ASSERT_TRUE(waitListed(a));
+    const xcb_window_t b = client->open("cover", {0, 0, 1000, 700}, kBlue);
+    ASSERT_TRUE(waitListed(b));
+    client->configure(b, {0, 0, 1000, 700});
+    const std::optional<QRect> before = capture->windowBounds(a);
+    ASSERT_TRUE(before);
+    EXPECT_EQ(before->size(), QSize(300, 200));
+    ASSERT_TRUE(processEventsUntil([&] {
+        const std::optional<QRect> cover = capture->windowBounds(b);
+        return cover && cover->contains(*before);
+    })) << "B lies over A";
+
+    EXPECT_EQ(centre(capture->grab(KRTCScreenOption::TypeWindow, a)), kGreen) << "A's own picture, though covered";
+    const QList<KRTCDesktopSource> screens = capture->screens({});
+    ASSERT_FALSE(screens.isEmpty());
+    const QImage screen = capture->grab(KRTCScreenOption::TypeScreen, screens.first().sourceId);
+    EXPECT_EQ(screen.pixel(before->center()) & 0xffffff, kBlue) << "on the screen B covers it";
+
+    // A managed window's requested position is its frame's: the bounds move by the same step.
+    client->configure(a, {300, 200, 300, 200});
+    ASSERT_TRUE(processEventsUntil([&] {
+        const QRect at = *capture->windowBounds(a);
+        return at.x() >= 300 && at.x() < 340 && at.y() >= 200 && at.y() < 260;
+    }));
+    const QRect first = *capture->windowBounds(a);
+    client->configure(a, {500, 300, 300, 200});
+    EXPECT_TRUE(processEventsUntil([&] { return *capture->windowBounds(a) == first.translated(200, 100); }));
+    client->configure(a, {500, 300, 400, 250});
+    EXPECT_TRUE(processEventsUntil(
+        [&] { return *capture->windowBounds(a) == QRect(first.topLeft() + QPoint(200, 100), QSize(400, 250)); }));
+    EXPECT_EQ(centre(capture->grab(KRTCScreenOption::TypeWindow, a)), kGreen);
+}
+
+TEST_F(X11Capture, WindowClosedAfterTheList_AnswersNoWindowEverywhere)
+{
+    const xcb_window_t a = client->open("short-lived", {100, 100, 300, 200}, kGreen);
+    ASSERT_TRUE(waitListed(a));
+    client->close(a);
+
+    EXPECT_EQ(capture->windowBounds(a), std::nullopt);
+    EXPECT_TRUE(capture->grab(KRTCScreenOption::TypeWindow, a).isNull());
+    EXPECT_FALSE(capture->raiseWindowOwner(a));
+    QWidget ours(nullptr, Qt::FramelessWindowHint | Qt::BypassWindowManagerHint);
+    ours.resize(50, 50);
+    ours.winId();
+    EXPECT_FALSE(capture->stackAbove(ours.windowHandle(), a));
+    KRTCScreenOption option;
+    option.setM_eType(KRTCScreenOption::TypeWindow);
+    option.setM_ScreenOrWindowId(a);
+    EXPECT_EQ(capture->openStream(option, {}), nullptr);
+    EXPECT_FALSE(capture->screens({}).isEmpty()) << "the connection is still fine";
+}
+
+TEST_F(X11Capture, StackAbove_PutsOurWindowDirectlyAboveTheTargetsFrame_RaiseActivatesIt)
+{
+    const xcb_window_t a = client->open("target", {100, 100, 300, 200}, kGreen);
+    ASSERT_TRUE(waitListed(a));
+    const xcb_window_t b = client->open("above", {150, 150, 300, 200}, kBlue);
+    ASSERT_TRUE(waitListed(b));
+    auto ring = ownOverlay({50, 50, 400, 300}, true);
+    ring->show();
+    ASSERT_TRUE(processEventsUntil([&] { return ring->windowHandle()->isExposed(); }));
+
+    ASSERT_TRUE(capture->stackAbove(ring->windowHandle(), a));
+    const QList<xcb_window_t> children = client->rootChildren();
+    const qsizetype frame = children.indexOf(client->frameOf(a));
+    ASSERT_GE(frame, 0);
+    EXPECT_NE(client->frameOf(a), a) << "openbox framed the target";
+    EXPECT_EQ(children.indexOf(xcb_window_t(ring->winId())), frame + 1);
+
+    ASSERT_TRUE(capture->raiseWindowOwner(a));
+    EXPECT_TRUE(processEventsUntil([&] {
+        const QList<KRTCDesktopSource> all = capture->windows({});
+        return indexOf(all, a) > indexOf(all, b);
+    })) << "the window manager brought A to the front";
+}
+
+TEST_F(X11Capture, ShareStreams_FramesOfTheAskedSizeAndRate_WithoutTheBorder)
+{
+    const xcb_window_t a = client->open("shared", {100, 100, 300, 200}, kGreen);
+    ASSERT_TRUE(waitListed(a));
+    auto ring = ownOverlay(QRect(QPoint(0, 0), X11CaptureTests::kScreen), true);
+    ring->show();
+    ASSERT_TRUE(processEventsUntil([&] { return ring->windowHandle()->isExposed(); }));
+    capture->excludeFromCapture(ring->windowHandle());
+
+    struct Seen {
+        std::mutex mutex;
+        QList<QImage> frames;
+    };
+    auto seen = std::make_shared<Seen>();
+    DesktopCaptureSink sink;
+    sink.onFrame = [seen](const QImage &frame) {
+        std::lock_guard lock(seen->mutex);
+        seen->frames << frame;
+    };
+    const auto count = [seen] {
+        std::lock_guard lock(seen->mutex);
+        return seen->frames.size();
+    };
+
+    KRTCScreenOption option;
+    option.setM_eType(KRTCScreenOption::TypeScreen);
+    option.setM_ScreenOrWindowId(capture->screens({}).first().sourceId);
+    option.setM_nWidth(640);
+    option.setM_nHeight(360);
+    option.setM_nFPS(10);
+    QElapsedTimer elapsed;
+    elapsed.start();
+    auto stream = capture->openStream(option, sink);
+    ASSERT_NE(stream, nullptr);
+    ASSERT_TRUE(processEventsUntil([&] { return count() >= 10; }, 20000));
+    EXPECT_GE(elapsed.elapsed(), 850) << "10 frames at 10 per second take 0.9 s";
+    stream.reset();
+    const qsizetype after = count();
+    {
+        std::lock_guard lock(seen->mutex);
+        for (const QImage &frame : std::as_const(seen->frames)) {
+            EXPECT_EQ(frame.size(), QSize(640, 360));
+            EXPECT_FALSE(hasBorderColour(frame)) << "the border is never in the picture";
+        }
+        const QPoint shown = capture->windowBounds(a)->center() / 2;
+        EXPECT_EQ(seen->frames.first().pixel(shown) & 0xffffff, kGreen) << "the screen's content is";
+    }
+    processEventsFor(20);
+    EXPECT_EQ(count(), after) << "no frame once the stream is gone";
+
+    option.setM_eType(KRTCScreenOption::TypeWindow);
+    option.setM_ScreenOrWindowId(a);
+    option.setM_nWidth(0);
+    option.setM_nHeight(0);
+    std::atomic<int> ended{0};
+    sink.onEnded = [&ended](const QString &) { ++ended; };
+    stream = capture->openStream(option, sink);
+    ASSERT_NE(stream, nullptr);
+    ASSERT_TRUE(processEventsUntil([&] { return count() > after; }));
+    {
+        std::lock_guard lock(seen->mutex);
+        EXPECT_EQ(seen->frames.last().size(), QSize(300, 200)) << "the window's own size";
+        EXPECT_EQ(centre(seen->frames.last()), kGreen);
+    }
+    client->close(a);
+    EXPECT_TRUE(processEventsUntil([&] { return ended == 1; })) << "a closed window ends its stream";
+}
+
+} // namespace
