@@ -1,6 +1,7 @@
 // The tool bar: button dispatch, copying the meeting information, full screen, the bars'
 // auto-hide, window dragging and page turning.
 
+#include "meeting/window/MeetingRecording.h"
 #include "meeting/window/MeetingViewController.h"
 
 #include "agent/VeskAppAgent.h"
@@ -131,7 +132,7 @@ void MeetingViewController::bottomToolButtonClick(VeskButton *sender)
     }
     case MeetingToolBarTag::Record:
         hideOtherOverViewsExceptView(nullptr);
-        startOrStopRecord(sender);
+        m_recording->startOrStopRecord(sender);
         break;
     case MeetingToolBarTag::Share:
         hideOtherOverViewsExceptView(nullptr);

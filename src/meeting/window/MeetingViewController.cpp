@@ -14,6 +14,7 @@
 #include "meeting/common/MeetingWindowRules.h"
 #include "meeting/panels/ApplicationView.h"
 #include "meeting/panels/HostCountDownStartView.h"
+#include "meeting/window/MeetingRecording.h"
 #include "meeting/window/NetWorkTipView.h"
 #include "uikit/KVWindow.h"
 #include "uikit/MacBaseWindowController.h"
@@ -68,7 +69,13 @@ MeetingViewController::MeetingViewController(bool enterWaitingRoom, QObject *par
           [this] { return qobject_cast<MoreItemView *>(m_sharing->state().moreItemViewStorage.data()); }})),
       m_sharing(std::make_unique<MeetingSharing>(
           *ui, MeetingSharing::WindowCalls{[this] { onMemberChange(m_members.allMembers); },
-                                           [this] { toolBarShowAction(); }}))
+                                           [this] { toolBarShowAction(); }})),
+      m_recording(std::make_unique<MeetingRecording>(
+          *ui,
+          MeetingRecording::WindowCalls{[this]() -> QWidget * { return isViewLoaded() ? view() : nullptr; },
+                                        [this] { return m_lifetime.meetingEnded; },
+                                        [this]() -> QWidget * { return m_panels->state().moreView; }},
+          nullptr))
 {
     setObjectName(QStringLiteral("MeetingViewController"));
     m_waitingRoom.enterWaitingRoom = enterWaitingRoom;
@@ -285,4 +292,21 @@ void MeetingViewController::endMeetingLifetime()
     NetWorkTipView::remove();
     endMonitoringCpuUseAge();
     Q_EMIT meetingDidEnd();
+}
+
+// ---- The local recorder's reports (VeskScreenRecordDelegate) -> recording() ----------------------
+
+void MeetingViewController::recordStart()
+{
+    m_recording->recordStart();
+}
+
+void MeetingViewController::recordFail(const QString &message)
+{
+    m_recording->recordFail(message);
+}
+
+void MeetingViewController::recordSuccess(const QUrl &fileURL)
+{
+    m_recording->recordSuccess(fileURL);
 }

@@ -14,7 +14,8 @@
 //   tips                          +Tips.cpp                          m_tips
 //   tool bar, geometry, input     +ToolBar.cpp                       m_toolBar
 //   own devices, host control     +Devices.cpp -> common/ rules      m_devices
-//   recording, count-downs        +Recording.cpp, +CountDown.cpp     m_recording
+//   recording                     recording() (MeetingRecording.h)
+//   count-downs                   +CountDown.cpp                     panels().state()
 //   share tool bar's more menu    +MoreMenu.cpp (MoreItemView)       sharing().state()
 //   panels and pop-overs          panels()  (meeting/panels/MeetingPanels.h); how panels that
 //                                 need the window's views are made: providePanels (+Panels.cpp)
@@ -55,6 +56,7 @@ class KVWindow;
 class MacBaseWindowController;
 class MeetingDispatchTarget;
 class MeetingRecordSwitchView;
+class MeetingRecording;
 class MoreItemView;
 class RespondCountDownView;
 class QKeyEvent;
@@ -83,6 +85,7 @@ public:
     // ---- The rooms with their own classes ---------------------------------------------------
     [[nodiscard]] MeetingPanels &panels() const { return *m_panels; }
     [[nodiscard]] MeetingSharing &sharing() const { return *m_sharing; }
+    [[nodiscard]] MeetingRecording &recording() const { return *m_recording; }
 
     // ---- Read access ------------------------------------------------------------------------
     [[nodiscard]] bool enterWaitingRoom() const { return m_waitingRoom.enterWaitingRoom; }
@@ -314,17 +317,12 @@ private: // used by the controller alone
     void hideAudioSelectView();
 
 public:
-    // ---- Recording and screenshots (+Recording.cpp) -----------------------------------------
+    // ---- Recording (-> recording(), MeetingRecording.h) --------------------------------------
     // The local recorder's reports (VeskScreenRecordDelegate).
     void recordStart() override;
     void recordFail(const QString &message) override;
     void recordSuccess(const QUrl &fileURL) override;
 
-private: // used by the controller alone
-    void startOrStopRecord(VeskButton *sender);
-    void stopRecordAction(QObject *sender);
-
-public:
     // ---- Count-downs (+CountDown.cpp) -------------------------------------------------------
     void showHostCountDownView();
     HostCountDownView *hostCountDownView();
@@ -475,8 +473,6 @@ private:
     void closeMyMicByHost(const MeetingControlData &data);
     void showMicOpenRequest(const MeetingControlData &data);
     void reportMicStatus(bool on);
-    // Recording: the notice of a stopped cloud recording, one at a time.
-    void showRecordStopAlert();
     // The microphone and speaker selectors differ only in which pop-up they open.
     void selectAudio(VeskButton *sender, bool isSpeaker);
 
@@ -488,8 +484,10 @@ private:
     MeetingOwnDevicesState m_devices;
     MeetingToolBarState m_toolBar;
     MeetingTipsState m_tips;
-    MeetingRecordingState m_recording;
     MeetingDispatchTarget *m_dispatchTarget = nullptr;
+
+    // Goes first: its pending replies find it gone and do nothing.
+    const std::unique_ptr<MeetingRecording> m_recording;
 
     // Read by the render thread.
     MeetingFrameRouter m_frameRouter;

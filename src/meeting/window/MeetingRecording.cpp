@@ -1,6 +1,4 @@
-// The service's cloud recording, and the local recorder's reports.
-
-#include "meeting/window/MeetingViewController.h"
+#include "meeting/window/MeetingRecording.h"
 
 #include "agent/VeskAppAgent.h"
 #include "agent/VeskMeetingManager.h"
@@ -10,12 +8,16 @@
 #include "meeting/common/MeetingCurrent.h"
 #include "meeting/common/MeetingHostControlRules.h"
 #include "meeting/window/MeetingMoreView.h"
+#include "meeting/window/MeetingViewControllerUi.h"
 #include "meeting/window/RecordStopAlertView.h"
 #include "uikit/AutoLayout.h"
 #include "uikit/KVAlert.h"
 #include "uikit/KVWorkspace.h"
 #include "uikit/VeskMeetingToast.h"
 #include "uikit/VeskToast.h"
+
+#include <QUrl>
+#include <QWidget>
 
 namespace {
 
@@ -37,10 +39,15 @@ void setStates(VeskButton *sender, MeetingBottomButton *recordButton, qint64 sta
 
 } // namespace
 
-void MeetingViewController::startOrStopRecord(VeskButton *sender)
+MeetingRecording::MeetingRecording(Ui::MeetingViewController &ui, WindowCalls window, QObject *parent)
+    : QObject(parent), m_ui(ui), m_window(std::move(window))
 {
-    QPointer<VeskButton> button = sender ? sender : static_cast<VeskButton *>(ui->recordButton.data());
-    if (!button || m_lifetime.meetingEnded)
+}
+
+void MeetingRecording::startOrStopRecord(VeskButton *sender)
+{
+    QPointer<VeskButton> button = sender ? sender : static_cast<VeskButton *>(m_ui.recordButton.data());
+    if (!button || m_window.meetingEnded())
         return;
     const bool on = button->state() == 1;
     // Starting needs the room's leave or a host's rights; a recording already running may always
@@ -49,7 +56,7 @@ void MeetingViewController::startOrStopRecord(VeskButton *sender)
     const QString ban = MeetingHostControlRules::banToast(kRecordBanned, room && room->enableRecordStatus == 1,
                                                           MeetingCurrent::me(), on);
     if (!ban.isEmpty()) {
-        setStates(button, ui->recordButton, 0);
+        setStates(button, m_ui.recordButton, 0);
         VeskToast::showToastInMeeting(ban);
         return;
     }
@@ -60,97 +67,99 @@ void MeetingViewController::startOrStopRecord(VeskButton *sender)
     VeskAppAgent *agent = VeskAppAgent::existingInstance();
     if (!agent)
         return;
-    QPointer<MeetingViewController> weak(this);
+    QPointer<MeetingRecording> weak(this);
     agent->onRecordVideoCompletionBlock(this, [weak, button](const KVMResponse &reply) {
-        if (!weak || weak->m_lifetime.meetingEnded)
+        if (!weak || weak->m_window.meetingEnded())
             return;
-        MeetingViewController *self = weak;
+        MeetingRecording *self = weak;
         if (reply.successed) {
             VeskToast::showToastInMeeting(kRecordStarted);
-            if (self->ui->recordingTipContainer)
-                self->ui->recordingTipContainer->show();
-            setStates(nullptr, self->ui->recordButton, 1);
+            if (self->m_ui.recordingTipContainer)
+                self->m_ui.recordingTipContainer->show();
+            setStates(nullptr, self->m_ui.recordButton, 1);
         } else {
-            setStates(button, self->ui->recordButton, 0);
+            setStates(button, self->m_ui.recordButton, 0);
             VeskToast::showToastInMeeting(reply.message);
         }
     });
 }
 
-void MeetingViewController::stopRecordAction(QObject *sender)
+void MeetingRecording::stopRecordAction(QObject *sender)
 {
     VeskAppAgent *agent = VeskAppAgent::existingInstance();
-    if (!agent || m_lifetime.meetingEnded)
+    if (!agent || m_window.meetingEnded())
         return;
     QPointer<VeskButton> button = qobject_cast<VeskButton *>(sender);
-    QPointer<MeetingViewController> weak(this);
+    QPointer<MeetingRecording> weak(this);
     agent->offRecordVideoCompletionBlock(this, [weak, button](const KVMResponse &reply) {
-        if (!weak || weak->m_lifetime.meetingEnded)
+        if (!weak || weak->m_window.meetingEnded())
             return;
-        MeetingViewController *self = weak;
+        MeetingRecording *self = weak;
         if (!reply.successed) {
             // The recording goes on.
-            setStates(button, self->ui->recordButton, 1);
+            setStates(button, self->m_ui.recordButton, 1);
             VeskToast::showToastInMeeting(reply.message.isEmpty() ? kNetworkError : reply.message);
             return;
         }
         self->showRecordStopAlert();
-        setStates(button, self->ui->recordButton, 0);
+        setStates(button, self->m_ui.recordButton, 0);
         VeskToast::showToastInMeeting(kRecordStopped);
-        if (self->ui->recordingTipContainer)
-            self->ui->recordingTipContainer->hide();
+        if (self->m_ui.recordingTipContainer)
+            self->m_ui.recordingTipContainer->hide();
     });
 }
 
-void MeetingViewController::showRecordStopAlert()
+void MeetingRecording::showRecordStopAlert()
 {
-    if (!isViewLoaded())
+    QWidget *view = m_window.view();
+    if (!view)
         return;
     // One notice at a time: a later stop replaces one still on screen.
-    if (auto *old = qobject_cast<RecordStopAlertView *>(m_recording.recordStopAlertView.data()))
+    if (auto *old = qobject_cast<RecordStopAlertView *>(m_state.recordStopAlertView.data()))
         old->getItAction();
-    auto *notice = new RecordStopAlertView(view());
+    auto *notice = new RecordStopAlertView(view);
     using A = KVLayoutConstraint::Attribute;
     // Under the top bar (it follows the bar when the bar slides away), against the right edge.
     AutoLayout::autoSetDimensionsToSize(notice, QSizeF(RecordStopAlertView::kWidth, RecordStopAlertView::kHeight));
-    if (ui->topView)
-        AutoLayout::autoPinEdge(notice, A::Top, A::Bottom, ui->topView, 10);
+    if (m_ui.topView)
+        AutoLayout::autoPinEdge(notice, A::Top, A::Bottom, m_ui.topView, 10);
     else
         AutoLayout::autoPinEdgeToSuperviewEdge(notice, A::Top, 10);
     AutoLayout::autoPinEdgeToSuperviewEdge(notice, A::Trailing, 24);
     notice->raise();
     notice->show();
-    m_recording.recordStopAlertView = notice;
+    m_state.recordStopAlertView = notice;
 }
 
-void MeetingViewController::recordStart()
+void MeetingRecording::recordStart()
 {
-    if (auto *more = qobject_cast<MeetingMoreView *>(m_panels->state().moreView.data()))
+    if (auto *more = qobject_cast<MeetingMoreView *>(m_window.moreView ? m_window.moreView() : nullptr))
         more->setIsRecord(true);
 }
 
-void MeetingViewController::recordFail(const QString &)
+void MeetingRecording::recordFail(const QString &)
 {
-    if (auto *more = qobject_cast<MeetingMoreView *>(m_panels->state().moreView.data()))
+    if (auto *more = qobject_cast<MeetingMoreView *>(m_window.moreView ? m_window.moreView() : nullptr))
         more->setIsRecord(false);
-    m_recording.screenRecord.clear();
-    if (isViewLoaded())
-        VeskMeetingToast::showErrorTip(view(), kLocalRecordFailed);
+    m_state.screenRecord.clear();
+    if (QWidget *view = m_window.view())
+        VeskMeetingToast::showErrorTip(view, kLocalRecordFailed);
 }
 
-void MeetingViewController::recordSuccess(const QUrl &fileURL)
+void MeetingRecording::recordSuccess(const QUrl &fileURL)
 {
-    m_recording.screenRecord.clear();
-    QPointer<MeetingViewController> weak(this);
+    m_state.screenRecord.clear();
+    QPointer<MeetingRecording> weak(this);
     const QString path = fileURL.toLocalFile();
     const auto done = [weak, path] {
         if (!weak)
             return;
-        if (weak->ui->recordingTipContainer)
-            weak->ui->recordingTipContainer->hide();
+        if (weak->m_ui.recordingTipContainer)
+            weak->m_ui.recordingTipContainer->hide();
         KVWorkspace::revealInFileViewer(path);
     };
     KVAlert *alert = KVAlert::alertWithMessage(kLocalRecordSaved, kConfirm, done, done);
     alert->setObjectName(QStringLiteral("recordSavedAlert"));
-    alert->showInCenterOfWindow(isViewLoaded() ? view()->window() : nullptr);
+    QWidget *view = m_window.view();
+    alert->showInCenterOfWindow(view ? view->window() : nullptr);
 }
