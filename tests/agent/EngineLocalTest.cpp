@@ -1,4 +1,5 @@
 #include "agent/engine/DesktopCaptureSource.h"
+#include "agent/engine/FakeDesktopCapture.h"
 #include "agent/engine/KRTCVideoView.h"
 #include "agent/engine/LocalEngine.h"
 #include "agent/engine/LocalPicture.h"
@@ -121,27 +122,6 @@ private:
     QList<KRTCStatistics> m_stats;
     std::thread::id m_main = std::this_thread::get_id();
     bool m_onMainThread = false;
-};
-
-// One screen (id 7) and one window (id 9) that can vanish.
-class Desktop final : public DesktopCaptureSource {
-public:
-    QList<KRTCDesktopSource> screens(QSize) const override { return {{7, 1, QStringLiteral("Screen"), 0, {}, {}}}; }
-    QList<KRTCDesktopSource> windows(QSize) const override
-    {
-        if (!windowOpen)
-            return {};
-        return {{9, 2, QStringLiteral("Editor"), 4242, {}, {}}};
-    }
-    QImage grab(int type, qint64 id) const override
-    {
-        if (type == 2 && (id != 9 || !windowOpen))
-            return {};
-        QImage image(1920, 1080, QImage::Format_RGB32);
-        image.fill(Qt::darkCyan);
-        return image;
-    }
-    std::atomic<bool> windowOpen{true};
 };
 
 const QString kRoom = QStringLiteral("r-100");
@@ -390,11 +370,15 @@ TEST_F(EngineLocal, AMicrophoneChosenWhileOff_IsTheOneThatOpens)
     engine->closeMicrophone();
 }
 
-TEST_F(EngineLocal, ScreenShare_SendsTheChosenSourceAtTheAskedSizeAndEndsWhenTheWindowGoes)
+TEST_F(EngineLocal, ScreenShare_ShowsTheSourcesFramesTellsTheStandInAndFreesTheSourceOnStop)
 {
-    auto desktop = std::make_shared<Desktop>();
+    auto desktop = std::make_shared<FakeDesktopCapture>();
+    desktop->setScreens({{7, 1, QStringLiteral("Screen"), 0, {}, {}}});
+    desktop->setWindows({{9, 2, QStringLiteral("Editor"), 4242, {}, {}}});
     DesktopCaptureSource::setCurrent(desktop);
     ASSERT_EQ(engine->screenSources({160, 90}).size(), 1);
+    DevRoom &room = service.state().addRoom(kRoom, QStringLiteral("host"));
+    room.members.append(DevMember{kSelf, QStringLiteral("Me")});
     join();
 
     KRTCScreenOption option;
@@ -406,15 +390,31 @@ TEST_F(EngineLocal, ScreenShare_SendsTheChosenSourceAtTheAskedSizeAndEndsWhenThe
     option.setM_eType(KRTCScreenOption::TypeWindow);
     option.setM_nWidth(640);
     option.setM_nHeight(360);
-    option.setM_nFPS(15);
     ASSERT_EQ(engine->startScreenSharing(option), 0);
+    EXPECT_EQ(desktop->openStreams(), 1);
     ASSERT_TRUE(processEventsUntil([&] { return events->has(QStringLiteral("pub:%1:2:01").arg(kSelf)); }));
-    ASSERT_TRUE(tickUntil([&] { return events->frames(kSelf, KRTCSourceType::Share) > 0; }));
+    ASSERT_TRUE(processEventsUntil([&] { return service.state().room(kRoom)->members.first().share; }))
+        << "the others learn of the share through the stand-in";
+
+    QImage red(1920, 1080, QImage::Format_RGB32);
+    red.fill(Qt::red);
+    desktop->pushFrame(red);
+    ASSERT_TRUE(tickUntil([&] {
+        const QImage frame = events->lastFrame(kSelf, KRTCSourceType::Share).image;
+        return !frame.isNull() && frame.pixel(320, 180) == QColor(Qt::red).rgb();
+    })) << "the own share tile shows the captured frames";
     EXPECT_EQ(events->lastFrame(kSelf, KRTCSourceType::Share).size(), QSize(640, 360));
 
-    desktop->windowOpen = false;
-    ASSERT_TRUE(tickUntil([&] { return events->has(QStringLiteral("shareFinished:1")); }));
+    EXPECT_EQ(engine->stopScreenSharing(), 0);
+    EXPECT_EQ(desktop->openStreams(), 0) << "the source is freed at once";
+    ASSERT_TRUE(processEventsUntil([&] { return !service.state().room(kRoom)->members.first().share; }));
+
+    ASSERT_EQ(engine->startScreenSharing(option), 0);
+    desktop->closeWindow(9);
+    ASSERT_TRUE(processEventsUntil([&] { return events->has(QStringLiteral("shareFinished:1")); }))
+        << "a closed window ends its share";
     EXPECT_TRUE(events->has(QStringLiteral("unpub:%1:2").arg(kSelf)));
+    EXPECT_EQ(desktop->openStreams(), 0);
     EXPECT_EQ(engine->stopScreenSharing(), 0) << "stopping an ended share is harmless";
 }
 

@@ -45,6 +45,11 @@ int jitter(int base, int spread)
 } // namespace
 
 // The latest camera picture, written by the capture thread, read by the render thread.
+struct LocalEngine::ShareSlot {
+    std::mutex mutex;
+    QImage latest;
+};
+
 struct LocalEngine::CameraSlot {
     std::mutex mutex;
     QVideoFrame frame;
@@ -437,6 +442,7 @@ void LocalEngine::onFrameTick()
     job.ownCameraSize = kLargeSize;
     job.camera = m_camera ? m_cameraSlot : nullptr;
     job.ownShare = m_sharing;
+    takeShareFrame();
     job.shareImage = m_shareImage;
     job.shareTitle = m_shareTitle;
     if (inRoom) {
@@ -919,7 +925,7 @@ int LocalEngine::startScreenSharing(const KRTCScreenOption &option)
     const int type = option.m_eType();
     if (type != KRTCScreenOption::TypeScreen && type != KRTCScreenOption::TypeWindow)
         return -2;
-    const auto capture = DesktopCaptureSource::current();
+    auto capture = DesktopCaptureSource::current();
     const QList<KRTCDesktopSource> sources =
         type == KRTCScreenOption::TypeScreen ? capture->screens({}) : capture->windows({});
     const auto found = std::find_if(sources.cbegin(), sources.cend(), [&](const KRTCDesktopSource &source) {
@@ -927,35 +933,67 @@ int LocalEngine::startScreenSharing(const KRTCScreenOption &option)
     });
     if (found == sources.cend())
         return -3;
-    if (type == KRTCScreenOption::TypeWindow && capture->grab(type, option.m_ScreenOrWindowId()).isNull())
-        return -3; // listed but already gone
     stopShareInternal(false, 0);
+    auto slot = std::make_shared<ShareSlot>();
+    DesktopCaptureSink sink;
+    sink.onFrame = [weak = std::weak_ptr<ShareSlot>(slot)](const QImage &frame) {
+        if (const auto held = weak.lock()) {
+            std::lock_guard lock(held->mutex);
+            held->latest = frame;
+        }
+    };
+    sink.onEnded = [guard = QPointer<LocalEngine>(this), slot = std::weak_ptr<ShareSlot>(slot)](const QString &why) {
+        // Only the stream still running may end the share.
+        if (!guard || guard->m_shareSlot != slot.lock())
+            return;
+        qCInfo(lcEngine) << "share source ended:" << why;
+        guard->stopShareInternal(true, 1);
+    };
+    std::unique_ptr<DesktopCaptureStream> stream = capture->openStream(option, std::move(sink));
+    if (!stream)
+        return -3; // listed but already gone
     m_sharing = true;
     m_shareOption = option;
     m_shareTitle = found->title;
-    const int fps = qBound(1, option.m_nFPS(), 30);
-    grabShare();
-    m_shareTimer = KVTimer::repeating(this, std::chrono::milliseconds(1000 / fps), [this] { grabShare(); });
+    m_shareSource = std::move(capture);
+    m_shareSlot = std::move(slot);
+    m_shareStream = std::move(stream);
     postEvent([self = m_joinConfig.peerId](KRTCEngineDelegate &to) {
         to.onStreamPublished(self, KRTCSourceType::Share, false, true);
     });
+    reportOwnShare(true);
     return 0;
 }
 
-void LocalEngine::grabShare()
+void LocalEngine::takeShareFrame()
 {
-    if (!m_sharing)
+    if (!m_shareSlot)
         return;
-    QImage image = DesktopCaptureSource::current()->grab(m_shareOption.m_eType(), m_shareOption.m_ScreenOrWindowId());
-    if (image.isNull() && m_shareOption.m_eType() == KRTCScreenOption::TypeWindow) {
-        // The window is gone: the share ends by itself.
-        stopShareInternal(true, 1);
-        return;
-    }
-    const QSize target(m_shareOption.m_nWidth(), m_shareOption.m_nHeight());
-    if (!image.isNull() && !target.isEmpty() && image.size() != target)
-        image = image.scaled(target, Qt::KeepAspectRatio, Qt::SmoothTransformation);
-    m_shareImage = image; // null: the render thread draws a stand-in picture
+    std::lock_guard lock(m_shareSlot->mutex);
+    if (!m_shareSlot->latest.isNull())
+        m_shareImage = std::exchange(m_shareSlot->latest, {});
+}
+
+void LocalEngine::reportOwnShare(bool sharing)
+{
+    QUrl url = peersUrl(m_joinConfig.roomId);
+    url.setPath(url.path() +
+                    QStringLiteral("/%1/share").arg(QString::fromLatin1(QUrl::toPercentEncoding(m_joinConfig.peerId))),
+                QUrl::TolerantMode);
+    QNetworkRequest request(url);
+    request.setHeader(QNetworkRequest::ContentTypeHeader, QStringLiteral("application/json"));
+    request.setRawHeader("token", m_authority.token.toUtf8());
+    QNetworkReply *reply = m_network->post(
+        request, QJsonDocument(QJsonObject{{QStringLiteral("share"), sharing}}).toJson(QJsonDocument::Compact));
+    KVTimer::singleShot(reply, std::chrono::milliseconds(kRequestTimeoutMs), [guard = QPointer<QNetworkReply>(reply)] {
+        if (guard)
+            guard->abort();
+    });
+    connect(reply, &QNetworkReply::finished, reply, [reply] {
+        if (reply->error() != QNetworkReply::NoError)
+            qCDebug(lcEngine) << "share state not told:" << reply->errorString();
+        reply->deleteLater();
+    });
 }
 
 int LocalEngine::stopScreenSharing()
@@ -969,12 +1007,14 @@ void LocalEngine::stopShareInternal(bool notify, int reason)
     if (!m_sharing)
         return;
     m_sharing = false;
+    // The stream first: no frame arrives once it is gone, then the source may go.
+    m_shareStream.reset();
+    m_shareSlot.reset();
+    m_shareSource.reset();
     m_shareImage = {};
-    if (m_shareTimer)
-        m_shareTimer->invalidate();
-    m_shareTimer = nullptr;
     if (m_state != RoomState::InRoom)
         return;
+    reportOwnShare(false);
     postEvent(
         [self = m_joinConfig.peerId](KRTCEngineDelegate &to) { to.onStreamUnpublished(self, KRTCSourceType::Share); });
     if (notify)

@@ -14,6 +14,8 @@
 #include <memory>
 #include <mutex>
 
+class DesktopCaptureSource;
+class DesktopCaptureStream;
 class KVTimer;
 class QAudioSource;
 class QCamera;
@@ -36,7 +38,7 @@ struct LocalEnginePeer {
 // nothing anywhere: it asks the local stand-in service (at the signalling address of the
 // config) who else is in the room and shows them with generated pictures, levels and
 // statistics; the own camera and microphone are real when Qt Multimedia finds them, and a
-// shared screen is grabbed through DesktopCaptureSource.
+// shared screen or window streams its frames through DesktopCaptureSource.
 //
 // Threads: an event thread (room, member, stream, level and statistics events) and a render
 // thread (frames, ~15 per second, paced by a project timer on the main thread). Both stop in
@@ -120,6 +122,7 @@ private:
         qint64 channelIndex = 0;
     };
     struct CameraSlot;
+    struct ShareSlot;
     struct RenderJob;
 
     [[nodiscard]] std::shared_ptr<KRTCEngineDelegate> currentDelegate() const;
@@ -155,7 +158,9 @@ private:
     void startMicrophoneInput(const QString &deviceName);
     void stopMicrophoneInput();
     void onMicrophoneData();
-    void grabShare();
+    void takeShareFrame();
+    // Tells the stand-in that the own share started or ended, so the others list it.
+    void reportOwnShare(bool sharing);
     void stopShareInternal(bool notify, int reason);
 
     KRTCEngineConfig m_config;
@@ -183,6 +188,10 @@ private:
     KRTCScreenOption m_shareOption;
     QImage m_shareImage;
     QString m_shareTitle;
+    // The source outlives its stream; frames land in the slot from the capture thread.
+    std::shared_ptr<DesktopCaptureSource> m_shareSource;
+    std::unique_ptr<DesktopCaptureStream> m_shareStream;
+    std::shared_ptr<ShareSlot> m_shareSlot;
 
     QNetworkAccessManager *m_network = nullptr;
     QPointer<QNetworkReply> m_joinReply;
@@ -190,7 +199,6 @@ private:
     QPointer<KVTimer> m_frameTimer;
     QPointer<KVTimer> m_statsTimer;
     QPointer<KVTimer> m_pollTimer;
-    QPointer<KVTimer> m_shareTimer;
     qint64 m_tick = 0;
     std::shared_ptr<std::atomic<bool>> m_renderBusy;
     LocalPicture::ParticipantPainter m_pictures; // render thread only

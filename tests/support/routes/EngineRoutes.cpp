@@ -86,6 +86,22 @@ const bool registered = DevServiceRoutes::add(QStringLiteral("engine"), [](DevSe
         peer.audio = peer.video = false;
         return DevService::ok(QJsonObject{{"userId", EngineRoutes::addSimulatedWaiting(svc, req.arg("roomId"), peer)}});
     });
+    svc.route("POST", "/engine/room/<roomId>/peers/<peerId>/share", [&svc](const DevRequest &req) {
+        const QJsonValue share = req.json.value(QStringLiteral("share"));
+        if (!share.isBool())
+            return DevService::fail(400, QStringLiteral("share must be a boolean"));
+        DevRoom *room = svc.state().room(req.arg("roomId"));
+        if (!room)
+            return DevService::fail(404, QStringLiteral("no such room"));
+        // Only a participant who joined tells its own share; simulated ones are set by the test.
+        for (DevMember &member : room->members) {
+            if (!member.extra.value(kSimulated).toBool() && memberPeerId(member) == req.arg("peerId")) {
+                member.share = share.toBool();
+                return DevService::ok();
+            }
+        }
+        return DevService::fail(404, QStringLiteral("no such participant"));
+    });
     svc.route("DELETE", "/engine/room/<roomId>/peers/<peerId>", [&svc](const DevRequest &req) {
         if (!EngineRoutes::removeSimulatedPeer(svc, req.arg("roomId"), req.arg("peerId")))
             return DevService::fail(404, QStringLiteral("no such participant"));

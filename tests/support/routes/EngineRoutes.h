@@ -10,6 +10,8 @@
 //   POST   /engine/room/<roomId>/network  {rtt, lostRate}  -> a poorer network for the room (ms, %)
 //   POST   /engine/room/<roomId>/peers  {userName, phoneNumber?, userId?, peerId?, audio?, video?, share?}
 //          -> data {"peerId"}: adds (or updates) a simulated participant; creates the room if needed
+//   POST   /engine/room/<roomId>/peers/<peerId>/share  {share: bool}  -> a joined participant's own
+//          screen or window share started or ended
 //   DELETE /engine/room/<roomId>/peers/<peerId>  -> removes a simulated participant
 //   POST   /engine/room/<roomId>/waiting  {userName, phoneNumber?, userId?}
 //          -> data {"userId"}: a simulated participant enters the waiting room (the hosts are told);
