@@ -37,7 +37,7 @@ protected:
         finishShareBtn->hide();
         services->screens = {shareCandidate(kScreen, 0)};
         services->windows = {shareCandidate(kWindow, 77, 10)};
-        desktop.desktop->windows.insert(77, QRect(100, 100, 400, 300));
+        desktop.place(77, QRect(100, 100, 400, 300));
         ScreenShareControl::WindowCalls w;
         w.view = [this] { return &view; };
         w.shareBtn = [this] { return shareBtn.data(); };
@@ -266,14 +266,14 @@ TEST_F(ShareControlTest, CountDown_ThenRingEngineShareAndFloatingWindows)
 TEST_F(ShareControlTest, StartFails_WindowGoneOrNoStreamLevel_BannerFlagsClearedLockReleased)
 {
     for (const bool windowGone : {true, false}) {
-        desktop.desktop->windows.insert(77, QRect(100, 100, 400, 300));
+        desktop.place(77, QRect(100, 100, 400, 300));
         services->refuseStart = !windowGone;
         openPicker();
         ShareSelectPanel *panel = control->currentShareSelectPanel();
         panel->selectWindow(0);
         panel->startShareAction();
         if (windowGone)
-            desktop.desktop->windows.remove(77);
+            desktop.desktop->closeWindow(77);
         const int releases = services->waiting("release");
         clock.clock.advance(4s);
         EXPECT_EQ(ShareTrack::current(), nullptr) << windowGone;

@@ -3,10 +3,10 @@
 // Fakes for the user's own share: the service, manager and room answers (each request waits until
 // the test answers it), and a desktop that knows the windows the test puts on it.
 
+#include "agent/engine/FakeDesktopCapture.h"
 #include "agent/models/FileShareModel.h"
 #include "foundation/models/ShareTokenModel.h"
 #include "meeting/sharing/ShareControlServices.h"
-#include "meeting/sharing/ShareTrackDesktop.h"
 #include "uikit/VeskMeetingToast.h"
 
 #include <QLabel>
@@ -119,29 +119,26 @@ private:
     }
 };
 
-// A desktop whose windows the test places, moves and closes.
-class FakeShareDesktop final : public ShareTrackDesktop {
-public:
-    [[nodiscard]] std::optional<QRect> windowBounds(qint64 id) const override
-    {
-        const auto it = windows.constFind(id);
-        return it == windows.cend() ? std::nullopt : std::optional<QRect>(*it);
-    }
-    void raiseOwner(qint64 id) override { raised << id; }
-    void stackAbove(QWidget *, qint64 id) override { stacked << id; }
-    [[nodiscard]] bool drawsBorder() const override { return border; }
-
-    QHash<qint64, QRect> windows;
-    QList<qint64> raised;
-    QList<qint64> stacked;
-    bool border = true;
-};
-
-// Installs a desktop for the test's life.
+// A scripted desktop for the test's life, with windows the test places, moves and closes.
 struct ShareDesktopScope {
-    std::shared_ptr<FakeShareDesktop> desktop = std::make_shared<FakeShareDesktop>();
-    ShareDesktopScope() { ShareTrackDesktop::setCurrent(desktop); }
-    ~ShareDesktopScope() { ShareTrackDesktop::setCurrent(nullptr); }
+    std::shared_ptr<FakeDesktopCapture> desktop = std::make_shared<FakeDesktopCapture>();
+    ShareDesktopScope() { DesktopCaptureSource::setCurrent(desktop); }
+    ~ShareDesktopScope() { DesktopCaptureSource::setCurrent(nullptr); }
+    void place(qint64 id, const QRect &bounds)
+    {
+        bool listed = false;
+        for (const KRTCDesktopSource &w : windows)
+            listed = listed || w.sourceId == id;
+        if (!listed) {
+            KRTCDesktopSource source;
+            source.sourceId = id;
+            source.type = KRTCScreenOption::TypeWindow;
+            windows << source;
+            desktop->setWindows(windows);
+        }
+        desktop->setWindowBounds(id, bounds);
+    }
+    QList<KRTCDesktopSource> windows;
 };
 
 inline DesktopCaptureSnapshotModel shareCandidate(qint64 type, qint64 id, int pid = 0, const QString &title = {})

@@ -3,6 +3,7 @@
 #include "agent/OmbrelManager.h"
 #include "agent/VeskAppAgent.h"
 #include "agent/VeskMeetingManager.h"
+#include "agent/engine/DesktopCaptureSource.h"
 #include "agent/models/FileShareModel.h"
 #include "foundation/KVLogManager.h"
 #include "foundation/RXEncrypt.h"
@@ -122,7 +123,13 @@ public:
     [[nodiscard]] QList<DesktopCaptureSnapshotModel> fetchDesktopScreenSnapshots() const override
     {
         VeskMeetingManager *m = MeetingCurrent::manager();
-        return m ? m->fetchDesktopScreenSnapshots() : QList<DesktopCaptureSnapshotModel>();
+        QList<DesktopCaptureSnapshotModel> screens =
+            m ? m->fetchDesktopScreenSnapshots() : QList<DesktopCaptureSnapshotModel>();
+        // Under the portal the one tile opens the portal's own choice.
+        if (DesktopCaptureSource::current()->usesPortal())
+            for (DesktopCaptureSnapshotModel &screen : screens)
+                screen.title = QStringLiteral("选择共享内容");
+        return screens;
     }
     [[nodiscard]] QList<DesktopCaptureSnapshotModel> fetchDesktopWidowSnapshots() const override
     {

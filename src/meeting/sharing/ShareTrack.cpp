@@ -1,7 +1,7 @@
 #include "meeting/sharing/ShareTrack.h"
 
+#include "agent/engine/DesktopCaptureSource.h"
 #include "foundation/KVClock.h"
-#include "meeting/sharing/ShareTrackDesktop.h"
 
 #include <QGuiApplication>
 #include <QPainter>
@@ -13,13 +13,24 @@
 
 namespace {
 QPointer<ShareTrack> g_track;
+
+// The capture speaks device pixels of the desktop; our windows are placed in Qt's units.
+QRect fromDevice(const QRect &r)
+{
+    const qreal ratio = qApp ? qApp->devicePixelRatio() : 1.0;
+    if (qFuzzyCompare(ratio, 1.0))
+        return r;
+    return QRectF(r.x() / ratio, r.y() / ratio, r.width() / ratio, r.height() / ratio).toAlignedRect();
+}
 } // namespace
 
 const QColor ShareBorderWindow::kBorderColor(0x34, 0xC7, 0x59);
 
 ShareBorderWindow::ShareBorderWindow(bool onTop)
-    : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowTransparentForInput |
-                           Qt::WindowDoesNotAcceptFocus | (onTop ? Qt::WindowStaysOnTopHint : Qt::Widget))
+    // No window manager handles it: it is stacked where we put it, never framed or focused.
+    : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::BypassWindowManagerHint |
+                           Qt::WindowTransparentForInput | Qt::WindowDoesNotAcceptFocus |
+                           (onTop ? Qt::WindowStaysOnTopHint : Qt::Widget))
 {
     setObjectName(QStringLiteral("ShareBorderWindow"));
     setAttribute(Qt::WA_ShowWithoutActivating);
@@ -44,7 +55,7 @@ void ShareBorderWindow::resizeEvent(QResizeEvent *event)
 bool ShareTrack::startWithModel(const DesktopCaptureSnapshotModel &model)
 {
     stop();
-    const std::shared_ptr<ShareTrackDesktop> desktop = ShareTrackDesktop::current();
+    const std::shared_ptr<DesktopCaptureSource> desktop = DesktopCaptureSource::current();
     if (model.type == DesktopCaptureSnapshotModel::Window && !desktop->windowBounds(model.id))
         return false;
     g_track = new ShareTrack(model);
@@ -66,9 +77,10 @@ ShareTrack *ShareTrack::current()
 
 QRect ShareTrack::matchedScreenGeometry(const DesktopCaptureSnapshotModel &model)
 {
-    const QList<QScreen *> screens = QGuiApplication::screens();
-    if (model.type != DesktopCaptureSnapshotModel::Window && model.id >= 0 && model.id < screens.size())
-        return screens.at(int(model.id))->geometry();
+    if (model.type != DesktopCaptureSnapshotModel::Window) {
+        if (const std::optional<QRect> bounds = DesktopCaptureSource::current()->screenBounds(model.id))
+            return fromDevice(*bounds);
+    }
     QScreen *primary = QGuiApplication::primaryScreen();
     return primary ? primary->geometry() : QRect();
 }
@@ -79,13 +91,15 @@ ShareTrack::ShareTrack(const DesktopCaptureSnapshotModel &model)
     if (!m_isScreen)
         setTrackWindowId(model.id);
     // The portal's compositor marks the shared content itself.
-    if (!ShareTrackDesktop::current()->drawsBorder())
+    if (DesktopCaptureSource::current()->usesPortal())
         return;
     m_borderWindow = new ShareBorderWindow(m_isScreen);
+    // The ring is never part of a captured picture.
+    m_borderWindow->winId();
+    DesktopCaptureSource::current()->excludeFromCapture(m_borderWindow->windowHandle());
     if (m_isScreen) {
         m_borderWindow->setGeometry(matchedScreenGeometry(model));
         m_borderWindow->show();
-        m_borderWindow->lower();
         return;
     }
     m_trackTimer = KVTimer::repeating(this, std::chrono::milliseconds(kFollowIntervalMs), [this] { refreshFrame(); });
@@ -94,13 +108,16 @@ ShareTrack::ShareTrack(const DesktopCaptureSnapshotModel &model)
 ShareTrack::~ShareTrack()
 {
     stopTrackTimer();
-    delete m_borderWindow;
+    if (m_borderWindow) {
+        DesktopCaptureSource::current()->includeInCapture(m_borderWindow->windowHandle());
+        delete m_borderWindow;
+    }
 }
 
 void ShareTrack::setTrackWindowId(qint64 windowId)
 {
     m_trackWindowId = windowId;
-    ShareTrackDesktop::current()->raiseOwner(windowId);
+    DesktopCaptureSource::current()->raiseWindowOwner(windowId);
 }
 
 void ShareTrack::stopTrackTimer()
@@ -114,19 +131,20 @@ void ShareTrack::refreshFrame()
 {
     if (!m_borderWindow)
         return;
-    const std::shared_ptr<ShareTrackDesktop> desktop = ShareTrackDesktop::current();
-    const std::optional<QRect> bounds = desktop->windowBounds(m_trackWindowId);
-    if (!bounds) {
+    const std::shared_ptr<DesktopCaptureSource> desktop = DesktopCaptureSource::current();
+    const std::optional<QRect> reading = desktop->windowBounds(m_trackWindowId);
+    if (!reading) {
         m_borderWindow->hide();
         return;
     }
     // Root coordinates as they are: the ring sits on the window on every monitor.
-    const bool still = m_borderWindow->geometry() == *bounds;
-    m_borderWindow->setGeometry(*bounds);
+    const QRect bounds = fromDevice(*reading);
+    const bool still = m_borderWindow->geometry() == bounds;
+    m_borderWindow->setGeometry(bounds);
     if (still) {
         if (!m_borderWindow->isVisible())
             m_borderWindow->show();
-        desktop->stackAbove(m_borderWindow, m_trackWindowId);
+        desktop->stackAbove(m_borderWindow->windowHandle(), m_trackWindowId);
     } else {
         m_borderWindow->hide();
     }
