@@ -119,6 +119,22 @@ TEST_F(CountDownFlowTest, HostStartsFifteenSeconds_RunsUnderTheTopBar_NaturalEnd
     EXPECT_EQ(requestCount(kStop), 0);
 }
 
+TEST_F(CountDownFlowTest, HostStart_TimeLeftInPartSecondsIsShownRoundedDown)
+{
+    join(true);
+    page->showHostCountDownView();
+    // The service answers a moment after the start: not a whole number of seconds.
+    service.failNextReply(kQuery, DevService::ok(QJsonObject{{"countdown", 14999}}));
+    startFifteenSeconds();
+    HostCountDownStartView *running = page->hostCountStartView();
+    ASSERT_EQ(running->parentWidget(), middle());
+    EXPECT_EQ(shown(running), QStringLiteral("00:14"));
+    HostCountDownView *setter = page->hostCountDownView();
+    EXPECT_EQ(setter->tenSecondLabel->text() + setter->secondLabel->text(), QStringLiteral("14"));
+    tick(14);
+    EXPECT_FALSE(running->isRunning());
+}
+
 TEST_F(CountDownFlowTest, StartRefusedWhileADisplayRuns_FailedStartLeavesTheSetter)
 {
     join(true);

@@ -158,7 +158,7 @@ TEST(MeetingMemberViewTest, TitleCountsRowsShowNamesAndStatesAndTheButtonsChange
     EXPECT_EQ(table.title->text(), QStringLiteral("参会人员(2)"));
     const QList<MemberCellView *> rows = table.cells();
     ASSERT_EQ(rows.size(), 2);
-    EXPECT_EQ(rows[0]->height(), MemberCellView::kRowHeight);
+    EXPECT_EQ(rows[0]->height(), 50);
     EXPECT_EQ(rows[0]->nameLabel->text(), QStringLiteral("张三 (我)"));
     EXPECT_EQ(rows[1]->nameLabel->text(), QStringLiteral("<b>李四</b>"));
     EXPECT_EQ(rows[1]->nameLabel->textFormat(), Qt::PlainText);

@@ -184,7 +184,7 @@ TEST_F(MemberListTest, Roster_AMemberSeesNoHostControls)
     peer->mouseEntered();
     EXPECT_FALSE(peer->isHovering());
     peer->microButton()->click();
-    processEventsFor(10);
+    ASSERT_TRUE(settleRequests());
     EXPECT_EQ(requestCount(controlPath(QStringLiteral("switch/mic"))), 0);
     EXPECT_TRUE(sent.isEmpty());
 }
@@ -214,14 +214,14 @@ TEST_F(MemberListTest, Row_MicrophoneClosesAsksAndShowsTheRealStateOnFailure)
     // A member whose microphone is off is asked to open it: no request.
     MeetingRowCell *other = rowOf(kOtherPhone);
     other->microButton()->click();
-    processEventsFor(10);
+    ASSERT_TRUE(settleRequests());
     EXPECT_EQ(requestCount(controlPath(QStringLiteral("switch/mic"))), 2);
     ASSERT_EQ(sent.size(), 2);
     EXPECT_EQ(sent[1], MemberControlMessages::micControl(kOtherPhone, false));
 
     // My own row sends nothing.
     rowOf(kHostPhone)->microButton()->click();
-    processEventsFor(10);
+    ASSERT_TRUE(settleRequests());
     EXPECT_EQ(sent.size(), 2);
     EXPECT_EQ(rowOf(kHostPhone)->microButton()->iconState(), 1);
 }
@@ -241,7 +241,7 @@ TEST_F(MemberListTest, Row_CameraAndShareRequests)
     EXPECT_EQ(sent[0], MemberControlMessages::cameraControl(kPeerPhone, true));
     // A camera already off: nothing.
     rowOf(kOtherPhone)->cameraButton()->click();
-    processEventsFor(10);
+    ASSERT_TRUE(settleRequests());
     EXPECT_EQ(requestCount(controlPath(QStringLiteral("switch/cam"))), 2);
 
     int announced = 0;
@@ -252,6 +252,18 @@ TEST_F(MemberListTest, Row_CameraAndShareRequests)
     ASSERT_TRUE(processEventsUntil([&] { return announced == 1; }));
     EXPECT_TRUE(peerRow->allowSharePermissionFlag);
     EXPECT_EQ(manager()->roomInfo()->sharePermission, 1);
+    // The request asks for the right the member does not have yet: 1 to grant, then 0 to take.
+    const QString sharePath = QStringLiteral("/qf/client/setSharePermission");
+    const auto shareEntry = [&] {
+        return service.requestsFor(sharePath).last().param(QStringLiteral("allowShareList")).toList().value(0).toMap();
+    };
+    EXPECT_EQ(shareEntry().value(QStringLiteral("allowShareStatus")).toInt(), 1);
+    EXPECT_EQ(shareEntry().value(QStringLiteral("userId")).toString(), RXEncrypt::aes128ecbEncrypt(kPeerPhone));
+    peer->shareButton()->click();
+    ASSERT_TRUE(processEventsUntil([&] { return announced == 2; }));
+    EXPECT_FALSE(peerRow->allowSharePermissionFlag);
+    ASSERT_EQ(requestCount(sharePath), 2);
+    EXPECT_EQ(shareEntry().value(QStringLiteral("allowShareStatus")).toInt(), 0);
 }
 
 TEST_F(MemberListTest, Row_MoreMenuOpensClosesAndMovesBetweenRows)
@@ -349,6 +361,8 @@ TEST_F(MemberListTest, HostActions_AllCamerasOffAssistantLimitAndRemoval)
     MemberMoreActionView *menu = list->moreActionView();
     menu->setModel(list->membersDisplayArray().last());
     menu->assistantLabel()->click();
+    EXPECT_EQ(toastText(), QStringLiteral("最多可设置2人为助理主持"));
+    ASSERT_TRUE(settleRequests());
     EXPECT_EQ(requestCount(controlPath(QStringLiteral("setRoomAssistant"))), 0);
 
     // A failed removal says why, never that it was done.
@@ -387,7 +401,13 @@ TEST_F(MemberListTest, MorePanel_SwitchesTheirMessagesFlagsAndBlocks)
 
     panel->allowMicButton()->click();
     ASSERT_TRUE(replied(QStringLiteral("switch/mic")));
-    EXPECT_EQ(types(), (QList<qint64>{9, 1}));
+    ASSERT_EQ(types(), (QList<qint64>{9, 1}));
+    // Not allowed, then every microphone closed: both to everybody, status 0.
+    EXPECT_EQ(sent[0].data.peerId, QStringLiteral("-1"));
+    EXPECT_EQ(sent[0].data.switchStatus, 0);
+    EXPECT_EQ(sent[0].message, QString());
+    EXPECT_EQ(sent[1].data.switchStatus, 0);
+    EXPECT_EQ(sent[1].message, QStringLiteral("主持人关闭了全员麦克风"));
     EXPECT_FALSE(room->micAllowStatus);
     EXPECT_EQ(list->leftButton()->title(), QStringLiteral("允许成员自行开麦"));
 
@@ -405,16 +425,22 @@ TEST_F(MemberListTest, MorePanel_SwitchesTheirMessagesFlagsAndBlocks)
     EXPECT_FALSE(room->cameraAllowStatus);
     EXPECT_TRUE(panel->allowCameraImageView()->pixmap().isNull());
 
+    // A failed waiting-room switch leaves the flag as it was.
     room->roomWaitStatus = true;
+    service.failNextReply(controlPath(QStringLiteral("setRoomWaitStatus")),
+                          DevService::fail(500, QStringLiteral("忙")));
     panel->openWaitingRoomButton()->click();
     ASSERT_TRUE(replied(QStringLiteral("setRoomWaitStatus")));
+    EXPECT_TRUE(room->roomWaitStatus);
+    panel->openWaitingRoomButton()->click();
+    ASSERT_TRUE(replied(QStringLiteral("setRoomWaitStatus"), 2));
     EXPECT_FALSE(room->roomWaitStatus);
     EXPECT_EQ(toastText(), QStringLiteral("已关闭等候室\n新成员可加入"));
     panel->lockMeetingRoomButton()->click();
     ASSERT_TRUE(replied(QStringLiteral("switch/lock")));
     EXPECT_TRUE(room->roomLockStatus);
     EXPECT_FALSE(panel->lockMeetingRoomImageView()->pixmap().isNull());
-    EXPECT_EQ(blocks, (QStringList{"camera", "camera", "waiting", "lock"}));
+    EXPECT_EQ(blocks, (QStringList{"camera", "camera", "waiting", "waiting", "lock"}));
     EXPECT_EQ(types(), (QList<qint64>{803, 804}));
 }
 

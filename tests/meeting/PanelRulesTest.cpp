@@ -213,6 +213,11 @@ TEST(TranscriptLinesTest, FirstHistoryPage_OlderLinesGoBeforeTheLiveOnes_EqualSk
     lines.merge(record("b", 0, "现场二继续", 6500));
     EXPECT_EQ(shown(lines).last(), QStringLiteral("b:现场二继续"));
     EXPECT_FALSE(lines.repaireListMap().contains("d"));
+    // History of the oldest live line's moment in another state (its final text) is that line: skipped.
+    TranscriptLines live;
+    live.merge(record("a", 0, "现场", 5000));
+    live.mergeFirstPage({record("a", 2, "现场一，完整", 5000), record("d", 2, "历史", 4000)});
+    EXPECT_EQ(shown(live), (QStringList{"d:历史", "a:现场"}));
 
     // Without live lines the page is taken whole; an older page goes before everything.
     TranscriptLines empty;

@@ -26,7 +26,10 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTextEdit>
+
+#include <algorithm>
 
 using namespace std::chrono_literals;
 
@@ -123,6 +126,65 @@ TEST_F(PanelWindowsTest, Transcript_ShownInItsWindowOnly_HistoryKeepsLiveLines_R
     EXPECT_EQ(hidden, 1);
     EXPECT_FALSE(window->window()->isVisible());
     EXPECT_EQ(page->transcriptionView(), panel);
+}
+
+TEST_F(PanelWindowsTest, Transcript_FullPageThenOlderPage_SearchShowsOnlyTheAnswerForTheFieldsText)
+{
+    signIn();
+    // 60 lines 10 ms apart: a first page of 50 (a full page may have older ones) and 10 older.
+    QVariantList older;
+    for (int i = 0; i < 60; ++i)
+        older << QVariantMap{
+            {"senderId", "h"},
+            {"name", "旧"},
+            {"content", (i % 2 ? QStringLiteral("apple ") : QStringLiteral("banana ")) + QString::number(i)},
+            {"timeStamp", 1000.0 + 10 * i}};
+    addRoom().extra.insert(QStringLiteral("subtitles"), older);
+    MeetingViewController *page = openJoinedPage();
+    TranscriptionViewController *panel = page->transcriptionView();
+    page->showOrHiddeTranscriptionWindow(true, false);
+    ASSERT_TRUE(processEventsUntil([&] { return panel->dataSourceArray().size() == 50; }));
+    EXPECT_FALSE(panel->didLoadAllPastData());
+    EXPECT_EQ(panel->dataSourceArray().first().record.timeStamp, 1100.0);
+
+    // The older page is asked for before the oldest line shown.
+    panel->beginUpRefresh();
+    ASSERT_TRUE(processEventsUntil([&] { return panel->dataSourceArray().size() == 60; }));
+    EXPECT_EQ(service.requestsFor(kQueryPath).last().param(QStringLiteral("timeStamp")).toDouble(), 1099.0);
+    EXPECT_TRUE(panel->didLoadAllPastData());
+    EXPECT_EQ(panel->dataSourceArray().first().record.timeStamp, 1000.0);
+
+    const QString searchPath = QStringLiteral("/qf/subtitle/total");
+    const auto allApples = [&] {
+        return panel->dataSourceArray().size() == 30 &&
+               std::all_of(panel->dataSourceArray().cbegin(), panel->dataSourceArray().cend(),
+                           [](const TranscriptLines::Row &row) { return row.record.content.startsWith("apple"); });
+    };
+    QLineEdit *field = panel->searchTextField();
+    // The answer for "a" comes after the one for "ap": it never replaces it.
+    service.delayNextReply(searchPath, 1000);
+    QTest::keyClicks(field, QStringLiteral("a"));
+    QTest::keyClicks(field, QStringLiteral("p"));
+    ASSERT_TRUE(processEventsUntil([&] { return requestCount(searchPath) == 2 && allApples(); }));
+    clock.clock.advance(1000ms);
+    ASSERT_TRUE(settleRequests(*agent()->http()));
+    EXPECT_EQ(requestCount(searchPath), 2);
+    EXPECT_TRUE(allApples());
+
+    // Nor does an answer that comes after the field was emptied.
+    service.delayNextReply(searchPath, 1000);
+    QTest::keyClick(field, Qt::Key_Backspace);
+    QTest::keyClick(field, Qt::Key_Backspace);
+    ASSERT_TRUE(processEventsUntil([&] { return requestCount(searchPath) == 3; }));
+    clock.clock.advance(1000ms);
+    ASSERT_TRUE(settleRequests(*agent()->http()));
+    EXPECT_EQ(requestCount(searchPath), 3) << "an emptied field asks nothing";
+    EXPECT_TRUE(allApples());
+
+    // Ending the search brings the live list back.
+    QTest::keyClick(field, Qt::Key_Return);
+    EXPECT_FALSE(panel->searchFlag());
+    EXPECT_EQ(panel->dataSourceArray().size(), 60);
 }
 
 TEST_F(PanelWindowsTest, Transcript_DownloadPdfOnly_OverwritesAnExistingFile_ADownloadNamedDownloadFails)
@@ -248,6 +310,14 @@ TEST_F(PanelWindowsTest, Subtitles_GapFinalsLastOfThree_TenSecondsHide_LanguageA
     VeskToast::dismissToast();
     page->receiveTextTransfer(status);
     EXPECT_EQ(VeskToast::currentToast(), nullptr);
+    // An assistant host turned it off with the host: the status changes, no toast.
+    manager()->roomInfo()->roomTranscribeStatus = 1;
+    manager()->setAsssitantHost(true);
+    status.msgId = 78;
+    page->receiveTextTransfer(status);
+    EXPECT_EQ(manager()->roomInfo()->roomTranscribeStatus, 0);
+    EXPECT_EQ(VeskToast::currentToast(), nullptr);
+    manager()->setAsssitantHost(false);
 
     page->showSubtitleViewAction(false);
     page->receiveSubTitle(message({result("p", 0, QStringLiteral("五"))}));

@@ -96,6 +96,8 @@ TEST(MeetingFormRulesTest, ControlsToFields)
     EXPECT_FALSE(shown.record);
     EXPECT_EQ(shown.duration, 90);
     EXPECT_EQ(shown.beginTime, QStringLiteral("2026-03-09 10:00"));
+    odd.duration = 1; // the shortest loaded duration is kept
+    EXPECT_EQ(controlsFromModel(odd, QStringLiteral("2026-03-09 10:00"), 90).duration, 1);
 }
 
 TEST(MeetingFormRulesTest, Validation)

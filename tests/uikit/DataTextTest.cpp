@@ -11,11 +11,14 @@
 #include "uikit/VeskToast.h"
 
 #include <QApplication>
+#include <QFontMetricsF>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QTextEdit>
 
 #include <gtest/gtest.h>
+
+#include <cmath>
 
 namespace {
 
@@ -142,6 +145,28 @@ TEST(DataTextTest, ElidedLabel_CutsOnlyThePainting)
     title->setStyleSheet(QStringLiteral("color: white;"));
     QApplication::processEvents();
     EXPECT_EQ(title->shownText(), title->text());
+}
+
+// A text exactly as wide as the label's room fits; one point less cuts it.
+TEST(DataTextTest, ElidedLabel_ExactlyItsOwnWidthIsNotCut)
+{
+    KVElidedLabel label;
+    QString text;
+    qreal width = 0;
+    for (int n = 1; n <= 64 && text.isEmpty(); ++n) {
+        const QString candidate(n, QLatin1Char('W'));
+        const qreal advance = QFontMetricsF(label.font()).horizontalAdvance(candidate);
+        if (advance > 0 && advance == std::floor(advance)) {
+            text = candidate;
+            width = advance;
+        }
+    }
+    ASSERT_FALSE(text.isEmpty()) << "no text of a whole width in this font";
+    label.setFullText(text);
+    label.resize(int(width), 24);
+    EXPECT_EQ(label.shownText(), text);
+    label.resize(int(width) - 1, 24);
+    EXPECT_NE(label.shownText(), text);
 }
 
 } // namespace
