@@ -9,7 +9,7 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
-MainSettingAboutUsPanel::MainSettingAboutUsPanel(QWidget *parent) : QWidget(parent)
+MainSettingAboutUsPanel::MainSettingAboutUsPanel(QWidget *parent) : MainSettingPanel(parent)
 {
     setObjectName(QStringLiteral("MainSettingAboutUsPanel"));
     auto *column = new QVBoxLayout(this);

@@ -6,22 +6,23 @@
 #include <functional>
 
 #include "agent/MainSettingModel.h"
+#include "settings/MainSettingPanel.h"
 
 #include <QAbstractButton>
 #include <QLabel>
 
 // The about tab: the application's version and six actions, which it only reports; the
 // settings window carries them out.
-class MainSettingAboutUsPanel : public QWidget {
+class MainSettingAboutUsPanel : public MainSettingPanel {
     Q_OBJECT
 public:
     using Block = std::function<void(MainSettingAboutUsPanel *panel)>;
 
     explicit MainSettingAboutUsPanel(QWidget *parent = nullptr);
 
-    [[nodiscard]] MainSettingModel *model() const { return m_model; }
+    [[nodiscard]] MainSettingModel *model() const override { return m_model; }
     // Shows "V<version>".
-    void setModel(MainSettingModel *model);
+    void setModel(MainSettingModel *model) override;
 
     void checkUpdateAction();
     void showInstructionsAction();

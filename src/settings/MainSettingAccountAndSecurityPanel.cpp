@@ -38,7 +38,7 @@ KVCustomButton *plainButton(const QString &text, QWidget *parent)
 }
 } // namespace
 
-MainSettingAccountAndSecurityPanel::MainSettingAccountAndSecurityPanel(QWidget *parent) : QWidget(parent)
+MainSettingAccountAndSecurityPanel::MainSettingAccountAndSecurityPanel(QWidget *parent) : MainSettingPanel(parent)
 {
     setObjectName(QStringLiteral("MainSettingAccountAndSecurityPanel"));
     auto *column = new QVBoxLayout(this);

@@ -10,6 +10,7 @@
 
 #include "agent/MainSettingModel.h"
 #include "settings/KVDeviceManageCell.h"
+#include "settings/MainSettingPanel.h"
 #include "uikit/KVCustomButton.h"
 #include "uikit/KVTextFieldView.h"
 
@@ -18,7 +19,7 @@
 
 // The account tab: the signed-in user's name, which the user may change under the name rules,
 // the phone number, the devices that signed in to the account, and log out.
-class MainSettingAccountAndSecurityPanel : public QWidget {
+class MainSettingAccountAndSecurityPanel : public MainSettingPanel {
     Q_OBJECT
 public:
     using Block = std::function<void(MainSettingAccountAndSecurityPanel *panel)>;
@@ -28,9 +29,9 @@ public:
 
     explicit MainSettingAccountAndSecurityPanel(QWidget *parent = nullptr);
 
-    [[nodiscard]] MainSettingModel *model() const { return m_model; }
+    [[nodiscard]] MainSettingModel *model() const override { return m_model; }
     // Shows the model's user and returns to showing the name (any editing ends).
-    void setModel(MainSettingModel *model);
+    void setModel(MainSettingModel *model) override;
 
     // The login devices shown (the settings window fills them).
     [[nodiscard]] const QList<MeetingRecordDeviceModel> &deviceArray() const { return m_deviceArray; }

@@ -25,7 +25,7 @@ QCheckBox *makeSwitch(const QString &title, QWidget *parent)
 }
 } // namespace
 
-MainSettingGeneralPanel::MainSettingGeneralPanel(QWidget *parent) : QWidget(parent)
+MainSettingGeneralPanel::MainSettingGeneralPanel(QWidget *parent) : MainSettingPanel(parent)
 {
     setObjectName(QStringLiteral("MainSettingGeneralPanel"));
     m_autoCameraOnButton = makeSwitch(SettingTexts::kAutoCameraOn, this);

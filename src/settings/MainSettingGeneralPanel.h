@@ -6,6 +6,7 @@
 #include <functional>
 
 #include "agent/MainSettingModel.h"
+#include "settings/MainSettingPanel.h"
 #include "uikit/KVCustomButton.h"
 
 #include <QCheckBox>
@@ -13,7 +14,7 @@
 
 // The general tab: the two new-meeting switches (home only), the current-speaker switch, and
 // the image cache's size with a button that empties it.
-class MainSettingGeneralPanel : public QWidget {
+class MainSettingGeneralPanel : public MainSettingPanel {
     Q_OBJECT
 public:
     using Block = std::function<void(MainSettingGeneralPanel *panel)>;
@@ -24,11 +25,11 @@ public:
 
     explicit MainSettingGeneralPanel(QWidget *parent = nullptr);
 
-    [[nodiscard]] MainSettingModel *model() const { return m_model; }
+    [[nodiscard]] MainSettingModel *model() const override { return m_model; }
     // Shows the model's switches and the cache; the clean button only for a non-empty cache.
-    void setModel(MainSettingModel *model);
+    void setModel(MainSettingModel *model) override;
     [[nodiscard]] bool inMeeting() const { return m_inMeeting; }
-    void setInMeeting(bool inMeeting);
+    void setInMeeting(bool inMeeting) override;
 
     // The size of the image loader's disk cache, into the size label.
     void updateCacheSize();

@@ -1,10 +1,7 @@
 #include "settings/MainSettingNibs.h"
 
-#include "settings/MainSettingAboutUsPanel.h"
-#include "settings/MainSettingAccountAndSecurityPanel.h"
-#include "settings/MainSettingDevicePanels.h"
-#include "settings/MainSettingGeneralPanel.h"
-#include "settings/MainSettingSubtitlesPanel.h"
+#include "settings/MainSettingPanel.h"
+#include "settings/MainSettingTabs.h"
 #include "uikit/VeskCategories.h"
 
 void registerSettingNibs()
@@ -13,12 +10,6 @@ void registerSettingNibs()
     if (registered)
         return;
     registered = true;
-    vesk::registerNib(QStringLiteral("MainSettingGeneralPanel"), [] { return new MainSettingGeneralPanel; });
-    vesk::registerNib(QStringLiteral("MainSettingVideoPanel"), [] { return new MainSettingVideoPanel; });
-    vesk::registerNib(QStringLiteral("MainSettingAudioPanel"), [] { return new MainSettingAudioPanel; });
-    vesk::registerNib(QStringLiteral("MainSettingSubtitlesPanel"), [] { return new MainSettingSubtitlesPanel; });
-    vesk::registerNib(QStringLiteral("MainSettingAccountAndSecurityPanel"),
-                      [] { return new MainSettingAccountAndSecurityPanel; });
-    vesk::registerNib(QStringLiteral("MainSettingAboutUsPanel"), [] { return new MainSettingAboutUsPanel; });
-    vesk::registerNib(QStringLiteral("KVSettingMonitorPanel"), [] { return new KVSettingMonitorPanel; });
+    for (const MainSettingTabRow &row : MainSettingTabs::all())
+        vesk::registerNib(row.nibName, [make = row.make]() -> QWidget * { return make(); });
 }

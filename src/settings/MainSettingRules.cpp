@@ -9,17 +9,10 @@ namespace MainSettingRules {
 
 QList<KVMainSettingItem> settingItems(bool inMeeting)
 {
-    QList<KVMainSettingItem> items{
-        KVMainSettingItem::withType(General, SettingTexts::kGeneral),
-        KVMainSettingItem::withType(Video, SettingTexts::kVideo),
-        KVMainSettingItem::withType(Audio, SettingTexts::kAudio),
-        KVMainSettingItem::withType(Subtitles, SettingTexts::kSubtitles),
-    };
-    if (inMeeting) {
-        items.append(KVMainSettingItem::withType(Monitor, SettingTexts::kMonitor));
-    } else {
-        items.append(KVMainSettingItem::withType(Account, SettingTexts::kAccount));
-        items.append(KVMainSettingItem::withType(About, SettingTexts::kAbout));
+    QList<KVMainSettingItem> items;
+    for (const MainSettingTabRow &row : MainSettingTabs::all()) {
+        if (inMeeting ? row.inMeeting : row.atHome)
+            items.append(KVMainSettingItem::withType(row.type, row.title));
     }
     return items;
 }

@@ -2,6 +2,7 @@
 
 #include "foundation/models/MeetingRecordDeviceModel.h"
 #include "settings/KVMainSettingItem.h"
+#include "settings/MainSettingTabs.h"
 
 #include <QList>
 #include <QString>
@@ -9,10 +10,7 @@
 // The settings window's decisions, as plain functions.
 namespace MainSettingRules {
 
-// Tab types.
-enum Tab : qint64 { General = 0, Video = 1, Audio = 2, Subtitles = 3, Account = 4, About = 5, Monitor = 6 };
-
-// The side-bar rows: 0-3 and 6 in a meeting, 0-5 at home.
+// The side-bar rows of a mode, from the table of tabs: 0-3 and 6 in a meeting, 0-5 at home.
 [[nodiscard]] QList<KVMainSettingItem> settingItems(bool inMeeting);
 // The row showing a tab, or -1.
 [[nodiscard]] int rowOfTab(const QList<KVMainSettingItem> &items, qint64 type);

@@ -17,7 +17,7 @@ constexpr int kSampleSizes[] = {18, 16, 14};
 constexpr int kLoadedSampleSize = 13;
 } // namespace
 
-MainSettingSubtitlesPanel::MainSettingSubtitlesPanel(QWidget *parent) : QWidget(parent)
+MainSettingSubtitlesPanel::MainSettingSubtitlesPanel(QWidget *parent) : MainSettingPanel(parent)
 {
     setObjectName(QStringLiteral("MainSettingSubtitlesPanel"));
     auto *grid = new QGridLayout(this);

@@ -8,21 +8,22 @@
 
 #include "agent/MainSettingModel.h"
 #include "settings/KVSettingOptionButton.h"
+#include "settings/MainSettingPanel.h"
 
 #include <QLabel>
 
 // The subtitles tab: font size, the language subtitles are shown in and the language the user
 // speaks, each a row of buttons of which one is chosen, with a sample of size and language.
-class MainSettingSubtitlesPanel : public QWidget {
+class MainSettingSubtitlesPanel : public MainSettingPanel {
     Q_OBJECT
 public:
     using Block = std::function<void(MainSettingSubtitlesPanel *panel)>;
 
     explicit MainSettingSubtitlesPanel(QWidget *parent = nullptr);
 
-    [[nodiscard]] MainSettingModel *model() const { return m_model; }
+    [[nodiscard]] MainSettingModel *model() const override { return m_model; }
     // Shows the model's subtitle choices.
-    void setModel(MainSettingModel *model);
+    void setModel(MainSettingModel *model) override;
 
     // Actions: each saves one choice through the model, shows it and calls its own block.
     void onFontLargeAction();

@@ -12,7 +12,6 @@
 #include "settings/MainSettingAboutUsPanel.h"
 #include "settings/MainSettingAccountAndSecurityPanel.h"
 #include "settings/MainSettingCell.h"
-#include "settings/MainSettingDevicePanels.h"
 #include "settings/MainSettingGeneralPanel.h"
 #include "settings/MainSettingNibs.h"
 #include "settings/MainSettingRules.h"
@@ -60,7 +59,10 @@ void applyLightAppearance(QWidget *widget)
 
 } // namespace
 
-MainSettingViewController::MainSettingViewController(QObject *parent) : MacBaseViewController(parent)
+MainSettingViewController::MainSettingViewController(QObject *parent)
+    : MacBaseViewController(parent),
+      m_monitorFeed([this] { return qobject_cast<KVSettingMonitorPanel *>(panelForTab(Monitor)); },
+                    [] { return VeskAppAgent::sharedInstance()->myInfo().userId; })
 {
     registerSettingNibs();
     urlOpener = [](const QUrl &url) { return QDesktopServices::openUrl(url); };
@@ -118,8 +120,8 @@ void MainSettingViewController::viewDidLoad()
                        [this](const Notification &) { deleteViewAction(); });
     center.addObserver(this, kUserNameChangedNotification, [this](const Notification &) {
         MainQueue::async(this, [this] {
-            if (m_accountAndSecurityPanel)
-                m_accountAndSecurityPanel->setModel(m_settingModel);
+            if (MainSettingAccountAndSecurityPanel *account = accountAndSecurityPanel())
+                account->setModel(m_settingModel);
         });
     });
     view()->installEventFilter(this);
@@ -137,8 +139,8 @@ bool MainSettingViewController::eventFilter(QObject *watched, QEvent *event)
 void MainSettingViewController::viewDidAppear()
 {
     applyAppearance();
-    if (m_generalPanel)
-        m_generalPanel->updateCacheSize();
+    if (MainSettingGeneralPanel *general = generalPanel())
+        general->updateCacheSize();
 }
 
 void MainSettingViewController::applyAppearance()
@@ -200,10 +202,12 @@ void MainSettingViewController::setInMeeting(bool inMeeting)
     view();
     m_inMeeting = inMeeting;
     m_settingItemArray = settingItems(inMeeting);
+    if (inMeeting)
+        m_monitorFeed.observe(this);
     reloadSideBar();
     applyAppearance();
     if (m_currentTab == General) {
-        if (MainSettingGeneralPanel *panel = loadGeneralPanel()) {
+        if (MainSettingPanel *panel = panelForTab(General)) {
             changePanelView(panel);
             panel->setModel(m_settingModel);
             panel->setInMeeting(inMeeting);
@@ -219,50 +223,18 @@ void MainSettingViewController::switchTab(qint64 type)
     if (row < 0)
         return;
     m_currentTab = type;
-    if (type != Video && m_videoPanel)
-        m_videoPanel->stopRunning();
-    if (type != Audio && m_audioPanel)
-        m_audioPanel->stopRunning();
+    // Only the tab shown runs its preview or tests.
+    for (auto it = m_panels.cbegin(); it != m_panels.cend(); ++it) {
+        if (it.key() != type && it.value())
+            it.value()->stopRunning();
+    }
 
-    changePanelView(panelForTab(type));
-    switch (type) {
-    case General:
-        if (m_generalPanel)
-            m_generalPanel->setModel(m_settingModel);
-        break;
-    case Video:
-        if (m_videoPanel) {
-            m_videoPanel->setModel(m_settingModel);
-            m_videoPanel->setInMeeting(m_inMeeting);
-            m_videoPanel->startRunning();
-        }
-        break;
-    case Audio:
-        if (m_audioPanel) {
-            m_audioPanel->setModel(m_settingModel);
-            m_audioPanel->setInMeeting(m_inMeeting);
-        }
-        break;
-    case Subtitles:
-        if (m_subtitlesPanel)
-            m_subtitlesPanel->setModel(m_settingModel);
-        break;
-    case Account:
-        if (m_accountAndSecurityPanel) {
-            m_accountAndSecurityPanel->setModel(m_settingModel);
-            requestDeviceInfo();
-        }
-        break;
-    case About:
-        if (m_aboutUsPanel)
-            m_aboutUsPanel->setModel(m_settingModel);
-        break;
-    case Monitor:
-        if (m_monitorPanel)
-            m_monitorPanel->setModel(m_settingModel);
-        break;
-    default:
-        break;
+    MainSettingPanel *panel = panelForTab(type);
+    changePanelView(panel);
+    if (panel) {
+        panel->setModel(m_settingModel);
+        if (const MainSettingTabRow *tab = MainSettingTabs::row(type); tab && tab->shown)
+            tab->shown(*this, *panel);
     }
     if (selectedRow() != row)
         selectRow(row);
@@ -285,171 +257,35 @@ void MainSettingViewController::changePanelView(QWidget *panel)
 
 // ---- Panels ------------------------------------------------------------------------------------
 
-QWidget *MainSettingViewController::panelForTab(qint64 type)
+MainSettingPanel *MainSettingViewController::panelForTab(qint64 type)
 {
-    switch (type) {
-    case General:
-        return loadGeneralPanel();
-    case Video:
-        return loadVideoPanel();
-    case Audio:
-        return loadAudioPanel();
-    case Subtitles:
-        return loadSubtitlesPanel();
-    case Account:
-        return loadAccountAndSecurityPanel();
-    case About:
-        return loadAboutUsPanel();
-    case Monitor:
-        return loadMonitorPanel();
-    default:
+    if (MainSettingPanel *made = m_panels.value(type))
+        return made;
+    const MainSettingTabRow *tab = MainSettingTabs::row(type);
+    if (!tab)
         return nullptr;
-    }
-}
-
-template <typename Panel> Panel *MainSettingViewController::adopt(Panel *panel)
-{
+    auto *panel = vesk::loadViewFromNibWithName<MainSettingPanel>(tab->nibName);
     if (!panel) {
-        qCWarning(lcSettings) << "a settings panel could not be made";
+        qCWarning(lcSettings) << "a settings panel could not be made:" << tab->nibName;
         return nullptr;
     }
     panel->setParent(m_ui.contentView);
     panel->hide();
+    m_panels.insert(type, panel);
+    if (tab->wire)
+        tab->wire(*this, *panel);
     return panel;
 }
 
-template <typename Panel>
-std::function<void(Panel *)>
-MainSettingViewController::forwardTo(KVSettingInteraction::Block KVSettingInteraction::*block)
-{
-    QPointer<MainSettingViewController> weak(this);
-    return [weak, block](Panel *panel) {
-        if (!weak || !panel)
-            return;
-        // Held for the call: a block may replace the interaction.
-        const std::shared_ptr<KVSettingInteraction> interaction = weak->m_interaction;
-        if (interaction && (*interaction).*block)
-            ((*interaction).*block)(panel->model());
-    };
-}
-
-MainSettingGeneralPanel *MainSettingViewController::loadGeneralPanel()
-{
-    if (!m_generalPanel) {
-        m_generalPanel =
-            adopt(vesk::loadViewFromNibWithName<MainSettingGeneralPanel>(QStringLiteral("MainSettingGeneralPanel")));
-        if (m_generalPanel)
-            m_generalPanel->onShowCurrentSpeaker =
-                forwardTo<MainSettingGeneralPanel>(&KVSettingInteraction::onShowCurrentSpeaker);
-    }
-    return m_generalPanel;
-}
-
-MainSettingVideoPanel *MainSettingViewController::loadVideoPanel()
-{
-    if (!m_videoPanel) {
-        m_videoPanel =
-            adopt(vesk::loadViewFromNibWithName<MainSettingVideoPanel>(QStringLiteral("MainSettingVideoPanel")));
-        if (m_videoPanel) {
-            m_videoPanel->onVideoMirror = forwardTo<MainSettingVideoPanel>(&KVSettingInteraction::onVideoMirror);
-            m_videoPanel->onVideoFill = forwardTo<MainSettingVideoPanel>(&KVSettingInteraction::onVideoFill);
-            m_videoPanel->onVideoDeviceChanged =
-                forwardTo<MainSettingVideoPanel>(&KVSettingInteraction::onVideoDeviceChanged);
-        }
-    }
-    return m_videoPanel;
-}
-
-MainSettingAudioPanel *MainSettingViewController::loadAudioPanel()
-{
-    if (!m_audioPanel) {
-        m_audioPanel =
-            adopt(vesk::loadViewFromNibWithName<MainSettingAudioPanel>(QStringLiteral("MainSettingAudioPanel")));
-        if (m_audioPanel) {
-            m_audioPanel->onMichoneChanged =
-                forwardTo<MainSettingAudioPanel>(&KVSettingInteraction::onMicphoneDeviceChanged);
-            m_audioPanel->onSpeakerChanged =
-                forwardTo<MainSettingAudioPanel>(&KVSettingInteraction::onSpeakerDeviceChanged);
-        }
-    }
-    return m_audioPanel;
-}
-
-MainSettingSubtitlesPanel *MainSettingViewController::loadSubtitlesPanel()
-{
-    if (!m_subtitlesPanel) {
-        m_subtitlesPanel = adopt(
-            vesk::loadViewFromNibWithName<MainSettingSubtitlesPanel>(QStringLiteral("MainSettingSubtitlesPanel")));
-        if (m_subtitlesPanel) {
-            m_subtitlesPanel->onSubTitleFontNumber =
-                forwardTo<MainSettingSubtitlesPanel>(&KVSettingInteraction::onSubTitleFontNumer);
-            m_subtitlesPanel->onSubTitleLanguage =
-                forwardTo<MainSettingSubtitlesPanel>(&KVSettingInteraction::onSubTitleLanguage);
-            m_subtitlesPanel->onInputLanguage =
-                forwardTo<MainSettingSubtitlesPanel>(&KVSettingInteraction::onInputLanguage);
-        }
-    }
-    return m_subtitlesPanel;
-}
-
-MainSettingAccountAndSecurityPanel *MainSettingViewController::loadAccountAndSecurityPanel()
-{
-    if (!m_accountAndSecurityPanel) {
-        m_accountAndSecurityPanel = adopt(vesk::loadViewFromNibWithName<MainSettingAccountAndSecurityPanel>(
-            QStringLiteral("MainSettingAccountAndSecurityPanel")));
-        if (m_accountAndSecurityPanel) {
-            QPointer<MainSettingViewController> weak(this);
-            m_accountAndSecurityPanel->onLoginOutAction = [weak](MainSettingAccountAndSecurityPanel *) {
-                if (weak)
-                    weak->logOut();
-            };
-        }
-    }
-    return m_accountAndSecurityPanel;
-}
-
-MainSettingAboutUsPanel *MainSettingViewController::loadAboutUsPanel()
-{
-    if (!m_aboutUsPanel) {
-        m_aboutUsPanel =
-            adopt(vesk::loadViewFromNibWithName<MainSettingAboutUsPanel>(QStringLiteral("MainSettingAboutUsPanel")));
-        if (m_aboutUsPanel) {
-            QPointer<MainSettingViewController> weak(this);
-            m_aboutUsPanel->onCheckUpdate = [weak](MainSettingAboutUsPanel *) {
-                if (weak && weak->versionChecker)
-                    weak->versionChecker(true);
-            };
-            m_aboutUsPanel->onShowInstructions = [weak](MainSettingAboutUsPanel *) {
-                if (weak)
-                    weak->openPage(VeskAppAgent::sharedInstance()->getUserHandlerBook());
-            };
-            m_aboutUsPanel->onUploadLog = [weak](MainSettingAboutUsPanel *) {
-                if (weak)
-                    weak->uploadLog();
-            };
-            m_aboutUsPanel->onFeedbackAction = [](MainSettingAboutUsPanel *) {};
-            m_aboutUsPanel->onShowUserProtocol = [weak](MainSettingAboutUsPanel *) {
-                if (weak)
-                    weak->openPage(VeskAppAgent::sharedInstance()->privacy1UrlString());
-            };
-            m_aboutUsPanel->onShowPrivacyStrategy = [weak](MainSettingAboutUsPanel *) {
-                if (weak)
-                    weak->openPage(VeskAppAgent::sharedInstance()->privacyUrlString());
-            };
-        }
-    }
-    return m_aboutUsPanel;
-}
-
-KVSettingMonitorPanel *MainSettingViewController::loadMonitorPanel()
-{
-    if (!m_monitorPanel)
-        m_monitorPanel =
-            adopt(vesk::loadViewFromNibWithName<KVSettingMonitorPanel>(QStringLiteral("KVSettingMonitorPanel")));
-    return m_monitorPanel;
-}
-
 // ---- Actions -----------------------------------------------------------------------------------
+
+void MainSettingViewController::onMemberChange(const QList<KVSettingMonitorFeed::Tile> &members,
+                                               const KVSettingMonitorFeed::Tile &avFileShare,
+                                               const KVSettingMonitorFeed::Tile &screenShare)
+{
+    if (m_inMeeting)
+        m_monitorFeed.onMemberChange(members, avFileShare, screenShare);
+}
 
 void MainSettingViewController::deleteViewAction()
 {
@@ -459,15 +295,16 @@ void MainSettingViewController::deleteViewAction()
 
 void MainSettingViewController::windowWillClose()
 {
-    if (m_videoPanel)
-        m_videoPanel->stopRunning();
-    if (m_audioPanel)
-        m_audioPanel->stopRunning();
+    for (const QPointer<MainSettingPanel> &panel : std::as_const(m_panels)) {
+        if (panel)
+            panel->stopRunning();
+    }
 }
 
 void MainSettingViewController::requestDeviceInfo()
 {
-    if (!m_accountAndSecurityPanel || !m_accountAndSecurityPanel->deviceArray().isEmpty() || m_deviceRequestRunning)
+    MainSettingAccountAndSecurityPanel *account = accountAndSecurityPanel();
+    if (!account || !account->deviceArray().isEmpty() || m_deviceRequestRunning)
         return;
     m_deviceRequestRunning = true;
     VeskAppAgent::sharedInstance()->getTheDeviceInfoCompletionBlock(this, [this](const KVMResponse &reply) {
@@ -478,9 +315,9 @@ void MainSettingViewController::requestDeviceInfo()
         }
         QList<MeetingRecordDeviceModel> devices = reply.data.value<QList<MeetingRecordDeviceModel>>();
         markLatestDevice(devices);
-        if (m_accountAndSecurityPanel) {
-            m_accountAndSecurityPanel->setDeviceArray(devices);
-            m_accountAndSecurityPanel->reloadData();
+        if (MainSettingAccountAndSecurityPanel *panel = accountAndSecurityPanel()) {
+            panel->setDeviceArray(devices);
+            panel->reloadData();
         }
     });
 }

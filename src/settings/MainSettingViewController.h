@@ -12,12 +12,18 @@
 #include <memory>
 
 #include "agent/MainSettingModel.h"
+#include "settings/KVSettingMonitorFeed.h"
+#include "settings/KVSettingMonitorPanel.h"
 #include "settings/MainSettingAboutUsPanel.h"
 #include "settings/MainSettingAccountAndSecurityPanel.h"
+#include "settings/MainSettingAudioPanel.h"
 #include "settings/MainSettingCell.h"
-#include "settings/MainSettingDevicePanels.h"
 #include "settings/MainSettingGeneralPanel.h"
 #include "settings/MainSettingSubtitlesPanel.h"
+#include "settings/MainSettingTabs.h"
+#include "settings/MainSettingVideoPanel.h"
+
+#include <QMap>
 
 #include <QScrollArea>
 
@@ -47,6 +53,12 @@ public:
     void setInteraction(std::shared_ptr<KVSettingInteraction> interaction) { m_interaction = std::move(interaction); }
     [[nodiscard]] std::shared_ptr<KVSettingInteraction> interaction() const { return m_interaction; }
 
+    // ---- System monitor (meeting mode) ---------------------------------------------------------
+    // The meeting's tiles and shares: the monitor's card lists (the panel is made on first use).
+    void onMemberChange(const QList<KVSettingMonitorFeed::Tile> &members, const KVSettingMonitorFeed::Tile &avFileShare,
+                        const KVSettingMonitorFeed::Tile &screenShare);
+    [[nodiscard]] KVSettingMonitorFeed &monitorFeed() { return m_monitorFeed; }
+
     // Closes the window.
     void deleteViewAction();
     // The account tab's login devices, fetched once per window.
@@ -66,16 +78,17 @@ public:
     // The side bar's selected row, or -1.
     [[nodiscard]] int selectedRow() const;
     // Panels made so far (nullptr before the first visit of their tab).
-    [[nodiscard]] MainSettingGeneralPanel *generalPanel() const { return m_generalPanel; }
-    [[nodiscard]] MainSettingVideoPanel *videoPanel() const { return m_videoPanel; }
-    [[nodiscard]] MainSettingAudioPanel *audioPanel() const { return m_audioPanel; }
-    [[nodiscard]] MainSettingSubtitlesPanel *subtitlesPanel() const { return m_subtitlesPanel; }
+    [[nodiscard]] MainSettingPanel *panel(qint64 type) const { return m_panels.value(type); }
+    [[nodiscard]] MainSettingGeneralPanel *generalPanel() const { return panelAs<MainSettingGeneralPanel>(0); }
+    [[nodiscard]] MainSettingVideoPanel *videoPanel() const { return panelAs<MainSettingVideoPanel>(1); }
+    [[nodiscard]] MainSettingAudioPanel *audioPanel() const { return panelAs<MainSettingAudioPanel>(2); }
+    [[nodiscard]] MainSettingSubtitlesPanel *subtitlesPanel() const { return panelAs<MainSettingSubtitlesPanel>(3); }
     [[nodiscard]] MainSettingAccountAndSecurityPanel *accountAndSecurityPanel() const
     {
-        return m_accountAndSecurityPanel;
+        return panelAs<MainSettingAccountAndSecurityPanel>(4);
     }
-    [[nodiscard]] MainSettingAboutUsPanel *aboutUsPanel() const { return m_aboutUsPanel; }
-    [[nodiscard]] KVSettingMonitorPanel *monitorPanel() const { return m_monitorPanel; }
+    [[nodiscard]] MainSettingAboutUsPanel *aboutUsPanel() const { return panelAs<MainSettingAboutUsPanel>(5); }
+    [[nodiscard]] KVSettingMonitorPanel *monitorPanel() const { return panelAs<KVSettingMonitorPanel>(6); }
 
     // Window delegate: closing stops the camera preview and the audio tests at once.
     void windowWillClose() override;
@@ -99,19 +112,27 @@ private:
     void reloadSideBar();
     void selectRow(int row);
     void changePanelView(QWidget *panel);
-    // The panel of a tab, made and wired on first use.
-    QWidget *panelForTab(qint64 type);
-    MainSettingGeneralPanel *loadGeneralPanel();
-    MainSettingVideoPanel *loadVideoPanel();
-    MainSettingAudioPanel *loadAudioPanel();
-    MainSettingSubtitlesPanel *loadSubtitlesPanel();
-    MainSettingAccountAndSecurityPanel *loadAccountAndSecurityPanel();
-    MainSettingAboutUsPanel *loadAboutUsPanel();
-    KVSettingMonitorPanel *loadMonitorPanel();
-    template <typename Panel> Panel *adopt(Panel *panel);
+    // The panel of a tab, made and wired (by its row of the table) on first use.
+    MainSettingPanel *panelForTab(qint64 type);
+    template <typename Panel> [[nodiscard]] Panel *panelAs(qint64 type) const
+    {
+        return qobject_cast<Panel *>(m_panels.value(type).data());
+    }
     // A panel callback that hands the panel's model to one block of the interaction.
     template <typename Panel>
-    std::function<void(Panel *)> forwardTo(KVSettingInteraction::Block KVSettingInteraction::*block);
+    std::function<void(Panel *)> forwardTo(KVSettingInteraction::Block KVSettingInteraction::*block)
+    {
+        QPointer<MainSettingViewController> weak(this);
+        return [weak, block](Panel *panel) {
+            if (!weak || !panel)
+                return;
+            // Held for the call: a block may replace the interaction.
+            const std::shared_ptr<KVSettingInteraction> interaction = weak->m_interaction;
+            if (interaction && (*interaction).*block)
+                ((*interaction).*block)(panel->model());
+        };
+    }
+    friend struct MainSettingTabs;
 
     void uploadLog();
     void openPage(const QString &address);
@@ -126,11 +147,6 @@ private:
 
     Ui m_ui;
     QPointer<QWidget> m_currentPanel;
-    QPointer<MainSettingGeneralPanel> m_generalPanel;
-    QPointer<MainSettingVideoPanel> m_videoPanel;
-    QPointer<MainSettingAudioPanel> m_audioPanel;
-    QPointer<MainSettingSubtitlesPanel> m_subtitlesPanel;
-    QPointer<MainSettingAccountAndSecurityPanel> m_accountAndSecurityPanel;
-    QPointer<MainSettingAboutUsPanel> m_aboutUsPanel;
-    QPointer<KVSettingMonitorPanel> m_monitorPanel;
+    QMap<qint64, QPointer<MainSettingPanel>> m_panels;
+    KVSettingMonitorFeed m_monitorFeed; // by type: the video tab stops before the audio tab
 };

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 // The settings window's own texts.
 namespace SettingTexts {
@@ -73,9 +74,53 @@ inline const QString kLastLoginFormat = QStringLiteral("最后登陆时间: %1")
 inline const QString kCurrentDevice = QStringLiteral("当前设备");
 inline const QString kLogOut = QStringLiteral("退出登录");
 
-// Tabs whose panels are not in this version yet.
-inline const QString kVideoComing = QStringLiteral("视频设置（摄像头选择、预览、镜像与画面填充）尚未在此版本中提供。");
-inline const QString kAudioComing = QStringLiteral("音频设置（麦克风与扬声器的选择和检测）尚未在此版本中提供。");
-inline const QString kMonitorComing = QStringLiteral("系统监控（会议中的网络与音视频统计）尚未在此版本中提供。");
+// Audio.
+inline const QString kMicrophone = QStringLiteral("麦克风");
+inline const QString kSpeaker = QStringLiteral("扬声器");
+inline const QString kVolume = QStringLiteral("音量");
+inline const QString kInputLevel = QStringLiteral("输入等级");
+inline const QString kOutputLevel = QStringLiteral("输出等级");
+inline const QString kCheckMic = QStringLiteral("检测麦克风");
+inline const QString kCheckSpeaker = QStringLiteral("检测扬声器");
+inline const QString kStopCheck = QStringLiteral("停止检测");
+inline const QString kNoPermission = QStringLiteral("未获取权限");
+inline const QString kNoMicrophone = QStringLiteral("未检测到可用的麦克风，请检查设备是否正常后重试");
+inline const QString kMicHelp = QStringLiteral("麦克风帮助");
+inline const QString kSpeakerHelp = QStringLiteral("扬声器帮助");
+inline const QString kMicHelpTitle = QStringLiteral("麦克风没有声音？");
+inline const QString kSpeakerHelpTitle = QStringLiteral("扬声器没有声音？");
+// The help pop-ups' hints; the speaker's end with the service's telephone number, set when the
+// program is configured (KORVI_SERVICE_PHONE).
+[[nodiscard]] QStringList speakerHelpLines();
+// The first hint points to the desktop's own sound settings.
+[[nodiscard]] QStringList micHelpLines();
+
+// Video.
+inline const QString kCamera = QStringLiteral("摄像头");
+inline const QString kVideoMirror = QStringLiteral("视频镜像");
+inline const QString kVideoFill = QStringLiteral("视频画面填充");
+inline const QString kCameraPreview = QStringLiteral("摄像头预览");
+
+// System monitor.
+inline const QString kLossRate = QStringLiteral("丢包率");
+inline const QString kDelay = QStringLiteral("延迟(ms)");
+inline const QString kBitrate = QStringLiteral("码率(kbps)");
+inline const QString kFps = QStringLiteral("帧率");
+inline const QString kResolution = QStringLiteral("分辨率");
+inline const QString kStreamOff = QStringLiteral("未开启");
+inline const QString kUnnamedUser = QStringLiteral("用户");
+inline const QString kMonitorOthers = QStringLiteral("其他成员");
+// By stream kind: 0 microphone, 1 camera, 2 share.
+[[nodiscard]] inline QString monitorTitle(qint64 type)
+{
+    static const QString titles[] = {QStringLiteral("麦克风"), QStringLiteral("摄像头"), QStringLiteral("共享画面")};
+    return type >= 0 && type <= 2 ? titles[type] : QString();
+}
+[[nodiscard]] inline QString monitorEmpty(qint64 type)
+{
+    static const QString texts[] = {QStringLiteral("无人开启麦克风"), QStringLiteral("无人开启摄像头"),
+                                    QStringLiteral("无人开启共享")};
+    return type >= 0 && type <= 2 ? texts[type] : QString();
+}
 
 } // namespace SettingTexts

@@ -6,11 +6,13 @@
 
 #include "agent/MainSettingModel.h"
 #include "agent/VeskAppAgent.h"
+#include "devices/FrameSupport.h"
 #include "devservice/DevService.h"
 #include "devservice/DevServiceTestUtil.h"
 #include "foundation/KVClock.h"
-#include "settings/MainSettingDevicePanels.h"
+#include "settings/MainSettingAudioPanel.h"
 #include "settings/MainSettingNibs.h"
+#include "settings/MainSettingVideoPanel.h"
 #include "settings/MainSettingViewController.h"
 #include "settings/MainSettingWindow.h"
 #include "uikit/VeskCategories.h"
@@ -25,24 +27,34 @@
 
 inline const QString kMyPhone = QStringLiteral("13800000000");
 
-// Video and audio panels that log what the window asks of them ("video:start", "audio:stop").
+// Video and audio panels that log what the window asks of them ("video:start", "audio:stop") and
+// touch no device: the model is only kept, the cameras are none.
 class FakeVideoPanel final : public MainSettingVideoPanel {
 public:
-    explicit FakeVideoPanel(QStringList *log) : m_log(log) {}
+    explicit FakeVideoPanel(QStringList *log)
+        : MainSettingVideoPanel(nullptr, std::make_unique<FrameSupport::FakeFrameSource>()), m_log(log)
+    {
+    }
+    [[nodiscard]] MainSettingModel *model() const override { return m_kept; }
+    void setModel(MainSettingModel *model) override { m_kept = model; }
     void startRunning() override { m_log->append(QStringLiteral("video:start")); }
     void stopRunning() override { m_log->append(QStringLiteral("video:stop")); }
 
 private:
     QStringList *m_log;
+    QPointer<MainSettingModel> m_kept;
 };
 
 class FakeAudioPanel final : public MainSettingAudioPanel {
 public:
     explicit FakeAudioPanel(QStringList *log) : m_log(log) {}
+    [[nodiscard]] MainSettingModel *model() const override { return m_kept; }
+    void setModel(MainSettingModel *model) override { m_kept = model; }
     void stopRunning() override { m_log->append(QStringLiteral("audio:stop")); }
 
 private:
     QStringList *m_log;
+    QPointer<MainSettingModel> m_kept;
 };
 
 class SettingsTest : public ::testing::Test {

@@ -32,7 +32,9 @@ CaptureVideoManager::CaptureVideoManager(const std::optional<KVVideoDevice> &dev
 {
     m_devices = m_source->devices();
     chooseDevice(device);
-    m_source->setDevicesChangedHandler([this] { updateCurrentDevices(); });
+    // Sources may report from the platform's own thread; the list is only touched here.
+    QPointer<CaptureVideoManager> self(this);
+    m_source->setDevicesChangedHandler([self] { MainQueue::safe(self, [self] { self->updateCurrentDevices(); }); });
 }
 
 CaptureVideoManager::~CaptureVideoManager()
@@ -142,13 +144,21 @@ void CaptureVideoManager::updateCurrentDevices()
     } else if (!m_current) {
         chooseDevice(std::nullopt);
     }
-    // Copied: the block may replace itself.
+    // Copied: the blocks may replace themselves.
     const auto block = m_didUpdateDevice;
     for (const auto &[device, removed] : changes) {
         qCInfo(lcDevices) << "camera" << (removed ? "removed:" : "connected:") << device.name;
         if (block)
             block(device, removed);
     }
+    const auto done = m_didUpdateDevices;
+    if (!changes.isEmpty() && done)
+        done();
+}
+
+void CaptureVideoManager::setDidUpdateDevices(std::function<void()> block)
+{
+    m_didUpdateDevices = std::move(block);
 }
 
 void CaptureVideoManager::setDidUpdateDevice(std::function<void(const KVVideoDevice &, bool)> block)

@@ -20,6 +20,7 @@ inline const QString kNoCameraToast = QStringLiteral("未检测到可用的摄�
 // Session changes run on the main thread, where Qt's camera objects live; Qt
 // starts and stops cameras without blocking it. Lists are re-read at once, so a
 // caller reading devices() right after updateCurrentDevices() sees the new list.
+// A plug or unplug reported on another thread is handled on the main thread.
 class CaptureVideoManager final : public QObject {
     Q_OBJECT
 public:
@@ -51,6 +52,9 @@ public:
 
     // Called with the camera and true when it was removed, false when plugged in.
     void setDidUpdateDevice(std::function<void(const KVVideoDevice &, bool)> block);
+    // Called once a re-enumeration that changed the list is done, after the per-camera block:
+    // devices() and currentDevice() are then the new ones. Main thread.
+    void setDidUpdateDevices(std::function<void()> block);
 
     // The camera status check (VeskDeviceChecker unless a test installs another).
     void setCameraCheck(CameraCheck check);
@@ -64,5 +68,6 @@ private:
     bool m_available = false;
     QPointer<CameraPreviewView> m_view;
     std::function<void(const KVVideoDevice &, bool)> m_didUpdateDevice;
+    std::function<void()> m_didUpdateDevices;
     CameraCheck m_cameraCheck;
 };

@@ -1,0 +1,375 @@
+#include "settings/MainSettingVideoPanel.h"
+
+#include "agent/VeskAppAgent.h"
+#include "devices/video/CameraPreviewView.h"
+#include "devices/video/CaptureVideoManager.h"
+#include "devices/video/KVVideoFrameSource.h"
+#include "foundation/MainQueue.h"
+#include "settings/SettingTexts.h"
+#include "uikit/KVFlatView.h"
+#include "uikit/MoreActionItem.h"
+#include "uikit/MoreActionView.h"
+#include "uikit/VeskButton.h"
+#include "uikit/VeskCategories.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QEvent>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr int kLeft = 40;
+constexpr int kPreviewWidth = 400;
+constexpr int kPreviewHeight = 225;
+constexpr int kDocumentHeight = 600;
+constexpr int kMenuRows = 3;
+
+std::optional<KVVideoDevice> findByID(const QList<KVVideoDevice> &list, const QString &uniqueID)
+{
+    for (const KVVideoDevice &device : list) {
+        if (device.uniqueID == uniqueID)
+            return device;
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+MainSettingVideoPanel::MainSettingVideoPanel(QWidget *parent, std::unique_ptr<KVVideoFrameSource> source)
+    : MainSettingPanel(parent)
+{
+    setObjectName(QStringLiteral("MainSettingVideoPanel"));
+    build();
+    std::optional<KVVideoDevice> wanted;
+    if (VeskAppAgent *agent = VeskAppAgent::existingInstance())
+        wanted = agent->settingModel()->currentCamera();
+    m_videoManager = source ? std::make_unique<CaptureVideoManager>(wanted, std::move(source))
+                            : std::make_unique<CaptureVideoManager>(wanted);
+    QPointer<MainSettingVideoPanel> self(this);
+    // Told on the main thread once the list is re-read, so the panel never reads a half-built one.
+    m_videoManager->setDidUpdateDevices([self] {
+        if (self)
+            self->devicesUpdated();
+    });
+}
+
+MainSettingVideoPanel::~MainSettingVideoPanel()
+{
+    if (m_videoManager) {
+        m_videoManager->setDidUpdateDevices({});
+        m_videoManager->stopRunning();
+    }
+}
+
+// ---- Views ---------------------------------------------------------------------------------------
+
+void MainSettingVideoPanel::build()
+{
+    auto *outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+    m_ui.scrollView = new QScrollArea(this);
+    m_ui.scrollView->setFrameShape(QFrame::NoFrame);
+    m_ui.scrollView->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    auto *document = new QWidget(m_ui.scrollView);
+    document->setObjectName(QStringLiteral("videoDocument"));
+    document->setFixedHeight(kDocumentHeight);
+    m_ui.scrollView->setWidget(document);
+    m_ui.scrollView->setWidgetResizable(true);
+    outer->addWidget(m_ui.scrollView);
+
+    m_ui.showCameraCaptureView = new QWidget(document);
+    m_ui.showCameraCaptureView->setAccessibleName(SettingTexts::kCameraPreview);
+    auto *previewLayout = new QVBoxLayout(m_ui.showCameraCaptureView);
+    previewLayout->setContentsMargins(0, 0, 0, 0);
+    m_videoView = new CameraPreviewView(m_ui.showCameraCaptureView);
+    m_videoView->setAccessibleName(SettingTexts::kCameraPreview);
+    previewLayout->addWidget(m_videoView);
+
+    m_ui.deviceBackView = new KVFlatView(document);
+    m_ui.deviceBackView->setCornerRadius(4);
+    m_ui.deviceBackView->setBorderWidth(1);
+    m_ui.deviceBackView->setBorderColor(vesk::colorWithHexString(QStringLiteral("D8DBE4")));
+    m_ui.selectBoxBtn = new VeskButton(m_ui.deviceBackView);
+    m_ui.selectBoxBtn->setFocusPolicy(Qt::StrongFocus);
+    auto *row = new QHBoxLayout(m_ui.deviceBackView);
+    row->setContentsMargins(8, 0, 8, 0);
+    row->addWidget(m_ui.selectBoxBtn);
+    connect(m_ui.selectBoxBtn, &QAbstractButton::clicked, this, [this] { onSelectBox(); });
+
+    const auto check = [document](const QString &text) {
+        auto *box = new QCheckBox(text, document);
+        box->setFont(vesk::systemFont(14));
+        return box;
+    };
+    m_ui.autoCameraOnButton = new QCheckBox(document);
+    m_ui.autoCameraOnButton->setAccessibleName(SettingTexts::kAutoCameraOn);
+    m_ui.autoCameraOnLabel = new QLabel(SettingTexts::kAutoCameraOn, document);
+    m_ui.autoCameraOnLabel->setFont(vesk::systemFont(14));
+    m_ui.autoCameraOnLabel->setBuddy(m_ui.autoCameraOnButton);
+    m_ui.videoMirrorButton = check(SettingTexts::kVideoMirror);
+    m_ui.videoFillButton = check(SettingTexts::kVideoFill);
+    connect(m_ui.autoCameraOnButton, &QCheckBox::toggled, this, [this] { openCameraAction(); });
+    connect(m_ui.videoMirrorButton, &QCheckBox::toggled, this, [this] { videoMirrorAction(); });
+    connect(m_ui.videoFillButton, &QCheckBox::toggled, this, [this] { videoPaddingAction(); });
+    setTabOrder(m_ui.selectBoxBtn, m_ui.autoCameraOnButton);
+    setTabOrder(m_ui.autoCameraOnButton, m_ui.videoMirrorButton);
+    setTabOrder(m_ui.videoMirrorButton, m_ui.videoFillButton);
+    relayout();
+}
+
+void MainSettingVideoPanel::resizeEvent(QResizeEvent *event)
+{
+    MainSettingPanel::resizeEvent(event);
+    relayout();
+}
+
+void MainSettingVideoPanel::relayout()
+{
+    m_ui.showCameraCaptureView->setGeometry(kLeft, 20, kPreviewWidth, kPreviewHeight);
+    const int fieldTop = 20 + kPreviewHeight + 12;
+    m_ui.deviceBackView->setGeometry(kLeft, fieldTop, kPreviewWidth, 32);
+    const int below = fieldTop + 32;
+    m_ui.autoCameraOnButton->setGeometry(kLeft, below + 12, 20, 21);
+    m_ui.autoCameraOnLabel->setGeometry(kLeft + 26, below + 12, 300, 21);
+    m_ui.videoMirrorButton->setGeometry(kLeft, below + m_videoMirrorTopConst, 300, 21);
+    m_ui.videoFillButton->setGeometry(kLeft, below + m_videoMirrorTopConst + 36, 300, 21);
+    if (m_overMaskBtn)
+        m_overMaskBtn->setGeometry(rect());
+}
+
+void MainSettingVideoPanel::setInMeeting(bool inMeeting)
+{
+    m_inMeeting = inMeeting;
+    m_ui.autoCameraOnButton->setVisible(!inMeeting);
+    m_ui.autoCameraOnLabel->setVisible(!inMeeting);
+    m_videoMirrorTopConst = inMeeting ? kMirrorTopInMeeting : kMirrorTopAtHome;
+    relayout();
+}
+
+// ---- Model and cameras ---------------------------------------------------------------------------
+
+void MainSettingVideoPanel::setModel(MainSettingModel *model)
+{
+    m_model = model;
+    if (model) {
+        const QSignalBlocker a(m_ui.autoCameraOnButton);
+        const QSignalBlocker b(m_ui.videoMirrorButton);
+        const QSignalBlocker c(m_ui.videoFillButton);
+        m_ui.autoCameraOnButton->setChecked(model->autoCameraOn());
+        m_ui.videoMirrorButton->setChecked(model->videoMirror());
+        m_ui.videoFillButton->setChecked(model->videoFill());
+        m_videoView->setMirrorMode(model->videoMirror());
+        m_videoView->setFillMode(model->videoFill());
+    }
+    QPointer<MainSettingVideoPanel> self(this);
+    m_videoManager->checkAvailable([self](bool) { MainQueue::safe(self, [self] { self->updateUI(); }); });
+}
+
+void MainSettingVideoPanel::updateUI()
+{
+    if (!m_videoManager->isAvailable()) {
+        m_ui.selectBoxBtn->setEnabled(false);
+        return;
+    }
+    m_ui.selectBoxBtn->setEnabled(true);
+    const QList<KVVideoDevice> devices = m_videoManager->devices();
+    m_currentDevice.reset();
+    if (m_model) {
+        if (const auto chosen = m_model->currentCamera(); chosen && !chosen->isEmpty())
+            m_currentDevice = findByID(devices, chosen->uniqueID);
+    }
+    if (!m_currentDevice) {
+        m_currentDevice = m_videoManager->currentDevice();
+        if (m_model && m_currentDevice)
+            m_model->setCurrentCamera(KVVideoDevice::deviceUniqueID(m_currentDevice->uniqueID, m_currentDevice->name));
+    }
+    setButtonTitle();
+    if (m_currentDevice)
+        m_videoManager->switchCamera(*m_currentDevice);
+}
+
+void MainSettingVideoPanel::devicesUpdated()
+{
+    const QList<KVVideoDevice> devices = m_videoManager->devices();
+    std::optional<KVVideoDevice> kept = m_currentDevice ? findByID(devices, m_currentDevice->uniqueID) : std::nullopt;
+    if (!kept && !devices.isEmpty())
+        kept = devices.first();
+    m_currentDevice = kept;
+    setButtonTitle();
+    if (m_deviceSelectView)
+        showDeviceSelectView();
+    const QString chosenID = m_model && m_model->currentCamera() ? m_model->currentCamera()->uniqueID : QString();
+    const QString currentID = m_currentDevice ? m_currentDevice->uniqueID : QString();
+    if (m_model && chosenID != currentID) {
+        // The last camera gone leaves a camera record without id and name.
+        m_model->setCurrentCamera(m_currentDevice ? *m_currentDevice : KVVideoDevice());
+        if (m_currentDevice)
+            m_videoManager->switchCamera(*m_currentDevice);
+    }
+    if (onVideoDeviceChanged)
+        onVideoDeviceChanged(this);
+}
+
+void MainSettingVideoPanel::setButtonTitle()
+{
+    const QString name = m_currentDevice ? m_currentDevice->name : QString();
+    m_ui.selectBoxBtn->setTitle(name);
+    m_ui.selectBoxBtn->setAccessibleName(SettingTexts::kCamera + QStringLiteral(": ") + name);
+}
+
+void MainSettingVideoPanel::startRunning()
+{
+    m_videoManager->startRunningOnView(m_videoView);
+}
+
+void MainSettingVideoPanel::stopRunning()
+{
+    m_videoManager->stopRunning();
+}
+
+// ---- Actions -------------------------------------------------------------------------------------
+
+void MainSettingVideoPanel::openCameraAction()
+{
+    if (m_model)
+        m_model->setAutoCameraOn(m_ui.autoCameraOnButton->isChecked());
+}
+
+void MainSettingVideoPanel::videoMirrorAction()
+{
+    if (!m_model)
+        return;
+    m_model->setVideoMirror(m_ui.videoMirrorButton->isChecked());
+    m_videoView->setMirrorMode(m_model->videoMirror());
+    if (onVideoMirror)
+        onVideoMirror(this);
+}
+
+void MainSettingVideoPanel::videoPaddingAction()
+{
+    if (!m_model)
+        return;
+    m_model->setVideoFill(m_ui.videoFillButton->isChecked());
+    m_videoView->setFillMode(m_model->videoFill());
+    if (onVideoFill)
+        onVideoFill(this);
+}
+
+void MainSettingVideoPanel::onSelectBox()
+{
+    showDeviceSelectView();
+}
+
+void MainSettingVideoPanel::onOverBtnClick()
+{
+    hideOverMaskBtnViews();
+}
+
+// ---- Camera drop-down ----------------------------------------------------------------------------
+
+void MainSettingVideoPanel::showDeviceSelectView()
+{
+    const bool hadFocus = m_deviceSelectView && m_deviceSelectView->isAncestorOf(QApplication::focusWidget());
+    hideOverMaskBtnViews();
+    m_ui.scrollView->verticalScrollBar()->setValue(0);
+    if (!m_overMaskBtn) {
+        m_overMaskBtn = new QPushButton(this);
+        m_overMaskBtn->setFlat(true);
+        m_overMaskBtn->setFocusPolicy(Qt::NoFocus);
+        m_overMaskBtn->setStyleSheet(QStringLiteral("background: transparent; border: none;"));
+        m_overMaskBtn->setAccessibleName(QStringLiteral("关闭摄像头列表"));
+        connect(m_overMaskBtn, &QPushButton::clicked, this, [this] { onOverBtnClick(); });
+    }
+    m_overMaskBtn->setGeometry(rect());
+    m_overMaskBtn->show();
+    m_overMaskBtn->raise();
+
+    QList<MoreActionItem *> items;
+    MoreActionItem *ticked = nullptr;
+    QPointer<MainSettingVideoPanel> self(this);
+    for (const KVVideoDevice &device : m_videoManager->devices()) {
+        MoreActionItem *item = MoreActionItem::itemStyle2WithTitle(device.name, QVariant::fromValue(device),
+                                                                   [self](QWidget *, MoreActionItem *chosen) {
+                                                                       if (self)
+                                                                           self->chooseCamera(chosen);
+                                                                   });
+        item->setTitleSpacing(12);
+        if (m_currentDevice && m_currentDevice->uniqueID == device.uniqueID && !ticked) {
+            item->setSelect(true);
+            ticked = item;
+        }
+        items.append(item);
+    }
+    m_selectedItem = ticked;
+    MoreActionView *menu = MoreActionView::viewWithItems(items);
+    menu->setParent(this);
+    const QRect field(m_ui.deviceBackView->mapTo(this, QPoint(0, 0)), m_ui.deviceBackView->size());
+    menu->setMaxWidth(field.width());
+    menu->resize(menu->getSizeWithMaxItemCount(kMenuRows));
+    menu->move(field.left(), field.bottom() + 1 + 10);
+    menu->setAccessibleName(SettingTexts::kCamera);
+    menu->installEventFilter(this);
+    menu->show();
+    menu->raise();
+    // Clicks inside the menu reach it; anywhere else they close it.
+    m_overMaskBtn->setMask(QRegion(rect()).subtracted(QRegion(menu->geometry())));
+    m_deviceSelectView = menu;
+    // Opened by the user (not rebuilt behind their back while they work elsewhere): focus moves in.
+    if (hadFocus || m_ui.selectBoxBtn->hasFocus()) {
+        if (MoreActionItem *focus = ticked ? ticked : (items.isEmpty() ? nullptr : items.first()))
+            focus->setFocus(Qt::PopupFocusReason);
+    }
+}
+
+void MainSettingVideoPanel::chooseCamera(MoreActionItem *item)
+{
+    if (!item)
+        return;
+    if (m_selectedItem)
+        m_selectedItem->setSelect(false);
+    item->setSelect(true);
+    m_selectedItem = item;
+    if (m_deviceSelectView)
+        m_deviceSelectView->reloadData();
+    m_currentDevice = item->associatedObject().value<KVVideoDevice>();
+    setButtonTitle();
+    hideOverMaskBtnViews();
+    m_videoManager->switchCamera(*m_currentDevice);
+    if (m_model)
+        m_model->setCurrentCamera(KVVideoDevice::deviceUniqueID(m_currentDevice->uniqueID, m_currentDevice->name));
+    if (onVideoDeviceChanged)
+        onVideoDeviceChanged(this);
+}
+
+void MainSettingVideoPanel::hideOverMaskBtnViews()
+{
+    if (m_overMaskBtn)
+        m_overMaskBtn->hide();
+    if (!m_deviceSelectView)
+        return;
+    MoreActionView *menu = m_deviceSelectView;
+    m_deviceSelectView = nullptr;
+    m_selectedItem = nullptr;
+    const bool hadFocus = menu->isAncestorOf(QApplication::focusWidget());
+    menu->hide();
+    menu->deleteLater();
+    if (hadFocus)
+        m_ui.selectBoxBtn->setFocus(Qt::PopupFocusReason);
+}
+
+bool MainSettingVideoPanel::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_deviceSelectView && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape) {
+        hideOverMaskBtnViews();
+        return true;
+    }
+    return MainSettingPanel::eventFilter(watched, event);
+}

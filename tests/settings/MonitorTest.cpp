@@ -1,0 +1,222 @@
+// The system monitor of a meeting's settings window: the feed from tiles and statistics
+// reports, and the tab's cards, rows and tabs, on synthetic records.
+#include "SettingsTestSupport.h"
+#include "TestEvents.h"
+
+#include "foundation/NotificationCenter.h"
+#include "settings/KVSettingMonitorFeed.h"
+#include "settings/KVSettingMonitorPanel.h"
+
+#include <thread>
+
+namespace {
+
+using Tile = std::shared_ptr<MeetingActiveModel>;
+
+Tile tile(qint64 type, const QString &id, const QString &name, bool audio, bool isSelf = false)
+{
+    auto made = std::make_shared<MeetingActiveModel>(type, id, id, name, isSelf, nullptr);
+    made->setAudioFlag(audio);
+    return made;
+}
+
+QStringList ids(const KVSettingMonitorPanel::Models &records)
+{
+    QStringList out;
+    for (const auto &record : records)
+        out.append(record->userId);
+    return out;
+}
+
+KRTCStatistics report(KRTCStatsKind kind, const QString &peer, qint64 sourceType)
+{
+    KRTCStatistics stats;
+    stats.kind = kind;
+    stats.peerId = peer;
+    stats.videoSourceType = sourceType;
+    stats.audioSourceType = sourceType;
+    return stats;
+}
+
+void post(const KRTCStatistics &stats)
+{
+    static const QString names[] = {KVSettingMonitorFeed::kLocalAudio, KVSettingMonitorFeed::kLocalVideo,
+                                    KVSettingMonitorFeed::kRemoteAudio, KVSettingMonitorFeed::kRemoteVideo};
+    NotificationCenter::defaultCenter().post(names[int(stats.kind)], QVariant::fromValue(stats));
+}
+
+class MonitorTest : public SettingsTest {
+protected:
+    KVSettingMonitorPanel *openMonitor()
+    {
+        settings = open(true);
+        settings->switchTab(6);
+        return settings->monitorPanel();
+    }
+    MainSettingViewController *settings = nullptr;
+};
+
+} // namespace
+
+TEST_F(MonitorTest, MemberChange_OwnTilesOpenTheirRecords_OthersByType_AFileShareHidesTheScreenShare)
+{
+    settings = open(true);
+    const Tile me = tile(1, kMyPhone, QStringLiteral("张三"), true, true);
+    const QList<Tile> tiles{me, tile(1, "p2", "李四", true), tile(2, "p3", "王五", false), tile(0, "p5", "赵六", true)};
+    settings->onMemberChange(tiles, nullptr, tile(2, "p4", "钱七", false));
+    // The first member change makes the panel, before its tab is shown.
+    KVSettingMonitorPanel *panel = settings->monitorPanel();
+    ASSERT_TRUE(panel);
+    EXPECT_TRUE(panel->myCameraModel()->open);
+    EXPECT_TRUE(panel->myMicModel()->open);
+    EXPECT_FALSE(panel->myShareModel()->open);
+    EXPECT_EQ(ids(panel->otherMicArray), (QStringList{"p2", "p5"}));
+    EXPECT_EQ(ids(panel->otherCameraArray), (QStringList{"p2"}));
+    EXPECT_EQ(ids(panel->otherShareArray), (QStringList{"p3", "p4"}));
+    EXPECT_EQ(panel->otherCameraArray.first()->name, QStringLiteral("李四"));
+
+    // Members who stay keep their records and figures; an audio/video file hides the screen share;
+    // a member who leaves goes; the user's own share of the screen opens the own share card.
+    const auto camera = panel->otherCameraArray.first();
+    camera->fps = 25;
+    settings->onMemberChange({tiles[1], tiles[2]}, tile(3, "p3", "王五", false), tile(2, "p4", "钱七", false));
+    EXPECT_EQ(panel->otherCameraArray.first(), camera);
+    EXPECT_EQ(camera->fps, 25);
+    EXPECT_EQ(ids(panel->otherShareArray), (QStringList{"p3"}));
+    EXPECT_EQ(ids(panel->otherMicArray), (QStringList{"p2"}));
+    EXPECT_FALSE(panel->myCameraModel()->open);
+    settings->onMemberChange({}, nullptr, tile(2, kMyPhone, "张三", false, true));
+    EXPECT_TRUE(panel->myShareModel()->open);
+    EXPECT_TRUE(panel->otherShareArray.isEmpty());
+}
+
+TEST_F(MonitorTest, Reports_OwnFramesNeverShrink_BitRatesInKilo_CustomVideoIgnored_UnlistedMembersAdded)
+{
+    KVSettingMonitorPanel *panel = openMonitor();
+    settings->onMemberChange({tile(1, kMyPhone, "张三", true, true)}, nullptr, nullptr);
+    KRTCStatistics own = report(KRTCStatsKind::LocalVideo, kMyPhone, 1);
+    own.frameWidth = 1280;
+    own.frameHeight = 720;
+    own.videoSendBitrate = 2048;
+    own.videoSendFrameRate = 30;
+    post(own);
+    own.frameWidth = 640;
+    own.frameHeight = 360;
+    own.videoSendBitrate = 1023;
+    post(own);
+    ASSERT_TRUE(drainMainQueue());
+    const auto &camera = *panel->myCameraModel();
+    EXPECT_EQ(camera.videoWidth, 1280);
+    EXPECT_EQ(camera.bitRate, 2) << "the smaller frame's report is ignored whole";
+    own.frameWidth = 1280;
+    own.frameHeight = 360;
+    post(own);
+    ASSERT_TRUE(drainMainQueue());
+    EXPECT_EQ(camera.videoHeight, 360);
+    EXPECT_EQ(camera.bitRate, 0);
+    EXPECT_EQ(panel->card(1)->resolutionLabel()->text(), QStringLiteral("1280/360"));
+
+    post(report(KRTCStatsKind::RemoteVideo, "p7", 3));
+    KRTCStatistics audio = report(KRTCStatsKind::RemoteAudio, "p9", 1);
+    audio.audioRecvBitrate = 4096;
+    post(audio);
+    ASSERT_TRUE(drainMainQueue());
+    EXPECT_TRUE(panel->otherCameraArray.isEmpty());
+    EXPECT_TRUE(panel->otherShareArray.isEmpty());
+    ASSERT_EQ(ids(panel->otherMicArray), (QStringList{"p9"}));
+    EXPECT_EQ(panel->otherMicArray.first()->bitRate, 4);
+    ASSERT_EQ(panel->visibleCells().size(), 1);
+    EXPECT_EQ(panel->visibleCells().first()->nameLabel()->text(), QStringLiteral("用户"));
+    settings->onMemberChange({tile(0, "p9", "孙八", true)}, nullptr, nullptr);
+    EXPECT_EQ(panel->otherMicArray.first()->bitRate, 4);
+    EXPECT_EQ(panel->visibleCells().first()->nameLabel()->text(), QStringLiteral("孙八"));
+}
+
+TEST_F(MonitorTest, AReportFromAnotherThread_UpdatesOnTheMainThread_AndNothingOnceTheWindowIsGone)
+{
+    KVSettingMonitorPanel *panel = openMonitor();
+    settings->onMemberChange({tile(0, kMyPhone, "张三", true, true)}, nullptr, nullptr);
+    const auto mic = panel->myMicModel();
+    KRTCStatistics stats = report(KRTCStatsKind::LocalAudio, kMyPhone, 1);
+    stats.audioLostRate = 7;
+    std::thread engine([&] { post(stats); });
+    engine.join();
+    EXPECT_EQ(mic->lossRate, 0) << "nothing changes off the main thread";
+    ASSERT_TRUE(drainMainQueue());
+    EXPECT_EQ(mic->lossRate, 7);
+    EXPECT_EQ(panel->card(0)->lossRateLabel()->text(), QStringLiteral("7%"));
+
+    windows.clear();
+    processEventsFor(5);
+    stats.audioLostRate = 9;
+    std::thread late([&] { post(stats); });
+    late.join();
+    ASSERT_TRUE(drainMainQueue());
+    EXPECT_EQ(mic->lossRate, 7);
+}
+
+TEST_F(MonitorTest, Cards_WarnFromElevenPercentAndFrom101Ms_HideFiguresWhileOff_WriteOnlyChanges)
+{
+    KVSettingMonitorPanel *panel = openMonitor();
+    KVSettingMonitorCardView *card = panel->card(0);
+    const auto mic = panel->myMicModel();
+    EXPECT_TRUE(card->stackView()->isHidden());
+    EXPECT_FALSE(card->emptyLabel()->isHidden());
+    EXPECT_TRUE(card->fpsView()->isHidden()) << "no frame rate for a microphone";
+    mic->open = true;
+    mic->lossRate = 10;
+    mic->delay = 100;
+    mic->setNeedUpdate();
+    const auto colour = [](QLabel *label) { return label->palette().color(QPalette::WindowText); };
+    EXPECT_EQ(card->lossRateLabel()->text(), QStringLiteral("10%"));
+    EXPECT_EQ(colour(card->lossRateLabel()), QColor(Qt::white));
+    EXPECT_EQ(colour(card->delayLabel()), QColor(Qt::white));
+    mic->lossRate = 11;
+    mic->delay = 101;
+    mic->setNeedUpdate();
+    EXPECT_EQ(colour(card->lossRateLabel()), QColor(0xF2, 0x79, 0x03));
+    EXPECT_EQ(colour(card->delayLabel()), QColor(0xF2, 0x79, 0x03));
+    const int writes = card->labelWrites();
+    mic->setNeedUpdate();
+    EXPECT_EQ(card->labelWrites(), writes) << "unchanged texts are not written again";
+
+    mic->open = false;
+    mic->setNeedUpdate();
+    EXPECT_TRUE(card->stackView()->isHidden());
+    EXPECT_FALSE(card->titleBar()->isOn());
+    mic->open = true;
+    mic->setNeedUpdate();
+    EXPECT_FALSE(card->stackView()->isHidden());
+    EXPECT_EQ(card->lossRateLabel()->text(), QStringLiteral("11%"));
+    EXPECT_FALSE(panel->card(1)->fpsView()->isHidden() && panel->myCameraModel()->open);
+}
+
+TEST_F(MonitorTest, Tabs_EmptyTextsIconsAndRowHeights_AnOutOfRangeTabChangesNothing)
+{
+    KVSettingMonitorPanel *panel = openMonitor();
+    EXPECT_EQ(panel->otherEmptyLabel()->text(), QStringLiteral("无人开启麦克风"));
+    settings->onMemberChange({tile(1, "p2", "李四", true)}, nullptr, nullptr);
+    EXPECT_TRUE(panel->tabBar(0)->isOn());
+    EXPECT_TRUE(panel->tabBar(1)->isOn());
+    EXPECT_FALSE(panel->tabBar(2)->isOn());
+    ASSERT_EQ(panel->visibleCells().size(), 1);
+    EXPECT_EQ(panel->visibleCells().first()->height(), 28);
+    EXPECT_TRUE(panel->visibleCells().first()->expandContainer()->isHidden());
+
+    panel->tabBar(1)->titleButton()->click();
+    EXPECT_EQ(panel->tabType(), 1);
+    EXPECT_TRUE(panel->tabBar(1)->selected());
+    EXPECT_FALSE(panel->tabBar(1)->titleButton()->isEnabled()) << "the selected tab takes no click";
+    ASSERT_EQ(panel->visibleCells().size(), 1);
+    EXPECT_EQ(panel->visibleCells().first()->height(), 56);
+    EXPECT_TRUE(panel->otherEmptyLabel()->isHidden());
+
+    panel->setTabType(2);
+    EXPECT_EQ(panel->otherEmptyLabel()->text(), QStringLiteral("无人开启共享"));
+    EXPECT_FALSE(panel->otherEmptyLabel()->isHidden());
+    panel->setTabType(5);
+    EXPECT_TRUE(panel->tabBar(2)->selected());
+    EXPECT_EQ(panel->otherEmptyLabel()->text(), QStringLiteral("无人开启共享"));
+    EXPECT_TRUE(panel->visibleCells().isEmpty());
+    EXPECT_FALSE(panel->otherCurrentArray());
+}
