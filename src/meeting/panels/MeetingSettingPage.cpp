@@ -27,8 +27,11 @@ public:
         if (auto *page = controller())
             page->switchTab(tab);
     }
-    // The settings window has no system monitor yet; the media go nowhere.
-    void onMemberChange(const QList<Tile> &, const Tile &, const Tile &) override {}
+    void onMemberChange(const QList<Tile> &members, const Tile &avFileShare, const Tile &screenShare) override
+    {
+        if (auto *page = controller())
+            page->onMemberChange(members, avFileShare, screenShare);
+    }
 
 private:
     [[nodiscard]] MainSettingViewController *controller() const

@@ -133,6 +133,13 @@ void SettingPagePanel::showSettingPage(int tab)
         m_window->ui->settingPageBtn->setState(1);
 }
 
+void SettingPagePanel::membersChanged()
+{
+    if (m_page && m_window)
+        m_page->onMemberChange(m_window->activeMembers(), m_window->avFileShareSourceModel(),
+                               m_window->screenShareSourceModel());
+}
+
 void SettingPagePanel::hideSettingPage()
 {
     if (m_page)

@@ -23,6 +23,8 @@ public:
     void showSettingPage(int tab);
     void hideSettingPage();
     void handleSettingPageConfig();
+    // The window's tiles or shares changed: an open page's system monitor follows them.
+    void membersChanged();
 
     [[nodiscard]] MeetingSettingPage *settingPage() const { return m_page.get(); }
 

@@ -2,6 +2,8 @@
 
 #include "meeting/window/MeetingViewController.h"
 
+#include "meeting/panels/SettingPagePanel.h"
+
 #include "agent/VeskAppAgent.h"
 #include "agent/VeskMeetingManager.h"
 #include "agent/engine/KRTCEngineOC.h"
@@ -11,6 +13,7 @@
 #include "foundation/models/MeetingInfoModel.h"
 #include "meeting/panels/ApplicationView.h"
 #include "meeting/panels/MemberListViewController.h"
+#include "meeting/panels/SettingPagePanel.h"
 #include "meeting/window/FloatingMediaView.h"
 #include "meeting/window/MeetingBottomButton.h"
 #include "meeting/window/MeetingLog.h"
@@ -182,8 +185,9 @@ void MeetingViewController::applyMemberChange(const std::shared_ptr<const Pendin
         setAvFileShareSourceModel(Tile());
     }
     setActiveMembers(r.activeMembers);
-    // The settings page's monitor lists follow activeMembers through their own owner once it
-    // exists; the floating strip (made by the share) gets them here.
+    // An open settings page's monitor lists follow the tiles; the floating strip (made by the
+    // share) gets them here.
+    m_panels->panel<SettingPagePanel>().membersChanged();
     switch (MemberPipeline::displayFor(manager && manager->selfScreenOrWindowSharing(),
                                        m_sharing->state().fileShareMode, screenFound)) {
     case MemberPipeline::Display::FloatingStrip:
