@@ -9,6 +9,7 @@ PACKAGES=(
   libgl1-mesa-dev libxkbcommon-dev
   libssl-dev libicu-dev libx11-dev libxext-dev libxrandr-dev libxfixes-dev
   libgtest-dev libgmock-dev libbenchmark-dev
+  libical-dev
   xvfb xauth openbox fonts-noto-cjk
   qt6-qpa-plugins libqt6multimedia6 qml6-module-qtmultimedia
   pulseaudio pulseaudio-utils libpulse-dev gstreamer1.0-plugins-base gstreamer1.0-plugins-good

@@ -361,6 +361,9 @@ void HttpManager::downloadFileWithUrl(QObject *owner, const QString &url, const 
                   error = QStringLiteral("timed out");
               else if (*writeFailed)
                   error = QStringLiteral("cannot write: %1").arg(temp->errorString());
+              // A reply outside 2xx fails as "HTTP status <status>": the user is shown the status.
+              else if (status != 0 && (status < 200 || status > 299))
+                  error = QStringLiteral("HTTP status %1").arg(status);
               else if (r->error() != QNetworkReply::NoError)
                   error = r->errorString();
               else if (status < 200 || status > 299)

@@ -60,6 +60,32 @@ SchedulingAgent *&installed()
 
 } // namespace
 
+void SchedulingAgent::queryHistoryMeetingListWithPageNum(QObject *owner, qint64 pageNum, Completion completion)
+{
+    VeskAppAgent::sharedInstance()->queryHistoryMeetingListWithPageNum(owner, pageNum, std::move(completion));
+}
+
+void SchedulingAgent::queryRecordVideoListWithRoomId(QObject *owner, const QString &roomId, Completion completion)
+{
+    VeskAppAgent::sharedInstance()->queryRecordVideoListWithRoomId(owner, roomId, std::move(completion));
+}
+
+void SchedulingAgent::queryRecordFileListWith(QObject *owner, qint64 pageNum, qint64 pageSize, Completion completion)
+{
+    VeskAppAgent::sharedInstance()->queryRecordFileListWith(owner, pageNum, pageSize, std::move(completion));
+}
+
+void SchedulingAgent::deleteRecordVideoWithRoomId(QObject *owner, const QString &roomId, const QString &dvrSequenceId,
+                                                  Completion completion)
+{
+    VeskAppAgent::sharedInstance()->deleteRecordVideoWithRoomId(owner, roomId, dvrSequenceId, std::move(completion));
+}
+
+void SchedulingAgent::deleteRecordFileWithRoomId(QObject *owner, const QString &roomId, Completion completion)
+{
+    VeskAppAgent::sharedInstance()->deleteRecordVideoWithRoomId(owner, roomId, std::move(completion));
+}
+
 SchedulingAgent &SchedulingAgent::current()
 {
     static AppSchedulingAgent app;

@@ -41,4 +41,16 @@ public:
     virtual void endMeetingWithRoomId(QObject *owner, const QString &roomId, Completion completion) = 0;
     virtual void cancelMeetingWithRoomId(QObject *owner, const QString &roomId, bool wholeSeries,
                                          Completion completion) = 0;
+
+    // The lists and records (the application agent unless a test overrides them).
+    // data becomes a MeetingListDataModel.
+    virtual void queryHistoryMeetingListWithPageNum(QObject *owner, qint64 pageNum, Completion completion);
+    // data becomes a QList<RecordVideoModel>; an empty room id asks for all of the user's.
+    virtual void queryRecordVideoListWithRoomId(QObject *owner, const QString &roomId, Completion completion);
+    // data becomes a QList<RecordFileModel>.
+    virtual void queryRecordFileListWith(QObject *owner, qint64 pageNum, qint64 pageSize, Completion completion);
+    virtual void deleteRecordVideoWithRoomId(QObject *owner, const QString &roomId, const QString &dvrSequenceId,
+                                             Completion completion);
+    // The meeting's record document.
+    virtual void deleteRecordFileWithRoomId(QObject *owner, const QString &roomId, Completion completion);
 };

@@ -3,6 +3,8 @@
 #include "agent/VeskAppAgent.h"
 #include "agent/VeskMeetingManager.h"
 #include "connection/KVImageLoader.h"
+#include "meeting/panels/MemberMorePanelView.h"
+#include "scheduling/KVDownloadRecordManage.h"
 #include "shell/MacWindowsManager.h"
 #include "shell/PasteboardWatcher.h"
 #include "shell/ShellLog.h"
@@ -55,6 +57,8 @@ AppDelegateMac::Launch AppDelegateMac::applicationDidFinishLaunching()
     PasteboardWatcher::sharedWatcher();
     // Before the first window: screen readers meet its buttons and roles as they are meant.
     KVAccessibility::install();
+    // The meeting's member-list export saves through the records module's download.
+    MemberListExport::install(&KVDownloadRecordManage::downloadMeetingMembersList);
 
     VeskAppAgent *agent = VeskAppAgent::sharedInstance();
     agent->setServerEnvironmentFromKVEnv(m_kvEnv);

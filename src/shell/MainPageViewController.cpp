@@ -11,6 +11,12 @@
 #include "foundation/models/MeetingInfoModel.h"
 #include "scheduling/CreateMeetingRules.h"
 #include "scheduling/CreateMeetingViewController.h"
+#include "scheduling/KVMCommonUtilCalendar.h"
+#include "scheduling/KVMeetingInfoViewController.h"
+#include "scheduling/MainMeetingListViewController.h"
+#include "scheduling/MeetingInviteView.h"
+#include "scheduling/RecordListRules.h"
+#include "scheduling/RecordTexts.h"
 #include "scheduling/SchedulingAgent.h"
 #include "scheduling/SchedulingTexts.h"
 #include "shell/MeetingPasswordView.h"
@@ -21,6 +27,7 @@
 #include "shell/ShellTexts.h"
 #include "shell/TodayMeetingCell.h"
 #include "uikit/KVAlert.h"
+#include "uikit/KVAlertViewController.h"
 #include "uikit/KVPageNavigator.h"
 #include "uikit/KVTextField.h"
 #include "uikit/KVTextFieldView.h"
@@ -50,11 +57,29 @@ QWidget *card(QWidget *parent)
     return w;
 }
 
-void disableUntilLater(VeskButton *button)
+// A window of its own for a content controller, centred on the screen.
+std::unique_ptr<MacBaseWindowController> openWindow(MacBaseViewController *controller, const QString &objectName,
+                                                    const QString &title, const QSize &size)
 {
-    // Its window is not built yet: the button is shown, disabled, and says so.
-    button->setEnabled(false);
-    button->setToolTip(ShellTexts::kComingLater);
+    auto *window = new QWidget(nullptr, Qt::Window);
+    window->setObjectName(objectName);
+    window->setWindowTitle(title);
+    auto holder = std::make_unique<MacBaseWindowController>(window);
+    const QRect area = KVWindowPlacement::mainScreenVisibleFrame();
+    holder->setWindowContentViewController(controller,
+                                           QRect(area.center() - QPoint(size.width() / 2, size.height() / 2), size));
+    controller->resetWindowDelegate();
+    return holder;
+}
+
+void dropWindow(std::unique_ptr<MacBaseWindowController> &holder)
+{
+    if (!holder)
+        return;
+    MacBaseWindowController *old = holder.release();
+    if (QWidget *w = old->window())
+        w->hide();
+    old->deleteLater();
 }
 } // namespace
 
@@ -135,7 +160,7 @@ void MainPageViewController::loadView()
     header->addStretch(1);
     m_allMeetingsButton = ShellStyle::textButton(ShellTexts::kAllMeetings, view);
     m_allMeetingsButton->setObjectName(QStringLiteral("allMeetingsButton"));
-    disableUntilLater(m_allMeetingsButton);
+    connect(m_allMeetingsButton, &QAbstractButton::clicked, this, &MainPageViewController::onAllMeetingListAction);
     header->addWidget(m_allMeetingsButton);
     right->addLayout(header);
     auto *scroll = new QScrollArea(view);
@@ -356,8 +381,11 @@ void MainPageViewController::doCancelMeeting(const MeetingDataModel &meeting, bo
 
 void MainPageViewController::syncCalendar(const MeetingDataModel &meeting, bool sync)
 {
-    if (calendarSync)
+    if (calendarSync) {
         calendarSync(meeting, sync);
+        return;
+    }
+    KVMCommonUtilCalendar::syncCalendar(meeting, sync, [] { VeskToast::showToast(RecordTexts::kNoCalendarAccess); });
 }
 
 // ---- The meeting form -------------------------------------------------------------------------
@@ -501,6 +529,136 @@ void MainPageViewController::createAndUpdateMeetingRoom(const MeetingDataModel &
         });
 }
 
+// ---- Details, all meetings and the invitation card ------------------------------------------
+
+void MainPageViewController::openMeetingInfo(const MeetingDataModel &meeting)
+{
+    closeMeetingInfo();
+    auto *controller = new KVMeetingInfoViewController();
+    controller->setDataModel(meeting);
+    QPointer<MainPageViewController> self(this);
+    controller->onJoinMeeting = [self](KVMeetingInfoViewController *, const MeetingDataModel &m) {
+        if (self)
+            self->joinRoom(m);
+    };
+    controller->onEditMeeting = [self](KVMeetingInfoViewController *, const MeetingDataModel &m) {
+        if (!self)
+            return;
+        self->closeMeetingInfo();
+        self->openCreateOrEditMeeting(m, true);
+    };
+    controller->onEndMeeting = [self](KVMeetingInfoViewController *, const MeetingDataModel &m) {
+        if (!self)
+            return;
+        self->closeMeetingInfo();
+        self->endMeeting(m);
+    };
+    controller->onCancelMeeting = [self](KVMeetingInfoViewController *, const MeetingDataModel &m) {
+        if (!self)
+            return;
+        self->closeMeetingInfo();
+        self->cancelMeeting(m);
+    };
+    controller->onShareFile = [self](KVMeetingInfoViewController *, const MeetingDataModel &m) {
+        if (self)
+            self->openUploadShare(m);
+    };
+    const QSize size = RecordListRules::meetingInfoSize(KVWindowPlacement::mainScreenVisibleFrame().size(),
+                                                        !meeting.password.isEmpty());
+    m_meetingInfoWindow =
+        openWindow(controller, QStringLiteral("meetingInfoWindow"), RecordTexts::kMeetingInfoTitle, size);
+    m_meetingInfoController = controller;
+    controller->windowShouldCloseBlock = [self] {
+        if (self) {
+            self->m_meetingInfoController = nullptr;
+            if (self->m_meetingInfoWindow)
+                self->m_meetingInfoWindow.release()->deleteLater();
+        }
+        return true;
+    };
+    controller->viewWillAppear();
+    vesk::veskCenter(m_meetingInfoWindow->window());
+    m_meetingInfoWindow->showWindow();
+}
+
+void MainPageViewController::closeMeetingInfo()
+{
+    m_meetingInfoController = nullptr;
+    dropWindow(m_meetingInfoWindow);
+}
+
+QWidget *MainPageViewController::meetingInfoWindow() const
+{
+    return m_meetingInfoWindow ? m_meetingInfoWindow->window() : nullptr;
+}
+
+void MainPageViewController::onAllMeetingListAction()
+{
+    closeMeetingList();
+    auto *controller = new MainMeetingListViewController();
+    QPointer<MainPageViewController> self(this);
+    controller->onJoinMeeting = [self](MainMeetingListViewController *, const MeetingDataModel &m) {
+        if (self)
+            self->joinRoom(m);
+    };
+    controller->onEditMeeting = [self](MainMeetingListViewController *, const MeetingDataModel &m) {
+        if (self)
+            self->openCreateOrEditMeeting(m, true);
+    };
+    controller->onEndMeeting = [self](MainMeetingListViewController *, const MeetingDataModel &m) {
+        if (self)
+            self->endMeeting(m);
+    };
+    controller->onCancelMeeting = [self](MainMeetingListViewController *, const MeetingDataModel &m) {
+        if (self)
+            self->cancelMeeting(m);
+    };
+    controller->onCloseAction = [self](MainMeetingListViewController *) {
+        if (self)
+            self->closeMeetingList();
+    };
+    const QSize size = RecordListRules::meetingListSize(KVWindowPlacement::mainScreenVisibleFrame().size());
+    m_meetingListWindow =
+        openWindow(controller, QStringLiteral("meetingListWindow"), RecordTexts::kAllMeetingsTitle, size);
+    m_meetingListController = controller;
+    controller->windowShouldCloseBlock = [self] {
+        if (self) {
+            self->m_meetingListController = nullptr;
+            if (self->m_meetingListWindow)
+                self->m_meetingListWindow.release()->deleteLater();
+        }
+        return true;
+    };
+    vesk::veskCenter(m_meetingListWindow->window());
+    m_meetingListWindow->showWindow();
+    controller->viewWillAppear();
+}
+
+void MainPageViewController::closeMeetingList()
+{
+    m_meetingListController = nullptr;
+    dropWindow(m_meetingListWindow);
+}
+
+QWidget *MainPageViewController::meetingListWindow() const
+{
+    return m_meetingListWindow ? m_meetingListWindow->window() : nullptr;
+}
+
+void MainPageViewController::closeMeetingListWindows()
+{
+    closeMeetingInfo();
+    closeMeetingList();
+}
+
+void MainPageViewController::showInviteView(const MeetingDataModel &meeting)
+{
+    auto *card = new MeetingInviteView();
+    card->setDataModel(meeting);
+    KVAlertViewController::showInCenterContent(card, MeetingInviteView::panelSize(meeting));
+    card->copyButton()->setFocus();
+}
+
 void MainPageViewController::openUploadShare(const MeetingDataModel &meeting)
 {
     qCInfo(lcShell) << "shared files of" << meeting.roomId << "wait for the upload window";
@@ -545,6 +703,14 @@ void MainPageViewController::showTodayMeetings(const QList<MeetingDataModel> &me
         cell->onJoinMeeting = [self](const MeetingDataModel &m) {
             if (self)
                 self->joinRoom(m);
+        };
+        cell->onShowInfo = [self](const MeetingDataModel &m) {
+            if (self)
+                self->openMeetingInfo(m);
+        };
+        cell->onShowInvite = [self](const MeetingDataModel &m) {
+            if (self)
+                self->showInviteView(m);
         };
         m_listLayout->insertWidget(row++, cell);
     }

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "foundation/models/MeetingDataModel.h"
+#include "scheduling/KVMeetingInfoViewController.h"
+#include "scheduling/MainMeetingListViewController.h"
 #include "uikit/KVTextFieldView.h"
 #include "uikit/MacBaseViewController.h"
 #include "uikit/MacBaseWindowController.h"
@@ -37,8 +39,8 @@ public:
     // A recurring meeting asks first whether the whole series goes.
     void cancelMeeting(const MeetingDataModel &meeting);
     // The calendar step after a create or update (sync = the form's choice), an end or a cancel
-    // (sync false). Calendar synchronisation comes with the meeting lists; until then the hook
-    // is empty.
+    // (sync false): the meeting's event in the app's calendar file follows. A set hook (tests)
+    // takes its place.
     void syncCalendar(const MeetingDataModel &meeting, bool sync);
     std::function<void(const MeetingDataModel &meeting, bool sync)> calendarSync;
 
@@ -58,6 +60,17 @@ public:
     [[nodiscard]] bool isCheckingQuota() const { return m_checkingQuota; }
     // The meeting the open form edits, as the lists showed it until the update succeeded.
     [[nodiscard]] const std::optional<MeetingDataModel> &editingMeeting() const { return m_editingMeeting; }
+
+    // The details window of a meeting (one at a time): join, edit, end and cancel come back here.
+    void openMeetingInfo(const MeetingDataModel &meeting);
+    // The all-meetings window (one at a time).
+    void onAllMeetingListAction();
+    // The invitation card of a meeting, in a modal panel.
+    void showInviteView(const MeetingDataModel &meeting);
+    [[nodiscard]] KVMeetingInfoViewController *meetingInfoViewController() const { return m_meetingInfoController; }
+    [[nodiscard]] QWidget *meetingInfoWindow() const;
+    [[nodiscard]] MainMeetingListViewController *meetingListViewController() const { return m_meetingListController; }
+    [[nodiscard]] QWidget *meetingListWindow() const;
 
     // Today's meetings, from the service.
     void reloadData();
@@ -88,8 +101,10 @@ private:
     void postMeetingDidUpdated(qint64 type, const MeetingDataModel &meeting);
     void showCreateMeeting(const std::optional<MeetingDataModel> &meeting, bool isEdit);
     void closeCreateMeeting();
-    // Joining from a list closes the list windows first (they come with the meeting lists).
-    void closeMeetingListWindows() {}
+    // Joining from a list closes the details and all-meetings windows first.
+    void closeMeetingListWindows();
+    void closeMeetingInfo();
+    void closeMeetingList();
 
     QPointer<KVTextFieldView> m_idField;
     QPointer<QLabel> m_idMessage;
@@ -107,4 +122,8 @@ private:
     std::unique_ptr<MacBaseWindowController> m_createMeetingWindow;
     QPointer<CreateMeetingViewController> m_createMeetingController;
     std::optional<MeetingDataModel> m_editingMeeting;
+    std::unique_ptr<MacBaseWindowController> m_meetingInfoWindow;
+    QPointer<KVMeetingInfoViewController> m_meetingInfoController;
+    std::unique_ptr<MacBaseWindowController> m_meetingListWindow;
+    QPointer<MainMeetingListViewController> m_meetingListController;
 };

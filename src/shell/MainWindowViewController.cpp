@@ -53,27 +53,57 @@ void MainWindowViewController::loadView()
     m_userName->setObjectName(QStringLiteral("userNameLabel"));
     row->addWidget(m_userName);
     row->addStretch(1);
+    m_homeButton = ShellStyle::textButton(ShellTexts::kHomeTab, bar);
+    m_homeButton->setObjectName(QStringLiteral("homeButton"));
     m_recordsButton = ShellStyle::textButton(ShellTexts::kRecords, bar);
     m_recordsButton->setObjectName(QStringLiteral("recordsButton"));
     m_settingsButton = ShellStyle::textButton(ShellTexts::kSettings, bar);
     m_settingsButton->setObjectName(QStringLiteral("settingsButton"));
-    m_recordsButton->setEnabled(false); // its window comes later
-    m_recordsButton->setToolTip(ShellTexts::kComingLater);
+    m_homeButton->setFixedWidth(88);
     m_recordsButton->setFixedWidth(88);
     m_settingsButton->setFixedWidth(88);
     m_signOutButton = ShellStyle::textButton(ShellTexts::kSignOut, bar);
     m_signOutButton->setObjectName(QStringLiteral("signOutButton"));
     m_signOutButton->setFixedWidth(88);
+    row->addWidget(m_homeButton);
     row->addWidget(m_recordsButton);
     row->addWidget(m_settingsButton);
     row->addWidget(m_signOutButton);
     layout->addWidget(bar);
-    layout->addWidget(m_mainPage->view(), 1);
+    m_content = new QStackedWidget(view);
+    m_content->addWidget(m_mainPage->view());
+    layout->addWidget(m_content, 1);
+    m_homeButton->setEnabled(false); // the tab shown
+    connect(m_homeButton, &QAbstractButton::clicked, this, &MainWindowViewController::showHomePage);
+    connect(m_recordsButton, &QAbstractButton::clicked, this, &MainWindowViewController::MainRecordListAction);
     connect(m_signOutButton, &QAbstractButton::clicked, this, &MainWindowViewController::signOut);
     connect(m_settingsButton, &QAbstractButton::clicked, this, &MainWindowViewController::SettingAction);
     setView(view);
     // Today's meetings are asked for by whoever shows the window, once it is on screen.
     setUserName(VeskAppAgent::sharedInstance()->myInfo().userName);
+}
+
+void MainWindowViewController::MainRecordListAction()
+{
+    view();
+    if (!m_recordListPage) {
+        m_recordListPage = new MainRecordListViewController(this);
+        m_content->addWidget(m_recordListPage->view());
+    }
+    m_content->setCurrentWidget(m_recordListPage->view());
+    m_recordsButton->setEnabled(false);
+    m_homeButton->setEnabled(true);
+    m_homeButton->setFocus();
+    m_recordListPage->viewWillAppear();
+}
+
+void MainWindowViewController::showHomePage()
+{
+    view();
+    m_content->setCurrentWidget(m_mainPage->view());
+    m_homeButton->setEnabled(false);
+    m_recordsButton->setEnabled(true);
+    m_recordsButton->setFocus();
 }
 
 void MainWindowViewController::setUserName(const QString &name)

@@ -31,6 +31,20 @@ TodayMeetingCell::TodayMeetingCell(const MeetingDataModel &meeting, QWidget *par
     column->addWidget(name);
     column->addWidget(detail);
     row->addLayout(column, 1);
+    m_info = ShellStyle::textButton(ShellTexts::kInfoRow, this);
+    m_info->setAccessibleName(ShellTexts::kInfoRow + QLatin1Char(' ') + meeting.roomName);
+    m_invite = ShellStyle::textButton(ShellTexts::kInviteRow, this);
+    m_invite->setAccessibleName(ShellTexts::kInviteRow + QLatin1Char(' ') + meeting.roomName);
+    row->addWidget(m_info);
+    row->addWidget(m_invite);
+    connect(m_info, &QAbstractButton::clicked, this, [this] {
+        if (onShowInfo)
+            onShowInfo(m_meeting);
+    });
+    connect(m_invite, &QAbstractButton::clicked, this, [this] {
+        if (onShowInvite)
+            onShowInvite(m_meeting);
+    });
     m_join = ShellStyle::primaryButton(ShellTexts::kJoinRow, this, 30);
     m_join->setFixedWidth(72);
     m_join->setAccessibleName(ShellTexts::kJoinRow + QLatin1Char(' ') + meeting.roomName);

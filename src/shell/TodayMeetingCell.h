@@ -15,9 +15,13 @@ public:
     explicit TodayMeetingCell(const MeetingDataModel &meeting, QWidget *parent = nullptr);
 
     std::function<void(const MeetingDataModel &meeting)> onJoinMeeting;
+    std::function<void(const MeetingDataModel &meeting)> onShowInfo;
+    std::function<void(const MeetingDataModel &meeting)> onShowInvite;
 
     [[nodiscard]] const MeetingDataModel &meeting() const { return m_meeting; }
     [[nodiscard]] VeskButton *joinButton() const { return m_join; }
+    [[nodiscard]] VeskButton *infoButton() const { return m_info; }
+    [[nodiscard]] VeskButton *inviteButton() const { return m_invite; }
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -25,4 +29,6 @@ protected:
 private:
     MeetingDataModel m_meeting;
     QPointer<VeskButton> m_join;
+    QPointer<VeskButton> m_info;
+    QPointer<VeskButton> m_invite;
 };

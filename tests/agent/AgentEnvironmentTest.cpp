@@ -194,6 +194,8 @@ TEST(AgentRecordModelsTest, DurationDisplay_SwitchesToHoursAtOneHour_AndListsMap
     EXPECT_EQ(info.durationDisplay(), QStringLiteral("01:00:00"));
     info.dvrTimeLength = 3599;
     EXPECT_EQ(info.durationDisplay(), QStringLiteral("59:59"));
+    info.dvrTimeLength = 90000; // a day and an hour keeps its hours
+    EXPECT_EQ(info.durationDisplay(), QStringLiteral("25:00:00"));
     // A reply's length past the 64-bit range (in milliseconds) is no length; it is not converted.
     for (double bad : {1e22, -1e22, -1.0, std::nan("")}) {
         info.dvrTimeLength = bad;

@@ -5,12 +5,20 @@
 
 #include "agent/models/KVMeetingDidUpdated.h"
 #include "foundation/NotificationCenter.h"
+#include "foundation/RXEncrypt.h"
+#include "scheduling/KVMeetingInfoViewController.h"
+#include "scheduling/MainMeetingListModel.h"
+#include "scheduling/MainMeetingListViewController.h"
+#include "scheduling/MainRecordListViewController.h"
+#include "scheduling/MeetingInviteView.h"
+#include "scheduling/RecordTexts.h"
 #include "shell/KVCheckVersion.h"
 #include "shell/MainPageViewController.h"
 #include "shell/MainWindowViewController.h"
 #include "shell/ShellRules.h"
 #include "shell/ShellTexts.h"
 #include "shell/TodayMeetingCell.h"
+#include "uikit/KVDataText.h"
 #include "uikit/VeskButton.h"
 
 #include <QCheckBox>
@@ -19,6 +27,8 @@
 #include <QDesktopServices>
 #include <QGuiApplication>
 #include <QLabel>
+
+using namespace std::chrono_literals;
 
 namespace {
 
@@ -235,19 +245,125 @@ TEST_F(HomePageTest, UserNameChange_ShowsInTheHomeWindow)
     EXPECT_EQ(home->userNameLabel()->accessibleName(), QStringLiteral("李四"));
 }
 
-TEST_F(HomePageTest, LaterWindowsButtons_ArePresentButDisabled)
+TEST_F(HomePageTest, MeetingListAndRecordsButtons_OpenTheirWindows)
 {
     openHome();
     MainWindowViewController *home = windows()->mainWindowViewController();
-    for (VeskButton *b : {page->allMeetingsButton(), home->recordsButton()}) {
-        ASSERT_NE(b, nullptr);
-        EXPECT_FALSE(b->isEnabled()) << b->title().toStdString();
-        EXPECT_FALSE(b->accessibleName().isEmpty());
+    page->allMeetingsButton()->click();
+    ASSERT_NE(page->meetingListWindow(), nullptr);
+    EXPECT_TRUE(page->meetingListWindow()->isVisible());
+    ASSERT_TRUE(settleRequests());
+    EXPECT_TRUE(page->meetingListViewController()->isLatestRequestSuccess());
+
+    EXPECT_FALSE(home->homeButton()->isEnabled());
+    home->recordsButton()->click();
+    ASSERT_NE(home->recordListPage(), nullptr);
+    EXPECT_TRUE(home->recordListPage()->view()->isVisible());
+    EXPECT_FALSE(page->view()->isVisible());
+    ASSERT_TRUE(settleRequests());
+    EXPECT_EQ(requestCount(QStringLiteral("/qf/user/dvr/list")), 1);
+    home->homeButton()->click();
+    EXPECT_TRUE(page->view()->isVisible());
+    home->recordsButton()->click();                                                    // made once, kept
+    EXPECT_EQ(home->view()->findChildren<MainRecordListViewController *>().size(), 0); // a QObject child
+    ASSERT_TRUE(settleRequests());
+    EXPECT_EQ(requestCount(QStringLiteral("/qf/user/dvr/list")), 2);
+}
+
+TEST_F(HomePageTest, AllMeetings_KeepTheSelection_DropALateTabReply_AndKeepRowsOnAFailedRefresh)
+{
+    scheduleToday(QStringLiteral("800000001"), QStringLiteral("晨会"))
+        .fields.insert("creatorId", RXEncrypt::aes128ecbEncrypt(kMyPhone));
+    scheduleToday(QStringLiteral("800000002"), QStringLiteral("<b>夕会</b>"))
+        .fields.insert("beginTime",
+                       QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd")) + QStringLiteral(" 23:10"));
+    openHome();
+    page->onAllMeetingListAction();
+    MainMeetingListViewController *list = page->meetingListViewController();
+    ASSERT_TRUE(processEventsUntil([list] { return !list->meetingsList().isEmpty(); }));
+    ASSERT_TRUE(settleRequests());
+    ASSERT_EQ(list->meetingsList().sections().size(), 1);
+    EXPECT_EQ(list->listModel()->rowCount(), 3); // the day's header and two meetings
+    EXPECT_EQ(list->currentDetailModel()->roomId, QStringLiteral("800000001"));
+    EXPECT_TRUE(list->detailEditBtn()->isVisible());
+    EXPECT_FALSE(list->detailJoinBtn()->isEnabled());
+
+    // The change broadcast reloads from the service; the chosen meeting stays chosen.
+    list->selectMeeting(0, 1);
+    EXPECT_EQ(list->detailTitleLabel()->text(), QStringLiteral("<b>夕会</b>"));
+    EXPECT_TRUE(KVDataText::markupHazards({list->view()}).isEmpty());
+    NotificationCenter::defaultCenter().post(KVMeetingDidUpdatedNotification);
+    ASSERT_TRUE(settleRequests());
+    EXPECT_EQ(list->currentDetailModel()->roomId, QStringLiteral("800000002"));
+    EXPECT_EQ(list->meetingListCollectionView()->currentIndex().row(), 2);
+
+    // A failed refresh keeps the rows, and the list agrees with them.
+    service.failNextReply(QStringLiteral("/qf/meeting/room/orderAgenda"), DevService::fail(500, QStringLiteral("忙")));
+    list->refreshListData();
+    ASSERT_TRUE(settleRequests());
+    EXPECT_EQ(toastText(), QStringLiteral("忙"));
+    EXPECT_EQ(list->meetingsList().sections().value(0).rows.size(), 2);
+    EXPECT_EQ(list->listModel()->rowCount(), 3);
+    EXPECT_FALSE(list->isLatestRequestSuccess());
+
+    // A history reply held back past a switch back to the unfinished tab never lands there.
+    service.delayNextReply(QStringLiteral("/qf/meeting/room/historyAgenda"), 1000);
+    list->finishedBtn()->click();
+    ASSERT_TRUE(
+        processEventsUntil([this] { return requestCount(QStringLiteral("/qf/meeting/room/historyAgenda")) > 0; }));
+    list->unfinishBtn()->click();
+    ASSERT_TRUE(processEventsUntil([list] { return !list->isRefreshing(); }));
+    clock.clock.advance(1000ms);
+    ASSERT_TRUE(settleRequests());
+    EXPECT_EQ(list->currentListType(), 0);
+    EXPECT_EQ(list->meetingsList().sections().value(0).rows.size(), 2);
+
+    // The invitation copied from the list is not offered back for joining.
+    list->detailCopyBtn()->click();
+    EXPECT_EQ(toastText(), RecordTexts::kInfoCopied);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), list->currentDetailModel()->invitedMeetingContent());
+    page->checkPasteboard();
+    EXPECT_EQ(visibleAlert(QStringLiteral("pasteboardInvitationAlert")), nullptr);
+}
+
+TEST_F(HomePageTest, MeetingInfoAndInvitationCard_FromTodaysRow)
+{
+    scheduleToday(QStringLiteral("800000001"), QStringLiteral("晨会"))
+        .fields.insert("creatorId", RXEncrypt::aes128ecbEncrypt(kMyPhone));
+    openHome();
+    ASSERT_TRUE(processEventsUntil([this] { return cells().size() == 1; }));
+    cells()[0]->infoButton()->click();
+    KVMeetingInfoViewController *info = page->meetingInfoViewController();
+    ASSERT_NE(info, nullptr);
+    ASSERT_TRUE(settleRequests());
+    EXPECT_TRUE(info->editMeetingBtn()->isVisible());
+    EXPECT_TRUE(info->cancelMeetingBtn()->isVisible());
+    EXPECT_FALSE(info->endMeetingBtn()->isVisible());
+    EXPECT_FALSE(info->joinMeetingBtn()->isEnabled());
+    EXPECT_FALSE(info->passwordLabel()->isVisible());
+    EXPECT_EQ(info->shareFileTopConst(), 35);
+    EXPECT_EQ(info->totalTimeLabel()->text(), QStringLiteral("30分钟"));
+    EXPECT_EQ(info->usersCountLabel()->text(), QStringLiteral("共 0 人"));
+    info->editMeetingBtn()->click(); // closes the details, opens the form
+    EXPECT_EQ(page->meetingInfoViewController(), nullptr);
+    ASSERT_TRUE(processEventsUntil([this] { return page->createMeetingViewController() != nullptr; }));
+
+    cells()[0]->inviteButton()->click();
+    MeetingInviteView *card = nullptr;
+    for (QWidget *w : QApplication::topLevelWidgets()) {
+        if (auto *found = w->findChild<MeetingInviteView *>(); found && w->isVisible())
+            card = found;
     }
-    EXPECT_TRUE(page->quickMeetingButton()->isEnabled());
-    EXPECT_TRUE(page->scheduleButton()->isEnabled());
-    EXPECT_TRUE(home->signOutButton()->isEnabled());
-    EXPECT_TRUE(home->settingsButton()->isEnabled());
+    ASSERT_NE(card, nullptr);
+    EXPECT_EQ(card->window()->size(), MeetingInviteView::kSizeWithoutPassword);
+    EXPECT_FALSE(card->passwordLabel()->isVisible());
+    EXPECT_EQ(card->beginTimeTopConst(), 24);
+    card->copyButton()->click();
+    EXPECT_EQ(toastText(), RecordTexts::kInviteCopied);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), card->dataModel().invitedMeetingContent());
+    page->checkPasteboard();
+    EXPECT_EQ(visibleAlert(QStringLiteral("pasteboardInvitationAlert")), nullptr);
+    card->window()->close();
 }
 
 TEST_F(HomePageTest, VersionCheck_HasThreeAnswers)

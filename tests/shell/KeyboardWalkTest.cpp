@@ -54,7 +54,7 @@ TEST_F(KeyboardWalkTest, LoginHomeAndMeetingWindows_EveryStopNamedAndTheWalkCome
     windows()->showMainPage(false);
     ASSERT_TRUE(waitForPage(MacWindowsManager::HomePage));
     EXPECT_EQ(walk(windows()->homeWindow()),
-              "请输入会议号 | 加入会议 | 快速会议 | 预约会议 | 今日会议 | 设置 | 退出登录");
+              "请输入会议号 | 加入会议 | 快速会议 | 预约会议 | 全部会议 | 今日会议 | 会议记录 | 设置 | 退出登录");
 
     addRoom(QStringLiteral("123456789"));
     windows()->mainPageViewController()->meetingIdField()->setStringValue(QStringLiteral("123456789"));

@@ -9,14 +9,21 @@
 #include "agent/models/KVMeetingDidUpdated.h"
 #include "foundation/NotificationCenter.h"
 #include "scheduling/CreateMeetingViewController.h"
+#include "scheduling/KVDownloadRecordManage.h"
+#include "scheduling/KVMCommonUtilCalendar.h"
 #include "scheduling/KVMemberEnterCollectionView.h"
+#include "scheduling/MainMeetingListViewController.h"
+#include "scheduling/WMEventCalendarTool.h"
 #include "shell/MainPageViewController.h"
 #include "uikit/KVDatePickerView.h"
+#include "uikit/KVHitTestButton.h"
 #include "uikit/KVTextFieldView.h"
 #include "uikit/QFFlatButton.h"
 #include "uikit/VeskButton.h"
 
 #include <QDate>
+#include <QFileDialog>
+#include <QTemporaryDir>
 
 namespace {
 
@@ -275,4 +282,74 @@ TEST_F(ScheduleRoadTest, EndToEnd_ScheduleEditAndCancelAgainstTheStandIn)
     page->cancelMeeting(page->todayMeetings()[0]);
     ASSERT_TRUE(processEventsUntil([this] { return page->todayMeetings().isEmpty(); }));
     EXPECT_FALSE(service.state().scheduled.contains(created.roomId));
+}
+
+TEST_F(ScheduleRoadTest, EndToEnd_TheListAndTheCalendarFollowTheMeeting_AndItsMemberListIsSaved)
+{
+    openHome();
+    page->scheduleButton()->click();
+    CreateMeetingViewController *form = waitForForm();
+    ASSERT_NE(form, nullptr);
+    form->ui().meetingTitleTextView->setStringValue(QStringLiteral("日历评审"));
+    if (!form->syncCalendar())
+        form->ui().syncCalendarBtn->click();
+    ASSERT_TRUE(form->syncCalendar());
+    form->ui().confirmButton->click();
+    ASSERT_TRUE(processEventsUntil([this] { return todayNames().contains(QStringLiteral("日历评审")); }));
+    const MeetingDataModel created = page->todayMeetings()[todayNames().indexOf(QStringLiteral("日历评审"))];
+    const QString key = KVMCommonUtilCalendar::eventKey(created.roomId);
+    WMEventCalendarTool &calendar = WMEventCalendarTool::sharedEventCalendar();
+    ASSERT_TRUE(processEventsUntil([&] { return calendar.checkToEventIdentifier(key).has_value(); }));
+    EXPECT_EQ(calendar.checkToEventIdentifier(key)->title, QStringLiteral("日历评审"));
+
+    page->onAllMeetingListAction();
+    MainMeetingListViewController *list = page->meetingListViewController();
+    ASSERT_TRUE(processEventsUntil([&] { return list->meetingsList().find(created.roomId).has_value(); }));
+
+    // Its member list, saved where the user chooses.
+    QTemporaryDir target;
+    int dialogs = 0;
+    KVDownloadRecordManage::setDialogOpener([&](QFileDialog *dialog) {
+        ++dialogs;
+        Q_EMIT dialog->fileSelected(target.filePath(QStringLiteral("members.xlsx")));
+        dialog->close();
+    });
+    list->selectMeeting(list->meetingsList().find(created.roomId)->first,
+                        list->meetingsList().find(created.roomId)->second);
+    list->onDownloadMembersList();
+    ASSERT_TRUE(processEventsUntil([&] { return dialogs == 1; }));
+    EXPECT_TRUE(QFileInfo::exists(target.filePath(QStringLiteral("members.xlsx"))));
+    KVDownloadRecordManage::setDialogOpener({});
+
+    // Moved: the list and the event follow.
+    page->openCreateOrEditMeeting(created, true);
+    form = waitForForm();
+    ASSERT_NE(form, nullptr);
+    ASSERT_TRUE(processEventsUntil([form] { return form->inviteesLoaded(); }));
+    form->ui().meetingTitleTextView->setStringValue(QStringLiteral("日历评审（改期）"));
+    const QDateTime later(QDate::currentDate(), QTime(23, 59));
+    form->onDatePickBtnClick();
+    form->ui().datePickView->onSelectedDate(later);
+    if (!form->syncCalendar())
+        form->ui().syncCalendarBtn->click();
+    form->ui().confirmButton->click();
+    ASSERT_TRUE(processEventsUntil([&] {
+        const auto event = calendar.checkToEventIdentifier(key);
+        return event && event->startDate == later;
+    }));
+    EXPECT_EQ(calendar
+                  .checkToStartDate(QDateTime(QDate(2000, 1, 1), QTime()), QDateTime(QDate(2100, 1, 1), QTime()),
+                                    QString(), KVMCommonUtilCalendar::kCalendarKey)
+                  .size(),
+              1);
+    ASSERT_TRUE(processEventsUntil([&] {
+        const auto at = list->meetingsList().find(created.roomId);
+        return at &&
+               list->meetingsList().meetingAt(at->first, at->second)->roomName == QStringLiteral("日历评审（改期）");
+    }));
+
+    // Cancelled: both go.
+    page->cancelMeeting(page->todayMeetings()[0]);
+    ASSERT_TRUE(processEventsUntil([&] { return !list->meetingsList().find(created.roomId).has_value(); }));
+    ASSERT_TRUE(processEventsUntil([&] { return !calendar.checkToEventIdentifier(key).has_value(); }));
 }

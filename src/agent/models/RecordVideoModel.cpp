@@ -2,8 +2,6 @@
 
 #include "foundation/JXExtension.h"
 
-#include <QDateTime>
-
 #include <cmath>
 
 JX_REGISTER_MODEL(RecordVideoInfo)
@@ -13,11 +11,16 @@ JX_REGISTER_MODEL(RecordFileModel)
 
 QString RecordVideoInfo::durationDisplay() const
 {
-    // A length from the reply outside [0, about 31,000 years] is no length; converting it to
-    // milliseconds would overflow.
+    // Counted here rather than through a clock time, so a length of a day or more keeps its hours.
+    // A length outside [0, about 31,000 years] is no length.
     if (!std::isfinite(dvrTimeLength) || dvrTimeLength < 0 || dvrTimeLength > 1e12)
         return QStringLiteral("00:00");
-    const auto ms = static_cast<qint64>(dvrTimeLength * 1000.0);
-    const QDateTime at = QDateTime::fromMSecsSinceEpoch(ms, Qt::UTC);
-    return at.toString(dvrTimeLength / 3600.0 >= 1.0 ? QStringLiteral("HH:mm:ss") : QStringLiteral("mm:ss"));
+    const auto total = static_cast<qint64>(dvrTimeLength);
+    const qint64 hours = total / 3600;
+    const qint64 minutes = total % 3600 / 60;
+    const qint64 seconds = total % 60;
+    const auto two = [](qint64 v) { return QStringLiteral("%1").arg(v, 2, 10, QLatin1Char('0')); };
+    if (dvrTimeLength / 3600.0 >= 1.0)
+        return two(hours) + QLatin1Char(':') + two(minutes) + QLatin1Char(':') + two(seconds);
+    return two(minutes) + QLatin1Char(':') + two(seconds);
 }

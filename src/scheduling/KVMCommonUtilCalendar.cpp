@@ -1,0 +1,122 @@
+#include "scheduling/KVMCommonUtilCalendar.h"
+
+#include "foundation/DateHelpers.h"
+#include "foundation/StringHelpers.h"
+#include "foundation/UserDefaults.h"
+#include "scheduling/RecordTexts.h"
+#include "scheduling/SchedulingLog.h"
+#include "scheduling/WMEventCalendarTool.h"
+
+namespace KVMCommonUtilCalendar {
+
+QString eventKey(const QString &roomId)
+{
+    return QStringLiteral("EventIdentifier_") + roomId;
+}
+
+void checkCalendarCanUsedCompletion(Completion completion)
+{
+    WMEventCalendarTool::sharedEventCalendar().checkCalendarCanUsedCompletion(
+        [completion](bool granted, const std::optional<CalendarError> &error) {
+            if (granted)
+                UserDefaults::standardUserDefaults().setBool(true, kHadAllowedKey);
+            if (completion)
+                completion(granted, error);
+        });
+}
+
+bool getCalendarIsAuthorized()
+{
+    return UserDefaults::standardUserDefaults().boolForKey(kHadAllowedKey);
+}
+
+void createEventCalendarTitle(const QString &title, const QString &url, const QDateTime &startDate,
+                              const QDateTime &endDate, int period, const QString &key, Completion completion)
+{
+    checkCalendarCanUsedCompletion([=](bool granted, const std::optional<CalendarError> &error) {
+        if (!granted) {
+            if (completion)
+                completion(false, error);
+            return;
+        }
+        WMEventCalendarTool &tool = WMEventCalendarTool::sharedEventCalendar();
+        tool.createCalendarIdentifier(
+            kCalendarKey, RecordTexts::kCalendarTitle, [=](bool, const std::optional<CalendarError> &calendarError) {
+                if (calendarError) {
+                    if (completion)
+                        completion(false, calendarError);
+                    return;
+                }
+                WMEventCalendarTool::sharedEventCalendar().createEventIdentifier(
+                    key, title, RecordTexts::kCalendarTitle, startDate, endDate, false, {QStringLiteral("25")},
+                    RecordTexts::kCalendarNotes, url.isEmpty() ? QUrl() : QUrl(url), kCalendarKey, period,
+                    [completion](bool, const std::optional<CalendarError> &eventError) {
+                        if (completion)
+                            completion(!eventError, eventError);
+                    });
+            });
+    });
+}
+
+void deteleteEventCalendarTitleStartDate(const QDateTime &, const QDateTime &, const QString &key, int period,
+                                         std::function<void(bool ok)> completion)
+{
+    checkCalendarCanUsedCompletion([=](bool granted, const std::optional<CalendarError> &) {
+        bool removed = false;
+        if (granted) {
+            UserDefaults &defaults = UserDefaults::standardUserDefaults();
+            const QString identifier = defaults.objectForKey(key).toString();
+            removed = WMEventCalendarTool::sharedEventCalendar().deleteCalendarEventIdentifier(identifier, period);
+            defaults.removeObjectForKey(key);
+        }
+        if (completion)
+            completion(removed);
+    });
+}
+
+int periodOf(const MeetingDataModel &meeting)
+{
+    if (meeting.onlyUpdateThisMeeting || !meeting.isCycle)
+        return 0;
+    return meeting.cycleType == 1 || meeting.cycleType == 2 ? meeting.cycleType : 0;
+}
+
+void syncCalendar(const MeetingDataModel &meeting, bool sync, std::function<void()> noAccess,
+                  std::function<void()> done)
+{
+    if (!sync && !getCalendarIsAuthorized()) {
+        if (done)
+            done();
+        return;
+    }
+    checkCalendarCanUsedCompletion([=](bool granted, const std::optional<CalendarError> &) {
+        if (!granted) {
+            if (sync && noAccess)
+                noAccess();
+            if (done)
+                done();
+            return;
+        }
+        const QDateTime begin = Date::correctDate(meeting.beginTime);
+        const QDateTime end = DateFromString::defaultDateWithOutSecondFromString(meeting.endTime);
+        const int period = periodOf(meeting);
+        const QString key = eventKey(meeting.roomId);
+        deteleteEventCalendarTitleStartDate(begin, end, key, period, [=](bool) {
+            if (!sync) {
+                if (done)
+                    done();
+                return;
+            }
+            createEventCalendarTitle(meeting.roomName, meeting.quickEnterUrl, begin, end, period, key,
+                                     [=](bool ok, const std::optional<CalendarError> &error) {
+                                         if (!ok)
+                                             qCInfo(lcScheduling)
+                                                 << "calendar event not written" << (error ? error->text : QString());
+                                         if (done)
+                                             done();
+                                     });
+        });
+    });
+}
+
+} // namespace KVMCommonUtilCalendar

@@ -1,0 +1,415 @@
+#include "scheduling/WMEventCalendarTool.h"
+
+#include "foundation/AppPaths.h"
+#include "foundation/MainQueue.h"
+#include "foundation/UserDefaults.h"
+#include "scheduling/RecordTexts.h"
+#include "scheduling/SchedulingLog.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSaveFile>
+#include <QTemporaryFile>
+#include <QTimeZone>
+#include <QUuid>
+
+#include <libical/ical.h>
+
+#include <algorithm>
+#include <memory>
+
+namespace {
+
+constexpr const char *kNameProperty = "X-WR-CALNAME";
+constexpr const char *kIdProperty = "X-WR-RELCALID";
+
+struct ComponentFree {
+    void operator()(icalcomponent *c) const { icalcomponent_free(c); }
+};
+using Component = std::unique_ptr<icalcomponent, ComponentFree>;
+
+struct CalendarFile {
+    QString path;
+    Component calendar;
+};
+
+CalendarError storeFailed()
+{
+    return {WMEventCalendarTool::kStoreFailedCode, QStringLiteral("存储失败")};
+}
+
+CalendarError noIdentifier()
+{
+    return {WMEventCalendarTool::kStoreFailedCode, QStringLiteral("eventIdentifier不存在")};
+}
+
+void complete(const WMEventCalendarTool::Completion &completion, bool ok, std::optional<CalendarError> error)
+{
+    if (!completion)
+        return;
+    MainQueue::async([completion, ok, error] { completion(ok, error); });
+}
+
+QString xProperty(icalcomponent *calendar, const char *name)
+{
+    for (icalproperty *p = icalcomponent_get_first_property(calendar, ICAL_X_PROPERTY); p;
+         p = icalcomponent_get_next_property(calendar, ICAL_X_PROPERTY)) {
+        if (qstrcmp(icalproperty_get_x_name(p), name) == 0)
+            return QString::fromUtf8(icalproperty_get_x(p));
+    }
+    return QString();
+}
+
+void addXProperty(icalcomponent *calendar, const char *name, const QString &value)
+{
+    icalproperty *p = icalproperty_new_x(value.toUtf8().constData());
+    icalproperty_set_x_name(p, name);
+    icalcomponent_add_property(calendar, p);
+}
+
+Component parse(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return nullptr;
+    const QByteArray text = file.readAll();
+    icalcomponent *c = icalparser_parse_string(text.constData());
+    if (c && icalcomponent_isa(c) != ICAL_VCALENDAR_COMPONENT) {
+        icalcomponent_free(c);
+        c = nullptr;
+    }
+    return Component(c);
+}
+
+// Every calendar file, in file-name order.
+std::vector<CalendarFile> loadAll()
+{
+    std::vector<CalendarFile> out;
+    const QDir dir(WMEventCalendarTool::folder());
+    for (const QString &name : dir.entryList({QStringLiteral("*.ics")}, QDir::Files, QDir::Name)) {
+        const QString path = dir.filePath(name);
+        if (Component c = parse(path))
+            out.push_back({path, std::move(c)});
+    }
+    return out;
+}
+
+bool save(const CalendarFile &file)
+{
+    char *text = icalcomponent_as_ical_string_r(file.calendar.get());
+    if (!text)
+        return false;
+    QSaveFile out(file.path);
+    const QByteArray bytes(text);
+    free(text);
+    if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size())
+        return false;
+    out.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    return out.commit();
+}
+
+// The local zone the events are written in (UTC when libical does not know it).
+icaltimezone *localZone()
+{
+    const QByteArray id = QTimeZone::systemTimeZoneId();
+    if (!id.isEmpty() && id != "UTC" && id != "Etc/UTC") {
+        if (icaltimezone *tz = icaltimezone_get_builtin_timezone(id.constData()))
+            return tz;
+    }
+    return icaltimezone_get_utc_timezone();
+}
+
+icaltimetype toIcal(const QDateTime &dt, icaltimezone *zone)
+{
+    return icaltime_from_timet_with_zone(time_t(dt.toSecsSinceEpoch()), 0, zone);
+}
+
+QDateTime fromIcal(icaltimetype t)
+{
+    if (icaltime_is_null_time(t))
+        return QDateTime();
+    return QDateTime::fromSecsSinceEpoch(qint64(icaltime_as_timet_with_zone(t, t.zone)));
+}
+
+void ensureZone(icalcomponent *calendar, icaltimezone *zone)
+{
+    if (zone == icaltimezone_get_utc_timezone())
+        return;
+    const char *tzid = icaltimezone_get_tzid(zone);
+    for (icalcomponent *c = icalcomponent_get_first_component(calendar, ICAL_VTIMEZONE_COMPONENT); c;
+         c = icalcomponent_get_next_component(calendar, ICAL_VTIMEZONE_COMPONENT)) {
+        icalproperty *p = icalcomponent_get_first_property(c, ICAL_TZID_PROPERTY);
+        if (p && qstrcmp(icalproperty_get_tzid(p), tzid) == 0)
+            return;
+    }
+    if (icalcomponent *vtz = icaltimezone_get_component(zone))
+        icalcomponent_add_component(calendar, icalcomponent_new_clone(vtz));
+}
+
+icalcomponent *findEvent(icalcomponent *calendar, const QString &uid)
+{
+    const QByteArray id = uid.toUtf8();
+    for (icalcomponent *e = icalcomponent_get_first_component(calendar, ICAL_VEVENT_COMPONENT); e;
+         e = icalcomponent_get_next_component(calendar, ICAL_VEVENT_COMPONENT)) {
+        const char *eventUid = icalcomponent_get_uid(e);
+        if (eventUid && id == eventUid)
+            return e;
+    }
+    return nullptr;
+}
+
+CalendarEvent toEvent(icalcomponent *e, const QString &calendarId)
+{
+    CalendarEvent ev;
+    ev.eventIdentifier = QString::fromUtf8(icalcomponent_get_uid(e));
+    ev.calendarIdentifier = calendarId;
+    ev.title = QString::fromUtf8(icalcomponent_get_summary(e));
+    ev.location = QString::fromUtf8(icalcomponent_get_location(e));
+    ev.notes = QString::fromUtf8(icalcomponent_get_description(e));
+    if (icalproperty *url = icalcomponent_get_first_property(e, ICAL_URL_PROPERTY))
+        ev.url = QUrl(QString::fromUtf8(icalproperty_get_url(url)));
+    const icaltimetype start = icalcomponent_get_dtstart(e);
+    ev.startDate = fromIcal(start);
+    ev.endDate = fromIcal(icalcomponent_get_dtend(e));
+    ev.allDay = start.is_date;
+    if (icalproperty *rrule = icalcomponent_get_first_property(e, ICAL_RRULE_PROPERTY)) {
+        icalrecurrencetype recur = icalproperty_get_rrule(rrule);
+        ev.rrule = QString::fromUtf8(icalrecurrencetype_as_string(&recur));
+    }
+    for (icalproperty *x = icalcomponent_get_first_property(e, ICAL_EXDATE_PROPERTY); x;
+         x = icalcomponent_get_next_property(e, ICAL_EXDATE_PROPERTY)) {
+        icaltimetype t = icalproperty_get_exdate(x);
+        if (icalparameter *tzid = icalproperty_get_first_parameter(x, ICAL_TZID_PARAMETER))
+            t.zone = icaltimezone_get_builtin_timezone(icalparameter_get_tzid(tzid));
+        ev.exceptionDates.append(fromIcal(t));
+    }
+    for (icalcomponent *a = icalcomponent_get_first_component(e, ICAL_VALARM_COMPONENT); a;
+         a = icalcomponent_get_next_component(e, ICAL_VALARM_COMPONENT)) {
+        if (icalproperty *trigger = icalcomponent_get_first_property(a, ICAL_TRIGGER_PROPERTY))
+            ev.alarms.append(icaldurationtype_as_int(icalproperty_get_trigger(trigger).duration));
+    }
+    return ev;
+}
+
+} // namespace
+
+WMEventCalendarTool &WMEventCalendarTool::sharedEventCalendar()
+{
+    static WMEventCalendarTool tool;
+    return tool;
+}
+
+QString WMEventCalendarTool::folder()
+{
+    return AppPaths::dataDir() + QStringLiteral("/calendars");
+}
+
+QString WMEventCalendarTool::recurrenceRule(int period, const QDateTime &startDate)
+{
+    static const char *const days[] = {"MO", "TU", "WE", "TH", "FR", "SA", "SU"};
+    switch (period) {
+    case 1:
+        return QStringLiteral("FREQ=DAILY;BYDAY=MO,TU,WE,TH,FR");
+    case 2:
+        return QStringLiteral("FREQ=WEEKLY;BYDAY=%1")
+            .arg(QLatin1String(days[std::clamp(startDate.date().dayOfWeek(), 1, 7) - 1]));
+    default:
+        return QString();
+    }
+}
+
+void WMEventCalendarTool::checkCalendarCanUsedCompletion(Completion completion)
+{
+    const QString dir = folder();
+    bool granted = QDir().mkpath(dir);
+    if (granted) {
+        QFile::setPermissions(dir, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        QTemporaryFile probe(dir + QStringLiteral("/.korvi-probe-XXXXXX"));
+        granted = probe.open() && probe.write("x", 1) == 1;
+    }
+    if (granted)
+        complete(completion, true, std::nullopt);
+    else
+        complete(completion, false, CalendarError{kNotAuthorizedCode, RecordTexts::kNotAuthorized});
+}
+
+void WMEventCalendarTool::createCalendarIdentifier(const QString &key, const QString &title, Completion completion)
+{
+    std::vector<CalendarFile> all = loadAll();
+    QString identifier;
+    bool created = false;
+    for (const CalendarFile &file : all) {
+        if (xProperty(file.calendar.get(), kNameProperty) == title) {
+            identifier = xProperty(file.calendar.get(), kIdProperty);
+            break;
+        }
+    }
+    if (identifier.isEmpty()) {
+        identifier = QUuid::createUuid().toString(QUuid::WithoutBraces);
+        CalendarFile file{QDir(folder()).filePath(identifier + QStringLiteral(".ics")),
+                          Component(icalcomponent_vanew(ICAL_VCALENDAR_COMPONENT, icalproperty_new_version("2.0"),
+                                                        icalproperty_new_prodid("-//Korvi//Korvi//ZH"),
+                                                        static_cast<void *>(nullptr)))};
+        addXProperty(file.calendar.get(), kNameProperty, title);
+        addXProperty(file.calendar.get(), kIdProperty, identifier);
+        if (!save(file)) {
+            complete(completion, false, storeFailed());
+            return;
+        }
+        created = true;
+    }
+    if (key.isEmpty()) {
+        complete(completion, false, noIdentifier());
+        return;
+    }
+    UserDefaults::standardUserDefaults().setObject(identifier, key);
+    complete(completion, created, std::nullopt);
+}
+
+void WMEventCalendarTool::createEventIdentifier(const QString &key, const QString &title, const QString &location,
+                                                const QDateTime &startDate, const QDateTime &endDate, bool allDay,
+                                                const QStringList &alarms, const QString &notes, const QUrl &url,
+                                                const QString &calendarKey, int period, Completion completion)
+{
+    // The stored calendar, else the first one there is.
+    const QString calendarId = UserDefaults::standardUserDefaults().objectForKey(calendarKey).toString();
+    std::vector<CalendarFile> all = loadAll();
+    CalendarFile *target = nullptr;
+    for (CalendarFile &file : all) {
+        if (!calendarId.isEmpty() && xProperty(file.calendar.get(), kIdProperty) == calendarId) {
+            target = &file;
+            break;
+        }
+    }
+    if (!target && !all.empty())
+        target = &all.front();
+    if (!target || !startDate.isValid() || !endDate.isValid()) {
+        complete(completion, false, noIdentifier());
+        return;
+    }
+    icaltimezone *zone = localZone();
+    icalcomponent *event = icalcomponent_new(ICAL_VEVENT_COMPONENT);
+    const QString uid = QUuid::createUuid().toString(QUuid::WithoutBraces);
+    icalcomponent_set_uid(event, uid.toUtf8().constData());
+    icalcomponent_set_dtstamp(event, icaltime_current_time_with_zone(icaltimezone_get_utc_timezone()));
+    icalcomponent_set_summary(event, title.toUtf8().constData());
+    icalcomponent_set_location(event, location.toUtf8().constData());
+    icaltimetype start = toIcal(startDate, zone);
+    icaltimetype end = toIcal(endDate, zone);
+    if (allDay) {
+        start.is_date = 1;
+        end.is_date = 1;
+    }
+    icalcomponent_set_dtstart(event, start);
+    icalcomponent_set_dtend(event, end);
+    const QString rule = recurrenceRule(period, startDate);
+    if (!rule.isEmpty())
+        icalcomponent_add_property(event,
+                                   icalproperty_new_rrule(icalrecurrencetype_from_string(rule.toUtf8().constData())));
+    if (!notes.isEmpty())
+        icalcomponent_set_description(event, notes.toUtf8().constData());
+    if (url.isValid())
+        icalcomponent_add_property(event, icalproperty_new_url(url.toString().toUtf8().constData()));
+    for (const QString &alarm : alarms) {
+        icalcomponent *valarm = icalcomponent_new(ICAL_VALARM_COMPONENT);
+        icalcomponent_add_property(valarm, icalproperty_new_action(ICAL_ACTION_DISPLAY));
+        icalcomponent_add_property(valarm, icalproperty_new_description(title.toUtf8().constData()));
+        icaltriggertype trigger;
+        trigger.time = icaltime_null_time();
+        trigger.duration = icaldurationtype_from_int(alarm.toInt());
+        icalcomponent_add_property(valarm, icalproperty_new_trigger(trigger));
+        icalcomponent_add_component(event, valarm);
+    }
+    ensureZone(target->calendar.get(), zone);
+    icalcomponent_add_component(target->calendar.get(), event);
+    if (!save(*target)) {
+        complete(completion, false, storeFailed());
+        return;
+    }
+    if (key.isEmpty()) {
+        complete(completion, false, noIdentifier());
+        return;
+    }
+    UserDefaults::standardUserDefaults().setObject(uid, key);
+    complete(completion, true, std::nullopt);
+}
+
+std::optional<CalendarEvent> WMEventCalendarTool::checkToEventIdentifier(const QString &key) const
+{
+    const QString uid = UserDefaults::standardUserDefaults().objectForKey(key).toString();
+    if (uid.isEmpty())
+        return std::nullopt;
+    for (const CalendarFile &file : loadAll()) {
+        if (icalcomponent *e = findEvent(file.calendar.get(), uid))
+            return toEvent(e, xProperty(file.calendar.get(), kIdProperty));
+    }
+    return std::nullopt;
+}
+
+QList<CalendarEvent> WMEventCalendarTool::checkToStartDate(const QDateTime &startDate, const QDateTime &endDate,
+                                                           const QString &title, const QString &calendarKey) const
+{
+    const QString calendarId =
+        calendarKey.isEmpty() ? QString() : UserDefaults::standardUserDefaults().objectForKey(calendarKey).toString();
+    QList<CalendarEvent> out;
+    for (const CalendarFile &file : loadAll()) {
+        const QString id = xProperty(file.calendar.get(), kIdProperty);
+        if (!calendarKey.isEmpty() && id != calendarId)
+            continue;
+        for (icalcomponent *e = icalcomponent_get_first_component(file.calendar.get(), ICAL_VEVENT_COMPONENT); e;
+             e = icalcomponent_get_next_component(file.calendar.get(), ICAL_VEVENT_COMPONENT)) {
+            CalendarEvent ev = toEvent(e, id);
+            if (ev.startDate < endDate && ev.endDate > startDate && (title.isEmpty() || ev.title == title))
+                out.append(ev);
+        }
+    }
+    std::stable_sort(out.begin(), out.end(),
+                     [](const CalendarEvent &a, const CalendarEvent &b) { return a.startDate < b.startDate; });
+    return out;
+}
+
+bool WMEventCalendarTool::deleteCalendarEventIdentifier(const QString &eventIdentifier, int period)
+{
+    if (eventIdentifier.isEmpty())
+        return false;
+    for (CalendarFile &file : loadAll()) {
+        icalcomponent *e = findEvent(file.calendar.get(), eventIdentifier);
+        if (!e)
+            continue;
+        const bool series = icalcomponent_get_first_property(e, ICAL_RRULE_PROPERTY) != nullptr;
+        if (period == 0 && series) {
+            // This occurrence only: the series skips its first one.
+            const icaltimetype start = icalcomponent_get_dtstart(e);
+            icalproperty *exdate = icalproperty_new_exdate(start);
+            if (start.zone && !icaltime_is_utc(start))
+                icalproperty_add_parameter(
+                    exdate, icalparameter_new_tzid(icaltimezone_get_tzid(const_cast<icaltimezone *>(start.zone))));
+            icalcomponent_add_property(e, exdate);
+        } else {
+            icalcomponent_remove_component(file.calendar.get(), e);
+            icalcomponent_free(e);
+        }
+        return save(file);
+    }
+    return false;
+}
+
+bool WMEventCalendarTool::deleteCalendarStartDate(const QDateTime &startDate, const QDateTime &endDate,
+                                                  const QString &title, const QString &calendarKey)
+{
+    bool ok = true;
+    for (const CalendarEvent &ev : checkToStartDate(startDate, endDate, title, calendarKey))
+        ok = deleteCalendarEventIdentifier(ev.eventIdentifier, 0) && ok;
+    return ok;
+}
+
+void WMEventCalendarTool::modifyEventIdentifier(const QString &key, const QString &title, const QString &location,
+                                                const QDateTime &startDate, const QDateTime &endDate, bool allDay,
+                                                const QStringList &alarms, const QString &notes, const QUrl &url,
+                                                const QString &calendarKey, Completion completion)
+{
+    if (const auto old = checkToEventIdentifier(key))
+        deleteCalendarEventIdentifier(old->eventIdentifier, 0);
+    createEventIdentifier(key, title, location, startDate, endDate, allDay, alarms, notes, url, calendarKey, 0,
+                          std::move(completion));
+}
