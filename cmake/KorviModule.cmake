@@ -1,13 +1,18 @@
-# korvi_module(<name> SOURCES ... DEPS ... [QT ...])
+# korvi_module(<name> SOURCES ... DEPS ... [QT ...] [HEADERS_IN <dir>])
 #   One static library per module, aliased korvi::<name>. DEPS name only modules
-#   below it, so the linker enforces the layering.
+#   below it, so the linker enforces the layering. HEADERS_IN: the folder whose
+#   headers belong to the library (default: the module's folder), for a module
+#   made of several libraries.
 function(korvi_module name)
-  cmake_parse_arguments(M "" "" "SOURCES;DEPS;QT;LIBS" ${ARGN})
+  cmake_parse_arguments(M "" "HEADERS_IN" "SOURCES;DEPS;QT;LIBS" ${ARGN})
   list(FILTER M_SOURCES INCLUDE REGEX "\\.cpp$")
   if(NOT M_SOURCES)
     return()
   endif()
-  file(GLOB_RECURSE _headers CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
+  if(NOT M_HEADERS_IN)
+    set(M_HEADERS_IN ${CMAKE_CURRENT_SOURCE_DIR})
+  endif()
+  file(GLOB_RECURSE _headers CONFIGURE_DEPENDS ${M_HEADERS_IN}/*.h)
   add_library(korvi_${name} STATIC ${M_SOURCES} ${_headers})
   add_library(korvi::${name} ALIAS korvi_${name})
   target_include_directories(korvi_${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
@@ -21,6 +26,19 @@ function(korvi_module name)
     target_link_libraries(korvi_${name} PUBLIC ${M_LIBS})
   endif()
   target_precompile_headers(korvi_${name} PRIVATE ${PROJECT_SOURCE_DIR}/cmake/pch.h)
+endfunction()
+
+# korvi_link_check(<name>)
+#   Links the whole of korvi::<name> with only what it links, into a program that
+#   does nothing. A static library is otherwise checked only as far as a program
+#   uses it, and a program that links the higher library too would hide a call
+#   upwards: here any such call is an undefined reference, at build time.
+function(korvi_link_check name)
+  if(NOT TARGET korvi_${name})
+    return()
+  endif()
+  add_executable(korvi_${name}_linkcheck ${PROJECT_SOURCE_DIR}/cmake/linkcheck.cpp)
+  target_link_libraries(korvi_${name}_linkcheck PRIVATE "$<LINK_LIBRARY:WHOLE_ARCHIVE,korvi_${name}>")
 endfunction()
 
 # korvi_test(<name> SOURCES ... LIBS ... [RESOURCE_LOCK <resource>] [THREADS <gtest filter>])

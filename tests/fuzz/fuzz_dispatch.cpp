@@ -2,9 +2,9 @@
 // window applies to what they carry (playback positions, seeks, notices, rings, host control).
 #include "FuzzSupport.h"
 
-#include "meeting/window/MeetingWindowRules.h"
+#include "meeting/common/MeetingHostControlRules.h"
+#include "meeting/common/MeetingWindowRules.h"
 #include "meeting/window/dispatch/MeetingDispatchTarget.h"
-#include "meeting/window/dispatch/MeetingHostControlRules.h"
 #include "meeting/window/dispatch/MeetingMessageDispatch.h"
 #include "meeting/window/dispatch/MeetingNoticeRules.h"
 

@@ -5,9 +5,9 @@
 #include "devservice/DevServiceTestUtil.h"
 #include "foundation/KVClock.h"
 #include "foundation/NotificationCenter.h"
+#include "meeting/common/MeetingBottomButton.h"
 #include "meeting/panels/ApplicationServices.h"
 #include "meeting/panels/MeetingRecordSwitchView.h"
-#include "meeting/window/MeetingBottomButton.h"
 #include "uikit/VeskButton.h"
 #include "uikit/VeskToast.h"
 

@@ -5,11 +5,11 @@
 #include "DispatchWindowSupport.h"
 
 #include "agent/engine/KRTCTypes.h"
+#include "meeting/common/MeetingBottomButton.h"
 #include "meeting/panels/ApplicationView.h"
 #include "meeting/panels/HostCountDownView.h"
 #include "meeting/panels/MeetingRecordSwitchView.h"
 #include "meeting/panels/PanelViews.h"
-#include "meeting/window/MeetingBottomButton.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

@@ -4,10 +4,10 @@
 #include "MeetingTestSupport.h"
 
 #include "foundation/models/MeetingControlData.h"
+#include "meeting/common/MeetingBottomButton.h"
 #include "meeting/panels/ChatPanel.h"
 #include "meeting/panels/FloatingIMView.h"
 #include "meeting/panels/IMDisplayView.h"
-#include "meeting/window/MeetingBottomButton.h"
 #include "uikit/VeskTextView.h"
 #include "uikit/VeskToast.h"
 

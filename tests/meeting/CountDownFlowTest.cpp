@@ -7,8 +7,8 @@
 #include "meeting/panels/CountDownSound.h"
 #include "meeting/panels/HostCountDownStartView.h"
 #include "meeting/panels/HostCountDownView.h"
+#include "meeting/panels/MoreItemView.h"
 #include "meeting/panels/RespondCountDownView.h"
-#include "meeting/window/MoreItemView.h"
 #include "uikit/KVWindow.h"
 
 #include <QJsonDocument>

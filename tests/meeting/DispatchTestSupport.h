@@ -3,7 +3,7 @@
 // A dispatch target that records every call as "name arg", for the table tests of the message
 // and control dispatchers.
 
-#include "meeting/window/dispatch/MeetingCodes.h"
+#include "meeting/common/MeetingCodes.h"
 #include "meeting/window/dispatch/MeetingDispatchTarget.h"
 
 #include <QJsonArray>

@@ -6,7 +6,7 @@
 #include "DispatchTestSupport.h"
 #include "MeetingTestSupport.h"
 
-#include "meeting/window/MeetingBottomButton.h"
+#include "meeting/common/MeetingBottomButton.h"
 #include "meeting/window/dispatch/MeetingDeviceCheck.h"
 
 #include <chrono>

@@ -2,7 +2,7 @@
 
 #include "DispatchWindowSupport.h"
 
-#include "meeting/window/dispatch/MeetingHostControlRules.h"
+#include "meeting/common/MeetingHostControlRules.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 // rule and the shared-file steps, as plain decisions.
 
 #include "foundation/RXEncrypt.h"
-#include "meeting/window/dispatch/MeetingHostControlRules.h"
+#include "meeting/common/MeetingHostControlRules.h"
 #include "meeting/window/dispatch/MeetingToolBarRules.h"
 
 #include <gtest/gtest.h>

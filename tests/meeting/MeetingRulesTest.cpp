@@ -2,7 +2,7 @@
 // admission, state reactions, network icon, SEI position, leave dialog.
 
 #include "foundation/models/MeetingInfoModel.h"
-#include "meeting/window/MeetingWindowRules.h"
+#include "meeting/common/MeetingWindowRules.h"
 #include "meeting/window/MeetingWindowSizing.h"
 
 #include <QVariantMap>

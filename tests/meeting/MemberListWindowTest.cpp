@@ -3,8 +3,8 @@
 
 #include "MeetingTestSupport.h"
 
+#include "meeting/common/MeetingBottomButton.h"
 #include "meeting/panels/MemberListViewController.h"
-#include "meeting/window/MeetingBottomButton.h"
 #include "routes/EngineRoutes.h"
 #include "uikit/KVFlatView.h"
 #include "uikit/VeskButton.h"

@@ -5,7 +5,7 @@
 #include "MeetingTestSupport.h"
 
 #include "foundation/RXEncrypt.h"
-#include "meeting/window/grid/AssistantRecords.h"
+#include "meeting/common/AssistantRecords.h"
 #include "meeting/window/grid/MemberPipeline.h"
 #include "meeting/window/grid/VideoCollectionView.h"
 

@@ -10,9 +10,9 @@
 #include "meeting/panels/HostCountDownView.h"
 #include "meeting/panels/IMDisplayView.h"
 #include "meeting/panels/MeetingRecordSwitchView.h"
+#include "meeting/panels/MoreItemView.h"
 #include "meeting/panels/TranscriptionViewController.h"
 #include "meeting/sharing/MeetingSharing.h"
-#include "meeting/window/MoreItemView.h"
 #include "uikit/KVWindow.h"
 #include "uikit/VeskToast.h"
 

@@ -20,8 +20,7 @@ namespace {
 
 class CountingPanel final : public QObject {
 public:
-    CountingPanel(MeetingViewController *window, QObject *parent) : QObject(parent), window(window) { ++built; }
-    MeetingViewController *window;
+    explicit CountingPanel(MeetingPanels &panels) : QObject(&panels) { ++built; }
     static inline int built = 0;
 };
 
@@ -30,7 +29,7 @@ TEST(MeetingPanelsTest, APanelIsBuiltOnFirstUseAndKeptWhileThePanelsLive)
     CountingPanel::built = 0;
     QPointer<CountingPanel> first;
     {
-        MeetingPanels panels(nullptr);
+        MeetingPanels panels({});
         first = &panels.panel<CountingPanel>();
         EXPECT_EQ(&panels.panel<CountingPanel>(), first.data());
         EXPECT_EQ(CountingPanel::built, 1);
@@ -51,7 +50,7 @@ TEST(MeetingPanelsTest, PopOversCloseInTheirOrderExceptTheOneNamedOrClicked_AMis
     applications->setGeometry(10, 200, 50, 50);
     window.show();
 
-    MeetingPanels panels(nullptr);
+    MeetingPanels panels({});
     QStringList closed;
     const auto popOver = [&](QWidget *view, const QString &name) {
         return MeetingPanels::PopOver{[view] { return view; }, [&closed, name] { closed << name; }};
@@ -88,7 +87,7 @@ TEST(MeetingPanelsTest, FloatingWindowsGoUnderAViewBesideAFrameOrBesideAWindow_A
     QPointer<KVWindow> beside;
     QPointer<QWidget> popUp = new QWidget(&window);
     {
-        MeetingPanels panels(nullptr);
+        MeetingPanels panels({});
         panels.showFloatingWindowAtView(button, popUp, QSizeF(350, 360), 0, 66);
         under = qobject_cast<KVWindow *>(popUp->window());
         ASSERT_TRUE(under);

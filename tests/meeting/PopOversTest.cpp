@@ -5,6 +5,8 @@
 #include "connection/IMSystemSubMessage.h"
 #include "devices/views/KVAudioSelectView.h"
 #include "devices/views/KVCameraSelectView.h"
+#include "meeting/panels/ApplicationView.h"
+#include "meeting/panels/SubtitleSettingView.h"
 #include "uikit/KVEventView.h"
 #include "uikit/KVFlatView.h"
 #include "uikit/KVWindow.h"
@@ -19,9 +21,11 @@ namespace {
 
 using PopOverWindowTest = DispatchWindowTest;
 
-QWidget *popUp(QWidget *parent, const QRect &geometry)
+template <class View = QWidget> View *popUp(QWidget *parent, const QRect &geometry)
 {
-    auto *view = new QWidget(parent);
+    auto *view = new View(parent);
+    // Real pop-overs come with their own size: here each takes the rectangle given.
+    view->setFixedSize(geometry.size());
     view->setGeometry(geometry);
     view->show();
     return view;
@@ -33,12 +37,12 @@ TEST_F(PopOverWindowTest, AClickInsideTheCameraPopUpKeepsItAndClosesTheOthers_AC
     QWidget *view = page->view();
     MeetingPanels::State &panels = page->panels().state();
     Ui::MeetingViewController &ui = *page->ui;
-    panels.subtitleSettingView = popUp(view, QRect(10, 10, 60, 60));
+    panels.subtitleSettingView = popUp<SubtitleSettingView>(view, QRect(10, 10, 60, 60));
     panels.audioSelectView = popUp(view, QRect(80, 10, 60, 60));
     panels.videoSelectView = popUp(view, QRect(150, 10, 60, 60));
     QPointer<QWidget> sharePanel = popUp(view, QRect(220, 10, 60, 60));
     page->sharing().state().fileShareSpeedSwicthPanelBottom = sharePanel;
-    panels.applicationView = popUp(view, QRect(290, 10, 60, 60));
+    panels.applicationView = popUp<ApplicationView>(view, QRect(290, 10, 60, 60));
     // The subtitle and share-settings buttons belong to panels not built here.
     for (MeetingBottomButton *b : {ui.selectMicrophoneBtn.data(), ui.selectCameraBtn.data(), ui.applicationBtn.data()})
         b->setState(1);

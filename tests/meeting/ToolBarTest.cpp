@@ -2,7 +2,7 @@
 // copying the meeting information.
 
 #include "DispatchWindowSupport.h"
-#include "meeting/window/MeetingBottomButton.h"
+#include "meeting/common/MeetingBottomButton.h"
 #include "uikit/KVEventView.h"
 
 #include <QClipboard>

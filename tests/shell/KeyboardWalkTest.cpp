@@ -3,7 +3,7 @@
 
 #include "ShellTestSupport.h"
 
-#include "meeting/window/MeetingBottomButton.h"
+#include "meeting/common/MeetingBottomButton.h"
 #include "meeting/window/MeetingViewController.h"
 #include "shell/LoginViewController.h"
 #include "shell/MainPageViewController.h"

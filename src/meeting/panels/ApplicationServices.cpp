@@ -4,7 +4,7 @@
 #include "agent/VeskMeetingManager.h"
 #include "connection/KVMResponse.h"
 #include "foundation/models/MeetingInfoModel.h"
-#include "meeting/window/MeetingCurrent.h"
+#include "meeting/common/MeetingCurrent.h"
 
 namespace {
 

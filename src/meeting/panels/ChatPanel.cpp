@@ -4,16 +4,12 @@
 #include "agent/VeskMeetingManager.h"
 #include "foundation/MainQueue.h"
 #include "foundation/models/MeetingInfoModel.h"
+#include "meeting/common/MeetingCodes.h"
+#include "meeting/common/MeetingCurrent.h"
 #include "meeting/panels/ChatRules.h"
 #include "meeting/panels/FloatingIMView.h"
 #include "meeting/panels/IMDisplayView.h"
-#include "meeting/panels/MoreMenuItem.h"
-#include "meeting/window/MeetingCurrent.h"
-#include "meeting/window/MeetingViewController.h"
-#include "meeting/window/dispatch/MeetingCodes.h"
-#include "meeting/window/grid/MeetingActiveView.h"
-#include "meeting/window/grid/VideoCollectionView.h"
-#include "meeting/window/grid/VideoCollectionViewItem.h"
+#include "meeting/panels/MeetingPanels.h"
 #include "uikit/AutoLayout.h"
 #include "uikit/VeskButton.h"
 #include "uikit/VeskCategories.h"
@@ -38,61 +34,50 @@ bool roomAllowsChat()
 
 } // namespace
 
-ChatPanel::ChatPanel(MeetingViewController *window, QObject *parent) : QObject(parent), m_window(window) {}
+ChatPanel::ChatPanel(MeetingPanels &panels, Views views, Calls calls)
+    : QObject(&panels), m_panels(panels), m_views(std::move(views)), m_calls(std::move(calls))
+{
+}
 
 void ChatPanel::setupChat()
 {
-    if (!m_window)
-        return;
     QPointer<ChatPanel> self(this);
-    if (VeskTextView *input = m_window->ui->IMChatTextView) {
+    if (VeskTextView *input = m_views.input) {
         input->shouldChangeTextBlock = [self, input](const QString &replacement) {
-            return !self || self->shouldChangeText(input, replacement, self->m_window->view());
+            return !self || self->shouldChangeText(input, replacement, self->m_panels.view());
         };
     }
-    if (IMDisplayView *overlay = m_window->ui->IMView) {
+    if (IMDisplayView *overlay = m_views.overlay)
         overlay->keepClearBlock = [self] { return self ? self->nameBarRects() : QList<QRect>(); };
-        // The tiles settle after the grid's signal; the overlay is placed once they have.
-        if (VideoCollectionView *grid = m_window->videoGrid()) {
-            connect(grid, &VideoCollectionView::visibleAreaChanged, this, [this] {
-                if (m_placementQueued)
-                    return;
-                m_placementQueued = true;
-                MainQueue::async(this, [this] {
-                    m_placementQueued = false;
-                    if (m_window->ui->IMView)
-                        m_window->ui->IMView->updatePlacement();
-                });
-            });
-        }
-    }
+}
+
+void ChatPanel::gridAreaChanged()
+{
+    // The tiles settle after the grid's signal; the overlay is placed once they have.
+    if (m_placementQueued || !m_views.overlay)
+        return;
+    m_placementQueued = true;
+    MainQueue::async(this, [this] {
+        m_placementQueued = false;
+        if (m_views.overlay)
+            m_views.overlay->updatePlacement();
+    });
 }
 
 QList<QRect> ChatPanel::nameBarRects() const
 {
-    QList<QRect> out;
-    IMDisplayView *overlay = m_window ? m_window->ui->IMView.data() : nullptr;
-    VideoCollectionView *grid = m_window ? m_window->videoGrid() : nullptr;
-    if (!overlay || !overlay->parentWidget() || !grid || !grid->isVisible())
-        return out;
-    QWidget *superview = overlay->parentWidget();
-    for (qsizetype i = 0; i < grid->numberOfItems(); ++i) {
-        VideoCollectionViewItem *item = grid->itemAt(i);
-        MeetingActiveView *tile = item ? item->activeView() : nullptr;
-        QWidget *bar = tile ? tile->infoBgView() : nullptr;
-        if (!bar || !bar->isVisible() || !item->isVisible())
-            continue;
-        out << QRect(bar->mapTo(superview, QPoint(0, 0)), bar->size());
-    }
-    return out;
+    IMDisplayView *overlay = m_views.overlay;
+    if (!overlay || !overlay->parentWidget() || !m_calls.keepClearRects)
+        return {};
+    return m_calls.keepClearRects(overlay->parentWidget());
 }
 
 // ---- Lines -------------------------------------------------------------------------------------
 
 void ChatPanel::addSingleMessage(const MeetingMessageModel &line)
 {
-    if (m_window && m_window->ui->IMView)
-        m_window->ui->IMView->addSingleMessage(line);
+    if (m_views.overlay)
+        m_views.overlay->addSingleMessage(line);
     floatingIMDisplayView()->addSingleMessage(MeetingMessageModel(line));
 }
 
@@ -104,7 +89,7 @@ IMDisplayView *ChatPanel::floatingIMDisplayView()
             m_floatingIMDisplayView = new IMDisplayView();
         m_floatingIMDisplayView->setObjectName(QStringLiteral("floatingIMDisplayView"));
         // Kept while the window lives; the floating panel borrows it.
-        m_floatingIMDisplayView->setParent(m_window ? m_window->view() : nullptr);
+        m_floatingIMDisplayView->setParent(m_panels.view());
         m_floatingIMDisplayView->hide();
         vesk::setBackgroundColor(m_floatingIMDisplayView, vesk::colorWithHexString(QStringLiteral("#3D3E44")));
         vesk::setCornerRadius(m_floatingIMDisplayView, 0);
@@ -153,15 +138,14 @@ void ChatPanel::closeFloatingIMView()
     if (m_floatingIMDisplayView) {
         AutoLayout::removeConstraints(m_floatingIMDisplayView);
         m_floatingIMDisplayView->hide();
-        m_floatingIMDisplayView->setParent(m_window ? m_window->view() : nullptr);
+        m_floatingIMDisplayView->setParent(m_panels.view());
     }
     QWidget *floatingWindow = panel->window();
     panel->hide();
     if (floatingWindow && floatingWindow != panel.data())
         floatingWindow->close();
     panel->deleteLater();
-    if (m_window)
-        MoreMenuItem::reset(m_window, MoreItemView::MessageItem);
+    m_panels.moreMenuItemDidClose(MoreItemView::MessageItem);
 }
 
 // ---- Typing ------------------------------------------------------------------------------------
@@ -286,8 +270,7 @@ void ChatPanel::needChangeImAllowDisplay()
 {
     const bool privileged = userIsPrivileged();
     const ChatRules::PermissionDisplay display = ChatRules::permissionDisplay(roomAllowsChat(), privileged);
-    if (m_window && m_window->ui->IMChatTextView) {
-        VeskTextView *input = m_window->ui->IMChatTextView;
+    if (VeskTextView *input = m_views.input) {
         input->setEditableAndSelectable(display.editable);
         if (display.emptiedWithForbiddenPlaceholder) {
             input->setString(QString());
@@ -295,8 +278,8 @@ void ChatPanel::needChangeImAllowDisplay()
         }
     }
     // Who may forbid changes with the assistant hosts.
-    if (m_window && m_window->ui->IMChatEnableButton)
-        m_window->ui->IMChatEnableButton->setVisible(privileged);
+    if (m_views.enableButton)
+        m_views.enableButton->setVisible(privileged);
     if (m_floatingIMView) {
         m_floatingIMView->setEnableIM(display.floatingEnabled);
         m_floatingIMView->allowBtn()->setVisible(privileged);
@@ -305,21 +288,19 @@ void ChatPanel::needChangeImAllowDisplay()
 
 void ChatPanel::applyWindowInput(bool editable, qint64 switchState, const QString &placeholder, bool emptied)
 {
-    if (!m_window)
-        return;
-    if (VeskTextView *input = m_window->ui->IMChatTextView) {
+    if (VeskTextView *input = m_views.input) {
         input->setEditableAndSelectable(editable);
         if (emptied)
             input->setString(QString());
         if (!placeholder.isEmpty())
             input->setPlaceHolderString(placeholder);
     }
-    if (VeskButton *button = m_window->ui->IMChatEnableButton)
+    if (VeskButton *button = m_views.enableButton)
         button->setState(switchState);
 }
 
 void ChatPanel::showOrHideIMVIew(VeskButton *sender)
 {
-    if (m_window && m_window->ui->IMView && sender)
-        m_window->ui->IMView->setVisible(sender->state() <= 0);
+    if (m_views.overlay && sender)
+        m_views.overlay->setVisible(sender->state() <= 0);
 }

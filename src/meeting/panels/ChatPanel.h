@@ -8,8 +8,10 @@
 #include <QPointer>
 #include <QRect>
 
+#include <functional>
+
 class IMDisplayView;
-class MeetingViewController;
+class MeetingPanels;
 class VeskButton;
 class VeskTextView;
 
@@ -18,10 +20,24 @@ class VeskTextView;
 class ChatPanel final : public QObject {
     Q_OBJECT
 public:
-    ChatPanel(MeetingViewController *window, QObject *parent);
+    // The window's chat views.
+    struct Views {
+        QPointer<IMDisplayView> overlay;
+        QPointer<VeskTextView> input;
+        QPointer<VeskButton> enableButton; // forbid/allow for all
+    };
+    // What the chat asks of the window.
+    struct Calls {
+        // The rectangles the overlay keeps clear of (the tiles' name bars), in the given widget.
+        std::function<QList<QRect>(QWidget *in)> keepClearRects;
+    };
+
+    ChatPanel(MeetingPanels &panels, Views views, Calls calls);
 
     // Wires the window's input and overlay (the build calls it once its views exist).
     void setupChat();
+    // The grid's visible area changed: the overlay is placed again once its tiles have settled.
+    void gridAreaChanged();
 
     void addSingleMessage(const MeetingMessageModel &line);
     // The window's forbid-all switch (disableIMAction) and the floating panel's (allowIMAction).
@@ -52,7 +68,9 @@ private:
     void requestSwitch(VeskButton *sender);
     void applyWindowInput(bool editable, qint64 switchState, const QString &placeholder, bool emptied);
 
-    MeetingViewController *m_window;
+    MeetingPanels &m_panels;
+    const Views m_views;
+    const Calls m_calls;
     QPointer<IMDisplayView> m_floatingIMDisplayView;
     QPointer<FloatingIMView> m_floatingIMView;
     bool m_placementQueued = false;

@@ -2,7 +2,6 @@
 
 #include "meeting/panels/IMDisplayView.h"
 #include "meeting/panels/SubtitleSettingView.h"
-#include "meeting/window/MeetingViewController.h"
 #include "uikit/KVWindow.h"
 #include "uikit/MacBaseViewController.h"
 #include "uikit/MacBaseWindowController.h"
@@ -13,7 +12,7 @@
 #include <QScreen>
 #include <QWidget>
 
-MeetingPanels::MeetingPanels(MeetingViewController *window) : m_window(window) {}
+MeetingPanels::MeetingPanels(Host host) : m_host(std::move(host)) {}
 
 MeetingPanels::~MeetingPanels()
 {
@@ -28,6 +27,40 @@ MeetingPanels::~MeetingPanels()
     // it is still whole, not after its members are gone.
     while (!children().isEmpty())
         delete children().constFirst();
+}
+
+QWidget *MeetingPanels::view() const
+{
+    return m_host.view ? m_host.view() : nullptr;
+}
+
+double MeetingPanels::adjustScale() const
+{
+    return m_host.adjustScale ? m_host.adjustScale() : 1.0;
+}
+
+bool MeetingPanels::meetingEnded() const
+{
+    return m_host.meetingEnded && m_host.meetingEnded();
+}
+
+MoreItemView *MeetingPanels::moreMenu() const
+{
+    return m_host.moreMenu ? m_host.moreMenu() : nullptr;
+}
+
+void MeetingPanels::moreMenuItemDidClose(MoreItemView::Item item)
+{
+    if (MoreItemView *menu = moreMenu())
+        menu->itemPanelDidClose(item);
+}
+
+QObject *MeetingPanels::adopt(std::type_index type, QObject *panel)
+{
+    if (panel && !panel->parent())
+        panel->setParent(this);
+    m_panels[type] = panel;
+    return panel;
 }
 
 void MeetingPanels::keepView(QWidget *view)
@@ -77,7 +110,7 @@ void MeetingPanels::handleFullScreenMouseDown(QMouseEvent *event)
 void MeetingPanels::showFloatingWindowAtView(QWidget *view, QWidget *contentView, const QSizeF &contentViewSize,
                                              double adjustX, double adjustY)
 {
-    QWidget *anchor = view ? view : (m_window && m_window->isViewLoaded() ? m_window->view() : nullptr);
+    QWidget *anchor = view ? view : this->view();
     if (!contentView || !anchor)
         return;
     const QRect frame = KVWindowPlacement::frameBelowView(KVWindowPlacement::screenRectOfView(anchor),
@@ -108,7 +141,8 @@ void MeetingPanels::placeWindowAtIndex(QWidget *window, QWidget *toTheLeftOfWind
 
 QWidget *MeetingPanels::meetingWindow() const
 {
-    return m_window && m_window->isViewLoaded() ? m_window->view()->window() : nullptr;
+    QWidget *view = this->view();
+    return view ? view->window() : nullptr;
 }
 
 KVWindow *MeetingPanels::keepFloating(KVWindow *window)

@@ -1,11 +1,14 @@
 #pragma once
 
 // The meeting window's panels and pop-overs. It owns the panels and panel windows the window
-// opens (built on first use, kept while the window lives), closes the pop-overs together, and
-// registers the panels the window loads by their interface names. A panel's own operations live
-// in the panel's class; the controller forwards to it (docs/ARCHITECTURE.md, "Adding a panel").
+// opens (built on first use, kept while the window lives), closes the pop-overs together, places
+// floating windows, and registers the panels the window loads by their interface names. It is the
+// panels' narrow host: what a panel needs of the window (its view, its scale, whether the meeting
+// has ended) comes through Host, never through the window's controller, which this library cannot
+// reach (docs/ARCHITECTURE.md, "Adding a panel").
 
 #include "foundation/KVClock.h"
+#include "meeting/panels/MoreItemView.h"
 
 #include <QObject>
 #include <QPointer>
@@ -15,15 +18,20 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <type_traits>
 #include <typeindex>
 #include <unordered_map>
 #include <vector>
 
+class ApplicationView;
 class KVWindow;
 class MacBaseWindowController;
-class MeetingViewController;
+class MacBaseViewController;
+class MemberListViewController;
 class QMouseEvent;
 class QWidget;
+class SubtitleSettingView;
+class TranscriptionViewController;
 class VeskButton;
 
 class MeetingPanels final : public QObject {
@@ -31,17 +39,17 @@ class MeetingPanels final : public QObject {
 public:
     // The panels' state the window and the panels read, under the names the panels use.
     struct State {
-        QPointer<QWidget> moreView; // MeetingMoreView
+        QPointer<QWidget> moreView; // MeetingMoreView (the window's)
         std::unique_ptr<MacBaseWindowController> memberWindow;
-        QPointer<QObject> memberListViewController; // MemberListViewController
+        QPointer<MemberListViewController> memberListViewController;
         bool isMemberListShow = false;
         std::unique_ptr<MacBaseWindowController> transcriptionWindow;
-        QPointer<QObject> transcriptionView;   // TranscriptionViewController
-        QPointer<QWidget> subtitleSettingView; // SubtitleSettingView
-        QPointer<QWidget> applicationView;     // ApplicationView
-        QPointer<QObject> settingPage;         // MainSettingViewController
-        QPointer<QWidget> videoSelectView;     // KVCameraSelectView
-        QPointer<QWidget> audioSelectView;     // KVAudioSelectView
+        QPointer<TranscriptionViewController> transcriptionView;
+        QPointer<SubtitleSettingView> subtitleSettingView;
+        QPointer<ApplicationView> applicationView;
+        QPointer<MacBaseViewController> settingPage; // the settings window's content
+        QPointer<QWidget> videoSelectView;           // KVCameraSelectView (devices)
+        QPointer<QWidget> audioSelectView;           // KVAudioSelectView (devices)
         // Count-downs (lazy getters hostCountDownView, respondCountDownView, hostCountStartView).
         QPointer<QWidget> hostCountDownViewStorage;
         QPointer<QWidget> respondCountDownViewStorage;
@@ -61,17 +69,41 @@ public:
         std::function<void()> close;
     };
 
-    explicit MeetingPanels(MeetingViewController *window);
+    // What the panels ask of the window they belong to.
+    struct Host {
+        std::function<QWidget *()> view; // the window's view; nullptr before it is loaded
+        std::function<double()> adjustScale;
+        std::function<bool()> meetingEnded;
+        // The share tool bar's more menu, while there is one (its item goes off as a panel closes).
+        std::function<MoreItemView *()> moreMenu;
+    };
+
+    explicit MeetingPanels(Host host);
     ~MeetingPanels() override;
+
+    // ---- The host, for the panels ----
+    // The window's view, or nullptr before it is loaded.
+    [[nodiscard]] QWidget *view() const;
+    [[nodiscard]] double adjustScale() const;
+    [[nodiscard]] bool meetingEnded() const;
+    // The share tool bar's more menu, or nullptr.
+    [[nodiscard]] MoreItemView *moreMenu() const;
+    // A panel the more menu opened closed by itself: its item goes off, so that the next press
+    // opens it again. Nothing without a menu.
+    void moreMenuItemDidClose(MoreItemView::Item item);
 
     // Registers the panels the window loads by name (vesk::loadViewFromNibWithName). Called by the
     // build; explicit, so a panel that no code names is never left out by the linker. Calling it
     // again changes nothing.
     static void registerPanels();
 
-    // The panel room of class T, built on first use as T(window, this) and kept while the window
-    // lives.
+    // The panel of class T, built on first use and kept while the panels live: by the maker the
+    // window provided for T (a panel that needs the window's views or calls), else as T(*this).
     template <class T> T &panel();
+    // The panel of class T if it was built, else nullptr.
+    template <class T> [[nodiscard]] T *builtPanel() const;
+    // How the panel of class T is made: it is handed its views and the calls it needs here.
+    template <class T> void provide(std::function<T *(MeetingPanels &)> make);
 
     // The window installs how each pop-over closes; a panel that must do more on closing may
     // replace its own slot.
@@ -103,7 +135,7 @@ public:
     static void invokeIfOffered(QObject *object, const char *normalizedSignature, const char *name);
 
     [[nodiscard]] const State &state() const { return m_state; }
-    // Written by the window's rooms as panels open and close.
+    // Written by the panels and the window's concerns as panels open and close.
     [[nodiscard]] State &state() { return m_state; }
 
 private:
@@ -111,10 +143,13 @@ private:
     [[nodiscard]] QWidget *meetingWindow() const;
     // Keeps a floating window made here, to close it with the meeting window.
     KVWindow *keepFloating(KVWindow *window);
+    // Keeps a panel just made: a child of the panels, so it goes with them.
+    QObject *adopt(std::type_index type, QObject *panel);
 
-    MeetingViewController *m_window;
+    const Host m_host;
     State m_state;
     std::unordered_map<std::type_index, QPointer<QObject>> m_panels;
+    std::unordered_map<std::type_index, std::function<QObject *(MeetingPanels &)>> m_makers;
     std::array<PopOver, std::size_t(PopOverSlot::Count)> m_popOvers;
     std::vector<QPointer<KVWindow>> m_floatingWindows;
     std::vector<QPointer<QWidget>> m_keptViews;
@@ -122,8 +157,29 @@ private:
 
 template <class T> T &MeetingPanels::panel()
 {
-    QPointer<QObject> &slot = m_panels[std::type_index(typeid(T))];
-    if (!slot)
-        slot = new T(m_window, this);
-    return *static_cast<T *>(slot.data());
+    const std::type_index type(typeid(T));
+    if (QObject *built = m_panels[type])
+        return *static_cast<T *>(built);
+    const auto maker = m_makers.find(type);
+    if (maker != m_makers.end())
+        return *static_cast<T *>(adopt(type, maker->second(*this)));
+    if constexpr (std::is_constructible_v<T, MeetingPanels &>) {
+        return *static_cast<T *>(adopt(type, new T(*this)));
+    } else {
+        // A panel that needs the window's views is provided by the window before its first use.
+        qFatal("MeetingPanels: no maker provided for %s", typeid(T).name());
+    }
+}
+
+template <class T> T *MeetingPanels::builtPanel() const
+{
+    const auto found = m_panels.find(std::type_index(typeid(T)));
+    return found == m_panels.end() ? nullptr : static_cast<T *>(found->second.data());
+}
+
+template <class T> void MeetingPanels::provide(std::function<T *(MeetingPanels &)> make)
+{
+    m_makers[std::type_index(typeid(T))] = [make = std::move(make)](MeetingPanels &panels) -> QObject * {
+        return make(panels);
+    };
 }

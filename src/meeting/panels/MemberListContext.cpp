@@ -2,7 +2,7 @@
 
 #include "agent/VeskAppAgent.h"
 #include "agent/VeskMeetingManager.h"
-#include "meeting/window/MeetingCurrent.h"
+#include "meeting/common/MeetingCurrent.h"
 
 namespace MemberListContext {
 

@@ -1,10 +1,10 @@
 #include "meeting/panels/MemberListPanel.h"
 
 #include "agent/VeskMeetingManager.h"
+#include "meeting/common/MeetingBottomButton.h"
+#include "meeting/panels/MeetingPanels.h"
 #include "meeting/panels/MemberListContext.h"
 #include "meeting/panels/MemberListViewController.h"
-#include "meeting/window/MeetingBottomButton.h"
-#include "meeting/window/MeetingViewController.h"
 #include "uikit/KVFlatView.h"
 #include "uikit/KVWindow.h"
 #include "uikit/MacBaseWindowController.h"
@@ -14,15 +14,17 @@
 
 #include <cmath>
 
-MemberListPanel::MemberListPanel(MeetingViewController *window, QObject *parent) : QObject(parent), m_window(window) {}
+MemberListPanel::MemberListPanel(MeetingPanels &panels, Views views, Calls calls)
+    : QObject(&panels), m_panels(panels), m_views(std::move(views)), m_calls(std::move(calls))
+{
+}
 
 MemberListViewController *MemberListPanel::memberListViewController()
 {
-    MeetingPanels::State &state = m_window->panels().state();
-    if (auto *list = qobject_cast<MemberListViewController *>(state.memberListViewController.data());
-        list && state.memberWindow)
+    MeetingPanels::State &state = m_panels.state();
+    if (MemberListViewController *list = state.memberListViewController; list && state.memberWindow)
         return list;
-    const int height = int(std::lround(kDesignHeight * m_window->adjustScale()));
+    const int height = int(std::lround(kDesignHeight * m_panels.adjustScale()));
     auto *window = new KVWindow(QRect(0, 0, kWidth, height));
     window->setObjectName(QStringLiteral("MemberListViewWindow"));
     window->setIdentifier(QStringLiteral("MemberListViewWindow"));
@@ -35,17 +37,17 @@ MemberListViewController *MemberListPanel::memberListViewController()
     state.memberListViewController = list;
     if (VeskMeetingManager *manager = MemberListContext::manager())
         manager->setWaitMemberDelegate(list, list);
-    QPointer<MeetingViewController> weak(m_window);
+    QPointer<MemberListPanel> weak(this);
     list->removeBlock = [weak] {
         if (!weak)
             return;
-        if (weak->ui->memberListBtn)
-            weak->ui->memberListBtn->setState(0);
-        if (weak->ui->memberLabel)
-            vesk::setBackgroundColor(weak->ui->memberLabel, Qt::white);
+        if (weak->m_views.memberListBtn)
+            weak->m_views.memberListBtn->setState(0);
+        if (weak->m_views.memberLabel)
+            vesk::setBackgroundColor(weak->m_views.memberLabel, Qt::white);
         // Closed: waiting-room arrivals show the red dot again.
-        weak->panels().state().isMemberListShow = false;
-        if (const auto &bar = weak->sharing().state().screenShareTopWindowController) {
+        weak->m_panels.state().isMemberListShow = false;
+        if (MacBaseWindowController *bar = weak->m_calls.shareToolBar ? weak->m_calls.shareToolBar() : nullptr) {
             if (QObject *content = bar->contentViewController())
                 content->setProperty("memberListShow", false);
         }
@@ -63,34 +65,34 @@ void MemberListPanel::showOrHideMember(VeskButton *sender)
 
 void MemberListPanel::open(VeskButton *sender)
 {
-    Ui::MeetingViewController &ui = *m_window->ui;
-    if (ui.memberLabel)
-        vesk::setBackgroundColor(ui.memberLabel, vesk::colorWithHexString(QStringLiteral("#007AFF")));
-    if (ui.memberListBtn)
-        ui.memberListBtn->setState(1);
-    QWidget *mainWindow = m_window->window();
+    if (m_views.memberLabel)
+        vesk::setBackgroundColor(m_views.memberLabel, vesk::colorWithHexString(QStringLiteral("#007AFF")));
+    if (m_views.memberListBtn)
+        m_views.memberListBtn->setState(1);
+    QWidget *meetingView = m_panels.view();
+    QWidget *mainWindow = meetingView ? meetingView->window() : nullptr;
     memberListViewController();
-    MacBaseWindowController *memberWindow = m_window->panels().state().memberWindow.get();
+    MacBaseWindowController *memberWindow = m_panels.state().memberWindow.get();
     memberWindow->showWindow();
     QWidget *anchor = mainWindow;
     double adjustY = 0;
-    if (sender != ui.memberListBtn.data()) {
-        const auto &bar = m_window->sharing().state().screenShareTopWindowController;
+    if (sender != static_cast<VeskButton *>(m_views.memberListBtn.data())) {
+        MacBaseWindowController *bar = m_calls.shareToolBar ? m_calls.shareToolBar() : nullptr;
         anchor = bar ? bar->window() : nullptr;
         adjustY = kShareBarAdjustY;
     }
-    m_window->placeWindowAtIndex(memberWindow->window(), anchor, 0.0, adjustY);
-    m_window->hideOtherOverViewsExceptView(nullptr);
-    if (ui.memberBtnRedDot)
-        ui.memberBtnRedDot->hide();
-    m_window->panels().state().isMemberListShow = true;
+    m_panels.placeWindowAtIndex(memberWindow->window(), anchor, 0.0, adjustY);
+    m_panels.hideOtherOverViewsExceptView(nullptr);
+    if (m_views.memberBtnRedDot)
+        m_views.memberBtnRedDot->hide();
+    m_panels.state().isMemberListShow = true;
 }
 
 void MemberListPanel::close()
 {
-    m_window->panels().state().isMemberListShow = false;
-    if (m_window->ui->memberLabel)
-        vesk::setBackgroundColor(m_window->ui->memberLabel, Qt::white);
-    if (const auto &memberWindow = m_window->panels().state().memberWindow)
+    m_panels.state().isMemberListShow = false;
+    if (m_views.memberLabel)
+        vesk::setBackgroundColor(m_views.memberLabel, Qt::white);
+    if (const auto &memberWindow = m_panels.state().memberWindow)
         memberWindow->close();
 }

@@ -3,9 +3,15 @@
 #include <QObject>
 #include <QPointer>
 
+#include <functional>
+
 class KVWindow;
-class MeetingViewController;
+class MacBaseWindowController;
+class MeetingBottomButton;
+class MeetingPanels;
 class MemberListViewController;
+class QLabel;
+class QWidget;
 class VeskButton;
 
 // The meeting window's member-list window: built once, hidden, on first use (the list then is
@@ -19,7 +25,18 @@ public:
     // Opened from the share tool bar, the list sits this much lower than the bar's top.
     static constexpr double kShareBarAdjustY = -118;
 
-    MemberListPanel(MeetingViewController *window, QObject *parent);
+    // The window's member-list button, its label and the waiting-room red dot.
+    struct Views {
+        QPointer<MeetingBottomButton> memberListBtn;
+        QPointer<QLabel> memberLabel;
+        QPointer<QWidget> memberBtnRedDot;
+    };
+    struct Calls {
+        // The floating share tool bar's window controller while the user shares, else nullptr.
+        std::function<MacBaseWindowController *()> shareToolBar;
+    };
+
+    MemberListPanel(MeetingPanels &panels, Views views, Calls calls);
 
     // The list, with its window made (not shown) on first use.
     MemberListViewController *memberListViewController();
@@ -30,5 +47,7 @@ private:
     void open(VeskButton *sender);
     void close();
 
-    MeetingViewController *m_window;
+    MeetingPanels &m_panels;
+    const Views m_views;
+    const Calls m_calls;
 };

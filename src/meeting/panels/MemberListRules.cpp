@@ -2,8 +2,8 @@
 
 #include "foundation/RXEncrypt.h"
 #include "foundation/StringHelpers.h"
+#include "meeting/common/AssistantRecords.h"
 #include "meeting/panels/MemberListTexts.h"
-#include "meeting/window/grid/AssistantRecords.h"
 
 namespace MemberListRules {
 

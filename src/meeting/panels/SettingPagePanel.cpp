@@ -6,11 +6,10 @@
 #include "agent/engine/KRTCEngineOC.h"
 #include "foundation/KVClock.h"
 #include "foundation/MainQueue.h"
+#include "meeting/common/MeetingBottomButton.h"
+#include "meeting/common/MeetingCurrent.h"
+#include "meeting/panels/MeetingPanels.h"
 #include "meeting/panels/MeetingSettingPage.h"
-#include "meeting/panels/MoreMenuItem.h"
-#include "meeting/window/MeetingBottomButton.h"
-#include "meeting/window/MeetingCurrent.h"
-#include "meeting/window/MeetingViewController.h"
 #include "uikit/MacBaseViewController.h"
 #include "uikit/MacBaseWindowController.h"
 #include "uikit/VeskButton.h"
@@ -42,7 +41,8 @@ void mirror(bool on)
 
 } // namespace
 
-SettingPagePanel::SettingPagePanel(MeetingViewController *window, QObject *parent) : QObject(parent), m_window(window)
+SettingPagePanel::SettingPagePanel(MeetingPanels &panels, Views views, Calls calls)
+    : QObject(&panels), m_panels(panels), m_views(std::move(views)), m_calls(std::move(calls))
 {
 }
 
@@ -57,8 +57,7 @@ void SettingPagePanel::dropPage(bool closeWindow)
     std::shared_ptr<MeetingSettingPage> page(std::move(m_page));
     if (!page)
         return;
-    if (m_window)
-        m_window->panels().state().settingPage = nullptr;
+    m_panels.state().settingPage = nullptr;
     if (MacBaseViewController *content = page->content())
         content->windowShouldCloseBlock = nullptr;
     if (closeWindow)
@@ -69,27 +68,26 @@ void SettingPagePanel::dropPage(bool closeWindow)
 
 void SettingPagePanel::showSettingPage(int tab)
 {
-    if (!m_window)
-        return;
     if (m_page)
         dropPage(true);
-    m_window->hideOtherOverViewsExceptView(nullptr);
+    m_panels.hideOtherOverViewsExceptView(nullptr);
 
     m_page = MeetingSettingPage::instantiate();
     MeetingSettingPage *page = m_page.get();
-    m_window->panels().state().settingPage = page->content();
+    m_panels.state().settingPage = page->content();
     page->setInMeeting(true);
 
     QPointer<SettingPagePanel> self(this);
     if (MacBaseViewController *content = page->content()) {
         content->windowShouldCloseBlock = [self] {
-            if (!self || !self->m_window)
+            if (!self)
                 return true;
-            MeetingViewController *window = self->m_window;
-            self->dropPage(false);
-            if (window->ui->settingPageBtn)
-                window->ui->settingPageBtn->setState(0);
-            MoreMenuItem::reset(window, MoreItemView::SettingItem);
+            // Dropping the page drops this block with what it holds: a copy first.
+            SettingPagePanel *panel = self.data();
+            panel->dropPage(false);
+            if (panel->m_views.settingPageBtn)
+                panel->m_views.settingPageBtn->setState(0);
+            panel->m_panels.moreMenuItemDidClose(MoreItemView::SettingItem);
             return true;
         };
     }
@@ -97,24 +95,23 @@ void SettingPagePanel::showSettingPage(int tab)
     vesk::veskCenter(page->windowController().window());
 
     auto interaction = std::make_shared<KVSettingInteraction>();
-    QPointer<MeetingViewController> window(m_window);
-    interaction->onShowCurrentSpeaker = [window](MainSettingModel *model) {
-        if (window && model)
-            window->showCurrentSpeakerView(model->showCurrentSpeaker());
+    interaction->onShowCurrentSpeaker = [self](MainSettingModel *model) {
+        if (self && model)
+            self->m_calls.showCurrentSpeakerView(model->showCurrentSpeaker());
     };
     interaction->onVideoMirror = [](MainSettingModel *model) {
         if (model)
             mirror(model->videoMirror());
     };
     interaction->onVideoDeviceChanged = [](MainSettingModel *) {};
-    interaction->onSubTitleFontNumer = [window](MainSettingModel *model) {
-        if (window && model)
-            window->handleSubTitleChangeEvent(model->subtitle(), false);
+    interaction->onSubTitleFontNumer = [self](MainSettingModel *model) {
+        if (self && model)
+            self->m_calls.handleSubTitleChangeEvent(model->subtitle(), false);
     };
     interaction->onSubTitleLanguage = interaction->onSubTitleFontNumer;
-    interaction->onInputLanguage = [window](MainSettingModel *model) {
-        if (window && model)
-            window->handleSubTitleChangeEvent(model->subtitle(), true);
+    interaction->onInputLanguage = [self](MainSettingModel *model) {
+        if (self && model)
+            self->m_calls.handleSubTitleChangeEvent(model->subtitle(), true);
     };
     interaction->onMicphoneDeviceChanged = [](MainSettingModel *model) {
         if (model)
@@ -127,10 +124,9 @@ void SettingPagePanel::showSettingPage(int tab)
     page->setInteraction(interaction);
 
     page->switchTab(tab);
-    page->onMemberChange(m_window->activeMembers(), m_window->avFileShareSourceModel(),
-                         m_window->screenShareSourceModel());
-    if (m_window->ui->settingPageBtn)
-        m_window->ui->settingPageBtn->setState(1);
+    page->onMemberChange(m_calls.activeMembers(), m_calls.avFileShareSourceModel(), m_calls.screenShareSourceModel());
+    if (m_views.settingPageBtn)
+        m_views.settingPageBtn->setState(1);
 }
 
 void SettingPagePanel::membersChanged()
@@ -144,8 +140,8 @@ void SettingPagePanel::hideSettingPage()
 {
     if (m_page)
         dropPage(true);
-    if (m_window && m_window->ui->settingPageBtn)
-        m_window->ui->settingPageBtn->setState(0);
+    if (m_views.settingPageBtn)
+        m_views.settingPageBtn->setState(0);
 }
 
 void SettingPagePanel::handleSettingPageConfig()
@@ -155,13 +151,13 @@ void SettingPagePanel::handleSettingPageConfig()
     QPointer<SettingPagePanel> self(this);
     m_configTimer = KVTimer::singleShot(this, std::chrono::milliseconds(kConfigDelayMs), [self] {
         VeskAppAgent *agent = VeskAppAgent::existingInstance();
-        if (!self || !self->m_window || !agent || self->m_window->meetingEnded())
+        if (!self || !agent || self->m_panels.meetingEnded())
             return;
         MainSettingModel *settings = agent->settingModel();
         switchDevice(kSpeaker, settings->currentSpeaker());
         switchDevice(kMicrophone, settings->currentMicphone());
-        self->m_window->showCurrentSpeakerView(settings->showCurrentSpeaker());
+        self->m_calls.showCurrentSpeakerView(settings->showCurrentSpeaker());
         mirror(settings->videoMirror());
-        self->m_window->handleSubTitleChangeEvent(settings->subtitle(), true);
+        self->m_calls.handleSubTitleChangeEvent(settings->subtitle(), true);
     });
 }

@@ -3,11 +3,17 @@
 #include <QObject>
 #include <QPointer>
 
+#include <QList>
+
+#include <functional>
 #include <memory>
 
 class KVTimer;
+class MeetingActiveModel;
+class MeetingBottomButton;
+class MeetingPanels;
 class MeetingSettingPage;
-class MeetingViewController;
+class SubtitleSettingModel;
 
 // The settings window opened from the meeting: one at a time, on a given tab, with the blocks
 // through which its changes act on the running meeting; the tool bar's settings button follows
@@ -17,7 +23,22 @@ class SettingPagePanel final : public QObject {
 public:
     static constexpr int kConfigDelayMs = 1000;
 
-    SettingPagePanel(MeetingViewController *window, QObject *parent);
+    using Tile = std::shared_ptr<MeetingActiveModel>;
+
+    struct Views {
+        QPointer<MeetingBottomButton> settingPageBtn; // follows the page: on while it is open
+    };
+    // What the page's changes do to the running meeting, and what it shows of it.
+    struct Calls {
+        std::function<void(bool show)> showCurrentSpeakerView;
+        std::function<void(SubtitleSettingModel *model, bool languageType)> handleSubTitleChangeEvent;
+        // The grid's tiles and the two share streams, for the page's video tab.
+        std::function<QList<Tile>()> activeMembers;
+        std::function<Tile()> avFileShareSourceModel;
+        std::function<Tile()> screenShareSourceModel;
+    };
+
+    SettingPagePanel(MeetingPanels &panels, Views views, Calls calls);
     ~SettingPagePanel() override;
 
     void showSettingPage(int tab);
@@ -32,7 +53,9 @@ private:
     // Closes the page's window and forgets it (deleted once its close has run).
     void dropPage(bool closeWindow);
 
-    MeetingViewController *m_window;
+    MeetingPanels &m_panels;
+    const Views m_views;
+    const Calls m_calls;
     std::unique_ptr<MeetingSettingPage> m_page;
     QPointer<KVTimer> m_configTimer;
 };

@@ -7,12 +7,11 @@
 #include "foundation/JXExtension.h"
 #include "foundation/KVClock.h"
 #include "foundation/models/MeetingInfoModel.h"
+#include "meeting/common/MeetingBottomButton.h"
+#include "meeting/common/MeetingCurrent.h"
 #include "meeting/panels/MeetingPanels.h"
 #include "meeting/panels/SubtitleRules.h"
 #include "meeting/panels/SubtitleSettingView.h"
-#include "meeting/window/MeetingBottomButton.h"
-#include "meeting/window/MeetingCurrent.h"
-#include "meeting/window/MeetingViewController.h"
 #include "uikit/AutoLayout.h"
 #include "uikit/VeskButton.h"
 #include "uikit/VeskCategories.h"
@@ -57,7 +56,10 @@ void fillSubtitleDocument(QTextDocument &document, const QString &text, int font
 
 } // namespace
 
-SubtitlePanel::SubtitlePanel(MeetingViewController *window, QObject *parent) : QObject(parent), m_window(window) {}
+SubtitlePanel::SubtitlePanel(MeetingPanels &panels, Views views)
+    : QObject(&panels), m_panels(panels), m_views(std::move(views))
+{
+}
 
 // ---- Showing results -----------------------------------------------------------------------------
 
@@ -71,30 +73,30 @@ void SubtitlePanel::receiveSubTitle(const IMMessage &message)
 
 void SubtitlePanel::showSubTitleText(const QList<KVSubTitleModel> &results)
 {
-    if (results.isEmpty() || !m_window)
+    if (results.isEmpty())
         return;
     resetSubtitleHideBlock();
     const QString text = SubtitleRules::subtitleText(results.last());
-    const auto &ui = m_window->ui;
-    const double boxWidth = ui->subtitleTextViewWidth ? ui->subtitleTextViewWidth->constant() : 800;
+    const Views &ui = m_views;
+    const double boxWidth = ui.subtitleTextViewWidth ? ui.subtitleTextViewWidth->constant() : 800;
     const double width = std::max(0.0, boxWidth - kBoxHorizontalInsets);
     QTextDocument measure;
     fillSubtitleDocument(measure, text, m_subtitleFont);
     measure.setTextWidth(width);
     const int height = std::max(SubtitleRules::kMinTextHeight, int(std::ceil(measure.size().height())));
-    if (ui->subtitleTextViewHeight)
-        ui->subtitleTextViewHeight->setConstant(height + kBoxVerticalInsets);
+    if (ui.subtitleTextViewHeight)
+        ui.subtitleTextViewHeight->setConstant(height + kBoxVerticalInsets);
     m_lastShowTime = KVClock::current().nowMs();
     // The box's height constraint sizes the text view to (w, h) inside its scroll view.
-    if (QTextEdit *view = ui->subtitileTextView)
+    if (QTextEdit *view = ui.subtitileTextView)
         fillSubtitleDocument(*view->document(), text, m_subtitleFont);
 }
 
 void SubtitlePanel::resetSubtitleHideBlock()
 {
-    if (m_window && m_window->ui->subtitleBKView) {
-        m_window->ui->subtitleBKView->show();
-        m_window->ui->subtitleBKView->raise();
+    if (m_views.subtitleBKView) {
+        m_views.subtitleBKView->show();
+        m_views.subtitleBKView->raise();
     }
     if (m_hideSubtitleViewTimer)
         m_hideSubtitleViewTimer->invalidate();
@@ -104,8 +106,8 @@ void SubtitlePanel::resetSubtitleHideBlock()
 
 void SubtitlePanel::hideSubtitleView()
 {
-    if (m_window && m_window->ui->subtitleBKView)
-        m_window->ui->subtitleBKView->hide();
+    if (m_views.subtitleBKView)
+        m_views.subtitleBKView->hide();
 }
 
 void SubtitlePanel::setShowSubtitleView(bool show)
@@ -142,17 +144,16 @@ SubtitleSettingView *SubtitlePanel::subtitleSettingView()
         if (!popOver)
             popOver = new SubtitleSettingView();
         popOver->hide();
-        popOver->setParent(m_window ? m_window->view() : nullptr);
+        popOver->setParent(m_panels.view());
         m_subtitleSettingView = popOver;
         // The window's pop-over housekeeping closes it with the others.
-        if (m_window)
-            m_window->panels().state().subtitleSettingView = popOver;
+        m_panels.state().subtitleSettingView = popOver;
         VeskAppAgent *agent = VeskAppAgent::sharedInstance();
         popOver->setSettingModel(agent->settingModel()->subtitle());
-        QPointer<MeetingViewController> window(m_window);
-        popOver->settingChangeBlock = [window](SubtitleSettingModel *model, bool languageChanged) {
-            if (window)
-                window->handleSubTitleChangeEvent(model, languageChanged);
+        QPointer<SubtitlePanel> self(this);
+        popOver->settingChangeBlock = [self](SubtitleSettingModel *model, bool languageChanged) {
+            if (self)
+                self->handleSubTitleChangeEvent(model, languageChanged);
         };
     }
     return m_subtitleSettingView;
@@ -165,7 +166,7 @@ bool SubtitlePanel::subtitleSettingViewShown() const
 
 void SubtitlePanel::openOrColseSubtitleSettingView(VeskButton *sender)
 {
-    if (!m_window || !sender)
+    if (!sender)
         return;
     if (sender->state() != 1) {
         if (subtitleSettingViewShown())
@@ -173,8 +174,8 @@ void SubtitlePanel::openOrColseSubtitleSettingView(VeskButton *sender)
         return;
     }
     SubtitleSettingView *popOver = subtitleSettingView();
-    m_window->hideOtherOverViewsExceptView(popOver);
-    popOver->setParent(m_window->view());
+    m_panels.hideOtherOverViewsExceptView(popOver);
+    popOver->setParent(m_panels.view());
     popOver->show();
     popOver->raise();
     popOver->layoutSelfWithView(sender);

@@ -9,8 +9,11 @@
 
 #include <optional>
 
+class KVLayoutConstraint;
 class KVTimer;
-class MeetingViewController;
+class MeetingPanels;
+class QTextEdit;
+class QWidget;
 class SubtitleSettingModel;
 class SubtitleSettingView;
 class VeskButton;
@@ -21,7 +24,15 @@ class VeskButton;
 class SubtitlePanel final : public QObject {
     Q_OBJECT
 public:
-    SubtitlePanel(MeetingViewController *window, QObject *parent);
+    // The window's subtitle box: its background, the text and the text's size.
+    struct Views {
+        QPointer<QWidget> subtitleBKView;
+        QPointer<QTextEdit> subtitileTextView;
+        QPointer<KVLayoutConstraint> subtitleTextViewWidth;
+        QPointer<KVLayoutConstraint> subtitleTextViewHeight;
+    };
+
+    SubtitlePanel(MeetingPanels &panels, Views views);
 
     // The state the window reads.
     [[nodiscard]] bool showSubtitleView() const { return m_showSubtitleView; }
@@ -46,7 +57,8 @@ public:
     [[nodiscard]] bool subtitleSettingViewShown() const;
 
 private:
-    MeetingViewController *m_window;
+    MeetingPanels &m_panels;
+    const Views m_views;
     bool m_showSubtitleView = false;
     int m_subtitleFont = 16;
     int m_subtitleLanguage = 0;

@@ -1,9 +1,8 @@
 #include "meeting/panels/TranscriptionPanel.h"
 
 #include "meeting/panels/MeetingPanels.h"
+#include "meeting/panels/MoreItemView.h"
 #include "meeting/panels/TranscriptionViewController.h"
-#include "meeting/window/MeetingViewController.h"
-#include "meeting/window/MoreItemView.h"
 #include "uikit/KVWindow.h"
 #include "uikit/MacBaseWindowController.h"
 
@@ -13,32 +12,32 @@
 
 #include <cmath>
 
-TranscriptionPanel::TranscriptionPanel(MeetingViewController *window, QObject *parent)
-    : QObject(parent), m_window(window)
+TranscriptionPanel::TranscriptionPanel(MeetingPanels &panels, Calls calls)
+    : QObject(&panels), m_panels(panels), m_calls(std::move(calls))
 {
 }
 
 TranscriptionViewController *TranscriptionPanel::transcriptionView()
 {
-    MeetingPanels::State &state = m_window->panels().state();
-    if (auto *existing = qobject_cast<TranscriptionViewController *>(state.transcriptionView.data()))
+    MeetingPanels::State &state = m_panels.state();
+    if (TranscriptionViewController *existing = state.transcriptionView)
         return existing;
     auto *panel = new TranscriptionViewController(this);
     state.transcriptionView = panel;
-    QPointer<MeetingViewController> window(m_window);
-    panel->removeBlock = [window] {
-        if (window)
-            window->applicationStateRecover(1);
+    QPointer<TranscriptionPanel> self(this);
+    panel->removeBlock = [self] {
+        if (self && self->m_calls.panelDidClose)
+            self->m_calls.panelDidClose();
     };
     return panel;
 }
 
 MacBaseWindowController *TranscriptionPanel::transcriptionWindow()
 {
-    MeetingPanels::State &state = m_window->panels().state();
+    MeetingPanels::State &state = m_panels.state();
     if (state.transcriptionWindow)
         return state.transcriptionWindow.get();
-    const double scale = m_window->adjustScale();
+    const double scale = m_panels.adjustScale();
     const QSize size(int(std::lround(kWidth * scale)), int(std::lround(kHeight * scale)));
     auto *window = new KVWindow(QRect(QPoint(0, 0), size));
     window->setIdentifier(QStringLiteral("transcriptionWindow"));
@@ -48,8 +47,8 @@ MacBaseWindowController *TranscriptionPanel::transcriptionWindow()
     state.transcriptionWindow = std::make_unique<MacBaseWindowController>(window);
     state.transcriptionWindow->setContentViewController(transcriptionView());
     // Just off the right edge of the meeting window's screen until it is placed.
-    QScreen *screen = m_window->isViewLoaded() && m_window->view()->screen() ? m_window->view()->screen()
-                                                                             : QGuiApplication::primaryScreen();
+    QWidget *meetingView = m_panels.view();
+    QScreen *screen = meetingView && meetingView->screen() ? meetingView->screen() : QGuiApplication::primaryScreen();
     const QRect area = screen ? screen->geometry() : QRect(0, 0, 1920, 1080);
     window->setGeometry(QRect(QPoint(area.right() + 1, area.bottom() + 1 - size.height()), size));
     return state.transcriptionWindow.get();
@@ -58,13 +57,13 @@ MacBaseWindowController *TranscriptionPanel::transcriptionWindow()
 void TranscriptionPanel::showOrHiddeTranscriptionWindow(bool show, bool fromFloatingWindow)
 {
     if (!show) {
-        if (m_window->panels().state().transcriptionWindow)
-            m_window->panels().state().transcriptionWindow->close();
+        if (m_panels.state().transcriptionWindow)
+            m_panels.state().transcriptionWindow->close();
         return;
     }
     MacBaseWindowController *controller = transcriptionWindow();
     controller->showWindow();
     // Beside the meeting window, or 8 points right of the floating bar's more menu.
-    QWidget *more = fromFloatingWindow ? m_window->moreItemView() : nullptr;
-    m_window->placeWindowAtIndex(controller->window(), more ? more->window() : nullptr, more ? kFloatingOffset : 0, 0);
+    QWidget *more = fromFloatingWindow ? m_panels.moreMenu() : nullptr;
+    m_panels.placeWindowAtIndex(controller->window(), more ? more->window() : nullptr, more ? kFloatingOffset : 0, 0);
 }

@@ -2,8 +2,10 @@
 
 #include <QObject>
 
+#include <functional>
+
 class MacBaseWindowController;
-class MeetingViewController;
+class MeetingPanels;
 class TranscriptionViewController;
 
 // The transcription panel and its window: built on first use (the panel also by the first
@@ -16,12 +18,18 @@ public:
     static constexpr double kHeight = 950;
     static constexpr double kFloatingOffset = 8;
 
-    TranscriptionPanel(MeetingViewController *window, QObject *parent);
+    struct Calls {
+        // The panel closed by itself (the applications pop-over's tile goes off).
+        std::function<void()> panelDidClose;
+    };
+
+    TranscriptionPanel(MeetingPanels &panels, Calls calls);
 
     TranscriptionViewController *transcriptionView();
     MacBaseWindowController *transcriptionWindow();
     void showOrHiddeTranscriptionWindow(bool show, bool fromFloatingWindow);
 
 private:
-    MeetingViewController *m_window;
+    MeetingPanels &m_panels;
+    const Calls m_calls;
 };

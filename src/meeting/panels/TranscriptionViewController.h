@@ -2,6 +2,7 @@
 
 #include "meeting/panels/TranscriptLines.h"
 #include "uikit/MacBaseViewController.h"
+#include "uikit/VeskButton.h"
 
 #include <QLineEdit>
 #include <QList>

@@ -1,6 +1,6 @@
 #include "meeting/window/FloatingMediaMiniView.h"
 
-#include "meeting/window/MeetingIcons.h"
+#include "meeting/common/MeetingIcons.h"
 #include "uikit/VeskButton.h"
 #include "uikit/VeskCategories.h"
 

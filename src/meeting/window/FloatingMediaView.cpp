@@ -1,6 +1,6 @@
 #include "meeting/window/FloatingMediaView.h"
 
-#include "meeting/window/MeetingIcons.h"
+#include "meeting/common/MeetingIcons.h"
 #include "meeting/window/grid/VerticalShowCollection.h"
 #include "uikit/KVWindow.h"
 #include "uikit/VeskButton.h"

@@ -1,7 +1,7 @@
 #include "meeting/window/MeetingMoreView.h"
 
-#include "meeting/window/MeetingBottomButton.h"
-#include "meeting/window/MeetingIcons.h"
+#include "meeting/common/MeetingBottomButton.h"
+#include "meeting/common/MeetingIcons.h"
 #include "meeting/window/ScreenShotFile.h"
 #include "uikit/AutoLayout.h"
 #include "uikit/KVWorkspace.h"

@@ -10,11 +10,12 @@
 #include "devices/views/KVDeviceNibs.h"
 #include "foundation/MainQueue.h"
 #include "foundation/models/MeetingInfoModel.h"
+#include "meeting/common/MeetingBottomButton.h"
+#include "meeting/common/MeetingWindowRules.h"
 #include "meeting/panels/ChatPanel.h"
 #include "meeting/panels/IMDisplayView.h"
-#include "meeting/window/MeetingBottomButton.h"
-#include "meeting/window/MeetingWindowRules.h"
 #include "meeting/window/MeetingWindowSizing.h"
+#include "meeting/window/grid/VideoCollectionView.h"
 #include "uikit/AutoLayout.h"
 #include "uikit/KVEventView.h"
 #include "uikit/KVMacWatermarkView.h"
@@ -112,7 +113,10 @@ void MeetingViewController::creatUI()
     setupVideoGridViews();
 
     ui->speakerBtn->setState(1);
-    m_panels->panel<ChatPanel>().setupChat();
+    ChatPanel &chatPanel = m_panels->panel<ChatPanel>();
+    chatPanel.setupChat();
+    if (VideoCollectionView *grid = videoGrid())
+        connect(grid, &VideoCollectionView::visibleAreaChanged, &chatPanel, &ChatPanel::gridAreaChanged);
     ui->IMView->layoutSelf(m_toolBar.adjustScale);
     ui->IMView->show();
     NotificationCenter &center = NotificationCenter::defaultCenter();

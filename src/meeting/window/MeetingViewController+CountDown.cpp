@@ -9,14 +9,13 @@
 #include "agent/VeskMeetingManager.h"
 #include "connection/KVMResponse.h"
 #include "foundation/MainQueue.h"
+#include "meeting/common/MeetingCurrent.h"
 #include "meeting/panels/ApplicationView.h"
 #include "meeting/panels/HostCountDownStartView.h"
 #include "meeting/panels/HostCountDownView.h"
-#include "meeting/panels/MoreMenuItem.h"
 #include "meeting/panels/PanelViews.h"
 #include "meeting/panels/RespondCountDownView.h"
 #include "meeting/sharing/MeetingSharing.h"
-#include "meeting/window/MeetingCurrent.h"
 #include "uikit/KVAlert.h"
 #include "uikit/KVWindow.h"
 #include "uikit/VeskToast.h"
@@ -45,7 +44,7 @@ std::optional<qint64> remainingMs(const KVMResponse &reply)
 
 // Off the screen; a floating window that only held the view goes with it, so no empty window stays,
 // and the more menu's item that opened it goes off, so its next press opens the setter again.
-void takeOffScreen(QWidget *view, MeetingViewController *window)
+void takeOffScreen(QWidget *view, MeetingPanels &panels)
 {
     if (!view)
         return;
@@ -55,7 +54,7 @@ void takeOffScreen(QWidget *view, MeetingViewController *window)
     PanelViews::removeFromSuperview(view);
     if (floating) {
         floating->close();
-        MoreMenuItem::reset(window, MoreItemView::CountDownItem);
+        panels.moreMenuItemDidClose(MoreItemView::CountDownItem);
     }
 }
 
@@ -68,7 +67,7 @@ void MeetingViewController::showHostCountDownView()
         return;
     HostCountDownView *setter = hostCountDownView();
     if (setter->parentWidget() != middle) {
-        takeOffScreen(setter, this);
+        takeOffScreen(setter, *m_panels);
         setter->setParent(middle);
     }
     // Centred on the middle view.
@@ -95,7 +94,7 @@ HostCountDownView *MeetingViewController::hostCountDownView()
             if (!weak)
                 return;
             setter->stopCountDown();
-            takeOffScreen(setter, weak);
+            takeOffScreen(setter, weak->panels());
             weak->resetItem(nullptr);
             weak->applicationStateRecover(ApplicationView::CountDownTile);
         };
@@ -214,7 +213,7 @@ void MeetingViewController::showHostCountStartView(qint64 seconds)
     running->raise();
     running->startCountDownWith(seconds);
     HostCountDownView *setter = hostCountDownView();
-    takeOffScreen(setter, this);
+    takeOffScreen(setter, *m_panels);
     setter->startCountDownWith(seconds);
 }
 

@@ -1,17 +1,17 @@
 // The share tool bar's more menu: the window's blocks that open and close each item's panel in a
 // floating window under the menu, and the meeting-record switches shown from it.
 
+#include "meeting/common/MeetingBottomButton.h"
 #include "meeting/panels/ApplicationServices.h"
 #include "meeting/panels/ChatPanel.h"
 #include "meeting/panels/FloatingIMView.h"
 #include "meeting/panels/HostCountDownView.h"
 #include "meeting/panels/MeetingPanels.h"
 #include "meeting/panels/MeetingRecordSwitchView.h"
+#include "meeting/panels/MoreItemView.h"
 #include "meeting/panels/PanelViews.h"
 #include "meeting/sharing/MeetingSharing.h"
-#include "meeting/window/MeetingBottomButton.h"
 #include "meeting/window/MeetingViewController.h"
-#include "meeting/window/MoreItemView.h"
 #include "uikit/KVWindow.h"
 #include "uikit/VeskButton.h"
 

@@ -1,7 +1,9 @@
-// The window's panel operations: member list, settings, applications, transcription, subtitles,
-// chat and the recording permission view. Each does nothing until its panel exists;
-// then it forwards to the panel (panels().panel<T>()).
+// The window's panels: how each panel that needs the window's views or calls is made
+// (providePanels), and the panel operations other classes call on the window, each forwarding to
+// its panel (panels().panel<T>()). The applications pop-over and the record switches are single
+// views the window makes and wires here.
 
+#include "meeting/common/MeetingBottomButton.h"
 #include "meeting/panels/ApplicationServices.h"
 #include "meeting/panels/ApplicationView.h"
 #include "meeting/panels/ChatPanel.h"
@@ -12,8 +14,42 @@
 #include "meeting/panels/SettingPagePanel.h"
 #include "meeting/panels/SubtitlePanel.h"
 #include "meeting/panels/TranscriptionPanel.h"
-#include "meeting/window/MeetingBottomButton.h"
 #include "meeting/window/MeetingViewController.h"
+#include "meeting/window/grid/VideoCollectionView.h"
+#include "uikit/KVFlatView.h"
+#include "uikit/MacBaseWindowController.h"
+
+#include <QLabel>
+
+void MeetingViewController::providePanels()
+{
+    MeetingPanels &panels = *m_panels;
+    // The views are read as a panel is made: panels are made after the build has made them.
+    panels.provide<ChatPanel>([this](MeetingPanels &p) {
+        return new ChatPanel(p, {ui->IMView, ui->IMChatTextView, ui->IMChatEnableButton}, {[this](QWidget *in) {
+                                 return videoGrid() ? videoGrid()->nameBarRects(in) : QList<QRect>();
+                             }});
+    });
+    panels.provide<MemberListPanel>([this](MeetingPanels &p) {
+        return new MemberListPanel(p, {ui->memberListBtn, ui->memberLabel, ui->memberBtnRedDot.data()},
+                                   {[this] { return m_sharing->state().screenShareTopWindowController.get(); }});
+    });
+    panels.provide<SettingPagePanel>([this](MeetingPanels &p) {
+        return new SettingPagePanel(
+            p, {ui->settingPageBtn},
+            {[this](bool show) { showCurrentSpeakerView(show); },
+             [this](SubtitleSettingModel *model, bool languageType) { handleSubTitleChangeEvent(model, languageType); },
+             [this] { return activeMembers(); }, [this] { return avFileShareSourceModel(); },
+             [this] { return screenShareSourceModel(); }});
+    });
+    panels.provide<SubtitlePanel>([this](MeetingPanels &p) {
+        return new SubtitlePanel(
+            p, {ui->subtitleBKView, ui->subtitileTextView, ui->subtitleTextViewWidth, ui->subtitleTextViewHeight});
+    });
+    panels.provide<TranscriptionPanel>([this](MeetingPanels &p) {
+        return new TranscriptionPanel(p, {[this] { applicationStateRecover(ApplicationView::TranscriptionTile); }});
+    });
+}
 
 void MeetingViewController::showOrHideMember(VeskButton *sender)
 {
@@ -26,7 +62,7 @@ MemberListViewController *MeetingViewController::memberListViewController()
 
 ApplicationView *MeetingViewController::applicationView()
 {
-    QPointer<QWidget> &slot = m_panels->state().applicationView;
+    QPointer<ApplicationView> &slot = m_panels->state().applicationView;
     if (!slot) {
         auto *panel = new ApplicationView();
         QPointer<MeetingViewController> weak(this);
@@ -65,7 +101,7 @@ ApplicationView *MeetingViewController::applicationView()
         m_panels->keepView(panel);
         slot = panel;
     }
-    return qobject_cast<ApplicationView *>(slot.data());
+    return slot;
 }
 
 void MeetingViewController::showApplicationView(VeskButton *sender)

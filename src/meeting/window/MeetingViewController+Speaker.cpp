@@ -5,8 +5,8 @@
 #include "agent/MainSettingModel.h"
 #include "agent/VeskAppAgent.h"
 #include "agent/VeskMeetingManager.h"
+#include "meeting/common/MeetingCurrent.h"
 #include "meeting/window/CurrentSpeakerView.h"
-#include "meeting/window/MeetingCurrent.h"
 #include "uikit/KVDataText.h"
 
 #include <chrono>

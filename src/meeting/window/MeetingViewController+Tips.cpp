@@ -6,10 +6,11 @@
 #include "agent/VeskMeetingManager.h"
 #include "foundation/KVClock.h"
 #include "foundation/KVMCommonUtil.h"
+#include "meeting/common/MeetingBottomButton.h"
+#include "meeting/common/MeetingCurrent.h"
 #include "meeting/panels/ApplicationView.h"
+#include "meeting/panels/SubtitleSettingView.h"
 #include "meeting/window/KVSystemTip.h"
-#include "meeting/window/MeetingBottomButton.h"
-#include "meeting/window/MeetingCurrent.h"
 #include "uikit/AutoLayout.h"
 #include "uikit/KVFlatView.h"
 
@@ -149,19 +150,16 @@ void MeetingViewController::installPopOvers()
                            view = nullptr;
                            setStateOff(ui->shareSettingBtn);
                        }});
-    panels.setPopOver(Slot::Application,
-                      {[&panels] { return panels.state().applicationView.data(); },
-                       [this, &panels] {
-                           QWidget *view = panels.state().applicationView;
-                           if (!onScreen(view))
-                               return;
-                           // The panel's own pop-overs go first, when it has any.
-                           if (view->metaObject()->indexOfMethod("hideAllOverViewsExceptView(QWidget*)") >= 0)
-                               QMetaObject::invokeMethod(view, "hideAllOverViewsExceptView", Qt::DirectConnection,
-                                                         Q_ARG(QWidget *, nullptr));
-                           view->hide();
-                           setStateOff(ui->applicationBtn);
-                       }});
+    panels.setPopOver(Slot::Application, {[&panels] { return panels.state().applicationView.data(); },
+                                          [this, &panels] {
+                                              ApplicationView *view = panels.state().applicationView;
+                                              if (!onScreen(view))
+                                                  return;
+                                              // The panel's own pop-overs go first.
+                                              view->hideAllOverViewsExceptView(nullptr);
+                                              view->hide();
+                                              setStateOff(ui->applicationBtn);
+                                          }});
 }
 
 void MeetingViewController::hideOtherOverViewsExceptView(QWidget *view)

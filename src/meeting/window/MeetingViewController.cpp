@@ -9,12 +9,12 @@
 #include "agent/engine/KRTCVideoView.h"
 #include "foundation/MainQueue.h"
 #include "foundation/models/MeetingInfoModel.h"
+#include "meeting/common/MeetingBottomButton.h"
+#include "meeting/common/MeetingIcons.h"
+#include "meeting/common/MeetingLog.h"
+#include "meeting/common/MeetingWindowRules.h"
 #include "meeting/panels/ApplicationView.h"
 #include "meeting/panels/HostCountDownStartView.h"
-#include "meeting/window/MeetingBottomButton.h"
-#include "meeting/window/MeetingIcons.h"
-#include "meeting/window/MeetingLog.h"
-#include "meeting/window/MeetingWindowRules.h"
 #include "meeting/window/NetWorkTipView.h"
 #include "uikit/KVWindow.h"
 #include "uikit/MacBaseWindowController.h"
@@ -63,7 +63,10 @@ void watchVideoView(QObject *controller, const std::shared_ptr<MeetingActiveMode
 
 MeetingViewController::MeetingViewController(bool enterWaitingRoom, QObject *parent)
     : MacBaseViewController(parent), ui(std::make_unique<Ui::MeetingViewController>()),
-      m_panels(std::make_unique<MeetingPanels>(this)),
+      m_panels(std::make_unique<MeetingPanels>(MeetingPanels::Host{
+          [this]() -> QWidget * { return isViewLoaded() ? view() : nullptr; }, [this] { return adjustScale(); },
+          [this] { return meetingEnded(); },
+          [this] { return qobject_cast<MoreItemView *>(m_sharing->state().moreItemViewStorage.data()); }})),
       m_sharing(std::make_unique<MeetingSharing>(
           *ui, MeetingSharing::WindowCalls{[this] { onMemberChange(m_members.allMembers); },
                                            [this] { toolBarShowAction(); }}))
@@ -72,6 +75,7 @@ MeetingViewController::MeetingViewController(bool enterWaitingRoom, QObject *par
     m_waitingRoom.enterWaitingRoom = enterWaitingRoom;
     m_sharing->installOwnShare(makeOwnShareCalls(this));
     installPopOvers();
+    providePanels();
 }
 
 MeetingViewController::~MeetingViewController()

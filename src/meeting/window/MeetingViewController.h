@@ -400,6 +400,8 @@ private:
 
     // Build.
     void connectUi();
+    // How the panels that need the window's views or calls are made (+Panels.cpp).
+    void providePanels();
     // Lifecycle.
     // The manager's four delegates (the member-list panel keeps the wait-room one).
     void clearManagerDelegates();

@@ -1,7 +1,7 @@
 #include "meeting/window/ScreenShotFile.h"
 
 #include "foundation/AppPaths.h"
-#include "meeting/window/MeetingLog.h"
+#include "meeting/common/MeetingLog.h"
 
 #include <QDir>
 #include <QFile>

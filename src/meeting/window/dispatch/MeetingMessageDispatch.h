@@ -3,7 +3,7 @@
 #include "connection/IMMessage.h"
 #include "foundation/models/MeetingControlMessage.h"
 #include "foundation/models/MeetingMessageModel.h"
-#include "meeting/window/dispatch/MeetingCodes.h"
+#include "meeting/common/MeetingCodes.h"
 
 #include <optional>
 

@@ -2,7 +2,7 @@
 
 #include "connection/IMMessage.h"
 #include "connection/IMSystemMessage.h"
-#include "meeting/window/dispatch/MeetingCodes.h"
+#include "meeting/common/MeetingCodes.h"
 
 #include <QList>
 #include <QString>

@@ -1,6 +1,6 @@
 #include "meeting/window/grid/MeetingActiveView.h"
 
-#include "meeting/window/MeetingIcons.h"
+#include "meeting/common/MeetingIcons.h"
 #include "uikit/KVDataText.h"
 #include "uikit/VeskButton.h"
 #include "uikit/VeskCategories.h"

@@ -1,6 +1,6 @@
 #include "meeting/window/grid/MemberPipeline.h"
 
-#include "meeting/window/grid/AssistantRecords.h"
+#include "meeting/common/AssistantRecords.h"
 
 namespace MemberPipeline {
 

@@ -1,5 +1,6 @@
 #include "meeting/window/grid/VideoCollectionView.h"
 
+#include "meeting/window/grid/MeetingActiveView.h"
 #include "meeting/window/grid/VideoCollectionViewItem.h"
 
 #include <QEvent>
@@ -21,6 +22,22 @@ VideoCollectionView::VideoCollectionView(QScrollArea *scrollArea) : QWidget(null
     scrollArea->viewport()->installEventFilter(this);
     connect(scrollArea->verticalScrollBar(), &QScrollBar::valueChanged, this, [this] { Q_EMIT visibleAreaChanged(); });
     relayout();
+}
+
+QList<QRect> VideoCollectionView::nameBarRects(const QWidget *in) const
+{
+    QList<QRect> out;
+    if (!in || !isVisible())
+        return out;
+    for (qsizetype i = 0; i < numberOfItems(); ++i) {
+        VideoCollectionViewItem *item = itemAt(i);
+        MeetingActiveView *tile = item ? item->activeView() : nullptr;
+        QWidget *bar = tile ? tile->infoBgView() : nullptr;
+        if (!bar || !bar->isVisible() || !item->isVisible())
+            continue;
+        out << QRect(bar->mapTo(in, QPoint(0, 0)), bar->size());
+    }
+    return out;
 }
 
 VideoCollectionViewItem *VideoCollectionView::itemAt(qsizetype index) const

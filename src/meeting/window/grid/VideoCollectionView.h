@@ -39,6 +39,9 @@ public:
     [[nodiscard]] QRectF visibleRect() const;
     [[nodiscard]] QScrollArea *scrollArea() const { return m_scrollArea; }
     [[nodiscard]] MacVideoCollectionViewLayout &collectionViewLayout() { return m_layout; }
+    // The name bars of the tiles on screen, in the coordinates of in: what an overlay over the
+    // grid keeps clear of. Empty while the grid is hidden.
+    [[nodiscard]] QList<QRect> nameBarRects(const QWidget *in) const;
 
 Q_SIGNALS:
     // The tiles moved on screen: scrolled, resized or reloaded.

@@ -1,4 +1,4 @@
-#include "meeting/window/MeetingIcons.h"
+#include "meeting/common/MeetingIcons.h"
 
 #include <QHash>
 #include <QPainter>

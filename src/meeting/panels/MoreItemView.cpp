@@ -1,10 +1,10 @@
-#include "meeting/window/MoreItemView.h"
+#include "meeting/panels/MoreItemView.h"
 
 #include "foundation/MainQueue.h"
 #include "foundation/NotificationCenter.h"
+#include "meeting/common/MeetingBottomButton.h"
 #include "meeting/panels/ApplicationServices.h"
 #include "meeting/panels/PanelIcons.h"
-#include "meeting/window/MeetingBottomButton.h"
 #include "uikit/VeskCategories.h"
 #include "uikit/VeskToast.h"
 

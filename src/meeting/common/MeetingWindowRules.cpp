@@ -1,4 +1,4 @@
-#include "meeting/window/MeetingWindowRules.h"
+#include "meeting/common/MeetingWindowRules.h"
 
 #include "foundation/StringHelpers.h"
 #include "foundation/models/MeetingInfoModel.h"

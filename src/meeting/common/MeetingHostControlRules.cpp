@@ -1,4 +1,4 @@
-#include "meeting/window/dispatch/MeetingHostControlRules.h"
+#include "meeting/common/MeetingHostControlRules.h"
 
 #include "foundation/RXEncrypt.h"
 

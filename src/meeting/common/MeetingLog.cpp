@@ -1,3 +1,3 @@
-#include "meeting/window/MeetingLog.h"
+#include "meeting/common/MeetingLog.h"
 
 Q_LOGGING_CATEGORY(lcMeeting, "korvi.meeting")

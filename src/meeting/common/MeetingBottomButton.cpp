@@ -1,4 +1,4 @@
-#include "meeting/window/MeetingBottomButton.h"
+#include "meeting/common/MeetingBottomButton.h"
 
 #include "uikit/VeskCategories.h"
 

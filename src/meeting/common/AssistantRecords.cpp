@@ -1,4 +1,4 @@
-#include "meeting/window/grid/AssistantRecords.h"
+#include "meeting/common/AssistantRecords.h"
 
 #include "foundation/RXEncrypt.h"
 

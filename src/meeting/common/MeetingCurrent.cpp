@@ -1,4 +1,4 @@
-#include "meeting/window/MeetingCurrent.h"
+#include "meeting/common/MeetingCurrent.h"
 
 #include "agent/VeskAppAgent.h"
 #include "agent/VeskMeetingManager.h"
