@@ -5,10 +5,11 @@
 #include "TestEvents.h"
 
 #include "foundation/KVClock.h"
+#include "meeting/common/MeetingBottomButton.h"
 #include "meeting/sharing/MeetingSharing.h"
 #include "meeting/sharing/ScreenShareWindowViewController.h"
+#include "meeting/window/FloatingMediaMiniView.h"
 #include "meeting/window/FloatingMediaView.h"
-#include "meeting/window/MeetingBottomButton.h"
 #include "meeting/window/MeetingViewControllerUi.h"
 #include "uikit/KVWindow.h"
 #include "uikit/MacBaseWindowController.h"
@@ -122,6 +123,16 @@ TEST(ShareFloatingWindowsTest, BarTopCentre_StripBesideIt_MeetingWindowHidden_Al
                                          double dy) {
         return KVWindow::showFloating(KVWindowPlacement::frameBesideFrame(frame, size.toSize(), dx, dy), content,
                                       QStringLiteral("showFloatingWindowAtFrame"));
+    };
+    calls.makeFloatingMediaView = [](std::function<void()> collapse) -> QWidget * {
+        auto *strip = new FloatingMediaView();
+        strip->miniActionBlock = std::move(collapse);
+        return strip;
+    };
+    calls.makeFloatingMediaMiniView = [](std::function<void()> unfold) -> QWidget * {
+        auto *tab = new FloatingMediaMiniView();
+        tab->unflodBlock = std::move(unfold);
+        return tab;
     };
     calls.hideSelectWindow = [&order] { order << "device pop-ups"; };
     calls.closeMemberAndTranscriptionWindows = [&order] { order << "member and transcription"; };

@@ -131,9 +131,9 @@ void SettingPagePanel::showSettingPage(int tab)
 
 void SettingPagePanel::membersChanged()
 {
-    if (m_page && m_window)
-        m_page->onMemberChange(m_window->activeMembers(), m_window->avFileShareSourceModel(),
-                               m_window->screenShareSourceModel());
+    if (m_page)
+        m_page->onMemberChange(m_calls.activeMembers(), m_calls.avFileShareSourceModel(),
+                               m_calls.screenShareSourceModel());
 }
 
 void SettingPagePanel::hideSettingPage()

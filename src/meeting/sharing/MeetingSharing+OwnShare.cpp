@@ -5,22 +5,14 @@
 
 #include "meeting/panels/PanelViews.h"
 #include "meeting/sharing/ScreenShareWindowViewController.h"
-#include "meeting/window/CurrentSpeakerView.h"
-#include "meeting/window/FloatingMediaMiniView.h"
-#include "meeting/window/FloatingMediaView.h"
-#include "meeting/window/MoreItemView.h"
-#include "uikit/AutoLayout.h"
-#include "uikit/KVDataText.h"
 #include "uikit/KVWindow.h"
 #include "uikit/MacBaseWindowController.h"
 #include "uikit/VeskButton.h"
 #include "uikit/VeskCategories.h"
 
-#include <QVBoxLayout>
-
 namespace {
 
-const QSize kStripSize(FloatingMediaView::kWidth, FloatingMediaView::kHeaderHeight);
+const QSize kStripSize(216, 74);
 const QSize kMiniSize(40, 34);
 const QSize kMoreMenuSize(138, 180);
 constexpr double kStripAdjustX = 10;
@@ -152,28 +144,15 @@ void MeetingSharing::sreenShareFloatingWindow()
             m_state.floatingMediaViewWindow = strip;
         }
     }
-    auto *strip = qobject_cast<FloatingMediaView *>(m_state.floatingMediaViewStorage.data());
-    auto *speaker = qobject_cast<CurrentSpeakerView *>(
-        m_own.currentSpeakerFloatingView ? m_own.currentSpeakerFloatingView() : nullptr);
-    if (strip && strip->currentSpeakerView && speaker && !speaker->parentWidget()) {
-        speaker->nameLabel->setFullText(QString());
-        speaker->setBkColor(vesk::colorWithHexString(QStringLiteral("191919")));
-        auto *box = qobject_cast<QVBoxLayout *>(strip->currentSpeakerView->layout());
-        if (!box) {
-            box = new QVBoxLayout(strip->currentSpeakerView);
-            box->setContentsMargins(0, 0, 0, 0);
-        }
-        box->addWidget(speaker);
-        speaker->show();
-    }
+    if (m_state.floatingMediaViewStorage)
+        call(m_own.placeSpeakerInStrip, m_state.floatingMediaViewStorage.data());
 }
 
 QWidget *MeetingSharing::floatingMediaView()
 {
-    if (!m_state.floatingMediaViewStorage) {
-        auto *strip = new FloatingMediaView();
+    if (!m_state.floatingMediaViewStorage && m_own.makeFloatingMediaView) {
         QPointer<MeetingSharing> weak(this);
-        strip->miniActionBlock = [weak] {
+        m_state.floatingMediaViewStorage = m_own.makeFloatingMediaView([weak] {
             if (!weak)
                 return;
             State &state = weak->m_state;
@@ -194,18 +173,16 @@ QWidget *MeetingSharing::floatingMediaView()
             }
             if (state.floatingMediaViewWindow)
                 state.floatingMediaViewWindow->hide();
-        };
-        m_state.floatingMediaViewStorage = strip;
+        });
     }
     return m_state.floatingMediaViewStorage;
 }
 
 QWidget *MeetingSharing::floatingMediaMiniView()
 {
-    if (!m_state.floatingMediaMiniViewStorage) {
-        auto *tab = new FloatingMediaMiniView();
+    if (!m_state.floatingMediaMiniViewStorage && m_own.makeFloatingMediaMiniView) {
         QPointer<MeetingSharing> weak(this);
-        tab->unflodBlock = [weak] {
+        m_state.floatingMediaMiniViewStorage = m_own.makeFloatingMediaMiniView([weak] {
             if (!weak)
                 return;
             if (KVWindow *strip = weak->m_state.floatingMediaViewWindow) {
@@ -214,8 +191,7 @@ QWidget *MeetingSharing::floatingMediaMiniView()
             }
             if (KVWindow *mini = weak->m_state.floatingMediaMiniViewWindow)
                 mini->hide();
-        };
-        m_state.floatingMediaMiniViewStorage = tab;
+        });
     }
     return m_state.floatingMediaMiniViewStorage;
 }
@@ -227,16 +203,15 @@ QWidget *MeetingSharing::moreItemView()
 
 void MeetingSharing::showFloatingWindowMoreView(VeskButton *button)
 {
-    auto *menu = qobject_cast<MoreItemView *>(m_own.moreItemView ? m_own.moreItemView() : nullptr);
-    if (!button || !menu)
+    if (!button || !m_own.moreItemView)
         return;
     if (button->state() != 0) {
-        QPointer<MeetingSharing> weak(this);
-        menu->settingBlock = [weak](VeskButton *setting) {
+        QWidget *menu = m_own.moreItemView([weak = QPointer<MeetingSharing>(this)](bool open) {
             if (weak)
-                call(weak->m_own.settingPage, setting && setting->state() != 0);
-        };
-        call(m_own.showFloatingWindowAtView, button, menu, QSizeF(kMoreMenuSize), 0.0, kMoreMenuBelow);
+                call(weak->m_own.settingPage, open);
+        });
+        if (menu)
+            call(m_own.showFloatingWindowAtView, button, menu, QSizeF(kMoreMenuSize), 0.0, kMoreMenuBelow);
         return;
     }
     closeMoreMenu();
@@ -244,8 +219,8 @@ void MeetingSharing::showFloatingWindowMoreView(VeskButton *button)
 
 void MeetingSharing::closeMoreMenu()
 {
-    if (auto *menu = qobject_cast<MoreItemView *>(m_state.moreItemViewStorage.data())) {
-        menu->resetItem(nullptr);
+    if (QWidget *menu = m_state.moreItemViewStorage) {
+        call(m_own.resetMoreMenu, menu);
         closeWindowOf(menu);
     }
 }

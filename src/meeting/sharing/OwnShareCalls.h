@@ -30,10 +30,16 @@ struct OwnShareCalls {
     // The local end: device pop-ups, member and transcription windows.
     std::function<void()> hideSelectWindow;
     std::function<void()> closeMemberAndTranscriptionWindows;
-    // The more menu the window makes, the settings window it opens, the share's speaker label.
-    std::function<QWidget *()> moreItemView;
+    // The window's views of the share (the window's classes): the member strip with its collapse
+    // action, its tab with its unfold action, the speaker label put into a strip, the more menu
+    // with its settings action, and the menu's items turned off.
+    std::function<QWidget *(std::function<void()> collapse)> makeFloatingMediaView;
+    std::function<QWidget *(std::function<void()> unfold)> makeFloatingMediaMiniView;
+    std::function<void(QWidget *strip)> placeSpeakerInStrip;
+    std::function<QWidget *(std::function<void(bool open)> setting)> moreItemView;
+    std::function<void(QWidget *menu)> resetMoreMenu;
+    // Opens (YES) or closes the in-meeting settings window.
     std::function<void(bool open)> settingPage;
-    std::function<QWidget *()> currentSpeakerFloatingView;
     std::function<KVWindow *(const QRect &frame, QWidget *content, const QSizeF &size, double dx, double dy)>
         showFloatingWindowAtFrame;
     std::function<void(QWidget *anchor, QWidget *content, const QSizeF &size, double dx, double dy)>

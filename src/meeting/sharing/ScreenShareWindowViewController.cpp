@@ -1,8 +1,8 @@
 #include "meeting/sharing/ScreenShareWindowViewController.h"
 
 #include "foundation/KVClock.h"
-#include "meeting/window/MeetingBottomButton.h"
-#include "meeting/window/MeetingIcons.h"
+#include "meeting/common/MeetingBottomButton.h"
+#include "meeting/common/MeetingIcons.h"
 #include "uikit/VeskButton.h"
 #include "uikit/VeskCategories.h"
 #include "uikit/VeskLayer.h"

@@ -9,8 +9,8 @@
 #include "foundation/RXEncrypt.h"
 #include "foundation/TLWLogManager.h"
 #include "foundation/models/MeetingInfoModel.h"
+#include "meeting/common/MeetingCurrent.h"
 #include "meeting/sharing/VeskPermissionChecker.h"
-#include "meeting/window/MeetingCurrent.h"
 
 #include <QDateTime>
 

@@ -1,6 +1,6 @@
 #include "meeting/sharing/ShareIcons.h"
 
-#include "meeting/window/MeetingIcons.h"
+#include "meeting/common/MeetingIcons.h"
 
 #include <QHash>
 #include <QPainter>

@@ -1,12 +1,18 @@
 #include "meeting/window/MeetingOwnShare.h"
 
+#include "meeting/common/MeetingBottomButton.h"
 #include "meeting/panels/MemberListViewController.h"
+#include "meeting/panels/MoreItemView.h"
 #include "meeting/window/CurrentSpeakerView.h"
-#include "meeting/window/MeetingBottomButton.h"
+#include "meeting/window/FloatingMediaMiniView.h"
+#include "meeting/window/FloatingMediaView.h"
 #include "meeting/window/MeetingViewController.h"
-#include "meeting/window/MoreItemView.h"
+
+#include "uikit/KVDataText.h"
+#include "uikit/VeskCategories.h"
 
 #include <QPointer>
+#include <QVBoxLayout>
 
 OwnShareCalls makeOwnShareCalls(MeetingViewController *window)
 {
@@ -104,7 +110,42 @@ OwnShareCalls makeOwnShareCalls(MeetingViewController *window)
         }
         c->showOrHiddeTranscriptionWindow(false, false);
     };
-    calls.moreItemView = [c]() -> QWidget * { return c ? c->moreItemView() : nullptr; };
+    calls.makeFloatingMediaView = [](std::function<void()> collapse) -> QWidget * {
+        auto *strip = new FloatingMediaView();
+        strip->miniActionBlock = std::move(collapse);
+        return strip;
+    };
+    calls.makeFloatingMediaMiniView = [](std::function<void()> unfold) -> QWidget * {
+        auto *tab = new FloatingMediaMiniView();
+        tab->unflodBlock = std::move(unfold);
+        return tab;
+    };
+    // The share's speaker label, blank on the bar's colour, fills the strip's place for it.
+    calls.placeSpeakerInStrip = [c](QWidget *view) {
+        auto *strip = qobject_cast<FloatingMediaView *>(view);
+        CurrentSpeakerView *speaker = c ? c->currentSpeakerFloatingView() : nullptr;
+        if (!strip || !strip->currentSpeakerView || !speaker || speaker->parentWidget())
+            return;
+        speaker->nameLabel->setFullText(QString());
+        speaker->setBkColor(vesk::colorWithHexString(QStringLiteral("191919")));
+        auto *box = qobject_cast<QVBoxLayout *>(strip->currentSpeakerView->layout());
+        if (!box) {
+            box = new QVBoxLayout(strip->currentSpeakerView);
+            box->setContentsMargins(0, 0, 0, 0);
+        }
+        box->addWidget(speaker);
+        speaker->show();
+    };
+    calls.moreItemView = [c](std::function<void(bool)> setting) -> QWidget * {
+        MoreItemView *menu = c ? c->moreItemView() : nullptr;
+        if (menu)
+            menu->settingBlock = [setting](VeskButton *button) { setting(button && button->state() != 0); };
+        return menu;
+    };
+    calls.resetMoreMenu = [](QWidget *view) {
+        if (auto *menu = qobject_cast<MoreItemView *>(view))
+            menu->resetItem(nullptr);
+    };
     calls.settingPage = [c](bool open) {
         if (!c)
             return;
@@ -113,7 +154,6 @@ OwnShareCalls makeOwnShareCalls(MeetingViewController *window)
         else
             c->hideSettingPage();
     };
-    calls.currentSpeakerFloatingView = [c]() -> QWidget * { return c ? c->currentSpeakerFloatingView() : nullptr; };
     calls.showFloatingWindowAtFrame = [c](const QRect &frame, QWidget *content, const QSizeF &size, double dx,
                                           double dy) -> KVWindow * {
         return c ? c->showFloatingWindowAtFrame(frame, content, size, dx, dy) : nullptr;
