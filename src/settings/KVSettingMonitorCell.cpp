@@ -14,8 +14,9 @@ QLabel *figure(QWidget *parent, const QString &caption, QHBoxLayout *line)
     auto *label = KVDataText::label(QString(), parent);
     label->setFont(vesk::systemFont(12));
     label->setAccessibleName(caption);
-    label->setMinimumWidth(60);
-    line->addWidget(label, 1);
+    // Fixed sizes: a new figure lays nothing out again (the list may hold thousands of rows).
+    label->setFixedSize(90, 20);
+    line->addWidget(label);
     return label;
 }
 
@@ -32,16 +33,17 @@ KVSettingMonitorCell::KVSettingMonitorCell(QWidget *parent) : QWidget(parent)
     top->setContentsMargins(0, 0, 0, 0);
     m_nameLabel = KVDataText::label(QString(), m_audioContainer);
     m_nameLabel->setFont(vesk::systemFont(12));
-    m_nameLabel->setMinimumWidth(140);
-    top->addWidget(m_nameLabel, 2);
+    m_nameLabel->setFixedSize(200, 20);
+    top->addWidget(m_nameLabel);
     m_lossRateLabel = figure(m_audioContainer, SettingTexts::kLossRate, top);
     m_delayLabel = figure(m_audioContainer, SettingTexts::kDelay, top);
     m_bitrateLabel = figure(m_audioContainer, SettingTexts::kBitrate, top);
+    top->addStretch(1);
     layout->addWidget(m_audioContainer);
     m_expandContainer = new QWidget(this);
     auto *bottom = new QHBoxLayout(m_expandContainer);
     bottom->setContentsMargins(0, 0, 0, 0);
-    bottom->addStretch(2);
+    bottom->addSpacing(200 + bottom->spacing());
     m_fpsLabel = figure(m_expandContainer, SettingTexts::kFps, bottom);
     m_resolutionLabel = figure(m_expandContainer, SettingTexts::kResolution, bottom);
     bottom->addStretch(1);
@@ -58,13 +60,37 @@ void KVSettingMonitorCell::setModel(const std::shared_ptr<MainSettingMonitorMode
     model->didUpdate = [self, shown] {
         // A reused cell may show another model by now.
         if (self && self->m_model.get() == shown)
-            self->updateData();
+            self->modelDidUpdate();
     };
+    const bool video = model->type != 0;
+    m_expandContainer->setVisible(video);
+    setFixedHeight(heightFor(model->type));
+    modelDidUpdate();
+}
+
+void KVSettingMonitorCell::modelDidUpdate()
+{
+    // Rows scrolled away wait: a round of reports then costs only what can be seen.
+    if (!isInView()) {
+        m_stale = true;
+        return;
+    }
     updateData();
+}
+
+bool KVSettingMonitorCell::isInView() const
+{
+    // By geometry: the list's content scrolls inside its viewport.
+    const QWidget *content = parentWidget();
+    const QWidget *viewport = content ? content->parentWidget() : nullptr;
+    if (!isVisible() || !viewport)
+        return false;
+    return geometry().intersects(QRect(-content->pos(), viewport->size()));
 }
 
 void KVSettingMonitorCell::updateData()
 {
+    m_stale = false;
     if (!m_model)
         return;
     const MainSettingMonitorModel &model = *m_model;

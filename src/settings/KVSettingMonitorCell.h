@@ -24,6 +24,11 @@ public:
     void setModel(const std::shared_ptr<MainSettingMonitorModel> &model);
     [[nodiscard]] const std::shared_ptr<MainSettingMonitorModel> &model() const { return m_model; }
     void updateData();
+    // Shows a change at once when the row can be seen, else when it comes into view.
+    void modelDidUpdate();
+    [[nodiscard]] bool isStale() const { return m_stale; }
+    // On screen now, inside the list's visible part.
+    [[nodiscard]] bool isInView() const;
 
     [[nodiscard]] static int heightFor(qint64 type) { return type == 0 ? kAudioHeight : kVideoHeight; }
 
@@ -37,6 +42,7 @@ public:
 
 private:
     std::shared_ptr<MainSettingMonitorModel> m_model;
+    bool m_stale = false;
     QPointer<QLabel> m_nameLabel;
     QPointer<QWidget> m_audioContainer;
     QPointer<QWidget> m_expandContainer;

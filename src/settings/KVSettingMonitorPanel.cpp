@@ -4,6 +4,7 @@
 #include "uikit/VeskCategories.h"
 
 #include <QHBoxLayout>
+#include <QScrollBar>
 #include <QVBoxLayout>
 
 KVSettingMonitorPanel::KVSettingMonitorPanel(QWidget *parent) : MainSettingPanel(parent)
@@ -63,6 +64,8 @@ KVSettingMonitorPanel::KVSettingMonitorPanel(QWidget *parent) : MainSettingPanel
     rows->setSpacing(0);
     rows->addStretch(1);
     m_collectionView->setWidget(m_listContent);
+    connect(m_collectionView->verticalScrollBar(), &QScrollBar::valueChanged, this, [this] { refreshStaleCells(); });
+    connect(m_collectionView->verticalScrollBar(), &QScrollBar::rangeChanged, this, [this] { refreshStaleCells(); });
     layout->addWidget(m_collectionView, 1);
     m_otherEmptyLabel = new QLabel(m_collectionView);
     m_otherEmptyLabel->setAlignment(Qt::AlignCenter);
@@ -119,14 +122,29 @@ void KVSettingMonitorPanel::reloadOtherData()
     for (qsizetype i = 0; i < m_cells.size(); ++i) {
         KVSettingMonitorCell *cell = m_cells[i];
         if (i < count) {
-            cell->setModel(current->at(i));
             cell->show();
+            cell->setModel(current->at(i));
         } else {
             cell->setModel(nullptr);
             cell->hide();
         }
     }
     m_shownCells = int(count);
+}
+
+void KVSettingMonitorPanel::showEvent(QShowEvent *event)
+{
+    MainSettingPanel::showEvent(event);
+    refreshStaleCells();
+}
+
+void KVSettingMonitorPanel::refreshStaleCells()
+{
+    for (int i = 0; i < m_shownCells; ++i) {
+        KVSettingMonitorCell *cell = m_cells[i];
+        if (cell->isStale() && cell->isInView())
+            cell->updateData();
+    }
 }
 
 QList<KVSettingMonitorCell *> KVSettingMonitorPanel::visibleCells() const

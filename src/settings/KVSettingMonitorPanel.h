@@ -50,7 +50,13 @@ public:
     // The rows shown now, in list order.
     [[nodiscard]] QList<KVSettingMonitorCell *> visibleCells() const;
 
+protected:
+    void showEvent(QShowEvent *event) override;
+
 private:
+    // Rows that came into view show what changed while they were away.
+    void refreshStaleCells();
+
     QPointer<MainSettingModel> m_model;
     qint64 m_tabType = 0;
     std::shared_ptr<MainSettingMonitorModel> m_myModels[3];

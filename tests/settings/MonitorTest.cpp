@@ -7,6 +7,9 @@
 #include "settings/KVSettingMonitorFeed.h"
 #include "settings/KVSettingMonitorPanel.h"
 
+#include <QScrollArea>
+#include <QScrollBar>
+
 #include <thread>
 
 namespace {
@@ -219,4 +222,26 @@ TEST_F(MonitorTest, Tabs_EmptyTextsIconsAndRowHeights_AnOutOfRangeTabChangesNoth
     EXPECT_EQ(panel->otherEmptyLabel()->text(), QStringLiteral("无人开启共享"));
     EXPECT_TRUE(panel->visibleCells().isEmpty());
     EXPECT_FALSE(panel->otherCurrentArray());
+}
+
+TEST_F(MonitorTest, RowsOutOfView_ShowTheirLatestFiguresWhenScrolledIn)
+{
+    KVSettingMonitorPanel *panel = openMonitor();
+    QList<Tile> many;
+    for (int i = 0; i < 40; ++i)
+        many.append(tile(0, QStringLiteral("p%1").arg(i), QStringLiteral("成员%1").arg(i), true));
+    settings->onMemberChange(many, nullptr, nullptr);
+    ASSERT_TRUE(drainMainQueue());
+    KVSettingMonitorCell *last = panel->visibleCells().last();
+    ASSERT_FALSE(last->isInView());
+    KRTCStatistics audio = report(KRTCStatsKind::RemoteAudio, QStringLiteral("p39"), 1);
+    audio.audioLostRate = 33;
+    post(audio);
+    ASSERT_TRUE(drainMainQueue());
+    EXPECT_EQ(panel->otherMicArray.last()->lossRate, 33);
+    auto *list = panel->findChild<QScrollArea *>();
+    ASSERT_TRUE(list);
+    list->verticalScrollBar()->setValue(list->verticalScrollBar()->maximum());
+    EXPECT_TRUE(last->isInView());
+    EXPECT_EQ(last->lossRateLabel()->text(), QStringLiteral("33%"));
 }

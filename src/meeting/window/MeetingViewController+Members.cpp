@@ -16,7 +16,6 @@
 #include "meeting/common/MeetingLog.h"
 #include "meeting/panels/ApplicationView.h"
 #include "meeting/panels/MemberListViewController.h"
-#include "meeting/panels/SettingPagePanel.h"
 #include "meeting/window/FloatingMediaView.h"
 #include "meeting/window/grid/FileSharePageSize.h"
 #include "meeting/window/grid/GridWindowRules.h"
