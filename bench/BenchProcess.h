@@ -8,6 +8,7 @@
 // mark, private folders and a desktop-sized offscreen screen.
 
 #include <sys/resource.h>
+#include <sys/types.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -19,6 +20,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -233,5 +235,60 @@ inline bool useDesktopScreen(const QString &folder)
     setenv("QT_QPA_PLATFORM", ("offscreen:configfile=" + screens.fileName().toLocal8Bit()).constData(), 1);
     return true;
 }
+
+// An X server of its own (Xvfb picks a free display) for children run on the xcb platform, so a
+// start-up is measured with the drawing an X server does too, not only offscreen.
+class Xvfb {
+public:
+    Xvfb() = default;
+    Xvfb(const Xvfb &) = delete;
+    Xvfb &operator=(const Xvfb &) = delete;
+    ~Xvfb() { stop(); }
+
+    bool start(int width = 1920, int height = 1080)
+    {
+        int fds[2];
+        if (m_pid > 0 || pipe(fds) != 0)
+            return m_pid > 0;
+        const std::string fd = std::to_string(fds[1]);
+        const std::string screen = std::to_string(width) + "x" + std::to_string(height) + "x24";
+        m_pid = fork();
+        if (m_pid == 0) {
+            ::close(fds[0]);
+            execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", screen.c_str(), "-nolisten", "tcp",
+                   "-noreset", static_cast<char *>(nullptr));
+            _exit(127);
+        }
+        ::close(fds[1]);
+        std::string number;
+        char c = 0;
+        while (m_pid > 0 && ::read(fds[0], &c, 1) == 1 && c != '\n')
+            number += c;
+        ::close(fds[0]);
+        if (m_pid < 0 || number.empty()) {
+            stop();
+            return false;
+        }
+        m_display = ":" + number;
+        // The number can come a moment before the socket takes connections.
+        const std::string socket = "/tmp/.X11-unix/X" + number;
+        for (int i = 0; i < 500 && access(socket.c_str(), F_OK) != 0; ++i)
+            usleep(10000);
+        return access(socket.c_str(), F_OK) == 0;
+    }
+    void stop()
+    {
+        if (m_pid > 0) {
+            kill(m_pid, SIGTERM);
+            waitpid(m_pid, nullptr, 0);
+        }
+        m_pid = -1;
+    }
+    [[nodiscard]] const std::string &display() const { return m_display; }
+
+private:
+    pid_t m_pid = -1;
+    std::string m_display;
+};
 
 } // namespace bench

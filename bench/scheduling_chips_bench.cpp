@@ -1,6 +1,6 @@
 // Cost of the member chips for N people: the editable field's flow (the geometry alone and the
 // layout pass over N chip widgets), the two-line list's pass, and the member picker's updateData
-// with N results of which N are chosen.
+// with N results of which N are chosen; the begin-time picker's days over N days.
 
 #include "scheduling/KVMeetingMemberCollectionView.h"
 #include "scheduling/KVMeetingMemberCustomLayout.h"
@@ -8,6 +8,7 @@
 #include "scheduling/KVMemberSelectView.h"
 #include "scheduling/MemberChipGeometry.h"
 #include "scheduling/NSMemberEnterFlowLayout.h"
+#include "uikit/KVDatePickerModel.h"
 
 #include <QApplication>
 
@@ -93,9 +94,24 @@ void BM_PickerUpdateData(benchmark::State &state)
     state.SetComplexityN(n);
 }
 
+// The begin-time picker's refresh: the days it offers (each with its hours) over N days.
+void BM_BeginPickerDays(benchmark::State &state)
+{
+    const int n = int(state.range(0));
+    KVDatePickerModel model;
+    model.reload(QDateTime::currentDateTime());
+    model.endDate = model.beginDate.addDays(n);
+    for (auto _ : state) {
+        const QList<QDate> days = model.days();
+        benchmark::DoNotOptimize(days.size());
+    }
+    state.SetComplexityN(n);
+}
+
 BENCHMARK(BM_EnterFlowGeometry)->Arg(20)->Arg(200)->Arg(2000)->Complexity();
 BENCHMARK(BM_EnterFlowLayoutPass)->Arg(20)->Arg(200)->Arg(2000)->Unit(benchmark::kMicrosecond)->Complexity();
 BENCHMARK(BM_TwoLineLayoutPass)->Arg(20)->Arg(200)->Arg(2000)->Unit(benchmark::kMicrosecond)->Complexity();
+BENCHMARK(BM_BeginPickerDays)->Arg(36)->Arg(366)->Unit(benchmark::kMicrosecond)->Complexity();
 BENCHMARK(BM_PickerUpdateData)->Arg(20)->Arg(200)->Arg(2000)->Unit(benchmark::kMicrosecond)->Complexity();
 
 } // namespace

@@ -5,7 +5,8 @@
 // A run is a whole process: from its start to the line it prints once its first window has been
 // painted ("mark"), plus its CPU time and peak memory until it has quit.
 //
-//   shell_startup_bench                      the pairs (--benchmark_filter=/0 sign-in, /1 home)
+//   shell_startup_bench                      the pairs (--benchmark_filter=/0/ sign-in, /1/ home;
+//                                            a second /0 offscreen, /1 under an Xvfb of its own)
 //   shell_startup_bench --child              one client start-up, as app/main.cpp runs it
 
 #include "BenchMeeting.h"
@@ -49,9 +50,29 @@ struct Folders {
 
 Folders *g_folders = nullptr;
 
+bench::Xvfb *g_xvfb = nullptr;
+
+// Offscreen, or on an X server of its own (what drawing to a real display adds), for both programs.
+bool usePlatform(bool x11)
+{
+    if (!x11) {
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+        return true;
+    }
+    if (!g_xvfb->start())
+        return false;
+    setenv("QT_QPA_PLATFORM", "xcb", 1);
+    setenv("DISPLAY", g_xvfb->display().c_str(), 1);
+    return true;
+}
+
 void BM_StartupToWindow(benchmark::State &state)
 {
     const bool home = state.range(0) == 1;
+    if (!usePlatform(state.range(1) == 1)) {
+        state.SkipWithError("Xvfb did not start");
+        return;
+    }
     bench::useFolders(g_folders->root.path(), home ? g_folders->signedIn : g_folders->signedOut);
     const std::vector<std::string> client{"/proc/self/exe", "--child"};
     const std::vector<std::string> bare{KORVI_BARE_FORM, home ? "home" : "login"};
@@ -76,7 +97,15 @@ void BM_StartupToWindow(benchmark::State &state)
     figures.report(state.counters);
 }
 
-BENCHMARK(BM_StartupToWindow)->Arg(0)->Arg(1)->Iterations(21)->UseManualTime()->Unit(benchmark::kMillisecond);
+// Arguments: sign-in (0) or home (1); offscreen (0) or under Xvfb (1).
+BENCHMARK(BM_StartupToWindow)
+    ->Args({0, 0})
+    ->Args({1, 0})
+    ->Args({0, 1})
+    ->Args({1, 1})
+    ->Iterations(21)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
 
 } // namespace
 
@@ -109,6 +138,8 @@ int main(int argc, char **argv)
         }
     }
 
+    bench::Xvfb xvfb; // started by the first run that needs it
+    g_xvfb = &xvfb;
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

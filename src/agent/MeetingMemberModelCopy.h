@@ -37,6 +37,9 @@ public:
 
     // The row of a member as it is now.
     [[nodiscard]] static MeetingMemberModelCopy fromMember(const MeetingMemberModel &member);
+    // Makes this row what fromMember(member) gives, touching only what differs: a list update of a
+    // large meeting reuses its rows, and a phone number is decrypted again only for a new peer id.
+    void refresh(const MeetingMemberModel &member);
 
     friend bool operator==(const MeetingMemberModelCopy &, const MeetingMemberModelCopy &) = default;
 };

@@ -5,6 +5,7 @@
 #include "agent/VeskMeetingManager.h"
 #include "agent/VeskMeetingManager_p.h"
 #include "agent/engine/KRTCEngineOC.h"
+#include "agent/engine/KRTCVideoView.h"
 #include "foundation/KVClock.h"
 #include "foundation/RXEncrypt.h"
 #include "foundation/models/DesktopCaptureSnapshotModel.h"
@@ -192,6 +193,11 @@ void VeskMeetingManager::muteVideo(const QString &peerId, qint64 videoSourceType
     // Callers pass a member's userId (plain) as often as its peer id.
     const auto m = d->member(peerId);
     d->engine->muteVideo(m ? m->phoneNumber : peerId, videoSourceType, enable);
+    // A tile whose video stops keeps no picture, nor one still on its way.
+    if (KRTCVideoView *view = !m                                         ? nullptr
+                              : videoSourceType == KRTCSourceType::Share ? m->shareVideoView()
+                                                                         : m->cameraView())
+        view->setVideoStopped(enable);
 }
 
 void VeskMeetingManager::onSpeakerVolumeChange(const QString &levelPeerId, bool mic, int volume)

@@ -97,10 +97,8 @@ void IMEngine::heartbeat()
 
 void IMEngine::stopHeartbeat()
 {
-    if (m_heartbeat) {
+    if (m_heartbeat)
         m_heartbeat->invalidate();
-        m_heartbeat->deleteLater();
-    }
     m_heartbeat = nullptr;
 }
 

@@ -183,10 +183,8 @@ void WebSocketManager::scheduleReconnect(int closeCode)
 
 void WebSocketManager::cancelReconnect()
 {
-    if (m_reconnectTimer) {
+    if (m_reconnectTimer)
         m_reconnectTimer->invalidate();
-        m_reconnectTimer->deleteLater();
-    }
     m_reconnectTimer = nullptr;
 }
 

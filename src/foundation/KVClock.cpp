@@ -16,7 +16,8 @@ protected:
         auto *qt = qobject_cast<QTimer *>(timer->m_impl);
         if (!qt) {
             qt = new QTimer(timer);
-            qt->setTimerType(Qt::PreciseTimer);
+            // No timer of ours needs to the millisecond: coarse ones coalesce their wake-ups.
+            qt->setTimerType(Qt::CoarseTimer);
             QObject::connect(qt, &QTimer::timeout, timer, [timer] { timer->onTimeout(); });
             timer->m_impl = qt;
         }
@@ -104,6 +105,8 @@ void KVTimer::invalidate()
         m_armed = false;
         KVClock::current().disarm(this);
     }
+    // A dead timer serves nobody: it goes, instead of staying a child of its owner.
+    deleteLater();
 }
 
 void KVTimer::fire()
@@ -114,12 +117,8 @@ void KVTimer::fire()
         invalidate();
     // Copy: the callback may destroy this timer's owner and with it the timer.
     auto fn = m_fn;
-    const bool oneShot = !m_repeats;
-    QPointer<KVTimer> self(this);
     if (fn)
         fn();
-    if (oneShot && self)
-        self->deleteLater();
 }
 
 void KVTimer::onTimeout()

@@ -31,8 +31,10 @@ protected:
 };
 
 // A one-shot or repeating timer owned by a QObject: it dies with its owner and
-// never fires after that. A fired one-shot timer
-// deletes itself later; keep it in a QPointer when you need to cancel it.
+// never fires after that. A fired one-shot timer and any invalidated timer delete
+// themselves later, so replacing a timer never piles spent ones on its owner; keep
+// it in a QPointer when you need to cancel it. Timers may be late by a few percent
+// of their interval, so the system can wake once for several.
 class KVTimer final : public QObject {
     Q_OBJECT
 public:
@@ -47,7 +49,7 @@ public:
     void start();
     // Stops until start() arms it again (a parked timer); invalidate() stops for good.
     void stop();
-    // Stops for good; the callback never runs again.
+    // Stops for good; the callback never runs again and the timer is deleted later.
     void invalidate();
     // Runs the callback now; a one-shot timer is then spent.
     void fire();

@@ -23,12 +23,10 @@ QSize KVMeetingMemberCollectionView::sizeHint() const
 
 void KVMeetingMemberCollectionView::setMembers(const QList<VeskUserModel> &members)
 {
-    for (KVMeetingMemberCell *chip : std::as_const(m_chips)) {
-        m_layout->removeWidget(chip);
-        chip->hide();
-        chip->deleteLater();
-    }
+    m_layout->removeAllItems();
+    MemberChipLayout::deleteLater(m_chips);
     m_chips.clear();
+    m_chips.reserve(members.size());
     for (const VeskUserModel &member : members) {
         auto *chip = new KVMeetingMemberCell(this);
         chip->setModel(member);

@@ -33,12 +33,8 @@ KVTextField *KVMemberEnterCollectionView::inputTextField() const
 void KVMemberEnterCollectionView::reloadData(const QList<VeskUserModel> &members)
 {
     // The entry keeps its text and focus: only the chips before it are made again.
-    m_layout->removeWidget(m_createCell);
-    for (KVMeetingMemberCell *chip : std::as_const(m_chips)) {
-        m_layout->removeWidget(chip);
-        chip->hide();
-        chip->deleteLater();
-    }
+    m_layout->removeAllItems();
+    MemberChipLayout::deleteLater(m_chips);
     m_chips.clear();
     m_chips.reserve(members.size());
     for (qsizetype i = 0; i < members.size(); ++i) {

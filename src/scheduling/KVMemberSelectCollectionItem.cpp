@@ -26,7 +26,12 @@ KVMemberSelectCollectionItem::KVMemberSelectCollectionItem(QWidget *parent) : QA
 
 void KVMemberSelectCollectionItem::setModel(const VeskUserModel &model)
 {
+    // Rows are reused on every update: the same name changes nothing and tells no screen reader.
+    const bool sameName = m_named && m_model.userName == model.userName;
     m_model = model;
+    if (sameName)
+        return;
+    m_named = true;
     const QString name = model.userName.isEmpty() ? QString() : model.userName;
     m_nameLabel->setFullText(name);
     // The button's text is never drawn as markup: it only names the row.
@@ -36,6 +41,8 @@ void KVMemberSelectCollectionItem::setModel(const VeskUserModel &model)
 
 void KVMemberSelectCollectionItem::setSelected(bool selected)
 {
+    if (selected == isChecked())
+        return;
     const QSignalBlocker quiet(this); // the picker's own decision, not a user's toggle
     setChecked(selected);
     updateLook();
@@ -43,12 +50,15 @@ void KVMemberSelectCollectionItem::setSelected(bool selected)
 
 QColor KVMemberSelectCollectionItem::nameColor() const
 {
-    return vesk::colorWithHexString(m_hovered || isChecked() ? QStringLiteral("007AFF") : QStringLiteral("666666"));
+    static const QColor chosen = vesk::colorWithHexString(QStringLiteral("007AFF"));
+    static const QColor other = vesk::colorWithHexString(QStringLiteral("666666"));
+    return m_hovered || isChecked() ? chosen : other;
 }
 
 QColor KVMemberSelectCollectionItem::backgroundColor() const
 {
-    return m_hovered ? vesk::colorWithHexString(QStringLiteral("#F5F7FA")) : QColor(Qt::transparent);
+    static const QColor hovered = vesk::colorWithHexString(QStringLiteral("#F5F7FA"));
+    return m_hovered ? hovered : QColor(Qt::transparent);
 }
 
 bool KVMemberSelectCollectionItem::tickShown() const
@@ -58,9 +68,17 @@ bool KVMemberSelectCollectionItem::tickShown() const
 
 void KVMemberSelectCollectionItem::updateLook()
 {
-    QPalette pal = m_nameLabel->palette();
-    pal.setColor(QPalette::WindowText, nameColor());
-    m_nameLabel->setPalette(pal);
+    // Only a changed look is applied: a palette set on every update reaches every row's label.
+    const QColor colour = nameColor();
+    if (colour == m_lookColour && m_hoverShown == m_hovered && tickShown() == isChecked())
+        return;
+    if (colour != m_lookColour) {
+        m_lookColour = colour;
+        QPalette pal = m_nameLabel->palette();
+        pal.setColor(QPalette::WindowText, colour);
+        m_nameLabel->setPalette(pal);
+    }
+    m_hoverShown = m_hovered;
     m_selectedIcon->setVisible(isChecked());
     update();
 }

@@ -38,7 +38,10 @@ private:
     void updateLook();
 
     VeskUserModel m_model;
+    bool m_named = false;
     bool m_hovered = false;
+    bool m_hoverShown = false; // the look last applied
+    QColor m_lookColour;
     QPointer<KVElidedLabel> m_nameLabel;
     QPointer<QLabel> m_selectedIcon;
 };

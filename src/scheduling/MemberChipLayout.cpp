@@ -39,6 +39,13 @@ QLayoutItem *MemberChipLayout::takeAt(int index)
     return item;
 }
 
+void MemberChipLayout::removeAllItems()
+{
+    qDeleteAll(m_items);
+    m_items.clear();
+    invalidate();
+}
+
 QSize MemberChipLayout::sizeHint() const
 {
     return minimumSize();

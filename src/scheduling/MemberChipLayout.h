@@ -4,6 +4,7 @@
 
 #include <QLayout>
 #include <QList>
+#include <QWidget>
 
 // The item keeping of the member chip layouts: items in order, each sized by its size hint,
 // placed by a subclass from the pure geometry of MemberChipGeometry.
@@ -20,6 +21,19 @@ public:
     [[nodiscard]] int count() const override { return int(m_items.size()); }
     [[nodiscard]] QLayoutItem *itemAt(int index) const override;
     QLayoutItem *takeAt(int index) override;
+    // Deletes the chips later, all with one posted event: each deleted widget searches the posted
+    // events for its own, so a deferred delete of each of 2,000 chips costs 2,000 x 2,000.
+    template <typename Chip> static void deleteLater(const QList<Chip *> &chips)
+    {
+        if (chips.isEmpty())
+            return;
+        auto *bin = new QWidget; // never shown
+        for (Chip *chip : chips)
+            chip->setParent(bin);
+        bin->deleteLater();
+    }
+    // Drops every item at once (the widgets stay): removing them one by one searches the list each time.
+    void removeAllItems();
     [[nodiscard]] Qt::Orientations expandingDirections() const override { return {}; }
     [[nodiscard]] bool hasHeightForWidth() const override { return true; }
     [[nodiscard]] QSize sizeHint() const override;

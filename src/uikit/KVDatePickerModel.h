@@ -31,6 +31,9 @@ public:
     [[nodiscard]] QDateTime choose(const QDate &day, int hour, int minute) const;
 
 private:
+    struct HourPlan;
+    [[nodiscard]] HourPlan hourPlan(qint64 fromSecs, qint64 toSecs) const;
+    [[nodiscard]] static QList<int> hours(const QDate &day, const HourPlan &plan);
     [[nodiscard]] int step() const { return std::max(1, minuteInterval); }
     [[nodiscard]] qint64 lastIndex() const;
     // The offered moments k with from <= moment <= to, as a range of k.

@@ -36,7 +36,6 @@ void VeskIndicator::stopAnimating()
     if (!m_timer)
         return;
     m_timer->invalidate();
-    m_timer->deleteLater();
     m_timer = nullptr;
 }
 

@@ -87,10 +87,8 @@ private:
         const qint64 elapsed = KVClock::current().nowMs() - m_shownAt;
         const qreal opacity = std::clamp(qreal(elapsed) / qreal(kFadeIn.count()), 0.0, 1.0);
         m_effect->setOpacity(opacity);
-        if (opacity >= 1.0 && m_fade) {
+        if (opacity >= 1.0 && m_fade)
             m_fade->invalidate();
-            m_fade->deleteLater();
-        }
     }
 
     QColor m_background;

@@ -263,6 +263,11 @@ TEST_F(EngineLocal, RemoteVideo_GeneratedOnTheRenderThreadUntilMuted)
         EngineRoutes::addSimulatedPeer(service, kRoom, {{}, {}, QStringLiteral("Ann"), {}, true, true, false});
     join();
     engine->publishCamera({});
+    // A new participant sends no video until the window says its tile is seen.
+    const auto ownFrames = [&] { return events->frames(kSelf, KRTCSourceType::Camera); };
+    ASSERT_TRUE(tickUntil([&] { return ownFrames() >= 2; }));
+    EXPECT_EQ(events->frames(ann, KRTCSourceType::Camera), 0);
+    EXPECT_EQ(engine->muteVideo(ann, KRTCSourceType::Camera, false), 0);
     ASSERT_TRUE(tickUntil([&] { return events->frames(ann, KRTCSourceType::Camera) > 0; }));
     EXPECT_FALSE(events->framesOnMainThread());
     EXPECT_EQ(events->lastFrame(ann, KRTCSourceType::Camera).size(), QSize(640, 360));
@@ -273,7 +278,6 @@ TEST_F(EngineLocal, RemoteVideo_GeneratedOnTheRenderThreadUntilMuted)
 
     EXPECT_EQ(engine->muteVideo(ann, KRTCSourceType::Camera, true), 0);
     // Own frames keep coming; two of them mean a render pass planned after the mute finished.
-    const auto ownFrames = [&] { return events->frames(kSelf, KRTCSourceType::Camera); };
     int own = ownFrames();
     ASSERT_TRUE(tickUntil([&] { return ownFrames() >= own + 2; }));
     const int before = events->frames(ann, KRTCSourceType::Camera);
@@ -324,6 +328,7 @@ TEST_F(EngineLocal, Statistics_EveryTwoSecondsForTheStreamsReceivedAndSent)
     const QString ann =
         EngineRoutes::addSimulatedPeer(service, kRoom, {{}, {}, QStringLiteral("Ann"), {}, true, true, false});
     join();
+    EXPECT_EQ(engine->muteVideo(ann, KRTCSourceType::Camera, false), 0);
     EXPECT_EQ(engine->openMicrophone({}), 0);
     clock.clock.advance(std::chrono::milliseconds(LocalEngine::kStatsIntervalMs));
     ASSERT_TRUE(processEventsUntil([&] { return events->stats().size() >= 3; }));
@@ -355,6 +360,32 @@ TEST_F(EngineLocal, OwnCamera_TestPictureWithoutACameraAndOnlyInARoom)
     engine->unpublishCamera();
     engine->closeMicrophone();
     ASSERT_TRUE(processEventsUntil([&] { return events->has(QStringLiteral("unpub:%1:1").arg(kSelf)); }));
+}
+
+// Alone with camera and microphone off, nothing is drawn: the frame timer must not wake.
+TEST_F(EngineLocal, FrameTimerRunsOnlyWhileThereIsSomethingToDraw)
+{
+    join();
+    // Answered requests go with their time-outs; statistics and the participant poll stay.
+    const auto timers = [&] {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        return clock.clock.pendingCount();
+    };
+    const int roomTimers = timers();
+    EXPECT_EQ(engine->publishCamera({}), 0);
+    EXPECT_EQ(timers(), roomTimers + 1);
+    EXPECT_EQ(engine->unpublishCamera(), 0);
+    EXPECT_EQ(timers(), roomTimers);
+
+    const QString ann =
+        EngineRoutes::addSimulatedPeer(service, kRoom, {{}, {}, QStringLiteral("Ann"), {}, false, true, false});
+    clock.clock.advance(std::chrono::milliseconds(LocalEngine::kPeerPollIntervalMs));
+    ASSERT_TRUE(processEventsUntil([&] { return events->has(QStringLiteral("pub:%1:1:01").arg(ann)); }));
+    EXPECT_EQ(timers(), roomTimers) << "a tile nobody has seen yet";
+    EXPECT_EQ(engine->muteVideo(ann, KRTCSourceType::Camera, false), 0);
+    EXPECT_EQ(timers(), roomTimers + 1);
+    EXPECT_EQ(engine->muteVideo(ann, KRTCSourceType::Camera, true), 0);
+    EXPECT_EQ(timers(), roomTimers);
 }
 
 TEST_F(EngineLocal, AMicrophoneChosenWhileOff_IsTheOneThatOpens)

@@ -118,6 +118,26 @@ TEST_F(EngineVideoView, Mirror_OnlyTheOwnPictureAndOnlyWhileThePreviewMirrorIsOn
     EXPECT_TRUE(near(paint(view).pixelColor(10, 25), Qt::red)) << "others are never mirrored";
 }
 
+// Each view held the engine's full-size frame for ever and scaled it in every paint.
+TEST_F(EngineVideoView, AFrameIsKeptAtTheViewsSize_AndAStoppedVideoKeepsNone)
+{
+    KRTCVideoView view;
+    view.resize(160, 90);
+    (void)paint(view);
+    view.renderFrame(solid({640, 360}, Qt::red), false);
+    EXPECT_EQ(view.latestFrame().image.size(), QSize(160, 90));
+    EXPECT_TRUE(near(paint(view).pixelColor(80, 45), Qt::red));
+
+    view.setVideoStopped(true);
+    EXPECT_FALSE(view.hasFrame());
+    view.renderFrame(solid({640, 360}, Qt::red), false); // already on its way
+    EXPECT_FALSE(view.hasFrame());
+    EXPECT_TRUE(near(paint(view).pixelColor(80, 45), Qt::black));
+    view.setVideoStopped(false);
+    view.renderFrame(solid({640, 360}, Qt::green), false);
+    EXPECT_TRUE(near(paint(view).pixelColor(80, 45), Qt::green));
+}
+
 TEST_F(EngineVideoView, DestroyedWithARepaintQueued_NoCrash)
 {
     auto doomed = std::make_unique<KRTCVideoView>();

@@ -3,6 +3,7 @@
 #include "ManagerTestSupport.h"
 
 #include "agent/MainSettingModel.h"
+#include "agent/engine/KRTCVideoView.h"
 #include "foundation/models/DesktopCaptureSnapshotModel.h"
 
 using namespace std::chrono_literals;
@@ -119,12 +120,20 @@ TEST_F(ManagerTest, PassThroughs_ReachTheEngine)
 {
     joinToRoom();
     engine().emitMemberJoined(peer("13700000001"), "甲");
+    engine().emitStreamPublished(peer("13700000001"), KRTCSourceType::Camera, false, true);
     settle();
+    QPointer<KRTCVideoView> view = manager->memberForId(peer("13700000001"))->cameraView();
+    ASSERT_TRUE(view);
+    KRTCVideoFrame frame;
+    frame.image = QImage(64, 36, QImage::Format_RGB32);
+    view->renderFrame(frame, false);
+    ASSERT_TRUE(view->hasFrame());
     manager->muteVideo("13700000001", KRTCSourceType::Camera, true); // a plain userId
     const auto call = engine().lastCall("muteVideo");
     ASSERT_EQ(call.args.size(), 3);
     EXPECT_EQ(call.args[0].toString(), peer("13700000001"));
     EXPECT_TRUE(call.args[2].toBool());
+    EXPECT_FALSE(view->hasFrame()) << "a tile whose video stops keeps no picture";
     manager->enableSpeaker(false);
     manager->previewMirror(true);
     manager->pushStreamMirror(false);

@@ -63,6 +63,31 @@ TEST(ClockTest, TimerOfDeadOwnerOrInvalidatedNeverFires)
     EXPECT_EQ(scope.clock.pendingCount(), 0);
 }
 
+// A hide timer replaced on every sound-level notice once kept every spent timer as a child of
+// its owner for the whole meeting.
+TEST(ClockTest, ReplacedAndFiredTimersAreFreed_OnlyALiveOneStaysWithItsOwner)
+{
+    VirtualClockScope scope;
+    QObject owner;
+    QPointer<KVTimer> hide;
+    int fired = 0;
+    for (int i = 0; i < 100; ++i) {
+        if (hide)
+            hide->invalidate();
+        hide = KVTimer::singleShot(&owner, 1s, [&] { ++fired; });
+    }
+    QPointer<KVTimer> repeating = KVTimer::repeating(&owner, 1s, [] {});
+    repeating->invalidate();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(owner.findChildren<KVTimer *>().size(), 1);
+    EXPECT_TRUE(hide);
+    EXPECT_FALSE(repeating);
+    scope.clock.advance(1s);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(fired, 1);
+    EXPECT_TRUE(owner.findChildren<KVTimer *>().isEmpty());
+}
+
 TEST(ClockTest, AStoppedTimerIsParkedUntilStartedAgain_AlsoFromItsOwnCallback)
 {
     VirtualClockScope scope;

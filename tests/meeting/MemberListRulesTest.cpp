@@ -126,6 +126,33 @@ TEST_F(MemberListRulesTest, Rows_NamesTransliteratedOnceAndTheCacheKeepsOnlyThis
     EXPECT_FALSE(cache.contains(QStringLiteral("离开")));
 }
 
+// Every update made a new copy of every row: a member still there now keeps its row object,
+// brought up to date as a fresh copy would be.
+TEST_F(MemberListRulesTest, Rows_AMemberStillThereKeepsItsRowAsAFreshCopyWouldBe)
+{
+    const auto a = member("1", "张三");
+    const auto b = member("2", "李四");
+    NameCache cache;
+    const MemberRows first = buildRows({{a, b}, {}, {}, false}, &cache);
+    first[0]->isCheck = true;
+    a->setAudioFlag(true);
+    a->userName = QStringLiteral("张三丰");
+    const auto c = member("3", "王五");
+    const RosterInput input{{c, a}, {}, {}, false};
+    const MemberRows rows = buildRows(input, &cache, first);
+    ASSERT_EQ(rows.size(), 2);
+    EXPECT_NE(rows[0], first[1]);
+    EXPECT_EQ(rows[1], first[0]) << "the same row object";
+    for (qsizetype i = 0; i < rows.size(); ++i) {
+        MeetingMemberModelCopy fresh = MeetingMemberModelCopy::fromMember(*input.members[i]);
+        const NameForms forms = nameForms(fresh.userName);
+        fresh.namePinYin = forms.pinYin;
+        fresh.nameFirstLetter = forms.firstLetter;
+        EXPECT_EQ(*rows[i], fresh) << i;
+    }
+    EXPECT_EQ(rows[1]->nameFirstLetter, "zsf");
+}
+
 TEST_F(MemberListRulesTest, Search_ByNameInitialsOrFirstLetterAndPinyin)
 {
     const MemberRows rows = buildRows(
@@ -140,12 +167,20 @@ TEST_F(MemberListRulesTest, Search_ByNameInitialsOrFirstLetterAndPinyin)
     EXPECT_EQ(names(search(rows, "李")), (QStringList{"李四"}));
     EXPECT_EQ(search(rows, "").size(), 4);
 
+    // "İ" lowers to "i̇": the name is lowered like the key, whichever case either is typed in.
+    const MemberRows turkish = buildRows({{member("5", "İpek"), member("6", "Ali")}, {}, {}, false});
+    EXPECT_EQ(names(search(turkish, "İp")), (QStringList{"İpek"}));
+    EXPECT_EQ(names(search(turkish, QStringLiteral("i\u0307pek"))), (QStringList{"İpek"}));
+    EXPECT_EQ(names(search(turkish, searchIndex(turkish), "AL")), (QStringList{"Ali"}));
+
     IMSystemSubMessage a, b;
     a.userName = QStringLiteral("Alice 张");
     b.userName = QStringLiteral("Bob");
     EXPECT_EQ(waitingSearch({a, b}, "ALI").size(), 1);
     EXPECT_EQ(waitingSearch({a, b}, "张").first().userName, a.userName);
     EXPECT_EQ(waitingSearch({a, b}, "").size(), 2);
+    b.userName = QStringLiteral("İlker");
+    EXPECT_EQ(waitingSearch({a, b}, "İl").size(), 1);
     EXPECT_TRUE(waitingSearch({a, b}, "zhang").isEmpty()); // the waiting list matches names only
 }
 

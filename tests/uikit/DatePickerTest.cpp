@@ -3,6 +3,7 @@
 #include "uikit/VeskButton.h"
 
 #include <QListWidget>
+#include <QTimeZone>
 
 #include <gtest/gtest.h>
 
@@ -97,6 +98,26 @@ TEST(KVDatePickerModelTest, StepsRunFromABeginOffTheQuarterHour)
     // An end before the begin leaves just the begin.
     m.endDate = at(2026, 12, 7, 9, 0);
     EXPECT_EQ(m.lastMoment(), m.firstMoment());
+}
+
+// Hours are worked out from the zone's clock changes: the hour a change skips is not offered,
+// the one it repeats is, and every other day keeps its 24.
+TEST(KVDatePickerModelTest, HoursFollowTheZonesClockChanges)
+{
+    const QTimeZone berlin("Europe/Berlin");
+    ASSERT_TRUE(berlin.isValid());
+    KVDatePickerModel m;
+    m.beginDate = QDateTime(QDate(2027, 3, 27), QTime(10, 0), berlin);
+    m.reload(m.beginDate);
+    QList<int> spring;
+    for (int h = 0; h < 24; ++h) {
+        if (h != 2)
+            spring << h;
+    }
+    EXPECT_EQ(m.hours(QDate(2027, 3, 28)), spring);
+    EXPECT_EQ(m.hours(QDate(2027, 10, 31)).size(), 24);
+    EXPECT_EQ(m.hours(QDate(2027, 3, 27)).first(), 10);
+    EXPECT_EQ(m.days().size(), KVDatePickerModel::kDaysWithoutEnd + 1);
 }
 
 TEST(KVDatePickerViewTest, ChangingDayHourOrMinuteReportsTheDate)

@@ -20,14 +20,56 @@ KRTCVideoView::~KRTCVideoView() = default;
 
 void KRTCVideoView::renderFrame(const KRTCVideoFrame &frame, bool isSelf)
 {
-    if (frame.isNull())
+    if (frame.isNull() || m_stopped.load())
         return;
+    KRTCVideoFrame shown = frame;
+    const quint64 packed = m_deviceSize.load();
+    const QSizeF device(double(packed >> 32), double(packed & 0xffffffffU));
+    if (!device.isEmpty()) {
+        const QSizeF fitted = pictureSize(frame.image.size(), device, m_contentMode.load());
+        const QSize target(qMax(1, qRound(fitted.width())), qMax(1, qRound(fitted.height())));
+        // Scaled on the producing thread, once a frame, instead of by every paint.
+        if (target != frame.image.size())
+            shown.image = frame.image.scaled(target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        shown.image.setDevicePixelRatio(m_deviceRatio.load());
+    }
     {
         std::lock_guard lock(m_mutex);
-        m_frame = frame;
+        // A stop between the check and here wins: its frame is not kept.
+        if (m_stopped.load())
+            return;
+        m_frame = std::move(shown);
         m_frameIsSelf = isSelf;
     }
     scheduleRepaint();
+}
+
+void KRTCVideoView::setVideoStopped(bool stopped)
+{
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_stopped.exchange(stopped) == stopped)
+            return;
+        if (stopped) {
+            m_frame = {};
+            m_frameIsSelf = false;
+        }
+    }
+    update();
+}
+
+void KRTCVideoView::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    storeDeviceSize();
+}
+
+void KRTCVideoView::storeDeviceSize()
+{
+    const qreal ratio = devicePixelRatioF();
+    const QSize device = (QSizeF(size()) * ratio).toSize();
+    m_deviceRatio.store(ratio);
+    m_deviceSize.store(device.isEmpty() ? 0 : (quint64(device.width()) << 32) | quint64(device.height()));
 }
 
 void KRTCVideoView::setKrtcContentMode(int mode)
@@ -92,6 +134,8 @@ void KRTCVideoView::scheduleRepaint()
 
 void KRTCVideoView::paintEvent(QPaintEvent *event)
 {
+    // A view shown or resized before its first frame: the next frame comes at this size.
+    storeDeviceSize();
     QImage image;
     bool isSelf = false;
     {
@@ -119,10 +163,15 @@ void KRTCVideoView::paintEvent(QPaintEvent *event)
     }
 }
 
+QSizeF KRTCVideoView::pictureSize(const QSize &picture, const QSizeF &view, int mode)
+{
+    return QSizeF(picture).scaled(view, mode == ContentModeFill ? Qt::KeepAspectRatioByExpanding : Qt::KeepAspectRatio);
+}
+
 QRectF KRTCVideoView::pictureRect(const QSize &picture) const
 {
-    const QSize target = picture.scaled(size(), krtcContentMode() == ContentModeFill ? Qt::KeepAspectRatioByExpanding
-                                                                                     : Qt::KeepAspectRatio);
+    // A frame scaled for this view carries its device pixel ratio: its logical size is its place.
+    const QSizeF target = pictureSize(picture, QSizeF(size()), krtcContentMode());
     return QRectF(QPointF((width() - target.width()) / 2.0, (height() - target.height()) / 2.0), target);
 }
 
@@ -130,12 +179,19 @@ void KRTCVideoView::drawPicture(QPainter &painter, const QImage &image, bool isS
 {
     painter.save();
     const QRectF dest = pictureRect(image.size());
-    painter.setRenderHint(QPainter::SmoothPixmapTransform);
     painter.setClipRect(rect());
     if (isSelf && previewMirror()) {
         painter.translate(width(), 0);
         painter.scale(-1, 1);
     }
-    painter.drawImage(dest, image);
+    const qreal ratio = image.devicePixelRatio();
+    if (qAbs(dest.width() * ratio - image.width()) < 1.0 && qAbs(dest.height() * ratio - image.height()) < 1.0) {
+        // Scaled for this view when it was produced: a copy, no scaling.
+        painter.drawImage(QPointF(std::round(dest.left()), std::round(dest.top())), image);
+    } else {
+        // Sized for another view size (a resize since): scaled until the next frame.
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+        painter.drawImage(dest, image);
+    }
     painter.restore();
 }

@@ -22,8 +22,13 @@ public:
     ~KRTCVideoView() override;
 
     // isSelf: the own camera, drawn mirrored while the preview mirror is on. Frames come
-    // unmirrored from the engine (as they are sent).
+    // unmirrored from the engine (as they are sent). The picture is scaled here, once, to the
+    // size it is drawn at, so a paint only copies it and a large frame is not kept.
     void renderFrame(const KRTCVideoFrame &frame, bool isSelf);
+    // Stopped: the frame is dropped and frames still on their way are refused until the video
+    // starts again (main thread), so a tile nobody sees holds no picture.
+    void setVideoStopped(bool stopped);
+    [[nodiscard]] bool videoStopped() const { return m_stopped.load(); }
     // Any thread; an unknown mode is taken as fit.
     void setKrtcContentMode(int mode);
     [[nodiscard]] int krtcContentMode() const { return m_contentMode.load(); }
@@ -45,17 +50,24 @@ public:
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
 
 private:
     void scheduleRepaint();
     // Where a picture of that size goes: centred, fitted or filling by the content mode.
     [[nodiscard]] QRectF pictureRect(const QSize &picture) const;
+    [[nodiscard]] static QSizeF pictureSize(const QSize &picture, const QSizeF &view, int mode);
+    // The view's size in device pixels, for the render thread.
+    void storeDeviceSize();
     void drawPicture(QPainter &painter, const QImage &image, bool isSelf) const;
 
     mutable std::mutex m_mutex;
     KRTCVideoFrame m_frame;     // guarded by m_mutex
     bool m_frameIsSelf = false; // guarded by m_mutex
     std::atomic<int> m_contentMode{ContentModeFit};
+    std::atomic<bool> m_stopped{false};
+    std::atomic<quint64> m_deviceSize{0}; // width << 32 | height; 0 until laid out
+    std::atomic<qreal> m_deviceRatio{1.0};
     std::atomic<bool> m_repaintPending{false};
     Overlay m_overlay; // main thread
 };

@@ -26,6 +26,7 @@
 #include <QVideoSink>
 #include <QtMath>
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 
@@ -347,6 +348,7 @@ void LocalEngine::serverAnswered(const QList<LocalEnginePeer> &peers)
         postEvent([](KRTCEngineDelegate &to) { to.onReconnected(); });
     }
     applyPeers(peers);
+    updateTimers();
 }
 
 int LocalEngine::leaveRoom()
@@ -392,7 +394,7 @@ bool LocalEngine::isInRoom() const
 void LocalEngine::updateTimers()
 {
     const bool inRoom = m_state == RoomState::InRoom;
-    const bool frames = inRoom || m_preview;
+    const bool frames = needsFrames();
     if (frames && !m_frameTimer) {
         m_renderBusy->store(false);
         m_renderWorker.start();
@@ -413,6 +415,20 @@ void LocalEngine::updateTimers()
             m_pollTimer->invalidate();
         m_pollTimer = nullptr;
     }
+}
+
+bool LocalEngine::needsFrames() const
+{
+    if (m_preview)
+        return true;
+    if (m_state != RoomState::InRoom)
+        return false;
+    if (m_published || m_sharing)
+        return true;
+    return std::any_of(m_peers.cbegin(), m_peers.cend(), [](const PeerState &state) {
+        return state.peer.audio || (state.peer.video && state.receiveCamera) ||
+               (state.peer.share && state.receiveShare);
+    });
 }
 
 void LocalEngine::onFrameTick()
@@ -842,6 +858,7 @@ int LocalEngine::muteVideo(const QString &peerId, qint64 videoSourceType, bool e
         it->receiveShare = !enable;
     else
         it->receiveCamera = !enable;
+    updateTimers();
     return 0;
 }
 
@@ -962,6 +979,7 @@ int LocalEngine::startScreenSharing(const KRTCScreenOption &option)
         to.onStreamPublished(self, KRTCSourceType::Share, false, true);
     });
     reportOwnShare(true);
+    updateTimers();
     return 0;
 }
 
@@ -1012,6 +1030,7 @@ void LocalEngine::stopShareInternal(bool notify, int reason)
     m_shareSlot.reset();
     m_shareSource.reset();
     m_shareImage = {};
+    updateTimers();
     if (m_state != RoomState::InRoom)
         return;
     reportOwnShare(false);

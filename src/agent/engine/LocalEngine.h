@@ -116,7 +116,8 @@ private:
     enum class RoomState { Idle, Joining, InRoom };
     struct PeerState {
         LocalEnginePeer peer;
-        bool receiveCamera = true;
+        // No camera video until the window's visibility check says the peer's tile is seen.
+        bool receiveCamera = false;
         bool receiveShare = true;
         int videoType = 2; // 1 small, 2 large
         qint64 channelIndex = 0;
@@ -147,6 +148,8 @@ private:
     void serverAnswered(const QList<LocalEnginePeer> &peers);
 
     void updateTimers();
+    // Something to draw or a level to report: the frame timer runs only then.
+    [[nodiscard]] bool needsFrames() const;
     void onFrameTick();
     void renderJob(const RenderJob &job);
     void onStatsTick();

@@ -5,13 +5,32 @@
 #include <pulse/pulseaudio.h>
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+
+#include <sys/inotify.h>
+#include <unistd.h>
 
 #include <utility>
 
 namespace {
 
-// How often a watched client tries again while the server is away.
-constexpr pa_usec_t kReconnectDelayUs = PA_USEC_PER_SEC / 2;
+// Where the server's socket appears when it starts; empty for a server not on a local socket.
+QByteArray socketPath(const QByteArray &server)
+{
+    QByteArray address = server.isEmpty() ? qgetenv("PULSE_SERVER") : server;
+    if (address.startsWith("unix:"))
+        return address.mid(5);
+    if (address.startsWith('/'))
+        return address;
+    if (!address.isEmpty())
+        return {};
+    const QByteArray runtime = qgetenv("PULSE_RUNTIME_PATH");
+    if (!runtime.isEmpty())
+        return runtime + "/native";
+    const QByteArray xdg = qgetenv("XDG_RUNTIME_DIR");
+    return xdg.isEmpty() ? QByteArray() : xdg + "/pulse/native";
+}
 
 QString fromUtf8(const char *text)
 {
@@ -64,6 +83,7 @@ void PulseAudioClient::shutdown()
         api->time_free(m_reconnect);
         m_reconnect = nullptr;
     }
+    unwatchSocketLocked();
     disconnectLocked();
     m_handler = {};
     pa_threaded_mainloop_unlock(m_loop);
@@ -184,6 +204,8 @@ void PulseAudioClient::contextStateChanged(pa_context *context)
         return;
     const pa_context_state_t state = pa_context_get_state(context);
     if (state == PA_CONTEXT_READY) {
+        m_reconnectAttempts = 0;
+        unwatchSocketLocked();
         subscribeLocked();
         // Back after a loss: the devices may differ from before.
         if (std::exchange(m_serverLost, false))
@@ -197,14 +219,83 @@ void PulseAudioClient::contextStateChanged(pa_context *context)
     }
 }
 
+quint64 PulseAudioClient::reconnectDelayUs(int attempt)
+{
+    // Soon after a server restart, then seldom: a machine without one is not woken twice a second.
+    const int doublings = qBound(0, attempt, 3);
+    return (PA_USEC_PER_SEC / 2) << doublings;
+}
+
+void PulseAudioClient::watchSocketLocked()
+{
+    if (m_socketWatch || !m_loop)
+        return;
+    const QFileInfo socket(QString::fromLocal8Bit(socketPath(m_server)));
+    if (socket.fileName().isEmpty() || !socket.dir().exists())
+        return;
+    const int fd = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    if (fd < 0)
+        return;
+    if (inotify_add_watch(fd, QFile::encodeName(socket.absolutePath()).constData(), IN_CREATE | IN_MOVED_TO) < 0) {
+        ::close(fd);
+        return;
+    }
+    m_socketName = QFile::encodeName(socket.fileName());
+    m_socketWatchFd = fd;
+    pa_mainloop_api *api = pa_threaded_mainloop_get_api(m_loop);
+    m_socketWatch = api->io_new(
+        api, fd, PA_IO_EVENT_INPUT,
+        [](pa_mainloop_api *, pa_io_event *, int fd, pa_io_event_flags_t, void *self) {
+            auto *client = static_cast<PulseAudioClient *>(self);
+            alignas(inotify_event) char buffer[4096];
+            bool appeared = false;
+            for (ssize_t n; (n = ::read(fd, buffer, sizeof buffer)) > 0;) {
+                for (ssize_t at = 0; at < n;) {
+                    const auto *event = reinterpret_cast<const inotify_event *>(buffer + at);
+                    appeared = appeared || (event->len > 0 && client->m_socketName == event->name);
+                    at += ssize_t(sizeof(inotify_event) + event->len);
+                }
+            }
+            if (appeared)
+                client->reconnectNowLocked();
+        },
+        this);
+}
+
+void PulseAudioClient::unwatchSocketLocked()
+{
+    if (m_socketWatch) {
+        pa_mainloop_api *api = pa_threaded_mainloop_get_api(m_loop);
+        api->io_free(m_socketWatch);
+        m_socketWatch = nullptr;
+    }
+    if (m_socketWatchFd >= 0)
+        ::close(m_socketWatchFd);
+    m_socketWatchFd = -1;
+}
+
+void PulseAudioClient::reconnectNowLocked()
+{
+    // The server's socket appeared: no need to wait out the back-off.
+    if (m_reconnect) {
+        pa_mainloop_api *api = pa_threaded_mainloop_get_api(m_loop);
+        api->time_free(m_reconnect);
+        m_reconnect = nullptr;
+    }
+    m_reconnectAttempts = 0;
+    reconnectLocked();
+}
+
 void PulseAudioClient::scheduleReconnectLocked()
 {
     if (m_reconnect || !m_handler || m_shutDown || !m_loop)
         return;
+    // Where the socket can be watched, its appearing brings the server back at once.
+    watchSocketLocked();
     pa_mainloop_api *api = pa_threaded_mainloop_get_api(m_loop);
     timeval when{};
     pa_gettimeofday(&when);
-    pa_timeval_add(&when, kReconnectDelayUs);
+    pa_timeval_add(&when, reconnectDelayUs(m_reconnectAttempts++));
     m_reconnect = api->time_new(
         api, &when,
         [](pa_mainloop_api *a, pa_time_event *event, const timeval *, void *self) {

@@ -12,6 +12,7 @@ struct pa_threaded_mainloop;
 struct pa_context;
 struct pa_operation;
 struct pa_time_event;
+struct pa_io_event;
 
 // One sink or source as the sound server reports it.
 struct PulseDeviceInfo {
@@ -70,6 +71,9 @@ public:
     // It also runs when the server went away and when it is back.
     void setEventHandler(EventHandler handler);
 
+    // How long a watched client waits before its attempt-th try (from 0) while the server is away.
+    [[nodiscard]] static quint64 reconnectDelayUs(int attempt);
+
     // Disconnects for good and stops the loop's thread; later calls fail.
     // The shared client does this when the application object goes away, so
     // no server event reaches a half-destroyed process.
@@ -82,6 +86,9 @@ private:
     void contextStateChanged(pa_context *context);
     void scheduleReconnectLocked();
     void reconnectLocked();
+    void reconnectNowLocked();
+    void watchSocketLocked();
+    void unwatchSocketLocked();
     void disconnectLocked();
     [[nodiscard]] bool readyLocked() const;
     bool runLocked(pa_operation *op, Wait &wait);
@@ -94,6 +101,10 @@ private:
     pa_threaded_mainloop *m_loop = nullptr;
     pa_context *m_context = nullptr;
     pa_time_event *m_reconnect = nullptr;
+    pa_io_event *m_socketWatch = nullptr; // the socket's folder, while the server is away
+    int m_socketWatchFd = -1;
+    QByteArray m_socketName;
+    int m_reconnectAttempts = 0; // since the server was last reached
     bool m_accessDenied = false;
     bool m_serverLost = false; // the handler was told; it hears again once connected
     bool m_shutDown = false;

@@ -5,6 +5,8 @@
 #include "meeting/common/AssistantRecords.h"
 #include "meeting/panels/MemberListTexts.h"
 
+#include <optional>
+
 namespace MemberListRules {
 
 namespace {
@@ -28,17 +30,33 @@ NameForms nameForms(const QString &userName)
     return {Additions::transformToPinyin(userName), Additions::transformToPinyinFirstLetter(userName)};
 }
 
-MemberRows buildRows(const RosterInput &input, NameCache *names)
+MemberRows buildRows(const RosterInput &input, NameCache *names, const MemberRows &last)
 {
     const QSet<QString> assistants = AssistantRecords::plainIds(input.asssitantRecordArray);
     const QString expanded = RXEncrypt::aes128ecbDecrypt(input.expandedPhone);
     NameCache fresh;
+    if (names)
+        fresh.reserve(input.members.size());
+    // The last update's rows, by peer id: a member still there keeps its row object.
+    QHash<QString, MemberRow> previous;
+    previous.reserve(last.size());
+    for (const MemberRow &row : last) {
+        if (row)
+            previous.insert(row->peerId, row);
+    }
     MemberRows rows;
     rows.reserve(input.members.size());
     for (const std::shared_ptr<MeetingMemberModel> &member : input.members) {
         if (!member)
             continue;
-        auto row = std::make_shared<MeetingMemberModelCopy>(MeetingMemberModelCopy::fromMember(*member));
+        MemberRow row = previous.take(member->phoneNumber);
+        std::optional<NameForms> kept;
+        if (row && row->userName.isSharedWith(member->userName))
+            kept = NameForms{row->namePinYin, row->nameFirstLetter};
+        if (row)
+            row->refresh(*member);
+        else
+            row = std::make_shared<MeetingMemberModelCopy>(MeetingMemberModelCopy::fromMember(*member));
         if (!expanded.isEmpty() && row->phoneNumber == expanded)
             row->isExpand = true;
         if (AssistantRecords::contains(assistants, row->phoneNumber)) {
@@ -51,8 +69,8 @@ MemberRows buildRows(const RosterInput &input, NameCache *names)
         }
         row->isAssistantHost = member->isAssistantHost();
         if (names) {
-            auto known = names->constFind(row->userName);
-            const NameForms forms = known != names->constEnd() ? *known : nameForms(row->userName);
+            auto known = kept ? names->constEnd() : names->constFind(row->userName);
+            const NameForms forms = kept ? *kept : known != names->constEnd() ? *known : nameForms(row->userName);
             fresh.insert(row->userName, forms);
             row->namePinYin = forms.pinYin;
             row->nameFirstLetter = forms.firstLetter;
@@ -112,36 +130,65 @@ QString expandedPhone(const MemberRows &rows)
     return phone;
 }
 
+namespace {
+
+SearchEntry entryFor(const MeetingMemberModelCopy &row)
+{
+    return {row.userName.toLower(), row.nameFirstLetter.toLower(), row.namePinYin.toLower()};
+}
+
+// key lowered, not empty.
+bool entryMatches(const SearchEntry &entry, const QString &key)
+{
+    if (entry.name.contains(key) || entry.firstLetter.contains(key))
+        return true;
+    return entry.firstLetter.contains(key.at(0)) && entry.pinYin.contains(key);
+}
+
+} // namespace
+
+SearchIndex searchIndex(const MemberRows &rows)
+{
+    SearchIndex index;
+    index.reserve(rows.size());
+    for (const MemberRow &row : rows)
+        index.append(entryFor(*row));
+    return index;
+}
+
 bool matches(const MeetingMemberModelCopy &row, const QString &key)
 {
-    if (key.isEmpty())
-        return true;
-    if (row.userName.contains(key, Qt::CaseInsensitive) || row.nameFirstLetter.contains(key, Qt::CaseInsensitive))
-        return true;
-    return row.nameFirstLetter.contains(key.at(0), Qt::CaseInsensitive) &&
-           row.namePinYin.contains(key, Qt::CaseInsensitive);
+    return key.isEmpty() || entryMatches(entryFor(row), key.toLower());
+}
+
+MemberRows search(const MemberRows &rows, const SearchIndex &index, const QString &text)
+{
+    if (text.isEmpty())
+        return rows;
+    Q_ASSERT(index.size() == rows.size());
+    const QString key = text.toLower();
+    MemberRows found;
+    const qsizetype n = std::min(rows.size(), index.size());
+    for (qsizetype i = 0; i < n; ++i) {
+        if (entryMatches(index.at(i), key))
+            found.append(rows.at(i));
+    }
+    return found;
 }
 
 MemberRows search(const MemberRows &rows, const QString &text)
 {
-    if (text.isEmpty())
-        return rows;
-    const QString key = text.toLower();
-    MemberRows found;
-    for (const MemberRow &row : rows) {
-        if (matches(*row, key))
-            found.append(row);
-    }
-    return found;
+    return search(rows, text.isEmpty() ? SearchIndex() : searchIndex(rows), text);
 }
 
 QList<IMSystemSubMessage> waitingSearch(const QList<IMSystemSubMessage> &entries, const QString &text)
 {
     if (text.isEmpty())
         return entries;
+    const QString key = text.toLower();
     QList<IMSystemSubMessage> found;
     for (const IMSystemSubMessage &entry : entries) {
-        if (entry.userName.contains(text, Qt::CaseInsensitive))
+        if (entry.userName.toLower().contains(key))
             found.append(entry);
     }
     return found;

@@ -48,19 +48,33 @@ struct RosterInput {
     bool iAmAssistant = false;
 };
 
-// Fresh row copies in the participants' order, the open menu's row carried over and assistant
-// hosts marked (the participants' isAssistantHost is written too). names gives each row its latin
-// forms and afterwards holds those of this roster only.
-[[nodiscard]] MemberRows buildRows(const RosterInput &input, NameCache *names = nullptr);
+// Row copies (fresh, or the previous update's brought up to date) in the participants' order, the open menu's row
+// carried over and assistant hosts marked (the participants' isAssistantHost is written too). names gives each row its
+// latin forms and afterwards holds those of this roster only.
+// previous: the rows of the last update; a member still there keeps its row object, brought up to date.
+[[nodiscard]] MemberRows buildRows(const RosterInput &input, NameCache *names = nullptr,
+                                   const MemberRows &previous = {});
 // Me, the host, the first and the last assistant host found, the sharer, then everybody else
 // in the given order.
 void rosterOrder(MemberRows &rows, const QStringList &asssitantRecordArray);
 // The phone number of the last row whose menu is open, or "".
 [[nodiscard]] QString expandedPhone(const MemberRows &rows);
 
-// The row matches the (lowercase) key by name, initials, or first letter and pinyin.
+// A row's name, initials and pinyin, lowered. Both sides of a search are lowered: a
+// case-insensitive compare folds "İ" to itself while its lowercase is "i̇".
+struct SearchEntry {
+    QString name;
+    QString firstLetter;
+    QString pinYin;
+};
+// The rows' entries, in the rows' order, made once per roster update so a keystroke only compares.
+using SearchIndex = QList<SearchEntry>;
+[[nodiscard]] SearchIndex searchIndex(const MemberRows &rows);
+
+// The row matches the key by name, initials, or first letter and pinyin.
 [[nodiscard]] bool matches(const MeetingMemberModelCopy &row, const QString &key);
-// The rows matching text, in roster order; all rows for an empty text.
+// The rows matching text, in roster order; all rows for an empty text. index: searchIndex(rows).
+[[nodiscard]] MemberRows search(const MemberRows &rows, const SearchIndex &index, const QString &text);
 [[nodiscard]] MemberRows search(const MemberRows &rows, const QString &text);
 // The waiting entries whose names contain text (case folded); all of them for an empty text.
 [[nodiscard]] QList<IMSystemSubMessage> waitingSearch(const QList<IMSystemSubMessage> &entries, const QString &text);

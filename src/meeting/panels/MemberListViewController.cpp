@@ -236,9 +236,10 @@ void MemberListViewController::updateMembers(const MeetingMemberList &members)
         input.asssitantRecordArray = manager->asssitantRecordArray();
         input.iAmAssistant = manager->asssitantHost();
     }
-    MemberRows rows = buildRows(input, &m_names);
+    MemberRows rows = buildRows(input, &m_names, m_membersArray);
     rosterOrder(rows, input.asssitantRecordArray);
     m_membersArray = std::move(rows);
+    m_searchIndex = searchIndex(m_membersArray);
     if (m_searchTextField->text().isEmpty())
         m_membersDisplayArray = m_membersArray;
     else
@@ -433,7 +434,7 @@ void MemberListViewController::search()
     view();
     // Names are transliterated once per update, so a keystroke only compares strings: it is done
     // here, on the rows as they are, and the result always belongs to the text in the field.
-    m_membersDisplayArray = MemberListRules::search(m_membersArray, m_searchTextField->text());
+    m_membersDisplayArray = MemberListRules::search(m_membersArray, m_searchIndex, m_searchTextField->text());
     updateButtons(m_isMembersTableView, m_bactchRemoveModel);
 }
 

@@ -144,6 +144,7 @@ private:
     bool m_isMembersTableView = true;
     bool m_bactchRemoveModel = false;
     MemberListRules::NameCache m_names;
+    MemberListRules::SearchIndex m_searchIndex; // of m_membersArray
 
     QPointer<MemberMoreActionView> m_moreActionView;
     QPointer<MemberMorePanelView> m_memberMorePanelView;

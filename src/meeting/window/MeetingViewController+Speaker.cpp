@@ -22,14 +22,15 @@ QString peerIdOf(const Notification &notification)
     return notification.object.toMap().value(QStringLiteral("peerId")).toString();
 }
 
-// Names the speaker and (re)starts the label's hide timer.
+// Names the speaker and restarts the label's one hide timer (levels come many times a second).
 void nameSpeaker(CurrentSpeakerView *label, const QString &userName, QPointer<KVTimer> &timer, QObject *owner,
                  std::function<void()> hide)
 {
     label->nameLabel->setFullText(userName);
-    if (timer)
-        timer->invalidate();
-    timer = KVTimer::singleShot(owner, kSpeakerHideDelay, std::move(hide));
+    if (timer && timer->isValid())
+        timer->start();
+    else
+        timer = KVTimer::singleShot(owner, kSpeakerHideDelay, std::move(hide));
 }
 
 } // namespace
