@@ -23,6 +23,38 @@ public:
     }
     void serverNotice(const IMMessage &m) override { (void)MeetingNoticeRules::serverNotice(m); }
     void ring(const IMMessage &m) override { (void)MeetingNoticeRules::ringAction(m, QStringLiteral("13800000000")); }
+    // The rest carry nothing the window's rules read.
+    [[nodiscard]] bool subtitlesShown() const override { return false; }
+    void addChatLine(const MeetingMessageModel &) override {}
+    void transcriptionItems(const IMMessage &) override {}
+    void subtitleItems(const IMMessage &) override {}
+    void transcriptionStatus(const IMMessage &) override {}
+    void toastInMeeting(const QString &) override {}
+    void toast(const QString &) override {}
+    void controlScreenShare(const MeetingControlData &) override {}
+    void transcriptionSwitched(const MeetingControlData &) override {}
+    void allowOpenMic(const MeetingControlData &) override {}
+    void allowSendIMMessage(const MeetingControlData &) override {}
+    void assistantsChanged() override {}
+    void roomLockChanged(bool) override {}
+    void roomWaitChanged(bool) override {}
+    void roomNameChanged(const QString &) override {}
+    void playbackStarted() override {}
+    void playbackResumed() override {}
+    void playbackPaused() override {}
+    void playbackEnded() override {}
+    void fileShareStopped() override {}
+    void fileShareStarted(const MeetingControlData &) override {}
+    void countDownComming() override {}
+    void countDownViewHadEnd() override {}
+    void allowOpenCamera(const MeetingControlData &) override {}
+    void documentShare(const MeetingControlData &) override {}
+    void documentSwitched(const MeetingControlData &) override {}
+    void documentFollow(const MeetingControlData &) override {}
+    void uploadPermissionChanged(const MeetingControlData &) override {}
+    void sharePermissionChanged(const MeetingControlData &) override {}
+    void sharePermissionListChanged(const MeetingControlData &) override {}
+    void fileRightsChanged(const MeetingControlData &) override {}
 
 private:
     void play(qint64 seconds)

@@ -17,4 +17,17 @@ std::shared_ptr<MeetingInfoModel> room()
     return m ? m->roomInfo() : nullptr;
 }
 
+MeetingHostControlRules::Me me()
+{
+    MeetingHostControlRules::Me me;
+    if (VeskAppAgent *agent = VeskAppAgent::existingInstance()) {
+        me.phoneNumber = agent->myInfo().phoneNumber;
+        me.userId = agent->myInfo().userId;
+        me.isHost = agent->myInfo().isHost();
+    }
+    if (VeskMeetingManager *m = manager())
+        me.isAssistantHost = m->asssitantHost();
+    return me;
+}
+
 } // namespace MeetingCurrent

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "meeting/common/MeetingHostControlRules.h"
+
 #include <memory>
 
 class VeskMeetingManager;
@@ -11,5 +13,7 @@ namespace MeetingCurrent {
 
 [[nodiscard]] VeskMeetingManager *manager();
 [[nodiscard]] std::shared_ptr<MeetingInfoModel> room();
+// The signed-in user as the host-control rules see them (empty without an agent).
+[[nodiscard]] MeetingHostControlRules::Me me();
 
 } // namespace MeetingCurrent

@@ -39,19 +39,6 @@ namespace {
 constexpr auto kMicOpenConfirmation = 800ms;
 constexpr auto kMicOffReport = 500ms;
 
-Rules::Me currentMe()
-{
-    Rules::Me me;
-    if (VeskAppAgent *agent = VeskAppAgent::existingInstance()) {
-        me.phoneNumber = agent->myInfo().phoneNumber;
-        me.userId = agent->myInfo().userId;
-        me.isHost = agent->myInfo().isHost();
-    }
-    if (VeskMeetingManager *manager = MeetingCurrent::manager())
-        me.isAssistantHost = manager->asssitantHost();
-    return me;
-}
-
 // Fire-and-forget: the service's answer changes nothing here.
 void reportOwnDevices(QObject *owner, const QString &cameraStatus, const QString &micStatus)
 {
@@ -125,7 +112,7 @@ bool refusedByBan(const OwnDevice &device, VeskButton *sender, bool on)
 {
     VeskMeetingManager *manager = MeetingCurrent::manager();
     const auto room = manager ? manager->roomInfo() : nullptr;
-    const QString ban = Rules::banToast(device.banned, room && (*room).*device.roomAllows, currentMe(), on);
+    const QString ban = Rules::banToast(device.banned, room && (*room).*device.roomAllows, MeetingCurrent::me(), on);
     if (ban.isEmpty())
         return false;
     VeskToast::showToastInMeeting(ban);
@@ -383,7 +370,7 @@ void MeetingViewController::controlMicWithData(const MeetingControlData &data)
     state.micDidOpen = manager && manager->micDidOpen();
     state.stateMeeting = m_lifetime.stateMeeting;
     state.alertShow = m_devices.alertShow;
-    switch (Rules::micAction(data, currentMe(), state)) {
+    switch (Rules::micAction(data, MeetingCurrent::me(), state)) {
     case Rules::MicAction::HoldUntilInRoom:
         m_devices.tempIsMicOn = true;
         m_devices.temControlData = data;
@@ -493,7 +480,7 @@ void MeetingViewController::controlCameraWithData(const MeetingControlData &data
     state.isCameraOn = isCameraOn();
     state.currentCameraOn = manager && manager->currentCameraOn();
     state.stateMeeting = m_lifetime.stateMeeting;
-    switch (Rules::cameraAction(data, currentMe(), state)) {
+    switch (Rules::cameraAction(data, MeetingCurrent::me(), state)) {
     case Rules::CameraAction::CloseAll:
         setIsCameraOn(false);
         justCloseCamera();
@@ -548,7 +535,7 @@ void MeetingViewController::changeUIBaseAllowOpenCamera(bool allow)
     VeskMeetingManager *manager = MeetingCurrent::manager();
     if (const auto room = manager ? manager->roomInfo() : nullptr)
         room->cameraAllowStatus = allow;
-    if (currentMe().privileged())
+    if (MeetingCurrent::me().privileged())
         memberListUpdateIsOrNotAllowOpenCameraStatusDisplay();
 }
 

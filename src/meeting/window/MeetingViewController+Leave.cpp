@@ -1,4 +1,5 @@
-// Leaving the meeting: the dialog, and the two tear-downs (home page, login page).
+// Leaving the meeting: the dialog, and the two roads out (home page, login page) with their one
+// tear-down.
 
 #include "meeting/window/MeetingViewController.h"
 
@@ -59,19 +60,8 @@ void MeetingViewController::leaveRoom()
 {
     if (m_lifetime.meetingEnded)
         return;
-    VeskAppAgent *agent = VeskAppAgent::sharedInstance();
-    VeskMeetingManager *manager = agent->meetingManager();
     countDownViewHadEnd();
-    // No further meeting event reaches this window.
-    clearManagerDelegates();
-    endMeetingLifetime();
-    if (manager) {
-        manager->stopCamera();
-        manager->stopMicrophone();
-    }
-    stopScreenShare(false);
-    agent->leaveMeeting();
-    m_panels->state().memberWindow.reset();
+    tearDownMeeting();
     m_panels->state().transcriptionWindow.reset();
     if (KVPageNavigator *navigator = KVPageNavigator::current())
         navigator->showMainPage(true);
@@ -83,9 +73,21 @@ void MeetingViewController::leaveRoomAndLoginOut()
 {
     if (m_lifetime.meetingEnded)
         return;
+    tearDownMeeting();
+    // The account is signed in elsewhere: the stored sign-in is dead, so drop it, or the next
+    // start would open the home page with a token the service no longer accepts.
+    VeskAppAgent::sharedInstance()->logout();
+    if (KVPageNavigator *navigator = KVPageNavigator::current())
+        navigator->showLoginPage();
+    else
+        qCWarning(lcMeeting) << "no page navigator: cannot open the login page";
+}
+
+void MeetingViewController::tearDownMeeting()
+{
     VeskAppAgent *agent = VeskAppAgent::sharedInstance();
     VeskMeetingManager *manager = agent->meetingManager();
-    // The shorter road clears the delegates too: nothing of this meeting may come in later.
+    // No further meeting event reaches this window.
     clearManagerDelegates();
     endMeetingLifetime();
     if (manager) {
@@ -94,12 +96,5 @@ void MeetingViewController::leaveRoomAndLoginOut()
     }
     stopScreenShare(false);
     agent->leaveMeeting();
-    // The account is signed in elsewhere: the stored sign-in is dead, so drop it, or the next
-    // start would open the home page with a token the service no longer accepts.
-    agent->logout();
     m_panels->state().memberWindow.reset();
-    if (KVPageNavigator *navigator = KVPageNavigator::current())
-        navigator->showLoginPage();
-    else
-        qCWarning(lcMeeting) << "no page navigator: cannot open the login page";
 }

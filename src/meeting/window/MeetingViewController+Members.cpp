@@ -488,11 +488,6 @@ void MeetingViewController::windowWillResize(const QSize &size)
     updateUIWithFullScreen(false);
 }
 
-void MeetingViewController::windowDidChangeScreen()
-{
-    adjustView();
-}
-
 // ---------------------------------------------------------------------------------------------
 // Visible-tile subscription
 // ---------------------------------------------------------------------------------------------

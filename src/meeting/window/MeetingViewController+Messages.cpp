@@ -139,13 +139,6 @@ void MeetingViewController::receiveMessage(const IMMessage &message)
     MeetingMessageDispatch::dispatchMessage(message, *dispatchTarget());
 }
 
-void MeetingViewController::receiveControlMessage(const IMMessage &message)
-{
-    if (m_lifetime.meetingEnded)
-        return;
-    MeetingMessageDispatch::dispatchControl(message, *dispatchTarget());
-}
-
 void MeetingViewController::addSingleMessage(const MeetingMessageModel &line)
 {
     m_panels->panel<ChatPanel>().addSingleMessage(line);

@@ -27,19 +27,6 @@ const QString kLocalRecordFailed = QStringLiteral("录制失败");
 const QString kLocalRecordSaved = QStringLiteral("录制已结束，视频为您保存到默认路径");
 const QString kConfirm = QStringLiteral("确定");
 
-MeetingHostControlRules::Me currentMe()
-{
-    MeetingHostControlRules::Me me;
-    if (VeskAppAgent *agent = VeskAppAgent::existingInstance()) {
-        me.phoneNumber = agent->myInfo().phoneNumber;
-        me.userId = agent->myInfo().userId;
-        me.isHost = agent->myInfo().isHost();
-    }
-    if (VeskMeetingManager *manager = MeetingCurrent::manager())
-        me.isAssistantHost = manager->asssitantHost();
-    return me;
-}
-
 void setStates(VeskButton *sender, MeetingBottomButton *recordButton, qint64 state)
 {
     if (sender)
@@ -59,8 +46,8 @@ void MeetingViewController::startOrStopRecord(VeskButton *sender)
     // Starting needs the room's leave or a host's rights; a recording already running may always
     // be stopped, so a member's own recording never outlives a later ban.
     const auto room = MeetingCurrent::room();
-    const QString ban =
-        MeetingHostControlRules::banToast(kRecordBanned, room && room->enableRecordStatus == 1, currentMe(), on);
+    const QString ban = MeetingHostControlRules::banToast(kRecordBanned, room && room->enableRecordStatus == 1,
+                                                          MeetingCurrent::me(), on);
     if (!ban.isEmpty()) {
         setStates(button, ui->recordButton, 0);
         VeskToast::showToastInMeeting(ban);
@@ -113,11 +100,6 @@ void MeetingViewController::stopRecordAction(QObject *sender)
         if (self->ui->recordingTipContainer)
             self->ui->recordingTipContainer->hide();
     });
-}
-
-void MeetingViewController::stopRecord(QObject *sender)
-{
-    stopRecordAction(sender);
 }
 
 void MeetingViewController::showRecordStopAlert()

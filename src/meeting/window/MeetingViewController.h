@@ -1,26 +1,28 @@
 #pragma once
 
 // The meeting window's controller: one per meeting page. It coordinates; each concern lives in a
-// room of its own, and the operations other classes call keep their names here.
+// part of its own, and the operations other classes call keep their names here.
 //
 //   views and layout constraints  ui (MeetingViewControllerUi.h), made by the build (+Build.cpp)
 //   lifecycle                     MeetingViewController.cpp          m_lifetime
 //   joining, the waiting room     +WaitingRoom.cpp                   m_waitingRoom
-//   leaving and ending            +Leave.cpp
+//   leaving and ending            +Leave.cpp (one tear-down for both roads out)
 //   room events, rendered frames  +RoomEvents.cpp                    (render side below)
 //   members, grid and tiles       +Members.cpp -> grid/ rules        m_members
 //   current speaker               +Speaker.cpp                       m_tips
-//   messages and commands         +Messages.cpp -> dispatch/ rules
+//   messages and commands         +Messages.cpp -> dispatch/ rules   (MeetingDispatchTarget)
 //   tips                          +Tips.cpp                          m_tips
 //   tool bar, geometry, input     +ToolBar.cpp                       m_toolBar
-//   own devices, host control     +Devices.cpp -> dispatch/ rules    m_devices
+//   own devices, host control     +Devices.cpp -> common/ rules      m_devices
 //   recording, count-downs        +Recording.cpp, +CountDown.cpp     m_recording
 //   share tool bar's more menu    +MoreMenu.cpp (MoreItemView)       sharing().state()
-//   panels and pop-overs          panels()  (meeting/panels/MeetingPanels.h)
+//   panels and pop-overs          panels()  (meeting/panels/MeetingPanels.h); how panels that
+//                                 need the window's views are made: providePanels (+Panels.cpp)
 //   sharing                       sharing() (meeting/sharing/MeetingSharing.h)
 //
-// An operation whose room is a collaborator is a one-line forward to it. Panel operations keep an
-// empty body in +Panels.cpp until their panel comes and they forward to it. How a channel message
+// Public: what other classes call (the shell, the panels' and sharing code's blocks, tests). The
+// rest is private, next to its concern. An operation whose part is a collaborator is a one-line
+// forward to it, kept only while another class calls it by its name. How a channel message
 // reaches the screen and a click the service: docs/ARCHITECTURE.md.
 
 #include "agent/VeskMemeberAssistantsDelegate.h"
@@ -132,32 +134,40 @@ public:
     void viewWillAppear();
     void viewDidAppear();
     void viewWillDisappear();
+    // The window's close button: the leave dialog (or leaving the waiting room); never closes
+    // the window by itself.
+    bool windowShouldClose() override;
+
+private: // used by the controller alone
     void viewDidDisappear();
     void memeberSharePermissionChange();
     void networkStateObserver(const Notification &notification);
     void currentSpeakerViewHidden();
     void currentSpeakerFloatingViewHidden();
-    // The window's close button: the leave dialog (or leaving the waiting room); never closes
-    // the window by itself.
-    bool windowShouldClose() override;
 
+public:
     // ---- Build and sizing (+Build.cpp) ------------------------------------------------------
+    void screenParametersDidChange();
+
+private: // used by the controller alone
     void creatUI();
     void adjustView();
-    void screenParametersDidChange();
     void adjustImInputViewWidth();
     void refreshVerticalCollectionViewLayout();
     void handleMagnificationGesture(double magnification);
-    void didMiniaturize() {}
 
+public:
     // ---- Joining and the waiting-room screen (+WaitingRoom.cpp) -----------------------------
+    void destoryWaitingRoom();
+    void enterMeetingRoomFromWaitingRoom();
+
+private: // used by the controller alone
     void aboutWaitingRoom();
     void addLoopRequest();
     void enterMeetingRoom();
-    void destoryWaitingRoom();
     void exitWaitingRoomAction(QObject *sender = nullptr);
-    void enterMeetingRoomFromWaitingRoom();
 
+public:
     // ---- Leaving and ending (+Leave.cpp) ----------------------------------------------------
     void leaveMeeting(QObject *sender = nullptr);
     void leaveRoom();
@@ -177,105 +187,109 @@ public:
     void onLocalVideoStats(const KRTCStatistics &stats) override;
     void onRemoteAudioStats(const KRTCStatistics &stats) override;
     void onRemoteVideoStats(const KRTCStatistics &stats) override;
+
+private: // used by the controller alone
     void safeLeaveingMeetingWithOutRequest();
     [[nodiscard]] static QString convertToJsonData(const QVariantMap &dictionary);
 
+public:
     // ---- Member pipeline, grid and tiles (+Members.cpp) -------------------------------------
     void onMemberChange(const MeetingMemberList &members) override;
-    void onMemberChangeInter(const MeetingMemberList &members);
-    void refreshVerticalShowCollectionViewWidth();
     void needUpdateUIFitAssistantChange() override;
     void needUpdateUIFitMetaMemberChange() override;
+    void fullScreenWithModel(const Tile &model);
+    void windowWillEnterFullScreen();
+    void windowDidExitFullScreen();
+    void windowWillResize(const QSize &size);
+    void scrollViewScrollAction();
+    void checkCellPositionAction();
+
+private: // used by the controller alone
+    void onMemberChangeInter(const MeetingMemberList &members);
+    void refreshVerticalShowCollectionViewWidth();
     void requireAssistantinfo();
     void reloadVideoCollectionView();
     void setFullScreenSize();
     void setNormalSize();
     void updateUIWithFullScreen(bool fullScreen);
-    void fullScreenWithModel(const Tile &model);
-    void windowWillEnterFullScreen();
-    void windowDidExitFullScreen();
-    void windowWillResize(const QSize &size);
-    void windowDidChangeScreen();
-    void scrollViewScrollAction();
-    void checkCellPositionAction();
     // Puts the tile grid into scrollView (the first call; later calls do nothing).
     void setupVideoGridViews();
     // The shared document's page size for the window as it is now; also kept in item_size.
     QSizeF fileSharePageSize();
+
+public:
     // ---- The current speaker (+Speaker.cpp) ---------------------------------------------------
     // The label under the top bar, made on first use (null before the view loads).
     CurrentSpeakerView *currentSpeakerView();
     // The label of the share's floating window, made on first use; the sharing code places it.
     CurrentSpeakerView *currentSpeakerFloatingView();
+
+private: // used by the controller alone
     void voiceValueChange(const Notification &notification);
     void customAudioLevelChange(const Notification &notification);
 
+public:
     // ---- Messages and control commands (+Messages.cpp) --------------------------------------
     void receiveMessage(const IMMessage &message) override;
     void receiveHeartbeatAck(const IMMessage &message) override;
-    void receiveSeverControlMessage(const IMMessage &message);
-    void handleWaitRoomData(const IMSystemMessage &message);
-    void receiveRIngRIngMessage(const IMMessage &message);
-    void receiveControlMessage(const IMMessage &message);
     // A chat, join, leave or notice line for the chat list and a copy for its floating list.
     void addSingleMessage(const MeetingMessageModel &line);
     // Transcription items for the transcription panel (made by the first of them).
     void transcriptionReceiveMessages(const IMMessage &message);
+
+private: // used by the controller alone
+    void receiveSeverControlMessage(const IMMessage &message);
+    void handleWaitRoomData(const IMSystemMessage &message);
+    void receiveRIngRIngMessage(const IMMessage &message);
     // The member list's displays, called when the list offers them.
     void memberListUpdateAllowCarmeraStatusDisplay();
     void memberListUpdateAllowOpenMicStatusDisplay(bool allowed);
     void memberListUpdateIsOrNotAllowOpenCameraStatusDisplay();
 
+public:
     // ---- Network, QoS and system tips (+Tips.cpp) -------------------------------------------
+    void hideOtherOverViewsExceptView(QWidget *view);   // -> panels()
+    void handleFullScreenMouseDown(QMouseEvent *event); // -> panels()
+    void updateRedpoint(bool show);
+    void updateUIRedpoint(bool show) override;
+
+private: // used by the controller alone
     void monitoringCpuUseAge();
     void meetingNetWorkWarnning();
     void meetingQosWarnning();
     void showSystemTip(int style);
     void hiddenSystemTip();
     void ShowQosPanelAction(QObject *sender);
-    void hideOtherOverViewsExceptView(QWidget *view);   // -> panels()
-    void handleFullScreenMouseDown(QMouseEvent *event); // -> panels()
-    void updateRedpoint(bool show);
-    void updateUIRedpoint(bool show) override;
 
+public:
     // ---- Tool bar (+ToolBar.cpp) ------------------------------------------------------------
     void bottomToolButtonClick(VeskButton *sender);
-    void roomInfoCopy(QObject *sender);
-    void EnterFullScreen(QObject *sender);
-    void setupTrackingArea();
-    void mouseEntered();
-    void mouseExited();
-    void toolBarHiddenTimerAction();
-    void toolBarShowAction();
-    void keyDown(QKeyEvent *event);
     // A swipe on the view: vertical ones turn document pages.
     void swipeWithEvent(double deltaX, double deltaY);
     // Dragging the background moves the window.
     void mouseDown(QMouseEvent *event);
+    void keyDown(QKeyEvent *event);
+    void mouseEntered();
+    void mouseExited();
 
+private: // used by the controller alone
+    void roomInfoCopy(QObject *sender);
+    void EnterFullScreen(QObject *sender);
+    void setupTrackingArea();
+    void toolBarHiddenTimerAction();
+    void toolBarShowAction();
+
+public:
     // ---- Microphone, camera, speaker; host control (+Devices.cpp) ---------------------------
     void openOrCloseMicrophone(VeskButton *sender);
-    void openOrCloseCamera(VeskButton *sender);
-    void openOrCloseSpeaker(VeskButton *sender);
     void micphoneChange();
-    void openMicOperation();
     void controlMicWithData(const MeetingControlData &data);
-    void controlCameraWithData(const MeetingControlData &data);
-    void handleAllowAllowOpenMic(const MeetingControlData &data);
-    void handleAllowAllowOpenCamera(const MeetingControlData &data);
-    void changeUIBaseAllowOpenMic(bool allow);
-    void changeUIBaseAllowOpenCamera(bool allow);
-    void justCloseCamera();
     // A close of every microphone that came before the room state, applied once the state is 2
     // (called by the room-state handling; messages arriving in the room apply it too).
     void applyHeldHostControl();
     // Device pop-ups (exclusive: one open at a time) and panel windows (-> panels()).
     void selectCamera(VeskButton *sender);
     void selectMicrophone(VeskButton *sender);
-    void selectSpeaker(VeskButton *sender);
-    void showAudioSelectView(bool isSpeaker, VeskButton *button);
-    void hideVideoSelectView();
-    void hideAudioSelectView();
     void hideSelectWindow();
     void showFloatingWindowAtView(QWidget *view, QWidget *contentView, const QSizeF &contentViewSize, double adjustX,
                                   double adjustY);
@@ -284,15 +298,33 @@ public:
     // Moves window just right of the other (nullptr: this window); a positive adjustY raises it.
     void placeWindowAtIndex(QWidget *window, QWidget *toTheLeftOfWindow, double adjustX, double adjustY);
 
+private: // used by the controller alone
+    void openOrCloseCamera(VeskButton *sender);
+    void openOrCloseSpeaker(VeskButton *sender);
+    void openMicOperation();
+    void controlCameraWithData(const MeetingControlData &data);
+    void handleAllowAllowOpenMic(const MeetingControlData &data);
+    void handleAllowAllowOpenCamera(const MeetingControlData &data);
+    void changeUIBaseAllowOpenMic(bool allow);
+    void changeUIBaseAllowOpenCamera(bool allow);
+    void justCloseCamera();
+    void selectSpeaker(VeskButton *sender);
+    void showAudioSelectView(bool isSpeaker, VeskButton *button);
+    void hideVideoSelectView();
+    void hideAudioSelectView();
+
+public:
     // ---- Recording and screenshots (+Recording.cpp) -----------------------------------------
-    void startOrStopRecord(VeskButton *sender);
-    void stopRecordAction(QObject *sender);
-    void stopRecord(QObject *sender);
     // The local recorder's reports (VeskScreenRecordDelegate).
     void recordStart() override;
     void recordFail(const QString &message) override;
     void recordSuccess(const QUrl &fileURL) override;
 
+private: // used by the controller alone
+    void startOrStopRecord(VeskButton *sender);
+    void stopRecordAction(QObject *sender);
+
+public:
     // ---- Count-downs (+CountDown.cpp) -------------------------------------------------------
     void showHostCountDownView();
     HostCountDownView *hostCountDownView();
@@ -310,10 +342,8 @@ public:
     void showSettingPage(int tab);
     void hideSettingPage();
     void handleSettingPageConfig();
-    void showQuitAlert() {}
     // The applications pop-over, made on first use (ApplicationView::Tile numbers its tiles).
     ApplicationView *applicationView();
-    void showApplicationView(VeskButton *sender);
     void applicationStateSettingAction(int tile);
     void applicationStateRecover(int tile);
     void resetCountDownUIState(bool on);
@@ -339,16 +369,23 @@ public:
     // The record switches of the share tool bar's menu, made on first use.
     MeetingRecordSwitchView *allowMeetingRecordView();
 
+private: // used by the controller alone
+    void showApplicationView(VeskButton *sender);
+
+public:
     // ---- The share tool bar's more menu (+MoreMenu.cpp) -------------------------------------
     // Made on first use with the window's blocks; kept in sharing() until the sharing code drops it.
     MoreItemView *moreItemView();
     // The menu's resetItem, when there is a menu.
     void resetItem(VeskButton *button);
-    // The record switches in a floating window under the menu, as high as the room's record shows.
-    void showAllowMeetingRecordView();
     // Shown again at its new size, when it is shown.
     void refreshAllowMeetingRecordView();
 
+private: // used by the controller alone
+    // The record switches in a floating window under the menu, as high as the room's record shows.
+    void showAllowMeetingRecordView();
+
+public:
     // ---- Sharing (+Sharing.cpp: each forwards to sharing()) ---------------------------------
     void querySharePermission();
     void queryFileShareList(int from);
@@ -407,6 +444,9 @@ private:
     void clearManagerDelegates();
     // Marks the meeting over: poll stopped, frames no longer routed, late replies dropped.
     void endMeetingLifetime();
+    // Both roads out of the meeting (+Leave.cpp): delegates, lifetime, own devices, the user's
+    // share, the service, the member window.
+    void tearDownMeeting();
     void runJoinSteps();
     void applyNetworkIcon(const QString &name);
     // Members.

@@ -7,54 +7,54 @@
 #include <QString>
 
 // What the message and control dispatchers ask of the meeting window. One method per handler of
-// the two tables; every method is optional. The window answers with its own methods; tests record
-// the calls.
+// the two tables, each to be answered: an event added without its handler does not compile. The
+// window's target calls the concern that owns each; tests record the calls.
 class MeetingDispatchTarget {
 public:
     virtual ~MeetingDispatchTarget() = default;
 
     // ---- What the dispatchers read ----
-    [[nodiscard]] virtual QString myPhoneNumber() const { return {}; }
-    [[nodiscard]] virtual bool subtitlesShown() const { return false; }
+    [[nodiscard]] virtual QString myPhoneNumber() const = 0;
+    [[nodiscard]] virtual bool subtitlesShown() const = 0;
 
     // ---- Message types ----
     // A chat, join, leave or notice line for the chat panel and the floating chat view.
-    virtual void addChatLine(const MeetingMessageModel &line) { (void)line; }
-    virtual void transcriptionItems(const IMMessage &message) { (void)message; }
-    virtual void subtitleItems(const IMMessage &message) { (void)message; }
-    virtual void serverNotice(const IMMessage &message) { (void)message; }
-    virtual void transcriptionStatus(const IMMessage &message) { (void)message; }
-    virtual void ring(const IMMessage &message) { (void)message; }
+    virtual void addChatLine(const MeetingMessageModel &line) = 0;
+    virtual void transcriptionItems(const IMMessage &message) = 0;
+    virtual void subtitleItems(const IMMessage &message) = 0;
+    virtual void serverNotice(const IMMessage &message) = 0;
+    virtual void transcriptionStatus(const IMMessage &message) = 0;
+    virtual void ring(const IMMessage &message) = 0;
 
     // ---- Control commands (by MeetingControlEvent) ----
-    virtual void toastInMeeting(const QString &text) { (void)text; }
-    virtual void toast(const QString &text) { (void)text; }
-    virtual void controlMic(const MeetingControlData &data) { (void)data; }            // Microphone
-    virtual void controlScreenShare(const MeetingControlData &data) { (void)data; }    // ScreenShareEnd
-    virtual void transcriptionSwitched(const MeetingControlData &data) { (void)data; } // TranscriptionSwitch
-    virtual void allowOpenMic(const MeetingControlData &data) { (void)data; }          // AllowOpenMic
-    virtual void allowSendIMMessage(const MeetingControlData &data) { (void)data; }    // AllowSendIMMessage
-    virtual void assistantsChanged() {}                                                // AssistantsChanged
-    virtual void roomLockChanged(bool locked) { (void)locked; }                        // RoomLock
-    virtual void roomWaitChanged(bool on) { (void)on; }                                // RoomWait
-    virtual void roomNameChanged(const QString &name) { (void)name; }                  // RoomName
-    virtual void playbackResync(const MeetingControlData &data) { (void)data; }        // PlaybackPosition
-    virtual void playbackStarted() {}                                                  // PlaybackStarted
-    virtual void playbackResumed() {}                                                  // PlaybackResumed
-    virtual void playbackPaused() {}                                                   // PlaybackPaused
-    virtual void playbackSought(const MeetingControlData &data) { (void)data; }        // PlaybackSought
-    virtual void playbackEnded() {}                                               // PlaybackEnded, PlaybackFinished
-    virtual void fileShareStopped() {}                                            // FileShareStopped
-    virtual void fileShareStarted(const MeetingControlData &data) { (void)data; } // FileShareStarted
-    virtual void countDownComming() {}                                            // CountDownStarted
-    virtual void countDownViewHadEnd() {}                                         // CountDownStopped
-    virtual void controlCamera(const MeetingControlData &data) { (void)data; }    // Camera
-    virtual void allowOpenCamera(const MeetingControlData &data) { (void)data; }  // AllowOpenCamera
-    virtual void documentShare(const MeetingControlData &data) { (void)data; }    // DocumentShare
-    virtual void documentSwitched(const MeetingControlData &data) { (void)data; } // DocumentSwitch
-    virtual void documentFollow(const MeetingControlData &data) { (void)data; }   // DocumentFollow
-    virtual void uploadPermissionChanged(const MeetingControlData &data) { (void)data; }    // UploadPermission
-    virtual void sharePermissionChanged(const MeetingControlData &data) { (void)data; }     // SharePermission
-    virtual void sharePermissionListChanged(const MeetingControlData &data) { (void)data; } // SharePermissionList
-    virtual void fileRightsChanged(const MeetingControlData &data) { (void)data; }          // FileRights
+    virtual void toastInMeeting(const QString &text) = 0;
+    virtual void toast(const QString &text) = 0;
+    virtual void controlMic(const MeetingControlData &data) = 0;                 // Microphone
+    virtual void controlScreenShare(const MeetingControlData &data) = 0;         // ScreenShareEnd
+    virtual void transcriptionSwitched(const MeetingControlData &data) = 0;      // TranscriptionSwitch
+    virtual void allowOpenMic(const MeetingControlData &data) = 0;               // AllowOpenMic
+    virtual void allowSendIMMessage(const MeetingControlData &data) = 0;         // AllowSendIMMessage
+    virtual void assistantsChanged() = 0;                                        // AssistantsChanged
+    virtual void roomLockChanged(bool locked) = 0;                               // RoomLock
+    virtual void roomWaitChanged(bool on) = 0;                                   // RoomWait
+    virtual void roomNameChanged(const QString &name) = 0;                       // RoomName
+    virtual void playbackResync(const MeetingControlData &data) = 0;             // PlaybackPosition
+    virtual void playbackStarted() = 0;                                          // PlaybackStarted
+    virtual void playbackResumed() = 0;                                          // PlaybackResumed
+    virtual void playbackPaused() = 0;                                           // PlaybackPaused
+    virtual void playbackSought(const MeetingControlData &data) = 0;             // PlaybackSought
+    virtual void playbackEnded() = 0;                                            // PlaybackEnded, PlaybackFinished
+    virtual void fileShareStopped() = 0;                                         // FileShareStopped
+    virtual void fileShareStarted(const MeetingControlData &data) = 0;           // FileShareStarted
+    virtual void countDownComming() = 0;                                         // CountDownStarted
+    virtual void countDownViewHadEnd() = 0;                                      // CountDownStopped
+    virtual void controlCamera(const MeetingControlData &data) = 0;              // Camera
+    virtual void allowOpenCamera(const MeetingControlData &data) = 0;            // AllowOpenCamera
+    virtual void documentShare(const MeetingControlData &data) = 0;              // DocumentShare
+    virtual void documentSwitched(const MeetingControlData &data) = 0;           // DocumentSwitch
+    virtual void documentFollow(const MeetingControlData &data) = 0;             // DocumentFollow
+    virtual void uploadPermissionChanged(const MeetingControlData &data) = 0;    // UploadPermission
+    virtual void sharePermissionChanged(const MeetingControlData &data) = 0;     // SharePermission
+    virtual void sharePermissionListChanged(const MeetingControlData &data) = 0; // SharePermissionList
+    virtual void fileRightsChanged(const MeetingControlData &data) = 0;          // FileRights
 };
