@@ -143,10 +143,11 @@ void MainMeetingListDelegate::paint(QPainter *painter, const QStyleOptionViewIte
     painter->drawText(QRect(inner.left(), inner.top(), inner.width() - 60, 22), Qt::AlignLeft | Qt::AlignVCenter,
                       fm14.elidedText(cell.meetingName, Qt::ElideRight, inner.width() - 60));
     int x = inner.right() - 16;
-    for (const auto &[on, name] : {std::pair{cell.recordVideo, MeetingListIcons::kRecordVideo},
-                                   std::pair{cell.recordFile, MeetingListIcons::kRecordFile},
-                                   std::pair{cell.periodic, MeetingListIcons::kPeriodicDay}}) {
-        if (!on)
+    const QString period = MeetingListIcons::periodImageName(m->cycleType).value_or(MeetingListIcons::kPeriodicDay);
+    for (const auto &[on, name] :
+         {std::pair{cell.recordVideo, MeetingListIcons::kRecordVideo},
+          std::pair{cell.recordFile, MeetingListIcons::kRecordFile}, std::pair{cell.periodic, period}}) {
+        if (!on || name.isEmpty())
             continue;
         painter->drawPixmap(x, inner.top() + 3, MeetingListIcons::image(name));
         x -= 20;

@@ -45,6 +45,13 @@ void MainRecordListViewController::loadView()
     auto *view = new QWidget();
     view->setObjectName(QStringLiteral("mainRecordListView"));
     vesk::setBackgroundColor(view, Qt::white);
+    // A light page inside the dark home window: its texts must not inherit the window's light ink.
+    QPalette pal = view->palette();
+    for (const auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+        pal.setColor(role, vesk::colorWithHexString(QStringLiteral("333333")));
+    pal.setColor(QPalette::Window, Qt::white);
+    pal.setColor(QPalette::Base, Qt::white);
+    view->setPalette(pal);
     view->resize(980, 780);
     auto *column = new QVBoxLayout(view);
     column->setContentsMargins(24, 16, 24, 16);

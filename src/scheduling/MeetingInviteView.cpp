@@ -11,6 +11,7 @@
 #include <QClipboard>
 #include <QGridLayout>
 #include <QGuiApplication>
+#include <QShortcut>
 #include <QVBoxLayout>
 
 namespace {
@@ -31,6 +32,13 @@ MeetingInviteView::MeetingInviteView(QWidget *parent) : KVFlatView(parent)
     setObjectName(QStringLiteral("meetingInviteView"));
     setBackgroundColor(Qt::white);
     setCornerRadius(8);
+    // A light card in a dark panel: its texts must not inherit the panel's light ink.
+    QPalette pal = palette();
+    for (const auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+        pal.setColor(role, vesk::colorWithHexString(QStringLiteral("333333")));
+    pal.setColor(QPalette::Window, Qt::white);
+    pal.setColor(QPalette::Base, Qt::white);
+    setPalette(pal);
     auto *column = new QVBoxLayout(this);
     column->setContentsMargins(32, 32, 32, 24);
     column->setSpacing(12);
@@ -72,6 +80,10 @@ MeetingInviteView::MeetingInviteView(QWidget *parent) : KVFlatView(parent)
     m_copyButton->setFixedHeight(40);
     column->addWidget(m_copyButton);
     connect(m_copyButton, &QAbstractButton::clicked, this, &MeetingInviteView::copyInviteInfoAction);
+    // Escape closes the card's panel, as every panel closes.
+    auto *escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    escape->setContext(Qt::WindowShortcut);
+    connect(escape, &QShortcut::activated, this, [this] { window()->close(); });
 }
 
 QSize MeetingInviteView::panelSize(const MeetingDataModel &model)

@@ -36,6 +36,7 @@
 #include "uikit/VeskCategories.h"
 #include "uikit/VeskToast.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
 #include <QGuiApplication>
@@ -655,6 +656,12 @@ void MainPageViewController::showInviteView(const MeetingDataModel &meeting)
 {
     auto *card = new MeetingInviteView();
     card->setDataModel(meeting);
+    // Focus goes back to what opened the card once it closes.
+    QPointer<QWidget> opener = QApplication::focusWidget();
+    connect(card, &QObject::destroyed, this, [opener] {
+        if (opener)
+            opener->setFocus(Qt::OtherFocusReason);
+    });
     KVAlertViewController::showInCenterContent(card, MeetingInviteView::panelSize(meeting));
     card->copyButton()->setFocus();
 }

@@ -27,6 +27,7 @@
 #include <QDesktopServices>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QTest>
 
 using namespace std::chrono_literals;
 
@@ -259,6 +260,8 @@ TEST_F(HomePageTest, MeetingListAndRecordsButtons_OpenTheirWindows)
     home->recordsButton()->click();
     ASSERT_NE(home->recordListPage(), nullptr);
     EXPECT_TRUE(home->recordListPage()->view()->isVisible());
+    // A light page in the dark window: its texts are dark, not the window's light ink.
+    EXPECT_EQ(home->recordListPage()->tipsLabel()->palette().color(QPalette::WindowText), QColor(0x33, 0x33, 0x33));
     EXPECT_FALSE(page->view()->isVisible());
     ASSERT_TRUE(settleRequests());
     EXPECT_EQ(requestCount(QStringLiteral("/qf/user/dvr/list")), 1);
@@ -357,13 +360,18 @@ TEST_F(HomePageTest, MeetingInfoAndInvitationCard_FromTodaysRow)
     ASSERT_NE(card, nullptr);
     EXPECT_EQ(card->window()->size(), MeetingInviteView::kSizeWithoutPassword);
     EXPECT_FALSE(card->passwordLabel()->isVisible());
+    EXPECT_EQ(card->meetingUserLabel()->palette().color(QPalette::WindowText), QColor(0x33, 0x33, 0x33));
     EXPECT_EQ(card->beginTimeTopConst(), 24);
     card->copyButton()->click();
     EXPECT_EQ(toastText(), RecordTexts::kInviteCopied);
     EXPECT_EQ(QGuiApplication::clipboard()->text(), card->dataModel().invitedMeetingContent());
     page->checkPasteboard();
     EXPECT_EQ(visibleAlert(QStringLiteral("pasteboardInvitationAlert")), nullptr);
-    card->window()->close();
+    // Escape closes the card.
+    QPointer<MeetingInviteView> open(card);
+    QApplication::setActiveWindow(card->window());
+    QTest::keyClick(card->copyButton(), Qt::Key_Escape);
+    ASSERT_TRUE(processEventsUntil([&open] { return open.isNull(); }));
 }
 
 TEST_F(HomePageTest, VersionCheck_HasThreeAnswers)

@@ -71,7 +71,7 @@ private:
 };
 
 // Where the member-list export goes: the records module's download (the file and its save dialog
-// are its own). Nothing is installed until that module is; then the export does nothing.
+// are its own), which the shell installs at start-up. Without one the export does nothing.
 namespace MemberListExport {
 using Download = std::function<void(const QString &roomId, QWidget *window)>;
 void install(Download download);
