@@ -8,7 +8,18 @@
 
 namespace {
 std::atomic<bool> g_previewMirror{true};
+
+// Bilinear, as a smooth paint scales: a filtering scale costs several times as much per frame.
+QImage scaledForView(const QImage &image, const QSize &target)
+{
+    QImage out(target, QImage::Format_RGB32);
+    QPainter painter(&out);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    painter.drawImage(QRect(QPoint(0, 0), target), image);
+    return out;
 }
+} // namespace
 
 KRTCVideoView::KRTCVideoView(QWidget *parent) : QWidget(parent)
 {
@@ -30,7 +41,7 @@ void KRTCVideoView::renderFrame(const KRTCVideoFrame &frame, bool isSelf)
         const QSize target(qMax(1, qRound(fitted.width())), qMax(1, qRound(fitted.height())));
         // Scaled on the producing thread, once a frame, instead of by every paint.
         if (target != frame.image.size())
-            shown.image = frame.image.scaled(target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+            shown.image = scaledForView(frame.image, target);
         shown.image.setDevicePixelRatio(m_deviceRatio.load());
     }
     {
