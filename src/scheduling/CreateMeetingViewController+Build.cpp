@@ -402,7 +402,8 @@ void CreateMeetingViewController::wireActions()
     for (int type : {Invitees, ShareMembers}) {
         KVMemberEnterCollectionView *chips = chipViewOf(type);
         KVTextField *entry = chips->inputTextField();
-        connect(entry, &QLineEdit::textEdited, this,
+        // Every change of the text, typed or set by assistive technology, searches.
+        connect(entry, &QLineEdit::textChanged, this,
                 [this, type](const QString &text) { memberTextChanged(type, text); });
         KVHoverBorderView *back = fieldOf(type);
         entry->setTextDidBeginEditing([back](const QString &) {

@@ -11,6 +11,9 @@
 
 namespace {
 
+constexpr auto kRole = "kvAccessibleRole";
+constexpr auto kValue = "kvAccessibleValue";
+
 // A button whose Press and Toggle are a click.
 class AccessibleButton final : public QAccessibleWidget {
 public:
@@ -20,6 +23,8 @@ public:
 
     [[nodiscard]] QString text(QAccessible::Text t) const override
     {
+        if (t == QAccessible::Value)
+            return button()->property(kValue).toString();
         if (t != QAccessible::Name)
             return QAccessibleWidget::text(t);
         const QString name = button()->accessibleName();
@@ -35,10 +40,17 @@ public:
     {
         QAccessible::State s = QAccessibleWidget::state();
         const QAbstractButton *b = button();
-        if (b->isCheckable())
-            s.checkable = true;
-        if (b->isChecked())
-            s.checked = true;
+        const QAccessible::Role r = role();
+        if (r == QAccessible::PageTab) {
+            // A tab is selected, not checked.
+            s.selectable = true;
+            s.selected = b->isChecked();
+        } else if (r != QAccessible::Button && r != QAccessible::Indicator) {
+            if (b->isCheckable())
+                s.checkable = true;
+            if (b->isChecked())
+                s.checked = true;
+        }
         if (b->isDown())
             s.pressed = true;
         return s;
@@ -46,9 +58,13 @@ public:
 
     [[nodiscard]] QStringList actionNames() const override
     {
+        const QAccessible::Role r = role();
+        // An indicator only shows a state: nothing to do with it.
+        if (r == QAccessible::Indicator)
+            return {};
         QStringList names;
         if (widget()->isEnabled())
-            names << (button()->isCheckable() ? toggleAction() : pressAction());
+            names << (r == QAccessible::CheckBox || r == QAccessible::RadioButton ? toggleAction() : pressAction());
         return names + QAccessibleWidget::actionNames();
     }
 
@@ -56,7 +72,7 @@ public:
     {
         if (actionName == pressAction() || actionName == toggleAction()) {
             // The one road a mouse click takes: state first, then clicked().
-            if (widget()->isEnabled())
+            if (widget()->isEnabled() && role() != QAccessible::Indicator)
                 button()->click();
             return;
         }
@@ -75,6 +91,8 @@ private:
 
     static QAccessible::Role roleOf(const QAbstractButton *button)
     {
+        if (const QVariant set = button->property(kRole); set.isValid())
+            return QAccessible::Role(set.toInt());
         if (qobject_cast<const QRadioButton *>(button))
             return QAccessible::RadioButton;
         if (qobject_cast<const QCheckBox *>(button) || button->isCheckable())
@@ -138,6 +156,20 @@ void install()
         return true;
     }();
     (void)installed;
+}
+
+void setRole(QWidget *widget, QAccessible::Role role)
+{
+    widget->setProperty(kRole, int(role));
+}
+
+void setValue(QWidget *widget, const QString &value)
+{
+    if (widget->property(kValue).toString() == value)
+        return;
+    widget->setProperty(kValue, value);
+    QAccessibleValueChangeEvent event(widget, value);
+    QAccessible::updateAccessibility(&event);
 }
 
 QAccessible::Role windowRole(const QWidget *widget)

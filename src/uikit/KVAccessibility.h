@@ -9,9 +9,17 @@ class QWidget;
 // - A button or check box does through its accessibility actions (Press, Toggle) exactly what a
 //   click does: click(), so a toggle's state flips first and clicked() runs the window's action.
 //   Qt's own Toggle only flips the state, which left a tool-bar toggle on with nothing done.
+// - The role and value of a control can be told where the class alone does not say it.
 // - A top-level window reads as a frame, a dialog as a dialog, an alert as an alert, so they are
 //   announced when they open.
 namespace KVAccessibility {
+
+// A button that reads as another role than its class gives it: PageTab (its checked state read
+// as selected, Press chooses it), Button (a press although it latches), Indicator (shows a state,
+// offers no action).
+void setRole(QWidget *widget, QAccessible::Role role);
+// The value a screen reader reads for a button (a quality, a level); empty: none.
+void setValue(QWidget *widget, const QString &value);
 
 // Installs the rules once per process (before any interface is asked for; later calls do
 // nothing). The kit's buttons call it as they are made.

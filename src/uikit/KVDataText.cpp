@@ -86,6 +86,8 @@ void setToolTip(QWidget *widget, const QString &text)
         text.isEmpty() ? QString() : QStringLiteral("<p style='white-space:pre-wrap'>%1</p>").arg(escaped(text));
     widget->setToolTip(tip);
     widget->setProperty(kDataToolTip, tip.isEmpty() ? QVariant() : QVariant(tip));
+    // Screen readers read the tool tip as the description: they get the text itself, not our markup.
+    widget->setAccessibleDescription(text);
 }
 
 QString escaped(const QString &text)

@@ -31,7 +31,8 @@ namespace KVDataText {
 void setText(QLabel *label, const QString &text);
 // A new plain-text label showing text.
 [[nodiscard]] QLabel *label(const QString &text, QWidget *parent = nullptr);
-// A tool tip that shows text literally (tool tips have no plain-text mode).
+// A tool tip that shows text literally (tool tips have no plain-text mode); the accessible
+// description is the text itself.
 void setToolTip(QWidget *widget, const QString &text);
 // Data escaped for a rich text of our own that embeds it.
 [[nodiscard]] QString escaped(const QString &text);

@@ -232,6 +232,24 @@ TEST_F(EngineLocal, ParticipantsComingAndGoingAfterTheJoinAreReported)
     ASSERT_TRUE(processEventsUntil([&] { return events->has(QStringLiteral("left:%1").arg(cid)); }));
     const QStringList got = events->events();
     EXPECT_LT(got.indexOf(QStringLiteral("unpub:%1:1").arg(cid)), got.indexOf(QStringLiteral("left:%1").arg(cid)));
+
+    // Six come, and all leave before the next answer: told in the order they came, not by id.
+    QStringList came;
+    for (int i = 1; i <= 6; ++i)
+        came << EngineRoutes::addSimulatedPeer(service, kRoom,
+                                               {{}, {}, QStringLiteral("P%1").arg(i), {}, false, false, false});
+    clock.clock.advance(std::chrono::milliseconds(LocalEngine::kPeerPollIntervalMs));
+    ASSERT_TRUE(processEventsUntil([&] { return events->has(QStringLiteral("joined:%1:P6").arg(came.last())); }));
+    for (const QString &id : came)
+        EXPECT_TRUE(EngineRoutes::removeSimulatedPeer(service, kRoom, id));
+    clock.clock.advance(std::chrono::milliseconds(LocalEngine::kPeerPollIntervalMs));
+    ASSERT_TRUE(processEventsUntil([&] { return events->has(QStringLiteral("left:%1").arg(came.last())); }));
+    QStringList left;
+    for (const QString &event : events->events()) {
+        if (event.startsWith(QStringLiteral("left:")) && event != QStringLiteral("left:%1").arg(cid))
+            left << event.mid(5);
+    }
+    EXPECT_EQ(left, came);
 }
 
 TEST_F(EngineLocal, ControlRoutes_AddAndRemoveASimulatedParticipant)

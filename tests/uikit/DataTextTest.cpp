@@ -10,6 +10,7 @@
 #include "uikit/VeskMeetingToast.h"
 #include "uikit/VeskToast.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QFontMetricsF>
 #include <QHBoxLayout>
@@ -95,6 +96,9 @@ TEST(DataTextTest, Checker_ReportsUnmarkedMarkup_ButNotPlainTextsOrOurOwnRichTex
     KVDataText::setOwnRichText(rich, QStringLiteral("<b>%1</b>").arg(KVDataText::escaped(QStringLiteral("<i>"))));
     auto *tipped = new QWidget(&root);
     KVDataText::setToolTip(tipped, QStringLiteral("<img src=\"/dev/zero\">"));
+    // A screen reader reads the tool tip as the description: the text, not our paragraph round it.
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(tipped)->text(QAccessible::Description),
+              QStringLiteral("<img src=\"/dev/zero\">"));
     auto *ownTip = new QWidget(&root);
     ownTip->setToolTip(QStringLiteral("关闭"));
     EXPECT_EQ(KVDataText::markupHazards({&root}), QStringList());

@@ -263,20 +263,26 @@ void LocalEngine::applyPeers(const QList<LocalEnginePeer> &peers)
         if (peer.peerId != m_joinConfig.peerId)
             fresh.insert(peer.peerId, peer);
     }
-    // Gone.
+    // Gone. The list says only who is still there: those gone since the last answer are told in the
+    // order they came (as a room empties), never in the order of their ids.
+    QList<PeerState> gone;
     for (auto it = m_peers.begin(); it != m_peers.end();) {
         if (fresh.contains(it.key())) {
             ++it;
             continue;
         }
-        const LocalEnginePeer old = it->peer;
+        gone << *it;
+        it = m_peers.erase(it);
+    }
+    std::sort(gone.begin(), gone.end(), [](const PeerState &a, const PeerState &b) { return a.arrival < b.arrival; });
+    for (const PeerState &state : std::as_const(gone)) {
+        const LocalEnginePeer &old = state.peer;
         if (old.share)
             postEvent([id = old.peerId](KRTCEngineDelegate &to) { to.onStreamUnpublished(id, KRTCSourceType::Share); });
         if (old.audio || old.video)
             postEvent(
                 [id = old.peerId](KRTCEngineDelegate &to) { to.onStreamUnpublished(id, KRTCSourceType::Camera); });
         postEvent([id = old.peerId](KRTCEngineDelegate &to) { to.onMemberLeft(id); });
-        it = m_peers.erase(it);
     }
     // New or changed, in the stand-in's order (the order they joined), so members join in turn.
     for (const LocalEnginePeer &listed : peers) {
@@ -289,7 +295,9 @@ void LocalEngine::applyPeers(const QList<LocalEnginePeer> &peers)
         LocalEnginePeer old;
         if (it == m_peers.end()) {
             postEvent([peer](KRTCEngineDelegate &to) { to.onMemberJoined(peer.peerId, peer.userName); });
-            it = m_peers.insert(peer.peerId, PeerState{peer});
+            PeerState state{peer};
+            state.arrival = ++m_arrivals;
+            it = m_peers.insert(peer.peerId, state);
         } else {
             old = it->peer;
             it->peer = peer;

@@ -121,6 +121,7 @@ private:
         bool receiveShare = true;
         int videoType = 2; // 1 small, 2 large
         qint64 channelIndex = 0;
+        quint64 arrival = 0; // the order in which participants came
     };
     struct CameraSlot;
     struct ShareSlot;
@@ -174,6 +175,7 @@ private:
     KRTCJoinAuthority m_authority;
     KRTCJoinConfig m_joinConfig;
     QMap<QString, PeerState> m_peers;
+    quint64 m_arrivals = 0;
     bool m_serverReached = false; // answered at least once in this room
     bool m_serverLost = false;
     SimulatedNetwork m_simulatedNetwork;

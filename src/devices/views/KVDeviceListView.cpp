@@ -73,6 +73,8 @@ QScrollArea *scrollingList(QWidget *parent, KVDeviceListView *list)
     scroll->setWidget(list);
     scroll->setWidgetResizable(true);
     scroll->setFrameShape(QFrame::NoFrame);
+    // Only a frame round the entries, which are the stops of Tab themselves.
+    scroll->setFocusPolicy(Qt::NoFocus);
     scroll->setStyleSheet(QStringLiteral("background: transparent;"));
     return scroll;
 }

@@ -54,7 +54,8 @@ InviteView::InviteView(QWidget *parent) : QWidget(parent)
                          vesk::colorWithHexString(QStringLiteral("#999999")));
     inputField->setGeometry(kMargin, kFieldTop, kWidth - 2 * kMargin, kFieldHeight);
     inputField->setResponderDelegate(this);
-    connect(inputField, &QLineEdit::textEdited, this, [this] { controlTextDidChange(); });
+    // Every change of the text, typed or set by assistive technology, searches.
+    connect(inputField, &QLineEdit::textChanged, this, [this] { controlTextDidChange(); });
     connect(inputField, &QLineEdit::editingFinished, this, [this] { controlTextDidEndEditing(); });
 
     userTableView = new QScrollArea(this);

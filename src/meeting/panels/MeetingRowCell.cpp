@@ -13,6 +13,9 @@
 #include "uikit/VeskCategories.h"
 #include "uikit/VeskMicrophoneIcon.h"
 
+#include <QApplication>
+#include <QKeyEvent>
+
 using A = KVLayoutConstraint::Attribute;
 using namespace MemberListRules;
 
@@ -86,7 +89,34 @@ MeetingRowCell::MeetingRowCell(QWidget *parent)
     connect(m_shareButton, &QAbstractButton::clicked, this, [this] { shareAcrion(); });
     connect(m_moreButton, &QAbstractButton::clicked, this, [this] { moreAction(); });
     connect(m_checkButton, &QAbstractButton::clicked, this, [this] { checkButtonAction(); });
+    // A row that holds the focus shows its actions, as one under the pointer does.
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget *, QWidget *now) {
+        const bool within = now && isAncestorOf(now);
+        if (within == m_focusWithin)
+            return;
+        m_focusWithin = within;
+        if (within)
+            mouseEntered();
+        else if (!underMouse())
+            mouseExited();
+    });
     setAccessibleNames();
+}
+
+void MeetingRowCell::keyPressEvent(QKeyEvent *event)
+{
+    // The menu key and Shift+F10 open the member's menu, as a press of its more button does.
+    const bool menuKey = event->key() == Qt::Key_Menu && event->modifiers() == Qt::NoModifier;
+    const bool shiftF10 = event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier;
+    if ((menuKey || shiftF10) && m_model && hoverAllowed(MemberListContext::viewer(), *m_model)) {
+        mouseEntered();
+        m_moreButton->setFocus(Qt::ShortcutFocusReason);
+        if (!m_model->isExpand)
+            moreAction();
+        event->accept();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void MeetingRowCell::setModel(const MemberRow &model)
@@ -105,7 +135,8 @@ void MeetingRowCell::refresh()
 {
     if (!m_model)
         return;
-    setMoreShown(false);
+    // Kept while the row holds the focus: hiding the focused more button would throw the focus away.
+    setMoreShown(m_focusWithin && m_hovering);
     m_nameLabel->setFullText(displayName(*m_model));
     m_microButton->setPhoneNumber(m_model->peerId);
     m_microButton->setIconState(m_model->audioFlag ? 1 : 0);
@@ -160,6 +191,7 @@ void MeetingRowCell::updateCheckButtonState()
         return;
     }
     m_checkButton->show();
+    m_checkButton->setState(m_model->isCheck ? 1 : 0);
     if (canCheck()) {
         m_checkButton->setImage(MemberListIcons::image(
             m_model->isCheck ? QStringLiteral("checkbox_dark_sel") : QStringLiteral("checkbox_dark_nor"), kIconSide));
@@ -189,12 +221,14 @@ void MeetingRowCell::shareButtonUI()
 
 void MeetingRowCell::showCamera(bool on)
 {
+    m_cameraButton->setState(on ? 1 : 0);
     m_cameraButton->setImage(
         MemberListIcons::image(on ? QStringLiteral("camera_on") : QStringLiteral("camera_off"), kIconSide));
 }
 
 void MeetingRowCell::showShare(bool on)
 {
+    m_shareButton->setState(on ? 1 : 0);
     m_shareButton->setImage(
         MemberListIcons::image(on ? QStringLiteral("ic_share_ing") : QStringLiteral("ic_share_disable"), kIconSide));
 }

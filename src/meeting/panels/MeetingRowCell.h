@@ -75,6 +75,7 @@ public:
     [[nodiscard]] bool isHovering() const { return m_hovering; }
 
 protected:
+    void keyPressEvent(QKeyEvent *event) override;
     void enterEvent(QEnterEvent *event) override;
     void leaveEvent(QEvent *event) override;
 
@@ -90,6 +91,7 @@ private:
     bool m_checkModel = false;
     bool m_refreshPending = false;
     bool m_hovering = false;
+    bool m_focusWithin = false;
     double m_nameLabelBaseWidth = MemberListRules::kNameBaseWidth;
     QPointer<QWidget> m_moreView;
 

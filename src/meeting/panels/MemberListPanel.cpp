@@ -6,6 +6,7 @@
 #include "meeting/panels/MemberListContext.h"
 #include "meeting/panels/MemberListViewController.h"
 #include "uikit/KVFlatView.h"
+#include "uikit/KVPanelFocus.h"
 #include "uikit/KVWindow.h"
 #include "uikit/MacBaseWindowController.h"
 #include "uikit/VeskCategories.h"
@@ -86,6 +87,12 @@ void MemberListPanel::open(VeskButton *sender)
     if (m_views.memberBtnRedDot)
         m_views.memberBtnRedDot->hide();
     m_panels.state().isMemberListShow = true;
+    // The keyboard goes with the user into the list; Escape closes it as its close button does.
+    QPointer<MemberListViewController> list(memberListViewController());
+    KVPanelFocus::opened(list->view(), sender, [list] {
+        if (list && list->closeButton())
+            list->closeButton()->click();
+    });
 }
 
 void MemberListPanel::close()

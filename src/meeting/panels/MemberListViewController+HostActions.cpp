@@ -18,6 +18,7 @@
 #include "meeting/panels/MemberMorePanelView.h"
 #include "meeting/panels/MemberTableView.h"
 #include "uikit/KVMemberAlert.h"
+#include "uikit/KVPanelFocus.h"
 #include "uikit/VeskButton.h"
 #include "uikit/VeskToast.h"
 
@@ -132,6 +133,14 @@ void MemberListViewController::moreHandle(const MemberRow &row, int index, doubl
                       MemberMoreActionView::kHeight);
     menu->show();
     menu->raise();
+    // The keyboard goes into the menu; Escape closes it as a second press of the row's button does.
+    if (auto *cell = qobject_cast<MeetingRowCell *>(m_tableView->rowViewAtRow(index))) {
+        QPointer<MeetingRowCell> opener(cell);
+        KVPanelFocus::opened(menu, cell->moreButton(), [opener] {
+            if (opener)
+                opener->moreAction();
+        });
+    }
 }
 
 void MemberListViewController::menuRowReported(int index, bool show)
@@ -267,6 +276,11 @@ void MemberListViewController::rightButtonAction()
     } else {
         panel->show();
         setRightButtonImage(QStringLiteral("arrow_up备份"));
+        QPointer<MemberListViewController> self(this);
+        KVPanelFocus::opened(panel, m_rightButton, [self] {
+            if (self)
+                self->rightButtonAction();
+        });
     }
 }
 

@@ -14,6 +14,7 @@
 #include "meeting/panels/MemberTableView.h"
 #include "meeting/panels/WaitingMeetingRowCell.h"
 #include "uikit/AutoLayout.h"
+#include "uikit/KVAccessibility.h"
 #include "uikit/KVDataText.h"
 #include "uikit/VeskButton.h"
 #include "uikit/VeskCategories.h"
@@ -185,6 +186,10 @@ void MemberListViewController::createUI()
         {[this] { return int(m_isMembersTableView ? m_membersDisplayArray.size() : m_waitingRoomArray.size()); },
          [this](int row) { return viewForRow(row); }});
 
+    m_tableView->setTabNeighbours(m_searchTextField, {m_leftButton, m_rightButton});
+    // The tabs "已入会" and "等候室" are page tabs of the list.
+    KVAccessibility::setRole(m_meetingButton, QAccessible::PageTab);
+    KVAccessibility::setRole(m_waitingMeetingButton, QAccessible::PageTab);
     updateButtons(true, m_bactchRemoveModel);
     MemberMorePanelView *panel = memberMorePanelView();
     AutoLayout::autoPinEdgeToSuperviewEdge(panel, A::Trailing, 20);
@@ -317,8 +322,9 @@ void MemberListViewController::updateButtons(bool joinedTab, bool batchRemoveMod
     vesk::setBackgroundColor(selected, hex("#454545"));
     other->setTextColor(hex("#B4B4B4"));
     vesk::setBackgroundColor(other, Qt::transparent);
-    selected->setAccessibleDescription(QStringLiteral("已选中"));
-    other->setAccessibleDescription(QString());
+    // Read as the selected page tab.
+    selected->setState(1);
+    other->setState(0);
 
     const auto room = MemberListContext::room();
     bool anyTicked = false;

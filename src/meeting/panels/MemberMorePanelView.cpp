@@ -73,7 +73,8 @@ void paintSwitch(VeskButton *button, QLabel *tickView, bool on)
         tickView->clear();
         vesk::setButtonAttribute(button, title, Qt::white, vesk::systemFont(14));
     }
-    button->setAccessibleDescription(on ? QStringLiteral("已开启") : QStringLiteral("已关闭"));
+    // A switch: screen readers read its state as checked, not as a description.
+    button->setState(on ? 1 : 0);
 }
 
 } // namespace
@@ -97,10 +98,22 @@ MemberMorePanelView::MemberMorePanelView(QWidget *parent) : QWidget(parent)
     m_lockMeetingRoomImageView = tick(this, QStringLiteral("lockMeetingRoomImageView"), 4);
 
     connect(m_cameraButton, &QAbstractButton::clicked, this, [this] { closeAllCameraButton(); });
-    connect(m_allowMicButton, &QAbstractButton::clicked, this, [this] { allowMemberOpenMicAction(); });
-    connect(m_allowCameraButton, &QAbstractButton::clicked, this, [this] { allowMemberOpenCamraAction(); });
-    connect(m_openWaitingRoomButton, &QAbstractButton::clicked, this, [this] { openWaitingRoomAction(); });
-    connect(m_lockMeetingRoomButton, &QAbstractButton::clicked, this, [this] { lockMeetingRoomAction(); });
+    connect(m_allowMicButton, &QAbstractButton::clicked, this, [this] {
+        refreshUI(); // the press flipped the switch; it follows the room's flag, which the reply sets
+        allowMemberOpenMicAction();
+    });
+    connect(m_allowCameraButton, &QAbstractButton::clicked, this, [this] {
+        refreshUI(); // the press flipped the switch; it follows the room's flag, which the reply sets
+        allowMemberOpenCamraAction();
+    });
+    connect(m_openWaitingRoomButton, &QAbstractButton::clicked, this, [this] {
+        refreshUI(); // the press flipped the switch; it follows the room's flag, which the reply sets
+        openWaitingRoomAction();
+    });
+    connect(m_lockMeetingRoomButton, &QAbstractButton::clicked, this, [this] {
+        refreshUI(); // the press flipped the switch; it follows the room's flag, which the reply sets
+        lockMeetingRoomAction();
+    });
     connect(m_exportMemberListButton, &QAbstractButton::clicked, this, [this] { exportMemberListAction(); });
     connect(m_batchRemoveButton, &QAbstractButton::clicked, this, [this] { batchRemoveAction(); });
     QWidget::hide();

@@ -101,4 +101,41 @@ void MemberTableView::layoutRows(bool rebind)
         view->show();
     }
     m_laying = false;
+    orderTabs();
+}
+
+void MemberTableView::setTabNeighbours(QWidget *before, const QList<QWidget *> &after)
+{
+    m_tabBefore = before;
+    m_tabAfter.clear();
+    for (QWidget *w : after)
+        m_tabAfter.append(w);
+    orderTabs();
+}
+
+void MemberTableView::orderTabs()
+{
+    if (!m_tabBefore || m_tabBefore->window() != window())
+        return;
+    QList<int> rows = m_onScreen.keys();
+    std::sort(rows.begin(), rows.end());
+    QWidget *previous = m_tabBefore;
+    const auto follow = [&previous](QWidget *w) {
+        if (!w || w == previous)
+            return;
+        QWidget::setTabOrder(previous, w);
+        previous = w;
+    };
+    for (int row : rows) {
+        QWidget *view = m_onScreen.value(row);
+        if (!view)
+            continue;
+        // Each control on its own: a row is no compound widget to Qt.
+        for (QWidget *child : view->findChildren<QWidget *>()) {
+            if (child->focusPolicy() & Qt::TabFocus)
+                follow(child);
+        }
+    }
+    for (const QPointer<QWidget> &w : std::as_const(m_tabAfter))
+        follow(w);
 }

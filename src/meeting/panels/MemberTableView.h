@@ -35,6 +35,9 @@ public:
     [[nodiscard]] int rowHeight() const { return m_rowHeight; }
     // The scrolled document (row views and whatever is placed beside them live there).
     [[nodiscard]] QWidget *documentView() const { return m_document; }
+    // Tab goes from before through the rows' controls top to bottom, then to the after controls
+    // (rows are made and reused in any order).
+    void setTabNeighbours(QWidget *before, const QList<QWidget *> &after);
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
@@ -42,6 +45,7 @@ protected:
 
 private:
     void layoutRows(bool rebind);
+    void orderTabs();
 
     DataSource m_source;
     QWidget *m_document;
@@ -50,4 +54,6 @@ private:
     QHash<int, QPointer<QWidget>> m_onScreen;
     QList<QPointer<QWidget>> m_pool;
     bool m_laying = false;
+    QPointer<QWidget> m_tabBefore;
+    QList<QPointer<QWidget>> m_tabAfter;
 };

@@ -13,6 +13,7 @@
 #include "meeting/panels/SubtitleRules.h"
 #include "meeting/panels/SubtitleSettingView.h"
 #include "uikit/AutoLayout.h"
+#include "uikit/KVPanelFocus.h"
 #include "uikit/VeskButton.h"
 #include "uikit/VeskCategories.h"
 #include "uikit/VeskToast.h"
@@ -181,6 +182,7 @@ void SubtitlePanel::openOrColseSubtitleSettingView(VeskButton *sender)
     popOver->layoutSelfWithView(sender);
     // The spoken language is reported as the pop-over opens, not each time it is drawn.
     popOver->refreshUI(true);
+    KVPanelFocus::openedBy(popOver, sender);
 }
 
 // ---- Transcription status ---------------------------------------------------------------------------

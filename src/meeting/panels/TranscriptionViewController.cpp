@@ -184,7 +184,8 @@ void TranscriptionViewController::loadView()
     m_searchTextField->setAccessibleName(QStringLiteral("搜索转录"));
     m_searchTextField->setFrame(false);
     m_searchTextField->setStyleSheet(QStringLiteral("QLineEdit { background: transparent; color: #F2F2F7; }"));
-    connect(m_searchTextField, &QLineEdit::textEdited, this, [this](const QString &t) { controlTextDidChange(t); });
+    // Every change of the text, typed or set by assistive technology, searches.
+    connect(m_searchTextField, &QLineEdit::textChanged, this, [this](const QString &t) { controlTextDidChange(t); });
     connect(m_searchTextField, &QLineEdit::editingFinished, this, [this] { controlTextDidEndEditing(); });
     auto *fieldBox = new QHBoxLayout(searchTextFieldBKView);
     fieldBox->setContentsMargins(8, 4, 8, 4);

@@ -9,6 +9,7 @@
 #include "agent/VeskMeetingManager.h"
 #include "connection/KVMResponse.h"
 #include "foundation/MainQueue.h"
+#include "meeting/common/MeetingBottomButton.h"
 #include "meeting/common/MeetingCurrent.h"
 #include "meeting/panels/ApplicationView.h"
 #include "meeting/panels/HostCountDownStartView.h"
@@ -17,6 +18,7 @@
 #include "meeting/panels/RespondCountDownView.h"
 #include "meeting/sharing/MeetingSharing.h"
 #include "uikit/KVAlert.h"
+#include "uikit/KVPanelFocus.h"
 #include "uikit/KVWindow.h"
 #include "uikit/VeskToast.h"
 
@@ -77,6 +79,12 @@ void MeetingViewController::showHostCountDownView()
                         HostCountDownView::kHeight);
     setter->show();
     setter->raise();
+    // From the applications panel, which closes behind it: the keyboard comes back to its button.
+    QPointer<HostCountDownView> guarded(setter);
+    KVPanelFocus::opened(setter, ui->applicationBtn.data(), [guarded] {
+        if (guarded && guarded->closeButton)
+            guarded->closeButton->click();
+    });
 }
 
 HostCountDownView *MeetingViewController::hostCountDownView()

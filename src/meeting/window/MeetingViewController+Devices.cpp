@@ -21,6 +21,7 @@
 #include "meeting/common/MeetingLog.h"
 #include "meeting/window/dispatch/MeetingDeviceCheck.h"
 #include "uikit/KVAlert.h"
+#include "uikit/KVPanelFocus.h"
 #include "uikit/KVWindow.h"
 #include "uikit/VeskButton.h"
 #include "uikit/VeskCategories.h"
@@ -640,6 +641,7 @@ void MeetingViewController::selectCamera(VeskButton *sender)
         placeAboveToolBar(popUp, view(), sender, kCameraPopUpSize);
     else
         showFloatingWindowAtView(sender, popUp, QSizeF(kCameraPopUpSize), 0, kUnderShareToolBar);
+    KVPanelFocus::openedBy(popUp, sender);
 }
 
 void MeetingViewController::selectMicrophone(VeskButton *sender)
@@ -706,6 +708,7 @@ void MeetingViewController::showAudioSelectView(bool isSpeaker, VeskButton *butt
         placeAboveToolBar(popUp, view(), button, kAudioPopUpSize);
     else
         showFloatingWindowAtView(button, popUp, QSizeF(kAudioPopUpSize), 0, kUnderShareToolBar);
+    KVPanelFocus::openedBy(popUp, button);
 }
 
 namespace {

@@ -51,6 +51,8 @@ void MeetingViewController::providePanels()
     });
 }
 
+#include "uikit/KVPanelFocus.h"
+
 void MeetingViewController::showOrHideMember(VeskButton *sender)
 {
     m_panels->panel<MemberListPanel>().showOrHideMember(sender);
@@ -118,6 +120,7 @@ void MeetingViewController::showApplicationView(VeskButton *sender)
     panel->show();
     panel->raise();
     panel->layoutSelfWithView(sender);
+    KVPanelFocus::openedBy(panel, sender);
 }
 
 void MeetingViewController::applicationStateSettingAction(int tile)

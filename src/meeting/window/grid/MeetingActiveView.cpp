@@ -1,6 +1,7 @@
 #include "meeting/window/grid/MeetingActiveView.h"
 
 #include "meeting/common/MeetingIcons.h"
+#include "uikit/KVAccessibility.h"
 #include "uikit/KVDataText.h"
 #include "uikit/VeskButton.h"
 #include "uikit/VeskCategories.h"
@@ -109,6 +110,7 @@ MeetingActiveView::MeetingActiveView(bool video, QWidget *parent) : QWidget(pare
     m_microphoneIcon = new VeskMicrophoneIcon(m_infoBgView);
     // It shows a participant's microphone; nothing to press, so no stop for Tab.
     m_microphoneIcon->setFocusPolicy(Qt::NoFocus);
+    KVAccessibility::setRole(m_microphoneIcon, QAccessible::Indicator);
     m_nameLabel = new KVElidedLabel(m_infoBgView); // a member's name: plain text, cut to the bar
     m_nameLabel->setObjectName(QStringLiteral("nameLabel"));
     whiteText(m_nameLabel);

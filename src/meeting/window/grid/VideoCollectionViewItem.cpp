@@ -149,6 +149,8 @@ void VideoCollectionViewItem::resetContent()
     const QString name = model ? MeetingActiveView::displayName(*model) : QString();
     m_activeView->nameLabel()->setText(name);
     m_activeView->setAccessibleName(name);
+    // It names whose microphone it shows.
+    m_activeView->microphoneIcon()->setAccessibleName(name + QStringLiteral(" 麦克风"));
     m_activeView->microphoneIcon()->setPhoneNumber(model ? model->phoneNumber() : QString());
     m_activeView->microphoneIcon()->setIconState(model && model->audioFlag() ? 1 : 0);
     const bool hasVideo = model && (model->videoView() || model->shareView());

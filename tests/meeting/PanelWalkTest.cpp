@@ -1,0 +1,184 @@
+// The meeting window and each of its panels, pop-ups and setters as a keyboard and screen-reader
+// user meets them: every control reached by Tab, named, free of markup, its checked state told;
+// an opened panel takes the focus, Escape closes it and the focus goes back to its opener.
+
+#include "MeetingTestSupport.h"
+
+#include "support/AccessibilityWalk.h"
+
+#include "agent/engine/FakeEngine.h"
+#include "meeting/common/MeetingBottomButton.h"
+#include "meeting/panels/ApplicationView.h"
+#include "meeting/panels/HostCountDownView.h"
+#include "meeting/panels/MeetingRowCell.h"
+#include "meeting/panels/MemberListViewController.h"
+#include "meeting/panels/MemberMoreActionView.h"
+#include "meeting/panels/MemberMorePanelView.h"
+#include "meeting/panels/MemberTableView.h"
+#include "meeting/panels/SubtitleSettingView.h"
+#include "routes/EngineRoutes.h"
+#include "uikit/VeskButton.h"
+
+#include <QTest>
+
+namespace {
+
+using namespace AccessibilityWalk;
+
+class PanelWalkTest : public MeetingTest {
+protected:
+    MeetingViewController *joinAsHost()
+    {
+        signIn(kHostPhone, QStringLiteral("主持人"));
+        addRoom();
+        MeetingViewController *page = openJoinedPage();
+        page->view()->window()->show();
+        activate(page->view()->window());
+        return page;
+    }
+
+    // Opens a panel by its opener's accessibility action; the panel must then hold the focus.
+    // Walks it, then Escape must close it and give the focus back to the opener.
+    void walkPanel(const char *what, QWidget *opener, const std::function<QWidget *()> &panel, int &total)
+    {
+        SCOPED_TRACE(what);
+        activate(opener->window());
+        opener->setFocus();
+        ASSERT_TRUE(press(opener));
+        settle();
+        QWidget *shown = panel();
+        ASSERT_TRUE(shown && shown->isVisible());
+        QWidget *focus = QApplication::focusWidget();
+        ASSERT_TRUE(focus && (focus == shown || shown->isAncestorOf(focus)))
+            << "the focus stays on " << (focus ? nameOf(focus).toStdString() : "nothing");
+        const Report report = walk(shown->window(), shown);
+        EXPECT_TRUE(report.faults.isEmpty()) << report.text();
+        EXPECT_GT(report.checked, 0);
+        total += report.checked;
+        shown->window() == shown ? activate(shown) : void();
+        QWidget *first = KVPanelFocusFirst(shown);
+        if (first)
+            first->setFocus();
+        escape();
+        settle();
+        EXPECT_FALSE(panel() && panel()->isVisible()) << "Escape leaves it open";
+        EXPECT_EQ(QApplication::focusWidget(), opener) << "the focus does not go back to its opener";
+    }
+
+    static QWidget *KVPanelFocusFirst(QWidget *panel)
+    {
+        for (QWidget *w : panel->findChildren<QWidget *>()) {
+            if ((w->focusPolicy() & Qt::TabFocus) && w->isVisible() && w->isEnabled())
+                return w;
+        }
+        return nullptr;
+    }
+};
+
+TEST_F(PanelWalkTest, HostView_EveryPanelReachableNamedAndClosedWithEscape)
+{
+    MeetingViewController *page = joinAsHost();
+    MemberListViewController *list = page->memberListViewController();
+    EngineSimPeer waiting;
+    waiting.userName = QStringLiteral("等候者");
+    EngineRoutes::addSimulatedWaiting(service, kRoomId, waiting);
+    const QString memberName = QStringLiteral("成员");
+    engine().emitMemberJoined(QStringLiteral("13700000006"), memberName);
+    engine().emitStreamPublished(QStringLiteral("13700000006"), KRTCSourceType::Camera, true, true);
+    ASSERT_TRUE(processEventsUntil([&] { return list->waitingRoomArray().size() == 1; }));
+    ASSERT_TRUE(processEventsUntil([&] { return list->membersArray().size() == 2; }));
+    int total = 0;
+
+    // The meeting window itself.
+    {
+        const Report report = walk(page->view()->window());
+        EXPECT_TRUE(report.faults.isEmpty()) << report.text();
+        total += report.checked;
+    }
+
+    // The member list, on the joined tab: its rows before the bottom buttons, each row's actions
+    // reachable.
+    walkPanel(
+        "member list", page->ui->memberListBtn, [&] { return page->panels().state().memberWindow->window(); }, total);
+    page->ui->memberListBtn->click();
+    settle();
+    list->meetingButton()->click();
+    settle();
+    QWidget *listWindow = page->panels().state().memberWindow->window();
+    activate(listWindow);
+    list->searchTextField()->setFocus();
+    const QList<QWidget *> stops = tabStops();
+    MeetingRowCell *peerRow = nullptr;
+    for (int i = 0; i < list->membersDisplayArray().size(); ++i) {
+        if (list->membersDisplayArray().at(i)->userName == memberName)
+            peerRow = qobject_cast<MeetingRowCell *>(list->tableView()->rowViewAtRow(i));
+    }
+    ASSERT_TRUE(peerRow);
+    EXPECT_TRUE(stops.contains(peerRow->moreButton())) << "the row's more actions are mouse-only";
+    EXPECT_LT(stops.indexOf(peerRow->cameraButton()), stops.indexOf(list->leftButton()));
+    QAccessibleInterface *camera = QAccessible::queryAccessibleInterface(peerRow->cameraButton());
+    EXPECT_TRUE(camera->state().checkable);
+    EXPECT_TRUE(camera->state().checked);
+
+    // Shift+F10 on a row opens its menu with the focus in it; Escape closes it, back on the row.
+    peerRow->cameraButton()->setFocus();
+    QTest::keyClick(peerRow->cameraButton(), Qt::Key_F10, Qt::ShiftModifier);
+    MemberMoreActionView *menu = list->moreActionView();
+    ASSERT_TRUE(menu->isVisible());
+    EXPECT_TRUE(menu->isAncestorOf(QApplication::focusWidget()));
+    {
+        Report report;
+        audit(menu, tabStops(), report);
+        EXPECT_TRUE(report.faults.isEmpty()) << report.text();
+        total += report.checked;
+    }
+    escape();
+    EXPECT_FALSE(menu->isVisible());
+    EXPECT_EQ(QApplication::focusWidget(), peerRow->moreButton());
+
+    // The more panel: its switches are checkable and say whether they are on.
+    walkPanel(
+        "more panel", list->rightButton(), [&] { return list->memberMorePanelView(); }, total);
+    EXPECT_TRUE(
+        QAccessible::queryAccessibleInterface(list->memberMorePanelView()->lockMeetingRoomButton())->state().checkable);
+
+    // The tabs are page tabs, one selected.
+    QAccessibleInterface *joinedTab = QAccessible::queryAccessibleInterface(list->meetingButton());
+    EXPECT_EQ(joinedTab->role(), QAccessible::PageTab);
+    EXPECT_TRUE(joinedTab->state().selected);
+    EXPECT_FALSE(QAccessible::queryAccessibleInterface(list->waitingMeetingButton())->state().selected);
+
+    escape();
+    settle();
+    EXPECT_FALSE(listWindow->isVisible());
+    EXPECT_EQ(QApplication::focusWidget(), page->ui->memberListBtn.data());
+
+    // The pop-ups of the tool bar and the count-down setter.
+    walkPanel(
+        "applications", page->ui->applicationBtn,
+        [&]() -> QWidget * { return page->panels().state().applicationView.data(); }, total);
+    walkPanel(
+        "subtitle settings", page->ui->subtitleSettingBtn,
+        [&]() -> QWidget * { return page->panels().state().subtitleSettingView.data(); }, total);
+    walkPanel(
+        "microphones", page->ui->selectMicrophoneBtn, [&] { return page->panels().state().audioSelectView.data(); },
+        total);
+    walkPanel(
+        "cameras", page->ui->selectCameraBtn, [&] { return page->panels().state().videoSelectView.data(); }, total);
+
+    page->showHostCountDownView();
+    HostCountDownView *setter = page->hostCountDownView();
+    {
+        activate(page->view()->window());
+        EXPECT_TRUE(setter->isAncestorOf(QApplication::focusWidget()));
+        const Report report = walk(page->view()->window(), setter);
+        EXPECT_TRUE(report.faults.isEmpty()) << report.text();
+        total += report.checked;
+        setter->startButton->setFocus();
+        escape();
+        EXPECT_FALSE(setter->isVisible());
+    }
+    std::cout << "[ walked ] meeting window and 8 panels: " << total << " controls checked\n";
+}
+
+} // namespace
