@@ -4,10 +4,13 @@
 #include "foundation/models/MeetingMessageModel.h"
 #include "meeting/panels/IMDisplayView.h"
 #include "meeting/panels/TranscriptLines.h"
+#include "meeting/panels/TranscriptionViewCell.h"
 
 #include <QApplication>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QListView>
+#include <QPainter>
 
 #include <benchmark/benchmark.h>
 
@@ -78,6 +81,91 @@ void BM_ChatAddLine(benchmark::State &state)
     }
     state.SetComplexityN(n);
 }
+
+// ---- Long texts from others: the cost of showing one must not grow with its length ----------
+
+QString longText(qsizetype length)
+{
+    QString text;
+    text.reserve(length);
+    const QString word = QStringLiteral("transfer 100 to 9876 ");
+    while (text.size() < length)
+        text += word;
+    text.truncate(length);
+    return text;
+}
+
+// One chat line of range(0) characters reaches a shown overlay and is painted.
+void BM_ChatShowLine(benchmark::State &state)
+{
+    const QString text = longText(state.range(0));
+    QWidget window;
+    window.resize(1200, 800);
+    auto *overlay = new IMDisplayView(&window);
+    overlay->layoutSelf(1.0);
+    window.show();
+    for (auto _ : state) {
+        MeetingMessageModel line;
+        line.messageType = MeetingMessageModel::Chat;
+        line.userName = QStringLiteral("李四");
+        line.messageString = text;
+        overlay->addSingleMessage(line);
+        overlay->msgTable()->viewport()->repaint();
+    }
+}
+
+// A transcript record of range(0) characters is merged, measured and painted in its row.
+void BM_TranscriptShowLine(benchmark::State &state)
+{
+    // Decoded once: the channel's JSON is not what is measured here.
+    KVSubTitleRecord result = record(QStringLiteral("7"), 2, longText(state.range(0)), 1000);
+    QImage canvas(400, 200, QImage::Format_ARGB32_Premultiplied);
+    TranscriptionViewCell cell;
+    for (auto _ : state) {
+        TranscriptLines lines;
+        result.timeStamp += 1;
+        lines.merge(result);
+        const auto rows = lines.displayCopy(&TranscriptionViewCell::measureTextHeight);
+        cell.setRecord(rows.first().record, rows.first().textHeight);
+        QPainter painter(&canvas);
+        cell.paintCell(painter, QRect(0, 0, 400, 200));
+    }
+}
+
+// A video frame of a tile repainted, with the chat overlay over it holding a line of range(0)
+// characters (0: no overlay).
+void BM_TileFrameUnderOverlay(benchmark::State &state)
+{
+    QWidget window;
+    window.resize(1200, 800);
+    QImage frame(640, 360, QImage::Format_RGB32);
+    frame.fill(Qt::darkCyan);
+    class Tile final : public QWidget {
+    public:
+        Tile(QWidget *parent, const QImage &frame) : QWidget(parent), m_frame(frame) {}
+        void paintEvent(QPaintEvent *) override { QPainter(this).drawImage(rect(), m_frame); }
+        QImage m_frame;
+    };
+    auto *tile = new Tile(&window, frame);
+    tile->setGeometry(0, 0, 1200, 800);
+    if (state.range(0) > 0) {
+        auto *overlay = new IMDisplayView(&window);
+        overlay->layoutSelf(1.0);
+        MeetingMessageModel line;
+        line.messageType = MeetingMessageModel::Chat;
+        line.userName = QStringLiteral("李四");
+        line.messageString = longText(state.range(0));
+        overlay->addSingleMessage(line);
+    }
+    window.show();
+    QCoreApplication::processEvents();
+    for (auto _ : state)
+        tile->repaint();
+}
+
+BENCHMARK(BM_ChatShowLine)->Arg(50)->Arg(2'000'000)->Iterations(200)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_TranscriptShowLine)->Arg(50)->Arg(2'000'000)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_TileFrameUnderOverlay)->Arg(0)->Arg(50)->Arg(2'000'000)->Unit(benchmark::kMicrosecond);
 
 BENCHMARK(BM_TranscriptMergeResult)->Arg(1000)->Arg(10000)->Complexity();
 BENCHMARK(BM_TranscriptRefreshTick)->Arg(1000)->Arg(10000)->Unit(benchmark::kMicrosecond)->Complexity();

@@ -49,8 +49,12 @@ endfunction()
 #   THREADS names the cases that exercise threads: they carry the ctest label
 #   "threads". A ThreadSanitizer build (KORVI_TSAN) builds only the executables
 #   listed in KORVI_TSAN_TESTS and registers only their "threads" cases.
+#   Besides, the whole executable runs once in one process in a random order
+#   (<name>.WholeShuffled, label "whole"): a case that leaves something behind for
+#   the next, or needs one before it, fails there. WHOLE_FILTER (a gtest filter) leaves
+#   out of that run the cases not yet independent of their order, each named.
 function(korvi_test name)
-  cmake_parse_arguments(T "" "RESOURCE_LOCK;THREADS" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(T "" "RESOURCE_LOCK;THREADS;WHOLE_FILTER" "SOURCES;LIBS" ${ARGN})
   set(in_tsan_build FALSE)
   if(KORVI_TSAN)
     if(NOT T_THREADS OR NOT name IN_LIST KORVI_TSAN_TESTS)
@@ -64,6 +68,16 @@ function(korvi_test name)
   set(properties TIMEOUT 120 ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
   if(T_RESOURCE_LOCK)
     list(APPEND properties RESOURCE_LOCK ${T_RESOURCE_LOCK})
+  endif()
+  if(NOT in_tsan_build)
+    set(whole_args --gtest_shuffle)
+    if(T_WHOLE_FILTER)
+      list(APPEND whole_args "--gtest_filter=${T_WHOLE_FILTER}")
+    endif()
+    add_test(NAME ${name}.WholeShuffled COMMAND ${name} ${whole_args})
+    set(whole_properties ${properties})
+    list(REMOVE_AT whole_properties 0 1) # the per-case timeout
+    set_tests_properties(${name}.WholeShuffled PROPERTIES TIMEOUT 1200 LABELS whole ${whole_properties})
   endif()
   if(NOT T_THREADS)
     gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES ${properties})

@@ -15,7 +15,7 @@ if ! command -v clang++ >/dev/null 2>&1; then
   exit 1
 fi
 dir="${KORVI_FUZZ_DIR:-build/fuzz}"
-targets=(mapping response channel dispatch shell_text invitation)
+targets=(mapping response channel dispatch shell_text invitation chat transcript roster schedule)
 if [ $# -ge 1 ]; then targets=("$1"); fi
 seconds="${2:-60}"
 CXX=clang++ cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKVEnv=dev -DKORVI_FUZZ=ON \

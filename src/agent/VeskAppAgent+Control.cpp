@@ -199,6 +199,11 @@ void VeskAppAgent::hostStartnewCountDownWith(QObject *owner, qint64 countdownMs,
 void VeskAppAgent::hostTerminalCountDownCompletionBlock(QObject *owner, Completion completion)
 {
     const RoomScope room = joinedRoom();
+    // Out of the room there is nothing to stop: a path without a room is no request.
+    if (room.roomId.isEmpty()) {
+        failLater(owner, QStringLiteral("count-down stop without a room"), std::move(completion));
+        return;
+    }
     post(owner, controlPath(room.roomId, QStringLiteral("countdownStop")), {{QStringLiteral("roomId"), room.roomId}},
          seqHeaders(room.sequenceId), std::move(completion));
 }

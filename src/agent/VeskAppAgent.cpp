@@ -398,20 +398,9 @@ void VeskAppAgent::leaveWaitRoomAction(const QString &roomId)
 
 void VeskAppAgent::leaveMeeting()
 {
-    MainQueue::async(this, [this] { leaveRoomLocally(true); });
-}
-
-void VeskAppAgent::leaveMeetingWithOutRequestMethod()
-{
-    MainQueue::async(this, [this] { leaveRoomLocally(false); });
-}
-
-void VeskAppAgent::leaveRoomLocally(bool sendLeave)
-{
     const RoomScope room = joinedRoom();
-    if (room.roomId.isEmpty())
-        return;
-    if (sendLeave) {
+    if (!room.roomId.isEmpty() && m_leaveSentFor != room.roomId) {
+        m_leaveSentFor = room.roomId;
         const bool sharing =
             m_meetingManager && (m_meetingManager->selfScreenOrWindowSharing() || m_meetingManager->selfFileSharing() ||
                                  m_meetingManager->selfAVFileSharing());
@@ -420,6 +409,20 @@ void VeskAppAgent::leaveRoomLocally(bool sendLeave)
         post(this, QStringLiteral("/qf/meeting/room/leave"), {{QStringLiteral("roomId"), room.roomId}}, authHeaders(),
              {});
     }
+    MainQueue::async(this, [this] { leaveRoomLocally(); });
+}
+
+void VeskAppAgent::leaveMeetingWithOutRequestMethod()
+{
+    MainQueue::async(this, [this] { leaveRoomLocally(); });
+}
+
+void VeskAppAgent::leaveRoomLocally()
+{
+    m_leaveSentFor.clear();
+    const RoomScope room = joinedRoom();
+    if (room.roomId.isEmpty())
+        return;
     // Not waiting for the reply: the user is out of the room at once.
     if (m_meetingManager) {
         m_meetingManager->leaveRoom();

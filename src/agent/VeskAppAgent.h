@@ -129,8 +129,11 @@ public:
     void startQuickMeeting(QObject *owner, Completion completion);
     void queryAllowEnterStatusCompletionBlock(QObject *owner, Completion completion);
     void leaveWaitRoomAction(const QString &roomId);
+    // The leave request goes out at once, with the sign-in it leaves (a sign-out may follow in the
+    // same turn) and before the channel closes; the rest of the leave runs on the main queue.
     void leaveMeeting();
     void leaveMeetingWithOutRequestMethod();
+    // POST ".../close"; once closed, the end is announced so lists fetched meanwhile fetch again.
     void endMeeting();
     // From the home page, by room id: POST "/qf/meeting/room/end" {"roomId"}.
     void endMeetingWithRoomId(QObject *owner, const QString &roomId, Completion completion);
@@ -300,7 +303,7 @@ private:
     void storeSignedInUser(const QVariantMap &userDict);
     // The create/update body of a scheduled meeting.
     [[nodiscard]] QVariantMap meetingBody(const MeetingDataModel &meeting) const;
-    void leaveRoomLocally(bool sendLeave);
+    void leaveRoomLocally();
 
     AgentEnvironment m_environment;
     VeskUserModel m_myInfo;
@@ -309,6 +312,7 @@ private:
     std::unique_ptr<VeskMeetingManager> m_meetingManager;
     std::shared_ptr<MeetingInfoModel> m_temMeetingInfoModel;
     std::shared_ptr<MeetingInfoModel> m_enteredRoom;
+    QString m_leaveSentFor; // the room whose leave request went out, until the leave has run
     QList<VeskUserModel> m_onlineUsers;
     std::unique_ptr<AgentModelContext> m_modelContext;
     QString m_expiredAuthorization; // the sign-in already reported as expired

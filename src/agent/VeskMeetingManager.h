@@ -15,6 +15,7 @@
 #include <QVariantList>
 
 #include <memory>
+#include <optional>
 
 class IMEngine;
 class KRTCEngineOC;
@@ -148,7 +149,10 @@ public:
     // Type 6 goes out as a ring message; any other type through the channel and then at once to
     // VeskRoomDelegate::receiveMessage.
     void sendMessage(const IMMessage &message);
-    void sendMeetingControlWithType(qint64 event, const MeetingControlData &data, const QString &message = QString());
+    // A control message whose data holds only the fields the sender sets (named in fields), and
+    // "message" when given, also when it is empty.
+    void sendMeetingControlWithType(qint64 event, const MeetingControlData &data, const QStringList &fields,
+                                    const std::optional<QString> &message = std::nullopt);
     // true when the message was not seen before (and records it), false for a repeat.
     [[nodiscard]] bool judegeDuplicates(const IMMessage &message);
 

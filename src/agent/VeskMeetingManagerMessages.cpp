@@ -46,13 +46,21 @@ void VeskMeetingManager::sendMessage(const IMMessage &message)
 }
 
 void VeskMeetingManager::sendMeetingControlWithType(qint64 event, const MeetingControlData &data,
-                                                    const QString &message)
+                                                    const QStringList &fields, const std::optional<QString> &message)
 {
+    const QVariantMap all = jx_keyValues(data);
+    QJsonObject set;
+    for (const QString &field : fields) {
+        if (all.contains(field))
+            set.insert(field, QJsonValue::fromVariant(all.value(field)));
+        else
+            qCWarning(lcMeetingManager) << "control field unknown:" << field;
+    }
     QJsonObject control;
     control.insert(QStringLiteral("event"), event);
-    control.insert(QStringLiteral("data"), QJsonObject::fromVariantMap(jx_keyValues(data)));
-    if (!message.isEmpty())
-        control.insert(QStringLiteral("message"), message);
+    control.insert(QStringLiteral("data"), set);
+    if (message)
+        control.insert(QStringLiteral("message"), *message);
     IMMessage im;
     im.type = kControlType;
     if (auto *agent = VeskAppAgent::existingInstance())

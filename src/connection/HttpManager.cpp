@@ -144,10 +144,15 @@ QUrl HttpManager::resolveUrl(const QString &pathOrUrl, const QVariantMap &query)
         url = base;
     }
     if (!query.isEmpty()) {
-        QUrlQuery q(url);
-        for (auto it = query.cbegin(); it != query.cend(); ++it)
-            q.addQueryItem(it.key(), it.value().toString());
-        url.setQuery(q);
+        // Every key and value fully percent-encoded: QUrlQuery would leave "+" (read as a space)
+        // and decode a valid "%XX" of the value.
+        QByteArray encoded = url.query(QUrl::FullyEncoded).toLatin1();
+        for (auto it = query.cbegin(); it != query.cend(); ++it) {
+            if (!encoded.isEmpty())
+                encoded += '&';
+            encoded += QUrl::toPercentEncoding(it.key()) + '=' + QUrl::toPercentEncoding(it.value().toString());
+        }
+        url.setQuery(QString::fromLatin1(encoded), QUrl::StrictMode);
     }
     return url;
 }

@@ -9,6 +9,7 @@
 #include "foundation/MainQueue.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QLabel>
 #include <QNetworkAccessManager>
 #include <QNetworkDiskCache>
@@ -41,7 +42,9 @@ KVImageLoader *KVImageLoader::sharedLoader()
 KVImageLoader::KVImageLoader(QObject *parent) : QObject(parent), m_nam(std::make_unique<QNetworkAccessManager>())
 {
     m_cache = new QNetworkDiskCache(m_nam.get());
-    m_cache->setCacheDirectory(AppPaths::cacheDir() + QStringLiteral("/images"));
+    const QString folder = AppPaths::cacheDir() + QStringLiteral("/images");
+    AppPaths::ensureOwnFolder(folder);
+    m_cache->setCacheDirectory(folder);
     m_cache->setMaximumCacheSize(MaxCacheBytes);
     m_nam->setCache(m_cache);
 }
@@ -149,6 +152,18 @@ qint64 KVImageLoader::diskCacheSize() const
 
 void KVImageLoader::clearDiskCache(std::function<void()> done)
 {
+    // Not QNetworkDiskCache::clear: it follows a link put in the folder's place and empties
+    // whatever folder it points to. Downloads left in the caches folder go too.
+    const QString folder = QDir::cleanPath(m_cache->cacheDirectory());
+    AppPaths::ensureOwnFolder(folder);
+    AppPaths::removeFilesIn(folder);
+    // Finished downloads only: the hidden files are uploads and downloads still being written.
+    QDir root(AppPaths::cacheDir());
+    for (const QString &name : root.entryList(QDir::Files | QDir::NoSymLinks))
+        root.remove(name);
+    // The folder is real and empty now: setting it again lays out the cache's subfolders in a
+    // folder made in a link's place, and its own clear only counts its size anew.
+    m_cache->setCacheDirectory(folder);
     m_cache->clear();
     MainQueue::async(this, [done = std::move(done)] {
         if (done)

@@ -225,17 +225,18 @@ const ClassTable &tableFor(const QMetaObject &mo)
 
 // ---- diagnostics ------------------------------------------------------------
 
+std::mutex g_reportedMutex;
+QSet<QByteArray> g_reported;
+
 void logUnconvertible(const ClassTable &table, const PropInfo &p, const char *what,
                       const char *outcome = "default kept")
 {
-    static std::mutex mutex;
-    static QSet<QByteArray> seen;
     const QByteArray id = table.className + '.' + p.key.toUtf8();
     {
-        std::lock_guard<std::mutex> guard(mutex);
-        if (seen.contains(id))
+        std::lock_guard<std::mutex> guard(g_reportedMutex);
+        if (g_reported.contains(id))
             return;
-        seen.insert(id);
+        g_reported.insert(id);
     }
     qCWarning(korviModel, "%s: a %s value cannot fill %s (%s); %s", table.className.constData(), what,
               p.key.toUtf8().constData(), p.type.name(), outcome);
@@ -1267,6 +1268,12 @@ QVariantMap keyValues(const QMetaObject &mo, const void *gadget)
 }
 
 } // namespace jx::detail
+
+void jx_forgetReportedKeys()
+{
+    std::lock_guard<std::mutex> guard(jx::detail::g_reportedMutex);
+    jx::detail::g_reported.clear();
+}
 
 QVariant jx_JSONObject(const QByteArray &utf8)
 {

@@ -117,6 +117,8 @@ QVariantMap keyValues(const QMetaObject &mo, const void *gadget);
 // JSON text to a QVariantMap (object) or QVariantList (array); a null QVariant
 // when the text is not JSON (or is a bare scalar). Integers beyond 64-bit signed
 // range come back as exact decimal strings instead of rounded doubles.
+// Tests: every unconvertible key is reported again (each is reported once per process).
+void jx_forgetReportedKeys();
 [[nodiscard]] QVariant jx_JSONObject(const QString &text);
 [[nodiscard]] QVariant jx_JSONObject(const QByteArray &utf8);
 [[nodiscard]] inline QVariant jx_JSONObject(const char *utf8)

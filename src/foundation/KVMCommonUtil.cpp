@@ -76,6 +76,8 @@ quint64 KVMCommonUtil::beginMonitorCpuUseAge(MonitorBlock block)
         // not leave them going to the block of one that is gone.
         m_block = std::move(block);
         number = ++m_blockNumber;
+        // Battery reading stops for the rest of one meeting only: the next one reads it again.
+        m_readBattery = true;
     }
     if (!m_thread) {
         m_thread = std::make_unique<QThread>();

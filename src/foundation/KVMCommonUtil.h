@@ -39,7 +39,8 @@ public:
     ~KVMCommonUtil() override;
 
     // Starts the 10 s sampling (main thread). A later call resumes a paused monitor and makes block
-    // the one that receives the reports. Returns the block's number for dropMonitorBlock.
+    // the one that receives the reports, reading the battery again. Returns the block's number for
+    // dropMonitorBlock.
     quint64 beginMonitorCpuUseAge(MonitorBlock block);
     // Drops the block of that number while it still receives the reports (a later begin may have
     // replaced it); true when it was dropped.

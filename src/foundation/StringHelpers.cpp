@@ -10,6 +10,7 @@
 #include <unicode/translit.h>
 #include <unicode/unistr.h>
 
+#include <algorithm>
 #include <memory>
 #include <mutex>
 
@@ -164,3 +165,73 @@ QString toDisplayMeetingId(const QString &roomId)
     }
     return out;
 }
+
+namespace DataText {
+
+namespace {
+// Whether the text can move anything around it: a right-to-left letter or number, or a mark that
+// embeds, overrides or isolates. Without one, wrapping changes nothing that is shown.
+bool mayReorder(const QString &text)
+{
+    for (const char32_t c : text.toUcs4()) {
+        switch (QChar::direction(c)) {
+        case QChar::DirR:
+        case QChar::DirAL:
+        case QChar::DirAN:
+        case QChar::DirLRE:
+        case QChar::DirLRO:
+        case QChar::DirRLE:
+        case QChar::DirRLO:
+        case QChar::DirPDF:
+        case QChar::DirLRI:
+        case QChar::DirRLI:
+        case QChar::DirFSI:
+        case QChar::DirPDI:
+            return true;
+        default:
+            break;
+        }
+    }
+    return false;
+}
+} // namespace
+
+QString isolated(const QString &text)
+{
+    if (!mayReorder(text))
+        return text;
+    constexpr char16_t fsi = 0x2068;
+    constexpr char16_t pdi = 0x2069;
+    QString out;
+    out.reserve(text.size() + 2);
+    out.append(QChar(fsi));
+    int open = 0;
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u == 0x2066 || u == 0x2067 || u == fsi) {
+            ++open;
+        } else if (u == pdi) {
+            // Would close our isolate and let the rest of the data out.
+            if (open == 0)
+                continue;
+            --open;
+        }
+        out.append(c);
+    }
+    for (; open > 0; --open)
+        out.append(QChar(pdi));
+    out.append(QChar(pdi));
+    return out;
+}
+
+QString bounded(const QString &text, qsizetype maxLength)
+{
+    if (text.size() <= maxLength || maxLength < 2)
+        return text.size() <= maxLength ? text : text.left(std::max<qsizetype>(0, maxLength));
+    qsizetype cut = maxLength - 1;
+    if (text.at(cut - 1).isHighSurrogate())
+        --cut;
+    return text.left(cut) + QChar(0x2026);
+}
+
+} // namespace DataText

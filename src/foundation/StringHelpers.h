@@ -40,3 +40,20 @@ namespace Date {
 // Display form of a meeting ID: without "-" it is grouped by "-" every three characters
 // ("123456789" -> "123-456-789", "12345678901" -> "123-456-789-01"); with "-" it stays as it is.
 [[nodiscard]] QString toDisplayMeetingId(const QString &roomId);
+
+// Text from others as it enters a view (uikit's KVDataText names them for the widgets).
+namespace DataText {
+// Wrapped in U+2068 FIRST STRONG ISOLATE ... U+2069 POP DIRECTIONAL ISOLATE, so no direction
+// mark inside it reorders the text around it: an unmatched U+2069 of the data is dropped, and
+// isolates the data leaves open are closed before ours. Text without a right-to-left character or
+// a direction mark comes back as it is (wrapping it would change nothing shown).
+[[nodiscard]] QString isolated(const QString &text);
+// At most maxLength UTF-16 units: a longer text is cut (never inside a surrogate pair) and ends in
+// "…", so what is shown stays cheap to lay out whatever was sent.
+[[nodiscard]] QString bounded(const QString &text, qsizetype maxLength);
+// Lengths no real text reaches: a chat line or notice (the senders' own limit is 50), a subtitle or
+// transcript line, and a name.
+inline constexpr qsizetype kChatLength = 200;
+inline constexpr qsizetype kLineLength = 500;
+inline constexpr qsizetype kNameLength = 64;
+} // namespace DataText

@@ -4,6 +4,7 @@
 #include "scheduling/SchedulingTexts.h"
 
 #include <algorithm>
+#include <limits>
 
 namespace CreateMeetingRules {
 
@@ -74,8 +75,13 @@ RecurrenceLook recurrenceLook(bool isEdit, bool isCycle, bool onlyUpdateThisMeet
 
 quint64 adjustedMemberCount(quint64 count, qsizetype before, qsizetype after)
 {
-    const qint64 moved = qint64(count) + qint64(after - before);
-    return quint64(std::max<qint64>(0, moved));
+    // In unsigned steps: the service's count may be any 64-bit number, and a signed sum could overflow.
+    if (after >= before) {
+        const quint64 up = quint64(after - before);
+        return count > std::numeric_limits<quint64>::max() - up ? std::numeric_limits<quint64>::max() : count + up;
+    }
+    const quint64 down = quint64(before - after);
+    return count < down ? 0 : count - down;
 }
 
 int memberFieldHeight(int lines)

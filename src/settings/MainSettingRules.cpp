@@ -57,10 +57,19 @@ QString userNameState(const QString &name)
     return QString();
 }
 
+bool isSaneLoginTime(qint64 ms)
+{
+    constexpr qint64 from = 946'684'800'000LL;    // 2000-01-01
+    constexpr qint64 until = 7'258'118'400'000LL; // 2200-01-01
+    return ms >= from && ms < until;
+}
+
 int latestDeviceIndex(const QList<MeetingRecordDeviceModel> &devices)
 {
     int latest = -1;
     for (int i = 0; i < devices.size(); ++i) {
+        if (!isSaneLoginTime(devices[i].lastLoginTime))
+            continue;
         if (latest < 0 || devices[i].lastLoginTime > devices[latest].lastLoginTime)
             latest = i;
     }
@@ -76,6 +85,8 @@ void markLatestDevice(QList<MeetingRecordDeviceModel> &devices)
 
 QString lastLoginText(qint64 lastLoginTimeMs)
 {
+    if (!isSaneLoginTime(lastLoginTimeMs))
+        return QString();
     return SettingTexts::kLastLoginFormat.arg(
         StringFormatter::defaultDateString(QDateTime::fromSecsSinceEpoch(lastLoginTimeMs / 1000)));
 }

@@ -22,11 +22,14 @@ namespace MainSettingRules {
 // 20, a single unit, one of "&", "<", ">". Empty when the name passes.
 [[nodiscard]] QString userNameState(const QString &name);
 
-// The record with the greatest lastLoginTime (the first of equal ones), or -1 for none.
+// A sign-in time the service may mean: from 2000 up to 2200. Any other shows no time and never
+// decides which device is current.
+[[nodiscard]] bool isSaneLoginTime(qint64 ms);
+// The record with the greatest sane lastLoginTime (the first of equal ones), or -1 for none.
 [[nodiscard]] int latestDeviceIndex(const QList<MeetingRecordDeviceModel> &devices);
 // Marks exactly that record as the current device.
 void markLatestDevice(QList<MeetingRecordDeviceModel> &devices);
-// "最后登陆时间: yyyy-MM-dd HH:mm:ss" of whole seconds, local time.
+// "最后登陆时间: yyyy-MM-dd HH:mm:ss" of whole seconds, local time; empty for a time not sane.
 [[nodiscard]] QString lastLoginText(qint64 lastLoginTimeMs);
 
 // The toast of a log upload's result code.

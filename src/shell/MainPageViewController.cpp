@@ -1,4 +1,5 @@
 #include "shell/MainPageViewController.h"
+#include "uikit/KVDataText.h"
 
 #include "agent/VeskAppAgent.h"
 #include "agent/VeskMeetingManager.h"
@@ -340,12 +341,12 @@ void MainPageViewController::cancelMeeting(const MeetingDataModel &meeting)
     // A recurring meeting: this occurrence, or with the tick the whole series.
     QPointer<MainPageViewController> self(this);
     auto box = std::make_shared<QPointer<QCheckBox>>();
-    KVAlert *alert =
-        KVAlert::alertWithMessage(ShellTexts::kCancelMeetingAsk.arg(meeting.roomName), ShellTexts::kKeepMeeting,
-                                  ShellTexts::kCancelMeetingConfirm, {}, [self, meeting, box] {
-                                      if (self)
-                                          self->doCancelMeeting(meeting, *box && (*box)->isChecked());
-                                  });
+    KVAlert *alert = KVAlert::alertWithMessage(
+        ShellTexts::kCancelMeetingAsk.arg(KVDataText::isolated(meeting.roomName)), ShellTexts::kKeepMeeting,
+        ShellTexts::kCancelMeetingConfirm, {}, [self, meeting, box] {
+            if (self)
+                self->doCancelMeeting(meeting, *box && (*box)->isChecked());
+        });
     alert->setObjectName(QStringLiteral("cancelMeetingAlert"));
     auto *tick = new QCheckBox(ShellTexts::kCancelWholeSeries, alert);
     tick->setObjectName(QStringLiteral("wholeSeriesBox"));
@@ -747,8 +748,8 @@ void MainPageViewController::checkPasteboard()
     meeting.password = invitation->password;
     QPointer<MainPageViewController> self(this);
     KVAlert *alert = KVAlert::alertWithMessage(
-        ShellTexts::kInvitationFound.arg(meeting.roomName, toDisplayMeetingId(meeting.roomId)), ShellTexts::kCancel,
-        ShellTexts::kJoinMeeting, {}, [self, meeting] {
+        ShellTexts::kInvitationFound.arg(KVDataText::isolated(meeting.roomName), toDisplayMeetingId(meeting.roomId)),
+        ShellTexts::kCancel, ShellTexts::kJoinMeeting, {}, [self, meeting] {
             if (self)
                 self->joinRoom(meeting);
         });

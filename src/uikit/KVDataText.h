@@ -1,5 +1,7 @@
 #pragma once
 
+#include "foundation/StringHelpers.h"
+
 #include <QLabel>
 #include <QString>
 #include <QStringList>
@@ -26,6 +28,12 @@ class QWidget;
 // such as `<b>x</b>`: any of them that reached a label or tool tip by another road looks like
 // markup there, is unmarked, and is reported.
 namespace KVDataText {
+
+// Data put into a sentence of ours (a title, a chat line with its sender, a toast, a notice) is
+// isolated in its direction, and what a view shows of it is bounded (foundation's DataText, which
+// the models below the kit use too).
+using DataText::bounded;
+using DataText::isolated;
 
 // Sets the label's text as plain text; the label never interprets it.
 void setText(QLabel *label, const QString &text);

@@ -2,10 +2,12 @@
 #include "AgentTestSupport.h"
 
 #include "agent/FileServiceSignature.h"
+#include "connection/HttpManager.h"
 #include "foundation/RXEncrypt.h"
 
 #include <QDateTime>
 #include <QFile>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QTemporaryDir>
 
@@ -627,6 +629,44 @@ TEST_F(AgentRestTableTest, EveryCallSendsItsVerbPathHeadersAndParameters)
             EXPECT_EQ(RXEncrypt::aes128ecbDecrypt(p.value("userId").toString()), host);
         }
     }
+}
+
+} // namespace
+
+namespace {
+
+class StandInStrictnessTest : public AgentServiceTest {};
+
+TEST_F(StandInStrictnessTest, ControlRoutes_RefuseOtherKeysTypesAndPlaces_AndChangeNothing)
+{
+    const QString roomId = hostInRoom();
+    const QVariantMap headers{{"Authorization", agent->myInfo().authorization},
+                              {"sequenceId", QString::number(agent->currentRoomInfo()->sequenceId)}};
+    const auto post = [&](const QString &action, const QJsonObject &body, const QVariantMap &query = {}) {
+        std::optional<KVMResponse> reply;
+        const QString path = "/qf/meeting/control/" + roomId + "/" + action;
+        agent->http()->POST(
+            &owner, path + (query.isEmpty() ? QString() : "?" + query.firstKey() + "=" + query.first().toString()),
+            body, headers, [&](const KVMResponse &r) { reply = r; });
+        EXPECT_TRUE(processEventsUntil([&] { return reply.has_value(); }));
+        return reply.value_or(KVMResponse()).code;
+    };
+    DevRoom *room = service.state().room(roomId);
+    room->flags.insert("roomLockStatus", 1);
+    EXPECT_EQ(post("switch/lock", {{"roomLockStatus", "banana"}}), 400);
+    EXPECT_EQ(post("switch/lock", {{"roomLockStatus", QJsonArray{1}}}), 400);
+    EXPECT_EQ(post("switch/lock", {}, {{"roomLockStatus", "0"}}), 400); // a body key in the query
+    EXPECT_EQ(room->flags.value("roomLockStatus").toInt(), 1);
+    EXPECT_EQ(post("switch/mic", {}), 400);
+    EXPECT_EQ(post("switch/mic", {{"act", "0"}, {"target", QJsonArray{"-1"}}, {"micAllowStatus", "1"}}), 400);
+    EXPECT_EQ(post("countdownStart", {{"countdown", "60000"}}), 400);
+    EXPECT_EQ(post("countdownStart", {{"countdown", 60000}, {"extra", 1}}), 400);
+    EXPECT_EQ(post("switch/im", {{"roomId", true}, {"imAllowStatus", 1}}), 400);
+    EXPECT_FALSE(room->extra.contains("countdownEnd"));
+    // What the tables say is taken.
+    EXPECT_EQ(post("switch/lock", {{"roomLockStatus", "0"}}), 0);
+    EXPECT_EQ(room->flags.value("roomLockStatus").toInt(), 0);
+    EXPECT_EQ(post("countdownStart", {{"countdown", 60000}}), 0);
 }
 
 } // namespace

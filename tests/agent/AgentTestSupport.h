@@ -42,10 +42,11 @@ protected:
     // Runs a call and waits for its completion.
     KVMResponse run(const Call &call)
     {
-        std::optional<KVMResponse> result;
-        call([&result](const KVMResponse &r) { result = r; });
-        EXPECT_TRUE(processEventsUntil([&] { return result.has_value(); })) << "no completion";
-        return result.value_or(KVMResponse::failure(-1, QStringLiteral("no completion")));
+        // Shared: a completion that comes after the wait has given up must find it alive.
+        auto result = std::make_shared<std::optional<KVMResponse>>();
+        call([result](const KVMResponse &r) { *result = r; });
+        EXPECT_TRUE(processEventsUntil([&] { return result->has_value(); })) << "no completion";
+        return result->value_or(KVMResponse::failure(-1, QStringLiteral("no completion")));
     }
 
     KVMResponse signIn(const QString &phone)

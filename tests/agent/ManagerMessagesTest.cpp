@@ -112,17 +112,20 @@ TEST_F(ManagerTest, SendMeetingControl_SendsTheCommandAsTypeOneJson)
     MeetingControlData data;
     data.peerId = "-1";
     data.switchStatus = 1;
-    manager->sendMeetingControlWithType(9, data);
-    manager->sendMeetingControlWithType(201, MeetingControlData{}, "新名字");
+    manager->sendMeetingControlWithType(9, data, {"peerId", "switchStatus"}, QString(""));
+    manager->sendMeetingControlWithType(201, MeetingControlData{}, {}, QStringLiteral("新名字"));
     ASSERT_EQ(recorder.messages.size(), 2);
     EXPECT_EQ(recorder.messages[0].type, 1);
     const QJsonObject first = QJsonDocument::fromJson(recorder.messages[0].data.value(0).toUtf8()).object();
     EXPECT_EQ(first.value("event").toInt(), 9);
     EXPECT_EQ(first.value("data").toObject().value("peerId").toString(), "-1");
     EXPECT_EQ(first.value("data").toObject().value("switchStatus").toInt(), 1);
-    EXPECT_FALSE(first.contains("message"));
+    // Only the fields the sender set; an empty text is still sent.
+    EXPECT_EQ(first.value("data").toObject().keys(), (QStringList{"peerId", "switchStatus"}));
+    EXPECT_EQ(first.value("message"), QJsonValue(""));
     const QJsonObject second = QJsonDocument::fromJson(recorder.messages[1].data.value(0).toUtf8()).object();
     EXPECT_EQ(second.value("message").toString(), "新名字");
+    EXPECT_TRUE(second.value("data").toObject().isEmpty());
 }
 
 TEST_F(ManagerTest, RingRecords_ChangeOnceAndDriveTheDisplay)

@@ -155,7 +155,7 @@ TEST_F(HttpManagerTest, Headers_DefaultsPerCallOverridesQueryAndBodies)
     service.route("POST", "/qf/echo", [](const DevRequest &) { return DevService::ok(); });
     http.setDefaultHeader("Authorization", "token-1");
 
-    get("/qf/echo", {{"roomId", "12 34&x=1"}, {"querStr", "会议"}}, {{"sequenceId", "77"}});
+    get("/qf/echo", {{"roomId", "12 34&x=1"}, {"querStr", "会议 C++ %41"}}, {{"sequenceId", "77"}});
     std::optional<KVMResponse> posted;
     http.POST(&owner, "/qf/echo", QVariantMap{{"roomId", "r1"}, {"n", 2}}, {{"Authorization", "token-2"}},
               [&](const KVMResponse &r) { posted = r; });
@@ -173,7 +173,8 @@ TEST_F(HttpManagerTest, Headers_DefaultsPerCallOverridesQueryAndBodies)
     EXPECT_EQ(g.header("isEncry"), "1");
     EXPECT_EQ(g.header("sequenceId"), "77");
     EXPECT_EQ(g.query.value("roomId").toString(), "12 34&x=1");
-    EXPECT_EQ(g.query.value("querStr").toString(), "会议");
+    // Sent exactly as given: "+" is no space, "%41" no "A", to a form decoder.
+    EXPECT_EQ(g.query.value("querStr").toString(), "会议 C++ %41");
     const DevRequest &p = requests[1];
     EXPECT_EQ(p.header("Authorization"), "token-2");
     EXPECT_EQ(p.json.value("roomId").toString(), "r1");

@@ -6,7 +6,9 @@
 #include "foundation/KVClock.h"
 
 #include <QBuffer>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QTemporaryDir>
 #include <QUrl>
@@ -75,6 +77,41 @@ TEST_F(KVImageLoaderTest, LoadsOnce_ThenServesFromTheDiskCacheUnderTheCachesFold
     ASSERT_TRUE(processEventsUntil([&] { return cleared; }));
     EXPECT_EQ(loader.diskCacheSize(), 0);
     EXPECT_TRUE(loader.cachedImage(url("red.png")).isNull());
+}
+
+TEST_F(KVImageLoaderTest, Clearing_RemovesOnlyFilesOfTheRealCacheFolder_NeverFollowsALinkInItsPlace)
+{
+    ASSERT_FALSE(load("red.png").isNull());
+    QTemporaryDir outside;
+    ASSERT_TRUE(QDir(outside.path()).mkpath("sub"));
+    for (const QString &name : {QString("keep.txt"), QString("sub/keep.txt")}) {
+        QFile f(outside.filePath(name));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("mine");
+    }
+    const QString images = AppPaths::cacheDir() + "/images";
+    ASSERT_TRUE(QDir(images).removeRecursively());
+    ASSERT_TRUE(QFile::link(outside.path(), images));
+    const QString root = AppPaths::cacheDir();
+    QFile(root + "/transcript.pdf").open(QIODevice::WriteOnly);
+    QFile(root + "/.korvi-download-abc").open(QIODevice::WriteOnly); // a download being written
+    ASSERT_TRUE(QFile::link(outside.filePath("keep.txt"), root + "/linked.txt"));
+
+    bool cleared = false;
+    loader.clearDiskCache([&] { cleared = true; });
+    ASSERT_TRUE(processEventsUntil([&] { return cleared; }));
+    EXPECT_TRUE(QFile::exists(outside.filePath("keep.txt")));
+    EXPECT_TRUE(QFile::exists(outside.filePath("sub/keep.txt")));
+    EXPECT_FALSE(QFileInfo(images).isSymLink());
+    EXPECT_TRUE(QFileInfo(images).isDir());
+    EXPECT_FALSE(QFile::exists(root + "/transcript.pdf"));
+    EXPECT_TRUE(QFile::exists(root + "/.korvi-download-abc"));
+    QFile::remove(root + "/.korvi-download-abc");
+    QFile::remove(root + "/linked.txt");
+
+    // The cache works on in its real folder.
+    EXPECT_FALSE(load("blue.png").isNull());
+    EXPECT_TRUE(QDir(images).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot).size() > 0);
 }
 
 TEST_F(KVImageLoaderTest, PrefetchFillsTheCache_AndLabelsShowTheCachedImageAtOnce)

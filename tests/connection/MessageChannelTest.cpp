@@ -434,4 +434,45 @@ TEST(WireProtocolTest, ChannelSignature_CoversEveryKey)
     }
 }
 
+TEST_F(MessageChannelTest, StandInRelay_StampsTheChannelsSender_AndRefusesHostCommandsFromMembers)
+{
+    service.setRelayMessages(true);
+    service.state().addUser("u2", "13800000002", "李四", "tok-2");
+    DevMember member;
+    member.userId = "u2";
+    member.userName = "李四";
+    service.state().room("123456789")->members.append(member);
+    connectEngine();
+    Recorder other;
+    IMEngine memberEngine;
+    memberEngine.setDelegate(&other);
+    memberEngine.connectToRoom(params("u2", "tok-2"));
+    ASSERT_TRUE(processEventsUntil([&] { return service.channelConnectionCount("123456789", "u2") == 1; }));
+
+    const auto command = [](int event, const QString &sender) {
+        IMMessage m;
+        m.type = 1;
+        m.sender = sender;
+        m.data = {QStringLiteral(R"({"event":%1,"data":{"peerId":"-1","switchStatus":0}})").arg(event)};
+        return m;
+    };
+    // A member posing as the host: the command never reaches the host; chat does, in its own name.
+    memberEngine.sendMessage(command(13, "u1"));
+    IMMessage forged = chat("你好");
+    forged.sender = "u1";
+    memberEngine.sendMessage(forged);
+    ASSERT_TRUE(processEventsUntil([&] { return recorder.messages.size() == 1; }));
+    EXPECT_EQ(recorder.messages[0].type, 0);
+    EXPECT_EQ(recorder.messages[0].sender, "u2");
+    EXPECT_EQ(recorder.messages[0].senderName, "李四");
+
+    // The host's command reaches the member.
+    engine.sendMessage(command(13, "u1"));
+    ASSERT_TRUE(processEventsUntil([&] { return other.messages.size() == 1; }));
+    EXPECT_EQ(other.messages[0].type, 1);
+    EXPECT_EQ(other.messages[0].sender, "u1");
+    roundTrip();
+    EXPECT_EQ(recorder.messages.size(), 1);
+}
+
 } // namespace

@@ -25,7 +25,8 @@ inline const QString kSineSource = QStringLiteral("korvi_sine_source");
 inline bool serverReachable()
 {
     if (!qEnvironmentVariableIsSet("PULSE_CLIENTCONFIG")) {
-        const QString path = QDir::tempPath() + QStringLiteral("/korvi-devices-tests-client.conf");
+        // In the test run's own folder: runs side by side must not share the file.
+        const QString path = QDir::home().filePath(QStringLiteral("korvi-devices-tests-client.conf"));
         QFile file(path);
         if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
             file.write("autospawn = no\n");

@@ -64,6 +64,7 @@ public:
     ModelLogCapture()
     {
         s_lines.clear();
+        jx_forgetReportedKeys(); // what an earlier case of the process reported counts here too
         m_previous = qInstallMessageHandler([](QtMsgType, const QMessageLogContext &ctx, const QString &msg) {
             if (ctx.category && QByteArray(ctx.category) == "korvi.model")
                 s_lines << msg;

@@ -14,6 +14,11 @@ namespace {
 class RulesTarget final : public MeetingDispatchTarget {
 public:
     [[nodiscard]] QString myPhoneNumber() const override { return QStringLiteral("13800000000"); }
+    // The host's number: its commands pass, anyone else's are dropped.
+    [[nodiscard]] bool senderMayCommand(const QString &sender) const override
+    {
+        return sender == QLatin1String("13900000000") || sender == QLatin1String("mccServer");
+    }
     void controlMic(const MeetingControlData &d) override { host(d); }
     void controlCamera(const MeetingControlData &d) override { host(d); }
     void playbackResync(const MeetingControlData &d) override { play(d.duration); }

@@ -187,6 +187,28 @@ TEST(ControlDispatch, RefusedMicRequestToastsOnlyTheRequester)
     EXPECT_TRUE(signedOut.calls.isEmpty());
 }
 
+TEST(ControlDispatch, HostCommandsOnlyFromTheServiceHostsAndAssistants_ChatAndSharingFromAnyone)
+{
+    RecordingDispatchTarget target;
+    target.commanders = {"13900000000", "mccServer"};
+    const QList<qint64> hostOnly{1, 4, 5, 9, 10, 13, 14, 801, 802, 803, 804, 911, 912, 913};
+    for (const qint64 event : hostOnly) {
+        EXPECT_TRUE(MeetingMessageDispatch::isHostCommand(event)) << event;
+        dispatchControl(controlMessage(event, {{"peerId", "-1"}}, QStringLiteral("通知"), "13700000000", "成员"),
+                        target);
+    }
+    EXPECT_TRUE(target.calls.isEmpty()) << target.calls.join(", ").toStdString(); // not even the notice line
+    dispatchControl(controlMessage(13, {{"switchStatus", 1}}, {}, "13900000000", "主持人"), target);
+    dispatchControl(controlMessage(802, {}, {}, "mccServer", {}), target);
+    EXPECT_EQ(target.calls,
+              (QStringList{"roomLockChanged 1", "toastInMeeting 主持人已停止计时", "countDownViewHadEnd"}));
+
+    // What members send to each other passes.
+    target.calls.clear();
+    dispatchControl(controlMessage(707, {{"fileId", "f"}}, {}, "13700000000", "成员"), target);
+    EXPECT_EQ(target.calls, QStringList{"fileShareStarted"});
+}
+
 TEST(ControlDispatch, MessagesWithoutACommandAreDropped)
 {
     RecordingDispatchTarget target;

@@ -278,6 +278,15 @@ TEST_F(CountDownFlowTest, AttendeeDisplayFollows801_RestartsInPlace_AndEndsOn802
     ASSERT_TRUE(processEventsUntil([&] { return shown(display) == QStringLiteral("00:20"); }));
     EXPECT_EQ(middle()->findChildren<RespondCountDownView *>().size(), 1);
 
+    // More than the setter can show (99:59) is no count-down: gone.
+    service.state().room(kRoomId)->extra.insert(QStringLiteral("countdownEnd"), std::numeric_limits<qint64>::max());
+    control(801);
+    ASSERT_TRUE(processEventsUntil([&] { return !display->parentWidget(); }));
+    EXPECT_FALSE(flag());
+    service.state().room(kRoomId)->extra.insert(QStringLiteral("countdownEnd"), clock.clock.nowMs() + 20000);
+    control(801);
+    ASSERT_TRUE(processEventsUntil([&] { return display->parentWidget() == middle(); }));
+
     // Nothing left: gone, and the host may start again.
     service.state().room(kRoomId)->extra.remove(QStringLiteral("countdownEnd"));
     control(801);

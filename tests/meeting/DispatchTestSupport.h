@@ -22,6 +22,12 @@ public:
 
     [[nodiscard]] QString myPhoneNumber() const override { return phone; }
     [[nodiscard]] bool subtitlesShown() const override { return subtitles; }
+    // Senders that may give host commands; empty: everyone (the tables test what a command does).
+    QStringList commanders;
+    [[nodiscard]] bool senderMayCommand(const QString &sender) const override
+    {
+        return commanders.isEmpty() || commanders.contains(sender);
+    }
 
     void addChatLine(const MeetingMessageModel &line) override
     {

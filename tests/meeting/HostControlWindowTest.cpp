@@ -114,6 +114,7 @@ TEST_F(HostControlWindowTest, TargetedClose_TextBySender)
 TEST_F(HostControlWindowTest, OpenRequest_SecondIgnored_RefusalAnswersTheFirstRequester)
 {
     join();
+    manager()->rebuildAssistant({QStringLiteral("13700000000")});
     receive(controlMessage(Event::Microphone, micData(kMyPhone, 1), {}, kHostPhone, QStringLiteral("老王")));
     KVAlert *alert = page->micOpenRequestAlert();
     ASSERT_NE(alert, nullptr);
@@ -140,9 +141,24 @@ TEST_F(HostControlWindowTest, OpenRequest_SecondIgnored_RefusalAnswersTheFirstRe
     EXPECT_FALSE(page->isMicOn());
 }
 
+TEST_F(HostControlWindowTest, CommandsOfAMemberWhoIsNoHost_AreDropped)
+{
+    join();
+    room()->micAllowStatus = true;
+    receive(controlMessage(Event::Microphone, micData(kMyPhone, 1), {}, QStringLiteral("13700000000"),
+                           QStringLiteral("冒充者")));
+    EXPECT_EQ(page->micOpenRequestAlert(), nullptr);
+    receive(controlMessage(Event::AllowOpenMic, micData("-1", 0), {}, QStringLiteral("13700000000"),
+                           QStringLiteral("冒充者")));
+    EXPECT_TRUE(room()->micAllowStatus);
+    receive(controlMessage(Event::AllowOpenMic, micData("-1", 0), {}, kHostPhone, QStringLiteral("主持人")));
+    EXPECT_FALSE(room()->micAllowStatus);
+}
+
 TEST_F(HostControlWindowTest, OpenRequest_AcceptedOpensQuietlyAndConfirmsAfterPointEight)
 {
     join();
+    manager()->rebuildAssistant({QStringLiteral("13700000000")}); // host commands come from hosts only
     receive(controlMessage(Event::Microphone, micData(kMyPhone, 1), {}, QStringLiteral("13700000000"),
                            QStringLiteral("助理")));
     KVAlert *alert = page->micOpenRequestAlert();

@@ -422,6 +422,14 @@ TEST_F(MeetingWindowTest, RoomClosed_OtherReasonShowsGotItAndGoesHome)
     ASSERT_TRUE(processEventsUntil([&] { return requestCount(kLeavePath) == 1; })); // left before the answer
     alert->confirmButton()->click();
     EXPECT_EQ(navigator->calls, QStringList{QStringLiteral("showMainPage 1")});
+    // The count-down stop went out once, naming the room, before the room was dropped.
+    settle();
+    QStringList stops;
+    for (const DevRequest &r : service.requests()) {
+        if (r.path.endsWith(QStringLiteral("/countdownStop")))
+            stops << r.path;
+    }
+    EXPECT_EQ(stops, QStringList{QStringLiteral("/qf/meeting/control/%1/countdownStop").arg(kRoomId)});
 }
 
 TEST_F(MeetingWindowTest, RoomClosed_OtherDeviceShowsConfirmAndClosingSignsOut)
@@ -575,6 +583,8 @@ TEST_F(MeetingWindowTest, TearDown_LoginRoad_AlsoClearsDelegates)
     QPointer<MeetingViewController> alive(page);
     // Keep the page to see that no manager event reaches it after the leave.
     navigator->meetingPage = nullptr;
+    const QString token = VeskAppAgent::sharedInstance()->myInfo().authorization;
+    ASSERT_FALSE(token.isEmpty());
     page->leaveRoomAndLoginOut();
     ASSERT_TRUE(processEventsUntil([&] { return manager()->state() == VeskMeetingManager::StateIdle; }));
     // The leave request reaches the service over a socket: wait for it rather than for a guess.
@@ -584,6 +594,8 @@ TEST_F(MeetingWindowTest, TearDown_LoginRoad_AlsoClearsDelegates)
     EXPECT_EQ(page->stateMeeting(), 2); // the state-0 report never came
     EXPECT_EQ(navigator->calls, QStringList{QStringLiteral("showLoginPage")});
     EXPECT_EQ(requestCount(kLeavePath), 1);
+    // The leave carries the sign-in it leaves, though the sign-out follows in the same turn.
+    EXPECT_EQ(service.requestsFor(kLeavePath).first().header("Authorization"), token);
     // Signed in elsewhere: the stored sign-in is dropped, so the next start asks again.
     EXPECT_FALSE(VeskAppAgent::sharedInstance()->isSignedIn());
     QPointer<QWidget> view = page->view();

@@ -49,7 +49,7 @@ protected:
             {&menu.transcriptionBlock, QStringLiteral("transcription")},
             {&menu.transcriptionSettingBlock, QStringLiteral("record")}};
         for (const auto &[block, name] : blocks)
-            *block = [this, name](VeskButton *b) { calls << QStringLiteral("%1 %2").arg(name).arg(b->state()); };
+            *block = [this, name = name](VeskButton *b) { calls << QStringLiteral("%1 %2").arg(name).arg(b->state()); };
         menu.show();
     }
     void TearDown() override { VeskToast::dismissToast(); }

@@ -7,6 +7,7 @@
 #include "agent/SubtitleSettingModel.h"
 #include "agent/engine/FakeEngine.h"
 #include "connection/IMMessage.h"
+#include "foundation/AppPaths.h"
 #include "foundation/KVClock.h"
 #include "foundation/NotificationCenter.h"
 #include "meeting/common/MeetingBottomButton.h"
@@ -207,6 +208,8 @@ TEST_F(PanelWindowsTest, Transcript_DownloadPdfOnly_OverwritesAnExistingFile_ADo
         done(folder.filePath(QStringLiteral("记录")));
     };
 
+    const auto cached = [] { return QDir(AppPaths::cacheDir()).entryList(QDir::Files); };
+    const QStringList cachedBefore = cached();
     panel->view();
     panel->saveButton()->click();
     ASSERT_TRUE(processEventsUntil([&] { return !asked.message.isEmpty(); }));
@@ -217,6 +220,8 @@ TEST_F(PanelWindowsTest, Transcript_DownloadPdfOnly_OverwritesAnExistingFile_ADo
     EXPECT_TRUE(old.readAll().startsWith("%PDF"));
     old.close();
     EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files).size(), 1);
+    // The download does not stay in the caches folder once saved.
+    EXPECT_EQ(cached(), cachedBefore);
 
     asked = {};
     service.failNextReply(kDownloadPath, DevReply::file("not found", QStringLiteral("download")));
@@ -224,6 +229,7 @@ TEST_F(PanelWindowsTest, Transcript_DownloadPdfOnly_OverwritesAnExistingFile_ADo
     ASSERT_TRUE(processEventsUntil(
         [&] { return VeskToast::textOf(VeskToast::currentToast()).startsWith(QStringLiteral("转录文件下载失败：")); }));
     EXPECT_TRUE(asked.message.isEmpty());
+    EXPECT_EQ(cached(), cachedBefore);
 }
 
 // ---- Subtitles --------------------------------------------------------------------------------------

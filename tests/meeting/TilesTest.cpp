@@ -4,6 +4,7 @@
 #include "agent/engine/KRTCVideoView.h"
 #include "foundation/KVClock.h"
 #include "foundation/NotificationCenter.h"
+#include "foundation/StringHelpers.h"
 #include "meeting/window/grid/MeetingActiveView.h"
 #include "meeting/window/grid/VideoCollectionViewItem.h"
 #include "support/HostileText.h"
@@ -286,7 +287,7 @@ TEST(Tiles, HostileNames_ShowLiterallyOnTheTile)
         for (KRTCVideoView *view : {&video, static_cast<KRTCVideoView *>(nullptr)}) {
             item.setActiveModel(tile(view ? 1 : 0, "p9", name, false, view));
             const QLabel *label = item.activeView()->nameLabel();
-            EXPECT_EQ(label->text(), name);
+            EXPECT_EQ(label->text(), DataText::bounded(name, DataText::kNameLength)); // cut, never changed
             EXPECT_EQ(label->textFormat(), Qt::PlainText);
             (void)item.grab();
             EXPECT_EQ(KVDataText::markupHazards({&item}), QStringList());

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 using namespace CreateMeetingRules;
 
 namespace {
@@ -179,6 +181,11 @@ TEST(MeetingFormRulesTest, MemberCountAndFieldHeight)
     EXPECT_EQ(adjustedMemberCount(30, 20, 21), 31u);
     EXPECT_EQ(adjustedMemberCount(30, 21, 20), 29u);
     EXPECT_EQ(adjustedMemberCount(0, 1, 0), 0u);
+    // Counts from the service may reach 2^64 - 1: no signed overflow, no wrap.
+    constexpr quint64 top = std::numeric_limits<quint64>::max();
+    EXPECT_EQ(adjustedMemberCount(quint64(1) << 63, 1, 2), (quint64(1) << 63) + 1);
+    EXPECT_EQ(adjustedMemberCount(top, 1, 3), top);
+    EXPECT_EQ(adjustedMemberCount(quint64(1) << 63, 2, 1), (quint64(1) << 63) - 1);
     EXPECT_EQ(adjustedMemberCount(5, 3, 3), 5u); // a tick of someone listed changes nothing
     EXPECT_EQ(memberFieldHeight(0), 34);
     EXPECT_EQ(memberFieldHeight(1), 34);

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 using namespace MainSettingRules;
 
 namespace {
@@ -60,26 +62,34 @@ TEST(SettingsRules, NameCheck_FirstRuleThatAppliesInUtf16Units)
     EXPECT_EQ(userNameState(QStringLiteral("John O'Neil-2 张")), QString()) << "spaces, punctuation, any script";
 }
 
-TEST(SettingsRules, CurrentDevice_TheFirstOfTheGreatestSignInTimes)
+TEST(SettingsRules, CurrentDevice_TheFirstOfTheGreatestSaneSignInTimes)
 {
-    QList<MeetingRecordDeviceModel> devices(4);
-    devices[0].lastLoginTime = 100;
-    devices[1].lastLoginTime = 300;
-    devices[2].lastLoginTime = 300;
-    devices[3].lastLoginTime = 200;
-    devices[3].isLastest = true; // as a stale record might say
+    constexpr qint64 t = 1'700'000'000'000;
+    QList<MeetingRecordDeviceModel> devices(6);
+    devices[0].lastLoginTime = t + 100;
+    devices[1].lastLoginTime = t + 300;
+    devices[2].lastLoginTime = t + 300;
+    devices[3].lastLoginTime = t + 200;
+    devices[3].isLastest = true;                                   // as a stale record might say
+    devices[4].lastLoginTime = std::numeric_limits<qint64>::max(); // year 292278994
+    devices[5].lastLoginTime = -5;
     markLatestDevice(devices);
     EXPECT_EQ(latestDeviceIndex(devices), 1);
-    EXPECT_EQ((QList<bool>{devices[0].isLastest, devices[1].isLastest, devices[2].isLastest, devices[3].isLastest}),
-              (QList<bool>{false, true, false, false}));
+    QList<bool> marked;
+    for (const auto &d : devices)
+        marked.append(d.isLastest);
+    EXPECT_EQ(marked, (QList<bool>{false, true, false, false, false, false}));
     EXPECT_EQ(latestDeviceIndex({}), -1);
+    EXPECT_EQ(latestDeviceIndex(devices.mid(4)), -1);
 }
 
-TEST(SettingsRules, LastLogin_WholeSecondsOfTheMilliseconds)
+TEST(SettingsRules, LastLogin_WholeSecondsOfTheMilliseconds_NoTimeOutsideASaneRange)
 {
     EXPECT_EQ(lastLoginText(1'700'000'000'999),
               QStringLiteral("最后登陆时间: ") +
                   StringFormatter::defaultDateString(QDateTime::fromSecsSinceEpoch(1'700'000'000)));
+    for (const qint64 insane : {std::numeric_limits<qint64>::max(), qint64(-5), qint64(0)})
+        EXPECT_EQ(lastLoginText(insane), QString()) << insane;
 }
 
 TEST(SettingsRules, UploadAnswers_CodeTable)

@@ -198,7 +198,7 @@ TEST_F(SettingsWindowTest, RenameNotification_ReFeedsTheAccountPanel)
 
 TEST_F(SettingsWindowTest, Devices_InReplyOrderWithTheFirstOfTheLatestCurrent_AskedOncePerWindow)
 {
-    setDevices({1'000, 3'000, 3'000, 2'000});
+    setDevices({1'700'000'001'000, 1'700'000'003'000, 1'700'000'003'000, 1'700'000'002'000});
     MainSettingViewController *settings = open(false);
     settings->switchTab(4);
     MainSettingAccountAndSecurityPanel *panel = settings->accountAndSecurityPanel();

@@ -2,6 +2,7 @@
 
 #include "foundation/JXExtension.h"
 #include "foundation/ModelContext.h"
+#include "foundation/StringHelpers.h"
 
 #include <QTextDocument>
 #include <QTextOption>
@@ -50,15 +51,17 @@ const KVAttributedText &MeetingMessageModel::getDisplayMessage(const QFont &font
     }
     KVAttributedText text;
     text.font = font;
+    const auto name = [this] { return DataText::isolated(DataText::bounded(userName, DataText::kNameLength)); };
+    const auto line = [this] { return DataText::isolated(DataText::bounded(messageString, DataText::kChatLength)); };
     if (messageType == Chat) {
-        text.appendText(QStringLiteral("%1：").arg(userName), kNameColor);
-        text.appendText(messageString, kChatColor);
+        text.appendText(QStringLiteral("%1：").arg(name()), kNameColor);
+        text.appendText(line(), kChatColor);
         text.appendText(QStringLiteral("  "));
     } else if (messageType == Notice) {
-        text.appendText(messageString, kNoticeColor);
+        text.appendText(DataText::bounded(messageString, DataText::kChatLength), kNoticeColor);
     } else {
         const QString me = ModelContext::current().myPhoneNumber();
-        const QString who = !me.isEmpty() && phoneNumber == me ? QStringLiteral("您") : userName;
+        const QString who = !me.isEmpty() && phoneNumber == me ? QStringLiteral("您") : name();
         const QString what = messageType == Joined ? QStringLiteral("加入会议") : QStringLiteral("离开会议");
         text.appendText(who + QLatin1Char(' ') + what, kNoticeColor);
     }
@@ -82,15 +85,26 @@ QSizeF MeetingMessageModel::getMessageSizeWithMaxWidth(double width, const QFont
         if (cached.width == width && cached.font == font)
             return cached.size;
     }
-    QTextDocument document;
-    prepareDocument(document, getDisplayMessage(font), width);
-    const double fitWidth = std::ceil(width > 0 ? std::min(document.idealWidth(), width) : document.idealWidth());
-    const QSizeF size(fitWidth, std::ceil(document.size().height()));
+    auto document = std::make_shared<QTextDocument>();
+    prepareDocument(*document, getDisplayMessage(font), width);
+    // Measuring lays the document out; painting then only draws it.
+    const double fitWidth = std::ceil(width > 0 ? std::min(document->idealWidth(), width) : document->idealWidth());
+    const QSizeF size(fitWidth, std::ceil(document->size().height()));
     // A list that is resized measures at many widths; only the recent ones are worth keeping.
     if (displaySize.size() >= kSizeCacheEntries)
         displaySize.removeFirst();
-    displaySize.append({font, width, size});
+    displaySize.append({font, width, size, std::move(document)});
     return size;
+}
+
+const QTextDocument &MeetingMessageModel::laidOutDocument(double width, const QFont &font) const
+{
+    (void)getMessageSizeWithMaxWidth(width, font);
+    for (const SizeCache &cached : std::as_const(displaySize)) {
+        if (cached.width == width && cached.font == font)
+            return *cached.document;
+    }
+    return *displaySize.last().document; // not reached: the measurement just kept it
 }
 
 // Keeps the meta-object in this file, so whatever maps the model links it.

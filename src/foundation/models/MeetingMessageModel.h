@@ -39,7 +39,8 @@ public:
     QString sid;
     double occTime = 0;
 
-    // Caches of getDisplayMessage / getMessageSizeWithMaxWidth, one entry per font (and width):
+    // Caches of getDisplayMessage / getMessageSizeWithMaxWidth, one entry per font (and width), so
+    // a line is laid out once per width and font and never in a paint:
     // the overlay draws with one font and the floating list with another. A copy starts without them.
     struct DisplayCache {
         QFont font;
@@ -49,6 +50,7 @@ public:
         QFont font;
         double width = 0;
         QSizeF size;
+        std::shared_ptr<QTextDocument> document; // laid out at width, drawn as it is
     };
     mutable QList<DisplayCache> displayMessage;
     mutable QList<SizeCache> displaySize;
@@ -60,11 +62,14 @@ public:
     MeetingMessageModel &operator=(MeetingMessageModel &&) = default;
     ~MeetingMessageModel() = default;
 
-    // The coloured line in that font, built once per font and kept in displayMessage.
+    // The coloured line in that font, built once per font and kept in displayMessage. Names and
+    // text from others are cut to DataText's lengths and isolated in their direction.
     const KVAttributedText &getDisplayMessage(const QFont &font) const;
     // The line's size in that font wrapped at `width` (unbounded when width <= 0), measured once
     // per font and width and kept in displaySize.
     QSizeF getMessageSizeWithMaxWidth(double width, const QFont &font) const;
+    // The line laid out at that width and font, as measured (kept with the size).
+    const QTextDocument &laidOutDocument(double width, const QFont &font) const;
     // Lays out a display text as the measurement does, for drawing it at `width`.
     static void prepareDocument(QTextDocument &document, const KVAttributedText &text, double width);
 

@@ -13,18 +13,20 @@ namespace MeetingWindowRules {
 
 QString waitingRoomTitle(const QString &roomName, const QString &roomId)
 {
-    return QStringLiteral("%1(%2)").arg(roomName, toDisplayMeetingId(roomId));
+    return QStringLiteral("%1(%2)").arg(DataText::isolated(DataText::bounded(roomName, DataText::kNameLength)),
+                                        toDisplayMeetingId(roomId));
 }
 
 QString joinedTitle(const QString &roomName, const QString &roomId)
 {
-    return QStringLiteral("%1(%2)").arg(roomName, toDisplayMeetingId(roomId));
+    return QStringLiteral("%1(%2)").arg(DataText::isolated(DataText::bounded(roomName, DataText::kNameLength)),
+                                        toDisplayMeetingId(roomId));
 }
 
 QString watermarkText(const QString &userName, const QString &phoneNumber)
 {
     const QString tail = phoneNumber.size() == 11 ? phoneNumber.mid(7, 4) : QString();
-    return QStringLiteral("%1 %2").arg(userName, tail);
+    return QStringLiteral("%1 %2").arg(DataText::isolated(userName), tail);
 }
 
 ChatInputState chatInputState(bool privileged, bool imAllowStatus)

@@ -241,7 +241,8 @@ void ChatPanel::requestSwitch(VeskButton *sender)
         MeetingControlData data;
         data.peerId = QStringLiteral("-1");
         data.switchStatus = int(wanted);
-        manager->sendMeetingControlWithType(qint64(MeetingControlEvent::AllowSendIMMessage), data);
+        manager->sendMeetingControlWithType(qint64(MeetingControlEvent::AllowSendIMMessage), data,
+                                            {QStringLiteral("peerId"), QStringLiteral("switchStatus")});
     });
 }
 

@@ -1,5 +1,7 @@
 #include "meeting/panels/CountDownRules.h"
 
+#include <algorithm>
+
 namespace CountDownRules {
 
 int digitAdd(int value, int limit)
@@ -31,6 +33,36 @@ MinutesSeconds tick(MinutesSeconds time)
 QString twoDigits(qint64 value)
 {
     return QString::asprintf("%02lld", static_cast<long long>(value));
+}
+
+std::optional<qint64> remainingMs(const QVariant &value)
+{
+    qint64 ms = 0;
+    switch (value.typeId()) {
+    case QMetaType::Int:
+    case QMetaType::LongLong:
+    case QMetaType::UInt:
+        ms = value.toLongLong();
+        break;
+    case QMetaType::ULongLong:
+        if (value.toULongLong() > quint64(kLongestMs + 1000))
+            return std::nullopt;
+        ms = qint64(value.toULongLong());
+        break;
+    case QMetaType::Double: {
+        const double d = value.toDouble();
+        // A double outside the range would overflow the conversion.
+        if (!(d >= 0 && d <= double(kLongestMs + 1000)))
+            return std::nullopt;
+        ms = qint64(d);
+        break;
+    }
+    default:
+        return std::nullopt;
+    }
+    if (ms < 0 || ms > kLongestMs + 1000)
+        return std::nullopt;
+    return std::min(ms, kLongestMs);
 }
 
 } // namespace CountDownRules

@@ -97,8 +97,12 @@ HostCountDownView::HostCountDownView(QWidget *parent) : DraggableView(parent)
         {secondsAddButton, &HostCountDownView::oneSecondAddAction},
         {seconsSubtractButton, &HostCountDownView::oneSecondSubtractAction},
     };
-    for (const auto &[button, action] : actions)
+    // Named copies, not a structured binding: older compilers cannot capture one.
+    for (const auto &entry : actions) {
+        VeskButton *button = entry.first;
+        const auto action = entry.second;
         connect(button, &VeskButton::clicked, this, [this, button, action] { (this->*action)(button); });
+    }
 
     line = new QWidget(this);
     line->setGeometry(0, 153, kWidth, 1);

@@ -62,17 +62,15 @@ public:
 
     [[nodiscard]] QSize sizeHint(const QStyleOptionViewItem &, const QModelIndex &index) const override
     {
-        const MeetingMessageModel &line = m_view->m_msgDataArr.at(index.row());
-        return {int(m_view->cellWidth()),
-                MeetingMessageCell::rowHeight(line, m_view->cellWidth(), !m_view->m_floatingState)};
+        return {int(m_view->cellWidth()), m_view->rowHeightAt(index.row())};
     }
     void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override
     {
+        // The line itself, not a copy: a copy would start without its laid-out text.
         MeetingMessageCell *cell = m_view->m_cell;
         cell->setCellWidth(m_view->cellWidth());
         cell->setEnableBK(!m_view->m_floatingState);
-        cell->setMessageModel(m_view->m_msgDataArr.at(index.row()));
-        cell->paintCell(*painter, option.rect);
+        cell->paintCell(*painter, option.rect, m_view->m_msgDataArr.at(index.row()));
     }
 
 private:
@@ -167,6 +165,22 @@ void IMDisplayView::updatePlacement()
     m_placing = false;
 }
 
+int IMDisplayView::rowHeightAt(int row)
+{
+    const double width = cellWidth();
+    if (width != m_rowsWidth || m_floatingState != m_rowsFloating) {
+        m_rowsWidth = width;
+        m_rowsFloating = m_floatingState;
+        m_rowHeights.fill(-1);
+    }
+    if (m_rowHeights.size() < m_msgDataArr.size())
+        m_rowHeights.resize(m_msgDataArr.size(), -1);
+    int &height = m_rowHeights[row];
+    if (height < 0)
+        height = MeetingMessageCell::rowHeight(m_msgDataArr.at(row), width, !m_floatingState);
+    return height;
+}
+
 void IMDisplayView::applyHeight()
 {
     if (m_floatingState)
@@ -175,8 +189,8 @@ void IMDisplayView::applyHeight()
     if (width != m_contentWidth) {
         m_contentWidth = width;
         m_contentHeight = 0;
-        for (const MeetingMessageModel &line : std::as_const(m_msgDataArr))
-            m_contentHeight += MeetingMessageCell::rowHeight(line, width, true);
+        for (int row = 0; row < m_msgDataArr.size(); ++row)
+            m_contentHeight += rowHeightAt(row);
     }
     updatePlacement();
 }
@@ -185,7 +199,7 @@ void IMDisplayView::addSingleMessage(const MeetingMessageModel &line)
 {
     m_model->appendRow(line);
     if (!m_floatingState && cellWidth() == m_contentWidth)
-        m_contentHeight += MeetingMessageCell::rowHeight(line, cellWidth(), true);
+        m_contentHeight += rowHeightAt(int(m_msgDataArr.size()) - 1);
     applyHeight();
     m_msgTable->scrollTo(m_model->index(int(m_msgDataArr.size()) - 1), QAbstractItemView::PositionAtBottom);
 }

@@ -70,6 +70,9 @@ private:
     class Model;
     class Delegate;
     void applyHeight();
+    // A row's height at the current cell width and state: measured once and kept, so adding a
+    // line or painting measures no other row.
+    int rowHeightAt(int row);
 
     QList<MeetingMessageModel> m_msgDataArr;
     QListView *m_msgTable = nullptr;
@@ -84,4 +87,7 @@ private:
     bool m_placing = false;
     int m_contentHeight = 0;
     double m_contentWidth = 0; // the cell width the content height was summed at
+    QList<int> m_rowHeights;   // per row, -1 not measured yet; for m_rowsWidth and m_rowsFloating
+    double m_rowsWidth = -1;
+    bool m_rowsFloating = false;
 };

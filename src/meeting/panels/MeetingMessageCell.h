@@ -37,11 +37,15 @@ public:
     // Where the text and the bubble go in a row of that height (the bubble is empty without one).
     [[nodiscard]] QRect messageLabelFrame() const;
     [[nodiscard]] QRect bubbleFrame(int rowHeight) const;
+    [[nodiscard]] QRect messageLabelFrame(const MeetingMessageModel &line) const;
+    [[nodiscard]] QRect bubbleFrame(const MeetingMessageModel &line, int rowHeight) const;
     static inline const QColor kBubbleColor = QColor::fromRgbF(0, 0, 0, 0.7);
     static constexpr double kBubbleRadius = 6;
 
-    // Paints the row into rect (the list's delegate and the cell itself).
+    // Paints the row into rect (the cell itself), or a line of the list in this cell's width and
+    // state: the line's text as it was laid out when measured, never laid out again here.
     void paintCell(QPainter &painter, const QRect &rect) const;
+    void paintCell(QPainter &painter, const QRect &rect, const MeetingMessageModel &line) const;
 
 protected:
     void paintEvent(QPaintEvent *event) override;

@@ -33,6 +33,7 @@ Message closing(qint64 type, const QString &peerId, bool isClose, const QString 
     m.data.peerId = RXEncrypt::aes128ecbDecrypt(peerId);
     m.data.switchStatus = isClose ? 0 : 1;
     m.data.sender = me().phoneNumber;
+    m.fields = {QStringLiteral("peerId"), QStringLiteral("switchStatus"), QStringLiteral("sender")};
     if (isClose && peerId == QLatin1String("-1"))
         m.message = allText;
     return m;
@@ -45,6 +46,7 @@ Message permission(qint64 type, const QString &peerId, bool notAllowed)
     m.data.peerId = RXEncrypt::aes128ecbDecrypt(peerId);
     m.data.senderName = me().userName;
     m.data.switchStatus = notAllowed ? 0 : 1;
+    m.fields = {QStringLiteral("peerId"), QStringLiteral("switchStatus"), QStringLiteral("senderName")};
     if (notAllowed && peerId == QLatin1String("-1"))
         m.message = QString(QLatin1String(""));
     return m;
@@ -81,7 +83,7 @@ void send(const Message &message)
     VeskAppAgent *agent = VeskAppAgent::existingInstance();
     VeskMeetingManager *manager = agent ? agent->meetingManager() : nullptr;
     if (manager)
-        manager->sendMeetingControlWithType(message.type, message.data, message.message.value_or(QString()));
+        manager->sendMeetingControlWithType(message.type, message.data, message.fields, message.message);
 }
 
 void sendMicControlDataWithPeerId(const QString &peerId, bool isClose)

@@ -6,6 +6,7 @@
 #include "foundation/models/MeetingControlData.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <optional>
@@ -16,6 +17,7 @@ struct Message {
     qint64 type = 0;
     MeetingControlData data;
     std::optional<QString> message; // none, or a text (which may be empty)
+    QStringList fields;             // the fields of data the message carries
 
     bool operator==(const Message &) const = default;
 };

@@ -14,7 +14,6 @@ using MeetingIcons::Painter;
 
 const QColor kWhite(0xF0, 0xF0, 0xF0);
 const QColor kGrey(0x8E, 0x8E, 0x93);
-const QColor kRed(0xFF, 0x65, 0x6B);
 const QColor kBlue(0x00, 0x7A, 0xFF);
 
 void share(QPainter &p, double s, bool on)

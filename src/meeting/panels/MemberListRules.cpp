@@ -259,7 +259,8 @@ QString displayName(const MeetingMemberModelCopy &row)
         tags << MemberListTexts::kAssistant;
     if (tags.isEmpty())
         return row.userName;
-    return row.userName + MemberListTexts::kTagsFormat.arg(tags.join(QLatin1Char(',')));
+    // Our tags after the name stay in their place whatever direction marks the name holds.
+    return DataText::isolated(row.userName) + MemberListTexts::kTagsFormat.arg(tags.join(QLatin1Char(',')));
 }
 
 bool hoverAllowed(const Viewer &viewer, const MeetingMemberModelCopy &row)

@@ -3,6 +3,7 @@
 // buttons. Each asks the service first; control messages to the members follow a success.
 
 #include "meeting/panels/MemberListViewController.h"
+#include "uikit/KVDataText.h"
 
 #include "agent/VeskAppAgent.h"
 #include "agent/VeskMeetingManager.h"
@@ -210,13 +211,14 @@ void MemberListViewController::removeToWaitingRoom(const MemberRow &row)
     collapseMenuRow();
     QPointer<MemberListViewController> self(this);
     KVAlert *alert = KVMemberAlert::alertWithTitle(
-        kMoveToWaitingAsk.arg(row->userName), false, QString(), QVariant(), [self, row](const QVariant &, bool) {
+        kMoveToWaitingAsk.arg(KVDataText::isolated(row->userName)), false, QString(), QVariant(),
+        [self, row](const QVariant &, bool) {
             if (!self)
                 return;
             VeskAppAgent::sharedInstance()->memberMoveIntoWaitingRoom(
                 self, {RXEncrypt::aes128ecbEncrypt(row->phoneNumber)}, [self, row](const KVMResponse &reply) {
                     if (self && reply.successed)
-                        VeskToast::showToast(kMovedToWaiting.arg(row->userName));
+                        VeskToast::showToast(kMovedToWaiting.arg(KVDataText::isolated(row->userName)));
                 });
         });
     showAlert(alert, QStringLiteral("moveToWaitingRoomAlert"), window());
@@ -227,7 +229,8 @@ void MemberListViewController::moveOutMeetingRoom(const MemberRow &row)
     collapseMenuRow();
     QPointer<MemberListViewController> self(this);
     KVAlert *alert = KVMemberAlert::alertWithTitle(
-        kRemoveAsk.arg(row->userName), true, kNoReEntry, QVariant(), [self, row](const QVariant &, bool forbid) {
+        kRemoveAsk.arg(KVDataText::isolated(row->userName)), true, kNoReEntry, QVariant(),
+        [self, row](const QVariant &, bool forbid) {
             if (!self)
                 return;
             VeskAppAgent::sharedInstance()->memberMoveOutfromMeetingRoom(
@@ -235,7 +238,8 @@ void MemberListViewController::moveOutMeetingRoom(const MemberRow &row)
                     if (!self)
                         return;
                     // Told as done only when it is.
-                    VeskToast::showToast(reply.successed ? kRemoved.arg(row->userName) : failureText(reply.message));
+                    VeskToast::showToast(reply.successed ? kRemoved.arg(KVDataText::isolated(row->userName))
+                                                         : failureText(reply.message));
                 });
         });
     showAlert(alert, QStringLiteral("removeMemberAlert"), window());

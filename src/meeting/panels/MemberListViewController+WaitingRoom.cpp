@@ -4,6 +4,7 @@
 // service took the admit or the removal.
 
 #include "meeting/panels/MemberListViewController.h"
+#include "uikit/KVDataText.h"
 
 #include "agent/VeskAppAgent.h"
 #include "agent/VeskMeetingManager.h"
@@ -97,7 +98,8 @@ void MemberListViewController::removeWaiting(const IMSystemSubMessage &entry)
 {
     QPointer<MemberListViewController> self(this);
     KVAlert *alert = KVMemberAlert::alertWithTitle(
-        kRemoveWaitingAsk.arg(entry.userName), false, QString(), QVariant(), [self, entry](const QVariant &, bool) {
+        kRemoveWaitingAsk.arg(KVDataText::isolated(entry.userName)), false, QString(), QVariant(),
+        [self, entry](const QVariant &, bool) {
             if (!self)
                 return;
             VeskAppAgent::sharedInstance()->memberMoveOutfromMeetingRoom(
@@ -105,7 +107,7 @@ void MemberListViewController::removeWaiting(const IMSystemSubMessage &entry)
                     VeskMeetingManager *manager = MemberListContext::manager();
                     if (!reply.successed || !manager)
                         return;
-                    VeskToast::showToast(kRemovedWaiting.arg(entry.userName));
+                    VeskToast::showToast(kRemovedWaiting.arg(KVDataText::isolated(entry.userName)));
                     manager->waitRoomRemoveMember(entry);
                 });
         });

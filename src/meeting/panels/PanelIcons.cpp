@@ -14,7 +14,6 @@ using MeetingIcons::Painter;
 
 const QColor kWhite(0xF2, 0xF2, 0xF7);
 const QColor kBlue(0x00, 0x7A, 0xFF);
-const QColor kRed(0xFF, 0x65, 0x6B);
 
 QPen pen(const QColor &c, double s)
 {

@@ -1,6 +1,7 @@
 #include "meeting/panels/SubtitleRules.h"
 
 #include "foundation/JXExtension.h"
+#include "foundation/StringHelpers.h"
 
 namespace SubtitleRules {
 
@@ -18,7 +19,9 @@ QList<KVSubTitleModel> resultsToShow(const QStringList &data, int subtitleLangua
         const QString text = subtitleLanguage != 0 ? result.enText : result.cnText;
         if (result.resultType == KVSubTitleModel::Temporary && lastShowMs && nowMs - *lastShowMs <= kTemporaryGapMs)
             continue;
-        result.showText = text;
+        // Cut where it enters the box: no real subtitle is this long.
+        result.showText = DataText::bounded(text, DataText::kLineLength);
+        result.senderName = DataText::bounded(result.senderName, DataText::kNameLength);
         shown.append(result);
     }
     return shown;

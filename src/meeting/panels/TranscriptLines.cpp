@@ -1,6 +1,7 @@
 #include "meeting/panels/TranscriptLines.h"
 
 #include "foundation/JXExtension.h"
+#include "foundation/StringHelpers.h"
 
 #include <algorithm>
 
@@ -13,10 +14,11 @@ std::optional<KVSubTitleRecord> TranscriptLines::recordFromJson(const QString &j
     // Without a speaker the line could never be followed.
     if (record.senderId.isEmpty())
         return std::nullopt;
-    record.name = record.senderName;
+    // Cut where they enter: the list lays each line out, and no real line is this long.
+    record.name = DataText::bounded(record.senderName, DataText::kNameLength);
     record.timeStamp = record.senderTime;
     // Always the corrected Chinese text, whatever the subtitle language.
-    record.content = record.cnTextFix;
+    record.content = DataText::bounded(record.cnTextFix, DataText::kLineLength);
     return record;
 }
 
@@ -34,8 +36,9 @@ QList<KVSubTitleRecord> TranscriptLines::recordsFromMessage(const QStringList &d
     return records;
 }
 
-void TranscriptLines::setContent(Line &line, const QString &content)
+void TranscriptLines::setContent(Line &line, const QString &text)
 {
+    const QString content = DataText::bounded(text, DataText::kLineLength);
     if (line.record.content == content)
         return;
     line.record.content = content;

@@ -4,6 +4,7 @@
 #include "foundation/JXExtension.h"
 #include "foundation/KVClock.h"
 #include "foundation/NotificationCenter.h"
+#include "foundation/StringHelpers.h"
 #include "foundation/models/KVSubTitleListModel.h"
 #include "foundation/models/MeetingInfoModel.h"
 #include "meeting/common/MeetingCurrent.h"
@@ -395,7 +396,9 @@ void TranscriptionViewController::searchList(const QString &text)
         }
         QList<TranscriptLines::Row> rows;
         for (const QVariant &entry : reply.dataMap().value(QStringLiteral("list")).toList()) {
-            const auto record = jx_objectWithKeyValues<KVSubTitleRecord>(entry);
+            auto record = jx_objectWithKeyValues<KVSubTitleRecord>(entry);
+            record.name = DataText::bounded(record.name, DataText::kNameLength);
+            record.content = DataText::bounded(record.content, DataText::kLineLength);
             rows.append({record, TranscriptionViewCell::measureTextHeight(record.content)});
         }
         self->m_dataSourceArray = rows;
@@ -418,6 +421,8 @@ void TranscriptionViewController::saveButtonAction()
             return;
         // The service names a missing transcript "download".
         if (filePath.isEmpty() || QFileInfo(filePath).fileName() == QLatin1String("download")) {
+            if (!filePath.isEmpty())
+                QFile::remove(filePath);
             VeskToast::showToast(kDownloadFailed.arg(error.isEmpty() ? 0 : -1).arg(error));
             return;
         }
@@ -427,8 +432,11 @@ void TranscriptionViewController::saveButtonAction()
 
 void TranscriptionViewController::saveDownloadedFile(const QString &downloaded)
 {
-    if (!fileChooser)
+    // The download is only a step on the way: it leaves the caches folder whatever the user chooses.
+    if (!fileChooser) {
+        QFile::remove(downloaded);
         return;
+    }
     SaveRequest request;
     request.message = kSaveMessage;
     request.proposedName = QFileInfo(downloaded).fileName();
@@ -436,12 +444,16 @@ void TranscriptionViewController::saveDownloadedFile(const QString &downloaded)
     request.canCreateDirectories = true;
     QPointer<TranscriptionViewController> self(this);
     fileChooser(isViewLoaded() ? view()->window() : nullptr, request, [self, downloaded](QString chosen) {
-        if (!self || chosen.isEmpty())
+        if (!self || chosen.isEmpty()) {
+            QFile::remove(downloaded);
             return;
+        }
         // Only PDF: another name gets the PDF extension.
         if (QFileInfo(chosen).suffix().compare(QLatin1String("pdf"), Qt::CaseInsensitive) != 0)
             chosen += QStringLiteral(".pdf");
-        VeskToast::showToast(replaceWithCopy(downloaded, chosen) ? kSaved : kSaveFailed);
+        const bool saved = replaceWithCopy(downloaded, chosen);
+        QFile::remove(downloaded);
+        VeskToast::showToast(saved ? kSaved : kSaveFailed);
     });
 }
 

@@ -1,4 +1,5 @@
 #include "meeting/sharing/MeetingSharing.h"
+#include "uikit/KVDataText.h"
 
 #include "agent/VeskAppAgent.h"
 #include "agent/VeskMeetingManager.h"
@@ -121,7 +122,8 @@ void MeetingSharing::applyDocumentShare(const MeetingControlData &data)
     }
     const bool selfSharing = manager && manager->selfFileSharing();
     if (!selfSharing && m_state.fileShareDatailModel)
-        VeskToast::showToast(QStringLiteral("%1的共享已结束").arg(m_state.fileShareDatailModel->userName));
+        VeskToast::showToast(
+            QStringLiteral("%1的共享已结束").arg(KVDataText::isolated(m_state.fileShareDatailModel->userName)));
     m_state.fileShareFlipOverReceiveSequenceId = 0;
     m_state.fileShareDatailModel = std::make_shared<FileShareDatailModel>();
     setFileShareMode(0);

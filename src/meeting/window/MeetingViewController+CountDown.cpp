@@ -12,6 +12,7 @@
 #include "meeting/common/MeetingBottomButton.h"
 #include "meeting/common/MeetingCurrent.h"
 #include "meeting/panels/ApplicationView.h"
+#include "meeting/panels/CountDownRules.h"
 #include "meeting/panels/HostCountDownStartView.h"
 #include "meeting/panels/HostCountDownView.h"
 #include "meeting/panels/PanelViews.h"
@@ -41,7 +42,8 @@ std::optional<qint64> remainingMs(const KVMResponse &reply)
     const auto it = data.constFind(QStringLiteral("countdown"));
     if (it == data.constEnd())
         return std::nullopt;
-    return it->toLongLong();
+    // A time the setter could not show is no count-down.
+    return CountDownRules::remainingMs(*it).value_or(0);
 }
 
 // Off the screen; a floating window that only held the view goes with it, so no empty window stays,

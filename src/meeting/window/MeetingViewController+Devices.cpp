@@ -1,6 +1,7 @@
 // Own microphone, camera and speaker; host control of them; device pop-ups and floating windows.
 
 #include "meeting/window/MeetingViewController.h"
+#include "uikit/KVDataText.h"
 
 #include "agent/OmbrelManager.h"
 #include "agent/VeskAppAgent.h"
@@ -451,7 +452,8 @@ void MeetingViewController::showMicOpenRequest(const MeetingControlData &data)
         MeetingControlData reply;
         reply.peerId = data.sender;
         if (VeskMeetingManager *manager = MeetingCurrent::manager())
-            manager->sendMeetingControlWithType(qint64(MeetingControlEvent::MicRequestRefused), reply);
+            manager->sendMeetingControlWithType(qint64(MeetingControlEvent::MicRequestRefused), reply,
+                                                {QStringLiteral("peerId")});
         const VeskUserModel &me = VeskAppAgent::sharedInstance()->myInfo();
         KVLogManager::sharedInstance().logInfo(
             QStringLiteral("单人开麦"), QStringLiteral("INFO"),
@@ -466,8 +468,8 @@ void MeetingViewController::showMicOpenRequest(const MeetingControlData &data)
         weak->m_devices.alertShow = false;
         uploadRecord(QStringLiteral("receiveImOpenMic"), start, true, QString(), data.peerId);
     };
-    KVAlert *alert =
-        KVAlert::alertWithMessage(Rules::kOpenRequest.arg(name), Rules::kDontOpen, Rules::kOpen, refuse, accept);
+    KVAlert *alert = KVAlert::alertWithMessage(Rules::kOpenRequest.arg(KVDataText::isolated(name)), Rules::kDontOpen,
+                                               Rules::kOpen, refuse, accept);
     alert->setObjectName(QStringLiteral("micOpenRequestAlert"));
     m_devices.micOpenRequestAlert = alert;
     m_devices.alertShow = true;

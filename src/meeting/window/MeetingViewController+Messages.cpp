@@ -6,7 +6,9 @@
 #include "agent/VeskMeetingManager.h"
 #include "foundation/MainQueue.h"
 #include "foundation/NotificationCenter.h"
+#include "foundation/RXEncrypt.h"
 #include "foundation/models/MeetingInfoModel.h"
+#include "meeting/common/AssistantRecords.h"
 #include "meeting/common/MeetingCurrent.h"
 #include "meeting/common/MeetingHostControlRules.h"
 #include "meeting/common/MeetingLog.h"
@@ -49,6 +51,24 @@ public:
         return agent ? agent->myInfo().phoneNumber : QString();
     }
     [[nodiscard]] bool subtitlesShown() const override { return c->panels().panel<SubtitlePanel>().showSubtitleView(); }
+    [[nodiscard]] bool senderMayCommand(const QString &sender) const override
+    {
+        if (sender == QLatin1String("mccServer"))
+            return true;
+        QString plain = RXEncrypt::aes128ecbDecrypt(sender);
+        if (plain.isEmpty())
+            plain = sender;
+        if (plain.isEmpty())
+            return false;
+        if (const auto room = MeetingCurrent::room(); room && room->creatorId == plain)
+            return true;
+        VeskMeetingManager *manager = MeetingCurrent::manager();
+        if (!manager)
+            return false;
+        const auto member = manager->memberForId(plain);
+        return (member && member->isAssistantHost()) ||
+               AssistantRecords::contains(manager->asssitantRecordArray(), plain);
+    }
 
     void addChatLine(const MeetingMessageModel &line) override { c->addSingleMessage(line); }
     void transcriptionItems(const IMMessage &message) override { c->transcriptionReceiveMessages(message); }

@@ -113,6 +113,8 @@ void MeetingViewController::onRoomClosed(const QString &reason)
         return;
     m_lifetime.roomClosedAlertShown = true;
     stopScreenShare(true);
+    // While the room is still the joined one: its stop names it.
+    countDownViewHadEnd();
     VeskAppAgent *agent = VeskAppAgent::sharedInstance();
     agent->leaveMeeting();
     if (VeskMeetingManager *manager = agent->meetingManager()) {

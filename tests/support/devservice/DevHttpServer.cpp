@@ -9,7 +9,23 @@
 #include <QMetaEnum>
 #include <QPointer>
 #include <QTcpSocket>
-#include <QUrlQuery>
+
+namespace {
+// As a service's form decoder reads "a=b&c=d" (the query too): "+" is a space, "%XX" a byte.
+void decodeForm(const QByteArray &encoded, QVariantMap &into)
+{
+    for (const QByteArray &pair : encoded.split('&')) {
+        if (pair.isEmpty())
+            continue;
+        const qsizetype eq = pair.indexOf('=');
+        const auto decode = [](QByteArray part) {
+            part.replace('+', ' ');
+            return QString::fromUtf8(QByteArray::fromPercentEncoding(part));
+        };
+        into.insert(decode(pair.left(eq < 0 ? pair.size() : eq)), eq < 0 ? QString() : decode(pair.mid(eq + 1)));
+    }
+}
+} // namespace
 
 DevHttpServer::DevHttpServer(DevService *service) : m_service(service) {}
 
@@ -20,9 +36,7 @@ bool DevHttpServer::handleRequest(const QHttpServerRequest &request, QTcpSocket 
                      QMetaEnum::fromType<QHttpServerRequest::Method>().valueToKey(static_cast<int>(request.method())))
                      .toUpper();
     req.path = request.url().path();
-    const QUrlQuery query = request.query();
-    for (const auto &[key, value] : query.queryItems(QUrl::FullyDecoded))
-        req.query.insert(key, value);
+    decodeForm(request.url().query(QUrl::FullyEncoded).toLatin1(), req.query);
     for (const auto &[name, value] : request.headers())
         req.headers.insert(name.toLower(), value);
     req.body = request.body();
@@ -30,10 +44,7 @@ bool DevHttpServer::handleRequest(const QHttpServerRequest &request, QTcpSocket 
     if (contentType.startsWith("application/json")) {
         req.json = QJsonDocument::fromJson(req.body).object();
     } else if (contentType.startsWith("application/x-www-form-urlencoded")) {
-        QByteArray body = req.body;
-        body.replace('+', ' ');
-        for (const auto &[key, value] : QUrlQuery(QString::fromUtf8(body)).queryItems(QUrl::FullyDecoded))
-            req.form.insert(key, value);
+        decodeForm(req.body, req.form);
     } else if (contentType.startsWith("multipart/form-data")) {
         parseMultipart(contentType, req.body, req.form, req.files);
     }

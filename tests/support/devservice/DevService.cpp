@@ -6,9 +6,11 @@
 #include "foundation/KVClock.h"
 
 #include <QDateTime>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QLoggingCategory>
 #include <QRegularExpression>
+#include <QSet>
 #include <QSslCertificate>
 #include <QSslKey>
 #include <QSslSocket>
@@ -547,12 +549,41 @@ void DevService::onChannelText(ChannelPeer *peer, const QString &text)
     if (m_relay && (type == 0 || type == 1)) {
         const QString roomId = peer->roomId;
         const QString from = peer->userId;
+        // As the service does: the sender is the channel's own sign-in, whatever the client wrote,
+        // and only the host and assistant hosts give host commands.
+        QJsonObject relayed = msg;
+        const DevUser *user = m_state.user(from);
+        relayed.insert(QStringLiteral("sender"), from);
+        relayed.insert(QStringLiteral("senderName"), user ? user->userName : QString());
+        if (type == 1 && isHostCommand(relayed) && !mayCommand(roomId, from)) {
+            qCInfo(korviDevService) << "host command from a member refused" << from;
+            return;
+        }
         for (ChannelPeer *other : peers(roomId, {})) {
             if (other->userId != from)
                 sendEncrypted(other, {{QStringLiteral("cmd"), QLatin1String(WireProtocol::CmdMessage)},
-                                      {QStringLiteral("msg"), msg}});
+                                      {QStringLiteral("msg"), relayed}});
         }
     }
+}
+
+bool DevService::isHostCommand(const QJsonObject &message)
+{
+    static const QSet<qint64> hostEvents{1, 4, 5, 9, 10, 13, 14, 801, 802, 803, 804, 911, 912, 913};
+    const QJsonValue first = message.value(QStringLiteral("data")).toArray().at(0);
+    const QJsonObject command = QJsonDocument::fromJson(first.toString().toUtf8()).object();
+    return hostEvents.contains(command.value(QStringLiteral("event")).toInteger(-1));
+}
+
+bool DevService::mayCommand(const QString &roomId, const QString &userId)
+{
+    DevRoom *room = m_state.room(roomId);
+    if (!room)
+        return false;
+    if (room->hostUserId == userId)
+        return true;
+    const DevMember *member = room->member(userId);
+    return member && member->assistant;
 }
 
 QList<DevService::ChannelPeer *> DevService::peers(const QString &roomId, const QString &userId) const

@@ -277,7 +277,8 @@ public:
     void setHeartbeatAckData(const QString &roomId, const QJsonObject &data);
     // Called for every delivered client message (after the log), e.g. to broadcast chat.
     std::function<void(const DevChannelMessage &message)> onChannelMessage;
-    // Relay delivered chat/control messages (types 0, 1) to the room's other members.
+    // Relay delivered chat/control messages (types 0, 1) to the room's other members, stamped with
+    // the channel's sender; host commands only from the room's host and assistant hosts.
     void setRelayMessages(bool relay) { m_relay = relay; }
 
 Q_SIGNALS:
@@ -285,6 +286,8 @@ Q_SIGNALS:
     void channelMessageReceived(const QString &roomId, const QString &userId);
 
 private:
+    [[nodiscard]] static bool isHostCommand(const QJsonObject &message);
+    [[nodiscard]] bool mayCommand(const QString &roomId, const QString &userId);
     struct Route;
     struct ChannelPeer;
     struct Hook;

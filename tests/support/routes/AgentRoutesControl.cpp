@@ -2,6 +2,8 @@
 // share lock, recording) and subtitles.
 #include "routes/AgentRoutesSupport.h"
 
+#include "devservice/DevShape.h"
+
 #include "foundation/KVClock.h"
 
 #include <QJsonDocument>
@@ -14,19 +16,27 @@ namespace {
 
 using ControlFn = std::function<DevReply(DevRoom &room, DevUser &user, const DevRequest &req)>;
 
-// Registers a control route "/qf/meeting/control/<roomId>/<action>".
-void control(DevService &svc, const char *method, const QString &action, bool hostOnly, ControlFn fn)
+// Registers a control route "/qf/meeting/control/<roomId>/<action>" taking what shape says: after
+// the sign-in and the room are checked, a request with other keys or types is refused.
+void control(DevService &svc, const char *method, const QString &action, bool hostOnly, const DevShape &shape,
+             ControlFn fn)
 {
     svc.route(QString::fromLatin1(method), QStringLiteral("/qf/meeting/control/<roomId>/") + action,
-              [&svc, hostOnly, fn](const DevRequest &req) {
+              [&svc, hostOnly, shape, fn](const DevRequest &req) {
                   DevReply error;
                   DevUser *user = nullptr;
                   DevRoom *room = controlRoom(svc, req, hostOnly, &user, &error);
                   if (!room)
                       return error;
+                  if (const QString why = shape.mismatch(req); !why.isEmpty())
+                      return DevService::fail(BadRequest, QStringLiteral("参数错误: %1").arg(why));
                   return fn(*room, *user, req);
               });
 }
+
+constexpr unsigned Str = DevKey::String;
+constexpr unsigned Int = DevKey::Integer;
+constexpr unsigned Flag = DevKey::Flag;
 
 QStringList targetsOf(const DevRequest &req, const QString &key = QStringLiteral("target"))
 {
@@ -43,11 +53,12 @@ QJsonObject serviceCommand(int event, const QJsonObject &data)
 }
 
 // A service command to every member of the room but the one whose request caused it.
-void tellOthers(DevService &svc, const DevRoom &room, const DevUser &user, int event)
+void tellOthers(DevService &svc, const DevRoom &room, const DevUser &user, int event,
+                const QJsonObject &data = QJsonObject{})
 {
     for (const DevMember &m : std::as_const(room.members)) {
         if (m.userId != user.userId)
-            svc.sendChannelMessage(room.roomId, m.userId, serviceCommand(event, QJsonObject{}));
+            svc.sendChannelMessage(room.roomId, m.userId, serviceCommand(event, data));
     }
 }
 
@@ -81,11 +92,13 @@ const bool registered = DevServiceRoutes::add(QStringLiteral("agent-control"), [
                           status = 3;
                       return DevService::ok(QJsonObject{{"enterStatus", status}});
                   });
-    control(svc, "POST", QStringLiteral("close"), true, [&svc](DevRoom &room, DevUser &, const DevRequest &) {
-        closeRoom(svc, room);
-        return DevService::ok();
-    });
+    control(svc, "POST", QStringLiteral("close"), true, DevShape{},
+            [&svc](DevRoom &room, DevUser &, const DevRequest &) {
+                closeRoom(svc, room);
+                return DevService::ok();
+            });
     control(svc, "POST", QStringLiteral("member/config"), false,
+            DevShape{body("cameraStatus", Flag, false), body("micStatus", Flag, false), body("myLan", Str, false)},
             [](DevRoom &room, DevUser &user, const DevRequest &req) {
                 DevMember *me = room.member(user.userId);
                 if (!me)
@@ -98,75 +111,85 @@ const bool registered = DevServiceRoutes::add(QStringLiteral("agent-control"), [
                     me->extra.insert(QStringLiteral("myLan"), str(req, QStringLiteral("myLan")));
                 return DevService::ok();
             });
-    control(svc, "GET", QStringLiteral("onDvr"), false, [](DevRoom &room, DevUser &user, const DevRequest &) {
-        if (room.flags.value(QStringLiteral("enableRecordStatus")).toInt() != 1 &&
-            !isHostOrAssistant(room, user.userId))
-            return DevService::fail(Forbidden, QStringLiteral("主持人关闭云录制权限"));
-        if (room.extra.contains(QStringLiteral("dvrStart")))
-            return DevService::fail(RecordingOn, QStringLiteral("云录制已在进行中"));
-        room.extra.insert(QStringLiteral("dvrStart"), nowMs());
-        return DevService::ok();
-    });
-    control(svc, "GET", QStringLiteral("offDvr"), false, [&svc](DevRoom &room, DevUser &, const DevRequest &) {
-        if (!room.extra.contains(QStringLiteral("dvrStart")))
-            return DevService::fail(RecordingOff, QStringLiteral("云录制未开启"));
-        const qint64 started = room.extra.take(QStringLiteral("dvrStart")).toLongLong();
-        QVariantList recordings = listIn(svc.state().extra, QStringLiteral("recordings"));
-        const QString seq = svc.state().nextId(QStringLiteral("dvr"));
-        const double seconds = std::max<double>(1.0, double(nowMs() - started) / 1000.0);
-        recordings.append(QVariantMap{
-            {QStringLiteral("roomId"), room.roomId},
-            {QStringLiteral("roomName"), room.roomName},
-            {QStringLiteral("owner"), room.hostUserId},
-            {QStringLiteral("meetingBeginTime"), nowText()},
-            {QStringLiteral("dvrSequenceId"), seq},
-            {QStringLiteral("dvrName"), QStringLiteral("%1_%2.mp4").arg(room.roomName, seq)},
-            {QStringLiteral("dvrTimeLength"), seconds},
-            {QStringLiteral("dvrSize"), qint64(seconds * 125000)},
-            {QStringLiteral("dvrStatus"), 3},
-            {QStringLiteral("dvrDownPath"),
-             svc.baseUrl().toString() + QStringLiteral("/dvr/file/") + seq + QStringLiteral(".mp4")},
-            {QStringLiteral("dvrPicPath"), QString()},
-            {QStringLiteral("dvrPlayUrl"),
-             svc.baseUrl().toString() + QStringLiteral("/dvr/file/") + seq + QStringLiteral(".mp4")},
-            {QStringLiteral("progress"), 100},
-        });
-        svc.state().extra.insert(QStringLiteral("recordings"), recordings);
-        if (auto it = svc.state().scheduled.find(room.roomId); it != svc.state().scheduled.end())
-            it->fields.insert(QStringLiteral("hasDvr"), true);
-        return DevService::ok();
-    });
-    control(svc, "POST", QStringLiteral("switch/mic"), true, [](DevRoom &room, DevUser &, const DevRequest &req) {
-        const QStringList targets = targetsOf(req);
-        const bool on = num(req, QStringLiteral("act")) != 0;
-        for (DevMember &m : room.members) {
-            if (everybody(targets) ? m.userId != room.hostUserId
-                                   : targets.contains(m.userId) || targets.contains(m.phoneNumber))
-                m.audio = on && m.audio;
-        }
-        room.flags.insert(QStringLiteral("micAllowStatus"), int(num(req, QStringLiteral("micAllowStatus"))));
-        return DevService::ok();
-    });
-    control(svc, "POST", QStringLiteral("switch/cam"), true, [](DevRoom &room, DevUser &, const DevRequest &req) {
-        const QStringList targets = targetsOf(req);
-        const bool on = num(req, QStringLiteral("act")) != 0;
-        for (DevMember &m : room.members) {
-            if (everybody(targets) ? m.userId != room.hostUserId
-                                   : targets.contains(m.userId) || targets.contains(m.phoneNumber))
-                m.video = on && m.video;
-        }
-        room.flags.insert(QStringLiteral("cameraAllowStatus"), int(num(req, QStringLiteral("cameraAllowStatus"))));
-        return DevService::ok();
-    });
-    control(svc, "GET", QStringLiteral("allowUserOpenMic"), true, [](DevRoom &room, DevUser &, const DevRequest &) {
-        room.flags.insert(QStringLiteral("micAllowStatus"), 1);
-        return DevService::ok();
-    });
-    control(svc, "GET", QStringLiteral("allowUserOpenCamera"), true, [](DevRoom &room, DevUser &, const DevRequest &) {
-        room.flags.insert(QStringLiteral("cameraAllowStatus"), 1);
-        return DevService::ok();
-    });
+    control(svc, "GET", QStringLiteral("onDvr"), false, DevShape{},
+            [](DevRoom &room, DevUser &user, const DevRequest &) {
+                if (room.flags.value(QStringLiteral("enableRecordStatus")).toInt() != 1 &&
+                    !isHostOrAssistant(room, user.userId))
+                    return DevService::fail(Forbidden, QStringLiteral("主持人关闭云录制权限"));
+                if (room.extra.contains(QStringLiteral("dvrStart")))
+                    return DevService::fail(RecordingOn, QStringLiteral("云录制已在进行中"));
+                room.extra.insert(QStringLiteral("dvrStart"), nowMs());
+                return DevService::ok();
+            });
+    control(svc, "GET", QStringLiteral("offDvr"), false, DevShape{},
+            [&svc](DevRoom &room, DevUser &, const DevRequest &) {
+                if (!room.extra.contains(QStringLiteral("dvrStart")))
+                    return DevService::fail(RecordingOff, QStringLiteral("云录制未开启"));
+                const qint64 started = room.extra.take(QStringLiteral("dvrStart")).toLongLong();
+                QVariantList recordings = listIn(svc.state().extra, QStringLiteral("recordings"));
+                const QString seq = svc.state().nextId(QStringLiteral("dvr"));
+                const double seconds = std::max<double>(1.0, double(nowMs() - started) / 1000.0);
+                recordings.append(QVariantMap{
+                    {QStringLiteral("roomId"), room.roomId},
+                    {QStringLiteral("roomName"), room.roomName},
+                    {QStringLiteral("owner"), room.hostUserId},
+                    {QStringLiteral("meetingBeginTime"), nowText()},
+                    {QStringLiteral("dvrSequenceId"), seq},
+                    {QStringLiteral("dvrName"), QStringLiteral("%1_%2.mp4").arg(room.roomName, seq)},
+                    {QStringLiteral("dvrTimeLength"), seconds},
+                    {QStringLiteral("dvrSize"), qint64(seconds * 125000)},
+                    {QStringLiteral("dvrStatus"), 3},
+                    {QStringLiteral("dvrDownPath"),
+                     svc.baseUrl().toString() + QStringLiteral("/dvr/file/") + seq + QStringLiteral(".mp4")},
+                    {QStringLiteral("dvrPicPath"), QString()},
+                    {QStringLiteral("dvrPlayUrl"),
+                     svc.baseUrl().toString() + QStringLiteral("/dvr/file/") + seq + QStringLiteral(".mp4")},
+                    {QStringLiteral("progress"), 100},
+                });
+                svc.state().extra.insert(QStringLiteral("recordings"), recordings);
+                if (auto it = svc.state().scheduled.find(room.roomId); it != svc.state().scheduled.end())
+                    it->fields.insert(QStringLiteral("hasDvr"), true);
+                return DevService::ok();
+            });
+    control(svc, "POST", QStringLiteral("switch/mic"), true,
+            DevShape{body("act", Int), body("target", DevKey::Array), body("micAllowStatus", Flag)},
+            [](DevRoom &room, DevUser &, const DevRequest &req) {
+                const QStringList targets = targetsOf(req);
+                const bool on = num(req, QStringLiteral("act")) != 0;
+                for (DevMember &m : room.members) {
+                    if (everybody(targets) ? m.userId != room.hostUserId
+                                           : targets.contains(m.userId) || targets.contains(m.phoneNumber))
+                        m.audio = on && m.audio;
+                }
+                room.flags.insert(QStringLiteral("micAllowStatus"), int(num(req, QStringLiteral("micAllowStatus"))));
+                return DevService::ok();
+            });
+    control(svc, "POST", QStringLiteral("switch/cam"), true,
+            DevShape{body("act", Int), body("target", DevKey::Array), body("cameraAllowStatus", Flag)},
+            [](DevRoom &room, DevUser &, const DevRequest &req) {
+                const QStringList targets = targetsOf(req);
+                const bool on = num(req, QStringLiteral("act")) != 0;
+                for (DevMember &m : room.members) {
+                    if (everybody(targets) ? m.userId != room.hostUserId
+                                           : targets.contains(m.userId) || targets.contains(m.phoneNumber))
+                        m.video = on && m.video;
+                }
+                room.flags.insert(QStringLiteral("cameraAllowStatus"),
+                                  int(num(req, QStringLiteral("cameraAllowStatus"))));
+                return DevService::ok();
+            });
+    control(svc, "GET", QStringLiteral("allowUserOpenMic"), true, DevShape{},
+            [](DevRoom &room, DevUser &, const DevRequest &) {
+                room.flags.insert(QStringLiteral("micAllowStatus"), 1);
+                return DevService::ok();
+            });
+    control(svc, "GET", QStringLiteral("allowUserOpenCamera"), true, DevShape{},
+            [](DevRoom &room, DevUser &, const DevRequest &) {
+                room.flags.insert(QStringLiteral("cameraAllowStatus"), 1);
+                return DevService::ok();
+            });
     control(svc, "POST", QStringLiteral("setRoomAssistant"), true,
+            DevShape{body("targets", DevKey::Array), body("assistant", DevKey::Boolean)},
             [&svc](DevRoom &room, DevUser &, const DevRequest &req) {
                 const QStringList targets = targetsOf(req, QStringLiteral("targets"));
                 const bool assistant = req.param(QStringLiteral("assistant")).toBool();
@@ -185,7 +208,7 @@ const bool registered = DevServiceRoutes::add(QStringLiteral("agent-control"), [
                 svc.sendChannelMessage(room.roomId, {}, serviceCommand(12, QJsonObject{}));
                 return DevService::ok();
             });
-    control(svc, "POST", QStringLiteral("setRoomMemberWaitStatus"), true,
+    control(svc, "POST", QStringLiteral("setRoomMemberWaitStatus"), true, DevShape{body("target", DevKey::Array)},
             [&svc](DevRoom &room, DevUser &, const DevRequest &req) {
                 for (const QString &id : targetsOf(req)) {
                     if (DevMember *m = room.member(id)) {
@@ -198,73 +221,84 @@ const bool registered = DevServiceRoutes::add(QStringLiteral("agent-control"), [
                 }
                 return DevService::ok();
             });
-    control(svc, "POST", QStringLiteral("removeMember"), true, [&svc](DevRoom &room, DevUser &, const DevRequest &req) {
-        const QStringList targets = targetsOf(req);
-        const bool forbid = str(req, QStringLiteral("forbidEnterStatus")) == QLatin1String("1");
-        QStringList removed;
-        if (everybody(targets)) {
-            for (const DevMember &m : std::as_const(room.waiting))
-                removed.append(m.userId);
-        } else {
-            // Hosts name members by phone number; the service keeps user ids.
-            for (const QString &id : targets) {
-                const DevMember *m = room.member(id);
-                removed.append(m ? m->userId : id);
-            }
-        }
-        QStringList forbidden = room.extra.value(QStringLiteral("forbidden")).toStringList();
-        for (const QString &id : std::as_const(removed)) {
-            if (room.member(id))
-                svc.closeChannel(room.roomId, id, MemberRemovedClose, MemberRemovedReason);
-            room.members.removeIf([&](const DevMember &m) { return m.userId == id; });
-            room.waiting.removeIf([&](const DevMember &m) { return m.userId == id; });
-            if (forbid && !forbidden.contains(id))
-                forbidden.append(id);
-        }
-        room.extra.insert(QStringLiteral("forbidden"), forbidden);
-        return DevService::ok();
-    });
-    control(svc, "POST", QStringLiteral("allowMemberEnter"), true, [](DevRoom &room, DevUser &, const DevRequest &req) {
-        const QStringList targets = targetsOf(req);
-        QStringList admitted = room.extra.value(QStringLiteral("admitted")).toStringList();
-        QList<DevMember> stay;
-        for (const DevMember &m : std::as_const(room.waiting)) {
-            if (!everybody(targets) && !targets.contains(m.userId)) {
-                stay.append(m);
-            } else if (m.extra.value(QStringLiteral("engineSimulated")).toBool()) {
-                // A simulated participant enters at once (a client would ask and enter again).
-                room.members.append(m);
-            } else {
-                admitted.append(m.userId);
-            }
-        }
-        room.waiting = stay;
-        room.extra.insert(QStringLiteral("admitted"), admitted);
-        return DevService::ok();
-    });
-    control(svc, "POST", QStringLiteral("readWaitMember"), true, [](DevRoom &room, DevUser &, const DevRequest &req) {
-        for (const QString &id : targetsOf(req)) {
-            for (DevMember &m : room.waiting) {
-                if (m.userId == id)
-                    m.extra.insert(QStringLiteral("read"), true);
-            }
-        }
-        return DevService::ok();
-    });
-    control(svc, "POST", QStringLiteral("setRoomWaitStatus"), true,
-            [](DevRoom &room, DevUser &, const DevRequest &req) {
-                setFlag(room, QStringLiteral("roomWaitStatus"), req);
+    control(svc, "POST", QStringLiteral("removeMember"), true,
+            DevShape{body("target", DevKey::Array), body("forbidEnterStatus", Flag)},
+            [&svc](DevRoom &room, DevUser &, const DevRequest &req) {
+                const QStringList targets = targetsOf(req);
+                const bool forbid = str(req, QStringLiteral("forbidEnterStatus")) == QLatin1String("1");
+                QStringList removed;
+                if (everybody(targets)) {
+                    for (const DevMember &m : std::as_const(room.waiting))
+                        removed.append(m.userId);
+                } else {
+                    // Hosts name members by phone number; the service keeps user ids.
+                    for (const QString &id : targets) {
+                        const DevMember *m = room.member(id);
+                        removed.append(m ? m->userId : id);
+                    }
+                }
+                QStringList forbidden = room.extra.value(QStringLiteral("forbidden")).toStringList();
+                for (const QString &id : std::as_const(removed)) {
+                    if (room.member(id))
+                        svc.closeChannel(room.roomId, id, MemberRemovedClose, MemberRemovedReason);
+                    room.members.removeIf([&](const DevMember &m) { return m.userId == id; });
+                    room.waiting.removeIf([&](const DevMember &m) { return m.userId == id; });
+                    if (forbid && !forbidden.contains(id))
+                        forbidden.append(id);
+                }
+                room.extra.insert(QStringLiteral("forbidden"), forbidden);
                 return DevService::ok();
             });
-    control(svc, "POST", QStringLiteral("switch/lock"), true, [](DevRoom &room, DevUser &, const DevRequest &req) {
-        setFlag(room, QStringLiteral("roomLockStatus"), req);
-        return DevService::ok();
-    });
-    control(svc, "POST", QStringLiteral("switch/im"), true, [](DevRoom &room, DevUser &, const DevRequest &req) {
-        setFlag(room, QStringLiteral("imAllowStatus"), req);
-        return DevService::ok();
-    });
+    control(svc, "POST", QStringLiteral("allowMemberEnter"), true, DevShape{body("target", DevKey::Array)},
+            [](DevRoom &room, DevUser &, const DevRequest &req) {
+                const QStringList targets = targetsOf(req);
+                QStringList admitted = room.extra.value(QStringLiteral("admitted")).toStringList();
+                QList<DevMember> stay;
+                for (const DevMember &m : std::as_const(room.waiting)) {
+                    if (!everybody(targets) && !targets.contains(m.userId)) {
+                        stay.append(m);
+                    } else if (m.extra.value(QStringLiteral("engineSimulated")).toBool()) {
+                        // A simulated participant enters at once (a client would ask and enter again).
+                        room.members.append(m);
+                    } else {
+                        admitted.append(m.userId);
+                    }
+                }
+                room.waiting = stay;
+                room.extra.insert(QStringLiteral("admitted"), admitted);
+                return DevService::ok();
+            });
+    control(svc, "POST", QStringLiteral("readWaitMember"), true, DevShape{body("target", DevKey::Array)},
+            [](DevRoom &room, DevUser &, const DevRequest &req) {
+                for (const QString &id : targetsOf(req)) {
+                    for (DevMember &m : room.waiting) {
+                        if (m.userId == id)
+                            m.extra.insert(QStringLiteral("read"), true);
+                    }
+                }
+                return DevService::ok();
+            });
+    control(svc, "POST", QStringLiteral("setRoomWaitStatus"), true, DevShape{body("roomWaitStatus", Flag)},
+            [&svc](DevRoom &room, DevUser &user, const DevRequest &req) {
+                setFlag(room, QStringLiteral("roomWaitStatus"), req);
+                tellOthers(svc, room, user, 14,
+                           QJsonObject{{"switchStatus", room.flags.value(QStringLiteral("roomWaitStatus")).toInt()}});
+                return DevService::ok();
+            });
+    control(svc, "POST", QStringLiteral("switch/lock"), true, DevShape{body("roomLockStatus", Flag)},
+            [&svc](DevRoom &room, DevUser &user, const DevRequest &req) {
+                setFlag(room, QStringLiteral("roomLockStatus"), req);
+                tellOthers(svc, room, user, 13,
+                           QJsonObject{{"switchStatus", room.flags.value(QStringLiteral("roomLockStatus")).toInt()}});
+                return DevService::ok();
+            });
+    control(svc, "POST", QStringLiteral("switch/im"), true, DevShape{body("roomId", Str), body("imAllowStatus", Int)},
+            [](DevRoom &room, DevUser &, const DevRequest &req) {
+                setFlag(room, QStringLiteral("imAllowStatus"), req);
+                return DevService::ok();
+            });
     control(svc, "POST", QStringLiteral("switch/transcribe"), true,
+            DevShape{body("openTranslateText", Flag), body("roomTranscribeStatus", Flag)},
             [&svc](DevRoom &room, DevUser &user, const DevRequest &req) {
                 setFlag(room, QStringLiteral("openTranslateText"), req);
                 setFlag(room, QStringLiteral("roomTranscribeStatus"), req);
@@ -298,7 +332,7 @@ const bool registered = DevServiceRoutes::add(QStringLiteral("agent-control"), [
     // The others in the room hear of a start (801) and of a stop (802); the host's own client
     // already knows. Only a stop of a running count-down is told, so clients that answer an 802
     // with a stop of their own never start a round of 802s.
-    control(svc, "POST", QStringLiteral("countdownStart"), true,
+    control(svc, "POST", QStringLiteral("countdownStart"), true, DevShape{body("countdown", Int)},
             [&svc](DevRoom &room, DevUser &user, const DevRequest &req) {
                 const qint64 length = num(req, QStringLiteral("countdown"));
                 if (length <= 0)
@@ -307,21 +341,22 @@ const bool registered = DevServiceRoutes::add(QStringLiteral("agent-control"), [
                 tellOthers(svc, room, user, 801);
                 return DevService::ok();
             });
-    control(svc, "POST", QStringLiteral("countdownStop"), true,
+    control(svc, "POST", QStringLiteral("countdownStop"), true, DevShape{body("roomId", Str)},
             [&svc](DevRoom &room, DevUser &user, const DevRequest &) {
                 const qint64 end = room.extra.take(QStringLiteral("countdownEnd")).toLongLong();
                 if (end > KVClock::current().nowMs())
                     tellOthers(svc, room, user, 802);
                 return DevService::ok();
             });
-    control(svc, "GET", QStringLiteral("getShareLock"), false, [](DevRoom &room, DevUser &user, const DevRequest &) {
-        const QString holder = room.extra.value(QStringLiteral("shareLock")).toString();
-        if (!holder.isEmpty() && holder != user.userId)
-            return DevService::fail(ShareLockHeld, QStringLiteral("其他成员正在共享"));
-        room.extra.insert(QStringLiteral("shareLock"), user.userId);
-        return DevService::ok(QJsonObject{{"isCanShare", true}});
-    });
-    control(svc, "GET", QStringLiteral("releaseShareLock"), false,
+    control(svc, "GET", QStringLiteral("getShareLock"), false, DevShape{},
+            [](DevRoom &room, DevUser &user, const DevRequest &) {
+                const QString holder = room.extra.value(QStringLiteral("shareLock")).toString();
+                if (!holder.isEmpty() && holder != user.userId)
+                    return DevService::fail(ShareLockHeld, QStringLiteral("其他成员正在共享"));
+                room.extra.insert(QStringLiteral("shareLock"), user.userId);
+                return DevService::ok(QJsonObject{{"isCanShare", true}});
+            });
+    control(svc, "GET", QStringLiteral("releaseShareLock"), false, DevShape{},
             [](DevRoom &room, DevUser &user, const DevRequest &) {
                 const QString holder = room.extra.value(QStringLiteral("shareLock")).toString();
                 if (!holder.isEmpty() && holder != user.userId && !isHostOrAssistant(room, user.userId))

@@ -8,6 +8,8 @@
 //        the room's transcript lines (history, search, download).
 //   POST /dev/room/<roomId>/transcribeStatus  {"roomTranscribeStatus"}: stored and sent to the
 //        room as a transcription status message (type 5).
+//   POST /dev/room/<roomId>/chat  {"sender", "senderName", "text"}: a chat line (type 0) from that
+//        participant to everyone in the room, as another client's line reaches them.
 #include "routes/AgentRoutesSupport.h"
 
 #include <QJsonDocument>
@@ -57,6 +59,17 @@ const bool registered = DevServiceRoutes::add(QStringLiteral("dev-control"), [](
         room->extra.insert(QStringLiteral("subtitles"), lines);
         const int delivered = svc.sendChannelMessage(
             room->roomId, {}, {{"type", kTranscriptionType}, {"sender", kServiceSender}, {"data", data}});
+        return DevService::ok(QJsonObject{{"delivered", delivered}});
+    });
+    svc.route(QStringLiteral("POST"), QStringLiteral("/dev/room/<roomId>/chat"), [&svc](const DevRequest &req) {
+        DevRoom *room = svc.state().room(req.arg(QStringLiteral("roomId")));
+        if (!room)
+            return DevService::fail(NotFound, QStringLiteral("会议不存在"));
+        const int delivered = svc.sendChannelMessage(room->roomId, {},
+                                                     {{"type", 0},
+                                                      {"sender", str(req, QStringLiteral("sender"))},
+                                                      {"senderName", str(req, QStringLiteral("senderName"))},
+                                                      {"data", QJsonArray{str(req, QStringLiteral("text"))}}});
         return DevService::ok(QJsonObject{{"delivered", delivered}});
     });
     svc.route(QStringLiteral("POST"), QStringLiteral("/dev/room/<roomId>/transcribeStatus"),

@@ -16,6 +16,9 @@ public:
     // ---- What the dispatchers read ----
     [[nodiscard]] virtual QString myPhoneNumber() const = 0;
     [[nodiscard]] virtual bool subtitlesShown() const = 0;
+    // Whether a channel message's sender is the service, the room's host or an assistant host as
+    // this client knows them: only they may give host commands (isHostCommand).
+    [[nodiscard]] virtual bool senderMayCommand(const QString &sender) const = 0;
 
     // ---- Message types ----
     // A chat, join, leave or notice line for the chat panel and the floating chat view.

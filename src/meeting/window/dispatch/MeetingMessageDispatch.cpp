@@ -1,12 +1,17 @@
 #include "meeting/window/dispatch/MeetingMessageDispatch.h"
+#include "foundation/StringHelpers.h"
 
 #include "foundation/JXExtension.h"
 #include "foundation/RXEncrypt.h"
+
 #include "meeting/window/dispatch/MeetingDispatchTarget.h"
+#include <QLoggingCategory>
 
 namespace MeetingMessageDispatch {
 
 namespace {
+
+Q_LOGGING_CATEGORY(lcDispatch, "korvi.meeting")
 
 using Type = MeetingMessageType;
 using Event = MeetingControlEvent;
@@ -129,12 +134,39 @@ std::optional<MeetingMessageModel> commandChatLine(const MeetingControlMessage &
     return line;
 }
 
+bool isHostCommand(qint64 event)
+{
+    switch (Event(event)) {
+    case Event::Microphone:
+    case Event::ScreenShareEnd:
+    case Event::TranscriptionSwitch:
+    case Event::AllowOpenMic:
+    case Event::AllowSendIMMessage:
+    case Event::RoomLock:
+    case Event::RoomWait:
+    case Event::CountDownStarted:
+    case Event::CountDownStopped:
+    case Event::Camera:
+    case Event::AllowOpenCamera:
+    case Event::UploadPermission:
+    case Event::SharePermission:
+    case Event::SharePermissionList:
+        return true;
+    default:
+        return false;
+    }
+}
+
 void dispatchControl(const IMMessage &message, MeetingDispatchTarget &target)
 {
     const std::optional<MeetingControlMessage> decoded = decodeControl(message);
     if (!decoded)
         return;
     const MeetingControlMessage &command = *decoded;
+    if (isHostCommand(command.event) && !target.senderMayCommand(message.sender)) {
+        qCInfo(lcDispatch) << "host command" << command.event << "from a member dropped";
+        return;
+    }
     if (const auto line = noticeLine(command, message))
         target.addChatLine(*line);
 
@@ -152,7 +184,7 @@ void dispatchControl(const IMMessage &message, MeetingDispatchTarget &target)
     case Event::MicRequestRefused: {
         const QString me = target.myPhoneNumber();
         if (!me.isEmpty() && RXEncrypt::aes128ecbDecrypt(data.peerId) == me)
-            target.toastInMeeting(kMicRequestRefused.arg(message.senderName));
+            target.toastInMeeting(kMicRequestRefused.arg(DataText::isolated(message.senderName)));
         break;
     }
     case Event::AllowOpenMic:

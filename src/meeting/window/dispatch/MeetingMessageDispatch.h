@@ -41,6 +41,10 @@ void dispatchMessage(const IMMessage &message, MeetingDispatchTarget &target);
 
 // Decodes a control command, echoes its text and hands it to its handler. A message that holds
 // no command is dropped.
+// Commands only the service, the host or an assistant host may give: microphones and cameras,
+// what members may open, chat permission, lock, waiting room, count-down, record switches, share
+// and upload permissions. From anyone else they are logged and dropped.
+[[nodiscard]] bool isHostCommand(qint64 event);
 void dispatchControl(const IMMessage &message, MeetingDispatchTarget &target);
 
 } // namespace MeetingMessageDispatch

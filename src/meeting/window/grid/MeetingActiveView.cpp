@@ -89,7 +89,8 @@ QString MeetingActiveView::displayName(const MeetingActiveModel &model)
 {
     if (model.userName().isEmpty())
         return QString();
-    return model.isSelf() ? model.userName() + QStringLiteral("(我)") : model.userName();
+    const QString name = KVDataText::bounded(model.userName(), DataText::kNameLength);
+    return model.isSelf() ? KVDataText::isolated(name) + QStringLiteral("(我)") : name;
 }
 
 double MeetingActiveView::nameBarWidthFor(const QString &text, bool hasVideo)
@@ -331,7 +332,9 @@ void MeetingAudioView::paintEvent(QPaintEvent *)
     p.setPen(Qt::NoPen);
     p.setBrush(vesk::colorWithHexString(QStringLiteral("#0A8AF9")));
     p.drawEllipse(circle);
-    const QString name = m_nameLabel->text();
+    QString name = m_nameLabel->text();
+    if (name.startsWith(QChar(0x2068)))
+        name.remove(0, 1);
     if (!name.isEmpty()) {
         p.setPen(Qt::white);
         p.setFont(vesk::systemFont(side * 0.4));

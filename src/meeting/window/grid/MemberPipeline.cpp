@@ -1,4 +1,5 @@
 #include "meeting/window/grid/MemberPipeline.h"
+#include "foundation/StringHelpers.h"
 
 #include "meeting/common/AssistantRecords.h"
 
@@ -88,7 +89,7 @@ QString shareEndedAnnouncement(const Tile &previousAvFileShare, bool fileTileFou
 {
     if (fileTileFound || selfAVFileSharing || !previousAvFileShare)
         return {};
-    return kShareEndedFormat.arg(previousAvFileShare->userName());
+    return kShareEndedFormat.arg(DataText::isolated(previousAvFileShare->userName()));
 }
 
 double verticalStripWidth(qsizetype activeCount, double adjustScale)

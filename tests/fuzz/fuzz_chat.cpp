@@ -1,0 +1,82 @@
+// What the chat reads from others: chat lines and control commands as the dispatch turns them into
+// lines, chat-permission commands, what an input does with pasted text, and the cut and direction
+// isolation every shown text goes through.
+#include "FuzzSupport.h"
+
+#include "foundation/StringHelpers.h"
+#include "meeting/panels/ChatRules.h"
+#include "meeting/window/dispatch/MeetingMessageDispatch.h"
+
+namespace {
+
+void checkIsolated(const QString &text)
+{
+    const QString out = DataText::isolated(text);
+    // Text that cannot reorder anything comes back as it is.
+    if (out == text)
+        return;
+    FUZZ_CHECK(out.startsWith(QChar(0x2068)) && out.endsWith(QChar(0x2069)));
+    // Every isolate opened inside is closed inside: nothing of the data reaches past the end.
+    int depth = 0;
+    for (qsizetype i = 0; i < out.size(); ++i) {
+        const char16_t u = out.at(i).unicode();
+        if (u == 0x2066 || u == 0x2067 || u == 0x2068)
+            ++depth;
+        else if (u == 0x2069)
+            --depth;
+        FUZZ_CHECK(depth >= 0);
+        if (depth == 0)
+            FUZZ_CHECK(i == out.size() - 1);
+    }
+    FUZZ_CHECK(depth == 0);
+}
+
+void checkBounded(const QString &text, qsizetype limit)
+{
+    const QString out = DataText::bounded(text, limit);
+    FUZZ_CHECK(out.size() <= limit);
+    if (text.size() <= limit)
+        FUZZ_CHECK(out == text);
+    else
+        FUZZ_CHECK(out.endsWith(QChar(0x2026)) && !out.at(out.size() - 2).isHighSurrogate());
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    const QString text = FuzzInput::text(data, size);
+    checkIsolated(text);
+    checkBounded(text, DataText::kLineLength);
+    checkBounded(text, 5);
+
+    const qsizetype half = text.size() / 2;
+    const ChatRules::InputDecision typed = ChatRules::inputDecision(text.left(half), text.mid(half));
+    if (typed.kind == ChatRules::InputDecision::Kind::Send)
+        FUZZ_CHECK(!typed.text.isEmpty() && typed.text == typed.text.trimmed());
+
+    const int switchStatus = size > 0 ? data[0] % 3 : 0;
+    for (const bool privileged : {false, true}) {
+        const auto command =
+            ChatRules::permissionCommand(text.left(half), switchStatus, QStringLiteral("13800000000"), privileged);
+        if (!command.addressed)
+            FUZZ_CHECK(!command.setsRoomForbid && !command.showsForbidToast && !command.touchesInputs);
+        if (privileged)
+            FUZZ_CHECK(!command.touchesInputs);
+    }
+
+    // The input as a chat line and as a control command of any sender.
+    IMMessage message;
+    message.type = size > 1 ? data[1] % 9 : 0;
+    message.sender = text.left(11);
+    message.senderName = text.mid(half);
+    message.data = QStringList{text};
+    if (const auto line = MeetingMessageDispatch::chatLine(message))
+        FUZZ_CHECK(line->messageString == message.payload());
+    if (const auto command = MeetingMessageDispatch::decodeControl(message)) {
+        FUZZ_CHECK(command->data.sender == message.sender);
+        (void)MeetingMessageDispatch::noticeLine(*command, message);
+        (void)MeetingMessageDispatch::commandChatLine(*command, message);
+    }
+    return 0;
+}

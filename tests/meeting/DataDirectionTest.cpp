@@ -1,0 +1,96 @@
+// Text from others cannot reorder ours: a name holding a right-to-left override, embedding or
+// isolate leaves the parts of the title, a chat line, a toast, a member row and a tile that follow
+// it in their own order, as shaped on the screen.
+#include "DispatchTestSupport.h"
+
+#include "agent/MeetingActiveModel.h"
+#include "foundation/RXEncrypt.h"
+#include "foundation/StringHelpers.h"
+#include "foundation/models/MeetingMessageModel.h"
+#include "meeting/common/MeetingWindowRules.h"
+#include "meeting/panels/MeetingMessageCell.h"
+#include "meeting/panels/MemberListRules.h"
+#include "meeting/window/dispatch/MeetingMessageDispatch.h"
+#include "meeting/window/grid/MeetingActiveView.h"
+
+#include <QTextLayout>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// Whether the characters of `ours` (its last occurrence in text) run left to right on the screen.
+bool shownInOrder(const QString &text, const QString &ours)
+{
+    const qsizetype at = text.lastIndexOf(ours);
+    if (at < 0)
+        return false;
+    QTextLayout layout(text, QFont());
+    QTextOption option;
+    option.setTextDirection(Qt::LeftToRight);
+    layout.setTextOption(option);
+    layout.beginLayout();
+    QTextLine line = layout.createLine();
+    line.setLineWidth(1e6);
+    layout.endLayout();
+    qreal last = -1;
+    for (qsizetype i = at; i < at + ours.size(); ++i) {
+        const qreal x = line.cursorToX(int(i));
+        if (x <= last)
+            return false;
+        last = x;
+    }
+    return true;
+}
+
+const QStringList kHostileNames{
+    QStringLiteral("Weekly\u202E"),
+    QStringLiteral("Bob\u202B"),
+    QStringLiteral("Alice\u2066"),
+    QStringLiteral("x\u2069\u202E"), // a closing isolate of its own must not end ours early
+    QStringLiteral("\u05E9\u05DC\u05D5\u05DD"),
+};
+
+TEST(DataDirection, TitleChatLineToastRowAndTile_KeepOurPartsInOrder)
+{
+    for (const QString &name : kHostileNames) {
+        SCOPED_TRACE(name.toStdString());
+        EXPECT_TRUE(shownInOrder(MeetingWindowRules::joinedTitle(name, "800000002"), "(800-000-002)"));
+
+        MeetingMessageModel chat;
+        chat.messageType = MeetingMessageModel::Chat;
+        chat.userName = name;
+        chat.messageString = QStringLiteral("I agree, transfer 100 to 9876");
+        EXPECT_TRUE(shownInOrder(chat.getDisplayMessage(MeetingMessageCell::fontFor(true)).text,
+                                 "I agree, transfer 100 to 9876"));
+
+        RecordingDispatchTarget target;
+        MeetingMessageDispatch::dispatchControl(
+            controlMessage(7, {{"peerId", RXEncrypt::aes128ecbEncrypt(target.phone)}}, {}, "13700000000", name),
+            target);
+        ASSERT_EQ(target.calls.size(), 1);
+        EXPECT_TRUE(shownInOrder(target.calls[0], "拒绝了您的开麦请求"));
+
+        MeetingMemberModelCopy row;
+        row.userName = name;
+        row.isAssistantHost = true;
+        EXPECT_TRUE(shownInOrder(MemberListRules::displayName(row), "（助理主持）"));
+
+        const MeetingActiveModel tile(0, "13800000000", "u", name, true, nullptr);
+        EXPECT_TRUE(shownInOrder(MeetingActiveView::displayName(tile), "(我)"));
+    }
+}
+
+TEST(DataDirection, IsolatedAndBounded_KeepTheDataWhole_AndCutLongText)
+{
+    EXPECT_EQ(DataText::isolated("a\u2066b"), QStringLiteral("\u2068a\u2066b\u2069\u2069"));
+    EXPECT_EQ(DataText::isolated("a\u2069b"), QStringLiteral("\u2068ab\u2069"));
+    EXPECT_EQ(DataText::bounded("abc", 3), "abc");
+    EXPECT_EQ(DataText::bounded("abcd", 3), QStringLiteral("ab\u2026"));
+    // Never half a surrogate pair.
+    const QString emoji = QStringLiteral("a\U0001F600b");
+    EXPECT_EQ(DataText::bounded(emoji, 3), QStringLiteral("a\u2026"));
+    EXPECT_EQ(DataText::bounded(QString(2'000'000, 'x'), DataText::kLineLength).size(), DataText::kLineLength);
+}
+
+} // namespace
