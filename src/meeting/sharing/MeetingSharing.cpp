@@ -64,7 +64,6 @@ void MeetingSharing::prepareShareDisplay(const MeetingInfoModel &room, const QSt
 // ---- Sharing operations ----------------------------------------------------------------------------------
 // The bodies come with the sharing work; until then they do nothing.
 
-void MeetingSharing::querySharePermission() {}
 void MeetingSharing::queryFileShareList(int) {}
 void MeetingSharing::queryAllShareFileInfo() {}
 void MeetingSharing::setFileShareMode(int) {}
@@ -77,10 +76,6 @@ bool MeetingSharing::fileShareDisplayEnableScroll()
 {
     return false;
 }
-void MeetingSharing::stopScreenShare(bool) {}
-void MeetingSharing::controlScreenShareWithData(const MeetingControlData &) {}
-void MeetingSharing::prepareToShare(VeskButton *) {}
-void MeetingSharing::refreshShareDataIfNeeded() {}
 void MeetingSharing::avFileShareRecvStream(const QString &) {}
 void MeetingSharing::startAVFileShareTimer() {}
 void MeetingSharing::resumeAVFileShareTimer() {}
@@ -97,20 +92,6 @@ void MeetingSharing::shareSelectPanelSwitchFile(const Notification &) {}
 void MeetingSharing::sliderStartTracking(const Notification &) {}
 void MeetingSharing::sliderStopTracking(const Notification &) {}
 void MeetingSharing::addAudioRotationAnimationView() {}
-void MeetingSharing::showFloatingWindowMoreView(VeskButton *) {}
-QWidget *MeetingSharing::floatingMediaView()
-{
-    return m_state.floatingMediaViewStorage;
-}
-QWidget *MeetingSharing::floatingMediaMiniView()
-{
-    return m_state.floatingMediaMiniViewStorage;
-}
-QWidget *MeetingSharing::moreItemView()
-{
-    return m_state.moreItemViewStorage;
-}
-void MeetingSharing::sreenShareFloatingWindow() {}
 
 // ---- What control commands do to the share display ----------------------------------------------------
 

@@ -8,6 +8,8 @@
 #include "agent/models/FileShareModel.h"
 #include "foundation/KVClock.h"
 #include "foundation/models/MeetingControlData.h"
+#include "meeting/sharing/OwnShareCalls.h"
+#include "meeting/sharing/ScreenShareControl.h"
 
 #include <QList>
 #include <QObject>
@@ -84,6 +86,12 @@ public:
     // Written by the sharing operations and the control steps below.
     [[nodiscard]] State &state() { return m_state; }
 
+    // The user's own screen or window share: what it asks of the window, and the service it uses
+    // (the agent's when none is given).
+    void installOwnShare(OwnShareCalls calls, std::shared_ptr<ShareControlServices> services = nullptr);
+    [[nodiscard]] ScreenShareControl *shareControl() const;
+    void closeScreenShare();
+
     // The share display as the window opens: its page size, and a share already running in the room.
     void prepareShareDisplay(const MeetingInfoModel &room, const QString &myPhoneNumber);
 
@@ -143,10 +151,14 @@ public:
 
 private:
     void setPlaying(bool playing);
+    void closeMoreMenu();
+    void closeOwnShareWindows();
 
     Ui::MeetingViewController &m_ui;
     const WindowCalls m_window;
     State m_state;
+    OwnShareCalls m_own;
+    std::unique_ptr<ScreenShareControl> m_control;
     std::atomic<qint64> m_avFileSharePlayTimerCount{0};
     std::atomic<bool> m_avFileSharePlaySliderTracking{false};
 };

@@ -85,6 +85,7 @@ void MeetingViewController::connectUi()
     connect(ui->selectMicrophoneBtn, &QAbstractButton::clicked, this,
             [this] { selectMicrophone(ui->selectMicrophoneBtn); });
     connect(ui->selectSpeakerBtn, &QAbstractButton::clicked, this, [this] { selectSpeaker(ui->selectSpeakerBtn); });
+    connect(ui->finishShareBtn, &QAbstractButton::clicked, this, [this] { m_sharing->closeScreenShare(); });
     connect(ui->leaveRoomButton, &QAbstractButton::clicked, this, [this] { leaveMeeting(ui->leaveRoomButton); });
 
     connect(ui->IMChatEnableButton, &QAbstractButton::clicked, this,

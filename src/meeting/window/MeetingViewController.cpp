@@ -2,6 +2,7 @@
 // handlers.
 
 #include "meeting/window/MeetingViewController.h"
+#include "meeting/window/MeetingOwnShare.h"
 
 #include "agent/VeskAppAgent.h"
 #include "agent/VeskMeetingManager.h"
@@ -79,6 +80,7 @@ MeetingViewController::MeetingViewController(bool enterWaitingRoom, QObject *par
 {
     setObjectName(QStringLiteral("MeetingViewController"));
     m_waitingRoom.enterWaitingRoom = enterWaitingRoom;
+    m_sharing->installOwnShare(makeOwnShareCalls(this));
     installPopOvers();
     providePanels();
 }

@@ -431,6 +431,8 @@ protected:
 
 private:
     friend class MeetingWindowDispatchTarget;
+    // The own share's calls reach the tool bar's operations it reports to.
+    friend OwnShareCalls makeOwnShareCalls(MeetingViewController *window);
     struct PendingMemberChange;
 
     // Build.

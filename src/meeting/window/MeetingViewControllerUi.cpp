@@ -18,6 +18,7 @@
 #include "uikit/MacSliderCell.h"
 #include "uikit/VeskButton.h"
 #include "uikit/VeskCategories.h"
+#include "uikit/VeskLayer.h"
 #include "uikit/VeskTextView.h"
 
 #include <QHBoxLayout>
@@ -286,6 +287,15 @@ void MeetingViewController::setupBottomBar(QWidget *parent)
     selectSpeakerBtn = selectButton(toolBarMiddleView, QStringLiteral("选择扬声器"));
     shareBtn = toolButton(toolBarMiddleView, QStringLiteral("共享屏幕"), QStringLiteral("toolbar_share"), QString(),
                           MeetingToolBarTag::Share);
+    // Ends the share on show; shown while the user may end it.
+    finishShareBtn = new VeskButton(QStringLiteral("结束共享"), toolBarMiddleView);
+    finishShareBtn->setObjectName(QStringLiteral("finishShareBtn"));
+    finishShareBtn->setTextColor(Qt::white);
+    finishShareBtn->setFont(vesk::systemFont(13));
+    finishShareBtn->setFixedSize(72, 28);
+    VeskLayer::of(finishShareBtn)->setBackgroundColor(vesk::colorWithHexString(QStringLiteral("FF656B")));
+    VeskLayer::of(finishShareBtn)->setCornerRadius(4);
+    finishShareBtn->hide();
     memberListBtnBKView = new QWidget(toolBarMiddleView);
     memberListBtnBKView->setObjectName(QStringLiteral("memberListBtnBKView"));
     memberListBtn = toolButton(memberListBtnBKView, QStringLiteral("成员"), QStringLiteral("toolbar_members"),
@@ -325,10 +335,11 @@ void MeetingViewController::setupBottomBar(QWidget *parent)
          {static_cast<QWidget *>(microphoneBtn.data()), static_cast<QWidget *>(selectMicrophoneBtn.data()),
           static_cast<QWidget *>(cameraBtn.data()), static_cast<QWidget *>(selectCameraBtn.data()),
           static_cast<QWidget *>(speakerBtn.data()), static_cast<QWidget *>(selectSpeakerBtn.data()),
-          static_cast<QWidget *>(shareBtn.data()), static_cast<QWidget *>(memberListBtnBKView.data()),
-          static_cast<QWidget *>(recordButton.data()), static_cast<QWidget *>(selectSubtitiletn.data()),
-          static_cast<QWidget *>(subtitleSettingBtn.data()), static_cast<QWidget *>(applicationBtn.data()),
-          static_cast<QWidget *>(settingPageBtn.data()), static_cast<QWidget *>(selectFileShareSwitchBtn.data())})
+          static_cast<QWidget *>(shareBtn.data()), static_cast<QWidget *>(finishShareBtn.data()),
+          static_cast<QWidget *>(memberListBtnBKView.data()), static_cast<QWidget *>(recordButton.data()),
+          static_cast<QWidget *>(selectSubtitiletn.data()), static_cast<QWidget *>(subtitleSettingBtn.data()),
+          static_cast<QWidget *>(applicationBtn.data()), static_cast<QWidget *>(settingPageBtn.data()),
+          static_cast<QWidget *>(selectFileShareSwitchBtn.data())})
         tools->addWidget(w);
 
     row->addWidget(toolBarMiddleView);

@@ -1,0 +1,66 @@
+// The user's own screen share in the joined meeting window against the stand-in: the share button
+// takes the lock, the picker shows the engine's candidates, the count-down starts the share with
+// its tool bar and strip, and the tool bar's end-share button gives everything back.
+
+#include "DispatchWindowSupport.h"
+#include "ShareTestSupport.h"
+
+#include "meeting/sharing/ScreenShareWindowViewController.h"
+#include "meeting/sharing/ShareSelectCells.h"
+#include "meeting/sharing/ShareSelectPanel.h"
+#include "meeting/sharing/ShareTrack.h"
+#include "uikit/KVWindow.h"
+#include "uikit/MacBaseWindowController.h"
+
+using namespace std::chrono_literals;
+
+namespace {
+
+using ShareWindowTest = DispatchWindowTest;
+
+TEST_F(ShareWindowTest, ShareAScreen_ThenEndItFromTheFloatingToolBar)
+{
+    ShareDesktopScope desktop;
+    KRTCDesktopSource screen;
+    screen.sourceId = 0;
+    screen.type = KRTCScreenOption::TypeScreen;
+    signIn();
+    addRoom(kHostPhone).flags.insert(QStringLiteral("allowFileShared"), 1);
+    page = openJoinedPage();
+    engine().setScreenSources({screen});
+    QWidget *meetingWindow = page->view()->window();
+    meetingWindow->show();
+
+    click(page->ui->shareBtn);
+    ScreenShareControl *control = page->sharing().shareControl();
+    ASSERT_TRUE(processEventsUntil([&] { return control->currentShareSelectPanel() != nullptr; }));
+    ShareSelectPanel *picker = control->currentShareSelectPanel();
+    EXPECT_EQ(picker->parentWidget(), page->view());
+    EXPECT_EQ(picker->size(), QSize(888, 500));
+    ASSERT_EQ(picker->screenItems().size(), 1);
+    EXPECT_EQ(picker->screenItems()[0]->accessibleName(), "桌面 1");
+    picker->screenItems()[0]->click();
+    picker->startShareButton->click();
+
+    clock.clock.advance(4s);
+    ASSERT_TRUE(processEventsUntil([&] { return engine().screenSharing(); }));
+    EXPECT_NE(ShareTrack::current(), nullptr);
+    EXPECT_FALSE(meetingWindow->isVisible());
+    const auto &barWindow = page->sharing().state().screenShareTopWindowController;
+    ASSERT_NE(barWindow, nullptr);
+    auto *bar = qobject_cast<ScreenShareWindowViewController *>(barWindow->contentViewController());
+    ASSERT_NE(bar, nullptr);
+    EXPECT_TRUE(bar->screenSharing());
+    EXPECT_NE(page->sharing().state().floatingMediaViewWindow, nullptr);
+
+    bar->stopScreenShareButton->click();
+    ASSERT_TRUE(processEventsUntil([&] { return !engine().screenSharing(); }));
+    settle();
+    EXPECT_EQ(ShareTrack::current(), nullptr);
+    EXPECT_EQ(page->sharing().state().screenShareTopWindowController, nullptr);
+    EXPECT_TRUE(meetingWindow->isVisible());
+    EXPECT_EQ(page->ui->shareBtn->state(), 0);
+    EXPECT_TRUE(requestPaths().contains(QStringLiteral("/qf/meeting/control/%1/releaseShareLock").arg(kRoomId)));
+}
+
+} // namespace
