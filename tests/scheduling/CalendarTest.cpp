@@ -17,7 +17,13 @@ using namespace KVMCommonUtilCalendar;
 
 class CalendarTest : public ::testing::Test {
 protected:
-    void TearDown() override { UserDefaults::resetStandardUserDefaults(); }
+    // Each case starts with no calendar file: the folder outlives a case within one process.
+    void SetUp() override { QDir(WMEventCalendarTool::folder()).removeRecursively(); }
+    void TearDown() override
+    {
+        UserDefaults::resetStandardUserDefaults();
+        QDir(WMEventCalendarTool::folder()).removeRecursively();
+    }
 
     static MeetingDataModel meeting(const QString &begin, int cycleType)
     {

@@ -6,6 +6,7 @@
 #include "meeting/window/CurrentSpeakerView.h"
 #include "meeting/window/FloatingMediaMiniView.h"
 #include "meeting/window/FloatingMediaView.h"
+#include "meeting/window/MeetingRecording.h"
 #include "meeting/window/MeetingViewController.h"
 
 #include "uikit/KVDataText.h"
@@ -88,7 +89,10 @@ OwnShareCalls makeOwnShareCalls(MeetingViewController *window)
                    c->ui->microphoneBtn, c->ui->speakerBtn,   c->ui->memberListBtn};
         return out;
     };
-    calls.startOrStopRecord = button(&MeetingViewController::startOrStopRecord);
+    calls.startOrStopRecord = [c](VeskButton *sender) {
+        if (c)
+            c->recording().startOrStopRecord(sender);
+    };
     calls.prepareToShare = button(&MeetingViewController::prepareToShare);
     calls.openOrCloseCamera = button(&MeetingViewController::openOrCloseCamera);
     calls.openOrCloseMicrophone = button(&MeetingViewController::openOrCloseMicrophone);
