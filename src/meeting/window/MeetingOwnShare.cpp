@@ -62,7 +62,7 @@ OwnShareCalls makeOwnShareCalls(MeetingViewController *window)
         if (!c)
             return;
         c->sharePermissionInfo() = fresh;
-        c->onMemberChange(c->allMembers());
+        c->refreshMembers();
     };
     w.refreshShareBottomPanel = [c] {
         if (!c)

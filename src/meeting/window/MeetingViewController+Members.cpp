@@ -104,6 +104,7 @@ void MeetingViewController::onMemberChange(const MeetingMemberList &members)
     // The inputs are read here, on the main thread; the queue only computes, and the result comes
     // back to the main thread where every field is set in one step. One operation at a time and
     // a FIFO main queue keep the lists in arrival order.
+    m_members.receivedMembers = members;
     const MemberPipeline::Input in = pipelineInput(members, m_members.sharePermissionInfo);
     QPointer<MeetingViewController> weak(this);
     auto op = [weak, in] {

@@ -198,6 +198,8 @@ private: // used by the controller alone
 public:
     // ---- Member pipeline, grid and tiles (+Members.cpp) -------------------------------------
     void onMemberChange(const MeetingMemberList &members) override;
+    // The pipeline again over the latest list received (share permissions changed, say).
+    void refreshMembers() { onMemberChange(m_members.receivedMembers); }
     void needUpdateUIFitAssistantChange() override;
     void needUpdateUIFitMetaMemberChange() override;
     void fullScreenWithModel(const Tile &model);

@@ -52,7 +52,10 @@ struct MeetingMembersState {
     using Tile = std::shared_ptr<MeetingActiveModel>;
     // Member changes and share-permission parsing, one at a time in arrival order.
     std::unique_ptr<OperationQueue> serialOperationQueue;
-    MeetingMemberList allMembers;                                     // the latest list received
+    MeetingMemberList allMembers; // the latest list applied
+    // The latest list the manager gave: a re-run of the pipeline starts from it, not from the
+    // applied one, or it would overwrite a newer list still on its way.
+    MeetingMemberList receivedMembers;
     QList<Tile> activeMembers;                                        // the grid's tiles
     QMap<QString, MeetingMemberShareStatusModel> sharePermissionInfo; // user id: who may share
     Tile avFileShareSourceModel;                                      // remote share streams
