@@ -1,4 +1,4 @@
-#include "X11CaptureTests.h"
+#include "X11Tests.h"
 
 #include "TestEvents.h"
 #include "agent/engine/VeskScreenRecord.h"
@@ -68,8 +68,8 @@ class ScreenRecord : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        if (!X11CaptureTests::session())
-            GTEST_SKIP() << X11CaptureTests::unavailable().toStdString();
+        if (!X11Tests::session())
+            GTEST_SKIP() << X11Tests::unavailable().toStdString();
         if (qEnvironmentVariableIsEmpty("PULSE_SERVER"))
             GTEST_SKIP() << "needs the test sound server (scripts/with-pulseaudio.sh)";
         recorder = std::make_unique<VeskScreenRecord>();
