@@ -18,7 +18,7 @@ PACKAGES=(
   libxcb-shm0-dev libxcb-randr0-dev libxcb-shape0-dev x11-xserver-utils
   libgstreamer1.0-dev libgstreamer-plugins-base1.0-dev gstreamer1.0-plugins-ugly gstreamer1.0-libav
   gstreamer1.0-pulseaudio gstreamer1.0-pipewire gstreamer1.0-plugins-base-apps gstreamer1.0-tools
-  libpipewire-0.3-dev pipewire dbus-daemon
+  libpipewire-0.3-dev pipewire pipewire-bin dbus-daemon
 )
 
 missing=()

@@ -1,0 +1,84 @@
+#include "PortalDesktopCapture.h"
+
+#include "PipeWireFrames.h"
+#include "PortalScreenCast.h"
+
+#include "foundation/MainQueue.h"
+#include "foundation/UserDefaults.h"
+
+#include <QPointer>
+
+namespace {
+
+class PortalStream final : public DesktopCaptureStream {
+public:
+    PortalStream(const QDBusConnection &bus, const KRTCScreenOption &option, DesktopCaptureSink sink)
+        : m_cast(bus), m_size(option.m_nWidth(), option.m_nHeight()), m_fps(option.m_nFPS()), m_sink(std::move(sink))
+    {
+        const QString token = UserDefaults::standardUserDefaults().stringForKey(
+            QString::fromLatin1(PortalDesktopCapture::kRestoreTokenKey));
+        m_cast.start(
+            token, [this](const PortalScreenCast::Started &started) { onStarted(started); },
+            [this](const QString &why) { end(why); });
+    }
+
+private:
+    void onStarted(const PortalScreenCast::Started &started)
+    {
+        if (!started.restoreToken.isEmpty())
+            UserDefaults::standardUserDefaults().setObject(started.restoreToken,
+                                                           QString::fromLatin1(PortalDesktopCapture::kRestoreTokenKey));
+        m_remote = started.remote;
+        m_frames = std::make_unique<PipeWireFrames>(m_remote.fileDescriptor(), started.nodeId, m_size, m_fps, m_sink);
+        if (!m_frames->isRunning())
+            end(QStringLiteral("the PipeWire stream does not start"));
+    }
+
+    // Reported later, so the owner may destroy the stream from its callback.
+    void end(const QString &why)
+    {
+        MainQueue::async(&m_context, [onEnded = m_sink.onEnded, why] {
+            if (onEnded)
+                onEnded(why);
+        });
+    }
+
+    QObject m_context;
+    PortalScreenCast m_cast;
+    QSize m_size;
+    int m_fps;
+    DesktopCaptureSink m_sink;
+    QDBusUnixFileDescriptor m_remote;
+    std::unique_ptr<PipeWireFrames> m_frames; // stopped before the remote closes
+};
+
+} // namespace
+
+PortalDesktopCapture::PortalDesktopCapture(QDBusConnection bus) : m_bus(std::move(bus)) {}
+
+QList<KRTCDesktopSource> PortalDesktopCapture::screens(QSize) const
+{
+    KRTCDesktopSource choice;
+    choice.sourceId = kPortalChoiceId;
+    choice.type = KRTCScreenOption::TypeScreen;
+    choice.title = QStringLiteral("桌面 1");
+    return {choice};
+}
+
+QList<KRTCDesktopSource> PortalDesktopCapture::windows(QSize) const
+{
+    return {};
+}
+
+QImage PortalDesktopCapture::grab(int, qint64) const
+{
+    return {};
+}
+
+std::unique_ptr<DesktopCaptureStream> PortalDesktopCapture::openStream(const KRTCScreenOption &option,
+                                                                       DesktopCaptureSink sink)
+{
+    if (option.m_eType() != KRTCScreenOption::TypeScreen || option.m_ScreenOrWindowId() != kPortalChoiceId)
+        return nullptr;
+    return std::make_unique<PortalStream>(m_bus, option, std::move(sink));
+}

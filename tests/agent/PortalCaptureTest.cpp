@@ -1,0 +1,164 @@
+// Desktop capture through the desktop portal, against a fake portal on a private D-Bus and
+// frames from a private PipeWire daemon.
+#include "FakePortal.h"
+#include "PrivatePipeWire.h"
+
+#include "TestEvents.h"
+#include "agent/engine/DesktopCaptureBackends.h"
+#include "agent/engine/PortalDesktopCapture.h"
+#include "foundation/UserDefaults.h"
+
+#include <QMutex>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using Backend = DesktopCaptureSource::Backend;
+
+TEST(PortalCaptureChoice, WaylandSessionsTakeThePortal_X11TheXServer_ElseQtOrWhatIsForced)
+{
+    EXPECT_EQ(DesktopCaptureBackends::choose(QStringLiteral("wayland"), QStringLiteral("wayland"), {}),
+              Backend::Portal);
+    EXPECT_EQ(DesktopCaptureBackends::choose(QStringLiteral("wayland-egl"), {}, {}), Backend::Portal);
+    EXPECT_EQ(DesktopCaptureBackends::choose(QStringLiteral("xcb"), QStringLiteral("x11"), {}), Backend::X11);
+    EXPECT_EQ(DesktopCaptureBackends::choose(QStringLiteral("xcb"), QStringLiteral("wayland"), {}), Backend::Portal)
+        << "XWayland sees no other client's windows";
+    EXPECT_EQ(DesktopCaptureBackends::choose(QStringLiteral("offscreen"), {}, {}), Backend::Qt);
+    EXPECT_EQ(DesktopCaptureBackends::choose(QStringLiteral("xcb"), {}, QStringLiteral("portal")), Backend::Portal);
+}
+
+// What a share stream delivered.
+struct Received {
+    QMutex mutex;
+    QList<QImage> frames; // guarded by mutex: frames come on the streaming thread
+    QStringList ended;    // main thread
+
+    DesktopCaptureSink sink()
+    {
+        return {[this](const QImage &frame) {
+                    QMutexLocker lock(&mutex);
+                    frames << frame;
+                },
+                [this](const QString &why) { ended << why; }};
+    }
+    qsizetype frameCount()
+    {
+        QMutexLocker lock(&mutex);
+        return frames.size();
+    }
+};
+
+class PortalCapture : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (!bus.start())
+            GTEST_SKIP() << bus.why().toStdString();
+        client = QDBusConnection::connectToBus(bus.address(), QStringLiteral("korvi-client"));
+        portalSide = QDBusConnection::connectToBus(bus.address(), QStringLiteral("korvi-fake-portal"));
+        ASSERT_TRUE(client.isConnected() && portalSide.isConnected());
+        portal = std::make_unique<FakePortal>(portalSide);
+        capture = std::make_unique<PortalDesktopCapture>(client);
+        option.setM_eType(KRTCScreenOption::TypeScreen);
+        option.setM_ScreenOrWindowId(DesktopCaptureSource::kPortalChoiceId);
+        option.setM_nWidth(640);
+        option.setM_nHeight(360);
+        option.setM_nFPS(15);
+    }
+    void TearDown() override
+    {
+        capture.reset();
+        portal.reset();
+        QDBusConnection::disconnectFromBus(QStringLiteral("korvi-client"));
+        QDBusConnection::disconnectFromBus(QStringLiteral("korvi-fake-portal"));
+    }
+
+    PrivateBus bus;
+    QDBusConnection client{QString()};
+    QDBusConnection portalSide{QString()};
+    std::unique_ptr<FakePortal> portal;
+    std::unique_ptr<PortalDesktopCapture> capture;
+    KRTCScreenOption option;
+};
+
+TEST_F(PortalCapture, OneCandidateOpensThePortal_FramesOfTheAskedSize_TokenKept_StopClosesTheSession)
+{
+    PrivatePipeWire pipewire;
+    constexpr quint32 kGreen = 0xff00c000;
+    if (!pipewire.start(QSize(320, 240), kGreen))
+        GTEST_SKIP() << "no private PipeWire: " << pipewire.why().toStdString();
+    portal->nodeId = pipewire.sourceNode();
+    portal->restoreToken = QStringLiteral("token-1");
+    portal->openRemote = [&] { return pipewire.connect(); };
+
+    const QList<KRTCDesktopSource> screens = capture->screens(QSize(160, 90));
+    ASSERT_EQ(screens.size(), 1);
+    EXPECT_EQ(screens[0].sourceId, DesktopCaptureSource::kPortalChoiceId);
+    EXPECT_TRUE(capture->windows(QSize(160, 90)).isEmpty()) << "the portal's dialog lists the windows";
+
+    Received received;
+    auto stream = capture->openStream(option, received.sink());
+    ASSERT_TRUE(stream);
+    bool linked = false;
+    ASSERT_TRUE(processEventsUntil(
+        [&] {
+            // The compositor's session manager would link the chosen node to our stream.
+            if (!linked && portal->calls.contains(QStringLiteral("OpenPipeWireRemote")))
+                linked = pipewire.link(QStringLiteral("korvi-share"));
+            return received.frameCount() >= 3 || !received.ended.isEmpty();
+        },
+        30000))
+        << "linked: " << linked;
+    ASSERT_TRUE(received.ended.isEmpty()) << received.ended.join(' ').toStdString();
+    EXPECT_EQ(portal->calls, (QStringList{QStringLiteral("CreateSession"), QStringLiteral("SelectSources"),
+                                          QStringLiteral("Start"), QStringLiteral("OpenPipeWireRemote")}));
+    EXPECT_EQ(portal->selectOptions.value(QStringLiteral("types")).toUInt(), 3u) << "screens and windows";
+    EXPECT_FALSE(portal->selectOptions.contains(QStringLiteral("restore_token")));
+    {
+        QMutexLocker lock(&received.mutex);
+        const QImage frame = received.frames.last();
+        EXPECT_EQ(frame.size(), QSize(640, 360));
+        EXPECT_EQ(frame.format(), QImage::Format_RGB32);
+        EXPECT_EQ(frame.pixel(320, 180), kGreen) << std::hex << frame.pixel(320, 180);
+        EXPECT_EQ(frame.pixel(10, 180), 0xff000000) << "letterboxed on black";
+    }
+    EXPECT_EQ(
+        UserDefaults::standardUserDefaults().stringForKey(QString::fromLatin1(PortalDesktopCapture::kRestoreTokenKey)),
+        QStringLiteral("token-1"));
+
+    stream.reset();
+    EXPECT_TRUE(processEventsUntil([&] { return portal->sessionClosed; }, 10000)) << "stopping frees the session";
+
+    // The next share hands the portal its token, so it need not ask again.
+    portal->startResponse = 1;
+    auto again = capture->openStream(option, received.sink());
+    ASSERT_TRUE(processEventsUntil([&] { return received.ended.size() == 1; }, 10000));
+    EXPECT_EQ(portal->selectOptions.value(QStringLiteral("restore_token")).toString(), QStringLiteral("token-1"));
+}
+
+TEST_F(PortalCapture, RefusedOrCancelled_EndsTheStreamOnceWithoutFrames)
+{
+    struct Case {
+        QString refuseCall;
+        uint startResponse;
+    };
+    for (const Case &c : {Case{QStringLiteral("CreateSession"), 0}, Case{QString(), 1}, Case{QString(), 2},
+                          Case{QStringLiteral("OpenPipeWireRemote"), 0}}) {
+        portal->refuseCall = c.refuseCall;
+        portal->startResponse = c.startResponse;
+        Received received;
+        auto stream = capture->openStream(option, received.sink());
+        ASSERT_TRUE(stream);
+        EXPECT_TRUE(processEventsUntil([&] { return !received.ended.isEmpty(); }, 10000))
+            << c.refuseCall.toStdString() << c.startResponse;
+        EXPECT_EQ(received.ended.size(), 1);
+        EXPECT_EQ(received.frameCount(), 0);
+    }
+    KRTCScreenOption window = option;
+    window.setM_eType(KRTCScreenOption::TypeWindow);
+    Received never;
+    EXPECT_FALSE(capture->openStream(window, never.sink())) << "only the portal's candidate opens";
+}
+
+} // namespace
