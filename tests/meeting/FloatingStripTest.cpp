@@ -156,6 +156,8 @@ protected:
     void joinWithSpeakers()
     {
         join();
+        // The own member's list must have landed first, or it replaces the tiles set here.
+        ASSERT_TRUE(processEventsUntil([&] { return page->allMembers().size() == 1; }));
         page->setActiveMembers(tiles(3));
     }
 };
