@@ -21,6 +21,7 @@
 #include <functional>
 #include <memory>
 
+class FileShareDocument;
 class IMDisplayView;
 class KVWindow;
 class MacBaseWindowController;
@@ -77,6 +78,7 @@ public:
     struct WindowCalls {
         std::function<void()> reloadMembers; // the member pipeline again, on the members as they are
         std::function<void()> showToolBars;
+        std::function<QSizeF()> fileSharePageSize; // one page tile of a shared document
     };
 
     MeetingSharing(Ui::MeetingViewController &ui, WindowCalls window);
@@ -90,6 +92,8 @@ public:
     // (the agent's when none is given).
     void installOwnShare(OwnShareCalls calls, std::shared_ptr<ShareControlServices> services = nullptr);
     [[nodiscard]] ScreenShareControl *shareControl() const;
+    // The shared document's view and its position sync.
+    [[nodiscard]] FileShareDocument &document() const { return *m_document; }
     void closeScreenShare();
 
     // The share display as the window opens: its page size, and a share already running in the room.
@@ -97,6 +101,7 @@ public:
 
     // ---- Sharing operations (the controller's of the same name forward here) ----
     void querySharePermission();
+    void startFileShareFromAction(const FileShareDatailModel &model);
     void queryFileShareList(int from);
     void queryAllShareFileInfo();
     void setFileShareMode(int mode);
@@ -159,6 +164,7 @@ private:
     State m_state;
     OwnShareCalls m_own;
     std::unique_ptr<ScreenShareControl> m_control;
+    FileShareDocument *m_document = nullptr; // a child
     std::atomic<qint64> m_avFileSharePlayTimerCount{0};
     std::atomic<bool> m_avFileSharePlaySliderTracking{false};
 };
