@@ -178,8 +178,10 @@ void FileShareDocument::setFileShareMode(int mode)
     m_state.fileShareMode = share ? mode : 0;
     setShown(m_ui.scrollView, !share);
     setShown(m_ui.shareShowBKView, share);
-    setShown(m_ui.verticalShowScrollView, share);
-    setShown(m_ui.verticalShowCollectionView, share);
+    // A member's screen share on show keeps the strip beside it.
+    const bool screenOnShow = m_ui.screenShareRenderView && !m_ui.screenShareRenderView->isHidden();
+    setShown(m_ui.verticalShowScrollView, share || screenOnShow);
+    setShown(m_ui.verticalShowCollectionView, share || screenOnShow);
     setShown(m_ui.fileSharePanelBKView, share);
     setShown(m_bar, mode == 1);
     // The share sits between the bars, under the document's bar; the grid uses the whole middle.
