@@ -124,7 +124,7 @@ protected:
         root.resize(1024, 680);
         MeetingPanels::registerPanels();
         ui.setupUi(&root);
-        doc = std::make_unique<FileShareDocument>(ui, state,
+        doc = std::make_unique<FileShareDocument>(fileShareDocumentViews(ui), state,
                                                   FileShareDocument::Calls{[this] { ++memberReloads; },
                                                                            [] { return QSizeF(600, 800); },
                                                                            [this](bool force) { stops << force; },

@@ -9,7 +9,6 @@
 #include "meeting/common/MeetingBottomButton.h"
 #include "meeting/common/MeetingHostControlRules.h"
 #include "meeting/sharing/FileSharePageView.h"
-#include "meeting/window/MeetingViewControllerUi.h"
 #include "uikit/AutoLayout.h"
 #include "uikit/KVDataText.h"
 #include "uikit/MacDisableScrollView.h"
@@ -72,9 +71,9 @@ bool isMe(const QString &userId, const FileShareDocumentServices::Me &me)
 
 } // namespace
 
-FileShareDocument::FileShareDocument(Ui::MeetingViewController &ui, MeetingSharing::State &state, Calls calls,
+FileShareDocument::FileShareDocument(FileShareDocumentViews views, MeetingSharing::State &state, Calls calls,
                                      std::shared_ptr<FileShareDocumentServices> services, QObject *parent)
-    : QObject(parent), m_ui(ui), m_state(state), m_calls(std::move(calls)),
+    : QObject(parent), m_ui(views), m_state(state), m_calls(std::move(calls)),
       m_services(services ? std::move(services) : FileShareDocumentServices::agent())
 {
 }

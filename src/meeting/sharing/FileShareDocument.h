@@ -7,6 +7,7 @@
 
 #include "agent/models/FileShareModel.h"
 #include "meeting/sharing/FileShareDocumentServices.h"
+#include "meeting/sharing/FileShareDocumentViews.h"
 #include "meeting/sharing/MeetingSharing.h"
 
 #include <QObject>
@@ -32,7 +33,7 @@ public:
     };
     using ListBlock = std::function<void(bool hasFiles, bool ok)>;
 
-    FileShareDocument(Ui::MeetingViewController &ui, MeetingSharing::State &state, Calls calls,
+    FileShareDocument(FileShareDocumentViews views, MeetingSharing::State &state, Calls calls,
                       std::shared_ptr<FileShareDocumentServices> services, QObject *parent = nullptr);
     ~FileShareDocument() override;
 
@@ -82,7 +83,7 @@ private:
     void reloadPages();
     void endFlipOverDurationLater();
 
-    Ui::MeetingViewController &m_ui;
+    const FileShareDocumentViews m_ui;
     MeetingSharing::State &m_state;
     const Calls m_calls;
     std::shared_ptr<FileShareDocumentServices> m_services;

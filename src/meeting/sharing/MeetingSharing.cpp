@@ -10,7 +10,6 @@
 #include "meeting/common/MeetingWindowRules.h"
 #include "meeting/panels/MeetingPanels.h"
 #include "meeting/sharing/FileShareDocument.h"
-#include "meeting/window/MeetingViewControllerUi.h"
 #include "uikit/MacBaseViewController.h"
 #include "uikit/MacBaseWindowController.h"
 #include "uikit/VeskButton.h"
@@ -22,11 +21,10 @@
 
 using namespace std::chrono_literals;
 
-MeetingSharing::MeetingSharing(Ui::MeetingViewController &ui, WindowCalls window)
-    : m_ui(ui), m_window(std::move(window))
+MeetingSharing::MeetingSharing(Views views, WindowCalls window) : m_ui(views), m_window(std::move(window))
 {
     m_document = new FileShareDocument(
-        m_ui, m_state,
+        views.document, m_state,
         FileShareDocument::Calls{m_window.reloadMembers, m_window.fileSharePageSize,
                                  [this](bool force) { stopScreenShare(force); },
                                  [this](bool keepAnimation) { stopAVFileShareTimer(keepAnimation); }},

@@ -1,13 +1,14 @@
 #pragma once
 
-// The meeting window's sharing room: the share display's state (documents, audio/video files,
-// the user's own screen share and its floating windows), the sharing operations the controller
-// forwards to, and what the control commands do to the share display. It works on the window's
-// views (its ui) and asks the window for the rest through WindowCalls.
+// The meeting window's share display: its state (documents, audio/video files, the user's own
+// screen share and its floating windows), the sharing operations the controller forwards to, and
+// what the control commands do to the share display. It works on the few window views named in
+// Views and asks the window for the rest through WindowCalls.
 
 #include "agent/models/FileShareModel.h"
 #include "foundation/KVClock.h"
 #include "foundation/models/MeetingControlData.h"
+#include "meeting/sharing/FileShareDocumentViews.h"
 #include "meeting/sharing/OwnShareCalls.h"
 #include "meeting/sharing/ScreenShareControl.h"
 
@@ -25,9 +26,6 @@ class FileShareDocument;
 class IMDisplayView;
 class KVWindow;
 class MacBaseWindowController;
-namespace Ui {
-class MeetingViewController;
-}
 struct Notification;
 class QWidget;
 class VeskButton;
@@ -81,7 +79,18 @@ public:
         std::function<QSizeF()> fileSharePageSize; // one page tile of a shared document
     };
 
-    MeetingSharing(Ui::MeetingViewController &ui, WindowCalls window);
+    // The window's views the share display drives. The window makes them after this class, so
+    // these refer to the window's own pointers to them (null until made).
+    struct Views {
+        QPointer<QWidget> &fileShareCollectionView;
+        QPointer<QWidget> &verticalShowCollectionView;
+        QPointer<VeskButton> &avFileSharePlayButton;
+        QPointer<QWidget> &avFileShareSliderBKView;
+        QPointer<QWidget> &audioAnimationBKView;
+        FileShareDocumentViews document;
+    };
+
+    MeetingSharing(Views views, WindowCalls window);
     ~MeetingSharing() override;
 
     [[nodiscard]] const State &state() const { return m_state; }
@@ -159,7 +168,7 @@ private:
     void closeMoreMenu();
     void closeOwnShareWindows();
 
-    Ui::MeetingViewController &m_ui;
+    const Views m_ui; // the window's views (named as in the window's ui)
     const WindowCalls m_window;
     State m_state;
     OwnShareCalls m_own;
