@@ -13,6 +13,7 @@
 #include "meeting/sharing/FileSharePermissionSettingView.h"
 #include "meeting/sharing/ShareFileList.h"
 #include "meeting/sharing/ShareSelectPanel.h"
+#include "meeting/sharing/ShareSelectView.h"
 #include "uikit/VeskButton.h"
 
 #include <QLabel>
@@ -451,6 +452,29 @@ TEST_F(ShareFileTabTest, TwoBatchesDigestInParallel)
     EXPECT_EQ(fake->md5MostInside.load(), 2);
     ASSERT_TRUE(processEventsUntil([&] { return fake->count(QStringLiteral("prepare")) == 2; }));
     EXPECT_EQ(panel->uploadFailedArray().size(), 2);
+}
+
+} // namespace
+
+namespace {
+
+TEST(ShareSelectViewTest, ShareWithoutChoiceTipsAndCallsNothing_CloseGivesNone)
+{
+    QWidget host;
+    auto *view = new ShareSelectView(&host);
+    QList<std::optional<ShareSelectViewModel>> got;
+    view->completionBlock = [&](const std::optional<ShareSelectViewModel> &e) { got << e; };
+    view->setShareArr({{QPixmap(), QStringLiteral("窗口一")}, {QPixmap(), QStringLiteral("窗口二")}});
+    view->shareBtnPressed();
+    EXPECT_EQ(shareTipText(&host), QStringLiteral("请选择要分享的窗口"));
+    EXPECT_TRUE(got.isEmpty());
+    view->items().at(1)->click();
+    view->shareBtnPressed();
+    ASSERT_EQ(got.size(), 1);
+    EXPECT_EQ(got.first()->title, QStringLiteral("窗口二"));
+    view->closeSelf();
+    EXPECT_FALSE(got.last().has_value());
+    EXPECT_EQ(ShareSelectView::tileSize(940), QSize(300, 200));
 }
 
 } // namespace

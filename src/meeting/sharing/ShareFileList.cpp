@@ -2,6 +2,8 @@
 
 #include "foundation/JXExtension.h"
 
+#include <QHash>
+
 namespace ShareFileList {
 
 namespace {
@@ -110,6 +112,41 @@ QStringList chooserTypes(const QList<SupportFileShareTypeModel> &types)
     if (out.isEmpty())
         out.append(QStringLiteral("pdf"));
     return out;
+}
+
+PreUploadPlan planPreUpload(const QVariantList &items, const QList<FileShareModel> &pending)
+{
+    QHash<QString, QUrl> urlOf;
+    urlOf.reserve(pending.size());
+    for (const FileShareModel &row : pending)
+        urlOf.insert(row.identity, row.fileURL);
+    PreUploadPlan plan;
+    for (const QVariant &v : items) {
+        const QVariantMap item = v.toMap();
+        const QString identity = item.value(QStringLiteral("identity")).toString();
+        switch (item.value(QStringLiteral("status")).toInt()) {
+        case 2: {
+            const auto url = urlOf.constFind(identity);
+            if (url == urlOf.cend())
+                break;
+            plan.urls << *url;
+            plan.fileIds << item.value(QStringLiteral("fileId")).toString();
+            plan.identities << identity;
+            break;
+        }
+        case 1:
+            plan.held.insert(identity);
+            break;
+        case -1:
+            plan.refused.insert(identity);
+            plan.refusals << QStringLiteral("%1:%2").arg(item.value(QStringLiteral("fileName")).toString().left(128),
+                                                         item.value(QStringLiteral("remarks")).toString().left(256));
+            break;
+        default:
+            break;
+        }
+    }
+    return plan;
 }
 
 QString identity(const QString &md5, const QString &fileName, quint64 timeStamp)

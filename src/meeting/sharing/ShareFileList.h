@@ -6,6 +6,7 @@
 #include "agent/models/FileShareModel.h"
 
 #include <QList>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <QVariantMap>
@@ -36,6 +37,18 @@ bool apply(State &state, const QVariantMap &data);
 [[nodiscard]] QString rightsTypeOf(const QString &fileType, const QString &fileName, const State &state);
 // The extensions the chooser accepts, in list order; "pdf" alone without any.
 [[nodiscard]] QStringList chooserTypes(const QList<SupportFileShareTypeModel> &types);
+// What a pre-upload answer asks for, matched to the pending rows by identity: the files to send
+// (an item whose row is gone is skipped, so files and ids stay paired), the rows the service
+// holds already, and the refused rows with their "name:reason" texts.
+struct PreUploadPlan {
+    QList<QUrl> urls;
+    QStringList fileIds, identities;
+    QSet<QString> held;
+    QSet<QString> refused;
+    QStringList refusals;
+};
+[[nodiscard]] PreUploadPlan planPreUpload(const QVariantList &items, const QList<FileShareModel> &pending);
+
 // "<md5>_<fileName>_<timeStamp>".
 [[nodiscard]] QString identity(const QString &md5, const QString &fileName, quint64 timeStamp);
 

@@ -144,48 +144,36 @@ void ShareSelectPanel::prepareAnswered(const QList<QUrl> &urls, const QStringLis
 {
     Q_UNUSED(urls);
     if (response.code != 0) {
-        for (const QString &identity : identities)
-            markFailed(identity);
+        const QSet<QString> batch(identities.cbegin(), identities.cend());
+        QMutexLocker lock(&m_pendingLock);
+        for (FileShareModel &row : m_pending)
+            if (batch.contains(row.identity))
+                row.state = 4;
+        lock.unlock();
         toast(response.message.isEmpty() ? kNetworkFailed : response.message);
         reloadFileGrid();
         return;
     }
-    QList<QUrl> sendUrls;
-    QStringList sendIds, sendIdentities;
-    for (const QVariant &v : response.dataList()) {
-        const QVariantMap item = v.toMap();
-        const QString identity = item.value(QStringLiteral("identity")).toString();
-        switch (item.value(QStringLiteral("status")).toInt()) {
-        case 2: {
-            const QList<FileShareModel> pending = uploadFailedArray();
-            const auto row = std::find_if(pending.cbegin(), pending.cend(),
-                                          [&](const FileShareModel &r) { return r.identity == identity; });
-            // No row for it (deleted meanwhile): skipped, so files and ids stay paired.
-            if (row == pending.cend())
-                break;
-            sendUrls << row->fileURL;
-            sendIds << item.value(QStringLiteral("fileId")).toString();
-            sendIdentities << identity;
-            break;
-        }
-        case 1:
-            removePending(identity);
-            reloadView();
-            break;
-        case -1:
-            markFailed(identity);
-            toast(QStringLiteral("%1:%2").arg(item.value(QStringLiteral("fileName")).toString().left(128),
-                                              item.value(QStringLiteral("remarks")).toString().left(256)));
-            reloadFileGrid();
-            break;
-        default:
-            break;
-        }
+    const ShareFileList::PreUploadPlan plan = ShareFileList::planPreUpload(response.dataList(), uploadFailedArray());
+    if (!plan.held.isEmpty() || !plan.refused.isEmpty()) {
+        QMutexLocker lock(&m_pendingLock);
+        m_pending.removeIf([&](const FileShareModel &row) { return plan.held.contains(row.identity); });
+        for (FileShareModel &row : m_pending)
+            if (plan.refused.contains(row.identity))
+                row.state = 4;
     }
-    if (!sendUrls.isEmpty())
-        uploadFileInter(sendUrls, sendIds, sendIdentities);
-    else
+    for (const QString &refusal : plan.refusals)
+        toast(refusal);
+    if (!plan.refused.isEmpty())
+        reloadFileGrid();
+    if (!plan.urls.isEmpty()) {
+        // Rows the service already holds show once the list query of the road's end answers.
+        if (!plan.held.isEmpty())
+            reloadView();
+        uploadFileInter(plan.urls, plan.fileIds, plan.identities);
+    } else {
         reloadView();
+    }
 }
 
 void ShareSelectPanel::uploadFileInter(const QList<QUrl> &urls, const QStringList &fileIds,
