@@ -10,12 +10,14 @@
 #include "foundation/NotificationCenter.h"
 #include "foundation/RXEncrypt.h"
 #include "foundation/models/MeetingDataModel.h"
+#include "meeting/sharing/FileShareCollectionViewItem.h"
 #include "meeting/sharing/FileSharePermissionSettingView.h"
 #include "meeting/sharing/ShareFileList.h"
 #include "meeting/sharing/ShareSelectPanel.h"
 #include "meeting/sharing/ShareSelectView.h"
 #include "uikit/VeskButton.h"
 
+#include <QKeyEvent>
 #include <QLabel>
 #include <QRadioButton>
 #include <QTemporaryDir>
@@ -43,6 +45,16 @@ QVariantMap listData(const QVariantList &files, bool withTypes = true)
                                  QVariantMap{{"classify", "video"}, {"type", "mp4"}},
                                  QVariantMap{{"classify", "audio"}, {"type", "mp3,wav"}}});
     return data;
+}
+
+// The rows the grid shows now (ones on their way out excluded).
+QList<FileShareCollectionViewItem *> gridRows(const ShareSelectPanel &panel)
+{
+    QList<FileShareCollectionViewItem *> rows;
+    for (auto *item : panel.fileRowsView()->findChildren<FileShareCollectionViewItem *>(Qt::FindDirectChildrenOnly))
+        if (!item->isHidden())
+            rows << item;
+    return rows;
 }
 
 QStringList shown(const ShareSelectPanel &panel)
@@ -195,7 +207,9 @@ TEST_F(ShareFileTabTest, Choosing_ConvertingOrFailedRowsWarn_WhileSharingPostsTh
     panel->selectFile(0);
     EXPECT_EQ(shareTipText(&host), QStringLiteral("文件转码中，暂时无法共享"));
     EXPECT_EQ(fake->count(QStringLiteral("list")), 2);
-    panel->selectFile(1);
+    ASSERT_EQ(gridRows(*panel).size(), 3);
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QCoreApplication::sendEvent(gridRows(*panel).at(1), &enter);
     EXPECT_EQ(shareTipText(&host), QStringLiteral("文件上传异常，请重新上传"));
     panel->selectFile(7); // past the list: nothing
     QVariantMap posted;
@@ -304,9 +318,11 @@ TEST_F(ShareFileTabTest, RowActions_DeletePendingSendsNothing_RightsNeedAReadyFi
     panel->reloadView();
     list({row("c", 1), row("d", 2)});
     ASSERT_EQ(shown(*panel), QStringList({"a.pdf:0", "c:1", "d:2"}));
-    panel->deleteFile(0);
+    ASSERT_EQ(gridRows(*panel).size(), 3);
+    gridRows(*panel).first()->deleteAction();
     EXPECT_EQ(fake->count(QStringLiteral("delete")), 0);
     EXPECT_EQ(shown(*panel), QStringList({"c:1", "d:2"}));
+    EXPECT_EQ(gridRows(*panel).size(), 2); // redrawn at once
     panel->deleteFile(0);
     EXPECT_EQ(fake->last(QStringLiteral("delete")).value(QStringLiteral("fileIds")).toStringList(), QStringList{"c"});
     fake->answer(QStringLiteral("delete"), FakeFileServices::code(1));
@@ -348,7 +364,7 @@ TEST_F(ShareFileTabTest, UploadArea_ByRoleAndMode)
     EXPECT_EQ(panel->fileUploadPermissionLabel->text(), QStringLiteral("仅主持人可上传"));
 
     auto meeting = std::make_shared<MeetingDataModel>();
-    meeting->creatorId = QStringLiteral("someone-else");
+    fake->ownMeeting = false;
     panel->setOnlyShareFile(true);
     panel->setModel(meeting);
     fake->assistant = false;

@@ -219,6 +219,8 @@ public:
     [[nodiscard]] bool selfFileSharing() const override { return sharingFile; }
     [[nodiscard]] bool selfAVFileSharing() const override { return sharingAV; }
     [[nodiscard]] QString myUserName() const override { return QStringLiteral("我"); }
+    [[nodiscard]] bool isSelf(const MeetingDataModel &) const override { return ownMeeting; }
+    bool ownMeeting = true;
 
 private:
     void add(const QString &what, const QVariantMap &args, QObject *owner, Completion c)

@@ -176,7 +176,7 @@ TEST_F(SharePickerTest, Looks_DarkTabs_FileOnlyLight_SupportedTypesPopOver)
     EXPECT_EQ(panel->fileShareSupportFileList(), nullptr);
 
     // File-only: light, never the desktop's parts.
-    ShareSelectPanel fileOnly;
+    ShareSelectPanel fileOnly(nullptr, std::make_shared<FakeFileServices>());
     fileOnly.setOnlyShareFile(true);
     auto meeting = std::make_shared<MeetingDataModel>();
     fileOnly.setModel(meeting);

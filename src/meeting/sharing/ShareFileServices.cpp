@@ -1,6 +1,7 @@
 #include "meeting/sharing/ShareFileServices.h"
 
 #include "agent/VeskMeetingManager.h"
+#include "foundation/models/MeetingDataModel.h"
 #include "foundation/models/MeetingInfoModel.h"
 #include "meeting/common/MeetingCurrent.h"
 
@@ -133,6 +134,7 @@ public:
         return m && m->selfAVFileSharing();
     }
     [[nodiscard]] QString myUserName() const override { return agentInstance()->myInfo().userName; }
+    [[nodiscard]] bool isSelf(const MeetingDataModel &meeting) const override { return meeting.isSelf(); }
 };
 
 std::shared_ptr<ShareFileServices> &installed()

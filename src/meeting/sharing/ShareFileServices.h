@@ -17,6 +17,8 @@
 #include <functional>
 #include <memory>
 
+struct MeetingDataModel;
+
 class ShareFileServices {
 public:
     using Completion = std::function<void(const KVMResponse &response)>;
@@ -71,6 +73,8 @@ public:
     [[nodiscard]] virtual bool selfFileSharing() const = 0;
     [[nodiscard]] virtual bool selfAVFileSharing() const = 0;
     [[nodiscard]] virtual QString myUserName() const = 0;
+    // The scheduled meeting was created by the signed-in user.
+    [[nodiscard]] virtual bool isSelf(const MeetingDataModel &meeting) const = 0;
 
     // The agent's and the current meeting's answers.
     [[nodiscard]] static std::shared_ptr<ShareFileServices> agent();

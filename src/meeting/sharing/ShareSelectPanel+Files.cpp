@@ -8,9 +8,9 @@
 #include "foundation/RXEncrypt.h"
 #include "foundation/models/MeetingDataModel.h"
 #include "meeting/panels/MemberListIcons.h"
+#include "meeting/sharing/FileShareCollectionViewItem.h"
 #include "meeting/sharing/FileSharePermissionSettingView.h"
 #include "meeting/sharing/FileUploadPermissionPanelView.h"
-#include "meeting/sharing/ShareFileRow.h"
 #include "meeting/sharing/ShareFileServices.h"
 #include "uikit/KVDataText.h"
 #include "uikit/VeskButton.h"
@@ -148,29 +148,31 @@ void ShareSelectPanel::reloadFileGrid()
     ++m_fileGridReloads;
     const QList<FileShareModel> rows = showArray();
     auto *box = static_cast<QVBoxLayout *>(m_fileRows->layout());
-    for (ShareFileRow *old : m_fileRows->findChildren<ShareFileRow *>(Qt::FindDirectChildrenOnly)) {
+    for (FileShareCollectionViewItem *old :
+         m_fileRows->findChildren<FileShareCollectionViewItem *>(Qt::FindDirectChildrenOnly)) {
         box->removeWidget(old);
         old->hide();
         old->deleteLater();
     }
     for (int i = 0; i < rows.size(); ++i) {
-        auto *item = new ShareFileRow(m_fileRows);
+        auto *item = new FileShareCollectionViewItem(m_fileRows);
         item->setDarkAppearance(!m_onlyShareFile);
         item->setModel(rows.at(i));
+        item->setProperty("row", i);
+        item->setFocusPolicy(Qt::StrongFocus);
+        item->setAccessibleName(rows.at(i).fileName.left(FileShareCollectionViewItem::kMaxNameLength));
+        item->installEventFilter(this);
+        // Each action goes by the row's place in showArray, checked again when it runs.
         QPointer<ShareSelectPanel> self(this);
-        item->clickBlock = [self, i] {
-            if (self)
-                self->selectFile(i);
-        };
-        item->deleteBlock = [self, i] {
+        item->deleteBlock = [self, i](const FileShareModel &) {
             if (self)
                 self->deleteFile(i);
         };
-        item->fileRecoverBlock = [self, i] {
+        item->fileRecoverBlock = [self, i](const FileShareModel &) {
             if (self)
                 self->recoverFile(i);
         };
-        item->fileSharePermissionBlock = [self, i] {
+        item->fileSharePermissionBlock = [self, i](const FileShareModel &, bool) {
             if (self)
                 self->fileSharePermission(i);
         };
@@ -472,7 +474,7 @@ void ShareSelectPanel::uploadUIRefresh()
                                                 : QStringLiteral("全体参会成员可共享"));
     fileUploadPermissionLabel->setStyleSheet(m_onlyShareFile ? QStringLiteral("color: #666666;")
                                                              : QStringLiteral("color: white;"));
-    const bool editable = !m_onlyShareFile || (m_model && m_model->isSelf());
+    const bool editable = !m_onlyShareFile || (m_model && m_services->isSelf(*m_model));
     allowUploadFilePermissionBtn->setEnabled(editable);
     fileUploadPermissionIcon->setVisible(editable);
     fileUploadPermissionIcon->setPixmap(MemberListIcons::image(

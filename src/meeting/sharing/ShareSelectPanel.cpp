@@ -17,6 +17,7 @@
 #include <QGridLayout>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QVBoxLayout>
@@ -588,6 +589,19 @@ void ShareSelectPanel::mousePressEvent(QMouseEvent *event)
 
 bool ShareSelectPanel::eventFilter(QObject *watched, QEvent *event)
 {
+    // A file row chosen by a click, or by Return or Space while it has focus.
+    const QVariant row = watched->property("row");
+    if (row.isValid() && watched->parent() == m_fileRows) {
+        const bool click = event->type() == QEvent::MouseButtonRelease &&
+                           static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton;
+        const bool key =
+            event->type() == QEvent::KeyPress && (static_cast<QKeyEvent *>(event)->key() == Qt::Key_Return ||
+                                                  static_cast<QKeyEvent *>(event)->key() == Qt::Key_Space);
+        if (click || key) {
+            selectFile(row.toInt());
+            return true;
+        }
+    }
     if (watched == fileUploadButton) {
         if (event->type() == QEvent::Enter)
             showSupportFileList();
