@@ -12,6 +12,7 @@
 #include "foundation/KVClock.h"
 #include "settings/MainSettingAudioPanel.h"
 #include "settings/MainSettingNibs.h"
+#include "settings/MainSettingTabs.h"
 #include "settings/MainSettingVideoPanel.h"
 #include "settings/MainSettingViewController.h"
 #include "settings/MainSettingWindow.h"
@@ -70,6 +71,9 @@ protected:
 
     void TearDown() override
     {
+        // The real panels again: a stand-in's factory may hold this test's fields.
+        for (const MainSettingTabRow &row : MainSettingTabs::all())
+            vesk::registerNib(row.nibName, [make = row.make]() -> QWidget * { return make(); });
         VeskToast::dismissToast();
         VeskToast::dismissLoadingToast();
         windows.clear();
