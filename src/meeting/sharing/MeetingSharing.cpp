@@ -9,7 +9,6 @@
 #include "meeting/common/MeetingHostControlRules.h"
 #include "meeting/common/MeetingWindowRules.h"
 #include "meeting/panels/MeetingPanels.h"
-#include "meeting/window/MeetingViewControllerUi.h"
 #include "uikit/MacBaseViewController.h"
 #include "uikit/MacBaseWindowController.h"
 #include "uikit/VeskButton.h"
@@ -21,10 +20,7 @@
 
 using namespace std::chrono_literals;
 
-MeetingSharing::MeetingSharing(Ui::MeetingViewController &ui, WindowCalls window)
-    : m_ui(ui), m_window(std::move(window))
-{
-}
+MeetingSharing::MeetingSharing(Views views, WindowCalls window) : m_ui(views), m_window(std::move(window)) {}
 
 MeetingSharing::~MeetingSharing() = default;
 

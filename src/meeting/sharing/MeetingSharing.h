@@ -1,9 +1,9 @@
 #pragma once
 
-// The meeting window's sharing room: the share display's state (documents, audio/video files,
-// the user's own screen share and its floating windows), the sharing operations the controller
-// forwards to, and what the control commands do to the share display. It works on the window's
-// views (its ui) and asks the window for the rest through WindowCalls.
+// The meeting window's share display: its state (documents, audio/video files, the user's own
+// screen share and its floating windows), the sharing operations the controller forwards to, and
+// what the control commands do to the share display. It works on the few window views named in
+// Views and asks the window for the rest through WindowCalls.
 
 #include "agent/models/FileShareModel.h"
 #include "foundation/KVClock.h"
@@ -24,9 +24,6 @@
 class IMDisplayView;
 class KVWindow;
 class MacBaseWindowController;
-namespace Ui {
-class MeetingViewController;
-}
 struct Notification;
 class QWidget;
 class VeskButton;
@@ -79,7 +76,17 @@ public:
         std::function<void()> showToolBars;
     };
 
-    MeetingSharing(Ui::MeetingViewController &ui, WindowCalls window);
+    // The window's views the share display drives. The window makes them after this class, so
+    // these refer to the window's own pointers to them (null until made).
+    struct Views {
+        QPointer<QWidget> &fileShareCollectionView;
+        QPointer<QWidget> &verticalShowCollectionView;
+        QPointer<VeskButton> &avFileSharePlayButton;
+        QPointer<QWidget> &avFileShareSliderBKView;
+        QPointer<QWidget> &audioAnimationBKView;
+    };
+
+    MeetingSharing(Views views, WindowCalls window);
     ~MeetingSharing() override;
 
     [[nodiscard]] const State &state() const { return m_state; }
@@ -154,7 +161,7 @@ private:
     void closeMoreMenu();
     void closeOwnShareWindows();
 
-    Ui::MeetingViewController &m_ui;
+    const Views m_ui; // the window's views (named as in the window's ui)
     const WindowCalls m_window;
     State m_state;
     OwnShareCalls m_own;
