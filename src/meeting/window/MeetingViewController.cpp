@@ -72,8 +72,9 @@ MeetingViewController::MeetingViewController(bool enterWaitingRoom, QObject *par
           [this] { return qobject_cast<MoreItemView *>(m_sharing->state().moreItemViewStorage.data()); }})),
       m_sharing(std::make_unique<MeetingSharing>(
           MeetingSharing::Views{ui->fileShareCollectionView, ui->verticalShowCollectionView, ui->avFileSharePlayButton,
-                                ui->avFileShareSliderBKView, ui->audioAnimationBKView},
-          MeetingSharing::WindowCalls{[this] { refreshMembers(); }, [this] { toolBarShowAction(); }})),
+                                ui->avFileShareSliderBKView, ui->audioAnimationBKView, fileShareDocumentViews(*ui)},
+          MeetingSharing::WindowCalls{[this] { refreshMembers(); }, [this] { toolBarShowAction(); },
+                                      [this] { return fileSharePageSize(); }})),
       m_recording(std::make_unique<MeetingRecording>(
           *ui,
           MeetingRecording::WindowCalls{[this]() -> QWidget * { return isViewLoaded() ? view() : nullptr; },
