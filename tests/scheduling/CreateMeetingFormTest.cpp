@@ -444,6 +444,7 @@ TEST_F(CreateMeetingFormTest, Walk_EveryControlReachableAndNamed_APopUpTakesTheF
     ASSERT_TRUE(AccessibilityWalk::press(ui.durationButton));
     ASSERT_TRUE(processEventsUntil([&] { return ui.durationView != nullptr && ui.durationView->isVisible(); }));
     EXPECT_TRUE(ui.durationView->isAncestorOf(QApplication::focusWidget()));
+    EXPECT_FALSE(AccessibilityWalk::nameOf(QApplication::focusWidget()).isEmpty()) << "the focus is on no item";
     AccessibilityWalk::escape();
     EXPECT_TRUE(processEventsUntil([&] { return ui.durationView == nullptr || !ui.durationView->isVisible(); }));
     EXPECT_EQ(QApplication::focusWidget(), ui.durationButton.data());
