@@ -108,7 +108,7 @@ TEST(ShareFloatingWindowsTest, BarTopCentre_StripBesideIt_MeetingWindowHidden_Al
     VirtualClockScope clock;
     Ui::MeetingViewController ui;
     MeetingSharing sharing({ui.fileShareCollectionView, ui.verticalShowCollectionView, ui.avFileSharePlayButton,
-                            ui.avFileShareSliderBKView, ui.audioAnimationBKView},
+                            ui.avFileShareSliderBKView, ui.audioAnimationBKView, fileShareDocumentViews(ui)},
                            {});
     QWidget meeting;
     meeting.show();

@@ -8,6 +8,7 @@
 #include "agent/models/FileShareModel.h"
 #include "foundation/KVClock.h"
 #include "foundation/models/MeetingControlData.h"
+#include "meeting/sharing/FileShareDocumentViews.h"
 #include "meeting/sharing/OwnShareCalls.h"
 #include "meeting/sharing/ScreenShareControl.h"
 
@@ -21,6 +22,7 @@
 #include <functional>
 #include <memory>
 
+class FileShareDocument;
 class IMDisplayView;
 class KVWindow;
 class MacBaseWindowController;
@@ -74,6 +76,7 @@ public:
     struct WindowCalls {
         std::function<void()> reloadMembers; // the member pipeline again, on the members as they are
         std::function<void()> showToolBars;
+        std::function<QSizeF()> fileSharePageSize; // one page tile of a shared document
     };
 
     // The window's views the share display drives. The window makes them after this class, so
@@ -84,6 +87,7 @@ public:
         QPointer<VeskButton> &avFileSharePlayButton;
         QPointer<QWidget> &avFileShareSliderBKView;
         QPointer<QWidget> &audioAnimationBKView;
+        FileShareDocumentViews document;
     };
 
     MeetingSharing(Views views, WindowCalls window);
@@ -97,6 +101,8 @@ public:
     // (the agent's when none is given).
     void installOwnShare(OwnShareCalls calls, std::shared_ptr<ShareControlServices> services = nullptr);
     [[nodiscard]] ScreenShareControl *shareControl() const;
+    // The shared document's view and its position sync.
+    [[nodiscard]] FileShareDocument &document() const { return *m_document; }
     void closeScreenShare();
 
     // The share display as the window opens: its page size, and a share already running in the room.
@@ -104,6 +110,7 @@ public:
 
     // ---- Sharing operations (the controller's of the same name forward here) ----
     void querySharePermission();
+    void startFileShareFromAction(const FileShareDatailModel &model);
     void queryFileShareList(int from);
     void queryAllShareFileInfo();
     void setFileShareMode(int mode);
@@ -166,6 +173,7 @@ private:
     State m_state;
     OwnShareCalls m_own;
     std::unique_ptr<ScreenShareControl> m_control;
+    FileShareDocument *m_document = nullptr; // a child
     std::atomic<qint64> m_avFileSharePlayTimerCount{0};
     std::atomic<bool> m_avFileSharePlaySliderTracking{false};
 };

@@ -19,6 +19,7 @@
 #include "meeting/window/MeetingRecording.h"
 #include "meeting/window/MeetingTips.h"
 #include "meeting/window/NetWorkTipView.h"
+#include "uikit/KVAccessibility.h"
 #include "uikit/KVWindow.h"
 #include "uikit/MacBaseWindowController.h"
 #include "uikit/VeskButton.h"
@@ -72,8 +73,9 @@ MeetingViewController::MeetingViewController(bool enterWaitingRoom, QObject *par
           [this] { return qobject_cast<MoreItemView *>(m_sharing->state().moreItemViewStorage.data()); }})),
       m_sharing(std::make_unique<MeetingSharing>(
           MeetingSharing::Views{ui->fileShareCollectionView, ui->verticalShowCollectionView, ui->avFileSharePlayButton,
-                                ui->avFileShareSliderBKView, ui->audioAnimationBKView},
-          MeetingSharing::WindowCalls{[this] { refreshMembers(); }, [this] { toolBarShowAction(); }})),
+                                ui->avFileShareSliderBKView, ui->audioAnimationBKView, fileShareDocumentViews(*ui)},
+          MeetingSharing::WindowCalls{[this] { refreshMembers(); }, [this] { toolBarShowAction(); },
+                                      [this] { return fileSharePageSize(); }})),
       m_recording(std::make_unique<MeetingRecording>(
           *ui,
           MeetingRecording::WindowCalls{[this]() -> QWidget * { return isViewLoaded() ? view() : nullptr; },
@@ -251,6 +253,7 @@ void MeetingViewController::applyNetworkIcon(const QString &name)
         return;
     ui->qosShowButton->setImage(MeetingIcons::image(name, 18));
     ui->qosShowButton->setProperty("imageName", name);
+    KVAccessibility::setValue(ui->qosShowButton, MeetingWindowRules::networkQualityText(name));
 }
 
 namespace {

@@ -2,11 +2,14 @@
 // file service (list, pages, pre-upload, upload, delete).
 #include "routes/AgentRoutesSupport.h"
 
+#include "foundation/KVClock.h"
+
 #include <QBuffer>
 #include <QCryptographicHash>
 #include <QFileInfo>
 #include <QImage>
 #include <QJsonDocument>
+#include <QPainter>
 #include <QRegularExpression>
 
 using namespace AgentRoutes;
@@ -36,10 +39,23 @@ bool isCleanUploadName(const QString &name)
     return !name.isEmpty() && !name.contains(QStringLiteral("\\U")) && !escape.match(name).hasMatch();
 }
 
+// An uploaded file converts for a while (project time) before it can be shared;
+// state().extra["conversionMs"] sets how long (none by default).
+void finishConversions(DevService &svc)
+{
+    const qint64 now = KVClock::current().nowMs();
+    for (DevFile &file : svc.state().files) {
+        if (file.extra.value(QStringLiteral("status")).toInt() == 2 &&
+            file.extra.value(QStringLiteral("readyAt")).toLongLong() <= now)
+            file.extra.insert(QStringLiteral("status"), 1);
+    }
+}
+
 QJsonObject fileJson(const DevFile &file)
 {
     QJsonObject json = QJsonObject::fromVariantMap(file.extra);
     json.remove("md5");
+    json.remove("readyAt");
     json.insert("fileId", file.fileId);
     json.insert("fileName", file.fileName);
     json.insert("roomId", file.roomId);
@@ -48,22 +64,58 @@ QJsonObject fileJson(const DevFile &file)
     return json;
 }
 
+// A document's pages: "pages" of the file's extra (3 when not set), landscape unless "portrait".
 QJsonArray slicesOf(DevService &svc, const DevFile &file)
 {
     QJsonArray slices;
     if (fileTypeFor(file.fileName) != QLatin1String("1"))
         return slices;
-    for (int page = 1; page <= 3; ++page) {
+    const int pages = file.extra.value(QStringLiteral("pages"), 3).toInt();
+    const bool portrait = file.extra.value(QStringLiteral("portrait")).toBool();
+    for (int page = 1; page <= pages; ++page) {
         slices.append(QJsonObject{
-            {"sliceId", QString::number(page)},
+            {"sliceId", QStringLiteral("%1-%2").arg(file.fileId).arg(page)},
             {"downloadUrl",
              svc.baseUrl().toString() + QStringLiteral("/fms/slice/%1/%2.png").arg(file.fileId).arg(page)},
-            {"picWidth", 1280},
-            {"picHeight", 720},
+            {"picWidth", portrait ? 720 : 1280},
+            {"picHeight", portrait ? 1280 : 720},
             {"sourceFileType", QFileInfo(file.fileName).suffix().toLower()},
         });
     }
     return slices;
+}
+
+// A page image: its number on a colour of its own, so pages tell apart on screen.
+QByteArray pageImage(int page)
+{
+    QImage image(160, 120, QImage::Format_RGB32);
+    image.fill(QColor::fromHsv((page * 47) % 360, 60, 235));
+    QPainter painter(&image);
+    painter.setPen(Qt::black);
+    QFont font = painter.font();
+    font.setPixelSize(48);
+    painter.setFont(font);
+    painter.drawText(image.rect(), Qt::AlignCenter, QString::number(page));
+    painter.end();
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return png;
+}
+
+// Who may turn pages or scroll the shared document: its sharer, the hosts, or the listed members.
+bool mayOperate(DevRoom &room, const DevUser &user, const QVariantMap &shared)
+{
+    if (dec(shared.value(QStringLiteral("userId")).toString()) == user.userId || isHostOrAssistant(room, user.userId))
+        return true;
+    if (shared.value(QStringLiteral("enableOperationFileStatus")).toInt() != 2)
+        return false;
+    for (const QVariant &v : shared.value(QStringLiteral("enableUserList")).toList()) {
+        if (dec(v.toMap().value(QStringLiteral("userId")).toString()) == user.userId)
+            return true;
+    }
+    return false;
 }
 
 // A file-service request: signed in and signed parameters; nullptr with *error otherwise.
@@ -134,6 +186,8 @@ const bool registered = DevServiceRoutes::add(QStringLiteral("agent-files"), [](
             const QString holder = room.extra.value(QStringLiteral("shareLock")).toString();
             if (!holder.isEmpty() && holder != user.userId)
                 return DevService::fail(ShareLockHeld, QStringLiteral("其他成员正在共享"));
+            const auto file = svc.state().files.constFind(fileId);
+            const QJsonArray slices = file == svc.state().files.cend() ? QJsonArray() : slicesOf(svc, *file);
             const QVariantMap entry{
                 {QStringLiteral("userId"), enc(user.userId)},
                 {QStringLiteral("userName"), user.userName},
@@ -141,18 +195,40 @@ const bool registered = DevServiceRoutes::add(QStringLiteral("agent-files"), [](
                 {QStringLiteral("fileId"), fileId},
                 {QStringLiteral("fileName"), str(req, QStringLiteral("fileName"))},
                 {QStringLiteral("fileType"), QStringLiteral("1")},
-                {QStringLiteral("sliceInfo"), str(req, QStringLiteral("sliceInfo"))},
+                {QStringLiteral("sliceInfo"), slices.toVariantList()},
                 {QStringLiteral("enableOperationFileStatus"), num(req, QStringLiteral("enableOperationFileStatus"), 1)},
                 {QStringLiteral("enableUserList"), req.param(QStringLiteral("enableUserList")).toList()},
             };
             room.extra.insert(QStringLiteral("sharedFile"), entry);
+            room.extra.remove(QStringLiteral("orderStatus"));
             room.flags.insert(QStringLiteral("isSharingFiles"), 1);
             rememberShared(room, entry);
+            tellRoomExcept(
+                svc, room, user.userId, 901,
+                QJsonObject{
+                    {"sharedFileStatus", 1},
+                    {"fileId", fileId},
+                    {"sliceCount", slices.size()},
+                    {"sliceInfo", slices},
+                    {"peerId", enc(user.userId)},
+                    {"peerName", user.userName},
+                    {"enableOperationFileStatus", entry.value(QStringLiteral("enableOperationFileStatus")).toInt()},
+                    {"enableUserList",
+                     QJsonArray::fromVariantList(entry.value(QStringLiteral("enableUserList")).toList())},
+                    {"sequenceId", 0},
+                });
         } else {
+            const QVariantMap shared = room.extra.value(QStringLiteral("sharedFile")).toMap();
             room.extra.remove(QStringLiteral("sharedFile"));
+            room.extra.remove(QStringLiteral("orderStatus"));
             room.flags.insert(QStringLiteral("isSharingFiles"), 0);
+            if (!shared.isEmpty())
+                tellRoomExcept(svc, room, user.userId, 901,
+                               QJsonObject{{"sharedFileStatus", 0},
+                                           {"fileId", shared.value(QStringLiteral("fileId")).toString()},
+                                           {"peerId", shared.value(QStringLiteral("userId")).toString()},
+                                           {"peerName", shared.value(QStringLiteral("userName")).toString()}});
         }
-        Q_UNUSED(svc);
         return DevService::ok();
     });
     sharing(svc, "POST", "/qf/client/audVidShare", [](DevRoom &room, DevUser &user, const DevRequest &req) {
@@ -183,10 +259,39 @@ const bool registered = DevServiceRoutes::add(QStringLiteral("agent-files"), [](
     sharing(svc, "GET", "/qf/client/querySharedFile", [](DevRoom &room, DevUser &, const DevRequest &) {
         return DevService::ok(QJsonArray::fromVariantList(listIn(room.extra, QStringLiteral("sharedFiles"))));
     });
-    sharing(svc, "POST", "/qf/client/fileOp", [](DevRoom &room, DevUser &, const DevRequest &req) {
-        if (!room.extra.contains(QStringLiteral("sharedFile")))
+    // A position of the shared document, relayed to the others as event 903 with its own
+    // sequence id, and kept for those who join later.
+    sharing(svc, "POST", "/qf/client/fileOp", [&svc](DevRoom &room, DevUser &user, const DevRequest &req) {
+        const QVariantMap shared = room.extra.value(QStringLiteral("sharedFile")).toMap();
+        if (shared.isEmpty())
             return DevService::fail(NotFound, QStringLiteral("当前没有共享文档"));
-        room.extra.insert(QStringLiteral("orderStatus"), str(req, QStringLiteral("orderStatus")));
+        if (!mayOperate(room, user, shared))
+            return DevService::fail(Forbidden, QStringLiteral("无权操作共享文档"));
+        const QJsonDocument doc = QJsonDocument::fromJson(str(req, QStringLiteral("orderStatus")).toUtf8());
+        const QJsonObject record = doc.object();
+        const QJsonValue type = record.value("flipOverType");
+        const QJsonValue sequence = record.value("sequenceId");
+        const bool typed = doc.isObject() && type.isDouble() && (type.toInt() == 0 || type.toInt() == 1) &&
+                           sequence.isDouble() && sequence.toDouble() >= 0 && record.value("fileId").isString() &&
+                           record.value("page").isDouble() &&
+                           (type.toInt() == 0 ? record.value("sliceId").isString() && record.value("peerId").isString()
+                                              : record.value("offsetScale").isString());
+        if (!typed)
+            return DevService::fail(BadRequest, QStringLiteral("参数错误: orderStatus"));
+        if (record.value("fileId").toString() != shared.value(QStringLiteral("fileId")).toString() ||
+            str(req, QStringLiteral("fileId")) != record.value("fileId").toString())
+            return DevService::fail(BadRequest, QStringLiteral("不是当前共享的文档"));
+        room.extra.insert(QStringLiteral("orderStatus"), record.toVariantMap());
+        QJsonObject data{
+            {"flipOverType", type.toInt()},
+            {"sequenceId", sequence},
+            {"fileId", record.value("fileId")},
+        };
+        if (type.toInt() == 0)
+            data.insert("sliceId", record.value("sliceId"));
+        else
+            data.insert("offsetScale", record.value("offsetScale").toString().toDouble());
+        tellRoomExcept(svc, room, user.userId, 903, data);
         return DevService::ok();
     });
     sharing(svc, "POST", "/qf/client/AudVidPlay", [](DevRoom &room, DevUser &, const DevRequest &req) {
@@ -221,13 +326,25 @@ const bool registered = DevServiceRoutes::add(QStringLiteral("agent-files"), [](
                          status == 2 ? req.param(QStringLiteral("enableUserList")).toList() : QVariantList());
         return DevService::ok();
     });
-    sharing(svc, "GET", "/qf/client/uploadFilePermission", [](DevRoom &room, DevUser &user, const DevRequest &req) {
+    sharing(svc, "GET", "/qf/client/uploadFilePermission", [&svc](DevRoom &room, DevUser &user, const DevRequest &req) {
         if (!isHostOrAssistant(room, user.userId))
             return DevService::fail(Forbidden, QStringLiteral("仅主持人可操作"));
         const qint64 type = num(req, QStringLiteral("uploadPermissionType"));
         if (type != 1 && type != 2)
             return DevService::fail(BadRequest, QStringLiteral("上传权限无效"));
         room.flags.insert(QStringLiteral("uploadPermissionType"), int(type));
+        // Event 911 tells each member whether they may upload now.
+        for (const DevMember &m : std::as_const(room.members)) {
+            const int allow = type == 2 || isHostOrAssistant(room, m.userId) ? 1 : 0;
+            const QJsonObject command{
+                {"event", 911}, {"data", QJsonObject{{"allowFileUpload", allow}, {"uploadPermissionType", int(type)}}}};
+            svc.sendChannelMessage(room.roomId, m.userId,
+                                   QJsonObject{{"type", 1},
+                                               {"sender", user.phoneNumber},
+                                               {"senderName", user.userName},
+                                               {"data", QJsonArray{QString::fromUtf8(
+                                                            QJsonDocument(command).toJson(QJsonDocument::Compact))}}});
+        }
         return DevService::ok();
     });
     sharing(svc, "GET", "/qf/client/getMeetingMember", [&svc](DevRoom &room, DevUser &, const DevRequest &) {
@@ -261,6 +378,7 @@ const bool registered = DevServiceRoutes::add(QStringLiteral("agent-files"), [](
         if (!fileServiceUser(svc, req, &error))
             return error;
         const QString roomId = str(req, QStringLiteral("roomId"));
+        finishConversions(svc);
         QJsonArray files;
         for (const DevFile &f : std::as_const(svc.state().files)) {
             if (f.roomId == roomId)
@@ -284,14 +402,9 @@ const bool registered = DevServiceRoutes::add(QStringLiteral("agent-files"), [](
         json.insert("sliceInfo", slicesOf(svc, *it));
         return DevService::ok(json);
     });
-    svc.route("GET", "/fms/slice/<fileId>/<page>", [](const DevRequest &) {
-        QImage image(16, 9, QImage::Format_RGB32);
-        image.fill(Qt::lightGray);
-        QByteArray png;
-        QBuffer buffer(&png);
-        buffer.open(QIODevice::WriteOnly);
-        image.save(&buffer, "PNG");
-        return DevReply::raw(png, "image/png");
+    svc.route("GET", "/fms/slice/<fileId>/<page>", [](const DevRequest &req) {
+        const int page = req.arg(QStringLiteral("page")).section(QLatin1Char('.'), 0, 0).toInt();
+        return DevReply::raw(pageImage(page), "image/png");
     });
     svc.route("POST", "/fms/upload/preUpload", [&svc](const DevRequest &req) {
         DevReply error;
@@ -362,7 +475,10 @@ const bool registered = DevServiceRoutes::add(QStringLiteral("agent-files"), [](
         if (md5 != info.value("md5Val").toString())
             return DevService::fail(BadRequest, QStringLiteral("文件校验失败"));
         it->content = part.content;
-        it->extra.insert(QStringLiteral("status"), 1);
+        it->extra.insert(QStringLiteral("status"), 2);
+        it->extra.insert(QStringLiteral("readyAt"),
+                         KVClock::current().nowMs() +
+                             svc.state().extra.value(QStringLiteral("conversionMs"), 0).toLongLong());
         return DevService::ok(QJsonObject{{"fileId", it->fileId}, {"fileName", it->fileName}});
     });
 });
