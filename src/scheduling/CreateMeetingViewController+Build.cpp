@@ -325,12 +325,6 @@ void CreateMeetingViewController::buildDocument()
     ui.uploadFileButton = upload;
     files->addWidget(ui.uploadFileButton);
     col->addLayout(files);
-    // The scheduled-meeting file window comes with the share-upload work: until then the
-    // button and the link are present but not usable; the count still shows.
-    for (VeskButton *later : {static_cast<VeskButton *>(ui.uploadFilesCountBtn), ui.uploadFileButton.data()}) {
-        later->setEnabled(false);
-        later->setToolTip(SchedulingTexts::kComingLater);
-    }
 
     // Calendar.
     col->addSpacing(8);
