@@ -93,6 +93,24 @@ void signedInRoute(DevService &svc, const QString &method, const QString &path,
     });
 }
 
+void signedInRoute(DevService &svc, const QString &method, const QString &path, const DevShape &shape,
+                   std::function<DevReply(DevUser *user, const DevRequest &req)> handler)
+{
+    signedInRoute(svc, method, path, [shape, handler = std::move(handler)](DevUser *user, const DevRequest &req) {
+        if (const QString why = shape.mismatch(req); !why.isEmpty())
+            return DevService::fail(BadRequest, QStringLiteral("参数错误: %1").arg(why));
+        return handler(user, req);
+    });
+}
+
+QList<DevKey> fileServiceKeys(DevKey::In in)
+{
+    QList<DevKey> keys;
+    for (const char *key : {"appType", "roomId", "userId", "expire", "createTime", "sign"})
+        keys.append({QLatin1String(key), DevKey::String, in, true});
+    return keys;
+}
+
 bool isHostOrAssistant(DevRoom &room, const QString &userId)
 {
     if (room.hostUserId == userId)

@@ -7,6 +7,7 @@
 // User ids are the plain phone numbers; replies carry user ids and phone numbers encrypted.
 
 #include "devservice/DevService.h"
+#include "devservice/DevShape.h"
 
 #include <functional>
 
@@ -73,6 +74,13 @@ inline constexpr int WaitingRoomLeft = 109;
 // called with the user (never nullptr).
 void signedInRoute(DevService &svc, const QString &method, const QString &path,
                    std::function<DevReply(DevUser *user, const DevRequest &req)> handler);
+// The same taking what shape says: a signed-in request with other keys, types or places is
+// refused with the parameter error before the handler runs.
+void signedInRoute(DevService &svc, const QString &method, const QString &path, const DevShape &shape,
+                   std::function<DevReply(DevUser *user, const DevRequest &req)> handler);
+
+// The file service's signed common parameters (text), in the body or, for an upload, the form.
+[[nodiscard]] QList<DevKey> fileServiceKeys(DevKey::In in = DevKey::In::Body);
 
 // A meeting-control request: signed in, room known and open, "sequenceId" right and, when
 // hostOnly, the user is the host or an assistant host. nullptr with *error otherwise.
