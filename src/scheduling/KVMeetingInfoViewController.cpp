@@ -140,9 +140,6 @@ void KVMeetingInfoViewController::loadView()
     m_shareFileCountButton->setFont(vesk::systemFont(13));
     m_shareFileCountButton->setTitleNormalColor(vesk::colorWithHexString(QStringLiteral("007AFF")));
     m_shareFileCountButton->setFocusPolicy(Qt::StrongFocus);
-    // The attached files' window comes with the upload work.
-    m_shareFileCountButton->setEnabled(false);
-    m_shareFileCountButton->setToolTip(SchedulingTexts::kComingLater);
     column->addWidget(m_shareFileCountButton, 0, Qt::AlignLeft);
 
     m_usersCountLabel = plain(view, 13, "666666");

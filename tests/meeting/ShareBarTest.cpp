@@ -107,7 +107,9 @@ TEST(ShareFloatingWindowsTest, BarTopCentre_StripBesideIt_MeetingWindowHidden_Al
 {
     VirtualClockScope clock;
     Ui::MeetingViewController ui;
-    MeetingSharing sharing(ui, {});
+    MeetingSharing sharing({ui.fileShareCollectionView, ui.verticalShowCollectionView, ui.avFileSharePlayButton,
+                            ui.avFileShareSliderBKView, ui.audioAnimationBKView, fileShareDocumentViews(ui)},
+                           {});
     QWidget meeting;
     meeting.show();
     MeetingBottomButton share, record, camera, mic, speaker, members;

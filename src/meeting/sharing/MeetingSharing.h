@@ -1,13 +1,14 @@
 #pragma once
 
-// The meeting window's sharing room: the share display's state (documents, audio/video files,
-// the user's own screen share and its floating windows), the sharing operations the controller
-// forwards to, and what the control commands do to the share display. It works on the window's
-// views (its ui) and asks the window for the rest through WindowCalls.
+// The meeting window's share display: its state (documents, audio/video files, the user's own
+// screen share and its floating windows), the sharing operations the controller forwards to, and
+// what the control commands do to the share display. It works on the few window views named in
+// Views and asks the window for the rest through WindowCalls.
 
 #include "agent/models/FileShareModel.h"
 #include "foundation/KVClock.h"
 #include "foundation/models/MeetingControlData.h"
+#include "meeting/sharing/FileShareDocumentViews.h"
 #include "meeting/sharing/OwnShareCalls.h"
 #include "meeting/sharing/ScreenShareControl.h"
 
@@ -21,12 +22,10 @@
 #include <functional>
 #include <memory>
 
+class FileShareDocument;
 class IMDisplayView;
 class KVWindow;
 class MacBaseWindowController;
-namespace Ui {
-class MeetingViewController;
-}
 struct Notification;
 class QWidget;
 class VeskButton;
@@ -77,9 +76,21 @@ public:
     struct WindowCalls {
         std::function<void()> reloadMembers; // the member pipeline again, on the members as they are
         std::function<void()> showToolBars;
+        std::function<QSizeF()> fileSharePageSize; // one page tile of a shared document
     };
 
-    MeetingSharing(Ui::MeetingViewController &ui, WindowCalls window);
+    // The window's views the share display drives. The window makes them after this class, so
+    // these refer to the window's own pointers to them (null until made).
+    struct Views {
+        QPointer<QWidget> &fileShareCollectionView;
+        QPointer<QWidget> &verticalShowCollectionView;
+        QPointer<VeskButton> &avFileSharePlayButton;
+        QPointer<QWidget> &avFileShareSliderBKView;
+        QPointer<QWidget> &audioAnimationBKView;
+        FileShareDocumentViews document;
+    };
+
+    MeetingSharing(Views views, WindowCalls window);
     ~MeetingSharing() override;
 
     [[nodiscard]] const State &state() const { return m_state; }
@@ -90,6 +101,8 @@ public:
     // (the agent's when none is given).
     void installOwnShare(OwnShareCalls calls, std::shared_ptr<ShareControlServices> services = nullptr);
     [[nodiscard]] ScreenShareControl *shareControl() const;
+    // The shared document's view and its position sync.
+    [[nodiscard]] FileShareDocument &document() const { return *m_document; }
     void closeScreenShare();
 
     // The share display as the window opens: its page size, and a share already running in the room.
@@ -97,6 +110,7 @@ public:
 
     // ---- Sharing operations (the controller's of the same name forward here) ----
     void querySharePermission();
+    void startFileShareFromAction(const FileShareDatailModel &model);
     void queryFileShareList(int from);
     void queryAllShareFileInfo();
     void setFileShareMode(int mode);
@@ -154,11 +168,12 @@ private:
     void closeMoreMenu();
     void closeOwnShareWindows();
 
-    Ui::MeetingViewController &m_ui;
+    const Views m_ui; // the window's views (named as in the window's ui)
     const WindowCalls m_window;
     State m_state;
     OwnShareCalls m_own;
     std::unique_ptr<ScreenShareControl> m_control;
+    FileShareDocument *m_document = nullptr; // a child
     std::atomic<qint64> m_avFileSharePlayTimerCount{0};
     std::atomic<bool> m_avFileSharePlaySliderTracking{false};
 };

@@ -1,4 +1,5 @@
 #include "meeting/window/MeetingOwnShare.h"
+#include "meeting/window/MeetingOwnDevices.h"
 
 #include "meeting/common/MeetingBottomButton.h"
 #include "meeting/panels/MemberListViewController.h"
@@ -94,9 +95,18 @@ OwnShareCalls makeOwnShareCalls(MeetingViewController *window)
             c->recording().startOrStopRecord(sender);
     };
     calls.prepareToShare = button(&MeetingViewController::prepareToShare);
-    calls.openOrCloseCamera = button(&MeetingViewController::openOrCloseCamera);
-    calls.openOrCloseMicrophone = button(&MeetingViewController::openOrCloseMicrophone);
-    calls.openOrCloseSpeaker = button(&MeetingViewController::openOrCloseSpeaker);
+    calls.openOrCloseCamera = [c](VeskButton *sender) {
+        if (c)
+            c->ownDevices().openOrCloseCamera(sender);
+    };
+    calls.openOrCloseMicrophone = [c](VeskButton *sender) {
+        if (c)
+            c->ownDevices().openOrCloseMicrophone(sender);
+    };
+    calls.openOrCloseSpeaker = [c](VeskButton *sender) {
+        if (c)
+            c->ownDevices().openOrCloseSpeaker(sender);
+    };
     calls.showOrHideMember = button(&MeetingViewController::showOrHideMember);
     calls.selectCamera = button(&MeetingViewController::selectCamera);
     calls.selectMicrophone = button(&MeetingViewController::selectMicrophone);

@@ -353,6 +353,12 @@ QList<DevRequest> DevService::requestsFor(const QString &path) const
     return out;
 }
 
+void DevService::checkParams(const QString &method, const QString &pathPattern,
+                             std::function<QString(const DevRequest &request)> check)
+{
+    m_checks.insert(method.toUpper() + QLatin1Char(' ') + pathPattern, std::move(check));
+}
+
 void DevService::delayNextReply(const QString &path, int ms)
 {
     m_hooks[path].append(Hook{Hook::Delay, ms, {}});
@@ -391,6 +397,11 @@ void DevService::handleHttp(DevRequest request, const std::function<void(const D
             continue;
         for (qsizetype i = 0; i < r->names.size(); ++i)
             request.args.insert(r->names.at(i), m.captured(int(i) + 1));
+        const auto check = m_checks.constFind(r->method + QLatin1Char(' ') + r->pattern);
+        if (const QString why = check != m_checks.cend() ? (*check)(request) : QString(); !why.isEmpty()) {
+            reply = fail(400, QStringLiteral("参数错误: %1").arg(why));
+            break;
+        }
         if (!hook || hook->kind == Hook::Delay)
             reply = r->handler(request);
         else if (hook->kind == Hook::Hold)

@@ -32,6 +32,7 @@
 // tests drive both with QCoreApplication::processEvents (see DevServiceTestUtil.h).
 
 #include <QByteArray>
+#include <QHash>
 #include <QHostAddress>
 #include <QJsonArray>
 #include <QJsonObject>
@@ -214,6 +215,11 @@ public:
     // ---- Routes
     void route(const QString &method, const QString &pathPattern, DevHandler handler);
     [[nodiscard]] bool hasRoute(const QString &method, const QString &pathPattern) const;
+    // What the route (by its pattern, registered before or after) takes: check returns why a
+    // request does not fit, and such a request gets the parameter error without reaching the
+    // route's handler (see DevShape).
+    void checkParams(const QString &method, const QString &pathPattern,
+                     std::function<QString(const DevRequest &request)> check);
 
     // Envelope helpers.
     [[nodiscard]] static DevReply ok(const QJsonValue &data = QJsonValue());
@@ -322,6 +328,7 @@ private:
     std::vector<std::unique_ptr<ChannelPeer>> m_peers;
     QList<DevChannelMessage> m_channelMessages;
     QStringList m_wireLog;
+    QHash<QString, std::function<QString(const DevRequest &)>> m_checks; // "METHOD pattern"
     QList<qint64> m_channelAcks;
     QMap<QString, QJsonObject> m_heartbeatData;
     QSet<QString> m_seenMessages;

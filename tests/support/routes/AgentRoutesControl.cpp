@@ -43,15 +43,6 @@ QStringList targetsOf(const DevRequest &req, const QString &key = QStringLiteral
     return plainTargets(req.param(key));
 }
 
-// A control command of the service itself (sender "mccServer").
-QJsonObject serviceCommand(int event, const QJsonObject &data)
-{
-    const QJsonObject command{{"event", event}, {"data", data}};
-    return {{"type", 1},
-            {"sender", QStringLiteral("mccServer")},
-            {"data", QJsonArray{QString::fromUtf8(QJsonDocument(command).toJson(QJsonDocument::Compact))}}};
-}
-
 // A service command to every member of the room but the one whose request caused it.
 void tellOthers(DevService &svc, const DevRoom &room, const DevUser &user, int event,
                 const QJsonObject &data = QJsonObject{})
@@ -366,62 +357,56 @@ const bool registered = DevServiceRoutes::add(QStringLiteral("agent-control"), [
             });
 
     // Subtitles of a room: records kept in room.extra["subtitles"].
-    signedInRoute(svc, "POST", "/qf/subtitle/query",
-                  DevShape{body("roomId", Str), body("pageSize", Str), body("timeStamp", Int | DevKey::Number),
-                           body("isAfter", DevKey::Boolean), body("isDesc", DevKey::Boolean)},
-                  [&svc](DevUser *, const DevRequest &req) {
-                      DevRoom *room = svc.state().room(str(req, QStringLiteral("roomId")));
-                      if (!room)
-                          return DevService::fail(NotFound, QStringLiteral("会议不存在"));
-                      const double stamp = req.param(QStringLiteral("timeStamp")).toDouble();
-                      const bool after = req.param(QStringLiteral("isAfter")).toBool();
-                      const bool desc = req.param(QStringLiteral("isDesc")).toBool();
-                      QVariantList lines;
-                      for (const QVariant &v : listIn(room->extra, QStringLiteral("subtitles"))) {
-                          const double t = v.toMap().value(QStringLiteral("timeStamp")).toDouble();
-                          if (stamp <= 0 || (after ? t > stamp : t < stamp))
-                              lines.append(v);
-                      }
-                      std::sort(lines.begin(), lines.end(), [desc](const QVariant &a, const QVariant &b) {
-                          const double ta = a.toMap().value(QStringLiteral("timeStamp")).toDouble();
-                          const double tb = b.toMap().value(QStringLiteral("timeStamp")).toDouble();
-                          return desc ? ta > tb : ta < tb;
-                      });
-                      const qint64 pageSize = std::max<qint64>(1, num(req, QStringLiteral("pageSize"), 50));
-                      const qint64 total = lines.size();
-                      if (lines.size() > pageSize)
-                          lines = lines.mid(0, pageSize);
-                      return DevService::ok(QJsonObject{{"total", total},
-                                                        {"pages", int((total + pageSize - 1) / pageSize)},
-                                                        {"pageNum", 1},
-                                                        {"pageSize", pageSize},
-                                                        {"list", QJsonArray::fromVariantList(lines)}});
-                  });
-    signedInRoute(
-        svc, "GET", "/qf/subtitle/total", DevShape{query("roomId", Str), query("querStr", Str)},
-        [&svc](DevUser *, const DevRequest &req) {
-            DevRoom *room = svc.state().room(str(req, QStringLiteral("roomId")));
-            if (!room)
-                return DevService::fail(NotFound, QStringLiteral("会议不存在"));
-            const QString text = str(req, QStringLiteral("querStr"));
-            QVariantList hits;
-            for (const QVariant &v : listIn(room->extra, QStringLiteral("subtitles"))) {
-                if (v.toMap().value(QStringLiteral("content")).toString().contains(text))
-                    hits.append(v);
-            }
-            return DevService::ok(QJsonObject{{"list", QJsonArray::fromVariantList(hits)}, {"total", hits.size()}});
+    signedInRoute(svc, "POST", "/qf/subtitle/query", [&svc](DevUser *, const DevRequest &req) {
+        DevRoom *room = svc.state().room(str(req, QStringLiteral("roomId")));
+        if (!room)
+            return DevService::fail(NotFound, QStringLiteral("会议不存在"));
+        const double stamp = req.param(QStringLiteral("timeStamp")).toDouble();
+        const bool after = req.param(QStringLiteral("isAfter")).toBool();
+        const bool desc = req.param(QStringLiteral("isDesc")).toBool();
+        QVariantList lines;
+        for (const QVariant &v : listIn(room->extra, QStringLiteral("subtitles"))) {
+            const double t = v.toMap().value(QStringLiteral("timeStamp")).toDouble();
+            if (stamp <= 0 || (after ? t > stamp : t < stamp))
+                lines.append(v);
+        }
+        std::sort(lines.begin(), lines.end(), [desc](const QVariant &a, const QVariant &b) {
+            const double ta = a.toMap().value(QStringLiteral("timeStamp")).toDouble();
+            const double tb = b.toMap().value(QStringLiteral("timeStamp")).toDouble();
+            return desc ? ta > tb : ta < tb;
         });
-    signedInRoute(svc, "GET", "/qf/subtitle/download", DevShape{query("roomId", Str)},
-                  [&svc](DevUser *, const DevRequest &req) {
-                      const QString roomId = str(req, QStringLiteral("roomId"));
-                      QByteArray text = "%PDF-1.4\n% meeting record " + roomId.toUtf8() + '\n';
-                      if (DevRoom *room = svc.state().room(roomId)) {
-                          for (const QVariant &v : listIn(room->extra, QStringLiteral("subtitles")))
-                              text += v.toMap().value(QStringLiteral("content")).toString().toUtf8() + '\n';
-                      }
-                      text += "%%EOF\n";
-                      return DevReply::file(text, QStringLiteral("会议记录-%1.pdf").arg(roomId));
-                  });
+        const qint64 pageSize = std::max<qint64>(1, num(req, QStringLiteral("pageSize"), 50));
+        const qint64 total = lines.size();
+        if (lines.size() > pageSize)
+            lines = lines.mid(0, pageSize);
+        return DevService::ok(QJsonObject{{"total", total},
+                                          {"pages", int((total + pageSize - 1) / pageSize)},
+                                          {"pageNum", 1},
+                                          {"pageSize", pageSize},
+                                          {"list", QJsonArray::fromVariantList(lines)}});
+    });
+    signedInRoute(svc, "GET", "/qf/subtitle/total", [&svc](DevUser *, const DevRequest &req) {
+        DevRoom *room = svc.state().room(str(req, QStringLiteral("roomId")));
+        if (!room)
+            return DevService::fail(NotFound, QStringLiteral("会议不存在"));
+        const QString text = str(req, QStringLiteral("querStr"));
+        QVariantList hits;
+        for (const QVariant &v : listIn(room->extra, QStringLiteral("subtitles"))) {
+            if (v.toMap().value(QStringLiteral("content")).toString().contains(text))
+                hits.append(v);
+        }
+        return DevService::ok(QJsonObject{{"list", QJsonArray::fromVariantList(hits)}, {"total", hits.size()}});
+    });
+    signedInRoute(svc, "GET", "/qf/subtitle/download", [&svc](DevUser *, const DevRequest &req) {
+        const QString roomId = str(req, QStringLiteral("roomId"));
+        QByteArray text = "%PDF-1.4\n% meeting record " + roomId.toUtf8() + '\n';
+        if (DevRoom *room = svc.state().room(roomId)) {
+            for (const QVariant &v : listIn(room->extra, QStringLiteral("subtitles")))
+                text += v.toMap().value(QStringLiteral("content")).toString().toUtf8() + '\n';
+        }
+        text += "%%EOF\n";
+        return DevReply::file(text, QStringLiteral("会议记录-%1.pdf").arg(roomId));
+    });
 });
 
 } // namespace

@@ -2,11 +2,14 @@
 // file service (list, pages, pre-upload, upload, delete).
 #include "routes/AgentRoutesSupport.h"
 
+#include "foundation/KVClock.h"
+
 #include <QBuffer>
 #include <QCryptographicHash>
 #include <QFileInfo>
 #include <QImage>
 #include <QJsonDocument>
+#include <QPainter>
 #include <QRegularExpression>
 
 using namespace AgentRoutes;
@@ -36,10 +39,23 @@ bool isCleanUploadName(const QString &name)
     return !name.isEmpty() && !name.contains(QStringLiteral("\\U")) && !escape.match(name).hasMatch();
 }
 
+// An uploaded file converts for a while (project time) before it can be shared;
+// state().extra["conversionMs"] sets how long (none by default).
+void finishConversions(DevService &svc)
+{
+    const qint64 now = KVClock::current().nowMs();
+    for (DevFile &file : svc.state().files) {
+        if (file.extra.value(QStringLiteral("status")).toInt() == 2 &&
+            file.extra.value(QStringLiteral("readyAt")).toLongLong() <= now)
+            file.extra.insert(QStringLiteral("status"), 1);
+    }
+}
+
 QJsonObject fileJson(const DevFile &file)
 {
     QJsonObject json = QJsonObject::fromVariantMap(file.extra);
     json.remove("md5");
+    json.remove("readyAt");
     json.insert("fileId", file.fileId);
     json.insert("fileName", file.fileName);
     json.insert("roomId", file.roomId);
@@ -48,22 +64,58 @@ QJsonObject fileJson(const DevFile &file)
     return json;
 }
 
+// A document's pages: "pages" of the file's extra (3 when not set), landscape unless "portrait".
 QJsonArray slicesOf(DevService &svc, const DevFile &file)
 {
     QJsonArray slices;
     if (fileTypeFor(file.fileName) != QLatin1String("1"))
         return slices;
-    for (int page = 1; page <= 3; ++page) {
+    const int pages = file.extra.value(QStringLiteral("pages"), 3).toInt();
+    const bool portrait = file.extra.value(QStringLiteral("portrait")).toBool();
+    for (int page = 1; page <= pages; ++page) {
         slices.append(QJsonObject{
-            {"sliceId", QString::number(page)},
+            {"sliceId", QStringLiteral("%1-%2").arg(file.fileId).arg(page)},
             {"downloadUrl",
              svc.baseUrl().toString() + QStringLiteral("/fms/slice/%1/%2.png").arg(file.fileId).arg(page)},
-            {"picWidth", 1280},
-            {"picHeight", 720},
+            {"picWidth", portrait ? 720 : 1280},
+            {"picHeight", portrait ? 1280 : 720},
             {"sourceFileType", QFileInfo(file.fileName).suffix().toLower()},
         });
     }
     return slices;
+}
+
+// A page image: its number on a colour of its own, so pages tell apart on screen.
+QByteArray pageImage(int page)
+{
+    QImage image(160, 120, QImage::Format_RGB32);
+    image.fill(QColor::fromHsv((page * 47) % 360, 60, 235));
+    QPainter painter(&image);
+    painter.setPen(Qt::black);
+    QFont font = painter.font();
+    font.setPixelSize(48);
+    painter.setFont(font);
+    painter.drawText(image.rect(), Qt::AlignCenter, QString::number(page));
+    painter.end();
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return png;
+}
+
+// Who may turn pages or scroll the shared document: its sharer, the hosts, or the listed members.
+bool mayOperate(DevRoom &room, const DevUser &user, const QVariantMap &shared)
+{
+    if (dec(shared.value(QStringLiteral("userId")).toString()) == user.userId || isHostOrAssistant(room, user.userId))
+        return true;
+    if (shared.value(QStringLiteral("enableOperationFileStatus")).toInt() != 2)
+        return false;
+    for (const QVariant &v : shared.value(QStringLiteral("enableUserList")).toList()) {
+        if (dec(v.toMap().value(QStringLiteral("userId")).toString()) == user.userId)
+            return true;
+    }
+    return false;
 }
 
 // A file-service request: signed in and signed parameters; nullptr with *error otherwise.
@@ -108,205 +160,225 @@ void rememberShared(DevRoom &room, const QVariantMap &entry)
 
 using RoomFn = std::function<DevReply(DevRoom &room, DevUser &user, const DevRequest &req)>;
 
-constexpr unsigned Str = DevKey::String;
-constexpr unsigned Int = DevKey::Integer;
-constexpr unsigned Arr = DevKey::Array;
-
-// A sharing route taking what shape says: after the sign-in and the room are checked, a request
-// with other keys, types or places is refused.
-void sharing(DevService &svc, const char *method, const char *path, const DevShape &shape, RoomFn fn)
+void sharing(DevService &svc, const char *method, const char *path, RoomFn fn)
 {
-    svc.route(QString::fromLatin1(method), QString::fromLatin1(path), [&svc, shape, fn](const DevRequest &req) {
+    svc.route(QString::fromLatin1(method), QString::fromLatin1(path), [&svc, fn](const DevRequest &req) {
         DevReply error;
         DevUser *user = nullptr;
         DevRoom *room = sharingRoom(svc, req, &user, &error);
         if (!room)
             return error;
-        if (const QString why = shape.mismatch(req); !why.isEmpty())
-            return DevService::fail(BadRequest, QStringLiteral("参数错误: %1").arg(why));
         return fn(*room, *user, req);
     });
 }
 
-DevShape withFileService(QList<DevKey> keys, DevKey::In in = DevKey::In::Body)
-{
-    return DevShape(fileServiceKeys(in) + keys);
-}
-
 const bool registered = DevServiceRoutes::add(QStringLiteral("agent-files"), [](DevService &svc) {
-    sharing(svc, "POST", "/qf/client/setSharePermission",
-            DevShape{body("roomId", Str), body("sharePermission", Int), body("allowShareList", Arr)},
-            [](DevRoom &room, DevUser &user, const DevRequest &req) {
-                if (!isHostOrAssistant(room, user.userId))
-                    return DevService::fail(Forbidden, QStringLiteral("仅主持人可操作"));
-                room.flags.insert(QStringLiteral("sharePermission"), int(num(req, QStringLiteral("sharePermission"))));
-                room.extra.insert(QStringLiteral("allowShareList"),
-                                  req.param(QStringLiteral("allowShareList")).toList());
-                return DevService::ok();
-            });
-    sharing(svc, "POST", "/qf/client/sharedFile",
-            DevShape{body("roomId", Str), body("sharedFileStatus", Int), body("sliceInfo", Str), body("fileId", Str),
-                     body("fileName", Str), body("uploadUserId", Str), body("enableOperationFileStatus", Str, false),
-                     body("enableUserList", Arr, false)},
-            [&svc](DevRoom &room, DevUser &user, const DevRequest &req) {
-                const QString fileId = str(req, QStringLiteral("fileId"));
-                if (num(req, QStringLiteral("sharedFileStatus")) == 1) {
-                    const QString holder = room.extra.value(QStringLiteral("shareLock")).toString();
-                    if (!holder.isEmpty() && holder != user.userId)
-                        return DevService::fail(ShareLockHeld, QStringLiteral("其他成员正在共享"));
-                    const QVariantMap entry{
-                        {QStringLiteral("userId"), enc(user.userId)},
-                        {QStringLiteral("userName"), user.userName},
-                        {QStringLiteral("roomId"), room.roomId},
-                        {QStringLiteral("fileId"), fileId},
-                        {QStringLiteral("fileName"), str(req, QStringLiteral("fileName"))},
-                        {QStringLiteral("fileType"), QStringLiteral("1")},
-                        {QStringLiteral("sliceInfo"), str(req, QStringLiteral("sliceInfo"))},
-                        {QStringLiteral("enableOperationFileStatus"),
-                         num(req, QStringLiteral("enableOperationFileStatus"), 1)},
-                        {QStringLiteral("enableUserList"), req.param(QStringLiteral("enableUserList")).toList()},
-                    };
-                    room.extra.insert(QStringLiteral("sharedFile"), entry);
-                    room.flags.insert(QStringLiteral("isSharingFiles"), 1);
-                    rememberShared(room, entry);
-                } else {
-                    room.extra.remove(QStringLiteral("sharedFile"));
-                    room.flags.insert(QStringLiteral("isSharingFiles"), 0);
-                }
-                Q_UNUSED(svc);
-                return DevService::ok();
-            });
-    sharing(
-        svc, "POST", "/qf/client/audVidShare",
-        DevShape{body("roomId", Str), body("type", Int), body("fileType", Int), body("token", Str), body("fileId", Str),
-                 body("fileName", Str), body("duration", Int), body("uploadUserId", Str),
-                 body("enableOperationFileStatus", Str, false), body("enableUserList", Arr, false)},
-        [](DevRoom &room, DevUser &user, const DevRequest &req) {
-            const qint64 type = num(req, QStringLiteral("type"));
-            if (type == 2) {
-                room.extra.remove(QStringLiteral("sharedAudVid"));
-                room.flags.insert(QStringLiteral("isSharingFiles"), 0);
-                return DevService::ok();
-            }
-            if (str(req, QStringLiteral("token")).isEmpty())
-                return DevService::fail(BadRequest, QStringLiteral("缺少会议令牌"));
+    sharing(svc, "POST", "/qf/client/setSharePermission", [](DevRoom &room, DevUser &user, const DevRequest &req) {
+        if (!isHostOrAssistant(room, user.userId))
+            return DevService::fail(Forbidden, QStringLiteral("仅主持人可操作"));
+        room.flags.insert(QStringLiteral("sharePermission"), int(num(req, QStringLiteral("sharePermission"))));
+        room.extra.insert(QStringLiteral("allowShareList"), req.param(QStringLiteral("allowShareList")).toList());
+        return DevService::ok();
+    });
+    sharing(svc, "POST", "/qf/client/sharedFile", [&svc](DevRoom &room, DevUser &user, const DevRequest &req) {
+        const QString fileId = str(req, QStringLiteral("fileId"));
+        if (num(req, QStringLiteral("sharedFileStatus")) == 1) {
+            const QString holder = room.extra.value(QStringLiteral("shareLock")).toString();
+            if (!holder.isEmpty() && holder != user.userId)
+                return DevService::fail(ShareLockHeld, QStringLiteral("其他成员正在共享"));
+            const auto file = svc.state().files.constFind(fileId);
+            const QJsonArray slices = file == svc.state().files.cend() ? QJsonArray() : slicesOf(svc, *file);
             const QVariantMap entry{
                 {QStringLiteral("userId"), enc(user.userId)},
                 {QStringLiteral("userName"), user.userName},
                 {QStringLiteral("roomId"), room.roomId},
-                {QStringLiteral("fileId"), str(req, QStringLiteral("fileId"))},
+                {QStringLiteral("fileId"), fileId},
                 {QStringLiteral("fileName"), str(req, QStringLiteral("fileName"))},
-                {QStringLiteral("fileType"), QString::number(num(req, QStringLiteral("fileType")))},
-                {QStringLiteral("duration"), num(req, QStringLiteral("duration"))},
+                {QStringLiteral("fileType"), QStringLiteral("1")},
+                {QStringLiteral("sliceInfo"), slices.toVariantList()},
                 {QStringLiteral("enableOperationFileStatus"), num(req, QStringLiteral("enableOperationFileStatus"), 1)},
                 {QStringLiteral("enableUserList"), req.param(QStringLiteral("enableUserList")).toList()},
             };
-            room.extra.insert(QStringLiteral("sharedAudVid"), entry);
-            room.flags.insert(QStringLiteral("isSharingFiles"), int(num(req, QStringLiteral("fileType"))));
+            room.extra.insert(QStringLiteral("sharedFile"), entry);
+            room.extra.remove(QStringLiteral("orderStatus"));
+            room.flags.insert(QStringLiteral("isSharingFiles"), 1);
             rememberShared(room, entry);
+            tellRoomExcept(
+                svc, room, user.userId, 901,
+                QJsonObject{
+                    {"sharedFileStatus", 1},
+                    {"fileId", fileId},
+                    {"sliceCount", slices.size()},
+                    {"sliceInfo", slices},
+                    {"peerId", enc(user.userId)},
+                    {"peerName", user.userName},
+                    {"enableOperationFileStatus", entry.value(QStringLiteral("enableOperationFileStatus")).toInt()},
+                    {"enableUserList",
+                     QJsonArray::fromVariantList(entry.value(QStringLiteral("enableUserList")).toList())},
+                    {"sequenceId", 0},
+                });
+        } else {
+            const QVariantMap shared = room.extra.value(QStringLiteral("sharedFile")).toMap();
+            room.extra.remove(QStringLiteral("sharedFile"));
+            room.extra.remove(QStringLiteral("orderStatus"));
+            room.flags.insert(QStringLiteral("isSharingFiles"), 0);
+            if (!shared.isEmpty())
+                tellRoomExcept(svc, room, user.userId, 901,
+                               QJsonObject{{"sharedFileStatus", 0},
+                                           {"fileId", shared.value(QStringLiteral("fileId")).toString()},
+                                           {"peerId", shared.value(QStringLiteral("userId")).toString()},
+                                           {"peerName", shared.value(QStringLiteral("userName")).toString()}});
+        }
+        return DevService::ok();
+    });
+    sharing(svc, "POST", "/qf/client/audVidShare", [](DevRoom &room, DevUser &user, const DevRequest &req) {
+        const qint64 type = num(req, QStringLiteral("type"));
+        if (type == 2) {
+            room.extra.remove(QStringLiteral("sharedAudVid"));
+            room.flags.insert(QStringLiteral("isSharingFiles"), 0);
             return DevService::ok();
-        });
-    sharing(svc, "GET", "/qf/client/querySharedFile", DevShape{query("roomId", Str)},
-            [](DevRoom &room, DevUser &, const DevRequest &) {
-                return DevService::ok(QJsonArray::fromVariantList(listIn(room.extra, QStringLiteral("sharedFiles"))));
-            });
-    sharing(svc, "POST", "/qf/client/fileOp",
-            DevShape{body("roomId", Str), body("orderStatus", Str), body("fileId", Str)},
-            [](DevRoom &room, DevUser &, const DevRequest &req) {
-                if (!room.extra.contains(QStringLiteral("sharedFile")))
-                    return DevService::fail(NotFound, QStringLiteral("当前没有共享文档"));
-                room.extra.insert(QStringLiteral("orderStatus"), str(req, QStringLiteral("orderStatus")));
-                return DevService::ok();
-            });
-    sharing(svc, "POST", "/qf/client/AudVidPlay",
-            DevShape{body("roomId", Str), body("type", Int), body("fileType", Int), body("fileId", Str),
-                     body("seekPosition", Int | DevKey::Number)},
-            [](DevRoom &room, DevUser &, const DevRequest &req) {
-                const qint64 type = num(req, QStringLiteral("type"));
-                if (type < 2 || type > 4)
-                    return DevService::fail(BadRequest, QStringLiteral("操作类型无效"));
-                room.extra.insert(QStringLiteral("playType"), type);
-                room.extra.insert(QStringLiteral("seekPosition"), num(req, QStringLiteral("seekPosition")));
-                return DevService::ok();
-            });
-    sharing(svc, "POST", "/qf/client/processStart", DevShape{body("roomId", Str), body("fileId", Str)},
-            [](DevRoom &room, DevUser &, const DevRequest &req) {
-                room.extra.insert(QStringLiteral("processStarted"), str(req, QStringLiteral("fileId")));
-                return DevService::ok();
-            });
-    sharing(
-        svc, "POST", "/qf/client/querySharedFileAllowOpUser",
-        DevShape{body("roomId", Str), body("fileId", Str), body("uploadUserId", Str)},
-        [&svc](DevRoom &, DevUser &, const DevRequest &req) {
-            const auto it = svc.state().files.constFind(str(req, QStringLiteral("fileId")));
+        }
+        if (str(req, QStringLiteral("token")).isEmpty())
+            return DevService::fail(BadRequest, QStringLiteral("缺少会议令牌"));
+        const QVariantMap entry{
+            {QStringLiteral("userId"), enc(user.userId)},
+            {QStringLiteral("userName"), user.userName},
+            {QStringLiteral("roomId"), room.roomId},
+            {QStringLiteral("fileId"), str(req, QStringLiteral("fileId"))},
+            {QStringLiteral("fileName"), str(req, QStringLiteral("fileName"))},
+            {QStringLiteral("fileType"), QString::number(num(req, QStringLiteral("fileType")))},
+            {QStringLiteral("duration"), num(req, QStringLiteral("duration"))},
+            {QStringLiteral("enableOperationFileStatus"), num(req, QStringLiteral("enableOperationFileStatus"), 1)},
+            {QStringLiteral("enableUserList"), req.param(QStringLiteral("enableUserList")).toList()},
+        };
+        room.extra.insert(QStringLiteral("sharedAudVid"), entry);
+        room.flags.insert(QStringLiteral("isSharingFiles"), int(num(req, QStringLiteral("fileType"))));
+        rememberShared(room, entry);
+        return DevService::ok();
+    });
+    sharing(svc, "GET", "/qf/client/querySharedFile", [](DevRoom &room, DevUser &, const DevRequest &) {
+        return DevService::ok(QJsonArray::fromVariantList(listIn(room.extra, QStringLiteral("sharedFiles"))));
+    });
+    // A position of the shared document, relayed to the others as event 903 with its own
+    // sequence id, and kept for those who join later.
+    sharing(svc, "POST", "/qf/client/fileOp", [&svc](DevRoom &room, DevUser &user, const DevRequest &req) {
+        const QVariantMap shared = room.extra.value(QStringLiteral("sharedFile")).toMap();
+        if (shared.isEmpty())
+            return DevService::fail(NotFound, QStringLiteral("当前没有共享文档"));
+        if (!mayOperate(room, user, shared))
+            return DevService::fail(Forbidden, QStringLiteral("无权操作共享文档"));
+        const QJsonDocument doc = QJsonDocument::fromJson(str(req, QStringLiteral("orderStatus")).toUtf8());
+        const QJsonObject record = doc.object();
+        const QJsonValue type = record.value("flipOverType");
+        const QJsonValue sequence = record.value("sequenceId");
+        const bool typed = doc.isObject() && type.isDouble() && (type.toInt() == 0 || type.toInt() == 1) &&
+                           sequence.isDouble() && sequence.toDouble() >= 0 && record.value("fileId").isString() &&
+                           record.value("page").isDouble() &&
+                           (type.toInt() == 0 ? record.value("sliceId").isString() && record.value("peerId").isString()
+                                              : record.value("offsetScale").isString());
+        if (!typed)
+            return DevService::fail(BadRequest, QStringLiteral("参数错误: orderStatus"));
+        if (record.value("fileId").toString() != shared.value(QStringLiteral("fileId")).toString() ||
+            str(req, QStringLiteral("fileId")) != record.value("fileId").toString())
+            return DevService::fail(BadRequest, QStringLiteral("不是当前共享的文档"));
+        room.extra.insert(QStringLiteral("orderStatus"), record.toVariantMap());
+        QJsonObject data{
+            {"flipOverType", type.toInt()},
+            {"sequenceId", sequence},
+            {"fileId", record.value("fileId")},
+        };
+        if (type.toInt() == 0)
+            data.insert("sliceId", record.value("sliceId"));
+        else
+            data.insert("offsetScale", record.value("offsetScale").toString().toDouble());
+        tellRoomExcept(svc, room, user.userId, 903, data);
+        return DevService::ok();
+    });
+    sharing(svc, "POST", "/qf/client/AudVidPlay", [](DevRoom &room, DevUser &, const DevRequest &req) {
+        const qint64 type = num(req, QStringLiteral("type"));
+        if (type < 2 || type > 4)
+            return DevService::fail(BadRequest, QStringLiteral("操作类型无效"));
+        room.extra.insert(QStringLiteral("playType"), type);
+        room.extra.insert(QStringLiteral("seekPosition"), num(req, QStringLiteral("seekPosition")));
+        return DevService::ok();
+    });
+    sharing(svc, "POST", "/qf/client/processStart", [](DevRoom &room, DevUser &, const DevRequest &req) {
+        room.extra.insert(QStringLiteral("processStarted"), str(req, QStringLiteral("fileId")));
+        return DevService::ok();
+    });
+    sharing(svc, "POST", "/qf/client/querySharedFileAllowOpUser", [&svc](DevRoom &, DevUser &, const DevRequest &req) {
+        const auto it = svc.state().files.constFind(str(req, QStringLiteral("fileId")));
+        if (it == svc.state().files.cend())
+            return DevService::ok(QJsonArray());
+        return DevService::ok(QJsonArray{QJsonObject{
+            {"fileId", it->fileId},
+            {"enableOperationFileStatus", it->extra.value(QStringLiteral("enableOperationFileStatus"), 1).toInt()},
+            {"enableUserList", QJsonArray::fromVariantList(it->extra.value(QStringLiteral("enableUserList")).toList())},
+        }});
+    });
+    sharing(svc, "POST", "/qf/client/allowOPFileShared", [&svc](DevRoom &, DevUser &, const DevRequest &req) {
+        auto it = svc.state().files.find(str(req, QStringLiteral("fileId")));
+        if (it == svc.state().files.end())
+            return DevService::fail(NotFound, QStringLiteral("文件不存在"));
+        const qint64 status = num(req, QStringLiteral("enableOperationFileStatus"));
+        it->extra.insert(QStringLiteral("enableOperationFileStatus"), status);
+        it->extra.insert(QStringLiteral("enableUserList"),
+                         status == 2 ? req.param(QStringLiteral("enableUserList")).toList() : QVariantList());
+        return DevService::ok();
+    });
+    sharing(svc, "GET", "/qf/client/uploadFilePermission", [&svc](DevRoom &room, DevUser &user, const DevRequest &req) {
+        if (!isHostOrAssistant(room, user.userId))
+            return DevService::fail(Forbidden, QStringLiteral("仅主持人可操作"));
+        const qint64 type = num(req, QStringLiteral("uploadPermissionType"));
+        if (type != 1 && type != 2)
+            return DevService::fail(BadRequest, QStringLiteral("上传权限无效"));
+        room.flags.insert(QStringLiteral("uploadPermissionType"), int(type));
+        // Event 911 tells each member whether they may upload now.
+        for (const DevMember &m : std::as_const(room.members)) {
+            const int allow = type == 2 || isHostOrAssistant(room, m.userId) ? 1 : 0;
+            const QJsonObject command{
+                {"event", 911}, {"data", QJsonObject{{"allowFileUpload", allow}, {"uploadPermissionType", int(type)}}}};
+            svc.sendChannelMessage(room.roomId, m.userId,
+                                   QJsonObject{{"type", 1},
+                                               {"sender", user.phoneNumber},
+                                               {"senderName", user.userName},
+                                               {"data", QJsonArray{QString::fromUtf8(
+                                                            QJsonDocument(command).toJson(QJsonDocument::Compact))}}});
+        }
+        return DevService::ok();
+    });
+    sharing(svc, "GET", "/qf/client/getMeetingMember", [&svc](DevRoom &room, DevUser &, const DevRequest &) {
+        QJsonArray list;
+        const DevUser *host = svc.state().user(room.hostUserId);
+        list.append(QJsonObject{{"userId", room.hostUserId}, {"userName", host ? host->userName : QString()}});
+        for (const DevMember &m : std::as_const(room.members)) {
+            if (m.assistant)
+                list.append(QJsonObject{{"userId", m.userId}, {"userName", m.userName}});
+        }
+        return DevService::ok(list);
+    });
+    sharing(svc, "POST", "/qf/client/ShareFileDelete", [&svc](DevRoom &room, DevUser &user, const DevRequest &req) {
+        if (!fileServiceOk(req, user))
+            return DevService::fail(BadSignature, QStringLiteral("签名无效"));
+        for (const QVariant &id : req.param(QStringLiteral("fileIds")).toList()) {
+            const auto it = svc.state().files.constFind(id.toString());
             if (it == svc.state().files.cend())
-                return DevService::ok(QJsonArray());
-            return DevService::ok(QJsonArray{QJsonObject{
-                {"fileId", it->fileId},
-                {"enableOperationFileStatus", it->extra.value(QStringLiteral("enableOperationFileStatus"), 1).toInt()},
-                {"enableUserList",
-                 QJsonArray::fromVariantList(it->extra.value(QStringLiteral("enableUserList")).toList())},
-            }});
-        });
-    sharing(svc, "POST", "/qf/client/allowOPFileShared",
-            DevShape{body("roomId", Str), body("fileId", Str), body("fileType", Str),
-                     body("enableOperationFileStatus", Int), body("uploadUserId", Str),
-                     body("enableUserList", Arr, false)},
-            [&svc](DevRoom &, DevUser &, const DevRequest &req) {
-                auto it = svc.state().files.find(str(req, QStringLiteral("fileId")));
-                if (it == svc.state().files.end())
-                    return DevService::fail(NotFound, QStringLiteral("文件不存在"));
-                const qint64 status = num(req, QStringLiteral("enableOperationFileStatus"));
-                it->extra.insert(QStringLiteral("enableOperationFileStatus"), status);
-                it->extra.insert(QStringLiteral("enableUserList"),
-                                 status == 2 ? req.param(QStringLiteral("enableUserList")).toList() : QVariantList());
-                return DevService::ok();
-            });
-    sharing(svc, "GET", "/qf/client/uploadFilePermission",
-            DevShape{query("roomId", Str), query("uploadPermissionType", Int)},
-            [](DevRoom &room, DevUser &user, const DevRequest &req) {
-                if (!isHostOrAssistant(room, user.userId))
-                    return DevService::fail(Forbidden, QStringLiteral("仅主持人可操作"));
-                const qint64 type = num(req, QStringLiteral("uploadPermissionType"));
-                if (type != 1 && type != 2)
-                    return DevService::fail(BadRequest, QStringLiteral("上传权限无效"));
-                room.flags.insert(QStringLiteral("uploadPermissionType"), int(type));
-                return DevService::ok();
-            });
-    sharing(svc, "GET", "/qf/client/getMeetingMember", DevShape{query("roomId", Str), query("isAssistant", Int)},
-            [&svc](DevRoom &room, DevUser &, const DevRequest &) {
-                QJsonArray list;
-                const DevUser *host = svc.state().user(room.hostUserId);
-                list.append(QJsonObject{{"userId", room.hostUserId}, {"userName", host ? host->userName : QString()}});
-                for (const DevMember &m : std::as_const(room.members)) {
-                    if (m.assistant)
-                        list.append(QJsonObject{{"userId", m.userId}, {"userName", m.userName}});
-                }
-                return DevService::ok(list);
-            });
-    sharing(svc, "POST", "/qf/client/ShareFileDelete",
-            withFileService({body("fileIds", Arr), body("uploadUserId", Str)}),
-            [&svc](DevRoom &room, DevUser &user, const DevRequest &req) {
-                if (!fileServiceOk(req, user))
-                    return DevService::fail(BadSignature, QStringLiteral("签名无效"));
-                for (const QVariant &id : req.param(QStringLiteral("fileIds")).toList()) {
-                    const auto it = svc.state().files.constFind(id.toString());
-                    if (it == svc.state().files.cend())
-                        continue;
-                    const bool mine = it->extra.value(QStringLiteral("owner")).toString() == user.userId;
-                    if (!mine && !isHostOrAssistant(room, user.userId))
-                        return DevService::fail(Forbidden, QStringLiteral("只能删除自己上传的文件"));
-                    svc.state().files.remove(id.toString());
-                }
-                return DevService::ok();
-            });
+                continue;
+            const bool mine = it->extra.value(QStringLiteral("owner")).toString() == user.userId;
+            if (!mine && !isHostOrAssistant(room, user.userId))
+                return DevService::fail(Forbidden, QStringLiteral("只能删除自己上传的文件"));
+            svc.state().files.remove(id.toString());
+        }
+        return DevService::ok();
+    });
 
     // File service.
-    svc.route("POST", "/fms/query/list", withFileService({}).guard([&svc](const DevRequest &req) {
+    svc.route("POST", "/fms/query/list", [&svc](const DevRequest &req) {
         DevReply error;
         if (!fileServiceUser(svc, req, &error))
             return error;
         const QString roomId = str(req, QStringLiteral("roomId"));
+        finishConversions(svc);
         QJsonArray files;
         for (const DevFile &f : std::as_const(svc.state().files)) {
             if (f.roomId == roomId)
@@ -318,103 +390,97 @@ const bool registered = DevServiceRoutes::add(QStringLiteral("agent-files"), [](
             QJsonObject{{"classify", "audio"}, {"classifyName", "音频"}, {"type", kAudioTypes.join(',')}},
         };
         return DevService::ok(QJsonObject{{"files", files}, {"fileTypes", types}});
-    }));
-    svc.route("POST", "/fms/query/file/sliceUrl",
-              withFileService({body("fileId", Str), body("level", Int)}).guard([&svc](const DevRequest &req) {
-                  DevReply error;
-                  if (!fileServiceUser(svc, req, &error))
-                      return error;
-                  const auto it = svc.state().files.constFind(str(req, QStringLiteral("fileId")));
-                  if (it == svc.state().files.cend())
-                      return DevService::fail(NotFound, QStringLiteral("文件不存在"));
-                  QJsonObject json = fileJson(*it);
-                  json.insert("sliceInfo", slicesOf(svc, *it));
-                  return DevService::ok(json);
-              }));
-    svc.route("GET", "/fms/slice/<fileId>/<page>", [](const DevRequest &) {
-        QImage image(16, 9, QImage::Format_RGB32);
-        image.fill(Qt::lightGray);
-        QByteArray png;
-        QBuffer buffer(&png);
-        buffer.open(QIODevice::WriteOnly);
-        image.save(&buffer, "PNG");
-        return DevReply::raw(png, "image/png");
     });
-    svc.route(
-        "POST", "/fms/upload/preUpload", withFileService({body("files", Arr)}).guard([&svc](const DevRequest &req) {
-            DevReply error;
-            DevUser *user = fileServiceUser(svc, req, &error);
-            if (!user)
-                return error;
-            const QString roomId = str(req, QStringLiteral("roomId"));
-            QJsonArray answers;
-            for (const QVariant &v : req.param(QStringLiteral("files")).toList()) {
-                const QVariantMap f = v.toMap();
-                const QString name = f.value(QStringLiteral("fileName")).toString();
-                const QString md5 = f.value(QStringLiteral("md5Val")).toString();
-                QJsonObject answer{{"identity", f.value(QStringLiteral("identity")).toString()}, {"fileName", name}};
-                if (fileTypeFor(name).isEmpty() || f.value(QStringLiteral("fileSize")).toLongLong() <= 0 ||
-                    !isCleanUploadName(name)) {
-                    answer.insert("status", -1);
-                    answer.insert("remarks", QStringLiteral("不支持的文件"));
-                    answers.append(answer);
-                    continue;
-                }
-                QString held;
-                for (const DevFile &existing : std::as_const(svc.state().files)) {
-                    if (existing.roomId == roomId && existing.extra.value(QStringLiteral("md5")).toString() == md5 &&
-                        existing.extra.value(QStringLiteral("status")).toInt() == 1)
-                        held = existing.fileId;
-                }
-                if (!held.isEmpty()) {
-                    answer.insert("fileId", held);
-                    answer.insert("status", 1);
-                    answers.append(answer);
-                    continue;
-                }
-                DevFile file;
-                file.fileId = svc.state().nextId(QStringLiteral("file"));
-                file.fileName = name;
-                file.roomId = roomId;
-                file.extra = QVariantMap{
-                    {QStringLiteral("md5"), md5},
-                    {QStringLiteral("status"), 4},
-                    {QStringLiteral("owner"), user->userId},
-                    {QStringLiteral("userId"), enc(user->userId)},
-                    {QStringLiteral("userName"), user->userName},
-                    {QStringLiteral("createTime"), nowText()},
-                };
-                svc.state().files.insert(file.fileId, file);
-                answer.insert("fileId", file.fileId);
-                answer.insert("status", 2);
+    svc.route("POST", "/fms/query/file/sliceUrl", [&svc](const DevRequest &req) {
+        DevReply error;
+        if (!fileServiceUser(svc, req, &error))
+            return error;
+        const auto it = svc.state().files.constFind(str(req, QStringLiteral("fileId")));
+        if (it == svc.state().files.cend())
+            return DevService::fail(NotFound, QStringLiteral("文件不存在"));
+        QJsonObject json = fileJson(*it);
+        json.insert("sliceInfo", slicesOf(svc, *it));
+        return DevService::ok(json);
+    });
+    svc.route("GET", "/fms/slice/<fileId>/<page>", [](const DevRequest &req) {
+        const int page = req.arg(QStringLiteral("page")).section(QLatin1Char('.'), 0, 0).toInt();
+        return DevReply::raw(pageImage(page), "image/png");
+    });
+    svc.route("POST", "/fms/upload/preUpload", [&svc](const DevRequest &req) {
+        DevReply error;
+        DevUser *user = fileServiceUser(svc, req, &error);
+        if (!user)
+            return error;
+        const QString roomId = str(req, QStringLiteral("roomId"));
+        QJsonArray answers;
+        for (const QVariant &v : req.param(QStringLiteral("files")).toList()) {
+            const QVariantMap f = v.toMap();
+            const QString name = f.value(QStringLiteral("fileName")).toString();
+            const QString md5 = f.value(QStringLiteral("md5Val")).toString();
+            QJsonObject answer{{"identity", f.value(QStringLiteral("identity")).toString()}, {"fileName", name}};
+            if (fileTypeFor(name).isEmpty() || f.value(QStringLiteral("fileSize")).toLongLong() <= 0 ||
+                !isCleanUploadName(name)) {
+                answer.insert("status", -1);
+                answer.insert("remarks", QStringLiteral("不支持的文件"));
                 answers.append(answer);
+                continue;
             }
-            return DevService::ok(answers);
-        }));
-    svc.route("POST", "/fms/upload/multi",
-              withFileService({form("fileInfos", Str)}, DevKey::In::Form).guard([&svc](const DevRequest &req) {
-                  DevReply error;
-                  if (!fileServiceUser(svc, req, &error))
-                      return error;
-                  const QJsonArray infos =
-                      QJsonDocument::fromJson(str(req, QStringLiteral("fileInfos")).toUtf8()).array();
-                  if (infos.isEmpty() || req.files.isEmpty())
-                      return DevService::fail(BadRequest, QStringLiteral("缺少文件"));
-                  const QJsonObject info = infos.first().toObject();
-                  if (!isCleanUploadName(info.value("fileName").toString()))
-                      return DevService::fail(BadRequest, QStringLiteral("文件名未处理"));
-                  auto it = svc.state().files.find(info.value("fileId").toString());
-                  if (it == svc.state().files.end())
-                      return DevService::fail(NotFound, QStringLiteral("请先预上传"));
-                  const DevUploadedFile &part = req.files.first();
-                  const QString md5 =
-                      QString::fromLatin1(QCryptographicHash::hash(part.content, QCryptographicHash::Md5).toHex());
-                  if (md5 != info.value("md5Val").toString())
-                      return DevService::fail(BadRequest, QStringLiteral("文件校验失败"));
-                  it->content = part.content;
-                  it->extra.insert(QStringLiteral("status"), 1);
-                  return DevService::ok(QJsonObject{{"fileId", it->fileId}, {"fileName", it->fileName}});
-              }));
+            QString held;
+            for (const DevFile &existing : std::as_const(svc.state().files)) {
+                if (existing.roomId == roomId && existing.extra.value(QStringLiteral("md5")).toString() == md5 &&
+                    existing.extra.value(QStringLiteral("status")).toInt() == 1)
+                    held = existing.fileId;
+            }
+            if (!held.isEmpty()) {
+                answer.insert("fileId", held);
+                answer.insert("status", 1);
+                answers.append(answer);
+                continue;
+            }
+            DevFile file;
+            file.fileId = svc.state().nextId(QStringLiteral("file"));
+            file.fileName = name;
+            file.roomId = roomId;
+            file.extra = QVariantMap{
+                {QStringLiteral("md5"), md5},
+                {QStringLiteral("status"), 4},
+                {QStringLiteral("owner"), user->userId},
+                {QStringLiteral("userId"), enc(user->userId)},
+                {QStringLiteral("userName"), user->userName},
+                {QStringLiteral("createTime"), nowText()},
+            };
+            svc.state().files.insert(file.fileId, file);
+            answer.insert("fileId", file.fileId);
+            answer.insert("status", 2);
+            answers.append(answer);
+        }
+        return DevService::ok(answers);
+    });
+    svc.route("POST", "/fms/upload/multi", [&svc](const DevRequest &req) {
+        DevReply error;
+        if (!fileServiceUser(svc, req, &error))
+            return error;
+        const QJsonArray infos = QJsonDocument::fromJson(str(req, QStringLiteral("fileInfos")).toUtf8()).array();
+        if (infos.isEmpty() || req.files.isEmpty())
+            return DevService::fail(BadRequest, QStringLiteral("缺少文件"));
+        const QJsonObject info = infos.first().toObject();
+        if (!isCleanUploadName(info.value("fileName").toString()))
+            return DevService::fail(BadRequest, QStringLiteral("文件名未处理"));
+        auto it = svc.state().files.find(info.value("fileId").toString());
+        if (it == svc.state().files.end())
+            return DevService::fail(NotFound, QStringLiteral("请先预上传"));
+        const DevUploadedFile &part = req.files.first();
+        const QString md5 =
+            QString::fromLatin1(QCryptographicHash::hash(part.content, QCryptographicHash::Md5).toHex());
+        if (md5 != info.value("md5Val").toString())
+            return DevService::fail(BadRequest, QStringLiteral("文件校验失败"));
+        it->content = part.content;
+        it->extra.insert(QStringLiteral("status"), 2);
+        it->extra.insert(QStringLiteral("readyAt"),
+                         KVClock::current().nowMs() +
+                             svc.state().extra.value(QStringLiteral("conversionMs"), 0).toLongLong());
+        return DevService::ok(QJsonObject{{"fileId", it->fileId}, {"fileName", it->fileName}});
+    });
 });
 
 } // namespace

@@ -13,30 +13,6 @@ using namespace AgentRoutes;
 
 namespace {
 
-constexpr unsigned Str = DevKey::String;
-constexpr unsigned Int = DevKey::Integer;
-
-// The create and update body of a scheduled meeting.
-DevShape kMeetingShape(bool update)
-{
-    QList<DevKey> keys{body("roomId", Str, update),
-                       body("isCycle", Int),
-                       body("cycleType", Int, false),
-                       body("roomName", Str),
-                       body("beginTime", Str),
-                       body("password", Str),
-                       body("invitationList", DevKey::Array),
-                       body("allowShareList", DevKey::Array, false),
-                       body("uploadFileAllowOpUserList", DevKey::Array, false)};
-    for (const char *key : {"duration", "creatorCameraStatus", "creatorMicrophoneStatus", "enableTransStatus",
-                            "micAllowStatus", "roomWaitStatus", "cameraAllowStatus", "enableRecordStatus",
-                            "openTranslateText", "uploadPermissionType", "sharePermission"})
-        keys.append(body(QLatin1String(key), Int));
-    if (update)
-        keys.append(body("updateCycleType", Int, false));
-    return DevShape(keys);
-}
-
 QString nextRoomId(DevService &svc)
 {
     qint64 next = svc.state().extra.value(QStringLiteral("nextRoomNumber"), 800000001).toLongLong();
@@ -150,232 +126,210 @@ QJsonArray agendaSections(DevService &svc, const QString &userId, bool todayOnly
 }
 
 const bool registered = DevServiceRoutes::add(QStringLiteral("agent-room"), [](DevService &svc) {
-    signedInRoute(
-        svc, "POST", "/qf/meeting/room/create", kMeetingShape(false), [&svc](DevUser *user, const DevRequest &req) {
-            QString roomId = str(req, QStringLiteral("roomId"));
-            if (roomId.isEmpty() || svc.state().scheduled.contains(roomId))
-                roomId = nextRoomId(svc);
-            DevScheduledMeeting meeting;
-            meeting.roomId = roomId;
-            meeting.ownerUserId = user->userId;
-            meeting.fields = QVariantMap{
-                {QStringLiteral("roomId"), roomId},
-                {QStringLiteral("creatorId"), enc(user->userId)},
-                {QStringLiteral("creatorName"), user->userName},
-                {QStringLiteral("status"), 0},
-                {QStringLiteral("quickEnterUrl"), svc.baseUrl().toString() + QStringLiteral("/#/home?rn=") + roomId},
-            };
-            applyMeetingFields(meeting.fields, req);
-            svc.state().scheduled.insert(roomId, meeting);
-            return DevService::ok(meetingJson(meeting));
+    signedInRoute(svc, "POST", "/qf/meeting/room/create", [&svc](DevUser *user, const DevRequest &req) {
+        QString roomId = str(req, QStringLiteral("roomId"));
+        if (roomId.isEmpty() || svc.state().scheduled.contains(roomId))
+            roomId = nextRoomId(svc);
+        DevScheduledMeeting meeting;
+        meeting.roomId = roomId;
+        meeting.ownerUserId = user->userId;
+        meeting.fields = QVariantMap{
+            {QStringLiteral("roomId"), roomId},
+            {QStringLiteral("creatorId"), enc(user->userId)},
+            {QStringLiteral("creatorName"), user->userName},
+            {QStringLiteral("status"), 0},
+            {QStringLiteral("quickEnterUrl"), svc.baseUrl().toString() + QStringLiteral("/#/home?rn=") + roomId},
+        };
+        applyMeetingFields(meeting.fields, req);
+        svc.state().scheduled.insert(roomId, meeting);
+        return DevService::ok(meetingJson(meeting));
+    });
+    signedInRoute(svc, "POST", "/qf/meeting/room/update", [&svc](DevUser *user, const DevRequest &req) {
+        auto it = svc.state().scheduled.find(str(req, QStringLiteral("roomId")));
+        if (it == svc.state().scheduled.end())
+            return DevService::fail(NotFound, QStringLiteral("会议不存在"));
+        if (it->ownerUserId != user->userId)
+            return DevService::fail(Forbidden, QStringLiteral("仅创建者可修改会议"));
+        applyMeetingFields(it->fields, req);
+        return DevService::ok(meetingJson(*it));
+    });
+    signedInRoute(svc, "GET", "/qf/meeting/room/getPreRoomId", [&svc](DevUser *user, const DevRequest &req) {
+        QString roomId = str(req, QStringLiteral("roomId"));
+        if (roomId.isEmpty())
+            roomId = nextRoomId(svc);
+        user->token = newToken();
+        svc.state().tokens.insert(user->token, user->userId);
+        return DevService::ok(QJsonObject{
+            {"roomId", roomId},
+            {"authorization", user->token},
+            {"exp", QString::number(QDateTime::currentSecsSinceEpoch() + 30 * 86400)},
+            {"created", QString::number(QDateTime::currentSecsSinceEpoch())},
         });
-    signedInRoute(svc, "POST", "/qf/meeting/room/update", kMeetingShape(true),
-                  [&svc](DevUser *user, const DevRequest &req) {
-                      auto it = svc.state().scheduled.find(str(req, QStringLiteral("roomId")));
-                      if (it == svc.state().scheduled.end())
-                          return DevService::fail(NotFound, QStringLiteral("会议不存在"));
-                      if (it->ownerUserId != user->userId)
-                          return DevService::fail(Forbidden, QStringLiteral("仅创建者可修改会议"));
-                      applyMeetingFields(it->fields, req);
-                      return DevService::ok(meetingJson(*it));
-                  });
-    signedInRoute(svc, "GET", "/qf/meeting/room/getPreRoomId", DevShape{query("roomId", Str, false)},
-                  [&svc](DevUser *user, const DevRequest &req) {
-                      QString roomId = str(req, QStringLiteral("roomId"));
-                      if (roomId.isEmpty())
-                          roomId = nextRoomId(svc);
-                      user->token = newToken();
-                      svc.state().tokens.insert(user->token, user->userId);
-                      return DevService::ok(QJsonObject{
-                          {"roomId", roomId},
-                          {"authorization", user->token},
-                          {"exp", QString::number(QDateTime::currentSecsSinceEpoch() + 30 * 86400)},
-                          {"created", QString::number(QDateTime::currentSecsSinceEpoch())},
-                      });
-                  });
-    signedInRoute(svc, "GET", "/qf/meeting/room/invitationList", DevShape{query("roomId", Str)},
-                  [&svc](DevUser *, const DevRequest &req) {
-                      const auto it = svc.state().scheduled.constFind(str(req, QStringLiteral("roomId")));
-                      if (it == svc.state().scheduled.cend())
-                          return DevService::fail(NotFound, QStringLiteral("会议不存在"));
-                      return DevService::ok(usersOf(it->fields.value(QStringLiteral("invitationList")).toList()));
-                  });
-    signedInRoute(
-        svc, "GET", "/qf/meeting/room/members", DevShape{query("roomId", Str)},
-        [&svc](DevUser *, const DevRequest &req) {
-            const QString roomId = str(req, QStringLiteral("roomId"));
-            QJsonArray list;
-            if (DevRoom *room = svc.state().room(roomId); room && !room->closed) {
-                for (const DevMember &m : std::as_const(room->members))
-                    list.append(QJsonObject{
-                        {"userId", enc(m.userId)}, {"userName", m.userName}, {"phoneNumber", enc(m.phoneNumber)}});
-            } else if (const auto it = svc.state().scheduled.constFind(roomId); it != svc.state().scheduled.cend()) {
-                list = usersOf(it->fields.value(QStringLiteral("invitationList")).toList());
-            } else {
-                return DevService::fail(NotFound, QStringLiteral("会议不存在"));
-            }
-            return DevService::ok(list);
-        });
-    signedInRoute(svc, "GET", "/qf/meeting/room/members/download", DevShape{query("roomId", Str)},
-                  [&svc](DevUser *, const DevRequest &req) {
-                      const QString roomId = str(req, QStringLiteral("roomId"));
-                      QByteArray csv = "userName,userId\n";
-                      if (DevRoom *room = svc.state().room(roomId)) {
-                          for (const DevMember &m : std::as_const(room->members))
-                              csv += m.userName.toUtf8() + ',' + m.userId.toUtf8() + '\n';
-                      }
-                      return DevReply::file(csv, QStringLiteral("会议成员-%1.csv").arg(roomId));
-                  });
-    signedInRoute(svc, "GET", "/qf/meeting/room/orderAgenda", DevShape{query("isToday", Int)},
-                  [&svc](DevUser *user, const DevRequest &req) {
-                      return DevService::ok(
-                          agendaSections(svc, user->userId, num(req, QStringLiteral("isToday")) != 0));
-                  });
-    signedInRoute(svc, "POST", "/qf/meeting/room/historyAgenda", DevShape{body("pageNum", Int), body("pageSize", Str)},
-                  [&svc](DevUser *user, const DevRequest &req) {
-                      QJsonArray all;
-                      for (const DevScheduledMeeting &m : std::as_const(svc.state().scheduled)) {
-                          if (concerns(m, user->userId) && m.fields.value(QStringLiteral("status")).toInt() == 2)
-                              all.append(meetingJson(m));
-                      }
-                      const qint64 pageNum = std::max<qint64>(1, num(req, QStringLiteral("pageNum"), 1));
-                      const qint64 pageSize = std::max<qint64>(1, num(req, QStringLiteral("pageSize"), 10));
-                      QJsonArray page;
-                      for (qint64 i = (pageNum - 1) * pageSize; i < all.size() && i < pageNum * pageSize; ++i)
-                          page.append(all.at(i));
-                      return DevService::ok(QJsonObject{{"total", all.size()},
-                                                        {"pages", int((all.size() + pageSize - 1) / pageSize)},
-                                                        {"pageNum", pageNum},
-                                                        {"pageSize", pageSize},
-                                                        {"list", page}});
-                  });
-    signedInRoute(
-        svc, "POST", "/qf/meeting/room/enter",
-        DevShape{body("roomId", Str), body("password", Str, false), body("enterStyle", Int, false)},
-        [&svc](DevUser *user, const DevRequest &req) {
-            const QString roomId = str(req, QStringLiteral("roomId"));
-            const auto meeting = svc.state().scheduled.constFind(roomId);
-            DevRoom *active = svc.state().room(roomId);
-            if (meeting == svc.state().scheduled.cend() && !active)
-                return DevService::fail(NotFound, QStringLiteral("会议不存在"));
-            if (meeting != svc.state().scheduled.cend() && meeting->fields.value(QStringLiteral("status")).toInt() == 2)
-                return DevService::fail(Ended, QStringLiteral("会议已结束"));
-            DevRoom &room = meeting != svc.state().scheduled.cend() ? openRoom(svc, *meeting) : *active;
-            const bool host = room.hostUserId == user->userId;
-            const QStringList forbidden = room.extra.value(QStringLiteral("forbidden")).toStringList();
-            if (forbidden.contains(user->userId))
-                return DevService::fail(Removed, QStringLiteral("您已被主持人移出会议"));
-            if (!host && !room.password.isEmpty() && str(req, QStringLiteral("password")) != room.password)
-                return DevService::fail(PasswordNeeded, str(req, QStringLiteral("password")).isEmpty()
-                                                            ? QStringLiteral("请输入会议密码")
-                                                            : QStringLiteral("会议密码错误"));
-            if (!host && room.flags.value(QStringLiteral("roomLockStatus")).toInt() != 0)
-                return DevService::fail(Locked, QStringLiteral("主持人已锁定会议"));
-            QStringList admitted = room.extra.value(QStringLiteral("admitted")).toStringList();
-            DevMember member;
-            member.userId = user->userId;
-            member.userName = user->userName;
-            member.phoneNumber = user->phoneNumber;
-            if (!host && room.flags.value(QStringLiteral("roomWaitStatus")).toInt() != 0 &&
-                !admitted.contains(user->userId)) {
-                removeFromRoom(room, user->userId);
-                enterWaitingRoom(svc, room, member);
-                return failWithData(WaitingRoom, QStringLiteral("请等待主持人允许入会"), roomJson(svc, room, *user));
-            }
-            admitted.removeAll(user->userId);
-            room.extra.insert(QStringLiteral("admitted"), admitted);
+    });
+    signedInRoute(svc, "GET", "/qf/meeting/room/invitationList", [&svc](DevUser *, const DevRequest &req) {
+        const auto it = svc.state().scheduled.constFind(str(req, QStringLiteral("roomId")));
+        if (it == svc.state().scheduled.cend())
+            return DevService::fail(NotFound, QStringLiteral("会议不存在"));
+        return DevService::ok(usersOf(it->fields.value(QStringLiteral("invitationList")).toList()));
+    });
+    signedInRoute(svc, "GET", "/qf/meeting/room/members", [&svc](DevUser *, const DevRequest &req) {
+        const QString roomId = str(req, QStringLiteral("roomId"));
+        QJsonArray list;
+        if (DevRoom *room = svc.state().room(roomId); room && !room->closed) {
+            for (const DevMember &m : std::as_const(room->members))
+                list.append(QJsonObject{
+                    {"userId", enc(m.userId)}, {"userName", m.userName}, {"phoneNumber", enc(m.phoneNumber)}});
+        } else if (const auto it = svc.state().scheduled.constFind(roomId); it != svc.state().scheduled.cend()) {
+            list = usersOf(it->fields.value(QStringLiteral("invitationList")).toList());
+        } else {
+            return DevService::fail(NotFound, QStringLiteral("会议不存在"));
+        }
+        return DevService::ok(list);
+    });
+    signedInRoute(svc, "GET", "/qf/meeting/room/members/download", [&svc](DevUser *, const DevRequest &req) {
+        const QString roomId = str(req, QStringLiteral("roomId"));
+        QByteArray csv = "userName,userId\n";
+        if (DevRoom *room = svc.state().room(roomId)) {
+            for (const DevMember &m : std::as_const(room->members))
+                csv += m.userName.toUtf8() + ',' + m.userId.toUtf8() + '\n';
+        }
+        return DevReply::file(csv, QStringLiteral("会议成员-%1.csv").arg(roomId));
+    });
+    signedInRoute(svc, "GET", "/qf/meeting/room/orderAgenda", [&svc](DevUser *user, const DevRequest &req) {
+        return DevService::ok(agendaSections(svc, user->userId, num(req, QStringLiteral("isToday")) != 0));
+    });
+    signedInRoute(svc, "POST", "/qf/meeting/room/historyAgenda", [&svc](DevUser *user, const DevRequest &req) {
+        QJsonArray all;
+        for (const DevScheduledMeeting &m : std::as_const(svc.state().scheduled)) {
+            if (concerns(m, user->userId) && m.fields.value(QStringLiteral("status")).toInt() == 2)
+                all.append(meetingJson(m));
+        }
+        const qint64 pageNum = std::max<qint64>(1, num(req, QStringLiteral("pageNum"), 1));
+        const qint64 pageSize = std::max<qint64>(1, num(req, QStringLiteral("pageSize"), 10));
+        QJsonArray page;
+        for (qint64 i = (pageNum - 1) * pageSize; i < all.size() && i < pageNum * pageSize; ++i)
+            page.append(all.at(i));
+        return DevService::ok(QJsonObject{{"total", all.size()},
+                                          {"pages", int((all.size() + pageSize - 1) / pageSize)},
+                                          {"pageNum", pageNum},
+                                          {"pageSize", pageSize},
+                                          {"list", page}});
+    });
+    signedInRoute(svc, "POST", "/qf/meeting/room/enter", [&svc](DevUser *user, const DevRequest &req) {
+        const QString roomId = str(req, QStringLiteral("roomId"));
+        const auto meeting = svc.state().scheduled.constFind(roomId);
+        DevRoom *active = svc.state().room(roomId);
+        if (meeting == svc.state().scheduled.cend() && !active)
+            return DevService::fail(NotFound, QStringLiteral("会议不存在"));
+        if (meeting != svc.state().scheduled.cend() && meeting->fields.value(QStringLiteral("status")).toInt() == 2)
+            return DevService::fail(Ended, QStringLiteral("会议已结束"));
+        DevRoom &room = meeting != svc.state().scheduled.cend() ? openRoom(svc, *meeting) : *active;
+        const bool host = room.hostUserId == user->userId;
+        const QStringList forbidden = room.extra.value(QStringLiteral("forbidden")).toStringList();
+        if (forbidden.contains(user->userId))
+            return DevService::fail(Removed, QStringLiteral("您已被主持人移出会议"));
+        if (!host && !room.password.isEmpty() && str(req, QStringLiteral("password")) != room.password)
+            return DevService::fail(PasswordNeeded, str(req, QStringLiteral("password")).isEmpty()
+                                                        ? QStringLiteral("请输入会议密码")
+                                                        : QStringLiteral("会议密码错误"));
+        if (!host && room.flags.value(QStringLiteral("roomLockStatus")).toInt() != 0)
+            return DevService::fail(Locked, QStringLiteral("主持人已锁定会议"));
+        QStringList admitted = room.extra.value(QStringLiteral("admitted")).toStringList();
+        DevMember member;
+        member.userId = user->userId;
+        member.userName = user->userName;
+        member.phoneNumber = user->phoneNumber;
+        if (!host && room.flags.value(QStringLiteral("roomWaitStatus")).toInt() != 0 &&
+            !admitted.contains(user->userId)) {
             removeFromRoom(room, user->userId);
-            room.members.append(member);
-            if (auto it = svc.state().scheduled.find(roomId); it != svc.state().scheduled.end())
-                it->fields.insert(QStringLiteral("status"), 1);
-            return DevService::ok(roomJson(svc, room, *user));
-        });
-    signedInRoute(svc, "POST", "/qf/meeting/room/leave", DevShape{body("roomId", Str)},
-                  [&svc](DevUser *user, const DevRequest &req) {
-                      if (DevRoom *room = svc.state().room(str(req, QStringLiteral("roomId")))) {
-                          // Somebody who gives up waiting leaves the hosts' waiting list.
-                          const auto waiting =
-                              std::find_if(room->waiting.cbegin(), room->waiting.cend(),
-                                           [&](const DevMember &m) { return m.userId == user->userId; });
-                          const std::optional<DevMember> left =
-                              waiting != room->waiting.cend() ? std::optional<DevMember>(*waiting) : std::nullopt;
-                          removeFromRoom(*room, user->userId);
-                          if (left)
-                              sendWaitingRoomNotice(svc, *room, *left, WaitingRoomLeft);
-                      }
-                      return DevService::ok();
-                  });
-    signedInRoute(svc, "POST", "/qf/meeting/room/end", DevShape{body("roomId", Str)},
-                  [&svc](DevUser *user, const DevRequest &req) {
-                      const QString roomId = str(req, QStringLiteral("roomId"));
-                      auto it = svc.state().scheduled.find(roomId);
-                      if (it == svc.state().scheduled.end())
-                          return DevService::fail(NotFound, QStringLiteral("会议不存在"));
-                      if (it->ownerUserId != user->userId)
-                          return DevService::fail(Forbidden, QStringLiteral("仅主持人可结束会议"));
-                      if (DevRoom *room = svc.state().room(roomId))
-                          closeRoom(svc, *room);
-                      it->fields.insert(QStringLiteral("status"), 2);
-                      return DevService::ok();
-                  });
-    signedInRoute(svc, "POST", "/qf/meeting/room/cancel", DevShape{body("roomId", Str), body("cancelType", Int)},
-                  [&svc](DevUser *user, const DevRequest &req) {
-                      const QString roomId = str(req, QStringLiteral("roomId"));
-                      const auto it = svc.state().scheduled.constFind(roomId);
-                      if (it == svc.state().scheduled.cend())
-                          return DevService::fail(NotFound, QStringLiteral("会议不存在"));
-                      if (it->ownerUserId != user->userId)
-                          return DevService::fail(Forbidden, QStringLiteral("仅创建者可取消会议"));
-                      const qint64 cancelType = num(req, QStringLiteral("cancelType"), 1);
-                      if (cancelType != 1 && cancelType != 2)
-                          return DevService::fail(BadRequest, QStringLiteral("取消类型无效"));
-                      svc.state().scheduled.remove(roomId);
-                      return DevService::ok();
-                  });
-    signedInRoute(svc, "POST", "/qf/meeting/room/queryCountdown", DevShape{body("roomId", Str)},
-                  [&svc](DevUser *, const DevRequest &req) {
-                      DevRoom *room = svc.state().room(str(req, QStringLiteral("roomId")));
-                      if (!room)
-                          return DevService::fail(NotFound, QStringLiteral("会议不存在"));
-                      const qint64 end = room->extra.value(QStringLiteral("countdownEnd")).toLongLong();
-                      const qint64 left = std::max<qint64>(0, end - KVClock::current().nowMs());
-                      return DevService::ok(QJsonObject{{"countdown", left}});
-                  });
-    signedInRoute(svc, "GET", "/qf/meeting/room/hostInfo", DevShape{query("roomId", Str)},
-                  [&svc](DevUser *, const DevRequest &req) {
-                      DevRoom *room = svc.state().room(str(req, QStringLiteral("roomId")));
-                      if (!room)
-                          return DevService::fail(NotFound, QStringLiteral("会议不存在"));
-                      QJsonArray assistants;
-                      for (const DevMember &m : std::as_const(room->members)) {
-                          if (m.assistant)
-                              assistants.append(enc(m.phoneNumber.isEmpty() ? m.userId : m.phoneNumber));
-                      }
-                      return DevService::ok(QJsonObject{
-                          {"hostId", enc(room->hostUserId)},
-                          {"assistants", assistants},
-                          {"metaMembers",
-                           QJsonArray::fromVariantList(room->extra.value(QStringLiteral("metaMembers")).toList())}});
-                  });
-    signedInRoute(
-        svc, "GET", "/qf/meeting/room/getAllowShareUsers", DevShape{query("roomId", Str), query("isInMeeting", Int)},
-        [&svc](DevUser *, const DevRequest &req) {
-            const QString roomId = str(req, QStringLiteral("roomId"));
-            QVariantList list;
-            if (DevRoom *room = svc.state().room(roomId); room && num(req, QStringLiteral("isInMeeting")) != 0)
-                list = room->extra.value(QStringLiteral("allowShareList")).toList();
-            else if (const auto it = svc.state().scheduled.constFind(roomId); it != svc.state().scheduled.cend())
-                list = it->fields.value(QStringLiteral("allowShareList")).toList();
-            QJsonArray out;
-            for (const QVariant &v : list) {
-                QVariantMap entry = v.toMap();
-                entry.insert(QStringLiteral("roomId"), roomId);
-                if (!entry.contains(QStringLiteral("allowShareStatus")))
-                    entry.insert(QStringLiteral("allowShareStatus"), 1);
-                out.append(QJsonObject::fromVariantMap(entry));
-            }
-            return DevService::ok(out);
-        });
+            enterWaitingRoom(svc, room, member);
+            return failWithData(WaitingRoom, QStringLiteral("请等待主持人允许入会"), roomJson(svc, room, *user));
+        }
+        admitted.removeAll(user->userId);
+        room.extra.insert(QStringLiteral("admitted"), admitted);
+        removeFromRoom(room, user->userId);
+        room.members.append(member);
+        if (auto it = svc.state().scheduled.find(roomId); it != svc.state().scheduled.end())
+            it->fields.insert(QStringLiteral("status"), 1);
+        return DevService::ok(roomJson(svc, room, *user));
+    });
+    signedInRoute(svc, "POST", "/qf/meeting/room/leave", [&svc](DevUser *user, const DevRequest &req) {
+        if (DevRoom *room = svc.state().room(str(req, QStringLiteral("roomId")))) {
+            // Somebody who gives up waiting leaves the hosts' waiting list.
+            const auto waiting = std::find_if(room->waiting.cbegin(), room->waiting.cend(),
+                                              [&](const DevMember &m) { return m.userId == user->userId; });
+            const std::optional<DevMember> left =
+                waiting != room->waiting.cend() ? std::optional<DevMember>(*waiting) : std::nullopt;
+            removeFromRoom(*room, user->userId);
+            if (left)
+                sendWaitingRoomNotice(svc, *room, *left, WaitingRoomLeft);
+        }
+        return DevService::ok();
+    });
+    signedInRoute(svc, "POST", "/qf/meeting/room/end", [&svc](DevUser *user, const DevRequest &req) {
+        const QString roomId = str(req, QStringLiteral("roomId"));
+        auto it = svc.state().scheduled.find(roomId);
+        if (it == svc.state().scheduled.end())
+            return DevService::fail(NotFound, QStringLiteral("会议不存在"));
+        if (it->ownerUserId != user->userId)
+            return DevService::fail(Forbidden, QStringLiteral("仅主持人可结束会议"));
+        if (DevRoom *room = svc.state().room(roomId))
+            closeRoom(svc, *room);
+        it->fields.insert(QStringLiteral("status"), 2);
+        return DevService::ok();
+    });
+    signedInRoute(svc, "POST", "/qf/meeting/room/cancel", [&svc](DevUser *user, const DevRequest &req) {
+        const QString roomId = str(req, QStringLiteral("roomId"));
+        const auto it = svc.state().scheduled.constFind(roomId);
+        if (it == svc.state().scheduled.cend())
+            return DevService::fail(NotFound, QStringLiteral("会议不存在"));
+        if (it->ownerUserId != user->userId)
+            return DevService::fail(Forbidden, QStringLiteral("仅创建者可取消会议"));
+        const qint64 cancelType = num(req, QStringLiteral("cancelType"), 1);
+        if (cancelType != 1 && cancelType != 2)
+            return DevService::fail(BadRequest, QStringLiteral("取消类型无效"));
+        svc.state().scheduled.remove(roomId);
+        return DevService::ok();
+    });
+    signedInRoute(svc, "POST", "/qf/meeting/room/queryCountdown", [&svc](DevUser *, const DevRequest &req) {
+        DevRoom *room = svc.state().room(str(req, QStringLiteral("roomId")));
+        if (!room)
+            return DevService::fail(NotFound, QStringLiteral("会议不存在"));
+        const qint64 end = room->extra.value(QStringLiteral("countdownEnd")).toLongLong();
+        const qint64 left = std::max<qint64>(0, end - KVClock::current().nowMs());
+        return DevService::ok(QJsonObject{{"countdown", left}});
+    });
+    signedInRoute(svc, "GET", "/qf/meeting/room/hostInfo", [&svc](DevUser *, const DevRequest &req) {
+        DevRoom *room = svc.state().room(str(req, QStringLiteral("roomId")));
+        if (!room)
+            return DevService::fail(NotFound, QStringLiteral("会议不存在"));
+        QJsonArray assistants;
+        for (const DevMember &m : std::as_const(room->members)) {
+            if (m.assistant)
+                assistants.append(enc(m.phoneNumber.isEmpty() ? m.userId : m.phoneNumber));
+        }
+        return DevService::ok(QJsonObject{
+            {"hostId", enc(room->hostUserId)},
+            {"assistants", assistants},
+            {"metaMembers", QJsonArray::fromVariantList(room->extra.value(QStringLiteral("metaMembers")).toList())}});
+    });
+    signedInRoute(svc, "GET", "/qf/meeting/room/getAllowShareUsers", [&svc](DevUser *, const DevRequest &req) {
+        const QString roomId = str(req, QStringLiteral("roomId"));
+        QVariantList list;
+        if (DevRoom *room = svc.state().room(roomId); room && num(req, QStringLiteral("isInMeeting")) != 0)
+            list = room->extra.value(QStringLiteral("allowShareList")).toList();
+        else if (const auto it = svc.state().scheduled.constFind(roomId); it != svc.state().scheduled.cend())
+            list = it->fields.value(QStringLiteral("allowShareList")).toList();
+        QJsonArray out;
+        for (const QVariant &v : list) {
+            QVariantMap entry = v.toMap();
+            entry.insert(QStringLiteral("roomId"), roomId);
+            if (!entry.contains(QStringLiteral("allowShareStatus")))
+                entry.insert(QStringLiteral("allowShareStatus"), 1);
+            out.append(QJsonObject::fromVariantMap(entry));
+        }
+        return DevService::ok(out);
+    });
 });
 
 } // namespace

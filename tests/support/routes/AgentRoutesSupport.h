@@ -7,7 +7,6 @@
 // User ids are the plain phone numbers; replies carry user ids and phone numbers encrypted.
 
 #include "devservice/DevService.h"
-#include "devservice/DevShape.h"
 
 #include <functional>
 
@@ -74,19 +73,18 @@ inline constexpr int WaitingRoomLeft = 109;
 // called with the user (never nullptr).
 void signedInRoute(DevService &svc, const QString &method, const QString &path,
                    std::function<DevReply(DevUser *user, const DevRequest &req)> handler);
-// The same taking what shape says: a signed-in request with other keys, types or places is
-// refused with the parameter error before the handler runs.
-void signedInRoute(DevService &svc, const QString &method, const QString &path, const DevShape &shape,
-                   std::function<DevReply(DevUser *user, const DevRequest &req)> handler);
-
-// The file service's signed common parameters (text), in the body or, for an upload, the form.
-[[nodiscard]] QList<DevKey> fileServiceKeys(DevKey::In in = DevKey::In::Body);
 
 // A meeting-control request: signed in, room known and open, "sequenceId" right and, when
 // hostOnly, the user is the host or an assistant host. nullptr with *error otherwise.
 [[nodiscard]] DevRoom *controlRoom(DevService &svc, const DevRequest &req, bool hostOnly, DevUser **user,
                                    DevReply *error);
 [[nodiscard]] bool isHostOrAssistant(DevRoom &room, const QString &userId);
+
+// A control command of the service itself (sender "mccServer").
+[[nodiscard]] QJsonObject serviceCommand(int event, const QJsonObject &data);
+// A service command to every member of the room but one (the one whose request caused it).
+void tellRoomExcept(DevService &svc, const DevRoom &room, const QString &exceptUserId, int event,
+                    const QJsonObject &data);
 
 // The room's entry as the room-enter reply sends it.
 [[nodiscard]] QJsonObject roomJson(DevService &svc, DevRoom &room, const DevUser &user);

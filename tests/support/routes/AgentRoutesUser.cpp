@@ -8,9 +8,6 @@ using namespace AgentRoutes;
 
 namespace {
 
-constexpr unsigned Str = DevKey::String;
-constexpr unsigned Int = DevKey::Integer;
-
 Q_LOGGING_CATEGORY(lcDevAgent, "korvi.devservice.agent")
 
 QJsonObject signedInJson(const DevUser &user)
@@ -60,54 +57,50 @@ DevReply signIn(DevService &svc, DevUser &user)
 }
 
 const bool registered = DevServiceRoutes::add(QStringLiteral("agent-user"), [](DevService &svc) {
-    svc.route("POST", "/qf/user/sendSmsCode", DevShape{body("phoneNumber", Str)}.guard([](const DevRequest &req) {
+    svc.route("POST", "/qf/user/sendSmsCode", [](const DevRequest &req) {
         const QString phone = dec(str(req, QStringLiteral("phoneNumber")));
         if (phone.isEmpty())
             return DevService::fail(BadRequest, QStringLiteral("请输入手机号"));
         qCInfo(lcDevAgent).noquote() << "development SMS code for" << phone << "is" << DevSmsCode;
         return DevService::ok();
-    }));
-    svc.route("POST", "/qf/user/login",
-              DevShape{body("phoneNumber", Str), body("code", Str)}.guard([&svc](const DevRequest &req) {
-                  DevReply error;
-                  const QString phone = checkedPhone(svc, req, &error);
-                  if (phone.isEmpty())
-                      return error;
-                  DevUser *user = svc.state().userByPhone(phone);
-                  if (!user)
-                      return DevService::fail(Unregistered, QStringLiteral("该手机号尚未注册"));
-                  return signIn(svc, *user);
-              }));
-    svc.route("POST", "/qf/user/register",
-              DevShape{body("phoneNumber", Str), body("code", Str)}.guard([&svc](const DevRequest &req) {
-                  DevReply error;
-                  const QString phone = checkedPhone(svc, req, &error);
-                  if (phone.isEmpty())
-                      return error;
-                  DevUser *user = svc.state().userByPhone(phone);
-                  if (!user)
-                      user = &svc.state().addUser(phone, phone, QStringLiteral("用户") + phone.right(4), newToken());
-                  return signIn(svc, *user);
-              }));
-    signedInRoute(svc, "POST", "/qf/user/query", DevShape{body("userName", Str)},
-                  [&svc](DevUser *, const DevRequest &req) {
-                      const QString text = str(req, QStringLiteral("userName"));
-                      QJsonArray list;
-                      for (const DevUser &u : std::as_const(svc.state().users)) {
-                          if (u.userName.contains(text))
-                              list.append(userJson(u));
-                      }
-                      return DevService::ok(list);
-                  });
-    signedInRoute(svc, "POST", "/qf/user/info", DevShape{body("userName", Str)},
-                  [&svc](DevUser *user, const DevRequest &req) {
-                      const QString name = str(req, QStringLiteral("userName")).trimmed();
-                      if (name.isEmpty())
-                          return DevService::fail(BadRequest, QStringLiteral("名称不能为空"));
-                      user->userName = name;
-                      return DevService::ok();
-                  });
-    signedInRoute(svc, "GET", "/qf/user/createdRoomsInfo", DevShape{}, [&svc](DevUser *user, const DevRequest &) {
+    });
+    svc.route("POST", "/qf/user/login", [&svc](const DevRequest &req) {
+        DevReply error;
+        const QString phone = checkedPhone(svc, req, &error);
+        if (phone.isEmpty())
+            return error;
+        DevUser *user = svc.state().userByPhone(phone);
+        if (!user)
+            return DevService::fail(Unregistered, QStringLiteral("该手机号尚未注册"));
+        return signIn(svc, *user);
+    });
+    svc.route("POST", "/qf/user/register", [&svc](const DevRequest &req) {
+        DevReply error;
+        const QString phone = checkedPhone(svc, req, &error);
+        if (phone.isEmpty())
+            return error;
+        DevUser *user = svc.state().userByPhone(phone);
+        if (!user)
+            user = &svc.state().addUser(phone, phone, QStringLiteral("用户") + phone.right(4), newToken());
+        return signIn(svc, *user);
+    });
+    signedInRoute(svc, "POST", "/qf/user/query", [&svc](DevUser *, const DevRequest &req) {
+        const QString text = str(req, QStringLiteral("userName"));
+        QJsonArray list;
+        for (const DevUser &u : std::as_const(svc.state().users)) {
+            if (u.userName.contains(text))
+                list.append(userJson(u));
+        }
+        return DevService::ok(list);
+    });
+    signedInRoute(svc, "POST", "/qf/user/info", [&svc](DevUser *user, const DevRequest &req) {
+        const QString name = str(req, QStringLiteral("userName")).trimmed();
+        if (name.isEmpty())
+            return DevService::fail(BadRequest, QStringLiteral("名称不能为空"));
+        user->userName = name;
+        return DevService::ok();
+    });
+    signedInRoute(svc, "GET", "/qf/user/createdRoomsInfo", [&svc](DevUser *user, const DevRequest &) {
         int created = 0;
         for (const DevScheduledMeeting &m : std::as_const(svc.state().scheduled)) {
             if (m.ownerUserId == user->userId && m.fields.value(QStringLiteral("status")).toInt() != 2)
@@ -115,45 +108,38 @@ const bool registered = DevServiceRoutes::add(QStringLiteral("agent-user"), [](D
         }
         return DevService::ok(QJsonObject{{"createdRoomNumber", created}, {"allowCreateRoomNumber", 50}});
     });
-    signedInRoute(svc, "GET", "/qf/client/getHistoryLoginDevice", DevShape{}, [](DevUser *user, const DevRequest &) {
+    signedInRoute(svc, "GET", "/qf/client/getHistoryLoginDevice", [](DevUser *user, const DevRequest &) {
         return DevService::ok(QJsonArray::fromVariantList(listIn(user->extra, QStringLiteral("devices"))));
     });
-    svc.route("GET", "/qf/client/version",
-              DevShape{query("platform", Str), query("clientVersion", Str)}.guard([&svc](const DevRequest &req) {
-                  // The newest version is the running one unless a test or a developer sets another.
-                  QString latest = svc.state().extra.value(QStringLiteral("latestVersion")).toString();
-                  if (latest.isEmpty())
-                      latest = str(req, QStringLiteral("clientVersion"));
-                  QString download = svc.state().extra.value(QStringLiteral("latestDownloadUrl")).toString();
-                  if (download.isEmpty())
-                      download = svc.baseUrl().toString() + QStringLiteral("/download/korvi");
-                  return DevService::ok(QJsonObject{
-                      {"version", latest},
-                      {"downloadUrl", download},
-                      {"forceUpdate", 0},
-                      {"description", svc.state().extra.value(QStringLiteral("latestDescription")).toString()},
-                  });
-              }));
-    signedInRoute(svc, "POST", "/qf/log/upload",
-                  DevShape{body("level", Str), body("content", Str), body("userId", Str), body("applicationId", Str),
-                           body("userName", Str, false)},
-                  [&svc](DevUser *, const DevRequest &req) {
-                      QVariantList logs = listIn(svc.state().extra, QStringLiteral("logs"));
-                      logs.append(QVariantMap{{QStringLiteral("level"), str(req, QStringLiteral("level"))},
-                                              {QStringLiteral("content"), str(req, QStringLiteral("content"))}});
-                      svc.state().extra.insert(QStringLiteral("logs"), logs);
-                      return DevService::ok();
-                  });
-    signedInRoute(svc, "POST", "/qf/statistics/micOpenTime",
-                  DevShape{body("roomId", Str), body("seconds", Int), body("userId", Str), body("startTime", Int),
-                           body("endTime", Int)},
-                  [&svc](DevUser *, const DevRequest &req) {
-                      QVariantList stats = listIn(svc.state().extra, QStringLiteral("micOpenTimes"));
-                      stats.append(QVariantMap{{QStringLiteral("roomId"), str(req, QStringLiteral("roomId"))},
-                                               {QStringLiteral("seconds"), num(req, QStringLiteral("seconds"))}});
-                      svc.state().extra.insert(QStringLiteral("micOpenTimes"), stats);
-                      return DevService::ok();
-                  });
+    svc.route("GET", "/qf/client/version", [&svc](const DevRequest &req) {
+        // The newest version is the running one unless a test or a developer sets another.
+        QString latest = svc.state().extra.value(QStringLiteral("latestVersion")).toString();
+        if (latest.isEmpty())
+            latest = str(req, QStringLiteral("clientVersion"));
+        QString download = svc.state().extra.value(QStringLiteral("latestDownloadUrl")).toString();
+        if (download.isEmpty())
+            download = svc.baseUrl().toString() + QStringLiteral("/download/korvi");
+        return DevService::ok(QJsonObject{
+            {"version", latest},
+            {"downloadUrl", download},
+            {"forceUpdate", 0},
+            {"description", svc.state().extra.value(QStringLiteral("latestDescription")).toString()},
+        });
+    });
+    signedInRoute(svc, "POST", "/qf/log/upload", [&svc](DevUser *, const DevRequest &req) {
+        QVariantList logs = listIn(svc.state().extra, QStringLiteral("logs"));
+        logs.append(QVariantMap{{QStringLiteral("level"), str(req, QStringLiteral("level"))},
+                                {QStringLiteral("content"), str(req, QStringLiteral("content"))}});
+        svc.state().extra.insert(QStringLiteral("logs"), logs);
+        return DevService::ok();
+    });
+    signedInRoute(svc, "POST", "/qf/statistics/micOpenTime", [&svc](DevUser *, const DevRequest &req) {
+        QVariantList stats = listIn(svc.state().extra, QStringLiteral("micOpenTimes"));
+        stats.append(QVariantMap{{QStringLiteral("roomId"), str(req, QStringLiteral("roomId"))},
+                                 {QStringLiteral("seconds"), num(req, QStringLiteral("seconds"))}});
+        svc.state().extra.insert(QStringLiteral("micOpenTimes"), stats);
+        return DevService::ok();
+    });
 });
 
 } // namespace
