@@ -3,6 +3,7 @@
 
 #include "ShareFileTestSupport.h"
 #include "ShareTestSupport.h"
+#include "TestEvents.h"
 
 #include "foundation/KVClock.h"
 #include "foundation/NotificationCenter.h"
@@ -228,6 +229,12 @@ TEST_F(FileRightsPopOverTest, FormMode_ReopeningShowsTheSavedChoiceWithTheUpload
     EXPECT_TRUE(view->permissionBtn2->isChecked());
     EXPECT_EQ(ids(view->allowMembers()), QStringList({uploader + "*", QStringLiteral("enc-b")}));
     EXPECT_EQ(fake->count(QStringLiteral("rights")) + fake->count(QStringLiteral("hosts")), 0);
+    view->show();
+    processEventsFor(3);
+    ASSERT_EQ(view->collectionView->chips().size(), 2);
+    KVMeetingMemberCell *first = view->collectionView->chips().first();
+    EXPECT_TRUE(first->isVisible());
+    EXPECT_LT(first->geometry().right(), view->collectionView->createCell()->geometry().left());
     view->confirmBtn->click();
     EXPECT_EQ(confirmed, QVariantList({QStringLiteral("f1"), 2, QStringList({uploader + "*", "enc-b"})}));
     EXPECT_EQ(fake->count(QStringLiteral("setRights")), 0);
@@ -237,6 +244,13 @@ TEST_F(FileRightsPopOverTest, FormMode_ReopeningShowsTheSavedChoiceWithTheUpload
     view->setModel(file);
     EXPECT_TRUE(view->permissionBtn1->isChecked());
     EXPECT_TRUE(view->allowMembers().isEmpty());
+    // Chosen while shown: the uploader's chip comes before the entry.
+    view->show();
+    view->permissionBtn2->click();
+    processEventsFor(3);
+    ASSERT_EQ(view->collectionView->chips().size(), 1);
+    EXPECT_LT(view->collectionView->chips().first()->geometry().right(),
+              view->collectionView->createCell()->geometry().left());
 }
 
 TEST_F(FileRightsPopOverTest, Search_SameTextOnce_EmptyHidesWithoutRequest_AnOlderAnswerIsDropped)

@@ -134,7 +134,11 @@ public:
         return m && m->selfAVFileSharing();
     }
     [[nodiscard]] QString myUserName() const override { return agentInstance()->myInfo().userName; }
-    [[nodiscard]] bool isSelf(const MeetingDataModel &meeting) const override { return meeting.isSelf(); }
+    // A meeting not yet created has no creator: the user scheduling it owns it.
+    [[nodiscard]] bool isSelf(const MeetingDataModel &meeting) const override
+    {
+        return meeting.creatorId.isEmpty() || meeting.isSelf();
+    }
 };
 
 std::shared_ptr<ShareFileServices> &installed()

@@ -71,8 +71,9 @@ void ShareSelectPanel::buildFileViews(QWidget *actionView, QHBoxLayout *actionRo
     allowUploadFilePermissionBtn->setAccessibleName(QStringLiteral("上传权限"));
     allowUploadFilePermissionBtn->raise();
     connect(allowUploadFilePermissionBtn, &QAbstractButton::clicked, this, [this] { fileUploadPermissionAction(); });
-    actionRow->insertWidget(actionRow->count(), fileUploadPermissionBKView);
+    actionRow->addWidget(fileUploadPermissionBKView);
     actionRow->addSpacing(12);
+    actionRow->addWidget(fileUploadButton);
     fileUploadButton->setAccessibleName(QStringLiteral("上传文件"));
     connect(fileUploadButton, &QAbstractButton::clicked, this, [this] { fileUploadAction(); });
     NotificationCenter &center = NotificationCenter::defaultCenter();

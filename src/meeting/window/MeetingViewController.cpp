@@ -75,7 +75,14 @@ MeetingViewController::MeetingViewController(bool enterWaitingRoom, QObject *par
           MeetingSharing::Views{ui->fileShareCollectionView, ui->verticalShowCollectionView, ui->avFileSharePlayButton,
                                 ui->avFileShareSliderBKView, ui->audioAnimationBKView, fileShareDocumentViews(*ui)},
           MeetingSharing::WindowCalls{[this] { refreshMembers(); }, [this] { toolBarShowAction(); },
-                                      [this] { return fileSharePageSize(); }})),
+                                      [this] { return fileSharePageSize(); },
+                                      [this](QWidget *view) { hideOtherOverViewsExceptView(view); },
+                                      [this] {
+                                          if (ui->memberListBtn && ui->memberListBtn->state() == 0) {
+                                              ui->memberListBtn->setState(1);
+                                              showOrHideMember(ui->memberListBtn);
+                                          }
+                                      }})),
       m_recording(std::make_unique<MeetingRecording>(
           *ui,
           MeetingRecording::WindowCalls{[this]() -> QWidget * { return isViewLoaded() ? view() : nullptr; },
