@@ -5,6 +5,7 @@
 // forwards to, and what the control commands do to the share display. It works on the window's
 // views (its ui) and asks the window for the rest through WindowCalls.
 
+#include "agent/MeetingActiveModel.h"
 #include "agent/models/FileShareModel.h"
 #include "foundation/KVClock.h"
 #include "foundation/models/MeetingControlData.h"
@@ -17,10 +18,11 @@
 #include <QSizeF>
 #include <QString>
 
-#include <atomic>
 #include <functional>
 #include <memory>
 
+class AvFileShare;
+class AvFileShareServices;
 class IMDisplayView;
 class KVWindow;
 class MacBaseWindowController;
@@ -51,9 +53,8 @@ public:
         quint64 fileShareFlipOverSendSequenceId = 0;
         quint64 fileShareFlipOverReceiveSequenceId = 0;
         QPointer<KVTimer> scrollTimer;
-        // Audio/video files (the position is the atomic avFileSharePlayTimerCount).
+        // Audio/video files (the position is AvFileShare's).
         std::shared_ptr<FileShareModel> avFileShareModel;
-        QPointer<KVTimer> avFileSharePlayTimer;
         bool avFileSharePlaying = false;
         // The user's own screen share and its floating windows.
         QPointer<QWidget> shareSelectPanel; // ShareSelectPanel
@@ -77,6 +78,7 @@ public:
     struct WindowCalls {
         std::function<void()> reloadMembers; // the member pipeline again, on the members as they are
         std::function<void()> showToolBars;
+        std::function<std::shared_ptr<MeetingActiveModel>()> avFileShareSource; // the shared file's stream tile
     };
 
     MeetingSharing(Ui::MeetingViewController &ui, WindowCalls window);
@@ -90,6 +92,9 @@ public:
     // (the agent's when none is given).
     void installOwnShare(OwnShareCalls calls, std::shared_ptr<ShareControlServices> services = nullptr);
     [[nodiscard]] ScreenShareControl *shareControl() const;
+    // The shared audio/video file; its service calls (the agent's unless tests install others).
+    [[nodiscard]] AvFileShare &avFileShare() const { return *m_av; }
+    void installAvFileShareServices(std::shared_ptr<AvFileShareServices> services);
     void closeScreenShare();
 
     // The share display as the window opens: its page size, and a share already running in the room.
@@ -126,12 +131,13 @@ public:
     QWidget *moreItemView();
     void sreenShareFloatingWindow();
 
-    // ---- The shared audio/video file's position: read and written on any thread ----
-    [[nodiscard]] qint64 avFileSharePlayTimerCount() const { return m_avFileSharePlayTimerCount.load(); }
-    // Stores the position; the labels and slider follow on the main thread.
+    // ---- The shared audio/video file's position (main thread) ----
+    [[nodiscard]] qint64 avFileSharePlayTimerCount() const;
     void setAvFileSharePlayTimerCount(qint64 seconds);
-    [[nodiscard]] bool avFileSharePlaySliderTracking() const { return m_avFileSharePlaySliderTracking.load(); }
-    void setAvFileSharePlaySliderTracking(bool tracking) { m_avFileSharePlaySliderTracking.store(tracking); }
+    [[nodiscard]] bool avFileSharePlaySliderTracking() const;
+    void setAvFileSharePlaySliderTracking(bool tracking);
+    // A rendered frame's position, parsed where the frame arrived.
+    void takeFramePosition(qint64 seconds);
 
     // ---- What control commands do to the share display ----
     void applyDocumentShare(const MeetingControlData &data);
@@ -159,6 +165,5 @@ private:
     State m_state;
     OwnShareCalls m_own;
     std::unique_ptr<ScreenShareControl> m_control;
-    std::atomic<qint64> m_avFileSharePlayTimerCount{0};
-    std::atomic<bool> m_avFileSharePlaySliderTracking{false};
+    AvFileShare *m_av = nullptr; // a child
 };

@@ -69,7 +69,8 @@ MeetingViewController::MeetingViewController(bool enterWaitingRoom, QObject *par
           [this] { return meetingEnded(); },
           [this] { return qobject_cast<MoreItemView *>(m_sharing->state().moreItemViewStorage.data()); }})),
       m_sharing(std::make_unique<MeetingSharing>(
-          *ui, MeetingSharing::WindowCalls{[this] { refreshMembers(); }, [this] { toolBarShowAction(); }})),
+          *ui, MeetingSharing::WindowCalls{[this] { refreshMembers(); }, [this] { toolBarShowAction(); },
+                                           [this] { return m_members.avFileShareSourceModel; }})),
       m_recording(std::make_unique<MeetingRecording>(
           *ui,
           MeetingRecording::WindowCalls{[this]() -> QWidget * { return isViewLoaded() ? view() : nullptr; },
