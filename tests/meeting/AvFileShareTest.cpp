@@ -197,4 +197,22 @@ TEST_F(AvFileShareTest, Ring_TurnsOnlyForAnAudioOnlyFileStream)
     EXPECT_DOUBLE_EQ(AudioRingAnimation::ringAngle(1000), 90.0);
 }
 
+TEST_F(AvFileShareTest, TheSharersOwnFileIsDrawnUnmirrored)
+{
+    showFile(QStringLiteral("2"), true);
+    auto *view = new KRTCVideoView(page->view());
+    view->setGeometry(0, 0, 64, 32);
+    view->show();
+    page->setAvFileShareSourceModel(std::make_shared<MeetingActiveModel>(3, "me", "u", "Me", true, view, 0));
+    KRTCVideoFrame frame;
+    frame.image = QImage(64, 32, QImage::Format_RGB32);
+    frame.image.fill(Qt::blue);
+    for (int y = 0; y < 32; ++y)
+        for (int x = 0; x < 32; ++x)
+            frame.image.setPixel(x, y, qRgb(255, 0, 0));
+    FakeEngine::onForeignThread([&] { engine().emitRenderFrame(QStringLiteral("me"), frame, 3); });
+    ASSERT_TRUE(view->hasFrame());
+    EXPECT_EQ(view->grab().toImage().pixelColor(4, 16), QColor(Qt::red));
+}
+
 } // namespace

@@ -208,7 +208,8 @@ void MeetingViewController::onRender(const QString &peerId, const KRTCVideoFrame
     m_frameRouter.route(peerId, videoSourceType, frame.channelIndex, [&](const Tile &tile) {
         if (KRTCVideoView *video = tile->videoView()) {
             video->setKrtcContentMode(mode);
-            video->renderFrame(frame, tile->isSelf());
+            // Only the own camera is mirrored: a shared file or screen reads as it is.
+            video->renderFrame(frame, tile->isSelf() && tile->activeVideoSourceType() == KRTCSourceType::Camera);
         }
     });
 
