@@ -10,6 +10,7 @@
 #include "meeting/panels/HostCountDownView.h"
 #include "meeting/panels/MeetingRecordSwitchView.h"
 #include "meeting/panels/PanelViews.h"
+#include "meeting/window/MeetingCountDowns.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -145,8 +146,8 @@ TEST_F(ApplicationWindowTest, CountDownTileOnlyStaysOnWhileTheSetterIsShown)
 {
     join(true);
     ApplicationView *panel = openPanel();
-    HostCountDownView *setter = page->hostCountDownView();
-    EXPECT_EQ(setter, page->hostCountDownView());
+    HostCountDownView *setter = page->countDowns().hostCountDownView();
+    EXPECT_EQ(setter, page->countDowns().hostCountDownView());
     setter->setParent(page->ui->middleView);
     panel->counDownButton->click(); // on
     panel->counDownButton->click(); // off, but the setter is up: back on, nothing else

@@ -9,6 +9,7 @@
 #include "meeting/panels/HostCountDownView.h"
 #include "meeting/panels/MoreItemView.h"
 #include "meeting/panels/RespondCountDownView.h"
+#include "meeting/window/MeetingCountDowns.h"
 #include "uikit/KVWindow.h"
 
 #include <QJsonDocument>
@@ -38,7 +39,7 @@ protected:
     // The setter from 05:00 to 00:15, as the host presses its digits, then its start button.
     void startFifteenSeconds()
     {
-        HostCountDownView *setter = page->hostCountDownView();
+        HostCountDownView *setter = page->countDowns().hostCountDownView();
         for (int i = 0; i < 5; ++i)
             setter->oneMinutesSubtractAction(setter->minutesSubtractButton);
         setter->tenSecondAddAction(setter->tenSecondsAddButton);
@@ -91,8 +92,8 @@ protected:
 TEST_F(CountDownFlowTest, HostStartsFifteenSeconds_RunsUnderTheTopBar_NaturalEndBringsTheSetterBackSilently)
 {
     join(true);
-    page->showHostCountDownView();
-    HostCountDownView *setter = page->hostCountDownView();
+    page->countDowns().showHostCountDownView();
+    HostCountDownView *setter = page->countDowns().hostCountDownView();
     ASSERT_EQ(setter->parentWidget(), middle());
     EXPECT_EQ(setter->size(), QSize(278, 203));
     EXPECT_LE((setter->geometry().center() - middle()->rect().center()).manhattanLength(), 1);
@@ -103,7 +104,7 @@ TEST_F(CountDownFlowTest, HostStartsFifteenSeconds_RunsUnderTheTopBar_NaturalEnd
     EXPECT_EQ(starts.first().json.value("countdown").toInteger(), 15000);
     EXPECT_EQ(requestCount(kQuery), 1);
     EXPECT_FALSE(VeskToast::currentLoadingToast());
-    HostCountDownStartView *running = page->hostCountStartView();
+    HostCountDownStartView *running = page->countDowns().hostCountStartView();
     ASSERT_EQ(running->parentWidget(), middle());
     EXPECT_EQ(running->geometry(), QRect(20, underTopBar(), 150, 156));
     EXPECT_EQ(shown(running), QStringLiteral("00:15"));
@@ -122,14 +123,14 @@ TEST_F(CountDownFlowTest, HostStartsFifteenSeconds_RunsUnderTheTopBar_NaturalEnd
 TEST_F(CountDownFlowTest, HostStart_TimeLeftInPartSecondsIsShownRoundedDown)
 {
     join(true);
-    page->showHostCountDownView();
+    page->countDowns().showHostCountDownView();
     // The service answers a moment after the start: not a whole number of seconds.
     service.failNextReply(kQuery, DevService::ok(QJsonObject{{"countdown", 14999}}));
     startFifteenSeconds();
-    HostCountDownStartView *running = page->hostCountStartView();
+    HostCountDownStartView *running = page->countDowns().hostCountStartView();
     ASSERT_EQ(running->parentWidget(), middle());
     EXPECT_EQ(shown(running), QStringLiteral("00:14"));
-    HostCountDownView *setter = page->hostCountDownView();
+    HostCountDownView *setter = page->countDowns().hostCountDownView();
     EXPECT_EQ(setter->tenSecondLabel->text() + setter->secondLabel->text(), QStringLiteral("14"));
     tick(14);
     EXPECT_FALSE(running->isRunning());
@@ -138,7 +139,7 @@ TEST_F(CountDownFlowTest, HostStart_TimeLeftInPartSecondsIsShownRoundedDown)
 TEST_F(CountDownFlowTest, StartRefusedWhileADisplayRuns_FailedStartLeavesTheSetter)
 {
     join(true);
-    page->showHostCountDownView();
+    page->countDowns().showHostCountDownView();
     manager()->setRespondCoundownRuning(true);
     startFifteenSeconds();
     EXPECT_EQ(toastText(), QStringLiteral("已有倒计时进行中"));
@@ -150,16 +151,16 @@ TEST_F(CountDownFlowTest, StartRefusedWhileADisplayRuns_FailedStartLeavesTheSett
     EXPECT_EQ(toastText(), QStringLiteral("网络不给力，请稍后重试"));
     EXPECT_FALSE(VeskToast::currentLoadingToast());
     EXPECT_EQ(requestCount(kQuery), 0);
-    EXPECT_EQ(page->hostCountDownView()->parentWidget(), middle());
-    EXPECT_FALSE(page->hostCountStartView()->parentWidget());
+    EXPECT_EQ(page->countDowns().hostCountDownView()->parentWidget(), middle());
+    EXPECT_FALSE(page->countDowns().hostCountStartView()->parentWidget());
 }
 
 TEST_F(CountDownFlowTest, StopAndClose_FailuresKeepItRunning_SuccessesEndIt_An802LeavesItAtZero)
 {
     join(true);
-    page->showHostCountDownView();
+    page->countDowns().showHostCountDownView();
     startFifteenSeconds();
-    HostCountDownStartView *running = page->hostCountStartView();
+    HostCountDownStartView *running = page->countDowns().hostCountStartView();
     tick(1);
     ASSERT_TRUE(running->isRunning());
 
@@ -187,7 +188,7 @@ TEST_F(CountDownFlowTest, StopAndClose_FailuresKeepItRunning_SuccessesEndIt_An80
     // Shown again while it runs: the applications tile turns on, the setter stays away.
     page->viewWillAppear();
     EXPECT_TRUE(page->applicationView()->countDownShow());
-    EXPECT_FALSE(page->hostCountDownView()->parentWidget());
+    EXPECT_FALSE(page->countDowns().hostCountDownView()->parentWidget());
     running->closeButton->click();
     alert = visibleAlert(QStringLiteral("countDownCloseAlert"));
     ASSERT_TRUE(alert);
@@ -195,11 +196,11 @@ TEST_F(CountDownFlowTest, StopAndClose_FailuresKeepItRunning_SuccessesEndIt_An80
     ASSERT_TRUE(settleRequests());
     EXPECT_FALSE(running->isRunning());
     EXPECT_FALSE(running->parentWidget());
-    EXPECT_FALSE(page->hostCountDownView()->parentWidget());
+    EXPECT_FALSE(page->countDowns().hostCountDownView()->parentWidget());
     EXPECT_FALSE(page->applicationView()->countDownShow());
 
     // Started again, an 802 leaves it at 00:00 where it is; its stop brings the setter back.
-    page->showHostCountDownView();
+    page->countDowns().showHostCountDownView();
     startFifteenSeconds();
     tick(2);
     control(802);
@@ -210,8 +211,8 @@ TEST_F(CountDownFlowTest, StopAndClose_FailuresKeepItRunning_SuccessesEndIt_An80
     running->stopButton->click();
     ASSERT_TRUE(settleRequests());
     EXPECT_FALSE(running->parentWidget());
-    EXPECT_EQ(page->hostCountDownView()->parentWidget(), middle());
-    EXPECT_EQ(page->hostCountDownView()->minutes(), 5);
+    EXPECT_EQ(page->countDowns().hostCountDownView()->parentWidget(), middle());
+    EXPECT_EQ(page->countDowns().hostCountDownView()->minutes(), 5);
     EXPECT_EQ(requestCount(kStop), 5);
 }
 
@@ -220,7 +221,7 @@ TEST_F(CountDownFlowTest, ClosingTheSetterSendsNothing_TheTileStaysOnWhileTheSet
     join(true);
     ApplicationView *panel = page->applicationView();
     page->applicationStateSettingAction(ApplicationView::CountDownTile);
-    HostCountDownView *setter = page->hostCountDownView();
+    HostCountDownView *setter = page->countDowns().hostCountDownView();
     ASSERT_EQ(setter->parentWidget(), middle());
     panel->counDownButton->click();
     EXPECT_TRUE(panel->countDownShow());
@@ -246,12 +247,12 @@ TEST_F(CountDownFlowTest, StartedFromTheMoreMenu_ItsItemGoesOffWithTheWindow_The
     join(true);
     MoreItemView *menu = page->moreItemView();
     menu->countDownBtn->click();
-    HostCountDownView *setter = page->hostCountDownView();
+    HostCountDownView *setter = page->countDowns().hostCountDownView();
     QPointer<KVWindow> floating = qobject_cast<KVWindow *>(setter->parentWidget());
     ASSERT_TRUE(floating);
 
     startFifteenSeconds();
-    EXPECT_EQ(page->hostCountStartView()->parentWidget(), middle());
+    EXPECT_EQ(page->countDowns().hostCountStartView()->parentWidget(), middle());
     EXPECT_TRUE(!floating || !floating->isVisible());
     EXPECT_EQ(menu->countDownBtn->state(), 0);
     menu->countDownBtn->click();
@@ -266,7 +267,7 @@ TEST_F(CountDownFlowTest, AttendeeDisplayFollows801_RestartsInPlace_AndEndsOn802
     service.state().room(kRoomId)->extra.insert(QStringLiteral("countdownEnd"), clock.clock.nowMs() + 90999);
     page = openJoinedPage();
     ASSERT_TRUE(settleRequests());
-    RespondCountDownView *display = page->respondCountDownView();
+    RespondCountDownView *display = page->countDowns().respondCountDownView();
     ASSERT_TRUE(processEventsUntil([&] { return display->parentWidget() == middle(); }));
     EXPECT_EQ(display->geometry(), QRect(10, underTopBar(), 151, 76));
     EXPECT_EQ(shown(display), QStringLiteral("01:30"));
@@ -318,7 +319,7 @@ TEST_F(CountDownFlowTest, AttendeeDisplayFollows801_RestartsInPlace_AndEndsOn802
 TEST_F(CountDownFlowTest, EndToEnd_HostsStartAndStopReachTheAttendeesDisplayThroughTheChannel)
 {
     join();
-    RespondCountDownView *display = page->respondCountDownView();
+    RespondCountDownView *display = page->countDowns().respondCountDownView();
     ASSERT_EQ(hostPosts(kStart, {{"countdown", 15000}}), 0);
     ASSERT_TRUE(processEventsUntil([&] { return display->parentWidget() == middle(); }));
     EXPECT_EQ(shown(display), QStringLiteral("00:15"));

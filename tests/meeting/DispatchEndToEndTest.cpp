@@ -28,7 +28,7 @@ TEST_F(DispatchEndToEndTest, MuteAllForbidChatAndLockFromTheChannel)
                   channelCommand(1, {{"peerId", "-1"}, {"switchStatus", 0}}, QStringLiteral("主持人关闭了全员麦克风"))),
               1);
     ASSERT_TRUE(processEventsUntil([&] { return page->ui->microphoneBtn->state() == 0; }));
-    EXPECT_FALSE(page->isMicOn());
+    EXPECT_FALSE(page->ownDevices().isMicOn());
     EXPECT_EQ(toastText(), QStringLiteral("主持人关闭了全员麦克风"));
     ASSERT_FALSE(lines.isEmpty());
     EXPECT_EQ(lines.last().messageString, QStringLiteral("主持人关闭了全员麦克风"));

@@ -77,7 +77,7 @@ protected:
     void openMicFromButton()
     {
         click(page->ui->microphoneBtn);
-        ASSERT_TRUE(processEventsUntil([&] { return page->isMicOn() && engine().microphoneOpen(); }));
+        ASSERT_TRUE(processEventsUntil([&] { return page->ownDevices().isMicOn() && engine().microphoneOpen(); }));
         ASSERT_TRUE(processEventsUntil([&] { return reports(QStringLiteral("micStatus")).size() == 1; }));
     }
 

@@ -101,7 +101,7 @@ TEST_F(DispatchWindowMessagesTest, Heartbeat_MicForbidClosesTheOpenMicrophone)
                                          {"roomInfo", QJsonObject{{"imAllowStatus", 0}, {"micAllowStatus", 0}}},
                                          {"imForbid", true},
                                          {"micForbid", false}}));
-    EXPECT_TRUE(page->isMicOn());
+    EXPECT_TRUE(page->ownDevices().isMicOn());
     EXPECT_TRUE(room()->imForbid);
     EXPECT_FALSE(room()->imAllowStatus);
     EXPECT_FALSE(room()->micAllowStatus);
@@ -109,7 +109,7 @@ TEST_F(DispatchWindowMessagesTest, Heartbeat_MicForbidClosesTheOpenMicrophone)
     page->receiveHeartbeatAck(heartbeat({{"micStatus", 1},
                                          {"roomInfo", QJsonObject{{"imAllowStatus", 1}, {"micAllowStatus", 0}}},
                                          {"micForbid", true}}));
-    EXPECT_FALSE(page->isMicOn());
+    EXPECT_FALSE(page->ownDevices().isMicOn());
     EXPECT_EQ(page->ui->microphoneBtn->state(), 0);
     EXPECT_TRUE(room()->micForbid);
 }
@@ -129,7 +129,7 @@ TEST_F(DispatchWindowMessagesTest, Heartbeat_ServerViewDiffers_ReportedAgainUnle
     page->onRoomStateChanged(VeskMeetingManager::StateJoining);
     MeetingControlData closeAll;
     closeAll.peerId = MeetingHostControlRules::kEveryone;
-    page->controlMicWithData(closeAll);
+    page->ownDevices().controlMicWithData(closeAll);
     page->receiveHeartbeatAck(heartbeat({{"micStatus", 0}}));
     ASSERT_TRUE(settleRequests());
     EXPECT_EQ(reports(QStringLiteral("micStatus")).size(), 2);
@@ -140,7 +140,7 @@ TEST_F(DispatchWindowMessagesTest, Heartbeat_ServerViewDiffers_ReportedAgainUnle
     junk.data = QStringList{QStringLiteral("[]")};
     page->receiveHeartbeatAck(junk);
     page->receiveHeartbeatAck(IMMessage());
-    EXPECT_TRUE(page->isMicOn());
+    EXPECT_TRUE(page->ownDevices().isMicOn());
 }
 
 TEST_F(DispatchWindowMessagesTest, CameraPermissionFromTheHeartbeat)

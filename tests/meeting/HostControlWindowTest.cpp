@@ -20,7 +20,7 @@ TEST_F(HostControlWindowTest, MuteAll_ClosesAMemberWhoCarriesTheHostsName)
     room()->micAllowStatus = true;
     openMicFromButton();
     receive(controlMessage(Event::Microphone, micData("-1", 0), QStringLiteral("主持人关闭了全员麦克风")));
-    EXPECT_FALSE(page->isMicOn());
+    EXPECT_FALSE(page->ownDevices().isMicOn());
     EXPECT_EQ(page->ui->microphoneBtn->state(), 0);
     EXPECT_EQ(toastText(), QStringLiteral("主持人关闭了全员麦克风"));
     ASSERT_FALSE(lines.isEmpty());
@@ -35,9 +35,9 @@ TEST_F(HostControlWindowTest, MuteAll_TheSendingHostKeepsTheMicrophone)
     join(true, QStringLiteral("主持人"));
     openMicFromButton();
     receive(controlMessage(Event::Microphone, micData("-1", 0), {}, kHostPhone));
-    EXPECT_TRUE(page->isMicOn());
+    EXPECT_TRUE(page->ownDevices().isMicOn());
     receive(controlMessage(Event::Microphone, micData("-1", 0), {}, RXEncrypt::aes128ecbEncrypt(kHostPhone)));
-    EXPECT_TRUE(page->isMicOn());
+    EXPECT_TRUE(page->ownDevices().isMicOn());
 }
 
 TEST_F(HostControlWindowTest, MuteAllBeforeTheRoomState_AppliedOnceInTheRoom)
@@ -47,14 +47,14 @@ TEST_F(HostControlWindowTest, MuteAllBeforeTheRoomState_AppliedOnceInTheRoom)
     openMicFromButton();
     page->onRoomStateChanged(VeskMeetingManager::StateJoining);
     receive(controlMessage(Event::Microphone, micData("-1", 0)));
-    EXPECT_TRUE(page->ownDevices().tempIsMicOn);
-    EXPECT_TRUE(page->isMicOn());
+    EXPECT_TRUE(page->ownDevices().state().tempIsMicOn);
+    EXPECT_TRUE(page->ownDevices().isMicOn());
 
     page->onRoomStateChanged(VeskMeetingManager::StateInRoom);
-    page->applyHeldHostControl();
+    page->ownDevices().applyHeldHostControl();
     ASSERT_TRUE(settleRequests());
-    EXPECT_FALSE(page->ownDevices().tempIsMicOn);
-    EXPECT_FALSE(page->isMicOn());
+    EXPECT_FALSE(page->ownDevices().state().tempIsMicOn);
+    EXPECT_FALSE(page->ownDevices().isMicOn());
     EXPECT_EQ(toastText(), QStringLiteral("主持人关闭了全员麦克风"));
 }
 
@@ -72,7 +72,7 @@ TEST_F(HostControlWindowTest, MuteAllBeforeTheRoomState_AppliedByTheNextMessageI
     chat.data = QStringList{QStringLiteral("hi")};
     receive(chat);
     ASSERT_TRUE(settleRequests());
-    EXPECT_FALSE(page->isMicOn());
+    EXPECT_FALSE(page->ownDevices().isMicOn());
 }
 
 TEST_F(HostControlWindowTest, MuteAllBeforeTheRoomState_WinsOverAnOpenUnderWay)
@@ -84,12 +84,12 @@ TEST_F(HostControlWindowTest, MuteAllBeforeTheRoomState_WinsOverAnOpenUnderWay)
     page->onRoomStateChanged(VeskMeetingManager::StateInRoom);
     // The join steps open the microphone; the held close arrives at the same state change.
     page->ui->microphoneBtn->setState(1);
-    page->openOrCloseMicrophone(page->ui->microphoneBtn);
-    page->applyHeldHostControl();
+    page->ownDevices().openOrCloseMicrophone(page->ui->microphoneBtn);
+    page->ownDevices().applyHeldHostControl();
     ASSERT_TRUE(settleRequests());
-    EXPECT_FALSE(page->isMicOn());
+    EXPECT_FALSE(page->ownDevices().isMicOn());
     EXPECT_EQ(page->ui->microphoneBtn->state(), 0);
-    EXPECT_FALSE(page->ownDevices().tempIsMicOn);
+    EXPECT_FALSE(page->ownDevices().state().tempIsMicOn);
     EXPECT_TRUE(reports(QStringLiteral("micStatus")).isEmpty());
 }
 
@@ -100,13 +100,13 @@ TEST_F(HostControlWindowTest, TargetedClose_TextBySender)
     openMicFromButton();
     receive(controlMessage(Event::Microphone, micData(RXEncrypt::aes128ecbEncrypt(kMyPhone), 0), {},
                            QStringLiteral("mccServer"), {}));
-    EXPECT_FALSE(page->isMicOn());
+    EXPECT_FALSE(page->ownDevices().isMicOn());
     EXPECT_EQ(toastText(), QStringLiteral("您已被禁止使用麦克风"));
     ASSERT_TRUE(processEventsUntil([&] { return reports(QStringLiteral("micStatus")) == (QStringList{"1", "0"}); }));
 
     clock.clock.advance(1100ms);
     click(page->ui->microphoneBtn);
-    ASSERT_TRUE(processEventsUntil([&] { return page->isMicOn() && engine().microphoneOpen(); }));
+    ASSERT_TRUE(processEventsUntil([&] { return page->ownDevices().isMicOn() && engine().microphoneOpen(); }));
     receive(controlMessage(Event::Microphone, micData(kMyPhone, 0)));
     EXPECT_EQ(toastText(), QStringLiteral("您的麦克风已关闭"));
 }
@@ -116,19 +116,19 @@ TEST_F(HostControlWindowTest, OpenRequest_SecondIgnored_RefusalAnswersTheFirstRe
     join();
     manager()->rebuildAssistant({QStringLiteral("13700000000")});
     receive(controlMessage(Event::Microphone, micData(kMyPhone, 1), {}, kHostPhone, QStringLiteral("老王")));
-    KVAlert *alert = page->micOpenRequestAlert();
+    KVAlert *alert = page->ownDevices().micOpenRequestAlert();
     ASSERT_NE(alert, nullptr);
     EXPECT_EQ(alert->message(), QStringLiteral("主持人请求开启您的麦克风"));
     EXPECT_EQ(alert->cancelButton()->text(), QStringLiteral("不开启"));
     EXPECT_EQ(alert->confirmButton()->text(), QStringLiteral("开启"));
-    EXPECT_TRUE(page->ownDevices().alertShow);
+    EXPECT_TRUE(page->ownDevices().state().alertShow);
 
     receive(
         controlMessage(Event::Microphone, micData("-1", 1), {}, QStringLiteral("13700000000"), QStringLiteral("助理")));
-    EXPECT_EQ(page->micOpenRequestAlert(), alert);
+    EXPECT_EQ(page->ownDevices().micOpenRequestAlert(), alert);
 
     alert->cancelButton()->click();
-    EXPECT_FALSE(page->ownDevices().alertShow);
+    EXPECT_FALSE(page->ownDevices().state().alertShow);
     ASSERT_TRUE(processEventsUntil([&] {
         for (const DevChannelMessage &m : service.channelMessages()) {
             const QJsonObject command =
@@ -138,7 +138,7 @@ TEST_F(HostControlWindowTest, OpenRequest_SecondIgnored_RefusalAnswersTheFirstRe
         }
         return false;
     }));
-    EXPECT_FALSE(page->isMicOn());
+    EXPECT_FALSE(page->ownDevices().isMicOn());
 }
 
 TEST_F(HostControlWindowTest, CommandsOfAMemberWhoIsNoHost_AreDropped)
@@ -147,7 +147,7 @@ TEST_F(HostControlWindowTest, CommandsOfAMemberWhoIsNoHost_AreDropped)
     room()->micAllowStatus = true;
     receive(controlMessage(Event::Microphone, micData(kMyPhone, 1), {}, QStringLiteral("13700000000"),
                            QStringLiteral("冒充者")));
-    EXPECT_EQ(page->micOpenRequestAlert(), nullptr);
+    EXPECT_EQ(page->ownDevices().micOpenRequestAlert(), nullptr);
     receive(controlMessage(Event::AllowOpenMic, micData("-1", 0), {}, QStringLiteral("13700000000"),
                            QStringLiteral("冒充者")));
     EXPECT_TRUE(room()->micAllowStatus);
@@ -161,12 +161,12 @@ TEST_F(HostControlWindowTest, OpenRequest_AcceptedOpensQuietlyAndConfirmsAfterPo
     manager()->rebuildAssistant({QStringLiteral("13700000000")}); // host commands come from hosts only
     receive(controlMessage(Event::Microphone, micData(kMyPhone, 1), {}, QStringLiteral("13700000000"),
                            QStringLiteral("助理")));
-    KVAlert *alert = page->micOpenRequestAlert();
+    KVAlert *alert = page->ownDevices().micOpenRequestAlert();
     ASSERT_NE(alert, nullptr);
     EXPECT_EQ(alert->message(), QStringLiteral("助理请求开启您的麦克风"));
     alert->confirmButton()->click();
-    EXPECT_FALSE(page->ownDevices().alertShow);
-    EXPECT_TRUE(page->isMicOn());
+    EXPECT_FALSE(page->ownDevices().state().alertShow);
+    EXPECT_TRUE(page->ownDevices().isMicOn());
     ASSERT_TRUE(processEventsUntil([&] { return engine().microphoneOpen(); }));
     EXPECT_TRUE(reports(QStringLiteral("micStatus")).isEmpty());
     clock.clock.advance(800ms);
@@ -174,7 +174,7 @@ TEST_F(HostControlWindowTest, OpenRequest_AcceptedOpensQuietlyAndConfirmsAfterPo
 
     // A request while the microphone is on shows no dialog.
     receive(controlMessage(Event::Microphone, micData(kMyPhone, 1)));
-    EXPECT_EQ(page->micOpenRequestAlert(), nullptr);
+    EXPECT_EQ(page->ownDevices().micOpenRequestAlert(), nullptr);
 }
 
 TEST_F(HostControlWindowTest, AllowFlagsGoToTheRoomAndDecideTheBan)
@@ -197,20 +197,20 @@ TEST_F(HostControlWindowTest, CameraCloseAllAndTargeted)
     join();
     room()->cameraAllowStatus = true;
     click(page->ui->cameraBtn);
-    ASSERT_TRUE(page->isCameraOn());
+    ASSERT_TRUE(page->ownDevices().isCameraOn());
     receive(controlMessage(Event::Camera, micData("-1", 1)));
-    EXPECT_TRUE(page->isCameraOn());
+    EXPECT_TRUE(page->ownDevices().isCameraOn());
     receive(controlMessage(Event::Camera, micData("-1", 0)));
-    EXPECT_FALSE(page->isCameraOn());
+    EXPECT_FALSE(page->ownDevices().isCameraOn());
     EXPECT_EQ(page->ui->cameraBtn->state(), 0);
     EXPECT_FALSE(engine().cameraPublished());
     EXPECT_EQ(toastText(), QStringLiteral("主持人关闭了全员摄像头"));
     ASSERT_TRUE(processEventsUntil([&] { return reports(QStringLiteral("cameraStatus")) == QStringList{"0"}; }));
 
     click(page->ui->cameraBtn);
-    ASSERT_TRUE(page->isCameraOn());
+    ASSERT_TRUE(page->ownDevices().isCameraOn());
     receive(controlMessage(Event::Camera, micData(kMyPhone, 0)));
-    EXPECT_FALSE(page->isCameraOn());
+    EXPECT_FALSE(page->ownDevices().isCameraOn());
     EXPECT_EQ(toastText(), QStringLiteral("您的摄像头已关闭"));
     ASSERT_TRUE(processEventsUntil([&] { return reports(QStringLiteral("cameraStatus")).size() == 3; }));
 }

@@ -9,6 +9,7 @@
 #include "agent/VeskMeetingManager.h"
 #include "foundation/MainQueue.h"
 #include "foundation/models/MeetingInfoModel.h"
+#include "meeting/window/MeetingOwnDevices.h"
 #include "meeting/window/MeetingViewController.h"
 #include "uikit/KVPageNavigator.h"
 #include "uikit/MacBaseWindowController.h"

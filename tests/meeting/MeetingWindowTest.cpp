@@ -235,9 +235,9 @@ TEST_F(MeetingWindowTest, Handlers_NetworkIconMicStateAndNoVideoRoom)
     EXPECT_EQ(page->ui->qosShowButton->property("imageName").toString(), QStringLiteral("top_signal_status_bad"));
 
     page->ui->microphoneBtn->setState(1);
-    page->setIsMicOn(false);
+    page->ownDevices().setIsMicOn(false);
     EXPECT_EQ(page->ui->microphoneBtn->state(), 0);
-    EXPECT_FALSE(page->isMicOn());
+    EXPECT_FALSE(page->ownDevices().isMicOn());
 }
 
 // ---- Waiting room ----------------------------------------------------------------------------------------
@@ -681,8 +681,8 @@ TEST_F(MeetingWindowTest, LateTimer_MicCloseReportAfterHalfASecond_SilentOnceThe
     MeetingViewController *page = openJoinedPage();
     const std::unique_ptr<MacBaseWindowController> window = keepCurrentPage();
     const int reportsBefore = deviceReports();
-    page->setIsMicOn(false);
-    page->micphoneChange(); // the "off" report is due in 0.5 s
+    page->ownDevices().setIsMicOn(false);
+    page->ownDevices().micphoneChange(); // the "off" report is due in 0.5 s
     clock.clock.advance(200ms);
     page->leaveRoom();
     ASSERT_TRUE(processEventsUntil([&] { return requestCount(kLeavePath) == 1; }));
@@ -701,8 +701,8 @@ TEST_F(MeetingWindowTest, LateTimer_MicOpenConfirmationOfTheLastMeeting_NeverRep
     addRoom();
     MeetingViewController *first = openJoinedPage();
     const std::unique_ptr<MacBaseWindowController> firstWindow = keepCurrentPage();
-    first->setIsMicOn(true);
-    first->micphoneChange(); // open quietly, confirmed and reported in 0.8 s
+    first->ownDevices().setIsMicOn(true);
+    first->ownDevices().micphoneChange(); // open quietly, confirmed and reported in 0.8 s
     ASSERT_TRUE(processEventsUntil([&] { return engine().microphoneOpen(); }));
     clock.clock.advance(400ms);
     first->leaveRoom();
@@ -712,8 +712,8 @@ TEST_F(MeetingWindowTest, LateTimer_MicOpenConfirmationOfTheLastMeeting_NeverRep
     // The next meeting opens its microphone 0.4 s later than the first did.
     MeetingViewController *next = openJoinedPage();
     const int reportsBefore = deviceReports();
-    next->setIsMicOn(true);
-    next->micphoneChange();
+    next->ownDevices().setIsMicOn(true);
+    next->ownDevices().micphoneChange();
     ASSERT_TRUE(processEventsUntil([&] { return manager()->micDidOpen(); }));
     clock.clock.advance(400ms); // the first page's step would be due
     ASSERT_TRUE(settleRequests());

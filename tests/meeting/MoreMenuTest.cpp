@@ -13,6 +13,7 @@
 #include "meeting/panels/MoreItemView.h"
 #include "meeting/panels/TranscriptionViewController.h"
 #include "meeting/sharing/MeetingSharing.h"
+#include "meeting/window/MeetingCountDowns.h"
 #include "uikit/KVWindow.h"
 #include "uikit/VeskToast.h"
 
@@ -140,7 +141,7 @@ TEST_F(MoreMenuWindowTest, ItemsOpenTheirPanelsUnderTheMenuAndCloseTheirWindows)
     const auto floatingOf = [](QWidget *view) { return QPointer<KVWindow>(qobject_cast<KVWindow *>(view->window())); };
 
     menu->countDownBtn->click();
-    HostCountDownView *setter = page->hostCountDownView();
+    HostCountDownView *setter = page->countDowns().hostCountDownView();
     QPointer<KVWindow> floating = floatingOf(setter);
     ASSERT_FALSE(floating.isNull());
     EXPECT_EQ(floating->identifier(), QStringLiteral("showFloatingWindowAtView"));
@@ -151,7 +152,7 @@ TEST_F(MoreMenuWindowTest, ItemsOpenTheirPanelsUnderTheMenuAndCloseTheirWindows)
     menu->messageBtn->click();
     processEventsFor(5);
     EXPECT_TRUE(floating.isNull());
-    EXPECT_EQ(page->hostCountDownView(), setter);
+    EXPECT_EQ(page->countDowns().hostCountDownView(), setter);
     EXPECT_EQ(setter->parentWidget(), nullptr);
     ChatPanel &chat = page->panels().panel<ChatPanel>();
     FloatingIMView *im = chat.existingFloatingIMView();
@@ -209,7 +210,7 @@ TEST_F(MoreMenuWindowTest, PanelsClosedByThemselvesTurnTheirItemOff_ASetterInThe
     EXPECT_FALSE(page->transcriptionWindow()->window()->isVisible());
 
     // The setter the applications panel put into the meeting window is not the menu's to close.
-    HostCountDownView *setter = page->hostCountDownView();
+    HostCountDownView *setter = page->countDowns().hostCountDownView();
     setter->setParent(page->view());
     menu->countDownBtn->setState(1);
     menu->resetItem(nullptr);

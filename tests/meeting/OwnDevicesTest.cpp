@@ -17,7 +17,7 @@ TEST_F(OwnDevicesTest, Microphone_MemberRefusedWhileTheHostForbids_ButtonBackNot
     click(page->ui->microphoneBtn);
     EXPECT_EQ(toastText(), QStringLiteral("主持人不允许开麦"));
     EXPECT_EQ(page->ui->microphoneBtn->state(), 0);
-    EXPECT_FALSE(page->isMicOn());
+    EXPECT_FALSE(page->ownDevices().isMicOn());
     EXPECT_EQ(micChecks, 0);
     EXPECT_EQ(engine().callCount(QStringLiteral("openMicrophone")), 0);
 }
@@ -45,12 +45,12 @@ TEST_F(OwnDevicesTest, ToolBar_EveryControlIsNamedAndItsAccessibilityActionIsThe
     QAccessibleInterface *mic = QAccessible::queryAccessibleInterface(page->ui->microphoneBtn);
     EXPECT_EQ(mic->role(), QAccessible::CheckBox);
     mic->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
-    ASSERT_TRUE(processEventsUntil([&] { return page->isMicOn() && engine().microphoneOpen(); }));
+    ASSERT_TRUE(processEventsUntil([&] { return page->ownDevices().isMicOn() && engine().microphoneOpen(); }));
     ASSERT_TRUE(processEventsUntil([&] { return reports(QStringLiteral("micStatus")).size() == 1; }));
     EXPECT_TRUE(mic->state().checked);
     mic->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
     ASSERT_TRUE(settleRequests());
-    EXPECT_FALSE(page->isMicOn());
+    EXPECT_FALSE(page->ownDevices().isMicOn());
     EXPECT_FALSE(mic->state().checked);
     clock.clock.advance(1100ms); // the engine's minimum open time
     EXPECT_TRUE(processEventsUntil([&] { return !engine().microphoneOpen(); }));
@@ -72,7 +72,7 @@ TEST_F(OwnDevicesTest, Microphone_SwitchedOffFromTheButton_ClosesAndReportsNothi
     room()->micAllowStatus = true;
     openMicFromButton();
     click(page->ui->microphoneBtn);
-    EXPECT_FALSE(page->isMicOn());
+    EXPECT_FALSE(page->ownDevices().isMicOn());
     EXPECT_EQ(page->ui->microphoneBtn->state(), 0);
     EXPECT_EQ(tipText(), QStringLiteral("您麦克风已关闭"));
     clock.clock.advance(1100ms); // the engine's minimum open time
@@ -88,7 +88,7 @@ TEST_F(OwnDevicesTest, Microphone_ClickOutsideTheRoom_ButtonBackAndNothingReport
     page->onRoomStateChanged(VeskMeetingManager::StateReconnecting);
     click(page->ui->microphoneBtn);
     EXPECT_EQ(page->ui->microphoneBtn->state(), 0);
-    EXPECT_FALSE(page->isMicOn());
+    EXPECT_FALSE(page->ownDevices().isMicOn());
     EXPECT_EQ(engine().callCount(QStringLiteral("openMicrophone")), 0);
     EXPECT_TRUE(reports(QStringLiteral("micStatus")).isEmpty());
 }
@@ -100,7 +100,7 @@ TEST_F(OwnDevicesTest, Microphone_EngineRefuses_NotReportedOpen)
     engine().setResult(QStringLiteral("openMicrophone"), -1);
     click(page->ui->microphoneBtn);
     ASSERT_TRUE(settleRequests());
-    EXPECT_FALSE(page->isMicOn());
+    EXPECT_FALSE(page->ownDevices().isMicOn());
     EXPECT_EQ(page->ui->microphoneBtn->state(), 0);
     EXPECT_TRUE(reports(QStringLiteral("micStatus")).isEmpty());
 }
@@ -124,15 +124,15 @@ TEST_F(OwnDevicesTest, Microphone_NoDeviceOrDenied_ButtonOffWithTheirTexts)
     EXPECT_EQ(alert->cancelButton()->text(), QStringLiteral("取消"));
     EXPECT_EQ(alert->confirmButton()->text(), QStringLiteral("前往设置"));
     alert->cancelButton()->click();
-    EXPECT_FALSE(page->isMicOn());
+    EXPECT_FALSE(page->ownDevices().isMicOn());
     EXPECT_TRUE(reports(QStringLiteral("micStatus")).isEmpty());
 }
 
 TEST_F(OwnDevicesTest, MicphoneChange_OpenConfirmedAfterPointEightCloseReportedAfterPointFive)
 {
     join();
-    page->setIsMicOn(true);
-    page->micphoneChange();
+    page->ownDevices().setIsMicOn(true);
+    page->ownDevices().micphoneChange();
     ASSERT_TRUE(processEventsUntil([&] { return engine().microphoneOpen(); }));
     clock.clock.advance(799ms);
     ASSERT_TRUE(settleRequests());
@@ -146,8 +146,8 @@ TEST_F(OwnDevicesTest, MicphoneChange_OpenConfirmedAfterPointEightCloseReportedA
         return me && me->audioFlag();
     }));
 
-    page->setIsMicOn(false);
-    page->micphoneChange();
+    page->ownDevices().setIsMicOn(false);
+    page->ownDevices().micphoneChange();
     EXPECT_EQ(toastText(), QStringLiteral("您的麦克风已关闭"));
     clock.clock.advance(499ms);
     ASSERT_TRUE(settleRequests());
@@ -164,9 +164,9 @@ TEST_F(OwnDevicesTest, MicphoneChange_OffReportDroppedWhenTheMicrophoneIsOnAgain
     clock.clock.advance(1300ms);
     // The host closes every microphone; the user opens his again before the off report is due.
     receive(controlMessage(Event::Microphone, {{"peerId", "-1"}, {"switchStatus", 0}}));
-    ASSERT_FALSE(page->isMicOn());
+    ASSERT_FALSE(page->ownDevices().isMicOn());
     click(page->ui->microphoneBtn);
-    ASSERT_TRUE(processEventsUntil([&] { return page->isMicOn() && engine().microphoneOpen(); }));
+    ASSERT_TRUE(processEventsUntil([&] { return page->ownDevices().isMicOn() && engine().microphoneOpen(); }));
     ASSERT_TRUE(processEventsUntil([&] { return reports(QStringLiteral("micStatus")) == (QStringList{"1", "1"}); }));
     clock.clock.advance(500ms);
     ASSERT_TRUE(settleRequests());
@@ -175,10 +175,10 @@ TEST_F(OwnDevicesTest, MicphoneChange_OffReportDroppedWhenTheMicrophoneIsOnAgain
 
     // A quiet open (confirmed only after 0.8 s) does not overtake the off report: "0" then "1".
     clock.clock.advance(1300ms);
-    page->setIsMicOn(false);
-    page->micphoneChange();
-    page->setIsMicOn(true);
-    page->micphoneChange();
+    page->ownDevices().setIsMicOn(false);
+    page->ownDevices().micphoneChange();
+    page->ownDevices().setIsMicOn(true);
+    page->ownDevices().micphoneChange();
     ASSERT_TRUE(processEventsUntil([&] { return engine().microphoneOpen(); }));
     clock.clock.advance(500ms);
     ASSERT_TRUE(processEventsUntil([&] { return reports(QStringLiteral("micStatus")).size() == 3; }));
@@ -191,13 +191,13 @@ TEST_F(OwnDevicesTest, MicphoneChange_OffReportDroppedWhenTheMicrophoneIsOnAgain
 TEST_F(OwnDevicesTest, MicphoneChange_AudioOverLimit_NeverReportedOpen)
 {
     join();
-    page->setIsMicOn(true);
-    page->micphoneChange();
+    page->ownDevices().setIsMicOn(true);
+    page->ownDevices().micphoneChange();
     ASSERT_TRUE(processEventsUntil([&] { return engine().microphoneOpen(); }));
     manager()->setOpenMicStatusExc(true);
     clock.clock.advance(800ms);
     ASSERT_TRUE(settleRequests());
-    EXPECT_FALSE(page->isMicOn());
+    EXPECT_FALSE(page->ownDevices().isMicOn());
     EXPECT_EQ(page->ui->microphoneBtn->state(), 0);
     EXPECT_TRUE(reports(QStringLiteral("micStatus")).isEmpty());
 }
@@ -214,7 +214,7 @@ TEST_F(OwnDevicesTest, Camera_BanDeniedAndOpen)
     room()->cameraAllowStatus = true;
     cameraAnswer = 2;
     click(page->ui->cameraBtn);
-    EXPECT_FALSE(page->isCameraOn());
+    EXPECT_FALSE(page->ownDevices().isCameraOn());
     EXPECT_EQ(page->ui->cameraBtn->state(), 0);
     KVAlert *alert = visibleAlert(QStringLiteral("cameraDeniedAlert"));
     ASSERT_NE(alert, nullptr);
@@ -229,7 +229,7 @@ TEST_F(OwnDevicesTest, Camera_BanDeniedAndOpen)
 
     cameraAnswer = 0;
     click(page->ui->cameraBtn);
-    EXPECT_TRUE(page->isCameraOn());
+    EXPECT_TRUE(page->ownDevices().isCameraOn());
     EXPECT_EQ(page->ui->cameraBtn->state(), 1);
     EXPECT_TRUE(engine().cameraPublished());
     EXPECT_EQ(tipText(), QStringLiteral("您的摄像头已开启"));
@@ -237,7 +237,7 @@ TEST_F(OwnDevicesTest, Camera_BanDeniedAndOpen)
     EXPECT_TRUE(reports(QStringLiteral("cameraStatus")).isEmpty());
 
     click(page->ui->cameraBtn);
-    EXPECT_FALSE(page->isCameraOn());
+    EXPECT_FALSE(page->ownDevices().isCameraOn());
     EXPECT_FALSE(engine().cameraPublished());
     EXPECT_EQ(tipText(), QStringLiteral("您的摄像头已关闭"));
 }

@@ -16,6 +16,7 @@
 #include "meeting/panels/MemberMorePanelView.h"
 #include "meeting/panels/MemberTableView.h"
 #include "meeting/panels/SubtitleSettingView.h"
+#include "meeting/window/MeetingCountDowns.h"
 #include "routes/EngineRoutes.h"
 #include "uikit/VeskButton.h"
 
@@ -166,8 +167,8 @@ TEST_F(PanelWalkTest, HostView_EveryPanelReachableNamedAndClosedWithEscape)
     walkPanel(
         "cameras", page->ui->selectCameraBtn, [&] { return page->panels().state().videoSelectView.data(); }, total);
 
-    page->showHostCountDownView();
-    HostCountDownView *setter = page->hostCountDownView();
+    page->countDowns().showHostCountDownView();
+    HostCountDownView *setter = page->countDowns().hostCountDownView();
     {
         activate(page->view()->window());
         EXPECT_TRUE(setter->isAncestorOf(QApplication::focusWidget()));

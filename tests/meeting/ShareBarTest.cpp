@@ -10,6 +10,7 @@
 #include "meeting/sharing/ScreenShareWindowViewController.h"
 #include "meeting/window/FloatingMediaMiniView.h"
 #include "meeting/window/FloatingMediaView.h"
+#include "meeting/window/MeetingOwnShare.h"
 #include "meeting/window/MeetingViewControllerUi.h"
 #include "uikit/KVWindow.h"
 #include "uikit/MacBaseWindowController.h"
@@ -107,7 +108,7 @@ TEST(ShareFloatingWindowsTest, BarTopCentre_StripBesideIt_MeetingWindowHidden_Al
 {
     VirtualClockScope clock;
     Ui::MeetingViewController ui;
-    MeetingSharing sharing(ui, {});
+    MeetingSharing sharing(makeSharingViews(ui), {});
     QWidget meeting;
     meeting.show();
     MeetingBottomButton share, record, camera, mic, speaker, members;

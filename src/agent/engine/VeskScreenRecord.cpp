@@ -13,6 +13,7 @@
 
 #include <gst/gst.h>
 
+#include <atomic>
 #include <mutex>
 
 namespace {
@@ -73,6 +74,8 @@ GstElement *firstMicrophone()
 // Messages of the pipeline's threads reach the recorder on the main thread, while it lives.
 struct Relay {
     QPointer<VeskScreenRecord> owner; // main thread only
+    GstElement *pipeline = nullptr;   // not owned; set before the first message
+    std::atomic<bool> playing{false};
     std::mutex mutex;
     QString firstError; // guarded by mutex: read when a state change fails
 };
@@ -97,7 +100,13 @@ struct VeskScreenRecord::Pipeline {
         const std::shared_ptr<Relay> relay = *static_cast<std::shared_ptr<Relay> *>(data);
         int kind = 0;
         QString text;
-        if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_EOS) {
+        if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_STATE_CHANGED &&
+            GST_MESSAGE_SRC(message) == GST_OBJECT_CAST(relay->pipeline)) {
+            GstState now = GST_STATE_VOID_PENDING;
+            gst_message_parse_state_changed(message, nullptr, &now, nullptr);
+            if (now == GST_STATE_PLAYING && !relay->playing.exchange(true))
+                kind = GST_MESSAGE_STATE_CHANGED;
+        } else if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_EOS) {
             kind = GST_MESSAGE_EOS;
         } else if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_ERROR) {
             kind = GST_MESSAGE_ERROR;
@@ -128,14 +137,21 @@ VeskScreenRecord::~VeskScreenRecord()
         return;
     m_pipeline->relay->owner = nullptr;
     if (m_isRecord) {
-        // Finish the file: end of stream, then wait (bounded) until the muxer wrote it.
+        // Finish the file: end of stream, then wait (bounded) until the muxer wrote it. The end
+        // is sent only once the pipeline plays: sent while its live sources still wait for
+        // PLAYING, it deadlocks against the pending state change.
         GstBus *bus = gst_element_get_bus(m_pipeline->pipeline);
         gst_bus_set_sync_handler(bus, nullptr, nullptr, nullptr);
-        if (!m_stopping)
-            gst_element_send_event(m_pipeline->pipeline, gst_event_new_eos());
-        if (GstMessage *done =
-                gst_bus_timed_pop_filtered(bus, kFinishBound, GstMessageType(GST_MESSAGE_EOS | GST_MESSAGE_ERROR)))
-            gst_message_unref(done);
+        GstState state = GST_STATE_NULL;
+        gst_element_get_state(m_pipeline->pipeline, &state, nullptr, kFinishBound);
+        if (state == GST_STATE_PLAYING) {
+            if (!m_eosSent)
+                gst_element_send_event(m_pipeline->pipeline, gst_event_new_eos());
+            if (GstMessage *done =
+                    gst_bus_timed_pop_filtered(bus, kFinishBound, GstMessageType(GST_MESSAGE_EOS | GST_MESSAGE_ERROR)))
+                gst_message_unref(done);
+        } else
+            qCWarning(lcEngine) << "screen recorder: never played, the file stays unfinished";
         gst_object_unref(bus);
     }
     m_pipeline.reset();
@@ -211,6 +227,7 @@ bool VeskScreenRecord::createCaptureSession()
         return false;
     }
     built->relay->owner = this;
+    built->relay->pipeline = pipeline;
     GstBus *bus = gst_element_get_bus(pipeline);
     gst_bus_set_sync_handler(bus, &Pipeline::onMessage, new std::shared_ptr<Relay>(built->relay),
                              [](gpointer data) { delete static_cast<std::shared_ptr<Relay> *>(data); });
@@ -236,6 +253,7 @@ void VeskScreenRecord::start()
     g_object_set(file, "location", QFile::encodeName(m_filePath).constData(), nullptr);
     gst_object_unref(file);
     m_stopping = false;
+    m_eosSent = false;
     if (gst_element_set_state(m_pipeline->pipeline, GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE) {
         QString why;
         {
@@ -258,6 +276,15 @@ void VeskScreenRecord::stop()
     if (!m_isRecord || m_stopping || !m_pipeline)
         return;
     m_stopping = true;
+    sendEndWhenPlaying();
+}
+
+void VeskScreenRecord::sendEndWhenPlaying()
+{
+    // Until the pipeline plays, the end waits for its PLAYING message (see the destructor).
+    if (!m_stopping || m_eosSent || !m_pipeline || !m_pipeline->relay->playing)
+        return;
+    m_eosSent = true;
     gst_element_send_event(m_pipeline->pipeline, gst_event_new_eos());
 }
 
@@ -268,12 +295,17 @@ void VeskScreenRecord::teardown()
     m_pipeline.reset();
     m_isRecord = false;
     m_stopping = false;
+    m_eosSent = false;
 }
 
 void VeskScreenRecord::onBusMessage(int kind, const QString &text)
 {
     if (!m_pipeline)
         return;
+    if (kind == GST_MESSAGE_STATE_CHANGED) {
+        sendEndWhenPlaying();
+        return;
+    }
     const bool wasRecording = m_isRecord;
     teardown();
     if (kind == GST_MESSAGE_EOS) {

@@ -41,12 +41,14 @@ public:
 private:
     struct Pipeline;
     void onBusMessage(int kind, const QString &text);
+    void sendEndWhenPlaying();
     void teardown();
     [[nodiscard]] QString nextFilePath() const;
 
     VeskScreenRecordDelegate *m_delegate = nullptr;
     bool m_isRecord = false;
     bool m_stopping = false;
+    bool m_eosSent = false;
     QString m_folder;
     QString m_filePath;
     std::unique_ptr<Pipeline> m_pipeline;

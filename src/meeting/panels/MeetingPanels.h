@@ -50,10 +50,6 @@ public:
         QPointer<MacBaseViewController> settingPage; // the settings window's content
         QPointer<QWidget> videoSelectView;           // KVCameraSelectView (devices)
         QPointer<QWidget> audioSelectView;           // KVAudioSelectView (devices)
-        // Count-downs (lazy getters hostCountDownView, respondCountDownView, hostCountStartView).
-        QPointer<QWidget> hostCountDownViewStorage;
-        QPointer<QWidget> respondCountDownViewStorage;
-        QPointer<QWidget> hostCountStartViewStorage;
         // The transcription permission view.
         QPointer<QWidget> allowMeetingRecordView;
         QPointer<VeskButton> openTranscribeCheckBtn;

@@ -9,7 +9,6 @@
 #include "meeting/common/MeetingWindowRules.h"
 #include "meeting/sharing/AudioRingAnimation.h"
 #include "meeting/sharing/MeetingSharing.h"
-#include "meeting/window/MeetingViewControllerUi.h"
 #include "uikit/AutoLayout.h"
 #include "uikit/KVDataText.h"
 #include "uikit/MacDisableScrollView.h"
@@ -63,9 +62,9 @@ QPixmap pauseImage(int side)
 
 } // namespace
 
-AvFileShare::AvFileShare(MeetingSharing &room, Ui::MeetingViewController &ui, WindowCalls window,
+AvFileShare::AvFileShare(MeetingSharing &room, Views views, WindowCalls window,
                          std::shared_ptr<AvFileShareServices> services)
-    : QObject(&room), m_room(room), m_ui(ui), m_window(std::move(window)),
+    : QObject(&room), m_room(room), m_ui(views), m_window(std::move(window)),
       m_services(services ? std::move(services) : AvFileShareServices::agent())
 {
 }

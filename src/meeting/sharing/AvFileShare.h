@@ -18,11 +18,16 @@
 #include <memory>
 
 class AudioRingAnimation;
+class KRTCVideoView;
+class KVLayoutConstraint;
+class MacDisableScrollView;
+class MacSliderCell;
+class MeetingBottomButton;
 class MeetingSharing;
 struct Notification;
-namespace Ui {
-class MeetingViewController;
-}
+class QLabel;
+class QWidget;
+class VeskButton;
 
 namespace AvFileShareRules {
 // "%02ld:%02ld:%02ld" of whole seconds.
@@ -39,11 +44,36 @@ public:
     // The slider's steps between 0 and 1.
     static constexpr int kSliderSteps = 1000;
 
+    // The window's views it drives: references to the window's own pointers (null until made).
+    struct Views {
+        QPointer<KRTCVideoView> &avFileShareRenderView;
+        QPointer<VeskButton> &avFileSharePlayButton;
+        QPointer<MacSliderCell> &avFileShareSlider;
+        QPointer<QWidget> &avFileShareSliderBKView;
+        QPointer<QLabel> &avFileShareCurrentTime;
+        QPointer<QLabel> &avFileShareTotalTime;
+        QPointer<QWidget> &audioAnimationBKView;
+        QPointer<QLabel> &audioAnimationBorderImageView;
+        QPointer<QLabel> &audioAnimationContentImageView;
+        QPointer<QLabel> &shareFileName;
+        QPointer<KVLayoutConstraint> &currentFilePanelWidthConstraint;
+        QPointer<MeetingBottomButton> &shareBtn;
+        QPointer<VeskButton> &finishShareBtn;
+        // The document views the file's layout hides.
+        QPointer<MacDisableScrollView> &fileShareScrollView;
+        QPointer<VeskButton> &leftFlipOverButton;
+        QPointer<VeskButton> &rightFlipOverButton;
+        QPointer<QWidget> &currentFilePanel;
+        QPointer<QWidget> &currentPagePanel;
+        QPointer<QLabel> &currentFileShareNameLabel;
+        QPointer<QLabel> &shareStateImageView;
+    };
+
     struct WindowCalls {
         std::function<std::shared_ptr<MeetingActiveModel>()> source; // the stream's tile, or null
     };
 
-    AvFileShare(MeetingSharing &room, Ui::MeetingViewController &ui, WindowCalls window,
+    AvFileShare(MeetingSharing &room, Views views, WindowCalls window,
                 std::shared_ptr<AvFileShareServices> services = nullptr);
     ~AvFileShare() override;
 
@@ -90,7 +120,7 @@ private:
     [[nodiscard]] bool audioOnlySource() const;
 
     MeetingSharing &m_room;
-    Ui::MeetingViewController &m_ui;
+    const Views m_ui; // named as in the window's ui
     const WindowCalls m_window;
     std::shared_ptr<AvFileShareServices> m_services;
     AudioRingAnimation *m_animation = nullptr; // a child, made once

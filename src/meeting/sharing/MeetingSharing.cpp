@@ -10,7 +10,6 @@
 #include "meeting/common/MeetingWindowRules.h"
 #include "meeting/panels/MeetingPanels.h"
 #include "meeting/sharing/AvFileShare.h"
-#include "meeting/window/MeetingViewControllerUi.h"
 #include "uikit/MacBaseViewController.h"
 #include "uikit/MacBaseWindowController.h"
 #include "uikit/VeskButton.h"
@@ -23,10 +22,9 @@
 
 using namespace std::chrono_literals;
 
-MeetingSharing::MeetingSharing(Ui::MeetingViewController &ui, WindowCalls window)
-    : m_ui(ui), m_window(std::move(window))
+MeetingSharing::MeetingSharing(Views views, WindowCalls window) : m_ui(views), m_window(std::move(window))
 {
-    m_av = new AvFileShare(*this, ui, AvFileShare::WindowCalls{m_window.avFileShareSource});
+    m_av = new AvFileShare(*this, views.avFile, AvFileShare::WindowCalls{m_window.avFileShareSource});
 }
 
 void MeetingSharing::installAvFileShareServices(std::shared_ptr<AvFileShareServices> services)

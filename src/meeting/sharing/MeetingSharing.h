@@ -1,14 +1,15 @@
 #pragma once
 
-// The meeting window's sharing room: the share display's state (documents, audio/video files,
-// the user's own screen share and its floating windows), the sharing operations the controller
-// forwards to, and what the control commands do to the share display. It works on the window's
-// views (its ui) and asks the window for the rest through WindowCalls.
+// The meeting window's share display: its state (documents, audio/video files, the user's own
+// screen share and its floating windows), the sharing operations the controller forwards to, and
+// what the control commands do to the share display. It works on the few window views named in
+// Views and asks the window for the rest through WindowCalls.
 
 #include "agent/MeetingActiveModel.h"
 #include "agent/models/FileShareModel.h"
 #include "foundation/KVClock.h"
 #include "foundation/models/MeetingControlData.h"
+#include "meeting/sharing/AvFileShare.h"
 #include "meeting/sharing/OwnShareCalls.h"
 #include "meeting/sharing/ScreenShareControl.h"
 
@@ -26,10 +27,8 @@ class AvFileShareServices;
 class IMDisplayView;
 class KVWindow;
 class MacBaseWindowController;
-namespace Ui {
-class MeetingViewController;
-}
 struct Notification;
+class QScrollArea;
 class QWidget;
 class VeskButton;
 struct MeetingInfoModel;
@@ -81,7 +80,21 @@ public:
         std::function<std::shared_ptr<MeetingActiveModel>()> avFileShareSource; // the shared file's stream tile
     };
 
-    MeetingSharing(Ui::MeetingViewController &ui, WindowCalls window);
+    // The window's views the share display drives. The window makes them after this class, so
+    // these refer to the window's own pointers to them (null until made).
+    struct Views {
+        QPointer<QWidget> &fileShareCollectionView;
+        QPointer<QWidget> &verticalShowCollectionView;
+        QPointer<VeskButton> &avFileSharePlayButton;
+        QPointer<QWidget> &avFileShareSliderBKView;
+        QPointer<QWidget> &audioAnimationBKView;
+        QPointer<QScrollArea> &scrollView; // the video grid
+        QPointer<QWidget> &shareShowBKView;
+        QPointer<QWidget> &fileSharePanelBKView;
+        AvFileShare::Views avFile;
+    };
+
+    MeetingSharing(Views views, WindowCalls window);
     ~MeetingSharing() override;
 
     [[nodiscard]] const State &state() const { return m_state; }
@@ -160,7 +173,7 @@ private:
     void closeMoreMenu();
     void closeOwnShareWindows();
 
-    Ui::MeetingViewController &m_ui;
+    const Views m_ui; // the window's views (named as in the window's ui)
     const WindowCalls m_window;
     State m_state;
     OwnShareCalls m_own;

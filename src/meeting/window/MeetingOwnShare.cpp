@@ -1,4 +1,5 @@
 #include "meeting/window/MeetingOwnShare.h"
+#include "meeting/window/MeetingOwnDevices.h"
 
 #include "meeting/common/MeetingBottomButton.h"
 #include "meeting/panels/MemberListViewController.h"
@@ -8,12 +9,45 @@
 #include "meeting/window/FloatingMediaView.h"
 #include "meeting/window/MeetingRecording.h"
 #include "meeting/window/MeetingViewController.h"
+#include "meeting/window/MeetingViewControllerUi.h"
 
 #include "uikit/KVDataText.h"
 #include "uikit/VeskCategories.h"
 
 #include <QPointer>
 #include <QVBoxLayout>
+
+MeetingSharing::Views makeSharingViews(Ui::MeetingViewController &ui)
+{
+    return {ui.fileShareCollectionView,
+            ui.verticalShowCollectionView,
+            ui.avFileSharePlayButton,
+            ui.avFileShareSliderBKView,
+            ui.audioAnimationBKView,
+            ui.scrollView,
+            ui.shareShowBKView,
+            ui.fileSharePanelBKView,
+            AvFileShare::Views{ui.avFileShareRenderView,
+                               ui.avFileSharePlayButton,
+                               ui.avFileShareSlider,
+                               ui.avFileShareSliderBKView,
+                               ui.avFileShareCurrentTime,
+                               ui.avFileShareTotalTime,
+                               ui.audioAnimationBKView,
+                               ui.audioAnimationBorderImageView,
+                               ui.audioAnimationContentImageView,
+                               ui.shareFileName,
+                               ui.currentFilePanelWidthConstraint,
+                               ui.shareBtn,
+                               ui.finishShareBtn,
+                               ui.fileShareScrollView,
+                               ui.leftFlipOverButton,
+                               ui.rightFlipOverButton,
+                               ui.currentFilePanel,
+                               ui.currentPagePanel,
+                               ui.currentFileShareNameLabel,
+                               ui.shareStateImageView}};
+}
 
 OwnShareCalls makeOwnShareCalls(MeetingViewController *window)
 {
@@ -94,9 +128,18 @@ OwnShareCalls makeOwnShareCalls(MeetingViewController *window)
             c->recording().startOrStopRecord(sender);
     };
     calls.prepareToShare = button(&MeetingViewController::prepareToShare);
-    calls.openOrCloseCamera = button(&MeetingViewController::openOrCloseCamera);
-    calls.openOrCloseMicrophone = button(&MeetingViewController::openOrCloseMicrophone);
-    calls.openOrCloseSpeaker = button(&MeetingViewController::openOrCloseSpeaker);
+    calls.openOrCloseCamera = [c](VeskButton *sender) {
+        if (c)
+            c->ownDevices().openOrCloseCamera(sender);
+    };
+    calls.openOrCloseMicrophone = [c](VeskButton *sender) {
+        if (c)
+            c->ownDevices().openOrCloseMicrophone(sender);
+    };
+    calls.openOrCloseSpeaker = [c](VeskButton *sender) {
+        if (c)
+            c->ownDevices().openOrCloseSpeaker(sender);
+    };
     calls.showOrHideMember = button(&MeetingViewController::showOrHideMember);
     calls.selectCamera = button(&MeetingViewController::selectCamera);
     calls.selectMicrophone = button(&MeetingViewController::selectMicrophone);

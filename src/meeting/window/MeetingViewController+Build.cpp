@@ -1,6 +1,8 @@
 // The window's build (views, their wiring and the state they start in) and its size against the
 // screen.
 
+#include "meeting/window/MeetingCountDowns.h"
+#include "meeting/window/MeetingTips.h"
 #include "meeting/window/MeetingViewController.h"
 
 #include "agent/MainSettingModel.h"
@@ -62,7 +64,8 @@ void MeetingViewController::loadView()
 
 void MeetingViewController::connectUi()
 {
-    connect(ui->qosShowButton, &QAbstractButton::clicked, this, [this] { ShowQosPanelAction(ui->qosShowButton); });
+    connect(ui->qosShowButton, &QAbstractButton::clicked, this,
+            [this] { m_tips->ShowQosPanelAction(ui->qosShowButton); });
     connect(ui->meetingIdCopyBtn, &QAbstractButton::clicked, this, [this] { roomInfoCopy(ui->meetingIdCopyBtn); });
     connect(ui->fullScreenBtn, &QAbstractButton::clicked, this, [this] { EnterFullScreen(ui->fullScreenBtn); });
     connect(ui->endMeetingBtn, &QAbstractButton::clicked, this, [this] { leaveMeeting(ui->endMeetingBtn); });
@@ -120,11 +123,13 @@ void MeetingViewController::creatUI()
     ui->IMView->layoutSelf(m_toolBar.adjustScale);
     ui->IMView->show();
     NotificationCenter &center = NotificationCenter::defaultCenter();
-    center.addObserver(this, QStringLiteral("MEETINGNETWORKWARNNING"),
-                       [this](const Notification &) { MainQueue::safe(this, [this] { meetingNetWorkWarnning(); }); });
-    center.addObserver(this, QStringLiteral("MEETINGQOSWARNNING"),
-                       [this](const Notification &) { MainQueue::safe(this, [this] { meetingQosWarnning(); }); });
-    monitoringCpuUseAge();
+    center.addObserver(this, QStringLiteral("MEETINGNETWORKWARNNING"), [this](const Notification &) {
+        MainQueue::safe(this, [this] { m_tips->meetingNetWorkWarnning(); });
+    });
+    center.addObserver(this, QStringLiteral("MEETINGQOSWARNNING"), [this](const Notification &) {
+        MainQueue::safe(this, [this] { m_tips->meetingQosWarnning(); });
+    });
+    m_tips->monitoringCpuUseAge();
     // Joins, or opens the waiting-room screen.
     aboutWaitingRoom();
 
@@ -134,7 +139,7 @@ void MeetingViewController::creatUI()
     addAudioRotationAnimationView();
     setupTrackingArea();
     if (roomValues.countdown > 0)
-        countDownComming();
+        m_countDowns->countDownComming();
 
     // The chat input by role.
     const bool privileged = agent->myInfo().isHost() || (manager && manager->asssitantHost());

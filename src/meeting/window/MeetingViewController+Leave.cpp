@@ -1,6 +1,7 @@
 // Leaving the meeting: the dialog, and the two roads out (home page, login page) with their one
 // tear-down.
 
+#include "meeting/window/MeetingCountDowns.h"
 #include "meeting/window/MeetingViewController.h"
 
 #include "agent/VeskAppAgent.h"
@@ -60,7 +61,7 @@ void MeetingViewController::leaveRoom()
 {
     if (m_lifetime.meetingEnded)
         return;
-    countDownViewHadEnd();
+    m_countDowns->countDownViewHadEnd();
     tearDownMeeting();
     m_panels->state().transcriptionWindow.reset();
     if (KVPageNavigator *navigator = KVPageNavigator::current())

@@ -524,3 +524,12 @@ void MeetingViewController::checkCellPositionAction()
         }
     }
 }
+
+void MeetingViewController::ringringDisplay()
+{
+    const int mode = m_sharing->state().fileShareMode;
+    if (mode == 1 || mode == 2)
+        reloadVerticalShowCollectionView();
+    else
+        reloadVideoCollectionView();
+}

@@ -1,5 +1,7 @@
 // Chat, notice, ring, heartbeat and control-message dispatch.
 
+#include "meeting/window/MeetingCountDowns.h"
+#include "meeting/window/MeetingOwnDevices.h"
 #include "meeting/window/MeetingViewController.h"
 
 #include "agent/VeskAppAgent.h"
@@ -79,7 +81,7 @@ public:
 
     void toastInMeeting(const QString &text) override { VeskToast::showToastInMeeting(text); }
     void toast(const QString &text) override { VeskToast::showToast(text); }
-    void controlMic(const MeetingControlData &data) override { c->controlMicWithData(data); }
+    void controlMic(const MeetingControlData &data) override { c->ownDevices().controlMicWithData(data); }
     void controlScreenShare(const MeetingControlData &data) override { c->controlScreenShareWithData(data); }
     void transcriptionSwitched(const MeetingControlData &data) override
     {
@@ -88,7 +90,7 @@ public:
             room->roomTranscribeStatus = data.roomTranscribeStatus;
         }
     }
-    void allowOpenMic(const MeetingControlData &data) override { c->handleAllowAllowOpenMic(data); }
+    void allowOpenMic(const MeetingControlData &data) override { c->ownDevices().handleAllowAllowOpenMic(data); }
     void allowSendIMMessage(const MeetingControlData &data) override { c->handleAllowSendIMMessage(data); }
     void assistantsChanged() override { c->requireAssistantinfo(); }
     void roomLockChanged(bool locked) override
@@ -114,10 +116,10 @@ public:
     void playbackEnded() override { c->sharing().applyPlaybackEnded(); }
     void fileShareStopped() override { c->sharing().applyFileShareStopped(); }
     void fileShareStarted(const MeetingControlData &data) override { c->sharing().applyFileShareStarted(data); }
-    void countDownComming() override { c->countDownComming(); }
-    void countDownViewHadEnd() override { c->countDownViewHadEnd(); }
-    void controlCamera(const MeetingControlData &data) override { c->controlCameraWithData(data); }
-    void allowOpenCamera(const MeetingControlData &data) override { c->handleAllowAllowOpenCamera(data); }
+    void countDownComming() override { c->countDowns().countDownComming(); }
+    void countDownViewHadEnd() override { c->countDowns().countDownViewHadEnd(); }
+    void controlCamera(const MeetingControlData &data) override { c->ownDevices().controlCameraWithData(data); }
+    void allowOpenCamera(const MeetingControlData &data) override { c->ownDevices().handleAllowAllowOpenCamera(data); }
     void documentShare(const MeetingControlData &data) override { c->sharing().applyDocumentShare(data); }
     void documentSwitched(const MeetingControlData &data) override { c->sharing().applyDocumentSwitch(data); }
     void documentFollow(const MeetingControlData &data) override { c->sharing().applyDocumentFollow(data); }
@@ -154,8 +156,8 @@ void MeetingViewController::receiveMessage(const IMMessage &message)
     if (m_lifetime.meetingEnded)
         return;
     // A close of every microphone kept from before the room state waits no longer than this.
-    if (m_devices.tempIsMicOn && m_lifetime.stateMeeting == VeskMeetingManager::StateInRoom)
-        applyHeldHostControl();
+    if (m_ownDevices->state().tempIsMicOn && m_lifetime.stateMeeting == VeskMeetingManager::StateInRoom)
+        m_ownDevices->applyHeldHostControl();
     MeetingMessageDispatch::dispatchMessage(message, *dispatchTarget());
 }
 
@@ -194,8 +196,8 @@ void MeetingViewController::receiveHeartbeatAck(const IMMessage &message)
 {
     if (m_lifetime.meetingEnded)
         return;
-    if (m_devices.tempIsMicOn && m_lifetime.stateMeeting == VeskMeetingManager::StateInRoom)
-        applyHeldHostControl();
+    if (m_ownDevices->state().tempIsMicOn && m_lifetime.stateMeeting == VeskMeetingManager::StateInRoom)
+        m_ownDevices->applyHeldHostControl();
     const std::optional<MeetingNoticeRules::HeartbeatAck> ack = MeetingNoticeRules::heartbeatAck(message);
     if (!ack)
         return;
@@ -210,13 +212,13 @@ void MeetingViewController::receiveHeartbeatAck(const IMMessage &message)
         room->imForbid = ack->imForbid;
         room->micAllowStatus = ack->micAllowStatus;
         room->micForbid = ack->micForbid;
-        if (ack->micForbid && (isMicOn() || (manager && manager->micDidOpen()))) {
-            setIsMicOn(false);
-            micphoneChange();
+        if (ack->micForbid && (m_ownDevices->isMicOn() || (manager && manager->micDidOpen()))) {
+            m_ownDevices->setIsMicOn(false);
+            m_ownDevices->micphoneChange();
         }
     }
-    if ((ack->micStatus != 0) != isMicOn() && !m_devices.tempIsMicOn)
-        reportMicStatus(isMicOn());
+    if ((ack->micStatus != 0) != m_ownDevices->isMicOn() && !m_ownDevices->state().tempIsMicOn)
+        m_ownDevices->reportMicStatus(m_ownDevices->isMicOn());
 }
 
 // ---- Server notices for hosts ------------------------------------------------------------------------

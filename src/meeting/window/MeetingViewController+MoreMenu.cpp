@@ -11,6 +11,7 @@
 #include "meeting/panels/MoreItemView.h"
 #include "meeting/panels/PanelViews.h"
 #include "meeting/sharing/MeetingSharing.h"
+#include "meeting/window/MeetingCountDowns.h"
 #include "meeting/window/MeetingViewController.h"
 #include "uikit/KVWindow.h"
 #include "uikit/VeskButton.h"
@@ -52,9 +53,10 @@ MoreItemView *MeetingViewController::moreItemView()
             if (!weak)
                 return;
             if (isOn(button))
-                weak->showFloatingWindowAtView(anchor, weak->hostCountDownView(), kCountDownSize, 0, kBelowMenu);
+                weak->showFloatingWindowAtView(anchor, weak->countDowns().hostCountDownView(), kCountDownSize, 0,
+                                               kBelowMenu);
             else
-                closeFloatingPanel(weak->panels().state().hostCountDownViewStorage);
+                closeFloatingPanel(weak->countDowns().state().hostCountDownView);
         };
         menu->messageBlock = [weak, anchor](VeskButton *button) {
             if (!weak)

@@ -7,13 +7,12 @@
 #include "meeting/panels/ApplicationServices.h"
 #include "meeting/panels/ApplicationView.h"
 #include "meeting/panels/ChatPanel.h"
-#include "meeting/panels/HostCountDownStartView.h"
-#include "meeting/panels/HostCountDownView.h"
 #include "meeting/panels/MeetingRecordSwitchView.h"
 #include "meeting/panels/MemberListPanel.h"
 #include "meeting/panels/SettingPagePanel.h"
 #include "meeting/panels/SubtitlePanel.h"
 #include "meeting/panels/TranscriptionPanel.h"
+#include "meeting/window/MeetingCountDowns.h"
 #include "meeting/window/MeetingViewController.h"
 #include "meeting/window/grid/VideoCollectionView.h"
 #include "uikit/KVFlatView.h"
@@ -78,14 +77,12 @@ ApplicationView *MeetingViewController::applicationView()
             if (!weak)
                 return;
             // One count-down at a time: while one runs or the setter is up, the tile only stays on.
-            const HostCountDownStartView *running = weak->hostCountStartView();
-            const HostCountDownView *setter = weak->hostCountDownView();
-            if ((running && running->isRunning()) || (setter && setter->parentWidget())) {
+            if (weak->countDowns().busy()) {
                 weak->resetCountDownUIState(true);
                 return;
             }
             weak->hideOtherOverViewsExceptView(nullptr);
-            weak->showHostCountDownView();
+            weak->countDowns().showHostCountDownView();
         };
         QPointer<ApplicationView> guarded(panel);
         // Closing takes it out of the window with its sub-panels (their arrows off).
@@ -212,8 +209,8 @@ IMDisplayView *MeetingViewController::floatingIMDisplayView()
 
 void MeetingViewController::showCurrentSpeakerView(bool show)
 {
-    if (m_tips.currentSpeakerView)
-        m_tips.currentSpeakerView->setVisible(show);
+    if (m_speaker.currentSpeakerView)
+        m_speaker.currentSpeakerView->setVisible(show);
 }
 
 MeetingRecordSwitchView *MeetingViewController::allowMeetingRecordView()

@@ -1,6 +1,8 @@
 // The room-level events of the meeting manager: join confirmations, state banners, forced ends
 // and rendered frames.
 
+#include "meeting/window/MeetingCountDowns.h"
+#include "meeting/window/MeetingOwnDevices.h"
 #include "meeting/window/MeetingViewController.h"
 
 #include "agent/VeskAppAgent.h"
@@ -47,7 +49,7 @@ void MeetingViewController::onRoomStateChanged(qint64 state)
             runJoinSteps();
         // A host's mute that arrived while joining applies now that the user is in the room.
         if (state == VeskMeetingManager::StateInRoom)
-            applyHeldHostControl();
+            m_ownDevices->applyHeldHostControl();
     }
     if (reaction.pausePlayback && m_sharing->state().avFileSharePlaying) {
         if (ui->avFileSharePlayButton)
@@ -90,11 +92,11 @@ void MeetingViewController::runJoinSteps()
     const auto room = manager ? manager->roomInfo() : nullptr;
     if (room && MeetingWindowRules::openCameraAtJoin(*room) && ui->cameraBtn) {
         ui->cameraBtn->setState(1);
-        openOrCloseCamera(ui->cameraBtn);
+        m_ownDevices->openOrCloseCamera(ui->cameraBtn);
     }
     if (room && MeetingWindowRules::openMicrophoneAtJoin(*room) && ui->microphoneBtn) {
         ui->microphoneBtn->setState(1);
-        openOrCloseMicrophone(ui->microphoneBtn);
+        m_ownDevices->openOrCloseMicrophone(ui->microphoneBtn);
     }
     handleSettingPageConfig();
     Q_EMIT joinStepsDidRun();
@@ -114,7 +116,7 @@ void MeetingViewController::onRoomClosed(const QString &reason)
     m_lifetime.roomClosedAlertShown = true;
     stopScreenShare(true);
     // While the room is still the joined one: its stop names it.
-    countDownViewHadEnd();
+    m_countDowns->countDownViewHadEnd();
     VeskAppAgent *agent = VeskAppAgent::sharedInstance();
     agent->leaveMeeting();
     if (VeskMeetingManager *manager = agent->meetingManager()) {

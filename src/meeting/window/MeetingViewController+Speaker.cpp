@@ -37,7 +37,7 @@ void nameSpeaker(CurrentSpeakerView *label, const QString &userName, QPointer<KV
 
 CurrentSpeakerView *MeetingViewController::currentSpeakerView()
 {
-    if (!m_tips.currentSpeakerView && isViewLoaded()) {
+    if (!m_speaker.currentSpeakerView && isViewLoaded()) {
         QWidget *root = view();
         auto *label = new CurrentSpeakerView(root);
         // Just under the top bar, above everything else in the window.
@@ -45,9 +45,9 @@ CurrentSpeakerView *MeetingViewController::currentSpeakerView()
         label->setGeometry(20, topBar + 10, 196, 40);
         label->raise();
         label->hide();
-        m_tips.currentSpeakerView = label;
+        m_speaker.currentSpeakerView = label;
     }
-    return qobject_cast<CurrentSpeakerView *>(m_tips.currentSpeakerView.data());
+    return qobject_cast<CurrentSpeakerView *>(m_speaker.currentSpeakerView.data());
 }
 
 CurrentSpeakerView *MeetingViewController::currentSpeakerFloatingView()
@@ -85,16 +85,16 @@ void MeetingViewController::voiceValueChange(const Notification &notification)
     if (settings && settings->showCurrentSpeaker()) {
         CurrentSpeakerView *label = currentSpeakerView();
         if (speaker && label) {
-            nameSpeaker(label, speaker->userName(), m_tips.currentSpeakerViewHiddenTimer, this,
+            nameSpeaker(label, speaker->userName(), m_speaker.currentSpeakerViewHiddenTimer, this,
                         [this] { currentSpeakerViewHidden(); });
             label->show();
         }
     } else {
-        if (m_tips.currentSpeakerViewHiddenTimer)
-            m_tips.currentSpeakerViewHiddenTimer->invalidate();
-        m_tips.currentSpeakerViewHiddenTimer.clear();
-        if (m_tips.currentSpeakerView)
-            m_tips.currentSpeakerView->hide();
+        if (m_speaker.currentSpeakerViewHiddenTimer)
+            m_speaker.currentSpeakerViewHiddenTimer->invalidate();
+        m_speaker.currentSpeakerViewHiddenTimer.clear();
+        if (m_speaker.currentSpeakerView)
+            m_speaker.currentSpeakerView->hide();
     }
 
     VeskMeetingManager *manager = MeetingCurrent::manager();

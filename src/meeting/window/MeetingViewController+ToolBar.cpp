@@ -1,6 +1,7 @@
 // The tool bar: button dispatch, copying the meeting information, full screen, the bars'
 // auto-hide, window dragging and page turning.
 
+#include "meeting/window/MeetingOwnDevices.h"
 #include "meeting/window/MeetingRecording.h"
 #include "meeting/window/MeetingViewController.h"
 
@@ -142,13 +143,13 @@ void MeetingViewController::bottomToolButtonClick(VeskButton *sender)
         showOrHideMember(sender);
         break;
     case MeetingToolBarTag::Camera:
-        openOrCloseCamera(sender);
+        m_ownDevices->openOrCloseCamera(sender);
         break;
     case MeetingToolBarTag::Microphone:
-        openOrCloseMicrophone(sender);
+        m_ownDevices->openOrCloseMicrophone(sender);
         break;
     case MeetingToolBarTag::Speaker:
-        openOrCloseSpeaker(sender);
+        m_ownDevices->openOrCloseSpeaker(sender);
         break;
     default:
         break;

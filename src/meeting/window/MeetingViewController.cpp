@@ -14,8 +14,10 @@
 #include "meeting/common/MeetingLog.h"
 #include "meeting/common/MeetingWindowRules.h"
 #include "meeting/panels/ApplicationView.h"
-#include "meeting/panels/HostCountDownStartView.h"
+#include "meeting/window/MeetingCountDowns.h"
+#include "meeting/window/MeetingOwnDevices.h"
 #include "meeting/window/MeetingRecording.h"
+#include "meeting/window/MeetingTips.h"
 #include "meeting/window/NetWorkTipView.h"
 #include "uikit/KVWindow.h"
 #include "uikit/MacBaseWindowController.h"
@@ -69,13 +71,38 @@ MeetingViewController::MeetingViewController(bool enterWaitingRoom, QObject *par
           [this] { return meetingEnded(); },
           [this] { return qobject_cast<MoreItemView *>(m_sharing->state().moreItemViewStorage.data()); }})),
       m_sharing(std::make_unique<MeetingSharing>(
-          *ui, MeetingSharing::WindowCalls{[this] { refreshMembers(); }, [this] { toolBarShowAction(); },
-                                           [this] { return m_members.avFileShareSourceModel; }})),
+          makeSharingViews(*ui),
+          MeetingSharing::WindowCalls{[this] { refreshMembers(); }, [this] { toolBarShowAction(); },
+                                      [this] { return m_members.avFileShareSourceModel; }})),
       m_recording(std::make_unique<MeetingRecording>(
           *ui,
           MeetingRecording::WindowCalls{[this]() -> QWidget * { return isViewLoaded() ? view() : nullptr; },
                                         [this] { return m_lifetime.meetingEnded; },
                                         [this]() -> QWidget * { return m_panels->state().moreView; }},
+          nullptr)),
+      m_countDowns(std::make_unique<MeetingCountDowns>(
+          *ui, *m_panels,
+          MeetingCountDowns::WindowCalls{[this]() -> QWidget * { return isViewLoaded() ? view() : nullptr; },
+                                         [this] { return m_lifetime.meetingEnded; },
+                                         [this] {
+                                             resetItem(nullptr);
+                                             applicationStateRecover(ApplicationView::CountDownTile);
+                                         }},
+          nullptr)),
+      m_tips(std::make_unique<MeetingTips>(
+          *ui,
+          MeetingTips::WindowCalls{[this]() -> QWidget * { return isViewLoaded() ? view() : nullptr; },
+                                   [this] { applicationStateSettingAction(ApplicationView::OnlyAudioTile); },
+                                   // The system-monitor tab with the live network statistics.
+                                   [this] { showSettingPage(6); }},
+          nullptr)),
+      m_ownDevices(std::make_unique<MeetingOwnDevices>(
+          *ui,
+          MeetingOwnDevices::WindowCalls{[this]() -> QWidget * { return isViewLoaded() ? view() : nullptr; },
+                                         [this] { return m_lifetime.meetingEnded; },
+                                         [this] { return m_lifetime.stateMeeting; },
+                                         [this](bool allowed) { memberListUpdateAllowOpenMicStatusDisplay(allowed); },
+                                         [this] { memberListUpdateIsOrNotAllowOpenCameraStatusDisplay(); }},
           nullptr))
 {
     setObjectName(QStringLiteral("MeetingViewController"));
@@ -140,9 +167,8 @@ void MeetingViewController::viewWillAppear()
     if (QWidget *w = window(); w && w != view())
         KVWindow::applyDarkAppearance(w);
     view()->setFocus();
-    const auto *running = qobject_cast<HostCountDownStartView *>(m_panels->state().hostCountStartViewStorage.data());
     const auto *applications = qobject_cast<ApplicationView *>(m_panels->state().applicationView.data());
-    if ((running && running->isRunning()) || (applications && applications->countDownShow()))
+    if (m_countDowns->hostCountDownRunning() || (applications && applications->countDownShow()))
         applicationStateSettingAction(ApplicationView::CountDownTile);
 }
 
@@ -185,13 +211,6 @@ void MeetingViewController::viewWillDisappear()
 }
 
 void MeetingViewController::viewDidDisappear() {}
-
-void MeetingViewController::setIsMicOn(bool on)
-{
-    m_devices.isMicOn = on;
-    if (ui->microphoneBtn)
-        ui->microphoneBtn->setState(on ? 1 : 0);
-}
 
 void MeetingViewController::setActiveMembers(const QList<Tile> &tiles)
 {
@@ -246,9 +265,9 @@ void clearNameLabel(QWidget *view)
 
 void MeetingViewController::currentSpeakerViewHidden()
 {
-    clearNameLabel(m_tips.currentSpeakerView);
-    if (m_tips.currentSpeakerView)
-        m_tips.currentSpeakerView->hide();
+    clearNameLabel(m_speaker.currentSpeakerView);
+    if (m_speaker.currentSpeakerView)
+        m_speaker.currentSpeakerView->hide();
 }
 
 void MeetingViewController::currentSpeakerFloatingViewHidden()
@@ -292,7 +311,7 @@ void MeetingViewController::endMeetingLifetime()
     m_waitingRoom.loopRequestTimer.clear();
     m_frameRouter.clear();
     NetWorkTipView::remove();
-    endMonitoringCpuUseAge();
+    m_tips->endMonitoringCpuUseAge();
     Q_EMIT meetingDidEnd();
 }
 

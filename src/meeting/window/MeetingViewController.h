@@ -9,13 +9,15 @@
 //   leaving and ending            +Leave.cpp (one tear-down for both roads out)
 //   room events, rendered frames  +RoomEvents.cpp                    (render side below)
 //   members, grid and tiles       +Members.cpp -> grid/ rules        m_members
-//   current speaker               +Speaker.cpp                       m_tips
+//   current speaker               +Speaker.cpp                       m_speaker
 //   messages and commands         +Messages.cpp -> dispatch/ rules   (MeetingDispatchTarget)
-//   tips                          +Tips.cpp                          m_tips
+//   tips                          tips() (MeetingTips.h)
+//   pop-overs, member red dot     +PopOvers.cpp                      panels()
 //   tool bar, geometry, input     +ToolBar.cpp                       m_toolBar
-//   own devices, host control     +Devices.cpp -> common/ rules      m_devices
+//   own devices, host control     ownDevices() (MeetingOwnDevices.h) -> common/ rules
+//   device pop-ups                +DevicePopUps.cpp                  panels()
 //   recording                     recording() (MeetingRecording.h)
-//   count-downs                   +CountDown.cpp                     panels().state()
+//   count-downs                   countDowns() (MeetingCountDowns.h)
 //   share tool bar's more menu    +MoreMenu.cpp (MoreItemView)       sharing().state()
 //   panels and pop-overs          panels()  (meeting/panels/MeetingPanels.h); how panels that
 //                                 need the window's views are made: providePanels (+Panels.cpp)
@@ -49,16 +51,16 @@
 
 class ApplicationView;
 class CurrentSpeakerView;
-class HostCountDownStartView;
-class HostCountDownView;
 class IMDisplayView;
 class KVWindow;
 class MacBaseWindowController;
 class MeetingDispatchTarget;
 class MeetingRecordSwitchView;
+class MeetingCountDowns;
+class MeetingOwnDevices;
 class MeetingRecording;
+class MeetingTips;
 class MoreItemView;
-class RespondCountDownView;
 class QKeyEvent;
 class QMouseEvent;
 class SubtitleSettingModel;
@@ -86,6 +88,9 @@ public:
     [[nodiscard]] MeetingPanels &panels() const { return *m_panels; }
     [[nodiscard]] MeetingSharing &sharing() const { return *m_sharing; }
     [[nodiscard]] MeetingRecording &recording() const { return *m_recording; }
+    [[nodiscard]] MeetingCountDowns &countDowns() const { return *m_countDowns; }
+    [[nodiscard]] MeetingTips &tips() const { return *m_tips; }
+    [[nodiscard]] MeetingOwnDevices &ownDevices() const { return *m_ownDevices; }
 
     // ---- Read access ------------------------------------------------------------------------
     [[nodiscard]] bool enterWaitingRoom() const { return m_waitingRoom.enterWaitingRoom; }
@@ -116,15 +121,6 @@ public:
     [[nodiscard]] Tile screenShareSourceModel() const { return m_members.screenShareSourceModel; }
     void setScreenShareSourceModel(const Tile &tile);
     [[nodiscard]] class VideoCollectionView *videoGrid() const;
-
-    [[nodiscard]] bool isMicOn() const { return m_devices.isMicOn; }
-    // Also sets microphoneBtn's state (1 on, 0 off).
-    void setIsMicOn(bool on);
-    [[nodiscard]] bool isCameraOn() const { return m_devices.isCameraOn; }
-    void setIsCameraOn(bool on) { m_devices.isCameraOn = on; }
-    [[nodiscard]] const MeetingOwnDevicesState &ownDevices() const { return m_devices; }
-    // The open-microphone request dialog while it is on screen.
-    [[nodiscard]] KVAlert *micOpenRequestAlert() const { return m_devices.micOpenRequestAlert.data(); }
 
     [[nodiscard]] const MeetingToolBarState &toolBar() const { return m_toolBar; }
     [[nodiscard]] double adjustScale() const { return m_toolBar.adjustScale; }
@@ -252,19 +248,11 @@ private: // used by the controller alone
     void memberListUpdateIsOrNotAllowOpenCameraStatusDisplay();
 
 public:
-    // ---- Network, QoS and system tips (+Tips.cpp) -------------------------------------------
+    // ---- Pop-overs and the member button's red dot (+PopOvers.cpp) ----------------------------
     void hideOtherOverViewsExceptView(QWidget *view);   // -> panels()
     void handleFullScreenMouseDown(QMouseEvent *event); // -> panels()
     void updateRedpoint(bool show);
     void updateUIRedpoint(bool show) override;
-
-private: // used by the controller alone
-    void monitoringCpuUseAge();
-    void meetingNetWorkWarnning();
-    void meetingQosWarnning();
-    void showSystemTip(int style);
-    void hiddenSystemTip();
-    void ShowQosPanelAction(QObject *sender);
 
 public:
     // ---- Tool bar (+ToolBar.cpp) ------------------------------------------------------------
@@ -285,13 +273,7 @@ private: // used by the controller alone
     void toolBarShowAction();
 
 public:
-    // ---- Microphone, camera, speaker; host control (+Devices.cpp) ---------------------------
-    void openOrCloseMicrophone(VeskButton *sender);
-    void micphoneChange();
-    void controlMicWithData(const MeetingControlData &data);
-    // A close of every microphone that came before the room state, applied once the state is 2
-    // (called by the room-state handling; messages arriving in the room apply it too).
-    void applyHeldHostControl();
+    // ---- Device pop-ups and floating windows (+DevicePopUps.cpp) -----------------------------
     // Device pop-ups (exclusive: one open at a time) and panel windows (-> panels()).
     void selectCamera(VeskButton *sender);
     void selectMicrophone(VeskButton *sender);
@@ -304,15 +286,6 @@ public:
     void placeWindowAtIndex(QWidget *window, QWidget *toTheLeftOfWindow, double adjustX, double adjustY);
 
 private: // used by the controller alone
-    void openOrCloseCamera(VeskButton *sender);
-    void openOrCloseSpeaker(VeskButton *sender);
-    void openMicOperation();
-    void controlCameraWithData(const MeetingControlData &data);
-    void handleAllowAllowOpenMic(const MeetingControlData &data);
-    void handleAllowAllowOpenCamera(const MeetingControlData &data);
-    void changeUIBaseAllowOpenMic(bool allow);
-    void changeUIBaseAllowOpenCamera(bool allow);
-    void justCloseCamera();
     void selectSpeaker(VeskButton *sender);
     void showAudioSelectView(bool isSpeaker, VeskButton *button);
     void hideVideoSelectView();
@@ -325,13 +298,7 @@ public:
     void recordFail(const QString &message) override;
     void recordSuccess(const QUrl &fileURL) override;
 
-    // ---- Count-downs (+CountDown.cpp) -------------------------------------------------------
-    void showHostCountDownView();
-    HostCountDownView *hostCountDownView();
-    HostCountDownStartView *hostCountStartView();
-    RespondCountDownView *respondCountDownView();
-    void countDownComming();
-    void countDownViewHadEnd();
+    // The assistants' ring changed: the grid shows it again (+Members.cpp).
     void ringringDisplay() override;
 
     // ---- Panels (+Panels.cpp: each forwards to its panel; bodies come with each panel) --------
@@ -461,22 +428,9 @@ private:
     MeetingDispatchTarget *dispatchTarget();
     // Tips and pop-overs: how each pop-over closes.
     void installPopOvers();
-    // Pauses the resource monitor and drops this window's block (unless a later window took it).
-    void endMonitoringCpuUseAge();
-    // Count-downs.
-    [[nodiscard]] int countDownTop();
-    void startHostCountDown(int minutes, int seconds);
-    void showHostCountStartView(qint64 seconds);
-    void stopHostCountDown(bool closing);
-    void showRespondCountDown(qint64 ms);
     // Tool bar.
     void setToolBarsShown(bool shown, bool animated);
-    // Devices.
-    void confirmMicOpened();
-    void closeAllMicsByHost();
-    void closeMyMicByHost(const MeetingControlData &data);
-    void showMicOpenRequest(const MeetingControlData &data);
-    void reportMicStatus(bool on);
+    // Device pop-ups.
     // The microphone and speaker selectors differ only in which pop-up they open.
     void selectAudio(VeskButton *sender, bool isSpeaker);
 
@@ -485,13 +439,15 @@ private:
     MeetingLifetimeState m_lifetime;
     MeetingWaitingRoomState m_waitingRoom;
     MeetingMembersState m_members;
-    MeetingOwnDevicesState m_devices;
     MeetingToolBarState m_toolBar;
-    MeetingTipsState m_tips;
+    MeetingSpeakerState m_speaker;
     MeetingDispatchTarget *m_dispatchTarget = nullptr;
 
-    // Goes first: its pending replies find it gone and do nothing.
+    // Go first: their pending replies find them gone and do nothing.
     const std::unique_ptr<MeetingRecording> m_recording;
+    const std::unique_ptr<MeetingCountDowns> m_countDowns;
+    const std::unique_ptr<MeetingTips> m_tips;
+    const std::unique_ptr<MeetingOwnDevices> m_ownDevices;
 
     // Read by the render thread.
     MeetingFrameRouter m_frameRouter;

@@ -1,8 +1,8 @@
 #pragma once
 
 // The meeting window controller's own state, one struct per concern, under the names the rest of
-// the window uses. The controller holds one of each; the file named beside a struct changes it.
-// The panels' and the share display's state live in their rooms (MeetingPanels, MeetingSharing).
+// the window uses. The controller or the concern class named beside a struct holds it and changes it.
+// The panels' and the share display's state live in their own classes (MeetingPanels, MeetingSharing).
 
 #include "agent/MeetingActiveModel.h"
 #include "agent/MeetingMemberModel.h"
@@ -66,7 +66,7 @@ struct MeetingMembersState {
     QPointer<KVTimer> stripWidthAnimation;
 };
 
-// The own microphone and camera, and host requests about them (+Devices.cpp).
+// The own microphone and camera, and host requests about them (MeetingOwnDevices.cpp).
 struct MeetingOwnDevicesState {
     bool isMicOn = false;
     bool isCameraOn = false;
@@ -99,16 +99,27 @@ struct MeetingToolBarState {
     QPointer<QObject> trackingArea;
 };
 
-// Network, QoS and system tips, the current speaker (+Tips.cpp).
+// Network, QoS and system tips (MeetingTips.cpp).
 struct MeetingTipsState {
-    QPointer<QWidget> systemTip;          // KVSystemTip, null once removed
-    KVSystemTipModel systemTipModel;      // starts afresh with each window
-    quint64 monitorBlock = 0;             // this window's block in the resource monitor
+    QPointer<QWidget> systemTip;     // KVSystemTip, null once removed
+    KVSystemTipModel systemTipModel; // starts afresh with each window
+    quint64 monitorBlock = 0;        // this window's block in the resource monitor
+};
+
+// The current speaker's label (+Speaker.cpp).
+struct MeetingSpeakerState {
     QPointer<QWidget> currentSpeakerView; // CurrentSpeakerView
     QPointer<KVTimer> currentSpeakerViewHiddenTimer;
 };
 
-// Recording and screenshots (+Recording.cpp).
+// The count-downs' views, made on first use (MeetingCountDowns.cpp).
+struct MeetingCountDownState {
+    QPointer<QWidget> hostCountDownView;    // HostCountDownView, the host's setter
+    QPointer<QWidget> hostCountStartView;   // HostCountDownStartView, the host's running count-down
+    QPointer<QWidget> respondCountDownView; // RespondCountDownView, everybody else's display
+};
+
+// Recording and screenshots (MeetingRecording.cpp).
 struct MeetingRecordingState {
     QPointer<QObject> screenRecord;        // VeskScreenRecord
     QPointer<QWidget> recordStopAlertView; // the notice of the last stop, until dismissed

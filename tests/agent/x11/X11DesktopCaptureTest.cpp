@@ -1,4 +1,4 @@
-#include "X11CaptureTests.h"
+#include "X11Tests.h"
 
 #include "TestEvents.h"
 #include "agent/engine/X11DesktopCapture.h"
@@ -185,8 +185,8 @@ class X11Capture : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        if (!X11CaptureTests::session())
-            GTEST_SKIP() << X11CaptureTests::unavailable().toStdString();
+        if (!X11Tests::session())
+            GTEST_SKIP() << X11Tests::unavailable().toStdString();
         auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
         ASSERT_NE(x11, nullptr);
         capture = X11DesktopCapture::create(x11->connection());
@@ -321,7 +321,7 @@ TEST_F(X11Capture, ShareStreams_FramesOfTheAskedSizeAndRate_WithoutTheBorder)
 {
     const xcb_window_t a = client->open("shared", {100, 100, 300, 200}, kGreen);
     ASSERT_TRUE(waitListed(a));
-    auto ring = ownOverlay(QRect(QPoint(0, 0), X11CaptureTests::kScreen), true);
+    auto ring = ownOverlay(QRect(QPoint(0, 0), X11Tests::kScreen), true);
     ring->show();
     ASSERT_TRUE(processEventsUntil([&] { return ring->windowHandle()->isExposed(); }));
     capture->excludeFromCapture(ring->windowHandle());

@@ -1,9 +1,4 @@
-// Count-downs in the meeting window. The service keeps the count-down: every client asks it for
-// the time left before showing one. The host sets a time in the setter, watches it run in the
-// running view and may stop it; everybody else sees the attendee's display. The three views are
-// made on first use and kept while the window lives.
-
-#include "meeting/window/MeetingViewController.h"
+#include "meeting/window/MeetingCountDowns.h"
 
 #include "agent/VeskAppAgent.h"
 #include "agent/VeskMeetingManager.h"
@@ -11,13 +6,13 @@
 #include "foundation/MainQueue.h"
 #include "meeting/common/MeetingBottomButton.h"
 #include "meeting/common/MeetingCurrent.h"
-#include "meeting/panels/ApplicationView.h"
 #include "meeting/panels/CountDownRules.h"
 #include "meeting/panels/HostCountDownStartView.h"
 #include "meeting/panels/HostCountDownView.h"
+#include "meeting/panels/MeetingPanels.h"
 #include "meeting/panels/PanelViews.h"
 #include "meeting/panels/RespondCountDownView.h"
-#include "meeting/sharing/MeetingSharing.h"
+#include "meeting/window/MeetingViewControllerUi.h"
 #include "uikit/KVAlert.h"
 #include "uikit/KVPanelFocus.h"
 #include "uikit/KVWindow.h"
@@ -64,14 +59,32 @@ void takeOffScreen(QWidget *view, MeetingPanels &panels)
 
 } // namespace
 
-void MeetingViewController::showHostCountDownView()
+MeetingCountDowns::MeetingCountDowns(Ui::MeetingViewController &ui, MeetingPanels &panels, WindowCalls window,
+                                     QObject *parent)
+    : QObject(parent), m_ui(ui), m_panels(panels), m_window(std::move(window))
 {
-    QWidget *middle = ui->middleView;
+}
+
+bool MeetingCountDowns::hostCountDownRunning() const
+{
+    const auto *running = qobject_cast<HostCountDownStartView *>(m_state.hostCountStartView.data());
+    return running && running->isRunning();
+}
+
+bool MeetingCountDowns::busy() const
+{
+    const auto *setter = qobject_cast<HostCountDownView *>(m_state.hostCountDownView.data());
+    return hostCountDownRunning() || (setter && setter->parentWidget());
+}
+
+void MeetingCountDowns::showHostCountDownView()
+{
+    QWidget *middle = m_ui.middleView;
     if (!middle)
         return;
     HostCountDownView *setter = hostCountDownView();
     if (setter->parentWidget() != middle) {
-        takeOffScreen(setter, *m_panels);
+        takeOffScreen(setter, m_panels);
         setter->setParent(middle);
     }
     // Centred on the middle view.
@@ -83,19 +96,19 @@ void MeetingViewController::showHostCountDownView()
     setter->raise();
     // From the applications panel, which closes behind it: the keyboard comes back to its button.
     QPointer<HostCountDownView> guarded(setter);
-    KVPanelFocus::opened(setter, ui->applicationBtn.data(), [guarded] {
+    KVPanelFocus::opened(setter, m_ui.applicationBtn.data(), [guarded] {
         if (guarded && guarded->closeButton)
             guarded->closeButton->click();
     });
 }
 
-HostCountDownView *MeetingViewController::hostCountDownView()
+HostCountDownView *MeetingCountDowns::hostCountDownView()
 {
-    QPointer<QWidget> &slot = m_panels->state().hostCountDownViewStorage;
+    QPointer<QWidget> &slot = m_state.hostCountDownView;
     if (!slot) {
         auto *view = new HostCountDownView();
         view->setGeometry(0, 0, HostCountDownView::kWidth, HostCountDownView::kHeight);
-        QPointer<MeetingViewController> weak(this);
+        QPointer<MeetingCountDowns> weak(this);
         view->startActionBlock = [weak](int minutes, int seconds, VeskButton *) {
             if (weak)
                 weak->startHostCountDown(minutes, seconds);
@@ -104,23 +117,22 @@ HostCountDownView *MeetingViewController::hostCountDownView()
             if (!weak)
                 return;
             setter->stopCountDown();
-            takeOffScreen(setter, weak->panels());
-            weak->resetItem(nullptr);
-            weak->applicationStateRecover(ApplicationView::CountDownTile);
+            takeOffScreen(setter, weak->m_panels);
+            weak->m_window.countDownClosed();
         };
-        m_panels->keepView(view);
+        m_panels.keepView(view);
         slot = view;
     }
     return qobject_cast<HostCountDownView *>(slot.data());
 }
 
-HostCountDownStartView *MeetingViewController::hostCountStartView()
+HostCountDownStartView *MeetingCountDowns::hostCountStartView()
 {
-    QPointer<QWidget> &slot = m_panels->state().hostCountStartViewStorage;
+    QPointer<QWidget> &slot = m_state.hostCountStartView;
     if (!slot) {
         auto *view = new HostCountDownStartView();
         view->setGeometry(0, 0, HostCountDownStartView::kWidth, HostCountDownStartView::kHeight);
-        QPointer<MeetingViewController> weak(this);
+        QPointer<MeetingCountDowns> weak(this);
         // The natural end asks nothing of the service: the setter comes back at 05:00.
         view->endActionBlock = [weak](HostCountDownStartView *running) {
             if (!weak)
@@ -146,51 +158,52 @@ HostCountDownStartView *MeetingViewController::hostCountStartView()
             const QPoint corner = running->mapToGlobal(QPoint(running->width(), running->height()));
             alert->showAtOrigin(QPoint(corner.x(), corner.y() - alert->preferredSize().height()));
         };
-        m_panels->keepView(view);
+        m_panels.keepView(view);
         slot = view;
     }
     return qobject_cast<HostCountDownStartView *>(slot.data());
 }
 
-RespondCountDownView *MeetingViewController::respondCountDownView()
+RespondCountDownView *MeetingCountDowns::respondCountDownView()
 {
-    QPointer<QWidget> &slot = m_panels->state().respondCountDownViewStorage;
+    QPointer<QWidget> &slot = m_state.respondCountDownView;
     if (!slot) {
         auto *view = new RespondCountDownView();
         // Just under the top bar, where the window shows it.
-        const int top = ui->topView ? ui->topView->height() : 0;
+        const int top = m_ui.topView ? m_ui.topView->height() : 0;
         view->setGeometry(10, top + 10, RespondCountDownView::kWidth, RespondCountDownView::kHeight);
-        m_panels->keepView(view);
+        m_panels.keepView(view);
         slot = view;
     }
     return qobject_cast<RespondCountDownView *>(slot.data());
 }
 
-int MeetingViewController::countDownTop()
+int MeetingCountDowns::countDownTop() const
 {
     // 10 points under the top bar, in the middle view.
-    QWidget *middle = ui->middleView;
-    if (!middle || !ui->topView)
+    QWidget *middle = m_ui.middleView;
+    QWidget *view = m_window.view();
+    if (!middle || !m_ui.topView || !view)
         return 10;
-    const QPoint barBottom = ui->topView->mapTo(view(), QPoint(0, ui->topView->height()));
-    return middle->mapFrom(view(), barBottom).y() + 10;
+    const QPoint barBottom = m_ui.topView->mapTo(view, QPoint(0, m_ui.topView->height()));
+    return middle->mapFrom(view, barBottom).y() + 10;
 }
 
-void MeetingViewController::startHostCountDown(int minutes, int seconds)
+void MeetingCountDowns::startHostCountDown(int minutes, int seconds)
 {
     VeskMeetingManager *manager = MeetingCurrent::manager();
     VeskAppAgent *agent = VeskAppAgent::existingInstance();
-    if (!manager || !agent || m_lifetime.meetingEnded)
+    if (!manager || !agent || m_window.meetingEnded())
         return;
     if (manager->respondCoundownRuning()) {
         VeskToast::showToast(kAlreadyRunning);
         return;
     }
     VeskToast::showLoadingToast(QString());
-    QPointer<MeetingViewController> weak(this);
+    QPointer<MeetingCountDowns> weak(this);
     agent->hostStartnewCountDownWith(this, (qint64(minutes) * 60 + seconds) * 1000, [weak](const KVMResponse &reply) {
         VeskToast::dismissLoadingToast();
-        if (!weak || weak->m_lifetime.meetingEnded)
+        if (!weak || weak->m_window.meetingEnded())
             return;
         if (!reply.successed) {
             showFailure(reply);
@@ -200,7 +213,7 @@ void MeetingViewController::startHostCountDown(int minutes, int seconds)
         if (!agent)
             return;
         agent->requstCountDownInfoCompletionBlock(weak, [weak](const KVMResponse &info) {
-            if (!weak || weak->m_lifetime.meetingEnded)
+            if (!weak || weak->m_window.meetingEnded())
                 return;
             if (!info.successed)
                 showFailure(info);
@@ -211,9 +224,9 @@ void MeetingViewController::startHostCountDown(int minutes, int seconds)
     });
 }
 
-void MeetingViewController::showHostCountStartView(qint64 seconds)
+void MeetingCountDowns::showHostCountStartView(qint64 seconds)
 {
-    QWidget *middle = ui->middleView;
+    QWidget *middle = m_ui.middleView;
     if (!middle)
         return;
     HostCountDownStartView *running = hostCountStartView();
@@ -223,20 +236,20 @@ void MeetingViewController::showHostCountStartView(qint64 seconds)
     running->raise();
     running->startCountDownWith(seconds);
     HostCountDownView *setter = hostCountDownView();
-    takeOffScreen(setter, *m_panels);
+    takeOffScreen(setter, m_panels);
     setter->startCountDownWith(seconds);
 }
 
-void MeetingViewController::stopHostCountDown(bool closing)
+void MeetingCountDowns::stopHostCountDown(bool closing)
 {
     VeskAppAgent *agent = VeskAppAgent::existingInstance();
-    if (!agent || m_lifetime.meetingEnded)
+    if (!agent || m_window.meetingEnded())
         return;
     VeskToast::showLoadingToast(QString());
-    QPointer<MeetingViewController> weak(this);
+    QPointer<MeetingCountDowns> weak(this);
     agent->hostTerminalCountDownCompletionBlock(this, [weak, closing](const KVMResponse &reply) {
         VeskToast::dismissLoadingToast();
-        if (!weak || weak->m_lifetime.meetingEnded)
+        if (!weak || weak->m_window.meetingEnded())
             return;
         if (!reply.successed) {
             showFailure(reply);
@@ -247,32 +260,31 @@ void MeetingViewController::stopHostCountDown(bool closing)
         PanelViews::removeFromSuperview(running);
         weak->hostCountDownView()->stopCountDown();
         if (closing) {
-            weak->resetItem(nullptr);
-            weak->applicationStateRecover(ApplicationView::CountDownTile);
+            weak->m_window.countDownClosed();
         } else {
             weak->showHostCountDownView();
         }
     });
 }
 
-void MeetingViewController::countDownComming()
+void MeetingCountDowns::countDownComming()
 {
     VeskAppAgent *agent = VeskAppAgent::existingInstance();
-    if (!agent || m_lifetime.meetingEnded)
+    if (!agent || m_window.meetingEnded())
         return;
-    QPointer<MeetingViewController> weak(this);
+    QPointer<MeetingCountDowns> weak(this);
     agent->requstCountDownInfoCompletionBlock(this, [weak](const KVMResponse &reply) {
         const std::optional<qint64> left = remainingMs(reply);
         if (!weak || !left)
             return;
         MainQueue::async(weak.data(), [weak, ms = *left] {
-            if (weak && !weak->m_lifetime.meetingEnded)
+            if (weak && !weak->m_window.meetingEnded())
                 weak->showRespondCountDown(ms);
         });
     });
 }
 
-void MeetingViewController::showRespondCountDown(qint64 ms)
+void MeetingCountDowns::showRespondCountDown(qint64 ms)
 {
     VeskMeetingManager *manager = MeetingCurrent::manager();
     RespondCountDownView *display = respondCountDownView();
@@ -282,7 +294,7 @@ void MeetingViewController::showRespondCountDown(qint64 ms)
         PanelViews::removeFromSuperview(display);
         return;
     }
-    QWidget *middle = ui->middleView;
+    QWidget *middle = m_ui.middleView;
     if (!middle)
         return;
     if (!display->parentWidget()) {
@@ -296,16 +308,15 @@ void MeetingViewController::showRespondCountDown(qint64 ms)
         manager->setRespondCoundownRuning(true);
 }
 
-void MeetingViewController::countDownViewHadEnd()
+void MeetingCountDowns::countDownViewHadEnd()
 {
-    auto &state = m_panels->state();
-    if (auto *display = qobject_cast<RespondCountDownView *>(state.respondCountDownViewStorage.data()))
+    if (auto *display = qobject_cast<RespondCountDownView *>(m_state.respondCountDownView.data()))
         display->stopCountDown();
-    auto *setter = qobject_cast<HostCountDownView *>(state.hostCountDownViewStorage.data());
+    auto *setter = qobject_cast<HostCountDownView *>(m_state.hostCountDownView.data());
     if (setter && setter->parentWidget())
         setter->stopCountDown();
     // The host's running view stays where it is, at 00:00.
-    auto *running = qobject_cast<HostCountDownStartView *>(state.hostCountStartViewStorage.data());
+    auto *running = qobject_cast<HostCountDownStartView *>(m_state.hostCountStartView.data());
     if (running && (running->parentWidget() || running->isRunning()))
         running->stopCountDown();
     if (VeskMeetingManager *manager = MeetingCurrent::manager())
@@ -314,13 +325,4 @@ void MeetingViewController::countDownViewHadEnd()
     // owns the request, so a window closing as the user leaves does not cancel it.
     if (VeskAppAgent *agent = VeskAppAgent::existingInstance())
         agent->hostTerminalCountDownCompletionBlock(nullptr, [](const KVMResponse &) {});
-}
-
-void MeetingViewController::ringringDisplay()
-{
-    const int mode = m_sharing->state().fileShareMode;
-    if (mode == 1 || mode == 2)
-        reloadVerticalShowCollectionView();
-    else
-        reloadVideoCollectionView();
 }

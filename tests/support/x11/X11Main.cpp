@@ -1,6 +1,6 @@
-// The tests that need a window manager: one Xvfb with openbox per process, on the xcb platform.
-// Without Xvfb or openbox the tests skip (X11Tests::unavailable() says why); listing the tests
-// starts nothing.
+// The main of the tests that need a real X server with a window manager: one Xvfb with openbox
+// per process, on the xcb platform. Without Xvfb or openbox the tests skip (X11Tests::unavailable()
+// says why); listing the tests starts nothing.
 #include "TestEnvironment.h"
 #include "X11Session.h"
 #include "X11Tests.h"

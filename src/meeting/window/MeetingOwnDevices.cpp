@@ -1,15 +1,11 @@
-// Own microphone, camera and speaker; host control of them; device pop-ups and floating windows.
+#include "meeting/window/MeetingOwnDevices.h"
 
-#include "meeting/window/MeetingViewController.h"
+#include "meeting/window/MeetingViewControllerUi.h"
 #include "uikit/KVDataText.h"
 
 #include "agent/OmbrelManager.h"
 #include "agent/VeskAppAgent.h"
 #include "agent/VeskMeetingManager.h"
-#include "agent/engine/KRTCEngineOC.h"
-#include "agent/engine/KRTCTypes.h"
-#include "devices/views/KVAudioSelectView.h"
-#include "devices/views/KVCameraSelectView.h"
 #include "foundation/KVLogManager.h"
 #include "foundation/MainQueue.h"
 #include "foundation/RXEncrypt.h"
@@ -22,10 +18,7 @@
 #include "meeting/common/MeetingLog.h"
 #include "meeting/window/dispatch/MeetingDeviceCheck.h"
 #include "uikit/KVAlert.h"
-#include "uikit/KVPanelFocus.h"
-#include "uikit/KVWindow.h"
 #include "uikit/VeskButton.h"
-#include "uikit/VeskCategories.h"
 #include "uikit/VeskMeetingToast.h"
 #include "uikit/VeskToast.h"
 
@@ -74,7 +67,7 @@ void openSettingsPane(const char *what)
 struct OwnDevice {
     const QString &banned;
     bool MeetingInfoModel::*roomAllows;
-    void (MeetingViewController::*setOn)(bool);
+    void (MeetingOwnDevices::*setOn)(bool);
     void (VeskMeetingManager::*stop)();
     QPointer<MeetingBottomButton> Ui::MeetingViewController::*button;
     const QString &closedTip;
@@ -87,7 +80,7 @@ struct OwnDevice {
 
 const OwnDevice kMicrophone{Rules::kMicBanned,
                             &MeetingInfoModel::micAllowStatus,
-                            &MeetingViewController::setIsMicOn,
+                            &MeetingOwnDevices::setIsMicOn,
                             &VeskMeetingManager::stopMicrophone,
                             &Ui::MeetingViewController::microphoneBtn,
                             Rules::kMicClosedTip,
@@ -99,7 +92,7 @@ const OwnDevice kMicrophone{Rules::kMicBanned,
 
 const OwnDevice kCamera{Rules::kCameraBanned,
                         &MeetingInfoModel::cameraAllowStatus,
-                        &MeetingViewController::setIsCameraOn,
+                        &MeetingOwnDevices::setIsCameraOn,
                         &VeskMeetingManager::stopCamera,
                         &Ui::MeetingViewController::cameraBtn,
                         Rules::kCameraClosed,
@@ -122,149 +115,168 @@ bool refusedByBan(const OwnDevice &device, VeskButton *sender, bool on)
     return true;
 }
 
-void switchOff(MeetingViewController *c, const OwnDevice &device)
+// The devices with the window they are shown in.
+struct Devices {
+    MeetingOwnDevices &own;
+    Ui::MeetingViewController &ui;
+    QWidget *view; // nullptr before the window's view is loaded
+};
+
+void switchOff(const Devices &c, const OwnDevice &device)
 {
-    (c->*device.setOn)(false);
-    if (c->isViewLoaded())
-        VeskMeetingToast::showNomalTip(c->view(), device.closedTip);
+    (c.own.*device.setOn)(false);
+    if (c.view)
+        VeskMeetingToast::showNomalTip(c.view, device.closedTip);
     if (VeskMeetingManager *manager = MeetingCurrent::manager())
         (manager->*device.stop)();
-    if (MeetingBottomButton *button = (*c->ui).*device.button)
+    if (MeetingBottomButton *button = c.ui.*device.button)
         button->setState(0);
 }
 
 // Nothing opened: the device is off and both its buttons go back.
-void switchBack(MeetingViewController *c, const OwnDevice &device, VeskButton *sender)
+void switchBack(const Devices &c, const OwnDevice &device, VeskButton *sender)
 {
-    (c->*device.setOn)(false);
-    setBack(sender, (*c->ui).*device.button);
+    (c.own.*device.setOn)(false);
+    setBack(sender, c.ui.*device.button);
 }
 
-void showDeniedAlert(MeetingViewController *c, const OwnDevice &device, const QString &message)
+void showDeniedAlert(const Devices &c, const OwnDevice &device, const QString &message)
 {
     KVAlert *alert = KVAlert::alertWithTitle(device.deniedTitle, message, Rules::kCancel, Rules::kGoToSettings,
                                              KVAlert::Action(), [pane = device.pane] { openSettingsPane(pane); });
     alert->setObjectName(QString::fromLatin1(device.deniedAlertName));
-    alert->showInCenterOfWindow(c->window());
+    alert->showInCenterOfWindow(c.view ? c.view->window() : nullptr);
 }
 
 // A device check that did not pass: no device (1) or no access (any other result).
-void checkFailed(MeetingViewController *c, const OwnDevice &device, qint64 result, VeskButton *sender)
+void checkFailed(const Devices &c, const OwnDevice &device, qint64 result, VeskButton *sender)
 {
     switchBack(c, device, sender);
     if (result != 1) {
         showDeniedAlert(c, device, device.deniedMessage);
         return;
     }
-    if (c->isViewLoaded())
-        VeskMeetingToast::showErrorTip(c->view(), device.noDevice);
+    if (c.view)
+        VeskMeetingToast::showErrorTip(c.view, device.noDevice);
 }
 
 } // namespace
 
+MeetingOwnDevices::MeetingOwnDevices(Ui::MeetingViewController &ui, WindowCalls window, QObject *parent)
+    : QObject(parent), m_ui(ui), m_window(std::move(window))
+{
+}
+
+void MeetingOwnDevices::setIsMicOn(bool on)
+{
+    m_state.isMicOn = on;
+    if (m_ui.microphoneBtn)
+        m_ui.microphoneBtn->setState(on ? 1 : 0);
+}
+
 // ---- Tool-bar buttons -----------------------------------------------------------------------------
 
-void MeetingViewController::openOrCloseMicrophone(VeskButton *sender)
+void MeetingOwnDevices::openOrCloseMicrophone(VeskButton *sender)
 {
     const bool on = sender && sender->state() == 1;
     if (refusedByBan(kMicrophone, sender, on))
         return;
     if (!on) {
-        switchOff(this, kMicrophone);
+        switchOff(Devices{*this, m_ui, m_window.view()}, kMicrophone);
         return;
     }
     // Outside the room the manager opens nothing, so nothing may look or be reported open.
-    if (m_lifetime.stateMeeting != VeskMeetingManager::StateInRoom || !MeetingCurrent::manager()) {
-        switchBack(this, kMicrophone, sender);
+    if (m_window.stateMeeting() != VeskMeetingManager::StateInRoom || !MeetingCurrent::manager()) {
+        switchBack(Devices{*this, m_ui, m_window.view()}, kMicrophone, sender);
         return;
     }
-    m_devices.micOpenChecking = true;
-    QPointer<MeetingViewController> weak(this);
+    m_state.micOpenChecking = true;
+    QPointer<MeetingOwnDevices> weak(this);
     QPointer<VeskButton> button(sender);
     MeetingDeviceCheck::checkMicrophone([weak, button](qint64 result) {
         if (!weak)
             return;
-        MeetingViewController *self = weak;
-        self->m_devices.micOpenChecking = false;
-        if (self->m_lifetime.meetingEnded)
+        MeetingOwnDevices *self = weak;
+        self->m_state.micOpenChecking = false;
+        if (self->m_window.meetingEnded())
             return;
         if (result != 0) {
-            checkFailed(self, kMicrophone, result, button);
+            checkFailed(Devices{*self, self->m_ui, self->m_window.view()}, kMicrophone, result, button);
             return;
         }
         VeskMeetingManager *manager = MeetingCurrent::manager();
         // Switched off again meanwhile, or left the room: nothing to open.
         if ((button && button->state() == 0) || !manager ||
-            self->m_lifetime.stateMeeting != VeskMeetingManager::StateInRoom) {
-            switchBack(self, kMicrophone, button);
+            self->m_window.stateMeeting() != VeskMeetingManager::StateInRoom) {
+            switchBack(Devices{*self, self->m_ui, self->m_window.view()}, kMicrophone, button);
             return;
         }
         // A close of every microphone that came while joining wins over the open.
-        if (self->m_devices.tempIsMicOn) {
-            self->m_devices.tempIsMicOn = false;
-            self->m_devices.temControlData = MeetingControlData();
-            switchBack(self, kMicrophone, button);
+        if (self->m_state.tempIsMicOn) {
+            self->m_state.tempIsMicOn = false;
+            self->m_state.temControlData = MeetingControlData();
+            switchBack(Devices{*self, self->m_ui, self->m_window.view()}, kMicrophone, button);
             VeskToast::showToastInMeeting(Rules::kAllMicsClosed);
             return;
         }
         manager->startMicrophone();
         if (!manager->micDidOpen()) {
             qCWarning(lcMeeting) << "microphone did not open";
-            switchBack(self, kMicrophone, button);
+            switchBack(Devices{*self, self->m_ui, self->m_window.view()}, kMicrophone, button);
             return;
         }
         self->setIsMicOn(true);
-        if (self->isViewLoaded())
-            VeskMeetingToast::showNomalTip(self->view(), Rules::kMicOpened);
+        if (QWidget *view = self->m_window.view())
+            VeskMeetingToast::showNomalTip(view, Rules::kMicOpened);
         self->reportMicStatus(true);
-        if (self->ui->microphoneBtn)
-            self->ui->microphoneBtn->setState(1);
+        if (self->m_ui.microphoneBtn)
+            self->m_ui.microphoneBtn->setState(1);
     });
 }
 
-void MeetingViewController::openOrCloseCamera(VeskButton *sender)
+void MeetingOwnDevices::openOrCloseCamera(VeskButton *sender)
 {
     const bool on = sender && sender->state() == 1;
     if (refusedByBan(kCamera, sender, on))
         return;
     if (!on) {
-        switchOff(this, kCamera);
+        switchOff(Devices{*this, m_ui, m_window.view()}, kCamera);
         return;
     }
-    QPointer<MeetingViewController> weak(this);
+    QPointer<MeetingOwnDevices> weak(this);
     QPointer<VeskButton> button(sender);
     MeetingDeviceCheck::checkCamera([weak, button](qint64 result) {
-        if (!weak || weak->m_lifetime.meetingEnded)
+        if (!weak || weak->m_window.meetingEnded())
             return;
-        MeetingViewController *self = weak;
+        MeetingOwnDevices *self = weak;
         if (result != 0) {
-            checkFailed(self, kCamera, result, button);
+            checkFailed(Devices{*self, self->m_ui, self->m_window.view()}, kCamera, result, button);
             return;
         }
         if (button && button->state() == 0)
             return;
         self->setIsCameraOn(true);
-        if (self->isViewLoaded())
-            VeskMeetingToast::showNomalTip(self->view(), Rules::kCameraOpened);
+        if (QWidget *view = self->m_window.view())
+            VeskMeetingToast::showNomalTip(view, Rules::kCameraOpened);
         if (VeskMeetingManager *manager = MeetingCurrent::manager())
             manager->startCamera();
-        if (self->ui->cameraBtn)
-            self->ui->cameraBtn->setState(1);
+        if (self->m_ui.cameraBtn)
+            self->m_ui.cameraBtn->setState(1);
     });
 }
 
-void MeetingViewController::openOrCloseSpeaker(VeskButton *sender)
+void MeetingOwnDevices::openOrCloseSpeaker(VeskButton *sender)
 {
     const bool on = sender && sender->state() == 1;
-    if (isViewLoaded())
-        VeskMeetingToast::showNomalTip(view(), on ? Rules::kSpeakerOn : Rules::kSpeakerOff);
+    if (QWidget *view = m_window.view())
+        VeskMeetingToast::showNomalTip(view, on ? Rules::kSpeakerOn : Rules::kSpeakerOff);
     if (VeskMeetingManager *manager = MeetingCurrent::manager())
         manager->enableSpeaker(on);
 }
 
 // ---- Applying a new microphone state ---------------------------------------------------------------
 
-void MeetingViewController::micphoneChange()
+void MeetingOwnDevices::micphoneChange()
 {
     if (isMicOn()) {
         openMicOperation();
@@ -276,42 +288,42 @@ void MeetingViewController::micphoneChange()
         manager->stopMicrophone();
     OmbrelManager::sharedInstance().setEndMicDate(QDateTime::currentDateTime());
     OmbrelManager::sharedInstance().uploadOmbrelMicOpenTime();
-    QPointer<MeetingViewController> weak(this);
+    QPointer<MeetingOwnDevices> weak(this);
     // A newer report meanwhile (the microphone opened again) is the true one: this one is dropped.
-    const quint64 serial = ++m_devices.micReportSerial;
+    const quint64 serial = ++m_state.micReportSerial;
     KVTimer::singleShot(this, kMicOffReport, [weak, serial] {
-        if (weak && !weak->m_lifetime.meetingEnded && weak->m_devices.micReportSerial == serial)
+        if (weak && !weak->m_window.meetingEnded() && weak->m_state.micReportSerial == serial)
             weak->reportMicStatus(false);
     });
     uploadRecord(QStringLiteral("closeMic"), start, true);
 }
 
-void MeetingViewController::openMicOperation()
+void MeetingOwnDevices::openMicOperation()
 {
     const QDateTime start = QDateTime::currentDateTime();
-    m_devices.micOpenChecking = true;
-    QPointer<MeetingViewController> weak(this);
+    m_state.micOpenChecking = true;
+    QPointer<MeetingOwnDevices> weak(this);
     MeetingDeviceCheck::checkMicrophone([weak, start](qint64 result) {
         if (!weak)
             return;
-        MeetingViewController *self = weak;
-        self->m_devices.micOpenChecking = false;
-        if (self->m_lifetime.meetingEnded)
+        MeetingOwnDevices *self = weak;
+        self->m_state.micOpenChecking = false;
+        if (self->m_window.meetingEnded())
             return;
         VeskMeetingManager *manager = MeetingCurrent::manager();
         if (result == 0) {
-            if (!manager || self->m_lifetime.stateMeeting != VeskMeetingManager::StateInRoom || !self->isMicOn()) {
+            if (!manager || self->m_window.stateMeeting() != VeskMeetingManager::StateInRoom || !self->isMicOn()) {
                 self->setIsMicOn(false);
                 return;
             }
-            if (self->m_devices.tempIsMicOn) {
+            if (self->m_state.tempIsMicOn) {
                 self->applyHeldHostControl();
                 return;
             }
             manager->setOpenMicStatusExc(false);
             manager->syncStartMicrophone();
             KVTimer::singleShot(self, kMicOpenConfirmation, [weak, start] {
-                if (!weak || weak->m_lifetime.meetingEnded)
+                if (!weak || weak->m_window.meetingEnded())
                     return;
                 weak->confirmMicOpened();
                 if (weak->isMicOn())
@@ -323,8 +335,8 @@ void MeetingViewController::openMicOperation()
         }
         self->setIsMicOn(false);
         if (result == 1) {
-            if (self->isViewLoaded())
-                VeskMeetingToast::showErrorTip(self->view(), Rules::kNoMicrophone);
+            if (QWidget *view = self->m_window.view())
+                VeskMeetingToast::showErrorTip(view, Rules::kNoMicrophone);
             uploadRecord(QStringLiteral("openMic"), start, false, Rules::kNoMicrophone);
             KVLogManager::sharedInstance().logInfo(QStringLiteral("开麦失败"), QStringLiteral("ERROR"),
                                                    {QStringLiteral("失败"), QStringLiteral("未检测到可用的麦克风")});
@@ -333,19 +345,20 @@ void MeetingViewController::openMicOperation()
         uploadRecord(QStringLiteral("openMic"), start, false, Rules::kMicDeniedOperationMessage);
         KVLogManager::sharedInstance().logInfo(QStringLiteral("开麦失败"), QStringLiteral("ERROR"),
                                                {QStringLiteral("失败"), Rules::kMicDeniedOperationMessage});
-        showDeniedAlert(self, kMicrophone, Rules::kMicDeniedOperationMessage);
+        showDeniedAlert(Devices{*self, self->m_ui, self->m_window.view()}, kMicrophone,
+                        Rules::kMicDeniedOperationMessage);
     });
 }
 
-void MeetingViewController::reportMicStatus(bool on)
+void MeetingOwnDevices::reportMicStatus(bool on)
 {
-    ++m_devices.micReportSerial;
+    ++m_state.micReportSerial;
     reportOwnDevices(this, QString(), on ? QStringLiteral("1") : QStringLiteral("0"));
 }
 
 // The confirmation 0.8 s after a quiet open: the members and the service learn of it only when
 // the microphone really is open and the service did not refuse one more.
-void MeetingViewController::confirmMicOpened()
+void MeetingOwnDevices::confirmMicOpened()
 {
     VeskMeetingManager *manager = MeetingCurrent::manager();
     if (!manager || !isMicOn())
@@ -364,18 +377,18 @@ void MeetingViewController::confirmMicOpened()
 
 // ---- Host control ------------------------------------------------------------------------------------
 
-void MeetingViewController::controlMicWithData(const MeetingControlData &data)
+void MeetingOwnDevices::controlMicWithData(const MeetingControlData &data)
 {
     VeskMeetingManager *manager = MeetingCurrent::manager();
     Rules::MicState state;
     state.isMicOn = isMicOn();
     state.micDidOpen = manager && manager->micDidOpen();
-    state.stateMeeting = m_lifetime.stateMeeting;
-    state.alertShow = m_devices.alertShow;
+    state.stateMeeting = m_window.stateMeeting();
+    state.alertShow = m_state.alertShow;
     switch (Rules::micAction(data, MeetingCurrent::me(), state)) {
     case Rules::MicAction::HoldUntilInRoom:
-        m_devices.tempIsMicOn = true;
-        m_devices.temControlData = data;
+        m_state.tempIsMicOn = true;
+        m_state.temControlData = data;
         break;
     case Rules::MicAction::CloseAll:
         closeAllMicsByHost();
@@ -391,28 +404,28 @@ void MeetingViewController::controlMicWithData(const MeetingControlData &data)
     }
 }
 
-void MeetingViewController::applyHeldHostControl()
+void MeetingOwnDevices::applyHeldHostControl()
 {
-    if (!m_devices.tempIsMicOn)
+    if (!m_state.tempIsMicOn)
         return;
     // One turn later, so the join steps of the same state change have started their open.
-    QPointer<MeetingViewController> weak(this);
+    QPointer<MeetingOwnDevices> weak(this);
     MainQueue::async(this, [weak] {
-        if (!weak || !weak->m_devices.tempIsMicOn || weak->m_lifetime.meetingEnded ||
-            weak->m_lifetime.stateMeeting != VeskMeetingManager::StateInRoom)
+        if (!weak || !weak->m_state.tempIsMicOn || weak->m_window.meetingEnded() ||
+            weak->m_window.stateMeeting() != VeskMeetingManager::StateInRoom)
             return;
         // An open under way applies it when its check answers.
-        if (weak->m_devices.micOpenChecking)
+        if (weak->m_state.micOpenChecking)
             return;
-        weak->m_devices.tempIsMicOn = false;
-        weak->m_devices.temControlData = MeetingControlData();
+        weak->m_state.tempIsMicOn = false;
+        weak->m_state.temControlData = MeetingControlData();
         VeskMeetingManager *manager = MeetingCurrent::manager();
         if (weak->isMicOn() || (manager && manager->micDidOpen()))
             weak->closeAllMicsByHost();
     });
 }
 
-void MeetingViewController::closeAllMicsByHost()
+void MeetingOwnDevices::closeAllMicsByHost()
 {
     setIsMicOn(false);
     micphoneChange();
@@ -423,10 +436,10 @@ void MeetingViewController::closeAllMicsByHost()
         {RXEncrypt::aes128ecbEncrypt(me.phoneNumber), me.userName, QStringLiteral("成功")});
 }
 
-void MeetingViewController::closeMyMicByHost(const MeetingControlData &data)
+void MeetingOwnDevices::closeMyMicByHost(const MeetingControlData &data)
 {
     const QDateTime start = QDateTime::currentDateTime();
-    m_devices.tempIsMicOn = false;
+    m_state.tempIsMicOn = false;
     setIsMicOn(false);
     VeskToast::showToastInMeeting(data.sender == Rules::kServerSender ? Rules::kMicForbidden : Rules::kMicClosed);
     if (VeskMeetingManager *manager = MeetingCurrent::manager())
@@ -437,18 +450,18 @@ void MeetingViewController::closeMyMicByHost(const MeetingControlData &data)
     reportMicStatus(false);
 }
 
-void MeetingViewController::showMicOpenRequest(const MeetingControlData &data)
+void MeetingOwnDevices::showMicOpenRequest(const MeetingControlData &data)
 {
-    if (m_devices.alertShow)
+    if (m_state.alertShow)
         return;
     VeskMeetingManager *manager = MeetingCurrent::manager();
     const auto room = manager ? manager->roomInfo() : nullptr;
     const QString name = Rules::requesterName(data, room ? room->creatorId : QString());
-    QPointer<MeetingViewController> weak(this);
+    QPointer<MeetingOwnDevices> weak(this);
     auto refuse = [weak, data] {
         if (!weak)
             return;
-        weak->m_devices.alertShow = false;
+        weak->m_state.alertShow = false;
         MeetingControlData reply;
         reply.peerId = data.sender;
         if (VeskMeetingManager *manager = MeetingCurrent::manager())
@@ -465,24 +478,25 @@ void MeetingViewController::showMicOpenRequest(const MeetingControlData &data)
         const QDateTime start = QDateTime::currentDateTime();
         weak->setIsMicOn(data.switchStatus != 0);
         weak->micphoneChange();
-        weak->m_devices.alertShow = false;
+        weak->m_state.alertShow = false;
         uploadRecord(QStringLiteral("receiveImOpenMic"), start, true, QString(), data.peerId);
     };
     KVAlert *alert = KVAlert::alertWithMessage(Rules::kOpenRequest.arg(KVDataText::isolated(name)), Rules::kDontOpen,
                                                Rules::kOpen, refuse, accept);
     alert->setObjectName(QStringLiteral("micOpenRequestAlert"));
-    m_devices.micOpenRequestAlert = alert;
-    m_devices.alertShow = true;
-    alert->showInCenterOfWindow(window());
+    m_state.micOpenRequestAlert = alert;
+    m_state.alertShow = true;
+    QWidget *view = m_window.view();
+    alert->showInCenterOfWindow(view ? view->window() : nullptr);
 }
 
-void MeetingViewController::controlCameraWithData(const MeetingControlData &data)
+void MeetingOwnDevices::controlCameraWithData(const MeetingControlData &data)
 {
     VeskMeetingManager *manager = MeetingCurrent::manager();
     Rules::CameraState state;
     state.isCameraOn = isCameraOn();
     state.currentCameraOn = manager && manager->currentCameraOn();
-    state.stateMeeting = m_lifetime.stateMeeting;
+    state.stateMeeting = m_window.stateMeeting();
     switch (Rules::cameraAction(data, MeetingCurrent::me(), state)) {
     case Rules::CameraAction::CloseAll:
         setIsCameraOn(false);
@@ -501,281 +515,43 @@ void MeetingViewController::controlCameraWithData(const MeetingControlData &data
     }
 }
 
-void MeetingViewController::justCloseCamera()
+void MeetingOwnDevices::justCloseCamera()
 {
     VeskToast::showLoadingToast(QString());
     if (VeskMeetingManager *manager = MeetingCurrent::manager())
         manager->stopCamera();
     VeskToast::dismissLoadingToast();
     VeskToast::showToastInMeeting(Rules::kCameraClosed);
-    if (ui->cameraBtn)
-        ui->cameraBtn->setState(0);
+    if (m_ui.cameraBtn)
+        m_ui.cameraBtn->setState(0);
     setIsCameraOn(false);
     reportOwnDevices(this, QStringLiteral("0"), QString());
 }
 
-void MeetingViewController::handleAllowAllowOpenMic(const MeetingControlData &data)
+void MeetingOwnDevices::handleAllowAllowOpenMic(const MeetingControlData &data)
 {
     changeUIBaseAllowOpenMic(data.switchStatus != 0);
 }
 
-void MeetingViewController::handleAllowAllowOpenCamera(const MeetingControlData &data)
+void MeetingOwnDevices::handleAllowAllowOpenCamera(const MeetingControlData &data)
 {
     changeUIBaseAllowOpenCamera(data.switchStatus != 0);
 }
 
-void MeetingViewController::changeUIBaseAllowOpenMic(bool allow)
+void MeetingOwnDevices::changeUIBaseAllowOpenMic(bool allow)
 {
     VeskMeetingManager *manager = MeetingCurrent::manager();
     if (const auto room = manager ? manager->roomInfo() : nullptr)
         room->micAllowStatus = allow;
     if (manager && manager->asssitantHost())
-        memberListUpdateAllowOpenMicStatusDisplay(allow);
+        m_window.allowOpenMicChanged(allow);
 }
 
-void MeetingViewController::changeUIBaseAllowOpenCamera(bool allow)
+void MeetingOwnDevices::changeUIBaseAllowOpenCamera(bool allow)
 {
     VeskMeetingManager *manager = MeetingCurrent::manager();
     if (const auto room = manager ? manager->roomInfo() : nullptr)
         room->cameraAllowStatus = allow;
     if (MeetingCurrent::me().privileged())
-        memberListUpdateIsOrNotAllowOpenCameraStatusDisplay();
-}
-
-// ---- Device pop-ups and panel windows ----------------------------------------------------------------
-
-namespace {
-
-constexpr QSize kCameraPopUpSize = KVCameraSelectView::kSize;
-constexpr QSize kAudioPopUpSize = KVAudioSelectView::kSize;
-// Pop-ups in the meeting window end this far above its bottom, clear of the tool bar.
-constexpr int kPopUpBottomGap = 100;
-// Pop-ups of the share tool bar hang this far under their button.
-constexpr double kUnderShareToolBar = 66;
-
-void setOff(VeskButton *button)
-{
-    if (button)
-        button->setState(0);
-}
-
-// A pop-up's settings link: its button goes off, the pop-up (or, from the share tool bar, its
-// floating window) closes, and the settings page opens on the device's tab.
-std::function<void()> settingsLink(MeetingViewController *page, VeskButton *button, bool inWindow,
-                                   void (MeetingViewController::*hidePopUp)(), int tab)
-{
-    QPointer<MeetingViewController> weak(page);
-    QPointer<VeskButton> guarded(button);
-    return [weak, guarded, inWindow, hidePopUp, tab] {
-        if (!weak)
-            return;
-        setOff(guarded);
-        if (inWindow)
-            (weak.data()->*hidePopUp)();
-        else
-            weak->hideSelectWindow();
-        weak->showSettingPage(tab);
-    };
-}
-
-void switchEngineDevice(int kind, const QString &name)
-{
-    VeskMeetingManager *manager = MeetingCurrent::manager();
-    if (KRTCEngineOC *engine = manager ? manager->engine() : nullptr)
-        engine->switchDevice(kind, name);
-}
-
-// Centred on the button, its bottom kPopUpBottomGap above the view's bottom.
-void placeAboveToolBar(QWidget *popUp, QWidget *view, QWidget *button, QSize size)
-{
-    const int centre = button->mapTo(view, QPoint(button->width() / 2, 0)).x();
-    popUp->setParent(view);
-    popUp->setGeometry(centre - size.width() / 2, view->height() - kPopUpBottomGap - size.height(), size.width(),
-                       size.height());
-    popUp->show();
-    popUp->raise();
-}
-
-} // namespace
-
-void MeetingViewController::selectCamera(VeskButton *sender)
-{
-    if (!sender)
-        return;
-    const bool on = sender->state() == 1;
-    const bool inWindow = sender == ui->selectCameraBtn;
-    setOff(ui->selectMicrophoneBtn);
-    setOff(ui->selectSpeakerBtn);
-    if (!on) {
-        setOff(ui->selectCameraBtn);
-        if (inWindow)
-            hideVideoSelectView();
-        else
-            hideSelectWindow();
-        return;
-    }
-    if (inWindow) {
-        hideSettingPage();
-        hideAudioSelectView();
-        hideVideoSelectView();
-    } else {
-        hideSelectWindow();
-    }
-    hideOtherOverViewsExceptView(nullptr);
-    // After the closes above, which turn the selectors off.
-    if (ui->selectCameraBtn)
-        ui->selectCameraBtn->setState(1);
-    sender->setState(1);
-
-    auto *popUp = vesk::loadViewFromNibWithName<KVCameraSelectView>(QStringLiteral("KVCameraSelectView"));
-    if (!popUp || !isViewLoaded()) {
-        delete popUp;
-        return;
-    }
-    popUp->onVideoDeviceChanged = [](KVCameraSelectView *view) {
-        const std::optional<KVVideoDevice> camera = view->model() ? view->model()->currentCamera() : std::nullopt;
-        switchEngineDevice(KRTCDeviceKind::Camera, camera ? camera->name : QString());
-    };
-    popUp->onSettingCamera = settingsLink(this, sender, inWindow, &MeetingViewController::hideVideoSelectView, 1);
-    popUp->setModel(VeskAppAgent::sharedInstance()->settingModel());
-    m_panels->state().videoSelectView = popUp;
-    if (inWindow)
-        placeAboveToolBar(popUp, view(), sender, kCameraPopUpSize);
-    else
-        showFloatingWindowAtView(sender, popUp, QSizeF(kCameraPopUpSize), 0, kUnderShareToolBar);
-    KVPanelFocus::openedBy(popUp, sender);
-}
-
-void MeetingViewController::selectMicrophone(VeskButton *sender)
-{
-    selectAudio(sender, false);
-}
-
-void MeetingViewController::selectSpeaker(VeskButton *sender)
-{
-    selectAudio(sender, true);
-}
-
-void MeetingViewController::selectAudio(VeskButton *sender, bool isSpeaker)
-{
-    if (!sender)
-        return;
-    const bool on = sender->state() == 1;
-    setOff(isSpeaker ? ui->selectMicrophoneBtn : ui->selectSpeakerBtn);
-    setOff(ui->selectCameraBtn);
-    if (on) {
-        showAudioSelectView(isSpeaker, sender);
-        sender->setState(1);
-        return;
-    }
-    if (sender == (isSpeaker ? ui->selectSpeakerBtn : ui->selectMicrophoneBtn))
-        hideAudioSelectView();
-    else
-        hideSelectWindow();
-}
-
-void MeetingViewController::showAudioSelectView(bool isSpeaker, VeskButton *button)
-{
-    const bool inWindow = button && (button == ui->selectSpeakerBtn || button == ui->selectMicrophoneBtn);
-    if (inWindow) {
-        hideSettingPage();
-        hideAudioSelectView();
-        hideVideoSelectView();
-    } else {
-        hideSelectWindow();
-    }
-    hideOtherOverViewsExceptView(m_panels->state().audioSelectView);
-
-    auto *popUp = vesk::loadViewFromNibWithName<KVAudioSelectView>(QStringLiteral("KVAudioSelectView"));
-    if (!popUp || !isViewLoaded()) {
-        delete popUp;
-        return;
-    }
-    popUp->setIsSpeaker(isSpeaker);
-    popUp->onDeviceChanged = [](KVAudioSelectView *view) {
-        MainSettingModel *model = view->model();
-        if (!model)
-            return;
-        const std::optional<KVAudioDevice> device =
-            view->isSpeaker() ? model->currentSpeaker() : model->currentMicphone();
-        // The entry without a name follows the system default: the engine already does.
-        if (!device || device->name.isEmpty())
-            return;
-        switchEngineDevice(view->isSpeaker() ? KRTCDeviceKind::Speaker : KRTCDeviceKind::Microphone, device->name);
-    };
-    popUp->onSettingAction = settingsLink(this, button, inWindow, &MeetingViewController::hideAudioSelectView, 2);
-    popUp->setModel(VeskAppAgent::sharedInstance()->settingModel());
-    m_panels->state().audioSelectView = popUp;
-    if (inWindow)
-        placeAboveToolBar(popUp, view(), button, kAudioPopUpSize);
-    else
-        showFloatingWindowAtView(button, popUp, QSizeF(kAudioPopUpSize), 0, kUnderShareToolBar);
-    KVPanelFocus::openedBy(popUp, button);
-}
-
-namespace {
-
-// A pop-up opened from the share tool bar sits alone in a floating window: no empty window stays.
-void closeFloatingHolder(QWidget *popUp)
-{
-    auto *floating = qobject_cast<KVWindow *>(popUp->window());
-    if (floating && floating->contentView() == popUp)
-        floating->close();
-}
-
-} // namespace
-
-void MeetingViewController::hideVideoSelectView()
-{
-    QPointer<QWidget> &popUp = m_panels->state().videoSelectView;
-    if (!popUp)
-        return;
-    if (auto *camera = qobject_cast<KVCameraSelectView *>(popUp))
-        camera->stopRunning();
-    closeFloatingHolder(popUp);
-    popUp->hide();
-    // Later: this may run inside one of the pop-up's own callbacks.
-    popUp->deleteLater();
-    popUp = nullptr;
-    if (ui->selectCameraBtn)
-        ui->selectCameraBtn->setState(0);
-}
-
-void MeetingViewController::hideAudioSelectView()
-{
-    QPointer<QWidget> &popUp = m_panels->state().audioSelectView;
-    if (!popUp)
-        return;
-    closeFloatingHolder(popUp);
-    popUp->hide();
-    popUp->deleteLater();
-    popUp = nullptr;
-    for (MeetingBottomButton *button : {ui->selectMicrophoneBtn.data(), ui->selectSpeakerBtn.data()}) {
-        if (button)
-            button->setState(0);
-    }
-}
-void MeetingViewController::hideSelectWindow()
-{
-    hideSettingPage();
-    // Both close the floating window holding their pop-up.
-    hideAudioSelectView();
-    hideVideoSelectView();
-}
-
-void MeetingViewController::showFloatingWindowAtView(QWidget *view, QWidget *contentView, const QSizeF &contentViewSize,
-                                                     double adjustX, double adjustY)
-{
-    m_panels->showFloatingWindowAtView(view, contentView, contentViewSize, adjustX, adjustY);
-}
-KVWindow *MeetingViewController::showFloatingWindowAtFrame(const QRect &frame, QWidget *contentView,
-                                                           const QSizeF &contentViewSize, double adjustX,
-                                                           double adjustY)
-{
-    return m_panels->showFloatingWindowAtFrame(frame, contentView, contentViewSize, adjustX, adjustY);
-}
-void MeetingViewController::placeWindowAtIndex(QWidget *window, QWidget *toTheLeftOfWindow, double adjustX,
-                                               double adjustY)
-{
-    m_panels->placeWindowAtIndex(window, toTheLeftOfWindow, adjustX, adjustY);
+        m_window.allowOpenCameraChanged();
 }
