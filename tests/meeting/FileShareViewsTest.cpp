@@ -120,7 +120,9 @@ TEST(FileShareRowTest, PermissionSwitchForHostsAndTheUploaderOnly)
 
 TEST(ShareMediaTileTest, OwnNameMarkedAndNameBarsCappedToTheTile)
 {
-    ShareMediaCollectionItem tile;
+    KRTCVideoView video;
+    auto owned = std::make_unique<ShareMediaCollectionItem>();
+    ShareMediaCollectionItem &tile = *owned;
     tile.resize(214, 120);
     auto self = std::make_shared<MeetingActiveModel>(0, "138", "u1", "<b>李四</b>", true, nullptr);
     tile.setActiveModel(self);
@@ -136,7 +138,6 @@ TEST(ShareMediaTileTest, OwnNameMarkedAndNameBarsCappedToTheTile)
     EXPECT_LT(tile.userNameLabe->shownText().size(), 60); // cut in the middle
 
     // A screen share: the small bar with the mark, its microphone moved right, capped too.
-    KRTCVideoView video;
     auto screen = std::make_shared<MeetingActiveModel>(2, "139", "u2", QString(60, QChar(0x540D)), false, &video);
     tile.setActiveModel(screen);
     EXPECT_EQ(video.parentWidget(), tile.bkView.data());
@@ -144,8 +145,14 @@ TEST(ShareMediaTileTest, OwnNameMarkedAndNameBarsCappedToTheTile)
     EXPECT_EQ(tile.littleMicrophoneLeftConstraint, 28);
     EXPECT_EQ(tile.nameBarWidthConstraint, 214 - 10);
     EXPECT_FALSE(tile.userNameLabe->isVisibleTo(&tile));
-    // Another member: the video view is handed back, not kept or deleted.
+    // The same member again keeps the view; another member hands it back, and so does the
+    // tile going away: never deleted.
+    tile.setActiveModel(screen);
+    EXPECT_EQ(video.parentWidget(), tile.bkView.data());
     tile.setActiveModel(self);
+    EXPECT_NE(video.parentWidget(), tile.bkView.data());
+    EXPECT_FALSE(video.isVisibleTo(&tile));
+    owned.reset();
     EXPECT_EQ(video.parentWidget(), nullptr);
     EXPECT_EQ(ShareMediaCollectionItem::smallNameBarWidth(40, 8, 214), 78);
 }

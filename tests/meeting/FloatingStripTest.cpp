@@ -3,10 +3,10 @@
 #include "DispatchWindowSupport.h"
 
 #include "agent/MainSettingModel.h"
+#include "meeting/sharing/ShareMediaCollectionItem.h"
 #include "meeting/window/CurrentSpeakerView.h"
 #include "meeting/window/FloatingMediaMiniView.h"
 #include "meeting/window/FloatingMediaView.h"
-#include "meeting/window/grid/VideoCollectionViewItem.h"
 #include "uikit/KVDataText.h"
 #include "uikit/KVWindow.h"
 #include "uikit/VeskButton.h"
@@ -91,8 +91,7 @@ TEST(FloatingMediaViewTest, EmptyListFolds_ListAgainOpensOneOnlyWhenFolded)
     // The list shows one tile per entry, 216 x 120, each with its entry.
     const QList<Tile> shown = tiles(2);
     strip.setActiveMembers(shown);
-    const auto items =
-        strip.collectionView->findChildren<VideoCollectionViewItem *>(QStringLiteral("ShareMediaCollectionItem"));
+    const auto items = strip.collectionView->findChildren<ShareMediaCollectionItem *>();
     ASSERT_EQ(items.size(), 2);
     EXPECT_EQ(items.at(1)->size(), QSize(216, 120));
     EXPECT_EQ(items.at(1)->activeModel(), shown.at(1));
@@ -157,6 +156,8 @@ protected:
     void joinWithSpeakers()
     {
         join();
+        // The own member's list must have landed first, or it replaces the tiles set here.
+        ASSERT_TRUE(processEventsUntil([&] { return page->allMembers().size() == 1; }));
         page->setActiveMembers(tiles(3));
     }
 };

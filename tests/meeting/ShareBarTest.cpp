@@ -10,7 +10,6 @@
 #include "meeting/sharing/ScreenShareWindowViewController.h"
 #include "meeting/window/FloatingMediaMiniView.h"
 #include "meeting/window/FloatingMediaView.h"
-#include "meeting/window/MeetingOwnShare.h"
 #include "meeting/window/MeetingViewControllerUi.h"
 #include "uikit/KVWindow.h"
 #include "uikit/MacBaseWindowController.h"
@@ -108,7 +107,10 @@ TEST(ShareFloatingWindowsTest, BarTopCentre_StripBesideIt_MeetingWindowHidden_Al
 {
     VirtualClockScope clock;
     Ui::MeetingViewController ui;
-    MeetingSharing sharing(makeSharingViews(ui), {});
+    MeetingSharing sharing({ui.fileShareCollectionView, ui.verticalShowCollectionView, ui.avFileSharePlayButton,
+                            ui.avFileShareSliderBKView, ui.audioAnimationBKView, fileShareDocumentViews(ui),
+                            avFileShareViews(ui)},
+                           {});
     QWidget meeting;
     meeting.show();
     MeetingBottomButton share, record, camera, mic, speaker, members;

@@ -1,15 +1,13 @@
 #pragma once
 
-// Shared pieces of the settings tests: the stand-in service with the agent pointed at it and a
-// signed-in user, virtual time, settings windows in either mode, stand-ins for the video and
-// audio panels that record their preview and tests, and an interaction that records its blocks.
+// Shared pieces of the settings tests: the stand-in service fixture with a signed-in user,
+// settings windows in either mode, stand-ins for the video and audio panels that record their
+// preview and tests, and an interaction that records its blocks.
+
+#include "fixtures/StandInServiceTest.h"
 
 #include "agent/MainSettingModel.h"
-#include "agent/VeskAppAgent.h"
 #include "devices/FrameSupport.h"
-#include "devservice/DevService.h"
-#include "devservice/DevServiceTestUtil.h"
-#include "foundation/KVClock.h"
 #include "settings/MainSettingAudioPanel.h"
 #include "settings/MainSettingNibs.h"
 #include "settings/MainSettingVideoPanel.h"
@@ -24,8 +22,6 @@
 #include <gtest/gtest.h>
 
 #include <memory>
-
-inline const QString kMyPhone = QStringLiteral("13800000000");
 
 // Video and audio panels that log what the window asks of them ("video:start", "audio:stop") and
 // touch no device: the model is only kept, the cameras are none.
@@ -57,36 +53,23 @@ private:
     QPointer<MainSettingModel> m_kept;
 };
 
-class SettingsTest : public ::testing::Test {
+class SettingsTest : public StandInServiceTest {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(service.start());
-        qputenv("KORVI_DEV_PORT", QByteArray::number(service.port()));
-        qunsetenv("KVEnv");
-        VeskAppAgent::sharedInstance()->setServerEnvironment(2);
+        StandInServiceTest::SetUp();
         signIn();
     }
 
     void TearDown() override
     {
-        VeskToast::dismissToast();
-        VeskToast::dismissLoadingToast();
         windows.clear();
-        processEventsFor(5);
-        VeskAppAgent::resetSharedInstance();
-        processEventsFor(5);
+        StandInServiceTest::TearDown();
     }
 
     void signIn(const QString &name = QStringLiteral("张三"), const QString &applicationId = {})
     {
-        const QString token = QStringLiteral("token-") + kMyPhone;
-        service.state().addUser(kMyPhone, kMyPhone, name, token);
-        VeskUserModel me;
-        me.userId = kMyPhone;
-        me.phoneNumber = kMyPhone;
-        me.userName = name;
-        me.authorization = token;
+        VeskUserModel me = signInUser(kMyPhone, name);
         me.applicationId = applicationId;
         VeskAppAgent::sharedInstance()->setMyInfo(me);
         VeskAppAgent::sharedInstance()->saveMyInfoToLocal();
@@ -137,11 +120,6 @@ protected:
         return interaction;
     }
 
-    [[nodiscard]] static QString toastText() { return VeskToast::textOf(VeskToast::currentToast()); }
-    [[nodiscard]] int requestCount(const QString &path) const { return int(service.requestsFor(path).size()); }
-
-    VirtualClockScope clock;
-    DevService service;
     std::vector<std::unique_ptr<MacBaseWindowController>> windows;
     QStringList panelLog;
     QStringList blocks;

@@ -3,6 +3,7 @@
 
 #include "ShellTestSupport.h"
 
+#include "agent/AgentEnvironment.h"
 #include "shell/LoginViewController.h"
 #include "shell/MainWindowViewController.h"
 #include "shell/ShellTexts.h"
@@ -137,7 +138,7 @@ TEST_F(LoginFlowTest, UnreachableService_ShowsTheNetworkText)
 {
     // Nothing listens on port 1 of this machine.
     qputenv("KORVI_DEV_PORT", "1");
-    VeskAppAgent::sharedInstance()->setServerEnvironment(2);
+    VeskAppAgent::sharedInstance()->setServerEnvironment(AgentEnvironment::Development);
     login->phoneField()->setStringValue(kMyPhone);
     login->codeField()->setStringValue(AgentRoutes::DevSmsCode);
     login->loginButton()->click();

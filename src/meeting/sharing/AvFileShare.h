@@ -128,3 +128,28 @@ private:
     bool m_tracking = false;
     bool m_settingSlider = false; // the slider moves because the position did
 };
+
+// The same views of any ui that names them (the window's, or a test's).
+template <class Ui> AvFileShare::Views avFileShareViews(Ui &ui)
+{
+    return {ui.avFileShareRenderView,
+            ui.avFileSharePlayButton,
+            ui.avFileShareSlider,
+            ui.avFileShareSliderBKView,
+            ui.avFileShareCurrentTime,
+            ui.avFileShareTotalTime,
+            ui.audioAnimationBKView,
+            ui.audioAnimationBorderImageView,
+            ui.audioAnimationContentImageView,
+            ui.shareFileName,
+            ui.currentFilePanelWidthConstraint,
+            ui.shareBtn,
+            ui.finishShareBtn,
+            ui.fileShareScrollView,
+            ui.leftFlipOverButton,
+            ui.rightFlipOverButton,
+            ui.currentFilePanel,
+            ui.currentPagePanel,
+            ui.currentFileShareNameLabel,
+            ui.shareStateImageView};
+}

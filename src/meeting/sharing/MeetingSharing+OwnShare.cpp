@@ -45,6 +45,10 @@ void MeetingSharing::installOwnShare(OwnShareCalls calls, std::shared_ptr<ShareC
     control.fileShareMode = [this] { return m_state.fileShareMode; };
     control.setFileShareMode = [this](int mode) { setFileShareMode(mode); };
     control.document = [this] { return m_state.fileShareDatailModel; };
+    control.startFileShare = [this](const FileShareDatailModel &document) {
+        startFileShareFromAction(document);
+        queryFileShareList(3);
+    };
     control.avFile = [this] { return m_state.avFileShareModel; };
     control.startAVFileShare = [this](const FileShareModel &file) { m_av->startOwn(file); };
     control.openFloatingWindows = [this] { sreenShareFloatingWindow(); };

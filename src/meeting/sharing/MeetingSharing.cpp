@@ -1,15 +1,16 @@
 #include "meeting/sharing/MeetingSharing.h"
-#include "uikit/KVDataText.h"
 
 #include "agent/VeskAppAgent.h"
 #include "agent/VeskMeetingManager.h"
 #include "foundation/KVClock.h"
+#include "foundation/NotificationCenter.h"
 #include "foundation/models/MeetingInfoModel.h"
 #include "meeting/common/MeetingCurrent.h"
 #include "meeting/common/MeetingHostControlRules.h"
 #include "meeting/common/MeetingWindowRules.h"
 #include "meeting/panels/MeetingPanels.h"
 #include "meeting/sharing/AvFileShare.h"
+#include "meeting/sharing/FileShareDocument.h"
 #include "uikit/MacBaseViewController.h"
 #include "uikit/MacBaseWindowController.h"
 #include "uikit/VeskButton.h"
@@ -24,6 +25,12 @@ using namespace std::chrono_literals;
 
 MeetingSharing::MeetingSharing(Views views, WindowCalls window) : m_ui(views), m_window(std::move(window))
 {
+    m_document = new FileShareDocument(
+        views.document, m_state,
+        FileShareDocument::Calls{m_window.reloadMembers, m_window.fileSharePageSize,
+                                 [this](bool force) { stopScreenShare(force); },
+                                 [this](bool keepAnimation) { stopAVFileShareTimer(keepAnimation); }},
+        nullptr, this);
     m_av = new AvFileShare(*this, views.avFile, AvFileShare::WindowCalls{m_window.avFileShareSource});
 }
 
@@ -40,11 +47,13 @@ void MeetingSharing::prepareShareDisplay(const MeetingInfoModel &room, const QSt
     VeskMeetingManager *manager = MeetingCurrent::manager();
     m_state.fileShareFlowLayout = QSizeF(1380, 800);
     m_state.currentPageNum = 0;
+    m_document->buildViews();
     // A share already running when the window opens.
     const MeetingWindowRules::ShareRestore restore = MeetingWindowRules::shareRestore(room, myPhoneNumber);
     if (restore.document) {
         m_state.fileShareDatailModel = std::make_shared<FileShareDatailModel>();
         m_state.fileShareDatailModel->fileId = room.sharedFileResp.fileId;
+        m_state.fileShareDatailModel->enableOperationFileStatus = FileShareRights::NotGiven;
         m_state.fileShareDatailModel->setUserCanControl(restore.userCanControl);
         queryFileShareList(1);
     } else if (restore.audioVideo) {
@@ -70,32 +79,56 @@ void MeetingSharing::prepareShareDisplay(const MeetingInfoModel &room, const QSt
 }
 
 // ---- Sharing operations ----------------------------------------------------------------------------------
-// The bodies come with the sharing work; until then they do nothing.
 
-void MeetingSharing::queryFileShareList(int) {}
-void MeetingSharing::queryAllShareFileInfo() {}
+void MeetingSharing::startFileShareFromAction(const FileShareDatailModel &model)
+{
+    m_document->startFileShareFromAction(model);
+}
+void MeetingSharing::queryFileShareList(int from)
+{
+    m_document->queryFileShareList(from);
+}
+void MeetingSharing::queryAllShareFileInfo()
+{
+    m_document->queryAllShareFileInfo();
+}
 void MeetingSharing::setFileShareMode(int mode)
 {
-    m_state.fileShareMode = mode;
-    const bool share = mode >= 1 && mode <= 3;
-    if (m_ui.scrollView)
-        m_ui.scrollView->setVisible(!share);
-    for (QWidget *view : {m_ui.shareShowBKView.data(), m_ui.fileSharePanelBKView.data()})
-        if (view)
-            view->setVisible(share);
+    m_document->setFileShareMode(mode);
     m_av->applyLayout(mode);
 }
-void MeetingSharing::setCurrentPageNum(int) {}
-void MeetingSharing::scrollToItemAtIndex(int) {}
-void MeetingSharing::scrollToPosition(double) {}
-void MeetingSharing::leftFlipOverAction(QObject *) {}
-void MeetingSharing::rightFlipOverAction(QObject *) {}
+void MeetingSharing::setCurrentPageNum(int page)
+{
+    m_document->setCurrentPageNum(page);
+}
+void MeetingSharing::scrollToItemAtIndex(int index)
+{
+    m_document->scrollToItemAtIndex(index);
+}
+void MeetingSharing::scrollToPosition(double position)
+{
+    m_document->scrollToPosition(position);
+}
+void MeetingSharing::leftFlipOverAction(QObject *sender)
+{
+    m_document->leftFlipOverAction(sender);
+}
+void MeetingSharing::rightFlipOverAction(QObject *sender)
+{
+    m_document->rightFlipOverAction(sender);
+}
 bool MeetingSharing::fileShareDisplayEnableScroll()
 {
-    return false;
+    return m_document->fileShareDisplayEnableScroll();
 }
-void MeetingSharing::scrollViewDidScroll() {}
-void MeetingSharing::shareSelectPanelSwitchFile(const Notification &) {}
+void MeetingSharing::scrollViewDidScroll()
+{
+    m_document->scrollViewDidScroll();
+}
+void MeetingSharing::shareSelectPanelSwitchFile(const Notification &notification)
+{
+    m_document->shareSelectPanelSwitchFile(notification.userInfo);
+}
 
 // ---- The shared audio/video file: AvFileShare's --------------------------------------------------------
 
@@ -154,76 +187,19 @@ void MeetingSharing::addAudioRotationAnimationView()
 
 // ---- What control commands do to the share display ----------------------------------------------------
 
-namespace {
-std::shared_ptr<FileShareDatailModel> documentFrom(const MeetingControlData &data)
-{
-    auto model = std::make_shared<FileShareDatailModel>();
-    model->fileId = data.fileId;
-    model->sliceCount = data.sliceCount;
-    model->sliceInfo = data.sliceInfo;
-    model->userId = data.peerId;
-    model->userName = data.peerName;
-    return model;
-}
-} // namespace
-
 void MeetingSharing::applyDocumentShare(const MeetingControlData &data)
 {
-    VeskMeetingManager *manager = MeetingCurrent::manager();
-    if (data.sharedFileStatus == 1) {
-        auto model = documentFrom(data);
-        model->enableUserList = data.enableUserList;
-        model->enableOperationFileStatus = data.enableOperationFileStatus;
-        m_state.fileShareDatailModel = model;
-        m_state.fileShareFlipOverReceiveSequenceId = data.sequenceId;
-        queryFileShareList(2);
-        return;
-    }
-    const bool selfSharing = manager && manager->selfFileSharing();
-    if (!selfSharing && m_state.fileShareDatailModel)
-        VeskToast::showToast(
-            QStringLiteral("%1的共享已结束").arg(KVDataText::isolated(m_state.fileShareDatailModel->userName)));
-    m_state.fileShareFlipOverReceiveSequenceId = 0;
-    m_state.fileShareDatailModel = std::make_shared<FileShareDatailModel>();
-    setFileShareMode(0);
-    if (m_ui.fileShareCollectionView)
-        m_ui.fileShareCollectionView->update();
-    if (m_ui.verticalShowCollectionView)
-        m_ui.verticalShowCollectionView->update();
-    if (m_window.reloadMembers)
-        m_window.reloadMembers();
-    if (selfSharing)
-        stopScreenShare(true);
+    m_document->applyDocumentShare(data);
 }
 
 void MeetingSharing::applyDocumentSwitch(const MeetingControlData &data)
 {
-    VeskMeetingManager *manager = MeetingCurrent::manager();
-    if (manager && manager->selfFileSharing())
-        stopScreenShare(true);
-    m_state.fileShareDatailModel = documentFrom(data);
-    m_state.fileShareFlipOverReceiveSequenceId = data.sequenceId;
-    queryFileShareList(2);
+    m_document->applyDocumentSwitch(data);
 }
 
 void MeetingSharing::applyDocumentFollow(const MeetingControlData &data)
 {
-    if (!MeetingHostControlRules::followApplies(data.sequenceId, m_state.fileShareFlipOverReceiveSequenceId,
-                                                m_state.fileShareFlipOverSendSequenceId))
-        return;
-    m_state.fileShareFlipOverReceiveSequenceId = data.sequenceId;
-    m_state.flipOverDuration = true;
-    if (data.flipOverType == 1) {
-        scrollToPosition(data.offsetScale);
-    } else if (data.flipOverType == 0 && m_state.fileShareDatailModel) {
-        if (const auto index =
-                MeetingHostControlRules::pageIndexForSlice(m_state.fileShareDatailModel->sliceInfo, data.sliceId)) {
-            setCurrentPageNum(*index);
-            scrollToItemAtIndex(*index);
-        }
-    }
-    // The flip being applied is not sent back; the end of it is one short step later.
-    KVTimer::singleShot(this, 100ms, [this] { m_state.flipOverDuration = false; });
+    m_document->applyDocumentFollow(data);
 }
 
 void MeetingSharing::applySharePermission(MeetingControlData data)

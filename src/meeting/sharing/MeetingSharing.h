@@ -10,6 +10,7 @@
 #include "foundation/KVClock.h"
 #include "foundation/models/MeetingControlData.h"
 #include "meeting/sharing/AvFileShare.h"
+#include "meeting/sharing/FileShareDocumentViews.h"
 #include "meeting/sharing/OwnShareCalls.h"
 #include "meeting/sharing/ScreenShareControl.h"
 
@@ -24,6 +25,7 @@
 
 class AvFileShare;
 class AvFileShareServices;
+class FileShareDocument;
 class IMDisplayView;
 class KVWindow;
 class MacBaseWindowController;
@@ -77,6 +79,7 @@ public:
     struct WindowCalls {
         std::function<void()> reloadMembers; // the member pipeline again, on the members as they are
         std::function<void()> showToolBars;
+        std::function<QSizeF()> fileSharePageSize;                              // one page tile of a shared document
         std::function<std::shared_ptr<MeetingActiveModel>()> avFileShareSource; // the shared file's stream tile
     };
 
@@ -88,9 +91,7 @@ public:
         QPointer<VeskButton> &avFileSharePlayButton;
         QPointer<QWidget> &avFileShareSliderBKView;
         QPointer<QWidget> &audioAnimationBKView;
-        QPointer<QScrollArea> &scrollView; // the video grid
-        QPointer<QWidget> &shareShowBKView;
-        QPointer<QWidget> &fileSharePanelBKView;
+        FileShareDocumentViews document;
         AvFileShare::Views avFile;
     };
 
@@ -108,6 +109,8 @@ public:
     // The shared audio/video file; its service calls (the agent's unless tests install others).
     [[nodiscard]] AvFileShare &avFileShare() const { return *m_av; }
     void installAvFileShareServices(std::shared_ptr<AvFileShareServices> services);
+    // The shared document's view and its position sync.
+    [[nodiscard]] FileShareDocument &document() const { return *m_document; }
     void closeScreenShare();
 
     // The share display as the window opens: its page size, and a share already running in the room.
@@ -115,6 +118,7 @@ public:
 
     // ---- Sharing operations (the controller's of the same name forward here) ----
     void querySharePermission();
+    void startFileShareFromAction(const FileShareDatailModel &model);
     void queryFileShareList(int from);
     void queryAllShareFileInfo();
     void setFileShareMode(int mode);
@@ -178,5 +182,6 @@ private:
     State m_state;
     OwnShareCalls m_own;
     std::unique_ptr<ScreenShareControl> m_control;
-    AvFileShare *m_av = nullptr; // a child
+    FileShareDocument *m_document = nullptr; // a child
+    AvFileShare *m_av = nullptr;             // a child
 };

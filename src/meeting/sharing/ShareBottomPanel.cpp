@@ -125,6 +125,9 @@ ShareBottomPanel::ShareBottomPanel(std::shared_ptr<SharePermissionServices> serv
     scrollView->setFocusPolicy(Qt::NoFocus); // Tab goes to the rows
     scrollView->setWidgetResizable(true);
     scrollView->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // The panel is as tall as its rows; below the choices' separator one point of the bottom
+    // margin is cut, which is no reason to scroll.
+    scrollView->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     scrollView->setStyleSheet(QStringLiteral("background: transparent;"));
     tableView = new FileShareRowTable();
     scrollView->setWidget(tableView);

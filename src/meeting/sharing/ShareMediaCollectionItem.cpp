@@ -9,6 +9,7 @@
 
 #include <QFontMetrics>
 #include <QLabel>
+#include <QPainter>
 
 namespace {
 
@@ -69,6 +70,9 @@ QString ShareMediaCollectionItem::displayName(const MeetingActiveModel &model)
 ShareMediaCollectionItem::ShareMediaCollectionItem(QWidget *parent) : QWidget(parent)
 {
     setObjectName(QString::fromLatin1(kIdentifier));
+    m_parking = new QWidget(this);
+    m_parking->setObjectName(QStringLiteral("videoViewParking"));
+    m_parking->hide();
     bkView = new QWidget(this);
     bkView->setObjectName(QStringLiteral("bkView"));
     setFill(bkView, vesk::colorWithHexString(QStringLiteral("222222")));
@@ -88,12 +92,16 @@ ShareMediaCollectionItem::ShareMediaCollectionItem(QWidget *parent) : QWidget(pa
     shareImageView = mark;
     littleMicrophoneButton = microphone(littleBkView);
     littleUserNameLabel = nameLabel(littleBkView, 12);
+    connect(littleMicrophoneButton, &VeskMicrophoneIcon::levelChanged, this, [this] { barChanged(); });
     bind();
 }
 
 ShareMediaCollectionItem::~ShareMediaCollectionItem()
 {
     releaseVideoView();
+    // The views belong to their members: handed back on the way out, never deleted.
+    for (KRTCVideoView *view : m_parking->findChildren<KRTCVideoView *>(Qt::FindDirectChildrenOnly))
+        view->setParent(nullptr);
 }
 
 void ShareMediaCollectionItem::setActiveModel(const std::shared_ptr<MeetingActiveModel> &model)
@@ -106,19 +114,23 @@ void ShareMediaCollectionItem::releaseVideoView()
 {
     // The view belongs to its member: handed back, never deleted, and only while still ours.
     if (m_videoView && m_videoView->parentWidget() == bkView) {
+        if (auto *video = qobject_cast<KRTCVideoView *>(m_videoView.data()))
+            video->setOverlay({});
         m_videoView->hide();
-        m_videoView->setParent(nullptr);
+        m_videoView->setParent(m_parking);
     }
     m_videoView.clear();
 }
 
 void ShareMediaCollectionItem::bind()
 {
-    releaseVideoView();
     const MeetingActiveModel *model = m_activeModel.get();
     const QString name = model ? displayName(*model) : QString();
     setAccessibleName(name);
     KRTCVideoView *video = model && model->activeVideoSourceType() != 0 ? model->videoView() : nullptr;
+    // A reload of the same member keeps its video where it is.
+    if (!video || m_videoView != video || video->parentWidget() != bkView)
+        releaseVideoView();
     if (!model) {
         m_largeBar->hide();
         littleBkView->hide();
@@ -131,10 +143,19 @@ void ShareMediaCollectionItem::bind()
         littleBkView->hide();
         m_largeBar->show();
     } else {
-        m_videoView = video;
-        video->setParent(bkView);
-        video->lower();
-        video->show();
+        if (video->parentWidget() != bkView) {
+            m_videoView = video;
+            video->setParent(bkView);
+            video->lower();
+            video->show();
+        }
+        QPointer<ShareMediaCollectionItem> self(this);
+        QPointer<KRTCVideoView> view(video);
+        video->setOverlay([self, view](QPainter &painter, const QRect &) {
+            // Only while the view is still in this tile (another may have taken it meanwhile).
+            if (self && view && view->parentWidget() == self->bkView && !self->m_barImage.isNull())
+                painter.drawPixmap(self->littleBkView->geometry().topLeft(), self->m_barImage);
+        });
         littleMicrophoneButton->setPhoneNumber(model->phoneNumber());
         littleMicrophoneButton->setIconState(model->audioFlag() ? 1 : 0);
         const bool screen = model->activeVideoSourceType() == 2;
@@ -143,8 +164,21 @@ void ShareMediaCollectionItem::bind()
         littleUserNameLabel->setFullText(name);
         m_largeBar->hide();
         littleBkView->show();
+        // Under the video, which paints it.
+        littleBkView->stackUnder(bkView);
     }
     layoutBars();
+}
+
+void ShareMediaCollectionItem::barChanged()
+{
+    // Grabbing delivers pending resizes, which lay the bars out again: one grab at a time.
+    if (m_grabbing || !m_videoView || m_videoView->parentWidget() != bkView || !littleBkView->isVisibleTo(this))
+        return;
+    m_grabbing = true;
+    m_barImage = littleBkView->grab();
+    m_grabbing = false;
+    m_videoView->update(littleBkView->geometry());
 }
 
 void ShareMediaCollectionItem::resizeEvent(QResizeEvent *event)
@@ -173,5 +207,6 @@ void ShareMediaCollectionItem::layoutBars()
         littleMicrophoneButton->setGeometry(left, 2, 20, 20);
         const int labelLeft = left + 22;
         littleUserNameLabel->setGeometry(labelLeft, 0, qMax(0, nameBarWidthConstraint - labelLeft - 8), kBarHeight);
+        barChanged();
     }
 }

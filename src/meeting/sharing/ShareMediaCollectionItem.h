@@ -5,6 +5,7 @@
 
 #include "agent/MeetingActiveModel.h"
 
+#include <QPixmap>
 #include <QPointer>
 #include <QWidget>
 
@@ -52,8 +53,14 @@ private:
     void releaseVideoView();
     void bind();
     void layoutBars();
+    // Over a video the video view draws the small name bar in its own paint (a frame costs one
+    // paint), from an image of the bar made again only when the bar changes.
+    void barChanged();
 
     std::shared_ptr<MeetingActiveModel> m_activeModel;
     QPointer<QWidget> m_videoView;
     QPointer<QWidget> m_largeBar;
+    QWidget *m_parking = nullptr; // given-back engine views, hidden, inside the same window
+    QPixmap m_barImage;
+    bool m_grabbing = false;
 };

@@ -160,7 +160,7 @@ void FloatingMediaView::choose(Mode mode)
 
 void FloatingMediaView::reloadData()
 {
-    VerticalShowCollection::reload(collectionView, m_activeMembers, true, QSizeF(kWidth, kTileHeight), nullptr);
+    VerticalShowCollection::reload(collectionView, m_activeMembers, true, QSizeF(kWidth, kTileHeight));
 }
 
 void FloatingMediaView::layoutContent()

@@ -9,45 +9,12 @@
 #include "meeting/window/FloatingMediaView.h"
 #include "meeting/window/MeetingRecording.h"
 #include "meeting/window/MeetingViewController.h"
-#include "meeting/window/MeetingViewControllerUi.h"
 
 #include "uikit/KVDataText.h"
 #include "uikit/VeskCategories.h"
 
 #include <QPointer>
 #include <QVBoxLayout>
-
-MeetingSharing::Views makeSharingViews(Ui::MeetingViewController &ui)
-{
-    return {ui.fileShareCollectionView,
-            ui.verticalShowCollectionView,
-            ui.avFileSharePlayButton,
-            ui.avFileShareSliderBKView,
-            ui.audioAnimationBKView,
-            ui.scrollView,
-            ui.shareShowBKView,
-            ui.fileSharePanelBKView,
-            AvFileShare::Views{ui.avFileShareRenderView,
-                               ui.avFileSharePlayButton,
-                               ui.avFileShareSlider,
-                               ui.avFileShareSliderBKView,
-                               ui.avFileShareCurrentTime,
-                               ui.avFileShareTotalTime,
-                               ui.audioAnimationBKView,
-                               ui.audioAnimationBorderImageView,
-                               ui.audioAnimationContentImageView,
-                               ui.shareFileName,
-                               ui.currentFilePanelWidthConstraint,
-                               ui.shareBtn,
-                               ui.finishShareBtn,
-                               ui.fileShareScrollView,
-                               ui.leftFlipOverButton,
-                               ui.rightFlipOverButton,
-                               ui.currentFilePanel,
-                               ui.currentPagePanel,
-                               ui.currentFileShareNameLabel,
-                               ui.shareStateImageView}};
-}
 
 OwnShareCalls makeOwnShareCalls(MeetingViewController *window)
 {

@@ -264,13 +264,10 @@ void MeetingViewController::reloadVerticalShowCollectionView()
 {
     if (!ui->verticalShowCollectionView)
         return;
-    if (!m_members.tileDelegate)
-        m_members.tileDelegate = std::make_shared<TileDelegate>(this);
     const QSizeF itemSize = ui->verticalShowCollectionView->property("itemSize").toSizeF();
     VerticalShowCollection::reload(ui->verticalShowCollectionView, m_members.activeMembers,
                                    bool(m_members.screenShareSourceModel) || m_sharing->state().fileShareMode != 0,
-                                   itemSize.isEmpty() ? QSizeF(214 * m_toolBar.adjustScale, 120) : itemSize,
-                                   m_members.tileDelegate.get());
+                                   itemSize.isEmpty() ? QSizeF(214 * m_toolBar.adjustScale, 120) : itemSize);
 }
 
 void MeetingViewController::needUpdateUIFitAssistantChange()

@@ -71,8 +71,11 @@ MeetingViewController::MeetingViewController(bool enterWaitingRoom, QObject *par
           [this] { return meetingEnded(); },
           [this] { return qobject_cast<MoreItemView *>(m_sharing->state().moreItemViewStorage.data()); }})),
       m_sharing(std::make_unique<MeetingSharing>(
-          makeSharingViews(*ui),
+          MeetingSharing::Views{ui->fileShareCollectionView, ui->verticalShowCollectionView, ui->avFileSharePlayButton,
+                                ui->avFileShareSliderBKView, ui->audioAnimationBKView, fileShareDocumentViews(*ui),
+                                avFileShareViews(*ui)},
           MeetingSharing::WindowCalls{[this] { refreshMembers(); }, [this] { toolBarShowAction(); },
+                                      [this] { return fileSharePageSize(); },
                                       [this] { return m_members.avFileShareSourceModel; }})),
       m_recording(std::make_unique<MeetingRecording>(
           *ui,

@@ -43,15 +43,6 @@ QStringList targetsOf(const DevRequest &req, const QString &key = QStringLiteral
     return plainTargets(req.param(key));
 }
 
-// A control command of the service itself (sender "mccServer").
-QJsonObject serviceCommand(int event, const QJsonObject &data)
-{
-    const QJsonObject command{{"event", event}, {"data", data}};
-    return {{"type", 1},
-            {"sender", QStringLiteral("mccServer")},
-            {"data", QJsonArray{QString::fromUtf8(QJsonDocument(command).toJson(QJsonDocument::Compact))}}};
-}
-
 // A service command to every member of the room but the one whose request caused it.
 void tellOthers(DevService &svc, const DevRoom &room, const DevUser &user, int event,
                 const QJsonObject &data = QJsonObject{})

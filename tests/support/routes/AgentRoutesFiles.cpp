@@ -10,6 +10,7 @@
 #include <QFileInfo>
 #include <QImage>
 #include <QJsonDocument>
+#include <QPainter>
 #include <QRegularExpression>
 
 using namespace AgentRoutes;
@@ -51,22 +52,58 @@ QJsonObject fileJson(const DevFile &file)
     return json;
 }
 
+// A document's pages: "pages" of the file's extra (3 when not set), landscape unless "portrait".
 QJsonArray slicesOf(DevService &svc, const DevFile &file)
 {
     QJsonArray slices;
     if (fileTypeFor(file.fileName) != QLatin1String("1"))
         return slices;
-    for (int page = 1; page <= 3; ++page) {
+    const int pages = file.extra.value(QStringLiteral("pages"), 3).toInt();
+    const bool portrait = file.extra.value(QStringLiteral("portrait")).toBool();
+    for (int page = 1; page <= pages; ++page) {
         slices.append(QJsonObject{
-            {"sliceId", QString::number(page)},
+            {"sliceId", QStringLiteral("%1-%2").arg(file.fileId).arg(page)},
             {"downloadUrl",
              svc.baseUrl().toString() + QStringLiteral("/fms/slice/%1/%2.png").arg(file.fileId).arg(page)},
-            {"picWidth", 1280},
-            {"picHeight", 720},
+            {"picWidth", portrait ? 720 : 1280},
+            {"picHeight", portrait ? 1280 : 720},
             {"sourceFileType", QFileInfo(file.fileName).suffix().toLower()},
         });
     }
     return slices;
+}
+
+// A page image: its number on a colour of its own, so pages tell apart on screen.
+QByteArray pageImage(int page)
+{
+    QImage image(160, 120, QImage::Format_RGB32);
+    image.fill(QColor::fromHsv((page * 47) % 360, 60, 235));
+    QPainter painter(&image);
+    painter.setPen(Qt::black);
+    QFont font = painter.font();
+    font.setPixelSize(48);
+    painter.setFont(font);
+    painter.drawText(image.rect(), Qt::AlignCenter, QString::number(page));
+    painter.end();
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return png;
+}
+
+// Who may turn pages or scroll the shared document: its sharer, the hosts, or the listed members.
+bool mayOperate(DevRoom &room, const DevUser &user, const QVariantMap &shared)
+{
+    if (dec(shared.value(QStringLiteral("userId")).toString()) == user.userId || isHostOrAssistant(room, user.userId))
+        return true;
+    if (shared.value(QStringLiteral("enableOperationFileStatus")).toInt() != 2)
+        return false;
+    for (const QVariant &v : shared.value(QStringLiteral("enableUserList")).toList()) {
+        if (dec(v.toMap().value(QStringLiteral("userId")).toString()) == user.userId)
+            return true;
+    }
+    return false;
 }
 
 // A file-service request: signed in and signed parameters; nullptr with *error otherwise.
@@ -107,20 +144,6 @@ void rememberShared(DevRoom &room, const QVariantMap &entry)
     });
     shared.append(entry);
     room.extra.insert(QStringLiteral("sharedFiles"), shared);
-}
-
-// A control command of the service to every member of the room but the one named.
-void announce(DevService &svc, const DevRoom &room, const QString &exceptUserId, int event, const QJsonObject &data)
-{
-    const QJsonObject command{{"event", event}, {"data", data}};
-    const QJsonObject message{
-        {"type", 1},
-        {"sender", QStringLiteral("mccServer")},
-        {"data", QJsonArray{QString::fromUtf8(QJsonDocument(command).toJson(QJsonDocument::Compact))}}};
-    for (const DevMember &m : std::as_const(room.members)) {
-        if (m.userId != exceptUserId)
-            svc.sendChannelMessage(room.roomId, m.userId, message);
-    }
 }
 
 // The playing file's clock: a position at a moment of the project clock, running while playing.
@@ -170,12 +193,12 @@ QJsonObject AgentRoutes::filePlayback(DevService &svc, DevRoom &room)
     if (playback.value("playing").toBool() && duration > 0 && position >= duration) {
         setPlayback(room, playback, duration, false);
         playback = room.extra.value(kPlayback).toMap();
-        announce(svc, room, QString(), 705, file);
+        tellRoomExcept(svc, room, QString(), 705, file);
     } else if (playback.value("playing").toBool() && playback.value("fileType").toLongLong() == 3) {
         // An audio file has no pictures to carry its position: the service tells it.
         QJsonObject position266 = file;
         position266.insert("duration", position / 1000);
-        announce(svc, room, QString(), 266, position266);
+        tellRoomExcept(svc, room, QString(), 266, position266);
     }
     return QJsonObject{{"peerId", playback.value("peerId").toString()},
                        {"fileName", playback.value("fileName").toString()},
@@ -201,6 +224,8 @@ const bool registered = DevServiceRoutes::add(QStringLiteral("agent-files"), [](
             const QString holder = room.extra.value(QStringLiteral("shareLock")).toString();
             if (!holder.isEmpty() && holder != user.userId)
                 return DevService::fail(ShareLockHeld, QStringLiteral("其他成员正在共享"));
+            const auto file = svc.state().files.constFind(fileId);
+            const QJsonArray slices = file == svc.state().files.cend() ? QJsonArray() : slicesOf(svc, *file);
             const QVariantMap entry{
                 {QStringLiteral("userId"), enc(user.userId)},
                 {QStringLiteral("userName"), user.userName},
@@ -208,18 +233,40 @@ const bool registered = DevServiceRoutes::add(QStringLiteral("agent-files"), [](
                 {QStringLiteral("fileId"), fileId},
                 {QStringLiteral("fileName"), str(req, QStringLiteral("fileName"))},
                 {QStringLiteral("fileType"), QStringLiteral("1")},
-                {QStringLiteral("sliceInfo"), str(req, QStringLiteral("sliceInfo"))},
+                {QStringLiteral("sliceInfo"), slices.toVariantList()},
                 {QStringLiteral("enableOperationFileStatus"), num(req, QStringLiteral("enableOperationFileStatus"), 1)},
                 {QStringLiteral("enableUserList"), req.param(QStringLiteral("enableUserList")).toList()},
             };
             room.extra.insert(QStringLiteral("sharedFile"), entry);
+            room.extra.remove(QStringLiteral("orderStatus"));
             room.flags.insert(QStringLiteral("isSharingFiles"), 1);
             rememberShared(room, entry);
+            tellRoomExcept(
+                svc, room, user.userId, 901,
+                QJsonObject{
+                    {"sharedFileStatus", 1},
+                    {"fileId", fileId},
+                    {"sliceCount", slices.size()},
+                    {"sliceInfo", slices},
+                    {"peerId", enc(user.userId)},
+                    {"peerName", user.userName},
+                    {"enableOperationFileStatus", entry.value(QStringLiteral("enableOperationFileStatus")).toInt()},
+                    {"enableUserList",
+                     QJsonArray::fromVariantList(entry.value(QStringLiteral("enableUserList")).toList())},
+                    {"sequenceId", 0},
+                });
         } else {
+            const QVariantMap shared = room.extra.value(QStringLiteral("sharedFile")).toMap();
             room.extra.remove(QStringLiteral("sharedFile"));
+            room.extra.remove(QStringLiteral("orderStatus"));
             room.flags.insert(QStringLiteral("isSharingFiles"), 0);
+            if (!shared.isEmpty())
+                tellRoomExcept(svc, room, user.userId, 901,
+                               QJsonObject{{"sharedFileStatus", 0},
+                                           {"fileId", shared.value(QStringLiteral("fileId")).toString()},
+                                           {"peerId", shared.value(QStringLiteral("userId")).toString()},
+                                           {"peerName", shared.value(QStringLiteral("userName")).toString()}});
         }
-        Q_UNUSED(svc);
         return DevService::ok();
     });
     sharing(svc, "POST", "/qf/client/audVidShare", [&svc](DevRoom &room, DevUser &user, const DevRequest &req) {
@@ -230,7 +277,8 @@ const bool registered = DevServiceRoutes::add(QStringLiteral("agent-files"), [](
             room.extra.remove(kPlayback);
             room.flags.insert(QStringLiteral("isSharingFiles"), 0);
             if (wasSharing)
-                announce(svc, room, user.userId, 706, QJsonObject{{"fileId", str(req, QStringLiteral("fileId"))}});
+                tellRoomExcept(svc, room, user.userId, 706,
+                               QJsonObject{{"fileId", str(req, QStringLiteral("fileId"))}});
             return DevService::ok();
         }
         if (str(req, QStringLiteral("token")).isEmpty())
@@ -257,24 +305,54 @@ const bool registered = DevServiceRoutes::add(QStringLiteral("agent-files"), [](
                      {"fileType", num(req, QStringLiteral("fileType"))},
                      {"durationMs", std::max<qint64>(0, num(req, QStringLiteral("duration"))) * 1000}},
                     0, true);
-        announce(svc, room, user.userId, 707,
-                 QJsonObject{{"fileId", entry.value("fileId").toString()},
-                             {"fileName", entry.value("fileName").toString()},
-                             {"fileType", int(num(req, QStringLiteral("fileType")))},
-                             {"duration", num(req, QStringLiteral("duration"))},
-                             {"peerId", peerId},
-                             {"peerName", user.userName},
-                             {"enableOperationFileStatus", entry.value("enableOperationFileStatus").toInt()},
-                             {"enableUserList", QJsonArray::fromVariantList(entry.value("enableUserList").toList())}});
+        tellRoomExcept(
+            svc, room, user.userId, 707,
+            QJsonObject{{"fileId", entry.value("fileId").toString()},
+                        {"fileName", entry.value("fileName").toString()},
+                        {"fileType", int(num(req, QStringLiteral("fileType")))},
+                        {"duration", num(req, QStringLiteral("duration"))},
+                        {"peerId", peerId},
+                        {"peerName", user.userName},
+                        {"enableOperationFileStatus", entry.value("enableOperationFileStatus").toInt()},
+                        {"enableUserList", QJsonArray::fromVariantList(entry.value("enableUserList").toList())}});
         return DevService::ok();
     });
     sharing(svc, "GET", "/qf/client/querySharedFile", [](DevRoom &room, DevUser &, const DevRequest &) {
         return DevService::ok(QJsonArray::fromVariantList(listIn(room.extra, QStringLiteral("sharedFiles"))));
     });
-    sharing(svc, "POST", "/qf/client/fileOp", [](DevRoom &room, DevUser &, const DevRequest &req) {
-        if (!room.extra.contains(QStringLiteral("sharedFile")))
+    // A position of the shared document, relayed to the others as event 903 with its own
+    // sequence id, and kept for those who join later.
+    sharing(svc, "POST", "/qf/client/fileOp", [&svc](DevRoom &room, DevUser &user, const DevRequest &req) {
+        const QVariantMap shared = room.extra.value(QStringLiteral("sharedFile")).toMap();
+        if (shared.isEmpty())
             return DevService::fail(NotFound, QStringLiteral("当前没有共享文档"));
-        room.extra.insert(QStringLiteral("orderStatus"), str(req, QStringLiteral("orderStatus")));
+        if (!mayOperate(room, user, shared))
+            return DevService::fail(Forbidden, QStringLiteral("无权操作共享文档"));
+        const QJsonDocument doc = QJsonDocument::fromJson(str(req, QStringLiteral("orderStatus")).toUtf8());
+        const QJsonObject record = doc.object();
+        const QJsonValue type = record.value("flipOverType");
+        const QJsonValue sequence = record.value("sequenceId");
+        const bool typed = doc.isObject() && type.isDouble() && (type.toInt() == 0 || type.toInt() == 1) &&
+                           sequence.isDouble() && sequence.toDouble() >= 0 && record.value("fileId").isString() &&
+                           record.value("page").isDouble() &&
+                           (type.toInt() == 0 ? record.value("sliceId").isString() && record.value("peerId").isString()
+                                              : record.value("offsetScale").isString());
+        if (!typed)
+            return DevService::fail(BadRequest, QStringLiteral("参数错误: orderStatus"));
+        if (record.value("fileId").toString() != shared.value(QStringLiteral("fileId")).toString() ||
+            str(req, QStringLiteral("fileId")) != record.value("fileId").toString())
+            return DevService::fail(BadRequest, QStringLiteral("不是当前共享的文档"));
+        room.extra.insert(QStringLiteral("orderStatus"), record.toVariantMap());
+        QJsonObject data{
+            {"flipOverType", type.toInt()},
+            {"sequenceId", sequence},
+            {"fileId", record.value("fileId")},
+        };
+        if (type.toInt() == 0)
+            data.insert("sliceId", record.value("sliceId"));
+        else
+            data.insert("offsetScale", record.value("offsetScale").toString().toDouble());
+        tellRoomExcept(svc, room, user.userId, 903, data);
         return DevService::ok();
     });
     // Play (2), pause (3) and seek (4) of the shared file, told to the others: 701 played from the
@@ -292,15 +370,15 @@ const bool registered = DevServiceRoutes::add(QStringLiteral("agent-files"), [](
         const QJsonObject data{{"fileId", playback.value("fileId").toString()}};
         if (type == 2) {
             setPlayback(room, playback, seekMs, true);
-            announce(svc, room, user.userId, seekMs == 0 ? 701 : 702, data);
+            tellRoomExcept(svc, room, user.userId, seekMs == 0 ? 701 : 702, data);
         } else if (type == 3) {
             setPlayback(room, playback, playbackPositionMs(playback), false);
-            announce(svc, room, user.userId, 703, data);
+            tellRoomExcept(svc, room, user.userId, 703, data);
         } else {
             setPlayback(room, playback, seekMs, playback.value("playing").toBool());
             QJsonObject sought = data;
             sought.insert("seekPosition", seekMs);
-            announce(svc, room, user.userId, 704, sought);
+            tellRoomExcept(svc, room, user.userId, 704, sought);
         }
         return DevService::ok();
     });
@@ -391,14 +469,9 @@ const bool registered = DevServiceRoutes::add(QStringLiteral("agent-files"), [](
         json.insert("sliceInfo", slicesOf(svc, *it));
         return DevService::ok(json);
     });
-    svc.route("GET", "/fms/slice/<fileId>/<page>", [](const DevRequest &) {
-        QImage image(16, 9, QImage::Format_RGB32);
-        image.fill(Qt::lightGray);
-        QByteArray png;
-        QBuffer buffer(&png);
-        buffer.open(QIODevice::WriteOnly);
-        image.save(&buffer, "PNG");
-        return DevReply::raw(png, "image/png");
+    svc.route("GET", "/fms/slice/<fileId>/<page>", [](const DevRequest &req) {
+        const int page = req.arg(QStringLiteral("page")).section(QLatin1Char('.'), 0, 0).toInt();
+        return DevReply::raw(pageImage(page), "image/png");
     });
     svc.route("POST", "/fms/upload/preUpload", [&svc](const DevRequest &req) {
         DevReply error;

@@ -141,6 +141,23 @@ QString roomToken(DevRoom &room)
 }
 } // namespace
 
+QJsonObject serviceCommand(int event, const QJsonObject &data)
+{
+    const QJsonObject command{{"event", event}, {"data", data}};
+    return {{"type", 1},
+            {"sender", QStringLiteral("mccServer")},
+            {"data", QJsonArray{QString::fromUtf8(QJsonDocument(command).toJson(QJsonDocument::Compact))}}};
+}
+
+void tellRoomExcept(DevService &svc, const DevRoom &room, const QString &exceptUserId, int event,
+                    const QJsonObject &data)
+{
+    for (const DevMember &m : std::as_const(room.members)) {
+        if (m.userId != exceptUserId)
+            svc.sendChannelMessage(room.roomId, m.userId, serviceCommand(event, data));
+    }
+}
+
 QJsonObject roomJson(DevService &svc, DevRoom &room, const DevUser &user)
 {
     const DevUser *host = svc.state().user(room.hostUserId);
@@ -160,6 +177,13 @@ QJsonObject roomJson(DevService &svc, DevRoom &room, const DevUser &user)
         // On the project clock, as the count-down routes keep it.
         {"countdown", countdownEnd > KVClock::current().nowMs() ? 1 : 0},
     };
+    // A running document share with its last position, for those who join while it runs.
+    if (const QVariantMap shared = room.extra.value(QStringLiteral("sharedFile")).toMap(); !shared.isEmpty()) {
+        QJsonObject resp = QJsonObject::fromVariantMap(shared);
+        resp.insert("orderStatus",
+                    QJsonObject::fromVariantMap(room.extra.value(QStringLiteral("orderStatus")).toMap()));
+        json.insert("sharedFileResp", resp);
+    }
     const QJsonObject channel = svc.channelCredentials(room.roomId, user.userId);
     for (auto it = channel.begin(); it != channel.end(); ++it)
         json.insert(it.key(), it.value());

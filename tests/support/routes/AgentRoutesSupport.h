@@ -80,6 +80,12 @@ void signedInRoute(DevService &svc, const QString &method, const QString &path,
                                    DevReply *error);
 [[nodiscard]] bool isHostOrAssistant(DevRoom &room, const QString &userId);
 
+// A control command of the service itself (sender "mccServer").
+[[nodiscard]] QJsonObject serviceCommand(int event, const QJsonObject &data);
+// A service command to every member of the room but one (the one whose request caused it).
+void tellRoomExcept(DevService &svc, const DevRoom &room, const QString &exceptUserId, int event,
+                    const QJsonObject &data);
+
 // The room's entry as the room-enter reply sends it.
 [[nodiscard]] QJsonObject roomJson(DevService &svc, DevRoom &room, const DevUser &user);
 // Scheduled meeting fields as the lists send them (status kept up to date).

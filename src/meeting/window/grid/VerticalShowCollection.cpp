@@ -1,6 +1,6 @@
 #include "meeting/window/grid/VerticalShowCollection.h"
 
-#include "meeting/window/grid/VideoCollectionViewItem.h"
+#include "meeting/sharing/ShareMediaCollectionItem.h"
 
 #include <QBoxLayout>
 #include <QWidget>
@@ -8,16 +8,16 @@
 namespace VerticalShowCollection {
 
 void reload(QWidget *strip, const QList<std::shared_ptr<MeetingActiveModel>> &tiles, bool withModels,
-            const QSizeF &itemSize, VideoCollectionViewItemDelegate *delegate)
+            const QSizeF &itemSize)
 {
     if (!strip)
         return;
     auto *column = qobject_cast<QBoxLayout *>(strip->layout());
     if (!column)
         column = new QVBoxLayout(strip);
-    QList<VideoCollectionViewItem *> items;
+    QList<ShareMediaCollectionItem *> items;
     for (int i = 0; i < column->count(); ++i) {
-        if (auto *item = qobject_cast<VideoCollectionViewItem *>(column->itemAt(i)->widget()))
+        if (auto *item = qobject_cast<ShareMediaCollectionItem *>(column->itemAt(i)->widget()))
             items.append(item);
     }
     while (QLayoutItem *li = column->takeAt(0))
@@ -27,12 +27,9 @@ void reload(QWidget *strip, const QList<std::shared_ptr<MeetingActiveModel>> &ti
     const QSize size = itemSize.isEmpty() ? QSize(214, 120) : itemSize.toSize();
     for (qsizetype i = 0; i < tiles.size(); ++i) {
         if (i >= items.size()) {
-            auto *item = new VideoCollectionViewItem(strip);
-            item->setObjectName(QString::fromLatin1(kIdentifier));
-            items.append(item);
+            items.append(new ShareMediaCollectionItem(strip));
         }
-        VideoCollectionViewItem *item = items.at(i);
-        item->setDelegate(delegate);
+        ShareMediaCollectionItem *item = items.at(i);
         item->setFixedSize(size);
         item->setActiveModel(withModels ? tiles.at(i) : std::shared_ptr<MeetingActiveModel>());
         column->addWidget(item, 0, Qt::AlignHCenter);

@@ -8,16 +8,15 @@
 #include <memory>
 
 class QWidget;
-class VideoCollectionViewItemDelegate;
 
 // The strip of member tiles beside a share ("ShareMediaCollectionItem" items): one item per
 // entry, each given its entry only while a share is shown.
 namespace VerticalShowCollection {
 
-inline constexpr auto kIdentifier = "ShareMediaCollectionItem";
+inline constexpr auto kIdentifier = "ShareMediaCollectionItem"; // the items' class
 
 // Fills the strip's column; withModels false leaves the items empty.
 void reload(QWidget *strip, const QList<std::shared_ptr<MeetingActiveModel>> &tiles, bool withModels,
-            const QSizeF &itemSize, VideoCollectionViewItemDelegate *delegate);
+            const QSizeF &itemSize);
 
 } // namespace VerticalShowCollection

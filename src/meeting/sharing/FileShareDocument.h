@@ -1,0 +1,93 @@
+#pragma once
+
+// A shared document in the meeting window: the layout mode, the three ways a document view starts
+// (the user's own share, a share running at entry, a share announced by others), its pages and
+// page labels, page flips and scroll positions sent to the room and applied from it, the room's
+// shared-file list and the switch to another file. Everything runs on the main thread.
+
+#include "agent/models/FileShareModel.h"
+#include "meeting/sharing/FileShareDocumentServices.h"
+#include "meeting/sharing/FileShareDocumentViews.h"
+#include "meeting/sharing/MeetingSharing.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QSizeF>
+#include <QVariantMap>
+
+#include <functional>
+#include <memory>
+
+class FileSharePageView;
+class QWidget;
+
+class FileShareDocument final : public QObject {
+    Q_OBJECT
+public:
+    // What the document asks of the window and of the rest of the sharing room.
+    struct Calls {
+        std::function<void()> reloadMembers;       // the member tiles again, on all members
+        std::function<QSizeF()> pageSize;          // one page tile as the window lays it out
+        std::function<void(bool)> stopScreenShare; // ends the user's own share
+        std::function<void(bool)> stopAVFileShareTimer;
+    };
+    using ListBlock = std::function<void(bool hasFiles, bool ok)>;
+
+    FileShareDocument(FileShareDocumentViews views, MeetingSharing::State &state, Calls calls,
+                      std::shared_ptr<FileShareDocumentServices> services, QObject *parent = nullptr);
+    ~FileShareDocument() override;
+
+    // Makes the document's bar (file name, page numbers, flip buttons) once the window's views exist.
+    void buildViews();
+    [[nodiscard]] FileSharePageView *pageView() const { return m_pages; }
+    [[nodiscard]] QWidget *documentBar() const { return m_bar; }
+
+    void setFileShareMode(int mode);
+    void startFileShareFromAction(const FileShareDatailModel &model);
+    void queryFileShareList(int source);
+    void startFileShareFromEnter();
+    void startFileShareFromIMControl();
+    void queryAllShareFileInfo(ListBlock block = {});
+
+    void setCurrentPageNum(int page);
+    void scrollToItemAtIndex(int index);
+    void scrollToPosition(double scale);
+    [[nodiscard]] bool fileShareDisplayEnableScroll() const;
+
+    void leftFlipOverAction(QObject *sender);
+    void rightFlipOverAction(QObject *sender);
+    void scrollViewDidScroll();
+    void scrollDidStop(const QString &offsetScale);
+    void postScrollPostitionOffsetScale(const QString &offsetScale);
+    // Also sets the send id: a client that applied position N sends its next one as N.
+    void setFileShareFlipOverReceiveSequenceId(quint64 sequenceId);
+
+    void fileShareSwitchAction(const FileShareModel &target);
+    void shareSelectPanelSwitchFile(const QVariantMap &userInfo);
+
+    // Control events 901, 902 and 903.
+    void applyDocumentShare(const MeetingControlData &data);
+    void applyDocumentSwitch(const MeetingControlData &data);
+    void applyDocumentFollow(const MeetingControlData &data);
+
+private:
+    [[nodiscard]] bool userCanControl() const;
+    [[nodiscard]] int pageCount() const;
+    [[nodiscard]] double tileHeight() const;
+    void flipTo(int page);
+    void setFlipButtonsShown(bool shown);
+    void setWheelScroll(bool on);
+    void showSharerName();
+    void showFileName(const QString &fileName);
+    void resetScrollSync();
+    void reloadPages();
+    void endFlipOverDurationLater();
+
+    const FileShareDocumentViews m_ui;
+    MeetingSharing::State &m_state;
+    const Calls m_calls;
+    std::shared_ptr<FileShareDocumentServices> m_services;
+    QPointer<QWidget> m_bar;
+    FileSharePageView *m_pages = nullptr;
+    bool m_scrollSent = false; // a scroll position went out since the share started
+};

@@ -1,0 +1,458 @@
+// A shared document in the meeting window's views, with a service that answers when the test
+// says: position records and their sequence ids, flips, wheel scrolling and its throttle, the
+// end of a share and the switch to another file.
+
+#include "ShareTestSupport.h"
+
+#include "foundation/JXExtension.h"
+#include "foundation/KVClock.h"
+#include "foundation/NotificationCenter.h"
+#include "meeting/common/MeetingBottomButton.h"
+#include "meeting/panels/MeetingPanels.h"
+#include "meeting/sharing/FileShareDocument.h"
+#include "meeting/sharing/FileSharePageView.h"
+#include "meeting/window/MeetingViewControllerUi.h"
+#include "uikit/AutoLayout.h"
+#include "uikit/MacBaseViewController.h"
+#include "uikit/MacBaseWindowController.h"
+#include "uikit/MacDisableScrollView.h"
+#include "uikit/VeskButton.h"
+#include "uikit/VeskToast.h"
+
+#include "TestEvents.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLabel>
+#include <QScrollBar>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace std::chrono_literals;
+
+class FakeDocumentServices final : public FileShareDocumentServices {
+public:
+    struct Pending {
+        QString what;
+        QString orderStatus;
+        QPointer<QObject> owner;
+        Completion completion;
+    };
+    void flipOver(QObject *owner, const QString &orderStatus, const QString &, Completion c) override
+    {
+        pending.append({"flip", orderStatus, owner, std::move(c)});
+    }
+    void queryFileSliceUrl(QObject *owner, const QString &, Completion c) override
+    {
+        pending.append({"slices", {}, owner, std::move(c)});
+    }
+    void queryAllShareFileInfo(QObject *owner, Completion c) override
+    {
+        pending.append({"files", {}, owner, std::move(c)});
+    }
+    void prefetch(const QStringList &urls) override { prefetched << urls; }
+    [[nodiscard]] Me me() const override { return mine; }
+    [[nodiscard]] FileSharedResp runningShare() const override { return running; }
+    [[nodiscard]] bool selfFileSharing() const override { return fileSharing; }
+    void setSelfFileSharing(bool on) override { fileSharing = on; }
+    [[nodiscard]] bool selfScreenOrWindowSharing() const override { return false; }
+
+    // The records sent, as objects.
+    [[nodiscard]] QList<QJsonObject> records() const
+    {
+        QList<QJsonObject> out;
+        for (const Pending &p : pending)
+            if (p.what == "flip")
+                out << QJsonDocument::fromJson(p.orderStatus.toUtf8()).object();
+        return out;
+    }
+    bool answer(const QString &what, const KVMResponse &response)
+    {
+        for (qsizetype i = 0; i < pending.size(); ++i) {
+            if (pending[i].what != what)
+                continue;
+            Pending p = pending.takeAt(i);
+            if (p.owner && p.completion)
+                p.completion(response);
+            return true;
+        }
+        return false;
+    }
+    void dropAll() { pending.clear(); }
+
+    QList<Pending> pending;
+    QStringList prefetched;
+    Me mine{"u-me", "13800000001", QStringLiteral("我"), false, false};
+    FileSharedResp running;
+    bool fileSharing = false;
+};
+
+FileShareDatailModel document(int pages, bool portrait, bool canControl = true)
+{
+    FileShareDatailModel model;
+    model.fileId = QStringLiteral("doc-1");
+    model.fileName = QStringLiteral("方案.pdf");
+    model.userName = QStringLiteral("李四");
+    model.enableOperationFileStatus = FileShareRights::NotGiven;
+    model.setUserCanControl(canControl);
+    for (int i = 0; i < pages; ++i) {
+        FileSliceModel page;
+        page.sliceId = QStringLiteral("s%1").arg(i + 1);
+        page.picWidth = portrait ? 720 : 1280;
+        page.picHeight = portrait ? 1280 : 720;
+        model.sliceInfo << page;
+    }
+    return model;
+}
+
+MeetingControlData follow(quint64 sequenceId, int type, const QString &sliceId = {}, double scale = 0)
+{
+    MeetingControlData data;
+    data.sequenceId = sequenceId;
+    data.flipOverType = type;
+    data.sliceId = sliceId;
+    data.offsetScale = scale;
+    return data;
+}
+
+class FileShareDocumentTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        root.resize(1024, 680);
+        MeetingPanels::registerPanels();
+        ui.setupUi(&root);
+        doc = std::make_unique<FileShareDocument>(fileShareDocumentViews(ui), state,
+                                                  FileShareDocument::Calls{[this] { ++memberReloads; },
+                                                                           [] { return QSizeF(600, 800); },
+                                                                           [this](bool force) { stops << force; },
+                                                                           {}},
+                                                  services);
+        doc->buildViews();
+        // As the window connects it.
+        QObject::connect(ui.fileShareScrollView->verticalScrollBar(), &QScrollBar::valueChanged, doc.get(),
+                         [this] { doc->scrollViewDidScroll(); });
+        root.show();
+    }
+    void TearDown() override
+    {
+        VeskToast::dismissToast();
+        doc.reset();
+    }
+
+    void startOwn(int pages, bool portrait = true)
+    {
+        doc->startFileShareFromAction(document(pages, portrait));
+        AutoLayout::layoutSubtreeIfNeeded(&root);
+        processEventsFor(3);
+    }
+    // Scrolls the page view as the wheel would, to a scale of the document.
+    void scrollTo(double scale)
+    {
+        QScrollBar *bar = ui.fileShareScrollView->verticalScrollBar();
+        bar->setValue(int(scale * doc->pageView()->documentHeight()));
+    }
+    static KVMResponse ok(const QVariant &data = {})
+    {
+        KVMResponse r = FakeShareServices::code(0);
+        r.data = data;
+        return r;
+    }
+    static QString toast() { return VeskToast::textOf(VeskToast::currentToast()); }
+
+    VirtualClockScope clock;
+    QWidget root;
+    Ui::MeetingViewController ui;
+    MeetingSharing::State state;
+    std::shared_ptr<FakeDocumentServices> services = std::make_shared<FakeDocumentServices>();
+    std::unique_ptr<FileShareDocument> doc;
+    int memberReloads = 0;
+    QList<bool> stops;
+};
+
+TEST_F(FileShareDocumentTest, SequenceIds_OwnStartOthersStartAndEntry)
+{
+    startOwn(3);
+    EXPECT_EQ(state.fileShareFlipOverReceiveSequenceId, 0u);
+    EXPECT_EQ(state.fileShareFlipOverSendSequenceId, 1u);
+    EXPECT_TRUE(services->fileSharing);
+
+    // A share by others: its first record (id 1 after its start at 0) must be followed.
+    MeetingControlData start;
+    start.sharedFileStatus = 1;
+    start.fileId = QStringLiteral("doc-1");
+    start.enableOperationFileStatus = FileShareRights::NotGiven;
+    doc->applyDocumentShare(start);
+    ASSERT_TRUE(services->answer("slices", ok(jx_keyValues(document(3, true)))));
+    EXPECT_FALSE(services->fileSharing);
+    EXPECT_EQ(state.fileShareFlipOverReceiveSequenceId, 0u);
+    doc->applyDocumentFollow(follow(1, 0, QStringLiteral("s3")));
+    EXPECT_EQ(state.currentPageNum, 2);
+
+    // Entry: both ids from the running share's last position.
+    services->running.userId = QStringLiteral("other");
+    services->running.orderStatus.sequenceId = 41;
+    doc->startFileShareFromEnter();
+    EXPECT_EQ(state.fileShareFlipOverReceiveSequenceId, 41u);
+    EXPECT_EQ(state.fileShareFlipOverSendSequenceId, 41u);
+}
+
+TEST_F(FileShareDocumentTest, Follow_EqualIdIgnored_AfterApplyingNTheNextOwnRecordCarriesN)
+{
+    startOwn(4);
+    doc->setFileShareFlipOverReceiveSequenceId(7);
+    doc->applyDocumentFollow(follow(7, 0, QStringLiteral("s3")));
+    EXPECT_EQ(state.currentPageNum, 0);
+    doc->applyDocumentFollow(follow(8, 0, QStringLiteral("s3")));
+    EXPECT_EQ(state.currentPageNum, 2);
+    EXPECT_EQ(state.fileShareFlipOverReceiveSequenceId, 8u);
+
+    // A page id the document lacks moves nothing but takes the id.
+    doc->applyDocumentFollow(follow(9, 0, QStringLiteral("nope")));
+    EXPECT_EQ(state.currentPageNum, 2);
+    EXPECT_EQ(state.fileShareFlipOverReceiveSequenceId, 9u);
+    clock.clock.advance(150ms);
+
+    doc->rightFlipOverAction(nullptr);
+    ASSERT_EQ(services->records().size(), 1);
+    EXPECT_EQ(services->records().last().value("sequenceId").toInteger(), 9);
+}
+
+TEST_F(FileShareDocumentTest, Flips_TwoBeforeTheFirstReplyCarryDifferentIds_AFailedOneReturnsOnlyIfStillShown)
+{
+    startOwn(4);
+    doc->rightFlipOverAction(nullptr);
+    doc->rightFlipOverAction(nullptr);
+    const QList<QJsonObject> sent = services->records();
+    ASSERT_EQ(sent.size(), 2);
+    EXPECT_EQ(sent[0].value("sequenceId").toInteger(), 1);
+    EXPECT_EQ(sent[1].value("sequenceId").toInteger(), 2);
+    EXPECT_EQ(sent[1].value("sliceId").toString(), "s3");
+    EXPECT_EQ(sent[1].value("page").toInt(), 3);
+    EXPECT_EQ(sent[1].value("flipOverType").toInt(), 0);
+    EXPECT_EQ(state.currentPageNum, 2);
+
+    // The first fails: the page it set is no longer shown, so the second's page stays.
+    services->answer("flip", FakeShareServices::code(500));
+    EXPECT_EQ(state.currentPageNum, 2);
+    EXPECT_EQ(toast(), QStringLiteral("翻页失败"));
+    // The second fails too: back to the page before it.
+    services->answer("flip", FakeShareServices::code(500, QStringLiteral("无权操作")));
+    EXPECT_EQ(state.currentPageNum, 1);
+    EXPECT_EQ(ui.currentPage->text(), "2");
+    EXPECT_EQ(toast(), QStringLiteral("无权操作"));
+}
+
+TEST_F(FileShareDocumentTest, Flips_PastEitherEndDoNothing_LabelsAndButtonsFollowThePage)
+{
+    startOwn(2);
+    EXPECT_TRUE(ui.leftFlipOverButton->isHidden());
+    doc->leftFlipOverAction(nullptr);
+    EXPECT_TRUE(services->records().isEmpty());
+    doc->rightFlipOverAction(nullptr);
+    services->answer("flip", ok());
+    EXPECT_EQ(ui.currentPage->text(), "2");
+    EXPECT_EQ(ui.totalPage->text(), " /   2");
+    EXPECT_TRUE(ui.rightFlipOverButton->isHidden());
+    EXPECT_FALSE(ui.leftFlipOverButton->isHidden());
+    doc->rightFlipOverAction(nullptr);
+    EXPECT_TRUE(services->records().isEmpty());
+    EXPECT_EQ(state.currentPageNum, 1);
+}
+
+TEST_F(FileShareDocumentTest, WheelScrolling_OnlyForMostlyPortraitDocumentsOfMoreThanOnePage)
+{
+    startOwn(1);
+    EXPECT_FALSE(ui.fileShareScrollView->enableScroll());
+    startOwn(2);
+    EXPECT_TRUE(ui.fileShareScrollView->enableScroll());
+    FileShareDatailModel mixed = document(2, true);
+    mixed.sliceInfo[1].picWidth = 1280;
+    mixed.sliceInfo[1].picHeight = 1280;
+    doc->startFileShareFromAction(mixed);
+    EXPECT_FALSE(ui.fileShareScrollView->enableScroll());
+    // A viewer without rights never scrolls.
+    doc->startFileShareFromAction(document(3, true));
+    state.fileShareDatailModel->setUserCanControl(false);
+    doc->startFileShareFromIMControl();
+    EXPECT_FALSE(ui.fileShareScrollView->enableScroll());
+    EXPECT_TRUE(ui.leftFlipOverButton->isHidden());
+    EXPECT_TRUE(ui.rightFlipOverButton->isHidden());
+}
+
+TEST_F(FileShareDocumentTest, ScrollSync_OnePer200msUntilAJump_ThenEveryEvent_AndTheFinalOneAfter200ms)
+{
+    startOwn(20);
+    clock.clock.advance(150ms); // the start's own move is over
+    services->dropAll();
+    const auto scales = [&] {
+        QStringList out;
+        for (const QJsonObject &r : services->records())
+            out << r.value("offsetScale").toString();
+        return out;
+    };
+    clock.clock.advance(1000ms);
+    scrollTo(0.01); // the reference position
+    clock.clock.advance(50ms);
+    scrollTo(0.02);
+    clock.clock.advance(50ms);
+    scrollTo(0.03);
+    EXPECT_EQ(scales(), QStringList{"0.01000"});
+    clock.clock.advance(100ms);
+    scrollTo(0.04);
+    EXPECT_EQ(scales(), (QStringList{"0.01000", "0.04000"}));
+    // 0.1 away from the reference: every event goes out.
+    clock.clock.advance(10ms);
+    scrollTo(0.12);
+    clock.clock.advance(10ms);
+    scrollTo(0.13);
+    EXPECT_EQ(scales(), (QStringList{"0.01000", "0.04000", "0.12000", "0.13000"}));
+    EXPECT_EQ(services->records().last().value("flipOverType").toInt(), 1);
+    clock.clock.advance(199ms);
+    EXPECT_EQ(scales().size(), 4);
+    clock.clock.advance(1ms);
+    EXPECT_EQ(scales().last(), "0.13000");
+    EXPECT_EQ(scales().size(), 5);
+    // Every record took its own id, raised as it went out.
+    QList<qint64> ids;
+    for (const QJsonObject &r : services->records())
+        ids << r.value("sequenceId").toInteger();
+    EXPECT_EQ(ids, (QList<qint64>{1, 2, 3, 4, 5}));
+
+    // A failed scroll record says so.
+    services->answer("flip", FakeShareServices::code(500));
+    EXPECT_EQ(toast(), QStringLiteral("同步滚动失败"));
+}
+
+TEST_F(FileShareDocumentTest, ScrollToPosition_ScaleOneShowsTheLastPage_AndAFollowedScrollIsNotSentBack)
+{
+    startOwn(5);
+    clock.clock.advance(150ms);
+    services->dropAll();
+    doc->applyDocumentFollow(follow(3, 1, {}, 1.0));
+    EXPECT_EQ(state.currentPageNum, 4);
+    EXPECT_EQ(ui.currentPage->text(), "5");
+    doc->applyDocumentFollow(follow(4, 1, {}, 0.5));
+    EXPECT_EQ(state.currentPageNum, 2);
+    clock.clock.advance(300ms);
+    EXPECT_TRUE(services->records().isEmpty());
+}
+
+TEST_F(FileShareDocumentTest, End_ToastsOnceForAViewer_EndsTheOwnShareWithoutOne)
+{
+    MeetingControlData start;
+    start.sharedFileStatus = 1;
+    start.fileId = QStringLiteral("doc-1");
+    start.peerName = QStringLiteral("<b>李四</b>");
+    doc->applyDocumentShare(start);
+    ASSERT_TRUE(services->answer("slices", ok(jx_keyValues(document(3, true)))));
+    EXPECT_EQ(state.fileShareMode, 1);
+    EXPECT_EQ(ui.currentFileShareNameLabel->text(), QStringLiteral("<b>李四</b>正在共享"));
+    EXPECT_EQ(ui.currentFileShareNameLabel->textFormat(), Qt::PlainText);
+
+    MeetingControlData end;
+    end.sharedFileStatus = 0;
+    doc->applyDocumentShare(end);
+    EXPECT_EQ(toast(), QStringLiteral("<b>李四</b>的共享已结束"));
+    EXPECT_EQ(state.fileShareMode, 0);
+    EXPECT_FALSE(ui.scrollView->isHidden());
+    EXPECT_TRUE(ui.shareShowBKView->isHidden());
+    VeskToast::dismissToast();
+    doc->applyDocumentShare(end);
+    EXPECT_EQ(VeskToast::currentToast(), nullptr);
+    EXPECT_TRUE(stops.isEmpty());
+
+    startOwn(2);
+    doc->applyDocumentShare(end);
+    EXPECT_EQ(VeskToast::currentToast(), nullptr);
+    EXPECT_EQ(stops, QList<bool>{true});
+}
+
+TEST_F(FileShareDocumentTest, PageList_FailuresToastAndKeepTheView_ALateReplyForAnotherDocumentIsDropped)
+{
+    MeetingControlData start;
+    start.sharedFileStatus = 1;
+    start.fileId = QStringLiteral("doc-1");
+    doc->applyDocumentShare(start);
+    services->answer("slices", FakeShareServices::code(500));
+    EXPECT_EQ(toast(), QStringLiteral("未获取到共享文件信息失败"));
+    doc->queryFileShareList(2);
+    services->answer("slices", ok(QVariantMap{{"fileId", "doc-1"}}));
+    EXPECT_EQ(toast(), QStringLiteral("未获取到共享文件信息，请稍后再试"));
+    EXPECT_EQ(doc->pageView()->pageCount(), 0);
+
+    doc->queryFileShareList(2);
+    start.fileId = QStringLiteral("doc-2");
+    doc->applyDocumentSwitch(start);
+    services->answer("slices", ok(jx_keyValues(document(3, true)))); // the reply for doc-1
+    EXPECT_EQ(state.fileShareDatailModel->fileId, "doc-2");
+    EXPECT_EQ(doc->pageView()->pageCount(), 0);
+}
+
+TEST_F(FileShareDocumentTest, Switch_UserInfoPerMode)
+{
+    QList<QVariantMap> posted;
+    QObject observer;
+    NotificationCenter::defaultCenter().addObserver(&observer, QStringLiteral("switchShareFile"),
+                                                    [&](const Notification &n) { posted << n.userInfo; });
+    const QVariantMap target{
+        {"userId", "u2"}, {"fileId", "f2"}, {"fileName", "b.mp4"}, {"fileType", "2"}, {"duration", 61}};
+    doc->shareSelectPanelSwitchFile(target);
+    startOwn(2);
+    doc->shareSelectPanelSwitchFile(target);
+    state.fileShareMode = 2;
+    state.avFileShareModel = std::make_shared<FileShareModel>();
+    state.avFileShareModel->fileId = QStringLiteral("av-1");
+    state.avFileShareModel->fileType = QStringLiteral("3");
+    doc->shareSelectPanelSwitchFile(target);
+    doc->shareSelectPanelSwitchFile({{"fileName", "no id"}});
+
+    ASSERT_EQ(posted.size(), 3);
+    EXPECT_EQ(posted[0].value("sharing"), 0);
+    EXPECT_FALSE(posted[0].contains("oldFileId"));
+    EXPECT_EQ(posted[0].value("duration").toLongLong(), 61);
+    EXPECT_EQ(posted[1].value("fileShareMode"), 1);
+    EXPECT_EQ(posted[1].value("oldFileId"), "doc-1");
+    EXPECT_EQ(posted[1].value("oldUserId"), "13800000001");
+    EXPECT_FALSE(posted[1].contains("oldFileType"));
+    EXPECT_EQ(posted[2].value("fileShareMode"), 2);
+    EXPECT_EQ(posted[2].value("oldFileId"), "av-1");
+    EXPECT_EQ(posted[2].value("oldFileType"), "3");
+    EXPECT_EQ(posted[2].value("fileId"), "f2");
+}
+
+TEST_F(FileShareDocumentTest, FileList_AMemberSeesTheSwitchButtonOnlyWithFiles)
+{
+    doc->queryAllShareFileInfo();
+    QVariantMap file{{"fileId", "f1"}, {"fileName", "a.pdf"}, {"fileType", "1"}};
+    services->answer("files", ok(QVariantList{file}));
+    EXPECT_EQ(state.allFileShareArray.size(), 1);
+    EXPECT_FALSE(ui.selectFileShareSwitchBtn->isHidden());
+
+    QList<std::pair<bool, bool>> answers;
+    doc->queryAllShareFileInfo([&](bool has, bool ok) { answers.append({has, ok}); });
+    services->answer("files", ok(QVariantList{}));
+    EXPECT_TRUE(ui.selectFileShareSwitchBtn->isHidden());
+    doc->queryAllShareFileInfo([&](bool has, bool ok) { answers.append({has, ok}); });
+    services->answer("files", FakeShareServices::code(500));
+    EXPECT_EQ(toast(), QStringLiteral("获取共享文件信息失败"));
+    EXPECT_EQ(answers, (QList<std::pair<bool, bool>>{{false, true}, {false, false}}));
+    EXPECT_TRUE(state.allFileShareArray.isEmpty());
+}
+
+TEST_F(FileShareDocumentTest, Pages_OnlyThoseInSightHaveTiles)
+{
+    startOwn(500);
+    const QList<int> first = doc->pageView()->tiledPages();
+    EXPECT_LE(first.size(), 4);
+    EXPECT_EQ(first.first(), 0);
+    doc->applyDocumentFollow(follow(5, 0, QStringLiteral("s400")));
+    const QList<int> later = doc->pageView()->tiledPages();
+    EXPECT_LE(later.size(), 4);
+    EXPECT_TRUE(later.contains(399));
+    EXPECT_EQ(doc->pageView()->tileAt(399)->accessibleName(), QStringLiteral("第400页"));
+}
+
+} // namespace
