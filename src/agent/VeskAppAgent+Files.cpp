@@ -32,13 +32,16 @@ void VeskAppAgent::queryFileList(QObject *owner, const QString &roomId, Completi
     post(owner, QStringLiteral("/fms/query/list"), fileServiceParameters(roomId), authHeaders(),
          AgentRequests::mapOnSuccess(std::move(completion), [](const QVariant &data) {
              const QVariantMap dict = data.toMap();
+             // A key the reply lacks stays absent: the picker treats "no list" apart from "empty list".
              QVariantMap mapped;
-             mapped.insert(QStringLiteral("files"),
-                           QVariant::fromValue(
-                               jx_objectArrayWithKeyValuesArray<FileShareModel>(dict.value(QStringLiteral("files")))));
-             mapped.insert(QStringLiteral("fileTypes"),
-                           QVariant::fromValue(jx_objectArrayWithKeyValuesArray<SupportFileShareTypeModel>(
-                               dict.value(QStringLiteral("fileTypes")))));
+             if (dict.contains(QStringLiteral("files")))
+                 mapped.insert(QStringLiteral("files"),
+                               QVariant::fromValue(jx_objectArrayWithKeyValuesArray<FileShareModel>(
+                                   dict.value(QStringLiteral("files")))));
+             if (dict.contains(QStringLiteral("fileTypes")))
+                 mapped.insert(QStringLiteral("fileTypes"),
+                               QVariant::fromValue(jx_objectArrayWithKeyValuesArray<SupportFileShareTypeModel>(
+                                   dict.value(QStringLiteral("fileTypes")))));
              return QVariant(mapped);
          }));
 }
@@ -54,14 +57,15 @@ void VeskAppAgent::queryFileSliceUrl(QObject *owner, const QString &fileId, cons
 
 void VeskAppAgent::prepareUploadFileWithfileURL(QObject *owner, const QList<QUrl> &fileURLs,
                                                 const QStringList &identityArray, const QString &roomId,
-                                                Completion completion)
+                                                Completion completion, const QStringList &md5Values)
 {
     QVariantList files;
     for (qsizetype i = 0; i < fileURLs.size(); ++i) {
         const QUrl &url = fileURLs.at(i);
         const QFileInfo info(localPath(url));
         files.append(QVariantMap{
-            {QStringLiteral("md5Val"), calculateMD5ForFileAtPath(localPath(url))},
+            {QStringLiteral("md5Val"),
+             md5Values.value(i).isEmpty() ? calculateMD5ForFileAtPath(localPath(url)) : md5Values.value(i)},
             {QStringLiteral("fileName"), uploadFileName(url)},
             {QStringLiteral("fileSize"), info.isReadable() ? info.size() : qint64(0)},
             {QStringLiteral("identity"), identityArray.value(i)},

@@ -213,8 +213,10 @@ public:
     // data becomes {"files": QList<FileShareModel>, "fileTypes": QList<SupportFileShareTypeModel>}.
     void queryFileList(QObject *owner, const QString &roomId, Completion completion);
     void queryFileSliceUrl(QObject *owner, const QString &fileId, const QString &roomId, Completion completion);
+    // md5Values: the files' digests when the caller took them already (off the main thread);
+    // a missing one is read here.
     void prepareUploadFileWithfileURL(QObject *owner, const QList<QUrl> &fileURLs, const QStringList &identityArray,
-                                      const QString &roomId, Completion completion);
+                                      const QString &roomId, Completion completion, const QStringList &md5Values = {});
     void uploadFileWithfileURL(QObject *owner, const QList<QUrl> &fileURLs, const QStringList &fileIds,
                                const QString &roomId, Progress progress, UploadFinish finish);
     void deleteFiles(QObject *owner, const QStringList &fileIds, const QString &uploadUserId, const QString &roomId,

@@ -124,6 +124,8 @@ void CreateMeetingViewController::loadView()
     m_ui->scrollView->setFrameShape(QFrame::NoFrame);
     m_ui->scrollView->setWidgetResizable(true);
     m_ui->scrollView->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // Tab goes to the fields in it, which it scrolls into view; the area is no stop of its own.
+    m_ui->scrollView->setFocusPolicy(Qt::NoFocus);
     m_ui->document = new QWidget(m_ui->scrollView);
     buildDocument();
     m_ui->scrollView->setWidget(m_ui->document);
@@ -325,12 +327,6 @@ void CreateMeetingViewController::buildDocument()
     ui.uploadFileButton = upload;
     files->addWidget(ui.uploadFileButton);
     col->addLayout(files);
-    // The scheduled-meeting file window comes with the share-upload work: until then the
-    // button and the link are present but not usable; the count still shows.
-    for (VeskButton *later : {static_cast<VeskButton *>(ui.uploadFilesCountBtn), ui.uploadFileButton.data()}) {
-        later->setEnabled(false);
-        later->setToolTip(SchedulingTexts::kComingLater);
-    }
 
     // Calendar.
     col->addSpacing(8);

@@ -196,7 +196,9 @@ void CreateMeetingViewController::updateSearchMemberList()
     picker->setSelectMembers(&listOf(m_currentMemberType));
     placeMemberPicker();
     picker->updateData();
-    raisePopUp(picker);
+    // Suggestions while typing: the focus stays in the field.
+    picker->show();
+    picker->raise();
     updateMaskRegion();
 }
 

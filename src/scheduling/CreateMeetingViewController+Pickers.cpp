@@ -10,13 +10,16 @@
 #include "scheduling/SchedulingTexts.h"
 #include "uikit/KVDatePickerView.h"
 #include "uikit/KVHoverBorderView.h"
+#include "uikit/KVPanelFocus.h"
 #include "uikit/MoreActionItem.h"
 #include "uikit/MoreActionView.h"
 #include "uikit/QFFlatButton.h"
 #include "uikit/VeskCategories.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QLabel>
+#include <QPointer>
 #include <QRegion>
 
 namespace {
@@ -55,8 +58,15 @@ QRect CreateMeetingViewController::rectInView(const QWidget *widget) const
 
 void CreateMeetingViewController::raisePopUp(QWidget *popUp)
 {
+    // What had the focus opened it: it gets the focus back when Escape closes the pop-up.
+    QWidget *opener = QApplication::focusWidget();
     popUp->show();
     popUp->raise();
+    QPointer<CreateMeetingViewController> self(this);
+    KVPanelFocus::opened(popUp, opener && !popUp->isAncestorOf(opener) ? opener : nullptr, [self] {
+        if (self)
+            self->hideOverMaskBtnViews();
+    });
 }
 
 void CreateMeetingViewController::showOverMask()

@@ -215,6 +215,15 @@ void CreateMeetingViewController::onCancelClick()
         onCloseAction(this);
 }
 
+void CreateMeetingViewController::adoptUploadShare(const MeetingDataModel &changed)
+{
+    MeetingDataModel &meeting = model();
+    if (!changed.roomId.isEmpty())
+        meeting.roomId = changed.roomId;
+    meeting.uploadPermissionType = changed.uploadPermissionType;
+    meeting.uploadFileAllowOpUserList = changed.uploadFileAllowOpUserList;
+}
+
 void CreateMeetingViewController::onUploadFileClick()
 {
     if (onUploadShareFile)

@@ -54,6 +54,9 @@ public:
     Block onCreateMeeting;
     Block onCloseAction;
     Block onUploadShareFile;
+    // The meeting's file window closed: its room id, who may upload and each file's rights
+    // belong to the meeting being edited now.
+    void adoptUploadShare(const MeetingDataModel &changed);
 
     // ---- Button actions ---------------------------------------------------------------------
     void onConfirmClick();

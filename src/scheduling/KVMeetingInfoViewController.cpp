@@ -7,6 +7,7 @@
 #include "foundation/NotificationCenter.h"
 #include "scheduling/CreateMeetingRules.h"
 #include "scheduling/KVMeetingMemberCollectionView.h"
+#include "scheduling/MeetingDetailViews.h"
 #include "scheduling/MeetingListIcons.h"
 #include "scheduling/MeetingListRules.h"
 #include "scheduling/RecordListRules.h"
@@ -28,16 +29,8 @@ namespace {
 
 constexpr int kMaxShownMembers = 20;
 
-QLabel *plain(QWidget *parent, int size, const char *color = "333333", QFont::Weight weight = QFont::Normal)
-{
-    auto *l = new QLabel(parent);
-    l->setTextFormat(Qt::PlainText);
-    l->setFont(vesk::systemFont(size, weight));
-    QPalette pal = l->palette();
-    pal.setColor(QPalette::WindowText, vesk::colorWithHexString(QLatin1String(color)));
-    l->setPalette(pal);
-    return l;
-}
+using MeetingDetailViews::apply;
+using MeetingDetailViews::plain;
 
 QFFlatButton *actionButton(const QString &title, const char *objectName, QWidget *parent, bool primary)
 {
@@ -52,12 +45,6 @@ QFFlatButton *actionButton(const QString &title, const char *objectName, QWidget
     b->setFixedHeight(36);
     b->setMinimumWidth(96);
     return b;
-}
-
-void apply(QWidget *w, MeetingListRules::Show show)
-{
-    if (show != MeetingListRules::Show::Unchanged)
-        w->setVisible(show == MeetingListRules::Show::Shown);
 }
 
 } // namespace
@@ -84,34 +71,15 @@ void KVMeetingInfoViewController::loadView()
     column->setContentsMargins(32, 24, 32, 24);
     column->setSpacing(14);
 
-    auto *titleRow = new QHBoxLayout();
-    m_meetingTitleLabel = new KVElidedLabel(view);
-    m_meetingTitleLabel->setFont(vesk::systemFont(18, QFont::DemiBold));
-    m_periodImageView = new QLabel(view);
-    m_periodImageView->setFixedSize(16, 16);
-    m_periodImageView->setAccessibleName(RecordTexts::kRecurring);
-    titleRow->addWidget(m_meetingTitleLabel, 1);
-    titleRow->addWidget(m_periodImageView);
-    column->addLayout(titleRow);
-
-    auto *times = new QGridLayout();
-    m_beginTimeLabel = plain(view, 24, "333333", QFont::DemiBold);
-    m_beginDateLabel = plain(view, 12, "999999");
-    m_totalTimeLabel = plain(view, 12, "666666");
-    m_totalTimeLabel->setAlignment(Qt::AlignCenter);
-    m_statusLabel = plain(view, 12);
-    m_statusLabel->setAlignment(Qt::AlignCenter);
-    m_endTimeLabel = plain(view, 24, "333333", QFont::DemiBold);
-    m_endDateLabel = plain(view, 12, "999999");
-    m_endTimeLabel->setAlignment(Qt::AlignRight);
-    m_endDateLabel->setAlignment(Qt::AlignRight);
-    times->addWidget(m_beginTimeLabel, 0, 0);
-    times->addWidget(m_totalTimeLabel, 0, 1);
-    times->addWidget(m_endTimeLabel, 0, 2);
-    times->addWidget(m_beginDateLabel, 1, 0);
-    times->addWidget(m_statusLabel, 1, 1);
-    times->addWidget(m_endDateLabel, 1, 2);
-    column->addLayout(times);
+    const MeetingDetailViews::Head head = MeetingDetailViews::addHead(view, column, 24);
+    m_meetingTitleLabel = head.title;
+    m_periodImageView = head.period;
+    m_beginTimeLabel = head.beginTime;
+    m_beginDateLabel = head.beginDate;
+    m_totalTimeLabel = head.duration;
+    m_statusLabel = head.status;
+    m_endTimeLabel = head.endTime;
+    m_endDateLabel = head.endDate;
 
     auto *facts = new QGridLayout();
     facts->setVerticalSpacing(10);
@@ -140,9 +108,6 @@ void KVMeetingInfoViewController::loadView()
     m_shareFileCountButton->setFont(vesk::systemFont(13));
     m_shareFileCountButton->setTitleNormalColor(vesk::colorWithHexString(QStringLiteral("007AFF")));
     m_shareFileCountButton->setFocusPolicy(Qt::StrongFocus);
-    // The attached files' window comes with the upload work.
-    m_shareFileCountButton->setEnabled(false);
-    m_shareFileCountButton->setToolTip(SchedulingTexts::kComingLater);
     column->addWidget(m_shareFileCountButton, 0, Qt::AlignLeft);
 
     m_usersCountLabel = plain(view, 13, "666666");
@@ -234,11 +199,7 @@ void KVMeetingInfoViewController::updateData()
     m_endDateLabel->setText(m.endTimeDateCN());
     m_beginTimeLabel->setText(m.beginTimeHourMinute());
     m_endTimeLabel->setText(m.endTimeHourMinute());
-    m_statusLabel->setText(m.statusString());
-    QPalette pal = m_statusLabel->palette();
-    pal.setColor(QPalette::WindowText,
-                 vesk::colorWithHexString(m.status == 0 ? QStringLiteral("FFB348") : QStringLiteral("2ABA00")));
-    m_statusLabel->setPalette(pal);
+    MeetingDetailViews::showStatus(m_statusLabel, m);
     KVDataText::setText(m_roomIdLabel, m.displayRoomId().left(40));
     m_creatorLabel->setFullText(m.creatorName.left(200));
 

@@ -9,6 +9,7 @@
 #include "scheduling/KVMeetingListCloudRecordCell.h"
 #include "scheduling/KVMeetingMemberCollectionView.h"
 #include "scheduling/MainMeetingListModel.h"
+#include "scheduling/MeetingDetailViews.h"
 #include "scheduling/MeetingListIcons.h"
 #include "scheduling/RecordListRules.h"
 #include "scheduling/RecordTexts.h"
@@ -33,16 +34,8 @@ namespace {
 constexpr int kMaxShownMembers = 20;
 using MeetingListRules::Show;
 
-QLabel *plain(QWidget *parent, int size, const char *color = "333333", QFont::Weight weight = QFont::Normal)
-{
-    auto *l = new QLabel(parent);
-    l->setTextFormat(Qt::PlainText);
-    l->setFont(vesk::systemFont(size, weight));
-    QPalette pal = l->palette();
-    pal.setColor(QPalette::WindowText, vesk::colorWithHexString(QLatin1String(color)));
-    l->setPalette(pal);
-    return l;
-}
+using MeetingDetailViews::apply;
+using MeetingDetailViews::plain;
 
 QFFlatButton *button(const QString &title, const char *objectName, QWidget *parent, bool primary = false)
 {
@@ -66,12 +59,6 @@ QFFlatButton *tabButton(const QString &title, const char *objectName, QWidget *p
     b->setAlternateTextColor(vesk::colorWithHexString(QStringLiteral("007AFF")));
     b->setToggle(true);
     return b;
-}
-
-void apply(QWidget *w, Show show)
-{
-    if (show != Show::Unchanged)
-        w->setVisible(show == Show::Shown);
 }
 
 QLabel *titled(const QString &title, QGridLayout *grid, int row, QWidget *parent)
@@ -147,33 +134,15 @@ void MainMeetingListViewController::loadView()
     vesk::setBackgroundColor(pane, Qt::white);
     auto *detail = new QVBoxLayout(pane);
     detail->setSpacing(12);
-    auto *titleRow = new QHBoxLayout();
-    m_detailTitleLabel = new KVElidedLabel(pane);
-    m_detailTitleLabel->setFont(vesk::systemFont(18, QFont::DemiBold));
-    m_periodImageView = new QLabel(pane);
-    m_periodImageView->setFixedSize(16, 16);
-    m_periodImageView->setAccessibleName(RecordTexts::kRecurring);
-    titleRow->addWidget(m_detailTitleLabel, 1);
-    titleRow->addWidget(m_periodImageView);
-    detail->addLayout(titleRow);
-    auto *times = new QGridLayout();
-    m_detailBeginHourLabel = plain(pane, 22, "333333", QFont::DemiBold);
-    m_detailEndHourLabel = plain(pane, 22, "333333", QFont::DemiBold);
-    m_detailBeginDateLabel = plain(pane, 12, "999999");
-    m_detailEndDateLabel = plain(pane, 12, "999999");
-    m_detailDurationLabel = plain(pane, 12, "666666");
-    m_statusLabel = plain(pane, 12);
-    m_detailDurationLabel->setAlignment(Qt::AlignCenter);
-    m_statusLabel->setAlignment(Qt::AlignCenter);
-    m_detailEndHourLabel->setAlignment(Qt::AlignRight);
-    m_detailEndDateLabel->setAlignment(Qt::AlignRight);
-    times->addWidget(m_detailBeginHourLabel, 0, 0);
-    times->addWidget(m_detailDurationLabel, 0, 1);
-    times->addWidget(m_detailEndHourLabel, 0, 2);
-    times->addWidget(m_detailBeginDateLabel, 1, 0);
-    times->addWidget(m_statusLabel, 1, 1);
-    times->addWidget(m_detailEndDateLabel, 1, 2);
-    detail->addLayout(times);
+    const MeetingDetailViews::Head head = MeetingDetailViews::addHead(pane, detail, 22);
+    m_detailTitleLabel = head.title;
+    m_periodImageView = head.period;
+    m_detailBeginHourLabel = head.beginTime;
+    m_detailBeginDateLabel = head.beginDate;
+    m_detailDurationLabel = head.duration;
+    m_statusLabel = head.status;
+    m_detailEndHourLabel = head.endTime;
+    m_detailEndDateLabel = head.endDate;
     auto *facts = new QGridLayout();
     titled(RecordTexts::kMeetingId, facts, 0, pane);
     m_detailMeetingIdLabel = plain(pane, 13);
@@ -457,11 +426,7 @@ void MainMeetingListViewController::refreshDetail()
     m_passwordLabel->setVisible(password);
     m_passwordTitleLabel->setVisible(password);
 
-    m_statusLabel->setText(m.statusString());
-    QPalette pal = m_statusLabel->palette();
-    pal.setColor(QPalette::WindowText,
-                 vesk::colorWithHexString(m.status != 0 ? QStringLiteral("2ABA00") : QStringLiteral("FFB348")));
-    m_statusLabel->setPalette(pal);
+    MeetingDetailViews::showStatus(m_statusLabel, m);
 
     const auto table = MeetingListRules::listButtons(m.isSelf(), m.status);
     apply(m_detailEditBtn, table.edit);

@@ -1,6 +1,7 @@
 #include "settings/KVSettingMonitorTitleBar.h"
 
 #include "settings/SettingTexts.h"
+#include "uikit/KVAccessibility.h"
 #include "uikit/VeskCategories.h"
 
 #include <QPainter>
@@ -72,6 +73,8 @@ KVSettingMonitorTitleBar::KVSettingMonitorTitleBar(QWidget *parent) : QWidget(pa
     m_iconBtn = new VeskButton(this);
     m_iconBtn->setToggle(true);
     m_iconBtn->setFocusPolicy(Qt::NoFocus);
+    // It shows whether anyone has such a stream; the bar's title button is what acts.
+    KVAccessibility::setRole(m_iconBtn, QAccessible::Indicator);
     m_iconBtn->setAttribute(Qt::WA_TransparentForMouseEvents);
     m_titleLabel = new QLabel(this);
     m_titleLabel->setFont(vesk::systemFont(13));

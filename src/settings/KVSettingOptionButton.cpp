@@ -1,22 +1,28 @@
 #include "settings/KVSettingOptionButton.h"
 
+#include "uikit/KVAccessibility.h"
 #include "uikit/VeskCategories.h"
 
 #include <QPainter>
 
 KVSettingOptionButton::KVSettingOptionButton(const QString &title, QWidget *parent) : QAbstractButton(parent)
 {
+    // Before anything asks for its interface.
+    KVAccessibility::install();
     setText(title);
     setAccessibleName(title);
     setFont(vesk::systemFont(13));
     setCursor(Qt::PointingHandCursor);
     setFocusPolicy(Qt::TabFocus);
+    // One of a group: a radio button whose checked state is the chosen one.
+    setCheckable(true);
+    KVAccessibility::setRole(this, QAccessible::RadioButton);
 }
 
 void KVSettingOptionButton::setChosen(bool chosen)
 {
     m_chosen = chosen;
-    setAccessibleDescription(chosen ? QStringLiteral("已选中") : QString());
+    setChecked(chosen);
     update();
 }
 

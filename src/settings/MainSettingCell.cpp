@@ -1,5 +1,6 @@
 #include "settings/MainSettingCell.h"
 
+#include "uikit/KVAccessibility.h"
 #include "uikit/KVFlatView.h"
 #include "uikit/VeskCategories.h"
 
@@ -17,10 +18,15 @@ const QString kTitleDark = QStringLiteral("E5E5E5");
 
 MainSettingCell::MainSettingCell(const QString &title, QWidget *parent) : QAbstractButton(parent)
 {
+    // Before anything asks for its interface.
+    KVAccessibility::install();
     setText(title);
     setAccessibleName(title);
     setFocusPolicy(Qt::TabFocus);
     setCursor(Qt::PointingHandCursor);
+    // A page tab whose selection is the side bar's choice (a click does not flip it).
+    setCheckable(true);
+    KVAccessibility::setRole(this, QAccessible::PageTab);
     m_selectBgView = new KVFlatView(this);
     m_selectBgView->setCornerRadius(4);
     m_selectBgView->setAttribute(Qt::WA_TransparentForMouseEvents);
@@ -41,7 +47,7 @@ QSize MainSettingCell::sizeHint() const
 void MainSettingCell::setSelected(bool selected)
 {
     m_selected = selected;
-    setAccessibleDescription(selected ? QStringLiteral("已选中") : QString());
+    setChecked(selected);
     updateLook();
 }
 

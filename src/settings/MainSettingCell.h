@@ -26,6 +26,7 @@ public:
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+    void nextCheckState() override {}
     void resizeEvent(QResizeEvent *event) override;
 
 private:

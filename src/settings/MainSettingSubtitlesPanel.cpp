@@ -102,8 +102,12 @@ void MainSettingSubtitlesPanel::changeSubTitleLanguageSelect()
     if (!m_model)
         return;
     const qint32 language = m_model->subtitle()->subTitleLanguageType();
-    if (select(m_languageButtons, language))
-        m_fontSampleLabel->setText(language == 0 ? SettingTexts::kSampleChinese : SettingTexts::kSampleEnglish);
+    if (select(m_languageButtons, language)) {
+        const QString sample = language == 0 ? SettingTexts::kSampleChinese : SettingTexts::kSampleEnglish;
+        m_fontSampleLabel->setText(sample);
+        // Setting the name tells the bus it changed; a label's new text alone does not.
+        m_fontSampleLabel->setAccessibleName(sample);
+    }
 }
 
 void MainSettingSubtitlesPanel::changeInputLanguageSelect()

@@ -77,6 +77,8 @@ void MainSettingVideoPanel::build()
     m_ui.scrollView = new QScrollArea(this);
     m_ui.scrollView->setFrameShape(QFrame::NoFrame);
     m_ui.scrollView->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // Tab goes to the controls in it, which it scrolls into view; the area is no stop of its own.
+    m_ui.scrollView->setFocusPolicy(Qt::NoFocus);
     auto *document = new QWidget(m_ui.scrollView);
     document->setObjectName(QStringLiteral("videoDocument"));
     document->setFixedHeight(kDocumentHeight);
@@ -97,6 +99,7 @@ void MainSettingVideoPanel::build()
     m_ui.deviceBackView->setBorderWidth(1);
     m_ui.deviceBackView->setBorderColor(vesk::colorWithHexString(QStringLiteral("D8DBE4")));
     m_ui.selectBoxBtn = new VeskButton(m_ui.deviceBackView);
+    m_ui.selectBoxBtn->setAccessibleName(SettingTexts::kCamera); // until a camera is listed
     m_ui.selectBoxBtn->setFocusPolicy(Qt::StrongFocus);
     auto *row = new QHBoxLayout(m_ui.deviceBackView);
     row->setContentsMargins(8, 0, 8, 0);

@@ -19,10 +19,12 @@
 #include "settings/SettingTexts.h"
 #include "settings/SettingsLog.h"
 #include "uikit/KVPageNavigator.h"
+#include "uikit/KVPanelFocus.h"
 #include "uikit/KVWindow.h"
 #include "uikit/VeskCategories.h"
 #include "uikit/VeskToast.h"
 
+#include <QApplication>
 #include <QDesktopServices>
 #include <QEvent>
 #include <QFrame>
@@ -92,6 +94,8 @@ void MainSettingViewController::loadView()
     // Six rows at most fit the window's height.
     m_ui.scrollView->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_ui.scrollView->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // Its rows take the focus; the area itself is no stop of Tab.
+    m_ui.scrollView->setFocusPolicy(Qt::NoFocus);
     m_ui.itemCollectionView = new QWidget(m_ui.scrollView);
     m_ui.itemCollectionView->setObjectName(QStringLiteral("itemCollectionView"));
     m_ui.itemCollectionView->setAccessibleName(SettingTexts::kWindowTitle);
@@ -139,6 +143,16 @@ bool MainSettingViewController::eventFilter(QObject *watched, QEvent *event)
 void MainSettingViewController::viewDidAppear()
 {
     applyAppearance();
+    // The keyboard follows: the first row takes the focus, Escape closes the window and the focus
+    // goes back to what opened it (still the focus while the window is being shown).
+    if (QWidget *top = window()) {
+        QWidget *opener = QApplication::focusWidget();
+        QPointer<MainSettingViewController> self(this);
+        KVPanelFocus::opened(top, opener && !top->isAncestorOf(opener) ? opener : nullptr, [self] {
+            if (self)
+                self->deleteViewAction();
+        });
+    }
     if (MainSettingGeneralPanel *general = generalPanel())
         general->updateCacheSize();
 }

@@ -1,4 +1,6 @@
 #include "shell/MainPageViewController.h"
+
+#include "shell/KVShareSelectViewController.h"
 #include "uikit/KVDataText.h"
 
 #include "agent/VeskAppAgent.h"
@@ -447,8 +449,13 @@ void MainPageViewController::showCreateMeeting(const std::optional<MeetingDataMo
             self->closeCreateMeeting();
     };
     controller->onUploadShareFile = [self](CreateMeetingViewController *c) {
-        if (self)
-            self->openUploadShare(c->dataModel());
+        if (!self)
+            return;
+        QPointer<CreateMeetingViewController> form(c);
+        self->openUploadShare(c->dataModel(), [form](const MeetingDataModel &changed) {
+            if (form)
+                form->adoptUploadShare(changed);
+        });
     };
 
     auto *window = new QWidget(nullptr, Qt::Window);
@@ -667,9 +674,39 @@ void MainPageViewController::showInviteView(const MeetingDataModel &meeting)
     card->copyButton()->setFocus();
 }
 
-void MainPageViewController::openUploadShare(const MeetingDataModel &meeting)
+void MainPageViewController::openUploadShare(const MeetingDataModel &meeting,
+                                             std::function<void(const MeetingDataModel &meeting)> changed)
 {
-    qCInfo(lcShell) << "shared files of" << meeting.roomId << "wait for the upload window";
+    QPointer<MainPageViewController> self(this);
+    VeskAppAgent::sharedInstance()->getPreRoomId(this, meeting.roomId, [self, meeting, changed](const KVMResponse &r) {
+        if (!self)
+            return;
+        if (!r.successed) {
+            VeskToast::showToast(r.message.isEmpty() ? QStringLiteral("网络不给力，请稍后重试") : r.message);
+            return;
+        }
+        auto model = std::make_shared<MeetingDataModel>(meeting);
+        model->roomId = r.dataMap().value(QStringLiteral("roomId")).toString();
+        dropWindow(self->m_uploadShareWindow);
+        auto *controller = new KVShareSelectViewController();
+        controller->didClose = [self, model, changed](KVShareSelectViewController *) {
+            if (changed)
+                changed(*model);
+            if (self && self->m_uploadShareWindow)
+                self->m_uploadShareWindow.release()->deleteLater();
+            NotificationCenter::defaultCenter().post(KVMeetingUploadShareFileChangedNotification);
+        };
+        self->m_uploadShareWindow = openWindow(controller, QStringLiteral("KVShareSelect"), QStringLiteral("共享文件"),
+                                               controller->view()->size());
+        controller->setModel(model);
+        vesk::veskCenter(self->m_uploadShareWindow->window());
+        self->m_uploadShareWindow->showWindow();
+    });
+}
+
+QWidget *MainPageViewController::uploadShareWindow() const
+{
+    return m_uploadShareWindow ? m_uploadShareWindow->window() : nullptr;
 }
 
 // ---- Today's meetings -------------------------------------------------------------------------

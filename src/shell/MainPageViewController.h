@@ -54,7 +54,10 @@ public:
                                     std::function<void(bool success)> callback);
     // The scheduled-meeting file window comes with the share-upload work; the form's upload
     // button and file link stay disabled until then, so nothing calls this yet.
-    void openUploadShare(const MeetingDataModel &meeting);
+    // The scheduled meeting's file window; changed gets the meeting as the window leaves it.
+    void openUploadShare(const MeetingDataModel &meeting,
+                         std::function<void(const MeetingDataModel &meeting)> changed = nullptr);
+    [[nodiscard]] QWidget *uploadShareWindow() const;
     [[nodiscard]] CreateMeetingViewController *createMeetingViewController() const;
     [[nodiscard]] QWidget *createMeetingWindow() const;
     [[nodiscard]] bool isCheckingQuota() const { return m_checkingQuota; }
@@ -125,5 +128,6 @@ private:
     std::unique_ptr<MacBaseWindowController> m_meetingInfoWindow;
     QPointer<KVMeetingInfoViewController> m_meetingInfoController;
     std::unique_ptr<MacBaseWindowController> m_meetingListWindow;
+    std::unique_ptr<MacBaseWindowController> m_uploadShareWindow;
     QPointer<MainMeetingListViewController> m_meetingListController;
 };

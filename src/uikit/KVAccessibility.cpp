@@ -1,10 +1,18 @@
 #include "uikit/KVAccessibility.h"
 
 #include "uikit/KVAlert.h"
+#include "uikit/KVMeetingIDLabel.h"
 
 #include <QAbstractButton>
 #include <QAccessibleWidget>
 #include <QCheckBox>
+#include <QEvent>
+#include <QHash>
+#include <QItemSelectionModel>
+#include <QListView>
+#include <QListWidget>
+#include <QPointer>
+#include <QProgressBar>
 #include <QRadioButton>
 #include <QRegularExpression>
 #include <QToolButton>
@@ -13,6 +21,34 @@ namespace {
 
 constexpr auto kRole = "kvAccessibleRole";
 constexpr auto kValue = "kvAccessibleValue";
+constexpr auto kMark = "kvAccessibleMark";
+constexpr auto kMarkText = "kvAccessibleMarkText";
+
+QString withMark(const QWidget *widget, QString name)
+{
+    const auto *mark = qobject_cast<const QWidget *>(widget->property(kMark).value<QObject *>());
+    if (mark && !mark->isHidden())
+        name += QStringLiteral("，") + widget->property(kMarkText).toString();
+    return name;
+}
+
+// Tells the bus that a button's name changed when its mark shows or hides.
+class MarkWatcher final : public QObject {
+public:
+    MarkWatcher(QWidget *mark, QWidget *button) : QObject(mark), m_button(button) { mark->installEventFilter(this); }
+
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if ((event->type() == QEvent::ShowToParent || event->type() == QEvent::HideToParent) && m_button) {
+            QAccessibleEvent changed(m_button.data(), QAccessible::NameChanged);
+            QAccessible::updateAccessibility(&changed);
+        }
+        return false;
+    }
+
+private:
+    QPointer<QWidget> m_button;
+};
 
 // A button whose Press and Toggle are a click.
 class AccessibleButton final : public QAccessibleWidget {
@@ -29,11 +65,11 @@ public:
             return QAccessibleWidget::text(t);
         const QString name = button()->accessibleName();
         if (!name.isEmpty())
-            return name;
+            return withMark(button(), name);
         QString title = button()->text();
         // A mnemonic's marker is not read out.
         title.remove(QRegularExpression(QStringLiteral("&(?!&)")));
-        return title;
+        return withMark(button(), title);
     }
 
     [[nodiscard]] QAccessible::State state() const override
@@ -115,6 +151,184 @@ public:
     }
 };
 
+// The meeting title: read as its text, and its action is the click's, copying the meeting ID.
+class AccessibleMeetingIDLabel final : public QAccessibleWidget {
+public:
+    explicit AccessibleMeetingIDLabel(KVMeetingIDLabel *label) : QAccessibleWidget(label, QAccessible::StaticText) {}
+
+    [[nodiscard]] QString text(QAccessible::Text t) const override
+    {
+        const auto *label = static_cast<const KVMeetingIDLabel *>(object());
+        if (t == QAccessible::Name && label->accessibleName().isEmpty())
+            return label->text();
+        if (t == QAccessible::Value)
+            return label->text();
+        return QAccessibleWidget::text(t);
+    }
+    [[nodiscard]] QStringList actionNames() const override { return {pressAction()}; }
+    void doAction(const QString &actionName) override
+    {
+        if (actionName == pressAction())
+            static_cast<KVMeetingIDLabel *>(object())->copyToPasteboard();
+    }
+    [[nodiscard]] QStringList keyBindingsForAction(const QString &actionName) const override
+    {
+        return actionName == pressAction() ? QStringList{QStringLiteral("Space")} : QStringList();
+    }
+};
+
+// A level that only shows (a sound level): its value is read, but nobody can raise or lower it,
+// so it has no value interface (the bus would offer Increase and Decrease for one).
+class AccessibleLevel final : public QAccessibleWidget {
+public:
+    explicit AccessibleLevel(QProgressBar *bar) : QAccessibleWidget(bar, QAccessible::ProgressBar) {}
+
+    [[nodiscard]] QString text(QAccessible::Text t) const override
+    {
+        if (t != QAccessible::Value)
+            return QAccessibleWidget::text(t);
+        const auto *bar = static_cast<const QProgressBar *>(object());
+        const int span = bar->maximum() - bar->minimum();
+        return QString::number(span > 0 ? (bar->value() - bar->minimum()) * 100 / span : 0) + QLatin1Char('%');
+    }
+};
+
+// A row of a list view: read by its text; Toggle (select) only where rows can be chosen (Qt's
+// rows offer Toggle always, which selects nothing in a list that chooses none).
+class AccessibleReadRow final : public QAccessibleInterface, public QAccessibleActionInterface {
+public:
+    AccessibleReadRow(QListView *view, QAccessibleInterface *list, int row) : m_view(view), m_list(list), m_row(row) {}
+
+    void *interface_cast(QAccessible::InterfaceType type) override
+    {
+        return type == QAccessible::ActionInterface ? static_cast<QAccessibleActionInterface *>(this) : nullptr;
+    }
+    [[nodiscard]] bool isValid() const override { return m_view && index().isValid(); }
+    [[nodiscard]] QObject *object() const override { return nullptr; }
+    [[nodiscard]] QAccessibleInterface *childAt(int, int) const override { return nullptr; }
+    [[nodiscard]] QAccessibleInterface *parent() const override { return m_list; }
+    [[nodiscard]] QAccessibleInterface *child(int) const override { return nullptr; }
+    [[nodiscard]] int childCount() const override { return 0; }
+    [[nodiscard]] int indexOfChild(const QAccessibleInterface *) const override { return -1; }
+    [[nodiscard]] QString text(QAccessible::Text t) const override
+    {
+        if (t != QAccessible::Name || !isValid())
+            return {};
+        const QString spoken = index().data(Qt::AccessibleTextRole).toString();
+        return spoken.isEmpty() ? index().data(Qt::DisplayRole).toString() : spoken;
+    }
+    void setText(QAccessible::Text, const QString &) override {}
+    [[nodiscard]] QRect rect() const override
+    {
+        if (!isValid())
+            return {};
+        const QRect r = m_view->visualRect(index());
+        return {m_view->viewport()->mapToGlobal(r.topLeft()), r.size()};
+    }
+    [[nodiscard]] QAccessible::Role role() const override { return QAccessible::ListItem; }
+    [[nodiscard]] QAccessible::State state() const override
+    {
+        QAccessible::State s;
+        s.readOnly = true;
+        if (!isValid() || !m_view->viewport()->rect().intersects(m_view->visualRect(index()))) {
+            s.invisible = true;
+            return s;
+        }
+        if (choosable()) {
+            s.selectable = true;
+            s.selected = m_view->selectionModel()->isSelected(index());
+        }
+        return s;
+    }
+    [[nodiscard]] QStringList actionNames() const override
+    {
+        return choosable() ? QStringList{toggleAction()} : QStringList();
+    }
+    void doAction(const QString &actionName) override
+    {
+        if (actionName == toggleAction() && choosable())
+            m_view->selectionModel()->select(index(), QItemSelectionModel::Toggle);
+    }
+    [[nodiscard]] QStringList keyBindingsForAction(const QString &) const override { return {}; }
+
+private:
+    [[nodiscard]] QModelIndex index() const
+    {
+        QAbstractItemModel *model = m_view ? m_view->model() : nullptr;
+        return model ? model->index(m_row, m_view->modelColumn(), m_view->rootIndex()) : QModelIndex();
+    }
+    [[nodiscard]] bool choosable() const
+    {
+        return m_view && m_view->selectionMode() != QAbstractItemView::NoSelection && m_view->selectionModel();
+    }
+
+    QPointer<QListView> m_view;
+    QAccessibleInterface *m_list;
+    int m_row;
+};
+
+class AccessibleReadList final : public QAccessibleWidget {
+public:
+    explicit AccessibleReadList(QListView *view) : QAccessibleWidget(view, QAccessible::List) {}
+    ~AccessibleReadList() override { forget(); }
+
+    [[nodiscard]] int childCount() const override
+    {
+        QAbstractItemModel *model = view()->model();
+        return model ? model->rowCount(view()->rootIndex()) : 0;
+    }
+    [[nodiscard]] QAccessibleInterface *child(int i) const override
+    {
+        if (i < 0 || i >= childCount())
+            return nullptr;
+        sync();
+        if (const auto id = m_rows.constFind(i); id != m_rows.constEnd())
+            return QAccessible::accessibleInterface(*id);
+        auto *row = new AccessibleReadRow(view(), const_cast<AccessibleReadList *>(this), i);
+        m_rows.insert(i, QAccessible::registerAccessibleInterface(row));
+        return row;
+    }
+    [[nodiscard]] int indexOfChild(const QAccessibleInterface *child) const override
+    {
+        const QAccessible::Id id = QAccessible::uniqueId(const_cast<QAccessibleInterface *>(child));
+        for (auto it = m_rows.constBegin(); it != m_rows.constEnd(); ++it) {
+            if (it.value() == id)
+                return it.key();
+        }
+        return -1;
+    }
+    [[nodiscard]] QAccessibleInterface *childAt(int x, int y) const override
+    {
+        const QModelIndex at = view()->indexAt(view()->viewport()->mapFromGlobal(QPoint(x, y)));
+        return at.isValid() ? child(at.row()) : nullptr;
+    }
+
+private:
+    [[nodiscard]] QListView *view() const { return static_cast<QListView *>(object()); }
+
+    // Rows are made per model: a new model or new rows make them again.
+    void sync() const
+    {
+        const QAbstractItemModel *model = view()->model();
+        const int count = model ? model->rowCount(view()->rootIndex()) : 0;
+        if (model != m_model || count != m_count) {
+            forget();
+            m_model = model;
+            m_count = count;
+        }
+    }
+    void forget() const
+    {
+        for (const QAccessible::Id id : std::as_const(m_rows))
+            QAccessible::deleteAccessibleInterface(id);
+        m_rows.clear();
+    }
+
+    mutable QHash<int, QAccessible::Id> m_rows;
+    mutable const QAbstractItemModel *m_model = nullptr;
+    mutable int m_count = -1;
+};
+
 // Whether Qt has nothing more specific than QWidget's interface for the widget's class.
 bool isPlainWidget(const QObject *object)
 {
@@ -137,6 +351,13 @@ QAccessibleInterface *factory(const QString &className, QObject *object)
     // Tool buttons keep Qt's interface (their menus).
     if (auto *button = qobject_cast<QAbstractButton *>(object); button && !qobject_cast<QToolButton *>(object))
         return new AccessibleButton(button);
+    if (auto *label = qobject_cast<KVMeetingIDLabel *>(object))
+        return new AccessibleMeetingIDLabel(label);
+    if (auto *bar = qobject_cast<QProgressBar *>(object))
+        return new AccessibleLevel(bar);
+    // Our lists; a list widget keeps Qt's interface.
+    if (auto *list = qobject_cast<QListView *>(object); list && !qobject_cast<QListWidget *>(object))
+        return new AccessibleReadList(list);
     if (!isPlainWidget(object))
         return nullptr;
     // Only windows need more than Qt's own interface; a widget that is none yet may become one.
@@ -170,6 +391,13 @@ void setValue(QWidget *widget, const QString &value)
     widget->setProperty(kValue, value);
     QAccessibleValueChangeEvent event(widget, value);
     QAccessible::updateAccessibility(&event);
+}
+
+void setMark(QWidget *button, QWidget *mark, const QString &text)
+{
+    button->setProperty(kMark, QVariant::fromValue<QObject *>(mark));
+    button->setProperty(kMarkText, text);
+    new MarkWatcher(mark, button);
 }
 
 QAccessible::Role windowRole(const QWidget *widget)

@@ -21,6 +21,9 @@ void setRole(QWidget *widget, QAccessible::Role role);
 // The value a screen reader reads for a button (a quality, a level); empty: none.
 void setValue(QWidget *widget, const QString &value);
 
+// A button whose name carries a mark while the mark is not hidden (a red dot: "成员 4人，有人等候").
+void setMark(QWidget *button, QWidget *mark, const QString &text);
+
 // Installs the rules once per process (before any interface is asked for; later calls do
 // nothing). The kit's buttons call it as they are made.
 void install();

@@ -57,6 +57,8 @@ KVMemberAlertView::KVMemberAlertView(QWidget *parent) : QWidget(parent)
     AutoLayout::autoPinEdge(m_checkButton, A::Top, A::Bottom, m_contentLabel, 6);
     AutoLayout::autoAlignAxisToSuperviewAxis(m_checkButton, A::CenterX);
     AutoLayout::autoSetDimension(m_checkButton, A::Height, 20);
+    // As wide as its text, which a title may change.
+    m_checkWidthConstraint = AutoLayout::autoSetDimension(m_checkButton, A::Width, m_checkButton->sizeHint().width());
     connect(m_checkButton, &QCheckBox::toggled, this, [this] { checkAction(); });
 
     m_cancelButton = makeButton(QStringLiteral("取消"), this);
@@ -89,8 +91,10 @@ void KVMemberAlertView::setTitle(const QString &title, bool showTip, const QStri
     setAccessibleName(title);
     m_model = dataModel;
     m_confirmBlock = std::move(actionBlock);
-    if (!tipContent.isEmpty())
+    if (!tipContent.isEmpty()) {
         m_checkButton->setText(tipContent);
+        m_checkWidthConstraint->setConstant(std::min(m_checkButton->sizeHint().width(), kWidth - 16));
+    }
     resize(preferredSize());
 }
 

@@ -68,6 +68,7 @@ private:
     VeskButton *m_confirmButton = nullptr;
     VeskButton *m_cancelButton = nullptr;
     KVLayoutConstraint *m_butttonTopConstraint = nullptr;
+    KVLayoutConstraint *m_checkWidthConstraint = nullptr;
 };
 
 // The factory of the member panels' confirmations (the alert itself is the kit's KVAlert).

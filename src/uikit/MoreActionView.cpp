@@ -11,6 +11,8 @@ MoreActionView::MoreActionView(QWidget *parent)
 {
     m_scroll->setFrameShape(QFrame::NoFrame);
     m_scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // The items take the focus (an opened menu's first control is its first item), not the area.
+    m_scroll->setFocusPolicy(Qt::NoFocus);
     m_scroll->setWidget(m_content);
     m_scroll->setWidgetResizable(false);
     m_scroll->viewport()->setAutoFillBackground(false);

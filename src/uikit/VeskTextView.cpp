@@ -19,9 +19,10 @@ VeskTextView::VeskTextView(QWidget *parent) : QPlainTextEdit(parent)
 
 void VeskTextView::setPlaceHolderString(const QString &placeholder)
 {
-    m_placeholder = placeholder;
+    // The description follows the placeholder unless someone else set it.
     if (accessibleDescription().isEmpty() || accessibleDescription() == m_placeholder)
         setAccessibleDescription(placeholder);
+    m_placeholder = placeholder;
     if (accessibleName().isEmpty())
         setAccessibleName(placeholder);
     viewport()->update();

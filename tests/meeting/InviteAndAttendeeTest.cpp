@@ -3,6 +3,8 @@
 
 #include "MeetingTestSupport.h"
 
+#include "support/AccessibilityWalk.h"
+
 #include "agent/MeetingMemberModel.h"
 #include "meeting/panels/InviteMemberCell.h"
 #include "meeting/panels/InviteSearchRemindView.h"
@@ -179,3 +181,27 @@ TEST(MeetingMemberViewTest, TitleCountsRowsShowNamesAndStatesAndTheButtonsChange
 }
 
 } // namespace
+
+TEST_F(InviteViewTest, Walk_TheFieldItsSuggestionsAndTheListReachableAndNamed)
+{
+    invite->addAction(user("u3", "李四"));
+    processEventsFor(3);
+    invite->inputField->setFocus();
+    QTest::keyClicks(invite->inputField, QStringLiteral("An"));
+    ASSERT_EQ(invite->remindView->cells().size(), 1);
+    // Tab goes into the suggestions, which stay; Space picks one and the keyboard is back in the field.
+    processEventsFor(3); // the new rows show once the layout has run
+    QTest::keyClick(invite->inputField, Qt::Key_Tab);
+    RemindCell *suggestion = invite->remindView->cells().first();
+    ASSERT_EQ(QApplication::focusWidget(), suggestion);
+    EXPECT_TRUE(suggestion->isVisible());
+    QTest::keyClick(suggestion, Qt::Key_Space);
+    EXPECT_EQ(listed(), (QStringList{"u3", "u4"}));
+    EXPECT_EQ(QApplication::focusWidget(), invite->inputField.data());
+
+    processEventsFor(3);
+    const AccessibilityWalk::Report report = AccessibilityWalk::walk(&window, invite);
+    EXPECT_TRUE(report.faults.isEmpty()) << report.text();
+    EXPECT_GE(report.checked, 5);
+    std::cout << "[ walked ] invitation panel: " << report.checked << " controls checked\n";
+}

@@ -9,7 +9,10 @@
 #include "agent/engine/FakeEngine.h"
 #include "meeting/common/MeetingBottomButton.h"
 #include "meeting/panels/ApplicationView.h"
+#include "meeting/panels/ChatPanel.h"
+#include "meeting/panels/FloatingIMView.h"
 #include "meeting/panels/HostCountDownView.h"
+#include "meeting/panels/IMDisplayView.h"
 #include "meeting/panels/MeetingRowCell.h"
 #include "meeting/panels/MemberListViewController.h"
 #include "meeting/panels/MemberMoreActionView.h"
@@ -18,8 +21,12 @@
 #include "meeting/panels/SubtitleSettingView.h"
 #include "meeting/window/MeetingCountDowns.h"
 #include "routes/EngineRoutes.h"
+#include "uikit/KVMeetingIDLabel.h"
 #include "uikit/VeskButton.h"
+#include "uikit/VeskTextView.h"
 
+#include <QClipboard>
+#include <QLabel>
 #include <QTest>
 
 namespace {
@@ -89,6 +96,11 @@ TEST_F(PanelWalkTest, HostView_EveryPanelReachableNamedAndClosedWithEscape)
     ASSERT_TRUE(processEventsUntil([&] { return list->waitingRoomArray().size() == 1; }));
     ASSERT_TRUE(processEventsUntil([&] { return list->membersArray().size() == 2; }));
     int total = 0;
+    // The red dot of a waiting participant is in the member button's name; the network icon's
+    // quality is its value.
+    EXPECT_EQ(nameOf(page->ui->memberListBtn), QStringLiteral("成员 2人，有人等候"));
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(page->ui->qosShowButton)->text(QAccessible::Value),
+              QStringLiteral("良好"));
 
     // The meeting window itself.
     {
@@ -175,11 +187,96 @@ TEST_F(PanelWalkTest, HostView_EveryPanelReachableNamedAndClosedWithEscape)
         const Report report = walk(page->view()->window(), setter);
         EXPECT_TRUE(report.faults.isEmpty()) << report.text();
         total += report.checked;
+        // The digits' + and - are presses that change the digit; the start is a press too.
+        QAccessibleInterface *plus = QAccessible::queryAccessibleInterface(setter->secondsAddButton);
+        EXPECT_EQ(plus->role(), QAccessible::Button);
+        EXPECT_EQ(QAccessible::queryAccessibleInterface(setter->startButton)->role(), QAccessible::Button);
+        const QString before = setter->secondLabel->text();
+        ASSERT_TRUE(press(setter->secondsAddButton));
+        EXPECT_NE(setter->secondLabel->text(), before);
         setter->startButton->setFocus();
         escape();
         EXPECT_FALSE(setter->isVisible());
     }
     std::cout << "[ walked ] meeting window and 8 panels: " << total << " controls checked\n";
+}
+
+TEST_F(PanelWalkTest, HostView_ChatTranscriptFloatingChatAndTitle)
+{
+    MeetingViewController *page = joinAsHost();
+    int total = 0;
+
+    // A chat line typed and sent: the list reads it, and its rows offer nothing that does nothing.
+    VeskTextView *input = page->ui->IMChatTextView;
+    input->setFocus();
+    QTest::keyClicks(input, QStringLiteral("hello"));
+    QTest::keyClick(input, Qt::Key_Return);
+    ASSERT_TRUE(processEventsUntil([&] { return !page->ui->IMView->msgDataArr().isEmpty(); }));
+    settle();
+    {
+        const Report report = walk(page->view()->window());
+        EXPECT_TRUE(report.faults.isEmpty()) << report.text();
+        total += report.checked;
+    }
+
+    // The title's action copies the meeting ID.
+    QApplication::clipboard()->clear();
+    ASSERT_TRUE(press(page->ui->titleLabel));
+    EXPECT_EQ(QApplication::clipboard()->text(), kRoomId);
+
+    // The transcript in its window: focus in it, Escape closes it.
+    page->showOrHiddeTranscriptionWindow(true, false);
+    QWidget *transcript = page->transcriptionWindow()->window();
+    ASSERT_TRUE(processEventsUntil([&] { return transcript->isVisible(); }));
+    {
+        activate(transcript);
+        EXPECT_TRUE(transcript->isAncestorOf(QApplication::focusWidget()));
+        const Report report = walk(transcript);
+        EXPECT_TRUE(report.faults.isEmpty()) << report.text();
+        total += report.checked;
+        escape();
+        settle();
+        EXPECT_FALSE(transcript->isVisible()) << "Escape leaves the transcript open";
+    }
+
+    // The floating chat, as the share bar's more menu opens it.
+    ChatPanel &chat = page->panels().panel<ChatPanel>();
+    page->showFloatingWindowAtView(nullptr, chat.floatingIMView(),
+                                   QSizeF(FloatingIMView::kWidth, FloatingIMView::kHeight), 0, 0);
+    QPointer<FloatingIMView> floating = chat.floatingIMView();
+    ASSERT_TRUE(processEventsUntil([&] { return floating->isVisible(); }));
+    {
+        activate(floating->window());
+        EXPECT_TRUE(floating->isAncestorOf(QApplication::focusWidget()));
+        const Report report = walk(floating->window());
+        EXPECT_TRUE(report.faults.isEmpty()) << report.text();
+        total += report.checked;
+        escape();
+        settle();
+        EXPECT_TRUE(!floating || !floating->isVisible()) << "Escape leaves the floating chat open";
+    }
+    std::cout << "[ walked ] chat, transcript and floating chat: " << total << " controls checked\n";
+}
+
+TEST_F(PanelWalkTest, MemberView_WindowAndMemberListWithoutHostActions)
+{
+    signIn();
+    addRoom();
+    MeetingViewController *page = openJoinedPage();
+    page->view()->window()->show();
+    activate(page->view()->window());
+    engine().emitMemberJoined(kHostPhone, QStringLiteral("主持人"));
+    MemberListViewController *list = page->memberListViewController();
+    ASSERT_TRUE(processEventsUntil([&] { return list->membersArray().size() == 2; }));
+    int total = 0;
+    {
+        const Report report = walk(page->view()->window());
+        EXPECT_TRUE(report.faults.isEmpty()) << report.text();
+        total += report.checked;
+    }
+    walkPanel(
+        "member list", page->ui->memberListBtn, [&] { return page->panels().state().memberWindow->window(); }, total);
+    std::cout << "[ walked ] member's meeting window and member list: " << total << " controls checked\n";
 }
 
 } // namespace

@@ -21,10 +21,11 @@ public:
         qint64 value;
         QVariantList list;
         Completion completion;
+        QPointer<QObject> owner;
     };
-    void sharePermission(QObject *, qint64 value, const QVariantList &list, Completion completion) override
+    void sharePermission(QObject *owner, qint64 value, const QVariantList &list, Completion completion) override
     {
-        sent.append({value, list, std::move(completion)});
+        sent.append({value, list, std::move(completion), owner});
     }
     [[nodiscard]] bool isHost() const override { return host; }
     [[nodiscard]] bool asssitantHost() const override { return assistant; }
@@ -35,7 +36,9 @@ public:
         KVMResponse r;
         r.code = code;
         r.successed = code == 0;
-        sent.takeFirst().completion(r);
+        const Sent first = sent.takeFirst();
+        if (first.owner) // as the agent: no answer once the owner is gone
+            first.completion(r);
     }
 
     bool host = false;
@@ -136,6 +139,17 @@ TEST_F(ShareBottomPanelTest, HostChoosesAPermission_SentEvenWhenSelected_StoredO
     EXPECT_EQ(changed, QList<int>({2, 0}));
     EXPECT_TRUE(panel->allMemberSharePermissionBTn->isChecked());
     EXPECT_FALSE(panel->onlyHostSharePermissionBtn->isChecked());
+}
+
+TEST_F(ShareBottomPanelTest, AChangeAcceptedAfterThePanelClosedIsStillStoredAndTold)
+{
+    fake->host = true;
+    ShareBottomPanel *panel = make();
+    panel->allowMemberSharePermissionBtn->click();
+    delete panel;
+    fake->reply(0);
+    EXPECT_EQ(fake->room, 1);
+    EXPECT_EQ(changed, QList<int>({1}));
 }
 
 TEST_F(ShareBottomPanelTest, ARoomValueOutsideTheChoicesSelectsNone)

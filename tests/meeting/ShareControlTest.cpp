@@ -4,6 +4,7 @@
 #include "ShareTestSupport.h"
 #include "TestEvents.h"
 
+#include "ShareFileTestSupport.h"
 #include "foundation/KVClock.h"
 #include "meeting/sharing/ScreenShareControl.h"
 #include "meeting/sharing/ShareSelectPanel.h"
@@ -30,6 +31,8 @@ class ShareControlTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
+        // The picker's file tab asks a file service that never answers.
+        ShareFileServices::install(std::make_shared<FakeFileServices>());
         view.resize(1200, 800);
         shareBtn = new VeskButton(QStringLiteral("共享屏幕"), &view);
         shareBtn->setToggle(true);
@@ -67,6 +70,7 @@ protected:
     }
     void TearDown() override
     {
+        ShareFileServices::install(nullptr);
         control.reset();
         ShareTrack::stop();
         VeskToast::dismissToast();

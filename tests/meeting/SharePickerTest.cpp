@@ -1,6 +1,7 @@
 // The share picker without a display: grouping, the three sections, selection, start, the
 // file-only look and the tiles' looks.
 
+#include "ShareFileTestSupport.h"
 #include "ShareTestSupport.h"
 
 #include "foundation/models/MeetingDataModel.h"
@@ -56,7 +57,7 @@ protected:
     void SetUp() override
     {
         host.resize(1000, 700);
-        panel = new ShareSelectPanel(&host);
+        panel = new ShareSelectPanel(&host, std::make_shared<FakeFileServices>());
         panel->setDarkMode(true);
         panel->setGeometry(56, 100, 888, 500);
         panel->setScreenArray({shareCandidate(kScreen, 0, 0, "桌面 1"), shareCandidate(kScreen, 1, 0, "桌面 2")});
@@ -175,7 +176,7 @@ TEST_F(SharePickerTest, Looks_DarkTabs_FileOnlyLight_SupportedTypesPopOver)
     EXPECT_EQ(panel->fileShareSupportFileList(), nullptr);
 
     // File-only: light, never the desktop's parts.
-    ShareSelectPanel fileOnly;
+    ShareSelectPanel fileOnly(nullptr, std::make_shared<FakeFileServices>());
     fileOnly.setOnlyShareFile(true);
     auto meeting = std::make_shared<MeetingDataModel>();
     fileOnly.setModel(meeting);

@@ -2,6 +2,7 @@
 // mask, recurrence, the checks, the member lists and the window size.
 
 #include "SchedulingTestSupport.h"
+#include "support/AccessibilityWalk.h"
 
 #include "agent/models/FileShareModel.h"
 #include "agent/models/KVMeetingDidUpdated.h"
@@ -83,7 +84,7 @@ TEST_F(CreateMeetingFormTest, NewMeeting_ShowsTheDefaultsAndTheSignedInUserAlone
     EXPECT_TRUE(ui.shareMemberRow->isHidden());
     EXPECT_TRUE(ui.allowUploadFileButton->isChecked());
     EXPECT_TRUE(ui.uploadFilesCountBtn->isHidden());
-    EXPECT_FALSE(ui.uploadFileButton->isEnabled()); // the file window comes later
+    EXPECT_TRUE(ui.uploadFileButton->isEnabled());
     EXPECT_EQ(chipNames(ui.confereeCollectionView), QStringList{QStringLiteral("张三")});
     EXPECT_EQ(ui.memberSelectLabel->text(), QStringLiteral("已选1人"));
     EXPECT_EQ(ui.confereeCollectionBackView->height(), 34);
@@ -428,4 +429,24 @@ TEST_F(CreateMeetingFormTest, Size_TheOptionalRowsAddTheirHeightsAndTheFileCount
                      QVariantMap{{QStringLiteral("files"), QVariant::fromValue(QList<FileShareModel>(2))}}));
     EXPECT_EQ(ui.uploadFilesCountBtn->title(), QStringLiteral("共2个文件>"));
     EXPECT_FALSE(ui.uploadFilesCountBtn->isHidden());
+}
+
+TEST_F(CreateMeetingFormTest, Walk_EveryControlReachableAndNamed_APopUpTakesTheFocusAndEscapeGivesItBack)
+{
+    auto &f = open();
+    const auto &ui = f.ui();
+    QWidget *window = ui.passwordBtn->window();
+    const AccessibilityWalk::Report report = AccessibilityWalk::walk(window);
+    EXPECT_TRUE(report.faults.isEmpty()) << report.text();
+    EXPECT_GT(report.checked, 10);
+
+    ui.durationButton->setFocus();
+    ASSERT_TRUE(AccessibilityWalk::press(ui.durationButton));
+    ASSERT_TRUE(processEventsUntil([&] { return ui.durationView != nullptr && ui.durationView->isVisible(); }));
+    EXPECT_TRUE(ui.durationView->isAncestorOf(QApplication::focusWidget()));
+    EXPECT_FALSE(AccessibilityWalk::nameOf(QApplication::focusWidget()).isEmpty()) << "the focus is on no item";
+    AccessibilityWalk::escape();
+    EXPECT_TRUE(processEventsUntil([&] { return ui.durationView == nullptr || !ui.durationView->isVisible(); }));
+    EXPECT_EQ(QApplication::focusWidget(), ui.durationButton.data());
+    std::cout << "[ walked ] scheduling form: " << report.checked << " controls checked\n";
 }

@@ -106,6 +106,7 @@ TEST_F(MeetingListWindowTest, Details_ShowTwentyOfThirtyFiveMembers_AndSizeByScr
     EXPECT_EQ(info.collectionView()->chips().size(), 20);
     EXPECT_EQ(info.usersCountLabel()->text(), QStringLiteral("共 35 人"));
     EXPECT_EQ(info.totalTimeLabel()->text(), QStringLiteral("1小时30分钟"));
+    EXPECT_EQ(info.statusLabel()->palette().color(QPalette::WindowText), QColor(0x2A, 0xBA, 0x00)); // running
     EXPECT_EQ(info.shareFileTopConst(), 76);
     EXPECT_TRUE(info.joinMeetingBtn()->isEnabled());
     EXPECT_FALSE(info.editMeetingBtn()->isVisible());

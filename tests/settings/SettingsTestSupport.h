@@ -10,6 +10,7 @@
 #include "devices/FrameSupport.h"
 #include "settings/MainSettingAudioPanel.h"
 #include "settings/MainSettingNibs.h"
+#include "settings/MainSettingTabs.h"
 #include "settings/MainSettingVideoPanel.h"
 #include "settings/MainSettingViewController.h"
 #include "settings/MainSettingWindow.h"
@@ -63,6 +64,9 @@ protected:
 
     void TearDown() override
     {
+        // The real panels again: a stand-in's factory may hold this test's fields.
+        for (const MainSettingTabRow &row : MainSettingTabs::all())
+            vesk::registerNib(row.nibName, [make = row.make]() -> QWidget * { return make(); });
         windows.clear();
         StandInServiceTest::TearDown();
     }

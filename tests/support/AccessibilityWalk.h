@@ -10,6 +10,7 @@
 #include <QAbstractButton>
 #include <QAbstractItemView>
 #include <QAbstractSlider>
+#include <QAbstractSpinBox>
 #include <QAccessible>
 #include <QAccessibleActionInterface>
 #include <QApplication>
@@ -17,6 +18,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QRegularExpression>
+#include <QScrollBar>
 #include <QSet>
 #include <QTest>
 #include <QTextEdit>
@@ -47,7 +49,8 @@ inline bool isControl(const QWidget *w)
 {
     if (!w->isVisible() || !w->isEnabled() || w->width() <= 0 || w->height() <= 0)
         return false;
-    if (w->focusProxy())
+    // A scroll bar is the mouse's way to scroll; the keyboard scrolls the area it belongs to.
+    if (w->focusProxy() || qobject_cast<const QScrollBar *>(w))
         return false;
     const bool kind = qobject_cast<const QAbstractButton *>(w) || qobject_cast<const QLineEdit *>(w) ||
                       qobject_cast<const QComboBox *>(w) || qobject_cast<const QAbstractSlider *>(w) ||
@@ -75,6 +78,15 @@ inline QList<QWidget *> tabStops(int limit = 200)
             break;
         stops << at;
         QTest::keyClick(at, Qt::Key_Tab);
+        // As between a user's key presses: what a stop showed on taking the focus is laid out.
+        QApplication::processEvents();
+        // A pop-up shown without activation (a help tip) leaves its opener's window active on a
+        // desktop; the offscreen platform deactivates the window anyway.
+        if (QWidget *active = QApplication::activeWindow();
+            at->window()->isVisible() &&
+            (!active || (active != at->window() && (active->testAttribute(Qt::WA_ShowWithoutActivating) ||
+                                                    active->windowFlags() & Qt::WindowDoesNotAcceptFocus))))
+            activate(at->window());
         if (QApplication::focusWidget() == first)
             break;
     }
@@ -88,6 +100,23 @@ inline void audit(QWidget *root, const QList<QWidget *> &stops, Report &report)
     widgets.prepend(root);
     const QSet<QWidget *> reached(stops.cbegin(), stops.cend());
     for (QWidget *w : std::as_const(widgets)) {
+        if (w->isVisible()) {
+            QAccessibleInterface *shown = QAccessible::queryAccessibleInterface(w);
+            // The bus offers Increase and Decrease for every value: only where a user can set one.
+            if (shown && shown->valueInterface() && !qobject_cast<const QAbstractSlider *>(w) &&
+                !qobject_cast<const QAbstractSpinBox *>(w))
+                report.faults << nameOf(w) + QStringLiteral(": a value nobody sets offers Increase/Decrease");
+            // A list's rows: Toggle only where a row can be chosen.
+            if (shown && qobject_cast<const QAbstractItemView *>(w)) {
+                for (int i = 0; i < shown->childCount(); ++i) {
+                    QAccessibleInterface *row = shown->child(i);
+                    QAccessibleActionInterface *acts = row ? row->actionInterface() : nullptr;
+                    if (acts && acts->actionNames().contains(QAccessibleActionInterface::toggleAction()) &&
+                        !row->state().checkable && !row->state().selectable)
+                        report.faults << nameOf(w) + QStringLiteral(": a row offers a Toggle that does nothing");
+                }
+            }
+        }
         if (!isControl(w))
             continue;
         ++report.checked;

@@ -39,6 +39,8 @@ int main(int argc, char **argv)
     }
 
     DevService service;
+    // Uploaded files convert for a few seconds, as on the real service.
+    service.state().extra.insert(QStringLiteral("conversionMs"), 4000);
     // As the service does: chat and control messages reach the room's other members.
     service.setRelayMessages(true);
     if (!service.start(quint16(port), quint16(channelPort))) {

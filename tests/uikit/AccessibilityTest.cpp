@@ -4,13 +4,18 @@
 #include "uikit/KVAccessibility.h"
 #include "uikit/KVAlert.h"
 #include "uikit/KVHitTestButton.h"
+#include "uikit/KVMemberAlert.h"
 #include "uikit/VeskButton.h"
 #include "uikit/VeskTextView.h"
 
 #include <QAccessible>
 #include <QAccessibleActionInterface>
 #include <QApplication>
+#include <QCheckBox>
 #include <QLineEdit>
+#include <QListView>
+#include <QProgressBar>
+#include <QStringListModel>
 #include <QTest>
 #include <QVBoxLayout>
 
@@ -121,6 +126,59 @@ TEST(AccessibilityTest, Keyboard_ReturnPressesAFocusedButtonAndTabLeavesATextVie
     EXPECT_EQ(clicks, 3);
     QTest::keyClick(button, Qt::Key_Return, Qt::ControlModifier);
     EXPECT_EQ(clicks, 3) << "a shortcut with Return is not a press";
+}
+
+TEST(AccessibilityTest, ShownStates_ReadRowsALevelAMarkAndAPlaceholderAsTheyAre)
+{
+    KVAccessibility::install();
+    QWidget window;
+    // Rows that cannot be chosen are read, with no Toggle that would select nothing.
+    auto *list = new QListView(&window);
+    list->setSelectionMode(QAbstractItemView::NoSelection);
+    QStringListModel model(QStringList{QStringLiteral("张三：你好"), QStringLiteral("李四：好")});
+    list->setModel(&model);
+    QAccessibleInterface *rows = QAccessible::queryAccessibleInterface(list);
+    ASSERT_EQ(rows->childCount(), 2);
+    QAccessibleInterface *second = rows->child(1);
+    EXPECT_EQ(second->text(QAccessible::Name), QStringLiteral("李四：好"));
+    EXPECT_TRUE(second->actionInterface()->actionNames().isEmpty());
+    EXPECT_EQ(rows->indexOfChild(second), 1);
+    model.setStringList({QStringLiteral("王五")});
+    ASSERT_EQ(rows->childCount(), 1);
+    EXPECT_EQ(rows->child(0)->text(QAccessible::Name), QStringLiteral("王五"));
+
+    // A level is read, not set: no value interface, whose Increase the bus would offer.
+    auto *level = new QProgressBar(&window);
+    level->setValue(40);
+    QAccessibleInterface *levelIface = QAccessible::queryAccessibleInterface(level);
+    EXPECT_EQ(levelIface->valueInterface(), nullptr);
+    EXPECT_EQ(levelIface->text(QAccessible::Value), QStringLiteral("40%"));
+
+    // A mark in a button's name while it shows.
+    auto *members = new VeskButton(QStringLiteral("成员"), &window);
+    members->setAccessibleName(QStringLiteral("成员 4人"));
+    auto *dot = new QWidget(&window);
+    dot->hide();
+    KVAccessibility::setMark(members, dot, QStringLiteral("有人等候"));
+    QAccessibleInterface *membersIface = QAccessible::queryAccessibleInterface(members);
+    EXPECT_EQ(membersIface->text(QAccessible::Name), QStringLiteral("成员 4人"));
+    dot->show();
+    EXPECT_EQ(membersIface->text(QAccessible::Name), QStringLiteral("成员 4人，有人等候"));
+
+    // The description follows the placeholder the input shows.
+    auto *input = new VeskTextView(&window);
+    input->setPlaceHolderString(QStringLiteral("请输入消息"));
+    input->setPlaceHolderString(QStringLiteral("全员禁言中"));
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(input)->text(QAccessible::Description),
+              QStringLiteral("全员禁言中"));
+
+    // An alert's check box is as wide as its text.
+    KVMemberAlertView alert;
+    alert.setTitle(QStringLiteral("全员静音"), true, QStringLiteral("不允许成员自行开启麦克风"), {}, nullptr, nullptr);
+    alert.show();
+    QApplication::processEvents();
+    QCheckBox *check = alert.checkButton();
+    EXPECT_GE(check->width(), check->sizeHint().width());
 }
 
 } // namespace

@@ -135,6 +135,15 @@ std::optional<QString> networkIconName(const QVariantMap &userInfo)
     return QStringLiteral("top_signal_status_bad");
 }
 
+QString networkQualityText(const QString &iconName)
+{
+    if (iconName == QLatin1String("top_signal_status_good"))
+        return QStringLiteral("良好");
+    if (iconName == QLatin1String("top_signal_status_general"))
+        return QStringLiteral("一般");
+    return QStringLiteral("较差");
+}
+
 std::optional<qint64> seiSeconds(const QString &sei)
 {
     if (sei.isEmpty())

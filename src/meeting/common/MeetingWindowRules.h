@@ -81,6 +81,8 @@ struct StateReaction {
 // ---- Network icon --------------------------------------------------------------------------------
 // The image name for "MEETINGNETWORKSTATE"'s user info; nullopt without "NetworkState".
 [[nodiscard]] std::optional<QString> networkIconName(const QVariantMap &userInfo);
+// The quality the network icon shows, in words for a screen reader.
+[[nodiscard]] QString networkQualityText(const QString &iconName);
 
 // ---- Shared-file playback position from SEI ---------------------------------------------------------
 // The SEI text as whole seconds (rounded down) when it is a finite, non-negative number and

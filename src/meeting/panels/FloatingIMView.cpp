@@ -1,10 +1,12 @@
 #include "meeting/panels/FloatingIMView.h"
 
 #include "meeting/panels/ChatRules.h"
+#include "uikit/KVPanelFocus.h"
 #include "uikit/VeskButton.h"
 #include "uikit/VeskCategories.h"
 #include "uikit/VeskTextView.h"
 
+#include <QApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QVBoxLayout>
@@ -103,6 +105,15 @@ void FloatingIMView::setEnableIM(bool enable)
     m_enableIM = enable;
     m_allowBtn->setState(enable ? 0 : 1);
     m_chatTextFiled->setEditableAndSelectable(enable);
+}
+
+void FloatingIMView::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    // Opened from a menu: the focus comes in, Escape closes as the close button does, and the
+    // focus goes back to what had it.
+    QWidget *opener = QApplication::focusWidget();
+    KVPanelFocus::opened(this, opener && !isAncestorOf(opener) ? opener : nullptr, [this] { closeAction(); });
 }
 
 void FloatingIMView::closeAction()

@@ -34,6 +34,9 @@ public:
     [[nodiscard]] QWidget *inputView() const { return m_inputView; }
     [[nodiscard]] VeskButton *closeButton() const { return m_closeButton; }
 
+protected:
+    void showEvent(QShowEvent *event) override;
+
 private:
     QPointer<QWidget> m_contentView;
     QPointer<VeskButton> m_allowBtn;

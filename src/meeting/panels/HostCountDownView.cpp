@@ -3,6 +3,7 @@
 #include "foundation/KVClock.h"
 #include "meeting/panels/CountDownRules.h"
 #include "meeting/panels/PanelIcons.h"
+#include "uikit/KVAccessibility.h"
 #include "uikit/VeskButton.h"
 #include "uikit/VeskCategories.h"
 #include "uikit/VeskToast.h"
@@ -37,6 +38,8 @@ VeskButton *digitButton(QWidget *parent, const QString &title, const QString &na
     button->setAccessibleName(name);
     button->setToolTip(name);
     button->setToggle(true);
+    // It latches only for its pressed look: a press to a screen reader.
+    KVAccessibility::setRole(button, QAccessible::Button);
     button->setFont(vesk::systemFont(18));
     button->setTextColor(Qt::white);
     button->setAlternateTextColor(vesk::colorWithHexString(QStringLiteral("#007AFF")));

@@ -12,8 +12,8 @@
 
 RemindCell::RemindCell(const VeskUserModel &user, QWidget *parent) : QAbstractButton(parent), m_userModel(user)
 {
-    // Picking a suggestion leaves the keyboard in the search field.
-    setFocusPolicy(Qt::NoFocus);
+    // Tab reaches the suggestions from the search field; a pick puts the keyboard back in it.
+    setFocusPolicy(Qt::TabFocus);
     setFixedHeight(kRowHeight);
     setAttribute(Qt::WA_Hover);
     const QString id = QStringLiteral("(%1)").arg(user.userId);
@@ -35,7 +35,7 @@ RemindCell::RemindCell(const VeskUserModel &user, QWidget *parent) : QAbstractBu
 
 void RemindCell::paintEvent(QPaintEvent *)
 {
-    if (!underMouse())
+    if (!underMouse() && !hasFocus())
         return;
     QPainter p(this);
     p.fillRect(rect(), QColor(0, 0, 0, 77));

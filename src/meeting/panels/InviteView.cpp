@@ -10,6 +10,7 @@
 #include "uikit/VeskMeetingToast.h"
 #include "uikit/VeskToast.h"
 
+#include <QApplication>
 #include <QLabel>
 #include <QScrollArea>
 #include <QVBoxLayout>
@@ -62,6 +63,7 @@ InviteView::InviteView(QWidget *parent) : QWidget(parent)
     userTableView->setFrameShape(QFrame::NoFrame);
     userTableView->setWidgetResizable(true);
     userTableView->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    userTableView->setFocusPolicy(Qt::NoFocus); // Tab goes to its rows
     userTableView->setStyleSheet(
         QStringLiteral("QScrollArea, QScrollArea > QWidget > QWidget { background: transparent; }"));
     userTableView->setGeometry(kMargin, kListTop, kWidth - 2 * kMargin, kHeight - kListTop - 52);
@@ -90,7 +92,13 @@ InviteView::InviteView(QWidget *parent) : QWidget(parent)
     remindView->selectedModelBlock = [this](const VeskUserModel &user) {
         addAction(user);
         setRemindHeight(0);
+        inputField->setFocus(Qt::OtherFocusReason);
     };
+    // The suggestions stay while the keyboard is in the field or in them.
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget *, QWidget *now) {
+        if (m_remindHeight > 0 && now && now != inputField && !remindView->isAncestorOf(now))
+            setRemindHeight(0);
+    });
     setRemindHeight(0);
     updateSendButton();
 }
@@ -136,6 +144,9 @@ void InviteView::controlTextDidChange()
 
 void InviteView::controlTextDidEndEditing()
 {
+    // Tab went on into the suggestions.
+    if (remindView->isAncestorOf(QApplication::focusWidget()))
+        return;
     remindViewUpdate();
     setRemindHeight(0);
 }
@@ -155,8 +166,20 @@ void InviteView::remindViewUpdate()
                 suggestions.append(user);
         }
     }
-    remindView->setUserArr(suggestions);
+    // The same suggestions keep their rows (and a row that has the focus keeps it).
+    const auto same = [](const VeskUserModel &a, const VeskUserModel &b) {
+        return a.userId == b.userId && a.userName == b.userName;
+    };
+    const QList<VeskUserModel> &shown = remindView->userArr();
+    if (!std::equal(suggestions.cbegin(), suggestions.cend(), shown.cbegin(), shown.cend(), same))
+        remindView->setUserArr(suggestions);
     setRemindHeight(std::min(kRemindMaxHeight, int(suggestions.size()) * kRemindRowHeight));
+    // Tab goes from the field into the suggestions.
+    QWidget *previous = inputField;
+    for (RemindCell *cell : remindView->cells()) {
+        QWidget::setTabOrder(previous, cell);
+        previous = cell;
+    }
 }
 
 void InviteView::addAction(const VeskUserModel &user)

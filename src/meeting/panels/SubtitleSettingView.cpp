@@ -2,6 +2,7 @@
 
 #include "agent/SubtitleSettingModel.h"
 #include "settings/SettingTexts.h"
+#include "uikit/KVAccessibility.h"
 #include "uikit/VeskButton.h"
 #include "uikit/VeskCategories.h"
 
@@ -76,6 +77,8 @@ VeskButton *SubtitleSettingView::makeButton(const QString &title, const QString 
 {
     auto *button = new VeskButton(title, this);
     button->setToggle(true);
+    // One of a group, as the same options in the settings window.
+    KVAccessibility::setRole(button, QAccessible::RadioButton);
     button->setTextColor(Qt::white);
     button->setAlternateTextColor(vesk::colorWithHexString(QStringLiteral("#0A8AF9")));
     button->setFont(vesk::systemFont(12));

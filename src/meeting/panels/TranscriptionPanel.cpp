@@ -3,9 +3,11 @@
 #include "meeting/panels/MeetingPanels.h"
 #include "meeting/panels/MoreItemView.h"
 #include "meeting/panels/TranscriptionViewController.h"
+#include "uikit/KVPanelFocus.h"
 #include "uikit/KVWindow.h"
 #include "uikit/MacBaseWindowController.h"
 
+#include <QApplication>
 #include <QGuiApplication>
 #include <QPointer>
 #include <QScreen>
@@ -62,7 +64,15 @@ void TranscriptionPanel::showOrHiddeTranscriptionWindow(bool show, bool fromFloa
         return;
     }
     MacBaseWindowController *controller = transcriptionWindow();
+    QWidget *opener = QApplication::focusWidget();
     controller->showWindow();
+    // Escape closes it as the close road does; the focus goes back to what opened it.
+    QPointer<TranscriptionPanel> self(this);
+    QWidget *window = controller->window();
+    KVPanelFocus::opened(window, opener && !window->isAncestorOf(opener) ? opener : nullptr, [self] {
+        if (self)
+            self->showOrHiddeTranscriptionWindow(false, false);
+    });
     // Beside the meeting window, or 8 points right of the floating bar's more menu.
     QWidget *more = fromFloatingWindow ? m_panels.moreMenu() : nullptr;
     m_panels.placeWindowAtIndex(controller->window(), more ? more->window() : nullptr, more ? kFloatingOffset : 0, 0);

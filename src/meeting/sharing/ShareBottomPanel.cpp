@@ -181,14 +181,20 @@ void ShareBottomPanel::choose(int value, QObject *sender)
     // Until the service accepts, the choice shown stays the previous one (a click toggled it).
     showSelected(m_selected);
     // Sent even when it is the value shown: the list of authorised members starts empty again.
+    // The panel may close before the reply (a click outside it): what the service accepted is
+    // still stored and told to the window, which outlives the panel.
+    QObject *owner = parentWidget() ? static_cast<QObject *>(parentWidget()) : this;
     const QPointer<ShareBottomPanel> weak(this);
-    m_services->sharePermission(this, value, {}, [weak, value](const KVMResponse &reply) {
-        if (!weak || reply.code != 0)
+    const std::shared_ptr<SharePermissionServices> services = m_services;
+    const std::function<void(int)> changed = allowSharePermissionTypeChangeBlock;
+    m_services->sharePermission(owner, value, {}, [weak, services, changed, value](const KVMResponse &reply) {
+        if (reply.code != 0)
             return;
-        weak->showSelected(value);
-        weak->m_services->setRoomSharePermission(value);
-        if (weak->allowSharePermissionTypeChangeBlock)
-            weak->allowSharePermissionTypeChangeBlock(value);
+        if (weak)
+            weak->showSelected(value);
+        services->setRoomSharePermission(value);
+        if (changed)
+            changed(value);
     });
 }
 

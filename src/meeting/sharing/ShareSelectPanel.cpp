@@ -1,7 +1,11 @@
 #include "meeting/sharing/ShareSelectPanel.h"
 
+#include "foundation/KVClock.h"
 #include "foundation/models/MeetingDataModel.h"
+#include "meeting/sharing/FileSharePermissionSettingView.h"
 #include "meeting/sharing/FileShareSupportFileList.h"
+#include "meeting/sharing/FileUploadPermissionPanelView.h"
+#include "meeting/sharing/ShareFileServices.h"
 #include "meeting/sharing/ShareIcons.h"
 #include "meeting/sharing/ShareSelectCells.h"
 #include "uikit/KVDataText.h"
@@ -13,6 +17,7 @@
 #include <QGridLayout>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QVBoxLayout>
@@ -80,8 +85,10 @@ template <typename T> void clear(QList<T *> &items)
 
 } // namespace
 
-ShareSelectPanel::ShareSelectPanel(QWidget *parent) : QWidget(parent)
+ShareSelectPanel::ShareSelectPanel(QWidget *parent, std::shared_ptr<ShareFileServices> services)
+    : QWidget(parent), m_services(services ? std::move(services) : ShareFileServices::current())
 {
+    m_uploadQueue.setMaxThreadCount(kUploadOperations);
     setObjectName(QStringLiteral("ShareSelectPanel"));
     setAccessibleName(QStringLiteral("选择共享内容"));
     setFocusPolicy(Qt::StrongFocus);
@@ -89,7 +96,12 @@ ShareSelectPanel::ShareSelectPanel(QWidget *parent) : QWidget(parent)
     createUI();
 }
 
-ShareSelectPanel::~ShareSelectPanel() = default;
+ShareSelectPanel::~ShareSelectPanel()
+{
+    stopQueryTimer();
+    // Workers post back through a guard; none may outlive the list they report to.
+    m_uploadQueue.waitForDone();
+}
 
 void ShareSelectPanel::buildViews()
 {
@@ -169,9 +181,7 @@ void ShareSelectPanel::buildViews()
     fileUploadButton = textButton(fileActionView, QStringLiteral("上传"), "fileUploadButton");
     fileUploadButton->setFixedSize(72, 30);
     fileUploadButton->installEventFilter(this);
-    // Uploading comes with the file list; the button says so by being off.
-    fileUploadButton->setEnabled(false);
-    actionRow->addWidget(fileUploadButton);
+    buildFileViews(fileActionView, actionRow);
     fileBox->addWidget(fileActionView);
     fileTitleView = new QWidget(fileShareBKview);
     fileTitleView->setObjectName(QStringLiteral("fileTitleView"));
@@ -191,10 +201,27 @@ void ShareSelectPanel::buildViews()
     fileShareScollView = new QWidget(fileShareBKview);
     fileShareScollView->setObjectName(QStringLiteral("fileShareScollView"));
     auto *emptyBox = new QVBoxLayout(fileShareScollView);
+    emptyBox->setContentsMargins(0, 0, 0, 0);
     fileEmptyLabel = new QLabel(QStringLiteral("暂无文件"), fileShareScollView);
     fileEmptyLabel->setTextFormat(Qt::PlainText);
     fileEmptyLabel->setAlignment(Qt::AlignCenter);
     emptyBox->addWidget(fileEmptyLabel);
+    auto *rowsScroll = new QScrollArea(fileShareScollView);
+    rowsScroll->setObjectName(QStringLiteral("fileRowsScroll"));
+    rowsScroll->setFrameShape(QFrame::NoFrame);
+    rowsScroll->setWidgetResizable(true);
+    rowsScroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_fileRows = new QWidget();
+    m_fileRows->setObjectName(QStringLiteral("fileRows"));
+    auto *rowsBox = new QVBoxLayout(m_fileRows);
+    rowsBox->setContentsMargins(0, 0, 0, 0);
+    rowsBox->setSpacing(0);
+    rowsBox->addStretch(1);
+    rowsScroll->setWidget(m_fileRows);
+    rowsScroll->viewport()->setAutoFillBackground(false);
+    m_fileRows->setAutoFillBackground(false);
+    emptyBox->addWidget(rowsScroll, 1);
+    rowsScroll->hide();
     fileBox->addWidget(fileShareScollView, 1);
     box->addWidget(fileShareBKview, 1);
 
@@ -276,6 +303,7 @@ void ShareSelectPanel::createUI()
     }
     fill(fileUploadButton, hex("007AFF"), 6);
     fileUploadButton->setTextColor(Qt::white);
+    uploadUIRefresh();
     if (m_shareFile)
         fileShareAction();
     else
@@ -285,6 +313,10 @@ void ShareSelectPanel::createUI()
 void ShareSelectPanel::setDarkMode(bool dark)
 {
     m_darkMode = dark;
+    if (m_permissionView)
+        m_permissionView->setDarkMode(dark);
+    if (m_uploadPermissionView)
+        m_uploadPermissionView->setDarkMode(dark);
 }
 
 void ShareSelectPanel::setOnlyShareFile(bool only)
@@ -306,6 +338,7 @@ void ShareSelectPanel::setShareFile(bool file)
 void ShareSelectPanel::setModel(std::shared_ptr<MeetingDataModel> model)
 {
     m_model = std::move(model);
+    uploadUIRefresh();
     meetingNameLabel->setFullText(m_model && !m_model->roomName.isNull() ? m_model->roomName.left(kMaxNameLength)
                                                                          : QStringLiteral("创建会议"));
 }
@@ -335,6 +368,9 @@ void ShareSelectPanel::reloadView()
     rebuildApplications();
     rebuildWindows();
     refreshSelection();
+    queryFileList();
+    if (!fileShareQueryTimer)
+        fileShareQueryTimer = KVTimer::repeating(this, kFileListPoll, [this] { timerFired(); });
 }
 
 // ---- Tabs ---------------------------------------------------------------------------------------
@@ -492,8 +528,25 @@ void ShareSelectPanel::closeSharePanelAction()
         closeSharePanelBlock(true);
 }
 
+void ShareSelectPanel::hideEvent(QHideEvent *event)
+{
+    // Gone from view: no more polling until the next reloadView.
+    if (!event->spontaneous())
+        stopQueryTimer();
+    QWidget::hideEvent(event);
+}
+
 void ShareSelectPanel::keyPressEvent(QKeyEvent *event)
 {
+    if (event->key() == Qt::Key_Escape && m_permissionView && m_permissionView->isVisible()) {
+        m_permissionView->cancelBtnAction();
+        return;
+    }
+    if (event->key() == Qt::Key_Escape && m_uploadPermissionView && m_uploadPermissionView->isShow()) {
+        fileUploadPermissionPanelViewClose();
+        allowUploadFilePermissionBtn->setFocus(Qt::OtherFocusReason);
+        return;
+    }
     if (event->key() == Qt::Key_Escape && !m_onlyShareFile) {
         closeSharePanelAction();
         return;
@@ -505,13 +558,13 @@ void ShareSelectPanel::keyPressEvent(QKeyEvent *event)
 
 void ShareSelectPanel::showSupportFileList()
 {
-    if (m_supportFileTypes.isEmpty())
+    if (m_files.supportFileTypeArray.isEmpty())
         return;
     if (!m_supportList)
         m_supportList = new FileShareSupportFileList(this);
-    m_supportList->setSupportFileTypeArray(m_supportFileTypes);
+    m_supportList->setSupportFileTypeArray(m_files.supportFileTypeArray);
     const QRect button(fileUploadButton->mapTo(this, QPoint(0, 0)), fileUploadButton->size());
-    const int height = FileShareSupportFileList::heightFor(m_supportFileTypes.size());
+    const int height = FileShareSupportFileList::heightFor(m_files.supportFileTypeArray.size());
     m_supportList->setGeometry(button.right() + 1 - FileShareSupportFileList::kWidth, button.bottom() + 1 + 4,
                                FileShareSupportFileList::kWidth, height);
     m_supportList->show();
@@ -536,6 +589,19 @@ void ShareSelectPanel::mousePressEvent(QMouseEvent *event)
 
 bool ShareSelectPanel::eventFilter(QObject *watched, QEvent *event)
 {
+    // A file row chosen by a click, or by Return or Space while it has focus.
+    const QVariant row = watched->property("row");
+    if (row.isValid() && watched->parent() == m_fileRows) {
+        const bool click = event->type() == QEvent::MouseButtonRelease &&
+                           static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton;
+        const bool key =
+            event->type() == QEvent::KeyPress && (static_cast<QKeyEvent *>(event)->key() == Qt::Key_Return ||
+                                                  static_cast<QKeyEvent *>(event)->key() == Qt::Key_Space);
+        if (click || key) {
+            selectFile(row.toInt());
+            return true;
+        }
+    }
     if (watched == fileUploadButton) {
         if (event->type() == QEvent::Enter)
             showSupportFileList();

@@ -6,22 +6,33 @@
 // values and never fetches candidates itself.
 
 #include "agent/models/FileShareModel.h"
+#include "connection/KVMResponse.h"
 #include "foundation/models/DesktopCaptureSnapshotModel.h"
+#include "meeting/sharing/ShareFileList.h"
 #include "meeting/sharing/ShareSelectSections.h"
 
 #include <QList>
+#include <QMutex>
 #include <QPointer>
+#include <QThreadPool>
+#include <QUrl>
 #include <QWidget>
 
 #include <functional>
 #include <memory>
 #include <optional>
 
+class FileSharePermissionSettingView;
 class FileShareSupportFileList;
+class FileUploadPermissionPanelView;
+class KVTimer;
+class ShareFileServices;
+struct Notification;
 class GenealAppShareCollectionViewItem;
 class GeneralShareCollectionViewItem;
 class KVElidedLabel;
 class QGridLayout;
+class QHBoxLayout;
 class QLabel;
 class QScrollArea;
 class VeskButton;
@@ -32,7 +43,13 @@ class ShareSelectPanel final : public QWidget {
 public:
     static constexpr QSize kSize{888, 500};
 
-    explicit ShareSelectPanel(QWidget *parent = nullptr);
+    static constexpr std::chrono::milliseconds kFileListPoll{3000};
+    // A new file starts this long after the running one stopped.
+    static constexpr std::chrono::milliseconds kSwitchPause{1000};
+    // Upload batches (and retries) prepared at once.
+    static constexpr int kUploadOperations = 3;
+
+    explicit ShareSelectPanel(QWidget *parent = nullptr, std::shared_ptr<ShareFileServices> services = nullptr);
     ~ShareSelectPanel() override;
 
     // ---- Set by the owner --------------------------------------------------------------------
@@ -56,7 +73,19 @@ public:
     [[nodiscard]] const QList<DesktopCaptureSnapshotModel> &windowsArray() const { return m_windows; }
     [[nodiscard]] const QList<ShareSelectSections::Group> &windowDisplayArray() const { return m_groups; }
     // The kinds of file the room accepts, shown in the pop-over under the upload button.
-    void setSupportFileTypeArray(const QList<SupportFileShareTypeModel> &types) { m_supportFileTypes = types; }
+    void setSupportFileTypeArray(const QList<SupportFileShareTypeModel> &types)
+    {
+        m_files.supportFileTypeArray = types;
+    }
+    [[nodiscard]] const QList<SupportFileShareTypeModel> &supportFileTypeArray() const
+    {
+        return m_files.supportFileTypeArray;
+    }
+    // Opens a chooser for one existing file as a sheet on parent, then calls done with the
+    // choice (empty on cancel). The default is a window-modal file dialog.
+    using FileChooser =
+        std::function<void(QWidget *parent, const QStringList &types, std::function<void(const QList<QUrl> &)> done)>;
+    FileChooser fileChooser;
 
     std::function<void(const DesktopCaptureSnapshotModel &model)> generalStartShareBlock;
     // YES from the close button, NO when the panel closes after a file share started.
@@ -65,8 +94,45 @@ public:
     std::function<void(const FileShareModel &model)> avFileShareStartShareBlock;
 
     // ---- Called by the owner -----------------------------------------------------------------
-    // Rebuilds the desktop grid from the arrays.
+    // Rebuilds the desktop grid from the arrays, asks for the file list and polls it while a
+    // file is still converting.
     void reloadView();
+
+    // ---- The file tab ------------------------------------------------------------------------
+    // Pending rows, then the service's rows.
+    [[nodiscard]] QList<FileShareModel> showArray() const;
+    [[nodiscard]] QList<FileShareModel> uploadFailedArray() const;
+    [[nodiscard]] const QList<FileShareModel> &networkingArray() const { return m_files.networkingArray; }
+    [[nodiscard]] const ShareFileList::State &fileListState() const { return m_files; }
+    [[nodiscard]] bool isPolling() const;
+    [[nodiscard]] int fileGridReloadCount() const { return m_fileGridReloads; }
+    void queryFileList();
+    void timerFired();
+    void stopQueryTimer();
+    // What a click, the delete, retry and rights buttons of row index of showArray do.
+    void selectFile(int index);
+    void deleteFile(int index);
+    void recoverFile(int index);
+    void fileSharePermission(int index);
+    void startFileShare(int type, const QString &uploadUserId, const QString &fileId, const QString &fileName,
+                        const QString &fileType, qint64 duration, bool closeView);
+    void switchShareFile(const QVariantMap &userInfo);
+    void switchStartShareFile(const QVariantMap &userInfo);
+    void uploadUIRefresh();
+    void roomUploadPermissionTypeChange();
+    void fileUploadPermissionAction();
+    void fileUploadPermissionPanelViewClose();
+    [[nodiscard]] FileSharePermissionSettingView *fileSharePermissionSettingView();
+    [[nodiscard]] FileUploadPermissionPanelView *fileUploadPermissionPanelView();
+    [[nodiscard]] QWidget *fileRowsView() const { return m_fileRows; }
+
+    // ---- Uploads -----------------------------------------------------------------------------
+    void fileUploadAction();
+    void uploadFileNoExit(const QList<QUrl> &urls);
+    void uploadFileExit(const QList<QUrl> &urls);
+    void uploadFileInter(const QList<QUrl> &urls, const QStringList &fileIds, const QStringList &identities);
+    // Tests: waits for the upload workers.
+    void waitForUploadWorkers() { m_uploadQueue.waitForDone(); }
 
     // ---- State -------------------------------------------------------------------------------
     [[nodiscard]] qint64 generalSelectedApplicationIndex() const { return m_applicationIndex; }
@@ -105,9 +171,14 @@ public:
     QPointer<QWidget> fileTitleView;
     QPointer<QWidget> fileShareScollView;
     QPointer<QLabel> fileEmptyLabel;
+    QPointer<QWidget> fileUploadPermissionBKView;
+    QPointer<QLabel> fileUploadPermissionLabel;
+    QPointer<VeskButton> allowUploadFilePermissionBtn;
+    QPointer<QLabel> fileUploadPermissionIcon;
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
@@ -120,6 +191,28 @@ private:
     void refreshSelection();
     void showSupportFileList();
     void hideSupportFileList();
+    void buildFileViews(QWidget *actionView, QHBoxLayout *actionRow);
+    void reloadFileGrid();
+    [[nodiscard]] QString fileRoomId() const;
+    [[nodiscard]] bool validIndex(int index) const;
+    void toast(const QString &text);
+    // Upload road, main thread: rows made or reset, then the pre-upload request.
+    struct Prepared {
+        QUrl url;
+        QString md5;
+        QString fileName;
+        quint64 size = 0;
+        QString identity; // a retry's row
+    };
+    void uploadFile(const QList<Prepared> &files, bool exist);
+    void prepareAnswered(const QList<QUrl> &urls, const QStringList &identities, const KVMResponse &response);
+    void uploadAnswered(const QString &identity, bool ok, const QVariantMap &reply);
+    void markFailed(const QString &identity);
+    void removePending(const QString &identity);
+    void startDocument(const QString &uploadUserId, const QString &fileId, const QString &fileName, bool closeView);
+    void startAudioVideo(int type, const QString &uploadUserId, const QString &fileId, const QString &fileName,
+                         qint64 fileType, qint64 duration, bool closeView);
+    void finishStart(bool closeView);
 
     bool m_darkMode = false;
     bool m_onlyShareFile = false;
@@ -130,7 +223,17 @@ private:
     QList<DesktopCaptureSnapshotModel> m_windows;
     QList<ShareSelectSections::Group> m_groups;
     QList<DesktopCaptureSnapshotModel> m_shownWindows;
-    QList<SupportFileShareTypeModel> m_supportFileTypes;
+    std::shared_ptr<ShareFileServices> m_services;
+    ShareFileList::State m_files;
+    // Changed on the main thread only; the lock keeps readers on other threads safe.
+    mutable QMutex m_pendingLock;
+    QList<FileShareModel> m_pending;
+    QPointer<KVTimer> fileShareQueryTimer;
+    int m_fileGridReloads = 0;
+    QThreadPool m_uploadQueue;
+    QPointer<QWidget> m_fileRows;
+    QPointer<FileSharePermissionSettingView> m_permissionView;
+    QPointer<FileUploadPermissionPanelView> m_uploadPermissionView;
     qint64 m_applicationIndex = 0;
     std::optional<DesktopCaptureSnapshotModel> m_selected;
 

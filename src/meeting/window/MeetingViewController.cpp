@@ -19,6 +19,7 @@
 #include "meeting/window/MeetingRecording.h"
 #include "meeting/window/MeetingTips.h"
 #include "meeting/window/NetWorkTipView.h"
+#include "uikit/KVAccessibility.h"
 #include "uikit/KVWindow.h"
 #include "uikit/MacBaseWindowController.h"
 #include "uikit/VeskButton.h"
@@ -254,6 +255,7 @@ void MeetingViewController::applyNetworkIcon(const QString &name)
         return;
     ui->qosShowButton->setImage(MeetingIcons::image(name, 18));
     ui->qosShowButton->setProperty("imageName", name);
+    KVAccessibility::setValue(ui->qosShowButton, MeetingWindowRules::networkQualityText(name));
 }
 
 namespace {

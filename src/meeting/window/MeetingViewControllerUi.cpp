@@ -10,6 +10,7 @@
 #include "meeting/panels/IMDisplayView.h"
 #include "meeting/window/MeetingWindowSizing.h"
 #include "uikit/AutoLayout.h"
+#include "uikit/KVAccessibility.h"
 #include "uikit/KVEventView.h"
 #include "uikit/KVFlatView.h"
 #include "uikit/KVMacWatermarkView.h"
@@ -124,6 +125,8 @@ void MeetingViewController::setupTopBar(QWidget *parent)
     row->setSpacing(8);
     qosShowButton = iconButton(titleView, QStringLiteral("top_signal_status_good"), QStringLiteral("网络状态"));
     qosShowButton->setProperty("imageName", QStringLiteral("top_signal_status_good"));
+    KVAccessibility::setValue(qosShowButton,
+                              MeetingWindowRules::networkQualityText(QStringLiteral("top_signal_status_good")));
     row->addWidget(qosShowButton);
     row->addStretch(1);
 
@@ -319,6 +322,7 @@ void MeetingViewController::setupBottomBar(QWidget *parent)
     AutoLayout::autoPinEdgeToSuperviewEdge(memberBtnRedDot, A::Top, 4);
     AutoLayout::autoPinEdgeToSuperviewEdge(memberBtnRedDot, A::Leading, 8);
     memberBtnRedDot->hide();
+    KVAccessibility::setMark(memberListBtn, memberBtnRedDot, QStringLiteral("有人等候"));
     recordButton = toolButton(toolBarMiddleView, QStringLiteral("录制"), QStringLiteral("toolbar_record"), QString(),
                               MeetingToolBarTag::Record);
     selectSubtitiletn = toolButton(toolBarMiddleView, QStringLiteral("字幕"), QStringLiteral("toolbar_subtitle"),

@@ -5,6 +5,8 @@
 
 #include "foundation/KVClock.h"
 
+#include "foundation/KVClock.h"
+
 #include <QBuffer>
 #include <QCryptographicHash>
 #include <QFileInfo>
@@ -40,10 +42,23 @@ bool isCleanUploadName(const QString &name)
     return !name.isEmpty() && !name.contains(QStringLiteral("\\U")) && !escape.match(name).hasMatch();
 }
 
+// An uploaded file converts for a while (project time) before it can be shared;
+// state().extra["conversionMs"] sets how long (none by default).
+void finishConversions(DevService &svc)
+{
+    const qint64 now = KVClock::current().nowMs();
+    for (DevFile &file : svc.state().files) {
+        if (file.extra.value(QStringLiteral("status")).toInt() == 2 &&
+            file.extra.value(QStringLiteral("readyAt")).toLongLong() <= now)
+            file.extra.insert(QStringLiteral("status"), 1);
+    }
+}
+
 QJsonObject fileJson(const DevFile &file)
 {
     QJsonObject json = QJsonObject::fromVariantMap(file.extra);
     json.remove("md5");
+    json.remove("readyAt");
     json.insert("fileId", file.fileId);
     json.insert("fileName", file.fileName);
     json.insert("roomId", file.roomId);
@@ -406,13 +421,25 @@ const bool registered = DevServiceRoutes::add(QStringLiteral("agent-files"), [](
                          status == 2 ? req.param(QStringLiteral("enableUserList")).toList() : QVariantList());
         return DevService::ok();
     });
-    sharing(svc, "GET", "/qf/client/uploadFilePermission", [](DevRoom &room, DevUser &user, const DevRequest &req) {
+    sharing(svc, "GET", "/qf/client/uploadFilePermission", [&svc](DevRoom &room, DevUser &user, const DevRequest &req) {
         if (!isHostOrAssistant(room, user.userId))
             return DevService::fail(Forbidden, QStringLiteral("仅主持人可操作"));
         const qint64 type = num(req, QStringLiteral("uploadPermissionType"));
         if (type != 1 && type != 2)
             return DevService::fail(BadRequest, QStringLiteral("上传权限无效"));
         room.flags.insert(QStringLiteral("uploadPermissionType"), int(type));
+        // Event 911 tells each member whether they may upload now.
+        for (const DevMember &m : std::as_const(room.members)) {
+            const int allow = type == 2 || isHostOrAssistant(room, m.userId) ? 1 : 0;
+            const QJsonObject command{
+                {"event", 911}, {"data", QJsonObject{{"allowFileUpload", allow}, {"uploadPermissionType", int(type)}}}};
+            svc.sendChannelMessage(room.roomId, m.userId,
+                                   QJsonObject{{"type", 1},
+                                               {"sender", user.phoneNumber},
+                                               {"senderName", user.userName},
+                                               {"data", QJsonArray{QString::fromUtf8(
+                                                            QJsonDocument(command).toJson(QJsonDocument::Compact))}}});
+        }
         return DevService::ok();
     });
     sharing(svc, "GET", "/qf/client/getMeetingMember", [&svc](DevRoom &room, DevUser &, const DevRequest &) {
@@ -446,6 +473,7 @@ const bool registered = DevServiceRoutes::add(QStringLiteral("agent-files"), [](
         if (!fileServiceUser(svc, req, &error))
             return error;
         const QString roomId = str(req, QStringLiteral("roomId"));
+        finishConversions(svc);
         QJsonArray files;
         for (const DevFile &f : std::as_const(svc.state().files)) {
             if (f.roomId == roomId)
@@ -542,7 +570,10 @@ const bool registered = DevServiceRoutes::add(QStringLiteral("agent-files"), [](
         if (md5 != info.value("md5Val").toString())
             return DevService::fail(BadRequest, QStringLiteral("文件校验失败"));
         it->content = part.content;
-        it->extra.insert(QStringLiteral("status"), 1);
+        it->extra.insert(QStringLiteral("status"), 2);
+        it->extra.insert(QStringLiteral("readyAt"),
+                         KVClock::current().nowMs() +
+                             svc.state().extra.value(QStringLiteral("conversionMs"), 0).toLongLong());
         return DevService::ok(QJsonObject{{"fileId", it->fileId}, {"fileName", it->fileName}});
     });
 });

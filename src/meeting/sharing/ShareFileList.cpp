@@ -1,0 +1,157 @@
+#include "meeting/sharing/ShareFileList.h"
+
+#include "foundation/JXExtension.h"
+
+#include <QHash>
+
+namespace ShareFileList {
+
+namespace {
+
+template <typename T> QList<T> modelsOf(const QVariant &value)
+{
+    if (value.canConvert<QList<T>>() && value.metaType() == QMetaType::fromType<QList<T>>())
+        return value.value<QList<T>>();
+    return jx_objectArrayWithKeyValuesArray<T>(value);
+}
+
+// A type or extension is accepted when it is part of the list's text; an empty one never is.
+bool listed(const QString &list, const QString &t, const QString &e)
+{
+    return (!t.isEmpty() && list.contains(t)) || (!e.isEmpty() && list.contains(e));
+}
+
+QString extensionOf(const QString &fileName)
+{
+    const qsizetype dot = fileName.lastIndexOf(QLatin1Char('.'));
+    return dot < 0 ? QString() : fileName.mid(dot + 1).toLower();
+}
+
+} // namespace
+
+bool apply(State &state, const QVariantMap &data)
+{
+    bool changed = false;
+    QList<FileShareModel> rows;
+    const auto files = data.constFind(QStringLiteral("files"));
+    if (files != data.cend()) {
+        rows = modelsOf<FileShareModel>(*files);
+        for (FileShareModel &row : rows)
+            if (row.state < 1 || row.state > 3)
+                row.state = 4;
+        const QString text = jx_JSONString(QVariant(jx_keyValuesArrayWithObjectArray(rows)));
+        changed = rows.isEmpty() || !state.hasFilesString || text != state.files_string;
+        state.files_string = text;
+        state.hasFilesString = true;
+    }
+    QList<SupportFileShareTypeModel> types;
+    const auto fileTypes = data.constFind(QStringLiteral("fileTypes"));
+    if (fileTypes != data.cend()) {
+        state.allowFileType.clear();
+        types = modelsOf<SupportFileShareTypeModel>(*fileTypes);
+        for (const SupportFileShareTypeModel &type : std::as_const(types)) {
+            const QString lower = type.type.toLower();
+            if (type.classify == QLatin1String("video"))
+                state.allowVideoType = lower;
+            else if (type.classify == QLatin1String("audio"))
+                state.allowAudioType = lower;
+            else if (state.allowFileType.isEmpty())
+                state.allowFileType = lower;
+            else
+                state.allowFileType = QStringLiteral("%1,%2").arg(state.allowFileType, lower);
+        }
+    }
+    state.supportFileTypeArray = types;
+    // A reply without "files" empties the list: the grid follows it, and the next list shows.
+    if (files == data.cend()) {
+        changed = !state.networkingArray.isEmpty();
+        state.hasFilesString = false;
+    }
+    state.networkingArray = rows;
+    return changed;
+}
+
+bool anyConverting(const QList<FileShareModel> &rows)
+{
+    return std::any_of(rows.cbegin(), rows.cend(), [](const FileShareModel &r) { return r.state == 2; });
+}
+
+Kind kindOf(const QString &fileType, const QString &fileName, const State &state)
+{
+    const QString t = fileType.toLower();
+    const QString e = extensionOf(fileName);
+    if (t == QLatin1String("1") || listed(state.allowFileType, t, e))
+        return Kind::Document;
+    if (t == QLatin1String("2") || listed(state.allowVideoType, t, e))
+        return Kind::Video;
+    if (t == QLatin1String("3") || listed(state.allowAudioType, t, e))
+        return Kind::Audio;
+    return Kind::None;
+}
+
+QString rightsTypeOf(const QString &fileType, const QString &fileName, const State &state)
+{
+    const QString t = fileType.toLower();
+    const QString e = extensionOf(fileName);
+    QString code;
+    if (listed(state.allowFileType, t, e))
+        code = FileShareType::Document;
+    if (listed(state.allowVideoType, t, e))
+        code = FileShareType::Video;
+    if (listed(state.allowAudioType, t, e))
+        code = FileShareType::Audio;
+    return code.isEmpty() ? fileType : code;
+}
+
+QStringList chooserTypes(const QList<SupportFileShareTypeModel> &types)
+{
+    QStringList out;
+    for (const SupportFileShareTypeModel &type : types)
+        for (const QString &part : type.type.split(QLatin1Char(','), Qt::SkipEmptyParts))
+            out.append(part.trimmed());
+    if (out.isEmpty())
+        out.append(QStringLiteral("pdf"));
+    return out;
+}
+
+PreUploadPlan planPreUpload(const QVariantList &items, const QList<FileShareModel> &pending)
+{
+    QHash<QString, QUrl> urlOf;
+    urlOf.reserve(pending.size());
+    for (const FileShareModel &row : pending)
+        urlOf.insert(row.identity, row.fileURL);
+    PreUploadPlan plan;
+    for (const QVariant &v : items) {
+        const QVariantMap item = v.toMap();
+        const QString identity = item.value(QStringLiteral("identity")).toString();
+        switch (item.value(QStringLiteral("status")).toInt()) {
+        case 2: {
+            const auto url = urlOf.constFind(identity);
+            if (url == urlOf.cend())
+                break;
+            plan.urls << *url;
+            plan.fileIds << item.value(QStringLiteral("fileId")).toString();
+            plan.identities << identity;
+            break;
+        }
+        case 1:
+            plan.held.insert(identity);
+            break;
+        case -1:
+            plan.refused.insert(identity);
+            plan.refusals << QStringLiteral("%1:%2").arg(item.value(QStringLiteral("fileName")).toString().left(128),
+                                                         item.value(QStringLiteral("remarks")).toString().left(256));
+            break;
+        default:
+            break;
+        }
+    }
+    return plan;
+}
+
+QString identity(const QString &md5, const QString &fileName, quint64 timeStamp)
+{
+    return QStringLiteral("%1_%2_%3").arg(md5, fileName).arg(timeStamp);
+}
+
+} // namespace ShareFileList

@@ -1,0 +1,55 @@
+#pragma once
+
+// The share picker's file list without a view: the service's file-list reply mapped and tested
+// for change, the accepted extensions, what kind of file a row is, and the chooser's filter.
+
+#include "agent/models/FileShareModel.h"
+
+#include <QList>
+#include <QSet>
+#include <QString>
+#include <QStringList>
+#include <QVariantMap>
+
+namespace ShareFileList {
+
+enum class Kind { None, Document, Video, Audio };
+
+struct State {
+    // The text of the last "files" received, empty ones included, to skip redraws.
+    QString files_string;
+    bool hasFilesString = false;
+    QList<FileShareModel> networkingArray;
+    QList<SupportFileShareTypeModel> supportFileTypeArray;
+    QString allowFileType, allowVideoType, allowAudioType; // lowercase, comma-separated
+};
+
+// Applies the data of a successful reply ({"files": [...], "fileTypes": [...]}, either as
+// models or as key-value lists); true when the shown list must be redrawn.
+bool apply(State &state, const QVariantMap &data);
+// Any service row still uploading or converting (state 2)?
+[[nodiscard]] bool anyConverting(const QList<FileShareModel> &rows);
+
+// Document, video or audio by type code ("1", "2", "3") or by the type or the name's extension
+// being part of the accepted lists, in that order.
+[[nodiscard]] Kind kindOf(const QString &fileType, const QString &fileName, const State &state);
+// The type code for the rights pop-over: each list that matches overwrites ("" when none).
+[[nodiscard]] QString rightsTypeOf(const QString &fileType, const QString &fileName, const State &state);
+// The extensions the chooser accepts, in list order; "pdf" alone without any.
+[[nodiscard]] QStringList chooserTypes(const QList<SupportFileShareTypeModel> &types);
+// What a pre-upload answer asks for, matched to the pending rows by identity: the files to send
+// (an item whose row is gone is skipped, so files and ids stay paired), the rows the service
+// holds already, and the refused rows with their "name:reason" texts.
+struct PreUploadPlan {
+    QList<QUrl> urls;
+    QStringList fileIds, identities;
+    QSet<QString> held;
+    QSet<QString> refused;
+    QStringList refusals;
+};
+[[nodiscard]] PreUploadPlan planPreUpload(const QVariantList &items, const QList<FileShareModel> &pending);
+
+// "<md5>_<fileName>_<timeStamp>".
+[[nodiscard]] QString identity(const QString &md5, const QString &fileName, quint64 timeStamp);
+
+} // namespace ShareFileList

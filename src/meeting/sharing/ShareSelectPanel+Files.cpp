@@ -1,0 +1,537 @@
+// The share picker's file tab: the room's file list and its poll, the row actions (share,
+// switch, delete, retry, rights) and the upload-permission area.
+#include "meeting/sharing/ShareSelectPanel.h"
+
+#include "foundation/JXExtension.h"
+#include "foundation/KVClock.h"
+#include "foundation/NotificationCenter.h"
+#include "foundation/RXEncrypt.h"
+#include "foundation/models/MeetingDataModel.h"
+#include "meeting/panels/MemberListIcons.h"
+#include "meeting/sharing/FileShareCollectionViewItem.h"
+#include "meeting/sharing/FileSharePermissionSettingView.h"
+#include "meeting/sharing/FileUploadPermissionPanelView.h"
+#include "meeting/sharing/ShareFileServices.h"
+#include "uikit/KVDataText.h"
+#include "uikit/VeskButton.h"
+#include "uikit/VeskCategories.h"
+#include "uikit/VeskLayer.h"
+#include "uikit/VeskMeetingToast.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QScrollArea>
+#include <QVBoxLayout>
+
+namespace {
+
+QString messageOr(const KVMResponse &r, const QString &text)
+{
+    return r.message.isEmpty() ? text : r.message;
+}
+
+// The rights entry of one file in a rights reply (the last that matches).
+QVariantMap rightsEntry(const KVMResponse &r, const QString &fileId)
+{
+    QVariantMap entry;
+    for (const QVariant &v : r.dataList())
+        if (v.toMap().value(QStringLiteral("fileId")).toString() == fileId)
+            entry = v.toMap();
+    return entry;
+}
+
+QString rightsStatus(const QVariantMap &entry)
+{
+    const QVariant status = entry.value(QStringLiteral("enableOperationFileStatus"));
+    return status.isValid() ? status.toString() : QString();
+}
+
+} // namespace
+
+void ShareSelectPanel::buildFileViews(QWidget *actionView, QHBoxLayout *actionRow)
+{
+    fileUploadPermissionBKView = new QWidget(actionView);
+    fileUploadPermissionBKView->setObjectName(QStringLiteral("fileUploadPermissionBKView"));
+    fileUploadPermissionBKView->setFixedSize(166, 30);
+    auto *row = new QHBoxLayout(fileUploadPermissionBKView);
+    row->setContentsMargins(8, 0, 4, 0);
+    fileUploadPermissionLabel = new QLabel(fileUploadPermissionBKView);
+    fileUploadPermissionLabel->setTextFormat(Qt::PlainText);
+    fileUploadPermissionLabel->setFont(vesk::systemFont(13));
+    row->addWidget(fileUploadPermissionLabel, 1);
+    fileUploadPermissionIcon = new QLabel(fileUploadPermissionBKView);
+    fileUploadPermissionIcon->setFixedSize(16, 16);
+    row->addWidget(fileUploadPermissionIcon);
+    // The whole frame is the button; label and icon show through it.
+    allowUploadFilePermissionBtn = new VeskButton(QString(), fileUploadPermissionBKView);
+    allowUploadFilePermissionBtn->setToggle(true);
+    allowUploadFilePermissionBtn->setFocusPolicy(Qt::StrongFocus);
+    allowUploadFilePermissionBtn->setCursor(Qt::PointingHandCursor);
+    allowUploadFilePermissionBtn->setGeometry(0, 0, 166, 30);
+    allowUploadFilePermissionBtn->setAccessibleName(QStringLiteral("上传权限"));
+    allowUploadFilePermissionBtn->raise();
+    connect(allowUploadFilePermissionBtn, &QAbstractButton::clicked, this, [this] { fileUploadPermissionAction(); });
+    actionRow->addWidget(fileUploadPermissionBKView);
+    actionRow->addSpacing(12);
+    actionRow->addWidget(fileUploadButton);
+    fileUploadButton->setAccessibleName(QStringLiteral("上传文件"));
+    connect(fileUploadButton, &QAbstractButton::clicked, this, [this] { fileUploadAction(); });
+    NotificationCenter &center = NotificationCenter::defaultCenter();
+    center.addObserver(this, QStringLiteral("RoomUploadPermissionTypeChange"),
+                       [this](const Notification &) { roomUploadPermissionTypeChange(); });
+    center.addObserver(this, QStringLiteral("switchShareFile"),
+                       [this](const Notification &n) { switchShareFile(n.userInfo); });
+}
+
+QString ShareSelectPanel::fileRoomId() const
+{
+    if (m_onlyShareFile)
+        return m_model ? m_model->roomId : QString();
+    return m_services->joinedRoomId();
+}
+
+void ShareSelectPanel::toast(const QString &text)
+{
+    VeskMeetingToast::showNomalTip(window(), text);
+}
+
+QList<FileShareModel> ShareSelectPanel::uploadFailedArray() const
+{
+    QMutexLocker lock(&m_pendingLock);
+    return m_pending;
+}
+
+QList<FileShareModel> ShareSelectPanel::showArray() const
+{
+    return uploadFailedArray() + m_files.networkingArray;
+}
+
+bool ShareSelectPanel::validIndex(int index) const
+{
+    return index >= 0 && index < showArray().size();
+}
+
+bool ShareSelectPanel::isPolling() const
+{
+    return fileShareQueryTimer && fileShareQueryTimer->isActive();
+}
+
+// ---- The list and its poll ------------------------------------------------------------------------
+
+void ShareSelectPanel::timerFired()
+{
+    queryFileList();
+}
+
+void ShareSelectPanel::stopQueryTimer()
+{
+    if (fileShareQueryTimer)
+        fileShareQueryTimer->invalidate();
+    fileShareQueryTimer = nullptr;
+}
+
+void ShareSelectPanel::queryFileList()
+{
+    QPointer<ShareSelectPanel> self(this);
+    m_services->queryFileList(this, fileRoomId(), [self](const KVMResponse &r) {
+        if (!self || r.code != 0)
+            return;
+        const bool changed = ShareFileList::apply(self->m_files, r.dataMap());
+        if (!ShareFileList::anyConverting(self->m_files.networkingArray))
+            self->stopQueryTimer();
+        if (changed)
+            self->reloadFileGrid();
+    });
+}
+
+void ShareSelectPanel::reloadFileGrid()
+{
+    ++m_fileGridReloads;
+    const QList<FileShareModel> rows = showArray();
+    auto *box = static_cast<QVBoxLayout *>(m_fileRows->layout());
+    for (FileShareCollectionViewItem *old :
+         m_fileRows->findChildren<FileShareCollectionViewItem *>(Qt::FindDirectChildrenOnly)) {
+        box->removeWidget(old);
+        old->hide();
+        old->deleteLater();
+    }
+    for (int i = 0; i < rows.size(); ++i) {
+        auto *item = new FileShareCollectionViewItem(m_fileRows);
+        item->setDarkAppearance(!m_onlyShareFile);
+        item->setModel(rows.at(i));
+        item->setProperty("row", i);
+        item->setFocusPolicy(Qt::StrongFocus);
+        item->setAccessibleName(rows.at(i).fileName.left(FileShareCollectionViewItem::kMaxNameLength));
+        item->installEventFilter(this);
+        // Each action goes by the row's place in showArray, checked again when it runs.
+        QPointer<ShareSelectPanel> self(this);
+        item->deleteBlock = [self, i](const FileShareModel &) {
+            if (self)
+                self->deleteFile(i);
+        };
+        item->fileRecoverBlock = [self, i](const FileShareModel &) {
+            if (self)
+                self->recoverFile(i);
+        };
+        item->fileSharePermissionBlock = [self, i](const FileShareModel &, bool) {
+            if (self)
+                self->fileSharePermission(i);
+        };
+        box->insertWidget(i, item);
+    }
+    fileEmptyLabel->setVisible(rows.isEmpty());
+    m_fileRows->parentWidget()->parentWidget()->setVisible(!rows.isEmpty());
+}
+
+// ---- Row actions ----------------------------------------------------------------------------------
+
+void ShareSelectPanel::selectFile(int index)
+{
+    if (m_onlyShareFile || !validIndex(index))
+        return;
+    const FileShareModel row = showArray().at(index);
+    switch (row.status()) {
+    case 2:
+        toast(QStringLiteral("文件转码中，暂时无法共享"));
+        queryFileList();
+        return;
+    case 3:
+    case 4:
+        toast(QStringLiteral("文件上传异常，请重新上传"));
+        return;
+    case 1:
+        break;
+    default:
+        return; // a pending row
+    }
+    if (m_services->selfFileSharing() || m_services->selfAVFileSharing()) {
+        NotificationCenter::defaultCenter().post(QStringLiteral("switchShareFileInShareSelectPanel"), {},
+                                                 {{QStringLiteral("userId"), row.userId},
+                                                  {QStringLiteral("fileId"), row.fileId},
+                                                  {QStringLiteral("fileName"), row.fileName},
+                                                  {QStringLiteral("fileType"), row.fileType},
+                                                  {QStringLiteral("duration"), row.duration}});
+        return;
+    }
+    startFileShare(1, row.userId, row.fileId, row.fileName, row.fileType, row.duration, true);
+}
+
+void ShareSelectPanel::startFileShare(int type, const QString &uploadUserId, const QString &fileId,
+                                      const QString &fileName, const QString &fileType, qint64 duration, bool closeView)
+{
+    switch (ShareFileList::kindOf(fileType, fileName, m_files)) {
+    case ShareFileList::Kind::Document:
+        startDocument(uploadUserId, fileId, fileName, closeView);
+        return;
+    case ShareFileList::Kind::Video:
+        startAudioVideo(type, uploadUserId, fileId, fileName, 2, duration, closeView);
+        return;
+    case ShareFileList::Kind::Audio:
+        startAudioVideo(type, uploadUserId, fileId, fileName, 3, duration, closeView);
+        return;
+    case ShareFileList::Kind::None:
+        return;
+    }
+}
+
+void ShareSelectPanel::startDocument(const QString &uploadUserId, const QString &fileId, const QString &fileName,
+                                     bool closeView)
+{
+    const QString failed = QStringLiteral("文件共享失败");
+    QPointer<ShareSelectPanel> self(this);
+    m_services->queryFileSliceUrl(this, fileId, fileRoomId(), [=](const KVMResponse &r) {
+        if (!self)
+            return;
+        if (r.code != 0) {
+            self->toast(messageOr(r, failed));
+            return;
+        }
+        FileShareDatailModel detail = jx_objectWithKeyValues<FileShareDatailModel>(r.data);
+        if (detail.sliceInfo.isEmpty()) {
+            self->toast(QStringLiteral("未获取到共享文件信息，请稍后再试"));
+            return;
+        }
+        self->m_services->queryFileShareOPPermission(
+            self, fileId, self->m_services->joinedRoomId(), uploadUserId, [=](const KVMResponse &rights) mutable {
+                if (!self)
+                    return;
+                if (rights.code != 0) {
+                    self->toast(messageOr(rights, failed));
+                    return;
+                }
+                const QVariantMap entry = rightsEntry(rights, fileId);
+                const QString status = rightsStatus(entry);
+                const QVariantList users = entry.value(QStringLiteral("enableUserList")).toList();
+                const QString pages = jx_JSONString(QVariant(jx_keyValuesArrayWithObjectArray(detail.sliceInfo)));
+                self->m_services->startOrStopFileShare(self, true, RXEncrypt::aes128ecbEncrypt(uploadUserId), fileId,
+                                                       fileName, pages, status, users,
+                                                       [=](const KVMResponse &started) mutable {
+                                                           if (!self)
+                                                               return;
+                                                           if (started.code != 0) {
+                                                               self->toast(messageOr(started, failed));
+                                                               return;
+                                                           }
+                                                           if (self->fileShareStartShareBlock) {
+                                                               detail.enableUserList = users;
+                                                               detail.enableOperationFileStatus = status.toInt();
+                                                               self->fileShareStartShareBlock(detail);
+                                                           }
+                                                           self->finishStart(closeView);
+                                                       });
+            });
+    });
+}
+
+void ShareSelectPanel::startAudioVideo(int type, const QString &uploadUserId, const QString &fileId,
+                                       const QString &fileName, qint64 fileType, qint64 duration, bool closeView)
+{
+    const QString failed = fileType == 2 ? QStringLiteral("视频文件共享失败") : QStringLiteral("音频文件共享失败");
+    QPointer<ShareSelectPanel> self(this);
+    m_services->queryFileShareOPPermission(
+        this, fileId, m_services->joinedRoomId(), uploadUserId, [=](const KVMResponse &rights) {
+            if (!self)
+                return;
+            if (rights.code != 0) {
+                self->toast(messageOr(rights, failed));
+                return;
+            }
+            const QVariantMap entry = rightsEntry(rights, fileId);
+            const QString status = rightsStatus(entry);
+            const QVariantList users = entry.value(QStringLiteral("enableUserList")).toList();
+            self->m_services->startOrStopAVFileShare(self, type, uploadUserId, fileId, fileType, fileName, duration,
+                                                     status, users, [=](const KVMResponse &started) {
+                                                         if (!self)
+                                                             return;
+                                                         if (started.code != 0) {
+                                                             self->toast(messageOr(started, failed));
+                                                             return;
+                                                         }
+                                                         if (self->avFileShareStartShareBlock) {
+                                                             FileShareModel file;
+                                                             file.fileId = fileId;
+                                                             file.fileType = QString::number(fileType);
+                                                             file.fileName = fileName;
+                                                             file.duration = duration;
+                                                             file.userId = uploadUserId;
+                                                             file.enableUserList = users;
+                                                             file.enableOperationFileStatus = status.toInt();
+                                                             self->avFileShareStartShareBlock(file);
+                                                         }
+                                                         self->finishStart(closeView);
+                                                     });
+        });
+}
+
+void ShareSelectPanel::finishStart(bool closeView)
+{
+    if (closeView && closeSharePanelBlock)
+        closeSharePanelBlock(false);
+}
+
+void ShareSelectPanel::switchShareFile(const QVariantMap &userInfo)
+{
+    if (userInfo.value(QStringLiteral("sharing")).toInt() != 1) {
+        switchStartShareFile(userInfo);
+        return;
+    }
+    const QVariant mode = userInfo.value(QStringLiteral("fileShareMode"));
+    if (!mode.isValid())
+        return;
+    const QString oldUser = RXEncrypt::aes128ecbEncrypt(userInfo.value(QStringLiteral("oldUserId")).toString());
+    const QString oldFileId = userInfo.value(QStringLiteral("oldFileId")).toString();
+    const QString oldFileName = userInfo.value(QStringLiteral("oldFileName")).toString();
+    const bool audioVideo = mode.toInt() == 2;
+    const QString failed = audioVideo ? QStringLiteral("切换视频文件共享失败") : QStringLiteral("切换共享文件失败");
+    QPointer<ShareSelectPanel> self(this);
+    auto stopped = [self, userInfo, failed](const KVMResponse &r) {
+        if (!self)
+            return;
+        if (r.code != 0) {
+            self->toast(messageOr(r, failed));
+            return;
+        }
+        // The service needs a moment between one file share and the next.
+        KVTimer::singleShot(self, kSwitchPause, [self, userInfo] {
+            if (self)
+                self->switchStartShareFile(userInfo);
+        });
+    };
+    if (audioVideo)
+        m_services->startOrStopAVFileShare(this, 2, oldUser, oldFileId,
+                                           userInfo.value(QStringLiteral("oldFileType")).toLongLong(), oldFileName, 0,
+                                           QString(), {}, stopped);
+    else
+        m_services->startOrStopFileShare(this, false, oldUser, oldFileId, oldFileName, QString(), QString(), {},
+                                         stopped);
+}
+
+void ShareSelectPanel::switchStartShareFile(const QVariantMap &userInfo)
+{
+    startFileShare(
+        1, userInfo.value(QStringLiteral("userId")).toString(), userInfo.value(QStringLiteral("fileId")).toString(),
+        userInfo.value(QStringLiteral("fileName")).toString(), userInfo.value(QStringLiteral("fileType")).toString(),
+        userInfo.value(QStringLiteral("duration")).toLongLong(), true);
+}
+
+void ShareSelectPanel::deleteFile(int index)
+{
+    if (!validIndex(index))
+        return;
+    const FileShareModel row = showArray().at(index);
+    if (row.fileId.isEmpty()) {
+        removePending(row.identity);
+        reloadFileGrid();
+        queryFileList();
+        return;
+    }
+    QPointer<ShareSelectPanel> self(this);
+    m_services->deleteFiles(this, {row.fileId}, row.userId, fileRoomId(), [self](const KVMResponse &r) {
+        if (!self)
+            return;
+        if (r.code != 0) {
+            self->toast(messageOr(r, QStringLiteral("网络不给力，请稍后重试")));
+            return;
+        }
+        self->queryFileList();
+    });
+}
+
+void ShareSelectPanel::recoverFile(int index)
+{
+    if (!validIndex(index))
+        return;
+    const FileShareModel row = showArray().at(index);
+    if (row.fileURL.isEmpty() || row.identity.isEmpty())
+        return;
+    // The retry goes by the row's identity: the same file may be listed twice.
+    uploadFile({{row.fileURL, QString(), row.fileName, row.filesize, row.identity}}, true);
+}
+
+void ShareSelectPanel::fileSharePermission(int index)
+{
+    if (!validIndex(index))
+        return;
+    FileShareModel row = showArray().at(index);
+    if (row.status() != 1) {
+        toast(QStringLiteral("文件未上传成功，暂时无法设置"));
+        return;
+    }
+    FileSharePermissionSettingView *view = fileSharePermissionSettingView();
+    if (view->isVisible()) {
+        view->cancelBtnAction();
+        return;
+    }
+    row.fileType = ShareFileList::rightsTypeOf(row.fileType, row.fileName, m_files);
+    if (row.roomId.isEmpty())
+        row.roomId = fileRoomId();
+    view->uploadFileAllowOpUserList =
+        m_onlyShareFile && m_model ? m_model->uploadFileAllowOpUserList : QMap<QString, MeetingFileAllowOpUserList>();
+    view->setModel(row);
+    QRect frame(QPoint(), FileSharePermissionSettingView::kSize);
+    frame.moveCenter(rect().center());
+    view->setGeometry(frame);
+    view->show();
+    view->raise();
+    view->setFocus(Qt::OtherFocusReason);
+}
+
+FileSharePermissionSettingView *ShareSelectPanel::fileSharePermissionSettingView()
+{
+    if (m_permissionView)
+        return m_permissionView;
+    m_permissionView = new FileSharePermissionSettingView(this, m_services);
+    m_permissionView->hide();
+    m_permissionView->setDarkMode(m_darkMode);
+    QPointer<ShareSelectPanel> self(this);
+    m_permissionView->updateSelectMembersBlock = [self](const FileShareModel &row, int status,
+                                                        const QList<VeskUserModel> &users) {
+        if (!self || !self->m_onlyShareFile || !self->m_model)
+            return;
+        MeetingFileAllowOpUserList rights;
+        rights.fileId = row.fileId;
+        rights.uploadUserId = row.userId;
+        rights.fileType = row.fileType.toLongLong();
+        rights.enableOperationFileStatus = status;
+        if (status == 2)
+            rights.enableUserList = users;
+        self->m_model->uploadFileAllowOpUserList.insert(row.fileId, rights);
+    };
+    return m_permissionView;
+}
+
+// ---- Who may upload ---------------------------------------------------------------------------------
+
+void ShareSelectPanel::uploadUIRefresh()
+{
+    if (!fileUploadPermissionBKView)
+        return;
+    const bool manager = m_services->isHost() || m_services->asssitantHost();
+    fileUploadPermissionBKView->setVisible(m_onlyShareFile || manager);
+    fileUploadButton->setVisible(m_onlyShareFile || m_services->allowFileUpload() == 1);
+    const bool hostOnly = (!m_onlyShareFile && m_services->roomUploadPermissionType() == 1) ||
+                          (m_model && m_model->uploadPermissionType == 1);
+    fileUploadPermissionLabel->setText(hostOnly ? QStringLiteral("仅主持人可上传")
+                                                : QStringLiteral("全体参会成员可共享"));
+    fileUploadPermissionLabel->setStyleSheet(m_onlyShareFile ? QStringLiteral("color: #666666;")
+                                                             : QStringLiteral("color: white;"));
+    const bool editable = !m_onlyShareFile || (m_model && m_services->isSelf(*m_model));
+    allowUploadFilePermissionBtn->setEnabled(editable);
+    fileUploadPermissionIcon->setVisible(editable);
+    fileUploadPermissionIcon->setPixmap(MemberListIcons::image(
+        allowUploadFilePermissionBtn->state() == 1 ? QStringLiteral("arrow_up备份") : QStringLiteral("arrow_down_talk"),
+        16));
+    VeskLayer *frame = VeskLayer::of(fileUploadPermissionBKView);
+    frame->setCornerRadius(4);
+    frame->setBorderColor(
+        vesk::colorWithHexString(m_onlyShareFile ? QStringLiteral("D8DBE4") : QStringLiteral("5F5D5D")));
+    frame->setBorderWidth(editable ? 1 : 0);
+}
+
+void ShareSelectPanel::roomUploadPermissionTypeChange()
+{
+    uploadUIRefresh();
+}
+
+void ShareSelectPanel::fileUploadPermissionAction()
+{
+    if (allowUploadFilePermissionBtn->state() == 0) {
+        fileUploadPermissionPanelViewClose();
+        return;
+    }
+    FileUploadPermissionPanelView *panel = fileUploadPermissionPanelView();
+    fileUploadPermissionIcon->setPixmap(MemberListIcons::image(QStringLiteral("arrow_up备份"), 16));
+    panel->roomId = fileRoomId();
+    const QRect frame(fileUploadPermissionBKView->mapTo(this, QPoint(0, 0)), fileUploadPermissionBKView->size());
+    panel->setGeometry(frame.left(), frame.bottom() + 1 + 6, FileUploadPermissionPanelView::kSize.width(),
+                       FileUploadPermissionPanelView::kSize.height());
+    panel->uploadPermissionType = m_onlyShareFile && m_model ? m_model->uploadPermissionType : 0;
+    panel->show();
+    panel->hostPermissionButton->setFocus(Qt::OtherFocusReason);
+}
+
+FileUploadPermissionPanelView *ShareSelectPanel::fileUploadPermissionPanelView()
+{
+    if (m_uploadPermissionView)
+        return m_uploadPermissionView;
+    m_uploadPermissionView = new FileUploadPermissionPanelView(this, m_services);
+    m_uploadPermissionView->hide();
+    m_uploadPermissionView->setDarkMode(m_darkMode);
+    QPointer<ShareSelectPanel> self(this);
+    m_uploadPermissionView->fileUploadPermissionBlock = [self](const QString &title, int type) {
+        if (!self)
+            return;
+        self->fileUploadPermissionLabel->setText(title);
+        if (self->m_model)
+            self->m_model->uploadPermissionType = type;
+    };
+    return m_uploadPermissionView;
+}
+
+void ShareSelectPanel::fileUploadPermissionPanelViewClose()
+{
+    allowUploadFilePermissionBtn->setState(0);
+    fileUploadPermissionIcon->setPixmap(MemberListIcons::image(QStringLiteral("arrow_down_talk"), 16));
+    if (m_uploadPermissionView)
+        m_uploadPermissionView->close();
+}

@@ -1,0 +1,222 @@
+// The share picker's upload road: choose a file, show it pending, digest it on a worker, ask
+// the file service whether to send it, send it, and drop the pending row once the service
+// holds it. Failed rows stay and can be retried.
+#include "meeting/sharing/ShareSelectPanel.h"
+
+#include "agent/VeskAppAgent.h"
+#include "foundation/MainQueue.h"
+#include "meeting/sharing/ShareFileServices.h"
+#include "uikit/VeskButton.h"
+
+#include <QDateTime>
+#include <QFileDialog>
+#include <QFileInfo>
+
+namespace {
+
+const QString kNetworkFailed = QStringLiteral("网络不给力，请稍后重试");
+
+void openFileDialog(QWidget *parent, const QStringList &types, std::function<void(const QList<QUrl> &)> done)
+{
+    auto *dialog = new QFileDialog(parent);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setWindowModality(Qt::WindowModal);
+    dialog->setFileMode(QFileDialog::ExistingFile);
+    dialog->setAcceptMode(QFileDialog::AcceptOpen);
+    QStringList patterns;
+    for (const QString &type : types)
+        patterns << QStringLiteral("*.%1").arg(type);
+    dialog->setNameFilter(QStringLiteral("可共享的文件 (%1)").arg(patterns.join(QLatin1Char(' '))));
+    auto answered = std::make_shared<bool>(false);
+    QObject::connect(dialog, &QFileDialog::finished, dialog, [dialog, done, answered](int result) {
+        if (*answered)
+            return;
+        *answered = true;
+        done(result == QDialog::Accepted ? dialog->selectedUrls() : QList<QUrl>());
+    });
+    dialog->open();
+}
+
+} // namespace
+
+void ShareSelectPanel::fileUploadAction()
+{
+    if (!m_onlyShareFile && m_services->allowFileUpload() == 0) {
+        toast(QStringLiteral("主持人已关闭您的上传权限"));
+        return;
+    }
+    fileUploadButton->setEnabled(false);
+    QPointer<ShareSelectPanel> self(this);
+    const FileChooser choose = fileChooser ? fileChooser : FileChooser(openFileDialog);
+    choose(window(), ShareFileList::chooserTypes(m_files.supportFileTypeArray), [self](const QList<QUrl> &urls) {
+        if (!self)
+            return;
+        self->fileUploadButton->setEnabled(true);
+        if (!urls.isEmpty())
+            self->uploadFileNoExit(urls);
+    });
+}
+
+void ShareSelectPanel::uploadFileNoExit(const QList<QUrl> &urls)
+{
+    // Reading every byte for the digest stays off the main thread.
+    std::shared_ptr<ShareFileServices> services = m_services;
+    QPointer<ShareSelectPanel> guard(this);
+    const ShareSelectPanel *context = this;
+    m_uploadQueue.start([services, urls, guard, context] {
+        QList<Prepared> files;
+        for (const QUrl &url : urls) {
+            const QFileInfo info(url.toLocalFile());
+            files.append({url, services->calculateMD5ForFileAtPath(url.toLocalFile()), url.fileName(),
+                          info.isReadable() ? quint64(info.size()) : 0, QString()});
+        }
+        MainQueue::async(context, [guard, files] {
+            if (guard)
+                guard->uploadFile(files, false);
+        });
+    });
+}
+
+void ShareSelectPanel::uploadFileExit(const QList<QUrl> &urls)
+{
+    QList<Prepared> files;
+    const QList<FileShareModel> pending = uploadFailedArray();
+    for (const QUrl &url : urls) {
+        const auto it = std::find_if(pending.cbegin(), pending.cend(), [&](const FileShareModel &row) {
+            return row.fileURL.toLocalFile() == url.toLocalFile();
+        });
+        if (it != pending.cend())
+            files.append({url, QString(), it->fileName, it->filesize, it->identity});
+    }
+    uploadFile(files, true);
+}
+
+void ShareSelectPanel::uploadFile(const QList<Prepared> &files, bool exist)
+{
+    QList<QUrl> urls;
+    QStringList identities, md5s;
+    {
+        QMutexLocker lock(&m_pendingLock);
+        for (const Prepared &file : files) {
+            if (exist) {
+                auto it = std::find_if(m_pending.begin(), m_pending.end(),
+                                       [&](const FileShareModel &row) { return row.identity == file.identity; });
+                // Deleted meanwhile: nothing to send for it.
+                if (it == m_pending.end())
+                    continue;
+                it->state = 0;
+                urls << it->fileURL;
+                identities << it->identity;
+                md5s << it->identity.section(QLatin1Char('_'), 0, 0);
+                continue;
+            }
+            FileShareModel row;
+            row.fileURL = file.url;
+            row.filesize = file.size;
+            row.fileName = file.fileName;
+            row.userName = m_services->myUserName();
+            row.state = 0;
+            row.timeStamp = quint64(QDateTime::currentMSecsSinceEpoch());
+            row.identity = ShareFileList::identity(file.md5, file.fileName, row.timeStamp);
+            // The same file chosen twice within a millisecond still gets a row of its own.
+            while (std::any_of(m_pending.cbegin(), m_pending.cend(),
+                               [&](const FileShareModel &other) { return other.identity == row.identity; }))
+                row.identity = ShareFileList::identity(file.md5, file.fileName, ++row.timeStamp);
+            m_pending.append(row);
+            urls << file.url;
+            identities << row.identity;
+            md5s << file.md5;
+        }
+    }
+    reloadFileGrid();
+    if (urls.isEmpty())
+        return;
+    QPointer<ShareSelectPanel> self(this);
+    m_services->prepareUploadFileWithfileURL(this, urls, identities, md5s, fileRoomId(),
+                                             [self, urls, identities](const KVMResponse &r) {
+                                                 if (self)
+                                                     self->prepareAnswered(urls, identities, r);
+                                             });
+}
+
+void ShareSelectPanel::prepareAnswered(const QList<QUrl> &urls, const QStringList &identities,
+                                       const KVMResponse &response)
+{
+    Q_UNUSED(urls);
+    if (response.code != 0) {
+        const QSet<QString> batch(identities.cbegin(), identities.cend());
+        QMutexLocker lock(&m_pendingLock);
+        for (FileShareModel &row : m_pending)
+            if (batch.contains(row.identity))
+                row.state = 4;
+        lock.unlock();
+        toast(response.message.isEmpty() ? kNetworkFailed : response.message);
+        reloadFileGrid();
+        return;
+    }
+    const ShareFileList::PreUploadPlan plan = ShareFileList::planPreUpload(response.dataList(), uploadFailedArray());
+    if (!plan.held.isEmpty() || !plan.refused.isEmpty()) {
+        QMutexLocker lock(&m_pendingLock);
+        m_pending.removeIf([&](const FileShareModel &row) { return plan.held.contains(row.identity); });
+        for (FileShareModel &row : m_pending)
+            if (plan.refused.contains(row.identity))
+                row.state = 4;
+    }
+    for (const QString &refusal : plan.refusals)
+        toast(refusal);
+    if (!plan.refused.isEmpty())
+        reloadFileGrid();
+    if (!plan.urls.isEmpty()) {
+        // Rows the service already holds show once the list query of the road's end answers.
+        if (!plan.held.isEmpty())
+            reloadView();
+        uploadFileInter(plan.urls, plan.fileIds, plan.identities);
+    } else {
+        reloadView();
+    }
+}
+
+void ShareSelectPanel::uploadFileInter(const QList<QUrl> &urls, const QStringList &fileIds,
+                                       const QStringList &identities)
+{
+    QPointer<ShareSelectPanel> self(this);
+    // One request per file, each carrying its row's identity back.
+    for (qsizetype i = 0; i < urls.size(); ++i) {
+        const QString identity = identities.value(i);
+        m_services->uploadFileWithfileURL(
+            this, {urls.at(i)}, {fileIds.value(i)}, fileRoomId(),
+            [self, identity](const QUrl &, bool ok, const QVariantMap &reply, const QString &) {
+                if (self)
+                    self->uploadAnswered(identity, ok, reply);
+            });
+    }
+}
+
+void ShareSelectPanel::uploadAnswered(const QString &identity, bool ok, const QVariantMap &reply)
+{
+    if (ok && reply.contains(QStringLiteral("code")) && reply.value(QStringLiteral("code")).toLongLong() == 0) {
+        removePending(identity);
+        reloadView();
+        return;
+    }
+    markFailed(identity);
+    if (ok) {
+        const QString message = reply.value(QStringLiteral("message")).toString();
+        toast(message.isEmpty() ? kNetworkFailed : message.left(256));
+    }
+    reloadFileGrid();
+}
+
+void ShareSelectPanel::markFailed(const QString &identity)
+{
+    QMutexLocker lock(&m_pendingLock);
+    for (FileShareModel &row : m_pending)
+        if (row.identity == identity)
+            row.state = 4;
+}
+
+void ShareSelectPanel::removePending(const QString &identity)
+{
+    QMutexLocker lock(&m_pendingLock);
+    m_pending.removeIf([&](const FileShareModel &row) { return row.identity == identity; });
+}

@@ -1,0 +1,496 @@
+// The share picker's file tab and uploads against a file service that answers when told: the
+// list and its poll, the start and switch chains, the row actions and the upload road.
+
+#include "ShareFileTestSupport.h"
+#include "ShareTestSupport.h"
+#include "TestEvents.h"
+
+#include "foundation/JXExtension.h"
+#include "foundation/KVClock.h"
+#include "foundation/NotificationCenter.h"
+#include "foundation/RXEncrypt.h"
+#include "foundation/models/MeetingDataModel.h"
+#include "meeting/sharing/FileShareCollectionViewItem.h"
+#include "meeting/sharing/FileSharePermissionSettingView.h"
+#include "meeting/sharing/ShareFileList.h"
+#include "meeting/sharing/ShareSelectPanel.h"
+#include "meeting/sharing/ShareSelectView.h"
+#include "uikit/VeskButton.h"
+
+#include <QKeyEvent>
+#include <QLabel>
+#include <QRadioButton>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+QVariantMap row(const QString &id, int status, const QString &name = {}, const QString &type = QStringLiteral("1"))
+{
+    return {{QStringLiteral("fileId"), id},
+            {QStringLiteral("fileName"), name.isEmpty() ? id + QStringLiteral(".pdf") : name},
+            {QStringLiteral("fileType"), type},
+            {QStringLiteral("userId"), QStringLiteral("u-enc")},
+            {QStringLiteral("duration"), 30},
+            {QStringLiteral("status"), status}};
+}
+
+QVariantMap listData(const QVariantList &files, bool withTypes = true)
+{
+    QVariantMap data{{QStringLiteral("files"), files}};
+    if (withTypes)
+        data.insert(QStringLiteral("fileTypes"),
+                    QVariantList{QVariantMap{{"classify", "document"}, {"type", "PDF,docx"}},
+                                 QVariantMap{{"classify", "video"}, {"type", "mp4"}},
+                                 QVariantMap{{"classify", "audio"}, {"type", "mp3,wav"}}});
+    return data;
+}
+
+// The rows the grid shows now (ones on their way out excluded).
+QList<FileShareCollectionViewItem *> gridRows(const ShareSelectPanel &panel)
+{
+    QList<FileShareCollectionViewItem *> rows;
+    for (auto *item : panel.fileRowsView()->findChildren<FileShareCollectionViewItem *>(Qt::FindDirectChildrenOnly))
+        if (!item->isHidden())
+            rows << item;
+    return rows;
+}
+
+QStringList shown(const ShareSelectPanel &panel)
+{
+    QStringList out;
+    for (const FileShareModel &m : panel.showArray())
+        out << (m.fileId.isEmpty() ? m.fileName : m.fileId) + QStringLiteral(":%1").arg(m.state);
+    return out;
+}
+
+TEST(ShareFileListTest, TypesMatchByPartOfTheListNeverByAnEmptyPart_ChooserFallsBackToPdf)
+{
+    ShareFileList::State s;
+    ShareFileList::apply(s, listData({}));
+    EXPECT_EQ(s.allowFileType, QStringLiteral("pdf,docx"));
+    using K = ShareFileList::Kind;
+    EXPECT_EQ(ShareFileList::kindOf(QString(), QStringLiteral("a.doc"), s), K::Document); // part of "docx"
+    EXPECT_EQ(ShareFileList::kindOf(QStringLiteral("MP4"), QStringLiteral("x"), s), K::Video);
+    EXPECT_EQ(ShareFileList::kindOf(QString(), QStringLiteral("a.wa"), s), K::Audio);
+    EXPECT_EQ(ShareFileList::kindOf(QString(), QStringLiteral("README"), s), K::None);
+    EXPECT_EQ(ShareFileList::kindOf(QString(), QStringLiteral("trailing."), s), K::None);
+    EXPECT_EQ(ShareFileList::kindOf(QStringLiteral("3"), QStringLiteral("a.pdf"), s), K::Document);
+    EXPECT_EQ(ShareFileList::rightsTypeOf(QStringLiteral("1"), QStringLiteral("a.mp4"), s), QStringLiteral("2"));
+    EXPECT_EQ(ShareFileList::chooserTypes({}), QStringList{QStringLiteral("pdf")});
+    EXPECT_EQ(ShareFileList::chooserTypes(s.supportFileTypeArray),
+              QStringList({QStringLiteral("PDF"), QStringLiteral("docx"), QStringLiteral("mp4"), QStringLiteral("mp3"),
+                           QStringLiteral("wav")}));
+    // A reply without "fileTypes" keeps the lists.
+    ShareFileList::apply(s, QVariantMap{{QStringLiteral("files"), QVariantList{}}});
+    EXPECT_EQ(s.allowVideoType, QStringLiteral("mp4"));
+}
+
+class ShareFileTabTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        host.resize(1000, 700);
+        panel = new ShareSelectPanel(&host, fake);
+        panel->setDarkMode(true);
+        panel->setGeometry(56, 100, 888, 500);
+        panel->fileShareStartShareBlock = [this](const FileShareDatailModel &d) {
+            log << QStringLiteral("document:%1:%2").arg(d.fileId).arg(d.enableOperationFileStatus);
+        };
+        panel->avFileShareStartShareBlock = [this](const FileShareModel &m) {
+            log << QStringLiteral("av:%1:%2").arg(m.fileId, m.fileType);
+        };
+        panel->closeSharePanelBlock = [this](bool byButton) { log << QStringLiteral("close:%1").arg(byButton); };
+        panel->fileChooser = [this](QWidget *, const QStringList &types,
+                                    std::function<void(const QList<QUrl> &)> done) {
+            chooserTypes = types;
+            buttonWhileOpen = panel->fileUploadButton->isEnabled();
+            done(choice);
+        };
+        host.show();
+    }
+    void TearDown() override
+    {
+        panel->waitForUploadWorkers();
+        delete panel;
+    }
+    void list(const QVariantList &files, bool withTypes = true)
+    {
+        ASSERT_TRUE(fake->answer(QStringLiteral("list"), FakeFileServices::code(0, listData(files, withTypes))));
+    }
+    QUrl file(const QString &name, const QByteArray &content = "content")
+    {
+        QFile f(dir.filePath(name));
+        f.open(QIODevice::WriteOnly);
+        f.write(content);
+        return QUrl::fromLocalFile(f.fileName());
+    }
+    // Chooses files and waits for their rows (digests are taken on a worker).
+    void upload(const QList<QUrl> &urls)
+    {
+        const int before = fake->count(QStringLiteral("prepare"));
+        choice = urls;
+        panel->fileUploadAction();
+        ASSERT_TRUE(processEventsUntil([&] { return fake->count(QStringLiteral("prepare")) > before; }));
+    }
+    QVariantMap preItem(int index, int status, const QString &fileId = {}, const QString &remarks = {})
+    {
+        const QStringList identities = fake->last(QStringLiteral("prepare")).value("identities").toStringList();
+        return {{QStringLiteral("identity"), identities.value(index)},
+                {QStringLiteral("fileId"), fileId},
+                {QStringLiteral("fileName"), QStringLiteral("a.pdf")},
+                {QStringLiteral("status"), status},
+                {QStringLiteral("remarks"), remarks}};
+    }
+
+    VirtualClockScope clock;
+    std::shared_ptr<FakeFileServices> fake = std::make_shared<FakeFileServices>();
+    QTemporaryDir dir;
+    QWidget host;
+    ShareSelectPanel *panel = nullptr;
+    QStringList log;
+    QList<QUrl> choice;
+    QStringList chooserTypes;
+    bool buttonWhileOpen = true;
+};
+
+TEST_F(ShareFileTabTest, List_BadStatesShowAsFailed_RedrawsOnlyOnChange_EmptyInBetweenShowsTheFileAgain)
+{
+    panel->reloadView();
+    list({row("a", 0), row("b", 5), row("c", 1)});
+    EXPECT_EQ(shown(*panel), QStringList({"a:4", "b:4", "c:1"}));
+    const int redraws = panel->fileGridReloadCount();
+    panel->queryFileList();
+    list({row("a", 0), row("b", 5), row("c", 1)});
+    EXPECT_EQ(panel->fileGridReloadCount(), redraws);
+    panel->queryFileList();
+    list({});
+    panel->queryFileList();
+    list({});
+    EXPECT_EQ(panel->fileGridReloadCount(), redraws + 2);
+    panel->queryFileList();
+    list({row("a", 0), row("b", 5), row("c", 1)});
+    EXPECT_EQ(panel->fileGridReloadCount(), redraws + 3);
+    // A reply without "files" empties the grid, and the next list shows again.
+    panel->queryFileList();
+    fake->answer(QStringLiteral("list"), FakeFileServices::code(0, QVariantMap{}));
+    EXPECT_TRUE(panel->showArray().isEmpty());
+    EXPECT_EQ(panel->fileGridReloadCount(), redraws + 4);
+    panel->queryFileList();
+    list({row("a", 0), row("b", 5), row("c", 1)});
+    EXPECT_EQ(panel->fileGridReloadCount(), redraws + 5);
+}
+
+TEST_F(ShareFileTabTest, Poll_RunsWhileAFileConverts_StopsOtherwise_AFailedReplyKeepsIt)
+{
+    panel->reloadView();
+    list({row("a", 2)});
+    clock.clock.advance(ShareSelectPanel::kFileListPoll);
+    EXPECT_EQ(fake->count(QStringLiteral("list")), 2);
+    fake->answer(QStringLiteral("list"), FakeFileServices::code(500));
+    clock.clock.advance(ShareSelectPanel::kFileListPoll);
+    EXPECT_EQ(fake->count(QStringLiteral("list")), 3);
+    list({row("a", 1), row("b", 3)});
+    EXPECT_FALSE(panel->isPolling());
+    clock.clock.advance(ShareSelectPanel::kFileListPoll * 3);
+    EXPECT_EQ(fake->count(QStringLiteral("list")), 3);
+    panel->reloadView();
+    EXPECT_TRUE(panel->isPolling());
+    EXPECT_EQ(fake->last(QStringLiteral("list")).value(QStringLiteral("roomId")).toString(), QStringLiteral("room-1"));
+}
+
+TEST_F(ShareFileTabTest, Choosing_ConvertingOrFailedRowsWarn_WhileSharingPostsTheSwitch_FileOnlyDoesNothing)
+{
+    panel->reloadView();
+    list({row("a", 2), row("b", 3), row("c", 1)});
+    panel->selectFile(0);
+    EXPECT_EQ(shareTipText(&host), QStringLiteral("文件转码中，暂时无法共享"));
+    EXPECT_EQ(fake->count(QStringLiteral("list")), 2);
+    ASSERT_EQ(gridRows(*panel).size(), 3);
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QCoreApplication::sendEvent(gridRows(*panel).at(1), &enter);
+    EXPECT_EQ(shareTipText(&host), QStringLiteral("文件上传异常，请重新上传"));
+    panel->selectFile(7); // past the list: nothing
+    QVariantMap posted;
+    NotificationCenter::defaultCenter().addObserver(&host, QStringLiteral("switchShareFileInShareSelectPanel"),
+                                                    [&](const Notification &n) { posted = n.userInfo; });
+    fake->sharingAV = true;
+    panel->selectFile(2);
+    EXPECT_EQ(posted.value(QStringLiteral("fileId")).toString(), QStringLiteral("c"));
+    EXPECT_EQ(posted.value(QStringLiteral("duration")).toInt(), 30);
+    EXPECT_EQ(fake->count(QStringLiteral("slices")) + fake->count(QStringLiteral("rights")), 0);
+
+    fake->sharingAV = false;
+    panel->setOnlyShareFile(true);
+    panel->selectFile(2);
+    EXPECT_EQ(fake->count(QStringLiteral("slices")), 0);
+}
+
+TEST_F(ShareFileTabTest, DocumentChain_SlicesRightsStart_ThenTheBlockAndCloseWithNo)
+{
+    panel->reloadView();
+    list({row("c", 1, QStringLiteral("报告.docx"), QString())});
+    panel->selectFile(0);
+    fake->answer(QStringLiteral("slices"), FakeFileServices::code(0, QVariantMap{{"fileId", "c"}}));
+    EXPECT_EQ(shareTipText(&host), QStringLiteral("未获取到共享文件信息，请稍后再试"));
+    EXPECT_EQ(fake->count(QStringLiteral("rights")), 0);
+
+    const QVariantMap page{{"sliceId", "1"}, {"downloadUrl", "http://x/1.png"}};
+    panel->selectFile(0);
+    fake->answer(QStringLiteral("slices"),
+                 FakeFileServices::code(0, QVariantMap{{"fileId", "c"}, {"sliceInfo", QVariantList{page}}}));
+    fake->answer(QStringLiteral("rights"),
+                 FakeFileServices::code(0, QVariantList{QVariantMap{{"fileId", "c"},
+                                                                    {"enableOperationFileStatus", 2},
+                                                                    {"enableUserList", QVariantList{"x"}}}}));
+    const QVariantMap start = fake->last(QStringLiteral("document"));
+    EXPECT_TRUE(start.value(QStringLiteral("start")).toBool());
+    EXPECT_EQ(start.value(QStringLiteral("status")).toString(), QStringLiteral("2"));
+    EXPECT_EQ(start.value(QStringLiteral("uploadUserId")).toString(), RXEncrypt::aes128ecbEncrypt("u-enc"));
+    const QVariantList pages = jx_JSONObject(start.value(QStringLiteral("sliceInfo")).toString()).toList();
+    ASSERT_EQ(pages.size(), 1);
+    EXPECT_EQ(pages.first().toMap().value(QStringLiteral("downloadUrl")).toString(), QStringLiteral("http://x/1.png"));
+    EXPECT_TRUE(log.isEmpty());
+    fake->answer(QStringLiteral("document"), FakeFileServices::code(0));
+    EXPECT_EQ(log, QStringList({"document:c:2", "close:0"}));
+
+    panel->selectFile(0);
+    fake->answer(QStringLiteral("slices"), FakeFileServices::code(500));
+    EXPECT_EQ(shareTipText(&host), QStringLiteral("文件共享失败"));
+}
+
+TEST_F(ShareFileTabTest, AudioVideoChain_FailureTextsByKind_SuccessHandsOverTheFile)
+{
+    panel->reloadView();
+    list({row("v", 1, QStringLiteral("片.mp4"), QString()), row("m", 1, QStringLiteral("歌.mp3"), QString())});
+    panel->selectFile(0);
+    fake->answer(QStringLiteral("rights"), FakeFileServices::code(500));
+    EXPECT_EQ(shareTipText(&host), QStringLiteral("视频文件共享失败"));
+    panel->selectFile(1);
+    fake->answer(QStringLiteral("rights"), FakeFileServices::code(0, QVariantList{}));
+    EXPECT_EQ(fake->last(QStringLiteral("av")).value(QStringLiteral("fileType")).toInt(), 3);
+    EXPECT_EQ(fake->last(QStringLiteral("av")).value(QStringLiteral("status")).toString(), QString());
+    fake->answer(QStringLiteral("av"), FakeFileServices::code(7, {}, QStringLiteral("忙")));
+    EXPECT_EQ(shareTipText(&host), QStringLiteral("忙"));
+    panel->selectFile(0);
+    fake->answer(QStringLiteral("rights"), FakeFileServices::code(0, QVariantList{}));
+    fake->answer(QStringLiteral("av"), FakeFileServices::code(0));
+    EXPECT_EQ(log, QStringList({"av:v:2", "close:0"}));
+}
+
+TEST_F(ShareFileTabTest, Switch_NoModeDoesNothing_StopThenOneSecondThenStart)
+{
+    panel->reloadView();
+    list({});
+    QVariantMap info{{"sharing", 1},  {"fileId", "new"},    {"fileName", "新.pdf"}, {"fileType", "1"},
+                     {"userId", "u"}, {"oldFileId", "old"}, {"oldFileType", "2"},   {"oldUserId", "o"}};
+    NotificationCenter::defaultCenter().post(QStringLiteral("switchShareFile"), {}, info);
+    EXPECT_EQ(fake->calls.size(), 1); // the list query only
+
+    info.insert(QStringLiteral("fileShareMode"), 2);
+    NotificationCenter::defaultCenter().post(QStringLiteral("switchShareFile"), {}, info);
+    const QVariantMap stop = fake->last(QStringLiteral("av"));
+    EXPECT_EQ(stop.value(QStringLiteral("type")).toInt(), 2);
+    EXPECT_EQ(stop.value(QStringLiteral("fileId")).toString(), QStringLiteral("old"));
+    fake->answer(QStringLiteral("av"), FakeFileServices::code(0));
+    clock.clock.advance(ShareSelectPanel::kSwitchPause - std::chrono::milliseconds(1));
+    EXPECT_EQ(fake->count(QStringLiteral("slices")), 0);
+    clock.clock.advance(std::chrono::milliseconds(1));
+    EXPECT_EQ(fake->last(QStringLiteral("slices")).value(QStringLiteral("fileId")).toString(), QStringLiteral("new"));
+
+    info.insert(QStringLiteral("fileShareMode"), 1);
+    panel->switchShareFile(info);
+    EXPECT_FALSE(fake->last(QStringLiteral("document")).value(QStringLiteral("start")).toBool());
+    fake->answer(QStringLiteral("document"), FakeFileServices::code(500));
+    EXPECT_EQ(shareTipText(&host), QStringLiteral("切换共享文件失败"));
+    clock.clock.advance(ShareSelectPanel::kSwitchPause * 2);
+    EXPECT_EQ(fake->count(QStringLiteral("slices")), 1);
+
+    info.insert(QStringLiteral("sharing"), 0);
+    panel->switchShareFile(info);
+    EXPECT_EQ(fake->count(QStringLiteral("slices")), 2);
+}
+
+TEST_F(ShareFileTabTest, RowActions_DeletePendingSendsNothing_RightsNeedAReadyFile_FormModeKeepsThem)
+{
+    upload({file(QStringLiteral("a.pdf"))});
+    panel->reloadView();
+    list({row("c", 1), row("d", 2)});
+    ASSERT_EQ(shown(*panel), QStringList({"a.pdf:0", "c:1", "d:2"}));
+    ASSERT_EQ(gridRows(*panel).size(), 3);
+    gridRows(*panel).first()->deleteAction();
+    EXPECT_EQ(fake->count(QStringLiteral("delete")), 0);
+    EXPECT_EQ(shown(*panel), QStringList({"c:1", "d:2"}));
+    EXPECT_EQ(gridRows(*panel).size(), 2); // redrawn at once
+    panel->deleteFile(0);
+    EXPECT_EQ(fake->last(QStringLiteral("delete")).value(QStringLiteral("fileIds")).toStringList(), QStringList{"c"});
+    fake->answer(QStringLiteral("delete"), FakeFileServices::code(1));
+    EXPECT_EQ(shareTipText(&host), QStringLiteral("网络不给力，请稍后重试"));
+
+    panel->fileSharePermission(1);
+    EXPECT_EQ(shareTipText(&host), QStringLiteral("文件未上传成功，暂时无法设置"));
+    auto meeting = std::make_shared<MeetingDataModel>();
+    meeting->roomId = QStringLiteral("pre-1");
+    panel->setOnlyShareFile(true);
+    panel->setDarkMode(false);
+    panel->setModel(meeting);
+    panel->fileSharePermission(0);
+    FileSharePermissionSettingView *view = panel->fileSharePermissionSettingView();
+    ASSERT_TRUE(view->isVisible());
+    EXPECT_EQ(view->geometry().center(), panel->rect().center());
+    view->permissionBtn2->click();
+    view->confirmBtn->click();
+    const MeetingFileAllowOpUserList kept = meeting->uploadFileAllowOpUserList.value(QStringLiteral("c"));
+    EXPECT_EQ(kept.enableOperationFileStatus, 2);
+    EXPECT_EQ(kept.fileType, 1);
+    EXPECT_EQ(kept.uploadUserId, QStringLiteral("u-enc"));
+    EXPECT_EQ(kept.enableUserList.size(), 1);
+}
+
+TEST_F(ShareFileTabTest, UploadArea_ByRoleAndMode)
+{
+    fake->host = false;
+    fake->uploadAllowed = 0;
+    panel->uploadUIRefresh();
+    EXPECT_TRUE(panel->fileUploadPermissionBKView->isHidden());
+    EXPECT_TRUE(panel->fileUploadButton->isHidden());
+    fake->assistant = true;
+    fake->uploadAllowed = 1;
+    fake->uploadType = 1;
+    NotificationCenter::defaultCenter().post(QStringLiteral("RoomUploadPermissionTypeChange"));
+    EXPECT_FALSE(panel->fileUploadPermissionBKView->isHidden());
+    EXPECT_FALSE(panel->fileUploadButton->isHidden());
+    EXPECT_EQ(panel->fileUploadPermissionLabel->text(), QStringLiteral("仅主持人可上传"));
+
+    auto meeting = std::make_shared<MeetingDataModel>();
+    fake->ownMeeting = false;
+    panel->setOnlyShareFile(true);
+    panel->setModel(meeting);
+    fake->assistant = false;
+    fake->uploadAllowed = 0;
+    panel->uploadUIRefresh();
+    EXPECT_FALSE(panel->fileUploadPermissionBKView->isHidden());
+    EXPECT_FALSE(panel->fileUploadButton->isHidden());
+    EXPECT_EQ(panel->fileUploadPermissionLabel->text(), QStringLiteral("全体参会成员可共享"));
+    EXPECT_FALSE(panel->allowUploadFilePermissionBtn->isEnabled());
+}
+
+TEST_F(ShareFileTabTest, Upload_ClosedByTheHost_ChooserOffersPdfAlone_ButtonOffWhileOpen)
+{
+    fake->uploadAllowed = 0;
+    choice = {file(QStringLiteral("a.pdf"))};
+    panel->fileUploadAction();
+    EXPECT_EQ(shareTipText(&host), QStringLiteral("主持人已关闭您的上传权限"));
+    EXPECT_TRUE(chooserTypes.isEmpty());
+    fake->uploadAllowed = 1;
+    upload({file(QStringLiteral("a.pdf"))});
+    EXPECT_EQ(chooserTypes, QStringList{QStringLiteral("pdf")});
+    EXPECT_FALSE(buttonWhileOpen);
+    EXPECT_TRUE(panel->fileUploadButton->isEnabled());
+    const QString identity = panel->uploadFailedArray().value(0).identity;
+    EXPECT_TRUE(identity.startsWith(VeskAppAgent::calculateMD5ForFileAtPath(choice.first().toLocalFile()) +
+                                    QStringLiteral("_a.pdf_")));
+    EXPECT_EQ(fake->md5OnMain.load(), 0);
+    EXPECT_GE(fake->md5Calls.load(), 1);
+}
+
+TEST_F(ShareFileTabTest, PreUpload_HeldFileGoes_RefusedFileFails_SentFileFollowsItsAnswer)
+{
+    upload({file(QStringLiteral("held.pdf"), "1"), file(QStringLiteral("bad.pdf"), "2"),
+            file(QStringLiteral("send.pdf"), "3")});
+    ASSERT_EQ(panel->uploadFailedArray().size(), 3);
+    fake->answer(
+        QStringLiteral("prepare"),
+        FakeFileServices::code(0, QVariantList{preItem(0, 1), preItem(1, -1, {}, "太大"), preItem(2, 2, "f3")}));
+    EXPECT_EQ(shareTipText(&host), QStringLiteral("a.pdf:太大"));
+    EXPECT_EQ(shown(*panel), QStringList({"bad.pdf:4", "send.pdf:0"}));
+    ASSERT_EQ(fake->count(QStringLiteral("upload")), 1);
+    EXPECT_EQ(fake->last(QStringLiteral("upload")).value(QStringLiteral("fileIds")).toStringList(), QStringList{"f3"});
+    fake->answerUpload(true, {{QStringLiteral("code"), 9}, {QStringLiteral("message"), QStringLiteral("满了")}});
+    EXPECT_EQ(shown(*panel), QStringList({"bad.pdf:4", "send.pdf:4"}));
+    EXPECT_EQ(shareTipText(&host), QStringLiteral("满了"));
+
+    // A retry keeps the row and its identity.
+    const QString identity = panel->uploadFailedArray().value(1).identity;
+    panel->recoverFile(1);
+    EXPECT_EQ(fake->last(QStringLiteral("prepare")).value("identities").toStringList(), QStringList{identity});
+    EXPECT_EQ(shown(*panel), QStringList({"bad.pdf:4", "send.pdf:0"}));
+    fake->answer(QStringLiteral("prepare"), FakeFileServices::code(0, QVariantList{preItem(0, 2, "f3")}));
+    fake->answerUpload(false, {});
+    EXPECT_EQ(shown(*panel), QStringList({"bad.pdf:4", "send.pdf:4"}));
+    panel->recoverFile(1);
+    fake->answer(QStringLiteral("prepare"), FakeFileServices::code(0, QVariantList{preItem(0, 2, "f3")}));
+    fake->answerUpload(true, {{QStringLiteral("code"), 0}});
+    EXPECT_EQ(shown(*panel), QStringList({"bad.pdf:4"}));
+    EXPECT_TRUE(panel->isPolling());
+
+    panel->recoverFile(0);
+    fake->answer(QStringLiteral("prepare"), FakeFileServices::code(500));
+    EXPECT_EQ(shown(*panel), QStringList({"bad.pdf:4"}));
+    EXPECT_EQ(shareTipText(&host), QStringLiteral("网络不给力，请稍后重试"));
+}
+
+TEST_F(ShareFileTabTest, SameFileTwice_BothRowsFinish_ARowDeletedMeanwhileIsSkipped)
+{
+    const QUrl same = file(QStringLiteral("same.pdf"));
+    upload({same});
+    upload({same});
+    const QList<FileShareModel> rows = panel->uploadFailedArray();
+    ASSERT_EQ(rows.size(), 2);
+    fake->answer(QStringLiteral("prepare"),
+                 FakeFileServices::code(
+                     0, QVariantList{QVariantMap{{"identity", rows[0].identity}, {"fileId", "f1"}, {"status", 2}}}));
+    // The second row is deleted before its answer: its item is skipped.
+    panel->deleteFile(1);
+    fake->answer(QStringLiteral("prepare"),
+                 FakeFileServices::code(
+                     0, QVariantList{QVariantMap{{"identity", rows[1].identity}, {"fileId", "f2"}, {"status", 2}}}));
+    EXPECT_EQ(fake->count(QStringLiteral("upload")), 1);
+    fake->answerUpload(true, {{QStringLiteral("code"), 0}});
+    EXPECT_TRUE(panel->uploadFailedArray().isEmpty());
+}
+
+TEST_F(ShareFileTabTest, TwoBatchesDigestInParallel)
+{
+    QSemaphore gate;
+    fake->md5Gate = &gate;
+    choice = {file(QStringLiteral("one.pdf"))};
+    panel->fileUploadAction();
+    choice = {file(QStringLiteral("two.pdf"))};
+    panel->fileUploadAction();
+    // Both workers are inside the digest at once before either may leave.
+    QElapsedTimer bound;
+    bound.start();
+    while (fake->md5MostInside.load() < 2 && bound.elapsed() < 10000)
+        QThread::msleep(1);
+    gate.release(2);
+    EXPECT_EQ(fake->md5MostInside.load(), 2);
+    ASSERT_TRUE(processEventsUntil([&] { return fake->count(QStringLiteral("prepare")) == 2; }));
+    EXPECT_EQ(panel->uploadFailedArray().size(), 2);
+}
+
+} // namespace
+
+namespace {
+
+TEST(ShareSelectViewTest, ShareWithoutChoiceTipsAndCallsNothing_CloseGivesNone)
+{
+    QWidget host;
+    auto *view = new ShareSelectView(&host);
+    QList<std::optional<ShareSelectViewModel>> got;
+    view->completionBlock = [&](const std::optional<ShareSelectViewModel> &e) { got << e; };
+    view->setShareArr({{QPixmap(), QStringLiteral("窗口一")}, {QPixmap(), QStringLiteral("窗口二")}});
+    view->shareBtnPressed();
+    EXPECT_EQ(shareTipText(&host), QStringLiteral("请选择要分享的窗口"));
+    EXPECT_TRUE(got.isEmpty());
+    view->items().at(1)->click();
+    view->shareBtnPressed();
+    ASSERT_EQ(got.size(), 1);
+    EXPECT_EQ(got.first()->title, QStringLiteral("窗口二"));
+    view->closeSelf();
+    EXPECT_FALSE(got.last().has_value());
+    EXPECT_EQ(ShareSelectView::tileSize(940), QSize(300, 200));
+}
+
+} // namespace

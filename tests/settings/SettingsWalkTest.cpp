@@ -1,0 +1,85 @@
+// The settings window as a keyboard and screen-reader user meets it, tab by tab, in a meeting.
+#include "SettingsTestSupport.h"
+
+#include "settings/KVSettingOptionButton.h"
+#include "settings/MainSettingCell.h"
+#include "settings/MainSettingSubtitlesPanel.h"
+#include "support/AccessibilityWalk.h"
+
+#include <QLabel>
+
+namespace {
+
+using namespace AccessibilityWalk;
+
+class SettingsWalkTest : public SettingsTest {};
+
+TEST_F(SettingsWalkTest, EveryTab_ReachableNamedInItsRoleAndClosedWithEscape)
+{
+    int total = 0;
+    // At home: the account and about tabs the meeting's window lacks.
+    MainSettingViewController *home = open(false);
+    for (int row = 0; row < home->cells().size(); ++row) {
+        SCOPED_TRACE(home->settingItemArray().at(row).title.toStdString());
+        ASSERT_TRUE(press(home->cells().at(row)));
+        processEventsFor(5);
+        const Report report = walk(home->window());
+        EXPECT_TRUE(report.faults.isEmpty()) << report.text();
+        total += report.checked;
+    }
+    const qsizetype homeTabs = home->cells().size();
+    home->window()->close();
+
+    MainSettingViewController *settings = open(true);
+    QWidget *window = settings->window();
+    for (int row = 0; row < settings->cells().size(); ++row) {
+        const qint64 type = settings->settingItemArray().at(row).type;
+        SCOPED_TRACE(settings->settingItemArray().at(row).title.toStdString());
+        // The side bar's rows are page tabs: choosing one by its action shows its panel.
+        MainSettingCell *cell = settings->cells().at(row);
+        QAccessibleInterface *tab = QAccessible::queryAccessibleInterface(cell);
+        ASSERT_TRUE(tab);
+        EXPECT_EQ(tab->role(), QAccessible::PageTab);
+        ASSERT_TRUE(press(cell));
+        processEventsFor(5);
+        EXPECT_EQ(settings->currentTab(), type);
+        EXPECT_TRUE(QAccessible::queryAccessibleInterface(cell)->state().selected);
+        cell->setFocus();
+        const Report report = walk(window);
+        EXPECT_TRUE(report.faults.isEmpty()) << report.text();
+        total += report.checked;
+    }
+
+    // The subtitle options are one of a group; the preview's name is the text it shows.
+    settings->switchTab(3);
+    MainSettingSubtitlesPanel *subtitles = settings->subtitlesPanel();
+    ASSERT_TRUE(subtitles);
+    const QList<KVSettingOptionButton *> options = subtitles->findChildren<KVSettingOptionButton *>();
+    ASSERT_FALSE(options.isEmpty());
+    int chosen = 0;
+    KVSettingOptionButton *english = nullptr;
+    for (KVSettingOptionButton *option : options) {
+        QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(option);
+        EXPECT_EQ(iface->role(), QAccessible::RadioButton);
+        chosen += iface->state().checked ? 1 : 0;
+        if (option->text() == QStringLiteral("English"))
+            english = option;
+    }
+    EXPECT_EQ(chosen, 3) << "one chosen option per group";
+    ASSERT_TRUE(english && press(english));
+    QLabel *sample = nullptr;
+    for (QLabel *label : subtitles->findChildren<QLabel *>())
+        sample = label->text() == QStringLiteral("Example captions") ? label : sample;
+    ASSERT_TRUE(sample);
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(sample)->text(QAccessible::Name), sample->text());
+    EXPECT_TRUE(QAccessible::queryAccessibleInterface(english)->state().checked);
+
+    options.first()->setFocus();
+    escape();
+    processEventsFor(5);
+    EXPECT_FALSE(window->isVisible()) << "Escape leaves the settings window open";
+    std::cout << "[ walked ] settings window, " << homeTabs << " tabs at home and " << settings->cells().size()
+              << " in a meeting: " << total << " controls checked\n";
+}
+
+} // namespace

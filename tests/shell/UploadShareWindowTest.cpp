@@ -1,0 +1,88 @@
+// The scheduled meeting's file window: its size on the screen, and against the stand-in the road
+// from the home page: a room id first, an upload in the file-only picker, the file's rights kept
+// in the meeting, one notice after closing.
+
+#include "ShellTestSupport.h"
+
+#include "agent/models/KVMeetingDidUpdated.h"
+#include "foundation/NotificationCenter.h"
+#include "foundation/models/MeetingDataModel.h"
+#include "meeting/sharing/FileSharePermissionSettingView.h"
+#include "meeting/sharing/ShareSelectPanel.h"
+#include "shell/KVShareSelectViewController.h"
+#include "shell/MainPageViewController.h"
+#include "uikit/VeskButton.h"
+
+#include <QRadioButton>
+#include <QTemporaryDir>
+
+namespace {
+
+TEST(UploadShareWindowSizeTest, ScreenLessMarginsAtMost888By500)
+{
+    EXPECT_EQ(KVShareSelectViewController::contentSizeFor({1000, 560}), QSize(800, 460));
+    EXPECT_EQ(KVShareSelectViewController::contentSizeFor({2560, 1400}), QSize(888, 500));
+    EXPECT_EQ(KVShareSelectViewController::contentSizeFor({}), QSize());
+}
+
+class UploadShareWindowTest : public ShellTest {
+protected:
+    void SetUp() override
+    {
+        ShellTest::SetUp();
+        storeSignedInUser();
+        installMeetingManager();
+        windows()->showMainPage(false);
+        ASSERT_TRUE(waitForPage(MacWindowsManager::HomePage));
+        page = windows()->mainPageViewController();
+    }
+    MainPageViewController *page = nullptr;
+    QObject observer;
+};
+
+TEST_F(UploadShareWindowTest, UploadsAFileKeepsItsRightsInTheMeetingAndTellsOnceOnClose)
+{
+    int notices = 0;
+    NotificationCenter::defaultCenter().addObserver(&observer, KVMeetingUploadShareFileChangedNotification,
+                                                    [&](const Notification &) { ++notices; });
+    QList<MeetingDataModel> changed;
+    MeetingDataModel meeting = MeetingDataModel::defaultModel();
+    meeting.roomName = QStringLiteral("周会");
+    page->openUploadShare(meeting, [&](const MeetingDataModel &m) { changed << m; });
+    ASSERT_TRUE(
+        processEventsUntil([&] { return page->uploadShareWindow() && page->uploadShareWindow()->isVisible(); }));
+    auto *panel = page->uploadShareWindow()->findChild<ShareSelectPanel *>();
+    ASSERT_TRUE(panel);
+    EXPECT_TRUE(panel->onlyShareFile());
+
+    QTemporaryDir dir;
+    QFile file(dir.filePath(QStringLiteral("议程.pdf")));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("%PDF-1.4 agenda");
+    file.close();
+    panel->fileChooser = [&](QWidget *, const QStringList &, std::function<void(const QList<QUrl> &)> done) {
+        done({QUrl::fromLocalFile(file.fileName())});
+    };
+    panel->fileUploadAction();
+    ASSERT_TRUE(processEventsUntil([&] {
+        return panel->uploadFailedArray().isEmpty() && panel->networkingArray().size() == 1 &&
+               panel->networkingArray().first().state == 1;
+    }));
+    const QString fileId = panel->networkingArray().first().fileId;
+
+    panel->fileSharePermission(0);
+    FileSharePermissionSettingView *rights = panel->fileSharePermissionSettingView();
+    rights->permissionBtn2->click();
+    rights->confirmBtn->click();
+
+    page->uploadShareWindow()->close();
+    ASSERT_TRUE(processEventsUntil([&] { return !changed.isEmpty(); }));
+    processEventsFor(5);
+    EXPECT_EQ(notices, 1);
+    ASSERT_EQ(changed.size(), 1);
+    EXPECT_FALSE(changed.first().roomId.isEmpty());
+    EXPECT_EQ(changed.first().uploadFileAllowOpUserList.value(fileId).enableOperationFileStatus, 2);
+    EXPECT_EQ(service.state().files.value(fileId).roomId, changed.first().roomId);
+}
+
+} // namespace
