@@ -24,6 +24,7 @@
 #include <QDir>
 #include <QImage>
 #include <QLabel>
+#include <QRegularExpression>
 
 #include <atomic>
 #include <chrono>
@@ -594,8 +595,14 @@ TEST_F(MeetingWindowTest, TearDown_LoginRoad_AlsoClearsDelegates)
     EXPECT_EQ(page->stateMeeting(), 2); // the state-0 report never came
     EXPECT_EQ(navigator->calls, QStringList{QStringLiteral("showLoginPage")});
     EXPECT_EQ(requestCount(kLeavePath), 1);
-    // The leave carries the sign-in it leaves, though the sign-out follows in the same turn.
+    // The leave carries the sign-in it leaves, though the sign-out follows in the same turn, and
+    // the service hears it before the channel closes.
     EXPECT_EQ(service.requestsFor(kLeavePath).first().header("Authorization"), token);
+    ASSERT_TRUE(processEventsUntil([&] { return service.channelConnectionCount() == 0; }));
+    const QStringList wire = service.wireLog();
+    const qsizetype leave = wire.indexOf(QStringLiteral("POST ") + kLeavePath);
+    const qsizetype closed = wire.indexOf(QRegularExpression(QStringLiteral("close .*")));
+    EXPECT_TRUE(leave >= 0 && leave < closed) << wire.join(QLatin1Char('\n')).toStdString();
     // Signed in elsewhere: the stored sign-in is dropped, so the next start asks again.
     EXPECT_FALSE(VeskAppAgent::sharedInstance()->isSignedIn());
     QPointer<QWidget> view = page->view();

@@ -3,6 +3,8 @@
 
 #include "meeting/sharing/MeetingSharing.h"
 
+#include "meeting/sharing/FileShareDocument.h"
+
 #include "meeting/panels/PanelViews.h"
 #include "meeting/sharing/AvFileShare.h"
 #include "meeting/sharing/ScreenShareWindowViewController.h"
@@ -45,6 +47,7 @@ void MeetingSharing::installOwnShare(OwnShareCalls calls, std::shared_ptr<ShareC
     control.fileShareMode = [this] { return m_state.fileShareMode; };
     control.setFileShareMode = [this](int mode) { setFileShareMode(mode); };
     control.document = [this] { return m_state.fileShareDatailModel; };
+    control.closeFileSwitchPanel = [this] { m_document->FileshareSwitchPanelAction(nullptr); };
     control.startFileShare = [this](const FileShareDatailModel &document) {
         startFileShareFromAction(document);
         queryFileShareList(3);

@@ -27,9 +27,10 @@ MeetingSharing::MeetingSharing(Views views, WindowCalls window) : m_ui(views), m
 {
     m_document = new FileShareDocument(
         views.document, m_state,
-        FileShareDocument::Calls{m_window.reloadMembers, m_window.fileSharePageSize,
-                                 [this](bool force) { stopScreenShare(force); },
-                                 [this](bool keepAnimation) { stopAVFileShareTimer(keepAnimation); }},
+        FileShareDocument::Calls{
+            m_window.reloadMembers, m_window.fileSharePageSize, [this](bool force) { stopScreenShare(force); },
+            [this](bool keepAnimation) { stopAVFileShareTimer(keepAnimation); }, m_window.hideOtherOverViews,
+            m_window.openMemberList, [this] { querySharePermission(); }},
         nullptr, this);
     m_av = new AvFileShare(*this, views.avFile, AvFileShare::WindowCalls{m_window.avFileShareSource});
 }

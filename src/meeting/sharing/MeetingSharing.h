@@ -44,7 +44,7 @@ public:
         QSizeF fileShareFlowLayout; // the document view's item size (one page)
         std::shared_ptr<FileShareDatailModel> fileShareDatailModel;
         int currentPageNum = 0;
-        QList<FileShareModel> allFileShareArray;
+        QList<FileShareDatailModel> allFileShareArray;
         QPointer<QWidget> fileShareSpeedSwicthPanel;       // FileShareSpeedSwicthPanel
         QPointer<QWidget> fileShareSpeedSwicthPanelBottom; // ShareBottomPanel
         // Page-flip and scroll synchronisation.
@@ -80,6 +80,8 @@ public:
         std::function<void()> reloadMembers; // the member pipeline again, on the members as they are
         std::function<void()> showToolBars;
         std::function<QSizeF()> fileSharePageSize;                              // one page tile of a shared document
+        std::function<void(QWidget *)> hideOtherOverViews;                      // the window's other pop-overs close
+        std::function<void()> openMemberList;                                   // the member list shown, its button on
         std::function<std::shared_ptr<MeetingActiveModel>()> avFileShareSource; // the shared file's stream tile
     };
 

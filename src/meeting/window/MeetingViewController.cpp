@@ -77,6 +77,13 @@ MeetingViewController::MeetingViewController(bool enterWaitingRoom, QObject *par
                                 avFileShareViews(*ui)},
           MeetingSharing::WindowCalls{[this] { refreshMembers(); }, [this] { toolBarShowAction(); },
                                       [this] { return fileSharePageSize(); },
+                                      [this](QWidget *view) { hideOtherOverViewsExceptView(view); },
+                                      [this] {
+                                          if (ui->memberListBtn && ui->memberListBtn->state() == 0) {
+                                              ui->memberListBtn->setState(1);
+                                              showOrHideMember(ui->memberListBtn);
+                                          }
+                                      },
                                       [this] { return m_members.avFileShareSourceModel; }})),
       m_recording(std::make_unique<MeetingRecording>(
           *ui,

@@ -88,10 +88,11 @@ QJsonArray slicesOf(DevService &svc, const DevFile &file)
     return slices;
 }
 
-// A page image: its number on a colour of its own, so pages tell apart on screen.
-QByteArray pageImage(int page)
+// A page image: its number on a colour of its own, so pages tell apart on screen; as tall as wide
+// as the page list says.
+QByteArray pageImage(int page, bool portrait)
 {
-    QImage image(160, 120, QImage::Format_RGB32);
+    QImage image(portrait ? QSize(90, 160) : QSize(160, 90), QImage::Format_RGB32);
     image.fill(QColor::fromHsv((page * 47) % 360, 60, 235));
     QPainter painter(&image);
     painter.setPen(Qt::black);
@@ -497,9 +498,12 @@ const bool registered = DevServiceRoutes::add(QStringLiteral("agent-files"), [](
         json.insert("sliceInfo", slicesOf(svc, *it));
         return DevService::ok(json);
     });
-    svc.route("GET", "/fms/slice/<fileId>/<page>", [](const DevRequest &req) {
+    svc.route("GET", "/fms/slice/<fileId>/<page>", [&svc](const DevRequest &req) {
         const int page = req.arg(QStringLiteral("page")).section(QLatin1Char('.'), 0, 0).toInt();
-        return DevReply::raw(pageImage(page), "image/png");
+        const auto file = svc.state().files.constFind(req.arg(QStringLiteral("fileId")));
+        const bool portrait =
+            file != svc.state().files.cend() && file->extra.value(QStringLiteral("portrait")).toBool();
+        return DevReply::raw(pageImage(page, portrait), "image/png");
     });
     svc.route("POST", "/fms/upload/preUpload", [&svc](const DevRequest &req) {
         DevReply error;
