@@ -228,7 +228,7 @@ void MeetingViewController::setupMiddleArea(QWidget *parent)
     audioAnimationBKView->setObjectName(QStringLiteral("audioAnimationBKView"));
     audioAnimationBorderImageView = new QLabel(audioAnimationBKView);
     audioAnimationContentImageView = new QLabel(audioAnimationBKView);
-    AutoLayout::autoSetDimensionsToSize(audioAnimationBKView, QSizeF(160, 160));
+    AutoLayout::autoSetDimensionsToSize(audioAnimationBKView, QSizeF(336, 329));
     AutoLayout::autoCenterInSuperview(audioAnimationBKView);
     audioAnimationBKView->hide();
 
