@@ -844,8 +844,12 @@ TEST_F(MeetingWindowTest, Frames_SeiMovesPlaybackOnTheMainThreadOnlyWithinNineSe
     signIn();
     addRoom();
     MeetingViewController *page = openJoinedPage();
-    auto *fileView = new KRTCVideoView(page->view());
-    page->setAvFileShareSourceModel(std::make_shared<MeetingActiveModel>(3, "f", "uf", "F", false, fileView, 0));
+    // A participant's file stream, as the member pipeline finds it (a later run keeps it).
+    engine().emitMemberJoined(QStringLiteral("f"), QStringLiteral("F"));
+    engine().emitStreamPublished(QStringLiteral("f"), 3, true, true);
+    ASSERT_TRUE(processEventsUntil([&] { return page->avFileShareSourceModel() != nullptr; }));
+    KRTCVideoView *fileView = page->avFileShareSourceModel()->videoView();
+    ASSERT_NE(fileView, nullptr);
     auto send = [&](const QString &sei, const QString &peer = QStringLiteral("f")) {
         FakeEngine::onForeignThread([&] { engine().emitRenderFrame(peer, frameWith(0, sei), 3); });
     };
