@@ -61,7 +61,8 @@ void BM_DocumentPages(benchmark::State &state)
     Ui::MeetingViewController ui;
     ui.setupUi(&root);
     MeetingSharing::State shared;
-    FileShareDocument doc(fileShareDocumentViews(ui), shared, {{}, [] { return QSizeF(700, 1244); }, {}, {}},
+    FileShareDocument doc(fileShareDocumentViews(ui), shared,
+                          {{}, [] { return QSizeF(700, 1244); }, {}, {}, {}, {}, {}},
                           std::make_shared<SilentServices>());
     doc.buildViews();
     root.show();

@@ -125,8 +125,24 @@ void BM_TranscriptShowLine(benchmark::State &state)
         TranscriptLines lines;
         result.timeStamp += 1;
         lines.merge(result);
-        const auto rows = lines.displayCopy(&TranscriptionViewCell::measureTextHeight);
-        cell.setRecord(rows.first().record, rows.first().textHeight);
+        const auto rows = lines.displayCopy(&TranscriptionViewCell::layOutText);
+        cell.setRecord(rows.first().record, rows.first().textHeight, rows.first().layout);
+        QPainter painter(&canvas);
+        cell.paintCell(painter, QRect(0, 0, 400, 200));
+    }
+}
+
+// A transcript row of range(0) characters, laid out when it was measured, painted again (what
+// every repaint of the open transcript costs).
+void BM_TranscriptRepaintRow(benchmark::State &state)
+{
+    TranscriptLines lines;
+    lines.merge(record(QStringLiteral("7"), 2, longText(state.range(0)), 1000));
+    const auto rows = lines.displayCopy(&TranscriptionViewCell::layOutText);
+    QImage canvas(400, 200, QImage::Format_ARGB32_Premultiplied);
+    TranscriptionViewCell cell;
+    cell.setRecord(rows.first().record, rows.first().textHeight, rows.first().layout);
+    for (auto _ : state) {
         QPainter painter(&canvas);
         cell.paintCell(painter, QRect(0, 0, 400, 200));
     }
@@ -165,6 +181,7 @@ void BM_TileFrameUnderOverlay(benchmark::State &state)
 
 BENCHMARK(BM_ChatShowLine)->Arg(50)->Arg(2'000'000)->Iterations(200)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_TranscriptShowLine)->Arg(50)->Arg(2'000'000)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_TranscriptRepaintRow)->Arg(50)->Arg(2'000'000)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_TileFrameUnderOverlay)->Arg(0)->Arg(50)->Arg(2'000'000)->Unit(benchmark::kMicrosecond);
 
 BENCHMARK(BM_TranscriptMergeResult)->Arg(1000)->Arg(10000)->Complexity();

@@ -9,6 +9,8 @@
 //   tiles and painted, with T tiles of which 9 are on screen. Only the tiles on screen (and those
 //   within the visible-tile margin) receive video, so the cost must not grow with T. Counters:
 //   frames the engine had to deliver and paint events per frame.
+// - BM_SubtitleShowLine/N: a subtitle of N characters shown in the window's box and painted; the
+//   cost must not grow with N (decoded once: the channel's JSON is not what is measured).
 
 #include "BenchMeeting.h"
 #include "BenchProcess.h"
@@ -18,6 +20,11 @@
 
 #ifdef KORVI_WITH_STANDIN
 #include "BenchMeetingWindow.h"
+#include "foundation/StringHelpers.h"
+#include "foundation/models/KVSubTitleModel.h"
+#include "meeting/panels/MeetingPanels.h"
+#include "meeting/panels/SubtitlePanel.h"
+#include "meeting/window/MeetingViewControllerUi.h"
 #endif
 
 #include <QApplication>
@@ -146,6 +153,31 @@ void BM_OneFrame(benchmark::State &state)
     processUntil([&] { return m.gridHas(1); });
 }
 
+void BM_SubtitleShowLine(benchmark::State &state)
+{
+    Meeting m;
+    if (!m.ready) {
+        state.SkipWithError("the meeting window did not open");
+        return;
+    }
+    QString text;
+    const QString word = QStringLiteral("transfer 100 to 9876 ");
+    while (text.size() < state.range(0))
+        text += word;
+    text.truncate(state.range(0));
+    SubtitlePanel &subtitles = m.page->panels().panel<SubtitlePanel>();
+    subtitles.setShowSubtitleView(true);
+    KVSubTitleModel result;
+    result.resultType = KVSubTitleModel::Temporary;
+    result.senderName = QStringLiteral("李四");
+    for (auto _ : state) {
+        KVSubTitleModel shown = result;
+        shown.showText = DataText::bounded(text, DataText::kLineLength); // where it enters
+        subtitles.showSubTitleText({shown});
+        m.page->ui->subtitleBKView->repaint();
+    }
+}
+
 BENCHMARK(BM_ApplyMemberList)
     ->Arg(100)
     ->Arg(500)
@@ -154,6 +186,7 @@ BENCHMARK(BM_ApplyMemberList)
     ->Unit(benchmark::kMillisecond)
     ->Complexity();
 BENCHMARK(BM_OneFrame)->Arg(9)->Arg(30)->Arg(100)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_SubtitleShowLine)->Arg(50)->Arg(2'000'000)->Unit(benchmark::kMicrosecond);
 #endif
 
 } // namespace

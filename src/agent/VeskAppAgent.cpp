@@ -23,6 +23,8 @@
 #include <QDateTime>
 #include <QFile>
 
+#include <utility>
+
 namespace {
 
 // The invitation of a room entered by number: what the room tells, without a start time.
@@ -37,6 +39,9 @@ QString invitationFor(const MeetingInfoModel &room)
 }
 std::unique_ptr<VeskAppAgent> &instanceSlot()
 {
+    // The agent's destructor clears the log manager's uploader: the manager is reached first so
+    // that it outlives the slot at exit, whichever of the two a program touches first.
+    KVLogManager::sharedInstance();
     static std::unique_ptr<VeskAppAgent> slot;
     return slot;
 }
@@ -406,8 +411,11 @@ void VeskAppAgent::leaveMeeting()
                                  m_meetingManager->selfAVFileSharing());
         if (sharing)
             releaseShareTokenWithRoomId(this, room.roomId, {});
+        // The channel's close frame waits for this answer, so the service hears the leave first.
+        auto *inFlight = new QObject(this);
+        m_leaveInFlight = inFlight;
         post(this, QStringLiteral("/qf/meeting/room/leave"), {{QStringLiteral("roomId"), room.roomId}}, authHeaders(),
-             {});
+             [inFlight = QPointer<QObject>(inFlight)](const KVMResponse &) { delete inFlight.data(); });
     }
     MainQueue::async(this, [this] { leaveRoomLocally(); });
 }
@@ -420,12 +428,13 @@ void VeskAppAgent::leaveMeetingWithOutRequestMethod()
 void VeskAppAgent::leaveRoomLocally()
 {
     m_leaveSentFor.clear();
+    QObject *leaveInFlight = std::exchange(m_leaveInFlight, nullptr);
     const RoomScope room = joinedRoom();
     if (room.roomId.isEmpty())
         return;
     // Not waiting for the reply: the user is out of the room at once.
     if (m_meetingManager) {
-        m_meetingManager->leaveRoom();
+        m_meetingManager->leaveRoom(leaveInFlight);
         if (KRTCEngineOC *engine = m_meetingManager->engine())
             engine->resetBackgroundReplacement();
     }
@@ -438,19 +447,20 @@ void VeskAppAgent::endMeeting()
     const RoomScope room = joinedRoom();
     if (room.roomId.isEmpty())
         return;
-    const QString roomId = room.roomId;
-    post(this, controlPath(roomId, QStringLiteral("close")), {}, seqHeaders(room.sequenceId),
-         [roomId](const KVMResponse &reply) {
-             if (!reply.successed)
-                 return;
-             // The home list is fetched as the window goes, usually before the service has closed
-             // the room; announcing the end lets every list fetch again.
-             MeetingDataModel meeting;
-             meeting.roomId = roomId;
-             NotificationCenter::defaultCenter().post(
-                 KVMeetingDidUpdatedNotification, {},
-                 KVMeetingDidUpdated::withType(KVMeetingDidUpdated::Ended, meeting).userInfo());
-         });
+    // The reply is not used; lists fetched meanwhile wait for it (afterEndAnswered).
+    auto *inFlight = new QObject(this);
+    m_endInFlight = inFlight;
+    post(this, controlPath(room.roomId, QStringLiteral("close")), {}, seqHeaders(room.sequenceId),
+         [inFlight = QPointer<QObject>(inFlight)](const KVMResponse &) { delete inFlight.data(); });
+}
+
+void VeskAppAgent::afterEndAnswered(QObject *owner, std::function<void()> then)
+{
+    if (!m_endInFlight) {
+        then();
+        return;
+    }
+    connect(m_endInFlight.data(), &QObject::destroyed, owner, [then = std::move(then)] { then(); });
 }
 
 void VeskAppAgent::endMeetingWithRoomId(QObject *owner, const QString &roomId, Completion completion)

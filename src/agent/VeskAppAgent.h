@@ -133,8 +133,11 @@ public:
     // same turn) and before the channel closes; the rest of the leave runs on the main queue.
     void leaveMeeting();
     void leaveMeetingWithOutRequestMethod();
-    // POST ".../close"; once closed, the end is announced so lists fetched meanwhile fetch again.
+    // POST ".../close"; its reply is not used.
     void endMeeting();
+    // Runs then at once, or, while an end from the meeting is on its way, once it is answered: a
+    // list fetched on the way home would otherwise overtake the close and show the meeting running.
+    void afterEndAnswered(QObject *owner, std::function<void()> then);
     // From the home page, by room id: POST "/qf/meeting/room/end" {"roomId"}.
     void endMeetingWithRoomId(QObject *owner, const QString &roomId, Completion completion);
     // POST "/qf/meeting/room/cancel" {"roomId", "cancelType": 1 this meeting, 2 the whole series}.
@@ -314,7 +317,9 @@ private:
     std::unique_ptr<VeskMeetingManager> m_meetingManager;
     std::shared_ptr<MeetingInfoModel> m_temMeetingInfoModel;
     std::shared_ptr<MeetingInfoModel> m_enteredRoom;
-    QString m_leaveSentFor; // the room whose leave request went out, until the leave has run
+    QString m_leaveSentFor;            // the room whose leave request went out, until the leave has run
+    QPointer<QObject> m_leaveInFlight; // lives until that request is answered
+    QPointer<QObject> m_endInFlight;   // likewise for the end from the meeting
     QList<VeskUserModel> m_onlineUsers;
     std::unique_ptr<AgentModelContext> m_modelContext;
     QString m_expiredAuthorization; // the sign-in already reported as expired

@@ -728,7 +728,7 @@ void VeskMeetingManager::joinRoom()
     }
 }
 
-void VeskMeetingManager::leaveRoom()
+void VeskMeetingManager::leaveRoom(QObject *closeChannelAfter)
 {
     if (d->adapter) {
         d->adapter->detach();
@@ -739,7 +739,7 @@ void VeskMeetingManager::leaveRoom()
         d->engine->leaveRoom();
     }
     if (d->im)
-        d->im->close();
+        d->im->close(closeChannelAfter);
     d->resetMeeting();
     // The hosts' helpers belong to the meeting left; the next one asks again before it joins,
     // so this is cleared here and not when joining.

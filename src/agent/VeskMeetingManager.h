@@ -122,8 +122,9 @@ public:
     // channel connects and onJoinRoomSuccess follows; the own peer in the room gives state 2
     // and selfJoinRoomSuccess. Does nothing without a prepared room.
     void joinRoom();
-    // Leaves engine and channel, state 0, lists cleared, roomInfo dropped.
-    void leaveRoom();
+    // Leaves engine and channel, state 0, lists cleared, roomInfo dropped. The channel's close
+    // frame waits for closeChannelAfter to go (a leave request still on its way).
+    void leaveRoom(QObject *closeChannelAfter = nullptr);
 
     // --- own media -------------------------------------------------------------------------
     void startMicrophone();

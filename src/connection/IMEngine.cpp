@@ -39,11 +39,25 @@ void IMEngine::connectToRoom(const KVChannelParams &params)
     m_socket->connectToRoom(params);
 }
 
-void IMEngine::close()
+void IMEngine::close(QObject *holdUntilGone)
 {
     stopHeartbeat();
     m_unacked.clear();
-    m_socket->close();
+    if (!holdUntilGone || !m_socket->isOpen()) {
+        m_socket->close();
+        return;
+    }
+    if (m_held) {
+        m_held->close();
+        m_held->deleteLater();
+    }
+    WebSocketManager *held = m_socket;
+    held->setDelegate(nullptr);
+    m_held = held;
+    m_socket = new WebSocketManager(this);
+    m_socket->setDelegate(this);
+    connect(holdUntilGone, &QObject::destroyed, held, &WebSocketManager::close);
+    KVTimer::singleShot(held, std::chrono::milliseconds(HoldMs), [held] { held->close(); });
 }
 
 bool IMEngine::isConnected() const

@@ -33,8 +33,12 @@ public:
     void setDelegate(IMEngineDelegate *delegate);
 
     void connectToRoom(const KVChannelParams &params);
-    // Leaves the channel on purpose; unsent messages are dropped.
-    void close();
+    // Leaves the channel on purpose; unsent messages are dropped. Given a request still on its way
+    // (holdUntilGone, destroyed when it is answered), an open connection goes silent at once and
+    // sends its close frame only once that object is gone, at most HoldMs later, so the service
+    // hears the request first; the engine is ready for the next room meanwhile.
+    void close(QObject *holdUntilGone = nullptr);
+    static constexpr int HoldMs = 2000;
 
     // Numbers the message, queues it and sends it when the channel is open. Returns its msgId.
     qint64 sendMessage(IMMessage message);
@@ -63,6 +67,7 @@ private:
     [[nodiscard]] IMEngineDelegate *delegate() const;
 
     WebSocketManager *m_socket = nullptr; // child
+    QPointer<WebSocketManager> m_held;    // child: the connection left, until its close frame is sent
     QPointer<KVTimer> m_heartbeat;
     QByteArray m_key;
     QString m_sid;

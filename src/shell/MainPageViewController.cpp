@@ -715,18 +715,22 @@ void MainPageViewController::reloadData()
 {
     if (!VeskAppAgent::sharedInstance()->isSignedIn())
         return;
-    QPointer<MainPageViewController> self(this);
     const quint64 fetch = ++m_listFetch;
-    SchedulingAgent::current().queryMeetingListIsToday(this, true, [self, fetch](const KVMResponse &r) {
-        // A slower reply of an earlier fetch would bring back a meeting that has ended since.
-        if (!self || fetch != self->m_listFetch || !r.successed)
+    VeskAppAgent::sharedInstance()->afterEndAnswered(this, [this, fetch] {
+        if (fetch != m_listFetch)
             return;
-        QList<MeetingDataModel> meetings;
-        for (const QVariant &section : r.dataList()) {
-            const QVariant list = section.toMap().value(QStringLiteral("meetList"));
-            meetings += jx_objectArrayWithKeyValuesArray<MeetingDataModel>(list);
-        }
-        self->showTodayMeetings(meetings);
+        QPointer<MainPageViewController> self(this);
+        SchedulingAgent::current().queryMeetingListIsToday(this, true, [self, fetch](const KVMResponse &r) {
+            // A slower reply of an earlier fetch would bring back a meeting that has ended since.
+            if (!self || fetch != self->m_listFetch || !r.successed)
+                return;
+            QList<MeetingDataModel> meetings;
+            for (const QVariant &section : r.dataList()) {
+                const QVariant list = section.toMap().value(QStringLiteral("meetList"));
+                meetings += jx_objectArrayWithKeyValuesArray<MeetingDataModel>(list);
+            }
+            self->showTodayMeetings(meetings);
+        });
     });
 }
 

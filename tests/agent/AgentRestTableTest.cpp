@@ -2,6 +2,7 @@
 #include "AgentTestSupport.h"
 
 #include "agent/FileServiceSignature.h"
+#include "agent/MainSettingModel.h"
 #include "connection/HttpManager.h"
 #include "foundation/RXEncrypt.h"
 
@@ -10,6 +11,8 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QTemporaryDir>
+
+#include <optional>
 
 namespace {
 
@@ -28,20 +31,29 @@ struct RestCase {
     bool fireAndForget = false; // no completion: wait for the request itself
 };
 
-QJsonValue sentValue(const DevRequest &req, const QString &key)
+// The value sent for key, and whether it went as text (a query or form field).
+std::pair<QJsonValue, bool> sentValue(const DevRequest &req, const QString &key)
 {
     if (req.json.contains(key))
-        return req.json.value(key);
+        return {req.json.value(key), false};
     const QVariant v = req.form.contains(key) ? req.form.value(key) : req.query.value(key);
-    return v.isValid() ? QJsonValue(v.toString()) : QJsonValue(QJsonValue::Undefined);
+    return {v.isValid() ? QJsonValue(v.toString()) : QJsonValue(QJsonValue::Undefined), true};
 }
 
-bool sameValue(const QJsonValue &sent, const QVariant &expected)
+// JSON values compare with their types; query and form fields are text.
+bool sameValue(const std::pair<QJsonValue, bool> &sent, const QVariant &expected)
 {
     const QJsonValue want = QJsonValue::fromVariant(expected);
-    if (sent.isString() && !want.isString() && !want.isArray() && !want.isObject())
-        return sent.toString() == want.toVariant().toString(); // query and form fields are text
-    return sent == want;
+    if (sent.second)
+        return sent.first.toString() == want.toVariant().toString();
+    return sent.first == want;
+}
+
+QStringList sentKeys(const DevRequest &req)
+{
+    QStringList keys = req.json.keys() + req.form.keys() + req.query.keys();
+    keys.sort();
+    return keys;
 }
 
 bool hasParam(const DevRequest &req, const QString &key)
@@ -84,6 +96,21 @@ TEST_F(AgentRestTableTest, EveryCallSendsItsVerbPathHeadersAndParameters)
     MeetingDataModel fresh = MeetingDataModel::defaultModel();
     fresh.roomName = QStringLiteral("新会议");
 
+    // A meeting's whole create or update body: the model's values, then the ones the case pins.
+    const QVariantList mine{
+        QVariantMap{{"userId", RXEncrypt::aes128ecbEncrypt(host)}, {"userName", agent->myInfo().userName}}};
+    const auto meetingBody = [&](const MeetingDataModel &m, const QVariantMap &pinned) {
+        QVariantMap body{
+            {"roomName", m.roomName}, {"beginTime", m.beginTime}, {"password", m.password}, {"invitationList", mine}};
+        for (const char *key : {"duration", "creatorCameraStatus", "creatorMicrophoneStatus", "enableTransStatus",
+                                "micAllowStatus", "roomWaitStatus", "cameraAllowStatus", "enableRecordStatus",
+                                "openTranslateText", "uploadPermissionType", "sharePermission"})
+            body.insert(QLatin1String(key), MeetingDataModel::staticMetaObject
+                                                .property(MeetingDataModel::staticMetaObject.indexOfProperty(key))
+                                                .readOnGadget(&m));
+        body.insert(pinned);
+        return body;
+    };
     const auto download = [](VeskAppAgent::Completion done) {
         return [done](const QString &, const QString &) { done(KVMResponse()); };
     };
@@ -283,7 +310,12 @@ TEST_F(AgentRestTableTest, EveryCallSendsItsVerbPathHeadersAndParameters)
          "POST",
          "/qf/client/sharedFile",
          true,
-         {{"sharedFileStatus", 0}},
+         {{"roomId", roomId},
+          {"sharedFileStatus", 0},
+          {"sliceInfo", "[]"},
+          {"fileId", fid},
+          {"fileName", "a.pdf"},
+          {"uploadUserId", host}},
          {"enableOperationFileStatus", "enableUserList"}},
         {"startAVFileShare",
          [&](auto a, auto o, auto d) { a->startOrStopAVFileShare(o, 1, host, fid, 2, "v.mp4", 30, "1", userList, d); },
@@ -412,20 +444,15 @@ TEST_F(AgentRestTableTest, EveryCallSendsItsVerbPathHeadersAndParameters)
          "POST",
          "/qf/meeting/room/create",
          false,
-         {{"roomName", "新会议"},
-          {"isCycle", 0},
-          {"duration", 120},
-          {"enableTransStatus", 1},
-          {"uploadPermissionType", 2},
-          {"invitationList", QVariantList{QVariantMap{{"userId", RXEncrypt::aes128ecbEncrypt(host)},
-                                                      {"userName", agent->myInfo().userName}}}}},
+         meetingBody(fresh, {{"roomName", "新会议"},
+                             {"isCycle", 0},
+                             {"duration", 120},
+                             {"enableTransStatus", 1},
+                             {"uploadPermissionType", 2}}),
          {"roomId", "cycleType", "updateCycleType", "allowShareList", "uploadFileAllowOpUserList"}},
-        {"updateMeeting",
-         [&](auto a, auto o, auto d) { a->createOrUpdateMeeting(o, edited, d); },
-         "POST",
-         "/qf/meeting/room/update",
-         false,
-         {{"roomId", otherRoom}, {"isCycle", 1}, {"cycleType", 2}, {"updateCycleType", 2}}},
+        {"updateMeeting", [&](auto a, auto o, auto d) { a->createOrUpdateMeeting(o, edited, d); }, "POST",
+         "/qf/meeting/room/update", false,
+         meetingBody(edited, {{"roomId", otherRoom}, {"isCycle", 1}, {"cycleType", 2}, {"updateCycleType", 2}})},
         {"queryCreatedRoomsInfo", [&](auto a, auto o, auto d) { a->queryCreatedRoomsInfoWithCompletionBlock(o, d); },
          "GET", "/qf/user/createdRoomsInfo", false},
         {"queryMeetingInvitationList",
@@ -507,7 +534,7 @@ TEST_F(AgentRestTableTest, EveryCallSendsItsVerbPathHeadersAndParameters)
          "GET",
          "/qf/client/version",
          false,
-         {{"platform", "linux"}}},
+         {{"platform", "linux"}, {"clientVersion", agent->settingModel()->version()}}},
         {"endMeetingWithRoomId",
          [&](auto a, auto o, auto d) { a->endMeetingWithRoomId(o, otherRoom, d); },
          "POST",
@@ -532,7 +559,10 @@ TEST_F(AgentRestTableTest, EveryCallSendsItsVerbPathHeadersAndParameters)
          "POST",
          "/qf/log/upload",
          false,
-         {{"level", "ERROR"}, {"content", "join failed-413"}},
+         {{"level", "ERROR"},
+          {"content", "join failed-413"},
+          {"userId", RXEncrypt::aes128ecbEncrypt(host)},
+          {"applicationId", agent->myInfo().applicationId}},
          {},
          false,
          Auth::Token,
@@ -542,7 +572,11 @@ TEST_F(AgentRestTableTest, EveryCallSendsItsVerbPathHeadersAndParameters)
          "POST",
          "/qf/statistics/micOpenTime",
          false,
-         {{"roomId", roomId}, {"seconds", 60}},
+         {{"roomId", roomId},
+          {"seconds", 60},
+          {"userId", RXEncrypt::aes128ecbEncrypt(host)},
+          {"startTime", 1000},
+          {"endTime", 61000}},
          {},
          false,
          Auth::Token,
@@ -596,7 +630,8 @@ TEST_F(AgentRestTableTest, EveryCallSendsItsVerbPathHeadersAndParameters)
             c.call(agent, &owner, {});
             ASSERT_TRUE(processEventsUntil([&] { return !service.requestsFor(c.path).isEmpty(); }));
         } else {
-            run([&](auto done) { c.call(agent, &owner, done); });
+            const KVMResponse reply = run([&](auto done) { c.call(agent, &owner, done); });
+            EXPECT_FALSE(reply.message.startsWith(QStringLiteral("参数错误"))) << reply.message.toStdString();
         }
         const QList<DevRequest> sent = service.requestsFor(c.path);
         ASSERT_EQ(sent.size(), 1);
@@ -616,14 +651,24 @@ TEST_F(AgentRestTableTest, EveryCallSendsItsVerbPathHeadersAndParameters)
         for (auto it = c.params.cbegin(); it != c.params.cend(); ++it) {
             EXPECT_TRUE(sameValue(sentValue(req, it.key()), it.value()))
                 << it.key().toStdString() << " sent "
-                << QJsonDocument(QJsonArray{sentValue(req, it.key())}).toJson(QJsonDocument::Compact).toStdString();
+                << QJsonDocument(QJsonArray{sentValue(req, it.key()).first})
+                       .toJson(QJsonDocument::Compact)
+                       .toStdString();
         }
+        QStringList expectedKeys = c.params.keys();
+        if (c.fileService)
+            expectedKeys << QStringLiteral("appType") << QStringLiteral("roomId") << QStringLiteral("userId")
+                         << QStringLiteral("expire") << QStringLiteral("createTime") << QStringLiteral("sign");
+        expectedKeys.removeDuplicates();
+        expectedKeys.sort();
+        EXPECT_EQ(sentKeys(req).join(QLatin1Char(',')).toStdString(),
+                  expectedKeys.join(QLatin1Char(',')).toStdString());
         for (const QString &key : c.absent)
             EXPECT_FALSE(hasParam(req, key)) << key.toStdString();
         if (c.fileService) {
             QVariantMap p;
             for (const char *key : {"appType", "roomId", "userId", "expire", "createTime", "sign"})
-                p.insert(QLatin1String(key), sentValue(req, QLatin1String(key)).toVariant().toString());
+                p.insert(QLatin1String(key), sentValue(req, QLatin1String(key)).first.toVariant().toString());
             EXPECT_EQ(p.value("roomId").toString(), roomId);
             EXPECT_TRUE(FileServiceSignature::verify(p, token, QDateTime::currentSecsSinceEpoch()));
             EXPECT_EQ(RXEncrypt::aes128ecbDecrypt(p.value("userId").toString()), host);
@@ -667,6 +712,46 @@ TEST_F(StandInStrictnessTest, ControlRoutes_RefuseOtherKeysTypesAndPlaces_AndCha
     EXPECT_EQ(post("switch/lock", {{"roomLockStatus", "0"}}), 0);
     EXPECT_EQ(room->flags.value("roomLockStatus").toInt(), 0);
     EXPECT_EQ(post("countdownStart", {{"countdown", 60000}}), 0);
+}
+
+TEST_F(StandInStrictnessTest, OtherRoutes_RefuseOtherKeysTypesAndPlaces_AndChangeNothing)
+{
+    const QString roomId = hostInRoom();
+    const QString scheduled = createMeeting();
+    const QVariantMap headers{{"Authorization", agent->myInfo().authorization},
+                              {"sequenceId", QString::number(agent->currentRoomInfo()->sequenceId)}};
+    const auto answer = [&](const std::function<void(HttpManager::Completion)> &send) {
+        std::optional<KVMResponse> reply;
+        send([&](const KVMResponse &r) { reply = r; });
+        EXPECT_TRUE(processEventsUntil([&] { return reply.has_value(); }));
+        return reply.value_or(KVMResponse()).code;
+    };
+    const auto post = [&](const QString &path, const QJsonObject &body, const QString &query = {}) {
+        return answer([&](auto done) { agent->http()->POST(&owner, path + query, body, headers, done); });
+    };
+    const auto get = [&](const QString &path, const QVariantMap &query) {
+        return answer([&](auto done) { agent->http()->GET(&owner, path, query, headers, done); });
+    };
+    const int meetings = int(service.state().scheduled.size());
+    EXPECT_EQ(post("/qf/meeting/room/leave", {{"roomId", 5}}), 400);
+    EXPECT_EQ(post("/qf/meeting/room/leave", {}, "?roomId=" + roomId), 400); // a body key in the query
+    EXPECT_EQ(post("/qf/meeting/room/cancel", {{"roomId", scheduled}, {"cancelType", "2"}}), 400);
+    EXPECT_EQ(get("/qf/meeting/room/members", {{"roomId", roomId}, {"extra", 1}}), 400);
+    EXPECT_EQ(get("/qf/meeting/room/orderAgenda", {{"isToday", "yes"}}), 400);
+    EXPECT_EQ(post("/qf/client/setSharePermission",
+                   {{"roomId", roomId}, {"sharePermission", "1"}, {"allowShareList", QJsonArray{}}}),
+              400);
+    EXPECT_EQ(post("/qf/user/info", {{"userName", QJsonArray{"新名字"}}}), 400);
+    EXPECT_EQ(post("/qf/subtitle/query",
+                   {{"roomId", roomId}, {"pageSize", 50}, {"timeStamp", 0}, {"isAfter", true}, {"isDesc", false}}),
+              400);
+    EXPECT_TRUE(service.state().room(roomId)->member("13800000001"));
+    EXPECT_TRUE(service.state().scheduled.contains(scheduled));
+    EXPECT_EQ(service.state().userByPhone("13800000001")->userName, agent->myInfo().userName);
+    EXPECT_EQ(int(service.state().scheduled.size()), meetings);
+    // What the tables say is taken.
+    EXPECT_EQ(post("/qf/meeting/room/leave", {{"roomId", roomId}}), 0);
+    EXPECT_FALSE(service.state().room(roomId)->member("13800000001"));
 }
 
 } // namespace

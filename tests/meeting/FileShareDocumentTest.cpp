@@ -10,6 +10,7 @@
 #include "meeting/common/MeetingBottomButton.h"
 #include "meeting/panels/MeetingPanels.h"
 #include "meeting/sharing/FileShareDocument.h"
+#include "meeting/sharing/FileShareImageViewCollectionViewItem.h"
 #include "meeting/sharing/FileSharePageView.h"
 #include "meeting/window/MeetingViewControllerUi.h"
 #include "uikit/AutoLayout.h"
@@ -24,6 +25,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLabel>
+#include <QLayout>
 #include <QScrollBar>
 
 #include <gtest/gtest.h>
@@ -128,6 +130,9 @@ protected:
                                                   FileShareDocument::Calls{[this] { ++memberReloads; },
                                                                            [] { return QSizeF(600, 800); },
                                                                            [this](bool force) { stops << force; },
+                                                                           {},
+                                                                           {},
+                                                                           {},
                                                                            {}},
                                                   services);
         doc->buildViews();
@@ -430,6 +435,11 @@ TEST_F(FileShareDocumentTest, FileList_AMemberSeesTheSwitchButtonOnlyWithFiles)
     services->answer("files", ok(QVariantList{file}));
     EXPECT_EQ(state.allFileShareArray.size(), 1);
     EXPECT_FALSE(ui.selectFileShareSwitchBtn->isHidden());
+    // The arrow sits beside the share buttons, in the bar and in Tab order.
+    QLayout *bar = ui.selectFileShareSwitchBtn->parentWidget()->layout();
+    ASSERT_TRUE(bar);
+    EXPECT_EQ(bar->indexOf(ui.selectFileShareSwitchBtn), bar->indexOf(ui.finishShareBtn) + 1);
+    EXPECT_EQ(ui.finishShareBtn->nextInFocusChain(), ui.selectFileShareSwitchBtn);
 
     QList<std::pair<bool, bool>> answers;
     doc->queryAllShareFileInfo([&](bool has, bool ok) { answers.append({has, ok}); });
@@ -452,7 +462,52 @@ TEST_F(FileShareDocumentTest, Pages_OnlyThoseInSightHaveTiles)
     const QList<int> later = doc->pageView()->tiledPages();
     EXPECT_LE(later.size(), 4);
     EXPECT_TRUE(later.contains(399));
-    EXPECT_EQ(doc->pageView()->tileAt(399)->accessibleName(), QStringLiteral("第400页"));
+    auto *tile = qobject_cast<FileShareImageViewCollectionViewItem *>(doc->pageView()->tileAt(399));
+    ASSERT_NE(tile, nullptr);
+    EXPECT_EQ(tile->contentImageView->accessibleName(), QStringLiteral("第400页"));
+}
+
+TEST_F(FileShareDocumentTest, Lists_MembersWithoutFilesAreTold_HostsGetThePermissionArea_SizesFollowTheFiles)
+{
+    const auto listOf = [](int n) {
+        QVariantList files;
+        for (int i = 0; i < n; ++i)
+            files << QVariantMap{{"fileId", QStringLiteral("f%1").arg(i)}, {"fileName", "a.pdf"}, {"fileType", "1"}};
+        return files;
+    };
+    VeskButton *arrow = ui.selectFileShareSwitchBtn;
+    doc->showFileShareSwitchListView(arrow);
+    services->answer("files", ok(listOf(0)));
+    EXPECT_EQ(toast(), QStringLiteral("暂无可共享文件"));
+    EXPECT_FALSE(state.fileShareSpeedSwicthPanelBottom);
+
+    services->mine.host = true;
+    doc->showFileShareSwitchListView(arrow);
+    services->answer("files", ok(listOf(0)));
+    ASSERT_TRUE(state.fileShareSpeedSwicthPanelBottom);
+    EXPECT_EQ(state.fileShareSpeedSwicthPanelBottom->height(), 108);
+    doc->showFileShareSwitchListView(arrow); // again: it closes
+    services->answer("files", ok(listOf(2)));
+    EXPECT_FALSE(state.fileShareSpeedSwicthPanelBottom);
+    doc->showFileShareSwitchListView(arrow);
+    services->answer("files", ok(listOf(2)));
+    ASSERT_TRUE(state.fileShareSpeedSwicthPanelBottom);
+    EXPECT_EQ(state.fileShareSpeedSwicthPanelBottom->height(), 108 + 2 * 34 + 6);
+    EXPECT_GE(state.fileShareSpeedSwicthPanelBottom->width(), 168);
+
+    // The quick list under the document's bar: a row per file, closed by a nil sender.
+    startOwn(2);
+    doc->FileshareSwitchPanelAction(ui.fileShareSwitchButton);
+    ASSERT_TRUE(state.fileShareSpeedSwicthPanel);
+    EXPECT_EQ(state.fileShareSpeedSwicthPanel->height(), 2 * 34 + 6);
+    EXPECT_GE(state.fileShareSpeedSwicthPanel->width(), 142);
+    EXPECT_LE(state.fileShareSpeedSwicthPanel->width(), 320);
+    doc->FileshareSwitchPanelAction(nullptr);
+    EXPECT_FALSE(state.fileShareSpeedSwicthPanel);
+    state.allFileShareArray.clear();
+    doc->FileshareSwitchPanelAction(ui.fileShareSwitchButton);
+    EXPECT_FALSE(state.fileShareSpeedSwicthPanel);
+    EXPECT_EQ(toast(), QStringLiteral("暂无可共享文件"));
 }
 
 } // namespace

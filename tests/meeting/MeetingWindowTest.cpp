@@ -24,6 +24,7 @@
 #include <QDir>
 #include <QImage>
 #include <QLabel>
+#include <QRegularExpression>
 
 #include <atomic>
 #include <chrono>
@@ -594,8 +595,14 @@ TEST_F(MeetingWindowTest, TearDown_LoginRoad_AlsoClearsDelegates)
     EXPECT_EQ(page->stateMeeting(), 2); // the state-0 report never came
     EXPECT_EQ(navigator->calls, QStringList{QStringLiteral("showLoginPage")});
     EXPECT_EQ(requestCount(kLeavePath), 1);
-    // The leave carries the sign-in it leaves, though the sign-out follows in the same turn.
+    // The leave carries the sign-in it leaves, though the sign-out follows in the same turn, and
+    // the service hears it before the channel closes.
     EXPECT_EQ(service.requestsFor(kLeavePath).first().header("Authorization"), token);
+    ASSERT_TRUE(processEventsUntil([&] { return service.channelConnectionCount() == 0; }));
+    const QStringList wire = service.wireLog();
+    const qsizetype leave = wire.indexOf(QStringLiteral("POST ") + kLeavePath);
+    const qsizetype closed = wire.indexOf(QRegularExpression(QStringLiteral("close .*")));
+    EXPECT_TRUE(leave >= 0 && leave < closed) << wire.join(QLatin1Char('\n')).toStdString();
     // Signed in elsewhere: the stored sign-in is dropped, so the next start asks again.
     EXPECT_FALSE(VeskAppAgent::sharedInstance()->isSignedIn());
     QPointer<QWidget> view = page->view();
@@ -832,29 +839,39 @@ TEST_F(MeetingWindowTest, Frames_AViewGoingAwayIsNoLongerRoutedBeforeItIsDestroy
     ASSERT_TRUE(drainMainQueue());
 }
 
-TEST_F(MeetingWindowTest, Frames_SeiMovesPlaybackOnlyWithinNineSecondsAndWhenNotDragging)
+TEST_F(MeetingWindowTest, Frames_SeiMovesPlaybackOnTheMainThreadOnlyWithinNineSecondsAndWhenNotDragging)
 {
     signIn();
     addRoom();
     MeetingViewController *page = openJoinedPage();
-    auto *fileView = new KRTCVideoView(page->view());
-    page->setAvFileShareSourceModel(std::make_shared<MeetingActiveModel>(3, "f", "uf", "F", false, fileView, 0));
-    auto send = [&](const QString &sei) {
-        std::thread([&] { page->onRender(QStringLiteral("f"), frameWith(0, sei), 3); }).join();
+    // A participant's file stream, as the member pipeline finds it (a later run keeps it).
+    engine().emitMemberJoined(QStringLiteral("f"), QStringLiteral("F"));
+    engine().emitStreamPublished(QStringLiteral("f"), 3, true, true);
+    ASSERT_TRUE(processEventsUntil([&] { return page->avFileShareSourceModel() != nullptr; }));
+    KRTCVideoView *fileView = page->avFileShareSourceModel()->videoView();
+    ASSERT_NE(fileView, nullptr);
+    auto send = [&](const QString &sei, const QString &peer = QStringLiteral("f")) {
+        FakeEngine::onForeignThread([&] { engine().emitRenderFrame(peer, frameWith(0, sei), 3); });
     };
     send(QStringLiteral("9"));
-    EXPECT_EQ(page->sharing().avFileSharePlayTimerCount(), 9);
     EXPECT_TRUE(fileView->hasFrame());
+    EXPECT_EQ(page->sharing().avFileSharePlayTimerCount(), 0); // not on the engine's thread
+    ASSERT_TRUE(drainMainQueue());
+    EXPECT_EQ(page->sharing().avFileSharePlayTimerCount(), 9);
     send(QStringLiteral("19")); // ten away: kept
+    ASSERT_TRUE(drainMainQueue());
     EXPECT_EQ(page->sharing().avFileSharePlayTimerCount(), 9);
     send(QStringLiteral("18.7"));
+    ASSERT_TRUE(drainMainQueue());
     EXPECT_EQ(page->sharing().avFileSharePlayTimerCount(), 18);
+    send(QStringLiteral("12"), QStringLiteral("other")); // not the file's stream
     send(QStringLiteral("20abc"));
+    ASSERT_TRUE(drainMainQueue());
     EXPECT_EQ(page->sharing().avFileSharePlayTimerCount(), 18);
     page->sharing().setAvFileSharePlaySliderTracking(true);
     send(QStringLiteral("20"));
+    ASSERT_TRUE(drainMainQueue());
     EXPECT_EQ(page->sharing().avFileSharePlayTimerCount(), 18);
-    ASSERT_TRUE(drainMainQueue()); // the queued stream report runs on the main thread
 }
 
 } // namespace

@@ -5,9 +5,12 @@
 #include "meeting/panels/ChatRules.h"
 #include "meeting/panels/SubtitleRules.h"
 #include "meeting/panels/TranscriptLines.h"
+#include "meeting/panels/TranscriptionViewCell.h"
 
+#include <QImage>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QPainter>
 
 #include <gtest/gtest.h>
 
@@ -244,6 +247,33 @@ TEST(TranscriptLinesTest, DisplayCopyMeasuresEachTextOnceAndAgainWhenItChanges)
     const auto rows = lines.displayCopy(measure);
     EXPECT_EQ(measured, 3);
     EXPECT_EQ(rows.first().textHeight, 3);
+}
+
+TEST(TranscriptLinesTest, TheCellPaintsTheTextAsLaidOutWhenMeasured)
+{
+    TranscriptLines lines;
+    lines.merge(record("a", 0, "the quarterly figures are in the shared folder now", 1000));
+    const auto first = lines.displayCopy(&TranscriptionViewCell::layOutText);
+    ASSERT_TRUE(first.first().layout);
+    EXPECT_GT(first.first().textHeight, 0);
+    EXPECT_EQ(lines.displayCopy(&TranscriptionViewCell::layOutText).first().layout, first.first().layout);
+
+    // A paint draws the kept layout as it is: it lays out nothing, whatever the record holds.
+    const auto paint = [](const KVSubTitleRecord &record, const TranscriptLines::Measured &text) {
+        QImage image(342, 140, QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::black);
+        TranscriptionViewCell cell;
+        cell.setRecord(record, text.height, text.layout);
+        QPainter painter(&image);
+        cell.paintCell(painter, image.rect());
+        return image;
+    };
+    const KVSubTitleRecord shown = first.first().record;
+    const TranscriptLines::Measured kept = TranscriptionViewCell::layOutText(shown.content);
+    KVSubTitleRecord changed = shown;
+    changed.content = QStringLiteral("WWWW MMMM");
+    EXPECT_EQ(paint(changed, kept), paint(shown, kept));
+    EXPECT_NE(paint(shown, TranscriptionViewCell::layOutText(changed.content)), paint(shown, kept));
 }
 
 // ---- Subtitles ----------------------------------------------------------------------------------------

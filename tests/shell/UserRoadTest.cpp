@@ -17,9 +17,12 @@
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 
+using namespace std::chrono_literals;
+
 namespace {
 
 const QString kRoom = QStringLiteral("800000001");
+const QString kClosePath = QStringLiteral("/qf/meeting/control/") + kRoom + QStringLiteral("/close");
 
 class UserRoadTest : public ShellTest {
 protected:
@@ -147,9 +150,13 @@ TEST_F(UserRoadTest, CreatorEndsTheMeeting_HisHomeListNoLongerShowsItRunning)
     KVAlert *alert = waitForAlert(QStringLiteral("leaveMeetingAlert"));
     ASSERT_NE(alert, nullptr);
     ASSERT_EQ(alert->cancelButton()->text(), QStringLiteral("结束会议"));
+    // The close is overtaken on its way by the list fetched as the window goes.
+    service.holdNextRequest(kClosePath, 1000);
     alert->cancelButton()->click();
 
     ASSERT_TRUE(waitForPage(MacWindowsManager::HomePage));
+    ASSERT_TRUE(processEventsUntil([this] { return requestCount(kClosePath) == 1; }));
+    clock.clock.advance(1000ms);
     EXPECT_TRUE(processEventsUntil([this] { return !homeListsRunningMeeting(); }));
     EXPECT_TRUE(service.state().room(kRoom)->closed);
 }

@@ -43,6 +43,7 @@ void TranscriptLines::setContent(Line &line, const QString &text)
         return;
     line.record.content = content;
     line.textHeight = -1;
+    line.layout.reset();
 }
 
 void TranscriptLines::addNewItem(const KVSubTitleRecord &record)

@@ -9,16 +9,25 @@
 
 #include <memory>
 #include <optional>
+#include <type_traits>
+
+class QTextLayout;
 
 // The live transcript: one line per stretch of speech of one speaker, newest first, and each
 // speaker's latest line. A speaker's temporary results grow one line until a final result closes
 // it. Main thread only; the table shows copies made on each refresh.
 class TranscriptLines final {
 public:
-    // A line with the height of its text at the table's width, measured once per text.
+    // A text laid out for the table: its height and the layout drawn as it is.
+    struct Measured {
+        int height = 0;
+        std::shared_ptr<const QTextLayout> layout;
+    };
+    // A line with its text laid out at the table's width, once per text.
     struct Line {
         KVSubTitleRecord record;
         int textHeight = -1; // -1: not measured for the current content
+        std::shared_ptr<const QTextLayout> layout;
     };
     using LinePtr = std::shared_ptr<Line>;
 
@@ -47,17 +56,26 @@ public:
     struct Row {
         KVSubTitleRecord record;
         int textHeight = -1;
+        std::shared_ptr<const QTextLayout> layout;
     };
-    // Copies the lines oldest first, measuring with `measure` the texts not measured yet.
+    // Copies the lines oldest first, measuring with `measure` (giving a height or a Measured) the
+    // texts not measured yet.
     template <class Measure> [[nodiscard]] QList<Row> displayCopy(Measure measure) const
     {
         QList<Row> rows;
         rows.reserve(m_lines.size());
         for (auto it = m_lines.crbegin(); it != m_lines.crend(); ++it) {
             Line &line = **it;
-            if (line.textHeight < 0)
-                line.textHeight = measure(line.record.content);
-            rows.append({line.record, line.textHeight});
+            if (line.textHeight < 0) {
+                if constexpr (std::is_same_v<std::invoke_result_t<Measure, const QString &>, Measured>) {
+                    Measured measured = measure(line.record.content);
+                    line.textHeight = measured.height;
+                    line.layout = std::move(measured.layout);
+                } else {
+                    line.textHeight = measure(line.record.content);
+                }
+            }
+            rows.append({line.record, line.textHeight, line.layout});
         }
         return rows;
     }

@@ -4,6 +4,7 @@
 
 #include <QFontMetricsF>
 #include <QPainter>
+#include <QTextLayout>
 
 #include <algorithm>
 #include <cmath>
@@ -16,7 +17,6 @@ constexpr int kTextTop = 33;
 constexpr int kBottom = 30;
 constexpr int kTimeWidth = 56;
 constexpr int kTimeRight = 12;
-constexpr int kTextFlags = Qt::TextWordWrap | Qt::TextWrapAnywhere | Qt::AlignLeft | Qt::AlignTop;
 
 QFont textFont()
 {
@@ -30,20 +30,34 @@ TranscriptionViewCell::TranscriptionViewCell(QWidget *parent) : QWidget(parent)
     setObjectName(kIdentifier);
 }
 
-void TranscriptionViewCell::setRecord(const KVSubTitleRecord &record, int textHeight)
+void TranscriptionViewCell::setRecord(const KVSubTitleRecord &record, int textHeight,
+                                      std::shared_ptr<const QTextLayout> layout)
 {
     m_record = record;
     m_textHeight = textHeight;
+    m_layout = std::move(layout);
     update();
 }
 
-int TranscriptionViewCell::measureTextHeight(const QString &text)
+TranscriptLines::Measured TranscriptionViewCell::layOutText(const QString &text)
 {
     if (text.isEmpty())
-        return 0;
-    const QFontMetricsF metrics(textFont());
-    const QRectF bounds = metrics.boundingRect(QRectF(0, 0, kTextWidth, 1e7), kTextFlags, text);
-    return int(std::ceil(bounds.height()));
+        return {};
+    auto layout = std::make_shared<QTextLayout>(text, textFont());
+    QTextOption option(Qt::AlignLeft | Qt::AlignTop);
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    layout->setTextOption(option);
+    layout->setCacheEnabled(true);
+    const qreal leading = QFontMetricsF(textFont()).leading();
+    qreal y = 0;
+    layout->beginLayout();
+    for (QTextLine line = layout->createLine(); line.isValid(); line = layout->createLine()) {
+        line.setLineWidth(kTextWidth);
+        line.setPosition(QPointF(0, y));
+        y += line.height() + leading;
+    }
+    layout->endLayout();
+    return {int(std::ceil(y - leading)), std::move(layout)};
 }
 
 int TranscriptionViewCell::textViewHeight(int textHeight)
@@ -105,9 +119,11 @@ void TranscriptionViewCell::paintCell(QPainter &painter, const QRect &rect) cons
     painter.setFont(vesk::systemFont(11));
     painter.setPen(vesk::colorWithHexString(QStringLiteral("#8E8E93")));
     painter.drawText(timeFrame(rect.width()), Qt::AlignRight | Qt::AlignVCenter, m_record.timeString());
-    painter.setFont(textFont());
-    painter.setPen(Qt::white);
-    painter.drawText(contentFrame().adjusted(0, 5, 0, 0), kTextFlags, m_record.content);
+    if (m_layout) {
+        painter.setPen(Qt::white);
+        const QRect text = contentFrame().adjusted(0, 5, 0, 0);
+        m_layout->draw(&painter, text.topLeft());
+    }
     painter.restore();
 }
 

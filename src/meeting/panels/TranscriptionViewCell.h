@@ -1,6 +1,7 @@
 #pragma once
 
 #include "foundation/models/KVSubTitleRecord.h"
+#include "meeting/panels/TranscriptLines.h"
 
 #include <QRect>
 #include <QWidget>
@@ -9,7 +10,7 @@ class QPainter;
 
 // One line of the transcript: the speaker's initial in a circle, the name, the time and the text
 // below. The list paints its rows through one cell; the row's height follows the text's height at
-// the text width.
+// the text width. The text is laid out once, when it is measured, and painted as laid out.
 class TranscriptionViewCell final : public QWidget {
     Q_OBJECT
 public:
@@ -19,11 +20,12 @@ public:
 
     explicit TranscriptionViewCell(QWidget *parent = nullptr);
 
-    void setRecord(const KVSubTitleRecord &record, int textHeight);
+    void setRecord(const KVSubTitleRecord &record, int textHeight, std::shared_ptr<const QTextLayout> layout = nullptr);
     [[nodiscard]] QString contentString() const { return m_record.content; }
 
-    // The text's height at the text width, in the text's font (white system 12).
-    [[nodiscard]] static int measureTextHeight(const QString &text);
+    // The text laid out at the text width in the text's font (white system 12), and its height.
+    [[nodiscard]] static TranscriptLines::Measured layOutText(const QString &text);
+    [[nodiscard]] static int measureTextHeight(const QString &text) { return layOutText(text).height; }
     // max(20, h) + 10: the text view's height; the row adds 33 above and 30 below it.
     [[nodiscard]] static int textViewHeight(int textHeight);
     [[nodiscard]] static int rowHeight(int textHeight);
@@ -45,4 +47,5 @@ protected:
 private:
     KVSubTitleRecord m_record;
     int m_textHeight = kMinTextHeight;
+    std::shared_ptr<const QTextLayout> m_layout;
 };

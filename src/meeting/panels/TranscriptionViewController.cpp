@@ -109,7 +109,7 @@ public:
     void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override
     {
         const TranscriptLines::Row &row = m_owner->m_dataSourceArray.at(index.row());
-        m_cell->setRecord(row.record, row.textHeight);
+        m_cell->setRecord(row.record, row.textHeight, row.layout);
         m_cell->paintCell(*painter, option.rect);
     }
 
@@ -290,7 +290,7 @@ void TranscriptionViewController::refreshTableViewMethod()
 
 void TranscriptionViewController::rebuildFromLive()
 {
-    m_dataSourceArray = m_lines.displayCopy(&TranscriptionViewCell::measureTextHeight);
+    m_dataSourceArray = m_lines.displayCopy(&TranscriptionViewCell::layOutText);
     ++m_refreshCount;
     tableViewReload();
 }
@@ -399,7 +399,8 @@ void TranscriptionViewController::searchList(const QString &text)
             auto record = jx_objectWithKeyValues<KVSubTitleRecord>(entry);
             record.name = DataText::bounded(record.name, DataText::kNameLength);
             record.content = DataText::bounded(record.content, DataText::kLineLength);
-            rows.append({record, TranscriptionViewCell::measureTextHeight(record.content)});
+            const TranscriptLines::Measured text = TranscriptionViewCell::layOutText(record.content);
+            rows.append({record, text.height, text.layout});
         }
         self->m_dataSourceArray = rows;
         self->tableViewReload();

@@ -8,7 +8,10 @@
 #include "foundation/StringHelpers.h"
 #include "meeting/common/MeetingBottomButton.h"
 #include "meeting/common/MeetingHostControlRules.h"
+#include "meeting/sharing/FileShareImageViewCollectionViewItem.h"
 #include "meeting/sharing/FileSharePageView.h"
+#include "meeting/sharing/FileShareSpeedSwicthPanel.h"
+#include "meeting/sharing/ShareBottomPanel.h"
 #include "uikit/AutoLayout.h"
 #include "uikit/KVDataText.h"
 #include "uikit/MacDisableScrollView.h"
@@ -165,8 +168,21 @@ void FileShareDocument::buildViews()
     connect(m_ui.rightFlipOverButton, &QAbstractButton::clicked, this,
             [this] { rightFlipOverAction(m_ui.rightFlipOverButton); });
 
-    if (m_ui.fileShareScrollView && m_ui.fileShareCollectionView)
+    connect(m_ui.fileShareSwitchButton, &QAbstractButton::clicked, this,
+            [this] { FileshareSwitchPanelAction(m_ui.fileShareSwitchButton); });
+    if (m_ui.selectFileShareSwitchBtn)
+        connect(m_ui.selectFileShareSwitchBtn, &QAbstractButton::clicked, this,
+                [this] { showFileShareSwitchListView(m_ui.selectFileShareSwitchBtn); });
+
+    if (m_ui.fileShareScrollView && m_ui.fileShareCollectionView) {
         m_pages = new FileSharePageView(m_ui.fileShareScrollView, m_ui.fileShareCollectionView, this);
+        m_pages->setTiles([](QWidget *parent) { return new FileShareImageViewCollectionViewItem(parent); },
+                          [](QWidget *tile, const FileSliceModel &page, int index) {
+                              auto *item = static_cast<FileShareImageViewCollectionViewItem *>(tile);
+                              item->setPageNumber(index + 1);
+                              item->loadPage(page.downloadUrl);
+                          });
+    }
 }
 
 // ---- Layout mode ----------------------------------------------------------------------------------------
@@ -373,15 +389,20 @@ void FileShareDocument::queryAllShareFileInfo(ListBlock block)
                 block(false, false);
             return;
         }
-        self.m_state.allFileShareArray = jx_objectArrayWithKeyValuesArray<FileShareModel>(response.data);
+        self.m_state.allFileShareArray = jx_objectArrayWithKeyValuesArray<FileShareDatailModel>(response.data);
         const bool hasFiles = !self.m_state.allFileShareArray.isEmpty();
         if (block)
             block(hasFiles, true);
         if (!weak)
             return;
         const FileShareDocumentServices::Me me = self.m_services->me();
-        if (me.host || me.assistantHost || !self.m_ui.selectFileShareSwitchBtn)
+        if (!self.m_ui.selectFileShareSwitchBtn)
             return;
+        // Hosts keep the arrow: the room's share permission is set behind it.
+        if (me.host || me.assistantHost) {
+            self.m_ui.selectFileShareSwitchBtn->show();
+            return;
+        }
         self.m_ui.selectFileShareSwitchBtn->setVisible(hasFiles);
         if (!hasFiles)
             self.m_ui.selectFileShareSwitchBtn->setState(0);
@@ -563,9 +584,154 @@ void FileShareDocument::setFileShareFlipOverReceiveSequenceId(quint64 sequenceId
     m_state.fileShareFlipOverSendSequenceId = sequenceId;
 }
 
+// ---- The shared-file lists ------------------------------------------------------------------------------
+
+namespace {
+void switchOff(VeskButton *button)
+{
+    if (button)
+        button->setState(0);
+}
+} // namespace
+
+void FileShareDocument::FileshareSwitchPanelAction(VeskButton *sender)
+{
+    QPointer<QWidget> &slot = m_state.fileShareSpeedSwicthPanel;
+    if (!sender || (slot && slot->isVisible())) {
+        removeQuickList();
+        switchOff(m_ui.fileShareSwitchButton);
+        return;
+    }
+    const QList<FileShareDatailModel> files = m_state.allFileShareArray;
+    if (files.isEmpty()) {
+        VeskToast::showToastInMeeting(QStringLiteral("暂无可共享文件"));
+        switchOff(sender);
+        return;
+    }
+    QWidget *host = m_bar ? m_bar->parentWidget() : nullptr;
+    if (!host)
+        return;
+    removeQuickList();
+    auto *panel = new FileShareSpeedSwicthPanel(host);
+    panel->setAllFileShareArray(files);
+    panel->setAlignment(Qt::AlignLeft);
+    const QFont font = vesk::systemFont(14);
+    int width = 0;
+    for (const FileShareDatailModel &file : files)
+        width = std::max(width,
+                         std::clamp(int(std::ceil(vesk::widthOfStringwithFont(file.fileName, font))) + 24, 142, 320));
+    const QSize size(width, int(files.size()) * FileShareSpeedSwitchPanelRow::kHeight + 6);
+    panel->setCustomFrameSize(size);
+    const QPoint at = sender->mapTo(host, QPoint(0, sender->height()));
+    panel->setGeometry(QRect(QPoint(at.x(), at.y() + 2), size));
+    QPointer<VeskButton> opener(sender);
+    QPointer<FileShareDocument> weak(this);
+    panel->selectedBlock = [weak, opener](const FileShareDatailModel &file) {
+        switchOff(opener);
+        if (weak)
+            weak->fileShareSwitchAction(file);
+    };
+    slot = panel;
+    panel->show();
+    panel->raise();
+    panel->presentFrom(sender, [weak] {
+        if (!weak)
+            return;
+        weak->removeQuickList();
+        switchOff(weak->m_ui.fileShareSwitchButton);
+    });
+}
+
+void FileShareDocument::showFileShareSwitchListView(VeskButton *sender)
+{
+    const FileShareDocumentServices::Me me = m_services->me();
+    const bool privileged = me.host || me.assistantHost;
+    QPointer<FileShareDocument> weak(this);
+    QPointer<VeskButton> opener(sender);
+    queryAllShareFileInfo([weak, opener, privileged](bool hasFiles, bool ok) {
+        if (!weak)
+            return;
+        FileShareDocument &self = *weak;
+        if (!ok) {
+            switchOff(opener);
+            return;
+        }
+        if (!hasFiles && !privileged) {
+            VeskToast::showToastInMeeting(QStringLiteral("暂无可共享文件"));
+            switchOff(opener);
+            return;
+        }
+        QPointer<QWidget> &slot = self.m_state.fileShareSpeedSwicthPanelBottom;
+        if (slot && slot->isVisible()) {
+            self.removeBottomPanel();
+            switchOff(opener);
+            return;
+        }
+        QWidget *host = self.m_bar ? self.m_bar->parentWidget() : nullptr;
+        if (!opener || !host)
+            return;
+        const QList<FileShareDatailModel> files = self.m_state.allFileShareArray;
+        self.removeBottomPanel();
+        auto *panel = new ShareBottomPanel(nullptr, host);
+        panel->setAllFileShareArray(files);
+        panel->setAlignment(Qt::AlignHCenter);
+        const QSize size = ShareBottomPanel::sizeFor(files, privileged);
+        panel->setCustomFrameSize(size);
+        if (self.m_calls.hideOtherOverViews)
+            self.m_calls.hideOtherOverViews(panel);
+        // Left edge 10 pt left of the share button, bottom 13 pt above the tool bar.
+        const int left = self.m_ui.shareBtn ? self.m_ui.shareBtn->mapTo(host, QPoint(0, 0)).x() - 10
+                                            : opener->mapTo(host, QPoint(0, 0)).x();
+        const int bottom = self.m_ui.bottomView ? self.m_ui.bottomView->mapTo(host, QPoint(0, 0)).y() - 13
+                                                : opener->mapTo(host, QPoint(0, 0)).y() - 13;
+        panel->setGeometry(QRect(QPoint(std::max(0, left), bottom - size.height()), size));
+        panel->selectedBlock = [weak, opener](const FileShareDatailModel &file) {
+            switchOff(opener);
+            if (weak)
+                weak->fileShareSwitchAction(file);
+        };
+        panel->allowSharePermissionTypeChangeBlock = [weak](int value) {
+            if (!weak)
+                return;
+            if (value == 1 && weak->m_calls.openMemberList)
+                weak->m_calls.openMemberList();
+            if (weak->m_calls.querySharePermission)
+                weak->m_calls.querySharePermission();
+        };
+        slot = panel;
+        panel->show();
+        panel->raise();
+        panel->presentFrom(opener, [weak, opener] {
+            if (weak)
+                weak->removeBottomPanel();
+            switchOff(opener);
+        });
+    });
+}
+
+void FileShareDocument::removeQuickList()
+{
+    QPointer<QWidget> &slot = m_state.fileShareSpeedSwicthPanel;
+    if (!slot)
+        return;
+    slot->hide();
+    slot->deleteLater();
+    slot = nullptr;
+}
+
+void FileShareDocument::removeBottomPanel()
+{
+    QPointer<QWidget> &slot = m_state.fileShareSpeedSwicthPanelBottom;
+    if (!slot)
+        return;
+    slot->hide();
+    slot->deleteLater();
+    slot = nullptr;
+}
+
 // ---- Switching the shared file --------------------------------------------------------------------------
 
-void FileShareDocument::fileShareSwitchAction(const FileShareModel &target)
+void FileShareDocument::fileShareSwitchAction(const FileShareDatailModel &target)
 {
     if (target.fileId.isEmpty())
         return;
@@ -588,7 +754,7 @@ void FileShareDocument::fileShareSwitchAction(const FileShareModel &target)
             m_ui.avFileSharePlayButton->setState(1);
         if (m_calls.stopAVFileShareTimer)
             m_calls.stopAVFileShareTimer(false);
-        const std::shared_ptr<FileShareModel> shown = m_state.avFileShareModel;
+        const std::shared_ptr<FileShareModel> shown = m_state.avFileShareModel; // the file played
         info.insert(QStringLiteral("sharing"), 1);
         info.insert(QStringLiteral("fileShareMode"), 2);
         info.insert(QStringLiteral("oldUserId"), shown ? shown->userId : QString());
@@ -604,7 +770,7 @@ void FileShareDocument::fileShareSwitchAction(const FileShareModel &target)
 
 void FileShareDocument::shareSelectPanelSwitchFile(const QVariantMap &userInfo)
 {
-    FileShareModel target;
+    FileShareDatailModel target;
     target.userId = userInfo.value(QStringLiteral("userId")).toString();
     target.fileId = userInfo.value(QStringLiteral("fileId")).toString();
     target.fileName = userInfo.value(QStringLiteral("fileName")).toString();
@@ -644,6 +810,7 @@ void FileShareDocument::applyDocumentShare(const MeetingControlData &data)
         VeskToast::showToast(QStringLiteral("%1的共享已结束")
                                  .arg(KVDataText::isolated(KVDataText::bounded(m_state.fileShareDatailModel->userName,
                                                                                DataText::kNameLength))));
+    FileshareSwitchPanelAction(nullptr);
     setFileShareFlipOverReceiveSequenceId(0);
     m_state.fileShareDatailModel = std::make_shared<FileShareDatailModel>();
     if (m_state.scrollTimer)

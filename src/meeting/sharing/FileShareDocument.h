@@ -19,6 +19,7 @@
 #include <memory>
 
 class FileSharePageView;
+class VeskButton;
 class QWidget;
 
 class FileShareDocument final : public QObject {
@@ -30,6 +31,9 @@ public:
         std::function<QSizeF()> pageSize;          // one page tile as the window lays it out
         std::function<void(bool)> stopScreenShare; // ends the user's own share
         std::function<void(bool)> stopAVFileShareTimer;
+        std::function<void(QWidget *)> hideOtherOverViews;
+        std::function<void()> openMemberList;
+        std::function<void()> querySharePermission;
     };
     using ListBlock = std::function<void(bool hasFiles, bool ok)>;
 
@@ -62,7 +66,10 @@ public:
     // Also sets the send id: a client that applied position N sends its next one as N.
     void setFileShareFlipOverReceiveSequenceId(quint64 sequenceId);
 
-    void fileShareSwitchAction(const FileShareModel &target);
+    // The quick list under the document's bar (nil closes it) and the list above the share button.
+    void FileshareSwitchPanelAction(VeskButton *sender);
+    void showFileShareSwitchListView(VeskButton *sender);
+    void fileShareSwitchAction(const FileShareDatailModel &target);
     void shareSelectPanelSwitchFile(const QVariantMap &userInfo);
 
     // Control events 901, 902 and 903.
@@ -82,6 +89,8 @@ private:
     void resetScrollSync();
     void reloadPages();
     void endFlipOverDurationLater();
+    void removeQuickList();
+    void removeBottomPanel();
 
     const FileShareDocumentViews m_ui;
     MeetingSharing::State &m_state;

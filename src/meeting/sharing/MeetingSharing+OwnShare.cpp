@@ -3,7 +3,10 @@
 
 #include "meeting/sharing/MeetingSharing.h"
 
+#include "meeting/sharing/FileShareDocument.h"
+
 #include "meeting/panels/PanelViews.h"
+#include "meeting/sharing/AvFileShare.h"
 #include "meeting/sharing/ScreenShareWindowViewController.h"
 #include "uikit/KVWindow.h"
 #include "uikit/MacBaseWindowController.h"
@@ -44,11 +47,13 @@ void MeetingSharing::installOwnShare(OwnShareCalls calls, std::shared_ptr<ShareC
     control.fileShareMode = [this] { return m_state.fileShareMode; };
     control.setFileShareMode = [this](int mode) { setFileShareMode(mode); };
     control.document = [this] { return m_state.fileShareDatailModel; };
+    control.closeFileSwitchPanel = [this] { m_document->FileshareSwitchPanelAction(nullptr); };
     control.startFileShare = [this](const FileShareDatailModel &document) {
         startFileShareFromAction(document);
         queryFileShareList(3);
     };
     control.avFile = [this] { return m_state.avFileShareModel; };
+    control.startAVFileShare = [this](const FileShareModel &file) { m_av->startOwn(file); };
     control.openFloatingWindows = [this] { sreenShareFloatingWindow(); };
     control.closeShareWindows = [this] { closeOwnShareWindows(); };
     m_control = std::make_unique<ScreenShareControl>(services ? std::move(services) : ShareControlServices::agent(),

@@ -22,6 +22,7 @@
 
 #include <algorithm>
 #include <map>
+#include <utility>
 
 Q_LOGGING_CATEGORY(korviDevService, "korvi.devservice")
 
@@ -177,7 +178,7 @@ struct DevService::Route {
 };
 
 struct DevService::Hook {
-    enum Kind { Delay, Fail, Drop } kind = Delay;
+    enum Kind { Delay, Hold, Fail, Drop } kind = Delay;
     int ms = 0;
     DevReply reply;
 };
@@ -187,6 +188,7 @@ struct DevService::ChannelPeer {
     QString roomId;
     QString userId;
     QByteArray key;
+    bool closeLogged = false;
 };
 
 DevService::DevService(QObject *parent) : QObject(parent), m_http(std::make_unique<DevHttpServer>(this))
@@ -351,9 +353,19 @@ QList<DevRequest> DevService::requestsFor(const QString &path) const
     return out;
 }
 
+void DevService::checkParams(const QString &method, const QString &pathPattern,
+                             std::function<QString(const DevRequest &request)> check)
+{
+    m_checks.insert(method.toUpper() + QLatin1Char(' ') + pathPattern, std::move(check));
+}
+
 void DevService::delayNextReply(const QString &path, int ms)
 {
     m_hooks[path].append(Hook{Hook::Delay, ms, {}});
+}
+void DevService::holdNextRequest(const QString &path, int ms)
+{
+    m_hooks[path].append(Hook{Hook::Hold, ms, {}});
 }
 void DevService::failNextReply(const QString &path, const DevReply &reply)
 {
@@ -376,6 +388,7 @@ void DevService::handleHttp(DevRequest request, const std::function<void(const D
 
     DevReply reply =
         DevReply::json({{QStringLiteral("code"), 404}, {QStringLiteral("message"), QStringLiteral("no route")}}, 404);
+    DevHandler held;
     for (const auto &r : m_routes) {
         if (r->method != request.method)
             continue;
@@ -384,11 +397,19 @@ void DevService::handleHttp(DevRequest request, const std::function<void(const D
             continue;
         for (qsizetype i = 0; i < r->names.size(); ++i)
             request.args.insert(r->names.at(i), m.captured(int(i) + 1));
+        const auto check = m_checks.constFind(r->method + QLatin1Char(' ') + r->pattern);
+        if (const QString why = check != m_checks.cend() ? (*check)(request) : QString(); !why.isEmpty()) {
+            reply = fail(400, QStringLiteral("参数错误: %1").arg(why));
+            break;
+        }
         if (!hook || hook->kind == Hook::Delay)
             reply = r->handler(request);
+        else if (hook->kind == Hook::Hold)
+            held = r->handler;
         break;
     }
     m_requests.append(request);
+    m_wireLog << request.method + QLatin1Char(' ') + request.path;
     Q_EMIT requestReceived(request.method, request.path);
 
     if (!hook) {
@@ -405,6 +426,10 @@ void DevService::handleHttp(DevRequest request, const std::function<void(const D
     case Hook::Delay:
         if (hook->ms >= 0)
             KVTimer::singleShot(this, std::chrono::milliseconds(hook->ms), [respond, reply] { respond(reply); });
+        return;
+    case Hook::Hold:
+        KVTimer::singleShot(this, std::chrono::milliseconds(hook->ms),
+                            [respond, reply, held, request] { respond(held ? held(request) : reply); });
         return;
     }
 }
@@ -459,7 +484,15 @@ void DevService::onChannelConnection()
         m_peers.push_back(std::move(peer));
         connect(socket, &QWebSocket::textMessageReceived, this,
                 [this, raw](const QString &text) { onChannelText(raw, text); });
-        connect(socket, &QWebSocket::disconnected, this, [this, raw] { removePeer(raw); });
+        const auto logClose = [this, raw] {
+            if (!std::exchange(raw->closeLogged, true))
+                m_wireLog << QStringLiteral("close %1 %2").arg(raw->roomId, raw->userId);
+        };
+        connect(socket, &QWebSocket::aboutToClose, this, logClose);
+        connect(socket, &QWebSocket::disconnected, this, [this, raw, logClose] {
+            logClose();
+            removePeer(raw);
+        });
     }
 }
 

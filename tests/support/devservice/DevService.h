@@ -32,6 +32,7 @@
 // tests drive both with QCoreApplication::processEvents (see DevServiceTestUtil.h).
 
 #include <QByteArray>
+#include <QHash>
 #include <QHostAddress>
 #include <QJsonArray>
 #include <QJsonObject>
@@ -214,6 +215,11 @@ public:
     // ---- Routes
     void route(const QString &method, const QString &pathPattern, DevHandler handler);
     [[nodiscard]] bool hasRoute(const QString &method, const QString &pathPattern) const;
+    // What the route (by its pattern, registered before or after) takes: check returns why a
+    // request does not fit, and such a request gets the parameter error without reaching the
+    // route's handler (see DevShape).
+    void checkParams(const QString &method, const QString &pathPattern,
+                     std::function<QString(const DevRequest &request)> check);
 
     // Envelope helpers.
     [[nodiscard]] static DevReply ok(const QJsonValue &data = QJsonValue());
@@ -230,11 +236,16 @@ public:
     // The logged requests for one path (exact, without query).
     [[nodiscard]] QList<DevRequest> requestsFor(const QString &path) const;
     void clearRequests() { m_requests.clear(); }
+    // What reached the service, in the order it came: "POST /path" for a request, "close
+    // <roomId> <userId>" when a channel connection starts to close (either side).
+    [[nodiscard]] const QStringList &wireLog() const { return m_wireLog; }
 
     // ---- Control hooks (each applies to the next request of that path, then is spent)
     // Holds the reply for ms of project time (KVTimer, so tests advance a VirtualClock); a
     // negative ms holds it until the client gives up.
     void delayNextReply(const QString &path, int ms);
+    // Handles the next request only after ms of project time, as if it were overtaken on its way.
+    void holdNextRequest(const QString &path, int ms);
     // Answers the next request with this reply instead of the route's.
     void failNextReply(const QString &path, const DevReply &reply);
     // Closes the connection without any reply. QNetworkAccessManager retries a GET whose pooled
@@ -316,6 +327,8 @@ private:
     QList<DevRequest> m_requests;
     std::vector<std::unique_ptr<ChannelPeer>> m_peers;
     QList<DevChannelMessage> m_channelMessages;
+    QStringList m_wireLog;
+    QHash<QString, std::function<QString(const DevRequest &)>> m_checks; // "METHOD pattern"
     QList<qint64> m_channelAcks;
     QMap<QString, QJsonObject> m_heartbeatData;
     QSet<QString> m_seenMessages;

@@ -10,6 +10,8 @@
 #include <QList>
 #include <QString>
 
+#include <utility>
+
 struct DevKey {
     // JSON types a value may have (a bit set: some keys take a string or a number).
     // Flag: the text "1" or "0", or the number 1 or 0 (the service's switches).
@@ -26,6 +28,7 @@ class DevShape final {
 public:
     DevShape() = default;
     DevShape(std::initializer_list<DevKey> keys) : m_keys(keys) {}
+    explicit DevShape(QList<DevKey> keys) : m_keys(std::move(keys)) {}
 
     // Why the request does not fit, or empty when it does.
     [[nodiscard]] QString mismatch(const DevRequest &request) const;
@@ -44,4 +47,8 @@ private:
 [[nodiscard]] inline DevKey query(const QString &name, unsigned types, bool required = true)
 {
     return {name, types, DevKey::In::Query, required};
+}
+[[nodiscard]] inline DevKey form(const QString &name, unsigned types, bool required = true)
+{
+    return {name, types, DevKey::In::Form, required};
 }
