@@ -384,6 +384,21 @@ TEST_F(ShareControlTest, StopChain_DocumentAndAudioVideo_StopThenReleaseThenRese
     EXPECT_FALSE(services->avSharing);
 }
 
+TEST_F(ShareControlTest, AScreenShareReplacingTheOwnDocument_EndsItAtTheServiceAndKeepsTheLock)
+{
+    mode = 1;
+    services->fileSharing = true;
+    document = std::make_shared<FileShareDatailModel>();
+    document->fileId = QStringLiteral("doc-1");
+    startSharing();
+    EXPECT_TRUE(services->engineSharing);
+    EXPECT_EQ(services->waiting("stopFile"), 1);
+    EXPECT_FALSE(services->fileSharing);
+    EXPECT_EQ(mode, 0);
+    services->answer("stopFile", FakeShareServices::code(0));
+    EXPECT_EQ(services->waiting("release"), 0);
+}
+
 TEST_F(ShareControlTest, CloseScreenShare_HostEndsAMembersScreenByForce)
 {
     control->closeScreenShare(); // neither in control nor sharing: nothing

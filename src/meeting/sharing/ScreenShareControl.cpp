@@ -247,8 +247,31 @@ void ScreenShareControl::afterCountDown(const DesktopCaptureSnapshotModel &model
     }
     if (VeskButton *finish = finishShareBtn())
         finish->show();
+    endOwnFileShare();
     call(m_window.setFileShareMode, 0);
     call(m_window.openFloatingWindows);
+}
+
+// The screen replaces the user's own document or file share: the service ends that share too, or
+// the others would stay on it. The lock stays with the screen share.
+void ScreenShareControl::endOwnFileShare()
+{
+    ShareControlServices &s = *m_services;
+    const int mode = m_window.fileShareMode ? m_window.fileShareMode() : 0;
+    const auto ignore = [](const KVMResponse &) {};
+    if (mode == 1 && s.selfFileSharing()) {
+        call(m_window.closeFileSwitchPanel);
+        if (const auto document = m_window.document ? m_window.document() : nullptr)
+            s.stopFileShare(this, *document, ignore);
+        s.setSelfFileSharing(false);
+    } else if (mode == 2 && s.selfAVFileSharing()) {
+        call(m_window.closeFileSwitchPanel);
+        const auto file = m_window.avFile ? m_window.avFile() : nullptr;
+        if (file && !file->fileId.isEmpty())
+            s.stopAVFileShare(this, *file, ignore);
+        call(m_window.avFileShareStopped);
+        s.setSelfAVFileSharing(false);
+    }
 }
 
 void ScreenShareControl::failStart()

@@ -88,6 +88,7 @@ private:
     void generalStart(const DesktopCaptureSnapshotModel &model);
     void afterCountDown(const DesktopCaptureSnapshotModel &model);
     void failStart();
+    void endOwnFileShare();
     void releaseLockIgnoringAnswer();
     void releaseThenEnd();
     void localEnd();
