@@ -48,5 +48,8 @@ std::unique_ptr<QTemporaryDir> prepareTestProcess(const char *platform)
     setenv("XDG_CACHE_HOME", (base + "/cache").constData(), 1);
     setenv("XDG_RUNTIME_DIR", (base + "/runtime").constData(), 1);
     setenv("QT_QPA_PLATFORM", platform, 1);
+    // A developer's Wayland desktop would otherwise choose the desktop portal for capture.
+    unsetenv("XDG_SESSION_TYPE");
+    unsetenv("KORVI_DESKTOP_CAPTURE");
     return home;
 }
