@@ -174,6 +174,8 @@ void MeetingMemberModel::updateTiles()
         tiles.append(tileFor(KRTCSourceType::Audio, nullptr, old));
     if (custom)
         tiles.append(tileFor(KRTCSourceType::CustomVideo, m_customView.data(), old));
+    else if (customAudioFlag())
+        tiles.append(tileFor(KRTCSourceType::CustomVideo, nullptr, old)); // a shared audio file: no picture
     for (const auto &tile : tiles) {
         tile->setAudioFlag(audioFlag());
         tile->setCustomAudioFlag(customAudioFlag());

@@ -39,6 +39,9 @@ QString invitationFor(const MeetingInfoModel &room)
 }
 std::unique_ptr<VeskAppAgent> &instanceSlot()
 {
+    // The agent's destructor clears the log manager's uploader: the manager is reached first so
+    // that it outlives the slot at exit, whichever of the two a program touches first.
+    KVLogManager::sharedInstance();
     static std::unique_ptr<VeskAppAgent> slot;
     return slot;
 }

@@ -59,8 +59,14 @@ public:
 
     [[nodiscard]] QString text(QAccessible::Text t) const override
     {
+        const QString value = button()->property(kValue).toString();
         if (t == QAccessible::Value)
-            return button()->property(kValue).toString();
+            return value;
+        // The bus reads no value of a button: its description carries it too.
+        if (t == QAccessible::Description && !value.isEmpty()) {
+            const QString description = QAccessibleWidget::text(t);
+            return description.isEmpty() ? value : description + QStringLiteral("：") + value;
+        }
         if (t != QAccessible::Name)
             return QAccessibleWidget::text(t);
         const QString name = button()->accessibleName();

@@ -50,6 +50,17 @@ TEST(MemberModel, TilesComeInOrderCameraShareAudioCustom)
     }
 }
 
+TEST(MemberModel, AnAudioFileIsAFileTileWithoutPicture)
+{
+    auto m = makeMember();
+    m->setCustomAudioFlag(true);
+    ASSERT_EQ(types(*m), (QList<qint64>{0, 3}));
+    EXPECT_EQ(m->activeArr().last()->videoView(), nullptr);
+    EXPECT_TRUE(m->activeArr().last()->customAudioFlag());
+    m->setCustomAudioFlag(false);
+    EXPECT_EQ(types(*m), (QList<qint64>{0}));
+}
+
 TEST(MemberModel, ShareFlagMakesAndDropsTheShareView)
 {
     auto m = makeMember();

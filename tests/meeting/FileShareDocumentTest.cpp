@@ -25,6 +25,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLabel>
+#include <QLayout>
 #include <QScrollBar>
 
 #include <gtest/gtest.h>
@@ -434,6 +435,11 @@ TEST_F(FileShareDocumentTest, FileList_AMemberSeesTheSwitchButtonOnlyWithFiles)
     services->answer("files", ok(QVariantList{file}));
     EXPECT_EQ(state.allFileShareArray.size(), 1);
     EXPECT_FALSE(ui.selectFileShareSwitchBtn->isHidden());
+    // The arrow sits beside the share buttons, in the bar and in Tab order.
+    QLayout *bar = ui.selectFileShareSwitchBtn->parentWidget()->layout();
+    ASSERT_TRUE(bar);
+    EXPECT_EQ(bar->indexOf(ui.selectFileShareSwitchBtn), bar->indexOf(ui.finishShareBtn) + 1);
+    EXPECT_EQ(ui.finishShareBtn->nextInFocusChain(), ui.selectFileShareSwitchBtn);
 
     QList<std::pair<bool, bool>> answers;
     doc->queryAllShareFileInfo([&](bool has, bool ok) { answers.append({has, ok}); });

@@ -839,29 +839,35 @@ TEST_F(MeetingWindowTest, Frames_AViewGoingAwayIsNoLongerRoutedBeforeItIsDestroy
     ASSERT_TRUE(drainMainQueue());
 }
 
-TEST_F(MeetingWindowTest, Frames_SeiMovesPlaybackOnlyWithinNineSecondsAndWhenNotDragging)
+TEST_F(MeetingWindowTest, Frames_SeiMovesPlaybackOnTheMainThreadOnlyWithinNineSecondsAndWhenNotDragging)
 {
     signIn();
     addRoom();
     MeetingViewController *page = openJoinedPage();
     auto *fileView = new KRTCVideoView(page->view());
     page->setAvFileShareSourceModel(std::make_shared<MeetingActiveModel>(3, "f", "uf", "F", false, fileView, 0));
-    auto send = [&](const QString &sei) {
-        std::thread([&] { page->onRender(QStringLiteral("f"), frameWith(0, sei), 3); }).join();
+    auto send = [&](const QString &sei, const QString &peer = QStringLiteral("f")) {
+        FakeEngine::onForeignThread([&] { engine().emitRenderFrame(peer, frameWith(0, sei), 3); });
     };
     send(QStringLiteral("9"));
-    EXPECT_EQ(page->sharing().avFileSharePlayTimerCount(), 9);
     EXPECT_TRUE(fileView->hasFrame());
+    EXPECT_EQ(page->sharing().avFileSharePlayTimerCount(), 0); // not on the engine's thread
+    ASSERT_TRUE(drainMainQueue());
+    EXPECT_EQ(page->sharing().avFileSharePlayTimerCount(), 9);
     send(QStringLiteral("19")); // ten away: kept
+    ASSERT_TRUE(drainMainQueue());
     EXPECT_EQ(page->sharing().avFileSharePlayTimerCount(), 9);
     send(QStringLiteral("18.7"));
+    ASSERT_TRUE(drainMainQueue());
     EXPECT_EQ(page->sharing().avFileSharePlayTimerCount(), 18);
+    send(QStringLiteral("12"), QStringLiteral("other")); // not the file's stream
     send(QStringLiteral("20abc"));
+    ASSERT_TRUE(drainMainQueue());
     EXPECT_EQ(page->sharing().avFileSharePlayTimerCount(), 18);
     page->sharing().setAvFileSharePlaySliderTracking(true);
     send(QStringLiteral("20"));
+    ASSERT_TRUE(drainMainQueue());
     EXPECT_EQ(page->sharing().avFileSharePlayTimerCount(), 18);
-    ASSERT_TRUE(drainMainQueue()); // the queued stream report runs on the main thread
 }
 
 } // namespace

@@ -99,8 +99,9 @@ TEST_F(PanelWalkTest, HostView_EveryPanelReachableNamedAndClosedWithEscape)
     // The red dot of a waiting participant is in the member button's name; the network icon's
     // quality is its value.
     EXPECT_EQ(nameOf(page->ui->memberListBtn), QStringLiteral("成员 2人，有人等候"));
-    EXPECT_EQ(QAccessible::queryAccessibleInterface(page->ui->qosShowButton)->text(QAccessible::Value),
-              QStringLiteral("良好"));
+    QAccessibleInterface *network = QAccessible::queryAccessibleInterface(page->ui->qosShowButton);
+    EXPECT_EQ(network->text(QAccessible::Value), QStringLiteral("良好"));
+    EXPECT_EQ(network->text(QAccessible::Description), QStringLiteral("网络状态：良好"));
 
     // The meeting window itself.
     {

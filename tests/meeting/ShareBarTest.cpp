@@ -108,7 +108,8 @@ TEST(ShareFloatingWindowsTest, BarTopCentre_StripBesideIt_MeetingWindowHidden_Al
     VirtualClockScope clock;
     Ui::MeetingViewController ui;
     MeetingSharing sharing({ui.fileShareCollectionView, ui.verticalShowCollectionView, ui.avFileSharePlayButton,
-                            ui.avFileShareSliderBKView, ui.audioAnimationBKView, fileShareDocumentViews(ui)},
+                            ui.avFileShareSliderBKView, ui.audioAnimationBKView, fileShareDocumentViews(ui),
+                            avFileShareViews(ui)},
                            {});
     QWidget meeting;
     meeting.show();

@@ -3,13 +3,17 @@
 #include "devservice/DevService.h"
 
 #include <QCommandLineParser>
-#include <QCoreApplication>
+#include <QGuiApplication>
 
 #include <cstdio>
 
 int main(int argc, char **argv)
 {
-    QCoreApplication app(argc, argv);
+    // Page images are drawn with text, which needs a GUI application; the service shows nothing,
+    // so it needs no display either.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("korvi-devservice"));
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Local stand-in meeting service"));

@@ -65,6 +65,7 @@ struct LocalEngine::RenderJob {
         qint64 channelIndex = 0;
         QSize size;
         quint32 seed = 0;
+        QString sei; // a shared file's position in seconds
     };
     qint64 tick = 0;
     QString selfId;
@@ -194,8 +195,10 @@ void LocalEngine::fetchPeers(QPointer<QNetworkReply> &slot, PeersHandler handler
         if (ok) {
             const QByteArray body = reply->readAll();
             peers = parsePeers(body, &ok);
-            if (ok)
+            if (ok) {
                 m_simulatedNetwork = parseNetwork(body);
+                m_fileListed = parseFilePlayback(body);
+            }
         } else if (quiet)
             qCDebug(lcEngine) << "participant list unavailable:" << reply->errorString();
         else
@@ -238,6 +241,50 @@ LocalEngine::SimulatedNetwork LocalEngine::parseNetwork(const QByteArray &body)
     out.rtt = std::clamp(network.value(QStringLiteral("rtt")).toInt(), 0, 60000);
     out.lostRate = std::clamp(network.value(QStringLiteral("lostRate")).toInt(), 0, 100);
     return out;
+}
+
+std::optional<LocalEngine::FilePlayback> LocalEngine::parseFilePlayback(const QByteArray &body)
+{
+    const QJsonObject o = QJsonDocument::fromJson(body)
+                              .object()
+                              .value(QStringLiteral("data"))
+                              .toObject()
+                              .value(QStringLiteral("avFile"))
+                              .toObject();
+    FilePlayback file;
+    file.peerId = o.value(QStringLiteral("peerId")).toString();
+    file.fileType = o.value(QStringLiteral("fileType")).toVariant().toLongLong();
+    if (file.peerId.isEmpty() || (file.fileType != 2 && file.fileType != 3))
+        return std::nullopt;
+    constexpr qint64 kMaxMs = 1000LL * 60 * 60 * 24 * 365;
+    file.fileName = o.value(QStringLiteral("fileName")).toString().left(64);
+    file.durationMs = std::clamp<qint64>(o.value(QStringLiteral("durationMs")).toVariant().toLongLong(), 0, kMaxMs);
+    file.positionMs =
+        std::clamp<qint64>(o.value(QStringLiteral("positionMs")).toVariant().toLongLong(), 0, file.durationMs);
+    file.playing = o.value(QStringLiteral("playing")).toBool();
+    file.listedAtMs = KVClock::current().nowMs();
+    return file;
+}
+
+qint64 LocalEngine::FilePlayback::positionAt(qint64 nowMs) const
+{
+    const qint64 at = positionMs + (playing ? std::max<qint64>(0, nowMs - listedAtMs) : 0);
+    return durationMs > 0 ? std::min(at, durationMs) : at;
+}
+
+void LocalEngine::applyFilePlayback()
+{
+    const std::optional<FilePlayback> &fresh = m_fileListed;
+    const bool same = m_file && fresh && m_file->peerId == fresh->peerId && m_file->fileType == fresh->fileType &&
+                      m_file->fileName == fresh->fileName;
+    if (m_file && !same)
+        postEvent(
+            [id = m_file->peerId](KRTCEngineDelegate &to) { to.onStreamUnpublished(id, KRTCSourceType::CustomVideo); });
+    if (fresh && !same)
+        postEvent([id = fresh->peerId, video = fresh->fileType == 2](KRTCEngineDelegate &to) {
+            to.onStreamPublished(id, KRTCSourceType::CustomVideo, true, video);
+        });
+    m_file = fresh;
 }
 
 void LocalEngine::finishJoin(bool ok, const QList<LocalEnginePeer> &peers)
@@ -320,6 +367,7 @@ void LocalEngine::applyPeers(const QList<LocalEnginePeer> &peers)
                 postEvent([id](KRTCEngineDelegate &to) { to.onStreamUnpublished(id, KRTCSourceType::Share); });
         }
     }
+    applyFilePlayback();
 }
 
 void LocalEngine::pollPeers()
@@ -380,6 +428,8 @@ int LocalEngine::leaveRoom()
     m_preview = false;
     m_published = false;
     m_peers.clear();
+    m_file.reset();
+    m_fileListed.reset();
     updateTimers();
     m_renderWorker.stop(false);
     // Nothing of the old room reaches the delegate after this but the leave itself.
@@ -431,7 +481,7 @@ bool LocalEngine::needsFrames() const
         return true;
     if (m_state != RoomState::InRoom)
         return false;
-    if (m_published || m_sharing)
+    if (m_published || m_sharing || m_file)
         return true;
     return std::any_of(m_peers.cbegin(), m_peers.cend(), [](const PeerState &state) {
         return state.peer.audio || (state.peer.video && state.receiveCamera) ||
@@ -453,6 +503,13 @@ void LocalEngine::onFrameTick()
                 to.onSpeakerVolumeChange(id, true, level);
             });
         }
+    }
+    // A shared audio file sounds while it plays.
+    if (inRoom && m_file && m_file->fileType == 3 && m_file->playing && m_tick % kLevelEveryTicks == 0) {
+        const int level = static_cast<int>(20 + 50 * qAbs(qSin(static_cast<double>(m_tick) * 0.11)));
+        postEvent([id = KRTCPeerId::levelId(m_file->peerId, false), level](KRTCEngineDelegate &to) {
+            to.onSpeakerVolumeChange(id, false, level);
+        });
     }
     // A render thread still busy with the last tick skips this one.
     if (m_renderBusy->exchange(true))
@@ -478,11 +535,23 @@ void LocalEngine::onFrameTick()
                                                  KRTCSourceType::Camera,
                                                  state.channelIndex,
                                                  state.videoType == 1 ? kSmallSize : kLargeSize,
-                                                 seed};
+                                                 seed,
+                                                 {}};
             if (state.peer.share && state.receiveShare)
                 job.remotes << RenderJob::Remote{
-                    state.peer.peerId, state.peer.userName, KRTCSourceType::Share, 0, kRemoteShareSize, seed};
+                    state.peer.peerId, state.peer.userName, KRTCSourceType::Share, 0, kRemoteShareSize, seed, {}};
         }
+    }
+    // A shared video file: its picture carries the play position.
+    if (inRoom && m_file && m_file->fileType == 2) {
+        job.remotes << RenderJob::Remote{
+            m_file->peerId,
+            m_file->fileName,
+            KRTCSourceType::CustomVideo,
+            0,
+            kRemoteShareSize,
+            LocalPicture::seedFor(m_file->peerId),
+            QString::number(double(m_file->positionAt(KVClock::current().nowMs())) / 1000.0, 'f', 3)};
     }
     if (!job.ownCamera && !job.ownShare && job.remotes.isEmpty()) {
         m_renderBusy->store(false);
@@ -527,10 +596,11 @@ void LocalEngine::renderJob(const RenderJob &job)
     }
     for (const RenderJob::Remote &remote : job.remotes) {
         KRTCVideoFrame frame;
-        frame.image = remote.sourceType == KRTCSourceType::Share
+        frame.image = remote.sourceType != KRTCSourceType::Camera
                           ? LocalPicture::screen(remote.size, remote.name, job.tick)
                           : m_pictures.paint(remote.peerId, remote.size, remote.name, job.tick, remote.seed);
         frame.channelIndex = remote.channelIndex;
+        frame.seiContent = remote.sei;
         frame.timestampMs = now;
         to->onRenderFrame(remote.peerId, frame, remote.sourceType);
     }

@@ -13,6 +13,7 @@
 #include <atomic>
 #include <memory>
 #include <mutex>
+#include <optional>
 
 class DesktopCaptureSource;
 class DesktopCaptureStream;
@@ -134,6 +135,20 @@ private:
     using PeersHandler = std::function<void(bool ok, const QList<LocalEnginePeer> &peers)>;
     void fetchPeers(QPointer<QNetworkReply> &slot, PeersHandler handler);
     static QList<LocalEnginePeer> parsePeers(const QByteArray &body, bool *ok);
+    // A shared audio/video file as the stand-in describes it: played under its sharer's peer id
+    // (the own one included) as a custom stream.
+    struct FilePlayback {
+        QString peerId;
+        QString fileName;
+        qint64 fileType = 0; // 2 video, 3 audio
+        qint64 positionMs = 0;
+        qint64 durationMs = 0;
+        bool playing = false;
+        qint64 listedAtMs = 0; // project clock
+        [[nodiscard]] qint64 positionAt(qint64 nowMs) const;
+    };
+    static std::optional<FilePlayback> parseFilePlayback(const QByteArray &body);
+    void applyFilePlayback();
     // What the stand-in says the room's network adds to every measurement (none by default).
     struct SimulatedNetwork {
         int rtt = 0;      // ms
@@ -179,6 +194,8 @@ private:
     bool m_serverReached = false; // answered at least once in this room
     bool m_serverLost = false;
     SimulatedNetwork m_simulatedNetwork;
+    std::optional<FilePlayback> m_fileListed; // as last listed, applied with the participants
+    std::optional<FilePlayback> m_file;
     bool m_useRealDevices = true;
 
     bool m_micOpen = false;

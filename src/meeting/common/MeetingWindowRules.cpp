@@ -159,13 +159,17 @@ std::optional<qint64> seiSeconds(const QString &sei)
 std::optional<qint64> seiPlaybackPosition(const QString &sei, qint64 currentSeconds)
 {
     const auto seconds = seiSeconds(sei);
-    if (!seconds)
-        return std::nullopt;
+    return seconds ? playbackPositionNear(*seconds, currentSeconds) : std::nullopt;
+}
+
+std::optional<qint64> playbackPositionNear(qint64 frameSeconds, qint64 currentSeconds)
+{
     // The current position came from a control message and may be anything: compare without a
-    // subtraction that could overflow (the SEI seconds are bounded well inside the range).
-    if (currentSeconds < *seconds - 9 || currentSeconds > *seconds + 9)
+    // subtraction that could overflow (frame seconds are bounded well inside the range).
+    if (frameSeconds < 0 || frameSeconds >= std::numeric_limits<qint64>::max() / 2 ||
+        currentSeconds < frameSeconds - 9 || currentSeconds > frameSeconds + 9)
         return std::nullopt;
-    return seconds;
+    return frameSeconds;
 }
 
 qint64 clampedPlaybackSeconds(qint64 seconds)

@@ -91,6 +91,8 @@ struct StateReaction {
 // The new playback position a frame's SEI gives, or nullopt when it leaves the position alone:
 // only a number at most 9 s away from the current position is taken.
 [[nodiscard]] std::optional<qint64> seiPlaybackPosition(const QString &sei, qint64 currentSeconds);
+// The frame's position when it lies within 9 s of the shown one.
+[[nodiscard]] std::optional<qint64> playbackPositionNear(qint64 frameSeconds, qint64 currentSeconds);
 // A playback position from a control message, kept to [0, 10^12] seconds: the position ticks up
 // every second and is compared with others, which must not overflow.
 [[nodiscard]] qint64 clampedPlaybackSeconds(qint64 seconds);

@@ -6,6 +6,7 @@
 #include "meeting/sharing/FileShareDocument.h"
 
 #include "meeting/panels/PanelViews.h"
+#include "meeting/sharing/AvFileShare.h"
 #include "meeting/sharing/ScreenShareWindowViewController.h"
 #include "uikit/KVWindow.h"
 #include "uikit/MacBaseWindowController.h"
@@ -52,6 +53,7 @@ void MeetingSharing::installOwnShare(OwnShareCalls calls, std::shared_ptr<ShareC
         queryFileShareList(3);
     };
     control.avFile = [this] { return m_state.avFileShareModel; };
+    control.startAVFileShare = [this](const FileShareModel &file) { m_av->startOwn(file); };
     control.openFloatingWindows = [this] { sreenShareFloatingWindow(); };
     control.closeShareWindows = [this] { closeOwnShareWindows(); };
     m_control = std::make_unique<ScreenShareControl>(services ? std::move(services) : ShareControlServices::agent(),

@@ -9,12 +9,14 @@
 #include "meeting/common/MeetingHostControlRules.h"
 #include "meeting/common/MeetingWindowRules.h"
 #include "meeting/panels/MeetingPanels.h"
+#include "meeting/sharing/AvFileShare.h"
 #include "meeting/sharing/FileShareDocument.h"
 #include "uikit/MacBaseViewController.h"
 #include "uikit/MacBaseWindowController.h"
 #include "uikit/VeskButton.h"
 #include "uikit/VeskToast.h"
 
+#include <QScrollArea>
 #include <QWidget>
 
 #include <chrono>
@@ -30,12 +32,19 @@ MeetingSharing::MeetingSharing(Views views, WindowCalls window) : m_ui(views), m
             [this](bool keepAnimation) { stopAVFileShareTimer(keepAnimation); }, m_window.hideOtherOverViews,
             m_window.openMemberList, [this] { querySharePermission(); }},
         nullptr, this);
+    m_av = new AvFileShare(*this, views.avFile, AvFileShare::WindowCalls{m_window.avFileShareSource});
+}
+
+void MeetingSharing::installAvFileShareServices(std::shared_ptr<AvFileShareServices> services)
+{
+    m_av->setServices(std::move(services));
 }
 
 MeetingSharing::~MeetingSharing() = default;
 
 void MeetingSharing::prepareShareDisplay(const MeetingInfoModel &room, const QString &myPhoneNumber)
 {
+    m_av->connectUi();
     VeskMeetingManager *manager = MeetingCurrent::manager();
     m_state.fileShareFlowLayout = QSizeF(1380, 800);
     m_state.currentPageNum = 0;
@@ -50,19 +59,20 @@ void MeetingSharing::prepareShareDisplay(const MeetingInfoModel &room, const QSt
         queryFileShareList(1);
     } else if (restore.audioVideo) {
         const AVFileSharedResp &resp = room.sharedAudVidResp;
-        m_state.avFileShareModel = std::make_shared<FileShareModel>();
-        m_state.avFileShareModel->fileId = resp.fileId;
-        m_state.avFileShareModel->fileName = resp.fileName;
-        m_state.avFileShareModel->duration = resp.duration;
-        m_state.avFileShareModel->userId = resp.userId;
-        m_state.avFileShareModel->userName = resp.userName;
-        m_state.avFileShareModel->fileType = restore.fileType;
-        m_state.avFileShareModel->setUserCanControl(restore.userCanControl);
+        auto model = std::make_shared<FileShareModel>();
+        model->fileId = resp.fileId;
+        model->fileName = resp.fileName;
+        model->duration = resp.duration;
+        model->userId = resp.userId;
+        model->userName = resp.userName;
+        model->fileType = restore.fileType;
+        model->setUserCanControl(restore.userCanControl);
+        m_av->setAvFileShareModel(model);
         if (restore.selfAVFileSharing && manager)
             manager->setSelfAVFileSharing(true);
         m_state.avFileSharePlaying = restore.avFileSharePlaying;
-        m_avFileSharePlayTimerCount.store(0);
-        m_state.fileShareMode = 2;
+        m_av->setAvFileSharePlayTimerCount(0);
+        setFileShareMode(2);
         m_ui.audioAnimationBKView->setVisible(!restore.audioAnimationHidden);
     } else {
         m_state.fileShareMode = 0;
@@ -86,6 +96,7 @@ void MeetingSharing::queryAllShareFileInfo()
 void MeetingSharing::setFileShareMode(int mode)
 {
     m_document->setFileShareMode(mode);
+    m_av->applyLayout(mode);
 }
 void MeetingSharing::setCurrentPageNum(int page)
 {
@@ -111,18 +122,6 @@ bool MeetingSharing::fileShareDisplayEnableScroll()
 {
     return m_document->fileShareDisplayEnableScroll();
 }
-// The bodies of the audio/video file's operations come with that work; until then they do nothing.
-void MeetingSharing::avFileShareRecvStream(const QString &) {}
-void MeetingSharing::startAVFileShareTimer() {}
-void MeetingSharing::resumeAVFileShareTimer() {}
-void MeetingSharing::pauseAVFileShareTimer() {}
-void MeetingSharing::stopAVFileShareTimer(bool) {}
-// Any thread (the render thread calls it): the position is an atomic. The time label and the
-// slider follow on the main thread with the playback work.
-void MeetingSharing::setAvFileSharePlayTimerCount(qint64 seconds)
-{
-    m_avFileSharePlayTimerCount.store(MeetingWindowRules::clampedPlaybackSeconds(seconds));
-}
 void MeetingSharing::scrollViewDidScroll()
 {
     m_document->scrollViewDidScroll();
@@ -131,9 +130,61 @@ void MeetingSharing::shareSelectPanelSwitchFile(const Notification &notification
 {
     m_document->shareSelectPanelSwitchFile(notification.userInfo);
 }
-void MeetingSharing::sliderStartTracking(const Notification &) {}
-void MeetingSharing::sliderStopTracking(const Notification &) {}
-void MeetingSharing::addAudioRotationAnimationView() {}
+
+// ---- The shared audio/video file: AvFileShare's --------------------------------------------------------
+
+void MeetingSharing::avFileShareRecvStream(const QString &peerId)
+{
+    m_av->avFileShareRecvStream(peerId);
+}
+void MeetingSharing::startAVFileShareTimer()
+{
+    m_av->startAVFileShareTimer();
+}
+void MeetingSharing::resumeAVFileShareTimer()
+{
+    m_av->resumeAVFileShareTimer();
+}
+void MeetingSharing::pauseAVFileShareTimer()
+{
+    m_av->pauseAVFileShareTimer();
+}
+void MeetingSharing::stopAVFileShareTimer(bool keepAnimation)
+{
+    m_av->stopAVFileShareTimer(keepAnimation);
+}
+qint64 MeetingSharing::avFileSharePlayTimerCount() const
+{
+    return m_av->avFileSharePlayTimerCount();
+}
+void MeetingSharing::setAvFileSharePlayTimerCount(qint64 seconds)
+{
+    m_av->setAvFileSharePlayTimerCount(seconds);
+}
+bool MeetingSharing::avFileSharePlaySliderTracking() const
+{
+    return m_av->avFileSharePlaySliderTracking();
+}
+void MeetingSharing::setAvFileSharePlaySliderTracking(bool tracking)
+{
+    m_av->setAvFileSharePlaySliderTracking(tracking);
+}
+void MeetingSharing::takeFramePosition(qint64 seconds)
+{
+    m_av->takeFramePosition(seconds);
+}
+void MeetingSharing::sliderStartTracking(const Notification &notification)
+{
+    m_av->sliderStartTracking(notification);
+}
+void MeetingSharing::sliderStopTracking(const Notification &notification)
+{
+    m_av->sliderStopTracking(notification);
+}
+void MeetingSharing::addAudioRotationAnimationView()
+{
+    m_av->addAudioRotationAnimationView();
+}
 
 // ---- What control commands do to the share display ----------------------------------------------------
 
@@ -276,7 +327,7 @@ void MeetingSharing::applyFileShareStarted(const MeetingControlData &data)
     model->fileType = QString::number(data.fileType);
     model->enableUserList = data.enableUserList;
     model->enableOperationFileStatus = data.enableOperationFileStatus;
-    m_state.avFileShareModel = model;
+    m_av->setAvFileShareModel(model);
     m_state.avFileSharePlaying = true;
     setAvFileSharePlayTimerCount(0);
     setFileShareMode(2);

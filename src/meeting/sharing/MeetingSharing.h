@@ -5,9 +5,11 @@
 // what the control commands do to the share display. It works on the few window views named in
 // Views and asks the window for the rest through WindowCalls.
 
+#include "agent/MeetingActiveModel.h"
 #include "agent/models/FileShareModel.h"
 #include "foundation/KVClock.h"
 #include "foundation/models/MeetingControlData.h"
+#include "meeting/sharing/AvFileShare.h"
 #include "meeting/sharing/FileShareDocumentViews.h"
 #include "meeting/sharing/OwnShareCalls.h"
 #include "meeting/sharing/ScreenShareControl.h"
@@ -18,15 +20,17 @@
 #include <QSizeF>
 #include <QString>
 
-#include <atomic>
 #include <functional>
 #include <memory>
 
+class AvFileShare;
+class AvFileShareServices;
 class FileShareDocument;
 class IMDisplayView;
 class KVWindow;
 class MacBaseWindowController;
 struct Notification;
+class QScrollArea;
 class QWidget;
 class VeskButton;
 struct MeetingInfoModel;
@@ -50,9 +54,8 @@ public:
         quint64 fileShareFlipOverSendSequenceId = 0;
         quint64 fileShareFlipOverReceiveSequenceId = 0;
         QPointer<KVTimer> scrollTimer;
-        // Audio/video files (the position is the atomic avFileSharePlayTimerCount).
+        // Audio/video files (the position is AvFileShare's).
         std::shared_ptr<FileShareModel> avFileShareModel;
-        QPointer<KVTimer> avFileSharePlayTimer;
         bool avFileSharePlaying = false;
         // The user's own screen share and its floating windows.
         QPointer<QWidget> shareSelectPanel; // ShareSelectPanel
@@ -76,9 +79,10 @@ public:
     struct WindowCalls {
         std::function<void()> reloadMembers; // the member pipeline again, on the members as they are
         std::function<void()> showToolBars;
-        std::function<QSizeF()> fileSharePageSize;         // one page tile of a shared document
-        std::function<void(QWidget *)> hideOtherOverViews; // the window's other pop-overs close
-        std::function<void()> openMemberList;              // the member list shown, its button on
+        std::function<QSizeF()> fileSharePageSize;                              // one page tile of a shared document
+        std::function<void(QWidget *)> hideOtherOverViews;                      // the window's other pop-overs close
+        std::function<void()> openMemberList;                                   // the member list shown, its button on
+        std::function<std::shared_ptr<MeetingActiveModel>()> avFileShareSource; // the shared file's stream tile
     };
 
     // The window's views the share display drives. The window makes them after this class, so
@@ -90,6 +94,7 @@ public:
         QPointer<QWidget> &avFileShareSliderBKView;
         QPointer<QWidget> &audioAnimationBKView;
         FileShareDocumentViews document;
+        AvFileShare::Views avFile;
     };
 
     MeetingSharing(Views views, WindowCalls window);
@@ -103,6 +108,9 @@ public:
     // (the agent's when none is given).
     void installOwnShare(OwnShareCalls calls, std::shared_ptr<ShareControlServices> services = nullptr);
     [[nodiscard]] ScreenShareControl *shareControl() const;
+    // The shared audio/video file; its service calls (the agent's unless tests install others).
+    [[nodiscard]] AvFileShare &avFileShare() const { return *m_av; }
+    void installAvFileShareServices(std::shared_ptr<AvFileShareServices> services);
     // The shared document's view and its position sync.
     [[nodiscard]] FileShareDocument &document() const { return *m_document; }
     void closeScreenShare();
@@ -142,12 +150,13 @@ public:
     QWidget *moreItemView();
     void sreenShareFloatingWindow();
 
-    // ---- The shared audio/video file's position: read and written on any thread ----
-    [[nodiscard]] qint64 avFileSharePlayTimerCount() const { return m_avFileSharePlayTimerCount.load(); }
-    // Stores the position; the labels and slider follow on the main thread.
+    // ---- The shared audio/video file's position (main thread) ----
+    [[nodiscard]] qint64 avFileSharePlayTimerCount() const;
     void setAvFileSharePlayTimerCount(qint64 seconds);
-    [[nodiscard]] bool avFileSharePlaySliderTracking() const { return m_avFileSharePlaySliderTracking.load(); }
-    void setAvFileSharePlaySliderTracking(bool tracking) { m_avFileSharePlaySliderTracking.store(tracking); }
+    [[nodiscard]] bool avFileSharePlaySliderTracking() const;
+    void setAvFileSharePlaySliderTracking(bool tracking);
+    // A rendered frame's position, parsed where the frame arrived.
+    void takeFramePosition(qint64 seconds);
 
     // ---- What control commands do to the share display ----
     void applyDocumentShare(const MeetingControlData &data);
@@ -176,6 +185,5 @@ private:
     OwnShareCalls m_own;
     std::unique_ptr<ScreenShareControl> m_control;
     FileShareDocument *m_document = nullptr; // a child
-    std::atomic<qint64> m_avFileSharePlayTimerCount{0};
-    std::atomic<bool> m_avFileSharePlaySliderTracking{false};
+    AvFileShare *m_av = nullptr;             // a child
 };

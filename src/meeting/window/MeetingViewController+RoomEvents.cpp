@@ -210,27 +210,30 @@ void MeetingViewController::onRender(const QString &peerId, const KRTCVideoFrame
     m_frameRouter.route(peerId, videoSourceType, frame.channelIndex, [&](const Tile &tile) {
         if (KRTCVideoView *video = tile->videoView()) {
             video->setKrtcContentMode(mode);
-            video->renderFrame(frame, tile->isSelf());
+            // Only the own camera is mirrored: a shared file or screen reads as it is.
+            video->renderFrame(frame, tile->isSelf() && tile->activeVideoSourceType() == KRTCSourceType::Camera);
         }
     });
 
+    // Only the shared file's stream carries its position and tells that it flows.
     const std::shared_ptr<const MeetingFrameRouter::Targets> targets = m_frameRouter.targets();
-    if (!targets->avFileShareSource)
+    if (!targets->avFileShareSource ||
+        !targets->avFileShareSource->matches(peerId, videoSourceType, frame.channelIndex))
         return;
-    // The shared file's position follows the sharer's SEI; views move on the main thread.
-    if (!m_sharing->avFileSharePlaySliderTracking()) {
-        if (const auto position =
-                MeetingWindowRules::seiPlaybackPosition(frame.seiContent, m_sharing->avFileSharePlayTimerCount());
-            position && *position != m_sharing->avFileSharePlayTimerCount()) {
-            setAvFileSharePlayTimerCount(*position);
-        }
-    }
-    // One queued report at a time, however fast frames come.
+    // Only the number is taken here: the drag test, the 9 s rule and the store run on the main
+    // thread, which the render thread never reads or writes.
+    if (const auto seconds = MeetingWindowRules::seiSeconds(frame.seiContent))
+        m_frameSeiSeconds.store(*seconds);
+    // One queued hop at a time, however fast frames come; it takes the latest position.
     if (!m_recvStreamPending.exchange(true)) {
         MainQueue::async(this, [this, peerId] {
             m_recvStreamPending.store(false);
-            if (!m_lifetime.meetingEnded && m_members.avFileShareSourceModel)
-                avFileShareRecvStream(peerId);
+            const qint64 seconds = m_frameSeiSeconds.exchange(-1);
+            if (m_lifetime.meetingEnded || !m_members.avFileShareSourceModel)
+                return;
+            if (seconds >= 0)
+                m_sharing->takeFramePosition(seconds);
+            avFileShareRecvStream(peerId);
         });
     }
 }

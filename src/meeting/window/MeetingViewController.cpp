@@ -73,7 +73,8 @@ MeetingViewController::MeetingViewController(bool enterWaitingRoom, QObject *par
           [this] { return qobject_cast<MoreItemView *>(m_sharing->state().moreItemViewStorage.data()); }})),
       m_sharing(std::make_unique<MeetingSharing>(
           MeetingSharing::Views{ui->fileShareCollectionView, ui->verticalShowCollectionView, ui->avFileSharePlayButton,
-                                ui->avFileShareSliderBKView, ui->audioAnimationBKView, fileShareDocumentViews(*ui)},
+                                ui->avFileShareSliderBKView, ui->audioAnimationBKView, fileShareDocumentViews(*ui),
+                                avFileShareViews(*ui)},
           MeetingSharing::WindowCalls{[this] { refreshMembers(); }, [this] { toolBarShowAction(); },
                                       [this] { return fileSharePageSize(); },
                                       [this](QWidget *view) { hideOtherOverViewsExceptView(view); },
@@ -82,7 +83,8 @@ MeetingViewController::MeetingViewController(bool enterWaitingRoom, QObject *par
                                               ui->memberListBtn->setState(1);
                                               showOrHideMember(ui->memberListBtn);
                                           }
-                                      }})),
+                                      },
+                                      [this] { return m_members.avFileShareSourceModel; }})),
       m_recording(std::make_unique<MeetingRecording>(
           *ui,
           MeetingRecording::WindowCalls{[this]() -> QWidget * { return isViewLoaded() ? view() : nullptr; },

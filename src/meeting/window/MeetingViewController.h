@@ -453,4 +453,5 @@ private:
     MeetingFrameRouter m_frameRouter;
     std::atomic<bool> m_videoFill{false};
     std::atomic<bool> m_recvStreamPending{false};
+    std::atomic<qint64> m_frameSeiSeconds{-1}; // the latest frame's position not yet handed over
 };

@@ -228,7 +228,7 @@ void MeetingViewController::setupMiddleArea(QWidget *parent)
     audioAnimationBKView->setObjectName(QStringLiteral("audioAnimationBKView"));
     audioAnimationBorderImageView = new QLabel(audioAnimationBKView);
     audioAnimationContentImageView = new QLabel(audioAnimationBKView);
-    AutoLayout::autoSetDimensionsToSize(audioAnimationBKView, QSizeF(160, 160));
+    AutoLayout::autoSetDimensionsToSize(audioAnimationBKView, QSizeF(336, 329));
     AutoLayout::autoCenterInSuperview(audioAnimationBKView);
     audioAnimationBKView->hide();
 
@@ -335,16 +335,23 @@ void MeetingViewController::setupBottomBar(QWidget *parent)
     selectFileShareSwitchBtn = selectButton(toolBarMiddleView, QStringLiteral("切换共享文件"));
     selectFileShareSwitchBtn->hide();
 
+    // The share arrow sits beside the share buttons; Tab follows the bar from left to right.
+    QWidget *previous = nullptr;
     for (QWidget *w :
          {static_cast<QWidget *>(microphoneBtn.data()), static_cast<QWidget *>(selectMicrophoneBtn.data()),
           static_cast<QWidget *>(cameraBtn.data()), static_cast<QWidget *>(selectCameraBtn.data()),
           static_cast<QWidget *>(speakerBtn.data()), static_cast<QWidget *>(selectSpeakerBtn.data()),
           static_cast<QWidget *>(shareBtn.data()), static_cast<QWidget *>(finishShareBtn.data()),
-          static_cast<QWidget *>(memberListBtnBKView.data()), static_cast<QWidget *>(recordButton.data()),
-          static_cast<QWidget *>(selectSubtitiletn.data()), static_cast<QWidget *>(subtitleSettingBtn.data()),
-          static_cast<QWidget *>(applicationBtn.data()), static_cast<QWidget *>(settingPageBtn.data()),
-          static_cast<QWidget *>(selectFileShareSwitchBtn.data())})
+          static_cast<QWidget *>(selectFileShareSwitchBtn.data()), static_cast<QWidget *>(memberListBtnBKView.data()),
+          static_cast<QWidget *>(recordButton.data()), static_cast<QWidget *>(selectSubtitiletn.data()),
+          static_cast<QWidget *>(subtitleSettingBtn.data()), static_cast<QWidget *>(applicationBtn.data()),
+          static_cast<QWidget *>(settingPageBtn.data())}) {
         tools->addWidget(w);
+        QWidget *stop = w == memberListBtnBKView ? static_cast<QWidget *>(memberListBtn.data()) : w;
+        if (previous)
+            QWidget::setTabOrder(previous, stop);
+        previous = stop;
+    }
 
     row->addWidget(toolBarMiddleView);
     row->addStretch(1);

@@ -1,6 +1,9 @@
 // Stand-in routes: shared documents and audio/video files, share and upload permissions, the
 // file service (list, pages, pre-upload, upload, delete).
 #include "routes/AgentRoutesSupport.h"
+#include "routes/EngineRoutes.h"
+
+#include "foundation/KVClock.h"
 
 #include "foundation/KVClock.h"
 
@@ -159,6 +162,26 @@ void rememberShared(DevRoom &room, const QVariantMap &entry)
     room.extra.insert(QStringLiteral("sharedFiles"), shared);
 }
 
+// The playing file's clock: a position at a moment of the project clock, running while playing.
+const QString kPlayback = QStringLiteral("avPlayback");
+
+qint64 playbackPositionMs(const QVariantMap &playback)
+{
+    const qint64 at = playback.value("positionMs").toLongLong() +
+                      (playback.value("playing").toBool()
+                           ? std::max<qint64>(0, KVClock::current().nowMs() - playback.value("sinceMs").toLongLong())
+                           : 0);
+    return std::min(at, playback.value("durationMs").toLongLong());
+}
+
+void setPlayback(DevRoom &room, QVariantMap playback, qint64 positionMs, bool playing)
+{
+    playback.insert("positionMs", std::clamp<qint64>(positionMs, 0, playback.value("durationMs").toLongLong()));
+    playback.insert("sinceMs", KVClock::current().nowMs());
+    playback.insert("playing", playing);
+    room.extra.insert(kPlayback, playback);
+}
+
 using RoomFn = std::function<DevReply(DevRoom &room, DevUser &user, const DevRequest &req)>;
 
 void sharing(DevService &svc, const char *method, const char *path, RoomFn fn)
@@ -172,6 +195,36 @@ void sharing(DevService &svc, const char *method, const char *path, RoomFn fn)
         return fn(*room, *user, req);
     });
 }
+
+} // namespace
+
+QJsonObject AgentRoutes::filePlayback(DevService &svc, DevRoom &room)
+{
+    QVariantMap playback = room.extra.value(kPlayback).toMap();
+    if (playback.isEmpty())
+        return {};
+    const qint64 position = playbackPositionMs(playback);
+    const qint64 duration = playback.value("durationMs").toLongLong();
+    const QJsonObject file{{"fileId", playback.value("fileId").toString()}};
+    if (playback.value("playing").toBool() && duration > 0 && position >= duration) {
+        setPlayback(room, playback, duration, false);
+        playback = room.extra.value(kPlayback).toMap();
+        tellRoomExcept(svc, room, QString(), 705, file);
+    } else if (playback.value("playing").toBool() && playback.value("fileType").toLongLong() == 3) {
+        // An audio file has no pictures to carry its position: the service tells it.
+        QJsonObject position266 = file;
+        position266.insert("duration", position / 1000);
+        tellRoomExcept(svc, room, QString(), 266, position266);
+    }
+    return QJsonObject{{"peerId", playback.value("peerId").toString()},
+                       {"fileName", playback.value("fileName").toString()},
+                       {"fileType", playback.value("fileType").toLongLong()},
+                       {"positionMs", playbackPositionMs(playback)},
+                       {"durationMs", duration},
+                       {"playing", playback.value("playing").toBool()}};
+}
+
+namespace {
 
 const bool registered = DevServiceRoutes::add(QStringLiteral("agent-files"), [](DevService &svc) {
     sharing(svc, "POST", "/qf/client/setSharePermission", [](DevRoom &room, DevUser &user, const DevRequest &req) {
@@ -232,11 +285,16 @@ const bool registered = DevServiceRoutes::add(QStringLiteral("agent-files"), [](
         }
         return DevService::ok();
     });
-    sharing(svc, "POST", "/qf/client/audVidShare", [](DevRoom &room, DevUser &user, const DevRequest &req) {
+    sharing(svc, "POST", "/qf/client/audVidShare", [&svc](DevRoom &room, DevUser &user, const DevRequest &req) {
         const qint64 type = num(req, QStringLiteral("type"));
         if (type == 2) {
+            const bool wasSharing = room.extra.contains(QStringLiteral("sharedAudVid"));
             room.extra.remove(QStringLiteral("sharedAudVid"));
+            room.extra.remove(kPlayback);
             room.flags.insert(QStringLiteral("isSharingFiles"), 0);
+            if (wasSharing)
+                tellRoomExcept(svc, room, user.userId, 706,
+                               QJsonObject{{"fileId", str(req, QStringLiteral("fileId"))}});
             return DevService::ok();
         }
         if (str(req, QStringLiteral("token")).isEmpty())
@@ -255,6 +313,24 @@ const bool registered = DevServiceRoutes::add(QStringLiteral("agent-files"), [](
         room.extra.insert(QStringLiteral("sharedAudVid"), entry);
         room.flags.insert(QStringLiteral("isSharingFiles"), int(num(req, QStringLiteral("fileType"))));
         rememberShared(room, entry);
+        const QString peerId = EngineRoutes::peerIdFor(user.userId, user.phoneNumber);
+        setPlayback(room,
+                    {{"peerId", peerId},
+                     {"fileId", entry.value("fileId")},
+                     {"fileName", entry.value("fileName")},
+                     {"fileType", num(req, QStringLiteral("fileType"))},
+                     {"durationMs", std::max<qint64>(0, num(req, QStringLiteral("duration"))) * 1000}},
+                    0, true);
+        tellRoomExcept(
+            svc, room, user.userId, 707,
+            QJsonObject{{"fileId", entry.value("fileId").toString()},
+                        {"fileName", entry.value("fileName").toString()},
+                        {"fileType", int(num(req, QStringLiteral("fileType")))},
+                        {"duration", num(req, QStringLiteral("duration"))},
+                        {"peerId", peerId},
+                        {"peerName", user.userName},
+                        {"enableOperationFileStatus", entry.value("enableOperationFileStatus").toInt()},
+                        {"enableUserList", QJsonArray::fromVariantList(entry.value("enableUserList").toList())}});
         return DevService::ok();
     });
     sharing(svc, "GET", "/qf/client/querySharedFile", [](DevRoom &room, DevUser &, const DevRequest &) {
@@ -295,12 +371,31 @@ const bool registered = DevServiceRoutes::add(QStringLiteral("agent-files"), [](
         tellRoomExcept(svc, room, user.userId, 903, data);
         return DevService::ok();
     });
-    sharing(svc, "POST", "/qf/client/AudVidPlay", [](DevRoom &room, DevUser &, const DevRequest &req) {
+    // Play (2), pause (3) and seek (4) of the shared file, told to the others: 701 played from the
+    // start, 702 resumed, 703 paused, 704 sought (in ms); 705 when it has played to its end.
+    sharing(svc, "POST", "/qf/client/AudVidPlay", [&svc](DevRoom &room, DevUser &user, const DevRequest &req) {
         const qint64 type = num(req, QStringLiteral("type"));
         if (type < 2 || type > 4)
             return DevService::fail(BadRequest, QStringLiteral("操作类型无效"));
+        const QVariantMap playback = room.extra.value(kPlayback).toMap();
+        if (playback.isEmpty() || playback.value("fileId").toString() != str(req, QStringLiteral("fileId")))
+            return DevService::fail(NotFound, QStringLiteral("当前没有共享音视频"));
+        const qint64 seekMs = std::max<qint64>(0, num(req, QStringLiteral("seekPosition"))) * 1000;
         room.extra.insert(QStringLiteral("playType"), type);
         room.extra.insert(QStringLiteral("seekPosition"), num(req, QStringLiteral("seekPosition")));
+        const QJsonObject data{{"fileId", playback.value("fileId").toString()}};
+        if (type == 2) {
+            setPlayback(room, playback, seekMs, true);
+            tellRoomExcept(svc, room, user.userId, seekMs == 0 ? 701 : 702, data);
+        } else if (type == 3) {
+            setPlayback(room, playback, playbackPositionMs(playback), false);
+            tellRoomExcept(svc, room, user.userId, 703, data);
+        } else {
+            setPlayback(room, playback, seekMs, playback.value("playing").toBool());
+            QJsonObject sought = data;
+            sought.insert("seekPosition", seekMs);
+            tellRoomExcept(svc, room, user.userId, 704, sought);
+        }
         return DevService::ok();
     });
     sharing(svc, "POST", "/qf/client/processStart", [](DevRoom &room, DevUser &, const DevRequest &req) {

@@ -108,4 +108,9 @@ void enterWaitingRoom(DevService &svc, DevRoom &room, const DevMember &person);
 // A list of maps kept under key in an extra map.
 [[nodiscard]] QVariantList listIn(const QVariantMap &extra, const QString &key);
 
+// The audio/video file playing in the room as the engines show it ({} when none): {peerId,
+// fileName, fileType, positionMs, durationMs, playing}. Asked by the engines' polls, it also
+// announces the end of the file (705) and, for an audio file, its position (266).
+[[nodiscard]] QJsonObject filePlayback(DevService &svc, DevRoom &room);
+
 } // namespace AgentRoutes

@@ -49,8 +49,11 @@ const bool registered = DevServiceRoutes::add(QStringLiteral("engine"), [](DevSe
              EngineRoutes::peers(svc, req.arg("roomId"), req.query.value("peerId").toString()))
             list.append(toJson(peer));
         QJsonObject data{{"peers", list}};
-        if (const DevRoom *room = svc.state().room(req.arg("roomId")))
+        if (DevRoom *room = svc.state().room(req.arg("roomId"))) {
             data.insert(QStringLiteral("network"), QJsonObject::fromVariantMap(room->extra.value(kNetwork).toMap()));
+            if (const QJsonObject file = AgentRoutes::filePlayback(svc, *room); !file.isEmpty())
+                data.insert(QStringLiteral("avFile"), file);
+        }
         return DevService::ok(data);
     });
     svc.route("POST", "/engine/room/<roomId>/network", [&svc](const DevRequest &req) {

@@ -6,7 +6,9 @@
 //          -> data {"peers": [{peerId, userId, userName, audio, video, share, simulated}],
 //                   "network": {rtt?, lostRate?}}
 //             every member of the room but the asking peer (an unknown room has none), and what
-//             the room's network adds to the engine's measurements
+//             the room's network adds to the engine's measurements, and the audio/video file playing
+//             ("avFile": {peerId, fileName, fileType, positionMs, durationMs, playing}; see
+//             AgentRoutes::filePlayback)
 //   POST   /engine/room/<roomId>/network  {rtt, lostRate}  -> a poorer network for the room (ms, %)
 //   POST   /engine/room/<roomId>/peers  {userName, phoneNumber?, userId?, peerId?, audio?, video?, share?}
 //          -> data {"peerId"}: adds (or updates) a simulated participant; creates the room if needed

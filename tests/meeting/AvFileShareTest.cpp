@@ -1,0 +1,218 @@
+// A shared audio or video file in the meeting window: play, pause and seek for everybody, the
+// position from frames and messages, the sharer's start report and the ring for audio.
+
+#include "DispatchWindowSupport.h"
+
+#include "meeting/sharing/AudioRingAnimation.h"
+#include "meeting/sharing/AvFileShare.h"
+#include "meeting/sharing/MeetingSharing.h"
+#include "uikit/MacSliderCell.h"
+#include "uikit/VeskToast.h"
+
+#include <thread>
+
+namespace {
+
+// Each request waits until the test answers it.
+class FakeAvServices final : public AvFileShareServices {
+public:
+    struct Request {
+        qint64 type = 0; // 2, 3, 4; 0 for the start report
+        qint64 seekPosition = 0;
+        QPointer<QObject> owner;
+        Completion completion;
+    };
+
+    void play(QObject *owner, qint64 type, const QString &, qint64, qint64 seekPosition, Completion c) override
+    {
+        requests.append({type, seekPosition, owner, std::move(c)});
+    }
+    void processStart(QObject *owner, const QString &, Completion c) override
+    {
+        requests.append({0, 0, owner, std::move(c)});
+    }
+    [[nodiscard]] QString myPeerId() const override { return QStringLiteral("me"); }
+
+    void answer(qint64 code, const QString &message = {})
+    {
+        Request r = requests.takeFirst();
+        KVMResponse response;
+        response.code = code;
+        response.successed = code == 0;
+        response.message = message;
+        if (r.owner)
+            r.completion(response);
+    }
+
+    QList<Request> requests;
+};
+
+class AvFileShareTest : public DispatchWindowTest {
+protected:
+    AvFileShare &av() { return page->sharing().avFileShare(); }
+
+    // Joined, showing a file of 300 s that the user may operate or not.
+    void showFile(const QString &type, bool canControl)
+    {
+        join();
+        page->sharing().installAvFileShareServices(services);
+        auto file = std::make_shared<FileShareModel>();
+        file->fileId = QStringLiteral("f1");
+        file->fileName = QStringLiteral("<b>片</b>.mp4");
+        file->fileType = type;
+        file->duration = 300;
+        file->setUserCanControl(canControl);
+        av().setAvFileShareModel(file);
+        page->sharing().state().avFileSharePlaying = true;
+        page->setFileShareMode(2);
+    }
+
+    std::shared_ptr<FakeAvServices> services = std::make_shared<FakeAvServices>();
+};
+
+TEST_F(AvFileShareTest, PlayAtTheEndStartsFromZero_AFailedPauseRestoresButtonAndFlag)
+{
+    showFile(QStringLiteral("2"), true);
+    EXPECT_FALSE(page->ui->avFileSharePlayButton->isHidden());
+    EXPECT_EQ(page->ui->avFileShareTotalTime->text(), QStringLiteral("00:05:00"));
+
+    // Ended: paused at the duration, the knob at the end.
+    receive(controlMessage(Event::PlaybackEnded));
+    EXPECT_EQ(page->ui->avFileShareSlider->value(), AvFileShare::kSliderSteps);
+    page->ui->avFileSharePlayButton->click();
+    ASSERT_EQ(services->requests.size(), 1);
+    EXPECT_EQ(services->requests[0].type, 2);
+    EXPECT_EQ(services->requests[0].seekPosition, 0);
+    EXPECT_EQ(page->sharing().avFileSharePlayTimerCount(), 0);
+    services->answer(0);
+    EXPECT_TRUE(page->sharing().state().avFileSharePlaying);
+
+    page->ui->avFileSharePlayButton->click(); // pause
+    ASSERT_EQ(services->requests.size(), 1);
+    EXPECT_EQ(services->requests[0].type, 3);
+    EXPECT_FALSE(page->sharing().state().avFileSharePlaying);
+    services->answer(7);
+    EXPECT_TRUE(page->sharing().state().avFileSharePlaying);
+    EXPECT_EQ(page->ui->avFileSharePlayButton->state(), 0);
+    EXPECT_EQ(toastText(), QStringLiteral("暂停失败"));
+}
+
+TEST_F(AvFileShareTest, Slider_DragPausesFramesAndSeeksOnRelease_FailureKeepsThePosition)
+{
+    showFile(QStringLiteral("2"), true);
+    MacSliderCell *slider = page->ui->avFileShareSlider;
+    slider->setSliderDown(true);
+    EXPECT_TRUE(av().avFileSharePlaySliderTracking());
+    av().takeFramePosition(3); // near, but the user holds the knob
+    EXPECT_EQ(page->sharing().avFileSharePlayTimerCount(), 0);
+    slider->setSliderPosition(AvFileShare::kSliderSteps / 2);
+    slider->setSliderDown(false);
+    EXPECT_FALSE(av().avFileSharePlaySliderTracking());
+    ASSERT_EQ(services->requests.size(), 1);
+    EXPECT_EQ(services->requests[0].type, 4);
+    EXPECT_EQ(services->requests[0].seekPosition, 150);
+    EXPECT_EQ(page->ui->avFileShareCurrentTime->text(), QStringLiteral("00:02:30"));
+    services->answer(3, QStringLiteral("文件已删除"));
+    EXPECT_EQ(toastText(), QStringLiteral("文件已删除"));
+    EXPECT_EQ(page->sharing().avFileSharePlayTimerCount(), 150);
+}
+
+TEST_F(AvFileShareTest, WithoutRights_NoControls_SeeksIgnored_EndStillShown_266OnlyForTheShownAudio)
+{
+    showFile(QStringLiteral("3"), false);
+    EXPECT_TRUE(page->ui->avFileSharePlayButton->isHidden());
+    EXPECT_TRUE(page->ui->avFileShareSliderBKView->isHidden());
+    receive(controlMessage(Event::PlaybackSought, {{"seekPosition", 61999}}));
+    EXPECT_EQ(page->sharing().avFileSharePlayTimerCount(), 0);
+    receive(controlMessage(Event::PlaybackEnded));
+    EXPECT_EQ(page->sharing().avFileSharePlayTimerCount(), 300);
+    page->setAvFileSharePlayTimerCount(0);
+    receive(controlMessage(Event::PlaybackFinished));
+    EXPECT_EQ(page->sharing().avFileSharePlayTimerCount(), 300);
+
+    receive(controlMessage(Event::PlaybackPosition, {{"fileId", "other"}, {"duration", 12}}));
+    EXPECT_EQ(page->sharing().avFileSharePlayTimerCount(), 300);
+    receive(controlMessage(Event::PlaybackPosition, {{"fileId", "f1"}, {"duration", 12}}));
+    EXPECT_EQ(page->sharing().avFileSharePlayTimerCount(), 12);
+    page->sharing().state().avFileShareModel->fileType = QStringLiteral("2");
+    receive(controlMessage(Event::PlaybackPosition, {{"fileId", "f1"}, {"duration", 40}}));
+    EXPECT_EQ(page->sharing().avFileSharePlayTimerCount(), 12);
+}
+
+TEST_F(AvFileShareTest, StartReport_OncePerShareBySharerOnly_AgainAfterAFailure)
+{
+    showFile(QStringLiteral("2"), true);
+    av().avFileShareRecvStream(QStringLiteral("someone"));
+    EXPECT_TRUE(services->requests.isEmpty());
+    page->sharing().state().avFileSharePlaying = false;
+    av().avFileShareRecvStream(QStringLiteral("me"));
+    EXPECT_TRUE(services->requests.isEmpty());
+
+    page->sharing().state().avFileSharePlaying = true;
+    page->ui->avFileSharePlayButton->setState(1);
+    av().avFileShareRecvStream(QStringLiteral("me"));
+    av().avFileShareRecvStream(QStringLiteral("me"));
+    EXPECT_EQ(page->ui->avFileSharePlayButton->state(), 0); // the stream flows: it plays
+    ASSERT_EQ(services->requests.size(), 1);
+    services->answer(500);
+    av().avFileShareRecvStream(QStringLiteral("me"));
+    ASSERT_EQ(services->requests.size(), 1);
+    services->answer(0);
+    av().avFileShareRecvStream(QStringLiteral("me"));
+    EXPECT_TRUE(services->requests.isEmpty());
+}
+
+TEST_F(AvFileShareTest, Ring_TurnsOnlyForAnAudioOnlyFileStream)
+{
+    showFile(QStringLiteral("3"), true);
+    auto audio = std::make_shared<MeetingActiveModel>(3, "p", "u", "P", false, nullptr, 0);
+    audio->setCustomAudioFlag(true);
+    page->setAvFileShareSourceModel(audio);
+    av().startAVFileShareTimer();
+    ASSERT_NE(av().animation(), nullptr);
+    EXPECT_EQ(av().animation()->ringAnimationKeys(), QStringList{AudioRingAnimation::kRotationKey});
+    EXPECT_EQ(av().animation()->waveAnimationKeys(), QStringList{AudioRingAnimation::kOpacityKey});
+    av().pauseAVFileShareTimer();
+    EXPECT_TRUE(av().animation()->ringAnimationKeys().isEmpty());
+    av().resumeAVFileShareTimer();
+    page->setAvFileSharePlayTimerCount(120);
+    av().stopAVFileShareTimer(true); // kept, as on every member change
+    EXPECT_FALSE(av().animation()->ringAnimationKeys().isEmpty());
+    EXPECT_EQ(page->sharing().avFileSharePlayTimerCount(), 120); // frames near 120 still count
+    page->setFileShareMode(0);
+    page->ui->avFileShareSliderBKView->show();
+    av().stopAVFileShareTimer(false);
+    EXPECT_TRUE(av().animation()->ringAnimationKeys().isEmpty());
+    EXPECT_EQ(page->sharing().avFileSharePlayTimerCount(), 0);
+
+    auto *view = new KRTCVideoView(page->view());
+    auto video = std::make_shared<MeetingActiveModel>(3, "p", "u", "P", false, view, 0);
+    video->setCustomAudioFlag(true);
+    page->setAvFileShareSourceModel(video);
+    av().startAVFileShareTimer();
+    EXPECT_TRUE(av().animation()->ringAnimationKeys().isEmpty());
+
+    EXPECT_DOUBLE_EQ(AudioRingAnimation::waveOpacity(0), 1.0);
+    EXPECT_DOUBLE_EQ(AudioRingAnimation::waveOpacity(1500), 0.5);
+    EXPECT_DOUBLE_EQ(AudioRingAnimation::ringAngle(1000), 90.0);
+}
+
+TEST_F(AvFileShareTest, TheSharersOwnFileIsDrawnUnmirrored)
+{
+    showFile(QStringLiteral("2"), true);
+    auto *view = new KRTCVideoView(page->view());
+    view->setGeometry(0, 0, 64, 32);
+    view->show();
+    page->setAvFileShareSourceModel(std::make_shared<MeetingActiveModel>(3, "me", "u", "Me", true, view, 0));
+    KRTCVideoFrame frame;
+    frame.image = QImage(64, 32, QImage::Format_RGB32);
+    frame.image.fill(Qt::blue);
+    for (int y = 0; y < 32; ++y)
+        for (int x = 0; x < 32; ++x)
+            frame.image.setPixel(x, y, qRgb(255, 0, 0));
+    FakeEngine::onForeignThread([&] { engine().emitRenderFrame(QStringLiteral("me"), frame, 3); });
+    ASSERT_TRUE(view->hasFrame());
+    EXPECT_EQ(view->grab().toImage().pixelColor(4, 16), QColor(Qt::red));
+}
+
+} // namespace

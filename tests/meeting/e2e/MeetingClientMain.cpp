@@ -1,0 +1,202 @@
+// One meeting client in a process of its own, for the tests that put two clients in one room:
+// signed in as the user its arguments name, it joins the room of the stand-in at KORVI_DEV_PORT
+// with the local engine, opens the meeting window and then obeys one command per line on its
+// standard input, answering each with one JSON line on its standard output.
+//
+//   args: <phone> <name> <token> <roomId>
+//   out:  {"ready": true} once in the room
+//   in:   shareFile <fileId> <fileName> <fileType> <duration>   -> {"ok": bool}
+//         click                                                  -> {"ok": true} (the play button)
+//         seek <0..1>                                            -> {"ok": true} (dragged there)
+//         state   -> {"mode", "button", "position", "playing", "controls", "processStarted"}
+//         shot <path>                                            -> {"ok": bool} (the window as a PNG)
+//         quit
+
+#include "TestEnvironment.h"
+
+#include "agent/VeskAppAgent.h"
+#include "agent/VeskMeetingManager.h"
+#include "foundation/models/MeetingInfoModel.h"
+#include "meeting/sharing/AvFileShare.h"
+#include "meeting/sharing/MeetingSharing.h"
+#include "meeting/window/MeetingViewController.h"
+#include "meeting/window/MeetingViewControllerUi.h"
+#include "uikit/KVPageNavigator.h"
+#include "uikit/MacBaseWindowController.h"
+#include "uikit/MacSliderCell.h"
+#include "uikit/VeskButton.h"
+
+#include <QApplication>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QPointer>
+#include <QSocketNotifier>
+#include <QTimer>
+
+#include <cstdio>
+#include <unistd.h>
+
+namespace {
+
+void answer(const QJsonObject &line)
+{
+    std::fputs(QJsonDocument(line).toJson(QJsonDocument::Compact).constData(), stdout);
+    std::fputc('\n', stdout);
+    std::fflush(stdout);
+}
+
+class Navigator final : public KVPageNavigator {
+public:
+    [[nodiscard]] qint64 currentPageType() const override { return 2; }
+    void showLoginPage() override { QApplication::quit(); }
+    void showMainPage(bool) override { QApplication::quit(); }
+    void showMeetingPage(bool) override {}
+    void enterMeetingRoomFromWaitingRoom() override {}
+};
+
+class Client final : public QObject {
+public:
+    Client(const QString &roomId) : m_roomId(roomId) {}
+
+    void start()
+    {
+        VeskAppAgent::sharedInstance()->joinMeetingRoomWithRoomId(this, m_roomId, QString(), 1,
+                                                                  [this](const KVMResponse &r) {
+                                                                      if (!r.successed) {
+                                                                          answer({{"ready", false}});
+                                                                          QApplication::exit(3);
+                                                                          return;
+                                                                      }
+                                                                      joined(r);
+                                                                  });
+    }
+
+    void command(const QString &line)
+    {
+        const QStringList words = line.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+        const QString verb = words.value(0);
+        if (verb == QLatin1String("quit")) {
+            QApplication::quit();
+        } else if (verb == QLatin1String("state")) {
+            answer(state());
+        } else if (verb == QLatin1String("click") && m_page) {
+            m_page->ui->avFileSharePlayButton->click();
+            answer({{"ok", true}});
+        } else if (verb == QLatin1String("seek") && m_page) {
+            MacSliderCell *slider = m_page->ui->avFileShareSlider;
+            slider->setSliderDown(true);
+            slider->setSliderPosition(int(words.value(1).toDouble() * AvFileShare::kSliderSteps));
+            slider->setSliderDown(false);
+            answer({{"ok", true}});
+        } else if (verb == QLatin1String("shot") && m_page && words.size() == 2) {
+            answer({{"ok", m_page->view()->window()->grab().save(words[1])}});
+        } else if (verb == QLatin1String("shareFile") && m_page && words.size() == 5) {
+            shareFile(words[1], words[2], words[3], words[4].toLongLong());
+        } else {
+            answer({{"ok", false}});
+        }
+    }
+
+private:
+    void joined(const KVMResponse &reply)
+    {
+        VeskAppAgent::sharedInstance()->meetingManager()->joinRoomWith(
+            reply.data.value<std::shared_ptr<MeetingInfoModel>>());
+        m_window = std::make_unique<MacBaseWindowController>(new QWidget());
+        m_page = new MeetingViewController(false);
+        m_window->setWindowContentViewController(m_page, QRect(0, 0, 1280, 800));
+        m_page->resetWindowDelegate();
+        m_window->showWindow();
+        auto *wait = new QTimer(this);
+        connect(wait, &QTimer::timeout, this, [this, wait] {
+            if (m_page && m_page->stateMeeting() == 2) {
+                wait->deleteLater();
+                answer({{"ready", true}});
+            }
+        });
+        wait->start(50);
+    }
+
+    // What the share picker does once the user chose a file: the service first, then the window.
+    void shareFile(const QString &fileId, const QString &fileName, const QString &fileType, qint64 duration)
+    {
+        FileShareModel file;
+        file.fileId = fileId;
+        file.fileName = fileName;
+        file.fileType = fileType;
+        file.duration = duration;
+        file.userId = VeskAppAgent::sharedInstance()->myInfo().phoneNumber;
+        file.enableOperationFileStatus = 1;
+        VeskAppAgent::sharedInstance()->startOrStopAVFileShare(this, 1, file.userId, fileId, fileType.toLongLong(),
+                                                               fileName, duration, QStringLiteral("1"), {},
+                                                               [this, file](const KVMResponse &r) {
+                                                                   if (r.successed && m_page)
+                                                                       m_page->sharing().avFileShare().startOwn(file);
+                                                                   answer({{"ok", r.successed}});
+                                                               });
+    }
+
+    [[nodiscard]] QJsonObject state() const
+    {
+        if (!m_page)
+            return {{"mode", -1}};
+        const MeetingSharing &sharing = m_page->sharing();
+        return {{"mode", sharing.state().fileShareMode},
+                {"button", int(m_page->ui->avFileSharePlayButton->state())},
+                {"position", sharing.avFileSharePlayTimerCount()},
+                {"playing", sharing.state().avFileSharePlaying},
+                {"controls", !m_page->ui->avFileShareSliderBKView->isHidden()},
+                {"processStarted",
+                 sharing.state().avFileShareModel && sharing.state().avFileShareModel->processStartEnable}};
+    }
+
+    QString m_roomId;
+    std::unique_ptr<MacBaseWindowController> m_window;
+    QPointer<MeetingViewController> m_page;
+};
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    const auto home = prepareTestProcess("offscreen");
+    if (!home || argc != 5)
+        return 2;
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("korvi"));
+    Navigator navigator;
+    KVPageNavigator::install(&navigator);
+
+    VeskAppAgent *agent = VeskAppAgent::sharedInstance();
+    agent->setServerEnvironment(2);
+    agent->setMeetingManager(VeskMeetingManager::initManagerAndSdk());
+    VeskUserModel me;
+    me.userId = QString::fromLocal8Bit(argv[1]);
+    me.phoneNumber = QString::fromLocal8Bit(argv[1]);
+    me.userName = QString::fromLocal8Bit(argv[2]);
+    me.authorization = QString::fromLocal8Bit(argv[3]);
+    agent->setMyInfo(me);
+
+    Client client(QString::fromLocal8Bit(argv[4]));
+    QSocketNotifier input(STDIN_FILENO, QSocketNotifier::Read);
+    QByteArray pending;
+    QObject::connect(&input, &QSocketNotifier::activated, &client, [&] {
+        char buffer[512];
+        const ssize_t n = ::read(STDIN_FILENO, buffer, sizeof buffer);
+        if (n <= 0) {
+            QApplication::quit(); // the test went away
+            return;
+        }
+        pending.append(buffer, n);
+        for (qsizetype end = pending.indexOf('\n'); end >= 0; end = pending.indexOf('\n')) {
+            const QString line = QString::fromUtf8(pending.left(end)).trimmed();
+            pending.remove(0, end + 1);
+            client.command(line);
+        }
+    });
+    client.start();
+    const int code = QApplication::exec();
+    KVPageNavigator::install(nullptr);
+    VeskAppAgent::resetSharedInstance();
+    return code;
+}
