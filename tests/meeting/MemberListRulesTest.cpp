@@ -153,6 +153,28 @@ TEST_F(MemberListRulesTest, Rows_AMemberStillThereKeepsItsRowAsAFreshCopyWouldBe
     EXPECT_EQ(rows[1]->nameFirstLetter, "zsf");
 }
 
+// Rows are found in their places or by peer id; the cache is left as it is while the roster is, and a
+// member who left takes his name with him.
+TEST_F(MemberListRulesTest, Rows_FoundInPlaceOrByPeerAndTheCacheFollowsTheRoster)
+{
+    const auto a = member("1", "张三");
+    const auto b = member("2", "李四");
+    NameCache cache;
+    const MemberRows first = buildRows({{a, b}, {}, {}, false}, &cache);
+    MemberRows rows = buildRows({{a, member("3", "王五"), b}, {}, {}, false}, &cache, first);
+    EXPECT_EQ(rows[0], first[0]);
+    EXPECT_EQ(rows[2], first[1]);
+    EXPECT_EQ(names(rows), (QStringList{"张三", "王五", "李四"}));
+    rows = buildRows({{b, a}, {}, {}, false}, &cache, rows);
+    rows = buildRows({{b, a}, {}, {}, false}, &cache, rows);
+    EXPECT_EQ(rows[0], first[1]);
+    EXPECT_EQ(rows[0]->namePinYin, "lisi");
+    EXPECT_EQ(cache.size(), 2);
+    rows = buildRows({{a}, {}, {}, false}, &cache, rows);
+    EXPECT_EQ(rows[0]->nameFirstLetter, "zs");
+    EXPECT_EQ(cache.keys(), (QStringList{"张三"}));
+}
+
 TEST_F(MemberListRulesTest, Search_ByNameInitialsOrFirstLetterAndPinyin)
 {
     const MemberRows rows = buildRows(

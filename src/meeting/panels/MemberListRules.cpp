@@ -5,7 +5,9 @@
 #include "meeting/common/AssistantRecords.h"
 #include "meeting/panels/MemberListTexts.h"
 
+#include <algorithm>
 #include <optional>
+#include <vector>
 
 namespace MemberListRules {
 
@@ -16,11 +18,19 @@ QColor hex(const char *h)
     return QColor(QLatin1String(h));
 }
 
-// Moves the row to the front (nothing when absent).
+// Moves the row to the front (nothing when absent), in place: the list is neither grown nor copied twice.
 void toFront(MemberRows &rows, const MemberRow &row)
 {
-    if (row && rows.removeOne(row))
-        rows.prepend(row);
+    if (!row)
+        return;
+    const qsizetype at = rows.indexOf(row);
+    if (at > 0)
+        std::rotate(rows.begin(), rows.begin() + at, rows.begin() + at + 1);
+}
+
+bool samePeer(const MeetingMemberModelCopy &row, const MeetingMemberModel &member)
+{
+    return row.peerId.isSharedWith(member.phoneNumber) || row.peerId == member.phoneNumber;
 }
 
 } // namespace
@@ -34,22 +44,38 @@ MemberRows buildRows(const RosterInput &input, NameCache *names, const MemberRow
 {
     const QSet<QString> assistants = AssistantRecords::plainIds(input.asssitantRecordArray);
     const QString expanded = RXEncrypt::aes128ecbDecrypt(input.expandedPhone);
-    NameCache fresh;
-    if (names)
-        fresh.reserve(input.members.size());
-    // The last update's rows, by peer id: a member still there keeps its row object.
-    QHash<QString, MemberRow> previous;
-    previous.reserve(last.size());
-    for (const MemberRow &row : last) {
-        if (row)
-            previous.insert(row->peerId, row);
+    // A member still there keeps his row object. The rows found in the same places as their members are taken in
+    // place; past the first that is not, the rest go by peer id (the later of a peer id listed twice). Views and
+    // indexes: no reference count of a row or a string is touched.
+    qsizetype inPlace = 0;
+    const qsizetype members = input.members.size();
+    while (inPlace < std::min(members, last.size()) && input.members.at(inPlace) && last.at(inPlace) &&
+           samePeer(*last.at(inPlace), *input.members.at(inPlace)))
+        ++inPlace;
+    QHash<QStringView, qsizetype> previous;
+    if (inPlace < last.size()) {
+        previous.reserve(last.size() - inPlace);
+        for (qsizetype i = inPlace; i < last.size(); ++i) {
+            if (last.at(i))
+                previous.insert(last.at(i)->peerId, i);
+        }
     }
+    std::vector<bool> taken(size_t(last.size()), false);
+    qsizetype takenCount = 0;
+    bool allKept = true; // every row kept its name, so its forms
     MemberRows rows;
-    rows.reserve(input.members.size());
-    for (const std::shared_ptr<MeetingMemberModel> &member : input.members) {
+    rows.reserve(members);
+    for (qsizetype i = 0; i < members; ++i) {
+        MeetingMemberModel *member = input.members.at(i).get();
         if (!member)
             continue;
-        MemberRow row = previous.take(member->phoneNumber);
+        const qsizetype at = i < inPlace ? i : previous.value(member->phoneNumber, -1);
+        MemberRow row;
+        if (at >= 0 && !taken[size_t(at)]) {
+            taken[size_t(at)] = true;
+            ++takenCount;
+            row = last.at(at);
+        }
         std::optional<NameForms> kept;
         if (row && row->userName.isSharedWith(member->userName))
             kept = NameForms{row->namePinYin, row->nameFirstLetter};
@@ -68,21 +94,26 @@ MemberRows buildRows(const RosterInput &input, NameCache *names, const MemberRow
             member->setIsAssistantHost(false);
         }
         row->isAssistantHost = member->isAssistantHost();
-        if (names) {
-            auto known = kept ? names->constEnd() : names->constFind(row->userName);
-            const NameForms forms = kept ? *kept : known != names->constEnd() ? *known : nameForms(row->userName);
-            fresh.insert(row->userName, forms);
-            row->namePinYin = forms.pinYin;
-            row->nameFirstLetter = forms.firstLetter;
+        NameForms forms;
+        if (kept) {
+            forms = std::move(*kept);
         } else {
-            const NameForms forms = nameForms(row->userName);
-            row->namePinYin = forms.pinYin;
-            row->nameFirstLetter = forms.firstLetter;
+            allKept = false;
+            const auto known = names ? names->constFind(row->userName) : NameCache::const_iterator();
+            forms = names && known != names->constEnd() ? *known : nameForms(row->userName);
         }
+        row->namePinYin = std::move(forms.pinYin);
+        row->nameFirstLetter = std::move(forms.firstLetter);
         rows.append(std::move(row));
     }
-    if (names)
+    // When every last row is still there under its name, the cache made for them holds this roster's names only.
+    if (names && !(allKept && !last.isEmpty() && takenCount == last.size() && names->size() <= rows.size())) {
+        NameCache fresh;
+        fresh.reserve(rows.size());
+        for (const MemberRow &row : std::as_const(rows))
+            fresh.insert(row->userName, {row->namePinYin, row->nameFirstLetter});
         *names = std::move(fresh);
+    }
     return rows;
 }
 
@@ -132,17 +163,21 @@ QString expandedPhone(const MemberRows &rows)
 
 namespace {
 
-SearchEntry entryFor(const MeetingMemberModelCopy &row)
+// A row's forms, lowered, at the end of the index.
+void appendEntry(SearchIndex &index, const MeetingMemberModelCopy &row)
 {
-    return {row.userName.toLower(), row.nameFirstLetter.toLower(), row.namePinYin.toLower()};
+    for (const QString *form : {&row.userName, &row.nameFirstLetter, &row.namePinYin}) {
+        index.bounds.append(index.text.size());
+        index.text += form->toLower();
+    }
 }
 
 // key lowered, not empty.
-bool entryMatches(const SearchEntry &entry, const QString &key)
+bool entryMatches(QStringView name, QStringView firstLetter, QStringView pinYin, QStringView key)
 {
-    if (entry.name.contains(key) || entry.firstLetter.contains(key))
+    if (name.contains(key) || firstLetter.contains(key))
         return true;
-    return entry.firstLetter.contains(key.at(0)) && entry.pinYin.contains(key);
+    return firstLetter.contains(key.front()) && pinYin.contains(key);
 }
 
 } // namespace
@@ -150,15 +185,18 @@ bool entryMatches(const SearchEntry &entry, const QString &key)
 SearchIndex searchIndex(const MemberRows &rows)
 {
     SearchIndex index;
-    index.reserve(rows.size());
+    index.bounds.reserve(rows.size() * 3 + 1);
     for (const MemberRow &row : rows)
-        index.append(entryFor(*row));
+        appendEntry(index, *row);
+    index.bounds.append(index.text.size());
     return index;
 }
 
 bool matches(const MeetingMemberModelCopy &row, const QString &key)
 {
-    return key.isEmpty() || entryMatches(entryFor(row), key.toLower());
+    if (key.isEmpty())
+        return true;
+    return entryMatches(row.userName.toLower(), row.nameFirstLetter.toLower(), row.namePinYin.toLower(), key.toLower());
 }
 
 MemberRows search(const MemberRows &rows, const SearchIndex &index, const QString &text)
@@ -170,7 +208,7 @@ MemberRows search(const MemberRows &rows, const SearchIndex &index, const QStrin
     MemberRows found;
     const qsizetype n = std::min(rows.size(), index.size());
     for (qsizetype i = 0; i < n; ++i) {
-        if (entryMatches(index.at(i), key))
+        if (entryMatches(index.form(i, 0), index.form(i, 1), index.form(i, 2), key))
             found.append(rows.at(i));
     }
     return found;

@@ -60,15 +60,20 @@ void rosterOrder(MemberRows &rows, const QStringList &asssitantRecordArray);
 // The phone number of the last row whose menu is open, or "".
 [[nodiscard]] QString expandedPhone(const MemberRows &rows);
 
-// A row's name, initials and pinyin, lowered. Both sides of a search are lowered: a
-// case-insensitive compare folds "İ" to itself while its lowercase is "i̇".
-struct SearchEntry {
-    QString name;
-    QString firstLetter;
-    QString pinYin;
+// The rows' names, initials and pinyin, lowered, in the rows' order: made once per roster update so a keystroke only
+// compares, scanning one buffer from start to end. Both sides of a search are lowered: a case-insensitive compare
+// folds "İ" to itself while its lowercase is "i̇".
+struct SearchIndex {
+    QString text;            // every row's name, initials and pinyin, back to back
+    QList<qsizetype> bounds; // where each form starts, three a row, then the end of text
+    [[nodiscard]] qsizetype size() const { return bounds.isEmpty() ? 0 : (bounds.size() - 1) / 3; }
+    // form 0: the name, 1: the initials, 2: the pinyin.
+    [[nodiscard]] QStringView form(qsizetype row, int form) const
+    {
+        const qsizetype at = row * 3 + form;
+        return QStringView(text).sliced(bounds.at(at), bounds.at(at + 1) - bounds.at(at));
+    }
 };
-// The rows' entries, in the rows' order, made once per roster update so a keystroke only compares.
-using SearchIndex = QList<SearchEntry>;
 [[nodiscard]] SearchIndex searchIndex(const MemberRows &rows);
 
 // The row matches the key by name, initials, or first letter and pinyin.

@@ -241,10 +241,11 @@ void MemberListViewController::updateMembers(const MeetingMemberList &members)
         input.asssitantRecordArray = manager->asssitantRecordArray();
         input.iAmAssistant = manager->asssitantHost();
     }
-    MemberRows rows = buildRows(input, &m_names, m_membersArray);
+    MemberRows rows = buildRows(input, &m_names, m_membersInOrder);
+    m_membersInOrder = rows;
     rosterOrder(rows, input.asssitantRecordArray);
     m_membersArray = std::move(rows);
-    m_searchIndex = searchIndex(m_membersArray);
+    m_searchIndex.reset();
     if (m_searchTextField->text().isEmpty())
         m_membersDisplayArray = m_membersArray;
     else
@@ -440,7 +441,15 @@ void MemberListViewController::search()
     view();
     // Names are transliterated once per update, so a keystroke only compares strings: it is done
     // here, on the rows as they are, and the result always belongs to the text in the field.
-    m_membersDisplayArray = MemberListRules::search(m_membersArray, m_searchIndex, m_searchTextField->text());
+    const QString text = m_searchTextField->text();
+    if (text.isEmpty()) {
+        m_membersDisplayArray = m_membersArray;
+    } else {
+        // Made on the first keystroke after an update: a list nobody searches costs nothing more.
+        if (!m_searchIndex)
+            m_searchIndex = MemberListRules::searchIndex(m_membersArray);
+        m_membersDisplayArray = MemberListRules::search(m_membersArray, *m_searchIndex, text);
+    }
     updateButtons(m_isMembersTableView, m_bactchRemoveModel);
 }
 

@@ -17,6 +17,7 @@
 #include <QPointer>
 
 #include <functional>
+#include <optional>
 
 class KVLayoutConstraint;
 class MeetingRowCell;
@@ -139,12 +140,14 @@ private:
     void waitingListEmptied();
 
     MemberRows m_membersArray;
+    // m_membersArray in the participants' order: the next update finds most rows in their places.
+    MemberRows m_membersInOrder;
     MemberRows m_membersDisplayArray;
     QList<IMSystemSubMessage> m_waitingRoomArray;
     bool m_isMembersTableView = true;
     bool m_bactchRemoveModel = false;
     MemberListRules::NameCache m_names;
-    MemberListRules::SearchIndex m_searchIndex; // of m_membersArray
+    std::optional<MemberListRules::SearchIndex> m_searchIndex; // of m_membersArray
 
     QPointer<MemberMoreActionView> m_moreActionView;
     QPointer<MemberMorePanelView> m_memberMorePanelView;
