@@ -112,6 +112,8 @@ void MainSettingAudioPanel::build()
         back->setBorderWidth(1);
         back->setBorderColor(vesk::colorWithHexString(QStringLiteral("D8DBE4")));
         button = new VeskButton(back);
+        // Named before the device list arrives, which may take a while.
+        button->setAccessibleName(name);
         button->setAccessibleDescription(name);
         button->setFocusPolicy(Qt::StrongFocus);
         auto *row = new QHBoxLayout(back);
