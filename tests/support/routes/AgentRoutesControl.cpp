@@ -341,6 +341,8 @@ const bool registered = DevServiceRoutes::add(QStringLiteral("agent-control"), [
             });
     control(svc, "GET", QStringLiteral("getShareLock"), false, DevShape{},
             [](DevRoom &room, DevUser &user, const DevRequest &) {
+                if (!mayShare(room, user.userId))
+                    return DevService::fail(Forbidden, QStringLiteral("主持人已关闭您的共享权限"));
                 const QString holder = room.extra.value(QStringLiteral("shareLock")).toString();
                 if (!holder.isEmpty() && holder != user.userId)
                     return DevService::fail(ShareLockHeld, QStringLiteral("其他成员正在共享"));

@@ -227,11 +227,19 @@ QJsonObject AgentRoutes::filePlayback(DevService &svc, DevRoom &room)
 namespace {
 
 const bool registered = DevServiceRoutes::add(QStringLiteral("agent-files"), [](DevService &svc) {
-    sharing(svc, "POST", "/qf/client/setSharePermission", [](DevRoom &room, DevUser &user, const DevRequest &req) {
+    sharing(svc, "POST", "/qf/client/setSharePermission", [&svc](DevRoom &room, DevUser &user, const DevRequest &req) {
         if (!isHostOrAssistant(room, user.userId))
             return DevService::fail(Forbidden, QStringLiteral("仅主持人可操作"));
-        room.flags.insert(QStringLiteral("sharePermission"), int(num(req, QStringLiteral("sharePermission"))));
+        const int permission = int(num(req, QStringLiteral("sharePermission")));
+        room.flags.insert(QStringLiteral("sharePermission"), permission);
         room.extra.insert(QStringLiteral("allowShareList"), req.param(QStringLiteral("allowShareList")).toList());
+        // Event 912 tells each member whether they may share now.
+        for (const DevMember &m : std::as_const(room.members)) {
+            svc.sendChannelMessage(
+                room.roomId, m.userId,
+                serviceCommand(912, QJsonObject{{"allowFileShared", mayShare(room, m.userId) ? 1 : 0},
+                                                {"sharePermission", permission}}));
+        }
         return DevService::ok();
     });
     sharing(svc, "POST", "/qf/client/sharedFile", [&svc](DevRoom &room, DevUser &user, const DevRequest &req) {

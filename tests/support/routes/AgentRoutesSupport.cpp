@@ -6,6 +6,7 @@
 
 #include <QDateTime>
 #include <QJsonDocument>
+#include <algorithm>
 
 namespace AgentRoutes {
 
@@ -99,6 +100,21 @@ bool isHostOrAssistant(DevRoom &room, const QString &userId)
         return true;
     const DevMember *member = room.member(userId);
     return member && member->assistant;
+}
+
+bool mayShare(DevRoom &room, const QString &userId)
+{
+    const int permission = room.flags.value(QStringLiteral("sharePermission")).toInt();
+    if (permission == 0 || isHostOrAssistant(room, userId))
+        return true;
+    if (permission != 1)
+        return false;
+    const QString encrypted = enc(userId);
+    const QVariantList allowed = room.extra.value(QStringLiteral("allowShareList")).toList();
+    return std::any_of(allowed.cbegin(), allowed.cend(), [&](const QVariant &entry) {
+        const QString id = entry.toMap().value(QStringLiteral("userId")).toString();
+        return id == userId || id == encrypted;
+    });
 }
 
 DevRoom *controlRoom(DevService &svc, const DevRequest &req, bool hostOnly, DevUser **user, DevReply *error)

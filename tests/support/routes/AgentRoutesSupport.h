@@ -79,6 +79,9 @@ void signedInRoute(DevService &svc, const QString &method, const QString &path,
 [[nodiscard]] DevRoom *controlRoom(DevService &svc, const DevRequest &req, bool hostOnly, DevUser **user,
                                    DevReply *error);
 [[nodiscard]] bool isHostOrAssistant(DevRoom &room, const QString &userId);
+// Whether the room's share permission lets this user share: 0 everyone, 1 the hosts and the
+// members on the room's allowed list, 2 the hosts only.
+[[nodiscard]] bool mayShare(DevRoom &room, const QString &userId);
 
 // A control command of the service itself (sender "mccServer").
 [[nodiscard]] QJsonObject serviceCommand(int event, const QJsonObject &data);
