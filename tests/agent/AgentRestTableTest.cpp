@@ -754,4 +754,27 @@ TEST_F(StandInStrictnessTest, OtherRoutes_RefuseOtherKeysTypesAndPlaces_AndChang
     EXPECT_FALSE(service.state().room(roomId)->member("13800000001"));
 }
 
+TEST_F(StandInStrictnessTest, SharePermission_HostOnly_AMemberGetsNoShareLock_TheHostDoes)
+{
+    const QString roomId = hostInRoom();
+    DevUser &member = otherUser(QStringLiteral("13800000002"), QStringLiteral("李四"));
+    DevRoom *room = service.state().room(roomId);
+    room->members.append(DevMember{member.userId, member.userName, member.phoneNumber});
+    const auto lock = [&](const QString &token) {
+        std::optional<KVMResponse> reply;
+        agent->http()->GET(&owner, "/qf/meeting/control/" + roomId + "/getShareLock", {},
+                           {{"Authorization", token}, {"sequenceId", room->sequenceId}},
+                           [&](const KVMResponse &r) { reply = r; });
+        EXPECT_TRUE(processEventsUntil([&] { return reply.has_value(); }));
+        return reply.value_or(KVMResponse()).code;
+    };
+    const auto release = [&] { room->extra.remove(QStringLiteral("shareLock")); };
+    EXPECT_EQ(lock(member.token), 0);
+    release();
+    const KVMResponse set = run([&](auto d) { agent->sharePermission(&owner, 2, {}, d); });
+    ASSERT_TRUE(set.successed) << set.message.toStdString();
+    EXPECT_NE(lock(member.token), 0);
+    EXPECT_EQ(lock(agent->myInfo().authorization), 0);
+}
+
 } // namespace
