@@ -1,5 +1,7 @@
 #include "uikit/KVPanelFocus.h"
 
+#include "uikit/AutoLayout.h"
+
 #include <QAbstractButton>
 #include <QApplication>
 #include <QKeyEvent>
@@ -111,6 +113,24 @@ void opened(QWidget *panel, QWidget *opener, std::function<void()> close)
         first->setFocus(Qt::TabFocusReason);
     else
         panel->setFocus(Qt::OtherFocusReason);
+}
+
+void presented(QWidget *panel, QWidget *opener, std::function<void()> close)
+{
+    if (!panel)
+        return;
+    if (!close) {
+        close = [weak = QPointer<QWidget>(panel)] {
+            if (!weak)
+                return;
+            AutoLayout::removeConstraints(weak);
+            weak->hide();
+            weak->deleteLater();
+        };
+    }
+    panel->show();
+    panel->raise();
+    opened(panel, opener, std::move(close));
 }
 
 void openedBy(QWidget *panel, QAbstractButton *opener)

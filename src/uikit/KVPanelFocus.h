@@ -16,6 +16,10 @@ namespace KVPanelFocus {
 // Calling it again for the same panel replaces the opener and the close road.
 void opened(QWidget *panel, QWidget *opener, std::function<void()> close = nullptr);
 
+// A panel laid over its window's view: shown, raised and then as opened(). close nullptr: the panel
+// is taken away (its constraints dropped, hidden, deleted).
+void presented(QWidget *panel, QWidget *opener, std::function<void()> close = nullptr);
+
 // A pop-over that a toggle button opened: Escape presses the button again, its own way of closing.
 void openedBy(QWidget *panel, QAbstractButton *opener);
 

@@ -157,18 +157,7 @@ void FileShareSpeedSwicthPanel::tableViewSelectionDidChange(int row)
 
 void FileShareSpeedSwicthPanel::presentFrom(QWidget *opener, std::function<void()> close)
 {
-    if (!close) {
-        close = [weak = QPointer<FileShareSpeedSwicthPanel>(this)] {
-            if (!weak)
-                return;
-            AutoLayout::removeConstraints(weak);
-            weak->hide();
-            weak->deleteLater();
-        };
-    }
-    show();
-    raise();
-    KVPanelFocus::opened(this, opener, std::move(close));
+    KVPanelFocus::presented(this, opener, std::move(close));
 }
 
 void FileShareSpeedSwicthPanel::paintEvent(QPaintEvent *)

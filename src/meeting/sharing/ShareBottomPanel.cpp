@@ -242,18 +242,7 @@ void ShareBottomPanel::setUp()
 
 void ShareBottomPanel::presentFrom(QWidget *opener, std::function<void()> close)
 {
-    if (!close) {
-        close = [weak = QPointer<ShareBottomPanel>(this)] {
-            if (!weak)
-                return;
-            AutoLayout::removeConstraints(weak);
-            weak->hide();
-            weak->deleteLater();
-        };
-    }
-    show();
-    raise();
-    KVPanelFocus::opened(this, opener, std::move(close));
+    KVPanelFocus::presented(this, opener, std::move(close));
 }
 
 void ShareBottomPanel::tableViewSelectionDidChange(int row)
