@@ -9,8 +9,8 @@
 #include "foundation/RXEncrypt.h"
 #include "meeting/sharing/FileShareDocument.h"
 #include "meeting/sharing/FileSharePageView.h"
-#include "meeting/sharing/MeetingSharing.h"
 #include "meeting/sharing/FileShareSpeedSwicthPanel.h"
+#include "meeting/sharing/MeetingSharing.h"
 #include "meeting/sharing/ShareBottomPanel.h"
 #include "meeting/sharing/ShareSelectPanel.h"
 #include "uikit/AutoLayout.h"
@@ -37,12 +37,11 @@ protected:
         file.extra = {{"pages", 4}, {"portrait", true}, {"status", 1}, {"owner", kHostPhone}};
         service.state().files.insert(file.fileId, file);
         service.state().room(kRoomId)->extra.insert(
-            QStringLiteral("sharedFiles"),
-            QVariantList{QVariantMap{{"fileId", kDocumentId},
-                                     {"fileName", file.fileName},
-                                     {"fileType", "1"},
-                                     {"userId", RXEncrypt::aes128ecbEncrypt(kHostPhone)},
-                                     {"userName", QStringLiteral("主持人")}}});
+            QStringLiteral("sharedFiles"), QVariantList{QVariantMap{{"fileId", kDocumentId},
+                                                                    {"fileName", file.fileName},
+                                                                    {"fileType", "1"},
+                                                                    {"userId", RXEncrypt::aes128ecbEncrypt(kHostPhone)},
+                                                                    {"userName", QStringLiteral("主持人")}}});
         QWidget *window = page->view()->window();
         window->show();
         activate(window);
@@ -63,7 +62,8 @@ protected:
         ASSERT_TRUE(processEventsUntil([&] {
             const FileSharePageView *pages = page->sharing().document().pageView();
             return page->sharing().state().fileShareMode == 1 && pages && pages->pageCount() == 4;
-        })) << "mode " << page->sharing().state().fileShareMode;
+        })) << "mode "
+            << page->sharing().state().fileShareMode;
         AutoLayout::layoutSubtreeIfNeeded(page->view()->window());
         settle();
     }
