@@ -1,9 +1,12 @@
-// A click on the meeting window's background under a real window manager (openbox on Xvfb):
-// the window stays where it is when the pointer moves on afterwards.
+// A click on a window's background under a real window manager (openbox on Xvfb), on the
+// meeting window and on a movable panel: the window stays where it is when the pointer moves on
+// afterwards.
 
 #include "MeetingTestSupport.h"
 #include "X11Session.h"
 #include "X11Tests.h"
+
+#include "uikit/KVWindow.h"
 
 #include <QCursor>
 #include <QScreen>
@@ -19,30 +22,46 @@ protected:
             GTEST_SKIP() << "no X server with a window manager: " << X11Tests::unavailable().toStdString();
         MeetingTest::SetUp();
     }
+
+    // Clicks at a point of target, then moves the pointer on: the window must not follow.
+    static void clickThenMoveOn(QWidget *target, QPoint at)
+    {
+        QWidget *window = target->window();
+        ASSERT_TRUE(processEventsUntil([&] { return window->isVisible() && window->isActiveWindow(); }));
+        X11Session &x = *X11Tests::session();
+        const QPoint before = x.rootPosition(window->winId());
+        QCursor::setPos(window->screen(), target->mapToGlobal(at));
+        QTest::mouseClick(target, Qt::LeftButton, {}, at);
+        ASSERT_TRUE(drainMainQueue());
+        // A move the window manager started follows the pointer's next motion, whenever it starts:
+        // the pointer keeps moving.
+        int step = 0;
+        const bool moved = processEventsUntil(
+            [&] {
+                ++step;
+                QCursor::setPos(window->screen(), target->mapToGlobal(at) + QPoint(150 + step % 2 * 10, 120));
+                return x.rootPosition(window->winId()) != before;
+            },
+            1500);
+        const QPoint after = x.rootPosition(window->winId());
+        EXPECT_FALSE(moved) << "from " << before.x() << "," << before.y() << " to " << after.x() << "," << after.y();
+    }
 };
 
-TEST_F(WindowBackgroundTest, AClickThenAPointerMoveLeavesTheWindowWhereItIs)
+TEST_F(WindowBackgroundTest, AClickThenAPointerMoveLeavesTheMeetingWindowAndAMovablePanelWhereTheyAre)
 {
     signIn();
     addRoom();
     MeetingViewController *page = openJoinedPage();
     ASSERT_NE(page, nullptr);
-    QWidget *window = page->view()->window();
-    ASSERT_TRUE(processEventsUntil([&] { return window->isVisible() && window->isActiveWindow(); }));
     settle();
-    X11Session &x = *X11Tests::session();
-    const QPoint before = x.rootPosition(window->winId());
-
     // The meeting's title: a label, which leaves the press to the window's background.
-    const QPoint at(page->view()->width() / 2, 20);
-    QCursor::setPos(window->screen(), page->view()->mapToGlobal(at));
-    QTest::mouseClick(page->view(), Qt::LeftButton, {}, at);
-    settle();
-    QCursor::setPos(window->screen(), page->view()->mapToGlobal(at) + QPoint(160, 120));
-    // A move the window manager started follows the pointer at its next events.
-    const bool moved = processEventsUntil([&] { return x.rootPosition(window->winId()) != before; }, 1500);
-    const QPoint after = x.rootPosition(window->winId());
-    EXPECT_FALSE(moved) << "from " << before.x() << "," << before.y() << " to " << after.x() << "," << after.y();
+    clickThenMoveOn(page->view(), QPoint(page->view()->width() / 2, 20));
+
+    KVWindow panel(QRect(100, 100, 320, 240));
+    panel.setMovableByWindowBackground(true);
+    panel.makeKeyAndOrderFront();
+    clickThenMoveOn(&panel, QPoint(160, 120));
 }
 
 } // namespace
