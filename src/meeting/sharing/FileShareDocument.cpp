@@ -762,6 +762,9 @@ void FileShareDocument::fileShareSwitchAction(const FileShareDatailModel &target
 {
     if (target.fileId.isEmpty())
         return;
+    // The picker carries the switch out; after a start from it, it has closed.
+    if (m_calls.ensureSharePicker)
+        m_calls.ensureSharePicker();
     QVariantMap info{
         {QStringLiteral("userId"), target.userId},
         {QStringLiteral("fileId"), target.fileId},
