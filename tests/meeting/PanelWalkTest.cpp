@@ -20,6 +20,7 @@
 #include "meeting/panels/MemberTableView.h"
 #include "meeting/panels/SubtitleSettingView.h"
 #include "meeting/window/MeetingCountDowns.h"
+#include "meeting/window/MeetingRecording.h"
 #include "routes/EngineRoutes.h"
 #include "uikit/KVMeetingIDLabel.h"
 #include "uikit/VeskButton.h"
@@ -179,6 +180,9 @@ TEST_F(PanelWalkTest, HostView_EveryPanelReachableNamedAndClosedWithEscape)
         total);
     walkPanel(
         "cameras", page->ui->selectCameraBtn, [&] { return page->panels().state().videoSelectView.data(); }, total);
+    walkPanel(
+        "screenshot and local recording", page->ui->selectRecordBtn,
+        [&]() -> QWidget * { return page->recording().state().moreView.data(); }, total);
 
     page->countDowns().showHostCountDownView();
     HostCountDownView *setter = page->countDowns().hostCountDownView();
