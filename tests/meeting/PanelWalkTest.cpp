@@ -26,6 +26,7 @@
 #include "meeting/sharing/ShareSelectPanel.h"
 #include "meeting/window/FloatingMediaView.h"
 #include "meeting/window/MeetingCountDowns.h"
+#include "meeting/window/MeetingRecording.h"
 #include "routes/EngineRoutes.h"
 #include "uikit/KVMeetingIDLabel.h"
 #include "uikit/KVWindow.h"
@@ -187,6 +188,9 @@ TEST_F(PanelWalkTest, HostView_EveryPanelReachableNamedAndClosedWithEscape)
         total);
     walkPanel(
         "cameras", page->ui->selectCameraBtn, [&] { return page->panels().state().videoSelectView.data(); }, total);
+    walkPanel(
+        "screenshot and local recording", page->ui->selectRecordBtn,
+        [&]() -> QWidget * { return page->recording().state().moreView.data(); }, total);
 
     page->countDowns().showHostCountDownView();
     HostCountDownView *setter = page->countDowns().hostCountDownView();
