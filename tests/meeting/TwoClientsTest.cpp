@@ -85,9 +85,9 @@ TEST_F(TwoClientsTest, AVideoFilePausedSoughtAndPlayedByItsSharer_FollowsAtTheOt
 
 TEST_F(TwoClientsTest, AMembersScreenShare_RefusesTheHostsShare_UntilTheHostEndsIt)
 {
-    ClientProcess host(service.port(), kHost, QStringLiteral("主持人"));
+    ClientProcess host(service.port(), kHost, QStringLiteral("主持人"), kRoom);
     ASSERT_TRUE(host.next().value("ready").toBool());
-    ClientProcess sharer(service.port(), kSharer, QStringLiteral("甲"));
+    ClientProcess sharer(service.port(), kSharer, QStringLiteral("甲"), kRoom);
     ASSERT_TRUE(sharer.next().value("ready").toBool());
 
     ASSERT_TRUE(sharer.ask("shareScreen").value("ok").toBool());
