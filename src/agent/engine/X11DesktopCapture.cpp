@@ -17,12 +17,15 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <condition_variable>
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
 #include <thread>
+
+#include <iconv.h>
 
 namespace {
 
@@ -46,6 +49,7 @@ struct Atoms {
     xcb_atom_t typeDesktop = XCB_ATOM_NONE;
     xcb_atom_t netActiveWindow = XCB_ATOM_NONE;
     xcb_atom_t netRestackWindow = XCB_ATOM_NONE;
+    xcb_atom_t compoundText = XCB_ATOM_NONE;
 };
 
 Atoms internAtoms(xcb_connection_t *c)
@@ -60,7 +64,8 @@ Atoms internAtoms(xcb_connection_t *c)
                                         "_NET_WM_WINDOW_TYPE_DOCK",
                                         "_NET_WM_WINDOW_TYPE_DESKTOP",
                                         "_NET_ACTIVE_WINDOW",
-                                        "_NET_RESTACK_WINDOW"};
+                                        "_NET_RESTACK_WINDOW",
+                                        "COMPOUND_TEXT"};
     constexpr size_t count = sizeof(names) / sizeof(names[0]);
     xcb_intern_atom_cookie_t cookies[count];
     for (size_t i = 0; i < count; ++i)
@@ -82,6 +87,7 @@ Atoms internAtoms(xcb_connection_t *c)
     a.typeDesktop = values[8];
     a.netActiveWindow = values[9];
     a.netRestackWindow = values[10];
+    a.compoundText = values[11];
     return a;
 }
 
@@ -421,13 +427,123 @@ QImage iconFrom(const xcb_get_property_reply_t *reply)
     return icon;
 }
 
-QString textOf(const xcb_get_property_reply_t *reply, bool utf8)
+// Bytes of one character set into UTF-16 through iconv (EUC forms of the double-byte sets).
+QString decodeRun(const QByteArray &bytes, const char *charset)
+{
+    if (bytes.isEmpty())
+        return {};
+    if (std::strcmp(charset, "UTF-8") == 0)
+        return QString::fromUtf8(bytes);
+    if (std::strcmp(charset, "ISO-8859-1") == 0)
+        return QString::fromLatin1(bytes);
+    iconv_t cd = iconv_open("UTF-8", charset);
+    if (cd == iconv_t(-1))
+        return QString(bytes.size(), QChar::ReplacementCharacter);
+    QByteArray in = bytes;
+    QByteArray out(in.size() * 4 + 4, '\0');
+    char *inAt = in.data();
+    size_t inLeft = size_t(in.size());
+    char *outAt = out.data();
+    size_t outLeft = size_t(out.size());
+    while (inLeft > 0 && iconv(cd, &inAt, &inLeft, &outAt, &outLeft) == size_t(-1)) {
+        if (errno != EILSEQ && errno != EINVAL)
+            break;
+        ++inAt; // an invalid byte is skipped, not the rest of the title
+        --inLeft;
+    }
+    iconv_close(cd);
+    return QString::fromUtf8(out.constData(), qsizetype(out.size() - qsizetype(outLeft)));
+}
+
+// X11 compound text (ISO 2022 with X's designations), as older clients set WM_NAME: the
+// character sets named by escape sequences, for the left (GL) and right (GR) halves.
+QString fromCompoundText(const char *value, int length)
+{
+    QString text;
+    const char *gl = "ISO-8859-1";
+    const char *gr = "ISO-8859-1";
+    bool glWide = false;
+    bool grWide = false;
+    const char *runSet = nullptr;
+    QByteArray run;
+    const auto switchTo = [&](const char *set) {
+        if (set != runSet) {
+            text += decodeRun(run, runSet ? runSet : "ISO-8859-1");
+            run.clear();
+            runSet = set;
+        }
+    };
+    const auto put = [&](const char *set, char byte) {
+        switchTo(set);
+        run += byte;
+    };
+    const auto wideSet = [](char final) -> const char * {
+        switch (final) {
+        case 'A':
+            return "GB2312";
+        case 'B':
+            return "EUC-JP";
+        case 'C':
+            return "EUC-KR";
+        default:
+            return nullptr;
+        }
+    };
+    for (int i = 0; i < length; ++i) {
+        const auto byte = quint8(value[i]);
+        if (byte == 0x1b && i + 2 < length) {
+            const char a = value[i + 1], b = value[i + 2];
+            if (a == '(' && b == 'B') {
+                gl = "ISO-8859-1", glWide = false, i += 2;
+            } else if (a == '-') {
+                static const char *const latin[] = {"ISO-8859-1", "ISO-8859-2", "ISO-8859-3", "ISO-8859-4"};
+                gr = (b >= 'A' && b <= 'D') ? latin[b - 'A'] : "ISO-8859-1";
+                grWide = false, i += 2;
+            } else if (a == '%' && b == 'G') {
+                // UTF-8 until ESC % @.
+                const int start = i + 3;
+                int end = start;
+                while (end + 2 < length && !(value[end] == 0x1b && value[end + 1] == '%' && value[end + 2] == '@'))
+                    ++end;
+                if (end + 2 >= length)
+                    end = length;
+                switchTo("UTF-8");
+                run += QByteArray(value + start, end - start);
+                i = end + 2;
+            } else if (a == '$' && i + 3 < length && (b == '(' || b == ')')) {
+                if (const char *set = wideSet(value[i + 3])) {
+                    (b == '(' ? gl : gr) = set;
+                    (b == '(' ? glWide : grWide) = true;
+                }
+                i += 3;
+            } else {
+                i += 2; // a set we cannot show: its designation is dropped
+            }
+            continue;
+        }
+        if (byte < 0x80) {
+            // Control characters and spaces stay themselves; a double-byte set in GL takes the
+            // EUC form by its high bit.
+            put(glWide && byte > 0x20 && byte < 0x7f ? gl : "ISO-8859-1",
+                char(glWide && byte > 0x20 && byte < 0x7f ? byte | 0x80 : byte));
+        } else {
+            put(grWide || byte >= 0xa0 ? gr : "ISO-8859-1", char(byte));
+        }
+    }
+    text += decodeRun(run, runSet ? runSet : "ISO-8859-1");
+    return text;
+}
+
+// type: the property's type; UTF8_STRING and COMPOUND_TEXT are decoded as such, else Latin-1.
+QString textOf(const xcb_get_property_reply_t *reply, xcb_atom_t utf8, xcb_atom_t compound)
 {
     if (!reply || reply->format != 8)
         return {};
     const auto *value = static_cast<const char *>(xcb_get_property_value(reply));
     const int length = xcb_get_property_value_length(reply);
-    QString text = utf8 ? QString::fromUtf8(value, length) : QString::fromLatin1(value, length);
+    QString text = reply->type == utf8       ? QString::fromUtf8(value, length)
+                   : reply->type == compound ? fromCompoundText(value, length)
+                                             : QString::fromLatin1(value, length);
     if (const qsizetype nul = text.indexOf(QChar(0)); nul >= 0)
         text.truncate(nul);
     return text.left(kTitleLimit);
@@ -633,9 +749,9 @@ QList<KRTCDesktopSource> X11DesktopCapture::windows(QSize thumbnailSize) const
         KRTCDesktopSource source;
         source.sourceId = qint64(window);
         source.type = KRTCScreenOption::TypeWindow;
-        source.title = textOf(netName.get(), true);
-        if (source.title.isEmpty() && name)
-            source.title = textOf(name.get(), name->type == d->atoms.utf8String);
+        source.title = textOf(netName.get(), d->atoms.utf8String, d->atoms.compoundText);
+        if (source.title.isEmpty())
+            source.title = textOf(name.get(), d->atoms.utf8String, d->atoms.compoundText);
         if (pid && pid->format == 32 && xcb_get_property_value_length(pid.get()) == 4)
             source.ownerPid = *static_cast<const quint32 *>(xcb_get_property_value(pid.get()));
         if (source.ownerPid == 0) {

@@ -243,6 +243,17 @@ TEST_F(X11Capture, Windows_ListedWithTitlePidAndIconInStackingOrder_NeverOursAnd
         EXPECT_NE(source.title, QStringLiteral("ours"));
     }
 
+    // An older client's title: compound text (GB2312 into the left half), no _NET_WM_NAME.
+    const xcb_window_t old = client->open("", {200, 200, 100, 100}, kBlue);
+    xcb_delete_property(client->c, old, client->atom("_NET_WM_NAME"));
+    static const char compound[] = "\x1b$(AJ1VS\x1b(B Clock";
+    xcb_change_property(client->c, XCB_PROP_MODE_REPLACE, old, XCB_ATOM_WM_NAME, client->atom("COMPOUND_TEXT"), 8,
+                        sizeof(compound) - 1, compound);
+    client->xcb_aux_sync();
+    ASSERT_TRUE(waitListed(old));
+    const QList<KRTCDesktopSource> withOld = capture->windows({});
+    EXPECT_EQ(withOld[indexOf(withOld, old)].title, QStringLiteral("时钟 Clock"));
+
     client->close(a);
     EXPECT_TRUE(processEventsUntil([&] { return !listed(a); }));
     EXPECT_TRUE(listed(b));
