@@ -89,6 +89,10 @@ TEST_F(FileShareWindowTest, AFileChosenInEitherListIsSharedThoughNoPickerIsOpen)
     EXPECT_EQ(service.requestsFor(QStringLiteral("/qf/client/sharedFile")).size(), 1);
     ASSERT_NE(page->sharing().state().fileShareDatailModel, nullptr);
     EXPECT_EQ(page->sharing().state().fileShareDatailModel->fileId, kDocumentId);
+    // The page fits beside the member strip, which slides in as the share starts.
+    const QWidget *tile = page->sharing().document().pageView()->tileAt(0);
+    ASSERT_NE(tile, nullptr);
+    EXPECT_LE(tile->width(), page->ui->fileShareScrollView->viewport()->width());
     // The picker that carried the choice out stays out of sight.
     ShareSelectPanel *picker = page->sharing().shareControl()->currentShareSelectPanel();
     EXPECT_TRUE(!picker || !picker->isVisible());

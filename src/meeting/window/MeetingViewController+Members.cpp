@@ -386,8 +386,10 @@ QSizeF MeetingViewController::fileSharePageSize()
 {
     FileSharePageSize::Input in;
     in.fullScreen = m_toolBar.inFullScreenMode;
-    in.stripShown =
-        ui->verticalShowCollectionViewWidthConstraint && ui->verticalShowCollectionViewWidthConstraint->constant() != 0;
+    // The strip is on show from the start of a share, while its width still slides in from 0.
+    in.stripShown = (ui->verticalShowCollectionViewWidthConstraint &&
+                     ui->verticalShowCollectionViewWidthConstraint->constant() != 0) ||
+                    (ui->verticalShowScrollView && !ui->verticalShowScrollView->isHidden());
     in.mainScreenSize = mainScreenSize();
     in.windowContentSize = m_toolBar.windowContentFrame.size();
     in.adjustScale = m_toolBar.adjustScale;
