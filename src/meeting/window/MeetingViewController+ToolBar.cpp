@@ -256,9 +256,9 @@ void MeetingViewController::toolBarHiddenTimerAction()
     if (m_toolBar.mouseEnterFlag || m_sharing->state().fileShareMode != 0)
         return;
     // An open pop-up keeps the bars.
-    for (MeetingBottomButton *b :
-         {ui->applicationBtn.data(), ui->subtitleSettingBtn.data(), ui->shareSettingBtn.data(),
-          ui->cameraSettingBtn.data(), ui->micSettingBtn.data(), ui->speakerSettingBtn.data()}) {
+    for (MeetingBottomButton *b : {ui->applicationBtn.data(), ui->subtitleSettingBtn.data(), ui->shareSettingBtn.data(),
+                                   ui->selectRecordBtn.data(), ui->cameraSettingBtn.data(), ui->micSettingBtn.data(),
+                                   ui->speakerSettingBtn.data()}) {
         if (b && b->state() == 1)
             return;
     }
