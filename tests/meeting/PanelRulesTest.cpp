@@ -230,6 +230,21 @@ TEST(TranscriptLinesTest, FirstHistoryPage_OlderLinesGoBeforeTheLiveOnes_EqualSk
     EXPECT_EQ(shown(empty), (QStringList{"d:零", "d:一", "d:二"}));
 }
 
+TEST(TranscriptLinesTest, ALongResultIsCutWhereItEnters_AsANewLineAndAsAnUpdate)
+{
+    const QString words = QString(2'000'000, 'w');
+    TranscriptLines lines;
+    lines.merge(record("a", 0, words, 1000));
+    lines.merge(record("b", 0, QStringLiteral("short"), 1001));
+    lines.merge(record("b", 0, words + QStringLiteral("x"), 1002));
+    const auto rows = lines.displayCopy([](const QString &text) { return int(text.size()); });
+    ASSERT_EQ(rows.size(), 2);
+    for (const auto &row : rows) {
+        EXPECT_EQ(row.record.content.size(), DataText::kTranscriptLength);
+        EXPECT_TRUE(row.record.content.endsWith(QChar(0x2026)));
+    }
+}
+
 TEST(TranscriptLinesTest, DisplayCopyMeasuresEachTextOnceAndAgainWhenItChanges)
 {
     TranscriptLines lines;
