@@ -246,6 +246,15 @@ TEST_F(AvFileShareTest, Controls_ByKeyboardAndAccessibility)
     window->show();
     AutoLayout::layoutSubtreeIfNeeded(window);
     settle();
+    // The pointer away from the window hides the play button; the keyboard on the slider brings it back.
+    activate(window);
+    page->mouseExited();
+    ASSERT_TRUE(page->ui->avFileSharePlayButton->isHidden());
+    page->ui->avFileShareSlider->setFocus();
+    EXPECT_FALSE(page->ui->avFileSharePlayButton->isHidden());
+    page->mouseExited();
+    EXPECT_FALSE(page->ui->avFileSharePlayButton->isHidden());
+
     page->ui->avFileSharePlayButton->setFocus();
     const Report report = walk(window);
     EXPECT_TRUE(report.faults.isEmpty()) << report.text();

@@ -16,6 +16,7 @@
 #include "meeting/common/MeetingHostControlRules.h"
 #include "meeting/window/dispatch/MeetingToolBarRules.h"
 #include "uikit/AutoLayout.h"
+#include "uikit/MacSliderCell.h"
 #include "uikit/VeskButton.h"
 #include "uikit/VeskMeetingToast.h"
 #include "uikit/VeskToast.h"
@@ -244,8 +245,11 @@ void MeetingViewController::mouseExited()
         });
         return;
     }
+    // Not while the keyboard is on the file's controls: a hidden button takes no Tab.
+    const bool keyboardOnFile = (ui->avFileSharePlayButton && ui->avFileSharePlayButton->hasFocus()) ||
+                                (ui->avFileShareSlider && ui->avFileShareSlider->hasFocus());
     if (m_sharing->state().avFileShareModel && m_sharing->state().avFileShareModel->userCanControl() &&
-        ui->avFileSharePlayButton)
+        ui->avFileSharePlayButton && !keyboardOnFile)
         ui->avFileSharePlayButton->hide();
     toolBarShowAction();
 }

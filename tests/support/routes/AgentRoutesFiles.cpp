@@ -44,13 +44,22 @@ bool isCleanUploadName(const QString &name)
 
 // An uploaded file converts for a while (project time) before it can be shared;
 // state().extra["conversionMs"] sets how long (none by default).
+constexpr int kConvertedMediaSeconds = 300;
+
 void finishConversions(DevService &svc)
 {
     const qint64 now = KVClock::current().nowMs();
     for (DevFile &file : svc.state().files) {
         if (file.extra.value(QStringLiteral("status")).toInt() == 2 &&
-            file.extra.value(QStringLiteral("readyAt")).toLongLong() <= now)
+            file.extra.value(QStringLiteral("readyAt")).toLongLong() <= now) {
             file.extra.insert(QStringLiteral("status"), 1);
+            // The conversion tells a medium's length; the stand-in decodes nothing, so every
+            // uploaded audio or video file lasts five minutes.
+            const QString type = fileTypeFor(file.fileName);
+            if ((type == QLatin1String("2") || type == QLatin1String("3")) &&
+                !file.extra.contains(QStringLiteral("duration")))
+                file.extra.insert(QStringLiteral("duration"), kConvertedMediaSeconds);
+        }
     }
 }
 
