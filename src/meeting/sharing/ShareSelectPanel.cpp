@@ -445,7 +445,9 @@ void ShareSelectPanel::rebuildApplications()
         } else {
             const DesktopCaptureSnapshotModel &first = m_groups.at(i - 1).constFirst();
             const QString name = first.title.left(GeneralShareCollectionViewItem::kMaxTitleLength);
-            item->setThumbnail(QPixmap::fromImage(first.iconImage));
+            // Without an icon of its own the cell would be an empty square.
+            item->setThumbnail(first.iconImage.isNull() ? ShareIcons::image(QStringLiteral("application"), 26)
+                                                        : QPixmap::fromImage(first.iconImage));
             item->setAccessibleName(name);
             KVDataText::setToolTip(item, name);
         }
