@@ -14,6 +14,7 @@
 #include "uikit/VeskLayer.h"
 #include "uikit/VeskMeetingToast.h"
 
+#include <QApplication>
 #include <QGridLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -473,6 +474,22 @@ void ShareSelectPanel::rebuildWindows()
         m_windowGrid->addWidget(item, i / kTileColumns, i % kTileColumns);
         m_windowItems.append(item);
     }
+    orderTabStops();
+}
+
+void ShareSelectPanel::orderTabStops()
+{
+    QList<QWidget *> order{generalShareButton, fileShareButton, closeButton, generalScrollView};
+    for (QWidget *tile : std::as_const(m_screenItems))
+        order << tile;
+    for (QWidget *application : std::as_const(m_appItems))
+        order << application;
+    for (QWidget *tile : std::as_const(m_windowItems))
+        order << tile;
+    order << startShareButton;
+    order.removeAll(nullptr);
+    for (qsizetype i = 1; i < order.size(); ++i)
+        QWidget::setTabOrder(order.at(i - 1), order.at(i));
 }
 
 void ShareSelectPanel::refreshSelection()
@@ -540,6 +557,22 @@ void ShareSelectPanel::hideEvent(QHideEvent *event)
     if (!event->spontaneous())
         stopQueryTimer();
     QWidget::hideEvent(event);
+}
+
+bool ShareSelectPanel::focusNextPrevChild(bool next)
+{
+    QWidget *from = QApplication::focusWidget();
+    if (!from || (from != this && !isAncestorOf(from)))
+        return QWidget::focusNextPrevChild(next);
+    // The window's focus chain is a ring: walking it from here comes back to one of ours.
+    for (QWidget *w = next ? from->nextInFocusChain() : from->previousInFocusChain(); w && w != from;
+         w = next ? w->nextInFocusChain() : w->previousInFocusChain()) {
+        if ((w == this || isAncestorOf(w)) && (w->focusPolicy() & Qt::TabFocus) && w->isVisible() && w->isEnabled()) {
+            w->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+            return true;
+        }
+    }
+    return true;
 }
 
 void ShareSelectPanel::keyPressEvent(QKeyEvent *event)
