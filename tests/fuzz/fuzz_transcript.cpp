@@ -37,7 +37,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 
     for (const int language : {0, 1}) {
         for (const auto &shown : SubtitleRules::resultsToShow(items, language, std::nullopt, 0)) {
-            FUZZ_CHECK(shown.showText.size() <= DataText::kLineLength);
+            FUZZ_CHECK(shown.showText.size() <= DataText::kSubtitleLength);
             (void)SubtitleRules::subtitleText(shown);
         }
     }

@@ -20,6 +20,7 @@
 #include "uikit/VeskMeetingToast.h"
 #include "uikit/VeskToast.h"
 
+#include <QApplication>
 #include <QClipboard>
 #include <QEvent>
 #include <QGuiApplication>
@@ -30,6 +31,7 @@
 #include <QWindow>
 
 #include <chrono>
+#include <optional>
 
 using namespace std::chrono_literals;
 
@@ -69,9 +71,25 @@ protected:
                 m_controller->swipeWithEvent(gesture->delta().x(), gesture->delta().y());
             break;
         }
+        // The window moves only when a press on its background becomes a drag. Started on the
+        // press, the window manager's move began after a click's release and the window followed
+        // the pointer until the next click, mostly off the screen.
         case QEvent::MouseButtonPress:
+            m_pressAt.reset();
             if (watched == m_controller->view() && static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton)
-                m_controller->mouseDown(static_cast<QMouseEvent *>(event));
+                m_pressAt = static_cast<QMouseEvent *>(event)->globalPosition();
+            break;
+        case QEvent::MouseMove: {
+            auto *move = static_cast<QMouseEvent *>(event);
+            if (watched == m_controller->view() && m_pressAt && (move->buttons() & Qt::LeftButton) &&
+                (move->globalPosition() - *m_pressAt).manhattanLength() >= QApplication::startDragDistance()) {
+                m_pressAt.reset();
+                m_controller->mouseDown(move);
+            }
+            break;
+        }
+        case QEvent::MouseButtonRelease:
+            m_pressAt.reset();
             break;
         default:
             break;
@@ -81,6 +99,7 @@ protected:
 
 private:
     MeetingViewController *m_controller;
+    std::optional<QPointF> m_pressAt; // a left press on the background, until it drags or ends
 };
 
 void turnPageOf(MeetingViewController *controller, MeetingToolBarRules::PageTurn turn)
@@ -237,9 +256,9 @@ void MeetingViewController::toolBarHiddenTimerAction()
     if (m_toolBar.mouseEnterFlag || m_sharing->state().fileShareMode != 0)
         return;
     // An open pop-up keeps the bars.
-    for (MeetingBottomButton *b :
-         {ui->applicationBtn.data(), ui->subtitleSettingBtn.data(), ui->shareSettingBtn.data(),
-          ui->cameraSettingBtn.data(), ui->micSettingBtn.data(), ui->speakerSettingBtn.data()}) {
+    for (MeetingBottomButton *b : {ui->applicationBtn.data(), ui->subtitleSettingBtn.data(), ui->shareSettingBtn.data(),
+                                   ui->selectRecordBtn.data(), ui->cameraSettingBtn.data(), ui->micSettingBtn.data(),
+                                   ui->speakerSettingBtn.data()}) {
         if (b && b->state() == 1)
             return;
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPoint>
 #include <QProcess>
 #include <QSize>
 #include <QString>
@@ -19,7 +20,8 @@ public:
 
     // Starts Xvfb on a display it picks and openbox on it, and waits (bounded) until openbox
     // manages the screen. False, with why(), when either program is missing or does not come up.
-    bool start(QSize screen);
+    // A valid secondScreen adds a second X screen of that size (unmanaged).
+    bool start(QSize screen, QSize secondScreen = {});
     // Stops openbox, then the server (terminate, then kill after a bound).
     void stop();
 
@@ -28,6 +30,9 @@ public:
 
     // Atom names of _NET_WM_STATE on an X window (empty when it has none).
     [[nodiscard]] QStringList windowState(unsigned long window) const;
+    // Where an X window is on the screen, as the server has it now (a window manager's move of
+    // the frame reaches Qt only later, if at all).
+    [[nodiscard]] QPoint rootPosition(unsigned long window) const;
     // Whether a window manager announced itself on the root window.
     [[nodiscard]] bool windowManagerRunning() const;
 
