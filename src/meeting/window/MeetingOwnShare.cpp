@@ -94,7 +94,10 @@ OwnShareCalls makeOwnShareCalls(MeetingViewController *window)
         if (c)
             c->recording().startOrStopRecord(sender);
     };
-    calls.prepareToShare = button(&MeetingViewController::prepareToShare);
+    calls.prepareToShare = [c](VeskButton *sender) {
+        if (c)
+            c->sharing().prepareToShare(sender);
+    };
     calls.openOrCloseCamera = [c](VeskButton *sender) {
         if (c)
             c->ownDevices().openOrCloseCamera(sender);

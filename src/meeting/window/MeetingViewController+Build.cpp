@@ -3,6 +3,7 @@
 
 #include "meeting/window/MeetingCountDowns.h"
 #include "meeting/window/MeetingTips.h"
+#include "meeting/window/MeetingToolBar.h"
 #include "meeting/window/MeetingViewController.h"
 
 #include "agent/MainSettingModel.h"
@@ -66,8 +67,6 @@ void MeetingViewController::connectUi()
 {
     connect(ui->qosShowButton, &QAbstractButton::clicked, this,
             [this] { m_tips->ShowQosPanelAction(ui->qosShowButton); });
-    connect(ui->meetingIdCopyBtn, &QAbstractButton::clicked, this, [this] { roomInfoCopy(ui->meetingIdCopyBtn); });
-    connect(ui->fullScreenBtn, &QAbstractButton::clicked, this, [this] { EnterFullScreen(ui->fullScreenBtn); });
     connect(ui->endMeetingBtn, &QAbstractButton::clicked, this, [this] { leaveMeeting(ui->endMeetingBtn); });
     ui->titleLabel->setUseCustomToast([weak = QPointer<MeetingViewController>(this)] {
         if (weak && weak->isViewLoaded())
@@ -78,12 +77,7 @@ void MeetingViewController::connectUi()
     connect(ui->fileShareScrollView->verticalScrollBar(), &QScrollBar::valueChanged, this,
             [this] { scrollViewDidScroll(); });
 
-    for (MeetingBottomButton *b :
-         {ui->microphoneBtn.data(), ui->cameraBtn.data(), ui->speakerBtn.data(), ui->shareBtn.data(),
-          ui->memberListBtn.data(), ui->recordButton.data(), ui->selectSubtitiletn.data(), ui->applicationBtn.data(),
-          ui->settingPageBtn.data()}) {
-        connect(b, &QAbstractButton::clicked, this, [this, b] { bottomToolButtonClick(b); });
-    }
+    m_toolBar->connectButtons();
     connect(ui->selectCameraBtn, &QAbstractButton::clicked, this, [this] { selectCamera(ui->selectCameraBtn); });
     connect(ui->selectMicrophoneBtn, &QAbstractButton::clicked, this,
             [this] { selectMicrophone(ui->selectMicrophoneBtn); });
@@ -120,7 +114,7 @@ void MeetingViewController::creatUI()
     chatPanel.setupChat();
     if (VideoCollectionView *grid = videoGrid())
         connect(grid, &VideoCollectionView::visibleAreaChanged, &chatPanel, &ChatPanel::gridAreaChanged);
-    ui->IMView->layoutSelf(m_toolBar.adjustScale);
+    ui->IMView->layoutSelf(m_geometry.adjustScale);
     ui->IMView->show();
     NotificationCenter &center = NotificationCenter::defaultCenter();
     center.addObserver(this, QStringLiteral("MEETINGNETWORKWARNNING"), [this](const Notification &) {
@@ -137,7 +131,7 @@ void MeetingViewController::creatUI()
     if (manager)
         manager->setRedPointDelegate(this, this);
     addAudioRotationAnimationView();
-    setupTrackingArea();
+    m_toolBar->setupTrackingArea();
     if (roomValues.countdown > 0)
         m_countDowns->countDownComming();
 
@@ -198,9 +192,9 @@ void MeetingViewController::adjustView()
 {
     QWidget *w = window();
     const bool hasWindow = w && w != view();
-    m_toolBar.inFullScreenMode = hasWindow && w->isFullScreen();
-    if (m_toolBar.inFullScreenMode) {
-        m_toolBar.adjustScale = 1.0;
+    m_geometry.inFullScreenMode = hasWindow && w->isFullScreen();
+    if (m_geometry.inFullScreenMode) {
+        m_geometry.adjustScale = 1.0;
         setFullScreenSize();
         if (isViewLoaded())
             view()->setGeometry(QRect(QPoint(0, 0), w->size()));
@@ -208,8 +202,8 @@ void MeetingViewController::adjustView()
         return;
     }
     const MeetingWindowSizing::NormalSize normal = MeetingWindowSizing::normalSize(mainScreenVisibleSize());
-    m_toolBar.adjustScale = normal.adjustScale;
-    m_toolBar.windowContentFrame = QRectF(QPointF(0, 0), normal.size);
+    m_geometry.adjustScale = normal.adjustScale;
+    m_geometry.windowContentFrame = QRectF(QPointF(0, 0), normal.size);
     const QSize size = normal.size.toSize();
     if (hasWindow && !w->isMaximized())
         w->resize(size);
@@ -222,16 +216,16 @@ void MeetingViewController::adjustView()
 void MeetingViewController::screenParametersDidChange()
 {
     adjustView();
-    if (!m_toolBar.inFullScreenMode && window() && window() != view())
+    if (!m_geometry.inFullScreenMode && window() && window() != view())
         vesk::veskCenter(window());
 }
 
 void MeetingViewController::adjustImInputViewWidth()
 {
     if (ui->imInputViewWidthConst)
-        ui->imInputViewWidthConst->setConstant(MeetingWindowSizing::imInputViewWidth(m_toolBar.adjustScale));
+        ui->imInputViewWidthConst->setConstant(MeetingWindowSizing::imInputViewWidth(m_geometry.adjustScale));
     if (ui->IMView)
-        ui->IMView->layoutSelf(m_toolBar.adjustScale);
+        ui->IMView->layoutSelf(m_geometry.adjustScale);
 }
 
 void MeetingViewController::refreshVerticalCollectionViewLayout()
@@ -243,7 +237,7 @@ void MeetingViewController::refreshVerticalCollectionViewLayout()
         layout->setSpacing(4);
         layout->setContentsMargins(0, 0, 0, 0);
     }
-    ui->verticalShowCollectionView->setProperty("itemSize", QSizeF(214 * m_toolBar.adjustScale, 120));
+    ui->verticalShowCollectionView->setProperty("itemSize", QSizeF(214 * m_geometry.adjustScale, 120));
 }
 
 void MeetingViewController::handleMagnificationGesture(double magnification)

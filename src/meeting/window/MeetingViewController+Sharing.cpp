@@ -37,16 +37,6 @@ void MeetingViewController::scrollToPosition(double position)
     m_sharing->scrollToPosition(position);
 }
 
-void MeetingViewController::leftFlipOverAction(QObject *sender)
-{
-    m_sharing->leftFlipOverAction(sender);
-}
-
-void MeetingViewController::rightFlipOverAction(QObject *sender)
-{
-    m_sharing->rightFlipOverAction(sender);
-}
-
 bool MeetingViewController::fileShareDisplayEnableScroll()
 {
     return m_sharing->fileShareDisplayEnableScroll();
@@ -60,11 +50,6 @@ void MeetingViewController::stopScreenShare(bool force)
 void MeetingViewController::controlScreenShareWithData(const MeetingControlData &data)
 {
     m_sharing->controlScreenShareWithData(data);
-}
-
-void MeetingViewController::prepareToShare(VeskButton *sender)
-{
-    m_sharing->prepareToShare(sender);
 }
 
 void MeetingViewController::refreshShareDataIfNeeded()
