@@ -17,6 +17,7 @@
 #include "meeting/common/MeetingWindowRules.h"
 #include "meeting/panels/ChatPanel.h"
 #include "meeting/panels/IMDisplayView.h"
+#include "meeting/window/MeetingRootView.h"
 #include "meeting/window/MeetingWindowSizing.h"
 #include "meeting/window/grid/VideoCollectionView.h"
 #include "uikit/AutoLayout.h"
@@ -54,7 +55,7 @@ QSizeF mainScreenVisibleSize()
 
 void MeetingViewController::loadView()
 {
-    auto *root = new QWidget();
+    auto *root = new MeetingRootView();
     root->setObjectName(QStringLiteral("MeetingView"));
     root->setAccessibleName(QStringLiteral("会议"));
     root->setFocusPolicy(Qt::StrongFocus);
@@ -106,6 +107,8 @@ void MeetingViewController::creatUI()
 
     MeetingPanels::registerPanels();
     ui->setupUi(view());
+    if (auto *root = qobject_cast<MeetingRootView *>(view()))
+        root->setBars(ui->topView, ui->bottomView);
     connectUi();
     setupVideoGridViews();
 
