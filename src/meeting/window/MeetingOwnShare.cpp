@@ -45,11 +45,11 @@ OwnShareCalls makeOwnShareCalls(MeetingViewController *window)
             return;
         if (c->ui->avFileSharePlayButton)
             c->ui->avFileSharePlayButton->setState(1);
-        c->stopAVFileShareTimer(false);
+        c->sharing().stopAVFileShareTimer(false);
     };
     w.queryAllShareFileInfo = [c] {
         if (c)
-            c->queryAllShareFileInfo();
+            c->sharing().queryAllShareFileInfo();
     };
     w.reloadGrid = [c] {
         if (c)

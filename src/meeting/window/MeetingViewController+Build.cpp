@@ -76,7 +76,7 @@ void MeetingViewController::connectUi()
 
     connect(ui->scrollView->verticalScrollBar(), &QScrollBar::valueChanged, this, [this] { scrollViewScrollAction(); });
     connect(ui->fileShareScrollView->verticalScrollBar(), &QScrollBar::valueChanged, this,
-            [this] { scrollViewDidScroll(); });
+            [this] { m_sharing->scrollViewDidScroll(); });
 
     m_toolBar->connectButtons();
     connect(ui->selectCameraBtn, &QAbstractButton::clicked, this, [this] { selectCamera(ui->selectCameraBtn); });
@@ -133,7 +133,7 @@ void MeetingViewController::creatUI()
     m_sharing->prepareShareDisplay(roomValues, agent->myInfo().phoneNumber);
     if (manager)
         manager->setRedPointDelegate(this, this);
-    addAudioRotationAnimationView();
+    m_sharing->addAudioRotationAnimationView();
     m_toolBar->setupTrackingArea();
     if (roomValues.countdown > 0)
         m_countDowns->countDownComming();
@@ -170,9 +170,9 @@ void MeetingViewController::creatUI()
     center.addObserver(this, QStringLiteral("VESK_NOTIFFY_CUSTOM_AUDIO_VALUE_CHANGED"),
                        [this](const Notification &n) { customAudioLevelChange(n); });
     center.addObserver(this, QString::fromLatin1(MacSliderCell::kStartTracking),
-                       [this](const Notification &n) { sliderStartTracking(n); });
+                       [this](const Notification &n) { m_sharing->sliderStartTracking(n); });
     center.addObserver(this, QString::fromLatin1(MacSliderCell::kStopTracking),
-                       [this](const Notification &n) { sliderStopTracking(n); });
+                       [this](const Notification &n) { m_sharing->sliderStopTracking(n); });
     // An in-meeting settings window of an earlier meeting closes.
     center.post(QStringLiteral("MainSettingViewControllerNeedCloseNotification"));
     if (QScreen *screen = QGuiApplication::primaryScreen())
@@ -181,7 +181,7 @@ void MeetingViewController::creatUI()
     center.addObserver(this, QStringLiteral("MemeberSharePermissionChange"),
                        [this](const Notification &) { memeberSharePermissionChange(); });
     center.addObserver(this, QStringLiteral("switchShareFileInShareSelectPanel"),
-                       [this](const Notification &n) { shareSelectPanelSwitchFile(n); });
+                       [this](const Notification &n) { m_sharing->shareSelectPanelSwitchFile(n); });
 
     adjustImInputViewWidth();
     ui->waitingRoomBKView->raise();

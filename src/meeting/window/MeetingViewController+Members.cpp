@@ -191,7 +191,7 @@ void MeetingViewController::applyMemberChange(const std::shared_ptr<const Pendin
     switch (MemberPipeline::displayFor(manager && manager->selfScreenOrWindowSharing(),
                                        m_sharing->state().fileShareMode, screenFound)) {
     case MemberPipeline::Display::FloatingStrip:
-        if (auto *strip = qobject_cast<FloatingMediaView *>(floatingMediaView()))
+        if (auto *strip = qobject_cast<FloatingMediaView *>(m_sharing->floatingMediaView()))
             strip->setActiveMembers(m_members.activeMembers);
         break;
     case MemberPipeline::Display::Grid:
@@ -297,23 +297,23 @@ void MeetingViewController::needUpdateUIFitAssistantChange()
             ui->rightFlipOverButton->setVisible(share.currentPageNum + 1 !=
                                                 share.fileShareDatailModel->sliceInfo.size());
         if (ui->fileShareScrollView)
-            ui->fileShareScrollView->setEnableScroll(fileShareDisplayEnableScroll());
+            ui->fileShareScrollView->setEnableScroll(m_sharing->fileShareDisplayEnableScroll());
         if (ui->finishShareBtn)
             ui->finishShareBtn->show();
     }
     memberListViewController()->updateMembers(m_members.allMembers);
-    setFileShareMode(share.fileShareMode);
+    m_sharing->setFileShareMode(share.fileShareMode);
     needChangeImAllowDisplay();
     const bool privileged = me.isHost() || manager->asssitantHost();
     if (privileged && (share.fileShareMode == 1 || share.fileShareMode == 2))
-        startAVFileShareTimer();
+        m_sharing->startAVFileShareTimer();
     else
-        stopAVFileShareTimer(true);
+        m_sharing->stopAVFileShareTimer(true);
     // A new assistant host sees the host's applications panel at once.
     if (auto *applications = qobject_cast<ApplicationView *>(m_panels->state().applicationView.data());
         applications && applications->parentWidget())
         applications->layoutSelfWithView(ui->applicationBtn);
-    querySharePermission();
+    m_sharing->querySharePermission();
 }
 
 void MeetingViewController::needUpdateUIFitMetaMemberChange()
@@ -392,7 +392,7 @@ QSizeF MeetingViewController::fileSharePageSize()
     in.windowContentSize = m_geometry.windowContentFrame.size();
     in.adjustScale = m_geometry.adjustScale;
     in.verticalScroll = true;
-    in.displayEnableScroll = m_sharing->state().fileShareDatailModel && fileShareDisplayEnableScroll();
+    in.displayEnableScroll = m_sharing->state().fileShareDatailModel && m_sharing->fileShareDisplayEnableScroll();
     if (m_sharing->state().fileShareDatailModel) {
         for (const FileSliceModel &slice : std::as_const(m_sharing->state().fileShareDatailModel->sliceInfo))
             in.slices.append({double(slice.picWidth), double(slice.picHeight)});
@@ -438,8 +438,8 @@ void MeetingViewController::updateUIWithFullScreen(bool fullScreen)
         reloadVerticalShowCollectionView();
         if (m_sharing->state().fileShareDatailModel) {
             fileSharePageSize();
-            if (ui->fileShareScrollView && !fileShareDisplayEnableScroll())
-                scrollToItemAtIndex(m_sharing->state().currentPageNum);
+            if (ui->fileShareScrollView && !m_sharing->fileShareDisplayEnableScroll())
+                m_sharing->scrollToItemAtIndex(m_sharing->state().currentPageNum);
         }
     }
     m_geometry.adjustScale = GridWindowRules::adjustScale(fullScreen, m_geometry.windowContentFrame.width());

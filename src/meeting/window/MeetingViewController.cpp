@@ -123,7 +123,7 @@ void MeetingViewController::viewDidLoad()
 {
     MacBaseViewController::viewDidLoad();
     m_members.serialOperationQueue = std::make_unique<OperationQueue>(QStringLiteral("meeting.members"), 1);
-    querySharePermission();
+    m_sharing->querySharePermission();
     creatUI();
 }
 
@@ -224,7 +224,7 @@ void MeetingViewController::setScreenShareSourceModel(const Tile &tile)
 
 void MeetingViewController::memeberSharePermissionChange()
 {
-    querySharePermission();
+    m_sharing->querySharePermission();
 }
 
 void MeetingViewController::networkStateObserver(const Notification &notification)

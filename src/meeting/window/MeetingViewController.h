@@ -333,36 +333,6 @@ private: // used by the controller alone
     // The record switches in a floating window under the menu, as high as the room's record shows.
     void showAllowMeetingRecordView();
 
-public:
-    // ---- Sharing (+Sharing.cpp: each forwards to sharing()) ---------------------------------
-    void querySharePermission();
-    void queryFileShareList(int from);
-    void queryAllShareFileInfo();
-    void setFileShareMode(int mode);
-    void setCurrentPageNum(int page);
-    void scrollToItemAtIndex(int index);
-    void scrollToPosition(double position);
-    [[nodiscard]] bool fileShareDisplayEnableScroll();
-    void stopScreenShare(bool force);
-    void controlScreenShareWithData(const MeetingControlData &data);
-    void refreshShareDataIfNeeded();
-    void avFileShareRecvStream(const QString &peerId);
-    void startAVFileShareTimer();
-    void resumeAVFileShareTimer();
-    void pauseAVFileShareTimer();
-    void stopAVFileShareTimer(bool keepAnimation);
-    // Any thread.
-    void setAvFileSharePlayTimerCount(qint64 seconds);
-    void scrollViewDidScroll();
-    void shareSelectPanelSwitchFile(const Notification &notification);
-    void sliderStartTracking(const Notification &notification);
-    void sliderStopTracking(const Notification &notification);
-    void addAudioRotationAnimationView();
-    void showFloatingWindowMoreView(VeskButton *button);
-    QWidget *floatingMediaView();
-    QWidget *floatingMediaMiniView();
-    void sreenShareFloatingWindow();
-
 Q_SIGNALS:
     // The lifecycle as it happens (tests and the shell may follow it).
     void didAppear();
