@@ -15,7 +15,7 @@ PACKAGES=(
   pulseaudio pulseaudio-utils libpulse-dev gstreamer1.0-plugins-base gstreamer1.0-plugins-good
   clang-format ccache
   libxcb1-dev libxcb-ewmh-dev libxcb-icccm4-dev libxcb-res0-dev libxcb-composite0-dev libxcb-image0-dev
-  libxcb-shm0-dev libxcb-randr0-dev libxcb-shape0-dev x11-xserver-utils
+  libxcb-shm0-dev libxcb-randr0-dev libxcb-shape0-dev libxcb-xtest0-dev x11-xserver-utils
   libgstreamer1.0-dev libgstreamer-plugins-base1.0-dev gstreamer1.0-plugins-ugly gstreamer1.0-libav
   gstreamer1.0-pulseaudio gstreamer1.0-pipewire gstreamer1.0-plugins-base-apps gstreamer1.0-tools
   libpipewire-0.3-dev pipewire pipewire-bin dbus-daemon

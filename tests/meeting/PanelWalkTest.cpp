@@ -6,6 +6,7 @@
 
 #include "support/AccessibilityWalk.h"
 
+#include "ShareTestSupport.h"
 #include "agent/engine/FakeEngine.h"
 #include "meeting/common/MeetingBottomButton.h"
 #include "meeting/panels/ApplicationView.h"
@@ -19,9 +20,16 @@
 #include "meeting/panels/MemberMorePanelView.h"
 #include "meeting/panels/MemberTableView.h"
 #include "meeting/panels/SubtitleSettingView.h"
+#include "meeting/sharing/ScreenShareControl.h"
+#include "meeting/sharing/ScreenShareWindowViewController.h"
+#include "meeting/sharing/ShareSelectCells.h"
+#include "meeting/sharing/ShareSelectPanel.h"
+#include "meeting/window/FloatingMediaView.h"
 #include "meeting/window/MeetingCountDowns.h"
 #include "routes/EngineRoutes.h"
 #include "uikit/KVMeetingIDLabel.h"
+#include "uikit/KVWindow.h"
+#include "uikit/MacBaseWindowController.h"
 #include "uikit/VeskButton.h"
 #include "uikit/VeskTextView.h"
 
@@ -278,6 +286,107 @@ TEST_F(PanelWalkTest, MemberView_WindowAndMemberListWithoutHostActions)
     walkPanel(
         "member list", page->ui->memberListBtn, [&] { return page->panels().state().memberWindow->window(); }, total);
     std::cout << "[ walked ] member's meeting window and member list: " << total << " controls checked\n";
+}
+
+TEST_F(PanelWalkTest, OwnShare_PickerAndFloatingToolBarByKeyboardAndBus)
+{
+    ShareDesktopScope desktop;
+    signIn(kHostPhone, QStringLiteral("主持人"));
+    addRoom().flags.insert(QStringLiteral("allowFileShared"), 1);
+    MeetingViewController *page = openJoinedPage();
+    page->view()->window()->show();
+    activate(page->view()->window());
+    KRTCDesktopSource screen;
+    screen.sourceId = 0;
+    screen.type = KRTCScreenOption::TypeScreen;
+    screen.title = QStringLiteral("桌面 1");
+    QList<KRTCDesktopSource> windows;
+    for (const auto &[id, pid] : {std::pair{11, 100}, {12, 200}, {13, 100}}) {
+        KRTCDesktopSource window;
+        window.sourceId = id;
+        window.type = KRTCScreenOption::TypeWindow;
+        window.title = QStringLiteral("窗口%1").arg(id);
+        window.ownerPid = pid;
+        windows << window;
+    }
+    engine().setScreenSources({screen});
+    engine().setWindowSources(windows);
+    int total = 0;
+
+    // The picker: opened by the share button's action, it holds the focus; each tile is reached
+    // by Tab and chosen by its action; Escape closes it and gives the focus back.
+    ScreenShareControl *control = page->sharing().shareControl();
+    page->ui->shareBtn->setFocus();
+    ASSERT_TRUE(press(page->ui->shareBtn));
+    ASSERT_TRUE(processEventsUntil([&] { return control->currentShareSelectPanel() != nullptr; }));
+    ShareSelectPanel *picker = control->currentShareSelectPanel();
+    EXPECT_TRUE(picker->isAncestorOf(QApplication::focusWidget()) || picker->hasFocus());
+    {
+        const Report report = walk(page->view()->window(), picker);
+        EXPECT_TRUE(report.faults.isEmpty()) << report.text();
+        EXPECT_GE(report.checked, 9) << "tabs, close, start, a screen, three applications, three windows";
+        total += report.checked;
+    }
+    ASSERT_EQ(picker->applicationItems().size(), 3);
+    EXPECT_EQ(nameOf(picker->applicationItems()[0]), QStringLiteral("全部窗口"));
+    ASSERT_TRUE(press(picker->applicationItems()[2])); // the second application: its one window
+    ASSERT_EQ(picker->windowItems().size(), 1);
+    EXPECT_EQ(nameOf(picker->windowItems()[0]), QStringLiteral("窗口12"));
+    ASSERT_TRUE(press(picker->windowItems()[0]));
+    QAccessibleInterface *chosen = QAccessible::queryAccessibleInterface(picker->windowItems()[0]);
+    EXPECT_TRUE(chosen->state().checked) << "the chosen tile says so";
+    picker->windowItems()[0]->setFocus();
+    escape();
+    settle();
+    EXPECT_EQ(control->currentShareSelectPanel(), nullptr) << "Escape leaves the picker open";
+    EXPECT_EQ(QApplication::focusWidget(), page->ui->shareBtn.data());
+
+    // Shared: the floating tool bar's every control is reached and named, and its actions are
+    // its clicks.
+    ASSERT_TRUE(processEventsUntil([&] { return page->ui->shareBtn->state() == 0; }));
+    ASSERT_TRUE(press(page->ui->shareBtn));
+    ASSERT_TRUE(processEventsUntil([&] { return control->currentShareSelectPanel() != nullptr; }));
+    picker = control->currentShareSelectPanel();
+    ASSERT_TRUE(press(picker->screenItems()[0]));
+    ASSERT_TRUE(press(picker->startShareButton));
+    clock.clock.advance(std::chrono::seconds(4));
+    ASSERT_TRUE(processEventsUntil([&] { return page->sharing().state().screenShareTopWindowController != nullptr; }));
+    auto *bar = qobject_cast<ScreenShareWindowViewController *>(
+        page->sharing().state().screenShareTopWindowController->contentViewController());
+    ASSERT_NE(bar, nullptr);
+    QWidget *barWindow = bar->view()->window();
+    barWindow->show();
+    activate(barWindow);
+    bar->micButton->setFocus();
+    {
+        const Report report = walk(barWindow);
+        EXPECT_TRUE(report.faults.isEmpty()) << report.text();
+        EXPECT_GE(report.checked, 11) << "ten buttons and the end of the share";
+        total += report.checked;
+    }
+    QAccessibleInterface *share = QAccessible::queryAccessibleInterface(bar->shareButton);
+    EXPECT_TRUE(share->state().checkable);
+    EXPECT_TRUE(share->state().checked);
+    ASSERT_TRUE(press(bar->selectMicButton));
+    EXPECT_TRUE(QAccessible::queryAccessibleInterface(bar->selectMicButton)->state().checked);
+    ASSERT_TRUE(press(bar->selectCameraButton));
+    EXPECT_FALSE(QAccessible::queryAccessibleInterface(bar->selectMicButton)->state().checked)
+        << "one device menu at a time, by the bus as by a click";
+    ASSERT_TRUE(press(bar->selectCameraButton));
+
+    // The member strip beside it.
+    KVWindow *strip = page->sharing().state().floatingMediaViewWindow;
+    ASSERT_NE(strip, nullptr);
+    {
+        const Report report = walk(strip);
+        EXPECT_TRUE(report.faults.isEmpty()) << report.text();
+        total += report.checked;
+    }
+
+    ASSERT_TRUE(press(bar->stopScreenShareButton));
+    EXPECT_TRUE(processEventsUntil([&] { return page->sharing().state().screenShareTopWindowController == nullptr; }))
+        << "the end of the share by the bus";
+    std::cout << "[ walked ] share picker, floating tool bar and strip: " << total << " controls checked\n";
 }
 
 } // namespace

@@ -14,6 +14,7 @@
 #include "uikit/KVWindow.h"
 #include "uikit/MacBaseWindowController.h"
 
+#include <QFocusEvent>
 #include <QGuiApplication>
 #include <QScreen>
 
@@ -78,6 +79,13 @@ TEST_F(ShareBarTest, SlidesUpAfterFiveSecondsOrALeaveDownwards_UnlessAMenuIsOpen
     bar->mouseExited(below());
     clock.clock.advance(300ms);
     EXPECT_EQ(y(), -72);
+
+    // The keyboard's way back: the focus coming to the end-share button by Tab.
+    QFocusEvent tabbedIn(QEvent::FocusIn, Qt::TabFocusReason);
+    QCoreApplication::sendEvent(bar->stopScreenShareButton, &tabbedIn);
+    clock.clock.advance(300ms);
+    EXPECT_EQ(y(), 0);
+    EXPECT_TRUE(bar->toolBarView->isVisibleTo(bar->view()));
 }
 
 TEST_F(ShareBarTest, MenusExclusive_EndShareTurnsShareOffBeforeReporting)

@@ -82,6 +82,9 @@ TEST_F(SharePickerTest, Sections_SelectionKeepsTheWindowAcrossApplications)
     EXPECT_EQ(panel->screenItems()[0]->size(), QSize(160, 118));
     EXPECT_EQ(panel->applicationItems()[0]->size(), QSize(34, 34));
     EXPECT_EQ(panel->applicationItems()[0]->accessibleName(), "全部窗口");
+    // An icon alone shows its name on hover; an application's is its window's title, literally.
+    EXPECT_EQ(panel->applicationItems()[0]->toolTip(), "全部窗口");
+    EXPECT_EQ(panel->applicationItems()[1]->accessibleName(), "<b>文档</b>");
     // A window's title is plain text.
     EXPECT_EQ(panel->windowItems()[0]->titleLabel->textFormat(), Qt::PlainText);
     EXPECT_EQ(panel->windowItems()[0]->accessibleName(), "<b>文档</b>");

@@ -1,11 +1,12 @@
 // Two meeting clients, each a process of its own with the local engine, in one room of the
-// stand-in that this test runs: what one does to a shared file reaches the other.
+// stand-in that this test runs: what one does to a shared file or screen reaches the other.
 
 #include "devservice/DevService.h"
 #include "devservice/DevServiceTestUtil.h"
 
 #include "foundation/KVClock.h"
 
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
@@ -98,7 +99,9 @@ protected:
         ASSERT_TRUE(service.start());
         service.state().addUser(kHost, kHost, QStringLiteral("主持人"), QStringLiteral("token-") + kHost);
         service.state().addUser(kSharer, kSharer, QStringLiteral("甲"), QStringLiteral("token-") + kSharer);
-        service.state().addRoom(kRoom, kHost, QStringLiteral("周会"));
+        service.state()
+            .addRoom(kRoom, kHost, QStringLiteral("周会"))
+            .flags.insert(QStringLiteral("allowFileShared"), 1);
     }
 
     const QString kHost = QStringLiteral("13900000000");
@@ -145,6 +148,57 @@ TEST_F(TwoClientsTest, AVideoFilePausedSoughtAndPlayedByItsSharer_FollowsAtTheOt
     clock.clock.advance(5s);
     ASSERT_TRUE(host.stateUntil(
         [](const QJsonObject &s) { return s["position"].toInt() >= 155 && s["position"].toInt() <= 159; }, &seen))
+        << QJsonDocument(seen).toJson().constData();
+}
+
+TEST_F(TwoClientsTest, AMembersScreenShare_RefusesTheHostsShare_UntilTheHostEndsIt)
+{
+    ClientProcess host(service.port(), kHost, QStringLiteral("主持人"));
+    ASSERT_TRUE(host.next().value("ready").toBool());
+    ClientProcess sharer(service.port(), kSharer, QStringLiteral("甲"));
+    ASSERT_TRUE(sharer.next().value("ready").toBool());
+
+    ASSERT_TRUE(sharer.ask("shareScreen").value("ok").toBool());
+    QJsonObject seen;
+    ASSERT_TRUE(sharer.stateUntil(
+        [](const QJsonObject &s) {
+            return s["ownShare"].toBool() && s["ring"].toBool() && s["bar"].toBool() && !s["meetingWindow"].toBool();
+        },
+        &seen))
+        << QJsonDocument(seen).toJson().constData();
+    ASSERT_TRUE(
+        host.stateUntil([](const QJsonObject &s) { return s["screenTile"].toString() == QStringLiteral("甲"); }, &seen))
+        << QJsonDocument(seen).toJson().constData();
+
+    // The lock is the sharer's: the service refuses the host's share and says why.
+    const QJsonObject refused = host.ask("shareScreen");
+    EXPECT_FALSE(refused.value("ok").toBool());
+    EXPECT_EQ(refused.value("toast").toString(), QStringLiteral("其他成员正在共享"));
+    EXPECT_EQ(host.ask("state").value("shareBtn").toInt(), 0);
+
+    // The host ends it: control event 4 from the room's creator, through the service.
+    const QJsonObject command{{"event", 4}, {"data", QJsonObject{{"peerId", kSharer}, {"switchStatus", 0}}}};
+    const QJsonObject message{
+        {"type", 1},
+        {"sender", kHost},
+        {"senderName", QStringLiteral("主持人")},
+        {"data", QJsonArray{QString::fromUtf8(QJsonDocument(command).toJson(QJsonDocument::Compact))}}};
+    ASSERT_EQ(service.sendChannelMessage(kRoom, kSharer, message), 1);
+    ASSERT_TRUE(sharer.stateUntil(
+        [](const QJsonObject &s) {
+            return s["alert"].toString().contains(QStringLiteral("主持人结束了您的共享")) && !s["ownShare"].toBool() &&
+                   !s["ring"].toBool() && !s["bar"].toBool() && s["meetingWindow"].toBool() &&
+                   s["shareBtn"].toInt() == 0;
+        },
+        &seen))
+        << QJsonDocument(seen).toJson().constData();
+
+    // The lock went back with it: now the host may share.
+    ASSERT_TRUE(host.stateUntil([](const QJsonObject &s) { return s["screenTile"].toString().isEmpty(); }, &seen))
+        << QJsonDocument(seen).toJson().constData();
+    ASSERT_TRUE(host.ask("shareScreen").value("ok").toBool());
+    ASSERT_TRUE(
+        host.stateUntil([](const QJsonObject &s) { return s["ownShare"].toBool() && s["bar"].toBool(); }, &seen))
         << QJsonDocument(seen).toJson().constData();
 }
 

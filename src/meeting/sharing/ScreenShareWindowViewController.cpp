@@ -9,6 +9,7 @@
 
 #include <QCursor>
 #include <QEvent>
+#include <QFocusEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QVBoxLayout>
@@ -169,6 +170,9 @@ void ScreenShareWindowViewController::viewDidLoad()
 
     view()->setMouseTracking(true);
     view()->installEventFilter(this);
+    // A keyboard user comes to the bar through its controls, not by pointing at the end-share area.
+    for (QAbstractButton *control : view()->findChildren<QAbstractButton *>())
+        control->installEventFilter(this);
     m_timer = KVTimer::singleShot(this, std::chrono::milliseconds(kHideDelayMs), [this] { animateWindow(); });
 }
 
@@ -387,6 +391,9 @@ void ScreenShareWindowViewController::animationStep()
 
 bool ScreenShareWindowViewController::eventFilter(QObject *watched, QEvent *event)
 {
+    if (event->type() == QEvent::FocusIn && static_cast<QFocusEvent *>(event)->reason() != Qt::MouseFocusReason &&
+        watched != view())
+        animateWindowToOriginalPosition();
     if (isViewLoaded() && watched == view()) {
         if (event->type() == QEvent::Enter)
             mouseEntered(QCursor::pos());

@@ -144,6 +144,7 @@ void ShareSelectPanel::buildViews()
     // The desktop tab.
     generalScrollView = new QScrollArea(this);
     generalScrollView->setObjectName(QStringLiteral("generalScrollView"));
+    generalScrollView->setAccessibleName(QStringLiteral("屏幕和窗口"));
     generalScrollView->setFrameShape(QFrame::NoFrame);
     generalScrollView->setWidgetResizable(true);
     generalScrollView->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -436,15 +437,18 @@ void ShareSelectPanel::rebuildApplications()
     for (qsizetype i = 0; i < count; ++i) {
         auto *item = new GenealAppShareCollectionViewItem(m_appSection);
         item->setFixedSize(S::kAppTile);
+        // An icon alone: its name is also its tool tip (a window's title shown literally).
         if (i == 0) {
             item->setThumbnail(ShareIcons::image(QStringLiteral("all"), 26));
             item->setAccessibleName(QStringLiteral("全部窗口"));
+            item->setToolTip(QStringLiteral("全部窗口"));
         } else {
             const DesktopCaptureSnapshotModel &first = m_groups.at(i - 1).constFirst();
+            const QString name = first.title.left(GeneralShareCollectionViewItem::kMaxTitleLength);
             item->setThumbnail(QPixmap::fromImage(first.iconImage));
-            item->setAccessibleName(first.title.left(GeneralShareCollectionViewItem::kMaxTitleLength));
+            item->setAccessibleName(name);
+            KVDataText::setToolTip(item, name);
         }
-        item->setToolTip(QString()); // names from others stay out of tool tips
         connect(item, &QAbstractButton::clicked, this, [this, i] { selectApplication(i); });
         m_appGrid->addWidget(item, int(i / kAppColumns), int(i % kAppColumns));
         m_appItems.append(item);

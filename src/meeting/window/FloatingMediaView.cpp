@@ -68,6 +68,7 @@ FloatingMediaView::FloatingMediaView(QWidget *parent) : QWidget(parent)
 
     scrollView = new QScrollArea(this);
     scrollView->setObjectName(QStringLiteral("scrollView"));
+    scrollView->setAccessibleName(QStringLiteral("参会者列表"));
     scrollView->setFrameShape(QFrame::NoFrame);
     scrollView->setWidgetResizable(true);
     scrollView->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);

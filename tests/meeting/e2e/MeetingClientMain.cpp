@@ -8,7 +8,11 @@
 //   in:   shareFile <fileId> <fileName> <fileType> <duration>   -> {"ok": bool}
 //         click                                                  -> {"ok": true} (the play button)
 //         seek <0..1>                                            -> {"ok": true} (dragged there)
-//         state   -> {"mode", "button", "position", "playing", "controls", "processStarted"}
+//         shareScreen   -> {"ok": bool, "toast"} (share pressed; once the picker is up, the first
+//                          screen chosen and started; without a picker: the toast it left)
+//         state   -> {"mode", "button", "position", "playing", "controls", "processStarted",
+//                     "ownShare", "ring", "bar", "meetingWindow", "shareBtn", "alert",
+//                     "screenTile": the name of the member whose screen is on show}
 //         shot <path>                                            -> {"ok": bool} (the window as a PNG)
 //         quit
 
@@ -17,18 +21,26 @@
 #include "agent/VeskAppAgent.h"
 #include "agent/VeskMeetingManager.h"
 #include "foundation/models/MeetingInfoModel.h"
+#include "meeting/common/MeetingBottomButton.h"
 #include "meeting/sharing/AvFileShare.h"
 #include "meeting/sharing/MeetingSharing.h"
+#include "meeting/sharing/ScreenShareControl.h"
+#include "meeting/sharing/ShareSelectCells.h"
+#include "meeting/sharing/ShareSelectPanel.h"
+#include "meeting/sharing/ShareTrack.h"
 #include "meeting/window/MeetingViewController.h"
 #include "meeting/window/MeetingViewControllerUi.h"
+#include "uikit/KVAlert.h"
 #include "uikit/KVPageNavigator.h"
 #include "uikit/MacBaseWindowController.h"
 #include "uikit/MacSliderCell.h"
 #include "uikit/VeskButton.h"
+#include "uikit/VeskToast.h"
 
 #include <QApplication>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLabel>
 #include <QPointer>
 #include <QSocketNotifier>
 #include <QTimer>
@@ -90,6 +102,8 @@ public:
             answer({{"ok", true}});
         } else if (verb == QLatin1String("shot") && m_page && words.size() == 2) {
             answer({{"ok", m_page->view()->window()->grab().save(words[1])}});
+        } else if (verb == QLatin1String("shareScreen") && m_page) {
+            shareScreen();
         } else if (verb == QLatin1String("shareFile") && m_page && words.size() == 5) {
             shareFile(words[1], words[2], words[3], words[4].toLongLong());
         } else {
@@ -136,12 +150,65 @@ private:
                                                                });
     }
 
+    // The share button as the user presses it; once the lock is answered, the picker's first
+    // screen is chosen and started (the count-down runs on), or the toast of the refusal told.
+    void shareScreen()
+    {
+        m_page->ui->shareBtn->click();
+        QPointer<MeetingViewController> page(m_page);
+        auto *wait = new QTimer(this);
+        connect(wait, &QTimer::timeout, this, [page, wait] {
+            ScreenShareControl *control = page ? page->sharing().shareControl() : nullptr;
+            if (!control) {
+                wait->deleteLater();
+                answer({{"ok", false}});
+                return;
+            }
+            if (ShareSelectPanel *picker = control->currentShareSelectPanel()) {
+                wait->deleteLater();
+                const bool any = !picker->screenItems().isEmpty();
+                if (any) {
+                    picker->screenItems().constFirst()->click();
+                    picker->startShareButton->click();
+                }
+                answer({{"ok", any}});
+                return;
+            }
+            if (control->isPrepareScreenShare())
+                return;
+            wait->deleteLater();
+            QWidget *toast = VeskToast::currentToast();
+            answer({{"ok", false}, {"toast", toast ? VeskToast::textOf(toast) : QString()}});
+        });
+        wait->start(20);
+    }
+
+    [[nodiscard]] static QString alertText()
+    {
+        QStringList texts;
+        for (QWidget *w : QApplication::topLevelWidgets()) {
+            if (auto *alert = qobject_cast<KVAlert *>(w); alert && alert->isVisible()) {
+                for (QLabel *label : alert->findChildren<QLabel *>())
+                    texts << label->text();
+            }
+        }
+        return texts.join(QLatin1Char('|'));
+    }
+
     [[nodiscard]] QJsonObject state() const
     {
         if (!m_page)
             return {{"mode", -1}};
         const MeetingSharing &sharing = m_page->sharing();
-        return {{"mode", sharing.state().fileShareMode},
+        const auto screenTile = m_page->screenShareSourceModel();
+        return {{"ownShare", VeskAppAgent::sharedInstance()->meetingManager()->selfScreenOrWindowSharing()},
+                {"ring", ShareTrack::current() != nullptr},
+                {"bar", sharing.state().screenShareTopWindowController != nullptr},
+                {"meetingWindow", m_page->view()->window()->isVisible()},
+                {"shareBtn", int(m_page->ui->shareBtn->state())},
+                {"screenTile", screenTile ? screenTile->userName() : QString()},
+                {"alert", alertText()},
+                {"mode", sharing.state().fileShareMode},
                 {"button", int(m_page->ui->avFileSharePlayButton->state())},
                 {"position", sharing.avFileSharePlayTimerCount()},
                 {"playing", sharing.state().avFileSharePlaying},
