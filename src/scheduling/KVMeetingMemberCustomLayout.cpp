@@ -24,9 +24,12 @@ void KVMeetingMemberCustomLayout::setGeometry(const QRect &rect)
     m_moreCell = more;
     m_moreIndex = pass.moreIndex;
     m_visibleCount = pass.visibleCount;
+    QList<QRect> frames;
+    frames.reserve(m_items.size());
     for (qsizetype i = 0; i < m_items.size(); ++i) {
         // Chips past the "..." get no room: they are out of sight and out of reach.
-        place(i,
-              i < pass.visibleCount ? pass.frames[i].translated(rect.topLeft()) : QRect(rect.topLeft(), QSize(0, 0)));
+        frames.append(i < pass.visibleCount ? pass.frames[i].translated(rect.topLeft())
+                                            : QRect(rect.topLeft(), QSize(0, 0)));
     }
+    placeAll(std::move(frames));
 }

@@ -5,6 +5,7 @@
 #include "scheduling/MemberChipGeometry.h"
 #include "scheduling/NSMemberEnterFlowLayout.h"
 
+#include <QApplication>
 #include <QScrollBar>
 
 KVMemberEnterCollectionView::KVMemberEnterCollectionView(QWidget *parent) : QScrollArea(parent)
@@ -23,6 +24,23 @@ KVMemberEnterCollectionView::KVMemberEnterCollectionView(QWidget *parent) : QScr
     m_layout->addWidget(m_createCell);
     setWidget(m_content);
     viewport()->setAutoFillBackground(false);
+    // What the field shows, with a view's height of slack each side: chips elsewhere move when a
+    // scroll brings them near. A hidden field has no view yet: everything is placed.
+    m_layout->setVisibleArea([this] {
+        const int height = viewport()->height();
+        if (!isVisible() || height <= 0)
+            return QRect();
+        return QRect(0, verticalScrollBar()->value() - height, m_content->width(), 3 * height);
+    });
+    connect(verticalScrollBar(), &QScrollBar::valueChanged, this, [this] { m_layout->placeInSight(); });
+    // A chip reached by Tab or an assistive tool is placed before the view scrolls to it.
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget *, QWidget *now) {
+        QWidget *chip = now;
+        while (chip && chip->parentWidget() != m_content)
+            chip = chip->parentWidget();
+        if (chip)
+            m_layout->placeItem(m_layout->indexOf(chip));
+    });
 }
 
 KVTextField *KVMemberEnterCollectionView::inputTextField() const

@@ -55,6 +55,9 @@ void KVMemberSelectView::setMembers(const QList<VeskUserModel> &members)
 {
     m_members = members;
     m_selects = QList<bool>(m_members.size(), false);
+    m_firstRow.clear();
+    m_rowIds.clear();
+    m_rowsCurrent = false;
 }
 
 void KVMemberSelectView::setMiniMode(bool mini)
@@ -71,24 +74,35 @@ int KVMemberSelectView::suitedHeight() const
 void KVMemberSelectView::updateData()
 {
     // Ticks are cleared first in every case, so a list emptied meanwhile leaves none behind.
-    m_selects = QList<bool>(m_members.size(), false);
+    QList<bool> shownTicks = std::exchange(m_selects, QList<bool>(m_members.size(), false));
     if (m_selectMembers && !m_selectMembers->isEmpty()) {
-        QHash<QString, qsizetype> firstRow;
-        firstRow.reserve(m_members.size());
-        for (qsizetype i = m_members.size() - 1; i >= 0; --i)
-            firstRow.insert(m_members[i].userId, i);
+        if (m_firstRow.isEmpty()) {
+            qsizetype length = 0;
+            for (const VeskUserModel &member : std::as_const(m_members))
+                length += member.userId.size();
+            m_rowIds.clear();
+            m_rowIds.reserve(length); // the views below must not move
+            for (const VeskUserModel &member : std::as_const(m_members))
+                m_rowIds += member.userId;
+            m_firstRow.reserve(m_members.size());
+            for (qsizetype i = m_members.size() - 1, end = length; i >= 0; --i) {
+                const qsizetype size = m_members[i].userId.size();
+                end -= size;
+                m_firstRow.insert(QStringView(m_rowIds).mid(end, size), i);
+            }
+        }
         for (const VeskUserModel &chosen : std::as_const(*m_selectMembers)) {
-            const auto it = firstRow.constFind(chosen.userId);
-            if (it != firstRow.cend())
+            const auto it = m_firstRow.constFind(chosen.userId);
+            if (it != m_firstRow.cend())
                 m_selects[*it] = true;
         }
     }
     m_emptyLabel->setVisible(m_members.isEmpty());
     m_scroll->setVisible(!m_members.isEmpty());
-    reloadRows();
+    reloadRows(shownTicks);
 }
 
-void KVMemberSelectView::reloadRows()
+void KVMemberSelectView::reloadRows(const QList<bool> &shownTicks)
 {
     while (m_rows.size() < m_members.size()) {
         auto *row = new KVMemberSelectCollectionItem(m_content);
@@ -101,15 +115,24 @@ void KVMemberSelectView::reloadRows()
         m_rowsLayout->insertWidget(index, row);
         m_rows.append(row);
     }
-    for (qsizetype i = 0; i < m_rows.size(); ++i) {
+    // Rows already showing these people only change where a tick changed: an update of thousands
+    // of results with one tick more touches one row.
+    const qsizetype current = m_rowsCurrent ? std::min(m_rowsShown, shownTicks.size()) : 0;
+    for (qsizetype i = 0; i < m_members.size(); ++i) {
         KVMemberSelectCollectionItem *row = m_rows[i];
-        const bool used = i < m_members.size();
-        if (used) {
-            row->setModel(m_members[i]);
-            row->setSelected(m_selects[i]);
+        if (i < current) {
+            if (shownTicks[i] != m_selects[i])
+                row->setSelected(m_selects[i]);
+            continue;
         }
-        row->setVisible(used);
+        row->setModel(m_members[i]);
+        row->setSelected(m_selects[i]);
+        row->setVisible(true);
     }
+    for (qsizetype i = m_members.size(); i < m_rowsShown; ++i)
+        m_rows[i]->hide();
+    m_rowsShown = m_members.size();
+    m_rowsCurrent = true;
 }
 
 void KVMemberSelectView::toggleRow(int row)

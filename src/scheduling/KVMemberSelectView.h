@@ -2,6 +2,7 @@
 
 #include "foundation/models/VeskUserModel.h"
 
+#include <QHash>
 #include <QList>
 #include <QPointer>
 #include <QWidget>
@@ -54,10 +55,16 @@ protected:
 
 private:
     void handleSelect(int row, bool select);
-    void reloadRows();
+    void reloadRows(const QList<bool> &shownTicks);
 
     QList<VeskUserModel> m_members;
-    QList<bool> m_selects; // per row of m_members
+    QList<bool> m_selects; // per row of m_members; what the rows show once m_rowsCurrent
+    // userId -> its first row of m_members (empty: not made yet), keyed into one copy of the ids
+    // back to back: matching thousands of picked people then reads no scattered strings of results.
+    QString m_rowIds;
+    QHash<QStringView, qsizetype> m_firstRow;
+    bool m_rowsCurrent = false; // the rows show m_members (false after setMembers)
+    qsizetype m_rowsShown = 0;  // the rows not hidden
     QList<VeskUserModel> *m_selectMembers = nullptr;
     bool m_miniMode = false;
     QPointer<QScrollArea> m_scroll;

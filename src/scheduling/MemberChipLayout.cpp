@@ -2,6 +2,16 @@
 
 #include <QWidget>
 
+namespace {
+const QRect kUnplaced(QPoint(0, 0), QSize(-1, -1)); // no pass gives such a frame
+
+// Whether a chip at frame can be seen in area; an empty frame (a chip the list hides) is its corner.
+bool inSight(const QRect &area, const QRect &frame)
+{
+    return area.intersects(frame.isEmpty() ? QRect(frame.topLeft(), QSize(1, 1)) : frame);
+}
+} // namespace
+
 MemberChipLayout::MemberChipLayout(QWidget *parent) : QLayout(parent)
 {
     setContentsMargins(0, 0, 0, 0);
@@ -22,6 +32,7 @@ void MemberChipLayout::setFlowSpacing(const MemberChipGeometry::FlowSpacing &spa
 void MemberChipLayout::addItem(QLayoutItem *item)
 {
     m_items.append(item);
+    m_applied.append(kUnplaced);
     invalidate();
 }
 
@@ -35,6 +46,9 @@ QLayoutItem *MemberChipLayout::takeAt(int index)
     if (index < 0 || index >= m_items.size())
         return nullptr;
     QLayoutItem *item = m_items.takeAt(index);
+    m_applied.removeAt(index);
+    if (index < m_frames.size())
+        m_frames.removeAt(index);
     invalidate();
     return item;
 }
@@ -43,6 +57,8 @@ void MemberChipLayout::removeAllItems()
 {
     qDeleteAll(m_items);
     m_items.clear();
+    m_applied.clear();
+    m_frames.clear();
     invalidate();
 }
 
@@ -72,20 +88,39 @@ const QList<QSize> &MemberChipLayout::itemSizes() const
 void MemberChipLayout::invalidate()
 {
     m_sizesValid = false;
-    m_placed.clear();
     QLayout::invalidate();
 }
 
-void MemberChipLayout::place(qsizetype i, const QRect &frame)
+void MemberChipLayout::placeAll(QList<QRect> frames)
 {
-    if (m_placed.size() != m_items.size())
-        m_placed = QList<QRect>(m_items.size(), QRect(0, 0, -1, -1)); // no frame equals it
-    if (m_placed[i] == frame)
+    m_frames = std::move(frames);
+    placeInSight();
+}
+
+void MemberChipLayout::placeInSight()
+{
+    const QRect area = m_visibleArea ? m_visibleArea() : QRect();
+    const qsizetype n = std::min(m_frames.size(), m_items.size());
+    for (qsizetype i = 0; i < n; ++i) {
+        const QRect &frame = m_frames[i];
+        const QRect &now = m_applied[i];
+        if (now == frame)
+            continue;
+        // A chip never placed sits at the corner: it goes to its frame at once.
+        if (now != kUnplaced && !area.isEmpty() && !inSight(area, frame) && !inSight(area, now))
+            continue;
+        placeItem(i);
+    }
+}
+
+void MemberChipLayout::placeItem(qsizetype i)
+{
+    if (i < 0 || i >= std::min(m_frames.size(), m_items.size()) || m_applied[i] == m_frames[i])
         return;
-    m_placed[i] = frame;
+    m_applied[i] = m_frames[i];
     // Chips take the frame as it is (no alignment, no size limits): straight to the widget.
     if (QWidget *widget = m_items[i]->widget())
-        widget->setGeometry(frame);
+        widget->setGeometry(m_frames[i]);
     else
-        m_items[i]->setGeometry(frame);
+        m_items[i]->setGeometry(m_frames[i]);
 }

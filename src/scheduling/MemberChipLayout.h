@@ -4,7 +4,10 @@
 
 #include <QLayout>
 #include <QList>
+#include <QRect>
 #include <QWidget>
+
+#include <functional>
 
 // The item keeping of the member chip layouts: items in order, each sized by its size hint,
 // placed by a subclass from the pure geometry of MemberChipGeometry.
@@ -43,9 +46,21 @@ public:
     [[nodiscard]] const QList<QSize> &itemSizes() const;
     void invalidate() override;
 
+    // The part of the layout's widget that can be seen (a scrolled field's view and some slack),
+    // asked at each pass; empty: all of it. A chip out of it both where it is and where a pass puts
+    // it is moved only once it comes into it (placeInSight), so a pass over thousands of chips
+    // moves the few in sight.
+    void setVisibleArea(std::function<QRect()> area) { m_visibleArea = std::move(area); }
+    // Moves the chips that came into the visible area to their frames of the last pass.
+    void placeInSight();
+    // Moves item i to its frame of the last pass now, wherever it is.
+    void placeItem(qsizetype i);
+    // The frame item i got in the last pass (where it is, or will be once seen).
+    [[nodiscard]] QRect frameOf(qsizetype i) const { return m_frames.value(i); }
+
 protected:
-    // Places item i at frame, touching the widget only when its frame changed.
-    void place(qsizetype i, const QRect &frame);
+    // Gives every item its frame of this pass, one per item in order.
+    void placeAll(QList<QRect> frames);
 
     QList<QLayoutItem *> m_items;
     MemberChipGeometry::FlowSpacing m_spacing;
@@ -53,5 +68,8 @@ protected:
 private:
     mutable QList<QSize> m_sizes;
     mutable bool m_sizesValid = false;
-    QList<QRect> m_placed; // the frames of the last pass
+    QList<QRect> m_frames;  // the frames of the last pass
+    QList<QRect> m_applied; // the frames the items were given (kept apart: reading thousands of
+                            // widgets' geometry costs as much as setting it)
+    std::function<QRect()> m_visibleArea;
 };

@@ -16,8 +16,9 @@ int NSMemberEnterFlowLayout::heightForWidth(int width) const
 void NSMemberEnterFlowLayout::setGeometry(const QRect &rect)
 {
     QLayout::setGeometry(rect);
-    const auto pass = MemberChipGeometry::enterFlow(itemSizes(), rect.width(), m_spacing);
+    auto pass = MemberChipGeometry::enterFlow(itemSizes(), rect.width(), m_spacing);
     m_lines = pass.lines;
-    for (qsizetype i = 0; i < m_items.size(); ++i)
-        place(i, pass.frames[i].translated(rect.topLeft()));
+    for (QRect &frame : pass.frames)
+        frame.translate(rect.topLeft());
+    placeAll(std::move(pass.frames));
 }

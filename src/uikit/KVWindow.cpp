@@ -2,6 +2,7 @@
 
 #include "uikit/VeskCategories.h"
 
+#include <QApplication>
 #include <QGuiApplication>
 #include <QMouseEvent>
 #include <QScreen>
@@ -81,24 +82,37 @@ void KVWindow::mousePressEvent(QMouseEvent *event)
         return;
     }
     event->accept();
-    if (windowHandle() && windowHandle()->startSystemMove())
-        return;
-    m_dragging = true;
-    m_dragOffset = event->globalPosition().toPoint() - frameGeometry().topLeft();
+    m_pressed = true;
+    m_dragging = false;
+    m_pressAt = event->globalPosition().toPoint();
+    m_dragOffset = m_pressAt - frameGeometry().topLeft();
 }
 
 void KVWindow::mouseMoveEvent(QMouseEvent *event)
 {
-    if (m_dragging && (event->buttons() & Qt::LeftButton)) {
-        move(event->globalPosition().toPoint() - m_dragOffset);
-        event->accept();
+    if (!m_pressed || !(event->buttons() & Qt::LeftButton)) {
+        QWidget::mouseMoveEvent(event);
         return;
     }
-    QWidget::mouseMoveEvent(event);
+    event->accept();
+    const QPoint at = event->globalPosition().toPoint();
+    if (!m_dragging) {
+        // The window manager's move starts only on a drag: started on a click, it began after
+        // the release and the window followed the pointer until the next click.
+        if ((at - m_pressAt).manhattanLength() < QApplication::startDragDistance())
+            return;
+        if (windowHandle() && windowHandle()->startSystemMove()) {
+            m_pressed = false;
+            return;
+        }
+        m_dragging = true;
+    }
+    move(at - m_dragOffset);
 }
 
 void KVWindow::mouseReleaseEvent(QMouseEvent *event)
 {
+    m_pressed = false;
     m_dragging = false;
     QWidget::mouseReleaseEvent(event);
 }

@@ -41,7 +41,9 @@ private:
     QString m_identifier;
     QPointer<QWidget> m_content;
     bool m_movable = true;
-    bool m_dragging = false;
+    bool m_pressed = false;  // a left press on the background, until it drags or ends
+    bool m_dragging = false; // moved by hand where the window manager takes no move
+    QPoint m_pressAt;
     QPoint m_dragOffset;
 };
 

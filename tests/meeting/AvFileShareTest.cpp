@@ -3,10 +3,15 @@
 
 #include "DispatchWindowSupport.h"
 
+#include "support/AccessibilityWalk.h"
+
 #include "meeting/sharing/AudioRingAnimation.h"
 #include "meeting/sharing/AvFileShare.h"
+#include "meeting/sharing/FileShareDocument.h"
 #include "meeting/sharing/MeetingSharing.h"
+#include "uikit/AutoLayout.h"
 #include "uikit/MacSliderCell.h"
+#include "uikit/VeskTextView.h"
 #include "uikit/VeskToast.h"
 
 #include <thread>
@@ -213,6 +218,62 @@ TEST_F(AvFileShareTest, TheSharersOwnFileIsDrawnUnmirrored)
     FakeEngine::onForeignThread([&] { engine().emitRenderFrame(QStringLiteral("me"), frame, 3); });
     ASSERT_TRUE(view->hasFrame());
     EXPECT_EQ(view->grab().toImage().pixelColor(4, 16), QColor(Qt::red));
+}
+
+TEST_F(AvFileShareTest, Layout_TheFileIsNamedAtTheBarsStart_TheSliderStaysClearOfTheChatInput)
+{
+    showFile(QStringLiteral("2"), true);
+    QWidget *window = page->view()->window();
+    window->show();
+    AutoLayout::layoutSubtreeIfNeeded(window);
+    settle();
+    const auto at = [window](QWidget *w) { return QRect(w->mapTo(window, QPoint(0, 0)), w->size()); };
+    QLabel *name = page->ui->shareFileName;
+    ASSERT_TRUE(name->isVisible());
+    EXPECT_EQ(name->text(), QStringLiteral("<b>片</b>.mp4"));
+    EXPECT_TRUE(at(page->sharing().document().documentBar()).contains(at(name)));
+    EXPECT_EQ(at(name).left(), 16) << "after the hidden sharer's place";
+    EXPECT_FALSE(at(page->ui->avFileShareSliderBKView).intersects(at(page->ui->IMChatTextView)));
+}
+
+// Keyboard alone and the accessibility bus: every control of the file's bar reached by Tab and
+// named; Space plays or pauses, the arrow keys and the bus's value seek.
+TEST_F(AvFileShareTest, Controls_ByKeyboardAndAccessibility)
+{
+    using namespace AccessibilityWalk;
+    showFile(QStringLiteral("2"), true);
+    QWidget *window = page->view()->window();
+    window->show();
+    AutoLayout::layoutSubtreeIfNeeded(window);
+    settle();
+    page->ui->avFileSharePlayButton->setFocus();
+    const Report report = walk(window);
+    EXPECT_TRUE(report.faults.isEmpty()) << report.text();
+    const QList<QWidget *> stops = tabStops();
+    EXPECT_TRUE(stops.contains(page->ui->avFileShareSlider));
+
+    page->ui->avFileSharePlayButton->setFocus();
+    QTest::keyClick(page->ui->avFileSharePlayButton, Qt::Key_Space);
+    ASSERT_EQ(services->requests.size(), 1);
+    EXPECT_EQ(services->requests[0].type, 3);
+    services->answer(0);
+    ASSERT_TRUE(press(page->ui->avFileSharePlayButton));
+    ASSERT_EQ(services->requests.size(), 1);
+    EXPECT_EQ(services->requests[0].type, 2);
+    services->answer(0);
+
+    MacSliderCell *slider = page->ui->avFileShareSlider;
+    slider->setFocus();
+    QTest::keyClick(slider, Qt::Key_End);
+    ASSERT_EQ(services->requests.size(), 1);
+    EXPECT_EQ(services->requests[0].type, 4);
+    EXPECT_EQ(services->requests[0].seekPosition, 300);
+    services->answer(0);
+    QAccessibleValueInterface *value = QAccessible::queryAccessibleInterface(slider)->valueInterface();
+    ASSERT_NE(value, nullptr);
+    value->setCurrentValue(AvFileShare::kSliderSteps / 4);
+    ASSERT_EQ(services->requests.size(), 1);
+    EXPECT_EQ(services->requests[0].seekPosition, 75);
 }
 
 } // namespace

@@ -133,6 +133,7 @@ protected:
                                                                            {},
                                                                            {},
                                                                            {},
+                                                                           {},
                                                                            {}},
                                                   services);
         doc->buildViews();

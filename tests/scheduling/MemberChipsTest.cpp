@@ -9,12 +9,14 @@
 #include "scheduling/KVMemberSelectCollectionItem.h"
 #include "scheduling/KVMemberSelectView.h"
 #include "scheduling/MemberChipGeometry.h"
+#include "scheduling/NSMemberEnterFlowLayout.h"
 #include "uikit/VeskCategories.h"
 
 #include <QAccessible>
 #include <QAccessibleActionInterface>
 #include <QApplication>
 #include <QLabel>
+#include <QScrollBar>
 
 #include <gtest/gtest.h>
 
@@ -186,6 +188,44 @@ TEST(MemberChipWidgetsTest, EnterField_ReportsItsRowsAndWhichChipAskedToGo)
     EXPECT_EQ(asked, 3);
 }
 
+// A pass over many chips moves those in sight; the others move when a scroll or the focus brings
+// them there, and are then where the pass put them.
+TEST(MemberChipWidgetsTest, EnterField_ChipsOutOfSightMoveWhenScrolledOrFocused)
+{
+    KVMemberEnterCollectionView field;
+    field.resize(300, 62);
+    field.show();
+    QApplication::setActiveWindow(&field);
+    QList<VeskUserModel> people;
+    for (int i = 0; i < 120; ++i)
+        people << user(QString::number(i), QStringLiteral("参会人员%1").arg(i));
+    field.reloadData(people);
+    QApplication::processEvents();
+    NSMemberEnterFlowLayout *layout = field.flowLayout();
+    const QList<KVMeetingMemberCell *> chips = field.chips();
+    const qsizetype middle = chips.size() / 2;
+    const qsizetype last = chips.size() - 1;
+    const auto misplacedInView = [&] {
+        const QRect view(QPoint(0, field.verticalScrollBar()->value()), field.viewport()->size());
+        qsizetype misplaced = 0;
+        for (qsizetype i = 0; i < chips.size(); ++i)
+            misplaced += chips[i]->geometry().intersects(view) && chips[i]->geometry() != layout->frameOf(i);
+        return misplaced;
+    };
+
+    field.resize(260, 62); // the rows flow again
+    QApplication::processEvents();
+    EXPECT_EQ(misplacedInView(), 0);
+    ASSERT_NE(chips[middle]->geometry(), layout->frameOf(middle)) << "far out of sight: not moved yet";
+    ASSERT_NE(chips[last]->geometry(), layout->frameOf(last));
+
+    chips[middle]->deleteButton()->setFocus(Qt::TabFocusReason);
+    EXPECT_EQ(chips[middle]->geometry(), layout->frameOf(middle));
+    field.verticalScrollBar()->setValue(field.verticalScrollBar()->maximum());
+    EXPECT_EQ(chips[last]->geometry(), layout->frameOf(last));
+    EXPECT_EQ(misplacedInView(), 0);
+}
+
 // ---- The member picker ----------------------------------------------------------------------
 
 class MemberPickerTest : public ::testing::Test {
@@ -280,6 +320,34 @@ TEST_F(MemberPickerTest, UpdateData_ClearsTicksEvenWhenNothingIsChosen)
     picker.deleteUser(chosen[0]);
     EXPECT_TRUE(chosen.isEmpty());
     EXPECT_FALSE(picker.isRowSelected(0));
+}
+
+// Rows are reused: a new search shows its own names and ticks, fewer rows hide the rest, and a
+// later longer one shows them again.
+TEST_F(MemberPickerTest, UpdateData_ReusedRowsFollowEachSearch)
+{
+    const auto shown = [this] {
+        QStringList out;
+        for (KVMemberSelectCollectionItem *row : picker.rows())
+            out << row->accessibleName() + (row->tickShown() ? QStringLiteral("+") : QString());
+        return out;
+    };
+    chosen = {user("b", QStringLiteral("乙"))};
+    picker.updateData();
+    EXPECT_EQ(shown(), (QStringList{"甲", "乙+", "丙"}));
+    KVMemberSelectCollectionItem *third = picker.rows()[2];
+
+    chosen << user("d", QStringLiteral("丁"));
+    picker.setMembers({user("d", QStringLiteral("丁")), user("b", QStringLiteral("乙"))});
+    picker.updateData();
+    EXPECT_EQ(shown(), (QStringList{"丁+", "乙+"}));
+    EXPECT_TRUE(third->isHidden());
+
+    chosen = {user("a", QStringLiteral("甲"))};
+    picker.setMembers(results);
+    picker.updateData();
+    EXPECT_EQ(shown(), (QStringList{"甲+", "乙", "丙"}));
+    EXPECT_FALSE(third->isHidden());
 }
 
 TEST_F(MemberPickerTest, EmptyResultsShowTheEmptyLabelAtItsHeight)

@@ -21,6 +21,7 @@
 
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -103,6 +104,7 @@ void FileShareDocument::buildViews()
     AutoLayout::autoPinEdgeToSuperviewEdge(m_ui.currentFilePanel, A::Leading, 16);
     AutoLayout::autoAlignAxisToSuperviewAxis(m_ui.currentFilePanel, A::CenterY);
     AutoLayout::autoSetDimension(m_ui.currentFilePanel, A::Height, 28);
+    m_sharerWidth = AutoLayout::autoSetDimension(m_ui.currentFilePanel, A::Width, 0);
     m_ui.currentFileShareNameLabel = KVDataText::label(QString(), m_ui.currentFilePanel);
     m_ui.currentFileShareNameLabel->setObjectName(QStringLiteral("currentFileShareNameLabel"));
     m_ui.currentFileShareNameLabel->setFont(vesk::systemFont(12));
@@ -115,7 +117,7 @@ void FileShareDocument::buildViews()
     fileName->setFont(vesk::systemFont(12));
     fileName->setStyleSheet(QStringLiteral("color: #FFFFFF; background: #2B2C32; border-radius: 4px;"));
     fileName->setAlignment(Qt::AlignCenter);
-    AutoLayout::autoPinEdge(fileName, A::Leading, A::Trailing, m_ui.currentFilePanel, 8);
+    m_fileNameGap = AutoLayout::autoPinEdge(fileName, A::Leading, A::Trailing, m_ui.currentFilePanel, 8);
     AutoLayout::autoAlignAxisToSuperviewAxis(fileName, A::CenterY);
     AutoLayout::autoSetDimension(fileName, A::Height, 28);
     m_ui.currentFilePanelWidthConstraint = AutoLayout::autoSetDimension(fileName, A::Width, 30);
@@ -175,6 +177,9 @@ void FileShareDocument::buildViews()
                 [this] { showFileShareSwitchListView(m_ui.selectFileShareSwitchBtn); });
 
     if (m_ui.fileShareScrollView && m_ui.fileShareCollectionView) {
+        // The pages take Tab: the arrow keys turn them, Up, Down and the page keys scroll.
+        m_ui.fileShareScrollView->setAccessibleName(QStringLiteral("共享文档"));
+        m_ui.fileShareScrollView->installEventFilter(this);
         m_pages = new FileSharePageView(m_ui.fileShareScrollView, m_ui.fileShareCollectionView, this);
         m_pages->setTiles([](QWidget *parent) { return new FileShareImageViewCollectionViewItem(parent); },
                           [](QWidget *tile, const FileSliceModel &page, int index) {
@@ -183,6 +188,21 @@ void FileShareDocument::buildViews()
                               item->loadPage(page.downloadUrl);
                           });
     }
+}
+
+bool FileShareDocument::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::KeyPress && watched == m_ui.fileShareScrollView && m_state.fileShareMode == 1) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if (key->modifiers() == Qt::NoModifier && (key->key() == Qt::Key_Left || key->key() == Qt::Key_Right)) {
+            if (key->key() == Qt::Key_Left)
+                leftFlipOverAction(nullptr);
+            else
+                rightFlipOverAction(nullptr);
+            return true;
+        }
+    }
+    return QObject::eventFilter(watched, event);
 }
 
 // ---- Layout mode ----------------------------------------------------------------------------------------
@@ -198,7 +218,9 @@ void FileShareDocument::setFileShareMode(int mode)
     setShown(m_ui.verticalShowScrollView, share || screenOnShow);
     setShown(m_ui.verticalShowCollectionView, share || screenOnShow);
     setShown(m_ui.fileSharePanelBKView, share);
-    setShown(m_bar, mode == 1);
+    // The bar names the file in every share mode; who shares and the pages only for a document.
+    setShown(m_bar, share);
+    placeFileName(mode == 1);
     // The share sits between the bars, under the document's bar; the grid uses the whole middle.
     if (m_ui.videoViewTopConstraint)
         m_ui.videoViewTopConstraint->setConstant(share ? kDocumentBarHeight : 0);
@@ -644,6 +666,9 @@ void FileShareDocument::FileshareSwitchPanelAction(VeskButton *sender)
 
 void FileShareDocument::showFileShareSwitchListView(VeskButton *sender)
 {
+    // A file chosen in the list is switched to by the picker; without one the choice would be lost.
+    if (m_calls.ensureSharePicker)
+        m_calls.ensureSharePicker();
     const FileShareDocumentServices::Me me = m_services->me();
     const bool privileged = me.host || me.assistantHost;
     QPointer<FileShareDocument> weak(this);
@@ -889,6 +914,17 @@ void FileShareDocument::showSharerName()
                             ? QStringLiteral("您")
                             : KVDataText::isolated(KVDataText::bounded(model.userName, DataText::kNameLength));
     KVDataText::setText(m_ui.currentFileShareNameLabel, QStringLiteral("%1正在共享").arg(who));
+    placeFileName(m_state.fileShareMode == 1);
+}
+
+void FileShareDocument::placeFileName(bool afterSharer)
+{
+    if (m_sharerWidth) {
+        const QLabel *label = m_ui.currentFileShareNameLabel;
+        m_sharerWidth->setConstant(afterSharer && label ? label->sizeHint().width() : 0);
+    }
+    if (m_fileNameGap)
+        m_fileNameGap->setConstant(afterSharer ? 8 : 0);
 }
 
 void FileShareDocument::showFileName(const QString &fileName)

@@ -34,6 +34,8 @@ public:
         std::function<void(QWidget *)> hideOtherOverViews;
         std::function<void()> openMemberList;
         std::function<void()> querySharePermission;
+        // Makes the share picker (hidden) if there is none: it carries out a switch of files.
+        std::function<void()> ensureSharePicker;
     };
     using ListBlock = std::function<void(bool hasFiles, bool ok)>;
 
@@ -77,6 +79,10 @@ public:
     void applyDocumentSwitch(const MeetingControlData &data);
     void applyDocumentFollow(const MeetingControlData &data);
 
+protected:
+    // The arrow keys turn the pages of the focused page view.
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     [[nodiscard]] bool userCanControl() const;
     [[nodiscard]] int pageCount() const;
@@ -86,6 +92,8 @@ private:
     void setWheelScroll(bool on);
     void showSharerName();
     void showFileName(const QString &fileName);
+    // The file name after the sharer's, or on its own at the bar's start.
+    void placeFileName(bool afterSharer);
     void resetScrollSync();
     void reloadPages();
     void endFlipOverDurationLater();
@@ -97,6 +105,8 @@ private:
     const Calls m_calls;
     std::shared_ptr<FileShareDocumentServices> m_services;
     QPointer<QWidget> m_bar;
+    QPointer<KVLayoutConstraint> m_sharerWidth; // of the panel saying who shares
+    QPointer<KVLayoutConstraint> m_fileNameGap; // between that panel and the file name
     FileSharePageView *m_pages = nullptr;
     bool m_scrollSent = false; // a scroll position went out since the share started
 };

@@ -30,7 +30,11 @@ MeetingSharing::MeetingSharing(Views views, WindowCalls window) : m_ui(views), m
         FileShareDocument::Calls{
             m_window.reloadMembers, m_window.fileSharePageSize, [this](bool force) { stopScreenShare(force); },
             [this](bool keepAnimation) { stopAVFileShareTimer(keepAnimation); }, m_window.hideOtherOverViews,
-            m_window.openMemberList, [this] { querySharePermission(); }},
+            m_window.openMemberList, [this] { querySharePermission(); },
+            [this] {
+                if (m_control)
+                    m_control->shareSelectPanel();
+            }},
         nullptr, this);
     m_av = new AvFileShare(*this, views.avFile, AvFileShare::WindowCalls{m_window.avFileShareSource});
 }

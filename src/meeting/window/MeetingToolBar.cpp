@@ -36,6 +36,7 @@
 #include <QWindow>
 
 #include <chrono>
+#include <optional>
 
 using namespace std::chrono_literals;
 
@@ -75,9 +76,25 @@ protected:
                 m_toolBar->swipeWithEvent(gesture->delta().x(), gesture->delta().y());
             break;
         }
+        // The window moves only when a press on its background becomes a drag. Started on the
+        // press, the window manager's move began after a click's release and the window followed
+        // the pointer until the next click, mostly off the screen.
         case QEvent::MouseButtonPress:
+            m_pressAt.reset();
             if (watched == m_view && static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton)
-                m_toolBar->mouseDown(static_cast<QMouseEvent *>(event));
+                m_pressAt = static_cast<QMouseEvent *>(event)->globalPosition();
+            break;
+        case QEvent::MouseMove: {
+            auto *move = static_cast<QMouseEvent *>(event);
+            if (watched == m_view && m_pressAt && (move->buttons() & Qt::LeftButton) &&
+                (move->globalPosition() - *m_pressAt).manhattanLength() >= QApplication::startDragDistance()) {
+                m_pressAt.reset();
+                m_toolBar->mouseDown(move);
+            }
+            break;
+        }
+        case QEvent::MouseButtonRelease:
+            m_pressAt.reset();
             break;
         default:
             break;
@@ -88,6 +105,7 @@ protected:
 private:
     MeetingToolBar *m_toolBar;
     QWidget *m_view;
+    std::optional<QPointF> m_pressAt; // a left press on the background, until it drags or ends
 };
 
 // The window's local key-down monitor: hands every key press of the meeting window to the tool

@@ -259,7 +259,8 @@ void MeetingViewController::setupMiddleArea(QWidget *parent)
     sliderRow->addWidget(avFileShareTotalTime);
     AutoLayout::autoPinEdgeToSuperviewEdge(avFileShareSliderBKView, A::Leading, 40);
     AutoLayout::autoPinEdgeToSuperviewEdge(avFileShareSliderBKView, A::Trailing, 40);
-    AutoLayout::autoPinEdgeToSuperviewEdge(avFileShareSliderBKView, A::Bottom, 16);
+    // Above the chat input's row, which runs over the share as over the grid.
+    AutoLayout::autoPinEdgeToSuperviewEdge(avFileShareSliderBKView, A::Bottom, kChatRowHeight);
     AutoLayout::autoSetDimension(avFileShareSliderBKView, A::Height, 36);
     avFileShareSliderBKView->hide();
 }

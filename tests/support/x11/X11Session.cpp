@@ -140,6 +140,19 @@ bool X11Session::windowManagerRunning() const
     return found;
 }
 
+QPoint X11Session::rootPosition(unsigned long window) const
+{
+    const Connection connection(m_display);
+    Display *dpy = connection.get();
+    if (!dpy)
+        return {};
+    int x = 0;
+    int y = 0;
+    Window child = None;
+    XTranslateCoordinates(dpy, Window(window), DefaultRootWindow(dpy), 0, 0, &x, &y, &child);
+    return {x, y};
+}
+
 QStringList X11Session::windowState(unsigned long window) const
 {
     QStringList names;

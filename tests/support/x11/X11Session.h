@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPoint>
 #include <QProcess>
 #include <QSize>
 #include <QString>
@@ -28,6 +29,9 @@ public:
 
     // Atom names of _NET_WM_STATE on an X window (empty when it has none).
     [[nodiscard]] QStringList windowState(unsigned long window) const;
+    // Where an X window is on the screen, as the server has it now (a window manager's move of
+    // the frame reaches Qt only later, if at all).
+    [[nodiscard]] QPoint rootPosition(unsigned long window) const;
     // Whether a window manager announced itself on the root window.
     [[nodiscard]] bool windowManagerRunning() const;
 

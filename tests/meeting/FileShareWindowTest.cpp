@@ -1,0 +1,107 @@
+// A shared document in the joined meeting window against the stand-in: a file chosen in the list
+// above the share button is shown even when the picker was never opened, and the document's bar
+// works with the keyboard alone and through the accessibility bus.
+
+#include "DispatchWindowSupport.h"
+
+#include "support/AccessibilityWalk.h"
+
+#include "foundation/RXEncrypt.h"
+#include "meeting/sharing/FileShareDocument.h"
+#include "meeting/sharing/FileSharePageView.h"
+#include "meeting/sharing/FileShareSpeedSwicthPanel.h"
+#include "meeting/sharing/MeetingSharing.h"
+#include "meeting/sharing/ShareBottomPanel.h"
+#include "meeting/sharing/ShareSelectPanel.h"
+#include "uikit/AutoLayout.h"
+#include "uikit/MacDisableScrollView.h"
+
+#include <QTest>
+
+namespace {
+
+using namespace AccessibilityWalk;
+
+const QString kDocumentId = QStringLiteral("doc-w");
+
+class FileShareWindowTest : public DispatchWindowTest {
+protected:
+    // The host in the room, whose list of shared files holds a converted document of 4 pages.
+    void joinWithADocument()
+    {
+        join(true, QStringLiteral("主持人"));
+        DevFile file;
+        file.fileId = kDocumentId;
+        file.fileName = QStringLiteral("方案.pdf");
+        file.roomId = kRoomId;
+        file.extra = {{"pages", 4}, {"portrait", true}, {"status", 1}, {"owner", kHostPhone}};
+        service.state().files.insert(file.fileId, file);
+        service.state().room(kRoomId)->extra.insert(
+            QStringLiteral("sharedFiles"), QVariantList{QVariantMap{{"fileId", kDocumentId},
+                                                                    {"fileName", file.fileName},
+                                                                    {"fileType", "1"},
+                                                                    {"userId", RXEncrypt::aes128ecbEncrypt(kHostPhone)},
+                                                                    {"userName", QStringLiteral("主持人")}}});
+        QWidget *window = page->view()->window();
+        window->show();
+        activate(window);
+    }
+
+    // Opens the list above the share button through the bus and chooses the document in it.
+    void chooseTheDocumentAboveTheShareButton()
+    {
+        VeskButton *arrow = page->ui->selectFileShareSwitchBtn;
+        arrow->show();
+        ASSERT_TRUE(press(arrow));
+        QPointer<QWidget> &slot = page->sharing().state().fileShareSpeedSwicthPanelBottom;
+        ASSERT_TRUE(processEventsUntil([&] { return slot && slot->isVisible(); }));
+        auto *list = qobject_cast<ShareBottomPanel *>(slot.data());
+        ASSERT_NE(list, nullptr);
+        ASSERT_EQ(list->rows().size(), 1);
+        ASSERT_TRUE(press(list->rows()[0]));
+        ASSERT_TRUE(processEventsUntil([&] {
+            const FileSharePageView *pages = page->sharing().document().pageView();
+            return page->sharing().state().fileShareMode == 1 && pages && pages->pageCount() == 4;
+        })) << "mode "
+            << page->sharing().state().fileShareMode;
+        AutoLayout::layoutSubtreeIfNeeded(page->view()->window());
+        settle();
+    }
+};
+
+TEST_F(FileShareWindowTest, AFileChosenAboveTheShareButtonIsSharedThoughThePickerWasNeverOpened)
+{
+    joinWithADocument();
+    ASSERT_EQ(page->sharing().shareControl()->currentShareSelectPanel(), nullptr);
+    chooseTheDocumentAboveTheShareButton();
+    EXPECT_EQ(service.requestsFor(QStringLiteral("/qf/client/sharedFile")).size(), 1);
+    ASSERT_NE(page->sharing().state().fileShareDatailModel, nullptr);
+    EXPECT_EQ(page->sharing().state().fileShareDatailModel->fileId, kDocumentId);
+    // The picker that carried the choice out stays out of sight.
+    ShareSelectPanel *picker = page->sharing().shareControl()->currentShareSelectPanel();
+    EXPECT_TRUE(!picker || !picker->isVisible());
+}
+
+TEST_F(FileShareWindowTest, DocumentBar_ByKeyboardAndAccessibility)
+{
+    joinWithADocument();
+    chooseTheDocumentAboveTheShareButton();
+    VeskButton *next = page->ui->rightFlipOverButton;
+    ASSERT_TRUE(next->isVisible());
+    next->setFocus();
+    const Report report = walk(page->view()->window());
+    EXPECT_TRUE(report.faults.isEmpty()) << report.text();
+
+    next->setFocus();
+    QTest::keyClick(next, Qt::Key_Space);
+    EXPECT_EQ(page->ui->currentPage->text(), QStringLiteral("2"));
+    ASSERT_TRUE(press(next));
+    EXPECT_EQ(page->ui->currentPage->text(), QStringLiteral("3"));
+    // On the pages, the arrow keys turn them.
+    QTest::keyClick(page->ui->fileShareScrollView, Qt::Key_Left);
+    EXPECT_EQ(page->ui->currentPage->text(), QStringLiteral("2"));
+    QTest::keyClick(page->ui->fileShareScrollView, Qt::Key_Right);
+    EXPECT_EQ(page->ui->currentPage->text(), QStringLiteral("3"));
+}
+
+} // namespace
