@@ -17,6 +17,7 @@
 #include <QEvent>
 #include <QFile>
 #include <QString>
+#include <QStringList>
 
 #include <algorithm>
 #include <chrono>
@@ -170,6 +171,67 @@ inline double figure(const std::string &output, const std::string &name)
         at = output.find(key, at + 1);
     return at == std::string::npos ? 0 : std::atof(output.c_str() + at + key.size());
 }
+
+// Times the threads of this process went to sleep and were woken since it started (voluntary
+// context switches, summed over its threads): what an idle program costs a battery. With
+// perThread, one "name tid count" line per thread.
+inline long long wakeUps(std::map<std::string, long long> *perThread = nullptr)
+{
+    long long total = 0;
+    const QStringList tasks = QDir(QStringLiteral("/proc/self/task")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    for (const QString &tid : tasks) {
+        QFile status(QStringLiteral("/proc/self/task/") + tid + QStringLiteral("/status"));
+        if (!status.open(QIODevice::ReadOnly))
+            continue;
+        QByteArray name;
+        for (const QByteArray &line : status.readAll().split('\n')) {
+            if (line.startsWith("Name:"))
+                name = line.mid(5).trimmed();
+            if (line.startsWith("voluntary_ctxt_switches:")) {
+                const long long n = line.mid(24).trimmed().toLongLong();
+                total += n;
+                if (perThread)
+                    (*perThread)[name.toStdString() + " " + tid.toStdString()] = n;
+            }
+        }
+    }
+    return total;
+}
+
+// How long an idle program is left to settle before its wake-ups are counted.
+inline constexpr int kIdleSettleMs = 3000;
+
+// Wake-ups a second over a span of an idle program: start(), then perSecond() at its end. With
+// KORVI_BENCH_THREADS set, the threads that woke are listed on standard error.
+class WakeUpRate {
+public:
+    void start()
+    {
+        m_before.clear();
+        m_count = wakeUps(&m_before);
+        m_wall = std::chrono::steady_clock::now();
+    }
+    [[nodiscard]] double perSecond() const
+    {
+        std::map<std::string, long long> after;
+        const long long count = wakeUps(&after);
+        const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - m_wall).count();
+        if (std::getenv("KORVI_BENCH_THREADS")) {
+            for (const auto &[thread, n] : after) {
+                const auto was = m_before.find(thread);
+                const long long woke = n - (was == m_before.end() ? 0 : was->second);
+                if (woke > 0)
+                    std::fprintf(stderr, "  %-40s %.2f/s\n", thread.c_str(), double(woke) / wall);
+            }
+        }
+        return wall > 0 ? double(count - m_count) / wall : 0;
+    }
+
+private:
+    long long m_count = 0;
+    std::map<std::string, long long> m_before;
+    std::chrono::steady_clock::time_point m_wall;
+};
 
 // Reports the end of the first paint pass on standard output ("painted"), then quits.
 class FirstPaint final : public QObject {

@@ -1,7 +1,8 @@
-// bare_form login|home: the yardstick of the start-up benchmark. A plain Qt program that shows a
-// window with the same Chinese texts, sizes and kinds of controls as the client's sign-in window
-// (400 x 560) or home window (960 x 640), prints "painted" once the window has been painted,
-// and quits.
+// bare_form login|home [idle SECONDS]: the yardstick of the start-up benchmark. A plain Qt program
+// that shows a window with the same Chinese texts, sizes and kinds of controls as the client's
+// sign-in window (400 x 560) or home window (960 x 640), prints "painted" once the window has been
+// painted, and quits. With idle: the window stays up, active with its first field focused (its
+// cursor blinking), and after a settling time prints "wakeups=<a second>" over SECONDS, and quits.
 
 #include "BenchProcess.h"
 
@@ -12,9 +13,11 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -43,6 +46,7 @@ QWidget *signInForm()
     layout->addSpacing(24);
     layout->addWidget(label(QStringLiteral("手机号"), w, 13));
     auto *phone = new QLineEdit(w);
+    phone->setObjectName(QStringLiteral("field"));
     phone->setPlaceholderText(QStringLiteral("请输入手机号"));
     layout->addWidget(phone);
     layout->addWidget(label(QStringLiteral("验证码"), w, 13));
@@ -79,6 +83,7 @@ QWidget *homeWindow()
     auto *left = new QVBoxLayout();
     left->addWidget(label(QStringLiteral("加入会议"), w, 16, true));
     auto *id = new QLineEdit(w);
+    id->setObjectName(QStringLiteral("field"));
     id->setPlaceholderText(QStringLiteral("请输入会议号"));
     left->addWidget(id);
     for (const QString &text : {QStringLiteral("加入会议"), QStringLiteral("快速会议"), QStringLiteral("预约会议")})
@@ -108,10 +113,27 @@ int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
     bench::FirstPaint probe;
-    app.installEventFilter(&probe);
+    const bool idle = argc > 3 && std::strcmp(argv[2], "idle") == 0;
+    if (!idle)
+        app.installEventFilter(&probe);
     const bool home = argc > 1 && std::strcmp(argv[1], "home") == 0;
     QWidget *window = home ? homeWindow() : signInForm();
     window->show();
+    bench::WakeUpRate wakeUps;
+    if (idle) {
+        window->activateWindow();
+        if (auto *field = window->findChild<QWidget *>(QStringLiteral("field")))
+            field->setFocus();
+        const int ms = int(std::atof(argv[3]) * 1000);
+        QTimer::singleShot(bench::kIdleSettleMs, [&wakeUps, ms] {
+            wakeUps.start();
+            QTimer::singleShot(ms, [&wakeUps] {
+                std::printf("wakeups=%.3f\n", wakeUps.perSecond());
+                std::fflush(stdout);
+                QCoreApplication::quit();
+            });
+        });
+    }
     const int code = QApplication::exec();
     delete window;
     return code;

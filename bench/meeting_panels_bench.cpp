@@ -1,16 +1,20 @@
 // Cost of the meeting panels with N lines: merging one transcription result, one refresh of the
-// transcript's table copy, and adding one chat line to the overlay.
+// transcript's table copy, and adding one chat line to the overlay; and the cost of showing a long
+// text from others against a short one.
 
+#include "foundation/KVClock.h"
 #include "foundation/models/MeetingMessageModel.h"
 #include "meeting/panels/IMDisplayView.h"
 #include "meeting/panels/TranscriptLines.h"
 #include "meeting/panels/TranscriptionViewCell.h"
+#include "meeting/panels/TranscriptionViewController.h"
 
 #include <QApplication>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QListView>
 #include <QPainter>
+#include <QVBoxLayout>
 
 #include <benchmark/benchmark.h>
 
@@ -114,21 +118,29 @@ void BM_ChatShowLine(benchmark::State &state)
     }
 }
 
-// A transcript record of range(0) characters is merged, measured and painted in its row.
+// A transcript result of range(0) characters reaches the open transcript panel, which shows it
+// at its next refresh: merged, measured and painted in the panel's list. The text alternates, so
+// that each result changes the line.
 void BM_TranscriptShowLine(benchmark::State &state)
 {
+    VirtualClockScope clock;
+    QWidget window;
+    window.resize(342, 600);
+    TranscriptionViewController panel;
+    auto *layout = new QVBoxLayout(&window);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(panel.view());
+    window.show();
+    const QString text = longText(state.range(0));
     // Decoded once: the channel's JSON is not what is measured here.
-    KVSubTitleRecord result = record(QStringLiteral("7"), 2, longText(state.range(0)), 1000);
-    QImage canvas(400, 200, QImage::Format_ARGB32_Premultiplied);
-    TranscriptionViewCell cell;
+    const KVSubTitleRecord results[2] = {record(QStringLiteral("7"), 0, text, 1000),
+                                         record(QStringLiteral("7"), 0, QLatin1Char('T') + text.mid(1), 1000)};
+    panel.receiveRecords({results[1]});
+    int i = 0;
     for (auto _ : state) {
-        TranscriptLines lines;
-        result.timeStamp += 1;
-        lines.merge(result);
-        const auto rows = lines.displayCopy(&TranscriptionViewCell::layOutText);
-        cell.setRecord(rows.first().record, rows.first().textHeight, rows.first().layout);
-        QPainter painter(&canvas);
-        cell.paintCell(painter, QRect(0, 0, 400, 200));
+        panel.receiveRecords({results[++i % 2]});
+        panel.refreshTimer()->fire();
+        panel.tableView()->viewport()->repaint();
     }
 }
 

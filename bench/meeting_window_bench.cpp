@@ -20,10 +20,10 @@
 
 #ifdef KORVI_WITH_STANDIN
 #include "BenchMeetingWindow.h"
-#include "foundation/StringHelpers.h"
 #include "foundation/models/KVSubTitleModel.h"
 #include "meeting/panels/MeetingPanels.h"
 #include "meeting/panels/SubtitlePanel.h"
+#include "meeting/panels/SubtitleRules.h"
 #include "meeting/window/MeetingViewControllerUi.h"
 #endif
 
@@ -172,7 +172,7 @@ void BM_SubtitleShowLine(benchmark::State &state)
     result.senderName = QStringLiteral("李四");
     for (auto _ : state) {
         KVSubTitleModel shown = result;
-        shown.showText = DataText::bounded(text, DataText::kLineLength); // where it enters
+        shown.showText = SubtitleRules::boundedText(text); // where it enters
         subtitles.showSubTitleText({shown});
         m.page->ui->subtitleBKView->repaint();
     }

@@ -6,9 +6,14 @@
 // its own, so its CPU is not counted as the client's.
 // The two programs run in turn, pair by pair; the figures are medians. BM_ThirtyAgainstEight runs
 // the client with 30 and with 8 participants in turn: the cost must follow what is on screen.
+// BM_IdleWakeUps counts how often an idle client wakes up, under an Xvfb of its own: on its home
+// window, and alone in a meeting with camera and microphone off, against a bare window whose
+// field is focused (its cursor blinking).
 //
 //   shell_meeting_bench                     the pairs (--benchmark_filter=/8/, /30/, Thirty)
 //   shell_meeting_bench --child N SECONDS   one client run: prints "cpu=<share of one core> ..."
+//   shell_meeting_bench --idle-child home|meeting SECONDS   prints "wakeups=<a second> cpu=..."
+//                                           (KORVI_BENCH_THREADS=1: the threads that woke, on stderr)
 
 #include "BenchMeeting.h"
 #include "BenchProcess.h"
@@ -39,7 +44,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <map>
 #include <optional>
+#include <string>
 #include <utility>
 
 namespace {
@@ -145,11 +152,95 @@ int runChild(int argc, char **argv)
     poll.start(50);
     return QApplication::exec();
 }
+// With KORVI_BENCH_THREADS set: which events reached which objects while idle, on standard error.
+class EventTally final : public QObject {
+public:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (m_on && event->type() != QEvent::Paint && event->type() != QEvent::UpdateRequest)
+            ++m_counts[std::to_string(int(event->type())) + " " + watched->metaObject()->className() + " " +
+                       watched->objectName().toStdString()];
+        return false;
+    }
+    void start() { m_on = std::getenv("KORVI_BENCH_THREADS") != nullptr; }
+    void print(double seconds) const
+    {
+        for (const auto &[what, n] : m_counts)
+            std::fprintf(stderr, "  event %-50s %.2f/s\n", what.c_str(), double(n) / seconds);
+    }
+
+private:
+    bool m_on = false;
+    std::map<std::string, long long> m_counts;
+};
+
+// The client left idle on its home window, or alone in the room (the stand-in's rooms open with
+// camera and microphone off); its window active, as a user's would be.
+int runIdleChild(int argc, char **argv)
+{
+    const bool meeting = argc > 2 && std::strcmp(argv[2], "meeting") == 0;
+    const double seconds = argc > 3 ? std::atof(argv[3]) : 10;
+    const quint16 port = startStandIn(0);
+    if (!port)
+        return 2;
+    qputenv("KORVI_DEV_PORT", QByteArray::number(port));
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("korvi"));
+    VeskAppAgent::sharedInstance()->setMyInfo(bench::signedInUser());
+    AppDelegateMac delegate{QStringLiteral("dev")};
+    if (delegate.applicationDidFinishLaunching() != AppDelegateMac::Launch::Running)
+        return 3;
+    MacWindowsManager *windows = MacWindowsManager::sharedManager();
+
+    bench::CpuShare cpu;
+    bench::WakeUpRate wakeUps;
+    EventTally tally;
+    app.installEventFilter(&tally);
+    bool joined = false;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        MainPageViewController *home = windows->mainPageViewController();
+        QWidget *shown = home ? home->window() : nullptr;
+        if (meeting) {
+            if (!joined && home) {
+                joined = true;
+                MeetingDataModel room;
+                room.roomId = kRoomId;
+                home->joinRoom(room);
+            }
+            VideoCollectionView *grid = bench::gridOf(windows->meetingPage());
+            VeskMeetingManager *manager = VeskAppAgent::sharedInstance()->meetingManager();
+            const bool inRoom = manager && manager->state() == VeskMeetingManager::StateInRoom;
+            shown = inRoom && grid && grid->numberOfItems() >= 1 ? grid->window() : nullptr;
+        }
+        if (!shown || !shown->isVisible())
+            return;
+        poll.stop();
+        shown->window()->activateWindow();
+        QTimer::singleShot(bench::kIdleSettleMs, [&, seconds] {
+            cpu.start();
+            wakeUps.start();
+            tally.start();
+            QTimer::singleShot(int(seconds * 1000), [&, seconds] {
+                tally.print(seconds);
+                std::printf("wakeups=%.3f cpu=%.5f\n", wakeUps.perSecond(), cpu.share());
+                std::fflush(stdout);
+                std::_Exit(0); // quitting is refused while a meeting is open
+            });
+        });
+    });
+    poll.start(50);
+    return QApplication::exec();
+}
 #else
 int runChild(int, char **)
 {
     std::fprintf(stderr, "built without the local stand-in service\n");
     return 2;
+}
+int runIdleChild(int argc, char **argv)
+{
+    return runChild(argc, argv);
 }
 #endif
 
@@ -224,8 +315,45 @@ void BM_ThirtyAgainstEight(benchmark::State &state)
     figures.report(state.counters);
 }
 
+// Wake-ups a second of the client idle on home (0) or alone in a meeting (1) against the bare
+// window with a focused field, run in turn on one Xvfb.
+void BM_IdleWakeUps(benchmark::State &state)
+{
+    static bench::Xvfb xvfb;
+    if (!xvfb.start()) {
+        state.SkipWithError("Xvfb did not start");
+        return;
+    }
+    const std::string platform = std::getenv("QT_QPA_PLATFORM") ? std::getenv("QT_QPA_PLATFORM") : "";
+    setenv("QT_QPA_PLATFORM", "xcb", 1);
+    setenv("DISPLAY", xvfb.display().c_str(), 1);
+    const std::string seconds = "10";
+    const std::vector<std::string> client{"/proc/self/exe", "--idle-child", state.range(0) ? "meeting" : "home",
+                                          seconds};
+    const std::vector<std::string> bare{KORVI_BARE_FORM, "home", "idle", seconds};
+    bench::Medians figures;
+    bool flip = false;
+    for (auto _ : state) {
+        const auto [a, b] = bench::runInTurn(client, bare, flip);
+        if (!a.ok || !b.ok) {
+            state.SkipWithError("a run did not report its wake-ups");
+            break;
+        }
+        const double client = bench::figure(a.output, "wakeups");
+        const double bare = bench::figure(b.output, "wakeups");
+        state.SetIterationTime(client);
+        figures.add("client_per_s", client);
+        figures.add("bare_per_s", bare);
+        figures.add("beyond_bare_per_s", client - bare);
+        figures.add("client_cpu_pct", bench::figure(a.output, "cpu") * 100);
+    }
+    figures.report(state.counters);
+    setenv("QT_QPA_PLATFORM", platform.c_str(), 1);
+}
+
 BENCHMARK(BM_MeetingAt15fps)->Arg(0)->Arg(8)->Arg(16)->Arg(30)->Iterations(7)->UseManualTime();
 BENCHMARK(BM_ThirtyAgainstEight)->Iterations(9)->UseManualTime();
+BENCHMARK(BM_IdleWakeUps)->Arg(0)->Arg(1)->Iterations(5)->UseManualTime();
 
 } // namespace
 
@@ -233,6 +361,8 @@ int main(int argc, char **argv)
 {
     if (argc > 1 && std::strcmp(argv[1], "--child") == 0)
         return runChild(argc, argv);
+    if (argc > 1 && std::strcmp(argv[1], "--idle-child") == 0)
+        return runIdleChild(argc, argv);
     QTemporaryDir root(QDir::tempPath() + QStringLiteral("/korvi-meeting-XXXXXX"));
     if (!root.isValid())
         return 2;

@@ -234,4 +234,14 @@ QString bounded(const QString &text, qsizetype maxLength)
     return text.left(cut) + QChar(0x2026);
 }
 
+QString boundedTail(const QString &text, qsizetype maxLength)
+{
+    if (text.size() <= maxLength || maxLength < 2)
+        return text.size() <= maxLength ? text : text.right(std::max<qsizetype>(0, maxLength));
+    qsizetype from = text.size() - (maxLength - 1);
+    if (text.at(from).isLowSurrogate())
+        ++from;
+    return QChar(0x2026) + text.mid(from);
+}
+
 } // namespace DataText

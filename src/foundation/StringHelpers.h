@@ -51,9 +51,14 @@ namespace DataText {
 // At most maxLength UTF-16 units: a longer text is cut (never inside a surrogate pair) and ends in
 // "…", so what is shown stays cheap to lay out whatever was sent.
 [[nodiscard]] QString bounded(const QString &text, qsizetype maxLength);
-// Lengths no real text reaches: a chat line or notice (the senders' own limit is 50), a subtitle or
-// transcript line, and a name.
+// The same bound keeping the end: a longer text starts with "…" and ends as sent.
+[[nodiscard]] QString boundedTail(const QString &text, qsizetype maxLength);
+// Lengths no real text reaches: a chat line or notice (the senders' own limit is 50), a line of
+// text, a name, and a transcribed sentence (the service's transcript file keeps the whole text).
 inline constexpr qsizetype kChatLength = 200;
 inline constexpr qsizetype kLineLength = 500;
 inline constexpr qsizetype kNameLength = 64;
+inline constexpr qsizetype kTranscriptLength = 150;
+// A live subtitle keeps its latest words in a box of a few lines over the video.
+inline constexpr qsizetype kSubtitleLength = 150;
 } // namespace DataText

@@ -2,13 +2,16 @@
 // frames from a private PipeWire daemon.
 #include "FakePortal.h"
 #include "PrivatePipeWire.h"
+#include "RecordedMedia.h"
 
 #include "TestEvents.h"
 #include "agent/engine/DesktopCaptureBackends.h"
 #include "agent/engine/PortalDesktopCapture.h"
+#include "agent/engine/VeskScreenRecord.h"
 #include "foundation/UserDefaults.h"
 
 #include <QMutex>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -159,6 +162,57 @@ TEST_F(PortalCapture, RefusedOrCancelled_EndsTheStreamOnceWithoutFrames)
     window.setM_eType(KRTCScreenOption::TypeWindow);
     Received never;
     EXPECT_FALSE(capture->openStream(window, never.sink())) << "only the portal's candidate opens";
+}
+
+// The recorder in a Wayland session: the screen the portal's dialog gives, from its PipeWire node.
+TEST_F(PortalCapture, Recorder_RecordsThePortalsScreen_ACancelledDialogFails)
+{
+    if (qEnvironmentVariableIsEmpty("PULSE_SERVER"))
+        GTEST_SKIP() << "needs the test sound server (scripts/with-pulseaudio.sh)";
+    PrivatePipeWire pipewire;
+    if (!pipewire.start(QSize(320, 240), 0xff00c000))
+        GTEST_SKIP() << "no private PipeWire: " << pipewire.why().toStdString();
+    portal->nodeId = pipewire.sourceNode();
+    portal->openRemote = [&] { return pipewire.connect(); };
+
+    struct Reports final : VeskScreenRecordDelegate {
+        void recordStart() override { events << QStringLiteral("start"); }
+        void recordFail(const QString &message) override { events << QStringLiteral("fail:") + message; }
+        void recordSuccess(const QUrl &fileURL) override { events << fileURL.toLocalFile(); }
+        QStringList events;
+    } reports;
+    QTemporaryDir dir;
+    VeskScreenRecord recorder;
+    recorder.setDelegate(&reports);
+    recorder.setFolder(dir.path());
+    recorder.usePortal(client);
+    recorder.start();
+    EXPECT_TRUE(reports.events.isEmpty()) << "the user chooses first";
+    bool linked = false;
+    ASSERT_TRUE(processEventsUntil(
+        [&] {
+            if (!linked && portal->calls.contains(QStringLiteral("OpenPipeWireRemote")))
+                linked = pipewire.link(QStringLiteral("korvi-record"));
+            return linked && !reports.events.isEmpty();
+        },
+        30000));
+    ASSERT_EQ(reports.events, QStringList{QStringLiteral("start")});
+    EXPECT_FALSE(portal->selectOptions.contains(QStringLiteral("restore_token")));
+    recordFor(2000);
+    recorder.stop();
+    ASSERT_TRUE(processEventsUntil([&] { return reports.events.size() == 2; }, 30000));
+    const QString file = reports.events.last();
+    ASSERT_TRUE(file.endsWith(QStringLiteral(".mp4"))) << file.toStdString();
+    const RecordedMedia media = discover(file);
+    EXPECT_EQ(media.video, 1);
+    EXPECT_GT(media.seconds, 0.5);
+    EXPECT_TRUE(processEventsUntil([&] { return portal->sessionClosed; }, 10000)) << "the portal session ends with it";
+
+    portal->startResponse = 1;
+    recorder.start();
+    ASSERT_TRUE(processEventsUntil([&] { return reports.events.size() == 3; }, 10000));
+    EXPECT_TRUE(reports.events.last().startsWith(QStringLiteral("fail:")));
+    EXPECT_FALSE(recorder.isRecord());
 }
 
 } // namespace

@@ -282,6 +282,27 @@ TEST(ModelMessageTest, DisplayMessageAndSizeAreCachedAndACopyDropsBothCaches)
     EXPECT_LT(one.height(), metrics.height() * 2);
 }
 
+// A long meeting keeps every line's size but the laid-out documents of the last lines only; a
+// line whose document went is laid out again as it was measured.
+TEST(ModelDerivedTest, MessageLines_KeepSizesButABoundedNumberOfLaidOutDocuments)
+{
+    const QFont font;
+    QList<MeetingMessageModel> lines(MeetingMessageModel::kKeptDocuments * 3);
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        lines[i].messageType = MeetingMessageModel::Chat;
+        lines[i].userName = QStringLiteral("A");
+        lines[i].messageString = QStringLiteral("line %1 of a long meeting, long enough to wrap").arg(i);
+        (void)lines[i].getMessageSizeWithMaxWidth(120, font);
+    }
+    EXPECT_LE(MeetingMessageModel::keptDocumentCount(), MeetingMessageModel::kKeptDocuments);
+
+    const QSizeF measured = lines[0].getMessageSizeWithMaxWidth(120, font);
+    const QTextDocument &again = lines[0].laidOutDocument(120, font);
+    EXPECT_TRUE(again.toPlainText().contains(QStringLiteral("line 0 of")));
+    EXPECT_EQ(again.textWidth(), 120);
+    EXPECT_EQ(std::ceil(again.size().height()), measured.height());
+}
+
 TEST(ModelSubTitleTest, RecordsAreEqualBySenderNameContentAndTime)
 {
     KVSubTitleRecord a;

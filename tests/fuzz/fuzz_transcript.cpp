@@ -12,7 +12,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     TranscriptLines lines;
     const QList<KVSubTitleRecord> records = TranscriptLines::recordsFromMessage(items);
     for (const KVSubTitleRecord &record : records) {
-        FUZZ_CHECK(record.content.size() <= DataText::kLineLength);
+        FUZZ_CHECK(record.content.size() <= DataText::kTranscriptLength);
         FUZZ_CHECK(record.name.size() <= DataText::kNameLength);
         (void)lines.merge(record);
         const auto shown = [&lines] {
@@ -27,7 +27,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     }
     FUZZ_CHECK(lines.size() <= records.size());
     for (const auto &line : lines.temSourceArray())
-        FUZZ_CHECK(line->record.content.size() <= DataText::kLineLength);
+        FUZZ_CHECK(line->record.content.size() <= DataText::kTranscriptLength);
     for (const auto &latest : lines.repaireListMap())
         FUZZ_CHECK(lines.temSourceArray().contains(latest));
     lines.mergeFirstPage(records);
@@ -37,7 +37,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 
     for (const int language : {0, 1}) {
         for (const auto &shown : SubtitleRules::resultsToShow(items, language, std::nullopt, 0)) {
-            FUZZ_CHECK(shown.showText.size() <= DataText::kLineLength);
+            FUZZ_CHECK(shown.showText.size() <= DataText::kSubtitleLength);
             (void)SubtitleRules::subtitleText(shown);
         }
     }

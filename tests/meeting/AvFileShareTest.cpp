@@ -9,6 +9,7 @@
 #include "meeting/sharing/AvFileShare.h"
 #include "meeting/sharing/FileShareDocument.h"
 #include "meeting/sharing/MeetingSharing.h"
+#include "meeting/window/MeetingToolBar.h"
 #include "uikit/AutoLayout.h"
 #include "uikit/MacSliderCell.h"
 #include "uikit/VeskTextView.h"
@@ -246,6 +247,15 @@ TEST_F(AvFileShareTest, Controls_ByKeyboardAndAccessibility)
     window->show();
     AutoLayout::layoutSubtreeIfNeeded(window);
     settle();
+    // The pointer away from the window hides the play button; the keyboard on the slider brings it back.
+    activate(window);
+    page->toolBar().mouseExited();
+    ASSERT_TRUE(page->ui->avFileSharePlayButton->isHidden());
+    page->ui->avFileShareSlider->setFocus();
+    EXPECT_FALSE(page->ui->avFileSharePlayButton->isHidden());
+    page->toolBar().mouseExited();
+    EXPECT_FALSE(page->ui->avFileSharePlayButton->isHidden());
+
     page->ui->avFileSharePlayButton->setFocus();
     const Report report = walk(window);
     EXPECT_TRUE(report.faults.isEmpty()) << report.text();

@@ -14,6 +14,7 @@
 #include "meeting/sharing/ShareBottomPanel.h"
 #include "meeting/sharing/ShareSelectPanel.h"
 #include "uikit/AutoLayout.h"
+#include "uikit/KVDataText.h"
 #include "uikit/MacDisableScrollView.h"
 
 #include <QTest>
@@ -24,24 +25,36 @@ using namespace AccessibilityWalk;
 
 const QString kDocumentId = QStringLiteral("doc-w");
 
+// The row of a file list that names the document.
+QWidget *rowOf(const QList<FileShareSpeedSwitchPanelRow *> &rows, const QString &id)
+{
+    for (FileShareSpeedSwitchPanelRow *row : rows)
+        if (row->fileNameLabel && row->fileNameLabel->fullText() == id + QStringLiteral(".pdf"))
+            return row;
+    return nullptr;
+}
+
 class FileShareWindowTest : public DispatchWindowTest {
 protected:
-    // The host in the room, whose list of shared files holds a converted document of 4 pages.
-    void joinWithADocument()
+    // The host in the room, whose list of shared files holds converted documents of 4 pages.
+    void joinWithADocument(const QStringList &ids = {kDocumentId})
     {
         join(true, QStringLiteral("主持人"));
-        DevFile file;
-        file.fileId = kDocumentId;
-        file.fileName = QStringLiteral("方案.pdf");
-        file.roomId = kRoomId;
-        file.extra = {{"pages", 4}, {"portrait", true}, {"status", 1}, {"owner", kHostPhone}};
-        service.state().files.insert(file.fileId, file);
-        service.state().room(kRoomId)->extra.insert(
-            QStringLiteral("sharedFiles"), QVariantList{QVariantMap{{"fileId", kDocumentId},
-                                                                    {"fileName", file.fileName},
-                                                                    {"fileType", "1"},
-                                                                    {"userId", RXEncrypt::aes128ecbEncrypt(kHostPhone)},
-                                                                    {"userName", QStringLiteral("主持人")}}});
+        QVariantList shared;
+        for (const QString &id : ids) {
+            DevFile file;
+            file.fileId = id;
+            file.fileName = id + QStringLiteral(".pdf");
+            file.roomId = kRoomId;
+            file.extra = {{"pages", 4}, {"portrait", true}, {"status", 1}, {"owner", kHostPhone}};
+            service.state().files.insert(file.fileId, file);
+            shared << QVariantMap{{"fileId", id},
+                                  {"fileName", file.fileName},
+                                  {"fileType", "1"},
+                                  {"userId", RXEncrypt::aes128ecbEncrypt(kHostPhone)},
+                                  {"userName", QStringLiteral("主持人")}};
+        }
+        service.state().room(kRoomId)->extra.insert(QStringLiteral("sharedFiles"), shared);
         QWidget *window = page->view()->window();
         window->show();
         activate(window);
@@ -57,8 +70,7 @@ protected:
         ASSERT_TRUE(processEventsUntil([&] { return slot && slot->isVisible(); }));
         auto *list = qobject_cast<ShareBottomPanel *>(slot.data());
         ASSERT_NE(list, nullptr);
-        ASSERT_EQ(list->rows().size(), 1);
-        ASSERT_TRUE(press(list->rows()[0]));
+        ASSERT_TRUE(press(rowOf(list->rows(), kDocumentId)));
         ASSERT_TRUE(processEventsUntil([&] {
             const FileSharePageView *pages = page->sharing().document().pageView();
             return page->sharing().state().fileShareMode == 1 && pages && pages->pageCount() == 4;
@@ -69,9 +81,9 @@ protected:
     }
 };
 
-TEST_F(FileShareWindowTest, AFileChosenAboveTheShareButtonIsSharedThoughThePickerWasNeverOpened)
+TEST_F(FileShareWindowTest, AFileChosenInEitherListIsSharedThoughNoPickerIsOpen)
 {
-    joinWithADocument();
+    joinWithADocument({kDocumentId, QStringLiteral("doc-2")});
     ASSERT_EQ(page->sharing().shareControl()->currentShareSelectPanel(), nullptr);
     chooseTheDocumentAboveTheShareButton();
     EXPECT_EQ(service.requestsFor(QStringLiteral("/qf/client/sharedFile")).size(), 1);
@@ -80,6 +92,23 @@ TEST_F(FileShareWindowTest, AFileChosenAboveTheShareButtonIsSharedThoughThePicke
     // The picker that carried the choice out stays out of sight.
     ShareSelectPanel *picker = page->sharing().shareControl()->currentShareSelectPanel();
     EXPECT_TRUE(!picker || !picker->isVisible());
+
+    // Closed, as after a start from it: the quick list under the document's bar switches all the same.
+    delete picker;
+    ASSERT_TRUE(press(page->ui->fileShareSwitchButton));
+    QPointer<QWidget> &slot = page->sharing().state().fileShareSpeedSwicthPanel;
+    ASSERT_TRUE(processEventsUntil([&] { return slot && slot->isVisible(); }));
+    auto *quick = qobject_cast<FileShareSpeedSwicthPanel *>(slot.data());
+    ASSERT_NE(quick, nullptr);
+    ASSERT_EQ(quick->rows().size(), 2);
+    ASSERT_TRUE(press(rowOf(quick->rows(), QStringLiteral("doc-2"))));
+    // The old share ends, and after the picker's pause between two shares the other starts.
+    ASSERT_TRUE(settleRequests());
+    EXPECT_EQ(service.requestsFor(QStringLiteral("/qf/client/sharedFile")).size(), 2);
+    clock.clock.advance(ShareSelectPanel::kSwitchPause);
+    ASSERT_TRUE(settleRequests());
+    ASSERT_NE(page->sharing().state().fileShareDatailModel, nullptr);
+    EXPECT_EQ(page->sharing().state().fileShareDatailModel->fileId, QStringLiteral("doc-2"));
 }
 
 TEST_F(FileShareWindowTest, DocumentBar_ByKeyboardAndAccessibility)

@@ -108,6 +108,22 @@ TEST_F(GridView, ResizingTheAreaRelaysTheTilesOut)
     EXPECT_EQ(grid->itemAt(3)->geometry(), QRect(401, 303, 399, 299));
 }
 
+// The chat overlay keeps clear of the name bars a user sees: tiles scrolled away do not count.
+TEST_F(GridView, NameBarsAreThoseInSight)
+{
+    fill(30);
+    grid->reloadData(tiles);
+    QApplication::processEvents();
+    const QRect view = area.viewport()->geometry();
+    for (int value : {0, area.verticalScrollBar()->maximum()}) {
+        area.verticalScrollBar()->setValue(value);
+        const QList<QRect> bars = grid->nameBarRects(&area);
+        ASSERT_FALSE(bars.isEmpty());
+        for (const QRect &bar : bars)
+            EXPECT_TRUE(view.intersects(bar)) << value;
+    }
+}
+
 TEST_F(GridView, ReloadingUnchangedTilesKeepsOverlaysAndFollowsTheirState)
 {
     fill(2);

@@ -2,6 +2,7 @@
 // chat overlay may sit, how transcription results merge into lines, and which results become a
 // subtitle.
 
+#include "foundation/StringHelpers.h"
 #include "meeting/panels/ChatRules.h"
 #include "meeting/panels/SubtitleRules.h"
 #include "meeting/panels/TranscriptLines.h"
@@ -229,6 +230,21 @@ TEST(TranscriptLinesTest, FirstHistoryPage_OlderLinesGoBeforeTheLiveOnes_EqualSk
     EXPECT_EQ(shown(empty), (QStringList{"d:零", "d:一", "d:二"}));
 }
 
+TEST(TranscriptLinesTest, ALongResultIsCutWhereItEnters_AsANewLineAndAsAnUpdate)
+{
+    const QString words = QString(2'000'000, 'w');
+    TranscriptLines lines;
+    lines.merge(record("a", 0, words, 1000));
+    lines.merge(record("b", 0, QStringLiteral("short"), 1001));
+    lines.merge(record("b", 0, words + QStringLiteral("x"), 1002));
+    const auto rows = lines.displayCopy([](const QString &text) { return int(text.size()); });
+    ASSERT_EQ(rows.size(), 2);
+    for (const auto &row : rows) {
+        EXPECT_EQ(row.record.content.size(), DataText::kTranscriptLength);
+        EXPECT_TRUE(row.record.content.endsWith(QChar(0x2026)));
+    }
+}
+
 TEST(TranscriptLinesTest, DisplayCopyMeasuresEachTextOnceAndAgainWhenItChanges)
 {
     TranscriptLines lines;
@@ -293,6 +309,21 @@ TEST(SubtitleRulesTest, TemporaryResultsWithin600MsSkipped_FinalsNever_LanguageC
     // Other types pass; strings that are not objects give nothing.
     EXPECT_EQ(SubtitleRules::resultsToShow({result("a", 1, "x", 1000), QStringLiteral("x")}, 0, 1000, 1100).size(), 1);
     EXPECT_EQ(SubtitleRules::subtitleText(first.first()), QStringLiteral("\n甲: 你好(cn)"));
+}
+
+TEST(SubtitleRulesTest, ALongResultShowsItsLatestWordsCut_NameCutToo)
+{
+    const QString words = QString(2'000'000, 'x') + QStringLiteral("latest words");
+    const auto shown =
+        SubtitleRules::resultsToShow({result("a", 0, words, 1000, QString(100'000, 'n'))}, 0, std::nullopt, 0);
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_EQ(shown.first().showText.size(), DataText::kSubtitleLength);
+    EXPECT_TRUE(shown.first().showText.startsWith(QChar(0x2026)));
+    EXPECT_TRUE(shown.first().showText.endsWith(QStringLiteral("latest words(cn)")));
+    EXPECT_EQ(shown.first().senderName.size(), DataText::kNameLength);
+    // Never half a surrogate pair.
+    EXPECT_EQ(DataText::boundedTail(QStringLiteral("a\U0001F600b"), 3), QStringLiteral("\u2026b"));
+    EXPECT_EQ(DataText::boundedTail(QStringLiteral("abc"), 3), QStringLiteral("abc"));
 }
 
 TEST(SubtitleRulesTest, FontForLevel)

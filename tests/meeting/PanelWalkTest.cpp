@@ -20,12 +20,17 @@
 #include "meeting/panels/MemberMorePanelView.h"
 #include "meeting/panels/MemberTableView.h"
 #include "meeting/panels/SubtitleSettingView.h"
+#include "meeting/sharing/FileShareCollectionViewItem.h"
+#include "meeting/sharing/FileSharePermissionSettingView.h"
+#include "meeting/sharing/FileUploadPermissionPanelView.h"
+#include "meeting/sharing/MeetingSharing.h"
 #include "meeting/sharing/ScreenShareControl.h"
 #include "meeting/sharing/ScreenShareWindowViewController.h"
 #include "meeting/sharing/ShareSelectCells.h"
 #include "meeting/sharing/ShareSelectPanel.h"
 #include "meeting/window/FloatingMediaView.h"
 #include "meeting/window/MeetingCountDowns.h"
+#include "meeting/window/MeetingRecording.h"
 #include "routes/EngineRoutes.h"
 #include "uikit/KVMeetingIDLabel.h"
 #include "uikit/KVWindow.h"
@@ -187,6 +192,9 @@ TEST_F(PanelWalkTest, HostView_EveryPanelReachableNamedAndClosedWithEscape)
         total);
     walkPanel(
         "cameras", page->ui->selectCameraBtn, [&] { return page->panels().state().videoSelectView.data(); }, total);
+    walkPanel(
+        "screenshot and local recording", page->ui->selectRecordBtn,
+        [&]() -> QWidget * { return page->recording().state().moreView.data(); }, total);
 
     page->countDowns().showHostCountDownView();
     HostCountDownView *setter = page->countDowns().hostCountDownView();
@@ -265,6 +273,44 @@ TEST_F(PanelWalkTest, HostView_ChatTranscriptFloatingChatAndTitle)
         EXPECT_TRUE(!floating || !floating->isVisible()) << "Escape leaves the floating chat open";
     }
     std::cout << "[ walked ] chat, transcript and floating chat: " << total << " controls checked\n";
+}
+
+TEST_F(PanelWalkTest, HostView_SharePickerFileTabAndItsPermissionPopOvers)
+{
+    DevFile file;
+    file.fileId = QStringLiteral("walk-1");
+    file.fileName = QStringLiteral("方案.pdf");
+    file.roomId = kRoomId;
+    file.extra = {{"status", 1}, {"owner", kHostPhone}, {"userName", QStringLiteral("主持人")}};
+    service.state().files.insert(file.fileId, file);
+    signIn(kHostPhone, QStringLiteral("主持人"));
+    addRoom().flags.insert(QStringLiteral("allowFileShared"), 1);
+    MeetingViewController *page = openJoinedPage();
+    page->view()->window()->show();
+    activate(page->view()->window());
+    int total = 0;
+    // The picker on its file tab, then each row's rights and the upload setting.
+    page->ui->shareBtn->setFocus();
+    ASSERT_TRUE(press(page->ui->shareBtn));
+    ASSERT_TRUE(processEventsUntil([&] { return page->sharing().shareControl()->currentShareSelectPanel(); }));
+    ShareSelectPanel *picker = page->sharing().shareControl()->currentShareSelectPanel();
+    ASSERT_TRUE(press(picker->fileShareButton));
+    ASSERT_TRUE(processEventsUntil([&] { return picker->showArray().size() == 1; }));
+    settle();
+    {
+        const Report report = walk(page->view()->window(), picker);
+        EXPECT_TRUE(report.faults.isEmpty()) << report.text();
+        total += report.checked;
+    }
+    auto *row = picker->fileRowsView()->findChild<FileShareCollectionViewItem *>();
+    ASSERT_TRUE(row);
+    walkPanel(
+        "file rights", row->permissionBtn, [&]() -> QWidget * { return picker->fileSharePermissionSettingView(); },
+        total);
+    walkPanel(
+        "upload permission", picker->allowUploadFilePermissionBtn,
+        [&]() -> QWidget * { return picker->fileUploadPermissionPanelView(); }, total);
+    std::cout << "[ walked ] share picker's file tab and 2 pop-overs: " << total << " controls checked\n";
 }
 
 TEST_F(PanelWalkTest, MemberView_WindowAndMemberListWithoutHostActions)

@@ -16,6 +16,7 @@
 #include "meeting/panels/SubtitlePanel.h"
 #include "meeting/panels/SubtitleSettingView.h"
 #include "meeting/panels/TranscriptionViewController.h"
+#include "uikit/AutoLayout.h"
 #include "uikit/KVWindow.h"
 #include "uikit/MacBaseViewController.h"
 #include "uikit/VeskButton.h"
@@ -31,6 +32,7 @@
 #include <QTextEdit>
 
 #include <algorithm>
+#include <cmath>
 
 using namespace std::chrono_literals;
 
@@ -108,7 +110,7 @@ TEST_F(PanelWindowsTest, Transcript_ShownInItsWindowOnly_HistoryKeepsLiveLines_R
     EXPECT_EQ(panel->refreshCount(), refreshes + 1) << "a new burst shows at once";
     EXPECT_TRUE(panel->refreshTimer()->isActive());
     EXPECT_EQ(panel->dataSourceArray().last().record.senderId, QStringLiteral("p2"));
-    EXPECT_TRUE(window->window()->grab().save(QDir::temp().filePath(QStringLiteral("korvi-transcript.png"))));
+    EXPECT_TRUE(window->window()->grab().save(QDir::home().filePath(QStringLiteral("korvi-transcript.png"))));
 
     // From the floating bar: 8 points right of the more menu's window.
     MoreItemView more;
@@ -259,7 +261,14 @@ TEST_F(PanelWindowsTest, Subtitles_GapFinalsLastOfThree_TenSecondsHide_LanguageA
     page->receiveSubTitle(message({result("a", 1, QStringLiteral("甲")), QStringLiteral("[1]"),
                                    result("b", 1, QStringLiteral("乙")), result("c", 1, QStringLiteral("丙"))}));
     EXPECT_EQ(shown(), QStringLiteral("\n李四: 丙(cn)"));
-    EXPECT_TRUE(page->view()->grab().save(QDir::temp().filePath(QStringLiteral("korvi-subtitle.png"))));
+    // A long one shows its latest words, cut, in a box as high as its lines.
+    clock.clock.advance(700ms);
+    page->receiveSubTitle(message({result("p", 0, QString(2'000'000, 'x') + QStringLiteral("尾"))}));
+    EXPECT_TRUE(shown().endsWith(QStringLiteral("x尾(cn)")));
+    const double boxHeight = page->ui->subtitleTextViewHeight->constant();
+    EXPECT_EQ(boxHeight, std::ceil(text->document()->size().height()) + 16);
+    EXPECT_GE(boxHeight, 3 * 17 + 16) << "several lines";
+    EXPECT_TRUE(page->view()->grab().save(QDir::home().filePath(QStringLiteral("korvi-subtitle.png"))));
     clock.clock.advance(9999ms);
     EXPECT_TRUE(box->isVisible());
     clock.clock.advance(1ms);

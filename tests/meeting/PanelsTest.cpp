@@ -1,6 +1,8 @@
 // The panels room of the meeting window: panels built once on first use, pop-overs closed
 // together and by a click outside them, floating windows, and the panels loaded by name
-// registered explicitly.
+// registered explicitly; the chat overlay's kept picture of its rows.
+
+#include "TestEvents.h"
 
 #include "meeting/panels/IMDisplayView.h"
 #include "meeting/panels/MeetingPanels.h"
@@ -8,6 +10,7 @@
 #include "uikit/VeskCategories.h"
 
 #include <QCoreApplication>
+#include <QImage>
 #include <QMouseEvent>
 #include <QPointer>
 #include <QWidget>
@@ -118,6 +121,63 @@ TEST(MeetingPanelsTest, PanelsLoadedByNameAreRegisteredByTheCall)
     MeetingPanels::registerPanels();
     const std::unique_ptr<QWidget> chat(vesk::loadViewFromNibWithName(QStringLiteral("IMDisplayView")));
     EXPECT_NE(qobject_cast<IMDisplayView *>(chat.get()), nullptr);
+}
+
+// The chat overlay over a video tile, in a window of its own.
+struct OverlayOverTile {
+    QWidget window;
+    QWidget *tile = new QWidget(&window);
+    IMDisplayView *overlay = new IMDisplayView(&window);
+
+    explicit OverlayOverTile(const QStringList &lines = {})
+    {
+        window.resize(600, 500);
+        tile->setGeometry(window.rect());
+        tile->setAutoFillBackground(true);
+        tile->setPalette(QPalette(Qt::darkCyan));
+        overlay->layoutSelf(1.0);
+        window.show();
+        for (const QString &text : lines)
+            add(text);
+    }
+    void add(const QString &text)
+    {
+        MeetingMessageModel line;
+        line.messageType = MeetingMessageModel::Chat;
+        line.userName = QStringLiteral("李四");
+        line.messageString = text;
+        overlay->addSingleMessage(line);
+    }
+    QImage shown()
+    {
+        EXPECT_TRUE(drainMainQueue());
+        return window.grab(overlay->geometry()).toImage();
+    }
+};
+
+// The rows are drawn once and kept for the frames of the tile under them; whatever changes what
+// they show (a new line, the scroll that follows it) shows at once, as a new overlay draws it.
+TEST(ChatOverlayTest, FramesUnderTheOverlayKeepItsRows_ANewLineAndTheScrollShowAtOnce)
+{
+    QStringList lines{QStringLiteral("first")};
+    OverlayOverTile live(lines);
+    const QImage one = live.shown();
+    // The bubble darkens the tile under it.
+    EXPECT_LT(qGray(one.pixel(2, one.height() / 2)), qGray(QColor(Qt::darkCyan).rgb()));
+    for (int frame = 0; frame < 3; ++frame)
+        live.tile->repaint();
+    EXPECT_TRUE(live.shown() == one);
+    for (const int count : {2, 30}) {
+        SCOPED_TRACE(count);
+        while (lines.size() < count) {
+            lines << QStringLiteral("line %1").arg(lines.size());
+            live.add(lines.last());
+        }
+        live.tile->repaint();
+        const QImage shown = live.shown();
+        EXPECT_TRUE(shown != one);
+        EXPECT_TRUE(shown == OverlayOverTile(lines).shown()) << "not what a new overlay of these lines shows";
+    }
 }
 
 } // namespace

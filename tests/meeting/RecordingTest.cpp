@@ -2,8 +2,11 @@
 
 #include "DispatchWindowSupport.h"
 
+#include "agent/engine/VeskScreenRecord.h"
 #include "foundation/AppPaths.h"
+#include "foundation/MainQueue.h"
 #include "meeting/window/MeetingMoreView.h"
+#include "meeting/window/MeetingRecording.h"
 #include "meeting/window/RecordStopAlertView.h"
 #include "meeting/window/ScreenShotFile.h"
 #include "uikit/KVWorkspace.h"
@@ -162,7 +165,7 @@ TEST_F(RecordingTest, LocalRecorderReports_MenuFollows_SavedFileShownAfterTheAle
 {
     join();
     auto *more = new MeetingMoreView(page->view());
-    page->panels().state().moreView = more;
+    page->recording().state().moreView = more;
     page->recordStart();
     EXPECT_TRUE(more->isRecord());
     EXPECT_EQ(more->recordBtn->state(), 1);
@@ -180,6 +183,73 @@ TEST_F(RecordingTest, LocalRecorderReports_MenuFollows_SavedFileShownAfterTheAle
     processEventsFor(5);
     EXPECT_EQ(revealed, QStringList{QStringLiteral("/tmp/korvi-record.mov")});
     EXPECT_FALSE(page->ui->recordingTipContainer->isVisible());
+}
+
+// A recorder that records nothing and reports as the real one: at once on start, later on stop.
+class FakeRecorder final : public VeskScreenRecord {
+public:
+    FakeRecorder(QObject *parent, bool fails) : VeskScreenRecord(parent), m_fails(fails) {}
+    [[nodiscard]] bool isRecord() const override { return m_on; }
+    void start() override
+    {
+        if (m_on)
+            return;
+        m_on = !m_fails;
+        if (m_fails)
+            delegate()->recordFail(QString());
+        else
+            delegate()->recordStart();
+    }
+    void stop() override
+    {
+        MainQueue::async(this, [this] {
+            m_on = false;
+            delegate()->recordSuccess(QUrl::fromLocalFile(QStringLiteral("/tmp/korvi-local.mp4")));
+        });
+    }
+
+private:
+    bool m_fails;
+    bool m_on = false;
+};
+
+TEST_F(RecordingTest, LocalRecording_FromTheMenuBesideTheRecordButton_OneAtATime_FreedWhenDone)
+{
+    join();
+    int made = 0;
+    bool fails = false;
+    QPointer<VeskScreenRecord> last;
+    MeetingRecording::RecorderFactoryScope fake([&](QObject *parent) {
+        ++made;
+        last = new FakeRecorder(parent, fails);
+        return last.data();
+    });
+    const auto more = [&] { return qobject_cast<MeetingMoreView *>(page->recording().state().moreView.data()); };
+    page->ui->selectRecordBtn->click();
+    ASSERT_TRUE(more() && more()->isVisible());
+    EXPECT_EQ(page->ui->selectRecordBtn->state(), 1);
+
+    more()->recordBtn->click();
+    ASSERT_TRUE(last && last->isRecord());
+    EXPECT_TRUE(more()->isRecord());
+    page->recording().screenRecord(true);
+    EXPECT_EQ(made, 1) << "one recording at a time";
+    more()->recordBtn->click();
+    ASSERT_TRUE(processEventsUntil([&] { return visibleAlert(QStringLiteral("recordSavedAlert")) != nullptr; }));
+    EXPECT_TRUE(processEventsUntil([&] { return !last; })) << "the finished recorder is freed";
+
+    // One that cannot start: the tip, the switch off, and a new one on the next press.
+    fails = true;
+    more()->recordBtn->click();
+    EXPECT_EQ(tipText(), QStringLiteral("录制失败"));
+    EXPECT_FALSE(more()->isRecord());
+    EXPECT_TRUE(processEventsUntil([&] { return !last; }));
+    more()->recordBtn->click();
+    EXPECT_EQ(made, 3);
+
+    page->ui->selectRecordBtn->click();
+    EXPECT_FALSE(more());
+    EXPECT_EQ(page->ui->selectRecordBtn->state(), 0);
 }
 
 // ---- Screenshots ------------------------------------------------------------------------------

@@ -15,12 +15,16 @@
 #include "meeting/sharing/ShareFileList.h"
 #include "meeting/sharing/ShareSelectPanel.h"
 #include "meeting/sharing/ShareSelectView.h"
+#include "uikit/KVDataText.h"
 #include "uikit/VeskButton.h"
 
+#include <QFileDialog>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
+#include <QTreeView>
 
 #include <gtest/gtest.h>
 
@@ -346,6 +350,61 @@ TEST_F(ShareFileTabTest, RowActions_DeletePendingSendsNothing_RightsNeedAReadyFi
     EXPECT_EQ(kept.fileType, 1);
     EXPECT_EQ(kept.uploadUserId, QStringLiteral("u-enc"));
     EXPECT_EQ(kept.enableUserList.size(), 1);
+}
+
+TEST_F(ShareFileTabTest, Looks_DetailsUnderTheirTitles_TypesPopOverMakesWayForTheRow_ChooserInChinese)
+{
+    panel->fileShareAction();
+    QVariantMap ready = row("c", 1);
+    ready.insert(QStringLiteral("userName"), QStringLiteral("成员甲"));
+    ready.insert(QStringLiteral("fileSize"), QStringLiteral("120KB"));
+    ready.insert(QStringLiteral("createTime"), QStringLiteral("2026-12-07 10:00:00"));
+    panel->reloadView();
+    list({ready});
+    ASSERT_TRUE(drainMainQueue());
+    ASSERT_EQ(gridRows(*panel).size(), 1);
+    const FileShareCollectionViewItem *item = gridRows(*panel).first();
+    const QList<QLabel *> titles = panel->fileTitleView->findChildren<QLabel *>(QStringLiteral("fileColumnTitle"));
+    ASSERT_EQ(titles.size(), 4);
+    const auto left = [&](const QWidget *w) { return w->mapTo(panel, QPoint()).x(); };
+    const auto middle = [&](const QWidget *w) { return w->mapTo(panel, QPoint(0, w->height() / 2)).y(); };
+    EXPECT_NEAR(left(item->fileTypeImageView), left(titles[0]), 2);
+    EXPECT_NEAR(left(item->uploadUserNameLabel), left(titles[1]), 2);
+    EXPECT_NEAR(left(item->fileSize), left(titles[2]), 2);
+    EXPECT_NEAR(left(item->uploadTime), left(titles[3]), 2);
+    EXPECT_NEAR(middle(item->uploadUserNameLabel), middle(item->fileNamelabel), 2); // one line
+
+    // The accepted types pop over the list while the pointer is on the upload button; a choice
+    // adds a row where they were, so they go as the chooser opens.
+    SupportFileShareTypeModel pdf;
+    pdf.classify = QStringLiteral("document");
+    pdf.type = QStringLiteral("pdf");
+    panel->setSupportFileTypeArray({pdf});
+    QEvent enter(QEvent::Enter);
+    QCoreApplication::sendEvent(panel->fileUploadButton, &enter);
+    ASSERT_NE(panel->fileShareSupportFileList(), nullptr);
+    upload({file(QStringLiteral("a.pdf"))});
+    EXPECT_EQ(panel->fileShareSupportFileList(), nullptr);
+
+    // The real chooser: its title, buttons and columns in the client's language; one answer.
+    int answers = 0;
+    QPointer<QFileDialog> dialog =
+        ShareSelectPanel::openFileDialog(&host, {QStringLiteral("pdf")}, [&](const QList<QUrl> &urls) {
+            ++answers;
+            EXPECT_TRUE(urls.isEmpty());
+        });
+    EXPECT_EQ(dialog->windowTitle(), QStringLiteral("选择要上传的文件"));
+    QStringList buttons;
+    for (const QPushButton *b : dialog->findChildren<QPushButton *>())
+        buttons << b->text();
+    EXPECT_TRUE(buttons.contains(QStringLiteral("打开"))) << buttons.join(',').toStdString();
+    EXPECT_TRUE(buttons.contains(QStringLiteral("取消"))) << buttons.join(',').toStdString();
+    const QTreeView *details = dialog->findChild<QTreeView *>();
+    ASSERT_NE(details, nullptr);
+    EXPECT_EQ(details->model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("名称"));
+    dialog->reject();
+    EXPECT_EQ(answers, 1);
+    ASSERT_TRUE(processEventsUntil([&] { return dialog.isNull(); }));
 }
 
 TEST_F(ShareFileTabTest, UploadArea_ByRoleAndMode)

@@ -1,6 +1,7 @@
 // The user's own screen share in the joined meeting window against the stand-in: the share button
 // takes the lock, the picker shows the engine's candidates, the count-down starts the share with
-// its tool bar and strip, and the tool bar's end-share button gives everything back.
+// its tool bar and strip (every member at once), and the tool bar's end-share button gives
+// everything back.
 
 #include "DispatchWindowSupport.h"
 #include "ShareTestSupport.h"
@@ -9,6 +10,7 @@
 #include "meeting/sharing/ShareSelectCells.h"
 #include "meeting/sharing/ShareSelectPanel.h"
 #include "meeting/sharing/ShareTrack.h"
+#include "meeting/window/FloatingMediaView.h"
 #include "uikit/KVWindow.h"
 #include "uikit/MacBaseWindowController.h"
 
@@ -27,6 +29,9 @@ TEST_F(ShareWindowTest, ShareAScreen_ThenEndItFromTheFloatingToolBar)
     signIn();
     addRoom(kHostPhone).flags.insert(QStringLiteral("allowFileShared"), 1);
     page = openJoinedPage();
+    engine().emitMemberJoined(QStringLiteral("13700000006"), QStringLiteral("乙"));
+    engine().emitMemberJoined(QStringLiteral("13700000007"), QStringLiteral("丙"));
+    ASSERT_TRUE(processEventsUntil([&] { return page->activeMembers().size() == 3; }));
     engine().setScreenSources({screen});
     QWidget *meetingWindow = page->view()->window();
     meetingWindow->show();
@@ -51,7 +56,14 @@ TEST_F(ShareWindowTest, ShareAScreen_ThenEndItFromTheFloatingToolBar)
     auto *bar = qobject_cast<ScreenShareWindowViewController *>(barWindow->contentViewController());
     ASSERT_NE(bar, nullptr);
     EXPECT_TRUE(bar->screenSharing());
-    EXPECT_NE(page->sharing().state().floatingMediaViewWindow, nullptr);
+    // The strip beside it shows everyone at once, as the meeting window's strip does.
+    KVWindow *stripWindow = page->sharing().state().floatingMediaViewWindow;
+    ASSERT_NE(stripWindow, nullptr);
+    auto *strip = qobject_cast<FloatingMediaView *>(stripWindow->contentView());
+    ASSERT_NE(strip, nullptr);
+    EXPECT_EQ(strip->activeMembers(), page->activeMembers());
+    EXPECT_EQ(strip->mode(), FloatingMediaView::Mode::All);
+    EXPECT_EQ(stripWindow->size(), FloatingMediaView::contentSizeFor(FloatingMediaView::Mode::All, 3));
 
     bar->stopScreenShareButton->click();
     ASSERT_TRUE(processEventsUntil([&] { return !engine().screenSharing(); }));

@@ -3,6 +3,7 @@
 
 #include "devservice/DevService.h"
 #include "devservice/DevServiceTestUtil.h"
+#include "e2e/ClientProcess.h"
 
 #include "foundation/KVClock.h"
 
@@ -23,75 +24,6 @@ using namespace std::chrono_literals;
 namespace {
 
 const QString kRoom = QStringLiteral("123456789");
-// Real processes on a loaded machine: bounds for things that take a second or two.
-constexpr int kBoundMs = 60000;
-
-// One client process, driven by one command per line.
-class ClientProcess final {
-public:
-    ClientProcess(quint16 port, const QString &phone, const QString &name)
-    {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("KORVI_DEV_PORT"), QString::number(port));
-        env.remove(QStringLiteral("KVEnv"));
-        m_process.setProcessEnvironment(env);
-        m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        m_process.start(QStringLiteral(KORVI_MEETING_CLIENT), {phone, name, QStringLiteral("token-") + phone, kRoom});
-    }
-    ~ClientProcess()
-    {
-        if (m_process.state() == QProcess::NotRunning)
-            return;
-        m_process.write("quit\n");
-        if (!m_process.waitForFinished(10000)) {
-            m_process.kill();
-            m_process.waitForFinished(5000);
-        }
-    }
-
-    // The next line the client writes.
-    QJsonObject next()
-    {
-        QJsonObject line;
-        processEventsUntil(
-            [&] {
-                m_buffer += m_process.readAllStandardOutput();
-                const qsizetype end = m_buffer.indexOf('\n');
-                if (end < 0)
-                    return m_process.state() == QProcess::NotRunning;
-                line = QJsonDocument::fromJson(m_buffer.left(end)).object();
-                m_buffer.remove(0, end + 1);
-                return true;
-            },
-            kBoundMs);
-        return line;
-    }
-    QJsonObject ask(const QByteArray &command)
-    {
-        m_process.write(command + '\n');
-        return next();
-    }
-    // Asks for the state until it satisfies cond.
-    bool stateUntil(const std::function<bool(const QJsonObject &)> &cond, QJsonObject *last = nullptr)
-    {
-        QElapsedTimer elapsed;
-        elapsed.start();
-        while (elapsed.elapsed() < kBoundMs && m_process.state() == QProcess::Running) {
-            const QJsonObject state = ask("state");
-            if (last)
-                *last = state;
-            if (cond(state))
-                return true;
-            processEventsFor(10);
-        }
-        return false;
-    }
-
-private:
-    QProcess m_process;
-    QByteArray m_buffer;
-};
-
 class TwoClientsTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -113,9 +45,9 @@ protected:
 
 TEST_F(TwoClientsTest, AVideoFilePausedSoughtAndPlayedByItsSharer_FollowsAtTheOther)
 {
-    ClientProcess host(service.port(), kHost, QStringLiteral("主持人"));
+    ClientProcess host(service.port(), kHost, QStringLiteral("主持人"), kRoom);
     ASSERT_TRUE(host.next().value("ready").toBool());
-    ClientProcess sharer(service.port(), kSharer, QStringLiteral("甲"));
+    ClientProcess sharer(service.port(), kSharer, QStringLiteral("甲"), kRoom);
     ASSERT_TRUE(sharer.next().value("ready").toBool());
 
     ASSERT_TRUE(sharer.ask("shareFile v1 演示.mp4 2 300").value("ok").toBool());
@@ -153,9 +85,9 @@ TEST_F(TwoClientsTest, AVideoFilePausedSoughtAndPlayedByItsSharer_FollowsAtTheOt
 
 TEST_F(TwoClientsTest, AMembersScreenShare_RefusesTheHostsShare_UntilTheHostEndsIt)
 {
-    ClientProcess host(service.port(), kHost, QStringLiteral("主持人"));
+    ClientProcess host(service.port(), kHost, QStringLiteral("主持人"), kRoom);
     ASSERT_TRUE(host.next().value("ready").toBool());
-    ClientProcess sharer(service.port(), kSharer, QStringLiteral("甲"));
+    ClientProcess sharer(service.port(), kSharer, QStringLiteral("甲"), kRoom);
     ASSERT_TRUE(sharer.next().value("ready").toBool());
 
     ASSERT_TRUE(sharer.ask("shareScreen").value("ok").toBool());

@@ -7,7 +7,9 @@
 #include "agent/models/KVMeetingDidUpdated.h"
 #include "foundation/NotificationCenter.h"
 #include "foundation/models/MeetingDataModel.h"
+#include "foundation/models/MeetingInfoModel.h"
 #include "meeting/sharing/FileSharePermissionSettingView.h"
+#include "meeting/sharing/ShareFileServices.h"
 #include "meeting/sharing/ShareSelectPanel.h"
 #include "shell/KVShareSelectViewController.h"
 #include "shell/MainPageViewController.h"
@@ -83,6 +85,30 @@ TEST_F(UploadShareWindowTest, UploadsAFileKeepsItsRightsInTheMeetingAndTellsOnce
     EXPECT_FALSE(changed.first().roomId.isEmpty());
     EXPECT_EQ(changed.first().uploadFileAllowOpUserList.value(fileId).enableOperationFileStatus, 2);
     EXPECT_EQ(service.state().files.value(fileId).roomId, changed.first().roomId);
+
+    // Saved, then entered: in the meeting the file's rights are the ones chosen before.
+    VeskAppAgent *agent = VeskAppAgent::sharedInstance();
+    const QString roomId = changed.first().roomId;
+    bool saved = false;
+    agent->createOrUpdateMeeting(&observer, changed.first(), [&](const KVMResponse &r) { saved = r.successed; });
+    ASSERT_TRUE(processEventsUntil([&] { return saved; }));
+    std::shared_ptr<MeetingInfoModel> room;
+    agent->joinMeetingRoomWithRoomId(&observer, roomId, QString(), 1, [&](const KVMResponse &r) {
+        room = r.data.value<std::shared_ptr<MeetingInfoModel>>();
+    });
+    ASSERT_TRUE(processEventsUntil([&] { return room != nullptr; }));
+    agent->meetingManager()->joinRoomWith(room);
+    QVariantList kept;
+    bool answered = false;
+    ShareFileServices::agent()->queryFileShareOPPermission(&observer, fileId, roomId, QString(),
+                                                           [&](const KVMResponse &r) {
+                                                               answered = true;
+                                                               kept = r.dataList();
+                                                           });
+    ASSERT_TRUE(processEventsUntil([&] { return answered; }));
+    ASSERT_EQ(kept.size(), 1);
+    EXPECT_EQ(kept.first().toMap().value(QStringLiteral("enableOperationFileStatus")).toInt(), 2);
+    EXPECT_EQ(kept.first().toMap().value(QStringLiteral("enableUserList")).toList().size(), 1);
 }
 
 } // namespace

@@ -1,6 +1,8 @@
 #include "VeskScreenRecord.h"
 
+#include "DesktopCaptureSource.h"
 #include "EngineLog.h"
+#include "PortalScreenCast.h"
 
 #include "foundation/AppPaths.h"
 #include "foundation/MainQueue.h"
@@ -15,6 +17,7 @@
 
 #include <atomic>
 #include <mutex>
+#include <thread>
 
 namespace {
 
@@ -83,6 +86,7 @@ struct Relay {
 struct VeskScreenRecord::Pipeline {
     GstElement *pipeline = nullptr;
     std::shared_ptr<Relay> relay = std::make_shared<Relay>();
+    bool tearDownAside = false; // a PipeWire start may still wait for its link, holding the state lock
 
     ~Pipeline()
     {
@@ -91,8 +95,14 @@ struct VeskScreenRecord::Pipeline {
         GstBus *bus = gst_element_get_bus(pipeline);
         gst_bus_set_sync_handler(bus, nullptr, nullptr, nullptr);
         gst_object_unref(bus);
-        gst_element_set_state(pipeline, GST_STATE_NULL);
-        gst_object_unref(pipeline);
+        const auto down = [](GstElement *element) {
+            gst_element_set_state(element, GST_STATE_NULL);
+            gst_object_unref(element);
+        };
+        if (tearDownAside)
+            std::thread(down, pipeline).detach();
+        else
+            down(pipeline);
     }
 
     static GstBusSyncReply onMessage(GstBus *, GstMessage *message, gpointer data)
@@ -175,14 +185,6 @@ QString VeskScreenRecord::nextFilePath() const
 
 bool VeskScreenRecord::createCaptureSession()
 {
-    m_pipeline.reset();
-    if (!gstreamerReady())
-        return false;
-    GstElement *microphone = firstMicrophone();
-    if (!microphone) {
-        qCInfo(lcEngine) << "screen recorder: no microphone";
-        return false;
-    }
     QRect area(0, 0, 0, 0);
     if (QScreen *primary = QGuiApplication::primaryScreen()) {
         const qreal ratio = primary->devicePixelRatio();
@@ -199,6 +201,19 @@ bool VeskScreenRecord::createCaptureSession()
                                                 .arg(area.top())
                                                 .arg(area.right())
                                                 .arg(area.bottom());
+    return buildPipeline(screen);
+}
+
+bool VeskScreenRecord::buildPipeline(const QString &screen)
+{
+    m_pipeline.reset();
+    if (!gstreamerReady())
+        return false;
+    GstElement *microphone = firstMicrophone();
+    if (!microphone) {
+        qCInfo(lcEngine) << "screen recorder: no microphone";
+        return false;
+    }
     const QString description =
         screen +
         QStringLiteral(" ! videorate ! video/x-raw,framerate=15/1 ! videoconvert ! video/x-raw,format=I420 ! queue"
@@ -238,13 +253,75 @@ bool VeskScreenRecord::createCaptureSession()
 
 void VeskScreenRecord::start()
 {
-    if (m_isRecord || m_pipeline)
+    if (m_isRecord || m_pipeline || m_cast)
         return;
+    if (m_portalBus || DesktopCaptureSource::current()->usesPortal()) {
+        startThroughPortal(m_portalBus.value_or(QDBusConnection::sessionBus()));
+        return;
+    }
     if (!createCaptureSession()) {
         if (m_delegate)
             m_delegate->recordFail(QString());
         return;
     }
+    record(false);
+}
+
+void VeskScreenRecord::startThroughPortal(const QDBusConnection &bus)
+{
+    // Without a microphone the user is not asked for a screen at all.
+    GstElement *microphone = gstreamerReady() ? firstMicrophone() : nullptr;
+    if (!microphone) {
+        if (m_delegate)
+            m_delegate->recordFail(QString());
+        return;
+    }
+    gst_object_unref(gst_object_ref_sink(microphone));
+    m_cast = std::make_unique<PortalScreenCast>(bus);
+    QPointer<VeskScreenRecord> weak(this);
+    // No restore token: a recording always asks, so it never silently takes what a share chose.
+    m_cast->start(
+        QString(),
+        [weak](const PortalScreenCast::Started &started) {
+            if (!weak)
+                return;
+            // The portal's session lives as long as the cast: kept until the recording ends.
+            weak->m_remote = started.remote;
+            const QString screen = QStringLiteral("pipewiresrc fd=%1 path=%2 always-copy=true do-timestamp=true"
+                                                  " stream-properties=\"props,node.name=korvi-record\"")
+                                       .arg(weak->m_remote.fileDescriptor())
+                                       .arg(started.nodeId);
+            if (!weak->buildPipeline(screen)) {
+                weak->endPortal(QString());
+                return;
+            }
+            weak->m_pipeline->tearDownAside = true;
+            weak->record(true);
+        },
+        [weak](const QString &why) {
+            if (!weak)
+                return;
+            qCInfo(lcEngine) << "screen recorder: the portal gave no screen:" << why;
+            weak->endPortal(why);
+        });
+}
+
+void VeskScreenRecord::endPortal(const QString &why)
+{
+    // Called from the cast's own report: it is freed once that returned.
+    QPointer<VeskScreenRecord> weak(this);
+    MainQueue::async(this, [weak, why] {
+        if (!weak)
+            return;
+        weak->m_cast.reset();
+        weak->m_remote = {};
+        if (weak->m_delegate)
+            weak->m_delegate->recordFail(why);
+    });
+}
+
+void VeskScreenRecord::record(bool offThread)
+{
     const QString where = folder();
     if (QDir().mkpath(where))
         QFile::setPermissions(where, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
@@ -254,7 +331,22 @@ void VeskScreenRecord::start()
     gst_object_unref(file);
     m_stopping = false;
     m_eosSent = false;
-    if (gst_element_set_state(m_pipeline->pipeline, GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE) {
+    if (offThread) {
+        std::thread([pipeline = GST_ELEMENT(gst_object_ref(m_pipeline->pipeline)), relay = m_pipeline->relay] {
+            if (gst_element_set_state(pipeline, GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE) {
+                QString why;
+                {
+                    std::lock_guard lock(relay->mutex);
+                    why = relay->firstError;
+                }
+                MainQueue::async([relay, why] {
+                    if (VeskScreenRecord *owner = relay->owner)
+                        owner->onBusMessage(GST_MESSAGE_ERROR, why);
+                });
+            }
+            gst_object_unref(pipeline);
+        }).detach();
+    } else if (gst_element_set_state(m_pipeline->pipeline, GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE) {
         QString why;
         {
             std::lock_guard lock(m_pipeline->relay->mutex);
@@ -293,6 +385,8 @@ void VeskScreenRecord::teardown()
     if (m_pipeline)
         m_pipeline->relay->owner = nullptr;
     m_pipeline.reset();
+    m_cast.reset(); // closes the portal's session
+    m_remote = {};
     m_isRecord = false;
     m_stopping = false;
     m_eosSent = false;

@@ -17,12 +17,15 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <condition_variable>
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
 #include <thread>
+
+#include <iconv.h>
 
 namespace {
 
@@ -46,6 +49,7 @@ struct Atoms {
     xcb_atom_t typeDesktop = XCB_ATOM_NONE;
     xcb_atom_t netActiveWindow = XCB_ATOM_NONE;
     xcb_atom_t netRestackWindow = XCB_ATOM_NONE;
+    xcb_atom_t compoundText = XCB_ATOM_NONE;
 };
 
 Atoms internAtoms(xcb_connection_t *c)
@@ -60,7 +64,8 @@ Atoms internAtoms(xcb_connection_t *c)
                                         "_NET_WM_WINDOW_TYPE_DOCK",
                                         "_NET_WM_WINDOW_TYPE_DESKTOP",
                                         "_NET_ACTIVE_WINDOW",
-                                        "_NET_RESTACK_WINDOW"};
+                                        "_NET_RESTACK_WINDOW",
+                                        "COMPOUND_TEXT"};
     constexpr size_t count = sizeof(names) / sizeof(names[0]);
     xcb_intern_atom_cookie_t cookies[count];
     for (size_t i = 0; i < count; ++i)
@@ -82,6 +87,7 @@ Atoms internAtoms(xcb_connection_t *c)
     a.typeDesktop = values[8];
     a.netActiveWindow = values[9];
     a.netRestackWindow = values[10];
+    a.compoundText = values[11];
     return a;
 }
 
@@ -110,7 +116,8 @@ QImage imageFrom(xcb_get_image_reply_t *reply, int width, int height)
 
 struct X11DesktopCapture::Shared {
     xcb_connection_t *c = nullptr;
-    xcb_window_t root = XCB_WINDOW_NONE;
+    xcb_window_t root = XCB_WINDOW_NONE; // the default screen's: where our windows and the listed ones live
+    QList<xcb_window_t> roots;           // every X screen's, by screen number
     Atoms atoms;
     uint32_t idBase = 0;
     uint32_t idMask = 0;
@@ -150,7 +157,7 @@ struct X11DesktopCapture::Shared {
             std::free(error);
             if (!tree)
                 return XCB_WINDOW_NONE;
-            if (tree->parent == root || tree->parent == XCB_WINDOW_NONE)
+            if (tree->parent == tree->root || tree->parent == XCB_WINDOW_NONE)
                 return window;
             window = tree->parent;
         }
@@ -212,19 +219,20 @@ struct X11DesktopCapture::Shared {
         return imageFrom(image.get(), wanted.width(), wanted.height());
     }
 
-    // The screen's area as shown, with our excluded windows painted over by what lies under them.
-    [[nodiscard]] QImage rootPicture(QRect area) const
+    // A screen's area (in its root's coordinates) as shown, with our excluded windows painted over
+    // by what lies under them.
+    [[nodiscard]] QImage rootPicture(xcb_window_t screenRoot, QRect area) const
     {
         xcb_generic_error_t *error = nullptr;
         Reply<xcb_get_image_reply_t> reply(
             xcb_get_image_reply(c,
-                                xcb_get_image(c, XCB_IMAGE_FORMAT_Z_PIXMAP, root, int16_t(area.x()), int16_t(area.y()),
-                                              uint16_t(area.width()), uint16_t(area.height()), ~0u),
+                                xcb_get_image(c, XCB_IMAGE_FORMAT_Z_PIXMAP, screenRoot, int16_t(area.x()),
+                                              int16_t(area.y()), uint16_t(area.width()), uint16_t(area.height()), ~0u),
                                 &error));
         std::free(error);
         QImage picture = imageFrom(reply.get(), area.width(), area.height());
-        if (!picture.isNull())
-            paintOutExcluded(picture, area);
+        if (!picture.isNull() && screenRoot == root)
+            paintOutExcluded(picture, area); // our windows live on the default screen only
         return picture;
     }
 
@@ -328,9 +336,10 @@ namespace {
 
 class X11Stream final : public DesktopCaptureStream {
 public:
-    X11Stream(std::shared_ptr<X11DesktopCapture::Shared> shared, const KRTCScreenOption &option, QRect screenArea,
-              DesktopCaptureSink sink)
-        : m_shared(std::move(shared)), m_option(option), m_screenArea(screenArea), m_sink(std::move(sink))
+    X11Stream(std::shared_ptr<X11DesktopCapture::Shared> shared, const KRTCScreenOption &option,
+              xcb_window_t screenRoot, QRect screenArea, DesktopCaptureSink sink)
+        : m_shared(std::move(shared)), m_option(option), m_screenRoot(screenRoot), m_screenArea(screenArea),
+          m_sink(std::move(sink))
     {
         m_thread = std::thread([this] { run(); });
     }
@@ -354,7 +363,7 @@ private:
         for (;;) {
             const QImage picture = m_option.m_eType() == KRTCScreenOption::TypeWindow
                                        ? m_shared->windowPicture(xcb_window_t(m_option.m_ScreenOrWindowId()))
-                                       : m_shared->rootPicture(m_screenArea);
+                                       : m_shared->rootPicture(m_screenRoot, m_screenArea);
             if (picture.isNull()) {
                 MainQueue::async([alive = m_alive, onEnded = m_sink.onEnded] {
                     if (*alive && onEnded)
@@ -373,6 +382,7 @@ private:
 
     std::shared_ptr<X11DesktopCapture::Shared> m_shared;
     KRTCScreenOption m_option;
+    xcb_window_t m_screenRoot;
     QRect m_screenArea;
     DesktopCaptureSink m_sink;
     std::shared_ptr<std::atomic<bool>> m_alive = std::make_shared<std::atomic<bool>>(true);
@@ -381,15 +391,6 @@ private:
     bool m_stop = false;
     std::thread m_thread;
 };
-
-QScreen *screenWithId(qint64 id)
-{
-    for (QScreen *screen : QGuiApplication::screens()) {
-        if (X11DesktopCapture::screenIdFor(screen->name()) == id)
-            return screen;
-    }
-    return nullptr;
-}
 
 QRect nativeArea(QScreen *screen)
 {
@@ -426,13 +427,123 @@ QImage iconFrom(const xcb_get_property_reply_t *reply)
     return icon;
 }
 
-QString textOf(const xcb_get_property_reply_t *reply, bool utf8)
+// Bytes of one character set into UTF-16 through iconv (EUC forms of the double-byte sets).
+QString decodeRun(const QByteArray &bytes, const char *charset)
+{
+    if (bytes.isEmpty())
+        return {};
+    if (std::strcmp(charset, "UTF-8") == 0)
+        return QString::fromUtf8(bytes);
+    if (std::strcmp(charset, "ISO-8859-1") == 0)
+        return QString::fromLatin1(bytes);
+    iconv_t cd = iconv_open("UTF-8", charset);
+    if (cd == iconv_t(-1))
+        return QString(bytes.size(), QChar::ReplacementCharacter);
+    QByteArray in = bytes;
+    QByteArray out(in.size() * 4 + 4, '\0');
+    char *inAt = in.data();
+    size_t inLeft = size_t(in.size());
+    char *outAt = out.data();
+    size_t outLeft = size_t(out.size());
+    while (inLeft > 0 && iconv(cd, &inAt, &inLeft, &outAt, &outLeft) == size_t(-1)) {
+        if (errno != EILSEQ && errno != EINVAL)
+            break;
+        ++inAt; // an invalid byte is skipped, not the rest of the title
+        --inLeft;
+    }
+    iconv_close(cd);
+    return QString::fromUtf8(out.constData(), qsizetype(out.size() - qsizetype(outLeft)));
+}
+
+// X11 compound text (ISO 2022 with X's designations), as older clients set WM_NAME: the
+// character sets named by escape sequences, for the left (GL) and right (GR) halves.
+QString fromCompoundText(const char *value, int length)
+{
+    QString text;
+    const char *gl = "ISO-8859-1";
+    const char *gr = "ISO-8859-1";
+    bool glWide = false;
+    bool grWide = false;
+    const char *runSet = nullptr;
+    QByteArray run;
+    const auto switchTo = [&](const char *set) {
+        if (set != runSet) {
+            text += decodeRun(run, runSet ? runSet : "ISO-8859-1");
+            run.clear();
+            runSet = set;
+        }
+    };
+    const auto put = [&](const char *set, char byte) {
+        switchTo(set);
+        run += byte;
+    };
+    const auto wideSet = [](char final) -> const char * {
+        switch (final) {
+        case 'A':
+            return "GB2312";
+        case 'B':
+            return "EUC-JP";
+        case 'C':
+            return "EUC-KR";
+        default:
+            return nullptr;
+        }
+    };
+    for (int i = 0; i < length; ++i) {
+        const auto byte = quint8(value[i]);
+        if (byte == 0x1b && i + 2 < length) {
+            const char a = value[i + 1], b = value[i + 2];
+            if (a == '(' && b == 'B') {
+                gl = "ISO-8859-1", glWide = false, i += 2;
+            } else if (a == '-') {
+                static const char *const latin[] = {"ISO-8859-1", "ISO-8859-2", "ISO-8859-3", "ISO-8859-4"};
+                gr = (b >= 'A' && b <= 'D') ? latin[b - 'A'] : "ISO-8859-1";
+                grWide = false, i += 2;
+            } else if (a == '%' && b == 'G') {
+                // UTF-8 until ESC % @.
+                const int start = i + 3;
+                int end = start;
+                while (end + 2 < length && !(value[end] == 0x1b && value[end + 1] == '%' && value[end + 2] == '@'))
+                    ++end;
+                if (end + 2 >= length)
+                    end = length;
+                switchTo("UTF-8");
+                run += QByteArray(value + start, end - start);
+                i = end + 2;
+            } else if (a == '$' && i + 3 < length && (b == '(' || b == ')')) {
+                if (const char *set = wideSet(value[i + 3])) {
+                    (b == '(' ? gl : gr) = set;
+                    (b == '(' ? glWide : grWide) = true;
+                }
+                i += 3;
+            } else {
+                i += 2; // a set we cannot show: its designation is dropped
+            }
+            continue;
+        }
+        if (byte < 0x80) {
+            // Control characters and spaces stay themselves; a double-byte set in GL takes the
+            // EUC form by its high bit.
+            put(glWide && byte > 0x20 && byte < 0x7f ? gl : "ISO-8859-1",
+                char(glWide && byte > 0x20 && byte < 0x7f ? byte | 0x80 : byte));
+        } else {
+            put(grWide || byte >= 0xa0 ? gr : "ISO-8859-1", char(byte));
+        }
+    }
+    text += decodeRun(run, runSet ? runSet : "ISO-8859-1");
+    return text;
+}
+
+// type: the property's type; UTF8_STRING and COMPOUND_TEXT are decoded as such, else Latin-1.
+QString textOf(const xcb_get_property_reply_t *reply, xcb_atom_t utf8, xcb_atom_t compound)
 {
     if (!reply || reply->format != 8)
         return {};
     const auto *value = static_cast<const char *>(xcb_get_property_value(reply));
     const int length = xcb_get_property_value_length(reply);
-    QString text = utf8 ? QString::fromUtf8(value, length) : QString::fromLatin1(value, length);
+    QString text = reply->type == utf8       ? QString::fromUtf8(value, length)
+                   : reply->type == compound ? fromCompoundText(value, length)
+                                             : QString::fromLatin1(value, length);
     if (const qsizetype nul = text.indexOf(QChar(0)); nul >= 0)
         text.truncate(nul);
     return text.left(kTitleLimit);
@@ -452,13 +563,26 @@ std::shared_ptr<X11DesktopCapture> X11DesktopCapture::create(xcb_connection_t *c
     shared->idBase = setup->resource_id_base;
     shared->idMask = setup->resource_id_mask;
     shared->littleEndian32 = setup->image_byte_order == XCB_IMAGE_ORDER_LSB_FIRST;
-    xcb_screen_iterator_t it = xcb_setup_roots_iterator(setup);
-    if (!it.rem) {
+    QHash<xcb_window_t, int> depths;
+    for (xcb_screen_iterator_t it = xcb_setup_roots_iterator(setup); it.rem; xcb_screen_next(&it)) {
+        shared->roots << it.data->root;
+        depths.insert(it.data->root, it.data->root_depth);
+    }
+    if (shared->roots.isEmpty()) {
         qCWarning(lcEngine) << "desktop capture: the X11 display has no screen";
         return nullptr;
     }
-    shared->root = it.data->root;
-    if (!shared->littleEndian32 || it.data->root_depth < 24) {
+    std::shared_ptr<X11DesktopCapture> capture(new X11DesktopCapture(shared));
+    // The display's default X screen: where the window manager and our windows are (Qt's primary
+    // screen may move to another X screen while monitors come and go).
+    char *host = nullptr;
+    int display = 0;
+    int number = 0;
+    if (!xcb_parse_display(nullptr, &host, &display, &number) || number < 0 || number >= shared->roots.size())
+        number = 0;
+    std::free(host);
+    shared->root = shared->roots.at(number);
+    if (!shared->littleEndian32 || depths.value(shared->root) < 24) {
         qCWarning(lcEngine) << "desktop capture: unsupported X11 picture format";
         return nullptr;
     }
@@ -480,35 +604,83 @@ std::shared_ptr<X11DesktopCapture> X11DesktopCapture::create(xcb_connection_t *c
         return nullptr;
     }
     shared->atoms = internAtoms(connection);
-    return std::shared_ptr<X11DesktopCapture>(new X11DesktopCapture(std::move(shared)));
+    return capture;
 }
 
 X11DesktopCapture::X11DesktopCapture(std::shared_ptr<Shared> shared) : d(std::move(shared)) {}
 
 X11DesktopCapture::~X11DesktopCapture() = default;
 
-qint64 X11DesktopCapture::screenIdFor(const QString &screenName)
+qint64 X11DesktopCapture::screenIdFor(const QString &screenName, int xScreen)
 {
-    // FNV-1a: the same name gives the same id in every run.
+    // FNV-1a: the same name on the same X screen gives the same id in every run.
     quint64 hash = 14695981039346656037ull;
-    for (const char byte : screenName.toUtf8()) {
+    for (const char byte : QStringLiteral("%1/%2").arg(xScreen).arg(screenName).toUtf8()) {
         hash ^= quint8(byte);
         hash *= 1099511628211ull;
     }
     return qint64(hash & 0x7fffffffffffull) + 2; // never the portal's choice or a negative id
 }
 
+quint32 X11DesktopCapture::rootOf(QScreen *screen) const
+{
+    if (d->roots.size() == 1 || !screen)
+        return d->roots.first();
+    if (const auto known = m_roots.constFind(screen); known != m_roots.cend())
+        return *known;
+    // Qt does not tell which X screen a screen belongs to: a window made on it does.
+    QWindow probe;
+    probe.setScreen(screen);
+    probe.create();
+    xcb_generic_error_t *error = nullptr;
+    Reply<xcb_query_tree_reply_t> tree(
+        xcb_query_tree_reply(d->c, xcb_query_tree(d->c, xcb_window_t(probe.winId())), &error));
+    std::free(error);
+    const xcb_window_t root = tree && d->roots.contains(tree->root) ? tree->root : d->roots.first();
+    m_roots.insert(screen, root);
+    QObject::connect(screen, &QObject::destroyed, m_context.get(), [this, screen] { m_roots.remove(screen); });
+    return root;
+}
+
+QList<X11DesktopCapture::ScreenPlace> X11DesktopCapture::screenPlaces() const
+{
+    QList<ScreenPlace> places;
+    for (QScreen *screen : QGuiApplication::screens()) {
+        ScreenPlace place;
+        place.screen = screen;
+        place.root = rootOf(screen);
+        place.area = nativeArea(screen);
+        const int xScreen = int(d->roots.indexOf(place.root));
+        place.id = screenIdFor(screen->name(), xScreen);
+        // Two screens of one name on one X screen (a server that names none) stay apart.
+        for (int again = 1;
+             std::any_of(places.cbegin(), places.cend(), [&](const auto &p) { return p.id == place.id; }); ++again)
+            place.id = screenIdFor(QStringLiteral("%1#%2").arg(screen->name()).arg(again), xScreen);
+        places << place;
+    }
+    return places;
+}
+
+std::optional<X11DesktopCapture::ScreenPlace> X11DesktopCapture::screenPlace(qint64 screenId) const
+{
+    for (const ScreenPlace &place : screenPlaces()) {
+        if (place.id == screenId)
+            return place;
+    }
+    return std::nullopt;
+}
+
 QList<KRTCDesktopSource> X11DesktopCapture::screens(QSize thumbnailSize) const
 {
     QList<KRTCDesktopSource> result;
-    const QList<QScreen *> all = QGuiApplication::screens();
+    const QList<ScreenPlace> all = screenPlaces();
     for (qsizetype i = 0; i < all.size(); ++i) {
         KRTCDesktopSource source;
-        source.sourceId = screenIdFor(all.at(i)->name());
+        source.sourceId = all.at(i).id;
         source.type = KRTCScreenOption::TypeScreen;
         source.title = QStringLiteral("桌面 %1").arg(i + 1);
         if (thumbnailSize.isValid() && !thumbnailSize.isEmpty()) {
-            const QImage shot = d->rootPicture(nativeArea(all.at(i)));
+            const QImage shot = d->rootPicture(all.at(i).root, all.at(i).area);
             if (!shot.isNull())
                 source.snapshot = shot.scaled(thumbnailSize, Qt::KeepAspectRatio, Qt::SmoothTransformation);
         }
@@ -577,9 +749,9 @@ QList<KRTCDesktopSource> X11DesktopCapture::windows(QSize thumbnailSize) const
         KRTCDesktopSource source;
         source.sourceId = qint64(window);
         source.type = KRTCScreenOption::TypeWindow;
-        source.title = textOf(netName.get(), true);
-        if (source.title.isEmpty() && name)
-            source.title = textOf(name.get(), name->type == d->atoms.utf8String);
+        source.title = textOf(netName.get(), d->atoms.utf8String, d->atoms.compoundText);
+        if (source.title.isEmpty())
+            source.title = textOf(name.get(), d->atoms.utf8String, d->atoms.compoundText);
         if (pid && pid->format == 32 && xcb_get_property_value_length(pid.get()) == 4)
             source.ownerPid = *static_cast<const quint32 *>(xcb_get_property_value(pid.get()));
         if (source.ownerPid == 0) {
@@ -629,8 +801,8 @@ QImage X11DesktopCapture::grab(int type, qint64 sourceId) const
         return sourceId > 0 && sourceId <= 0xffffffffLL ? d->windowPicture(xcb_window_t(sourceId)) : QImage();
     if (type != KRTCScreenOption::TypeScreen)
         return {};
-    QScreen *screen = screenWithId(sourceId);
-    return screen ? d->rootPicture(nativeArea(screen)) : QImage();
+    const std::optional<ScreenPlace> place = screenPlace(sourceId);
+    return place ? d->rootPicture(place->root, place->area) : QImage();
 }
 
 std::optional<QRect> X11DesktopCapture::windowBounds(qint64 windowId) const
@@ -642,10 +814,10 @@ std::optional<QRect> X11DesktopCapture::windowBounds(qint64 windowId) const
 
 std::optional<QRect> X11DesktopCapture::screenBounds(qint64 screenId) const
 {
-    QScreen *screen = screenWithId(screenId);
-    if (!screen)
+    const std::optional<ScreenPlace> place = screenPlace(screenId);
+    if (!place)
         return std::nullopt;
-    return nativeArea(screen);
+    return place->area;
 }
 
 bool X11DesktopCapture::raiseWindowOwner(qint64 windowId)
@@ -731,13 +903,15 @@ std::unique_ptr<DesktopCaptureStream> X11DesktopCapture::openStream(const KRTCSc
                                                                     DesktopCaptureSink sink)
 {
     QRect area;
+    xcb_window_t root = d->root;
     if (option.m_eType() == KRTCScreenOption::TypeScreen) {
-        QScreen *screen = screenWithId(option.m_ScreenOrWindowId());
-        if (!screen)
+        const std::optional<ScreenPlace> place = screenPlace(option.m_ScreenOrWindowId());
+        if (!place)
             return nullptr;
-        area = nativeArea(screen);
+        root = place->root;
+        area = place->area;
     } else if (option.m_eType() != KRTCScreenOption::TypeWindow || !windowBounds(option.m_ScreenOrWindowId())) {
         return nullptr;
     }
-    return std::make_unique<X11Stream>(d, option, area, std::move(sink));
+    return std::make_unique<X11Stream>(d, option, root, area, std::move(sink));
 }

@@ -2,8 +2,12 @@
 
 #include "DesktopCaptureSource.h"
 
+#include <QHash>
+#include <QObject>
+
 #include <memory>
 
+class QScreen;
 struct xcb_connection_t;
 
 // The desktop of an X11 session, on Qt's own xcb connection: screens from Qt, top-level
@@ -32,12 +36,27 @@ public:
     [[nodiscard]] std::unique_ptr<DesktopCaptureStream> openStream(const KRTCScreenOption &option,
                                                                    DesktopCaptureSink sink) override;
 
-    // The stable id of a screen: a hash of its name, so it survives other screens coming and going.
-    [[nodiscard]] static qint64 screenIdFor(const QString &screenName);
+    // The stable id of a screen: a hash of its name and its X screen's number, so it survives other
+    // screens coming and going, and same-named screens of two X screens differ.
+    [[nodiscard]] static qint64 screenIdFor(const QString &screenName, int xScreen);
 
     struct Shared;
 
 private:
+    // One of Qt's screens with where it lies: its X screen's root and its area there.
+    struct ScreenPlace {
+        QScreen *screen = nullptr;
+        quint32 root = 0;
+        QRect area;
+        qint64 id = 0;
+    };
+    [[nodiscard]] QList<ScreenPlace> screenPlaces() const;
+    [[nodiscard]] std::optional<ScreenPlace> screenPlace(qint64 screenId) const;
+    [[nodiscard]] quint32 rootOf(QScreen *screen) const;
+
     explicit X11DesktopCapture(std::shared_ptr<Shared> shared);
     std::shared_ptr<Shared> d;
+    // Roots of Qt's screens, learnt once each (main thread); forgotten with the screen.
+    mutable QHash<QScreen *, quint32> m_roots;
+    std::unique_ptr<QObject> m_context = std::make_unique<QObject>();
 };

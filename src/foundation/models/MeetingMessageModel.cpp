@@ -4,10 +4,13 @@
 #include "foundation/ModelContext.h"
 #include "foundation/StringHelpers.h"
 
+#include <QCoreApplication>
 #include <QTextDocument>
 #include <QTextOption>
 
+#include <algorithm>
 #include <cmath>
+#include <deque>
 
 JX_REGISTER_MODEL(MeetingMessageModel)
 
@@ -16,7 +19,48 @@ const QColor kNameColor(10, 138, 249);
 const QColor kChatColor(242, 242, 247);
 const QColor kNoticeColor(246, 207, 77);
 constexpr qsizetype kSizeCacheEntries = 4;
+
+// The documents of the lines used last, most recent first. Main thread only, as the models are;
+// emptied with the application, while fonts can still be let go.
+std::deque<std::shared_ptr<QTextDocument>> &keptDocuments()
+{
+    static std::deque<std::shared_ptr<QTextDocument>> kept;
+    static const bool cleared = [] {
+        qAddPostRoutine([] { keptDocuments().clear(); });
+        return true;
+    }();
+    Q_UNUSED(cleared);
+    return kept;
+}
+
+void keep(const std::shared_ptr<QTextDocument> &document)
+{
+    auto &kept = keptDocuments();
+    const auto it = std::find(kept.begin(), kept.end(), document);
+    if (it == kept.begin() && it != kept.end())
+        return;
+    if (it != kept.end())
+        kept.erase(it);
+    kept.push_front(document);
+    while (qsizetype(kept.size()) > MeetingMessageModel::kKeptDocuments)
+        kept.pop_back();
+}
+
+// A document of text laid out at width, as measured and drawn.
+std::shared_ptr<QTextDocument> laidOut(const KVAttributedText &text, double width)
+{
+    auto document = std::make_shared<QTextDocument>();
+    MeetingMessageModel::prepareDocument(*document, text, width);
+    (void)document->size(); // lays it out
+    keep(document);
+    return document;
+}
 } // namespace
+
+qsizetype MeetingMessageModel::keptDocumentCount()
+{
+    return qsizetype(keptDocuments().size());
+}
 
 MeetingMessageModel::MeetingMessageModel(const MeetingMessageModel &other)
     : VeskModel(other), msgId(other.msgId), type(other.type), phoneNumber(other.phoneNumber), userName(other.userName),
@@ -85,26 +129,34 @@ QSizeF MeetingMessageModel::getMessageSizeWithMaxWidth(double width, const QFont
         if (cached.width == width && cached.font == font)
             return cached.size;
     }
-    auto document = std::make_shared<QTextDocument>();
-    prepareDocument(*document, getDisplayMessage(font), width);
+    const std::shared_ptr<QTextDocument> document = laidOut(getDisplayMessage(font), width);
     // Measuring lays the document out; painting then only draws it.
     const double fitWidth = std::ceil(width > 0 ? std::min(document->idealWidth(), width) : document->idealWidth());
     const QSizeF size(fitWidth, std::ceil(document->size().height()));
     // A list that is resized measures at many widths; only the recent ones are worth keeping.
     if (displaySize.size() >= kSizeCacheEntries)
         displaySize.removeFirst();
-    displaySize.append({font, width, size, std::move(document)});
+    displaySize.append({font, width, size, document});
     return size;
 }
 
 const QTextDocument &MeetingMessageModel::laidOutDocument(double width, const QFont &font) const
 {
     (void)getMessageSizeWithMaxWidth(width, font);
-    for (const SizeCache &cached : std::as_const(displaySize)) {
+    // The measurement just kept its entry, the last one if no width equals (NaN).
+    SizeCache *entry = &displaySize.last();
+    for (SizeCache &cached : displaySize) {
         if (cached.width == width && cached.font == font)
-            return *cached.document;
+            entry = &cached;
     }
-    return *displaySize.last().document; // not reached: the measurement just kept it
+    std::shared_ptr<QTextDocument> document = entry->document.lock();
+    if (document) {
+        keep(document);
+    } else {
+        document = laidOut(getDisplayMessage(font), width);
+        entry->document = document;
+    }
+    return *document; // kept until at least the next line's layout
 }
 
 // Keeps the meta-object in this file, so whatever maps the model links it.

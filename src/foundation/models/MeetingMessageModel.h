@@ -50,8 +50,14 @@ public:
         QFont font;
         double width = 0;
         QSizeF size;
-        std::shared_ptr<QTextDocument> document; // laid out at width, drawn as it is
+        // Laid out at width, drawn as it is. Only the documents of the lines measured or drawn
+        // lately are kept (kKeptDocuments of them, over all lines): a long meeting's chat keeps
+        // every line's size, and lays out again a line that comes back into view.
+        std::weak_ptr<QTextDocument> document;
     };
+    static constexpr qsizetype kKeptDocuments = 64;
+    // How many laid-out documents are kept now, over all lines.
+    [[nodiscard]] static qsizetype keptDocumentCount();
     mutable QList<DisplayCache> displayMessage;
     mutable QList<SizeCache> displaySize;
 
@@ -68,7 +74,8 @@ public:
     // The line's size in that font wrapped at `width` (unbounded when width <= 0), measured once
     // per font and width and kept in displaySize.
     QSizeF getMessageSizeWithMaxWidth(double width, const QFont &font) const;
-    // The line laid out at that width and font, as measured (kept with the size).
+    // The line laid out at that width and font, as measured; valid until the next measurement
+    // or layout of any line.
     const QTextDocument &laidOutDocument(double width, const QFont &font) const;
     // Lays out a display text as the measurement does, for drawing it at `width`.
     static void prepareDocument(QTextDocument &document, const KVAttributedText &text, double width);

@@ -8,7 +8,9 @@
 #include <QAbstractListModel>
 #include <QEvent>
 #include <QListView>
+#include <QPaintEvent>
 #include <QPainter>
+#include <QPixmap>
 #include <QScrollBar>
 #include <QStyledItemDelegate>
 #include <QVBoxLayout>
@@ -77,6 +79,87 @@ private:
     IMDisplayView *m_view;
 };
 
+// The list draws its rows once into a picture and paints that picture until what it shows
+// changes: over a live tile the overlay is painted again with every video frame, and drawing the
+// rows' text each time would cost as much as the frame.
+class IMDisplayView::List final : public QListView {
+public:
+    explicit List(QWidget *parent) : QListView(parent) {}
+
+    void doItemsLayout() override
+    {
+        QListView::doItemsLayout();
+        changed();
+    }
+
+protected:
+    void rowsInserted(const QModelIndex &parent, int start, int end) override
+    {
+        QListView::rowsInserted(parent, start, end);
+        changed();
+    }
+    void rowsAboutToBeRemoved(const QModelIndex &parent, int start, int end) override
+    {
+        QListView::rowsAboutToBeRemoved(parent, start, end);
+        changed();
+    }
+    void dataChanged(const QModelIndex &topLeft, const QModelIndex &bottomRight, const QList<int> &roles) override
+    {
+        QListView::dataChanged(topLeft, bottomRight, roles);
+        changed();
+    }
+    void paintEvent(QPaintEvent *event) override
+    {
+        executeDelayedItemsLayout(); // rows placed before they are drawn and kept
+        QWidget *port = viewport();
+        const qreal ratio = port->devicePixelRatioF();
+        const Shown shown{port->size(), ratio, horizontalOffset(), verticalOffset(), m_revision};
+        if (!(shown == m_shown) || m_picture.isNull())
+            drawRows(shown);
+        QPainter painter(port);
+        const QRect area = event->rect();
+        painter.drawPixmap(area, m_picture, QRectF(QPointF(area.topLeft()) * ratio, QSizeF(area.size()) * ratio));
+    }
+
+private:
+    struct Shown {
+        QSize size;
+        qreal ratio = 0;
+        int x = 0;
+        int y = 0;
+        quint64 revision = 0;
+        bool operator==(const Shown &) const = default;
+    };
+    void changed() { ++m_revision; }
+    // The rows in view, as the list would paint them (nothing is selected, hovered or dropped).
+    void drawRows(const Shown &shown)
+    {
+        m_shown = shown;
+        m_picture = QPixmap(shown.size * shown.ratio);
+        m_picture.setDevicePixelRatio(shown.ratio);
+        m_picture.fill(Qt::transparent);
+        QAbstractItemModel *rows = model();
+        if (!rows || !itemDelegate())
+            return;
+        QPainter painter(&m_picture);
+        QStyleOptionViewItem option;
+        initViewItemOption(&option);
+        const QRect area(QPoint(), shown.size);
+        for (int row = std::max(0, indexAt(QPoint(0, 0)).row()); row < rows->rowCount(); ++row) {
+            const QModelIndex index = rows->index(row, 0);
+            option.rect = visualRect(index);
+            if (option.rect.top() > area.bottom())
+                break;
+            if (option.rect.intersects(area))
+                itemDelegate()->paint(&painter, option, index);
+        }
+    }
+
+    QPixmap m_picture;
+    Shown m_shown;
+    quint64 m_revision = 0;
+};
+
 IMDisplayView::IMDisplayView(QWidget *parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("IMDisplayView"));
@@ -86,7 +169,7 @@ IMDisplayView::IMDisplayView(QWidget *parent) : QWidget(parent)
     m_cell = new MeetingMessageCell(this);
     m_cell->hide();
     m_model = new Model(this);
-    m_msgTable = new QListView(this);
+    m_msgTable = new List(this);
     m_msgTable->setObjectName(QStringLiteral("msgTable"));
     m_msgTable->setAccessibleName(QStringLiteral("聊天消息"));
     m_msgTable->setModel(m_model);

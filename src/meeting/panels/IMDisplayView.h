@@ -69,6 +69,7 @@ protected:
 private:
     class Model;
     class Delegate;
+    class List;
     void applyHeight();
     // A row's height at the current cell width and state: measured once and kept, so adding a
     // line or painting measures no other row.

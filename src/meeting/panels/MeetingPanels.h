@@ -39,7 +39,6 @@ class MeetingPanels final : public QObject {
 public:
     // The panels' state the window and the panels read, under the names the panels use.
     struct State {
-        QPointer<QWidget> moreView; // MeetingMoreView (the window's)
         std::unique_ptr<MacBaseWindowController> memberWindow;
         QPointer<MemberListViewController> memberListViewController;
         bool isMemberListShow = false;

@@ -23,10 +23,12 @@
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextEdit>
+#include <QTextLayout>
 
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <optional>
 
 namespace {
 
@@ -37,10 +39,14 @@ constexpr int kBoxVerticalInsets = 16;
 constexpr int kBoxHorizontalInsets = 24;
 
 // The subtitle's text in the document: white, the chosen size, centred lines of at most 17 points,
-// raised by 5. Names and texts go in as plain text.
-void fillSubtitleDocument(QTextDocument &document, const QString &text, int fontSize)
+// raised by 5, wrapped at `width`. Names and texts go in as plain text, in one edit, so the text is
+// laid out once; without undo steps: subtitles replace each other for a whole meeting.
+void fillSubtitleDocument(QTextDocument &document, const QString &text, int fontSize, double width)
 {
     document.clear();
+    document.setUndoRedoEnabled(false);
+    if (document.textWidth() != width)
+        document.setTextWidth(width);
     document.setDocumentMargin(0);
     QTextCharFormat chars;
     chars.setForeground(Qt::white);
@@ -50,9 +56,14 @@ void fillSubtitleDocument(QTextDocument &document, const QString &text, int font
     block.setAlignment(Qt::AlignHCenter);
     block.setLineHeight(kMaxLineHeight, QTextBlockFormat::FixedHeight);
     QTextCursor cursor(&document);
+    cursor.beginEditBlock();
     cursor.setBlockFormat(block);
     cursor.setBlockCharFormat(chars);
     cursor.insertText(text, chars);
+    // Shaped once here: a document's lines are otherwise shaped again with every paint.
+    for (QTextBlock line = document.begin(); line.isValid(); line = line.next())
+        line.layout()->setCacheEnabled(true);
+    cursor.endEditBlock();
 }
 
 } // namespace
@@ -81,16 +92,14 @@ void SubtitlePanel::showSubTitleText(const QList<KVSubTitleModel> &results)
     const Views &ui = m_views;
     const double boxWidth = ui.subtitleTextViewWidth ? ui.subtitleTextViewWidth->constant() : 800;
     const double width = std::max(0.0, boxWidth - kBoxHorizontalInsets);
-    QTextDocument measure;
-    fillSubtitleDocument(measure, text, m_subtitleFont);
-    measure.setTextWidth(width);
-    const int height = std::max(SubtitleRules::kMinTextHeight, int(std::ceil(measure.size().height())));
+    // Laid out once, in the view's own document, and measured there.
+    std::optional<QTextDocument> scratch;
+    QTextDocument &document = ui.subtitileTextView ? *ui.subtitileTextView->document() : scratch.emplace();
+    fillSubtitleDocument(document, text, m_subtitleFont, width);
+    const int height = std::max(SubtitleRules::kMinTextHeight, int(std::ceil(document.size().height())));
     if (ui.subtitleTextViewHeight)
         ui.subtitleTextViewHeight->setConstant(height + kBoxVerticalInsets);
     m_lastShowTime = KVClock::current().nowMs();
-    // The box's height constraint sizes the text view to (w, h) inside its scroll view.
-    if (QTextEdit *view = ui.subtitileTextView)
-        fillSubtitleDocument(*view->document(), text, m_subtitleFont);
 }
 
 void SubtitlePanel::resetSubtitleHideBlock()

@@ -19,12 +19,16 @@ QList<KVSubTitleModel> resultsToShow(const QStringList &data, int subtitleLangua
         const QString text = subtitleLanguage != 0 ? result.enText : result.cnText;
         if (result.resultType == KVSubTitleModel::Temporary && lastShowMs && nowMs - *lastShowMs <= kTemporaryGapMs)
             continue;
-        // Cut where it enters the box: no real subtitle is this long.
-        result.showText = DataText::bounded(text, DataText::kLineLength);
+        result.showText = boundedText(text);
         result.senderName = DataText::bounded(result.senderName, DataText::kNameLength);
         shown.append(result);
     }
     return shown;
+}
+
+QString boundedText(const QString &text)
+{
+    return DataText::boundedTail(text, DataText::kSubtitleLength);
 }
 
 int fontForLevel(int level, int currentFont)

@@ -18,9 +18,13 @@ inline constexpr int kMinTextHeight = 40;
 
 // The results of one message to show, in order: finals never, temporary ones only when the last
 // subtitle was shown more than 600 ms ago (lastShowMs empty: none shown yet); each with showText
-// set from enText (subtitleLanguage not 0) or cnText. Strings that are not JSON objects give none.
+// set from enText (subtitleLanguage not 0) or cnText, bounded. Strings that are not JSON objects give none.
 [[nodiscard]] QList<KVSubTitleModel> resultsToShow(const QStringList &data, int subtitleLanguage,
                                                    std::optional<qint64> lastShowMs, qint64 nowMs);
+
+// A result's text as the box shows it: cut where it enters, keeping the latest words of a long
+// utterance (and whatever a sender made of it short enough to lay out at once).
+[[nodiscard]] QString boundedText(const QString &text);
 
 // The subtitle's point size for a level (0 large 18, 1 middle 16, 2 small 14); another level keeps
 // the current size.

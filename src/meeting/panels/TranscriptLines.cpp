@@ -18,7 +18,7 @@ std::optional<KVSubTitleRecord> TranscriptLines::recordFromJson(const QString &j
     record.name = DataText::bounded(record.senderName, DataText::kNameLength);
     record.timeStamp = record.senderTime;
     // Always the corrected Chinese text, whatever the subtitle language.
-    record.content = DataText::bounded(record.cnTextFix, DataText::kLineLength);
+    record.content = DataText::bounded(record.cnTextFix, DataText::kTranscriptLength);
     return record;
 }
 
@@ -38,7 +38,7 @@ QList<KVSubTitleRecord> TranscriptLines::recordsFromMessage(const QStringList &d
 
 void TranscriptLines::setContent(Line &line, const QString &text)
 {
-    const QString content = DataText::bounded(text, DataText::kLineLength);
+    const QString content = DataText::bounded(text, DataText::kTranscriptLength);
     if (line.record.content == content)
         return;
     line.record.content = content;

@@ -247,7 +247,11 @@ void TranscriptionViewController::viewDidLoad()
 
 void TranscriptionViewController::receiveMessages(const QStringList &data)
 {
-    const QList<KVSubTitleRecord> records = TranscriptLines::recordsFromMessage(data);
+    receiveRecords(TranscriptLines::recordsFromMessage(data));
+}
+
+void TranscriptionViewController::receiveRecords(const QList<KVSubTitleRecord> &records)
+{
     if (records.isEmpty())
         return;
     for (const KVSubTitleRecord &record : records)
@@ -398,7 +402,7 @@ void TranscriptionViewController::searchList(const QString &text)
         for (const QVariant &entry : reply.dataMap().value(QStringLiteral("list")).toList()) {
             auto record = jx_objectWithKeyValues<KVSubTitleRecord>(entry);
             record.name = DataText::bounded(record.name, DataText::kNameLength);
-            record.content = DataText::bounded(record.content, DataText::kLineLength);
+            record.content = DataText::bounded(record.content, DataText::kTranscriptLength);
             const TranscriptLines::Measured text = TranscriptionViewCell::layOutText(record.content);
             rows.append({record, text.height, text.layout});
         }

@@ -32,6 +32,8 @@ public:
 
     // One transcription message's data list.
     void receiveMessages(const QStringList &data);
+    // Its results, decoded.
+    void receiveRecords(const QList<KVSubTitleRecord> &records);
 
     // Run when the panel is closed (the window turns the applications' transcription tile off).
     std::function<void()> removeBlock;

@@ -16,6 +16,7 @@
 #include "uikit/VeskButton.h"
 #include "uikit/VeskToast.h"
 
+#include <QEvent>
 #include <QFontMetricsF>
 #include <QLabel>
 #include <QPainter>
@@ -88,6 +89,7 @@ void AvFileShare::connectUi()
         slider->setRange(0, kSliderSteps);
         slider->setValue(0);
         slider->setFocusPolicy(Qt::StrongFocus);
+        slider->installEventFilter(this);
         connect(slider, &QAbstractSlider::sliderReleased, this, [this] { avFileShareSliderAction(); });
         // Keys and the accessibility bus move the value without a drag: each move seeks.
         connect(slider, &QAbstractSlider::valueChanged, this, [this, slider] {
@@ -95,6 +97,16 @@ void AvFileShare::connectUi()
                 avFileShareSliderAction();
         });
     }
+}
+
+bool AvFileShare::eventFilter(QObject *watched, QEvent *event)
+{
+    const std::shared_ptr<FileShareModel> &model = m_room.state().avFileShareModel;
+    const int mode = m_room.state().fileShareMode;
+    if (event->type() == QEvent::FocusIn && watched == m_ui.avFileShareSlider && m_ui.avFileSharePlayButton && model &&
+        model->userCanControl() && (mode == 2 || mode == 3))
+        m_ui.avFileSharePlayButton->show();
+    return QObject::eventFilter(watched, event);
 }
 
 // ---- Showing a file ------------------------------------------------------------------------------------

@@ -114,6 +114,10 @@ public:
     void stopAudioRotationAnimation();
     [[nodiscard]] AudioRingAnimation *animation() const { return m_animation; }
 
+protected:
+    // Keyboard focus on the slider brings the play button back, as the pointer over the window does.
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     void setButtonPlaying(bool playing);
     void updatePositionViews();

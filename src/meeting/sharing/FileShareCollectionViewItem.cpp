@@ -122,57 +122,67 @@ FileShareCollectionViewItem::FileShareCollectionViewItem(QWidget *parent) : QWid
     setAttribute(Qt::WA_Hover);
     setMinimumHeight(64);
 
+    // The columns of the list's title bar: name, uploader, size, time, then the actions.
     auto *row = new QHBoxLayout(this);
-    row->setContentsMargins(16, 8, 16, 0);
-    row->setSpacing(10);
-    fileTypeImageView = new QLabel(this);
-    fileTypeImageView->setFixedSize(32, 32);
-    row->addWidget(fileTypeImageView, 0, Qt::AlignVCenter);
+    row->setContentsMargins(kInset, 8, kInset, 8);
+    row->setSpacing(kColumnSpacing);
+    const auto column = [&](QWidget *w, int index) {
+        w->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+        row->addWidget(w, kColumnStretch[index]);
+    };
 
-    auto *texts = new QVBoxLayout();
-    texts->setSpacing(4);
-    auto *top = new QHBoxLayout();
+    auto *nameColumn = new QWidget(this);
+    auto *top = new QHBoxLayout(nameColumn);
+    top->setContentsMargins(0, 0, 0, 0);
     top->setSpacing(6);
-    fileNamelabel = new KVElidedLabel(this, Qt::ElideMiddle);
+    fileTypeImageView = new QLabel(nameColumn);
+    fileTypeImageView->setFixedSize(32, 32);
+    top->addWidget(fileTypeImageView, 0, Qt::AlignVCenter);
+    fileNamelabel = new KVElidedLabel(nameColumn, Qt::ElideMiddle);
     fileNamelabel->setFont(vesk::systemFont(14));
+    fileNamelabel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     top->addWidget(fileNamelabel, 1);
-    stateLabel = KVDataText::label(QString(), this);
+    stateLabel = KVDataText::label(QString(), nameColumn);
     stateLabel->setFont(vesk::systemFont(12));
     top->addWidget(stateLabel);
-    stateImageView = new VeskButton(this);
+    stateImageView = new VeskButton(nameColumn);
     stateImageView->setImage(retryMark());
     stateImageView->setFixedSize(18, 18);
     stateImageView->setAccessibleName(QStringLiteral("重新上传"));
     stateImageView->setToolTip(QStringLiteral("重新上传"));
     stateImageView->hide();
     top->addWidget(stateImageView);
-    texts->addLayout(top);
+    column(nameColumn, 0);
 
-    auto *details = new QHBoxLayout();
-    details->setSpacing(12);
-    fileSize = KVDataText::label(QString(), this);
     uploadUserNameLabel = new KVElidedLabel(this, Qt::ElideMiddle);
+    fileSize = KVDataText::label(QString(), this);
     uploadTime = KVDataText::label(QString(), this);
-    for (QLabel *label : {static_cast<QLabel *>(fileSize), static_cast<QLabel *>(uploadUserNameLabel),
+    int index = 1;
+    for (QLabel *label : {static_cast<QLabel *>(uploadUserNameLabel), static_cast<QLabel *>(fileSize),
                           static_cast<QLabel *>(uploadTime)}) {
         label->setFont(vesk::systemFont(12));
-        details->addWidget(label, label == uploadUserNameLabel ? 1 : 0);
+        column(label, index++);
     }
-    texts->addLayout(details);
-    row->addLayout(texts, 1);
 
-    permissionBtn = new VeskButton(this);
+    auto *actions = new QWidget(this);
+    actions->setFixedWidth(kActionsWidth);
+    auto *actionRow = new QHBoxLayout(actions);
+    actionRow->setContentsMargins(0, 0, 0, 0);
+    actionRow->setSpacing(6);
+    actionRow->addStretch(1);
+    permissionBtn = new VeskButton(actions);
     permissionBtn->setToggle(true);
     permissionBtn->setTitle(QStringLiteral("设置"));
     permissionBtn->setAccessibleName(QStringLiteral("文件操作权限"));
-    permissionLabel = KVDataText::label(QStringLiteral("操作权限"), this);
+    permissionLabel = KVDataText::label(QStringLiteral("操作权限"), actions);
     permissionLabel->setFont(vesk::systemFont(12));
-    row->addWidget(permissionLabel, 0, Qt::AlignVCenter);
-    row->addWidget(permissionBtn, 0, Qt::AlignVCenter);
-    deleteButton = new VeskButton(this);
+    actionRow->addWidget(permissionLabel, 0, Qt::AlignVCenter);
+    actionRow->addWidget(permissionBtn, 0, Qt::AlignVCenter);
+    deleteButton = new VeskButton(actions);
     deleteButton->setTitle(QStringLiteral("删除"));
     deleteButton->setAccessibleName(QStringLiteral("删除"));
-    row->addWidget(deleteButton, 0, Qt::AlignVCenter);
+    actionRow->addWidget(deleteButton, 0, Qt::AlignVCenter);
+    row->addWidget(actions);
 
     lineView = new QWidget(this);
     lineView->setFixedHeight(1);
@@ -265,7 +275,7 @@ void FileShareCollectionViewItem::leaveEvent(QEvent *event)
 void FileShareCollectionViewItem::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
-    lineView->setGeometry(16, height() - 1, width() - 32, 1);
+    lineView->setGeometry(kInset, height() - 1, width() - 2 * kInset, 1);
 }
 
 void FileShareCollectionViewItem::paintEvent(QPaintEvent *)

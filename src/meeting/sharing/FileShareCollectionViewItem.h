@@ -11,6 +11,8 @@
 #include <QString>
 #include <QWidget>
 
+#include <array>
+
 #include <functional>
 #include <optional>
 
@@ -25,6 +27,12 @@ public:
     static constexpr auto kIdentifier = "FileShareCollectionViewItem";
     // What a row shows of a name from the service.
     static constexpr int kMaxNameLength = 256;
+    // The row's columns, which the list's title bar shares: insets, spacing, the stretch of name,
+    // uploader, size and time, and the fixed width of the actions at the end.
+    static constexpr int kInset = 20;
+    static constexpr int kColumnSpacing = 10;
+    static constexpr std::array<int, 4> kColumnStretch{4, 2, 2, 3};
+    static constexpr int kActionsWidth = 160;
 
     // Who is looking: decides whether the permission switch is offered.
     struct Viewer {

@@ -110,6 +110,8 @@ void FileShareDocument::buildViews()
     m_ui.currentFileShareNameLabel->setFont(vesk::systemFont(12));
     m_ui.currentFileShareNameLabel->setStyleSheet(QStringLiteral("color: #FFFFFF;"));
     AutoLayout::autoPinEdgeToSuperviewEdge(m_ui.currentFileShareNameLabel, A::Leading, 0);
+    // As wide as its panel, which is as wide as the whole text.
+    AutoLayout::autoPinEdgeToSuperviewEdge(m_ui.currentFileShareNameLabel, A::Trailing, 0);
     AutoLayout::autoAlignAxisToSuperviewAxis(m_ui.currentFileShareNameLabel, A::CenterY);
     auto *fileName = new KVElidedLabel(m_bar);
     m_ui.shareFileName = fileName;
@@ -760,6 +762,9 @@ void FileShareDocument::fileShareSwitchAction(const FileShareDatailModel &target
 {
     if (target.fileId.isEmpty())
         return;
+    // The picker carries the switch out; after a start from it, it has closed.
+    if (m_calls.ensureSharePicker)
+        m_calls.ensureSharePicker();
     QVariantMap info{
         {QStringLiteral("userId"), target.userId},
         {QStringLiteral("fileId"), target.fileId},

@@ -13,6 +13,7 @@
 #include "uikit/VeskLayer.h"
 #include "uikit/VeskMeetingToast.h"
 
+#include <QApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QRadioButton>
@@ -62,6 +63,9 @@ FileSharePermissionSettingView::FileSharePermissionSettingView(QWidget *parent,
     permissionBtn2 = new QRadioButton(this);
     permissionBtn2->setGeometry(20, 102, 20, 20);
     permissionBtn2->setAccessibleName(QStringLiteral("指定成员"));
+    // Each choice is a stop of Tab; the view keeps exactly one chosen.
+    for (QRadioButton *b : {permissionBtn1.data(), permissionBtn2.data()})
+        b->setAutoExclusive(false);
     label3 = label(this, QStringLiteral("指定成员"), {44, 102, 200, 20});
     memberBKView = new MacBorderView(this);
     memberBKView->setGeometry(20, 130, 450, 68);
@@ -89,7 +93,7 @@ FileSharePermissionSettingView::FileSharePermissionSettingView(QWidget *parent,
     connect(permissionBtn2, &QAbstractButton::clicked, this, [this] { permissionBtn2Action(); });
     connect(cancelBtn, &QAbstractButton::clicked, this, [this] { cancelBtnAction(); });
     connect(confirmBtn, &QAbstractButton::clicked, this, [this] { confirmBtnAction(); });
-    permissionBtn1->setChecked(true);
+    setStatus(1);
     applyLook();
 }
 
@@ -141,13 +145,13 @@ void FileSharePermissionSettingView::setModel(const FileShareModel &model)
     if (!m_darkMode) {
         const auto it = uploadFileAllowOpUserList.constFind(model.fileId);
         if (it != uploadFileAllowOpUserList.cend() && it->enableOperationFileStatus == 2) {
-            permissionBtn2->setChecked(true);
+            setStatus(2);
             for (const VeskUserModel &user : it->enableUserList)
                 if (!hasMember(user.userId))
                     m_allowMembers.append(user);
             queryHost();
         } else {
-            permissionBtn1->setChecked(true);
+            setStatus(1);
         }
         return;
     }
@@ -163,10 +167,10 @@ void FileSharePermissionSettingView::setModel(const FileShareModel &model)
                 if (v.toMap().value(QStringLiteral("fileId")).toString() == fileId)
                     entry = v.toMap();
             if (entry.value(QStringLiteral("enableOperationFileStatus")).toInt() != 2) {
-                self->permissionBtn1->setChecked(true);
+                self->setStatus(1);
                 return;
             }
-            self->permissionBtn2->setChecked(true);
+            self->setStatus(2);
             for (const QVariant &v : entry.value(QStringLiteral("enableUserList")).toList()) {
                 const QVariantMap user = v.toMap();
                 const QString id = user.value(QStringLiteral("userId")).toString();
@@ -247,14 +251,20 @@ void FileSharePermissionSettingView::removeMember(int index)
         memberSelectView->updateData();
 }
 
+void FileSharePermissionSettingView::setStatus(int status)
+{
+    permissionBtn1->setChecked(status == 1);
+    permissionBtn2->setChecked(status == 2);
+}
+
 void FileSharePermissionSettingView::chooseFirst()
 {
-    permissionBtn1->setChecked(true);
+    setStatus(1);
 }
 
 void FileSharePermissionSettingView::chooseSecond()
 {
-    permissionBtn2->setChecked(true);
+    setStatus(2);
     queryHost();
 }
 
@@ -367,8 +377,11 @@ void FileSharePermissionSettingView::removeAction()
 {
     delete memberSelectView;
     // The picker keeps the pop-over for the next opening; closing hides it.
+    const bool hadFocus = isAncestorOf(QApplication::focusWidget()) || hasFocus();
     hide();
-    if (QWidget *owner = parentWidget())
+    if (opener && opener->isVisible() && hadFocus)
+        opener->setFocus(Qt::OtherFocusReason);
+    else if (QWidget *owner = parentWidget())
         owner->setFocus(Qt::OtherFocusReason);
 }
 

@@ -42,6 +42,8 @@ public:
     QMap<QString, MeetingFileAllowOpUserList> uploadFileAllowOpUserList;
     std::function<void(const FileShareModel &model, int status, const QList<VeskUserModel> &members)>
         updateSelectMembersBlock;
+    // Where the focus goes back when the pop-over closes (its owner when none).
+    QPointer<QWidget> opener;
 
     // Loads the file's rights; rebuilds the list from scratch.
     void setModel(const FileShareModel &model);
@@ -80,6 +82,7 @@ private:
     void reloadChips();
     void chooseSecond();
     void chooseFirst();
+    void setStatus(int status);
     [[nodiscard]] bool hasMember(const QString &userId) const;
 
     std::shared_ptr<ShareFileServices> m_services;

@@ -153,8 +153,10 @@ void MeetingSharing::sreenShareFloatingWindow()
             m_state.floatingMediaViewWindow = strip;
         }
     }
-    if (m_state.floatingMediaViewStorage)
+    if (m_state.floatingMediaViewStorage) {
         call(m_own.placeSpeakerInStrip, m_state.floatingMediaViewStorage.data());
+        call(m_own.fillStrip, m_state.floatingMediaViewStorage.data());
+    }
 }
 
 QWidget *MeetingSharing::floatingMediaView()

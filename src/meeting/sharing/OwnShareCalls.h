@@ -36,6 +36,9 @@ struct OwnShareCalls {
     std::function<QWidget *(std::function<void()> collapse)> makeFloatingMediaView;
     std::function<QWidget *(std::function<void()> unfold)> makeFloatingMediaMiniView;
     std::function<void(QWidget *strip)> placeSpeakerInStrip;
+    // The strip opens on the meeting's tiles, every one of them, as the window's own strip shows
+    // them; the member pipeline keeps it filled afterwards.
+    std::function<void(QWidget *strip)> fillStrip;
     std::function<QWidget *(std::function<void(bool open)> setting)> moreItemView;
     std::function<void(QWidget *menu)> resetMoreMenu;
     // Opens (YES) or closes the in-meeting settings window.

@@ -428,6 +428,10 @@ void ShareSelectPanel::fileSharePermission(int index)
     view->uploadFileAllowOpUserList =
         m_onlyShareFile && m_model ? m_model->uploadFileAllowOpUserList : QMap<QString, MeetingFileAllowOpUserList>();
     view->setModel(row);
+    view->opener = nullptr;
+    for (auto *item : m_fileRows->findChildren<FileShareCollectionViewItem *>(Qt::FindDirectChildrenOnly))
+        if (item->property("row").toInt() == index && !item->isHidden())
+            view->opener = item->permissionBtn;
     QRect frame(QPoint(), FileSharePermissionSettingView::kSize);
     frame.moveCenter(rect().center());
     view->setGeometry(frame);

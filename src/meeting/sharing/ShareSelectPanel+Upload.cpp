@@ -11,18 +11,58 @@
 #include <QDateTime>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QIdentityProxyModel>
+#include <QToolButton>
 
 namespace {
 
 const QString kNetworkFailed = QStringLiteral("网络不给力，请稍后重试");
 
-void openFileDialog(QWidget *parent, const QStringList &types, std::function<void(const QList<QUrl> &)> done)
+// The list's column titles in the client's language.
+class FileColumns final : public QIdentityProxyModel {
+public:
+    using QIdentityProxyModel::QIdentityProxyModel;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override
+    {
+        static const QStringList titles{QStringLiteral("名称"), QStringLiteral("大小"), QStringLiteral("类型"),
+                                        QStringLiteral("修改日期")};
+        if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 && section < titles.size())
+            return titles.at(section);
+        return QIdentityProxyModel::headerData(section, orientation, role);
+    }
+};
+
+} // namespace
+
+QFileDialog *ShareSelectPanel::openFileDialog(QWidget *parent, const QStringList &types,
+                                              std::function<void(const QList<QUrl> &)> done)
 {
-    auto *dialog = new QFileDialog(parent);
+    auto *dialog = new QFileDialog(parent, QStringLiteral("选择要上传的文件"));
+    dialog->setObjectName(QStringLiteral("uploadFileDialog"));
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->setWindowModality(Qt::WindowModal);
+    // Qt's own dialog, so that every text on it can be the client's.
+    dialog->setOption(QFileDialog::DontUseNativeDialog);
     dialog->setFileMode(QFileDialog::ExistingFile);
     dialog->setAcceptMode(QFileDialog::AcceptOpen);
+    dialog->setAccessibleName(dialog->windowTitle());
+    dialog->setLabelText(QFileDialog::LookIn, QStringLiteral("位置："));
+    dialog->setLabelText(QFileDialog::FileName, QStringLiteral("文件名："));
+    dialog->setLabelText(QFileDialog::FileType, QStringLiteral("文件类型："));
+    dialog->setLabelText(QFileDialog::Accept, QStringLiteral("打开"));
+    dialog->setLabelText(QFileDialog::Reject, QStringLiteral("取消"));
+    dialog->setProxyModel(new FileColumns(dialog));
+    const std::pair<const char *, QString> tools[] = {
+        {"backButton", QStringLiteral("后退")},         {"forwardButton", QStringLiteral("前进")},
+        {"toParentButton", QStringLiteral("上一级")},   {"newFolderButton", QStringLiteral("新建文件夹")},
+        {"listModeButton", QStringLiteral("列表视图")}, {"detailModeButton", QStringLiteral("详细视图")},
+    };
+    for (const auto &[name, text] : tools) {
+        if (auto *button = dialog->findChild<QToolButton *>(QString::fromLatin1(name))) {
+            button->setToolTip(text);
+            button->setAccessibleName(text);
+        }
+    }
     QStringList patterns;
     for (const QString &type : types)
         patterns << QStringLiteral("*.%1").arg(type);
@@ -35,9 +75,8 @@ void openFileDialog(QWidget *parent, const QStringList &types, std::function<voi
         done(result == QDialog::Accepted ? dialog->selectedUrls() : QList<QUrl>());
     });
     dialog->open();
+    return dialog;
 }
-
-} // namespace
 
 void ShareSelectPanel::fileUploadAction()
 {
@@ -46,8 +85,15 @@ void ShareSelectPanel::fileUploadAction()
         return;
     }
     fileUploadButton->setEnabled(false);
+    // The types pop-over would cover the row the choice adds.
+    hideSupportFileList();
     QPointer<ShareSelectPanel> self(this);
-    const FileChooser choose = fileChooser ? fileChooser : FileChooser(openFileDialog);
+    const FileChooser choose =
+        fileChooser
+            ? fileChooser
+            : FileChooser([](QWidget *parent, const QStringList &types, std::function<void(const QList<QUrl> &)> done) {
+                  openFileDialog(parent, types, std::move(done));
+              });
     choose(window(), ShareFileList::chooserTypes(m_files.supportFileTypeArray), [self](const QList<QUrl> &urls) {
         if (!self)
             return;

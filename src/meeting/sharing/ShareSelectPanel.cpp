@@ -2,6 +2,7 @@
 
 #include "foundation/KVClock.h"
 #include "foundation/models/MeetingDataModel.h"
+#include "meeting/sharing/FileShareCollectionViewItem.h"
 #include "meeting/sharing/FileSharePermissionSettingView.h"
 #include "meeting/sharing/FileShareSupportFileList.h"
 #include "meeting/sharing/FileUploadPermissionPanelView.h"
@@ -187,15 +188,24 @@ void ShareSelectPanel::buildViews()
     fileTitleView = new QWidget(fileShareBKview);
     fileTitleView->setObjectName(QStringLiteral("fileTitleView"));
     fileTitleView->setFixedHeight(36);
+    // The rows' own columns, so that each title stands over its column.
+    using Row = FileShareCollectionViewItem;
     auto *titles = new QHBoxLayout(fileTitleView);
-    titles->setContentsMargins(S::kSideInset, 0, S::kSideInset, 0);
-    for (const QString &title :
-         {QStringLiteral("文件名称"), QStringLiteral("上传者"), QStringLiteral("大小"), QStringLiteral("上传时间")}) {
-        auto *label = new QLabel(title, fileTitleView);
+    titles->setContentsMargins(Row::kInset, 0, Row::kInset, 0);
+    titles->setSpacing(Row::kColumnSpacing);
+    const QString columnTitles[] = {QStringLiteral("文件名称"), QStringLiteral("上传者"), QStringLiteral("大小"),
+                                    QStringLiteral("上传时间")};
+    for (size_t i = 0; i < Row::kColumnStretch.size(); ++i) {
+        auto *label = new QLabel(columnTitles[i], fileTitleView);
         label->setObjectName(QStringLiteral("fileColumnTitle"));
         label->setTextFormat(Qt::PlainText);
-        titles->addWidget(label, 1);
+        label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+        titles->addWidget(label, Row::kColumnStretch[i]);
     }
+    // A widget, not a spacing: the layout puts its spacing before it as before the rows' actions.
+    auto *actionsTitle = new QWidget(fileTitleView);
+    actionsTitle->setFixedWidth(Row::kActionsWidth);
+    titles->addWidget(actionsTitle);
     fileBox->addWidget(fileTitleView);
     line3 = line(fileShareBKview, "line3");
     fileBox->addWidget(line3);
@@ -209,6 +219,7 @@ void ShareSelectPanel::buildViews()
     emptyBox->addWidget(fileEmptyLabel);
     auto *rowsScroll = new QScrollArea(fileShareScollView);
     rowsScroll->setObjectName(QStringLiteral("fileRowsScroll"));
+    rowsScroll->setAccessibleName(QStringLiteral("文件列表"));
     rowsScroll->setFrameShape(QFrame::NoFrame);
     rowsScroll->setWidgetResizable(true);
     rowsScroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);

@@ -26,6 +26,7 @@ class FileSharePermissionSettingView;
 class FileShareSupportFileList;
 class FileUploadPermissionPanelView;
 class KVTimer;
+class QFileDialog;
 class ShareFileServices;
 struct Notification;
 class GenealAppShareCollectionViewItem;
@@ -86,6 +87,10 @@ public:
     using FileChooser =
         std::function<void(QWidget *parent, const QStringList &types, std::function<void(const QList<QUrl> &)> done)>;
     FileChooser fileChooser;
+    // The default chooser: a window-modal dialog for one existing file of the types, labelled in
+    // the client's language; done is called once, with nothing on cancel.
+    static QFileDialog *openFileDialog(QWidget *parent, const QStringList &types,
+                                       std::function<void(const QList<QUrl> &)> done);
 
     std::function<void(const DesktopCaptureSnapshotModel &model)> generalStartShareBlock;
     // YES from the close button, NO when the panel closes after a file share started.

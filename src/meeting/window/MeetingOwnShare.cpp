@@ -153,6 +153,14 @@ OwnShareCalls makeOwnShareCalls(MeetingViewController *window)
         box->addWidget(speaker);
         speaker->show();
     };
+    calls.fillStrip = [c](QWidget *view) {
+        auto *strip = qobject_cast<FloatingMediaView *>(view);
+        if (!c || !strip)
+            return;
+        strip->setActiveMembers(c->activeMembers());
+        if (!strip->activeMembers().isEmpty())
+            strip->showAllMediaAction();
+    };
     calls.moreItemView = [c](std::function<void(bool)> setting) -> QWidget * {
         MoreItemView *menu = c ? c->moreItemView() : nullptr;
         if (menu)

@@ -2,6 +2,7 @@
 
 #include "agent/VeskAppAgent.h"
 #include "agent/VeskMeetingManager.h"
+#include "agent/engine/VeskScreenRecord.h"
 #include "connection/KVMResponse.h"
 #include "foundation/models/MeetingInfoModel.h"
 #include "meeting/common/MeetingBottomButton.h"
@@ -12,6 +13,7 @@
 #include "meeting/window/RecordStopAlertView.h"
 #include "uikit/AutoLayout.h"
 #include "uikit/KVAlert.h"
+#include "uikit/KVPanelFocus.h"
 #include "uikit/KVWorkspace.h"
 #include "uikit/VeskMeetingToast.h"
 #include "uikit/VeskToast.h"
@@ -29,6 +31,12 @@ const QString kLocalRecordFailed = QStringLiteral("录制失败");
 const QString kLocalRecordSaved = QStringLiteral("录制已结束，视频为您保存到默认路径");
 const QString kConfirm = QStringLiteral("确定");
 
+MeetingRecording::RecorderFactory &recorderFactory()
+{
+    static MeetingRecording::RecorderFactory factory;
+    return factory;
+}
+
 void setStates(VeskButton *sender, MeetingBottomButton *recordButton, qint64 state)
 {
     if (sender)
@@ -39,9 +47,90 @@ void setStates(VeskButton *sender, MeetingBottomButton *recordButton, qint64 sta
 
 } // namespace
 
+MeetingRecording::RecorderFactoryScope::RecorderFactoryScope(RecorderFactory factory)
+{
+    recorderFactory() = std::move(factory);
+}
+
+MeetingRecording::RecorderFactoryScope::~RecorderFactoryScope()
+{
+    recorderFactory() = nullptr;
+}
+
 MeetingRecording::MeetingRecording(Ui::MeetingViewController &ui, WindowCalls window, QObject *parent)
     : QObject(parent), m_ui(ui), m_window(std::move(window))
 {
+}
+
+void MeetingRecording::openOrCloseMoreView(VeskButton *sender)
+{
+    QWidget *view = m_window.view();
+    if (m_state.moreView || !view || m_window.meetingEnded()) {
+        closeMoreView();
+        return;
+    }
+    auto *more = new MeetingMoreView(view);
+    more->shotWindow = view->window();
+    auto *running = qobject_cast<VeskScreenRecord *>(m_state.screenRecord.data());
+    more->setIsRecord(running && running->isRecord());
+    QPointer<MeetingRecording> weak(this);
+    more->recordBlock = [weak](bool on) {
+        if (weak)
+            weak->screenRecord(on);
+    };
+    more->closedBlock = [weak] {
+        if (weak)
+            weak->closeMoreView();
+    };
+    m_state.moreView = more;
+    more->layoutSelfWithView(m_ui.recordButton);
+    if (sender)
+        sender->setState(1);
+    KVPanelFocus::presented(more, sender, [weak] {
+        if (weak)
+            weak->closeMoreView();
+    });
+}
+
+void MeetingRecording::closeMoreView()
+{
+    if (m_ui.selectRecordBtn)
+        m_ui.selectRecordBtn->setState(0);
+    QWidget *more = m_state.moreView;
+    m_state.moreView.clear();
+    if (!more)
+        return;
+    AutoLayout::removeConstraints(more);
+    more->hide();
+    more->deleteLater();
+}
+
+void MeetingRecording::screenRecord(bool on)
+{
+    auto *running = qobject_cast<VeskScreenRecord *>(m_state.screenRecord.data());
+    if (!on) {
+        if (running)
+            running->stop(); // recordSuccess: or recordFail: follows
+        return;
+    }
+    if (m_window.meetingEnded())
+        return;
+    // One recorder at a time: a running one ignores the start, one still waiting for the
+    // portal's dialog goes on waiting.
+    if (!running) {
+        running = recorderFactory() ? recorderFactory()(this) : new VeskScreenRecord(this);
+        running->setDelegate(m_window.recordDelegate);
+        m_state.screenRecord = running;
+    }
+    running->start();
+}
+
+void MeetingRecording::dropRecorder()
+{
+    // Its report may still be on the stack: gone once it returned.
+    if (QObject *recorder = m_state.screenRecord.data())
+        recorder->deleteLater();
+    m_state.screenRecord.clear();
 }
 
 void MeetingRecording::startOrStopRecord(VeskButton *sender)
@@ -133,22 +222,22 @@ void MeetingRecording::showRecordStopAlert()
 
 void MeetingRecording::recordStart()
 {
-    if (auto *more = qobject_cast<MeetingMoreView *>(m_window.moreView ? m_window.moreView() : nullptr))
+    if (auto *more = qobject_cast<MeetingMoreView *>(m_state.moreView.data()))
         more->setIsRecord(true);
 }
 
 void MeetingRecording::recordFail(const QString &)
 {
-    if (auto *more = qobject_cast<MeetingMoreView *>(m_window.moreView ? m_window.moreView() : nullptr))
+    if (auto *more = qobject_cast<MeetingMoreView *>(m_state.moreView.data()))
         more->setIsRecord(false);
-    m_state.screenRecord.clear();
+    dropRecorder();
     if (QWidget *view = m_window.view())
         VeskMeetingToast::showErrorTip(view, kLocalRecordFailed);
 }
 
 void MeetingRecording::recordSuccess(const QUrl &fileURL)
 {
-    m_state.screenRecord.clear();
+    dropRecorder();
     QPointer<MeetingRecording> weak(this);
     const QString path = fileURL.toLocalFile();
     const auto done = [weak, path] {

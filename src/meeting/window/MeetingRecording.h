@@ -14,6 +14,8 @@
 class QUrl;
 class QWidget;
 class VeskButton;
+class VeskScreenRecord;
+class VeskScreenRecordDelegate;
 namespace Ui {
 class MeetingViewController;
 }
@@ -25,7 +27,17 @@ public:
     struct WindowCalls {
         std::function<QWidget *()> view; // the window's view; nullptr before it is loaded
         std::function<bool()> meetingEnded;
-        std::function<QWidget *()> moreView; // the tool bar's more view (MeetingMoreView), if made
+        VeskScreenRecordDelegate *recordDelegate = nullptr; // the window: hears the local recorder
+    };
+
+    // Makes the local recorder; tests put a fake in while the scope lives.
+    using RecorderFactory = std::function<VeskScreenRecord *(QObject *parent)>;
+    class RecorderFactoryScope final {
+    public:
+        explicit RecorderFactoryScope(RecorderFactory factory);
+        ~RecorderFactoryScope();
+        RecorderFactoryScope(const RecorderFactoryScope &) = delete;
+        RecorderFactoryScope &operator=(const RecorderFactoryScope &) = delete;
     };
 
     MeetingRecording(Ui::MeetingViewController &ui, WindowCalls window, QObject *parent);
@@ -37,12 +49,21 @@ public:
     void startOrStopRecord(VeskButton *sender);
     void stopRecordAction(QObject *sender);
 
+    // The record button's arrow: opens the more menu (screenshot, local recording) above the record
+    // button, or closes it.
+    void openOrCloseMoreView(VeskButton *sender);
+    void closeMoreView();
+    // The more menu's "本地录制": starts the local recorder (one at a time) or stops it.
+    void screenRecord(bool on);
+
     // The local recorder's reports.
     void recordStart();
     void recordFail(const QString &message);
     void recordSuccess(const QUrl &fileURL);
 
 private:
+    // The local recorder ended: deleted once its report returned.
+    void dropRecorder();
     // The notice of a stopped cloud recording, one at a time.
     void showRecordStopAlert();
 

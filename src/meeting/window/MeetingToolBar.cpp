@@ -21,6 +21,7 @@
 #include "meeting/window/dispatch/MeetingToolBarRules.h"
 #include "uikit/AutoLayout.h"
 #include "uikit/MacBaseViewController.h"
+#include "uikit/MacSliderCell.h"
 #include "uikit/VeskButton.h"
 #include "uikit/VeskMeetingToast.h"
 #include "uikit/VeskToast.h"
@@ -312,7 +313,11 @@ void MeetingToolBar::mouseExited()
         });
         return;
     }
-    if (share.avFileShareModel && share.avFileShareModel->userCanControl() && m_ui.avFileSharePlayButton)
+    // Not while the keyboard is on the file's controls: a hidden button takes no Tab.
+    const bool keyboardOnFile = (m_ui.avFileSharePlayButton && m_ui.avFileSharePlayButton->hasFocus()) ||
+                                (m_ui.avFileShareSlider && m_ui.avFileShareSlider->hasFocus());
+    if (share.avFileShareModel && share.avFileShareModel->userCanControl() && m_ui.avFileSharePlayButton &&
+        !keyboardOnFile)
         m_ui.avFileSharePlayButton->hide();
     toolBarShowAction();
 }
@@ -325,7 +330,8 @@ void MeetingToolBar::toolBarHiddenTimerAction()
     // An open pop-up keeps the bars.
     for (MeetingBottomButton *b :
          {m_ui.applicationBtn.data(), m_ui.subtitleSettingBtn.data(), m_ui.shareSettingBtn.data(),
-          m_ui.cameraSettingBtn.data(), m_ui.micSettingBtn.data(), m_ui.speakerSettingBtn.data()}) {
+          m_ui.selectRecordBtn.data(), m_ui.cameraSettingBtn.data(), m_ui.micSettingBtn.data(),
+          m_ui.speakerSettingBtn.data()}) {
         if (b && b->state() == 1)
             return;
     }

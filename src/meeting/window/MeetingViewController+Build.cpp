@@ -2,6 +2,7 @@
 // screen.
 
 #include "meeting/window/MeetingCountDowns.h"
+#include "meeting/window/MeetingRecording.h"
 #include "meeting/window/MeetingTips.h"
 #include "meeting/window/MeetingToolBar.h"
 #include "meeting/window/MeetingViewController.h"
@@ -88,6 +89,8 @@ void MeetingViewController::connectUi()
 
     connect(ui->IMChatEnableButton, &QAbstractButton::clicked, this,
             [this] { disableIMAction(ui->IMChatEnableButton); });
+    connect(ui->selectRecordBtn, &QAbstractButton::clicked, this,
+            [this] { m_recording->openOrCloseMoreView(ui->selectRecordBtn); });
     connect(ui->subtitleSettingBtn, &QAbstractButton::clicked, this,
             [this] { openOrColseSubtitleSettingView(ui->subtitleSettingBtn); });
     connect(ui->exitWaitingRoomBtn, &QAbstractButton::clicked, this,

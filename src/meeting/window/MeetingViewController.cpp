@@ -63,8 +63,7 @@ MeetingViewController::MeetingViewController(bool enterWaitingRoom, QObject *par
       m_recording(std::make_unique<MeetingRecording>(
           *ui,
           MeetingRecording::WindowCalls{[this]() -> QWidget * { return isViewLoaded() ? view() : nullptr; },
-                                        [this] { return m_lifetime.meetingEnded; },
-                                        [this]() -> QWidget * { return m_panels->state().moreView; }},
+                                        [this] { return m_lifetime.meetingEnded; }, this},
           nullptr)),
       m_countDowns(std::make_unique<MeetingCountDowns>(
           *ui, *m_panels,

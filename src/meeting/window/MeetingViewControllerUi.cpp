@@ -326,6 +326,7 @@ void MeetingViewController::setupBottomBar(QWidget *parent)
     KVAccessibility::setMark(memberListBtn, memberBtnRedDot, QStringLiteral("有人等候"));
     recordButton = toolButton(toolBarMiddleView, QStringLiteral("录制"), QStringLiteral("toolbar_record"), QString(),
                               MeetingToolBarTag::Record);
+    selectRecordBtn = selectButton(toolBarMiddleView, QStringLiteral("截图和本地录制"));
     selectSubtitiletn = toolButton(toolBarMiddleView, QStringLiteral("字幕"), QStringLiteral("toolbar_subtitle"),
                                    QString(), MeetingToolBarTag::Subtitle);
     subtitleSettingBtn = selectButton(toolBarMiddleView, QStringLiteral("字幕设置"));
@@ -344,9 +345,9 @@ void MeetingViewController::setupBottomBar(QWidget *parent)
           static_cast<QWidget *>(speakerBtn.data()), static_cast<QWidget *>(selectSpeakerBtn.data()),
           static_cast<QWidget *>(shareBtn.data()), static_cast<QWidget *>(finishShareBtn.data()),
           static_cast<QWidget *>(selectFileShareSwitchBtn.data()), static_cast<QWidget *>(memberListBtnBKView.data()),
-          static_cast<QWidget *>(recordButton.data()), static_cast<QWidget *>(selectSubtitiletn.data()),
-          static_cast<QWidget *>(subtitleSettingBtn.data()), static_cast<QWidget *>(applicationBtn.data()),
-          static_cast<QWidget *>(settingPageBtn.data())}) {
+          static_cast<QWidget *>(recordButton.data()), static_cast<QWidget *>(selectRecordBtn.data()),
+          static_cast<QWidget *>(selectSubtitiletn.data()), static_cast<QWidget *>(subtitleSettingBtn.data()),
+          static_cast<QWidget *>(applicationBtn.data()), static_cast<QWidget *>(settingPageBtn.data())}) {
         tools->addWidget(w);
         QWidget *stop = w == memberListBtnBKView ? static_cast<QWidget *>(memberListBtn.data()) : w;
         if (previous)

@@ -78,6 +78,7 @@ public:
     QPointer<MeetingBottomButton> selectFileShareSwitchBtn;
     QPointer<MeetingBottomButton> memberListBtn;
     QPointer<MeetingBottomButton> recordButton;
+    QPointer<MeetingBottomButton> selectRecordBtn; // opens the more menu (screenshot, local recording)
     QPointer<MeetingBottomButton> settingPageBtn;
     QPointer<MeetingBottomButton> applicationBtn;
     QPointer<MeetingBottomButton> subtitleSettingBtn;

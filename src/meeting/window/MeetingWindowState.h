@@ -125,6 +125,7 @@ struct MeetingCountDownState {
 
 // Recording and screenshots (MeetingRecording.cpp).
 struct MeetingRecordingState {
-    QPointer<QObject> screenRecord;        // VeskScreenRecord
+    QPointer<QObject> screenRecord;        // VeskScreenRecord, while one runs
+    QPointer<QWidget> moreView;            // MeetingMoreView, while shown
     QPointer<QWidget> recordStopAlertView; // the notice of the last stop, until dismissed
 };

@@ -1,15 +1,14 @@
 #include "X11Tests.h"
 
+#include "RecordedMedia.h"
+
 #include "TestEvents.h"
 #include "agent/engine/VeskScreenRecord.h"
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QRegularExpression>
 #include <QTemporaryDir>
-
-#include <gst/pbutils/pbutils.h>
 
 #include <gtest/gtest.h>
 
@@ -27,42 +26,6 @@ public:
     QStringList events;
     QStringList files;
 };
-
-struct Media {
-    int video = 0;
-    int audio = 0;
-    double seconds = 0;
-};
-
-// What a player sees in the file.
-Media discover(const QString &path)
-{
-    Media media;
-    GstDiscoverer *discoverer = gst_discoverer_new(10 * GST_SECOND, nullptr);
-    GstDiscovererInfo *info =
-        gst_discoverer_discover_uri(discoverer, QUrl::fromLocalFile(path).toEncoded().constData(), nullptr);
-    if (info && gst_discoverer_info_get_result(info) == GST_DISCOVERER_OK) {
-        GList *video = gst_discoverer_info_get_video_streams(info);
-        GList *audio = gst_discoverer_info_get_audio_streams(info);
-        media.video = int(g_list_length(video));
-        media.audio = int(g_list_length(audio));
-        media.seconds = double(gst_discoverer_info_get_duration(info)) / GST_SECOND;
-        gst_discoverer_stream_info_list_free(video);
-        gst_discoverer_stream_info_list_free(audio);
-    }
-    if (info)
-        g_object_unref(info);
-    g_object_unref(discoverer);
-    return media;
-}
-
-// A recording needs real time to pass; the event loop runs meanwhile.
-void recordFor(int ms)
-{
-    QElapsedTimer elapsed;
-    elapsed.start();
-    processEventsUntil([&] { return elapsed.elapsed() >= ms; }, ms + 1000);
-}
 
 class ScreenRecord : public ::testing::Test {
 protected:
@@ -100,7 +63,7 @@ TEST_F(ScreenRecord, ThreeSeconds_GiveAPlayableMp4OfAboutThreeSeconds)
     EXPECT_TRUE(QRegularExpression(QStringLiteral("/ScreenRecord/tarnid_\\d{14}\\.mp4$")).match(file).hasMatch())
         << file.toStdString();
     EXPECT_EQ(QFile(dir.path() + QStringLiteral("/ScreenRecord")).permissions() & 0x0077, 0) << "a private folder";
-    const Media media = discover(file);
+    const RecordedMedia media = discover(file);
     EXPECT_EQ(media.video, 1);
     // The test sound server's sine source hands pulsesrc its data in late, whole-buffer fragments:
     // some runs end before the first one, so the sound track is not required here.
@@ -162,7 +125,7 @@ TEST_F(ScreenRecord, DestroyedWhileRecording_LeavesAPlayableFile)
     recordFor(1500);
     const QString file = recorder->filePath();
     recorder.reset();
-    const Media media = discover(file);
+    const RecordedMedia media = discover(file);
     EXPECT_EQ(media.video, 1);
     EXPECT_GT(media.seconds, 0.5);
 }

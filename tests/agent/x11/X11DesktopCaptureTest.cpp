@@ -6,6 +6,7 @@
 #include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QPainter>
+#include <QProcess>
 #include <QScreen>
 #include <QWidget>
 #include <QWindow>
@@ -42,14 +43,24 @@ public:
         return value;
     }
 
-    // A mapped window of one colour; pid 0 sets no _NET_WM_PID.
-    xcb_window_t open(const QByteArray &title, QRect geometry, uint32_t colour, uint32_t pid = 0)
+    // The second X screen's (the test program has one).
+    xcb_screen_t *secondScreen() const
     {
+        xcb_screen_iterator_t it = xcb_setup_roots_iterator(xcb_get_setup(c));
+        xcb_screen_next(&it);
+        return it.rem ? it.data : nullptr;
+    }
+
+    // A mapped window of one colour (on the default X screen unless told); pid 0 sets no _NET_WM_PID.
+    xcb_window_t open(const QByteArray &title, QRect geometry, uint32_t colour, uint32_t pid = 0,
+                      const xcb_screen_t *on = nullptr)
+    {
+        on = on ? on : root;
         const xcb_window_t window = xcb_generate_id(c);
         const uint32_t values[] = {colour};
-        xcb_create_window(c, XCB_COPY_FROM_PARENT, window, root->root, int16_t(geometry.x()), int16_t(geometry.y()),
+        xcb_create_window(c, XCB_COPY_FROM_PARENT, window, on->root, int16_t(geometry.x()), int16_t(geometry.y()),
                           uint16_t(geometry.width()), uint16_t(geometry.height()), 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
-                          root->root_visual, XCB_CW_BACK_PIXEL, values);
+                          on->root_visual, XCB_CW_BACK_PIXEL, values);
         xcb_change_property(c, XCB_PROP_MODE_REPLACE, window, atom("_NET_WM_NAME"), atom("UTF8_STRING"), 8,
                             uint32_t(title.size()), title.constData());
         xcb_change_property(c, XCB_PROP_MODE_REPLACE, window, XCB_ATOM_WM_NAME, XCB_ATOM_STRING, 8, 5, "notes");
@@ -232,6 +243,17 @@ TEST_F(X11Capture, Windows_ListedWithTitlePidAndIconInStackingOrder_NeverOursAnd
         EXPECT_NE(source.title, QStringLiteral("ours"));
     }
 
+    // An older client's title: compound text (GB2312 into the left half), no _NET_WM_NAME.
+    const xcb_window_t old = client->open("", {200, 200, 100, 100}, kBlue);
+    xcb_delete_property(client->c, old, client->atom("_NET_WM_NAME"));
+    static const char compound[] = "\x1b$(AJ1VS\x1b(B Clock";
+    xcb_change_property(client->c, XCB_PROP_MODE_REPLACE, old, XCB_ATOM_WM_NAME, client->atom("COMPOUND_TEXT"), 8,
+                        sizeof(compound) - 1, compound);
+    client->xcb_aux_sync();
+    ASSERT_TRUE(waitListed(old));
+    const QList<KRTCDesktopSource> withOld = capture->windows({});
+    EXPECT_EQ(withOld[indexOf(withOld, old)].title, QStringLiteral("时钟 Clock"));
+
     client->close(a);
     EXPECT_TRUE(processEventsUntil([&] { return !listed(a); }));
     EXPECT_TRUE(listed(b));
@@ -383,6 +405,110 @@ TEST_F(X11Capture, ShareStreams_FramesOfTheAskedSizeAndRate_WithoutTheBorder)
     }
     client->close(a);
     EXPECT_TRUE(processEventsUntil([&] { return ended == 1; })) << "a closed window ends its stream";
+}
+
+// Screens: one source per monitor of an X screen and per X screen, each with its own id and picture.
+class X11Screens : public X11Capture {
+protected:
+    void TearDown() override
+    {
+        if (!capture)
+            return;
+        // Back to one monitor on the default X screen, first in Qt's list, as the other tests expect.
+        for (const char *name : {"korvi-left", "korvi-right"})
+            xrandr({QStringLiteral("--delmonitor"), QString::fromLatin1(name)});
+        xrandr({QStringLiteral("--output"), QStringLiteral("screen"), QStringLiteral("--primary")});
+        EXPECT_TRUE(processEventsUntil([&] {
+            const QList<QScreen *> screens = QGuiApplication::screens();
+            return screens.size() == baseline && screens.first()->size() == X11Tests::kScreen;
+        }));
+    }
+
+    static int xrandr(const QStringList &arguments)
+    {
+        QProcess process;
+        process.start(QStringLiteral("xrandr"), arguments);
+        process.waitForFinished(10000);
+        return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    }
+
+    // The source whose screen starts at x (in its X screen) and has the given size.
+    static std::optional<KRTCDesktopSource> sourceAt(X11DesktopCapture &capture, QRect bounds, qint64 other = 0)
+    {
+        for (const KRTCDesktopSource &source : capture.screens({})) {
+            if (source.sourceId != other && capture.screenBounds(source.sourceId) == bounds)
+                return source;
+        }
+        return std::nullopt;
+    }
+
+    qsizetype baseline = QGuiApplication::screens().size();
+};
+
+TEST_F(X11Screens, TwoMonitorsOfOneXScreen_TwoSourcesWithDistinctIds_EachShowsItsOwnArea)
+{
+    ASSERT_EQ(baseline, 2) << "the default X screen and the second one";
+    const xcb_window_t left = client->open("left", {100, 100, 300, 300}, kGreen);
+    const xcb_window_t right = client->open("right", {740, 100, 300, 300}, kBlue);
+    ASSERT_TRUE(waitListed(left) && waitListed(right));
+    client->configure(left, {100, 100, 300, 300});
+    client->configure(right, {740, 100, 300, 300});
+    ASSERT_TRUE(processEventsUntil([&] {
+        return QRect(0, 0, 640, 800).contains(*capture->windowBounds(left)) &&
+               QRect(640, 0, 640, 800).contains(*capture->windowBounds(right));
+    }));
+    ASSERT_EQ(xrandr({"--setmonitor", "korvi-left", "640/169x800/212+0+0", "screen"}), 0);
+    ASSERT_EQ(xrandr({"--setmonitor", "korvi-right", "640/169x800/212+640+0", "none"}), 0);
+    ASSERT_TRUE(processEventsUntil([&] { return QGuiApplication::screens().size() == baseline + 1; }));
+
+    const auto leftScreen = sourceAt(*capture, {0, 0, 640, 800});
+    const auto rightScreen = sourceAt(*capture, {640, 0, 640, 800});
+    ASSERT_TRUE(leftScreen && rightScreen);
+    EXPECT_NE(leftScreen->sourceId, rightScreen->sourceId);
+    EXPECT_EQ(capture->screens({}).size(), baseline + 1);
+    const QImage leftPicture = capture->grab(KRTCScreenOption::TypeScreen, leftScreen->sourceId);
+    const QImage rightPicture = capture->grab(KRTCScreenOption::TypeScreen, rightScreen->sourceId);
+    ASSERT_EQ(leftPicture.size(), QSize(640, 800));
+    ASSERT_EQ(rightPicture.size(), QSize(640, 800));
+    EXPECT_EQ(leftPicture.pixel(capture->windowBounds(left)->center()) & 0xffffff, kGreen);
+    EXPECT_EQ(rightPicture.pixel(capture->windowBounds(right)->center() - QPoint(640, 0)) & 0xffffff, kBlue)
+        << "the right half of the X screen";
+    EXPECT_EQ(sourceAt(*capture, {640, 0, 640, 800})->sourceId, rightScreen->sourceId) << "ids are stable";
+}
+
+TEST_F(X11Screens, TwoXScreens_TwoSourcesWithDistinctIds_EachGrabbedFromItsOwnRoot)
+{
+    xcb_screen_t *second = client->secondScreen();
+    ASSERT_NE(second, nullptr);
+    // No window manager there: the window is shown as made.
+    client->open("elsewhere", {0, 0, 640, 480}, kBlue, 0, second);
+    const xcb_window_t here = client->open("here", {0, 0, 300, 300}, kGreen);
+    ASSERT_TRUE(waitListed(here));
+    const auto first = sourceAt(*capture, QRect(QPoint(0, 0), X11Tests::kScreen));
+    const auto other = sourceAt(*capture, QRect(QPoint(0, 0), X11Tests::kSecondScreen));
+    ASSERT_TRUE(first && other);
+    EXPECT_NE(first->sourceId, other->sourceId) << "both X screens name their only monitor alike";
+    ASSERT_TRUE(processEventsUntil([&] {
+        const QImage picture = capture->grab(KRTCScreenOption::TypeScreen, other->sourceId);
+        return picture.size() == X11Tests::kSecondScreen && centre(picture) == kBlue;
+    })) << "the second X screen's own picture";
+    EXPECT_TRUE(processEventsUntil([&] {
+        const QImage picture = capture->grab(KRTCScreenOption::TypeScreen, first->sourceId);
+        return (picture.pixel(capture->windowBounds(here)->center()) & 0xffffff) == kGreen;
+    }));
+
+    std::atomic<bool> blue{false};
+    DesktopCaptureSink sink;
+    sink.onFrame = [&blue](const QImage &frame) {
+        if (frame.size() == X11Tests::kSecondScreen && centre(frame) == kBlue)
+            blue = true;
+    };
+    KRTCScreenOption option;
+    option.setM_eType(KRTCScreenOption::TypeScreen);
+    option.setM_ScreenOrWindowId(other->sourceId);
+    auto stream = capture->openStream(option, sink);
+    ASSERT_NE(stream, nullptr);
+    EXPECT_TRUE(processEventsUntil([&] { return blue.load(); })) << "a share of it streams its own frames";
 }
 
 } // namespace

@@ -12,17 +12,31 @@
 //                          screen chosen and started; without a picker: the toast it left)
 //         state   -> {"mode", "button", "position", "playing", "controls", "processStarted",
 //                     "ownShare", "ring", "bar", "meetingWindow", "shareBtn", "alert",
-//                     "screenTile": the name of the member whose screen is on show}
+//                     "screenTile": the name of the member whose screen is on show, "picker",
+//                     "files": [{"fileId", "name", "state"}], "uploadButton", "allowUpload", "pages", "page",
+//                     "flips"}
 //         shot <path>                                            -> {"ok": bool} (the window as a PNG)
+//         picker                         -> {"ok": true} (the share button; the picker opens on its file tab)
+//         closePicker                                            -> {"ok": bool} (its close button)
+//         upload <path>                  -> {"ok": bool} (the upload button, the chooser giving path)
+//         rights <fileId> <name>         -> {"ok": bool} (the file's rights: the members named name)
+//         uploadPermission <1|2>         -> {"ok": bool} (the upload-permission pop-over's choice)
+//         share <fileId>                                         -> {"ok": bool} (a click on its row)
+//         flip                                                   -> {"ok": true} (the next page)
 //         quit
 
 #include "TestEnvironment.h"
 
 #include "agent/VeskAppAgent.h"
 #include "agent/VeskMeetingManager.h"
+#include "connection/HttpManager.h"
 #include "foundation/models/MeetingInfoModel.h"
 #include "meeting/common/MeetingBottomButton.h"
 #include "meeting/sharing/AvFileShare.h"
+#include "meeting/sharing/FileShareDocument.h"
+#include "meeting/sharing/FileSharePageView.h"
+#include "meeting/sharing/FileSharePermissionSettingView.h"
+#include "meeting/sharing/FileUploadPermissionPanelView.h"
 #include "meeting/sharing/MeetingSharing.h"
 #include "meeting/sharing/ScreenShareControl.h"
 #include "meeting/sharing/ShareSelectCells.h"
@@ -30,6 +44,7 @@
 #include "meeting/sharing/ShareTrack.h"
 #include "meeting/window/MeetingViewController.h"
 #include "meeting/window/MeetingViewControllerUi.h"
+#include "scheduling/KVMemberSelectView.h"
 #include "uikit/KVAlert.h"
 #include "uikit/KVPageNavigator.h"
 #include "uikit/MacBaseWindowController.h"
@@ -38,10 +53,12 @@
 #include "uikit/VeskToast.h"
 
 #include <QApplication>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLabel>
 #include <QPointer>
+#include <QRadioButton>
 #include <QSocketNotifier>
 #include <QTimer>
 
@@ -106,12 +123,105 @@ public:
             shareScreen();
         } else if (verb == QLatin1String("shareFile") && m_page && words.size() == 5) {
             shareFile(words[1], words[2], words[3], words[4].toLongLong());
+        } else if (verb == QLatin1String("picker") && m_page) {
+            m_page->ui->shareBtn->click();
+            answer({{"ok", true}});
+        } else if (verb == QLatin1String("flip") && m_page) {
+            m_page->ui->rightFlipOverButton->click();
+            answer({{"ok", true}});
+        } else if (ShareSelectPanel *panel = picker(); panel && command(panel, words)) {
+            // answered by the picker's command
         } else {
             answer({{"ok", false}});
         }
     }
 
 private:
+    [[nodiscard]] ShareSelectPanel *picker() const
+    {
+        ScreenShareControl *control = m_page ? m_page->sharing().shareControl() : nullptr;
+        ShareSelectPanel *panel = control ? control->currentShareSelectPanel() : nullptr;
+        return panel && !panel->isHidden() ? panel : nullptr;
+    }
+    [[nodiscard]] static int rowOf(ShareSelectPanel *panel, const QString &fileId)
+    {
+        const QList<FileShareModel> rows = panel->showArray();
+        for (int i = 0; i < rows.size(); ++i)
+            if (rows[i].fileId == fileId)
+                return i;
+        return -1;
+    }
+
+    // The picker's commands, as a user does them; false when the verb is not one of them.
+    bool command(ShareSelectPanel *panel, const QStringList &words)
+    {
+        const QString verb = words.value(0);
+        if (verb == QLatin1String("closePicker")) {
+            panel->closeButton->click();
+        } else if (verb == QLatin1String("upload") && words.size() == 2) {
+            const QUrl url = QUrl::fromLocalFile(words[1]);
+            panel->fileChooser = [url](QWidget *, const QStringList &, std::function<void(const QList<QUrl> &)> done) {
+                done({url});
+            };
+            panel->fileUploadButton->click();
+        } else if (verb == QLatin1String("share") && words.size() == 2) {
+            const int row = rowOf(panel, words[1]);
+            if (row < 0)
+                return false;
+            panel->selectFile(row);
+        } else if (verb == QLatin1String("uploadPermission") && words.size() == 2) {
+            panel->allowUploadFilePermissionBtn->click();
+            FileUploadPermissionPanelView *choice = panel->fileUploadPermissionPanelView();
+            (words[1] == QLatin1String("1") ? choice->hostPermissionButton : choice->allPermissionButton)->click();
+        } else if (verb == QLatin1String("rights") && words.size() == 3) {
+            const int row = rowOf(panel, words[1]);
+            if (row < 0)
+                return false;
+            panel->fileSharePermission(row);
+            setRights(panel->fileSharePermissionSettingView(), words[2]);
+            return true; // answered when the pop-over closes
+        } else {
+            return false;
+        }
+        answer({{"ok", true}});
+        return true;
+    }
+
+    // Once the pop-over has loaded the file's rights: the second choice (the hosts come in), the
+    // member searched by name and ticked in the drop-down, then confirm; answered when it closes.
+    // Nothing else asks the service meanwhile: no file is converting.
+    void setRights(FileSharePermissionSettingView *view, const QString &name)
+    {
+        auto *step = new QTimer(this);
+        auto stage = std::make_shared<int>(0);
+        auto ticks = std::make_shared<int>(0);
+        QPointer<FileSharePermissionSettingView> weak(view);
+        connect(step, &QTimer::timeout, this, [=] {
+            const auto finish = [&](bool ok) {
+                step->stop();
+                step->deleteLater();
+                answer({{"ok", ok}, {"stage", *stage}});
+            };
+            if (!weak || ++*ticks > 400)
+                return finish(false);
+            // The file's rights have come in once no request is under way.
+            if (*stage == 0 && VeskAppAgent::sharedInstance()->http()->pendingRequestCount() == 0) {
+                weak->permissionBtn2->click();
+                *stage = 1;
+            } else if (*stage == 1 && !weak->allowMembers().isEmpty()) {
+                weak->searchMember(name);
+                *stage = 2;
+            } else if (*stage == 2 && weak->memberSelectView && !weak->memberSelectView->members().isEmpty()) {
+                weak->memberSelectView->toggleRow(0);
+                weak->confirmBtn->click();
+                *stage = 3;
+            } else if (*stage == 3 && weak->isHidden()) {
+                finish(true);
+            }
+        });
+        step->start(50);
+    }
+
     void joined(const KVMResponse &reply)
     {
         VeskAppAgent::sharedInstance()->meetingManager()->joinRoomWith(
@@ -200,6 +310,12 @@ private:
         if (!m_page)
             return {{"mode", -1}};
         const MeetingSharing &sharing = m_page->sharing();
+        ShareSelectPanel *panel = picker();
+        QJsonArray files;
+        for (const FileShareModel &row : panel ? panel->showArray() : QList<FileShareModel>())
+            files.append(QJsonObject{{"fileId", row.fileId}, {"name", row.fileName}, {"state", int(row.state)}});
+        const FileSharePageView *pages = sharing.document().pageView();
+        const auto room = VeskAppAgent::sharedInstance()->meetingManager()->roomInfo();
         const auto screenTile = m_page->screenShareSourceModel();
         return {{"ownShare", VeskAppAgent::sharedInstance()->meetingManager()->selfScreenOrWindowSharing()},
                 {"ring", ShareTrack::current() != nullptr},
@@ -214,7 +330,14 @@ private:
                 {"playing", sharing.state().avFileSharePlaying},
                 {"controls", !m_page->ui->avFileShareSliderBKView->isHidden()},
                 {"processStarted",
-                 sharing.state().avFileShareModel && sharing.state().avFileShareModel->processStartEnable}};
+                 sharing.state().avFileShareModel && sharing.state().avFileShareModel->processStartEnable},
+                {"picker", panel != nullptr},
+                {"files", files},
+                {"uploadButton", panel && !panel->fileUploadButton->isHidden()},
+                {"allowUpload", room ? room->allowFileUpload : -1},
+                {"pages", pages ? pages->pageCount() : 0},
+                {"page", m_page->ui->currentPage->text()},
+                {"flips", !m_page->ui->leftFlipOverButton->isHidden() || !m_page->ui->rightFlipOverButton->isHidden()}};
     }
 
     QString m_roomId;

@@ -44,13 +44,22 @@ bool isCleanUploadName(const QString &name)
 
 // An uploaded file converts for a while (project time) before it can be shared;
 // state().extra["conversionMs"] sets how long (none by default).
+constexpr int kConvertedMediaSeconds = 300;
+
 void finishConversions(DevService &svc)
 {
     const qint64 now = KVClock::current().nowMs();
     for (DevFile &file : svc.state().files) {
         if (file.extra.value(QStringLiteral("status")).toInt() == 2 &&
-            file.extra.value(QStringLiteral("readyAt")).toLongLong() <= now)
+            file.extra.value(QStringLiteral("readyAt")).toLongLong() <= now) {
             file.extra.insert(QStringLiteral("status"), 1);
+            // The conversion tells a medium's length; the stand-in decodes nothing, so every
+            // uploaded audio or video file lasts five minutes.
+            const QString type = fileTypeFor(file.fileName);
+            if ((type == QLatin1String("2") || type == QLatin1String("3")) &&
+                !file.extra.contains(QStringLiteral("duration")))
+                file.extra.insert(QStringLiteral("duration"), kConvertedMediaSeconds);
+        }
     }
 }
 
@@ -164,6 +173,8 @@ void rememberShared(DevRoom &room, const QVariantMap &entry)
 
 // The playing file's clock: a position at a moment of the project clock, running while playing.
 const QString kPlayback = QStringLiteral("avPlayback");
+// The id under which the last document position was relayed.
+const QString kFileOpSequence = QStringLiteral("fileOpSequence");
 
 qint64 playbackPositionMs(const QVariantMap &playback)
 {
@@ -263,6 +274,7 @@ const bool registered = DevServiceRoutes::add(QStringLiteral("agent-files"), [](
             };
             room.extra.insert(QStringLiteral("sharedFile"), entry);
             room.extra.remove(QStringLiteral("orderStatus"));
+            room.extra.remove(kFileOpSequence);
             room.flags.insert(QStringLiteral("isSharingFiles"), 1);
             rememberShared(room, entry);
             tellRoomExcept(
@@ -366,10 +378,18 @@ const bool registered = DevServiceRoutes::add(QStringLiteral("agent-files"), [](
         if (record.value("fileId").toString() != shared.value(QStringLiteral("fileId")).toString() ||
             str(req, QStringLiteral("fileId")) != record.value("fileId").toString())
             return DevService::fail(BadRequest, QStringLiteral("不是当前共享的文档"));
-        room.extra.insert(QStringLiteral("orderStatus"), record.toVariantMap());
+        // Relayed under the service's own rising id, above the start's (1) and above any id a client
+        // sent: the sharer's own start has already moved past 1, so a member's first position
+        // passed through as it came would be dropped there as an old one.
+        const qint64 stamped =
+            std::max<qint64>(qint64(sequence.toDouble()), room.extra.value(kFileOpSequence, 1).toLongLong()) + 1;
+        room.extra.insert(kFileOpSequence, stamped);
+        QVariantMap stored = record.toVariantMap();
+        stored.insert(QStringLiteral("sequenceId"), stamped);
+        room.extra.insert(QStringLiteral("orderStatus"), stored);
         QJsonObject data{
             {"flipOverType", type.toInt()},
-            {"sequenceId", sequence},
+            {"sequenceId", stamped},
             {"fileId", record.value("fileId")},
         };
         if (type.toInt() == 0)
@@ -438,17 +458,10 @@ const bool registered = DevServiceRoutes::add(QStringLiteral("agent-files"), [](
             return DevService::fail(BadRequest, QStringLiteral("上传权限无效"));
         room.flags.insert(QStringLiteral("uploadPermissionType"), int(type));
         // Event 911 tells each member whether they may upload now.
-        for (const DevMember &m : std::as_const(room.members)) {
-            const int allow = type == 2 || isHostOrAssistant(room, m.userId) ? 1 : 0;
-            const QJsonObject command{
-                {"event", 911}, {"data", QJsonObject{{"allowFileUpload", allow}, {"uploadPermissionType", int(type)}}}};
+        for (const DevMember &m : std::as_const(room.members))
             svc.sendChannelMessage(room.roomId, m.userId,
-                                   QJsonObject{{"type", 1},
-                                               {"sender", user.phoneNumber},
-                                               {"senderName", user.userName},
-                                               {"data", QJsonArray{QString::fromUtf8(
-                                                            QJsonDocument(command).toJson(QJsonDocument::Compact))}}});
-        }
+                                   serviceCommand(911, {{"allowFileUpload", mayUpload(room, m.userId) ? 1 : 0},
+                                                        {"uploadPermissionType", int(type)}}));
         return DevService::ok();
     });
     sharing(svc, "GET", "/qf/client/getMeetingMember", [&svc](DevRoom &room, DevUser &, const DevRequest &) {
@@ -519,6 +532,9 @@ const bool registered = DevServiceRoutes::add(QStringLiteral("agent-files"), [](
         if (!user)
             return error;
         const QString roomId = str(req, QStringLiteral("roomId"));
+        // In a running meeting the room's upload permission holds.
+        if (DevRoom *room = svc.state().room(roomId); room && !room->closed && !mayUpload(*room, user->userId))
+            return DevService::fail(Forbidden, QStringLiteral("主持人已关闭您的上传权限"));
         QJsonArray answers;
         for (const QVariant &v : req.param(QStringLiteral("files")).toList()) {
             const QVariantMap f = v.toMap();

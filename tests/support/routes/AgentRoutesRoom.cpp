@@ -51,6 +51,21 @@ void applyMeetingFields(QVariantMap &fields, const DevRequest &req)
     fields.insert(QStringLiteral("totalMemberCount"), fields.value(QStringLiteral("invitationList")).toList().size());
 }
 
+// The per-file rights chosen in the meeting's file window hold for its files in the meeting.
+void applyFileRights(DevService &svc, const QString &roomId, const DevRequest &req)
+{
+    for (const QVariant &v : req.param(QStringLiteral("uploadFileAllowOpUserList")).toList()) {
+        const QVariantMap rights = v.toMap();
+        auto it = svc.state().files.find(rights.value(QStringLiteral("fileId")).toString());
+        if (it == svc.state().files.end() || it->roomId != roomId)
+            continue;
+        const int status = rights.value(QStringLiteral("enableOperationFileStatus")).toInt();
+        it->extra.insert(QStringLiteral("enableOperationFileStatus"), status);
+        it->extra.insert(QStringLiteral("enableUserList"),
+                         status == 2 ? rights.value(QStringLiteral("enableUserList")).toList() : QVariantList());
+    }
+}
+
 // The room of a scheduled meeting, opened on the first entry.
 DevRoom &openRoom(DevService &svc, const DevScheduledMeeting &meeting)
 {
@@ -70,7 +85,6 @@ DevRoom &openRoom(DevService &svc, const DevScheduledMeeting &meeting)
                       meeting.fields.value(QStringLiteral("creatorMicrophoneStatus")).toInt());
     room.flags.insert(QStringLiteral("imAllowStatus"), 1);
     room.flags.insert(QStringLiteral("allowFileShared"), 1);
-    room.flags.insert(QStringLiteral("allowFileUpload"), 1);
     room.extra.insert(QStringLiteral("allowShareList"), meeting.fields.value(QStringLiteral("allowShareList")));
     return room;
 }
@@ -141,6 +155,7 @@ const bool registered = DevServiceRoutes::add(QStringLiteral("agent-room"), [](D
             {QStringLiteral("quickEnterUrl"), svc.baseUrl().toString() + QStringLiteral("/#/home?rn=") + roomId},
         };
         applyMeetingFields(meeting.fields, req);
+        applyFileRights(svc, roomId, req);
         svc.state().scheduled.insert(roomId, meeting);
         return DevService::ok(meetingJson(meeting));
     });
@@ -151,6 +166,7 @@ const bool registered = DevServiceRoutes::add(QStringLiteral("agent-room"), [](D
         if (it->ownerUserId != user->userId)
             return DevService::fail(Forbidden, QStringLiteral("仅创建者可修改会议"));
         applyMeetingFields(it->fields, req);
+        applyFileRights(svc, it->roomId, req);
         return DevService::ok(meetingJson(*it));
     });
     signedInRoute(svc, "GET", "/qf/meeting/room/getPreRoomId", [&svc](DevUser *user, const DevRequest &req) {

@@ -174,6 +174,11 @@ void tellRoomExcept(DevService &svc, const DevRoom &room, const QString &exceptU
     }
 }
 
+bool mayUpload(DevRoom &room, const QString &userId)
+{
+    return room.flags.value(QStringLiteral("uploadPermissionType")).toInt() != 1 || isHostOrAssistant(room, userId);
+}
+
 QJsonObject roomJson(DevService &svc, DevRoom &room, const DevUser &user)
 {
     const DevUser *host = svc.state().user(room.hostUserId);
@@ -206,8 +211,9 @@ QJsonObject roomJson(DevService &svc, DevRoom &room, const DevUser &user)
     for (const char *key :
          {"cameraStatus", "microphoneStatus", "micAllowStatus", "cameraAllowStatus", "imAllowStatus",
           "openTranslateText", "roomTranscribeStatus", "roomLockStatus", "roomWaitStatus", "sharePermission",
-          "allowFileShared", "allowFileUpload", "uploadPermissionType", "enableRecordStatus", "allowOpFileShared"})
+          "allowFileShared", "uploadPermissionType", "enableRecordStatus", "allowOpFileShared"})
         json.insert(QLatin1String(key), f.value(QLatin1String(key)).toInt());
+    json.insert("allowFileUpload", mayUpload(room, user.userId) ? 1 : 0);
     return json;
 }
 

@@ -79,6 +79,8 @@ void signedInRoute(DevService &svc, const QString &method, const QString &path,
 [[nodiscard]] DevRoom *controlRoom(DevService &svc, const DevRequest &req, bool hostOnly, DevUser **user,
                                    DevReply *error);
 [[nodiscard]] bool isHostOrAssistant(DevRoom &room, const QString &userId);
+// Whether a member may upload: the room lets everyone, or he is the host or an assistant host.
+[[nodiscard]] bool mayUpload(DevRoom &room, const QString &userId);
 // Whether the room's share permission lets this user share: 0 everyone, 1 the hosts and the
 // members on the room's allowed list, 2 the hosts only.
 [[nodiscard]] bool mayShare(DevRoom &room, const QString &userId);

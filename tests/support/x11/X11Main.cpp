@@ -32,7 +32,11 @@ int main(int argc, char **argv)
     const bool listing = ::testing::GTEST_FLAG(list_tests);
     bool up = false;
     if (!listing) {
+#ifdef KORVI_X11_SECOND_SCREEN
+        up = session.start(X11Tests::kScreen, X11Tests::kSecondScreen);
+#else
         up = session.start(X11Tests::kScreen);
+#endif
         if (!up)
             g_unavailable = session.why();
     }

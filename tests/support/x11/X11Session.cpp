@@ -57,7 +57,7 @@ bool X11Session::fail(const QString &why)
     return false;
 }
 
-bool X11Session::start(QSize screen)
+bool X11Session::start(QSize screen, QSize secondScreen)
 {
     const QString xvfb = QStandardPaths::findExecutable(QStringLiteral("Xvfb"));
     const QString openbox = QStandardPaths::findExecutable(QStringLiteral("openbox"));
@@ -70,11 +70,15 @@ bool X11Session::start(QSize screen)
     // running side by side never share one.
     m_server = std::make_unique<QProcess>();
     m_server->setProcessChannelMode(QProcess::SeparateChannels);
-    m_server->start(xvfb, {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
-                           QStringLiteral("0"), QStringLiteral("%1x%2x24").arg(screen.width()).arg(screen.height()),
-                           QStringLiteral("-nolisten"), QStringLiteral("tcp"),
-                           // A probe closing its connection must not reset the server under openbox.
-                           QStringLiteral("-noreset")});
+    QStringList arguments{QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
+                          QStringLiteral("0"), QStringLiteral("%1x%2x24").arg(screen.width()).arg(screen.height()),
+                          QStringLiteral("-nolisten"), QStringLiteral("tcp"),
+                          // A probe closing its connection must not reset the server under openbox.
+                          QStringLiteral("-noreset")};
+    if (secondScreen.isValid())
+        arguments << QStringLiteral("-screen") << QStringLiteral("1")
+                  << QStringLiteral("%1x%2x24").arg(secondScreen.width()).arg(secondScreen.height());
+    m_server->start(xvfb, arguments);
     if (!m_server->waitForStarted(kStartBoundMs))
         return fail(QStringLiteral("Xvfb does not start"));
     QByteArray number;

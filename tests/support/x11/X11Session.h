@@ -20,7 +20,8 @@ public:
 
     // Starts Xvfb on a display it picks and openbox on it, and waits (bounded) until openbox
     // manages the screen. False, with why(), when either program is missing or does not come up.
-    bool start(QSize screen);
+    // A valid secondScreen adds a second X screen of that size (unmanaged).
+    bool start(QSize screen, QSize secondScreen = {});
     // Stops openbox, then the server (terminate, then kill after a bound).
     void stop();
 

@@ -29,9 +29,13 @@ QList<QRect> VideoCollectionView::nameBarRects(const QWidget *in) const
     QList<QRect> out;
     if (!in || !isVisible())
         return out;
+    // Only the tiles in sight: a meeting of thousands maps a screenful of bars, not every one.
+    const QRect seen = visibleRect().toAlignedRect();
     for (qsizetype i = 0; i < numberOfItems(); ++i) {
         VideoCollectionViewItem *item = itemAt(i);
-        MeetingActiveView *tile = item ? item->activeView() : nullptr;
+        if (!item || !item->geometry().intersects(seen))
+            continue;
+        MeetingActiveView *tile = item->activeView();
         QWidget *bar = tile ? tile->infoBgView() : nullptr;
         if (!bar || !bar->isVisible() || !item->isVisible())
             continue;
