@@ -379,6 +379,9 @@ private:
     // Device pop-ups.
     // The microphone and speaker selectors differ only in which pop-up they open.
     void selectAudio(VeskButton *sender, bool isSpeaker);
+    // Before a pop-up opens: from the tool bar the settings page and both pop-ups close, from the
+    // share tool bar the floating window holding one.
+    void closeDevicePopUps(bool inWindow);
 
     const std::unique_ptr<MeetingPanels> m_panels;
     const std::unique_ptr<MeetingSharing> m_sharing;
