@@ -12,8 +12,6 @@
 #include "uikit/KVFlatView.h"
 #include "uikit/MacCoverButton.h"
 #include "uikit/MacSliderCell.h"
-#include "uikit/MoreActionItem.h"
-#include "uikit/MoreActionView.h"
 #include "uikit/QFFlatButton.h"
 #include "uikit/VeskCategories.h"
 #include "uikit/VeskToast.h"
@@ -22,7 +20,6 @@
 #include <QCheckBox>
 #include <QEvent>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
@@ -32,7 +29,6 @@ namespace {
 constexpr int kLeft = 40;
 constexpr int kFieldWidth = 300;
 constexpr int kFieldHeight = 32;
-constexpr int kMenuRows = 3;
 constexpr auto kRefreshDelay = std::chrono::milliseconds(500);
 
 // The slider's knob: a white disc with a soft edge.
@@ -73,6 +69,7 @@ MainSettingAudioPanel::MainSettingAudioPanel(QWidget *parent)
     : MainSettingPanel(parent), microphoneCheck(&VeskDeviceChecker::checkMicrophoneWithCompletionBlock)
 {
     setObjectName(QStringLiteral("MainSettingAudioPanel"));
+    m_deviceMenu = new KVDeviceMenu(this, QStringLiteral("关闭设备列表"));
     build();
 }
 
@@ -216,8 +213,7 @@ void MainSettingAudioPanel::relayout()
           m_ui.micVolumeSlider);
     block(top + 160, 3, m_ui.speakerBackView, m_ui.speakerNoticeButton, m_ui.speakerIndicator, m_ui.checkSpeakerBtn,
           m_ui.speakerVolumeSlider);
-    if (m_overMaskBtn)
-        m_overMaskBtn->setGeometry(rect());
+    m_deviceMenu->hostResized();
 }
 
 void MainSettingAudioPanel::setInMeeting(bool inMeeting)
@@ -518,67 +514,24 @@ void MainSettingAudioPanel::onOverBtnClick()
 
 void MainSettingAudioPanel::showSelectView(bool microphone)
 {
-    hideOverMaskBtnViews();
-    if (!m_overMaskBtn) {
-        m_overMaskBtn = new QPushButton(this);
-        m_overMaskBtn->setFlat(true);
-        m_overMaskBtn->setFocusPolicy(Qt::NoFocus);
-        m_overMaskBtn->setStyleSheet(QStringLiteral("background: transparent; border: none;"));
-        m_overMaskBtn->setAccessibleName(QStringLiteral("关闭设备列表"));
-        connect(m_overMaskBtn, &QPushButton::clicked, this, [this] { onOverBtnClick(); });
-    }
-    m_overMaskBtn->setGeometry(rect());
-    m_overMaskBtn->show();
-    m_overMaskBtn->raise();
-
     const QList<KVAudioDevice> &devices = microphone ? m_recordDevices : m_playoutDevices;
     const std::optional<KVAudioDevice> current =
         m_model ? (microphone ? m_model->currentMicphone() : m_model->currentSpeaker()) : std::nullopt;
-    QList<MoreActionItem *> items;
-    MoreActionItem *ticked = nullptr;
-    QPointer<MainSettingAudioPanel> self(this);
-    for (const KVAudioDevice &device : devices) {
-        MoreActionItem *item = MoreActionItem::itemStyle2WithTitle(
-            device.displayName(), QVariant::fromValue(device), [self, microphone](QWidget *, MoreActionItem *chosen) {
-                if (self)
-                    self->chooseDevice(microphone, chosen);
-            });
-        if (current && current->name == device.name && !ticked) {
-            item->setSelect(true);
-            ticked = item;
-        }
-        items.append(item);
-    }
-    m_selectedItem = ticked;
-    MoreActionView *menu = MoreActionView::viewWithItems(items);
-    menu->setParent(this);
+    QList<KVDeviceMenu::Entry> entries;
+    for (const KVAudioDevice &device : devices)
+        entries.append({device.displayName(), QVariant::fromValue(device), current && current->name == device.name});
     KVFlatView *field = microphone ? m_ui.micBackView : m_ui.speakerBackView;
-    menu->setMaxWidth(field->width());
-    menu->resize(menu->getSizeWithMaxItemCount(kMenuRows));
-    menu->move(field->x(), field->geometry().bottom() + 1 + 10);
-    menu->setAccessibleName(microphone ? SettingTexts::kMicrophone : SettingTexts::kSpeaker);
-    menu->installEventFilter(this);
-    menu->show();
-    menu->raise();
-    // Clicks inside the menu reach it; anywhere else they close it.
-    m_overMaskBtn->setMask(QRegion(rect()).subtracted(QRegion(menu->geometry())));
-    m_selectView = menu;
-    m_menuOpener = microphone ? m_ui.micSelectBtn.data() : m_ui.speakerSelectBtn.data();
-    if (MoreActionItem *focus = ticked ? ticked : (items.isEmpty() ? nullptr : items.first()))
-        focus->setFocus(Qt::PopupFocusReason);
+    QPointer<MainSettingAudioPanel> self(this);
+    m_deviceMenu->open(entries, field->geometry(), microphone ? SettingTexts::kMicrophone : SettingTexts::kSpeaker,
+                       microphone ? m_ui.micSelectBtn.data() : m_ui.speakerSelectBtn.data(),
+                       KVDeviceMenu::Focus::Always, [self, microphone](const QVariant &device) {
+                           if (self)
+                               self->chooseDevice(microphone, device.value<KVAudioDevice>());
+                       });
 }
 
-void MainSettingAudioPanel::chooseDevice(bool microphone, MoreActionItem *item)
+void MainSettingAudioPanel::chooseDevice(bool microphone, const KVAudioDevice &device)
 {
-    if (!item)
-        return;
-    if (m_selectedItem)
-        m_selectedItem->setSelect(false);
-    item->setSelect(true);
-    m_selectedItem = item;
-    if (m_selectView)
-        m_selectView->reloadData();
-    const auto device = item->associatedObject().value<KVAudioDevice>();
     if (m_model) {
         if (microphone)
             m_model->setCurrentMicphone(device);
@@ -586,7 +539,6 @@ void MainSettingAudioPanel::chooseDevice(bool microphone, MoreActionItem *item)
             m_model->setCurrentSpeaker(device);
     }
     setDeviceTitles();
-    hideOverMaskBtnViews();
     if (m_isSpeakerChecking)
         updateCheckSpeaker(false);
     if (m_isMicphoneChecking)
@@ -602,26 +554,11 @@ void MainSettingAudioPanel::chooseDevice(bool microphone, MoreActionItem *item)
 
 void MainSettingAudioPanel::hideOverMaskBtnViews()
 {
-    if (!m_selectView)
-        return;
-    m_overMaskBtn->hide();
-    MoreActionView *menu = m_selectView;
-    m_selectView = nullptr;
-    m_selectedItem = nullptr;
-    const bool hadFocus = menu->isAncestorOf(QApplication::focusWidget());
-    menu->hide();
-    menu->deleteLater();
-    if (hadFocus && m_menuOpener)
-        m_menuOpener->setFocus(Qt::PopupFocusReason);
+    m_deviceMenu->close();
 }
 
 bool MainSettingAudioPanel::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == m_selectView && event->type() == QEvent::KeyPress &&
-        static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape) {
-        hideOverMaskBtnViews();
-        return true;
-    }
     if (watched == m_ui.micNoticeButton || watched == m_ui.speakerNoticeButton) {
         if (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut)
             showNotice(watched == m_ui.speakerNoticeButton, event->type() == QEvent::FocusIn);

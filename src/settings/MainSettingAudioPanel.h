@@ -5,6 +5,7 @@
 #include "foundation/KVClock.h"
 #include "foundation/models/KVAudioDevice.h"
 #include "settings/KVAudioIndicator.h"
+#include "settings/KVDeviceMenu.h"
 #include "settings/MainSettingPanel.h"
 #include "uikit/KVFlatView.h"
 #include "uikit/MacCoverButton.h"
@@ -79,8 +80,8 @@ public:
     [[nodiscard]] KVAudioManager *audioManager();
     [[nodiscard]] const QList<KVAudioDevice> &recordDevices() const { return m_recordDevices; }
     [[nodiscard]] const QList<KVAudioDevice> &playoutDevices() const { return m_playoutDevices; }
-    [[nodiscard]] MoreActionView *selectView() const { return m_selectView; }
-    [[nodiscard]] QPushButton *overMaskBtn() const { return m_overMaskBtn; }
+    [[nodiscard]] MoreActionView *selectView() const { return m_deviceMenu->view(); }
+    [[nodiscard]] QPushButton *overMaskBtn() const { return m_deviceMenu->mask(); }
     [[nodiscard]] QWidget *noticeWindow(bool speaker) const { return speaker ? m_speakerNotice : m_micNotice; }
     [[nodiscard]] int speakerTopConst() const { return m_speakerTopConst; }
 
@@ -113,7 +114,7 @@ private:
     void startSpeaker();
     void showSelectView(bool microphone);
     void hideOverMaskBtnViews();
-    void chooseDevice(bool microphone, MoreActionItem *item);
+    void chooseDevice(bool microphone, const KVAudioDevice &device);
     void setDeviceTitles();
     void showNotice(bool speaker, bool show);
     QWidget *createNoticeView(bool speaker);
@@ -128,10 +129,7 @@ private:
     std::unique_ptr<KVAudioManager> m_audioManager;
     QList<KVAudioDevice> m_recordDevices;
     QList<KVAudioDevice> m_playoutDevices;
-    QPointer<MoreActionView> m_selectView;
-    QPointer<MoreActionItem> m_selectedItem;
-    QPointer<QWidget> m_menuOpener;
-    QPointer<QPushButton> m_overMaskBtn;
+    KVDeviceMenu *m_deviceMenu = nullptr;
     QPointer<QWidget> m_micNotice;
     QPointer<QWidget> m_speakerNotice;
     QPointer<KVTimer> m_refreshTimer;

@@ -7,16 +7,12 @@
 #include "foundation/MainQueue.h"
 #include "settings/SettingTexts.h"
 #include "uikit/KVFlatView.h"
-#include "uikit/MoreActionItem.h"
-#include "uikit/MoreActionView.h"
 #include "uikit/VeskButton.h"
 #include "uikit/VeskCategories.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QEvent>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QScrollArea>
@@ -29,7 +25,6 @@ constexpr int kLeft = 40;
 constexpr int kPreviewWidth = 400;
 constexpr int kPreviewHeight = 225;
 constexpr int kDocumentHeight = 600;
-constexpr int kMenuRows = 3;
 
 std::optional<KVVideoDevice> findByID(const QList<KVVideoDevice> &list, const QString &uniqueID)
 {
@@ -46,6 +41,7 @@ MainSettingVideoPanel::MainSettingVideoPanel(QWidget *parent, std::unique_ptr<KV
     : MainSettingPanel(parent)
 {
     setObjectName(QStringLiteral("MainSettingVideoPanel"));
+    m_deviceMenu = new KVDeviceMenu(this, QStringLiteral("关闭摄像头列表"));
     build();
     std::optional<KVVideoDevice> wanted;
     if (VeskAppAgent *agent = VeskAppAgent::existingInstance())
@@ -143,8 +139,7 @@ void MainSettingVideoPanel::relayout()
     m_ui.autoCameraOnLabel->setGeometry(kLeft + 26, below + 12, 300, 21);
     m_ui.videoMirrorButton->setGeometry(kLeft, below + m_videoMirrorTopConst, 300, 21);
     m_ui.videoFillButton->setGeometry(kLeft, below + m_videoMirrorTopConst + 36, 300, 21);
-    if (m_overMaskBtn)
-        m_overMaskBtn->setGeometry(rect());
+    m_deviceMenu->hostResized();
 }
 
 void MainSettingVideoPanel::setInMeeting(bool inMeeting)
@@ -206,7 +201,7 @@ void MainSettingVideoPanel::devicesUpdated()
         kept = devices.first();
     m_currentDevice = kept;
     setButtonTitle();
-    if (m_deviceSelectView)
+    if (m_deviceMenu->view())
         showDeviceSelectView();
     const QString chosenID = m_model && m_model->currentCamera() ? m_model->currentCamera()->uniqueID : QString();
     const QString currentID = m_currentDevice ? m_currentDevice->uniqueID : QString();
@@ -279,71 +274,25 @@ void MainSettingVideoPanel::onOverBtnClick()
 
 void MainSettingVideoPanel::showDeviceSelectView()
 {
-    const bool hadFocus = m_deviceSelectView && m_deviceSelectView->isAncestorOf(QApplication::focusWidget());
-    hideOverMaskBtnViews();
     m_ui.scrollView->verticalScrollBar()->setValue(0);
-    if (!m_overMaskBtn) {
-        m_overMaskBtn = new QPushButton(this);
-        m_overMaskBtn->setFlat(true);
-        m_overMaskBtn->setFocusPolicy(Qt::NoFocus);
-        m_overMaskBtn->setStyleSheet(QStringLiteral("background: transparent; border: none;"));
-        m_overMaskBtn->setAccessibleName(QStringLiteral("关闭摄像头列表"));
-        connect(m_overMaskBtn, &QPushButton::clicked, this, [this] { onOverBtnClick(); });
-    }
-    m_overMaskBtn->setGeometry(rect());
-    m_overMaskBtn->show();
-    m_overMaskBtn->raise();
-
-    QList<MoreActionItem *> items;
-    MoreActionItem *ticked = nullptr;
-    QPointer<MainSettingVideoPanel> self(this);
-    for (const KVVideoDevice &device : m_videoManager->devices()) {
-        MoreActionItem *item = MoreActionItem::itemStyle2WithTitle(device.name, QVariant::fromValue(device),
-                                                                   [self](QWidget *, MoreActionItem *chosen) {
-                                                                       if (self)
-                                                                           self->chooseCamera(chosen);
-                                                                   });
-        item->setTitleSpacing(12);
-        if (m_currentDevice && m_currentDevice->uniqueID == device.uniqueID && !ticked) {
-            item->setSelect(true);
-            ticked = item;
-        }
-        items.append(item);
-    }
-    m_selectedItem = ticked;
-    MoreActionView *menu = MoreActionView::viewWithItems(items);
-    menu->setParent(this);
+    QList<KVDeviceMenu::Entry> entries;
+    for (const KVVideoDevice &device : m_videoManager->devices())
+        entries.append({device.name, QVariant::fromValue(device),
+                        m_currentDevice && m_currentDevice->uniqueID == device.uniqueID});
     const QRect field(m_ui.deviceBackView->mapTo(this, QPoint(0, 0)), m_ui.deviceBackView->size());
-    menu->setMaxWidth(field.width());
-    menu->resize(menu->getSizeWithMaxItemCount(kMenuRows));
-    menu->move(field.left(), field.bottom() + 1 + 10);
-    menu->setAccessibleName(SettingTexts::kCamera);
-    menu->installEventFilter(this);
-    menu->show();
-    menu->raise();
-    // Clicks inside the menu reach it; anywhere else they close it.
-    m_overMaskBtn->setMask(QRegion(rect()).subtracted(QRegion(menu->geometry())));
-    m_deviceSelectView = menu;
-    // Opened by the user (not rebuilt behind their back while they work elsewhere): focus moves in.
-    if (hadFocus || m_ui.selectBoxBtn->hasFocus()) {
-        if (MoreActionItem *focus = ticked ? ticked : (items.isEmpty() ? nullptr : items.first()))
-            focus->setFocus(Qt::PopupFocusReason);
-    }
+    QPointer<MainSettingVideoPanel> self(this);
+    // Rebuilt behind the user's back (the devices changed) it leaves the focus where it is.
+    m_deviceMenu->open(entries, field, SettingTexts::kCamera, m_ui.selectBoxBtn, KVDeviceMenu::Focus::WhenOpenerHasIt,
+                       [self](const QVariant &device) {
+                           if (self)
+                               self->chooseCamera(device.value<KVVideoDevice>());
+                       });
 }
 
-void MainSettingVideoPanel::chooseCamera(MoreActionItem *item)
+void MainSettingVideoPanel::chooseCamera(const KVVideoDevice &device)
 {
-    if (!item)
-        return;
-    if (m_selectedItem)
-        m_selectedItem->setSelect(false);
-    item->setSelect(true);
-    m_selectedItem = item;
-    if (m_deviceSelectView)
-        m_deviceSelectView->reloadData();
-    m_currentDevice = item->associatedObject().value<KVVideoDevice>();
+    m_currentDevice = device;
     setButtonTitle();
-    hideOverMaskBtnViews();
     m_videoManager->switchCamera(*m_currentDevice);
     if (m_model)
         m_model->setCurrentCamera(KVVideoDevice::deviceUniqueID(m_currentDevice->uniqueID, m_currentDevice->name));
@@ -353,26 +302,5 @@ void MainSettingVideoPanel::chooseCamera(MoreActionItem *item)
 
 void MainSettingVideoPanel::hideOverMaskBtnViews()
 {
-    if (m_overMaskBtn)
-        m_overMaskBtn->hide();
-    if (!m_deviceSelectView)
-        return;
-    MoreActionView *menu = m_deviceSelectView;
-    m_deviceSelectView = nullptr;
-    m_selectedItem = nullptr;
-    const bool hadFocus = menu->isAncestorOf(QApplication::focusWidget());
-    menu->hide();
-    menu->deleteLater();
-    if (hadFocus)
-        m_ui.selectBoxBtn->setFocus(Qt::PopupFocusReason);
-}
-
-bool MainSettingVideoPanel::eventFilter(QObject *watched, QEvent *event)
-{
-    if (watched == m_deviceSelectView && event->type() == QEvent::KeyPress &&
-        static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape) {
-        hideOverMaskBtnViews();
-        return true;
-    }
-    return MainSettingPanel::eventFilter(watched, event);
+    m_deviceMenu->close();
 }

@@ -5,6 +5,7 @@
 #include "devices/video/CaptureVideoManager.h"
 #include "devices/video/KVVideoFrameSource.h"
 #include "foundation/models/KVVideoDevice.h"
+#include "settings/KVDeviceMenu.h"
 #include "settings/MainSettingPanel.h"
 #include "uikit/KVFlatView.h"
 #include "uikit/MoreActionItem.h"
@@ -59,7 +60,7 @@ public:
     [[nodiscard]] CaptureVideoManager *videoManager() const { return m_videoManager.get(); }
     [[nodiscard]] CameraPreviewView *videoView() const { return m_videoView; }
     [[nodiscard]] std::optional<KVVideoDevice> currentDevice() const { return m_currentDevice; }
-    [[nodiscard]] MoreActionView *deviceSelectView() const { return m_deviceSelectView; }
+    [[nodiscard]] MoreActionView *deviceSelectView() const { return m_deviceMenu->view(); }
     [[nodiscard]] int videoMirrorTopConst() const { return m_videoMirrorTopConst; }
 
     struct Ui {
@@ -75,7 +76,6 @@ public:
     [[nodiscard]] const Ui &ui() const { return m_ui; }
 
 protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
 
 private:
@@ -84,7 +84,7 @@ private:
     void devicesUpdated();
     void showDeviceSelectView();
     void hideOverMaskBtnViews();
-    void chooseCamera(MoreActionItem *item);
+    void chooseCamera(const KVVideoDevice &device);
     void setButtonTitle();
 
     QPointer<MainSettingModel> m_model;
@@ -93,8 +93,6 @@ private:
     std::unique_ptr<CaptureVideoManager> m_videoManager;
     QPointer<CameraPreviewView> m_videoView;
     std::optional<KVVideoDevice> m_currentDevice;
-    QPointer<MoreActionView> m_deviceSelectView;
-    QPointer<MoreActionItem> m_selectedItem;
-    QPointer<QPushButton> m_overMaskBtn;
+    KVDeviceMenu *m_deviceMenu = nullptr;
     Ui m_ui;
 };

@@ -6,6 +6,12 @@
 #include <QKeyEvent>
 #include <QPainter>
 
+namespace {
+
+const QColor kFocusRingColor(0x0A, 0x8A, 0xF9);
+
+} // namespace
+
 VeskButton::VeskButton(QWidget *parent) : VeskButton(QString(), parent) {}
 
 VeskButton::VeskButton(const QString &title, QWidget *parent) : QAbstractButton(parent)
@@ -188,6 +194,13 @@ void VeskButton::paintEvent(QPaintEvent *)
     p.setRenderHint(QPainter::Antialiasing);
     p.setRenderHint(QPainter::SmoothPixmapTransform);
     paintContent(p, rect());
+    // Focus reached by keyboard shows as a ring; Qt marks the window while the keyboard moves it
+    // and clears the mark at the next mouse press.
+    if (hasFocus() && window()->testAttribute(Qt::WA_KeyboardFocusChange)) {
+        p.setPen(QPen(kFocusRingColor, 2));
+        p.setBrush(Qt::NoBrush);
+        p.drawRoundedRect(QRectF(rect()).adjusted(1, 1, -1, -1), 4, 4);
+    }
 }
 
 void VeskButton::setHovered(bool hovered)

@@ -9,6 +9,7 @@
 #include "meeting/sharing/AvFileShare.h"
 #include "meeting/sharing/FileShareDocument.h"
 #include "meeting/sharing/MeetingSharing.h"
+#include "meeting/window/MeetingToolBar.h"
 #include "uikit/AutoLayout.h"
 #include "uikit/MacSliderCell.h"
 #include "uikit/VeskTextView.h"
@@ -69,7 +70,7 @@ protected:
         file->setUserCanControl(canControl);
         av().setAvFileShareModel(file);
         page->sharing().state().avFileSharePlaying = true;
-        page->setFileShareMode(2);
+        page->sharing().setFileShareMode(2);
     }
 
     std::shared_ptr<FakeAvServices> services = std::make_shared<FakeAvServices>();
@@ -131,7 +132,7 @@ TEST_F(AvFileShareTest, WithoutRights_NoControls_SeeksIgnored_EndStillShown_266O
     EXPECT_EQ(page->sharing().avFileSharePlayTimerCount(), 0);
     receive(controlMessage(Event::PlaybackEnded));
     EXPECT_EQ(page->sharing().avFileSharePlayTimerCount(), 300);
-    page->setAvFileSharePlayTimerCount(0);
+    page->sharing().setAvFileSharePlayTimerCount(0);
     receive(controlMessage(Event::PlaybackFinished));
     EXPECT_EQ(page->sharing().avFileSharePlayTimerCount(), 300);
 
@@ -180,11 +181,11 @@ TEST_F(AvFileShareTest, Ring_TurnsOnlyForAnAudioOnlyFileStream)
     av().pauseAVFileShareTimer();
     EXPECT_TRUE(av().animation()->ringAnimationKeys().isEmpty());
     av().resumeAVFileShareTimer();
-    page->setAvFileSharePlayTimerCount(120);
+    page->sharing().setAvFileSharePlayTimerCount(120);
     av().stopAVFileShareTimer(true); // kept, as on every member change
     EXPECT_FALSE(av().animation()->ringAnimationKeys().isEmpty());
     EXPECT_EQ(page->sharing().avFileSharePlayTimerCount(), 120); // frames near 120 still count
-    page->setFileShareMode(0);
+    page->sharing().setFileShareMode(0);
     page->ui->avFileShareSliderBKView->show();
     av().stopAVFileShareTimer(false);
     EXPECT_TRUE(av().animation()->ringAnimationKeys().isEmpty());
@@ -248,11 +249,11 @@ TEST_F(AvFileShareTest, Controls_ByKeyboardAndAccessibility)
     settle();
     // The pointer away from the window hides the play button; the keyboard on the slider brings it back.
     activate(window);
-    page->mouseExited();
+    page->toolBar().mouseExited();
     ASSERT_TRUE(page->ui->avFileSharePlayButton->isHidden());
     page->ui->avFileShareSlider->setFocus();
     EXPECT_FALSE(page->ui->avFileSharePlayButton->isHidden());
-    page->mouseExited();
+    page->toolBar().mouseExited();
     EXPECT_FALSE(page->ui->avFileSharePlayButton->isHidden());
 
     page->ui->avFileSharePlayButton->setFocus();

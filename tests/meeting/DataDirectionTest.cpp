@@ -91,6 +91,15 @@ TEST(DataDirection, IsolatedAndBounded_KeepTheDataWhole_AndCutLongText)
     const QString emoji = QStringLiteral("a\U0001F600b");
     EXPECT_EQ(DataText::bounded(emoji, 3), QStringLiteral("a\u2026"));
     EXPECT_EQ(DataText::bounded(QString(2'000'000, 'x'), DataText::kLineLength).size(), DataText::kLineLength);
+    // A chat line and a notice are cut where they enter the line's display text, the name too.
+    MeetingMessageModel chat;
+    chat.messageType = MeetingMessageModel::Chat;
+    chat.userName = QString(100'000, 'n');
+    chat.messageString = QString(2'000'000, 'x');
+    EXPECT_LE(chat.getDisplayMessage(QFont()).text.size(), DataText::kNameLength + DataText::kChatLength + 8);
+    chat.messageType = MeetingMessageModel::Notice;
+    chat.displayMessage.clear();
+    EXPECT_EQ(chat.getDisplayMessage(QFont()).text.size(), DataText::kChatLength);
 }
 
 } // namespace

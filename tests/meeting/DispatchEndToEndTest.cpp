@@ -1,5 +1,6 @@
 // Control commands from the stand-in's message channel reach the window and change what the
-// user sees: mute all, forbid chat, lock.
+// user sees: mute all, forbid chat, lock; the host's lock and waiting room set at the service reach
+// the other members.
 
 #include "DispatchWindowSupport.h"
 
@@ -55,6 +56,25 @@ TEST_F(DispatchEndToEndTest, MuteAllForbidChatAndLockFromTheChannel)
     ASSERT_TRUE(processEventsUntil([&] { return room()->roomLockStatus; }));
     EXPECT_EQ(lines.last().messageString, QStringLiteral("主持人已锁定会议"));
     EXPECT_EQ(lines.last().messageType, MeetingMessageModel::Notice);
+}
+
+// The service tells the room when its host locks it or turns the waiting room on.
+TEST_F(DispatchEndToEndTest, TheHostsLockAndWaitingRoomSetAtTheServiceReachAMember)
+{
+    join();
+    service.state().addUser(kHostPhone, kHostPhone, QStringLiteral("主持人"), QStringLiteral("host-token"));
+    const QVariantMap host{{"Authorization", "host-token"}, {"sequenceId", service.state().room(kRoomId)->sequenceId}};
+    const auto post = [&](const QString &action, const QJsonObject &body) {
+        std::optional<KVMResponse> reply;
+        VeskAppAgent::sharedInstance()->http()->POST(&context, "/qf/meeting/control/" + kRoomId + "/" + action, body,
+                                                     host, [&](const KVMResponse &r) { reply = r; });
+        EXPECT_TRUE(processEventsUntil([&] { return reply.has_value(); }));
+        return reply.value_or(KVMResponse()).code;
+    };
+    ASSERT_EQ(post("switch/lock", {{"roomLockStatus", "1"}}), 0);
+    EXPECT_TRUE(processEventsUntil([&] { return room()->roomLockStatus; }));
+    ASSERT_EQ(post("setRoomWaitStatus", {{"roomWaitStatus", "1"}}), 0);
+    EXPECT_TRUE(processEventsUntil([&] { return room()->roomWaitStatus; }));
 }
 
 } // namespace

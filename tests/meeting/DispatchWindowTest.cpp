@@ -181,7 +181,7 @@ TEST_F(DispatchWindowMessagesTest, FileRightsDoNotMovePlayback_SeekOnlyWithTheSl
     file->duration = 300;
     page->sharing().state().avFileShareModel = file;
     page->sharing().state().fileShareMode = 2;
-    page->setAvFileSharePlayTimerCount(42);
+    page->sharing().setAvFileSharePlayTimerCount(42);
     receive(controlMessage(Event::FileRights, {{"fileId", "f1"},
                                                {"enableOperationFileStatus", 2},
                                                {"enableUserList", QJsonArray{QJsonObject{{"userId", "x"}}}}}));

@@ -368,6 +368,12 @@ TEST_F(PanelWalkTest, OwnShare_PickerAndFloatingToolBarByKeyboardAndBus)
     ShareSelectPanel *picker = control->currentShareSelectPanel();
     EXPECT_TRUE(picker->isAncestorOf(QApplication::focusWidget()) || picker->hasFocus());
     {
+        // Tab keeps to the picker (the window under it is covered), in reading order.
+        const QList<QWidget *> stops = tabStops();
+        for (QWidget *stop : stops)
+            EXPECT_TRUE(stop == picker || picker->isAncestorOf(stop))
+                << "Tab left the picker for " << nameOf(stop).toStdString();
+        EXPECT_EQ(stops.indexOf(picker->startShareButton), stops.size() - 1) << "the start comes after the tiles";
         const Report report = walk(page->view()->window(), picker);
         EXPECT_TRUE(report.faults.isEmpty()) << report.text();
         EXPECT_GE(report.checked, 9) << "tabs, close, start, a screen, three applications, three windows";

@@ -1,5 +1,5 @@
 // The floating share tool bar: its slide rules on virtual time with synthetic enter and leave,
-// the end-share order, the exclusive device menus, and where the sharing room puts it.
+// the end-share order, the exclusive device menus, and where the sharing part puts it.
 
 #include "ShareTestSupport.h"
 #include "TestEvents.h"

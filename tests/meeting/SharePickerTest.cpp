@@ -85,6 +85,8 @@ TEST_F(SharePickerTest, Sections_SelectionKeepsTheWindowAcrossApplications)
     // An icon alone shows its name on hover; an application's is its window's title, literally.
     EXPECT_EQ(panel->applicationItems()[0]->toolTip(), "全部窗口");
     EXPECT_EQ(panel->applicationItems()[1]->accessibleName(), "<b>文档</b>");
+    EXPECT_FALSE(panel->applicationItems()[1]->thumbnailImageView->pixmap().isNull())
+        << "an application without an icon of its own is an empty square";
     // A window's title is plain text.
     EXPECT_EQ(panel->windowItems()[0]->titleLabel->textFormat(), Qt::PlainText);
     EXPECT_EQ(panel->windowItems()[0]->accessibleName(), "<b>文档</b>");

@@ -220,7 +220,7 @@ TEST_F(SharedFileTwoClientsTest, ADocumentSharedByTheHostIsFollowedPageAndScroll
     EXPECT_TRUE(processEventsUntil([&] { return requestCount(QStringLiteral("/qf/client/fileOp")) == 4; }));
 
     // A ends the share: B is back on the grid and told whose share ended.
-    page->stopScreenShare(true);
+    page->sharing().stopScreenShare(true);
     ASSERT_TRUE(peerShows(QStringLiteral("mode=0 .*toast=主持人的共享已结束$"))) << qPrintable(peerLast());
     ASSERT_TRUE(processEventsUntil([&] { return lines.contains(QStringLiteral("DONE")); }, 30000))
         << qPrintable(peerLast());

@@ -3,6 +3,7 @@
 
 #include "DispatchWindowSupport.h"
 #include "meeting/common/MeetingBottomButton.h"
+#include "meeting/window/MeetingToolBar.h"
 #include "uikit/KVEventView.h"
 
 #include <QClipboard>
@@ -16,16 +17,16 @@ using ToolBarTest = DispatchWindowTest;
 TEST_F(ToolBarTest, BarsHideFiveSecondsAfterThePointerLeft_ReturnAtOnce)
 {
     join();
-    page->mouseExited();
+    page->toolBar().mouseExited();
     clock.clock.advance(4999ms);
-    EXPECT_FALSE(page->toolBarsHidden());
+    EXPECT_FALSE(page->toolBar().toolBarsHidden());
     QWidget *area = page->ui->eventView;
     const int height = area->height();
     ASSERT_GT(height, 200);
     EXPECT_EQ(page->ui->topView->y(), 0);
     EXPECT_EQ(page->ui->bottomView->geometry().bottom(), height - 1);
     clock.clock.advance(1ms);
-    EXPECT_TRUE(page->toolBarsHidden());
+    EXPECT_TRUE(page->toolBar().toolBarsHidden());
     // They slide out over 0.8 s, and the video area grows with them.
     clock.clock.advance(400ms);
     EXPECT_LT(page->ui->topView->y(), 0);
@@ -36,8 +37,8 @@ TEST_F(ToolBarTest, BarsHideFiveSecondsAfterThePointerLeft_ReturnAtOnce)
     EXPECT_EQ(page->ui->middleView->geometry().top(), page->ui->topView->geometry().bottom() + 1);
     EXPECT_EQ(page->ui->middleView->geometry().bottom(), page->ui->bottomView->y() - 1);
     // Back at once when the pointer returns.
-    page->mouseEntered();
-    EXPECT_FALSE(page->toolBarsHidden());
+    page->toolBar().mouseEntered();
+    EXPECT_FALSE(page->toolBar().toolBarsHidden());
     EXPECT_EQ(page->ui->topView->y(), 0);
     EXPECT_EQ(page->ui->bottomView->geometry().bottom(), height - 1);
 }
@@ -45,39 +46,39 @@ TEST_F(ToolBarTest, BarsHideFiveSecondsAfterThePointerLeft_ReturnAtOnce)
 TEST_F(ToolBarTest, ReenteringCancels_LeavingAgainRestartsTheFullDelay)
 {
     join();
-    page->mouseExited();
+    page->toolBar().mouseExited();
     clock.clock.advance(3s);
-    page->mouseEntered();
+    page->toolBar().mouseEntered();
     clock.clock.advance(3s);
-    EXPECT_FALSE(page->toolBarsHidden());
-    page->mouseExited();
+    EXPECT_FALSE(page->toolBar().toolBarsHidden());
+    page->toolBar().mouseExited();
     clock.clock.advance(4s);
-    EXPECT_FALSE(page->toolBarsHidden());
+    EXPECT_FALSE(page->toolBar().toolBarsHidden());
     clock.clock.advance(1s);
-    EXPECT_TRUE(page->toolBarsHidden());
+    EXPECT_TRUE(page->toolBar().toolBarsHidden());
 }
 
 TEST_F(ToolBarTest, AnOpenPopupButtonOrAShareKeepsTheBars)
 {
     join();
     page->ui->applicationBtn->setState(1);
-    page->mouseExited();
+    page->toolBar().mouseExited();
     clock.clock.advance(5s);
-    EXPECT_FALSE(page->toolBarsHidden());
+    EXPECT_FALSE(page->toolBar().toolBarsHidden());
     page->ui->applicationBtn->setState(0);
     clock.clock.advance(10s);
-    EXPECT_FALSE(page->toolBarsHidden()); // only a later exit and a fresh 5 s
-    page->mouseEntered();
-    page->mouseExited();
+    EXPECT_FALSE(page->toolBar().toolBarsHidden()); // only a later exit and a fresh 5 s
+    page->toolBar().mouseEntered();
+    page->toolBar().mouseExited();
     clock.clock.advance(5s);
-    EXPECT_TRUE(page->toolBarsHidden());
+    EXPECT_TRUE(page->toolBar().toolBarsHidden());
 
     // While a document is shown the bars come back and stay.
     page->sharing().state().fileShareMode = 1;
-    page->mouseExited();
-    EXPECT_FALSE(page->toolBarsHidden());
+    page->toolBar().mouseExited();
+    EXPECT_FALSE(page->toolBar().toolBarsHidden());
     clock.clock.advance(10s);
-    EXPECT_FALSE(page->toolBarsHidden());
+    EXPECT_FALSE(page->toolBar().toolBarsHidden());
 }
 
 TEST_F(ToolBarTest, HoverCoverSitsBehindTheButtonTallerByItsExtraSize)
@@ -123,13 +124,13 @@ TEST_F(ToolBarTest, TheMeetingViewReportsThePointer)
     join();
     QEvent leave(QEvent::Leave);
     QCoreApplication::sendEvent(page->view(), &leave);
-    EXPECT_FALSE(page->toolBar().mouseEnterFlag);
+    EXPECT_FALSE(page->toolBar().state().mouseEnterFlag);
     clock.clock.advance(5s);
-    EXPECT_TRUE(page->toolBarsHidden());
+    EXPECT_TRUE(page->toolBar().toolBarsHidden());
     QEnterEvent enter(QPointF(10, 10), QPointF(10, 10), QPointF(10, 10));
     QCoreApplication::sendEvent(page->view(), &enter);
-    EXPECT_TRUE(page->toolBar().mouseEnterFlag);
-    EXPECT_FALSE(page->toolBarsHidden());
+    EXPECT_TRUE(page->toolBar().state().mouseEnterFlag);
+    EXPECT_FALSE(page->toolBar().toolBarsHidden());
 }
 
 TEST_F(ToolBarTest, Subtitles_MemberRefusedWhileTranscriptionIsOff_HostPasses)
@@ -158,13 +159,13 @@ TEST_F(ToolBarTest, SettingsSwitchedOffWithoutAWindowDoesNothing_OtherTagsIgnore
 {
     join();
     page->ui->settingPageBtn->setState(0);
-    page->bottomToolButtonClick(page->ui->settingPageBtn);
+    page->toolBar().bottomToolButtonClick(page->ui->settingPageBtn);
     EXPECT_EQ(page->panels().state().settingPage, nullptr);
     VeskButton stray;
     stray.setTag(12345);
     stray.setState(1);
-    page->bottomToolButtonClick(&stray);
-    page->bottomToolButtonClick(nullptr);
+    page->toolBar().bottomToolButtonClick(&stray);
+    page->toolBar().bottomToolButtonClick(nullptr);
 }
 
 TEST_F(ToolBarTest, CopyPutsTheInvitationOnTheClipboard)

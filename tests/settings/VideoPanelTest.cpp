@@ -7,6 +7,8 @@
 #include "devices/VeskDeviceChecker.h"
 #include "settings/MainSettingVideoPanel.h"
 
+#include <QTest>
+
 #include <thread>
 
 using namespace FrameSupport;
@@ -87,6 +89,22 @@ TEST_F(VideoPanelTest, ChoosingACamera_SwitchesStoresAndReportsOnce)
     EXPECT_EQ(model()->currentCamera(), camera("cam-b", "Camera B"));
     EXPECT_EQ(panel->ui().selectBoxBtn->title(), QStringLiteral("Camera B"));
     EXPECT_EQ(deviceReports, 1);
+}
+
+TEST_F(VideoPanelTest, MenuOpenedByKeyboard_TakesTheFocus_EscapeClosesItAndGivesTheFocusBack)
+{
+    MainSettingVideoPanel *panel = showTab();
+    panel->window()->activateWindow();
+    QApplication::setActiveWindow(panel->window());
+    VeskButton *opener = panel->ui().selectBoxBtn;
+    opener->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(opener, Qt::Key_Space);
+    MoreActionView *menu = panel->deviceSelectView();
+    ASSERT_TRUE(menu);
+    EXPECT_EQ(QApplication::focusWidget(), menu->items()[0]); // the ticked camera
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    EXPECT_FALSE(panel->deviceSelectView());
+    EXPECT_EQ(QApplication::focusWidget(), opener);
 }
 
 TEST_F(VideoPanelTest, PlugAndUnplug_KeepTheChoiceWhileListed_ElseTakeTheFirst_AndReportEachTime)

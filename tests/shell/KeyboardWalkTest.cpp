@@ -65,11 +65,12 @@ TEST_F(KeyboardWalkTest, LoginHomeAndMeetingWindows_EveryStopNamedAndTheWalkCome
         return page && page->ui->memberListBtn &&
                page->ui->memberListBtn->accessibleName() == QStringLiteral("成员 1人");
     }));
-    // The chat input hands Tab on: the walk comes round.
-    EXPECT_EQ(walk(windows()->meetingWindow()),
-              "会议 | 网络状态 | 周会(123-456-789) | 复制会议信息 | 全屏 | 成员画面 | 麦克风 | 选择麦克风 | 摄像头 | "
-              "选择摄像头 | 扬声器 | 选择扬声器 | 共享屏幕 | 成员 1人 | 录制 | 字幕 | 字幕设置 | 应用 | 设置 | "
-              "离开会议 | 聊天输入");
+    // As the screen reads: the chat input over the grid before the tool bar; the walk comes round.
+    EXPECT_EQ(
+        walk(windows()->meetingWindow()),
+        "会议 | 网络状态 | 周会(123-456-789) | 复制会议信息 | 全屏 | 成员画面 | 聊天输入 | 麦克风 | 选择麦克风 | "
+        "摄像头 | 选择摄像头 | 扬声器 | 选择扬声器 | 共享屏幕 | 成员 1人 | 录制 | 截图和本地录制 | 字幕 | 字幕设置 | "
+        "应用 | 设置 | 离开会议");
 }
 
 } // namespace

@@ -3,7 +3,7 @@
 // A shared audio or video file in the meeting window: its layout, the play button and the
 // progress slider (play, pause and seek for everybody), the play position from the stream's
 // frames and from the service, the sharer's start-of-playback report and the turning ring shown
-// for audio. The file and the playing flag are the sharing room's state; everything here runs
+// for audio. The file and the playing flag are the sharing part's state; everything here runs
 // on the main thread.
 
 #include "agent/MeetingActiveModel.h"

@@ -25,7 +25,7 @@ class QWidget;
 class FileShareDocument final : public QObject {
     Q_OBJECT
 public:
-    // What the document asks of the window and of the rest of the sharing room.
+    // What the document asks of the window and of the rest of the sharing part.
     struct Calls {
         std::function<void()> reloadMembers;       // the member tiles again, on all members
         std::function<QSizeF()> pageSize;          // one page tile as the window lays it out

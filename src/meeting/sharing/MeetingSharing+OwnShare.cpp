@@ -1,4 +1,4 @@
-// The user's own screen or window share in the sharing room: the share control's forwards, the
+// The user's own screen or window share in the sharing part: the share control's forwards, the
 // floating share tool bar, the member strip and its tab, and the tool bar's more menu.
 
 #include "meeting/sharing/MeetingSharing.h"

@@ -21,6 +21,16 @@ void allApplications(QPainter &p, double s)
                               s * 0.06);
 }
 
+// A window with a title bar: an application that gives no icon of its own.
+void anyApplication(QPainter &p, double s)
+{
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(0xF2, 0xF2, 0xF7));
+    p.drawRoundedRect(QRectF(s * 0.1, s * 0.16, s * 0.8, s * 0.68), s * 0.08, s * 0.08);
+    p.setBrush(QColor(0x63, 0x63, 0x66));
+    p.drawRect(QRectF(s * 0.16, s * 0.32, s * 0.68, s * 0.46));
+}
+
 // A page with a folded corner in the kind's colour and its short mark.
 void fileKind(QPainter &p, double s, const QColor &colour, const QString &mark)
 {
@@ -50,6 +60,7 @@ const QHash<QString, Painter> &table()
 {
     static const QHash<QString, Painter> t = {
         {QStringLiteral("all"), allApplications},
+        {QStringLiteral("application"), anyApplication},
         {QStringLiteral("ic_video"), [](QPainter &p, double s) { fileKind(p, s, QColor(0x7B, 0x61, 0xFF), "VID"); }},
         {QStringLiteral("ic_audio"), [](QPainter &p, double s) { fileKind(p, s, QColor(0xFF, 0x9F, 0x0A), "AUD"); }},
         {QStringLiteral("ppt"), [](QPainter &p, double s) { fileKind(p, s, QColor(0xFF, 0x6A, 0x3D), "P"); }},

@@ -15,6 +15,7 @@
 #include "uikit/VeskLayer.h"
 #include "uikit/VeskMeetingToast.h"
 
+#include <QApplication>
 #include <QGridLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -456,7 +457,9 @@ void ShareSelectPanel::rebuildApplications()
         } else {
             const DesktopCaptureSnapshotModel &first = m_groups.at(i - 1).constFirst();
             const QString name = first.title.left(GeneralShareCollectionViewItem::kMaxTitleLength);
-            item->setThumbnail(QPixmap::fromImage(first.iconImage));
+            // Without an icon of its own the cell would be an empty square.
+            item->setThumbnail(first.iconImage.isNull() ? ShareIcons::image(QStringLiteral("application"), 26)
+                                                        : QPixmap::fromImage(first.iconImage));
             item->setAccessibleName(name);
             KVDataText::setToolTip(item, name);
         }
@@ -482,6 +485,22 @@ void ShareSelectPanel::rebuildWindows()
         m_windowGrid->addWidget(item, i / kTileColumns, i % kTileColumns);
         m_windowItems.append(item);
     }
+    orderTabStops();
+}
+
+void ShareSelectPanel::orderTabStops()
+{
+    QList<QWidget *> order{generalShareButton, fileShareButton, closeButton, generalScrollView};
+    for (QWidget *tile : std::as_const(m_screenItems))
+        order << tile;
+    for (QWidget *application : std::as_const(m_appItems))
+        order << application;
+    for (QWidget *tile : std::as_const(m_windowItems))
+        order << tile;
+    order << startShareButton;
+    order.removeAll(nullptr);
+    for (qsizetype i = 1; i < order.size(); ++i)
+        QWidget::setTabOrder(order.at(i - 1), order.at(i));
 }
 
 void ShareSelectPanel::refreshSelection()
@@ -549,6 +568,22 @@ void ShareSelectPanel::hideEvent(QHideEvent *event)
     if (!event->spontaneous())
         stopQueryTimer();
     QWidget::hideEvent(event);
+}
+
+bool ShareSelectPanel::focusNextPrevChild(bool next)
+{
+    QWidget *from = QApplication::focusWidget();
+    if (!from || (from != this && !isAncestorOf(from)))
+        return QWidget::focusNextPrevChild(next);
+    // The window's focus chain is a ring: walking it from here comes back to one of ours.
+    for (QWidget *w = next ? from->nextInFocusChain() : from->previousInFocusChain(); w && w != from;
+         w = next ? w->nextInFocusChain() : w->previousInFocusChain()) {
+        if ((w == this || isAncestorOf(w)) && (w->focusPolicy() & Qt::TabFocus) && w->isVisible() && w->isEnabled()) {
+            w->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+            return true;
+        }
+    }
+    return true;
 }
 
 void ShareSelectPanel::keyPressEvent(QKeyEvent *event)

@@ -186,6 +186,8 @@ protected:
     void hideEvent(QHideEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
+    // Tab goes round the picker's own controls: the window under it is covered.
+    bool focusNextPrevChild(bool next) override;
 
 private:
     void buildViews();
@@ -193,6 +195,8 @@ private:
     void rebuildScreens();
     void rebuildApplications();
     void rebuildWindows();
+    // Tab in reading order: tabs and close, the grid section by section, then the start.
+    void orderTabStops();
     void refreshSelection();
     void showSupportFileList();
     void hideSupportFileList();

@@ -45,11 +45,11 @@ OwnShareCalls makeOwnShareCalls(MeetingViewController *window)
             return;
         if (c->ui->avFileSharePlayButton)
             c->ui->avFileSharePlayButton->setState(1);
-        c->stopAVFileShareTimer(false);
+        c->sharing().stopAVFileShareTimer(false);
     };
     w.queryAllShareFileInfo = [c] {
         if (c)
-            c->queryAllShareFileInfo();
+            c->sharing().queryAllShareFileInfo();
     };
     w.reloadGrid = [c] {
         if (c)
@@ -94,7 +94,10 @@ OwnShareCalls makeOwnShareCalls(MeetingViewController *window)
         if (c)
             c->recording().startOrStopRecord(sender);
     };
-    calls.prepareToShare = button(&MeetingViewController::prepareToShare);
+    calls.prepareToShare = [c](VeskButton *sender) {
+        if (c)
+            c->sharing().prepareToShare(sender);
+    };
     calls.openOrCloseCamera = [c](VeskButton *sender) {
         if (c)
             c->ownDevices().openOrCloseCamera(sender);

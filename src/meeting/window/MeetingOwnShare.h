@@ -4,5 +4,5 @@
 
 class MeetingViewController;
 
-// What the user's own share may ask of this window (the sharing room holds the share).
+// What the user's own share may ask of this window (the sharing part holds the share).
 [[nodiscard]] OwnShareCalls makeOwnShareCalls(MeetingViewController *window);

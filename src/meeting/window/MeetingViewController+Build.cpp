@@ -4,6 +4,7 @@
 #include "meeting/window/MeetingCountDowns.h"
 #include "meeting/window/MeetingRecording.h"
 #include "meeting/window/MeetingTips.h"
+#include "meeting/window/MeetingToolBar.h"
 #include "meeting/window/MeetingViewController.h"
 
 #include "agent/MainSettingModel.h"
@@ -17,6 +18,7 @@
 #include "meeting/common/MeetingWindowRules.h"
 #include "meeting/panels/ChatPanel.h"
 #include "meeting/panels/IMDisplayView.h"
+#include "meeting/window/MeetingRootView.h"
 #include "meeting/window/MeetingWindowSizing.h"
 #include "meeting/window/grid/VideoCollectionView.h"
 #include "uikit/AutoLayout.h"
@@ -54,7 +56,7 @@ QSizeF mainScreenVisibleSize()
 
 void MeetingViewController::loadView()
 {
-    auto *root = new QWidget();
+    auto *root = new MeetingRootView();
     root->setObjectName(QStringLiteral("MeetingView"));
     root->setAccessibleName(QStringLiteral("会议"));
     root->setFocusPolicy(Qt::StrongFocus);
@@ -67,8 +69,6 @@ void MeetingViewController::connectUi()
 {
     connect(ui->qosShowButton, &QAbstractButton::clicked, this,
             [this] { m_tips->ShowQosPanelAction(ui->qosShowButton); });
-    connect(ui->meetingIdCopyBtn, &QAbstractButton::clicked, this, [this] { roomInfoCopy(ui->meetingIdCopyBtn); });
-    connect(ui->fullScreenBtn, &QAbstractButton::clicked, this, [this] { EnterFullScreen(ui->fullScreenBtn); });
     connect(ui->endMeetingBtn, &QAbstractButton::clicked, this, [this] { leaveMeeting(ui->endMeetingBtn); });
     ui->titleLabel->setUseCustomToast([weak = QPointer<MeetingViewController>(this)] {
         if (weak && weak->isViewLoaded())
@@ -77,14 +77,9 @@ void MeetingViewController::connectUi()
 
     connect(ui->scrollView->verticalScrollBar(), &QScrollBar::valueChanged, this, [this] { scrollViewScrollAction(); });
     connect(ui->fileShareScrollView->verticalScrollBar(), &QScrollBar::valueChanged, this,
-            [this] { scrollViewDidScroll(); });
+            [this] { m_sharing->scrollViewDidScroll(); });
 
-    for (MeetingBottomButton *b :
-         {ui->microphoneBtn.data(), ui->cameraBtn.data(), ui->speakerBtn.data(), ui->shareBtn.data(),
-          ui->memberListBtn.data(), ui->recordButton.data(), ui->selectSubtitiletn.data(), ui->applicationBtn.data(),
-          ui->settingPageBtn.data()}) {
-        connect(b, &QAbstractButton::clicked, this, [this, b] { bottomToolButtonClick(b); });
-    }
+    m_toolBar->connectButtons();
     connect(ui->selectCameraBtn, &QAbstractButton::clicked, this, [this] { selectCamera(ui->selectCameraBtn); });
     connect(ui->selectMicrophoneBtn, &QAbstractButton::clicked, this,
             [this] { selectMicrophone(ui->selectMicrophoneBtn); });
@@ -115,6 +110,8 @@ void MeetingViewController::creatUI()
 
     MeetingPanels::registerPanels();
     ui->setupUi(view());
+    if (auto *root = qobject_cast<MeetingRootView *>(view()))
+        root->setBars(ui->topView, ui->bottomView);
     connectUi();
     setupVideoGridViews();
 
@@ -123,7 +120,7 @@ void MeetingViewController::creatUI()
     chatPanel.setupChat();
     if (VideoCollectionView *grid = videoGrid())
         connect(grid, &VideoCollectionView::visibleAreaChanged, &chatPanel, &ChatPanel::gridAreaChanged);
-    ui->IMView->layoutSelf(m_toolBar.adjustScale);
+    ui->IMView->layoutSelf(m_geometry.adjustScale);
     ui->IMView->show();
     NotificationCenter &center = NotificationCenter::defaultCenter();
     center.addObserver(this, QStringLiteral("MEETINGNETWORKWARNNING"), [this](const Notification &) {
@@ -139,8 +136,8 @@ void MeetingViewController::creatUI()
     m_sharing->prepareShareDisplay(roomValues, agent->myInfo().phoneNumber);
     if (manager)
         manager->setRedPointDelegate(this, this);
-    addAudioRotationAnimationView();
-    setupTrackingArea();
+    m_sharing->addAudioRotationAnimationView();
+    m_toolBar->setupTrackingArea();
     if (roomValues.countdown > 0)
         m_countDowns->countDownComming();
 
@@ -176,9 +173,9 @@ void MeetingViewController::creatUI()
     center.addObserver(this, QStringLiteral("VESK_NOTIFFY_CUSTOM_AUDIO_VALUE_CHANGED"),
                        [this](const Notification &n) { customAudioLevelChange(n); });
     center.addObserver(this, QString::fromLatin1(MacSliderCell::kStartTracking),
-                       [this](const Notification &n) { sliderStartTracking(n); });
+                       [this](const Notification &n) { m_sharing->sliderStartTracking(n); });
     center.addObserver(this, QString::fromLatin1(MacSliderCell::kStopTracking),
-                       [this](const Notification &n) { sliderStopTracking(n); });
+                       [this](const Notification &n) { m_sharing->sliderStopTracking(n); });
     // An in-meeting settings window of an earlier meeting closes.
     center.post(QStringLiteral("MainSettingViewControllerNeedCloseNotification"));
     if (QScreen *screen = QGuiApplication::primaryScreen())
@@ -187,7 +184,7 @@ void MeetingViewController::creatUI()
     center.addObserver(this, QStringLiteral("MemeberSharePermissionChange"),
                        [this](const Notification &) { memeberSharePermissionChange(); });
     center.addObserver(this, QStringLiteral("switchShareFileInShareSelectPanel"),
-                       [this](const Notification &n) { shareSelectPanelSwitchFile(n); });
+                       [this](const Notification &n) { m_sharing->shareSelectPanelSwitchFile(n); });
 
     adjustImInputViewWidth();
     ui->waitingRoomBKView->raise();
@@ -201,9 +198,9 @@ void MeetingViewController::adjustView()
 {
     QWidget *w = window();
     const bool hasWindow = w && w != view();
-    m_toolBar.inFullScreenMode = hasWindow && w->isFullScreen();
-    if (m_toolBar.inFullScreenMode) {
-        m_toolBar.adjustScale = 1.0;
+    m_geometry.inFullScreenMode = hasWindow && w->isFullScreen();
+    if (m_geometry.inFullScreenMode) {
+        m_geometry.adjustScale = 1.0;
         setFullScreenSize();
         if (isViewLoaded())
             view()->setGeometry(QRect(QPoint(0, 0), w->size()));
@@ -211,8 +208,8 @@ void MeetingViewController::adjustView()
         return;
     }
     const MeetingWindowSizing::NormalSize normal = MeetingWindowSizing::normalSize(mainScreenVisibleSize());
-    m_toolBar.adjustScale = normal.adjustScale;
-    m_toolBar.windowContentFrame = QRectF(QPointF(0, 0), normal.size);
+    m_geometry.adjustScale = normal.adjustScale;
+    m_geometry.windowContentFrame = QRectF(QPointF(0, 0), normal.size);
     const QSize size = normal.size.toSize();
     if (hasWindow && !w->isMaximized())
         w->resize(size);
@@ -225,16 +222,16 @@ void MeetingViewController::adjustView()
 void MeetingViewController::screenParametersDidChange()
 {
     adjustView();
-    if (!m_toolBar.inFullScreenMode && window() && window() != view())
+    if (!m_geometry.inFullScreenMode && window() && window() != view())
         vesk::veskCenter(window());
 }
 
 void MeetingViewController::adjustImInputViewWidth()
 {
     if (ui->imInputViewWidthConst)
-        ui->imInputViewWidthConst->setConstant(MeetingWindowSizing::imInputViewWidth(m_toolBar.adjustScale));
+        ui->imInputViewWidthConst->setConstant(MeetingWindowSizing::imInputViewWidth(m_geometry.adjustScale));
     if (ui->IMView)
-        ui->IMView->layoutSelf(m_toolBar.adjustScale);
+        ui->IMView->layoutSelf(m_geometry.adjustScale);
 }
 
 void MeetingViewController::refreshVerticalCollectionViewLayout()
@@ -246,7 +243,7 @@ void MeetingViewController::refreshVerticalCollectionViewLayout()
         layout->setSpacing(4);
         layout->setContentsMargins(0, 0, 0, 0);
     }
-    ui->verticalShowCollectionView->setProperty("itemSize", QSizeF(214 * m_toolBar.adjustScale, 120));
+    ui->verticalShowCollectionView->setProperty("itemSize", QSizeF(214 * m_geometry.adjustScale, 120));
 }
 
 void MeetingViewController::handleMagnificationGesture(double magnification)

@@ -68,6 +68,17 @@ void placeAboveToolBar(QWidget *popUp, QWidget *view, QWidget *button, QSize siz
     popUp->raise();
 }
 
+// A pop-up opened from the tool bar sits above it; one from the share tool bar in a floating window
+// under its button. It takes the focus and gives it back to its opener.
+void present(MeetingViewController *page, QWidget *popUp, VeskButton *opener, bool inWindow, QSize size)
+{
+    if (inWindow)
+        placeAboveToolBar(popUp, page->view(), opener, size);
+    else
+        page->showFloatingWindowAtView(opener, popUp, QSizeF(size), 0, kUnderShareToolBar);
+    KVPanelFocus::openedBy(popUp, opener);
+}
+
 } // namespace
 
 void MeetingViewController::selectCamera(VeskButton *sender)
@@ -86,13 +97,7 @@ void MeetingViewController::selectCamera(VeskButton *sender)
             hideSelectWindow();
         return;
     }
-    if (inWindow) {
-        hideSettingPage();
-        hideAudioSelectView();
-        hideVideoSelectView();
-    } else {
-        hideSelectWindow();
-    }
+    closeDevicePopUps(inWindow);
     hideOtherOverViewsExceptView(nullptr);
     // After the closes above, which turn the selectors off.
     if (ui->selectCameraBtn)
@@ -111,11 +116,7 @@ void MeetingViewController::selectCamera(VeskButton *sender)
     popUp->onSettingCamera = settingsLink(this, sender, inWindow, &MeetingViewController::hideVideoSelectView, 1);
     popUp->setModel(VeskAppAgent::sharedInstance()->settingModel());
     m_panels->state().videoSelectView = popUp;
-    if (inWindow)
-        placeAboveToolBar(popUp, view(), sender, kCameraPopUpSize);
-    else
-        showFloatingWindowAtView(sender, popUp, QSizeF(kCameraPopUpSize), 0, kUnderShareToolBar);
-    KVPanelFocus::openedBy(popUp, sender);
+    present(this, popUp, sender, inWindow, kCameraPopUpSize);
 }
 
 void MeetingViewController::selectMicrophone(VeskButton *sender)
@@ -149,13 +150,7 @@ void MeetingViewController::selectAudio(VeskButton *sender, bool isSpeaker)
 void MeetingViewController::showAudioSelectView(bool isSpeaker, VeskButton *button)
 {
     const bool inWindow = button && (button == ui->selectSpeakerBtn || button == ui->selectMicrophoneBtn);
-    if (inWindow) {
-        hideSettingPage();
-        hideAudioSelectView();
-        hideVideoSelectView();
-    } else {
-        hideSelectWindow();
-    }
+    closeDevicePopUps(inWindow);
     hideOtherOverViewsExceptView(m_panels->state().audioSelectView);
 
     auto *popUp = vesk::loadViewFromNibWithName<KVAudioSelectView>(QStringLiteral("KVAudioSelectView"));
@@ -178,21 +173,25 @@ void MeetingViewController::showAudioSelectView(bool isSpeaker, VeskButton *butt
     popUp->onSettingAction = settingsLink(this, button, inWindow, &MeetingViewController::hideAudioSelectView, 2);
     popUp->setModel(VeskAppAgent::sharedInstance()->settingModel());
     m_panels->state().audioSelectView = popUp;
-    if (inWindow)
-        placeAboveToolBar(popUp, view(), button, kAudioPopUpSize);
-    else
-        showFloatingWindowAtView(button, popUp, QSizeF(kAudioPopUpSize), 0, kUnderShareToolBar);
-    KVPanelFocus::openedBy(popUp, button);
+    present(this, popUp, button, inWindow, kAudioPopUpSize);
 }
 
 namespace {
 
-// A pop-up opened from the share tool bar sits alone in a floating window: no empty window stays.
-void closeFloatingHolder(QWidget *popUp)
+// Takes a pop-up away; a pop-up opened from the share tool bar sits alone in a floating window,
+// which closes with it. False when there was none.
+bool closePopUp(QPointer<QWidget> &popUp)
 {
+    if (!popUp)
+        return false;
     auto *floating = qobject_cast<KVWindow *>(popUp->window());
     if (floating && floating->contentView() == popUp)
         floating->close();
+    popUp->hide();
+    // Later: this may run inside one of the pop-up's own callbacks.
+    popUp->deleteLater();
+    popUp = nullptr;
+    return true;
 }
 
 } // namespace
@@ -200,33 +199,35 @@ void closeFloatingHolder(QWidget *popUp)
 void MeetingViewController::hideVideoSelectView()
 {
     QPointer<QWidget> &popUp = m_panels->state().videoSelectView;
-    if (!popUp)
-        return;
     if (auto *camera = qobject_cast<KVCameraSelectView *>(popUp))
         camera->stopRunning();
-    closeFloatingHolder(popUp);
-    popUp->hide();
-    // Later: this may run inside one of the pop-up's own callbacks.
-    popUp->deleteLater();
-    popUp = nullptr;
+    if (!closePopUp(popUp))
+        return;
     if (ui->selectCameraBtn)
         ui->selectCameraBtn->setState(0);
 }
 
 void MeetingViewController::hideAudioSelectView()
 {
-    QPointer<QWidget> &popUp = m_panels->state().audioSelectView;
-    if (!popUp)
+    if (!closePopUp(m_panels->state().audioSelectView))
         return;
-    closeFloatingHolder(popUp);
-    popUp->hide();
-    popUp->deleteLater();
-    popUp = nullptr;
     for (MeetingBottomButton *button : {ui->selectMicrophoneBtn.data(), ui->selectSpeakerBtn.data()}) {
         if (button)
             button->setState(0);
     }
 }
+
+void MeetingViewController::closeDevicePopUps(bool inWindow)
+{
+    if (inWindow) {
+        hideSettingPage();
+        hideAudioSelectView();
+        hideVideoSelectView();
+    } else {
+        hideSelectWindow();
+    }
+}
+
 void MeetingViewController::hideSelectWindow()
 {
     hideSettingPage();

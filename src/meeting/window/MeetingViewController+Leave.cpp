@@ -95,7 +95,7 @@ void MeetingViewController::tearDownMeeting()
         manager->stopCamera();
         manager->stopMicrophone();
     }
-    stopScreenShare(false);
+    m_sharing->stopScreenShare(false);
     agent->leaveMeeting();
     m_panels->state().memberWindow.reset();
 }

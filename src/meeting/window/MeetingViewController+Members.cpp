@@ -191,7 +191,7 @@ void MeetingViewController::applyMemberChange(const std::shared_ptr<const Pendin
     switch (MemberPipeline::displayFor(manager && manager->selfScreenOrWindowSharing(),
                                        m_sharing->state().fileShareMode, screenFound)) {
     case MemberPipeline::Display::FloatingStrip:
-        if (auto *strip = qobject_cast<FloatingMediaView *>(floatingMediaView()))
+        if (auto *strip = qobject_cast<FloatingMediaView *>(m_sharing->floatingMediaView()))
             strip->setActiveMembers(m_members.activeMembers);
         break;
     case MemberPipeline::Display::Grid:
@@ -232,7 +232,7 @@ void MeetingViewController::placeShareVideoView(QWidget *renderView, const Tile 
 
 void MeetingViewController::refreshVerticalShowCollectionViewWidth()
 {
-    const double target = MemberPipeline::verticalStripWidth(m_members.activeMembers.size(), m_toolBar.adjustScale);
+    const double target = MemberPipeline::verticalStripWidth(m_members.activeMembers.size(), m_geometry.adjustScale);
     if (m_members.stripWidthAnimation) {
         m_members.stripWidthAnimation->invalidate();
         m_members.stripWidthAnimation->deleteLater();
@@ -267,7 +267,7 @@ void MeetingViewController::reloadVerticalShowCollectionView()
     const QSizeF itemSize = ui->verticalShowCollectionView->property("itemSize").toSizeF();
     VerticalShowCollection::reload(ui->verticalShowCollectionView, m_members.activeMembers,
                                    bool(m_members.screenShareSourceModel) || m_sharing->state().fileShareMode != 0,
-                                   itemSize.isEmpty() ? QSizeF(214 * m_toolBar.adjustScale, 120) : itemSize);
+                                   itemSize.isEmpty() ? QSizeF(214 * m_geometry.adjustScale, 120) : itemSize);
 }
 
 void MeetingViewController::needUpdateUIFitAssistantChange()
@@ -297,23 +297,23 @@ void MeetingViewController::needUpdateUIFitAssistantChange()
             ui->rightFlipOverButton->setVisible(share.currentPageNum + 1 !=
                                                 share.fileShareDatailModel->sliceInfo.size());
         if (ui->fileShareScrollView)
-            ui->fileShareScrollView->setEnableScroll(fileShareDisplayEnableScroll());
+            ui->fileShareScrollView->setEnableScroll(m_sharing->fileShareDisplayEnableScroll());
         if (ui->finishShareBtn)
             ui->finishShareBtn->show();
     }
     memberListViewController()->updateMembers(m_members.allMembers);
-    setFileShareMode(share.fileShareMode);
+    m_sharing->setFileShareMode(share.fileShareMode);
     needChangeImAllowDisplay();
     const bool privileged = me.isHost() || manager->asssitantHost();
     if (privileged && (share.fileShareMode == 1 || share.fileShareMode == 2))
-        startAVFileShareTimer();
+        m_sharing->startAVFileShareTimer();
     else
-        stopAVFileShareTimer(true);
+        m_sharing->stopAVFileShareTimer(true);
     // A new assistant host sees the host's applications panel at once.
     if (auto *applications = qobject_cast<ApplicationView *>(m_panels->state().applicationView.data());
         applications && applications->parentWidget())
         applications->layoutSelfWithView(ui->applicationBtn);
-    querySharePermission();
+    m_sharing->querySharePermission();
 }
 
 void MeetingViewController::needUpdateUIFitMetaMemberChange()
@@ -385,22 +385,22 @@ void MeetingViewController::reloadVideoCollectionView()
 QSizeF MeetingViewController::fileSharePageSize()
 {
     FileSharePageSize::Input in;
-    in.fullScreen = m_toolBar.inFullScreenMode;
+    in.fullScreen = m_geometry.inFullScreenMode;
     // The strip is on show from the start of a share, while its width still slides in from 0.
     in.stripShown = (ui->verticalShowCollectionViewWidthConstraint &&
                      ui->verticalShowCollectionViewWidthConstraint->constant() != 0) ||
                     (ui->verticalShowScrollView && !ui->verticalShowScrollView->isHidden());
     in.mainScreenSize = mainScreenSize();
-    in.windowContentSize = m_toolBar.windowContentFrame.size();
-    in.adjustScale = m_toolBar.adjustScale;
+    in.windowContentSize = m_geometry.windowContentFrame.size();
+    in.adjustScale = m_geometry.adjustScale;
     in.verticalScroll = true;
-    in.displayEnableScroll = m_sharing->state().fileShareDatailModel && fileShareDisplayEnableScroll();
+    in.displayEnableScroll = m_sharing->state().fileShareDatailModel && m_sharing->fileShareDisplayEnableScroll();
     if (m_sharing->state().fileShareDatailModel) {
         for (const FileSliceModel &slice : std::as_const(m_sharing->state().fileShareDatailModel->sliceInfo))
             in.slices.append({double(slice.picWidth), double(slice.picHeight)});
     }
-    m_toolBar.item_size = FileSharePageSize::itemSize(in);
-    return m_toolBar.item_size;
+    m_geometry.item_size = FileSharePageSize::itemSize(in);
+    return m_geometry.item_size;
 }
 
 void MeetingViewController::setFullScreenSize()
@@ -408,7 +408,7 @@ void MeetingViewController::setFullScreenSize()
     // The window manager gives a full-screen window the whole screen. A minimum size of the
     // screen's, set on the way in, made it undo the full-screen state and leave a screen-sized
     // window half off the screen.
-    m_toolBar.inFullScreenMode = true;
+    m_geometry.inFullScreenMode = true;
     updateUIWithFullScreen(true);
 }
 
@@ -417,15 +417,15 @@ void MeetingViewController::setNormalSize()
     QWidget *w = window();
     if (w && w != view()) {
         w->setMinimumSize(QSize(int(GridWindowRules::kNormalMinWidth), int(GridWindowRules::kNormalMinHeight)));
-        if (!w->isFullScreen() && !w->isMaximized() && !m_toolBar.windowContentFrame.isEmpty())
-            w->resize(m_toolBar.windowContentFrame.size().toSize());
+        if (!w->isFullScreen() && !w->isMaximized() && !m_geometry.windowContentFrame.isEmpty())
+            w->resize(m_geometry.windowContentFrame.size().toSize());
     }
     updateUIWithFullScreen(false);
 }
 
 void MeetingViewController::updateUIWithFullScreen(bool fullScreen)
 {
-    m_toolBar.inFullScreenMode = fullScreen;
+    m_geometry.inFullScreenMode = fullScreen;
     if (ui->fullScreenBtn) {
         // The button says what it will do.
         const QString action = fullScreen ? QStringLiteral("退出全屏") : QStringLiteral("全屏");
@@ -440,18 +440,18 @@ void MeetingViewController::updateUIWithFullScreen(bool fullScreen)
         reloadVerticalShowCollectionView();
         if (m_sharing->state().fileShareDatailModel) {
             fileSharePageSize();
-            if (ui->fileShareScrollView && !fileShareDisplayEnableScroll())
-                scrollToItemAtIndex(m_sharing->state().currentPageNum);
+            if (ui->fileShareScrollView && !m_sharing->fileShareDisplayEnableScroll())
+                m_sharing->scrollToItemAtIndex(m_sharing->state().currentPageNum);
         }
     }
-    m_toolBar.adjustScale = GridWindowRules::adjustScale(fullScreen, m_toolBar.windowContentFrame.width());
+    m_geometry.adjustScale = GridWindowRules::adjustScale(fullScreen, m_geometry.windowContentFrame.width());
     adjustImInputViewWidth();
     if (!fullScreen && m_panels->state().memberWindow && m_panels->state().memberWindow->window()) {
         QWidget *member = m_panels->state().memberWindow->window();
         QWidget *meeting = window();
         const QRect meetingFrame = meeting && meeting != view() ? meeting->frameGeometry() : QRect();
         if (const auto placed = GridWindowRules::memberWindowBeside(member->geometry(), member->maximumHeight(),
-                                                                    meetingFrame, m_toolBar.adjustScale)) {
+                                                                    meetingFrame, m_geometry.adjustScale)) {
             member->setMinimumSize(placed->size());
             member->setMaximumSize(placed->size());
             member->setGeometry(*placed);
@@ -482,9 +482,9 @@ void MeetingViewController::windowDidExitFullScreen()
 void MeetingViewController::windowWillResize(const QSize &size)
 {
     // Full screen never changes the remembered windowed size.
-    if (m_toolBar.inFullScreenMode)
+    if (m_geometry.inFullScreenMode)
         return;
-    m_toolBar.windowContentFrame = QRectF(m_toolBar.windowContentFrame.topLeft(), QSizeF(size));
+    m_geometry.windowContentFrame = QRectF(m_geometry.windowContentFrame.topLeft(), QSizeF(size));
     updateUIWithFullScreen(false);
 }
 

@@ -82,7 +82,7 @@ public:
     void toastInMeeting(const QString &text) override { VeskToast::showToastInMeeting(text); }
     void toast(const QString &text) override { VeskToast::showToast(text); }
     void controlMic(const MeetingControlData &data) override { c->ownDevices().controlMicWithData(data); }
-    void controlScreenShare(const MeetingControlData &data) override { c->controlScreenShareWithData(data); }
+    void controlScreenShare(const MeetingControlData &data) override { c->sharing().controlScreenShareWithData(data); }
     void transcriptionSwitched(const MeetingControlData &data) override
     {
         if (const auto room = MeetingCurrent::room()) {

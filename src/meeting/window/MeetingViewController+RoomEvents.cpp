@@ -44,7 +44,7 @@ void MeetingViewController::onRoomStateChanged(qint64 state)
     if (!reaction.banner.isEmpty() && isViewLoaded())
         NetWorkTipView::showInView(view(), reaction.banner);
     if (reaction.refreshShareData) {
-        refreshShareDataIfNeeded();
+        m_sharing->refreshShareDataIfNeeded();
         if (m_lifetime.joinStepsPending)
             runJoinSteps();
         // A host's mute that arrived while joining applies now that the user is in the room.
@@ -54,7 +54,7 @@ void MeetingViewController::onRoomStateChanged(qint64 state)
     if (reaction.pausePlayback && m_sharing->state().avFileSharePlaying) {
         if (ui->avFileSharePlayButton)
             ui->avFileSharePlayButton->setState(1);
-        pauseAVFileShareTimer();
+        m_sharing->pauseAVFileShareTimer();
     }
     if (!reaction.tip.isEmpty() && isViewLoaded())
         VeskMeetingToast::showNomalTip(view(), reaction.tip);
@@ -87,7 +87,7 @@ void MeetingViewController::runJoinSteps()
     m_lifetime.joinStepsPending = false;
     if (m_lifetime.meetingEnded)
         return;
-    queryAllShareFileInfo();
+    m_sharing->queryAllShareFileInfo();
     VeskMeetingManager *manager = VeskAppAgent::sharedInstance()->meetingManager();
     const auto room = manager ? manager->roomInfo() : nullptr;
     if (room && MeetingWindowRules::openCameraAtJoin(*room) && ui->cameraBtn) {
@@ -104,7 +104,7 @@ void MeetingViewController::runJoinSteps()
 
 void MeetingViewController::selfJoinRoomSuccess()
 {
-    querySharePermission();
+    m_sharing->querySharePermission();
 }
 
 // ---- Forced ends ---------------------------------------------------------------------------------------
@@ -114,7 +114,7 @@ void MeetingViewController::onRoomClosed(const QString &reason)
     if (m_lifetime.roomClosedAlertShown || m_lifetime.meetingEnded)
         return;
     m_lifetime.roomClosedAlertShown = true;
-    stopScreenShare(true);
+    m_sharing->stopScreenShare(true);
     // While the room is still the joined one: its stop names it.
     m_countDowns->countDownViewHadEnd();
     VeskAppAgent *agent = VeskAppAgent::sharedInstance();
@@ -233,7 +233,7 @@ void MeetingViewController::onRender(const QString &peerId, const KRTCVideoFrame
                 return;
             if (seconds >= 0)
                 m_sharing->takeFramePosition(seconds);
-            avFileShareRecvStream(peerId);
+            m_sharing->avFileShareRecvStream(peerId);
         });
     }
 }

@@ -112,5 +112,5 @@ void MeetingViewController::customAudioLevelChange(const Notification &notificat
 {
     const std::shared_ptr<FileShareModel> &file = m_sharing->state().avFileShareModel;
     if (file && file->fileType == QLatin1String("3"))
-        avFileShareRecvStream(peerIdOf(notification));
+        m_sharing->avFileShareRecvStream(peerIdOf(notification));
 }

@@ -18,6 +18,7 @@
 #include "meeting/window/MeetingOwnDevices.h"
 #include "meeting/window/MeetingRecording.h"
 #include "meeting/window/MeetingTips.h"
+#include "meeting/window/MeetingToolBar.h"
 #include "meeting/window/NetWorkTipView.h"
 #include "uikit/KVAccessibility.h"
 #include "uikit/KVWindow.h"
@@ -26,35 +27,9 @@
 
 #include <QApplication>
 #include <QEvent>
-#include <QKeyEvent>
 #include <QLabel>
 
 namespace {
-
-// The window's local key-down monitor: hands every key press of the meeting window to the
-// controller and lets it through.
-class KeyDownMonitor final : public QObject {
-public:
-    explicit KeyDownMonitor(MeetingViewController *controller) : QObject(controller), m_controller(controller)
-    {
-        qApp->installEventFilter(this);
-    }
-    ~KeyDownMonitor() override { qApp->removeEventFilter(this); }
-
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override
-    {
-        if (event->type() == QEvent::KeyPress && m_controller->isViewLoaded()) {
-            auto *w = qobject_cast<QWidget *>(watched);
-            if (w && w->window() == m_controller->view()->window() && w->isWindow())
-                m_controller->keyDown(static_cast<QKeyEvent *>(event));
-        }
-        return false;
-    }
-
-private:
-    MeetingViewController *m_controller;
-};
 
 // Views the render thread may draw into tell the controller before they go (see eventFilter).
 void watchVideoView(QObject *controller, const std::shared_ptr<MeetingActiveModel> &tile)
@@ -75,7 +50,7 @@ MeetingViewController::MeetingViewController(bool enterWaitingRoom, QObject *par
           MeetingSharing::Views{ui->fileShareCollectionView, ui->verticalShowCollectionView, ui->avFileSharePlayButton,
                                 ui->avFileShareSliderBKView, ui->audioAnimationBKView, fileShareDocumentViews(*ui),
                                 avFileShareViews(*ui)},
-          MeetingSharing::WindowCalls{[this] { refreshMembers(); }, [this] { toolBarShowAction(); },
+          MeetingSharing::WindowCalls{[this] { refreshMembers(); }, [this] { m_toolBar->toolBarShowAction(); },
                                       [this] { return fileSharePageSize(); },
                                       [this](QWidget *view) { hideOtherOverViewsExceptView(view); },
                                       [this] {
@@ -113,6 +88,12 @@ MeetingViewController::MeetingViewController(bool enterWaitingRoom, QObject *par
                                          [this] { return m_lifetime.stateMeeting; },
                                          [this](bool allowed) { memberListUpdateAllowOpenMicStatusDisplay(allowed); },
                                          [this] { memberListUpdateIsOrNotAllowOpenCameraStatusDisplay(); }},
+          nullptr)),
+      m_toolBar(std::make_unique<MeetingToolBar>(
+          *ui, MeetingToolBar::Concerns{*m_panels, *m_sharing, *m_recording, *m_ownDevices},
+          MeetingToolBar::WindowCalls{[this]() -> QWidget * { return isViewLoaded() ? view() : nullptr; },
+                                      [this] { return window(); },
+                                      [this](VeskButton *sender) { showApplicationView(sender); }},
           nullptr))
 {
     setObjectName(QStringLiteral("MeetingViewController"));
@@ -141,7 +122,7 @@ void MeetingViewController::viewDidLoad()
 {
     MacBaseViewController::viewDidLoad();
     m_members.serialOperationQueue = std::make_unique<OperationQueue>(QStringLiteral("meeting.members"), 1);
-    querySharePermission();
+    m_sharing->querySharePermission();
     creatUI();
 }
 
@@ -206,18 +187,14 @@ void MeetingViewController::viewDidAppear()
         ui->cameraBtn->setEnabled(false);
         ui->selectCameraBtn->setEnabled(false);
     }
-    if (!m_toolBar.localNSEventMaskKeyDownEventMonitor)
-        m_toolBar.localNSEventMaskKeyDownEventMonitor = new KeyDownMonitor(this);
+    m_toolBar->addKeyDownMonitor();
     m_lifetime.appeared = true;
     Q_EMIT didAppear();
 }
 
 void MeetingViewController::viewWillDisappear()
 {
-    delete m_toolBar.localNSEventMaskKeyDownEventMonitor.data();
-    m_toolBar.localNSEventMaskKeyDownEventMonitor.clear();
-    delete m_toolBar.localNSEventMaskMouseMoveEventMonitor.data();
-    m_toolBar.localNSEventMaskMouseMoveEventMonitor.clear();
+    m_toolBar->removeMonitors();
 }
 
 void MeetingViewController::viewDidDisappear() {}
@@ -246,7 +223,7 @@ void MeetingViewController::setScreenShareSourceModel(const Tile &tile)
 
 void MeetingViewController::memeberSharePermissionChange()
 {
-    querySharePermission();
+    m_sharing->querySharePermission();
 }
 
 void MeetingViewController::networkStateObserver(const Notification &notification)

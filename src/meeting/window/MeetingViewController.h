@@ -13,7 +13,8 @@
 //   messages and commands         +Messages.cpp -> dispatch/ rules   (MeetingDispatchTarget)
 //   tips                          tips() (MeetingTips.h)
 //   pop-overs, member red dot     +PopOvers.cpp                      panels()
-//   tool bar, geometry, input     +ToolBar.cpp                       m_toolBar
+//   tool bar, pointer and keys    toolBar() (MeetingToolBar.h)
+//   size and scale                +Build.cpp, +Members.cpp           m_geometry
 //   own devices, host control     ownDevices() (MeetingOwnDevices.h) -> common/ rules
 //   device pop-ups                +DevicePopUps.cpp                  panels()
 //   recording                     recording() (MeetingRecording.h)
@@ -60,8 +61,8 @@ class MeetingCountDowns;
 class MeetingOwnDevices;
 class MeetingRecording;
 class MeetingTips;
+class MeetingToolBar;
 class MoreItemView;
-class QKeyEvent;
 class QMouseEvent;
 class SubtitleSettingModel;
 class SubtitleSettingView;
@@ -84,13 +85,14 @@ public:
     // The window's views and layout constraints.
     const std::unique_ptr<Ui::MeetingViewController> ui;
 
-    // ---- The rooms with their own classes ---------------------------------------------------
+    // ---- The concerns with their own classes ------------------------------------------------
     [[nodiscard]] MeetingPanels &panels() const { return *m_panels; }
     [[nodiscard]] MeetingSharing &sharing() const { return *m_sharing; }
     [[nodiscard]] MeetingRecording &recording() const { return *m_recording; }
     [[nodiscard]] MeetingCountDowns &countDowns() const { return *m_countDowns; }
     [[nodiscard]] MeetingTips &tips() const { return *m_tips; }
     [[nodiscard]] MeetingOwnDevices &ownDevices() const { return *m_ownDevices; }
+    [[nodiscard]] MeetingToolBar &toolBar() const { return *m_toolBar; }
 
     // ---- Read access ------------------------------------------------------------------------
     [[nodiscard]] bool enterWaitingRoom() const { return m_waitingRoom.enterWaitingRoom; }
@@ -122,12 +124,9 @@ public:
     void setScreenShareSourceModel(const Tile &tile);
     [[nodiscard]] class VideoCollectionView *videoGrid() const;
 
-    [[nodiscard]] const MeetingToolBarState &toolBar() const { return m_toolBar; }
-    [[nodiscard]] double adjustScale() const { return m_toolBar.adjustScale; }
-    [[nodiscard]] QRectF windowContentFrame() const { return m_toolBar.windowContentFrame; }
-    [[nodiscard]] bool inFullScreenMode() const { return m_toolBar.inFullScreenMode; }
-    // The top and bottom bars are out of the window.
-    [[nodiscard]] bool toolBarsHidden() const { return m_toolBar.toolBarsHidden; }
+    [[nodiscard]] double adjustScale() const { return m_geometry.adjustScale; }
+    [[nodiscard]] QRectF windowContentFrame() const { return m_geometry.windowContentFrame; }
+    [[nodiscard]] bool inFullScreenMode() const { return m_geometry.inFullScreenMode; }
 
     // ---- Lifecycle and small handlers (MeetingViewController.cpp) ---------------------------
     void viewWillAppear();
@@ -255,24 +254,6 @@ public:
     void updateUIRedpoint(bool show) override;
 
 public:
-    // ---- Tool bar (+ToolBar.cpp) ------------------------------------------------------------
-    void bottomToolButtonClick(VeskButton *sender);
-    // A swipe on the view: vertical ones turn document pages.
-    void swipeWithEvent(double deltaX, double deltaY);
-    // Dragging the background moves the window.
-    void mouseDown(QMouseEvent *event);
-    void keyDown(QKeyEvent *event);
-    void mouseEntered();
-    void mouseExited();
-
-private: // used by the controller alone
-    void roomInfoCopy(QObject *sender);
-    void EnterFullScreen(QObject *sender);
-    void setupTrackingArea();
-    void toolBarHiddenTimerAction();
-    void toolBarShowAction();
-
-public:
     // ---- Device pop-ups and floating windows (+DevicePopUps.cpp) -----------------------------
     // Device pop-ups (exclusive: one open at a time) and panel windows (-> panels()).
     void selectCamera(VeskButton *sender);
@@ -352,39 +333,6 @@ private: // used by the controller alone
     // The record switches in a floating window under the menu, as high as the room's record shows.
     void showAllowMeetingRecordView();
 
-public:
-    // ---- Sharing (+Sharing.cpp: each forwards to sharing()) ---------------------------------
-    void querySharePermission();
-    void queryFileShareList(int from);
-    void queryAllShareFileInfo();
-    void setFileShareMode(int mode);
-    void setCurrentPageNum(int page);
-    void scrollToItemAtIndex(int index);
-    void scrollToPosition(double position);
-    void leftFlipOverAction(QObject *sender);
-    void rightFlipOverAction(QObject *sender);
-    [[nodiscard]] bool fileShareDisplayEnableScroll();
-    void stopScreenShare(bool force);
-    void controlScreenShareWithData(const MeetingControlData &data);
-    void prepareToShare(VeskButton *sender);
-    void refreshShareDataIfNeeded();
-    void avFileShareRecvStream(const QString &peerId);
-    void startAVFileShareTimer();
-    void resumeAVFileShareTimer();
-    void pauseAVFileShareTimer();
-    void stopAVFileShareTimer(bool keepAnimation);
-    // Any thread.
-    void setAvFileSharePlayTimerCount(qint64 seconds);
-    void scrollViewDidScroll();
-    void shareSelectPanelSwitchFile(const Notification &notification);
-    void sliderStartTracking(const Notification &notification);
-    void sliderStopTracking(const Notification &notification);
-    void addAudioRotationAnimationView();
-    void showFloatingWindowMoreView(VeskButton *button);
-    QWidget *floatingMediaView();
-    QWidget *floatingMediaMiniView();
-    void sreenShareFloatingWindow();
-
 Q_SIGNALS:
     // The lifecycle as it happens (tests and the shell may follow it).
     void didAppear();
@@ -400,7 +348,7 @@ protected:
 
 private:
     friend class MeetingWindowDispatchTarget;
-    // The own share's calls reach the tool bar's operations it reports to.
+    // The own share's calls reach the speaker selector and the grid's reload.
     friend OwnShareCalls makeOwnShareCalls(MeetingViewController *window);
     struct PendingMemberChange;
 
@@ -428,18 +376,19 @@ private:
     MeetingDispatchTarget *dispatchTarget();
     // Tips and pop-overs: how each pop-over closes.
     void installPopOvers();
-    // Tool bar.
-    void setToolBarsShown(bool shown, bool animated);
     // Device pop-ups.
     // The microphone and speaker selectors differ only in which pop-up they open.
     void selectAudio(VeskButton *sender, bool isSpeaker);
+    // Before a pop-up opens: from the tool bar the settings page and both pop-ups close, from the
+    // share tool bar the floating window holding one.
+    void closeDevicePopUps(bool inWindow);
 
     const std::unique_ptr<MeetingPanels> m_panels;
     const std::unique_ptr<MeetingSharing> m_sharing;
     MeetingLifetimeState m_lifetime;
     MeetingWaitingRoomState m_waitingRoom;
     MeetingMembersState m_members;
-    MeetingToolBarState m_toolBar;
+    MeetingGeometryState m_geometry;
     MeetingSpeakerState m_speaker;
     MeetingDispatchTarget *m_dispatchTarget = nullptr;
 
@@ -448,6 +397,7 @@ private:
     const std::unique_ptr<MeetingCountDowns> m_countDowns;
     const std::unique_ptr<MeetingTips> m_tips;
     const std::unique_ptr<MeetingOwnDevices> m_ownDevices;
+    const std::unique_ptr<MeetingToolBar> m_toolBar;
 
     // Read by the render thread.
     MeetingFrameRouter m_frameRouter;

@@ -83,12 +83,16 @@ struct MeetingOwnDevicesState {
     quint64 micReportSerial = 0;
 };
 
-// The tool bar, the window's geometry and input (+ToolBar.cpp, +Build.cpp, +Members.cpp).
-struct MeetingToolBarState {
+// The window's size and scale (+Build.cpp, +Members.cpp).
+struct MeetingGeometryState {
     double adjustScale = 1.0; // the content's width against its design width 1600 (1.0 in full screen)
     QRectF windowContentFrame;
     bool inFullScreenMode = false;
     QSizeF item_size; // one shared document page
+};
+
+// The tool bar: the bars' auto-hide and the input it watches (MeetingToolBar.cpp).
+struct MeetingToolBarState {
     // Local key-down and mouse-move monitors (event filters on the application while set).
     QPointer<QObject> localNSEventMaskKeyDownEventMonitor;
     QPointer<QObject> localNSEventMaskMouseMoveEventMonitor;
