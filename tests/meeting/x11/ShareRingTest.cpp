@@ -11,7 +11,11 @@
 #include "foundation/KVClock.h"
 #include "meeting/sharing/ShareTrack.h"
 
+#include <QGuiApplication>
 #include <QPointer>
+#include <QProcess>
+#include <QScopeGuard>
+#include <QScreen>
 #include <QWindow>
 
 #include <gtest/gtest.h>
@@ -205,6 +209,41 @@ TEST_F(ShareRingTest, TheScreenShowsTheRing_TheSharedPictureDoesNot)
     EXPECT_EQ(shared.pixel(edge - area.topLeft()) & 0xffffff, before.pixel(edge - area.topLeft()) & 0xffffff)
         << "what it covers is shown instead";
     client->close(under);
+}
+
+// Two monitors of one X screen: a share of the right one rings that monitor, not the primary.
+TEST_F(ShareRingTest, AScreenShareOnTheSecondMonitorRingsThatMonitor)
+{
+    const auto xrandr = [](const QStringList &arguments) {
+        QProcess process;
+        process.start(QStringLiteral("xrandr"), arguments);
+        process.waitForFinished(10000);
+        return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    };
+    const qsizetype baseline = QGuiApplication::screens().size();
+    ASSERT_EQ(xrandr({"--setmonitor", "korvi-left", "640/169x800/212+0+0", "screen"}), 0);
+    ASSERT_EQ(xrandr({"--setmonitor", "korvi-right", "640/169x800/212+640+0", "none"}), 0);
+    const auto restore = qScopeGuard([&] {
+        ShareTrack::stop();
+        for (const char *name : {"korvi-left", "korvi-right"})
+            xrandr({QStringLiteral("--delmonitor"), QString::fromLatin1(name)});
+        xrandr({QStringLiteral("--output"), QStringLiteral("screen"), QStringLiteral("--primary")});
+        EXPECT_TRUE(processEventsUntil([&] {
+            const QList<QScreen *> screens = QGuiApplication::screens();
+            return screens.size() == baseline && screens.first()->size() == X11Tests::kScreen;
+        }));
+    });
+    const QRect right(640, 0, 640, 800);
+    std::optional<qint64> rightId;
+    ASSERT_TRUE(processEventsUntil([&] {
+        for (const KRTCDesktopSource &source : desktop->screens({}))
+            if (desktop->screenBounds(source.sourceId) == right)
+                rightId = source.sourceId;
+        return rightId.has_value();
+    })) << "Qt never reported the second monitor";
+    ASSERT_TRUE(ShareTrack::startWithModel(shareCandidate(DesktopCaptureSnapshotModel::Screen, *rightId)));
+    ASSERT_TRUE(processEventsUntil([&] { return ringShown(); }));
+    EXPECT_EQ(ringOnServer(), right);
 }
 
 } // namespace
