@@ -102,6 +102,11 @@ void registerNib(const QString &className, NibFactory factory)
     nibRegistry().insert(className, std::move(factory));
 }
 
+void deleteView(QWidget *view)
+{
+    delete view;
+}
+
 QWidget *loadViewFromNibWithName(const QString &name)
 {
     const auto it = nibRegistry().constFind(name);

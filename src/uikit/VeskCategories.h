@@ -38,12 +38,13 @@ void veskCenter(QWidget *window);
 using NibFactory = std::function<QWidget *()>;
 void registerNib(const QString &className, NibFactory factory);
 [[nodiscard]] QWidget *loadViewFromNibWithName(const QString &name);
+void deleteView(QWidget *view); // where QWidget is complete: a delete here would skip its destructor
 template <typename T> [[nodiscard]] T *loadViewFromNibWithName(const QString &name)
 {
     QWidget *w = loadViewFromNibWithName(name);
     auto *t = qobject_cast<T *>(w);
     if (!t)
-        delete w;
+        deleteView(w);
     return t;
 }
 
