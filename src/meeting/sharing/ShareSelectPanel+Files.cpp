@@ -234,6 +234,41 @@ void ShareSelectPanel::startFileShare(int type, const QString &uploadUserId, con
     }
 }
 
+// Both start chains ask for the file's rights first; a failure ends the chain with its toast.
+void ShareSelectPanel::queryRights(const QString &fileId, const QString &uploadUserId, const QString &failed,
+                                   std::function<void(const QString &status, const QVariantList &users)> then)
+{
+    QPointer<ShareSelectPanel> self(this);
+    m_services->queryFileShareOPPermission(
+        this, fileId, m_services->joinedRoomId(), uploadUserId, [=](const KVMResponse &rights) {
+            if (!self)
+                return;
+            if (rights.code != 0) {
+                self->toast(messageOr(rights, failed));
+                return;
+            }
+            const QVariantMap entry = rightsEntry(rights, fileId);
+            then(rightsStatus(entry), entry.value(QStringLiteral("enableUserList")).toList());
+        });
+}
+
+// The service's answer to a start: a failure toasts, success reports the share and closes the picker.
+std::function<void(const KVMResponse &)> ShareSelectPanel::startAnswer(const QString &failed, bool closeView,
+                                                                       std::function<void()> started)
+{
+    QPointer<ShareSelectPanel> self(this);
+    return [=](const KVMResponse &r) {
+        if (!self)
+            return;
+        if (r.code != 0) {
+            self->toast(messageOr(r, failed));
+            return;
+        }
+        started();
+        self->finishStart(closeView);
+    };
+}
+
 void ShareSelectPanel::startDocument(const QString &uploadUserId, const QString &fileId, const QString &fileName,
                                      bool closeView)
 {
@@ -251,35 +286,21 @@ void ShareSelectPanel::startDocument(const QString &uploadUserId, const QString 
             self->toast(QStringLiteral("未获取到共享文件信息，请稍后再试"));
             return;
         }
-        self->m_services->queryFileShareOPPermission(
-            self, fileId, self->m_services->joinedRoomId(), uploadUserId, [=](const KVMResponse &rights) mutable {
-                if (!self)
-                    return;
-                if (rights.code != 0) {
-                    self->toast(messageOr(rights, failed));
-                    return;
-                }
-                const QVariantMap entry = rightsEntry(rights, fileId);
-                const QString status = rightsStatus(entry);
-                const QVariantList users = entry.value(QStringLiteral("enableUserList")).toList();
-                const QString pages = jx_JSONString(QVariant(jx_keyValuesArrayWithObjectArray(detail.sliceInfo)));
-                self->m_services->startOrStopFileShare(self, true, RXEncrypt::aes128ecbEncrypt(uploadUserId), fileId,
-                                                       fileName, pages, status, users,
-                                                       [=](const KVMResponse &started) mutable {
-                                                           if (!self)
-                                                               return;
-                                                           if (started.code != 0) {
-                                                               self->toast(messageOr(started, failed));
-                                                               return;
-                                                           }
-                                                           if (self->fileShareStartShareBlock) {
-                                                               detail.enableUserList = users;
-                                                               detail.enableOperationFileStatus = status.toInt();
-                                                               self->fileShareStartShareBlock(detail);
-                                                           }
-                                                           self->finishStart(closeView);
-                                                       });
-            });
+        self->queryRights(fileId, uploadUserId, failed, [=](const QString &status, const QVariantList &users) {
+            if (!self)
+                return;
+            const QString pages = jx_JSONString(QVariant(jx_keyValuesArrayWithObjectArray(detail.sliceInfo)));
+            self->m_services->startOrStopFileShare(self, true, RXEncrypt::aes128ecbEncrypt(uploadUserId), fileId,
+                                                   fileName, pages, status, users,
+                                                   self->startAnswer(failed, closeView, [=]() mutable {
+                                                       if (!self || !self->fileShareStartShareBlock)
+                                                           return;
+                                                       FileShareDatailModel shared = detail;
+                                                       shared.enableUserList = users;
+                                                       shared.enableOperationFileStatus = status.toInt();
+                                                       self->fileShareStartShareBlock(shared);
+                                                   }));
+        });
     });
 }
 
@@ -288,39 +309,24 @@ void ShareSelectPanel::startAudioVideo(int type, const QString &uploadUserId, co
 {
     const QString failed = fileType == 2 ? QStringLiteral("视频文件共享失败") : QStringLiteral("音频文件共享失败");
     QPointer<ShareSelectPanel> self(this);
-    m_services->queryFileShareOPPermission(
-        this, fileId, m_services->joinedRoomId(), uploadUserId, [=](const KVMResponse &rights) {
-            if (!self)
-                return;
-            if (rights.code != 0) {
-                self->toast(messageOr(rights, failed));
-                return;
-            }
-            const QVariantMap entry = rightsEntry(rights, fileId);
-            const QString status = rightsStatus(entry);
-            const QVariantList users = entry.value(QStringLiteral("enableUserList")).toList();
-            self->m_services->startOrStopAVFileShare(self, type, uploadUserId, fileId, fileType, fileName, duration,
-                                                     status, users, [=](const KVMResponse &started) {
-                                                         if (!self)
-                                                             return;
-                                                         if (started.code != 0) {
-                                                             self->toast(messageOr(started, failed));
-                                                             return;
-                                                         }
-                                                         if (self->avFileShareStartShareBlock) {
-                                                             FileShareModel file;
-                                                             file.fileId = fileId;
-                                                             file.fileType = QString::number(fileType);
-                                                             file.fileName = fileName;
-                                                             file.duration = duration;
-                                                             file.userId = uploadUserId;
-                                                             file.enableUserList = users;
-                                                             file.enableOperationFileStatus = status.toInt();
-                                                             self->avFileShareStartShareBlock(file);
-                                                         }
-                                                         self->finishStart(closeView);
-                                                     });
-        });
+    queryRights(fileId, uploadUserId, failed, [=](const QString &status, const QVariantList &users) {
+        if (!self)
+            return;
+        self->m_services->startOrStopAVFileShare(self, type, uploadUserId, fileId, fileType, fileName, duration, status,
+                                                 users, self->startAnswer(failed, closeView, [=] {
+                                                     if (!self || !self->avFileShareStartShareBlock)
+                                                         return;
+                                                     FileShareModel file;
+                                                     file.fileId = fileId;
+                                                     file.fileType = QString::number(fileType);
+                                                     file.fileName = fileName;
+                                                     file.duration = duration;
+                                                     file.userId = uploadUserId;
+                                                     file.enableUserList = users;
+                                                     file.enableOperationFileStatus = status.toInt();
+                                                     self->avFileShareStartShareBlock(file);
+                                                 }));
+    });
 }
 
 void ShareSelectPanel::finishStart(bool closeView)

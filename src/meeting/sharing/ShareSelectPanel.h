@@ -221,6 +221,10 @@ private:
     void startDocument(const QString &uploadUserId, const QString &fileId, const QString &fileName, bool closeView);
     void startAudioVideo(int type, const QString &uploadUserId, const QString &fileId, const QString &fileName,
                          qint64 fileType, qint64 duration, bool closeView);
+    void queryRights(const QString &fileId, const QString &uploadUserId, const QString &failed,
+                     std::function<void(const QString &status, const QVariantList &users)> then);
+    std::function<void(const KVMResponse &)> startAnswer(const QString &failed, bool closeView,
+                                                         std::function<void()> started);
     void finishStart(bool closeView);
 
     bool m_darkMode = false;
