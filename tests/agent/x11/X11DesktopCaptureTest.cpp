@@ -1,3 +1,4 @@
+#include "X11TestClient.h"
 #include "X11Tests.h"
 
 #include "TestEvents.h"
@@ -27,129 +28,7 @@ constexpr uint32_t kGreen = 0x00c000; // A's colour
 constexpr uint32_t kBlue = 0x0000c0;  // B's colour
 const QColor kBorder(0, 255, 0);      // the share border's colour: never captured
 
-// Another X client of the test: its own connection, its own windows with the properties a real
-// application sets.
-class TestClient final {
-public:
-    TestClient() : c(xcb_connect(nullptr, nullptr)) { root = xcb_setup_roots_iterator(xcb_get_setup(c)).data; }
-    ~TestClient() { xcb_disconnect(c); }
-
-    xcb_atom_t atom(const char *name) const
-    {
-        xcb_intern_atom_reply_t *reply =
-            xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, uint16_t(std::strlen(name)), name), nullptr);
-        const xcb_atom_t value = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
-        std::free(reply);
-        return value;
-    }
-
-    // The second X screen's (the test program has one).
-    xcb_screen_t *secondScreen() const
-    {
-        xcb_screen_iterator_t it = xcb_setup_roots_iterator(xcb_get_setup(c));
-        xcb_screen_next(&it);
-        return it.rem ? it.data : nullptr;
-    }
-
-    // A mapped window of one colour (on the default X screen unless told); pid 0 sets no _NET_WM_PID.
-    xcb_window_t open(const QByteArray &title, QRect geometry, uint32_t colour, uint32_t pid = 0,
-                      const xcb_screen_t *on = nullptr)
-    {
-        on = on ? on : root;
-        const xcb_window_t window = xcb_generate_id(c);
-        const uint32_t values[] = {colour};
-        xcb_create_window(c, XCB_COPY_FROM_PARENT, window, on->root, int16_t(geometry.x()), int16_t(geometry.y()),
-                          uint16_t(geometry.width()), uint16_t(geometry.height()), 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
-                          on->root_visual, XCB_CW_BACK_PIXEL, values);
-        xcb_change_property(c, XCB_PROP_MODE_REPLACE, window, atom("_NET_WM_NAME"), atom("UTF8_STRING"), 8,
-                            uint32_t(title.size()), title.constData());
-        xcb_change_property(c, XCB_PROP_MODE_REPLACE, window, XCB_ATOM_WM_NAME, XCB_ATOM_STRING, 8, 5, "notes");
-        xcb_change_property(c, XCB_PROP_MODE_REPLACE, window, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 8, 12,
-                            "notes\0Notes\0");
-        if (pid)
-            xcb_change_property(c, XCB_PROP_MODE_REPLACE, window, atom("_NET_WM_PID"), XCB_ATOM_CARDINAL, 32, 1, &pid);
-        // Icons of 16, 32 (red) and 48 pixels.
-        std::vector<uint32_t> icons;
-        for (const auto &[side, argb] : {std::pair{16u, 0xff0000ffu}, {32u, 0xffff0000u}, {48u, 0xff00ff00u}}) {
-            icons.push_back(side);
-            icons.push_back(side);
-            icons.insert(icons.end(), size_t(side) * side, argb);
-        }
-        xcb_change_property(c, XCB_PROP_MODE_REPLACE, window, atom("_NET_WM_ICON"), XCB_ATOM_CARDINAL, 32,
-                            uint32_t(icons.size()), icons.data());
-        xcb_map_window(c, window);
-        xcb_flush(c);
-        return window;
-    }
-
-    // openbox announces itself before it handles map requests; one asked too early is dropped.
-    // A probe window is asked again until openbox frames it.
-    bool windowManagerTakesWindows()
-    {
-        const xcb_window_t probe = open("probe", {0, 0, 10, 10}, 0);
-        QElapsedTimer again;
-        again.start();
-        const bool framed = processEventsUntil([&] {
-            if (again.elapsed() > 200) {
-                xcb_map_window(c, probe);
-                xcb_flush(c);
-                again.restart();
-            }
-            return frameOf(probe) != probe;
-        });
-        close(probe);
-        return framed;
-    }
-
-    void configure(xcb_window_t window, QRect geometry)
-    {
-        const uint32_t values[] = {uint32_t(geometry.x()), uint32_t(geometry.y()), uint32_t(geometry.width()),
-                                   uint32_t(geometry.height())};
-        xcb_configure_window(
-            c, window, XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y | XCB_CONFIG_WINDOW_WIDTH | XCB_CONFIG_WINDOW_HEIGHT,
-            values);
-        xcb_flush(c);
-    }
-
-    void close(xcb_window_t window)
-    {
-        xcb_destroy_window(c, window);
-        xcb_aux_sync();
-    }
-
-    void xcb_aux_sync() { std::free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr)); }
-
-    // The root's children, bottom first.
-    QList<xcb_window_t> rootChildren()
-    {
-        QList<xcb_window_t> out;
-        xcb_query_tree_reply_t *tree = xcb_query_tree_reply(c, xcb_query_tree(c, root->root), nullptr);
-        if (!tree)
-            return out;
-        const xcb_window_t *children = xcb_query_tree_children(tree);
-        for (int i = 0; i < xcb_query_tree_children_length(tree); ++i)
-            out << children[i];
-        std::free(tree);
-        return out;
-    }
-
-    xcb_window_t frameOf(xcb_window_t window)
-    {
-        for (;;) {
-            xcb_query_tree_reply_t *tree = xcb_query_tree_reply(c, xcb_query_tree(c, window), nullptr);
-            if (!tree)
-                return XCB_WINDOW_NONE;
-            const xcb_window_t parent = tree->parent;
-            std::free(tree);
-            if (parent == root->root)
-                return window;
-            window = parent;
-        }
-    }
-
-    xcb_connection_t *c;
-    xcb_screen_t *root;
-};
+using TestClient = X11TestClient;
 
 qsizetype indexOf(const QList<KRTCDesktopSource> &sources, xcb_window_t window)
 {
@@ -237,7 +116,15 @@ TEST_F(X11Capture, Windows_ListedWithTitlePidAndIconInStackingOrder_NeverOursAnd
     EXPECT_EQ(first.icon.pixel(5, 5) & 0xffffff, 0xff0000u);
     EXPECT_FALSE(first.snapshot.isNull());
     EXPECT_EQ(all[indexOf(all, b)].ownerPid, qint64(::getpid())) << "without _NET_WM_PID: the X client's own pid";
-    EXPECT_LT(indexOf(all, a), indexOf(all, b)) << "bottom first";
+    // Bottom first, whichever the window manager stacked on top when they were new.
+    const auto below = [&](xcb_window_t lower, xcb_window_t upper) {
+        const QList<KRTCDesktopSource> now = capture->windows({});
+        return indexOf(now, lower) >= 0 && indexOf(now, lower) < indexOf(now, upper);
+    };
+    client->raise(b);
+    EXPECT_TRUE(processEventsUntil([&] { return below(a, b); }));
+    client->raise(a);
+    EXPECT_TRUE(processEventsUntil([&] { return below(b, a); }));
     for (const KRTCDesktopSource &source : all) {
         EXPECT_NE(source.sourceId, qint64(ours.winId())) << "our own windows are never listed";
         EXPECT_NE(source.title, QStringLiteral("ours"));
@@ -249,7 +136,7 @@ TEST_F(X11Capture, Windows_ListedWithTitlePidAndIconInStackingOrder_NeverOursAnd
     static const char compound[] = "\x1b$(AJ1VS\x1b(B Clock";
     xcb_change_property(client->c, XCB_PROP_MODE_REPLACE, old, XCB_ATOM_WM_NAME, client->atom("COMPOUND_TEXT"), 8,
                         sizeof(compound) - 1, compound);
-    client->xcb_aux_sync();
+    client->sync();
     ASSERT_TRUE(waitListed(old));
     const QList<KRTCDesktopSource> withOld = capture->windows({});
     EXPECT_EQ(withOld[indexOf(withOld, old)].title, QStringLiteral("时钟 Clock"));

@@ -17,6 +17,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <optional>
+#include <utility>
 #include <vector>
 
 class X11TestClient final {
@@ -35,18 +36,41 @@ public:
         return value;
     }
 
-    // A mapped window of one colour that hears the pointer's buttons.
-    xcb_window_t open(const QByteArray &title, QRect geometry, uint32_t colour)
+    // The second X screen's (the test program has one).
+    xcb_screen_t *secondScreen() const
     {
+        xcb_screen_iterator_t it = xcb_setup_roots_iterator(xcb_get_setup(c));
+        xcb_screen_next(&it);
+        return it.rem ? it.data : nullptr;
+    }
+
+    // A mapped window of one colour that hears the pointer's buttons, with the names, class and
+    // icons (16, 32 red, 48 pixels) a real application sets; on the default X screen unless told;
+    // pid 0 sets no _NET_WM_PID.
+    xcb_window_t open(const QByteArray &title, QRect geometry, uint32_t colour, uint32_t pid = 0,
+                      const xcb_screen_t *on = nullptr)
+    {
+        on = on ? on : root;
         const xcb_window_t window = xcb_generate_id(c);
         const uint32_t values[] = {colour, XCB_EVENT_MASK_BUTTON_PRESS};
-        xcb_create_window(c, XCB_COPY_FROM_PARENT, window, root->root, int16_t(geometry.x()), int16_t(geometry.y()),
+        xcb_create_window(c, XCB_COPY_FROM_PARENT, window, on->root, int16_t(geometry.x()), int16_t(geometry.y()),
                           uint16_t(geometry.width()), uint16_t(geometry.height()), 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
-                          root->root_visual, XCB_CW_BACK_PIXEL | XCB_CW_EVENT_MASK, values);
+                          on->root_visual, XCB_CW_BACK_PIXEL | XCB_CW_EVENT_MASK, values);
         xcb_change_property(c, XCB_PROP_MODE_REPLACE, window, atom("_NET_WM_NAME"), atom("UTF8_STRING"), 8,
                             uint32_t(title.size()), title.constData());
+        xcb_change_property(c, XCB_PROP_MODE_REPLACE, window, XCB_ATOM_WM_NAME, XCB_ATOM_STRING, 8, 5, "notes");
         xcb_change_property(c, XCB_PROP_MODE_REPLACE, window, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 8, 12,
                             "notes\0Notes\0");
+        if (pid)
+            xcb_change_property(c, XCB_PROP_MODE_REPLACE, window, atom("_NET_WM_PID"), XCB_ATOM_CARDINAL, 32, 1, &pid);
+        std::vector<uint32_t> icons;
+        for (const auto &[side, argb] : {std::pair{16u, 0xff0000ffu}, {32u, 0xffff0000u}, {48u, 0xff00ff00u}}) {
+            icons.push_back(side);
+            icons.push_back(side);
+            icons.insert(icons.end(), size_t(side) * side, argb);
+        }
+        xcb_change_property(c, XCB_PROP_MODE_REPLACE, window, atom("_NET_WM_ICON"), XCB_ATOM_CARDINAL, 32,
+                            uint32_t(icons.size()), icons.data());
         xcb_map_window(c, window);
         xcb_flush(c);
         return window;
