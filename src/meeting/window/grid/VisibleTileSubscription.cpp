@@ -4,11 +4,9 @@
 
 namespace VisibleTileSubscription {
 
-bool isOnScreen(const QRectF &tileFrame, const QRectF &visibleRect, double margin)
+bool isOnScreen(const QRectF &tileFrame, const QRectF &visibleRect)
 {
-    if (visibleRect.isEmpty())
-        return false;
-    return tileFrame.intersects(visibleRect.adjusted(-margin, -margin, margin, margin));
+    return !visibleRect.isEmpty() && tileFrame.intersects(visibleRect);
 }
 
 bool wantsLargeStream(qsizetype index, qsizetype count, bool firstIsShare)
