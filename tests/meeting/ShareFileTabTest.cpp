@@ -488,6 +488,12 @@ TEST_F(ShareFileTabTest, PreUpload_HeldFileGoes_RefusedFileFails_SentFileFollows
     fake->answer(QStringLiteral("prepare"), FakeFileServices::code(500));
     EXPECT_EQ(shown(*panel), QStringList({"bad.pdf:4"}));
     EXPECT_EQ(shareTipText(&host), QStringLiteral("网络不给力，请稍后重试"));
+    // The service's refusal is told as it gave it; the row stays to be retried.
+    panel->recoverFile(0);
+    fake->answer(QStringLiteral("prepare"),
+                 FakeFileServices::code(403, {}, QStringLiteral("主持人已关闭您的上传权限")));
+    EXPECT_EQ(shown(*panel), QStringList({"bad.pdf:4"}));
+    EXPECT_EQ(shareTipText(&host), QStringLiteral("主持人已关闭您的上传权限"));
 }
 
 TEST_F(ShareFileTabTest, SameFileTwice_BothRowsFinish_ARowDeletedMeanwhileIsSkipped)
