@@ -21,6 +21,7 @@
 #include <QFileDialog>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QListView>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
@@ -402,6 +403,17 @@ TEST_F(ShareFileTabTest, Looks_DetailsUnderTheirTitles_TypesPopOverMakesWayForTh
     const QTreeView *details = dialog->findChild<QTreeView *>();
     ASSERT_NE(details, nullptr);
     EXPECT_EQ(details->model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("名称"));
+    // Qt's own texts too: the sidebar's root and a file's kind.
+    const QListView *sidebar = dialog->findChild<QListView *>(QStringLiteral("sidebar"));
+    ASSERT_NE(sidebar, nullptr);
+    EXPECT_EQ(sidebar->model()->index(0, 0).data().toString(), QStringLiteral("计算机"));
+    dialog->setDirectory(dir.path());
+    const auto kindOfA = [&] {
+        const QModelIndex a = details->model()->index(0, 2, details->rootIndex());
+        return a.data().toString();
+    };
+    ASSERT_TRUE(processEventsUntil([&] { return !kindOfA().isEmpty(); }));
+    EXPECT_EQ(kindOfA(), QStringLiteral("PDF 文件"));
     dialog->reject();
     EXPECT_EQ(answers, 1);
     ASSERT_TRUE(processEventsUntil([&] { return dialog.isNull(); }));
