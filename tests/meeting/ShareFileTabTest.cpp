@@ -395,11 +395,16 @@ TEST_F(ShareFileTabTest, Looks_DetailsUnderTheirTitles_TypesPopOverMakesWayForTh
             EXPECT_TRUE(urls.isEmpty());
         });
     EXPECT_EQ(dialog->windowTitle(), QStringLiteral("选择要上传的文件"));
+    // Still so once the change of language that Qt sends has been handled.
+    ASSERT_TRUE(drainMainQueue());
     QStringList buttons;
     for (const QPushButton *b : dialog->findChildren<QPushButton *>())
         buttons << b->text();
     EXPECT_TRUE(buttons.contains(QStringLiteral("打开"))) << buttons.join(',').toStdString();
     EXPECT_TRUE(buttons.contains(QStringLiteral("取消"))) << buttons.join(',').toStdString();
+    const auto *back = dialog->findChild<QWidget *>(QStringLiteral("backButton"));
+    ASSERT_NE(back, nullptr);
+    EXPECT_EQ(back->accessibleName(), QStringLiteral("后退"));
     const QTreeView *details = dialog->findChild<QTreeView *>();
     ASSERT_NE(details, nullptr);
     EXPECT_EQ(details->model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("名称"));
@@ -455,10 +460,13 @@ TEST_F(ShareFileTabTest, Upload_ClosedByTheHost_ChooserOffersPdfAlone_ButtonOffW
     EXPECT_EQ(shareTipText(&host), QStringLiteral("主持人已关闭您的上传权限"));
     EXPECT_TRUE(chooserTypes.isEmpty());
     fake->uploadAllowed = 1;
+    panel->fileShareAction();
+    panel->fileUploadButton->setFocus();
     upload({file(QStringLiteral("a.pdf"))});
     EXPECT_EQ(chooserTypes, QStringList{QStringLiteral("pdf")});
     EXPECT_FALSE(buttonWhileOpen);
     EXPECT_TRUE(panel->fileUploadButton->isEnabled());
+    EXPECT_EQ(panel->window()->focusWidget(), panel->fileUploadButton); // lost while it was off
     const QString identity = panel->uploadFailedArray().value(0).identity;
     EXPECT_TRUE(identity.startsWith(VeskAppAgent::calculateMD5ForFileAtPath(choice.first().toLocalFile()) +
                                     QStringLiteral("_a.pdf_")));

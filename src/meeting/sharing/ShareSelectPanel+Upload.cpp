@@ -14,9 +14,11 @@
 #include <QFileInfo>
 #include <QFileSystemModel>
 #include <QHash>
+#include <QHeaderView>
 #include <QIdentityProxyModel>
-#include <QToolButton>
+#include <QSplitter>
 #include <QTranslator>
+#include <QTreeView>
 
 namespace {
 
@@ -82,6 +84,20 @@ public:
             {"QFileSystemModel|Computer", QStringLiteral("计算机")},
             {"QAbstractFileIconProvider|Folder", QStringLiteral("文件夹")},
             {"QAbstractFileIconProvider|Drive", QStringLiteral("驱动器")},
+            {"QFileDialog|Back", QStringLiteral("后退")},
+            {"QFileDialog|Go back", QStringLiteral("回到上一个位置")},
+            {"QFileDialog|Forward", QStringLiteral("前进")},
+            {"QFileDialog|Go forward", QStringLiteral("前往下一个位置")},
+            {"QFileDialog|Parent Directory", QStringLiteral("上一级")},
+            {"QFileDialog|Go to the parent directory", QStringLiteral("前往上一级文件夹")},
+            {"QFileDialog|Create New Folder", QStringLiteral("新建文件夹")},
+            {"QFileDialog|Create a New Folder", QStringLiteral("新建一个文件夹")},
+            {"QFileDialog|List View", QStringLiteral("列表视图")},
+            {"QFileDialog|Change to list view mode", QStringLiteral("以列表显示")},
+            {"QFileDialog|Detail View", QStringLiteral("详细视图")},
+            {"QFileDialog|Change to detail view mode", QStringLiteral("显示详细信息")},
+            {"QFileDialog|Files", QStringLiteral("文件")},
+            {"QFileDialog|Sidebar", QStringLiteral("侧边栏")},
             {"QFileDialog|&Rename", QStringLiteral("重命名(&R)")},
             {"QFileDialog|&Delete", QStringLiteral("删除(&D)")},
             {"QFileDialog|Show &hidden files", QStringLiteral("显示隐藏文件(&H)")},
@@ -111,10 +127,13 @@ public:
 QFileDialog *ShareSelectPanel::openFileDialog(QWidget *parent, const QStringList &types,
                                               std::function<void(const QList<QUrl> &)> done)
 {
-    // Installed before the first chooser is made, so that it is made with these texts.
+    // Installed before the first chooser is made, so that it is made with these texts; the
+    // windows already open take the change of language now, before the chooser is one of their
+    // children (its buttons would go back to Qt's own texts).
     static ChooserTexts *const texts = [] {
         auto *t = new ChooserTexts(QCoreApplication::instance());
         QCoreApplication::installTranslator(t);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LanguageChange);
         return t;
     }();
     Q_UNUSED(texts);
@@ -133,17 +152,13 @@ QFileDialog *ShareSelectPanel::openFileDialog(QWidget *parent, const QStringList
     dialog->setLabelText(QFileDialog::Accept, QStringLiteral("打开"));
     dialog->setLabelText(QFileDialog::Reject, QStringLiteral("取消"));
     dialog->setProxyModel(new FileColumns(dialog));
-    const std::pair<const char *, QString> tools[] = {
-        {"backButton", QStringLiteral("后退")},         {"forwardButton", QStringLiteral("前进")},
-        {"toParentButton", QStringLiteral("上一级")},   {"newFolderButton", QStringLiteral("新建文件夹")},
-        {"listModeButton", QStringLiteral("列表视图")}, {"detailModeButton", QStringLiteral("详细视图")},
-    };
-    for (const auto &[name, text] : tools) {
-        if (auto *button = dialog->findChild<QToolButton *>(QString::fromLatin1(name))) {
-            button->setToolTip(text);
-            button->setAccessibleName(text);
-        }
-    }
+    // Room for the places' names and a whole date.
+    dialog->resize(std::max(dialog->width(), 720), std::max(dialog->height(), 440));
+    if (auto *places = dialog->findChild<QSplitter *>(QStringLiteral("splitter")); places && places->count() == 2)
+        places->setSizes({140, dialog->width() - 140});
+    if (auto *details = dialog->findChild<QTreeView *>(QStringLiteral("treeView")))
+        details->header()->resizeSection(
+            3, details->fontMetrics().horizontalAdvance(QStringLiteral("0000/00/00 00:00")) + 24);
     QStringList patterns;
     for (const QString &type : types)
         patterns << QStringLiteral("*.%1").arg(type);
@@ -179,6 +194,8 @@ void ShareSelectPanel::fileUploadAction()
         if (!self)
             return;
         self->fileUploadButton->setEnabled(true);
+        // Disabled while the chooser was open, it lost the focus it is given back now.
+        self->fileUploadButton->setFocus(Qt::OtherFocusReason);
         if (!urls.isEmpty())
             self->uploadFileNoExit(urls);
     });
