@@ -23,10 +23,7 @@ protected:
     {
         signIn(kHostPhone, QStringLiteral("主持人"));
         addRoom();
-        MeetingViewController *page = openJoinedPage();
-        page->view()->window()->show();
-        activate(page->view()->window());
-        return page;
+        return openShownPage();
     }
 };
 

@@ -5,6 +5,7 @@
 // switches and hosts the meeting page in a window as the shell does.
 
 #include "fixtures/StandInServiceTest.h"
+#include "support/AccessibilityWalk.h"
 
 #include "agent/VeskMeetingManager.h"
 #include "foundation/MainQueue.h"
@@ -162,6 +163,15 @@ protected:
         MeetingViewController *page = navigator->openMeetingPage(false);
         EXPECT_TRUE(processEventsUntil([&] { return manager()->state() == VeskMeetingManager::StateInRoom; }));
         settle();
+        return page;
+    }
+
+    // Joined, shown and the active window, as a keyboard or screen-reader user meets it.
+    MeetingViewController *openShownPage()
+    {
+        MeetingViewController *page = openJoinedPage();
+        page->view()->window()->show();
+        AccessibilityWalk::activate(page->view()->window());
         return page;
     }
 

@@ -52,10 +52,7 @@ protected:
     {
         signIn(kHostPhone, QStringLiteral("主持人"));
         addRoom();
-        MeetingViewController *page = openJoinedPage();
-        page->view()->window()->show();
-        activate(page->view()->window());
-        return page;
+        return openShownPage();
     }
 
     // Opens a panel by its opener's accessibility action; the panel must then hold the focus.
@@ -285,9 +282,7 @@ TEST_F(PanelWalkTest, HostView_SharePickerFileTabAndItsPermissionPopOvers)
     service.state().files.insert(file.fileId, file);
     signIn(kHostPhone, QStringLiteral("主持人"));
     addRoom().flags.insert(QStringLiteral("allowFileShared"), 1);
-    MeetingViewController *page = openJoinedPage();
-    page->view()->window()->show();
-    activate(page->view()->window());
+    MeetingViewController *page = openShownPage();
     int total = 0;
     // The picker on its file tab, then each row's rights and the upload setting.
     page->ui->shareBtn->setFocus();
@@ -317,9 +312,7 @@ TEST_F(PanelWalkTest, MemberView_WindowAndMemberListWithoutHostActions)
 {
     signIn();
     addRoom();
-    MeetingViewController *page = openJoinedPage();
-    page->view()->window()->show();
-    activate(page->view()->window());
+    MeetingViewController *page = openShownPage();
     engine().emitMemberJoined(kHostPhone, QStringLiteral("主持人"));
     MemberListViewController *list = page->memberListViewController();
     ASSERT_TRUE(processEventsUntil([&] { return list->membersArray().size() == 2; }));
@@ -339,9 +332,7 @@ TEST_F(PanelWalkTest, OwnShare_PickerAndFloatingToolBarByKeyboardAndBus)
     ShareDesktopScope desktop;
     signIn(kHostPhone, QStringLiteral("主持人"));
     addRoom().flags.insert(QStringLiteral("allowFileShared"), 1);
-    MeetingViewController *page = openJoinedPage();
-    page->view()->window()->show();
-    activate(page->view()->window());
+    MeetingViewController *page = openShownPage();
     KRTCDesktopSource screen;
     screen.sourceId = 0;
     screen.type = KRTCScreenOption::TypeScreen;
