@@ -1,18 +1,21 @@
 // The panels room of the meeting window: panels built once on first use, pop-overs closed
 // together and by a click outside them, floating windows, and the panels loaded by name
-// registered explicitly; the chat overlay's kept picture of its rows.
+// registered explicitly; the chat overlay's kept picture of its rows and where its rows go.
 
 #include "TestEvents.h"
 
 #include "meeting/panels/IMDisplayView.h"
+#include "meeting/panels/MeetingMessageCell.h"
 #include "meeting/panels/MeetingPanels.h"
 #include "uikit/KVWindow.h"
 #include "uikit/VeskCategories.h"
 
 #include <QCoreApplication>
 #include <QImage>
+#include <QListView>
 #include <QMouseEvent>
 #include <QPointer>
+#include <QScrollBar>
 #include <QWidget>
 
 #include <gtest/gtest.h>
@@ -178,6 +181,47 @@ TEST(ChatOverlayTest, FramesUnderTheOverlayKeepItsRows_ANewLineAndTheScrollShowA
         EXPECT_TRUE(shown != one);
         EXPECT_TRUE(shown == OverlayOverTile(lines).shown()) << "not what a new overlay of these lines shows";
     }
+}
+
+// Rows are placed by the sum of the rows above them: after the list narrows, each row (the one
+// added since included) sits where the heights of the rows above it at the new width put it, the
+// hit test finds it from its first pixel, and the list shows its end.
+TEST(ChatOverlayTest, RowsSitBelowTheSumOfTheRowsAbove_AfterAWidthChangeToo_AndTheLastEndsTheView)
+{
+    QWidget window;
+    window.resize(400, 300);
+    auto *list = new IMDisplayView(&window);
+    list->setFloatingState(true);
+    list->setGeometry(window.rect());
+    window.show();
+    const auto add = [list](int words) {
+        MeetingMessageModel line;
+        line.messageType = MeetingMessageModel::Chat;
+        line.userName = QStringLiteral("李四");
+        line.messageString = QStringLiteral("word ").repeated(words);
+        list->addSingleMessage(line);
+    };
+    for (int i = 0; i < 30; ++i)
+        add(1 + i % 4 * 12);
+    list->resize(200, 300);
+    add(40);
+    ASSERT_TRUE(drainMainQueue());
+
+    QListView *table = list->msgTable();
+    QScrollBar *bar = table->verticalScrollBar();
+    int top = 0;
+    QRect rect;
+    for (int row = 0; row < list->msgDataArr().size(); ++row) {
+        SCOPED_TRACE(row);
+        rect = table->visualRect(table->model()->index(row, 0));
+        EXPECT_EQ(rect.top() + bar->value(), top);
+        EXPECT_EQ(rect.height(), MeetingMessageCell::rowHeight(list->msgDataArr().at(row), list->cellWidth(), false));
+        EXPECT_EQ(table->indexAt(rect.topLeft()).row(), row);
+        top += rect.height();
+    }
+    EXPECT_EQ(list->contentHeight(), top);
+    EXPECT_GT(bar->maximum(), 0);
+    EXPECT_EQ(rect.bottom() + 1, table->viewport()->height()) << "the last row ends the view";
 }
 
 } // namespace
