@@ -340,12 +340,16 @@ TEST_F(ShareFileTabTest, RowActions_DeletePendingSendsNothing_RightsNeedAReadyFi
     panel->setOnlyShareFile(true);
     panel->setDarkMode(false);
     panel->setModel(meeting);
+    QPointer<VeskButton> toggle = gridRows(*panel).first()->permissionBtn.data();
+    toggle->setState(1); // as its click leaves it
     panel->fileSharePermission(0);
     FileSharePermissionSettingView *view = panel->fileSharePermissionSettingView();
     ASSERT_TRUE(view->isVisible());
     EXPECT_EQ(view->geometry().center(), panel->rect().center());
     view->permissionBtn2->click();
     view->confirmBtn->click();
+    ASSERT_TRUE(toggle);
+    EXPECT_EQ(toggle->state(), 0); // off with the pop-over
     const MeetingFileAllowOpUserList kept = meeting->uploadFileAllowOpUserList.value(QStringLiteral("c"));
     EXPECT_EQ(kept.enableOperationFileStatus, 2);
     EXPECT_EQ(kept.fileType, 1);

@@ -381,6 +381,9 @@ void FileSharePermissionSettingView::removeAction()
     // The picker keeps the pop-over for the next opening; closing hides it.
     const bool hadFocus = isAncestorOf(QApplication::focusWidget()) || hasFocus();
     hide();
+    // The row's switch says whether its pop-over is open.
+    if (auto *toggle = qobject_cast<VeskButton *>(opener.data()))
+        toggle->setState(0);
     if (opener && opener->isVisible() && hadFocus)
         opener->setFocus(Qt::OtherFocusReason);
     else if (QWidget *owner = parentWidget())

@@ -98,6 +98,7 @@ public:
             {"QFileDialog|Change to detail view mode", QStringLiteral("显示详细信息")},
             {"QFileDialog|Files", QStringLiteral("文件")},
             {"QFileDialog|Sidebar", QStringLiteral("侧边栏")},
+            {"QFileDialog|List of places and bookmarks", QStringLiteral("位置和书签")},
             {"QFileDialog|&Rename", QStringLiteral("重命名(&R)")},
             {"QFileDialog|&Delete", QStringLiteral("删除(&D)")},
             {"QFileDialog|Show &hidden files", QStringLiteral("显示隐藏文件(&H)")},
