@@ -259,6 +259,8 @@ TEST_F(FileRightsPopOverTest, Search_SameTextOnce_EmptyHidesWithoutRequest_AnOld
 {
     openInMeeting({});
     KVTextField *entry = view->collectionView->inputTextField();
+    entry->ensurePolished();
+    EXPECT_EQ(entry->palette().color(QPalette::Text), QColor(Qt::white)); // on the dark pop-over
     entry->setText(QStringLiteral("张"));
     view->searchMember(QStringLiteral("张"));
     EXPECT_EQ(fake->count(QStringLiteral("search")), 1);

@@ -121,6 +121,12 @@ void FileSharePermissionSettingView::applyLook()
     for (QLabel *l : {label2.data(), label3.data(), titleLabel.data()})
         l->setStyleSheet(QStringLiteral("color: %1;").arg(strong));
     memberBKView->setBorderColor(hex(m_darkMode ? "666565" : "D8DBE4"));
+    // The search field's own colours are for a light background.
+    KVTextField *entry = collectionView->inputTextField();
+    entry->setStyleSheet(QStringLiteral("background: transparent; color: %1;").arg(strong));
+    QPalette hint = entry->palette();
+    hint.setColor(QPalette::PlaceholderText, QColor(soft));
+    entry->setPalette(hint);
     VeskLayer::of(cancelBtn)->setCornerRadius(3);
     VeskLayer::of(cancelBtn)->setBorderWidth(1);
     VeskLayer::of(cancelBtn)->setBorderColor(hex("007AFF"));
