@@ -274,6 +274,12 @@ TEST_F(FileRightsPopOverTest, Search_SameTextOnce_EmptyHidesWithoutRequest_AnOld
     EXPECT_EQ(view->memberSelectView->members().value(0).userName, QStringLiteral("<b>张三</b>"));
     view->memberSelectView->toggleRow(0); // picking a result puts it on the list
     EXPECT_EQ(ids(view->allowMembers()), QStringList{"enc-s"});
+    // Tab meets its chip's remove button, then the search field.
+    ASSERT_FALSE(view->collectionView->chips().isEmpty());
+    QWidget *next = view->collectionView->chips().last()->deleteButton()->nextInFocusChain();
+    while (next->focusPolicy() == Qt::NoFocus)
+        next = next->nextInFocusChain();
+    EXPECT_EQ(next, entry);
 
     entry->clear();
     EXPECT_EQ(fake->count(QStringLiteral("search")), 2);
