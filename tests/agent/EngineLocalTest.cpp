@@ -380,18 +380,24 @@ TEST_F(EngineLocal, OwnCamera_TestPictureWithoutACameraAndOnlyInARoom)
     ASSERT_TRUE(processEventsUntil([&] { return events->has(QStringLiteral("unpub:%1:1").arg(kSelf)); }));
 }
 
-// Alone with camera and microphone off, nothing is drawn: the frame timer must not wake.
-TEST_F(EngineLocal, FrameTimerRunsOnlyWhileThereIsSomethingToDraw)
+// Alone with camera and microphone off, nothing is drawn or measured: only the participant poll
+// waits. Frames and statistics run while there is something to draw or measure.
+TEST_F(EngineLocal, TimersRunOnlyWhileThereIsSomethingToDrawOrMeasure)
 {
     join();
-    // Answered requests go with their time-outs; statistics and the participant poll stay.
+    // Answered requests go with their time-outs.
     const auto timers = [&] {
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         return clock.clock.pendingCount();
     };
     const int roomTimers = timers();
+    EXPECT_EQ(roomTimers, 1);
+    EXPECT_EQ(engine->openMicrophone({}), 0);
+    EXPECT_EQ(timers(), roomTimers + 1) << "statistics, no frames";
+    EXPECT_EQ(engine->closeMicrophone(), 0);
+    EXPECT_EQ(timers(), roomTimers);
     EXPECT_EQ(engine->publishCamera({}), 0);
-    EXPECT_EQ(timers(), roomTimers + 1);
+    EXPECT_EQ(timers(), roomTimers + 2);
     EXPECT_EQ(engine->unpublishCamera(), 0);
     EXPECT_EQ(timers(), roomTimers);
 
@@ -401,9 +407,35 @@ TEST_F(EngineLocal, FrameTimerRunsOnlyWhileThereIsSomethingToDraw)
     ASSERT_TRUE(processEventsUntil([&] { return events->has(QStringLiteral("pub:%1:1:01").arg(ann)); }));
     EXPECT_EQ(timers(), roomTimers) << "a tile nobody has seen yet";
     EXPECT_EQ(engine->muteVideo(ann, KRTCSourceType::Camera, false), 0);
-    EXPECT_EQ(timers(), roomTimers + 1);
+    EXPECT_EQ(timers(), roomTimers + 2);
     EXPECT_EQ(engine->muteVideo(ann, KRTCSourceType::Camera, true), 0);
     EXPECT_EQ(timers(), roomTimers);
+}
+
+// A room whose answer stays the same is asked less and less often; a change brings the pace back.
+TEST_F(EngineLocal, AQuietRoomIsPolledLessOften)
+{
+    join();
+    const auto polls = [&] { return service.requestsFor(QStringLiteral("/engine/room/%1/peers").arg(kRoom)).size(); };
+    // Time in steps of a second, each poll answered before time moves on.
+    const auto wait = [&](int seconds) {
+        for (int i = 0; i < seconds; ++i) {
+            clock.clock.advance(1s);
+            ASSERT_TRUE(processEventsUntil([&] { return !engine->requestInFlight(); }));
+        }
+    };
+    const qsizetype atJoin = polls();
+    wait(30);
+    EXPECT_EQ(polls() - atJoin, 5) << "after 2, 4, 8, 8 and 8 s";
+
+    const QString dee =
+        EngineRoutes::addSimulatedPeer(service, kRoom, {{}, {}, QStringLiteral("Dee"), {}, false, false, false});
+    wait(LocalEngine::kPeerPollMaxIntervalMs / 1000);
+    // Told on the engine's event thread; time stands still meanwhile.
+    ASSERT_TRUE(processEventsUntil([&] { return events->has(QStringLiteral("joined:%1:Dee").arg(dee)); }));
+    const qsizetype afterChange = polls();
+    wait(LocalEngine::kPeerPollIntervalMs / 1000);
+    EXPECT_EQ(polls(), afterChange + 1);
 }
 
 TEST_F(EngineLocal, AMicrophoneChosenWhileOff_IsTheOneThatOpens)

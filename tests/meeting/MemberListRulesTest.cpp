@@ -188,6 +188,9 @@ TEST_F(MemberListRulesTest, Search_ByNameInitialsOrFirstLetterAndPinyin)
     EXPECT_EQ(names(search(rows, "wang w")), (QStringList{"Wang Wu"}));
     EXPECT_EQ(names(search(rows, "李")), (QStringList{"李四"}));
     EXPECT_EQ(search(rows, "").size(), 4);
+    // Not across a name and its initials, nor across two rows.
+    EXPECT_TRUE(search(rows, "三z").isEmpty());
+    EXPECT_TRUE(search(rows, "siw").isEmpty());
 
     // "İ" lowers to "i̇": the name is lowered like the key, whichever case either is typed in.
     const MemberRows turkish = buildRows({{member("5", "İpek"), member("6", "Ali")}, {}, {}, false});

@@ -196,6 +196,8 @@ void LocalEngine::fetchPeers(QPointer<QNetworkReply> &slot, PeersHandler handler
             const QByteArray body = reply->readAll();
             peers = parsePeers(body, &ok);
             if (ok) {
+                m_peersChanged = body != m_lastPeersBody;
+                m_lastPeersBody = body;
                 m_simulatedNetwork = parseNetwork(body);
                 m_fileListed = parseFilePlayback(body);
             }
@@ -377,11 +379,25 @@ void LocalEngine::pollPeers()
     fetchPeers(m_pollReply, [this](bool ok, const QList<LocalEnginePeer> &peers) {
         if (m_state != RoomState::InRoom)
             return;
+        // A quiet room is asked less often; any change, or a server away, brings the pace back.
+        m_pollIntervalMs =
+            ok && !m_peersChanged ? std::min(m_pollIntervalMs * 2, kPeerPollMaxIntervalMs) : kPeerPollIntervalMs;
         // The list stays as it was while the server is away; the next answer refreshes it.
         if (ok)
             serverAnswered(peers);
         else
             serverLost();
+        schedulePoll();
+    });
+}
+
+void LocalEngine::schedulePoll()
+{
+    if (m_state != RoomState::InRoom || m_pollTimer || m_pollReply)
+        return;
+    m_pollTimer = KVTimer::singleShot(this, std::chrono::milliseconds(m_pollIntervalMs), [this] {
+        m_pollTimer = nullptr;
+        pollPeers();
     });
 }
 
@@ -463,16 +479,34 @@ void LocalEngine::updateTimers()
         if (m_state == RoomState::Idle)
             stopCapture();
     }
-    if (inRoom && !m_statsTimer) {
+    const bool stats = needsStats();
+    if (stats && !m_statsTimer) {
         m_statsTimer = KVTimer::repeating(this, std::chrono::milliseconds(kStatsIntervalMs), [this] { onStatsTick(); });
-        m_pollTimer = KVTimer::repeating(this, std::chrono::milliseconds(kPeerPollIntervalMs), [this] { pollPeers(); });
-    } else if (!inRoom && m_statsTimer) {
+    } else if (!stats && m_statsTimer) {
         m_statsTimer->invalidate();
         m_statsTimer = nullptr;
+    }
+    if (inRoom) {
+        schedulePoll();
+    } else {
         if (m_pollTimer)
             m_pollTimer->invalidate();
         m_pollTimer = nullptr;
+        m_pollIntervalMs = kPeerPollIntervalMs;
+        m_lastPeersBody.clear();
     }
+}
+
+bool LocalEngine::needsStats() const
+{
+    if (m_state != RoomState::InRoom)
+        return false;
+    if (m_micOpen || m_published || m_sharing)
+        return true;
+    return std::any_of(m_peers.cbegin(), m_peers.cend(), [](const PeerState &state) {
+        return state.peer.audio || (state.peer.video && state.receiveCamera) ||
+               (state.peer.share && state.receiveShare);
+    });
 }
 
 bool LocalEngine::needsFrames() const
@@ -684,6 +718,7 @@ int LocalEngine::openMicrophone(const KRTCAudioOption &option)
         m_micOpen = true;
         startMicrophoneInput(m_audioOption.deviceName);
         emitOwnCameraStream();
+        updateTimers();
     }
     return 0;
 }
@@ -695,6 +730,7 @@ int LocalEngine::closeMicrophone()
     m_micOpen = false;
     stopMicrophoneInput();
     emitOwnCameraStream();
+    updateTimers();
     return 0;
 }
 

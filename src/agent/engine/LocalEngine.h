@@ -50,6 +50,8 @@ public:
     static constexpr int kFrameIntervalMs = 66;
     static constexpr int kStatsIntervalMs = 2000;
     static constexpr int kPeerPollIntervalMs = 2000;
+    // A room whose answer did not change is asked half as often each time, down to this.
+    static constexpr int kPeerPollMaxIntervalMs = 8000;
     static constexpr int kRequestTimeoutMs = 5000;
     static constexpr int kLevelEveryTicks = 5;
 
@@ -166,6 +168,10 @@ private:
     void updateTimers();
     // Something to draw or a level to report: the frame timer runs only then.
     [[nodiscard]] bool needsFrames() const;
+    // Something to measure: the statistics timer runs only then.
+    [[nodiscard]] bool needsStats() const;
+    // The next participant poll, after the current interval.
+    void schedulePoll();
     void onFrameTick();
     void renderJob(const RenderJob &job);
     void onStatsTick();
@@ -220,7 +226,10 @@ private:
     QPointer<QNetworkReply> m_pollReply;
     QPointer<KVTimer> m_frameTimer;
     QPointer<KVTimer> m_statsTimer;
-    QPointer<KVTimer> m_pollTimer;
+    QPointer<KVTimer> m_pollTimer; // one-shot, armed again after each answer
+    int m_pollIntervalMs = kPeerPollIntervalMs;
+    QByteArray m_lastPeersBody; // the last answer, to tell a quiet room
+    bool m_peersChanged = false;
     qint64 m_tick = 0;
     std::shared_ptr<std::atomic<bool>> m_renderBusy;
     LocalPicture::ParticipantPainter m_pictures; // render thread only
