@@ -10,6 +10,7 @@
 #include "uikit/KVWindow.h"
 #include "uikit/VeskCategories.h"
 
+#include <QAccessible>
 #include <QCoreApplication>
 #include <QImage>
 #include <QListView>
@@ -187,8 +188,9 @@ TEST(ChatOverlayTest, FramesUnderTheOverlayKeepItsRows_ANewLineAndTheScrollShowA
 
 // Rows are placed by the sum of the rows above them: after the list narrows, each row (the one
 // added since included) sits where the heights of the rows above it at the new width put it, the
-// hit test finds it from its first pixel, and the list shows its end.
-TEST(ChatOverlayTest, RowsSitBelowTheSumOfTheRowsAbove_AfterAWidthChangeToo_AndTheLastEndsTheView)
+// hit test finds it from its first pixel, and the list shows its end, where a screen reader finds
+// and reads the last line.
+TEST(ChatOverlayTest, RowsSitBelowTheSumOfTheRowsAbove_AfterAWidthChangeToo_TheLastEndsTheViewAndReadsThere)
 {
     QWidget window;
     window.resize(400, 300);
@@ -199,7 +201,7 @@ TEST(ChatOverlayTest, RowsSitBelowTheSumOfTheRowsAbove_AfterAWidthChangeToo_AndT
     for (int i = 0; i < 30; ++i)
         list->addSingleMessage(chatLine(QStringLiteral("word ").repeated(1 + i % 4 * 12)));
     list->resize(200, 300);
-    list->addSingleMessage(chatLine(QStringLiteral("word ").repeated(40)));
+    list->addSingleMessage(chatLine(QStringLiteral("last ").repeated(40)));
     ASSERT_TRUE(drainMainQueue());
 
     QListView *table = list->msgTable();
@@ -217,6 +219,15 @@ TEST(ChatOverlayTest, RowsSitBelowTheSumOfTheRowsAbove_AfterAWidthChangeToo_AndT
     EXPECT_EQ(list->contentHeight(), top);
     EXPECT_GT(bar->maximum(), 0);
     EXPECT_EQ(rect.bottom() + 1, table->viewport()->height()) << "the last row ends the view";
+    QAccessibleInterface *rows = QAccessible::queryAccessibleInterface(table);
+    ASSERT_NE(rows, nullptr);
+    ASSERT_EQ(rows->childCount(), list->msgDataArr().size());
+    const QPoint last = table->viewport()->mapToGlobal(rect.center());
+    QAccessibleInterface *found = rows->childAt(last.x(), last.y());
+    ASSERT_NE(found, nullptr);
+    EXPECT_TRUE(found->text(QAccessible::Name).startsWith(QStringLiteral("李四：last")))
+        << found->text(QAccessible::Name).toStdString();
+    EXPECT_EQ(found->rect(), QRect(table->viewport()->mapToGlobal(rect.topLeft()), rect.size()));
 }
 
 // The floating chat's list stays hidden, at a width it is never shown at, until its panel opens:
