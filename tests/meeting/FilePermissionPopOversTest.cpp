@@ -12,11 +12,13 @@
 #include "meeting/sharing/FileUploadPermissionPanelView.h"
 #include "scheduling/KVMeetingMemberCell.h"
 #include "scheduling/KVMemberEnterCollectionView.h"
+#include "scheduling/KVMemberSelectCollectionItem.h"
 #include "scheduling/KVMemberSelectView.h"
 #include "uikit/KVTextField.h"
 #include "uikit/VeskButton.h"
 
 #include <QRadioButton>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -278,6 +280,16 @@ TEST_F(FileRightsPopOverTest, Search_SameTextOnce_EmptyHidesWithoutRequest_AnOld
     fake->answer(QStringLiteral("search"), FakeFileServices::code(0, QVariantList{user("enc-l", "李")}));
     view->boundsDidChangeNotification(); // scrolling the chips closes the drop-down
     EXPECT_FALSE(view->memberSelectView);
+
+    // By keyboard: Down goes to the name found; Escape closes the list and comes back.
+    entry->setText(QStringLiteral("王"));
+    fake->answer(QStringLiteral("search"), FakeFileServices::code(0, QVariantList{user("enc-w", "王")}));
+    QTest::keyClick(entry, Qt::Key_Down);
+    ASSERT_TRUE(view->memberSelectView);
+    ASSERT_EQ(host.focusWidget(), view->memberSelectView->rows().value(0));
+    QTest::keyClick(host.focusWidget(), Qt::Key_Escape);
+    EXPECT_FALSE(view->memberSelectView);
+    EXPECT_EQ(host.focusWidget(), entry);
 }
 
 } // namespace

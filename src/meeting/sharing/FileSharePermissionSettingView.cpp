@@ -5,6 +5,7 @@
 #include "meeting/sharing/ShareFileServices.h"
 #include "scheduling/KVMeetingMemberCell.h"
 #include "scheduling/KVMemberEnterCollectionView.h"
+#include "scheduling/KVMemberSelectCollectionItem.h"
 #include "scheduling/KVMemberSelectView.h"
 #include "uikit/KVTextField.h"
 #include "uikit/MacBorderView.h"
@@ -86,6 +87,7 @@ FileSharePermissionSettingView::FileSharePermissionSettingView(QWidget *parent,
     entry->setPlaceholderText(QStringLiteral("请输入名字"));
     entry->setAccessibleName(QStringLiteral("请输入名字"));
     connect(entry, &QLineEdit::textChanged, this, [this](const QString &text) { searchMember(text); });
+    entry->installEventFilter(this);
     collectionView->onDelete = [this](int index, const VeskUserModel &) { removeMember(index); };
     connect(collectionView->verticalScrollBar(), &QScrollBar::valueChanged, this,
             [this] { boundsDidChangeNotification(); });
@@ -379,6 +381,9 @@ void FileSharePermissionSettingView::removeAction()
     // The picker keeps the pop-over for the next opening; closing hides it.
     const bool hadFocus = isAncestorOf(QApplication::focusWidget()) || hasFocus();
     hide();
+    // The row's switch says whether its pop-over is open.
+    if (auto *toggle = qobject_cast<VeskButton *>(opener.data()))
+        toggle->setState(0);
     if (opener && opener->isVisible() && hadFocus)
         opener->setFocus(Qt::OtherFocusReason);
     else if (QWidget *owner = parentWidget())
@@ -398,11 +403,28 @@ void FileSharePermissionSettingView::mousePressEvent(QMouseEvent *event)
 void FileSharePermissionSettingView::keyPressEvent(QKeyEvent *event)
 {
     if (event->key() == Qt::Key_Escape) {
-        if (memberSelectView && memberSelectView->isVisible())
+        if (memberSelectView && memberSelectView->isVisible()) {
+            // Focus on a name found goes back to the search field, not out of the pop-over.
+            const bool inside = memberSelectView->isAncestorOf(window()->focusWidget());
             delete memberSelectView;
-        else
+            if (inside)
+                collectionView->inputTextField()->setFocus(Qt::OtherFocusReason);
+        } else {
             cancelBtnAction();
+        }
         return;
     }
     QWidget::keyPressEvent(event);
+}
+
+bool FileSharePermissionSettingView::eventFilter(QObject *watched, QEvent *event)
+{
+    // Down from the search field goes to the first name found.
+    if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent *>(event)->key() == Qt::Key_Down &&
+        watched == collectionView->inputTextField() && memberSelectView && memberSelectView->isVisible() &&
+        !memberSelectView->rows().isEmpty()) {
+        memberSelectView->rows().constFirst()->setFocus(Qt::TabFocusReason);
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
 }
