@@ -10,6 +10,7 @@
 #include "uikit/KVWindow.h"
 #include "uikit/VeskCategories.h"
 
+#include <QAccessible>
 #include <QCoreApplication>
 #include <QImage>
 #include <QListView>
@@ -126,6 +127,15 @@ TEST(MeetingPanelsTest, PanelsLoadedByNameAreRegisteredByTheCall)
     EXPECT_NE(qobject_cast<IMDisplayView *>(chat.get()), nullptr);
 }
 
+MeetingMessageModel chatLine(const QString &text)
+{
+    MeetingMessageModel line;
+    line.messageType = MeetingMessageModel::Chat;
+    line.userName = QStringLiteral("李四");
+    line.messageString = text;
+    return line;
+}
+
 // The chat overlay over a video tile, in a window of its own.
 struct OverlayOverTile {
     QWidget window;
@@ -143,14 +153,7 @@ struct OverlayOverTile {
         for (const QString &text : lines)
             add(text);
     }
-    void add(const QString &text)
-    {
-        MeetingMessageModel line;
-        line.messageType = MeetingMessageModel::Chat;
-        line.userName = QStringLiteral("李四");
-        line.messageString = text;
-        overlay->addSingleMessage(line);
-    }
+    void add(const QString &text) { overlay->addSingleMessage(chatLine(text)); }
     QImage shown()
     {
         EXPECT_TRUE(drainMainQueue());
@@ -185,8 +188,9 @@ TEST(ChatOverlayTest, FramesUnderTheOverlayKeepItsRows_ANewLineAndTheScrollShowA
 
 // Rows are placed by the sum of the rows above them: after the list narrows, each row (the one
 // added since included) sits where the heights of the rows above it at the new width put it, the
-// hit test finds it from its first pixel, and the list shows its end.
-TEST(ChatOverlayTest, RowsSitBelowTheSumOfTheRowsAbove_AfterAWidthChangeToo_AndTheLastEndsTheView)
+// hit test finds it from its first pixel, and the list shows its end, where a screen reader finds
+// and reads the last line.
+TEST(ChatOverlayTest, RowsSitBelowTheSumOfTheRowsAbove_AfterAWidthChangeToo_TheLastEndsTheViewAndReadsThere)
 {
     QWidget window;
     window.resize(400, 300);
@@ -194,17 +198,10 @@ TEST(ChatOverlayTest, RowsSitBelowTheSumOfTheRowsAbove_AfterAWidthChangeToo_AndT
     list->setFloatingState(true);
     list->setGeometry(window.rect());
     window.show();
-    const auto add = [list](int words) {
-        MeetingMessageModel line;
-        line.messageType = MeetingMessageModel::Chat;
-        line.userName = QStringLiteral("李四");
-        line.messageString = QStringLiteral("word ").repeated(words);
-        list->addSingleMessage(line);
-    };
     for (int i = 0; i < 30; ++i)
-        add(1 + i % 4 * 12);
+        list->addSingleMessage(chatLine(QStringLiteral("word ").repeated(1 + i % 4 * 12)));
     list->resize(200, 300);
-    add(40);
+    list->addSingleMessage(chatLine(QStringLiteral("last ").repeated(40)));
     ASSERT_TRUE(drainMainQueue());
 
     QListView *table = list->msgTable();
@@ -222,6 +219,40 @@ TEST(ChatOverlayTest, RowsSitBelowTheSumOfTheRowsAbove_AfterAWidthChangeToo_AndT
     EXPECT_EQ(list->contentHeight(), top);
     EXPECT_GT(bar->maximum(), 0);
     EXPECT_EQ(rect.bottom() + 1, table->viewport()->height()) << "the last row ends the view";
+    QAccessibleInterface *rows = QAccessible::queryAccessibleInterface(table);
+    ASSERT_NE(rows, nullptr);
+    ASSERT_EQ(rows->childCount(), list->msgDataArr().size());
+    const QPoint last = table->viewport()->mapToGlobal(rect.center());
+    QAccessibleInterface *found = rows->childAt(last.x(), last.y());
+    ASSERT_NE(found, nullptr);
+    EXPECT_TRUE(found->text(QAccessible::Name).startsWith(QStringLiteral("李四：last")))
+        << found->text(QAccessible::Name).toStdString();
+    EXPECT_EQ(found->rect(), QRect(table->viewport()->mapToGlobal(rect.topLeft()), rect.size()));
+}
+
+// The floating chat's list stays hidden, at a width it is never shown at, until its panel opens:
+// lines reaching it meanwhile are measured once, at the width it shows, and it opens at its end.
+TEST(ChatOverlayTest, AHiddenFloatingListMeasuresItsLinesWhenShown_AndOpensAtItsEnd)
+{
+    QWidget window;
+    window.resize(300, 200);
+    auto *list = new IMDisplayView(&window);
+    list->setFloatingState(true);
+    list->hide();
+    window.show();
+    for (int i = 0; i < 20; ++i)
+        list->addSingleMessage(chatLine(QStringLiteral("line %1").arg(i)));
+    ASSERT_TRUE(drainMainQueue());
+    EXPECT_TRUE(list->msgDataArr().first().displaySize.isEmpty());
+    EXPECT_TRUE(list->msgDataArr().last().displaySize.isEmpty());
+
+    list->setGeometry(window.rect());
+    list->show();
+    ASSERT_TRUE(drainMainQueue());
+    EXPECT_EQ(list->msgDataArr().first().displaySize.size(), 1);
+    const QScrollBar *bar = list->msgTable()->verticalScrollBar();
+    EXPECT_GT(bar->maximum(), 0);
+    EXPECT_EQ(bar->value(), bar->maximum());
 }
 
 } // namespace

@@ -17,6 +17,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 using A = KVLayoutConstraint::Attribute;
 
@@ -142,7 +143,11 @@ protected:
     void rowsInserted(const QModelIndex &parent, int start, int end) override
     {
         QAbstractItemView::rowsInserted(parent, start, end);
-        updateGeometries();
+        // A hidden list measures its lines when it shows (the delayed layout waits until then).
+        if (isVisible())
+            updateGeometries();
+        else
+            scheduleDelayedItemsLayout();
         viewport()->update();
         changed();
     }
@@ -392,7 +397,17 @@ void IMDisplayView::addSingleMessage(const MeetingMessageModel &line)
 {
     m_model->appendRow(line);
     updatePlacement();
-    m_msgTable->scrollTo(m_model->index(int(m_msgDataArr.size()) - 1), QAbstractItemView::PositionAtBottom);
+    // The floating list is hidden until its panel opens, at a width it is never shown at: it
+    // measures its lines and goes to its end when it shows.
+    m_endOnShow = m_floatingState && !isVisible();
+    if (!m_endOnShow)
+        showEnd();
+}
+
+void IMDisplayView::showEnd()
+{
+    if (!m_msgDataArr.isEmpty())
+        m_msgTable->scrollTo(m_model->index(int(m_msgDataArr.size()) - 1), QAbstractItemView::PositionAtBottom);
 }
 
 void IMDisplayView::setFloatingState(bool floating)
@@ -412,6 +427,13 @@ bool IMDisplayView::event(QEvent *event)
         m_selfBottom = nullptr;
     }
     return QWidget::event(event);
+}
+
+void IMDisplayView::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    if (std::exchange(m_endOnShow, false))
+        showEnd();
 }
 
 void IMDisplayView::resizeEvent(QResizeEvent *event)

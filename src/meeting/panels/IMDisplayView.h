@@ -65,6 +65,7 @@ public:
 protected:
     bool event(QEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
+    void showEvent(QShowEvent *event) override;
 
 private:
     class Model;
@@ -77,6 +78,7 @@ private:
     [[nodiscard]] int rowHeightAt(int row) const;
     // The row at y from the top of all rows, -1 below the last.
     [[nodiscard]] int rowAt(int y) const;
+    void showEnd();
 
     QList<MeetingMessageModel> m_msgDataArr;
     QListView *m_msgTable = nullptr;
@@ -89,6 +91,7 @@ private:
     double m_bottom = kDefaultBottom;
     bool m_floatingState = false;
     bool m_placing = false;
+    bool m_endOnShow = false;
     mutable QList<int> m_rowBottoms; // per measured row, the sum of its and the earlier rows' heights
     mutable double m_rowsWidth = -1;
     mutable bool m_rowsFloating = false;
