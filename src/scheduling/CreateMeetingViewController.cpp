@@ -222,18 +222,22 @@ void CreateMeetingViewController::adoptUploadShare(const MeetingDataModel &chang
         meeting.roomId = changed.roomId;
     meeting.uploadPermissionType = changed.uploadPermissionType;
     meeting.uploadFileAllowOpUserList = changed.uploadFileAllowOpUserList;
+    // The form saves what its box says: the box follows the file window's choice.
+    if (isViewLoaded() && (changed.uploadPermissionType == 1 || changed.uploadPermissionType == 2))
+        m_ui->allowUploadFileButton->setChecked(changed.uploadPermissionType == 2);
 }
 
 void CreateMeetingViewController::onUploadFileClick()
 {
+    // The file window starts from what the form shows now.
+    syncToDataModel();
     if (onUploadShareFile)
         onUploadShareFile(this);
 }
 
 void CreateMeetingViewController::onUploadFilesCountClick()
 {
-    if (onUploadShareFile)
-        onUploadShareFile(this);
+    onUploadFileClick();
 }
 
 void CreateMeetingViewController::onPasswordClick()

@@ -777,4 +777,32 @@ TEST_F(StandInStrictnessTest, SharePermission_HostOnly_AMemberGetsNoShareLock_Th
     EXPECT_EQ(lock(agent->myInfo().authorization), 0);
 }
 
+TEST_F(StandInStrictnessTest, UploadsForHostsOnly_ALaterJoinerIsToldSo_HisPreUploadIsRefusedAndKeepsNothing)
+{
+    const QString roomId = hostInRoom();
+    ASSERT_TRUE(run([&](auto d) { agent->fileUploadPermission(&owner, 1, roomId, d); }).successed);
+    ASSERT_TRUE(signIn(QStringLiteral("13800000002")).successed);
+    const KVMResponse entered = enter(roomId);
+    ASSERT_TRUE(entered.successed) << entered.message.toStdString();
+    EXPECT_EQ(entered.data.value<std::shared_ptr<MeetingInfoModel>>()->allowFileUpload, 0);
+
+    QTemporaryDir dir;
+    QFile file(dir.filePath(QStringLiteral("a.pdf")));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write("%PDF") == 4);
+    file.close();
+    const auto preUpload = [&] {
+        return run([&](auto d) {
+            agent->prepareUploadFileWithfileURL(&owner, {QUrl::fromLocalFile(file.fileName())}, {"id-1"}, roomId, d);
+        });
+    };
+    const KVMResponse refused = preUpload();
+    EXPECT_FALSE(refused.successed);
+    EXPECT_EQ(refused.message, QStringLiteral("主持人已关闭您的上传权限"));
+    EXPECT_TRUE(service.state().files.isEmpty());
+    // What the room allows is taken.
+    service.state().room(roomId)->flags.insert(QStringLiteral("uploadPermissionType"), 2);
+    EXPECT_TRUE(preUpload().successed);
+    EXPECT_EQ(service.state().files.size(), 1);
+}
+
 } // namespace

@@ -24,6 +24,7 @@ const QString kRoom = QStringLiteral("223456789");
 const QString kHost = QStringLiteral("13900000001");
 const QString kMember = QStringLiteral("13800000001");
 const QString kMemberName = QStringLiteral("王五");
+const QString kLate = QStringLiteral("13800000002");
 
 std::string dump(const QJsonObject &state)
 {
@@ -50,6 +51,7 @@ TEST(FileUploadTwoClientsTest, UploadsConvertAndReachTheOther_RightsLetHimTurnPa
     ASSERT_TRUE(service.start());
     service.state().addUser(kHost, kHost, QStringLiteral("主持人"), QStringLiteral("token-") + kHost);
     service.state().addUser(kMember, kMember, kMemberName, QStringLiteral("token-") + kMember);
+    service.state().addUser(kLate, kLate, QStringLiteral("赵六"), QStringLiteral("token-") + kLate);
     service.state().addRoom(kRoom, kHost, QStringLiteral("周会")).flags.insert(QStringLiteral("allowFileShared"), 1);
     service.state().extra.insert(QStringLiteral("conversionMs"), 5000);
     QTemporaryDir dir;
@@ -108,6 +110,19 @@ TEST(FileUploadTwoClientsTest, UploadsConvertAndReachTheOther_RightsLetHimTurnPa
         << dump(seen);
     EXPECT_EQ(service.state().room(kRoom)->flags.value(QStringLiteral("uploadPermissionType")).toInt(), 1);
     ASSERT_TRUE(ok(member.ask("closePicker")));
+
+    // One who joins now is told on entering: his picker has no upload button either.
+    ClientProcess late(service.port(), kLate, QStringLiteral("赵六"), kRoom);
+    ASSERT_TRUE(late.next().value("ready").toBool());
+    ASSERT_TRUE(lockFree());
+    ASSERT_TRUE(ok(late.ask("picker")));
+    ASSERT_TRUE(late.stateUntil(
+        [](const QJsonObject &s) {
+            return lists(s, 2, 1) && !s["uploadButton"].toBool() && s["allowUpload"].toInt(-1) == 0;
+        },
+        &seen))
+        << dump(seen);
+    ASSERT_TRUE(ok(late.ask("closePicker")));
 
     // The host shares the file whose rights name the member: the member may turn its pages.
     ASSERT_TRUE(lockFree());

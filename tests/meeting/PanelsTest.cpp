@@ -1,18 +1,22 @@
 // The panels room of the meeting window: panels built once on first use, pop-overs closed
 // together and by a click outside them, floating windows, and the panels loaded by name
-// registered explicitly; the chat overlay's kept picture of its rows.
+// registered explicitly; the chat overlay's kept picture of its rows and where its rows go.
 
 #include "TestEvents.h"
 
 #include "meeting/panels/IMDisplayView.h"
+#include "meeting/panels/MeetingMessageCell.h"
 #include "meeting/panels/MeetingPanels.h"
 #include "uikit/KVWindow.h"
 #include "uikit/VeskCategories.h"
 
+#include <QAccessible>
 #include <QCoreApplication>
 #include <QImage>
+#include <QListView>
 #include <QMouseEvent>
 #include <QPointer>
+#include <QScrollBar>
 #include <QWidget>
 
 #include <gtest/gtest.h>
@@ -123,6 +127,15 @@ TEST(MeetingPanelsTest, PanelsLoadedByNameAreRegisteredByTheCall)
     EXPECT_NE(qobject_cast<IMDisplayView *>(chat.get()), nullptr);
 }
 
+MeetingMessageModel chatLine(const QString &text)
+{
+    MeetingMessageModel line;
+    line.messageType = MeetingMessageModel::Chat;
+    line.userName = QStringLiteral("李四");
+    line.messageString = text;
+    return line;
+}
+
 // The chat overlay over a video tile, in a window of its own.
 struct OverlayOverTile {
     QWidget window;
@@ -140,14 +153,7 @@ struct OverlayOverTile {
         for (const QString &text : lines)
             add(text);
     }
-    void add(const QString &text)
-    {
-        MeetingMessageModel line;
-        line.messageType = MeetingMessageModel::Chat;
-        line.userName = QStringLiteral("李四");
-        line.messageString = text;
-        overlay->addSingleMessage(line);
-    }
+    void add(const QString &text) { overlay->addSingleMessage(chatLine(text)); }
     QImage shown()
     {
         EXPECT_TRUE(drainMainQueue());
@@ -178,6 +184,75 @@ TEST(ChatOverlayTest, FramesUnderTheOverlayKeepItsRows_ANewLineAndTheScrollShowA
         EXPECT_TRUE(shown != one);
         EXPECT_TRUE(shown == OverlayOverTile(lines).shown()) << "not what a new overlay of these lines shows";
     }
+}
+
+// Rows are placed by the sum of the rows above them: after the list narrows, each row (the one
+// added since included) sits where the heights of the rows above it at the new width put it, the
+// hit test finds it from its first pixel, and the list shows its end, where a screen reader finds
+// and reads the last line.
+TEST(ChatOverlayTest, RowsSitBelowTheSumOfTheRowsAbove_AfterAWidthChangeToo_TheLastEndsTheViewAndReadsThere)
+{
+    QWidget window;
+    window.resize(400, 300);
+    auto *list = new IMDisplayView(&window);
+    list->setFloatingState(true);
+    list->setGeometry(window.rect());
+    window.show();
+    for (int i = 0; i < 30; ++i)
+        list->addSingleMessage(chatLine(QStringLiteral("word ").repeated(1 + i % 4 * 12)));
+    list->resize(200, 300);
+    list->addSingleMessage(chatLine(QStringLiteral("last ").repeated(40)));
+    ASSERT_TRUE(drainMainQueue());
+
+    QListView *table = list->msgTable();
+    QScrollBar *bar = table->verticalScrollBar();
+    int top = 0;
+    QRect rect;
+    for (int row = 0; row < list->msgDataArr().size(); ++row) {
+        SCOPED_TRACE(row);
+        rect = table->visualRect(table->model()->index(row, 0));
+        EXPECT_EQ(rect.top() + bar->value(), top);
+        EXPECT_EQ(rect.height(), MeetingMessageCell::rowHeight(list->msgDataArr().at(row), list->cellWidth(), false));
+        EXPECT_EQ(table->indexAt(rect.topLeft()).row(), row);
+        top += rect.height();
+    }
+    EXPECT_EQ(list->contentHeight(), top);
+    EXPECT_GT(bar->maximum(), 0);
+    EXPECT_EQ(rect.bottom() + 1, table->viewport()->height()) << "the last row ends the view";
+    QAccessibleInterface *rows = QAccessible::queryAccessibleInterface(table);
+    ASSERT_NE(rows, nullptr);
+    ASSERT_EQ(rows->childCount(), list->msgDataArr().size());
+    const QPoint last = table->viewport()->mapToGlobal(rect.center());
+    QAccessibleInterface *found = rows->childAt(last.x(), last.y());
+    ASSERT_NE(found, nullptr);
+    EXPECT_TRUE(found->text(QAccessible::Name).startsWith(QStringLiteral("李四：last")))
+        << found->text(QAccessible::Name).toStdString();
+    EXPECT_EQ(found->rect(), QRect(table->viewport()->mapToGlobal(rect.topLeft()), rect.size()));
+}
+
+// The floating chat's list stays hidden, at a width it is never shown at, until its panel opens:
+// lines reaching it meanwhile are measured once, at the width it shows, and it opens at its end.
+TEST(ChatOverlayTest, AHiddenFloatingListMeasuresItsLinesWhenShown_AndOpensAtItsEnd)
+{
+    QWidget window;
+    window.resize(300, 200);
+    auto *list = new IMDisplayView(&window);
+    list->setFloatingState(true);
+    list->hide();
+    window.show();
+    for (int i = 0; i < 20; ++i)
+        list->addSingleMessage(chatLine(QStringLiteral("line %1").arg(i)));
+    ASSERT_TRUE(drainMainQueue());
+    EXPECT_TRUE(list->msgDataArr().first().displaySize.isEmpty());
+    EXPECT_TRUE(list->msgDataArr().last().displaySize.isEmpty());
+
+    list->setGeometry(window.rect());
+    list->show();
+    ASSERT_TRUE(drainMainQueue());
+    EXPECT_EQ(list->msgDataArr().first().displaySize.size(), 1);
+    const QScrollBar *bar = list->msgTable()->verticalScrollBar();
+    EXPECT_GT(bar->maximum(), 0);
+    EXPECT_EQ(bar->value(), bar->maximum());
 }
 
 } // namespace

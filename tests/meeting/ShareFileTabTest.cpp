@@ -21,6 +21,7 @@
 #include <QFileDialog>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QListView>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
@@ -339,12 +340,16 @@ TEST_F(ShareFileTabTest, RowActions_DeletePendingSendsNothing_RightsNeedAReadyFi
     panel->setOnlyShareFile(true);
     panel->setDarkMode(false);
     panel->setModel(meeting);
+    QPointer<VeskButton> toggle = gridRows(*panel).first()->permissionBtn.data();
+    toggle->setState(1); // as its click leaves it
     panel->fileSharePermission(0);
     FileSharePermissionSettingView *view = panel->fileSharePermissionSettingView();
     ASSERT_TRUE(view->isVisible());
     EXPECT_EQ(view->geometry().center(), panel->rect().center());
     view->permissionBtn2->click();
     view->confirmBtn->click();
+    ASSERT_TRUE(toggle);
+    EXPECT_EQ(toggle->state(), 0); // off with the pop-over
     const MeetingFileAllowOpUserList kept = meeting->uploadFileAllowOpUserList.value(QStringLiteral("c"));
     EXPECT_EQ(kept.enableOperationFileStatus, 2);
     EXPECT_EQ(kept.fileType, 1);
@@ -394,14 +399,30 @@ TEST_F(ShareFileTabTest, Looks_DetailsUnderTheirTitles_TypesPopOverMakesWayForTh
             EXPECT_TRUE(urls.isEmpty());
         });
     EXPECT_EQ(dialog->windowTitle(), QStringLiteral("选择要上传的文件"));
+    // Still so once the change of language that Qt sends has been handled.
+    ASSERT_TRUE(drainMainQueue());
     QStringList buttons;
     for (const QPushButton *b : dialog->findChildren<QPushButton *>())
         buttons << b->text();
     EXPECT_TRUE(buttons.contains(QStringLiteral("打开"))) << buttons.join(',').toStdString();
     EXPECT_TRUE(buttons.contains(QStringLiteral("取消"))) << buttons.join(',').toStdString();
+    const auto *back = dialog->findChild<QWidget *>(QStringLiteral("backButton"));
+    ASSERT_NE(back, nullptr);
+    EXPECT_EQ(back->accessibleName(), QStringLiteral("后退"));
     const QTreeView *details = dialog->findChild<QTreeView *>();
     ASSERT_NE(details, nullptr);
     EXPECT_EQ(details->model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("名称"));
+    // Qt's own texts too: the sidebar's root and a file's kind.
+    const QListView *sidebar = dialog->findChild<QListView *>(QStringLiteral("sidebar"));
+    ASSERT_NE(sidebar, nullptr);
+    EXPECT_EQ(sidebar->model()->index(0, 0).data().toString(), QStringLiteral("计算机"));
+    dialog->setDirectory(dir.path());
+    const auto kindOfA = [&] {
+        const QModelIndex a = details->model()->index(0, 2, details->rootIndex());
+        return a.data().toString();
+    };
+    ASSERT_TRUE(processEventsUntil([&] { return !kindOfA().isEmpty(); }));
+    EXPECT_EQ(kindOfA(), QStringLiteral("PDF 文件"));
     dialog->reject();
     EXPECT_EQ(answers, 1);
     ASSERT_TRUE(processEventsUntil([&] { return dialog.isNull(); }));
@@ -443,10 +464,13 @@ TEST_F(ShareFileTabTest, Upload_ClosedByTheHost_ChooserOffersPdfAlone_ButtonOffW
     EXPECT_EQ(shareTipText(&host), QStringLiteral("主持人已关闭您的上传权限"));
     EXPECT_TRUE(chooserTypes.isEmpty());
     fake->uploadAllowed = 1;
+    panel->fileShareAction();
+    panel->fileUploadButton->setFocus();
     upload({file(QStringLiteral("a.pdf"))});
     EXPECT_EQ(chooserTypes, QStringList{QStringLiteral("pdf")});
     EXPECT_FALSE(buttonWhileOpen);
     EXPECT_TRUE(panel->fileUploadButton->isEnabled());
+    EXPECT_EQ(panel->window()->focusWidget(), panel->fileUploadButton); // lost while it was off
     const QString identity = panel->uploadFailedArray().value(0).identity;
     EXPECT_TRUE(identity.startsWith(VeskAppAgent::calculateMD5ForFileAtPath(choice.first().toLocalFile()) +
                                     QStringLiteral("_a.pdf_")));
@@ -488,6 +512,12 @@ TEST_F(ShareFileTabTest, PreUpload_HeldFileGoes_RefusedFileFails_SentFileFollows
     fake->answer(QStringLiteral("prepare"), FakeFileServices::code(500));
     EXPECT_EQ(shown(*panel), QStringList({"bad.pdf:4"}));
     EXPECT_EQ(shareTipText(&host), QStringLiteral("网络不给力，请稍后重试"));
+    // The service's refusal is told as it gave it; the row stays to be retried.
+    panel->recoverFile(0);
+    fake->answer(QStringLiteral("prepare"),
+                 FakeFileServices::code(403, {}, QStringLiteral("主持人已关闭您的上传权限")));
+    EXPECT_EQ(shown(*panel), QStringList({"bad.pdf:4"}));
+    EXPECT_EQ(shareTipText(&host), QStringLiteral("主持人已关闭您的上传权限"));
 }
 
 TEST_F(ShareFileTabTest, SameFileTwice_BothRowsFinish_ARowDeletedMeanwhileIsSkipped)

@@ -28,6 +28,8 @@
 #include <QLabel>
 #include <QTest>
 
+#include <optional>
+
 namespace {
 
 QStringList chipNames(KVMemberEnterCollectionView *view)
@@ -296,6 +298,23 @@ TEST_F(CreateMeetingFormTest, Confirm_ChecksSubjectAndPasswordBeforeHandingOver)
     EXPECT_EQ(f.dataModel().roomName, QStringLiteral("   "));
     EXPECT_EQ(f.dataModel().password, QStringLiteral("123456"));
     EXPECT_EQ(f.dataModel().invitationList.size(), 1);
+}
+
+TEST_F(CreateMeetingFormTest, FileWindow_StartsFromTheFormsBox_ItsUploadChoiceIsWhatTheFormSaves)
+{
+    auto &f = open();
+    const auto &ui = f.ui();
+    std::optional<MeetingDataModel> opened;
+    f.onUploadShareFile = [&](CreateMeetingViewController *c) { opened = c->dataModel(); };
+    f.onCreateMeeting = [](CreateMeetingViewController *) {};
+    ui.allowUploadFileButton->click(); // hosts only
+    ui.uploadFileButton->click();
+    ASSERT_TRUE(opened);
+    EXPECT_EQ(opened->uploadPermissionType, 1);
+    opened->uploadPermissionType = 2; // the window lets everyone upload
+    f.adoptUploadShare(*opened);
+    ui.confirmButton->click();
+    EXPECT_EQ(f.dataModel().uploadPermissionType, 2);
 }
 
 TEST_F(CreateMeetingFormTest, Search_ALateReplyForAnOlderTextOrTheOtherListIsDropped)

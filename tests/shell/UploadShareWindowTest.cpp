@@ -9,12 +9,16 @@
 #include "foundation/models/MeetingDataModel.h"
 #include "foundation/models/MeetingInfoModel.h"
 #include "meeting/sharing/FileSharePermissionSettingView.h"
+#include "meeting/sharing/FileUploadPermissionPanelView.h"
 #include "meeting/sharing/ShareFileServices.h"
 #include "meeting/sharing/ShareSelectPanel.h"
 #include "shell/KVShareSelectViewController.h"
 #include "shell/MainPageViewController.h"
 #include "uikit/VeskButton.h"
 
+#include <QApplication>
+#include <QLabel>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
 
@@ -50,9 +54,16 @@ TEST_F(UploadShareWindowTest, UploadsAFileKeepsItsRightsInTheMeetingAndTellsOnce
     QList<MeetingDataModel> changed;
     MeetingDataModel meeting = MeetingDataModel::defaultModel();
     meeting.roomName = QStringLiteral("周会");
+    QWidget form; // where the window is opened from
+    auto *opener = new QPushButton(QStringLiteral("上传文件"), &form);
+    form.show();
+    form.activateWindow();
+    opener->setFocus();
+    ASSERT_TRUE(processEventsUntil([&] { return QApplication::focusWidget() == opener; }));
     page->openUploadShare(meeting, [&](const MeetingDataModel &m) { changed << m; });
     ASSERT_TRUE(
         processEventsUntil([&] { return page->uploadShareWindow() && page->uploadShareWindow()->isVisible(); }));
+    ASSERT_TRUE(processEventsUntil([&] { return QApplication::focusWidget() != opener; }));
     auto *panel = page->uploadShareWindow()->findChild<ShareSelectPanel *>();
     ASSERT_TRUE(panel);
     EXPECT_TRUE(panel->onlyShareFile());
@@ -76,14 +87,21 @@ TEST_F(UploadShareWindowTest, UploadsAFileKeepsItsRightsInTheMeetingAndTellsOnce
     FileSharePermissionSettingView *rights = panel->fileSharePermissionSettingView();
     rights->permissionBtn2->click();
     rights->confirmBtn->click();
+    // Only hosts upload: chosen here before the meeting runs, and kept once it does.
+    panel->allowUploadFilePermissionBtn->click();
+    panel->fileUploadPermissionPanelView()->hostPermissionButton->click();
+    ASSERT_TRUE(processEventsUntil(
+        [&] { return panel->fileUploadPermissionLabel->text() == QStringLiteral("仅主持人可上传"); }));
 
     page->uploadShareWindow()->close();
     ASSERT_TRUE(processEventsUntil([&] { return !changed.isEmpty(); }));
     processEventsFor(5);
     EXPECT_EQ(notices, 1);
+    EXPECT_TRUE(processEventsUntil([&] { return QApplication::focusWidget() == opener; }));
     ASSERT_EQ(changed.size(), 1);
     EXPECT_FALSE(changed.first().roomId.isEmpty());
     EXPECT_EQ(changed.first().uploadFileAllowOpUserList.value(fileId).enableOperationFileStatus, 2);
+    EXPECT_EQ(changed.first().uploadPermissionType, 1);
     EXPECT_EQ(service.state().files.value(fileId).roomId, changed.first().roomId);
 
     // Saved, then entered: in the meeting the file's rights are the ones chosen before.
@@ -97,6 +115,7 @@ TEST_F(UploadShareWindowTest, UploadsAFileKeepsItsRightsInTheMeetingAndTellsOnce
         room = r.data.value<std::shared_ptr<MeetingInfoModel>>();
     });
     ASSERT_TRUE(processEventsUntil([&] { return room != nullptr; }));
+    EXPECT_EQ(room->uploadPermissionType, 1);
     agent->meetingManager()->joinRoomWith(room);
     QVariantList kept;
     bool answered = false;

@@ -17,6 +17,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 using A = KVLayoutConstraint::Attribute;
 
@@ -79,38 +80,139 @@ private:
     IMDisplayView *m_view;
 };
 
-// The list draws its rows once into a picture and paints that picture until what it shows
-// changes: over a live tile the overlay is painted again with every video frame, and drawing the
-// rows' text each time would cost as much as the frame.
+// The list places its rows from the view's running sum of row heights: QListView's own layout
+// asks every row its size whenever a line is added or the list scrolls, so a long meeting's join
+// lines would cost more with each line. It draws its rows once into a picture and paints that
+// picture until what it shows changes: over a live tile the overlay is painted again with every
+// video frame, and drawing the rows' text each time would cost as much as the frame.
 class IMDisplayView::List final : public QListView {
 public:
-    explicit List(QWidget *parent) : QListView(parent) {}
+    explicit List(IMDisplayView *view) : QListView(view), m_view(view) {}
 
     void doItemsLayout() override
     {
-        QListView::doItemsLayout();
+        QAbstractItemView::doItemsLayout(); // the scroll range and a repaint; no pass over the rows
         changed();
+    }
+    [[nodiscard]] QRect visualRect(const QModelIndex &index) const override
+    {
+        if (!index.isValid() || index.model() != model() || index.row() >= m_view->m_msgDataArr.size())
+            return {};
+        return {-horizontalOffset(), m_view->rowTop(index.row()) - verticalOffset(),
+                std::max(viewport()->width(), int(m_view->cellWidth())), m_view->rowHeightAt(index.row())};
+    }
+    [[nodiscard]] QModelIndex indexAt(const QPoint &point) const override
+    {
+        const int row = point.x() < 0 ? -1 : m_view->rowAt(point.y() + verticalOffset());
+        return row < 0 ? QModelIndex() : model()->index(row, 0);
+    }
+    void scrollTo(const QModelIndex &index, ScrollHint hint) override
+    {
+        executeDelayedItemsLayout();
+        const QRect rect = visualRect(index);
+        const QRect area = viewport()->rect();
+        if (!rect.isValid() || (hint == EnsureVisible && area.contains(rect)))
+            return;
+        // As QListView: a row taller than the view shows its top.
+        int value = verticalOffset();
+        if (hint == PositionAtTop || (hint == EnsureVisible && rect.top() < area.top()))
+            value += rect.top();
+        else if (hint == PositionAtBottom || hint == EnsureVisible)
+            value += std::min(rect.top(), rect.bottom() - area.height() + 1);
+        else
+            value += rect.top() - (area.height() - rect.height()) / 2;
+        verticalScrollBar()->setValue(value);
     }
 
 protected:
+    [[nodiscard]] int horizontalOffset() const override { return horizontalScrollBar()->value(); }
+    [[nodiscard]] int verticalOffset() const override { return verticalScrollBar()->value(); }
+    void updateGeometries() override
+    {
+        const int page = viewport()->height();
+        QScrollBar *bar = verticalScrollBar();
+        bar->setSingleStep(kScrollStep);
+        bar->setPageStep(page);
+        bar->setRange(0, std::max(0, m_view->contentHeight() - page));
+        horizontalScrollBar()->setRange(0, 0);
+        QAbstractItemView::updateGeometries();
+    }
+    // The picture is drawn again at the new offset.
+    void scrollContentsBy(int, int) override { viewport()->update(); }
+    void resizeEvent(QResizeEvent *event) override { QAbstractItemView::resizeEvent(event); }
     void rowsInserted(const QModelIndex &parent, int start, int end) override
     {
-        QListView::rowsInserted(parent, start, end);
-        changed();
-    }
-    void rowsAboutToBeRemoved(const QModelIndex &parent, int start, int end) override
-    {
-        QListView::rowsAboutToBeRemoved(parent, start, end);
+        QAbstractItemView::rowsInserted(parent, start, end);
+        // A hidden list measures its lines when it shows (the delayed layout waits until then).
+        if (isVisible())
+            updateGeometries();
+        else
+            scheduleDelayedItemsLayout();
+        viewport()->update();
         changed();
     }
     void dataChanged(const QModelIndex &topLeft, const QModelIndex &bottomRight, const QList<int> &roles) override
     {
-        QListView::dataChanged(topLeft, bottomRight, roles);
+        QAbstractItemView::dataChanged(topLeft, bottomRight, roles);
         changed();
+    }
+    [[nodiscard]] QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers) override
+    {
+        const int count = int(m_view->m_msgDataArr.size());
+        if (count == 0)
+            return {};
+        const int row = currentIndex().isValid() ? currentIndex().row() : 0;
+        const int page = viewport()->height();
+        int to = row;
+        switch (action) {
+        case MoveUp:
+        case MovePrevious:
+            to = row - 1;
+            break;
+        case MoveDown:
+        case MoveNext:
+            to = row + 1;
+            break;
+        case MoveHome:
+            to = 0;
+            break;
+        case MoveEnd:
+            to = count - 1;
+            break;
+        case MovePageUp:
+            to = m_view->rowAt(std::max(0, m_view->rowTop(row) - page));
+            break;
+        case MovePageDown:
+            to = m_view->rowAt(m_view->rowTop(row) + page);
+            to = to < 0 ? count - 1 : to;
+            break;
+        default:
+            break;
+        }
+        return model()->index(std::clamp(to, 0, count - 1), 0);
+    }
+    void setSelection(const QRect &rect, QItemSelectionModel::SelectionFlags command) override
+    {
+        const QRect area = rect.normalized();
+        const int count = int(m_view->m_msgDataArr.size());
+        const int first = m_view->rowAt(std::max(0, area.top() + verticalOffset()));
+        const int last = m_view->rowAt(area.bottom() + verticalOffset());
+        QItemSelection selection;
+        if (first >= 0)
+            selection.select(model()->index(first, 0), model()->index(last < 0 ? count - 1 : last, 0));
+        selectionModel()->select(selection, command);
+    }
+    [[nodiscard]] QRegion visualRegionForSelection(const QItemSelection &selection) const override
+    {
+        QRegion region;
+        for (const QItemSelectionRange &range : selection)
+            if (range.isValid())
+                region += visualRect(range.topLeft()).united(visualRect(range.bottomRight()));
+        return region;
     }
     void paintEvent(QPaintEvent *event) override
     {
-        executeDelayedItemsLayout(); // rows placed before they are drawn and kept
+        executeDelayedItemsLayout();
         QWidget *port = viewport();
         const qreal ratio = port->devicePixelRatioF();
         const Shown shown{port->size(), ratio, horizontalOffset(), verticalOffset(), m_revision};
@@ -122,6 +224,7 @@ protected:
     }
 
 private:
+    static constexpr int kScrollStep = 20;
     struct Shown {
         QSize size;
         qreal ratio = 0;
@@ -155,6 +258,7 @@ private:
         }
     }
 
+    IMDisplayView *m_view;
     QPixmap m_picture;
     Shown m_shown;
     quint64 m_revision = 0;
@@ -180,8 +284,6 @@ IMDisplayView::IMDisplayView(QWidget *parent) : QWidget(parent)
     m_msgTable->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_msgTable->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_msgTable->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
-    m_msgTable->setUniformItemSizes(false);
-    m_msgTable->setWordWrap(true);
     m_msgTable->setStyleSheet(QStringLiteral("QListView { background: transparent; }"));
     m_msgTable->viewport()->setAutoFillBackground(false);
     auto *layout = new QVBoxLayout(this);
@@ -244,47 +346,68 @@ void IMDisplayView::updatePlacement()
     const ChatRules::OverlayBand band = ChatRules::overlayBand(left, int(kOverlayWidth), baseBottom, maxHeight,
                                                                keepClearBlock ? keepClearBlock() : QList<QRect>());
     m_selfBottom->setConstant(m_bottom - (baseBottom - band.bottom));
-    m_selfHeight->setConstant(std::min(m_contentHeight, band.maxHeight));
+    m_selfHeight->setConstant(std::min(contentHeight(), band.maxHeight));
     m_placing = false;
 }
 
-int IMDisplayView::rowHeightAt(int row)
+void IMDisplayView::measureRows() const
 {
     const double width = cellWidth();
-    if (width != m_rowsWidth || m_floatingState != m_rowsFloating) {
+    const qsizetype count = m_msgDataArr.size();
+    if (width != m_rowsWidth || m_floatingState != m_rowsFloating || m_rowBottoms.size() > count) {
         m_rowsWidth = width;
         m_rowsFloating = m_floatingState;
-        m_rowHeights.fill(-1);
+        m_rowBottoms.clear();
     }
-    if (m_rowHeights.size() < m_msgDataArr.size())
-        m_rowHeights.resize(m_msgDataArr.size(), -1);
-    int &height = m_rowHeights[row];
-    if (height < 0)
-        height = MeetingMessageCell::rowHeight(m_msgDataArr.at(row), width, !m_floatingState);
-    return height;
+    int bottom = m_rowBottoms.isEmpty() ? 0 : m_rowBottoms.last();
+    for (qsizetype row = m_rowBottoms.size(); row < count; ++row) {
+        bottom += MeetingMessageCell::rowHeight(m_msgDataArr.at(row), width, !m_floatingState);
+        m_rowBottoms.append(bottom);
+    }
 }
 
-void IMDisplayView::applyHeight()
+int IMDisplayView::contentHeight() const
 {
-    if (m_floatingState)
-        return;
-    const double width = cellWidth();
-    if (width != m_contentWidth) {
-        m_contentWidth = width;
-        m_contentHeight = 0;
-        for (int row = 0; row < m_msgDataArr.size(); ++row)
-            m_contentHeight += rowHeightAt(row);
-    }
-    updatePlacement();
+    measureRows();
+    return m_rowBottoms.isEmpty() ? 0 : m_rowBottoms.last();
+}
+
+int IMDisplayView::rowTop(int row) const
+{
+    measureRows();
+    return row > 0 ? m_rowBottoms.at(row - 1) : 0;
+}
+
+int IMDisplayView::rowHeightAt(int row) const
+{
+    const int top = rowTop(row);
+    return m_rowBottoms.at(row) - top;
+}
+
+int IMDisplayView::rowAt(int y) const
+{
+    measureRows();
+    if (y < 0)
+        return -1;
+    const auto below = std::upper_bound(m_rowBottoms.cbegin(), m_rowBottoms.cend(), y);
+    return below == m_rowBottoms.cend() ? -1 : int(below - m_rowBottoms.cbegin());
 }
 
 void IMDisplayView::addSingleMessage(const MeetingMessageModel &line)
 {
     m_model->appendRow(line);
-    if (!m_floatingState && cellWidth() == m_contentWidth)
-        m_contentHeight += rowHeightAt(int(m_msgDataArr.size()) - 1);
-    applyHeight();
-    m_msgTable->scrollTo(m_model->index(int(m_msgDataArr.size()) - 1), QAbstractItemView::PositionAtBottom);
+    updatePlacement();
+    // The floating list is hidden until its panel opens, at a width it is never shown at: it
+    // measures its lines and goes to its end when it shows.
+    m_endOnShow = m_floatingState && !isVisible();
+    if (!m_endOnShow)
+        showEnd();
+}
+
+void IMDisplayView::showEnd()
+{
+    if (!m_msgDataArr.isEmpty())
+        m_msgTable->scrollTo(m_model->index(int(m_msgDataArr.size()) - 1), QAbstractItemView::PositionAtBottom);
 }
 
 void IMDisplayView::setFloatingState(bool floating)
@@ -293,7 +416,7 @@ void IMDisplayView::setFloatingState(bool floating)
         return;
     m_floatingState = floating;
     m_model->relayout();
-    applyHeight();
+    updatePlacement();
 }
 
 bool IMDisplayView::event(QEvent *event)
@@ -304,6 +427,13 @@ bool IMDisplayView::event(QEvent *event)
         m_selfBottom = nullptr;
     }
     return QWidget::event(event);
+}
+
+void IMDisplayView::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    if (std::exchange(m_endOnShow, false))
+        showEnd();
 }
 
 void IMDisplayView::resizeEvent(QResizeEvent *event)

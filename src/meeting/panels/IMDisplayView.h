@@ -56,8 +56,8 @@ public:
     [[nodiscard]] QListView *msgTable() const { return m_msgTable; }
     [[nodiscard]] KVLayoutConstraint *selfHeight() const { return m_selfHeight; }
     [[nodiscard]] KVLayoutConstraint *selfBottom() const { return m_selfBottom; }
-    // The height of all rows.
-    [[nodiscard]] int contentHeight() const { return m_contentHeight; }
+    // The height of all rows at the current cell width and state.
+    [[nodiscard]] int contentHeight() const;
     // A row's cell width and bubble in the current state.
     [[nodiscard]] double cellWidth() const;
     [[nodiscard]] MeetingMessageCell *cell() const { return m_cell; }
@@ -65,15 +65,20 @@ public:
 protected:
     bool event(QEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
+    void showEvent(QShowEvent *event) override;
 
 private:
     class Model;
     class Delegate;
     class List;
-    void applyHeight();
-    // A row's height at the current cell width and state: measured once and kept, so adding a
-    // line or painting measures no other row.
-    int rowHeightAt(int row);
+    // Rows are placed by a running sum of their heights at the current cell width and state: a
+    // line added measures that line only, a change of width or state measures every line once.
+    void measureRows() const;
+    [[nodiscard]] int rowTop(int row) const;
+    [[nodiscard]] int rowHeightAt(int row) const;
+    // The row at y from the top of all rows, -1 below the last.
+    [[nodiscard]] int rowAt(int y) const;
+    void showEnd();
 
     QList<MeetingMessageModel> m_msgDataArr;
     QListView *m_msgTable = nullptr;
@@ -86,9 +91,8 @@ private:
     double m_bottom = kDefaultBottom;
     bool m_floatingState = false;
     bool m_placing = false;
-    int m_contentHeight = 0;
-    double m_contentWidth = 0; // the cell width the content height was summed at
-    QList<int> m_rowHeights;   // per row, -1 not measured yet; for m_rowsWidth and m_rowsFloating
-    double m_rowsWidth = -1;
-    bool m_rowsFloating = false;
+    bool m_endOnShow = false;
+    mutable QList<int> m_rowBottoms; // per measured row, the sum of its and the earlier rows' heights
+    mutable double m_rowsWidth = -1;
+    mutable bool m_rowsFloating = false;
 };

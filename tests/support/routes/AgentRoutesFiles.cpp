@@ -195,6 +195,27 @@ void setPlayback(DevRoom &room, QVariantMap playback, qint64 positionMs, bool pl
 
 using RoomFn = std::function<DevReply(DevRoom &room, DevUser &user, const DevRequest &req)>;
 
+// Who may upload, set from a scheduled meeting's file window before it starts: by its owner, or
+// by the one a new meeting's room id was issued to (the form carries the value when it saves).
+DevReply uploadPermissionBeforeStart(DevService &svc, const DevRequest &req, const QString &roomId, qint64 type)
+{
+    DevReply error;
+    DevUser *user = signedIn(svc, req, &error);
+    if (!user)
+        return error;
+    if (type != 1 && type != 2)
+        return DevService::fail(BadRequest, QStringLiteral("上传权限无效"));
+    if (const auto it = svc.state().scheduled.find(roomId); it != svc.state().scheduled.end()) {
+        if (it->ownerUserId != user->userId)
+            return DevService::fail(Forbidden, QStringLiteral("仅创建者可修改会议"));
+        it->fields.insert(QStringLiteral("uploadPermissionType"), int(type));
+        return DevService::ok();
+    }
+    if (svc.state().extra.value(QStringLiteral("preRooms")).toMap().value(roomId).toString() != user->userId)
+        return DevService::fail(NotFound, QStringLiteral("会议不存在"));
+    return DevService::ok();
+}
+
 void sharing(DevService &svc, const char *method, const char *path, RoomFn fn)
 {
     svc.route(QString::fromLatin1(method), QString::fromLatin1(path), [&svc, fn](const DevRequest &req) {
@@ -450,17 +471,25 @@ const bool registered = DevServiceRoutes::add(QStringLiteral("agent-files"), [](
                          status == 2 ? req.param(QStringLiteral("enableUserList")).toList() : QVariantList());
         return DevService::ok();
     });
-    sharing(svc, "GET", "/qf/client/uploadFilePermission", [&svc](DevRoom &room, DevUser &user, const DevRequest &req) {
-        if (!isHostOrAssistant(room, user.userId))
-            return DevService::fail(Forbidden, QStringLiteral("仅主持人可操作"));
+    svc.route("GET", "/qf/client/uploadFilePermission", [&svc](const DevRequest &req) {
         const qint64 type = num(req, QStringLiteral("uploadPermissionType"));
+        const QString roomId = str(req, QStringLiteral("roomId"));
+        if (DevRoom *running = svc.state().room(roomId); !running || running->closed)
+            return uploadPermissionBeforeStart(svc, req, roomId, type);
+        DevReply error;
+        DevUser *user = nullptr;
+        DevRoom *room = sharingRoom(svc, req, &user, &error);
+        if (!room)
+            return error;
+        if (!isHostOrAssistant(*room, user->userId))
+            return DevService::fail(Forbidden, QStringLiteral("仅主持人可操作"));
         if (type != 1 && type != 2)
             return DevService::fail(BadRequest, QStringLiteral("上传权限无效"));
-        room.flags.insert(QStringLiteral("uploadPermissionType"), int(type));
+        room->flags.insert(QStringLiteral("uploadPermissionType"), int(type));
         // Event 911 tells each member whether they may upload now.
-        for (const DevMember &m : std::as_const(room.members))
-            svc.sendChannelMessage(room.roomId, m.userId,
-                                   serviceCommand(911, {{"allowFileUpload", mayUpload(room, m.userId) ? 1 : 0},
+        for (const DevMember &m : std::as_const(room->members))
+            svc.sendChannelMessage(room->roomId, m.userId,
+                                   serviceCommand(911, {{"allowFileUpload", mayUpload(*room, m.userId) ? 1 : 0},
                                                         {"uploadPermissionType", int(type)}}));
         return DevService::ok();
     });

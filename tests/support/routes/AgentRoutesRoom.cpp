@@ -171,8 +171,13 @@ const bool registered = DevServiceRoutes::add(QStringLiteral("agent-room"), [](D
     });
     signedInRoute(svc, "GET", "/qf/meeting/room/getPreRoomId", [&svc](DevUser *user, const DevRequest &req) {
         QString roomId = str(req, QStringLiteral("roomId"));
-        if (roomId.isEmpty())
+        if (roomId.isEmpty()) {
             roomId = nextRoomId(svc);
+            // Its file window may set who uploads before the meeting is saved.
+            QVariantMap issued = svc.state().extra.value(QStringLiteral("preRooms")).toMap();
+            issued.insert(roomId, user->userId);
+            svc.state().extra.insert(QStringLiteral("preRooms"), issued);
+        }
         user->token = newToken();
         svc.state().tokens.insert(user->token, user->userId);
         return DevService::ok(QJsonObject{
