@@ -116,16 +116,16 @@ TEST(Subscription, OwnTileSharersAndCamerasOffAreLeftAlone)
     EXPECT_EQ(room.members[0]->streamingStatus(), 0);
 }
 
-TEST(Subscription, EveryTileIsExaminedAgainstTheVisibleRect)
+TEST(Subscription, EveryTileIsExaminedAgainstTheVisibleRectWithAMargin)
 {
     const QRectF visible(0, 1000, 200, 500);
     EXPECT_TRUE(VisibleTileSubscription::isOnScreen(QRectF(0, 1100, 200, 100), visible));
-    // Partly in sight at either edge.
-    EXPECT_TRUE(VisibleTileSubscription::isOnScreen(QRectF(0, 950, 200, 100), visible));
-    EXPECT_TRUE(VisibleTileSubscription::isOnScreen(QRectF(0, 1450, 200, 100), visible));
-    // Just out of sight (a row below a full grid receives nothing), and anything when nothing is visible.
-    EXPECT_FALSE(VisibleTileSubscription::isOnScreen(QRectF(0, 890, 200, 100), visible));
-    EXPECT_FALSE(VisibleTileSubscription::isOnScreen(QRectF(0, 1510, 200, 100), visible));
+    // Within the margin above and below.
+    EXPECT_TRUE(VisibleTileSubscription::isOnScreen(QRectF(0, 850, 200, 100), visible));
+    EXPECT_TRUE(VisibleTileSubscription::isOnScreen(QRectF(0, 1550, 200, 100), visible));
+    // Far away, and anything when nothing is visible.
+    EXPECT_FALSE(VisibleTileSubscription::isOnScreen(QRectF(0, 700, 200, 100), visible));
+    EXPECT_FALSE(VisibleTileSubscription::isOnScreen(QRectF(0, 1700, 200, 100), visible));
     EXPECT_FALSE(VisibleTileSubscription::isOnScreen(QRectF(0, 0, 200, 100), QRectF()));
 }
 
@@ -205,9 +205,9 @@ TEST_F(SubscriptionWindowTest, ThirtyCamerasNineOnScreen_TheEngineSendsOnlyTheir
                 out.insert(it.key());
         return out;
     };
-    // The tiles in sight, wholly or partly.
+    // The tiles on screen and within 100 points of it.
     auto near = [&] {
-        const QRectF area = grid->visibleRect();
+        const QRectF area = grid->visibleRect().adjusted(0, -100, 0, 100);
         QSet<QString> out;
         for (qsizetype i = 0; i < grid->numberOfItems(); ++i)
             if (ids.contains(grid->tiles()[i]->phoneNumber()) && grid->itemFrames()[i].intersects(area))

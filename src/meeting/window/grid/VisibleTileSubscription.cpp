@@ -4,9 +4,11 @@
 
 namespace VisibleTileSubscription {
 
-bool isOnScreen(const QRectF &tileFrame, const QRectF &visibleRect)
+bool isOnScreen(const QRectF &tileFrame, const QRectF &visibleRect, double margin)
 {
-    return !visibleRect.isEmpty() && tileFrame.intersects(visibleRect);
+    if (visibleRect.isEmpty())
+        return false;
+    return tileFrame.intersects(visibleRect.adjusted(-margin, -margin, margin, margin));
 }
 
 bool wantsLargeStream(qsizetype index, qsizetype count, bool firstIsShare)

@@ -16,6 +16,9 @@
 // so it may run on every scroll or resize.
 namespace VisibleTileSubscription {
 
+// Tiles closer than this to the visible area already count as on screen.
+inline constexpr double kVisibleMargin = 100;
+
 struct TilePlacement {
     std::shared_ptr<MeetingActiveModel> model;
     QRectF frame; // in the grid's content coordinates
@@ -31,9 +34,7 @@ struct Call {
     friend bool operator==(const Call &, const Call &) = default;
 };
 
-// Some of the tile is in the visible area. A tile wholly outside it, however near, receives no video:
-// its stream starts as it scrolls in.
-[[nodiscard]] bool isOnScreen(const QRectF &tileFrame, const QRectF &visibleRect);
+[[nodiscard]] bool isOnScreen(const QRectF &tileFrame, const QRectF &visibleRect, double margin = kVisibleMargin);
 // Large stream for index i of m tiles: m <= n and i < n, n = 4 behind a leading share tile, else 3.
 [[nodiscard]] bool wantsLargeStream(qsizetype index, qsizetype count, bool firstIsShare);
 
