@@ -355,6 +355,20 @@ TEST_F(ShareFileTabTest, RowActions_DeletePendingSendsNothing_RightsNeedAReadyFi
     EXPECT_EQ(kept.fileType, 1);
     EXPECT_EQ(kept.uploadUserId, QStringLiteral("u-enc"));
     EXPECT_EQ(kept.enableUserList.size(), 1);
+
+    // Another row's switch pressed while a pop-over is open only closes it, and stays off itself.
+    panel->reloadView();
+    list({row("c", 1), row("e", 1)});
+    ASSERT_TRUE(drainMainQueue());
+    ASSERT_EQ(gridRows(*panel).size(), 2);
+    panel->fileSharePermission(0);
+    ASSERT_TRUE(view->isVisible());
+    QPointer<VeskButton> other = gridRows(*panel).at(1)->permissionBtn.data();
+    other->setState(1);
+    panel->fileSharePermission(1);
+    EXPECT_FALSE(view->isVisible());
+    ASSERT_TRUE(other);
+    EXPECT_EQ(other->state(), 0);
 }
 
 TEST_F(ShareFileTabTest, Looks_DetailsUnderTheirTitles_TypesPopOverMakesWayForTheRow_ChooserInChinese)

@@ -423,9 +423,16 @@ void ShareSelectPanel::fileSharePermission(int index)
         toast(QStringLiteral("文件未上传成功，暂时无法设置"));
         return;
     }
+    VeskButton *toggle = nullptr;
+    for (auto *item : m_fileRows->findChildren<FileShareCollectionViewItem *>(Qt::FindDirectChildrenOnly))
+        if (item->property("row").toInt() == index && !item->isHidden())
+            toggle = item->permissionBtn;
     FileSharePermissionSettingView *view = fileSharePermissionSettingView();
     if (view->isVisible()) {
+        // Any row's switch pressed while a pop-over is open only closes it: no switch stays on.
         view->cancelBtnAction();
+        if (toggle)
+            toggle->setState(0);
         return;
     }
     row.fileType = ShareFileList::rightsTypeOf(row.fileType, row.fileName, m_files);
@@ -434,10 +441,7 @@ void ShareSelectPanel::fileSharePermission(int index)
     view->uploadFileAllowOpUserList =
         m_onlyShareFile && m_model ? m_model->uploadFileAllowOpUserList : QMap<QString, MeetingFileAllowOpUserList>();
     view->setModel(row);
-    view->opener = nullptr;
-    for (auto *item : m_fileRows->findChildren<FileShareCollectionViewItem *>(Qt::FindDirectChildrenOnly))
-        if (item->property("row").toInt() == index && !item->isHidden())
-            view->opener = item->permissionBtn;
+    view->opener = toggle;
     QRect frame(QPoint(), FileSharePermissionSettingView::kSize);
     frame.moveCenter(rect().center());
     view->setGeometry(frame);
