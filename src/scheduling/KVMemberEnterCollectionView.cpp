@@ -68,8 +68,14 @@ void KVMemberEnterCollectionView::reloadData(const QList<VeskUserModel> &members
         m_chips.append(chip);
     }
     m_layout->addWidget(m_createCell);
-    for (KVMeetingMemberCell *chip : std::as_const(m_chips))
+    // New chips would come last in the Tab order; a user meets them before the entry.
+    QWidget *previous = this;
+    for (KVMeetingMemberCell *chip : std::as_const(m_chips)) {
         chip->show();
+        QWidget::setTabOrder(previous, chip->deleteButton());
+        previous = chip->deleteButton();
+    }
+    QWidget::setTabOrder(previous, inputTextField());
     m_layout->invalidate();
 }
 

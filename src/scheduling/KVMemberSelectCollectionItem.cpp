@@ -16,6 +16,8 @@ KVMemberSelectCollectionItem::KVMemberSelectCollectionItem(QWidget *parent) : QA
     m_nameLabel = new KVElidedLabel(this);
     m_nameLabel->setFont(vesk::systemFont(14));
     m_nameLabel->setAttribute(Qt::WA_TransparentForMouseEvents);
+    // Inside a scroll area the label would draw in the window's text colour, not the row's.
+    m_nameLabel->setForegroundRole(QPalette::WindowText);
     m_selectedIcon = new QLabel(this);
     m_selectedIcon->setPixmap(SchedulingIcons::image(SchedulingIcons::kTick, 16));
     m_selectedIcon->setAttribute(Qt::WA_TransparentForMouseEvents);

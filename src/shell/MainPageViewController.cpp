@@ -678,30 +678,37 @@ void MainPageViewController::openUploadShare(const MeetingDataModel &meeting,
                                              std::function<void(const MeetingDataModel &meeting)> changed)
 {
     QPointer<MainPageViewController> self(this);
-    VeskAppAgent::sharedInstance()->getPreRoomId(this, meeting.roomId, [self, meeting, changed](const KVMResponse &r) {
-        if (!self)
-            return;
-        if (!r.successed) {
-            VeskToast::showToast(r.message.isEmpty() ? QStringLiteral("网络不给力，请稍后重试") : r.message);
-            return;
-        }
-        auto model = std::make_shared<MeetingDataModel>(meeting);
-        model->roomId = r.dataMap().value(QStringLiteral("roomId")).toString();
-        dropWindow(self->m_uploadShareWindow);
-        auto *controller = new KVShareSelectViewController();
-        controller->didClose = [self, model, changed](KVShareSelectViewController *) {
-            if (changed)
-                changed(*model);
-            if (self && self->m_uploadShareWindow)
-                self->m_uploadShareWindow.release()->deleteLater();
-            NotificationCenter::defaultCenter().post(KVMeetingUploadShareFileChangedNotification);
-        };
-        self->m_uploadShareWindow = openWindow(controller, QStringLiteral("KVShareSelect"), QStringLiteral("共享文件"),
-                                               controller->view()->size());
-        controller->setModel(model);
-        vesk::veskCenter(self->m_uploadShareWindow->window());
-        self->m_uploadShareWindow->showWindow();
-    });
+    // Closing the window gives the focus back to the control that opened it.
+    QPointer<QWidget> opener = QApplication::focusWidget();
+    VeskAppAgent::sharedInstance()->getPreRoomId(
+        this, meeting.roomId, [self, meeting, changed, opener](const KVMResponse &r) {
+            if (!self)
+                return;
+            if (!r.successed) {
+                VeskToast::showToast(r.message.isEmpty() ? QStringLiteral("网络不给力，请稍后重试") : r.message);
+                return;
+            }
+            auto model = std::make_shared<MeetingDataModel>(meeting);
+            model->roomId = r.dataMap().value(QStringLiteral("roomId")).toString();
+            dropWindow(self->m_uploadShareWindow);
+            auto *controller = new KVShareSelectViewController();
+            controller->didClose = [self, model, changed, opener](KVShareSelectViewController *) {
+                if (changed)
+                    changed(*model);
+                if (self && self->m_uploadShareWindow)
+                    self->m_uploadShareWindow.release()->deleteLater();
+                if (opener && opener->isVisible()) {
+                    opener->window()->activateWindow();
+                    opener->setFocus(Qt::OtherFocusReason);
+                }
+                NotificationCenter::defaultCenter().post(KVMeetingUploadShareFileChangedNotification);
+            };
+            self->m_uploadShareWindow = openWindow(controller, QStringLiteral("KVShareSelect"),
+                                                   QStringLiteral("共享文件"), controller->view()->size());
+            controller->setModel(model);
+            vesk::veskCenter(self->m_uploadShareWindow->window());
+            self->m_uploadShareWindow->showWindow();
+        });
 }
 
 QWidget *MainPageViewController::uploadShareWindow() const

@@ -17,6 +17,7 @@
 #include "uikit/KVTextField.h"
 #include "uikit/VeskButton.h"
 
+#include <QLabel>
 #include <QRadioButton>
 #include <QTest>
 
@@ -259,6 +260,8 @@ TEST_F(FileRightsPopOverTest, Search_SameTextOnce_EmptyHidesWithoutRequest_AnOld
 {
     openInMeeting({});
     KVTextField *entry = view->collectionView->inputTextField();
+    entry->ensurePolished();
+    EXPECT_EQ(entry->palette().color(QPalette::Text), QColor(Qt::white)); // on the dark pop-over
     entry->setText(QStringLiteral("张"));
     view->searchMember(QStringLiteral("张"));
     EXPECT_EQ(fake->count(QStringLiteral("search")), 1);
@@ -270,8 +273,17 @@ TEST_F(FileRightsPopOverTest, Search_SameTextOnce_EmptyHidesWithoutRequest_AnOld
     ASSERT_TRUE(view->memberSelectView);
     EXPECT_TRUE(view->memberSelectView->isVisible());
     EXPECT_EQ(view->memberSelectView->members().value(0).userName, QStringLiteral("<b>张三</b>"));
+    // A name is drawn in its row's colour, not in the text colour of the window it opens in.
+    const QLabel *name = view->memberSelectView->rows().value(0)->findChild<QLabel *>();
+    EXPECT_EQ(name->palette().color(name->foregroundRole()), QColor(0x66, 0x66, 0x66));
     view->memberSelectView->toggleRow(0); // picking a result puts it on the list
     EXPECT_EQ(ids(view->allowMembers()), QStringList{"enc-s"});
+    // Tab meets its chip's remove button, then the search field.
+    ASSERT_FALSE(view->collectionView->chips().isEmpty());
+    QWidget *next = view->collectionView->chips().last()->deleteButton()->nextInFocusChain();
+    while (next->focusPolicy() == Qt::NoFocus)
+        next = next->nextInFocusChain();
+    EXPECT_EQ(next, entry);
 
     entry->clear();
     EXPECT_EQ(fake->count(QStringLiteral("search")), 2);
@@ -283,9 +295,14 @@ TEST_F(FileRightsPopOverTest, Search_SameTextOnce_EmptyHidesWithoutRequest_AnOld
 
     // By keyboard: Down goes to the name found; Escape closes the list and comes back.
     entry->setText(QStringLiteral("王"));
-    fake->answer(QStringLiteral("search"), FakeFileServices::code(0, QVariantList{user("enc-w", "王")}));
-    QTest::keyClick(entry, Qt::Key_Down);
+    fake->answer(
+        QStringLiteral("search"),
+        FakeFileServices::code(0, QVariantList{user("enc-w", "王"), user("enc-w2", "王二"), user("enc-w3", "王三")}));
     ASSERT_TRUE(view->memberSelectView);
+    // Three rows, past the pop-over's bottom edge and not cut by it.
+    EXPECT_GT(view->memberSelectView->geometry().bottom(), view->geometry().bottom());
+    EXPECT_EQ(view->memberSelectView->visibleRegion().boundingRect().size(), view->memberSelectView->size());
+    QTest::keyClick(entry, Qt::Key_Down);
     ASSERT_EQ(host.focusWidget(), view->memberSelectView->rows().value(0));
     QTest::keyClick(host.focusWidget(), Qt::Key_Escape);
     EXPECT_FALSE(view->memberSelectView);

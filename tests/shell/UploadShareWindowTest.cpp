@@ -16,7 +16,9 @@
 #include "shell/MainPageViewController.h"
 #include "uikit/VeskButton.h"
 
+#include <QApplication>
 #include <QLabel>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
 
@@ -52,9 +54,16 @@ TEST_F(UploadShareWindowTest, UploadsAFileKeepsItsRightsInTheMeetingAndTellsOnce
     QList<MeetingDataModel> changed;
     MeetingDataModel meeting = MeetingDataModel::defaultModel();
     meeting.roomName = QStringLiteral("周会");
+    QWidget form; // where the window is opened from
+    auto *opener = new QPushButton(QStringLiteral("上传文件"), &form);
+    form.show();
+    form.activateWindow();
+    opener->setFocus();
+    ASSERT_TRUE(processEventsUntil([&] { return QApplication::focusWidget() == opener; }));
     page->openUploadShare(meeting, [&](const MeetingDataModel &m) { changed << m; });
     ASSERT_TRUE(
         processEventsUntil([&] { return page->uploadShareWindow() && page->uploadShareWindow()->isVisible(); }));
+    ASSERT_TRUE(processEventsUntil([&] { return QApplication::focusWidget() != opener; }));
     auto *panel = page->uploadShareWindow()->findChild<ShareSelectPanel *>();
     ASSERT_TRUE(panel);
     EXPECT_TRUE(panel->onlyShareFile());
@@ -88,6 +97,7 @@ TEST_F(UploadShareWindowTest, UploadsAFileKeepsItsRightsInTheMeetingAndTellsOnce
     ASSERT_TRUE(processEventsUntil([&] { return !changed.isEmpty(); }));
     processEventsFor(5);
     EXPECT_EQ(notices, 1);
+    EXPECT_TRUE(processEventsUntil([&] { return QApplication::focusWidget() == opener; }));
     ASSERT_EQ(changed.size(), 1);
     EXPECT_FALSE(changed.first().roomId.isEmpty());
     EXPECT_EQ(changed.first().uploadFileAllowOpUserList.value(fileId).enableOperationFileStatus, 2);

@@ -99,7 +99,10 @@ FileSharePermissionSettingView::FileSharePermissionSettingView(QWidget *parent,
     applyLook();
 }
 
-FileSharePermissionSettingView::~FileSharePermissionSettingView() = default;
+FileSharePermissionSettingView::~FileSharePermissionSettingView()
+{
+    delete memberSelectView;
+}
 
 void FileSharePermissionSettingView::setDarkMode(bool dark)
 {
@@ -121,6 +124,12 @@ void FileSharePermissionSettingView::applyLook()
     for (QLabel *l : {label2.data(), label3.data(), titleLabel.data()})
         l->setStyleSheet(QStringLiteral("color: %1;").arg(strong));
     memberBKView->setBorderColor(hex(m_darkMode ? "666565" : "D8DBE4"));
+    // The search field's own colours are for a light background.
+    KVTextField *entry = collectionView->inputTextField();
+    entry->setStyleSheet(QStringLiteral("background: transparent; color: %1;").arg(strong));
+    QPalette hint = entry->palette();
+    hint.setColor(QPalette::PlaceholderText, QColor(soft));
+    entry->setPalette(hint);
     VeskLayer::of(cancelBtn)->setCornerRadius(3);
     VeskLayer::of(cancelBtn)->setBorderWidth(1);
     VeskLayer::of(cancelBtn)->setBorderColor(hex("007AFF"));
@@ -312,16 +321,19 @@ void FileSharePermissionSettingView::searchMember(const QString &text)
 
 void FileSharePermissionSettingView::updateSearchMemberList(bool show)
 {
+    // A drop-down reaches past the pop-over's bottom edge: it lives on the pop-over's parent.
+    QWidget *host = parentWidget() ? parentWidget() : this;
     if (!memberSelectView) {
         if (!show)
             return;
-        memberSelectView = new KVMemberSelectView(this);
+        memberSelectView = new KVMemberSelectView(host);
         memberSelectView->setMiniMode(true);
         memberSelectView->onItemClick = [this](const VeskUserModel &, bool) { reloadChips(); };
+        memberSelectView->installEventFilter(this);
     }
     memberSelectView->setMembers(m_searchMembers);
     memberSelectView->setSelectMembers(&m_allowMembers);
-    const QRect field = memberBKView->geometry();
+    const QRect field(memberBKView->mapTo(host, QPoint()), memberBKView->size());
     memberSelectView->setGeometry(field.left(), field.bottom() + 1 + 6, field.width(),
                                   memberSelectView->suitedHeight());
     memberSelectView->updateData();
@@ -377,9 +389,11 @@ void FileSharePermissionSettingView::cancelBtnAction()
 
 void FileSharePermissionSettingView::removeAction()
 {
-    delete memberSelectView;
     // The picker keeps the pop-over for the next opening; closing hides it.
-    const bool hadFocus = isAncestorOf(QApplication::focusWidget()) || hasFocus();
+    QWidget *focus = QApplication::focusWidget();
+    const bool hadFocus =
+        isAncestorOf(focus) || hasFocus() || (memberSelectView && memberSelectView->isAncestorOf(focus));
+    delete memberSelectView;
     hide();
     // The row's switch says whether its pop-over is open.
     if (auto *toggle = qobject_cast<VeskButton *>(opener.data()))
@@ -403,22 +417,39 @@ void FileSharePermissionSettingView::mousePressEvent(QMouseEvent *event)
 void FileSharePermissionSettingView::keyPressEvent(QKeyEvent *event)
 {
     if (event->key() == Qt::Key_Escape) {
-        if (memberSelectView && memberSelectView->isVisible()) {
-            // Focus on a name found goes back to the search field, not out of the pop-over.
-            const bool inside = memberSelectView->isAncestorOf(window()->focusWidget());
-            delete memberSelectView;
-            if (inside)
-                collectionView->inputTextField()->setFocus(Qt::OtherFocusReason);
-        } else {
+        if (memberSelectView && memberSelectView->isVisible())
+            closeSearchList();
+        else
             cancelBtnAction();
-        }
         return;
     }
     QWidget::keyPressEvent(event);
 }
 
+void FileSharePermissionSettingView::closeSearchList()
+{
+    // Focus on a name found goes back to the search field, not out of the pop-over.
+    const bool inside = memberSelectView && memberSelectView->isAncestorOf(window()->focusWidget());
+    delete memberSelectView;
+    if (inside)
+        collectionView->inputTextField()->setFocus(Qt::OtherFocusReason);
+}
+
+void FileSharePermissionSettingView::hideEvent(QHideEvent *event)
+{
+    // Hidden in any way, it takes its drop-down along.
+    delete memberSelectView;
+    QWidget::hideEvent(event);
+}
+
 bool FileSharePermissionSettingView::eventFilter(QObject *watched, QEvent *event)
 {
+    // Escape from a name found (the drop-down is not a child of the pop-over).
+    if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape &&
+        memberSelectView && watched == memberSelectView.data()) {
+        closeSearchList();
+        return true;
+    }
     // Down from the search field goes to the first name found.
     if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent *>(event)->key() == Qt::Key_Down &&
         watched == collectionView->inputTextField() && memberSelectView && memberSelectView->isVisible() &&

@@ -77,8 +77,10 @@ protected:
     void mousePressEvent(QMouseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
 
 private:
+    void closeSearchList();
     void applyLook();
     void reloadChips();
     void chooseSecond();
