@@ -5,6 +5,8 @@
 //   the window's grid holds every participant's tile. Untimed between runs: they all leave again
 //   and what that queued is done. Each N has a window of its own and a fixed number of runs: the
 //   chat keeps every join and leave line, so each program run does the same work in the same order.
+// - BM_MembersLeave/N: N participants (half of them with a camera) leave at once, until the grid
+//   holds only the own tile and the views they leave behind are gone. Untimed: they join again.
 // - BM_OneFrame/T: one video frame of every participant the engine sends video of, routed to the
 //   tiles and painted, with T tiles of which 9 are on screen. Only the tiles on screen (and those
 //   within the visible-tile margin) receive video, so the cost must not grow with T. Counters:
@@ -97,6 +99,34 @@ void BM_ApplyMemberList(benchmark::State &state)
     state.SetComplexityN(n);
 }
 
+void BM_MembersLeave(benchmark::State &state)
+{
+    const int n = int(state.range(0));
+    Meeting m;
+    if (!m.ready) {
+        state.SkipWithError("the meeting window did not open");
+        return;
+    }
+    for (auto _ : state) {
+        state.PauseTiming();
+        const QStringList ids = m.join(n, false);
+        if (!processUntil([&] { return m.gridHas(n + 1); }, kBoundMs)) {
+            state.SkipWithError("the grid did not get the whole list");
+            return;
+        }
+        settle(200); // what the join queued is done before the timing resumes
+        state.ResumeTiming();
+
+        m.leave(ids);
+        if (!processUntil([&] { return m.gridHas(1); }, kBoundMs)) {
+            state.SkipWithError("the participants did not leave");
+            return;
+        }
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+    state.SetComplexityN(n);
+}
+
 // One engine tick: a frame for every participant the engine sends, routed and painted.
 [[gnu::noinline]] void oneFrame(Meeting &m, const QList<QPair<QString, KRTCVideoFrame>> &frames, qint64 &tick)
 {
@@ -185,6 +215,7 @@ BENCHMARK(BM_ApplyMemberList)
     ->Iterations(3)
     ->Unit(benchmark::kMillisecond)
     ->Complexity();
+BENCHMARK(BM_MembersLeave)->Arg(500)->Arg(2000)->Iterations(3)->Unit(benchmark::kMillisecond)->Complexity();
 BENCHMARK(BM_OneFrame)->Arg(9)->Arg(30)->Arg(100)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_SubtitleShowLine)->Arg(50)->Arg(2'000'000)->Unit(benchmark::kMicrosecond);
 #endif

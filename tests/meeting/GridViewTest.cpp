@@ -91,11 +91,23 @@ TEST_F(GridView, TilesSitWhereTheLayoutSaysAndScreenshotsLookRight)
         const QImage shot = area.grab().toImage();
         ASSERT_TRUE(shot.save(QDir::home().filePath(QStringLiteral("korvi_grid_%1.png").arg(n))));
     }
-    // Reloading with fewer tiles drops the extra items and keeps the views alive.
+    // Reloading with fewer tiles drops the extra items; their views wait hidden in the window
+    // (leaving it walks the window's whole focus chain, once per view) for a tile to take them up.
     grid->reloadData(tiles.mid(0, 2));
     EXPECT_EQ(grid->findChildren<VideoCollectionViewItem *>(Qt::FindDirectChildrenOnly).size(), 2);
     EXPECT_EQ(tiles[0]->videoView()->parentWidget(), grid->itemAt(0)->contentView());
-    EXPECT_EQ(tiles[3]->videoView()->parentWidget(), nullptr);
+    KRTCVideoView *gone = tiles[3]->videoView();
+    EXPECT_EQ(gone->window(), area.window());
+    EXPECT_TRUE(gone->isHidden());
+    grid->reloadData(tiles.mid(0, 4));
+    EXPECT_EQ(gone->parentWidget(), grid->itemAt(3)->contentView());
+    EXPECT_TRUE(gone->isVisible());
+    // The grid going hands every view back to its participant, none deleted.
+    grid->reloadData(tiles.mid(0, 2));
+    area.takeWidget();
+    delete grid.data();
+    for (const auto &view : views)
+        EXPECT_EQ(view->parentWidget(), nullptr);
 }
 
 TEST_F(GridView, ResizingTheAreaRelaysTheTilesOut)
@@ -122,6 +134,13 @@ TEST_F(GridView, NameBarsAreThoseInSight)
         for (const QRect &bar : bars)
             EXPECT_TRUE(view.intersects(bar)) << value;
     }
+    // Scrolled part way: the rows cut at either edge count too.
+    area.verticalScrollBar()->setValue(area.verticalScrollBar()->maximum() / 2 + 37);
+    const QRect seen = grid->visibleRect().toAlignedRect();
+    qsizetype inSight = 0;
+    for (qsizetype i = 0; i < grid->numberOfItems(); ++i)
+        inSight += grid->itemAt(i)->geometry().intersects(seen) ? 1 : 0;
+    EXPECT_EQ(grid->nameBarRects(&area).size(), inSight);
 }
 
 TEST_F(GridView, ReloadingUnchangedTilesKeepsOverlaysAndFollowsTheirState)

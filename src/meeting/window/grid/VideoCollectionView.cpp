@@ -2,14 +2,17 @@
 
 #include "meeting/window/grid/MeetingActiveView.h"
 #include "meeting/window/grid/VideoCollectionViewItem.h"
+#include "meeting/window/grid/VideoViewParking.h"
 
 #include <QEvent>
 #include <QScrollArea>
 #include <QScrollBar>
 
 #include <algorithm>
+#include <utility>
 
-VideoCollectionView::VideoCollectionView(QScrollArea *scrollArea) : QWidget(nullptr), m_scrollArea(scrollArea)
+VideoCollectionView::VideoCollectionView(QScrollArea *scrollArea)
+    : QWidget(nullptr), m_scrollArea(scrollArea), m_parking(new VideoViewParking(this))
 {
     setObjectName(QStringLiteral("videoCollectionView"));
     setAccessibleName(QStringLiteral("视频画面"));
@@ -24,16 +27,30 @@ VideoCollectionView::VideoCollectionView(QScrollArea *scrollArea) : QWidget(null
     relayout();
 }
 
+VideoCollectionView::~VideoCollectionView()
+{
+    // The tiles first, giving their views to the parking, which then hands them all back.
+    qDeleteAll(std::exchange(m_items, {}));
+    m_parking->handBack();
+    delete m_parking;
+}
+
 QList<QRect> VideoCollectionView::nameBarRects(const QWidget *in) const
 {
     QList<QRect> out;
     if (!in || !isVisible())
         return out;
-    // Only the tiles in sight: a meeting of thousands maps a screenful of bars, not every one.
+    // Only the tiles in sight: a meeting of thousands maps a screenful of bars, not every one,
+    // and finds them without a walk over all tiles (rows go down in item order).
     const QRect seen = visibleRect().toAlignedRect();
-    for (qsizetype i = 0; i < numberOfItems(); ++i) {
-        VideoCollectionViewItem *item = itemAt(i);
-        if (!item || !item->geometry().intersects(seen))
+    const qsizetype count = std::min(numberOfItems(), m_items.size());
+    const auto first =
+        std::partition_point(m_items.cbegin(), m_items.cbegin() + count, [&](const VideoCollectionViewItem *item) {
+            return item->geometry().bottom() < seen.top();
+        });
+    for (auto it = first; it != m_items.cbegin() + count && (*it)->geometry().top() <= seen.bottom(); ++it) {
+        VideoCollectionViewItem *item = *it;
+        if (!item->geometry().intersects(seen))
             continue;
         MeetingActiveView *tile = item->activeView();
         QWidget *bar = tile ? tile->infoBgView() : nullptr;
@@ -55,7 +72,7 @@ void VideoCollectionView::reloadData(const QList<Tile> &tiles)
     while (m_items.size() > tiles.size())
         delete m_items.takeLast();
     while (m_items.size() < tiles.size()) {
-        auto *item = new VideoCollectionViewItem(this);
+        auto *item = new VideoCollectionViewItem(this, m_parking);
         m_items.append(item);
     }
     for (qsizetype i = 0; i < tiles.size(); ++i) {

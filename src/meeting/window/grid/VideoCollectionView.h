@@ -12,6 +12,7 @@
 
 class VideoCollectionViewItem;
 class VideoCollectionViewItemDelegate;
+class VideoViewParking;
 
 // The video grid: the scrolled document of the window's scroll area, one tile per entry, every
 // tile placed where MacVideoCollectionViewLayout says. Tiles are reused across reloads.
@@ -22,6 +23,7 @@ public:
 
     // Becomes the scroll area's document; the grid then follows the area's size.
     explicit VideoCollectionView(QScrollArea *scrollArea);
+    ~VideoCollectionView() override;
 
     void setDelegate(VideoCollectionViewItemDelegate *delegate) { m_delegate = delegate; }
     // Every tile set again from the entries (setting a model rebuilds its tile).
@@ -57,5 +59,7 @@ private:
     MacVideoCollectionViewLayout::Result m_result;
     QList<Tile> m_tiles;
     QList<VideoCollectionViewItem *> m_items;
+    // One for all tiles: a tile that goes leaves its views in the window (see VideoViewParking).
+    VideoViewParking *m_parking = nullptr;
     QList<QRectF> m_frames;
 };

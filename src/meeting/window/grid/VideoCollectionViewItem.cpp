@@ -2,37 +2,17 @@
 
 #include "agent/engine/KRTCVideoView.h"
 #include "meeting/window/grid/MeetingActiveView.h"
+#include "meeting/window/grid/VideoViewParking.h"
 #include "uikit/VeskCategories.h"
 #include "uikit/VeskMicrophoneIcon.h"
 
 #include <QLabel>
 #include <QPainter>
 
-namespace {
-
-// Holds engine views this tile gave back, hidden, inside the same window: moving a widget between
-// windows walks the whole focus chain, which made a reload of many changed tiles quadratic. The
-// views belong to their participants, so on the way out they are handed back, never deleted.
-class VideoViewParking final : public QWidget {
-public:
-    explicit VideoViewParking(QWidget *parent) : QWidget(parent)
-    {
-        setObjectName(QStringLiteral("videoViewParking"));
-        hide();
-    }
-    ~VideoViewParking() override
-    {
-        for (KRTCVideoView *view : findChildren<KRTCVideoView *>(Qt::FindDirectChildrenOnly))
-            view->setParent(nullptr);
-    }
-};
-
-} // namespace
-
-VideoCollectionViewItem::VideoCollectionViewItem(QWidget *parent) : QWidget(parent)
+VideoCollectionViewItem::VideoCollectionViewItem(QWidget *parent, QWidget *parking)
+    : QWidget(parent), m_parking(parking ? parking : new VideoViewParking(this))
 {
     setObjectName(QString::fromLatin1(kIdentifier));
-    m_parking = new VideoViewParking(this);
     m_contentView = new QWidget(this);
     m_contentView->setObjectName(QStringLiteral("contentView"));
     // Over a video the overlay lies under the video view: clicks go through to its buttons.
@@ -69,6 +49,7 @@ void VideoCollectionViewItem::park(QWidget *view)
     if (auto *video = qobject_cast<KRTCVideoView *>(view))
         video->setOverlay({});
     view->hide();
+    // Without a parking the view is handed back (its owner's parking went first).
     view->setParent(m_parking);
 }
 

@@ -19,7 +19,9 @@ class VideoCollectionViewItem final : public QWidget {
 public:
     static constexpr auto kIdentifier = "VideoCollectionViewItem";
 
-    explicit VideoCollectionViewItem(QWidget *parent = nullptr);
+    // parking: where views this tile gives back wait, the owner's for all its tiles (in the same
+    // window, outliving them), or one of the tile's own.
+    explicit VideoCollectionViewItem(QWidget *parent = nullptr, QWidget *parking = nullptr);
     ~VideoCollectionViewItem() override;
 
     [[nodiscard]] const std::shared_ptr<MeetingActiveModel> &activeModel() const { return m_activeModel; }
@@ -60,7 +62,7 @@ private:
     std::shared_ptr<MeetingActiveModel> m_activeModel;
     VideoCollectionViewItemDelegate *m_delegate = nullptr;
     QWidget *m_contentView = nullptr;
-    QWidget *m_parking = nullptr; // given-back engine views, hidden
+    QPointer<QWidget> m_parking; // given-back engine views, hidden
     QPointer<MeetingActiveView> m_activeView;
     QLabel *m_resolutionLabel = nullptr;
     QPointer<QWidget> m_videoView;
