@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 
+#include <cstdio>
 #include <cstdlib>
 
 // Sanitizer settings for every test process. Set here rather than through the test environment,
@@ -52,4 +53,10 @@ std::unique_ptr<QTemporaryDir> prepareTestProcess(const char *platform)
     unsetenv("XDG_SESSION_TYPE");
     unsetenv("KORVI_DESKTOP_CAPTURE");
     return home;
+}
+
+void endTestProcess(int result)
+{
+    std::fflush(nullptr);
+    std::_Exit(result);
 }

@@ -23,13 +23,17 @@ class FreshDefaults final : public ::testing::EmptyTestEventListener {
 
 int main(int argc, char **argv)
 {
-    const auto home = prepareTestProcess("offscreen");
-    if (!home)
-        return 2;
-    ::testing::InitGoogleTest(&argc, argv);
-    ::testing::UnitTest::GetInstance()->listeners().Append(new FreshDefaults);
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("korvi"));
-    QApplication::setApplicationVersion(QStringLiteral(KORVI_VERSION));
-    return RUN_ALL_TESTS();
+    int result = 0;
+    {
+        const auto home = prepareTestProcess("offscreen");
+        if (!home)
+            return 2;
+        ::testing::InitGoogleTest(&argc, argv);
+        ::testing::UnitTest::GetInstance()->listeners().Append(new FreshDefaults);
+        QApplication app(argc, argv);
+        QApplication::setApplicationName(QStringLiteral("korvi"));
+        QApplication::setApplicationVersion(QStringLiteral(KORVI_VERSION));
+        result = RUN_ALL_TESTS();
+    }
+    endTestProcess(result);
 }

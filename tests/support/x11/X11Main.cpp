@@ -25,7 +25,8 @@ QString unavailable()
 }
 } // namespace X11Tests
 
-int main(int argc, char **argv)
+namespace {
+int runTests(int argc, char **argv)
 {
     ::testing::InitGoogleTest(&argc, argv);
     X11Session session;
@@ -56,4 +57,10 @@ int main(int argc, char **argv)
     g_session = nullptr;
     session.stop();
     return result;
+}
+} // namespace
+
+int main(int argc, char **argv)
+{
+    endTestProcess(runTests(argc, argv));
 }
