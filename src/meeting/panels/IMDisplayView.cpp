@@ -156,60 +156,11 @@ protected:
         QAbstractItemView::dataChanged(topLeft, bottomRight, roles);
         changed();
     }
-    [[nodiscard]] QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers) override
-    {
-        const int count = int(m_view->m_msgDataArr.size());
-        if (count == 0)
-            return {};
-        const int row = currentIndex().isValid() ? currentIndex().row() : 0;
-        const int page = viewport()->height();
-        int to = row;
-        switch (action) {
-        case MoveUp:
-        case MovePrevious:
-            to = row - 1;
-            break;
-        case MoveDown:
-        case MoveNext:
-            to = row + 1;
-            break;
-        case MoveHome:
-            to = 0;
-            break;
-        case MoveEnd:
-            to = count - 1;
-            break;
-        case MovePageUp:
-            to = m_view->rowAt(std::max(0, m_view->rowTop(row) - page));
-            break;
-        case MovePageDown:
-            to = m_view->rowAt(m_view->rowTop(row) + page);
-            to = to < 0 ? count - 1 : to;
-            break;
-        default:
-            break;
-        }
-        return model()->index(std::clamp(to, 0, count - 1), 0);
-    }
-    void setSelection(const QRect &rect, QItemSelectionModel::SelectionFlags command) override
-    {
-        const QRect area = rect.normalized();
-        const int count = int(m_view->m_msgDataArr.size());
-        const int first = m_view->rowAt(std::max(0, area.top() + verticalOffset()));
-        const int last = m_view->rowAt(area.bottom() + verticalOffset());
-        QItemSelection selection;
-        if (first >= 0)
-            selection.select(model()->index(first, 0), model()->index(last < 0 ? count - 1 : last, 0));
-        selectionModel()->select(selection, command);
-    }
-    [[nodiscard]] QRegion visualRegionForSelection(const QItemSelection &selection) const override
-    {
-        QRegion region;
-        for (const QItemSelectionRange &range : selection)
-            if (range.isValid())
-                region += visualRect(range.topLeft()).united(visualRect(range.bottomRight()));
-        return region;
-    }
+    // The list takes neither focus nor a selection: no cursor to move, nothing to select (QListView's
+    // own answers would read the row layout it no longer makes).
+    [[nodiscard]] QModelIndex moveCursor(CursorAction, Qt::KeyboardModifiers) override { return {}; }
+    void setSelection(const QRect &, QItemSelectionModel::SelectionFlags) override {}
+    [[nodiscard]] QRegion visualRegionForSelection(const QItemSelection &) const override { return {}; }
     void paintEvent(QPaintEvent *event) override
     {
         executeDelayedItemsLayout();
