@@ -29,7 +29,7 @@ VideoCollectionView::VideoCollectionView(QScrollArea *scrollArea)
 
 VideoCollectionView::~VideoCollectionView()
 {
-    // The tiles first, giving their views to the parking, which then hands them all back.
+    // The tiles first, giving their views to the parking, which hands them all back as it goes.
     qDeleteAll(std::exchange(m_items, {}));
     m_parking->handBack();
     delete m_parking;

@@ -16,9 +16,6 @@ VideoViewParking::~VideoViewParking()
 
 void VideoViewParking::handBack()
 {
-    if (findChild<KRTCVideoView *>(QString(), Qt::FindDirectChildrenOnly) == nullptr)
-        return;
-    setParent(nullptr);
-    for (KRTCVideoView *view : findChildren<KRTCVideoView *>(Qt::FindDirectChildrenOnly))
-        view->setParent(nullptr);
+    if (findChild<KRTCVideoView *>(QString(), Qt::FindDirectChildrenOnly))
+        setParent(nullptr);
 }

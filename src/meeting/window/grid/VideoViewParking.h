@@ -12,7 +12,7 @@ public:
     explicit VideoViewParking(QWidget *parent);
     ~VideoViewParking() override;
 
-    // Every view here handed back at once: the parking leaves its window first, so each view
-    // then walks only the parking's own focus chain. Call it while the parent is still whole.
+    // Before the parking is deleted while its parent is still whole: it leaves its window once, so
+    // each view it hands back then walks only the parking's own focus chain.
     void handBack();
 };
