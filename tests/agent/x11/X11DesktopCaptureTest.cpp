@@ -1,3 +1,4 @@
+#include "X11Monitors.h"
 #include "X11TestClient.h"
 #include "X11Tests.h"
 
@@ -7,7 +8,6 @@
 #include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QPainter>
-#include <QProcess>
 #include <QScreen>
 #include <QWidget>
 #include <QWindow>
@@ -301,22 +301,7 @@ protected:
     {
         if (!capture)
             return;
-        // Back to one monitor on the default X screen, first in Qt's list, as the other tests expect.
-        for (const char *name : {"korvi-left", "korvi-right"})
-            xrandr({QStringLiteral("--delmonitor"), QString::fromLatin1(name)});
-        xrandr({QStringLiteral("--output"), QStringLiteral("screen"), QStringLiteral("--primary")});
-        EXPECT_TRUE(processEventsUntil([&] {
-            const QList<QScreen *> screens = QGuiApplication::screens();
-            return screens.size() == baseline && screens.first()->size() == X11Tests::kScreen;
-        }));
-    }
-
-    static int xrandr(const QStringList &arguments)
-    {
-        QProcess process;
-        process.start(QStringLiteral("xrandr"), arguments);
-        process.waitForFinished(10000);
-        return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+        EXPECT_TRUE(X11Monitors::join(baseline));
     }
 
     // The source whose screen starts at x (in its X screen) and has the given size.
@@ -344,8 +329,7 @@ TEST_F(X11Screens, TwoMonitorsOfOneXScreen_TwoSourcesWithDistinctIds_EachShowsIt
         return QRect(0, 0, 640, 800).contains(*capture->windowBounds(left)) &&
                QRect(640, 0, 640, 800).contains(*capture->windowBounds(right));
     }));
-    ASSERT_EQ(xrandr({"--setmonitor", "korvi-left", "640/169x800/212+0+0", "screen"}), 0);
-    ASSERT_EQ(xrandr({"--setmonitor", "korvi-right", "640/169x800/212+640+0", "none"}), 0);
+    ASSERT_TRUE(X11Monitors::split());
     ASSERT_TRUE(processEventsUntil([&] { return QGuiApplication::screens().size() == baseline + 1; }));
 
     const auto leftScreen = sourceAt(*capture, {0, 0, 640, 800});

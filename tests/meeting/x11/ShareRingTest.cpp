@@ -2,6 +2,7 @@
 // desktop capture and another X client's windows: it follows the window on the project clock,
 // keeps directly above it, lets clicks through, and is seen on the screen but never in the share.
 
+#include "X11Monitors.h"
 #include "X11TestClient.h"
 #include "X11Tests.h"
 
@@ -13,7 +14,6 @@
 
 #include <QGuiApplication>
 #include <QPointer>
-#include <QProcess>
 #include <QScopeGuard>
 #include <QScreen>
 #include <QWindow>
@@ -214,24 +214,11 @@ TEST_F(ShareRingTest, TheScreenShowsTheRing_TheSharedPictureDoesNot)
 // Two monitors of one X screen: a share of the right one rings that monitor, not the primary.
 TEST_F(ShareRingTest, AScreenShareOnTheSecondMonitorRingsThatMonitor)
 {
-    const auto xrandr = [](const QStringList &arguments) {
-        QProcess process;
-        process.start(QStringLiteral("xrandr"), arguments);
-        process.waitForFinished(10000);
-        return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    };
     const qsizetype baseline = QGuiApplication::screens().size();
-    ASSERT_EQ(xrandr({"--setmonitor", "korvi-left", "640/169x800/212+0+0", "screen"}), 0);
-    ASSERT_EQ(xrandr({"--setmonitor", "korvi-right", "640/169x800/212+640+0", "none"}), 0);
+    ASSERT_TRUE(X11Monitors::split());
     const auto restore = qScopeGuard([&] {
         ShareTrack::stop();
-        for (const char *name : {"korvi-left", "korvi-right"})
-            xrandr({QStringLiteral("--delmonitor"), QString::fromLatin1(name)});
-        xrandr({QStringLiteral("--output"), QStringLiteral("screen"), QStringLiteral("--primary")});
-        EXPECT_TRUE(processEventsUntil([&] {
-            const QList<QScreen *> screens = QGuiApplication::screens();
-            return screens.size() == baseline && screens.first()->size() == X11Tests::kScreen;
-        }));
+        EXPECT_TRUE(X11Monitors::join(baseline));
     });
     const QRect right(640, 0, 640, 800);
     std::optional<qint64> rightId;
