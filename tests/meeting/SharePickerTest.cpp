@@ -136,6 +136,40 @@ TEST_F(SharePickerTest, Sections_SelectionKeepsTheWindowAcrossApplications)
     EXPECT_EQ(closed, QList<bool>({true, true}));
 }
 
+TEST_F(SharePickerTest, TabOrder_TabsCloseTilesThenStart_AlsoAfterAnApplicationRefillsTheWindows)
+{
+    // The stops Tab visits from the first tab, as the focus chain holds them.
+    const auto stops = [this] {
+        QList<QWidget *> out;
+        QWidget *w = panel->generalShareButton;
+        do {
+            if ((w->focusPolicy() & Qt::TabFocus) && w->isVisibleTo(panel) && w->isEnabled() && w != panel &&
+                panel->isAncestorOf(w))
+                out << w;
+            w = w->nextInFocusChain();
+        } while (w != panel->generalShareButton);
+        return out;
+    };
+    const auto expected = [this] {
+        QList<QWidget *> out{panel->generalShareButton, panel->fileShareButton, panel->closeButton,
+                             panel->generalScrollView};
+        for (QWidget *tile : panel->screenItems())
+            out << tile;
+        for (QWidget *tile : panel->applicationItems())
+            out << tile;
+        for (QWidget *tile : panel->windowItems())
+            out << tile;
+        return out << panel->startShareButton;
+    };
+    host.show();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(stops(), expected());
+    panel->applicationItems()[1]->click();
+    panel->applicationItems()[0]->click();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(stops(), expected());
+}
+
 TEST_F(SharePickerTest, NoWindows_AllStaysAndTheWindowSectionIsEmpty)
 {
     panel->setWindowsArray({});

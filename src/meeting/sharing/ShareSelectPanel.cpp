@@ -22,6 +22,7 @@
 #include <QMouseEvent>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QSet>
 #include <QVBoxLayout>
 
 namespace S = ShareSelectSections;
@@ -504,8 +505,21 @@ void ShareSelectPanel::orderTabStops()
         order << tile;
     order << startShareButton;
     order.removeAll(nullptr);
-    for (qsizetype i = 1; i < order.size(); ++i)
-        QWidget::setTabOrder(order.at(i - 1), order.at(i));
+    // New tiles join the end of the chain in the order they are made, and each setTabOrder walks
+    // the chain: so only the pairs out of order are moved, the last first, which leaves the new
+    // runs of tiles whole (moving every tile cost the square of their number).
+    const QSet<QWidget *> ordered(order.cbegin(), order.cend());
+    const auto nextOrdered = [&ordered](QWidget *w) -> QWidget * {
+        for (QWidget *n = w->nextInFocusChain(); n && n != w; n = n->nextInFocusChain()) {
+            if (ordered.contains(n))
+                return n;
+        }
+        return nullptr;
+    };
+    for (qsizetype i = order.size() - 1; i > 0; --i) {
+        if (nextOrdered(order.at(i - 1)) != order.at(i))
+            QWidget::setTabOrder(order.at(i - 1), order.at(i));
+    }
 }
 
 void ShareSelectPanel::refreshSelection()
