@@ -3,6 +3,7 @@
 
 #include "ShareFileTestSupport.h"
 #include "ShareTestSupport.h"
+#include "support/HostileText.h"
 
 #include "foundation/models/MeetingDataModel.h"
 #include "meeting/sharing/FileShareSupportFileList.h"
@@ -223,6 +224,9 @@ TEST_F(SharePickerTest, Looks_DarkTabs_FileOnlyLight_SupportedTypesPopOver)
     meeting->roomName = QStringLiteral("周会");
     fileOnly.setModel(meeting);
     EXPECT_EQ(fileOnly.meetingNameLabel->fullText(), "周会");
+    // The creator's name in the desktop picker's title cannot turn our words around.
+    panel->setCreatorName(QStringLiteral("乙\u2069\u202E"));
+    EXPECT_TRUE(shownInOrder(panel->meetingNameLabel->fullText(), QStringLiteral("创建的会议")));
     fileOnly.generalShareAction();
     EXPECT_TRUE(fileOnly.shareFile());
     for (QWidget *w : {fileOnly.tabView.data(), static_cast<QWidget *>(fileOnly.closeButton.data()),

@@ -35,6 +35,13 @@ constexpr int kAppColumns = kGridWidth / S::kAppTile.width();
 // A room name from the service, cut where it enters the view.
 constexpr int kMaxNameLength = 128;
 
+// The creator's name stays in its own direction inside our title.
+QString creatorsMeeting(const QString &creator)
+{
+    return QStringLiteral("%1创建的会议")
+        .arg(KVDataText::isolated(KVDataText::bounded(creator, DataText::kNameLength)));
+}
+
 QColor hex(const char *code, qreal alpha = 1.0)
 {
     return vesk::colorWithHexString(QString::fromLatin1(code), alpha);
@@ -312,8 +319,7 @@ void ShareSelectPanel::createUI()
         for (QLabel *title : fileTitleView->findChildren<QLabel *>(QStringLiteral("fileColumnTitle")))
             title->setStyleSheet(QStringLiteral("color: #B4B4B4;"));
         fileEmptyLabel->setStyleSheet(QStringLiteral("color: #B4B4B4;"));
-        meetingNameLabel->setFullText(
-            QStringLiteral("%1创建的会议").arg(QChar(0x2068) + m_creatorName.left(kMaxNameLength) + QChar(0x2069)));
+        meetingNameLabel->setFullText(creatorsMeeting(m_creatorName));
     }
     fill(fileUploadButton, hex("007AFF"), 6);
     fileUploadButton->setTextColor(Qt::white);
@@ -361,8 +367,7 @@ void ShareSelectPanel::setCreatorName(const QString &name)
 {
     m_creatorName = name;
     if (!m_onlyShareFile)
-        meetingNameLabel->setFullText(
-            QStringLiteral("%1创建的会议").arg(QChar(0x2068) + m_creatorName.left(kMaxNameLength) + QChar(0x2069)));
+        meetingNameLabel->setFullText(creatorsMeeting(m_creatorName));
 }
 
 void ShareSelectPanel::setScreenArray(const QList<DesktopCaptureSnapshotModel> &screens)
