@@ -1,7 +1,8 @@
 // Text from others cannot reorder ours: a name holding a right-to-left override, embedding or
-// isolate leaves the parts of the title, a chat line, a toast, a member row and a tile that follow
+// isolate leaves the parts of the title, a chat line, a toast, a member row, a subtitle and a tile that follow
 // it in their own order, as shaped on the screen.
 #include "DispatchTestSupport.h"
+#include "support/HostileText.h"
 
 #include "agent/MeetingActiveModel.h"
 #include "foundation/RXEncrypt.h"
@@ -10,38 +11,13 @@
 #include "meeting/common/MeetingWindowRules.h"
 #include "meeting/panels/MeetingMessageCell.h"
 #include "meeting/panels/MemberListRules.h"
+#include "meeting/panels/SubtitleRules.h"
 #include "meeting/window/dispatch/MeetingMessageDispatch.h"
 #include "meeting/window/grid/MeetingActiveView.h"
-
-#include <QTextLayout>
 
 #include <gtest/gtest.h>
 
 namespace {
-
-// Whether the characters of `ours` (its last occurrence in text) run left to right on the screen.
-bool shownInOrder(const QString &text, const QString &ours)
-{
-    const qsizetype at = text.lastIndexOf(ours);
-    if (at < 0)
-        return false;
-    QTextLayout layout(text, QFont());
-    QTextOption option;
-    option.setTextDirection(Qt::LeftToRight);
-    layout.setTextOption(option);
-    layout.beginLayout();
-    QTextLine line = layout.createLine();
-    line.setLineWidth(1e6);
-    layout.endLayout();
-    qreal last = -1;
-    for (qsizetype i = at; i < at + ours.size(); ++i) {
-        const qreal x = line.cursorToX(int(i));
-        if (x <= last)
-            return false;
-        last = x;
-    }
-    return true;
-}
 
 const QStringList kHostileNames{
     QStringLiteral("Weekly\u202E"),
@@ -75,6 +51,11 @@ TEST(DataDirection, TitleChatLineToastRowAndTile_KeepOurPartsInOrder)
         row.userName = name;
         row.isAssistantHost = true;
         EXPECT_TRUE(shownInOrder(MemberListRules::displayName(row), "（助理主持）"));
+
+        KVSubTitleModel subtitle;
+        subtitle.senderName = name;
+        subtitle.showText = QStringLiteral("I agree, transfer 100 to 9876");
+        EXPECT_TRUE(shownInOrder(SubtitleRules::subtitleText(subtitle), ": I agree, transfer 100 to 9876"));
 
         const MeetingActiveModel tile(0, "13800000000", "u", name, true, nullptr);
         EXPECT_TRUE(shownInOrder(MeetingActiveView::displayName(tile), "(我)"));

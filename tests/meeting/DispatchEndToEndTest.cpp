@@ -1,6 +1,6 @@
 // Control commands from the stand-in's message channel reach the window and change what the
 // user sees: mute all, forbid chat, lock; the host's lock and waiting room set at the service reach
-// the other members.
+// the other members, and an assistant host's change of who may share reaches the host.
 
 #include "DispatchWindowSupport.h"
 
@@ -75,6 +75,32 @@ TEST_F(DispatchEndToEndTest, TheHostsLockAndWaitingRoomSetAtTheServiceReachAMemb
     EXPECT_TRUE(processEventsUntil([&] { return room()->roomLockStatus; }));
     ASSERT_EQ(post("setRoomWaitStatus", {{"roomWaitStatus", "1"}}), 0);
     EXPECT_TRUE(processEventsUntil([&] { return room()->roomWaitStatus; }));
+}
+
+// An assistant host changes who may share: the host hears that the list changed and asks for it.
+TEST_F(DispatchEndToEndTest, AnAssistantsSharePermissionReachesTheHost_WhoAsksForTheListAgain)
+{
+    join(true);
+    const QString assistantPhone = QStringLiteral("13900000007");
+    service.state().addUser(assistantPhone, assistantPhone, QStringLiteral("助理"), QStringLiteral("assistant-token"));
+    DevRoom *devRoom = service.state().room(kRoomId);
+    DevMember assistant{assistantPhone, QStringLiteral("助理"), assistantPhone};
+    assistant.assistant = true;
+    devRoom->members.append(assistant);
+    ASSERT_TRUE(settleRequests());
+    const QString listPath = QStringLiteral("/qf/meeting/room/getAllowShareUsers");
+    const qsizetype asked = service.requestsFor(listPath).size();
+
+    std::optional<KVMResponse> reply;
+    VeskAppAgent::sharedInstance()->http()->POST(
+        &context, QStringLiteral("/qf/client/setSharePermission"),
+        QJsonObject{{"roomId", kRoomId}, {"sharePermission", 2}, {"allowShareList", QJsonArray{}}},
+        QVariantMap{{"Authorization", "assistant-token"}, {"sequenceId", devRoom->sequenceId}},
+        [&](const KVMResponse &r) { reply = r; });
+    ASSERT_TRUE(processEventsUntil([&] { return reply.has_value(); }));
+    ASSERT_EQ(reply->code, 0) << reply->message.toStdString();
+    EXPECT_TRUE(processEventsUntil([&] { return service.requestsFor(listPath).size() > asked; }));
+    EXPECT_EQ(room()->sharePermission, 2);
 }
 
 } // namespace

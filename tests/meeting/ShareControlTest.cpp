@@ -3,6 +3,7 @@
 
 #include "ShareTestSupport.h"
 #include "TestEvents.h"
+#include "support/HostileText.h"
 
 #include "ShareFileTestSupport.h"
 #include "foundation/KVClock.h"
@@ -440,11 +441,13 @@ TEST_F(ShareControlTest, HostEndsTheShare_Event4ForMeAndForAnother)
     // Another sender is named, as plain text in its own direction.
     startSharing();
     mine.sender = QStringLiteral("someone");
-    mine.senderName = QStringLiteral("<b>乙</b>");
+    // A closing isolate of its own ends nothing of ours.
+    mine.senderName = QStringLiteral("<b>乙</b>\u2069\u202E");
     control->controlScreenShareWithData(mine);
     ASSERT_TRUE(drainMainQueue());
     ASSERT_NE(alert(), nullptr);
-    EXPECT_TRUE(alertText(alert()).contains(QStringLiteral("\u2068<b>乙</b>\u2069结束了您的共享")));
+    EXPECT_TRUE(alertText(alert()).contains(QStringLiteral("<b>乙</b>")));
+    EXPECT_TRUE(shownInOrder(alertText(alert()), QStringLiteral("结束了您的共享")));
 }
 
 TEST_F(ShareControlTest, AllowedSharers_HostsOnly_FailureKeepsTheList)

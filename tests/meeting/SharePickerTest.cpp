@@ -3,6 +3,7 @@
 
 #include "ShareFileTestSupport.h"
 #include "ShareTestSupport.h"
+#include "support/HostileText.h"
 
 #include "foundation/models/MeetingDataModel.h"
 #include "meeting/sharing/FileShareSupportFileList.h"
@@ -135,6 +136,40 @@ TEST_F(SharePickerTest, Sections_SelectionKeepsTheWindowAcrossApplications)
     EXPECT_EQ(closed, QList<bool>({true, true}));
 }
 
+TEST_F(SharePickerTest, TabOrder_TabsCloseTilesThenStart_AlsoAfterAnApplicationRefillsTheWindows)
+{
+    // The stops Tab visits from the first tab, as the focus chain holds them.
+    const auto stops = [this] {
+        QList<QWidget *> out;
+        QWidget *w = panel->generalShareButton;
+        do {
+            if ((w->focusPolicy() & Qt::TabFocus) && w->isVisibleTo(panel) && w->isEnabled() && w != panel &&
+                panel->isAncestorOf(w))
+                out << w;
+            w = w->nextInFocusChain();
+        } while (w != panel->generalShareButton);
+        return out;
+    };
+    const auto expected = [this] {
+        QList<QWidget *> out{panel->generalShareButton, panel->fileShareButton, panel->closeButton,
+                             panel->generalScrollView};
+        for (QWidget *tile : panel->screenItems())
+            out << tile;
+        for (QWidget *tile : panel->applicationItems())
+            out << tile;
+        for (QWidget *tile : panel->windowItems())
+            out << tile;
+        return out << panel->startShareButton;
+    };
+    host.show();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(stops(), expected());
+    panel->applicationItems()[1]->click();
+    panel->applicationItems()[0]->click();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(stops(), expected());
+}
+
 TEST_F(SharePickerTest, NoWindows_AllStaysAndTheWindowSectionIsEmpty)
 {
     panel->setWindowsArray({});
@@ -189,6 +224,9 @@ TEST_F(SharePickerTest, Looks_DarkTabs_FileOnlyLight_SupportedTypesPopOver)
     meeting->roomName = QStringLiteral("周会");
     fileOnly.setModel(meeting);
     EXPECT_EQ(fileOnly.meetingNameLabel->fullText(), "周会");
+    // The creator's name in the desktop picker's title cannot turn our words around.
+    panel->setCreatorName(QStringLiteral("乙\u2069\u202E"));
+    EXPECT_TRUE(shownInOrder(panel->meetingNameLabel->fullText(), QStringLiteral("创建的会议")));
     fileOnly.generalShareAction();
     EXPECT_TRUE(fileOnly.shareFile());
     for (QWidget *w : {fileOnly.tabView.data(), static_cast<QWidget *>(fileOnly.closeButton.data()),

@@ -11,14 +11,46 @@
 #include "meeting/sharing/ShareSelectPanel.h"
 #include "meeting/sharing/ShareTrack.h"
 #include "meeting/window/FloatingMediaView.h"
+#include "uikit/KVAlert.h"
 #include "uikit/KVWindow.h"
 #include "uikit/MacBaseWindowController.h"
+#include "uikit/VeskToast.h"
+
+#include <QLabel>
 
 using namespace std::chrono_literals;
 
 namespace {
 
-using ShareWindowTest = DispatchWindowTest;
+class ShareWindowTest : public DispatchWindowTest {
+protected:
+    // From the share button through the picker and the count-down to a running share of screen 0.
+    void shareTheScreen()
+    {
+        KRTCDesktopSource screen;
+        screen.sourceId = 0;
+        screen.type = KRTCScreenOption::TypeScreen;
+        engine().setScreenSources({screen});
+        click(page->ui->shareBtn);
+        ScreenShareControl *control = page->sharing().shareControl();
+        ASSERT_TRUE(processEventsUntil([&] { return control->currentShareSelectPanel() != nullptr; }));
+        ShareSelectPanel *picker = control->currentShareSelectPanel();
+        ASSERT_EQ(picker->screenItems().size(), 1);
+        picker->screenItems()[0]->click();
+        picker->startShareButton->click();
+        clock.clock.advance(4s);
+        ASSERT_TRUE(processEventsUntil([&] { return engine().screenSharing(); }));
+    }
+    [[nodiscard]] static QString alertText()
+    {
+        QStringList texts;
+        for (QWidget *w : QApplication::topLevelWidgets())
+            if (auto *a = qobject_cast<KVAlert *>(w); a && a->isVisible())
+                for (QLabel *l : a->findChildren<QLabel *>())
+                    texts << l->text();
+        return texts.join('|');
+    }
+};
 
 TEST_F(ShareWindowTest, ShareAScreen_ThenEndItFromTheFloatingToolBar)
 {
@@ -73,6 +105,45 @@ TEST_F(ShareWindowTest, ShareAScreen_ThenEndItFromTheFloatingToolBar)
     EXPECT_TRUE(meetingWindow->isVisible());
     EXPECT_EQ(page->ui->shareBtn->state(), 0);
     EXPECT_TRUE(requestPaths().contains(QStringLiteral("/qf/meeting/control/%1/releaseShareLock").arg(kRoomId)));
+}
+
+TEST_F(ShareWindowTest, HostWithdrawsTheRightToShare_TheOwnShareEnds_TheButtonIsRefused)
+{
+    ShareDesktopScope desktop;
+    signIn();
+    addRoom(kHostPhone).flags.insert(QStringLiteral("allowFileShared"), 1);
+    page = openJoinedPage();
+    page->view()->window()->show();
+    shareTheScreen();
+    ASSERT_FALSE(page->view()->window()->isVisible());
+
+    receive(controlMessage(912, {{"allowFileShared", 0}, {"sharePermission", 2}}));
+    ASSERT_TRUE(processEventsUntil([&] { return !engine().screenSharing(); }));
+    settle();
+    EXPECT_EQ(ShareTrack::current(), nullptr);
+    EXPECT_EQ(page->sharing().state().screenShareTopWindowController, nullptr);
+    EXPECT_TRUE(page->view()->window()->isVisible());
+    EXPECT_TRUE(alertText().contains(QStringLiteral("主持人结束了您的共享")));
+    EXPECT_EQ(page->ui->shareBtn->state(), 0);
+
+    // The room now forbids it: the button asks for no lock.
+    const QString lockPath = QStringLiteral("/qf/meeting/control/%1/getShareLock").arg(kRoomId);
+    const qsizetype asked = requestPaths().count(lockPath);
+    click(page->ui->shareBtn);
+    EXPECT_EQ(requestPaths().count(lockPath), asked);
+    EXPECT_EQ(VeskToast::textOf(VeskToast::currentToast()), QStringLiteral("主持人已关闭您的共享权限"));
+    EXPECT_EQ(page->ui->shareBtn->state(), 0);
+}
+
+TEST_F(ShareWindowTest, TheAllowedSharersChange_TheHostAsksForTheListAgain)
+{
+    join(true);
+    const QString listPath = QStringLiteral("/qf/meeting/room/getAllowShareUsers");
+    ASSERT_TRUE(settleRequests());
+    const qsizetype asked = requestPaths().count(listPath);
+    receive(controlMessage(913, {{"sharePermission", 1}}));
+    EXPECT_EQ(requestPaths().count(listPath), asked + 1);
+    EXPECT_EQ(room()->sharePermission, 1);
 }
 
 } // namespace

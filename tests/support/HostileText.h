@@ -8,6 +8,7 @@
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <QTextLayout>
 
 #include <fcntl.h>
 #include <sys/inotify.h>
@@ -62,4 +63,29 @@ inline QStringList hostileNames(const DiskProbe &probe)
             QStringLiteral("<b>x</b>"),
             QStringLiteral("&lt;"),
             QString(10000, QChar(0x540D))};
+}
+
+// Whether the characters of `ours` (its last occurrence in text) run left to right on the screen,
+// whatever direction marks the data around them holds.
+inline bool shownInOrder(const QString &text, const QString &ours)
+{
+    const qsizetype at = text.lastIndexOf(ours);
+    if (at < 0)
+        return false;
+    QTextLayout layout(text, QFont());
+    QTextOption option;
+    option.setTextDirection(Qt::LeftToRight);
+    layout.setTextOption(option);
+    layout.beginLayout();
+    QTextLine line = layout.createLine();
+    line.setLineWidth(1e6);
+    layout.endLayout();
+    qreal last = -1;
+    for (qsizetype i = at; i < at + ours.size(); ++i) {
+        const qreal x = line.cursorToX(int(i));
+        if (x <= last)
+            return false;
+        last = x;
+    }
+    return true;
 }

@@ -40,7 +40,7 @@ int fontForLevel(int level, int currentFont)
 
 QString subtitleText(const KVSubTitleModel &result)
 {
-    return QStringLiteral("\n%1: %2").arg(result.senderName, result.showText);
+    return QStringLiteral("\n%1: %2").arg(DataText::isolated(result.senderName), DataText::isolated(result.showText));
 }
 
 } // namespace SubtitleRules

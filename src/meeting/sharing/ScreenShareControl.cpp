@@ -4,6 +4,7 @@
 #include "foundation/JXExtension.h"
 #include "foundation/KVClock.h"
 #include "foundation/MainQueue.h"
+#include "foundation/StringHelpers.h"
 #include "foundation/models/ShareTokenModel.h"
 #include "meeting/sharing/ShareSelectPanel.h"
 #include "meeting/sharing/ShareStartAnimationView.h"
@@ -19,13 +20,6 @@
 #include <chrono>
 
 namespace {
-
-// A name from another member, cut and kept in its own direction inside our sentence.
-constexpr int kMaxNameLength = 64;
-QString isolated(const QString &name)
-{
-    return QChar(0x2068) + name.left(kMaxNameLength) + QChar(0x2069);
-}
 
 template <typename F, typename... Args> void call(const F &f, Args &&...args)
 {
@@ -405,8 +399,9 @@ void ScreenShareControl::controlScreenShareWithData(const MeetingControlData &da
             return;
         weak->stopScreenShare(true);
         weak->m_services->setSelfScreenOrWindowSharing(false);
-        const QString who =
-            data.sender == weak->m_services->creatorId() ? QStringLiteral("主持人") : isolated(data.senderName);
+        const QString who = data.sender == weak->m_services->creatorId()
+                                ? QStringLiteral("主持人")
+                                : DataText::isolated(DataText::bounded(data.senderName, DataText::kNameLength));
         KVAlert *alert =
             KVAlert::alertWithMessage(QStringLiteral("%1结束了您的共享").arg(who), QStringLiteral("知道了"), nullptr);
         alert->showInCenterOfWindow(weak->view() ? weak->view()->window() : nullptr);

@@ -22,6 +22,7 @@
 #include <QMouseEvent>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QSet>
 #include <QVBoxLayout>
 
 namespace S = ShareSelectSections;
@@ -33,6 +34,13 @@ constexpr int kTileColumns = kGridWidth / S::kScreenTile.width();
 constexpr int kAppColumns = kGridWidth / S::kAppTile.width();
 // A room name from the service, cut where it enters the view.
 constexpr int kMaxNameLength = 128;
+
+// The creator's name stays in its own direction inside our title.
+QString creatorsMeeting(const QString &creator)
+{
+    return QStringLiteral("%1创建的会议")
+        .arg(KVDataText::isolated(KVDataText::bounded(creator, DataText::kNameLength)));
+}
 
 QColor hex(const char *code, qreal alpha = 1.0)
 {
@@ -311,8 +319,7 @@ void ShareSelectPanel::createUI()
         for (QLabel *title : fileTitleView->findChildren<QLabel *>(QStringLiteral("fileColumnTitle")))
             title->setStyleSheet(QStringLiteral("color: #B4B4B4;"));
         fileEmptyLabel->setStyleSheet(QStringLiteral("color: #B4B4B4;"));
-        meetingNameLabel->setFullText(
-            QStringLiteral("%1创建的会议").arg(QChar(0x2068) + m_creatorName.left(kMaxNameLength) + QChar(0x2069)));
+        meetingNameLabel->setFullText(creatorsMeeting(m_creatorName));
     }
     fill(fileUploadButton, hex("007AFF"), 6);
     fileUploadButton->setTextColor(Qt::white);
@@ -360,8 +367,7 @@ void ShareSelectPanel::setCreatorName(const QString &name)
 {
     m_creatorName = name;
     if (!m_onlyShareFile)
-        meetingNameLabel->setFullText(
-            QStringLiteral("%1创建的会议").arg(QChar(0x2068) + m_creatorName.left(kMaxNameLength) + QChar(0x2069)));
+        meetingNameLabel->setFullText(creatorsMeeting(m_creatorName));
 }
 
 void ShareSelectPanel::setScreenArray(const QList<DesktopCaptureSnapshotModel> &screens)
@@ -499,8 +505,21 @@ void ShareSelectPanel::orderTabStops()
         order << tile;
     order << startShareButton;
     order.removeAll(nullptr);
-    for (qsizetype i = 1; i < order.size(); ++i)
-        QWidget::setTabOrder(order.at(i - 1), order.at(i));
+    // New tiles join the end of the chain in the order they are made, and each setTabOrder walks
+    // the chain: so only the pairs out of order are moved, the last first, which leaves the new
+    // runs of tiles whole (moving every tile cost the square of their number).
+    const QSet<QWidget *> ordered(order.cbegin(), order.cend());
+    const auto nextOrdered = [&ordered](QWidget *w) -> QWidget * {
+        for (QWidget *n = w->nextInFocusChain(); n && n != w; n = n->nextInFocusChain()) {
+            if (ordered.contains(n))
+                return n;
+        }
+        return nullptr;
+    };
+    for (qsizetype i = order.size() - 1; i > 0; --i) {
+        if (nextOrdered(order.at(i - 1)) != order.at(i))
+            QWidget::setTabOrder(order.at(i - 1), order.at(i));
+    }
 }
 
 void ShareSelectPanel::refreshSelection()

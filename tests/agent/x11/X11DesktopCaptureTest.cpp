@@ -144,6 +144,15 @@ TEST_F(X11Capture, Windows_ListedWithTitlePidAndIconInStackingOrder_NeverOursAnd
     client->close(a);
     EXPECT_TRUE(processEventsUntil([&] { return !listed(a); }));
     EXPECT_TRUE(listed(b));
+
+    // A window that becomes a dock or the desktop is no longer one to share.
+    for (const char *type : {"_NET_WM_WINDOW_TYPE_DOCK", "_NET_WM_WINDOW_TYPE_DESKTOP"}) {
+        const xcb_atom_t value = client->atom(type);
+        xcb_change_property(client->c, XCB_PROP_MODE_REPLACE, b, client->atom("_NET_WM_WINDOW_TYPE"), XCB_ATOM_ATOM, 32,
+                            1, &value);
+        client->sync();
+        EXPECT_FALSE(listed(b)) << type;
+    }
 }
 
 TEST_F(X11Capture, CoveredWindow_SnapshotShowsItsOwnContent_BoundsFollowMovesAndResizes)

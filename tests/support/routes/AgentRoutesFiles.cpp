@@ -300,6 +300,8 @@ const bool registered = DevServiceRoutes::add(QStringLiteral("agent-files"), [](
                 serviceCommand(912, QJsonObject{{"allowFileShared", mayShare(room, m.userId) ? 1 : 0},
                                                 {"sharePermission", permission}}));
         }
+        // Event 913 tells the others the list changed: hosts and assistant hosts ask for it again.
+        tellRoomExcept(svc, room, user.userId, 913, QJsonObject{{"sharePermission", permission}});
         return DevService::ok();
     });
     sharing(svc, "POST", "/qf/client/sharedFile", [&svc](DevRoom &room, DevUser &user, const DevRequest &req) {
