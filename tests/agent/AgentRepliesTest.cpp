@@ -171,6 +171,24 @@ TEST_F(AgentRepliesTest, FileService_APdfKeepsItsPageCountAndOrientation)
     EXPECT_GT(detail.sliceInfo.first().picHeight, detail.sliceInfo.first().picWidth);
 }
 
+// One who enters while a video file is shared is told which, and whose it is by phone number.
+TEST_F(AgentRepliesTest, RoomInfo_TellsWhoEntersTheRunningAudioOrVideoFile)
+{
+    const QString roomId = hostInRoom();
+    const KVMResponse started = run([&](auto d) {
+        agent->startOrStopAVFileShare(&owner, 1, RXEncrypt::aes128ecbEncrypt("13800000001"), "v1", 2, "演示.mp4", 30,
+                                      "1", {}, d);
+    });
+    ASSERT_TRUE(started.successed) << started.message.toStdString();
+    const KVMResponse entered = enter(roomId);
+    const auto info = entered.data.value<std::shared_ptr<MeetingInfoModel>>();
+    ASSERT_NE(info, nullptr);
+    EXPECT_EQ(info->isSharingFiles, 2);
+    EXPECT_EQ(info->sharedAudVidResp.fileName, QStringLiteral("演示.mp4"));
+    EXPECT_EQ(info->sharedAudVidResp.userId, QStringLiteral("13800000001"));
+    EXPECT_EQ(info->sharedAudVidResp.duration, 30);
+}
+
 // The name goes out with its "\U" pairs dropped and then its escapes undone, and the MD5 sent with
 // the upload is the one of the bytes sent, even when the file is rewritten meanwhile. The stand-in
 // refuses a raw name and a body that does not match its MD5.

@@ -205,6 +205,17 @@ QJsonObject roomJson(DevService &svc, DevRoom &room, const DevUser &user)
                     QJsonObject::fromVariantMap(room.extra.value(QStringLiteral("orderStatus")).toMap()));
         json.insert("sharedFileResp", resp);
     }
+    // A running audio or video file, its sharer by phone number as the client compares it.
+    if (const QVariantMap shared = room.extra.value(QStringLiteral("sharedAudVid")).toMap(); !shared.isEmpty()) {
+        const DevUser *sharer = svc.state().user(dec(shared.value(QStringLiteral("userId")).toString()));
+        json.insert("sharedAudVidResp",
+                    QJsonObject{{"fileId", shared.value(QStringLiteral("fileId")).toString()},
+                                {"fileName", shared.value(QStringLiteral("fileName")).toString()},
+                                {"fileType", shared.value(QStringLiteral("fileType")).toInt()},
+                                {"userId", sharer ? sharer->phoneNumber : QString()},
+                                {"userName", shared.value(QStringLiteral("userName")).toString()},
+                                {"duration", shared.value(QStringLiteral("duration")).toLongLong()}});
+    }
     const QJsonObject channel = svc.channelCredentials(room.roomId, user.userId);
     for (auto it = channel.begin(); it != channel.end(); ++it)
         json.insert(it.key(), it.value());
