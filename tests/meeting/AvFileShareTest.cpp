@@ -262,11 +262,14 @@ TEST_F(AvFileShareTest, Controls_ByKeyboardAndAccessibility)
     const QList<QWidget *> stops = tabStops();
     EXPECT_TRUE(stops.contains(page->ui->avFileShareSlider));
 
+    // The button is named by what it does: playing, it pauses.
+    EXPECT_EQ(nameOf(page->ui->avFileSharePlayButton), QStringLiteral("暂停"));
     page->ui->avFileSharePlayButton->setFocus();
     QTest::keyClick(page->ui->avFileSharePlayButton, Qt::Key_Space);
     ASSERT_EQ(services->requests.size(), 1);
     EXPECT_EQ(services->requests[0].type, 3);
     services->answer(0);
+    EXPECT_EQ(nameOf(page->ui->avFileSharePlayButton), QStringLiteral("播放"));
     ASSERT_TRUE(press(page->ui->avFileSharePlayButton));
     ASSERT_EQ(services->requests.size(), 1);
     EXPECT_EQ(services->requests[0].type, 2);

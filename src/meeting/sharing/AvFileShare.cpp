@@ -80,10 +80,13 @@ void AvFileShare::connectUi()
         button->setAlternateImage(MeetingIcons::image(QStringLiteral("av_file_play"), 48));
         button->setFocusPolicy(Qt::StrongFocus);
         connect(button, &QAbstractButton::clicked, this, [this] { avFileSharePlayAction(); });
-        connect(button, &QAbstractButton::toggled, this, [button](bool paused) {
+        const auto name = [button](bool paused) {
             button->setAccessibleName(paused ? QStringLiteral("播放") : QStringLiteral("暂停"));
             button->setToolTip(button->accessibleName());
-        });
+        };
+        connect(button, &QAbstractButton::toggled, this, name);
+        // A share starts playing: named before its first change.
+        name(button->isChecked());
     }
     if (MacSliderCell *slider = m_ui.avFileShareSlider) {
         slider->setRange(0, kSliderSteps);
