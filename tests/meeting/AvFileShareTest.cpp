@@ -76,7 +76,7 @@ protected:
     std::shared_ptr<FakeAvServices> services = std::make_shared<FakeAvServices>();
 };
 
-TEST_F(AvFileShareTest, PlayAtTheEndStartsFromZero_AFailedPauseRestoresButtonAndFlag)
+TEST_F(AvFileShareTest, PlayAtTheEndStartsFromZeroHereAndForOthers_AFailedPauseRestoresButtonAndFlag)
 {
     showFile(QStringLiteral("2"), true);
     EXPECT_FALSE(page->ui->avFileSharePlayButton->isHidden());
@@ -101,6 +101,12 @@ TEST_F(AvFileShareTest, PlayAtTheEndStartsFromZero_AFailedPauseRestoresButtonAnd
     EXPECT_TRUE(page->sharing().state().avFileSharePlaying);
     EXPECT_EQ(page->ui->avFileSharePlayButton->state(), 0);
     EXPECT_EQ(toastText(), QStringLiteral("暂停失败"));
+
+    // Another's play at the end: the file starts again from 0 here too, and its frames count.
+    receive(controlMessage(Event::PlaybackEnded));
+    receive(controlMessage(Event::PlaybackStarted));
+    av().takeFramePosition(2);
+    EXPECT_EQ(page->sharing().avFileSharePlayTimerCount(), 2);
 }
 
 TEST_F(AvFileShareTest, Slider_DragPausesFramesAndSeeksOnRelease_FailureKeepsThePosition)

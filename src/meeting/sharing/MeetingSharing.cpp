@@ -273,6 +273,9 @@ void MeetingSharing::setPlaying(bool playing)
 void MeetingSharing::applyPlaybackStarted()
 {
     setPlaying(true);
+    // Played from its start (as after its end): frames from there would be too far from the
+    // position shown to be taken.
+    setAvFileSharePlayTimerCount(0);
     startAVFileShareTimer();
 }
 
