@@ -29,6 +29,9 @@ KVWindow *KVWindow::showFloating(const QRect &frame, QWidget *contentView, const
     window->setIdentifier(identifier);
     window->setObjectName(identifier);
     window->setContentView(contentView);
+    // A screen reader names a window by its title; a floating one has no title bar to show one.
+    if (contentView)
+        window->setWindowTitle(contentView->accessibleName());
     window->setGeometry(frame);
     window->makeKeyAndOrderFront();
     return window;

@@ -1,4 +1,4 @@
-// The panels room of the meeting window: panels built once on first use, pop-overs closed
+// The panels part of the meeting window: panels built once on first use, pop-overs closed
 // together and by a click outside them, floating windows, and the panels loaded by name
 // registered explicitly; the chat overlay's kept picture of its rows and where its rows go.
 

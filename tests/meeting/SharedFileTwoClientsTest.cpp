@@ -70,7 +70,7 @@ TEST(SharedFilePeer, FollowsWhatTheSharerDoes)
     qunsetenv("KVEnv");
     FakeEngineScope engines;
     VeskAppAgent *agent = VeskAppAgent::sharedInstance();
-    agent->setServerEnvironment(2);
+    agent->setServerEnvironment(AgentEnvironment::Development);
     VeskUserModel me;
     me.userId = kPeerPhone;
     me.phoneNumber = kPeerPhone;

@@ -21,6 +21,7 @@
 #include "uikit/VeskToast.h"
 #include "uikit/VeskWeakTimer.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QScrollBar>
@@ -318,8 +319,11 @@ TEST(KVWindowTest, FloatingWindowIsFramelessOnTopAndHoldsItsContent)
 {
     QWidget oldParent;
     auto *content = new QWidget(&oldParent);
+    content->setAccessibleName(QStringLiteral("参会者视频"));
     QPointer<KVWindow> w = KVWindow::showFloating(QRect(100, 100, 300, 207), content, "showFloatingWindowAtView");
     EXPECT_EQ(w->identifier(), "showFloatingWindowAtView");
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(w.data())->text(QAccessible::Name), "参会者视频")
+        << "a screen reader names the window by its content";
     EXPECT_TRUE(w->windowFlags() & Qt::FramelessWindowHint);
     EXPECT_TRUE(w->windowFlags() & Qt::WindowStaysOnTopHint);
     EXPECT_TRUE(w->testAttribute(Qt::WA_TranslucentBackground));

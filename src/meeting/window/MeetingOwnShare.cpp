@@ -39,7 +39,6 @@ OwnShareCalls makeOwnShareCalls(MeetingViewController *window)
         return false;
     };
     w.memberScreenShareOnShow = [c] { return c && c->screenShareSourceModel() != nullptr; };
-    w.closeFileSwitchPanel = [] {}; // the document switch panel comes with document sharing
     w.avFileShareStopped = [c] {
         if (!c)
             return;

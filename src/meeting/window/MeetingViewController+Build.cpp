@@ -88,7 +88,7 @@ void MeetingViewController::connectUi()
     connect(ui->leaveRoomButton, &QAbstractButton::clicked, this, [this] { leaveMeeting(ui->leaveRoomButton); });
 
     connect(ui->IMChatEnableButton, &QAbstractButton::clicked, this,
-            [this] { disableIMAction(ui->IMChatEnableButton); });
+            [this] { m_panels->panel<ChatPanel>().disableIMAction(ui->IMChatEnableButton); });
     connect(ui->selectRecordBtn, &QAbstractButton::clicked, this,
             [this] { m_recording->openOrCloseMoreView(ui->selectRecordBtn); });
     connect(ui->subtitleSettingBtn, &QAbstractButton::clicked, this,

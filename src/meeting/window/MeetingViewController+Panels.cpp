@@ -186,17 +186,9 @@ void MeetingViewController::openOrColseSubtitleSettingView(VeskButton *sender)
     m_panels->panel<SubtitlePanel>().openOrColseSubtitleSettingView(sender);
 }
 
-void MeetingViewController::showOrHideIMVIew(VeskButton *sender)
-{
-    m_panels->panel<ChatPanel>().showOrHideIMVIew(sender);
-}
 void MeetingViewController::handleAllowSendIMMessage(const MeetingControlData &data)
 {
     m_panels->panel<ChatPanel>().handleAllowSendIMMessage(data);
-}
-void MeetingViewController::disableIMAction(VeskButton *sender)
-{
-    m_panels->panel<ChatPanel>().disableIMAction(sender);
 }
 void MeetingViewController::needChangeImAllowDisplay()
 {

@@ -11,7 +11,7 @@
 //   members, grid and tiles       +Members.cpp -> grid/ rules        m_members
 //   current speaker               +Speaker.cpp                       m_speaker
 //   messages and commands         +Messages.cpp -> dispatch/ rules   (MeetingDispatchTarget)
-//   tips                          tips() (MeetingTips.h)
+//   tips                          MeetingTips.h                      m_tips
 //   pop-overs, member red dot     +PopOvers.cpp                      panels()
 //   tool bar, pointer and keys    toolBar() (MeetingToolBar.h)
 //   size and scale                +Build.cpp, +Members.cpp           m_geometry
@@ -90,7 +90,6 @@ public:
     [[nodiscard]] MeetingSharing &sharing() const { return *m_sharing; }
     [[nodiscard]] MeetingRecording &recording() const { return *m_recording; }
     [[nodiscard]] MeetingCountDowns &countDowns() const { return *m_countDowns; }
-    [[nodiscard]] MeetingTips &tips() const { return *m_tips; }
     [[nodiscard]] MeetingOwnDevices &ownDevices() const { return *m_ownDevices; }
     [[nodiscard]] MeetingToolBar &toolBar() const { return *m_toolBar; }
 
@@ -130,24 +129,21 @@ public:
 
     // ---- Lifecycle and small handlers (MeetingViewController.cpp) ---------------------------
     void viewWillAppear();
-    void viewDidAppear();
-    void viewWillDisappear();
     // The window's close button: the leave dialog (or leaving the waiting room); never closes
     // the window by itself.
     bool windowShouldClose() override;
 
 private: // used by the controller alone
+    void viewDidAppear();
+    void viewWillDisappear();
     void viewDidDisappear();
     void memeberSharePermissionChange();
     void networkStateObserver(const Notification &notification);
     void currentSpeakerViewHidden();
     void currentSpeakerFloatingViewHidden();
 
-public:
-    // ---- Build and sizing (+Build.cpp) ------------------------------------------------------
+    // ---- Build and sizing (+Build.cpp): used by the controller alone ------------------------
     void screenParametersDidChange();
-
-private: // used by the controller alone
     void creatUI();
     void adjustView();
     void adjustImInputViewWidth();
@@ -219,12 +215,12 @@ private: // used by the controller alone
 
 public:
     // ---- The current speaker (+Speaker.cpp) ---------------------------------------------------
-    // The label under the top bar, made on first use (null before the view loads).
-    CurrentSpeakerView *currentSpeakerView();
     // The label of the share's floating window, made on first use; the sharing code places it.
     CurrentSpeakerView *currentSpeakerFloatingView();
 
 private: // used by the controller alone
+    // The label under the top bar, made on first use (null before the view loads).
+    CurrentSpeakerView *currentSpeakerView();
     void voiceValueChange(const Notification &notification);
     void customAudioLevelChange(const Notification &notification);
 
@@ -282,7 +278,7 @@ public:
     // The assistants' ring changed: the grid shows it again (+Members.cpp).
     void ringringDisplay() override;
 
-    // ---- Panels (+Panels.cpp: each forwards to its panel; bodies come with each panel) --------
+    // ---- Panels (+Panels.cpp: each forwards to its panel) -----------------------------------
     void showOrHideMember(VeskButton *sender);
     // The member list, its window made (hidden) on first use.
     class MemberListViewController *memberListViewController();
@@ -307,9 +303,7 @@ public:
     void showSubtitleViewAction(bool show);
     void openOrColseSubtitleSettingView(VeskButton *sender);
     // Chat (ChatPanel).
-    void showOrHideIMVIew(VeskButton *sender);
     void handleAllowSendIMMessage(const MeetingControlData &data);
-    void disableIMAction(VeskButton *sender);
     void needChangeImAllowDisplay();
     [[nodiscard]] IMDisplayView *floatingIMDisplayView();
     // The current speaker's label, as the settings ask.

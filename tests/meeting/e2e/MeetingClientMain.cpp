@@ -27,6 +27,7 @@
 
 #include "TestEnvironment.h"
 
+#include "agent/AgentEnvironment.h"
 #include "agent/VeskAppAgent.h"
 #include "agent/VeskMeetingManager.h"
 #include "connection/HttpManager.h"
@@ -358,7 +359,7 @@ int main(int argc, char **argv)
     KVPageNavigator::install(&navigator);
 
     VeskAppAgent *agent = VeskAppAgent::sharedInstance();
-    agent->setServerEnvironment(2);
+    agent->setServerEnvironment(AgentEnvironment::Development);
     agent->setMeetingManager(VeskMeetingManager::initManagerAndSdk());
     VeskUserModel me;
     me.userId = QString::fromLocal8Bit(argv[1]);
