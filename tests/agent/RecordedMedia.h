@@ -5,6 +5,7 @@
 #include "TestEvents.h"
 
 #include <QElapsedTimer>
+#include <QFile>
 #include <QString>
 #include <QUrl>
 
@@ -35,6 +36,44 @@ inline RecordedMedia discover(const QString &path)
         g_object_unref(info);
     g_object_unref(discoverer);
     return media;
+}
+
+// Seconds of sound the file's first sound track holds: the sum of its samples' durations, so sound
+// lost on the way is missing here even when the track's timestamps span the whole recording.
+inline double soundSeconds(const QString &path)
+{
+    GstElement *pipeline = gst_parse_launch(
+        "filesrc name=file ! qtdemux name=demux demux.audio_0 ! fakesink name=sound sync=false", nullptr);
+    if (!pipeline)
+        return 0;
+    GstElement *file = gst_bin_get_by_name(GST_BIN(pipeline), "file");
+    g_object_set(file, "location", QFile::encodeName(path).constData(), nullptr);
+    gst_object_unref(file);
+    GstElement *sound = gst_bin_get_by_name(GST_BIN(pipeline), "sound");
+    GstPad *pad = gst_element_get_static_pad(sound, "sink");
+    GstClockTime total = 0;
+    gst_pad_add_probe(
+        pad, GST_PAD_PROBE_TYPE_BUFFER,
+        [](GstPad *, GstPadProbeInfo *info, gpointer sum) {
+            const GstBuffer *buffer = GST_PAD_PROBE_INFO_BUFFER(info);
+            if (GST_BUFFER_DURATION_IS_VALID(buffer))
+                *static_cast<GstClockTime *>(sum) += GST_BUFFER_DURATION(buffer);
+            return GST_PAD_PROBE_OK;
+        },
+        &total, nullptr);
+    gst_object_unref(pad);
+    gst_object_unref(sound);
+    gst_element_set_state(pipeline, GST_STATE_PLAYING);
+    GstBus *bus = gst_element_get_bus(pipeline);
+    GstMessage *end =
+        gst_bus_timed_pop_filtered(bus, 10 * GST_SECOND, GstMessageType(GST_MESSAGE_EOS | GST_MESSAGE_ERROR));
+    const bool whole = end && GST_MESSAGE_TYPE(end) == GST_MESSAGE_EOS;
+    if (end)
+        gst_message_unref(end);
+    gst_object_unref(bus);
+    gst_element_set_state(pipeline, GST_STATE_NULL);
+    gst_object_unref(pipeline);
+    return whole ? double(total) / GST_SECOND : 0;
 }
 
 // A recording needs real time to pass; the event loop runs meanwhile.

@@ -65,11 +65,12 @@ TEST_F(ScreenRecord, ThreeSeconds_GiveAPlayableMp4OfAboutThreeSeconds)
     EXPECT_EQ(QFile(dir.path() + QStringLiteral("/ScreenRecord")).permissions() & 0x0077, 0) << "a private folder";
     const RecordedMedia media = discover(file);
     EXPECT_EQ(media.video, 1);
-    // The test sound server's sine source hands pulsesrc its data in late, whole-buffer fragments:
-    // some runs end before the first one, so the sound track is not required here.
-    EXPECT_LE(media.audio, 1);
+    EXPECT_EQ(media.audio, 1);
     EXPECT_GT(media.seconds, 2.0);
     EXPECT_LT(media.seconds, 6.0);
+    const double sound = soundSeconds(file);
+    EXPECT_GT(sound, 2.0) << "the microphone's sound all along";
+    EXPECT_LT(sound, 6.0);
 }
 
 TEST_F(ScreenRecord, StartStopStartInOneSecond_TwoFiles_RepeatedCallsChangeNothing)
