@@ -4,7 +4,7 @@
 // standard input, answering each with one JSON line on its standard output.
 //
 //   args: <phone> <name> <token> <roomId>
-//   out:  {"ready": true} once in the room
+//   out:  {"ready": true} once in the room with its message channel open
 //   in:   shareFile <fileId> <fileName> <fileType> <duration>   -> {"ok": bool}
 //         click                                                  -> {"ok": true} (the play button)
 //         seek <0..1>                                            -> {"ok": true} (dragged there)
@@ -31,6 +31,7 @@
 #include "agent/VeskAppAgent.h"
 #include "agent/VeskMeetingManager.h"
 #include "connection/HttpManager.h"
+#include "connection/IMEngine.h"
 #include "foundation/models/MeetingInfoModel.h"
 #include "meeting/common/MeetingBottomButton.h"
 #include "meeting/sharing/AvFileShare.h"
@@ -234,7 +235,9 @@ private:
         m_window->showWindow();
         auto *wait = new QTimer(this);
         connect(wait, &QTimer::timeout, this, [this, wait] {
-            if (m_page && m_page->stateMeeting() == 2) {
+            // The stand-in tells only open channels: a share started before ours opened never reaches us.
+            const IMEngine *channel = VeskAppAgent::sharedInstance()->meetingManager()->imEngine();
+            if (m_page && m_page->stateMeeting() == 2 && channel && channel->isConnected()) {
                 wait->deleteLater();
                 answer({{"ready", true}});
             }
