@@ -143,6 +143,34 @@ TEST_F(AgentRepliesTest, FileService_UploadThenListAndPages_MapToFileModels)
                     .isEmpty());
 }
 
+// An uploaded PDF is converted to as many pages as it holds, portrait when its pages are.
+TEST_F(AgentRepliesTest, FileService_APdfKeepsItsPageCountAndOrientation)
+{
+    const QString roomId = hostInRoom();
+    QTemporaryDir dir;
+    const QString path = dir.filePath("a4.pdf");
+    {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("%PDF-1.4\n1 0 obj << /Type /Pages /Kids [2 0 R 3 0 R] /Count 2 >> endobj\n"
+                "2 0 obj << /Type /Page /MediaBox [0 0 595 842] >> endobj\n"
+                "3 0 obj << /Type/Page /Parent 1 0 R >> endobj\n");
+    }
+    const QUrl url = QUrl::fromLocalFile(path);
+    const KVMResponse pre = run([&](auto d) { agent->prepareUploadFileWithfileURL(&owner, {url}, {"k1"}, roomId, d); });
+    const QString fileId = pre.dataList().value(0).toMap().value("fileId").toString();
+    bool finished = false;
+    agent->uploadFileWithfileURL(&owner, {url}, {fileId}, roomId, {},
+                                 [&](const QUrl &, bool, const QVariantMap &, const QString &) { finished = true; });
+    ASSERT_TRUE(processEventsUntil([&] { return finished; }));
+    run([&](auto d) { agent->queryFileList(&owner, roomId, d); }); // the conversion is done by now
+
+    const KVMResponse pages = run([&](auto d) { agent->queryFileSliceUrl(&owner, fileId, roomId, d); });
+    const auto detail = jx_objectWithKeyValues<FileShareDatailModel>(pages.data);
+    ASSERT_EQ(detail.sliceInfo.size(), 2);
+    EXPECT_GT(detail.sliceInfo.first().picHeight, detail.sliceInfo.first().picWidth);
+}
+
 // The name goes out with its "\U" pairs dropped and then its escapes undone, and the MD5 sent with
 // the upload is the one of the bytes sent, even when the file is rewritten meanwhile. The stand-in
 // refuses a raw name and a body that does not match its MD5.

@@ -7,6 +7,7 @@
 #include "connection/KVMResponse.h"
 #include "devservice/DevService.h"
 #include "devservice/DevServiceTestUtil.h"
+#include "fixtures/StandInAgent.h"
 #include "foundation/UserDefaults.h"
 #include "foundation/models/MeetingDataModel.h"
 #include "foundation/models/MeetingInfoModel.h"
@@ -23,12 +24,11 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(service.start(0));
-        qputenv("KORVI_DEV_PORT", QByteArray::number(service.port()));
         VeskAppAgent::resetSharedInstance();
         agent = VeskAppAgent::sharedInstance();
         // A user stored by an earlier test of the same process must not sign this one in.
         agent->logout();
-        agent->setServerEnvironment(AgentEnvironment::Development);
+        pointAgentAtStandIn(agent, service.port());
     }
 
     void TearDown() override

@@ -311,6 +311,49 @@ TEST_F(EngineLocal, RemoteVideo_GeneratedOnTheRenderThreadUntilMuted)
     ASSERT_TRUE(tickUntil([&] { return events->level(ann) >= 0; }));
 }
 
+// A shared video file's picture comes while it plays and never past its end, which the stand-in
+// tells only at a later poll (here never: its clock for the file stands still a millisecond short).
+TEST_F(EngineLocal, AVideoFilesPictureOnlyWhileItPlays)
+{
+    const QString sharer = QStringLiteral("sharer-peer");
+    const auto play = [&](qint64 positionMs, qint64 sinceMs, bool playing = true) {
+        DevRoom *room = service.state().room(kRoom);
+        if (!room)
+            room = &service.state().addRoom(kRoom, QStringLiteral("host"));
+        room->extra.insert(QStringLiteral("avPlayback"), QVariantMap{{"fileId", "f1"},
+                                                                     {"peerId", sharer},
+                                                                     {"fileName", "v.mp4"},
+                                                                     {"fileType", 2},
+                                                                     {"durationMs", 60000},
+                                                                     {"positionMs", positionMs},
+                                                                     {"sinceMs", sinceMs},
+                                                                     {"playing", playing}});
+    };
+    play(59999, KVClock::current().nowMs() + 3600000);
+    join();
+    engine->publishCamera({});
+    const auto frames = [&] { return events->frames(sharer, KRTCSourceType::CustomVideo); };
+    const auto ownFrames = [&] { return events->frames(kSelf, KRTCSourceType::Camera); };
+    // One job draws every picture of a tick: a file that flowed would have as many as the camera.
+    ASSERT_TRUE(tickUntil([&] { return ownFrames() >= 20; }));
+    EXPECT_LT(frames() * 2, ownFrames());
+
+    play(0, KVClock::current().nowMs());
+    ASSERT_TRUE(tickUntil([&] { return frames() >= 10; }));
+
+    // Paused: once a poll has told it, the last picture stays.
+    play(1000, KVClock::current().nowMs(), false);
+    const auto polls = [&] { return service.requestsFor(QStringLiteral("/engine/room/%1/peers").arg(kRoom)).size(); };
+    const qsizetype before = polls();
+    ASSERT_TRUE(tickUntil([&] { return polls() > before && !engine->requestInFlight(); }));
+    int own = ownFrames();
+    ASSERT_TRUE(tickUntil([&] { return ownFrames() >= own + 2; }));
+    const int paused = frames();
+    own = ownFrames();
+    ASSERT_TRUE(tickUntil([&] { return ownFrames() >= own + 3; }));
+    EXPECT_EQ(frames(), paused);
+}
+
 TEST(LocalPictureTest, FramesShareTheStillPartsAndOnlyTheBallMoves)
 {
     LocalPicture::ParticipantPainter pictures;

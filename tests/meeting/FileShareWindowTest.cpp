@@ -121,6 +121,11 @@ TEST_F(FileShareWindowTest, DocumentBar_ByKeyboardAndAccessibility)
     chooseTheDocumentAboveTheShareButton();
     VeskButton *next = page->ui->rightFlipOverButton;
     ASSERT_TRUE(next->isVisible());
+    // The member strip has slid in beside the pages.
+    clock.clock.advance(300ms);
+    AutoLayout::layoutSubtreeIfNeeded(page->view()->window());
+    settle();
+    ASSERT_GT(page->ui->verticalShowScrollView->width(), 0);
     next->setFocus();
     const Report report = walk(page->view()->window());
     EXPECT_TRUE(report.faults.isEmpty()) << report.text();

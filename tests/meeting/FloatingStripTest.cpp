@@ -219,6 +219,11 @@ TEST_F(CurrentSpeakerTest, SettingOffHidesTheLabelAtTheNextLevel_ANameIsShownAsT
     speak(QStringLiteral("13711111111"));
     EXPECT_TRUE(showing(hostile));
     EXPECT_TRUE(KVDataText::markupHazards({label()}).isEmpty());
+    // A name of any length is cut before the label, named at every level, measures it.
+    page->setActiveMembers({std::make_shared<MeetingActiveModel>(0, QStringLiteral("13711111112"), QStringLiteral("u"),
+                                                                 QString(100'000, 'n'), false, nullptr)});
+    speak(QStringLiteral("13711111112"));
+    EXPECT_EQ(label()->nameLabel->text().size(), DataText::kNameLength);
 }
 
 TEST_F(CurrentSpeakerTest, WhileSharingTheFloatingLabelNamesTheSpeaker_AndStaysEmptyAfterFiveSeconds)

@@ -5,7 +5,10 @@
 #include "agent/VeskAppAgent.h"
 #include "foundation/ModelContext.h"
 #include "foundation/RXEncrypt.h"
+#include "foundation/StringHelpers.h"
 #include "meeting/panels/MemberControlMessages.h"
+#include "meeting/panels/WaitingMeetingRowCell.h"
+#include "uikit/KVDataText.h"
 
 #include <gtest/gtest.h>
 
@@ -272,6 +275,17 @@ TEST_F(MemberListRulesTest, Row_TagsHoverAndNameWidths)
     context.me = kMe;
     EXPECT_EQ(displayName(row(kHost, "王", false, false, true)), "王（主持人）");
     EXPECT_EQ(displayName(row(kMe, "张", false, false, true)), "张（我,助理主持）");
+    // A name far longer than a row is cut before the row's label measures it at every repaint, in
+    // the roster and the waiting room alike.
+    const QString longName(100'000, QChar(0x540D));
+    EXPECT_EQ(displayName(row("2", longName)).size(), DataText::kNameLength);
+    EXPECT_TRUE(displayName(row(kHost, longName)).endsWith(QStringLiteral("（主持人）")));
+    EXPECT_LE(displayName(row(kHost, longName)).size(), DataText::kNameLength + 8);
+    WaitingMeetingRowCell waiting;
+    IMSystemSubMessage entry;
+    entry.userName = longName;
+    waiting.setModel(entry);
+    EXPECT_EQ(waiting.nameLabel()->fullText().size(), DataText::kNameLength);
 
     const Viewer host{true, false, kHost};
     const Viewer assistant{true, true, kMe};

@@ -121,6 +121,8 @@ TEST(MemberPipeline, ShareEndAnnouncedOnlyForARemoteShareThatWasThere)
     EXPECT_TRUE(MemberPipeline::shareEndedAnnouncement(file, true, false).isEmpty());
     EXPECT_TRUE(MemberPipeline::shareEndedAnnouncement(file, false, true).isEmpty());
     EXPECT_TRUE(MemberPipeline::shareEndedAnnouncement(nullptr, false, false).isEmpty());
+    const auto own = std::make_shared<MeetingActiveModel>(3, "me", "u", QStringLiteral("我"), true, nullptr, 0);
+    EXPECT_TRUE(MemberPipeline::shareEndedAnnouncement(own, false, false).isEmpty());
 }
 
 // In the window, against the stand-in.

@@ -66,11 +66,9 @@ TEST(SharedFilePeer, FollowsWhatTheSharerDoes)
     const QByteArray port = qgetenv("KORVI_PEER_PORT");
     if (port.isEmpty())
         GTEST_SKIP() << "client B of the two-client test; started by it";
-    qputenv("KORVI_DEV_PORT", port);
-    qunsetenv("KVEnv");
     FakeEngineScope engines;
     VeskAppAgent *agent = VeskAppAgent::sharedInstance();
-    agent->setServerEnvironment(AgentEnvironment::Development);
+    pointAgentAtStandIn(agent, port.toUShort());
     VeskUserModel me;
     me.userId = kPeerPhone;
     me.phoneNumber = kPeerPhone;

@@ -1,9 +1,7 @@
 // What the form sends: each row fills the form, confirms it, sends the meeting through the agent
 // to the stand-in and reads the request the stand-in recorded.
 
-#include "agent/VeskAppAgent.h"
-#include "devservice/DevService.h"
-#include "devservice/DevServiceTestUtil.h"
+#include "agent/AgentTestSupport.h"
 #include "foundation/JXExtension.h"
 #include "foundation/RXEncrypt.h"
 #include "foundation/UserDefaults.h"
@@ -27,16 +25,11 @@ namespace {
 
 const QString kMe = QStringLiteral("13800000001");
 
-class MeetingRequestTest : public ::testing::Test {
+class MeetingRequestTest : public AgentServiceTest {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(service.start(0));
-        qputenv("KORVI_DEV_PORT", QByteArray::number(service.port()));
-        VeskAppAgent::resetSharedInstance();
-        agent = VeskAppAgent::sharedInstance();
-        agent->logout();
-        agent->setServerEnvironment(AgentEnvironment::Development);
+        AgentServiceTest::SetUp();
         service.state().addUser(QStringLiteral("13900000009"), QStringLiteral("13900000009"), QStringLiteral("李四"),
                                 QStringLiteral("token-lisi"));
         ASSERT_TRUE(run([&](auto done) {
@@ -46,17 +39,8 @@ protected:
 
     void TearDown() override
     {
-        VeskAppAgent::resetSharedInstance();
+        AgentServiceTest::TearDown();
         UserDefaults::resetStandardUserDefaults();
-        qunsetenv("KORVI_DEV_PORT");
-    }
-
-    KVMResponse run(const std::function<void(VeskAppAgent::Completion)> &call)
-    {
-        std::optional<KVMResponse> result;
-        call([&result](const KVMResponse &r) { result = r; });
-        EXPECT_TRUE(processEventsUntil([&] { return result.has_value(); }));
-        return result.value_or(KVMResponse::failure(-1, QStringLiteral("no completion")));
     }
 
     // A scheduled meeting of the signed-in user, as the lists would hand it over for editing.
@@ -73,10 +57,6 @@ protected:
         edited.onlyUpdateThisMeeting = true;
         return edited;
     }
-
-    DevService service;
-    VeskAppAgent *agent = nullptr;
-    QObject owner;
 };
 
 struct Row {

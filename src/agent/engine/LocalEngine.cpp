@@ -274,6 +274,11 @@ qint64 LocalEngine::FilePlayback::positionAt(qint64 nowMs) const
     return durationMs > 0 ? std::min(at, durationMs) : at;
 }
 
+bool LocalEngine::FilePlayback::flowsAt(qint64 nowMs) const
+{
+    return playing && (durationMs <= 0 || positionAt(nowMs) < durationMs);
+}
+
 void LocalEngine::applyFilePlayback()
 {
     const std::optional<FilePlayback> &fresh = m_fileListed;
@@ -539,7 +544,8 @@ void LocalEngine::onFrameTick()
         }
     }
     // A shared audio file sounds while it plays.
-    if (inRoom && m_file && m_file->fileType == 3 && m_file->playing && m_tick % kLevelEveryTicks == 0) {
+    const qint64 now = KVClock::current().nowMs();
+    if (inRoom && m_file && m_file->fileType == 3 && m_file->flowsAt(now) && m_tick % kLevelEveryTicks == 0) {
         const int level = static_cast<int>(20 + 50 * qAbs(qSin(static_cast<double>(m_tick) * 0.11)));
         postEvent([id = KRTCPeerId::levelId(m_file->peerId, false), level](KRTCEngineDelegate &to) {
             to.onSpeakerVolumeChange(id, false, level);
@@ -576,16 +582,15 @@ void LocalEngine::onFrameTick()
                     state.peer.peerId, state.peer.userName, KRTCSourceType::Share, 0, kRemoteShareSize, seed, {}};
         }
     }
-    // A shared video file: its picture carries the play position.
-    if (inRoom && m_file && m_file->fileType == 2) {
-        job.remotes << RenderJob::Remote{
-            m_file->peerId,
-            m_file->fileName,
-            KRTCSourceType::CustomVideo,
-            0,
-            kRemoteShareSize,
-            LocalPicture::seedFor(m_file->peerId),
-            QString::number(double(m_file->positionAt(KVClock::current().nowMs())) / 1000.0, 'f', 3)};
+    // A shared video file: its picture carries the play position; paused or ended, the last one stays.
+    if (inRoom && m_file && m_file->fileType == 2 && m_file->flowsAt(now)) {
+        job.remotes << RenderJob::Remote{m_file->peerId,
+                                         m_file->fileName,
+                                         KRTCSourceType::CustomVideo,
+                                         0,
+                                         kRemoteShareSize,
+                                         LocalPicture::seedFor(m_file->peerId),
+                                         QString::number(double(m_file->positionAt(now)) / 1000.0, 'f', 3)};
     }
     if (!job.ownCamera && !job.ownShare && job.remotes.isEmpty()) {
         m_renderBusy->store(false);

@@ -148,6 +148,9 @@ private:
         bool playing = false;
         qint64 listedAtMs = 0; // project clock
         [[nodiscard]] qint64 positionAt(qint64 nowMs) const;
+        // Pictures and levels come only while it plays, and never past its end, which the
+        // stand-in tells only at its next poll.
+        [[nodiscard]] bool flowsAt(qint64 nowMs) const;
     };
     static std::optional<FilePlayback> parseFilePlayback(const QByteArray &body);
     void applyFilePlayback();

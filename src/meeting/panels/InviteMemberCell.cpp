@@ -13,7 +13,7 @@ InviteMemberCell::InviteMemberCell(const VeskUserModel &model, QWidget *parent) 
     auto *row = new QHBoxLayout(this);
     row->setContentsMargins(12, 0, 8, 0);
     row->setSpacing(6);
-    nameLabel = KVDataText::label(model.userName, this);
+    nameLabel = KVDataText::label(KVDataText::bounded(model.userName, DataText::kNameLength), this);
     idLabel = KVDataText::label(QStringLiteral("( ID:%1 )").arg(model.userId), this);
     for (QLabel *l : {nameLabel.data(), idLabel.data()}) {
         l->setFont(vesk::systemFont(13));

@@ -17,11 +17,12 @@ RemindCell::RemindCell(const VeskUserModel &user, QWidget *parent) : QAbstractBu
     setFixedHeight(kRowHeight);
     setAttribute(Qt::WA_Hover);
     const QString id = QStringLiteral("(%1)").arg(user.userId);
-    setAccessibleName(user.userName + QLatin1Char(' ') + id);
+    const QString name = KVDataText::bounded(user.userName, DataText::kNameLength);
+    setAccessibleName(name + QLatin1Char(' ') + id);
     auto *row = new QHBoxLayout(this);
     row->setContentsMargins(12, 0, 12, 0);
     row->setSpacing(6);
-    label = KVDataText::label(user.userName, this);
+    label = KVDataText::label(name, this);
     idLabel = KVDataText::label(id, this);
     for (QLabel *l : {label.data(), idLabel.data()}) {
         l->setFont(vesk::systemFont(13));

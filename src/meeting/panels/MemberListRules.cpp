@@ -322,10 +322,12 @@ QString displayName(const MeetingMemberModelCopy &row)
         tags << MemberListTexts::kHost;
     else if (row.isAssistantHost)
         tags << MemberListTexts::kAssistant;
+    // Cut: the row's label measures and elides its text at every repaint.
+    const QString name = DataText::bounded(row.userName, DataText::kNameLength);
     if (tags.isEmpty())
-        return row.userName;
+        return name;
     // Our tags after the name stay in their place whatever direction marks the name holds.
-    return DataText::isolated(row.userName) + MemberListTexts::kTagsFormat.arg(tags.join(QLatin1Char(',')));
+    return DataText::isolated(name) + MemberListTexts::kTagsFormat.arg(tags.join(QLatin1Char(',')));
 }
 
 bool hoverAllowed(const Viewer &viewer, const MeetingMemberModelCopy &row)

@@ -211,14 +211,15 @@ void MemberListViewController::removeToWaitingRoom(const MemberRow &row)
     collapseMenuRow();
     QPointer<MemberListViewController> self(this);
     KVAlert *alert = KVMemberAlert::alertWithTitle(
-        kMoveToWaitingAsk.arg(KVDataText::isolated(row->userName)), false, QString(), QVariant(),
-        [self, row](const QVariant &, bool) {
+        kMoveToWaitingAsk.arg(KVDataText::isolated(KVDataText::bounded(row->userName, DataText::kNameLength))), false,
+        QString(), QVariant(), [self, row](const QVariant &, bool) {
             if (!self)
                 return;
             VeskAppAgent::sharedInstance()->memberMoveIntoWaitingRoom(
                 self, {RXEncrypt::aes128ecbEncrypt(row->phoneNumber)}, [self, row](const KVMResponse &reply) {
                     if (self && reply.successed)
-                        VeskToast::showToast(kMovedToWaiting.arg(KVDataText::isolated(row->userName)));
+                        VeskToast::showToast(kMovedToWaiting.arg(
+                            KVDataText::isolated(KVDataText::bounded(row->userName, DataText::kNameLength))));
                 });
         });
     showAlert(alert, QStringLiteral("moveToWaitingRoomAlert"), window());
@@ -229,8 +230,8 @@ void MemberListViewController::moveOutMeetingRoom(const MemberRow &row)
     collapseMenuRow();
     QPointer<MemberListViewController> self(this);
     KVAlert *alert = KVMemberAlert::alertWithTitle(
-        kRemoveAsk.arg(KVDataText::isolated(row->userName)), true, kNoReEntry, QVariant(),
-        [self, row](const QVariant &, bool forbid) {
+        kRemoveAsk.arg(KVDataText::isolated(KVDataText::bounded(row->userName, DataText::kNameLength))), true,
+        kNoReEntry, QVariant(), [self, row](const QVariant &, bool forbid) {
             if (!self)
                 return;
             VeskAppAgent::sharedInstance()->memberMoveOutfromMeetingRoom(
@@ -238,7 +239,8 @@ void MemberListViewController::moveOutMeetingRoom(const MemberRow &row)
                     if (!self)
                         return;
                     // Told as done only when it is.
-                    VeskToast::showToast(reply.successed ? kRemoved.arg(KVDataText::isolated(row->userName))
+                    VeskToast::showToast(reply.successed ? kRemoved.arg(KVDataText::isolated(KVDataText::bounded(
+                                                               row->userName, DataText::kNameLength)))
                                                          : failureText(reply.message));
                 });
         });

@@ -57,9 +57,10 @@ WaitingMeetingRowCell::WaitingMeetingRowCell(QWidget *parent)
 void WaitingMeetingRowCell::setModel(const IMSystemSubMessage &model)
 {
     m_model = model;
-    m_nameLabel->setFullText(model.userName);
-    m_agreeButton->setAccessibleName(model.userName + QLatin1Char(' ') + MemberListTexts::kAdmit);
-    m_moveOutButton->setAccessibleName(model.userName + QLatin1Char(' ') + MemberListTexts::kMoveOut);
+    const QString name = KVDataText::bounded(model.userName, DataText::kNameLength);
+    m_nameLabel->setFullText(name);
+    m_agreeButton->setAccessibleName(name + QLatin1Char(' ') + MemberListTexts::kAdmit);
+    m_moveOutButton->setAccessibleName(name + QLatin1Char(' ') + MemberListTexts::kMoveOut);
 }
 
 void WaitingMeetingRowCell::agreeEnterMeetingAction()

@@ -26,7 +26,8 @@ QString peerIdOf(const Notification &notification)
 void nameSpeaker(CurrentSpeakerView *label, const QString &userName, QPointer<KVTimer> &timer, QObject *owner,
                  std::function<void()> hide)
 {
-    label->nameLabel->setFullText(userName);
+    // Cut: the label is named again with every level.
+    label->nameLabel->setFullText(KVDataText::bounded(userName, DataText::kNameLength));
     if (timer && timer->isValid())
         timer->start();
     else

@@ -192,6 +192,8 @@ void MeetingViewController::setupMiddleArea(QWidget *parent)
     verticalShowScrollView = new QScrollArea(shareShowBKView);
     verticalShowScrollView->setObjectName(QStringLiteral("verticalShowScrollView"));
     verticalShowScrollView->setFrameShape(QFrame::NoFrame);
+    // A Tab stop beside the shared file, so it is named as the grid is.
+    verticalShowScrollView->setAccessibleName(QStringLiteral("成员画面"));
     verticalShowScrollView->setWidgetResizable(true);
     verticalShowCollectionView = new QWidget();
     verticalShowCollectionView->setObjectName(QStringLiteral("verticalShowCollectionView"));

@@ -15,6 +15,9 @@
 #include <QPainter>
 #include <QRegularExpression>
 
+#include <algorithm>
+#include <cmath>
+
 using namespace AgentRoutes;
 
 namespace {
@@ -45,6 +48,30 @@ bool isCleanUploadName(const QString &name)
 // An uploaded file converts for a while (project time) before it can be shared;
 // state().extra["conversionMs"] sets how long (none by default).
 constexpr int kConvertedMediaSeconds = 300;
+constexpr int kMostPages = 2000;
+
+// An uploaded PDF keeps its page count and orientation (from its page objects and first media
+// box), so a hand-made document is shown as it is; any other document converts to three
+// landscape pages.
+void readDocumentPages(DevFile &file)
+{
+    if (QFileInfo(file.fileName).suffix().toLower() != QLatin1String("pdf") ||
+        file.extra.contains(QStringLiteral("pages")))
+        return;
+    const QString text = QString::fromLatin1(file.content);
+    static const QRegularExpression page(QStringLiteral("/Type\\s*/Page(?![a-zA-Z])"));
+    const int pages = int(std::min<qsizetype>(kMostPages, text.count(page)));
+    if (pages < 1)
+        return;
+    file.extra.insert(QStringLiteral("pages"), pages);
+    static const QRegularExpression box(
+        QStringLiteral("/MediaBox\\s*\\[\\s*([-\\d.]+)\\s+([-\\d.]+)\\s+([-\\d.]+)\\s+([-\\d.]+)"));
+    if (const QRegularExpressionMatch m = box.match(text); m.hasMatch()) {
+        const double width = std::abs(m.captured(3).toDouble() - m.captured(1).toDouble());
+        const double height = std::abs(m.captured(4).toDouble() - m.captured(2).toDouble());
+        file.extra.insert(QStringLiteral("portrait"), height > width);
+    }
+}
 
 void finishConversions(DevService &svc)
 {
@@ -53,6 +80,7 @@ void finishConversions(DevService &svc)
         if (file.extra.value(QStringLiteral("status")).toInt() == 2 &&
             file.extra.value(QStringLiteral("readyAt")).toLongLong() <= now) {
             file.extra.insert(QStringLiteral("status"), 1);
+            readDocumentPages(file);
             // The conversion tells a medium's length; the stand-in decodes nothing, so every
             // uploaded audio or video file lasts five minutes.
             const QString type = fileTypeFor(file.fileName);

@@ -87,7 +87,8 @@ Display displayFor(bool selfScreenOrWindowSharing, int fileShareMode, bool scree
 
 QString shareEndedAnnouncement(const Tile &previousAvFileShare, bool fileTileFound, bool selfAVFileSharing)
 {
-    if (fileTileFound || selfAVFileSharing || !previousAvFileShare)
+    // Never for the user's own file: his stop clears his sharing flag before its stream goes.
+    if (fileTileFound || selfAVFileSharing || !previousAvFileShare || previousAvFileShare->isSelf())
         return {};
     return kShareEndedFormat.arg(DataText::isolated(previousAvFileShare->userName()));
 }
