@@ -34,7 +34,8 @@ public:
         if (m_process.state() == QProcess::NotRunning)
             return;
         m_process.write("quit\n");
-        if (!m_process.waitForFinished(10000)) {
+        // The stand-in runs on this thread: it must keep answering while the client leaves.
+        if (!processEventsUntil([this] { return m_process.state() == QProcess::NotRunning; }, 10000)) {
             m_process.kill();
             m_process.waitForFinished(5000);
         }

@@ -4,7 +4,7 @@
 // standard input, answering each with one JSON line on its standard output.
 //
 //   args: <phone> <name> <token> <roomId>
-//   out:  {"ready": true} once in the room
+//   out:  {"ready": true} once in the room with its message channel open
 //   in:   shareFile <fileId> <fileName> <fileType> <duration>   -> {"ok": bool}
 //         click                                                  -> {"ok": true} (the play button)
 //         seek <0..1>                                            -> {"ok": true} (dragged there)
@@ -31,6 +31,7 @@
 #include "agent/VeskAppAgent.h"
 #include "agent/VeskMeetingManager.h"
 #include "connection/HttpManager.h"
+#include "connection/IMEngine.h"
 #include "foundation/models/MeetingInfoModel.h"
 #include "meeting/common/MeetingBottomButton.h"
 #include "meeting/sharing/AvFileShare.h"
@@ -106,7 +107,8 @@ public:
         const QStringList words = line.split(QLatin1Char(' '), Qt::SkipEmptyParts);
         const QString verb = words.value(0);
         if (verb == QLatin1String("quit")) {
-            QApplication::quit();
+            // Not quit(): that asks the windows first, and the meeting window does not close unasked.
+            QApplication::exit(0);
         } else if (verb == QLatin1String("state")) {
             answer(state());
         } else if (verb == QLatin1String("click") && m_page) {
@@ -234,7 +236,9 @@ private:
         m_window->showWindow();
         auto *wait = new QTimer(this);
         connect(wait, &QTimer::timeout, this, [this, wait] {
-            if (m_page && m_page->stateMeeting() == 2) {
+            // The stand-in tells only open channels: a share started before ours opened never reaches us.
+            const IMEngine *channel = VeskAppAgent::sharedInstance()->meetingManager()->imEngine();
+            if (m_page && m_page->stateMeeting() == 2 && channel && channel->isConnected()) {
                 wait->deleteLater();
                 answer({{"ready", true}});
             }
@@ -375,7 +379,7 @@ int main(int argc, char **argv)
         char buffer[512];
         const ssize_t n = ::read(STDIN_FILENO, buffer, sizeof buffer);
         if (n <= 0) {
-            QApplication::quit(); // the test went away
+            QApplication::exit(0); // the test went away
             return;
         }
         pending.append(buffer, n);
