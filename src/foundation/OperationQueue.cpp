@@ -2,11 +2,24 @@
 
 #include "RaceDetector.h"
 
+#include <QCoreApplication>
 #include <QRunnable>
 #include <QThread>
 #include <QThreadPool>
 
 namespace {
+// Qt 6.4 ties an object's properties to the thread that made it, and a pool's worker is made by
+// the thread that started it: an engine's or a log line's, which may have ended since. Renaming
+// such a worker would read the ended thread's storage, so only workers of the main thread take
+// the queue's name.
+void nameWorker(const QString &name)
+{
+    QThread *self = QThread::currentThread();
+    const QCoreApplication *app = QCoreApplication::instance();
+    if (app && self->thread() == app->thread() && self->objectName() != name)
+        self->setObjectName(name);
+}
+
 // The pool hands an operation over under its own lock, and reports the end of the last one the
 // same way; the race detector is told both orderings (see RaceDetector.h).
 class Operation final : public QRunnable {
@@ -19,7 +32,7 @@ public:
     void run() override
     {
         RaceDetector::happensAfter(this);
-        QThread::currentThread()->setObjectName(m_name);
+        nameWorker(m_name);
         m_op();
         RaceDetector::happensBefore(m_queue);
     }

@@ -16,6 +16,7 @@
 
 #include <atomic>
 #include <mutex>
+#include <thread>
 
 using namespace std::chrono_literals;
 
@@ -165,6 +166,28 @@ TEST(OperationQueueTest, CancelDropsQueuedOperations)
     release = true;
     queue.waitUntilAllOperationsAreFinished();
     EXPECT_EQ(ran, 1);
+}
+
+// A worker a queue starts from another thread (an engine's, a log line's) outlives that thread;
+// its later operations must not reach back into the ended thread's storage.
+TEST(OperationQueueTest, WorkersStartedFromEndedThreadsRunLaterOperations)
+{
+    // Many threads, so that most of their stacks (and the storage in them) go back to the system.
+    std::vector<std::unique_ptr<OperationQueue>> queues;
+    for (int i = 0; i < 48; ++i)
+        queues.push_back(std::make_unique<OperationQueue>(QStringLiteral("test.started-elsewhere"), 1));
+    std::vector<std::thread> starters;
+    for (auto &queue : queues)
+        starters.emplace_back([&queue] { queue->addOperation([] {}); });
+    for (std::thread &starter : starters)
+        starter.join();
+
+    std::atomic<int> ran{0};
+    for (auto &queue : queues)
+        queue->addOperation([&] { ++ran; });
+    for (auto &queue : queues)
+        queue->waitUntilAllOperationsAreFinished();
+    EXPECT_EQ(ran, 48);
 }
 
 TEST(MainQueueTest, AsyncFromWorkerRunsOnMainAndRespectsContext)
