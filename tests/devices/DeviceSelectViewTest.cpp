@@ -97,6 +97,25 @@ TEST(KVCameraSelectView, UnpluggingTheChosenCameraUpdatesTheModelAndReports)
     EXPECT_EQ(reports, 2);
 }
 
+// The sound server and the cameras report devices at any time; an open menu keeps its rows (and a
+// keyboard user's focus on one) and meets a new row right after the last one, shown at once.
+TEST(KVCameraSelectView, ADeviceComingWhileTheMenuIsOpenKeepsTheRowsAndTheirTabOrder)
+{
+    MainSettingModel model;
+    CameraRig rig({kFront, kUsb});
+    rig.view->setModel(&model);
+    rig.view->show();
+    KVDeviceListView *list = rig.view->deviceList();
+    QAbstractButton *first = list->rowAt(0);
+
+    rig.source->replug({kFront, kUsb, camera(QStringLiteral("/dev/video4"), QStringLiteral("Third"))});
+    ASSERT_EQ(list->count(), 3);
+    EXPECT_EQ(list->rowAt(0), first);
+    EXPECT_EQ(list->rowAt(2)->accessibleName(), QStringLiteral("Third"));
+    EXPECT_TRUE(list->rowAt(2)->isVisible());
+    EXPECT_EQ(list->rowAt(1)->nextInFocusChain(), list->rowAt(2));
+}
+
 TEST(KVDeviceNibs, PopUpsLoadByTheirInterfaceNames)
 {
     registerDeviceNibs();

@@ -25,35 +25,45 @@ QAbstractButton *KVDeviceListView::rowAt(int index) const
 
 void KVDeviceListView::setDevices(const QStringList &titles, int selectedIndex)
 {
-    // Later: the clicked row may be the one asking for the rebuild.
-    for (QAbstractButton *row : std::as_const(m_rows)) {
+    m_selected = selectedIndex >= 0 && selectedIndex < titles.size() ? selectedIndex : -1;
+    // Rows are refilled in place: the sound server reports devices coming and going at any time,
+    // and a menu rebuilt under a keyboard user would lose his focus and put its rows last in Tab.
+    while (m_rows.size() > titles.size()) {
+        QAbstractButton *row = m_rows.takeLast();
         row->hide();
         m_layout->removeWidget(row);
+        // Later: the clicked row may be the one asking for the rebuild.
         row->deleteLater();
     }
-    m_rows.clear();
-    m_selected = selectedIndex >= 0 && selectedIndex < titles.size() ? selectedIndex : -1;
-    for (int i = 0; i < titles.size(); ++i) {
+    for (qsizetype i = m_rows.size(); i < titles.size(); ++i) {
         auto *row = new QPushButton(this);
         row->setFlat(true);
         row->setCheckable(true);
-        row->setChecked(i == m_selected);
         row->setFixedHeight(kRowHeight);
         row->setCursor(Qt::PointingHandCursor);
-        // The tick leads the current row; others keep its room so names line up.
-        row->setText((i == m_selected ? kTick : QStringLiteral("   ")) + QStringLiteral("  ") + titles.at(i));
-        row->setAccessibleName(titles.at(i));
-        KVDataText::setToolTip(row, titles.at(i)); // a device's name is the system's text
         row->setStyleSheet(QStringLiteral("QPushButton { text-align: left; padding-left: 12px; color: #FFFFFF;"
                                           " border: none; background: transparent; }"
                                           "QPushButton:hover { background: #3A3B42; }"
                                           "QPushButton:checked { color: #007AFF; }"));
         connect(row, &QPushButton::clicked, this, [this, i] {
             if (onSelect)
-                onSelect(i);
+                onSelect(static_cast<int>(i));
         });
-        m_layout->insertWidget(i, row);
+        m_layout->insertWidget(static_cast<int>(i), row);
+        if (i > 0)
+            QWidget::setTabOrder(m_rows.at(i - 1), row);
+        // A layout shows a new child of a shown menu only at the next turn of the event loop.
+        if (isVisible())
+            row->show();
         m_rows.append(row);
+    }
+    for (qsizetype i = 0; i < titles.size(); ++i) {
+        QAbstractButton *row = m_rows.at(i);
+        row->setChecked(i == m_selected);
+        // The tick leads the current row; others keep its room so names line up.
+        row->setText((i == m_selected ? kTick : QStringLiteral("   ")) + QStringLiteral("  ") + titles.at(i));
+        row->setAccessibleName(titles.at(i));
+        KVDataText::setToolTip(row, titles.at(i)); // a device's name is the system's text
     }
     setMinimumHeight(static_cast<int>(m_rows.size()) * kRowHeight);
 }
