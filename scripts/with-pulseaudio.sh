@@ -68,17 +68,21 @@ pulseaudio -n --daemonize=no --use-pid-file=no --exit-idle-time=-1 --disallow-ex
   >"$runtime/daemon.log" 2>&1 &
 pa_pid=$!
 
-ready=0
-for _ in $(seq 1 100); do
-  if ! kill -0 "$pa_pid" 2>/dev/null; then break; fi
-  if pactl info >/dev/null 2>&1; then ready=1; break; fi
-  sleep 0.1
-done
-if [ "$ready" -ne 1 ]; then
-  echo "with-pulseaudio: the daemon did not start:" >&2
-  cat "$runtime/daemon.log" >&2 || true
+# wait_for <pid> <log> <what failed> <command...>: polls the command for up to 10 s while the
+# process lives; on failure says so with the process's log and ends the script.
+wait_for() {
+  local pid=$1 log=$2 failed=$3
+  shift 3
+  for _ in $(seq 1 100); do
+    if ! kill -0 "$pid" 2>/dev/null; then break; fi
+    if "$@"; then return 0; fi
+    sleep 0.1
+  done
+  echo "with-pulseaudio: $failed:" >&2
+  cat "$log" >&2 || true
   exit 1
-fi
+}
+wait_for "$pa_pid" "$runtime/daemon.log" "the daemon did not start" sh -c 'pactl info >/dev/null 2>&1'
 
 # While nobody records, the daemon leaves the pipe full: the leaky queue drops
 # what cannot be written, so no backlog builds up to be handed over at once
@@ -89,20 +93,8 @@ gst-launch-1.0 -q audiotestsrc is-live=true wave=sine freq=440 samplesperbuffer=
   ! filesink buffer-mode=unbuffered location="$runtime/sine" >"$runtime/writer.log" 2>&1 &
 writer_pid=$!
 # Ready once the first sound comes out of the source.
-ready=0
-for _ in $(seq 1 100); do
-  if ! kill -0 "$writer_pid" 2>/dev/null; then break; fi
-  if [ "$(timeout 2 parec -d korvi_sine_source --raw 2>/dev/null | head -c 4800 | wc -c)" -eq 4800 ]; then
-    ready=1
-    break
-  fi
-  sleep 0.1
-done
-if [ "$ready" -ne 1 ]; then
-  echo "with-pulseaudio: the sine source gives no sound:" >&2
-  cat "$runtime/writer.log" >&2 || true
-  exit 1
-fi
+wait_for "$writer_pid" "$runtime/writer.log" "the sine source gives no sound" \
+  sh -c '[ "$(timeout 2 parec -d korvi_sine_source --raw 2>/dev/null | head -c 4800 | wc -c)" -eq 4800 ]'
 pactl set-default-sink korvi_null_sink >/dev/null
 pactl set-default-source korvi_sine_source >/dev/null
 
