@@ -234,6 +234,11 @@ QString bounded(const QString &text, qsizetype maxLength)
     return text.left(cut) + QChar(0x2026);
 }
 
+QString isolatedName(const QString &name)
+{
+    return isolated(bounded(name, kNameLength));
+}
+
 QString boundedTail(const QString &text, qsizetype maxLength)
 {
     if (text.size() <= maxLength || maxLength < 2)

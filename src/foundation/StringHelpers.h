@@ -53,6 +53,8 @@ namespace DataText {
 [[nodiscard]] QString bounded(const QString &text, qsizetype maxLength);
 // The same bound keeping the end: a longer text starts with "…" and ends as sent.
 [[nodiscard]] QString boundedTail(const QString &text, qsizetype maxLength);
+// A name from others inside a text of ours: cut at kNameLength and isolated.
+[[nodiscard]] QString isolatedName(const QString &name);
 // Lengths no real text reaches: a chat line or notice (the senders' own limit is 50), a line of
 // text, a name, and a transcribed sentence (the service's transcript file keeps the whole text).
 inline constexpr qsizetype kChatLength = 200;

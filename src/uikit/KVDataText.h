@@ -34,6 +34,7 @@ namespace KVDataText {
 // the models below the kit use too).
 using DataText::bounded;
 using DataText::isolated;
+using DataText::isolatedName;
 
 // Sets the label's text as plain text; the label never interprets it.
 void setText(QLabel *label, const QString &text);

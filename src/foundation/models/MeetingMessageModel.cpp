@@ -95,7 +95,7 @@ const KVAttributedText &MeetingMessageModel::getDisplayMessage(const QFont &font
     }
     KVAttributedText text;
     text.font = font;
-    const auto name = [this] { return DataText::isolated(DataText::bounded(userName, DataText::kNameLength)); };
+    const auto name = [this] { return DataText::isolatedName(userName); };
     const auto line = [this] { return DataText::isolated(DataText::bounded(messageString, DataText::kChatLength)); };
     if (messageType == Chat) {
         text.appendText(QStringLiteral("%1：").arg(name()), kNameColor);

@@ -13,14 +13,12 @@ namespace MeetingWindowRules {
 
 QString waitingRoomTitle(const QString &roomName, const QString &roomId)
 {
-    return QStringLiteral("%1(%2)").arg(DataText::isolated(DataText::bounded(roomName, DataText::kNameLength)),
-                                        toDisplayMeetingId(roomId));
+    return QStringLiteral("%1(%2)").arg(DataText::isolatedName(roomName), toDisplayMeetingId(roomId));
 }
 
 QString joinedTitle(const QString &roomName, const QString &roomId)
 {
-    return QStringLiteral("%1(%2)").arg(DataText::isolated(DataText::bounded(roomName, DataText::kNameLength)),
-                                        toDisplayMeetingId(roomId));
+    return QStringLiteral("%1(%2)").arg(DataText::isolatedName(roomName), toDisplayMeetingId(roomId));
 }
 
 QString watermarkText(const QString &userName, const QString &phoneNumber)

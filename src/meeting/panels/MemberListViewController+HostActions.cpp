@@ -211,15 +211,14 @@ void MemberListViewController::removeToWaitingRoom(const MemberRow &row)
     collapseMenuRow();
     QPointer<MemberListViewController> self(this);
     KVAlert *alert = KVMemberAlert::alertWithTitle(
-        kMoveToWaitingAsk.arg(KVDataText::isolated(KVDataText::bounded(row->userName, DataText::kNameLength))), false,
-        QString(), QVariant(), [self, row](const QVariant &, bool) {
+        kMoveToWaitingAsk.arg(KVDataText::isolatedName(row->userName)), false, QString(), QVariant(),
+        [self, row](const QVariant &, bool) {
             if (!self)
                 return;
             VeskAppAgent::sharedInstance()->memberMoveIntoWaitingRoom(
                 self, {RXEncrypt::aes128ecbEncrypt(row->phoneNumber)}, [self, row](const KVMResponse &reply) {
                     if (self && reply.successed)
-                        VeskToast::showToast(kMovedToWaiting.arg(
-                            KVDataText::isolated(KVDataText::bounded(row->userName, DataText::kNameLength))));
+                        VeskToast::showToast(kMovedToWaiting.arg(KVDataText::isolatedName(row->userName)));
                 });
         });
     showAlert(alert, QStringLiteral("moveToWaitingRoomAlert"), window());
@@ -230,8 +229,8 @@ void MemberListViewController::moveOutMeetingRoom(const MemberRow &row)
     collapseMenuRow();
     QPointer<MemberListViewController> self(this);
     KVAlert *alert = KVMemberAlert::alertWithTitle(
-        kRemoveAsk.arg(KVDataText::isolated(KVDataText::bounded(row->userName, DataText::kNameLength))), true,
-        kNoReEntry, QVariant(), [self, row](const QVariant &, bool forbid) {
+        kRemoveAsk.arg(KVDataText::isolatedName(row->userName)), true, kNoReEntry, QVariant(),
+        [self, row](const QVariant &, bool forbid) {
             if (!self)
                 return;
             VeskAppAgent::sharedInstance()->memberMoveOutfromMeetingRoom(
@@ -239,8 +238,7 @@ void MemberListViewController::moveOutMeetingRoom(const MemberRow &row)
                     if (!self)
                         return;
                     // Told as done only when it is.
-                    VeskToast::showToast(reply.successed ? kRemoved.arg(KVDataText::isolated(KVDataText::bounded(
-                                                               row->userName, DataText::kNameLength)))
+                    VeskToast::showToast(reply.successed ? kRemoved.arg(KVDataText::isolatedName(row->userName))
                                                          : failureText(reply.message));
                 });
         });

@@ -98,8 +98,8 @@ void MemberListViewController::removeWaiting(const IMSystemSubMessage &entry)
 {
     QPointer<MemberListViewController> self(this);
     KVAlert *alert = KVMemberAlert::alertWithTitle(
-        kRemoveWaitingAsk.arg(KVDataText::isolated(KVDataText::bounded(entry.userName, DataText::kNameLength))), false,
-        QString(), QVariant(), [self, entry](const QVariant &, bool) {
+        kRemoveWaitingAsk.arg(KVDataText::isolatedName(entry.userName)), false, QString(), QVariant(),
+        [self, entry](const QVariant &, bool) {
             if (!self)
                 return;
             VeskAppAgent::sharedInstance()->memberMoveOutfromMeetingRoom(
@@ -107,8 +107,7 @@ void MemberListViewController::removeWaiting(const IMSystemSubMessage &entry)
                     VeskMeetingManager *manager = MemberListContext::manager();
                     if (!reply.successed || !manager)
                         return;
-                    VeskToast::showToast(kRemovedWaiting.arg(
-                        KVDataText::isolated(KVDataText::bounded(entry.userName, DataText::kNameLength))));
+                    VeskToast::showToast(kRemovedWaiting.arg(KVDataText::isolatedName(entry.userName)));
                     manager->waitRoomRemoveMember(entry);
                 });
         });

@@ -837,9 +837,8 @@ void FileShareDocument::applyDocumentShare(const MeetingControlData &data)
     }
     const bool selfSharing = m_services->selfFileSharing();
     if (!selfSharing && m_state.fileShareDatailModel && !m_state.fileShareDatailModel->fileId.isEmpty())
-        VeskToast::showToast(QStringLiteral("%1的共享已结束")
-                                 .arg(KVDataText::isolated(KVDataText::bounded(m_state.fileShareDatailModel->userName,
-                                                                               DataText::kNameLength))));
+        VeskToast::showToast(
+            QStringLiteral("%1的共享已结束").arg(KVDataText::isolatedName(m_state.fileShareDatailModel->userName)));
     FileshareSwitchPanelAction(nullptr);
     setFileShareFlipOverReceiveSequenceId(0);
     m_state.fileShareDatailModel = std::make_shared<FileShareDatailModel>();
@@ -915,9 +914,8 @@ void FileShareDocument::showSharerName()
     if (!m_ui.currentFileShareNameLabel || !m_state.fileShareDatailModel)
         return;
     const FileShareDatailModel &model = *m_state.fileShareDatailModel;
-    const QString who = model.userId == m_services->me().phoneNumber
-                            ? QStringLiteral("您")
-                            : KVDataText::isolated(KVDataText::bounded(model.userName, DataText::kNameLength));
+    const QString who =
+        model.userId == m_services->me().phoneNumber ? QStringLiteral("您") : KVDataText::isolatedName(model.userName);
     KVDataText::setText(m_ui.currentFileShareNameLabel, QStringLiteral("%1正在共享").arg(who));
     placeFileName(m_state.fileShareMode == 1);
 }

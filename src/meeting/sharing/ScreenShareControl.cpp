@@ -399,9 +399,8 @@ void ScreenShareControl::controlScreenShareWithData(const MeetingControlData &da
             return;
         weak->stopScreenShare(true);
         weak->m_services->setSelfScreenOrWindowSharing(false);
-        const QString who = data.sender == weak->m_services->creatorId()
-                                ? QStringLiteral("主持人")
-                                : DataText::isolated(DataText::bounded(data.senderName, DataText::kNameLength));
+        const QString who = data.sender == weak->m_services->creatorId() ? QStringLiteral("主持人")
+                                                                         : DataText::isolatedName(data.senderName);
         KVAlert *alert =
             KVAlert::alertWithMessage(QStringLiteral("%1结束了您的共享").arg(who), QStringLiteral("知道了"), nullptr);
         alert->showInCenterOfWindow(weak->view() ? weak->view()->window() : nullptr);

@@ -38,8 +38,7 @@ constexpr int kMaxNameLength = 128;
 // The creator's name stays in its own direction inside our title.
 QString creatorsMeeting(const QString &creator)
 {
-    return QStringLiteral("%1创建的会议")
-        .arg(KVDataText::isolated(KVDataText::bounded(creator, DataText::kNameLength)));
+    return QStringLiteral("%1创建的会议").arg(KVDataText::isolatedName(creator));
 }
 
 QColor hex(const char *code, qreal alpha = 1.0)
