@@ -4,6 +4,7 @@
 #include "agent/FileServiceSignature.h"
 #include "agent/MainSettingModel.h"
 #include "connection/HttpManager.h"
+#include "connection/KVFileSnapshot.h"
 #include "foundation/RXEncrypt.h"
 
 #include <QDateTime>
@@ -82,7 +83,8 @@ TEST_F(AgentRestTableTest, EveryCallSendsItsVerbPathHeadersAndParameters)
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         f.write("stand-in document");
     }
-    const QUrl fileURL = QUrl::fromLocalFile(filePath);
+    const std::shared_ptr<KVFileSnapshot> copy = KVFileSnapshot::take(filePath, nullptr);
+    ASSERT_TRUE(copy);
     const QString md5 = VeskAppAgent::calculateMD5ForFileAtPath(filePath);
     const QString fid = QStringLiteral("file-77");
     const QVariantList userList{QVariantMap{{"userId", encOther}, {"userName", "李四"}}};
@@ -373,7 +375,7 @@ TEST_F(AgentRestTableTest, EveryCallSendsItsVerbPathHeadersAndParameters)
          {},
          true},
         {"prepareUploadFile",
-         [&](auto a, auto o, auto d) { a->prepareUploadFileWithfileURL(o, {fileURL}, {"id-1"}, roomId, d); },
+         [&](auto a, auto o, auto d) { a->prepareUploadFileWithfileURL(o, {copy}, {"id-1"}, roomId, d); },
          "POST",
          "/fms/upload/preUpload",
          false,
@@ -384,7 +386,7 @@ TEST_F(AgentRestTableTest, EveryCallSendsItsVerbPathHeadersAndParameters)
         {"uploadFile",
          [&](auto a, auto o, auto d) {
              a->uploadFileWithfileURL(
-                 o, {fileURL}, {fid}, roomId, {},
+                 o, {copy}, {fid}, roomId, {},
                  [d](const QUrl &, bool, const QVariantMap &, const QString &) { d(KVMResponse()); });
          },
          "POST",
@@ -790,10 +792,10 @@ TEST_F(StandInStrictnessTest, UploadsForHostsOnly_ALaterJoinerIsToldSo_HisPreUpl
     QFile file(dir.filePath(QStringLiteral("a.pdf")));
     ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write("%PDF") == 4);
     file.close();
+    const std::shared_ptr<KVFileSnapshot> copy = KVFileSnapshot::take(file.fileName(), nullptr);
+    ASSERT_TRUE(copy);
     const auto preUpload = [&] {
-        return run([&](auto d) {
-            agent->prepareUploadFileWithfileURL(&owner, {QUrl::fromLocalFile(file.fileName())}, {"id-1"}, roomId, d);
-        });
+        return run([&](auto d) { agent->prepareUploadFileWithfileURL(&owner, {copy}, {"id-1"}, roomId, d); });
     };
     const KVMResponse refused = preUpload();
     EXPECT_FALSE(refused.successed);

@@ -654,7 +654,8 @@ const bool registered = DevServiceRoutes::add(QStringLiteral("agent-files"), [](
         const DevUploadedFile &part = req.files.first();
         const QString md5 =
             QString::fromLatin1(QCryptographicHash::hash(part.content, QCryptographicHash::Md5).toHex());
-        if (md5 != info.value("md5Val").toString())
+        // The content is the one announced: what the pre-upload matched held files by.
+        if (md5 != info.value("md5Val").toString() || md5 != it->extra.value(QStringLiteral("md5")).toString())
             return DevService::fail(BadRequest, QStringLiteral("文件校验失败"));
         it->content = part.content;
         it->extra.insert(QStringLiteral("status"), 2);
