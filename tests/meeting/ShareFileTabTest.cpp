@@ -957,10 +957,19 @@ TEST_F(ShareFileTabTest, ServiceStatesOfFiveOrMore_ShowAsFailed)
 {
     panel->fileShareAction();
     panel->reloadView();
+    // As "status", and as "state" where a reply gives that.
+    const auto byState = [](const QString &id, qint64 state, const QString &name) {
+        QVariantMap file = named(id, 1, name);
+        file.remove(QStringLiteral("status"));
+        file.insert(QStringLiteral("state"), state);
+        return file;
+    };
     list({named("s5", 5, "five.pdf"), named("s6", 6, "six.pdf"), named("s99", 99, "many.pdf"),
-          named("big", std::numeric_limits<qint32>::max(), "most.pdf"), named("s3", 3, "three.pdf")});
+          named("big", std::numeric_limits<qint32>::max(), "most.pdf"), named("s3", 3, "three.pdf"),
+          byState("t5", 5, "state five.pdf"), byState("t7", 7, "state seven.pdf"), byState("t2", 2, "state two.pdf")});
     EXPECT_EQ(gridTexts(*panel), QStringList({"five.pdf 上传失败", "six.pdf 上传失败", "many.pdf 上传失败",
-                                              "most.pdf 上传失败", "three.pdf 转码失败"}));
+                                              "most.pdf 上传失败", "three.pdf 转码失败", "state five.pdf 上传失败",
+                                              "state seven.pdf 上传失败", "state two.pdf 上传中"}));
 }
 
 } // namespace
