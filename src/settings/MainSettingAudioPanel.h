@@ -5,6 +5,7 @@
 #include "foundation/KVClock.h"
 #include "foundation/models/KVAudioDevice.h"
 #include "settings/KVAudioIndicator.h"
+#include "settings/KVDeviceFieldButton.h"
 #include "settings/KVDeviceMenu.h"
 #include "settings/MainSettingPanel.h"
 #include "uikit/KVFlatView.h"
@@ -90,8 +91,8 @@ public:
         QPointer<QLabel> autoMicphoneOnLabel;
         QPointer<KVFlatView> micBackView;
         QPointer<KVFlatView> speakerBackView;
-        QPointer<VeskButton> micSelectBtn;
-        QPointer<VeskButton> speakerSelectBtn;
+        QPointer<KVDeviceFieldButton> micSelectBtn;
+        QPointer<KVDeviceFieldButton> speakerSelectBtn;
         QPointer<MacSliderCell> micVolumeSlider;
         QPointer<MacSliderCell> speakerVolumeSlider;
         QPointer<QFFlatButton> checkMicBtn;
