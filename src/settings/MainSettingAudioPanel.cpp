@@ -261,10 +261,8 @@ void MainSettingAudioPanel::updateUI()
     m_recordDevices = KVAudioManager::recordDevices();
     m_playoutDevices = KVAudioManager::playoutDevices();
     if (m_model) {
-        m_model->setCurrentMicphone(m_recordDevices.isEmpty() ? std::nullopt
-                                                              : std::optional<KVAudioDevice>(m_recordDevices.first()));
-        m_model->setCurrentSpeaker(m_playoutDevices.isEmpty() ? std::nullopt
-                                                              : std::optional<KVAudioDevice>(m_playoutDevices.first()));
+        m_model->setCurrentMicphone(shownDevice(m_model->currentMicphone(), m_recordDevices));
+        m_model->setCurrentSpeaker(shownDevice(m_model->currentSpeaker(), m_playoutDevices));
     }
     setDeviceTitles();
 
@@ -293,6 +291,22 @@ void MainSettingAudioPanel::updateUI()
         });
     });
     openAudioDeviceAndUpdateVolumeState();
+}
+
+std::optional<KVAudioDevice> MainSettingAudioPanel::shownDevice(const std::optional<KVAudioDevice> &chosen,
+                                                                const QList<KVAudioDevice> &listed) const
+{
+    if (listed.isEmpty())
+        return std::nullopt;
+    // A meeting's engine goes on with the device picked last (the window switched it by name):
+    // the tab shows and ticks that one while it is listed, never the default behind its back.
+    if (m_inMeeting && chosen && !chosen->name.isEmpty()) {
+        for (const KVAudioDevice &device : listed) {
+            if (device.name == chosen->name)
+                return device;
+        }
+    }
+    return listed.first();
 }
 
 void MainSettingAudioPanel::setDeviceTitles()

@@ -117,6 +117,10 @@ private:
     void hideOverMaskBtnViews();
     void chooseDevice(bool microphone, const KVAudioDevice &device);
     void setDeviceTitles();
+    // What the tab shows of a list: in a meeting the device in use while it is listed, else the
+    // first entry (the system default).
+    [[nodiscard]] std::optional<KVAudioDevice> shownDevice(const std::optional<KVAudioDevice> &chosen,
+                                                           const QList<KVAudioDevice> &listed) const;
     void showNotice(bool speaker, bool show);
     QWidget *createNoticeView(bool speaker);
 
