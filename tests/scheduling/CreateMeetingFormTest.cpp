@@ -300,6 +300,26 @@ TEST_F(CreateMeetingFormTest, Confirm_ChecksSubjectAndPasswordBeforeHandingOver)
     EXPECT_EQ(f.dataModel().invitationList.size(), 1);
 }
 
+TEST_F(CreateMeetingFormTest, EditedMeeting_AStoredPasswordTheFieldWouldNotTakeIsShownAsIs_AndStopsTheConfirm)
+{
+    for (const QString &stored : {QStringLiteral("ab12cd345"), QStringLiteral("12345678")}) {
+        MeetingDataModel m = scheduled();
+        m.password = stored;
+        auto &f = open(m);
+        const auto &ui = f.ui();
+        agent.answer(QStringLiteral("queryMeetingAllowShareList"), RecordingSchedulingAgent::ok(users({})));
+        agent.answer(QStringLiteral("queryMeetingInvitationList"),
+                     RecordingSchedulingAgent::ok(users({schedulingUser("13800000000", "张三")})));
+        int handed = 0;
+        f.onCreateMeeting = [&](CreateMeetingViewController *) { ++handed; };
+        EXPECT_EQ(ui.passwordInputView->stringValue(), stored) << "shown as stored, not cut to what typing allows";
+        QTest::mouseClick(ui.confirmButton, Qt::LeftButton);
+        EXPECT_EQ(toastText(), QStringLiteral("请输入3-6位数字密码"));
+        EXPECT_EQ(handed, 0);
+        EXPECT_EQ(f.dataModel().password, stored);
+    }
+}
+
 TEST_F(CreateMeetingFormTest, FileWindow_StartsFromTheFormsBox_ItsUploadChoiceIsWhatTheFormSaves)
 {
     auto &f = open();
