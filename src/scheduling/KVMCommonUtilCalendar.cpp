@@ -112,7 +112,11 @@ void syncCalendar(const MeetingDataModel &meeting, bool sync, std::function<void
             return;
         }
         const QDateTime begin = Date::correctDate(meeting.beginTime);
-        const QDateTime end = DateFromString::defaultDateWithOutSecondFromString(meeting.endTime);
+        // An edited meeting's end time is the one it had before: the form changes the begin and
+        // the length, so the end is the begin plus the length whenever there is one.
+        const QDateTime end = meeting.duration > 0 && begin.isValid()
+                                  ? begin.addSecs(qint64(meeting.duration) * 60)
+                                  : DateFromString::defaultDateWithOutSecondFromString(meeting.endTime);
         const int period = periodOf(meeting);
         const QString key = eventKey(meeting.roomId);
         WMEventCalendarTool &tool = WMEventCalendarTool::sharedEventCalendar();

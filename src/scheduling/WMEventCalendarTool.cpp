@@ -171,8 +171,17 @@ void ensureZone(icalcomponent *calendar, icaltimezone *zone)
         if (p && qstrcmp(icalproperty_get_tzid(p), tzid) == 0)
             return;
     }
-    if (icalcomponent *vtz = icaltimezone_get_component(zone))
-        icalcomponent_add_component(calendar, icalcomponent_new_clone(vtz));
+    if (icalcomponent *vtz = icaltimezone_get_component(zone)) {
+        // The zone's rules from a year back only: its whole history holds rules some calendar
+        // programs refuse to read (a yearly rule ending in UTC beside a local start), and no
+        // meeting is written that far back.
+        icalcomponent *copy = icalcomponent_new_clone(vtz);
+        icaltimezone *utc = icaltimezone_get_utc_timezone();
+        icaltimezone_truncate_vtimezone(
+            copy, icaltime_from_timet_with_zone(time_t(QDateTime::currentSecsSinceEpoch() - 366 * 86400), 0, utc),
+            icaltime_null_time(), 0);
+        icalcomponent_add_component(calendar, copy);
+    }
 }
 
 icalcomponent *findEvent(icalcomponent *calendar, const QString &uid)

@@ -244,8 +244,9 @@ TEST_F(CalendarTest, AMovedMeeting_LeavesOneEvent_AndACancelRemovesIt)
         fresh();
         MeetingDataModel m = meeting(QStringLiteral("2030-01-02 10:00"), 0);
         ASSERT_TRUE(sync(m, true));
+        // Moved as the form moves it: a new begin and length, the end time still the old one.
         m.beginTime = QStringLiteral("2030-02-03 09:00");
-        m.endTime = QStringLiteral("2030-02-03 10:00");
+        m.duration = 45;
         ASSERT_TRUE(sync(m, true)); // the old event goes by its identifier, wherever it was
         {
             auto parsed = readCalendar();
@@ -256,6 +257,9 @@ TEST_F(CalendarTest, AMovedMeeting_LeavesOneEvent_AndACancelRemovesIt)
             icaltimetype start = icalcomponent_get_dtstart(events[0]);
             EXPECT_EQ(QDateTime::fromSecsSinceEpoch(icaltime_as_timet_with_zone(start, start.zone)),
                       local(QStringLiteral("2030-02-03 09:00")));
+            icaltimetype end = icalcomponent_get_dtend(events[0]);
+            EXPECT_EQ(QDateTime::fromSecsSinceEpoch(icaltime_as_timet_with_zone(end, end.zone)),
+                      local(QStringLiteral("2030-02-03 09:45")));
         }
         ASSERT_TRUE(sync(m, false));
         EXPECT_TRUE(readCalendar()->events().isEmpty());
