@@ -609,8 +609,9 @@ void MainMeetingListViewController::reloadRecordCells()
 void MainMeetingListViewController::updateDetailActions()
 {
     const bool busy = m_currentDetailModel && requestInFlight && requestInFlight(m_currentDetailModel->roomId);
-    m_detailCancelBtn->setEnabled(!busy);
-    m_detailEndBtn->setEnabled(!busy);
+    // A button the rules hide stays disabled: a screen reader's press reaches hidden ones too.
+    m_detailCancelBtn->setEnabled(!busy && !m_detailCancelBtn->isHidden());
+    m_detailEndBtn->setEnabled(!busy && !m_detailEndBtn->isHidden());
 }
 
 void MainMeetingListViewController::onDetailBottomJoinAction()

@@ -59,7 +59,8 @@ public:
     // Makes the meeting at (section, row) the detail pane's.
     void selectMeeting(int section, int row);
     void refreshDetail();
-    // Enables the shown meeting's cancel and end unless a request for it is in flight.
+    // Enables the shown meeting's cancel and end where the rules show them, unless a request for it is
+    // in flight.
     void updateDetailActions();
     void refreshCloudRecordVideoList();
 
