@@ -1026,7 +1026,7 @@ QStringList LocalEngine::deviceNames(int kind) const
 
 int LocalEngine::switchDevice(int kind, const QString &deviceName)
 {
-    if (!deviceNames(kind).contains(deviceName))
+    if (!deviceName.isEmpty() && !deviceNames(kind).contains(deviceName))
         return -1;
     if (kind == KRTCDeviceKind::Camera) {
         m_cameraOption.deviceName = deviceName;
