@@ -43,6 +43,22 @@ TEST(ChatRulesTest, TypingRule_SendsTrimmedText_EnterOtherwiseBreaksTheLine_Fift
     EXPECT_EQ(ChatRules::inputDecision(fifty, QStringLiteral("\n")).kind, Kind::Send);
 }
 
+// The limit counts what the text will be: a selection typed or pasted over goes first.
+TEST(ChatRulesTest, TypingRule_AReplacedSelectionIsNotCounted)
+{
+    const QString fifty(50, QLatin1Char('a'));
+    EXPECT_EQ(ChatRules::inputDecision(fifty, QStringLiteral("b"), 0, 50).kind, Kind::Accept);
+    EXPECT_EQ(ChatRules::inputDecision(fifty, QStringLiteral("b"), 50, 0).kind, Kind::Accept) << "either direction";
+    EXPECT_EQ(ChatRules::inputDecision(fifty, QStringLiteral("bc"), 10, 11).kind, Kind::Refuse);
+    EXPECT_EQ(ChatRules::inputDecision(fifty, QStringLiteral("bc"), 10, 12).kind, Kind::Accept);
+    EXPECT_EQ(ChatRules::inputDecision(fifty, QString(50, QLatin1Char('x')), 0, 50).kind, Kind::Accept);
+    EXPECT_EQ(ChatRules::inputDecision(fifty, QString(51, QLatin1Char('x')), 0, 50).kind, Kind::Refuse);
+    // Blanks left at the ends once the selection goes do not count either.
+    EXPECT_EQ(ChatRules::inputDecision(QStringLiteral("  ") + fifty, QStringLiteral("b"), 2, 3).kind, Kind::Accept);
+    // A selection beyond the text is no selection.
+    EXPECT_EQ(ChatRules::inputDecision(fifty, QStringLiteral("b"), 60, 70).kind, Kind::Refuse);
+}
+
 TEST(ChatRulesTest, PermissionCommand_ByAddresseeAndRole)
 {
     const QString me = QStringLiteral("13800000000");
