@@ -256,8 +256,10 @@ void MemberListViewController::updateMembers(const MeetingMemberList &members)
 
 void MemberListViewController::reloadData()
 {
-    if (m_tableView)
-        m_tableView->reloadData();
+    if (!m_tableView)
+        return;
+    m_tableView->reloadData();
+    followMenu();
 }
 
 QWidget *MemberListViewController::viewForRow(int row)
@@ -278,7 +280,7 @@ MeetingRowCell *MemberListViewController::joinedRow(int row)
     cell->setCheckModel(m_bactchRemoveModel);
     cell->setMoreView(moreActionView());
     cell->clearBKView();
-    wireRow(cell, row);
+    wireRow(cell);
     return cell;
 }
 

@@ -113,10 +113,18 @@ private:
     void reloadData();
 
     // Host actions (+HostActions.cpp).
-    void wireRow(MeetingRowCell *cell, int row);
-    void moreHandle(const MemberRow &row, int index, double x, double y);
-    void menuRowReported(int index, bool show);
+    void wireRow(MeetingRowCell *cell);
+    void moreHandle(const MemberRow &row, double x, double y);
+    void menuRowReported(const MemberRow &row, bool show);
+    // The open menu follows its member when the rows change: it moves with the member's row, and
+    // closes once the member is not shown.
+    void followMenu();
+    void closeMoreMenu();
     void collapseMenuRow();
+    void collapseRowLook(const MemberRow &row);
+    // The row view showing that member while it is on screen, else nullptr.
+    [[nodiscard]] MeetingRowCell *rowCellOf(const MemberRow &row) const;
+    [[nodiscard]] bool inRoster(const MemberRow &row) const;
     void assistantHost(const MemberRow &row, bool grant);
     void removeToWaitingRoom(const MemberRow &row);
     void moveOutMeetingRoom(const MemberRow &row);
