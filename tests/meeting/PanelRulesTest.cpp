@@ -161,7 +161,7 @@ TEST(TranscriptLinesTest, MergeTable_TemporaryGrowsOneLine_FinalClosesIt_Repeats
     using O = TranscriptLines::Outcome;
     EXPECT_EQ(lines.merge(record("a", 0, "你", 1000)), O::Added);
     EXPECT_EQ(lines.merge(record("a", 0, "你好", 1200)), O::Updated);
-    EXPECT_EQ(lines.merge(record("a", 0, "你好", 1200)), O::Updated); // not equal: the line keeps 1000
+    EXPECT_EQ(lines.merge(record("a", 0, "你好", 1200)), O::Unchanged); // the same result again
     EXPECT_EQ(lines.merge(record("a", 2, "你好。", 1300)), O::Updated);
     EXPECT_EQ(shown(lines), QStringList{"a:你好。"});
     const KVSubTitleRecord &line = lines.temSourceArray().first()->record;
@@ -188,6 +188,29 @@ TEST(TranscriptLinesTest, MergeTable_TemporaryGrowsOneLine_FinalClosesIt_Repeats
     EXPECT_EQ(lines.size(), 4);
     EXPECT_EQ(lines.repaireListMap().size(), 2);
     EXPECT_EQ(lines.repaireListMap().value("a"), lines.temSourceArray().at(1));
+}
+
+// A final result delivered twice leaves one line, also when the line began with a temporary result without a name
+// (the line then takes the final's name) and at another time.
+TEST(TranscriptLinesTest, AFinalDeliveredTwiceLeavesOneLine_AfterANamelessTemporaryResult)
+{
+    TranscriptLines lines;
+    using O = TranscriptLines::Outcome;
+    EXPECT_EQ(lines.merge(*TranscriptLines::recordFromJson(
+                  QStringLiteral(R"({"senderId":"a","senderTime":1000,"cnTextFix":"你好","resultType":0})"))),
+              O::Added);
+    const KVSubTitleRecord final = *TranscriptLines::recordFromJson(result("a", 2, "你好世界", 1500, "张三"));
+    EXPECT_EQ(lines.merge(final), O::Updated);
+    lines.merge(final);
+    EXPECT_EQ(shown(lines), QStringList{"a:你好世界"});
+    EXPECT_EQ(lines.temSourceArray().first()->record.name, QStringLiteral("张三"));
+    EXPECT_EQ(lines.temSourceArray().first()->record.timeStamp, 1000);
+    // The same after temporaries of the speaker's own name: the final's time is not the line's.
+    lines.merge(record("b", 0, "一", 2000));
+    lines.merge(record("b", 0, "一二", 2100));
+    lines.merge(record("b", 2, "一二三", 2200));
+    lines.merge(record("b", 2, "一二三", 2200));
+    EXPECT_EQ(shown(lines), (QStringList{"a:你好世界", "b:一二三"}));
 }
 
 TEST(TranscriptLinesTest, TwoSpeakersKeepTwoGrowingLinesInTheOrderTheyStarted)
