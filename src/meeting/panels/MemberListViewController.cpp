@@ -410,14 +410,30 @@ void MemberListViewController::viewWillAppear()
 
 void MemberListViewController::removeAction()
 {
+    panelClosed();
+    if (QWidget *w = window(); w && w != view()) {
+        m_closingWindow = true;
+        w->close();
+        m_closingWindow = false;
+    }
+}
+
+void MemberListViewController::windowWillClose()
+{
+    // The window manager's close (a title bar's button, Alt+F4) closes the panel as its own button does.
+    if (!m_closingWindow)
+        panelClosed();
+}
+
+void MemberListViewController::panelClosed()
+{
     if (removeBlock)
         removeBlock();
+    closeMoreMenu();
     if (m_isMembersTableView && m_memberMorePanelView && m_memberMorePanelView->isShow()) {
         m_memberMorePanelView->close();
         setRightButtonImage(QStringLiteral("arrow_down_talk"));
     }
-    if (QWidget *w = window(); w && w != view())
-        w->close();
 }
 
 // ---- Search ------------------------------------------------------------------------------------------

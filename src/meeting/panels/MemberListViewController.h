@@ -51,8 +51,10 @@ public:
     void needUpdateUIFitMember() override;
     void needUpdateUIFitNoBoay() override;
 
-    // Called when the user closes the panel with its close button.
+    // Called when the user closes the panel: its close button, Escape, or the window manager's close of
+    // its window.
     std::function<void()> removeBlock;
+    void windowWillClose() override;
 
     // ---- The panel's own operations ---------------------------------------------------------
     void updateButtons(bool joinedTab, bool batchRemoveModel);
@@ -105,6 +107,8 @@ protected:
 
 private:
     void createUI();
+    // What closing the panel does, whichever way it closed.
+    void panelClosed();
     QWidget *viewForRow(int row);
     MeetingRowCell *joinedRow(int row);
     WaitingMeetingRowCell *waitingRow(int row);
@@ -154,6 +158,7 @@ private:
     QList<IMSystemSubMessage> m_waitingRoomArray;
     bool m_isMembersTableView = true;
     bool m_bactchRemoveModel = false;
+    bool m_closingWindow = false;
     MemberListRules::NameCache m_names;
     std::optional<MemberListRules::SearchIndex> m_searchIndex; // of m_membersArray
 
