@@ -15,6 +15,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 namespace {
 
 using Kind = ChatRules::InputDecision::Kind;
@@ -306,29 +308,43 @@ TEST(TranscriptLinesTest, DisplayCopyMeasuresEachTextOnceAndAgainWhenItChanges)
 
 TEST(TranscriptLinesTest, TheCellPaintsTheTextAsLaidOutWhenMeasured)
 {
+    // The row of the window at scale 0.72.
+    const int rowWidth = int(std::lround(342 * 0.72));
+    const int width = TranscriptionViewCell::textWidth(rowWidth);
     TranscriptLines lines;
     lines.merge(record("a", 0, "the quarterly figures are in the shared folder now", 1000));
-    const auto first = lines.displayCopy(&TranscriptionViewCell::layOutText);
+    const auto first = lines.displayCopy(&TranscriptionViewCell::layOutText, width);
     ASSERT_TRUE(first.first().layout);
     EXPECT_GT(first.first().textHeight, 0);
-    EXPECT_EQ(lines.displayCopy(&TranscriptionViewCell::layOutText).first().layout, first.first().layout);
+    EXPECT_EQ(lines.displayCopy(&TranscriptionViewCell::layOutText, width).first().layout, first.first().layout);
+    // Another width lays the text out again.
+    EXPECT_NE(
+        lines.displayCopy(&TranscriptionViewCell::layOutText, TranscriptionViewCell::textWidth(342)).first().layout,
+        first.first().layout);
 
     // A paint draws the kept layout as it is: it lays out nothing, whatever the record holds.
-    const auto paint = [](const KVSubTitleRecord &record, const TranscriptLines::Measured &text) {
+    const auto paint = [rowWidth](const KVSubTitleRecord &record, const TranscriptLines::Measured &text) {
         QImage image(342, 140, QImage::Format_ARGB32_Premultiplied);
         image.fill(Qt::black);
         TranscriptionViewCell cell;
         cell.setRecord(record, text.height, text.layout);
         QPainter painter(&image);
-        cell.paintCell(painter, image.rect());
+        cell.paintCell(painter, QRect(0, 0, rowWidth, 140));
         return image;
     };
     const KVSubTitleRecord shown = first.first().record;
-    const TranscriptLines::Measured kept = TranscriptionViewCell::layOutText(shown.content);
+    const TranscriptLines::Measured kept = TranscriptionViewCell::layOutText(shown.content, width);
     KVSubTitleRecord changed = shown;
     changed.content = QStringLiteral("WWWW MMMM");
     EXPECT_EQ(paint(changed, kept), paint(shown, kept));
-    EXPECT_NE(paint(shown, TranscriptionViewCell::layOutText(changed.content)), paint(shown, kept));
+    EXPECT_NE(paint(shown, TranscriptionViewCell::layOutText(changed.content, width)), paint(shown, kept));
+
+    // Nothing of the text is drawn past the row's right edge: every line is whole in the window.
+    const QImage painted = paint(shown, kept);
+    for (int y = 33; y < painted.height(); ++y) {
+        for (int x = rowWidth; x < painted.width(); ++x)
+            ASSERT_EQ(painted.pixel(x, y), qRgb(0, 0, 0)) << "text at " << x << "," << y;
+    }
 }
 
 // ---- Subtitles ----------------------------------------------------------------------------------------
