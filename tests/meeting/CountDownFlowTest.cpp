@@ -13,6 +13,7 @@
 #include "meeting/panels/RespondCountDownView.h"
 #include "meeting/window/CurrentSpeakerView.h"
 #include "meeting/window/MeetingCountDowns.h"
+#include "meeting/window/MeetingToolBar.h"
 #include "uikit/KVWindow.h"
 
 #include <QJsonDocument>
@@ -452,11 +453,29 @@ TEST_F(CountDownFlowTest, TheSpeakerLabelNeverCoversTheAttendeesDisplay)
 {
     join();
     withASpeakingTile();
+    // The bars hidden as the count-down comes (the pointer left the window); they come back later, moving the middle
+    // view and the display in it.
+    page->toolBar().mouseExited();
+    for (int i = 0; i < 60 && !page->toolBar().toolBarsHidden(); ++i)
+        tick(1);
+    ASSERT_TRUE(page->toolBar().toolBarsHidden());
+    for (int i = 0; i < 25; ++i) {
+        clock.clock.advance(40ms);
+        processEventsFor(1);
+    }
     RespondCountDownView *display = page->countDowns().respondCountDownView();
     ASSERT_EQ(hostPosts(kStart, {{"countdown", 15000}}), 0);
     ASSERT_TRUE(processEventsUntil([&] { return display->isVisible(); }));
     speak(QStringLiteral("13700000001"));
     ASSERT_TRUE(speakerLabel()->isVisible());
+    EXPECT_FALSE(inWindow(speakerLabel()).intersects(inWindow(display)));
+    const QRect before = inWindow(display);
+    page->toolBar().toolBarShowAction();
+    for (int i = 0; i < 25; ++i) {
+        clock.clock.advance(40ms);
+        processEventsFor(1);
+    }
+    ASSERT_NE(inWindow(display), before) << "the display moved with the middle view";
     EXPECT_FALSE(inWindow(speakerLabel()).intersects(inWindow(display)));
     // Where the user drags the display, the label still makes room.
     display->move(display->x() + 30, display->y() + 60);

@@ -70,6 +70,9 @@ MeetingCountDowns::MeetingCountDowns(Ui::MeetingViewController &ui, MeetingPanel
 void MeetingCountDowns::watch(QWidget *view)
 {
     view->installEventFilter(this);
+    // The views move with the middle view too, as the bars beside it come and go.
+    if (m_ui.middleView)
+        m_ui.middleView->installEventFilter(this);
 }
 
 bool MeetingCountDowns::eventFilter(QObject *watched, QEvent *event)

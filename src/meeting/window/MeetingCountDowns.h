@@ -62,7 +62,7 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    // Tells the window whenever the view is placed.
+    // Tells the window whenever the view is placed or the middle view it lies in moves.
     void watch(QWidget *view);
     [[nodiscard]] int countDownTop() const;
     void startHostCountDown(int minutes, int seconds);
