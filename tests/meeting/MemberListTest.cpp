@@ -365,6 +365,15 @@ TEST_F(MemberListTest, Row_MoreMenuFollowsItsMemberThroughADepartureAndASearch)
     ASSERT_TRUE(menu->isVisible());
     EXPECT_EQ(menu->model()->userName, QStringLiteral("赵六"));
     EXPECT_EQ(menuOffset(QStringLiteral("赵六")), offset);
+    // His row keeps the look of a row whose menu is open: the more button beside a narrower name.
+    MeetingRowCell *zhaoRow = nullptr;
+    for (int i = 0; i < list->membersDisplayArray().size(); ++i) {
+        if (list->membersDisplayArray().at(i)->userName == QStringLiteral("赵六"))
+            zhaoRow = row(i);
+    }
+    ASSERT_NE(zhaoRow, nullptr);
+    EXPECT_TRUE(zhaoRow->moreButton()->isVisible());
+    EXPECT_EQ(zhaoRow->nameLabelWidthConstraint()->constant(), MemberListRules::nameWidth(false, true));
     clickAt(menu->assistantLabel());
     ASSERT_TRUE(replied(QStringLiteral("setRoomAssistant")));
     EXPECT_EQ(requestedFor(0),

@@ -207,7 +207,8 @@ void MeetingRowCell::updateNameLabelLayout()
 {
     m_nameLabel->setElideMode(Qt::ElideMiddle);
     m_nameLabelBaseWidth = kNameBaseWidth;
-    m_nameLabelWidthConstraint->setConstant(nameWidth(m_checkModel, false));
+    // Narrower while the more button shows beside it (the member's menu open under the row).
+    m_nameLabelWidthConstraint->setConstant(nameWidth(m_checkModel, m_moreButton->isVisibleTo(this)));
 }
 
 void MeetingRowCell::shareButtonUI()
