@@ -186,6 +186,8 @@ void MeetingViewController::setupMiddleArea(QWidget *parent)
     // A Tab stop beside the share, so it is named as the grid is.
     verticalShowScrollView->setAccessibleName(QStringLiteral("成员画面"));
     verticalShowScrollView->setWidgetResizable(true);
+    // A column as wide as its tiles: it scrolls down only.
+    verticalShowScrollView->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     verticalShowCollectionView = new QWidget();
     verticalShowCollectionView->setObjectName(QStringLiteral("verticalShowCollectionView"));
     new QVBoxLayout(verticalShowCollectionView);
