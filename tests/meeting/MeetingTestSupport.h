@@ -109,7 +109,11 @@ public:
 inline void pointerTo(QWidget *view, QPoint at = {})
 {
     QWidget *top = view->window();
-    QTest::mouseMove(top->windowHandle(), view->mapTo(top, at.isNull() ? view->rect().center() : at));
+    const QPoint target = view->mapTo(top, at.isNull() ? view->rect().center() : at);
+    // From somewhere else: a move to where the pointer already is (a case before may have left it there) enters
+    // nothing.
+    QTest::mouseMove(top->windowHandle(), target + QPoint(target.x() > 0 ? -1 : 1, 0));
+    QTest::mouseMove(top->windowHandle(), target);
 }
 // A click as the user makes it: through the window, reaching whatever lies on top at that point.
 inline void clickAt(QWidget *view, QPoint at = {})
