@@ -23,7 +23,10 @@ VideoCollectionView::VideoCollectionView(QScrollArea *scrollArea)
     scrollArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     scrollArea->setWidget(this);
     scrollArea->viewport()->installEventFilter(this);
-    connect(scrollArea->verticalScrollBar(), &QScrollBar::valueChanged, this, [this] { Q_EMIT visibleAreaChanged(); });
+    connect(scrollArea->verticalScrollBar(), &QScrollBar::valueChanged, this, [this] {
+        markTilesInSight();
+        Q_EMIT visibleAreaChanged();
+    });
     relayout();
 }
 
@@ -101,7 +104,17 @@ void VideoCollectionView::relayout()
         resize(content);
     for (qsizetype i = 0; i < m_items.size() && i < m_frames.size(); ++i)
         m_items.at(i)->setGeometry(m_frames.at(i).toRect());
+    markTilesInSight();
     Q_EMIT visibleAreaChanged();
+}
+
+void VideoCollectionView::markTilesInSight()
+{
+    // Tiles within the subscription's margin receive video to be ready, but only those in sight
+    // scale and paint it.
+    const QRectF seen = visibleRect();
+    for (qsizetype i = 0; i < m_items.size(); ++i)
+        m_items.at(i)->setOnScreen(i < m_frames.size() && m_frames.at(i).intersects(seen));
 }
 
 QRectF VideoCollectionView::visibleRect() const

@@ -53,6 +53,8 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    void markTilesInSight();
+
     QPointer<QScrollArea> m_scrollArea;
     VideoCollectionViewItemDelegate *m_delegate = nullptr;
     MacVideoCollectionViewLayout m_layout;
