@@ -433,6 +433,7 @@ void MainMeetingListViewController::refreshDetail()
     apply(m_detailCancelBtn, table.cancel);
     apply(m_detailEndBtn, table.end);
     apply(m_detailJoinBtn, table.join);
+    updateDetailActions();
     if (table.joinEnabled)
         m_detailJoinBtn->setEnabled(*table.joinEnabled);
 
@@ -560,6 +561,13 @@ void MainMeetingListViewController::reloadRecordCells()
 }
 
 // ---- Actions ------------------------------------------------------------------------------
+
+void MainMeetingListViewController::updateDetailActions()
+{
+    const bool busy = m_currentDetailModel && requestInFlight && requestInFlight(m_currentDetailModel->roomId);
+    m_detailCancelBtn->setEnabled(!busy);
+    m_detailEndBtn->setEnabled(!busy);
+}
 
 void MainMeetingListViewController::onDetailBottomJoinAction()
 {

@@ -42,6 +42,9 @@ public:
     Block onEditMeeting;
     Block onCancelMeeting;
     std::function<void(MainMeetingListViewController *controller)> onCloseAction;
+    // Whether a cancel or an end of the meeting is being asked or is on its way (the owner's
+    // knowledge): its 取消会议 and 结束会议 are disabled meanwhile, so one press sends one request.
+    std::function<bool(const QString &roomId)> requestInFlight;
 
     // 0 unfinished, 1 history.
     void setCurrentListType(qint64 type);
@@ -54,6 +57,8 @@ public:
     // Makes the meeting at (section, row) the detail pane's.
     void selectMeeting(int section, int row);
     void refreshDetail();
+    // Enables the shown meeting's cancel and end unless a request for it is in flight.
+    void updateDetailActions();
     void refreshCloudRecordVideoList();
 
     void unfinishedMeetingAction() { setCurrentListType(0); }

@@ -114,6 +114,13 @@ TEST_F(MeetingListWindowTest, Details_ShowTwentyOfThirtyFiveMembers_AndSizeByScr
     info.screenSize = [] { return QSize(1440, 1000); };
     info.updateData();
     EXPECT_EQ(info.view()->height(), 570);
+
+    // An hour exactly is an hour, not minutes.
+    m.duration = 60;
+    m.endTime = QStringLiteral("2030-01-02 11:00");
+    info.setDataModel(m);
+    info.updateData();
+    EXPECT_EQ(info.totalTimeLabel()->text(), QStringLiteral("1小时"));
 }
 
 } // namespace

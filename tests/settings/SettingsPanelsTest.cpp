@@ -323,6 +323,25 @@ TEST_F(AccountPanelTest, Rename_SuccessUpdatesTheUserEverywhere_AlsoForAnUnchang
     EXPECT_EQ(service.requestsFor(kRenamePath).last().json.value("userName").toString(), QStringLiteral("王五"));
 }
 
+TEST_F(AccountPanelTest, AStoredNameTooLong_IsShownWholeAndRefused_NeverSentCut)
+{
+    // A name the service holds from elsewhere, longer than the field takes.
+    const QString stored = QStringLiteral("abcdefghijklmnopqrstuvwxyz");
+    signIn(stored);
+    MainSettingAccountAndSecurityPanel *panel = openAccount();
+    ASSERT_EQ(panel->userNameLabel()->text(), stored);
+    QTest::mouseClick(panel->modifyButton(), Qt::LeftButton);
+    ASSERT_TRUE(panel->isEditing());
+    EXPECT_EQ(panel->textFieldView()->stringValue(), stored);
+    EXPECT_EQ(panel->stateLabel()->text(), QStringLiteral("不能超过20个字符"));
+    EXPECT_TRUE(panel->textFieldView()->unValidstate());
+    QTest::keyClick(panel->textFieldView()->textField(), Qt::Key_Return);
+    ASSERT_TRUE(settleRequests());
+    EXPECT_EQ(requestCount(kRenamePath), 0);
+    EXPECT_TRUE(panel->isEditing());
+    EXPECT_EQ(VeskAppAgent::sharedInstance()->myInfo().userName, stored);
+}
+
 TEST_F(AccountPanelTest, Rename_FailureToastsAndKeepsTheFieldOpen)
 {
     MainSettingAccountAndSecurityPanel *panel = openAccount();
