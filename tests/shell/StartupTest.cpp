@@ -113,6 +113,11 @@ TEST_F(StartupTest, TheHomeWindowNeedsNeitherTheCalendarsNorTheMediaPipelinesLib
     EXPECT_FALSE(mapped("libgobject-2.0.so"));
 
     // The calendar's first use loads its library, and it works as if linked.
+    std::optional<bool> granted;
+    WMEventCalendarTool::sharedEventCalendar().checkCalendarCanUsedCompletion(
+        [&](bool ok, const std::optional<CalendarError> &) { granted = ok; });
+    ASSERT_TRUE(processEventsUntil([&] { return granted.has_value(); }));
+    ASSERT_TRUE(*granted);
     std::optional<bool> created;
     WMEventCalendarTool::sharedEventCalendar().createCalendarIdentifier(
         QStringLiteral("startup.calendar"), QStringLiteral("Korvi"),

@@ -23,10 +23,7 @@ VideoCollectionView::VideoCollectionView(QScrollArea *scrollArea)
     scrollArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     scrollArea->setWidget(this);
     scrollArea->viewport()->installEventFilter(this);
-    connect(scrollArea->verticalScrollBar(), &QScrollBar::valueChanged, this, [this] {
-        markTilesInSight();
-        Q_EMIT visibleAreaChanged();
-    });
+    connect(scrollArea->verticalScrollBar(), &QScrollBar::valueChanged, this, [this] { Q_EMIT visibleAreaChanged(); });
     relayout();
 }
 
@@ -112,9 +109,10 @@ void VideoCollectionView::markTilesInSight()
 {
     // Tiles within the subscription's margin receive video to be ready, but only those in sight
     // scale and paint it.
-    const QRectF seen = visibleRect();
+    // In whole pixels, as the tiles are placed: a tile that only touches the edge shows nothing.
+    const QRect seen = visibleRect().toAlignedRect();
     for (qsizetype i = 0; i < m_items.size(); ++i)
-        m_items.at(i)->setOnScreen(i < m_frames.size() && m_frames.at(i).intersects(seen));
+        m_items.at(i)->setOnScreen(i < m_frames.size() && m_items.at(i)->geometry().intersects(seen));
 }
 
 QRectF VideoCollectionView::visibleRect() const
@@ -123,6 +121,12 @@ QRectF VideoCollectionView::visibleRect() const
         return QRectF(QPointF(0, 0), size());
     const QWidget *viewport = m_scrollArea->viewport();
     return QRectF(QPointF(-pos().x(), -pos().y()), viewport->size());
+}
+
+void VideoCollectionView::moveEvent(QMoveEvent *event)
+{
+    QWidget::moveEvent(event);
+    markTilesInSight(); // scrolled: the area moves the grid inside its viewport
 }
 
 bool VideoCollectionView::eventFilter(QObject *watched, QEvent *event)
