@@ -36,7 +36,8 @@ TEST(CaptureFitFrame, TheLevelsSizes_ScaledKeepingTheAspect_CentredOnBlack_Opaqu
         EXPECT_EQ(raw(frame, bar + shown, level.height() / 2), 0xff000000u) << "the right bar";
         for (const QPoint at : {QPoint(bar, 0), QPoint(bar + shown - 1, level.height() - 1),
                                 QPoint(level.width() / 2, level.height() / 2)})
-            EXPECT_EQ(raw(frame, at.x(), at.y()), 0xff204080u) << level.width() << ": the picture, opaque, at " << at.x();
+            EXPECT_EQ(raw(frame, at.x(), at.y()), 0xff204080u)
+                << level.width() << ": the picture, opaque, at " << at.x();
     }
     // A tall window into a wide level: bars above and below.
     const QImage tall = DesktopCaptureSource::fitFrame(xPicture({300, 600}, 0x00c000), {640, 360});
