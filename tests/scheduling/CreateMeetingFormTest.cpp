@@ -402,11 +402,11 @@ TEST_F(CreateMeetingFormTest, Picker_TicksEditTheListAndTheCountNeverGoesBelowZe
     EXPECT_TRUE(f.maskLetsThrough(ui.confereeCollectionView->mapTo(f.view(), QPoint(10, 10))));
     EXPECT_FALSE(f.maskLetsThrough(ui.meetingTitleTextView->mapTo(f.view(), QPoint(10, 10))));
 
-    picker->rows()[0]->click();
-    picker->rows()[2]->click(); // unticks the signed-in user
+    QTest::mouseClick(picker->rows()[0], Qt::LeftButton);
+    QTest::mouseClick(picker->rows()[2], Qt::LeftButton); // unticks the signed-in user
     EXPECT_EQ(chipNames(ui.confereeCollectionView), QStringList{QStringLiteral("李成员0")});
     EXPECT_EQ(f.dataModel().totalMemberCount, 1u);
-    picker->rows()[1]->click();
+    QTest::mouseClick(picker->rows()[1], Qt::LeftButton);
     EXPECT_EQ(ui.memberSelectLabel->text(), QStringLiteral("已选2人"));
 
     // Chips deleted down to none: the count stops at 0 and the picker keeps no tick.
@@ -417,8 +417,8 @@ TEST_F(CreateMeetingFormTest, Picker_TicksEditTheListAndTheCountNeverGoesBelowZe
     EXPECT_EQ(f.dataModel().totalMemberCount, 0u);
     for (int row = 0; row < 3; ++row)
         EXPECT_FALSE(picker->isRowSelected(row));
-    picker->rows()[0]->click();
-    picker->rows()[0]->click();
+    QTest::mouseClick(picker->rows()[0], Qt::LeftButton);
+    QTest::mouseClick(picker->rows()[0], Qt::LeftButton);
     EXPECT_EQ(f.dataModel().totalMemberCount, 0u);
     EXPECT_EQ(ui.memberSelectLabel->text(), QStringLiteral("已选0人"));
 }

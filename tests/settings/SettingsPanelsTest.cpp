@@ -9,6 +9,8 @@
 #include "routes/AgentRoutesSupport.h"
 #include "settings/KVDeviceManageCell.h"
 #include "settings/MainSettingRules.h"
+#include "settings/SettingTexts.h"
+#include "support/HostileText.h"
 #include "uikit/KVTextField.h"
 
 #include <QAccessible>
@@ -372,6 +374,19 @@ TEST_F(AccountPanelTest, DeviceRow_PlainDataAndTheSignInSecond)
     cell.setDeviceModel(device);
     EXPECT_TRUE(cell.currentDeviceLabel()->isVisibleTo(&cell));
     EXPECT_TRUE(cell.currentDeviceIcon()->isVisibleTo(&cell));
+
+    // A name that turns its direction keeps it to itself: the type and time read after it stay ours.
+    device.deviceName = QStringLiteral("工作站\u202E") + QString(300, QLatin1Char('x'));
+    device.deviceType = QStringLiteral("linux\u202E");
+    cell.setDeviceModel(device);
+    EXPECT_TRUE(cell.deviceNameLabel()->fullText().startsWith(QChar(0x2068)));
+    EXPECT_LE(cell.deviceNameLabel()->fullText().size(), DataText::kNameLength + 2);
+    EXPECT_TRUE(cell.deviceTypeLabel()->fullText().endsWith(QChar(0x2069)));
+    KVDeviceListModel rows;
+    rows.setDevices({device});
+    const QString spoken = rows.index(0, 0).data(Qt::AccessibleTextRole).toString();
+    EXPECT_TRUE(shownInOrder(spoken, QStringLiteral(", 设备: ")));
+    EXPECT_TRUE(spoken.endsWith(SettingTexts::kCurrentDevice));
 }
 
 } // namespace
