@@ -10,6 +10,7 @@
 #include "agent/engine/LocalEngine.h"
 #include "agent/models/KVMeetingDidUpdated.h"
 #include "connection/HttpManager.h"
+#include "connection/KVTls.h"
 #include "foundation/JXExtension.h"
 #include "foundation/KVLogManager.h"
 #include "foundation/MainQueue.h"
@@ -108,6 +109,8 @@ void VeskAppAgent::setServerEnvironment(int environment)
 {
     m_environment = AgentEnvironment::forEnvironment(environment);
     http()->setBaseUrl(QUrl(m_environment.serviceAddress));
+    // Only the local stand-in speaks plain http; every other environment's addresses are https.
+    KVTls::setPlainHttpAllowed(m_environment.environment == AgentEnvironment::Development);
     qCInfo(lcAgent) << "server environment" << m_environment.environment << m_environment.serviceAddress;
 }
 
