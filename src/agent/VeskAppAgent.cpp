@@ -303,11 +303,7 @@ void VeskAppAgent::download(QObject *owner, const QString &pathOrUrl, const QVar
                             const QVariantMap &headers, DownloadFinish finish)
 {
     const QString url = http()->resolveUrl(pathOrUrl, query).toString();
-    http()->downloadFileWithUrl(owner ? owner : this, url, headers,
-                                [finish = std::move(finish)](const QString &filePath, const QString &error) {
-                                    if (finish)
-                                        finish(filePath, error);
-                                });
+    http()->downloadFileWithUrl(owner ? owner : this, url, headers, std::move(finish));
 }
 
 // ---- Sign-in -------------------------------------------------------------------------------
