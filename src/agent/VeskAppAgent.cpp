@@ -110,7 +110,13 @@ void VeskAppAgent::setServerEnvironment(int environment)
     m_environment = AgentEnvironment::forEnvironment(environment);
     http()->setBaseUrl(QUrl(m_environment.serviceAddress));
     // Only the local stand-in speaks plain http; every other environment's addresses are https.
-    KVTls::setPlainHttpAllowed(m_environment.environment == AgentEnvironment::Development);
+    const bool development = m_environment.environment == AgentEnvironment::Development;
+    KVTls::setPlainHttpAllowed(development);
+    // A trial by hand against the stand-in may lower the download limit; no other environment can.
+    HttpManager::DownloadLimits limits = http()->downloadLimits();
+    const qint64 limitMb = development ? AgentEnvironment::developmentDownloadLimitMb() : 0;
+    limits.maxBytes = limitMb > 0 ? limitMb * 1024 * 1024 : HttpManager::DownloadLimits{}.maxBytes;
+    http()->setDownloadLimits(limits);
     qCInfo(lcAgent) << "server environment" << m_environment.environment << m_environment.serviceAddress;
 }
 
