@@ -69,7 +69,7 @@ void BM_PreUploadMatch(benchmark::State &state)
                              {QStringLiteral("remarks"), QStringLiteral("太大")}};
     for (auto _ : state) {
         const ShareFileList::PreUploadPlan plan = ShareFileList::planPreUpload(items, pending);
-        benchmark::DoNotOptimize(plan.urls.size());
+        benchmark::DoNotOptimize(plan.identities.size());
     }
     state.SetComplexityN(n);
 }

@@ -25,7 +25,7 @@ QList<KVSettingMonitorFeed::Tile> tiles(int n)
 
 struct Monitor {
     KVSettingMonitorPanel panel;
-    KVSettingMonitorFeed feed{[this] { return &panel; }, [] { return QStringLiteral("me"); }};
+    KVSettingMonitorFeed feed{[this] { return &panel; }};
     Monitor()
     {
         panel.resize(610, 520);
