@@ -251,7 +251,8 @@ TEST_F(PanelWindowsTest, Transcript_ADownloadInFlightCanBeCancelled_AndIsNotAske
     service.failNextReply(kDownloadPath, DevReply::streamed("application/pdf", {}));
     panel->view();
     QTest::mouseClick(panel->saveButton(), Qt::LeftButton);
-    ASSERT_TRUE(processEventsUntil([] { return !downloadsBeingWritten().isEmpty(); }));
+    ASSERT_TRUE(processEventsUntil(
+        [&] { return service.requestsFor(kDownloadPath).size() == 1 && !downloadsBeingWritten().isEmpty(); }));
     EXPECT_FALSE(panel->saveButton()->isEnabled());
     QTest::mouseClick(panel->saveButton(), Qt::LeftButton);
     QAbstractButton *cancel = VeskToast::loadingToastButton();

@@ -284,7 +284,9 @@ TEST_F(DownloadsTest, AnEndlessRecording_StopsAtItsLimit_OrWhenTheUserCancelsIt)
     const auto cancelWith = [&](const std::function<void(QAbstractButton *)> &press) {
         const int before = requestCount(QStringLiteral("/dvr/endless/1.mp4"));
         KVDownloadRecordManage::downloadRecordVideo(url, &window);
-        ASSERT_TRUE(processEventsUntil([&] { return !partialDownloads().isEmpty(); }));
+        ASSERT_TRUE(processEventsUntil([&] {
+            return requestCount(QStringLiteral("/dvr/endless/1.mp4")) == before + 1 && !partialDownloads().isEmpty();
+        }));
         KVDownloadRecordManage::downloadRecordVideo(url, &window); // in flight: nothing new
         ASSERT_TRUE(drainMainQueue());
         EXPECT_EQ(KVDownloadRecordManage::runningDownloads(), 1);
