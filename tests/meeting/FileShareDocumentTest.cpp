@@ -226,6 +226,28 @@ TEST_F(FileShareDocumentTest, Follow_EqualIdIgnored_AfterApplyingNTheNextOwnReco
     EXPECT_EQ(services->records().last().value("sequenceId").toInteger(), 9);
 }
 
+// A position id no JSON number holds (2^64 - 1 sent back would read -1) is refused at the door:
+// the sharer stays on his page and his next flip carries an id the service takes.
+TEST_F(FileShareDocumentTest, Follow_AnIdOutOfRangeIsRefused_TheNextOwnRecordStaysInRange)
+{
+    startOwn(4);
+    doc->applyDocumentFollow(follow(~quint64(0), 0, QStringLiteral("s3")));
+    doc->applyDocumentFollow(follow(quint64(1) << 53, 0, QStringLiteral("s3")));
+    EXPECT_EQ(state.currentPageNum, 0);
+    doc->rightFlipOverAction(nullptr);
+    ASSERT_EQ(services->records().size(), 1);
+    EXPECT_EQ(services->records().last().value("sequenceId").toInteger(), 1);
+
+    // A share announced with such an id starts from 0.
+    MeetingControlData start;
+    start.sharedFileStatus = 1;
+    start.fileId = QStringLiteral("doc-1");
+    start.sequenceId = ~quint64(0);
+    doc->applyDocumentShare(start);
+    EXPECT_EQ(state.fileShareFlipOverReceiveSequenceId, 0u);
+    EXPECT_EQ(state.fileShareFlipOverSendSequenceId, 0u);
+}
+
 TEST_F(FileShareDocumentTest, Flips_TwoBeforeTheFirstReplyCarryDifferentIds_AFailedOneReturnsOnlyIfStillShown)
 {
     startOwn(4);

@@ -8,6 +8,7 @@
 #include "foundation/StringHelpers.h"
 #include "meeting/common/MeetingBottomButton.h"
 #include "meeting/common/MeetingHostControlRules.h"
+#include "meeting/common/MeetingLog.h"
 #include "meeting/sharing/FileShareImageViewCollectionViewItem.h"
 #include "meeting/sharing/FileSharePageView.h"
 #include "meeting/sharing/FileShareSpeedSwicthPanel.h"
@@ -346,7 +347,7 @@ void FileShareDocument::startFileShareFromEnter()
         setWheelScroll(can && fileShareDisplayEnableScroll());
         m_services->setSelfFileSharing(false);
     }
-    setFileShareFlipOverReceiveSequenceId(running.orderStatus.sequenceId);
+    setFileShareFlipOverReceiveSequenceId(MeetingHostControlRules::announcedSequenceId(running.orderStatus.sequenceId));
     showSharerName();
     resetScrollSync();
     reloadPages();
@@ -516,7 +517,8 @@ void FileShareDocument::flipTo(int page)
     setCurrentPageNum(page);
     // Raised as the record goes out: a second flip before the first reply carries a new id, or
     // peers (which apply only greater ids) would drop it.
-    const quint64 sequenceId = m_state.fileShareFlipOverSendSequenceId++;
+    const quint64 sequenceId = m_state.fileShareFlipOverSendSequenceId;
+    m_state.fileShareFlipOverSendSequenceId = MeetingHostControlRules::nextSequenceId(sequenceId);
     const QJsonObject record{
         {QStringLiteral("fileId"), model->fileId},
         {QStringLiteral("sliceId"), page < model->sliceInfo.size() ? model->sliceInfo.at(page).sliceId : QString()},
@@ -589,12 +591,14 @@ void FileShareDocument::postScrollPostitionOffsetScale(const QString &offsetScal
 {
     const std::shared_ptr<FileShareDatailModel> model = m_state.fileShareDatailModel;
     const QString fileId = model ? model->fileId : QString();
+    const quint64 sequenceId = m_state.fileShareFlipOverSendSequenceId;
+    m_state.fileShareFlipOverSendSequenceId = MeetingHostControlRules::nextSequenceId(sequenceId);
     const QJsonObject record{
         {QStringLiteral("fileId"), fileId},
         {QStringLiteral("offsetScale"), offsetScale},
         {QStringLiteral("flipOverType"), 1},
         {QStringLiteral("page"), m_state.currentPageNum + 1},
-        {QStringLiteral("sequenceId"), QJsonValue(qint64(m_state.fileShareFlipOverSendSequenceId++))},
+        {QStringLiteral("sequenceId"), QJsonValue(qint64(sequenceId))},
     };
     m_services->flipOver(this, compact(record), fileId, [](const KVMResponse &response) {
         if (!response.successed)
@@ -831,7 +835,7 @@ void FileShareDocument::applyDocumentShare(const MeetingControlData &data)
         model->enableUserList = data.enableUserList;
         model->enableOperationFileStatus = data.enableOperationFileStatus;
         m_state.fileShareDatailModel = model;
-        setFileShareFlipOverReceiveSequenceId(data.sequenceId);
+        setFileShareFlipOverReceiveSequenceId(MeetingHostControlRules::announcedSequenceId(data.sequenceId));
         queryFileShareList(2);
         return;
     }
@@ -857,12 +861,16 @@ void FileShareDocument::applyDocumentSwitch(const MeetingControlData &data)
     if (m_services->selfFileSharing() && m_calls.stopScreenShare)
         m_calls.stopScreenShare(true);
     m_state.fileShareDatailModel = documentFrom(data);
-    setFileShareFlipOverReceiveSequenceId(data.sequenceId);
+    setFileShareFlipOverReceiveSequenceId(MeetingHostControlRules::announcedSequenceId(data.sequenceId));
     queryFileShareList(2);
 }
 
 void FileShareDocument::applyDocumentFollow(const MeetingControlData &data)
 {
+    if (data.sequenceId > MeetingHostControlRules::kMaxSequenceId) {
+        qCInfo(lcMeeting) << "document position with an id out of range dropped";
+        return;
+    }
     if (!MeetingHostControlRules::followApplies(data.sequenceId, m_state.fileShareFlipOverReceiveSequenceId,
                                                 m_state.fileShareFlipOverSendSequenceId))
         return;

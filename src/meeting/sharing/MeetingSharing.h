@@ -9,6 +9,7 @@
 #include "agent/models/FileShareModel.h"
 #include "foundation/KVClock.h"
 #include "foundation/models/MeetingControlData.h"
+#include "meeting/common/MeetingHostControlRules.h"
 #include "meeting/sharing/AvFileShare.h"
 #include "meeting/sharing/FileShareDocumentViews.h"
 #include "meeting/sharing/OwnShareCalls.h"
@@ -22,6 +23,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 class AvFileShare;
 class AvFileShareServices;
@@ -157,6 +159,11 @@ public:
     void setAvFileSharePlaySliderTracking(bool tracking);
     // A rendered frame's position, parsed where the frame arrived.
     void takeFramePosition(qint64 seconds);
+
+    // The file on show of that kind (for a rights change: the one with that id), as the rule of who
+    // may drive it reads it; nullopt when none is.
+    [[nodiscard]] std::optional<MeetingHostControlRules::SharedFileOnShow>
+    sharedFileOnShow(MeetingHostControlRules::SharedFileKind kind, const QString &fileId) const;
 
     // ---- What control commands do to the share display ----
     void applyDocumentShare(const MeetingControlData &data);
