@@ -16,6 +16,8 @@
 #include "uikit/MacBaseWindowController.h"
 #include "uikit/VeskToast.h"
 
+#include "foundation/RXEncrypt.h"
+
 #include <QLabel>
 
 using namespace std::chrono_literals;
@@ -144,6 +146,88 @@ TEST_F(ShareWindowTest, TheAllowedSharersChange_TheHostAsksForTheListAgain)
     receive(controlMessage(913, {{"sharePermission", 1}}));
     EXPECT_EQ(requestPaths().count(listPath), asked + 1);
     EXPECT_EQ(room()->sharePermission, 1);
+}
+
+// A member who leaves while sharing a file ends the share for everyone: the stop reaches the
+// service though the window that sent it goes at once, and the lock is free again.
+class LeaveWhileSharingTest : public ShareWindowTest {
+protected:
+    void leaveWhileSharing(const QString &fileType, const QString &fileName)
+    {
+        ShareDesktopScope desktop;
+        signIn();
+        addRoom(kHostPhone).flags.insert(QStringLiteral("allowFileShared"), 1);
+        page = openJoinedPage();
+        DevFile file;
+        file.fileId = QStringLiteral("f-") + fileType;
+        file.fileName = fileName;
+        file.roomId = kRoomId;
+        file.extra = {{"status", 1}, {"owner", kMyPhone}, {"pages", 3}, {"duration", 300}};
+        service.state().files.insert(file.fileId, file);
+
+        // The share button takes the lock and opens the picker; its file tab starts the share at
+        // the service and then hands it to the window.
+        click(page->ui->shareBtn);
+        ScreenShareControl *control = page->sharing().shareControl();
+        ASSERT_TRUE(processEventsUntil([&] { return control->currentShareSelectPanel() != nullptr; }));
+        ShareSelectPanel *picker = control->currentShareSelectPanel();
+        VeskAppAgent *agent = VeskAppAgent::sharedInstance();
+        std::optional<KVMResponse> started;
+        const QString me = RXEncrypt::aes128ecbEncrypt(kMyPhone);
+        if (fileType == QLatin1String("1")) {
+            agent->startOrStopFileShare(&context, true, me, file.fileId, fileName, QStringLiteral("[]"),
+                                        QStringLiteral("1"), {}, [&](const KVMResponse &r) { started = r; });
+            ASSERT_TRUE(processEventsUntil([&] { return started.has_value(); }));
+            ASSERT_TRUE(started->successed) << qPrintable(started->message);
+            FileShareDatailModel document;
+            document.fileId = file.fileId;
+            document.fileName = fileName;
+            document.sliceInfo.resize(3);
+            picker->fileShareStartShareBlock(document);
+        } else {
+            agent->startOrStopAVFileShare(&context, 1, me, file.fileId, fileType.toLongLong(), fileName, 300,
+                                          QStringLiteral("1"), {}, [&](const KVMResponse &r) { started = r; });
+            ASSERT_TRUE(processEventsUntil([&] { return started.has_value(); }));
+            ASSERT_TRUE(started->successed) << qPrintable(started->message);
+            FileShareModel shared;
+            shared.fileId = file.fileId;
+            shared.fileName = fileName;
+            shared.fileType = fileType;
+            shared.duration = 300;
+            shared.userId = me;
+            picker->avFileShareStartShareBlock(shared);
+        }
+        settle();
+        DevRoom *room = service.state().room(kRoomId);
+        ASSERT_EQ(room->flags.value(QStringLiteral("isSharingFiles")).toInt(), fileType.toInt());
+        ASSERT_EQ(page->sharing().state().fileShareMode, fileType == QLatin1String("1") ? 1 : 2);
+
+        page->leaveRoom();
+        EXPECT_TRUE(processEventsUntil([&] {
+            return room->flags.value(QStringLiteral("isSharingFiles")).toInt() == 0 &&
+                   !room->extra.contains(QStringLiteral("sharedFile")) &&
+                   !room->extra.contains(QStringLiteral("sharedAudVid")) &&
+                   !room->extra.contains(QStringLiteral("avPlayback"));
+        })) << "still shared: "
+            << room->flags.value(QStringLiteral("isSharingFiles")).toInt();
+        EXPECT_FALSE(room->extra.contains(QStringLiteral("shareLock")));
+        EXPECT_FALSE(navigator->meetingPage);
+    }
+};
+
+TEST_F(LeaveWhileSharingTest, ADocument)
+{
+    leaveWhileSharing(QStringLiteral("1"), QStringLiteral("方案.pdf"));
+}
+
+TEST_F(LeaveWhileSharingTest, AnAudioFile)
+{
+    leaveWhileSharing(QStringLiteral("3"), QStringLiteral("歌.mp3"));
+}
+
+TEST_F(LeaveWhileSharingTest, AVideoFile)
+{
+    leaveWhileSharing(QStringLiteral("2"), QStringLiteral("片.mp4"));
 }
 
 } // namespace
