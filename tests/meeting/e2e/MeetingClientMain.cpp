@@ -117,7 +117,7 @@ public:
         } else if (verb == QLatin1String("seek") && m_page) {
             MacSliderCell *slider = m_page->ui->avFileShareSlider;
             slider->setSliderDown(true);
-            slider->setSliderPosition(int(words.value(1).toDouble() * AvFileShare::kSliderSteps));
+            slider->setSliderPosition(int(words.value(1).toDouble() * slider->maximum()));
             slider->setSliderDown(false);
             answer({{"ok", true}});
         } else if (verb == QLatin1String("shot") && m_page && words.size() == 2) {
