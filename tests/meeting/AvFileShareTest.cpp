@@ -192,6 +192,22 @@ TEST_F(AvFileShareTest, AStartWithAnImpossibleDuration_IsBoundedWhereItEnters)
     }
 }
 
+// A file's layout hides who shares a document; the next document shows it again.
+TEST_F(AvFileShareTest, AfterAFile_ADocumentNamesItsSharerAgain)
+{
+    showFile(QStringLiteral("2"), true);
+    page->view()->window()->show();
+    EXPECT_TRUE(page->ui->currentFileShareNameLabel->isHidden());
+    receive(controlMessage(Event::FileShareStopped, {}, {}, QStringLiteral("mccServer"), QString()));
+    FileShareDatailModel document;
+    document.fileId = QStringLiteral("doc-1");
+    document.fileName = QStringLiteral("方案.pdf");
+    document.sliceInfo.resize(2);
+    page->sharing().startFileShareFromAction(document);
+    EXPECT_TRUE(page->ui->currentFileShareNameLabel->isVisible());
+    EXPECT_EQ(page->ui->currentFileShareNameLabel->text(), QStringLiteral("您正在共享"));
+}
+
 TEST_F(AvFileShareTest, Slider_DragPausesFramesAndSeeksOnRelease_FailureKeepsThePosition)
 {
     showFile(QStringLiteral("2"), true);

@@ -137,6 +137,22 @@ TEST_F(ShareWindowTest, HostWithdrawsTheRightToShare_TheOwnShareEnds_TheButtonIs
     EXPECT_EQ(page->ui->shareBtn->state(), 0);
 }
 
+// The service's own 912 carries no name: the alert names the host's role, never an empty name.
+TEST_F(ShareWindowTest, TheServiceWithdrawsTheRightToShare_TheAlertNamesTheHost)
+{
+    ShareDesktopScope desktop;
+    signIn();
+    addRoom(kHostPhone).flags.insert(QStringLiteral("allowFileShared"), 1);
+    page = openJoinedPage();
+    page->view()->window()->show();
+    shareTheScreen();
+    receive(controlMessage(912, {{"allowFileShared", 0}, {"sharePermission", 2}}, {}, QStringLiteral("mccServer"),
+                           QString()));
+    ASSERT_TRUE(processEventsUntil([&] { return !engine().screenSharing(); }));
+    settle();
+    EXPECT_EQ(alertText(), QStringLiteral("主持人结束了您的共享"));
+}
+
 TEST_F(ShareWindowTest, TheAllowedSharersChange_TheHostAsksForTheListAgain)
 {
     join(true);

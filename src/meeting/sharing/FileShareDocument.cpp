@@ -244,6 +244,8 @@ void FileShareDocument::setFileShareMode(int mode)
         setShown(m_ui.fileShareScrollView, true);
         setShown(m_ui.currentPagePanel, true);
         setShown(m_ui.currentFilePanel, true);
+        // Who shares: hidden by a file's layout, so shown again for every document.
+        setShown(m_ui.currentFileShareNameLabel, true);
         setShown(m_ui.avFileShareRenderView, false);
         if (userCanControl())
             setFlipButtonsShown(false);

@@ -6,6 +6,7 @@
 #include "foundation/MainQueue.h"
 #include "foundation/StringHelpers.h"
 #include "foundation/models/ShareTokenModel.h"
+#include "meeting/common/MeetingHostControlRules.h"
 #include "meeting/sharing/ShareSelectPanel.h"
 #include "meeting/sharing/ShareStartAnimationView.h"
 #include "meeting/sharing/ShareTrack.h"
@@ -399,8 +400,11 @@ void ScreenShareControl::controlScreenShareWithData(const MeetingControlData &da
             return;
         weak->stopScreenShare(true);
         weak->m_services->setSelfScreenOrWindowSharing(false);
-        const QString who = data.sender == weak->m_services->creatorId() ? QStringLiteral("主持人")
-                                                                         : DataText::isolatedName(data.senderName);
+        // The service itself (a change of who may share) gives no name: it acts for the host.
+        const bool byHost = data.sender == weak->m_services->creatorId() ||
+                            data.sender == MeetingHostControlRules::kServerSender ||
+                            data.senderName.trimmed().isEmpty();
+        const QString who = byHost ? MeetingHostControlRules::kHostTitle : DataText::isolatedName(data.senderName);
         KVAlert *alert =
             KVAlert::alertWithMessage(QStringLiteral("%1结束了您的共享").arg(who), QStringLiteral("知道了"), nullptr);
         alert->showInCenterOfWindow(weak->view() ? weak->view()->window() : nullptr);
