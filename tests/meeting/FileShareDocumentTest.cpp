@@ -134,7 +134,12 @@ protected:
                                                                            {},
                                                                            {},
                                                                            {},
-                                                                           {}},
+                                                                           {},
+                                                                           [this](std::function<void()> then) {
+                                                                               ++lockAsks;
+                                                                               if (lockGranted)
+                                                                                   then();
+                                                                           }},
                                                   services);
         doc->buildViews();
         // As the window connects it.
@@ -176,6 +181,8 @@ protected:
     std::unique_ptr<FileShareDocument> doc;
     int memberReloads = 0;
     QList<bool> stops;
+    int lockAsks = 0;
+    bool lockGranted = true;
 };
 
 TEST_F(FileShareDocumentTest, SequenceIds_OwnStartOthersStartAndEntry)
@@ -436,8 +443,15 @@ TEST_F(FileShareDocumentTest, Switch_UserInfoPerMode)
     state.avFileShareModel->fileType = QStringLiteral("3");
     doc->shareSelectPanelSwitchFile(target);
     doc->shareSelectPanelSwitchFile({{"fileName", "no id"}});
+    // Without the lock a new share is not asked for.
+    state.fileShareMode = 0;
+    lockGranted = false;
+    doc->shareSelectPanelSwitchFile(target);
 
     ASSERT_EQ(posted.size(), 3);
+    // Only a new share asks for the lock first (twice here; the second was refused); one who
+    // shares holds it.
+    EXPECT_EQ(lockAsks, 2);
     EXPECT_EQ(posted[0].value("sharing"), 0);
     EXPECT_FALSE(posted[0].contains("oldFileId"));
     EXPECT_EQ(posted[0].value("duration").toLongLong(), 61);

@@ -799,6 +799,15 @@ void FileShareDocument::fileShareSwitchAction(const FileShareDatailModel &target
         info.insert(QStringLiteral("oldFileType"), shown ? shown->fileType : QString());
     } else {
         info.insert(QStringLiteral("sharing"), 0);
+        // A new share, as from the share button: it holds the lock, or another could start too.
+        if (m_calls.withShareLock) {
+            QPointer<QObject> window(parent());
+            m_calls.withShareLock([window, info] {
+                NotificationCenter::defaultCenter().post(QStringLiteral("switchShareFile"),
+                                                         QVariant::fromValue<QObject *>(window.data()), info);
+            });
+            return;
+        }
     }
     NotificationCenter::defaultCenter().post(QStringLiteral("switchShareFile"),
                                              QVariant::fromValue<QObject *>(parent()), info);

@@ -36,6 +36,9 @@ public:
         std::function<void()> querySharePermission;
         // Makes the share picker (hidden) if there is none: it carries out a switch of files.
         std::function<void()> ensureSharePicker;
+        // Runs the continuation once the user holds the room's share lock (a file started from a
+        // list while he shares nothing).
+        std::function<void(std::function<void()>)> withShareLock;
     };
     using ListBlock = std::function<void(bool hasFiles, bool ok)>;
 

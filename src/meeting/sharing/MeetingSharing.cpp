@@ -34,6 +34,12 @@ MeetingSharing::MeetingSharing(Views views, WindowCalls window) : m_ui(views), m
             [this] {
                 if (m_control)
                     m_control->shareSelectPanel();
+            },
+            [this](std::function<void()> then) {
+                if (m_control)
+                    m_control->withShareLock(std::move(then));
+                else
+                    then();
             }},
         nullptr, this);
     m_av = new AvFileShare(*this, views.avFile, AvFileShare::WindowCalls{m_window.avFileShareSource});

@@ -95,6 +95,35 @@ void ScreenShareControl::prepareToShare(VeskButton *sender)
     alert->showInCenterOfWindow(view() ? view()->window() : nullptr);
 }
 
+void ScreenShareControl::withShareLock(std::function<void()> then)
+{
+    ShareControlServices &s = *m_services;
+    if (s.selfScreenOrWindowSharing() || s.selfFileSharing() || s.selfAVFileSharing()) {
+        then();
+        return;
+    }
+    if (!s.allowFileShared()) {
+        VeskToast::showToastInMeeting(QStringLiteral("主持人已关闭您的共享权限"));
+        return;
+    }
+    QPointer<ScreenShareControl> weak(this);
+    s.getShareLock(this, [weak, then = std::move(then)](const KVMResponse &response) {
+        if (!weak)
+            return;
+        if (response.successed && response.data.value<ShareTokenModel>().isCanShare) {
+            then();
+            return;
+        }
+        if (response.successed)
+            VeskToast::showToast(
+                QStringLiteral("正在共享%1，您暂时无法共享")
+                    .arg(weak->m_services->shareStyleIsFile() ? QStringLiteral("文件") : QStringLiteral("屏幕")));
+        else
+            VeskToast::showToast(response.message.isEmpty() ? QStringLiteral("网络不给力，请稍后重试")
+                                                            : response.message);
+    });
+}
+
 void ScreenShareControl::onShareLock(const KVMResponse &response, const QPointer<VeskButton> &sender)
 {
     VeskToast::dismissLoadingToast();
@@ -171,6 +200,15 @@ ShareSelectPanel *ScreenShareControl::shareSelectPanel()
             return;
         weak->m_isPrepareScreenShare = false;
         call(weak->m_window.startFileShare, document);
+    };
+    // A start from a list, carried out by the picker out of sight, gives its lock back when it fails;
+    // in the open picker the user may still choose another.
+    panel->startFailedBlock = [weak] {
+        if (!weak || weak->m_showShareView)
+            return;
+        const ShareControlServices &s = *weak->m_services;
+        if (!s.selfScreenOrWindowSharing() && !s.selfFileSharing() && !s.selfAVFileSharing())
+            weak->releaseLockIgnoringAnswer();
     };
     panel->avFileShareStartShareBlock = [weak](const FileShareModel &file) {
         if (!weak)

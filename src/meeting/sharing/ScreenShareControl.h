@@ -61,6 +61,9 @@ public:
 
     // ---- Operations ----------------------------------------------------------------------------
     void prepareToShare(VeskButton *sender);
+    // A file started from a list rather than the picker: then runs once the user holds the share
+    // lock (at once while he shares already); a refusal is told as the share button tells it.
+    void withShareLock(std::function<void()> then);
     void showShareSelectView(VeskButton *sender);
     void refreshShareDataIfNeeded();
     void stopScreenShare(bool force);
