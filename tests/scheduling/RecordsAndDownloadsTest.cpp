@@ -91,7 +91,10 @@ TEST_F(DownloadsTest, Recording_GoesWithoutTheServiceHeaders_AndIsCopied)
 
 TEST_F(DownloadsTest, MemberListAndDocument_CarryTheSignIn_AndReplaceMoves)
 {
-    service.state().addRoom(QStringLiteral("900000001"), kHostPhone, QStringLiteral("周会"));
+    // A meeting the user took part in: only they get its lists and record.
+    service.state()
+        .addRoom(QStringLiteral("900000001"), kHostPhone, QStringLiteral("周会"))
+        .extra.insert(QStringLiteral("attendees"), QStringList{kMyPhone});
     answer = target.filePath(QStringLiteral("members.xls"));
     {
         QFile old(answer);
