@@ -19,6 +19,7 @@
 
 class AgentModelContext;
 class HttpManager;
+class KVFileSnapshot;
 class MainSettingModel;
 class VeskMeetingManager;
 struct MeetingDataModel;
@@ -216,12 +217,14 @@ public:
     // data becomes {"files": QList<FileShareModel>, "fileTypes": QList<SupportFileShareTypeModel>}.
     void queryFileList(QObject *owner, const QString &roomId, Completion completion);
     void queryFileSliceUrl(QObject *owner, const QString &fileId, const QString &roomId, Completion completion);
-    // md5Values: the files' digests when the caller took them already (off the main thread);
-    // a missing one is read here.
-    void prepareUploadFileWithfileURL(QObject *owner, const QList<QUrl> &fileURLs, const QStringList &identityArray,
-                                      const QString &roomId, Completion completion, const QStringList &md5Values = {});
-    void uploadFileWithfileURL(QObject *owner, const QList<QUrl> &fileURLs, const QStringList &fileIds,
-                               const QString &roomId, Progress progress, UploadFinish finish);
+    // Files go as private copies taken off the main thread (KVFileSnapshot::take): the size and
+    // MD5 announced are those of the bytes uploaded, and nothing here reads a file.
+    void prepareUploadFileWithfileURL(QObject *owner, const QList<std::shared_ptr<KVFileSnapshot>> &files,
+                                      const QStringList &identityArray, const QString &roomId, Completion completion);
+    // One multipart request per file; finish gets the copied file's URL.
+    void uploadFileWithfileURL(QObject *owner, const QList<std::shared_ptr<KVFileSnapshot>> &files,
+                               const QStringList &fileIds, const QString &roomId, Progress progress,
+                               UploadFinish finish);
     void deleteFiles(QObject *owner, const QStringList &fileIds, const QString &uploadUserId, const QString &roomId,
                      Completion completion);
     void queryFileShareOPPermission(QObject *owner, const QString &fileId, const QString &roomId,

@@ -143,6 +143,43 @@ TEST_F(GridView, NameBarsAreThoseInSight)
     EXPECT_EQ(grid->nameBarRects(&area).size(), inSight);
 }
 
+// Tiles out of sight (those in the subscription's margin still receive video) neither scale nor
+// paint their frames; scrolled into sight they do, and a view given back is on screen again.
+TEST_F(GridView, OnlyTilesInSightScaleTheirVideo)
+{
+    fill(30);
+    grid->reloadData(tiles);
+    QApplication::processEvents();
+    const auto inSight = [&](qsizetype i) {
+        return grid->itemAt(i)->geometry().intersects(grid->visibleRect().toAlignedRect());
+    };
+    for (int value : {0, area.verticalScrollBar()->maximum() / 2 + 37, area.verticalScrollBar()->maximum()}) {
+        area.verticalScrollBar()->setValue(value);
+        qsizetype seen = 0;
+        qsizetype videos = 0;
+        for (qsizetype i = 0; i < tiles.size(); ++i) {
+            KRTCVideoView *view = tiles[i]->videoView();
+            if (!view)
+                continue;
+            EXPECT_EQ(view->onScreen(), inSight(i)) << "tile " << i << " at " << value;
+            seen += inSight(i) ? 1 : 0;
+            ++videos;
+        }
+        EXPECT_GT(seen, 0);
+        EXPECT_LT(seen, videos) << "some tiles are out of sight";
+    }
+    qsizetype gone = 0;
+    while (gone < tiles.size() && (!tiles[gone]->videoView() || inSight(gone)))
+        ++gone;
+    ASSERT_LT(gone, tiles.size());
+    KRTCVideoView *away = tiles[gone]->videoView();
+    ASSERT_FALSE(away->onScreen());
+    QList<Tile> left = tiles;
+    left.removeAt(gone);
+    grid->reloadData(left);
+    EXPECT_TRUE(away->onScreen()) << "given back: whoever shows it next decides";
+}
+
 TEST_F(GridView, ReloadingUnchangedTilesKeepsOverlaysAndFollowsTheirState)
 {
     fill(2);

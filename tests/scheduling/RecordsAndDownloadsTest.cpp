@@ -1,4 +1,5 @@
 // The records page and the downloads, against the stand-in service over loopback.
+#include "TimeZones.h"
 #include "fixtures/StandInServiceTest.h"
 
 #include "foundation/AppPaths.h"
@@ -303,21 +304,27 @@ TEST_F(RecordsPageTest, Recordings_ShowDeleteReloadAndGateDownloads_AndAFailedRe
 
 TEST(RecordListRulesTest, SizesTimesAndWindowSizes)
 {
-    EXPECT_EQ(RecordListRules::pageSizeText(1572864), QStringLiteral("1.50M"));
-    EXPECT_EQ(RecordListRules::pageSizeText(6143), QStringLiteral("0.00M"));
-    EXPECT_EQ(RecordListRules::pageSizeText(6144), QStringLiteral("0.01M"));
-    EXPECT_EQ(RecordListRules::cellSizeText(1572864), QStringLiteral("1.50M"));
-    EXPECT_EQ(RecordListRules::cellSizeText(0), QStringLiteral("0.00M"));
-    EXPECT_EQ(RecordListRules::durationText(45), QStringLiteral("45分钟"));
-    EXPECT_EQ(RecordListRules::durationText(120), QStringLiteral("2小时"));
-    EXPECT_EQ(RecordListRules::durationText(90), QStringLiteral("1小时30分钟"));
-    EXPECT_EQ(RecordListRules::durationText(0), QStringLiteral("0分钟"));
-    EXPECT_EQ(RecordListRules::meetingInfoSize({1440, 600}, true).height(), 500);
-    EXPECT_EQ(RecordListRules::meetingInfoSize({1440, 600}, false).height(), 500);
-    EXPECT_EQ(RecordListRules::meetingInfoSize({1440, 1000}, true), QSize(544, 570));
-    EXPECT_EQ(RecordListRules::meetingInfoSize({1440, 1000}, false), QSize(544, 526));
-    EXPECT_EQ(RecordListRules::meetingListSize({1440, 600}), QSize(822, 500));
-    EXPECT_EQ(RecordListRules::meetingListSize({900, 1000}), QSize(700, 811));
+    TimeZones::inEachTimeZone([&] {
+        EXPECT_EQ(RecordListRules::pageSizeText(1572864), QStringLiteral("1.50M"));
+        EXPECT_EQ(RecordListRules::pageSizeText(6143), QStringLiteral("0.00M"));
+        EXPECT_EQ(RecordListRules::pageSizeText(6144), QStringLiteral("0.01M"));
+        EXPECT_EQ(RecordListRules::cellSizeText(1572864), QStringLiteral("1.50M"));
+        EXPECT_EQ(RecordListRules::cellSizeText(0), QStringLiteral("0.00M"));
+        EXPECT_EQ(RecordListRules::durationText(45), QStringLiteral("45分钟"));
+        EXPECT_EQ(RecordListRules::durationText(120), QStringLiteral("2小时"));
+        EXPECT_EQ(RecordListRules::durationText(90), QStringLiteral("1小时30分钟"));
+        EXPECT_EQ(RecordListRules::durationText(0), QStringLiteral("0分钟"));
+        // Either side of an hour.
+        EXPECT_EQ(RecordListRules::durationText(59), QStringLiteral("59分钟"));
+        EXPECT_EQ(RecordListRules::durationText(60), QStringLiteral("1小时"));
+        EXPECT_EQ(RecordListRules::durationText(61), QStringLiteral("1小时1分钟"));
+        EXPECT_EQ(RecordListRules::meetingInfoSize({1440, 600}, true).height(), 500);
+        EXPECT_EQ(RecordListRules::meetingInfoSize({1440, 600}, false).height(), 500);
+        EXPECT_EQ(RecordListRules::meetingInfoSize({1440, 1000}, true), QSize(544, 570));
+        EXPECT_EQ(RecordListRules::meetingInfoSize({1440, 1000}, false), QSize(544, 526));
+        EXPECT_EQ(RecordListRules::meetingListSize({1440, 600}), QSize(822, 500));
+        EXPECT_EQ(RecordListRules::meetingListSize({900, 1000}), QSize(700, 811));
+    });
 }
 
 } // namespace

@@ -30,6 +30,11 @@ inline const QString kConfirmTitle = QStringLiteral("确定");
 inline const QString kGotItTitle = QStringLiteral("知道了");
 inline const QString kEnterFromWaitingRoomNotification = QStringLiteral("ENTER_MEETINGROOM_FROM_WAITINGROOM");
 
+// ---- The tool bar's share box ----------------------------------------------------------------
+// The share button alone, and with the arrow of the room's shared files beside it.
+inline constexpr int kShareBox = 58;
+inline constexpr int kShareBoxWithArrow = 72;
+
 // ---- Title ------------------------------------------------------------------------------------
 // "name(123-456-789)", on the waiting-room screen and in the room alike.
 [[nodiscard]] QString waitingRoomTitle(const QString &roomName, const QString &roomId);

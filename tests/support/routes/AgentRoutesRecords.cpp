@@ -92,6 +92,9 @@ const bool registered = DevServiceRoutes::add(QStringLiteral("agent-records"), [
         if (docs.size() == before)
             return DevService::fail(NotFound, QStringLiteral("会议记录不存在"));
         svc.state().extra.insert(QStringLiteral("recordFiles"), docs);
+        // The meeting has no record document from now on, as the lists say.
+        if (auto it = svc.state().scheduled.find(roomId); it != svc.state().scheduled.end())
+            it->fields.insert(QStringLiteral("hasRecord"), false);
         return DevService::ok();
     });
 });
