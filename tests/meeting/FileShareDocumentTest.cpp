@@ -14,6 +14,7 @@
 #include "meeting/sharing/FileSharePageView.h"
 #include "meeting/window/MeetingViewControllerUi.h"
 #include "uikit/AutoLayout.h"
+#include "uikit/KVDataText.h"
 #include "uikit/MacBaseViewController.h"
 #include "uikit/MacBaseWindowController.h"
 #include "uikit/MacDisableScrollView.h"
@@ -490,6 +491,53 @@ TEST_F(FileShareDocumentTest, FileList_AMemberSeesTheSwitchButtonOnlyWithFiles)
     EXPECT_EQ(toast(), QStringLiteral("获取共享文件信息失败"));
     EXPECT_EQ(answers, (QList<std::pair<bool, bool>>{{false, true}, {false, false}}));
     EXPECT_TRUE(state.allFileShareArray.isEmpty());
+}
+
+// The narrowest window's bar with the longest sharer and file names: the start of the bar ends
+// before the page buttons, cut, and never lies under "上一页" or "下一页".
+TEST_F(FileShareDocumentTest, Bar_LongNamesEndBeforeThePageButtons)
+{
+    root.resize(1152, 684);
+    MeetingControlData start;
+    start.sharedFileStatus = 1;
+    start.fileId = QStringLiteral("doc-1");
+    start.peerName = QString(64, QChar(0x5F20));
+    start.enableOperationFileStatus = FileShareRights::NotGiven;
+    doc->applyDocumentShare(start);
+    FileShareDatailModel pages = document(300, true);
+    pages.fileName = QString(120, QChar(0x65B9)) + QStringLiteral(".pdf");
+    ASSERT_TRUE(services->answer("slices", ok(jx_keyValues(pages))));
+    state.fileShareDatailModel->setUserCanControl(true);
+    doc->startFileShareFromIMControl();
+    doc->setCurrentPageNum(1);
+    AutoLayout::layoutSubtreeIfNeeded(&root);
+    const auto at = [this](QWidget *w) { return QRect(w->mapTo(&root, QPoint(0, 0)), w->size()); };
+    ASSERT_TRUE(ui.rightFlipOverButton->isVisible());
+    const int buttons = at(ui.leftFlipOverButton).left();
+    for (QWidget *w :
+         {static_cast<QWidget *>(ui.currentFilePanel.data()), static_cast<QWidget *>(ui.shareFileName.data()),
+          static_cast<QWidget *>(ui.fileShareSwitchButton.data())}) {
+        EXPECT_LT(at(w).right(), buttons) << w->objectName().toStdString();
+        EXPECT_FALSE(at(w).intersects(at(ui.rightFlipOverButton)));
+    }
+    // Both still say something, cut rather than gone.
+    EXPECT_GE(ui.currentFilePanel->width(), 80);
+    EXPECT_GE(ui.shareFileName->width(), 30);
+    // A wide window gives them their whole width back.
+    root.resize(2400, 900);
+    AutoLayout::layoutSubtreeIfNeeded(&root);
+    EXPECT_EQ(ui.shareFileName->width(), 200);
+}
+
+// A file name whose marks would turn the bar's text around keeps them inside it.
+TEST_F(FileShareDocumentTest, Bar_AFileNameWithDirectionMarksIsIsolated)
+{
+    FileShareDatailModel model = document(2, true);
+    model.fileName = QStringLiteral("invoice\u202Eexe.pdf");
+    doc->startFileShareFromAction(model);
+    EXPECT_EQ(static_cast<KVElidedLabel *>(ui.shareFileName.data())->fullText(),
+              KVDataText::isolated(QStringLiteral("invoice\u202Eexe.pdf")));
+    EXPECT_TRUE(ui.shareFileName->text().startsWith(QChar(0x2068)));
 }
 
 TEST_F(FileShareDocumentTest, Pages_OnlyThoseInSightHaveTiles)

@@ -121,7 +121,8 @@ void AvFileShare::setAvFileShareModel(const std::shared_ptr<FileShareModel> &mod
         slider->setRange(0, int(model ? model->duration : 0));
         m_settingSlider = false;
     }
-    const QString name = model ? KVDataText::bounded(model->fileName, DataText::kNameLength) : QString();
+    const QString name =
+        model ? KVDataText::isolated(KVDataText::bounded(model->fileName, DataText::kNameLength)) : QString();
     if (m_ui.shareFileName)
         KVDataText::setText(m_ui.shareFileName, name);
     if (m_ui.currentFilePanelWidthConstraint) {

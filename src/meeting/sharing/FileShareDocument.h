@@ -97,6 +97,7 @@ private:
     void showFileName(const QString &fileName);
     // The file name after the sharer's, or on its own at the bar's start.
     void placeFileName(bool afterSharer);
+    void fitBarStart();
     void resetScrollSync();
     void reloadPages();
     void endFlipOverDurationLater();
@@ -112,4 +113,5 @@ private:
     QPointer<KVLayoutConstraint> m_fileNameGap; // between that panel and the file name
     FileSharePageView *m_pages = nullptr;
     bool m_scrollSent = false; // a scroll position went out since the share started
+    int m_fileNameWidth = 30;  // what the file name would take, at most 200
 };
