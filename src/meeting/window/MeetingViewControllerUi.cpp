@@ -205,6 +205,9 @@ void MeetingViewController::setupMiddleArea(QWidget *parent)
 
     screenShareRenderView = new KRTCVideoView(middleView);
     screenShareRenderView->setObjectName(QStringLiteral("screenShareRenderView"));
+    // Another's shared screen is read as a picture, named by its sharer while it shows.
+    KVAccessibility::setRole(screenShareRenderView, QAccessible::Graphic);
+    screenShareRenderView->setAccessibleName(QStringLiteral("屏幕共享"));
     AutoLayout::autoPinEdgesToSuperviewEdgesWithInsets(screenShareRenderView);
     screenShareRenderView->hide();
 
