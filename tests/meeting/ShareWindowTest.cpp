@@ -19,6 +19,7 @@
 #include "foundation/RXEncrypt.h"
 
 #include <QLabel>
+#include <QTest>
 
 using namespace std::chrono_literals;
 
@@ -151,6 +152,37 @@ TEST_F(ShareWindowTest, TheServiceWithdrawsTheRightToShare_TheAlertNamesTheHost)
     ASSERT_TRUE(processEventsUntil([&] { return !engine().screenSharing(); }));
     settle();
     EXPECT_EQ(alertText(), QStringLiteral("主持人结束了您的共享"));
+    // Escape closes it, as every panel closes.
+    QWidget *alert = nullptr;
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (qobject_cast<KVAlert *>(w) && w->isVisible())
+            alert = w;
+    ASSERT_NE(alert, nullptr);
+    QTest::keyClick(alert, Qt::Key_Escape);
+    EXPECT_TRUE(alertText().isEmpty());
+}
+
+// The floating tool bar's more menu opens from its button and closes with Escape, the button off.
+TEST_F(ShareWindowTest, TheFloatingBarsMoreMenuClosesWithEscape)
+{
+    ShareDesktopScope desktop;
+    signIn();
+    addRoom(kHostPhone).flags.insert(QStringLiteral("allowFileShared"), 1);
+    page = openJoinedPage();
+    page->view()->window()->show();
+    shareTheScreen();
+    auto *bar = qobject_cast<ScreenShareWindowViewController *>(
+        page->sharing().state().screenShareTopWindowController->contentViewController());
+    ASSERT_NE(bar, nullptr);
+    VeskButton *more = bar->moreButton;
+    QTest::mouseClick(more, Qt::LeftButton);
+    const QPointer<QWidget> &menu = page->sharing().state().moreItemViewStorage;
+    ASSERT_TRUE(processEventsUntil([&] { return menu && menu->isVisible(); }));
+    EXPECT_EQ(more->state(), 1);
+    QWidget *focused = menu->window()->focusWidget();
+    QTest::keyClick(focused ? focused : menu->window(), Qt::Key_Escape);
+    EXPECT_TRUE(processEventsUntil([&] { return !menu || !menu->isVisible(); }));
+    EXPECT_EQ(more->state(), 0);
 }
 
 TEST_F(ShareWindowTest, TheAllowedSharersChange_TheHostAsksForTheListAgain)
