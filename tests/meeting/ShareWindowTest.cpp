@@ -190,10 +190,21 @@ TEST_F(ShareWindowTest, TheAllowedSharersChange_TheHostAsksForTheListAgain)
     join(true);
     const QString listPath = QStringLiteral("/qf/meeting/room/getAllowShareUsers");
     ASSERT_TRUE(settleRequests());
+    // The window opening, the join and the assistants' list all want it: one request serves them.
+    EXPECT_EQ(requestPaths().count(listPath), 1);
     const qsizetype asked = requestPaths().count(listPath);
     receive(controlMessage(913, {{"sharePermission", 1}}));
     EXPECT_EQ(requestPaths().count(listPath), asked + 1);
     EXPECT_EQ(room()->sharePermission, 1);
+    // Two changes in a row while the list is on its way: one more fresh answer, not a stale one.
+    service.delayNextReply(listPath, 100);
+    page->sharing().querySharePermission(true);
+    ASSERT_TRUE(processEventsUntil([&] { return requestPaths().count(listPath) == asked + 2; }));
+    page->sharing().querySharePermission(true);
+    page->sharing().querySharePermission(true);
+    clock.clock.advance(150ms);
+    ASSERT_TRUE(settleRequests());
+    EXPECT_EQ(requestPaths().count(listPath), asked + 3);
 }
 
 // A member who leaves while sharing a file ends the share for everyone: the stop reaches the

@@ -90,10 +90,10 @@ void MeetingSharing::refreshShareDataIfNeeded()
         m_control->refreshShareDataIfNeeded();
 }
 
-void MeetingSharing::querySharePermission()
+void MeetingSharing::querySharePermission(bool afterChange)
 {
     if (m_control)
-        m_control->querySharePermission();
+        m_control->querySharePermission(afterChange);
 }
 
 void MeetingSharing::closeScreenShare()

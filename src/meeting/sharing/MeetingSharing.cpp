@@ -30,7 +30,7 @@ MeetingSharing::MeetingSharing(Views views, WindowCalls window) : m_ui(views), m
         FileShareDocument::Calls{
             m_window.reloadMembers, m_window.fileSharePageSize, [this](bool force) { stopScreenShare(force); },
             [this](bool keepAnimation) { stopAVFileShareTimer(keepAnimation); }, m_window.hideOtherOverViews,
-            m_window.openMemberList, [this] { querySharePermission(); },
+            m_window.openMemberList, [this] { querySharePermission(true); },
             [this] {
                 if (m_control)
                     m_control->shareSelectPanel();
@@ -267,7 +267,7 @@ void MeetingSharing::applySharePermissionList(const MeetingControlData &data)
 {
     if (const auto room = MeetingCurrent::room())
         room->sharePermission = data.sharePermission;
-    querySharePermission();
+    querySharePermission(true);
     if (m_state.fileShareSpeedSwicthPanelBottom && m_state.fileShareSpeedSwicthPanelBottom->parentWidget())
         MeetingPanels::invokeIfOffered(m_state.fileShareSpeedSwicthPanelBottom, "refreshSharePermissionUI()",
                                        "refreshSharePermissionUI");

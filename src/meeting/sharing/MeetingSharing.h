@@ -121,7 +121,8 @@ public:
     void prepareShareDisplay(const MeetingInfoModel &room, const QString &myPhoneNumber);
 
     // ---- Sharing operations (the controller's of the same name forward here) ----
-    void querySharePermission();
+    // afterChange: the list changed, a fresh answer is needed (see ScreenShareControl).
+    void querySharePermission(bool afterChange = false);
     void startFileShareFromAction(const FileShareDatailModel &model);
     void queryFileShareList(int from);
     void queryAllShareFileInfo();

@@ -449,14 +449,27 @@ void ScreenShareControl::controlScreenShareWithData(const MeetingControlData &da
     });
 }
 
-void ScreenShareControl::querySharePermission()
+void ScreenShareControl::querySharePermission(bool afterChange)
 {
     if (!m_services->isHost() && !m_services->asssitantHost())
         return;
+    if (m_listInFlight) {
+        m_listAgain = m_listAgain || afterChange;
+        return;
+    }
+    if (!afterChange && m_listAnsweredAtMs >= 0 && KVClock::current().nowMs() - m_listAnsweredAtMs < kFreshListMs)
+        return;
+    m_listInFlight = true;
     QPointer<ScreenShareControl> weak(this);
     m_services->queryAllowShareMemberList(this, [weak](const KVMResponse &response) {
         if (!weak)
             return;
+        weak->m_listInFlight = false;
+        weak->m_listAnsweredAtMs = response.code == 0 ? KVClock::current().nowMs() : -1;
+        if (std::exchange(weak->m_listAgain, false)) {
+            weak->querySharePermission(true);
+            return;
+        }
         if (response.code == 0) {
             // A fresh map, swapped in whole on the main thread: no reader sees it half filled.
             QMap<QString, MeetingMemberShareStatusModel> fresh;
