@@ -80,6 +80,17 @@ protected:
     std::shared_ptr<FakeAvServices> services = std::make_shared<FakeAvServices>();
 };
 
+TEST(AvFileShareRules, TimesShowHoursMinutesAndSeconds)
+{
+    EXPECT_EQ(AvFileShareRules::timeText(0), QStringLiteral("00:00:00"));
+    EXPECT_EQ(AvFileShareRules::timeText(59), QStringLiteral("00:00:59"));
+    EXPECT_EQ(AvFileShareRules::timeText(3599), QStringLiteral("00:59:59"));
+    EXPECT_EQ(AvFileShareRules::timeText(4530), QStringLiteral("01:15:30"));
+    EXPECT_EQ(AvFileShareRules::timeText(7200), QStringLiteral("02:00:00"));
+    EXPECT_EQ(AvFileShareRules::timeText(AvFileShareRules::kMostSeconds), QStringLiteral("100:00:00"));
+    EXPECT_EQ(AvFileShareRules::timeText(-5), QStringLiteral("00:00:00"));
+}
+
 TEST_F(AvFileShareTest, PlayAtTheEndStartsFromZeroHereAndForOthers_AFailedPauseRestoresButtonAndFlag)
 {
     showFile(QStringLiteral("2"), true);
