@@ -14,6 +14,9 @@
 //        text sent as written), "to" (a user id; everyone when missing)}: a control command
 //        (type 1) as from that sender, as a crafted client's command would reach the room were it
 //        passed on (the relay refuses it), so a client's own checks can be tried by hand.
+//   POST /dev/endless  {"pageImages", "recordings"} (booleans): from now on the documents' page
+//        images, or the recordings' files, stream without end and without a length, as a broken
+//        or hostile storage host sends them.
 #include "routes/AgentRoutesSupport.h"
 
 #include <QJsonDocument>
@@ -107,6 +110,11 @@ const bool registered = DevServiceRoutes::add(QStringLiteral("dev-control"), [](
                                                                 {"data", QJsonArray{jsonText(payload)}}});
                   return DevService::ok(QJsonObject{{"delivered", delivered}});
               });
+    svc.route(QStringLiteral("POST"), QStringLiteral("/dev/endless"), [&svc](const DevRequest &req) {
+        for (const QString &what : {QStringLiteral("pageImages"), QStringLiteral("recordings")})
+            svc.state().extra.insert(QStringLiteral("endless.") + what, req.param(what).toBool());
+        return DevService::ok();
+    });
 });
 
 } // namespace
