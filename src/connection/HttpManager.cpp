@@ -66,6 +66,10 @@ QString suggestedFileName(QNetworkReply *reply)
     return name;
 }
 
+// A JSON call is given up after four times its timeout, and not before this, however its reply
+// trickles in: each piece re-arms the timeout.
+constexpr qint64 kMinReplyDeadlineMs = 60000;
+
 // The file a download is written to, and what bounds it: the announced length, else the
 // limit, and the disk's free space, checked before and every so often while writing.
 struct DownloadSink {
@@ -395,24 +399,27 @@ void HttpManager::sendJson(QObject *owner, const QByteArray &verb, const QString
         request.setHeader(QNetworkRequest::ContentTypeHeader, contentType);
     QNetworkReply *reply = verb == "GET" ? m_nam->get(request) : m_nam->sendCustomRequest(request, verb, body);
     const auto replyBody = ReplyBody::attach(reply, MaxReplyBytes);
-    track(owner, reply, timeoutMs, [replyBody, completion = std::move(completion)](QNetworkReply *r, bool timedOut) {
-        const int status = r->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-        const QByteArray data = replyBody->take(r);
-        KVMResponse response;
-        if (timedOut) {
-            response = KVMResponse::failure(KVMResponse::TimeoutCode, QStringLiteral("timed out"));
-        } else if (replyBody->tooLarge) {
-            response = KVMResponse::failure(KVMResponse::BadReplyCode, QStringLiteral("reply too large"), status);
-        } else if (r->error() != QNetworkReply::NoError && status == 0) {
-            response = KVMResponse::failure(KVMResponse::NetworkErrorCode, r->errorString());
-        } else {
-            response = KVMResponse::fromReply(status, data);
-        }
-        if (!response.successed)
-            logRefusal(r->url().path(), response);
-        if (completion)
-            completion(response);
-    });
+    track(
+        owner, reply, timeoutMs,
+        [replyBody, completion = std::move(completion)](QNetworkReply *r, bool timedOut) {
+            const int status = r->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+            const QByteArray data = replyBody->take(r);
+            KVMResponse response;
+            if (timedOut) {
+                response = KVMResponse::failure(KVMResponse::TimeoutCode, QStringLiteral("timed out"));
+            } else if (replyBody->tooLarge) {
+                response = KVMResponse::failure(KVMResponse::BadReplyCode, QStringLiteral("reply too large"), status);
+            } else if (r->error() != QNetworkReply::NoError && status == 0) {
+                response = KVMResponse::failure(KVMResponse::NetworkErrorCode, r->errorString());
+            } else {
+                response = KVMResponse::fromReply(status, data);
+            }
+            if (!response.successed)
+                logRefusal(r->url().path(), response);
+            if (completion)
+                completion(response);
+        },
+        std::max<qint64>(kMinReplyDeadlineMs, 4LL * timeoutMs));
 }
 
 void HttpManager::GET(QObject *owner, const QString &path, const QVariantMap &query, const QVariantMap &headers,

@@ -146,6 +146,27 @@ TEST_F(HttpManagerTest, BadReplies_AnEndlessOrAnnouncedTooLargeBodyIsABadReply)
     expectLocalFailure(get("/bad/huge"), KVMResponse::BadReplyCode);
 }
 
+TEST_F(HttpManagerTest, Timeout_AReplyTricklingInIsGivenUpAfterAMinute)
+{
+    VirtualClockScope time;
+    service.route("GET", "/slow/trickle", [](const DevRequest &) {
+        return DevReply::streamed("application/json", {"{", 5000, -1, -1});
+    });
+    std::optional<KVMResponse> result;
+    http.GET(&owner, "/slow/trickle", {}, {}, [&](const KVMResponse &r) { result = r; });
+    ASSERT_TRUE(processEventsUntil([&] { return service.requestsFor("/slow/trickle").size() == 1; }));
+    // Each piece re-arms the 15 s timeout; it is given the time to arrive.
+    for (int second = 5; second < 60; second += 5) {
+        time.clock.advance(std::chrono::seconds(5));
+        processEventsUntil([] { return false; }, 300);
+    }
+    ASSERT_TRUE(drainMainQueue());
+    EXPECT_FALSE(result.has_value());
+    time.clock.advance(std::chrono::seconds(5));
+    ASSERT_TRUE(processEventsUntil([&] { return result.has_value(); }));
+    expectLocalFailure(*result, KVMResponse::TimeoutCode);
+}
+
 TEST_F(HttpManagerTest, Timeout_FailsAfterFifteenSecondsOfProjectTime)
 {
     VirtualClockScope time;
