@@ -28,6 +28,7 @@ void KVRowListView::setDelegate(Delegate delegate)
 {
     m_delegate = std::move(delegate);
     qDeleteAll(std::exchange(m_rows, {}));
+    m_bound.clear();
     m_shown = 0;
     placeRows();
 }
@@ -39,12 +40,21 @@ void KVRowListView::setModel(QAbstractItemModel *model)
     m_connections.clear();
     m_model = model;
     if (model) {
-        const auto all = [this] { placeRows(); };
-        m_connections << connect(model, &QAbstractItemModel::modelReset, this, all)
-                      << connect(model, &QAbstractItemModel::rowsInserted, this, all)
-                      << connect(model, &QAbstractItemModel::rowsRemoved, this, all)
-                      << connect(model, &QAbstractItemModel::rowsMoved, this, all)
-                      << connect(model, &QAbstractItemModel::layoutChanged, this, all)
+        const auto before = [this] { rememberFocus(); };
+        const auto after = [this] {
+            placeRows();
+            restoreFocus();
+        };
+        m_connections << connect(model, &QAbstractItemModel::modelAboutToBeReset, this, before)
+                      << connect(model, &QAbstractItemModel::rowsAboutToBeInserted, this, before)
+                      << connect(model, &QAbstractItemModel::rowsAboutToBeRemoved, this, before)
+                      << connect(model, &QAbstractItemModel::rowsAboutToBeMoved, this, before)
+                      << connect(model, &QAbstractItemModel::layoutAboutToBeChanged, this, before)
+                      << connect(model, &QAbstractItemModel::modelReset, this, after)
+                      << connect(model, &QAbstractItemModel::rowsInserted, this, after)
+                      << connect(model, &QAbstractItemModel::rowsRemoved, this, after)
+                      << connect(model, &QAbstractItemModel::rowsMoved, this, after)
+                      << connect(model, &QAbstractItemModel::layoutChanged, this, after)
                       << connect(model, &QAbstractItemModel::dataChanged, this,
                                  [this](const QModelIndex &top, const QModelIndex &bottom) {
                                      bindShown(top.row(), bottom.row());
@@ -95,13 +105,13 @@ void KVRowListView::scrollToRow(int row)
 void KVRowListView::resizeEvent(QResizeEvent *event)
 {
     QScrollArea::resizeEvent(event);
-    placeRows();
+    placeRows(false);
 }
 
 void KVRowListView::scrollContentsBy(int dx, int dy)
 {
     QScrollArea::scrollContentsBy(dx, dy);
-    placeRows();
+    placeRows(false);
 }
 
 bool KVRowListView::eventFilter(QObject *watched, QEvent *event)
@@ -123,7 +133,100 @@ bool KVRowListView::eventFilter(QObject *watched, QEvent *event)
     return QScrollArea::eventFilter(watched, event);
 }
 
-void KVRowListView::placeRows()
+QList<QWidget *> KVRowListView::tabStops(QWidget *row)
+{
+    QList<QWidget *> stops;
+    if (row->focusPolicy() & Qt::TabFocus)
+        stops << row;
+    for (QWidget *child : row->findChildren<QWidget *>())
+        if (child->focusPolicy() & Qt::TabFocus)
+            stops << child;
+    return stops;
+}
+
+bool KVRowListView::focusNextPrevChild(bool next)
+{
+    QWidget *from = window()->focusWidget();
+    const int row = rowOf(from);
+    if (row >= 0 && m_model) {
+        const Qt::FocusReason reason = next ? Qt::TabFocusReason : Qt::BacktabFocusReason;
+        const auto usable = [](const QWidget *w) { return w->isVisible() && w->isEnabled(); };
+        // On within the row first, then into the row beyond, which scrolls into view.
+        QList<QWidget *> stops = tabStops(rowWidget(row));
+        stops.removeIf([&](const QWidget *w) { return w != from && !usable(w); });
+        const qsizetype at = stops.indexOf(from);
+        const qsizetype to = at + (next ? 1 : -1);
+        if (at >= 0 && to >= 0 && to < stops.size()) {
+            stops.at(to)->setFocus(reason);
+            return true;
+        }
+        const int target = row + (next ? 1 : -1);
+        if (target >= 0 && target < m_model->rowCount()) {
+            scrollToRow(target);
+            if (QWidget *w = rowWidget(target)) {
+                QList<QWidget *> there = tabStops(w);
+                there.removeIf([&](const QWidget *s) { return !usable(s); });
+                if (!there.isEmpty()) {
+                    (next ? there.first() : there.last())->setFocus(reason);
+                    return true;
+                }
+            }
+        }
+    }
+    // Out of the list: its rows follow the list in the focus chain, in the order shown.
+    return QScrollArea::focusNextPrevChild(next);
+}
+
+void KVRowListView::orderTabStops()
+{
+    m_orderStale = false;
+    if (!(focusPolicy() & Qt::TabFocus))
+        return;
+    QWidget *previous = this;
+    for (int i = 0; i < m_shown; ++i) {
+        for (QWidget *stop : tabStops(m_rows.at(i))) {
+            QWidget::setTabOrder(previous, stop);
+            previous = stop;
+        }
+    }
+}
+
+void KVRowListView::rememberFocus()
+{
+    QWidget *focused = window()->focusWidget();
+    const int row = rowOf(focused);
+    m_focusPlace = row;
+    if (row < 0 || !m_model) {
+        m_focusItem = QPersistentModelIndex();
+        return;
+    }
+    m_focusItem = QPersistentModelIndex(m_model->index(row, 0));
+    m_focusControl = focused == rowWidget(row) ? QString() : focused->objectName();
+}
+
+void KVRowListView::restoreFocus()
+{
+    const int place = std::exchange(m_focusPlace, -1);
+    const QPersistentModelIndex item = std::exchange(m_focusItem, QPersistentModelIndex());
+    if (place < 0 || !m_model)
+        return;
+    const int count = m_model->rowCount();
+    if (count == 0) {
+        setFocus(Qt::OtherFocusReason);
+        return;
+    }
+    // The item's row wherever it went; once it is gone, the row now in its place.
+    const int row = item.isValid() ? item.row() : std::min(place, count - 1);
+    const QString control = item.isValid() ? m_focusControl : QString();
+    scrollToRow(row);
+    QWidget *widget = rowWidget(row);
+    if (!widget)
+        return;
+    QWidget *target = control.isEmpty() ? widget : widget->findChild<QWidget *>(control);
+    (target && target->isVisibleTo(widget) ? target : widget)->setFocus(Qt::OtherFocusReason);
+}
+
+void KVRowListView::placeRows(bool rebindAll)
 {
     const int count = m_model ? m_model->rowCount() : 0;
     const QSize content(viewport()->width(), std::min(count, 1'000'000) * m_rowHeight);
@@ -135,7 +238,7 @@ void KVRowListView::placeRows()
     const int last = std::clamp((top + viewport()->height()) / m_rowHeight + 1, first, count);
     const int shown = m_delegate.createRow && m_delegate.bindRow ? last - first : 0;
     // A widget keeps its row while the row stays in view, so the focus stays on its item.
-    QWidget *focused = QApplication::focusWidget();
+    QWidget *focused = window()->focusWidget();
     const int focusedRow = rowOf(focused);
     if (first != m_first && shown > 0 && m_shown > 0) {
         const int shift = first - m_first;
@@ -145,6 +248,7 @@ void KVRowListView::placeRows()
             else
                 std::rotate(m_rows.begin(), m_rows.end() + shift, m_rows.end());
         }
+        m_orderStale = true;
     }
     while (m_rows.size() < shown) {
         QWidget *row = m_delegate.createRow(m_content);
@@ -152,22 +256,34 @@ void KVRowListView::placeRows()
         for (QWidget *child : row->findChildren<QWidget *>())
             child->installEventFilter(this);
         m_rows.append(row);
+        m_orderStale = true;
     }
+    if (shown != m_shown)
+        m_orderStale = true;
     m_first = first;
     m_shown = shown;
     // One spare for the row cut at the top as well as at the bottom; more would only be read out.
-    while (m_rows.size() > shown + 1)
+    while (m_rows.size() > shown + 1) {
+        m_bound.remove(m_rows.last());
         delete m_rows.takeLast();
+    }
     for (int i = 0; i < m_rows.size(); ++i) {
         QWidget *row = m_rows.at(i);
         if (i >= shown) {
             row->hide();
+            m_bound.remove(row);
             continue;
         }
         row->setGeometry(0, (first + i) * m_rowHeight, content.width(), m_rowHeight);
-        m_delegate.bindRow(row, m_model->index(first + i, 0));
+        const auto bound = m_bound.constFind(row);
+        if (rebindAll || bound == m_bound.cend() || *bound != first + i) {
+            m_delegate.bindRow(row, m_model->index(first + i, 0));
+            m_bound.insert(row, first + i);
+        }
         row->show();
     }
+    if (m_orderStale)
+        orderTabStops();
     // The focused row scrolled away: its widget shows another item now, so the list takes the focus.
     if (focusedRow >= 0 && rowOf(focused) != focusedRow)
         setFocus(Qt::OtherFocusReason);

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QHash>
 #include <QModelIndex>
+#include <QPersistentModelIndex>
 #include <QPointer>
 #include <QScrollArea>
 
@@ -12,8 +14,10 @@ class QAbstractItemModel;
 // A list of many rows that costs the rows in view: a model, and a row widget only for each row in
 // view (and the one cut at the bottom), made and bound by the delegate, bound again in place as the
 // list scrolls or the model changes (dataChanged binds only the rows it names). Rows are real
-// widgets of one height: a screen reader meets only the rows in view, Tab goes through them, and
-// Up and Down move the focus to the row above or below, scrolling it into view.
+// widgets of one height: a screen reader meets only the rows in view; Tab goes through the rows'
+// controls in the order shown and on to the rows out of view, Up and Down move the focus to the
+// row above or below, each scrolling the row into view. The focus stays with its item (the same
+// control of the row that shows it) as rows come, go or move around it.
 class KVRowListView final : public QScrollArea {
     Q_OBJECT
 public:
@@ -47,17 +51,31 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
     void scrollContentsBy(int dx, int dy) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
+    bool focusNextPrevChild(bool next) override;
 
 private:
-    void placeRows();
+    // Binds the rows whose widget shows another row than before; all of them after a change of the
+    // model's rows.
+    void placeRows(bool rebindAll = true);
     void bindShown(int first, int last);
+    // The row's own stops for Tab, in the order they take the focus.
+    [[nodiscard]] static QList<QWidget *> tabStops(QWidget *row);
+    void orderTabStops();
+    void rememberFocus();
+    void restoreFocus();
 
     QPointer<QAbstractItemModel> m_model;
     QList<QMetaObject::Connection> m_connections;
     Delegate m_delegate;
     int m_rowHeight = 40;
     QWidget *m_content = nullptr;
-    QList<QWidget *> m_rows; // m_rows[i] shows row m_first + i while i < m_shown
+    QList<QWidget *> m_rows;             // m_rows[i] shows row m_first + i while i < m_shown
+    QHash<const QWidget *, int> m_bound; // the row each widget was last bound to
     int m_first = 0;
     int m_shown = 0;
+    bool m_orderStale = false;
+    // The focused item across a change of the model: which, its control, and where it was.
+    QPersistentModelIndex m_focusItem;
+    QString m_focusControl;
+    int m_focusPlace = -1;
 };

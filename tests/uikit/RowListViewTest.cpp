@@ -119,4 +119,32 @@ TEST_F(RowList, UpAndDownMoveTheFocusRowByRow_ScrollingTheRowIntoView)
     EXPECT_TRUE(view.hasFocus());
 }
 
+TEST_F(RowList, TabGoesThroughTheRowsInTheOrderShownAndOnPastTheView_TheFocusFollowsItsItem)
+{
+    // Scrolled first, so that the widgets no longer stand in the order they were made.
+    view.verticalScrollBar()->setValue(20 * 7 + 5);
+    const int first = view.rowOf(view.rowWidgets().first());
+    view.rowWidget(first)->setFocus();
+    ASSERT_TRUE(processEventsUntil([&] { return view.rowWidget(first)->hasFocus(); }));
+    const int inView = view.viewport()->height() / 20;
+    for (int i = 1; i <= inView + 4; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        ASSERT_EQ(view.rowOf(QApplication::focusWidget()), first + i) << "after " << i << " tabs";
+        EXPECT_EQ(static_cast<QPushButton *>(QApplication::focusWidget())->text(),
+                  QStringLiteral("文件%1").arg(first + i));
+    }
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
+    EXPECT_EQ(view.rowOf(QApplication::focusWidget()), first + inView + 3);
+
+    // A row coming above it, one going: the focus stays on its item, wherever its row is now.
+    const int focused = view.rowOf(QApplication::focusWidget());
+    model.insertRows(0, 3);
+    EXPECT_EQ(static_cast<QPushButton *>(QApplication::focusWidget())->text(), QStringLiteral("文件%1").arg(focused));
+    EXPECT_EQ(view.rowOf(QApplication::focusWidget()), focused + 3);
+    model.removeRows(focused + 3, 1);
+    EXPECT_EQ(static_cast<QPushButton *>(QApplication::focusWidget())->text(),
+              QStringLiteral("文件%1").arg(focused + 1))
+        << "its item gone: the row now in its place";
+}
+
 } // namespace
