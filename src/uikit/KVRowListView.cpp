@@ -122,10 +122,21 @@ bool KVRowListView::eventFilter(QObject *watched, QEvent *event)
         const int step = key->key() == Qt::Key_Down ? 1 : key->key() == Qt::Key_Up ? -1 : 0;
         if (row >= 0 && step != 0 && key->modifiers() == Qt::NoModifier && m_model) {
             const int next = row + step;
+            auto *from = static_cast<QWidget *>(watched);
+            // The same control of the next row, else its first; the row itself where it takes focus.
+            const QString control = from == rowWidget(row) ? QString() : from->objectName();
             if (next >= 0 && next < m_model->rowCount()) {
                 scrollToRow(next);
-                if (QWidget *target = rowWidget(next))
+                if (QWidget *target = rowWidget(next)) {
+                    QWidget *same = control.isEmpty() ? nullptr : target->findChild<QWidget *>(control);
+                    QList<QWidget *> stops = tabStops(target);
+                    stops.removeIf([](const QWidget *w) { return !w->isVisible() || !w->isEnabled(); });
+                    if (same && stops.contains(same))
+                        target = same;
+                    else if (!stops.isEmpty())
+                        target = stops.first();
                     target->setFocus(step > 0 ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+                }
             }
             return true;
         }
