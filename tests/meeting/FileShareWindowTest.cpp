@@ -6,6 +6,7 @@
 
 #include "support/AccessibilityWalk.h"
 
+#include "foundation/NotificationCenter.h"
 #include "foundation/RXEncrypt.h"
 #include "meeting/sharing/FileShareDocument.h"
 #include "meeting/sharing/FileSharePageView.h"
@@ -136,6 +137,49 @@ TEST_F(FileShareWindowTest, AStartFromTheListThatFails_GivesTheLockBack)
     }));
     EXPECT_FALSE(service.state().room(kRoomId)->extra.contains(QStringLiteral("shareLock")));
     EXPECT_EQ(page->sharing().state().fileShareMode, 0);
+}
+
+// A choice from the list while the first one is on its way sends nothing again: one lock asked
+// for, one start, and the file first chosen is the one shared.
+TEST_F(FileShareWindowTest, ASecondChoiceWhileTheFirstIsOnItsWay_SendsNothingAgain)
+{
+    joinWithADocument({kDocumentId, QStringLiteral("doc-2")});
+    const QString lock = QStringLiteral("/qf/meeting/control/%1/getShareLock").arg(kRoomId);
+    const QString start = QStringLiteral("/qf/client/sharedFile");
+    service.delayNextReply(lock, 500);
+    service.delayNextReply(start, 500);
+    // Each choice that holds the lock is handed to the picker as a start.
+    QObject observer;
+    int handedOn = 0;
+    NotificationCenter::defaultCenter().addObserver(&observer, QStringLiteral("switchShareFile"),
+                                                    [&](const Notification &) { ++handedOn; });
+    const auto choose = [&](const QString &id) {
+        VeskButton *arrow = page->ui->selectFileShareSwitchBtn;
+        arrow->show();
+        ASSERT_TRUE(press(arrow));
+        QPointer<QWidget> &slot = page->sharing().state().fileShareSpeedSwicthPanelBottom;
+        ASSERT_TRUE(processEventsUntil([&] { return slot && slot->isVisible(); }));
+        ASSERT_TRUE(press(rowOf(qobject_cast<ShareBottomPanel *>(slot.data())->rows(), id)));
+        settle();
+    };
+    choose(kDocumentId);
+    ASSERT_TRUE(processEventsUntil([&] { return service.requestsFor(lock).size() == 1; }));
+    choose(QStringLiteral("doc-2")); // the lock is still asked for
+    EXPECT_EQ(service.requestsFor(lock).size(), 1);
+
+    clock.clock.advance(500ms);
+    ASSERT_TRUE(processEventsUntil([&] { return service.requestsFor(start).size() == 1; }));
+    choose(QStringLiteral("doc-2")); // the start is on its way
+    ASSERT_TRUE(processEventsUntil([&] { return handedOn == 2; }));
+    settle();
+    EXPECT_EQ(service.requestsFor(start).size(), 1);
+
+    clock.clock.advance(500ms);
+    ASSERT_TRUE(processEventsUntil([&] { return page->sharing().state().fileShareMode == 1; }));
+    ASSERT_TRUE(settleRequests());
+    EXPECT_EQ(service.requestsFor(start).size(), 1);
+    ASSERT_NE(page->sharing().state().fileShareDatailModel, nullptr);
+    EXPECT_EQ(page->sharing().state().fileShareDatailModel->fileId, kDocumentId);
 }
 
 // A member who is not a host sees the arrow of the room's shared files only while there are any:

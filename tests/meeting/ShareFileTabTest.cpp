@@ -343,6 +343,7 @@ TEST_F(ShareFileTabTest, Switch_NoModeDoesNothing_StopThenOneSecondThenStart)
     EXPECT_EQ(fake->count(QStringLiteral("slices")), 0);
     clock.clock.advance(std::chrono::milliseconds(1));
     EXPECT_EQ(fake->last(QStringLiteral("slices")).value(QStringLiteral("fileId")).toString(), QStringLiteral("new"));
+    fake->answer(QStringLiteral("slices"), FakeFileServices::code(500)); // that start ends
 
     info.insert(QStringLiteral("fileShareMode"), 1);
     panel->switchShareFile(info);
@@ -707,6 +708,8 @@ TEST_F(ShareFileTabTest, AfterEveryListChange_EachRowsActionsActOnTheFileItShows
                 continue;
             press(item);
             EXPECT_EQ(fake->last(QStringLiteral("slices")).value(QStringLiteral("fileId")).toString(), id);
+            // That start ends here, so the next row's may go out.
+            fake->answer(QStringLiteral("slices"), FakeFileServices::code(500));
             press(item->permissionBtn);
             FileSharePermissionSettingView *rights = panel->fileSharePermissionSettingView();
             ASSERT_TRUE(rights->isVisible());

@@ -106,10 +106,14 @@ void ScreenShareControl::withShareLock(std::function<void()> then)
         VeskToast::showToastInMeeting(QStringLiteral("主持人已关闭您的共享权限"));
         return;
     }
+    if (m_lockForListInFlight)
+        return;
+    m_lockForListInFlight = true;
     QPointer<ScreenShareControl> weak(this);
     s.getShareLock(this, [weak, then = std::move(then)](const KVMResponse &response) {
         if (!weak)
             return;
+        weak->m_lockForListInFlight = false;
         if (response.successed && response.data.value<ShareTokenModel>().isCanShare) {
             then();
             return;

@@ -63,6 +63,7 @@ public:
     void prepareToShare(VeskButton *sender);
     // A file started from a list rather than the picker: then runs once the user holds the share
     // lock (at once while he shares already); a refusal is told as the share button tells it.
+    // A choice made while the lock is asked for is ignored.
     void withShareLock(std::function<void()> then);
     void showShareSelectView(VeskButton *sender);
     void refreshShareDataIfNeeded();
@@ -117,6 +118,7 @@ private:
     QPointer<VeskButton> m_pickerOpener;
     QPointer<QWidget> m_watchedView;
     bool m_listInFlight = false;
+    bool m_lockForListInFlight = false;
     bool m_listAgain = false;       // a change came while the list was on its way
     qint64 m_listAnsweredAtMs = -1; // project clock
 };

@@ -269,7 +269,12 @@ void ShareSelectPanel::selectFile(const ShareFileList::RowKey &key)
 void ShareSelectPanel::startFileShare(int type, const QString &uploadUserId, const QString &fileId,
                                       const QString &fileName, const QString &fileType, qint64 duration, bool closeView)
 {
-    switch (ShareFileList::kindOf(fileType, fileName, m_files)) {
+    const ShareFileList::Kind kind = ShareFileList::kindOf(fileType, fileName, m_files);
+    if (kind == ShareFileList::Kind::None || m_starting)
+        return;
+    // Cleared where the chain ends: its failure (startFailed) or the service's yes (startAnswer).
+    m_starting = true;
+    switch (kind) {
     case ShareFileList::Kind::Document:
         startDocument(uploadUserId, fileId, fileName, closeView);
         return;
@@ -314,8 +319,10 @@ std::function<void(const KVMResponse &)> ShareSelectPanel::startAnswer(const QSt
             self->startFailed(messageOr(r, failed));
             return;
         }
+        self->m_starting = false;
         started();
-        self->finishStart(closeView);
+        if (self)
+            self->finishStart(closeView);
     };
 }
 
@@ -381,6 +388,7 @@ void ShareSelectPanel::startAudioVideo(int type, const QString &uploadUserId, co
 
 void ShareSelectPanel::startFailed(const QString &text)
 {
+    m_starting = false;
     toast(text);
     if (startFailedBlock)
         startFailedBlock();

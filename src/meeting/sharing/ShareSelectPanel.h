@@ -248,6 +248,8 @@ private:
 
     bool m_darkMode = false;
     bool m_onlyShareFile = false;
+    // A start on its way: another start (a second press, a second choice from a list) is ignored.
+    bool m_starting = false;
     bool m_shareFile = false;
     std::shared_ptr<MeetingDataModel> m_model;
     QString m_creatorName;
