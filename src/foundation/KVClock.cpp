@@ -1,5 +1,6 @@
 #include "KVClock.h"
 
+#include <QDateTime>
 #include <QElapsedTimer>
 #include <QTimer>
 
@@ -9,6 +10,7 @@ class RealClock final : public KVClock {
 public:
     RealClock() { m_elapsed.start(); }
     [[nodiscard]] qint64 nowMs() const override { return m_elapsed.elapsed(); }
+    [[nodiscard]] qint64 wallMs() const override { return QDateTime::currentMSecsSinceEpoch(); }
 
 protected:
     void arm(KVTimer *timer, qint64 intervalMs) override
@@ -42,6 +44,11 @@ RealClock &realClock()
 }
 std::atomic<KVClock *> g_installed{nullptr};
 } // namespace
+
+QDateTime KVClock::wallTime() const
+{
+    return QDateTime::fromMSecsSinceEpoch(wallMs());
+}
 
 KVClock &KVClock::current()
 {
@@ -126,13 +133,25 @@ void KVTimer::onTimeout()
     fire();
 }
 
-VirtualClock::VirtualClock() = default;
+VirtualClock::VirtualClock() : m_wallAtZero(QDateTime::currentMSecsSinceEpoch()) {}
 VirtualClock::~VirtualClock() = default;
 
 qint64 VirtualClock::nowMs() const
 {
     std::lock_guard lock(m_mutex);
     return m_now;
+}
+
+qint64 VirtualClock::wallMs() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_wallAtZero + m_now;
+}
+
+void VirtualClock::setWallMs(qint64 msSinceEpoch)
+{
+    std::lock_guard lock(m_mutex);
+    m_wallAtZero = msSinceEpoch - m_now;
 }
 
 void VirtualClock::arm(KVTimer *timer, qint64 intervalMs)

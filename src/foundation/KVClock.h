@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDateTime>
 #include <QObject>
 #include <QPointer>
 
@@ -23,6 +24,10 @@ public:
 
     // Monotonic milliseconds.
     [[nodiscard]] virtual qint64 nowMs() const = 0;
+    // The calendar's time: milliseconds since 1970 (UTC).
+    [[nodiscard]] virtual qint64 wallMs() const = 0;
+    // The same as a local date and time (the system's zone).
+    [[nodiscard]] QDateTime wallTime() const;
 
 protected:
     friend class KVTimer;
@@ -80,6 +85,10 @@ public:
     ~VirtualClock() override;
 
     [[nodiscard]] qint64 nowMs() const override;
+    // The calendar moves with advance(); it starts at the real time the clock was made.
+    [[nodiscard]] qint64 wallMs() const override;
+    // Sets the calendar (a test crossing midnight); timers keep their monotonic deadlines.
+    void setWallMs(qint64 msSinceEpoch);
     // Moves time forward, firing every timer that falls due, in order.
     void advance(std::chrono::milliseconds by);
     // Timers currently waiting.
@@ -96,6 +105,7 @@ private:
     };
     mutable std::recursive_mutex m_mutex;
     qint64 m_now = 0;
+    qint64 m_wallAtZero; // the calendar's time when m_now was 0
     quint64 m_seq = 0;
     std::multimap<qint64, Entry> m_queue;
 };

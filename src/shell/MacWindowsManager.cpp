@@ -243,8 +243,9 @@ void MacWindowsManager::bringCurrentPageToFront()
     QWidget *window = m_pageType == LoginPage ? loginWindow() : m_pageType == HomePage ? homeWindow() : meetingWindow();
     if (!window)
         return;
+    // Only the minimised state goes: a maximised or full-screen window comes back as it was.
     if (window->isMinimized())
-        window->showNormal();
+        window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
     window->show();
     window->raise();
     window->activateWindow();

@@ -8,6 +8,7 @@
 #include "agent/models/KVMeetingDidUpdated.h"
 #include "connection/KVMResponse.h"
 #include "foundation/JXExtension.h"
+#include "foundation/KVClock.h"
 #include "foundation/KVLogManager.h"
 #include "foundation/NotificationCenter.h"
 #include "foundation/StringHelpers.h"
@@ -74,6 +75,23 @@ std::unique_ptr<MacBaseWindowController> openWindow(MacBaseViewController *contr
                                            QRect(area.center() - QPoint(size.width() / 2, size.height() / 2), size));
     controller->resetWindowDelegate();
     return holder;
+}
+
+// The day is looked at again at least this often, so a clock that jumped (the machine slept, the
+// user set it) is caught up with within minutes.
+constexpr qint64 kDayWatchMaxMs = 10 * 60 * 1000;
+// Past midnight by this much, the service's day has turned too.
+constexpr qint64 kPastMidnightMs = 1000;
+
+QDate today()
+{
+    return KVClock::current().wallTime().date();
+}
+
+qint64 msUntilTomorrow()
+{
+    const QDateTime now = KVClock::current().wallTime();
+    return std::max<qint64>(0, now.msecsTo(QDateTime(now.date().addDays(1), QTime(0, 0))));
 }
 
 void dropWindow(std::unique_ptr<MacBaseWindowController> &holder)
@@ -772,11 +790,12 @@ void MainPageViewController::reloadData()
     if (!VeskAppAgent::sharedInstance()->isSignedIn())
         return;
     const quint64 fetch = ++m_listFetch;
-    VeskAppAgent::sharedInstance()->afterEndAnswered(this, [this, fetch] {
+    const QDate day = today();
+    VeskAppAgent::sharedInstance()->afterEndAnswered(this, [this, fetch, day] {
         if (fetch != m_listFetch)
             return;
         QPointer<MainPageViewController> self(this);
-        SchedulingAgent::current().queryMeetingListIsToday(this, true, [self, fetch](const KVMResponse &r) {
+        SchedulingAgent::current().queryMeetingListIsToday(this, true, [self, fetch, day](const KVMResponse &r) {
             // A slower reply of an earlier fetch would bring back a meeting that has ended since.
             if (!self || fetch != self->m_listFetch || !r.successed)
                 return;
@@ -785,8 +804,35 @@ void MainPageViewController::reloadData()
                 const QVariant list = section.toMap().value(QStringLiteral("meetList"));
                 meetings += jx_objectArrayWithKeyValuesArray<MeetingDataModel>(list);
             }
+            self->m_listDay = day;
             self->showTodayMeetings(meetings);
+            self->watchTheDay();
         });
+    });
+}
+
+void MainPageViewController::refreshIfDayChanged()
+{
+    if (m_listDay.isValid() && m_listDay != today())
+        reloadData();
+}
+
+void MainPageViewController::watchTheDay()
+{
+    if (m_dayWatch)
+        m_dayWatch->invalidate();
+    const qint64 wait = std::min(msUntilTomorrow() + kPastMidnightMs, kDayWatchMaxMs);
+    QPointer<MainPageViewController> self(this);
+    m_dayWatch = KVTimer::singleShot(this, std::chrono::milliseconds(wait), [self] {
+        if (!self)
+            return;
+        if (self->m_listDay == today()) {
+            self->watchTheDay();
+            return;
+        }
+        // Not shown (the records tab, a meeting): the list follows once it is shown again.
+        if (self->isViewLoaded() && self->view()->isVisible())
+            self->reloadData();
     });
 }
 

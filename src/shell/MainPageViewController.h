@@ -8,6 +8,7 @@
 #include "uikit/MacBaseWindowController.h"
 #include "uikit/VeskButton.h"
 
+#include <QDate>
 #include <QHash>
 #include <QLabel>
 #include <QList>
@@ -20,6 +21,7 @@
 #include <optional>
 
 class CreateMeetingViewController;
+class KVTimer;
 class KVAlert;
 class KVMResponse;
 
@@ -82,8 +84,11 @@ public:
     [[nodiscard]] MainMeetingListViewController *meetingListViewController() const { return m_meetingListController; }
     [[nodiscard]] QWidget *meetingListWindow() const;
 
-    // Today's meetings, from the service.
+    // Today's meetings, from the service. While the page is shown, a new day fetches them again.
     void reloadData();
+    // The list was fetched on a day that has passed: fetches today's (the page or its window is
+    // shown again).
+    void refreshIfDayChanged();
     // The home window became active: offers a copied invitation for joining.
     void checkPasteboard();
     // The program copied an invitation itself: that copy is never offered.
@@ -110,6 +115,8 @@ private:
     void setRequestInFlight(const QString &roomId, bool inFlight);
     void updateRequestButtons();
     void showTodayMeetings(const QList<MeetingDataModel> &meetings);
+    // Looks again just after midnight (and every few minutes in case the clock jumps).
+    void watchTheDay();
     void postMeetingDidUpdated(qint64 type, const MeetingDataModel &meeting);
     void showCreateMeeting(const std::optional<MeetingDataModel> &meeting, bool isEdit);
     void closeCreateMeeting();
@@ -128,6 +135,8 @@ private:
     QPointer<QLabel> m_emptyLabel;
     QList<MeetingDataModel> m_todayMeetings;
     quint64 m_listFetch = 0; // the latest fetch of the list; earlier replies are stale
+    QDate m_listDay;         // the day the list shown was fetched on
+    QPointer<KVTimer> m_dayWatch;
     bool m_joining = false;
     bool m_checkingQuota = false;
     bool m_postingOwnUpdate = false;

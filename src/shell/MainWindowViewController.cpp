@@ -104,6 +104,7 @@ void MainWindowViewController::showHomePage()
     m_homeButton->setEnabled(false);
     m_recordsButton->setEnabled(true);
     m_recordsButton->setFocus();
+    m_mainPage->refreshIfDayChanged();
 }
 
 void MainWindowViewController::setUserName(const QString &name)
@@ -126,6 +127,7 @@ void MainWindowViewController::windowDidBecomeKey()
         m_checkedVersion = true;
         KVCheckVersion::checkVersionWithShowToast(false);
     }
+    m_mainPage->refreshIfDayChanged();
     m_mainPage->checkPasteboard();
 }
 

@@ -25,7 +25,7 @@ public:
 
     // Name and today's meetings again (the home page shown after a meeting).
     void reloadData();
-    // The window became active.
+    // The window became active: a list of a day gone is fetched again.
     void windowDidBecomeKey();
     // Drops the signed-in user and opens the login page.
     void signOut();
@@ -33,7 +33,7 @@ public:
     void SettingAction();
     // The records tab: the records page, made on first use and kept, fills the content area.
     void MainRecordListAction();
-    // The home tab again.
+    // The home tab again (its list fetched again when the day changed meanwhile).
     void showHomePage();
     // The records page once made, else nullptr.
     [[nodiscard]] MainRecordListViewController *recordListPage() const { return m_recordListPage; }

@@ -105,8 +105,13 @@ public:
         if (r == QAccessible::Indicator)
             return {};
         QStringList names;
-        if (widget()->isEnabled())
-            names << (r == QAccessible::CheckBox || r == QAccessible::RadioButton ? toggleAction() : pressAction());
+        if (widget()->isEnabled()) {
+            // A switch is toggled, and pressed as any button is: a screen reader or a script that
+            // presses it is given the click too, not nothing.
+            if (r == QAccessible::CheckBox || r == QAccessible::RadioButton)
+                names << toggleAction();
+            names << pressAction();
+        }
         return names + QAccessibleWidget::actionNames();
     }
 

@@ -8,7 +8,8 @@ class QWidget;
 //
 // - A button or check box does through its accessibility actions (Press, Toggle) exactly what a
 //   click does: click(), so a toggle's state flips first and clicked() runs the window's action.
-//   Qt's own Toggle only flips the state, which left a tool-bar toggle on with nothing done.
+//   Qt's own Toggle only flips the state, which left a tool-bar toggle on with nothing done. A
+//   switch offers both, so a screen reader's press reaches it as it reaches any button.
 // - The role and value of a control can be told where the class alone does not say it.
 // - A top-level window reads as a frame, a dialog as a dialog, an alert as an alert, so they are
 //   announced when they open.

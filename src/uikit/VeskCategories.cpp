@@ -83,6 +83,13 @@ void veskCenter(QWidget *window)
     window->move(area.x() + (area.width() - frame.width()) / 2, area.y() + (area.height() - frame.height()) / 2);
 }
 
+bool isClosing(const QWidget *window)
+{
+    // Qt marks a widget for as long as its close is being delivered (the flag that keeps a
+    // second close() from starting while the first one runs).
+    return window && qt_qwidget_data(const_cast<QWidget *>(window))->is_closing;
+}
+
 namespace {
 QHash<QString, NibFactory> &nibRegistry()
 {

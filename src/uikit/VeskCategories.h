@@ -31,6 +31,8 @@ void setCornerRadius(QWidget *view, qreal radius);
 
 // Centres a window in the visible area of the primary screen.
 void veskCenter(QWidget *window);
+// The window is delivering its close (its close hooks run): it is going away.
+[[nodiscard]] bool isClosing(const QWidget *window);
 
 // Views are built in code: a factory is registered under the class name and
 // loadViewFromNibWithName makes a new one, or nullptr when none is registered

@@ -36,8 +36,15 @@ public:
         m_effect = new QGraphicsOpacityEffect(this);
         m_effect->setOpacity(0.0);
         setGraphicsEffect(m_effect);
-        view->installEventFilter(this);
         place();
+        // The view is watched from the next event on: a filter put on it while it delivers an
+        // event (a tip shown from its close hook) would run that hook again, for ever.
+        MainQueue::async(this, [this] {
+            if (QWidget *host = parentWidget()) {
+                host->installEventFilter(this);
+                place();
+            }
+        });
 
         QPointer<TipBanner> weak(this);
         m_fade = KVTimer::repeating(this, kFadeStep, [weak] {
@@ -115,6 +122,9 @@ void showTip(QWidget *view, const QString &text, const QColor &background)
         MainQueue::async(view, [weak, text, background] { showTip(weak, text, background); });
         return;
     }
+    // A view whose window is closing goes with it; so would its tip.
+    if (vesk::isClosing(view->window()))
+        return;
     if (auto *old = findTip(view)) {
         old->hide();
         old->deleteLater();

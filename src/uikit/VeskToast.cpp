@@ -38,7 +38,7 @@ public:
             setAttribute(Qt::WA_TranslucentBackground);
             setAttribute(Qt::WA_ShowWithoutActivating);
         } else {
-            host->installEventFilter(this);
+            followHost();
         }
         m_layout = new QVBoxLayout(this);
         m_layout->setContentsMargins(16, 10, 16, 10);
@@ -124,6 +124,19 @@ public:
     }
 
 protected:
+    // The host is watched from the next event on. A filter put on it while it delivers an event
+    // (a message shown from its close hook) goes in front of the filters that delivery walks, so
+    // the hook that showed the message would run again, and show another, for ever.
+    void followHost()
+    {
+        MainQueue::async(this, [this] {
+            if (QWidget *host = parentWidget()) {
+                host->installEventFilter(this);
+                place(); // it may have changed size meanwhile
+            }
+        });
+    }
+
     bool eventFilter(QObject *watched, QEvent *event) override
     {
         if (watched == parentWidget() && event->type() == QEvent::Resize)
@@ -180,9 +193,10 @@ void presentToast(const QString &text, const QColor &background, std::chrono::mi
 
 QWidget *VeskToast::hostWindow()
 {
+    // A window whose close is being delivered is going away: its message would go with it.
     auto usable = [](QWidget *w) {
         return w && w->isVisible() && !isMessageWidget(w) && w->windowType() != Qt::ToolTip &&
-               w->windowType() != Qt::Popup;
+               w->windowType() != Qt::Popup && !vesk::isClosing(w);
     };
     if (QWidget *w = QApplication::activeWindow(); usable(w))
         return w;

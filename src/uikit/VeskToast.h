@@ -40,7 +40,8 @@ public:
     // The text a toast or loading box shows.
     [[nodiscard]] static QString textOf(const QWidget *toast);
     // The window messages go over: the active window, else the modal one, else
-    // the first visible window; nullptr when there is none.
+    // the first visible window; never one whose close is being delivered; nullptr
+    // when there is none.
     [[nodiscard]] static QWidget *hostWindow();
 
     VeskToast() = delete;

@@ -159,8 +159,47 @@ TEST_F(EngineLogUpload, Archive_NewestFilesFirstUpToTheLimit)
     const auto packed = LocalLogArchive::pack(logs.path(), 100);
     ASSERT_TRUE(packed.has_value());
     EXPECT_EQ(packed->fileNames, (QStringList{QStringLiteral("b-second.log"), QStringLiteral("a-first.log")}))
-        << "a file over the remaining budget is skipped, older small ones still go";
-    EXPECT_FALSE(LocalLogArchive::pack(logs.path(), 5).has_value());
+        << "an older file over the remaining budget is skipped, older small ones still go";
+    EXPECT_FALSE(LocalLogArchive::pack(logs.path(), 0).has_value());
+}
+
+TEST_F(EngineLogUpload, Archive_ANewestLogOverTheLimitGoesFirstWithItsLatestLines)
+{
+    // This run's log, longer than the limit: numbered lines, the last one the click on upload.
+    QByteArray current;
+    for (int line = 1; line <= 400; ++line)
+        current += QStringLiteral("[INFO] line %1\n").arg(line, 4, 10, QLatin1Char('0')).toUtf8();
+    write(QStringLiteral("c-current.log"), current, QDateTime::fromSecsSinceEpoch(1'800'000'000));
+    const qint64 limit = 1000;
+    ASSERT_GT(current.size(), limit);
+
+    const auto packed = LocalLogArchive::pack(logs.path(), limit);
+    ASSERT_TRUE(packed.has_value());
+    EXPECT_EQ(packed->fileNames.value(0), QStringLiteral("c-current.log")) << "the run being reported goes";
+    const auto unpacked = untar(unpackContent(QString::fromLatin1(packed->archive.toBase64())));
+    ASSERT_FALSE(unpacked.isEmpty());
+    const QByteArray part = unpacked[0].second;
+    EXPECT_LE(part.size(), limit);
+    EXPECT_GT(part.size(), limit - 20) << "cut at a line's start, no further";
+    EXPECT_TRUE(part.endsWith("[INFO] line 0400\n")) << "its latest part";
+    EXPECT_TRUE(part.startsWith("[INFO] line ")) << "from a whole line";
+    EXPECT_TRUE(current.endsWith(part));
+    // Older logs follow only whole, in what the cut left.
+    qint64 total = 0;
+    for (const auto &[name, content] : unpacked) {
+        total += content.size();
+        if (name != unpacked[0].first) {
+            QFile whole(logs.filePath(name));
+            ASSERT_TRUE(whole.open(QIODevice::ReadOnly));
+            EXPECT_EQ(content, whole.readAll()) << name.toStdString();
+        }
+    }
+    EXPECT_LE(total, limit);
+
+    // A limit that holds the newest whole leaves room for the older ones that fit.
+    const auto roomy = LocalLogArchive::pack(logs.path(), current.size() + 11);
+    ASSERT_TRUE(roomy.has_value());
+    EXPECT_EQ(roomy->fileNames, (QStringList{QStringLiteral("c-current.log"), QStringLiteral("b-second.log")}));
 }
 
 TEST_F(EngineLogUpload, FakeAnalyze_RecordsTheArgumentsAndAnswersAsTold)

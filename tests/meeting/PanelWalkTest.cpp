@@ -8,6 +8,7 @@
 
 #include "ShareTestSupport.h"
 #include "agent/engine/FakeEngine.h"
+#include "agent/engine/VeskScreenRecord.h"
 #include "meeting/common/MeetingBottomButton.h"
 #include "meeting/panels/ApplicationView.h"
 #include "meeting/panels/ChatPanel.h"
@@ -45,6 +46,24 @@
 namespace {
 
 using namespace AccessibilityWalk;
+
+// A local recorder that records nothing and says it started; a stop just stops.
+class WalkRecorder final : public VeskScreenRecord {
+public:
+    using VeskScreenRecord::VeskScreenRecord;
+    int *started = nullptr;
+    [[nodiscard]] bool isRecord() const override { return m_on; }
+    void start() override
+    {
+        m_on = true;
+        ++*started;
+        delegate()->recordStart();
+    }
+    void stop() override { m_on = false; }
+
+private:
+    bool m_on = false;
+};
 
 class PanelWalkTest : public MeetingTest {
 protected:
@@ -192,6 +211,31 @@ TEST_F(PanelWalkTest, HostView_EveryPanelReachableNamedAndClosedWithEscape)
     walkPanel(
         "screenshot and local recording", page->ui->selectRecordBtn,
         [&]() -> QWidget * { return page->recording().state().moreView.data(); }, total);
+    {
+        // Its switch: a screen reader's Toggle and Press start and stop the local recording as
+        // clicks do.
+        SCOPED_TRACE("local recording switch");
+        int started = 0;
+        MeetingRecording::RecorderFactoryScope recorders([&started](QObject *parent) {
+            auto *recorder = new WalkRecorder(parent);
+            recorder->started = &started;
+            return recorder;
+        });
+        activate(page->view()->window());
+        ASSERT_TRUE(press(page->ui->selectRecordBtn));
+        settle();
+        QWidget *more = page->recording().state().moreView.data();
+        ASSERT_TRUE(more && more->isVisible());
+        Report report;
+        actLikeClicks(more, report);
+        EXPECT_TRUE(report.faults.isEmpty()) << report.text();
+        EXPECT_EQ(report.checked, 1);
+        EXPECT_EQ(started, 1);
+        total += report.checked;
+        ASSERT_TRUE(press(page->ui->selectRecordBtn));
+        settle();
+        EXPECT_FALSE(page->recording().state().moreView);
+    }
 
     page->countDowns().showHostCountDownView();
     HostCountDownView *setter = page->countDowns().hostCountDownView();

@@ -11,6 +11,8 @@
 #include "meeting/window/ScreenShotFile.h"
 #include "uikit/KVWorkspace.h"
 
+#include <QAccessible>
+#include <QAccessibleActionInterface>
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
@@ -250,6 +252,47 @@ TEST_F(RecordingTest, LocalRecording_FromTheMenuBesideTheRecordButton_OneAtATime
     page->ui->selectRecordBtn->click();
     EXPECT_FALSE(more());
     EXPECT_EQ(page->ui->selectRecordBtn->state(), 0);
+}
+
+TEST_F(RecordingTest, LocalRecording_AScreenReadersToggleStartsAndStopsItAsAClickDoes)
+{
+    join();
+    int made = 0;
+    QPointer<VeskScreenRecord> last;
+    MeetingRecording::RecorderFactoryScope fake([&](QObject *parent) {
+        ++made;
+        last = new FakeRecorder(parent, false);
+        return last.data();
+    });
+    const auto act = [](QWidget *w, const QString &action) {
+        QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(w);
+        QAccessibleActionInterface *actions = iface ? iface->actionInterface() : nullptr;
+        if (!actions || !actions->actionNames().contains(action))
+            return false;
+        actions->doAction(action);
+        return true;
+    };
+    const auto more = [&] { return qobject_cast<MeetingMoreView *>(page->recording().state().moreView.data()); };
+    ASSERT_TRUE(act(page->ui->selectRecordBtn, QAccessibleActionInterface::toggleAction()));
+    ASSERT_TRUE(more() && more()->isVisible());
+
+    QAccessibleInterface *local = QAccessible::queryAccessibleInterface(more()->recordBtn);
+    ASSERT_TRUE(local->state().checkable);
+    ASSERT_TRUE(act(more()->recordBtn, QAccessibleActionInterface::toggleAction()));
+    ASSERT_TRUE(last && last->isRecord()) << "the toggle starts the local recording";
+    EXPECT_TRUE(local->state().checked);
+    EXPECT_EQ(made, 1);
+    ASSERT_TRUE(act(more()->recordBtn, QAccessibleActionInterface::toggleAction()));
+    ASSERT_TRUE(processEventsUntil([&] { return visibleAlert(QStringLiteral("recordSavedAlert")) != nullptr; }));
+    EXPECT_FALSE(local->state().checked);
+    visibleAlert(QStringLiteral("recordSavedAlert"))->dismiss();
+    ASSERT_TRUE(processEventsUntil([&] { return !last; }));
+
+    // Pressed as any button is, it starts one again.
+    ASSERT_TRUE(act(more()->recordBtn, QAccessibleActionInterface::pressAction()));
+    ASSERT_TRUE(last && last->isRecord());
+    EXPECT_TRUE(local->state().checked);
+    EXPECT_EQ(made, 2);
 }
 
 // ---- Screenshots ------------------------------------------------------------------------------

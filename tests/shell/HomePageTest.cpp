@@ -2,6 +2,7 @@
 // copied invitations, the user's name, and the version check.
 
 #include "ShellTestSupport.h"
+#include "TimeZones.h"
 
 #include "agent/models/KVMeetingDidUpdated.h"
 #include "foundation/NotificationCenter.h"
@@ -69,7 +70,45 @@ protected:
         return service.state().scheduled[roomId];
     }
 
+    // A meeting of the signed-in user beginning at begin (local time).
+    void scheduleAt(const QString &roomId, const QString &name, const QDateTime &begin)
+    {
+        DevScheduledMeeting meeting;
+        meeting.roomId = roomId;
+        meeting.ownerUserId = kMyPhone;
+        const QString format = QStringLiteral("yyyy-MM-dd HH:mm");
+        meeting.fields = {{"roomId", roomId},
+                          {"roomName", name},
+                          {"beginTime", begin.toString(format)},
+                          {"endTime", begin.addSecs(30 * 60).toString(format)},
+                          {"duration", 30},
+                          {"status", 0},
+                          {"isCycle", 0},
+                          {"cycleType", 0}};
+        service.state().scheduled.insert(roomId, meeting);
+    }
+
+    // Lets time pass as it does, a few seconds at a time, each request answered before the next
+    // step (a request is not left to time out while the clock races).
+    void letTimePass(std::chrono::seconds span)
+    {
+        for (std::chrono::seconds passed{0}; passed < span; passed += 5s) {
+            clock.clock.advance(5s);
+            ASSERT_TRUE(settleRequests());
+        }
+    }
+
     [[nodiscard]] QList<TodayMeetingCell *> cells() const { return page->view()->findChildren<TodayMeetingCell *>(); }
+    // The names today's list shows, by its rows.
+    [[nodiscard]] QStringList shownNames() const
+    {
+        QStringList names;
+        for (TodayMeetingCell *cell : cells()) {
+            if (!cell->isHidden())
+                names << cell->meeting().roomName;
+        }
+        return names;
+    }
 
     MainPageViewController *page = nullptr;
 };
@@ -116,6 +155,51 @@ TEST_F(HomePageTest, TodaysMeetings_ALateReplyOfAnEarlierFetchIsDropped)
     clock.clock.advance(std::chrono::milliseconds(1000));
     ASSERT_TRUE(settleRequests()); // the reload asked and was answered
     EXPECT_TRUE(page->todayMeetings().isEmpty());
+}
+
+TEST_F(HomePageTest, TodaysMeetings_TurnWithTheDay_ShownAtMidnight_OnTheTabAndOnTheWindowComingBack)
+{
+    TimeZones::inEachTimeZone([this] {
+        const QDate day(2026, 3, 18); // a Wednesday, away from summer-time changes
+        clock.clock.setWallMs(QDateTime(day, QTime(23, 57)).toMSecsSinceEpoch());
+        service.state().scheduled.clear();
+        scheduleAt(QStringLiteral("800000011"), QStringLiteral("晚会"), QDateTime(day, QTime(22, 0)));
+        scheduleAt(QStringLiteral("800000012"), QStringLiteral("早会"), QDateTime(day.addDays(1), QTime(8, 0)));
+        scheduleAt(QStringLiteral("800000013"), QStringLiteral("周会"), QDateTime(day.addDays(2), QTime(9, 30)));
+        scheduleAt(QStringLiteral("800000014"), QStringLiteral("复盘会"), QDateTime(day.addDays(3), QTime(7, 0)));
+        openHome();
+        ASSERT_TRUE(processEventsUntil([this] { return shownNames() == QStringList{QStringLiteral("晚会")}; }));
+
+        // Shown at midnight: the list turns with the day.
+        letTimePass(5min);
+        ASSERT_TRUE(processEventsUntil([this] { return shownNames() == QStringList{QStringLiteral("早会")}; }))
+            << shownNames().join(u',').toStdString();
+
+        // The records tab is in front at the next midnight: the home tab shows the new day on coming back.
+        MainWindowViewController *home = windows()->mainWindowViewController();
+        QTest::mouseClick(home->recordsButton(), Qt::LeftButton);
+        ASSERT_FALSE(page->view()->isVisible());
+        clock.clock.setWallMs(QDateTime(day.addDays(1), QTime(23, 55)).toMSecsSinceEpoch());
+        letTimePass(11min);
+        EXPECT_EQ(shownNames(), QStringList{QStringLiteral("早会")}) << "nothing fetched for a list nobody sees";
+        QTest::mouseClick(home->homeButton(), Qt::LeftButton);
+        ASSERT_TRUE(processEventsUntil([this] { return shownNames() == QStringList{QStringLiteral("周会")}; }));
+
+        // The window closed at the next midnight (the client runs on): a second start brings it
+        // back with the new day's meetings.
+        QWidget *window = windows()->homeWindow();
+        window->hide();
+        clock.clock.setWallMs(QDateTime(day.addDays(2), QTime(23, 55)).toMSecsSinceEpoch());
+        letTimePass(11min);
+        EXPECT_EQ(shownNames(), QStringList{QStringLiteral("周会")});
+        windows()->bringCurrentPageToFront();
+        QApplication::setActiveWindow(window);
+        ASSERT_TRUE(processEventsUntil([this] { return shownNames() == QStringList{QStringLiteral("复盘会")}; }));
+
+        // The next zone starts from a new home window.
+        MacWindowsManager::resetSharedManager();
+        processEventsFor(10);
+    });
 }
 
 TEST_F(HomePageTest, EndMeeting_PostsEndedAndAsksTheCalendarToForgetIt)

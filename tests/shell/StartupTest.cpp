@@ -173,6 +173,26 @@ TEST_F(StartupTest, SecondStart_HandsOverAndStopsBeforeAnyOtherStep)
     EXPECT_TRUE(processEventsUntil([home] { return home->isVisible(); }));
 }
 
+TEST_F(StartupTest, SecondStart_BringsBackAMinimisedWindowAsItWas)
+{
+    storeSignedInUser();
+    AppDelegateMac first(QStringLiteral("dev"), socketPath());
+    ASSERT_EQ(first.applicationDidFinishLaunching(), AppDelegateMac::Launch::Running);
+    ASSERT_TRUE(waitForPage(MacWindowsManager::HomePage));
+    QWidget *home = windows()->homeWindow();
+    ASSERT_TRUE(processEventsUntil([home] { return home->isVisible(); }));
+    home->showMaximized();
+    ASSERT_TRUE(processEventsUntil([home] { return home->isMaximized(); }));
+    home->showMinimized();
+    ASSERT_TRUE(processEventsUntil([home] { return home->isMinimized(); }));
+
+    AppDelegateMac second(QStringLiteral("dev"), socketPath());
+    EXPECT_EQ(second.applicationDidFinishLaunching(), AppDelegateMac::Launch::HandedOver);
+    ASSERT_TRUE(processEventsUntil([home] { return !home->isMinimized(); }));
+    EXPECT_TRUE(home->isMaximized()) << "only the minimised state goes";
+    EXPECT_TRUE(home->isVisible());
+}
+
 TEST(SingleInstanceGuardTest, SecondGuard_HandsOverAndTheFirstHearsIt)
 {
     QTemporaryDir dir;

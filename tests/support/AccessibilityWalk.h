@@ -17,6 +17,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QRegularExpression>
 #include <QScrollBar>
 #include <QSet>
@@ -152,10 +153,57 @@ inline void audit(QWidget *root, const QList<QWidget *> &stops, Report &report)
             // Toggle only where there is a state to change; nothing to increase on what is not a value.
             if (names.contains(QAccessibleActionInterface::toggleAction()) && !iface->state().checkable)
                 report.faults << where + QStringLiteral(": Toggle on something that is not checkable");
+            // A switch is pressed as any button is, by a screen reader or a script.
+            if (iface->state().checkable && button &&
+                (!names.contains(QAccessibleActionInterface::toggleAction()) ||
+                 !names.contains(QAccessibleActionInterface::pressAction())))
+                report.faults << where + QStringLiteral(": a switch without Toggle and Press");
             if ((names.contains(QAccessibleActionInterface::increaseAction()) ||
                  names.contains(QAccessibleActionInterface::decreaseAction())) &&
                 !qobject_cast<const QAbstractSlider *>(w))
                 report.faults << where + QStringLiteral(": Increase/Decrease on no value");
+        }
+    }
+}
+
+// Each switch under root does through its Toggle, then its Press, what a click does: its state
+// flips and clicked() runs, once each (so it ends as it was). What the clicks start runs: a walk
+// asks this where that is harmless.
+inline void actLikeClicks(QWidget *root, Report &report)
+{
+    const QList<QAbstractButton *> buttons = root->findChildren<QAbstractButton *>();
+    for (const QPointer<QAbstractButton> button : buttons) {
+        if (!button || !button->isVisible() || !button->isEnabled() || !button->isCheckable())
+            continue;
+        QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(button);
+        QAccessibleActionInterface *actions = iface ? iface->actionInterface() : nullptr;
+        if (!actions || !iface->state().checkable)
+            continue;
+        ++report.checked;
+        const QString where = QStringLiteral("%1 '%2'").arg(QString::fromLatin1(button->metaObject()->className()),
+                                                            iface->text(QAccessible::Name));
+        for (const QString &action :
+             {QAccessibleActionInterface::toggleAction(), QAccessibleActionInterface::pressAction()}) {
+            if (!actions->actionNames().contains(action)) {
+                report.faults << where + QStringLiteral(": no ") + action;
+                continue;
+            }
+            if (!button)
+                break;
+            const bool before = button->isChecked();
+            int clicks = 0;
+            const QMetaObject::Connection counted =
+                QObject::connect(button, &QAbstractButton::clicked, button, [&clicks] { ++clicks; });
+            actions->doAction(action);
+            if (!button)
+                break; // its click closed what held it
+            QObject::disconnect(counted);
+            if (clicks != 1 || button->isChecked() == before)
+                report.faults << where + QStringLiteral(": %1 is not a click (clicks %2, state %3 -> %4)")
+                                             .arg(action)
+                                             .arg(clicks)
+                                             .arg(before)
+                                             .arg(button->isChecked());
         }
     }
 }

@@ -53,6 +53,11 @@ TEST(AccessibilityTest, ButtonActions_AreTheClickAWindowListensTo)
     EXPECT_TRUE(toggleIface->state().checked);
     actions(toggle)->doAction(QAccessibleActionInterface::toggleAction());
     EXPECT_EQ(toggleClicks, (QList<bool>{true, false}));
+    // A switch is pressed as any button is: over the bus an action not offered cannot be asked for.
+    ASSERT_TRUE(actions(toggle)->actionNames().contains(QAccessibleActionInterface::pressAction()));
+    actions(toggle)->doAction(QAccessibleActionInterface::pressAction());
+    EXPECT_EQ(toggleClicks, (QList<bool>{true, false, true}));
+    EXPECT_TRUE(toggleIface->state().checked);
 
     EXPECT_EQ(QAccessible::queryAccessibleInterface(plain)->role(), QAccessible::Button);
     actions(plain)->doAction(QAccessibleActionInterface::pressAction());
@@ -61,6 +66,9 @@ TEST(AccessibilityTest, ButtonActions_AreTheClickAWindowListensTo)
     EXPECT_EQ(QAccessible::queryAccessibleInterface(box)->role(), QAccessible::CheckBox);
     actions(box)->doAction(QAccessibleActionInterface::toggleAction());
     EXPECT_EQ(boxClicks, QList<bool>{true});
+    ASSERT_TRUE(actions(box)->actionNames().contains(QAccessibleActionInterface::pressAction()));
+    actions(box)->doAction(QAccessibleActionInterface::pressAction());
+    EXPECT_EQ(boxClicks, (QList<bool>{true, false}));
 
     plain->setEnabled(false);
     EXPECT_FALSE(actions(plain)->actionNames().contains(QAccessibleActionInterface::pressAction()));

@@ -1,10 +1,12 @@
 #include "foundation/KVClock.h"
+#include "uikit/MacBaseViewController.h"
 #include "uikit/VeskMeetingToast.h"
 #include "uikit/VeskToast.h"
 
 #include <QApplication>
 #include <QCoreApplication>
 #include <QLabel>
+#include <QTest>
 #include <QWidget>
 
 #include <thread>
@@ -156,8 +158,9 @@ TEST(MeetingTipTest, BannerSitsSeventyBelowTheTopFadesInAndIsRemovedAfterTwoSeco
     EXPECT_EQ(VeskMeetingToast::currentTip(&view), tip);
     clock.clock.advance(1ms);
     EXPECT_EQ(VeskMeetingToast::currentTip(&view), nullptr);
-    // The banner stays centred when the view resizes.
+    // The banner stays centred when the view resizes (from the next turn of the event loop on).
     VeskMeetingToast::showErrorTip(&view, "录制失败");
+    QCoreApplication::sendPostedEvents();
     view.resize(600, 700);
     tip = VeskMeetingToast::currentTip(&view);
     ASSERT_NE(tip, nullptr);
@@ -199,4 +202,137 @@ TEST(VeskToastTest, MessagesFromAnotherThreadAreShownOnTheMainThread)
     ASSERT_NE(VeskToast::currentToast(), nullptr);
     EXPECT_EQ(VeskToast::currentToast()->thread(), QCoreApplication::instance()->thread());
     EXPECT_NE(VeskMeetingToast::currentTip(&w.window), nullptr);
+}
+
+namespace {
+// A window whose close hook says something, as the settings window's audio tab does when it stops
+// its tests without a microphone. A hook run again and again stops saying it after a few rounds,
+// so a close that loops ends the test instead of hanging it.
+class SayingOnClose final : public MacBaseViewController {
+public:
+    std::function<void()> say;
+    int closeHooks = 0;
+    void windowWillClose() override
+    {
+        if (++closeHooks <= 5 && say)
+            say();
+    }
+};
+} // namespace
+
+namespace {
+// A hook on a window's events (a key's press) that says something, as a close hook does: a hook run
+// again for the same event stops saying it after a few rounds, so the test ends.
+class SayingOnKey final : public QObject {
+public:
+    SayingOnKey(QWidget *window, std::function<void()> say) : m_window(window), m_say(std::move(say))
+    {
+        window->installEventFilter(this);
+    }
+    int presses = 0;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (watched == m_window && event->type() == QEvent::KeyPress && ++presses <= 5)
+            m_say();
+        return false;
+    }
+
+private:
+    QWidget *m_window;
+    std::function<void()> m_say;
+};
+} // namespace
+
+TEST(VeskToastTest, AToastShownFromItsWindowsOwnEventIsShownOnceForIt)
+{
+    VirtualClockScope clock;
+    ShownWindow w;
+    w.window.activateWindow();
+    QApplication::setActiveWindow(&w.window);
+    SayingOnKey hook(&w.window, [] { VeskToast::showToast(QStringLiteral("会议号已复制")); });
+    QTest::keyClick(&w.window, Qt::Key_C);
+    EXPECT_EQ(hook.presses, 1) << "the event it was shown from is not delivered again";
+    QWidget *toast = VeskToast::currentToast();
+    ASSERT_NE(toast, nullptr);
+    EXPECT_EQ(toast->window(), &w.window);
+    // From the next event on it follows its window.
+    QCoreApplication::sendPostedEvents();
+    w.window.resize(600, 400);
+    EXPECT_NEAR(toast->x() + toast->width() / 2.0, 300, 1);
+}
+
+TEST(MeetingTipTest, ATipShownFromItsViewsOwnEventIsShownOnceForIt)
+{
+    VirtualClockScope clock;
+    QWidget meeting;
+    meeting.resize(1000, 700);
+    meeting.show();
+    SayingOnKey hook(&meeting,
+                     [&meeting] { VeskMeetingToast::showNomalTip(&meeting, QStringLiteral("会议ID已复制")); });
+    QTest::keyClick(&meeting, Qt::Key_C);
+    EXPECT_EQ(hook.presses, 1);
+    EXPECT_NE(VeskMeetingToast::currentTip(&meeting), nullptr);
+}
+
+TEST(VeskToastTest, AWindowWhoseCloseHookShowsAToastClosesOnce_TheToastGoesOverAnotherWindow)
+{
+    VirtualClockScope clock;
+    ShownWindow home;
+    QWidget settings;
+    settings.setGeometry(200, 200, 600, 400);
+    SayingOnClose controller;
+    controller.setView(new QWidget(&settings));
+    controller.resetWindowDelegate();
+    controller.say = [] { VeskToast::showToast(QStringLiteral("未获取权限")); };
+    settings.show();
+    settings.activateWindow();
+    QApplication::setActiveWindow(&settings);
+
+    EXPECT_TRUE(settings.close());
+    EXPECT_EQ(controller.closeHooks, 1);
+    EXPECT_FALSE(settings.isVisible());
+    QWidget *toast = VeskToast::currentToast();
+    ASSERT_NE(toast, nullptr) << "nothing said is lost";
+    EXPECT_EQ(toast->window(), &home.window) << "never over the window that went";
+    EXPECT_EQ(VeskToast::textOf(toast), QStringLiteral("未获取权限"));
+
+    // The loading box follows the same rule, and a later toast over the window left still works.
+    QApplication::processEvents();
+    settings.show();
+    controller.say = [] { VeskToast::showLoadingToast(QStringLiteral("正在上传")); };
+    EXPECT_TRUE(settings.close());
+    EXPECT_EQ(controller.closeHooks, 2);
+    ASSERT_NE(VeskToast::currentLoadingToast(), nullptr);
+    EXPECT_EQ(VeskToast::currentLoadingToast()->window(), &home.window);
+    VeskToast::dismissLoadingToast();
+    clock.clock.advance(2s);
+    EXPECT_EQ(VeskToast::currentToast(), nullptr);
+}
+
+TEST(MeetingTipTest, AViewWhoseCloseHookShowsATipClosesOnce)
+{
+    VirtualClockScope clock;
+    QWidget meeting;
+    meeting.resize(1000, 700);
+    SayingOnClose controller;
+    controller.setView(new QWidget(&meeting));
+    controller.resetWindowDelegate();
+    controller.say = [&meeting] { VeskMeetingToast::showErrorTip(&meeting, QStringLiteral("录制失败")); };
+    meeting.show();
+
+    EXPECT_TRUE(meeting.close());
+    EXPECT_EQ(controller.closeHooks, 1);
+    EXPECT_FALSE(meeting.isVisible());
+    EXPECT_EQ(VeskMeetingToast::currentTip(&meeting), nullptr) << "no tip in a window that went";
+
+    // Shown again, the window's tips are back, and one shown from any other event closes nothing.
+    meeting.show();
+    controller.say = nullptr;
+    VeskMeetingToast::showNomalTip(&meeting, QStringLiteral("会议ID已复制"));
+    EXPECT_NE(VeskMeetingToast::currentTip(&meeting), nullptr);
+    QCoreApplication::sendPostedEvents();
+    EXPECT_TRUE(meeting.close());
+    EXPECT_EQ(controller.closeHooks, 2);
 }

@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -42,6 +43,22 @@ QByteArray header(const QByteArray &name, qint64 size, qint64 mtimeSecs)
     return block;
 }
 
+// At most room bytes from the end of the file; when cut, from the first whole line on.
+QByteArray latestPart(QFile &file, qint64 room)
+{
+    const qint64 size = file.size(); // it may still grow: what was there when asked goes
+    const qint64 from = std::max<qint64>(0, size - room);
+    if (from > 0 && !file.seek(from))
+        return {};
+    QByteArray content = file.read(std::min(room, size));
+    if (from > 0) {
+        const qsizetype lineEnd = content.indexOf('\n');
+        if (lineEnd >= 0 && lineEnd + 1 < content.size())
+            content.remove(0, lineEnd + 1);
+    }
+    return content;
+}
+
 } // namespace
 
 namespace LocalLogArchive {
@@ -69,12 +86,20 @@ std::optional<Packed> pack(const QString &folder, qint64 maxUncompressedBytes)
     Packed packed;
     qint64 total = 0;
     for (const QFileInfo &info : files) {
-        if (total + info.size() > maxUncompressedBytes)
+        const qint64 room = maxUncompressedBytes - total;
+        if (room <= 0)
+            break;
+        // The newest log is the run being reported: over the limit, its latest part goes. An older
+        // one goes whole or not at all.
+        const bool newest = entries.isEmpty();
+        if (!newest && info.size() > room)
             continue;
         QFile file(info.filePath());
         if (!file.open(QIODevice::ReadOnly))
             continue;
-        QByteArray content = file.read(maxUncompressedBytes - total);
+        QByteArray content = newest ? latestPart(file, room) : file.read(room);
+        if (content.isEmpty() && info.size() > 0)
+            continue;
         total += content.size();
         entries.append({info.fileName(), std::move(content)});
         packed.fileNames.append(info.fileName());

@@ -7,8 +7,9 @@
 #include <optional>
 
 // Packs a log folder for upload: the regular files directly in it, newest first, into a tar
-// archive (ustar) compressed as one zlib stream. Files that no longer fit under the size limit
-// are left out; an unreadable file is skipped.
+// archive (ustar) compressed as one zlib stream. The newest log (the run being reported) always
+// goes: over the size limit, its latest part, from a line's start. Older files that no longer fit
+// under the limit are left out; an unreadable file is skipped.
 namespace LocalLogArchive {
 
 struct Packed {
@@ -16,7 +17,7 @@ struct Packed {
     QStringList fileNames; // packed, newest first
 };
 
-// nullopt when nothing could be packed: no such folder, no readable file, none under the limit.
+// nullopt when nothing could be packed: no such folder, no readable file, no room at all.
 [[nodiscard]] std::optional<Packed> pack(const QString &folder, qint64 maxUncompressedBytes);
 
 // The tar of (name, content) entries, names cut to 100 bytes.

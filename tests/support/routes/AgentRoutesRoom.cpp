@@ -118,7 +118,8 @@ QJsonArray agendaSections(DevService &svc, const QString &userId, bool todayOnly
         return a.fields.value(QStringLiteral("beginTime")).toString() <
                b.fields.value(QStringLiteral("beginTime")).toString();
     });
-    const QString today = QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd"));
+    // The project clock's day: a test moving it across midnight meets a service whose day turns too.
+    const QString today = KVClock::current().wallTime().date().toString(QStringLiteral("yyyy-MM-dd"));
     QJsonArray sections;
     QString currentDate;
     QJsonArray currentList;
