@@ -320,4 +320,73 @@ TEST_F(PortalCapture, Recorder_RecordsThePortalsScreen_ACancelledDialogFails)
     EXPECT_FALSE(recorder.isRecord());
 }
 
+// A portal sends nothing while the screen stays as it is: a recording of a still screen still
+// covers its whole length, picture and sound alike.
+TEST_F(PortalCapture, Recorder_AStillScreen_KeepsItsLengthAndItsSound)
+{
+    if (qEnvironmentVariableIsEmpty("PULSE_SERVER"))
+        GTEST_SKIP() << "needs the test sound server (scripts/with-pulseaudio.sh)";
+    PrivatePipeWire pipewire;
+    if (!pipewire.start(QSize(320, 240), 0xff00c000))
+        GTEST_SKIP() << "no private PipeWire: " << pipewire.why().toStdString();
+    portal->nodeId = pipewire.sourceNode();
+    portal->openRemote = [&] { return pipewire.connect(); };
+
+    RecorderReports reports;
+    QTemporaryDir dir;
+    VeskScreenRecord recorder;
+    recorder.setDelegate(&reports);
+    recorder.setFolder(dir.path());
+    recorder.usePortal(client);
+    recorder.start();
+    ASSERT_TRUE(linkWhenAsked(pipewire, *portal, QStringLiteral("korvi-record")));
+    ASSERT_EQ(reports.events, QStringList{QStringLiteral("start")});
+    pipewire.changeOnce(); // one picture, then none
+    recordFor(5000);
+    recorder.stop();
+    ASSERT_TRUE(processEventsUntil([&] { return reports.events.size() == 2; }, 30000));
+    const QString file = reports.events.last();
+    ASSERT_TRUE(file.endsWith(QStringLiteral(".mp4"))) << reports.events.join(' ').toStdString();
+    const RecordedMedia media = discover(file);
+    EXPECT_EQ(media.video, 1);
+    EXPECT_EQ(media.audio, 1);
+    EXPECT_GE(trackSeconds(file, "video"), 4.5);
+    EXPECT_GE(trackSeconds(file, "audio"), 4.5);
+}
+
+// The desktop's own stop while recording: its node goes, then its session closes. The recording
+// ends there with a finished file, as on the user's stop.
+TEST_F(PortalCapture, Recorder_TheDesktopEndsTheCast_TheFileIsFinished)
+{
+    if (qEnvironmentVariableIsEmpty("PULSE_SERVER"))
+        GTEST_SKIP() << "needs the test sound server (scripts/with-pulseaudio.sh)";
+    PrivatePipeWire pipewire;
+    if (!pipewire.start(QSize(320, 240), 0xff00c000))
+        GTEST_SKIP() << "no private PipeWire: " << pipewire.why().toStdString();
+    portal->nodeId = pipewire.sourceNode();
+    portal->openRemote = [&] { return pipewire.connect(); };
+
+    RecorderReports reports;
+    QTemporaryDir dir;
+    VeskScreenRecord recorder;
+    recorder.setDelegate(&reports);
+    recorder.setFolder(dir.path());
+    recorder.usePortal(client);
+    recorder.start();
+    ASSERT_TRUE(linkWhenAsked(pipewire, *portal, QStringLiteral("korvi-record")));
+    pipewire.setRate(15);
+    recordFor(1500);
+    pipewire.removeSource();
+    recordFor(1000);
+    portal->closeSession();
+    ASSERT_TRUE(processEventsUntil([&] { return reports.events.size() == 2; }, 30000));
+    const QString file = reports.events.last();
+    ASSERT_TRUE(file.endsWith(QStringLiteral(".mp4"))) << reports.events.join(' ').toStdString();
+    EXPECT_FALSE(recorder.isRecord());
+    const RecordedMedia media = discover(file);
+    EXPECT_EQ(media.video, 1);
+    EXPECT_EQ(media.audio, 1);
+    EXPECT_GE(trackSeconds(file, "video"), 1.0);
+}
+
 } // namespace
