@@ -107,16 +107,21 @@ bool PrivatePipeWire::start(QSize size, quint32 argb)
     return true;
 }
 
+void PrivatePipeWire::tell(const QByteArray &command)
+{
+    // Written at once: the caller may not run an event loop (the benchmark waits for its children).
+    if (m_source && m_source->write(command) == command.size())
+        m_source->waitForBytesWritten(kToolBoundMs);
+}
+
 void PrivatePipeWire::setRate(int n)
 {
-    if (m_source)
-        m_source->write(QStringLiteral("rate %1\n").arg(n).toLatin1());
+    tell(QStringLiteral("rate %1\n").arg(n).toLatin1());
 }
 
 void PrivatePipeWire::changeOnce()
 {
-    if (m_source)
-        m_source->write("frame\n");
+    tell("frame\n");
 }
 
 void PrivatePipeWire::removeSource()

@@ -40,6 +40,7 @@ public:
 private:
     [[nodiscard]] QProcessEnvironment environment() const;
     [[nodiscard]] QJsonArray objects() const;
+    void tell(const QByteArray &command);
     bool fail(const QString &why);
 
     QTemporaryDir m_dir;

@@ -120,6 +120,9 @@ int main(int argc, char **argv)
     g_io_add_watch(input, GIOCondition(G_IO_IN | G_IO_HUP | G_IO_ERR), &onInput, &s);
     if (gst_element_set_state(s.pipeline, GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE)
         return 4;
+    // The first picture sets the sink's format and buffer needs before anyone links, as a portal's
+    // node offers them; a link made earlier gets buffers of no known kind and the sink crashes.
+    push(s);
     std::printf("ready\n");
     std::fflush(stdout);
     g_main_loop_run(s.loop);
