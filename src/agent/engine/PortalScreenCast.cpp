@@ -86,9 +86,11 @@ void PortalScreenCast::onSessionClosed()
         fail(QStringLiteral("the portal closed the session"));
         return;
     }
-    qCInfo(lcEngine) << "desktop portal: the portal closed the session";
-    if (auto onEnded = std::exchange(m_onEnded, nullptr))
+    // A portal closes the session of a cast that failed too: nobody listens to that one.
+    if (auto onEnded = std::exchange(m_onEnded, nullptr)) {
+        qCInfo(lcEngine) << "desktop portal: the portal closed the session";
         onEnded(QStringLiteral("the portal closed the session"));
+    }
 }
 
 void PortalScreenCast::request(Step step, const QString &method, QVariantList arguments, QVariantMap options)
