@@ -192,6 +192,8 @@ void CreateMeetingViewController::syncToDataModel()
 void CreateMeetingViewController::onConfirmClick()
 {
     view();
+    if (m_requestInFlight)
+        return;
     const QString stop = CreateMeetingRules::validate(controls());
     if (!stop.isEmpty()) {
         VeskToast::showToast(stop);
@@ -207,6 +209,12 @@ void CreateMeetingViewController::onConfirmClick()
     qCInfo(lcScheduling) << (dataModel().isEdit ? "updating meeting" : "creating meeting") << dataModel().roomId;
     if (onCreateMeeting)
         onCreateMeeting(this);
+}
+
+void CreateMeetingViewController::setRequestInFlight(bool inFlight)
+{
+    m_requestInFlight = inFlight;
+    m_ui->confirmButton->setEnabled(!inFlight);
 }
 
 void CreateMeetingViewController::onCancelClick()

@@ -60,6 +60,10 @@ public:
 
     // ---- Button actions ---------------------------------------------------------------------
     void onConfirmClick();
+    // Set by the owner while the form's create or update request is on its way: 确定 is disabled
+    // and a confirm does nothing, so one press makes one meeting.
+    void setRequestInFlight(bool inFlight);
+    [[nodiscard]] bool requestInFlight() const { return m_requestInFlight; }
     void onCancelClick();
     void onUploadFileClick();
     void onUploadFilesCountClick();
@@ -240,7 +244,8 @@ private:
     int m_currentMemberType = Invitees;
     qsizetype m_shownInviteeCount = 0; // the invitee list as the chips last showed it
     bool m_inviteesLoaded = true;      // an edit's invitees came from the service
-    bool m_settingControls = false;    // the form itself is setting boxes and radio buttons
+    bool m_requestInFlight = false;
+    bool m_settingControls = false; // the form itself is setting boxes and radio buttons
     QPointer<MoreActionItem> m_currentDurationItem;
     QString m_durationIconName;
 };

@@ -1,5 +1,6 @@
 #include "scheduling/KVMCommonUtilCalendar.h"
 
+#include "agent/VeskAppAgent.h"
 #include "foundation/DateHelpers.h"
 #include "foundation/StringHelpers.h"
 #include "foundation/UserDefaults.h"
@@ -81,8 +82,21 @@ int periodOf(const MeetingDataModel &meeting)
     return meeting.cycleType == 1 || meeting.cycleType == 2 ? meeting.cycleType : 0;
 }
 
+QUrl eventUrl(const QString &link, const AgentEnvironment &environment)
+{
+    const QUrl url(link, QUrl::StrictMode);
+    if (link.isEmpty() || !url.isValid() || url.host().isEmpty() || !url.userInfo().isEmpty())
+        return {};
+    if (url.scheme() == QLatin1String("https"))
+        return url;
+    if (url.scheme() == QLatin1String("http") && environment.environment == AgentEnvironment::Development &&
+        url.host() == QUrl(environment.serviceAddress).host())
+        return url;
+    return {};
+}
+
 void syncCalendar(const MeetingDataModel &meeting, bool sync, std::function<void()> noAccess,
-                  std::function<void()> done)
+                  std::function<void()> done, const QDateTime &editedOccurrence)
 {
     if (!sync && !getCalendarIsAuthorized()) {
         if (done)
@@ -98,25 +112,41 @@ void syncCalendar(const MeetingDataModel &meeting, bool sync, std::function<void
             return;
         }
         const QDateTime begin = Date::correctDate(meeting.beginTime);
-        const QDateTime end = DateFromString::defaultDateWithOutSecondFromString(meeting.endTime);
+        // An edited meeting's end time is the one it had before: the form changes the begin and
+        // the length, so the end is the begin plus the length whenever there is one.
+        const QDateTime end = meeting.duration > 0 && begin.isValid()
+                                  ? begin.addSecs(qint64(meeting.duration) * 60)
+                                  : DateFromString::defaultDateWithOutSecondFromString(meeting.endTime);
         const int period = periodOf(meeting);
         const QString key = eventKey(meeting.roomId);
-        deteleteEventCalendarTitleStartDate(begin, end, key, period, [=](bool) {
-            if (!sync) {
-                if (done)
-                    done();
-                return;
-            }
-            createEventCalendarTitle(meeting.roomName, meeting.quickEnterUrl, begin, end, period, key,
-                                     [=](bool ok, const std::optional<CalendarError> &error) {
-                                         if (!ok)
-                                             qCInfo(lcScheduling)
-                                                 << "calendar event not written" << (error ? error->text : QString());
-                                         if (done)
-                                             done();
-                                     });
-        });
+        WMEventCalendarTool &tool = WMEventCalendarTool::sharedEventCalendar();
+        const bool oneOccurrence = meeting.isEdit && meeting.isCycle && meeting.onlyUpdateThisMeeting;
+        if (oneOccurrence)
+            tool.skipOccurrence(key, editedOccurrence.isValid() ? editedOccurrence : begin);
+        else if (!tool.deleteEventsOfKey(key))
+            qCWarning(lcScheduling) << "calendar events of" << meeting.roomId << "not removed";
+        if (!sync) {
+            if (done)
+                done();
+            return;
+        }
+        const QUrl url = eventUrl(meeting.quickEnterUrl, VeskAppAgent::sharedInstance()->environment());
+        createEventCalendarTitle(meeting.roomName, url.toString(QUrl::FullyEncoded), begin, end, period, key,
+                                 [=](bool ok, const std::optional<CalendarError> &error) {
+                                     if (!ok)
+                                         qCInfo(lcScheduling)
+                                             << "calendar event not written" << (error ? error->text : QString());
+                                     if (done)
+                                         done();
+                                 });
     });
+}
+
+void removeMeeting(const QString &roomId, std::function<void()> done)
+{
+    MeetingDataModel gone;
+    gone.roomId = roomId;
+    syncCalendar(gone, false, {}, std::move(done));
 }
 
 } // namespace KVMCommonUtilCalendar

@@ -1,9 +1,11 @@
 #pragma once
 
+#include "agent/AgentEnvironment.h"
 #include "foundation/models/MeetingDataModel.h"
 
 #include <QDateTime>
 #include <QString>
+#include <QUrl>
 
 #include <functional>
 #include <optional>
@@ -40,10 +42,19 @@ void deteleteEventCalendarTitleStartDate(const QDateTime &startDate, const QDate
 // and 2 weekly by its cycle type.
 [[nodiscard]] int periodOf(const MeetingDataModel &meeting);
 
+// The link an event carries: the service's https address (or, in the development environment,
+// the stand-in's http one); anything else (javascript:, file:, another http host) gives none.
+[[nodiscard]] QUrl eventUrl(const QString &link, const AgentEnvironment &environment);
+
 // The home page's calendar step after a create, update, end or cancel: wish false and never
-// allowed touches nothing; else the old event goes and, when wished, the meeting's is written.
-// noAccess is called when access is refused and the event was wished (the home page's toast).
+// allowed touches nothing; else every event written for the meeting goes and, when wished, the
+// meeting's is written. An edit of one occurrence of a series (editedOccurrence: where that
+// occurrence began) only takes that occurrence out of what was written and writes it as a
+// one-off. noAccess is called when access is refused and the event was wished (the home page's
+// toast).
 void syncCalendar(const MeetingDataModel &meeting, bool sync, std::function<void()> noAccess,
-                  std::function<void()> done = {});
+                  std::function<void()> done = {}, const QDateTime &editedOccurrence = {});
+// A meeting that is gone (ended from its window): every event written for it goes.
+void removeMeeting(const QString &roomId, std::function<void()> done = {});
 
 } // namespace KVMCommonUtilCalendar

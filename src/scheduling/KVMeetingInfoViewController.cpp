@@ -15,10 +15,12 @@
 #include "scheduling/SchedulingAgent.h"
 #include "scheduling/SchedulingTexts.h"
 #include "uikit/KVDataText.h"
+#include "uikit/KVPanelFocus.h"
 #include "uikit/KVWindow.h"
 #include "uikit/VeskCategories.h"
 #include "uikit/VeskToast.h"
 
+#include <QApplication>
 #include <QGridLayout>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -125,8 +127,8 @@ void KVMeetingInfoViewController::loadView()
     m_joinMeetingBtn = actionButton(RecordTexts::kJoin, "joinMeetingBtn", view, true);
     for (QFFlatButton *b : {m_cancelMeetingBtn, m_editMeetingBtn, m_endMeetingBtn, m_joinMeetingBtn})
         buttons->addWidget(b);
-    m_cancelMeetingBtn->hide();
-    m_endMeetingBtn->hide();
+    for (QFFlatButton *b : {m_cancelMeetingBtn, m_endMeetingBtn})
+        MeetingDetailViews::apply(b, MeetingListRules::Show::Hidden);
     column->addLayout(buttons);
 
     connect(m_joinMeetingBtn, &QAbstractButton::clicked, this, &KVMeetingInfoViewController::onJoinMeetingClicked);
@@ -139,11 +141,29 @@ void KVMeetingInfoViewController::loadView()
 
 void KVMeetingInfoViewController::viewDidLoad()
 {
+    view()->installEventFilter(this);
     NotificationCenter::defaultCenter().addObserver(this, KVMeetingUploadShareFileChangedNotification,
                                                     [this](const Notification &) { updateShareFileCount(); });
     if (QScreen *screen = QGuiApplication::primaryScreen())
         connect(screen, &QScreen::availableGeometryChanged, this,
                 &KVMeetingInfoViewController::screenParametersDidChange);
+}
+
+bool KVMeetingInfoViewController::eventFilter(QObject *watched, QEvent *event)
+{
+    if (isViewLoaded() && watched == view() && event->type() == QEvent::Show) {
+        // The keyboard follows: Escape closes the window (through its own close, which asks its
+        // owner), and the focus goes back to what opened it (still the focus while it is shown).
+        if (QWidget *top = window(); top && top != view()) {
+            QWidget *opener = QApplication::focusWidget();
+            QPointer<QWidget> guarded(top);
+            KVPanelFocus::opened(top, opener && !top->isAncestorOf(opener) ? opener : nullptr, [guarded] {
+                if (guarded)
+                    guarded->close();
+            });
+        }
+    }
+    return MacBaseViewController::eventFilter(watched, event);
 }
 
 void KVMeetingInfoViewController::viewWillAppear()
@@ -194,14 +214,14 @@ void KVMeetingInfoViewController::updateData()
     m_joinMeetingBtn->setEnabled(m.status == 1);
 
     // 6. Texts.
-    m_meetingTitleLabel->setFullText(m.roomName.left(200));
+    m_meetingTitleLabel->setFullText(KVDataText::isolated(MeetingListRules::shownTitle(m.roomName)));
     m_beginDateLabel->setText(m.beginTimeDateCN());
     m_endDateLabel->setText(m.endTimeDateCN());
     m_beginTimeLabel->setText(m.beginTimeHourMinute());
     m_endTimeLabel->setText(m.endTimeHourMinute());
     MeetingDetailViews::showStatus(m_statusLabel, m);
     KVDataText::setText(m_roomIdLabel, m.displayRoomId().left(40));
-    m_creatorLabel->setFullText(m.creatorName.left(200));
+    m_creatorLabel->setFullText(KVDataText::isolated(MeetingListRules::shownTitle(m.creatorName)));
 
     // 7. Duration.
     m_totalTimeLabel->setText(RecordListRules::durationText(m.duration));
@@ -278,25 +298,29 @@ void KVMeetingInfoViewController::screenParametersDidChange()
 
 void KVMeetingInfoViewController::onJoinMeetingClicked()
 {
-    if (onJoinMeeting)
+    // Only what the window offers for this meeting: a hidden button is a disabled one too.
+    if (onJoinMeeting && m_joinMeetingBtn->isEnabled())
         onJoinMeeting(this, m_dataModel);
 }
 
 void KVMeetingInfoViewController::onEditMeetingClicked()
 {
-    if (onEditMeeting)
+    // Only what the window offers for this meeting: a hidden button is a disabled one too.
+    if (onEditMeeting && m_editMeetingBtn->isEnabled())
         onEditMeeting(this, m_dataModel);
 }
 
 void KVMeetingInfoViewController::onCancelMeetingClicked()
 {
-    if (onCancelMeeting)
+    // Only what the window offers for this meeting: a hidden button is a disabled one too.
+    if (onCancelMeeting && m_cancelMeetingBtn->isEnabled())
         onCancelMeeting(this, m_dataModel);
 }
 
 void KVMeetingInfoViewController::onEndMeetingClicked()
 {
-    if (onEndMeeting)
+    // Only what the window offers for this meeting: a hidden button is a disabled one too.
+    if (onEndMeeting && m_endMeetingBtn->isEnabled())
         onEndMeeting(this, m_dataModel);
 }
 

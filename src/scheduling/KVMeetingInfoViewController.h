@@ -79,6 +79,7 @@ public:
 protected:
     void loadView() override;
     void viewDidLoad() override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     [[nodiscard]] QSize visibleScreen() const;

@@ -66,6 +66,7 @@ void KVMeetingListCloudRecordCell::setDataModel(const RecordVideoInfo &info)
     m_recordSizeLabel->setText(RecordListRules::cellSizeText(info.dvrSize));
     m_durationLabel->setText(info.durationDisplay());
     m_downloadBtn->setVisible(info.dvrStatus == RecordVideoInfo::StatusReady);
-    m_downloadBtn->setAccessibleName(RecordTexts::kDownloadOf.arg(name));
-    m_deleteBtn->setAccessibleName(RecordTexts::kDeleteOf.arg(name));
+    // The file's name is the service's text: isolated inside ours.
+    m_downloadBtn->setAccessibleName(RecordTexts::kDownloadOf.arg(KVDataText::isolated(name)));
+    m_deleteBtn->setAccessibleName(RecordTexts::kDeleteOf.arg(KVDataText::isolated(name)));
 }

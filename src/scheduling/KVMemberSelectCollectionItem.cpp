@@ -43,10 +43,12 @@ void KVMemberSelectCollectionItem::setModel(const VeskUserModel &model)
 
 void KVMemberSelectCollectionItem::setSelected(bool selected)
 {
-    if (selected == isChecked())
-        return;
-    const QSignalBlocker quiet(this); // the picker's own decision, not a user's toggle
-    setChecked(selected);
+    if (selected != isChecked()) {
+        const QSignalBlocker quiet(this); // the picker's own decision, not a user's toggle
+        setChecked(selected);
+    }
+    // A click or Space flips the state with the button's refresh held back until it is done, so
+    // the state may already be the one decided: the look follows it in any case.
     updateLook();
 }
 

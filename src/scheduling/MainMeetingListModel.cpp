@@ -1,5 +1,6 @@
 #include "scheduling/MainMeetingListModel.h"
 
+#include "foundation/StringHelpers.h"
 #include "scheduling/MeetingListIcons.h"
 #include "uikit/VeskCategories.h"
 
@@ -23,6 +24,12 @@ void MainMeetingListModel::reload(const MeetingListRules::MeetingSections *secti
         }
     }
     endResetModel();
+}
+
+void MainMeetingListModel::meetingsChanged()
+{
+    if (!m_rows.isEmpty())
+        Q_EMIT dataChanged(index(0), index(int(m_rows.size()) - 1));
 }
 
 int MainMeetingListModel::rowCount(const QModelIndex &parent) const
@@ -70,8 +77,10 @@ QVariant MainMeetingListModel::data(const QModelIndex &index, int role) const
         if (!m)
             return {};
         const MainMeetingListCell cell = MainMeetingListCell::fromModel(*m);
+        // The service's texts are isolated: a title's direction cannot turn the number after it.
         return QStringLiteral("%1 %2 %3 %4")
-            .arg(cell.meetingTime, cell.meetingName, cell.meetingNum, cell.meetingCreator);
+            .arg(cell.meetingTime, DataText::isolated(cell.meetingName), DataText::isolated(cell.meetingNum),
+                 DataText::isolated(cell.meetingCreator));
     }
     default:
         return {};
@@ -89,10 +98,11 @@ MainMeetingListCell MainMeetingListCell::fromModel(const MeetingDataModel &m)
 {
     MainMeetingListCell c;
     c.meetingNum = m.displayRoomId().left(40);
-    c.meetingName = m.roomName.left(200);
+    c.meetingName = MeetingListRules::shownTitle(m.roomName);
     c.meetingTime = QStringLiteral("%1-%2").arg(m.beginTimeHourMinute(), m.endTimeHourMinute());
-    c.meetingCreator = m.creatorName.left(200);
+    c.meetingCreator = MeetingListRules::shownTitle(m.creatorName);
     c.periodic = m.isCycle;
+    c.periodicImage = MeetingListIcons::rowPeriodImageName(m.isCycle, m.cycleType);
     c.recordFile = m.hasRecord;
     c.recordVideo = m.hasDvr;
     return c;
@@ -141,12 +151,11 @@ void MainMeetingListDelegate::paint(QPainter *painter, const QStyleOptionViewIte
     painter->setFont(vesk::systemFont(14, QFont::DemiBold));
     painter->setPen(vesk::colorWithHexString(QStringLiteral("333333")));
     painter->drawText(QRect(inner.left(), inner.top(), inner.width() - 60, 22), Qt::AlignLeft | Qt::AlignVCenter,
-                      fm14.elidedText(cell.meetingName, Qt::ElideRight, inner.width() - 60));
+                      fm14.elidedText(DataText::isolated(cell.meetingName), Qt::ElideRight, inner.width() - 60));
     int x = inner.right() - 16;
-    const QString period = MeetingListIcons::periodImageName(m->cycleType).value_or(MeetingListIcons::kPeriodicDay);
     for (const auto &[on, name] :
          {std::pair{cell.recordVideo, MeetingListIcons::kRecordVideo},
-          std::pair{cell.recordFile, MeetingListIcons::kRecordFile}, std::pair{cell.periodic, period}}) {
+          std::pair{cell.recordFile, MeetingListIcons::kRecordFile}, std::pair{cell.periodic, cell.periodicImage}}) {
         if (!on || name.isEmpty())
             continue;
         painter->drawPixmap(x, inner.top() + 3, MeetingListIcons::image(name));
@@ -155,10 +164,10 @@ void MainMeetingListDelegate::paint(QPainter *painter, const QStyleOptionViewIte
     const QFontMetrics fm12(vesk::systemFont(12));
     painter->setFont(vesk::systemFont(12));
     painter->setPen(vesk::colorWithHexString(QStringLiteral("666666")));
-    painter->drawText(
-        QRect(inner.left(), inner.top() + 28, inner.width(), 18), Qt::AlignLeft | Qt::AlignVCenter,
-        fm12.elidedText(cell.meetingTime + QStringLiteral("  ") + cell.meetingNum, Qt::ElideRight, inner.width()));
+    painter->drawText(QRect(inner.left(), inner.top() + 28, inner.width(), 18), Qt::AlignLeft | Qt::AlignVCenter,
+                      fm12.elidedText(cell.meetingTime + QStringLiteral("  ") + DataText::isolated(cell.meetingNum),
+                                      Qt::ElideRight, inner.width()));
     painter->drawText(QRect(inner.left(), inner.top() + 50, inner.width(), 18), Qt::AlignLeft | Qt::AlignVCenter,
-                      fm12.elidedText(cell.meetingCreator, Qt::ElideRight, inner.width()));
+                      fm12.elidedText(DataText::isolated(cell.meetingCreator), Qt::ElideRight, inner.width()));
     painter->restore();
 }

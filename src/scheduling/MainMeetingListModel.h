@@ -20,6 +20,8 @@ public:
 
     // Shows these sections (the list's reload).
     void reload(const MeetingListRules::MeetingSections *sections);
+    // The meetings of the sections changed in place (no row came or went).
+    void meetingsChanged();
 
     [[nodiscard]] int rowCount(const QModelIndex &parent = QModelIndex()) const override;
     [[nodiscard]] QVariant data(const QModelIndex &index, int role) const override;
@@ -54,6 +56,7 @@ struct MainMeetingListCell {
     QString meetingTime; // "HH:mm-HH:mm"
     QString meetingCreator;
     bool periodic = false;
+    QString periodicImage; // the recurrence mark shown, "" for none
     bool recordFile = false;
     bool recordVideo = false;
 

@@ -16,6 +16,7 @@
 #include "scheduling/SchedulingAgent.h"
 #include "uikit/KVDataText.h"
 #include "uikit/KVMeetingIDLabel.h"
+#include "uikit/KVPanelFocus.h"
 #include "uikit/KVWindow.h"
 #include "uikit/VeskCategories.h"
 #include "uikit/VeskToast.h"
@@ -188,6 +189,7 @@ void MainMeetingListViewController::loadView()
     auto *fileDownload = button(RecordTexts::kDownload, "detailDownloadFileBtn", m_detailRecordFileContainerView);
     fileDownload->setAccessibleName(RecordTexts::kDownloadOf.arg(RecordTexts::kRecordDocument));
     auto *fileDelete = button(RecordTexts::kDelete, "detailDeleteFileBtn", m_detailRecordFileContainerView);
+    m_detailDeleteFileBtn = fileDelete;
     fileDelete->setAccessibleName(RecordTexts::kDeleteOf.arg(RecordTexts::kRecordDocument));
     fileRow->addWidget(fileIcon);
     fileRow->addWidget(fileTitle, 1);
@@ -235,6 +237,7 @@ void MainMeetingListViewController::loadView()
 
 void MainMeetingListViewController::viewDidLoad()
 {
+    view()->installEventFilter(this);
     m_detailRecordContainer->hide();
     m_detailRecordContainerView->hide();
     m_unfinishBtn->setState(1);
@@ -252,6 +255,32 @@ void MainMeetingListViewController::viewDidLoad()
                 &MainMeetingListViewController::screenParametersDidChange);
 }
 
+bool MainMeetingListViewController::eventFilter(QObject *watched, QEvent *event)
+{
+    if (isViewLoaded() && watched == view() && event->type() == QEvent::Show)
+        viewDidAppear();
+    return MacBaseViewController::eventFilter(watched, event);
+}
+
+void MainMeetingListViewController::viewDidAppear()
+{
+    // The keyboard follows: Escape closes the window, and the focus goes back to what opened it
+    // (still the focus while the window is being shown).
+    QWidget *top = window();
+    if (!top)
+        return;
+    QWidget *opener = QApplication::focusWidget();
+    QPointer<MainMeetingListViewController> self(this);
+    KVPanelFocus::opened(top, opener && !top->isAncestorOf(opener) ? opener : nullptr, [self] {
+        if (!self)
+            return;
+        if (self->onCloseAction)
+            self->closeAction();
+        else if (QWidget *w = self->window())
+            w->close();
+    });
+}
+
 void MainMeetingListViewController::screenParametersDidChange()
 {
     if (QWidget *w = window())
@@ -263,6 +292,7 @@ void MainMeetingListViewController::screenParametersDidChange()
 void MainMeetingListViewController::setCurrentListType(qint64 type)
 {
     view();
+    const bool switched = type != m_currentListType;
     m_currentListType = type;
     m_selectIndexPath.reset();
     m_currentDetailModel.reset();
@@ -271,11 +301,21 @@ void MainMeetingListViewController::setCurrentListType(qint64 type)
     m_finishedBtn->setEnabled(!history);
     m_unfinishBtn->setState(history ? 0 : 1);
     m_unfinishBtn->setEnabled(history);
-    // The other tab's rows never stay under this tab's name.
-    m_sections.clear();
-    m_hasMore = false;
+    // The chosen tab shows what it knew at once (never the other tab's rows under its name) and
+    // keeps it until its new rows arrive.
+    if (switched)
+        swapTabs();
     updateMeetingListUI();
     refreshListData();
+}
+
+void MainMeetingListViewController::swapTabs()
+{
+    std::swap(m_sections, m_otherTab.sections);
+    std::swap(m_page, m_otherTab.page);
+    std::swap(m_failedPage, m_otherTab.failedPage);
+    std::swap(m_hasMore, m_otherTab.hasMore);
+    std::swap(m_loaded, m_otherTab.loaded);
 }
 
 void MainMeetingListViewController::refreshListData()
@@ -330,6 +370,7 @@ void MainMeetingListViewController::refreshUI(const KVMResponse &r, int pageNumb
     }
     m_page = pageNumber;
     m_failedPage = pageNumber;
+    m_loaded = true;
     if (m_currentListType == 1 && r.data.canConvert<MeetingListDataModel>()) {
         if (pageNumber == 1)
             m_sections.clear();
@@ -360,8 +401,10 @@ void MainMeetingListViewController::updateMeetingListUI()
         m_list->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
     }
     m_applyingSelection = false;
+    // "暂无会议" only once the service said so: not while a tab's first rows are on their way, nor
+    // after its first request failed.
     const bool empty = m_sections.isEmpty();
-    m_emptyView->setVisible(empty);
+    m_emptyView->setVisible(empty && m_loaded);
     m_list->setVisible(!empty);
 }
 
@@ -411,14 +454,14 @@ void MainMeetingListViewController::refreshDetail()
     if (!shown)
         return;
     const MeetingDataModel &m = *m_currentDetailModel;
-    m_detailTitleLabel->setFullText(m.roomName.left(200));
+    m_detailTitleLabel->setFullText(KVDataText::isolated(MeetingListRules::shownTitle(m.roomName)));
     m_detailBeginHourLabel->setText(m.beginTimeHourMinute());
     m_detailEndHourLabel->setText(m.endTimeHourMinute());
     m_detailBeginDateLabel->setText(m.beginTimeDate2());
     m_detailEndDateLabel->setText(m.endTimeDate2());
     m_detailDurationLabel->setText(m.durationCN());
     KVDataText::setText(m_detailMeetingIdLabel, m.displayRoomId().left(40));
-    m_detailCreatorLabel->setFullText(m.creatorName.left(200));
+    m_detailCreatorLabel->setFullText(KVDataText::isolated(MeetingListRules::shownTitle(m.creatorName)));
 
     const bool password = !m.password.isEmpty();
     m_passwordLabel->setFullText(m.password.left(40));
@@ -433,6 +476,7 @@ void MainMeetingListViewController::refreshDetail()
     apply(m_detailCancelBtn, table.cancel);
     apply(m_detailEndBtn, table.end);
     apply(m_detailJoinBtn, table.join);
+    updateDetailActions();
     if (table.joinEnabled)
         m_detailJoinBtn->setEnabled(*table.joinEnabled);
 
@@ -453,6 +497,7 @@ void MainMeetingListViewController::refreshDetail()
         refreshCloudRecordVideoList();
     }
     m_detailRecordFileContainerView->setVisible(m.hasRecord);
+    m_detailDeleteFileBtn->setEnabled(!m_deletingRecords.contains(m.roomId));
 }
 
 void MainMeetingListViewController::updateMemberList()
@@ -561,27 +606,39 @@ void MainMeetingListViewController::reloadRecordCells()
 
 // ---- Actions ------------------------------------------------------------------------------
 
+void MainMeetingListViewController::updateDetailActions()
+{
+    const bool busy = m_currentDetailModel && requestInFlight && requestInFlight(m_currentDetailModel->roomId);
+    // A button the rules hide stays disabled: a screen reader's press reaches hidden ones too.
+    m_detailCancelBtn->setEnabled(!busy && !m_detailCancelBtn->isHidden());
+    m_detailEndBtn->setEnabled(!busy && !m_detailEndBtn->isHidden());
+}
+
 void MainMeetingListViewController::onDetailBottomJoinAction()
 {
-    if (onJoinMeeting && m_currentDetailModel)
+    // Only what the pane offers for this meeting: a hidden button is a disabled one too.
+    if (onJoinMeeting && m_currentDetailModel && m_detailJoinBtn->isEnabled())
         onJoinMeeting(this, *m_currentDetailModel);
 }
 
 void MainMeetingListViewController::onDetailEditAction()
 {
-    if (onEditMeeting && m_currentDetailModel)
+    // Only what the pane offers for this meeting: a hidden button is a disabled one too.
+    if (onEditMeeting && m_currentDetailModel && m_detailEditBtn->isEnabled())
         onEditMeeting(this, *m_currentDetailModel);
 }
 
 void MainMeetingListViewController::onDetailCancelMeetingAction()
 {
-    if (onCancelMeeting && m_currentDetailModel)
+    // Only what the pane offers for this meeting: a hidden button is a disabled one too.
+    if (onCancelMeeting && m_currentDetailModel && m_detailCancelBtn->isEnabled())
         onCancelMeeting(this, *m_currentDetailModel);
 }
 
 void MainMeetingListViewController::onDetailEndAction()
 {
-    if (onEndMeeting && m_currentDetailModel)
+    // Only what the pane offers for this meeting: a hidden button is a disabled one too.
+    if (onEndMeeting && m_currentDetailModel && m_detailEndBtn->isEnabled())
         onEndMeeting(this, *m_currentDetailModel);
 }
 
@@ -616,19 +673,30 @@ void MainMeetingListViewController::onDetailDownloadFile()
 
 void MainMeetingListViewController::onDetailDeleteFile()
 {
-    if (!m_currentDetailModel)
+    // One delete of a room's document at a time: its button waits for the answer.
+    if (!m_currentDetailModel || m_deletingRecords.contains(m_currentDetailModel->roomId))
         return;
     VeskToast::showLoadingToast(RecordTexts::kDeleting);
     QPointer<MainMeetingListViewController> self(this);
     const QString roomId = m_currentDetailModel->roomId;
+    m_deletingRecords.insert(roomId);
+    m_detailDeleteFileBtn->setEnabled(false);
     SchedulingAgent::current().deleteRecordFileWithRoomId(this, roomId, [self, roomId](const KVMResponse &r) {
         VeskToast::dismissLoadingToast();
         if (!self)
             return;
+        self->m_deletingRecords.remove(roomId);
+        if (self->m_currentDetailModel && self->m_currentDetailModel->roomId == roomId)
+            self->m_detailDeleteFileBtn->setEnabled(true);
         if (!r.successed) {
             VeskToast::showToast(CreateMeetingRules::failureText(r));
             return;
         }
+        // The listed meetings lose it too: choosing the meeting again copies its row.
+        const auto noRecord = [](MeetingDataModel &meeting) { meeting.hasRecord = false; };
+        self->m_sections.changeMeetings(roomId, noRecord);
+        self->m_otherTab.sections.changeMeetings(roomId, noRecord);
+        self->m_model->meetingsChanged();
         if (self->m_currentDetailModel && self->m_currentDetailModel->roomId == roomId) {
             self->m_currentDetailModel->hasRecord = false;
             self->m_detailRecordFileContainerView->hide();

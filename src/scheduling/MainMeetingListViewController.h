@@ -10,6 +10,7 @@
 #include <QListView>
 #include <QPointer>
 #include <QScrollArea>
+#include <QSet>
 
 #include <functional>
 #include <optional>
@@ -27,7 +28,8 @@ class QVBoxLayout;
 // cancel, end, copy and the downloads. Join, edit, cancel, end and close go to the owner's
 // blocks. Each list request carries a generation (the tab and the refresh it belongs to): an
 // older reply is dropped, so a history page never lands in the unfinished list and no late page
-// follows a refresh. A failed request keeps what is shown.
+// follows a refresh. Each tab keeps its rows until its new ones arrive, and a failed request keeps
+// what is shown. Escape closes the window and the focus goes back to what opened it.
 class MainMeetingListViewController final : public MacBaseViewController {
     Q_OBJECT
 public:
@@ -42,6 +44,9 @@ public:
     Block onEditMeeting;
     Block onCancelMeeting;
     std::function<void(MainMeetingListViewController *controller)> onCloseAction;
+    // Whether a cancel or an end of the meeting is being asked or is on its way (the owner's
+    // knowledge): its 取消会议 and 结束会议 are disabled meanwhile, so one press sends one request.
+    std::function<bool(const QString &roomId)> requestInFlight;
 
     // 0 unfinished, 1 history.
     void setCurrentListType(qint64 type);
@@ -54,6 +59,9 @@ public:
     // Makes the meeting at (section, row) the detail pane's.
     void selectMeeting(int section, int row);
     void refreshDetail();
+    // Enables the shown meeting's cancel and end where the rules show them, unless a request for it is
+    // in flight.
+    void updateDetailActions();
     void refreshCloudRecordVideoList();
 
     void unfinishedMeetingAction() { setCurrentListType(0); }
@@ -113,6 +121,7 @@ public:
 protected:
     void loadView() override;
     void viewDidLoad() override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     [[nodiscard]] QSize visibleScreen() const;
@@ -124,12 +133,25 @@ private:
     void reloadRecordCells();
     void loadMoreIfLastRowShown();
     void onCurrentRowChanged(int listRow);
+    void viewDidAppear();
+
+    // What the tab not shown knows: its rows and paging, shown again at once when it is chosen.
+    struct TabList {
+        MeetingListRules::MeetingSections sections;
+        int page = 1;
+        int failedPage = 1;
+        bool hasMore = false;
+        bool loaded = false;
+    };
+    void swapTabs();
 
     qint64 m_currentListType = 0;
     MeetingListRules::MeetingSections m_sections;
     int m_page = 1;
     int m_failedPage = 1;
     bool m_hasMore = false;
+    bool m_loaded = false; // a reply has filled the shown tab: an empty list is known to be empty
+    TabList m_otherTab;
     bool m_isRefreshing = false;
     bool m_isLatestRequestSuccess = false;
     quint64 m_generation = 0;
@@ -170,6 +192,8 @@ private:
     QVBoxLayout *m_recordCellsLayout = nullptr;
     QList<KVMeetingListCloudRecordCell *> m_recordCells;
     QWidget *m_detailRecordFileContainerView = nullptr;
+    QFFlatButton *m_detailDeleteFileBtn = nullptr;
+    QSet<QString> m_deletingRecords; // rooms whose record document is being deleted
     QFFlatButton *m_detailJoinBtn = nullptr;
     QFFlatButton *m_detailEditBtn = nullptr;
     QFFlatButton *m_detailCancelBtn = nullptr;

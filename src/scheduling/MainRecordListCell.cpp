@@ -1,5 +1,6 @@
 #include "scheduling/MainRecordListCell.h"
 
+#include "scheduling/MeetingListRules.h"
 #include "scheduling/RecordListRules.h"
 #include "scheduling/RecordTexts.h"
 #include "uikit/KVDataText.h"
@@ -71,8 +72,9 @@ MainRecordListCell::MainRecordListCell(QWidget *parent) : QWidget(parent)
 
 void MainRecordListCell::nameButtons(const QString &name)
 {
-    m_downloadButton->setAccessibleName(RecordTexts::kDownloadOf.arg(name));
-    m_deleteButton->setAccessibleName(RecordTexts::kDeleteOf.arg(name));
+    // The entry's name is the service's text: isolated inside ours.
+    m_downloadButton->setAccessibleName(RecordTexts::kDownloadOf.arg(KVDataText::isolated(name)));
+    m_deleteButton->setAccessibleName(RecordTexts::kDeleteOf.arg(KVDataText::isolated(name)));
 }
 
 void MainRecordListCell::setVideoInfo(const RecordVideoInfo &info)
@@ -92,7 +94,7 @@ void MainRecordListCell::setVideoInfo(const RecordVideoInfo &info)
 void MainRecordListCell::setFileModel(const RecordFileModel &model)
 {
     m_fileModel = model;
-    const QString name = model.roomName.left(kMaxName);
+    const QString name = MeetingListRules::shownTitle(model.roomName);
     m_titleLabel->setFullText(name);
     m_roomNameLabel->setVisible(false);
     KVDataText::setText(m_roomIdLabel, model.roomId.left(kMaxName));

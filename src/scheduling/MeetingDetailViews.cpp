@@ -24,8 +24,11 @@ QLabel *plain(QWidget *parent, int size, const char *color, QFont::Weight weight
 
 void apply(QWidget *w, MeetingListRules::Show show)
 {
-    if (show != MeetingListRules::Show::Unchanged)
-        w->setVisible(show == MeetingListRules::Show::Shown);
+    if (show == MeetingListRules::Show::Unchanged)
+        return;
+    // A hidden button is disabled too: a screen reader's press reaches hidden buttons as well.
+    w->setVisible(show == MeetingListRules::Show::Shown);
+    w->setEnabled(show == MeetingListRules::Show::Shown);
 }
 
 Head addHead(QWidget *parent, QBoxLayout *column, int timeSize)

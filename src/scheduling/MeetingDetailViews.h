@@ -19,7 +19,7 @@ namespace MeetingDetailViews {
 [[nodiscard]] QLabel *plain(QWidget *parent, int size, const char *color = "333333",
                             QFont::Weight weight = QFont::Normal);
 
-// Shows or hides w as the rules say; Unchanged leaves it.
+// Shows and enables, or hides and disables, w as the rules say; Unchanged leaves it.
 void apply(QWidget *w, MeetingListRules::Show show);
 
 // The head: the title with the recurring mark beside it, the begin and end times over their

@@ -2,6 +2,7 @@
 
 #include "agent/models/KVMeetingDidUpdated.h"
 #include "foundation/NotificationCenter.h"
+#include "scheduling/MeetingListRules.h"
 #include "scheduling/RecordTexts.h"
 #include "uikit/KVDataText.h"
 #include "uikit/KVMeetingIDLabel.h"
@@ -94,12 +95,12 @@ QSize MeetingInviteView::panelSize(const MeetingDataModel &model)
 void MeetingInviteView::setDataModel(const MeetingDataModel &model)
 {
     m_dataModel = model;
-    m_meetingNameLabel->setFullText(model.roomName.left(200));
+    m_meetingNameLabel->setFullText(KVDataText::isolated(MeetingListRules::shownTitle(model.roomName)));
     m_meetingNumLabel->setFullText(model.displayRoomId());
     m_meetingNumLabel->setRoomId(model.displayRoomId());
     m_meetingNumLabel->setShowHoverTips(true);
     KVDataText::setText(m_meetingStartTimeLabel, model.beginTime.left(40));
-    m_meetingUserLabel->setFullText(model.creatorName.left(200));
+    m_meetingUserLabel->setFullText(KVDataText::isolated(MeetingListRules::shownTitle(model.creatorName)));
     m_meetingUrlLabel->setFullText(model.invitedUrl());
     const bool password = !model.password.isEmpty();
     m_passwordTitleLabel->setVisible(password);

@@ -25,6 +25,23 @@ QPixmap draw(const QString &name, int side)
         p.setPen(Qt::white);
         p.setFont(vesk::systemFont(side * 0.6));
         p.drawText(box, Qt::AlignCenter, name == kPeriodicDay ? QStringLiteral("日") : QStringLiteral("周"));
+    } else if (name == kPeriodic) {
+        // Two arrows chasing each other round.
+        p.setPen(Qt::NoPen);
+        p.setBrush(vesk::colorWithHexString(QStringLiteral("007AFF")));
+        p.drawRoundedRect(box, 3, 3);
+        const QRectF ring = box.adjusted(side * 0.22, side * 0.22, -side * 0.22, -side * 0.22);
+        p.setPen(QPen(Qt::white, std::max(1.0, side / 12.0), Qt::SolidLine, Qt::RoundCap));
+        p.setBrush(Qt::NoBrush);
+        p.drawArc(ring, 30 * 16, 130 * 16);
+        p.drawArc(ring, 210 * 16, 130 * 16);
+        const qreal tip = side * 0.14;
+        const QPointF top(ring.center().x() - ring.width() / 2 * 0.64, ring.top() + ring.height() * 0.1);
+        const QPointF bottom(ring.center().x() + ring.width() / 2 * 0.64, ring.bottom() - ring.height() * 0.1);
+        p.drawLine(top, top + QPointF(-tip, tip * 0.2));
+        p.drawLine(top, top + QPointF(tip * 0.2, tip));
+        p.drawLine(bottom, bottom + QPointF(tip, -tip * 0.2));
+        p.drawLine(bottom, bottom + QPointF(-tip * 0.2, -tip));
     } else if (name == kRecordFile) {
         p.setPen(QPen(vesk::colorWithHexString(QStringLiteral("2ABA00")), 1.2));
         p.drawRect(box.adjusted(side * 0.15, 0, -side * 0.15, 0));
@@ -67,6 +84,14 @@ std::optional<QString> periodImageName(int cycleType)
     default:
         return std::nullopt;
     }
+}
+
+QString rowPeriodImageName(bool isCycle, int cycleType)
+{
+    if (!isCycle)
+        return QString();
+    const QString named = periodImageName(cycleType).value_or(QString());
+    return named.isEmpty() ? kPeriodic : named;
 }
 
 } // namespace MeetingListIcons

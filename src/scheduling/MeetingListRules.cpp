@@ -1,11 +1,23 @@
 #include "scheduling/MeetingListRules.h"
 
 #include "foundation/JXExtension.h"
+#include "foundation/StringHelpers.h"
 
 #include <QDateTime>
 #include <QLocale>
 
 namespace MeetingListRules {
+
+QString shownTitle(const QString &title)
+{
+    QString line = DataText::bounded(title, kTitleLength);
+    for (QChar &c : line) {
+        if (c == QLatin1Char('\n') || c == QLatin1Char('\r') || c == QChar::LineSeparator ||
+            c == QChar::ParagraphSeparator)
+            c = QLatin1Char(' ');
+    }
+    return line;
+}
 
 InfoButtons infoButtons(bool isCreator, int status)
 {
@@ -105,6 +117,20 @@ std::optional<std::pair<int, int>> MeetingSections::find(const QString &roomId) 
         }
     }
     return std::nullopt;
+}
+
+int MeetingSections::changeMeetings(const QString &roomId, const std::function<void(MeetingDataModel &)> &change)
+{
+    int changed = 0;
+    for (MainMeetingListSection &section : m_sections) {
+        for (MeetingDataModel &meeting : section.rows) {
+            if (meeting.roomId == roomId) {
+                change(meeting);
+                ++changed;
+            }
+        }
+    }
+    return changed;
 }
 
 std::optional<std::pair<int, int>> selectionAfterReload(const MeetingSections &sections,

@@ -7,6 +7,7 @@
 #include <QList>
 #include <QString>
 
+#include <functional>
 #include <optional>
 
 // One day of the all-meetings list.
@@ -18,6 +19,11 @@ struct MainMeetingListSection {
 
 // The decisions of the details and all-meetings windows, as plain functions.
 namespace MeetingListRules {
+
+// What a view shows of a meeting's title (the service's text): at most kTitleLength characters, on
+// one line (its line breaks are spaces). Put into a text of ours it is also isolated.
+inline constexpr qsizetype kTitleLength = 200;
+[[nodiscard]] QString shownTitle(const QString &title);
 
 // A button's fate in a table: shown, hidden, or left as it was.
 enum class Show { Shown, Hidden, Unchanged };
@@ -63,6 +69,8 @@ public:
 
     // Where a meeting with that room id is listed first, if anywhere.
     [[nodiscard]] std::optional<std::pair<int, int>> find(const QString &roomId) const;
+    // Changes every listed meeting of that room (a series is listed once a day); how many there were.
+    int changeMeetings(const QString &roomId, const std::function<void(MeetingDataModel &meeting)> &change);
 
 private:
     QList<MainMeetingListSection> m_sections;

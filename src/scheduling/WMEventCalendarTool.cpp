@@ -8,6 +8,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 #include <QTemporaryFile>
 #include <QTimeZone>
@@ -22,6 +23,9 @@ namespace {
 
 constexpr const char *kNameProperty = "X-WR-CALNAME";
 constexpr const char *kIdProperty = "X-WR-RELCALID";
+// On each event: the user-defaults key it was written under, so every event written for a
+// meeting can be found and removed, also those a later one replaced under the key.
+constexpr const char *kKeyProperty = "X-KORVI-EVENT-KEY";
 
 struct ComponentFree {
     void operator()(icalcomponent *c) const { icalcomponent_free(c); }
@@ -50,27 +54,28 @@ void complete(const WMEventCalendarTool::Completion &completion, bool ok, std::o
     MainQueue::async([completion, ok, error] { completion(ok, error); });
 }
 
-QString xProperty(icalcomponent *calendar, const char *name)
+QString xProperty(icalcomponent *component, const char *name)
 {
-    for (icalproperty *p = icalcomponent_get_first_property(calendar, ICAL_X_PROPERTY); p;
-         p = icalcomponent_get_next_property(calendar, ICAL_X_PROPERTY)) {
+    for (icalproperty *p = icalcomponent_get_first_property(component, ICAL_X_PROPERTY); p;
+         p = icalcomponent_get_next_property(component, ICAL_X_PROPERTY)) {
         if (qstrcmp(icalproperty_get_x_name(p), name) == 0)
             return QString::fromUtf8(icalproperty_get_x(p));
     }
     return QString();
 }
 
-void addXProperty(icalcomponent *calendar, const char *name, const QString &value)
+void addXProperty(icalcomponent *component, const char *name, const QString &value)
 {
     icalproperty *p = icalproperty_new_x(value.toUtf8().constData());
     icalproperty_set_x_name(p, name);
-    icalcomponent_add_property(calendar, p);
+    icalcomponent_add_property(component, p);
 }
 
 Component parse(const QString &path)
 {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    // Only our own regular files: a link planted here is never read.
+    if (QFileInfo(path).isSymLink() || !file.open(QIODevice::ReadOnly))
         return nullptr;
     const QByteArray text = file.readAll();
     icalcomponent *c = icalparser_parse_string(text.constData());
@@ -86,7 +91,7 @@ std::vector<CalendarFile> loadAll()
 {
     std::vector<CalendarFile> out;
     const QDir dir(WMEventCalendarTool::folder());
-    for (const QString &name : dir.entryList({QStringLiteral("*.ics")}, QDir::Files, QDir::Name)) {
+    for (const QString &name : dir.entryList({QStringLiteral("*.ics")}, QDir::Files | QDir::NoSymLinks, QDir::Name)) {
         const QString path = dir.filePath(name);
         if (Component c = parse(path))
             out.push_back({path, std::move(c)});
@@ -99,29 +104,53 @@ bool save(const CalendarFile &file)
     char *text = icalcomponent_as_ical_string_r(file.calendar.get());
     if (!text)
         return false;
-    QSaveFile out(file.path);
     const QByteArray bytes(text);
     free(text);
-    if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size())
+    // QSaveFile writes through a link to its target: a link in our file's place goes first, so
+    // the new file replaces the link and nothing outside the folder is touched.
+    if (QFileInfo(file.path).isSymLink() && !QFile::remove(file.path))
+        return false;
+    QSaveFile out(file.path);
+    if (!out.open(QIODevice::WriteOnly))
         return false;
     out.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    if (out.write(bytes) != bytes.size())
+        return false;
     return out.commit();
 }
 
-// The local zone the events are written in (UTC when libical does not know it).
-icaltimezone *localZone()
+// The zone events are written in: the system's, as libical knows it, so a calendar program shows
+// the meeting at the wall-clock time it was scheduled for and a series keeps it across summer
+// time. UTC (written as true UTC) when the system runs in UTC or libical does not know its zone.
+struct WriteZone {
+    icaltimezone *ical;
+    QTimeZone qt;
+};
+
+WriteZone writeZone()
 {
     const QByteArray id = QTimeZone::systemTimeZoneId();
     if (!id.isEmpty() && id != "UTC" && id != "Etc/UTC") {
-        if (icaltimezone *tz = icaltimezone_get_builtin_timezone(id.constData()))
-            return tz;
+        const QTimeZone qt(id);
+        if (icaltimezone *tz = icaltimezone_get_builtin_timezone(id.constData()); tz && qt.isValid())
+            return {tz, qt};
     }
-    return icaltimezone_get_utc_timezone();
+    return {icaltimezone_get_utc_timezone(), QTimeZone::utc()};
 }
 
-icaltimetype toIcal(const QDateTime &dt, icaltimezone *zone)
+// The moment as wall-clock time in the zone, tagged with it (written with its TZID, or with "Z").
+icaltimetype toIcal(const QDateTime &dt, const WriteZone &zone)
 {
-    return icaltime_from_timet_with_zone(time_t(dt.toSecsSinceEpoch()), 0, zone);
+    const QDateTime wall = dt.toTimeZone(zone.qt);
+    icaltimetype t = icaltime_null_time();
+    t.year = wall.date().year();
+    t.month = wall.date().month();
+    t.day = wall.date().day();
+    t.hour = wall.time().hour();
+    t.minute = wall.time().minute();
+    t.second = wall.time().second();
+    icaltime_set_timezone(&t, zone.ical);
+    return t;
 }
 
 QDateTime fromIcal(icaltimetype t)
@@ -142,8 +171,17 @@ void ensureZone(icalcomponent *calendar, icaltimezone *zone)
         if (p && qstrcmp(icalproperty_get_tzid(p), tzid) == 0)
             return;
     }
-    if (icalcomponent *vtz = icaltimezone_get_component(zone))
-        icalcomponent_add_component(calendar, icalcomponent_new_clone(vtz));
+    if (icalcomponent *vtz = icaltimezone_get_component(zone)) {
+        // The zone's rules from a year back only: its whole history holds rules some calendar
+        // programs refuse to read (a yearly rule ending in UTC beside a local start), and no
+        // meeting is written that far back.
+        icalcomponent *copy = icalcomponent_new_clone(vtz);
+        icaltimezone *utc = icaltimezone_get_utc_timezone();
+        icaltimezone_truncate_vtimezone(
+            copy, icaltime_from_timet_with_zone(time_t(QDateTime::currentSecsSinceEpoch() - 366 * 86400), 0, utc),
+            icaltime_null_time(), 0);
+        icalcomponent_add_component(calendar, copy);
+    }
 }
 
 icalcomponent *findEvent(icalcomponent *calendar, const QString &uid)
@@ -156,6 +194,36 @@ icalcomponent *findEvent(icalcomponent *calendar, const QString &uid)
             return e;
     }
     return nullptr;
+}
+
+// The series skips the occurrence starting then (written in the zone of its start, as readers
+// match exclusions against occurrences).
+void addExceptionDate(icalcomponent *e, const QDateTime &at)
+{
+    const icaltimetype start = icalcomponent_get_dtstart(e);
+    icaltimezone *utc = icaltimezone_get_utc_timezone();
+    auto *zone = const_cast<icaltimezone *>(start.zone ? start.zone : utc);
+    icaltimetype t = icaltime_from_timet_with_zone(time_t(at.toSecsSinceEpoch()), 0, utc);
+    icaltimezone_convert_time(&t, utc, zone);
+    icaltime_set_timezone(&t, zone);
+    icalproperty *exdate = icalproperty_new_exdate(t);
+    if (!icaltime_is_utc(t))
+        icalproperty_add_parameter(exdate, icalparameter_new_tzid(icaltimezone_get_tzid(zone)));
+    icalcomponent_add_property(e, exdate);
+}
+
+// The events written under the key: tagged with it, or (written before the tag) the one whose
+// identifier is stored there.
+QList<icalcomponent *> eventsOfKey(icalcomponent *calendar, const QString &key, const QString &storedUid)
+{
+    QList<icalcomponent *> out;
+    for (icalcomponent *e = icalcomponent_get_first_component(calendar, ICAL_VEVENT_COMPONENT); e;
+         e = icalcomponent_get_next_component(calendar, ICAL_VEVENT_COMPONENT)) {
+        const char *uid = icalcomponent_get_uid(e);
+        if (xProperty(e, kKeyProperty) == key || (!storedUid.isEmpty() && uid && storedUid == QString::fromUtf8(uid)))
+            out.append(e);
+    }
+    return out;
 }
 
 CalendarEvent toEvent(icalcomponent *e, const QString &calendarId)
@@ -177,12 +245,8 @@ CalendarEvent toEvent(icalcomponent *e, const QString &calendarId)
         ev.rrule = QString::fromUtf8(icalrecurrencetype_as_string(&recur));
     }
     for (icalproperty *x = icalcomponent_get_first_property(e, ICAL_EXDATE_PROPERTY); x;
-         x = icalcomponent_get_next_property(e, ICAL_EXDATE_PROPERTY)) {
-        icaltimetype t = icalproperty_get_exdate(x);
-        if (icalparameter *tzid = icalproperty_get_first_parameter(x, ICAL_TZID_PARAMETER))
-            t.zone = icaltimezone_get_builtin_timezone(icalparameter_get_tzid(tzid));
-        ev.exceptionDates.append(fromIcal(t));
-    }
+         x = icalcomponent_get_next_property(e, ICAL_EXDATE_PROPERTY))
+        ev.exceptionDates.append(fromIcal(icalproperty_get_datetime_with_component(x, e)));
     for (icalcomponent *a = icalcomponent_get_first_component(e, ICAL_VALARM_COMPONENT); a;
          a = icalcomponent_get_next_component(e, ICAL_VALARM_COMPONENT)) {
         if (icalproperty *trigger = icalcomponent_get_first_property(a, ICAL_TRIGGER_PROPERTY))
@@ -221,7 +285,10 @@ QString WMEventCalendarTool::recurrenceRule(int period, const QDateTime &startDa
 void WMEventCalendarTool::checkCalendarCanUsedCompletion(Completion completion)
 {
     const QString dir = folder();
-    bool granted = QDir().mkpath(dir);
+    // A link in the folder's place is removed as a link: the calendars are never written elsewhere.
+    if (QFileInfo(dir).isSymLink())
+        QFile::remove(dir);
+    bool granted = QDir().mkpath(dir) && !QFileInfo(dir).isSymLink();
     if (granted) {
         QFile::setPermissions(dir, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
         QTemporaryFile probe(dir + QStringLiteral("/.korvi-probe-XXXXXX"));
@@ -287,7 +354,7 @@ void WMEventCalendarTool::createEventIdentifier(const QString &key, const QStrin
         complete(completion, false, noIdentifier());
         return;
     }
-    icaltimezone *zone = localZone();
+    const WriteZone zone = writeZone();
     icalcomponent *event = icalcomponent_new(ICAL_VEVENT_COMPONENT);
     const QString uid = QUuid::createUuid().toString(QUuid::WithoutBraces);
     icalcomponent_set_uid(event, uid.toUtf8().constData());
@@ -302,7 +369,8 @@ void WMEventCalendarTool::createEventIdentifier(const QString &key, const QStrin
     }
     icalcomponent_set_dtstart(event, start);
     icalcomponent_set_dtend(event, end);
-    const QString rule = recurrenceRule(period, startDate);
+    // The weekday of the start where it is written, so the series falls on the day chosen.
+    const QString rule = recurrenceRule(period, startDate.toTimeZone(zone.qt));
     if (!rule.isEmpty())
         icalcomponent_add_property(event,
                                    icalproperty_new_rrule(icalrecurrencetype_from_string(rule.toUtf8().constData())));
@@ -320,7 +388,9 @@ void WMEventCalendarTool::createEventIdentifier(const QString &key, const QStrin
         icalcomponent_add_property(valarm, icalproperty_new_trigger(trigger));
         icalcomponent_add_component(event, valarm);
     }
-    ensureZone(target->calendar.get(), zone);
+    if (!key.isEmpty())
+        addXProperty(event, kKeyProperty, key);
+    ensureZone(target->calendar.get(), zone.ical);
     icalcomponent_add_component(target->calendar.get(), event);
     if (!save(*target)) {
         complete(completion, false, storeFailed());
@@ -379,12 +449,7 @@ bool WMEventCalendarTool::deleteCalendarEventIdentifier(const QString &eventIden
         const bool series = icalcomponent_get_first_property(e, ICAL_RRULE_PROPERTY) != nullptr;
         if (period == 0 && series) {
             // This occurrence only: the series skips its first one.
-            const icaltimetype start = icalcomponent_get_dtstart(e);
-            icalproperty *exdate = icalproperty_new_exdate(start);
-            if (start.zone && !icaltime_is_utc(start))
-                icalproperty_add_parameter(
-                    exdate, icalparameter_new_tzid(icaltimezone_get_tzid(const_cast<icaltimezone *>(start.zone))));
-            icalcomponent_add_property(e, exdate);
+            addExceptionDate(e, fromIcal(icalcomponent_get_dtstart(e)));
         } else {
             icalcomponent_remove_component(file.calendar.get(), e);
             icalcomponent_free(e);
@@ -392,6 +457,54 @@ bool WMEventCalendarTool::deleteCalendarEventIdentifier(const QString &eventIden
         return save(file);
     }
     return false;
+}
+
+bool WMEventCalendarTool::deleteEventsOfKey(const QString &key)
+{
+    if (key.isEmpty())
+        return true;
+    UserDefaults &defaults = UserDefaults::standardUserDefaults();
+    const QString stored = defaults.objectForKey(key).toString();
+    bool ok = true;
+    for (CalendarFile &file : loadAll()) {
+        const QList<icalcomponent *> events = eventsOfKey(file.calendar.get(), key, stored);
+        if (events.isEmpty())
+            continue;
+        for (icalcomponent *e : events) {
+            icalcomponent_remove_component(file.calendar.get(), e);
+            icalcomponent_free(e);
+        }
+        ok = save(file) && ok;
+    }
+    // Only once they are gone: a failed write keeps the way to find them.
+    if (ok)
+        defaults.removeObjectForKey(key);
+    return ok;
+}
+
+bool WMEventCalendarTool::skipOccurrence(const QString &key, const QDateTime &occurrenceStart)
+{
+    if (key.isEmpty() || !occurrenceStart.isValid())
+        return false;
+    const QString stored = UserDefaults::standardUserDefaults().objectForKey(key).toString();
+    bool ok = true;
+    for (CalendarFile &file : loadAll()) {
+        bool changed = false;
+        for (icalcomponent *e : eventsOfKey(file.calendar.get(), key, stored)) {
+            if (icalcomponent_get_first_property(e, ICAL_RRULE_PROPERTY)) {
+                addExceptionDate(e, occurrenceStart);
+                changed = true;
+            } else if (fromIcal(icalcomponent_get_dtstart(e)) == occurrenceStart) {
+                // The occurrence was changed once before: its one-off goes.
+                icalcomponent_remove_component(file.calendar.get(), e);
+                icalcomponent_free(e);
+                changed = true;
+            }
+        }
+        if (changed)
+            ok = save(file) && ok;
+    }
+    return ok;
 }
 
 bool WMEventCalendarTool::deleteCalendarStartDate(const QDateTime &startDate, const QDateTime &endDate,

@@ -33,9 +33,13 @@ struct CalendarEvent {
 };
 
 // The app's calendars on Linux: one iCalendar file per calendar in "calendars" of the user's data
-// folder, read and written with libical and saved whole (QSaveFile). A calendar's identifier is
-// a UUID kept in its file; an event's identifier is its UID. Calendar programs can subscribe to
-// the file. Linux asks no permission: access is granted when the folder can be made and written.
+// folder, read and written with libical and saved whole (QSaveFile; links in the folder are
+// neither read nor written through). A calendar's identifier is a UUID kept in its file; an
+// event's identifier is its UID, and it carries the key it was written under. Times are written
+// as wall-clock times of the system's zone with its TZID (its VTIMEZONE in the file), so a
+// calendar program shows a meeting when it was scheduled, a series on the chosen weekday and
+// across summer time. Calendar programs can subscribe to the file. Linux asks no permission:
+// access is granted when the folder can be made and written.
 // Main thread only; each call's completion runs once, later, on the main thread.
 class WMEventCalendarTool final {
 public:
@@ -69,6 +73,12 @@ public:
     // Period 0 removes this occurrence (the event's first: an exception date on a series, the
     // event when it does not repeat); any other period this and the following ones (the event).
     bool deleteCalendarEventIdentifier(const QString &eventIdentifier, int period = 0);
+    // Removes every event written under the key (also those a later one replaced there) and then
+    // forgets the key; false when a calendar could not be written.
+    bool deleteEventsOfKey(const QString &key);
+    // The events written under the key leave out the occurrence starting then: a series skips it,
+    // a one-off starting then goes. False when a calendar could not be written.
+    bool skipOccurrence(const QString &key, const QDateTime &occurrenceStart);
     bool deleteCalendarStartDate(const QDateTime &startDate, const QDateTime &endDate, const QString &title,
                                  const QString &calendarKey);
     // Replaces the event stored under the key (removed, then written again, period 0).

@@ -49,13 +49,13 @@ KVDeviceManageCell::KVDeviceManageCell(QWidget *parent) : QWidget(parent)
 void KVDeviceManageCell::setDeviceModel(const MeetingRecordDeviceModel &model)
 {
     m_deviceModel = model;
-    // Names and types come from the service: plain text only.
-    m_deviceNameLabel->setFullText(model.deviceName);
-    m_deviceTypeLabel->setFullText(SettingTexts::kDeviceTypeFormat.arg(model.deviceType));
+    // Names and types come from the service: plain text only, cut and isolated inside ours.
+    m_deviceNameLabel->setFullText(KVDataText::isolatedName(model.deviceName));
+    m_deviceTypeLabel->setFullText(SettingTexts::kDeviceTypeFormat.arg(KVDataText::isolatedName(model.deviceType)));
     KVDataText::setText(m_timeLabel, MainSettingRules::lastLoginText(model.lastLoginTime));
     m_currentDeviceIcon->setVisible(model.isLastest);
     m_currentDeviceLabel->setVisible(model.isLastest);
-    setAccessibleName(model.deviceName);
+    setAccessibleName(KVDataText::isolatedName(model.deviceName));
 }
 
 void KVDeviceListModel::setDevices(const QList<MeetingRecordDeviceModel> &devices)
@@ -77,9 +77,10 @@ QVariant KVDeviceListModel::data(const QModelIndex &index, int role) const
     const MeetingRecordDeviceModel &device = m_devices[index.row()];
     switch (role) {
     case Qt::DisplayRole:
-        return device.deviceName;
+        return KVDataText::isolatedName(device.deviceName);
     case Qt::AccessibleTextRole: {
-        QStringList parts{device.deviceName, SettingTexts::kDeviceTypeFormat.arg(device.deviceType),
+        QStringList parts{KVDataText::isolatedName(device.deviceName),
+                          SettingTexts::kDeviceTypeFormat.arg(KVDataText::isolatedName(device.deviceType)),
                           MainSettingRules::lastLoginText(device.lastLoginTime)};
         if (device.isLastest)
             parts.append(SettingTexts::kCurrentDevice);

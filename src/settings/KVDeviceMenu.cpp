@@ -1,5 +1,6 @@
 #include "settings/KVDeviceMenu.h"
 
+#include "uikit/KVDataText.h"
 #include "uikit/MoreActionItem.h"
 #include "uikit/MoreActionView.h"
 
@@ -42,10 +43,12 @@ void KVDeviceMenu::open(const QList<Entry> &entries, const QRect &field, const Q
     QPointer<KVDeviceMenu> self(this);
     for (const Entry &entry : entries) {
         MoreActionItem *item =
-            MoreActionItem::itemStyle2WithTitle(entry.title, entry.device, [self](QWidget *, MoreActionItem *picked) {
-                if (self)
-                    self->pick(picked);
-            });
+            // A device's name is the system's text: isolated, its direction keeps to itself.
+            MoreActionItem::itemStyle2WithTitle(KVDataText::isolated(entry.title), entry.device,
+                                                [self](QWidget *, MoreActionItem *picked) {
+                                                    if (self)
+                                                        self->pick(picked);
+                                                });
         if (entry.current && !ticked) {
             item->setSelect(true);
             ticked = item;

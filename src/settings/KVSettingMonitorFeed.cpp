@@ -6,6 +6,8 @@
 
 #include <QPointer>
 
+#include <algorithm>
+
 namespace {
 
 // Bit rates are shown in kbit/s of 1024, truncated.
@@ -14,12 +16,32 @@ qint64 kilo(qint64 bitRate)
     return bitRate / 1024;
 }
 
+// The engine's figures are bounded where they enter: no real stream comes near these, and the
+// records keep some figures as floats, which a value near 2^63 would overflow on the way back.
+KRTCStatistics bounded(KRTCStatistics stats)
+{
+    constexpr qint64 kMaxPercent = 100;
+    constexpr qint64 kMaxDelayMs = 99'999;
+    constexpr qint64 kMaxBitsPerSecond = 100'000'000'000; // 100 Gbit/s
+    constexpr qint64 kMaxFrameRate = 1'000;
+    constexpr qint64 kMaxSide = 65'535;
+    for (qint64 *loss : {&stats.videoLostRate, &stats.audioLostRate})
+        *loss = std::clamp<qint64>(*loss, 0, kMaxPercent);
+    for (qint64 *delay : {&stats.videoRtt, &stats.audioRtt})
+        *delay = std::clamp<qint64>(*delay, 0, kMaxDelayMs);
+    for (qint64 *rate :
+         {&stats.videoRecvBitrate, &stats.videoSendBitrate, &stats.audioRecvBitrate, &stats.audioSendBitrate})
+        *rate = std::clamp<qint64>(*rate, 0, kMaxBitsPerSecond);
+    for (qint64 *fps : {&stats.videoRecvFrameRate, &stats.videoSendFrameRate})
+        *fps = std::clamp<qint64>(*fps, 0, kMaxFrameRate);
+    for (qint64 *side : {&stats.frameWidth, &stats.frameHeight})
+        *side = std::clamp<qint64>(*side, 0, kMaxSide);
+    return stats;
+}
+
 } // namespace
 
-KVSettingMonitorFeed::KVSettingMonitorFeed(PanelProvider panel, std::function<QString()> myUserId)
-    : m_panel(std::move(panel)), m_myUserId(std::move(myUserId))
-{
-}
+KVSettingMonitorFeed::KVSettingMonitorFeed(PanelProvider panel) : m_panel(std::move(panel)) {}
 
 void KVSettingMonitorFeed::observe(QObject *owner)
 {
@@ -50,11 +72,12 @@ void KVSettingMonitorFeed::onMemberChange(const QList<Tile> &members, const Tile
     KVSettingMonitorPanel::Models microphones;
     KVSettingMonitorPanel::Models cameras;
     KVSettingMonitorPanel::Models shares;
-    const QString me = m_myUserId ? m_myUserId() : QString();
     for (const Tile &tile : members) {
         if (!tile)
             continue;
-        if (tile->phoneNumber() == me) {
+        // The tile knows whether it is the user's: its phone number is the engine's peer id,
+        // which never equals the signed-in user's plain id.
+        if (tile->isSelf()) {
             if (tile->activeVideoSourceType() == 1)
                 updateMyMonitors(panel->myCameraModel(), true);
             if (tile->activeVideoSourceType() == 2)
@@ -178,8 +201,9 @@ void KVSettingMonitorFeed::updateOtherMonitorWithType(qint64 type, const QString
         panel->reloadOtherData();
 }
 
-void KVSettingMonitorFeed::remoteVideoChange(const KRTCStatistics &stats)
+void KVSettingMonitorFeed::remoteVideoChange(const KRTCStatistics &report)
 {
+    const KRTCStatistics stats = bounded(report);
     if (stats.videoSourceType != 1 && stats.videoSourceType != 2)
         return;
     updateOtherMonitorWithType(stats.videoSourceType, stats.peerId, QString(), stats.videoLostRate, stats.videoRtt,
@@ -187,24 +211,27 @@ void KVSettingMonitorFeed::remoteVideoChange(const KRTCStatistics &stats)
                                stats.videoRecvFrameRate);
 }
 
-void KVSettingMonitorFeed::remoteAudioChange(const KRTCStatistics &stats)
+void KVSettingMonitorFeed::remoteAudioChange(const KRTCStatistics &report)
 {
+    const KRTCStatistics stats = bounded(report);
     if (stats.audioSourceType != 1)
         return;
     updateOtherMonitorWithType(0, stats.peerId, QString(), stats.audioLostRate, stats.audioRtt,
                                kilo(stats.audioRecvBitrate), 0, 0, 0);
 }
 
-void KVSettingMonitorFeed::localAudioChange(const KRTCStatistics &stats)
+void KVSettingMonitorFeed::localAudioChange(const KRTCStatistics &report)
 {
+    const KRTCStatistics stats = bounded(report);
     KVSettingMonitorPanel *panel = m_panel();
     if (stats.audioSourceType != 1 || !panel)
         return;
     updateMyMonitors(panel->myMicModel(), stats.audioLostRate, kilo(stats.audioSendBitrate), stats.audioRtt, 0, 0, 0);
 }
 
-void KVSettingMonitorFeed::localVideoChange(const KRTCStatistics &stats)
+void KVSettingMonitorFeed::localVideoChange(const KRTCStatistics &report)
 {
+    const KRTCStatistics stats = bounded(report);
     KVSettingMonitorPanel *panel = m_panel();
     if (!panel || (stats.videoSourceType != 1 && stats.videoSourceType != 2))
         return;

@@ -29,8 +29,8 @@ public:
     static inline const QString kLocalAudio = QStringLiteral("NETWORKMONITORNOTILOCALAUDIO");
     static inline const QString kLocalVideo = QStringLiteral("NETWORKMONITORNOTILOCALVIDEO");
 
-    // panel makes the monitor panel on first use; myUserId gives the signed-in user's id.
-    KVSettingMonitorFeed(PanelProvider panel, std::function<QString()> myUserId);
+    // panel makes the monitor panel on first use.
+    explicit KVSettingMonitorFeed(PanelProvider panel);
 
     // Observes the four statistics notifications for owner's life; each report is copied and
     // handled on the main thread while owner lives.
@@ -56,6 +56,5 @@ private:
     void reindex(qint64 type);
 
     PanelProvider m_panel;
-    std::function<QString()> m_myUserId;
     QHash<QString, Record> m_index[3];
 };

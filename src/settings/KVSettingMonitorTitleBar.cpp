@@ -10,6 +10,9 @@
 namespace {
 
 constexpr int kIconSize = 16;
+constexpr int kIconGap = 6;
+constexpr int kTrailing = 4;
+constexpr int kHeight = 32;
 
 void drawMicrophone(QPainter &p, const QColor &c)
 {
@@ -69,7 +72,7 @@ QPixmap KVSettingMonitorTitleBar::icon(qint64 type, bool on)
 KVSettingMonitorTitleBar::KVSettingMonitorTitleBar(QWidget *parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("KVSettingMonitorTitleBar"));
-    setFixedHeight(32);
+    setFixedHeight(kHeight);
     m_iconBtn = new VeskButton(this);
     m_iconBtn->setToggle(true);
     m_iconBtn->setFocusPolicy(Qt::NoFocus);
@@ -91,11 +94,16 @@ KVSettingMonitorTitleBar::KVSettingMonitorTitleBar(QWidget *parent) : QWidget(pa
     connect(m_titleButton, &QAbstractButton::clicked, this, [this] { onTitleButtonClick(); });
 }
 
+QSize KVSettingMonitorTitleBar::sizeHint() const
+{
+    return {kIconSize + kIconGap + m_titleLabel->sizeHint().width() + kTrailing, kHeight};
+}
+
 void KVSettingMonitorTitleBar::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
     m_iconBtn->setGeometry(0, (height() - kIconSize) / 2, kIconSize, kIconSize);
-    m_titleLabel->setGeometry(kIconSize + 6, 0, width() - kIconSize - 6, height() - 2);
+    m_titleLabel->setGeometry(kIconSize + kIconGap, 0, width() - kIconSize - kIconGap, height() - 2);
     m_selectLine->setGeometry(0, height() - 2, width(), 2);
     m_titleButton->setGeometry(rect());
     m_titleButton->raise();
@@ -108,6 +116,7 @@ void KVSettingMonitorTitleBar::setType(qint64 type)
     m_type = type;
     const QString title = SettingTexts::monitorTitle(type);
     m_titleLabel->setText(title);
+    updateGeometry();
     m_titleButton->setAccessibleName(title);
     m_iconBtn->setImage(icon(type, false));
     m_iconBtn->setAlternateImage(icon(type, true));

@@ -38,6 +38,10 @@ public:
     // The icon of a kind, off (grey) or on.
     [[nodiscard]] static QPixmap icon(qint64 type, bool on);
 
+    // The icon and the title side by side: a layout that gives a bar its hint shows it whole.
+    [[nodiscard]] QSize sizeHint() const override;
+    [[nodiscard]] QSize minimumSizeHint() const override { return sizeHint(); }
+
 protected:
     void resizeEvent(QResizeEvent *event) override;
 

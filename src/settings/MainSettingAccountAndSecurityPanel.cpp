@@ -136,8 +136,9 @@ void MainSettingAccountAndSecurityPanel::modifyUserNameAction()
     m_modifyButton->hide();
     m_userNameLabel->hide();
     m_textFieldView->setStringValue(m_userNameLabel->text());
-    m_textFieldView->setUnValidstate(false);
-    m_stateLabel->clear();
+    // The name as it is stored is judged like a typed one: one the rules refuse (longer than 20)
+    // says so at once and ending the edit sends nothing, rather than a cut name.
+    textDidChange(m_textFieldView->stringValue());
     m_stateLabel->show();
     m_textFieldView->show();
     m_editing = true;

@@ -6,6 +6,7 @@
 #include "foundation/KVClock.h"
 #include "foundation/MainQueue.h"
 #include "settings/KVAudioIndicator.h"
+#include "settings/KVDeviceFieldButton.h"
 #include "settings/MainSettingAudioNoticeView.h"
 #include "settings/SettingTexts.h"
 #include "settings/SettingsLog.h"
@@ -103,26 +104,10 @@ void MainSettingAudioPanel::build()
     m_ui.autoMicphoneOnLabel->setBuddy(m_ui.openMicWhenJoinBtn);
     connect(m_ui.openMicWhenJoinBtn, &QCheckBox::toggled, this, [this] { onOpenMicWhenJoinAction(); });
 
-    const auto deviceField = [this](VeskButton *&button, KVFlatView *&back, const QString &name) {
-        back = new KVFlatView(this);
-        back->setCornerRadius(4);
-        back->setBorderWidth(1);
-        back->setBorderColor(vesk::colorWithHexString(QStringLiteral("D8DBE4")));
-        button = new VeskButton(back);
-        // Named before the device list arrives, which may take a while.
-        button->setAccessibleName(name);
-        button->setAccessibleDescription(name);
-        button->setFocusPolicy(Qt::StrongFocus);
-        auto *row = new QHBoxLayout(back);
-        row->setContentsMargins(8, 0, 8, 0);
-        row->addWidget(button);
-    };
-    VeskButton *micButton = nullptr;
-    VeskButton *speakerButton = nullptr;
     KVFlatView *micBack = nullptr;
     KVFlatView *speakerBack = nullptr;
-    deviceField(micButton, micBack, SettingTexts::kMicrophone);
-    deviceField(speakerButton, speakerBack, SettingTexts::kSpeaker);
+    KVDeviceFieldButton *micButton = KVDeviceFieldButton::makeField(this, SettingTexts::kMicrophone, &micBack);
+    KVDeviceFieldButton *speakerButton = KVDeviceFieldButton::makeField(this, SettingTexts::kSpeaker, &speakerBack);
     m_ui.micSelectBtn = micButton;
     m_ui.speakerSelectBtn = speakerButton;
     m_ui.micBackView = micBack;
@@ -133,6 +118,8 @@ void MainSettingAudioPanel::build()
     const auto noticeButton = [this](bool speaker) {
         auto *button = new MacCoverButton(this);
         button->setTitle(QStringLiteral("?"));
+        button->setTextColor(vesk::colorWithHexString(QStringLiteral("007AFF")));
+        button->setFont(vesk::systemFont(13, QFont::DemiBold));
         button->setAccessibleName(speaker ? SettingTexts::kSpeakerHelp : SettingTexts::kMicHelp);
         button->setToolTip(button->accessibleName());
         button->setFocusPolicy(Qt::StrongFocus);
@@ -274,10 +261,8 @@ void MainSettingAudioPanel::updateUI()
     m_recordDevices = KVAudioManager::recordDevices();
     m_playoutDevices = KVAudioManager::playoutDevices();
     if (m_model) {
-        m_model->setCurrentMicphone(m_recordDevices.isEmpty() ? std::nullopt
-                                                              : std::optional<KVAudioDevice>(m_recordDevices.first()));
-        m_model->setCurrentSpeaker(m_playoutDevices.isEmpty() ? std::nullopt
-                                                              : std::optional<KVAudioDevice>(m_playoutDevices.first()));
+        m_model->setCurrentMicphone(shownDevice(m_model->currentMicphone(), m_recordDevices));
+        m_model->setCurrentSpeaker(shownDevice(m_model->currentSpeaker(), m_playoutDevices));
     }
     setDeviceTitles();
 
@@ -308,13 +293,26 @@ void MainSettingAudioPanel::updateUI()
     openAudioDeviceAndUpdateVolumeState();
 }
 
+std::optional<KVAudioDevice> MainSettingAudioPanel::shownDevice(const std::optional<KVAudioDevice> &chosen,
+                                                                const QList<KVAudioDevice> &listed) const
+{
+    if (listed.isEmpty())
+        return std::nullopt;
+    // A meeting's engine goes on with the device picked last (the window switched it by name):
+    // the tab shows and ticks that one while it is listed, never the default behind its back.
+    if (m_inMeeting && chosen && !chosen->name.isEmpty()) {
+        for (const KVAudioDevice &device : listed) {
+            if (device.name == chosen->name)
+                return device;
+        }
+    }
+    return listed.first();
+}
+
 void MainSettingAudioPanel::setDeviceTitles()
 {
-    m_ui.micSelectBtn->setTitle(m_model ? titleOf(m_model->currentMicphone()) : QString());
-    m_ui.speakerSelectBtn->setTitle(m_model ? titleOf(m_model->currentSpeaker()) : QString());
-    m_ui.micSelectBtn->setAccessibleName(SettingTexts::kMicrophone + QStringLiteral(": ") + m_ui.micSelectBtn->title());
-    m_ui.speakerSelectBtn->setAccessibleName(SettingTexts::kSpeaker + QStringLiteral(": ") +
-                                             m_ui.speakerSelectBtn->title());
+    m_ui.micSelectBtn->setDeviceName(m_model ? titleOf(m_model->currentMicphone()) : QString());
+    m_ui.speakerSelectBtn->setDeviceName(m_model ? titleOf(m_model->currentSpeaker()) : QString());
 }
 
 void MainSettingAudioPanel::openAudioDeviceAndUpdateVolumeState()

@@ -5,6 +5,7 @@
 #include "foundation/KVClock.h"
 #include "foundation/models/KVAudioDevice.h"
 #include "settings/KVAudioIndicator.h"
+#include "settings/KVDeviceFieldButton.h"
 #include "settings/KVDeviceMenu.h"
 #include "settings/MainSettingPanel.h"
 #include "uikit/KVFlatView.h"
@@ -90,8 +91,8 @@ public:
         QPointer<QLabel> autoMicphoneOnLabel;
         QPointer<KVFlatView> micBackView;
         QPointer<KVFlatView> speakerBackView;
-        QPointer<VeskButton> micSelectBtn;
-        QPointer<VeskButton> speakerSelectBtn;
+        QPointer<KVDeviceFieldButton> micSelectBtn;
+        QPointer<KVDeviceFieldButton> speakerSelectBtn;
         QPointer<MacSliderCell> micVolumeSlider;
         QPointer<MacSliderCell> speakerVolumeSlider;
         QPointer<QFFlatButton> checkMicBtn;
@@ -116,6 +117,10 @@ private:
     void hideOverMaskBtnViews();
     void chooseDevice(bool microphone, const KVAudioDevice &device);
     void setDeviceTitles();
+    // What the tab shows of a list: in a meeting the device in use while it is listed, else the
+    // first entry (the system default).
+    [[nodiscard]] std::optional<KVAudioDevice> shownDevice(const std::optional<KVAudioDevice> &chosen,
+                                                           const QList<KVAudioDevice> &listed) const;
     void showNotice(bool speaker, bool show);
     QWidget *createNoticeView(bool speaker);
 

@@ -55,6 +55,8 @@ const QList<MainSettingTabRow> &MainSettingTabs::all()
          [] { return new MainSettingAudioPanel; },
          [](Controller &window, MainSettingPanel &panel) {
              auto &audio = as<MainSettingAudioPanel>(panel);
+             // Known before the tab's first model: in a meeting it shows the devices in use.
+             audio.setInMeeting(window.inMeeting());
              audio.onMichoneChanged =
                  window.forwardTo<MainSettingAudioPanel>(&KVSettingInteraction::onMicphoneDeviceChanged);
              audio.onSpeakerChanged =

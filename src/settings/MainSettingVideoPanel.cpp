@@ -5,6 +5,7 @@
 #include "devices/video/CaptureVideoManager.h"
 #include "devices/video/KVVideoFrameSource.h"
 #include "foundation/MainQueue.h"
+#include "settings/KVDeviceFieldButton.h"
 #include "settings/SettingTexts.h"
 #include "uikit/KVFlatView.h"
 #include "uikit/VeskButton.h"
@@ -90,16 +91,9 @@ void MainSettingVideoPanel::build()
     m_videoView->setAccessibleName(SettingTexts::kCameraPreview);
     previewLayout->addWidget(m_videoView);
 
-    m_ui.deviceBackView = new KVFlatView(document);
-    m_ui.deviceBackView->setCornerRadius(4);
-    m_ui.deviceBackView->setBorderWidth(1);
-    m_ui.deviceBackView->setBorderColor(vesk::colorWithHexString(QStringLiteral("D8DBE4")));
-    m_ui.selectBoxBtn = new VeskButton(m_ui.deviceBackView);
-    m_ui.selectBoxBtn->setAccessibleName(SettingTexts::kCamera); // until a camera is listed
-    m_ui.selectBoxBtn->setFocusPolicy(Qt::StrongFocus);
-    auto *row = new QHBoxLayout(m_ui.deviceBackView);
-    row->setContentsMargins(8, 0, 8, 0);
-    row->addWidget(m_ui.selectBoxBtn);
+    KVFlatView *field = nullptr;
+    m_ui.selectBoxBtn = KVDeviceFieldButton::makeField(document, SettingTexts::kCamera, &field);
+    m_ui.deviceBackView = field;
     connect(m_ui.selectBoxBtn, &QAbstractButton::clicked, this, [this] { onSelectBox(); });
 
     const auto check = [document](const QString &text) {
@@ -217,9 +211,7 @@ void MainSettingVideoPanel::devicesUpdated()
 
 void MainSettingVideoPanel::setButtonTitle()
 {
-    const QString name = m_currentDevice ? m_currentDevice->name : QString();
-    m_ui.selectBoxBtn->setTitle(name);
-    m_ui.selectBoxBtn->setAccessibleName(SettingTexts::kCamera + QStringLiteral(": ") + name);
+    m_ui.selectBoxBtn->setDeviceName(m_currentDevice ? m_currentDevice->name : QString());
 }
 
 void MainSettingVideoPanel::startRunning()

@@ -5,6 +5,7 @@
 #include "devices/video/CaptureVideoManager.h"
 #include "devices/video/KVVideoFrameSource.h"
 #include "foundation/models/KVVideoDevice.h"
+#include "settings/KVDeviceFieldButton.h"
 #include "settings/KVDeviceMenu.h"
 #include "settings/MainSettingPanel.h"
 #include "uikit/KVFlatView.h"
@@ -70,7 +71,7 @@ public:
         QPointer<QLabel> autoCameraOnLabel;
         QPointer<QCheckBox> videoMirrorButton;
         QPointer<QCheckBox> videoFillButton;
-        QPointer<VeskButton> selectBoxBtn;
+        QPointer<KVDeviceFieldButton> selectBoxBtn;
         QPointer<KVFlatView> deviceBackView;
     };
     [[nodiscard]] const Ui &ui() const { return m_ui; }

@@ -63,8 +63,7 @@ void applyLightAppearance(QWidget *widget)
 
 MainSettingViewController::MainSettingViewController(QObject *parent)
     : MacBaseViewController(parent),
-      m_monitorFeed([this] { return qobject_cast<KVSettingMonitorPanel *>(panelForTab(Monitor)); },
-                    [] { return VeskAppAgent::sharedInstance()->myInfo().userId; })
+      m_monitorFeed([this] { return qobject_cast<KVSettingMonitorPanel *>(panelForTab(Monitor)); })
 {
     registerSettingNibs();
     urlOpener = [](const QUrl &url) { return QDesktopServices::openUrl(url); };

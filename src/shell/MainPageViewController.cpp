@@ -318,12 +318,16 @@ void MainPageViewController::postMeetingDidUpdated(qint64 type, const MeetingDat
 
 void MainPageViewController::endMeeting(const MeetingDataModel &meeting)
 {
+    if (hasRequestInFlight(meeting.roomId))
+        return;
     VeskToast::showLoadingToast(ShellTexts::kEnding);
+    setRequestInFlight(meeting.roomId, true);
     QPointer<MainPageViewController> self(this);
     SchedulingAgent::current().endMeetingWithRoomId(this, meeting.roomId, [self, meeting](const KVMResponse &r) {
         VeskToast::dismissLoadingToast();
         if (!self)
             return;
+        self->setRequestInFlight(meeting.roomId, false);
         if (!r.successed) {
             VeskToast::showToast(ReplyText::failureText(r));
             return;
@@ -334,8 +338,35 @@ void MainPageViewController::endMeeting(const MeetingDataModel &meeting)
     });
 }
 
+bool MainPageViewController::hasRequestInFlight(const QString &roomId) const
+{
+    return m_requestsInFlight.contains(roomId) || !m_cancelAlerts.value(roomId).isNull();
+}
+
+void MainPageViewController::setRequestInFlight(const QString &roomId, bool inFlight)
+{
+    if (inFlight)
+        m_requestsInFlight.insert(roomId);
+    else
+        m_requestsInFlight.remove(roomId);
+    updateRequestButtons();
+}
+
+void MainPageViewController::updateRequestButtons()
+{
+    if (m_meetingListController)
+        m_meetingListController->updateDetailActions();
+}
+
 void MainPageViewController::cancelMeeting(const MeetingDataModel &meeting)
 {
+    // One cancel per meeting: asked again while its alert is open or its request on its way, the
+    // open alert comes forward and nothing more is sent.
+    if (hasRequestInFlight(meeting.roomId)) {
+        if (KVAlert *open = m_cancelAlerts.value(meeting.roomId))
+            open->raise();
+        return;
+    }
     if (!meeting.isCycle) {
         doCancelMeeting(meeting, false);
         return;
@@ -359,18 +390,26 @@ void MainPageViewController::cancelMeeting(const MeetingDataModel &meeting)
     *box = tick;
     if (auto *layout = qobject_cast<QVBoxLayout *>(alert->layout()))
         layout->insertWidget(1, tick, 0, Qt::AlignHCenter); // under the question, over the buttons
+    m_cancelAlerts.insert(meeting.roomId, alert);
+    connect(alert, &QObject::destroyed, this, [this, roomId = meeting.roomId] {
+        m_cancelAlerts.remove(roomId);
+        updateRequestButtons();
+    });
+    updateRequestButtons();
     alert->showInCenterOfWindow(window());
 }
 
 void MainPageViewController::doCancelMeeting(const MeetingDataModel &meeting, bool wholeSeries)
 {
     VeskToast::showLoadingToast(ShellTexts::kCancelling);
+    setRequestInFlight(meeting.roomId, true);
     QPointer<MainPageViewController> self(this);
     SchedulingAgent::current().cancelMeetingWithRoomId(
         this, meeting.roomId, wholeSeries, [self, meeting](const KVMResponse &r) {
             VeskToast::dismissLoadingToast();
             if (!self)
                 return;
+            self->setRequestInFlight(meeting.roomId, false);
             if (!r.successed) {
                 VeskToast::showToast(ReplyText::failureText(r));
                 KVLogManager::sharedInstance().logInfo(QStringLiteral("cancelMeeting"), QStringLiteral("ERROR"),
@@ -383,13 +422,14 @@ void MainPageViewController::doCancelMeeting(const MeetingDataModel &meeting, bo
         });
 }
 
-void MainPageViewController::syncCalendar(const MeetingDataModel &meeting, bool sync)
+void MainPageViewController::syncCalendar(const MeetingDataModel &meeting, bool sync, const QDateTime &editedOccurrence)
 {
     if (calendarSync) {
         calendarSync(meeting, sync);
         return;
     }
-    KVMCommonUtilCalendar::syncCalendar(meeting, sync, [] { VeskToast::showToast(RecordTexts::kNoCalendarAccess); });
+    KVMCommonUtilCalendar::syncCalendar(
+        meeting, sync, [] { VeskToast::showToast(RecordTexts::kNoCalendarAccess); }, {}, editedOccurrence);
 }
 
 // ---- The meeting form -------------------------------------------------------------------------
@@ -438,8 +478,12 @@ void MainPageViewController::showCreateMeeting(const std::optional<MeetingDataMo
     controller->onCreateMeeting = [self, form](CreateMeetingViewController *c) {
         if (!self)
             return;
-        // The form stays open until the service took it, so nothing typed is lost.
+        // The form stays open until the service took it, so nothing typed is lost; meanwhile it
+        // sends nothing more.
+        c->setRequestInFlight(true);
         self->createAndUpdateMeetingRoom(c->dataModel(), false, c->syncCalendar(), [self, form](bool success) {
+            if (form)
+                form->setRequestInFlight(false);
             if (self && success && form && self->m_createMeetingController == form)
                 self->closeCreateMeeting();
         });
@@ -505,9 +549,13 @@ void MainPageViewController::createAndUpdateMeetingRoom(const MeetingDataModel &
                                                         std::function<void(bool success)> callback)
 {
     VeskToast::showLoadingToast(meeting.isEdit ? SchedulingTexts::kUpdating : SchedulingTexts::kCreating);
+    // Where the occurrence being edited began: its calendar entry is taken out of the series.
+    QDateTime editedOccurrence;
+    if (meeting.isEdit && m_editingMeeting && m_editingMeeting->roomId == meeting.roomId)
+        editedOccurrence = m_editingMeeting->beginTimeDate();
     QPointer<MainPageViewController> self(this);
     SchedulingAgent::current().createOrUpdateMeeting(
-        this, meeting, [self, meeting, enter, syncCalendar, callback](const KVMResponse &r) {
+        this, meeting, [self, meeting, enter, syncCalendar, callback, editedOccurrence](const KVMResponse &r) {
             VeskToast::dismissLoadingToast();
             if (!self)
                 return;
@@ -526,7 +574,7 @@ void MainPageViewController::createAndUpdateMeetingRoom(const MeetingDataModel &
                 done = jx_objectWithKeyValues<MeetingDataModel>(r.data);
             }
             qCInfo(lcShell) << (meeting.isEdit ? "meeting updated" : "meeting created") << done.roomId;
-            self->syncCalendar(done, syncCalendar);
+            self->syncCalendar(done, syncCalendar, editedOccurrence);
             if (callback)
                 callback(true);
             if (!self)
@@ -626,6 +674,7 @@ void MainPageViewController::onAllMeetingListAction()
         if (self)
             self->closeMeetingList();
     };
+    controller->requestInFlight = [self](const QString &roomId) { return self && self->hasRequestInFlight(roomId); };
     const QSize size = RecordListRules::meetingListSize(KVWindowPlacement::mainScreenVisibleFrame().size());
     m_meetingListWindow =
         openWindow(controller, QStringLiteral("meetingListWindow"), RecordTexts::kAllMeetingsTitle, size);

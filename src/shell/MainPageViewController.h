@@ -8,9 +8,11 @@
 #include "uikit/MacBaseWindowController.h"
 #include "uikit/VeskButton.h"
 
+#include <QHash>
 #include <QLabel>
 #include <QList>
 #include <QPointer>
+#include <QSet>
 #include <QVBoxLayout>
 
 #include <functional>
@@ -18,6 +20,7 @@
 #include <optional>
 
 class CreateMeetingViewController;
+class KVAlert;
 class KVMResponse;
 
 // The home page: join by meeting ID, a quick meeting, today's meetings, and the operations on a
@@ -38,10 +41,14 @@ public:
     void endMeeting(const MeetingDataModel &meeting);
     // A recurring meeting asks first whether the whole series goes.
     void cancelMeeting(const MeetingDataModel &meeting);
+    // A cancel of the meeting is being asked (its alert is open) or a cancel or end of it is on its
+    // way: a second one is not started, and the windows' buttons for it are disabled.
+    [[nodiscard]] bool hasRequestInFlight(const QString &roomId) const;
     // The calendar step after a create or update (sync = the form's choice), an end or a cancel
-    // (sync false): the meeting's event in the app's calendar file follows. A set hook (tests)
-    // takes its place.
-    void syncCalendar(const MeetingDataModel &meeting, bool sync);
+    // (sync false): the meeting's events in the app's calendar file follow (editedOccurrence:
+    // where the occurrence an edit of one occurrence changed began). A set hook (tests) takes its
+    // place.
+    void syncCalendar(const MeetingDataModel &meeting, bool sync, const QDateTime &editedOccurrence = {});
     std::function<void(const MeetingDataModel &meeting, bool sync)> calendarSync;
 
     // The meeting form, to create (no model) or edit a meeting. The daily quota is checked first
@@ -100,6 +107,8 @@ private:
     void handleJoinReply(const MeetingDataModel &meeting, const QString &password, const KVMResponse &response);
     void askPassword(const MeetingDataModel &meeting, const QString &message);
     void doCancelMeeting(const MeetingDataModel &meeting, bool wholeSeries);
+    void setRequestInFlight(const QString &roomId, bool inFlight);
+    void updateRequestButtons();
     void showTodayMeetings(const QList<MeetingDataModel> &meetings);
     void postMeetingDidUpdated(qint64 type, const MeetingDataModel &meeting);
     void showCreateMeeting(const std::optional<MeetingDataModel> &meeting, bool isEdit);
@@ -130,4 +139,6 @@ private:
     std::unique_ptr<MacBaseWindowController> m_meetingListWindow;
     std::unique_ptr<MacBaseWindowController> m_uploadShareWindow;
     QPointer<MainMeetingListViewController> m_meetingListController;
+    QHash<QString, QPointer<KVAlert>> m_cancelAlerts; // by room id, while open
+    QSet<QString> m_requestsInFlight;                 // room ids with a cancel or end on its way
 };

@@ -1,6 +1,7 @@
 #include "shell/TodayMeetingCell.h"
 
 #include "foundation/StringHelpers.h"
+#include "scheduling/MeetingListRules.h"
 #include "shell/ShellStyle.h"
 #include "shell/ShellTexts.h"
 #include "uikit/KVDataText.h"
@@ -24,7 +25,9 @@ TodayMeetingCell::TodayMeetingCell(const MeetingDataModel &meeting, QWidget *par
     row->addWidget(timeLabel);
     auto *column = new QVBoxLayout();
     column->setSpacing(4);
-    QLabel *name = ShellStyle::dataLabel(meeting.roomName, this, 14);
+    // The title as every list shows it: bounded, on one line, and isolated inside our names.
+    const QString title = KVDataText::isolated(MeetingListRules::shownTitle(meeting.roomName));
+    QLabel *name = ShellStyle::dataLabel(title, this, 14);
     QLabel *detail = ShellStyle::label(ShellTexts::kMeetingIdLine.arg(toDisplayMeetingId(meeting.displayRoomId())) +
                                            QStringLiteral("   ") + meeting.statusString(),
                                        this, 12, true);
@@ -32,9 +35,9 @@ TodayMeetingCell::TodayMeetingCell(const MeetingDataModel &meeting, QWidget *par
     column->addWidget(detail);
     row->addLayout(column, 1);
     m_info = ShellStyle::textButton(ShellTexts::kInfoRow, this);
-    m_info->setAccessibleName(ShellTexts::kInfoRow + QLatin1Char(' ') + meeting.roomName);
+    m_info->setAccessibleName(ShellTexts::kInfoRow + QLatin1Char(' ') + title);
     m_invite = ShellStyle::textButton(ShellTexts::kInviteRow, this);
-    m_invite->setAccessibleName(ShellTexts::kInviteRow + QLatin1Char(' ') + meeting.roomName);
+    m_invite->setAccessibleName(ShellTexts::kInviteRow + QLatin1Char(' ') + title);
     row->addWidget(m_info);
     row->addWidget(m_invite);
     connect(m_info, &QAbstractButton::clicked, this, [this] {
@@ -47,10 +50,10 @@ TodayMeetingCell::TodayMeetingCell(const MeetingDataModel &meeting, QWidget *par
     });
     m_join = ShellStyle::primaryButton(ShellTexts::kJoinRow, this, 30);
     m_join->setFixedWidth(72);
-    m_join->setAccessibleName(ShellTexts::kJoinRow + QLatin1Char(' ') + meeting.roomName);
+    m_join->setAccessibleName(ShellTexts::kJoinRow + QLatin1Char(' ') + title);
     m_join->setToolTip(ShellTexts::kJoinMeeting);
     row->addWidget(m_join);
-    setAccessibleName(meeting.roomName);
+    setAccessibleName(title);
     connect(m_join, &QAbstractButton::clicked, this, [this] {
         if (onJoinMeeting)
             onJoinMeeting(m_meeting);

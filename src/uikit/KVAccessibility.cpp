@@ -199,8 +199,8 @@ public:
     }
 };
 
-// A row of a list view: read by its text; Toggle (select) only where rows can be chosen (Qt's
-// rows offer Toggle always, which selects nothing in a list that chooses none).
+// A row of a list view: read by its text; Toggle chooses it as a click does, only where rows can be
+// chosen (Qt's rows offer Toggle always, which selects nothing in a list that chooses none).
 class AccessibleReadRow final : public QAccessibleInterface, public QAccessibleActionInterface {
 public:
     AccessibleReadRow(QListView *view, QAccessibleInterface *list, int row) : m_view(view), m_list(list), m_row(row) {}
@@ -252,8 +252,17 @@ public:
     }
     void doAction(const QString &actionName) override
     {
-        if (actionName == toggleAction() && choosable())
-            m_view->selectionModel()->select(index(), QItemSelectionModel::Toggle);
+        if (actionName != toggleAction() || !choosable())
+            return;
+        // As a click: the row becomes the current one, and in a list of one choice the only one
+        // chosen (the view follows its current row, the selection alone would leave it behind).
+        QItemSelectionModel *selection = m_view->selectionModel();
+        if (m_view->selectionMode() == QAbstractItemView::SingleSelection) {
+            selection->setCurrentIndex(index(), QItemSelectionModel::ClearAndSelect);
+            return;
+        }
+        selection->select(index(), QItemSelectionModel::Toggle);
+        selection->setCurrentIndex(index(), QItemSelectionModel::NoUpdate);
     }
     [[nodiscard]] QStringList keyBindingsForAction(const QString &) const override { return {}; }
 
@@ -265,7 +274,9 @@ private:
     }
     [[nodiscard]] bool choosable() const
     {
-        return m_view && m_view->selectionMode() != QAbstractItemView::NoSelection && m_view->selectionModel();
+        // A row the model makes unselectable (a day's header) is only read.
+        return m_view && m_view->selectionMode() != QAbstractItemView::NoSelection && m_view->selectionModel() &&
+               (index().flags() & Qt::ItemIsSelectable);
     }
 
     QPointer<QListView> m_view;

@@ -55,13 +55,11 @@ void KVTextFieldView::setOnlySupportNumber(bool only)
 {
     m_onlyNumber = only;
     m_field->setInputMethodHints(only ? Qt::ImhDigitsOnly : Qt::ImhNone);
-    setStringValue(m_field->text());
 }
 
 void KVTextFieldView::setLimitLength(int length)
 {
     m_limit = std::max(0, length);
-    setStringValue(m_field->text());
 }
 
 void KVTextFieldView::setUnValidstate(bool invalid)
@@ -74,9 +72,10 @@ void KVTextFieldView::setUnValidstate(bool invalid)
 
 void KVTextFieldView::setStringValue(const QString &value)
 {
-    const QString kept = normalizedText(value, m_onlyNumber, m_limit);
-    if (kept != m_field->text())
-        m_field->setText(kept);
+    // A stored value shows as it is: the typing rules are for typing, and a value the user did
+    // not touch must not change behind his back (the form's checks judge it when confirmed).
+    if (value != m_field->text())
+        m_field->setText(value);
 }
 
 QString KVTextFieldView::stringValue() const

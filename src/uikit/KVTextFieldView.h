@@ -28,6 +28,7 @@ public:
     // Marks the field invalid (red border) until cleared.
     void setUnValidstate(bool invalid);
     [[nodiscard]] bool unValidstate() const { return m_invalid; }
+    // Shows the value unchanged: only what the user types is held to the digits and the limit.
     void setStringValue(const QString &value);
     [[nodiscard]] QString stringValue() const;
     void setPlaceholder(const QString &placeholder);

@@ -95,7 +95,8 @@ void MoreActionItem::paintEvent(QPaintEvent *)
 {
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
-    if (m_hovered)
+    // The row the keyboard is on shows as the mouse's would.
+    if (m_hovered || hasFocus())
         p.fillRect(rect(), hex("F2F3F5"));
     QColor color = m_immutableColor.isValid() ? m_immutableColor : (m_select ? hex("007AFF") : hex("333333"));
     p.setPen(color);

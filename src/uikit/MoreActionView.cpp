@@ -3,6 +3,7 @@
 #include "uikit/MoreActionItem.h"
 #include "uikit/VeskCategories.h"
 
+#include <QKeyEvent>
 #include <QPainter>
 #include <QScrollArea>
 
@@ -38,6 +39,7 @@ void MoreActionView::setItems(const QList<MoreActionItem *> &items)
         if (!item)
             continue;
         item->setParent(m_content);
+        item->installEventFilter(this);
         m_items.append(item);
     }
     reloadData();
@@ -51,6 +53,40 @@ QList<MoreActionItem *> MoreActionView::items() const
             out.append(item);
     }
     return out;
+}
+
+bool MoreActionView::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() != QEvent::KeyPress)
+        return QWidget::eventFilter(watched, event);
+    const auto *key = static_cast<QKeyEvent *>(event);
+    if (key->modifiers() != Qt::NoModifier && key->modifiers() != Qt::KeypadModifier)
+        return QWidget::eventFilter(watched, event);
+    // The arrows walk the rows as in any menu, stopping at either end; Home and End go there.
+    const QList<MoreActionItem *> rows = items();
+    const qsizetype at = rows.indexOf(static_cast<MoreActionItem *>(watched));
+    qsizetype to = -1;
+    switch (key->key()) {
+    case Qt::Key_Up:
+        to = std::max<qsizetype>(0, at - 1);
+        break;
+    case Qt::Key_Down:
+        to = std::min<qsizetype>(rows.size() - 1, at + 1);
+        break;
+    case Qt::Key_Home:
+        to = 0;
+        break;
+    case Qt::Key_End:
+        to = rows.size() - 1;
+        break;
+    default:
+        return QWidget::eventFilter(watched, event);
+    }
+    if (at >= 0 && to >= 0) {
+        rows[to]->setFocus(Qt::TabFocusReason);
+        m_scroll->ensureWidgetVisible(rows[to], 0, 0);
+    }
+    return true;
 }
 
 void MoreActionView::setMaxWidth(int width)

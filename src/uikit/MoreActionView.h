@@ -8,7 +8,7 @@ class MoreActionItem;
 class QScrollArea;
 
 // A pop-up menu of rows 34 points high with 4 points above and below; rows
-// beyond the visible count scroll.
+// beyond the visible count scroll. The arrow keys move between the rows.
 class MoreActionView : public QWidget {
     Q_OBJECT
 public:
@@ -32,6 +32,8 @@ protected:
     explicit MoreActionView(QWidget *parent = nullptr);
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
+    // Up and Down move between the rows, Home and End to the first and last.
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     int m_maxWidth = 200;

@@ -1,3 +1,4 @@
+#include "TimeZones.h"
 #include "foundation/DateHelpers.h"
 #include "foundation/StringHelpers.h"
 
@@ -102,58 +103,68 @@ TEST(HelpersStringTest, DisplayMeetingIdGroupsByThree)
 
 TEST(HelpersDateTest, FixedFormatsUseOneShapeEach)
 {
-    EXPECT_EQ(StringFormatter::defaultDateString(kSample), "2026-01-02 03:04:05");
-    EXPECT_EQ(StringFormatter::defaultDateStringWithOutSecond(kSample), "2026-01-02 03:04");
-    EXPECT_EQ(StringFormatter::moreDefaultDateString(kSample), "2026-01-02 03:04:05:006");
-    EXPECT_EQ(StringFormatter::defaultDateString(QDateTime()), "");
-    EXPECT_EQ(StringFormatter::moreDefaultDateString(QDateTime()), "");
+    TimeZones::inEachTimeZone([&] {
+        EXPECT_EQ(StringFormatter::defaultDateString(kSample), "2026-01-02 03:04:05");
+        EXPECT_EQ(StringFormatter::defaultDateStringWithOutSecond(kSample), "2026-01-02 03:04");
+        EXPECT_EQ(StringFormatter::moreDefaultDateString(kSample), "2026-01-02 03:04:05:006");
+        EXPECT_EQ(StringFormatter::defaultDateString(QDateTime()), "");
+        EXPECT_EQ(StringFormatter::moreDefaultDateString(QDateTime()), "");
+    });
 }
 
 TEST(HelpersDateTest, PatternsAreReadAsDatePatterns)
 {
-    EXPECT_EQ(StringFormatter::stringWithFormat(kSample, "yyyy年MM月dd日"), "2026年01月02日");
-    EXPECT_EQ(StringFormatter::stringWithFormat(kSample, "yyyy-MM-dd HH:mm:ss:SSS"), "2026-01-02 03:04:05:006");
-    EXPECT_EQ(StringFormatter::stringWithFormat(kSample, "yyyyMMddHHmmss"), "20260102030405");
-    EXPECT_EQ(StringFormatter::stringWithFormat(kSample, "HH:mm"), "03:04");
-    EXPECT_EQ(StringFormatter::stringWithFormat(kSample, "'at' HH 'SSS'"), "at 03 SSS");
-    EXPECT_EQ(StringFormatter::stringWithFormat(kSample, "hh:mm a"), "03:04 AM");
-    EXPECT_EQ(StringFormatter::stringWithFormat(kSample, "EEE"), "Fri");
-    EXPECT_FALSE(StringFormatter::stringWithFormat(kSample, "z").contains("6"));
-    EXPECT_EQ(StringFormatter::stringWithFormat(QDateTime(), "yyyy"), "");
+    TimeZones::inEachTimeZone([&] {
+        EXPECT_EQ(StringFormatter::stringWithFormat(kSample, "yyyy年MM月dd日"), "2026年01月02日");
+        EXPECT_EQ(StringFormatter::stringWithFormat(kSample, "yyyy-MM-dd HH:mm:ss:SSS"), "2026-01-02 03:04:05:006");
+        EXPECT_EQ(StringFormatter::stringWithFormat(kSample, "yyyyMMddHHmmss"), "20260102030405");
+        EXPECT_EQ(StringFormatter::stringWithFormat(kSample, "HH:mm"), "03:04");
+        EXPECT_EQ(StringFormatter::stringWithFormat(kSample, "'at' HH 'SSS'"), "at 03 SSS");
+        EXPECT_EQ(StringFormatter::stringWithFormat(kSample, "hh:mm a"), "03:04 AM");
+        EXPECT_EQ(StringFormatter::stringWithFormat(kSample, "EEE"), "Fri");
+        EXPECT_FALSE(StringFormatter::stringWithFormat(kSample, "z").contains("6"));
+        EXPECT_EQ(StringFormatter::stringWithFormat(QDateTime(), "yyyy"), "");
+    });
 }
 
 TEST(HelpersDateTest, ParsingWithoutSecondsAcceptsOnlyThatShape)
 {
-    const QDateTime d = DateFromString::defaultDateWithOutSecondFromString("2026-12-07 09:05");
-    ASSERT_TRUE(d.isValid());
-    EXPECT_EQ(d.date(), QDate(2026, 12, 7));
-    EXPECT_EQ(d.time(), QTime(9, 5));
-    EXPECT_EQ(d.timeSpec(), Qt::LocalTime);
-    EXPECT_EQ(Date::correctDate("2026-12-07 09:05"), d);
-    EXPECT_EQ(StringFormatter::defaultDateStringWithOutSecond(d), "2026-12-07 09:05");
+    TimeZones::inEachTimeZone([&] {
+        const QDateTime d = DateFromString::defaultDateWithOutSecondFromString("2026-12-07 09:05");
+        ASSERT_TRUE(d.isValid());
+        EXPECT_EQ(d.date(), QDate(2026, 12, 7));
+        EXPECT_EQ(d.time(), QTime(9, 5));
+        EXPECT_EQ(d.timeSpec(), Qt::LocalTime);
+        EXPECT_EQ(Date::correctDate("2026-12-07 09:05"), d);
+        EXPECT_EQ(StringFormatter::defaultDateStringWithOutSecond(d), "2026-12-07 09:05");
 
-    for (const char *bad : {"", "garbage", "2026-12-07", "2026-13-01 10:00", "2026-02-30 10:00", "2026-12-07 25:00",
-                            "2026-12-07 09:05:00", "07/12/2026 09:05"}) {
-        EXPECT_FALSE(DateFromString::defaultDateWithOutSecondFromString(bad).isValid()) << bad;
-        EXPECT_FALSE(Date::correctDate(bad).isValid()) << bad;
-    }
-    EXPECT_FALSE(Date::correctDate(QString()).isValid());
+        for (const char *bad : {"", "garbage", "2026-12-07", "2026-13-01 10:00", "2026-02-30 10:00", "2026-12-07 25:00",
+                                "2026-12-07 09:05:00", "07/12/2026 09:05"}) {
+            EXPECT_FALSE(DateFromString::defaultDateWithOutSecondFromString(bad).isValid()) << bad;
+            EXPECT_FALSE(Date::correctDate(bad).isValid()) << bad;
+        }
+        EXPECT_FALSE(Date::correctDate(QString()).isValid());
+    });
 }
 
 TEST(HelpersDateTest, WeekdayCountsFromSunday)
 {
-    EXPECT_EQ(Utilities::weekday(QDateTime(QDate(2024, 1, 7), QTime(12, 0))), 1);   // Sunday
-    EXPECT_EQ(Utilities::weekday(QDateTime(QDate(2024, 1, 8), QTime(0, 0))), 2);    // Monday
-    EXPECT_EQ(Utilities::weekday(QDateTime(QDate(2024, 1, 13), QTime(23, 59))), 7); // Saturday
-    EXPECT_EQ(Utilities::weekday(QDateTime()), 0);
+    TimeZones::inEachTimeZone([&] {
+        EXPECT_EQ(Utilities::weekday(QDateTime(QDate(2024, 1, 7), QTime(12, 0))), 1);   // Sunday
+        EXPECT_EQ(Utilities::weekday(QDateTime(QDate(2024, 1, 8), QTime(0, 0))), 2);    // Monday
+        EXPECT_EQ(Utilities::weekday(QDateTime(QDate(2024, 1, 13), QTime(23, 59))), 7); // Saturday
+        EXPECT_EQ(Utilities::weekday(QDateTime()), 0);
+    });
 }
 
 TEST(HelpersDateTest, AddingMinutesAndHoursCrossesDays)
 {
-    const QDateTime late(QDate(2026, 12, 31), QTime(23, 50));
-    EXPECT_EQ(Utilities::dateByAddingMinutes(late, 15), QDateTime(QDate(2027, 1, 1), QTime(0, 5)));
-    EXPECT_EQ(Utilities::dateByAddingMinutes(late, -50), QDateTime(QDate(2026, 12, 31), QTime(23, 0)));
-    EXPECT_EQ(Utilities::dateByAddingHours(late, 2), QDateTime(QDate(2027, 1, 1), QTime(1, 50)));
-    EXPECT_EQ(Utilities::dateByAddingHours(late, -24), QDateTime(QDate(2026, 12, 30), QTime(23, 50)));
-    EXPECT_FALSE(Utilities::dateByAddingMinutes(QDateTime(), 5).isValid());
+    TimeZones::inEachTimeZone([&] {
+        const QDateTime late(QDate(2026, 12, 31), QTime(23, 50));
+        EXPECT_EQ(Utilities::dateByAddingMinutes(late, 15), QDateTime(QDate(2027, 1, 1), QTime(0, 5)));
+        EXPECT_EQ(Utilities::dateByAddingMinutes(late, -50), QDateTime(QDate(2026, 12, 31), QTime(23, 0)));
+        EXPECT_EQ(Utilities::dateByAddingHours(late, 2), QDateTime(QDate(2027, 1, 1), QTime(1, 50)));
+        EXPECT_EQ(Utilities::dateByAddingHours(late, -24), QDateTime(QDate(2026, 12, 30), QTime(23, 50)));
+        EXPECT_FALSE(Utilities::dateByAddingMinutes(QDateTime(), 5).isValid());
+    });
 }

@@ -1,3 +1,4 @@
+#include "TimeZones.h"
 #include "foundation/AppPaths.h"
 #include "foundation/KVFileLog.h"
 #include "foundation/KVLogManager.h"
@@ -42,39 +43,43 @@ QString body(const QString &line)
 
 TEST(LogFileTest, OneFilePerRunNamedFromTheStartTime)
 {
-    EXPECT_EQ(KVFileLog::fileNameForStartTime(QDateTime(QDate(2026, 12, 7), QTime(4, 5, 6, 789))),
-              "2026-12-07_04.05.06.log");
-    EXPECT_EQ(KVFileLog::defaultFolder(), AppPaths::stateDir() + "/meetingLog");
-    EXPECT_TRUE(KVFileLog::defaultFolder().startsWith(qEnvironmentVariable("XDG_STATE_HOME")));
+    TimeZones::inEachTimeZone([&] {
+        EXPECT_EQ(KVFileLog::fileNameForStartTime(QDateTime(QDate(2026, 12, 7), QTime(4, 5, 6, 789))),
+                  "2026-12-07_04.05.06.log");
+        EXPECT_EQ(KVFileLog::defaultFolder(), AppPaths::stateDir() + "/meetingLog");
+        EXPECT_TRUE(KVFileLog::defaultFolder().startsWith(qEnvironmentVariable("XDG_STATE_HOME")));
 
-    KVFileLog &shared = KVFileLog::sharedInstance();
-    EXPECT_EQ(QFileInfo(shared.filePath()).absolutePath(), KVFileLog::defaultFolder());
-    EXPECT_TRUE(QFileInfo(shared.filePath())
-                    .fileName()
-                    .contains(QRegularExpression(QStringLiteral(R"(^\d{4}-\d\d-\d\d_\d\d\.\d\d\.\d\d\.log$)"))));
-    shared.writeLog("shared line");
-    shared.flush();
-    // The last line: earlier cases of the same process may have logged before.
-    EXPECT_EQ(body(linesOf(shared.filePath()).value(linesOf(shared.filePath()).size() - 1)), "shared line");
+        KVFileLog &shared = KVFileLog::sharedInstance();
+        EXPECT_EQ(QFileInfo(shared.filePath()).absolutePath(), KVFileLog::defaultFolder());
+        EXPECT_TRUE(QFileInfo(shared.filePath())
+                        .fileName()
+                        .contains(QRegularExpression(QStringLiteral(R"(^\d{4}-\d\d-\d\d_\d\d\.\d\d\.\d\d\.log$)"))));
+        shared.writeLog("shared line");
+        shared.flush();
+        // The last line: earlier cases of the same process may have logged before.
+        EXPECT_EQ(body(linesOf(shared.filePath()).value(linesOf(shared.filePath()).size() - 1)), "shared line");
+    });
 }
 
 TEST(LogFileTest, LinesAreStampedInOrderAndPrivate)
 {
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    const QString folder = dir.filePath("a/meetingLog"); // created on first write
-    KVFileLog log(folder, QDateTime(QDate(2026, 1, 2), QTime(3, 4, 5)));
-    EXPECT_EQ(log.filePath(), folder + "/2026-01-02_03.04.05.log");
-    log.writeLog("first");
-    log.writeLog("第二行");
-    log.writeLog("");
-    log.flush();
-    const QStringList lines = linesOf(log.filePath());
-    ASSERT_EQ(lines.size(), 3);
-    EXPECT_EQ(body(lines[0]), "first");
-    EXPECT_EQ(body(lines[1]), "第二行");
-    EXPECT_EQ(lines[2].size(), 23 + 1);
-    EXPECT_EQ(QFile::permissions(log.filePath()) & (QFileDevice::ReadGroup | QFileDevice::ReadOther), 0);
+    TimeZones::inEachTimeZone([&] {
+        QTemporaryDir dir;
+        ASSERT_TRUE(dir.isValid());
+        const QString folder = dir.filePath("a/meetingLog"); // created on first write
+        KVFileLog log(folder, QDateTime(QDate(2026, 1, 2), QTime(3, 4, 5)));
+        EXPECT_EQ(log.filePath(), folder + "/2026-01-02_03.04.05.log");
+        log.writeLog("first");
+        log.writeLog("第二行");
+        log.writeLog("");
+        log.flush();
+        const QStringList lines = linesOf(log.filePath());
+        ASSERT_EQ(lines.size(), 3);
+        EXPECT_EQ(body(lines[0]), "first");
+        EXPECT_EQ(body(lines[1]), "第二行");
+        EXPECT_EQ(lines[2].size(), 23 + 1);
+        EXPECT_EQ(QFile::permissions(log.filePath()) & (QFileDevice::ReadGroup | QFileDevice::ReadOther), 0);
+    });
 }
 
 TEST(LogFileTest, WritesFromManyThreadsLoseNothingAndKeepEachThreadsOrder)

@@ -1,3 +1,4 @@
+#include "TimeZones.h"
 #include "foundation/Collections.h"
 #include "foundation/JXExtension.h"
 #include "foundation/ModelContext.h"
@@ -51,36 +52,40 @@ MeetingDataModel meeting(int duration, const QString &begin = QStringLiteral("20
 
 TEST(ModelMeetingDataTest, DurationReadsInMinutesHoursOrBoth)
 {
-    EXPECT_EQ(meeting(0).durationCN(), "0分");
-    EXPECT_EQ(meeting(59).durationCN(), "59分");
-    EXPECT_EQ(meeting(60).durationCN(), "1小时");
-    EXPECT_EQ(meeting(61).durationCN(), "1小时1分");
-    EXPECT_EQ(meeting(120).durationCN(), "2小时");
-    EXPECT_EQ(meeting(125).durationCN(), "2小时5分");
+    TimeZones::inEachTimeZone([&] {
+        EXPECT_EQ(meeting(0).durationCN(), "0分");
+        EXPECT_EQ(meeting(59).durationCN(), "59分");
+        EXPECT_EQ(meeting(60).durationCN(), "1小时");
+        EXPECT_EQ(meeting(61).durationCN(), "1小时1分");
+        EXPECT_EQ(meeting(120).durationCN(), "2小时");
+        EXPECT_EQ(meeting(125).durationCN(), "2小时5分");
+    });
 }
 
 TEST(ModelMeetingDataTest, DateFormsOfBeginAndEndAndUnparsableTimes)
 {
-    MeetingDataModel m = meeting(30, QStringLiteral("2026-03-05 09:07"));
-    m.endTime = QStringLiteral("2026-12-31 23:59");
-    ASSERT_TRUE(m.beginTimeDate().isValid());
-    EXPECT_EQ(m.beginTimeDate(), QDateTime(QDate(2026, 3, 5), QTime(9, 7)));
-    EXPECT_EQ(m.beginTimeDateCN(), "2026年03月05日");
-    EXPECT_EQ(m.endTimeDateCN(), "2026年12月31日");
-    EXPECT_EQ(m.beginTimeDate2(), "2026-03-05");
-    EXPECT_EQ(m.endTimeDate2(), "2026-12-31");
-    EXPECT_EQ(m.beginTimeHourMinute(), "09:07");
-    EXPECT_EQ(m.endTimeHourMinute(), "23:59");
+    TimeZones::inEachTimeZone([&] {
+        MeetingDataModel m = meeting(30, QStringLiteral("2026-03-05 09:07"));
+        m.endTime = QStringLiteral("2026-12-31 23:59");
+        ASSERT_TRUE(m.beginTimeDate().isValid());
+        EXPECT_EQ(m.beginTimeDate(), QDateTime(QDate(2026, 3, 5), QTime(9, 7)));
+        EXPECT_EQ(m.beginTimeDateCN(), "2026年03月05日");
+        EXPECT_EQ(m.endTimeDateCN(), "2026年12月31日");
+        EXPECT_EQ(m.beginTimeDate2(), "2026-03-05");
+        EXPECT_EQ(m.endTimeDate2(), "2026-12-31");
+        EXPECT_EQ(m.beginTimeHourMinute(), "09:07");
+        EXPECT_EQ(m.endTimeHourMinute(), "23:59");
 
-    for (const char *bad : {"", "tomorrow", "2026-13-45 99:99", "2026/03/05 09:07"}) {
-        MeetingDataModel b = meeting(30, QString::fromUtf8(bad));
-        b.endTime = QString::fromUtf8(bad);
-        EXPECT_FALSE(b.beginTimeDate().isValid()) << bad;
-        EXPECT_EQ(b.beginTimeDateCN(), "") << bad;
-        EXPECT_EQ(b.endTimeDate2(), "") << bad;
-        EXPECT_EQ(b.beginTimeHourMinute(), "") << bad;
-        EXPECT_EQ(b.endTimeHourMinute(), "") << bad;
-    }
+        for (const char *bad : {"", "tomorrow", "2026-13-45 99:99", "2026/03/05 09:07"}) {
+            MeetingDataModel b = meeting(30, QString::fromUtf8(bad));
+            b.endTime = QString::fromUtf8(bad);
+            EXPECT_FALSE(b.beginTimeDate().isValid()) << bad;
+            EXPECT_EQ(b.beginTimeDateCN(), "") << bad;
+            EXPECT_EQ(b.endTimeDate2(), "") << bad;
+            EXPECT_EQ(b.beginTimeHourMinute(), "") << bad;
+            EXPECT_EQ(b.endTimeHourMinute(), "") << bad;
+        }
+    });
 }
 
 TEST(ModelMeetingDataTest, StatusAndDisplayedRoomId)
@@ -102,33 +107,35 @@ TEST(ModelMeetingDataTest, StatusAndDisplayedRoomId)
 
 TEST(ModelMeetingDataTest, DefaultModelTakesTheSignedInUserAndSettings)
 {
-    FakeContext context;
-    ModelContextScope scope(context);
-    const QDateTime before = QDateTime::currentDateTime().addSecs(-60);
-    const MeetingDataModel m = MeetingDataModel::defaultModel();
-    EXPECT_EQ(m.roomName, "张三创建的会议");
-    EXPECT_TRUE(m.beginTimeDate().isValid());
-    EXPECT_GE(m.beginTimeDate(), before);
-    EXPECT_LE(m.beginTimeDate(), QDateTime::currentDateTime());
-    EXPECT_EQ(m.duration, 120);
-    EXPECT_EQ(m.creatorCameraStatus, 1);
-    EXPECT_EQ(m.creatorMicrophoneStatus, 0);
-    EXPECT_EQ(m.cameraAllowStatus, 1);
-    EXPECT_EQ(m.micAllowStatus, 1);
-    EXPECT_EQ(m.enableTransStatus, 1);
-    EXPECT_EQ(m.openTranslateText, 1);
-    EXPECT_EQ(m.enableRecordStatus, 1);
-    EXPECT_EQ(m.roomWaitStatus, 0);
-    EXPECT_EQ(m.uploadPermissionType, 2);
-    EXPECT_EQ(m.sharePermission, 0);
-    EXPECT_TRUE(m.onlyUpdateThisMeeting);
-    EXPECT_FALSE(m.isCycle);
-    EXPECT_FALSE(m.isEdit);
-    EXPECT_TRUE(m.password.isEmpty());
-    EXPECT_TRUE(m.roomId.isNull());
-    EXPECT_TRUE(m.uploadFileAllowOpUserList.isEmpty());
-    // The request sends the transcription switch under its server name.
-    EXPECT_EQ(jx_keyValues(m).value("roomTranscribeStatus").toInt(), 1);
+    TimeZones::inEachTimeZone([&] {
+        FakeContext context;
+        ModelContextScope scope(context);
+        const QDateTime before = QDateTime::currentDateTime().addSecs(-60);
+        const MeetingDataModel m = MeetingDataModel::defaultModel();
+        EXPECT_EQ(m.roomName, "张三创建的会议");
+        EXPECT_TRUE(m.beginTimeDate().isValid());
+        EXPECT_GE(m.beginTimeDate(), before);
+        EXPECT_LE(m.beginTimeDate(), QDateTime::currentDateTime());
+        EXPECT_EQ(m.duration, 120);
+        EXPECT_EQ(m.creatorCameraStatus, 1);
+        EXPECT_EQ(m.creatorMicrophoneStatus, 0);
+        EXPECT_EQ(m.cameraAllowStatus, 1);
+        EXPECT_EQ(m.micAllowStatus, 1);
+        EXPECT_EQ(m.enableTransStatus, 1);
+        EXPECT_EQ(m.openTranslateText, 1);
+        EXPECT_EQ(m.enableRecordStatus, 1);
+        EXPECT_EQ(m.roomWaitStatus, 0);
+        EXPECT_EQ(m.uploadPermissionType, 2);
+        EXPECT_EQ(m.sharePermission, 0);
+        EXPECT_TRUE(m.onlyUpdateThisMeeting);
+        EXPECT_FALSE(m.isCycle);
+        EXPECT_FALSE(m.isEdit);
+        EXPECT_TRUE(m.password.isEmpty());
+        EXPECT_TRUE(m.roomId.isNull());
+        EXPECT_TRUE(m.uploadFileAllowOpUserList.isEmpty());
+        // The request sends the transcription switch under its server name.
+        EXPECT_EQ(jx_keyValues(m).value("roomTranscribeStatus").toInt(), 1);
+    });
 }
 
 TEST(ModelMeetingDataTest, IsSelfComparesTheDecryptedCreatorWithTheSignedInUser)
@@ -148,34 +155,36 @@ TEST(ModelMeetingDataTest, IsSelfComparesTheDecryptedCreatorWithTheSignedInUser)
 
 TEST(ModelMeetingDataTest, InvitationTextAndLink)
 {
-    FakeContext context;
-    ModelContextScope scope(context);
-    MeetingDataModel m = meeting(90, QStringLiteral("2026-03-05 09:07"));
-    m.roomId = QStringLiteral("123456789");
-    m.roomName = QStringLiteral("周会");
-    m.creatorName = QStringLiteral("李四");
-    EXPECT_EQ(m.invitedUrl(), "https://meet.example.com/#/home?rn=123456789");
-    EXPECT_EQ(m.invitedMeetingContent(), QStringLiteral("【Korvi会议邀请】\n"
-                                                        "会议主题：周会\n"
-                                                        "会议号：123-456-789\n"
-                                                        "开始时间：2026-03-05 09:07\n"
-                                                        "会议时长：1小时30分\n"
-                                                        "主持人：李四\n"
-                                                        "会议链接：https://meet.example.com/#/home?rn=123456789"));
-    m.password = QStringLiteral("4321");
-    m.isCycle = true;
-    m.cycleRoomId = QStringLiteral("987654321");
-    const QStringList lines = m.invitedMeetingContent().split('\n');
-    ASSERT_EQ(lines.size(), 8);
-    EXPECT_EQ(lines[2], "会议号：987-654-321");
-    EXPECT_EQ(lines[3], "会议密码：4321");
-    EXPECT_EQ(lines[7], "会议链接：https://meet.example.com/#/home?rn=987654321");
+    TimeZones::inEachTimeZone([&] {
+        FakeContext context;
+        ModelContextScope scope(context);
+        MeetingDataModel m = meeting(90, QStringLiteral("2026-03-05 09:07"));
+        m.roomId = QStringLiteral("123456789");
+        m.roomName = QStringLiteral("周会");
+        m.creatorName = QStringLiteral("李四");
+        EXPECT_EQ(m.invitedUrl(), "https://meet.example.com/#/home?rn=123456789");
+        EXPECT_EQ(m.invitedMeetingContent(), QStringLiteral("【Korvi会议邀请】\n"
+                                                            "会议主题：周会\n"
+                                                            "会议号：123-456-789\n"
+                                                            "开始时间：2026-03-05 09:07\n"
+                                                            "会议时长：1小时30分\n"
+                                                            "主持人：李四\n"
+                                                            "会议链接：https://meet.example.com/#/home?rn=123456789"));
+        m.password = QStringLiteral("4321");
+        m.isCycle = true;
+        m.cycleRoomId = QStringLiteral("987654321");
+        const QStringList lines = m.invitedMeetingContent().split('\n');
+        ASSERT_EQ(lines.size(), 8);
+        EXPECT_EQ(lines[2], "会议号：987-654-321");
+        EXPECT_EQ(lines[3], "会议密码：4321");
+        EXPECT_EQ(lines[7], "会议链接：https://meet.example.com/#/home?rn=987654321");
 
-    // Without a start time (a meeting joined by number) the two time lines are left out.
-    m.beginTime.clear();
-    const QStringList untimed = m.invitedMeetingContent().split('\n');
-    ASSERT_EQ(untimed.size(), 6);
-    EXPECT_EQ(untimed[4], "主持人：李四");
+        // Without a start time (a meeting joined by number) the two time lines are left out.
+        m.beginTime.clear();
+        const QStringList untimed = m.invitedMeetingContent().split('\n');
+        ASSERT_EQ(untimed.size(), 6);
+        EXPECT_EQ(untimed[4], "主持人：李四");
+    });
 }
 
 TEST(ModelMessageTest, DisplayTextAndColoursPerMessageType)
@@ -332,17 +341,19 @@ TEST(ModelSubTitleTest, RecordsAreEqualBySenderNameContentAndTime)
 
 TEST(ModelSubTitleTest, TimeStringIsTheLocalTimeOfTheSecond)
 {
-    KVSubTitleRecord r;
-    r.timeStamp = double(QDateTime(QDate(2026, 1, 2), QTime(3, 4, 5)).toMSecsSinceEpoch() + 999);
-    EXPECT_EQ(r.timeString(), "03:04:05");
-    // Numbers from a reply that are no time at all are not converted (that would overflow).
-    for (double bad : {std::nan(""), 1e22, -1e22, 9.3e21, std::numeric_limits<double>::infinity()}) {
-        r.timeStamp = bad;
-        EXPECT_EQ(r.timeString(), "") << bad;
-    }
-    EXPECT_EQ(
-        jx_objectWithKeyValues<KVSubTitleRecord>(jx_JSONObject(QStringLiteral(R"({"timeStamp":1e22})"))).timeString(),
-        "");
+    TimeZones::inEachTimeZone([&] {
+        KVSubTitleRecord r;
+        r.timeStamp = double(QDateTime(QDate(2026, 1, 2), QTime(3, 4, 5)).toMSecsSinceEpoch() + 999);
+        EXPECT_EQ(r.timeString(), "03:04:05");
+        // Numbers from a reply that are no time at all are not converted (that would overflow).
+        for (double bad : {std::nan(""), 1e22, -1e22, 9.3e21, std::numeric_limits<double>::infinity()}) {
+            r.timeStamp = bad;
+            EXPECT_EQ(r.timeString(), "") << bad;
+        }
+        EXPECT_EQ(jx_objectWithKeyValues<KVSubTitleRecord>(jx_JSONObject(QStringLiteral(R"({"timeStamp":1e22})")))
+                      .timeString(),
+                  "");
+    });
 }
 
 TEST(ModelUserTest, HostAndSelfChecks)

@@ -13,6 +13,8 @@
 #include "meeting/window/dispatch/MeetingDeviceCheck.h"
 #include "meeting/window/grid/MeetingActiveView.h"
 #include "meeting/window/grid/VideoCollectionViewItem.h"
+#include "scheduling/KVMCommonUtilCalendar.h"
+#include "scheduling/WMEventCalendarTool.h"
 #include "uikit/KVMacWatermarkView.h"
 #include "uikit/KVMeetingIDLabel.h"
 #include "uikit/VeskButton.h"
@@ -453,6 +455,7 @@ TEST_F(MeetingWindowTest, HostMovesToWaitingRoom_KeepsTheRoomLeavesWithoutReques
     signIn();
     addRoom();
     MeetingViewController *page = openJoinedPage();
+    const int opened = navigator->pagesOpened;
     QString heldRoom;
     // As the home page does: join again, which lands in the waiting room.
     NotificationCenter::defaultCenter().addObserver(
@@ -471,7 +474,7 @@ TEST_F(MeetingWindowTest, HostMovesToWaitingRoom_KeepsTheRoomLeavesWithoutReques
     ASSERT_EQ(configs.size(), 1);
     EXPECT_EQ(configs[0].param(QStringLiteral("cameraStatus")).toString(), QStringLiteral("0"));
     EXPECT_EQ(configs[0].param(QStringLiteral("micStatus")).toString(), QStringLiteral("0"));
-    ASSERT_TRUE(processEventsUntil([&] { return navigator->meetingPage && navigator->meetingPage != page; }));
+    ASSERT_TRUE(processEventsUntil([&] { return navigator->meetingPage && navigator->pagesOpened == opened + 1; }));
     settle();
     ASSERT_TRUE(settleRequests());
     EXPECT_EQ(requestCount(kLeavePath), 0);
@@ -522,10 +525,24 @@ TEST_F(MeetingWindowTest, LeaveDialog_MemberCancelStaysConfirmLeaves)
     EXPECT_EQ(navigator->calls, QStringList{QStringLiteral("showMainPage 1")});
 }
 
-TEST_F(MeetingWindowTest, LeaveDialog_CreatorEndSendsCloseBeforeLeave)
+TEST_F(MeetingWindowTest, LeaveDialog_CreatorEndSendsCloseBeforeLeave_AndTheMeetingsCalendarEventGoes)
 {
     signIn(kHostPhone, QStringLiteral("主持人"));
     addRoom(kHostPhone);
+    // The scheduled meeting is in the calendar.
+    MeetingDataModel scheduled;
+    scheduled.roomId = kRoomId;
+    scheduled.roomName = QStringLiteral("周会");
+    scheduled.beginTime = QStringLiteral("2030-01-02 10:00");
+    scheduled.endTime = QStringLiteral("2030-01-02 11:00");
+    scheduled.isCycle = true;
+    scheduled.cycleType = MeetingDataModel::Weekly;
+    bool written = false;
+    KVMCommonUtilCalendar::syncCalendar(scheduled, true, {}, [&written] { written = true; });
+    ASSERT_TRUE(processEventsUntil([&written] { return written; }));
+    const QString key = KVMCommonUtilCalendar::eventKey(kRoomId);
+    ASSERT_TRUE(WMEventCalendarTool::sharedEventCalendar().checkToEventIdentifier(key).has_value());
+
     MeetingViewController *page = openJoinedPage();
     page->leaveMeeting(nullptr);
     KVAlert *alert = visibleAlert(QStringLiteral("leaveMeetingAlert"));
@@ -537,6 +554,12 @@ TEST_F(MeetingWindowTest, LeaveDialog_CreatorEndSendsCloseBeforeLeave)
     const QStringList paths = requestPaths();
     EXPECT_LT(paths.indexOf(kClosePath), paths.indexOf(kLeavePath));
     EXPECT_EQ(navigator->calls, QStringList{QStringLiteral("showMainPage 1")});
+    ASSERT_TRUE(processEventsUntil(
+        [&key] { return !WMEventCalendarTool::sharedEventCalendar().checkToEventIdentifier(key).has_value(); }));
+    EXPECT_TRUE(WMEventCalendarTool::sharedEventCalendar()
+                    .checkToStartDate(QDateTime(QDate(2000, 1, 1), QTime()), QDateTime(QDate(2100, 1, 1), QTime()),
+                                      QString(), QString())
+                    .isEmpty());
 }
 
 TEST_F(MeetingWindowTest, WindowCloseButton_ShowsTheDialogAndKeepsTheWindow)

@@ -1,5 +1,6 @@
 // The settings window opened from a meeting on its system monitor tab: the meeting's tiles and
 // the engine's statistics reach the cards and lists through the meeting manager.
+#include "DispatchWindowSupport.h"
 #include "MeetingTestSupport.h"
 
 #include "agent/engine/FakeEngine.h"
@@ -68,4 +69,23 @@ TEST_F(SettingsMonitorTest, EndToEnd_TilesAndEngineStatisticsReachTheMonitorThro
     ASSERT_EQ(monitor->visibleCells().size(), 1);
     EXPECT_EQ(monitor->visibleCells().first()->lossRateLabel()->text(), QStringLiteral("12%"));
     EXPECT_EQ(monitor->visibleCells().first()->nameLabel()->text(), QStringLiteral("甲"));
+}
+
+TEST_F(DispatchWindowTest, SettingsMonitor_TheUsersOpenMicrophone_IsHisOwnCard_NotAnotherMembersRow)
+{
+    join();
+    room()->micAllowStatus = true;
+    openMicFromButton();
+    page->showSettingPage(6);
+    settle();
+    MeetingSettingPage *opened = page->panels().panel<SettingPagePanel>().settingPage();
+    ASSERT_TRUE(opened);
+    auto *settings = qobject_cast<MainSettingViewController *>(opened->content());
+    ASSERT_TRUE(settings);
+    KVSettingMonitorPanel *monitor = settings->monitorPanel();
+    ASSERT_TRUE(monitor);
+    // The tile carries the engine's peer id, the user's id is plain: the tile's own mark decides.
+    EXPECT_TRUE(monitor->myMicModel()->open) << "the own microphone card says 未开启 while it is on";
+    EXPECT_FALSE(monitor->card(0)->stackView()->isHidden());
+    EXPECT_TRUE(monitor->otherMicArray.isEmpty()) << "the user is listed among the others";
 }

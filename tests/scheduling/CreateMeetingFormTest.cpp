@@ -2,6 +2,7 @@
 // mask, recurrence, the checks, the member lists and the window size.
 
 #include "SchedulingTestSupport.h"
+#include "TimeZones.h"
 #include "support/AccessibilityWalk.h"
 
 #include "agent/models/FileShareModel.h"
@@ -66,42 +67,44 @@ QList<VeskUserModel> people(int n, const QString &prefix)
 
 TEST_F(CreateMeetingFormTest, NewMeeting_ShowsTheDefaultsAndTheSignedInUserAlone)
 {
-    auto &f = open();
-    const auto &ui = f.ui();
-    EXPECT_EQ(ui.titleLabel->text(), QStringLiteral("创建会议"));
-    EXPECT_EQ(ui.meetingTitleTextView->stringValue(), QStringLiteral("张三创建的会议"));
-    EXPECT_EQ(ui.durationButton->title(), QStringLiteral("2小时"));
-    EXPECT_EQ(f.duration(), 120);
-    // After a load all three are enabled; the chosen one clicked again stays chosen.
-    EXPECT_TRUE(ui.onceMeetingBtn->isChecked());
-    EXPECT_TRUE(ui.onceMeetingBtn->isEnabled());
-    ui.onceMeetingBtn->click();
-    EXPECT_TRUE(ui.onceMeetingBtn->isChecked());
-    EXPECT_FALSE(ui.onceMeetingBtn->isEnabled());
-    EXPECT_TRUE(ui.daysMeetingBtn->isEnabled());
-    EXPECT_TRUE(ui.passwordRow->isHidden());
-    EXPECT_TRUE(ui.recordMeetingContentBtn->isChecked());
-    EXPECT_FALSE(ui.meetingContentRow->isHidden());
-    EXPECT_TRUE(ui.shareAllowAllBtn->isChecked());
-    EXPECT_TRUE(ui.shareMemberRow->isHidden());
-    EXPECT_TRUE(ui.allowUploadFileButton->isChecked());
-    EXPECT_TRUE(ui.uploadFilesCountBtn->isHidden());
-    EXPECT_TRUE(ui.uploadFileButton->isEnabled());
-    EXPECT_EQ(chipNames(ui.confereeCollectionView), QStringList{QStringLiteral("张三")});
-    EXPECT_EQ(ui.memberSelectLabel->text(), QStringLiteral("已选1人"));
-    EXPECT_EQ(ui.confereeCollectionBackView->height(), 34);
-    EXPECT_EQ(ui.titleBar->height(), 94);
-    EXPECT_TRUE(agent.calls.isEmpty()); // nothing to fetch for a new meeting
+    TimeZones::inEachTimeZone([&] {
+        auto &f = open();
+        const auto &ui = f.ui();
+        EXPECT_EQ(ui.titleLabel->text(), QStringLiteral("创建会议"));
+        EXPECT_EQ(ui.meetingTitleTextView->stringValue(), QStringLiteral("张三创建的会议"));
+        EXPECT_EQ(ui.durationButton->title(), QStringLiteral("2小时"));
+        EXPECT_EQ(f.duration(), 120);
+        // After a load all three are enabled; the chosen one clicked again stays chosen.
+        EXPECT_TRUE(ui.onceMeetingBtn->isChecked());
+        EXPECT_TRUE(ui.onceMeetingBtn->isEnabled());
+        ui.onceMeetingBtn->click();
+        EXPECT_TRUE(ui.onceMeetingBtn->isChecked());
+        EXPECT_FALSE(ui.onceMeetingBtn->isEnabled());
+        EXPECT_TRUE(ui.daysMeetingBtn->isEnabled());
+        EXPECT_TRUE(ui.passwordRow->isHidden());
+        EXPECT_TRUE(ui.recordMeetingContentBtn->isChecked());
+        EXPECT_FALSE(ui.meetingContentRow->isHidden());
+        EXPECT_TRUE(ui.shareAllowAllBtn->isChecked());
+        EXPECT_TRUE(ui.shareMemberRow->isHidden());
+        EXPECT_TRUE(ui.allowUploadFileButton->isChecked());
+        EXPECT_TRUE(ui.uploadFilesCountBtn->isHidden());
+        EXPECT_TRUE(ui.uploadFileButton->isEnabled());
+        EXPECT_EQ(chipNames(ui.confereeCollectionView), QStringList{QStringLiteral("张三")});
+        EXPECT_EQ(ui.memberSelectLabel->text(), QStringLiteral("已选1人"));
+        EXPECT_EQ(ui.confereeCollectionBackView->height(), 34);
+        EXPECT_EQ(ui.titleBar->height(), 94);
+        EXPECT_TRUE(agent.calls.isEmpty()); // nothing to fetch for a new meeting
 
-    f.onDurationClick();
-    ASSERT_TRUE(ui.durationView);
-    EXPECT_EQ(markedDuration(ui), QStringLiteral("2小时"));
-    EXPECT_EQ(f.durationIconName(), QStringLiteral("ic_input_up"));
-    ui.durationView->items()[1]->click(); // "30分钟"
-    EXPECT_FALSE(ui.durationView);
-    EXPECT_EQ(f.duration(), 30);
-    EXPECT_EQ(ui.durationButton->title(), QStringLiteral("30分钟"));
-    EXPECT_EQ(f.durationIconName(), QStringLiteral("ic_input_dropdown"));
+        f.onDurationClick();
+        ASSERT_TRUE(ui.durationView);
+        EXPECT_EQ(markedDuration(ui), QStringLiteral("2小时"));
+        EXPECT_EQ(f.durationIconName(), QStringLiteral("ic_input_up"));
+        ui.durationView->items()[1]->click(); // "30分钟"
+        EXPECT_FALSE(ui.durationView);
+        EXPECT_EQ(f.duration(), 30);
+        EXPECT_EQ(ui.durationButton->title(), QStringLiteral("30分钟"));
+        EXPECT_EQ(f.durationIconName(), QStringLiteral("ic_input_dropdown"));
+    });
 }
 
 TEST_F(CreateMeetingFormTest, EditFill_TitlePasswordDurationAndFileLinkFollowTheModel)
@@ -187,62 +190,64 @@ TEST_F(CreateMeetingFormTest, Recurrence_SeriesSwitchLocksAndUnlocksThePeriod)
 
 TEST_F(CreateMeetingFormTest, Mask_ClosesThePopUpsButNotTheEndPanel)
 {
-    auto &f = open();
-    const auto &ui = f.ui();
-    f.onDatePickBtnClick();
-    ASSERT_TRUE(ui.datePickView);
-    EXPECT_TRUE(ui.datePickBackView->alwaysHighlight());
-    EXPECT_EQ(ui.datePickView->size(), QSize(346, 270));
-    ASSERT_TRUE(ui.overMaskBtn && ui.overMaskBtn->isVisible());
-    const QPoint outside(5, f.view()->height() - 5);
-    EXPECT_FALSE(f.maskLetsThrough(outside));
-    EXPECT_TRUE(f.maskLetsThrough(ui.datePickView->geometry().center()));
-    // The begin applies at once.
-    ui.datePickView->onSelectedDate(QDateTime(QDate(2030, 5, 6), QTime(9, 30)));
-    EXPECT_EQ(ui.datePickerButton->title(), QStringLiteral("2030-05-06 09:30"));
-    ui.overMaskBtn->click();
-    EXPECT_FALSE(ui.datePickView);
-    EXPECT_FALSE(ui.overMaskBtn->isVisible());
-    EXPECT_FALSE(ui.datePickBackView->alwaysHighlight());
+    TimeZones::inEachTimeZone([&] {
+        auto &f = open();
+        const auto &ui = f.ui();
+        f.onDatePickBtnClick();
+        ASSERT_TRUE(ui.datePickView);
+        EXPECT_TRUE(ui.datePickBackView->alwaysHighlight());
+        EXPECT_EQ(ui.datePickView->size(), QSize(346, 270));
+        ASSERT_TRUE(ui.overMaskBtn && ui.overMaskBtn->isVisible());
+        const QPoint outside(5, f.view()->height() - 5);
+        EXPECT_FALSE(f.maskLetsThrough(outside));
+        EXPECT_TRUE(f.maskLetsThrough(ui.datePickView->geometry().center()));
+        // The begin applies at once.
+        ui.datePickView->onSelectedDate(QDateTime(QDate(2030, 5, 6), QTime(9, 30)));
+        EXPECT_EQ(ui.datePickerButton->title(), QStringLiteral("2030-05-06 09:30"));
+        ui.overMaskBtn->click();
+        EXPECT_FALSE(ui.datePickView);
+        EXPECT_FALSE(ui.overMaskBtn->isVisible());
+        EXPECT_FALSE(ui.datePickBackView->alwaysHighlight());
 
-    // The end panel stays when the mask closes its picker.
-    f.onDurationClick();
-    ui.durationView->items().last()->click(); // "选择结束时间"
-    ASSERT_TRUE(ui.selectTimeView);
-    EXPECT_FALSE(ui.durationView);
-    EXPECT_EQ(ui.selectTimeView->size(), QSize(458, 265));
-    EXPECT_EQ(ui.selectTimeView->datePickerButton()->title(), QStringLiteral("请选择"));
-    EXPECT_EQ(ui.selectTimeView->durationLabel()->text(), QStringLiteral("- -"));
-    ui.selectTimeView->datePickerButton()->click();
-    ASSERT_TRUE(ui.durationDatePickView);
-    EXPECT_EQ(ui.durationDatePickView->minuteInterval(), 15);
-    EXPECT_EQ(ui.durationDatePickView->model().beginDate, QDateTime(QDate(2030, 5, 6), QTime(9, 45)));
-    EXPECT_EQ(ui.durationDatePickView->model().endDate, QDateTime(QDate(2030, 5, 7), QTime(9, 15)));
-    EXPECT_EQ(ui.durationDatePickView->model().selectedDate, QDateTime(QDate(2030, 5, 6), QTime(11, 30)));
-    ui.durationDatePickView->onSelectedDate(QDateTime(QDate(2030, 5, 6), QTime(10, 45)));
-    EXPECT_EQ(ui.selectTimeView->durationTime(), QStringLiteral("1小时15分钟"));
-    ui.overMaskBtn->click();
-    EXPECT_FALSE(ui.durationDatePickView);
-    ASSERT_TRUE(ui.selectTimeView);
-    EXPECT_TRUE(ui.durationBackView->alwaysHighlight());
+        // The end panel stays when the mask closes its picker.
+        f.onDurationClick();
+        ui.durationView->items().last()->click(); // "选择结束时间"
+        ASSERT_TRUE(ui.selectTimeView);
+        EXPECT_FALSE(ui.durationView);
+        EXPECT_EQ(ui.selectTimeView->size(), QSize(458, 265));
+        EXPECT_EQ(ui.selectTimeView->datePickerButton()->title(), QStringLiteral("请选择"));
+        EXPECT_EQ(ui.selectTimeView->durationLabel()->text(), QStringLiteral("- -"));
+        ui.selectTimeView->datePickerButton()->click();
+        ASSERT_TRUE(ui.durationDatePickView);
+        EXPECT_EQ(ui.durationDatePickView->minuteInterval(), 15);
+        EXPECT_EQ(ui.durationDatePickView->model().beginDate, QDateTime(QDate(2030, 5, 6), QTime(9, 45)));
+        EXPECT_EQ(ui.durationDatePickView->model().endDate, QDateTime(QDate(2030, 5, 7), QTime(9, 15)));
+        EXPECT_EQ(ui.durationDatePickView->model().selectedDate, QDateTime(QDate(2030, 5, 6), QTime(11, 30)));
+        ui.durationDatePickView->onSelectedDate(QDateTime(QDate(2030, 5, 6), QTime(10, 45)));
+        EXPECT_EQ(ui.selectTimeView->durationTime(), QStringLiteral("1小时15分钟"));
+        ui.overMaskBtn->click();
+        EXPECT_FALSE(ui.durationDatePickView);
+        ASSERT_TRUE(ui.selectTimeView);
+        EXPECT_TRUE(ui.durationBackView->alwaysHighlight());
 
-    // Its confirm sets 75 minutes; the menu then marks no row.
-    ui.selectTimeView->confirmButton()->click();
-    QApplication::processEvents();
-    EXPECT_FALSE(ui.selectTimeView);
-    EXPECT_EQ(f.duration(), 75);
-    EXPECT_EQ(ui.durationButton->title(), QStringLiteral("1小时15分钟"));
-    EXPECT_FALSE(ui.durationBackView->alwaysHighlight());
-    f.onDurationClick();
-    EXPECT_EQ(markedDuration(ui), QString());
-    f.onDurationClick(); // a second click on the field closes the menu
-    EXPECT_FALSE(ui.durationView);
+        // Its confirm sets 75 minutes; the menu then marks no row.
+        ui.selectTimeView->confirmButton()->click();
+        QApplication::processEvents();
+        EXPECT_FALSE(ui.selectTimeView);
+        EXPECT_EQ(f.duration(), 75);
+        EXPECT_EQ(ui.durationButton->title(), QStringLiteral("1小时15分钟"));
+        EXPECT_FALSE(ui.durationBackView->alwaysHighlight());
+        f.onDurationClick();
+        EXPECT_EQ(markedDuration(ui), QString());
+        f.onDurationClick(); // a second click on the field closes the menu
+        EXPECT_FALSE(ui.durationView);
 
-    // Confirming a panel with no end chosen changes nothing.
-    f.openSelectTimeView();
-    ui.selectTimeView->confirmButton()->click();
-    EXPECT_EQ(f.duration(), 75);
-    EXPECT_EQ(ui.durationButton->title(), QStringLiteral("1小时15分钟"));
+        // Confirming a panel with no end chosen changes nothing.
+        f.openSelectTimeView();
+        ui.selectTimeView->confirmButton()->click();
+        EXPECT_EQ(f.duration(), 75);
+        EXPECT_EQ(ui.durationButton->title(), QStringLiteral("1小时15分钟"));
+    });
 }
 
 TEST_F(CreateMeetingFormTest, AccessibleActions_DoWhatClicksDo)
@@ -298,6 +303,26 @@ TEST_F(CreateMeetingFormTest, Confirm_ChecksSubjectAndPasswordBeforeHandingOver)
     EXPECT_EQ(f.dataModel().roomName, QStringLiteral("   "));
     EXPECT_EQ(f.dataModel().password, QStringLiteral("123456"));
     EXPECT_EQ(f.dataModel().invitationList.size(), 1);
+}
+
+TEST_F(CreateMeetingFormTest, EditedMeeting_AStoredPasswordTheFieldWouldNotTakeIsShownAsIs_AndStopsTheConfirm)
+{
+    for (const QString &stored : {QStringLiteral("ab12cd345"), QStringLiteral("12345678")}) {
+        MeetingDataModel m = scheduled();
+        m.password = stored;
+        auto &f = open(m);
+        const auto &ui = f.ui();
+        agent.answer(QStringLiteral("queryMeetingAllowShareList"), RecordingSchedulingAgent::ok(users({})));
+        agent.answer(QStringLiteral("queryMeetingInvitationList"),
+                     RecordingSchedulingAgent::ok(users({schedulingUser("13800000000", "张三")})));
+        int handed = 0;
+        f.onCreateMeeting = [&](CreateMeetingViewController *) { ++handed; };
+        EXPECT_EQ(ui.passwordInputView->stringValue(), stored) << "shown as stored, not cut to what typing allows";
+        QTest::mouseClick(ui.confirmButton, Qt::LeftButton);
+        EXPECT_EQ(toastText(), QStringLiteral("请输入3-6位数字密码"));
+        EXPECT_EQ(handed, 0);
+        EXPECT_EQ(f.dataModel().password, stored);
+    }
 }
 
 TEST_F(CreateMeetingFormTest, FileWindow_StartsFromTheFormsBox_ItsUploadChoiceIsWhatTheFormSaves)
@@ -377,11 +402,11 @@ TEST_F(CreateMeetingFormTest, Picker_TicksEditTheListAndTheCountNeverGoesBelowZe
     EXPECT_TRUE(f.maskLetsThrough(ui.confereeCollectionView->mapTo(f.view(), QPoint(10, 10))));
     EXPECT_FALSE(f.maskLetsThrough(ui.meetingTitleTextView->mapTo(f.view(), QPoint(10, 10))));
 
-    picker->rows()[0]->click();
-    picker->rows()[2]->click(); // unticks the signed-in user
+    QTest::mouseClick(picker->rows()[0], Qt::LeftButton);
+    QTest::mouseClick(picker->rows()[2], Qt::LeftButton); // unticks the signed-in user
     EXPECT_EQ(chipNames(ui.confereeCollectionView), QStringList{QStringLiteral("李成员0")});
     EXPECT_EQ(f.dataModel().totalMemberCount, 1u);
-    picker->rows()[1]->click();
+    QTest::mouseClick(picker->rows()[1], Qt::LeftButton);
     EXPECT_EQ(ui.memberSelectLabel->text(), QStringLiteral("已选2人"));
 
     // Chips deleted down to none: the count stops at 0 and the picker keeps no tick.
@@ -392,8 +417,8 @@ TEST_F(CreateMeetingFormTest, Picker_TicksEditTheListAndTheCountNeverGoesBelowZe
     EXPECT_EQ(f.dataModel().totalMemberCount, 0u);
     for (int row = 0; row < 3; ++row)
         EXPECT_FALSE(picker->isRowSelected(row));
-    picker->rows()[0]->click();
-    picker->rows()[0]->click();
+    QTest::mouseClick(picker->rows()[0], Qt::LeftButton);
+    QTest::mouseClick(picker->rows()[0], Qt::LeftButton);
     EXPECT_EQ(f.dataModel().totalMemberCount, 0u);
     EXPECT_EQ(ui.memberSelectLabel->text(), QStringLiteral("已选0人"));
 }

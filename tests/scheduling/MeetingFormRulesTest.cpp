@@ -1,6 +1,7 @@
 // The meeting form's decisions as plain functions: from a model to the controls and back, the
 // checks, the lengths and end bounds, the recurrence look, the member count and the window size.
 
+#include "TimeZones.h"
 #include "agent/VeskAppAgent.h"
 #include "scheduling/CreateMeetingRules.h"
 #include "scheduling/KVCreateMeetingDuration.h"
@@ -20,86 +21,90 @@ QDateTime at(int h, int m)
 
 TEST(MeetingFormRulesTest, NewMeeting_DefaultsShowAndGoBackUnchanged)
 {
-    VeskUserModel me;
-    me.userId = QStringLiteral("13800000000");
-    me.userName = QStringLiteral("张三");
-    VeskAppAgent::sharedInstance()->setMyInfo(me);
-    const MeetingDataModel fresh = MeetingDataModel::defaultModel();
-    const MeetingFormControls c = controlsFromModel(fresh, QStringLiteral("2026-03-09 10:00"), 0);
-    EXPECT_EQ(c.subject, QStringLiteral("张三创建的会议"));
-    EXPECT_EQ(c.beginTime, fresh.beginTime);
-    EXPECT_EQ(c.duration, 120);
-    EXPECT_EQ(c.periodType, 0);
-    EXPECT_FALSE(c.passwordOn);
-    EXPECT_FALSE(c.waitingRoom);
-    EXPECT_TRUE(c.memberMicrophone && c.memberCamera && c.record && c.transcription && c.membersMayView);
-    EXPECT_FALSE(c.shareLimited);
-    EXPECT_TRUE(c.uploadAllowed);
+    TimeZones::inEachTimeZone([&] {
+        VeskUserModel me;
+        me.userId = QStringLiteral("13800000000");
+        me.userName = QStringLiteral("张三");
+        VeskAppAgent::sharedInstance()->setMyInfo(me);
+        const MeetingDataModel fresh = MeetingDataModel::defaultModel();
+        const MeetingFormControls c = controlsFromModel(fresh, QStringLiteral("2026-03-09 10:00"), 0);
+        EXPECT_EQ(c.subject, QStringLiteral("张三创建的会议"));
+        EXPECT_EQ(c.beginTime, fresh.beginTime);
+        EXPECT_EQ(c.duration, 120);
+        EXPECT_EQ(c.periodType, 0);
+        EXPECT_FALSE(c.passwordOn);
+        EXPECT_FALSE(c.waitingRoom);
+        EXPECT_TRUE(c.memberMicrophone && c.memberCamera && c.record && c.transcription && c.membersMayView);
+        EXPECT_FALSE(c.shareLimited);
+        EXPECT_TRUE(c.uploadAllowed);
 
-    MeetingDataModel back = fresh;
-    syncToDataModel(c, back);
-    back.invitationList = fresh.invitationList;
-    EXPECT_EQ(back, fresh);
-    VeskAppAgent::resetSharedInstance();
+        MeetingDataModel back = fresh;
+        syncToDataModel(c, back);
+        back.invitationList = fresh.invitationList;
+        EXPECT_EQ(back, fresh);
+        VeskAppAgent::resetSharedInstance();
+    });
 }
 
 TEST(MeetingFormRulesTest, ControlsToFields)
 {
-    MeetingFormControls c;
-    c.subject = QStringLiteral("  ");
-    c.beginTime = QStringLiteral("2026-03-09 10:00");
-    c.duration = 45;
-    c.periodType = 2;
-    c.passwordOn = false;
-    c.password = QStringLiteral("1234"); // hidden field: ignored
-    c.transcription = false;
-    c.membersMayView = true; // shown only under the transcription box
-    c.shareLimited = false;
-    c.shareMembers = {VeskUserModel()};
-    c.uploadAllowed = false;
-    MeetingDataModel m;
-    syncToDataModel(c, m);
-    EXPECT_EQ(m.roomName, QStringLiteral("  "));
-    EXPECT_EQ(m.password, QStringLiteral(""));
-    EXPECT_FALSE(m.password.isNull());
-    EXPECT_EQ(m.openTranslateText, 0);
-    EXPECT_EQ(m.enableTransStatus, 0);
-    EXPECT_TRUE(m.allowShareList.isEmpty());
-    EXPECT_EQ(m.sharePermission, 0);
-    EXPECT_EQ(m.uploadPermissionType, 1);
-    EXPECT_EQ(m.cycleType, 2);
-    EXPECT_TRUE(m.isCycle);
-    EXPECT_EQ(m.duration, 45);
+    TimeZones::inEachTimeZone([&] {
+        MeetingFormControls c;
+        c.subject = QStringLiteral("  ");
+        c.beginTime = QStringLiteral("2026-03-09 10:00");
+        c.duration = 45;
+        c.periodType = 2;
+        c.passwordOn = false;
+        c.password = QStringLiteral("1234"); // hidden field: ignored
+        c.transcription = false;
+        c.membersMayView = true; // shown only under the transcription box
+        c.shareLimited = false;
+        c.shareMembers = {VeskUserModel()};
+        c.uploadAllowed = false;
+        MeetingDataModel m;
+        syncToDataModel(c, m);
+        EXPECT_EQ(m.roomName, QStringLiteral("  "));
+        EXPECT_EQ(m.password, QStringLiteral(""));
+        EXPECT_FALSE(m.password.isNull());
+        EXPECT_EQ(m.openTranslateText, 0);
+        EXPECT_EQ(m.enableTransStatus, 0);
+        EXPECT_TRUE(m.allowShareList.isEmpty());
+        EXPECT_EQ(m.sharePermission, 0);
+        EXPECT_EQ(m.uploadPermissionType, 1);
+        EXPECT_EQ(m.cycleType, 2);
+        EXPECT_TRUE(m.isCycle);
+        EXPECT_EQ(m.duration, 45);
 
-    c.passwordOn = true;
-    c.transcription = true;
-    c.shareLimited = true;
-    c.uploadAllowed = true;
-    c.periodType = 0;
-    syncToDataModel(c, m);
-    EXPECT_EQ(m.password, QStringLiteral("1234"));
-    EXPECT_EQ(m.enableTransStatus, 1);
-    c.membersMayView = false;
-    syncToDataModel(c, m);
-    EXPECT_EQ(m.openTranslateText, 1);
-    EXPECT_EQ(m.enableTransStatus, 0);
-    EXPECT_EQ(m.sharePermission, 1);
-    EXPECT_EQ(m.allowShareList.size(), 1);
-    EXPECT_EQ(m.uploadPermissionType, 2);
-    EXPECT_FALSE(m.isCycle);
+        c.passwordOn = true;
+        c.transcription = true;
+        c.shareLimited = true;
+        c.uploadAllowed = true;
+        c.periodType = 0;
+        syncToDataModel(c, m);
+        EXPECT_EQ(m.password, QStringLiteral("1234"));
+        EXPECT_EQ(m.enableTransStatus, 1);
+        c.membersMayView = false;
+        syncToDataModel(c, m);
+        EXPECT_EQ(m.openTranslateText, 1);
+        EXPECT_EQ(m.enableTransStatus, 0);
+        EXPECT_EQ(m.sharePermission, 1);
+        EXPECT_EQ(m.allowShareList.size(), 1);
+        EXPECT_EQ(m.uploadPermissionType, 2);
+        EXPECT_FALSE(m.isCycle);
 
-    // A stored value other than 1 shows a box off; a loaded duration below 1 keeps the form's.
-    MeetingDataModel odd;
-    odd.roomWaitStatus = 2;
-    odd.enableRecordStatus = -1;
-    odd.duration = 0;
-    const MeetingFormControls shown = controlsFromModel(odd, QStringLiteral("2026-03-09 10:00"), 90);
-    EXPECT_FALSE(shown.waitingRoom);
-    EXPECT_FALSE(shown.record);
-    EXPECT_EQ(shown.duration, 90);
-    EXPECT_EQ(shown.beginTime, QStringLiteral("2026-03-09 10:00"));
-    odd.duration = 1; // the shortest loaded duration is kept
-    EXPECT_EQ(controlsFromModel(odd, QStringLiteral("2026-03-09 10:00"), 90).duration, 1);
+        // A stored value other than 1 shows a box off; a loaded duration below 1 keeps the form's.
+        MeetingDataModel odd;
+        odd.roomWaitStatus = 2;
+        odd.enableRecordStatus = -1;
+        odd.duration = 0;
+        const MeetingFormControls shown = controlsFromModel(odd, QStringLiteral("2026-03-09 10:00"), 90);
+        EXPECT_FALSE(shown.waitingRoom);
+        EXPECT_FALSE(shown.record);
+        EXPECT_EQ(shown.duration, 90);
+        EXPECT_EQ(shown.beginTime, QStringLiteral("2026-03-09 10:00"));
+        odd.duration = 1; // the shortest loaded duration is kept
+        EXPECT_EQ(controlsFromModel(odd, QStringLiteral("2026-03-09 10:00"), 90).duration, 1);
+    });
 }
 
 TEST(MeetingFormRulesTest, Validation)
@@ -125,32 +130,34 @@ TEST(MeetingFormRulesTest, Validation)
 
 TEST(MeetingFormRulesTest, LengthsAndEndPickerBounds)
 {
-    using namespace MeetingTimeRules;
-    EXPECT_EQ(lengthText(60 * 60), QStringLiteral("1小时"));
-    EXPECT_EQ(lengthText(45 * 60), QStringLiteral("45分钟"));
-    EXPECT_EQ(lengthText(150 * 60), QStringLiteral("2小时30分钟"));
-    EXPECT_EQ(lengthText(75 * 60 + 59), QStringLiteral("1小时15分钟"));
+    TimeZones::inEachTimeZone([&] {
+        using namespace MeetingTimeRules;
+        EXPECT_EQ(lengthText(60 * 60), QStringLiteral("1小时"));
+        EXPECT_EQ(lengthText(45 * 60), QStringLiteral("45分钟"));
+        EXPECT_EQ(lengthText(150 * 60), QStringLiteral("2小时30分钟"));
+        EXPECT_EQ(lengthText(75 * 60 + 59), QStringLiteral("1小时15分钟"));
 
-    const QDateTime begin = at(10, 7);
-    const auto chosen = chooseEnd(begin.addSecs(30), at(11, 22).addSecs(45)); // seconds dropped
-    EXPECT_EQ(chosen.durationMinutes, 75);
-    EXPECT_EQ(chosen.lengthText, QStringLiteral("1小时15分钟"));
-    EXPECT_EQ(chosen.endText, QStringLiteral("2026-03-09 11:22"));
-    EXPECT_EQ(choiceIndexFor(75), -1);
-    EXPECT_EQ(durationCaption(75), QStringLiteral("1小时15分钟"));
-    EXPECT_EQ(durationCaption(120), QStringLiteral("2小时"));
-    EXPECT_EQ(choiceIndexFor(0), -1); // the end-time entry is never the chosen row
+        const QDateTime begin = at(10, 7);
+        const auto chosen = chooseEnd(begin.addSecs(30), at(11, 22).addSecs(45)); // seconds dropped
+        EXPECT_EQ(chosen.durationMinutes, 75);
+        EXPECT_EQ(chosen.lengthText, QStringLiteral("1小时15分钟"));
+        EXPECT_EQ(chosen.endText, QStringLiteral("2026-03-09 11:22"));
+        EXPECT_EQ(choiceIndexFor(75), -1);
+        EXPECT_EQ(durationCaption(75), QStringLiteral("1小时15分钟"));
+        EXPECT_EQ(durationCaption(120), QStringLiteral("2小时"));
+        EXPECT_EQ(choiceIndexFor(0), -1); // the end-time entry is never the chosen row
 
-    const auto range = endPickerRange(begin, 120);
-    EXPECT_EQ(range.beginDate, at(10, 22));
-    EXPECT_EQ(range.endDate, at(10, 7).addSecs((23 * 60 + 45) * 60));
-    EXPECT_EQ(range.selectedDate, at(12, 7));
-    EXPECT_EQ(range.minuteInterval, 15);
-    const auto &items = KVCreateMeetingDuration::durationItems();
-    ASSERT_EQ(items.size(), 7);
-    EXPECT_EQ(items[4].title, QStringLiteral("2小时"));
-    EXPECT_EQ(items[6].title, QStringLiteral("选择结束时间"));
-    EXPECT_EQ(items[6].duration, 0);
+        const auto range = endPickerRange(begin, 120);
+        EXPECT_EQ(range.beginDate, at(10, 22));
+        EXPECT_EQ(range.endDate, at(10, 7).addSecs((23 * 60 + 45) * 60));
+        EXPECT_EQ(range.selectedDate, at(12, 7));
+        EXPECT_EQ(range.minuteInterval, 15);
+        const auto &items = KVCreateMeetingDuration::durationItems();
+        ASSERT_EQ(items.size(), 7);
+        EXPECT_EQ(items[4].title, QStringLiteral("2小时"));
+        EXPECT_EQ(items[6].title, QStringLiteral("选择结束时间"));
+        EXPECT_EQ(items[6].duration, 0);
+    });
 }
 
 TEST(MeetingFormRulesTest, RecurrenceStates)

@@ -1,5 +1,6 @@
 // The decisions of the details and all-meetings windows, without a display.
 #include "scheduling/MeetingListRules.h"
+#include "TimeZones.h"
 
 #include <gtest/gtest.h>
 
@@ -56,27 +57,29 @@ TEST(MeetingListRulesTest, ButtonTables_ByCreatorAndStatus)
 
 TEST(MeetingListRulesTest, HistoryGrouping_ADayOverTwoPagesStaysOneSection_AndFullLastPageEndsPaging)
 {
-    MeetingSections sections;
-    QList<MeetingDataModel> first;
-    for (int i = 0; i < 9; ++i)
-        first.append(meeting(QString::number(i), QStringLiteral("2030-01-0%1 10:00").arg(i < 5 ? 1 : 2)));
-    first.append(meeting(QStringLiteral("skipped"), QString()));
-    EXPECT_TRUE(sections.appendHistoryPage(page(first, 2), 1));
-    ASSERT_EQ(sections.sections().size(), 2);
-    EXPECT_EQ(sections.sections()[0].title, QStringLiteral("2030年01月01日  周二"));
-    EXPECT_FALSE(sections.find(QStringLiteral("skipped")));
+    TimeZones::inEachTimeZone([&] {
+        MeetingSections sections;
+        QList<MeetingDataModel> first;
+        for (int i = 0; i < 9; ++i)
+            first.append(meeting(QString::number(i), QStringLiteral("2030-01-0%1 10:00").arg(i < 5 ? 1 : 2)));
+        first.append(meeting(QStringLiteral("skipped"), QString()));
+        EXPECT_TRUE(sections.appendHistoryPage(page(first, 2), 1));
+        ASSERT_EQ(sections.sections().size(), 2);
+        EXPECT_EQ(sections.sections()[0].title, QStringLiteral("2030年01月01日  周二"));
+        EXPECT_FALSE(sections.find(QStringLiteral("skipped")));
 
-    EXPECT_FALSE(
-        sections.appendHistoryPage(page({meeting(QStringLiteral("x"), QStringLiteral("2030-01-02 18:00"))}, 2), 2));
-    ASSERT_EQ(sections.sections().size(), 2);
-    EXPECT_EQ(sections.sections()[1].rows.size(), 5);
+        EXPECT_FALSE(
+            sections.appendHistoryPage(page({meeting(QStringLiteral("x"), QStringLiteral("2030-01-02 18:00"))}, 2), 2));
+        ASSERT_EQ(sections.sections().size(), 2);
+        EXPECT_EQ(sections.sections()[1].rows.size(), 5);
 
-    // Ten entries on the only page: no more.
-    MeetingSections one;
-    QList<MeetingDataModel> ten;
-    for (int i = 0; i < 10; ++i)
-        ten.append(meeting(QString::number(i), QStringLiteral("2030-01-01 10:00")));
-    EXPECT_FALSE(one.appendHistoryPage(page(ten, 1), 1));
+        // Ten entries on the only page: no more.
+        MeetingSections one;
+        QList<MeetingDataModel> ten;
+        for (int i = 0; i < 10; ++i)
+            ten.append(meeting(QString::number(i), QStringLiteral("2030-01-01 10:00")));
+        EXPECT_FALSE(one.appendHistoryPage(page(ten, 1), 1));
+    });
 }
 
 TEST(MeetingListRulesTest, SelectionAfterReload_KeptByRoomId_ElseFirstRow)

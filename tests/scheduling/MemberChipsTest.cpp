@@ -17,6 +17,7 @@
 #include <QApplication>
 #include <QLabel>
 #include <QScrollBar>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -264,8 +265,11 @@ TEST_F(MemberPickerTest, Toggle_AddsOnceByUserIdAndRemovesTheChosenObject)
     EXPECT_EQ(chosen[0].userId, QStringLiteral("a"));
     EXPECT_EQ(clicks, (QStringList{"a+", "b-"}));
 
-    // A row click through the row's own button does the same (as its accessible press does).
-    picker.rows()[2]->click();
+    // A real click on a row does the same.
+    picker.resize(300, picker.suitedHeight());
+    picker.show();
+    QApplication::processEvents();
+    QTest::mouseClick(picker.rows()[2], Qt::LeftButton);
     EXPECT_EQ(chosen.size(), 2);
     EXPECT_TRUE(picker.rows()[2]->isSelected());
     EXPECT_TRUE(picker.rows()[2]->tickShown());
@@ -283,6 +287,37 @@ TEST_F(MemberPickerTest, Toggle_AChosenHostOrAssistantHostStays)
     picker.rows()[2]->click();
     EXPECT_TRUE(picker.rows()[2]->isSelected()); // the tick comes back
     EXPECT_TRUE(clicks.isEmpty());
+}
+
+TEST_F(MemberPickerTest, ARowTickedByARealClickOrSpace_ShowsItsTickAndItsBlueNameAtOnce)
+{
+    picker.updateData();
+    picker.resize(300, picker.suitedHeight());
+    picker.show();
+    QApplication::processEvents();
+    // What the row draws: the tick, and the name label's own colour.
+    const auto inkOf = [](KVMemberSelectCollectionItem *row) {
+        return row->findChild<KVElidedLabel *>()->palette().color(QPalette::WindowText);
+    };
+    const QColor blue(0x00, 0x7A, 0xFF);
+    const QColor grey(0x66, 0x66, 0x66);
+    KVMemberSelectCollectionItem *clicked = picker.rows()[0];
+    QTest::mouseClick(clicked, Qt::LeftButton);
+    EXPECT_TRUE(picker.isRowSelected(0));
+    EXPECT_TRUE(clicked->tickShown()) << "ticked by a click, the row shows no tick";
+    EXPECT_EQ(inkOf(clicked), blue);
+
+    KVMemberSelectCollectionItem *spaced = picker.rows()[1];
+    spaced->setFocus();
+    QTest::keyClick(spaced, Qt::Key_Space);
+    EXPECT_TRUE(picker.isRowSelected(1));
+    EXPECT_FALSE(spaced->isHovered());
+    EXPECT_TRUE(spaced->tickShown()) << "ticked by Space, the row shows no tick";
+    EXPECT_EQ(inkOf(spaced), blue);
+    QTest::keyClick(spaced, Qt::Key_Space);
+    EXPECT_FALSE(spaced->tickShown());
+    EXPECT_EQ(inkOf(spaced), grey);
+    EXPECT_EQ(clicks, (QStringList{"a+", "b+", "b-"}));
 }
 
 TEST_F(MemberPickerTest, AccessibleToggle_DoesWhatAClickDoes)

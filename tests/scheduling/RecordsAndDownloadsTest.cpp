@@ -1,4 +1,5 @@
-// The records page and the downloads, against the stand-in service over loopback.
+// The records page, against the stand-in service over loopback.
+#include "TimeZones.h"
 #include "fixtures/StandInServiceTest.h"
 
 #include "foundation/AppPaths.h"
@@ -19,132 +20,6 @@
 using namespace std::chrono_literals;
 
 namespace {
-
-QByteArray readAll(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-class DownloadsTest : public StandInServiceTest {
-protected:
-    void SetUp() override
-    {
-        StandInServiceTest::SetUp();
-        signInUser(kMyPhone, QStringLiteral("张三"));
-        KVDownloadRecordManage::setDialogOpener([this](QFileDialog *dialog) {
-            ++dialogs;
-            proposed = dialog->selectedFiles().value(0).section(QLatin1Char('/'), -1);
-            filters = dialog->nameFilters();
-            title = dialog->windowTitle();
-            if (answer.isEmpty())
-                dialog->reject();
-            else
-                Q_EMIT dialog->fileSelected(answer);
-            dialog->close();
-        });
-    }
-    void TearDown() override
-    {
-        KVDownloadRecordManage::setDialogOpener({});
-        StandInServiceTest::TearDown();
-    }
-
-    // Runs one download to its end: the dialog answered and the result toast shown.
-    void finish()
-    {
-        ASSERT_TRUE(processEventsUntil([] { return VeskToast::currentLoadingToast() == nullptr; }));
-        ASSERT_TRUE(settleRequests());
-        clock.clock.advance(200ms);
-        ASSERT_TRUE(drainMainQueue());
-    }
-
-    QTemporaryDir target;
-    QString answer;
-    int dialogs = 0;
-    QString proposed;
-    QStringList filters;
-    QString title;
-};
-
-TEST_F(DownloadsTest, Recording_GoesWithoutTheServiceHeaders_AndIsCopied)
-{
-    service.route("GET", "/dvr/name/<n>", [](const DevRequest &req) {
-        if (req.headers.contains("authorization"))
-            return DevReply::raw("unexpected header", "text/plain", 400);
-        DevReply r = DevReply::file("video", QString());
-        r.headers = {{"Content-Disposition", "attachment; filename=\"../../x.mp4\""}};
-        return r;
-    });
-    answer = target.filePath(QStringLiteral("mine.mp4"));
-    KVDownloadRecordManage::downloadRecordVideo(service.baseUrl().toString() + "/dvr/name/1", nullptr);
-    EXPECT_EQ(VeskToast::textOf(VeskToast::currentLoadingToast()), RecordTexts::kDownloading);
-    finish();
-    EXPECT_EQ(dialogs, 1);
-    EXPECT_EQ(title, RecordTexts::kSaveToLocal);
-    EXPECT_EQ(proposed, QStringLiteral("x.mp4")); // never a path that climbs out of the caches
-    EXPECT_EQ(filters, QStringList{QStringLiteral("mp4 (*.mp4)")});
-    EXPECT_EQ(readAll(answer), QByteArray("video"));
-    EXPECT_TRUE(QFile::exists(AppPaths::cacheDir() + QStringLiteral("/x.mp4"))); // a copy: the cache stays
-    EXPECT_EQ(toastText(), RecordTexts::kSaved);
-}
-
-TEST_F(DownloadsTest, MemberListAndDocument_CarryTheSignIn_AndReplaceMoves)
-{
-    service.state().addRoom(QStringLiteral("900000001"), kHostPhone, QStringLiteral("周会"));
-    answer = target.filePath(QStringLiteral("members.xls"));
-    {
-        QFile old(answer);
-        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
-        old.write("old");
-    }
-    KVDownloadRecordManage::downloadMeetingMembersList(QStringLiteral("900000001"), nullptr);
-    finish();
-    EXPECT_EQ(proposed, QStringLiteral("会议成员-900000001.csv"));
-    EXPECT_EQ(filters, (QStringList{QStringLiteral("xlsx (*.xlsx)"), QStringLiteral("xls (*.xls)")}));
-    EXPECT_TRUE(readAll(answer).startsWith("userName,userId"));
-    EXPECT_FALSE(QFile::exists(AppPaths::cacheDir() + QStringLiteral("/会议成员-900000001.csv")));
-    EXPECT_EQ(toastText(), RecordTexts::kSaved);
-    EXPECT_EQ(service.requestsFor(QStringLiteral("/qf/meeting/room/members/download"))
-                  .value(0)
-                  .headers.value("authorization"),
-              QByteArray("token-") + kMyPhone.toUtf8());
-
-    answer = target.filePath(QStringLiteral("record")); // no extension: the allowed one is added
-    KVDownloadRecordManage::downloadRoomDocumentFile(QStringLiteral("900000001"), nullptr);
-    finish();
-    EXPECT_EQ(proposed, QStringLiteral("会议记录-900000001.pdf"));
-    EXPECT_EQ(filters, QStringList{QStringLiteral("pdf (*.pdf)")});
-    EXPECT_TRUE(readAll(answer + QStringLiteral(".pdf")).startsWith("%PDF"));
-    EXPECT_FALSE(
-        service.requestsFor(QStringLiteral("/qf/subtitle/download")).value(0).headers.value("authorization").isEmpty());
-}
-
-TEST_F(DownloadsTest, RefusalsAndErrorEnvelopes_ToastAndOpenNoDialog)
-{
-    service.route("GET", "/dvr/gone/<n>", [](const DevRequest &) { return DevReply::raw("", "text/plain", 404); });
-    service.route("GET", "/dvr/envelope/<n>", [](const DevRequest &) {
-        DevReply r = DevService::fail(500, QStringLiteral("文件已过期"));
-        r.headers = {{"Content-Disposition", "attachment; filename=\"x.mp4\""}};
-        return r;
-    });
-    answer = target.filePath(QStringLiteral("never.mp4"));
-    KVDownloadRecordManage::downloadRecordVideo(service.baseUrl().toString() + "/dvr/gone/1", nullptr);
-    finish();
-    EXPECT_EQ(toastText(), RecordTexts::kDownloadFailed.arg(404).arg(QStringLiteral("HTTP status 404")));
-    KVDownloadRecordManage::downloadRecordVideo(service.baseUrl().toString() + "/dvr/envelope/1", nullptr);
-    finish();
-    EXPECT_EQ(toastText(), RecordTexts::kDownloadFailed.arg(500).arg(QStringLiteral("文件已过期")));
-    EXPECT_FALSE(QFile::exists(AppPaths::cacheDir() + QStringLiteral("/x.mp4")));
-    // A nameless answer is no file either, and a signed-out download is refused by the service.
-    VeskAppAgent::sharedInstance()->logout();
-    KVDownloadRecordManage::downloadMeetingMembersList(QStringLiteral("900000001"), nullptr);
-    finish();
-    EXPECT_TRUE(toastText().startsWith(QStringLiteral("下载失败："))) << toastText().toStdString();
-    EXPECT_EQ(dialogs, 0);
-    EXPECT_FALSE(QFile::exists(answer));
-    EXPECT_EQ(KVDownloadRecordManage::failureOf(QStringLiteral("/tmp/none/download"), QString())->code, 0);
-}
 
 // ---- The records page
 
@@ -300,21 +175,27 @@ TEST_F(RecordsPageTest, Recordings_ShowDeleteReloadAndGateDownloads_AndAFailedRe
 
 TEST(RecordListRulesTest, SizesTimesAndWindowSizes)
 {
-    EXPECT_EQ(RecordListRules::pageSizeText(1572864), QStringLiteral("1.50M"));
-    EXPECT_EQ(RecordListRules::pageSizeText(6143), QStringLiteral("0.00M"));
-    EXPECT_EQ(RecordListRules::pageSizeText(6144), QStringLiteral("0.01M"));
-    EXPECT_EQ(RecordListRules::cellSizeText(1572864), QStringLiteral("1.50M"));
-    EXPECT_EQ(RecordListRules::cellSizeText(0), QStringLiteral("0.00M"));
-    EXPECT_EQ(RecordListRules::durationText(45), QStringLiteral("45分钟"));
-    EXPECT_EQ(RecordListRules::durationText(120), QStringLiteral("2小时"));
-    EXPECT_EQ(RecordListRules::durationText(90), QStringLiteral("1小时30分钟"));
-    EXPECT_EQ(RecordListRules::durationText(0), QStringLiteral("0分钟"));
-    EXPECT_EQ(RecordListRules::meetingInfoSize({1440, 600}, true).height(), 500);
-    EXPECT_EQ(RecordListRules::meetingInfoSize({1440, 600}, false).height(), 500);
-    EXPECT_EQ(RecordListRules::meetingInfoSize({1440, 1000}, true), QSize(544, 570));
-    EXPECT_EQ(RecordListRules::meetingInfoSize({1440, 1000}, false), QSize(544, 526));
-    EXPECT_EQ(RecordListRules::meetingListSize({1440, 600}), QSize(822, 500));
-    EXPECT_EQ(RecordListRules::meetingListSize({900, 1000}), QSize(700, 811));
+    TimeZones::inEachTimeZone([&] {
+        EXPECT_EQ(RecordListRules::pageSizeText(1572864), QStringLiteral("1.50M"));
+        EXPECT_EQ(RecordListRules::pageSizeText(6143), QStringLiteral("0.00M"));
+        EXPECT_EQ(RecordListRules::pageSizeText(6144), QStringLiteral("0.01M"));
+        EXPECT_EQ(RecordListRules::cellSizeText(1572864), QStringLiteral("1.50M"));
+        EXPECT_EQ(RecordListRules::cellSizeText(0), QStringLiteral("0.00M"));
+        EXPECT_EQ(RecordListRules::durationText(45), QStringLiteral("45分钟"));
+        EXPECT_EQ(RecordListRules::durationText(120), QStringLiteral("2小时"));
+        EXPECT_EQ(RecordListRules::durationText(90), QStringLiteral("1小时30分钟"));
+        EXPECT_EQ(RecordListRules::durationText(0), QStringLiteral("0分钟"));
+        // Either side of an hour.
+        EXPECT_EQ(RecordListRules::durationText(59), QStringLiteral("59分钟"));
+        EXPECT_EQ(RecordListRules::durationText(60), QStringLiteral("1小时"));
+        EXPECT_EQ(RecordListRules::durationText(61), QStringLiteral("1小时1分钟"));
+        EXPECT_EQ(RecordListRules::meetingInfoSize({1440, 600}, true).height(), 500);
+        EXPECT_EQ(RecordListRules::meetingInfoSize({1440, 600}, false).height(), 500);
+        EXPECT_EQ(RecordListRules::meetingInfoSize({1440, 1000}, true), QSize(544, 570));
+        EXPECT_EQ(RecordListRules::meetingInfoSize({1440, 1000}, false), QSize(544, 526));
+        EXPECT_EQ(RecordListRules::meetingListSize({1440, 600}), QSize(822, 500));
+        EXPECT_EQ(RecordListRules::meetingListSize({900, 1000}), QSize(700, 811));
+    });
 }
 
 } // namespace

@@ -4,38 +4,48 @@
 #include "TestEvents.h"
 
 #include "foundation/NotificationCenter.h"
+#include "foundation/RXEncrypt.h"
 #include "settings/KVSettingMonitorFeed.h"
 #include "settings/KVSettingMonitorPanel.h"
 
 #include <QScrollArea>
 #include <QScrollBar>
 
+#include <limits>
 #include <thread>
 
 namespace {
 
 using Tile = std::shared_ptr<MeetingActiveModel>;
 
-Tile tile(qint64 type, const QString &id, const QString &name, bool audio, bool isSelf = false)
+// The engine's peer id of a member: his encrypted phone number, as tiles and reports carry it.
+QString peer(const QString &phone)
 {
-    auto made = std::make_shared<MeetingActiveModel>(type, id, id, name, isSelf, nullptr);
+    return RXEncrypt::aes128ecbEncrypt(phone);
+}
+
+// A tile as the meeting manager makes it: the peer id as its phone number, the plain id as its id.
+Tile tile(qint64 type, const QString &phone, const QString &name, bool audio, bool isSelf = false)
+{
+    auto made = std::make_shared<MeetingActiveModel>(type, peer(phone), phone, name, isSelf, nullptr);
     made->setAudioFlag(audio);
     return made;
 }
 
+// The members whose records these are, by phone number.
 QStringList ids(const KVSettingMonitorPanel::Models &records)
 {
     QStringList out;
     for (const auto &record : records)
-        out.append(record->userId);
+        out.append(RXEncrypt::aes128ecbDecrypt(record->userId));
     return out;
 }
 
-KRTCStatistics report(KRTCStatsKind kind, const QString &peer, qint64 sourceType)
+KRTCStatistics report(KRTCStatsKind kind, const QString &phone, qint64 sourceType)
 {
     KRTCStatistics stats;
     stats.kind = kind;
-    stats.peerId = peer;
+    stats.peerId = peer(phone);
     stats.videoSourceType = sourceType;
     stats.audioSourceType = sourceType;
     return stats;
@@ -91,6 +101,44 @@ TEST_F(MonitorTest, MemberChange_OwnTilesOpenTheirRecords_OthersByType_AFileShar
     settings->onMemberChange({}, nullptr, tile(2, kMyPhone, "张三", false, true));
     EXPECT_TRUE(panel->myShareModel()->open);
     EXPECT_TRUE(panel->otherShareArray.isEmpty());
+}
+
+TEST_F(MonitorTest, FiguresAtTheEndsOfTheirType_AreBoundedWhereTheyEnter)
+{
+    KVSettingMonitorPanel *panel = openMonitor();
+    settings->onMemberChange({tile(1, kMyPhone, "张三", true, true)}, nullptr, nullptr);
+    const auto extreme = [](KRTCStatsKind kind, const QString &phone, qint64 value) {
+        KRTCStatistics stats = report(kind, phone, 1);
+        for (qint64 *figure :
+             {&stats.videoLostRate, &stats.videoRtt, &stats.videoRecvBitrate, &stats.videoSendBitrate,
+              &stats.videoRecvFrameRate, &stats.videoSendFrameRate, &stats.frameWidth, &stats.frameHeight,
+              &stats.audioLostRate, &stats.audioRtt, &stats.audioRecvBitrate, &stats.audioSendBitrate})
+            *figure = value;
+        return stats;
+    };
+    constexpr qint64 kHuge = std::numeric_limits<qint64>::max() - 1;
+    for (const KRTCStatsKind kind :
+         {KRTCStatsKind::LocalAudio, KRTCStatsKind::LocalVideo, KRTCStatsKind::RemoteAudio, KRTCStatsKind::RemoteVideo})
+        post(extreme(kind, kind == KRTCStatsKind::RemoteAudio ? QStringLiteral("p1") : QStringLiteral("p2"), kHuge));
+    ASSERT_TRUE(drainMainQueue());
+    const auto &camera = *panel->myCameraModel();
+    EXPECT_EQ(camera.lossRate, 100);
+    EXPECT_EQ(camera.delay, 99'999);
+    EXPECT_GT(camera.bitRate, 0);
+    EXPECT_LE(camera.bitRate, 100'000'000'000 / 1024);
+    EXPECT_LE(camera.fps, 1'000);
+    EXPECT_LE(camera.videoWidth, 65'535);
+    ASSERT_EQ(panel->otherMicArray.size(), 1);
+    EXPECT_EQ(panel->otherMicArray.first()->lossRate, 100);
+    ASSERT_EQ(panel->otherCameraArray.size(), 1);
+    EXPECT_LE(panel->otherCameraArray.first()->bitRate, 100'000'000'000 / 1024);
+
+    // Below zero: nothing shows a negative figure.
+    post(extreme(KRTCStatsKind::LocalAudio, kMyPhone, std::numeric_limits<qint64>::min()));
+    ASSERT_TRUE(drainMainQueue());
+    EXPECT_EQ(panel->myMicModel()->lossRate, 0);
+    EXPECT_EQ(panel->myMicModel()->bitRate, 0);
+    EXPECT_EQ(panel->card(0)->delayLabel()->text(), QStringLiteral("0"));
 }
 
 TEST_F(MonitorTest, Reports_OwnFramesNeverShrink_BitRatesInKilo_CustomVideoIgnored_UnlistedMembersAdded)
@@ -232,8 +280,14 @@ TEST_F(MonitorTest, RowsOutOfView_ShowTheirLatestFiguresWhenScrolledIn)
         many.append(tile(0, QStringLiteral("p%1").arg(i), QStringLiteral("成员%1").arg(i), true));
     settings->onMemberChange(many, nullptr, nullptr);
     ASSERT_TRUE(drainMainQueue());
-    KVSettingMonitorCell *last = panel->visibleCells().last();
-    ASSERT_FALSE(last->isInView());
+    const auto shows = [&](const QString &name) {
+        for (KVSettingMonitorCell *cell : panel->visibleCells()) {
+            if (cell->nameLabel()->text() == name)
+                return cell;
+        }
+        return static_cast<KVSettingMonitorCell *>(nullptr);
+    };
+    ASSERT_EQ(shows(QStringLiteral("成员39")), nullptr) << "the last row is out of view";
     KRTCStatistics audio = report(KRTCStatsKind::RemoteAudio, QStringLiteral("p39"), 1);
     audio.audioLostRate = 33;
     post(audio);
@@ -242,6 +296,37 @@ TEST_F(MonitorTest, RowsOutOfView_ShowTheirLatestFiguresWhenScrolledIn)
     auto *list = panel->findChild<QScrollArea *>();
     ASSERT_TRUE(list);
     list->verticalScrollBar()->setValue(list->verticalScrollBar()->maximum());
+    KVSettingMonitorCell *last = shows(QStringLiteral("成员39"));
+    ASSERT_NE(last, nullptr);
     EXPECT_TRUE(last->isInView());
     EXPECT_EQ(last->lossRateLabel()->text(), QStringLiteral("33%"));
+    EXPECT_EQ(last->geometry().bottom() + 1, list->widget()->height()) << "the list ends with it";
+}
+
+// A meeting of thousands: the list holds a row widget only for what is in view, whatever the count.
+TEST_F(MonitorTest, TwoThousandMembers_RowsOnlyForWhatIsInView_EachScrolledInShowsItsOwnRecord)
+{
+    KVSettingMonitorPanel *panel = openMonitor();
+    QList<Tile> many;
+    for (int i = 0; i < 2000; ++i)
+        many.append(tile(0, QStringLiteral("p%1").arg(i), QStringLiteral("成员%1").arg(i), true));
+    settings->onMemberChange(many, nullptr, nullptr);
+    ASSERT_TRUE(drainMainQueue());
+    auto *list = panel->findChild<QScrollArea *>();
+    const int inView = list->viewport()->height() / KVSettingMonitorCell::kAudioHeight + 2;
+    EXPECT_LE(panel->findChildren<KVSettingMonitorCell *>().size(), inView);
+    EXPECT_EQ(list->widget()->height(), 2000 * KVSettingMonitorCell::kAudioHeight);
+    for (int value : {0, list->verticalScrollBar()->maximum() / 3, list->verticalScrollBar()->maximum()}) {
+        list->verticalScrollBar()->setValue(value);
+        const QList<KVSettingMonitorCell *> cells = panel->visibleCells();
+        ASSERT_FALSE(cells.isEmpty());
+        for (KVSettingMonitorCell *cell : cells) {
+            const int row = cell->geometry().top() / KVSettingMonitorCell::kAudioHeight;
+            EXPECT_EQ(cell->nameLabel()->text(), QStringLiteral("成员%1").arg(row)) << "at " << value;
+        }
+        EXPECT_LE(panel->findChildren<KVSettingMonitorCell *>().size(), inView);
+    }
+    // Fewer members: the rows left over go.
+    settings->onMemberChange(many.mid(0, 2), nullptr, nullptr);
+    EXPECT_EQ(panel->visibleCells().size(), 2);
 }

@@ -9,6 +9,8 @@
 #include "routes/AgentRoutesSupport.h"
 #include "settings/KVDeviceManageCell.h"
 #include "settings/MainSettingRules.h"
+#include "settings/SettingTexts.h"
+#include "support/HostileText.h"
 #include "uikit/KVTextField.h"
 
 #include <QAccessible>
@@ -323,6 +325,25 @@ TEST_F(AccountPanelTest, Rename_SuccessUpdatesTheUserEverywhere_AlsoForAnUnchang
     EXPECT_EQ(service.requestsFor(kRenamePath).last().json.value("userName").toString(), QStringLiteral("王五"));
 }
 
+TEST_F(AccountPanelTest, AStoredNameTooLong_IsShownWholeAndRefused_NeverSentCut)
+{
+    // A name the service holds from elsewhere, longer than the field takes.
+    const QString stored = QStringLiteral("abcdefghijklmnopqrstuvwxyz");
+    signIn(stored);
+    MainSettingAccountAndSecurityPanel *panel = openAccount();
+    ASSERT_EQ(panel->userNameLabel()->text(), stored);
+    QTest::mouseClick(panel->modifyButton(), Qt::LeftButton);
+    ASSERT_TRUE(panel->isEditing());
+    EXPECT_EQ(panel->textFieldView()->stringValue(), stored);
+    EXPECT_EQ(panel->stateLabel()->text(), QStringLiteral("不能超过20个字符"));
+    EXPECT_TRUE(panel->textFieldView()->unValidstate());
+    QTest::keyClick(panel->textFieldView()->textField(), Qt::Key_Return);
+    ASSERT_TRUE(settleRequests());
+    EXPECT_EQ(requestCount(kRenamePath), 0);
+    EXPECT_TRUE(panel->isEditing());
+    EXPECT_EQ(VeskAppAgent::sharedInstance()->myInfo().userName, stored);
+}
+
 TEST_F(AccountPanelTest, Rename_FailureToastsAndKeepsTheFieldOpen)
 {
     MainSettingAccountAndSecurityPanel *panel = openAccount();
@@ -353,6 +374,19 @@ TEST_F(AccountPanelTest, DeviceRow_PlainDataAndTheSignInSecond)
     cell.setDeviceModel(device);
     EXPECT_TRUE(cell.currentDeviceLabel()->isVisibleTo(&cell));
     EXPECT_TRUE(cell.currentDeviceIcon()->isVisibleTo(&cell));
+
+    // A name that turns its direction keeps it to itself: the type and time read after it stay ours.
+    device.deviceName = QStringLiteral("工作站\u202E") + QString(300, QLatin1Char('x'));
+    device.deviceType = QStringLiteral("linux\u202E");
+    cell.setDeviceModel(device);
+    EXPECT_TRUE(cell.deviceNameLabel()->fullText().startsWith(QChar(0x2068)));
+    EXPECT_LE(cell.deviceNameLabel()->fullText().size(), DataText::kNameLength + 2);
+    EXPECT_TRUE(cell.deviceTypeLabel()->fullText().endsWith(QChar(0x2069)));
+    KVDeviceListModel rows;
+    rows.setDevices({device});
+    const QString spoken = rows.index(0, 0).data(Qt::AccessibleTextRole).toString();
+    EXPECT_TRUE(shownInOrder(spoken, QStringLiteral(", 设备: ")));
+    EXPECT_TRUE(spoken.endsWith(SettingTexts::kCurrentDevice));
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 // The settings window's plain rules: tabs per mode, cache size texts, the name check, the
 // current device, sign-in times and the log upload's answers.
+#include "TimeZones.h"
 #include "foundation/DateHelpers.h"
 #include "settings/MainSettingRules.h"
 
@@ -64,32 +65,36 @@ TEST(SettingsRules, NameCheck_FirstRuleThatAppliesInUtf16Units)
 
 TEST(SettingsRules, CurrentDevice_TheFirstOfTheGreatestSaneSignInTimes)
 {
-    constexpr qint64 t = 1'700'000'000'000;
-    QList<MeetingRecordDeviceModel> devices(6);
-    devices[0].lastLoginTime = t + 100;
-    devices[1].lastLoginTime = t + 300;
-    devices[2].lastLoginTime = t + 300;
-    devices[3].lastLoginTime = t + 200;
-    devices[3].isLastest = true;                                   // as a stale record might say
-    devices[4].lastLoginTime = std::numeric_limits<qint64>::max(); // year 292278994
-    devices[5].lastLoginTime = -5;
-    markLatestDevice(devices);
-    EXPECT_EQ(latestDeviceIndex(devices), 1);
-    QList<bool> marked;
-    for (const auto &d : devices)
-        marked.append(d.isLastest);
-    EXPECT_EQ(marked, (QList<bool>{false, true, false, false, false, false}));
-    EXPECT_EQ(latestDeviceIndex({}), -1);
-    EXPECT_EQ(latestDeviceIndex(devices.mid(4)), -1);
+    TimeZones::inEachTimeZone([&] {
+        constexpr qint64 t = 1'700'000'000'000;
+        QList<MeetingRecordDeviceModel> devices(6);
+        devices[0].lastLoginTime = t + 100;
+        devices[1].lastLoginTime = t + 300;
+        devices[2].lastLoginTime = t + 300;
+        devices[3].lastLoginTime = t + 200;
+        devices[3].isLastest = true;                                   // as a stale record might say
+        devices[4].lastLoginTime = std::numeric_limits<qint64>::max(); // year 292278994
+        devices[5].lastLoginTime = -5;
+        markLatestDevice(devices);
+        EXPECT_EQ(latestDeviceIndex(devices), 1);
+        QList<bool> marked;
+        for (const auto &d : devices)
+            marked.append(d.isLastest);
+        EXPECT_EQ(marked, (QList<bool>{false, true, false, false, false, false}));
+        EXPECT_EQ(latestDeviceIndex({}), -1);
+        EXPECT_EQ(latestDeviceIndex(devices.mid(4)), -1);
+    });
 }
 
 TEST(SettingsRules, LastLogin_WholeSecondsOfTheMilliseconds_NoTimeOutsideASaneRange)
 {
-    EXPECT_EQ(lastLoginText(1'700'000'000'999),
-              QStringLiteral("最后登陆时间: ") +
-                  StringFormatter::defaultDateString(QDateTime::fromSecsSinceEpoch(1'700'000'000)));
-    for (const qint64 insane : {std::numeric_limits<qint64>::max(), qint64(-5), qint64(0)})
-        EXPECT_EQ(lastLoginText(insane), QString()) << insane;
+    TimeZones::inEachTimeZone([&] {
+        EXPECT_EQ(lastLoginText(1'700'000'000'999),
+                  QStringLiteral("最后登陆时间: ") +
+                      StringFormatter::defaultDateString(QDateTime::fromSecsSinceEpoch(1'700'000'000)));
+        for (const qint64 insane : {std::numeric_limits<qint64>::max(), qint64(-5), qint64(0)})
+            EXPECT_EQ(lastLoginText(insane), QString()) << insane;
+    });
 }
 
 TEST(SettingsRules, UploadAnswers_CodeTable)

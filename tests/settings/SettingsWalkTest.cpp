@@ -1,10 +1,12 @@
 // The settings window as a keyboard and screen-reader user meets it, tab by tab, in a meeting.
 #include "SettingsTestSupport.h"
 
+#include "devices/VeskDeviceChecker.h"
 #include "settings/KVSettingOptionButton.h"
 #include "settings/MainSettingCell.h"
 #include "settings/MainSettingSubtitlesPanel.h"
 #include "support/AccessibilityWalk.h"
+#include "support/DrawnControls.h"
 
 #include <QLabel>
 
@@ -13,6 +15,24 @@ namespace {
 using namespace AccessibilityWalk;
 
 class SettingsWalkTest : public SettingsTest {};
+
+// Every tab of the window, as a mouse user sees it: each control drawn in a size of its own, its
+// text in a colour of its own. Returns the number of controls checked.
+int checkEveryTabDrawn(MainSettingViewController *settings)
+{
+    int checked = 0;
+    for (int row = 0; row < settings->cells().size(); ++row) {
+        SCOPED_TRACE(settings->settingItemArray().at(row).title.toStdString());
+        EXPECT_TRUE(press(settings->cells().at(row)));
+        processEventsFor(5);
+        // A toast passes over the controls for a moment; what lies under it is checked.
+        VeskToast::dismissToast();
+        const DrawnControls::Report report = DrawnControls::check(settings->window());
+        EXPECT_TRUE(report.faults.isEmpty()) << report.text();
+        checked += report.checked;
+    }
+    return checked;
+}
 
 TEST_F(SettingsWalkTest, EveryTab_ReachableNamedInItsRoleAndClosedWithEscape)
 {
@@ -83,3 +103,25 @@ TEST_F(SettingsWalkTest, EveryTab_ReachableNamedInItsRoleAndClosedWithEscape)
 }
 
 } // namespace
+
+TEST_F(SettingsWalkTest, EveryTab_EveryControlDrawnInASizeAndAColourOfItsOwn)
+{
+    // A camera is plugged in, so the video tab's field shows one; the sound server lists its own.
+    registerSettingNibs();
+    vesk::registerNib(QStringLiteral("MainSettingVideoPanel"), [] {
+        auto source = std::make_unique<FrameSupport::FakeFrameSource>();
+        source->present = {KVVideoDevice::deviceUniqueID(QStringLiteral("cam-1"), QStringLiteral("HD 摄像头"))};
+        source->preferred = source->present.first();
+        auto *panel = new MainSettingVideoPanel(nullptr, std::move(source));
+        panel->videoManager()->setCameraCheck(
+            [](std::function<void(qint64)> done) { done(VeskDeviceChecker::Usable); });
+        return panel;
+    });
+    MainSettingViewController *home = open(false);
+    const int atHome = checkEveryTabDrawn(home);
+    home->window()->close();
+
+    MainSettingViewController *settings = open(true);
+    const int inMeeting = checkEveryTabDrawn(settings);
+    std::cout << "[ drawn  ] settings window: " << atHome << " controls at home, " << inMeeting << " in a meeting\n";
+}

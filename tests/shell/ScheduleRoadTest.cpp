@@ -3,6 +3,7 @@
 // the stand-in.
 
 #include "ShellTestSupport.h"
+#include "TimeZones.h"
 
 #include "scheduling/RecordingSchedulingAgent.h"
 
@@ -21,9 +22,15 @@
 #include "uikit/QFFlatButton.h"
 #include "uikit/VeskButton.h"
 
+#include <QAccessible>
+#include <QAccessibleActionInterface>
+#include <QCheckBox>
 #include <QDate>
 #include <QFileDialog>
 #include <QTemporaryDir>
+#include <QTest>
+
+#include <algorithm>
 
 namespace {
 
@@ -318,6 +325,7 @@ TEST_F(ScheduleRoadTest, EndToEnd_TheListAndTheCalendarFollowTheMeeting_AndItsMe
                         list->meetingsList().find(created.roomId)->second);
     list->onDownloadMembersList();
     ASSERT_TRUE(processEventsUntil([&] { return dialogs == 1; }));
+    ASSERT_TRUE(processEventsUntil([] { return KVDownloadRecordManage::savesInProgress() == 0; }));
     EXPECT_TRUE(QFileInfo::exists(target.filePath(QStringLiteral("members.xlsx"))));
     KVDownloadRecordManage::setDialogOpener({});
 
@@ -352,4 +360,199 @@ TEST_F(ScheduleRoadTest, EndToEnd_TheListAndTheCalendarFollowTheMeeting_AndItsMe
     page->cancelMeeting(page->todayMeetings()[0]);
     ASSERT_TRUE(processEventsUntil([&] { return !list->meetingsList().find(created.roomId).has_value(); }));
     ASSERT_TRUE(processEventsUntil([&] { return !calendar.checkToEventIdentifier(key).has_value(); }));
+}
+
+TEST_F(ScheduleRoadTest, Confirm_OnePressOneMeeting_NothingMoreIsSentWhileTheRequestIsOnItsWay)
+{
+    RecordingSchedulingAgent agent;
+    openHome();
+    QTest::mouseClick(page->scheduleButton(), Qt::LeftButton);
+    agent.answer(QStringLiteral("queryCreatedRoomsInfo"), quota(0, 5));
+    QPointer<CreateMeetingViewController> form = page->createMeetingViewController();
+    ASSERT_TRUE(form);
+    QWidget *confirm = form->ui().confirmButton;
+    QTest::mouseClick(confirm, Qt::LeftButton);
+    QTest::mouseClick(confirm, Qt::LeftButton);
+    EXPECT_EQ(agent.pendingCount(QStringLiteral("createOrUpdateMeeting")), 1);
+    EXPECT_FALSE(confirm->isEnabled());
+    form->onConfirmClick(); // as the keyboard's or a screen reader's press would
+    EXPECT_EQ(agent.pendingCount(QStringLiteral("createOrUpdateMeeting")), 1);
+
+    // A failure leaves the form open for another try; that one goes once too.
+    agent.answer(QStringLiteral("createOrUpdateMeeting"),
+                 RecordingSchedulingAgent::fail(500, QStringLiteral("服务忙")));
+    ASSERT_TRUE(form);
+    EXPECT_TRUE(confirm->isEnabled());
+    QTest::mouseClick(confirm, Qt::LeftButton);
+    QTest::mouseClick(confirm, Qt::LeftButton);
+    EXPECT_EQ(agent.pendingCount(QStringLiteral("createOrUpdateMeeting")), 1);
+    agent.answer(QStringLiteral("createOrUpdateMeeting"),
+                 RecordingSchedulingAgent::ok(QVariantMap{{"roomId", "800000009"}, {"roomName", "评审"}}));
+    EXPECT_EQ(page->createMeetingViewController(), nullptr);
+}
+
+TEST_F(ScheduleRoadTest, EndToEnd_OneCancelPerMeeting_TheListsButtonWaitsForItsAlertAndItsRequest)
+{
+    DevScheduledMeeting &series = scheduleToday(QStringLiteral("800000006"), QStringLiteral("周会"));
+    series.fields.insert(QStringLiteral("isCycle"), 1);
+    series.fields.insert(QStringLiteral("cycleType"), 2);
+    series.fields.insert(QStringLiteral("creatorId"), AgentRoutes::enc(kMyPhone));
+    const QString roomId = series.roomId; // the service's entry goes with the cancel
+    openHome();
+    page->onAllMeetingListAction();
+    MainMeetingListViewController *list = page->meetingListViewController();
+    ASSERT_TRUE(processEventsUntil([&] { return list->meetingsList().find(roomId).has_value(); }));
+    const auto at = *list->meetingsList().find(roomId);
+    list->selectMeeting(at.first, at.second);
+    const MeetingDataModel shown = *list->meetingsList().meetingAt(at.first, at.second);
+    QWidget *cancel = list->detailCancelBtn();
+    ASSERT_TRUE(cancel->isVisible());
+    ASSERT_TRUE(cancel->isEnabled());
+
+    QTest::mouseClick(cancel, Qt::LeftButton);
+    KVAlert *alert = waitForAlert(QStringLiteral("cancelMeetingAlert"));
+    ASSERT_NE(alert, nullptr);
+    EXPECT_FALSE(cancel->isEnabled()) << "its own alert is open";
+    // A screen reader's press, which no modality stops, asks nothing more.
+    QAccessibleInterface *button = QAccessible::queryAccessibleInterface(cancel);
+    ASSERT_NE(button, nullptr);
+    ASSERT_NE(button->actionInterface(), nullptr);
+    button->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    page->cancelMeeting(shown);
+    int alerts = 0;
+    for (QWidget *w : QApplication::topLevelWidgets())
+        alerts += w->isVisible() && w->objectName() == QStringLiteral("cancelMeetingAlert") ? 1 : 0;
+    EXPECT_EQ(alerts, 1);
+
+    // Keeping the meeting gives the button back.
+    QTest::mouseClick(alert->cancelButton(), Qt::LeftButton);
+    ASSERT_TRUE(processEventsUntil([&] { return cancel->isEnabled(); }));
+
+    // Cancelled: one request, whatever is pressed while it is on its way (its answer held back).
+    service.delayNextReply(QStringLiteral("/qf/meeting/room/cancel"), 5000);
+    QTest::mouseClick(cancel, Qt::LeftButton);
+    alert = waitForAlert(QStringLiteral("cancelMeetingAlert"));
+    ASSERT_NE(alert, nullptr);
+    QTest::mouseClick(alert->confirmButton(), Qt::LeftButton);
+    ASSERT_TRUE(processEventsUntil([this] { return requestCount(QStringLiteral("/qf/meeting/room/cancel")) == 1; }));
+    EXPECT_FALSE(cancel->isEnabled()) << "its request is on its way";
+    button->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    page->cancelMeeting(shown);
+    ASSERT_TRUE(drainMainQueue());
+    EXPECT_EQ(visibleAlert(QStringLiteral("cancelMeetingAlert")), nullptr);
+    EXPECT_EQ(requestCount(QStringLiteral("/qf/meeting/room/cancel")), 1);
+    clock.clock.advance(std::chrono::seconds(5));
+    ASSERT_TRUE(processEventsUntil([&] { return !list->meetingsList().find(roomId).has_value(); }));
+    ASSERT_TRUE(settleRequests());
+    EXPECT_EQ(requestCount(QStringLiteral("/qf/meeting/room/cancel")), 1);
+}
+
+TEST_F(ScheduleRoadTest, EndToEnd_AStoredPasswordTheFieldWouldNotTake_IsNeverChangedByAnEdit)
+{
+    for (const QString &stored : {QStringLiteral("ab12cd345"), QStringLiteral("12345678")}) {
+        const QString roomId = QStringLiteral("80000001") + QString::number(stored.size());
+        scheduleToday(roomId, QStringLiteral("晨会")).fields.insert(QStringLiteral("password"), stored);
+        openHome();
+        ASSERT_TRUE(processEventsUntil([&] {
+            for (const MeetingDataModel &m : page->todayMeetings())
+                if (m.roomId == roomId)
+                    return true;
+            return false;
+        }));
+        MeetingDataModel shown;
+        for (const MeetingDataModel &m : page->todayMeetings())
+            if (m.roomId == roomId)
+                shown = m;
+        page->openCreateOrEditMeeting(shown, true);
+        CreateMeetingViewController *form = waitForForm();
+        ASSERT_NE(form, nullptr);
+        ASSERT_TRUE(waitForInvitees(form));
+        EXPECT_EQ(form->ui().passwordInputView->stringValue(), stored);
+        QTest::mouseClick(form->ui().confirmButton, Qt::LeftButton);
+        ASSERT_TRUE(waitForToast(QStringLiteral("请输入3-6位数字密码")));
+        ASSERT_TRUE(settleRequests());
+        EXPECT_EQ(requestCount(QStringLiteral("/qf/meeting/room/update")), 0);
+        EXPECT_EQ(service.state().scheduled[roomId].fields.value(QStringLiteral("password")).toString(), stored);
+        form->ui().cancelButton->click();
+        ASSERT_TRUE(settleRequests());
+    }
+}
+
+TEST_F(ScheduleRoadTest, EndToEnd_TheCalendarKeepsNothingOfACancelledSeries_AfterOneOccurrenceAndTheSeriesWereEdited)
+{
+    TimeZones::inEachTimeZone([this] {
+        ASSERT_NO_FATAL_FAILURE(openHome());
+        WMEventCalendarTool &calendar = WMEventCalendarTool::sharedEventCalendar();
+        const auto events = [&] {
+            return calendar.checkToStartDate(QDateTime(QDate(2000, 1, 1), QTime()),
+                                             QDateTime(QDate(2100, 1, 1), QTime()), QString(),
+                                             KVMCommonUtilCalendar::kCalendarKey);
+        };
+        // A weekly meeting today at 23:57, with its calendar entry.
+        QTest::mouseClick(page->scheduleButton(), Qt::LeftButton);
+        CreateMeetingViewController *form = waitForForm();
+        ASSERT_NE(form, nullptr);
+        const QString name = QStringLiteral("周例会") + QString::fromLatin1(qgetenv("TZ"));
+        form->ui().meetingTitleTextView->setStringValue(name);
+        const QDateTime first(QDate::currentDate(), QTime(23, 57));
+        form->onDatePickBtnClick();
+        form->ui().datePickView->onSelectedDate(first);
+        QTest::mouseClick(form->ui().weeklyMeetingBtn, Qt::LeftButton);
+        if (!form->syncCalendar())
+            QTest::mouseClick(form->ui().syncCalendarBtn, Qt::LeftButton);
+        QTest::mouseClick(form->ui().confirmButton, Qt::LeftButton);
+        ASSERT_TRUE(processEventsUntil([&] { return events().size() == 1; }));
+        const auto created = std::find_if(service.state().scheduled.cbegin(), service.state().scheduled.cend(),
+                                          [&](const DevScheduledMeeting &m) {
+                                              return m.fields.value(QStringLiteral("roomName")).toString() == name;
+                                          });
+        ASSERT_NE(created, service.state().scheduled.cend());
+        const QString roomId = created->roomId;
+        ASSERT_TRUE(processEventsUntil([&] { return todayNames().contains(name); }));
+        const auto meeting = [&] {
+            for (const MeetingDataModel &m : page->todayMeetings())
+                if (m.roomId == roomId)
+                    return m;
+            return MeetingDataModel();
+        };
+
+        // This occurrence only (the form opens so), moved to 23:59: a one-off beside the series.
+        page->openCreateOrEditMeeting(meeting(), true);
+        form = waitForForm();
+        ASSERT_NE(form, nullptr);
+        ASSERT_TRUE(waitForInvitees(form));
+        const QDateTime later(QDate::currentDate(), QTime(23, 59));
+        form->onDatePickBtnClick();
+        form->ui().datePickView->onSelectedDate(later);
+        QTest::mouseClick(form->ui().confirmButton, Qt::LeftButton);
+        ASSERT_TRUE(processEventsUntil([&] { return events().size() == 2; }));
+        for (const CalendarEvent &e : events()) {
+            if (e.rrule.isEmpty())
+                EXPECT_EQ(e.startDate, later);
+            else
+                EXPECT_EQ(e.exceptionDates, QList<QDateTime>{first}) << "the series skips the moved occurrence";
+        }
+
+        // The whole series: one event again.
+        ASSERT_TRUE(processEventsUntil(
+            [&] { return meeting().beginTime == later.toString(QStringLiteral("yyyy-MM-dd HH:mm")); }));
+        page->openCreateOrEditMeeting(meeting(), true);
+        form = waitForForm();
+        ASSERT_NE(form, nullptr);
+        ASSERT_TRUE(waitForInvitees(form));
+        QTest::mouseClick(form->ui().cycleSyncButton, Qt::LeftButton);
+        ASSERT_FALSE(form->dataModel().onlyUpdateThisMeeting);
+        QTest::mouseClick(form->ui().confirmButton, Qt::LeftButton);
+        ASSERT_TRUE(processEventsUntil([&] { return events().size() == 1 && !events()[0].rrule.isEmpty(); }));
+
+        // Cancelled, whole series: nothing is left.
+        page->cancelMeeting(meeting());
+        KVAlert *alert = waitForAlert(QStringLiteral("cancelMeetingAlert"));
+        ASSERT_NE(alert, nullptr);
+        QTest::mouseClick(alert->findChild<QCheckBox *>(QStringLiteral("wholeSeriesBox")), Qt::LeftButton);
+        QTest::mouseClick(alert->confirmButton(), Qt::LeftButton);
+        ASSERT_TRUE(processEventsUntil([&] { return events().isEmpty(); }));
+        EXPECT_FALSE(calendar.checkToEventIdentifier(KVMCommonUtilCalendar::eventKey(roomId)).has_value());
+        ASSERT_TRUE(settleRequests());
+    });
 }

@@ -3,6 +3,7 @@
 #include "uikit/KVDataText.h"
 #include "uikit/VeskCategories.h"
 
+#include <QKeyEvent>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QVBoxLayout>
@@ -49,6 +50,7 @@ void KVDeviceListView::setDevices(const QStringList &titles, int selectedIndex)
             if (onSelect)
                 onSelect(static_cast<int>(i));
         });
+        row->installEventFilter(this);
         m_layout->insertWidget(static_cast<int>(i), row);
         if (i > 0)
             QWidget::setTabOrder(m_rows.at(i - 1), row);
@@ -61,11 +63,39 @@ void KVDeviceListView::setDevices(const QStringList &titles, int selectedIndex)
         QAbstractButton *row = m_rows.at(i);
         row->setChecked(i == m_selected);
         // The tick leads the current row; others keep its room so names line up.
-        row->setText((i == m_selected ? kTick : QStringLiteral("   ")) + QStringLiteral("  ") + titles.at(i));
-        row->setAccessibleName(titles.at(i));
-        KVDataText::setToolTip(row, titles.at(i)); // a device's name is the system's text
+        // A device's name is the system's text: isolated, its direction cannot turn the tick's.
+        const QString name = KVDataText::isolated(titles.at(i));
+        row->setText((i == m_selected ? kTick : QStringLiteral("   ")) + QStringLiteral("  ") + name);
+        row->setAccessibleName(name);
+        KVDataText::setToolTip(row, name);
     }
     setMinimumHeight(static_cast<int>(m_rows.size()) * kRowHeight);
+}
+
+bool KVDeviceListView::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() != QEvent::KeyPress)
+        return QWidget::eventFilter(watched, event);
+    const auto *key = static_cast<QKeyEvent *>(event);
+    const qsizetype at = m_rows.indexOf(static_cast<QAbstractButton *>(watched));
+    if (at < 0 || (key->modifiers() != Qt::NoModifier && key->modifiers() != Qt::KeypadModifier))
+        return QWidget::eventFilter(watched, event);
+    // The arrows walk the rows as in any menu, stopping at either end.
+    qsizetype to = -1;
+    if (key->key() == Qt::Key_Up)
+        to = std::max<qsizetype>(0, at - 1);
+    else if (key->key() == Qt::Key_Down)
+        to = std::min<qsizetype>(m_rows.size() - 1, at + 1);
+    else
+        return QWidget::eventFilter(watched, event);
+    m_rows.at(to)->setFocus(Qt::TabFocusReason);
+    for (QWidget *p = parentWidget(); p; p = p->parentWidget()) {
+        if (auto *scroll = qobject_cast<QScrollArea *>(p)) {
+            scroll->ensureWidgetVisible(m_rows.at(to), 0, 0);
+            break;
+        }
+    }
+    return true;
 }
 
 namespace KVDevicePopup {

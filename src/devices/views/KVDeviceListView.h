@@ -11,7 +11,7 @@ class QPushButton;
 class QScrollArea;
 
 // The device menu of the pop-ups: one 34-point row per device, the current one
-// ticked; a click reports the row's index.
+// ticked; a click reports the row's index; the arrow keys move between the rows.
 class KVDeviceListView final : public QWidget {
     Q_OBJECT
 public:
@@ -25,6 +25,10 @@ public:
     [[nodiscard]] QAbstractButton *rowAt(int index) const;
 
     std::function<void(int index)> onSelect;
+
+protected:
+    // Up and Down move between the rows.
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     QVBoxLayout *m_layout = nullptr;

@@ -9,6 +9,7 @@
 #include "foundation/models/MeetingInfoModel.h"
 #include "meeting/common/MeetingLog.h"
 #include "meeting/common/MeetingWindowRules.h"
+#include "scheduling/KVMCommonUtilCalendar.h"
 #include "uikit/KVAlert.h"
 #include "uikit/KVPageNavigator.h"
 #include "uikit/MacBaseWindowController.h"
@@ -39,11 +40,17 @@ void MeetingViewController::leaveMeeting(QObject *)
     };
     KVAlert *alert = nullptr;
     if (dialog.creator) {
-        auto endForAll = [weak, leave] {
+        auto endForAll = [weak, leave, roomId = room ? room->roomId : QString()] {
             if (!weak)
                 return;
-            if (!weak->m_waitingRoom.showingWaitingRoom)
-                VeskAppAgent::sharedInstance()->endMeeting();
+            if (!weak->m_waitingRoom.showingWaitingRoom) {
+                VeskAppAgent *agent = VeskAppAgent::sharedInstance();
+                agent->endMeeting();
+                // An ended meeting is gone: its calendar events go with it once the service has
+                // answered the end (the window is gone by then; the agent lives on).
+                if (!roomId.isEmpty())
+                    agent->afterEndAnswered(agent, [roomId] { KVMCommonUtilCalendar::removeMeeting(roomId); });
+            }
             leave();
         };
         alert = KVAlert::alertWithMessage(dialog.message, dialog.cancelTitle, dialog.confirmTitle, endForAll, leave);

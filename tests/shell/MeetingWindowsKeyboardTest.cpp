@@ -1,0 +1,116 @@
+// The all-meetings and details windows as a keyboard user opens and leaves them from the home
+// page, and today's rows as a screen reader names them.
+
+#include "ShellTestSupport.h"
+
+#include "foundation/RXEncrypt.h"
+#include "scheduling/KVMeetingInfoViewController.h"
+#include "scheduling/MainMeetingListViewController.h"
+#include "shell/MainPageViewController.h"
+#include "shell/TodayMeetingCell.h"
+#include "support/AccessibilityWalk.h"
+#include "uikit/VeskButton.h"
+
+#include <QDate>
+#include <QTest>
+
+namespace {
+
+class MeetingWindowsKeyboardTest : public ShellTest {
+protected:
+    void SetUp() override
+    {
+        ShellTest::SetUp();
+        storeSignedInUser();
+        installMeetingManager();
+    }
+
+    void openHome()
+    {
+        windows()->showMainPage(false);
+        ASSERT_TRUE(waitForPage(MacWindowsManager::HomePage));
+        page = windows()->mainPageViewController();
+        ASSERT_NE(page, nullptr);
+        AccessibilityWalk::activate(page->view()->window());
+    }
+
+    // A meeting of the signed-in user later today.
+    void scheduleToday(const QString &roomId, const QString &name)
+    {
+        DevScheduledMeeting meeting;
+        meeting.roomId = roomId;
+        meeting.ownerUserId = kMyPhone;
+        const QString today = QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd"));
+        meeting.fields = {{"roomId", roomId},
+                          {"roomName", name},
+                          {"beginTime", today + " 23:00"},
+                          {"endTime", today + " 23:30"},
+                          {"duration", 30},
+                          {"status", 0},
+                          {"creatorId", RXEncrypt::aes128ecbEncrypt(kMyPhone)}};
+        service.state().scheduled.insert(roomId, meeting);
+    }
+
+    [[nodiscard]] QList<TodayMeetingCell *> cells() const { return page->view()->findChildren<TodayMeetingCell *>(); }
+
+    // Presses the focused control with Space, as a keyboard user does.
+    static void pressWithSpace(QWidget *control)
+    {
+        control->setFocus(Qt::TabFocusReason);
+        ASSERT_TRUE(processEventsUntil([control] { return control->hasFocus(); }));
+        QTest::keyClick(control, Qt::Key_Space);
+    }
+
+    MainPageViewController *page = nullptr;
+};
+
+TEST_F(MeetingWindowsKeyboardTest, EscapeClosesTheAllMeetingsAndDetailsWindows_AndTheFocusGoesBackToTheirOpeners)
+{
+    scheduleToday(QStringLiteral("800000801"), QStringLiteral("晨会"));
+    openHome();
+    ASSERT_TRUE(processEventsUntil([this] { return cells().size() == 1; }));
+
+    VeskButton *allMeetings = page->allMeetingsButton();
+    pressWithSpace(allMeetings);
+    ASSERT_TRUE(processEventsUntil([this] { return page->meetingListWindow() != nullptr; }));
+    QWidget *list = page->meetingListWindow();
+    AccessibilityWalk::activate(list);
+    ASSERT_TRUE(settleRequests());
+    ASSERT_TRUE(QApplication::focusWidget() && list->isAncestorOf(QApplication::focusWidget()))
+        << "the opened window does not take the focus";
+    AccessibilityWalk::escape();
+    ASSERT_TRUE(processEventsUntil([this] { return page->meetingListWindow() == nullptr; }))
+        << "Escape leaves the all-meetings window open";
+    EXPECT_TRUE(processEventsUntil([allMeetings] { return allMeetings->hasFocus(); }))
+        << "the focus does not go back to 全部会议";
+
+    VeskButton *details = cells().first()->infoButton();
+    pressWithSpace(details);
+    ASSERT_TRUE(processEventsUntil([this] { return page->meetingInfoWindow() != nullptr; }));
+    QWidget *info = page->meetingInfoWindow();
+    AccessibilityWalk::activate(info);
+    ASSERT_TRUE(settleRequests());
+    ASSERT_TRUE(QApplication::focusWidget() && info->isAncestorOf(QApplication::focusWidget()));
+    AccessibilityWalk::escape();
+    ASSERT_TRUE(processEventsUntil([this] { return page->meetingInfoWindow() == nullptr; }))
+        << "Escape leaves the details window open";
+    EXPECT_TRUE(processEventsUntil([details] { return details->hasFocus(); }))
+        << "the focus does not go back to the row's 详情";
+}
+
+TEST_F(MeetingWindowsKeyboardTest, TodaysRows_NameTheirButtonsWithTheTitleBoundedAndIsolated)
+{
+    const QString title = QStringLiteral("计划\u202E会议") + QString(500, QLatin1Char('x'));
+    scheduleToday(QStringLiteral("800000802"), title);
+    openHome();
+    ASSERT_TRUE(processEventsUntil([this] { return cells().size() == 1; }));
+    TodayMeetingCell *row = cells().first();
+    for (QWidget *named : QList<QWidget *>{row, row->infoButton()}) {
+        const QString name = named->accessibleName();
+        EXPECT_LE(name.size(), 220) << "a name holding the whole title";
+        EXPECT_TRUE(name.contains(QChar(0x2068) + QStringLiteral("计划\u202E会议")));
+        EXPECT_TRUE(name.endsWith(QChar(0x2069)));
+    }
+}
+
+} // namespace
