@@ -349,6 +349,22 @@ TEST_F(MessageChannelTest, GarbageFrames_AreDroppedAndTheChannelStaysUp)
     ASSERT_TRUE(processEventsUntil([&] { return service.channelMessages().size() == 1; }));
 }
 
+// A message larger than any the service sends is not held: the connection closes and comes back,
+// and the channel goes on.
+TEST_F(MessageChannelTest, OversizedMessage_ClosesTheConnection_WhichComesBack)
+{
+    connectEngine();
+    const int accepted = service.channelConnectionsAccepted();
+    service.sendChannelRawText("123456789", "u1", QString(WebSocketManager::MaxMessageBytes + 1, QLatin1Char('x')));
+    ASSERT_TRUE(processEventsUntil([&] { return recorder.events.contains("willReconnect"); }));
+    time.clock.advance(3000ms);
+    ASSERT_TRUE(processEventsUntil([&] { return service.channelConnectionsAccepted() == accepted + 1; }));
+    ASSERT_TRUE(processEventsUntil([&] { return engine.isConnected(); }));
+    service.sendChannelMessage("123456789", "u1", {{"type", 0}, {"msgId", 8}, {"data", QJsonArray{"还在"}}});
+    ASSERT_TRUE(processEventsUntil([&] { return recorder.messages.size() == 1; }));
+    EXPECT_EQ(recorder.messages[0].payload(), "还在");
+}
+
 TEST_F(MessageChannelTest, DestroyedDelegate_IsNotCalled)
 {
     struct ObjectDelegate : QObject, IMEngineDelegate {
