@@ -110,6 +110,51 @@ TEST_F(ShareWindowTest, ShareAScreen_ThenEndItFromTheFloatingToolBar)
     EXPECT_TRUE(requestPaths().contains(QStringLiteral("/qf/meeting/control/%1/releaseShareLock").arg(kRoomId)));
 }
 
+// The engine ends the share by itself: a shared window that closed, the desktop that ended the
+// capture, or a portal that refused (or whose dialog was cancelled) after the count-down.
+TEST_F(ShareWindowTest, TheEngineEndsTheShare_EverythingOfTheShareGoes_TheLockIsFree_ANewShareStartsClean)
+{
+    ShareDesktopScope desktop;
+    signIn();
+    addRoom(kHostPhone).flags.insert(QStringLiteral("allowFileShared"), 1);
+    page = openJoinedPage();
+    QWidget *meetingWindow = page->view()->window();
+    meetingWindow->show();
+    const QString releasePath = QStringLiteral("/qf/meeting/control/%1/releaseShareLock").arg(kRoomId);
+    const auto strips = [] {
+        int n = 0;
+        for (QWidget *w : QApplication::topLevelWidgets())
+            if (auto *k = qobject_cast<KVWindow *>(w);
+                k && k->isVisible() && k->identifier() == QStringLiteral("floatingMediaViewWindow"))
+                ++n;
+        return n;
+    };
+    for (const int reason : {KRTCShareEnd::SourceGone, KRTCShareEnd::StartFailed}) {
+        shareTheScreen();
+        ASSERT_FALSE(meetingWindow->isVisible());
+        ASSERT_NE(page->sharing().state().screenShareTopWindowController, nullptr);
+        EXPECT_EQ(strips(), 1) << reason;
+        const qsizetype released = requestPaths().count(releasePath);
+
+        engine().emitScreenShareFinished(reason);
+        ASSERT_TRUE(processEventsUntil([&] { return meetingWindow->isVisible(); })) << reason;
+        ASSERT_TRUE(settleRequests());
+        EXPECT_EQ(requestPaths().count(releasePath), released + 1) << "the lock goes back";
+        EXPECT_EQ(ShareTrack::current(), nullptr);
+        EXPECT_EQ(page->sharing().state().screenShareTopWindowController, nullptr);
+        EXPECT_EQ(strips(), 0);
+        EXPECT_FALSE(manager()->selfScreenOrWindowSharing());
+        EXPECT_EQ(page->ui->shareBtn->state(), 0);
+        EXPECT_FALSE(page->ui->finishShareBtn->isVisible());
+        EXPECT_EQ(tipText().contains(QStringLiteral("屏幕共享失败，请重新选择共享内容")),
+                  reason == KRTCShareEnd::StartFailed);
+        clock.clock.advance(3s);
+    }
+    // Another share opens its picker in the window shown and one strip beside its bar.
+    shareTheScreen();
+    EXPECT_EQ(strips(), 1);
+}
+
 TEST_F(ShareWindowTest, HostWithdrawsTheRightToShare_TheOwnShareEnds_TheButtonIsRefused)
 {
     ShareDesktopScope desktop;

@@ -78,6 +78,12 @@ void MeetingSharing::stopScreenShare(bool force)
         m_control->stopScreenShare(force);
 }
 
+void MeetingSharing::shareEndedByEngine(bool startFailed)
+{
+    if (m_control)
+        m_control->shareEndedByEngine(startFailed);
+}
+
 void MeetingSharing::controlScreenShareWithData(const MeetingControlData &data)
 {
     if (m_control)

@@ -134,6 +134,7 @@ public:
     void rightFlipOverAction(QObject *sender);
     [[nodiscard]] bool fileShareDisplayEnableScroll();
     void stopScreenShare(bool force);
+    void shareEndedByEngine(bool startFailed);
     void controlScreenShareWithData(const MeetingControlData &data);
     void prepareToShare(VeskButton *sender);
     void refreshShareDataIfNeeded();

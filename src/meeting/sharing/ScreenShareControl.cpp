@@ -282,6 +282,7 @@ void ScreenShareControl::afterCountDown(const DesktopCaptureSnapshotModel &model
         failStart();
         return;
     }
+    m_ownScreenShareRunning = true;
     if (VeskButton *finish = finishShareBtn())
         finish->show();
     endOwnFileShare();
@@ -396,6 +397,18 @@ void ScreenShareControl::releaseThenEnd()
     });
 }
 
+void ScreenShareControl::shareEndedByEngine(bool startFailed)
+{
+    // Only a share this control started and has not ended: a late report of an ended one changes nothing.
+    if (!m_ownScreenShareRunning)
+        return;
+    localEnd();
+    if (startFailed)
+        VeskMeetingToast::showErrorTip(view(), QStringLiteral("屏幕共享失败，请重新选择共享内容"));
+    // Nothing remains to keep: the lock goes back whatever the answer.
+    releaseLockIgnoringAnswer();
+}
+
 // The order matters: the engine share and the ring go before the windows that accompany them.
 void ScreenShareControl::localEnd()
 {
@@ -419,6 +432,7 @@ void ScreenShareControl::resetShareStatus()
     m_services->setSelfScreenOrWindowSharing(false);
     call(m_window.setFileShareMode, 0);
     m_isPrepareScreenShare = false;
+    m_ownScreenShareRunning = false;
 }
 
 void ScreenShareControl::closeScreenShare()

@@ -68,6 +68,10 @@ public:
     void showShareSelectView(VeskButton *sender);
     void refreshShareDataIfNeeded();
     void stopScreenShare(bool force);
+    // The engine ended the running screen or window share by itself (the window closed, the
+    // desktop ended the capture, or it never started): the user's stop without asking, the
+    // lock given back; a start that failed says so.
+    void shareEndedByEngine(bool startFailed);
     void resetShareStatus();
     void closeScreenShare();
     void controlScreenShareWithData(const MeetingControlData &data);
@@ -114,6 +118,7 @@ private:
     bool m_isPrepareScreenShare = false;
     bool m_showShareView = false;
     bool m_fetchShareScreenDataFailed = false;
+    bool m_ownScreenShareRunning = false; // the engine share started and has not ended here
     QPointer<ShareSelectPanel> m_shareSelectPanel;
     QPointer<VeskButton> m_pickerOpener;
     QPointer<QWidget> m_watchedView;
