@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QList>
+#include <QRect>
 #include <QString>
 #include <QVariantMap>
 
@@ -123,5 +125,12 @@ struct LeaveDialog {
 // ---- Room closed by the service -------------------------------------------------------------------
 [[nodiscard]] bool isOtherDeviceReason(const QString &reason);
 [[nodiscard]] QString roomClosedButtonTitle(const QString &reason);
+
+// ---- The current speaker's label ------------------------------------------------------------------
+// Where the label goes: home, unless it would cover a count-down shown (keepClear, in the same
+// coordinates); then just under the lowest of those it would cover, kSpeakerLabelGap apart, until it
+// covers none. Without room for that inside bounds, beside them on the right.
+inline constexpr int kSpeakerLabelGap = 10;
+[[nodiscard]] QRect speakerLabelFrame(const QRect &home, const QList<QRect> &keepClear, const QRect &bounds);
 
 } // namespace MeetingWindowRules

@@ -15,6 +15,7 @@
 
 #include <QAbstractListModel>
 #include <QDateTime>
+#include <QEvent>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -214,6 +215,8 @@ void TranscriptionViewController::loadView()
     m_tableView->setUniformItemSizes(false);
     m_tableView->setStyleSheet(QStringLiteral("QListView { background: transparent; }"));
     m_tableView->viewport()->setAutoFillBackground(false);
+    // Lines are laid out to the rows' width: a window of another scale lays them out again.
+    m_tableView->viewport()->installEventFilter(this);
 
     m_saveButton = new VeskButton(QStringLiteral("下载转录文件"), root);
     m_saveButton->setObjectName(QStringLiteral("saveButton"));
@@ -292,9 +295,42 @@ void TranscriptionViewController::refreshTableViewMethod()
     rebuildFromLive();
 }
 
+int TranscriptionViewController::textWidth() const
+{
+    const int rowWidth = m_tableView ? m_tableView->viewport()->width() : 0;
+    return TranscriptionViewCell::textWidth(rowWidth > 0 ? rowWidth : TranscriptionViewCell::kDesignRowWidth);
+}
+
+bool TranscriptionViewController::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::Resize && m_tableView && watched == m_tableView->viewport())
+        layOutRowsAgain();
+    return MacBaseViewController::eventFilter(watched, event);
+}
+
+void TranscriptionViewController::layOutRowsAgain()
+{
+    const int width = textWidth();
+    bool changed = false;
+    for (TranscriptLines::Row &row : m_dataSourceArray) {
+        if (row.textWidth == width)
+            continue;
+        TranscriptLines::Measured text = TranscriptionViewCell::layOutText(row.record.content, width);
+        row.textHeight = text.height;
+        row.layout = std::move(text.layout);
+        row.textWidth = width;
+        changed = true;
+    }
+    // The lines' own layouts follow at the next refresh.
+    if (changed && m_model) {
+        m_model->reload();
+        m_tableView->scrollToBottom();
+    }
+}
+
 void TranscriptionViewController::rebuildFromLive()
 {
-    m_dataSourceArray = m_lines.displayCopy(&TranscriptionViewCell::layOutText);
+    m_dataSourceArray = m_lines.displayCopy(&TranscriptionViewCell::layOutText, textWidth());
     ++m_refreshCount;
     tableViewReload();
 }
@@ -403,8 +439,9 @@ void TranscriptionViewController::searchList(const QString &text)
             auto record = jx_objectWithKeyValues<KVSubTitleRecord>(entry);
             record.name = DataText::bounded(record.name, DataText::kNameLength);
             record.content = DataText::bounded(record.content, DataText::kTranscriptLength);
-            const TranscriptLines::Measured text = TranscriptionViewCell::layOutText(record.content);
-            rows.append({record, text.height, text.layout});
+            const int width = self->textWidth();
+            const TranscriptLines::Measured text = TranscriptionViewCell::layOutText(record.content, width);
+            rows.append({record, text.height, text.layout, width});
         }
         self->m_dataSourceArray = rows;
         self->tableViewReload();
@@ -466,9 +503,24 @@ void TranscriptionViewController::saveDownloadedFile(const QString &downloaded)
 
 void TranscriptionViewController::removeAction()
 {
+    panelClosed();
+    if (QWidget *w = isViewLoaded() ? view()->window() : nullptr; w && w != view()) {
+        m_closingWindow = true;
+        w->close();
+        m_closingWindow = false;
+    }
+}
+
+void TranscriptionViewController::windowWillClose()
+{
+    // The window manager's close (a title bar's button, Alt+F4) closes the panel as its own button does.
+    if (!m_closingWindow)
+        panelClosed();
+}
+
+void TranscriptionViewController::panelClosed()
+{
     NotificationCenter::defaultCenter().post(kHiddenNotification);
     if (removeBlock)
         removeBlock();
-    if (QWidget *w = isViewLoaded() ? view()->window() : nullptr; w && w != view())
-        w->close();
 }

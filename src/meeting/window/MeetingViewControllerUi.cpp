@@ -203,23 +203,16 @@ void MeetingViewController::setupMiddleArea(QWidget *parent)
     noPeopleTipView->setStyleSheet(QStringLiteral("color: #8E8E93; font-size: 14px;"));
     AutoLayout::autoCenterInSuperview(noPeopleTipView);
 
-    screenShareRenderView = new KRTCVideoView(middleView);
-    screenShareRenderView->setObjectName(QStringLiteral("screenShareRenderView"));
-    AutoLayout::autoPinEdgesToSuperviewEdgesWithInsets(screenShareRenderView);
-    screenShareRenderView->hide();
-
-    // Share display: document pages or a shared audio/video file, the member strip beside it.
-    shareShowBKView = new QWidget(middleView);
-    shareShowBKView->setObjectName(QStringLiteral("shareShowBKView"));
-    AutoLayout::autoPinEdgesToSuperviewEdgesWithInsets(shareShowBKView);
-    shareShowBKView->hide();
-
-    verticalShowScrollView = new QScrollArea(shareShowBKView);
+    // The member strip at the right edge, beside a screen share and beside a shared file alike;
+    // its width is 0 while it has no tiles.
+    verticalShowScrollView = new QScrollArea(middleView);
     verticalShowScrollView->setObjectName(QStringLiteral("verticalShowScrollView"));
     verticalShowScrollView->setFrameShape(QFrame::NoFrame);
-    // A Tab stop beside the shared file, so it is named as the grid is.
+    // A Tab stop beside the share, so it is named as the grid is.
     verticalShowScrollView->setAccessibleName(QStringLiteral("成员画面"));
     verticalShowScrollView->setWidgetResizable(true);
+    // A column as wide as its tiles: it scrolls down only.
+    verticalShowScrollView->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     verticalShowCollectionView = new QWidget();
     verticalShowCollectionView->setObjectName(QStringLiteral("verticalShowCollectionView"));
     new QVBoxLayout(verticalShowCollectionView);
@@ -228,13 +221,31 @@ void MeetingViewController::setupMiddleArea(QWidget *parent)
     AutoLayout::autoPinEdgeToSuperviewEdge(verticalShowScrollView, A::Bottom, 0);
     AutoLayout::autoPinEdgeToSuperviewEdge(verticalShowScrollView, A::Trailing, 0);
     verticalShowCollectionViewWidthConstraint = AutoLayout::autoSetDimension(verticalShowScrollView, A::Width, 0);
+    verticalShowScrollView->hide();
+
+    // Another's screen share, left of the strip.
+    screenShareRenderView = new KRTCVideoView(middleView);
+    screenShareRenderView->setObjectName(QStringLiteral("screenShareRenderView"));
+    AutoLayout::autoPinEdgeToSuperviewEdge(screenShareRenderView, A::Top, 0);
+    AutoLayout::autoPinEdgeToSuperviewEdge(screenShareRenderView, A::Bottom, 0);
+    AutoLayout::autoPinEdgeToSuperviewEdge(screenShareRenderView, A::Leading, 0);
+    AutoLayout::autoPinEdge(screenShareRenderView, A::Trailing, A::Leading, verticalShowScrollView, 0);
+    screenShareRenderView->hide();
+
+    // Share display: document pages or a shared audio/video file, left of the strip.
+    shareShowBKView = new QWidget(middleView);
+    shareShowBKView->setObjectName(QStringLiteral("shareShowBKView"));
+    AutoLayout::autoPinEdgeToSuperviewEdge(shareShowBKView, A::Top, 0);
+    AutoLayout::autoPinEdgeToSuperviewEdge(shareShowBKView, A::Bottom, 0);
+    AutoLayout::autoPinEdgeToSuperviewEdge(shareShowBKView, A::Leading, 0);
+    AutoLayout::autoPinEdge(shareShowBKView, A::Trailing, A::Leading, verticalShowScrollView, 0);
+    shareShowBKView->hide();
+    // Over the share views, which are made after it.
+    verticalShowScrollView->raise();
 
     fileSharePanelBKView = new QWidget(shareShowBKView);
     fileSharePanelBKView->setObjectName(QStringLiteral("fileSharePanelBKView"));
-    AutoLayout::autoPinEdgeToSuperviewEdge(fileSharePanelBKView, A::Top, 0);
-    AutoLayout::autoPinEdgeToSuperviewEdge(fileSharePanelBKView, A::Bottom, 0);
-    AutoLayout::autoPinEdgeToSuperviewEdge(fileSharePanelBKView, A::Leading, 0);
-    AutoLayout::autoPinEdge(fileSharePanelBKView, A::Trailing, A::Leading, verticalShowScrollView, 0);
+    AutoLayout::autoPinEdgesToSuperviewEdgesWithInsets(fileSharePanelBKView);
 
     fileShareScrollView = new MacDisableScrollView(fileSharePanelBKView);
     fileShareScrollView->setObjectName(QStringLiteral("fileShareScrollView"));

@@ -260,10 +260,18 @@ const bool registered = DevServiceRoutes::add(QStringLiteral("agent-room"), [](D
         member.userId = user->userId;
         member.userName = user->userName;
         member.phoneNumber = user->phoneNumber;
-        if (!host && room.flags.value(QStringLiteral("roomWaitStatus")).toInt() != 0 &&
+        // One the host moved to the waiting room waits there, whatever the room's setting, until admitted.
+        const bool waiting = std::any_of(room.waiting.cbegin(), room.waiting.cend(),
+                                         [&](const DevMember &m) { return m.userId == user->userId; });
+        if (!host && (room.flags.value(QStringLiteral("roomWaitStatus")).toInt() != 0 || waiting) &&
             !admitted.contains(user->userId)) {
-            removeFromRoom(room, user->userId);
-            enterWaitingRoom(svc, room, member);
+            // Already waiting: keeps his place, and the hosts were told.
+            if (waiting) {
+                room.members.removeIf([&](const DevMember &m) { return m.userId == user->userId; });
+            } else {
+                removeFromRoom(room, user->userId);
+                enterWaitingRoom(svc, room, member);
+            }
             return failWithData(WaitingRoom, QStringLiteral("请等待主持人允许入会"), roomJson(svc, room, *user));
         }
         admitted.removeAll(user->userId);
