@@ -2,6 +2,7 @@
 
 #include "agent/AgentEnvironment.h"
 #include "agent/KVMoreSetting.h"
+#include "connection/HttpManager.h"
 #include "connection/KVMResponse.h"
 #include "foundation/models/VeskUserModel.h"
 
@@ -18,7 +19,6 @@
 #include <memory>
 
 class AgentModelContext;
-class HttpManager;
 class KVFileSnapshot;
 class MainSettingModel;
 class VeskMeetingManager;
@@ -37,8 +37,9 @@ class VeskAppAgent final : public QObject {
     Q_OBJECT
 public:
     using Completion = std::function<void(const KVMResponse &response)>;
-    // File path of the finished download (empty on failure) and an error text (empty on success).
-    using DownloadFinish = std::function<void(const QString &filePath, const QString &error)>;
+    // File path of the finished download (empty on failure) and why it failed.
+    using DownloadError = HttpManager::DownloadError;
+    using DownloadFinish = HttpManager::DownloadFinish;
     using Progress = std::function<void(double fractionCompleted)>;
     // Once per file: the file, success, the reply's envelope, an error text.
     using UploadFinish =

@@ -264,9 +264,9 @@ TEST_F(AgentRepliesTest, Recording_OnOffThenListedAndDeleted_AsRecordModels)
     EXPECT_EQ(info.dvrStatus, RecordVideoInfo::StatusReady);
 
     QString downloaded;
-    agent->downloadRecordVideoWithUrl(&owner, info.dvrDownPath, [&](const QString &file, const QString &) {
-        downloaded = file.isEmpty() ? "-" : file;
-    });
+    agent->downloadRecordVideoWithUrl(
+        &owner, info.dvrDownPath,
+        [&](const QString &file, const VeskAppAgent::DownloadError &) { downloaded = file.isEmpty() ? "-" : file; });
     ASSERT_TRUE(processEventsUntil([&] { return !downloaded.isEmpty(); }));
     EXPECT_NE(downloaded, QStringLiteral("-"));
 

@@ -114,7 +114,7 @@ TEST_F(AgentRestTableTest, EveryCallSendsItsVerbPathHeadersAndParameters)
         return body;
     };
     const auto download = [](VeskAppAgent::Completion done) {
-        return [done](const QString &, const QString &) { done(KVMResponse()); };
+        return [done](const QString &, const VeskAppAgent::DownloadError &) { done(KVMResponse()); };
     };
 
     const QList<RestCase> cases{

@@ -332,6 +332,39 @@ TEST_F(PanelWindowsTest, Transcript_DownloadPdfOnly_OverwritesAnExistingFile_ADo
     EXPECT_EQ(cached(), cachedBefore);
 }
 
+// A transcript whose download never ends: the save button waits for it, and the toast's 取消 stops
+// it and leaves nothing in the caches folder.
+TEST_F(PanelWindowsTest, Transcript_ADownloadInFlightCanBeCancelled_AndIsNotAskedTwice)
+{
+    signIn();
+    addRoom();
+    MeetingViewController *page = openJoinedPage();
+    TranscriptionViewController *panel = page->transcriptionView();
+    int chooserCalls = 0;
+    panel->fileChooser = [&](QWidget *, const TranscriptionViewController::SaveRequest &,
+                             std::function<void(QString)> done) {
+        ++chooserCalls;
+        done(QString());
+    };
+    service.failNextReply(kDownloadPath, DevReply::streamed("application/pdf", {}));
+    panel->view();
+    QTest::mouseClick(panel->saveButton(), Qt::LeftButton);
+    ASSERT_TRUE(processEventsUntil(
+        [&] { return service.requestsFor(kDownloadPath).size() == 1 && !downloadsBeingWritten().isEmpty(); }));
+    EXPECT_FALSE(panel->saveButton()->isEnabled());
+    QTest::mouseClick(panel->saveButton(), Qt::LeftButton);
+    QAbstractButton *cancel = VeskToast::loadingToastButton();
+    ASSERT_NE(cancel, nullptr);
+    EXPECT_EQ(cancel->text(), QStringLiteral("取消"));
+    QTest::mouseClick(cancel, Qt::LeftButton);
+    ASSERT_TRUE(processEventsUntil([] { return VeskToast::currentLoadingToast() == nullptr; }));
+    ASSERT_TRUE(processEventsUntil([] { return downloadsBeingWritten().isEmpty(); }));
+    EXPECT_TRUE(panel->saveButton()->isEnabled());
+    ASSERT_TRUE(settleRequests());
+    EXPECT_EQ(service.requestsFor(kDownloadPath).size(), 1);
+    EXPECT_EQ(chooserCalls, 0);
+}
+
 // ---- Subtitles --------------------------------------------------------------------------------------
 
 TEST_F(PanelWindowsTest, Subtitles_GapFinalsLastOfThree_TenSecondsHide_LanguageAndLevels_ReportOnlyWhenAsked)

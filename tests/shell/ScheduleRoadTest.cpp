@@ -325,6 +325,7 @@ TEST_F(ScheduleRoadTest, EndToEnd_TheListAndTheCalendarFollowTheMeeting_AndItsMe
                         list->meetingsList().find(created.roomId)->second);
     list->onDownloadMembersList();
     ASSERT_TRUE(processEventsUntil([&] { return dialogs == 1; }));
+    ASSERT_TRUE(processEventsUntil([] { return KVDownloadRecordManage::savesInProgress() == 0; }));
     EXPECT_TRUE(QFileInfo::exists(target.filePath(QStringLiteral("members.xlsx"))));
     KVDownloadRecordManage::setDialogOpener({});
 

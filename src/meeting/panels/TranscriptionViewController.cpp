@@ -9,11 +9,13 @@
 #include "foundation/models/MeetingInfoModel.h"
 #include "meeting/common/MeetingCurrent.h"
 #include "meeting/panels/TranscriptionViewCell.h"
+#include "uikit/KVDownloadTexts.h"
 #include "uikit/VeskButton.h"
 #include "uikit/VeskCategories.h"
 #include "uikit/VeskToast.h"
 
 #include <QAbstractListModel>
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QEvent>
 #include <QFile>
@@ -33,6 +35,7 @@ namespace {
 
 const QString kSearching = QStringLiteral("搜索中...");
 const QString kDownloading = QStringLiteral("转录文件处理中");
+const QString kCancel = QStringLiteral("取消");
 const QString kDownloadFailed = QStringLiteral("转录文件下载失败：%1-%2");
 const QString kSaveMessage = QStringLiteral("保存转录文件到本地");
 const QString kSaved = QStringLiteral("转录文件保存成功");
@@ -453,23 +456,37 @@ void TranscriptionViewController::searchList(const QString &text)
 void TranscriptionViewController::saveButtonAction()
 {
     VeskAppAgent *agent = VeskAppAgent::existingInstance();
-    if (!agent)
+    if (!agent || m_download)
         return;
-    VeskToast::showLoadingToast(kDownloading);
+    m_download = new QObject(this);
+    if (m_saveButton)
+        m_saveButton->setEnabled(false);
     QPointer<TranscriptionViewController> self(this);
-    agent->downloadSubTitleFileWithRoomId(this, roomId(), [self](const QString &filePath, const QString &error) {
+    // However it ends, finished, cancelled or with the panel, the button and the toast go back.
+    connect(m_download, &QObject::destroyed, QCoreApplication::instance(), [self] {
         VeskToast::dismissLoadingToast();
-        if (!self)
-            return;
-        // The service names a missing transcript "download".
-        if (filePath.isEmpty() || QFileInfo(filePath).fileName() == QLatin1String("download")) {
-            if (!filePath.isEmpty())
-                QFile::remove(filePath);
-            VeskToast::showToast(kDownloadFailed.arg(error.isEmpty() ? 0 : -1).arg(error));
-            return;
-        }
-        self->saveDownloadedFile(filePath);
+        if (self && self->m_saveButton)
+            self->m_saveButton->setEnabled(true);
     });
+    QPointer<QObject> download(m_download);
+    VeskToast::showLoadingToast(kDownloading, kCancel, [download] { delete download.data(); });
+    agent->downloadSubTitleFileWithRoomId(
+        m_download, roomId(), [self, download](const QString &filePath, const VeskAppAgent::DownloadError &error) {
+            VeskToast::dismissLoadingToast();
+            if (download)
+                download->deleteLater();
+            if (!self)
+                return;
+            // The service names a missing transcript "download".
+            if (filePath.isEmpty() || QFileInfo(filePath).fileName() == QLatin1String("download")) {
+                if (!filePath.isEmpty())
+                    QFile::remove(filePath);
+                VeskToast::showToast(
+                    kDownloadFailed.arg(error.failed() ? -1 : 0).arg(KVDownloadTexts::reasonOf(error)));
+                return;
+            }
+            self->saveDownloadedFile(filePath);
+        });
 }
 
 void TranscriptionViewController::saveDownloadedFile(const QString &downloaded)

@@ -109,5 +109,7 @@ private:
     QPointer<QListView> m_tableView;
     QPointer<VeskButton> m_saveButton;
     QPointer<VeskButton> m_closeButton;
+    // The running download's owner: deleting it (取消, or the panel going) stops the download.
+    QPointer<QObject> m_download;
     Model *m_model = nullptr;
 };

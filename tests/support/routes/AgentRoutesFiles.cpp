@@ -582,6 +582,8 @@ const bool registered = DevServiceRoutes::add(QStringLiteral("agent-files"), [](
         return DevService::ok(json);
     });
     svc.route("GET", "/fms/slice/<fileId>/<page>", [&svc](const DevRequest &req) {
+        if (svc.state().extra.value(QStringLiteral("endless.pageImages")).toBool())
+            return DevReply::streamed("image/png", {});
         const int page = req.arg(QStringLiteral("page")).section(QLatin1Char('.'), 0, 0).toInt();
         const auto file = svc.state().files.constFind(req.arg(QStringLiteral("fileId")));
         const bool portrait =

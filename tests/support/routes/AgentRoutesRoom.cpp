@@ -1,6 +1,8 @@
 // Stand-in routes: scheduled meetings, lists, entering and leaving rooms, count-down query.
 #include "routes/AgentRoutesSupport.h"
 
+#include "devservice/DevSpreadsheet.h"
+
 #include "foundation/KVClock.h"
 
 #include <QDate>
@@ -209,12 +211,15 @@ const bool registered = DevServiceRoutes::add(QStringLiteral("agent-room"), [](D
     });
     signedInRoute(svc, "GET", "/qf/meeting/room/members/download", [&svc](DevUser *, const DevRequest &req) {
         const QString roomId = str(req, QStringLiteral("roomId"));
-        QByteArray csv = "userName,userId\n";
+        // A spreadsheet, as the service sends it.
+        QList<QStringList> rows{{QStringLiteral("userName"), QStringLiteral("userId")}};
         if (DevRoom *room = svc.state().room(roomId)) {
             for (const DevMember &m : std::as_const(room->members))
-                csv += m.userName.toUtf8() + ',' + m.userId.toUtf8() + '\n';
+                rows.append({m.userName, m.userId});
         }
-        return DevReply::file(csv, QStringLiteral("会议成员-%1.csv").arg(roomId));
+        DevReply reply = DevReply::file(devSpreadsheet(rows), QStringLiteral("会议成员-%1.xlsx").arg(roomId));
+        reply.contentType = "application/vnd.openxmlformats-officedocument.spreadsheetml.sheet";
+        return reply;
     });
     signedInRoute(svc, "GET", "/qf/meeting/room/orderAgenda", [&svc](DevUser *user, const DevRequest &req) {
         return DevService::ok(agendaSections(svc, user->userId, num(req, QStringLiteral("isToday")) != 0));
