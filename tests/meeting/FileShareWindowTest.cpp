@@ -39,7 +39,9 @@ protected:
     // The host in the room, whose list of shared files holds converted documents of 4 pages.
     void joinWithADocument(const QStringList &ids = {kDocumentId})
     {
-        join(true, QStringLiteral("主持人"));
+        signIn(kHostPhone, QStringLiteral("主持人"));
+        addRoom(kHostPhone).flags.insert(QStringLiteral("allowFileShared"), 1);
+        page = openJoinedPage();
         QVariantList shared;
         for (const QString &id : ids) {
             DevFile file;
@@ -87,6 +89,8 @@ TEST_F(FileShareWindowTest, AFileChosenInEitherListIsSharedThoughNoPickerIsOpen)
     ASSERT_EQ(page->sharing().shareControl()->currentShareSelectPanel(), nullptr);
     chooseTheDocumentAboveTheShareButton();
     EXPECT_EQ(service.requestsFor(QStringLiteral("/qf/client/sharedFile")).size(), 1);
+    // Shared as from the share button: holding the room's lock.
+    EXPECT_EQ(service.state().room(kRoomId)->extra.value(QStringLiteral("shareLock")).toString(), kHostPhone);
     ASSERT_NE(page->sharing().state().fileShareDatailModel, nullptr);
     EXPECT_EQ(page->sharing().state().fileShareDatailModel->fileId, kDocumentId);
     // The page fits beside the member strip, which slides in as the share starts.
@@ -113,6 +117,25 @@ TEST_F(FileShareWindowTest, AFileChosenInEitherListIsSharedThoughNoPickerIsOpen)
     ASSERT_TRUE(settleRequests());
     ASSERT_NE(page->sharing().state().fileShareDatailModel, nullptr);
     EXPECT_EQ(page->sharing().state().fileShareDatailModel->fileId, QStringLiteral("doc-2"));
+}
+
+// A start from the list that the service refuses gives the lock back, so another may share.
+TEST_F(FileShareWindowTest, AStartFromTheListThatFails_GivesTheLockBack)
+{
+    joinWithADocument();
+    service.failNextReply(QStringLiteral("/qf/client/sharedFile"),
+                          DevService::fail(500, QStringLiteral("文件共享失败，请重试")));
+    VeskButton *arrow = page->ui->selectFileShareSwitchBtn;
+    arrow->show();
+    ASSERT_TRUE(press(arrow));
+    QPointer<QWidget> &slot = page->sharing().state().fileShareSpeedSwicthPanelBottom;
+    ASSERT_TRUE(processEventsUntil([&] { return slot && slot->isVisible(); }));
+    ASSERT_TRUE(press(rowOf(qobject_cast<ShareBottomPanel *>(slot.data())->rows(), kDocumentId)));
+    ASSERT_TRUE(processEventsUntil([&] {
+        return service.requestsFor(QStringLiteral("/qf/meeting/control/%1/releaseShareLock").arg(kRoomId)).size() == 1;
+    }));
+    EXPECT_FALSE(service.state().room(kRoomId)->extra.contains(QStringLiteral("shareLock")));
+    EXPECT_EQ(page->sharing().state().fileShareMode, 0);
 }
 
 // A member who is not a host sees the arrow of the room's shared files only while there are any:

@@ -10,6 +10,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QScreen>
 
@@ -70,6 +71,14 @@ GstElement *firstMicrophone()
     g_list_free_full(devices, gst_object_unref);
     gst_object_unref(monitor);
     return source;
+}
+
+// A recording that failed before anything was written leaves no empty file behind; what was
+// written stays, being the user's.
+void removeIfEmpty(const QString &path)
+{
+    if (!path.isEmpty() && QFileInfo(path).isFile() && QFileInfo(path).size() == 0)
+        QFile::remove(path);
 }
 
 } // namespace
@@ -165,6 +174,7 @@ VeskScreenRecord::~VeskScreenRecord()
         gst_object_unref(bus);
     }
     m_pipeline.reset();
+    removeIfEmpty(m_filePath);
 }
 
 QString VeskScreenRecord::folder() const
@@ -353,6 +363,7 @@ void VeskScreenRecord::record(bool offThread)
             why = m_pipeline->relay->firstError;
         }
         teardown();
+        removeIfEmpty(m_filePath);
         qCWarning(lcEngine) << "screen recorder: not started:" << why;
         if (m_delegate)
             m_delegate->recordFail(why);
@@ -407,6 +418,7 @@ void VeskScreenRecord::onBusMessage(int kind, const QString &text)
             m_delegate->recordSuccess(QUrl::fromLocalFile(m_filePath));
         return;
     }
+    removeIfEmpty(m_filePath);
     qCWarning(lcEngine) << "screen recorder: failed:" << text;
     if (m_delegate)
         m_delegate->recordFail(text);

@@ -307,7 +307,7 @@ void ShareSelectPanel::queryRights(const QString &fileId, const QString &uploadU
             if (!self)
                 return;
             if (rights.code != 0) {
-                self->toast(messageOr(rights, failed));
+                self->startFailed(messageOr(rights, failed));
                 return;
             }
             const QVariantMap entry = rightsEntry(rights, fileId);
@@ -324,7 +324,7 @@ std::function<void(const KVMResponse &)> ShareSelectPanel::startAnswer(const QSt
         if (!self)
             return;
         if (r.code != 0) {
-            self->toast(messageOr(r, failed));
+            self->startFailed(messageOr(r, failed));
             return;
         }
         started();
@@ -341,12 +341,12 @@ void ShareSelectPanel::startDocument(const QString &uploadUserId, const QString 
         if (!self)
             return;
         if (r.code != 0) {
-            self->toast(messageOr(r, failed));
+            self->startFailed(messageOr(r, failed));
             return;
         }
         FileShareDatailModel detail = jx_objectWithKeyValues<FileShareDatailModel>(r.data);
         if (detail.sliceInfo.isEmpty()) {
-            self->toast(QStringLiteral("未获取到共享文件信息，请稍后再试"));
+            self->startFailed(QStringLiteral("未获取到共享文件信息，请稍后再试"));
             return;
         }
         self->queryRights(fileId, uploadUserId, failed, [=](const QString &status, const QVariantList &users) {
@@ -390,6 +390,13 @@ void ShareSelectPanel::startAudioVideo(int type, const QString &uploadUserId, co
                                                      self->avFileShareStartShareBlock(file);
                                                  }));
     });
+}
+
+void ShareSelectPanel::startFailed(const QString &text)
+{
+    toast(text);
+    if (startFailedBlock)
+        startFailedBlock();
 }
 
 void ShareSelectPanel::finishStart(bool closeView)

@@ -98,6 +98,8 @@ public:
     std::function<void(bool)> closeSharePanelBlock;
     std::function<void(const FileShareDatailModel &model)> fileShareStartShareBlock;
     std::function<void(const FileShareModel &model)> avFileShareStartShareBlock;
+    // A file share's start failed (after its toast): a lock taken for it may go back.
+    std::function<void()> startFailedBlock;
 
     // ---- Called by the owner -----------------------------------------------------------------
     // Rebuilds the desktop grid from the arrays, asks for the file list and polls it while a
@@ -237,6 +239,7 @@ private:
     std::function<void(const KVMResponse &)> startAnswer(const QString &failed, bool closeView,
                                                          std::function<void()> started);
     void finishStart(bool closeView);
+    void startFailed(const QString &text);
 
     bool m_darkMode = false;
     bool m_onlyShareFile = false;

@@ -117,7 +117,7 @@ public:
         } else if (verb == QLatin1String("seek") && m_page) {
             MacSliderCell *slider = m_page->ui->avFileShareSlider;
             slider->setSliderDown(true);
-            slider->setSliderPosition(int(words.value(1).toDouble() * AvFileShare::kSliderSteps));
+            slider->setSliderPosition(int(words.value(1).toDouble() * slider->maximum()));
             slider->setSliderDown(false);
             answer({{"ok", true}});
         } else if (verb == QLatin1String("shot") && m_page && words.size() == 2) {
@@ -255,13 +255,24 @@ private:
         file.duration = duration;
         file.userId = VeskAppAgent::sharedInstance()->myInfo().phoneNumber;
         file.enableOperationFileStatus = 1;
-        VeskAppAgent::sharedInstance()->startOrStopAVFileShare(this, 1, file.userId, fileId, fileType.toLongLong(),
-                                                               fileName, duration, QStringLiteral("1"), {},
-                                                               [this, file](const KVMResponse &r) {
-                                                                   if (r.successed && m_page)
-                                                                       m_page->sharing().avFileShare().startOwn(file);
-                                                                   answer({{"ok", r.successed}});
-                                                               });
+        // As from the share button: the lock first, then the share at the service, then the window.
+        VeskAppAgent *agent = VeskAppAgent::sharedInstance();
+        const VeskUserModel me = agent->myInfo();
+        const QString roomId = agent->currentRoomInfo() ? agent->currentRoomInfo()->roomId : QString();
+        agent->getShareTokenWithRoomId(
+            this, roomId, me.phoneNumber, me.userName, [this, file](const KVMResponse &lock) {
+                if (!lock.successed) {
+                    answer({{"ok", false}});
+                    return;
+                }
+                VeskAppAgent::sharedInstance()->startOrStopAVFileShare(
+                    this, 1, file.userId, file.fileId, file.fileType.toLongLong(), file.fileName, file.duration,
+                    QStringLiteral("1"), {}, [this, file](const KVMResponse &r) {
+                        if (r.successed && m_page)
+                            m_page->sharing().avFileShare().startOwn(file);
+                        answer({{"ok", r.successed}});
+                    });
+            });
     }
 
     // The share button as the user presses it; once the lock is answered, the picker's first
