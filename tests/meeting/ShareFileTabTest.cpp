@@ -131,6 +131,31 @@ TEST(ShareFileListTest, TypesMatchByPartOfTheListNeverByAnEmptyPart_ChooserFalls
     EXPECT_EQ(s.allowVideoType, QStringLiteral("mp4"));
 }
 
+TEST(ShareFileListTest, AChangeOfAnyFieldTheServiceSendsRedraws_TheSameListDoesNot)
+{
+    const QVariantMap base{{QStringLiteral("fileId"), QStringLiteral("a")}, {QStringLiteral("status"), 1}};
+    const QMetaObject &meta = FileShareModel::staticMetaObject;
+    for (int i = meta.propertyOffset(); i < meta.propertyCount(); ++i) {
+        const QString key = QString::fromLatin1(meta.property(i).name());
+        SCOPED_TRACE(key.toStdString());
+        QVariantMap changed = base;
+        const int type = meta.property(i).metaType().id();
+        if (type == QMetaType::QString)
+            changed.insert(key, QStringLiteral("other"));
+        else if (type == QMetaType::QVariantList)
+            changed.insert(key, QVariantList{QVariantMap{{QStringLiteral("userId"), QStringLiteral("u")}}});
+        else
+            changed.insert(key, 3);
+        ShareFileList::State s;
+        EXPECT_TRUE(ShareFileList::apply(s, listData({row("z", 1), base})));
+        EXPECT_FALSE(ShareFileList::apply(s, listData({row("z", 1), base})));
+        EXPECT_TRUE(ShareFileList::apply(s, listData({row("z", 1), changed})));
+        EXPECT_FALSE(ShareFileList::apply(s, listData({row("z", 1), changed})));
+        // One row more or less is a change too.
+        EXPECT_TRUE(ShareFileList::apply(s, listData({changed})));
+    }
+}
+
 class ShareFileTabTest : public ::testing::Test {
 protected:
     void SetUp() override
