@@ -633,16 +633,18 @@ private:
             m_patchesGeneration = generation;
             m_patchesTaken = now;
             if (own) {
+                // A shape set before we listened for it is heard of by no event: check once more.
+                bool since = false;
                 for (xcb_window_t top : std::as_const(tops)) {
                     if (!m_shapesHeard.contains(top)) {
                         xcb_shape_select_input(own, top, 1);
                         m_shapesHeard << top;
+                        since = true;
                     }
                 }
                 xcb_flush(own);
                 // The patches were asked for after the grab: a change heard since may be in them
                 // and not in the picture.
-                bool since = false;
                 while (xcb_generic_event_t *event = xcb_poll_for_event(own)) {
                     since = true;
                     std::free(event);
