@@ -1,6 +1,7 @@
 #include "settings/MainSettingAudioPanel.h"
 
 #include "devices/VeskDeviceChecker.h"
+#include "devices/audio/KVAudioDeviceObserver.h"
 #include "devices/audio/KVAudioManager.h"
 #include "devices/views/KVDevicePermissionAlert.h"
 #include "foundation/KVClock.h"
@@ -256,6 +257,22 @@ void MainSettingAudioPanel::updateUI()
         m_ui.speakerSelectBtn->setEnabled(false);
         return;
     }
+    if (!KVAudioManager::listsLoaded()) {
+        // The tab shows at once with the devices chosen; the menus open once the sound server has
+        // told its devices (it may be slow to, or never answer).
+        m_ui.micSelectBtn->setEnabled(false);
+        m_ui.speakerSelectBtn->setEnabled(false);
+        setDeviceTitles();
+        if (!std::exchange(m_waitingForLists, true)) {
+            QPointer<MainSettingAudioPanel> self(this);
+            KVAudioDeviceObserver::shared().whenLoaded(this, [self] {
+                self->m_waitingForLists = false;
+                if (self->m_isAvailable)
+                    self->updateUI();
+            });
+        }
+        return;
+    }
     m_ui.micSelectBtn->setEnabled(true);
     m_ui.speakerSelectBtn->setEnabled(true);
     m_recordDevices = KVAudioManager::recordDevices();
@@ -328,44 +345,31 @@ void MainSettingAudioPanel::openAudioDeviceAndUpdateVolumeState()
 
 void MainSettingAudioPanel::updateVolume(std::function<void()> completion)
 {
-    QPointer<MainSettingAudioPanel> self(this);
-    MainQueue::safe(this, [self, completion = std::move(completion)] {
-        KVAudioManager *unit = self->audioManager();
-        const auto fill = [](MacSliderCell *slider, bool available, int maxResult, quint32 max, int minResult,
-                             quint32 min, int valueResult, quint32 value) {
-            const QSignalBlocker quiet(slider);
-            if (!available) {
-                slider->setEnabled(false);
-                return;
-            }
-            slider->setEnabled(true);
-            if (maxResult == 0)
-                slider->setMaximum(int(max));
-            if (minResult == 0)
-                slider->setMinimum(int(min));
-            if (valueResult == 0)
-                slider->setValue(int(value));
-            else
-                slider->setEnabled(false);
-        };
-        bool available = false;
-        quint32 max = 0;
-        quint32 min = 0;
-        quint32 value = 0;
-        unit->microphoneVolumeIsAvailable(available);
-        const int micMax = unit->maxMicrophoneVolume(max);
-        const int micMin = unit->minMicrophoneVolume(min);
-        const int micValue = unit->micphoneVolume(value);
-        fill(self->m_ui.micVolumeSlider, available, micMax, max, micMin, min, micValue, value);
-        available = false;
-        unit->speakerVolumeIsAvailable(available);
-        const int speakerMax = unit->maxSpeakerVolume(max);
-        const int speakerMin = unit->minSpeakerVolume(min);
-        const int speakerValue = unit->speakerVolume(value);
-        fill(self->m_ui.speakerVolumeSlider, available, speakerMax, max, speakerMin, min, speakerValue, value);
-        if (completion)
-            completion();
-    });
+    // Read off the main thread; the panel owns the unit, so the answer never outlives it.
+    audioManager()->readVolumes(
+        [this, completion = std::move(completion)](const KVAudioManager::MixerVolume &microphone,
+                                                   const KVAudioManager::MixerVolume &speaker) {
+            const auto fill = [](MacSliderCell *slider, const KVAudioManager::MixerVolume &volume) {
+                const QSignalBlocker quiet(slider);
+                if (!volume.available) {
+                    slider->setEnabled(false);
+                    return;
+                }
+                slider->setEnabled(true);
+                if (volume.max)
+                    slider->setMaximum(int(*volume.max));
+                if (volume.min)
+                    slider->setMinimum(int(*volume.min));
+                if (volume.value)
+                    slider->setValue(int(*volume.value));
+                else
+                    slider->setEnabled(false);
+            };
+            fill(m_ui.micVolumeSlider, microphone);
+            fill(m_ui.speakerVolumeSlider, speaker);
+            if (completion)
+                completion();
+        });
 }
 
 // ---- Tests -------------------------------------------------------------------------------------
@@ -489,12 +493,12 @@ void MainSettingAudioPanel::onSelectSpeakerClick()
 
 void MainSettingAudioPanel::onMicVolumeChanged()
 {
-    audioManager()->setMicrophoneVolume(quint32(m_ui.micVolumeSlider->value()));
+    audioManager()->setVolumeLater(false, quint32(m_ui.micVolumeSlider->value()));
 }
 
 void MainSettingAudioPanel::onSpeakerVolumeChanged()
 {
-    audioManager()->setSpeakerVolume(quint32(m_ui.speakerVolumeSlider->value()));
+    audioManager()->setVolumeLater(true, quint32(m_ui.speakerVolumeSlider->value()));
 }
 
 void MainSettingAudioPanel::onOpenMicWhenJoinAction()

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QObject>
+
+#include <functional>
+
+// Qt Multimedia makes its back-ends on first use, on the thread that uses it first, and both wait
+// there for the sound server's answer: the GStreamer integration (its device monitor asks the
+// sound server for its devices) and the audio devices (which, while no server answers, try again
+// every 3 s on that same thread). A server that never answers holds that thread for libpulse's
+// 30 s each time. So they are made on a thread of their own, and the main thread touches Qt
+// Multimedia (a camera, a video sink, the device lists, a stream) only once they exist.
+namespace MediaBackend {
+
+// Starts making them, once (the application at launch; anything that waits starts it too).
+void start();
+// They exist: Qt Multimedia answers without waiting from now on.
+[[nodiscard]] bool isReady();
+// On the main thread: runs fn once they exist (at once when they do), while context lives.
+void whenReady(const QObject *context, std::function<void()> fn);
+// Waits until they exist. Never on the main thread of the application (tests may).
+void waitUntilReady();
+
+} // namespace MediaBackend
