@@ -162,6 +162,37 @@ private:
     std::map<std::string, std::vector<double>> m_values;
 };
 
+// Seconds one call of work takes: called again and again for at least minSeconds, on this thread.
+template <typename Work> double secondsPerCall(Work &&work, double minSeconds = 0.05)
+{
+    const auto start = std::chrono::steady_clock::now();
+    long calls = 0;
+    double elapsed = 0;
+    do {
+        work();
+        ++calls;
+        elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    } while (elapsed < minSeconds);
+    return elapsed / double(calls);
+}
+
+// How the cost grows with the items: work(few) and work(many) timed in turn, round by round, so a
+// machine whose speed drifts moves both; into counters: each one's median time (ms) and the median
+// of the rounds' ratios ("ratio").
+template <typename Work, typename Counters>
+void growthInTurn(Work &&work, int few, int many, int rounds, Counters &counters)
+{
+    Medians medians;
+    for (int round = 0; round < rounds; ++round) {
+        const double a = secondsPerCall([&] { work(few); });
+        const double b = secondsPerCall([&] { work(many); });
+        medians.add("ms_" + std::to_string(few), a * 1000);
+        medians.add("ms_" + std::to_string(many), b * 1000);
+        medians.add("ratio", b / a);
+    }
+    medians.report(counters);
+}
+
 // A figure the child prints as "name=value" on its output; 0 when missing.
 inline double figure(const std::string &output, const std::string &name)
 {

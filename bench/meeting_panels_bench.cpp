@@ -150,7 +150,7 @@ void BM_TranscriptRepaintRow(benchmark::State &state)
 {
     TranscriptLines lines;
     lines.merge(record(QStringLiteral("7"), 2, longText(state.range(0)), 1000));
-    const auto rows = lines.displayCopy(&TranscriptionViewCell::layOutText);
+    const auto rows = lines.displayCopy(&TranscriptionViewCell::layOutText, TranscriptionViewCell::textWidth(400));
     QImage canvas(400, 200, QImage::Format_ARGB32_Premultiplied);
     TranscriptionViewCell cell;
     cell.setRecord(rows.first().record, rows.first().textHeight, rows.first().layout);

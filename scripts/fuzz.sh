@@ -21,9 +21,18 @@ seconds="${2:-60}"
 CXX=clang++ cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKVEnv=dev -DKORVI_FUZZ=ON \
   -DKORVI_BUILD_TESTS=ON -DKORVI_BUILD_BENCH=OFF >/dev/null
 cmake --build "$dir" -j "${KORVI_JOBS:-$(nproc)}" --target korvi_fuzzers
+# Every target runs, whatever another found; the run fails at the end when any did.
+failed=()
 for t in "${targets[@]}"; do
   mkdir -p "$dir/corpus/$t"
   echo "fuzz.sh: $t for ${seconds}s"
-  QT_QPA_PLATFORM=offscreen "$dir/tests/fuzz/fuzz_$t" -max_total_time="$seconds" -rss_limit_mb=4096 \
-    "$dir/corpus/$t" "tests/fuzz/corpus/$t"
+  if QT_QPA_PLATFORM=offscreen "$dir/tests/fuzz/fuzz_$t" -max_total_time="$seconds" -rss_limit_mb=4096 \
+    "$dir/corpus/$t" "tests/fuzz/corpus/$t"; then
+    echo "fuzz.sh: $t passed"
+  else
+    echo "fuzz.sh: $t FAILED (exit $?)"
+    failed+=("$t")
+  fi
 done
+echo "fuzz.sh: ${#targets[@]} targets run, ${#failed[@]} failed${failed:+: ${failed[*]}}"
+[ ${#failed[@]} -eq 0 ]

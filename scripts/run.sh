@@ -3,6 +3,8 @@
 # listens on the development port) and the client in the development environment against it.
 #
 #   KORVI_DEV_PORT=8787   port of the stand-in (the client is pointed at it)
+#   KORVI_DEV_DOWNLOAD_MAX_MB=N  the client's largest download without a length (the stand-in's
+#                         endless recordings, POST /dev/endless, stop there)
 #   KORVI_XVFB=1          no display: run the client under xvfb-run (a virtual, invisible display)
 #   KORVI_BUILD_DIR=dir   build folder (default build/release)
 #   KORVI_SKIP_BUILD=1    use what is already built in KORVI_BUILD_DIR

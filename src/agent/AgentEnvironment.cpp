@@ -107,3 +107,10 @@ quint16 AgentEnvironment::developmentPort()
     const int port = qEnvironmentVariableIntValue("KORVI_DEV_PORT", &ok);
     return ok && port > 0 && port <= 65535 ? static_cast<quint16>(port) : DefaultDevPort;
 }
+
+qint64 AgentEnvironment::developmentDownloadLimitMb()
+{
+    bool ok = false;
+    const qint64 mb = qEnvironmentVariable("KORVI_DEV_DOWNLOAD_MAX_MB").toLongLong(&ok);
+    return ok && mb > 0 && mb < (qint64(1) << 30) ? mb : 0;
+}

@@ -50,4 +50,8 @@ struct AgentEnvironment {
     static constexpr quint16 DefaultDevPort = 8787;
     // KORVI_DEV_PORT, or DefaultDevPort when unset or not a port number.
     [[nodiscard]] static quint16 developmentPort();
+    // KORVI_DEV_DOWNLOAD_MAX_MB: in the development environment, the largest download without a
+    // length, in MiB, so that a trial by hand reaches it with the stand-in's endless recording;
+    // 0 when unset or not a positive number (the usual limit holds).
+    [[nodiscard]] static qint64 developmentDownloadLimitMb();
 };

@@ -1,5 +1,4 @@
 // File-service calls of the agent: the room's file list, pages, upload and deletion.
-#include "agent/AgentLog.h"
 #include "agent/AgentRequests.h"
 #include "agent/VeskAppAgent.h"
 #include "agent/models/FileShareModel.h"
@@ -7,9 +6,6 @@
 #include "connection/KVFileSnapshot.h"
 #include "connection/KVFileUploadManager.h"
 #include "foundation/JXExtension.h"
-#include "foundation/MainQueue.h"
-
-#include <QFileInfo>
 
 namespace {
 // The name the service gets: the last path component as the user sees it, "\U" pairs dropped,
@@ -19,11 +15,6 @@ QString uploadFileName(const QUrl &fileURL)
     QString name = fileURL.fileName();
     name.remove(QStringLiteral("\\U"));
     return QUrl::fromPercentEncoding(name.toUtf8());
-}
-
-QString localPath(const QUrl &fileURL)
-{
-    return fileURL.isLocalFile() ? fileURL.toLocalFile() : fileURL.toString();
 }
 } // namespace
 
@@ -55,48 +46,37 @@ void VeskAppAgent::queryFileSliceUrl(QObject *owner, const QString &fileId, cons
     post(owner, QStringLiteral("/fms/query/file/sliceUrl"), body, authHeaders(), std::move(completion));
 }
 
-void VeskAppAgent::prepareUploadFileWithfileURL(QObject *owner, const QList<QUrl> &fileURLs,
+void VeskAppAgent::prepareUploadFileWithfileURL(QObject *owner, const QList<std::shared_ptr<KVFileSnapshot>> &files,
                                                 const QStringList &identityArray, const QString &roomId,
-                                                Completion completion, const QStringList &md5Values)
+                                                Completion completion)
 {
-    QVariantList files;
-    for (qsizetype i = 0; i < fileURLs.size(); ++i) {
-        const QUrl &url = fileURLs.at(i);
-        const QFileInfo info(localPath(url));
-        files.append(QVariantMap{
-            {QStringLiteral("md5Val"),
-             md5Values.value(i).isEmpty() ? calculateMD5ForFileAtPath(localPath(url)) : md5Values.value(i)},
-            {QStringLiteral("fileName"), uploadFileName(url)},
-            {QStringLiteral("fileSize"), info.isReadable() ? info.size() : qint64(0)},
+    QVariantList list;
+    for (qsizetype i = 0; i < files.size(); ++i) {
+        const KVFileSnapshot &file = *files.at(i);
+        list.append(QVariantMap{
+            {QStringLiteral("md5Val"), file.md5()},
+            {QStringLiteral("fileName"), uploadFileName(QUrl::fromLocalFile(file.sourcePath()))},
+            {QStringLiteral("fileSize"), file.size()},
             {QStringLiteral("identity"), identityArray.value(i)},
         });
     }
     QVariantMap body = fileServiceParameters(roomId);
-    body.insert(QStringLiteral("files"), files);
+    body.insert(QStringLiteral("files"), list);
     post(owner, QStringLiteral("/fms/upload/preUpload"), body, authHeaders(), std::move(completion));
 }
 
-void VeskAppAgent::uploadFileWithfileURL(QObject *owner, const QList<QUrl> &fileURLs, const QStringList &fileIds,
-                                         const QString &roomId, Progress progress, UploadFinish finish)
+void VeskAppAgent::uploadFileWithfileURL(QObject *owner, const QList<std::shared_ptr<KVFileSnapshot>> &files,
+                                         const QStringList &fileIds, const QString &roomId, Progress progress,
+                                         UploadFinish finish)
 {
     const QString url = http()->resolveUrl(QStringLiteral("/fms/upload/multi")).toString();
-    for (qsizetype i = 0; i < fileURLs.size(); ++i) {
-        const QUrl fileURL = fileURLs.at(i);
+    for (qsizetype i = 0; i < files.size(); ++i) {
+        const std::shared_ptr<KVFileSnapshot> &snapshot = files.at(i);
+        const QUrl fileURL = QUrl::fromLocalFile(snapshot->sourcePath());
         const QString name = uploadFileName(fileURL);
         if (name.isEmpty())
             continue;
-        // The MD5 and the bytes sent come from one private copy, so they agree whatever happens
-        // to the file meanwhile.
-        QString error;
-        const auto snapshot = KVFileSnapshot::take(localPath(fileURL), &error);
-        if (!snapshot) {
-            qCWarning(lcAgent) << "upload not started:" << error;
-            MainQueue::async(owner ? owner : this, [finish, fileURL, error] {
-                if (finish)
-                    finish(fileURL, false, {}, error);
-            });
-            continue;
-        }
+        // The MD5 of the copy that is sent, the one the pre-upload announced.
         const QVariantList infos{QVariantMap{
             {QStringLiteral("fileId"), fileIds.value(i)},
             {QStringLiteral("fileName"), name},

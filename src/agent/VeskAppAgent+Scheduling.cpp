@@ -204,13 +204,7 @@ void VeskAppAgent::queryRecordFileListWith(QObject *owner, qint64 pageNum, qint6
 void VeskAppAgent::downloadRecordVideoWithUrl(QObject *owner, const QString &url, DownloadFinish finish)
 {
     // The storage host is not the service: the address as given, and none of the service's headers.
-    http()->downloadFileWithUrl(
-        owner ? owner : this, url, {},
-        [finish = std::move(finish)](const QString &filePath, const QString &error) {
-            if (finish)
-                finish(filePath, error);
-        },
-        HttpManager::Headers::OnlyGiven);
+    http()->downloadFileWithUrl(owner ? owner : this, url, {}, std::move(finish), HttpManager::Headers::OnlyGiven);
 }
 
 void VeskAppAgent::downloadMeetingMembersListWithRoomId(QObject *owner, const QString &roomId, DownloadFinish finish)

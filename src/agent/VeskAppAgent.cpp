@@ -10,6 +10,7 @@
 #include "agent/engine/LocalEngine.h"
 #include "agent/models/KVMeetingDidUpdated.h"
 #include "connection/HttpManager.h"
+#include "connection/KVTls.h"
 #include "foundation/JXExtension.h"
 #include "foundation/KVLogManager.h"
 #include "foundation/MainQueue.h"
@@ -108,6 +109,14 @@ void VeskAppAgent::setServerEnvironment(int environment)
 {
     m_environment = AgentEnvironment::forEnvironment(environment);
     http()->setBaseUrl(QUrl(m_environment.serviceAddress));
+    // Only the local stand-in speaks plain http; every other environment's addresses are https.
+    const bool development = m_environment.environment == AgentEnvironment::Development;
+    KVTls::setPlainHttpAllowed(development);
+    // A trial by hand against the stand-in may lower the download limit; no other environment can.
+    HttpManager::DownloadLimits limits = http()->downloadLimits();
+    const qint64 limitMb = development ? AgentEnvironment::developmentDownloadLimitMb() : 0;
+    limits.maxBytes = limitMb > 0 ? limitMb * 1024 * 1024 : HttpManager::DownloadLimits{}.maxBytes;
+    http()->setDownloadLimits(limits);
     qCInfo(lcAgent) << "server environment" << m_environment.environment << m_environment.serviceAddress;
 }
 
@@ -300,11 +309,7 @@ void VeskAppAgent::download(QObject *owner, const QString &pathOrUrl, const QVar
                             const QVariantMap &headers, DownloadFinish finish)
 {
     const QString url = http()->resolveUrl(pathOrUrl, query).toString();
-    http()->downloadFileWithUrl(owner ? owner : this, url, headers,
-                                [finish = std::move(finish)](const QString &filePath, const QString &error) {
-                                    if (finish)
-                                        finish(filePath, error);
-                                });
+    http()->downloadFileWithUrl(owner ? owner : this, url, headers, std::move(finish));
 }
 
 // ---- Sign-in -------------------------------------------------------------------------------

@@ -2,6 +2,7 @@
 
 #include "agent/AgentEnvironment.h"
 #include "agent/KVMoreSetting.h"
+#include "connection/HttpManager.h"
 #include "connection/KVMResponse.h"
 #include "foundation/models/VeskUserModel.h"
 
@@ -18,7 +19,7 @@
 #include <memory>
 
 class AgentModelContext;
-class HttpManager;
+class KVFileSnapshot;
 class MainSettingModel;
 class VeskMeetingManager;
 struct MeetingDataModel;
@@ -36,8 +37,9 @@ class VeskAppAgent final : public QObject {
     Q_OBJECT
 public:
     using Completion = std::function<void(const KVMResponse &response)>;
-    // File path of the finished download (empty on failure) and an error text (empty on success).
-    using DownloadFinish = std::function<void(const QString &filePath, const QString &error)>;
+    // File path of the finished download (empty on failure) and why it failed.
+    using DownloadError = HttpManager::DownloadError;
+    using DownloadFinish = HttpManager::DownloadFinish;
     using Progress = std::function<void(double fractionCompleted)>;
     // Once per file: the file, success, the reply's envelope, an error text.
     using UploadFinish =
@@ -216,12 +218,14 @@ public:
     // data becomes {"files": QList<FileShareModel>, "fileTypes": QList<SupportFileShareTypeModel>}.
     void queryFileList(QObject *owner, const QString &roomId, Completion completion);
     void queryFileSliceUrl(QObject *owner, const QString &fileId, const QString &roomId, Completion completion);
-    // md5Values: the files' digests when the caller took them already (off the main thread);
-    // a missing one is read here.
-    void prepareUploadFileWithfileURL(QObject *owner, const QList<QUrl> &fileURLs, const QStringList &identityArray,
-                                      const QString &roomId, Completion completion, const QStringList &md5Values = {});
-    void uploadFileWithfileURL(QObject *owner, const QList<QUrl> &fileURLs, const QStringList &fileIds,
-                               const QString &roomId, Progress progress, UploadFinish finish);
+    // Files go as private copies taken off the main thread (KVFileSnapshot::take): the size and
+    // MD5 announced are those of the bytes uploaded, and nothing here reads a file.
+    void prepareUploadFileWithfileURL(QObject *owner, const QList<std::shared_ptr<KVFileSnapshot>> &files,
+                                      const QStringList &identityArray, const QString &roomId, Completion completion);
+    // One multipart request per file; finish gets the copied file's URL.
+    void uploadFileWithfileURL(QObject *owner, const QList<std::shared_ptr<KVFileSnapshot>> &files,
+                               const QStringList &fileIds, const QString &roomId, Progress progress,
+                               UploadFinish finish);
     void deleteFiles(QObject *owner, const QStringList &fileIds, const QString &uploadUserId, const QString &roomId,
                      Completion completion);
     void queryFileShareOPPermission(QObject *owner, const QString &fileId, const QString &roomId,

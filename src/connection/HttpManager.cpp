@@ -17,6 +17,7 @@
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QRegularExpression>
+#include <QStorageInfo>
 #include <QTemporaryFile>
 #include <QUrlQuery>
 
@@ -64,6 +65,92 @@ QString suggestedFileName(QNetworkReply *reply)
     }
     return name;
 }
+
+// The file a download is written to, and what bounds it: the announced length, else the
+// limit, and the disk's free space, checked before and every so often while writing.
+struct DownloadSink {
+    using Error = HttpManager::DownloadError;
+
+    DownloadSink(HttpManager::DownloadLimits l, const QString &folder)
+        : limits(std::move(l)), folder(folder), file(folder + QStringLiteral("/.korvi-download-XXXXXX"))
+    {
+    }
+
+    // Free bytes above what the disk keeps (0 when none), or -1 when the disk does not say.
+    qint64 roomLeft() const
+    {
+        qint64 free = -1;
+        if (limits.freeBytes) {
+            free = limits.freeBytes(folder);
+        } else {
+            const QStorageInfo storage(folder);
+            free = storage.isValid() ? storage.bytesAvailable() : -1;
+        }
+        return free < 0 ? -1 : std::max<qint64>(0, free - limits.keepFreeBytes);
+    }
+
+    void stop(QNetworkReply *reply, Error::Kind why, int status = 0, const QString &detail = {})
+    {
+        if (!stopped.failed())
+            stopped = {why, status, detail};
+        reply->abort();
+    }
+
+    // An error status ends it before its body is written; so does a length that cannot fit.
+    void checkHeaders(QNetworkReply *reply)
+    {
+        const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+        if (status >= 400) {
+            stop(reply, Error::HttpStatus, status);
+            return;
+        }
+        const QVariant length = reply->header(QNetworkRequest::ContentLengthHeader);
+        if (!length.isValid())
+            return;
+        const qint64 announced = length.toLongLong();
+        if (announced > limits.maxBytes) {
+            stop(reply, Error::TooLarge, 0, QStringLiteral("announced %1").arg(announced));
+            return;
+        }
+        const qint64 room = roomLeft();
+        if (room >= 0 && announced > room)
+            stop(reply, Error::NoSpace, 0, QStringLiteral("announced %1").arg(announced));
+    }
+
+    // Writes what has arrived (at most the read buffer).
+    void take(QNetworkReply *reply)
+    {
+        if (stopped.failed() || !reply->isOpen())
+            return;
+        const QByteArray chunk = reply->readAll();
+        if (chunk.isEmpty())
+            return;
+        written += chunk.size();
+        const QVariant length = reply->header(QNetworkRequest::ContentLengthHeader);
+        const qint64 limit = length.isValid() ? std::min(length.toLongLong(), limits.maxBytes) : limits.maxBytes;
+        if (written > limit) {
+            stop(reply, Error::TooLarge, 0, QStringLiteral("more than %1").arg(limit));
+            return;
+        }
+        if (written >= nextSpaceCheck) {
+            nextSpaceCheck = written + limits.freeSpaceCheckBytes;
+            const qint64 room = roomLeft();
+            if (room >= 0 && chunk.size() > room) {
+                stop(reply, Error::NoSpace);
+                return;
+            }
+        }
+        if (file.write(chunk) != chunk.size())
+            stop(reply, Error::CannotWrite, 0, file.errorString());
+    }
+
+    const HttpManager::DownloadLimits limits;
+    const QString folder;
+    QTemporaryFile file;
+    qint64 written = 0;
+    qint64 nextSpaceCheck = 0;
+    Error stopped;
+};
 
 } // namespace
 
@@ -186,7 +273,7 @@ bool HttpManager::mayFollowRedirect(const QUrl &from, const QUrl &to, bool carri
 }
 
 void HttpManager::track(QObject *owner, QNetworkReply *reply, int timeoutMs,
-                        std::function<void(QNetworkReply *reply, bool timedOut)> onDone)
+                        std::function<void(QNetworkReply *reply, bool timedOut)> onDone, qint64 deadlineMs)
 {
     struct State {
         bool done = false;
@@ -216,6 +303,14 @@ void HttpManager::track(QObject *owner, QNetworkReply *reply, int timeoutMs,
         connect(reply, &QNetworkReply::downloadProgress, reply, rearm);
         connect(reply, &QNetworkReply::uploadProgress, reply, rearm);
     }
+    // A host that keeps sending a trickle re-arms the idle timeout for ever; the deadline holds.
+    QPointer<KVTimer> deadline;
+    if (deadlineMs > 0) {
+        deadline = KVTimer::singleShot(reply, std::chrono::milliseconds(deadlineMs), [reply, state] {
+            state->timedOut = true;
+            reply->abort();
+        });
+    }
     // The reply's url() already names the target when it asks; the hop starts at the last address.
     auto lastAddress = std::make_shared<QUrl>(reply->url());
     connect(reply, &QNetworkReply::redirected, reply, [reply, lastAddress](const QUrl &target) {
@@ -232,18 +327,21 @@ void HttpManager::track(QObject *owner, QNetworkReply *reply, int timeoutMs,
         for (const QSslError &e : errors)
             qCWarning(korviNet) << "TLS error" << reply->url().host() << e.errorString();
     });
-    connect(reply, &QNetworkReply::finished, this, [this, reply, state, guard, timer, onDone = std::move(onDone)] {
-        if (state->done)
-            return;
-        state->done = true;
-        --m_pending;
-        if (timer)
-            timer->invalidate();
-        reply->deleteLater();
-        if (!guard || state->ownerGone)
-            return;
-        onDone(reply, state->timedOut);
-    });
+    connect(reply, &QNetworkReply::finished, this,
+            [this, reply, state, guard, timer, deadline, onDone = std::move(onDone)] {
+                if (state->done)
+                    return;
+                state->done = true;
+                --m_pending;
+                if (timer)
+                    timer->invalidate();
+                if (deadline)
+                    deadline->invalidate();
+                reply->deleteLater();
+                if (!guard || state->ownerGone)
+                    return;
+                onDone(reply, state->timedOut);
+            });
 }
 
 void HttpManager::sendJson(QObject *owner, const QByteArray &verb, const QString &path, const QByteArray &body,
@@ -332,67 +430,78 @@ QString HttpManager::sanitizedFileName(const QString &suggested)
 void HttpManager::downloadFileWithUrl(QObject *owner, const QString &url, const QVariantMap &headers,
                                       DownloadFinish finish, Headers which)
 {
-    const QString folder = AppPaths::cacheDir();
-    auto temp = std::make_shared<QTemporaryFile>(folder + QStringLiteral("/.korvi-download-XXXXXX"));
-    if (!temp->open()) {
-        MainQueue::async(owner ? owner : this, [finish, error = temp->errorString()] {
+    const auto failLater = [this, owner, &finish](DownloadError error) {
+        qCInfo(korviNet) << "download not started:" << error.kind << error.detail;
+        MainQueue::async(owner ? owner : this, [finish, error] {
             if (finish)
                 finish(QString(), error);
         });
-        return;
-    }
+    };
     // An absolute address from the service goes out as written (a signed storage address breaks
     // when it is re-encoded).
-    const QUrl address = which == Headers::OnlyGiven && !QUrl(url).isRelative()
-                             ? QUrl::fromEncoded(url.toUtf8(), QUrl::StrictMode)
-                             : resolveUrl(url);
-    QNetworkReply *reply = m_nam->get(makeRequest(address.isValid() ? address : resolveUrl(url), headers, which));
-    auto writeFailed = std::make_shared<bool>(false);
-    connect(reply, &QNetworkReply::readyRead, reply, [reply, temp, writeFailed] {
-        const QByteArray chunk = reply->readAll();
-        if (!*writeFailed && temp->write(chunk) != chunk.size()) {
-            *writeFailed = true;
-            reply->abort();
-        }
-    });
-    track(owner, reply, DefaultTimeoutMs,
-          [temp, writeFailed, folder, finish = std::move(finish)](QNetworkReply *r, bool timedOut) {
-              const QByteArray rest = r->readAll();
-              if (!*writeFailed && !rest.isEmpty() && temp->write(rest) != rest.size())
-                  *writeFailed = true;
-              const int status = r->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-              QString error;
-              if (timedOut)
-                  error = QStringLiteral("timed out");
-              else if (*writeFailed)
-                  error = QStringLiteral("cannot write: %1").arg(temp->errorString());
-              // A reply outside 2xx fails as "HTTP status <status>": the user is shown the status.
-              else if (status != 0 && (status < 200 || status > 299))
-                  error = QStringLiteral("HTTP status %1").arg(status);
-              else if (r->error() != QNetworkReply::NoError)
-                  error = r->errorString();
-              else if (status < 200 || status > 299)
-                  error = QStringLiteral("HTTP status %1").arg(status);
-              QString finalPath;
-              if (error.isEmpty()) {
-                  finalPath = folder + QLatin1Char('/') + sanitizedFileName(suggestedFileName(r));
-                  temp->close();
-                  if (QFileInfo::exists(finalPath) && !QFile::remove(finalPath)) {
-                      error = QStringLiteral("cannot replace %1").arg(finalPath);
-                  } else if (!temp->rename(finalPath)) {
-                      error = QStringLiteral("cannot rename: %1").arg(temp->errorString());
-                  } else {
-                      temp->setAutoRemove(false);
-                  }
-              }
-              if (!error.isEmpty()) {
-                  qCInfo(korviNet) << "download failed" << r->url().path() << error;
-                  finalPath.clear();
-                  temp->remove();
-              }
-              if (finish)
-                  finish(finalPath, error);
-          });
+    QUrl address = which == Headers::OnlyGiven && !QUrl(url).isRelative()
+                       ? QUrl::fromEncoded(url.toUtf8(), QUrl::StrictMode)
+                       : resolveUrl(url);
+    if (!address.isValid())
+        address = resolveUrl(url);
+    // A "file:" address would copy a local file into the caches folder and offer it for saving.
+    if (!KVTls::isAllowedWebAddress(address)) {
+        failLater({DownloadError::Refused, 0, address.scheme()});
+        return;
+    }
+    const QString folder = AppPaths::cacheDir();
+    auto sink = std::make_shared<DownloadSink>(m_downloadLimits, folder);
+    if (sink->roomLeft() == 0) {
+        failLater({DownloadError::NoSpace, 0, {}});
+        return;
+    }
+    if (!sink->file.open()) {
+        failLater({DownloadError::CannotWrite, 0, sink->file.errorString()});
+        return;
+    }
+    QNetworkReply *reply = m_nam->get(makeRequest(address, headers, which));
+    // Without a bound the network thread reads on as fast as the host sends, into memory.
+    reply->setReadBufferSize(m_downloadLimits.readBufferBytes);
+    connect(reply, &QNetworkReply::metaDataChanged, reply, [reply, sink] { sink->checkHeaders(reply); });
+    connect(reply, &QNetworkReply::readyRead, reply, [reply, sink] { sink->take(reply); });
+    track(
+        owner, reply, int(m_downloadLimits.idle.count()),
+        [sink, folder, finish = std::move(finish)](QNetworkReply *r, bool timedOut) {
+            sink->take(r);
+            const int status = r->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+            DownloadError error;
+            if (sink->stopped.failed())
+                error = sink->stopped;
+            else if (timedOut)
+                error = {DownloadError::TimedOut, 0, {}};
+            // A reply outside 2xx fails with its status; the user is shown it.
+            else if (status != 0 && (status < 200 || status > 299))
+                error = {DownloadError::HttpStatus, status, {}};
+            else if (r->error() != QNetworkReply::NoError)
+                error = {DownloadError::Network, 0, r->errorString()};
+            else if (status < 200 || status > 299)
+                error = {DownloadError::HttpStatus, status, {}};
+            QString finalPath;
+            if (!error.failed()) {
+                finalPath = folder + QLatin1Char('/') + sanitizedFileName(suggestedFileName(r));
+                sink->file.close();
+                if (QFileInfo::exists(finalPath) && !QFile::remove(finalPath)) {
+                    error = {DownloadError::CannotWrite, 0, QStringLiteral("cannot replace ") + finalPath};
+                } else if (!sink->file.rename(finalPath)) {
+                    error = {DownloadError::CannotWrite, 0, sink->file.errorString()};
+                } else {
+                    sink->file.setAutoRemove(false);
+                }
+            }
+            if (error.failed()) {
+                qCInfo(korviNet) << "download failed" << r->url().path() << error.kind << error.status << error.detail;
+                finalPath.clear();
+                sink->file.remove();
+            }
+            if (finish)
+                finish(finalPath, error);
+        },
+        m_downloadLimits.overall.count());
 }
 
 void HttpManager::uploadFileWithUrl(QObject *owner, const QString &url, const QString &filePath,

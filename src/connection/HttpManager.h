@@ -9,6 +9,7 @@
 #include <QUrl>
 #include <QVariantMap>
 
+#include <chrono>
 #include <functional>
 #include <memory>
 
@@ -35,8 +36,44 @@ class HttpManager final : public QObject {
     Q_OBJECT
 public:
     using Completion = std::function<void(const KVMResponse &response)>;
-    // File path of the finished download (empty on failure) and an error text (empty on success).
-    using DownloadFinish = std::function<void(const QString &filePath, const QString &error)>;
+
+    // Why a download gave no file.
+    struct DownloadError {
+        enum Kind {
+            None,
+            Refused,     // not an address the client downloads from (a scheme of its own, plain http)
+            Network,     // no connection, or it broke
+            TimedOut,    // silent too long, or not done within the deadline
+            HttpStatus,  // a reply outside 2xx: status
+            TooLarge,    // more than announced, or than any real file
+            NoSpace,     // the caches folder's disk would fill
+            CannotWrite, // the caches folder refused the file
+        };
+        Kind kind = None;
+        int status = 0;
+        QString detail{}; // for the log: what the network layer said
+
+        [[nodiscard]] bool failed() const { return kind != None; }
+    };
+    // File path of the finished download (empty on failure) and why it failed.
+    using DownloadFinish = std::function<void(const QString &filePath, const DownloadError &error)>;
+
+    // What a download may take. Production never comes near them; tests lower them.
+    struct DownloadLimits {
+        // A body without a length stops here; one announced larger is refused.
+        qint64 maxBytes = 16LL * 1024 * 1024 * 1024;
+        // The caches folder's disk keeps at least this much free, before and while writing.
+        qint64 keepFreeBytes = 256LL * 1024 * 1024;
+        // Checked again after this much is written.
+        qint64 freeSpaceCheckBytes = 16LL * 1024 * 1024;
+        // What the network thread may read ahead of the file.
+        qint64 readBufferBytes = 1024 * 1024;
+        // Silence that ends it (any progress re-arms it), and the deadline of the whole download.
+        std::chrono::milliseconds idle{DefaultTimeoutMs};
+        std::chrono::milliseconds overall{std::chrono::hours(2)};
+        // Free bytes of the folder's disk; empty asks the file system.
+        std::function<qint64(const QString &folder)> freeBytes{};
+    };
     using Progress = std::function<void(double fractionCompleted)>;
     // ok, the reply's envelope as a map (when there was one), an error text (empty when ok).
     using UploadFinish = std::function<void(bool ok, const QVariantMap &reply, const QString &error)>;
@@ -76,12 +113,17 @@ public:
                   Completion completion, int timeoutMs = DefaultTimeoutMs);
 
     // GET streamed into the caches folder under the reply's suggested file name, reduced to a
-    // plain file name. The data goes to a temporary file first and is renamed on success, so a
-    // failed download never leaves a partial file under the final name. No progress.
+    // plain file name. The data goes to a temporary file first and is renamed on success; a
+    // failed or cancelled download (the owner destroyed) leaves no file behind. Only web
+    // addresses the client may use (KVTls::isAllowedWebAddress) are asked. The body is bounded
+    // by its announced length, else by the limits, and by the disk's free space; the download
+    // ends after the limits' idle time or deadline. No progress.
     // Headers::OnlyGiven sends an absolute address as given, with only the given headers (a
     // storage host that is not the service).
     void downloadFileWithUrl(QObject *owner, const QString &url, const QVariantMap &headers, DownloadFinish finish,
                              Headers which = Headers::WithDefaults);
+    void setDownloadLimits(DownloadLimits limits) { m_downloadLimits = std::move(limits); }
+    [[nodiscard]] const DownloadLimits &downloadLimits() const { return m_downloadLimits; }
 
     // Multipart POST: parameters as form fields, the file as the part "files", streamed from
     // disk. progress gets the fraction of the body sent; finish runs once.
@@ -98,10 +140,11 @@ public:
     // A request with the TLS settings, the redirect rule and the default headers merged with headers.
     [[nodiscard]] QNetworkRequest makeRequest(const QUrl &url, const QVariantMap &headers,
                                               Headers which = Headers::WithDefaults) const;
-    // Ties reply to owner (abort on owner death) and to a timeout; onDone runs once on the main
-    // thread, only while owner lives; timedOut tells whether the timeout ended it.
+    // Ties reply to owner (abort on owner death), to an idle timeout (re-armed by any progress)
+    // and, when deadlineMs > 0, to a deadline that nothing re-arms; onDone runs once on the main
+    // thread, only while owner lives; timedOut tells whether either ended it.
     void track(QObject *owner, QNetworkReply *reply, int timeoutMs,
-               std::function<void(QNetworkReply *reply, bool timedOut)> onDone);
+               std::function<void(QNetworkReply *reply, bool timedOut)> onDone, qint64 deadlineMs = 0);
 
     // Reduces a server-suggested file name to one safe path component of the caches folder
     // ("download" when nothing is left).
@@ -119,5 +162,6 @@ private:
     std::unique_ptr<QNetworkAccessManager> m_nam;
     QUrl m_baseUrl;
     QVariantMap m_defaultHeaders;
+    DownloadLimits m_downloadLimits;
     int m_pending = 0;
 };

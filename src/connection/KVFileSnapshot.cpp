@@ -7,7 +7,11 @@
 #include <QFileInfo>
 #include <QTemporaryFile>
 
+#include <cerrno>
+
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 std::function<void(qint64)> &chunkHook()
@@ -35,53 +39,80 @@ QString KVFileSnapshot::fileName() const
     return QFileInfo(m_sourcePath).fileName();
 }
 
-std::shared_ptr<KVFileSnapshot> KVFileSnapshot::take(const QString &path, QString *error)
+std::shared_ptr<KVFileSnapshot> KVFileSnapshot::take(const QString &path, QString *error, std::stop_token stop,
+                                                     Failure *failure)
 {
-    const auto fail = [error](const QString &why) {
+    const auto fail = [error, failure](Failure why, const QString &text) {
         if (error)
-            *error = why;
+            *error = text;
+        if (failure)
+            *failure = why;
         return std::shared_ptr<KVFileSnapshot>();
     };
-    QFile source(path);
-    if (!source.open(QIODevice::ReadOnly))
-        return fail(QStringLiteral("cannot read %1: %2").arg(path, source.errorString()));
+    if (failure)
+        *failure = Failure::None;
+    const QByteArray encoded = QFile::encodeName(path);
+    // Refused by its kind before it is opened: opening a FIFO waits for a writer, a device may do
+    // something on open, and /dev/zero never ends.
+    struct stat atStart {};
+    if (::stat(encoded.constData(), &atStart) != 0)
+        return fail(Failure::Unreadable, QStringLiteral("cannot read %1: %2").arg(path, qt_error_string(errno)));
+    if (!S_ISREG(atStart.st_mode))
+        return fail(Failure::NotRegular, QStringLiteral("%1 is not a regular file").arg(path));
+    // Not waiting on open whatever the path names by now; the kind is checked again on the handle.
+    const int fd = ::open(encoded.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
+        return fail(Failure::Unreadable, QStringLiteral("cannot read %1: %2").arg(path, qt_error_string(errno)));
+    QFile source;
+    if (!source.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return fail(Failure::Unreadable, QStringLiteral("cannot read %1: %2").arg(path, source.errorString()));
+    }
     struct stat before {};
-    if (::fstat(source.handle(), &before) != 0 || !S_ISREG(before.st_mode))
-        return fail(QStringLiteral("%1 is not a regular file").arg(path));
+    if (::fstat(fd, &before) != 0 || !S_ISREG(before.st_mode))
+        return fail(Failure::NotRegular, QStringLiteral("%1 is not a regular file").arg(path));
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    if (stop.stop_requested())
+        return fail(Failure::Cancelled, QStringLiteral("reading %1 was cancelled").arg(path));
 
     std::shared_ptr<KVFileSnapshot> snapshot(new KVFileSnapshot());
     snapshot->m_sourcePath = path;
     // QTemporaryFile creates it exclusively with mode 0600, in the user's 0700 caches folder.
     snapshot->m_copy = std::make_unique<QTemporaryFile>(AppPaths::cacheDir() + QStringLiteral("/.korvi-upload-XXXXXX"));
     if (!snapshot->m_copy->open())
-        return fail(QStringLiteral("cannot make a copy to upload: %1").arg(snapshot->m_copy->errorString()));
+        return fail(Failure::CannotCopy,
+                    QStringLiteral("cannot make a copy to upload: %1").arg(snapshot->m_copy->errorString()));
 
     QCryptographicHash md5(QCryptographicHash::Md5);
     QByteArray chunk(256 * 1024, Qt::Uninitialized);
     qint64 copied = 0;
     for (;;) {
+        if (stop.stop_requested())
+            return fail(Failure::Cancelled, QStringLiteral("reading %1 was cancelled").arg(path));
         const qint64 n = source.read(chunk.data(), chunk.size());
         if (n < 0)
-            return fail(QStringLiteral("cannot read %1: %2").arg(path, source.errorString()));
+            return fail(Failure::Unreadable, QStringLiteral("cannot read %1: %2").arg(path, source.errorString()));
         if (n == 0)
             break;
         if (snapshot->m_copy->write(chunk.constData(), n) != n)
-            return fail(QStringLiteral("cannot write the copy to upload: %1").arg(snapshot->m_copy->errorString()));
+            return fail(Failure::CannotCopy,
+                        QStringLiteral("cannot write the copy to upload: %1").arg(snapshot->m_copy->errorString()));
         md5.addData(QByteArrayView(chunk.constData(), n));
         copied += n;
         if (chunkHook())
             chunkHook()(copied);
     }
     if (!snapshot->m_copy->flush())
-        return fail(QStringLiteral("cannot write the copy to upload: %1").arg(snapshot->m_copy->errorString()));
+        return fail(Failure::CannotCopy,
+                    QStringLiteral("cannot write the copy to upload: %1").arg(snapshot->m_copy->errorString()));
 
     // The copy is only what was counted and hashed if the file held still meanwhile and the path
     // still names it.
     struct stat after {};
     struct stat atPath {};
-    if (::fstat(source.handle(), &after) != 0 || ::stat(QFile::encodeName(path).constData(), &atPath) != 0 ||
-        !sameState(before, after) || !sameState(before, atPath) || copied != qint64(before.st_size))
-        return fail(QStringLiteral("%1 changed while it was read").arg(path));
+    if (::fstat(fd, &after) != 0 || ::stat(encoded.constData(), &atPath) != 0 || !sameState(before, after) ||
+        !sameState(before, atPath) || copied != qint64(before.st_size))
+        return fail(Failure::Changed, QStringLiteral("%1 changed while it was read").arg(path));
 
     snapshot->m_size = copied;
     snapshot->m_md5 = QString::fromLatin1(md5.result().toHex());

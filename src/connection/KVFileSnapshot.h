@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <memory>
+#include <stop_token>
 
 class QIODevice;
 class QTemporaryFile;
@@ -15,14 +16,22 @@ class QTemporaryFile;
 // the ones counted and hashed. The copy is a 0600 file in the caches folder that only this process
 // writes, so the length, the MD5 and the bytes sent always agree. A file whose size, time stamp or
 // identity changes while it is copied is refused.
+//
+// Only a regular file is read: a FIFO, a device or a folder is refused before a byte is read (and
+// before a FIFO is opened in a way that waits for a writer). Taking a copy reads the whole file:
+// it is for a worker thread, which can stop it between two chunks.
 class KVFileSnapshot final {
 public:
+    enum class Failure { None, NotRegular, Unreadable, Changed, CannotCopy, Cancelled };
+
     ~KVFileSnapshot();
     KVFileSnapshot(const KVFileSnapshot &) = delete;
     KVFileSnapshot &operator=(const KVFileSnapshot &) = delete;
 
-    // The copy of the regular file at path, or null with *error set.
-    [[nodiscard]] static std::shared_ptr<KVFileSnapshot> take(const QString &path, QString *error);
+    // The copy of the regular file at path, or null with *error (and *failure) set; a stop
+    // requested meanwhile ends it as Cancelled, its partial copy removed.
+    [[nodiscard]] static std::shared_ptr<KVFileSnapshot> take(const QString &path, QString *error,
+                                                              std::stop_token stop = {}, Failure *failure = nullptr);
 
     [[nodiscard]] QString sourcePath() const { return m_sourcePath; }
     [[nodiscard]] QString fileName() const;

@@ -19,14 +19,13 @@
 namespace {
 constexpr qint64 MaxCacheBytes = 200LL * 1024 * 1024;
 
-// Images come from the network only: a "file:" or "data:" address from the service must not
-// read the user's files or feed the decoder from the address itself.
-bool isWebAddress(const QUrl &address)
-{
-    const QString scheme = address.scheme().toLower();
-    return address.isValid() && !address.host().isEmpty() &&
-           (scheme == QLatin1String("http") || scheme == QLatin1String("https"));
-}
+// What has arrived of one image, kept in the pieces it came in: growing one buffer would hold
+// up to twice the limit at its last step.
+struct ImageBody {
+    QByteArrayList pieces;
+    qint64 size = 0;
+    bool tooLarge = false;
+};
 } // namespace
 
 KVImageLoader *KVImageLoader::sharedLoader()
@@ -64,7 +63,7 @@ QString KVImageLoader::cacheDirectory() const
 QImage KVImageLoader::cachedImage(const QString &url) const
 {
     std::unique_ptr<QIODevice> data(m_cache->data(QUrl(url)));
-    if (!data)
+    if (!data || data->size() > m_limits.maxBytes)
         return {};
     return QImage::fromData(data->readAll());
 }
@@ -72,7 +71,9 @@ QImage KVImageLoader::cachedImage(const QString &url) const
 void KVImageLoader::loadImage(QObject *owner, const QString &url, Done done)
 {
     const QUrl address(url);
-    if (!isWebAddress(address)) {
+    // Images come from the web only: a "file:" or "data:" address from the service must not read
+    // the user's files or feed the decoder from the address itself.
+    if (!KVTls::isAllowedWebAddress(address)) {
         MainQueue::async(owner ? owner : this, [done] {
             if (done)
                 done(QImage());
@@ -87,6 +88,8 @@ void KVImageLoader::loadImage(QObject *owner, const QString &url, Done done)
     if (!m_referer.isEmpty())
         request.setRawHeader("Referer", m_referer);
     QNetworkReply *reply = m_nam->get(request);
+    // The network thread reads no further ahead than this; what is read is counted below.
+    reply->setReadBufferSize(256 * 1024);
     auto lastAddress = std::make_shared<QUrl>(address);
     connect(reply, &QNetworkReply::redirected, reply, [reply, lastAddress](const QUrl &target) {
         if (HttpManager::mayFollowRedirect(*lastAddress, target, false)) {
@@ -99,24 +102,57 @@ void KVImageLoader::loadImage(QObject *owner, const QString &url, Done done)
     QPointer<QObject> guard(owner ? owner : this);
     if (owner)
         connect(owner, &QObject::destroyed, reply, &QNetworkReply::abort);
-    // A server that stops answering ends the load with a null image instead of holding it
-    // forever; a slow image that keeps arriving re-arms the wait.
-    QPointer<KVTimer> idle = KVTimer::singleShot(reply, std::chrono::milliseconds(HttpManager::DefaultTimeoutMs),
-                                                 [reply] { reply->abort(); });
+
+    const qint64 maxBytes = m_limits.maxBytes;
+    auto body = std::make_shared<ImageBody>();
+    const auto refuse = [reply, body] {
+        body->tooLarge = true;
+        body->pieces.clear();
+        reply->abort();
+    };
+    connect(reply, &QNetworkReply::metaDataChanged, reply, [reply, maxBytes, refuse] {
+        const QVariant length = reply->header(QNetworkRequest::ContentLengthHeader);
+        if (length.isValid() && length.toLongLong() > maxBytes)
+            refuse();
+    });
+    connect(reply, &QNetworkReply::readyRead, reply, [reply, body, maxBytes, refuse] {
+        if (body->tooLarge)
+            return;
+        QByteArray piece = reply->readAll();
+        body->size += piece.size();
+        if (body->size > maxBytes)
+            refuse();
+        else if (!piece.isEmpty())
+            body->pieces.append(std::move(piece));
+    });
+    // A server that stops answering ends the load with a null image; one that keeps sending a
+    // trickle re-arms that wait, but not the deadline.
+    QPointer<KVTimer> idle = KVTimer::singleShot(reply, m_limits.idle, [reply] { reply->abort(); });
     connect(reply, &QNetworkReply::downloadProgress, reply, [idle](qint64, qint64) {
         if (idle && idle->isValid())
             idle->start();
     });
-    connect(reply, &QNetworkReply::finished, this, [reply, guard, done] {
+    KVTimer::singleShot(reply, m_limits.overall, [reply] { reply->abort(); });
+    connect(reply, &QNetworkReply::finished, this, [reply, guard, done, body, maxBytes] {
         reply->deleteLater();
         if (!guard)
             return;
         QImage image;
         const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-        if (reply->error() == QNetworkReply::NoError && (status == 0 || (status >= 200 && status < 300)))
-            image = QImage::fromData(reply->readAll());
-        else
-            qCInfo(korviNet) << "image load failed" << reply->url().toString(QUrl::RemoveQuery) << reply->errorString();
+        if (!body->tooLarge && reply->error() == QNetworkReply::NoError) {
+            QByteArray rest = reply->readAll();
+            body->size += rest.size();
+            body->pieces.append(std::move(rest));
+            body->tooLarge = body->size > maxBytes;
+        }
+        if (!body->tooLarge && reply->error() == QNetworkReply::NoError &&
+            (status == 0 || (status >= 200 && status < 300))) {
+            image = QImage::fromData(body->pieces.join());
+        } else {
+            qCInfo(korviNet) << "image load failed" << reply->url().toString(QUrl::RemoveQuery)
+                             << (body->tooLarge ? QStringLiteral("too large") : reply->errorString());
+        }
+        body->pieces.clear();
         if (done)
             done(image);
     });

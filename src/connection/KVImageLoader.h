@@ -5,6 +5,7 @@
 #include <QPointer>
 #include <QStringList>
 
+#include <chrono>
 #include <functional>
 #include <memory>
 
@@ -13,10 +14,21 @@ class QNetworkAccessManager;
 class QNetworkDiskCache;
 
 // Loads images by address through a disk cache under the caches folder ("images"). Main thread.
+//
+// Only web addresses the client may use are asked (KVTls::isAllowedWebAddress). An image's body is
+// bounded: one announced larger than the limit, or growing past it, ends the load with no image,
+// as does silence for the idle time or a load not done within the deadline.
 class KVImageLoader final : public QObject {
     Q_OBJECT
 public:
     using Done = std::function<void(const QImage &image)>;
+
+    // No real page of a shared document nor avatar comes near them; tests lower them.
+    struct Limits {
+        qint64 maxBytes = 16 * 1024 * 1024;
+        std::chrono::milliseconds idle{15000};
+        std::chrono::milliseconds overall{60000};
+    };
 
     static KVImageLoader *sharedLoader();
 
@@ -40,8 +52,12 @@ public:
 
     [[nodiscard]] QString cacheDirectory() const;
 
+    void setLimits(const Limits &limits) { m_limits = limits; }
+    [[nodiscard]] const Limits &limits() const { return m_limits; }
+
 private:
     std::unique_ptr<QNetworkAccessManager> m_nam;
     QNetworkDiskCache *m_cache = nullptr; // owned by m_nam
     QByteArray m_referer;
+    Limits m_limits;
 };

@@ -12,6 +12,7 @@ ExtraCa &extraCa()
     static ExtraCa ca;
     return ca;
 }
+bool g_plainHttpAllowed = false;
 } // namespace
 
 namespace KVTls {
@@ -44,6 +45,24 @@ QSslConfiguration configuration()
         config.setCaCertificates(cas);
     }
     return config;
+}
+
+void setPlainHttpAllowed(bool allowed)
+{
+    g_plainHttpAllowed = allowed;
+}
+
+bool plainHttpAllowed()
+{
+    return g_plainHttpAllowed;
+}
+
+bool isAllowedWebAddress(const QUrl &address)
+{
+    if (!address.isValid() || address.host().isEmpty())
+        return false;
+    const QString scheme = address.scheme().toLower();
+    return scheme == QLatin1String("https") || (g_plainHttpAllowed && scheme == QLatin1String("http"));
 }
 
 } // namespace KVTls

@@ -10,6 +10,9 @@ namespace RecordTexts {
 inline const QString kDownloading = QStringLiteral("正在下载中");
 inline const QString kDownloadFailed = QStringLiteral("下载失败：%1-%2"); // code, the error's text
 inline const QString kNoErrorObject = QStringLiteral("(null)");
+inline const QString kCancel = QStringLiteral("取消");
+inline const QString kReplace = QStringLiteral("替换");
+inline const QString kReplaceQuestion = QStringLiteral("“%1”已存在，要替换它吗？");
 inline const QString kSaveToLocal = QStringLiteral("保存文件到本地");
 inline const QString kSaved = QStringLiteral("保存成功");
 inline const QString kSaveFailed = QStringLiteral("保存失败");

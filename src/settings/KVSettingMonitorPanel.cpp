@@ -3,9 +3,12 @@
 #include "settings/SettingTexts.h"
 #include "uikit/VeskCategories.h"
 
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QScrollBar>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 KVSettingMonitorPanel::KVSettingMonitorPanel(QWidget *parent) : MainSettingPanel(parent)
 {
@@ -55,17 +58,14 @@ KVSettingMonitorPanel::KVSettingMonitorPanel(QWidget *parent) : MainSettingPanel
 
     m_collectionView = new QScrollArea(this);
     m_collectionView->setFrameShape(QFrame::NoFrame);
-    m_collectionView->setWidgetResizable(true);
+    // Rows are placed by hand, only those in view: a meeting of thousands costs a screenful of rows.
+    m_collectionView->setWidgetResizable(false);
     m_collectionView->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_collectionView->setAccessibleName(SettingTexts::kMonitorOthers);
     m_listContent = new QWidget(m_collectionView);
-    auto *rows = new QVBoxLayout(m_listContent);
-    rows->setContentsMargins(0, 0, 0, 0);
-    rows->setSpacing(0);
-    rows->addStretch(1);
     m_collectionView->setWidget(m_listContent);
-    connect(m_collectionView->verticalScrollBar(), &QScrollBar::valueChanged, this, [this] { refreshStaleCells(); });
-    connect(m_collectionView->verticalScrollBar(), &QScrollBar::rangeChanged, this, [this] { refreshStaleCells(); });
+    m_collectionView->viewport()->installEventFilter(this);
+    connect(m_collectionView->verticalScrollBar(), &QScrollBar::valueChanged, this, [this] { placeRows(); });
     layout->addWidget(m_collectionView, 1);
     m_otherEmptyLabel = new QLabel(m_collectionView);
     m_otherEmptyLabel->setAlignment(Qt::AlignCenter);
@@ -108,43 +108,63 @@ void KVSettingMonitorPanel::setTabType(qint64 type)
 
 void KVSettingMonitorPanel::reloadOtherData()
 {
-    for (int i = 0; i < 3; ++i)
-        m_tabs[i]->setIsOn(!otherArray(i)->isEmpty());
+    for (int i = 0; i < 3; ++i) {
+        const bool on = !otherArray(i)->isEmpty();
+        if (m_tabs[i]->isOn() != on)
+            m_tabs[i]->setIsOn(on);
+    }
     const Models *current = otherCurrentArray();
     const qsizetype count = current ? current->size() : 0;
     m_otherEmptyLabel->setVisible(count == 0);
-    auto *rows = static_cast<QVBoxLayout *>(m_listContent->layout());
-    while (m_cells.size() < count) {
-        auto *cell = new KVSettingMonitorCell(m_listContent);
-        rows->insertWidget(int(m_cells.size()), cell);
-        m_cells.append(cell);
-    }
-    for (qsizetype i = 0; i < m_cells.size(); ++i) {
-        KVSettingMonitorCell *cell = m_cells[i];
-        if (i < count) {
-            cell->show();
-            cell->setModel(current->at(i));
-        } else {
-            cell->setModel(nullptr);
-            cell->hide();
-        }
-    }
-    m_shownCells = int(count);
+    placeRows();
 }
 
 void KVSettingMonitorPanel::showEvent(QShowEvent *event)
 {
     MainSettingPanel::showEvent(event);
-    refreshStaleCells();
+    placeRows();
 }
 
-void KVSettingMonitorPanel::refreshStaleCells()
+bool KVSettingMonitorPanel::eventFilter(QObject *watched, QEvent *event)
 {
-    for (int i = 0; i < m_shownCells; ++i) {
+    if (m_collectionView && watched == m_collectionView->viewport() && event->type() == QEvent::Resize)
+        placeRows();
+    return MainSettingPanel::eventFilter(watched, event);
+}
+
+void KVSettingMonitorPanel::placeRows()
+{
+    const Models *current = otherCurrentArray();
+    const qsizetype count = current ? current->size() : 0;
+    const int rowHeight = KVSettingMonitorCell::heightFor(m_tabType);
+    const QWidget *viewport = m_collectionView->viewport();
+    const QSize content(viewport->width(), int(std::min<qsizetype>(count, 1'000'000)) * rowHeight);
+    if (m_listContent->size() != content)
+        m_listContent->resize(content);
+    // The rows in view, and one more for the row cut at the bottom.
+    const int top = m_collectionView->verticalScrollBar()->value();
+    const qsizetype first = std::clamp<qsizetype>(top / rowHeight, 0, count);
+    const qsizetype last = std::clamp<qsizetype>((top + viewport->height()) / rowHeight + 1, first, count);
+    const qsizetype shown = last - first;
+    while (m_cells.size() < shown)
+        m_cells.append(new KVSettingMonitorCell(m_listContent));
+    for (qsizetype i = 0; i < m_cells.size(); ++i) {
         KVSettingMonitorCell *cell = m_cells[i];
-        if (cell->isStale() && cell->isInView())
+        if (i >= shown) {
+            if (cell->model())
+                cell->setModel(nullptr);
+            cell->hide();
+            continue;
+        }
+        cell->setGeometry(0, int(first + i) * rowHeight, content.width(), rowHeight);
+        cell->show();
+        const auto &model = current->at(first + i);
+        if (cell->model() != model)
+            cell->setModel(model); // shows what changed while the row was away
+        else if (cell->isStale() && cell->isInView())
             cell->updateData();
     }
+    m_shownCells = int(shown);
 }
 
 QList<KVSettingMonitorCell *> KVSettingMonitorPanel::visibleCells() const

@@ -47,15 +47,17 @@ public:
     [[nodiscard]] KVSettingMonitorCardView *card(qint64 type) const { return m_cards[type]; }
     [[nodiscard]] KVSettingMonitorTitleBar *tabBar(qint64 type) const { return m_tabs[type]; }
     [[nodiscard]] QLabel *otherEmptyLabel() const { return m_otherEmptyLabel; }
-    // The rows shown now, in list order.
+    // The rows shown now, in list order: only those in view have a row widget.
     [[nodiscard]] QList<KVSettingMonitorCell *> visibleCells() const;
 
 protected:
     void showEvent(QShowEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    // Rows that came into view show what changed while they were away.
-    void refreshStaleCells();
+    // Row widgets for the records in view, placed by hand; a row that comes into view shows what
+    // changed while it was away.
+    void placeRows();
 
     QPointer<MainSettingModel> m_model;
     qint64 m_tabType = 0;
@@ -65,7 +67,7 @@ private:
     QPointer<QScrollArea> m_collectionView;
     QPointer<QWidget> m_listContent;
     QPointer<QLabel> m_otherEmptyLabel;
-    // Rows are reused from one reload to the next.
+    // Rows are reused from one reload and one scroll to the next.
     QList<KVSettingMonitorCell *> m_cells;
     int m_shownCells = 0;
 };

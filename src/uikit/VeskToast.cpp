@@ -3,8 +3,10 @@
 #include "foundation/KVClock.h"
 #include "foundation/MainQueue.h"
 #include "uikit/KVDataText.h"
+#include "uikit/VeskButton.h"
 #include "uikit/VeskCategories.h"
 #include "uikit/VeskIndicator.h"
+#include "uikit/VeskLayer.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -54,6 +56,37 @@ public:
 
     QVBoxLayout *boxLayout() const { return m_layout; }
     QLabel *label() const { return m_label; }
+    VeskButton *actionButton() const { return m_action; }
+
+    // One button under the text, or none (an empty title). A box with a button takes clicks.
+    void setAction(const QString &title, std::function<void()> action)
+    {
+        // Later: the old button may be the one whose press shows the box again.
+        if (m_action) {
+            m_layout->removeWidget(m_action);
+            m_action->hide();
+            m_action->deleteLater();
+            m_action = nullptr;
+        }
+        setAttribute(Qt::WA_TransparentForMouseEvents, title.isEmpty());
+        if (title.isEmpty())
+            return;
+        m_action = new VeskButton(title, this);
+        m_action->setObjectName(QStringLiteral("loadingToastAction"));
+        m_action->setFont(vesk::systemFont(13));
+        m_action->setTextColor(Qt::white);
+        m_action->setFixedSize(std::max(72, m_action->sizeHint().width() + 16), 28);
+        VeskLayer *layer = VeskLayer::of(m_action);
+        layer->setCornerRadius(4);
+        layer->setBorderColor(Qt::white);
+        layer->setBorderWidth(1);
+        QObject::connect(m_action, &QAbstractButton::clicked, this, [action = std::move(action)] {
+            if (action)
+                action();
+        });
+        m_layout->addWidget(m_action, 0, Qt::AlignHCenter);
+        place();
+    }
 
     void setText(const QString &text)
     {
@@ -123,6 +156,7 @@ private:
     QColor m_background;
     QVBoxLayout *m_layout;
     QLabel *m_label;
+    VeskButton *m_action = nullptr;
 };
 
 QPointer<ToastBox> g_toast;
@@ -205,11 +239,19 @@ void VeskToast::dismissToast()
 
 void VeskToast::showLoadingToast(const QString &text)
 {
+    showLoadingToast(text, QString(), {});
+}
+
+void VeskToast::showLoadingToast(const QString &text, const QString &actionTitle, std::function<void()> action)
+{
     if (!MainQueue::isMainThread()) {
-        MainQueue::async([text] { showLoadingToast(text); });
+        MainQueue::async([text, actionTitle, action = std::move(action)]() mutable {
+            showLoadingToast(text, actionTitle, std::move(action));
+        });
         return;
     }
     if (g_loading) {
+        g_loading->setAction(actionTitle, std::move(action));
         g_loading->setText(text);
         g_loading->present();
         return;
@@ -222,6 +264,7 @@ void VeskToast::showLoadingToast(const QString &text)
     box->boxLayout()->setContentsMargins(20, 16, 20, 16);
     box->setMinimumSize(100, 80);
     spinner->startAnimating();
+    box->setAction(actionTitle, std::move(action));
     box->setText(text);
     box->present();
     g_loading = box;
@@ -248,6 +291,11 @@ QWidget *VeskToast::currentToast()
 QWidget *VeskToast::currentLoadingToast()
 {
     return g_loading && g_loading->isVisible() ? g_loading.data() : nullptr;
+}
+
+QAbstractButton *VeskToast::loadingToastButton()
+{
+    return currentLoadingToast() ? g_loading->actionButton() : nullptr;
 }
 
 QString VeskToast::textOf(const QWidget *toast)

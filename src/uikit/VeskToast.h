@@ -3,7 +3,9 @@
 #include <QString>
 
 #include <chrono>
+#include <functional>
 
+class QAbstractButton;
 class QWidget;
 
 // Transient messages over the active window. Showing one dismisses the
@@ -23,12 +25,18 @@ public:
 
     // The one loading box (a spinner and the text, which may be empty) until dismissed.
     static void showLoadingToast(const QString &text = QString());
+    // The same with a button under the text (a download's 取消): the box then takes clicks, and a
+    // press runs action. The box stays until dismissed; showing it again without an action
+    // removes the button.
+    static void showLoadingToast(const QString &text, const QString &actionTitle, std::function<void()> action);
     // Does nothing when none is shown.
     static void dismissLoadingToast();
 
     // The toast or loading box on screen, or nullptr.
     [[nodiscard]] static QWidget *currentToast();
     [[nodiscard]] static QWidget *currentLoadingToast();
+    // The button of the loading box on screen, or nullptr.
+    [[nodiscard]] static QAbstractButton *loadingToastButton();
     // The text a toast or loading box shows.
     [[nodiscard]] static QString textOf(const QWidget *toast);
     // The window messages go over: the active window, else the modal one, else

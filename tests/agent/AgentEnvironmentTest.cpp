@@ -102,6 +102,23 @@ TEST(AgentEnvironmentTest, AddressTable_DevelopmentIsLoopbackWithThePortVariable
     EXPECT_TRUE(ModelContext::current().webBaseUrl().isEmpty()); // uninstalled with the agent
 }
 
+TEST(AgentEnvironmentTest, DownloadLimitVariable_CountsInTheDevelopmentEnvironmentOnly)
+{
+    const qint64 usual = HttpManager::DownloadLimits{}.maxBytes;
+    qputenv("KORVI_DEV_DOWNLOAD_MAX_MB", "64");
+    VeskAppAgent::resetSharedInstance();
+    VeskAppAgent *agent = VeskAppAgent::sharedInstance();
+    agent->setServerEnvironment(AgentEnvironment::Development);
+    EXPECT_EQ(agent->http()->downloadLimits().maxBytes, 64LL * 1024 * 1024);
+    agent->setServerEnvironment(AgentEnvironment::Production);
+    EXPECT_EQ(agent->http()->downloadLimits().maxBytes, usual);
+    qputenv("KORVI_DEV_DOWNLOAD_MAX_MB", "-5");
+    agent->setServerEnvironment(AgentEnvironment::Development);
+    EXPECT_EQ(agent->http()->downloadLimits().maxBytes, usual);
+    qunsetenv("KORVI_DEV_DOWNLOAD_MAX_MB");
+    VeskAppAgent::resetSharedInstance();
+}
+
 TEST(AgentEnvironmentTest, Md5OfFile_MatchesAcrossChunkBoundaries_EmptyWhenUnreadable)
 {
     QTemporaryDir dir;

@@ -3,6 +3,7 @@
 
 #include "agent/models/FileShareModel.h"
 #include "agent/models/RecordVideoModel.h"
+#include "connection/KVFileSnapshot.h"
 #include "foundation/JXExtension.h"
 #include "foundation/RXEncrypt.h"
 #include "foundation/models/KVSubTitleListModel.h"
@@ -100,7 +101,10 @@ TEST_F(AgentRepliesTest, FileService_UploadThenListAndPages_MapToFileModels)
         f.write(QByteArray(3000, 'x'));
     }
     const QUrl url = QUrl::fromLocalFile(path);
-    const KVMResponse pre = run([&](auto d) { agent->prepareUploadFileWithfileURL(&owner, {url}, {"k1"}, roomId, d); });
+    const std::shared_ptr<KVFileSnapshot> copy = KVFileSnapshot::take(path, nullptr);
+    ASSERT_TRUE(copy);
+    const KVMResponse pre =
+        run([&](auto d) { agent->prepareUploadFileWithfileURL(&owner, {copy}, {"k1"}, roomId, d); });
     ASSERT_TRUE(pre.successed) << pre.message.toStdString();
     const QVariantMap answer = pre.dataList().value(0).toMap();
     EXPECT_EQ(answer.value("status").toInt(), 2);
@@ -109,7 +113,7 @@ TEST_F(AgentRepliesTest, FileService_UploadThenListAndPages_MapToFileModels)
 
     int finished = 0;
     bool ok = false;
-    agent->uploadFileWithfileURL(&owner, {url}, {fileId}, roomId, {},
+    agent->uploadFileWithfileURL(&owner, {copy}, {fileId}, roomId, {},
                                  [&](const QUrl &u, bool success, const QVariantMap &, const QString &) {
                                      ++finished;
                                      ok = success && u == url;
@@ -132,7 +136,7 @@ TEST_F(AgentRepliesTest, FileService_UploadThenListAndPages_MapToFileModels)
 
     // The same file again: the service already holds it.
     const KVMResponse again =
-        run([&](auto d) { agent->prepareUploadFileWithfileURL(&owner, {url}, {"k2"}, roomId, d); });
+        run([&](auto d) { agent->prepareUploadFileWithfileURL(&owner, {copy}, {"k2"}, roomId, d); });
     EXPECT_EQ(again.dataList().value(0).toMap().value("status").toInt(), 1);
 
     EXPECT_TRUE(run([&](auto d) { agent->deleteFiles(&owner, {fileId}, "13800000001", roomId, d); }).successed);
@@ -156,11 +160,13 @@ TEST_F(AgentRepliesTest, FileService_APdfKeepsItsPageCountAndOrientation)
                 "2 0 obj << /Type /Page /MediaBox [0 0 595 842] >> endobj\n"
                 "3 0 obj << /Type/Page /Parent 1 0 R >> endobj\n");
     }
-    const QUrl url = QUrl::fromLocalFile(path);
-    const KVMResponse pre = run([&](auto d) { agent->prepareUploadFileWithfileURL(&owner, {url}, {"k1"}, roomId, d); });
+    const std::shared_ptr<KVFileSnapshot> copy = KVFileSnapshot::take(path, nullptr);
+    ASSERT_TRUE(copy);
+    const KVMResponse pre =
+        run([&](auto d) { agent->prepareUploadFileWithfileURL(&owner, {copy}, {"k1"}, roomId, d); });
     const QString fileId = pre.dataList().value(0).toMap().value("fileId").toString();
     bool finished = false;
-    agent->uploadFileWithfileURL(&owner, {url}, {fileId}, roomId, {},
+    agent->uploadFileWithfileURL(&owner, {copy}, {fileId}, roomId, {},
                                  [&](const QUrl &, bool, const QVariantMap &, const QString &) { finished = true; });
     ASSERT_TRUE(processEventsUntil([&] { return finished; }));
     run([&](auto d) { agent->queryFileList(&owner, roomId, d); }); // the conversion is done by now
@@ -189,44 +195,56 @@ TEST_F(AgentRepliesTest, RoomInfo_TellsWhoEntersTheRunningAudioOrVideoFile)
     EXPECT_EQ(info->sharedAudVidResp.duration, 30);
 }
 
-// The name goes out with its "\U" pairs dropped and then its escapes undone, and the MD5 sent with
-// the upload is the one of the bytes sent, even when the file is rewritten meanwhile. The stand-in
-// refuses a raw name and a body that does not match its MD5.
-TEST_F(AgentRepliesTest, FileService_NameIsCleanedAndTheBodyMatchesItsMd5)
+// The name goes out with its "\U" pairs dropped and then its escapes undone. The size and MD5
+// announced and the bytes uploaded are one private copy's, even when the file is rewritten
+// meanwhile; the stand-in refuses a raw name, and a body that is not the content announced.
+TEST_F(AgentRepliesTest, FileService_NameIsCleaned_TheCopyAnnouncedIsTheCopySent)
 {
     const QString roomId = hostInRoom();
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("计划\\Ub%41.pdf"));
-    {
+    const auto write = [&](char byte) {
         QFile f(path);
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(QByteArray(5000, 'a'));
-    }
-    const QUrl url = QUrl::fromLocalFile(path);
-    const KVMResponse pre = run([&](auto d) { agent->prepareUploadFileWithfileURL(&owner, {url}, {"k1"}, roomId, d); });
+        f.write(QByteArray(5000, byte));
+    };
+    write('a');
+    const std::shared_ptr<KVFileSnapshot> copy = KVFileSnapshot::take(path, nullptr);
+    ASSERT_TRUE(copy);
+    write('b');
+    const KVMResponse pre =
+        run([&](auto d) { agent->prepareUploadFileWithfileURL(&owner, {copy}, {"k1"}, roomId, d); });
     ASSERT_TRUE(pre.successed) << pre.message.toStdString();
     const QVariantMap answer = pre.dataList().value(0).toMap();
     EXPECT_EQ(answer.value("status").toInt(), 2) << answer.value("remarks").toString().toStdString();
     EXPECT_EQ(answer.value("fileName").toString(), QStringLiteral("计划bA.pdf"));
+    const QVariantMap announced =
+        service.requestsFor("/fms/upload/preUpload").last().param("files").toList().value(0).toMap();
+    EXPECT_EQ(announced.value("md5Val").toString(), copy->md5());
+    EXPECT_EQ(announced.value("fileSize").toLongLong(), 5000);
 
-    std::optional<std::pair<bool, QString>> result;
-    agent->uploadFileWithfileURL(&owner, {url}, {answer.value("fileId").toString()}, roomId, {},
-                                 [&](const QUrl &, bool ok, const QVariantMap &, const QString &error) {
-                                     result = {ok, error};
-                                 });
-    {
-        QFile f(path);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(QByteArray(5000, 'b'));
-    }
-    ASSERT_TRUE(processEventsUntil([&] { return result.has_value(); }));
-    EXPECT_TRUE(result->first) << result->second.toStdString();
+    const auto upload = [&](const std::shared_ptr<KVFileSnapshot> &file) {
+        std::optional<std::pair<bool, QString>> result;
+        agent->uploadFileWithfileURL(&owner, {file}, {answer.value("fileId").toString()}, roomId, {},
+                                     [&](const QUrl &, bool ok, const QVariantMap &reply, const QString &error) {
+                                         result = {ok && reply.value("code").toInt() == 0, error};
+                                     });
+        EXPECT_TRUE(processEventsUntil([&] { return result.has_value(); }));
+        return result.value_or(std::pair<bool, QString>{false, "no answer"});
+    };
+    // The rewritten file is other content than announced.
+    const auto rewritten = upload(KVFileSnapshot::take(path, nullptr));
+    EXPECT_FALSE(rewritten.first);
+    EXPECT_EQ(rewritten.second, QStringLiteral("文件校验失败"));
+    const auto sent = upload(copy);
+    EXPECT_TRUE(sent.first) << sent.second.toStdString();
     const auto files = run([&](auto d) { agent->queryFileList(&owner, roomId, d); })
                            .dataMap()
                            .value("files")
                            .value<QList<FileShareModel>>();
     ASSERT_EQ(files.size(), 1);
     EXPECT_EQ(files.first().fileName, QStringLiteral("计划bA.pdf"));
+    EXPECT_EQ(service.state().files.value(files.first().fileId).content, QByteArray(5000, 'a'));
 }
 
 TEST_F(AgentRepliesTest, Recording_OnOffThenListedAndDeleted_AsRecordModels)
@@ -246,9 +264,9 @@ TEST_F(AgentRepliesTest, Recording_OnOffThenListedAndDeleted_AsRecordModels)
     EXPECT_EQ(info.dvrStatus, RecordVideoInfo::StatusReady);
 
     QString downloaded;
-    agent->downloadRecordVideoWithUrl(&owner, info.dvrDownPath, [&](const QString &file, const QString &) {
-        downloaded = file.isEmpty() ? "-" : file;
-    });
+    agent->downloadRecordVideoWithUrl(
+        &owner, info.dvrDownPath,
+        [&](const QString &file, const VeskAppAgent::DownloadError &) { downloaded = file.isEmpty() ? "-" : file; });
     ASSERT_TRUE(processEventsUntil([&] { return !downloaded.isEmpty(); }));
     EXPECT_NE(downloaded, QStringLiteral("-"));
 

@@ -4,6 +4,7 @@
 #include "agent/FileServiceSignature.h"
 #include "agent/MainSettingModel.h"
 #include "connection/HttpManager.h"
+#include "connection/KVFileSnapshot.h"
 #include "foundation/RXEncrypt.h"
 
 #include <QDateTime>
@@ -82,7 +83,8 @@ TEST_F(AgentRestTableTest, EveryCallSendsItsVerbPathHeadersAndParameters)
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         f.write("stand-in document");
     }
-    const QUrl fileURL = QUrl::fromLocalFile(filePath);
+    const std::shared_ptr<KVFileSnapshot> copy = KVFileSnapshot::take(filePath, nullptr);
+    ASSERT_TRUE(copy);
     const QString md5 = VeskAppAgent::calculateMD5ForFileAtPath(filePath);
     const QString fid = QStringLiteral("file-77");
     const QVariantList userList{QVariantMap{{"userId", encOther}, {"userName", "李四"}}};
@@ -112,7 +114,7 @@ TEST_F(AgentRestTableTest, EveryCallSendsItsVerbPathHeadersAndParameters)
         return body;
     };
     const auto download = [](VeskAppAgent::Completion done) {
-        return [done](const QString &, const QString &) { done(KVMResponse()); };
+        return [done](const QString &, const VeskAppAgent::DownloadError &) { done(KVMResponse()); };
     };
 
     const QList<RestCase> cases{
@@ -373,7 +375,7 @@ TEST_F(AgentRestTableTest, EveryCallSendsItsVerbPathHeadersAndParameters)
          {},
          true},
         {"prepareUploadFile",
-         [&](auto a, auto o, auto d) { a->prepareUploadFileWithfileURL(o, {fileURL}, {"id-1"}, roomId, d); },
+         [&](auto a, auto o, auto d) { a->prepareUploadFileWithfileURL(o, {copy}, {"id-1"}, roomId, d); },
          "POST",
          "/fms/upload/preUpload",
          false,
@@ -384,7 +386,7 @@ TEST_F(AgentRestTableTest, EveryCallSendsItsVerbPathHeadersAndParameters)
         {"uploadFile",
          [&](auto a, auto o, auto d) {
              a->uploadFileWithfileURL(
-                 o, {fileURL}, {fid}, roomId, {},
+                 o, {copy}, {fid}, roomId, {},
                  [d](const QUrl &, bool, const QVariantMap &, const QString &) { d(KVMResponse()); });
          },
          "POST",
@@ -790,10 +792,10 @@ TEST_F(StandInStrictnessTest, UploadsForHostsOnly_ALaterJoinerIsToldSo_HisPreUpl
     QFile file(dir.filePath(QStringLiteral("a.pdf")));
     ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write("%PDF") == 4);
     file.close();
+    const std::shared_ptr<KVFileSnapshot> copy = KVFileSnapshot::take(file.fileName(), nullptr);
+    ASSERT_TRUE(copy);
     const auto preUpload = [&] {
-        return run([&](auto d) {
-            agent->prepareUploadFileWithfileURL(&owner, {QUrl::fromLocalFile(file.fileName())}, {"id-1"}, roomId, d);
-        });
+        return run([&](auto d) { agent->prepareUploadFileWithfileURL(&owner, {copy}, {"id-1"}, roomId, d); });
     };
     const KVMResponse refused = preUpload();
     EXPECT_FALSE(refused.successed);
@@ -803,6 +805,73 @@ TEST_F(StandInStrictnessTest, UploadsForHostsOnly_ALaterJoinerIsToldSo_HisPreUpl
     service.state().room(roomId)->flags.insert(QStringLiteral("uploadPermissionType"), 2);
     EXPECT_TRUE(preUpload().successed);
     EXPECT_EQ(service.state().files.size(), 1);
+}
+
+// A member sends the content of no other's file under its id and sets who operates no other's
+// file; a pre-upload gives each file's size as a number. Each refusal leaves the files as they were.
+TEST_F(StandInStrictnessTest, Files_AnothersFileIsNeitherReplacedNorItsRightsSet_ASizeAsTextIsRefused)
+{
+    const QString roomId = hostInRoom();
+    QTemporaryDir dir;
+    const auto copyOf = [&](const QString &name, const QByteArray &content) {
+        QFile f(dir.filePath(name));
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(content);
+        f.close();
+        return KVFileSnapshot::take(f.fileName(), nullptr);
+    };
+    const auto preUpload = [&](const std::shared_ptr<KVFileSnapshot> &copy) {
+        const KVMResponse r =
+            run([&](auto d) { agent->prepareUploadFileWithfileURL(&owner, {copy}, {"id-1"}, roomId, d); });
+        EXPECT_TRUE(r.successed) << r.message.toStdString();
+        return r.dataList().value(0).toMap().value("fileId").toString();
+    };
+    const auto upload = [&](const std::shared_ptr<KVFileSnapshot> &copy, const QString &fileId) {
+        std::optional<QVariantMap> reply;
+        agent->uploadFileWithfileURL(&owner, {copy}, {fileId}, roomId, {},
+                                     [&](const QUrl &, bool, const QVariantMap &r, const QString &) { reply = r; });
+        EXPECT_TRUE(processEventsUntil([&] { return reply.has_value(); }));
+        return reply.value_or(QVariantMap()).value("code").toInt();
+    };
+    const auto rights = [&](const QString &fileId) {
+        return run([&](auto d) {
+                   agent->fileShareOPPermission(&owner, fileId, roomId, RXEncrypt::aes128ecbEncrypt("13800000001"), "1",
+                                                2, {}, d);
+               })
+            .code;
+    };
+    const auto hosts = copyOf(QStringLiteral("host.pdf"), "the host's");
+    const QString hostFile = preUpload(hosts);
+    ASSERT_EQ(upload(hosts, hostFile), 0);
+
+    ASSERT_TRUE(signIn(QStringLiteral("13800000002")).successed);
+    ASSERT_TRUE(enter(roomId).successed);
+    const auto mine = copyOf(QStringLiteral("mine.pdf"), "a member's");
+    const QString myFile = preUpload(mine);
+    EXPECT_EQ(upload(mine, hostFile), 403);
+    EXPECT_EQ(service.state().files.value(hostFile).content, QByteArray("the host's"));
+    EXPECT_EQ(rights(hostFile), 403);
+    EXPECT_FALSE(service.state().files.value(hostFile).extra.contains("enableOperationFileStatus"));
+    // His own file is his to send and to set.
+    EXPECT_EQ(upload(mine, myFile), 0);
+    EXPECT_EQ(rights(myFile), 0);
+
+    QJsonObject body = QJsonObject::fromVariantMap(agent->fileServiceParameters(roomId));
+    const auto announce = [&](const QJsonValue &size) {
+        body.insert("files",
+                    QJsonArray{QJsonObject{
+                        {"md5Val", mine->md5()}, {"fileName", "late.pdf"}, {"fileSize", size}, {"identity", "x"}}});
+        std::optional<KVMResponse> reply;
+        agent->http()->POST(&owner, "/fms/upload/preUpload", body, {{"Authorization", agent->myInfo().authorization}},
+                            [&](const KVMResponse &r) { reply = r; });
+        EXPECT_TRUE(processEventsUntil([&] { return reply.has_value(); }));
+        return reply.value_or(KVMResponse()).code;
+    };
+    const qsizetype files = service.state().files.size();
+    EXPECT_EQ(announce(QStringLiteral("10")), 400);
+    EXPECT_EQ(announce(10.5), 400);
+    EXPECT_EQ(service.state().files.size(), files);
+    EXPECT_EQ(announce(10), 0);
 }
 
 } // namespace

@@ -138,6 +138,44 @@ TEST_F(EngineVideoView, AFrameIsKeptAtTheViewsSize_AndAStoppedVideoKeepsNone)
     EXPECT_TRUE(near(paint(view).pixelColor(80, 45), Qt::green));
 }
 
+// A tile scrolled out of sight but kept receiving (to be ready when it comes back) pays for
+// neither scaling nor painting its frames; back in sight it shows the latest at once.
+TEST_F(EngineVideoView, OffScreen_FramesNeitherScaledNorPainted_TheLatestShownOnReturn)
+{
+    KRTCVideoView view;
+    view.resize(160, 90);
+    PaintCounter paints(&view);
+    view.show();
+    ASSERT_TRUE(processEventsUntil([&] { return paints.count() > 0; }));
+    view.renderFrame(solid({640, 360}, Qt::red), false);
+    ASSERT_TRUE(processEventsUntil([&] { return near(paint(view).pixelColor(80, 45), Qt::red); }));
+
+    view.setOnScreen(false);
+    ASSERT_TRUE(drainMainQueue());
+    const int before = paints.count();
+    std::thread render([&view] {
+        view.renderFrame(solid({640, 360}, Qt::green), false);
+        view.renderFrame(solid({640, 360}, Qt::blue), false);
+    });
+    render.join();
+    ASSERT_TRUE(drainMainQueue());
+    QCoreApplication::processEvents();
+    EXPECT_EQ(paints.count(), before) << "no repaint for a frame nobody sees";
+    EXPECT_EQ(view.latestFrame().image.size(), QSize(640, 360)) << "kept as it came, not scaled";
+
+    view.setOnScreen(true);
+    EXPECT_EQ(view.latestFrame().image.size(), QSize(160, 90)) << "scaled once, on its return";
+    EXPECT_TRUE(near(paint(view).pixelColor(80, 45), Qt::blue)) << "the latest frame";
+    view.renderFrame(solid({640, 360}, Qt::yellow), false);
+    EXPECT_EQ(view.latestFrame().image.size(), QSize(160, 90)) << "on screen again: scaled as they come";
+
+    view.setOnScreen(false);
+    view.renderFrame(solid({640, 360}, Qt::red), false);
+    view.setVideoStopped(true);
+    view.setOnScreen(true);
+    EXPECT_FALSE(view.hasFrame()) << "a stopped video keeps none, seen or not";
+}
+
 TEST_F(EngineVideoView, DestroyedWithARepaintQueued_NoCrash)
 {
     auto doomed = std::make_unique<KRTCVideoView>();

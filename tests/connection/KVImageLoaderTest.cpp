@@ -1,7 +1,9 @@
 // The image loader and its disk cache against the stand-in service.
 #include "connection/KVImageLoader.h"
+#include "connection/KVTls.h"
 #include "devservice/DevService.h"
 #include "devservice/DevServiceTestUtil.h"
+#include "devservice/DevTlsCertificate.h"
 #include "foundation/AppPaths.h"
 #include "foundation/KVClock.h"
 
@@ -10,6 +12,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
+#include <QSslSocket>
 #include <QTemporaryDir>
 #include <QUrl>
 
@@ -32,6 +35,7 @@ class KVImageLoaderTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
+        KVTls::setPlainHttpAllowed(true); // the stand-in speaks plain http, as in development
         ASSERT_TRUE(service.start());
         service.route("GET", "/img/<name>", [](const DevRequest &req) {
             if (req.arg("name") == "broken.png")
@@ -42,12 +46,15 @@ protected:
         });
     }
 
+    void TearDown() override { KVTls::setPlainHttpAllowed(false); }
+
     QString url(const QString &name) const { return service.baseUrl().toString() + "/img/" + name; }
 
-    QImage load(const QString &name)
+    QImage load(const QString &name) { return loadAddress(url(name)); }
+    QImage loadAddress(const QString &address)
     {
         std::optional<QImage> result;
-        loader.loadImage(&owner, url(name), [&](const QImage &image) { result = image; });
+        loader.loadImage(&owner, address, [&](const QImage &image) { result = image; });
         EXPECT_TRUE(processEventsUntil([&] { return result.has_value(); }));
         return result.value_or(QImage());
     }
@@ -175,6 +182,76 @@ TEST_F(KVImageLoaderTest, OnlyHttpAndHttpsAddressesAreLoaded)
     ASSERT_TRUE(processEventsUntil([&] { return moved.has_value(); }));
     EXPECT_TRUE(moved->isNull());
     EXPECT_FALSE(load("red.png").isNull());
+}
+
+// A page image or avatar whose host streams without end, or announces more than any real image,
+// gives no image: the load stops at the limit, or at the announced length, before reading it.
+TEST_F(KVImageLoaderTest, BodiesAreBounded_AnEndlessOrAnAnnouncedTooLargeBodyGivesNoImage)
+{
+    VirtualClockScope time; // no timer ends anything here
+    KVImageLoader::Limits limits;
+    limits.maxBytes = 1024 * 1024;
+    loader.setLimits(limits);
+    service.route("GET", "/hostile/endless.png",
+                  [](const DevRequest &) { return DevReply::streamed("image/png", {}); });
+    // A first piece, then nothing: only its length can end it.
+    service.route("GET", "/hostile/huge.png", [](const DevRequest &) {
+        return DevReply::streamed("image/png", {QByteArray(1024, 'h'), 0, 1024, 64LL * 1024 * 1024});
+    });
+    const QString endless = service.baseUrl().toString() + "/hostile/endless.png";
+    EXPECT_TRUE(loadAddress(endless).isNull());
+    EXPECT_TRUE(loadAddress(service.baseUrl().toString() + "/hostile/huge.png").isNull());
+    EXPECT_TRUE(loader.cachedImage(endless).isNull());
+    // A page within the limit still loads.
+    EXPECT_FALSE(load("red.png").isNull());
+}
+
+TEST_F(KVImageLoaderTest, ATrickleEndsAtTheDeadline)
+{
+    VirtualClockScope time;
+    KVImageLoader::Limits limits;
+    limits.idle = std::chrono::hours(1); // only the deadline can end the trickle
+    loader.setLimits(limits);
+    service.route("GET", "/hostile/trickle.png", [](const DevRequest &) {
+        return DevReply::streamed("image/png", {"x", 5000, -1, -1});
+    });
+    std::optional<QImage> result;
+    loader.loadImage(&owner, service.baseUrl().toString() + "/hostile/trickle.png",
+                     [&](const QImage &image) { result = image; });
+    ASSERT_TRUE(processEventsUntil([&] { return service.requestsFor("/hostile/trickle.png").size() == 1; }));
+    for (int second = 5; second < 60; second += 5) {
+        time.clock.advance(std::chrono::seconds(5));
+        processEventsFor(5);
+    }
+    ASSERT_TRUE(drainMainQueue());
+    EXPECT_FALSE(result.has_value());
+    time.clock.advance(std::chrono::seconds(5));
+    ASSERT_TRUE(processEventsUntil([&] { return result.has_value(); }));
+    EXPECT_TRUE(result->isNull());
+}
+
+// Outside development the images come over TLS only, as every other call: plain http is not asked.
+TEST_F(KVImageLoaderTest, OutsideDevelopment_OnlyHttpsIsLoaded)
+{
+    KVTls::setPlainHttpAllowed(false);
+    EXPECT_TRUE(load("red.png").isNull());
+    ASSERT_TRUE(drainMainQueue());
+    EXPECT_TRUE(service.requestsFor("/img/red.png").isEmpty());
+
+    if (!QSslSocket::supportsSsl())
+        GTEST_SKIP() << "no TLS backend";
+    const DevTlsCertificate cert = DevTlsCertificate::generate();
+    DevService tls;
+    ASSERT_TRUE(tls.useTls(cert.certificatePem, cert.privateKeyPem));
+    ASSERT_TRUE(tls.start());
+    tls.route("GET", "/avatar.png", [](const DevRequest &) { return DevReply::raw(png(Qt::green), "image/png"); });
+    QTemporaryDir dir;
+    ASSERT_TRUE(cert.writeCertificate(dir.path() + "/ca.pem"));
+    ASSERT_TRUE(KVTls::setExtraTrustedCaFile(dir.path() + "/ca.pem"));
+    const QImage avatar = loadAddress(tls.baseUrl().toString() + "/avatar.png");
+    KVTls::setExtraTrustedCaFile(QString());
+    ASSERT_FALSE(avatar.isNull());
+    EXPECT_EQ(avatar.pixelColor(0, 0), QColor(Qt::green));
 }
 
 TEST_F(KVImageLoaderTest, AServerThatNeverAnswersGivesANullImageAfterFifteenSeconds)

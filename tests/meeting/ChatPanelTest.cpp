@@ -21,6 +21,7 @@
 #include <QKeyEvent>
 #include <QListView>
 #include <QScrollBar>
+#include <QTest>
 
 namespace {
 
@@ -116,6 +117,18 @@ TEST_F(ChatPanelTest, Typing_TrimmedLineSentAndShownOnce_BlanksBreakTheLine_Fift
     EXPECT_TRUE(input->string().isEmpty());
     paste(input, QString(50, QLatin1Char('c')));
     EXPECT_EQ(input->string().size(), 50);
+
+    // At the limit, all of it selected by the keyboard and typed over: the text becomes what was typed.
+    input->setFocus();
+    QTest::keyClick(input, Qt::Key_A, Qt::ControlModifier);
+    ASSERT_EQ(input->textCursor().selectedText().size(), 50);
+    QTest::keyClicks(input, QStringLiteral("b"));
+    EXPECT_EQ(input->string(), QStringLiteral("b"));
+    // A pasted text over a selection likewise.
+    input->setString(QString(50, QLatin1Char('a')));
+    QTest::keyClick(input, Qt::Key_A, Qt::ControlModifier);
+    paste(input, QString(50, QLatin1Char('d')));
+    EXPECT_EQ(input->string(), QString(50, QLatin1Char('d')));
 }
 
 TEST_F(ChatPanelTest, Participant_CommandsForAllForMeAndForAnother_AndTheRoomReapplied)

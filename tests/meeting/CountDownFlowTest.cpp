@@ -3,13 +3,17 @@
 
 #include "DispatchWindowSupport.h"
 
+#include "agent/MainSettingModel.h"
+#include "agent/engine/FakeEngine.h"
 #include "meeting/panels/ApplicationView.h"
 #include "meeting/panels/CountDownSound.h"
 #include "meeting/panels/HostCountDownStartView.h"
 #include "meeting/panels/HostCountDownView.h"
 #include "meeting/panels/MoreItemView.h"
 #include "meeting/panels/RespondCountDownView.h"
+#include "meeting/window/CurrentSpeakerView.h"
 #include "meeting/window/MeetingCountDowns.h"
+#include "meeting/window/MeetingToolBar.h"
 #include "uikit/KVWindow.h"
 
 #include <QJsonDocument>
@@ -73,16 +77,64 @@ protected:
     [[nodiscard]] bool flag() const { return manager()->respondCoundownRuning(); }
 
     // What the host does from another client: the envelope's code.
-    qint64 hostPosts(const QString &path, const QJsonObject &body)
+    qint64 hostPosts(const QString &path, const QJsonObject &body) { return postsAs("token-host", path, body); }
+    qint64 postsAs(const QByteArray &token, const QString &path, const QJsonObject &body)
     {
         QNetworkRequest request(QUrl(service.baseUrl().toString() + path));
         request.setHeader(QNetworkRequest::ContentTypeHeader, "application/json");
-        request.setRawHeader("Authorization", "token-host");
+        request.setRawHeader("Authorization", token);
         request.setRawHeader("sequenceId", service.state().room(kRoomId)->sequenceId.toUtf8());
         QNetworkReply *reply = network.post(request, QJsonDocument(body).toJson());
         EXPECT_TRUE(processEventsUntil([reply] { return reply->isFinished(); }));
         reply->deleteLater();
         return QJsonDocument::fromJson(reply->readAll()).object().value("code").toInteger(-1);
+    }
+
+    // The setter's start pressed as the user presses it, 00:15 set.
+    void startFifteenSecondsByPointer()
+    {
+        HostCountDownView *setter = page->countDowns().hostCountDownView();
+        for (int i = 0; i < 5; ++i)
+            setter->oneMinutesSubtractAction(setter->minutesSubtractButton);
+        setter->tenSecondAddAction(setter->tenSecondsAddButton);
+        for (int i = 0; i < 5; ++i)
+            setter->oneSecondAddAction(setter->secondsAddButton);
+        clickAt(setter->startButton);
+        ASSERT_TRUE(settleRequests());
+    }
+
+    // Somebody with a tile speaks.
+    void speak(const QString &peerId)
+    {
+        NotificationCenter::defaultCenter().post(
+            QStringLiteral("VESK_NOTIFFY_VOICE_VALUE_CHANGED"),
+            QVariantMap{{QStringLiteral("peerId"), peerId}, {QStringLiteral("value"), 40.0}});
+    }
+    [[nodiscard]] CurrentSpeakerView *speakerLabel() const
+    {
+        return page->view()->findChild<CurrentSpeakerView *>(QString(), Qt::FindDirectChildrenOnly);
+    }
+    // A view's rectangle in the window's view.
+    [[nodiscard]] QRect inWindow(const QWidget *view) const
+    {
+        return QRect(view->mapTo(page->view(), QPoint(0, 0)), view->size());
+    }
+    // Another participant in the room, with a tile, who speaks.
+    void withASpeakingTile()
+    {
+        VeskAppAgent::sharedInstance()->settingModel()->setShowCurrentSpeaker(true);
+        engine().emitMemberJoined(QStringLiteral("13700000001"), QStringLiteral("王五"));
+        engine().emitStreamPublished(QStringLiteral("13700000001"), KRTCSourceType::Camera, true, true);
+        ASSERT_TRUE(processEventsUntil([&] {
+            for (const auto &tile : page->activeMembers()) {
+                if (tile->phoneNumber() == QStringLiteral("13700000001"))
+                    return true;
+            }
+            return false;
+        }));
+        page->view()->window()->show();
+        speak(QStringLiteral("13700000001"));
+        ASSERT_TRUE(speakerLabel() && speakerLabel()->isVisible());
     }
 
     QNetworkAccessManager network;
@@ -314,6 +366,120 @@ TEST_F(CountDownFlowTest, AttendeeDisplayFollows801_RestartsInPlace_AndEndsOn802
     EXPECT_FALSE(flag());
     EXPECT_EQ(shown(display), QStringLiteral("00:00"));
     ASSERT_TRUE(processEventsUntil([&] { return requestCount(kStop) == stopsBefore + 2; }));
+}
+
+// The service tells nobody when a count-down runs out. An attendee's display that ran out lets the next one start:
+// an assistant host who watched the host's count-down end starts one, and the host who watched an assistant's.
+TEST_F(CountDownFlowTest, ADisplayThatRanOutLetsTheNextStart_AnAssistantAfterTheHosts)
+{
+    join();
+    DevRoom *room = service.state().room(kRoomId);
+    ASSERT_TRUE(processEventsUntil([&] { return room->member(kMyPhone) != nullptr; }));
+    room->member(kMyPhone)->assistant = true;
+    RespondCountDownView *display = page->countDowns().respondCountDownView();
+    ASSERT_EQ(hostPosts(kStart, {{"countdown", 15000}}), 0);
+    ASSERT_TRUE(processEventsUntil([&] { return display->parentWidget() == middle() && flag(); }));
+    tick(15);
+    EXPECT_EQ(shown(display), QStringLiteral("00:00"));
+    EXPECT_FALSE(flag());
+    tick(2);
+    EXPECT_FALSE(display->parentWidget());
+
+    page->countDowns().showHostCountDownView();
+    startFifteenSecondsByPointer();
+    EXPECT_NE(toastText(), QStringLiteral("已有倒计时进行中"));
+    ASSERT_EQ(requestCount(kStart), 2);
+    EXPECT_EQ(page->countDowns().hostCountStartView()->parentWidget(), middle());
+    EXPECT_EQ(shown(page->countDowns().hostCountStartView()), QStringLiteral("00:15"));
+    EXPECT_TRUE(page->countDowns().hostCountStartView()->isTicking());
+}
+
+TEST_F(CountDownFlowTest, ADisplayThatRanOutLetsTheNextStart_TheHostAfterAnAssistants)
+{
+    join(true);
+    const QString assistantPhone = QStringLiteral("13900000007");
+    service.state().addUser(assistantPhone, assistantPhone, QStringLiteral("助理"), QStringLiteral("assistant-token"));
+    DevMember assistant{assistantPhone, QStringLiteral("助理"), assistantPhone};
+    assistant.assistant = true;
+    service.state().room(kRoomId)->members.append(assistant);
+    RespondCountDownView *display = page->countDowns().respondCountDownView();
+    ASSERT_EQ(postsAs("assistant-token", kStart, {{"countdown", 15000}}), 0);
+    ASSERT_TRUE(processEventsUntil([&] { return display->parentWidget() == middle() && flag(); }));
+    tick(15);
+    EXPECT_FALSE(flag());
+
+    page->countDowns().showHostCountDownView();
+    startFifteenSecondsByPointer();
+    EXPECT_NE(toastText(), QStringLiteral("已有倒计时进行中"));
+    ASSERT_EQ(requestCount(kStart), 2);
+    EXPECT_EQ(shown(page->countDowns().hostCountStartView()), QStringLiteral("00:15"));
+    EXPECT_TRUE(page->countDowns().hostCountStartView()->isTicking());
+}
+
+// The current speaker's label and a count-down are both in sight while someone speaks: they never overlap, and the
+// running count-down's × takes a real click.
+TEST_F(CountDownFlowTest, TheSpeakerLabelNeverCoversTheCountDown_TheCloseButtonTakesTheClick)
+{
+    join(true);
+    withASpeakingTile();
+    page->countDowns().showHostCountDownView();
+    startFifteenSecondsByPointer();
+    HostCountDownStartView *running = page->countDowns().hostCountStartView();
+    ASSERT_TRUE(running->isVisible());
+    speak(QStringLiteral("13700000001"));
+    CurrentSpeakerView *label = speakerLabel();
+    ASSERT_TRUE(label->isVisible());
+    EXPECT_FALSE(inWindow(label).intersects(inWindow(running)));
+    EXPECT_TRUE(page->view()->rect().contains(inWindow(label)));
+
+    clickAt(running->closeButton);
+    EXPECT_NE(visibleAlert(QStringLiteral("countDownCloseAlert")), nullptr) << "the × took the click";
+    if (KVAlert *alert = visibleAlert(QStringLiteral("countDownCloseAlert")))
+        alert->close();
+
+    // The label shown first, the count-down after: it makes room too.
+    tick(15);
+    clock.clock.advance(5s);
+    EXPECT_FALSE(label->isVisible());
+    speak(QStringLiteral("13700000001"));
+    ASSERT_TRUE(label->isVisible());
+    EXPECT_EQ(label->pos(), QPoint(20, page->ui->topView->height() + 10)) << "home again with no count-down";
+    startFifteenSecondsByPointer();
+    ASSERT_TRUE(running->isVisible());
+    EXPECT_FALSE(inWindow(label).intersects(inWindow(running)));
+}
+
+TEST_F(CountDownFlowTest, TheSpeakerLabelNeverCoversTheAttendeesDisplay)
+{
+    join();
+    withASpeakingTile();
+    // The bars hidden as the count-down comes (the pointer left the window); they come back later, moving the middle
+    // view and the display in it.
+    page->toolBar().mouseExited();
+    for (int i = 0; i < 60 && !page->toolBar().toolBarsHidden(); ++i)
+        tick(1);
+    ASSERT_TRUE(page->toolBar().toolBarsHidden());
+    for (int i = 0; i < 25; ++i) {
+        clock.clock.advance(40ms);
+        processEventsFor(1);
+    }
+    RespondCountDownView *display = page->countDowns().respondCountDownView();
+    ASSERT_EQ(hostPosts(kStart, {{"countdown", 15000}}), 0);
+    ASSERT_TRUE(processEventsUntil([&] { return display->isVisible(); }));
+    speak(QStringLiteral("13700000001"));
+    ASSERT_TRUE(speakerLabel()->isVisible());
+    EXPECT_FALSE(inWindow(speakerLabel()).intersects(inWindow(display)));
+    const QRect before = inWindow(display);
+    page->toolBar().toolBarShowAction();
+    for (int i = 0; i < 25; ++i) {
+        clock.clock.advance(40ms);
+        processEventsFor(1);
+    }
+    ASSERT_NE(inWindow(display), before) << "the display moved with the middle view";
+    EXPECT_FALSE(inWindow(speakerLabel()).intersects(inWindow(display)));
+    // Where the user drags the display, the label still makes room.
+    display->move(display->x() + 30, display->y() + 60);
+    EXPECT_FALSE(inWindow(speakerLabel()).intersects(inWindow(display)));
 }
 
 TEST_F(CountDownFlowTest, EndToEnd_HostsStartAndStopReachTheAttendeesDisplayThroughTheChannel)

@@ -436,11 +436,14 @@ TEST_F(FileShareDocumentTest, FileList_AMemberSeesTheSwitchButtonOnlyWithFiles)
     services->answer("files", ok(QVariantList{file}));
     EXPECT_EQ(state.allFileShareArray.size(), 1);
     EXPECT_FALSE(ui.selectFileShareSwitchBtn->isHidden());
-    // The arrow sits beside the share buttons, in the bar and in Tab order.
-    QLayout *bar = ui.selectFileShareSwitchBtn->parentWidget()->layout();
-    ASSERT_TRUE(bar);
-    EXPECT_EQ(bar->indexOf(ui.selectFileShareSwitchBtn), bar->indexOf(ui.finishShareBtn) + 1);
-    EXPECT_EQ(ui.finishShareBtn->nextInFocusChain(), ui.selectFileShareSwitchBtn);
+    // The arrow sits right of the share button in its box, and in Tab order between it and the end
+    // of a share.
+    QLayout *box = ui.selectFileShareSwitchBtn->parentWidget()->layout();
+    ASSERT_TRUE(box);
+    EXPECT_EQ(ui.selectFileShareSwitchBtn->parentWidget(), ui.bottomSareContainerView);
+    EXPECT_EQ(box->indexOf(ui.selectFileShareSwitchBtn), box->indexOf(ui.shareBtn) + 1);
+    EXPECT_EQ(ui.shareBtn->nextInFocusChain(), ui.selectFileShareSwitchBtn);
+    EXPECT_EQ(ui.selectFileShareSwitchBtn->nextInFocusChain(), ui.finishShareBtn);
 
     QList<std::pair<bool, bool>> answers;
     doc->queryAllShareFileInfo([&](bool has, bool ok) { answers.append({has, ok}); });

@@ -115,6 +115,41 @@ TEST_F(FileShareWindowTest, AFileChosenInEitherListIsSharedThoughNoPickerIsOpen)
     EXPECT_EQ(page->sharing().state().fileShareDatailModel->fileId, QStringLiteral("doc-2"));
 }
 
+// A member who is not a host sees the arrow of the room's shared files only while there are any:
+// the box of the share button widens to hold it and narrows again without it.
+TEST_F(FileShareWindowTest, AMembersShareBoxIs72WideWithFilesAnd58Without)
+{
+    join(false);
+    QWidget *window = page->view()->window();
+    window->show();
+    activate(window);
+    KVLayoutConstraint *width = page->ui->bottomSareContainerViewWidthConst;
+    ASSERT_NE(width, nullptr);
+    QWidget *box = page->ui->bottomSareContainerView;
+    ASSERT_EQ(width->firstItem(), box);
+    const auto listed = [&](bool withFiles) {
+        QVariantList shared;
+        if (withFiles)
+            shared << QVariantMap{{"fileId", "f1"}, {"fileName", "a.pdf"}, {"fileType", "1"}};
+        service.state().room(kRoomId)->extra.insert(QStringLiteral("sharedFiles"), shared);
+        bool answered = false;
+        page->sharing().document().queryAllShareFileInfo([&](bool, bool) { answered = true; });
+        ASSERT_TRUE(processEventsUntil([&] { return answered; }));
+        settle();
+    };
+    listed(true);
+    EXPECT_EQ(width->constant(), 72);
+    EXPECT_EQ(box->width(), 72);
+    EXPECT_FALSE(page->ui->selectFileShareSwitchBtn->isHidden());
+    EXPECT_EQ(page->ui->selectFileShareSwitchBtn->geometry().right(), box->width() - 1);
+    EXPECT_EQ(page->ui->shareBtn->width(), 58);
+    listed(false);
+    EXPECT_EQ(width->constant(), 58);
+    EXPECT_EQ(box->width(), 58);
+    EXPECT_TRUE(page->ui->selectFileShareSwitchBtn->isHidden());
+    EXPECT_EQ(page->ui->shareBtn->width(), 58);
+}
+
 TEST_F(FileShareWindowTest, DocumentBar_ByKeyboardAndAccessibility)
 {
     joinWithADocument();

@@ -293,4 +293,35 @@ TEST(GridWindowRules, MemberWindowMovesBesideTheMeetingWindowNeverOverIt)
     EXPECT_FALSE(GridWindowRules::memberWindowBeside(QRect(600, 80, 342, 713), 713, meeting, 0.75));
 }
 
+// A 2560x1440 screen, the meeting window resized to 1400x831 near its right edge, the list open beside it: the list
+// stays whole on the screen that holds the meeting window, inside its right edge, never a strip of it.
+TEST(GridWindowRules, PanelWindowsStayWholeOnTheScreenThatHoldsTheMeetingWindow)
+{
+    const QRect screen(0, 0, 2560, 1440);
+    const QRect meeting(1126, 200, 1400, 831);
+    const double scale = GridWindowRules::adjustScale(false, 1400);
+    const auto list = GridWindowRules::memberWindowBeside(QRect(2480, 200, 342, 950), 950, meeting, scale, screen);
+    ASSERT_TRUE(list);
+    EXPECT_TRUE(screen.contains(*list)) << list->x() << "," << list->y() << " " << list->width();
+    EXPECT_EQ(*list, QRect(2560 - 342, 200, 342, 831));
+    // A second screen right of the first: the list keeps to the meeting window's.
+    const QRect second(2560, 0, 1920, 1080);
+    EXPECT_FALSE(second.intersects(*list));
+    // Room beside the meeting window: it goes there, as before.
+    EXPECT_EQ(
+        *GridWindowRules::memberWindowBeside(QRect(600, 80, 342, 950), 950, QRect(100, 50, 1200, 712), 0.75, screen),
+        QRect(1300, 80, 342, 713));
+    // Low in a short screen: lifted, and never taller than the screen.
+    EXPECT_EQ(*GridWindowRules::memberWindowBeside(QRect(1300, 600, 342, 500), 500, QRect(100, 50, 1200, 712), 1.0,
+                                                   QRect(0, 0, 1920, 900)),
+              QRect(1300, 0, 342, 900));
+
+    // The transcription window follows the scale both ways and stays whole on the screen.
+    EXPECT_EQ(*GridWindowRules::transcriptionWindowAtScale(QRect(2300, 100, 246, 684), 1.0, QRect(0, 0, 2560, 1440)),
+              QRect(2560 - 342, 100, 342, 950));
+    EXPECT_EQ(*GridWindowRules::transcriptionWindowAtScale(QRect(2218, 100, 342, 950), 0.72, QRect(0, 0, 2560, 1440)),
+              QRect(2218, 100, 246, 684));
+    EXPECT_FALSE(GridWindowRules::transcriptionWindowAtScale(QRect(10, 10, 246, 684), 0.72, QRect(0, 0, 2560, 1440)));
+}
+
 } // namespace

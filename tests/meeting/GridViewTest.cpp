@@ -11,6 +11,7 @@
 
 #include <QDir>
 #include <QPainter>
+#include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
 
@@ -143,6 +144,43 @@ TEST_F(GridView, NameBarsAreThoseInSight)
     EXPECT_EQ(grid->nameBarRects(&area).size(), inSight);
 }
 
+// Tiles out of sight (those in the subscription's margin still receive video) neither scale nor
+// paint their frames; scrolled into sight they do, and a view given back is on screen again.
+TEST_F(GridView, OnlyTilesInSightScaleTheirVideo)
+{
+    fill(30);
+    grid->reloadData(tiles);
+    QApplication::processEvents();
+    const auto inSight = [&](qsizetype i) {
+        return grid->itemAt(i)->geometry().intersects(grid->visibleRect().toAlignedRect());
+    };
+    for (int value : {0, area.verticalScrollBar()->maximum() / 2 + 37, area.verticalScrollBar()->maximum()}) {
+        area.verticalScrollBar()->setValue(value);
+        qsizetype seen = 0;
+        qsizetype videos = 0;
+        for (qsizetype i = 0; i < tiles.size(); ++i) {
+            KRTCVideoView *view = tiles[i]->videoView();
+            if (!view)
+                continue;
+            EXPECT_EQ(view->onScreen(), inSight(i)) << "tile " << i << " at " << value;
+            seen += inSight(i) ? 1 : 0;
+            ++videos;
+        }
+        EXPECT_GT(seen, 0);
+        EXPECT_LT(seen, videos) << "some tiles are out of sight";
+    }
+    qsizetype gone = 0;
+    while (gone < tiles.size() && (!tiles[gone]->videoView() || inSight(gone)))
+        ++gone;
+    ASSERT_LT(gone, tiles.size());
+    KRTCVideoView *away = tiles[gone]->videoView();
+    ASSERT_FALSE(away->onScreen());
+    QList<Tile> left = tiles;
+    left.removeAt(gone);
+    grid->reloadData(left);
+    EXPECT_TRUE(away->onScreen()) << "given back: whoever shows it next decides";
+}
+
 TEST_F(GridView, ReloadingUnchangedTilesKeepsOverlaysAndFollowsTheirState)
 {
     fill(2);
@@ -201,18 +239,22 @@ TEST_F(GridWindowTest, MemberListWindowMovesBesideTheMeetingWindow)
     QWidget *member = page->panels().state().memberWindow->window();
     member->setGeometry(300, 90, 342, 950);
     page->windowWillResize(QSize(1200, 720));
+    // Beside the meeting window, or inside the screen's right edge where the screen ends first; whole on the
+    // screen that holds the meeting window, as high as the scale makes it unless the screen is lower.
+    const QRect area = window->screen()->availableGeometry();
     const QRect meeting = window->frameGeometry();
-    EXPECT_EQ(member->x(), meeting.x() + meeting.width());
-    EXPECT_EQ(member->y(), 90);
-    EXPECT_EQ(member->size(), QSize(342, qRound(950 * 0.75)));
+    EXPECT_EQ(member->x(), std::min(meeting.x() + meeting.width(), area.x() + area.width() - 342));
+    EXPECT_TRUE(area.contains(member->geometry()));
+    EXPECT_EQ(member->size(), QSize(342, std::min(qRound(950 * 0.75), area.height())));
 
-    // One already right of the meeting window keeps its x.
+    // One off the screen comes back onto it, whole.
     member->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
     member->setMinimumSize(0, 0);
     member->setGeometry(3000, 90, 342, 950);
     page->windowWillResize(QSize(1280, 720));
-    EXPECT_EQ(member->x(), 3000);
-    EXPECT_EQ(member->height(), qRound(950 * 0.8));
+    EXPECT_EQ(member->x(), area.x() + area.width() - 342);
+    EXPECT_TRUE(area.contains(member->geometry()));
+    EXPECT_EQ(member->height(), std::min(qRound(950 * 0.8), area.height()));
 }
 
 } // namespace

@@ -206,4 +206,24 @@ TEST(MeetingWindowRulesTest, TitlesAndClosedReasons)
     EXPECT_FALSE(R::openMicrophoneAtJoin(room));
 }
 
+// The speaker's label and the count-downs under the top bar: the label keeps its place while nothing is in its way,
+// goes under what it would cover, and beside it when the window has no room below.
+TEST(MeetingWindowRulesTest, SpeakerLabel_UnderTheCountDownsItWouldCoverOrBesideThem)
+{
+    const QRect home(20, 66, 196, 40);
+    const QRect window(0, 0, 1152, 684);
+    EXPECT_EQ(MeetingWindowRules::speakerLabelFrame(home, {}, window), home);
+    EXPECT_EQ(MeetingWindowRules::speakerLabelFrame(home, {QRect(500, 300, 278, 203)}, window), home);
+    // The attendee's display, then the host's running view below it.
+    const QRect display(10, 66, 151, 76);
+    EXPECT_EQ(MeetingWindowRules::speakerLabelFrame(home, {display}, window), QRect(20, 66 + 76 + 10, 196, 40));
+    const QRect running(20, 150, 150, 156);
+    const QRect twice = MeetingWindowRules::speakerLabelFrame(home, {display, running}, window);
+    EXPECT_FALSE(twice.intersects(display) || twice.intersects(running));
+    EXPECT_EQ(twice.top(), running.bottom() + 1 + 10);
+    // A window too short for it below: beside them.
+    const QRect beside = MeetingWindowRules::speakerLabelFrame(home, {QRect(20, 66, 150, 600)}, QRect(0, 0, 1152, 684));
+    EXPECT_EQ(beside, QRect(180, 66, 196, 40));
+}
+
 } // namespace

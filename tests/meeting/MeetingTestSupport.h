@@ -20,6 +20,7 @@
 #include <QLabel>
 #include <QPointer>
 #include <QStringList>
+#include <QTest>
 
 #include <functional>
 #include <memory>
@@ -77,6 +78,7 @@ public:
             window = std::make_unique<MacBaseWindowController>(new QWidget());
         auto *page = new MeetingViewController(enterWaitingRoom);
         meetingPage = page;
+        ++pagesOpened;
         pageType = 2;
         window->setWindowContentViewController(page, QRect(40, 40, 1024, 680));
         page->resetWindowDelegate();
@@ -95,10 +97,32 @@ public:
 
     QStringList calls;
     qint64 pageType = 1;
+    // Pages are told apart by this count, never by their addresses: a new page may take a deleted one's.
+    int pagesOpened = 0;
     std::function<void(const QString &)> onSwitch;
     std::unique_ptr<MacBaseWindowController> window;
     QPointer<MeetingViewController> meetingPage;
 };
+
+// The pointer as the user moves it: through the window, which finds the widget under it and tells
+// what it enters and leaves. at: in view's coordinates (the view's centre when null).
+inline void pointerTo(QWidget *view, QPoint at = {})
+{
+    QWidget *top = view->window();
+    const QPoint target = view->mapTo(top, at.isNull() ? view->rect().center() : at);
+    // From somewhere else: a move to where the pointer already is (a case before may have left it there) enters
+    // nothing.
+    QTest::mouseMove(top->windowHandle(), target + QPoint(target.x() > 0 ? -1 : 1, 0));
+    QTest::mouseMove(top->windowHandle(), target);
+}
+// A click as the user makes it: through the window, reaching whatever lies on top at that point.
+inline void clickAt(QWidget *view, QPoint at = {})
+{
+    QWidget *top = view->window();
+    const QPoint inWindow = view->mapTo(top, at.isNull() ? view->rect().center() : at);
+    QTest::mouseMove(top->windowHandle(), inWindow);
+    QTest::mouseClick(top->windowHandle(), Qt::LeftButton, Qt::NoModifier, inWindow);
+}
 
 // The text of the in-meeting tip over view, or "" when none is shown.
 inline QString tipText(QWidget *view)

@@ -455,6 +455,7 @@ TEST_F(MeetingWindowTest, HostMovesToWaitingRoom_KeepsTheRoomLeavesWithoutReques
     signIn();
     addRoom();
     MeetingViewController *page = openJoinedPage();
+    const int opened = navigator->pagesOpened;
     QString heldRoom;
     // As the home page does: join again, which lands in the waiting room.
     NotificationCenter::defaultCenter().addObserver(
@@ -473,7 +474,7 @@ TEST_F(MeetingWindowTest, HostMovesToWaitingRoom_KeepsTheRoomLeavesWithoutReques
     ASSERT_EQ(configs.size(), 1);
     EXPECT_EQ(configs[0].param(QStringLiteral("cameraStatus")).toString(), QStringLiteral("0"));
     EXPECT_EQ(configs[0].param(QStringLiteral("micStatus")).toString(), QStringLiteral("0"));
-    ASSERT_TRUE(processEventsUntil([&] { return navigator->meetingPage && navigator->meetingPage != page; }));
+    ASSERT_TRUE(processEventsUntil([&] { return navigator->meetingPage && navigator->pagesOpened == opened + 1; }));
     settle();
     ASSERT_TRUE(settleRequests());
     EXPECT_EQ(requestCount(kLeavePath), 0);

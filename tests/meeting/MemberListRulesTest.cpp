@@ -178,6 +178,37 @@ TEST_F(MemberListRulesTest, Rows_FoundInPlaceOrByPeerAndTheCacheFollowsTheRoster
     EXPECT_EQ(cache.keys(), (QStringList{"张三"}));
 }
 
+// Members who left and came back within one coalesced change are new participant objects with new peer id strings;
+// their rows are refreshed while the rest are still looked up. A newcomer at the top moves everybody, so every row
+// is found by its peer id. (The sanitizer build reads no freed text here.)
+TEST_F(MemberListRulesTest, Rows_MembersRejoiningInOneChangeKeepTheirRowsWhileTheOrderAheadChanges)
+{
+    MeetingMemberList first;
+    for (int i = 0; i < 300; ++i)
+        first.append(member(QString::number(13700000000 + i), QStringLiteral("成员%1").arg(i)));
+    NameCache cache;
+    const MemberRows before = buildRows({first, {}, {}, false}, &cache);
+    QHash<QString, MemberRow> rowOf;
+    for (const MemberRow &row : before)
+        rowOf.insert(row->phoneNumber, row);
+
+    MeetingMemberList second{member(QStringLiteral("13600000000"), QStringLiteral("新来的"))};
+    for (int i = 0; i < first.size(); ++i) {
+        // Every third left and came back: the same peer as a new object, its peer id a string of its own.
+        second.append(i % 3 == 0 ? member(QString::number(13700000000 + i), QStringLiteral("成员%1").arg(i))
+                                 : first.at(i));
+    }
+    first.clear();
+    const MemberRows rows = buildRows({second, {}, {}, false}, &cache, before);
+    ASSERT_EQ(rows.size(), second.size());
+    EXPECT_EQ(rows[0]->userName, QStringLiteral("新来的"));
+    for (qsizetype i = 1; i < rows.size(); ++i) {
+        EXPECT_EQ(rows[i], rowOf.value(rows[i]->phoneNumber)) << i;
+        EXPECT_EQ(rows[i]->peerId, second[i]->phoneNumber) << i;
+        EXPECT_EQ(rows[i]->userName, second[i]->userName) << i;
+    }
+}
+
 TEST_F(MemberListRulesTest, Search_ByNameInitialsOrFirstLetterAndPinyin)
 {
     const MemberRows rows = buildRows(

@@ -22,6 +22,7 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QTest>
 
 namespace {
 
@@ -295,6 +296,120 @@ TEST_F(MemberListTest, Row_MoreMenuOpensClosesAndMovesBetweenRows)
     // An update keeps the open menu's row expanded.
     roster();
     EXPECT_TRUE(list->membersArray().at(2)->phoneNumber == kOtherPhone && list->membersArray().at(2)->isExpand);
+}
+
+// The host's menu belongs to the member whose row opened it: when a member above leaves and another comes, it moves
+// with its member's row; when a search hides the member, it closes. An entry acts on the member it was opened for.
+// The pointer and the keys are real input events.
+TEST_F(MemberListTest, Row_MoreMenuFollowsItsMemberThroughADepartureAndASearch)
+{
+    join();
+    const QString me = VeskAppAgent::sharedInstance()->myInfo().phoneNumber;
+    // Peer ids as the engine makes them: the phone numbers encrypted.
+    const auto peer = [](const char *phone, const char *name) {
+        VeskUserModel user;
+        user.userId = QString::fromLatin1(phone);
+        user.phoneNumber = RXEncrypt::aes128ecbEncrypt(QString::fromLatin1(phone));
+        user.userName = QString::fromUtf8(name);
+        return std::make_shared<MeetingMemberModel>(user);
+    };
+    const auto host = peer(me.toLatin1().constData(), "主持人");
+    const auto jia = peer("13700000011", "甲");
+    const auto yi = peer("13700000012", "乙");
+    const auto zhao = peer("13700000013", "赵六");
+    const auto u1 = peer("13700000014", "用户0001");
+    const auto u2 = peer("13700000015", "用户0002");
+    const auto newcomer = peer("13700000016", "新来的");
+    list->updateMembers({host, jia, yi, zhao, u1, u2});
+    processEventsFor(5);
+    MemberMoreActionView *menu = list->moreActionView();
+    const QString assistantPath = controlPath(QStringLiteral("setRoomAssistant"));
+
+    // The member's menu opened from his row by the keyboard (Shift+F10, as its more button does).
+    const auto openMenuOf = [&](const QString &name) -> MeetingRowCell * {
+        MeetingRowCell *cell = nullptr;
+        for (int i = 0; i < list->membersDisplayArray().size(); ++i) {
+            if (list->membersDisplayArray().at(i)->userName == name)
+                cell = row(i);
+        }
+        if (!cell)
+            return nullptr;
+        QTest::keyClick(cell->cameraButton(), Qt::Key_F10, Qt::ShiftModifier);
+        processEventsFor(2);
+        return cell;
+    };
+    // Where the menu hangs, against the row now showing that member.
+    const auto menuOffset = [&](const QString &name) {
+        for (int i = 0; i < list->membersDisplayArray().size(); ++i) {
+            if (list->membersDisplayArray().at(i)->userName == name)
+                return menu->y() - list->tableView()->rowViewAtRow(i)->y();
+        }
+        return -1;
+    };
+    const auto requestedFor = [&](int at) {
+        const DevRequest req = service.requestsFor(assistantPath).at(at);
+        return std::make_pair(req.param(QStringLiteral("targets")).toStringList(),
+                              req.param(QStringLiteral("assistant")).toBool());
+    };
+
+    // A member above leaves and a newcomer arrives: the menu moves up with 赵六's row.
+    ASSERT_NE(openMenuOf(QStringLiteral("赵六")), nullptr);
+    ASSERT_TRUE(menu->isVisible());
+    const int offset = menuOffset(QStringLiteral("赵六"));
+    pointerTo(list->view(), QPoint(list->view()->width() / 2, list->view()->height() - 5));
+    list->updateMembers({host, jia, zhao, u1, u2, newcomer});
+    processEventsFor(5);
+    ASSERT_TRUE(menu->isVisible());
+    EXPECT_EQ(menu->model()->userName, QStringLiteral("赵六"));
+    EXPECT_EQ(menuOffset(QStringLiteral("赵六")), offset);
+    // His row keeps the look of a row whose menu is open: the more button beside a narrower name.
+    MeetingRowCell *zhaoRow = nullptr;
+    for (int i = 0; i < list->membersDisplayArray().size(); ++i) {
+        if (list->membersDisplayArray().at(i)->userName == QStringLiteral("赵六"))
+            zhaoRow = row(i);
+    }
+    ASSERT_NE(zhaoRow, nullptr);
+    EXPECT_TRUE(zhaoRow->moreButton()->isVisible());
+    EXPECT_EQ(zhaoRow->nameLabelWidthConstraint()->constant(), MemberListRules::nameWidth(false, true));
+    clickAt(menu->assistantLabel());
+    ASSERT_TRUE(replied(QStringLiteral("setRoomAssistant")));
+    EXPECT_EQ(requestedFor(0),
+              std::make_pair(QStringList{RXEncrypt::aes128ecbEncrypt(QStringLiteral("13700000013"))}, true));
+
+    // 赵六 is an assistant host now. His menu is open as the pointer leaves and "0" is typed into the search:
+    // he is no longer shown, so his menu closes, and the menu of 用户0002 acts on 用户0002.
+    manager()->rebuildAssistant({RXEncrypt::aes128ecbEncrypt(QStringLiteral("13700000013"))});
+    list->updateMembers({host, jia, zhao, u1, u2, newcomer});
+    processEventsFor(5);
+    ASSERT_NE(openMenuOf(QStringLiteral("赵六")), nullptr);
+    ASSERT_TRUE(menu->isVisible());
+    EXPECT_EQ(menu->assistantLabel()->title(), QStringLiteral("取消助理主持"));
+    pointerTo(list->view(), QPoint(list->view()->width() / 2, list->view()->height() - 5));
+    QTest::keyClicks(list->searchTextField(), QStringLiteral("0"));
+    processEventsFor(5);
+    ASSERT_EQ(list->membersDisplayArray().size(), 2);
+    EXPECT_FALSE(menu->isVisible());
+    EXPECT_FALSE(menu->parentWidget());
+    for (const MemberRow &r : list->membersArray())
+        EXPECT_FALSE(r->isExpand) << r->userName.toStdString();
+    ASSERT_NE(openMenuOf(QStringLiteral("用户0002")), nullptr);
+    ASSERT_TRUE(menu->isVisible());
+    EXPECT_EQ(menuOffset(QStringLiteral("用户0002")), offset);
+    EXPECT_EQ(menu->assistantLabel()->title(), QStringLiteral("设为助理主持"));
+    clickAt(menu->assistantLabel());
+    ASSERT_TRUE(replied(QStringLiteral("setRoomAssistant"), 2));
+    EXPECT_EQ(requestedFor(1),
+              std::make_pair(QStringList{RXEncrypt::aes128ecbEncrypt(QStringLiteral("13700000015"))}, true));
+
+    // An open menu whose member leaves closes; nothing is left to act on him.
+    ASSERT_NE(openMenuOf(QStringLiteral("用户0001")), nullptr);
+    ASSERT_TRUE(menu->isVisible());
+    list->updateMembers({host, jia, zhao, u2, newcomer});
+    processEventsFor(5);
+    EXPECT_FALSE(menu->isVisible());
+    EXPECT_FALSE(menu->parentWidget());
+    ASSERT_TRUE(settleRequests());
+    EXPECT_EQ(service.requestsFor(assistantPath).size(), 2);
 }
 
 TEST_F(MemberListTest, HostActions_MuteAllTickedThenUnticked)

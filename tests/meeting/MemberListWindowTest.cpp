@@ -9,6 +9,7 @@
 #include "uikit/KVFlatView.h"
 #include "uikit/VeskButton.h"
 
+#include <QCloseEvent>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QScreen>
@@ -89,6 +90,42 @@ TEST_F(MemberListWindowTest, ShowOrHideMember_OpensBesideTheWindowAndCloses)
     EXPECT_FALSE(memberWindow->isVisible());
     EXPECT_EQ(page->ui->memberListBtn->state(), 0);
     EXPECT_FALSE(page->panels().state().isMemberListShow);
+}
+
+// The window manager closes the list's window (Alt+F4, a title bar's close): the list is closed as its own button
+// closes it. The member button goes off, the next click on it opens the list, and a new arrival in the waiting room
+// shows the red dot and is told to a screen reader.
+TEST_F(MemberListWindowTest, ClosedByTheWindowManager_TheButtonGoesOff_TheNextClickOpens_AnArrivalShowsTheDot)
+{
+    MeetingViewController *page = joinAsHost();
+    page->view()->window()->show();
+    clickAt(page->ui->memberListBtn);
+    processEventsFor(5);
+    QWidget *memberWindow = page->panels().state().memberWindow->window();
+    ASSERT_TRUE(memberWindow->isVisible());
+    ASSERT_EQ(page->ui->memberListBtn->state(), 1);
+
+    // What the platform hands the window when the window manager asks it to close.
+    QCloseEvent close;
+    QCoreApplication::sendEvent(memberWindow->windowHandle(), &close);
+    processEventsFor(5);
+    EXPECT_FALSE(memberWindow->isVisible());
+    EXPECT_EQ(page->ui->memberListBtn->state(), 0);
+    EXPECT_FALSE(page->panels().state().isMemberListShow);
+
+    EngineSimPeer peer;
+    peer.userName = QStringLiteral("王五");
+    EngineRoutes::addSimulatedWaiting(service, kRoomId, peer);
+    ASSERT_TRUE(processEventsUntil([&] { return !page->ui->memberBtnRedDot->isHidden(); }));
+    EXPECT_TRUE(AccessibilityWalk::nameOf(page->ui->memberListBtn).endsWith(QStringLiteral("有人等候")))
+        << AccessibilityWalk::nameOf(page->ui->memberListBtn).toStdString();
+
+    clickAt(page->ui->memberListBtn);
+    processEventsFor(5);
+    EXPECT_TRUE(memberWindow->isVisible());
+    EXPECT_EQ(page->ui->memberListBtn->state(), 1);
+    EXPECT_TRUE(page->panels().state().isMemberListShow);
+    EXPECT_TRUE(page->ui->memberBtnRedDot->isHidden());
 }
 
 TEST_F(MemberListWindowTest, EndToEnd_WaitingRoomAdmitAllAndMuteAll)

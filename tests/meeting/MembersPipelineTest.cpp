@@ -4,12 +4,16 @@
 
 #include "MeetingTestSupport.h"
 
+#include "agent/engine/FakeEngine.h"
 #include "foundation/RXEncrypt.h"
 #include "meeting/common/AssistantRecords.h"
 #include "meeting/window/grid/MemberPipeline.h"
+#include "meeting/window/grid/VerticalShowCollection.h"
 #include "meeting/window/grid/VideoCollectionView.h"
 
 #include <QLabel>
+
+using namespace std::chrono_literals;
 
 namespace {
 
@@ -201,6 +205,53 @@ TEST_F(MembersWindowTest, ScreenShareGoesToItsViewAndFileShareEndIsAnnouncedOnce
     page->onMemberChange({sharer, filer});
     apply(page);
     EXPECT_EQ(VeskToast::currentToast(), nullptr);
+}
+
+// Another participant shares his screen: the share takes the middle, the member strip stands beside it at the right
+// edge, and the strip's tiles are in sight. The share ends: the grid comes back without the strip.
+TEST_F(MembersWindowTest, ARemoteScreenShareShowsTheMemberStripBesideIt_ItsTilesInSight)
+{
+    signIn();
+    addRoom();
+    MeetingViewController *page = openJoinedPage();
+    ASSERT_NE(page, nullptr);
+    page->view()->window()->show();
+    engine().emitMemberJoined(QStringLiteral("13700000006"), QStringLiteral("赵六"));
+    engine().emitStreamPublished(QStringLiteral("13700000006"), KRTCSourceType::Camera, true, true);
+    engine().emitStreamPublished(QStringLiteral("13700000006"), KRTCSourceType::Share, false, true);
+    ASSERT_TRUE(processEventsUntil([&] { return bool(page->screenShareSourceModel()); }));
+    clock.clock.advance(400ms); // the strip opens in 0.3 s
+    processEventsFor(5);
+
+    QWidget *middle = page->ui->middleView;
+    QWidget *strip = page->ui->verticalShowScrollView;
+    QWidget *share = page->ui->screenShareRenderView;
+    ASSERT_TRUE(share->isVisible());
+    ASSERT_TRUE(strip->isVisible()) << "shown, in a view that is shown";
+    const QRect stripRect(strip->mapTo(middle, QPoint(0, 0)), strip->size());
+    const QRect shareRect(share->mapTo(middle, QPoint(0, 0)), share->size());
+    EXPECT_GT(stripRect.width(), 0);
+    EXPECT_EQ(stripRect.right(), middle->rect().right()) << "at the right edge";
+    EXPECT_EQ(shareRect.left(), 0);
+    EXPECT_EQ(shareRect.right() + 1, stripRect.left()) << "the share beside the strip, not under it";
+    // The tiles: one a tile left in the grid (the sharer's camera, mine), each in sight within the strip.
+    const QList<QWidget *> tiles = page->ui->verticalShowCollectionView->findChildren<QWidget *>(
+        QString::fromLatin1(VerticalShowCollection::kIdentifier), Qt::FindDirectChildrenOnly);
+    ASSERT_EQ(tiles.size(), page->activeMembers().size());
+    ASSERT_FALSE(tiles.isEmpty());
+    for (QWidget *tile : tiles) {
+        EXPECT_TRUE(tile->isVisible());
+        const QRect inStrip(tile->mapTo(strip, QPoint(0, 0)), tile->size());
+        EXPECT_TRUE(strip->rect().intersects(inStrip));
+        EXPECT_GT(tile->width(), 0);
+    }
+
+    engine().emitStreamUnpublished(QStringLiteral("13700000006"), KRTCSourceType::Share);
+    ASSERT_TRUE(processEventsUntil([&] { return !page->screenShareSourceModel(); }));
+    settle();
+    EXPECT_FALSE(share->isVisible());
+    EXPECT_FALSE(strip->isVisible());
+    EXPECT_TRUE(page->ui->scrollView->isVisible());
 }
 
 TEST_F(MembersWindowTest, SharePermissionFlagsAreSetOnTheMainThreadStep)

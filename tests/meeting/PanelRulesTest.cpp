@@ -15,6 +15,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 namespace {
 
 using Kind = ChatRules::InputDecision::Kind;
@@ -41,6 +43,22 @@ TEST(ChatRulesTest, TypingRule_SendsTrimmedText_EnterOtherwiseBreaksTheLine_Fift
     EXPECT_EQ(ChatRules::inputDecision(fifty.left(49), QStringLiteral("😀")).kind, Kind::Refuse);
     // Enter with the full fifty still sends.
     EXPECT_EQ(ChatRules::inputDecision(fifty, QStringLiteral("\n")).kind, Kind::Send);
+}
+
+// The limit counts what the text will be: a selection typed or pasted over goes first.
+TEST(ChatRulesTest, TypingRule_AReplacedSelectionIsNotCounted)
+{
+    const QString fifty(50, QLatin1Char('a'));
+    EXPECT_EQ(ChatRules::inputDecision(fifty, QStringLiteral("b"), 0, 50).kind, Kind::Accept);
+    EXPECT_EQ(ChatRules::inputDecision(fifty, QStringLiteral("b"), 50, 0).kind, Kind::Accept) << "either direction";
+    EXPECT_EQ(ChatRules::inputDecision(fifty, QStringLiteral("bc"), 10, 11).kind, Kind::Refuse);
+    EXPECT_EQ(ChatRules::inputDecision(fifty, QStringLiteral("bc"), 10, 12).kind, Kind::Accept);
+    EXPECT_EQ(ChatRules::inputDecision(fifty, QString(50, QLatin1Char('x')), 0, 50).kind, Kind::Accept);
+    EXPECT_EQ(ChatRules::inputDecision(fifty, QString(51, QLatin1Char('x')), 0, 50).kind, Kind::Refuse);
+    // Blanks left at the ends once the selection goes do not count either.
+    EXPECT_EQ(ChatRules::inputDecision(QStringLiteral("  ") + fifty, QStringLiteral("b"), 2, 3).kind, Kind::Accept);
+    // A selection beyond the text is no selection.
+    EXPECT_EQ(ChatRules::inputDecision(fifty, QStringLiteral("b"), 60, 70).kind, Kind::Refuse);
 }
 
 TEST(ChatRulesTest, PermissionCommand_ByAddresseeAndRole)
@@ -145,7 +163,7 @@ TEST(TranscriptLinesTest, MergeTable_TemporaryGrowsOneLine_FinalClosesIt_Repeats
     using O = TranscriptLines::Outcome;
     EXPECT_EQ(lines.merge(record("a", 0, "你", 1000)), O::Added);
     EXPECT_EQ(lines.merge(record("a", 0, "你好", 1200)), O::Updated);
-    EXPECT_EQ(lines.merge(record("a", 0, "你好", 1200)), O::Updated); // not equal: the line keeps 1000
+    EXPECT_EQ(lines.merge(record("a", 0, "你好", 1200)), O::Unchanged); // the same result again
     EXPECT_EQ(lines.merge(record("a", 2, "你好。", 1300)), O::Updated);
     EXPECT_EQ(shown(lines), QStringList{"a:你好。"});
     const KVSubTitleRecord &line = lines.temSourceArray().first()->record;
@@ -172,6 +190,29 @@ TEST(TranscriptLinesTest, MergeTable_TemporaryGrowsOneLine_FinalClosesIt_Repeats
     EXPECT_EQ(lines.size(), 4);
     EXPECT_EQ(lines.repaireListMap().size(), 2);
     EXPECT_EQ(lines.repaireListMap().value("a"), lines.temSourceArray().at(1));
+}
+
+// A final result delivered twice leaves one line, also when the line began with a temporary result without a name
+// (the line then takes the final's name) and at another time.
+TEST(TranscriptLinesTest, AFinalDeliveredTwiceLeavesOneLine_AfterANamelessTemporaryResult)
+{
+    TranscriptLines lines;
+    using O = TranscriptLines::Outcome;
+    EXPECT_EQ(lines.merge(*TranscriptLines::recordFromJson(
+                  QStringLiteral(R"({"senderId":"a","senderTime":1000,"cnTextFix":"你好","resultType":0})"))),
+              O::Added);
+    const KVSubTitleRecord final = *TranscriptLines::recordFromJson(result("a", 2, "你好世界", 1500, "张三"));
+    EXPECT_EQ(lines.merge(final), O::Updated);
+    lines.merge(final);
+    EXPECT_EQ(shown(lines), QStringList{"a:你好世界"});
+    EXPECT_EQ(lines.temSourceArray().first()->record.name, QStringLiteral("张三"));
+    EXPECT_EQ(lines.temSourceArray().first()->record.timeStamp, 1000);
+    // The same after temporaries of the speaker's own name: the final's time is not the line's.
+    lines.merge(record("b", 0, "一", 2000));
+    lines.merge(record("b", 0, "一二", 2100));
+    lines.merge(record("b", 2, "一二三", 2200));
+    lines.merge(record("b", 2, "一二三", 2200));
+    EXPECT_EQ(shown(lines), (QStringList{"a:你好世界", "b:一二三"}));
 }
 
 TEST(TranscriptLinesTest, TwoSpeakersKeepTwoGrowingLinesInTheOrderTheyStarted)
@@ -267,29 +308,43 @@ TEST(TranscriptLinesTest, DisplayCopyMeasuresEachTextOnceAndAgainWhenItChanges)
 
 TEST(TranscriptLinesTest, TheCellPaintsTheTextAsLaidOutWhenMeasured)
 {
+    // The row of the window at scale 0.72.
+    const int rowWidth = int(std::lround(342 * 0.72));
+    const int width = TranscriptionViewCell::textWidth(rowWidth);
     TranscriptLines lines;
     lines.merge(record("a", 0, "the quarterly figures are in the shared folder now", 1000));
-    const auto first = lines.displayCopy(&TranscriptionViewCell::layOutText);
+    const auto first = lines.displayCopy(&TranscriptionViewCell::layOutText, width);
     ASSERT_TRUE(first.first().layout);
     EXPECT_GT(first.first().textHeight, 0);
-    EXPECT_EQ(lines.displayCopy(&TranscriptionViewCell::layOutText).first().layout, first.first().layout);
+    EXPECT_EQ(lines.displayCopy(&TranscriptionViewCell::layOutText, width).first().layout, first.first().layout);
+    // Another width lays the text out again.
+    EXPECT_NE(
+        lines.displayCopy(&TranscriptionViewCell::layOutText, TranscriptionViewCell::textWidth(342)).first().layout,
+        first.first().layout);
 
     // A paint draws the kept layout as it is: it lays out nothing, whatever the record holds.
-    const auto paint = [](const KVSubTitleRecord &record, const TranscriptLines::Measured &text) {
+    const auto paint = [rowWidth](const KVSubTitleRecord &record, const TranscriptLines::Measured &text) {
         QImage image(342, 140, QImage::Format_ARGB32_Premultiplied);
         image.fill(Qt::black);
         TranscriptionViewCell cell;
         cell.setRecord(record, text.height, text.layout);
         QPainter painter(&image);
-        cell.paintCell(painter, image.rect());
+        cell.paintCell(painter, QRect(0, 0, rowWidth, 140));
         return image;
     };
     const KVSubTitleRecord shown = first.first().record;
-    const TranscriptLines::Measured kept = TranscriptionViewCell::layOutText(shown.content);
+    const TranscriptLines::Measured kept = TranscriptionViewCell::layOutText(shown.content, width);
     KVSubTitleRecord changed = shown;
     changed.content = QStringLiteral("WWWW MMMM");
     EXPECT_EQ(paint(changed, kept), paint(shown, kept));
-    EXPECT_NE(paint(shown, TranscriptionViewCell::layOutText(changed.content)), paint(shown, kept));
+    EXPECT_NE(paint(shown, TranscriptionViewCell::layOutText(changed.content, width)), paint(shown, kept));
+
+    // Nothing of the text is drawn past the row's right edge: every line is whole in the window.
+    const QImage painted = paint(shown, kept);
+    for (int y = 33; y < painted.height(); ++y) {
+        for (int x = rowWidth; x < painted.width(); ++x)
+            ASSERT_EQ(painted.pixel(x, y), qRgb(0, 0, 0)) << "text at " << x << "," << y;
+    }
 }
 
 // ---- Subtitles ----------------------------------------------------------------------------------------

@@ -11,6 +11,7 @@
 #include "foundation/KVClock.h"
 #include "foundation/NotificationCenter.h"
 #include "meeting/common/MeetingBottomButton.h"
+#include "meeting/panels/ApplicationView.h"
 #include "meeting/panels/MeetingSettingPage.h"
 #include "meeting/panels/MoreItemView.h"
 #include "meeting/panels/SubtitlePanel.h"
@@ -22,14 +23,17 @@
 #include "uikit/VeskButton.h"
 #include "uikit/VeskToast.h"
 
+#include <QCloseEvent>
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextEdit>
+#include <QTextLayout>
 
 #include <algorithm>
 #include <cmath>
@@ -129,6 +133,100 @@ TEST_F(PanelWindowsTest, Transcript_ShownInItsWindowOnly_HistoryKeepsLiveLines_R
     EXPECT_EQ(hidden, 1);
     EXPECT_FALSE(window->window()->isVisible());
     EXPECT_EQ(page->transcriptionView(), panel);
+}
+
+// The window manager closes the transcription window: the panel is closed as its own button closes it, the
+// applications' tile goes off and its next press opens the window again.
+TEST_F(PanelWindowsTest, Transcript_ClosedByTheWindowManager_TheTileGoesOff_TheNextPressOpens)
+{
+    signIn();
+    addRoom();
+    MeetingViewController *page = openJoinedPage();
+    // The host lets members see the transcript.
+    manager()->roomInfo()->openTranslateText = 1;
+    manager()->roomInfo()->roomTranscribeStatus = 1;
+    page->view()->window()->show();
+    ApplicationView *apps = page->applicationView();
+    clickAt(page->ui->applicationBtn);
+    ASSERT_TRUE(apps->isVisible());
+    clickAt(apps->transcriptionButton);
+    processEventsFor(5);
+    QWidget *window = page->transcriptionWindow()->window();
+    ASSERT_TRUE(window->isVisible());
+    ASSERT_EQ(apps->transcriptionButton->state(), 1);
+    int hidden = 0;
+    QObject observer;
+    NotificationCenter::defaultCenter().addObserver(&observer, TranscriptionViewController::kHiddenNotification,
+                                                    [&](const Notification &) { ++hidden; });
+
+    // What the platform hands the window when the window manager asks it to close.
+    QCloseEvent close;
+    QCoreApplication::sendEvent(window->windowHandle(), &close);
+    processEventsFor(5);
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(apps->transcriptionButton->state(), 0);
+    EXPECT_EQ(hidden, 1);
+
+    clickAt(page->ui->applicationBtn);
+    ASSERT_TRUE(apps->isVisible());
+    clickAt(apps->transcriptionButton);
+    processEventsFor(5);
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(apps->transcriptionButton->state(), 1);
+}
+
+// The transcript at the scale the window has: the meeting window at its smallest (scale 0.72) makes the
+// transcription window 246 wide, and every line of text ends inside it; full screen makes both 342 wide again.
+TEST_F(PanelWindowsTest, Transcript_WholeLinesAtTheWindowsScale_AndAfterFullScreen)
+{
+    signIn();
+    addRoom();
+    MeetingViewController *page = openJoinedPage();
+    QWidget *meeting = page->view()->window();
+    meeting->show();
+    meeting->resize(1152, 684);
+    processEventsFor(5);
+    ASSERT_DOUBLE_EQ(page->adjustScale(), 0.72);
+    TranscriptionViewController *panel = page->transcriptionView();
+    page->showOrHiddeTranscriptionWindow(true, false);
+    QWidget *window = page->transcriptionWindow()->window();
+    EXPECT_EQ(window->width(), 246);
+    const double now = double(QDateTime::currentMSecsSinceEpoch());
+    page->transcriptionReceiveMessages(message(
+        {result("p1", 2, QStringLiteral("我们下周一上午十点在三号会议室开会讨论第三季度的预算和人员安排请大家准时参加"),
+                now),
+         result("p2", 2, QStringLiteral("The quarterly figures are in the shared folder, please read them first"),
+                now + 1)}));
+    clock.clock.advance(500ms);
+    ASSERT_TRUE(processEventsUntil([&] { return panel->dataSourceArray().size() >= 2; }));
+
+    // Every line of every row ends inside the row, with the row's margin to spare.
+    const auto linesEndInside = [&](int rowWidth) {
+        for (const TranscriptLines::Row &row : panel->dataSourceArray()) {
+            if (!row.layout)
+                return false;
+            for (int i = 0; i < row.layout->lineCount(); ++i) {
+                const QTextLine line = row.layout->lineAt(i);
+                if (52 + line.x() + line.naturalTextWidth() > rowWidth || 52 + line.width() > rowWidth)
+                    return false;
+            }
+        }
+        return true;
+    };
+    const int narrow = panel->tableView()->viewport()->width();
+    EXPECT_LE(narrow, 246);
+    EXPECT_TRUE(linesEndInside(narrow));
+    EXPECT_TRUE(window->grab().save(QDir::home().filePath(QStringLiteral("korvi-transcript-072.png"))));
+
+    page->windowWillEnterFullScreen();
+    processEventsFor(5);
+    EXPECT_EQ(window->width(), 342);
+    const QRect area = meeting->screen()->availableGeometry();
+    EXPECT_EQ(window->height(), std::min(950, area.height()));
+    EXPECT_TRUE(area.contains(window->geometry()));
+    ASSERT_TRUE(processEventsUntil([&] { return panel->tableView()->viewport()->width() > 246; }));
+    EXPECT_TRUE(linesEndInside(panel->tableView()->viewport()->width()));
+    EXPECT_EQ(panel->dataSourceArray().first().textWidth, 245);
 }
 
 TEST_F(PanelWindowsTest, Transcript_FullPageThenOlderPage_SearchShowsOnlyTheAnswerForTheFieldsText)
@@ -232,6 +330,39 @@ TEST_F(PanelWindowsTest, Transcript_DownloadPdfOnly_OverwritesAnExistingFile_ADo
         [&] { return VeskToast::textOf(VeskToast::currentToast()).startsWith(QStringLiteral("转录文件下载失败：")); }));
     EXPECT_TRUE(asked.message.isEmpty());
     EXPECT_EQ(cached(), cachedBefore);
+}
+
+// A transcript whose download never ends: the save button waits for it, and the toast's 取消 stops
+// it and leaves nothing in the caches folder.
+TEST_F(PanelWindowsTest, Transcript_ADownloadInFlightCanBeCancelled_AndIsNotAskedTwice)
+{
+    signIn();
+    addRoom();
+    MeetingViewController *page = openJoinedPage();
+    TranscriptionViewController *panel = page->transcriptionView();
+    int chooserCalls = 0;
+    panel->fileChooser = [&](QWidget *, const TranscriptionViewController::SaveRequest &,
+                             std::function<void(QString)> done) {
+        ++chooserCalls;
+        done(QString());
+    };
+    service.failNextReply(kDownloadPath, DevReply::streamed("application/pdf", {}));
+    panel->view();
+    QTest::mouseClick(panel->saveButton(), Qt::LeftButton);
+    ASSERT_TRUE(processEventsUntil(
+        [&] { return service.requestsFor(kDownloadPath).size() == 1 && !downloadsBeingWritten().isEmpty(); }));
+    EXPECT_FALSE(panel->saveButton()->isEnabled());
+    QTest::mouseClick(panel->saveButton(), Qt::LeftButton);
+    QAbstractButton *cancel = VeskToast::loadingToastButton();
+    ASSERT_NE(cancel, nullptr);
+    EXPECT_EQ(cancel->text(), QStringLiteral("取消"));
+    QTest::mouseClick(cancel, Qt::LeftButton);
+    ASSERT_TRUE(processEventsUntil([] { return VeskToast::currentLoadingToast() == nullptr; }));
+    ASSERT_TRUE(processEventsUntil([] { return downloadsBeingWritten().isEmpty(); }));
+    EXPECT_TRUE(panel->saveButton()->isEnabled());
+    ASSERT_TRUE(settleRequests());
+    EXPECT_EQ(service.requestsFor(kDownloadPath).size(), 1);
+    EXPECT_EQ(chooserCalls, 0);
 }
 
 // ---- Subtitles --------------------------------------------------------------------------------------

@@ -5,19 +5,26 @@
 #include "ShareTestSupport.h"
 #include "TestEvents.h"
 
+#include "connection/KVFileSnapshot.h"
+#include "foundation/AppPaths.h"
 #include "foundation/JXExtension.h"
 #include "foundation/KVClock.h"
 #include "foundation/NotificationCenter.h"
 #include "foundation/RXEncrypt.h"
 #include "foundation/models/MeetingDataModel.h"
+#include "meeting/panels/MemberListIcons.h"
 #include "meeting/sharing/FileShareCollectionViewItem.h"
 #include "meeting/sharing/FileSharePermissionSettingView.h"
+#include "meeting/sharing/FileUploadPermissionPanelView.h"
 #include "meeting/sharing/ShareFileList.h"
 #include "meeting/sharing/ShareSelectPanel.h"
 #include "meeting/sharing/ShareSelectView.h"
 #include "uikit/KVDataText.h"
 #include "uikit/VeskButton.h"
+#include "uikit/VeskLayer.h"
 
+#include <QCryptographicHash>
+#include <QDir>
 #include <QFileDialog>
 #include <QKeyEvent>
 #include <QLabel>
@@ -25,9 +32,16 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTreeView>
 
 #include <gtest/gtest.h>
+
+#include <atomic>
+#include <limits>
+#include <thread>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -60,6 +74,15 @@ QList<FileShareCollectionViewItem *> gridRows(const ShareSelectPanel &panel)
         if (!item->isHidden())
             rows << item;
     return rows;
+}
+
+// The row that shows a file (its id, or a pending row's name).
+ShareFileList::RowKey rowOf(const ShareSelectPanel &panel, const QString &file)
+{
+    for (const FileShareModel &m : panel.showArray())
+        if (m.fileId == file || (m.fileId.isEmpty() && m.fileName == file))
+            return ShareFileList::keyOf(m);
+    return {false, 0, QStringLiteral("no such row")};
 }
 
 QStringList shown(const ShareSelectPanel &panel)
@@ -117,7 +140,7 @@ protected:
     }
     void TearDown() override
     {
-        panel->waitForUploadWorkers();
+        ShareSelectPanel::waitForUploadWorkers();
         delete panel;
     }
     void list(const QVariantList &files, bool withTypes = true)
@@ -209,26 +232,26 @@ TEST_F(ShareFileTabTest, Choosing_ConvertingOrFailedRowsWarn_WhileSharingPostsTh
 {
     panel->reloadView();
     list({row("a", 2), row("b", 3), row("c", 1)});
-    panel->selectFile(0);
+    panel->selectFile(rowOf(*panel, "a"));
     EXPECT_EQ(shareTipText(&host), QStringLiteral("文件转码中，暂时无法共享"));
     EXPECT_EQ(fake->count(QStringLiteral("list")), 2);
     ASSERT_EQ(gridRows(*panel).size(), 3);
     QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
     QCoreApplication::sendEvent(gridRows(*panel).at(1), &enter);
     EXPECT_EQ(shareTipText(&host), QStringLiteral("文件上传异常，请重新上传"));
-    panel->selectFile(7); // past the list: nothing
+    panel->selectFile(rowOf(*panel, "gone")); // not in the list: nothing
     QVariantMap posted;
     NotificationCenter::defaultCenter().addObserver(&host, QStringLiteral("switchShareFileInShareSelectPanel"),
                                                     [&](const Notification &n) { posted = n.userInfo; });
     fake->sharingAV = true;
-    panel->selectFile(2);
+    panel->selectFile(rowOf(*panel, "c"));
     EXPECT_EQ(posted.value(QStringLiteral("fileId")).toString(), QStringLiteral("c"));
     EXPECT_EQ(posted.value(QStringLiteral("duration")).toInt(), 30);
     EXPECT_EQ(fake->count(QStringLiteral("slices")) + fake->count(QStringLiteral("rights")), 0);
 
     fake->sharingAV = false;
     panel->setOnlyShareFile(true);
-    panel->selectFile(2);
+    panel->selectFile(rowOf(*panel, "c"));
     EXPECT_EQ(fake->count(QStringLiteral("slices")), 0);
 }
 
@@ -236,13 +259,13 @@ TEST_F(ShareFileTabTest, DocumentChain_SlicesRightsStart_ThenTheBlockAndCloseWit
 {
     panel->reloadView();
     list({row("c", 1, QStringLiteral("报告.docx"), QString())});
-    panel->selectFile(0);
+    panel->selectFile(rowOf(*panel, "c"));
     fake->answer(QStringLiteral("slices"), FakeFileServices::code(0, QVariantMap{{"fileId", "c"}}));
     EXPECT_EQ(shareTipText(&host), QStringLiteral("未获取到共享文件信息，请稍后再试"));
     EXPECT_EQ(fake->count(QStringLiteral("rights")), 0);
 
     const QVariantMap page{{"sliceId", "1"}, {"downloadUrl", "http://x/1.png"}};
-    panel->selectFile(0);
+    panel->selectFile(rowOf(*panel, "c"));
     fake->answer(QStringLiteral("slices"),
                  FakeFileServices::code(0, QVariantMap{{"fileId", "c"}, {"sliceInfo", QVariantList{page}}}));
     fake->answer(QStringLiteral("rights"),
@@ -260,7 +283,7 @@ TEST_F(ShareFileTabTest, DocumentChain_SlicesRightsStart_ThenTheBlockAndCloseWit
     fake->answer(QStringLiteral("document"), FakeFileServices::code(0));
     EXPECT_EQ(log, QStringList({"document:c:2", "close:0"}));
 
-    panel->selectFile(0);
+    panel->selectFile(rowOf(*panel, "c"));
     fake->answer(QStringLiteral("slices"), FakeFileServices::code(500));
     EXPECT_EQ(shareTipText(&host), QStringLiteral("文件共享失败"));
 }
@@ -269,16 +292,16 @@ TEST_F(ShareFileTabTest, AudioVideoChain_FailureTextsByKind_SuccessHandsOverTheF
 {
     panel->reloadView();
     list({row("v", 1, QStringLiteral("片.mp4"), QString()), row("m", 1, QStringLiteral("歌.mp3"), QString())});
-    panel->selectFile(0);
+    panel->selectFile(rowOf(*panel, "v"));
     fake->answer(QStringLiteral("rights"), FakeFileServices::code(500));
     EXPECT_EQ(shareTipText(&host), QStringLiteral("视频文件共享失败"));
-    panel->selectFile(1);
+    panel->selectFile(rowOf(*panel, "m"));
     fake->answer(QStringLiteral("rights"), FakeFileServices::code(0, QVariantList{}));
     EXPECT_EQ(fake->last(QStringLiteral("av")).value(QStringLiteral("fileType")).toInt(), 3);
     EXPECT_EQ(fake->last(QStringLiteral("av")).value(QStringLiteral("status")).toString(), QString());
     fake->answer(QStringLiteral("av"), FakeFileServices::code(7, {}, QStringLiteral("忙")));
     EXPECT_EQ(shareTipText(&host), QStringLiteral("忙"));
-    panel->selectFile(0);
+    panel->selectFile(rowOf(*panel, "v"));
     fake->answer(QStringLiteral("rights"), FakeFileServices::code(0, QVariantList{}));
     fake->answer(QStringLiteral("av"), FakeFileServices::code(0));
     EXPECT_EQ(log, QStringList({"av:v:2", "close:0"}));
@@ -328,12 +351,12 @@ TEST_F(ShareFileTabTest, RowActions_DeletePendingSendsNothing_RightsNeedAReadyFi
     EXPECT_EQ(fake->count(QStringLiteral("delete")), 0);
     EXPECT_EQ(shown(*panel), QStringList({"c:1", "d:2"}));
     EXPECT_EQ(gridRows(*panel).size(), 2); // redrawn at once
-    panel->deleteFile(0);
+    panel->deleteFile(rowOf(*panel, "c"));
     EXPECT_EQ(fake->last(QStringLiteral("delete")).value(QStringLiteral("fileIds")).toStringList(), QStringList{"c"});
     fake->answer(QStringLiteral("delete"), FakeFileServices::code(1));
     EXPECT_EQ(shareTipText(&host), QStringLiteral("网络不给力，请稍后重试"));
 
-    panel->fileSharePermission(1);
+    panel->fileSharePermission(rowOf(*panel, "d"));
     EXPECT_EQ(shareTipText(&host), QStringLiteral("文件未上传成功，暂时无法设置"));
     auto meeting = std::make_shared<MeetingDataModel>();
     meeting->roomId = QStringLiteral("pre-1");
@@ -342,7 +365,7 @@ TEST_F(ShareFileTabTest, RowActions_DeletePendingSendsNothing_RightsNeedAReadyFi
     panel->setModel(meeting);
     QPointer<VeskButton> toggle = gridRows(*panel).first()->permissionBtn.data();
     toggle->setState(1); // as its click leaves it
-    panel->fileSharePermission(0);
+    panel->fileSharePermission(rowOf(*panel, "c"));
     FileSharePermissionSettingView *view = panel->fileSharePermissionSettingView();
     ASSERT_TRUE(view->isVisible());
     EXPECT_EQ(view->geometry().center(), panel->rect().center());
@@ -361,11 +384,11 @@ TEST_F(ShareFileTabTest, RowActions_DeletePendingSendsNothing_RightsNeedAReadyFi
     list({row("c", 1), row("e", 1)});
     ASSERT_TRUE(drainMainQueue());
     ASSERT_EQ(gridRows(*panel).size(), 2);
-    panel->fileSharePermission(0);
+    panel->fileSharePermission(rowOf(*panel, "c"));
     ASSERT_TRUE(view->isVisible());
     QPointer<VeskButton> other = gridRows(*panel).at(1)->permissionBtn.data();
     other->setState(1);
-    panel->fileSharePermission(1);
+    panel->fileSharePermission(rowOf(*panel, "e"));
     EXPECT_FALSE(view->isVisible());
     ASSERT_TRUE(other);
     EXPECT_EQ(other->state(), 0);
@@ -510,24 +533,24 @@ TEST_F(ShareFileTabTest, PreUpload_HeldFileGoes_RefusedFileFails_SentFileFollows
 
     // A retry keeps the row and its identity.
     const QString identity = panel->uploadFailedArray().value(1).identity;
-    panel->recoverFile(1);
+    panel->recoverFile(rowOf(*panel, "send.pdf"));
     EXPECT_EQ(fake->last(QStringLiteral("prepare")).value("identities").toStringList(), QStringList{identity});
     EXPECT_EQ(shown(*panel), QStringList({"bad.pdf:4", "send.pdf:0"}));
     fake->answer(QStringLiteral("prepare"), FakeFileServices::code(0, QVariantList{preItem(0, 2, "f3")}));
     fake->answerUpload(false, {});
     EXPECT_EQ(shown(*panel), QStringList({"bad.pdf:4", "send.pdf:4"}));
-    panel->recoverFile(1);
+    panel->recoverFile(rowOf(*panel, "send.pdf"));
     fake->answer(QStringLiteral("prepare"), FakeFileServices::code(0, QVariantList{preItem(0, 2, "f3")}));
     fake->answerUpload(true, {{QStringLiteral("code"), 0}});
     EXPECT_EQ(shown(*panel), QStringList({"bad.pdf:4"}));
     EXPECT_TRUE(panel->isPolling());
 
-    panel->recoverFile(0);
+    panel->recoverFile(rowOf(*panel, "bad.pdf"));
     fake->answer(QStringLiteral("prepare"), FakeFileServices::code(500));
     EXPECT_EQ(shown(*panel), QStringList({"bad.pdf:4"}));
     EXPECT_EQ(shareTipText(&host), QStringLiteral("网络不给力，请稍后重试"));
     // The service's refusal is told as it gave it; the row stays to be retried.
-    panel->recoverFile(0);
+    panel->recoverFile(rowOf(*panel, "bad.pdf"));
     fake->answer(QStringLiteral("prepare"),
                  FakeFileServices::code(403, {}, QStringLiteral("主持人已关闭您的上传权限")));
     EXPECT_EQ(shown(*panel), QStringList({"bad.pdf:4"}));
@@ -545,7 +568,7 @@ TEST_F(ShareFileTabTest, SameFileTwice_BothRowsFinish_ARowDeletedMeanwhileIsSkip
                  FakeFileServices::code(
                      0, QVariantList{QVariantMap{{"identity", rows[0].identity}, {"fileId", "f1"}, {"status", 2}}}));
     // The second row is deleted before its answer: its item is skipped.
-    panel->deleteFile(1);
+    panel->deleteFile(ShareFileList::keyOf(rows[1]));
     fake->answer(QStringLiteral("prepare"),
                  FakeFileServices::code(
                      0, QVariantList{QVariantMap{{"identity", rows[1].identity}, {"fileId", "f2"}, {"status", 2}}}));
@@ -571,6 +594,382 @@ TEST_F(ShareFileTabTest, TwoBatchesDigestInParallel)
     EXPECT_EQ(fake->md5MostInside.load(), 2);
     ASSERT_TRUE(processEventsUntil([&] { return fake->count(QStringLiteral("prepare")) == 2; }));
     EXPECT_EQ(panel->uploadFailedArray().size(), 2);
+}
+
+// What the grid shows of each row: the name and the state text its labels read.
+QStringList gridTexts(const ShareSelectPanel &panel)
+{
+    QStringList out;
+    for (const FileShareCollectionViewItem *item : gridRows(panel)) {
+        const QString state = item->stateLabel->text();
+        out << item->fileNamelabel->fullText() + (state.isEmpty() ? QString() : QStringLiteral(" ") + state);
+    }
+    return out;
+}
+
+FileShareCollectionViewItem *gridRowShowing(const ShareSelectPanel &panel, const QString &name)
+{
+    for (FileShareCollectionViewItem *item : gridRows(panel))
+        if (item->fileNamelabel->fullText() == name)
+            return item;
+    return nullptr;
+}
+
+void press(QWidget *w)
+{
+    QTest::mouseClick(w, Qt::LeftButton, Qt::NoModifier, w->rect().center());
+}
+
+QVariantMap named(const QString &id, int status, const QString &name)
+{
+    return row(id, status, name);
+}
+
+TEST_F(ShareFileTabTest, HeldAnswer_TheRowGoesAtOnce_DeleteOnARowDeletesTheFileItShows)
+{
+    panel->fileShareAction();
+    panel->reloadView();
+    const QVariantList files{named("f1", 1, "plan.pdf"), named("f2", 1, "minutes.pdf")};
+    list(files);
+    upload({file(QStringLiteral("plan.pdf"))});
+    ASSERT_EQ(gridTexts(*panel), QStringList({"plan.pdf 上传中", "plan.pdf", "minutes.pdf"}));
+    fake->answer(QStringLiteral("prepare"), FakeFileServices::code(0, QVariantList{preItem(0, 1, "f1")}));
+    // Gone before any list reply, and the unchanged list that follows keeps it gone.
+    EXPECT_EQ(gridTexts(*panel), QStringList({"plan.pdf", "minutes.pdf"}));
+    list(files);
+    EXPECT_EQ(gridTexts(*panel), QStringList({"plan.pdf", "minutes.pdf"}));
+
+    FileShareCollectionViewItem *plan = gridRowShowing(*panel, QStringLiteral("plan.pdf"));
+    ASSERT_NE(plan, nullptr);
+    press(plan->deleteButton);
+    EXPECT_EQ(fake->last(QStringLiteral("delete")).value(QStringLiteral("fileIds")).toStringList(), QStringList{"f1"});
+}
+
+// After each change of the list (replies, answers to uploads, deletions), every row's click,
+// delete, rights and retry act on the file that row shows.
+TEST_F(ShareFileTabTest, AfterEveryListChange_EachRowsActionsActOnTheFileItShows)
+{
+    panel->fileShareAction();
+    QHash<QString, QString> idOf;
+    const auto service = [&](const QList<std::pair<QString, int>> &rows) {
+        QVariantList files;
+        for (const auto &[name, status] : rows) {
+            idOf.insert(name, QStringLiteral("id-") + name);
+            files << named(QStringLiteral("id-") + name, status, name);
+        }
+        panel->queryFileList();
+        list(files);
+    };
+    const auto checkEveryRow = [&](const char *when) {
+        SCOPED_TRACE(when);
+        ASSERT_TRUE(drainMainQueue());
+        for (FileShareCollectionViewItem *item : gridRows(*panel)) {
+            const QString name = item->fileNamelabel->fullText();
+            SCOPED_TRACE(name.toStdString());
+            if (!idOf.contains(name)) {
+                // A pending row: only a failed one is sent again, and it is this file.
+                if (!item->stateImageView->isVisible())
+                    continue;
+                const int before = fake->count(QStringLiteral("prepare"));
+                press(item->stateImageView);
+                ASSERT_EQ(fake->count(QStringLiteral("prepare")), before + 1);
+                const QVariantList urls = fake->last(QStringLiteral("prepare")).value(QStringLiteral("urls")).toList();
+                ASSERT_EQ(urls.size(), 1);
+                EXPECT_EQ(urls.first().toUrl().fileName(), name);
+                fake->answer(QStringLiteral("prepare"), FakeFileServices::code(500));
+                continue;
+            }
+            const QString id = idOf.value(name);
+            press(item->deleteButton);
+            EXPECT_EQ(fake->last(QStringLiteral("delete")).value(QStringLiteral("fileIds")).toStringList(),
+                      QStringList{id});
+            if (item->model().state != 1)
+                continue;
+            press(item);
+            EXPECT_EQ(fake->last(QStringLiteral("slices")).value(QStringLiteral("fileId")).toString(), id);
+            press(item->permissionBtn);
+            FileSharePermissionSettingView *rights = panel->fileSharePermissionSettingView();
+            ASSERT_TRUE(rights->isVisible());
+            EXPECT_EQ(rights->model().fileId, id);
+            rights->cancelBtnAction();
+        }
+    };
+
+    panel->reloadView();
+    service({{"a.pdf", 1}, {"b.pdf", 2}, {"c.pdf", 1}});
+    checkEveryRow("listed");
+    upload({file(QStringLiteral("p1.pdf"), "1")});
+    upload({file(QStringLiteral("p2.pdf"), "2")});
+    checkEveryRow("two chosen");
+    fake->answer(
+        QStringLiteral("prepare"),
+        FakeFileServices::code(0, QVariantList{QVariantMap{{"identity", panel->uploadFailedArray().value(0).identity},
+                                                           {"status", -1},
+                                                           {"fileName", "p1.pdf"},
+                                                           {"remarks", "太大"}}}));
+    checkEveryRow("one refused");
+    fake->answer(
+        QStringLiteral("prepare"),
+        FakeFileServices::code(0, QVariantList{QVariantMap{{"identity", panel->uploadFailedArray().value(1).identity},
+                                                           {"status", 2},
+                                                           {"fileId", "id-p2"}}}));
+    checkEveryRow("one sent");
+    fake->answerUpload(false, {});
+    checkEveryRow("its upload failed");
+    service({{"new.pdf", 1}, {"a.pdf", 1}, {"b.pdf", 1}, {"c.pdf", 1}});
+    checkEveryRow("a row came first and one converted");
+    upload({file(QStringLiteral("c.pdf"), "3")});
+    fake->answer(
+        QStringLiteral("prepare"),
+        FakeFileServices::code(0, QVariantList{QVariantMap{{"identity", panel->uploadFailedArray().value(2).identity},
+                                                           {"status", 1},
+                                                           {"fileId", "id-c.pdf"}}}));
+    checkEveryRow("one held");
+    press(gridRowShowing(*panel, QStringLiteral("p1.pdf"))->deleteButton);
+    EXPECT_EQ(gridRowShowing(*panel, QStringLiteral("p1.pdf")), nullptr);
+    checkEveryRow("a pending row deleted");
+    service({{"new.pdf", 1}, {"c.pdf", 1}});
+    checkEveryRow("rows gone from the list");
+}
+
+// Reading a chosen file is the worker's: the picker that goes stops it and does not wait for it,
+// whatever the file is (a slow one, a FIFO nobody writes to, a device).
+TEST_F(ShareFileTabTest, ClosingWhileAFileIsRead_DoesNotWait_TheReadStopsAndLeavesNothing)
+{
+    QSemaphore gate;
+    fake->md5Gate = &gate;
+    panel->fileShareAction();
+    const QUrl big = file(QStringLiteral("big.pdf"), QByteArray(2 * 1024 * 1024, 'x'));
+    std::atomic<int> chunks{0};
+    KVFileSnapshot::setChunkHookForTesting([&](qint64) { ++chunks; });
+    choice = {big};
+    panel->fileUploadAction();
+    // Shown at once, before it is read.
+    EXPECT_EQ(gridTexts(*panel), QStringList{"big.pdf 上传中"});
+    ASSERT_TRUE(processEventsUntil([&] { return fake->md5Inside.load() == 1; }));
+
+    // Should the picker wait for its worker, a watchdog lets the worker go after a while.
+    std::atomic<bool> waited{false};
+    std::atomic<bool> closed{false};
+    std::thread watchdog([&] {
+        for (int i = 0; i < 500 && !closed; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        if (!closed) {
+            waited = true;
+            gate.release();
+        }
+    });
+    delete panel;
+    panel = nullptr;
+    closed = true;
+    watchdog.join();
+    EXPECT_FALSE(waited);
+    if (!waited)
+        gate.release();
+    ShareSelectPanel::waitForUploadWorkers();
+    KVFileSnapshot::setChunkHookForTesting({});
+    EXPECT_EQ(chunks.load(), 0);
+    EXPECT_EQ(fake->count(QStringLiteral("prepare")), 0);
+    EXPECT_TRUE(QDir(AppPaths::cacheDir())
+                    .entryList({QStringLiteral(".korvi-upload-*")}, QDir::Files | QDir::Hidden)
+                    .isEmpty());
+}
+
+TEST_F(ShareFileTabTest, AFifoOrADeviceChosen_IsRefusedWithoutAReadOrARow)
+{
+    panel->fileShareAction();
+    const QString fifo = dir.filePath(QStringLiteral("pipe.pdf"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const QString device = dir.filePath(QStringLiteral("zero.pdf"));
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), device));
+    for (const QString &path : {fifo, device}) {
+        SCOPED_TRACE(path.toStdString());
+        choice = {QUrl::fromLocalFile(path)};
+        panel->fileUploadAction();
+        const QString name = QFileInfo(path).fileName();
+        // A worker stuck on it would never report: a watchdog opens the FIFO's other end.
+        std::atomic<bool> done{false};
+        std::thread watchdog([&] {
+            for (int i = 0; i < 500 && !done; ++i)
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            if (!done) {
+                QFile writer(fifo);
+                if (writer.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+                    writer.close();
+            }
+        });
+        const bool told = processEventsUntil(
+            [&] { return shareTipText(&host) == name + QStringLiteral(":不是普通文件，无法上传"); }, 4000);
+        done = true;
+        watchdog.join();
+        EXPECT_TRUE(told) << shareTipText(&host).toStdString();
+        EXPECT_TRUE(panel->uploadFailedArray().isEmpty());
+        EXPECT_TRUE(gridRows(*panel).isEmpty());
+    }
+    EXPECT_EQ(fake->count(QStringLiteral("prepare")), 0);
+}
+
+// The MD5 announced is the one of the copy uploaded: a file rewritten after it was read is sent
+// as it was read; one rewritten while it is read is refused and can be chosen again.
+TEST_F(ShareFileTabTest, OneCopy_TheChecksumAnnouncedIsTheOneOfTheBytesSent)
+{
+    const QUrl url = file(QStringLiteral("a.pdf"), "first");
+    upload({url});
+    const QString announced =
+        fake->last(QStringLiteral("prepare")).value(QStringLiteral("md5s")).toStringList().value(0);
+    EXPECT_EQ(announced, QString::fromLatin1(QCryptographicHash::hash("first", QCryptographicHash::Md5).toHex()));
+    EXPECT_EQ(fake->last(QStringLiteral("prepare")).value(QStringLiteral("sizes")).toList().value(0).toInt(), 5);
+    file(QStringLiteral("a.pdf"), "second, longer");
+    fake->answer(QStringLiteral("prepare"), FakeFileServices::code(0, QVariantList{preItem(0, 2, "f1")}));
+    const QVariantMap sent = fake->last(QStringLiteral("upload"));
+    EXPECT_EQ(sent.value(QStringLiteral("md5")).toString(), announced);
+    EXPECT_EQ(sent.value(QStringLiteral("content")).toByteArray(), QByteArray("first"));
+    // Failed and sent again: still the copy that was announced.
+    fake->answerUpload(false, {});
+    press(gridRowShowing(*panel, QStringLiteral("a.pdf"))->stateImageView);
+    EXPECT_EQ(fake->last(QStringLiteral("prepare")).value(QStringLiteral("md5s")).toStringList(),
+              QStringList{announced});
+    EXPECT_EQ(fake->md5Calls.load(), 1);
+    EXPECT_EQ(fake->md5OnMain.load(), 0);
+
+    // Rewritten while it is read: refused, told, and the row waits to be sent again.
+    const QUrl moving = file(QStringLiteral("b.pdf"), QByteArray(1024 * 1024, 'b'));
+    KVFileSnapshot::setChunkHookForTesting([this](qint64 copied) {
+        if (copied <= 256 * 1024)
+            file(QStringLiteral("b.pdf"), "changed");
+    });
+    const int prepared = fake->count(QStringLiteral("prepare"));
+    choice = {moving};
+    panel->fileUploadAction();
+    const bool told = processEventsUntil(
+        [&] { return shareTipText(&host) == QStringLiteral("b.pdf:文件在读取时被修改，请重新上传"); });
+    KVFileSnapshot::setChunkHookForTesting({});
+    EXPECT_TRUE(told) << shareTipText(&host).toStdString();
+    EXPECT_EQ(fake->count(QStringLiteral("prepare")), prepared);
+    EXPECT_TRUE(gridTexts(*panel).contains(QStringLiteral("b.pdf 上传失败")));
+}
+
+// The chooser's filter only offers the room's types: a name typed into it passes it.
+TEST_F(ShareFileTabTest, AChosenFileOfAnotherType_IsRefusedBeforeItIsRead)
+{
+    panel->reloadView();
+    list({});
+    choice = {file(QStringLiteral("evil.exe")), file(QStringLiteral("noextension"))};
+    panel->fileUploadAction();
+    ASSERT_TRUE(drainMainQueue());
+    ShareSelectPanel::waitForUploadWorkers();
+    ASSERT_TRUE(drainMainQueue());
+    EXPECT_EQ(shareTipText(&host), QStringLiteral("noextension:不支持的文件类型"));
+    EXPECT_EQ(fake->md5Calls.load(), 0);
+    EXPECT_EQ(fake->count(QStringLiteral("prepare")), 0);
+    EXPECT_TRUE(panel->uploadFailedArray().isEmpty());
+    choice = {file(QStringLiteral("evil.exe"))};
+    panel->fileUploadAction();
+    EXPECT_EQ(shareTipText(&host), QStringLiteral("evil.exe:不支持的文件类型"));
+    // The room's types, in any case.
+    upload({file(QStringLiteral("REPORT.Pdf")), file(QStringLiteral("song.MP3"))});
+    EXPECT_EQ(fake->last(QStringLiteral("prepare")).value(QStringLiteral("urls")).toList().size(), 2);
+    EXPECT_TRUE(ShareFileList::acceptsUpload(QStringLiteral("a.pdf"), {QStringLiteral("PDF")}));
+    EXPECT_FALSE(ShareFileList::acceptsUpload(QStringLiteral("a.pdf.exe"), {QStringLiteral("pdf")}));
+    EXPECT_FALSE(ShareFileList::acceptsUpload(QStringLiteral("pdf"), {QStringLiteral("pdf")}));
+}
+
+// Nothing is shared from the scheduled meeting's file window: the meeting's own picker carries out
+// a switch, once.
+TEST_F(ShareFileTabTest, AFileOnlyPicker_ActsOnNoSwitch)
+{
+    panel->setOnlyShareFile(true);
+    const int before = int(fake->calls.size());
+    const QVariantMap info{{"sharing", 1},    {"fileShareMode", 1}, {"fileId", "new"},    {"fileName", "新.pdf"},
+                           {"fileType", "1"}, {"userId", "u"},      {"oldFileId", "old"}, {"oldUserId", "o"}};
+    NotificationCenter::defaultCenter().post(QStringLiteral("switchShareFile"), {}, info);
+    QVariantMap notSharing = info;
+    notSharing.insert(QStringLiteral("sharing"), 0);
+    NotificationCenter::defaultCenter().post(QStringLiteral("switchShareFile"), {}, notSharing);
+    clock.clock.advance(ShareSelectPanel::kSwitchPause * 2);
+    EXPECT_EQ(int(fake->calls.size()), before);
+}
+
+TEST_F(ShareFileTabTest, Rows_NamesKeepTheirDirection_ButtonsNameTheirFileWithinBounds)
+{
+    panel->fileShareAction();
+    panel->reloadView();
+    const QString reversing = QStringLiteral("invoice") + QChar(0x202E) + QStringLiteral("exe.pdf");
+    const QString longName = QString(1000, QLatin1Char('x')) + QStringLiteral(".pdf");
+    QVariantMap uploader = named("r", 1, reversing);
+    uploader.insert(QStringLiteral("userName"), QStringLiteral("李") + QChar(0x202E) + QStringLiteral("四"));
+    list({uploader, named("l", 1, longName)});
+    ASSERT_EQ(gridRows(*panel).size(), 2);
+    const FileShareCollectionViewItem *r = gridRows(*panel).at(0);
+    const QString isolated = QChar(0x2068) + reversing + QChar(0x2069);
+    EXPECT_EQ(r->fileNamelabel->fullText(), isolated);
+    EXPECT_EQ(r->accessibleName(), isolated);
+    EXPECT_TRUE(r->uploadUserNameLabel->fullText().startsWith(QChar(0x2068)));
+    EXPECT_EQ(r->deleteButton->accessibleName(), QStringLiteral("删除 ") + isolated);
+    EXPECT_EQ(r->permissionBtn->accessibleName(), QStringLiteral("文件操作权限 ") + isolated);
+    const FileShareCollectionViewItem *l = gridRows(*panel).at(1);
+    EXPECT_TRUE(l->deleteButton->accessibleName().startsWith(QStringLiteral("删除 xxx")));
+    EXPECT_LE(l->deleteButton->accessibleName().size(), 80);
+    EXPECT_LE(l->permissionBtn->accessibleName().size(), 80);
+    EXPECT_LE(l->fileNamelabel->fullText().size(), FileShareCollectionViewItem::kMaxNameLength + 2);
+    // A refusal in a toast keeps the name's direction inside it too.
+    upload({file(QStringLiteral("a.pdf"))});
+    fake->answer(
+        QStringLiteral("prepare"),
+        FakeFileServices::code(0, QVariantList{QVariantMap{{"identity", panel->uploadFailedArray().value(0).identity},
+                                                           {"status", -1},
+                                                           {"fileName", reversing},
+                                                           {"remarks", "太大"}}}));
+    EXPECT_EQ(shareTipText(&host), isolated + QStringLiteral(":太大"));
+}
+
+TEST_F(ShareFileTabTest, UploadPermissionFrame_OnePointGreyRoundedBySix_ArrowDownWhileOpen)
+{
+    panel->fileShareAction();
+    const auto check = [&](const char *mode) {
+        SCOPED_TRACE(mode);
+        const VeskLayer *frame = VeskLayer::of(panel->fileUploadPermissionBKView);
+        EXPECT_EQ(frame->borderWidth(), 1);
+        EXPECT_EQ(frame->borderColor(), QColor(0x66, 0x65, 0x65));
+        EXPECT_EQ(frame->cornerRadius(), 6);
+        EXPECT_EQ(frame->backgroundColor().alpha(), 0);
+    };
+    check("meeting");
+    const auto icon = [&] { return panel->fileUploadPermissionIcon->pixmap().toImage(); };
+    EXPECT_EQ(icon(), MemberListIcons::image(QStringLiteral("arrow_down_talk"), 16).toImage());
+    press(panel->allowUploadFilePermissionBtn);
+    ASSERT_TRUE(panel->fileUploadPermissionPanelView()->isVisible());
+    EXPECT_EQ(icon(), MemberListIcons::image(QStringLiteral("arrow_down"), 16).toImage());
+    EXPECT_NE(icon(), MemberListIcons::image(QStringLiteral("arrow_down_talk"), 16).toImage());
+    panel->uploadUIRefresh();
+    EXPECT_EQ(icon(), MemberListIcons::image(QStringLiteral("arrow_down"), 16).toImage());
+    press(panel->allowUploadFilePermissionBtn);
+    EXPECT_EQ(icon(), MemberListIcons::image(QStringLiteral("arrow_down_talk"), 16).toImage());
+
+    auto meeting = std::make_shared<MeetingDataModel>();
+    panel->setOnlyShareFile(true);
+    panel->setModel(meeting);
+    check("file-only");
+}
+
+// Any state the service gives beyond its four reads as a failed upload.
+TEST_F(ShareFileTabTest, ServiceStatesOfFiveOrMore_ShowAsFailed)
+{
+    panel->fileShareAction();
+    panel->reloadView();
+    // As "status", and as "state" where a reply gives that.
+    const auto byState = [](const QString &id, qint64 state, const QString &name) {
+        QVariantMap file = named(id, 1, name);
+        file.remove(QStringLiteral("status"));
+        file.insert(QStringLiteral("state"), state);
+        return file;
+    };
+    list({named("s5", 5, "five.pdf"), named("s6", 6, "six.pdf"), named("s99", 99, "many.pdf"),
+          named("big", std::numeric_limits<qint32>::max(), "most.pdf"), named("s3", 3, "three.pdf"),
+          byState("t5", 5, "state five.pdf"), byState("t7", 7, "state seven.pdf"), byState("t2", 2, "state two.pdf")});
+    EXPECT_EQ(gridTexts(*panel), QStringList({"five.pdf 上传失败", "six.pdf 上传失败", "many.pdf 上传失败",
+                                              "most.pdf 上传失败", "three.pdf 转码失败", "state five.pdf 上传失败",
+                                              "state seven.pdf 上传失败", "state two.pdf 上传中"}));
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 #include "meeting/sharing/ShareFileServices.h"
 
 #include <QCoreApplication>
+#include <QIODevice>
 #include <QMutex>
 #include <QPointer>
 #include <QSemaphore>
@@ -35,7 +36,7 @@ public:
     QStringList assistants;
     bool sharingFile = false;
     bool sharingAV = false;
-    // Digests: which threads asked, and an optional gate each waits at.
+    // Private copies: which threads took them, and an optional gate each waits at first.
     std::atomic<int> md5OnMain{0}, md5Calls{0}, md5Inside{0}, md5MostInside{0};
     QSemaphore *md5Gate = nullptr;
 
@@ -141,25 +142,33 @@ public:
              {QStringLiteral("users"), users}},
             o, std::move(c));
     }
-    void prepareUploadFileWithfileURL(QObject *o, const QList<QUrl> &urls, const QStringList &identities,
-                                      const QStringList &md5s, const QString &room, Completion c) override
+    void prepareUploadFileWithfileURL(QObject *o, const QList<std::shared_ptr<KVFileSnapshot>> &files,
+                                      const QStringList &identities, const QString &room, Completion c) override
     {
-        QVariantList list;
-        for (const QUrl &u : urls)
-            list << u;
+        QVariantList list, sizes;
+        QStringList md5s;
+        for (const auto &f : files) {
+            list << QUrl::fromLocalFile(f->sourcePath());
+            md5s << f->md5();
+            sizes << f->size();
+        }
         add(QStringLiteral("prepare"),
             {{QStringLiteral("urls"), list},
              {QStringLiteral("identities"), identities},
              {QStringLiteral("md5s"), md5s},
+             {QStringLiteral("sizes"), sizes},
              {QStringLiteral("roomId"), room}},
             o, std::move(c));
     }
-    void uploadFileWithfileURL(QObject *o, const QList<QUrl> &urls, const QStringList &ids, const QString &room,
-                               UploadFinish finish) override
+    void uploadFileWithfileURL(QObject *o, const std::shared_ptr<KVFileSnapshot> &file, const QString &id,
+                               const QString &room, UploadFinish finish) override
     {
+        const auto reader = file->openReader();
         Call call{QStringLiteral("upload"),
-                  {{QStringLiteral("url"), urls.value(0)},
-                   {QStringLiteral("fileIds"), ids},
+                  {{QStringLiteral("url"), QUrl::fromLocalFile(file->sourcePath())},
+                   {QStringLiteral("fileIds"), QStringList{id}},
+                   {QStringLiteral("md5"), file->md5()},
+                   {QStringLiteral("content"), reader ? reader->readAll() : QByteArray()},
                    {QStringLiteral("roomId"), room}},
                   o,
                   nullptr,
@@ -192,7 +201,8 @@ public:
     {
         add(QStringLiteral("search"), {{QStringLiteral("userName"), name}}, o, std::move(c));
     }
-    [[nodiscard]] QString calculateMD5ForFileAtPath(const QString &path) const override
+    [[nodiscard]] std::shared_ptr<KVFileSnapshot> takeSnapshot(const QString &path, std::stop_token stop,
+                                                               KVFileSnapshot::Failure *failure) const override
     {
         auto *self = const_cast<FakeFileServices *>(this);
         if (QThread::currentThread() == QCoreApplication::instance()->thread())
@@ -205,7 +215,8 @@ public:
         if (md5Gate)
             md5Gate->acquire();
         --self->md5Inside;
-        return VeskAppAgent::calculateMD5ForFileAtPath(path);
+        QString error;
+        return KVFileSnapshot::take(path, &error, std::move(stop), failure);
     }
 
     [[nodiscard]] QString joinedRoomId() const override { return roomId; }

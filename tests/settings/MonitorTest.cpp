@@ -280,8 +280,14 @@ TEST_F(MonitorTest, RowsOutOfView_ShowTheirLatestFiguresWhenScrolledIn)
         many.append(tile(0, QStringLiteral("p%1").arg(i), QStringLiteral("成员%1").arg(i), true));
     settings->onMemberChange(many, nullptr, nullptr);
     ASSERT_TRUE(drainMainQueue());
-    KVSettingMonitorCell *last = panel->visibleCells().last();
-    ASSERT_FALSE(last->isInView());
+    const auto shows = [&](const QString &name) {
+        for (KVSettingMonitorCell *cell : panel->visibleCells()) {
+            if (cell->nameLabel()->text() == name)
+                return cell;
+        }
+        return static_cast<KVSettingMonitorCell *>(nullptr);
+    };
+    ASSERT_EQ(shows(QStringLiteral("成员39")), nullptr) << "the last row is out of view";
     KRTCStatistics audio = report(KRTCStatsKind::RemoteAudio, QStringLiteral("p39"), 1);
     audio.audioLostRate = 33;
     post(audio);
@@ -290,6 +296,37 @@ TEST_F(MonitorTest, RowsOutOfView_ShowTheirLatestFiguresWhenScrolledIn)
     auto *list = panel->findChild<QScrollArea *>();
     ASSERT_TRUE(list);
     list->verticalScrollBar()->setValue(list->verticalScrollBar()->maximum());
+    KVSettingMonitorCell *last = shows(QStringLiteral("成员39"));
+    ASSERT_NE(last, nullptr);
     EXPECT_TRUE(last->isInView());
     EXPECT_EQ(last->lossRateLabel()->text(), QStringLiteral("33%"));
+    EXPECT_EQ(last->geometry().bottom() + 1, list->widget()->height()) << "the list ends with it";
+}
+
+// A meeting of thousands: the list holds a row widget only for what is in view, whatever the count.
+TEST_F(MonitorTest, TwoThousandMembers_RowsOnlyForWhatIsInView_EachScrolledInShowsItsOwnRecord)
+{
+    KVSettingMonitorPanel *panel = openMonitor();
+    QList<Tile> many;
+    for (int i = 0; i < 2000; ++i)
+        many.append(tile(0, QStringLiteral("p%1").arg(i), QStringLiteral("成员%1").arg(i), true));
+    settings->onMemberChange(many, nullptr, nullptr);
+    ASSERT_TRUE(drainMainQueue());
+    auto *list = panel->findChild<QScrollArea *>();
+    const int inView = list->viewport()->height() / KVSettingMonitorCell::kAudioHeight + 2;
+    EXPECT_LE(panel->findChildren<KVSettingMonitorCell *>().size(), inView);
+    EXPECT_EQ(list->widget()->height(), 2000 * KVSettingMonitorCell::kAudioHeight);
+    for (int value : {0, list->verticalScrollBar()->maximum() / 3, list->verticalScrollBar()->maximum()}) {
+        list->verticalScrollBar()->setValue(value);
+        const QList<KVSettingMonitorCell *> cells = panel->visibleCells();
+        ASSERT_FALSE(cells.isEmpty());
+        for (KVSettingMonitorCell *cell : cells) {
+            const int row = cell->geometry().top() / KVSettingMonitorCell::kAudioHeight;
+            EXPECT_EQ(cell->nameLabel()->text(), QStringLiteral("成员%1").arg(row)) << "at " << value;
+        }
+        EXPECT_LE(panel->findChildren<KVSettingMonitorCell *>().size(), inView);
+    }
+    // Fewer members: the rows left over go.
+    settings->onMemberChange(many.mid(0, 2), nullptr, nullptr);
+    EXPECT_EQ(panel->visibleCells().size(), 2);
 }

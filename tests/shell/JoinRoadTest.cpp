@@ -4,7 +4,9 @@
 #include "ShellTestSupport.h"
 
 #include "agent/models/KVMeetingDidUpdated.h"
+#include "connection/IMEngine.h"
 #include "foundation/NotificationCenter.h"
+#include "foundation/RXEncrypt.h"
 #include "foundation/models/MeetingInfoModel.h"
 #include "meeting/window/MeetingViewController.h"
 #include "shell/MainPageViewController.h"
@@ -13,7 +15,13 @@
 #include "shell/ShellTexts.h"
 #include "uikit/KVTextFieldView.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QLabel>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QPointer>
 
 namespace {
 
@@ -170,6 +178,46 @@ TEST_F(JoinRoadTest, WaitingRoom_OpensTheMeetingPageWaitingAndAdmissionJoinsAgai
                !MacWindowsManager::sharedManager()->meetingPage()->enterWaitingRoom();
     }));
     EXPECT_EQ(VeskAppAgent::sharedInstance()->meetingManager()->roomInfo()->roomId, QStringLiteral("111222333"));
+}
+
+// The host moves the user to the waiting room of a room without one: the meeting is left, the home page enters again,
+// the service keeps the user waiting, and the meeting page shows the waiting room.
+TEST_F(JoinRoadTest, MovedToTheWaitingRoomByTheHost_TheNextEntryWaits_ThePageShowsTheWaitingRoom)
+{
+    addRoom(QStringLiteral("123456789"));
+    typeAndJoin(QStringLiteral("123456789"));
+    ASSERT_TRUE(waitForPage(MacWindowsManager::MeetingPageType));
+    ASSERT_TRUE(processEventsUntil([] {
+        VeskMeetingManager *manager = VeskAppAgent::sharedInstance()->meetingManager();
+        return manager && manager->state() == VeskMeetingManager::StateInRoom && manager->imEngine() &&
+               manager->imEngine()->isConnected();
+    }));
+    QPointer<MeetingViewController> joined = windows()->meetingPage();
+    ASSERT_FALSE(joined->enterWaitingRoom());
+
+    // What the host's client sends.
+    const DevRoom *room = service.state().room(QStringLiteral("123456789"));
+    QNetworkRequest request(
+        QUrl(service.baseUrl().toString() + QStringLiteral("/qf/meeting/control/123456789/setRoomMemberWaitStatus")));
+    request.setHeader(QNetworkRequest::ContentTypeHeader, "application/json");
+    request.setRawHeader("Authorization", "token-host");
+    request.setRawHeader("sequenceId", room->sequenceId.toUtf8());
+    QNetworkAccessManager network;
+    QNetworkReply *reply = network.post(
+        request, QJsonDocument(QJsonObject{{"target", QJsonArray{RXEncrypt::aes128ecbEncrypt(kMyPhone)}}}).toJson());
+    ASSERT_TRUE(processEventsUntil([reply] { return reply->isFinished(); }));
+    reply->deleteLater();
+
+    ASSERT_TRUE(processEventsUntil([] {
+        MeetingViewController *page = MacWindowsManager::sharedManager()->meetingPage();
+        return page && page->enterWaitingRoom();
+    }));
+    EXPECT_FALSE(joined) << "a page of its own";
+    const auto enters = service.requestsFor(QStringLiteral("/qf/meeting/room/enter"));
+    EXPECT_EQ(enters.size(), 2);
+    ASSERT_EQ(service.state().room(QStringLiteral("123456789"))->waiting.size(), 1);
+    EXPECT_EQ(service.state().room(QStringLiteral("123456789"))->waiting.first().userId, kMyPhone);
+    EXPECT_EQ(service.state().room(QStringLiteral("123456789"))->member(kMyPhone), nullptr);
 }
 
 TEST_F(JoinRoadTest, ServiceFailures_ShowTheMessageOrTheNetworkText)

@@ -325,6 +325,7 @@ TEST_F(ScheduleRoadTest, EndToEnd_TheListAndTheCalendarFollowTheMeeting_AndItsMe
                         list->meetingsList().find(created.roomId)->second);
     list->onDownloadMembersList();
     ASSERT_TRUE(processEventsUntil([&] { return dialogs == 1; }));
+    ASSERT_TRUE(processEventsUntil([] { return KVDownloadRecordManage::savesInProgress() == 0; }));
     EXPECT_TRUE(QFileInfo::exists(target.filePath(QStringLiteral("members.xlsx"))));
     KVDownloadRecordManage::setDialogOpener({});
 
@@ -403,6 +404,7 @@ TEST_F(ScheduleRoadTest, EndToEnd_OneCancelPerMeeting_TheListsButtonWaitsForItsA
     ASSERT_TRUE(processEventsUntil([&] { return list->meetingsList().find(roomId).has_value(); }));
     const auto at = *list->meetingsList().find(roomId);
     list->selectMeeting(at.first, at.second);
+    const MeetingDataModel shown = *list->meetingsList().meetingAt(at.first, at.second);
     QWidget *cancel = list->detailCancelBtn();
     ASSERT_TRUE(cancel->isVisible());
     ASSERT_TRUE(cancel->isEnabled());
@@ -416,7 +418,7 @@ TEST_F(ScheduleRoadTest, EndToEnd_OneCancelPerMeeting_TheListsButtonWaitsForItsA
     ASSERT_NE(button, nullptr);
     ASSERT_NE(button->actionInterface(), nullptr);
     button->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
-    page->cancelMeeting(page->todayMeetings().value(0));
+    page->cancelMeeting(shown);
     int alerts = 0;
     for (QWidget *w : QApplication::topLevelWidgets())
         alerts += w->isVisible() && w->objectName() == QStringLiteral("cancelMeetingAlert") ? 1 : 0;
@@ -426,13 +428,20 @@ TEST_F(ScheduleRoadTest, EndToEnd_OneCancelPerMeeting_TheListsButtonWaitsForItsA
     QTest::mouseClick(alert->cancelButton(), Qt::LeftButton);
     ASSERT_TRUE(processEventsUntil([&] { return cancel->isEnabled(); }));
 
-    // Cancelled: one request, whatever is pressed while it is on its way.
+    // Cancelled: one request, whatever is pressed while it is on its way (its answer held back).
+    service.delayNextReply(QStringLiteral("/qf/meeting/room/cancel"), 5000);
     QTest::mouseClick(cancel, Qt::LeftButton);
     alert = waitForAlert(QStringLiteral("cancelMeetingAlert"));
     ASSERT_NE(alert, nullptr);
     QTest::mouseClick(alert->confirmButton(), Qt::LeftButton);
-    page->cancelMeeting(page->todayMeetings().value(0));
     ASSERT_TRUE(processEventsUntil([this] { return requestCount(QStringLiteral("/qf/meeting/room/cancel")) == 1; }));
+    EXPECT_FALSE(cancel->isEnabled()) << "its request is on its way";
+    button->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    page->cancelMeeting(shown);
+    ASSERT_TRUE(drainMainQueue());
+    EXPECT_EQ(visibleAlert(QStringLiteral("cancelMeetingAlert")), nullptr);
+    EXPECT_EQ(requestCount(QStringLiteral("/qf/meeting/room/cancel")), 1);
+    clock.clock.advance(std::chrono::seconds(5));
     ASSERT_TRUE(processEventsUntil([&] { return !list->meetingsList().find(roomId).has_value(); }));
     ASSERT_TRUE(settleRequests());
     EXPECT_EQ(requestCount(QStringLiteral("/qf/meeting/room/cancel")), 1);

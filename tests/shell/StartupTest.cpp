@@ -3,6 +3,7 @@
 #include "ShellTestSupport.h"
 
 #include "connection/KVImageLoader.h"
+#include "scheduling/WMEventCalendarTool.h"
 #include "shell/AppDelegateMac.h"
 #include "shell/LoginViewController.h"
 #include "shell/MainWindowViewController.h"
@@ -87,6 +88,55 @@ TEST_F(StartupTest, StoredUser_StepsRunInOrderAndTheHomePageOpens)
     const auto requests = service.requestsFor(QStringLiteral("/avatar.png"));
     ASSERT_EQ(requests.size(), 1);
     EXPECT_EQ(requests[0].header("referer"), agent->webHost());
+}
+
+// Whether this process has mapped a shared library whose file name starts so.
+bool mapped(const QByteArray &library)
+{
+    QFile maps(QStringLiteral("/proc/self/maps"));
+    return maps.open(QIODevice::ReadOnly) && maps.readAll().contains("/" + library);
+}
+
+TEST_F(StartupTest, TheHomeWindowNeedsNeitherTheCalendarsNorTheMediaPipelinesLibraries_TheyComeWhenUsed)
+{
+    if (::testing::UnitTest::GetInstance()->test_to_run_count() > 1)
+        GTEST_SKIP() << "what a start maps is seen only in a process of its own";
+    storeSignedInUser();
+    VeskAppAgent::resetSharedInstance();
+    AppDelegateMac delegate(QStringLiteral("dev"), socketPath());
+    ASSERT_EQ(delegate.applicationDidFinishLaunching(), AppDelegateMac::Launch::Running);
+    ASSERT_TRUE(waitForPage(MacWindowsManager::HomePage));
+    ASSERT_TRUE(processEventsUntil([&] { return windows()->homeWindow() && windows()->homeWindow()->isVisible(); }));
+    processEventsFor(200);
+    EXPECT_FALSE(mapped("libical.so")) << "the calendar";
+    EXPECT_FALSE(mapped("libgstreamer-1.0.so")) << "the share's and the recorder's media pipeline";
+    EXPECT_FALSE(mapped("libgobject-2.0.so"));
+
+    // The calendar's first use loads its library, and it works as if linked.
+    std::optional<bool> granted;
+    WMEventCalendarTool::sharedEventCalendar().checkCalendarCanUsedCompletion(
+        [&](bool ok, const std::optional<CalendarError> &) { granted = ok; });
+    ASSERT_TRUE(processEventsUntil([&] { return granted.has_value(); }));
+    ASSERT_TRUE(*granted);
+    std::optional<bool> created;
+    WMEventCalendarTool::sharedEventCalendar().createCalendarIdentifier(
+        QStringLiteral("startup.calendar"), QStringLiteral("Korvi"),
+        [&](bool ok, const std::optional<CalendarError> &) { created = ok; });
+    ASSERT_TRUE(processEventsUntil([&] { return created.has_value(); }));
+    EXPECT_TRUE(*created);
+    std::optional<bool> written;
+    const QDateTime start = QDateTime::currentDateTimeUtc().addDays(1);
+    WMEventCalendarTool::sharedEventCalendar().createEventIdentifier(
+        QStringLiteral("startup.event"), QStringLiteral("周会"), QString(), start, start.addSecs(3600), false, {},
+        QString(), QUrl(), QStringLiteral("startup.calendar"), 2,
+        [&](bool ok, const std::optional<CalendarError> &) { written = ok; });
+    ASSERT_TRUE(processEventsUntil([&] { return written.has_value(); }));
+    EXPECT_TRUE(*written);
+    EXPECT_TRUE(mapped("libical.so"));
+    const auto event =
+        WMEventCalendarTool::sharedEventCalendar().checkToEventIdentifier(QStringLiteral("startup.event"));
+    ASSERT_TRUE(event.has_value());
+    EXPECT_EQ(event->title, QStringLiteral("周会"));
 }
 
 TEST_F(StartupTest, NoStoredUser_OpensTheLoginPage)

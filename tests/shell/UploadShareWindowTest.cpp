@@ -83,7 +83,7 @@ TEST_F(UploadShareWindowTest, UploadsAFileKeepsItsRightsInTheMeetingAndTellsOnce
     }));
     const QString fileId = panel->networkingArray().first().fileId;
 
-    panel->fileSharePermission(0);
+    panel->fileSharePermission(ShareFileList::keyOf(panel->networkingArray().first()));
     FileSharePermissionSettingView *rights = panel->fileSharePermissionSettingView();
     rights->permissionBtn2->click();
     rights->confirmBtn->click();

@@ -1,4 +1,5 @@
 #include "connection/KVImageLoader.h"
+#include "connection/KVTls.h"
 #include "devservice/DevService.h"
 #include "devservice/DevServiceTestUtil.h"
 #include "foundation/KVClock.h"
@@ -18,6 +19,7 @@
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QUrl>
@@ -141,6 +143,8 @@ TEST(LookTest, CentredWindowSitsInTheMiddleOfTheScreensVisibleArea)
 TEST(ImageViewTest, ShowsThePlaceholderThenTheLoadedImageAndTheLatestAddressWins)
 {
     VirtualClockScope clock;
+    KVTls::setPlainHttpAllowed(true); // the stand-in speaks plain http, as in development
+    const auto production = qScopeGuard([] { KVTls::setPlainHttpAllowed(false); });
     DevService service;
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());

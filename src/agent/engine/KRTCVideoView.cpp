@@ -33,26 +33,68 @@ void KRTCVideoView::renderFrame(const KRTCVideoFrame &frame, bool isSelf)
 {
     if (frame.isNull() || m_stopped.load())
         return;
-    KRTCVideoFrame shown = frame;
-    const quint64 packed = m_deviceSize.load();
-    const QSizeF device(double(packed >> 32), double(packed & 0xffffffffU));
-    if (!device.isEmpty()) {
-        const QSizeF fitted = pictureSize(frame.image.size(), device, m_contentMode.load());
-        const QSize target(qMax(1, qRound(fitted.width())), qMax(1, qRound(fitted.height())));
-        // Scaled on the producing thread, once a frame, instead of by every paint.
-        if (target != frame.image.size())
-            shown.image = scaledForView(frame.image, target);
-        shown.image.setDevicePixelRatio(m_deviceRatio.load());
+    if (!m_onScreen.load()) {
+        // Nobody sees it: kept as it came (no copy), scaled only if the view comes back first.
+        std::lock_guard lock(m_mutex);
+        if (!m_stopped.load() && !m_onScreen.load()) {
+            m_unseen = frame;
+            m_frameIsSelf = isSelf;
+            return;
+        }
     }
+    // Scaled on the producing thread, once a frame, instead of by every paint.
+    KRTCVideoFrame shown = scaledForView(frame);
     {
         std::lock_guard lock(m_mutex);
         // A stop between the check and here wins: its frame is not kept.
         if (m_stopped.load())
             return;
         m_frame = std::move(shown);
+        ++m_frameCount;
+        m_unseen = {};
         m_frameIsSelf = isSelf;
     }
     scheduleRepaint();
+}
+
+KRTCVideoFrame KRTCVideoView::scaledForView(const KRTCVideoFrame &frame) const
+{
+    KRTCVideoFrame shown = frame;
+    const quint64 packed = m_deviceSize.load();
+    const QSizeF device(double(packed >> 32), double(packed & 0xffffffffU));
+    if (!device.isEmpty()) {
+        const QSizeF fitted = pictureSize(frame.image.size(), device, m_contentMode.load());
+        const QSize target(qMax(1, qRound(fitted.width())), qMax(1, qRound(fitted.height())));
+        if (target != frame.image.size())
+            shown.image = ::scaledForView(frame.image, target);
+        shown.image.setDevicePixelRatio(m_deviceRatio.load());
+    }
+    return shown;
+}
+
+void KRTCVideoView::setOnScreen(bool onScreen)
+{
+    if (m_onScreen.exchange(onScreen) == onScreen || !onScreen)
+        return;
+    KRTCVideoFrame unseen;
+    quint64 count = 0;
+    {
+        std::lock_guard lock(m_mutex);
+        unseen = std::exchange(m_unseen, {});
+        count = m_frameCount;
+    }
+    if (unseen.isNull())
+        return;
+    storeDeviceSize();
+    KRTCVideoFrame shown = scaledForView(unseen);
+    {
+        std::lock_guard lock(m_mutex);
+        // A newer frame that came meanwhile (scaled on its own thread) wins.
+        if (m_stopped.load() || m_frameCount != count)
+            return;
+        m_frame = std::move(shown);
+    }
+    update();
 }
 
 void KRTCVideoView::setVideoStopped(bool stopped)
@@ -63,6 +105,7 @@ void KRTCVideoView::setVideoStopped(bool stopped)
             return;
         if (stopped) {
             m_frame = {};
+            m_unseen = {};
             m_frameIsSelf = false;
         }
     }
@@ -111,6 +154,7 @@ void KRTCVideoView::clearFrame()
     {
         std::lock_guard lock(m_mutex);
         m_frame = {};
+        m_unseen = {};
         m_frameIsSelf = false;
     }
     update();
@@ -119,13 +163,13 @@ void KRTCVideoView::clearFrame()
 bool KRTCVideoView::hasFrame() const
 {
     std::lock_guard lock(m_mutex);
-    return !m_frame.isNull();
+    return !m_frame.isNull() || !m_unseen.isNull();
 }
 
 KRTCVideoFrame KRTCVideoView::latestFrame() const
 {
     std::lock_guard lock(m_mutex);
-    return m_frame;
+    return m_unseen.isNull() ? m_frame : m_unseen;
 }
 
 void KRTCVideoView::scheduleRepaint()

@@ -29,6 +29,11 @@ public:
     // starts again (main thread), so a tile nobody sees holds no picture.
     void setVideoStopped(bool stopped);
     [[nodiscard]] bool videoStopped() const { return m_stopped.load(); }
+    // Off screen (a tile scrolled out of sight, kept receiving to be ready when it comes back):
+    // frames are kept as they come, neither scaled nor painted. Back on screen, the latest one is
+    // scaled once and painted (main thread). On screen by default.
+    void setOnScreen(bool onScreen);
+    [[nodiscard]] bool onScreen() const { return m_onScreen.load(); }
     // Any thread; an unknown mode is taken as fit.
     void setKrtcContentMode(int mode);
     [[nodiscard]] int krtcContentMode() const { return m_contentMode.load(); }
@@ -61,11 +66,17 @@ private:
     void storeDeviceSize();
     void drawPicture(QPainter &painter, const QImage &image, bool isSelf) const;
 
+    // The frame as it is drawn, scaled for the view.
+    [[nodiscard]] KRTCVideoFrame scaledForView(const KRTCVideoFrame &frame) const;
+
     mutable std::mutex m_mutex;
     KRTCVideoFrame m_frame;     // guarded by m_mutex
+    KRTCVideoFrame m_unseen;    // guarded by m_mutex: the latest frame that came off screen
+    quint64 m_frameCount = 0;   // guarded by m_mutex: frames scaled as they came
     bool m_frameIsSelf = false; // guarded by m_mutex
     std::atomic<int> m_contentMode{ContentModeFit};
     std::atomic<bool> m_stopped{false};
+    std::atomic<bool> m_onScreen{true};
     std::atomic<quint64> m_deviceSize{0}; // width << 32 | height; 0 until laid out
     std::atomic<qreal> m_deviceRatio{1.0};
     std::atomic<bool> m_repaintPending{false};

@@ -13,6 +13,7 @@
 #include <xcb/composite.h>
 #include <xcb/res.h>
 #include <xcb/shape.h>
+#include <xcb/shm.h>
 #include <xcb/xcb.h>
 
 #include <algorithm>
@@ -24,8 +25,11 @@
 #include <cstring>
 #include <mutex>
 #include <thread>
+#include <vector>
 
 #include <iconv.h>
+#include <sys/ipc.h>
+#include <sys/shm.h>
 
 namespace {
 
@@ -112,6 +116,132 @@ QImage imageFrom(xcb_get_image_reply_t *reply, int width, int height)
     return image;
 }
 
+// Our windows left out of every picture. Changed on the main thread, read by capture threads;
+// the generation tells a stream that its painted-out parts are out of date.
+struct Exclusions {
+    mutable std::mutex mutex;
+    QList<xcb_window_t> windows;
+    std::atomic<quint64> generation{0};
+
+    [[nodiscard]] QList<xcb_window_t> now() const
+    {
+        std::lock_guard lock(mutex);
+        return windows;
+    }
+};
+
+// Pictures the server writes straight into memory we share with it (MIT-SHM), handed on as
+// images over that memory: no reply to read off the socket and no copy. A frame keeps its segment
+// until its last copy is gone; the next picture goes into another. One stream's thread only.
+class ShmFrames {
+public:
+    explicit ShmFrames(xcb_connection_t *c) : m_c(c)
+    {
+        Reply<xcb_shm_query_version_reply_t> version(xcb_shm_query_version_reply(c, xcb_shm_query_version(c), nullptr));
+        m_usable = version != nullptr;
+    }
+    ~ShmFrames()
+    {
+        for (const auto &segment : m_segments)
+            xcb_shm_detach(m_c, segment->seg);
+        xcb_flush(m_c);
+    }
+    ShmFrames(const ShmFrames &) = delete;
+    ShmFrames &operator=(const ShmFrames &) = delete;
+
+    [[nodiscard]] bool usable() const { return m_usable; }
+
+    // The drawable's area; a null image when it is gone or the area lies outside it, nullopt when
+    // no segment is free (every one still held by a frame) or shared memory fails: take it plainly.
+    std::optional<QImage> grab(xcb_drawable_t drawable, QRect area)
+    {
+        if (!m_usable)
+            return std::nullopt;
+        const size_t bytes = size_t(area.width()) * size_t(area.height()) * 4;
+        const std::shared_ptr<Segment> segment = freeSegment(bytes);
+        if (!segment)
+            return std::nullopt;
+        xcb_generic_error_t *error = nullptr;
+        Reply<xcb_shm_get_image_reply_t> reply(xcb_shm_get_image_reply(
+            m_c,
+            xcb_shm_get_image(m_c, drawable, int16_t(area.x()), int16_t(area.y()), uint16_t(area.width()),
+                              uint16_t(area.height()), ~0u, XCB_IMAGE_FORMAT_Z_PIXMAP, segment->seg, 0),
+            &error));
+        std::free(error);
+        if (!reply || reply->size != bytes)
+            return QImage();
+        segment->held.store(true, std::memory_order_relaxed);
+        return QImage(segment->data, area.width(), area.height(), qsizetype(area.width()) * 4, QImage::Format_RGB32,
+                      &ShmFrames::release, new std::shared_ptr<Segment>(segment));
+    }
+
+private:
+    static constexpr size_t kSegments = 4;
+
+    struct Segment {
+        xcb_shm_seg_t seg = 0;
+        uchar *data = nullptr;
+        size_t size = 0;
+        std::atomic<bool> held{false};
+        ~Segment()
+        {
+            if (data)
+                shmdt(data);
+        }
+    };
+
+    static void release(void *info)
+    {
+        auto *segment = static_cast<std::shared_ptr<Segment> *>(info);
+        (*segment)->held.store(false, std::memory_order_release);
+        delete segment;
+    }
+
+    std::shared_ptr<Segment> freeSegment(size_t bytes)
+    {
+        for (auto it = m_segments.begin(); it != m_segments.end(); ++it) {
+            if ((*it)->held.load(std::memory_order_acquire))
+                continue;
+            if ((*it)->size >= bytes)
+                return *it;
+            xcb_shm_detach(m_c, (*it)->seg); // too small for this source now
+            m_segments.erase(it);
+            break;
+        }
+        if (m_segments.size() >= kSegments)
+            return nullptr;
+        auto segment = std::make_shared<Segment>();
+        const int id = shmget(IPC_PRIVATE, bytes, IPC_CREAT | 0600);
+        if (id < 0) {
+            m_usable = false;
+            return nullptr;
+        }
+        void *data = shmat(id, nullptr, 0);
+        if (data == reinterpret_cast<void *>(-1)) {
+            shmctl(id, IPC_RMID, nullptr);
+            m_usable = false;
+            return nullptr;
+        }
+        segment->data = static_cast<uchar *>(data);
+        segment->size = bytes;
+        segment->seg = xcb_generate_id(m_c);
+        xcb_generic_error_t *error = xcb_request_check(m_c, xcb_shm_attach_checked(m_c, segment->seg, uint32_t(id), 0));
+        // Marked for removal at once: freed when both sides have let go, even if we crash.
+        shmctl(id, IPC_RMID, nullptr);
+        if (error) {
+            std::free(error);
+            m_usable = false; // a server on another machine
+            return nullptr;
+        }
+        m_segments.push_back(segment);
+        return segment;
+    }
+
+    xcb_connection_t *m_c;
+    bool m_usable = false;
+    std::vector<std::shared_ptr<Segment>> m_segments;
+};
+
 } // namespace
 
 struct X11DesktopCapture::Shared {
@@ -122,14 +252,26 @@ struct X11DesktopCapture::Shared {
     uint32_t idBase = 0;
     uint32_t idMask = 0;
     bool littleEndian32 = true; // 32-bit ZPixmaps in the byte order QImage reads
+    QByteArray displayName;     // where a stream opens a connection of its own
 
-    mutable std::mutex mutex; // guards excluded (read by capture threads)
-    QList<xcb_window_t> excluded;
+    std::shared_ptr<Exclusions> exclusions = std::make_shared<Exclusions>();
+    ShmFrames *shm = nullptr; // a stream's own connection: pictures through shared memory
 
-    [[nodiscard]] QList<xcb_window_t> excludedNow() const
+    // A drawable's area as an opaque RGB32 picture; null when it is gone.
+    [[nodiscard]] QImage imageOf(xcb_drawable_t drawable, QRect area) const
     {
-        std::lock_guard lock(mutex);
-        return excluded;
+        if (shm) {
+            if (std::optional<QImage> shared = shm->grab(drawable, area))
+                return *shared;
+        }
+        xcb_generic_error_t *error = nullptr;
+        Reply<xcb_get_image_reply_t> reply(
+            xcb_get_image_reply(c,
+                                xcb_get_image(c, XCB_IMAGE_FORMAT_Z_PIXMAP, drawable, int16_t(area.x()),
+                                              int16_t(area.y()), uint16_t(area.width()), uint16_t(area.height()), ~0u),
+                                &error));
+        std::free(error);
+        return imageFrom(reply.get(), area.width(), area.height());
     }
 
     [[nodiscard]] bool isOurs(xcb_window_t window) const { return (window & ~idMask) == idBase; }
@@ -208,44 +350,52 @@ struct X11DesktopCapture::Shared {
         const int x = offset->dst_x + topGeometry->border_width + wanted.x();
         const int y = offset->dst_y + topGeometry->border_width + wanted.y();
         const xcb_pixmap_t pixmap = xcb_generate_id(c);
-        const auto nameCookie = xcb_composite_name_window_pixmap_checked(c, top, pixmap);
-        const auto imageCookie = xcb_get_image(c, XCB_IMAGE_FORMAT_Z_PIXMAP, pixmap, int16_t(x), int16_t(y),
-                                               uint16_t(wanted.width()), uint16_t(wanted.height()), ~0u);
-        const auto freeCookie = xcb_free_pixmap_checked(c, pixmap);
-        Reply<xcb_get_image_reply_t> image(xcb_get_image_reply(c, imageCookie, &error));
-        std::free(std::exchange(error, nullptr));
-        std::free(xcb_request_check(c, nameCookie));
-        xcb_discard_reply(c, freeCookie.sequence);
-        return imageFrom(image.get(), wanted.width(), wanted.height());
+        error = xcb_request_check(c, xcb_composite_name_window_pixmap_checked(c, top, pixmap));
+        if (error) {
+            std::free(error);
+            return {};
+        }
+        const QImage picture = imageOf(pixmap, QRect(QPoint(x, y), wanted.size()));
+        xcb_free_pixmap(c, pixmap);
+        return picture;
     }
 
     // A screen's area (in its root's coordinates) as shown, with our excluded windows painted over
     // by what lies under them.
     [[nodiscard]] QImage rootPicture(xcb_window_t screenRoot, QRect area) const
     {
-        xcb_generic_error_t *error = nullptr;
-        Reply<xcb_get_image_reply_t> reply(
-            xcb_get_image_reply(c,
-                                xcb_get_image(c, XCB_IMAGE_FORMAT_Z_PIXMAP, screenRoot, int16_t(area.x()),
-                                              int16_t(area.y()), uint16_t(area.width()), uint16_t(area.height()), ~0u),
-                                &error));
-        std::free(error);
-        QImage picture = imageFrom(reply.get(), area.width(), area.height());
-        if (!picture.isNull() && screenRoot == root)
-            paintOutExcluded(picture, area); // our windows live on the default screen only
+        QImage picture = imageOf(screenRoot, area);
+        if (!picture.isNull() && screenRoot == root) // our windows live on the default screen only
+            paint(picture, excludedPatches(area));
         return picture;
     }
 
-    void paintOutExcluded(QImage &picture, QRect area) const
+    // What an excluded window hides, in area's coordinates: black, with what lies under it.
+    struct Patch {
+        QPoint at;
+        QImage picture;
+    };
+
+    static void paint(QImage &picture, const QList<Patch> &patches)
     {
-        const QList<xcb_window_t> excludedWindows = excludedNow();
-        if (excludedWindows.isEmpty())
+        if (patches.isEmpty())
             return;
+        QPainter painter(&picture);
+        for (const Patch &patch : patches)
+            painter.drawImage(patch.at, patch.picture);
+    }
+
+    // tops: where the excluded windows' top-levels go (to hear of their shapes changing).
+    [[nodiscard]] QList<Patch> excludedPatches(QRect area, QList<xcb_window_t> *tops = nullptr) const
+    {
+        const QList<xcb_window_t> excludedWindows = exclusions->now();
+        if (excludedWindows.isEmpty())
+            return {};
         xcb_generic_error_t *error = nullptr;
         Reply<xcb_query_tree_reply_t> tree(xcb_query_tree_reply(c, xcb_query_tree(c, root), &error));
         std::free(error);
         if (!tree)
-            return;
+            return {};
         const xcb_window_t *children = xcb_query_tree_children(tree.get());
         const int count = xcb_query_tree_children_length(tree.get());
         QList<xcb_window_t> excludedTops;
@@ -254,56 +404,86 @@ struct X11DesktopCapture::Shared {
             if (top != XCB_WINDOW_NONE)
                 excludedTops << top;
         }
-        QPainter painter(&picture);
+        if (tops)
+            *tops = excludedTops;
+        int topmost = -1;
         for (int i = 0; i < count; ++i) {
+            if (excludedTops.contains(children[i]))
+                topmost = i;
+        }
+        // Each window below the topmost excluded one: whether it is shown and where, asked at once.
+        struct Below {
+            xcb_get_window_attributes_cookie_t attributes;
+            xcb_get_geometry_cookie_t geometry;
+            xcb_translate_coordinates_cookie_t origin;
+            std::optional<QRect> bounds; // with its border; none when not shown
+        };
+        std::vector<Below> below(size_t(qMax(topmost, 0)));
+        for (int i = 0; i < topmost; ++i) {
+            below[size_t(i)].attributes = xcb_get_window_attributes(c, children[i]);
+            below[size_t(i)].geometry = xcb_get_geometry(c, children[i]);
+            below[size_t(i)].origin = xcb_translate_coordinates(c, children[i], root, 0, 0);
+        }
+        for (int i = 0; i < topmost; ++i) {
+            Below &each = below[size_t(i)];
+            Reply<xcb_get_window_attributes_reply_t> attributes(
+                xcb_get_window_attributes_reply(c, each.attributes, &error));
+            std::free(std::exchange(error, nullptr));
+            Reply<xcb_get_geometry_reply_t> geometry(xcb_get_geometry_reply(c, each.geometry, &error));
+            std::free(std::exchange(error, nullptr));
+            Reply<xcb_translate_coordinates_reply_t> origin(xcb_translate_coordinates_reply(c, each.origin, &error));
+            std::free(std::exchange(error, nullptr));
+            if (attributes && geometry && origin && attributes->map_state == XCB_MAP_STATE_VIEWABLE &&
+                !excludedTops.contains(children[i])) {
+                const int border = geometry->border_width;
+                each.bounds = QRect(origin->dst_x - border, origin->dst_y - border, geometry->width + 2 * border,
+                                    geometry->height + 2 * border);
+            }
+        }
+        QList<Patch> patches;
+        for (int i = 0; i <= topmost; ++i) {
             if (!excludedTops.contains(children[i]))
                 continue;
             for (const QRect &part : coveredBy(children[i])) {
                 const QRect hidden = part.intersected(area);
                 if (hidden.isEmpty())
                     continue;
-                painter.fillRect(hidden.translated(-area.topLeft()), Qt::black);
-                // What lies under it, bottom first, from each window's own pixmap.
-                for (int below = 0; below < i; ++below) {
-                    if (excludedTops.contains(children[below]) || !viewable(children[below]))
-                        continue;
-                    const std::optional<QRect> bounds = boundsOf(children[below], true);
-                    if (!bounds)
-                        continue;
-                    const QRect shown = hidden.intersected(*bounds);
+                QImage patch(hidden.size(), QImage::Format_RGB32);
+                patch.fill(Qt::black);
+                // What lies under it, bottom first, from each window's own pixmap: asked at once.
+                struct Piece {
+                    QPoint at;
+                    QSize size;
+                    xcb_get_image_cookie_t image;
+                };
+                QList<Piece> pieces;
+                for (int j = 0; j < i; ++j) {
+                    const std::optional<QRect> &bounds = below[size_t(j)].bounds;
+                    const QRect shown = bounds ? hidden.intersected(*bounds) : QRect();
                     if (shown.isEmpty())
                         continue;
-                    const QImage under = framePicture(children[below], shown.translated(-bounds->topLeft()));
-                    if (!under.isNull())
-                        painter.drawImage(shown.topLeft() - area.topLeft(), under);
+                    const QRect inside = shown.translated(-bounds->topLeft());
+                    const xcb_pixmap_t pixmap = xcb_generate_id(c);
+                    xcb_discard_reply(c, xcb_composite_name_window_pixmap_checked(c, children[j], pixmap).sequence);
+                    pieces << Piece{shown.topLeft() - hidden.topLeft(), shown.size(),
+                                    xcb_get_image(c, XCB_IMAGE_FORMAT_Z_PIXMAP, pixmap, int16_t(inside.x()),
+                                                  int16_t(inside.y()), uint16_t(inside.width()),
+                                                  uint16_t(inside.height()), ~0u)};
+                    xcb_discard_reply(c, xcb_free_pixmap_checked(c, pixmap).sequence);
                 }
+                QPainter painter(&patch);
+                for (const Piece &piece : std::as_const(pieces)) {
+                    Reply<xcb_get_image_reply_t> image(xcb_get_image_reply(c, piece.image, &error));
+                    std::free(std::exchange(error, nullptr));
+                    const QImage under = imageFrom(image.get(), piece.size.width(), piece.size.height());
+                    if (!under.isNull())
+                        painter.drawImage(piece.at, under);
+                }
+                painter.end();
+                patches << Patch{hidden.topLeft() - area.topLeft(), patch};
             }
         }
-    }
-
-    [[nodiscard]] bool viewable(xcb_window_t window) const
-    {
-        xcb_generic_error_t *error = nullptr;
-        Reply<xcb_get_window_attributes_reply_t> attributes(
-            xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, window), &error));
-        std::free(error);
-        return attributes && attributes->map_state == XCB_MAP_STATE_VIEWABLE;
-    }
-
-    // A root child's pixmap (its border included), area relative to its outer corner.
-    [[nodiscard]] QImage framePicture(xcb_window_t top, QRect area) const
-    {
-        xcb_generic_error_t *error = nullptr;
-        const xcb_pixmap_t pixmap = xcb_generate_id(c);
-        const auto nameCookie = xcb_composite_name_window_pixmap_checked(c, top, pixmap);
-        const auto imageCookie = xcb_get_image(c, XCB_IMAGE_FORMAT_Z_PIXMAP, pixmap, int16_t(area.x()),
-                                               int16_t(area.y()), uint16_t(area.width()), uint16_t(area.height()), ~0u);
-        const auto freeCookie = xcb_free_pixmap_checked(c, pixmap);
-        Reply<xcb_get_image_reply_t> image(xcb_get_image_reply(c, imageCookie, &error));
-        std::free(error);
-        std::free(xcb_request_check(c, nameCookie));
-        xcb_discard_reply(c, freeCookie.sequence);
-        return imageFrom(image.get(), area.width(), area.height());
+        return patches;
     }
 
     // The parts of the screen a root child covers: its shape, else its rectangle.
@@ -334,6 +514,8 @@ struct X11DesktopCapture::Shared {
 
 namespace {
 
+// A share stream's thread, on a connection of its own: the frames' pictures come through shared
+// memory and never queue behind Qt's events, nor Qt's behind them.
 class X11Stream final : public DesktopCaptureStream {
 public:
     X11Stream(std::shared_ptr<X11DesktopCapture::Shared> shared, const KRTCScreenOption &option,
@@ -355,15 +537,59 @@ public:
     }
 
 private:
+    // Painted-out parts are taken again when a window comes, goes, moves, restacks or changes its
+    // shape, when what is excluded changes, and at least once a second for what changed under them.
+    static constexpr auto kPatchesAtMost = std::chrono::seconds(1);
+
     void run()
+    {
+        xcb_connection_t *own = connectOwn();
+        X11DesktopCapture::Shared link = *m_shared;
+        std::unique_ptr<ShmFrames> shm;
+        if (own) {
+            link.c = own;
+            shm = std::make_unique<ShmFrames>(own);
+            link.shm = shm->usable() ? shm.get() : nullptr;
+            // Hear of the root's children changing, for the painted-out parts.
+            const uint32_t mask = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
+            xcb_change_window_attributes(own, m_screenRoot, XCB_CW_EVENT_MASK, &mask);
+            xcb_flush(own);
+        }
+        stream(link, own);
+        shm.reset();
+        if (own)
+            xcb_disconnect(own);
+    }
+
+    // nullptr: the display cannot be reached again (frames then come over Qt's connection).
+    xcb_connection_t *connectOwn() const
+    {
+        xcb_connection_t *c =
+            xcb_connect(m_shared->displayName.isEmpty() ? nullptr : m_shared->displayName.constData(), nullptr);
+        bool same = !xcb_connection_has_error(c);
+        if (same) {
+            QList<xcb_window_t> roots;
+            for (xcb_screen_iterator_t it = xcb_setup_roots_iterator(xcb_get_setup(c)); it.rem; xcb_screen_next(&it))
+                roots << it.data->root;
+            same = roots == m_shared->roots;
+        }
+        if (!same) {
+            qCWarning(lcEngine) << "desktop capture: no connection of its own to the display";
+            xcb_disconnect(c);
+            return nullptr;
+        }
+        return c;
+    }
+
+    void stream(const X11DesktopCapture::Shared &link, xcb_connection_t *own)
     {
         const auto interval = std::chrono::microseconds(1000000 / qBound(1, m_option.m_nFPS(), 60));
         const QSize target(m_option.m_nWidth(), m_option.m_nHeight());
+        const bool screen = m_option.m_eType() != KRTCScreenOption::TypeWindow;
         auto next = std::chrono::steady_clock::now();
         for (;;) {
-            const QImage picture = m_option.m_eType() == KRTCScreenOption::TypeWindow
-                                       ? m_shared->windowPicture(xcb_window_t(m_option.m_ScreenOrWindowId()))
-                                       : m_shared->rootPicture(m_screenRoot, m_screenArea);
+            QImage picture = screen ? link.imageOf(m_screenRoot, m_screenArea)
+                                    : link.windowPicture(xcb_window_t(m_option.m_ScreenOrWindowId()));
             if (picture.isNull()) {
                 MainQueue::async([alive = m_alive, onEnded = m_sink.onEnded] {
                     if (*alive && onEnded)
@@ -371,13 +597,45 @@ private:
                 });
                 return;
             }
+            if (screen && m_screenRoot == link.root) // our windows live on the default screen only
+                paintOut(link, own, picture);
             if (m_sink.onFrame)
                 m_sink.onFrame(DesktopCaptureSource::fitFrame(picture, target));
+            picture = {}; // its segment is free again unless the sink kept the frame
             next += interval;
             std::unique_lock lock(m_mutex);
             if (m_wake.wait_until(lock, next, [this] { return m_stop; }))
                 return;
         }
+    }
+
+    void paintOut(const X11DesktopCapture::Shared &link, xcb_connection_t *own, QImage &picture)
+    {
+        bool changed = !own; // without events of our own: every frame
+        if (own) {
+            while (xcb_generic_event_t *event = xcb_poll_for_event(own)) {
+                changed = true;
+                std::free(event);
+            }
+        }
+        const quint64 generation = link.exclusions->generation.load();
+        const auto now = std::chrono::steady_clock::now();
+        if (changed || generation != m_patchesGeneration || now - m_patchesTaken >= kPatchesAtMost) {
+            QList<xcb_window_t> tops;
+            m_patches = link.excludedPatches(m_screenArea, &tops);
+            m_patchesGeneration = generation;
+            m_patchesTaken = now;
+            if (own) {
+                for (xcb_window_t top : std::as_const(tops)) {
+                    if (!m_shapesHeard.contains(top)) {
+                        xcb_shape_select_input(own, top, 1);
+                        m_shapesHeard << top;
+                    }
+                }
+                xcb_flush(own);
+            }
+        }
+        X11DesktopCapture::Shared::paint(picture, m_patches);
     }
 
     std::shared_ptr<X11DesktopCapture::Shared> m_shared;
@@ -390,6 +648,11 @@ private:
     std::condition_variable m_wake;
     bool m_stop = false;
     std::thread m_thread;
+    // The stream thread's own.
+    QList<X11DesktopCapture::Shared::Patch> m_patches;
+    quint64 m_patchesGeneration = ~quint64(0);
+    std::chrono::steady_clock::time_point m_patchesTaken;
+    QList<xcb_window_t> m_shapesHeard;
 };
 
 QRect nativeArea(QScreen *screen)
@@ -551,7 +814,8 @@ QString textOf(const xcb_get_property_reply_t *reply, xcb_atom_t utf8, xcb_atom_
 
 } // namespace
 
-std::shared_ptr<X11DesktopCapture> X11DesktopCapture::create(xcb_connection_t *connection)
+std::shared_ptr<X11DesktopCapture> X11DesktopCapture::create(xcb_connection_t *connection,
+                                                             const QByteArray &displayName)
 {
     if (!connection || xcb_connection_has_error(connection)) {
         qCWarning(lcEngine) << "desktop capture: no X11 connection";
@@ -563,6 +827,7 @@ std::shared_ptr<X11DesktopCapture> X11DesktopCapture::create(xcb_connection_t *c
     shared->idBase = setup->resource_id_base;
     shared->idMask = setup->resource_id_mask;
     shared->littleEndian32 = setup->image_byte_order == XCB_IMAGE_ORDER_LSB_FIRST;
+    shared->displayName = displayName;
     QHash<xcb_window_t, int> depths;
     for (xcb_screen_iterator_t it = xcb_setup_roots_iterator(setup); it.rem; xcb_screen_next(&it)) {
         shared->roots << it.data->root;
@@ -885,9 +1150,11 @@ void X11DesktopCapture::excludeFromCapture(QWindow *ours)
     if (!ours)
         return;
     const auto own = xcb_window_t(ours->winId());
-    std::lock_guard lock(d->mutex);
-    if (!d->excluded.contains(own))
-        d->excluded << own;
+    std::lock_guard lock(d->exclusions->mutex);
+    if (!d->exclusions->windows.contains(own)) {
+        d->exclusions->windows << own;
+        ++d->exclusions->generation;
+    }
 }
 
 void X11DesktopCapture::includeInCapture(QWindow *ours)
@@ -895,8 +1162,9 @@ void X11DesktopCapture::includeInCapture(QWindow *ours)
     if (!ours)
         return;
     const auto own = xcb_window_t(ours->winId());
-    std::lock_guard lock(d->mutex);
-    d->excluded.removeAll(own);
+    std::lock_guard lock(d->exclusions->mutex);
+    if (d->exclusions->windows.removeAll(own) > 0)
+        ++d->exclusions->generation;
 }
 
 std::unique_ptr<DesktopCaptureStream> X11DesktopCapture::openStream(const KRTCScreenOption &option,

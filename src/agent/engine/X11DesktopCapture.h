@@ -13,14 +13,18 @@ struct xcb_connection_t;
 // The desktop of an X11 session, on Qt's own xcb connection: screens from Qt, top-level
 // windows from the window manager's stacking list (or the root's mapped children without one),
 // pictures from each window's Composite pixmap so a covered window shows its own content.
+// A share stream has a connection of its own and takes its pictures through shared memory
+// (MIT-SHM) where the display offers it.
 // X errors (a window closed meanwhile) are answered as "no window", never left to Qt.
 class X11DesktopCapture final : public DesktopCaptureSource {
 public:
     // Icons are taken at the size nearest this edge.
     static constexpr int kIconSize = 32;
 
-    // nullptr when the connection lacks what capture needs (Composite); logs why.
-    [[nodiscard]] static std::shared_ptr<X11DesktopCapture> create(xcb_connection_t *connection);
+    // nullptr when the connection lacks what capture needs (Composite); logs why. displayName is
+    // the display the connection reached, where streams connect (empty: $DISPLAY).
+    [[nodiscard]] static std::shared_ptr<X11DesktopCapture> create(xcb_connection_t *connection,
+                                                                   const QByteArray &displayName = {});
     ~X11DesktopCapture() override;
 
     [[nodiscard]] Backend backend() const override { return Backend::X11; }

@@ -216,4 +216,37 @@ QString roomClosedButtonTitle(const QString &reason)
     return isOtherDeviceReason(reason) ? kConfirmTitle : kGotItTitle;
 }
 
+namespace {
+
+// Moved along one axis past every rectangle it covers, until it covers none.
+QRect pushedPast(QRect frame, const QList<QRect> &keepClear, bool down)
+{
+    for (qsizetype round = 0; round <= keepClear.size(); ++round) {
+        bool moved = false;
+        for (const QRect &r : keepClear) {
+            if (!r.isValid() || !frame.intersects(r))
+                continue;
+            if (down)
+                frame.moveTop(r.bottom() + 1 + kSpeakerLabelGap);
+            else
+                frame.moveLeft(r.right() + 1 + kSpeakerLabelGap);
+            moved = true;
+        }
+        if (!moved)
+            break;
+    }
+    return frame;
+}
+
+} // namespace
+
+QRect speakerLabelFrame(const QRect &home, const QList<QRect> &keepClear, const QRect &bounds)
+{
+    const QRect below = pushedPast(home, keepClear, true);
+    if (bounds.isEmpty() || bounds.contains(below))
+        return below;
+    const QRect beside = pushedPast(home, keepClear, false);
+    return bounds.contains(beside) ? beside : below;
+}
+
 } // namespace MeetingWindowRules

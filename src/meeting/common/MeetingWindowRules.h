@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QList>
+#include <QRect>
 #include <QString>
 #include <QVariantMap>
 
@@ -29,6 +31,11 @@ inline const QString kCancelTitle = QStringLiteral("取消");
 inline const QString kConfirmTitle = QStringLiteral("确定");
 inline const QString kGotItTitle = QStringLiteral("知道了");
 inline const QString kEnterFromWaitingRoomNotification = QStringLiteral("ENTER_MEETINGROOM_FROM_WAITINGROOM");
+
+// ---- The tool bar's share box ----------------------------------------------------------------
+// The share button alone, and with the arrow of the room's shared files beside it.
+inline constexpr int kShareBox = 58;
+inline constexpr int kShareBoxWithArrow = 72;
 
 // ---- Title ------------------------------------------------------------------------------------
 // "name(123-456-789)", on the waiting-room screen and in the room alike.
@@ -118,5 +125,12 @@ struct LeaveDialog {
 // ---- Room closed by the service -------------------------------------------------------------------
 [[nodiscard]] bool isOtherDeviceReason(const QString &reason);
 [[nodiscard]] QString roomClosedButtonTitle(const QString &reason);
+
+// ---- The current speaker's label ------------------------------------------------------------------
+// Where the label goes: home, unless it would cover a count-down shown (keepClear, in the same
+// coordinates); then just under the lowest of those it would cover, kSpeakerLabelGap apart, until it
+// covers none. Without room for that inside bounds, beside them on the right.
+inline constexpr int kSpeakerLabelGap = 10;
+[[nodiscard]] QRect speakerLabelFrame(const QRect &home, const QList<QRect> &keepClear, const QRect &bounds);
 
 } // namespace MeetingWindowRules

@@ -17,6 +17,8 @@
 #include "uikit/VeskTextView.h"
 #include "uikit/VeskToast.h"
 
+#include <QTextCursor>
+
 namespace {
 
 bool userIsPrivileged()
@@ -154,7 +156,9 @@ bool ChatPanel::shouldChangeText(VeskTextView *input, const QString &replacement
 {
     if (!input)
         return true;
-    const ChatRules::InputDecision decision = ChatRules::inputDecision(input->string(), replacement);
+    const QTextCursor cursor = input->textCursor();
+    const ChatRules::InputDecision decision =
+        ChatRules::inputDecision(input->string(), replacement, cursor.selectionStart(), cursor.selectionEnd());
     switch (decision.kind) {
     case ChatRules::InputDecision::Kind::Send:
         sendLine(decision.text);

@@ -4,13 +4,17 @@
 
 namespace ChatRules {
 
-InputDecision inputDecision(const QString &currentText, const QString &replacement)
+InputDecision inputDecision(const QString &currentText, const QString &replacement, qsizetype selectionStart,
+                            qsizetype selectionEnd)
 {
     const QString trimmed = currentText.trimmed();
     if (replacement == QLatin1String("\n") && !trimmed.isEmpty())
         return {InputDecision::Kind::Send, trimmed, {}};
-    // A replaced selection is not subtracted: the limit counts what stays plus what comes.
-    if (trimmed.size() + replacement.size() > kMaxLength)
+    // The limit counts what the text will be: what stays of it, the selection gone, plus what comes.
+    const qsizetype from = std::clamp<qsizetype>(std::min(selectionStart, selectionEnd), 0, currentText.size());
+    const qsizetype to = std::clamp<qsizetype>(std::max(selectionStart, selectionEnd), from, currentText.size());
+    const qsizetype stays = to > from ? QString(currentText).remove(from, to - from).trimmed().size() : trimmed.size();
+    if (stays + replacement.size() > kMaxLength)
         return {InputDecision::Kind::Refuse, {}, kTooLongTip};
     return {};
 }

@@ -24,9 +24,11 @@ struct InputDecision {
     QString text; // Send: the line to send
     QString tip;  // Refuse: the tip to show
 };
-// Enter with text sends the trimmed text; otherwise a change that would make the trimmed text
-// plus the replacement 51 UTF-16 units or longer is refused with the tip.
-[[nodiscard]] InputDecision inputDecision(const QString &currentText, const QString &replacement);
+// Enter with text sends the trimmed text; otherwise a change that would make the trimmed text that
+// stays (the selection from selectionStart to selectionEnd goes, replaced) plus the replacement 51
+// UTF-16 units or longer is refused with the tip.
+[[nodiscard]] InputDecision inputDecision(const QString &currentText, const QString &replacement,
+                                          qsizetype selectionStart = 0, qsizetype selectionEnd = 0);
 
 // How an input looks for the room's permission.
 struct InputState {

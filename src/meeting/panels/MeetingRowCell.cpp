@@ -135,8 +135,9 @@ void MeetingRowCell::refresh()
 {
     if (!m_model)
         return;
-    // Kept while the row holds the focus: hiding the focused more button would throw the focus away.
-    setMoreShown(m_focusWithin && m_hovering);
+    // Kept while the row holds the focus (hiding the focused more button would throw the focus away)
+    // and while the member's menu is open under it.
+    setMoreShown(m_hovering && (m_focusWithin || m_model->isExpand));
     m_nameLabel->setFullText(displayName(*m_model));
     m_microButton->setPhoneNumber(m_model->peerId);
     m_microButton->setIconState(m_model->audioFlag ? 1 : 0);
@@ -206,7 +207,8 @@ void MeetingRowCell::updateNameLabelLayout()
 {
     m_nameLabel->setElideMode(Qt::ElideMiddle);
     m_nameLabelBaseWidth = kNameBaseWidth;
-    m_nameLabelWidthConstraint->setConstant(nameWidth(m_checkModel, false));
+    // Narrower while the more button shows beside it (the member's menu open under the row).
+    m_nameLabelWidthConstraint->setConstant(nameWidth(m_checkModel, m_moreButton->isVisibleTo(this)));
 }
 
 void MeetingRowCell::shareButtonUI()

@@ -41,9 +41,9 @@ void checkbox(QPainter &p, double s, int kind) // 0 empty, 1 ticked, 2 disabled
     }
 }
 
-void arrow(QPainter &p, double s, bool up)
+void arrow(QPainter &p, double s, bool up, const QColor &colour = Qt::white)
 {
-    p.setPen(QPen(Qt::white, s * 0.1));
+    p.setPen(QPen(colour, s * 0.1));
     const double a = up ? 0.62 : 0.4;
     const double b = up ? 0.4 : 0.62;
     p.drawLine(QPointF(s * 0.28, s * a), QPointF(s * 0.5, s * b));
@@ -68,6 +68,8 @@ QHash<QString, Painter> painters()
     h.insert(QStringLiteral("checkbox_dark_disable"), [](QPainter &p, double s) { checkbox(p, s, 2); });
     h.insert(QStringLiteral("arrow_down_talk"), [](QPainter &p, double s) { arrow(p, s, false); });
     h.insert(QStringLiteral("arrow_up备份"), [](QPainter &p, double s) { arrow(p, s, true); });
+    // The down arrow of a drop-down that is open.
+    h.insert(QStringLiteral("arrow_down"), [](QPainter &p, double s) { arrow(p, s, false, kBlue); });
     h.insert(QStringLiteral("ic_menu_sel"), [](QPainter &p, double s) {
         p.setPen(QPen(kBlue, s * 0.1));
         p.drawPolyline(QPolygonF{{s * 0.2, s * 0.5}, {s * 0.42, s * 0.72}, {s * 0.8, s * 0.3}});

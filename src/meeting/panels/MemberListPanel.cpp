@@ -34,6 +34,8 @@ MemberListViewController *MemberListPanel::memberListViewController()
     state.memberWindow = std::make_unique<MacBaseWindowController>(window);
     auto *list = new MemberListViewController();
     state.memberWindow->setContentViewController(list);
+    // The list hears its window's close, also the window manager's.
+    list->resetWindowDelegate();
     window->setGeometry(0, 0, kWidth, height);
     state.memberListViewController = list;
     if (VeskMeetingManager *manager = MemberListContext::manager())

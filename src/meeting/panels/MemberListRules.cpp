@@ -45,14 +45,15 @@ MemberRows buildRows(const RosterInput &input, NameCache *names, const MemberRow
     const QSet<QString> assistants = AssistantRecords::plainIds(input.asssitantRecordArray);
     const QString expanded = RXEncrypt::aes128ecbDecrypt(input.expandedPhone);
     // A member still there keeps his row object. The rows found in the same places as their members are taken in
-    // place; past the first that is not, the rest go by peer id (the later of a peer id listed twice). Views and
-    // indexes: no reference count of a row or a string is touched.
+    // place; past the first that is not, the rest go by peer id (the later of a peer id listed twice). The peer ids
+    // are keyed by value: a row taken is refreshed below, which may hand it a new peer id string and free the one a
+    // view would still point into.
     qsizetype inPlace = 0;
     const qsizetype members = input.members.size();
     while (inPlace < std::min(members, last.size()) && input.members.at(inPlace) && last.at(inPlace) &&
            samePeer(*last.at(inPlace), *input.members.at(inPlace)))
         ++inPlace;
-    QHash<QStringView, qsizetype> previous;
+    QHash<QString, qsizetype> previous;
     if (inPlace < last.size()) {
         previous.reserve(last.size() - inPlace);
         for (qsizetype i = inPlace; i < last.size(); ++i) {

@@ -23,6 +23,7 @@
 #include "uikit/VeskButton.h"
 #include "uikit/VeskToast.h"
 
+#include <QApplication>
 #include <QDateTime>
 #include <QLineEdit>
 
@@ -76,7 +77,7 @@ void MemberListViewController::sendAllowMemberOpenCameraWithPeerId(const QString
 
 // ---- Rows ----------------------------------------------------------------------------------------------
 
-void MemberListViewController::wireRow(MeetingRowCell *cell, int index)
+void MemberListViewController::wireRow(MeetingRowCell *cell)
 {
     QPointer<MemberListViewController> self(this);
     cell->micHandleBlock = [self](const MemberRow &row, bool askToOpen) {
@@ -90,13 +91,15 @@ void MemberListViewController::wireRow(MeetingRowCell *cell, int index)
         if (self)
             self->sendCameraControlDataWithPeerId(withoutMeta(row->phoneNumber), true);
     };
-    cell->moreHandleBlock = [self, index](const MemberRow &row, double x, double y) {
+    cell->moreHandleBlock = [self](const MemberRow &row, double x, double y) {
         if (self)
-            self->moreHandle(row, index, x, y);
+            self->moreHandle(row, x, y);
     };
-    cell->mouseEnteredOrExitedHandleBlock = [self, index](bool show) {
-        if (self)
-            self->menuRowReported(index, show);
+    // The row reports for the member it shows now: a reused row view shows another after a reload.
+    QPointer<MeetingRowCell> guarded(cell);
+    cell->mouseEnteredOrExitedHandleBlock = [self, guarded](bool show) {
+        if (self && guarded)
+            self->menuRowReported(guarded->model(), show);
     };
     cell->sharePermisssionChangeBlock = [self] {
         if (self)
@@ -109,21 +112,42 @@ void MemberListViewController::wireRow(MeetingRowCell *cell, int index)
     };
 }
 
-void MemberListViewController::moreHandle(const MemberRow &row, int index, double x, double y)
+namespace {
+
+bool sameMember(const MemberRow &a, const MemberRow &b)
+{
+    return a && b && (a == b || a->phoneNumber == b->phoneNumber);
+}
+
+qsizetype indexOfMember(const MemberRows &rows, const MemberRow &row)
+{
+    for (qsizetype i = 0; row && i < rows.size(); ++i) {
+        if (sameMember(rows.at(i), row))
+            return i;
+    }
+    return -1;
+}
+
+} // namespace
+
+MeetingRowCell *MemberListViewController::rowCellOf(const MemberRow &row) const
+{
+    if (!m_isMembersTableView || !m_tableView)
+        return nullptr;
+    const qsizetype at = indexOfMember(m_membersDisplayArray, row);
+    auto *cell = at < 0 ? nullptr : qobject_cast<MeetingRowCell *>(m_tableView->rowViewAtRow(int(at)));
+    return cell && sameMember(cell->model(), row) ? cell : nullptr;
+}
+
+void MemberListViewController::moreHandle(const MemberRow &row, double x, double y)
 {
     MemberMoreActionView *menu = moreActionView();
-    const MemberRow &owner = menu->model();
-    if (owner && owner->phoneNumber != row->phoneNumber) {
-        menu->hide();
-        menu->setParent(nullptr);
-        if (menu->row < m_membersDisplayArray.size())
-            collapseMenuRow();
-        else
-            owner->isExpand = false;
-    }
-    menu->row = index;
+    if (menu->model() && !sameMember(menu->model(), row))
+        closeMoreMenu();
+    const qsizetype index = indexOfMember(m_membersDisplayArray, row);
+    menu->row = int(index);
     menu->setModel(row);
-    if (menu->parentWidget()) {
+    if (menu->parentWidget() || index < 0) {
         // A second click closes it.
         menu->hide();
         menu->setParent(nullptr);
@@ -135,24 +159,61 @@ void MemberListViewController::moreHandle(const MemberRow &row, int index, doubl
     menu->show();
     menu->raise();
     // The keyboard goes into the menu; Escape closes it as a second press of the row's button does.
-    if (auto *cell = qobject_cast<MeetingRowCell *>(m_tableView->rowViewAtRow(index))) {
-        QPointer<MeetingRowCell> opener(cell);
-        KVPanelFocus::opened(menu, cell->moreButton(), [opener] {
-            if (opener)
-                opener->moreAction();
+    if (MeetingRowCell *cell = rowCellOf(row)) {
+        QPointer<MemberListViewController> self(this);
+        KVPanelFocus::opened(menu, cell->moreButton(), [self] {
+            if (self)
+                self->closeMoreMenu();
         });
     }
 }
 
-void MemberListViewController::menuRowReported(int index, bool show)
+void MemberListViewController::menuRowReported(const MemberRow &row, bool show)
 {
     MemberMoreActionView *menu = m_moreActionView;
-    if (!menu || menu->row != index)
+    if (!menu || !sameMember(menu->model(), row))
         return;
     if (!show)
         menu->hide();
     else if (menu->parentWidget())
         menu->show();
+}
+
+void MemberListViewController::followMenu()
+{
+    MemberMoreActionView *menu = m_moreActionView;
+    if (!menu || !menu->parentWidget() || !menu->model())
+        return;
+    const qsizetype at = m_isMembersTableView ? indexOfMember(m_membersDisplayArray, menu->model()) : -1;
+    // Not shown any more (left, searched away, another tab), or no longer the viewer's to act on.
+    if (at < 0 || !m_membersDisplayArray.at(at)->isExpand) {
+        closeMoreMenu();
+        return;
+    }
+    // The rows are equal in height: the menu moves as far as its row did.
+    if (at != menu->row)
+        menu->move(menu->x(), menu->y() + int(at - menu->row) * m_tableView->rowHeight());
+    menu->row = int(at);
+    // The row may be a new object for the same member: the menu titles itself after the member as he is now.
+    menu->setModel(m_membersDisplayArray.at(at));
+    menu->raise();
+    if (MeetingRowCell *cell = rowCellOf(menu->model()))
+        cell->mouseEntered();
+}
+
+void MemberListViewController::closeMoreMenu()
+{
+    MemberMoreActionView *menu = m_moreActionView;
+    if (!menu)
+        return;
+    const MemberRow owner = menu->model();
+    if (owner)
+        owner->isExpand = false;
+    if (menu->parentWidget()) {
+        menu->hide();
+        menu->setParent(nullptr);
+    }
+    collapseRowLook(owner);
 }
 
 void MemberListViewController::collapseMenuRow()
@@ -162,10 +223,24 @@ void MemberListViewController::collapseMenuRow()
         return;
     if (menu->model())
         menu->model()->isExpand = false;
-    if (auto *cell = qobject_cast<MeetingRowCell *>(m_tableView->rowViewAtRow(menu->row))) {
-        cell->clearBKView();
+    collapseRowLook(menu->model());
+}
+
+void MemberListViewController::collapseRowLook(const MemberRow &row)
+{
+    MeetingRowCell *cell = rowCellOf(row);
+    if (!cell)
+        return;
+    cell->clearBKView();
+    // The hover look stays with the pointer or the keyboard on the row.
+    const QWidget *focus = QApplication::focusWidget();
+    if (!cell->underMouse() && !(focus && cell->isAncestorOf(focus)))
         cell->mouseExited();
-    }
+}
+
+bool MemberListViewController::inRoster(const MemberRow &row) const
+{
+    return indexOfMember(m_membersArray, row) >= 0;
 }
 
 // ---- The per-row menu ----------------------------------------------------------------------------------
@@ -190,6 +265,9 @@ void MemberListViewController::wireMenu(MemberMoreActionView *menu)
 void MemberListViewController::assistantHost(const MemberRow &row, bool grant)
 {
     collapseMenuRow();
+    // Only a member still in the meeting.
+    if (!inRoster(row))
+        return;
     VeskMeetingManager *manager = MemberListContext::manager();
     // At most two assistant hosts, checked against the list as it stands.
     if (grant && manager && manager->asssitantRecordArray().size() >= 2) {
@@ -209,6 +287,8 @@ void MemberListViewController::assistantHost(const MemberRow &row, bool grant)
 void MemberListViewController::removeToWaitingRoom(const MemberRow &row)
 {
     collapseMenuRow();
+    if (!inRoster(row))
+        return;
     QPointer<MemberListViewController> self(this);
     KVAlert *alert = KVMemberAlert::alertWithTitle(
         kMoveToWaitingAsk.arg(KVDataText::isolatedName(row->userName)), false, QString(), QVariant(),
@@ -227,6 +307,8 @@ void MemberListViewController::removeToWaitingRoom(const MemberRow &row)
 void MemberListViewController::moveOutMeetingRoom(const MemberRow &row)
 {
     collapseMenuRow();
+    if (!inRoster(row))
+        return;
     QPointer<MemberListViewController> self(this);
     KVAlert *alert = KVMemberAlert::alertWithTitle(
         kRemoveAsk.arg(KVDataText::isolatedName(row->userName)), true, kNoReEntry, QVariant(),

@@ -256,8 +256,10 @@ void MemberListViewController::updateMembers(const MeetingMemberList &members)
 
 void MemberListViewController::reloadData()
 {
-    if (m_tableView)
-        m_tableView->reloadData();
+    if (!m_tableView)
+        return;
+    m_tableView->reloadData();
+    followMenu();
 }
 
 QWidget *MemberListViewController::viewForRow(int row)
@@ -278,7 +280,7 @@ MeetingRowCell *MemberListViewController::joinedRow(int row)
     cell->setCheckModel(m_bactchRemoveModel);
     cell->setMoreView(moreActionView());
     cell->clearBKView();
-    wireRow(cell, row);
+    wireRow(cell);
     return cell;
 }
 
@@ -408,14 +410,30 @@ void MemberListViewController::viewWillAppear()
 
 void MemberListViewController::removeAction()
 {
+    panelClosed();
+    if (QWidget *w = window(); w && w != view()) {
+        m_closingWindow = true;
+        w->close();
+        m_closingWindow = false;
+    }
+}
+
+void MemberListViewController::windowWillClose()
+{
+    // The window manager's close (a title bar's button, Alt+F4) closes the panel as its own button does.
+    if (!m_closingWindow)
+        panelClosed();
+}
+
+void MemberListViewController::panelClosed()
+{
     if (removeBlock)
         removeBlock();
+    closeMoreMenu();
     if (m_isMembersTableView && m_memberMorePanelView && m_memberMorePanelView->isShow()) {
         m_memberMorePanelView->close();
         setRightButtonImage(QStringLiteral("arrow_down_talk"));
     }
-    if (QWidget *w = window(); w && w != view())
-        w->close();
 }
 
 // ---- Search ------------------------------------------------------------------------------------------

@@ -51,8 +51,10 @@ public:
     void needUpdateUIFitMember() override;
     void needUpdateUIFitNoBoay() override;
 
-    // Called when the user closes the panel with its close button.
+    // Called when the user closes the panel: its close button, Escape, or the window manager's close of
+    // its window.
     std::function<void()> removeBlock;
+    void windowWillClose() override;
 
     // ---- The panel's own operations ---------------------------------------------------------
     void updateButtons(bool joinedTab, bool batchRemoveModel);
@@ -105,6 +107,8 @@ protected:
 
 private:
     void createUI();
+    // What closing the panel does, whichever way it closed.
+    void panelClosed();
     QWidget *viewForRow(int row);
     MeetingRowCell *joinedRow(int row);
     WaitingMeetingRowCell *waitingRow(int row);
@@ -113,10 +117,18 @@ private:
     void reloadData();
 
     // Host actions (+HostActions.cpp).
-    void wireRow(MeetingRowCell *cell, int row);
-    void moreHandle(const MemberRow &row, int index, double x, double y);
-    void menuRowReported(int index, bool show);
+    void wireRow(MeetingRowCell *cell);
+    void moreHandle(const MemberRow &row, double x, double y);
+    void menuRowReported(const MemberRow &row, bool show);
+    // The open menu follows its member when the rows change: it moves with the member's row, and
+    // closes once the member is not shown.
+    void followMenu();
+    void closeMoreMenu();
     void collapseMenuRow();
+    void collapseRowLook(const MemberRow &row);
+    // The row view showing that member while it is on screen, else nullptr.
+    [[nodiscard]] MeetingRowCell *rowCellOf(const MemberRow &row) const;
+    [[nodiscard]] bool inRoster(const MemberRow &row) const;
     void assistantHost(const MemberRow &row, bool grant);
     void removeToWaitingRoom(const MemberRow &row);
     void moveOutMeetingRoom(const MemberRow &row);
@@ -146,6 +158,7 @@ private:
     QList<IMSystemSubMessage> m_waitingRoomArray;
     bool m_isMembersTableView = true;
     bool m_bactchRemoveModel = false;
+    bool m_closingWindow = false;
     MemberListRules::NameCache m_names;
     std::optional<MemberListRules::SearchIndex> m_searchIndex; // of m_membersArray
 

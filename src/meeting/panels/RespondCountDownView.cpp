@@ -47,8 +47,11 @@ void RespondCountDownView::aboutToStart()
 
 void RespondCountDownView::ticked()
 {
-    if (timeLeft() == CountDownRules::MinutesSeconds{})
+    if (timeLeft() == CountDownRules::MinutesSeconds{}) {
         stopCountDown();
+        if (reachedEndBlock)
+            reachedEndBlock();
+    }
     if (m_audioPlayer && !m_audioPlayer->isPlaying() && timeLeft() == kSoundStart)
         m_audioPlayer->play();
 }

@@ -2,6 +2,7 @@
 
 #include "meeting/panels/CountDownDisplay.h"
 
+#include <functional>
 #include <memory>
 
 class CountDownSoundPlayer;
@@ -18,6 +19,9 @@ public:
     ~RespondCountDownView() override;
 
     void stopCountDown() override;
+
+    // The time ran out on this display (the service tells nobody of that end).
+    std::function<void()> reachedEndBlock;
 
     // The end sound, or nullptr when there is none (the display then counts silently).
     [[nodiscard]] CountDownSoundPlayer *audioPlayer() const { return m_audioPlayer.get(); }

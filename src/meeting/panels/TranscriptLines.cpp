@@ -50,6 +50,7 @@ void TranscriptLines::addNewItem(const KVSubTitleRecord &record)
 {
     auto line = std::make_shared<Line>();
     line->record = record;
+    line->lastResult = record;
     m_latest.insert(record.senderId, line);
     m_lines.prepend(std::move(line));
 }
@@ -66,25 +67,36 @@ TranscriptLines::Outcome TranscriptLines::merge(const KVSubTitleRecord &incoming
         return Outcome::Added;
     }
     Line &latest = **found;
-    const bool equal = latest.record == incoming;
+    // Equal: the line as it shows, or the last result merged into it delivered again (the line keeps the name and
+    // time of its first result, which a later result of the stretch need not have).
+    const bool equal = latest.record == incoming || latest.lastResult == incoming;
     const bool latestTemporary = latest.record.resultType == KVSubTitleModel::Temporary;
     if (temporary) {
         if (equal)
             return Outcome::Unchanged;
         if (latestTemporary) {
-            setContent(latest, incoming.cnTextFix);
+            update(latest, incoming);
             return Outcome::Updated;
         }
         addNewItem(incoming);
         return Outcome::Added;
     }
     if (latestTemporary || equal) {
-        setContent(latest, incoming.cnTextFix);
+        update(latest, incoming);
         latest.record.resultType = KVSubTitleModel::Final;
         return Outcome::Updated;
     }
     addNewItem(incoming);
     return Outcome::Added;
+}
+
+void TranscriptLines::update(Line &line, const KVSubTitleRecord &incoming)
+{
+    setContent(line, incoming.cnTextFix);
+    // A line begun by a result without a name takes the first name a later result gives.
+    if (line.record.name.isEmpty())
+        line.record.name = incoming.name;
+    line.lastResult = incoming;
 }
 
 void TranscriptLines::mergeFirstPage(const QList<KVSubTitleRecord> &page)

@@ -23,11 +23,15 @@ public:
         int height = 0;
         std::shared_ptr<const QTextLayout> layout;
     };
-    // A line with its text laid out at the table's width, once per text.
+    // A line with its text laid out at the table's width, once per text and width.
     struct Line {
         KVSubTitleRecord record;
         int textHeight = -1; // -1: not measured for the current content
+        int textWidth = -1;  // the width it was measured at
         std::shared_ptr<const QTextLayout> layout;
+        // The last result merged into the line as it came: a result delivered again is found equal to it,
+        // while the line keeps the name and time of its first result.
+        KVSubTitleRecord lastResult;
     };
     using LinePtr = std::shared_ptr<Line>;
 
@@ -57,31 +61,39 @@ public:
         KVSubTitleRecord record;
         int textHeight = -1;
         std::shared_ptr<const QTextLayout> layout;
+        int textWidth = -1;
     };
-    // Copies the lines oldest first, measuring with `measure` (giving a height or a Measured) the
-    // texts not measured yet.
-    template <class Measure> [[nodiscard]] QList<Row> displayCopy(Measure measure) const
+    // Copies the lines oldest first, measuring with `measure` (giving a height or a Measured, for a
+    // text or a text and a width) the texts not measured yet at textWidth.
+    template <class Measure> [[nodiscard]] QList<Row> displayCopy(Measure measure, int textWidth = 0) const
     {
         QList<Row> rows;
         rows.reserve(m_lines.size());
         for (auto it = m_lines.crbegin(); it != m_lines.crend(); ++it) {
             Line &line = **it;
-            if (line.textHeight < 0) {
-                if constexpr (std::is_same_v<std::invoke_result_t<Measure, const QString &>, Measured>) {
-                    Measured measured = measure(line.record.content);
+            if (line.textHeight < 0 || line.textWidth != textWidth) {
+                auto measured = [&] {
+                    if constexpr (std::is_invocable_v<Measure, const QString &, int>)
+                        return measure(line.record.content, textWidth);
+                    else
+                        return measure(line.record.content);
+                }();
+                if constexpr (std::is_same_v<decltype(measured), Measured>) {
                     line.textHeight = measured.height;
                     line.layout = std::move(measured.layout);
                 } else {
-                    line.textHeight = measure(line.record.content);
+                    line.textHeight = measured;
                 }
+                line.textWidth = textWidth;
             }
-            rows.append({line.record, line.textHeight, line.layout});
+            rows.append({line.record, line.textHeight, line.layout, line.textWidth});
         }
         return rows;
     }
 
 private:
     void addNewItem(const KVSubTitleRecord &record);
+    static void update(Line &line, const KVSubTitleRecord &incoming);
     static void setContent(Line &line, const QString &content);
 
     QList<LinePtr> m_lines;           // newest first

@@ -48,6 +48,8 @@ MacBaseWindowController *TranscriptionPanel::transcriptionWindow()
     window->setMovableByWindowBackground(true);
     state.transcriptionWindow = std::make_unique<MacBaseWindowController>(window);
     state.transcriptionWindow->setContentViewController(transcriptionView());
+    // The panel hears its window's close, also the window manager's.
+    transcriptionView()->resetWindowDelegate();
     // Just off the right edge of the meeting window's screen until it is placed.
     QWidget *meetingView = m_panels.view();
     QScreen *screen = meetingView && meetingView->screen() ? meetingView->screen() : QGuiApplication::primaryScreen();

@@ -17,6 +17,9 @@ constexpr int kTextTop = 33;
 constexpr int kBottom = 30;
 constexpr int kTimeWidth = 56;
 constexpr int kTimeRight = 12;
+// Right of the text, as the design row leaves it.
+constexpr int kTextRight = 45;
+constexpr int kMinTextWidth = 40;
 
 QFont textFont()
 {
@@ -39,7 +42,12 @@ void TranscriptionViewCell::setRecord(const KVSubTitleRecord &record, int textHe
     update();
 }
 
-TranscriptLines::Measured TranscriptionViewCell::layOutText(const QString &text)
+int TranscriptionViewCell::textWidth(int rowWidth)
+{
+    return std::max(kMinTextWidth, rowWidth - kTextLeft - kTextRight);
+}
+
+TranscriptLines::Measured TranscriptionViewCell::layOutText(const QString &text, int textWidth)
 {
     if (text.isEmpty())
         return {};
@@ -52,7 +60,7 @@ TranscriptLines::Measured TranscriptionViewCell::layOutText(const QString &text)
     qreal y = 0;
     layout->beginLayout();
     for (QTextLine line = layout->createLine(); line.isValid(); line = layout->createLine()) {
-        line.setLineWidth(kTextWidth);
+        line.setLineWidth(std::max(kMinTextWidth, textWidth));
         line.setPosition(QPointF(0, y));
         y += line.height() + leading;
     }
@@ -93,9 +101,9 @@ QRect TranscriptionViewCell::timeFrame(int rowWidth) const
     return {std::min(kTextLeft + 156, rowWidth - kTimeRight - kTimeWidth), 10, kTimeWidth, 18};
 }
 
-QRect TranscriptionViewCell::contentFrame() const
+QRect TranscriptionViewCell::contentFrame(int rowWidth) const
 {
-    return {kTextLeft, kTextTop, kTextWidth, textViewHeight(m_textHeight)};
+    return {kTextLeft, kTextTop, textWidth(rowWidth), textViewHeight(m_textHeight)};
 }
 
 void TranscriptionViewCell::paintCell(QPainter &painter, const QRect &rect) const
@@ -121,7 +129,7 @@ void TranscriptionViewCell::paintCell(QPainter &painter, const QRect &rect) cons
     painter.drawText(timeFrame(rect.width()), Qt::AlignRight | Qt::AlignVCenter, m_record.timeString());
     if (m_layout) {
         painter.setPen(Qt::white);
-        const QRect text = contentFrame().adjusted(0, 5, 0, 0);
+        const QRect text = contentFrame(rect.width()).adjusted(0, 5, 0, 0);
         m_layout->draw(&painter, text.topLeft());
     }
     painter.restore();

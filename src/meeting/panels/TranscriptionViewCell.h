@@ -15,7 +15,8 @@ class TranscriptionViewCell final : public QWidget {
     Q_OBJECT
 public:
     static inline const QString kIdentifier = QStringLiteral("TranscriptionViewCell");
-    static constexpr int kTextWidth = 245;
+    // The row of the design width (342) lays its text out 245 wide.
+    static constexpr int kDesignRowWidth = 342;
     static constexpr int kMinTextHeight = 20;
 
     explicit TranscriptionViewCell(QWidget *parent = nullptr);
@@ -23,9 +24,15 @@ public:
     void setRecord(const KVSubTitleRecord &record, int textHeight, std::shared_ptr<const QTextLayout> layout = nullptr);
     [[nodiscard]] QString contentString() const { return m_record.content; }
 
-    // The text laid out at the text width in the text's font (white system 12), and its height.
-    [[nodiscard]] static TranscriptLines::Measured layOutText(const QString &text);
-    [[nodiscard]] static int measureTextHeight(const QString &text) { return layOutText(text).height; }
+    // The width of the text in a row `rowWidth` wide: from the text's left edge to the row's right
+    // margin, so a row of any width shows whole lines.
+    [[nodiscard]] static int textWidth(int rowWidth);
+    // The text laid out at textWidth in the text's font (white system 12), and its height.
+    [[nodiscard]] static TranscriptLines::Measured layOutText(const QString &text, int textWidth);
+    [[nodiscard]] static int measureTextHeight(const QString &text, int textWidth)
+    {
+        return layOutText(text, textWidth).height;
+    }
     // max(20, h) + 10: the text view's height; the row adds 33 above and 30 below it.
     [[nodiscard]] static int textViewHeight(int textHeight);
     [[nodiscard]] static int rowHeight(int textHeight);
@@ -37,7 +44,7 @@ public:
     [[nodiscard]] QRect surnnameFrame() const;
     [[nodiscard]] QRect nameFrame(int rowWidth) const;
     [[nodiscard]] QRect timeFrame(int rowWidth) const;
-    [[nodiscard]] QRect contentFrame() const;
+    [[nodiscard]] QRect contentFrame(int rowWidth) const;
 
     void paintCell(QPainter &painter, const QRect &rect) const;
 

@@ -9,12 +9,15 @@
 #include "foundation/models/MeetingInfoModel.h"
 #include "meeting/common/MeetingCurrent.h"
 #include "meeting/panels/TranscriptionViewCell.h"
+#include "uikit/KVDownloadTexts.h"
 #include "uikit/VeskButton.h"
 #include "uikit/VeskCategories.h"
 #include "uikit/VeskToast.h"
 
 #include <QAbstractListModel>
+#include <QCoreApplication>
 #include <QDateTime>
+#include <QEvent>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -32,6 +35,7 @@ namespace {
 
 const QString kSearching = QStringLiteral("搜索中...");
 const QString kDownloading = QStringLiteral("转录文件处理中");
+const QString kCancel = QStringLiteral("取消");
 const QString kDownloadFailed = QStringLiteral("转录文件下载失败：%1-%2");
 const QString kSaveMessage = QStringLiteral("保存转录文件到本地");
 const QString kSaved = QStringLiteral("转录文件保存成功");
@@ -214,6 +218,8 @@ void TranscriptionViewController::loadView()
     m_tableView->setUniformItemSizes(false);
     m_tableView->setStyleSheet(QStringLiteral("QListView { background: transparent; }"));
     m_tableView->viewport()->setAutoFillBackground(false);
+    // Lines are laid out to the rows' width: a window of another scale lays them out again.
+    m_tableView->viewport()->installEventFilter(this);
 
     m_saveButton = new VeskButton(QStringLiteral("下载转录文件"), root);
     m_saveButton->setObjectName(QStringLiteral("saveButton"));
@@ -292,9 +298,42 @@ void TranscriptionViewController::refreshTableViewMethod()
     rebuildFromLive();
 }
 
+int TranscriptionViewController::textWidth() const
+{
+    const int rowWidth = m_tableView ? m_tableView->viewport()->width() : 0;
+    return TranscriptionViewCell::textWidth(rowWidth > 0 ? rowWidth : TranscriptionViewCell::kDesignRowWidth);
+}
+
+bool TranscriptionViewController::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::Resize && m_tableView && watched == m_tableView->viewport())
+        layOutRowsAgain();
+    return MacBaseViewController::eventFilter(watched, event);
+}
+
+void TranscriptionViewController::layOutRowsAgain()
+{
+    const int width = textWidth();
+    bool changed = false;
+    for (TranscriptLines::Row &row : m_dataSourceArray) {
+        if (row.textWidth == width)
+            continue;
+        TranscriptLines::Measured text = TranscriptionViewCell::layOutText(row.record.content, width);
+        row.textHeight = text.height;
+        row.layout = std::move(text.layout);
+        row.textWidth = width;
+        changed = true;
+    }
+    // The lines' own layouts follow at the next refresh.
+    if (changed && m_model) {
+        m_model->reload();
+        m_tableView->scrollToBottom();
+    }
+}
+
 void TranscriptionViewController::rebuildFromLive()
 {
-    m_dataSourceArray = m_lines.displayCopy(&TranscriptionViewCell::layOutText);
+    m_dataSourceArray = m_lines.displayCopy(&TranscriptionViewCell::layOutText, textWidth());
     ++m_refreshCount;
     tableViewReload();
 }
@@ -403,8 +442,9 @@ void TranscriptionViewController::searchList(const QString &text)
             auto record = jx_objectWithKeyValues<KVSubTitleRecord>(entry);
             record.name = DataText::bounded(record.name, DataText::kNameLength);
             record.content = DataText::bounded(record.content, DataText::kTranscriptLength);
-            const TranscriptLines::Measured text = TranscriptionViewCell::layOutText(record.content);
-            rows.append({record, text.height, text.layout});
+            const int width = self->textWidth();
+            const TranscriptLines::Measured text = TranscriptionViewCell::layOutText(record.content, width);
+            rows.append({record, text.height, text.layout, width});
         }
         self->m_dataSourceArray = rows;
         self->tableViewReload();
@@ -416,23 +456,37 @@ void TranscriptionViewController::searchList(const QString &text)
 void TranscriptionViewController::saveButtonAction()
 {
     VeskAppAgent *agent = VeskAppAgent::existingInstance();
-    if (!agent)
+    if (!agent || m_download)
         return;
-    VeskToast::showLoadingToast(kDownloading);
+    m_download = new QObject(this);
+    if (m_saveButton)
+        m_saveButton->setEnabled(false);
     QPointer<TranscriptionViewController> self(this);
-    agent->downloadSubTitleFileWithRoomId(this, roomId(), [self](const QString &filePath, const QString &error) {
+    // However it ends, finished, cancelled or with the panel, the button and the toast go back.
+    connect(m_download, &QObject::destroyed, QCoreApplication::instance(), [self] {
         VeskToast::dismissLoadingToast();
-        if (!self)
-            return;
-        // The service names a missing transcript "download".
-        if (filePath.isEmpty() || QFileInfo(filePath).fileName() == QLatin1String("download")) {
-            if (!filePath.isEmpty())
-                QFile::remove(filePath);
-            VeskToast::showToast(kDownloadFailed.arg(error.isEmpty() ? 0 : -1).arg(error));
-            return;
-        }
-        self->saveDownloadedFile(filePath);
+        if (self && self->m_saveButton)
+            self->m_saveButton->setEnabled(true);
     });
+    QPointer<QObject> download(m_download);
+    VeskToast::showLoadingToast(kDownloading, kCancel, [download] { delete download.data(); });
+    agent->downloadSubTitleFileWithRoomId(
+        m_download, roomId(), [self, download](const QString &filePath, const VeskAppAgent::DownloadError &error) {
+            VeskToast::dismissLoadingToast();
+            if (download)
+                download->deleteLater();
+            if (!self)
+                return;
+            // The service names a missing transcript "download".
+            if (filePath.isEmpty() || QFileInfo(filePath).fileName() == QLatin1String("download")) {
+                if (!filePath.isEmpty())
+                    QFile::remove(filePath);
+                VeskToast::showToast(
+                    kDownloadFailed.arg(error.failed() ? -1 : 0).arg(KVDownloadTexts::reasonOf(error)));
+                return;
+            }
+            self->saveDownloadedFile(filePath);
+        });
 }
 
 void TranscriptionViewController::saveDownloadedFile(const QString &downloaded)
@@ -466,9 +520,24 @@ void TranscriptionViewController::saveDownloadedFile(const QString &downloaded)
 
 void TranscriptionViewController::removeAction()
 {
+    panelClosed();
+    if (QWidget *w = isViewLoaded() ? view()->window() : nullptr; w && w != view()) {
+        m_closingWindow = true;
+        w->close();
+        m_closingWindow = false;
+    }
+}
+
+void TranscriptionViewController::windowWillClose()
+{
+    // The window manager's close (a title bar's button, Alt+F4) closes the panel as its own button does.
+    if (!m_closingWindow)
+        panelClosed();
+}
+
+void TranscriptionViewController::panelClosed()
+{
     NotificationCenter::defaultCenter().post(kHiddenNotification);
     if (removeBlock)
         removeBlock();
-    if (QWidget *w = isViewLoaded() ? view()->window() : nullptr; w && w != view())
-        w->close();
 }

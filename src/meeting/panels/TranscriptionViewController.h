@@ -35,9 +35,11 @@ public:
     // Its results, decoded.
     void receiveRecords(const QList<KVSubTitleRecord> &records);
 
-    // Run when the panel is closed (the window turns the applications' transcription tile off).
+    // Run when the panel is closed, by its close button or by the window manager's close of its
+    // window (the window turns the applications' transcription tile off).
     std::function<void()> removeBlock;
     void removeAction();
+    void windowWillClose() override;
     void saveButtonAction();
     void searchList(const QString &text);
     // The page before the oldest line shown; nothing starts it yet.
@@ -72,14 +74,19 @@ public:
 protected:
     void loadView() override;
     void viewDidLoad() override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     class Model;
     class Delegate;
 
+    void panelClosed();
     void refreshTableViewMethod();
     void rebuildFromLive();
     void tableViewReload();
+    // The width the rows lay their text out at: the table's.
+    [[nodiscard]] int textWidth() const;
+    void layOutRowsAgain();
     void endRefreshMessage();
     void requestData();
     void controlTextDidChange(const QString &text);
@@ -94,6 +101,7 @@ private:
     bool m_refreshTimerIsSuspend = false;
     bool m_didLoadAllPastData = false;
     bool m_searchFlag = false;
+    bool m_closingWindow = false;
     quint64 m_searchSerial = 0;
     int m_refreshCount = 0;
 
@@ -101,5 +109,7 @@ private:
     QPointer<QListView> m_tableView;
     QPointer<VeskButton> m_saveButton;
     QPointer<VeskButton> m_closeButton;
+    // The running download's owner: deleting it (取消, or the panel going) stops the download.
+    QPointer<QObject> m_download;
     Model *m_model = nullptr;
 };

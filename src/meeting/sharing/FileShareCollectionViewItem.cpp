@@ -148,6 +148,7 @@ FileShareCollectionViewItem::FileShareCollectionViewItem(QWidget *parent) : QWid
     stateImageView = new VeskButton(nameColumn);
     stateImageView->setImage(retryMark());
     stateImageView->setFixedSize(18, 18);
+    stateImageView->setObjectName(QStringLiteral("stateImageView"));
     stateImageView->setAccessibleName(QStringLiteral("重新上传"));
     stateImageView->setToolTip(QStringLiteral("重新上传"));
     stateImageView->hide();
@@ -171,6 +172,7 @@ FileShareCollectionViewItem::FileShareCollectionViewItem(QWidget *parent) : QWid
     actionRow->setSpacing(6);
     actionRow->addStretch(1);
     permissionBtn = new VeskButton(actions);
+    permissionBtn->setObjectName(QStringLiteral("permissionBtn"));
     permissionBtn->setToggle(true);
     permissionBtn->setTitle(QStringLiteral("设置"));
     permissionBtn->setAccessibleName(QStringLiteral("文件操作权限"));
@@ -179,6 +181,7 @@ FileShareCollectionViewItem::FileShareCollectionViewItem(QWidget *parent) : QWid
     actionRow->addWidget(permissionLabel, 0, Qt::AlignVCenter);
     actionRow->addWidget(permissionBtn, 0, Qt::AlignVCenter);
     deleteButton = new VeskButton(actions);
+    deleteButton->setObjectName(QStringLiteral("deleteButton"));
     deleteButton->setTitle(QStringLiteral("删除"));
     deleteButton->setAccessibleName(QStringLiteral("删除"));
     actionRow->addWidget(deleteButton, 0, Qt::AlignVCenter);
@@ -197,11 +200,16 @@ FileShareCollectionViewItem::FileShareCollectionViewItem(QWidget *parent) : QWid
 void FileShareCollectionViewItem::setModel(const FileShareModel &model)
 {
     m_model = model;
-    const QString name = KVDataText::bounded(model.fileName, kMaxNameLength);
+    // Names keep their own direction, here and in the controls' names that carry them.
+    const QString name = KVDataText::isolated(KVDataText::bounded(model.fileName, kMaxNameLength));
     fileNamelabel->setFullText(name);
     setAccessibleName(name);
+    const QString named = KVDataText::isolatedName(model.fileName);
+    deleteButton->setAccessibleName(QStringLiteral("删除 %1").arg(named));
+    permissionBtn->setAccessibleName(QStringLiteral("文件操作权限 %1").arg(named));
+    stateImageView->setAccessibleName(QStringLiteral("重新上传 %1").arg(named));
     fileSize->setText(sizeText(model));
-    uploadUserNameLabel->setFullText(KVDataText::bounded(model.userName, kMaxNameLength));
+    uploadUserNameLabel->setFullText(KVDataText::isolated(KVDataText::bounded(model.userName, kMaxNameLength)));
     uploadTime->setText(KVDataText::bounded(model.createTime, 32));
 
     if (const std::optional<StateLook> look = stateLook(model.state)) {

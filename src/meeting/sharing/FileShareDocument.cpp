@@ -8,6 +8,7 @@
 #include "foundation/StringHelpers.h"
 #include "meeting/common/MeetingBottomButton.h"
 #include "meeting/common/MeetingHostControlRules.h"
+#include "meeting/common/MeetingWindowRules.h"
 #include "meeting/sharing/FileShareImageViewCollectionViewItem.h"
 #include "meeting/sharing/FileSharePageView.h"
 #include "meeting/sharing/FileShareSpeedSwicthPanel.h"
@@ -423,15 +424,13 @@ void FileShareDocument::queryAllShareFileInfo(ListBlock block)
         if (!self.m_ui.selectFileShareSwitchBtn)
             return;
         // Hosts keep the arrow: the room's share permission is set behind it.
-        if (me.host || me.assistantHost) {
-            self.m_ui.selectFileShareSwitchBtn->show();
-            return;
-        }
-        self.m_ui.selectFileShareSwitchBtn->setVisible(hasFiles);
-        if (!hasFiles)
+        const bool arrow = me.host || me.assistantHost || hasFiles;
+        self.m_ui.selectFileShareSwitchBtn->setVisible(arrow);
+        if (!arrow)
             self.m_ui.selectFileShareSwitchBtn->setState(0);
         if (self.m_ui.bottomSareContainerViewWidthConst)
-            self.m_ui.bottomSareContainerViewWidthConst->setConstant(hasFiles ? 72 : 58);
+            self.m_ui.bottomSareContainerViewWidthConst->setConstant(arrow ? MeetingWindowRules::kShareBoxWithArrow
+                                                                           : MeetingWindowRules::kShareBox);
     });
 }
 

@@ -1,12 +1,16 @@
 #include "meeting/sharing/ShareFileList.h"
 
 #include "foundation/JXExtension.h"
+#include "foundation/StringHelpers.h"
 
 #include <QHash>
 
 namespace ShareFileList {
 
 namespace {
+
+// What a toast shows of a file name.
+constexpr qsizetype kNameLength = 128;
 
 template <typename T> QList<T> modelsOf(const QVariant &value)
 {
@@ -114,22 +118,40 @@ QStringList chooserTypes(const QList<SupportFileShareTypeModel> &types)
     return out;
 }
 
+bool acceptsUpload(const QString &fileName, const QStringList &types)
+{
+    const QString e = extensionOf(fileName);
+    return !e.isEmpty() && std::any_of(types.cbegin(), types.cend(),
+                                       [&](const QString &type) { return type.compare(e, Qt::CaseInsensitive) == 0; });
+}
+
+QString typeRefusal(const QString &fileName)
+{
+    return QStringLiteral("%1:不支持的文件类型").arg(DataText::isolated(DataText::bounded(fileName, kNameLength)));
+}
+
+RowKey keyOf(const FileShareModel &row)
+{
+    // Only rows made here carry the local file.
+    if (!row.fileURL.isEmpty())
+        return {true, row.timeStamp, QString()};
+    return {false, 0, row.fileId};
+}
+
 PreUploadPlan planPreUpload(const QVariantList &items, const QList<FileShareModel> &pending)
 {
-    QHash<QString, QUrl> urlOf;
-    urlOf.reserve(pending.size());
+    QSet<QString> waiting;
+    waiting.reserve(pending.size());
     for (const FileShareModel &row : pending)
-        urlOf.insert(row.identity, row.fileURL);
+        waiting.insert(row.identity);
     PreUploadPlan plan;
     for (const QVariant &v : items) {
         const QVariantMap item = v.toMap();
         const QString identity = item.value(QStringLiteral("identity")).toString();
         switch (item.value(QStringLiteral("status")).toInt()) {
         case 2: {
-            const auto url = urlOf.constFind(identity);
-            if (url == urlOf.cend())
+            if (!waiting.contains(identity))
                 break;
-            plan.urls << *url;
             plan.fileIds << item.value(QStringLiteral("fileId")).toString();
             plan.identities << identity;
             break;
@@ -139,8 +161,10 @@ PreUploadPlan planPreUpload(const QVariantList &items, const QList<FileShareMode
             break;
         case -1:
             plan.refused.insert(identity);
-            plan.refusals << QStringLiteral("%1:%2").arg(item.value(QStringLiteral("fileName")).toString().left(128),
-                                                         item.value(QStringLiteral("remarks")).toString().left(256));
+            // The name and the reason are the service's: each keeps its own direction.
+            plan.refusals << QStringLiteral("%1:%2").arg(
+                DataText::isolated(DataText::bounded(item.value(QStringLiteral("fileName")).toString(), kNameLength)),
+                DataText::isolated(DataText::bounded(item.value(QStringLiteral("remarks")).toString(), 256)));
             break;
         default:
             break;

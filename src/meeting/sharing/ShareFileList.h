@@ -37,11 +37,26 @@ bool apply(State &state, const QVariantMap &data);
 [[nodiscard]] QString rightsTypeOf(const QString &fileType, const QString &fileName, const State &state);
 // The extensions the chooser accepts, in list order; "pdf" alone without any.
 [[nodiscard]] QStringList chooserTypes(const QList<SupportFileShareTypeModel> &types);
+// Whether a chosen file may be uploaded: its extension is one of types, in any case. The chooser's
+// filter is only an offer: a name typed into it passes it.
+[[nodiscard]] bool acceptsUpload(const QString &fileName, const QStringList &types);
+// What the user is told of a file refused before it is read.
+[[nodiscard]] QString typeRefusal(const QString &fileName);
+
+// What a row's actions hold, never its place in the list: a pending row by its time stamp (unique
+// among the pending rows), a service row by its file id.
+struct RowKey {
+    bool pending = false;
+    quint64 timeStamp = 0;
+    QString fileId;
+    bool operator==(const RowKey &) const = default;
+};
+[[nodiscard]] RowKey keyOf(const FileShareModel &row);
+
 // What a pre-upload answer asks for, matched to the pending rows by identity: the files to send
 // (an item whose row is gone is skipped, so files and ids stay paired), the rows the service
 // holds already, and the refused rows with their "name:reason" texts.
 struct PreUploadPlan {
-    QList<QUrl> urls;
     QStringList fileIds, identities;
     QSet<QString> held;
     QSet<QString> refused;

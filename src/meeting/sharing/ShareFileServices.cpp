@@ -4,6 +4,7 @@
 #include "foundation/models/MeetingDataModel.h"
 #include "foundation/models/MeetingInfoModel.h"
 #include "meeting/common/MeetingCurrent.h"
+#include "meeting/common/MeetingLog.h"
 
 namespace {
 
@@ -48,18 +49,17 @@ public:
         agentInstance()->startOrStopAVFileShare(owner, type, uploadUserId, fileId, fileType, fileName, duration,
                                                 enableOperationFileStatus, enableUserList, std::move(completion));
     }
-    void prepareUploadFileWithfileURL(QObject *owner, const QList<QUrl> &fileURLs, const QStringList &identityArray,
-                                      const QStringList &md5Values, const QString &roomId,
+    void prepareUploadFileWithfileURL(QObject *owner, const QList<std::shared_ptr<KVFileSnapshot>> &files,
+                                      const QStringList &identityArray, const QString &roomId,
                                       Completion completion) override
     {
-        agentInstance()->prepareUploadFileWithfileURL(owner, fileURLs, identityArray, roomId, std::move(completion),
-                                                      md5Values);
+        agentInstance()->prepareUploadFileWithfileURL(owner, files, identityArray, roomId, std::move(completion));
     }
-    void uploadFileWithfileURL(QObject *owner, const QList<QUrl> &fileURLs, const QStringList &fileIds,
+    void uploadFileWithfileURL(QObject *owner, const std::shared_ptr<KVFileSnapshot> &file, const QString &fileId,
                                const QString &roomId, UploadFinish finish) override
     {
         agentInstance()->uploadFileWithfileURL(
-            owner, fileURLs, fileIds, roomId, [](double) {}, std::move(finish));
+            owner, {file}, {fileId}, roomId, [](double) {}, std::move(finish));
     }
     void fileShareOPPermission(QObject *owner, const QString &fileId, const QString &roomId,
                                const QString &uploadUserId, const QString &fileType, qint64 status,
@@ -82,9 +82,14 @@ public:
         agentInstance()->queryUserWithUserName(owner, userName, std::move(completion));
     }
 
-    [[nodiscard]] QString calculateMD5ForFileAtPath(const QString &path) const override
+    [[nodiscard]] std::shared_ptr<KVFileSnapshot> takeSnapshot(const QString &path, std::stop_token stop,
+                                                               KVFileSnapshot::Failure *failure) const override
     {
-        return VeskAppAgent::calculateMD5ForFileAtPath(path);
+        QString error;
+        auto snapshot = KVFileSnapshot::take(path, &error, std::move(stop), failure);
+        if (!snapshot)
+            qCInfo(lcMeeting) << "not uploaded:" << error;
+        return snapshot;
     }
 
     [[nodiscard]] QString joinedRoomId() const override

@@ -5,6 +5,7 @@
 // the agent; tests install a fake that answers when told.
 
 #include "agent/VeskAppAgent.h"
+#include "connection/KVFileSnapshot.h"
 #include "connection/KVMResponse.h"
 
 #include <QList>
@@ -16,6 +17,7 @@
 
 #include <functional>
 #include <memory>
+#include <stop_token>
 
 struct MeetingDataModel;
 
@@ -42,12 +44,13 @@ public:
                                         qint64 fileType, const QString &fileName, qint64 duration,
                                         const QString &enableOperationFileStatus, const QVariantList &enableUserList,
                                         Completion completion) = 0;
-    // md5Values: each file's digest, taken off the main thread.
-    virtual void prepareUploadFileWithfileURL(QObject *owner, const QList<QUrl> &fileURLs,
-                                              const QStringList &identityArray, const QStringList &md5Values,
-                                              const QString &roomId, Completion completion) = 0;
-    virtual void uploadFileWithfileURL(QObject *owner, const QList<QUrl> &fileURLs, const QStringList &fileIds,
-                                       const QString &roomId, UploadFinish finish) = 0;
+    // Private copies taken by takeSnapshot: their sizes and MD5s are announced, and the same copy
+    // is uploaded.
+    virtual void prepareUploadFileWithfileURL(QObject *owner, const QList<std::shared_ptr<KVFileSnapshot>> &files,
+                                              const QStringList &identityArray, const QString &roomId,
+                                              Completion completion) = 0;
+    virtual void uploadFileWithfileURL(QObject *owner, const std::shared_ptr<KVFileSnapshot> &file,
+                                       const QString &fileId, const QString &roomId, UploadFinish finish) = 0;
     virtual void fileShareOPPermission(QObject *owner, const QString &fileId, const QString &roomId,
                                        const QString &uploadUserId, const QString &fileType, qint64 status,
                                        const QVariantList &userList, Completion completion) = 0;
@@ -58,7 +61,9 @@ public:
     virtual void queryUserWithUserName(QObject *owner, const QString &userName, Completion completion) = 0;
 
     // ---- Off the main thread: the upload workers call it ---------------------------------------
-    [[nodiscard]] virtual QString calculateMD5ForFileAtPath(const QString &path) const = 0;
+    // The file's private copy with its MD5 (KVFileSnapshot::take), or null with *failure set.
+    [[nodiscard]] virtual std::shared_ptr<KVFileSnapshot> takeSnapshot(const QString &path, std::stop_token stop,
+                                                                       KVFileSnapshot::Failure *failure) const = 0;
 
     // ---- The joined room (empty or 0 outside a meeting) and the signed-in user ---------------
     [[nodiscard]] virtual QString joinedRoomId() const = 0;

@@ -18,6 +18,7 @@
 #include "uikit/VeskLayer.h"
 #include "uikit/VeskMeetingToast.h"
 
+#include <QApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QScrollArea>
@@ -97,8 +98,11 @@ void ShareSelectPanel::toast(const QString &text)
 
 QList<FileShareModel> ShareSelectPanel::uploadFailedArray() const
 {
-    QMutexLocker lock(&m_pendingLock);
-    return m_pending;
+    QList<FileShareModel> rows;
+    rows.reserve(m_pending.size());
+    for (const Pending &p : m_pending)
+        rows << p.row;
+    return rows;
 }
 
 QList<FileShareModel> ShareSelectPanel::showArray() const
@@ -106,9 +110,39 @@ QList<FileShareModel> ShareSelectPanel::showArray() const
     return uploadFailedArray() + m_files.networkingArray;
 }
 
-bool ShareSelectPanel::validIndex(int index) const
+std::optional<FileShareModel> ShareSelectPanel::rowFor(const ShareFileList::RowKey &key) const
 {
-    return index >= 0 && index < showArray().size();
+    if (key.pending) {
+        for (const Pending &p : m_pending)
+            if (p.row.timeStamp == key.timeStamp)
+                return p.row;
+        return std::nullopt;
+    }
+    if (key.fileId.isEmpty())
+        return std::nullopt;
+    for (const FileShareModel &row : m_files.networkingArray)
+        if (row.fileId == key.fileId)
+            return row;
+    return std::nullopt;
+}
+
+QList<FileShareCollectionViewItem *> ShareSelectPanel::fileItems() const
+{
+    QList<FileShareCollectionViewItem *> items;
+    // In the layout's order, which is the list's; rows on their way out are not in it.
+    QLayout *box = m_fileRows->layout();
+    for (int i = 0; i < box->count(); ++i)
+        if (auto *item = qobject_cast<FileShareCollectionViewItem *>(box->itemAt(i)->widget()))
+            items << item;
+    return items;
+}
+
+FileShareCollectionViewItem *ShareSelectPanel::itemFor(const ShareFileList::RowKey &key) const
+{
+    for (FileShareCollectionViewItem *item : fileItems())
+        if (ShareFileList::keyOf(item->model()) == key)
+            return item;
+    return nullptr;
 }
 
 bool ShareSelectPanel::isPolling() const
@@ -149,8 +183,22 @@ void ShareSelectPanel::reloadFileGrid()
     ++m_fileGridReloads;
     const QList<FileShareModel> rows = showArray();
     auto *box = static_cast<QVBoxLayout *>(m_fileRows->layout());
-    for (FileShareCollectionViewItem *old :
-         m_fileRows->findChildren<FileShareCollectionViewItem *>(Qt::FindDirectChildrenOnly)) {
+    // The keyboard's place goes to the same control of the same file's new row.
+    std::optional<ShareFileList::RowKey> focusedRow;
+    QString focusedControl;
+    qsizetype focusedPlace = -1;
+    const QList<FileShareCollectionViewItem *> shown = fileItems();
+    for (QWidget *f = QApplication::focusWidget(); f && f != m_fileRows; f = f->parentWidget()) {
+        if (auto *item = qobject_cast<FileShareCollectionViewItem *>(f); item && item->parentWidget() == m_fileRows) {
+            focusedRow = ShareFileList::keyOf(item->model());
+            focusedControl =
+                QApplication::focusWidget() == item ? QString() : QApplication::focusWidget()->objectName();
+            focusedPlace = shown.indexOf(item);
+            break;
+        }
+    }
+    bool refocused = false;
+    for (FileShareCollectionViewItem *old : shown) {
         box->removeWidget(old);
         old->hide();
         old->deleteLater();
@@ -159,37 +207,52 @@ void ShareSelectPanel::reloadFileGrid()
         auto *item = new FileShareCollectionViewItem(m_fileRows);
         item->setDarkAppearance(!m_onlyShareFile);
         item->setModel(rows.at(i));
-        item->setProperty("row", i);
         item->setFocusPolicy(Qt::StrongFocus);
-        item->setAccessibleName(rows.at(i).fileName.left(FileShareCollectionViewItem::kMaxNameLength));
         item->installEventFilter(this);
-        // Each action goes by the row's place in showArray, checked again when it runs.
+        // Each action holds the file its row shows, looked up again when it runs.
+        const ShareFileList::RowKey key = ShareFileList::keyOf(rows.at(i));
         QPointer<ShareSelectPanel> self(this);
-        item->deleteBlock = [self, i](const FileShareModel &) {
+        item->deleteBlock = [self, key](const FileShareModel &) {
             if (self)
-                self->deleteFile(i);
+                self->deleteFile(key);
         };
-        item->fileRecoverBlock = [self, i](const FileShareModel &) {
+        item->fileRecoverBlock = [self, key](const FileShareModel &) {
             if (self)
-                self->recoverFile(i);
+                self->recoverFile(key);
         };
-        item->fileSharePermissionBlock = [self, i](const FileShareModel &, bool) {
+        item->fileSharePermissionBlock = [self, key](const FileShareModel &, bool) {
             if (self)
-                self->fileSharePermission(i);
+                self->fileSharePermission(key);
         };
         box->insertWidget(i, item);
+        // Shown now, not once the layout gets to it: what the grid shows is the list at once.
+        item->show();
+        if (focusedRow && *focusedRow == key) {
+            QWidget *control = focusedControl.isEmpty() ? item : item->findChild<QWidget *>(focusedControl);
+            (control && control->isVisibleTo(item) ? control : item)->setFocus(Qt::OtherFocusReason);
+            refocused = true;
+        }
     }
     fileEmptyLabel->setVisible(rows.isEmpty());
     m_fileRows->parentWidget()->parentWidget()->setVisible(!rows.isEmpty());
+    // The focused file is gone: the row now in its place, or the upload button.
+    if (focusedRow && !refocused) {
+        const QList<FileShareCollectionViewItem *> now = fileItems();
+        if (!now.isEmpty())
+            now.at(std::min(focusedPlace, now.size() - 1))->setFocus(Qt::OtherFocusReason);
+        else
+            fileUploadButton->setFocus(Qt::OtherFocusReason);
+    }
 }
 
 // ---- Row actions ----------------------------------------------------------------------------------
 
-void ShareSelectPanel::selectFile(int index)
+void ShareSelectPanel::selectFile(const ShareFileList::RowKey &key)
 {
-    if (m_onlyShareFile || !validIndex(index))
+    const std::optional<FileShareModel> found = rowFor(key);
+    if (m_onlyShareFile || !found)
         return;
-    const FileShareModel row = showArray().at(index);
+    const FileShareModel &row = *found;
     switch (row.status()) {
     case 2:
         toast(QStringLiteral("文件转码中，暂时无法共享"));
@@ -337,6 +400,9 @@ void ShareSelectPanel::finishStart(bool closeView)
 
 void ShareSelectPanel::switchShareFile(const QVariantMap &userInfo)
 {
+    // Nothing is shared from the scheduled meeting's window: the meeting's own picker switches.
+    if (m_onlyShareFile)
+        return;
     if (userInfo.value(QStringLiteral("sharing")).toInt() != 1) {
         switchStartShareFile(userInfo);
         return;
@@ -380,19 +446,22 @@ void ShareSelectPanel::switchStartShareFile(const QVariantMap &userInfo)
         userInfo.value(QStringLiteral("duration")).toLongLong(), true);
 }
 
-void ShareSelectPanel::deleteFile(int index)
+void ShareSelectPanel::deleteFile(const ShareFileList::RowKey &key)
 {
-    if (!validIndex(index))
+    const std::optional<FileShareModel> row = rowFor(key);
+    if (!row)
         return;
-    const FileShareModel row = showArray().at(index);
-    if (row.fileId.isEmpty()) {
-        removePending(row.identity);
+    if (key.pending) {
+        // Its copy stops being read, and what was copied goes with the row.
+        if (Pending *p = pendingRow(key.timeStamp))
+            p->reading.request_stop();
+        m_pending.removeIf([&](const Pending &p) { return p.row.timeStamp == key.timeStamp; });
         reloadFileGrid();
         queryFileList();
         return;
     }
     QPointer<ShareSelectPanel> self(this);
-    m_services->deleteFiles(this, {row.fileId}, row.userId, fileRoomId(), [self](const KVMResponse &r) {
+    m_services->deleteFiles(this, {row->fileId}, row->userId, fileRoomId(), [self](const KVMResponse &r) {
         if (!self)
             return;
         if (r.code != 0) {
@@ -403,30 +472,36 @@ void ShareSelectPanel::deleteFile(int index)
     });
 }
 
-void ShareSelectPanel::recoverFile(int index)
+void ShareSelectPanel::recoverFile(const ShareFileList::RowKey &key)
 {
-    if (!validIndex(index))
+    Pending *p = key.pending ? pendingRow(key.timeStamp) : nullptr;
+    // Only a failed row: one on its way is not sent twice.
+    if (!p || p->row.state != 4)
         return;
-    const FileShareModel row = showArray().at(index);
-    if (row.fileURL.isEmpty() || row.identity.isEmpty())
+    p->row.state = 0;
+    reloadFileGrid();
+    // The copy taken before is sent again under its identity; a file that could not be read is
+    // read again.
+    if (p->snapshot) {
+        preUpload({key.timeStamp});
         return;
-    // The retry goes by the row's identity: the same file may be listed twice.
-    uploadFile({{row.fileURL, QString(), row.fileName, row.filesize, row.identity}}, true);
+    }
+    p->reading = std::stop_source();
+    readFiles({key.timeStamp});
 }
 
-void ShareSelectPanel::fileSharePermission(int index)
+void ShareSelectPanel::fileSharePermission(const ShareFileList::RowKey &key)
 {
-    if (!validIndex(index))
+    std::optional<FileShareModel> found = rowFor(key);
+    if (!found)
         return;
-    FileShareModel row = showArray().at(index);
+    FileShareModel row = *found;
     if (row.status() != 1) {
         toast(QStringLiteral("文件未上传成功，暂时无法设置"));
         return;
     }
-    VeskButton *toggle = nullptr;
-    for (auto *item : m_fileRows->findChildren<FileShareCollectionViewItem *>(Qt::FindDirectChildrenOnly))
-        if (item->property("row").toInt() == index && !item->isHidden())
-            toggle = item->permissionBtn;
+    FileShareCollectionViewItem *item = itemFor(key);
+    VeskButton *toggle = item ? item->permissionBtn.data() : nullptr;
     FileSharePermissionSettingView *view = fileSharePermissionSettingView();
     if (view->isVisible()) {
         // Any row's switch pressed while a pop-over is open only closes it: no switch stays on.
@@ -493,12 +568,12 @@ void ShareSelectPanel::uploadUIRefresh()
     allowUploadFilePermissionBtn->setEnabled(editable);
     fileUploadPermissionIcon->setVisible(editable);
     fileUploadPermissionIcon->setPixmap(MemberListIcons::image(
-        allowUploadFilePermissionBtn->state() == 1 ? QStringLiteral("arrow_up备份") : QStringLiteral("arrow_down_talk"),
+        allowUploadFilePermissionBtn->state() == 1 ? QStringLiteral("arrow_down") : QStringLiteral("arrow_down_talk"),
         16));
     VeskLayer *frame = VeskLayer::of(fileUploadPermissionBKView);
-    frame->setCornerRadius(4);
-    frame->setBorderColor(
-        vesk::colorWithHexString(m_onlyShareFile ? QStringLiteral("D8DBE4") : QStringLiteral("5F5D5D")));
+    frame->setBackgroundColor(Qt::transparent);
+    frame->setCornerRadius(6);
+    frame->setBorderColor(vesk::colorWithHexString(QStringLiteral("666565")));
     frame->setBorderWidth(editable ? 1 : 0);
 }
 
@@ -514,7 +589,7 @@ void ShareSelectPanel::fileUploadPermissionAction()
         return;
     }
     FileUploadPermissionPanelView *panel = fileUploadPermissionPanelView();
-    fileUploadPermissionIcon->setPixmap(MemberListIcons::image(QStringLiteral("arrow_up备份"), 16));
+    fileUploadPermissionIcon->setPixmap(MemberListIcons::image(QStringLiteral("arrow_down"), 16));
     panel->roomId = fileRoomId();
     const QRect frame(fileUploadPermissionBKView->mapTo(this, QPoint(0, 0)), fileUploadPermissionBKView->size());
     panel->setGeometry(frame.left(), frame.bottom() + 1 + 6, FileUploadPermissionPanelView::kSize.width(),

@@ -1,11 +1,13 @@
-// The share picker's upload road: choose a file, show it pending, digest it on a worker, ask
-// the file service whether to send it, send it, and drop the pending row once the service
-// holds it. Failed rows stay and can be retried.
+// The share picker's upload road: choose a file, show it pending, take its private copy and
+// MD5 on a worker, ask the file service whether to send it, send that copy, and drop the pending
+// row once the service holds it. Failed rows stay and can be retried.
 #include "meeting/sharing/ShareSelectPanel.h"
 
-#include "agent/VeskAppAgent.h"
+#include "foundation/AppLifetime.h"
 #include "foundation/MainQueue.h"
+#include "foundation/OperationQueue.h"
 #include "meeting/sharing/ShareFileServices.h"
+#include "uikit/KVDataText.h"
 #include "uikit/VeskButton.h"
 
 #include <QCoreApplication>
@@ -23,6 +25,39 @@
 namespace {
 
 const QString kNetworkFailed = QStringLiteral("网络不给力，请稍后重试");
+
+// The workers that read chosen files, shared by every picker and living with the application: a
+// picker that goes stops its reads and leaves without waiting for them.
+class UploadWorkers final : public QObject {
+public:
+    OperationQueue queue{QStringLiteral("korvi.upload"), ShareSelectPanel::kUploadOperations};
+
+    static OperationQueue &shared()
+    {
+        static QPointer<UploadWorkers> workers;
+        if (!workers) {
+            workers = new UploadWorkers();
+            AppLifetime::deleteWithApplication(workers);
+        }
+        return workers->queue;
+    }
+};
+
+// Why a chosen file was not read to the end, told with its name.
+QString readFailure(const QString &fileName, KVFileSnapshot::Failure failure)
+{
+    const QString name = KVDataText::isolated(KVDataText::bounded(fileName, 128));
+    switch (failure) {
+    case KVFileSnapshot::Failure::NotRegular:
+        return QStringLiteral("%1:不是普通文件，无法上传").arg(name);
+    case KVFileSnapshot::Failure::Changed:
+        return QStringLiteral("%1:文件在读取时被修改，请重新上传").arg(name);
+    case KVFileSnapshot::Failure::CannotCopy:
+        return QStringLiteral("%1:磁盘空间不足或无法写入，请稍后重试").arg(name);
+    default:
+        return QStringLiteral("%1:无法读取该文件").arg(name);
+    }
+}
 
 // The list's columns in the client's language: titles, kinds, sizes and dates of its own rather
 // than the system locale's.
@@ -202,134 +237,178 @@ void ShareSelectPanel::fileUploadAction()
     });
 }
 
+void ShareSelectPanel::waitForUploadWorkers()
+{
+    UploadWorkers::shared().waitUntilAllOperationsAreFinished();
+}
+
+ShareSelectPanel::Pending *ShareSelectPanel::pendingRow(quint64 timeStamp)
+{
+    for (Pending &p : m_pending)
+        if (p.row.timeStamp == timeStamp)
+            return &p;
+    return nullptr;
+}
+
+ShareSelectPanel::Pending *ShareSelectPanel::pendingRow(const QString &identity)
+{
+    if (identity.isEmpty())
+        return nullptr;
+    for (Pending &p : m_pending)
+        if (p.row.identity == identity)
+            return &p;
+    return nullptr;
+}
+
 void ShareSelectPanel::uploadFileNoExit(const QList<QUrl> &urls)
 {
-    // Reading every byte for the digest stays off the main thread.
-    std::shared_ptr<ShareFileServices> services = m_services;
-    QPointer<ShareSelectPanel> guard(this);
-    const ShareSelectPanel *context = this;
-    m_uploadQueue.start([services, urls, guard, context] {
-        QList<Prepared> files;
-        for (const QUrl &url : urls) {
-            const QFileInfo info(url.toLocalFile());
-            files.append({url, services->calculateMD5ForFileAtPath(url.toLocalFile()), url.fileName(),
-                          info.isReadable() ? quint64(info.size()) : 0, QString()});
+    // The chooser's filter only offers: a name typed into it passes it.
+    const QStringList types = ShareFileList::chooserTypes(m_files.supportFileTypeArray);
+    QList<quint64> rows;
+    for (const QUrl &url : urls) {
+        if (!url.isLocalFile() || !ShareFileList::acceptsUpload(url.fileName(), types)) {
+            toast(ShareFileList::typeRefusal(url.fileName()));
+            continue;
         }
-        MainQueue::async(context, [guard, files] {
+        Pending pending;
+        FileShareModel &row = pending.row;
+        row.fileURL = url;
+        row.fileName = url.fileName();
+        row.userName = m_services->myUserName();
+        row.state = 0;
+        // The row's key: unique among the pending rows, even for one file chosen twice at once.
+        row.timeStamp = quint64(QDateTime::currentMSecsSinceEpoch());
+        while (pendingRow(row.timeStamp))
+            ++row.timeStamp;
+        m_pending.append(pending);
+        rows << row.timeStamp;
+    }
+    if (rows.isEmpty())
+        return;
+    reloadFileGrid();
+    readFiles(rows);
+}
+
+void ShareSelectPanel::readFiles(const QList<quint64> &rows)
+{
+    struct Job {
+        quint64 timeStamp;
+        QString path;
+        std::stop_token stop;
+    };
+    QList<Job> jobs;
+    for (quint64 stamp : rows) {
+        if (Pending *p = pendingRow(stamp))
+            jobs.append({stamp, p->row.fileURL.toLocalFile(), p->reading.get_token()});
+    }
+    if (jobs.isEmpty())
+        return;
+    // The guard is made here, on the main thread; the worker only carries it back.
+    const QPointer<ShareSelectPanel> guard(this);
+    std::shared_ptr<ShareFileServices> services = m_services;
+    UploadWorkers::shared().addOperation([services, jobs, guard] {
+        QList<Read> results;
+        for (const Job &job : jobs) {
+            Read read{job.timeStamp, nullptr, KVFileSnapshot::Failure::Cancelled};
+            if (!job.stop.stop_requested())
+                read.snapshot = services->takeSnapshot(job.path, job.stop, &read.failure);
+            results.append(read);
+        }
+        MainQueue::async([guard, results] {
             if (guard)
-                guard->uploadFile(files, false);
+                guard->filesRead(results);
         });
     });
 }
 
-void ShareSelectPanel::uploadFileExit(const QList<QUrl> &urls)
+void ShareSelectPanel::filesRead(const QList<Read> &results)
 {
-    QList<Prepared> files;
-    const QList<FileShareModel> pending = uploadFailedArray();
-    for (const QUrl &url : urls) {
-        const auto it = std::find_if(pending.cbegin(), pending.cend(), [&](const FileShareModel &row) {
-            return row.fileURL.toLocalFile() == url.toLocalFile();
-        });
-        if (it != pending.cend())
-            files.append({url, QString(), it->fileName, it->filesize, it->identity});
-    }
-    uploadFile(files, true);
-}
-
-void ShareSelectPanel::uploadFile(const QList<Prepared> &files, bool exist)
-{
-    QList<QUrl> urls;
-    QStringList identities, md5s;
-    {
-        QMutexLocker lock(&m_pendingLock);
-        for (const Prepared &file : files) {
-            if (exist) {
-                auto it = std::find_if(m_pending.begin(), m_pending.end(),
-                                       [&](const FileShareModel &row) { return row.identity == file.identity; });
-                // Deleted meanwhile: nothing to send for it.
-                if (it == m_pending.end())
-                    continue;
-                it->state = 0;
-                urls << it->fileURL;
-                identities << it->identity;
-                md5s << it->identity.section(QLatin1Char('_'), 0, 0);
-                continue;
-            }
-            FileShareModel row;
-            row.fileURL = file.url;
-            row.filesize = file.size;
-            row.fileName = file.fileName;
-            row.userName = m_services->myUserName();
-            row.state = 0;
-            row.timeStamp = quint64(QDateTime::currentMSecsSinceEpoch());
-            row.identity = ShareFileList::identity(file.md5, file.fileName, row.timeStamp);
-            // The same file chosen twice within a millisecond still gets a row of its own.
-            while (std::any_of(m_pending.cbegin(), m_pending.cend(),
-                               [&](const FileShareModel &other) { return other.identity == row.identity; }))
-                row.identity = ShareFileList::identity(file.md5, file.fileName, ++row.timeStamp);
-            m_pending.append(row);
-            urls << file.url;
-            identities << row.identity;
-            md5s << file.md5;
+    QList<quint64> ready;
+    for (const Read &read : results) {
+        Pending *p = pendingRow(read.timeStamp);
+        // Deleted meanwhile.
+        if (!p || read.failure == KVFileSnapshot::Failure::Cancelled)
+            continue;
+        if (!read.snapshot) {
+            toast(readFailure(p->row.fileName, read.failure));
+            // Nothing of it was read: no row to retry.
+            if (read.failure == KVFileSnapshot::Failure::NotRegular)
+                m_pending.removeIf([&](const Pending &other) { return other.row.timeStamp == read.timeStamp; });
+            else
+                p->row.state = 4;
+            continue;
         }
+        p->snapshot = read.snapshot;
+        p->row.filesize = quint64(read.snapshot->size());
+        p->row.identity = ShareFileList::identity(read.snapshot->md5(), p->row.fileName, p->row.timeStamp);
+        ready << read.timeStamp;
     }
     reloadFileGrid();
-    if (urls.isEmpty())
+    preUpload(ready);
+}
+
+void ShareSelectPanel::preUpload(const QList<quint64> &rows)
+{
+    QList<std::shared_ptr<KVFileSnapshot>> files;
+    QStringList identities;
+    for (quint64 stamp : rows) {
+        Pending *p = pendingRow(stamp);
+        if (!p || !p->snapshot)
+            continue;
+        p->row.state = 0;
+        files << p->snapshot;
+        identities << p->row.identity;
+    }
+    if (files.isEmpty())
         return;
     QPointer<ShareSelectPanel> self(this);
-    m_services->prepareUploadFileWithfileURL(this, urls, identities, md5s, fileRoomId(),
-                                             [self, urls, identities](const KVMResponse &r) {
+    m_services->prepareUploadFileWithfileURL(this, files, identities, fileRoomId(),
+                                             [self, identities](const KVMResponse &r) {
                                                  if (self)
-                                                     self->prepareAnswered(urls, identities, r);
+                                                     self->prepareAnswered(identities, r);
                                              });
 }
 
-void ShareSelectPanel::prepareAnswered(const QList<QUrl> &urls, const QStringList &identities,
-                                       const KVMResponse &response)
+void ShareSelectPanel::prepareAnswered(const QStringList &identities, const KVMResponse &response)
 {
-    Q_UNUSED(urls);
     if (response.code != 0) {
-        const QSet<QString> batch(identities.cbegin(), identities.cend());
-        QMutexLocker lock(&m_pendingLock);
-        for (FileShareModel &row : m_pending)
-            if (batch.contains(row.identity))
-                row.state = 4;
-        lock.unlock();
+        for (const QString &identity : identities)
+            if (Pending *p = pendingRow(identity))
+                p->row.state = 4;
         toast(response.message.isEmpty() ? kNetworkFailed : response.message);
         reloadFileGrid();
         return;
     }
     const ShareFileList::PreUploadPlan plan = ShareFileList::planPreUpload(response.dataList(), uploadFailedArray());
-    if (!plan.held.isEmpty() || !plan.refused.isEmpty()) {
-        QMutexLocker lock(&m_pendingLock);
-        m_pending.removeIf([&](const FileShareModel &row) { return plan.held.contains(row.identity); });
-        for (FileShareModel &row : m_pending)
-            if (plan.refused.contains(row.identity))
-                row.state = 4;
-    }
+    // A file the service holds already leaves the list at once; its copy there shows with the
+    // list query below.
+    m_pending.removeIf([&](const Pending &p) { return plan.held.contains(p.row.identity); });
+    for (const QString &identity : plan.refused)
+        if (Pending *p = pendingRow(identity))
+            p->row.state = 4;
     for (const QString &refusal : plan.refusals)
         toast(refusal);
-    if (!plan.refused.isEmpty())
-        reloadFileGrid();
-    if (!plan.urls.isEmpty()) {
-        // Rows the service already holds show once the list query of the road's end answers.
+    reloadFileGrid();
+    if (!plan.identities.isEmpty()) {
         if (!plan.held.isEmpty())
             reloadView();
-        uploadFileInter(plan.urls, plan.fileIds, plan.identities);
+        uploadFileInter(plan.fileIds, plan.identities);
     } else {
         reloadView();
     }
 }
 
-void ShareSelectPanel::uploadFileInter(const QList<QUrl> &urls, const QStringList &fileIds,
-                                       const QStringList &identities)
+void ShareSelectPanel::uploadFileInter(const QStringList &fileIds, const QStringList &identities)
 {
     QPointer<ShareSelectPanel> self(this);
-    // One request per file, each carrying its row's identity back.
-    for (qsizetype i = 0; i < urls.size(); ++i) {
-        const QString identity = identities.value(i);
+    // One request per file, each sending the copy whose MD5 was announced.
+    for (qsizetype i = 0; i < identities.size(); ++i) {
+        const QString identity = identities.at(i);
+        const Pending *p = pendingRow(identity);
+        if (!p || !p->snapshot)
+            continue;
         m_services->uploadFileWithfileURL(
-            this, {urls.at(i)}, {fileIds.value(i)}, fileRoomId(),
+            this, p->snapshot, fileIds.value(i), fileRoomId(),
             [self, identity](const QUrl &, bool ok, const QVariantMap &reply, const QString &) {
                 if (self)
                     self->uploadAnswered(identity, ok, reply);
@@ -340,28 +419,16 @@ void ShareSelectPanel::uploadFileInter(const QList<QUrl> &urls, const QStringLis
 void ShareSelectPanel::uploadAnswered(const QString &identity, bool ok, const QVariantMap &reply)
 {
     if (ok && reply.contains(QStringLiteral("code")) && reply.value(QStringLiteral("code")).toLongLong() == 0) {
-        removePending(identity);
+        m_pending.removeIf([&](const Pending &p) { return p.row.identity == identity; });
+        reloadFileGrid();
         reloadView();
         return;
     }
-    markFailed(identity);
+    if (Pending *p = pendingRow(identity))
+        p->row.state = 4;
     if (ok) {
         const QString message = reply.value(QStringLiteral("message")).toString();
         toast(message.isEmpty() ? kNetworkFailed : message.left(256));
     }
     reloadFileGrid();
-}
-
-void ShareSelectPanel::markFailed(const QString &identity)
-{
-    QMutexLocker lock(&m_pendingLock);
-    for (FileShareModel &row : m_pending)
-        if (row.identity == identity)
-            row.state = 4;
-}
-
-void ShareSelectPanel::removePending(const QString &identity)
-{
-    QMutexLocker lock(&m_pendingLock);
-    m_pending.removeIf([&](const FileShareModel &row) { return row.identity == identity; });
 }

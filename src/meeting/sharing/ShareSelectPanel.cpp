@@ -97,7 +97,6 @@ template <typename T> void clear(QList<T *> &items)
 ShareSelectPanel::ShareSelectPanel(QWidget *parent, std::shared_ptr<ShareFileServices> services)
     : QWidget(parent), m_services(services ? std::move(services) : ShareFileServices::current())
 {
-    m_uploadQueue.setMaxThreadCount(kUploadOperations);
     setObjectName(QStringLiteral("ShareSelectPanel"));
     setAccessibleName(QStringLiteral("选择共享内容"));
     setFocusPolicy(Qt::StrongFocus);
@@ -108,8 +107,10 @@ ShareSelectPanel::ShareSelectPanel(QWidget *parent, std::shared_ptr<ShareFileSer
 ShareSelectPanel::~ShareSelectPanel()
 {
     stopQueryTimer();
-    // Workers post back through a guard; none may outlive the list they report to.
-    m_uploadQueue.waitForDone();
+    // Files still read stop at their next chunk; their workers report to a guard that is gone by
+    // then, and the picker does not wait for them.
+    for (Pending &p : m_pending)
+        p.reading.request_stop();
 }
 
 void ShareSelectPanel::buildViews()
@@ -658,15 +659,15 @@ void ShareSelectPanel::mousePressEvent(QMouseEvent *event)
 bool ShareSelectPanel::eventFilter(QObject *watched, QEvent *event)
 {
     // A file row chosen by a click, or by Return or Space while it has focus.
-    const QVariant row = watched->property("row");
-    if (row.isValid() && watched->parent() == m_fileRows) {
+    auto *row = qobject_cast<FileShareCollectionViewItem *>(watched);
+    if (row && row->parentWidget() == m_fileRows) {
         const bool click = event->type() == QEvent::MouseButtonRelease &&
                            static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton;
         const bool key =
             event->type() == QEvent::KeyPress && (static_cast<QKeyEvent *>(event)->key() == Qt::Key_Return ||
                                                   static_cast<QKeyEvent *>(event)->key() == Qt::Key_Space);
         if (click || key) {
-            selectFile(row.toInt());
+            selectFile(ShareFileList::keyOf(row->model()));
             return true;
         }
     }

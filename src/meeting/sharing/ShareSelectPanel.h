@@ -6,22 +6,23 @@
 // values and never fetches candidates itself.
 
 #include "agent/models/FileShareModel.h"
+#include "connection/KVFileSnapshot.h"
 #include "connection/KVMResponse.h"
 #include "foundation/models/DesktopCaptureSnapshotModel.h"
 #include "meeting/sharing/ShareFileList.h"
 #include "meeting/sharing/ShareSelectSections.h"
 
 #include <QList>
-#include <QMutex>
 #include <QPointer>
-#include <QThreadPool>
 #include <QUrl>
 #include <QWidget>
 
 #include <functional>
 #include <memory>
 #include <optional>
+#include <stop_token>
 
+class FileShareCollectionViewItem;
 class FileSharePermissionSettingView;
 class FileShareSupportFileList;
 class FileUploadPermissionPanelView;
@@ -47,7 +48,7 @@ public:
     static constexpr std::chrono::milliseconds kFileListPoll{3000};
     // A new file starts this long after the running one stopped.
     static constexpr std::chrono::milliseconds kSwitchPause{1000};
-    // Upload batches (and retries) prepared at once.
+    // Files read for their uploads at once, by all pickers together.
     static constexpr int kUploadOperations = 3;
 
     explicit ShareSelectPanel(QWidget *parent = nullptr, std::shared_ptr<ShareFileServices> services = nullptr);
@@ -114,11 +115,14 @@ public:
     void queryFileList();
     void timerFired();
     void stopQueryTimer();
-    // What a click, the delete, retry and rights buttons of row index of showArray do.
-    void selectFile(int index);
-    void deleteFile(int index);
-    void recoverFile(int index);
-    void fileSharePermission(int index);
+    // What a click, the delete, retry and rights buttons of a row do, to the file the row shows;
+    // nothing once it is gone from the list.
+    void selectFile(const ShareFileList::RowKey &row);
+    void deleteFile(const ShareFileList::RowKey &row);
+    void recoverFile(const ShareFileList::RowKey &row);
+    void fileSharePermission(const ShareFileList::RowKey &row);
+    // The file grid's rows, in the order shown.
+    [[nodiscard]] QList<FileShareCollectionViewItem *> fileItems() const;
     void startFileShare(int type, const QString &uploadUserId, const QString &fileId, const QString &fileName,
                         const QString &fileType, qint64 duration, bool closeView);
     void switchShareFile(const QVariantMap &userInfo);
@@ -133,11 +137,11 @@ public:
 
     // ---- Uploads -----------------------------------------------------------------------------
     void fileUploadAction();
+    // Chosen files of an accepted type: a pending row each at once, their private copies taken
+    // on a worker (the picker's going stops them), then the pre-upload.
     void uploadFileNoExit(const QList<QUrl> &urls);
-    void uploadFileExit(const QList<QUrl> &urls);
-    void uploadFileInter(const QList<QUrl> &urls, const QStringList &fileIds, const QStringList &identities);
-    // Tests: waits for the upload workers.
-    void waitForUploadWorkers() { m_uploadQueue.waitForDone(); }
+    // Tests: waits until no picker's worker reads a file (the application never waits for them).
+    static void waitForUploadWorkers();
 
     // ---- State -------------------------------------------------------------------------------
     [[nodiscard]] qint64 generalSelectedApplicationIndex() const { return m_applicationIndex; }
@@ -203,21 +207,28 @@ private:
     void buildFileViews(QWidget *actionView, QHBoxLayout *actionRow);
     void reloadFileGrid();
     [[nodiscard]] QString fileRoomId() const;
-    [[nodiscard]] bool validIndex(int index) const;
+    [[nodiscard]] std::optional<FileShareModel> rowFor(const ShareFileList::RowKey &key) const;
+    [[nodiscard]] FileShareCollectionViewItem *itemFor(const ShareFileList::RowKey &key) const;
     void toast(const QString &text);
-    // Upload road, main thread: rows made or reset, then the pre-upload request.
-    struct Prepared {
-        QUrl url;
-        QString md5;
-        QString fileName;
-        quint64 size = 0;
-        QString identity; // a retry's row
+    // The upload road, on the main thread but for reading the files.
+    struct Pending {
+        FileShareModel row;
+        std::shared_ptr<KVFileSnapshot> snapshot; // the private copy once taken, kept for a retry
+        std::stop_source reading;                 // stops the copy while it is taken
     };
-    void uploadFile(const QList<Prepared> &files, bool exist);
-    void prepareAnswered(const QList<QUrl> &urls, const QStringList &identities, const KVMResponse &response);
+    struct Read {
+        quint64 timeStamp = 0;
+        std::shared_ptr<KVFileSnapshot> snapshot;
+        KVFileSnapshot::Failure failure = KVFileSnapshot::Failure::None;
+    };
+    [[nodiscard]] Pending *pendingRow(quint64 timeStamp);
+    [[nodiscard]] Pending *pendingRow(const QString &identity);
+    void readFiles(const QList<quint64> &rows);
+    void filesRead(const QList<Read> &results);
+    void preUpload(const QList<quint64> &rows);
+    void prepareAnswered(const QStringList &identities, const KVMResponse &response);
+    void uploadFileInter(const QStringList &fileIds, const QStringList &identities);
     void uploadAnswered(const QString &identity, bool ok, const QVariantMap &reply);
-    void markFailed(const QString &identity);
-    void removePending(const QString &identity);
     void startDocument(const QString &uploadUserId, const QString &fileId, const QString &fileName, bool closeView);
     void startAudioVideo(int type, const QString &uploadUserId, const QString &fileId, const QString &fileName,
                          qint64 fileType, qint64 duration, bool closeView);
@@ -238,12 +249,10 @@ private:
     QList<DesktopCaptureSnapshotModel> m_shownWindows;
     std::shared_ptr<ShareFileServices> m_services;
     ShareFileList::State m_files;
-    // Changed on the main thread only; the lock keeps readers on other threads safe.
-    mutable QMutex m_pendingLock;
-    QList<FileShareModel> m_pending;
+    // Main thread only: the workers are handed paths and report back through a guard.
+    QList<Pending> m_pending;
     QPointer<KVTimer> fileShareQueryTimer;
     int m_fileGridReloads = 0;
-    QThreadPool m_uploadQueue;
     QPointer<QWidget> m_fileRows;
     QPointer<FileSharePermissionSettingView> m_permissionView;
     QPointer<FileUploadPermissionPanelView> m_uploadPermissionView;

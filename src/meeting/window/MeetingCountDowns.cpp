@@ -18,6 +18,8 @@
 #include "uikit/KVWindow.h"
 #include "uikit/VeskToast.h"
 
+#include <QEvent>
+
 namespace {
 
 const QString kAlreadyRunning = QStringLiteral("已有倒计时进行中");
@@ -63,6 +65,43 @@ MeetingCountDowns::MeetingCountDowns(Ui::MeetingViewController &ui, MeetingPanel
                                      QObject *parent)
     : QObject(parent), m_ui(ui), m_panels(panels), m_window(std::move(window))
 {
+}
+
+void MeetingCountDowns::watch(QWidget *view)
+{
+    view->installEventFilter(this);
+    // The views move with the middle view too, as the bars beside it come and go.
+    if (m_ui.middleView)
+        m_ui.middleView->installEventFilter(this);
+}
+
+bool MeetingCountDowns::eventFilter(QObject *watched, QEvent *event)
+{
+    switch (event->type()) {
+    case QEvent::Move:
+    case QEvent::Resize:
+    case QEvent::Show:
+    case QEvent::Hide:
+    case QEvent::ParentChange:
+        if (m_window.countDownPlaced)
+            m_window.countDownPlaced();
+        break;
+    default:
+        break;
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+QList<QWidget *> MeetingCountDowns::shownViews() const
+{
+    QList<QWidget *> shown;
+    QWidget *view = m_window.view();
+    for (const QPointer<QWidget> &w :
+         {m_state.hostCountDownView, m_state.hostCountStartView, m_state.respondCountDownView}) {
+        if (w && view && view->isAncestorOf(w) && w->isVisibleTo(view))
+            shown.append(w);
+    }
+    return shown;
 }
 
 bool MeetingCountDowns::hostCountDownRunning() const
@@ -121,6 +160,7 @@ HostCountDownView *MeetingCountDowns::hostCountDownView()
             weak->m_window.countDownClosed();
         };
         m_panels.keepView(view);
+        watch(view);
         slot = view;
     }
     return qobject_cast<HostCountDownView *>(slot.data());
@@ -159,6 +199,7 @@ HostCountDownStartView *MeetingCountDowns::hostCountStartView()
             alert->showAtOrigin(QPoint(corner.x(), corner.y() - alert->preferredSize().height()));
         };
         m_panels.keepView(view);
+        watch(view);
         slot = view;
     }
     return qobject_cast<HostCountDownStartView *>(slot.data());
@@ -172,7 +213,13 @@ RespondCountDownView *MeetingCountDowns::respondCountDownView()
         // Just under the top bar, where the window shows it.
         const int top = m_ui.topView ? m_ui.topView->height() : 0;
         view->setGeometry(10, top + 10, RespondCountDownView::kWidth, RespondCountDownView::kHeight);
+        // Run out: no count-down runs any more, and the next may start.
+        view->reachedEndBlock = [] {
+            if (VeskMeetingManager *manager = MeetingCurrent::manager())
+                manager->setRespondCoundownRuning(false);
+        };
         m_panels.keepView(view);
+        watch(view);
         slot = view;
     }
     return qobject_cast<RespondCountDownView *>(slot.data());

@@ -9,6 +9,7 @@
 
 #include "meeting/window/MeetingWindowState.h"
 
+#include <QList>
 #include <QObject>
 
 #include <functional>
@@ -32,6 +33,8 @@ public:
         // The host closed the setter or ended a running count-down for good: the more menu's item
         // and the applications tile go off.
         std::function<void()> countDownClosed;
+        // A count-down view was shown, moved (a drag too) or taken away: what lies beside it makes room.
+        std::function<void()> countDownPlaced;
     };
 
     MeetingCountDowns(Ui::MeetingViewController &ui, MeetingPanels &panels, WindowCalls window, QObject *parent);
@@ -52,7 +55,15 @@ public:
     void countDownComming();
     void countDownViewHadEnd();
 
+    // The count-down views shown in the window, for what must not cover them.
+    [[nodiscard]] QList<QWidget *> shownViews() const;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
+    // Tells the window whenever the view is placed or the middle view it lies in moves.
+    void watch(QWidget *view);
     [[nodiscard]] int countDownTop() const;
     void startHostCountDown(int minutes, int seconds);
     void showHostCountStartView(qint64 seconds);

@@ -446,16 +446,25 @@ void MeetingViewController::updateUIWithFullScreen(bool fullScreen)
     }
     m_geometry.adjustScale = GridWindowRules::adjustScale(fullScreen, m_geometry.windowContentFrame.width());
     adjustImInputViewWidth();
+    // The panel windows follow the scale, whole on the screen that holds the meeting window.
+    QWidget *meeting = window();
+    const bool ownWindow = meeting && meeting != view();
+    const QRect screenArea = ownWindow && meeting->screen() ? meeting->screen()->availableGeometry() : QRect();
     if (!fullScreen && m_panels->state().memberWindow && m_panels->state().memberWindow->window()) {
         QWidget *member = m_panels->state().memberWindow->window();
-        QWidget *meeting = window();
-        const QRect meetingFrame = meeting && meeting != view() ? meeting->frameGeometry() : QRect();
+        const QRect meetingFrame = ownWindow ? meeting->frameGeometry() : QRect();
         if (const auto placed = GridWindowRules::memberWindowBeside(member->geometry(), member->maximumHeight(),
-                                                                    meetingFrame, m_geometry.adjustScale)) {
+                                                                    meetingFrame, m_geometry.adjustScale, screenArea)) {
             member->setMinimumSize(placed->size());
             member->setMaximumSize(placed->size());
             member->setGeometry(*placed);
         }
+    }
+    if (m_panels->state().transcriptionWindow && m_panels->state().transcriptionWindow->window()) {
+        QWidget *transcription = m_panels->state().transcriptionWindow->window();
+        if (const auto placed = GridWindowRules::transcriptionWindowAtScale(transcription->geometry(),
+                                                                            m_geometry.adjustScale, screenArea))
+            transcription->setGeometry(*placed);
     }
     refreshVerticalCollectionViewLayout();
     refreshVerticalShowCollectionViewWidth();

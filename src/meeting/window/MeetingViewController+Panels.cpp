@@ -46,7 +46,11 @@ void MeetingViewController::providePanels()
             p, {ui->subtitleBKView, ui->subtitileTextView, ui->subtitleTextViewWidth, ui->subtitleTextViewHeight});
     });
     panels.provide<TranscriptionPanel>([this](MeetingPanels &p) {
-        return new TranscriptionPanel(p, {[this] { applicationStateRecover(ApplicationView::TranscriptionTile); }});
+        return new TranscriptionPanel(p, {[this] {
+                                          // The tile is off already when the pop-over was never made.
+                                          if (m_panels->state().applicationView)
+                                              applicationStateRecover(ApplicationView::TranscriptionTile);
+                                      }});
     });
 }
 

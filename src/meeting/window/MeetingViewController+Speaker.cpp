@@ -6,7 +6,9 @@
 #include "agent/VeskAppAgent.h"
 #include "agent/VeskMeetingManager.h"
 #include "meeting/common/MeetingCurrent.h"
+#include "meeting/common/MeetingWindowRules.h"
 #include "meeting/window/CurrentSpeakerView.h"
+#include "meeting/window/MeetingCountDowns.h"
 #include "uikit/KVDataText.h"
 
 #include <chrono>
@@ -43,12 +45,33 @@ CurrentSpeakerView *MeetingViewController::currentSpeakerView()
         auto *label = new CurrentSpeakerView(root);
         // Just under the top bar, above everything else in the window.
         const int topBar = ui->topView ? ui->topView->height() : 0;
-        label->setGeometry(20, topBar + 10, 196, 40);
+        m_speaker.labelHome = QPoint(20, topBar + 10);
+        label->setGeometry(QRect(m_speaker.labelHome, QSize(196, 40)));
         label->raise();
         label->hide();
+        // Where the user drags it becomes its place.
+        QPointer<MeetingViewController> weak(this);
+        connect(label, &DraggableView::dragFinished, this, [weak, label] {
+            if (weak)
+                weak->m_speaker.labelHome = label->pos();
+        });
         m_speaker.currentSpeakerView = label;
     }
     return qobject_cast<CurrentSpeakerView *>(m_speaker.currentSpeakerView.data());
+}
+
+void MeetingViewController::placeCurrentSpeakerView()
+{
+    QWidget *label = m_speaker.currentSpeakerView;
+    if (!label || !isViewLoaded())
+        return;
+    // The label lies over the whole window; a count-down beside it stays in sight, its buttons in reach.
+    QWidget *root = view();
+    QList<QRect> keepClear;
+    for (QWidget *shown : m_countDowns->shownViews())
+        keepClear.append(QRect(shown->mapTo(root, QPoint(0, 0)), shown->size()));
+    label->setGeometry(
+        MeetingWindowRules::speakerLabelFrame(QRect(m_speaker.labelHome, label->size()), keepClear, root->rect()));
 }
 
 CurrentSpeakerView *MeetingViewController::currentSpeakerFloatingView()
@@ -88,6 +111,8 @@ void MeetingViewController::voiceValueChange(const Notification &notification)
         if (speaker && label) {
             nameSpeaker(label, speaker->userName(), m_speaker.currentSpeakerViewHiddenTimer, this,
                         [this] { currentSpeakerViewHidden(); });
+            if (label->isHidden())
+                placeCurrentSpeakerView();
             label->show();
         }
     } else {

@@ -72,7 +72,8 @@ MeetingViewController::MeetingViewController(bool enterWaitingRoom, QObject *par
                                          [this] {
                                              resetItem(nullptr);
                                              applicationStateRecover(ApplicationView::CountDownTile);
-                                         }},
+                                         },
+                                         [this] { placeCurrentSpeakerView(); }},
           nullptr)),
       m_tips(std::make_unique<MeetingTips>(
           *ui,

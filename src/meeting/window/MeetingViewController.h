@@ -221,6 +221,8 @@ public:
 private: // used by the controller alone
     // The label under the top bar, made on first use (null before the view loads).
     CurrentSpeakerView *currentSpeakerView();
+    // At its place, or beside the count-downs when they are in its way.
+    void placeCurrentSpeakerView();
     void voiceValueChange(const Notification &notification);
     void customAudioLevelChange(const Notification &notification);
 

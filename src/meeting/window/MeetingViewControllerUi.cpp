@@ -24,6 +24,7 @@
 
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QResizeEvent>
 #include <QScrollArea>
 #include <QTextEdit>
 #include <QVBoxLayout>
@@ -44,6 +45,30 @@ constexpr int kChatRowHeight = kChatInputHeight + 2 * kChatInputGap;
 
 const QString kToolBarTitleColor = QStringLiteral("#D7D7D8");
 const QString kToolBarOnColor = QStringLiteral("#0A8AF9");
+
+// A box in a row of a QLayout whose width its constraint sets: the row gives it that width.
+class ConstrainedBox final : public QWidget {
+public:
+    using QWidget::QWidget;
+    QPointer<KVLayoutConstraint> widthConstraint;
+
+    [[nodiscard]] QSize sizeHint() const override
+    {
+        const QSize own = QWidget::sizeHint();
+        return widthConstraint ? QSize(qRound(widthConstraint->constant()), own.height()) : own;
+    }
+    [[nodiscard]] QSize minimumSizeHint() const override { return sizeHint(); }
+
+protected:
+    // The constraint has set a new width: the row places the box again.
+    void resizeEvent(QResizeEvent *event) override
+    {
+        QWidget::resizeEvent(event);
+        if (widthConstraint && event->size().width() != event->oldSize().width() &&
+            event->size().width() == qRound(widthConstraint->constant()))
+            updateGeometry();
+    }
+};
 
 VeskButton *iconButton(QWidget *parent, const QString &image, const QString &name)
 {
@@ -178,23 +203,16 @@ void MeetingViewController::setupMiddleArea(QWidget *parent)
     noPeopleTipView->setStyleSheet(QStringLiteral("color: #8E8E93; font-size: 14px;"));
     AutoLayout::autoCenterInSuperview(noPeopleTipView);
 
-    screenShareRenderView = new KRTCVideoView(middleView);
-    screenShareRenderView->setObjectName(QStringLiteral("screenShareRenderView"));
-    AutoLayout::autoPinEdgesToSuperviewEdgesWithInsets(screenShareRenderView);
-    screenShareRenderView->hide();
-
-    // Share display: document pages or a shared audio/video file, the member strip beside it.
-    shareShowBKView = new QWidget(middleView);
-    shareShowBKView->setObjectName(QStringLiteral("shareShowBKView"));
-    AutoLayout::autoPinEdgesToSuperviewEdgesWithInsets(shareShowBKView);
-    shareShowBKView->hide();
-
-    verticalShowScrollView = new QScrollArea(shareShowBKView);
+    // The member strip at the right edge, beside a screen share and beside a shared file alike;
+    // its width is 0 while it has no tiles.
+    verticalShowScrollView = new QScrollArea(middleView);
     verticalShowScrollView->setObjectName(QStringLiteral("verticalShowScrollView"));
     verticalShowScrollView->setFrameShape(QFrame::NoFrame);
-    // A Tab stop beside the shared file, so it is named as the grid is.
+    // A Tab stop beside the share, so it is named as the grid is.
     verticalShowScrollView->setAccessibleName(QStringLiteral("成员画面"));
     verticalShowScrollView->setWidgetResizable(true);
+    // A column as wide as its tiles: it scrolls down only.
+    verticalShowScrollView->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     verticalShowCollectionView = new QWidget();
     verticalShowCollectionView->setObjectName(QStringLiteral("verticalShowCollectionView"));
     new QVBoxLayout(verticalShowCollectionView);
@@ -203,13 +221,31 @@ void MeetingViewController::setupMiddleArea(QWidget *parent)
     AutoLayout::autoPinEdgeToSuperviewEdge(verticalShowScrollView, A::Bottom, 0);
     AutoLayout::autoPinEdgeToSuperviewEdge(verticalShowScrollView, A::Trailing, 0);
     verticalShowCollectionViewWidthConstraint = AutoLayout::autoSetDimension(verticalShowScrollView, A::Width, 0);
+    verticalShowScrollView->hide();
+
+    // Another's screen share, left of the strip.
+    screenShareRenderView = new KRTCVideoView(middleView);
+    screenShareRenderView->setObjectName(QStringLiteral("screenShareRenderView"));
+    AutoLayout::autoPinEdgeToSuperviewEdge(screenShareRenderView, A::Top, 0);
+    AutoLayout::autoPinEdgeToSuperviewEdge(screenShareRenderView, A::Bottom, 0);
+    AutoLayout::autoPinEdgeToSuperviewEdge(screenShareRenderView, A::Leading, 0);
+    AutoLayout::autoPinEdge(screenShareRenderView, A::Trailing, A::Leading, verticalShowScrollView, 0);
+    screenShareRenderView->hide();
+
+    // Share display: document pages or a shared audio/video file, left of the strip.
+    shareShowBKView = new QWidget(middleView);
+    shareShowBKView->setObjectName(QStringLiteral("shareShowBKView"));
+    AutoLayout::autoPinEdgeToSuperviewEdge(shareShowBKView, A::Top, 0);
+    AutoLayout::autoPinEdgeToSuperviewEdge(shareShowBKView, A::Bottom, 0);
+    AutoLayout::autoPinEdgeToSuperviewEdge(shareShowBKView, A::Leading, 0);
+    AutoLayout::autoPinEdge(shareShowBKView, A::Trailing, A::Leading, verticalShowScrollView, 0);
+    shareShowBKView->hide();
+    // Over the share views, which are made after it.
+    verticalShowScrollView->raise();
 
     fileSharePanelBKView = new QWidget(shareShowBKView);
     fileSharePanelBKView->setObjectName(QStringLiteral("fileSharePanelBKView"));
-    AutoLayout::autoPinEdgeToSuperviewEdge(fileSharePanelBKView, A::Top, 0);
-    AutoLayout::autoPinEdgeToSuperviewEdge(fileSharePanelBKView, A::Bottom, 0);
-    AutoLayout::autoPinEdgeToSuperviewEdge(fileSharePanelBKView, A::Leading, 0);
-    AutoLayout::autoPinEdge(fileSharePanelBKView, A::Trailing, A::Leading, verticalShowScrollView, 0);
+    AutoLayout::autoPinEdgesToSuperviewEdgesWithInsets(fileSharePanelBKView);
 
     fileShareScrollView = new MacDisableScrollView(fileSharePanelBKView);
     fileShareScrollView->setObjectName(QStringLiteral("fileShareScrollView"));
@@ -291,8 +327,19 @@ void MeetingViewController::setupBottomBar(QWidget *parent)
     speakerBtn = toolButton(toolBarMiddleView, QStringLiteral("扬声器"), QStringLiteral("toolbar_speaker_off"),
                             QStringLiteral("toolbar_speaker_on"), MeetingToolBarTag::Speaker);
     selectSpeakerBtn = selectButton(toolBarMiddleView, QStringLiteral("选择扬声器"));
-    shareBtn = toolButton(toolBarMiddleView, QStringLiteral("共享屏幕"), QStringLiteral("toolbar_share"), QString(),
-                          MeetingToolBarTag::Share);
+    // The share button and the arrow of the room's shared files, in a box as wide as what shows in
+    // it: the arrow's width comes and goes with it (bottomSareContainerViewWidthConst).
+    auto *shareBoxView = new ConstrainedBox(toolBarMiddleView);
+    shareBoxView->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
+    bottomSareContainerView = shareBoxView;
+    bottomSareContainerView->setObjectName(QStringLiteral("bottomSareContainerView"));
+    auto *shareBox = new QHBoxLayout(bottomSareContainerView);
+    shareBox->setContentsMargins(0, 0, 0, 0);
+    shareBox->setSpacing(0);
+    shareBtn = toolButton(bottomSareContainerView, QStringLiteral("共享屏幕"), QStringLiteral("toolbar_share"),
+                          QString(), MeetingToolBarTag::Share);
+    shareBtn->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    shareBox->addWidget(shareBtn, 1);
     // Ends the share on show; shown while the user may end it.
     finishShareBtn = new VeskButton(QStringLiteral("结束共享"), toolBarMiddleView);
     finishShareBtn->setObjectName(QStringLiteral("finishShareBtn"));
@@ -336,8 +383,13 @@ void MeetingViewController::setupBottomBar(QWidget *parent)
                                 QString(), MeetingToolBarTag::Application);
     settingPageBtn = toolButton(toolBarMiddleView, QStringLiteral("设置"), QStringLiteral("toolbar_setting"), QString(),
                                 MeetingToolBarTag::SettingPage);
-    selectFileShareSwitchBtn = selectButton(toolBarMiddleView, QStringLiteral("切换共享文件"));
+    selectFileShareSwitchBtn = selectButton(bottomSareContainerView, QStringLiteral("切换共享文件"));
+    selectFileShareSwitchBtn->setFixedWidth(MeetingWindowRules::kShareBoxWithArrow - MeetingWindowRules::kShareBox);
     selectFileShareSwitchBtn->hide();
+    shareBox->addWidget(selectFileShareSwitchBtn);
+    bottomSareContainerViewWidthConst =
+        AutoLayout::autoSetDimension(bottomSareContainerView, A::Width, MeetingWindowRules::kShareBox);
+    shareBoxView->widthConstraint = bottomSareContainerViewWidthConst;
 
     // The share arrow sits beside the share buttons; Tab follows the bar from left to right.
     QWidget *previous = nullptr;
@@ -345,16 +397,22 @@ void MeetingViewController::setupBottomBar(QWidget *parent)
          {static_cast<QWidget *>(microphoneBtn.data()), static_cast<QWidget *>(selectMicrophoneBtn.data()),
           static_cast<QWidget *>(cameraBtn.data()), static_cast<QWidget *>(selectCameraBtn.data()),
           static_cast<QWidget *>(speakerBtn.data()), static_cast<QWidget *>(selectSpeakerBtn.data()),
-          static_cast<QWidget *>(shareBtn.data()), static_cast<QWidget *>(finishShareBtn.data()),
-          static_cast<QWidget *>(selectFileShareSwitchBtn.data()), static_cast<QWidget *>(memberListBtnBKView.data()),
-          static_cast<QWidget *>(recordButton.data()), static_cast<QWidget *>(selectRecordBtn.data()),
-          static_cast<QWidget *>(selectSubtitiletn.data()), static_cast<QWidget *>(subtitleSettingBtn.data()),
-          static_cast<QWidget *>(applicationBtn.data()), static_cast<QWidget *>(settingPageBtn.data())}) {
+          static_cast<QWidget *>(bottomSareContainerView.data()), static_cast<QWidget *>(finishShareBtn.data()),
+          static_cast<QWidget *>(memberListBtnBKView.data()), static_cast<QWidget *>(recordButton.data()),
+          static_cast<QWidget *>(selectRecordBtn.data()), static_cast<QWidget *>(selectSubtitiletn.data()),
+          static_cast<QWidget *>(subtitleSettingBtn.data()), static_cast<QWidget *>(applicationBtn.data()),
+          static_cast<QWidget *>(settingPageBtn.data())}) {
         tools->addWidget(w);
-        QWidget *stop = w == memberListBtnBKView ? static_cast<QWidget *>(memberListBtn.data()) : w;
-        if (previous)
-            QWidget::setTabOrder(previous, stop);
-        previous = stop;
+        QList<QWidget *> stops{w};
+        if (w == memberListBtnBKView)
+            stops = {memberListBtn};
+        else if (w == bottomSareContainerView)
+            stops = {shareBtn, selectFileShareSwitchBtn};
+        for (QWidget *stop : stops) {
+            if (previous)
+                QWidget::setTabOrder(previous, stop);
+            previous = stop;
+        }
     }
 
     row->addWidget(toolBarMiddleView);

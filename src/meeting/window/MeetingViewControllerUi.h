@@ -66,6 +66,7 @@ public:
     // ---- Bottom tool bar ----
     QPointer<QWidget> bottomView;
     QPointer<QWidget> toolBarMiddleView;
+    QPointer<QWidget> bottomSareContainerView; // the share button and the shared files' arrow
     QPointer<MeetingBottomButton> cameraBtn;
     QPointer<MeetingBottomButton> microphoneBtn;
     QPointer<MeetingBottomButton> speakerBtn;

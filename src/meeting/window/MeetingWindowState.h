@@ -15,6 +15,7 @@
 
 #include <QList>
 #include <QMap>
+#include <QPoint>
 #include <QPointer>
 #include <QRectF>
 #include <QSizeF>
@@ -114,6 +115,7 @@ struct MeetingTipsState {
 struct MeetingSpeakerState {
     QPointer<QWidget> currentSpeakerView; // CurrentSpeakerView
     QPointer<KVTimer> currentSpeakerViewHiddenTimer;
+    QPoint labelHome; // where the label goes while no count-down is in its way
 };
 
 // The count-downs' views, made on first use (MeetingCountDowns.cpp).

@@ -303,6 +303,127 @@ TEST_F(X11Capture, ShareStreams_FramesOfTheAskedSizeAndRate_WithoutTheBorder)
     EXPECT_TRUE(processEventsUntil([&] { return ended == 1; })) << "a closed window ends its stream";
 }
 
+// What a share stream's sink sees, kept on the capture thread.
+struct SeenFrames {
+    std::mutex mutex;
+    QList<QImage> frames;
+
+    DesktopCaptureSink sink(qsizetype keep)
+    {
+        DesktopCaptureSink sink;
+        sink.onFrame = [this, keep](const QImage &frame) {
+            std::lock_guard lock(mutex);
+            frames << frame;
+            while (frames.size() > keep)
+                frames.removeFirst();
+        };
+        return sink;
+    }
+    QImage last()
+    {
+        std::lock_guard lock(mutex);
+        return frames.value(frames.size() - 1);
+    }
+    qsizetype count()
+    {
+        std::lock_guard lock(mutex);
+        return frames.size();
+    }
+};
+
+KRTCScreenOption screenOption(X11DesktopCapture &capture, QSize size = {})
+{
+    KRTCScreenOption option;
+    option.setM_eType(KRTCScreenOption::TypeScreen);
+    option.setM_ScreenOrWindowId(capture.screens({}).first().sourceId);
+    option.setM_nWidth(size.width());
+    option.setM_nHeight(size.height());
+    option.setM_nFPS(30);
+    return option;
+}
+
+TEST_F(X11Capture, ShareStream_AFrameTheEngineHolds_KeepsItsPictureWhileLaterFramesFlow)
+{
+    const xcb_window_t a = client->open("moving", {100, 100, 300, 200}, kGreen);
+    ASSERT_TRUE(waitListed(a));
+    const QPoint spot = capture->windowBounds(a)->center();
+    auto seen = std::make_shared<SeenFrames>();
+    auto stream = capture->openStream(screenOption(*capture), seen->sink(1));
+    ASSERT_NE(stream, nullptr);
+    ASSERT_TRUE(processEventsUntil([&] {
+        const QImage frame = seen->last();
+        return !frame.isNull() && (frame.pixel(spot) & 0xffffff) == kGreen;
+    }));
+    // Frames at the screen's own size are handed on as they were taken: held ones (the engine
+    // keeps its latest, a renderer one more) must not be written over by the frames after them.
+    const QImage held = seen->last();
+    const QImage heldCopy = held.copy();
+    client->configure(a, {700, 500, 300, 200});
+    ASSERT_TRUE(processEventsUntil([&] {
+        const QImage frame = seen->last();
+        return !frame.isNull() && (frame.pixel(spot) & 0xffffff) != kGreen;
+    })) << "the window moved away in the frames that follow";
+    const qsizetype before = seen->count();
+    processEventsFor(300); // many more frames at 30 a second
+    EXPECT_GE(seen->count(), before);
+    EXPECT_EQ(held.pixel(spot) & 0xffffff, kGreen);
+    EXPECT_TRUE(held == heldCopy) << "a held frame is never changed";
+}
+
+TEST_F(X11Capture, ShareStream_TheBorderMovingOrAppearingLater_IsLeftOutOfEveryFrameAfter)
+{
+    const xcb_window_t a = client->open("under", {40, 40, 400, 300}, kBlue);
+    ASSERT_TRUE(waitListed(a));
+    client->configure(a, {40, 40, 400, 300});
+    ASSERT_TRUE(processEventsUntil([&] { return capture->windowBounds(a)->contains(QRect(100, 100, 300, 200)); }));
+    // Per frame: whether the border's colour is anywhere in it, and the latest frame.
+    struct Seen {
+        std::mutex mutex;
+        QList<bool> bordered;
+        QImage last;
+    };
+    auto seen = std::make_shared<Seen>();
+    DesktopCaptureSink sink;
+    sink.onFrame = [seen](const QImage &frame) {
+        bool border = false;
+        for (int y = 0; y < frame.height() && !border; ++y) {
+            const auto *line = reinterpret_cast<const QRgb *>(frame.constScanLine(y));
+            for (int x = 0; x < frame.width() && !border; ++x)
+                border = qGreen(line[x]) > 0xe0 && qRed(line[x]) < 0x40 && qBlue(line[x]) < 0x40;
+        }
+        std::lock_guard lock(seen->mutex);
+        seen->bordered << border;
+        seen->last = frame;
+    };
+    const auto count = [seen] {
+        std::lock_guard lock(seen->mutex);
+        return seen->bordered.size();
+    };
+    auto stream = capture->openStream(screenOption(*capture), sink);
+    ASSERT_NE(stream, nullptr);
+    ASSERT_TRUE(processEventsUntil([&] { return count() >= 3; }));
+
+    // Excluded only once the stream runs, as the share ring is, then shown.
+    auto ring = ownOverlay(QRect(100, 100, 200, 150), true);
+    ring->winId();
+    const qsizetype excluded = count();
+    capture->excludeFromCapture(ring->windowHandle());
+    ring->show();
+    ASSERT_TRUE(processEventsUntil([&] { return ring->windowHandle()->isExposed(); }));
+    // Moved many times, about as often as the stream's frames come.
+    for (int step = 1; step <= 10; ++step) {
+        ring->move(100 + 20 * step, 100 + 10 * step);
+        processEventsFor(40);
+    }
+    const qsizetype moved = count();
+    ASSERT_TRUE(processEventsUntil([&] { return count() >= moved + 3; }, 20000));
+    std::lock_guard lock(seen->mutex);
+    for (qsizetype i = excluded; i < seen->bordered.size(); ++i)
+        EXPECT_FALSE(seen->bordered[i]) << "frame " << i - excluded << " after the exclusion shows the border";
+    EXPECT_EQ(seen->last.pixel(302, 250) & 0xffffff, kBlue) << "what lies under the moved ring is shown there";
+    EXPECT_EQ(seen->last.pixel(102, 150) & 0xffffff, kBlue) << "and where it was";
+}
+
 // Screens: one source per monitor of an X screen and per X screen, each with its own id and picture.
 class X11Screens : public X11Capture {
 protected:

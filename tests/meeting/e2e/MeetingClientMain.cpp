@@ -146,13 +146,12 @@ private:
         ShareSelectPanel *panel = control ? control->currentShareSelectPanel() : nullptr;
         return panel && !panel->isHidden() ? panel : nullptr;
     }
-    [[nodiscard]] static int rowOf(ShareSelectPanel *panel, const QString &fileId)
+    [[nodiscard]] static std::optional<ShareFileList::RowKey> rowOf(ShareSelectPanel *panel, const QString &fileId)
     {
-        const QList<FileShareModel> rows = panel->showArray();
-        for (int i = 0; i < rows.size(); ++i)
-            if (rows[i].fileId == fileId)
-                return i;
-        return -1;
+        for (const FileShareModel &row : panel->showArray())
+            if (row.fileId == fileId)
+                return ShareFileList::keyOf(row);
+        return std::nullopt;
     }
 
     // The picker's commands, as a user does them; false when the verb is not one of them.
@@ -168,19 +167,19 @@ private:
             };
             panel->fileUploadButton->click();
         } else if (verb == QLatin1String("share") && words.size() == 2) {
-            const int row = rowOf(panel, words[1]);
-            if (row < 0)
+            const auto row = rowOf(panel, words[1]);
+            if (!row)
                 return false;
-            panel->selectFile(row);
+            panel->selectFile(*row);
         } else if (verb == QLatin1String("uploadPermission") && words.size() == 2) {
             panel->allowUploadFilePermissionBtn->click();
             FileUploadPermissionPanelView *choice = panel->fileUploadPermissionPanelView();
             (words[1] == QLatin1String("1") ? choice->hostPermissionButton : choice->allPermissionButton)->click();
         } else if (verb == QLatin1String("rights") && words.size() == 3) {
-            const int row = rowOf(panel, words[1]);
-            if (row < 0)
+            const auto row = rowOf(panel, words[1]);
+            if (!row)
                 return false;
-            panel->fileSharePermission(row);
+            panel->fileSharePermission(*row);
             setRights(panel->fileSharePermissionSettingView(), words[2]);
             return true; // answered when the pop-over closes
         } else {

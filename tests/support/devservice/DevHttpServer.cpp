@@ -3,6 +3,8 @@
 #include "DevService.h"
 #include "MultipartParser.h"
 
+#include "foundation/KVClock.h"
+
 #include <QHttpServerRequest>
 #include <QHttpServerResponder>
 #include <QJsonDocument>
@@ -25,6 +27,52 @@ void decodeForm(const QByteArray &encoded, QVariantMap &into)
         into.insert(decode(pair.left(eq < 0 ? pair.size() : eq)), eq < 0 ? QString() : decode(pair.mid(eq + 1)));
     }
 }
+// Writes a streamed body to its connection: a piece at a time, as fast as the connection takes
+// them or one per interval of project time; it goes with the connection.
+class StreamWriter final : public QObject {
+public:
+    StreamWriter(QTcpSocket *socket, const DevReply::Stream &stream)
+        : QObject(socket), m_socket(socket), m_stream(stream)
+    {
+        if (m_stream.piece.isEmpty())
+            m_stream.piece = QByteArray(64 * 1024, 'x');
+        if (m_stream.intervalMs > 0) {
+            KVTimer::repeating(this, std::chrono::milliseconds(m_stream.intervalMs), [this] { writePiece(); });
+        } else {
+            connect(m_socket, &QTcpSocket::bytesWritten, this, [this] { fill(); });
+            fill();
+        }
+    }
+
+private:
+    void fill()
+    {
+        while (!m_done && m_socket->bytesToWrite() < 4 * m_stream.piece.size())
+            writePiece();
+    }
+    void writePiece()
+    {
+        if (m_done || m_socket->state() != QAbstractSocket::ConnectedState)
+            return;
+        QByteArray piece = m_stream.piece;
+        if (m_stream.total >= 0)
+            piece.truncate(qsizetype(std::min<qint64>(piece.size(), m_stream.total - m_sent)));
+        m_socket->write(piece);
+        m_sent += piece.size();
+        if (m_stream.total >= 0 && m_sent >= m_stream.total) {
+            m_done = true;
+            // Without a length the body ends with the connection.
+            if (m_stream.announced < 0)
+                m_socket->disconnectFromHost();
+        }
+    }
+
+    QTcpSocket *m_socket;
+    DevReply::Stream m_stream;
+    qint64 m_sent = 0;
+    bool m_done = false;
+};
+
 } // namespace
 
 DevHttpServer::DevHttpServer(DevService *service) : m_service(service) {}
@@ -56,6 +104,19 @@ bool DevHttpServer::handleRequest(const QHttpServerRequest &request, QTcpSocket 
         [responder, alive](const DevReply &reply) {
             if (!alive || alive->state() != QAbstractSocket::ConnectedState)
                 return;
+            if (reply.stream) {
+                QByteArray head = "HTTP/1.1 " + QByteArray::number(reply.status) + " OK\r\n";
+                head += "Content-Type: " + reply.contentType + "\r\n";
+                if (reply.stream->announced >= 0)
+                    head += "Content-Length: " + QByteArray::number(reply.stream->announced) + "\r\n";
+                else
+                    head += "Connection: close\r\n";
+                for (const auto &[name, value] : reply.headers)
+                    head += name + ": " + value + "\r\n";
+                alive->write(head + "\r\n");
+                new StreamWriter(alive, *reply.stream);
+                return;
+            }
             responder->writeStatusLine(static_cast<QHttpServerResponder::StatusCode>(reply.status));
             responder->writeHeader("Content-Type", reply.contentType);
             responder->writeHeader("Content-Length", QByteArray::number(reply.body.size()));

@@ -44,19 +44,24 @@ QVariant DevRequest::param(const QString &name) const
 
 DevReply DevReply::json(const QJsonObject &object, int status)
 {
-    return {status, QJsonDocument(object).toJson(QJsonDocument::Compact), "application/json", {}};
+    return {status, QJsonDocument(object).toJson(QJsonDocument::Compact), "application/json", {}, {}};
 }
 
 DevReply DevReply::raw(const QByteArray &body, const QByteArray &contentType, int status)
 {
-    return {status, body, contentType, {}};
+    return {status, body, contentType, {}, {}};
 }
 
 DevReply DevReply::file(const QByteArray &content, const QString &suggestedName)
 {
-    DevReply reply{200, content, "application/octet-stream", {}};
+    DevReply reply{200, content, "application/octet-stream", {}, {}};
     reply.headers.append({"Content-Disposition", "attachment; filename=\"" + suggestedName.toUtf8() + "\""});
     return reply;
+}
+
+DevReply DevReply::streamed(const QByteArray &contentType, const Stream &stream)
+{
+    return {200, {}, contentType, {}, stream};
 }
 
 DevMember *DevRoom::member(const QString &id)

@@ -84,15 +84,29 @@ struct DevRequest {
 };
 
 struct DevReply {
+    // A body sent in pieces, as a host that streams, trickles or misstates its length does.
+    struct Stream {
+        QByteArray piece{};
+        // Between pieces, in project time (KVTimer); 0 sends as fast as the connection takes them.
+        int intervalMs = 0;
+        // Bytes in all; -1 never ends.
+        qint64 total = -1;
+        // The Content-Length sent; -1 sends none and ends the body by closing the connection.
+        qint64 announced = -1;
+    };
+
     int status = 200;
     QByteArray body{};
     QByteArray contentType = "application/json";
     QList<QPair<QByteArray, QByteArray>> headers{};
+    std::optional<Stream> stream{}; // when set, sent instead of body
 
     [[nodiscard]] static DevReply json(const QJsonObject &object, int status = 200);
     [[nodiscard]] static DevReply raw(const QByteArray &body, const QByteArray &contentType, int status = 200);
     // A file body with Content-Disposition: attachment; filename="<suggestedName>".
     [[nodiscard]] static DevReply file(const QByteArray &content, const QString &suggestedName);
+    // A streamed body (see Stream).
+    [[nodiscard]] static DevReply streamed(const QByteArray &contentType, const Stream &stream);
 };
 
 using DevHandler = std::function<DevReply(const DevRequest &request)>;

@@ -105,6 +105,13 @@ QString DevShape::mismatch(const DevRequest &request) const
     return {};
 }
 
+QString DevShape::mismatch(const QJsonObject &object) const
+{
+    DevRequest inside;
+    inside.json = object;
+    return mismatch(inside);
+}
+
 DevHandler DevShape::guard(DevHandler handler) const
 {
     return [shape = *this, handler = std::move(handler)](const DevRequest &request) {

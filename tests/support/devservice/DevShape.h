@@ -32,6 +32,8 @@ public:
 
     // Why the request does not fit, or empty when it does.
     [[nodiscard]] QString mismatch(const DevRequest &request) const;
+    // The same for one object inside a body (an element of an array): its keys are body keys.
+    [[nodiscard]] QString mismatch(const QJsonObject &object) const;
     // A handler that answers a request that does not fit with the parameter error.
     [[nodiscard]] DevHandler guard(DevHandler handler) const;
 

@@ -5,6 +5,8 @@
 #include "devservice/DevService.h"
 #include "devservice/DevShape.h"
 
+#include <QJsonArray>
+
 namespace {
 
 constexpr unsigned Str = DevKey::String;
@@ -121,7 +123,22 @@ const bool registered = DevServiceRoutes::add(QStringLiteral("agent-shapes"), []
     // The file service.
     shape(svc, "POST", "/fms/query/list", withFileService({}));
     shape(svc, "POST", "/fms/query/file/sliceUrl", withFileService({body("fileId", Str), body("level", Int)}));
-    shape(svc, "POST", "/fms/upload/preUpload", withFileService({body("files", Arr)}));
+    // Each file announced has its own keys and types.
+    const DevShape preUpload = withFileService({body("files", Arr)});
+    const DevShape announced{body("md5Val", Str), body("fileName", Str), body("fileSize", Int), body("identity", Str)};
+    svc.checkParams(QStringLiteral("POST"), QStringLiteral("/fms/upload/preUpload"),
+                    [preUpload, announced](const DevRequest &request) {
+                        QString why = preUpload.mismatch(request);
+                        for (const QJsonValue &file : request.json.value(QStringLiteral("files")).toArray()) {
+                            if (!why.isEmpty())
+                                break;
+                            why =
+                                file.isObject() ? announced.mismatch(file.toObject()) : QStringLiteral("not an object");
+                            if (!why.isEmpty())
+                                why = QStringLiteral("files: %1").arg(why);
+                        }
+                        return why;
+                    });
     shape(svc, "POST", "/fms/upload/multi", withFileService({form("fileInfos", Str)}, DevKey::In::Form));
 });
 

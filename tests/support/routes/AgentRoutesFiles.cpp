@@ -491,10 +491,13 @@ const bool registered = DevServiceRoutes::add(QStringLiteral("agent-files"), [](
             {"enableUserList", QJsonArray::fromVariantList(it->extra.value(QStringLiteral("enableUserList")).toList())},
         }});
     });
-    sharing(svc, "POST", "/qf/client/allowOPFileShared", [&svc](DevRoom &, DevUser &, const DevRequest &req) {
+    sharing(svc, "POST", "/qf/client/allowOPFileShared", [&svc](DevRoom &room, DevUser &user, const DevRequest &req) {
         auto it = svc.state().files.find(str(req, QStringLiteral("fileId")));
         if (it == svc.state().files.end())
             return DevService::fail(NotFound, QStringLiteral("文件不存在"));
+        // Who may operate a file is set by its uploader or a host.
+        if (it->extra.value(QStringLiteral("owner")).toString() != user.userId && !isHostOrAssistant(room, user.userId))
+            return DevService::fail(Forbidden, QStringLiteral("只能设置自己上传的文件"));
         const qint64 status = num(req, QStringLiteral("enableOperationFileStatus"));
         it->extra.insert(QStringLiteral("enableOperationFileStatus"), status);
         it->extra.insert(QStringLiteral("enableUserList"),
@@ -579,6 +582,8 @@ const bool registered = DevServiceRoutes::add(QStringLiteral("agent-files"), [](
         return DevService::ok(json);
     });
     svc.route("GET", "/fms/slice/<fileId>/<page>", [&svc](const DevRequest &req) {
+        if (svc.state().extra.value(QStringLiteral("endless.pageImages")).toBool())
+            return DevReply::streamed("image/png", {});
         const int page = req.arg(QStringLiteral("page")).section(QLatin1Char('.'), 0, 0).toInt();
         const auto file = svc.state().files.constFind(req.arg(QStringLiteral("fileId")));
         const bool portrait =
@@ -640,7 +645,8 @@ const bool registered = DevServiceRoutes::add(QStringLiteral("agent-files"), [](
     });
     svc.route("POST", "/fms/upload/multi", [&svc](const DevRequest &req) {
         DevReply error;
-        if (!fileServiceUser(svc, req, &error))
+        DevUser *user = fileServiceUser(svc, req, &error);
+        if (!user)
             return error;
         const QJsonArray infos = QJsonDocument::fromJson(str(req, QStringLiteral("fileInfos")).toUtf8()).array();
         if (infos.isEmpty() || req.files.isEmpty())
@@ -651,10 +657,14 @@ const bool registered = DevServiceRoutes::add(QStringLiteral("agent-files"), [](
         auto it = svc.state().files.find(info.value("fileId").toString());
         if (it == svc.state().files.end())
             return DevService::fail(NotFound, QStringLiteral("请先预上传"));
+        // A file id names its uploader's file: nobody else sends its content.
+        if (it->extra.value(QStringLiteral("owner")).toString() != user->userId)
+            return DevService::fail(Forbidden, QStringLiteral("无权上传该文件"));
         const DevUploadedFile &part = req.files.first();
         const QString md5 =
             QString::fromLatin1(QCryptographicHash::hash(part.content, QCryptographicHash::Md5).toHex());
-        if (md5 != info.value("md5Val").toString())
+        // The content is the one announced: what the pre-upload matched held files by.
+        if (md5 != info.value("md5Val").toString() || md5 != it->extra.value(QStringLiteral("md5")).toString())
             return DevService::fail(BadRequest, QStringLiteral("文件校验失败"));
         it->content = part.content;
         it->extra.insert(QStringLiteral("status"), 2);

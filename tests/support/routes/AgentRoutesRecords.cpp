@@ -55,12 +55,18 @@ const bool registered = DevServiceRoutes::add(QStringLiteral("agent-records"), [
         svc.state().extra.insert(QStringLiteral("recordings"), recordings);
         return DevService::ok();
     });
-    svc.route("GET", "/dvr/file/<name>", [](const DevRequest &req) {
+    svc.route("GET", "/dvr/file/<name>", [&svc](const DevRequest &req) {
         // The storage host is not the service: it gets the address as written and no header of the
         // service's (a signed storage address refuses unknown headers).
         for (const char *header : {"Authorization", "clientVersion", "isEncry"}) {
             if (req.headers.contains(QByteArray(header).toLower()))
                 return DevReply::raw(QByteArray("unexpected header ") + header, "text/plain", 400);
+        }
+        if (svc.state().extra.value(QStringLiteral("endless.recordings")).toBool()) {
+            DevReply endless = DevReply::streamed("video/mp4", {});
+            endless.headers.append(
+                {"Content-Disposition", "attachment; filename=\"" + req.arg(QStringLiteral("name")).toUtf8() + "\""});
+            return endless;
         }
         return DevReply::file(QByteArray("stand-in recording ") + req.arg(QStringLiteral("name")).toUtf8(),
                               req.arg(QStringLiteral("name")));

@@ -1,6 +1,8 @@
 // Stand-in routes: scheduled meetings, lists, entering and leaving rooms, count-down query.
 #include "routes/AgentRoutesSupport.h"
 
+#include "devservice/DevSpreadsheet.h"
+
 #include "foundation/KVClock.h"
 
 #include <QDate>
@@ -210,12 +212,15 @@ const bool registered = DevServiceRoutes::add(QStringLiteral("agent-room"), [](D
     });
     signedInRoute(svc, "GET", "/qf/meeting/room/members/download", [&svc](DevUser *, const DevRequest &req) {
         const QString roomId = str(req, QStringLiteral("roomId"));
-        QByteArray csv = "userName,userId\n";
+        // A spreadsheet, as the service sends it.
+        QList<QStringList> rows{{QStringLiteral("userName"), QStringLiteral("userId")}};
         if (DevRoom *room = svc.state().room(roomId)) {
             for (const DevMember &m : std::as_const(room->members))
-                csv += m.userName.toUtf8() + ',' + m.userId.toUtf8() + '\n';
+                rows.append({m.userName, m.userId});
         }
-        return DevReply::file(csv, QStringLiteral("会议成员-%1.csv").arg(roomId));
+        DevReply reply = DevReply::file(devSpreadsheet(rows), QStringLiteral("会议成员-%1.xlsx").arg(roomId));
+        reply.contentType = "application/vnd.openxmlformats-officedocument.spreadsheetml.sheet";
+        return reply;
     });
     signedInRoute(svc, "GET", "/qf/meeting/room/orderAgenda", [&svc](DevUser *user, const DevRequest &req) {
         return DevService::ok(agendaSections(svc, user->userId, num(req, QStringLiteral("isToday")) != 0));
@@ -261,10 +266,18 @@ const bool registered = DevServiceRoutes::add(QStringLiteral("agent-room"), [](D
         member.userId = user->userId;
         member.userName = user->userName;
         member.phoneNumber = user->phoneNumber;
-        if (!host && room.flags.value(QStringLiteral("roomWaitStatus")).toInt() != 0 &&
+        // One the host moved to the waiting room waits there, whatever the room's setting, until admitted.
+        const bool waiting = std::any_of(room.waiting.cbegin(), room.waiting.cend(),
+                                         [&](const DevMember &m) { return m.userId == user->userId; });
+        if (!host && (room.flags.value(QStringLiteral("roomWaitStatus")).toInt() != 0 || waiting) &&
             !admitted.contains(user->userId)) {
-            removeFromRoom(room, user->userId);
-            enterWaitingRoom(svc, room, member);
+            // Already waiting: keeps his place, and the hosts were told.
+            if (waiting) {
+                room.members.removeIf([&](const DevMember &m) { return m.userId == user->userId; });
+            } else {
+                removeFromRoom(room, user->userId);
+                enterWaitingRoom(svc, room, member);
+            }
             return failWithData(WaitingRoom, QStringLiteral("请等待主持人允许入会"), roomJson(svc, room, *user));
         }
         admitted.removeAll(user->userId);

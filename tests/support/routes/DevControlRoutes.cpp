@@ -10,6 +10,9 @@
 //        room as a transcription status message (type 5).
 //   POST /dev/room/<roomId>/chat  {"sender", "senderName", "text"}: a chat line (type 0) from that
 //        participant to everyone in the room, as another client's line reaches them.
+//   POST /dev/endless  {"pageImages", "recordings"} (booleans): from now on the documents' page
+//        images, or the recordings' files, stream without end and without a length, as a broken
+//        or hostile storage host sends them.
 #include "routes/AgentRoutesSupport.h"
 
 #include <QJsonDocument>
@@ -86,6 +89,11 @@ const bool registered = DevServiceRoutes::add(QStringLiteral("dev-control"), [](
                                                                 {"data", QJsonArray{jsonText(payload)}}});
                   return DevService::ok(QJsonObject{{"delivered", delivered}});
               });
+    svc.route(QStringLiteral("POST"), QStringLiteral("/dev/endless"), [&svc](const DevRequest &req) {
+        for (const QString &what : {QStringLiteral("pageImages"), QStringLiteral("recordings")})
+            svc.state().extra.insert(QStringLiteral("endless.") + what, req.param(what).toBool());
+        return DevService::ok();
+    });
 });
 
 } // namespace

@@ -131,6 +131,20 @@ public:
         return active;
     }
 
+    // Asks the window manager to close the window, as a task bar's close (or Alt+F4) does.
+    void closeByWindowManager(xcb_window_t window)
+    {
+        xcb_client_message_event_t event{};
+        event.response_type = XCB_CLIENT_MESSAGE;
+        event.format = 32;
+        event.window = window;
+        event.type = atom("_NET_CLOSE_WINDOW");
+        event.data.data32[1] = 2;
+        xcb_send_event(c, 0, root->root, XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                       reinterpret_cast<const char *>(&event));
+        xcb_flush(c);
+    }
+
     void close(xcb_window_t window)
     {
         xcb_destroy_window(c, window);

@@ -101,7 +101,18 @@ void VideoCollectionView::relayout()
         resize(content);
     for (qsizetype i = 0; i < m_items.size() && i < m_frames.size(); ++i)
         m_items.at(i)->setGeometry(m_frames.at(i).toRect());
+    markTilesInSight();
     Q_EMIT visibleAreaChanged();
+}
+
+void VideoCollectionView::markTilesInSight()
+{
+    // Tiles within the subscription's margin receive video to be ready, but only those in sight
+    // scale and paint it.
+    // In whole pixels, as the tiles are placed: a tile that only touches the edge shows nothing.
+    const QRect seen = visibleRect().toAlignedRect();
+    for (qsizetype i = 0; i < m_items.size(); ++i)
+        m_items.at(i)->setOnScreen(i < m_frames.size() && m_items.at(i)->geometry().intersects(seen));
 }
 
 QRectF VideoCollectionView::visibleRect() const
@@ -110,6 +121,12 @@ QRectF VideoCollectionView::visibleRect() const
         return QRectF(QPointF(0, 0), size());
     const QWidget *viewport = m_scrollArea->viewport();
     return QRectF(QPointF(-pos().x(), -pos().y()), viewport->size());
+}
+
+void VideoCollectionView::moveEvent(QMoveEvent *event)
+{
+    QWidget::moveEvent(event);
+    markTilesInSight(); // scrolled: the area moves the grid inside its viewport
 }
 
 bool VideoCollectionView::eventFilter(QObject *watched, QEvent *event)

@@ -51,8 +51,11 @@ Q_SIGNALS:
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
+    void moveEvent(QMoveEvent *event) override;
 
 private:
+    void markTilesInSight();
+
     QPointer<QScrollArea> m_scrollArea;
     VideoCollectionViewItemDelegate *m_delegate = nullptr;
     MacVideoCollectionViewLayout m_layout;

@@ -46,8 +46,10 @@ void VideoCollectionViewItem::releaseVideoView()
 
 void VideoCollectionViewItem::park(QWidget *view)
 {
-    if (auto *video = qobject_cast<KRTCVideoView *>(view))
+    if (auto *video = qobject_cast<KRTCVideoView *>(view)) {
         video->setOverlay({});
+        video->setOnScreen(true); // wherever it goes next decides again
+    }
     view->hide();
     // Without a parking the view is handed back (its owner's parking went first).
     view->setParent(m_parking);
@@ -123,6 +125,7 @@ void VideoCollectionViewItem::resetContent()
     if (model && model->activeVideoSourceType() != 0) {
         if (KRTCVideoView *video = model->videoView()) {
             video->setParent(m_contentView);
+            video->setOnScreen(m_onScreen);
             video->show();
             m_videoView = video;
         }
@@ -168,6 +171,15 @@ void VideoCollectionViewItem::refreshContent()
         m_activeView->contentChanged();
     }
     layoutContent();
+}
+
+void VideoCollectionViewItem::setOnScreen(bool onScreen)
+{
+    if (m_onScreen == onScreen)
+        return;
+    m_onScreen = onScreen;
+    if (KRTCVideoView *video = shownVideoView())
+        video->setOnScreen(onScreen);
 }
 
 void VideoCollectionViewItem::viewWillDisappear()

@@ -44,6 +44,10 @@ public:
 
     // Gives back the engine video view this tile shows, if any (it belongs to the participant).
     void releaseVideoView();
+    // Whether the tile lies in sight: a tile out of it keeps its video's frames unscaled and
+    // unpainted (KRTCVideoView::setOnScreen). In sight until told otherwise.
+    void setOnScreen(bool onScreen);
+    [[nodiscard]] bool onScreen() const { return m_onScreen; }
     void viewWillDisappear();
 
 protected:
@@ -68,4 +72,5 @@ private:
     QPointer<QWidget> m_videoView;
     double m_borderWidth = 0;
     bool m_resetting = false;
+    bool m_onScreen = true;
 };
