@@ -2,7 +2,6 @@
 
 #include "agent/VeskAppAgent.h"
 #include "agent/VeskMeetingManager.h"
-#include "agent/engine/MediaBackend.h"
 #include "connection/KVImageLoader.h"
 #include "meeting/panels/MemberMorePanelView.h"
 #include "scheduling/KVDownloadRecordManage.h"
@@ -58,9 +57,6 @@ AppDelegateMac::Launch AppDelegateMac::applicationDidFinishLaunching()
     PasteboardWatcher::sharedWatcher();
     // Before the first window: screen readers meet its buttons and roles as they are meant.
     KVAccessibility::install();
-    // Qt Multimedia's back-ends wait for the sound server as they are made: made now, on a thread
-    // of their own, they are there before a window asks for a camera or a device list.
-    MediaBackend::start();
     // The meeting's member-list export saves through the records module's download.
     MemberListExport::install(&KVDownloadRecordManage::downloadMeetingMembersList);
 

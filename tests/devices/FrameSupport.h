@@ -16,7 +16,7 @@
 namespace FrameSupport {
 
 // A preview takes frames once Qt Multimedia's back-ends exist (they are made off the main thread
-// from launch, see MediaBackend): a test that feeds one waits for them first.
+// on first use, see MediaBackend): a test that feeds one waits for them first.
 struct MediaReady {
     MediaReady() { MediaBackend::waitUntilReady(); }
 };

@@ -1026,9 +1026,14 @@ QString LocalEngine::currentDeviceName(int kind) const
 QStringList LocalEngine::deviceNames(int kind) const
 {
     QStringList names;
-    // Before Qt Multimedia's back-ends exist, asking would wait for the sound server: none known yet.
-    if (!m_useRealDevices || !MediaBackend::isReady())
+    if (!m_useRealDevices)
         return names;
+    // Before Qt Multimedia's back-ends exist, asking would wait for the sound server: none known
+    // yet, and they are made off this thread.
+    if (!MediaBackend::isReady()) {
+        MediaBackend::start();
+        return names;
+    }
     if (kind == KRTCDeviceKind::Microphone) {
         for (const QAudioDevice &device : QMediaDevices::audioInputs())
             names << device.description();

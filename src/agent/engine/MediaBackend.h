@@ -12,7 +12,8 @@
 // Multimedia (a camera, a video sink, the device lists, a stream) only once they exist.
 namespace MediaBackend {
 
-// Starts making them, once (the application at launch; anything that waits starts it too).
+// Starts making them, once, on first use (whenReady and waitUntilReady start it too): a start
+// that opens no camera or stream maps none of their libraries.
 void start();
 // They exist: Qt Multimedia answers without waiting from now on.
 [[nodiscard]] bool isReady();

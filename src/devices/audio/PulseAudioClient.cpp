@@ -11,6 +11,7 @@
 #include <sys/inotify.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <utility>
 
 namespace {
@@ -73,8 +74,11 @@ void PulseAudioClient::shutdown()
 {
     std::unique_lock guard(m_callMutex, std::try_to_lock);
     if (!guard.owns_lock()) {
+        // A call is waiting: told to give up, it returns at once, and the loop is freed after it
+        // (left for the process's end only if it does not).
         abandonCallInProgress();
-        return;
+        if (!guard.try_lock_for(std::chrono::seconds(1)))
+            return;
     }
     if (!m_loop) {
         m_shutDown = true;
@@ -99,8 +103,8 @@ void PulseAudioClient::shutdown()
 
 void PulseAudioClient::abandonCallInProgress()
 {
-    // A call is waiting for the server (one that never answers holds it for libpulse's 30 s).
-    // It is told to give up and nothing here waits for it; the loop's thread ends with the process.
+    // A call is waiting for the server (one that never answers holds it for libpulse's 30 s): it is
+    // woken and told to give up.
     pa_threaded_mainloop *loop = m_liveLoop.load();
     if (!loop) {
         m_shutDown = true;

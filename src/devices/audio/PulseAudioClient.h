@@ -78,7 +78,7 @@ public:
     // Disconnects for good and stops the loop's thread; later calls fail.
     // The shared client does this when the application object goes away, so
     // no server event reaches a half-destroyed process. A call still waiting for
-    // the server is told to give up and is not waited for.
+    // the server is told to give up, and waited for a second at most.
     void shutdown();
 
 private:
@@ -99,7 +99,7 @@ private:
     std::optional<std::vector<PulseDeviceInfo>> listDevices(bool sinks, const QString &name);
     bool setVolume(bool sink, const QString &name, quint32 volume);
 
-    std::mutex m_callMutex; // one call at a time; the loop lock guards the rest
+    std::timed_mutex m_callMutex; // one call at a time; the loop lock guards the rest
     QByteArray m_server;
     pa_threaded_mainloop *m_loop = nullptr;
     pa_context *m_context = nullptr;
