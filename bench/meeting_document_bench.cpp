@@ -62,7 +62,7 @@ void BM_DocumentPages(benchmark::State &state)
     ui.setupUi(&root);
     MeetingSharing::State shared;
     FileShareDocument doc(fileShareDocumentViews(ui), shared,
-                          {{}, [] { return QSizeF(700, 1244); }, {}, {}, {}, {}, {}, {}},
+                          {{}, [] { return QSizeF(700, 1244); }, {}, {}, {}, {}, {}, {}, {}},
                           std::make_shared<SilentServices>());
     doc.buildViews();
     root.show();

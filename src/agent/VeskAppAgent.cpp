@@ -447,16 +447,20 @@ void VeskAppAgent::leaveRoomLocally()
     m_onlineUsers.clear();
 }
 
-void VeskAppAgent::endMeeting()
+void VeskAppAgent::endMeeting(Completion answered)
 {
     const RoomScope room = joinedRoom();
     if (room.roomId.isEmpty())
         return;
-    // The reply is not used; lists fetched meanwhile wait for it (afterEndAnswered).
+    // Lists fetched meanwhile wait for the reply (afterEndAnswered).
     auto *inFlight = new QObject(this);
     m_endInFlight = inFlight;
     post(this, controlPath(room.roomId, QStringLiteral("close")), {}, seqHeaders(room.sequenceId),
-         [inFlight = QPointer<QObject>(inFlight)](const KVMResponse &) { delete inFlight.data(); });
+         [inFlight = QPointer<QObject>(inFlight), answered = std::move(answered)](const KVMResponse &r) {
+             if (answered)
+                 answered(r);
+             delete inFlight.data();
+         });
 }
 
 void VeskAppAgent::afterEndAnswered(QObject *owner, std::function<void()> then)

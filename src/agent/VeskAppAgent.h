@@ -135,8 +135,8 @@ public:
     // same turn) and before the channel closes; the rest of the leave runs on the main queue.
     void leaveMeeting();
     void leaveMeetingWithOutRequestMethod();
-    // POST ".../close"; its reply is not used.
-    void endMeeting();
+    // POST ".../close"; answered gets the reply (a refused or failed end leaves the meeting on).
+    void endMeeting(Completion answered = {});
     // Runs then at once, or, while an end from the meeting is on its way, once it is answered: a
     // list fetched on the way home would otherwise overtake the close and show the meeting running.
     void afterEndAnswered(QObject *owner, std::function<void()> then);

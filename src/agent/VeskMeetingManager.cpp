@@ -384,7 +384,7 @@ void VeskMeetingManager::Private::engineScreenShareFinished(int reason)
     selfScreenOrWindowSharing = false;
     applyConfig(ownPeerId(), QStringLiteral("share"), 0);
     const QString peer = ownPeerId();
-    toRoom([peer](VeskRoomDelegate &d) { d.consumerShareFinsh(peer); });
+    toRoom([peer, reason](VeskRoomDelegate &d) { d.consumerShareFinsh(peer, reason); });
 }
 
 // --- message channel --------------------------------------------------------------------------

@@ -10,7 +10,8 @@
 class MeetingMemberModel;
 struct IMMessage;
 
-// Room-level events of the meeting manager. Every method is optional.
+// Room-level events of the meeting manager. Every method is optional but the end of the own
+// share, which leaves the user stuck in sharing when nobody handles it.
 //
 // Every call arrives on the main thread, in the order the events happened, except onRender(),
 // which runs on the engine's render thread once per frame (match and draw only). A delegate
@@ -48,8 +49,9 @@ public:
     virtual void onRemoteAudioStats(const KRTCStatistics &stats) { (void)stats; }
     virtual void onRemoteVideoStats(const KRTCStatistics &stats) { (void)stats; }
 
-    // The own screen share ended by itself (window or screen gone); peerId is the own peer.
-    virtual void consumerShareFinsh(const QString &peerId) { (void)peerId; }
+    // The own screen share ended by itself; peerId is the own peer, reason a KRTCShareEnd (the
+    // source went, or it never started). The manager has already taken the share back.
+    virtual void consumerShareFinsh(const QString &peerId, int reason) = 0;
     // The engine gave up reconnecting (state 4).
     virtual void reconnectOutTimes() {}
     virtual void videoOverLimit() {}

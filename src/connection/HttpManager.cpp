@@ -66,6 +66,10 @@ QString suggestedFileName(QNetworkReply *reply)
     return name;
 }
 
+// A JSON call is given up after four times its timeout, and not before this, however its reply
+// trickles in: each piece re-arms the timeout.
+constexpr qint64 kMinReplyDeadlineMs = 60000;
+
 // The file a download is written to, and what bounds it: the announced length, else the
 // limit, and the disk's free space, checked before and every so often while writing.
 struct DownloadSink {
@@ -344,6 +348,48 @@ void HttpManager::track(QObject *owner, QNetworkReply *reply, int timeoutMs,
             });
 }
 
+std::shared_ptr<HttpManager::ReplyBody> HttpManager::ReplyBody::attach(QNetworkReply *reply, qint64 maxBytes)
+{
+    auto body = std::make_shared<ReplyBody>();
+    body->maxBytes = maxBytes;
+    // Without a bound the network thread reads on as fast as the host sends, into memory.
+    reply->setReadBufferSize(std::min<qint64>(maxBytes, 256 * 1024));
+    QObject::connect(reply, &QNetworkReply::metaDataChanged, reply, [reply, body] {
+        const QVariant length = reply->header(QNetworkRequest::ContentLengthHeader);
+        if (length.isValid() && length.toLongLong() > body->maxBytes)
+            body->refuse(reply);
+    });
+    QObject::connect(reply, &QNetworkReply::readyRead, reply, [reply, body] { body->append(reply, reply->readAll()); });
+    return body;
+}
+
+void HttpManager::ReplyBody::append(QNetworkReply *reply, QByteArray piece)
+{
+    if (tooLarge || piece.isEmpty())
+        return;
+    size += piece.size();
+    if (size <= maxBytes)
+        pieces.append(std::move(piece));
+    else
+        refuse(reply);
+}
+
+void HttpManager::ReplyBody::refuse(QNetworkReply *reply)
+{
+    tooLarge = true;
+    pieces.clear();
+    reply->abort();
+}
+
+QByteArray HttpManager::ReplyBody::take(QNetworkReply *reply)
+{
+    if (reply->isOpen())
+        append(reply, reply->readAll());
+    QByteArray all = tooLarge ? QByteArray() : pieces.join();
+    pieces.clear();
+    return all;
+}
+
 void HttpManager::sendJson(QObject *owner, const QByteArray &verb, const QString &path, const QByteArray &body,
                            const QByteArray &contentType, const QVariantMap &query, const QVariantMap &headers,
                            Completion completion, int timeoutMs)
@@ -352,22 +398,28 @@ void HttpManager::sendJson(QObject *owner, const QByteArray &verb, const QString
     if (!contentType.isEmpty())
         request.setHeader(QNetworkRequest::ContentTypeHeader, contentType);
     QNetworkReply *reply = verb == "GET" ? m_nam->get(request) : m_nam->sendCustomRequest(request, verb, body);
-    track(owner, reply, timeoutMs, [completion = std::move(completion)](QNetworkReply *r, bool timedOut) {
-        const int status = r->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-        const QByteArray data = r->readAll();
-        KVMResponse response;
-        if (timedOut) {
-            response = KVMResponse::failure(KVMResponse::TimeoutCode, QStringLiteral("timed out"));
-        } else if (r->error() != QNetworkReply::NoError && status == 0) {
-            response = KVMResponse::failure(KVMResponse::NetworkErrorCode, r->errorString());
-        } else {
-            response = KVMResponse::fromReply(status, data);
-        }
-        if (!response.successed)
-            logRefusal(r->url().path(), response);
-        if (completion)
-            completion(response);
-    });
+    const auto replyBody = ReplyBody::attach(reply, MaxReplyBytes);
+    track(
+        owner, reply, timeoutMs,
+        [replyBody, completion = std::move(completion)](QNetworkReply *r, bool timedOut) {
+            const int status = r->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+            const QByteArray data = replyBody->take(r);
+            KVMResponse response;
+            if (timedOut) {
+                response = KVMResponse::failure(KVMResponse::TimeoutCode, QStringLiteral("timed out"));
+            } else if (replyBody->tooLarge) {
+                response = KVMResponse::failure(KVMResponse::BadReplyCode, QStringLiteral("reply too large"), status);
+            } else if (r->error() != QNetworkReply::NoError && status == 0) {
+                response = KVMResponse::failure(KVMResponse::NetworkErrorCode, r->errorString());
+            } else {
+                response = KVMResponse::fromReply(status, data);
+            }
+            if (!response.successed)
+                logRefusal(r->url().path(), response);
+            if (completion)
+                completion(response);
+        },
+        std::max<qint64>(kMinReplyDeadlineMs, 4LL * timeoutMs));
 }
 
 void HttpManager::GET(QObject *owner, const QString &path, const QVariantMap &query, const QVariantMap &headers,

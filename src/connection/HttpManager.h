@@ -79,6 +79,9 @@ public:
     using UploadFinish = std::function<void(bool ok, const QVariantMap &reply, const QString &error)>;
 
     static constexpr int DefaultTimeoutMs = 15000;
+    // The largest body a JSON call's or an upload's reply may have; no reply of the service's
+    // comes near it.
+    static constexpr qint64 MaxReplyBytes = 32LL * 1024 * 1024;
 
     // Whether a request carries the default headers besides its own.
     enum class Headers { WithDefaults, OnlyGiven };
@@ -145,6 +148,24 @@ public:
     // thread, only while owner lives; timedOut tells whether either ended it.
     void track(QObject *owner, QNetworkReply *reply, int timeoutMs,
                std::function<void(QNetworkReply *reply, bool timedOut)> onDone, qint64 deadlineMs = 0);
+
+    // A reply's body kept as it arrives, bounded: attach() before the reply runs; one announced
+    // larger than maxBytes, or growing past it, is aborted and marked tooLarge, and what it sent
+    // is dropped. The network thread reads no further ahead than a read buffer.
+    struct ReplyBody {
+        QByteArrayList pieces;
+        qint64 size = 0;
+        bool tooLarge = false;
+
+        static std::shared_ptr<ReplyBody> attach(QNetworkReply *reply, qint64 maxBytes);
+        // Everything, with what the reply still holds (finished handler); empty when too large.
+        [[nodiscard]] QByteArray take(QNetworkReply *reply);
+
+    private:
+        void append(QNetworkReply *reply, QByteArray piece);
+        void refuse(QNetworkReply *reply);
+        qint64 maxBytes = 0;
+    };
 
     // Reduces a server-suggested file name to one safe path component of the caches folder
     // ("download" when nothing is left).

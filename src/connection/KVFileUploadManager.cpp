@@ -111,16 +111,21 @@ void uploadSnapshots(HttpManager &client, QObject *owner, const QString &url,
                          *lastFraction = fraction;
                          progress(fraction);
                      });
+    const auto replyBody = HttpManager::ReplyBody::attach(reply, HttpManager::MaxReplyBytes);
     http->track(owner, reply, HttpManager::DefaultTimeoutMs,
-                [completion, progress, lastFraction](QNetworkReply *r, bool timedOut) {
+                [completion, progress, lastFraction, replyBody](QNetworkReply *r, bool timedOut) {
                     const int status = r->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+                    const QByteArray data = replyBody->take(r);
                     KVMResponse response;
                     if (timedOut)
                         response = KVMResponse::failure(KVMResponse::TimeoutCode, QStringLiteral("timed out"));
+                    else if (replyBody->tooLarge)
+                        response =
+                            KVMResponse::failure(KVMResponse::BadReplyCode, QStringLiteral("reply too large"), status);
                     else if (r->error() != QNetworkReply::NoError && status == 0)
                         response = KVMResponse::failure(KVMResponse::NetworkErrorCode, r->errorString());
                     else
-                        response = KVMResponse::fromReply(status, r->readAll());
+                        response = KVMResponse::fromReply(status, data);
                     if (response.successed && progress && *lastFraction < 1.0) {
                         *lastFraction = 1.0;
                         progress(1.0);

@@ -19,13 +19,6 @@
 namespace {
 constexpr qint64 MaxCacheBytes = 200LL * 1024 * 1024;
 
-// What has arrived of one image, kept in the pieces it came in: growing one buffer would hold
-// up to twice the limit at its last step.
-struct ImageBody {
-    QByteArrayList pieces;
-    qint64 size = 0;
-    bool tooLarge = false;
-};
 } // namespace
 
 KVImageLoader *KVImageLoader::sharedLoader()
@@ -88,8 +81,7 @@ void KVImageLoader::loadImage(QObject *owner, const QString &url, Done done)
     if (!m_referer.isEmpty())
         request.setRawHeader("Referer", m_referer);
     QNetworkReply *reply = m_nam->get(request);
-    // The network thread reads no further ahead than this; what is read is counted below.
-    reply->setReadBufferSize(256 * 1024);
+    const auto body = HttpManager::ReplyBody::attach(reply, m_limits.maxBytes);
     auto lastAddress = std::make_shared<QUrl>(address);
     connect(reply, &QNetworkReply::redirected, reply, [reply, lastAddress](const QUrl &target) {
         if (HttpManager::mayFollowRedirect(*lastAddress, target, false)) {
@@ -103,28 +95,6 @@ void KVImageLoader::loadImage(QObject *owner, const QString &url, Done done)
     if (owner)
         connect(owner, &QObject::destroyed, reply, &QNetworkReply::abort);
 
-    const qint64 maxBytes = m_limits.maxBytes;
-    auto body = std::make_shared<ImageBody>();
-    const auto refuse = [reply, body] {
-        body->tooLarge = true;
-        body->pieces.clear();
-        reply->abort();
-    };
-    connect(reply, &QNetworkReply::metaDataChanged, reply, [reply, maxBytes, refuse] {
-        const QVariant length = reply->header(QNetworkRequest::ContentLengthHeader);
-        if (length.isValid() && length.toLongLong() > maxBytes)
-            refuse();
-    });
-    connect(reply, &QNetworkReply::readyRead, reply, [reply, body, maxBytes, refuse] {
-        if (body->tooLarge)
-            return;
-        QByteArray piece = reply->readAll();
-        body->size += piece.size();
-        if (body->size > maxBytes)
-            refuse();
-        else if (!piece.isEmpty())
-            body->pieces.append(std::move(piece));
-    });
     // A server that stops answering ends the load with a null image; one that keeps sending a
     // trickle re-arms that wait, but not the deadline.
     QPointer<KVTimer> idle = KVTimer::singleShot(reply, m_limits.idle, [reply] { reply->abort(); });
@@ -133,26 +103,20 @@ void KVImageLoader::loadImage(QObject *owner, const QString &url, Done done)
             idle->start();
     });
     KVTimer::singleShot(reply, m_limits.overall, [reply] { reply->abort(); });
-    connect(reply, &QNetworkReply::finished, this, [reply, guard, done, body, maxBytes] {
+    connect(reply, &QNetworkReply::finished, this, [reply, guard, done, body] {
         reply->deleteLater();
         if (!guard)
             return;
         QImage image;
         const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-        if (!body->tooLarge && reply->error() == QNetworkReply::NoError) {
-            QByteArray rest = reply->readAll();
-            body->size += rest.size();
-            body->pieces.append(std::move(rest));
-            body->tooLarge = body->size > maxBytes;
-        }
+        const QByteArray data = body->take(reply);
         if (!body->tooLarge && reply->error() == QNetworkReply::NoError &&
             (status == 0 || (status >= 200 && status < 300))) {
-            image = QImage::fromData(body->pieces.join());
+            image = QImage::fromData(data);
         } else {
             qCInfo(korviNet) << "image load failed" << reply->url().toString(QUrl::RemoveQuery)
                              << (body->tooLarge ? QStringLiteral("too large") : reply->errorString());
         }
-        body->pieces.clear();
         if (done)
             done(image);
     });

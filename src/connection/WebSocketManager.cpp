@@ -69,6 +69,8 @@ void WebSocketManager::open()
     m_socket = new QWebSocket(QString(), QWebSocketProtocol::VersionLatest, this);
     QWebSocket *socket = m_socket;
     socket->setSslConfiguration(KVTls::configuration());
+    socket->setMaxAllowedIncomingFrameSize(MaxMessageBytes);
+    socket->setMaxAllowedIncomingMessageSize(MaxMessageBytes);
     connect(socket, &QWebSocket::connected, this, &WebSocketManager::onConnected);
     connect(socket, &QWebSocket::disconnected, this, &WebSocketManager::onDisconnected);
     // Emitted when a close frame goes out, which QWebSocket does in answer to the service's close

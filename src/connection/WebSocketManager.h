@@ -29,6 +29,9 @@ public:
     static constexpr int ReconnectDelayMs = 3000;
     // An opening handshake that gets no answer within this is given up and retried.
     static constexpr int ConnectTimeoutMs = 15000;
+    // A frame or message larger than any the service sends closes the connection (close code
+    // 1009, so it reconnects) before it is held in memory.
+    static constexpr qint64 MaxMessageBytes = 8LL * 1024 * 1024;
 
     explicit WebSocketManager(QObject *parent = nullptr);
     ~WebSocketManager() override;

@@ -4,6 +4,7 @@
 #include "scheduling/CreateMeetingRules.h"
 #include "scheduling/KVDownloadRecordManage.h"
 #include "scheduling/MainRecordListCell.h"
+#include "scheduling/MainRecordListModel.h"
 #include "scheduling/RecordTexts.h"
 #include "scheduling/SchedulingAgent.h"
 #include "uikit/KVFlatView.h"
@@ -89,17 +90,21 @@ void MainRecordListViewController::loadView()
     m_titleView = bar;
     column->addWidget(bar);
 
-    m_scrollView = new QScrollArea(view);
+    // Row widgets only for the entries in view: a thousand recordings cost the rows on screen.
+    m_listModel = new MainRecordListModel(this);
+    m_scrollView = new KVRowListView(view);
     m_scrollView->setObjectName(QStringLiteral("recordListScrollView"));
-    m_scrollView->setWidgetResizable(true);
-    m_scrollView->setFrameShape(QFrame::NoFrame);
-    auto *host = new QWidget(m_scrollView);
-    vesk::setBackgroundColor(host, Qt::white);
-    m_rows = new QVBoxLayout(host);
-    m_rows->setContentsMargins(0, 0, 0, 0);
-    m_rows->setSpacing(0);
-    m_rows->addStretch(1);
-    m_scrollView->setWidget(host);
+    m_scrollView->setRowHeight(MainRecordListCell::kHeight);
+    vesk::setBackgroundColor(m_scrollView->widget(), Qt::white);
+    m_scrollView->setDelegate({[this](QWidget *parent) -> QWidget * { return createCell(parent); },
+                               [this](QWidget *row, const QModelIndex &index) {
+                                   auto *cell = static_cast<MainRecordListCell *>(row);
+                                   if (m_listModel->type() == 1)
+                                       cell->setVideoInfo(m_listModel->video(index.row()));
+                                   else
+                                       cell->setFileModel(m_listModel->document(index.row()));
+                               }});
+    m_scrollView->setModel(m_listModel);
     column->addWidget(m_scrollView, 1);
 
     m_emptyView = new QWidget(view);
@@ -139,6 +144,7 @@ void MainRecordListViewController::setCurrentListType(qint64 type)
     m_timeTitleLabel->setText(videos ? RecordTexts::kVideoTimeTitle : RecordTexts::kDocumentTimeTitle);
     m_sizeTitleLabel->setVisible(videos);
     m_emptyLabel->setText(videos ? RecordTexts::kNoVideos : RecordTexts::kNoDocuments);
+    m_scrollView->setAccessibleName(videos ? RecordTexts::kRecordVideos : RecordTexts::kRecordDocuments);
     updateEmptyView();
     reloadData();
 }
@@ -155,40 +161,40 @@ void MainRecordListViewController::updateEmptyView()
     m_emptyView->setVisible(empty);
     m_titleView->setVisible(!empty);
     m_scrollView->setVisible(!empty);
+    // Placed now: the list knows at once how many rows are in view.
+    view()->layout()->activate();
+}
+
+QList<MainRecordListCell *> MainRecordListViewController::cells() const
+{
+    QList<MainRecordListCell *> cells;
+    if (m_scrollView)
+        for (QWidget *row : m_scrollView->rowWidgets())
+            cells << static_cast<MainRecordListCell *>(row);
+    return cells;
+}
+
+MainRecordListCell *MainRecordListViewController::createCell(QWidget *parent)
+{
+    auto *cell = new MainRecordListCell(parent);
+    // The cell's buttons act on the entry it shows when they are pressed.
+    QPointer<MainRecordListViewController> self(this);
+    cell->onDownloadAction = [self](MainRecordListCell *c) {
+        if (self)
+            self->downloadAction(c);
+    };
+    cell->onDeleteAction = [self](MainRecordListCell *c) {
+        if (self)
+            self->deleteAction(c);
+    };
+    return cell;
 }
 
 void MainRecordListViewController::reloadData()
 {
     view();
-    const bool videos = m_currentListType == 1;
-    const qsizetype count = videos ? m_recordVideos.size() : m_documentFiles.size();
-    // Rows are reused; only the difference is made or dropped.
-    while (m_cells.size() > count) {
-        MainRecordListCell *cell = m_cells.takeLast();
-        m_rows->removeWidget(cell);
-        cell->deleteLater();
-        cell->hide();
-    }
-    QPointer<MainRecordListViewController> self(this);
-    while (m_cells.size() < count) {
-        auto *cell = new MainRecordListCell(m_scrollView->widget());
-        cell->onDownloadAction = [self](MainRecordListCell *c) {
-            if (self)
-                self->downloadAction(c);
-        };
-        cell->onDeleteAction = [self](MainRecordListCell *c) {
-            if (self)
-                self->deleteAction(c);
-        };
-        m_rows->insertWidget(int(m_cells.size()), cell);
-        m_cells.append(cell);
-    }
-    for (qsizetype i = 0; i < count; ++i) {
-        if (videos)
-            m_cells[i]->setVideoInfo(m_recordVideos[i]);
-        else
-            m_cells[i]->setFileModel(m_documentFiles[i]);
-    }
+    // The rows in view are bound again; the others are bound as they scroll into view.
+    m_listModel->reload(m_currentListType, m_recordVideos, m_documentFiles);
     loadMoreIfLastRowShown();
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "agent/models/RecordVideoModel.h"
+#include "uikit/KVRowListView.h"
 #include "uikit/MacBaseViewController.h"
 #include "uikit/QFFlatButton.h"
 
@@ -8,10 +9,10 @@
 #include <QList>
 #include <QPointer>
 #include <QScrollArea>
-#include <QVBoxLayout>
 
 class KVMResponse;
 class MainRecordListCell;
+class MainRecordListModel;
 
 // The home window's records tab: the user's meeting record documents (paged by 10) and cloud
 // recordings, each downloadable and deletable. Replies hold the page weakly; a documents reply
@@ -53,8 +54,8 @@ public:
     [[nodiscard]] QWidget *emptyView() const { return m_emptyView; }
     [[nodiscard]] QLabel *emptyLabel() const { return m_emptyLabel; }
     [[nodiscard]] QScrollArea *scrollView() const { return m_scrollView; }
-    // The rows shown, in order.
-    [[nodiscard]] QList<MainRecordListCell *> cells() const { return m_cells; }
+    // The rows in view, top first: only those have a row widget.
+    [[nodiscard]] QList<MainRecordListCell *> cells() const;
 
 protected:
     void loadView() override;
@@ -63,6 +64,7 @@ protected:
 private:
     void loadRecordDocumentFileList();
     void reloadData();
+    [[nodiscard]] MainRecordListCell *createCell(QWidget *parent);
     // Asks for the next documents page when the last row is in view.
     void loadMoreIfLastRowShown();
     void downloadAction(MainRecordListCell *cell);
@@ -84,9 +86,8 @@ private:
     QPointer<QLabel> m_timeTitleLabel;
     QPointer<QLabel> m_sizeTitleLabel;
     QPointer<QWidget> m_titleView;
-    QPointer<QScrollArea> m_scrollView;
-    QPointer<QVBoxLayout> m_rows;
+    QPointer<KVRowListView> m_scrollView;
+    MainRecordListModel *m_listModel = nullptr;
     QPointer<QWidget> m_emptyView;
     QPointer<QLabel> m_emptyLabel;
-    QList<MainRecordListCell *> m_cells;
 };

@@ -158,7 +158,11 @@ public:
     [[nodiscard]] QAccessible::Role role() const override
     {
         const QAccessible::Role window = KVAccessibility::windowRole(widget());
-        return window == QAccessible::NoRole ? QAccessible::Client : window;
+        if (window != QAccessible::NoRole)
+            return window;
+        if (const QVariant set = widget()->property(kRole); set.isValid())
+            return QAccessible::Role(set.toInt());
+        return QAccessible::Client;
     }
 };
 
@@ -382,8 +386,9 @@ QAccessibleInterface *factory(const QString &className, QObject *object)
         return new AccessibleReadList(list);
     if (!isPlainWidget(object))
         return nullptr;
-    // Only windows need more than Qt's own interface; a widget that is none yet may become one.
-    if (!widget->isWindow() && widget->parentWidget())
+    // Only windows and views told their role need more than Qt's own interface; a widget that is
+    // none yet may become one.
+    if (!widget->isWindow() && widget->parentWidget() && !widget->property(kRole).isValid())
         return nullptr;
     return new AccessiblePlainWidget(widget);
 }

@@ -17,7 +17,8 @@ namespace KVAccessibility {
 
 // A button that reads as another role than its class gives it: PageTab (its checked state read
 // as selected, Press chooses it), Button (a press although it latches), Indicator (shows a state,
-// offers no action).
+// offers no action); a plain view that is a picture (Graphic: another's shared screen). Told
+// before the widget is first asked for.
 void setRole(QWidget *widget, QAccessible::Role role);
 // The value a screen reader reads for a button (a quality, a level); empty: none.
 void setValue(QWidget *widget, const QString &value);

@@ -339,6 +339,11 @@ void KVAlert::keyPressEvent(QKeyEvent *event)
             (m_cancelButton ? m_cancelButton : m_closeButton)->click();
             return;
         }
+        // A notice with one button has no other way out: Escape takes it, as a click does.
+        if (event->key() == Qt::Key_Escape && m_confirmButton) {
+            m_confirmButton->click();
+            return;
+        }
     }
     QWidget::keyPressEvent(event);
 }

@@ -58,7 +58,7 @@ public:
 protected:
     KVAlert();
     void paintEvent(QPaintEvent *event) override;
-    // Return confirms; Escape cancels (or closes).
+    // Return confirms; Escape cancels (or closes), and takes the one button of a notice.
     void keyPressEvent(QKeyEvent *event) override;
 
 private:

@@ -5,6 +5,7 @@
 #include "foundation/NotificationCenter.h"
 #include "uikit/VeskCategories.h"
 
+#include <QMultiHash>
 #include <QPainter>
 #include <QPainterPath>
 
@@ -19,26 +20,65 @@ VeskMicrophoneIcon::VeskMicrophoneIcon(QWidget *parent) : VeskButton(parent)
 {
     setAccessibleName(QStringLiteral("麦克风"));
     setToolTip(QStringLiteral("麦克风"));
-    QPointer<VeskMicrophoneIcon> weak(this);
-    NotificationCenter::defaultCenter().addObserver(this, QLatin1String(kVoiceValueChanged),
-                                                    [weak](const Notification &n) {
-                                                        // The level is carried as the object; accept user info too.
-                                                        QVariantMap info = n.object.toMap();
-                                                        if (!info.contains(QStringLiteral("peerId")))
-                                                            info = n.userInfo;
-                                                        MainQueue::safe(weak, [weak, info] {
-                                                            if (weak)
-                                                                weak->voiceValueChanged(info);
-                                                        });
-                                                    });
+}
+
+VeskMicrophoneIcon::~VeskMicrophoneIcon()
+{
+    follow(QString());
 }
 
 void VeskMicrophoneIcon::setPhoneNumber(const QString &phoneNumber)
 {
     if (m_phoneNumber == phoneNumber)
         return;
+    follow(phoneNumber);
     m_phoneNumber = phoneNumber;
     setLevel(0);
+}
+
+// A meeting posts a level for every participant several times a second: one observer hands each
+// to the icons of its participant, so a level costs the icons that show it, not every icon.
+struct VeskMicrophoneIcon::Router final : QObject {
+    QMultiHash<QString, QPointer<VeskMicrophoneIcon>> icons;
+
+    Router()
+    {
+        NotificationCenter::defaultCenter().addObserver(this, QLatin1String(kVoiceValueChanged),
+                                                        [this](const Notification &n) {
+                                                            // The level is carried as the object; accept user info too.
+                                                            QVariantMap info = n.object.toMap();
+                                                            if (!info.contains(QStringLiteral("peerId")))
+                                                                info = n.userInfo;
+                                                            MainQueue::safe(this, [this, info] { deliver(info); });
+                                                        });
+    }
+
+    void deliver(const QVariantMap &info)
+    {
+        const QString peerId = info.value(QStringLiteral("peerId")).toString();
+        bool ok = false;
+        const qreal value = info.value(QStringLiteral("value")).toDouble(&ok);
+        if (peerId.isEmpty() || !ok)
+            return;
+        // A level moves an icon's owner: it may delete another icon of this participant, or give
+        // it to somebody else, before the level reaches it.
+        const QList<QPointer<VeskMicrophoneIcon>> targets = icons.values(peerId);
+        for (const QPointer<VeskMicrophoneIcon> &icon : targets)
+            if (icon && icon->m_phoneNumber == peerId)
+                icon->voiceValueChanged(value);
+    }
+};
+
+VeskMicrophoneIcon::Router *VeskMicrophoneIcon::s_router = nullptr;
+
+void VeskMicrophoneIcon::follow(const QString &phoneNumber)
+{
+    if (!s_router)
+        s_router = new Router; // for the process's life: one observer, however many meetings
+    if (!m_phoneNumber.isEmpty())
+        s_router->icons.remove(m_phoneNumber, this);
+    if (!phoneNumber.isEmpty())
+        s_router->icons.insert(phoneNumber, this);
 }
 
 void VeskMicrophoneIcon::setOnImage(const QPixmap &image)
@@ -63,14 +103,8 @@ void VeskMicrophoneIcon::setIconState(qint64 state)
     update();
 }
 
-void VeskMicrophoneIcon::voiceValueChanged(const QVariantMap &info)
+void VeskMicrophoneIcon::voiceValueChanged(qreal value)
 {
-    if (m_phoneNumber.isEmpty() || info.value(QStringLiteral("peerId")).toString() != m_phoneNumber)
-        return;
-    bool ok = false;
-    const qreal value = info.value(QStringLiteral("value")).toDouble(&ok);
-    if (!ok)
-        return;
     setLevel(value);
     m_lastLevelAt = KVClock::current().nowMs();
     scheduleDecay();

@@ -16,6 +16,7 @@ public:
     static constexpr std::chrono::milliseconds kLevelHold{1000};
 
     explicit VeskMicrophoneIcon(QWidget *parent = nullptr);
+    ~VeskMicrophoneIcon() override;
 
     // The participant (phone number) whose level is shown.
     void setPhoneNumber(const QString &phoneNumber);
@@ -40,7 +41,11 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
-    void voiceValueChanged(const QVariantMap &info);
+    struct Router;
+    static Router *s_router; // main thread only
+
+    void follow(const QString &phoneNumber);
+    void voiceValueChanged(qreal value);
     void setLevel(qreal level);
     void scheduleDecay();
     void paintDefaultIcon(QPainter &p, const QRectF &r) const;

@@ -181,6 +181,11 @@ TEST_F(AgentRepliesTest, FileService_APdfKeepsItsPageCountAndOrientation)
 TEST_F(AgentRepliesTest, RoomInfo_TellsWhoEntersTheRunningAudioOrVideoFile)
 {
     const QString roomId = hostInRoom();
+    // As the share button does: the lock first.
+    ASSERT_TRUE(run([&](auto d) {
+                    agent->getShareTokenWithRoomId(&owner, roomId, agent->myInfo().phoneNumber,
+                                                   agent->myInfo().userName, d);
+                }).successed);
     const KVMResponse started = run([&](auto d) {
         agent->startOrStopAVFileShare(&owner, 1, RXEncrypt::aes128ecbEncrypt("13800000001"), "v1", 2, "演示.mp4", 30,
                                       "1", {}, d);

@@ -70,6 +70,20 @@ TEST(CaptureFitFrame, FineLinesAndEdges_KeepTheirMeanColour_NeitherDroppedNorSme
     EXPECT_EQ(third.pixel(10, 16), qRgb(0xff, 0, 0));
     EXPECT_EQ(third.pixel(90, 16), qRgb(0, 0, 0xff));
     EXPECT_EQ(third.pixel(99, 32), qRgb(0, 0, 0xff)) << "the last column and row";
+
+    // A ramp of two steps per three columns, at a third of its width (a level's share of the
+    // screen): each pixel is the mean of the two columns at its own place, in order.
+    QImage ramp = xPicture({384, 30}, 0);
+    for (int y = 0; y < 30; ++y) {
+        auto *line = reinterpret_cast<quint32 *>(ramp.scanLine(y));
+        for (int x = 0; x < 384; ++x)
+            line[x] = quint32(2 * x / 3) << 16 | quint32(y) << 8;
+    }
+    const QImage small = DesktopCaptureSource::fitFrame(ramp, {128, 10});
+    for (int x = 0; x < 128; ++x) {
+        EXPECT_NEAR(qRed(small.pixel(x, 4)), 2 * x + 0.5, 1) << "column " << x;
+        EXPECT_NEAR(qGreen(small.pixel(x, 4)), 14, 1) << "its row, with the next";
+    }
 }
 
 TEST(CaptureFitFrame, TheSourcesOwnSize_HandedOnAsItIs_OtherFormatsConverted)

@@ -104,8 +104,18 @@ bool FakePortal::refused(const QString &method, const QDBusMessage &message)
     return true;
 }
 
+void FakePortal::closeSession()
+{
+    if (m_sessionPath.isEmpty())
+        return;
+    QDBusMessage signal = QDBusMessage::createSignal(m_sessionPath, QStringLiteral("org.freedesktop.portal.Session"),
+                                                     QStringLiteral("Closed"));
+    signal << QVariantMap();
+    m_bus.send(signal);
+}
+
 QDBusObjectPath FakePortal::answer(const QString &method, const QVariantMap &options, const QDBusMessage &message,
-                                   uint response, const QVariantMap &results)
+                                   uint response, const QVariantMap &results, int delayMs)
 {
     if (refused(method, message))
         return {};
@@ -113,7 +123,7 @@ QDBusObjectPath FakePortal::answer(const QString &method, const QVariantMap &opt
         QStringLiteral("%1/request/%2/%3")
             .arg(kPortalPath, senderPart(message), options.value(QStringLiteral("handle_token")).toString());
     // The answer comes after the call returned, as the user's choice would.
-    QTimer::singleShot(0, this, [this, path, response, results] {
+    QTimer::singleShot(delayMs, this, [this, path, response, results] {
         QDBusMessage signal = QDBusMessage::createSignal(path, QStringLiteral("org.freedesktop.portal.Request"),
                                                          QStringLiteral("Response"));
         signal << response << results;
@@ -151,7 +161,7 @@ QDBusObjectPath FakePortal::Start(const QDBusObjectPath &, const QString &, cons
         if (!restoreToken.isEmpty())
             results.insert(QStringLiteral("restore_token"), restoreToken);
     }
-    return answer(QStringLiteral("Start"), options, message, startResponse, results);
+    return answer(QStringLiteral("Start"), options, message, startResponse, results, startDelayMs);
 }
 
 QDBusUnixFileDescriptor FakePortal::OpenPipeWireRemote(const QDBusObjectPath &, const QVariantMap &,

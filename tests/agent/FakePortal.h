@@ -51,8 +51,10 @@ class FakePortal final : public QObject {
 public:
     // Empty: every call succeeds. A method name: that call answers with a D-Bus error.
     QString refuseCall;
-    // The Response code of Start: 0 chosen, 1 cancelled by the user, 2 other failure.
+    // The Response code of Start: 0 chosen, 1 cancelled by the user, 2 other failure; it comes
+    // startDelayMs after the call, as the user's answer in the dialog would.
     uint startResponse = 0;
+    int startDelayMs = 0;
     quint32 nodeId = 42;
     QString restoreToken;
     // The descriptor OpenPipeWireRemote hands out (-1: none).
@@ -65,6 +67,9 @@ public:
     explicit FakePortal(QDBusConnection bus);
     ~FakePortal() override;
 
+    // The portal ends the session itself (the desktop's own stop): its Closed signal.
+    void closeSession();
+
 public Q_SLOTS:
     QDBusObjectPath CreateSession(const QVariantMap &options, const QDBusMessage &message);
     QDBusObjectPath SelectSources(const QDBusObjectPath &session, const QVariantMap &options,
@@ -76,7 +81,7 @@ public Q_SLOTS:
 
 private:
     QDBusObjectPath answer(const QString &method, const QVariantMap &options, const QDBusMessage &message,
-                           uint response, const QVariantMap &results);
+                           uint response, const QVariantMap &results, int delayMs = 0);
     bool refused(const QString &method, const QDBusMessage &message);
 
     QDBusConnection m_bus;

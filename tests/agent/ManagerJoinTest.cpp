@@ -246,6 +246,7 @@ TEST_F(ManagerTest, DestroyedDelegate_IsNeverCalled)
         void onRoomStateChanged(qint64 s) override { log->append(QString::number(s)); }
         void onMemberChange(const MeetingMemberList &) override { log->append("members"); }
         void onRender(const QString &, const KRTCVideoFrame &, qint64) override { log->append("frame"); }
+        void consumerShareFinsh(const QString &, int) override {}
     };
     auto *window = new Window;
     window->log = &log;

@@ -2,10 +2,12 @@
 // stand-in that stops answering as a lost media server (reconnect, recovery, the watch's end), and
 // a room whose network the stand-in makes poorer.
 
+#include "FakePortal.h"
 #include "ManagerTestSupport.h"
 
 #include "agent/engine/KRTCEngineFactory.h"
 #include "agent/engine/LocalEngine.h"
+#include "agent/engine/PortalDesktopCapture.h"
 #include "devservice/DevService.h"
 #include "devservice/DevServiceTestUtil.h"
 #include "foundation/NotificationCenter.h"
@@ -172,6 +174,48 @@ TEST_F(ManagerLocalEngineTest, APoorerNetworkAtTheStandIn_WarnsOfItThenAdvisesAu
     runFor(40s, [&] { return qos > 0; });
     EXPECT_EQ(qos, 1) << "the worst level held for ten seconds";
     EXPECT_EQ(levels.last(), 4);
+}
+
+// A Wayland share: the portal answers its dialog after the share has started, refusing it or
+// with the user's Cancel. The share ends as a start that failed, told as such to the window.
+TEST_F(ManagerLocalEngineTest, APortalThatRefusesOrIsCancelledLate_EndsTheShareAsAStartThatFailed)
+{
+    PrivateBus bus;
+    if (!bus.start())
+        GTEST_SKIP() << bus.why().toStdString();
+    {
+        QDBusConnection client = QDBusConnection::connectToBus(bus.address(), QStringLiteral("korvi-manager-client"));
+        QDBusConnection portalSide =
+            QDBusConnection::connectToBus(bus.address(), QStringLiteral("korvi-manager-portal"));
+        FakePortal portal(portalSide);
+        DesktopCaptureSource::setCurrent(std::make_shared<PortalDesktopCapture>(client));
+        seatThree();
+        joinLocal();
+        DesktopCaptureSnapshotModel candidate;
+        candidate.type = DesktopCaptureSnapshotModel::Screen;
+        candidate.id = DesktopCaptureSource::kPortalChoiceId;
+        for (const uint response : {1u, 2u}) {
+            portal.startResponse = response;
+            portal.startDelayMs = 500;
+            recorder.events.clear();
+            manager->setSelfScreenOrWindowSharing(true);
+            ASSERT_EQ(manager->startDesktopShare(candidate), VeskMeetingManager::DesktopShareResult::Started);
+            settle();
+            EXPECT_EQ(manager->memberForId(kMyPhone)->shareFlag(), 1) << "the portal has not answered yet";
+            ASSERT_TRUE(processEventsUntil([&] {
+                settle();
+                return recorder.events.contains(QStringLiteral("consumerShareFinsh %1").arg(KRTCShareEnd::StartFailed));
+            })) << response;
+            EXPECT_FALSE(manager->selfScreenOrWindowSharing());
+            EXPECT_EQ(manager->memberForId(kMyPhone)->shareFlag(), 0);
+            EXPECT_FALSE(
+                recorder.events.contains(QStringLiteral("consumerShareFinsh %1").arg(KRTCShareEnd::SourceGone)));
+        }
+        manager->leaveRoom();
+        DesktopCaptureSource::setCurrent(nullptr);
+    }
+    QDBusConnection::disconnectFromBus(QStringLiteral("korvi-manager-client"));
+    QDBusConnection::disconnectFromBus(QStringLiteral("korvi-manager-portal"));
 }
 
 } // namespace

@@ -214,7 +214,7 @@ TEST_F(ManagerTest, ShareEndedByItself_ClearsTheOwnShare)
     settle();
     EXPECT_FALSE(manager->selfScreenOrWindowSharing());
     EXPECT_EQ(self(*manager)->shareFlag(), 0);
-    EXPECT_TRUE(recorder.events.contains("consumerShareFinsh"));
+    EXPECT_TRUE(recorder.events.contains("consumerShareFinsh 1"));
 }
 
 } // namespace

@@ -93,7 +93,10 @@ public:
     void onRemoteVideoStats(const KRTCStatistics &) override { note("remoteVideoStats"); }
     void reconnectOutTimes() override { note("reconnectOutTimes"); }
     void audioOverLimit() override { note("audioOverLimit"); }
-    void consumerShareFinsh(const QString &) override { note("consumerShareFinsh"); }
+    void consumerShareFinsh(const QString &, int reason) override
+    {
+        note(QString("consumerShareFinsh %1").arg(reason));
+    }
 
     void needUpdateUIFitMember() override { note("waitMember"); }
     void needUpdateUIFitNoBoay() override { note("waitNoBody"); }

@@ -34,21 +34,35 @@ TEST(PortalCaptureChoice, WaylandSessionsTakeThePortal_X11TheXServer_ElseQtOrWha
 // What a share stream delivered.
 struct Received {
     QMutex mutex;
-    QList<QImage> frames; // guarded by mutex: frames come on the streaming thread
-    QStringList ended;    // main thread
+    QList<QImage> frames; // guarded by mutex: frames come on a capture thread
+    QStringList ended;    // main thread: "ended: why" or "failed: why" (a start that failed)
 
     DesktopCaptureSink sink()
     {
-        return {[this](const QImage &frame) {
-                    QMutexLocker lock(&mutex);
-                    frames << frame;
-                },
-                [this](const QString &why) { ended << why; }};
+        DesktopCaptureSink sink;
+        sink.onFrame = [this](const QImage &frame) {
+            QMutexLocker lock(&mutex);
+            frames << frame;
+        };
+        sink.onEnded = [this](const QString &why) { ended << QStringLiteral("ended: ") + why; };
+        sink.onStartFailed = [this](const QString &why) { ended << QStringLiteral("failed: ") + why; };
+        return sink;
     }
     qsizetype frameCount()
     {
         QMutexLocker lock(&mutex);
         return frames.size();
+    }
+    // The numbers the test source wrote into the frames, in order (a 320 x 240 source in 640 x 360).
+    QList<int> numbers()
+    {
+        QMutexLocker lock(&mutex);
+        QList<int> out;
+        for (const QImage &frame : std::as_const(frames)) {
+            const QRgb block = frame.pixel(92, 12);
+            out << (qRed(block) | (qGreen(block) << 8));
+        }
+        return out;
     }
 };
 
@@ -85,6 +99,21 @@ protected:
     KRTCScreenOption option;
 };
 
+// The compositor's session manager would link the chosen node to our stream: linked once the
+// portal handed out the remote, then running once the format is agreed.
+bool linkWhenAsked(PrivatePipeWire &pipewire, const FakePortal &portal, const QString &consumer,
+                   const std::function<bool()> &alsoDone = {})
+{
+    bool linked = false;
+    return processEventsUntil(
+        [&] {
+            if (!linked && portal.calls.contains(QStringLiteral("OpenPipeWireRemote")))
+                linked = pipewire.link(consumer);
+            return (linked && pipewire.running(consumer)) || (alsoDone && alsoDone());
+        },
+        30000);
+}
+
 TEST_F(PortalCapture, OneCandidateOpensThePortal_FramesOfTheAskedSize_TokenKept_StopClosesTheSession)
 {
     PrivatePipeWire pipewire;
@@ -103,16 +132,10 @@ TEST_F(PortalCapture, OneCandidateOpensThePortal_FramesOfTheAskedSize_TokenKept_
     Received received;
     auto stream = capture->openStream(option, received.sink());
     ASSERT_TRUE(stream);
-    bool linked = false;
-    ASSERT_TRUE(processEventsUntil(
-        [&] {
-            // The compositor's session manager would link the chosen node to our stream.
-            if (!linked && portal->calls.contains(QStringLiteral("OpenPipeWireRemote")))
-                linked = pipewire.link(QStringLiteral("korvi-share"));
-            return received.frameCount() >= 3 || !received.ended.isEmpty();
-        },
-        30000))
-        << "linked: " << linked;
+    ASSERT_TRUE(
+        linkWhenAsked(pipewire, *portal, QStringLiteral("korvi-share"), [&] { return !received.ended.isEmpty(); }));
+    pipewire.setRate(15);
+    ASSERT_TRUE(processEventsUntil([&] { return received.frameCount() >= 3 || !received.ended.isEmpty(); }, 30000));
     ASSERT_TRUE(received.ended.isEmpty()) << received.ended.join(' ').toStdString();
     EXPECT_EQ(portal->calls, (QStringList{QStringLiteral("CreateSession"), QStringLiteral("SelectSources"),
                                           QStringLiteral("Start"), QStringLiteral("OpenPipeWireRemote")}));
@@ -140,22 +163,108 @@ TEST_F(PortalCapture, OneCandidateOpensThePortal_FramesOfTheAskedSize_TokenKept_
     EXPECT_EQ(portal->selectOptions.value(QStringLiteral("restore_token")).toString(), QStringLiteral("token-1"));
 }
 
-TEST_F(PortalCapture, RefusedOrCancelled_EndsTheStreamOnceWithoutFrames)
+// A portal sends a frame when the screen changes, as fast as it changes: the share takes them as
+// they come, never more than its rate, never one twice, and nothing while the screen is still.
+TEST_F(PortalCapture, FramesAsTheScreenChanges_AtMostTheRateAsked_NeverOneTwice)
+{
+    PrivatePipeWire pipewire;
+    if (!pipewire.start(QSize(320, 240), 0xff00c000))
+        GTEST_SKIP() << "no private PipeWire: " << pipewire.why().toStdString();
+    portal->nodeId = pipewire.sourceNode();
+    portal->openRemote = [&] { return pipewire.connect(); };
+    Received received;
+    auto stream = capture->openStream(option, received.sink());
+    ASSERT_TRUE(linkWhenAsked(pipewire, *portal, QStringLiteral("korvi-share")));
+
+    pipewire.setRate(40);
+    ASSERT_TRUE(processEventsUntil([&] { return received.frameCount() >= 1; }, 10000));
+    const qsizetype first = received.frameCount();
+    recordFor(3000);
+    const qsizetype taken = received.frameCount() - first;
+    EXPECT_LE(taken, 3 * 15 + 2) << "at most 15 a second";
+    EXPECT_GE(taken, 3 * 15 / 2) << "yet frames keep coming";
+
+    pipewire.setRate(0);
+    recordFor(500);
+    const qsizetype still = received.frameCount();
+    recordFor(1500);
+    EXPECT_EQ(received.frameCount(), still) << "a still screen sends nothing and nothing is repeated";
+    pipewire.changeOnce();
+    ASSERT_TRUE(processEventsUntil([&] { return received.frameCount() == still + 1; }, 5000));
+    recordFor(500);
+    EXPECT_EQ(received.frameCount(), still + 1);
+
+    const QList<int> numbers = received.numbers();
+    for (qsizetype i = 1; i < numbers.size(); ++i)
+        ASSERT_GT(numbers[i], numbers[i - 1]) << "frame " << i << " of " << numbers.size();
+    ASSERT_TRUE(received.ended.isEmpty()) << received.ended.join(' ').toStdString();
+}
+
+// What the desktop does to a running cast: its own stop closes the portal's session; the screen
+// going (or the portal) removes the PipeWire node. Either ends the stream, once, as an end.
+TEST_F(PortalCapture, TheDesktopEndsTheCast_SessionClosedOrNodeGone_EndsTheStreamOnce)
+{
+    for (const bool closed : {true, false}) {
+        PrivatePipeWire pipewire;
+        if (!pipewire.start(QSize(320, 240), 0xff00c000))
+            GTEST_SKIP() << "no private PipeWire: " << pipewire.why().toStdString();
+        portal->nodeId = pipewire.sourceNode();
+        portal->openRemote = [&] { return pipewire.connect(); };
+        Received received;
+        auto stream = capture->openStream(option, received.sink());
+        ASSERT_TRUE(linkWhenAsked(pipewire, *portal, QStringLiteral("korvi-share")));
+        pipewire.setRate(15);
+        ASSERT_TRUE(processEventsUntil([&] { return received.frameCount() >= 2; }, 10000));
+        pipewire.setRate(0);
+        if (closed)
+            portal->closeSession();
+        else
+            pipewire.removeSource();
+        ASSERT_TRUE(processEventsUntil([&] { return !received.ended.isEmpty(); }, 10000)) << closed;
+        recordFor(300);
+        ASSERT_EQ(received.ended.size(), 1) << received.ended.join(' ').toStdString();
+        EXPECT_TRUE(received.ended[0].startsWith(QStringLiteral("ended: "))) << received.ended[0].toStdString();
+        stream.reset();
+        processEventsFor(50);
+        portal->openRemote = nullptr;
+        portal->calls.clear();
+    }
+    // Closed while the user still chooses: the start failed.
+    portal->startDelayMs = 2000;
+    Received received;
+    auto stream = capture->openStream(option, received.sink());
+    ASSERT_TRUE(processEventsUntil([&] { return portal->calls.contains(QStringLiteral("Start")); }, 10000));
+    portal->closeSession();
+    ASSERT_TRUE(processEventsUntil([&] { return !received.ended.isEmpty(); }, 10000));
+    recordFor(2500);
+    EXPECT_EQ(received.ended, QStringList{QStringLiteral("failed: the portal closed the session")});
+}
+
+TEST_F(PortalCapture, RefusedOrCancelled_EvenLate_EndsTheStreamOnceAsAStartThatFailed)
 {
     struct Case {
         QString refuseCall;
         uint startResponse;
+        int startDelayMs;
     };
-    for (const Case &c : {Case{QStringLiteral("CreateSession"), 0}, Case{QString(), 1}, Case{QString(), 2},
-                          Case{QStringLiteral("OpenPipeWireRemote"), 0}}) {
+    for (const Case &c :
+         {Case{QStringLiteral("CreateSession"), 0, 0}, Case{QString(), 1, 0}, Case{QString(), 2, 0},
+          Case{QString(), 1, 1500}, Case{QString(), 2, 1500}, Case{QStringLiteral("OpenPipeWireRemote"), 0, 0}}) {
         portal->refuseCall = c.refuseCall;
         portal->startResponse = c.startResponse;
+        portal->startDelayMs = c.startDelayMs;
         Received received;
         auto stream = capture->openStream(option, received.sink());
         ASSERT_TRUE(stream);
+        if (c.startDelayMs > 0) {
+            recordFor(c.startDelayMs / 2);
+            EXPECT_TRUE(received.ended.isEmpty()) << "the user still chooses";
+        }
         EXPECT_TRUE(processEventsUntil([&] { return !received.ended.isEmpty(); }, 10000))
             << c.refuseCall.toStdString() << c.startResponse;
-        EXPECT_EQ(received.ended.size(), 1);
+        processEventsFor(20);
+        ASSERT_EQ(received.ended.size(), 1);
+        EXPECT_TRUE(received.ended[0].startsWith(QStringLiteral("failed: "))) << received.ended[0].toStdString();
         EXPECT_EQ(received.frameCount(), 0);
     }
     KRTCScreenOption window = option;
@@ -163,6 +272,13 @@ TEST_F(PortalCapture, RefusedOrCancelled_EndsTheStreamOnceWithoutFrames)
     Received never;
     EXPECT_FALSE(capture->openStream(window, never.sink())) << "only the portal's candidate opens";
 }
+
+struct RecorderReports final : VeskScreenRecordDelegate {
+    void recordStart() override { events << QStringLiteral("start"); }
+    void recordFail(const QString &message) override { events << QStringLiteral("fail:") + message; }
+    void recordSuccess(const QUrl &fileURL) override { events << fileURL.toLocalFile(); }
+    QStringList events;
+};
 
 // The recorder in a Wayland session: the screen the portal's dialog gives, from its PipeWire node.
 TEST_F(PortalCapture, Recorder_RecordsThePortalsScreen_ACancelledDialogFails)
@@ -175,12 +291,7 @@ TEST_F(PortalCapture, Recorder_RecordsThePortalsScreen_ACancelledDialogFails)
     portal->nodeId = pipewire.sourceNode();
     portal->openRemote = [&] { return pipewire.connect(); };
 
-    struct Reports final : VeskScreenRecordDelegate {
-        void recordStart() override { events << QStringLiteral("start"); }
-        void recordFail(const QString &message) override { events << QStringLiteral("fail:") + message; }
-        void recordSuccess(const QUrl &fileURL) override { events << fileURL.toLocalFile(); }
-        QStringList events;
-    } reports;
+    RecorderReports reports;
     QTemporaryDir dir;
     VeskScreenRecord recorder;
     recorder.setDelegate(&reports);
@@ -188,16 +299,10 @@ TEST_F(PortalCapture, Recorder_RecordsThePortalsScreen_ACancelledDialogFails)
     recorder.usePortal(client);
     recorder.start();
     EXPECT_TRUE(reports.events.isEmpty()) << "the user chooses first";
-    bool linked = false;
-    ASSERT_TRUE(processEventsUntil(
-        [&] {
-            if (!linked && portal->calls.contains(QStringLiteral("OpenPipeWireRemote")))
-                linked = pipewire.link(QStringLiteral("korvi-record"));
-            return linked && !reports.events.isEmpty();
-        },
-        30000));
+    ASSERT_TRUE(linkWhenAsked(pipewire, *portal, QStringLiteral("korvi-record")));
     ASSERT_EQ(reports.events, QStringList{QStringLiteral("start")});
     EXPECT_FALSE(portal->selectOptions.contains(QStringLiteral("restore_token")));
+    pipewire.setRate(15);
     recordFor(2000);
     recorder.stop();
     ASSERT_TRUE(processEventsUntil([&] { return reports.events.size() == 2; }, 30000));
@@ -213,6 +318,75 @@ TEST_F(PortalCapture, Recorder_RecordsThePortalsScreen_ACancelledDialogFails)
     ASSERT_TRUE(processEventsUntil([&] { return reports.events.size() == 3; }, 10000));
     EXPECT_TRUE(reports.events.last().startsWith(QStringLiteral("fail:")));
     EXPECT_FALSE(recorder.isRecord());
+}
+
+// A portal sends nothing while the screen stays as it is: a recording of a still screen still
+// covers its whole length, picture and sound alike.
+TEST_F(PortalCapture, Recorder_AStillScreen_KeepsItsLengthAndItsSound)
+{
+    if (qEnvironmentVariableIsEmpty("PULSE_SERVER"))
+        GTEST_SKIP() << "needs the test sound server (scripts/with-pulseaudio.sh)";
+    PrivatePipeWire pipewire;
+    if (!pipewire.start(QSize(320, 240), 0xff00c000))
+        GTEST_SKIP() << "no private PipeWire: " << pipewire.why().toStdString();
+    portal->nodeId = pipewire.sourceNode();
+    portal->openRemote = [&] { return pipewire.connect(); };
+
+    RecorderReports reports;
+    QTemporaryDir dir;
+    VeskScreenRecord recorder;
+    recorder.setDelegate(&reports);
+    recorder.setFolder(dir.path());
+    recorder.usePortal(client);
+    recorder.start();
+    ASSERT_TRUE(linkWhenAsked(pipewire, *portal, QStringLiteral("korvi-record")));
+    ASSERT_EQ(reports.events, QStringList{QStringLiteral("start")});
+    pipewire.changeOnce(); // one picture, then none
+    recordFor(5000);
+    recorder.stop();
+    ASSERT_TRUE(processEventsUntil([&] { return reports.events.size() == 2; }, 30000));
+    const QString file = reports.events.last();
+    ASSERT_TRUE(file.endsWith(QStringLiteral(".mp4"))) << reports.events.join(' ').toStdString();
+    const RecordedMedia media = discover(file);
+    EXPECT_EQ(media.video, 1);
+    EXPECT_EQ(media.audio, 1);
+    EXPECT_GE(trackSeconds(file, "video"), 4.5);
+    EXPECT_GE(trackSeconds(file, "audio"), 4.5);
+}
+
+// The desktop's own stop while recording: its node goes, then its session closes. The recording
+// ends there with a finished file, as on the user's stop.
+TEST_F(PortalCapture, Recorder_TheDesktopEndsTheCast_TheFileIsFinished)
+{
+    if (qEnvironmentVariableIsEmpty("PULSE_SERVER"))
+        GTEST_SKIP() << "needs the test sound server (scripts/with-pulseaudio.sh)";
+    PrivatePipeWire pipewire;
+    if (!pipewire.start(QSize(320, 240), 0xff00c000))
+        GTEST_SKIP() << "no private PipeWire: " << pipewire.why().toStdString();
+    portal->nodeId = pipewire.sourceNode();
+    portal->openRemote = [&] { return pipewire.connect(); };
+
+    RecorderReports reports;
+    QTemporaryDir dir;
+    VeskScreenRecord recorder;
+    recorder.setDelegate(&reports);
+    recorder.setFolder(dir.path());
+    recorder.usePortal(client);
+    recorder.start();
+    ASSERT_TRUE(linkWhenAsked(pipewire, *portal, QStringLiteral("korvi-record")));
+    pipewire.setRate(15);
+    recordFor(1500);
+    pipewire.removeSource();
+    recordFor(1000);
+    portal->closeSession();
+    ASSERT_TRUE(processEventsUntil([&] { return reports.events.size() == 2; }, 30000));
+    const QString file = reports.events.last();
+    ASSERT_TRUE(file.endsWith(QStringLiteral(".mp4"))) << reports.events.join(' ').toStdString();
+    EXPECT_FALSE(recorder.isRecord());
+    const RecordedMedia media = discover(file);
+    EXPECT_EQ(media.video, 1);
+    EXPECT_EQ(media.audio, 1);
+    EXPECT_GE(trackSeconds(file, "video"), 1.0);
 }
 
 } // namespace

@@ -40,6 +40,11 @@ void stop(std::unique_ptr<QProcess> &process)
 }
 } // namespace
 
+QString PrivatePipeWire::sourceName()
+{
+    return kSourceName;
+}
+
 PrivatePipeWire::~PrivatePipeWire()
 {
     stop(m_source);
@@ -62,7 +67,7 @@ QProcessEnvironment PrivatePipeWire::environment() const
 
 bool PrivatePipeWire::start(QSize size, quint32 argb)
 {
-    for (const char *tool : {"pipewire", "pw-dump", "pw-link", "gst-launch-1.0"})
+    for (const char *tool : {"pipewire", "pw-dump", "pw-link"})
         if (QStandardPaths::findExecutable(QString::fromLatin1(tool)).isEmpty())
             return fail(QStringLiteral("%1 is not installed").arg(QLatin1String(tool)));
     if (!m_dir.isValid())
@@ -85,33 +90,63 @@ bool PrivatePipeWire::start(QSize size, quint32 argb)
 
     m_source = std::make_unique<QProcess>();
     m_source->setProcessEnvironment(environment());
-    m_source->setProcessChannelMode(QProcess::MergedChannels);
-    m_source->start(QStringLiteral("gst-launch-1.0"),
-                    {QStringLiteral("videotestsrc"), QStringLiteral("is-live=true"),
-                     QStringLiteral("pattern=solid-color"), QStringLiteral("foreground-color=%1").arg(argb),
-                     QStringLiteral("!"),
-                     QStringLiteral("video/x-raw,format=BGRx,width=%1,height=%2,framerate=15/1")
-                         .arg(size.width())
-                         .arg(size.height()),
-                     QStringLiteral("!"), QStringLiteral("pipewiresink"), QStringLiteral("mode=provide"),
-                     QStringLiteral("stream-properties=props,node.name=%1,media.class=Video/Source").arg(kSourceName)});
+    m_source->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    m_source->start(
+        QStringLiteral(KORVI_PIPEWIRE_TEST_SOURCE),
+        {QString::number(size.width()), QString::number(size.height()), QString::number(argb), kSourceName});
     while (m_node == 0) {
         if (bound.hasExpired() || m_source->state() == QProcess::NotRunning)
             return fail(
                 QStringLiteral("the test source does not appear: %1").arg(QString::fromLocal8Bit(m_source->readAll())));
-        QProcess dump;
-        dump.setProcessEnvironment(environment());
-        dump.start(QStringLiteral("pw-dump"), {});
-        if (!dump.waitForFinished(kToolBoundMs))
-            dump.kill();
-        const QJsonArray objects = QJsonDocument::fromJson(dump.readAllStandardOutput()).array();
-        for (const QJsonValue &object : objects) {
+        for (const QJsonValue &object : objects()) {
             const QJsonObject props = object[QStringLiteral("info")][QStringLiteral("props")].toObject();
             if (props[QStringLiteral("node.name")].toString() == kSourceName)
                 m_node = quint32(object[QStringLiteral("id")].toInt());
         }
     }
     return true;
+}
+
+void PrivatePipeWire::tell(const QByteArray &command)
+{
+    // Written at once: the caller may not run an event loop (the benchmark waits for its children).
+    if (m_source && m_source->write(command) == command.size())
+        m_source->waitForBytesWritten(kToolBoundMs);
+}
+
+void PrivatePipeWire::setRate(int n)
+{
+    tell(QStringLiteral("rate %1\n").arg(n).toLatin1());
+}
+
+void PrivatePipeWire::changeOnce()
+{
+    tell("frame\n");
+}
+
+void PrivatePipeWire::removeSource()
+{
+    stop(m_source);
+}
+
+QJsonArray PrivatePipeWire::objects() const
+{
+    QProcess dump;
+    dump.setProcessEnvironment(environment());
+    dump.start(QStringLiteral("pw-dump"), {});
+    if (!dump.waitForFinished(kToolBoundMs))
+        dump.kill();
+    return QJsonDocument::fromJson(dump.readAllStandardOutput()).array();
+}
+
+bool PrivatePipeWire::running(const QString &consumer) const
+{
+    for (const QJsonValue &object : objects()) {
+        const QJsonObject info = object[QStringLiteral("info")].toObject();
+        if (info[QStringLiteral("props")][QStringLiteral("node.name")].toString() == consumer)
+            return info[QStringLiteral("state")].toString() == QStringLiteral("running");
+    }
+    return false;
 }
 
 int PrivatePipeWire::connect() const

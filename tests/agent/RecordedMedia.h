@@ -38,12 +38,17 @@ inline RecordedMedia discover(const QString &path)
     return media;
 }
 
-// Seconds of sound the file's first sound track holds: the sum of its samples' durations, so sound
-// lost on the way is missing here even when the track's timestamps span the whole recording.
-inline double soundSeconds(const QString &path)
+// Seconds the file's first track of a kind ("audio" or "video") holds: the sum of its samples'
+// durations, so what was lost on the way is missing here even when the track's timestamps span
+// the whole recording.
+inline double trackSeconds(const QString &path, const char *kind)
 {
     GstElement *pipeline = gst_parse_launch(
-        "filesrc name=file ! qtdemux name=demux demux.audio_0 ! fakesink name=sound sync=false", nullptr);
+        QStringLiteral("filesrc name=file ! qtdemux name=demux demux.%1_0 ! fakesink name=sound sync=false")
+            .arg(QLatin1String(kind))
+            .toUtf8()
+            .constData(),
+        nullptr);
     if (!pipeline)
         return 0;
     GstElement *file = gst_bin_get_by_name(GST_BIN(pipeline), "file");
@@ -74,6 +79,11 @@ inline double soundSeconds(const QString &path)
     gst_element_set_state(pipeline, GST_STATE_NULL);
     gst_object_unref(pipeline);
     return whole ? double(total) / GST_SECOND : 0;
+}
+
+inline double soundSeconds(const QString &path)
+{
+    return trackSeconds(path, "audio");
 }
 
 // A recording needs real time to pass; the event loop runs meanwhile.

@@ -7,6 +7,7 @@
 #include "devservice/DevService.h"
 #include "devservice/DevServiceTestUtil.h"
 #include "devservice/DevTlsCertificate.h"
+#include "devservice/EndlessHost.h"
 #include "foundation/AppPaths.h"
 #include "foundation/JXExtension.h"
 #include "foundation/KVClock.h"
@@ -24,6 +25,7 @@
 #include <random>
 
 #include <cstdio>
+#include <memory>
 
 namespace {
 
@@ -128,6 +130,41 @@ TEST_F(HttpManagerTest, BadReplies_RefusedConnectionIsANetworkError)
     probe.close();
     http.setBaseUrl(QUrl(QStringLiteral("http://127.0.0.1:%1").arg(closedPort)));
     expectLocalFailure(get("/qf/anything"), KVMResponse::NetworkErrorCode);
+}
+
+// A host streaming without end, or announcing more than any reply of the service's, is a bad
+// reply, not a client out of memory.
+TEST_F(HttpManagerTest, BadReplies_AnEndlessOrAnnouncedTooLargeBodyIsABadReply)
+{
+    VirtualClockScope time; // no timer ends anything here
+    service.route("GET", "/bad/endless", [](const DevRequest &) { return DevReply::streamed("application/json", {}); });
+    // A first piece, then nothing: only its length can end it.
+    service.route("GET", "/bad/huge", [](const DevRequest &) {
+        return DevReply::streamed("application/json", {"{", 0, 1, HttpManager::MaxReplyBytes + 1});
+    });
+    expectLocalFailure(get("/bad/endless"), KVMResponse::BadReplyCode);
+    expectLocalFailure(get("/bad/huge"), KVMResponse::BadReplyCode);
+}
+
+TEST_F(HttpManagerTest, Timeout_AReplyTricklingInIsGivenUpAfterAMinute)
+{
+    VirtualClockScope time;
+    service.route("GET", "/slow/trickle", [](const DevRequest &) {
+        return DevReply::streamed("application/json", {"{", 5000, -1, -1});
+    });
+    std::optional<KVMResponse> result;
+    http.GET(&owner, "/slow/trickle", {}, {}, [&](const KVMResponse &r) { result = r; });
+    ASSERT_TRUE(processEventsUntil([&] { return service.requestsFor("/slow/trickle").size() == 1; }));
+    // Each piece re-arms the 15 s timeout; it is given the time to arrive.
+    for (int second = 5; second < 60; second += 5) {
+        time.clock.advance(std::chrono::seconds(5));
+        processEventsUntil([] { return false; }, 300);
+    }
+    ASSERT_TRUE(drainMainQueue());
+    EXPECT_FALSE(result.has_value());
+    time.clock.advance(std::chrono::seconds(5));
+    ASSERT_TRUE(processEventsUntil([&] { return result.has_value(); }));
+    expectLocalFailure(*result, KVMResponse::TimeoutCode);
 }
 
 TEST_F(HttpManagerTest, Timeout_FailsAfterFifteenSecondsOfProjectTime)
@@ -507,6 +544,30 @@ TEST_F(DownloadTest, ATrickleEndsAtTheDeadline_AndSilenceAtTheIdleTimeout)
     EXPECT_TRUE(leftovers().isEmpty());
 }
 
+// The network thread reads no further ahead of the file than the read buffer: while the main
+// thread is busy, a host streaming without end gets no further than the loopback's buffers
+// (32 MiB at most here). Giving the download up leaves no file.
+TEST_F(DownloadTest, AnEndlessBody_IsNotReadAheadIntoMemoryWhileTheMainThreadIsBusy)
+{
+    EndlessHost host("video/mp4");
+    ASSERT_TRUE(host.start());
+    auto giver = std::make_unique<QObject>();
+    bool finished = false;
+    http.downloadFileWithUrl(giver.get(), host.url("/endless.mp4"), {},
+                             [&](const QString &, const DownloadError &) { finished = true; });
+    ASSERT_TRUE(processEventsUntil([&] { return host.sent() > 4 * 1024 * 1024; }));
+    constexpr qint64 farAhead = 128LL * 1024 * 1024;
+    for (int busy = 0; busy < 3; ++busy) {
+        EXPECT_LE(host.sentWhileBlocking(farAhead, 1000), farAhead);
+        processEventsFor(5);
+    }
+    EXPECT_FALSE(leftovers().isEmpty());
+    giver.reset();
+    ASSERT_TRUE(processEventsUntil([] { return leftovers().isEmpty(); }));
+    ASSERT_TRUE(settleRequests(http));
+    EXPECT_FALSE(finished);
+}
+
 // "GET of the given address": a local file is never copied into the caches folder, and plain
 // http is for the development stand-in only.
 TEST_F(DownloadTest, OnlyHttpsAddresses_AndHttpOnlyInDevelopment)
@@ -772,6 +833,18 @@ TEST_F(UploadTest, ServiceRefusal_FinishesNotOk)
     ASSERT_TRUE(processEventsUntil([&] { return result.has_value(); }));
     EXPECT_FALSE(result->first);
     EXPECT_EQ(result->second, "文件过大");
+}
+
+TEST_F(UploadTest, AnEndlessReply_FinishesNotOk)
+{
+    VirtualClockScope time; // no timer ends anything here
+    service.route("POST", "/fms/endless",
+                  [](const DevRequest &) { return DevReply::streamed("application/json", {}); });
+    std::optional<bool> ok;
+    http.uploadFileWithUrl(&owner, "/fms/endless", makeFile("d.bin", 10), {}, {}, {},
+                           [&](bool o, const QVariantMap &, const QString &) { ok = o; });
+    ASSERT_TRUE(processEventsUntil([&] { return ok.has_value(); }));
+    EXPECT_FALSE(*ok);
 }
 
 TEST(TlsTest, ExtraCaFile_MustHoldACertificate)

@@ -4,6 +4,7 @@
 #include "devservice/DevService.h"
 #include "devservice/DevServiceTestUtil.h"
 #include "devservice/DevTlsCertificate.h"
+#include "devservice/EndlessHost.h"
 #include "foundation/AppPaths.h"
 #include "foundation/KVClock.h"
 
@@ -204,6 +205,27 @@ TEST_F(KVImageLoaderTest, BodiesAreBounded_AnEndlessOrAnAnnouncedTooLargeBodyGiv
     EXPECT_TRUE(loader.cachedImage(endless).isNull());
     // A page within the limit still loads.
     EXPECT_FALSE(load("red.png").isNull());
+}
+
+// What counts the body only counts what the network thread hands over: that thread must not read
+// on into memory meanwhile. With the limit out of the way, a busy main thread lets an endless
+// host get no further than the loopback's buffers (32 MiB at most here).
+TEST_F(KVImageLoaderTest, AnEndlessBody_IsNotReadAheadIntoMemoryWhileTheMainThreadIsBusy)
+{
+    KVImageLoader::Limits limits;
+    limits.maxBytes = 16LL * 1024 * 1024 * 1024;
+    loader.setLimits(limits);
+    EndlessHost host("image/png");
+    ASSERT_TRUE(host.start());
+    std::optional<QImage> result;
+    loader.loadImage(&owner, host.url("/endless.png"), [&](const QImage &image) { result = image; });
+    ASSERT_TRUE(processEventsUntil([&] { return host.sent() > 4 * 1024 * 1024; }));
+    constexpr qint64 farAhead = 128LL * 1024 * 1024;
+    for (int busy = 0; busy < 3; ++busy) {
+        EXPECT_LE(host.sentWhileBlocking(farAhead, 1000), farAhead);
+        processEventsFor(5);
+    }
+    EXPECT_FALSE(result.has_value());
 }
 
 TEST_F(KVImageLoaderTest, ATrickleEndsAtTheDeadline)

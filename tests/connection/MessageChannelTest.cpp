@@ -349,6 +349,22 @@ TEST_F(MessageChannelTest, GarbageFrames_AreDroppedAndTheChannelStaysUp)
     ASSERT_TRUE(processEventsUntil([&] { return service.channelMessages().size() == 1; }));
 }
 
+// A message larger than any the service sends is not held: the connection closes and comes back,
+// and the channel goes on.
+TEST_F(MessageChannelTest, OversizedMessage_ClosesTheConnection_WhichComesBack)
+{
+    connectEngine();
+    const int accepted = service.channelConnectionsAccepted();
+    service.sendChannelRawText("123456789", "u1", QString(WebSocketManager::MaxMessageBytes + 1, QLatin1Char('x')));
+    ASSERT_TRUE(processEventsUntil([&] { return recorder.events.contains("willReconnect"); }));
+    time.clock.advance(3000ms);
+    ASSERT_TRUE(processEventsUntil([&] { return service.channelConnectionsAccepted() == accepted + 1; }));
+    ASSERT_TRUE(processEventsUntil([&] { return engine.isConnected(); }));
+    service.sendChannelMessage("123456789", "u1", {{"type", 0}, {"msgId", 8}, {"data", QJsonArray{"还在"}}});
+    ASSERT_TRUE(processEventsUntil([&] { return recorder.messages.size() == 1; }));
+    EXPECT_EQ(recorder.messages[0].payload(), "还在");
+}
+
 TEST_F(MessageChannelTest, DestroyedDelegate_IsNotCalled)
 {
     struct ObjectDelegate : QObject, IMEngineDelegate {
@@ -473,6 +489,51 @@ TEST_F(MessageChannelTest, StandInRelay_StampsTheChannelsSender_AndRefusesHostCo
     EXPECT_EQ(other.messages[0].sender, "u1");
     roundTrip();
     EXPECT_EQ(recorder.messages.size(), 1);
+}
+
+// Document and audio/video events are the service's: a member's own is passed on only when he may
+// do what it says (the sharer, or one given rights); a share never starts on the channel.
+TEST_F(MessageChannelTest, StandInRelay_PassesAMembersFileEventsOnlyWhenHeMayDriveTheFile)
+{
+    service.setRelayMessages(true);
+    service.state().addUser("u2", "13800000002", "李四", "tok-2");
+    DevRoom *room = service.state().room("123456789");
+    DevMember member;
+    member.userId = "u2";
+    member.userName = "李四";
+    room->members.append(member);
+    room->extra.insert("sharedFile", QVariantMap{{"userId", RXEncrypt::aes128ecbEncrypt("u9")}, {"fileId", "d1"}});
+    connectEngine();
+    Recorder other;
+    IMEngine memberEngine;
+    memberEngine.setDelegate(&other);
+    memberEngine.connectToRoom(params("u2", "tok-2"));
+    ASSERT_TRUE(processEventsUntil([&] { return service.channelConnectionCount("123456789", "u2") == 1; }));
+
+    const auto command = [](int event, const QString &data) {
+        IMMessage m;
+        m.type = 1;
+        m.data = {QStringLiteral(R"({"event":%1,"data":%2})").arg(event).arg(data)};
+        return m;
+    };
+    // Another's document: no page, no end, no start of his own.
+    memberEngine.sendMessage(command(903, R"({"fileId":"d1","sliceId":"d1-3","flipOverType":0,"sequenceId":9})"));
+    memberEngine.sendMessage(command(901, R"({"sharedFileStatus":0,"fileId":"d1"})"));
+    memberEngine.sendMessage(command(707, R"({"fileId":"v","duration":30})"));
+    memberEngine.sendMessage(chat("你好"));
+    ASSERT_TRUE(processEventsUntil([&] { return recorder.messages.size() == 1; }));
+    EXPECT_EQ(recorder.messages[0].type, 0);
+
+    // His own: he turns its pages and ends it, and still starts nothing on the channel.
+    room->extra.insert("sharedFile", QVariantMap{{"userId", RXEncrypt::aes128ecbEncrypt("u2")}, {"fileId", "d1"}});
+    memberEngine.sendMessage(command(707, R"({"fileId":"v","duration":30})"));
+    memberEngine.sendMessage(command(903, R"({"fileId":"d1","sliceId":"d1-3","flipOverType":0,"sequenceId":9})"));
+    memberEngine.sendMessage(command(901, R"({"sharedFileStatus":0,"fileId":"d1"})"));
+    ASSERT_TRUE(processEventsUntil([&] { return recorder.messages.size() == 3; }));
+    roundTrip();
+    ASSERT_EQ(recorder.messages.size(), 3);
+    EXPECT_TRUE(recorder.messages[1].payload().contains("903"));
+    EXPECT_TRUE(recorder.messages[2].payload().contains("901"));
 }
 
 } // namespace

@@ -19,6 +19,15 @@ public:
     {
         return sender == QLatin1String("13900000000") || sender == QLatin1String("mccServer");
     }
+    // The sharer of a file on show, and the members listed: the rule reads any sender and list.
+    [[nodiscard]] bool senderMayDriveSharedFile(const QString &sender,
+                                                const MeetingHostControlRules::SharedFileEvent &event,
+                                                const MeetingControlData &d) const override
+    {
+        MeetingHostControlRules::SharedFileOnShow shown{QStringLiteral("13700000000"), 2, d.enableUserList};
+        return MeetingHostControlRules::sharedFileSenderAllowed(
+            event.command, {sender, sender == QLatin1String("mccServer"), senderMayCommand(sender)}, shown);
+    }
     void controlMic(const MeetingControlData &d) override { host(d); }
     void controlCamera(const MeetingControlData &d) override { host(d); }
     void playbackResync(const MeetingControlData &d) override { play(d.duration); }

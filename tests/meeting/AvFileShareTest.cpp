@@ -15,6 +15,10 @@
 #include "uikit/VeskTextView.h"
 #include "uikit/VeskToast.h"
 
+#include "foundation/RXEncrypt.h"
+
+#include <QTest>
+
 #include <thread>
 
 namespace {
@@ -76,6 +80,17 @@ protected:
     std::shared_ptr<FakeAvServices> services = std::make_shared<FakeAvServices>();
 };
 
+TEST(AvFileShareRules, TimesShowHoursMinutesAndSeconds)
+{
+    EXPECT_EQ(AvFileShareRules::timeText(0), QStringLiteral("00:00:00"));
+    EXPECT_EQ(AvFileShareRules::timeText(59), QStringLiteral("00:00:59"));
+    EXPECT_EQ(AvFileShareRules::timeText(3599), QStringLiteral("00:59:59"));
+    EXPECT_EQ(AvFileShareRules::timeText(4530), QStringLiteral("01:15:30"));
+    EXPECT_EQ(AvFileShareRules::timeText(7200), QStringLiteral("02:00:00"));
+    EXPECT_EQ(AvFileShareRules::timeText(AvFileShareRules::kMostSeconds), QStringLiteral("100:00:00"));
+    EXPECT_EQ(AvFileShareRules::timeText(-5), QStringLiteral("00:00:00"));
+}
+
 TEST_F(AvFileShareTest, PlayAtTheEndStartsFromZeroHereAndForOthers_AFailedPauseRestoresButtonAndFlag)
 {
     showFile(QStringLiteral("2"), true);
@@ -84,7 +99,7 @@ TEST_F(AvFileShareTest, PlayAtTheEndStartsFromZeroHereAndForOthers_AFailedPauseR
 
     // Ended: paused at the duration, the knob at the end.
     receive(controlMessage(Event::PlaybackEnded));
-    EXPECT_EQ(page->ui->avFileShareSlider->value(), AvFileShare::kSliderSteps);
+    EXPECT_EQ(page->ui->avFileShareSlider->value(), 300);
     page->ui->avFileSharePlayButton->click();
     ASSERT_EQ(services->requests.size(), 1);
     EXPECT_EQ(services->requests[0].type, 2);
@@ -109,6 +124,101 @@ TEST_F(AvFileShareTest, PlayAtTheEndStartsFromZeroHereAndForOthers_AFailedPauseR
     EXPECT_EQ(page->sharing().avFileSharePlayTimerCount(), 2);
 }
 
+// A two-hour file: the position the window shows is the one sent, to the second, wherever the
+// knob would round it.
+TEST_F(AvFileShareTest, TwoHours_PausedAndPlayedNearTheEnd_SendTheShownSecond)
+{
+    showFile(QStringLiteral("2"), true);
+    page->sharing().state().avFileShareModel->duration = 7200;
+    av().setAvFileShareModel(page->sharing().state().avFileShareModel);
+    page->sharing().setFileShareMode(2);
+    EXPECT_EQ(page->ui->avFileShareTotalTime->text(), QStringLiteral("02:00:00"));
+
+    receive(controlMessage(Event::PlaybackSought, {{"seekPosition", 1234 * 1000}}));
+    EXPECT_EQ(page->ui->avFileShareCurrentTime->text(), QStringLiteral("00:20:34"));
+    page->ui->avFileSharePlayButton->click(); // pause
+    ASSERT_EQ(services->requests.size(), 1);
+    EXPECT_EQ(services->requests[0].type, 3);
+    EXPECT_EQ(services->requests[0].seekPosition, 1234);
+    services->answer(0);
+
+    // Two seconds before the end: play goes on from there, it does not start the file again.
+    receive(controlMessage(Event::PlaybackSought, {{"seekPosition", 7198 * 1000}}));
+    page->ui->avFileSharePlayButton->click();
+    ASSERT_EQ(services->requests.size(), 1);
+    EXPECT_EQ(services->requests[0].type, 2);
+    EXPECT_EQ(services->requests[0].seekPosition, 7198);
+    EXPECT_EQ(page->sharing().avFileSharePlayTimerCount(), 7198);
+    services->answer(0);
+
+    // The knob moved by one key press is one second.
+    MacSliderCell *slider = page->ui->avFileShareSlider;
+    EXPECT_EQ(slider->maximum(), 7200);
+    EXPECT_EQ(slider->value(), 7198);
+    slider->setFocus();
+    QTest::keyClick(slider, Qt::Key_Left);
+    ASSERT_EQ(services->requests.size(), 1);
+    EXPECT_EQ(services->requests[0].seekPosition, 7197);
+}
+
+// A start announced by another with a duration no file has: bounded as it enters, so the times,
+// the knob and every position sent stay in range.
+TEST_F(AvFileShareTest, AStartWithAnImpossibleDuration_IsBoundedWhereItEnters)
+{
+    showFile(QStringLiteral("2"), true);
+    const auto start = [&](const QString &duration) {
+        IMMessage m = controlMessage(Event::FileShareStarted);
+        m.sender = QStringLiteral("mccServer");
+        m.data = QStringList{QStringLiteral("{\"event\":707,\"data\":{\"fileId\":\"f2\",\"fileName\":\"a.mp4\","
+                                            "\"fileType\":2,\"enableOperationFileStatus\":2,\"enableUserList\":"
+                                            "[{\"userId\":\"%1\"}],\"duration\":%2}}")
+                                 .arg(RXEncrypt::aes128ecbEncrypt(kMyPhone), duration)};
+        receive(m);
+    };
+    struct Case {
+        QString duration;
+        qint64 seconds;
+        QString total;
+    };
+    for (const Case &c : {Case{"0", 0, "00:00:00"}, Case{"-1", 0, "00:00:00"},
+                          Case{"1e17", AvFileShareRules::kMostSeconds, "100:00:00"}, Case{"\"NaN\"", 0, "00:00:00"},
+                          Case{"1e400", 0, "00:00:00"}}) {
+        start(c.duration);
+        const auto file = page->sharing().state().avFileShareModel;
+        ASSERT_TRUE(file) << c.duration.toStdString();
+        EXPECT_EQ(file->fileId, QStringLiteral("f2"));
+        EXPECT_EQ(file->duration, c.seconds) << c.duration.toStdString();
+        EXPECT_EQ(page->ui->avFileShareTotalTime->text(), c.total) << c.duration.toStdString();
+        EXPECT_EQ(page->ui->avFileShareSlider->maximum(), c.seconds);
+        // The end of the knob and a pause there send what is shown.
+        page->ui->avFileShareSlider->setFocus();
+        QTest::keyClick(page->ui->avFileShareSlider, Qt::Key_End);
+        page->ui->avFileSharePlayButton->click();
+        for (const FakeAvServices::Request &r : std::as_const(services->requests)) {
+            EXPECT_GE(r.seekPosition, 0) << c.duration.toStdString();
+            EXPECT_LE(r.seekPosition, c.seconds) << c.duration.toStdString();
+        }
+        while (!services->requests.isEmpty())
+            services->answer(0);
+    }
+}
+
+// A file's layout hides who shares a document; the next document shows it again.
+TEST_F(AvFileShareTest, AfterAFile_ADocumentNamesItsSharerAgain)
+{
+    showFile(QStringLiteral("2"), true);
+    page->view()->window()->show();
+    EXPECT_TRUE(page->ui->currentFileShareNameLabel->isHidden());
+    receive(controlMessage(Event::FileShareStopped, {}, {}, QStringLiteral("mccServer"), QString()));
+    FileShareDatailModel document;
+    document.fileId = QStringLiteral("doc-1");
+    document.fileName = QStringLiteral("方案.pdf");
+    document.sliceInfo.resize(2);
+    page->sharing().startFileShareFromAction(document);
+    EXPECT_TRUE(page->ui->currentFileShareNameLabel->isVisible());
+    EXPECT_EQ(page->ui->currentFileShareNameLabel->text(), QStringLiteral("您正在共享"));
+}
+
 TEST_F(AvFileShareTest, Slider_DragPausesFramesAndSeeksOnRelease_FailureKeepsThePosition)
 {
     showFile(QStringLiteral("2"), true);
@@ -117,7 +227,7 @@ TEST_F(AvFileShareTest, Slider_DragPausesFramesAndSeeksOnRelease_FailureKeepsThe
     EXPECT_TRUE(av().avFileSharePlaySliderTracking());
     av().takeFramePosition(3); // near, but the user holds the knob
     EXPECT_EQ(page->sharing().avFileSharePlayTimerCount(), 0);
-    slider->setSliderPosition(AvFileShare::kSliderSteps / 2);
+    slider->setSliderPosition(150);
     slider->setSliderDown(false);
     EXPECT_FALSE(av().avFileSharePlaySliderTracking());
     ASSERT_EQ(services->requests.size(), 1);
@@ -290,7 +400,7 @@ TEST_F(AvFileShareTest, Controls_ByKeyboardAndAccessibility)
     services->answer(0);
     QAccessibleValueInterface *value = QAccessible::queryAccessibleInterface(slider)->valueInterface();
     ASSERT_NE(value, nullptr);
-    value->setCurrentValue(AvFileShare::kSliderSteps / 4);
+    value->setCurrentValue(75);
     ASSERT_EQ(services->requests.size(), 1);
     EXPECT_EQ(services->requests[0].seekPosition, 75);
 }

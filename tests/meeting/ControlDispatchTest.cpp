@@ -187,7 +187,7 @@ TEST(ControlDispatch, RefusedMicRequestToastsOnlyTheRequester)
     EXPECT_TRUE(signedOut.calls.isEmpty());
 }
 
-TEST(ControlDispatch, HostCommandsOnlyFromTheServiceHostsAndAssistants_ChatAndSharingFromAnyone)
+TEST(ControlDispatch, HostCommandsOnlyFromTheServiceHostsAndAssistants_ChatFromAnyone)
 {
     RecordingDispatchTarget target;
     target.commanders = {"13900000000", "mccServer"};
@@ -205,8 +205,24 @@ TEST(ControlDispatch, HostCommandsOnlyFromTheServiceHostsAndAssistants_ChatAndSh
 
     // What members send to each other passes.
     target.calls.clear();
-    dispatchControl(controlMessage(707, {{"fileId", "f"}}, {}, "13700000000", "成员"), target);
-    EXPECT_EQ(target.calls, QStringList{"fileShareStarted"});
+    dispatchControl(controlMessage(202, {{"message", "你好"}}, {}, "13700000000", "成员"), target);
+    EXPECT_EQ(target.calls, QStringList{"addChatLine 3"});
+}
+
+TEST(ControlDispatch, DocumentAndFileEventsOnlyFromThoseWhoMayDriveTheFile_ElseDroppedWithTheirNotice)
+{
+    RecordingDispatchTarget target;
+    target.fileDrivers = {"mccServer", "13700000001"};
+    const QList<qint64> shared{266, 701, 702, 703, 704, 705, 706, 707, 708, 709, 901, 902, 903, 914};
+    for (const qint64 event : shared)
+        dispatchControl(controlMessage(event, {{"sharedFileStatus", 1}, {"sequenceId", 5}}, QStringLiteral("通知"),
+                                       "13700000009", "成员"),
+                        target);
+    EXPECT_TRUE(target.calls.isEmpty()) << target.calls.join(", ").toStdString();
+
+    dispatchControl(controlMessage(903, {{"sequenceId", 5}}, {}, "13700000001", "共享者"), target);
+    dispatchControl(controlMessage(707, {{"fileId", "f"}}, {}, "mccServer", {}), target);
+    EXPECT_EQ(target.calls, (QStringList{"documentFollow", "fileShareStarted"}));
 }
 
 TEST(ControlDispatch, MessagesWithoutACommandAreDropped)

@@ -29,6 +29,14 @@ public:
         return commanders.isEmpty() || commanders.contains(sender);
     }
 
+    // Senders that may drive the shared file on show; empty: everyone.
+    QStringList fileDrivers;
+    [[nodiscard]] bool senderMayDriveSharedFile(const QString &sender, const MeetingHostControlRules::SharedFileEvent &,
+                                                const MeetingControlData &) const override
+    {
+        return fileDrivers.isEmpty() || fileDrivers.contains(sender);
+    }
+
     void addChatLine(const MeetingMessageModel &line) override
     {
         lines << line;

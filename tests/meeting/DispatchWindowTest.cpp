@@ -210,14 +210,18 @@ TEST_F(DispatchWindowMessagesTest, FileRightsDoNotMovePlayback_SeekOnlyWithTheSl
 TEST_F(DispatchWindowMessagesTest, PlaybackStartPauseResume_SetTheFlagAndThePlayButton)
 {
     join();
-    receive(controlMessage(Event::PlaybackPaused));
+    // As the service tells them.
+    const auto fromService = [](Event event, const QJsonObject &data = {}) {
+        return controlMessage(event, data, {}, QStringLiteral("mccServer"), QString());
+    };
+    receive(fromService(Event::PlaybackPaused));
     EXPECT_FALSE(page->sharing().state().avFileSharePlaying);
     EXPECT_EQ(page->ui->avFileSharePlayButton->state(), 1);
-    receive(controlMessage(Event::PlaybackResumed));
+    receive(fromService(Event::PlaybackResumed));
     EXPECT_TRUE(page->sharing().state().avFileSharePlaying);
     EXPECT_EQ(page->ui->avFileSharePlayButton->state(), 0);
-    receive(controlMessage(Event::PlaybackPaused));
-    receive(controlMessage(Event::PlaybackStarted));
+    receive(fromService(Event::PlaybackPaused));
+    receive(fromService(Event::PlaybackStarted));
     EXPECT_TRUE(page->sharing().state().avFileSharePlaying);
     EXPECT_EQ(page->ui->avFileSharePlayButton->state(), 0);
 }
@@ -225,11 +229,14 @@ TEST_F(DispatchWindowMessagesTest, PlaybackStartPauseResume_SetTheFlagAndThePlay
 TEST_F(DispatchWindowMessagesTest, PageFollow_OldSequenceIgnored_FlipEndsAfterATenthOfASecond)
 {
     join();
+    const auto fromService = [](Event event, const QJsonObject &data) {
+        return controlMessage(event, data, {}, QStringLiteral("mccServer"), QString());
+    };
     page->sharing().state().fileShareFlipOverSendSequenceId = 10;
-    receive(controlMessage(Event::DocumentFollow, {{"sequenceId", 10}, {"flipOverType", 1}}));
+    receive(fromService(Event::DocumentFollow, {{"sequenceId", 10}, {"flipOverType", 1}}));
     EXPECT_FALSE(page->sharing().state().flipOverDuration);
     EXPECT_EQ(page->sharing().state().fileShareFlipOverReceiveSequenceId, 0u);
-    receive(controlMessage(Event::DocumentFollow, {{"sequenceId", 11}, {"flipOverType", 0}, {"sliceId", "none"}}));
+    receive(fromService(Event::DocumentFollow, {{"sequenceId", 11}, {"flipOverType", 0}, {"sliceId", "none"}}));
     EXPECT_TRUE(page->sharing().state().flipOverDuration);
     EXPECT_EQ(page->sharing().state().fileShareFlipOverReceiveSequenceId, 11u);
     clock.clock.advance(99ms);

@@ -14,6 +14,7 @@
 #include "meeting/sharing/FileSharePageView.h"
 #include "meeting/window/MeetingViewControllerUi.h"
 #include "uikit/AutoLayout.h"
+#include "uikit/KVDataText.h"
 #include "uikit/MacBaseViewController.h"
 #include "uikit/MacBaseWindowController.h"
 #include "uikit/MacDisableScrollView.h"
@@ -134,7 +135,12 @@ protected:
                                                                            {},
                                                                            {},
                                                                            {},
-                                                                           {}},
+                                                                           {},
+                                                                           [this](std::function<void()> then) {
+                                                                               ++lockAsks;
+                                                                               if (lockGranted)
+                                                                                   then();
+                                                                           }},
                                                   services);
         doc->buildViews();
         // As the window connects it.
@@ -176,6 +182,8 @@ protected:
     std::unique_ptr<FileShareDocument> doc;
     int memberReloads = 0;
     QList<bool> stops;
+    int lockAsks = 0;
+    bool lockGranted = true;
 };
 
 TEST_F(FileShareDocumentTest, SequenceIds_OwnStartOthersStartAndEntry)
@@ -224,6 +232,28 @@ TEST_F(FileShareDocumentTest, Follow_EqualIdIgnored_AfterApplyingNTheNextOwnReco
     doc->rightFlipOverAction(nullptr);
     ASSERT_EQ(services->records().size(), 1);
     EXPECT_EQ(services->records().last().value("sequenceId").toInteger(), 9);
+}
+
+// A position id no JSON number holds (2^64 - 1 sent back would read -1) is refused at the door:
+// the sharer stays on his page and his next flip carries an id the service takes.
+TEST_F(FileShareDocumentTest, Follow_AnIdOutOfRangeIsRefused_TheNextOwnRecordStaysInRange)
+{
+    startOwn(4);
+    doc->applyDocumentFollow(follow(~quint64(0), 0, QStringLiteral("s3")));
+    doc->applyDocumentFollow(follow(quint64(1) << 53, 0, QStringLiteral("s3")));
+    EXPECT_EQ(state.currentPageNum, 0);
+    doc->rightFlipOverAction(nullptr);
+    ASSERT_EQ(services->records().size(), 1);
+    EXPECT_EQ(services->records().last().value("sequenceId").toInteger(), 1);
+
+    // A share announced with such an id starts from 0.
+    MeetingControlData start;
+    start.sharedFileStatus = 1;
+    start.fileId = QStringLiteral("doc-1");
+    start.sequenceId = ~quint64(0);
+    doc->applyDocumentShare(start);
+    EXPECT_EQ(state.fileShareFlipOverReceiveSequenceId, 0u);
+    EXPECT_EQ(state.fileShareFlipOverSendSequenceId, 0u);
 }
 
 TEST_F(FileShareDocumentTest, Flips_TwoBeforeTheFirstReplyCarryDifferentIds_AFailedOneReturnsOnlyIfStillShown)
@@ -414,8 +444,15 @@ TEST_F(FileShareDocumentTest, Switch_UserInfoPerMode)
     state.avFileShareModel->fileType = QStringLiteral("3");
     doc->shareSelectPanelSwitchFile(target);
     doc->shareSelectPanelSwitchFile({{"fileName", "no id"}});
+    // Without the lock a new share is not asked for.
+    state.fileShareMode = 0;
+    lockGranted = false;
+    doc->shareSelectPanelSwitchFile(target);
 
     ASSERT_EQ(posted.size(), 3);
+    // Only a new share asks for the lock first (twice here; the second was refused); one who
+    // shares holds it.
+    EXPECT_EQ(lockAsks, 2);
     EXPECT_EQ(posted[0].value("sharing"), 0);
     EXPECT_FALSE(posted[0].contains("oldFileId"));
     EXPECT_EQ(posted[0].value("duration").toLongLong(), 61);
@@ -454,6 +491,53 @@ TEST_F(FileShareDocumentTest, FileList_AMemberSeesTheSwitchButtonOnlyWithFiles)
     EXPECT_EQ(toast(), QStringLiteral("获取共享文件信息失败"));
     EXPECT_EQ(answers, (QList<std::pair<bool, bool>>{{false, true}, {false, false}}));
     EXPECT_TRUE(state.allFileShareArray.isEmpty());
+}
+
+// The narrowest window's bar with the longest sharer and file names: the start of the bar ends
+// before the page buttons, cut, and never lies under "上一页" or "下一页".
+TEST_F(FileShareDocumentTest, Bar_LongNamesEndBeforeThePageButtons)
+{
+    root.resize(1152, 684);
+    MeetingControlData start;
+    start.sharedFileStatus = 1;
+    start.fileId = QStringLiteral("doc-1");
+    start.peerName = QString(64, QChar(0x5F20));
+    start.enableOperationFileStatus = FileShareRights::NotGiven;
+    doc->applyDocumentShare(start);
+    FileShareDatailModel pages = document(300, true);
+    pages.fileName = QString(120, QChar(0x65B9)) + QStringLiteral(".pdf");
+    ASSERT_TRUE(services->answer("slices", ok(jx_keyValues(pages))));
+    state.fileShareDatailModel->setUserCanControl(true);
+    doc->startFileShareFromIMControl();
+    doc->setCurrentPageNum(1);
+    AutoLayout::layoutSubtreeIfNeeded(&root);
+    const auto at = [this](QWidget *w) { return QRect(w->mapTo(&root, QPoint(0, 0)), w->size()); };
+    ASSERT_TRUE(ui.rightFlipOverButton->isVisible());
+    const int buttons = at(ui.leftFlipOverButton).left();
+    for (QWidget *w :
+         {static_cast<QWidget *>(ui.currentFilePanel.data()), static_cast<QWidget *>(ui.shareFileName.data()),
+          static_cast<QWidget *>(ui.fileShareSwitchButton.data())}) {
+        EXPECT_LT(at(w).right(), buttons) << w->objectName().toStdString();
+        EXPECT_FALSE(at(w).intersects(at(ui.rightFlipOverButton)));
+    }
+    // Both still say something, cut rather than gone.
+    EXPECT_GE(ui.currentFilePanel->width(), 80);
+    EXPECT_GE(ui.shareFileName->width(), 30);
+    // A wide window gives them their whole width back.
+    root.resize(2400, 900);
+    AutoLayout::layoutSubtreeIfNeeded(&root);
+    EXPECT_EQ(ui.shareFileName->width(), 200);
+}
+
+// A file name whose marks would turn the bar's text around keeps them inside it.
+TEST_F(FileShareDocumentTest, Bar_AFileNameWithDirectionMarksIsIsolated)
+{
+    FileShareDatailModel model = document(2, true);
+    model.fileName = QStringLiteral("invoice\u202Eexe.pdf");
+    doc->startFileShareFromAction(model);
+    EXPECT_EQ(static_cast<KVElidedLabel *>(ui.shareFileName.data())->fullText(),
+              KVDataText::isolated(QStringLiteral("invoice\u202Eexe.pdf")));
+    EXPECT_TRUE(ui.shareFileName->text().startsWith(QChar(0x2068)));
 }
 
 TEST_F(FileShareDocumentTest, Pages_OnlyThoseInSightHaveTiles)

@@ -6,6 +6,7 @@
 
 #include "support/AccessibilityWalk.h"
 
+#include "foundation/NotificationCenter.h"
 #include "foundation/RXEncrypt.h"
 #include "meeting/sharing/FileShareDocument.h"
 #include "meeting/sharing/FileSharePageView.h"
@@ -39,7 +40,9 @@ protected:
     // The host in the room, whose list of shared files holds converted documents of 4 pages.
     void joinWithADocument(const QStringList &ids = {kDocumentId})
     {
-        join(true, QStringLiteral("主持人"));
+        signIn(kHostPhone, QStringLiteral("主持人"));
+        addRoom(kHostPhone).flags.insert(QStringLiteral("allowFileShared"), 1);
+        page = openJoinedPage();
         QVariantList shared;
         for (const QString &id : ids) {
             DevFile file;
@@ -87,6 +90,8 @@ TEST_F(FileShareWindowTest, AFileChosenInEitherListIsSharedThoughNoPickerIsOpen)
     ASSERT_EQ(page->sharing().shareControl()->currentShareSelectPanel(), nullptr);
     chooseTheDocumentAboveTheShareButton();
     EXPECT_EQ(service.requestsFor(QStringLiteral("/qf/client/sharedFile")).size(), 1);
+    // Shared as from the share button: holding the room's lock.
+    EXPECT_EQ(service.state().room(kRoomId)->extra.value(QStringLiteral("shareLock")).toString(), kHostPhone);
     ASSERT_NE(page->sharing().state().fileShareDatailModel, nullptr);
     EXPECT_EQ(page->sharing().state().fileShareDatailModel->fileId, kDocumentId);
     // The page fits beside the member strip, which slides in as the share starts.
@@ -113,6 +118,68 @@ TEST_F(FileShareWindowTest, AFileChosenInEitherListIsSharedThoughNoPickerIsOpen)
     ASSERT_TRUE(settleRequests());
     ASSERT_NE(page->sharing().state().fileShareDatailModel, nullptr);
     EXPECT_EQ(page->sharing().state().fileShareDatailModel->fileId, QStringLiteral("doc-2"));
+}
+
+// A start from the list that the service refuses gives the lock back, so another may share.
+TEST_F(FileShareWindowTest, AStartFromTheListThatFails_GivesTheLockBack)
+{
+    joinWithADocument();
+    service.failNextReply(QStringLiteral("/qf/client/sharedFile"),
+                          DevService::fail(500, QStringLiteral("文件共享失败，请重试")));
+    VeskButton *arrow = page->ui->selectFileShareSwitchBtn;
+    arrow->show();
+    ASSERT_TRUE(press(arrow));
+    QPointer<QWidget> &slot = page->sharing().state().fileShareSpeedSwicthPanelBottom;
+    ASSERT_TRUE(processEventsUntil([&] { return slot && slot->isVisible(); }));
+    ASSERT_TRUE(press(rowOf(qobject_cast<ShareBottomPanel *>(slot.data())->rows(), kDocumentId)));
+    ASSERT_TRUE(processEventsUntil([&] {
+        return service.requestsFor(QStringLiteral("/qf/meeting/control/%1/releaseShareLock").arg(kRoomId)).size() == 1;
+    }));
+    EXPECT_FALSE(service.state().room(kRoomId)->extra.contains(QStringLiteral("shareLock")));
+    EXPECT_EQ(page->sharing().state().fileShareMode, 0);
+}
+
+// A choice from the list while the first one is on its way sends nothing again: one lock asked
+// for, one start, and the file first chosen is the one shared.
+TEST_F(FileShareWindowTest, ASecondChoiceWhileTheFirstIsOnItsWay_SendsNothingAgain)
+{
+    joinWithADocument({kDocumentId, QStringLiteral("doc-2")});
+    const QString lock = QStringLiteral("/qf/meeting/control/%1/getShareLock").arg(kRoomId);
+    const QString start = QStringLiteral("/qf/client/sharedFile");
+    service.delayNextReply(lock, 500);
+    service.delayNextReply(start, 500);
+    // Each choice that holds the lock is handed to the picker as a start.
+    QObject observer;
+    int handedOn = 0;
+    NotificationCenter::defaultCenter().addObserver(&observer, QStringLiteral("switchShareFile"),
+                                                    [&](const Notification &) { ++handedOn; });
+    const auto choose = [&](const QString &id) {
+        VeskButton *arrow = page->ui->selectFileShareSwitchBtn;
+        arrow->show();
+        ASSERT_TRUE(press(arrow));
+        QPointer<QWidget> &slot = page->sharing().state().fileShareSpeedSwicthPanelBottom;
+        ASSERT_TRUE(processEventsUntil([&] { return slot && slot->isVisible(); }));
+        ASSERT_TRUE(press(rowOf(qobject_cast<ShareBottomPanel *>(slot.data())->rows(), id)));
+        settle();
+    };
+    choose(kDocumentId);
+    ASSERT_TRUE(processEventsUntil([&] { return service.requestsFor(lock).size() == 1; }));
+    choose(QStringLiteral("doc-2")); // the lock is still asked for
+    EXPECT_EQ(service.requestsFor(lock).size(), 1);
+
+    clock.clock.advance(500ms);
+    ASSERT_TRUE(processEventsUntil([&] { return service.requestsFor(start).size() == 1; }));
+    choose(QStringLiteral("doc-2")); // the start is on its way
+    ASSERT_TRUE(processEventsUntil([&] { return handedOn == 2; }));
+    settle();
+    EXPECT_EQ(service.requestsFor(start).size(), 1);
+
+    clock.clock.advance(500ms);
+    ASSERT_TRUE(processEventsUntil([&] { return page->sharing().state().fileShareMode == 1; }));
+    ASSERT_TRUE(settleRequests());
+    EXPECT_EQ(service.requestsFor(start).size(), 1);
+    ASSERT_NE(page->sharing().state().fileShareDatailModel, nullptr);
+    EXPECT_EQ(page->sharing().state().fileShareDatailModel->fileId, kDocumentId);
 }
 
 // A member who is not a host sees the arrow of the room's shared files only while there are any:

@@ -165,7 +165,14 @@ TEST(SharedFileSteps, FollowSeekAndRights)
     EXPECT_FALSE(R::followApplies(5, 5, 0));
     EXPECT_FALSE(R::followApplies(5, 0, 5));
     EXPECT_FALSE(R::followApplies(0, 0, 0));
-    EXPECT_TRUE(R::followApplies(quint64(1) << 63, (quint64(1) << 63) - 1, 0));
+    // Ids a JSON number holds exactly, and no more: a larger one would come back wrapped.
+    EXPECT_TRUE(R::followApplies(R::kMaxSequenceId, R::kMaxSequenceId - 1, 0));
+    EXPECT_FALSE(R::followApplies(R::kMaxSequenceId + 1, 0, 0));
+    EXPECT_FALSE(R::followApplies(~quint64(0), 0, 0));
+    EXPECT_EQ(R::announcedSequenceId(~quint64(0)), 0u);
+    EXPECT_EQ(R::announcedSequenceId(41), 41u);
+    EXPECT_EQ(R::nextSequenceId(41), 42u);
+    EXPECT_EQ(R::nextSequenceId(R::kMaxSequenceId), R::kMaxSequenceId);
 
     QList<FileSliceModel> slices(3);
     slices[0].sliceId = "a";
@@ -183,6 +190,57 @@ TEST(SharedFileSteps, FollowSeekAndRights)
     EXPECT_EQ(R::rightsTarget(2, "f", "f", "g"), RT::None);
     EXPECT_EQ(R::rightsTarget(0, "f", "f", "f"), RT::None);
     EXPECT_EQ(R::rightsTarget(1, "", "", ""), RT::None);
+}
+
+TEST(SharedFileSenders, StartsOnlyFromTheService_EndsFromTheSharerOrHosts_OperationsAlsoFromThoseListed)
+{
+    using C = R::SharedFileCommand;
+    using K = R::SharedFileKind;
+    const auto kindOf = [](qint64 event, int status = 0) { return R::sharedFileEvent(event, status); };
+    EXPECT_EQ(kindOf(901, 1).command, C::Start);
+    EXPECT_EQ(kindOf(901, 0).command, C::Manage);
+    EXPECT_EQ(kindOf(902).command, C::Start);
+    EXPECT_EQ(kindOf(903).command, C::Operate);
+    EXPECT_EQ(kindOf(903).kind, K::Document);
+    EXPECT_EQ(kindOf(707).command, C::Start);
+    EXPECT_EQ(kindOf(707).kind, K::AVFile);
+    EXPECT_EQ(kindOf(706).command, C::Manage);
+    for (const qint64 event : {266, 701, 702, 703, 704, 705, 708, 709}) {
+        EXPECT_EQ(kindOf(event).command, C::Operate) << event;
+        EXPECT_EQ(kindOf(event).kind, K::AVFile) << event;
+    }
+    EXPECT_EQ(kindOf(914).command, C::Manage);
+    EXPECT_EQ(kindOf(914).kind, K::Named);
+    for (const qint64 event : {1, 4, 202, 700, 710, 900, 904, 912})
+        EXPECT_EQ(kindOf(event).command, C::None) << event;
+
+    const QString sharer = QStringLiteral("13700000001");
+    const QString listed = QStringLiteral("13700000002");
+    const QString stranger = QStringLiteral("13700000003");
+    // As the service sends them: the sharer's peer id and the list encrypted.
+    R::SharedFileOnShow shown{RXEncrypt::aes128ecbEncrypt(sharer), 1,
+                              QVariantList{QVariantMap{{"userId", RXEncrypt::aes128ecbEncrypt(listed)}}}};
+    const auto allowed = [&](C command, const QString &id, bool host = false) {
+        return R::sharedFileSenderAllowed(command, {id, false, host}, shown);
+    };
+    EXPECT_TRUE(R::sharedFileSenderAllowed(C::Start, {QStringLiteral("mccServer"), true, false}, std::nullopt));
+    EXPECT_FALSE(allowed(C::Start, sharer));
+    EXPECT_FALSE(allowed(C::Start, stranger, true)) << "not even a host starts a share on the channel";
+    for (const C command : {C::Manage, C::Operate}) {
+        EXPECT_TRUE(allowed(command, sharer));
+        EXPECT_TRUE(allowed(command, RXEncrypt::aes128ecbEncrypt(sharer))) << "sent encrypted";
+        EXPECT_TRUE(allowed(command, stranger, true));
+        EXPECT_FALSE(allowed(command, stranger));
+        EXPECT_FALSE(allowed(command, listed)) << "the list counts under rights 2 only";
+        EXPECT_FALSE(allowed(command, QString()));
+    }
+    shown.rights = 2;
+    EXPECT_TRUE(allowed(C::Operate, listed));
+    EXPECT_FALSE(allowed(C::Manage, listed)) << "those given rights operate, they do not end the share";
+    EXPECT_FALSE(allowed(C::Operate, stranger));
+    // Nothing on show: nothing for a member to operate or end.
+    EXPECT_FALSE(R::sharedFileSenderAllowed(C::Operate, {sharer, false, true}, std::nullopt));
+    EXPECT_TRUE(R::sharedFileSenderAllowed(C::None, {stranger, false, false}, std::nullopt));
 }
 
 TEST(ToolBarPageTurn, KeysOnlyInDocumentModeSwipesOnlyVertical)

@@ -27,6 +27,7 @@
 #include <QImage>
 #include <QLabel>
 #include <QRegularExpression>
+#include <QTest>
 
 #include <atomic>
 #include <chrono>
@@ -525,41 +526,88 @@ TEST_F(MeetingWindowTest, LeaveDialog_MemberCancelStaysConfirmLeaves)
     EXPECT_EQ(navigator->calls, QStringList{QStringLiteral("showMainPage 1")});
 }
 
-TEST_F(MeetingWindowTest, LeaveDialog_CreatorEndSendsCloseBeforeLeave_AndTheMeetingsCalendarEventGoes)
-{
-    signIn(kHostPhone, QStringLiteral("主持人"));
-    addRoom(kHostPhone);
-    // The scheduled meeting is in the calendar.
-    MeetingDataModel scheduled;
-    scheduled.roomId = kRoomId;
-    scheduled.roomName = QStringLiteral("周会");
-    scheduled.beginTime = QStringLiteral("2030-01-02 10:00");
-    scheduled.endTime = QStringLiteral("2030-01-02 11:00");
-    scheduled.isCycle = true;
-    scheduled.cycleType = MeetingDataModel::Weekly;
-    bool written = false;
-    KVMCommonUtilCalendar::syncCalendar(scheduled, true, {}, [&written] { written = true; });
-    ASSERT_TRUE(processEventsUntil([&written] { return written; }));
-    const QString key = KVMCommonUtilCalendar::eventKey(kRoomId);
-    ASSERT_TRUE(WMEventCalendarTool::sharedEventCalendar().checkToEventIdentifier(key).has_value());
+namespace {
 
-    MeetingViewController *page = openJoinedPage();
-    page->leaveMeeting(nullptr);
-    KVAlert *alert = visibleAlert(QStringLiteral("leaveMeetingAlert"));
-    ASSERT_NE(alert, nullptr);
-    EXPECT_EQ(alert->cancelButton()->text(), QStringLiteral("结束会议"));
-    EXPECT_EQ(alert->confirmButton()->text(), QStringLiteral("退出会议"));
-    alert->cancelButton()->click();
-    ASSERT_TRUE(processEventsUntil([&] { return requestCount(kLeavePath) == 1 && requestCount(kClosePath) == 1; }));
-    const QStringList paths = requestPaths();
-    EXPECT_LT(paths.indexOf(kClosePath), paths.indexOf(kLeavePath));
-    EXPECT_EQ(navigator->calls, QStringList{QStringLiteral("showMainPage 1")});
-    ASSERT_TRUE(processEventsUntil(
-        [&key] { return !WMEventCalendarTool::sharedEventCalendar().checkToEventIdentifier(key).has_value(); }));
-    EXPECT_TRUE(WMEventCalendarTool::sharedEventCalendar()
+// The creator's road out through the leave dialog's 结束会议, with the room scheduled as a weekly
+// meeting in the calendar.
+class CreatorEndTest : public MeetingWindowTest {
+protected:
+    void scheduleTheRoom()
+    {
+        MeetingDataModel scheduled;
+        scheduled.roomId = kRoomId;
+        scheduled.roomName = QStringLiteral("周会");
+        scheduled.beginTime = QStringLiteral("2030-01-02 10:00");
+        scheduled.endTime = QStringLiteral("2030-01-02 11:00");
+        scheduled.isCycle = true;
+        scheduled.cycleType = MeetingDataModel::Weekly;
+        bool written = false;
+        KVMCommonUtilCalendar::syncCalendar(scheduled, true, {}, [&written] { written = true; });
+        ASSERT_TRUE(processEventsUntil([&written] { return written; }));
+        ASSERT_TRUE(calendarHoldsTheRoom());
+    }
+
+    [[nodiscard]] static bool calendarHoldsTheRoom()
+    {
+        const QString key = KVMCommonUtilCalendar::eventKey(kRoomId);
+        return WMEventCalendarTool::sharedEventCalendar().checkToEventIdentifier(key).has_value() ||
+               !WMEventCalendarTool::sharedEventCalendar()
                     .checkToStartDate(QDateTime(QDate(2000, 1, 1), QTime()), QDateTime(QDate(2100, 1, 1), QTime()),
                                       QString(), QString())
-                    .isEmpty());
+                    .isEmpty();
+    }
+
+    // Joined as the creator, 结束会议 pressed in the leave dialog; waits for the close's answer.
+    void endFromTheLeaveDialog()
+    {
+        signIn(kHostPhone, QStringLiteral("主持人"));
+        addRoom(kHostPhone);
+        scheduleTheRoom();
+        MeetingViewController *page = openJoinedPage();
+        page->leaveMeeting(nullptr);
+        KVAlert *alert = visibleAlert(QStringLiteral("leaveMeetingAlert"));
+        ASSERT_NE(alert, nullptr);
+        EXPECT_EQ(alert->cancelButton()->text(), QStringLiteral("结束会议"));
+        EXPECT_EQ(alert->confirmButton()->text(), QStringLiteral("退出会议"));
+        QTest::mouseClick(alert->cancelButton(), Qt::LeftButton);
+        ASSERT_TRUE(processEventsUntil([&] { return requestCount(kLeavePath) == 1 && requestCount(kClosePath) >= 1; }));
+        const QStringList paths = requestPaths();
+        EXPECT_LT(paths.indexOf(kClosePath), paths.indexOf(kLeavePath));
+        EXPECT_EQ(navigator->calls, QStringList{QStringLiteral("showMainPage 1")});
+        ASSERT_TRUE(settleRequests());
+        ASSERT_TRUE(drainMainQueue());
+    }
+};
+
+} // namespace
+
+TEST_F(CreatorEndTest, Ended_TheMeetingsCalendarEventsGo)
+{
+    endFromTheLeaveDialog();
+    EXPECT_EQ(requestCount(kClosePath), 1);
+    EXPECT_TRUE(service.state().room(kRoomId)->closed);
+    EXPECT_TRUE(processEventsUntil([] { return !calendarHoldsTheRoom(); }));
+}
+
+// A refused or lost end leaves the meeting scheduled at the service: its events stay.
+TEST_F(CreatorEndTest, Refused_TheMeetingsCalendarEventsStay)
+{
+    service.failNextReply(kClosePath, DevService::fail(500, QStringLiteral("会议结束失败")));
+    endFromTheLeaveDialog();
+    EXPECT_FALSE(service.state().room(kRoomId)->closed);
+    processEventsFor(20);
+    EXPECT_TRUE(calendarHoldsTheRoom());
+}
+
+TEST_F(CreatorEndTest, Lost_TheMeetingsCalendarEventsStay)
+{
+    // The access manager sends a request again once when its connection drops: every try is lost.
+    for (int i = 0; i < 3; ++i)
+        service.dropNextReply(kClosePath);
+    endFromTheLeaveDialog();
+    EXPECT_FALSE(service.state().room(kRoomId)->closed);
+    processEventsFor(20);
+    EXPECT_TRUE(calendarHoldsTheRoom());
 }
 
 TEST_F(MeetingWindowTest, WindowCloseButton_ShowsTheDialogAndKeepsTheWindow)

@@ -11,7 +11,10 @@
 #include "meeting/window/grid/VerticalShowCollection.h"
 #include "meeting/window/grid/VideoCollectionView.h"
 
+#include <QAccessible>
 #include <QLabel>
+
+#include <functional>
 
 using namespace std::chrono_literals;
 
@@ -189,6 +192,23 @@ TEST_F(MembersWindowTest, ScreenShareGoesToItsViewAndFileShareEndIsAnnouncedOnce
     EXPECT_FALSE(page->ui->screenShareRenderView->isHidden());
     EXPECT_EQ(sharer->shareVideoView()->parentWidget(), page->ui->screenShareRenderView.data());
     EXPECT_FALSE(page->ui->verticalShowScrollView->isHidden());
+    // On the accessibility bus: reached from the window, a picture named by its sharer.
+    page->view()->window()->show();
+    const std::function<QAccessibleInterface *(QAccessibleInterface *)> find =
+        [&](QAccessibleInterface *node) -> QAccessibleInterface * {
+        if (!node)
+            return nullptr;
+        if (node->object() == page->ui->screenShareRenderView.data())
+            return node;
+        for (int i = 0; i < node->childCount(); ++i)
+            if (QAccessibleInterface *hit = find(node->child(i)))
+                return hit;
+        return nullptr;
+    };
+    QAccessibleInterface *screen = find(QAccessible::queryAccessibleInterface(page->view()->window()));
+    ASSERT_NE(screen, nullptr);
+    EXPECT_EQ(screen->text(QAccessible::Name), QStringLiteral("小李的屏幕共享"));
+    EXPECT_EQ(screen->role(), QAccessible::Graphic);
 
     VeskToast::dismissToast();
     filer->setCustomVideoFlag(false);

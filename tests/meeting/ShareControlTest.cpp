@@ -353,6 +353,45 @@ TEST_F(ShareControlTest, StopChain_ScreenShare_LocalEndOnlyAfterReleaseCodeZero)
     EXPECT_TRUE(services->log.isEmpty());
 }
 
+// The engine's end of a share (the window closed, the desktop ended it, the portal refused or the
+// user cancelled its dialog after the count-down): the user's stop at once, without asking first.
+TEST_F(ShareControlTest, TheEngineEndsTheShare_TheLocalEndRunsAndTheLockGoesBack_AFailedStartSaysSo)
+{
+    for (const bool startFailed : {false, true}) {
+        startSharing();
+        ASSERT_TRUE(services->engineSharing);
+        ASSERT_TRUE(services->log.contains("openFloating"));
+        // The manager took its flag back before it told the window.
+        services->screenSharing = false;
+        services->log.clear();
+        control->shareEndedByEngine(startFailed);
+        EXPECT_EQ(services->log, QStringList({"stopDesktopShare", "closeWindows(ring off)", "release"})) << startFailed;
+        EXPECT_EQ(ShareTrack::current(), nullptr);
+        EXPECT_FALSE(finishShareBtn->isVisibleTo(&view));
+        EXPECT_EQ(shareBtn->state(), 0);
+        EXPECT_FALSE(control->showShareView());
+        EXPECT_EQ(shareTipText(&view).contains("屏幕共享失败，请重新选择共享内容"), startFailed);
+        // Whatever the service answers, nothing more happens; a second report changes nothing.
+        services->answer("release", FakeShareServices::code(1));
+        services->log.clear();
+        control->shareEndedByEngine(startFailed);
+        EXPECT_TRUE(services->log.isEmpty()) << services->log.join(',').toStdString();
+
+        // The next press asks for the lock and opens the picker again.
+        openPicker();
+        EXPECT_TRUE(control->currentShareSelectPanel()->isVisibleTo(&view));
+        control->currentShareSelectPanel()->closeSharePanelBlock(true);
+        services->answer("release", FakeShareServices::code(0));
+    }
+    // A report with no share of this control's running (a document share, say) is not an end.
+    services->fileSharing = true;
+    mode = 1;
+    services->log.clear();
+    control->shareEndedByEngine(false);
+    EXPECT_TRUE(services->log.isEmpty());
+    EXPECT_TRUE(services->fileSharing);
+}
+
 TEST_F(ShareControlTest, StopChain_DocumentAndAudioVideo_StopThenReleaseThenReset)
 {
     mode = 1;

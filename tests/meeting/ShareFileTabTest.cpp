@@ -20,9 +20,11 @@
 #include "meeting/sharing/ShareSelectPanel.h"
 #include "meeting/sharing/ShareSelectView.h"
 #include "uikit/KVDataText.h"
+#include "uikit/KVRowListView.h"
 #include "uikit/VeskButton.h"
 #include "uikit/VeskLayer.h"
 
+#include <QAccessible>
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFileDialog>
@@ -31,6 +33,7 @@
 #include <QListView>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeView>
@@ -66,14 +69,27 @@ QVariantMap listData(const QVariantList &files, bool withTypes = true)
     return data;
 }
 
-// The rows the grid shows now (ones on their way out excluded).
+// The rows the list has widgets for now: those in view, top first.
 QList<FileShareCollectionViewItem *> gridRows(const ShareSelectPanel &panel)
 {
     QList<FileShareCollectionViewItem *> rows;
     for (auto *item : panel.fileRowsView()->findChildren<FileShareCollectionViewItem *>(Qt::FindDirectChildrenOnly))
         if (!item->isHidden())
             rows << item;
+    std::sort(rows.begin(), rows.end(), [](const QWidget *a, const QWidget *b) { return a->y() < b->y(); });
     return rows;
+}
+
+// The widget of row i of the list, scrolled into view as a user would.
+FileShareCollectionViewItem *gridRowAt(const ShareSelectPanel &panel, int i)
+{
+    panel.fileList()->scrollToRow(i);
+    return static_cast<FileShareCollectionViewItem *>(panel.fileList()->rowWidget(i));
+}
+
+int gridRowCount(const ShareSelectPanel &panel)
+{
+    return panel.fileList()->model()->rowCount();
 }
 
 // The row that shows a file (its id, or a pending row's name).
@@ -113,6 +129,31 @@ TEST(ShareFileListTest, TypesMatchByPartOfTheListNeverByAnEmptyPart_ChooserFalls
     // A reply without "fileTypes" keeps the lists.
     ShareFileList::apply(s, QVariantMap{{QStringLiteral("files"), QVariantList{}}});
     EXPECT_EQ(s.allowVideoType, QStringLiteral("mp4"));
+}
+
+TEST(ShareFileListTest, AChangeOfAnyFieldTheServiceSendsRedraws_TheSameListDoesNot)
+{
+    const QVariantMap base{{QStringLiteral("fileId"), QStringLiteral("a")}, {QStringLiteral("status"), 1}};
+    const QMetaObject &meta = FileShareModel::staticMetaObject;
+    for (int i = meta.propertyOffset(); i < meta.propertyCount(); ++i) {
+        const QString key = QString::fromLatin1(meta.property(i).name());
+        SCOPED_TRACE(key.toStdString());
+        QVariantMap changed = base;
+        const int type = meta.property(i).metaType().id();
+        if (type == QMetaType::QString)
+            changed.insert(key, QStringLiteral("other"));
+        else if (type == QMetaType::QVariantList)
+            changed.insert(key, QVariantList{QVariantMap{{QStringLiteral("userId"), QStringLiteral("u")}}});
+        else
+            changed.insert(key, 3);
+        ShareFileList::State s;
+        EXPECT_TRUE(ShareFileList::apply(s, listData({row("z", 1), base})));
+        EXPECT_FALSE(ShareFileList::apply(s, listData({row("z", 1), base})));
+        EXPECT_TRUE(ShareFileList::apply(s, listData({row("z", 1), changed})));
+        EXPECT_FALSE(ShareFileList::apply(s, listData({row("z", 1), changed})));
+        // One row more or less is a change too.
+        EXPECT_TRUE(ShareFileList::apply(s, listData({changed})));
+    }
 }
 
 class ShareFileTabTest : public ::testing::Test {
@@ -230,6 +271,7 @@ TEST_F(ShareFileTabTest, Poll_RunsWhileAFileConverts_StopsOtherwise_AFailedReply
 
 TEST_F(ShareFileTabTest, Choosing_ConvertingOrFailedRowsWarn_WhileSharingPostsTheSwitch_FileOnlyDoesNothing)
 {
+    panel->fileShareAction(); // the rows in view are the rows shown
     panel->reloadView();
     list({row("a", 2), row("b", 3), row("c", 1)});
     panel->selectFile(rowOf(*panel, "a"));
@@ -326,6 +368,7 @@ TEST_F(ShareFileTabTest, Switch_NoModeDoesNothing_StopThenOneSecondThenStart)
     EXPECT_EQ(fake->count(QStringLiteral("slices")), 0);
     clock.clock.advance(std::chrono::milliseconds(1));
     EXPECT_EQ(fake->last(QStringLiteral("slices")).value(QStringLiteral("fileId")).toString(), QStringLiteral("new"));
+    fake->answer(QStringLiteral("slices"), FakeFileServices::code(500)); // that start ends
 
     info.insert(QStringLiteral("fileShareMode"), 1);
     panel->switchShareFile(info);
@@ -342,6 +385,7 @@ TEST_F(ShareFileTabTest, Switch_NoModeDoesNothing_StopThenOneSecondThenStart)
 
 TEST_F(ShareFileTabTest, RowActions_DeletePendingSendsNothing_RightsNeedAReadyFile_FormModeKeepsThem)
 {
+    panel->fileShareAction(); // the rows in view are the rows shown
     upload({file(QStringLiteral("a.pdf"))});
     panel->reloadView();
     list({row("c", 1), row("d", 2)});
@@ -596,11 +640,12 @@ TEST_F(ShareFileTabTest, TwoBatchesDigestInParallel)
     EXPECT_EQ(panel->uploadFailedArray().size(), 2);
 }
 
-// What the grid shows of each row: the name and the state text its labels read.
+// What the list shows of each row, read as it scrolls into view: the name and the state text.
 QStringList gridTexts(const ShareSelectPanel &panel)
 {
     QStringList out;
-    for (const FileShareCollectionViewItem *item : gridRows(panel)) {
+    for (int i = 0; i < gridRowCount(panel); ++i) {
+        const FileShareCollectionViewItem *item = gridRowAt(panel, i);
         const QString state = item->stateLabel->text();
         out << item->fileNamelabel->fullText() + (state.isEmpty() ? QString() : QStringLiteral(" ") + state);
     }
@@ -609,8 +654,8 @@ QStringList gridTexts(const ShareSelectPanel &panel)
 
 FileShareCollectionViewItem *gridRowShowing(const ShareSelectPanel &panel, const QString &name)
 {
-    for (FileShareCollectionViewItem *item : gridRows(panel))
-        if (item->fileNamelabel->fullText() == name)
+    for (int i = 0; i < gridRowCount(panel); ++i)
+        if (FileShareCollectionViewItem *item = gridRowAt(panel, i); item->fileNamelabel->fullText() == name)
             return item;
     return nullptr;
 }
@@ -663,7 +708,8 @@ TEST_F(ShareFileTabTest, AfterEveryListChange_EachRowsActionsActOnTheFileItShows
     const auto checkEveryRow = [&](const char *when) {
         SCOPED_TRACE(when);
         ASSERT_TRUE(drainMainQueue());
-        for (FileShareCollectionViewItem *item : gridRows(*panel)) {
+        for (int i = 0; i < gridRowCount(*panel); ++i) {
+            FileShareCollectionViewItem *item = gridRowAt(*panel, i);
             const QString name = item->fileNamelabel->fullText();
             SCOPED_TRACE(name.toStdString());
             if (!idOf.contains(name)) {
@@ -687,6 +733,8 @@ TEST_F(ShareFileTabTest, AfterEveryListChange_EachRowsActionsActOnTheFileItShows
                 continue;
             press(item);
             EXPECT_EQ(fake->last(QStringLiteral("slices")).value(QStringLiteral("fileId")).toString(), id);
+            // That start ends here, so the next row's may go out.
+            fake->answer(QStringLiteral("slices"), FakeFileServices::code(500));
             press(item->permissionBtn);
             FileSharePermissionSettingView *rights = panel->fileSharePermissionSettingView();
             ASSERT_TRUE(rights->isVisible());
@@ -813,6 +861,7 @@ TEST_F(ShareFileTabTest, AFifoOrADeviceChosen_IsRefusedWithoutAReadOrARow)
 // as it was read; one rewritten while it is read is refused and can be chosen again.
 TEST_F(ShareFileTabTest, OneCopy_TheChecksumAnnouncedIsTheOneOfTheBytesSent)
 {
+    panel->fileShareAction(); // the rows in view are the rows shown
     const QUrl url = file(QStringLiteral("a.pdf"), "first");
     upload({url});
     const QString announced =
@@ -970,6 +1019,101 @@ TEST_F(ShareFileTabTest, ServiceStatesOfFiveOrMore_ShowAsFailed)
     EXPECT_EQ(gridTexts(*panel), QStringList({"five.pdf 上传失败", "six.pdf 上传失败", "many.pdf 上传失败",
                                               "most.pdf 上传失败", "three.pdf 转码失败", "state five.pdf 上传失败",
                                               "state seven.pdf 上传失败", "state two.pdf 上传中"}));
+}
+
+QVariantList manyFiles(int n)
+{
+    QVariantList files;
+    for (int i = 0; i < n; ++i)
+        files << named(QStringLiteral("f%1").arg(i), 1, QStringLiteral("文件%1.pdf").arg(i));
+    return files;
+}
+
+// A room of 1,600 files costs the rows in view: widgets and what a screen reader meets are only
+// those; a poll that changes one file shows it in that row's own widget and makes none anew; the
+// last file, scrolled to as the bus scrolls, acts on itself.
+TEST_F(ShareFileTabTest, ManyFiles_WidgetsOnlyForTheRowsInView_APollChangesTheChangedRowInPlace)
+{
+    panel->fileShareAction();
+    panel->reloadView();
+    QVariantList files = manyFiles(1600);
+    list(files);
+    ASSERT_TRUE(drainMainQueue());
+    ASSERT_EQ(gridRowCount(*panel), 1600);
+    const int inView = panel->fileList()->viewport()->height() / FileShareCollectionViewItem::kRowHeight + 2;
+    const auto made = [&] {
+        return panel->fileRowsView()->findChildren<FileShareCollectionViewItem *>(Qt::FindDirectChildrenOnly).size();
+    };
+    EXPECT_LE(made(), inView);
+    const QList<FileShareCollectionViewItem *> before = gridRows(*panel);
+    ASSERT_GE(before.size(), 3);
+    QAccessibleInterface *rows = QAccessible::queryAccessibleInterface(panel->fileRowsView());
+    ASSERT_NE(rows, nullptr);
+    EXPECT_LE(rows->childCount(), inView);
+
+    files[1] = named(QStringLiteral("f1"), 3, QStringLiteral("文件1.pdf"));
+    panel->queryFileList();
+    list(files);
+    ASSERT_TRUE(drainMainQueue());
+    EXPECT_EQ(gridRows(*panel), before) << "the same widgets, none made anew";
+    EXPECT_EQ(before.at(1)->stateLabel->text(), QStringLiteral("转码失败"));
+    EXPECT_EQ(before.at(0)->stateLabel->text(), QString());
+    EXPECT_EQ(before.at(2)->model().fileId, QStringLiteral("f2"));
+
+    QScrollBar *bar = panel->fileList()->verticalScrollBar();
+    bar->setValue(bar->maximum());
+    FileShareCollectionViewItem *last = gridRows(*panel).last();
+    EXPECT_EQ(last->fileNamelabel->fullText(), QStringLiteral("文件1599.pdf"));
+    EXPECT_LE(made(), inView);
+    EXPECT_LE(rows->childCount(), inView);
+    press(last->deleteButton);
+    EXPECT_EQ(fake->last(QStringLiteral("delete")).value(QStringLiteral("fileIds")).toStringList(),
+              QStringList{"f1599"});
+    press(last);
+    EXPECT_EQ(fake->last(QStringLiteral("slices")).value(QStringLiteral("fileId")).toString(), QStringLiteral("f1599"));
+}
+
+// Tab goes on from the last row in view to the next, which scrolls into view; the keyboard stays
+// on its file while another file comes first, and goes to the row in its place once it is gone.
+TEST_F(ShareFileTabTest, Keyboard_TabReachesTheRowsBeyondTheView_TheFocusStaysWithItsFile)
+{
+    panel->fileShareAction();
+    panel->reloadView();
+    QVariantList files = manyFiles(40);
+    list(files);
+    ASSERT_TRUE(drainMainQueue());
+    KVRowListView *view = panel->fileList();
+    const auto focused = [&] { return panel->window()->focusWidget(); };
+    const auto focusedFile = [&] {
+        const int at = view->rowOf(focused());
+        return at < 0 ? QString() : static_cast<FileShareCollectionViewItem *>(view->rowWidget(at))->model().fileId;
+    };
+    FileShareCollectionViewItem *bottom = gridRows(*panel).last();
+    const int bottomRow = view->rowOf(bottom);
+    bottom->deleteButton->setFocus();
+    QTest::keyClick(focused(), Qt::Key_Tab);
+    const QString next = QStringLiteral("f%1").arg(bottomRow + 1);
+    ASSERT_EQ(focusedFile(), next);
+    const QRect shown(focused()->mapTo(view->viewport(), QPoint()), focused()->size());
+    EXPECT_TRUE(view->viewport()->rect().contains(shown)) << "scrolled into view";
+    QTest::keyClick(focused(), Qt::Key_Return);
+    EXPECT_EQ(fake->last(QStringLiteral("slices")).value(QStringLiteral("fileId")).toString(), next);
+
+    static_cast<FileShareCollectionViewItem *>(view->rowWidget(view->rowOf(focused())))->deleteButton->setFocus();
+    // Another member's file comes first.
+    files.prepend(named(QStringLiteral("n0"), 1, QStringLiteral("新.pdf")));
+    panel->queryFileList();
+    list(files);
+    ASSERT_EQ(panel->showArray().size(), 41);
+    EXPECT_EQ(focusedFile(), next);
+    EXPECT_EQ(focused()->objectName(), QStringLiteral("deleteButton"));
+    QTest::keyClick(focused(), Qt::Key_Space);
+    EXPECT_EQ(fake->last(QStringLiteral("delete")).value(QStringLiteral("fileIds")).toStringList(), QStringList{next});
+
+    files.removeAt(bottomRow + 2);
+    panel->queryFileList();
+    list(files);
+    EXPECT_EQ(focusedFile(), QStringLiteral("f%1").arg(bottomRow + 2));
 }
 
 } // namespace

@@ -16,7 +16,10 @@
 #include "uikit/MacBaseWindowController.h"
 #include "uikit/VeskToast.h"
 
+#include "foundation/RXEncrypt.h"
+
 #include <QLabel>
+#include <QTest>
 
 using namespace std::chrono_literals;
 
@@ -107,6 +110,51 @@ TEST_F(ShareWindowTest, ShareAScreen_ThenEndItFromTheFloatingToolBar)
     EXPECT_TRUE(requestPaths().contains(QStringLiteral("/qf/meeting/control/%1/releaseShareLock").arg(kRoomId)));
 }
 
+// The engine ends the share by itself: a shared window that closed, the desktop that ended the
+// capture, or a portal that refused (or whose dialog was cancelled) after the count-down.
+TEST_F(ShareWindowTest, TheEngineEndsTheShare_EverythingOfTheShareGoes_TheLockIsFree_ANewShareStartsClean)
+{
+    ShareDesktopScope desktop;
+    signIn();
+    addRoom(kHostPhone).flags.insert(QStringLiteral("allowFileShared"), 1);
+    page = openJoinedPage();
+    QWidget *meetingWindow = page->view()->window();
+    meetingWindow->show();
+    const QString releasePath = QStringLiteral("/qf/meeting/control/%1/releaseShareLock").arg(kRoomId);
+    const auto strips = [] {
+        int n = 0;
+        for (QWidget *w : QApplication::topLevelWidgets())
+            if (auto *k = qobject_cast<KVWindow *>(w);
+                k && k->isVisible() && k->identifier() == QStringLiteral("floatingMediaViewWindow"))
+                ++n;
+        return n;
+    };
+    for (const int reason : {KRTCShareEnd::SourceGone, KRTCShareEnd::StartFailed}) {
+        shareTheScreen();
+        ASSERT_FALSE(meetingWindow->isVisible());
+        ASSERT_NE(page->sharing().state().screenShareTopWindowController, nullptr);
+        EXPECT_EQ(strips(), 1) << reason;
+        const qsizetype released = requestPaths().count(releasePath);
+
+        engine().emitScreenShareFinished(reason);
+        ASSERT_TRUE(processEventsUntil([&] { return meetingWindow->isVisible(); })) << reason;
+        ASSERT_TRUE(settleRequests());
+        EXPECT_EQ(requestPaths().count(releasePath), released + 1) << "the lock goes back";
+        EXPECT_EQ(ShareTrack::current(), nullptr);
+        EXPECT_EQ(page->sharing().state().screenShareTopWindowController, nullptr);
+        EXPECT_EQ(strips(), 0);
+        EXPECT_FALSE(manager()->selfScreenOrWindowSharing());
+        EXPECT_EQ(page->ui->shareBtn->state(), 0);
+        EXPECT_FALSE(page->ui->finishShareBtn->isVisible());
+        EXPECT_EQ(tipText().contains(QStringLiteral("屏幕共享失败，请重新选择共享内容")),
+                  reason == KRTCShareEnd::StartFailed);
+        clock.clock.advance(3s);
+    }
+    // Another share opens its picker in the window shown and one strip beside its bar.
+    shareTheScreen();
+    EXPECT_EQ(strips(), 1);
+}
+
 TEST_F(ShareWindowTest, HostWithdrawsTheRightToShare_TheOwnShareEnds_TheButtonIsRefused)
 {
     ShareDesktopScope desktop;
@@ -135,15 +183,155 @@ TEST_F(ShareWindowTest, HostWithdrawsTheRightToShare_TheOwnShareEnds_TheButtonIs
     EXPECT_EQ(page->ui->shareBtn->state(), 0);
 }
 
+// The service's own 912 carries no name: the alert names the host's role, never an empty name.
+TEST_F(ShareWindowTest, TheServiceWithdrawsTheRightToShare_TheAlertNamesTheHost)
+{
+    ShareDesktopScope desktop;
+    signIn();
+    addRoom(kHostPhone).flags.insert(QStringLiteral("allowFileShared"), 1);
+    page = openJoinedPage();
+    page->view()->window()->show();
+    shareTheScreen();
+    receive(controlMessage(912, {{"allowFileShared", 0}, {"sharePermission", 2}}, {}, QStringLiteral("mccServer"),
+                           QString()));
+    ASSERT_TRUE(processEventsUntil([&] { return !engine().screenSharing(); }));
+    settle();
+    EXPECT_EQ(alertText(), QStringLiteral("主持人结束了您的共享"));
+    // Escape closes it, as every panel closes.
+    QWidget *alert = nullptr;
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (qobject_cast<KVAlert *>(w) && w->isVisible())
+            alert = w;
+    ASSERT_NE(alert, nullptr);
+    QTest::keyClick(alert, Qt::Key_Escape);
+    EXPECT_TRUE(alertText().isEmpty());
+}
+
+// The floating tool bar's more menu opens from its button and closes with Escape, the button off.
+TEST_F(ShareWindowTest, TheFloatingBarsMoreMenuClosesWithEscape)
+{
+    ShareDesktopScope desktop;
+    signIn();
+    addRoom(kHostPhone).flags.insert(QStringLiteral("allowFileShared"), 1);
+    page = openJoinedPage();
+    page->view()->window()->show();
+    shareTheScreen();
+    auto *bar = qobject_cast<ScreenShareWindowViewController *>(
+        page->sharing().state().screenShareTopWindowController->contentViewController());
+    ASSERT_NE(bar, nullptr);
+    VeskButton *more = bar->moreButton;
+    QTest::mouseClick(more, Qt::LeftButton);
+    const QPointer<QWidget> &menu = page->sharing().state().moreItemViewStorage;
+    ASSERT_TRUE(processEventsUntil([&] { return menu && menu->isVisible(); }));
+    EXPECT_EQ(more->state(), 1);
+    QWidget *focused = menu->window()->focusWidget();
+    QTest::keyClick(focused ? focused : menu->window(), Qt::Key_Escape);
+    EXPECT_TRUE(processEventsUntil([&] { return !menu || !menu->isVisible(); }));
+    EXPECT_EQ(more->state(), 0);
+}
+
 TEST_F(ShareWindowTest, TheAllowedSharersChange_TheHostAsksForTheListAgain)
 {
     join(true);
     const QString listPath = QStringLiteral("/qf/meeting/room/getAllowShareUsers");
     ASSERT_TRUE(settleRequests());
+    // The window opening, the join and the assistants' list all want it: one request serves them.
+    EXPECT_EQ(requestPaths().count(listPath), 1);
     const qsizetype asked = requestPaths().count(listPath);
     receive(controlMessage(913, {{"sharePermission", 1}}));
     EXPECT_EQ(requestPaths().count(listPath), asked + 1);
     EXPECT_EQ(room()->sharePermission, 1);
+    // Two changes in a row while the list is on its way: one more fresh answer, not a stale one.
+    service.delayNextReply(listPath, 100);
+    page->sharing().querySharePermission(true);
+    ASSERT_TRUE(processEventsUntil([&] { return requestPaths().count(listPath) == asked + 2; }));
+    page->sharing().querySharePermission(true);
+    page->sharing().querySharePermission(true);
+    clock.clock.advance(150ms);
+    ASSERT_TRUE(settleRequests());
+    EXPECT_EQ(requestPaths().count(listPath), asked + 3);
+}
+
+// A member who leaves while sharing a file ends the share for everyone: the stop reaches the
+// service though the window that sent it goes at once, and the lock is free again.
+class LeaveWhileSharingTest : public ShareWindowTest {
+protected:
+    void leaveWhileSharing(const QString &fileType, const QString &fileName)
+    {
+        ShareDesktopScope desktop;
+        signIn();
+        addRoom(kHostPhone).flags.insert(QStringLiteral("allowFileShared"), 1);
+        page = openJoinedPage();
+        DevFile file;
+        file.fileId = QStringLiteral("f-") + fileType;
+        file.fileName = fileName;
+        file.roomId = kRoomId;
+        file.extra = {{"status", 1}, {"owner", kMyPhone}, {"pages", 3}, {"duration", 300}};
+        service.state().files.insert(file.fileId, file);
+
+        // The share button takes the lock and opens the picker; its file tab starts the share at
+        // the service and then hands it to the window.
+        click(page->ui->shareBtn);
+        ScreenShareControl *control = page->sharing().shareControl();
+        ASSERT_TRUE(processEventsUntil([&] { return control->currentShareSelectPanel() != nullptr; }));
+        ShareSelectPanel *picker = control->currentShareSelectPanel();
+        VeskAppAgent *agent = VeskAppAgent::sharedInstance();
+        std::optional<KVMResponse> started;
+        const QString me = RXEncrypt::aes128ecbEncrypt(kMyPhone);
+        if (fileType == QLatin1String("1")) {
+            agent->startOrStopFileShare(&context, true, me, file.fileId, fileName, QStringLiteral("[]"),
+                                        QStringLiteral("1"), {}, [&](const KVMResponse &r) { started = r; });
+            ASSERT_TRUE(processEventsUntil([&] { return started.has_value(); }));
+            ASSERT_TRUE(started->successed) << qPrintable(started->message);
+            FileShareDatailModel document;
+            document.fileId = file.fileId;
+            document.fileName = fileName;
+            document.sliceInfo.resize(3);
+            picker->fileShareStartShareBlock(document);
+        } else {
+            agent->startOrStopAVFileShare(&context, 1, me, file.fileId, fileType.toLongLong(), fileName, 300,
+                                          QStringLiteral("1"), {}, [&](const KVMResponse &r) { started = r; });
+            ASSERT_TRUE(processEventsUntil([&] { return started.has_value(); }));
+            ASSERT_TRUE(started->successed) << qPrintable(started->message);
+            FileShareModel shared;
+            shared.fileId = file.fileId;
+            shared.fileName = fileName;
+            shared.fileType = fileType;
+            shared.duration = 300;
+            shared.userId = me;
+            picker->avFileShareStartShareBlock(shared);
+        }
+        settle();
+        DevRoom *room = service.state().room(kRoomId);
+        ASSERT_EQ(room->flags.value(QStringLiteral("isSharingFiles")).toInt(), fileType.toInt());
+        ASSERT_EQ(page->sharing().state().fileShareMode, fileType == QLatin1String("1") ? 1 : 2);
+
+        page->leaveRoom();
+        EXPECT_TRUE(processEventsUntil([&] {
+            return room->flags.value(QStringLiteral("isSharingFiles")).toInt() == 0 &&
+                   !room->extra.contains(QStringLiteral("sharedFile")) &&
+                   !room->extra.contains(QStringLiteral("sharedAudVid")) &&
+                   !room->extra.contains(QStringLiteral("avPlayback"));
+        })) << "still shared: "
+            << room->flags.value(QStringLiteral("isSharingFiles")).toInt();
+        EXPECT_FALSE(room->extra.contains(QStringLiteral("shareLock")));
+        EXPECT_FALSE(navigator->meetingPage);
+    }
+};
+
+TEST_F(LeaveWhileSharingTest, ADocument)
+{
+    leaveWhileSharing(QStringLiteral("1"), QStringLiteral("方案.pdf"));
+}
+
+TEST_F(LeaveWhileSharingTest, AnAudioFile)
+{
+    leaveWhileSharing(QStringLiteral("3"), QStringLiteral("歌.mp3"));
+}
+
+TEST_F(LeaveWhileSharingTest, AVideoFile)
+{
+    leaveWhileSharing(QStringLiteral("2"), QStringLiteral("片.mp4"));
 }
 
 } // namespace

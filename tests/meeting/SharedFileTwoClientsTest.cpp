@@ -174,10 +174,17 @@ TEST_F(SharedFileTwoClientsTest, ADocumentSharedByTheHostIsFollowedPageAndScroll
         << qPrintable(peerLast());
     ASSERT_TRUE(processEventsUntil([&] { return service.channelConnectionCount(kRoomId, kPeerPhone) > 0; }, 30000));
 
-    // A shares the document as the picker does: the service first, then the window.
+    // A shares the document as the share button and the picker do: the lock, the service, then
+    // the window.
     VeskAppAgent *agent = VeskAppAgent::sharedInstance();
     KVMResponse slices;
     bool answered = false;
+    agent->getShareTokenWithRoomId(&context, kRoomId, kHostPhone, QStringLiteral("主持人"), [&](const KVMResponse &r) {
+        EXPECT_TRUE(r.successed) << qPrintable(r.message);
+        answered = true;
+    });
+    ASSERT_TRUE(processEventsUntil([&] { return answered; }));
+    answered = false;
     agent->queryFileSliceUrl(&context, kDocumentId, kRoomId, [&](const KVMResponse &r) {
         slices = r;
         answered = true;

@@ -83,15 +83,10 @@ TEST_F(TwoClientsTest, AVideoFilePausedSoughtAndPlayedByItsSharer_FollowsAtTheOt
         << QJsonDocument(seen).toJson().constData();
 }
 
-TEST_F(TwoClientsTest, AMembersScreenShare_RefusesTheHostsShare_UntilTheHostEndsIt)
+// 甲's share has started: he is in sharing mode (ring, bar, no meeting window) and the host shows his tile.
+static void shareSeenByBoth(ClientProcess &sharer, ClientProcess &host, const char *command, QJsonObject &seen)
 {
-    ClientProcess host(service.port(), kHost, QStringLiteral("主持人"), kRoom);
-    ASSERT_TRUE(host.next().value("ready").toBool());
-    ClientProcess sharer(service.port(), kSharer, QStringLiteral("甲"), kRoom);
-    ASSERT_TRUE(sharer.next().value("ready").toBool());
-
-    ASSERT_TRUE(sharer.ask("shareScreen").value("ok").toBool());
-    QJsonObject seen;
+    ASSERT_TRUE(sharer.ask(command).value("ok").toBool());
     ASSERT_TRUE(sharer.stateUntil(
         [](const QJsonObject &s) {
             return s["ownShare"].toBool() && s["ring"].toBool() && s["bar"].toBool() && !s["meetingWindow"].toBool();
@@ -101,6 +96,17 @@ TEST_F(TwoClientsTest, AMembersScreenShare_RefusesTheHostsShare_UntilTheHostEnds
     ASSERT_TRUE(
         host.stateUntil([](const QJsonObject &s) { return s["screenTile"].toString() == QStringLiteral("甲"); }, &seen))
         << QJsonDocument(seen).toJson().constData();
+}
+
+TEST_F(TwoClientsTest, AMembersScreenShare_RefusesTheHostsShare_UntilTheHostEndsIt)
+{
+    ClientProcess host(service.port(), kHost, QStringLiteral("主持人"), kRoom);
+    ASSERT_TRUE(host.next().value("ready").toBool());
+    ClientProcess sharer(service.port(), kSharer, QStringLiteral("甲"), kRoom);
+    ASSERT_TRUE(sharer.next().value("ready").toBool());
+
+    QJsonObject seen;
+    ASSERT_NO_FATAL_FAILURE(shareSeenByBoth(sharer, host, "shareScreen", seen));
 
     // The lock is the sharer's: the service refuses the host's share and says why.
     const QJsonObject refused = host.ask("shareScreen");
@@ -129,6 +135,34 @@ TEST_F(TwoClientsTest, AMembersScreenShare_RefusesTheHostsShare_UntilTheHostEnds
     ASSERT_TRUE(host.stateUntil([](const QJsonObject &s) { return s["screenTile"].toString().isEmpty(); }, &seen))
         << QJsonDocument(seen).toJson().constData();
     ASSERT_TRUE(host.ask("shareScreen").value("ok").toBool());
+    ASSERT_TRUE(
+        host.stateUntil([](const QJsonObject &s) { return s["ownShare"].toBool() && s["bar"].toBool(); }, &seen))
+        << QJsonDocument(seen).toJson().constData();
+}
+
+// The shared window's owner closes it: the share ends by itself at the sharer, as if stopped, and
+// everywhere else; the lock goes back, so the other may share.
+TEST_F(TwoClientsTest, ASharedWindowClosedByItsOwner_EndsTheShareEverywhere_AndFreesTheLock)
+{
+    ClientProcess host(service.port(), kHost, QStringLiteral("主持人"), kRoom);
+    ASSERT_TRUE(host.next().value("ready").toBool());
+    ClientProcess sharer(service.port(), kSharer, QStringLiteral("甲"), kRoom);
+    ASSERT_TRUE(sharer.next().value("ready").toBool());
+
+    QJsonObject seen;
+    ASSERT_NO_FATAL_FAILURE(shareSeenByBoth(sharer, host, "shareWindow", seen));
+
+    ASSERT_TRUE(sharer.ask("closeWindow").value("ok").toBool());
+    ASSERT_TRUE(sharer.stateUntil(
+        [](const QJsonObject &s) {
+            return !s["ownShare"].toBool() && !s["ring"].toBool() && !s["bar"].toBool() &&
+                   s["meetingWindow"].toBool() && s["shareBtn"].toInt() == 0;
+        },
+        &seen))
+        << QJsonDocument(seen).toJson().constData();
+    ASSERT_TRUE(host.stateUntil([](const QJsonObject &s) { return s["screenTile"].toString().isEmpty(); }, &seen))
+        << QJsonDocument(seen).toJson().constData();
+    ASSERT_TRUE(host.ask("shareScreen").value("ok").toBool()) << "the lock is free";
     ASSERT_TRUE(
         host.stateUntil([](const QJsonObject &s) { return s["ownShare"].toBool() && s["bar"].toBool(); }, &seen))
         << QJsonDocument(seen).toJson().constData();

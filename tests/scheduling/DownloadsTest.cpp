@@ -136,6 +136,8 @@ TEST_F(DownloadsTest, Recording_GoesWithoutTheServiceHeaders_IsCopied_WithTheUse
 TEST_F(DownloadsTest, MemberList_IsASpreadsheet_SavedWithTheChosenTypeOnce_AndReplacingAsksFirst)
 {
     DevRoom &room = service.state().addRoom(QStringLiteral("900000001"), kHostPhone, QStringLiteral("周会"));
+    // A meeting the user took part in: only they get its lists and record.
+    room.extra.insert(QStringLiteral("attendees"), QStringList{kMyPhone});
     DevMember host;
     host.userId = kHostPhone;
     host.userName = QStringLiteral("主持人");

@@ -10,12 +10,14 @@
 #include "scheduling/RecordTexts.h"
 #include "uikit/KVDataText.h"
 
+#include <QAccessible>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QJsonDocument>
 #include <QScrollBar>
 #include <QTemporaryDir>
+#include <QTest>
 
 using namespace std::chrono_literals;
 
@@ -171,6 +173,65 @@ TEST_F(RecordsPageTest, Recordings_ShowDeleteReloadAndGateDownloads_AndAFailedRe
     EXPECT_FALSE(p.emptyView()->isHidden());
     EXPECT_TRUE(p.titleView()->isHidden());
     EXPECT_EQ(p.emptyLabel()->text(), RecordTexts::kNoVideos);
+}
+
+// A thousand recordings cost the rows in view: widgets and what a screen reader meets are only
+// those; the keyboard goes on past them; the last recording, scrolled to as the bus scrolls, is
+// the one its buttons act on.
+TEST_F(RecordsPageTest, AThousandRecordings_RowsOnlyForThoseInView_TheLastActsOnItself)
+{
+    QVariantList recs;
+    for (int i = 0; i < 1000; ++i)
+        recs.append(QVariantMap{{"owner", me.userId},
+                                {"roomId", QStringLiteral("9%1").arg(i / 4, 8, 10, QLatin1Char('0'))},
+                                {"roomName", QStringLiteral("周会")},
+                                {"meetingBeginTime", QStringLiteral("2030-01-02 10:00:00")},
+                                {"dvrSequenceId", QStringLiteral("d%1").arg(i)},
+                                {"dvrName", QStringLiteral("录制%1").arg(i)},
+                                {"dvrTimeLength", 60},
+                                {"dvrSize", 6144},
+                                {"dvrStatus", i == 999 ? 1 : 3},
+                                {"dvrDownPath", service.baseUrl().toString() + "/dvr/file/x.mp4"}});
+    service.state().extra.insert(QStringLiteral("recordings"), recs);
+    MainRecordListViewController &p = open();
+    p.setCurrentListType(1);
+    ASSERT_EQ(p.recordVideos().size(), 1000);
+    const int inView = p.scrollView()->viewport()->height() / MainRecordListCell::kHeight + 2;
+    const auto made = [&] {
+        return p.scrollView()->widget()->findChildren<MainRecordListCell *>(Qt::FindDirectChildrenOnly).size();
+    };
+    ASSERT_GE(p.cells().size(), 3);
+    EXPECT_LE(made(), inView);
+    QAccessibleInterface *rows = QAccessible::queryAccessibleInterface(p.scrollView()->widget());
+    ASSERT_NE(rows, nullptr);
+    EXPECT_LE(rows->childCount(), inView);
+    EXPECT_EQ(p.cells().first()->titleLabel()->fullText(), QStringLiteral("录制0"));
+    // Down goes to the same button of the row below, past the rows in view.
+    p.cells().first()->deleteButton()->setFocus();
+    for (int i = 0; i < inView + 2; ++i)
+        QTest::keyClick(p.view()->window()->focusWidget(), Qt::Key_Down);
+    QWidget *focused = p.view()->window()->focusWidget();
+    ASSERT_NE(focused, nullptr);
+    EXPECT_EQ(focused->objectName(), QStringLiteral("deleteButton"));
+    const auto *below = qobject_cast<MainRecordListCell *>(focused->parentWidget());
+    ASSERT_NE(below, nullptr);
+    EXPECT_EQ(below->videoInfo().dvrSequenceId, QStringLiteral("d%1").arg(inView + 2));
+
+    QScrollBar *bar = p.scrollView()->verticalScrollBar();
+    bar->setValue(bar->maximum());
+    MainRecordListCell *last = p.cells().last();
+    EXPECT_EQ(last->titleLabel()->fullText(), QStringLiteral("录制999"));
+    EXPECT_LE(made(), inView);
+    EXPECT_LE(rows->childCount(), inView);
+    // Still processing: its own status, not another row's, keeps it from downloading.
+    QTest::mouseClick(last->downloadButton(), Qt::LeftButton);
+    EXPECT_EQ(toastText(), RecordTexts::kVideoProcessing);
+    QTest::mouseClick(last->deleteButton(), Qt::LeftButton);
+    ASSERT_TRUE(settleRequests());
+    const QVariantList deleted =
+        service.requestsFor(QStringLiteral("/qf/user/dvr/delete")).last().param("dvrList").toList();
+    ASSERT_EQ(deleted.size(), 1);
+    EXPECT_EQ(deleted.first().toMap().value("dvrSequenceId").toString(), QStringLiteral("d999"));
 }
 
 TEST(RecordListRulesTest, SizesTimesAndWindowSizes)

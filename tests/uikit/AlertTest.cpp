@@ -136,6 +136,18 @@ TEST(KVAlertTest, CancelRedStyleUsesTheGivenColours)
     delete alert.data();
 }
 
+TEST(KVAlertTest, EscapeTakesTheOneButtonOfANotice)
+{
+    int confirms = 0;
+    QPointer<KVAlert> notice = KVAlert::alertWithMessage("主持人结束了您的共享", "知道了", [&] { ++confirms; });
+    notice->showInCenterOfWindow(nullptr);
+    QTest::keyClick(notice.data(), Qt::Key_Escape);
+    EXPECT_EQ(confirms, 1);
+    EXPECT_FALSE(notice->isVisible());
+    processDeferredDeletes();
+    EXPECT_TRUE(notice.isNull());
+}
+
 TEST(KVAlertTest, EscapeCancelsButARedCancelIsNeverPressedByEscapeOrTheFirstReturn)
 {
     int cancels = 0, confirms = 0;

@@ -1,5 +1,6 @@
 #include "foundation/KVClock.h"
 #include "foundation/NotificationCenter.h"
+#include "foundation/RXEncrypt.h"
 #include "uikit/DraggableView.h"
 #include "uikit/KVEventView.h"
 #include "uikit/KVHitTestButton.h"
@@ -74,6 +75,82 @@ TEST(VeskMicrophoneIconTest, FollowsOnlyItsOwnParticipantsLevel)
     EXPECT_DOUBLE_EQ(mine.level(), 0);
     postLevel("13800000001", 50);
     EXPECT_DOUBLE_EQ(mine.level(), 0);
+}
+
+// A meeting of thirty: every participant shown by a tile's icon and a member row's icon, the
+// peer ids as the engine makes them.
+TEST(VeskMicrophoneIconTest, ALevelReachesOnlyItsParticipantsIcons_AsTheyAreReusedAndDeleted)
+{
+    VirtualClockScope clock;
+    auto &center = NotificationCenter::defaultCenter();
+    QWidget holder;
+    QStringList ids;
+    QList<QPointer<VeskMicrophoneIcon>> tiles, rows;
+    QHash<VeskMicrophoneIcon *, int> heard;
+    auto icon = [&](const QString &id) {
+        auto *i = new VeskMicrophoneIcon(&holder);
+        i->setPhoneNumber(id);
+        i->setIconState(1);
+        QObject::connect(i, &VeskMicrophoneIcon::levelChanged, &holder, [&heard, i] { ++heard[i]; });
+        return QPointer<VeskMicrophoneIcon>(i);
+    };
+    ids << RXEncrypt::aes128ecbEncrypt(QStringLiteral("13700000000"));
+    tiles << icon(ids[0]);
+    rows << icon(ids[0]);
+    const int observers = center.observerCount(VeskMicrophoneIcon::kVoiceValueChanged);
+    for (int i = 1; i < 30; ++i) {
+        ids << RXEncrypt::aes128ecbEncrypt(QString::number(13700000000LL + i));
+        tiles << icon(ids[i]);
+        rows << icon(ids[i]);
+    }
+    // However many icons: one observer of the levels.
+    EXPECT_EQ(center.observerCount(VeskMicrophoneIcon::kVoiceValueChanged), observers);
+
+    postLevel(ids[7], 40);
+    EXPECT_EQ(heard.size(), 2);
+    EXPECT_EQ(heard.value(tiles[7]), 1);
+    EXPECT_EQ(heard.value(rows[7]), 1);
+    EXPECT_DOUBLE_EQ(rows[7]->level(), 40);
+
+    // A tile given to another participant hears him, no longer the one it showed.
+    tiles[3]->setPhoneNumber(ids[9]);
+    heard.clear();
+    postLevel(ids[3], 55);
+    postLevel(ids[9], 66);
+    EXPECT_EQ(heard.value(tiles[3]), 1);
+    EXPECT_DOUBLE_EQ(tiles[3]->level(), 66);
+    EXPECT_DOUBLE_EQ(rows[3]->level(), 55);
+    EXPECT_DOUBLE_EQ(tiles[9]->level(), 66);
+    EXPECT_EQ(heard.size(), 4);
+    delete tiles[3].data();
+    delete rows[9].data();
+    postLevel(ids[3], 20);
+    postLevel(ids[9], 20);
+    EXPECT_DOUBLE_EQ(rows[3]->level(), 20);
+    EXPECT_DOUBLE_EQ(tiles[9]->level(), 20);
+
+    // A level that makes one icon of its participant drop the other, or give it to somebody else.
+    int dropped = 0;
+    QObject::connect(tiles[5], &VeskMicrophoneIcon::levelChanged, &holder, [&] {
+        dropped += bool(rows[5]);
+        delete rows[5].data();
+    });
+    QObject::connect(rows[5], &VeskMicrophoneIcon::levelChanged, &holder, [&] {
+        dropped += bool(tiles[5]);
+        delete tiles[5].data();
+    });
+    postLevel(ids[5], 90);
+    EXPECT_EQ(dropped, 1);
+    EXPECT_EQ(tiles[5].isNull() + rows[5].isNull(), 1);
+    auto giveAway = [&](VeskMicrophoneIcon *other) {
+        if (other->phoneNumber() == ids[6])
+            other->setPhoneNumber(ids[8]);
+    };
+    QObject::connect(tiles[6], &VeskMicrophoneIcon::levelChanged, &holder, [&] { giveAway(rows[6]); });
+    QObject::connect(rows[6], &VeskMicrophoneIcon::levelChanged, &holder, [&] { giveAway(tiles[6]); });
+    postLevel(ids[6], 70);
+    EXPECT_DOUBLE_EQ(tiles[6]->level() + rows[6]->level(), 70);
+    EXPECT_EQ((QStringList{tiles[6]->phoneNumber(), rows[6]->phoneNumber()}.count(ids[8])), 1);
 }
 
 TEST(VeskMicrophoneIconTest, LevelFallsBackWhenNoLevelsArriveAndClosingClearsIt)

@@ -61,9 +61,9 @@ inline quint32 mean(quint32 a, quint32 b)
 }
 
 // A fast filter for share frames: each pixel is the mean of the 2 x 2 source pixels at its place.
-// A row's means are taken for every column, a vector at a time, then the target's columns picked
-// from them, so a pixel costs little more than the nearest one. On the calling thread only. The
-// padding byte an X server leaves in 32-bit pixels may be anything: the output's is 0xff.
+// Only the target's pixels are computed, two at a time in a vector, so a frame a third of the
+// screen's width reads no more than its rows need. On the calling thread only. The padding byte an
+// X server leaves in 32-bit pixels may be anything: the output's is 0xff.
 void scaleInto(const QImage &source, QImage &frame, QRect to)
 {
     const int sw = source.width();
@@ -78,32 +78,35 @@ void scaleInto(const QImage &source, QImage &frame, QRect to)
     std::vector<int> columns(static_cast<size_t>(dw));
     for (int x = 0; x < dw; ++x)
         columns[size_t(x)] = place(x, sw, dw);
-    // Each pixel's mean with its right neighbour and the two below them (the last column twice).
-    std::vector<quint32> means(static_cast<size_t>(sw));
+    // The columns whose right neighbour is in the line (the last one pairs with itself).
+    const int paired = int(std::lower_bound(columns.cbegin(), columns.cend(), sw - 1) - columns.cbegin());
     for (int y = 0; y < dh; ++y) {
         const int row = place(y, sh, dh);
         const auto *top = reinterpret_cast<const quint32 *>(source.constScanLine(row));
         const auto *bottom = reinterpret_cast<const quint32 *>(source.constScanLine(qMin(row + 1, sh - 1)));
-        int x = 0;
+        auto *out = reinterpret_cast<quint32 *>(frame.scanLine(to.top() + y)) + to.left();
+        int i = 0;
 #ifdef __SSE2__
         const __m128i opaque = _mm_set1_epi32(int(0xff000000u));
-        for (; x + 5 <= sw; x += 4) {
-            const auto at = [](const quint32 *line) {
-                return _mm_loadu_si128(reinterpret_cast<const __m128i *>(line));
-            };
-            const __m128i left = _mm_avg_epu8(at(top + x), at(bottom + x));
-            const __m128i right = _mm_avg_epu8(at(top + x + 1), at(bottom + x + 1));
-            _mm_storeu_si128(reinterpret_cast<__m128i *>(means.data() + x),
-                             _mm_or_si128(_mm_avg_epu8(left, right), opaque));
+        const auto pairs = [](const quint32 *line, int a, int b) {
+            return _mm_unpacklo_epi64(_mm_loadl_epi64(reinterpret_cast<const __m128i *>(line + a)),
+                                      _mm_loadl_epi64(reinterpret_cast<const __m128i *>(line + b)));
+        };
+        for (; i + 2 <= paired; i += 2) {
+            const int a = columns[size_t(i)];
+            const int b = columns[size_t(i + 1)];
+            // Lanes: a, a + 1, b, b + 1, each the mean of its two rows; then each pair's mean.
+            const __m128i rows = _mm_avg_epu8(pairs(top, a, b), pairs(bottom, a, b));
+            const __m128i means = _mm_avg_epu8(rows, _mm_srli_epi64(rows, 32));
+            _mm_storel_epi64(reinterpret_cast<__m128i *>(out + i),
+                             _mm_or_si128(_mm_shuffle_epi32(means, _MM_SHUFFLE(3, 1, 2, 0)), opaque));
         }
 #endif
-        for (; x < sw; ++x) {
+        for (; i < dw; ++i) {
+            const int x = columns[size_t(i)];
             const int next = qMin(x + 1, sw - 1);
-            means[size_t(x)] = 0xff000000u | mean(mean(top[x], bottom[x]), mean(top[next], bottom[next]));
+            out[i] = 0xff000000u | mean(mean(top[x], bottom[x]), mean(top[next], bottom[next]));
         }
-        auto *out = reinterpret_cast<quint32 *>(frame.scanLine(to.top() + y)) + to.left();
-        for (int i = 0; i < dw; ++i)
-            out[i] = means[size_t(columns[size_t(i)])];
     }
 }
 } // namespace

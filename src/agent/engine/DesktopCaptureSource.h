@@ -24,10 +24,13 @@ public:
 // What a share stream reports. onFrame runs on a capture thread with a Format_RGB32 picture of
 // exactly the option's size (the source letterboxed into it; the source's own size when the
 // option has none); onEnded runs once on the main thread when the source ends by itself
-// (window closed, portal dialog cancelled, stream broken), with a reason for the log.
+// (window closed, the desktop ended the capture, stream broken), with a reason for the log.
+// onStartFailed runs instead of it when a stream that starts later never started (the portal
+// refused, its dialog was cancelled); unset, onEnded is told.
 struct DesktopCaptureSink {
     std::function<void(const QImage &frame)> onFrame;
     std::function<void(const QString &reason)> onEnded;
+    std::function<void(const QString &reason)> onStartFailed;
 };
 
 // Where the client finds shareable screens and windows, takes their pictures and frames, and

@@ -74,7 +74,7 @@ public:
     virtual void onAudioOverLimit() {}
     virtual void onMemberOverLimit() {}
 
-    // The own screen share ended without stopScreenSharing() (shared window or screen gone).
+    // The own screen share ended without stopScreenSharing(); reason is a KRTCShareEnd.
     // Event thread.
     virtual void onScreenShareFinished(int reason) { (void)reason; }
 };

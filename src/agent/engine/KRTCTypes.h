@@ -20,6 +20,12 @@ inline constexpr qint64 Share = 2;       // screen or window share
 inline constexpr qint64 CustomVideo = 3; // a shared audio/video file
 } // namespace KRTCSourceType
 
+// Why the own screen share ended without stopScreenSharing() (onScreenShareFinished).
+namespace KRTCShareEnd {
+inline constexpr int SourceGone = 1;  // the window or screen went, or the desktop ended the capture
+inline constexpr int StartFailed = 2; // it never started: the desktop refused or the user cancelled
+} // namespace KRTCShareEnd
+
 // Kinds of switchDevice() and deviceNames().
 namespace KRTCDeviceKind {
 inline constexpr int Microphone = 0;

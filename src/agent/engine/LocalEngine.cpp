@@ -1049,7 +1049,7 @@ QStringList LocalEngine::deviceNames(int kind) const
 
 int LocalEngine::switchDevice(int kind, const QString &deviceName)
 {
-    if (!deviceNames(kind).contains(deviceName))
+    if (!deviceName.isEmpty() && !deviceNames(kind).contains(deviceName))
         return -1;
     if (kind == KRTCDeviceKind::Camera) {
         m_cameraOption.deviceName = deviceName;
@@ -1101,13 +1101,19 @@ int LocalEngine::startScreenSharing(const KRTCScreenOption &option)
             held->latest = frame;
         }
     };
-    sink.onEnded = [guard = QPointer<LocalEngine>(this), slot = std::weak_ptr<ShareSlot>(slot)](const QString &why) {
-        // Only the stream still running may end the share.
-        if (!guard || guard->m_shareSlot != slot.lock())
-            return;
-        qCInfo(lcEngine) << "share source ended:" << why;
-        guard->stopShareInternal(true, 1);
+    const auto ended = [guard = QPointer<LocalEngine>(this), slot = std::weak_ptr<ShareSlot>(slot)](int reason) {
+        return [guard, slot, reason](const QString &why) {
+            // Only the stream still running may end the share.
+            if (!guard || guard->m_shareSlot != slot.lock())
+                return;
+            qCInfo(lcEngine) << (reason == KRTCShareEnd::StartFailed ? "share source never started:"
+                                                                     : "share source ended:")
+                             << why;
+            guard->stopShareInternal(true, reason);
+        };
     };
+    sink.onEnded = ended(KRTCShareEnd::SourceGone);
+    sink.onStartFailed = ended(KRTCShareEnd::StartFailed);
     std::unique_ptr<DesktopCaptureStream> stream = capture->openStream(option, std::move(sink));
     if (!stream)
         return -3; // listed but already gone

@@ -103,6 +103,7 @@ public:
     int pushStreamMirror(bool mirror) override;
     int muteVideo(const QString &peerId, qint64 videoSourceType, bool enable) override;
     int setPlayStreamVideoType(const QString &peerId, qint64 sourceType, int videoType) override;
+    // An empty name goes back to the system's default device.
     int switchDevice(int kind, const QString &deviceName) override;
     [[nodiscard]] QStringList deviceNames(int kind) const override;
     // The camera or microphone in use or to be used next ("" for the system's default).

@@ -8,8 +8,13 @@
 
 #include <QPointer>
 
+#include <atomic>
+
 namespace {
 
+// The portal's exchange, then the frames of the node it gave. It ends, once, when the portal
+// refuses, its dialog is cancelled, its session closes, or the stream stops; an end before
+// the first frame is a start that failed.
 class PortalStream final : public DesktopCaptureStream {
 public:
     PortalStream(const QDBusConnection &bus, const KRTCScreenOption &option, DesktopCaptureSink sink)
@@ -29,7 +34,15 @@ private:
             UserDefaults::standardUserDefaults().setObject(started.restoreToken,
                                                            QString::fromLatin1(PortalDesktopCapture::kRestoreTokenKey));
         m_remote = started.remote;
-        m_frames = std::make_unique<PipeWireFrames>(m_remote.fileDescriptor(), started.nodeId, m_size, m_fps, m_sink);
+        DesktopCaptureSink frames;
+        frames.onFrame = [onFrame = m_sink.onFrame, flowed = m_flowed](const QImage &frame) {
+            flowed->store(true);
+            if (onFrame)
+                onFrame(frame);
+        };
+        frames.onEnded = [this](const QString &why) { end(why); };
+        m_frames = std::make_unique<PipeWireFrames>(m_remote.fileDescriptor(), started.nodeId, m_size, m_fps,
+                                                    std::move(frames));
         if (!m_frames->isRunning())
             end(QStringLiteral("the PipeWire stream does not start"));
     }
@@ -37,9 +50,12 @@ private:
     // Reported later, so the owner may destroy the stream from its callback.
     void end(const QString &why)
     {
-        MainQueue::async(&m_context, [onEnded = m_sink.onEnded, why] {
-            if (onEnded)
-                onEnded(why);
+        if (std::exchange(m_ended, true))
+            return;
+        const auto report = m_flowed->load() || !m_sink.onStartFailed ? m_sink.onEnded : m_sink.onStartFailed;
+        MainQueue::async(&m_context, [report, why] {
+            if (report)
+                report(why);
         });
     }
 
@@ -48,6 +64,8 @@ private:
     QSize m_size;
     int m_fps;
     DesktopCaptureSink m_sink;
+    bool m_ended = false;
+    std::shared_ptr<std::atomic<bool>> m_flowed = std::make_shared<std::atomic<bool>>(false);
     QDBusUnixFileDescriptor m_remote;
     std::unique_ptr<PipeWireFrames> m_frames; // stopped before the remote closes
 };

@@ -37,18 +37,20 @@ PortalScreenCast::~PortalScreenCast()
     if (!m_requestPath.isEmpty())
         m_bus.disconnect(kService, m_requestPath, kRequest, QStringLiteral("Response"), this,
                          SLOT(onResponse(QDBusMessage)));
-    if (!m_session.isEmpty())
-        m_bus.send(QDBusMessage::createMethodCall(kService, m_session, kSession, QStringLiteral("Close")));
+    const QString session = m_session;
+    watchSession(QString());
+    if (!session.isEmpty())
+        m_bus.send(QDBusMessage::createMethodCall(kService, session, kSession, QStringLiteral("Close")));
 }
 
 void PortalScreenCast::start(const QString &restoreToken, std::function<void(const Started &)> onStarted,
-                             std::function<void(const QString &why)> onFailed)
+                             std::function<void(const QString &why)> onEnded)
 {
     if (m_step != Step::Idle)
         return;
     m_restoreToken = restoreToken;
     m_onStarted = std::move(onStarted);
-    m_onFailed = std::move(onFailed);
+    m_onEnded = std::move(onEnded);
     if (!m_bus.isConnected()) {
         fail(QStringLiteral("no session bus"));
         return;
@@ -65,6 +67,30 @@ void PortalScreenCast::watchRequest(const QString &path)
     m_requestPath = path;
     if (!path.isEmpty())
         m_bus.connect(kService, path, kRequest, QStringLiteral("Response"), this, SLOT(onResponse(QDBusMessage)));
+}
+
+void PortalScreenCast::watchSession(const QString &path)
+{
+    if (!m_session.isEmpty())
+        m_bus.disconnect(kService, m_session, kSession, QStringLiteral("Closed"), this, SLOT(onSessionClosed()));
+    m_session = path;
+    if (!path.isEmpty())
+        m_bus.connect(kService, path, kSession, QStringLiteral("Closed"), this, SLOT(onSessionClosed()));
+}
+
+// The desktop's own stop, a revoked permission or the portal ending the cast: nothing more comes.
+void PortalScreenCast::onSessionClosed()
+{
+    watchSession(QString());
+    if (m_step != Step::Done) {
+        fail(QStringLiteral("the portal closed the session"));
+        return;
+    }
+    // A portal closes the session of a cast that failed too: nobody listens to that one.
+    if (auto onEnded = std::exchange(m_onEnded, nullptr)) {
+        qCInfo(lcEngine) << "desktop portal: the portal closed the session";
+        onEnded(QStringLiteral("the portal closed the session"));
+    }
 }
 
 void PortalScreenCast::request(Step step, const QString &method, QVariantList arguments, QVariantMap options)
@@ -111,7 +137,7 @@ void PortalScreenCast::onResponse(const QDBusMessage &message)
     switch (m_step) {
     case Step::CreateSession: {
         const QVariant handle = results.value(QStringLiteral("session_handle"));
-        m_session = handle.canConvert<QDBusObjectPath>() ? handle.value<QDBusObjectPath>().path() : handle.toString();
+        watchSession(handle.canConvert<QDBusObjectPath>() ? handle.value<QDBusObjectPath>().path() : handle.toString());
         if (m_session.isEmpty()) {
             fail(QStringLiteral("the portal gave no session"));
             return;
@@ -186,6 +212,6 @@ void PortalScreenCast::fail(const QString &why)
     watchRequest(QString());
     qCInfo(lcEngine) << "desktop portal:" << why;
     m_onStarted = nullptr;
-    if (auto onFailed = std::exchange(m_onFailed, nullptr))
-        onFailed(why);
+    if (auto onEnded = std::exchange(m_onEnded, nullptr))
+        onEnded(why);
 }

@@ -10,6 +10,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QScreen>
 
@@ -23,6 +24,7 @@ namespace {
 
 // Bounds the wait for a file's end when the recorder goes away while recording.
 constexpr GstClockTime kFinishBound = 10 * GST_SECOND;
+constexpr int kFramesPerSecond = 15;
 
 bool gstreamerReady()
 {
@@ -70,6 +72,14 @@ GstElement *firstMicrophone()
     g_list_free_full(devices, gst_object_unref);
     gst_object_unref(monitor);
     return source;
+}
+
+// A recording that failed before anything was written leaves no empty file behind; what was
+// written stays, being the user's.
+void removeIfEmpty(const QString &path)
+{
+    if (!path.isEmpty() && QFileInfo(path).isFile() && QFileInfo(path).size() == 0)
+        QFile::remove(path);
 }
 
 } // namespace
@@ -165,6 +175,7 @@ VeskScreenRecord::~VeskScreenRecord()
         gst_object_unref(bus);
     }
     m_pipeline.reset();
+    removeIfEmpty(m_filePath);
 }
 
 QString VeskScreenRecord::folder() const
@@ -216,10 +227,11 @@ bool VeskScreenRecord::buildPipeline(const QString &screen)
     }
     const QString description =
         screen +
-        QStringLiteral(" ! videorate ! video/x-raw,framerate=15/1 ! videoconvert ! video/x-raw,format=I420 ! queue"
+        QStringLiteral(" ! videorate ! video/x-raw,framerate=%1/1 ! videoconvert ! video/x-raw,format=I420 ! queue"
                        " ! x264enc speed-preset=ultrafast tune=zerolatency key-int-max=30 ! queue ! mp4mux name=mux"
                        " ! filesink name=file audioconvert name=audio ! audioresample ! queue ! avenc_aac ! queue"
-                       " ! mux.");
+                       " ! mux.")
+            .arg(kFramesPerSecond);
     GError *error = nullptr;
     GstElement *pipeline = gst_parse_launch(description.toUtf8().constData(), &error);
     if (!pipeline || error) {
@@ -287,10 +299,14 @@ void VeskScreenRecord::startThroughPortal(const QDBusConnection &bus)
                 return;
             // The portal's session lives as long as the cast: kept until the recording ends.
             weak->m_remote = started.remote;
-            const QString screen = QStringLiteral("pipewiresrc fd=%1 path=%2 always-copy=true do-timestamp=true"
+            // A portal sends a frame only when the screen changes: while it stays still the last
+            // one is sent again at the recording's rate, or the muxer starves and the sound is lost.
+            const QString screen = QStringLiteral("pipewiresrc name=screen fd=%1 path=%2 always-copy=true"
+                                                  " do-timestamp=true keepalive-time=%3"
                                                   " stream-properties=\"props,node.name=korvi-record\"")
                                        .arg(weak->m_remote.fileDescriptor())
-                                       .arg(started.nodeId);
+                                       .arg(started.nodeId)
+                                       .arg(1000 / kFramesPerSecond);
             if (!weak->buildPipeline(screen)) {
                 weak->endPortal(QString());
                 return;
@@ -301,6 +317,12 @@ void VeskScreenRecord::startThroughPortal(const QDBusConnection &bus)
         [weak](const QString &why) {
             if (!weak)
                 return;
+            // The desktop ended a running cast (its own stop): the file is finished as on a stop.
+            if (weak->m_isRecord) {
+                qCInfo(lcEngine) << "screen recorder: the portal ended the screen:" << why;
+                weak->stop();
+                return;
+            }
             qCInfo(lcEngine) << "screen recorder: the portal gave no screen:" << why;
             weak->endPortal(why);
         });
@@ -353,6 +375,7 @@ void VeskScreenRecord::record(bool offThread)
             why = m_pipeline->relay->firstError;
         }
         teardown();
+        removeIfEmpty(m_filePath);
         qCWarning(lcEngine) << "screen recorder: not started:" << why;
         if (m_delegate)
             m_delegate->recordFail(why);
@@ -378,6 +401,16 @@ void VeskScreenRecord::sendEndWhenPlaying()
         return;
     m_eosSent = true;
     gst_element_send_event(m_pipeline->pipeline, gst_event_new_eos());
+    // A PipeWire source whose node went (the desktop ended the cast) has stopped its thread, so
+    // it passes no end on: the muxer gets it here, or the file is never finished.
+    if (GstElement *screen = gst_bin_get_by_name(GST_BIN(m_pipeline->pipeline), "screen")) {
+        if (GstPad *pad = gst_element_get_static_pad(screen, "src")) {
+            if (gst_pad_get_task_state(pad) != GST_TASK_STARTED)
+                gst_pad_push_event(pad, gst_event_new_eos());
+            gst_object_unref(pad);
+        }
+        gst_object_unref(screen);
+    }
 }
 
 void VeskScreenRecord::teardown()
@@ -407,6 +440,7 @@ void VeskScreenRecord::onBusMessage(int kind, const QString &text)
             m_delegate->recordSuccess(QUrl::fromLocalFile(m_filePath));
         return;
     }
+    removeIfEmpty(m_filePath);
     qCWarning(lcEngine) << "screen recorder: failed:" << text;
     if (m_delegate)
         m_delegate->recordFail(text);

@@ -588,18 +588,24 @@ private:
         const bool screen = m_option.m_eType() != KRTCScreenOption::TypeWindow;
         auto next = std::chrono::steady_clock::now();
         for (;;) {
-            QImage picture = screen ? link.imageOf(m_screenRoot, m_screenArea)
-                                    : link.windowPicture(xcb_window_t(m_option.m_ScreenOrWindowId()));
-            if (picture.isNull()) {
-                MainQueue::async([alive = m_alive, onEnded = m_sink.onEnded] {
-                    if (*alive && onEnded)
-                        onEnded(QStringLiteral("capture source gone"));
-                });
-                return;
+            QImage picture;
+            bool whole = false;
+            // A window that moved while its patches were taken is grabbed again; a frame that
+            // cannot be matched to its patches is dropped rather than show what is excluded.
+            for (int attempt = 0; attempt < 3 && !whole; ++attempt) {
+                picture = screen ? link.imageOf(m_screenRoot, m_screenArea)
+                                 : link.windowPicture(xcb_window_t(m_option.m_ScreenOrWindowId()));
+                if (picture.isNull()) {
+                    MainQueue::async([alive = m_alive, onEnded = m_sink.onEnded] {
+                        if (*alive && onEnded)
+                            onEnded(QStringLiteral("capture source gone"));
+                    });
+                    return;
+                }
+                // Our windows live on the default screen only.
+                whole = !(screen && m_screenRoot == link.root) || paintOut(link, own, picture);
             }
-            if (screen && m_screenRoot == link.root) // our windows live on the default screen only
-                paintOut(link, own, picture);
-            if (m_sink.onFrame)
+            if (whole && m_sink.onFrame)
                 m_sink.onFrame(DesktopCaptureSource::fitFrame(picture, target));
             picture = {}; // its segment is free again unless the sink kept the frame
             next += interval;
@@ -609,7 +615,8 @@ private:
         }
     }
 
-    void paintOut(const X11DesktopCapture::Shared &link, xcb_connection_t *own, QImage &picture)
+    // false: the windows changed while their patches were taken, so the patches may not match the picture.
+    bool paintOut(const X11DesktopCapture::Shared &link, xcb_connection_t *own, QImage &picture)
     {
         bool changed = !own; // without events of our own: every frame
         if (own) {
@@ -626,16 +633,30 @@ private:
             m_patchesGeneration = generation;
             m_patchesTaken = now;
             if (own) {
+                // A shape set before we listened for it is heard of by no event: check once more.
+                bool since = false;
                 for (xcb_window_t top : std::as_const(tops)) {
                     if (!m_shapesHeard.contains(top)) {
                         xcb_shape_select_input(own, top, 1);
                         m_shapesHeard << top;
+                        since = true;
                     }
                 }
                 xcb_flush(own);
+                // The patches were asked for after the grab: a change heard since may be in them
+                // and not in the picture.
+                while (xcb_generic_event_t *event = xcb_poll_for_event(own)) {
+                    since = true;
+                    std::free(event);
+                }
+                if (since) {
+                    m_patchesGeneration = ~quint64(0);
+                    return false;
+                }
             }
         }
         X11DesktopCapture::Shared::paint(picture, m_patches);
+        return true;
     }
 
     std::shared_ptr<X11DesktopCapture::Shared> m_shared;

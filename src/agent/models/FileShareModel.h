@@ -86,6 +86,8 @@ public:
     bool userCanControl();
     void setUserCanControl(bool can) { m_userCanControl = can; }
 
+    friend bool operator==(const FileShareModel &, const FileShareModel &) = default;
+
 private:
     qint32 m_status = 0;
     bool m_userCanControl = false;

@@ -2,6 +2,8 @@
 
 #include "agent/MainSettingModel.h"
 #include "agent/VeskAppAgent.h"
+#include "agent/VeskMeetingManager.h"
+#include "agent/engine/KRTCEngineOC.h"
 #include "devices/DevicesLog.h"
 #include "devices/audio/PulseAudioClient.h"
 #include "foundation/MainQueue.h"
@@ -41,6 +43,30 @@ QList<KVAudioDevice> listFrom(const std::vector<PulseDeviceInfo> &devices, const
     systemDefault.name = QStringLiteral("default (%1)").arg(defaultDescription);
     list.prepend(systemDefault);
     return list;
+}
+
+bool isListed(const QList<KVAudioDevice> &list, const KVAudioDevice &device)
+{
+    return std::any_of(list.begin(), list.end(), [&](const KVAudioDevice &listed) {
+        return !listed.isSystemDefault() && listed.name == device.name;
+    });
+}
+
+// A meeting's engine goes on with the device it was switched to (by name) while that is listed;
+// once it goes, the engine is on the system default, the first entry. At home a change takes the
+// first entries again.
+std::optional<KVAudioDevice> chosenAfterChange(const std::optional<KVAudioDevice> &chosen,
+                                               const QList<KVAudioDevice> &listed, bool inMeeting)
+{
+    if (listed.isEmpty())
+        return std::nullopt;
+    if (inMeeting && chosen && !chosen->isSystemDefault()) {
+        for (const KVAudioDevice &device : listed) {
+            if (!device.isSystemDefault() && device.name == chosen->name)
+                return device;
+        }
+    }
+    return listed.first();
 }
 
 } // namespace
@@ -103,10 +129,12 @@ void KVAudioDeviceObserver::rebuild(bool initial)
     if (!initial && (!QCoreApplication::instance() || QCoreApplication::closingDown()))
         return;
     KVAudioDeviceLists lists = buildLists();
+    KVAudioDeviceLists before;
     bool changed = false;
     std::vector<std::pair<QPointer<const QObject>, std::function<void()>>> waiting;
     {
         std::lock_guard guard(m_mutex);
+        before = m_lists;
         lists.recordDevices = orderedLike(std::move(lists.recordDevices), m_engineMicrophones);
         lists.playoutDevices = orderedLike(std::move(lists.playoutDevices), m_engineSpeakers);
         changed = !initial && m_loaded && !(lists == m_lists);
@@ -127,7 +155,7 @@ void KVAudioDeviceObserver::rebuild(bool initial)
         return;
     qCInfo(lcDevices) << "audio devices changed:" << lists.recordDevices.size() << "inputs,"
                       << lists.playoutDevices.size() << "outputs";
-    MainQueue::async([lists] {
+    MainQueue::async([before = std::move(before), lists] {
         ModelProvider provider;
         {
             std::lock_guard guard(g_providerMutex);
@@ -137,10 +165,21 @@ void KVAudioDeviceObserver::rebuild(bool initial)
         VeskAppAgent *agent = provider || QCoreApplication::closingDown() ? nullptr : VeskAppAgent::existingInstance();
         MainSettingModel *model = provider ? provider() : agent ? agent->settingModel() : nullptr;
         if (model) {
-            model->setCurrentSpeaker(lists.playoutDevices.isEmpty() ? std::nullopt
-                                                                    : std::optional(lists.playoutDevices.first()));
-            model->setCurrentMicphone(lists.recordDevices.isEmpty() ? std::nullopt
-                                                                    : std::optional(lists.recordDevices.first()));
+            VeskMeetingManager *manager = agent ? agent->meetingManager() : nullptr;
+            const bool inMeeting = manager && manager->state() != VeskMeetingManager::StateIdle;
+            KRTCEngineOC *engine = inMeeting ? manager->engine() : nullptr;
+            const auto follow = [engine](const std::optional<KVAudioDevice> &chosen, const QList<KVAudioDevice> &was,
+                                         const QList<KVAudioDevice> &is, int kind) {
+                // The sound server moved the engine's stream off a chosen device that went, to the
+                // system default: the engine stays there, also when the device comes back while
+                // the lists show the default.
+                if (engine && chosen && isListed(was, *chosen) && !isListed(is, *chosen))
+                    engine->switchDevice(kind, QString());
+            };
+            follow(model->currentSpeaker(), before.playoutDevices, lists.playoutDevices, KRTCDeviceKind::Speaker);
+            follow(model->currentMicphone(), before.recordDevices, lists.recordDevices, KRTCDeviceKind::Microphone);
+            model->setCurrentSpeaker(chosenAfterChange(model->currentSpeaker(), lists.playoutDevices, inMeeting));
+            model->setCurrentMicphone(chosenAfterChange(model->currentMicphone(), lists.recordDevices, inMeeting));
         }
         NotificationCenter::defaultCenter().post(kKVAudioDeviceDidChangedNotification);
     });

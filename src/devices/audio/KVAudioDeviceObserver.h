@@ -29,9 +29,12 @@ struct KVAudioDeviceLists {
 
 // Watches the sound server for added and removed devices and a changed default.
 // It rebuilds the lists on its background queue; after a real change it resets
-// the settings model's currentSpeaker and currentMicphone to the first entry of
-// each list and then posts "kKVAudioDeviceDidChangedNotification", both on the
-// main thread, so main-thread readers of the model never race the observer.
+// the settings model's currentSpeaker and currentMicphone and then posts
+// "kKVAudioDeviceDidChangedNotification", both on the main thread, so main-thread
+// readers of the model never race the observer. At home the reset takes the first
+// entry of each list; in a meeting it keeps the devices the engine uses: the
+// chosen ones while listed, else the first entry, the system default, which the
+// engine is told to keep to once its chosen device went.
 class KVAudioDeviceObserver final {
 public:
     using ModelProvider = std::function<MainSettingModel *()>;

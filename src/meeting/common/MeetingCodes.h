@@ -18,7 +18,7 @@ enum class MeetingMessageType : qint64 {
 };
 
 // The event of a control command (the first data element of a Control message). Codes without a
-// name here (2, 3, 6, 8, 11, 708, 904 to 910) mean nothing to the window.
+// name here (2, 3, 6, 8, 11, 904 to 910) mean nothing to the window.
 enum class MeetingControlEvent : qint64 {
     Microphone = 1,          // a host closes microphones or asks one to open ("-1": everyone)
     ScreenShareEnd = 4,      // the host ends a member's share
@@ -41,6 +41,7 @@ enum class MeetingControlEvent : qint64 {
     PlaybackEnded = 705,
     FileShareStopped = 706,
     FileShareStarted = 707,
+    PlaybackReported = 708, // the sharer's playback has started; nothing to show
     PlaybackFinished = 709, // the same as PlaybackEnded
     CountDownStarted = 801,
     CountDownStopped = 802,

@@ -1,6 +1,7 @@
 #include "meeting/common/MeetingHostControlRules.h"
 
 #include "foundation/RXEncrypt.h"
+#include "meeting/common/MeetingCodes.h"
 
 namespace MeetingHostControlRules {
 
@@ -72,7 +73,7 @@ QString requesterName(const MeetingControlData &data, const QString &creatorId)
 
 bool followApplies(quint64 sequenceId, quint64 lastReceived, quint64 lastSent)
 {
-    return sequenceId > lastReceived && sequenceId > lastSent;
+    return sequenceId <= kMaxSequenceId && sequenceId > lastReceived && sequenceId > lastSent;
 }
 
 std::optional<int> pageIndexForSlice(const QList<FileSliceModel> &slices, const QString &sliceId)
@@ -99,6 +100,82 @@ RightsTarget rightsTarget(int fileShareMode, const QString &commandFileId, const
     if (fileShareMode == 2 && commandFileId == avFileId)
         return RightsTarget::AVFile;
     return RightsTarget::None;
+}
+
+quint64 announcedSequenceId(quint64 sequenceId)
+{
+    return sequenceId > kMaxSequenceId ? 0 : sequenceId;
+}
+
+quint64 nextSequenceId(quint64 sequenceId)
+{
+    return sequenceId >= kMaxSequenceId ? kMaxSequenceId : sequenceId + 1;
+}
+
+SharedFileEvent sharedFileEvent(qint64 event, int sharedFileStatus)
+{
+    using Command = SharedFileCommand;
+    using Kind = SharedFileKind;
+    switch (MeetingControlEvent(event)) {
+    case MeetingControlEvent::DocumentShare:
+        return {sharedFileStatus == 1 ? Command::Start : Command::Manage, Kind::Document};
+    case MeetingControlEvent::DocumentSwitch:
+        return {Command::Start, Kind::Document};
+    case MeetingControlEvent::DocumentFollow:
+        return {Command::Operate, Kind::Document};
+    case MeetingControlEvent::FileShareStarted:
+        return {Command::Start, Kind::AVFile};
+    case MeetingControlEvent::FileShareStopped:
+        return {Command::Manage, Kind::AVFile};
+    case MeetingControlEvent::PlaybackPosition:
+    case MeetingControlEvent::PlaybackStarted:
+    case MeetingControlEvent::PlaybackResumed:
+    case MeetingControlEvent::PlaybackPaused:
+    case MeetingControlEvent::PlaybackSought:
+    case MeetingControlEvent::PlaybackEnded:
+    case MeetingControlEvent::PlaybackFinished:
+    case MeetingControlEvent::PlaybackReported:
+        return {Command::Operate, Kind::AVFile};
+    case MeetingControlEvent::FileRights:
+        return {Command::Manage, Kind::Named};
+    default:
+        return {};
+    }
+}
+
+namespace {
+
+// Ids are compared in the clear: a sender or a peer id may come encrypted or not.
+QString plainId(const QString &id)
+{
+    const QString plain = RXEncrypt::aes128ecbDecrypt(id);
+    return plain.isEmpty() ? id : plain;
+}
+
+bool sameId(const QString &a, const QString &b)
+{
+    return !a.isEmpty() && !b.isEmpty() && plainId(a) == plainId(b);
+}
+
+} // namespace
+
+bool sharedFileSenderAllowed(SharedFileCommand command, const CommandSender &sender,
+                             const std::optional<SharedFileOnShow> &shown)
+{
+    if (command == SharedFileCommand::None || sender.service)
+        return true;
+    // A share starts through the service, which holds the share lock: never on a member's word.
+    if (command == SharedFileCommand::Start || !shown)
+        return false;
+    if (sender.hostOrAssistant || sameId(sender.id, shown->sharerId))
+        return true;
+    if (command != SharedFileCommand::Operate || shown->rights != 2)
+        return false;
+    for (const QVariant &entry : shown->enableUserList) {
+        if (sameId(sender.id, entry.toMap().value(QStringLiteral("userId")).toString()))
+            return true;
+    }
+    return false;
 }
 
 } // namespace MeetingHostControlRules

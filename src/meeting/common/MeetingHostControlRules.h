@@ -5,6 +5,7 @@
 
 #include <QList>
 #include <QString>
+#include <QVariantList>
 
 #include <optional>
 
@@ -92,7 +93,7 @@ struct CameraState {
 [[nodiscard]] QString requesterName(const MeetingControlData &data, const QString &creatorId);
 
 // ---- Shared files ----
-// A page flip applies only when newer than everything sent or received.
+// A page flip applies only when newer than everything sent or received, and in range.
 [[nodiscard]] bool followApplies(quint64 sequenceId, quint64 lastReceived, quint64 lastSent);
 // The index of the page with that slice id, or nullopt.
 [[nodiscard]] std::optional<int> pageIndexForSlice(const QList<FileSliceModel> &slices, const QString &sliceId);
@@ -101,5 +102,39 @@ struct CameraState {
 enum class RightsTarget { None, Document, AVFile };
 [[nodiscard]] RightsTarget rightsTarget(int fileShareMode, const QString &commandFileId, const QString &documentFileId,
                                         const QString &avFileId);
+
+// Sequence ids travel as JSON numbers: above 2^53 - 1 a double no longer holds them exactly, and a
+// larger one would wrap once sent back. Records beyond it are refused; ours never pass it.
+inline constexpr quint64 kMaxSequenceId = (quint64(1) << 53) - 1;
+// The id a start or an entry announces, or 0 when it is out of range.
+[[nodiscard]] quint64 announcedSequenceId(quint64 sequenceId);
+// The id after this one, held at kMaxSequenceId.
+[[nodiscard]] quint64 nextSequenceId(quint64 sequenceId);
+
+// ---- Who may drive a shared file ----
+// What a document or audio/video event asks of the file on show: a share started or switched
+// (only the service announces those), ended or its rights changed (the service, the sharer, the
+// hosts), or operated: a page, scroll, play, pause, seek or position (the service, the sharer, the
+// hosts, and under rights 2 the members listed). A rights change names its file by id.
+enum class SharedFileCommand { None, Start, Manage, Operate };
+enum class SharedFileKind { Document, AVFile, Named };
+struct SharedFileEvent {
+    SharedFileCommand command = SharedFileCommand::None;
+    SharedFileKind kind = SharedFileKind::Document;
+};
+[[nodiscard]] SharedFileEvent sharedFileEvent(qint64 event, int sharedFileStatus);
+// The file on show as the rule reads it.
+struct SharedFileOnShow {
+    QString sharerId; // phone number or peer id, plain or encrypted
+    int rights = 0;   // enableOperationFileStatus
+    QVariantList enableUserList;
+};
+struct CommandSender {
+    QString id; // the channel's sender, plain or encrypted
+    bool service = false;
+    bool hostOrAssistant = false;
+};
+[[nodiscard]] bool sharedFileSenderAllowed(SharedFileCommand command, const CommandSender &sender,
+                                           const std::optional<SharedFileOnShow> &shown);
 
 } // namespace MeetingHostControlRules

@@ -22,7 +22,6 @@
 #include <QPainter>
 
 #include <algorithm>
-#include <cmath>
 
 namespace AvFileShareRules {
 
@@ -32,12 +31,9 @@ QString timeText(qint64 seconds)
     return QString::asprintf("%02lld:%02lld:%02lld", seconds / 3600, seconds / 60 % 60, seconds % 60);
 }
 
-qint64 positionAt(qint64 durationSeconds, double value)
+qint64 boundedDuration(qint64 seconds)
 {
-    if (!std::isfinite(value))
-        return 0;
-    value = std::clamp(value, 0.0, 1.0);
-    return qint64(std::trunc(double(durationSeconds) * 1000.0 * value)) / 1000;
+    return std::clamp<qint64>(seconds, 0, kMostSeconds);
 }
 
 bool audioOnlySource(const std::shared_ptr<MeetingActiveModel> &source)
@@ -89,7 +85,8 @@ void AvFileShare::connectUi()
         name(button->isChecked());
     }
     if (MacSliderCell *slider = m_ui.avFileShareSlider) {
-        slider->setRange(0, kSliderSteps);
+        // One step a second: the slider's value is the position itself, never a share of it.
+        slider->setRange(0, 0);
         slider->setValue(0);
         slider->setFocusPolicy(Qt::StrongFocus);
         slider->installEventFilter(this);
@@ -116,8 +113,16 @@ bool AvFileShare::eventFilter(QObject *watched, QEvent *event)
 
 void AvFileShare::setAvFileShareModel(const std::shared_ptr<FileShareModel> &model)
 {
+    if (model)
+        model->duration = AvFileShareRules::boundedDuration(model->duration);
     m_room.state().avFileShareModel = model;
-    const QString name = model ? KVDataText::bounded(model->fileName, DataText::kNameLength) : QString();
+    if (MacSliderCell *slider = m_ui.avFileShareSlider) {
+        m_settingSlider = true;
+        slider->setRange(0, int(model ? model->duration : 0));
+        m_settingSlider = false;
+    }
+    const QString name =
+        model ? KVDataText::isolated(KVDataText::bounded(model->fileName, DataText::kNameLength)) : QString();
     if (m_ui.shareFileName)
         KVDataText::setText(m_ui.shareFileName, name);
     if (m_ui.currentFilePanelWidthConstraint) {
@@ -199,8 +204,7 @@ void AvFileShare::avFileSharePlayAction()
         return;
     const qint64 state = button->state();
     const bool wasPlaying = m_room.state().avFileSharePlaying;
-    const double value = m_ui.avFileShareSlider ? double(m_ui.avFileShareSlider->value()) / kSliderSteps : 0.0;
-    qint64 target = AvFileShareRules::positionAt(model->duration, value);
+    qint64 target = std::min(m_position, model->duration);
     m_room.state().avFileSharePlaying = state != 1;
     // Play pressed at the end starts again from the beginning.
     if (target == model->duration && state == 0) {
@@ -248,8 +252,7 @@ void AvFileShare::avFileShareSliderAction()
     if (!model || !m_ui.avFileShareSlider)
         return;
     pauseAVFileShareTimer();
-    const qint64 target =
-        AvFileShareRules::positionAt(model->duration, double(m_ui.avFileShareSlider->value()) / kSliderSteps);
+    const qint64 target = std::clamp<qint64>(m_ui.avFileShareSlider->value(), 0, model->duration);
     setAvFileSharePlayTimerCount(target);
     m_services->play(this, 4, model->fileId, model->fileType.toLongLong(), target, [this](const KVMResponse &response) {
         if (!response.successed) {
@@ -278,9 +281,8 @@ void AvFileShare::updatePositionViews()
     // The knob under the user's hand stays where he holds it.
     if (!model || model->duration < 1 || !slider || slider->isSliderDown())
         return;
-    const double value = std::min(1.0, double(m_position) / double(model->duration));
     m_settingSlider = true;
-    slider->setValue(int(std::lround(value * kSliderSteps)));
+    slider->setValue(int(std::min(m_position, model->duration)));
     m_settingSlider = false;
 }
 

@@ -32,8 +32,10 @@ class VeskButton;
 namespace AvFileShareRules {
 // "%02ld:%02ld:%02ld" of whole seconds.
 [[nodiscard]] QString timeText(qint64 seconds);
-// trunc(duration x 1000 x value) / 1000 in whole seconds; value is the slider's 0..1.
-[[nodiscard]] qint64 positionAt(qint64 durationSeconds, double value);
+// The longest file a share shows (100 hours): a duration from others or a file row is kept to
+// 0 ... this where it enters, so every position and the slider stay in range.
+inline constexpr qint64 kMostSeconds = 100 * 3600;
+[[nodiscard]] qint64 boundedDuration(qint64 seconds);
 // The turning ring runs only for a stream of a file without video that carries file audio.
 [[nodiscard]] bool audioOnlySource(const std::shared_ptr<MeetingActiveModel> &source);
 } // namespace AvFileShareRules
@@ -41,9 +43,6 @@ namespace AvFileShareRules {
 class AvFileShare final : public QObject {
     Q_OBJECT
 public:
-    // The slider's steps between 0 and 1.
-    static constexpr int kSliderSteps = 1000;
-
     // The window's views it drives: references to the window's own pointers (null until made).
     struct Views {
         QPointer<KRTCVideoView> &avFileShareRenderView;

@@ -120,7 +120,7 @@ FileShareCollectionViewItem::FileShareCollectionViewItem(QWidget *parent) : QWid
 {
     setObjectName(QString::fromLatin1(kIdentifier));
     setAttribute(Qt::WA_Hover);
-    setMinimumHeight(64);
+    setMinimumHeight(kRowHeight);
 
     // The columns of the list's title bar: name, uploader, size, time, then the actions.
     auto *row = new QHBoxLayout(this);

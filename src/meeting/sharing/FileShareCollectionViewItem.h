@@ -33,6 +33,8 @@ public:
     static constexpr int kColumnSpacing = 10;
     static constexpr std::array<int, 4> kColumnStretch{4, 2, 2, 3};
     static constexpr int kActionsWidth = 160;
+    // Every row is this tall, so a list places rows without laying them out.
+    static constexpr int kRowHeight = 64;
 
     // Who is looking: decides whether the permission switch is offered.
     struct Viewer {

@@ -8,6 +8,7 @@
 #include "foundation/StringHelpers.h"
 #include "meeting/common/MeetingBottomButton.h"
 #include "meeting/common/MeetingHostControlRules.h"
+#include "meeting/common/MeetingLog.h"
 #include "meeting/common/MeetingWindowRules.h"
 #include "meeting/sharing/FileShareImageViewCollectionViewItem.h"
 #include "meeting/sharing/FileSharePageView.h"
@@ -98,6 +99,7 @@ void FileShareDocument::buildViews()
     AutoLayout::autoPinEdgeToSuperviewEdge(m_bar, A::Trailing);
     AutoLayout::autoSetDimension(m_bar, A::Height, kDocumentBarHeight);
     m_bar->hide();
+    m_bar->installEventFilter(this);
 
     // Who shares what, and the quick list of the room's files.
     m_ui.currentFilePanel = new QWidget(m_bar);
@@ -106,7 +108,8 @@ void FileShareDocument::buildViews()
     AutoLayout::autoAlignAxisToSuperviewAxis(m_ui.currentFilePanel, A::CenterY);
     AutoLayout::autoSetDimension(m_ui.currentFilePanel, A::Height, 28);
     m_sharerWidth = AutoLayout::autoSetDimension(m_ui.currentFilePanel, A::Width, 0);
-    m_ui.currentFileShareNameLabel = KVDataText::label(QString(), m_ui.currentFilePanel);
+    // Cut in the middle when the bar is short: "…正在共享" keeps its end.
+    m_ui.currentFileShareNameLabel = new KVElidedLabel(m_ui.currentFilePanel, Qt::ElideMiddle);
     m_ui.currentFileShareNameLabel->setObjectName(QStringLiteral("currentFileShareNameLabel"));
     m_ui.currentFileShareNameLabel->setFont(vesk::systemFont(12));
     m_ui.currentFileShareNameLabel->setStyleSheet(QStringLiteral("color: #FFFFFF;"));
@@ -195,6 +198,8 @@ void FileShareDocument::buildViews()
 
 bool FileShareDocument::eventFilter(QObject *watched, QEvent *event)
 {
+    if (watched == m_bar && event->type() == QEvent::Resize)
+        fitBarStart();
     if (event->type() == QEvent::KeyPress && watched == m_ui.fileShareScrollView && m_state.fileShareMode == 1) {
         const auto *key = static_cast<QKeyEvent *>(event);
         if (key->modifiers() == Qt::NoModifier && (key->key() == Qt::Key_Left || key->key() == Qt::Key_Right)) {
@@ -244,6 +249,8 @@ void FileShareDocument::setFileShareMode(int mode)
         setShown(m_ui.fileShareScrollView, true);
         setShown(m_ui.currentPagePanel, true);
         setShown(m_ui.currentFilePanel, true);
+        // Who shares: hidden by a file's layout, so shown again for every document.
+        setShown(m_ui.currentFileShareNameLabel, true);
         setShown(m_ui.avFileShareRenderView, false);
         if (userCanControl())
             setFlipButtonsShown(false);
@@ -347,7 +354,7 @@ void FileShareDocument::startFileShareFromEnter()
         setWheelScroll(can && fileShareDisplayEnableScroll());
         m_services->setSelfFileSharing(false);
     }
-    setFileShareFlipOverReceiveSequenceId(running.orderStatus.sequenceId);
+    setFileShareFlipOverReceiveSequenceId(MeetingHostControlRules::announcedSequenceId(running.orderStatus.sequenceId));
     showSharerName();
     resetScrollSync();
     reloadPages();
@@ -468,6 +475,7 @@ void FileShareDocument::setCurrentPageNum(int page)
         setShown(m_ui.leftFlipOverButton, page != 0);
         setShown(m_ui.rightFlipOverButton, page + 1 != pageCount());
     }
+    fitBarStart();
 }
 
 void FileShareDocument::scrollToItemAtIndex(int index)
@@ -515,7 +523,8 @@ void FileShareDocument::flipTo(int page)
     setCurrentPageNum(page);
     // Raised as the record goes out: a second flip before the first reply carries a new id, or
     // peers (which apply only greater ids) would drop it.
-    const quint64 sequenceId = m_state.fileShareFlipOverSendSequenceId++;
+    const quint64 sequenceId = m_state.fileShareFlipOverSendSequenceId;
+    m_state.fileShareFlipOverSendSequenceId = MeetingHostControlRules::nextSequenceId(sequenceId);
     const QJsonObject record{
         {QStringLiteral("fileId"), model->fileId},
         {QStringLiteral("sliceId"), page < model->sliceInfo.size() ? model->sliceInfo.at(page).sliceId : QString()},
@@ -588,12 +597,14 @@ void FileShareDocument::postScrollPostitionOffsetScale(const QString &offsetScal
 {
     const std::shared_ptr<FileShareDatailModel> model = m_state.fileShareDatailModel;
     const QString fileId = model ? model->fileId : QString();
+    const quint64 sequenceId = m_state.fileShareFlipOverSendSequenceId;
+    m_state.fileShareFlipOverSendSequenceId = MeetingHostControlRules::nextSequenceId(sequenceId);
     const QJsonObject record{
         {QStringLiteral("fileId"), fileId},
         {QStringLiteral("offsetScale"), offsetScale},
         {QStringLiteral("flipOverType"), 1},
         {QStringLiteral("page"), m_state.currentPageNum + 1},
-        {QStringLiteral("sequenceId"), QJsonValue(qint64(m_state.fileShareFlipOverSendSequenceId++))},
+        {QStringLiteral("sequenceId"), QJsonValue(qint64(sequenceId))},
     };
     m_services->flipOver(this, compact(record), fileId, [](const KVMResponse &response) {
         if (!response.successed)
@@ -792,6 +803,15 @@ void FileShareDocument::fileShareSwitchAction(const FileShareDatailModel &target
         info.insert(QStringLiteral("oldFileType"), shown ? shown->fileType : QString());
     } else {
         info.insert(QStringLiteral("sharing"), 0);
+        // A new share, as from the share button: it holds the lock, or another could start too.
+        if (m_calls.withShareLock) {
+            QPointer<QObject> window(parent());
+            m_calls.withShareLock([window, info] {
+                NotificationCenter::defaultCenter().post(QStringLiteral("switchShareFile"),
+                                                         QVariant::fromValue<QObject *>(window.data()), info);
+            });
+            return;
+        }
     }
     NotificationCenter::defaultCenter().post(QStringLiteral("switchShareFile"),
                                              QVariant::fromValue<QObject *>(parent()), info);
@@ -830,7 +850,7 @@ void FileShareDocument::applyDocumentShare(const MeetingControlData &data)
         model->enableUserList = data.enableUserList;
         model->enableOperationFileStatus = data.enableOperationFileStatus;
         m_state.fileShareDatailModel = model;
-        setFileShareFlipOverReceiveSequenceId(data.sequenceId);
+        setFileShareFlipOverReceiveSequenceId(MeetingHostControlRules::announcedSequenceId(data.sequenceId));
         queryFileShareList(2);
         return;
     }
@@ -856,12 +876,16 @@ void FileShareDocument::applyDocumentSwitch(const MeetingControlData &data)
     if (m_services->selfFileSharing() && m_calls.stopScreenShare)
         m_calls.stopScreenShare(true);
     m_state.fileShareDatailModel = documentFrom(data);
-    setFileShareFlipOverReceiveSequenceId(data.sequenceId);
+    setFileShareFlipOverReceiveSequenceId(MeetingHostControlRules::announcedSequenceId(data.sequenceId));
     queryFileShareList(2);
 }
 
 void FileShareDocument::applyDocumentFollow(const MeetingControlData &data)
 {
+    if (data.sequenceId > MeetingHostControlRules::kMaxSequenceId) {
+        qCInfo(lcMeeting) << "document position with an id out of range dropped";
+        return;
+    }
     if (!MeetingHostControlRules::followApplies(data.sequenceId, m_state.fileShareFlipOverReceiveSequenceId,
                                                 m_state.fileShareFlipOverSendSequenceId))
         return;
@@ -900,6 +924,7 @@ void FileShareDocument::setFlipButtonsShown(bool shown)
 {
     setShown(m_ui.leftFlipOverButton, shown);
     setShown(m_ui.rightFlipOverButton, shown);
+    fitBarStart();
 }
 
 void FileShareDocument::setWheelScroll(bool on)
@@ -927,19 +952,47 @@ void FileShareDocument::placeFileName(bool afterSharer)
     }
     if (m_fileNameGap)
         m_fileNameGap->setConstant(afterSharer ? 8 : 0);
+    fitBarStart();
 }
 
 void FileShareDocument::showFileName(const QString &fileName)
 {
+    // A name's direction marks stay inside it, whatever it holds.
+    const QString shown = KVDataText::isolated(KVDataText::bounded(fileName, DataText::kLineLength));
     if (auto *label = dynamic_cast<KVElidedLabel *>(m_ui.shareFileName.data()))
-        label->setFullText(KVDataText::bounded(fileName, DataText::kLineLength));
+        label->setFullText(shown);
     else if (m_ui.shareFileName)
-        KVDataText::setText(m_ui.shareFileName, fileName);
+        KVDataText::setText(m_ui.shareFileName, shown);
     if (m_ui.shareFileName)
-        m_ui.shareFileName->setAccessibleName(fileName);
+        m_ui.shareFileName->setAccessibleName(shown);
+    m_fileNameWidth = std::min(200, int(std::ceil(vesk::widthOfStringwithFont(shown, vesk::systemFont(12)))) + 30);
     if (m_ui.currentFilePanelWidthConstraint)
-        m_ui.currentFilePanelWidthConstraint->setConstant(
-            std::min(200.0, std::ceil(vesk::widthOfStringwithFont(fileName, vesk::systemFont(12))) + 30));
+        m_ui.currentFilePanelWidthConstraint->setConstant(m_fileNameWidth);
+    fitBarStart();
+}
+
+// The start of the bar (who shares, the file, the switch) ends before the page buttons in its
+// middle: on a narrow bar the sharer's text gives way first, then the file name; both are cut.
+void FileShareDocument::fitBarStart()
+{
+    if (!m_bar || m_state.fileShareMode != 1 || !m_ui.currentPagePanel)
+        return;
+    constexpr int kLead = 16, kGap = 8, kSwitch = 48, kFlip = 56, kSharerAtLeast = 80;
+    const int panel = m_ui.pageNumPanelWidthConstraint ? int(m_ui.pageNumPanelWidthConstraint->constant())
+                                                       : m_ui.currentPagePanel->width();
+    int limit = m_bar->width() / 2 - panel / 2 - kGap;
+    const bool flips = (m_ui.leftFlipOverButton && !m_ui.leftFlipOverButton->isHidden()) ||
+                       (m_ui.rightFlipOverButton && !m_ui.rightFlipOverButton->isHidden());
+    if (flips)
+        limit -= kFlip + kGap;
+    const QLabel *label = m_ui.currentFileShareNameLabel;
+    const int sharerWanted = label ? label->sizeHint().width() : 0;
+    const int room = std::max(0, limit - kLead - kGap - kGap - kSwitch);
+    const int name = std::min(m_fileNameWidth, std::max(0, room - std::min(sharerWanted, kSharerAtLeast)));
+    if (m_ui.currentFilePanelWidthConstraint)
+        m_ui.currentFilePanelWidthConstraint->setConstant(name);
+    if (m_sharerWidth)
+        m_sharerWidth->setConstant(std::min(sharerWanted, std::max(0, room - name)));
 }
 
 void FileShareDocument::resetScrollSync()

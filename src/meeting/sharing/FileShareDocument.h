@@ -36,6 +36,9 @@ public:
         std::function<void()> querySharePermission;
         // Makes the share picker (hidden) if there is none: it carries out a switch of files.
         std::function<void()> ensureSharePicker;
+        // Runs the continuation once the user holds the room's share lock (a file started from a
+        // list while he shares nothing).
+        std::function<void(std::function<void()>)> withShareLock;
     };
     using ListBlock = std::function<void(bool hasFiles, bool ok)>;
 
@@ -94,6 +97,7 @@ private:
     void showFileName(const QString &fileName);
     // The file name after the sharer's, or on its own at the bar's start.
     void placeFileName(bool afterSharer);
+    void fitBarStart();
     void resetScrollSync();
     void reloadPages();
     void endFlipOverDurationLater();
@@ -109,4 +113,5 @@ private:
     QPointer<KVLayoutConstraint> m_fileNameGap; // between that panel and the file name
     FileSharePageView *m_pages = nullptr;
     bool m_scrollSent = false; // a scroll position went out since the share started
+    int m_fileNameWidth = 30;  // what the file name would take, at most 200
 };

@@ -39,7 +39,7 @@ FileShareSpeedSwitchPanelRow::FileShareSpeedSwitchPanelRow(QWidget *parent) : QA
 
 void FileShareSpeedSwitchPanelRow::setFileName(const QString &name)
 {
-    const QString shown = KVDataText::bounded(name, FileShareCollectionViewItem::kMaxNameLength);
+    const QString shown = KVDataText::isolated(KVDataText::bounded(name, FileShareCollectionViewItem::kMaxNameLength));
     fileNameLabel->setFullText(shown);
     setAccessibleName(shown);
 }

@@ -8,6 +8,7 @@
 #include "meeting/panels/PanelViews.h"
 #include "meeting/sharing/AvFileShare.h"
 #include "meeting/sharing/ScreenShareWindowViewController.h"
+#include "uikit/KVPanelFocus.h"
 #include "uikit/KVWindow.h"
 #include "uikit/MacBaseWindowController.h"
 #include "uikit/VeskButton.h"
@@ -77,6 +78,12 @@ void MeetingSharing::stopScreenShare(bool force)
         m_control->stopScreenShare(force);
 }
 
+void MeetingSharing::shareEndedByEngine(bool startFailed)
+{
+    if (m_control)
+        m_control->shareEndedByEngine(startFailed);
+}
+
 void MeetingSharing::controlScreenShareWithData(const MeetingControlData &data)
 {
     if (m_control)
@@ -89,10 +96,10 @@ void MeetingSharing::refreshShareDataIfNeeded()
         m_control->refreshShareDataIfNeeded();
 }
 
-void MeetingSharing::querySharePermission()
+void MeetingSharing::querySharePermission(bool afterChange)
 {
     if (m_control)
-        m_control->querySharePermission();
+        m_control->querySharePermission(afterChange);
 }
 
 void MeetingSharing::closeScreenShare()
@@ -221,8 +228,11 @@ void MeetingSharing::showFloatingWindowMoreView(VeskButton *button)
             if (weak)
                 call(weak->m_own.settingPage, open);
         });
-        if (menu)
+        if (menu) {
             call(m_own.showFloatingWindowAtView, button, menu, QSizeF(kMoreMenuSize), 0.0, kMoreMenuBelow);
+            // Escape presses the button again, which closes the menu; the focus goes back to it.
+            KVPanelFocus::openedBy(menu, button);
+        }
         return;
     }
     closeMoreMenu();

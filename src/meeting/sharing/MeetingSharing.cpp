@@ -30,10 +30,16 @@ MeetingSharing::MeetingSharing(Views views, WindowCalls window) : m_ui(views), m
         FileShareDocument::Calls{
             m_window.reloadMembers, m_window.fileSharePageSize, [this](bool force) { stopScreenShare(force); },
             [this](bool keepAnimation) { stopAVFileShareTimer(keepAnimation); }, m_window.hideOtherOverViews,
-            m_window.openMemberList, [this] { querySharePermission(); },
+            m_window.openMemberList, [this] { querySharePermission(true); },
             [this] {
                 if (m_control)
                     m_control->shareSelectPanel();
+            },
+            [this](std::function<void()> then) {
+                if (m_control)
+                    m_control->withShareLock(std::move(then));
+                else
+                    then();
             }},
         nullptr, this);
     m_av = new AvFileShare(*this, views.avFile, AvFileShare::WindowCalls{m_window.avFileShareSource});
@@ -192,6 +198,37 @@ void MeetingSharing::addAudioRotationAnimationView()
 
 // ---- What control commands do to the share display ----------------------------------------------------
 
+std::optional<MeetingHostControlRules::SharedFileOnShow>
+MeetingSharing::sharedFileOnShow(MeetingHostControlRules::SharedFileKind kind, const QString &fileId) const
+{
+    using Kind = MeetingHostControlRules::SharedFileKind;
+    const std::shared_ptr<FileShareDatailModel> &document = m_state.fileShareDatailModel;
+    const std::shared_ptr<FileShareModel> &file = m_state.avFileShareModel;
+    if (kind == Kind::Named) {
+        const auto target = MeetingHostControlRules::rightsTarget(
+            m_state.fileShareMode, fileId, document ? document->fileId : QString(), file ? file->fileId : QString());
+        if (target == MeetingHostControlRules::RightsTarget::None)
+            return std::nullopt;
+        kind = target == MeetingHostControlRules::RightsTarget::Document ? Kind::Document : Kind::AVFile;
+    }
+    VeskMeetingManager *manager = MeetingCurrent::manager();
+    VeskAppAgent *agent = VeskAppAgent::existingInstance();
+    const QString me = agent ? agent->myInfo().phoneNumber : QString();
+    if (kind == Kind::Document) {
+        if (m_state.fileShareMode != 1 || !document || document->fileId.isEmpty())
+            return std::nullopt;
+        const bool mine = manager && manager->selfFileSharing();
+        return MeetingHostControlRules::SharedFileOnShow{mine ? me : document->userId,
+                                                         document->enableOperationFileStatus, document->enableUserList};
+    }
+    if (m_state.fileShareMode != 2 || !file || file->fileId.isEmpty())
+        return std::nullopt;
+    // The user's own file: its row names the uploader, who need not be the one sharing it.
+    const bool mine = manager && manager->selfAVFileSharing();
+    return MeetingHostControlRules::SharedFileOnShow{mine ? me : file->userId, file->enableOperationFileStatus,
+                                                     file->enableUserList};
+}
+
 void MeetingSharing::applyDocumentShare(const MeetingControlData &data)
 {
     m_document->applyDocumentShare(data);
@@ -230,7 +267,7 @@ void MeetingSharing::applySharePermissionList(const MeetingControlData &data)
 {
     if (const auto room = MeetingCurrent::room())
         room->sharePermission = data.sharePermission;
-    querySharePermission();
+    querySharePermission(true);
     if (m_state.fileShareSpeedSwicthPanelBottom && m_state.fileShareSpeedSwicthPanelBottom->parentWidget())
         MeetingPanels::invokeIfOffered(m_state.fileShareSpeedSwicthPanelBottom, "refreshSharePermissionUI()",
                                        "refreshSharePermissionUI");

@@ -9,6 +9,7 @@
 #include "agent/models/FileShareModel.h"
 #include "foundation/KVClock.h"
 #include "foundation/models/MeetingControlData.h"
+#include "meeting/common/MeetingHostControlRules.h"
 #include "meeting/sharing/AvFileShare.h"
 #include "meeting/sharing/FileShareDocumentViews.h"
 #include "meeting/sharing/OwnShareCalls.h"
@@ -22,6 +23,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 class AvFileShare;
 class AvFileShareServices;
@@ -119,7 +121,8 @@ public:
     void prepareShareDisplay(const MeetingInfoModel &room, const QString &myPhoneNumber);
 
     // ---- Sharing operations (the controller's of the same name forward here) ----
-    void querySharePermission();
+    // afterChange: the list changed, a fresh answer is needed (see ScreenShareControl).
+    void querySharePermission(bool afterChange = false);
     void startFileShareFromAction(const FileShareDatailModel &model);
     void queryFileShareList(int from);
     void queryAllShareFileInfo();
@@ -131,6 +134,7 @@ public:
     void rightFlipOverAction(QObject *sender);
     [[nodiscard]] bool fileShareDisplayEnableScroll();
     void stopScreenShare(bool force);
+    void shareEndedByEngine(bool startFailed);
     void controlScreenShareWithData(const MeetingControlData &data);
     void prepareToShare(VeskButton *sender);
     void refreshShareDataIfNeeded();
@@ -157,6 +161,11 @@ public:
     void setAvFileSharePlaySliderTracking(bool tracking);
     // A rendered frame's position, parsed where the frame arrived.
     void takeFramePosition(qint64 seconds);
+
+    // The file on show of that kind (for a rights change: the one with that id), as the rule of who
+    // may drive it reads it; nullopt when none is.
+    [[nodiscard]] std::optional<MeetingHostControlRules::SharedFileOnShow>
+    sharedFileOnShow(MeetingHostControlRules::SharedFileKind kind, const QString &fileId) const;
 
     // ---- What control commands do to the share display ----
     void applyDocumentShare(const MeetingControlData &data);

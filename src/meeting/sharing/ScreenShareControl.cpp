@@ -6,6 +6,7 @@
 #include "foundation/MainQueue.h"
 #include "foundation/StringHelpers.h"
 #include "foundation/models/ShareTokenModel.h"
+#include "meeting/common/MeetingHostControlRules.h"
 #include "meeting/sharing/ShareSelectPanel.h"
 #include "meeting/sharing/ShareStartAnimationView.h"
 #include "meeting/sharing/ShareTrack.h"
@@ -94,6 +95,39 @@ void ScreenShareControl::prepareToShare(VeskButton *sender)
     alert->showInCenterOfWindow(view() ? view()->window() : nullptr);
 }
 
+void ScreenShareControl::withShareLock(std::function<void()> then)
+{
+    ShareControlServices &s = *m_services;
+    if (s.selfScreenOrWindowSharing() || s.selfFileSharing() || s.selfAVFileSharing()) {
+        then();
+        return;
+    }
+    if (!s.allowFileShared()) {
+        VeskToast::showToastInMeeting(QStringLiteral("主持人已关闭您的共享权限"));
+        return;
+    }
+    if (m_lockForListInFlight)
+        return;
+    m_lockForListInFlight = true;
+    QPointer<ScreenShareControl> weak(this);
+    s.getShareLock(this, [weak, then = std::move(then)](const KVMResponse &response) {
+        if (!weak)
+            return;
+        weak->m_lockForListInFlight = false;
+        if (response.successed && response.data.value<ShareTokenModel>().isCanShare) {
+            then();
+            return;
+        }
+        if (response.successed)
+            VeskToast::showToast(
+                QStringLiteral("正在共享%1，您暂时无法共享")
+                    .arg(weak->m_services->shareStyleIsFile() ? QStringLiteral("文件") : QStringLiteral("屏幕")));
+        else
+            VeskToast::showToast(response.message.isEmpty() ? QStringLiteral("网络不给力，请稍后重试")
+                                                            : response.message);
+    });
+}
+
 void ScreenShareControl::onShareLock(const KVMResponse &response, const QPointer<VeskButton> &sender)
 {
     VeskToast::dismissLoadingToast();
@@ -171,6 +205,15 @@ ShareSelectPanel *ScreenShareControl::shareSelectPanel()
         weak->m_isPrepareScreenShare = false;
         call(weak->m_window.startFileShare, document);
     };
+    // A start from a list, carried out by the picker out of sight, gives its lock back when it fails;
+    // in the open picker the user may still choose another.
+    panel->startFailedBlock = [weak] {
+        if (!weak || weak->m_showShareView)
+            return;
+        const ShareControlServices &s = *weak->m_services;
+        if (!s.selfScreenOrWindowSharing() && !s.selfFileSharing() && !s.selfAVFileSharing())
+            weak->releaseLockIgnoringAnswer();
+    };
     panel->avFileShareStartShareBlock = [weak](const FileShareModel &file) {
         if (!weak)
             return;
@@ -239,6 +282,7 @@ void ScreenShareControl::afterCountDown(const DesktopCaptureSnapshotModel &model
         failStart();
         return;
     }
+    m_ownScreenShareRunning = true;
     if (VeskButton *finish = finishShareBtn())
         finish->show();
     endOwnFileShare();
@@ -353,6 +397,18 @@ void ScreenShareControl::releaseThenEnd()
     });
 }
 
+void ScreenShareControl::shareEndedByEngine(bool startFailed)
+{
+    // Only a share this control started and has not ended: a late report of an ended one changes nothing.
+    if (!m_ownScreenShareRunning)
+        return;
+    localEnd();
+    if (startFailed)
+        VeskMeetingToast::showErrorTip(view(), QStringLiteral("屏幕共享失败，请重新选择共享内容"));
+    // Nothing remains to keep: the lock goes back whatever the answer.
+    releaseLockIgnoringAnswer();
+}
+
 // The order matters: the engine share and the ring go before the windows that accompany them.
 void ScreenShareControl::localEnd()
 {
@@ -376,6 +432,7 @@ void ScreenShareControl::resetShareStatus()
     m_services->setSelfScreenOrWindowSharing(false);
     call(m_window.setFileShareMode, 0);
     m_isPrepareScreenShare = false;
+    m_ownScreenShareRunning = false;
 }
 
 void ScreenShareControl::closeScreenShare()
@@ -399,22 +456,38 @@ void ScreenShareControl::controlScreenShareWithData(const MeetingControlData &da
             return;
         weak->stopScreenShare(true);
         weak->m_services->setSelfScreenOrWindowSharing(false);
-        const QString who = data.sender == weak->m_services->creatorId() ? QStringLiteral("主持人")
-                                                                         : DataText::isolatedName(data.senderName);
+        // The service itself (a change of who may share) gives no name: it acts for the host.
+        const bool byHost = data.sender == weak->m_services->creatorId() ||
+                            data.sender == MeetingHostControlRules::kServerSender ||
+                            data.senderName.trimmed().isEmpty();
+        const QString who = byHost ? MeetingHostControlRules::kHostTitle : DataText::isolatedName(data.senderName);
         KVAlert *alert =
             KVAlert::alertWithMessage(QStringLiteral("%1结束了您的共享").arg(who), QStringLiteral("知道了"), nullptr);
         alert->showInCenterOfWindow(weak->view() ? weak->view()->window() : nullptr);
     });
 }
 
-void ScreenShareControl::querySharePermission()
+void ScreenShareControl::querySharePermission(bool afterChange)
 {
     if (!m_services->isHost() && !m_services->asssitantHost())
         return;
+    if (m_listInFlight) {
+        m_listAgain = m_listAgain || afterChange;
+        return;
+    }
+    if (!afterChange && m_listAnsweredAtMs >= 0 && KVClock::current().nowMs() - m_listAnsweredAtMs < kFreshListMs)
+        return;
+    m_listInFlight = true;
     QPointer<ScreenShareControl> weak(this);
     m_services->queryAllowShareMemberList(this, [weak](const KVMResponse &response) {
         if (!weak)
             return;
+        weak->m_listInFlight = false;
+        weak->m_listAnsweredAtMs = response.code == 0 ? KVClock::current().nowMs() : -1;
+        if (std::exchange(weak->m_listAgain, false)) {
+            weak->querySharePermission(true);
+            return;
+        }
         if (response.code == 0) {
             // A fresh map, swapped in whole on the main thread: no reader sees it half filled.
             QMap<QString, MeetingMemberShareStatusModel> fresh;

@@ -61,13 +61,25 @@ public:
 
     // ---- Operations ----------------------------------------------------------------------------
     void prepareToShare(VeskButton *sender);
+    // A file started from a list rather than the picker: then runs once the user holds the share
+    // lock (at once while he shares already); a refusal is told as the share button tells it.
+    // A choice made while the lock is asked for is ignored.
+    void withShareLock(std::function<void()> then);
     void showShareSelectView(VeskButton *sender);
     void refreshShareDataIfNeeded();
     void stopScreenShare(bool force);
+    // The engine ended the running screen or window share by itself (the window closed, the
+    // desktop ended the capture, or it never started): the user's stop without asking, the
+    // lock given back; a start that failed says so.
+    void shareEndedByEngine(bool startFailed);
     void resetShareStatus();
     void closeScreenShare();
     void controlScreenShareWithData(const MeetingControlData &data);
-    void querySharePermission();
+    // The members the host lets share, for hosts and assistant hosts. A plain ask (the window
+    // opening, joining, the assistants changing: all at once on entry) is answered by one in flight
+    // or one answered within kFreshListMs; after a change of the list a fresh answer is fetched.
+    void querySharePermission(bool afterChange = false);
+    static constexpr int kFreshListMs = 1000;
 
     // ---- State ---------------------------------------------------------------------------------
     [[nodiscard]] bool isPrepareScreenShare() const { return m_isPrepareScreenShare; }
@@ -106,7 +118,12 @@ private:
     bool m_isPrepareScreenShare = false;
     bool m_showShareView = false;
     bool m_fetchShareScreenDataFailed = false;
+    bool m_ownScreenShareRunning = false; // the engine share started and has not ended here
     QPointer<ShareSelectPanel> m_shareSelectPanel;
     QPointer<VeskButton> m_pickerOpener;
     QPointer<QWidget> m_watchedView;
+    bool m_listInFlight = false;
+    bool m_lockForListInFlight = false;
+    bool m_listAgain = false;       // a change came while the list was on its way
+    qint64 m_listAnsweredAtMs = -1; // project clock
 };

@@ -13,8 +13,20 @@
 #include "meeting/sharing/VeskPermissionChecker.h"
 
 #include <QDateTime>
+#include <QPointer>
 
 namespace {
+
+// A stop or a release must reach the service even when the window that sent it goes at once (a
+// leave tears the share control down): the agent carries the request, and only the answer waits
+// for its owner.
+ShareControlServices::Completion whileAlive(QObject *owner, ShareControlServices::Completion completion)
+{
+    return [guard = QPointer<QObject>(owner), completion = std::move(completion)](const KVMResponse &response) {
+        if (guard && completion)
+            completion(response);
+    };
+}
 
 class AgentShareControlServices final : public ShareControlServices {
 public:
@@ -26,7 +38,8 @@ public:
     }
     void releaseShareLock(QObject *owner, Completion completion) override
     {
-        VeskAppAgent::sharedInstance()->releaseShareTokenWithRoomId(owner, roomId(), std::move(completion));
+        VeskAppAgent *agent = VeskAppAgent::sharedInstance();
+        agent->releaseShareTokenWithRoomId(agent, roomId(), whileAlive(owner, std::move(completion)));
     }
     void queryAllowShareMemberList(QObject *owner, Completion completion) override
     {
@@ -34,15 +47,17 @@ public:
     }
     void stopFileShare(QObject *owner, const FileShareDatailModel &document, Completion completion) override
     {
-        VeskAppAgent::sharedInstance()->startOrStopFileShare(owner, false, RXEncrypt::aes128ecbEncrypt(document.userId),
-                                                             document.fileId, document.fileName, QString(), QString(),
-                                                             {}, std::move(completion));
+        VeskAppAgent *agent = VeskAppAgent::sharedInstance();
+        agent->startOrStopFileShare(agent, false, RXEncrypt::aes128ecbEncrypt(document.userId), document.fileId,
+                                    document.fileName, QString(), QString(), {},
+                                    whileAlive(owner, std::move(completion)));
     }
     void stopAVFileShare(QObject *owner, const FileShareModel &file, Completion completion) override
     {
-        VeskAppAgent::sharedInstance()->startOrStopAVFileShare(owner, 2, RXEncrypt::aes128ecbEncrypt(file.userId),
-                                                               file.fileId, file.fileType.toLongLong(), file.fileName,
-                                                               file.duration, QString(), {}, std::move(completion));
+        VeskAppAgent *agent = VeskAppAgent::sharedInstance();
+        agent->startOrStopAVFileShare(agent, 2, RXEncrypt::aes128ecbEncrypt(file.userId), file.fileId,
+                                      file.fileType.toLongLong(), file.fileName, file.duration, QString(), {},
+                                      whileAlive(owner, std::move(completion)));
     }
     void logShareLockFailure(const QString &message) override
     {

@@ -25,6 +25,7 @@ public:
     virtual ~ShareControlServices() = default;
 
     // ---- The service: answers on the main thread, only while owner lives ---------------------
+    // A release and the stops reach the service even when their owner goes at once.
     // The reply's data is a ShareTokenModel.
     virtual void getShareLock(QObject *owner, Completion completion) = 0;
     virtual void releaseShareLock(QObject *owner, Completion completion) = 0;

@@ -25,6 +25,16 @@ bool listed(const QString &list, const QString &t, const QString &e)
     return (!t.isEmpty() && list.contains(t)) || (!e.isEmpty() && list.contains(e));
 }
 
+// Every field the service sends; the local ones (file, selection) are not the service's.
+bool sameAsSent(const FileShareModel &a, const FileShareModel &b)
+{
+    return a.fileId == b.fileId && a.state == b.state && a.status() == b.status() && a.fileName == b.fileName &&
+           a.fileType == b.fileType && a.fileSize == b.fileSize && a.userId == b.userId && a.userName == b.userName &&
+           a.roomId == b.roomId && a.identity == b.identity && a.createTime == b.createTime &&
+           a.duration == b.duration && a.enableOperationFileStatus == b.enableOperationFileStatus &&
+           a.timeStamp == b.timeStamp && a.enableUserList == b.enableUserList;
+}
+
 QString extensionOf(const QString &fileName)
 {
     const qsizetype dot = fileName.lastIndexOf(QLatin1Char('.'));
@@ -43,10 +53,10 @@ bool apply(State &state, const QVariantMap &data)
         for (FileShareModel &row : rows)
             if (row.state < 1 || row.state > 3)
                 row.state = 4;
-        const QString text = jx_JSONString(QVariant(jx_keyValuesArrayWithObjectArray(rows)));
-        changed = rows.isEmpty() || !state.hasFilesString || text != state.files_string;
-        state.files_string = text;
-        state.hasFilesString = true;
+        changed = rows.isEmpty() || !state.hasFiles ||
+                  !std::equal(rows.cbegin(), rows.cend(), state.networkingArray.cbegin(), state.networkingArray.cend(),
+                              sameAsSent);
+        state.hasFiles = true;
     }
     QList<SupportFileShareTypeModel> types;
     const auto fileTypes = data.constFind(QStringLiteral("fileTypes"));
@@ -69,7 +79,7 @@ bool apply(State &state, const QVariantMap &data)
     // A reply without "files" empties the list: the grid follows it, and the next list shows.
     if (files == data.cend()) {
         changed = !state.networkingArray.isEmpty();
-        state.hasFilesString = false;
+        state.hasFiles = false;
     }
     state.networkingArray = rows;
     return changed;

@@ -16,9 +16,8 @@ namespace ShareFileList {
 enum class Kind { None, Document, Video, Audio };
 
 struct State {
-    // The text of the last "files" received, empty ones included, to skip redraws.
-    QString files_string;
-    bool hasFilesString = false;
+    // Whether the last reply had "files" (empty ones too): a list equal to it is not redrawn.
+    bool hasFiles = false;
     QList<FileShareModel> networkingArray;
     QList<SupportFileShareTypeModel> supportFileTypeArray;
     QString allowFileType, allowVideoType, allowAudioType; // lowercase, comma-separated

@@ -11,8 +11,10 @@
 #include "meeting/sharing/FileShareCollectionViewItem.h"
 #include "meeting/sharing/FileSharePermissionSettingView.h"
 #include "meeting/sharing/FileUploadPermissionPanelView.h"
+#include "meeting/sharing/ShareFileRowsModel.h"
 #include "meeting/sharing/ShareFileServices.h"
 #include "uikit/KVDataText.h"
+#include "uikit/KVRowListView.h"
 #include "uikit/VeskButton.h"
 #include "uikit/VeskCategories.h"
 #include "uikit/VeskLayer.h"
@@ -129,11 +131,8 @@ std::optional<FileShareModel> ShareSelectPanel::rowFor(const ShareFileList::RowK
 QList<FileShareCollectionViewItem *> ShareSelectPanel::fileItems() const
 {
     QList<FileShareCollectionViewItem *> items;
-    // In the layout's order, which is the list's; rows on their way out are not in it.
-    QLayout *box = m_fileRows->layout();
-    for (int i = 0; i < box->count(); ++i)
-        if (auto *item = qobject_cast<FileShareCollectionViewItem *>(box->itemAt(i)->widget()))
-            items << item;
+    for (QWidget *row : m_fileList->rowWidgets())
+        items << static_cast<FileShareCollectionViewItem *>(row);
     return items;
 }
 
@@ -182,67 +181,55 @@ void ShareSelectPanel::reloadFileGrid()
 {
     ++m_fileGridReloads;
     const QList<FileShareModel> rows = showArray();
-    auto *box = static_cast<QVBoxLayout *>(m_fileRows->layout());
-    // The keyboard's place goes to the same control of the same file's new row.
-    std::optional<ShareFileList::RowKey> focusedRow;
-    QString focusedControl;
-    qsizetype focusedPlace = -1;
-    const QList<FileShareCollectionViewItem *> shown = fileItems();
-    for (QWidget *f = QApplication::focusWidget(); f && f != m_fileRows; f = f->parentWidget()) {
-        if (auto *item = qobject_cast<FileShareCollectionViewItem *>(f); item && item->parentWidget() == m_fileRows) {
-            focusedRow = ShareFileList::keyOf(item->model());
-            focusedControl =
-                QApplication::focusWidget() == item ? QString() : QApplication::focusWidget()->objectName();
-            focusedPlace = shown.indexOf(item);
-            break;
-        }
-    }
-    bool refocused = false;
-    for (FileShareCollectionViewItem *old : shown) {
-        box->removeWidget(old);
-        old->hide();
-        old->deleteLater();
-    }
-    for (int i = 0; i < rows.size(); ++i) {
-        auto *item = new FileShareCollectionViewItem(m_fileRows);
-        item->setDarkAppearance(!m_onlyShareFile);
-        item->setModel(rows.at(i));
-        item->setFocusPolicy(Qt::StrongFocus);
-        item->installEventFilter(this);
-        // Each action holds the file its row shows, looked up again when it runs.
-        const ShareFileList::RowKey key = ShareFileList::keyOf(rows.at(i));
-        QPointer<ShareSelectPanel> self(this);
-        item->deleteBlock = [self, key](const FileShareModel &) {
-            if (self)
-                self->deleteFile(key);
-        };
-        item->fileRecoverBlock = [self, key](const FileShareModel &) {
-            if (self)
-                self->recoverFile(key);
-        };
-        item->fileSharePermissionBlock = [self, key](const FileShareModel &, bool) {
-            if (self)
-                self->fileSharePermission(key);
-        };
-        box->insertWidget(i, item);
-        // Shown now, not once the layout gets to it: what the grid shows is the list at once.
-        item->show();
-        if (focusedRow && *focusedRow == key) {
-            QWidget *control = focusedControl.isEmpty() ? item : item->findChild<QWidget *>(focusedControl);
-            (control && control->isVisibleTo(item) ? control : item)->setFocus(Qt::OtherFocusReason);
-            refocused = true;
-        }
-    }
+    QWidget *focused = window()->focusWidget();
+    const bool focusInList = focused && (focused == m_fileList || m_fileList->isAncestorOf(focused));
+    // Only the rows that came, went or read otherwise are bound again; the focus stays with its file.
+    m_fileRowsModel->setRows(rows);
     fileEmptyLabel->setVisible(rows.isEmpty());
-    m_fileRows->parentWidget()->parentWidget()->setVisible(!rows.isEmpty());
-    // The focused file is gone: the row now in its place, or the upload button.
-    if (focusedRow && !refocused) {
-        const QList<FileShareCollectionViewItem *> now = fileItems();
-        if (!now.isEmpty())
-            now.at(std::min(focusedPlace, now.size() - 1))->setFocus(Qt::OtherFocusReason);
-        else
-            fileUploadButton->setFocus(Qt::OtherFocusReason);
-    }
+    m_fileList->setVisible(!rows.isEmpty());
+    // Placed now, not once the layout gets to it: what the list shows is the list at once.
+    fileShareScollView->layout()->activate();
+    // The last file is gone: the upload button takes the keyboard.
+    if (focusInList && rows.isEmpty())
+        fileUploadButton->setFocus(Qt::OtherFocusReason);
+}
+
+FileShareCollectionViewItem *ShareSelectPanel::createFileRow(QWidget *parent)
+{
+    auto *item = new FileShareCollectionViewItem(parent);
+    item->setFocusPolicy(Qt::StrongFocus);
+    item->installEventFilter(this);
+    // Each action holds the file its row shows when it is pressed, looked up again when it runs.
+    QPointer<ShareSelectPanel> self(this);
+    item->deleteBlock = [self](const FileShareModel &row) {
+        if (self)
+            self->deleteFile(ShareFileList::keyOf(row));
+    };
+    item->fileRecoverBlock = [self](const FileShareModel &row) {
+        if (self)
+            self->recoverFile(ShareFileList::keyOf(row));
+    };
+    item->fileSharePermissionBlock = [self](const FileShareModel &row, bool) {
+        if (self)
+            self->fileSharePermission(ShareFileList::keyOf(row));
+    };
+    return item;
+}
+
+void ShareSelectPanel::bindFileRow(FileShareCollectionViewItem *item, const FileShareModel &row)
+{
+    if (item->darkAppearance() == m_onlyShareFile)
+        item->setDarkAppearance(!m_onlyShareFile);
+    item->setModel(row);
+    const ShareFileList::RowKey key = ShareFileList::keyOf(row);
+    // The rights pop-over hangs off the row of its file, whichever widget shows that row now.
+    FileSharePermissionSettingView *rights = m_permissionView;
+    const bool rightsOpen = rights && rights->isVisible() && !key.pending && rights->model().fileId == key.fileId;
+    if (rights && rightsOpen)
+        rights->opener = item->permissionBtn;
+    else if (rights && rights->opener == item->permissionBtn)
+        rights->opener = m_fileList;
+    item->permissionBtn->setState(rightsOpen ? 1 : 0);
 }
 
 // ---- Row actions ----------------------------------------------------------------------------------
@@ -282,7 +269,12 @@ void ShareSelectPanel::selectFile(const ShareFileList::RowKey &key)
 void ShareSelectPanel::startFileShare(int type, const QString &uploadUserId, const QString &fileId,
                                       const QString &fileName, const QString &fileType, qint64 duration, bool closeView)
 {
-    switch (ShareFileList::kindOf(fileType, fileName, m_files)) {
+    const ShareFileList::Kind kind = ShareFileList::kindOf(fileType, fileName, m_files);
+    if (kind == ShareFileList::Kind::None || m_starting)
+        return;
+    // Cleared where the chain ends: its failure (startFailed) or the service's yes (startAnswer).
+    m_starting = true;
+    switch (kind) {
     case ShareFileList::Kind::Document:
         startDocument(uploadUserId, fileId, fileName, closeView);
         return;
@@ -307,7 +299,7 @@ void ShareSelectPanel::queryRights(const QString &fileId, const QString &uploadU
             if (!self)
                 return;
             if (rights.code != 0) {
-                self->toast(messageOr(rights, failed));
+                self->startFailed(messageOr(rights, failed));
                 return;
             }
             const QVariantMap entry = rightsEntry(rights, fileId);
@@ -324,11 +316,13 @@ std::function<void(const KVMResponse &)> ShareSelectPanel::startAnswer(const QSt
         if (!self)
             return;
         if (r.code != 0) {
-            self->toast(messageOr(r, failed));
+            self->startFailed(messageOr(r, failed));
             return;
         }
+        self->m_starting = false;
         started();
-        self->finishStart(closeView);
+        if (self)
+            self->finishStart(closeView);
     };
 }
 
@@ -341,12 +335,12 @@ void ShareSelectPanel::startDocument(const QString &uploadUserId, const QString 
         if (!self)
             return;
         if (r.code != 0) {
-            self->toast(messageOr(r, failed));
+            self->startFailed(messageOr(r, failed));
             return;
         }
         FileShareDatailModel detail = jx_objectWithKeyValues<FileShareDatailModel>(r.data);
         if (detail.sliceInfo.isEmpty()) {
-            self->toast(QStringLiteral("未获取到共享文件信息，请稍后再试"));
+            self->startFailed(QStringLiteral("未获取到共享文件信息，请稍后再试"));
             return;
         }
         self->queryRights(fileId, uploadUserId, failed, [=](const QString &status, const QVariantList &users) {
@@ -390,6 +384,14 @@ void ShareSelectPanel::startAudioVideo(int type, const QString &uploadUserId, co
                                                      self->avFileShareStartShareBlock(file);
                                                  }));
     });
+}
+
+void ShareSelectPanel::startFailed(const QString &text)
+{
+    m_starting = false;
+    toast(text);
+    if (startFailedBlock)
+        startFailedBlock();
 }
 
 void ShareSelectPanel::finishStart(bool closeView)

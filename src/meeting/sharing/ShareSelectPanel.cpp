@@ -6,10 +6,12 @@
 #include "meeting/sharing/FileSharePermissionSettingView.h"
 #include "meeting/sharing/FileShareSupportFileList.h"
 #include "meeting/sharing/FileUploadPermissionPanelView.h"
+#include "meeting/sharing/ShareFileRowsModel.h"
 #include "meeting/sharing/ShareFileServices.h"
 #include "meeting/sharing/ShareIcons.h"
 #include "meeting/sharing/ShareSelectCells.h"
 #include "uikit/KVDataText.h"
+#include "uikit/KVRowListView.h"
 #include "uikit/VeskButton.h"
 #include "uikit/VeskCategories.h"
 #include "uikit/VeskLayer.h"
@@ -226,23 +228,24 @@ void ShareSelectPanel::buildViews()
     fileEmptyLabel->setTextFormat(Qt::PlainText);
     fileEmptyLabel->setAlignment(Qt::AlignCenter);
     emptyBox->addWidget(fileEmptyLabel);
-    auto *rowsScroll = new QScrollArea(fileShareScollView);
-    rowsScroll->setObjectName(QStringLiteral("fileRowsScroll"));
-    rowsScroll->setAccessibleName(QStringLiteral("文件列表"));
-    rowsScroll->setFrameShape(QFrame::NoFrame);
-    rowsScroll->setWidgetResizable(true);
-    rowsScroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    m_fileRows = new QWidget();
+    // Row widgets only for the files in view, bound again in place as the list changes.
+    m_fileRowsModel = new ShareFileRowsModel(this);
+    m_fileList = new KVRowListView(fileShareScollView);
+    m_fileList->setObjectName(QStringLiteral("fileRowsScroll"));
+    m_fileList->setAccessibleName(QStringLiteral("文件列表"));
+    m_fileList->setRowHeight(FileShareCollectionViewItem::kRowHeight);
+    m_fileList->setDelegate({[this](QWidget *parent) -> QWidget * { return createFileRow(parent); },
+                             [this](QWidget *row, const QModelIndex &index) {
+                                 bindFileRow(static_cast<FileShareCollectionViewItem *>(row),
+                                             m_fileRowsModel->rowAt(index.row()));
+                             }});
+    m_fileList->setModel(m_fileRowsModel);
+    m_fileRows = m_fileList->widget();
     m_fileRows->setObjectName(QStringLiteral("fileRows"));
-    auto *rowsBox = new QVBoxLayout(m_fileRows);
-    rowsBox->setContentsMargins(0, 0, 0, 0);
-    rowsBox->setSpacing(0);
-    rowsBox->addStretch(1);
-    rowsScroll->setWidget(m_fileRows);
-    rowsScroll->viewport()->setAutoFillBackground(false);
+    m_fileList->viewport()->setAutoFillBackground(false);
     m_fileRows->setAutoFillBackground(false);
-    emptyBox->addWidget(rowsScroll, 1);
-    rowsScroll->hide();
+    emptyBox->addWidget(m_fileList, 1);
+    m_fileList->hide();
     fileBox->addWidget(fileShareScollView, 1);
     box->addWidget(fileShareBKview, 1);
 
@@ -345,6 +348,8 @@ void ShareSelectPanel::setOnlyShareFile(bool only)
         return;
     m_onlyShareFile = only;
     createUI();
+    for (FileShareCollectionViewItem *item : fileItems())
+        item->setDarkAppearance(!only);
 }
 
 void ShareSelectPanel::setShareFile(bool file)

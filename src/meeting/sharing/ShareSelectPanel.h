@@ -33,6 +33,8 @@ struct Notification;
 class GenealAppShareCollectionViewItem;
 class GeneralShareCollectionViewItem;
 class KVElidedLabel;
+class KVRowListView;
+class ShareFileRowsModel;
 class QGridLayout;
 class QHBoxLayout;
 class QLabel;
@@ -98,6 +100,8 @@ public:
     std::function<void(bool)> closeSharePanelBlock;
     std::function<void(const FileShareDatailModel &model)> fileShareStartShareBlock;
     std::function<void(const FileShareModel &model)> avFileShareStartShareBlock;
+    // A file share's start failed (after its toast): a lock taken for it may go back.
+    std::function<void()> startFailedBlock;
 
     // ---- Called by the owner -----------------------------------------------------------------
     // Rebuilds the desktop grid from the arrays, asks for the file list and polls it while a
@@ -121,8 +125,9 @@ public:
     void deleteFile(const ShareFileList::RowKey &row);
     void recoverFile(const ShareFileList::RowKey &row);
     void fileSharePermission(const ShareFileList::RowKey &row);
-    // The file grid's rows, in the order shown.
+    // The file list's rows in view (only those have a row widget), in the order shown.
     [[nodiscard]] QList<FileShareCollectionViewItem *> fileItems() const;
+    [[nodiscard]] KVRowListView *fileList() const { return m_fileList; }
     void startFileShare(int type, const QString &uploadUserId, const QString &fileId, const QString &fileName,
                         const QString &fileType, qint64 duration, bool closeView);
     void switchShareFile(const QVariantMap &userInfo);
@@ -206,6 +211,8 @@ private:
     void hideSupportFileList();
     void buildFileViews(QWidget *actionView, QHBoxLayout *actionRow);
     void reloadFileGrid();
+    [[nodiscard]] FileShareCollectionViewItem *createFileRow(QWidget *parent);
+    void bindFileRow(FileShareCollectionViewItem *item, const FileShareModel &row);
     [[nodiscard]] QString fileRoomId() const;
     [[nodiscard]] std::optional<FileShareModel> rowFor(const ShareFileList::RowKey &key) const;
     [[nodiscard]] FileShareCollectionViewItem *itemFor(const ShareFileList::RowKey &key) const;
@@ -237,9 +244,12 @@ private:
     std::function<void(const KVMResponse &)> startAnswer(const QString &failed, bool closeView,
                                                          std::function<void()> started);
     void finishStart(bool closeView);
+    void startFailed(const QString &text);
 
     bool m_darkMode = false;
     bool m_onlyShareFile = false;
+    // A start on its way: another start (a second press, a second choice from a list) is ignored.
+    bool m_starting = false;
     bool m_shareFile = false;
     std::shared_ptr<MeetingDataModel> m_model;
     QString m_creatorName;
@@ -254,6 +264,8 @@ private:
     QPointer<KVTimer> fileShareQueryTimer;
     int m_fileGridReloads = 0;
     QPointer<QWidget> m_fileRows;
+    KVRowListView *m_fileList = nullptr; // a child of the file tab
+    ShareFileRowsModel *m_fileRowsModel = nullptr;
     QPointer<FileSharePermissionSettingView> m_permissionView;
     QPointer<FileUploadPermissionPanelView> m_uploadPermissionView;
     qint64 m_applicationIndex = 0;

@@ -44,12 +44,13 @@ void MeetingViewController::leaveMeeting(QObject *)
             if (!weak)
                 return;
             if (!weak->m_waitingRoom.showingWaitingRoom) {
-                VeskAppAgent *agent = VeskAppAgent::sharedInstance();
-                agent->endMeeting();
                 // An ended meeting is gone: its calendar events go with it once the service has
-                // answered the end (the window is gone by then; the agent lives on).
-                if (!roomId.isEmpty())
-                    agent->afterEndAnswered(agent, [roomId] { KVMCommonUtilCalendar::removeMeeting(roomId); });
+                // ended it (the window is gone by then; the agent lives on). A refused or failed
+                // end leaves it scheduled, and so its events.
+                VeskAppAgent::sharedInstance()->endMeeting([roomId](const KVMResponse &reply) {
+                    if (reply.successed && !roomId.isEmpty())
+                        KVMCommonUtilCalendar::removeMeeting(roomId);
+                });
             }
             leave();
         };

@@ -72,6 +72,16 @@ public:
                AssistantRecords::contains(manager->asssitantRecordArray(), plain);
     }
 
+    [[nodiscard]] bool senderMayDriveSharedFile(const QString &sender,
+                                                const MeetingHostControlRules::SharedFileEvent &event,
+                                                const MeetingControlData &data) const override
+    {
+        const bool service = sender == MeetingHostControlRules::kServerSender;
+        const MeetingHostControlRules::CommandSender who{sender, service, !service && senderMayCommand(sender)};
+        return MeetingHostControlRules::sharedFileSenderAllowed(event.command, who,
+                                                                c->sharing().sharedFileOnShow(event.kind, data.fileId));
+    }
+
     void addChatLine(const MeetingMessageModel &line) override { c->addSingleMessage(line); }
     void transcriptionItems(const IMMessage &message) override { c->transcriptionReceiveMessages(message); }
     void subtitleItems(const IMMessage &message) override { c->receiveSubTitle(message); }

@@ -153,6 +153,11 @@ void MeetingViewController::otherDeviceLogin()
     onRoomClosed(MeetingWindowRules::kOtherDeviceReason);
 }
 
+void MeetingViewController::consumerShareFinsh(const QString &, int reason)
+{
+    m_sharing->shareEndedByEngine(reason == KRTCShareEnd::StartFailed);
+}
+
 void MeetingViewController::hostMoveConsumerToWaitRoom()
 {
     VeskAppAgent *agent = VeskAppAgent::sharedInstance();

@@ -8,6 +8,7 @@
 #include "agent/VeskMeetingManager.h"
 #include "agent/engine/KRTCVideoView.h"
 #include "foundation/MainQueue.h"
+#include "foundation/StringHelpers.h"
 #include "foundation/models/MeetingInfoModel.h"
 #include "meeting/common/MeetingBottomButton.h"
 #include "meeting/common/MeetingIcons.h"
@@ -218,13 +219,17 @@ void MeetingViewController::setAvFileShareSourceModel(const Tile &tile)
 void MeetingViewController::setScreenShareSourceModel(const Tile &tile)
 {
     m_members.screenShareSourceModel = tile;
+    if (ui->screenShareRenderView)
+        ui->screenShareRenderView->setAccessibleName(
+            tile ? QStringLiteral("%1的屏幕共享").arg(DataText::isolatedName(tile->userName()))
+                 : QStringLiteral("屏幕共享"));
     watchVideoView(this, tile);
     m_frameRouter.setScreenShareSource(m_lifetime.meetingEnded ? Tile() : tile);
 }
 
 void MeetingViewController::memeberSharePermissionChange()
 {
-    m_sharing->querySharePermission();
+    m_sharing->querySharePermission(true);
 }
 
 void MeetingViewController::networkStateObserver(const Notification &notification)

@@ -226,6 +226,9 @@ void MeetingViewController::setupMiddleArea(QWidget *parent)
     // Another's screen share, left of the strip.
     screenShareRenderView = new KRTCVideoView(middleView);
     screenShareRenderView->setObjectName(QStringLiteral("screenShareRenderView"));
+    // Another's shared screen is read as a picture, named by its sharer while it shows.
+    KVAccessibility::setRole(screenShareRenderView, QAccessible::Graphic);
+    screenShareRenderView->setAccessibleName(QStringLiteral("屏幕共享"));
     AutoLayout::autoPinEdgeToSuperviewEdge(screenShareRenderView, A::Top, 0);
     AutoLayout::autoPinEdgeToSuperviewEdge(screenShareRenderView, A::Bottom, 0);
     AutoLayout::autoPinEdgeToSuperviewEdge(screenShareRenderView, A::Leading, 0);

@@ -119,6 +119,21 @@ TEST_F(ScreenRecord, UnwritableFolder_FailsWithTheErrorsText)
     EXPECT_FALSE(recorder->isRecord());
 }
 
+// The file is opened before the screen is: a screen that cannot be grabbed leaves no empty file.
+TEST_F(ScreenRecord, AScreenThatCannotBeGrabbed_FailsAndLeavesNoEmptyFile)
+{
+    const QByteArray display = qgetenv("DISPLAY");
+    qputenv("DISPLAY", ":97");
+    recorder->start();
+    qputenv("DISPLAY", display);
+    ASSERT_TRUE(processEventsUntil(
+        [&] { return !reports.events.isEmpty() && reports.events.last().startsWith(QStringLiteral("fail:")); }, 30000))
+        << reports.events.join(' ').toStdString();
+    EXPECT_FALSE(recorder->isRecord());
+    const QDir folder(dir.path() + QStringLiteral("/ScreenRecord"));
+    EXPECT_TRUE(folder.entryList(QDir::Files).isEmpty()) << folder.entryList(QDir::Files).join(' ').toStdString();
+}
+
 TEST_F(ScreenRecord, DestroyedWhileRecording_LeavesAPlayableFile)
 {
     recorder->start();

@@ -10,6 +10,8 @@
 //         seek <0..1>                                            -> {"ok": true} (dragged there)
 //         shareScreen   -> {"ok": bool, "toast"} (share pressed; once the picker is up, the first
 //                          screen chosen and started; without a picker: the toast it left)
+//         shareWindow   -> as shareScreen, with the desktop's one window ("时钟") chosen
+//         closeWindow   -> {"ok": true} (that window's owner closes it)
 //         state   -> {"mode", "button", "position", "playing", "controls", "processStarted",
 //                     "ownShare", "ring", "bar", "meetingWindow", "shareBtn", "alert",
 //                     "screenTile": the name of the member whose screen is on show, "picker",
@@ -30,6 +32,7 @@
 #include "agent/AgentEnvironment.h"
 #include "agent/VeskAppAgent.h"
 #include "agent/VeskMeetingManager.h"
+#include "agent/engine/FakeDesktopCapture.h"
 #include "connection/HttpManager.h"
 #include "connection/IMEngine.h"
 #include "foundation/models/MeetingInfoModel.h"
@@ -55,12 +58,14 @@
 #include "uikit/VeskToast.h"
 
 #include <QApplication>
+#include <QGuiApplication>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLabel>
 #include <QPointer>
 #include <QRadioButton>
+#include <QScreen>
 #include <QSocketNotifier>
 #include <QTimer>
 
@@ -87,7 +92,19 @@ public:
 
 class Client final : public QObject {
 public:
-    Client(const QString &roomId) : m_roomId(roomId) {}
+    static constexpr qint64 kWindowId = 4242;
+
+    // The desktop: the screen and one window of another program, which its owner may close.
+    Client(const QString &roomId) : m_roomId(roomId)
+    {
+        const QRect screen = QGuiApplication::primaryScreen()->geometry();
+        m_desktop->setScreens({{0, KRTCScreenOption::TypeScreen, QStringLiteral("桌面 1"), 0, {}, {}}});
+        m_desktop->setScreenBounds(0, screen);
+        m_desktop->setWindows({{kWindowId, KRTCScreenOption::TypeWindow, QStringLiteral("时钟"), 4343, {}, {}}});
+        m_desktop->setWindowBounds(kWindowId, QRect(screen.topLeft() + QPoint(100, 100), QSize(200, 200)));
+        DesktopCaptureSource::setCurrent(m_desktop);
+    }
+    ~Client() override { DesktopCaptureSource::setCurrent(nullptr); }
 
     void start()
     {
@@ -117,13 +134,18 @@ public:
         } else if (verb == QLatin1String("seek") && m_page) {
             MacSliderCell *slider = m_page->ui->avFileShareSlider;
             slider->setSliderDown(true);
-            slider->setSliderPosition(int(words.value(1).toDouble() * AvFileShare::kSliderSteps));
+            slider->setSliderPosition(int(words.value(1).toDouble() * slider->maximum()));
             slider->setSliderDown(false);
             answer({{"ok", true}});
         } else if (verb == QLatin1String("shot") && m_page && words.size() == 2) {
             answer({{"ok", m_page->view()->window()->grab().save(words[1])}});
         } else if (verb == QLatin1String("shareScreen") && m_page) {
-            shareScreen();
+            shareScreen(false);
+        } else if (verb == QLatin1String("shareWindow") && m_page) {
+            shareScreen(true);
+        } else if (verb == QLatin1String("closeWindow")) {
+            m_desktop->closeWindow(kWindowId);
+            answer({{"ok", true}});
         } else if (verb == QLatin1String("shareFile") && m_page && words.size() == 5) {
             shareFile(words[1], words[2], words[3], words[4].toLongLong());
         } else if (verb == QLatin1String("picker") && m_page) {
@@ -255,23 +277,34 @@ private:
         file.duration = duration;
         file.userId = VeskAppAgent::sharedInstance()->myInfo().phoneNumber;
         file.enableOperationFileStatus = 1;
-        VeskAppAgent::sharedInstance()->startOrStopAVFileShare(this, 1, file.userId, fileId, fileType.toLongLong(),
-                                                               fileName, duration, QStringLiteral("1"), {},
-                                                               [this, file](const KVMResponse &r) {
-                                                                   if (r.successed && m_page)
-                                                                       m_page->sharing().avFileShare().startOwn(file);
-                                                                   answer({{"ok", r.successed}});
-                                                               });
+        // As from the share button: the lock first, then the share at the service, then the window.
+        VeskAppAgent *agent = VeskAppAgent::sharedInstance();
+        const VeskUserModel me = agent->myInfo();
+        const QString roomId = agent->currentRoomInfo() ? agent->currentRoomInfo()->roomId : QString();
+        agent->getShareTokenWithRoomId(
+            this, roomId, me.phoneNumber, me.userName, [this, file](const KVMResponse &lock) {
+                if (!lock.successed) {
+                    answer({{"ok", false}});
+                    return;
+                }
+                VeskAppAgent::sharedInstance()->startOrStopAVFileShare(
+                    this, 1, file.userId, file.fileId, file.fileType.toLongLong(), file.fileName, file.duration,
+                    QStringLiteral("1"), {}, [this, file](const KVMResponse &r) {
+                        if (r.successed && m_page)
+                            m_page->sharing().avFileShare().startOwn(file);
+                        answer({{"ok", r.successed}});
+                    });
+            });
     }
 
     // The share button as the user presses it; once the lock is answered, the picker's first
-    // screen is chosen and started (the count-down runs on), or the toast of the refusal told.
-    void shareScreen()
+    // screen (or window) is chosen and started (the count-down runs on), or the toast of the refusal told.
+    void shareScreen(bool window)
     {
         m_page->ui->shareBtn->click();
         QPointer<MeetingViewController> page(m_page);
         auto *wait = new QTimer(this);
-        connect(wait, &QTimer::timeout, this, [page, wait] {
+        connect(wait, &QTimer::timeout, this, [page, wait, window] {
             ScreenShareControl *control = page ? page->sharing().shareControl() : nullptr;
             if (!control) {
                 wait->deleteLater();
@@ -280,9 +313,10 @@ private:
             }
             if (ShareSelectPanel *picker = control->currentShareSelectPanel()) {
                 wait->deleteLater();
-                const bool any = !picker->screenItems().isEmpty();
+                const auto items = window ? picker->windowItems() : picker->screenItems();
+                const bool any = !items.isEmpty();
                 if (any) {
-                    picker->screenItems().constFirst()->click();
+                    items.constFirst()->click();
                     picker->startShareButton->click();
                 }
                 answer({{"ok", any}});
@@ -345,6 +379,7 @@ private:
     }
 
     QString m_roomId;
+    std::shared_ptr<FakeDesktopCapture> m_desktop = std::make_shared<FakeDesktopCapture>();
     std::unique_ptr<MacBaseWindowController> m_window;
     QPointer<MeetingViewController> m_page;
 };

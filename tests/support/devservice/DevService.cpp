@@ -597,6 +597,11 @@ void DevService::onChannelText(ChannelPeer *peer, const QString &text)
             qCInfo(korviDevService) << "host command from a member refused" << from;
             return;
         }
+        if (DevRoom *room = m_state.room(roomId);
+            type == 1 && room && mayRelayCommand && !mayRelayCommand(*room, from, commandOf(relayed))) {
+            qCInfo(korviDevService) << "command from one who may not give it refused" << from;
+            return;
+        }
         for (ChannelPeer *other : peers(roomId, {})) {
             if (other->userId != from)
                 sendEncrypted(other, {{QStringLiteral("cmd"), QLatin1String(WireProtocol::CmdMessage)},
@@ -605,12 +610,16 @@ void DevService::onChannelText(ChannelPeer *peer, const QString &text)
     }
 }
 
+QJsonObject DevService::commandOf(const QJsonObject &message)
+{
+    const QJsonValue first = message.value(QStringLiteral("data")).toArray().at(0);
+    return QJsonDocument::fromJson(first.toString().toUtf8()).object();
+}
+
 bool DevService::isHostCommand(const QJsonObject &message)
 {
     static const QSet<qint64> hostEvents{1, 4, 5, 9, 10, 13, 14, 801, 802, 803, 804, 911, 912, 913};
-    const QJsonValue first = message.value(QStringLiteral("data")).toArray().at(0);
-    const QJsonObject command = QJsonDocument::fromJson(first.toString().toUtf8()).object();
-    return hostEvents.contains(command.value(QStringLiteral("event")).toInteger(-1));
+    return hostEvents.contains(commandOf(message).value(QStringLiteral("event")).toInteger(-1));
 }
 
 bool DevService::mayCommand(const QString &roomId, const QString &userId)
@@ -646,6 +655,7 @@ int DevService::sendChannelMessage(const QString &roomId, const QString &userId,
         msg.insert(QStringLiteral("msgId"), m_nextServerMsgId++);
     if (!msg.contains(QStringLiteral("sid")))
         msg.insert(QStringLiteral("sid"), QStringLiteral("service"));
+    m_sentMessages.append({roomId, userId, msg});
     const auto targets = peers(roomId, userId);
     for (ChannelPeer *peer : targets)
         sendEncrypted(peer,

@@ -275,6 +275,8 @@ public:
     // empty = everybody in the room). A missing msgId is numbered by the service. Returns the
     // number of connections reached.
     int sendChannelMessage(const QString &roomId, const QString &userId, const QJsonObject &message);
+    // Every message the service sent that way, in order, whether or not anyone was connected.
+    [[nodiscard]] const QList<DevChannelMessage> &sentChannelMessages() const { return m_sentMessages; }
     // Sends a text frame exactly as given (garbage tests).
     int sendChannelRawText(const QString &roomId, const QString &userId, const QString &text);
     // Closes with a close code and reason.
@@ -305,6 +307,9 @@ public:
     // Relay delivered chat/control messages (types 0, 1) to the room's other members, stamped with
     // the channel's sender; host commands only from the room's host and assistant hosts.
     void setRelayMessages(bool relay) { m_relay = relay; }
+    // Whether a member's control command (the decoded {event, data, ...}) may be relayed beyond the
+    // host commands' rule; unset: it may. The shared-file routes set it.
+    std::function<bool(DevRoom &room, const QString &userId, const QJsonObject &command)> mayRelayCommand;
 
 Q_SIGNALS:
     void requestReceived(const QString &method, const QString &path);
@@ -312,6 +317,7 @@ Q_SIGNALS:
 
 private:
     [[nodiscard]] static bool isHostCommand(const QJsonObject &message);
+    [[nodiscard]] static QJsonObject commandOf(const QJsonObject &message);
     [[nodiscard]] bool mayCommand(const QString &roomId, const QString &userId);
     struct Route;
     struct ChannelPeer;
@@ -341,6 +347,7 @@ private:
     QList<DevRequest> m_requests;
     std::vector<std::unique_ptr<ChannelPeer>> m_peers;
     QList<DevChannelMessage> m_channelMessages;
+    QList<DevChannelMessage> m_sentMessages;
     QStringList m_wireLog;
     QHash<QString, std::function<QString(const DevRequest &)>> m_checks; // "METHOD pattern"
     QList<qint64> m_channelAcks;

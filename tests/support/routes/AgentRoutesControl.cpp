@@ -399,8 +399,10 @@ const bool registered = DevServiceRoutes::add(QStringLiteral("agent-control"), [
         }
         return DevService::ok(QJsonObject{{"list", QJsonArray::fromVariantList(hits)}, {"total", hits.size()}});
     });
-    signedInRoute(svc, "GET", "/qf/subtitle/download", [&svc](DevUser *, const DevRequest &req) {
+    signedInRoute(svc, "GET", "/qf/subtitle/download", [&svc](DevUser *user, const DevRequest &req) {
         const QString roomId = str(req, QStringLiteral("roomId"));
+        if (!tookPart(svc, roomId, user->userId))
+            return DevService::fail(Forbidden, QStringLiteral("您未参加该会议"));
         QByteArray text = "%PDF-1.4\n% meeting record " + roomId.toUtf8() + '\n';
         if (DevRoom *room = svc.state().room(roomId)) {
             for (const QVariant &v : listIn(room->extra, QStringLiteral("subtitles")))

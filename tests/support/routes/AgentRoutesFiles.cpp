@@ -5,8 +5,6 @@
 
 #include "foundation/KVClock.h"
 
-#include "foundation/KVClock.h"
-
 #include <QBuffer>
 #include <QCryptographicHash>
 #include <QFileInfo>
@@ -17,6 +15,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 using namespace AgentRoutes;
 
@@ -145,15 +144,28 @@ QByteArray pageImage(int page, bool portrait)
     return png;
 }
 
-// Who may turn pages or scroll the shared document: its sharer, the hosts, or the listed members.
-bool mayOperate(DevRoom &room, const DevUser &user, const QVariantMap &shared)
+// The sharer of a shared document or audio/video file (its entry holds the id encrypted).
+bool isSharer(const QString &userId, const QVariantMap &shared)
 {
-    if (dec(shared.value(QStringLiteral("userId")).toString()) == user.userId || isHostOrAssistant(room, user.userId))
+    return !shared.isEmpty() && dec(shared.value(QStringLiteral("userId")).toString()) == userId;
+}
+
+// Who may end a share or change who operates it: its sharer or a host.
+bool mayManage(DevRoom &room, const QString &userId, const QVariantMap &shared)
+{
+    return isSharer(userId, shared) || isHostOrAssistant(room, userId);
+}
+
+// Who may turn pages, scroll, play, pause or seek the shared file: its sharer, the hosts, or the
+// listed members.
+bool mayOperate(DevRoom &room, const QString &userId, const QVariantMap &shared)
+{
+    if (mayManage(room, userId, shared))
         return true;
     if (shared.value(QStringLiteral("enableOperationFileStatus")).toInt() != 2)
         return false;
     for (const QVariant &v : shared.value(QStringLiteral("enableUserList")).toList()) {
-        if (dec(v.toMap().value(QStringLiteral("userId")).toString()) == user.userId)
+        if (dec(v.toMap().value(QStringLiteral("userId")).toString()) == userId)
             return true;
     }
     return false;
@@ -199,10 +211,26 @@ void rememberShared(DevRoom &room, const QVariantMap &entry)
     room.extra.insert(QStringLiteral("sharedFiles"), shared);
 }
 
+// A share starts only for one who may share now and holds the room's share lock; nullopt when
+// it may start.
+std::optional<DevReply> refuseStart(DevRoom &room, const DevUser &user)
+{
+    if (!mayShare(room, user.userId))
+        return DevService::fail(Forbidden, QStringLiteral("主持人已关闭您的共享权限"));
+    const QString holder = room.extra.value(QStringLiteral("shareLock")).toString();
+    if (holder.isEmpty())
+        return DevService::fail(ShareLockNotHeld, QStringLiteral("请先获取共享锁"));
+    if (holder != user.userId)
+        return DevService::fail(ShareLockHeld, QStringLiteral("其他成员正在共享"));
+    return std::nullopt;
+}
+
 // The playing file's clock: a position at a moment of the project clock, running while playing.
 const QString kPlayback = QStringLiteral("avPlayback");
 // The id under which the last document position was relayed.
 const QString kFileOpSequence = QStringLiteral("fileOpSequence");
+// The largest id a JSON number holds exactly.
+constexpr qint64 kMaxSequenceId = (qint64(1) << 53) - 1;
 
 qint64 playbackPositionMs(const QVariantMap &playback)
 {
@@ -219,6 +247,39 @@ void setPlayback(DevRoom &room, QVariantMap playback, qint64 positionMs, bool pl
     playback.insert("sinceMs", KVClock::current().nowMs());
     playback.insert("playing", playing);
     room.extra.insert(kPlayback, playback);
+}
+
+// Document and audio/video events are the service's: a member's own such command on the channel
+// is passed on only when the service would let him do what it says. A share never starts there.
+bool mayRelaySharedFileCommand(DevRoom &room, const QString &userId, const QJsonObject &command)
+{
+    const QJsonValue rawData = command.value("data");
+    const QJsonObject data =
+        rawData.isString() ? QJsonDocument::fromJson(rawData.toString().toUtf8()).object() : rawData.toObject();
+    const QVariantMap document = room.extra.value(QStringLiteral("sharedFile")).toMap();
+    const QVariantMap file = room.extra.value(QStringLiteral("sharedAudVid")).toMap();
+    const qint64 event = command.value("event").toInteger(-1);
+    switch (event) {
+    case 901:
+        return data.value("sharedFileStatus").toInt() != 1 && !document.isEmpty() && mayManage(room, userId, document);
+    case 902:
+    case 707:
+        return false;
+    case 903:
+        return !document.isEmpty() && mayOperate(room, userId, document);
+    case 706:
+        return !file.isEmpty() && mayManage(room, userId, file);
+    case 914: {
+        const QString fileId = data.value("fileId").toString();
+        const QVariantMap &named = document.value(QStringLiteral("fileId")).toString() == fileId ? document : file;
+        return !fileId.isEmpty() && named.value(QStringLiteral("fileId")).toString() == fileId &&
+               mayManage(room, userId, named);
+    }
+    default:
+        if (event == 266 || (event >= 701 && event <= 709))
+            return !file.isEmpty() && mayOperate(room, userId, file);
+        return true;
+    }
 }
 
 using RoomFn = std::function<DevReply(DevRoom &room, DevUser &user, const DevRequest &req)>;
@@ -287,10 +348,13 @@ QJsonObject AgentRoutes::filePlayback(DevService &svc, DevRoom &room)
 namespace {
 
 const bool registered = DevServiceRoutes::add(QStringLiteral("agent-files"), [](DevService &svc) {
+    svc.mayRelayCommand = mayRelaySharedFileCommand;
     sharing(svc, "POST", "/qf/client/setSharePermission", [&svc](DevRoom &room, DevUser &user, const DevRequest &req) {
         if (!isHostOrAssistant(room, user.userId))
             return DevService::fail(Forbidden, QStringLiteral("仅主持人可操作"));
         const int permission = int(num(req, QStringLiteral("sharePermission")));
+        if (permission < 0 || permission > 2)
+            return DevService::fail(BadRequest, QStringLiteral("共享权限无效"));
         room.flags.insert(QStringLiteral("sharePermission"), permission);
         room.extra.insert(QStringLiteral("allowShareList"), req.param(QStringLiteral("allowShareList")).toList());
         // Event 912 tells each member whether they may share now.
@@ -307,9 +371,10 @@ const bool registered = DevServiceRoutes::add(QStringLiteral("agent-files"), [](
     sharing(svc, "POST", "/qf/client/sharedFile", [&svc](DevRoom &room, DevUser &user, const DevRequest &req) {
         const QString fileId = str(req, QStringLiteral("fileId"));
         if (num(req, QStringLiteral("sharedFileStatus")) == 1) {
-            const QString holder = room.extra.value(QStringLiteral("shareLock")).toString();
-            if (!holder.isEmpty() && holder != user.userId)
-                return DevService::fail(ShareLockHeld, QStringLiteral("其他成员正在共享"));
+            if (const auto refused = refuseStart(room, user))
+                return *refused;
+            // A document started over a running one replaces it: the room hears of a switch.
+            const bool switched = !room.extra.value(QStringLiteral("sharedFile")).toMap().isEmpty();
             const auto file = svc.state().files.constFind(fileId);
             const QJsonArray slices = file == svc.state().files.cend() ? QJsonArray() : slicesOf(svc, *file);
             const QVariantMap entry{
@@ -328,22 +393,22 @@ const bool registered = DevServiceRoutes::add(QStringLiteral("agent-files"), [](
             room.extra.remove(kFileOpSequence);
             room.flags.insert(QStringLiteral("isSharingFiles"), 1);
             rememberShared(room, entry);
-            tellRoomExcept(
-                svc, room, user.userId, 901,
-                QJsonObject{
-                    {"sharedFileStatus", 1},
-                    {"fileId", fileId},
-                    {"sliceCount", slices.size()},
-                    {"sliceInfo", slices},
-                    {"peerId", enc(user.userId)},
-                    {"peerName", user.userName},
-                    {"enableOperationFileStatus", entry.value(QStringLiteral("enableOperationFileStatus")).toInt()},
-                    {"enableUserList",
-                     QJsonArray::fromVariantList(entry.value(QStringLiteral("enableUserList")).toList())},
-                    {"sequenceId", 0},
-                });
+            QJsonObject announced{
+                {"sharedFileStatus", 1}, {"fileId", fileId},           {"sliceCount", slices.size()},
+                {"sliceInfo", slices},   {"peerId", enc(user.userId)}, {"peerName", user.userName},
+                {"sequenceId", 0},
+            };
+            if (!switched) {
+                announced.insert("enableOperationFileStatus",
+                                 entry.value(QStringLiteral("enableOperationFileStatus")).toInt());
+                announced.insert("enableUserList",
+                                 QJsonArray::fromVariantList(entry.value(QStringLiteral("enableUserList")).toList()));
+            }
+            tellRoomExcept(svc, room, user.userId, switched ? 902 : 901, announced);
         } else {
             const QVariantMap shared = room.extra.value(QStringLiteral("sharedFile")).toMap();
+            if (!shared.isEmpty() && !mayManage(room, user.userId, shared))
+                return DevService::fail(Forbidden, QStringLiteral("无权结束他人的共享"));
             room.extra.remove(QStringLiteral("sharedFile"));
             room.extra.remove(QStringLiteral("orderStatus"));
             room.flags.insert(QStringLiteral("isSharingFiles"), 0);
@@ -358,7 +423,10 @@ const bool registered = DevServiceRoutes::add(QStringLiteral("agent-files"), [](
     });
     sharing(svc, "POST", "/qf/client/audVidShare", [&svc](DevRoom &room, DevUser &user, const DevRequest &req) {
         const qint64 type = num(req, QStringLiteral("type"));
+        const QVariantMap running = room.extra.value(QStringLiteral("sharedAudVid")).toMap();
         if (type == 2) {
+            if (!running.isEmpty() && !mayManage(room, user.userId, running))
+                return DevService::fail(Forbidden, QStringLiteral("无权结束他人的共享"));
             const bool wasSharing = room.extra.contains(QStringLiteral("sharedAudVid"));
             room.extra.remove(QStringLiteral("sharedAudVid"));
             room.extra.remove(kPlayback);
@@ -370,6 +438,11 @@ const bool registered = DevServiceRoutes::add(QStringLiteral("agent-files"), [](
         }
         if (str(req, QStringLiteral("token")).isEmpty())
             return DevService::fail(BadRequest, QStringLiteral("缺少会议令牌"));
+        if (const auto refused = refuseStart(room, user))
+            return *refused;
+        if (!running.isEmpty() &&
+            running.value(QStringLiteral("fileId")).toString() != str(req, QStringLiteral("fileId")))
+            return DevService::fail(Forbidden, QStringLiteral("正在播放其他文件"));
         const QVariantMap entry{
             {QStringLiteral("userId"), enc(user.userId)},
             {QStringLiteral("userName"), user.userName},
@@ -413,15 +486,17 @@ const bool registered = DevServiceRoutes::add(QStringLiteral("agent-files"), [](
         const QVariantMap shared = room.extra.value(QStringLiteral("sharedFile")).toMap();
         if (shared.isEmpty())
             return DevService::fail(NotFound, QStringLiteral("当前没有共享文档"));
-        if (!mayOperate(room, user, shared))
+        if (!mayOperate(room, user.userId, shared))
             return DevService::fail(Forbidden, QStringLiteral("无权操作共享文档"));
         const QJsonDocument doc = QJsonDocument::fromJson(str(req, QStringLiteral("orderStatus")).toUtf8());
         const QJsonObject record = doc.object();
         const QJsonValue type = record.value("flipOverType");
         const QJsonValue sequence = record.value("sequenceId");
         const bool typed = doc.isObject() && type.isDouble() && (type.toInt() == 0 || type.toInt() == 1) &&
-                           sequence.isDouble() && sequence.toDouble() >= 0 && record.value("fileId").isString() &&
-                           record.value("page").isDouble() &&
+                           sequence.isDouble() && sequence.toDouble() >= 0 &&
+                           sequence.toDouble() <= double(kMaxSequenceId) &&
+                           sequence.toDouble() == std::trunc(sequence.toDouble()) &&
+                           record.value("fileId").isString() && record.value("page").isDouble() &&
                            (type.toInt() == 0 ? record.value("sliceId").isString() && record.value("peerId").isString()
                                               : record.value("offsetScale").isString());
         if (!typed)
@@ -432,8 +507,9 @@ const bool registered = DevServiceRoutes::add(QStringLiteral("agent-files"), [](
         // Relayed under the service's own rising id, above the start's (1) and above any id a client
         // sent: the sharer's own start has already moved past 1, so a member's first position
         // passed through as it came would be dropped there as an old one.
-        const qint64 stamped =
-            std::max<qint64>(qint64(sequence.toDouble()), room.extra.value(kFileOpSequence, 1).toLongLong()) + 1;
+        const qint64 stamped = std::min(
+            kMaxSequenceId,
+            std::max<qint64>(qint64(sequence.toDouble()), room.extra.value(kFileOpSequence, 1).toLongLong()) + 1);
         room.extra.insert(kFileOpSequence, stamped);
         QVariantMap stored = record.toVariantMap();
         stored.insert(QStringLiteral("sequenceId"), stamped);
@@ -450,8 +526,9 @@ const bool registered = DevServiceRoutes::add(QStringLiteral("agent-files"), [](
         tellRoomExcept(svc, room, user.userId, 903, data);
         return DevService::ok();
     });
-    // Play (2), pause (3) and seek (4) of the shared file, told to the others: 701 played from the
-    // start, 702 resumed, 703 paused, 704 sought (in ms); 705 when it has played to its end.
+    // Play (2), pause (3) and seek (4) of the shared file, by those who may operate it, told to the
+    // others: 701 played from the start, 702 resumed, 703 paused, 704 sought (in ms); 705 when it
+    // has played to its end, 709 to everyone when a seek lands on its end (it stops there).
     sharing(svc, "POST", "/qf/client/AudVidPlay", [&svc](DevRoom &room, DevUser &user, const DevRequest &req) {
         const qint64 type = num(req, QStringLiteral("type"));
         if (type < 2 || type > 4)
@@ -459,6 +536,8 @@ const bool registered = DevServiceRoutes::add(QStringLiteral("agent-files"), [](
         const QVariantMap playback = room.extra.value(kPlayback).toMap();
         if (playback.isEmpty() || playback.value("fileId").toString() != str(req, QStringLiteral("fileId")))
             return DevService::fail(NotFound, QStringLiteral("当前没有共享音视频"));
+        if (!mayOperate(room, user.userId, room.extra.value(QStringLiteral("sharedAudVid")).toMap()))
+            return DevService::fail(Forbidden, QStringLiteral("无权操作共享文件"));
         const qint64 seekMs = std::max<qint64>(0, num(req, QStringLiteral("seekPosition"))) * 1000;
         room.extra.insert(QStringLiteral("playType"), type);
         room.extra.insert(QStringLiteral("seekPosition"), num(req, QStringLiteral("seekPosition")));
@@ -470,27 +549,42 @@ const bool registered = DevServiceRoutes::add(QStringLiteral("agent-files"), [](
             setPlayback(room, playback, playbackPositionMs(playback), false);
             tellRoomExcept(svc, room, user.userId, 703, data);
         } else {
-            setPlayback(room, playback, seekMs, playback.value("playing").toBool());
+            const qint64 durationMs = playback.value("durationMs").toLongLong();
+            const bool atTheEnd = durationMs > 0 && seekMs >= durationMs;
+            setPlayback(room, playback, seekMs, playback.value("playing").toBool() && !atTheEnd);
             QJsonObject sought = data;
-            sought.insert("seekPosition", seekMs);
+            sought.insert("seekPosition", durationMs > 0 ? std::min(seekMs, durationMs) : seekMs);
             tellRoomExcept(svc, room, user.userId, 704, sought);
+            if (atTheEnd)
+                tellRoomExcept(svc, room, QString(), 709, data);
         }
         return DevService::ok();
     });
-    sharing(svc, "POST", "/qf/client/processStart", [](DevRoom &room, DevUser &, const DevRequest &req) {
-        room.extra.insert(QStringLiteral("processStarted"), str(req, QStringLiteral("fileId")));
+    // The sharer's report that the file plays: the others hear it as event 708.
+    sharing(svc, "POST", "/qf/client/processStart", [&svc](DevRoom &room, DevUser &user, const DevRequest &req) {
+        const QVariantMap running = room.extra.value(QStringLiteral("sharedAudVid")).toMap();
+        const QString fileId = str(req, QStringLiteral("fileId"));
+        if (!isSharer(user.userId, running) || running.value(QStringLiteral("fileId")).toString() != fileId)
+            return DevService::fail(Forbidden, QStringLiteral("您未在共享该文件"));
+        room.extra.insert(QStringLiteral("processStarted"), fileId);
+        tellRoomExcept(svc, room, user.userId, 708, QJsonObject{{"fileId", fileId}});
         return DevService::ok();
     });
-    sharing(svc, "POST", "/qf/client/querySharedFileAllowOpUser", [&svc](DevRoom &, DevUser &, const DevRequest &req) {
-        const auto it = svc.state().files.constFind(str(req, QStringLiteral("fileId")));
-        if (it == svc.state().files.cend())
-            return DevService::ok(QJsonArray());
-        return DevService::ok(QJsonArray{QJsonObject{
-            {"fileId", it->fileId},
-            {"enableOperationFileStatus", it->extra.value(QStringLiteral("enableOperationFileStatus"), 1).toInt()},
-            {"enableUserList", QJsonArray::fromVariantList(it->extra.value(QStringLiteral("enableUserList")).toList())},
-        }});
-    });
+    sharing(
+        svc, "POST", "/qf/client/querySharedFileAllowOpUser",
+        [&svc](DevRoom &room, DevUser &user, const DevRequest &req) {
+            if (!room.member(user.userId))
+                return DevService::fail(Forbidden, QStringLiteral("您不在会议中"));
+            const auto it = svc.state().files.constFind(str(req, QStringLiteral("fileId")));
+            if (it == svc.state().files.cend())
+                return DevService::ok(QJsonArray());
+            return DevService::ok(QJsonArray{QJsonObject{
+                {"fileId", it->fileId},
+                {"enableOperationFileStatus", it->extra.value(QStringLiteral("enableOperationFileStatus"), 1).toInt()},
+                {"enableUserList",
+                 QJsonArray::fromVariantList(it->extra.value(QStringLiteral("enableUserList")).toList())},
+            }});
+        });
     sharing(svc, "POST", "/qf/client/allowOPFileShared", [&svc](DevRoom &room, DevUser &user, const DevRequest &req) {
         auto it = svc.state().files.find(str(req, QStringLiteral("fileId")));
         if (it == svc.state().files.end())

@@ -210,8 +210,10 @@ const bool registered = DevServiceRoutes::add(QStringLiteral("agent-room"), [](D
         }
         return DevService::ok(list);
     });
-    signedInRoute(svc, "GET", "/qf/meeting/room/members/download", [&svc](DevUser *, const DevRequest &req) {
+    signedInRoute(svc, "GET", "/qf/meeting/room/members/download", [&svc](DevUser *user, const DevRequest &req) {
         const QString roomId = str(req, QStringLiteral("roomId"));
+        if (!tookPart(svc, roomId, user->userId))
+            return DevService::fail(Forbidden, QStringLiteral("您未参加该会议"));
         // A spreadsheet, as the service sends it.
         QList<QStringList> rows{{QStringLiteral("userName"), QStringLiteral("userId")}};
         if (DevRoom *room = svc.state().room(roomId)) {
@@ -284,6 +286,7 @@ const bool registered = DevServiceRoutes::add(QStringLiteral("agent-room"), [](D
         room.extra.insert(QStringLiteral("admitted"), admitted);
         removeFromRoom(room, user->userId);
         room.members.append(member);
+        noteAttendance(room, user->userId);
         if (auto it = svc.state().scheduled.find(roomId); it != svc.state().scheduled.end())
             it->fields.insert(QStringLiteral("status"), 1);
         return DevService::ok(roomJson(svc, room, *user));

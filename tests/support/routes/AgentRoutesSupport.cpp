@@ -233,6 +233,26 @@ QJsonObject meetingJson(const DevScheduledMeeting &meeting)
     return QJsonObject::fromVariantMap(meeting.fields);
 }
 
+bool tookPart(DevService &svc, const QString &roomId, const QString &userId)
+{
+    if (DevRoom *room = svc.state().room(roomId)) {
+        if (room->hostUserId == userId || room->member(userId) ||
+            room->extra.value(QStringLiteral("attendees")).toStringList().contains(userId))
+            return true;
+    }
+    const auto meeting = svc.state().scheduled.constFind(roomId);
+    return meeting != svc.state().scheduled.cend() && concerns(*meeting, userId);
+}
+
+void noteAttendance(DevRoom &room, const QString &userId)
+{
+    QStringList attendees = room.extra.value(QStringLiteral("attendees")).toStringList();
+    if (!attendees.contains(userId)) {
+        attendees.append(userId);
+        room.extra.insert(QStringLiteral("attendees"), attendees);
+    }
+}
+
 bool concerns(const DevScheduledMeeting &meeting, const QString &userId)
 {
     if (meeting.ownerUserId == userId)

@@ -97,6 +97,11 @@ void tellRoomExcept(DevService &svc, const DevRoom &room, const QString &exceptU
 [[nodiscard]] QJsonObject meetingJson(const DevScheduledMeeting &meeting);
 // The invitees' and owner's user ids of a scheduled meeting.
 [[nodiscard]] bool concerns(const DevScheduledMeeting &meeting, const QString &userId);
+// Whether a user is or was in a meeting (its host, a member, one who entered it, or the scheduled
+// meeting's owner or an invitee): only they get its member list and record.
+[[nodiscard]] bool tookPart(DevService &svc, const QString &roomId, const QString &userId);
+// Notes that a user entered a room.
+void noteAttendance(DevRoom &room, const QString &userId);
 // Closes a room (end or close): every member's channel closed with RoomEndedClose, members out,
 // scheduled meeting ended, record document kept.
 void closeRoom(DevService &svc, DevRoom &room);

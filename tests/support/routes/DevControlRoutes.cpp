@@ -10,6 +10,10 @@
 //        room as a transcription status message (type 5).
 //   POST /dev/room/<roomId>/chat  {"sender", "senderName", "text"}: a chat line (type 0) from that
 //        participant to everyone in the room, as another client's line reaches them.
+//   POST /dev/room/<roomId>/control  {"sender", "senderName", "event", "data" (an object, or JSON
+//        text sent as written), "to" (a user id; everyone when missing)}: a control command
+//        (type 1) as from that sender, as a crafted client's command would reach the room were it
+//        passed on (the relay refuses it), so a client's own checks can be tried by hand.
 //   POST /dev/endless  {"pageImages", "recordings"} (booleans): from now on the documents' page
 //        images, or the recordings' files, stream without end and without a length, as a broken
 //        or hostile storage host sends them.
@@ -73,6 +77,23 @@ const bool registered = DevServiceRoutes::add(QStringLiteral("dev-control"), [](
                                                       {"sender", str(req, QStringLiteral("sender"))},
                                                       {"senderName", str(req, QStringLiteral("senderName"))},
                                                       {"data", QJsonArray{str(req, QStringLiteral("text"))}}});
+        return DevService::ok(QJsonObject{{"delivered", delivered}});
+    });
+    svc.route(QStringLiteral("POST"), QStringLiteral("/dev/room/<roomId>/control"), [&svc](const DevRequest &req) {
+        DevRoom *room = svc.state().room(req.arg(QStringLiteral("roomId")));
+        if (!room)
+            return DevService::fail(NotFound, QStringLiteral("会议不存在"));
+        // "data" given as text goes out as written, so numbers a double cannot hold get through.
+        const QJsonValue data = req.json.value(QStringLiteral("data"));
+        const qint64 event = num(req, QStringLiteral("event"));
+        const QString command = data.isString()
+                                    ? QStringLiteral("{\"event\":%1,\"data\":%2}").arg(event).arg(data.toString())
+                                    : jsonText(QJsonObject{{"event", event}, {"data", data.toObject()}});
+        const int delivered = svc.sendChannelMessage(room->roomId, str(req, QStringLiteral("to")),
+                                                     {{"type", 1},
+                                                      {"sender", str(req, QStringLiteral("sender"))},
+                                                      {"senderName", str(req, QStringLiteral("senderName"))},
+                                                      {"data", QJsonArray{command}}});
         return DevService::ok(QJsonObject{{"delivered", delivered}});
     });
     svc.route(QStringLiteral("POST"), QStringLiteral("/dev/room/<roomId>/transcribeStatus"),

@@ -3,6 +3,7 @@
 #include "connection/IMMessage.h"
 #include "foundation/models/MeetingControlData.h"
 #include "foundation/models/MeetingMessageModel.h"
+#include "meeting/common/MeetingHostControlRules.h"
 
 #include <QString>
 
@@ -19,6 +20,12 @@ public:
     // Whether a channel message's sender is the service, the room's host or an assistant host as
     // this client knows them: only they may give host commands (isHostCommand).
     [[nodiscard]] virtual bool senderMayCommand(const QString &sender) const = 0;
+    // Whether a channel message's sender may give this document or audio/video event: the
+    // service, and as MeetingHostControlRules::sharedFileSenderAllowed says for the file on show
+    // (data names the file of a rights change).
+    [[nodiscard]] virtual bool senderMayDriveSharedFile(const QString &sender,
+                                                        const MeetingHostControlRules::SharedFileEvent &event,
+                                                        const MeetingControlData &data) const = 0;
 
     // ---- Message types ----
     // A chat, join, leave or notice line for the chat panel and the floating chat view.

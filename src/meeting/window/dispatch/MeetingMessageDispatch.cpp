@@ -167,6 +167,13 @@ void dispatchControl(const IMMessage &message, MeetingDispatchTarget &target)
         qCInfo(lcDispatch) << "host command" << command.event << "from a member dropped";
         return;
     }
+    if (const MeetingHostControlRules::SharedFileEvent shared =
+            MeetingHostControlRules::sharedFileEvent(command.event, command.data.sharedFileStatus);
+        shared.command != MeetingHostControlRules::SharedFileCommand::None &&
+        !target.senderMayDriveSharedFile(message.sender, shared, command.data)) {
+        qCInfo(lcDispatch) << "shared-file event" << command.event << "from one who may not drive it dropped";
+        return;
+    }
     if (const auto line = noticeLine(command, message))
         target.addChatLine(*line);
 

@@ -43,7 +43,8 @@ void dispatchMessage(const IMMessage &message, MeetingDispatchTarget &target);
 // no command is dropped.
 // Commands only the service, the host or an assistant host may give: microphones and cameras,
 // what members may open, chat permission, lock, waiting room, count-down, record switches, share
-// and upload permissions. From anyone else they are logged and dropped.
+// and upload permissions. From anyone else they are logged and dropped, as are document and
+// audio/video events from one who may not drive the file they concern (senderMayDriveSharedFile).
 [[nodiscard]] bool isHostCommand(qint64 event);
 void dispatchControl(const IMMessage &message, MeetingDispatchTarget &target);
 
