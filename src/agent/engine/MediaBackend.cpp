@@ -25,6 +25,7 @@ struct Waiting {
 struct State {
     std::mutex mutex;
     std::condition_variable readyChanged;
+    bool started = false;
     bool ready = false;
     std::vector<Waiting> waiting;
 };
@@ -73,11 +74,23 @@ void start()
 {
     static std::once_flag once;
     std::call_once(once, [] {
+        {
+            State &s = state();
+            std::lock_guard lock(s.mutex);
+            s.started = true;
+        }
         // Never deleted, for the same reason as its state; it ends with the process.
         auto *thread = new BackendThread;
         thread->setObjectName(QStringLiteral("korvi-media"));
         thread->start();
     });
+}
+
+bool isStarted()
+{
+    State &s = state();
+    std::lock_guard lock(s.mutex);
+    return s.started;
 }
 
 bool isReady()

@@ -291,18 +291,25 @@ void KVAudioManager::loadAudioCache()
     KVAudioDeviceObserver &observer = KVAudioDeviceObserver::shared();
     observer.start();
     // Called while the meeting window is built, when the engine exists: from then on the
-    // lists follow the engine's order, so an index means the same device to both. The engine
-    // names its devices once Qt Multimedia's back-ends exist (asking earlier would wait for
-    // the sound server).
+    // lists follow the engine's order, so an index means the same device to both.
     VeskAppAgent *agent = QCoreApplication::closingDown() ? nullptr : VeskAppAgent::existingInstance();
     VeskMeetingManager *manager = agent ? agent->meetingManager() : nullptr;
     if (!manager || !manager->engine())
         return;
-    MediaBackend::whenReady(manager, [manager] {
+    const auto askEngine = [manager] {
         if (const KRTCEngineOC *engine = manager->engine())
             KVAudioDeviceObserver::shared().setEngineOrder(engine->deviceNames(KRTCDeviceKind::Microphone),
                                                            engine->deviceNames(KRTCDeviceKind::Speaker));
-    });
+    };
+    // An engine on real devices names them once Qt Multimedia's back-ends exist (asking earlier
+    // would wait for the sound server), and starts making them when first asked; one that uses
+    // none never starts them, so its process maps no media library.
+    if (!MediaBackend::isReady()) {
+        askEngine();
+        if (!MediaBackend::isStarted())
+            return;
+    }
+    MediaBackend::whenReady(manager, askEngine);
 }
 
 QList<KVAudioDevice> KVAudioManager::recordDevices()
