@@ -8,10 +8,12 @@
 #include "agent/engine/KRTCEngineFactory.h"
 #include "agent/engine/LocalEngine.h"
 #include "agent/engine/MediaBackend.h"
+#include "devices/VeskDeviceChecker.h"
 #include "devices/audio/KVAudioManager.h"
 #include "devices/audio/PulseAudioClient.h"
 #include "devices/views/KVAudioSelectView.h"
 #include "devices/views/KVDeviceListView.h"
+#include "settings/KVDeviceFieldButton.h"
 #include "settings/MainSettingAudioPanel.h"
 #include "settings/MainSettingTabs.h"
 #include "settings/MainSettingViewController.h"
@@ -148,6 +150,35 @@ TEST(SilentSoundServer, TheSettingsWindowOpensOnTheAudioTabAndClosesFromItAtOnce
         EXPECT_NE(toast->window(), window->window()) << "never over the window that went";
     }
     VeskToast::dismissToast();
+}
+
+TEST(SilentSoundServer, TheAudioTabWithAUsableMicrophoneShowsTheChoiceAtOnceAndItsMenusWait)
+{
+    MainSettingModel model;
+    KVAudioDevice microphone;
+    microphone.name = QStringLiteral("USB Headset");
+    model.setCurrentMicphone(microphone);
+
+    QElapsedTimer took;
+    took.start();
+    auto panel = std::make_unique<MainSettingAudioPanel>();
+    panel->resize(610, 520);
+    panel->show();
+    // The check says a microphone is there: the tab goes on to its lists and volumes.
+    panel->microphoneCheck = [](std::function<void(qint64)> done) { done(VeskDeviceChecker::Usable); };
+    panel->setModel(&model);
+    QApplication::processEvents();
+    EXPECT_LT(took.elapsed(), kAtOnceMs);
+    ASSERT_TRUE(panel->isAvailable());
+    EXPECT_FALSE(KVAudioManager::listsLoaded());
+    // The choice made shows; the menus open once the server has told its devices.
+    EXPECT_EQ(panel->ui().micSelectBtn->deviceName(), QStringLiteral("USB Headset"));
+    EXPECT_FALSE(panel->ui().micSelectBtn->isEnabled());
+    EXPECT_FALSE(panel->ui().speakerSelectBtn->isEnabled());
+
+    took.restart();
+    panel.reset();
+    EXPECT_LT(took.elapsed(), kAtOnceMs);
 }
 
 TEST(SilentSoundServer, TheEngineNamesNoDeviceYetInsteadOfWaiting)
