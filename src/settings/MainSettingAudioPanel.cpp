@@ -3,6 +3,7 @@
 #include "devices/VeskDeviceChecker.h"
 #include "devices/audio/KVAudioDeviceObserver.h"
 #include "devices/audio/KVAudioManager.h"
+#include "devices/views/KVAudioSelectView.h"
 #include "devices/views/KVDevicePermissionAlert.h"
 #include "foundation/KVClock.h"
 #include "foundation/MainQueue.h"
@@ -227,9 +228,13 @@ void MainSettingAudioPanel::setModel(MainSettingModel *model)
         updateUI();
         return;
     }
+    // The check may wait for the sound server: the tab says it is loading meanwhile.
+    m_checkingMicrophone = true;
+    updateUI();
     QPointer<MainSettingAudioPanel> self(this);
     microphoneCheck([self](qint64 result) {
         MainQueue::safe(self, [self, result] {
+            self->m_checkingMicrophone = false;
             switch (result) {
             case VeskDeviceChecker::Usable:
                 self->m_isAvailable = true;
@@ -255,6 +260,7 @@ void MainSettingAudioPanel::updateUI()
     if (!m_isAvailable) {
         m_ui.micSelectBtn->setEnabled(false);
         m_ui.speakerSelectBtn->setEnabled(false);
+        setDeviceTitles();
         return;
     }
     if (!KVAudioManager::listsLoaded()) {
@@ -328,8 +334,15 @@ std::optional<KVAudioDevice> MainSettingAudioPanel::shownDevice(const std::optio
 
 void MainSettingAudioPanel::setDeviceTitles()
 {
-    m_ui.micSelectBtn->setDeviceName(m_model ? titleOf(m_model->currentMicphone()) : QString());
-    m_ui.speakerSelectBtn->setDeviceName(m_model ? titleOf(m_model->currentSpeaker()) : QString());
+    // A field with no device chosen says it is loading while the check or the server's lists are
+    // still to come, rather than stay blank.
+    const bool loading = m_checkingMicrophone || (m_isAvailable && !KVAudioManager::listsLoaded());
+    const auto title = [loading](const std::optional<KVAudioDevice> &device) {
+        const QString name = titleOf(device);
+        return name.isEmpty() && loading ? KVAudioSelectView::kLoadingText : name;
+    };
+    m_ui.micSelectBtn->setDeviceName(title(m_model ? m_model->currentMicphone() : std::nullopt));
+    m_ui.speakerSelectBtn->setDeviceName(title(m_model ? m_model->currentSpeaker() : std::nullopt));
 }
 
 void MainSettingAudioPanel::openAudioDeviceAndUpdateVolumeState()

@@ -138,6 +138,10 @@ TEST(SilentSoundServer, TheSettingsWindowOpensOnTheAudioTabAndClosesFromItAtOnce
     ASSERT_NE(audio, nullptr);
     EXPECT_TRUE(audio->isVisible());
     EXPECT_LT(took.elapsed(), kAtOnceMs);
+    // The microphone check waits for the server: the fields say the tab is loading.
+    EXPECT_FALSE(audio->isAvailable());
+    EXPECT_EQ(audio->ui().micSelectBtn->deviceName(), KVAudioSelectView::kLoadingText);
+    EXPECT_EQ(audio->ui().speakerSelectBtn->deviceName(), KVAudioSelectView::kLoadingText);
 
     // Closing stops the tab's tests, which (no microphone known yet) says so: the window goes,
     // once, at once.
@@ -171,8 +175,10 @@ TEST(SilentSoundServer, TheAudioTabWithAUsableMicrophoneShowsTheChoiceAtOnceAndI
     EXPECT_LT(took.elapsed(), kAtOnceMs);
     ASSERT_TRUE(panel->isAvailable());
     EXPECT_FALSE(KVAudioManager::listsLoaded());
-    // The choice made shows; the menus open once the server has told its devices.
+    // The choice made shows, the field with none says it is loading; the menus open once the
+    // server has told its devices.
     EXPECT_EQ(panel->ui().micSelectBtn->deviceName(), QStringLiteral("USB Headset"));
+    EXPECT_EQ(panel->ui().speakerSelectBtn->deviceName(), KVAudioSelectView::kLoadingText);
     EXPECT_FALSE(panel->ui().micSelectBtn->isEnabled());
     EXPECT_FALSE(panel->ui().speakerSelectBtn->isEnabled());
 
