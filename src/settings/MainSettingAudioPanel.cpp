@@ -1,7 +1,9 @@
 #include "settings/MainSettingAudioPanel.h"
 
 #include "devices/VeskDeviceChecker.h"
+#include "devices/audio/KVAudioDeviceObserver.h"
 #include "devices/audio/KVAudioManager.h"
+#include "devices/views/KVAudioSelectView.h"
 #include "devices/views/KVDevicePermissionAlert.h"
 #include "foundation/KVClock.h"
 #include "foundation/MainQueue.h"
@@ -226,9 +228,13 @@ void MainSettingAudioPanel::setModel(MainSettingModel *model)
         updateUI();
         return;
     }
+    // The check may wait for the sound server: the tab says it is loading meanwhile.
+    m_checkingMicrophone = true;
+    updateUI();
     QPointer<MainSettingAudioPanel> self(this);
     microphoneCheck([self](qint64 result) {
         MainQueue::safe(self, [self, result] {
+            self->m_checkingMicrophone = false;
             switch (result) {
             case VeskDeviceChecker::Usable:
                 self->m_isAvailable = true;
@@ -254,6 +260,23 @@ void MainSettingAudioPanel::updateUI()
     if (!m_isAvailable) {
         m_ui.micSelectBtn->setEnabled(false);
         m_ui.speakerSelectBtn->setEnabled(false);
+        setDeviceTitles();
+        return;
+    }
+    if (!KVAudioManager::listsLoaded()) {
+        // The tab shows at once with the devices chosen; the menus open once the sound server has
+        // told its devices (it may be slow to, or never answer).
+        m_ui.micSelectBtn->setEnabled(false);
+        m_ui.speakerSelectBtn->setEnabled(false);
+        setDeviceTitles();
+        if (!std::exchange(m_waitingForLists, true)) {
+            QPointer<MainSettingAudioPanel> self(this);
+            KVAudioDeviceObserver::shared().whenLoaded(this, [self] {
+                self->m_waitingForLists = false;
+                if (self->m_isAvailable)
+                    self->updateUI();
+            });
+        }
         return;
     }
     m_ui.micSelectBtn->setEnabled(true);
@@ -311,8 +334,15 @@ std::optional<KVAudioDevice> MainSettingAudioPanel::shownDevice(const std::optio
 
 void MainSettingAudioPanel::setDeviceTitles()
 {
-    m_ui.micSelectBtn->setDeviceName(m_model ? titleOf(m_model->currentMicphone()) : QString());
-    m_ui.speakerSelectBtn->setDeviceName(m_model ? titleOf(m_model->currentSpeaker()) : QString());
+    // A field with no device chosen says it is loading while the check or the server's lists are
+    // still to come, rather than stay blank.
+    const bool loading = m_checkingMicrophone || (m_isAvailable && !KVAudioManager::listsLoaded());
+    const auto title = [loading](const std::optional<KVAudioDevice> &device) {
+        const QString name = titleOf(device);
+        return name.isEmpty() && loading ? KVAudioSelectView::kLoadingText : name;
+    };
+    m_ui.micSelectBtn->setDeviceName(title(m_model ? m_model->currentMicphone() : std::nullopt));
+    m_ui.speakerSelectBtn->setDeviceName(title(m_model ? m_model->currentSpeaker() : std::nullopt));
 }
 
 void MainSettingAudioPanel::openAudioDeviceAndUpdateVolumeState()
@@ -328,44 +358,31 @@ void MainSettingAudioPanel::openAudioDeviceAndUpdateVolumeState()
 
 void MainSettingAudioPanel::updateVolume(std::function<void()> completion)
 {
-    QPointer<MainSettingAudioPanel> self(this);
-    MainQueue::safe(this, [self, completion = std::move(completion)] {
-        KVAudioManager *unit = self->audioManager();
-        const auto fill = [](MacSliderCell *slider, bool available, int maxResult, quint32 max, int minResult,
-                             quint32 min, int valueResult, quint32 value) {
-            const QSignalBlocker quiet(slider);
-            if (!available) {
-                slider->setEnabled(false);
-                return;
-            }
-            slider->setEnabled(true);
-            if (maxResult == 0)
-                slider->setMaximum(int(max));
-            if (minResult == 0)
-                slider->setMinimum(int(min));
-            if (valueResult == 0)
-                slider->setValue(int(value));
-            else
-                slider->setEnabled(false);
-        };
-        bool available = false;
-        quint32 max = 0;
-        quint32 min = 0;
-        quint32 value = 0;
-        unit->microphoneVolumeIsAvailable(available);
-        const int micMax = unit->maxMicrophoneVolume(max);
-        const int micMin = unit->minMicrophoneVolume(min);
-        const int micValue = unit->micphoneVolume(value);
-        fill(self->m_ui.micVolumeSlider, available, micMax, max, micMin, min, micValue, value);
-        available = false;
-        unit->speakerVolumeIsAvailable(available);
-        const int speakerMax = unit->maxSpeakerVolume(max);
-        const int speakerMin = unit->minSpeakerVolume(min);
-        const int speakerValue = unit->speakerVolume(value);
-        fill(self->m_ui.speakerVolumeSlider, available, speakerMax, max, speakerMin, min, speakerValue, value);
-        if (completion)
-            completion();
-    });
+    // Read off the main thread; the panel owns the unit, so the answer never outlives it.
+    audioManager()->readVolumes(
+        [this, completion = std::move(completion)](const KVAudioManager::MixerVolume &microphone,
+                                                   const KVAudioManager::MixerVolume &speaker) {
+            const auto fill = [](MacSliderCell *slider, const KVAudioManager::MixerVolume &volume) {
+                const QSignalBlocker quiet(slider);
+                if (!volume.available) {
+                    slider->setEnabled(false);
+                    return;
+                }
+                slider->setEnabled(true);
+                if (volume.max)
+                    slider->setMaximum(int(*volume.max));
+                if (volume.min)
+                    slider->setMinimum(int(*volume.min));
+                if (volume.value)
+                    slider->setValue(int(*volume.value));
+                else
+                    slider->setEnabled(false);
+            };
+            fill(m_ui.micVolumeSlider, microphone);
+            fill(m_ui.speakerVolumeSlider, speaker);
+            if (completion)
+                completion();
+        });
 }
 
 // ---- Tests -------------------------------------------------------------------------------------
@@ -489,12 +506,12 @@ void MainSettingAudioPanel::onSelectSpeakerClick()
 
 void MainSettingAudioPanel::onMicVolumeChanged()
 {
-    audioManager()->setMicrophoneVolume(quint32(m_ui.micVolumeSlider->value()));
+    audioManager()->setVolumeLater(false, quint32(m_ui.micVolumeSlider->value()));
 }
 
 void MainSettingAudioPanel::onSpeakerVolumeChanged()
 {
-    audioManager()->setSpeakerVolume(quint32(m_ui.speakerVolumeSlider->value()));
+    audioManager()->setVolumeLater(true, quint32(m_ui.speakerVolumeSlider->value()));
 }
 
 void MainSettingAudioPanel::onOpenMicWhenJoinAction()

@@ -130,6 +130,8 @@ private:
     bool m_isMicphoneChecking = false;
     bool m_isSpeakerChecking = false;
     bool m_testUnitStarted = false;
+    bool m_waitingForLists = false;    // the tab is shown before the sound server told its devices
+    bool m_checkingMicrophone = false; // the microphone check has not answered yet
     int m_speakerTopConst = kSpeakerTopAtHome;
     std::unique_ptr<KVAudioManager> m_audioManager;
     QList<KVAudioDevice> m_recordDevices;

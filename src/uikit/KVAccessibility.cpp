@@ -10,7 +10,6 @@
 #include <QHash>
 #include <QItemSelectionModel>
 #include <QListView>
-#include <QListWidget>
 #include <QPointer>
 #include <QProgressBar>
 #include <QRadioButton>
@@ -381,8 +380,9 @@ QAccessibleInterface *factory(const QString &className, QObject *object)
         return new AccessibleMeetingIDLabel(label);
     if (auto *bar = qobject_cast<QProgressBar *>(object))
         return new AccessibleLevel(bar);
-    // Our lists; a list widget keeps Qt's interface.
-    if (auto *list = qobject_cast<QListView *>(object); list && !qobject_cast<QListWidget *>(object))
+    // Our lists, list widgets too: Qt's rows only select on Toggle, which leaves the current row,
+    // and what follows it (a picker's other columns), behind.
+    if (auto *list = qobject_cast<QListView *>(object))
         return new AccessibleReadList(list);
     if (!isPlainWidget(object))
         return nullptr;

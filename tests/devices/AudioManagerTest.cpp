@@ -1,4 +1,5 @@
 #include "PulseTestSupport.h"
+#include "support/TestEvents.h"
 
 #include "agent/MainSettingModel.h"
 #include "devices/audio/KVAudioDeviceObserver.h"
@@ -31,6 +32,8 @@ protected:
     {
         KORVI_REQUIRE_PULSE();
         KVAudioManager::loadAudioCache();
+        // The lists are what is known; these cases read them once the server has told them.
+        KVAudioDeviceObserver::shared().waitUntilLoaded();
     }
 };
 
@@ -186,6 +189,44 @@ TEST_F(AudioManagerTest, VolumesRoundTripOnTheServerOnTheSliderScale)
     EXPECT_EQ(manager.micphoneVolume(mic), 0);
     EXPECT_EQ(mic, 180u);
     manager.setMicrophoneVolume(255);
+}
+
+TEST_F(AudioManagerTest, SlidersReadAndSetOffTheMainThread_TheLatestSetWins_AReadFromBeforeASetIsDropped)
+{
+    const auto sink = byUniqueID(KVAudioManager::playoutDevices(), kNullSink);
+    ASSERT_TRUE(sink);
+    KVAudioManager manager;
+    manager.openMixerSpeaker(sink->deviceID);
+
+    // A drag: only the last value need reach the server.
+    manager.setVolumeLater(true, 10);
+    manager.setVolumeLater(true, 90);
+    manager.setVolumeLater(true, 120);
+    manager.waitUntilIdle();
+    EXPECT_EQ(PulseAudioClient::shared().sink(kNullSink)->volume, KVAudioLevel::toPulseVolume(120));
+
+    int answers = 0;
+    KVAudioManager::MixerVolume shown;
+    const auto read = [&] {
+        manager.readVolumes([&](const KVAudioManager::MixerVolume &, const KVAudioManager::MixerVolume &speaker) {
+            ++answers;
+            shown = speaker;
+        });
+    };
+    read();
+    manager.setVolumeLater(true, 200); // the user moves the slider before the answer is in
+    manager.waitUntilIdle();
+    ASSERT_TRUE(drainMainQueue());
+    EXPECT_EQ(answers, 0) << "an answer from before the move would move the slider back";
+    read();
+    manager.waitUntilIdle();
+    ASSERT_TRUE(drainMainQueue());
+    ASSERT_EQ(answers, 1);
+    EXPECT_TRUE(shown.available);
+    EXPECT_EQ(shown.value, 200u);
+    EXPECT_EQ(shown.max, 255u);
+    manager.setVolumeLater(true, 255);
+    manager.waitUntilIdle();
 }
 
 TEST_F(AudioManagerTest, VolumeCallsOnAnUnknownDeviceFailWithMinusOne)

@@ -24,6 +24,7 @@ QImage show(CameraPreviewView &view, const QImage &picture)
 
 TEST(CameraPreviewView, MirrorModeShowsThePictureAsAMirrorDoes)
 {
+    const MediaReady media;
     CameraPreviewView view;
     view.resize(200, 100);
     const QImage picture = halves({200, 100}, Qt::red, Qt::blue);
@@ -41,6 +42,7 @@ TEST(CameraPreviewView, MirrorModeShowsThePictureAsAMirrorDoes)
 
 TEST(CameraPreviewView, FillModeCropsAndFitModeLetterboxes)
 {
+    const MediaReady media;
     CameraPreviewView view;
     view.resize(100, 100);
     view.setMirrorMode(false);
@@ -79,6 +81,7 @@ TEST(CameraPreviewView, TargetRectCentresFitAndFill)
 
 TEST(CameraPreviewView, FramesFromAnotherThreadAreShownOnTheMainThread)
 {
+    const MediaReady media;
     CameraPreviewView view;
     view.resize(40, 20);
     view.setMirrorMode(false);

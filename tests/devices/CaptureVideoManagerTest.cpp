@@ -45,6 +45,7 @@ TEST(CaptureVideoManager, TakesTheGivenCameraElseThePreferredElseTheFirst)
 
 TEST(CaptureVideoManager, RunsThePreviewAndSwitchesOnlyToAnotherCamera)
 {
+    const MediaReady media;
     Rig rig({kFront, kUsb}, kFront);
     CameraPreviewView view;
     view.resize(64, 32);
@@ -73,6 +74,7 @@ TEST(CaptureVideoManager, RunsThePreviewAndSwitchesOnlyToAnotherCamera)
 
 TEST(CaptureVideoManager, ReportsPlugAndUnplugAndLeavesARemovedCamera)
 {
+    const MediaReady media;
     Rig rig({kFront, kUsb}, kUsb);
     CameraPreviewView view;
     rig.manager->startRunningOnView(&view);

@@ -13,6 +13,7 @@
 #include "uikit/VeskCategories.h"
 
 #include <QAbstractButton>
+#include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSlider>
@@ -25,6 +26,7 @@ const KVVideoDevice kFront = camera(QStringLiteral("/dev/video0"), QStringLitera
 const KVVideoDevice kUsb = camera(QStringLiteral("/dev/video2"), QStringLiteral("USB Camera"));
 
 struct CameraRig {
+    MediaReady media;
     FakeFrameSource *source = nullptr;
     std::unique_ptr<KVCameraSelectView> view;
 
@@ -137,6 +139,9 @@ TEST(KVAudioSelectView, MicrophonePopUpTicksTheChoiceShowsItsVolumeAndStoresAPic
     view.setIsSpeaker(false);
     view.setModel(&model);
 
+    // Shown at once; the menu fills when the sound server has told its devices.
+    ASSERT_TRUE(PulseTestSupport::spinUntil([&] { return view.deviceList()->count() > 0; }));
+    EXPECT_TRUE(view.loadingLabel()->isHidden());
     const QList<KVAudioDevice> microphones = KVAudioManager::recordDevices();
     ASSERT_GE(microphones.size(), 2);
     // No choice yet: the first entry (the system default) is taken and ticked.
@@ -144,7 +149,7 @@ TEST(KVAudioSelectView, MicrophonePopUpTicksTheChoiceShowsItsVolumeAndStoresAPic
     EXPECT_EQ(view.deviceList()->count(), microphones.size());
     EXPECT_EQ(view.deviceList()->selectedIndex(), 0);
     EXPECT_EQ(view.deviceList()->rowAt(0)->accessibleName(), microphones.first().displayName());
-    EXPECT_TRUE(view.volumeSlider()->isEnabled());
+    EXPECT_TRUE(PulseTestSupport::spinUntil([&] { return view.volumeSlider()->isEnabled(); }));
     EXPECT_FALSE(view.levelBar()->isHidden());
 
     int pick = -1;
@@ -171,15 +176,21 @@ TEST(KVAudioSelectView, SpeakerPopUpHasNoMeterAndItsSliderSetsTheVolume)
     KVAudioSelectView view;
     view.setIsSpeaker(true);
     view.setModel(&model);
+    ASSERT_TRUE(PulseTestSupport::spinUntil([&] { return view.deviceList()->count() > 0; }));
+    ASSERT_FALSE(KVAudioManager::playoutDevices().isEmpty());
     EXPECT_EQ(model.currentSpeaker(), KVAudioManager::playoutDevices().first());
     EXPECT_TRUE(view.levelBar()->isHidden());
-    ASSERT_TRUE(view.volumeSlider()->isEnabled());
+    ASSERT_TRUE(PulseTestSupport::spinUntil([&] { return view.volumeSlider()->isEnabled(); }));
 
+    // Set off the main thread, the last of a drag winning.
+    view.volumeSlider()->setValue(30);
     view.volumeSlider()->setValue(100);
+    view.audioManager()->waitUntilIdle();
     quint32 volume = 0;
     ASSERT_EQ(view.audioManager()->speakerVolume(volume), 0);
     EXPECT_EQ(volume, 100u);
     view.volumeSlider()->setValue(255);
+    view.audioManager()->waitUntilIdle();
 
     bool settings = false;
     view.onSettingAction = [&] { settings = true; };

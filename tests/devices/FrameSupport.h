@@ -1,5 +1,6 @@
 #pragma once
 
+#include "agent/engine/MediaBackend.h"
 #include "devices/video/KVVideoFrameSource.h"
 
 #include <QColor>
@@ -13,6 +14,12 @@
 // Generated pictures for the preview path, and a frame source that plays the
 // part of the cameras.
 namespace FrameSupport {
+
+// A preview takes frames once Qt Multimedia's back-ends exist (they are made off the main thread
+// on first use, see MediaBackend): a test that feeds one waits for them first.
+struct MediaReady {
+    MediaReady() { MediaBackend::waitUntilReady(); }
+};
 
 // Left half `left`, right half `right`.
 inline QImage halves(QSize size, const QColor &left, const QColor &right)

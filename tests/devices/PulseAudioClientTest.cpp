@@ -1,5 +1,8 @@
 #include "PulseTestSupport.h"
 
+#include <QElapsedTimer>
+#include <QLocalServer>
+#include <QLocalSocket>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QStandardPaths>
@@ -7,6 +10,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <thread>
 
 using namespace PulseTestSupport;
 
@@ -106,4 +110,40 @@ TEST(PulseAudioClient, DeviceEventsGoOnAfterTheSoundServerRestarts)
               0);
     ASSERT_TRUE(spinUntil([&] { return events > beforePlug; })) << "no device events after the restart";
     EXPECT_TRUE(hasSink(client.sinks(), QStringLiteral("own_second_sink")));
+}
+
+// A server that takes the connection and never answers holds a call for libpulse's 30 s. Shutting
+// the client down (the application going away) does not wait for that call, which gives up.
+TEST(PulseAudioClient, ShutdownDuringACallToAServerThatNeverAnswers_ReturnsAtOnceAndTheCallGivesUp)
+{
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    QLocalServer silent;
+    const QString path = folder.filePath(QStringLiteral("native"));
+    ASSERT_TRUE(silent.listen(path));
+    QObject::connect(&silent, &QLocalServer::newConnection, &silent, [&silent] {
+        while (QLocalSocket *taken = silent.nextPendingConnection())
+            taken->setParent(&silent);
+    });
+
+    PulseAudioClient client(QStringLiteral("unix:") + path);
+    std::atomic<bool> answered{false};
+    std::optional<std::vector<PulseDeviceInfo>> sinks{std::vector<PulseDeviceInfo>{}};
+    std::thread caller([&] {
+        sinks = client.sinks();
+        answered = true;
+    });
+    // The call is under way: the server has its connection.
+    ASSERT_TRUE(spinUntil([&] { return !silent.findChildren<QLocalSocket *>().isEmpty(); }));
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(answered);
+
+    QElapsedTimer took;
+    took.start();
+    client.shutdown();
+    EXPECT_LT(took.elapsed(), 3000) << "the application's end does not wait for the server";
+    EXPECT_TRUE(spinUntil([&] { return answered.load(); }, std::chrono::seconds(3)));
+    caller.join();
+    EXPECT_FALSE(sinks.has_value());
+    EXPECT_FALSE(client.ensureConnected()) << "shut down for good";
 }

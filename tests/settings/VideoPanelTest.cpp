@@ -20,6 +20,7 @@ protected:
     // The video tab of a home window on the fake cameras, shown once.
     MainSettingVideoPanel *showTab(bool inMeeting = false)
     {
+        const FrameSupport::MediaReady media;
         useFakeDevicePanels();
         vesk::registerNib(QStringLiteral("MainSettingVideoPanel"), [this]() -> QWidget * {
             auto frames = std::make_unique<FakeFrameSource>();

@@ -3,7 +3,9 @@
 #include "uikit/KVDatePickerView.h"
 #include "uikit/VeskButton.h"
 
+#include <QAccessible>
 #include <QListWidget>
+#include <QTest>
 #include <QTimeZone>
 
 #include <gtest/gtest.h>
@@ -165,5 +167,82 @@ TEST(KVDatePickerViewTest, ChangingDayHourOrMinuteReportsTheDate)
         EXPECT_EQ(reported.last(), at(2026, 12, 8, 0, 45));
         picker.confirmButton()->click();
         EXPECT_EQ(confirmed, 1);
+    });
+}
+
+// A row is chosen alike by a click and by each accessibility action it offers (what a screen
+// reader or a script sends): the hours and minutes follow the chosen day, and the date is reported.
+TEST(KVDatePickerViewTest, EachAccessibilityActionOnARowDoesWhatAClickDoes)
+{
+    TimeZones::inEachTimeZone([&] {
+        const auto makePicker = [](KVDatePickerView &picker) {
+            picker.setMinuteInterval(15);
+            picker.setBeginDate(at(2026, 12, 7, 10, 15));
+            picker.setEndDate(at(2026, 12, 8, 9, 45));
+            picker.setSelectedDate(at(2026, 12, 7, 11, 0));
+            picker.reloadData(at(2026, 12, 7, 9, 0));
+            picker.show();
+        };
+        const auto rowOf = [](QListWidget *list, int row) {
+            QAccessibleInterface *view = QAccessible::queryAccessibleInterface(list);
+            return view ? view->child(row) : nullptr;
+        };
+        QStringList actions;
+        {
+            KVDatePickerView picker;
+            makePicker(picker);
+            QAccessibleInterface *day = rowOf(picker.dayList(), 1);
+            ASSERT_TRUE(day && day->actionInterface());
+            actions = day->actionInterface()->actionNames();
+            EXPECT_FALSE(actions.isEmpty()) << "a day can be chosen without a mouse";
+        }
+        // The empty name stands for a click.
+        for (const QString &action : QStringList{QString()} + actions) {
+            SCOPED_TRACE(action.isEmpty() ? std::string("click") : action.toStdString());
+            KVDatePickerView picker;
+            makePicker(picker);
+            QList<QDateTime> reported;
+            picker.onSelectedDate = [&](const QDateTime &d) { reported << d; };
+            const auto choose = [&](QListWidget *list, int row) {
+                QListWidgetItem *item = list->item(row);
+                ASSERT_TRUE(item);
+                list->scrollToItem(item);
+                if (action.isEmpty()) {
+                    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(item).center());
+                    return;
+                }
+                QAccessibleInterface *target = rowOf(list, row);
+                ASSERT_TRUE(target && target->actionInterface());
+                ASSERT_TRUE(target->actionInterface()->actionNames().contains(action));
+                target->actionInterface()->doAction(action);
+            };
+
+            choose(picker.dayList(), 1); // the next day keeps 11:00 only if offered: it ends at 9:45
+            ASSERT_EQ(reported.size(), 1);
+            EXPECT_EQ(reported.last(), at(2026, 12, 8, 9, 45));
+            EXPECT_EQ(picker.dayList()->currentRow(), 1);
+            EXPECT_EQ(picker.hourList()->count(), 10);
+            ASSERT_TRUE(picker.hourList()->currentItem());
+            EXPECT_EQ(picker.hourList()->currentItem()->text(), "09");
+            EXPECT_EQ(picker.minuteList()->count(), 4);
+            ASSERT_TRUE(picker.minuteList()->currentItem());
+            EXPECT_EQ(picker.minuteList()->currentItem()->text(), "45");
+            EXPECT_TRUE(rowOf(picker.dayList(), 1)->state().selected);
+            EXPECT_FALSE(rowOf(picker.dayList(), 0)->state().selected);
+
+            choose(picker.hourList(), 0);
+            ASSERT_EQ(reported.size(), 2);
+            EXPECT_EQ(reported.last(), at(2026, 12, 8, 0, 45));
+            choose(picker.minuteList(), 1);
+            ASSERT_EQ(reported.size(), 3);
+            EXPECT_EQ(reported.last(), at(2026, 12, 8, 0, 15));
+            EXPECT_EQ(picker.selectedDate(), at(2026, 12, 8, 0, 15));
+
+            // Back to the first day: its hours start at the begin again.
+            choose(picker.dayList(), 0);
+            ASSERT_EQ(reported.size(), 4);
+            EXPECT_EQ(picker.hourList()->item(0)->text(), "10");
+            EXPECT_EQ(reported.last().date(), QDate(2026, 12, 7));
+        }
     });
 }

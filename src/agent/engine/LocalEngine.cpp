@@ -1,4 +1,5 @@
 #include "LocalEngine.h"
+#include "MediaBackend.h"
 
 #include "DesktopCaptureSource.h"
 #include "EngineLog.h"
@@ -744,6 +745,14 @@ void LocalEngine::startMicrophoneInput(const QString &deviceName)
     stopMicrophoneInput();
     if (!m_useRealDevices)
         return;
+    if (!MediaBackend::isReady()) {
+        // Opened once Qt Multimedia answers without waiting for the sound server.
+        MediaBackend::whenReady(this, [this] {
+            if (m_micOpen && !m_audioSource)
+                startMicrophoneInput(m_audioOption.deviceName);
+        });
+        return;
+    }
     QAudioDevice device = QMediaDevices::defaultAudioInput();
     if (!deviceName.isEmpty()) {
         for (const QAudioDevice &candidate : QMediaDevices::audioInputs()) {
@@ -901,6 +910,14 @@ void LocalEngine::startCapture()
 {
     if (m_camera || !m_useRealDevices)
         return;
+    if (!MediaBackend::isReady()) {
+        // Started once Qt Multimedia answers without waiting for the sound server.
+        MediaBackend::whenReady(this, [this] {
+            if ((m_published || m_preview) && !m_camera)
+                startCapture();
+        });
+        return;
+    }
     QCameraDevice device = QMediaDevices::defaultVideoInput();
     if (!m_cameraOption.deviceName.isEmpty()) {
         for (const QCameraDevice &candidate : QMediaDevices::videoInputs()) {
@@ -1011,6 +1028,12 @@ QStringList LocalEngine::deviceNames(int kind) const
     QStringList names;
     if (!m_useRealDevices)
         return names;
+    // Before Qt Multimedia's back-ends exist, asking would wait for the sound server: none known
+    // yet, and they are made off this thread.
+    if (!MediaBackend::isReady()) {
+        MediaBackend::start();
+        return names;
+    }
     if (kind == KRTCDeviceKind::Microphone) {
         for (const QAudioDevice &device : QMediaDevices::audioInputs())
             names << device.description();

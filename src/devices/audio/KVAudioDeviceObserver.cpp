@@ -131,6 +131,7 @@ void KVAudioDeviceObserver::rebuild(bool initial)
     KVAudioDeviceLists lists = buildLists();
     KVAudioDeviceLists before;
     bool changed = false;
+    std::vector<std::pair<QPointer<const QObject>, std::function<void()>>> waiting;
     {
         std::lock_guard guard(m_mutex);
         before = m_lists;
@@ -139,8 +140,17 @@ void KVAudioDeviceObserver::rebuild(bool initial)
         changed = !initial && m_loaded && !(lists == m_lists);
         m_lists = lists;
         m_loaded = true;
+        waiting.swap(m_whenLoaded);
     }
     m_loadedCondition.notify_all();
+    if (!waiting.empty()) {
+        MainQueue::async([waiting = std::move(waiting)] {
+            for (const auto &[context, fn] : waiting) {
+                if (context)
+                    fn();
+            }
+        });
+    }
     if (!changed)
         return;
     qCInfo(lcDevices) << "audio devices changed:" << lists.recordDevices.size() << "inputs,"
@@ -180,6 +190,22 @@ void KVAudioDeviceObserver::waitUntilLoaded()
     start();
     std::unique_lock lock(m_mutex);
     m_loadedCondition.wait(lock, [this] { return m_loaded; });
+}
+
+void KVAudioDeviceObserver::whenLoaded(const QObject *context, std::function<void()> fn)
+{
+    if (!fn)
+        return;
+    start();
+    {
+        std::lock_guard guard(m_mutex);
+        if (!m_loaded) {
+            m_whenLoaded.emplace_back(context, std::move(fn));
+            return;
+        }
+    }
+    if (context)
+        fn();
 }
 
 bool KVAudioDeviceObserver::isLoaded() const

@@ -4,6 +4,7 @@
 
 #include <QList>
 #include <QObject>
+#include <QPointer>
 #include <QStringList>
 
 #include <atomic>
@@ -11,6 +12,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <vector>
 
 class MainSettingModel;
 class OperationQueue;
@@ -41,10 +43,15 @@ public:
 
     // Subscribes to the server and builds the lists once, on the background queue.
     void start();
-    // Blocks until the first build is done (tests, and readers that ask before it).
+    // Blocks until the first build is done; it waits for the sound server, so never on the
+    // main thread (tests may).
     void waitUntilLoaded();
     [[nodiscard]] bool isLoaded() const;
+    // What is known: empty lists until the first build is done.
     [[nodiscard]] KVAudioDeviceLists lists() const;
+    // On the main thread: runs fn once the first build is done (at once when it is), while
+    // context lives. Starts the observer.
+    void whenLoaded(const QObject *context, std::function<void()> fn);
 
     // Re-reads the server now, as a device event does (also after a reconnect).
     void refresh();
@@ -77,6 +84,7 @@ private:
     QStringList m_engineMicrophones;
     QStringList m_engineSpeakers;
     bool m_loaded = false;
+    std::vector<std::pair<QPointer<const QObject>, std::function<void()>>> m_whenLoaded;
     std::once_flag m_started;
     std::atomic<bool> m_rebuildQueued{false};
 };

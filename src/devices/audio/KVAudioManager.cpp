@@ -2,6 +2,7 @@
 #include "agent/VeskAppAgent.h"
 #include "agent/VeskMeetingManager.h"
 #include "agent/engine/KRTCEngineOC.h"
+#include "agent/engine/MediaBackend.h"
 
 #include "devices/DevicesLog.h"
 #include "devices/audio/KVAudioDeviceObserver.h"
@@ -9,13 +10,16 @@
 #include "devices/audio/PulseAudioClient.h"
 #include "foundation/MainQueue.h"
 #include "foundation/NotificationCenter.h"
+#include "foundation/OperationQueue.h"
 
 #include <QAudioFormat>
 #include <QAudioSink>
 #include <QAudioSource>
 #include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QFile>
 #include <QMediaDevices>
+#include <QPointer>
 #include <QThread>
 
 #include <cstring>
@@ -80,12 +84,67 @@ private:
     std::function<void(int)> m_level;
 };
 
+// The unit threads still ending. At exit the application gives them a moment, so none is still
+// stopping a stream while Qt Multimedia is torn down; one the sound server holds is left behind.
+std::mutex g_endingMutex;
+QList<QPointer<QThread>> &endingThreads()
+{
+    static QList<QPointer<QThread>> threads;
+    return threads;
+}
+
+void waitForEndingThreads()
+{
+    QList<QPointer<QThread>> threads;
+    {
+        std::lock_guard guard(g_endingMutex);
+        threads.swap(endingThreads());
+    }
+    const QDeadlineTimer deadline(1000);
+    for (const QPointer<QThread> &thread : std::as_const(threads)) {
+        if (thread)
+            thread->wait(deadline);
+    }
+}
+
+// Volumes are read and set here, one request at a time, never on the main thread. Never deleted:
+// a request may still wait for the sound server when the process ends.
+OperationQueue &mixerQueue()
+{
+    static auto *queue = new OperationQueue(QStringLiteral("com.kvaudio.mixer.queue"));
+    return *queue;
+}
+
 } // namespace
+
+struct KVAudioManager::LevelSink {
+    std::mutex mutex;
+    std::function<void(int)> callback;
+
+    void report(int level)
+    {
+        std::function<void(int)> to;
+        {
+            std::lock_guard guard(mutex);
+            to = callback;
+        }
+        // Called without the lock held.
+        if (to)
+            to(level);
+    }
+};
+
+struct KVAudioManager::PendingVolumes {
+    std::mutex mutex;
+    std::optional<std::pair<quint32, quint32>> microphone; // device, volume
+    std::optional<std::pair<quint32, quint32>> speaker;
+    bool queued = false;
+};
 
 // The streams of one test unit; lives on the unit's thread and is touched only there.
 class KVAudioUnit final : public QObject {
 public:
-    explicit KVAudioUnit(KVAudioManager *owner) : m_owner(owner) {}
+    explicit KVAudioUnit(std::shared_ptr<KVAudioManager::LevelSink> level) : m_level(std::move(level)) {}
     ~KVAudioUnit() override { stopStreams(); }
 
     void open(const QAudioDevice &speaker, const QAudioDevice &micphone)
@@ -123,8 +182,24 @@ public:
         stopStreams();
     }
 
+    // Deletes the unit and ends its thread, once no teardown of its streams is under way: a
+    // stream's teardown runs queued requests, this one among them.
+    void finish()
+    {
+        if (m_tearingDown > 0) {
+            QMetaObject::invokeMethod(
+                this, [this] { finish(); }, Qt::QueuedConnection);
+            return;
+        }
+        stopStreams();
+        QThread *thread = QThread::currentThread();
+        delete this;
+        thread->quit();
+    }
+
     void stopStreams()
     {
+        ++m_tearingDown;
         // Qt's audio streams process events while they are destroyed, which can
         // run the next queued request of this unit; so the members are cleared
         // before anything is deleted and a nested call finds nothing to stop.
@@ -141,6 +216,7 @@ public:
         delete source;
         delete sink;
         delete pcmDevice;
+        --m_tearingDown;
     }
 
 private:
@@ -152,7 +228,7 @@ private:
         }
         m_sink = new QAudioSink(m_speaker, testFormat(), this);
         m_pcmDevice = new LoopingPcmDevice(
-            m_pcm, [this](int level) { m_owner->reportLevel(level); }, this);
+            m_pcm, [level = m_level](int value) { level->report(value); }, this);
         m_pcmDevice->open(QIODevice::ReadOnly);
         m_sink->start(m_pcmDevice);
         if (m_sink->error() != QAudio::NoError)
@@ -186,7 +262,7 @@ private:
         data.truncate(data.size() - data.size() % static_cast<qsizetype>(sizeof(float)));
         if (data.isEmpty())
             return;
-        m_owner->reportLevel(KVAudioLevel::levelOfSamples(floatsOf(data.constData(), data.size())));
+        m_level->report(KVAudioLevel::levelOfSamples(floatsOf(data.constData(), data.size())));
         if (m_output && m_sink) {
             // Drop what the speaker cannot take now rather than let the delay grow.
             qint64 room = m_sink->bytesFree();
@@ -195,8 +271,9 @@ private:
         }
     }
 
-    KVAudioManager *m_owner;
+    std::shared_ptr<KVAudioManager::LevelSink> m_level;
     quint64 m_requests = 0; // open, start and stop requests run so far, in order
+    int m_tearingDown = 0;  // streams being torn down, nested ones included
     QAudioDevice m_speaker;
     QAudioDevice m_micphone;
     QByteArray m_pcm;
@@ -217,21 +294,39 @@ void KVAudioManager::loadAudioCache()
     // lists follow the engine's order, so an index means the same device to both.
     VeskAppAgent *agent = QCoreApplication::closingDown() ? nullptr : VeskAppAgent::existingInstance();
     VeskMeetingManager *manager = agent ? agent->meetingManager() : nullptr;
-    if (const KRTCEngineOC *engine = manager ? manager->engine() : nullptr)
-        observer.setEngineOrder(engine->deviceNames(KRTCDeviceKind::Microphone),
-                                engine->deviceNames(KRTCDeviceKind::Speaker));
+    if (!manager || !manager->engine())
+        return;
+    const auto askEngine = [manager] {
+        if (const KRTCEngineOC *engine = manager->engine())
+            KVAudioDeviceObserver::shared().setEngineOrder(engine->deviceNames(KRTCDeviceKind::Microphone),
+                                                           engine->deviceNames(KRTCDeviceKind::Speaker));
+    };
+    // An engine on real devices names them once Qt Multimedia's back-ends exist (asking earlier
+    // would wait for the sound server), and starts making them when first asked; one that uses
+    // none never starts them, so its process maps no media library.
+    if (!MediaBackend::isReady()) {
+        askEngine();
+        if (!MediaBackend::isStarted())
+            return;
+    }
+    MediaBackend::whenReady(manager, askEngine);
 }
 
 QList<KVAudioDevice> KVAudioManager::recordDevices()
 {
-    KVAudioDeviceObserver::shared().waitUntilLoaded();
+    KVAudioDeviceObserver::shared().start();
     return KVAudioDeviceObserver::shared().lists().recordDevices;
 }
 
 QList<KVAudioDevice> KVAudioManager::playoutDevices()
 {
-    KVAudioDeviceObserver::shared().waitUntilLoaded();
+    KVAudioDeviceObserver::shared().start();
     return KVAudioDeviceObserver::shared().lists().playoutDevices;
+}
+
+bool KVAudioManager::listsLoaded()
+{
+    return KVAudioDeviceObserver::shared().isLoaded();
 }
 
 QString KVAudioManager::serverNameFor(quint32 deviceID, bool speaker)
@@ -242,15 +337,18 @@ QString KVAudioManager::serverNameFor(quint32 deviceID, bool speaker)
             return {};
         return speaker ? server->defaultSinkName : server->defaultSourceName;
     }
+    KVAudioDeviceObserver::shared().waitUntilLoaded();
     const auto device = deviceWithID(speaker ? playoutDevices() : recordDevices(), deviceID);
     return device ? device->uniqueID : QString();
 }
 
 static QAudioDevice qtDeviceFor(quint32 deviceID, bool speaker)
 {
+    MediaBackend::waitUntilReady();
     const QAudioDevice fallback = speaker ? QMediaDevices::defaultAudioOutput() : QMediaDevices::defaultAudioInput();
     if (deviceID == 0)
         return fallback;
+    KVAudioDeviceObserver::shared().waitUntilLoaded();
     const auto device =
         deviceWithID(speaker ? KVAudioManager::playoutDevices() : KVAudioManager::recordDevices(), deviceID);
     if (device) {
@@ -277,11 +375,19 @@ QAudioDevice KVAudioManager::audioOutputFor(quint32 deviceID)
 
 // ---- instance side ----
 
-KVAudioManager::KVAudioManager(QObject *parent) : QObject(parent), m_thread(std::make_unique<QThread>())
+KVAudioManager::KVAudioManager(QObject *parent)
+    : QObject(parent), m_thread(new QThread), m_level(std::make_shared<LevelSink>()),
+      m_pendingVolumes(std::make_shared<PendingVolumes>())
 {
+    static const bool waitsAtExit = [] {
+        qAddPostRoutine(waitForEndingThreads);
+        return true;
+    }();
+    (void)waitsAtExit;
     m_thread->setObjectName(QStringLiteral("com.kvaudio.manager.queue"));
-    m_unit = new KVAudioUnit(this);
-    m_unit->moveToThread(m_thread.get());
+    m_unit = new KVAudioUnit(m_level);
+    m_unit->moveToThread(m_thread);
+    connect(m_thread, &QThread::finished, m_thread, &QObject::deleteLater);
     m_thread->start();
 
     NotificationCenter::defaultCenter().addObserver(this, kKVAudioDeviceDidChangedNotification,
@@ -297,14 +403,15 @@ KVAudioManager::~KVAudioManager()
 {
     NotificationCenter::defaultCenter().removeObserver(this);
     setSoundLevelCallback({});
+    // The unit stops its streams and goes on its own thread, and the thread ends after it; nothing
+    // waits here: a stream being opened may be waiting for the sound server.
+    {
+        std::lock_guard guard(g_endingMutex);
+        endingThreads().append(m_thread);
+    }
     KVAudioUnit *unit = m_unit;
-    // Streams first: their teardown may still run requests queued before this.
     QMetaObject::invokeMethod(
-        unit, [unit] { unit->stopStreams(); }, Qt::BlockingQueuedConnection);
-    QMetaObject::invokeMethod(
-        unit, [unit] { delete unit; }, Qt::BlockingQueuedConnection);
-    m_thread->quit();
-    m_thread->wait();
+        unit, [unit] { unit->finish(); }, Qt::QueuedConnection);
 }
 
 void KVAudioManager::post(std::function<void()> work)
@@ -316,20 +423,23 @@ void KVAudioManager::waitUntilIdle()
 {
     QMetaObject::invokeMethod(
         m_unit, [] {}, Qt::BlockingQueuedConnection);
+    mixerQueue().waitUntilAllOperationsAreFinished();
 }
 
 void KVAudioManager::openSpeaker(quint32 speakerId, quint32 micphoneId, std::function<void(bool)> callback)
 {
     m_mixerSpeaker = speakerId;
     m_mixerMicrophone = micphoneId;
-    const QAudioDevice speaker = audioOutputFor(speakerId);
-    const QAudioDevice micphone = audioInputFor(micphoneId);
     KVAudioUnit *unit = m_unit;
     QPointer<KVAudioManager> self(this);
-    post([unit, speaker, micphone, self, callback = std::move(callback)] {
-        unit->open(speaker, micphone);
+    post([unit, speakerId, micphoneId, self, callback = std::move(callback)] {
+        // The devices are found here, off the main thread: finding them may wait for the server.
+        unit->open(audioOutputFor(speakerId), audioInputFor(micphoneId));
         if (callback)
-            MainQueue::async(self, [callback] { callback(true); });
+            MainQueue::async([self, callback] {
+                if (self)
+                    callback(true);
+            });
     });
 }
 
@@ -348,7 +458,10 @@ void KVAudioManager::playPCM(const QString &path, std::function<void(bool)> call
             qCWarning(lcDevices) << "speaker test sound unreadable:" << path;
         unit->setPcm(std::move(pcm));
         if (callback)
-            MainQueue::async(self, [callback, ok] { callback(ok); });
+            MainQueue::async([self, callback, ok] {
+                if (self)
+                    callback(ok);
+            });
     });
 }
 
@@ -360,10 +473,10 @@ void KVAudioManager::start()
 
 void KVAudioManager::startMeter()
 {
-    const QAudioDevice micphone = audioInputFor(m_mixerMicrophone);
+    const quint32 microphone = m_mixerMicrophone;
     KVAudioUnit *unit = m_unit;
-    post([unit, micphone] {
-        unit->open({}, micphone);
+    post([unit, microphone] {
+        unit->open({}, audioInputFor(microphone));
         unit->start(true);
     });
 }
@@ -429,6 +542,70 @@ int applyVolume(quint32 deviceID, bool speaker, quint32 volume)
 
 } // namespace
 
+namespace {
+
+KVAudioManager::MixerVolume mixerVolume(quint32 deviceID, bool speaker)
+{
+    KVAudioManager::MixerVolume volume;
+    // One question to the server answers all four.
+    const auto device = mixerDevice(deviceID, speaker);
+    if (!device)
+        return volume;
+    volume.available = true;
+    volume.max = KVAudioLevel::kMaxVolume;
+    volume.min = 0;
+    volume.value = KVAudioLevel::fromPulseVolume(device->volume);
+    return volume;
+}
+
+} // namespace
+
+void KVAudioManager::readVolumes(std::function<void(const MixerVolume &, const MixerVolume &)> done)
+{
+    const quint32 microphone = m_mixerMicrophone;
+    const quint32 speaker = m_mixerSpeaker;
+    const quint64 asked = m_volumeSets;
+    QPointer<KVAudioManager> self(this);
+    mixerQueue().addOperation([self, microphone, speaker, asked, done = std::move(done)] {
+        const MixerVolume in = mixerVolume(microphone, false);
+        const MixerVolume out = mixerVolume(speaker, true);
+        MainQueue::async([self, done, in, out, asked] {
+            // A volume set since it was asked: the answer may be from before, and would move
+            // the slider the user just moved.
+            if (self && done && self->m_volumeSets == asked)
+                done(in, out);
+        });
+    });
+}
+
+void KVAudioManager::setVolumeLater(bool speaker, quint32 volume)
+{
+    ++m_volumeSets;
+    const std::shared_ptr<PendingVolumes> pending = m_pendingVolumes;
+    {
+        std::lock_guard guard(pending->mutex);
+        (speaker ? pending->speaker : pending->microphone) =
+            std::pair(speaker ? m_mixerSpeaker : m_mixerMicrophone, volume);
+        // A slider dragged while the server is slow queues one setting, the latest.
+        if (std::exchange(pending->queued, true))
+            return;
+    }
+    mixerQueue().addOperation([pending] {
+        std::optional<std::pair<quint32, quint32>> in;
+        std::optional<std::pair<quint32, quint32>> out;
+        {
+            std::lock_guard guard(pending->mutex);
+            in = std::exchange(pending->microphone, std::nullopt);
+            out = std::exchange(pending->speaker, std::nullopt);
+            pending->queued = false;
+        }
+        if (in)
+            applyVolume(in->first, false, in->second);
+        if (out)
+            applyVolume(out->first, true, out->second);
+    });
+}
+
 int KVAudioManager::microphoneVolumeIsAvailable(bool &available) const
 {
     return volumeAvailable(m_mixerMicrophone, false, available);
@@ -481,19 +658,12 @@ int KVAudioManager::setSpeakerVolume(quint32 volume)
 
 void KVAudioManager::setSoundLevelCallback(std::function<void(int)> callback)
 {
-    std::lock_guard guard(m_levelMutex);
-    m_soundLevelCallback = std::move(callback);
+    std::lock_guard guard(m_level->mutex);
+    m_level->callback = std::move(callback);
 }
 
 std::function<void(int)> KVAudioManager::soundLevelCallback() const
 {
-    std::lock_guard guard(m_levelMutex);
-    return m_soundLevelCallback;
-}
-
-void KVAudioManager::reportLevel(int level) const
-{
-    // Copied out so the call runs without the lock held.
-    if (const auto callback = soundLevelCallback())
-        callback(level);
+    std::lock_guard guard(m_level->mutex);
+    return m_level->callback;
 }

@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 
 class QThread;
 class KVAudioUnit;
@@ -18,19 +19,24 @@ class KVAudioUnit;
 //
 // Streams run on the unit's own thread "com.kvaudio.manager.queue", a serial
 // queue with an event loop (Qt's audio streams need one). Volumes are the
-// sound server's device volumes on a 0..255 scale.
+// sound server's device volumes on a 0..255 scale. The main thread never waits
+// for the sound server: the lists are what is known, and volumes are read and
+// set on a queue of their own (readVolumes, setVolumeLater).
 class KVAudioManager final : public QObject {
     Q_OBJECT
 public:
-    // Class side. Index 0 of each list is the system default entry.
+    // Class side. Index 0 of each list is the system default entry. Empty until the
+    // first build is done (listsLoaded); nothing here waits for the sound server.
     [[nodiscard]] static QList<KVAudioDevice> recordDevices();
     [[nodiscard]] static QList<KVAudioDevice> playoutDevices();
+    [[nodiscard]] static bool listsLoaded();
     // Once, off the main thread: starts the device observer and builds the lists.
-    // The lists above wait for that first build when asked before it is done.
     static void loadAudioCache();
 
     explicit KVAudioManager(QObject *parent = nullptr);
-    ~KVAudioManager() override; // stops the unit and waits for it
+    // Stops the unit and lets its thread end on its own: nothing waits for it (it may
+    // be waiting for the sound server).
+    ~KVAudioManager() override;
 
     // Prepares the loop-back pair (0 = the system default entry); the callback
     // gets true on the main thread once the pair is ready.
@@ -50,7 +56,21 @@ public:
     void openMixerSpeaker(quint32 speakerId);
     void openMixerMicrophone(quint32 micphoneId);
 
-    // Each returns 0 on success and -1 on failure (no such device, no server).
+    // What a volume slider shows: set only where the server answered.
+    struct MixerVolume {
+        bool available = false; // the device's volume can be set
+        std::optional<quint32> max;
+        std::optional<quint32> min;
+        std::optional<quint32> value;
+    };
+    // Reads the mixer microphone's and speaker's volumes off the main thread; done gets them on
+    // the main thread while this manager lives, unless a volume was set meanwhile.
+    void readVolumes(std::function<void(const MixerVolume &microphone, const MixerVolume &speaker)> done);
+    // Sets a volume off the main thread; of the settings not yet made, only the latest is.
+    void setVolumeLater(bool speaker, quint32 volume);
+
+    // Each returns 0 on success and -1 on failure (no such device, no server). They wait
+    // for the sound server: never on the main thread.
     int microphoneVolumeIsAvailable(bool &available) const;
     int speakerVolumeIsAvailable(bool &available) const;
     int maxMicrophoneVolume(quint32 &volume) const;
@@ -70,25 +90,30 @@ public:
     void setSoundLevelCallback(std::function<void(int)> callback);
     [[nodiscard]] std::function<void(int)> soundLevelCallback() const;
 
-    // The device a list entry stands for (the current default for entry 0).
+    // The device a list entry stands for (the current default for entry 0). They wait for the
+    // lists and for Qt Multimedia: never on the main thread.
     [[nodiscard]] static QAudioDevice audioInputFor(quint32 deviceID);
     [[nodiscard]] static QAudioDevice audioOutputFor(quint32 deviceID);
     // The sound server's name of a list entry (the current default for entry 0).
     [[nodiscard]] static QString serverNameFor(quint32 deviceID, bool speaker);
 
-    // Blocks until the unit's queue has run what was asked of it so far (tests).
+    // Blocks until the unit's queue, and the volume queue, have run what was asked of them so far
+    // (tests).
     void waitUntilIdle();
+
+    // Where the unit reports levels; shared with it, as it may outlive this manager a little.
+    struct LevelSink;
+    // The volumes asked to be set and not set yet; shared with the volume queue.
+    struct PendingVolumes;
 
 private:
     void post(std::function<void()> work);
-    void reportLevel(int level) const;
 
-    std::unique_ptr<QThread> m_thread;
+    QThread *m_thread = nullptr;   // ends and deletes itself after the unit
     KVAudioUnit *m_unit = nullptr; // lives on m_thread
     quint32 m_mixerSpeaker = 0;
     quint32 m_mixerMicrophone = 0;
-    mutable std::mutex m_levelMutex;
-    std::function<void(int)> m_soundLevelCallback;
-
-    friend class KVAudioUnit;
+    std::shared_ptr<LevelSink> m_level;
+    std::shared_ptr<PendingVolumes> m_pendingVolumes;
+    quint64 m_volumeSets = 0; // main thread
 };

@@ -11,6 +11,7 @@
 #include <sys/inotify.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <utility>
 
 namespace {
@@ -71,7 +72,14 @@ PulseAudioClient::~PulseAudioClient()
 
 void PulseAudioClient::shutdown()
 {
-    std::lock_guard guard(m_callMutex);
+    std::unique_lock guard(m_callMutex, std::try_to_lock);
+    if (!guard.owns_lock()) {
+        // A call is waiting: told to give up, it returns at once, and the loop is freed after it
+        // (left for the process's end only if it does not).
+        abandonCallInProgress();
+        if (!guard.try_lock_for(std::chrono::seconds(1)))
+            return;
+    }
     if (!m_loop) {
         m_shutDown = true;
         return;
@@ -90,6 +98,23 @@ void PulseAudioClient::shutdown()
     pa_threaded_mainloop_stop(m_loop);
     pa_threaded_mainloop_free(m_loop);
     m_loop = nullptr;
+    m_liveLoop = nullptr;
+}
+
+void PulseAudioClient::abandonCallInProgress()
+{
+    // A call is waiting for the server (one that never answers holds it for libpulse's 30 s): it is
+    // woken and told to give up.
+    pa_threaded_mainloop *loop = m_liveLoop.load();
+    if (!loop) {
+        m_shutDown = true;
+        return;
+    }
+    pa_threaded_mainloop_lock(loop);
+    m_shutDown = true; // the call looks at it each time it wakes
+    m_handler = {};
+    pa_threaded_mainloop_signal(loop, 0);
+    pa_threaded_mainloop_unlock(loop);
 }
 
 PulseAudioClient &PulseAudioClient::shared()
@@ -136,6 +161,7 @@ bool PulseAudioClient::ensureConnected()
             m_loop = nullptr;
             return false;
         }
+        m_liveLoop = m_loop;
     }
     pa_threaded_mainloop_lock(m_loop);
     const bool ok = connectLocked();
@@ -157,6 +183,8 @@ bool PulseAudioClient::connectLocked()
             return false;
     }
     for (;;) {
+        if (m_shutDown)
+            return false;
         const pa_context_state_t state = pa_context_get_state(m_context);
         if (state == PA_CONTEXT_READY)
             break;
@@ -339,8 +367,9 @@ bool PulseAudioClient::runLocked(pa_operation *op, Wait &wait)
     if (!op)
         return false;
     while (pa_operation_get_state(op) == PA_OPERATION_RUNNING) {
-        // A dying context cancels the operation and wakes us through the state callback.
-        if (!PA_CONTEXT_IS_GOOD(pa_context_get_state(m_context))) {
+        // A dying context cancels the operation and wakes us through the state callback; a client
+        // shut down meanwhile gives up.
+        if (m_shutDown || !PA_CONTEXT_IS_GOOD(pa_context_get_state(m_context))) {
             pa_operation_cancel(op);
             break;
         }

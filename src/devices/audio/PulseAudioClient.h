@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include <atomic>
 #include <functional>
 #include <mutex>
 #include <optional>
@@ -76,7 +77,8 @@ public:
 
     // Disconnects for good and stops the loop's thread; later calls fail.
     // The shared client does this when the application object goes away, so
-    // no server event reaches a half-destroyed process.
+    // no server event reaches a half-destroyed process. A call still waiting for
+    // the server is told to give up, and waited for a second at most.
     void shutdown();
 
 private:
@@ -90,13 +92,14 @@ private:
     void watchSocketLocked();
     void unwatchSocketLocked();
     void disconnectLocked();
+    void abandonCallInProgress();
     [[nodiscard]] bool readyLocked() const;
     bool runLocked(pa_operation *op, Wait &wait);
     void subscribeLocked();
     std::optional<std::vector<PulseDeviceInfo>> listDevices(bool sinks, const QString &name);
     bool setVolume(bool sink, const QString &name, quint32 volume);
 
-    std::mutex m_callMutex; // one call at a time; the loop lock guards the rest
+    std::timed_mutex m_callMutex; // one call at a time; the loop lock guards the rest
     QByteArray m_server;
     pa_threaded_mainloop *m_loop = nullptr;
     pa_context *m_context = nullptr;
@@ -107,7 +110,8 @@ private:
     int m_reconnectAttempts = 0; // since the server was last reached
     bool m_accessDenied = false;
     bool m_serverLost = false; // the handler was told; it hears again once connected
-    bool m_shutDown = false;
+    std::atomic<bool> m_shutDown{false};
+    std::atomic<pa_threaded_mainloop *> m_liveLoop{nullptr}; // m_loop, for a shutdown during a call
     EventHandler m_handler;
 
 public:

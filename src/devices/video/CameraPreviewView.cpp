@@ -1,18 +1,30 @@
 #include "devices/video/CameraPreviewView.h"
 
+#include "agent/engine/MediaBackend.h"
+
 #include <QPainter>
 #include <QVideoSink>
 
-CameraPreviewView::CameraPreviewView(QWidget *parent) : QWidget(parent), m_sink(new QVideoSink(this))
+CameraPreviewView::CameraPreviewView(QWidget *parent) : QWidget(parent)
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
-    // Direct: the frame is stored on the delivering thread; only the repaint crosses.
-    connect(m_sink, &QVideoSink::videoFrameChanged, this, &CameraPreviewView::takeFrame, Qt::DirectConnection);
 }
 
 CameraPreviewView::~CameraPreviewView()
 {
-    disconnect(m_sink, nullptr, this, nullptr);
+    if (m_sink)
+        disconnect(m_sink, nullptr, this, nullptr);
+}
+
+QVideoSink *CameraPreviewView::videoSink()
+{
+    // A sink is made by Qt Multimedia's back-end, which waits for the sound server until it exists.
+    if (!m_sink && MediaBackend::isReady()) {
+        m_sink = new QVideoSink(this);
+        // Direct: the frame is stored on the delivering thread; only the repaint crosses.
+        connect(m_sink, &QVideoSink::videoFrameChanged, this, &CameraPreviewView::takeFrame, Qt::DirectConnection);
+    }
+    return m_sink;
 }
 
 void CameraPreviewView::takeFrame(const QVideoFrame &frame)

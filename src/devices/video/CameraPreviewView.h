@@ -21,7 +21,9 @@ public:
     explicit CameraPreviewView(QWidget *parent = nullptr);
     ~CameraPreviewView() override;
 
-    [[nodiscard]] QVideoSink *videoSink() const { return m_sink; }
+    // Where frames go; nullptr until Qt Multimedia answers without waiting for the sound server
+    // (MediaBackend), made then on first request.
+    [[nodiscard]] QVideoSink *videoSink();
 
     void setMirrorMode(bool mirror);
     void setFillMode(bool fill);

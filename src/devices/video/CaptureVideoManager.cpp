@@ -1,5 +1,6 @@
 #include "devices/video/CaptureVideoManager.h"
 
+#include "agent/engine/MediaBackend.h"
 #include "devices/DevicesLog.h"
 #include "devices/VeskDeviceChecker.h"
 #include "devices/video/CameraPreviewView.h"
@@ -66,36 +67,58 @@ void CaptureVideoManager::checkAvailable(std::function<void(bool)> block)
 {
     QPointer<CaptureVideoManager> self(this);
     m_cameraCheck([self, block = std::move(block)](qint64 result) {
+        // The cameras are known once the source can list them without waiting.
         MainQueue::safe(self, [self, block, result] {
-            // A camera Qt cannot list is no camera to the preview either.
-            const bool present = !self->m_source->devices().isEmpty();
-            bool available = false;
-            if (result == VeskDeviceChecker::Denied) {
-                KVDevicePermissionAlert::showCameraDenied();
-            } else if (result == VeskDeviceChecker::NoDevice || !present) {
-                VeskToast::showToast(kNoCameraToast);
-            } else {
-                available = true;
-            }
-            self->m_available = available;
-            if (block)
-                block(available);
+            self->m_source->whenReady(self, [self, block, result] { self->answerCheck(result, block); });
         });
     });
+}
+
+void CaptureVideoManager::answerCheck(qint64 result, const std::function<void(bool)> &block)
+{
+    // A camera Qt cannot list is no camera to the preview either.
+    const bool present = !m_source->devices().isEmpty();
+    bool available = false;
+    if (result == VeskDeviceChecker::Denied) {
+        KVDevicePermissionAlert::showCameraDenied();
+    } else if (result == VeskDeviceChecker::NoDevice || !present) {
+        VeskToast::showToast(kNoCameraToast);
+    } else {
+        available = true;
+    }
+    m_available = available;
+    if (block)
+        block(available);
 }
 
 void CaptureVideoManager::startRunningOnView(CameraPreviewView *view)
 {
     m_view = view;
-    if (!view || !m_current) {
-        qCInfo(lcDevices) << "no camera to preview";
-        return;
+    m_wantsPreview = view != nullptr;
+    if (!startPreview())
+        qCInfo(lcDevices) << "no camera to preview yet";
+}
+
+bool CaptureVideoManager::startPreview()
+{
+    if (!m_view || !m_current)
+        return false;
+    QVideoSink *sink = m_view->videoSink();
+    if (!sink) {
+        // The view's sink is made once Qt Multimedia answers without waiting for the sound server.
+        QPointer<CaptureVideoManager> self(this);
+        MediaBackend::whenReady(this, [self] {
+            if (self->m_wantsPreview && !self->m_source->isRunning())
+                self->startPreview();
+        });
+        return false;
     }
-    m_source->start(*m_current, view->videoSink());
+    return m_source->start(*m_current, sink);
 }
 
 void CaptureVideoManager::stopRunning()
 {
+    m_wantsPreview = false;
     m_source->stop();
     if (m_view)
         m_view->clear();
@@ -143,6 +166,9 @@ void CaptureVideoManager::updateCurrentDevices()
             m_view->clear();
     } else if (!m_current) {
         chooseDevice(std::nullopt);
+        // The preview was asked for before a camera could be listed (the source not ready yet).
+        if (m_wantsPreview && m_current && !m_source->isRunning())
+            startPreview();
     }
     // Copied: the blocks may replace themselves.
     const auto block = m_didUpdateDevice;

@@ -61,12 +61,16 @@ public:
 
 private:
     void chooseDevice(const std::optional<KVVideoDevice> &wanted);
+    void answerCheck(qint64 result, const std::function<void(bool)> &block);
+    // Starts the preview when there is a camera and the view can take its frames.
+    bool startPreview();
 
     std::unique_ptr<KVVideoFrameSource> m_source;
     QList<KVVideoDevice> m_devices;
     std::optional<KVVideoDevice> m_current;
     bool m_available = false;
     QPointer<CameraPreviewView> m_view;
+    bool m_wantsPreview = false; // between startRunningOnView and stopRunning
     std::function<void(const KVVideoDevice &, bool)> m_didUpdateDevice;
     std::function<void()> m_didUpdateDevices;
     CameraCheck m_cameraCheck;

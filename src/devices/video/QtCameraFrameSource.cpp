@@ -1,5 +1,6 @@
 #include "devices/video/QtCameraFrameSource.h"
 
+#include "agent/engine/MediaBackend.h"
 #include "devices/DevicesLog.h"
 
 #include <QCamera>
@@ -8,10 +9,17 @@
 #include <QMediaDevices>
 #include <QVideoSink>
 
-QtCameraFrameSource::QtCameraFrameSource(QObject *parent)
-    : QObject(parent), m_mediaDevices(new QMediaDevices(this)), m_session(std::make_unique<QMediaCaptureSession>())
+QtCameraFrameSource::QtCameraFrameSource(QObject *parent) : QObject(parent)
 {
-    connect(m_mediaDevices, &QMediaDevices::videoInputsChanged, this, [this] {
+    // Made once Qt Multimedia's back-ends exist: before, each would wait for the sound server.
+    MediaBackend::whenReady(this, [this] {
+        m_mediaDevices = new QMediaDevices(this);
+        m_session = std::make_unique<QMediaCaptureSession>();
+        connect(m_mediaDevices, &QMediaDevices::videoInputsChanged, this, [this] {
+            if (m_devicesChanged)
+                m_devicesChanged();
+        });
+        // The cameras can be listed now.
         if (m_devicesChanged)
             m_devicesChanged();
     });
@@ -25,6 +33,8 @@ QtCameraFrameSource::~QtCameraFrameSource()
 QList<KVVideoDevice> QtCameraFrameSource::devices() const
 {
     QList<KVVideoDevice> list;
+    if (!m_session)
+        return list;
     const QList<QCameraDevice> cameras = QMediaDevices::videoInputs();
     for (const QCameraDevice &camera : cameras)
         list.append(KVVideoDevice::deviceUniqueID(QString::fromUtf8(camera.id()), camera.description()));
@@ -33,6 +43,8 @@ QList<KVVideoDevice> QtCameraFrameSource::devices() const
 
 KVVideoDevice QtCameraFrameSource::preferredDevice() const
 {
+    if (!m_session)
+        return {};
     const QCameraDevice camera = QMediaDevices::defaultVideoInput();
     if (camera.isNull())
         return {};
@@ -42,6 +54,8 @@ KVVideoDevice QtCameraFrameSource::preferredDevice() const
 bool QtCameraFrameSource::start(const KVVideoDevice &device, QVideoSink *sink)
 {
     stop();
+    if (!m_session || !sink)
+        return false;
     const QByteArray id = device.uniqueID.toUtf8();
     QCameraDevice chosen;
     const QList<QCameraDevice> cameras = QMediaDevices::videoInputs();
@@ -80,4 +94,9 @@ bool QtCameraFrameSource::isRunning() const
 void QtCameraFrameSource::setDevicesChangedHandler(std::function<void()> handler)
 {
     m_devicesChanged = std::move(handler);
+}
+
+void QtCameraFrameSource::whenReady(const QObject *context, std::function<void()> fn)
+{
+    MediaBackend::whenReady(context, std::move(fn));
 }

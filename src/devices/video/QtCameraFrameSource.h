@@ -11,7 +11,9 @@ class QMediaCaptureSession;
 class QMediaDevices;
 
 // The cameras through Qt Multimedia: a QCamera in a capture session whose
-// video output is the preview's sink.
+// video output is the preview's sink. It lists no camera until Qt Multimedia
+// answers without waiting for the sound server (MediaBackend), and then tells
+// its handler the devices changed.
 class QtCameraFrameSource final : public QObject, public KVVideoFrameSource {
     Q_OBJECT
 public:
@@ -24,6 +26,7 @@ public:
     void stop() override;
     [[nodiscard]] bool isRunning() const override;
     void setDevicesChangedHandler(std::function<void()> handler) override;
+    void whenReady(const QObject *context, std::function<void()> fn) override;
 
 private:
     QMediaDevices *m_mediaDevices = nullptr;

@@ -1,6 +1,7 @@
 #include "devices/views/KVAudioSelectView.h"
 
 #include "agent/MainSettingModel.h"
+#include "devices/audio/KVAudioDeviceObserver.h"
 #include "devices/audio/KVAudioManager.h"
 #include "devices/views/KVDeviceListView.h"
 #include "foundation/MainQueue.h"
@@ -39,6 +40,17 @@ void KVAudioSelectView::build()
     // Three rows show; more scroll.
     scroll->setFixedHeight(3 * KVDeviceListView::kRowHeight);
     layout->addWidget(scroll);
+    // In the menu's place until the sound server has told its devices (it may be slow to, or
+    // never answer).
+    m_listArea = scroll;
+    m_loading = new QLabel(kLoadingText, this);
+    m_loading->setAccessibleName(kLoadingText);
+    m_loading->setStyleSheet(QStringLiteral("color: #999999;"));
+    m_loading->setFixedHeight(scroll->height());
+    m_loading->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    m_loading->setContentsMargins(12, 8, 12, 0);
+    m_loading->hide();
+    layout->addWidget(m_loading);
 
     auto *volumeRow = new QHBoxLayout;
     auto *volumeLabel = new QLabel(QStringLiteral("音量"), this);
@@ -47,12 +59,8 @@ void KVAudioSelectView::build()
     m_volume->setRange(0, 255);
     m_volume->setAccessibleName(QStringLiteral("音量"));
     m_volume->setToolTip(QStringLiteral("音量"));
-    connect(m_volume, &QSlider::valueChanged, this, [this](int value) {
-        if (m_isSpeaker)
-            m_audio->setSpeakerVolume(static_cast<quint32>(value));
-        else
-            m_audio->setMicrophoneVolume(static_cast<quint32>(value));
-    });
+    connect(m_volume, &QSlider::valueChanged, this,
+            [this](int value) { m_audio->setVolumeLater(m_isSpeaker, static_cast<quint32>(value)); });
     volumeRow->addWidget(volumeLabel);
     volumeRow->addWidget(m_volume, 1);
     layout->addLayout(volumeRow);
@@ -102,6 +110,17 @@ std::optional<KVAudioDevice> KVAudioSelectView::current() const
 
 void KVAudioSelectView::reload()
 {
+    const bool loaded = KVAudioManager::listsLoaded();
+    m_loading->setVisible(!loaded);
+    m_listArea->setVisible(loaded);
+    if (!loaded && !m_waitingForLists) {
+        // Shown at once with what is known; the menu fills when the lists arrive.
+        m_waitingForLists = true;
+        KVAudioDeviceObserver::shared().whenLoaded(this, [this] {
+            m_waitingForLists = false;
+            reload();
+        });
+    }
     m_devices = m_isSpeaker ? KVAudioManager::playoutDevices() : KVAudioManager::recordDevices();
     auto chosen = current();
     if ((!chosen || chosen->name.isEmpty()) && !m_devices.isEmpty() && m_model) {
@@ -140,15 +159,17 @@ void KVAudioSelectView::openMixer()
 
 void KVAudioSelectView::updateVolume()
 {
-    bool available = false;
-    const int ok =
-        m_isSpeaker ? m_audio->speakerVolumeIsAvailable(available) : m_audio->microphoneVolumeIsAvailable(available);
-    quint32 volume = 0;
-    const int read = m_isSpeaker ? m_audio->speakerVolume(volume) : m_audio->micphoneVolume(volume);
-    const bool usable = ok == 0 && available && read == 0;
-    m_volume->setEnabled(usable);
-    const QSignalBlocker quiet(m_volume); // showing the volume must not set it
-    m_volume->setValue(usable ? static_cast<int>(volume) : 0);
+    // Off until the server has answered for the device now chosen.
+    m_volume->setEnabled(false);
+    // The manager goes with this view: its answer never outlives it.
+    m_audio->readVolumes(
+        [this](const KVAudioManager::MixerVolume &microphone, const KVAudioManager::MixerVolume &speaker) {
+            const KVAudioManager::MixerVolume &volume = m_isSpeaker ? speaker : microphone;
+            const bool usable = volume.available && volume.value.has_value();
+            m_volume->setEnabled(usable);
+            const QSignalBlocker quiet(m_volume); // showing the volume must not set it
+            m_volume->setValue(usable ? static_cast<int>(*volume.value) : 0);
+        });
 }
 
 void KVAudioSelectView::selectRow(int index)

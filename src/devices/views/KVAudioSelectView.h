@@ -13,6 +13,7 @@
 class KVAudioManager;
 class KVDeviceListView;
 
+class QLabel;
 class QProgressBar;
 class QPushButton;
 class QSlider;
@@ -24,6 +25,8 @@ class KVAudioSelectView final : public QWidget {
     Q_OBJECT
 public:
     static constexpr QSize kSize{300, 207};
+    // Shown in the menu until the sound server has told its devices.
+    static inline const QString kLoadingText = QStringLiteral("加载中…");
 
     explicit KVAudioSelectView(QWidget *parent = nullptr);
     ~KVAudioSelectView() override; // stops the level meter
@@ -44,6 +47,8 @@ public:
     std::function<void()> onSettingAction;
 
     [[nodiscard]] KVDeviceListView *deviceList() const { return m_list; }
+    // The "loading" line, visible while the lists are not known yet.
+    [[nodiscard]] QLabel *loadingLabel() const { return m_loading; }
     [[nodiscard]] QSlider *volumeSlider() const { return m_volume; }
     [[nodiscard]] QProgressBar *levelBar() const { return m_level; }
     [[nodiscard]] QPushButton *settingButton() const { return m_settingButton; }
@@ -62,6 +67,9 @@ private:
     std::unique_ptr<KVAudioManager> m_audio;
     QList<KVAudioDevice> m_devices;
     KVDeviceListView *m_list = nullptr;
+    QLabel *m_loading = nullptr;
+    QWidget *m_listArea = nullptr;
+    bool m_waitingForLists = false;
     QSlider *m_volume = nullptr;
     QProgressBar *m_level = nullptr;
     QPushButton *m_settingButton = nullptr;
