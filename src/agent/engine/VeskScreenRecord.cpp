@@ -5,6 +5,7 @@
 #include "PortalScreenCast.h"
 
 #include "foundation/AppPaths.h"
+#include "foundation/KVClock.h"
 #include "foundation/MainQueue.h"
 
 #include <QDateTime>
@@ -352,6 +353,7 @@ void VeskScreenRecord::startThroughPortal(const QDBusConnection &bus)
             }
             weak->m_pipeline->tearDownAside = true;
             weak->record(true);
+            weak->watchScreen();
         },
         [weak](const QString &why) {
             if (!weak)
@@ -446,8 +448,30 @@ void VeskScreenRecord::sendEndWhenPlaying()
     }).detach();
 }
 
+void VeskScreenRecord::watchScreen()
+{
+    // pipewiresrc stops its streaming thread, silently, once its node is gone.
+    m_screenWatch = KVTimer::repeating(this, std::chrono::seconds(1), [this] {
+        if (!m_isRecord || m_stopping || !m_pipeline || !m_pipeline->relay->playing)
+            return;
+        GstElement *screen = gst_bin_get_by_name(GST_BIN(m_pipeline->pipeline), "screen");
+        GstPad *pad = screen ? gst_element_get_static_pad(screen, "src") : nullptr;
+        const bool stopped = pad && gst_pad_get_task_state(pad) != GST_TASK_STARTED;
+        if (pad)
+            gst_object_unref(pad);
+        if (screen)
+            gst_object_unref(screen);
+        if (stopped) {
+            qCInfo(lcEngine) << "screen recorder: the portal's screen is gone";
+            stop();
+        }
+    });
+}
+
 void VeskScreenRecord::teardown()
 {
+    if (m_screenWatch)
+        m_screenWatch->invalidate();
     if (m_pipeline)
         m_pipeline->relay->owner = nullptr;
     m_pipeline.reset();
