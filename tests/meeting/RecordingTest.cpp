@@ -176,7 +176,12 @@ TEST_F(RecordingTest, LocalRecorderReports_MenuFollows_SavedFileShownAfterTheAle
     EXPECT_EQ(tipText(), QStringLiteral("录制失败"));
 
     page->ui->recordingTipContainer->show();
+    page->recordStart();
+    ASSERT_TRUE(more->isRecord());
+    // A recording that ended by itself (the desktop ended its screen) while the menu stays open.
     page->recordSuccess(QUrl::fromLocalFile(QStringLiteral("/tmp/korvi-record.mov")));
+    EXPECT_FALSE(more->isRecord());
+    EXPECT_EQ(more->recordBtn->state(), 0);
     KVAlert *alert = visibleAlert(QStringLiteral("recordSavedAlert"));
     ASSERT_TRUE(alert);
     EXPECT_EQ(alert->message(), QStringLiteral("录制已结束，视频为您保存到默认路径"));

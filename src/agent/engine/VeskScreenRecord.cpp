@@ -5,6 +5,7 @@
 #include "PortalScreenCast.h"
 
 #include "foundation/AppPaths.h"
+#include "foundation/KVClock.h"
 #include "foundation/MainQueue.h"
 
 #include <QDateTime>
@@ -80,6 +81,45 @@ void removeIfEmpty(const QString &path)
 {
     if (!path.isEmpty() && QFileInfo(path).isFile() && QFileInfo(path).size() == 0)
         QFile::remove(path);
+}
+
+// Ends every source of the pipeline, the screen first. A screen that sends nothing more (its
+// PipeWire node went) starves the muxer, which then takes no sound: the microphone's branch
+// fills and its source holds its stream lock until the muxer moves, so an end sent there first
+// waits for ever. The screen's end lets the muxer drain the sound.
+void endSources(GstElement *pipeline)
+{
+    GstElement *screen = gst_bin_get_by_name(GST_BIN(pipeline), "screen");
+    if (screen) {
+        GstPad *pad = gst_element_get_static_pad(screen, "src");
+        // A PipeWire source whose node went has stopped its thread and passes no end on.
+        if (pad && gst_pad_get_task_state(pad) != GST_TASK_STARTED)
+            gst_pad_push_event(pad, gst_event_new_eos());
+        else
+            gst_element_send_event(screen, gst_event_new_eos());
+        if (pad)
+            gst_object_unref(pad);
+    }
+    GstIterator *sources = gst_bin_iterate_sources(GST_BIN(pipeline));
+    GValue item = G_VALUE_INIT;
+    for (bool more = true; more;) {
+        switch (gst_iterator_next(sources, &item)) {
+        case GST_ITERATOR_OK:
+            if (auto *source = GST_ELEMENT(g_value_get_object(&item)); source != screen)
+                gst_element_send_event(source, gst_event_new_eos());
+            g_value_reset(&item);
+            break;
+        case GST_ITERATOR_RESYNC:
+            gst_iterator_resync(sources);
+            break;
+        default:
+            more = false;
+        }
+    }
+    g_value_unset(&item);
+    gst_iterator_free(sources);
+    if (screen)
+        gst_object_unref(screen);
 }
 
 } // namespace
@@ -166,7 +206,7 @@ VeskScreenRecord::~VeskScreenRecord()
         gst_element_get_state(m_pipeline->pipeline, &state, nullptr, kFinishBound);
         if (state == GST_STATE_PLAYING) {
             if (!m_eosSent)
-                gst_element_send_event(m_pipeline->pipeline, gst_event_new_eos());
+                endSources(m_pipeline->pipeline);
             if (GstMessage *done =
                     gst_bus_timed_pop_filtered(bus, kFinishBound, GstMessageType(GST_MESSAGE_EOS | GST_MESSAGE_ERROR)))
                 gst_message_unref(done);
@@ -313,6 +353,7 @@ void VeskScreenRecord::startThroughPortal(const QDBusConnection &bus)
             }
             weak->m_pipeline->tearDownAside = true;
             weak->record(true);
+            weak->watchScreen();
         },
         [weak](const QString &why) {
             if (!weak)
@@ -400,21 +441,37 @@ void VeskScreenRecord::sendEndWhenPlaying()
     if (!m_stopping || m_eosSent || !m_pipeline || !m_pipeline->relay->playing)
         return;
     m_eosSent = true;
-    gst_element_send_event(m_pipeline->pipeline, gst_event_new_eos());
-    // A PipeWire source whose node went (the desktop ended the cast) has stopped its thread, so
-    // it passes no end on: the muxer gets it here, or the file is never finished.
-    if (GstElement *screen = gst_bin_get_by_name(GST_BIN(m_pipeline->pipeline), "screen")) {
-        if (GstPad *pad = gst_element_get_static_pad(screen, "src")) {
-            if (gst_pad_get_task_state(pad) != GST_TASK_STARTED)
-                gst_pad_push_event(pad, gst_event_new_eos());
+    // A source's end waits for its stream lock, held while its branch waits for the muxer.
+    std::thread([pipeline = GST_ELEMENT(gst_object_ref(m_pipeline->pipeline))] {
+        endSources(pipeline);
+        gst_object_unref(pipeline);
+    }).detach();
+}
+
+void VeskScreenRecord::watchScreen()
+{
+    // pipewiresrc stops its streaming thread, silently, once its node is gone.
+    m_screenWatch = KVTimer::repeating(this, std::chrono::seconds(1), [this] {
+        if (!m_isRecord || m_stopping || !m_pipeline || !m_pipeline->relay->playing)
+            return;
+        GstElement *screen = gst_bin_get_by_name(GST_BIN(m_pipeline->pipeline), "screen");
+        GstPad *pad = screen ? gst_element_get_static_pad(screen, "src") : nullptr;
+        const bool stopped = pad && gst_pad_get_task_state(pad) != GST_TASK_STARTED;
+        if (pad)
             gst_object_unref(pad);
+        if (screen)
+            gst_object_unref(screen);
+        if (stopped) {
+            qCInfo(lcEngine) << "screen recorder: the portal's screen is gone";
+            stop();
         }
-        gst_object_unref(screen);
-    }
+    });
 }
 
 void VeskScreenRecord::teardown()
 {
+    if (m_screenWatch)
+        m_screenWatch->invalidate();
     if (m_pipeline)
         m_pipeline->relay->owner = nullptr;
     m_pipeline.reset();

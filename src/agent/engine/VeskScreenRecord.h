@@ -11,6 +11,7 @@
 #include <memory>
 #include <optional>
 
+class KVTimer;
 class PortalScreenCast;
 
 // Records the primary screen with the pointer and the first microphone into an MP4 file
@@ -57,6 +58,9 @@ private:
     void record(bool offThread);
     void onBusMessage(int kind, const QString &text);
     void sendEndWhenPlaying();
+    // Finishes the file once the portal's PipeWire screen stops (its node went without the
+    // session closing: the portal went away), or the sound would fill its queues and be lost.
+    void watchScreen();
     void teardown();
     [[nodiscard]] QString nextFilePath() const;
 
@@ -70,4 +74,5 @@ private:
     std::unique_ptr<PortalScreenCast> m_cast; // while the portal's dialog is open
     QDBusUnixFileDescriptor m_remote;         // the portal's PipeWire connection, while recording
     std::unique_ptr<Pipeline> m_pipeline;
+    QPointer<KVTimer> m_screenWatch;
 };

@@ -237,6 +237,9 @@ void MeetingRecording::recordFail(const QString &)
 
 void MeetingRecording::recordSuccess(const QUrl &fileURL)
 {
+    // Also when the recording ended by itself (the desktop ended the screen) with the menu open.
+    if (auto *more = qobject_cast<MeetingMoreView *>(m_state.moreView.data()))
+        more->setIsRecord(false);
     dropRecorder();
     QPointer<MeetingRecording> weak(this);
     const QString path = fileURL.toLocalFile();
