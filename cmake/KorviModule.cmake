@@ -41,11 +41,14 @@ function(korvi_link_check name)
   target_link_libraries(korvi_${name}_linkcheck PRIVATE "$<LINK_LIBRARY:WHOLE_ARCHIVE,korvi_${name}>")
 endfunction()
 
-# korvi_test(<name> SOURCES ... LIBS ... [RESOURCE_LOCK <resource>] [THREADS <gtest filter>])
+# korvi_test(<name> SOURCES ... LIBS ... [RESOURCE_LOCK <resource> [LOCKED <gtest filter>]]
+#            [THREADS <gtest filter>])
 #   A GoogleTest executable; every test case runs in its own process with a
 #   fresh HOME/XDG folder and the offscreen platform (see tests/support/TestMain.cpp).
 #   RESOURCE_LOCK runs its cases one at a time, for tests that change a shared
-#   resource (the private sound server).
+#   resource (the private sound server), or that a change of it disturbs. With
+#   LOCKED, only the cases it names take the lock; the whole run below leaves them out,
+#   as it holds no lock. LOCKED cases are not also THREADS cases.
 #   THREADS names the cases that exercise threads: they carry the ctest label
 #   "threads". A ThreadSanitizer build (KORVI_TSAN) builds only the executables
 #   listed in KORVI_TSAN_TESTS and registers only their "threads" cases.
@@ -54,7 +57,7 @@ endfunction()
 #   the next, or needs one before it, fails there. WHOLE_FILTER (a gtest filter) leaves
 #   out of that run the cases not yet independent of their order, each named.
 function(korvi_test name)
-  cmake_parse_arguments(T "" "RESOURCE_LOCK;THREADS;WHOLE_FILTER" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(T "" "RESOURCE_LOCK;LOCKED;THREADS;WHOLE_FILTER" "SOURCES;LIBS" ${ARGN})
   set(in_tsan_build FALSE)
   if(KORVI_TSAN)
     if(NOT T_THREADS OR NOT name IN_LIST KORVI_TSAN_TESTS)
@@ -66,13 +69,26 @@ function(korvi_test name)
   target_link_libraries(${name} PRIVATE ${T_LIBS} korvi_test_main GTest::gtest GTest::gmock)
   target_precompile_headers(${name} PRIVATE ${PROJECT_SOURCE_DIR}/cmake/pch.h)
   set(properties TIMEOUT 120 ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
-  if(T_RESOURCE_LOCK)
+  set(whole_filter "${T_WHOLE_FILTER}")
+  set(unlocked "")
+  if(T_RESOURCE_LOCK AND T_LOCKED)
+    set(unlocked ":${T_LOCKED}")
+    if(whole_filter MATCHES "-")
+      string(APPEND whole_filter ":${T_LOCKED}")
+    else()
+      string(APPEND whole_filter "-${T_LOCKED}")
+    endif()
+    if(NOT in_tsan_build)
+      gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 TEST_FILTER "${T_LOCKED}"
+                           PROPERTIES ${properties} RESOURCE_LOCK ${T_RESOURCE_LOCK})
+    endif()
+  elseif(T_RESOURCE_LOCK)
     list(APPEND properties RESOURCE_LOCK ${T_RESOURCE_LOCK})
   endif()
   if(NOT in_tsan_build)
     set(whole_args --gtest_shuffle)
-    if(T_WHOLE_FILTER)
-      list(APPEND whole_args "--gtest_filter=${T_WHOLE_FILTER}")
+    if(whole_filter)
+      list(APPEND whole_args "--gtest_filter=${whole_filter}")
     endif()
     add_test(NAME ${name}.WholeShuffled COMMAND ${name} ${whole_args})
     set(whole_properties ${properties})
@@ -80,13 +96,22 @@ function(korvi_test name)
     set_tests_properties(${name}.WholeShuffled PROPERTIES TIMEOUT 1200 LABELS whole ${whole_properties})
   endif()
   if(NOT T_THREADS)
-    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES ${properties})
+    if(unlocked)
+      gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 TEST_FILTER "-${T_LOCKED}" PROPERTIES ${properties})
+    else()
+      gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES ${properties})
+    endif()
     return()
   endif()
   if(NOT in_tsan_build)
-    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 TEST_FILTER "-${T_THREADS}" PROPERTIES ${properties})
+    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 TEST_FILTER "-${T_THREADS}${unlocked}" PROPERTIES ${properties})
   endif()
-  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 TEST_FILTER "${T_THREADS}" PROPERTIES LABELS threads ${properties})
+  set(threads_filter "${T_THREADS}")
+  if(unlocked)
+    string(APPEND threads_filter "-${T_LOCKED}")
+  endif()
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 TEST_FILTER "${threads_filter}" PROPERTIES LABELS threads
+                       ${properties})
 endfunction()
 
 # korvi_startup_linking(<program>)

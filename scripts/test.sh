@@ -4,6 +4,14 @@
 # threads under ThreadSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+root="$PWD"
+# A long log is read from its end: a failed run ends with the failures' own lines.
+digest_on_failure() {
+  local status=0
+  "$@" || status=$?
+  [ "$status" -eq 0 ] || "$root/scripts/failure-digest.sh" Testing/Temporary/LastTest.log
+  return "$status"
+}
 ./scripts/install-deps.sh
 # A file clang-format would change fails the run before anything is built.
 ./scripts/check-format.sh
@@ -19,10 +27,10 @@ cd build/test
 # The tests mostly wait on sockets and the event loop: twice as many at once as there are cores.
 # The whole suite runs in a zone east of UTC, where the service's local times are written: a time
 # taken for UTC anywhere fails here (the time rules' own tests also try UTC and New York).
-TZ=Asia/Shanghai ../../scripts/with-pulseaudio.sh ctest --output-on-failure -j "$((2 * $(nproc)))" --timeout 300 "$@"
+TZ=Asia/Shanghai digest_on_failure ../../scripts/with-pulseaudio.sh ctest --output-on-failure -j "$((2 * $(nproc)))" --timeout 300 "$@"
 cd ../..
 # The tests labelled "threads" once more under ThreadSanitizer. Only the test executables named
 # in KORVI_TSAN_TESTS and the libraries they link are built (a few CPU-minutes).
 ./scripts/build.sh build/tsan Debug -DKVEnv=dev -DKORVI_WERROR=ON -DKORVI_TSAN=ON -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g1"
 cd build/tsan
-ctest --output-on-failure -L threads -j "$((2 * $(nproc)))" --timeout 300
+digest_on_failure ctest --output-on-failure -L threads -j "$((2 * $(nproc)))" --timeout 300

@@ -593,6 +593,8 @@ private:
             // A window that moved while its patches were taken is grabbed again; a frame that
             // cannot be matched to its patches is dropped rather than show what is excluded.
             for (int attempt = 0; attempt < 3 && !whole; ++attempt) {
+                // Events the server sends after this mark may come from changes after the grab.
+                const uint32_t mark = own ? xcb_no_operation(own).sequence : 0;
                 picture = screen ? link.imageOf(m_screenRoot, m_screenArea)
                                  : link.windowPicture(xcb_window_t(m_option.m_ScreenOrWindowId()));
                 if (picture.isNull()) {
@@ -603,7 +605,7 @@ private:
                     return;
                 }
                 // Our windows live on the default screen only.
-                whole = !(screen && m_screenRoot == link.root) || paintOut(link, own, picture);
+                whole = !(screen && m_screenRoot == link.root) || paintOut(link, own, mark, picture);
             }
             if (whole && m_sink.onFrame)
                 m_sink.onFrame(DesktopCaptureSource::fitFrame(picture, target));
@@ -615,15 +617,25 @@ private:
         }
     }
 
-    // false: the windows changed while their patches were taken, so the patches may not match the picture.
-    bool paintOut(const X11DesktopCapture::Shared &link, xcb_connection_t *own, QImage &picture)
+    // false: the windows changed after the grab or while their patches were taken, so the
+    // patches may not match the picture.
+    bool paintOut(const X11DesktopCapture::Shared &link, xcb_connection_t *own, uint32_t mark, QImage &picture)
     {
         bool changed = !own; // without events of our own: every frame
+        bool afterTheGrab = false;
         if (own) {
+            // An event's sequence is the last of our requests the server had done when it sent it:
+            // one sent after the mark may tell of a change the picture does not show yet, while
+            // patches taken now would.
             while (xcb_generic_event_t *event = xcb_poll_for_event(own)) {
                 changed = true;
+                afterTheGrab = afterTheGrab || int32_t(event->full_sequence - mark) >= 0;
                 std::free(event);
             }
+        }
+        if (afterTheGrab) {
+            m_patchesGeneration = ~quint64(0);
+            return false;
         }
         const quint64 generation = link.exclusions->generation.load();
         const auto now = std::chrono::steady_clock::now();
