@@ -5,8 +5,10 @@
 #include "TestEvents.h"
 #include "agent/engine/VeskScreenRecord.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
@@ -144,6 +146,38 @@ TEST_F(ScreenRecord, DestroyedWhileRecording_LeavesAPlayableFile)
     const RecordedMedia media = discover(file);
     EXPECT_EQ(media.video, 1);
     EXPECT_GT(media.seconds, 0.5);
+}
+
+// A headset pulled out while recording: the screen goes on being recorded, and the stop still
+// finishes the file though the microphone sends nothing more.
+TEST_F(ScreenRecord, TheMicrophonePulledOutWhileRecording_TheStopStillFinishesTheFile)
+{
+    const auto pactl = [](const QStringList &arguments) {
+        QProcess process;
+        process.start(QStringLiteral("pactl"), arguments);
+        process.waitForFinished(10000);
+        return process.exitCode() == 0 ? process.readAllStandardOutput().trimmed() : QByteArray();
+    };
+    // The newest microphone is the one the recorder takes.
+    const QByteArray module =
+        pactl({QStringLiteral("load-module"), QStringLiteral("module-sine-source"),
+               QStringLiteral("source_name=korvi-headset-%1").arg(QCoreApplication::applicationPid()),
+               QStringLiteral("source_properties=device.description=Korvi-Headset")});
+    ASSERT_FALSE(module.isEmpty());
+    recorder->start();
+    ASSERT_EQ(reports.events, QStringList{QStringLiteral("start")});
+    recordFor(2000);
+    pactl({QStringLiteral("unload-module"), QString::fromLatin1(module)});
+    recordFor(1000);
+    recorder->stop();
+    ASSERT_TRUE(processEventsUntil([&] { return reports.events.size() == 2; }, 30000))
+        << reports.events.join(' ').toStdString();
+    EXPECT_EQ(reports.events.last(), QStringLiteral("success"));
+    EXPECT_FALSE(recorder->isRecord());
+    const RecordedMedia media = discover(reports.files.value(0));
+    EXPECT_EQ(media.video, 1);
+    EXPECT_EQ(media.audio, 1);
+    EXPECT_GT(media.seconds, 1.0);
 }
 
 } // namespace
