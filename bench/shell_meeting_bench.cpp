@@ -14,6 +14,7 @@
 //   shell_meeting_bench --benchmark_filter=At15fps/8   (/0/, /16/, /30/; Idle/0, Idle/1): one of the
 //                                           others, each under two minutes
 //   shell_meeting_bench --child N SECONDS   one client run: prints "cpu=<share of one core> ..."
+//                                           (KORVI_BENCH_THREADS=1: the events a second, by receiver)
 //   shell_meeting_bench --idle-child home|meeting SECONDS   prints "wakeups=<a second> cpu=..."
 //                                           (KORVI_BENCH_THREADS=1: the threads that woke, on stderr)
 
@@ -99,6 +100,28 @@ quint16 startStandIn(int participants)
     return port;
 }
 
+// With KORVI_BENCH_THREADS set: which events reached which objects while measured, on standard error.
+class EventTally final : public QObject {
+public:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (m_on && event->type() != QEvent::Paint && event->type() != QEvent::UpdateRequest)
+            ++m_counts[std::to_string(int(event->type())) + " " + watched->metaObject()->className() + " " +
+                       watched->objectName().toStdString()];
+        return false;
+    }
+    void start() { m_on = std::getenv("KORVI_BENCH_THREADS") != nullptr; }
+    void print(double seconds) const
+    {
+        for (const auto &[what, n] : m_counts)
+            std::fprintf(stderr, "  event %-50s %.2f/s\n", what.c_str(), double(n) / seconds);
+    }
+
+private:
+    bool m_on = false;
+    std::map<std::string, long long> m_counts;
+};
+
 int runChild(int argc, char **argv)
 {
     const int participants = argc > 2 ? std::atoi(argv[2]) : 8;
@@ -117,6 +140,8 @@ int runChild(int argc, char **argv)
     MacWindowsManager *windows = MacWindowsManager::sharedManager();
 
     bench::CpuShare cpu;
+    EventTally tally;
+    app.installEventFilter(&tally);
     bool joined = false;
     bool measuring = false;
     QTimer poll;
@@ -140,7 +165,9 @@ int runChild(int argc, char **argv)
         bench::fitGrid(grid->window(), grid, [] { QCoreApplication::processEvents(); });
         QTimer::singleShot(kWarmupMs, [&, grid] {
             cpu.start();
-            QTimer::singleShot(int(seconds * 1000), [&, grid] {
+            tally.start();
+            QTimer::singleShot(int(seconds * 1000), [&, grid, seconds] {
+                tally.print(seconds);
                 const double share = cpu.share();
                 const QRectF tile = grid->itemFrames().value(0);
                 std::printf("cpu=%.5f tiles=%lld tile_w=%.0f tile_h=%.0f viewport_w=%d viewport_h=%d\n", share,
@@ -155,28 +182,6 @@ int runChild(int argc, char **argv)
     poll.start(50);
     return QApplication::exec();
 }
-// With KORVI_BENCH_THREADS set: which events reached which objects while idle, on standard error.
-class EventTally final : public QObject {
-public:
-    bool eventFilter(QObject *watched, QEvent *event) override
-    {
-        if (m_on && event->type() != QEvent::Paint && event->type() != QEvent::UpdateRequest)
-            ++m_counts[std::to_string(int(event->type())) + " " + watched->metaObject()->className() + " " +
-                       watched->objectName().toStdString()];
-        return false;
-    }
-    void start() { m_on = std::getenv("KORVI_BENCH_THREADS") != nullptr; }
-    void print(double seconds) const
-    {
-        for (const auto &[what, n] : m_counts)
-            std::fprintf(stderr, "  event %-50s %.2f/s\n", what.c_str(), double(n) / seconds);
-    }
-
-private:
-    bool m_on = false;
-    std::map<std::string, long long> m_counts;
-};
-
 // The client left idle on its home window, or alone in the room (the stand-in's rooms open with
 // camera and microphone off); its window active, as a user's would be.
 int runIdleChild(int argc, char **argv)

@@ -18,17 +18,19 @@ QString uploadFileName(const QUrl &fileURL)
 }
 } // namespace
 
-void VeskAppAgent::queryFileList(QObject *owner, const QString &roomId, Completion completion)
+void VeskAppAgent::queryFileList(QObject *owner, const QString &roomId, Completion completion, FileRows rows)
 {
     post(owner, QStringLiteral("/fms/query/list"), fileServiceParameters(roomId), authHeaders(),
-         AgentRequests::mapOnSuccess(std::move(completion), [](const QVariant &data) {
+         AgentRequests::mapOnSuccess(std::move(completion), [rows](const QVariant &data) {
              const QVariantMap dict = data.toMap();
              // A key the reply lacks stays absent: the picker treats "no list" apart from "empty list".
              QVariantMap mapped;
              if (dict.contains(QStringLiteral("files")))
                  mapped.insert(QStringLiteral("files"),
-                               QVariant::fromValue(jx_objectArrayWithKeyValuesArray<FileShareModel>(
-                                   dict.value(QStringLiteral("files")))));
+                               rows == FileRows::AsSent
+                                   ? dict.value(QStringLiteral("files"))
+                                   : QVariant::fromValue(jx_objectArrayWithKeyValuesArray<FileShareModel>(
+                                         dict.value(QStringLiteral("files")))));
              if (dict.contains(QStringLiteral("fileTypes")))
                  mapped.insert(QStringLiteral("fileTypes"),
                                QVariant::fromValue(jx_objectArrayWithKeyValuesArray<SupportFileShareTypeModel>(

@@ -215,8 +215,11 @@ public:
     void playAVFileShare(QObject *owner, qint64 type, const QString &fileId, qint64 fileType, qint64 seekPosition,
                          Completion completion);
     void avFileShareProcessStart(QObject *owner, const QString &fileId, Completion completion);
-    // data becomes {"files": QList<FileShareModel>, "fileTypes": QList<SupportFileShareTypeModel>}.
-    void queryFileList(QObject *owner, const QString &roomId, Completion completion);
+    // data becomes {"files": QList<FileShareModel>, "fileTypes": QList<SupportFileShareTypeModel>};
+    // with FileRows::AsSent the files stay the key-value lists the service sent, for a list that
+    // maps only the rows it does not hold already.
+    enum class FileRows { Models, AsSent };
+    void queryFileList(QObject *owner, const QString &roomId, Completion completion, FileRows rows = FileRows::Models);
     void queryFileSliceUrl(QObject *owner, const QString &fileId, const QString &roomId, Completion completion);
     // Files go as private copies taken off the main thread (KVFileSnapshot::take): the size and
     // MD5 announced are those of the bytes uploaded, and nothing here reads a file.

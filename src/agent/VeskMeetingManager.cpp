@@ -431,9 +431,10 @@ void VeskMeetingManager::Private::resetMeeting()
     stopReconnectWatch();
     cancelDeferredMicClose();
     levelQueue->cancelAllOperations();
-    for (const auto &cancelled : std::as_const(pendingLevels))
-        cancelled->store(true);
     pendingLevels.clear();
+    pendingLevelAt.clear();
+    levelsQueued = false;
+    ++levelRound;
     members.clear();
     memberOrder.clear();
     streamAudio.clear();

@@ -205,29 +205,47 @@ void VeskMeetingManager::onSpeakerVolumeChange(const QString &levelPeerId, bool 
     if (volume <= 10)
         return;
     // Hex peer ids may hold "fc" themselves: cut at the engine's separator, the last one.
-    const QString peerId = KRTCPeerId::fromLevelId(levelPeerId);
-    // Only the newest level of a participant's stream matters: what is still queued for that
-    // stream is stale. Other participants' levels stay queued, each icon follows its own.
-    auto cancelled = std::make_shared<std::atomic<bool>>(false);
-    auto &pending = d->pendingLevels[(mic ? QLatin1Char('m') : QLatin1Char('c')) + peerId];
-    if (pending)
-        pending->store(true);
-    pending = cancelled;
-    QPointer<VeskMeetingManager> self(this);
-    d->levelQueue->addOperation([self, peerId, mic, volume, cancelled] {
-        if (cancelled->load())
-            return;
-        MainQueue::async([self, peerId, mic, volume, cancelled] {
-            if (!self || cancelled->load())
-                return;
-            if (auto m = self->d->members.value(peerId)) {
-                if (mic)
-                    m->setSoundStrength(float(volume));
-                else
-                    m->setCustomSoundStrength(float(volume));
-            }
+    d->queueLevel(KRTCPeerId::fromLevelId(levelPeerId), mic, volume);
+}
+
+void VeskMeetingManager::Private::queueLevel(const QString &peerId, bool mic, int volume)
+{
+    // Only the newest level of a participant's stream matters: one still waiting is replaced.
+    // Other participants' levels wait with it, each icon follows its own.
+    const QString key = (mic ? QLatin1Char('m') : QLatin1Char('c')) + peerId;
+    if (const auto at = pendingLevelAt.constFind(key); at != pendingLevelAt.cend()) {
+        pendingLevels[*at].volume = volume;
+    } else {
+        pendingLevelAt.insert(key, pendingLevels.size());
+        pendingLevels.push_back({peerId, mic, volume});
+    }
+    if (std::exchange(levelsQueued, true))
+        return;
+    QPointer<VeskMeetingManager> self(q);
+    levelQueue->addOperation([self, round = levelRound] {
+        MainQueue::async([self, round] {
+            if (self)
+                self->d->showLevels(round);
         });
     });
+}
+
+void VeskMeetingManager::Private::showLevels(quint64 round)
+{
+    if (round != levelRound)
+        return;
+    levelsQueued = false;
+    const std::vector<PendingLevel> levels = std::exchange(pendingLevels, {});
+    pendingLevelAt.clear();
+    for (const PendingLevel &level : levels) {
+        const auto m = members.value(level.peerId);
+        if (!m)
+            continue;
+        if (level.mic)
+            m->setSoundStrength(float(level.volume));
+        else
+            m->setCustomSoundStrength(float(level.volume));
+    }
 }
 
 // --- screen sharing ---------------------------------------------------------------------------

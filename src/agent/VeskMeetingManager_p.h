@@ -24,6 +24,7 @@
 #include <memory>
 #include <mutex>
 #include <shared_mutex>
+#include <vector>
 
 Q_DECLARE_LOGGING_CATEGORY(lcMeetingManager)
 
@@ -142,9 +143,20 @@ public:
     QList<IMSystemSubMessage> waitList; // guarded by waitMutex
     std::unique_ptr<OperationQueue> waitQueue;
     std::unique_ptr<OperationQueue> levelQueue;
-    // The newest queued level of each participant's stream ('m' microphone, 'c' shared file, then
-    // the peer id): set when a newer level for the same stream arrives (main thread).
-    QHash<QString, std::shared_ptr<std::atomic<bool>>> pendingLevels;
+    // The newest level of each participant's stream not yet shown, in the order the streams first
+    // spoke (main thread). One pass through the level queue shows them all: levels that arrive
+    // together cost the main thread one wake-up, not one per participant.
+    struct PendingLevel {
+        QString peerId;
+        bool mic = true;
+        int volume = 0;
+    };
+    std::vector<PendingLevel> pendingLevels;
+    QHash<QString, size_t> pendingLevelAt; // 'm' microphone or 'c' shared file, then the peer id
+    bool levelsQueued = false;
+    quint64 levelRound = 0; // a meeting reset forgets the pass on its way
+    void queueLevel(const QString &peerId, bool mic, int volume);
+    void showLevels(quint64 round);
 
     QStringList assistantsList;
     QVariantList metaMembers;

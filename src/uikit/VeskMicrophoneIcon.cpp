@@ -8,6 +8,10 @@
 #include <QMultiHash>
 #include <QPainter>
 #include <QPainterPath>
+#include <QSet>
+
+#include <algorithm>
+#include <limits>
 
 namespace {
 QColor levelColor()
@@ -40,6 +44,56 @@ void VeskMicrophoneIcon::setPhoneNumber(const QString &phoneNumber)
 // to the icons of its participant, so a level costs the icons that show it, not every icon.
 struct VeskMicrophoneIcon::Router final : QObject {
     QMultiHash<QString, QPointer<VeskMicrophoneIcon>> icons;
+    // The icons showing a level, and one timer for all of them that wakes when the earliest may
+    // fall back: thirty speakers cost one timer, not thirty made again every second.
+    QSet<VeskMicrophoneIcon *> lit;
+    QPointer<KVTimer> decay;
+
+    void light(VeskMicrophoneIcon *icon)
+    {
+        lit.insert(icon);
+        if (!decay)
+            scheduleDecay(icon->m_lastLevelAt + kLevelHold.count());
+    }
+
+    // With nobody left showing a level, nothing is to wake for.
+    void forget(VeskMicrophoneIcon *icon)
+    {
+        if (lit.remove(icon) && lit.isEmpty() && decay) {
+            decay->invalidate();
+            decay = nullptr;
+        }
+    }
+
+    void scheduleDecay(qint64 atMs)
+    {
+        const qint64 wait = std::max<qint64>(0, atMs - KVClock::current().nowMs());
+        decay = KVTimer::singleShot(this, std::chrono::milliseconds(wait), [this] {
+            decay = nullptr;
+            fallBack();
+        });
+    }
+
+    // The icons without a level for the hold fall back to 0; the next wake-up is the earliest of
+    // the rest.
+    void fallBack()
+    {
+        const qint64 now = KVClock::current().nowMs();
+        qint64 next = std::numeric_limits<qint64>::max();
+        const QList<VeskMicrophoneIcon *> shown(lit.cbegin(), lit.cend());
+        for (VeskMicrophoneIcon *icon : shown) {
+            if (!lit.contains(icon)) // gone by another's fall
+                continue;
+            if (icon->m_level == 0 || now - icon->m_lastLevelAt >= kLevelHold.count()) {
+                lit.remove(icon);
+                icon->setLevel(0);
+            } else {
+                next = std::min(next, icon->m_lastLevelAt + kLevelHold.count());
+            }
+        }
+        if (!decay && next != std::numeric_limits<qint64>::max())
+            scheduleDecay(next);
+    }
 
     Router()
     {
@@ -75,6 +129,8 @@ void VeskMicrophoneIcon::follow(const QString &phoneNumber)
 {
     if (!s_router)
         s_router = new Router; // for the process's life: one observer, however many meetings
+    if (phoneNumber.isEmpty())
+        s_router->forget(this);
     if (!m_phoneNumber.isEmpty())
         s_router->icons.remove(m_phoneNumber, this);
     if (!phoneNumber.isEmpty())
@@ -107,7 +163,7 @@ void VeskMicrophoneIcon::voiceValueChanged(qreal value)
 {
     setLevel(value);
     m_lastLevelAt = KVClock::current().nowMs();
-    scheduleDecay();
+    s_router->light(this);
 }
 
 void VeskMicrophoneIcon::setLevel(qreal level)
@@ -118,21 +174,6 @@ void VeskMicrophoneIcon::setLevel(qreal level)
     m_level = level;
     update();
     Q_EMIT levelChanged(level);
-}
-
-void VeskMicrophoneIcon::scheduleDecay()
-{
-    if (m_decay)
-        return;
-    const qint64 quiet = KVClock::current().nowMs() - m_lastLevelAt;
-    if (quiet >= kLevelHold.count()) {
-        setLevel(0);
-        return;
-    }
-    m_decay = KVTimer::singleShot(this, std::chrono::milliseconds(kLevelHold.count() - quiet), [this] {
-        m_decay = nullptr;
-        scheduleDecay();
-    });
 }
 
 void VeskMicrophoneIcon::paintDefaultIcon(QPainter &p, const QRectF &r) const

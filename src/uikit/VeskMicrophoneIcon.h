@@ -47,7 +47,6 @@ private:
     void follow(const QString &phoneNumber);
     void voiceValueChanged(qreal value);
     void setLevel(qreal level);
-    void scheduleDecay();
     void paintDefaultIcon(QPainter &p, const QRectF &r) const;
 
     QString m_phoneNumber;
@@ -56,5 +55,4 @@ private:
     qint64 m_iconState = 0;
     qreal m_level = 0;
     qint64 m_lastLevelAt = 0;
-    QPointer<KVTimer> m_decay;
 };

@@ -129,6 +129,14 @@ TEST_F(AgentRepliesTest, FileService_UploadThenListAndPages_MapToFileModels)
     EXPECT_EQ(files.first().state, 1); // status 1 mirrored
     const auto types = list.dataMap().value("fileTypes").value<QList<SupportFileShareTypeModel>>();
     EXPECT_EQ(types.size(), 3);
+    // The picker's form: the rows as the service sent them, the types mapped all the same.
+    const KVMResponse sent =
+        run([&](auto d) { agent->queryFileList(&owner, roomId, d, VeskAppAgent::FileRows::AsSent); });
+    const QVariantList rows = sent.dataMap().value("files").toList();
+    ASSERT_EQ(rows.size(), 1);
+    EXPECT_EQ(jx_objectArrayWithKeyValuesArray<FileShareModel>(rows), files);
+    EXPECT_EQ(rows.first().toMap().value("fileName").toString(), QStringLiteral("方案.pdf"));
+    EXPECT_EQ(sent.dataMap().value("fileTypes").value<QList<SupportFileShareTypeModel>>().size(), 3);
 
     const KVMResponse pages = run([&](auto d) { agent->queryFileSliceUrl(&owner, fileId, roomId, d); });
     const auto detail = jx_objectWithKeyValues<FileShareDatailModel>(pages.data);

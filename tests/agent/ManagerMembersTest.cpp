@@ -227,6 +227,33 @@ TEST_F(ManagerTest, SoundLevels_ANewLevelReplacesOnlyThatParticipantsQueuedOne)
         EXPECT_EQ(voice.value(ids[i]), QList<int>{20 + i}) << i;
     EXPECT_EQ(voice.value(ids[0]), QList<int>{90});
     EXPECT_FLOAT_EQ(manager->memberForId(ids[1])->customSoundStrength(), 70);
+
+    // The levels of a room of thirty arrive together from the engine's thread: the main thread
+    // takes them in a pass or two, not a pass for each participant; a reset forgets those queued.
+    for (int i = 20; i < 30; ++i)
+        ids << peer(QString::number(13700000000LL + i));
+    for (int i = 20; i < 30; ++i)
+        engine().emitMemberJoined(ids[i], QStringLiteral("成员%1").arg(i));
+    settle();
+    struct Passes final : QObject {
+        int calls = 0;
+        bool eventFilter(QObject *watched, QEvent *event) override
+        {
+            calls += watched == qApp && event->type() == QEvent::MetaCall;
+            return false;
+        }
+    } passes;
+    qApp->installEventFilter(&passes);
+    voice.clear();
+    FakeEngine::onForeignThread([&] {
+        for (int i = 0; i < ids.size(); ++i)
+            engine().emitSpeakerVolumeChange(KRTCPeerId::levelId(ids[i], true), true, 40 + i);
+    });
+    settle();
+    qApp->removeEventFilter(&passes);
+    EXPECT_EQ(voice.size(), 30);
+    EXPECT_EQ(voice.value(ids[29]), QList<int>{69});
+    EXPECT_LE(passes.calls, 4);
 }
 
 } // namespace

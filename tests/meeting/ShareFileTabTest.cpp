@@ -34,6 +34,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeView>
@@ -154,6 +155,69 @@ TEST(ShareFileListTest, AChangeOfAnyFieldTheServiceSendsRedraws_TheSameListDoesN
         // One row more or less is a change too.
         EXPECT_TRUE(ShareFileList::apply(s, listData({changed})));
     }
+}
+
+// A poll keeps the rows at both ends that were sent as before and maps only the rest: whatever
+// came, went, moved or changed, the list is the one a picker opened on that reply would hold, and
+// the kept ends are rows that stood there before.
+TEST(ShareFileListTest, APollKeepsTheRowsSentAsBefore_TheListIsTheReplysWhateverChanged)
+{
+    QVariantList files;
+    for (int i = 0; i < 12; ++i)
+        files << row(QStringLiteral("f%1").arg(i), i % 3 == 0 ? 2 : 1);
+    ShareFileList::State s;
+    const auto poll = [&](const QVariant &sent, const char *when) {
+        SCOPED_TRACE(when);
+        const QList<FileShareModel> before = s.networkingArray;
+        const quint64 edits = s.edits;
+        const bool changed = ShareFileList::apply(s, {{QStringLiteral("files"), sent}});
+        ShareFileList::State opened;
+        ShareFileList::apply(opened, {{QStringLiteral("files"), sent}});
+        EXPECT_EQ(s.networkingArray, opened.networkingArray);
+        EXPECT_EQ(ShareFileList::anyConverting(s), ShareFileList::anyConverting(opened.networkingArray));
+        EXPECT_EQ(s.converting, std::count_if(opened.networkingArray.cbegin(), opened.networkingArray.cend(),
+                                              [](const FileShareModel &r) { return r.state == 2; }));
+        EXPECT_EQ(s.edits, edits + (changed ? 1 : 0));
+        if (changed) {
+            EXPECT_LE(s.keptHead + s.keptTail, std::min(before.size(), s.networkingArray.size()));
+            EXPECT_EQ(s.networkingArray.mid(0, s.keptHead), before.mid(0, s.keptHead));
+            EXPECT_EQ(s.networkingArray.last(s.keptTail), before.last(s.keptTail));
+        }
+        return changed;
+    };
+    EXPECT_TRUE(poll(files, "opened"));
+    EXPECT_FALSE(poll(files, "the same again"));
+    files[5] = row(QStringLiteral("f5"), 5);
+    EXPECT_TRUE(poll(files, "one changed, to a state shown as failed"));
+    EXPECT_EQ(std::pair(s.keptHead, s.keptTail), std::pair(qsizetype(5), qsizetype(6)));
+    files[0] = row(QStringLiteral("f0"), 1);
+    EXPECT_TRUE(poll(files, "the first one converted"));
+    EXPECT_EQ(std::pair(s.keptHead, s.keptTail), std::pair(qsizetype(0), qsizetype(11)));
+    files.prepend(row(QStringLiteral("new"), 2));
+    EXPECT_TRUE(poll(files, "one came first"));
+    EXPECT_EQ(std::pair(s.keptHead, s.keptTail), std::pair(qsizetype(0), qsizetype(12)));
+    files.removeLast();
+    EXPECT_TRUE(poll(files, "the last went"));
+    EXPECT_EQ(std::pair(s.keptHead, s.keptTail), std::pair(qsizetype(12), qsizetype(0)));
+    files.move(2, 8);
+    EXPECT_TRUE(poll(files, "one moved"));
+    files.insert(4, files.at(4));
+    EXPECT_TRUE(poll(files, "a row twice"));
+    files.insert(6, 7);
+    EXPECT_FALSE(poll(files, "an entry that is no row, skipped"));
+    files.removeAt(6);
+    files[9] = row(QStringLiteral("f9"), 3);
+    EXPECT_TRUE(poll(files, "the next one, sent as rows again"));
+    EXPECT_FALSE(poll(QVariant::fromValue(jx_objectArrayWithKeyValuesArray<FileShareModel>(files)), "as models"));
+    files[1] = row(QStringLiteral("f1"), 2);
+    EXPECT_TRUE(poll(QVariant::fromValue(jx_objectArrayWithKeyValuesArray<FileShareModel>(files)), "models changed"));
+    files[2] = row(QStringLiteral("f2"), 2);
+    EXPECT_TRUE(poll(files, "rows after models"));
+    EXPECT_TRUE(ShareFileList::apply(s, {}));
+    EXPECT_TRUE(s.networkingArray.isEmpty());
+    EXPECT_FALSE(ShareFileList::anyConverting(s));
+    EXPECT_TRUE(poll(files, "a list after none"));
+    EXPECT_TRUE(poll(QVariantList(), "an empty list"));
 }
 
 class ShareFileTabTest : public ::testing::Test {
@@ -1071,6 +1135,81 @@ TEST_F(ShareFileTabTest, ManyFiles_WidgetsOnlyForTheRowsInView_APollChangesTheCh
               QStringList{"f1599"});
     press(last);
     EXPECT_EQ(fake->last(QStringLiteral("slices")).value(QStringLiteral("fileId")).toString(), QStringLiteral("f1599"));
+}
+
+// A poll binds only what it changed, behind the pending rows: a changed file is one change of its
+// row, a file that came or went one row inserted or removed, at its place.
+TEST_F(ShareFileTabTest, APollChangesOnlyItsRows_BehindThePendingOnes)
+{
+    panel->fileShareAction();
+    panel->reloadView();
+    QVariantList files = manyFiles(40);
+    list(files);
+    upload({file(QStringLiteral("p1.pdf"), "1")});
+    fake->answer(
+        QStringLiteral("prepare"),
+        FakeFileServices::code(0, QVariantList{QVariantMap{{"identity", panel->uploadFailedArray().value(0).identity},
+                                                           {"status", -1},
+                                                           {"fileName", "p1.pdf"},
+                                                           {"remarks", "太大"}}}));
+    ASSERT_TRUE(drainMainQueue());
+    ASSERT_EQ(panel->uploadFailedArray().size(), 1);
+    QAbstractItemModel *model = panel->fileList()->model();
+    const auto sameAsShown = [&] {
+        const QList<FileShareModel> shownRows = panel->showArray();
+        if (model->rowCount() != shownRows.size())
+            return false;
+        for (int i = 0; i < model->rowCount(); ++i)
+            if (model->index(i, 0).data().toString() != shownRows[i].fileName)
+                return false;
+        return true;
+    };
+    ASSERT_TRUE(sameAsShown());
+    QSignalSpy inserted(model, &QAbstractItemModel::rowsInserted);
+    QSignalSpy removed(model, &QAbstractItemModel::rowsRemoved);
+    QSignalSpy changed(model, &QAbstractItemModel::dataChanged);
+    const auto poll = [&] {
+        inserted.clear();
+        removed.clear();
+        changed.clear();
+        panel->queryFileList();
+        list(files);
+        ASSERT_TRUE(drainMainQueue());
+        EXPECT_TRUE(sameAsShown());
+    };
+    const auto rowOfSignal = [](const QSignalSpy &spy) { return spy.size() == 1 ? spy.first().at(1).toInt() : -1; };
+
+    files[5] = named(QStringLiteral("f5"), 3, QStringLiteral("文件5.pdf"));
+    poll();
+    EXPECT_TRUE(inserted.isEmpty());
+    EXPECT_TRUE(removed.isEmpty());
+    ASSERT_EQ(changed.size(), 1);
+    EXPECT_EQ(changed.first().at(0).toModelIndex().row(), 1 + 5);
+    EXPECT_EQ(changed.first().at(1).toModelIndex().row(), 1 + 5);
+    EXPECT_EQ(gridRowAt(*panel, 6)->stateLabel->text(), QStringLiteral("转码失败"));
+
+    files.insert(3, named(QStringLiteral("n3"), 1, QStringLiteral("新3.pdf")));
+    poll();
+    EXPECT_EQ(rowOfSignal(inserted), 1 + 3);
+    EXPECT_TRUE(removed.isEmpty());
+    EXPECT_TRUE(changed.isEmpty());
+
+    files.removeLast();
+    poll();
+    EXPECT_EQ(rowOfSignal(removed), 1 + 40);
+    EXPECT_TRUE(inserted.isEmpty());
+    EXPECT_TRUE(changed.isEmpty());
+
+    // A second chosen file joins the pending rows; the next poll lands behind both.
+    upload({file(QStringLiteral("p2.pdf"), "2")});
+    ASSERT_TRUE(sameAsShown());
+    files[0] = named(QStringLiteral("f0"), 2, QStringLiteral("文件0.pdf"));
+    poll();
+    ASSERT_EQ(changed.size(), 1);
+    EXPECT_EQ(changed.first().at(0).toModelIndex().row(), 2);
+    EXPECT_EQ(gridRowAt(*panel, 2)->model().fileId, QStringLiteral("f0"));
+    press(gridRowAt(*panel, 2)->deleteButton);
+    EXPECT_EQ(fake->last(QStringLiteral("delete")).value(QStringLiteral("fileIds")).toStringList(), QStringList{"f0"});
 }
 
 // Tab goes on from the last row in view to the next, which scrolls into view; the keyboard stays

@@ -172,6 +172,43 @@ TEST(VeskMicrophoneIconTest, LevelFallsBackWhenNoLevelsArriveAndClosingClearsIt)
     EXPECT_EQ(icon.accessibleName(), "麦克风");
 }
 
+// A room of thirty speaking: each icon falls back a hold after its own last level, and all of
+// them together keep one timer armed, not one each.
+TEST(VeskMicrophoneIconTest, ThirtySpeakersFallBackEachOnItsOwn_WithOneTimerForAll)
+{
+    VirtualClockScope clock;
+    QWidget holder;
+    QList<VeskMicrophoneIcon *> icons;
+    for (int i = 0; i < 30; ++i) {
+        auto *icon = new VeskMicrophoneIcon(&holder);
+        icon->setPhoneNumber(RXEncrypt::aes128ecbEncrypt(QString::number(13700000000LL + i)));
+        icon->setIconState(1);
+        icons << icon;
+    }
+    const int armed = clock.clock.pendingCount();
+    for (int i = 0; i < 30; ++i) {
+        postLevel(icons[i]->phoneNumber(), 40);
+        clock.clock.advance(10ms);
+    }
+    EXPECT_LE(clock.clock.pendingCount(), armed + 1);
+    // Icon i spoke at i x 10 ms; at 500 ms the first ten speak again.
+    clock.clock.advance(200ms);
+    for (int i = 0; i < 10; ++i)
+        postLevel(icons[i]->phoneNumber(), 50);
+    clock.clock.advance(605ms); // 1,105 ms
+    EXPECT_DOUBLE_EQ(icons[0]->level(), 50);
+    EXPECT_DOUBLE_EQ(icons[10]->level(), 0);
+    EXPECT_DOUBLE_EQ(icons[11]->level(), 40);
+    clock.clock.advance(200ms); // 1,305 ms
+    EXPECT_DOUBLE_EQ(icons[29]->level(), 0);
+    EXPECT_DOUBLE_EQ(icons[9]->level(), 50);
+    // An icon that goes while lit is no longer looked at.
+    delete icons[9];
+    clock.clock.advance(300ms);
+    EXPECT_DOUBLE_EQ(icons[0]->level(), 0);
+    EXPECT_EQ(clock.clock.pendingCount(), armed);
+}
+
 TEST(KVTextFieldViewTest, NumbersOnlyAndLengthLimitHoldForTypingAndPasting_AStoredValueShowsUnchanged)
 {
     KVTextFieldView view;

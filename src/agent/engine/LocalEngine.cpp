@@ -30,6 +30,8 @@
 #include <algorithm>
 #include <chrono>
 #include <cstring>
+#include <utility>
+#include <vector>
 
 using namespace std::chrono_literals;
 
@@ -534,15 +536,20 @@ void LocalEngine::onFrameTick()
     ++m_tick;
     const bool inRoom = m_state == RoomState::InRoom;
     if (inRoom && m_tick % kLevelEveryTicks == 0) {
+        // The room's levels of one tick go out as one event: the event thread wakes once for them.
+        std::vector<std::pair<QString, int>> levels;
         for (const PeerState &state : std::as_const(m_peers)) {
             if (!state.peer.audio)
                 continue;
             const double phase = static_cast<double>(m_tick) * 0.07 + LocalPicture::seedFor(state.peer.peerId) % 100;
-            const int level = static_cast<int>(8 + 60 * qAbs(qSin(phase)));
-            postEvent([id = KRTCPeerId::levelId(state.peer.peerId, true), level](KRTCEngineDelegate &to) {
-                to.onSpeakerVolumeChange(id, true, level);
-            });
+            levels.emplace_back(KRTCPeerId::levelId(state.peer.peerId, true),
+                                static_cast<int>(8 + 60 * qAbs(qSin(phase))));
         }
+        if (!levels.empty())
+            postEvent([levels = std::move(levels)](KRTCEngineDelegate &to) {
+                for (const auto &[id, level] : levels)
+                    to.onSpeakerVolumeChange(id, true, level);
+            });
     }
     // A shared audio file sounds while it plays.
     const qint64 now = KVClock::current().nowMs();

@@ -5,6 +5,10 @@
 
 #include <QHash>
 
+#include <algorithm>
+#include <tuple>
+#include <utility>
+
 namespace ShareFileList {
 
 namespace {
@@ -35,6 +39,93 @@ bool sameAsSent(const FileShareModel &a, const FileShareModel &b)
            a.timeStamp == b.timeStamp && a.enableUserList == b.enableUserList;
 }
 
+// The states the list knows; any other shows as a failed upload.
+qint64 shownState(qint64 state)
+{
+    return state < 1 || state > 3 ? 4 : state;
+}
+
+// How many rows two lists share at their ends, by same(row before, row after): at the head, then
+// at the tail of what is left.
+template <typename Same> std::pair<qsizetype, qsizetype> keptEnds(qsizetype before, qsizetype after, Same same)
+{
+    qsizetype head = 0;
+    while (head < before && head < after && same(head, head))
+        ++head;
+    qsizetype tail = 0;
+    while (tail < before - head && tail < after - head && same(before - 1 - tail, after - 1 - tail))
+        ++tail;
+    return {head, tail};
+}
+
+qsizetype convertingIn(const QList<FileShareModel> &rows, qsizetype from, qsizetype to)
+{
+    return std::count_if(rows.cbegin() + from, rows.cbegin() + to,
+                         [](const FileShareModel &r) { return r.state == 2; });
+}
+
+// Rows [from, from + count) of a reply mapped into one block: a list of a thousand rows is not
+// moved again and again as it grows.
+QList<FileShareModel> mapRows(const QVariantList &sent, qsizetype from, qsizetype count)
+{
+    const auto isMap = [](const QVariant &v) { return v.metaType() == QMetaType::fromType<QVariantMap>(); };
+    if (!std::all_of(sent.cbegin() + from, sent.cbegin() + from + count, isMap))
+        return jx_objectArrayWithKeyValuesArray<FileShareModel>(QVariant(sent.mid(from, count)));
+    QList<FileShareModel> rows;
+    rows.reserve(count);
+    for (qsizetype i = from; i < from + count; ++i)
+        jx_setKeyValues(rows.emplaceBack(), sent.at(i));
+    return rows;
+}
+
+// The service's rows of a reply in place of the last ones. The rows at both ends that read as
+// before stay as they are, and of rows sent as key-value lists only the ones between are mapped:
+// a poll costs what changed, not the list. True when the list now reads otherwise.
+bool applyFiles(State &state, const QVariant &files)
+{
+    QList<FileShareModel> &rows = state.networkingArray;
+    const qsizetype before = rows.size();
+    qsizetype head = 0;
+    qsizetype tail = 0;
+    QList<FileShareModel> middle;
+    QVariantList sent;
+    bool allMapped = false;
+    if (files.metaType() == QMetaType::fromType<QVariantList>()) {
+        sent = files.toList();
+        // The last rows sent stand for the rows held only when each of them made one.
+        if (state.sentFiles.size() == before)
+            std::tie(head, tail) = keptEnds(
+                before, sent.size(), [&](qsizetype i, qsizetype j) { return state.sentFiles.at(i) == sent.at(j); });
+        const qsizetype between = sent.size() - head - tail;
+        middle = mapRows(sent, head, between);
+        allMapped = middle.size() == between;
+        for (FileShareModel &row : middle)
+            row.state = shownState(row.state);
+    } else {
+        QList<FileShareModel> all = modelsOf<FileShareModel>(files);
+        for (FileShareModel &row : all)
+            row.state = shownState(row.state);
+        std::tie(head, tail) =
+            keptEnds(before, all.size(), [&](qsizetype i, qsizetype j) { return sameAsSent(rows.at(i), all.at(j)); });
+        middle = all.mid(head, all.size() - head - tail);
+    }
+    state.sentFiles = allMapped ? sent : QVariantList();
+    const qsizetype gone = before - head - tail;
+    if (gone == middle.size() && std::equal(middle.cbegin(), middle.cend(), rows.cbegin() + head, sameAsSent))
+        return false;
+    state.converting += convertingIn(middle, 0, middle.size()) - convertingIn(rows, head, head + gone);
+    if (gone != middle.size()) {
+        rows.remove(head, gone);
+        rows.insert(head, middle.size(), FileShareModel());
+    }
+    std::move(middle.begin(), middle.end(), rows.begin() + head);
+    state.sizeBefore = before;
+    state.keptHead = head;
+    state.keptTail = tail;
+    ++state.edits;
+    return true;
+}
+
 QString extensionOf(const QString &fileName)
 {
     const qsizetype dot = fileName.lastIndexOf(QLatin1Char('.'));
@@ -46,16 +137,10 @@ QString extensionOf(const QString &fileName)
 bool apply(State &state, const QVariantMap &data)
 {
     bool changed = false;
-    QList<FileShareModel> rows;
     const auto files = data.constFind(QStringLiteral("files"));
     if (files != data.cend()) {
-        rows = modelsOf<FileShareModel>(*files);
-        for (FileShareModel &row : rows)
-            if (row.state < 1 || row.state > 3)
-                row.state = 4;
-        changed = rows.isEmpty() || !state.hasFiles ||
-                  !std::equal(rows.cbegin(), rows.cend(), state.networkingArray.cbegin(), state.networkingArray.cend(),
-                              sameAsSent);
+        const bool differs = applyFiles(state, *files);
+        changed = differs || state.networkingArray.isEmpty() || !state.hasFiles;
         state.hasFiles = true;
     }
     QList<SupportFileShareTypeModel> types;
@@ -80,8 +165,15 @@ bool apply(State &state, const QVariantMap &data)
     if (files == data.cend()) {
         changed = !state.networkingArray.isEmpty();
         state.hasFiles = false;
+        state.sentFiles.clear();
+        state.converting = 0;
+        if (changed) {
+            state.sizeBefore = state.networkingArray.size();
+            state.networkingArray.clear();
+            state.keptHead = state.keptTail = 0;
+            ++state.edits;
+        }
     }
-    state.networkingArray = rows;
     return changed;
 }
 

@@ -19,6 +19,15 @@ struct State {
     // Whether the last reply had "files" (empty ones too): a list equal to it is not redrawn.
     bool hasFiles = false;
     QList<FileShareModel> networkingArray;
+    // The rows as the service sent them, when it sent key-value lists that all mapped: a row sent
+    // as before at the same end of the list is kept, not mapped again.
+    QVariantList sentFiles;
+    // What the last change of networkingArray kept: of the sizeBefore rows it had, the first
+    // keptHead and the last keptTail stand as they were; only the rows between are new. edits
+    // counts those changes, so a view knows whether it shows the list just before.
+    qsizetype sizeBefore = 0, keptHead = 0, keptTail = 0;
+    quint64 edits = 0;
+    qsizetype converting = 0; // rows in state 2
     QList<SupportFileShareTypeModel> supportFileTypeArray;
     QString allowFileType, allowVideoType, allowAudioType; // lowercase, comma-separated
 };
@@ -28,6 +37,10 @@ struct State {
 bool apply(State &state, const QVariantMap &data);
 // Any service row still uploading or converting (state 2)?
 [[nodiscard]] bool anyConverting(const QList<FileShareModel> &rows);
+[[nodiscard]] inline bool anyConverting(const State &state)
+{
+    return state.converting > 0;
+}
 
 // Document, video or audio by type code ("1", "2", "3") or by the type or the name's extension
 // being part of the accepted lists, in that order.

@@ -17,7 +17,8 @@ class AgentShareFileServices final : public ShareFileServices {
 public:
     void queryFileList(QObject *owner, const QString &roomId, Completion completion) override
     {
-        agentInstance()->queryFileList(owner, roomId, std::move(completion));
+        // The picker's list maps only the rows it does not hold already.
+        agentInstance()->queryFileList(owner, roomId, std::move(completion), VeskAppAgent::FileRows::AsSent);
     }
     void deleteFiles(QObject *owner, const QStringList &fileIds, const QString &uploadUserId, const QString &roomId,
                      Completion completion) override

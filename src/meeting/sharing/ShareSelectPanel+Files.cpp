@@ -170,16 +170,44 @@ void ShareSelectPanel::queryFileList()
         if (!self || r.code != 0)
             return;
         const bool changed = ShareFileList::apply(self->m_files, r.dataMap());
-        if (!ShareFileList::anyConverting(self->m_files.networkingArray))
+        if (!ShareFileList::anyConverting(self->m_files))
             self->stopQueryTimer();
         if (changed)
-            self->reloadFileGrid();
+            self->reloadPolledFiles();
     });
+}
+
+// A poll changed the service's list: when the rows show the pending rows and the list just before
+// it, only the rows between the list's kept ends are replaced, so a poll costs what changed.
+void ShareSelectPanel::reloadPolledFiles()
+{
+    const qsizetype pending = m_pending.size();
+    const ShareFileList::State &files = m_files;
+    const qsizetype kept = files.keptHead + files.keptTail;
+    const qsizetype shownBefore = m_fileRowsModel->rowCount() - pending;
+    bool pendingShown =
+        files.edits == m_shownEdits + 1 && shownBefore == files.sizeBefore && !files.networkingArray.isEmpty();
+    for (qsizetype i = 0; pendingShown && i < pending; ++i)
+        pendingShown = m_fileRowsModel->rowAt(int(i)) == m_pending.at(i).row;
+    if (!pendingShown) {
+        reloadFileGrid();
+        return;
+    }
+    ++m_fileGridReloads;
+    m_shownEdits = files.edits;
+    const qsizetype came = files.networkingArray.size() - kept;
+    m_fileRowsModel->replaceRows(
+        pending + files.keptHead, shownBefore - kept,
+        std::span<const FileShareModel>(files.networkingArray.constData() + files.keptHead, size_t(came)));
+    fileEmptyLabel->setVisible(false);
+    m_fileList->setVisible(true);
+    fileShareScollView->layout()->activate();
 }
 
 void ShareSelectPanel::reloadFileGrid()
 {
     ++m_fileGridReloads;
+    m_shownEdits = m_files.edits;
     const QList<FileShareModel> rows = showArray();
     QWidget *focused = window()->focusWidget();
     const bool focusInList = focused && (focused == m_fileList || m_fileList->isAncestorOf(focused));

@@ -211,6 +211,7 @@ private:
     void hideSupportFileList();
     void buildFileViews(QWidget *actionView, QHBoxLayout *actionRow);
     void reloadFileGrid();
+    void reloadPolledFiles();
     [[nodiscard]] FileShareCollectionViewItem *createFileRow(QWidget *parent);
     void bindFileRow(FileShareCollectionViewItem *item, const FileShareModel &row);
     [[nodiscard]] QString fileRoomId() const;
@@ -263,6 +264,7 @@ private:
     QList<Pending> m_pending;
     QPointer<KVTimer> fileShareQueryTimer;
     int m_fileGridReloads = 0;
+    quint64 m_shownEdits = 0; // the edit of the service's list the rows show
     QPointer<QWidget> m_fileRows;
     KVRowListView *m_fileList = nullptr; // a child of the file tab
     ShareFileRowsModel *m_fileRowsModel = nullptr;
