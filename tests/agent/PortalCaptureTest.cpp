@@ -91,6 +91,13 @@ protected:
         QDBusConnection::disconnectFromBus(QStringLiteral("korvi-fake-portal"));
     }
 
+    // The portal's dialog gives this screen: its node, reached through its PipeWire.
+    void offer(PrivatePipeWire &pipewire)
+    {
+        portal->nodeId = pipewire.sourceNode();
+        portal->openRemote = [&pipewire] { return pipewire.connect(); };
+    }
+
     PrivateBus bus;
     QDBusConnection client{QString()};
     QDBusConnection portalSide{QString()};
@@ -120,9 +127,8 @@ TEST_F(PortalCapture, OneCandidateOpensThePortal_FramesOfTheAskedSize_TokenKept_
     constexpr quint32 kGreen = 0xff00c000;
     if (!pipewire.start(QSize(320, 240), kGreen))
         GTEST_SKIP() << "no private PipeWire: " << pipewire.why().toStdString();
-    portal->nodeId = pipewire.sourceNode();
+    offer(pipewire);
     portal->restoreToken = QStringLiteral("token-1");
-    portal->openRemote = [&] { return pipewire.connect(); };
 
     const QList<KRTCDesktopSource> screens = capture->screens(QSize(160, 90));
     ASSERT_EQ(screens.size(), 1);
@@ -170,8 +176,7 @@ TEST_F(PortalCapture, FramesAsTheScreenChanges_AtMostTheRateAsked_NeverOneTwice)
     PrivatePipeWire pipewire;
     if (!pipewire.start(QSize(320, 240), 0xff00c000))
         GTEST_SKIP() << "no private PipeWire: " << pipewire.why().toStdString();
-    portal->nodeId = pipewire.sourceNode();
-    portal->openRemote = [&] { return pipewire.connect(); };
+    offer(pipewire);
     Received received;
     auto stream = capture->openStream(option, received.sink());
     ASSERT_TRUE(linkWhenAsked(pipewire, *portal, QStringLiteral("korvi-share")));
@@ -208,8 +213,7 @@ TEST_F(PortalCapture, TheDesktopEndsTheCast_SessionClosedOrNodeGone_EndsTheStrea
         PrivatePipeWire pipewire;
         if (!pipewire.start(QSize(320, 240), 0xff00c000))
             GTEST_SKIP() << "no private PipeWire: " << pipewire.why().toStdString();
-        portal->nodeId = pipewire.sourceNode();
-        portal->openRemote = [&] { return pipewire.connect(); };
+        offer(pipewire);
         Received received;
         auto stream = capture->openStream(option, received.sink());
         ASSERT_TRUE(linkWhenAsked(pipewire, *portal, QStringLiteral("korvi-share")));
@@ -280,6 +284,19 @@ struct RecorderReports final : VeskScreenRecordDelegate {
     QStringList events;
 };
 
+// A recorder on the portal, writing into a folder of its own.
+struct PortalRecorder {
+    explicit PortalRecorder(const QDBusConnection &client)
+    {
+        recorder.setDelegate(&reports);
+        recorder.setFolder(dir.path());
+        recorder.usePortal(client);
+    }
+    RecorderReports reports;
+    QTemporaryDir dir;
+    VeskScreenRecord recorder;
+};
+
 // The recorder in a Wayland session: the screen the portal's dialog gives, from its PipeWire node.
 TEST_F(PortalCapture, Recorder_RecordsThePortalsScreen_ACancelledDialogFails)
 {
@@ -288,15 +305,10 @@ TEST_F(PortalCapture, Recorder_RecordsThePortalsScreen_ACancelledDialogFails)
     PrivatePipeWire pipewire;
     if (!pipewire.start(QSize(320, 240), 0xff00c000))
         GTEST_SKIP() << "no private PipeWire: " << pipewire.why().toStdString();
-    portal->nodeId = pipewire.sourceNode();
-    portal->openRemote = [&] { return pipewire.connect(); };
+    offer(pipewire);
 
-    RecorderReports reports;
-    QTemporaryDir dir;
-    VeskScreenRecord recorder;
-    recorder.setDelegate(&reports);
-    recorder.setFolder(dir.path());
-    recorder.usePortal(client);
+    PortalRecorder recording(client);
+    auto &[reports, dir, recorder] = recording;
     recorder.start();
     EXPECT_TRUE(reports.events.isEmpty()) << "the user chooses first";
     ASSERT_TRUE(linkWhenAsked(pipewire, *portal, QStringLiteral("korvi-record")));
@@ -329,15 +341,10 @@ TEST_F(PortalCapture, Recorder_AStillScreen_KeepsItsLengthAndItsSound)
     PrivatePipeWire pipewire;
     if (!pipewire.start(QSize(320, 240), 0xff00c000))
         GTEST_SKIP() << "no private PipeWire: " << pipewire.why().toStdString();
-    portal->nodeId = pipewire.sourceNode();
-    portal->openRemote = [&] { return pipewire.connect(); };
+    offer(pipewire);
 
-    RecorderReports reports;
-    QTemporaryDir dir;
-    VeskScreenRecord recorder;
-    recorder.setDelegate(&reports);
-    recorder.setFolder(dir.path());
-    recorder.usePortal(client);
+    PortalRecorder recording(client);
+    auto &[reports, dir, recorder] = recording;
     recorder.start();
     ASSERT_TRUE(linkWhenAsked(pipewire, *portal, QStringLiteral("korvi-record")));
     ASSERT_EQ(reports.events, QStringList{QStringLiteral("start")});
@@ -365,15 +372,10 @@ TEST_F(PortalCapture, Recorder_TheDesktopEndsTheCast_TheFileIsFinished)
         PrivatePipeWire pipewire;
         if (!pipewire.start(QSize(320, 240), 0xff00c000))
             GTEST_SKIP() << "no private PipeWire: " << pipewire.why().toStdString();
-        portal->nodeId = pipewire.sourceNode();
-        portal->openRemote = [&] { return pipewire.connect(); };
+        offer(pipewire);
 
-        RecorderReports reports;
-        QTemporaryDir dir;
-        VeskScreenRecord recorder;
-        recorder.setDelegate(&reports);
-        recorder.setFolder(dir.path());
-        recorder.usePortal(client);
+        PortalRecorder recording(client);
+        auto &[reports, dir, recorder] = recording;
         recorder.start();
         ASSERT_TRUE(linkWhenAsked(pipewire, *portal, QStringLiteral("korvi-record"))) << closes;
         pipewire.setRate(15);
