@@ -139,6 +139,18 @@ inline std::pair<ProcessRun, ProcessRun> runInTurn(const std::vector<std::string
     return runs;
 }
 
+// The command line, with filter (a "--benchmark_filter=..." argument) added when it names no
+// filter of its own nor asks for the list: a program's default figure, the others by name.
+inline std::vector<char *> withDefaultFilter(int argc, char **argv, char *filter)
+{
+    std::vector<char *> args(argv, argv + argc);
+    if (std::none_of(args.cbegin(), args.cend(), [](const char *arg) {
+            return std::strncmp(arg, "--benchmark_filter", 18) == 0 || std::strncmp(arg, "--benchmark_list", 16) == 0;
+        }))
+        args.push_back(filter);
+    return args;
+}
+
 inline double median(std::vector<double> values)
 {
     if (values.empty())

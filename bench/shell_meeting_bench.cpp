@@ -382,12 +382,8 @@ int main(int argc, char **argv)
         return 2;
 
     // By default the one figure the meeting's cost is judged by; the others by name, one at a time.
-    std::vector<char *> args(argv, argv + argc);
     char thirty[] = "--benchmark_filter=BM_ThirtyAgainstEight";
-    if (std::none_of(args.cbegin(), args.cend(), [](const char *arg) {
-            return std::strncmp(arg, "--benchmark_filter", 18) == 0 || std::strncmp(arg, "--benchmark_list", 16) == 0;
-        }))
-        args.push_back(thirty);
+    std::vector<char *> args = bench::withDefaultFilter(argc, argv, thirty);
     int count = int(args.size());
     benchmark::Initialize(&count, args.data());
     benchmark::RunSpecifiedBenchmarks();

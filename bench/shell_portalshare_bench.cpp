@@ -288,6 +288,19 @@ bench::ProcessRun runWithScreen(const std::vector<std::string> &argv, QString *w
     return bench::runProcess(argv);
 }
 
+// Runs each program on its screen, one after the other; the order turns round from call to call.
+std::vector<bench::ProcessRun> runInTurn(const std::vector<std::vector<std::string>> &programs, bool &flip,
+                                         QString *why)
+{
+    std::vector<bench::ProcessRun> runs(programs.size());
+    for (size_t i = 0; i < programs.size(); ++i) {
+        const size_t at = flip ? programs.size() - 1 - i : i;
+        runs[at] = runWithScreen(programs[at], why);
+    }
+    flip = !flip;
+    return runs;
+}
+
 constexpr const char *kSeconds = "5";
 
 std::vector<std::string> clientRun(bool share)
@@ -318,16 +331,9 @@ void BM_ShareAChangingScreen(benchmark::State &state)
     bool flip = false;
     for (auto _ : state) {
         QString why;
-        bench::ProcessRun a;
-        bench::ProcessRun b;
-        if (flip) {
-            b = runWithScreen(bareRun("1280x720"), &why);
-            a = runWithScreen(clientRun(true), &why);
-        } else {
-            a = runWithScreen(clientRun(true), &why);
-            b = runWithScreen(bareRun("1280x720"), &why);
-        }
-        flip = !flip;
+        const auto runs = runInTurn({clientRun(true), bareRun("1280x720")}, flip, &why);
+        const bench::ProcessRun &a = runs[0];
+        const bench::ProcessRun &b = runs[1];
         const double clientCpu = bench::figure(a.output, "cpu");
         const double bareCpu = bench::figure(b.output, "cpu");
         if (!a.ok || !b.ok || clientCpu <= 0 || bareCpu <= 0) {
@@ -354,22 +360,11 @@ void BM_WhereTheShareGoes(benchmark::State &state)
     bool flip = false;
     for (auto _ : state) {
         QString why;
-        bench::ProcessRun a;
-        bench::ProcessRun m;
-        bench::ProcessRun b;
-        bench::ProcessRun f;
-        if (flip) {
-            b = runWithScreen(bareRun(), &why);
-            f = runWithScreen(bareRun("1280x720"), &why);
-            m = runWithScreen(clientRun(false), &why);
-            a = runWithScreen(clientRun(true), &why);
-        } else {
-            a = runWithScreen(clientRun(true), &why);
-            m = runWithScreen(clientRun(false), &why);
-            f = runWithScreen(bareRun("1280x720"), &why);
-            b = runWithScreen(bareRun(), &why);
-        }
-        flip = !flip;
+        const auto runs = runInTurn({clientRun(true), clientRun(false), bareRun("1280x720"), bareRun()}, flip, &why);
+        const bench::ProcessRun &a = runs[0];
+        const bench::ProcessRun &m = runs[1];
+        const bench::ProcessRun &f = runs[2];
+        const bench::ProcessRun &b = runs[3];
         const double clientCpu = bench::figure(a.output, "cpu");
         const double meetingCpu = bench::figure(m.output, "cpu");
         const double bareCpu = bench::figure(b.output, "cpu");
@@ -420,12 +415,8 @@ int main(int argc, char **argv)
     }
 #endif
     // By default the figure the share is judged by; the split by name.
-    std::vector<char *> args(argv, argv + argc);
     char pairs[] = "--benchmark_filter=BM_ShareAChangingScreen";
-    if (std::none_of(args.cbegin(), args.cend(), [](const char *arg) {
-            return std::strncmp(arg, "--benchmark_filter", 18) == 0 || std::strncmp(arg, "--benchmark_list", 16) == 0;
-        }))
-        args.push_back(pairs);
+    std::vector<char *> args = bench::withDefaultFilter(argc, argv, pairs);
     int count = int(args.size());
     benchmark::Initialize(&count, args.data());
     benchmark::RunSpecifiedBenchmarks();
