@@ -5,6 +5,8 @@
 #include "MeetingTestSupport.h"
 
 #include "agent/engine/KRTCVideoView.h"
+#include "foundation/KVClock.h"
+#include "foundation/NotificationCenter.h"
 #include "meeting/window/grid/VideoCollectionView.h"
 #include "meeting/window/grid/VideoCollectionViewItem.h"
 #include "uikit/VeskMicrophoneIcon.h"
@@ -179,6 +181,70 @@ TEST_F(GridView, OnlyTilesInSightScaleTheirVideo)
     left.removeAt(gone);
     grid->reloadData(left);
     EXPECT_TRUE(away->onScreen()) << "given back: whoever shows it next decides";
+}
+
+// Levels come for every participant several times a second. One for a tile out of sight asks for
+// no paint of the window at all; scrolled into sight, the tile shows the newest level.
+TEST_F(GridView, ALevelOutOfSightAsksForNoPaint_ScrolledIntoSightTheTileShowsIt)
+{
+    VirtualClockScope clock; // the icons' fall back to quiet waits
+    fill(30);
+    grid->reloadData(tiles);
+    const auto settle = [] {
+        for (int i = 0; i < 10; ++i) {
+            QCoreApplication::sendPostedEvents();
+            QApplication::processEvents();
+        }
+    };
+    settle();
+    const QRect seen = grid->visibleRect().toAlignedRect();
+    qsizetype near = -1;
+    qsizetype far = -1;
+    for (qsizetype i = 0; i < tiles.size(); ++i) {
+        if (!tiles[i]->videoView() || !tiles[i]->audioFlag())
+            continue;
+        const bool inSight = grid->itemAt(i)->geometry().intersects(seen);
+        if (inSight && near < 0)
+            near = i;
+        if (!inSight)
+            far = i;
+    }
+    ASSERT_GE(near, 0);
+    ASSERT_GE(far, 0);
+
+    struct UpdateRequests final : QObject {
+        int count = 0;
+        bool eventFilter(QObject *, QEvent *event) override
+        {
+            count += event->type() == QEvent::UpdateRequest ? 1 : 0;
+            return false;
+        }
+    } requests;
+    area.installEventFilter(&requests);
+    const auto level = [](const Tile &tile, int value) {
+        NotificationCenter::defaultCenter().post(QStringLiteral("VESK_NOTIFFY_VOICE_VALUE_CHANGED"),
+                                                 QVariantMap{{"peerId", tile->phoneNumber()}, {"value", value}});
+    };
+    level(tiles[far], 80);
+    settle();
+    VeskMicrophoneIcon *farIcon = grid->itemAt(far)->activeView()->microphoneIcon();
+    EXPECT_DOUBLE_EQ(farIcon->level(), 80) << "the icon follows its participant out of sight too";
+    EXPECT_EQ(requests.count, 0) << "a level out of sight asked the window for a paint";
+    level(tiles[near], 80);
+    settle();
+    EXPECT_GE(requests.count, 1) << "a level in sight is drawn";
+
+    area.ensureWidgetVisible(grid->itemAt(far));
+    settle();
+    const QImage shot = area.grab().toImage();
+    const QRect icon(farIcon->mapTo(&area, QPoint()), farIcon->size());
+    ASSERT_TRUE(shot.rect().contains(icon));
+    bool green = false;
+    for (int y = icon.top(); y <= icon.bottom() && !green; ++y)
+        for (int x = icon.left(); x <= icon.right() && !green; ++x)
+            green = qGreen(shot.pixel(x, y)) > 150 && qRed(shot.pixel(x, y)) < 100;
+    EXPECT_TRUE(green) << "scrolled into sight, the tile shows the level that came meanwhile";
+    area.removeEventFilter(&requests);
 }
 
 TEST_F(GridView, ReloadingUnchangedTilesKeepsOverlaysAndFollowsTheirState)

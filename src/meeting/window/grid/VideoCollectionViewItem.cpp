@@ -68,6 +68,10 @@ void VideoCollectionViewItem::stackContent()
     // the content goes on top, opaque, so the overlay's widgets under it are never painted.
     const bool overVideo = video && m_activeView;
     m_contentView->setAttribute(Qt::WA_OpaquePaintEvent, overVideo);
+    // Under the content the overlay's own widgets are never seen: a new level asks for no paint
+    // of theirs, only the video view's (overlayChanged).
+    if (m_activeView)
+        m_activeView->setUpdatesEnabled(!overVideo);
     if (!overVideo) {
         if (m_activeView)
             m_activeView->raise();
@@ -86,7 +90,8 @@ void VideoCollectionViewItem::stackContent()
 
 void VideoCollectionViewItem::overlayChanged(const QRect &area)
 {
-    if (m_resetting)
+    // Out of sight nothing is painted; the scroll that brings the tile in paints it whole.
+    if (m_resetting || !m_onScreen)
         return;
     if (KRTCVideoView *video = shownVideoView(); video && m_activeView)
         video->update(area.translated(m_activeView->pos() - m_contentView->pos() - video->pos()));
