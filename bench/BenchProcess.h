@@ -7,6 +7,7 @@
 // speed drifts moves both. Also what the children share: their own CPU share, the first-paint
 // mark, private folders and a desktop-sized offscreen screen.
 
+#include <sched.h>
 #include <sys/resource.h>
 #include <sys/types.h>
 #include <sys/wait.h>
@@ -137,6 +138,27 @@ inline std::pair<ProcessRun, ProcessRun> runInTurn(const std::vector<std::string
     }
     flip = !flip;
     return runs;
+}
+
+// Keeps this process, and the children it starts from now on, to `count` of the processors it may
+// use (all of them when it may use fewer). A child the kernel moves between processors pays for
+// it, and by a different amount in each run; on the same few processors two programs compared in
+// turn spread far less from run to run.
+inline void keepToProcessors(int count)
+{
+    cpu_set_t allowed;
+    CPU_ZERO(&allowed);
+    if (sched_getaffinity(0, sizeof allowed, &allowed) != 0 || CPU_COUNT(&allowed) <= count)
+        return;
+    cpu_set_t kept;
+    CPU_ZERO(&kept);
+    for (int cpu = 0, taken = 0; cpu < CPU_SETSIZE && taken < count; ++cpu) {
+        if (CPU_ISSET(cpu, &allowed)) {
+            CPU_SET(cpu, &kept);
+            ++taken;
+        }
+    }
+    sched_setaffinity(0, sizeof kept, &kept);
 }
 
 // The command line, with filter (a "--benchmark_filter=..." argument) added when it names no

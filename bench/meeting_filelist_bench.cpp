@@ -101,7 +101,7 @@ void BM_FileListReplyGrowth(benchmark::State &state)
                 benchmark::DoNotOptimize(ShareFileList::anyConverting(list));
                 benchmark::DoNotOptimize(list.networkingArray.constData() + list.keptHead);
             },
-            160, 1600, 7, state.counters);
+            160, 1600, 15, state.counters);
     }
 }
 
