@@ -13,6 +13,7 @@
 #include "uikit/VeskCategories.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
@@ -167,6 +168,55 @@ TEST(KVAudioSelectView, MicrophonePopUpTicksTheChoiceShowsItsVolumeAndStoresAPic
 
     // The meter follows the sine source.
     EXPECT_TRUE(PulseTestSupport::spinUntil([&] { return view.levelBar()->value() > 0; }));
+}
+
+// A device plugged in elsewhere while the microphone pop-up is open: the list shows it, and the
+// chosen microphone's volume stays usable, with a keyboard user still on it.
+TEST(KVAudioSelectView, ADeviceComingElsewhereLeavesTheChosenOnesVolumeUsableAndFocused)
+{
+    KORVI_REQUIRE_PULSE();
+    MainSettingModel model;
+    KVAudioSelectView view;
+    view.setIsSpeaker(false);
+    view.setModel(&model);
+    view.show();
+    view.activateWindow();
+    ASSERT_TRUE(PulseTestSupport::spinUntil([&] { return view.deviceList()->count() > 0; }));
+    ASSERT_TRUE(PulseTestSupport::spinUntil([&] { return view.volumeSlider()->isEnabled(); }));
+    view.volumeSlider()->setFocus(Qt::TabFocusReason);
+    ASSERT_TRUE(PulseTestSupport::spinUntil([&] { return QApplication::focusWidget() == view.volumeSlider(); }));
+    const qsizetype before = view.deviceList()->count();
+
+    struct EnabledChanges final : QObject {
+        int count = 0;
+        bool eventFilter(QObject *, QEvent *event) override
+        {
+            count += event->type() == QEvent::EnabledChange ? 1 : 0;
+            return false;
+        }
+    } changes;
+    view.volumeSlider()->installEventFilter(&changes);
+    const QString extra = QStringLiteral("korvi_popup_mic_%1").arg(QCoreApplication::applicationPid());
+    QByteArray module;
+    ASSERT_EQ(PulseTestSupport::pactl({QStringLiteral("load-module"), QStringLiteral("module-null-source"),
+                                       QStringLiteral("source_name=") + extra},
+                                      &module),
+              0);
+    const std::unique_ptr<void, std::function<void(void *)>> unplug(&module, [&](void *) {
+        PulseTestSupport::pactl({QStringLiteral("unload-module"), QString::fromLatin1(module)});
+    });
+    ASSERT_TRUE(PulseTestSupport::spinUntil([&] { return view.deviceList()->count() > before; }));
+    // The volume read again has come back.
+    view.audioManager()->waitUntilIdle();
+    PulseTestSupport::spinUntil([] { return false; }, std::chrono::seconds(1));
+
+    EXPECT_EQ(changes.count, 0) << "the volume was taken away while another device came";
+    EXPECT_TRUE(view.volumeSlider()->isEnabled());
+    EXPECT_EQ(QApplication::focusWidget(), view.volumeSlider());
+    const auto chosen = model.currentMicphone();
+    ASSERT_TRUE(chosen);
+    EXPECT_EQ(view.deviceList()->rowAt(view.deviceList()->selectedIndex())->accessibleName(), chosen->displayName());
+    view.volumeSlider()->removeEventFilter(&changes);
 }
 
 TEST(KVAudioSelectView, SpeakerPopUpHasNoMeterAndItsSliderSetsTheVolume)

@@ -146,21 +146,30 @@ void KVAudioSelectView::openMixer()
 {
     const auto chosen = current();
     const quint32 id = chosen ? chosen->deviceID : 0;
+    const bool meter = !m_isSpeaker && !m_devices.isEmpty();
+    // Another device came or went: the one shown keeps its mixer and meter, and its volume stays
+    // usable (and the focus on it) while it is read again.
+    if (m_opened == std::pair(id, meter)) {
+        updateVolume(true);
+        return;
+    }
+    m_opened = std::pair(id, meter);
     m_audio->stop();
     if (m_isSpeaker) {
         m_audio->openMixerSpeaker(id);
     } else {
         m_audio->openMixerMicrophone(id);
-        if (!m_devices.isEmpty())
+        if (meter)
             m_audio->startMeter();
     }
     updateVolume();
 }
 
-void KVAudioSelectView::updateVolume()
+void KVAudioSelectView::updateVolume(bool keepUsable)
 {
     // Off until the server has answered for the device now chosen.
-    m_volume->setEnabled(false);
+    if (!keepUsable)
+        m_volume->setEnabled(false);
     // The manager goes with this view: its answer never outlives it.
     m_audio->readVolumes(
         [this](const KVAudioManager::MixerVolume &microphone, const KVAudioManager::MixerVolume &speaker) {

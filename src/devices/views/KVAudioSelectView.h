@@ -9,6 +9,8 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
+#include <utility>
 
 class KVAudioManager;
 class KVDeviceListView;
@@ -59,7 +61,8 @@ private:
     void reload();
     void selectRow(int index);
     void openMixer();
-    void updateVolume();
+    // keepUsable: the device shown is the same, so its volume stays usable while it is read again.
+    void updateVolume(bool keepUsable = false);
     [[nodiscard]] std::optional<KVAudioDevice> current() const;
 
     bool m_isSpeaker = false;
@@ -70,6 +73,8 @@ private:
     QLabel *m_loading = nullptr;
     QWidget *m_listArea = nullptr;
     bool m_waitingForLists = false;
+    // The device whose mixer (and meter) is open, if any.
+    std::optional<std::pair<quint32, bool>> m_opened; // device id, meter on
     QSlider *m_volume = nullptr;
     QProgressBar *m_level = nullptr;
     QPushButton *m_settingButton = nullptr;
