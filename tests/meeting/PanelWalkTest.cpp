@@ -41,7 +41,10 @@
 
 #include <QClipboard>
 #include <QLabel>
+#include <QSlider>
 #include <QTest>
+
+#include <algorithm>
 
 namespace {
 
@@ -85,6 +88,13 @@ protected:
         settle();
         QWidget *shown = panel();
         ASSERT_TRUE(shown && shown->isVisible());
+        // As its user meets it: a device pop-up's volume opens once the sound server answered
+        // (the moment before is the silent server's tests' own).
+        processEventsUntil([shown] {
+            const auto sliders = shown->findChildren<QSlider *>();
+            return std::all_of(sliders.cbegin(), sliders.cend(),
+                               [](const QSlider *slider) { return !slider->isVisible() || slider->isEnabled(); });
+        });
         QWidget *focus = QApplication::focusWidget();
         ASSERT_TRUE(focus && (focus == shown || shown->isAncestorOf(focus)))
             << "the focus stays on " << (focus ? nameOf(focus).toStdString() : "nothing");
