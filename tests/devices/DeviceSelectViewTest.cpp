@@ -1,5 +1,6 @@
 #include "FrameSupport.h"
 #include "PulseTestSupport.h"
+#include "support/TestEvents.h"
 
 #include "agent/MainSettingModel.h"
 #include "devices/VeskDeviceChecker.h"
@@ -187,15 +188,7 @@ TEST(KVAudioSelectView, ADeviceComingElsewhereLeavesTheChosenOnesVolumeUsableAnd
     ASSERT_TRUE(PulseTestSupport::spinUntil([&] { return QApplication::focusWidget() == view.volumeSlider(); }));
     const qsizetype before = view.deviceList()->count();
 
-    struct EnabledChanges final : QObject {
-        int count = 0;
-        bool eventFilter(QObject *, QEvent *event) override
-        {
-            count += event->type() == QEvent::EnabledChange ? 1 : 0;
-            return false;
-        }
-    } changes;
-    view.volumeSlider()->installEventFilter(&changes);
+    const EventCounter changes(view.volumeSlider(), QEvent::EnabledChange);
     const QString extra = QStringLiteral("korvi_popup_mic_%1").arg(QCoreApplication::applicationPid());
     QByteArray module;
     ASSERT_EQ(PulseTestSupport::pactl({QStringLiteral("load-module"), QStringLiteral("module-null-source"),
@@ -210,13 +203,12 @@ TEST(KVAudioSelectView, ADeviceComingElsewhereLeavesTheChosenOnesVolumeUsableAnd
     view.audioManager()->waitUntilIdle();
     PulseTestSupport::spinUntil([] { return false; }, std::chrono::seconds(1));
 
-    EXPECT_EQ(changes.count, 0) << "the volume was taken away while another device came";
+    EXPECT_EQ(changes.count(), 0) << "the volume was taken away while another device came";
     EXPECT_TRUE(view.volumeSlider()->isEnabled());
     EXPECT_EQ(QApplication::focusWidget(), view.volumeSlider());
     const auto chosen = model.currentMicphone();
     ASSERT_TRUE(chosen);
     EXPECT_EQ(view.deviceList()->rowAt(view.deviceList()->selectedIndex())->accessibleName(), chosen->displayName());
-    view.volumeSlider()->removeEventFilter(&changes);
 }
 
 TEST(KVAudioSelectView, SpeakerPopUpHasNoMeterAndItsSliderSetsTheVolume)

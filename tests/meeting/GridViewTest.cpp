@@ -212,15 +212,7 @@ TEST_F(GridView, ALevelOutOfSightAsksForNoPaint_ScrolledIntoSightTheTileShowsIt)
     ASSERT_GE(near, 0);
     ASSERT_GE(far, 0);
 
-    struct UpdateRequests final : QObject {
-        int count = 0;
-        bool eventFilter(QObject *, QEvent *event) override
-        {
-            count += event->type() == QEvent::UpdateRequest ? 1 : 0;
-            return false;
-        }
-    } requests;
-    area.installEventFilter(&requests);
+    const EventCounter requests(&area, QEvent::UpdateRequest);
     const auto level = [](const Tile &tile, int value) {
         NotificationCenter::defaultCenter().post(QStringLiteral("VESK_NOTIFFY_VOICE_VALUE_CHANGED"),
                                                  QVariantMap{{"peerId", tile->phoneNumber()}, {"value", value}});
@@ -229,10 +221,10 @@ TEST_F(GridView, ALevelOutOfSightAsksForNoPaint_ScrolledIntoSightTheTileShowsIt)
     settle();
     VeskMicrophoneIcon *farIcon = grid->itemAt(far)->activeView()->microphoneIcon();
     EXPECT_DOUBLE_EQ(farIcon->level(), 80) << "the icon follows its participant out of sight too";
-    EXPECT_EQ(requests.count, 0) << "a level out of sight asked the window for a paint";
+    EXPECT_EQ(requests.count(), 0) << "a level out of sight asked the window for a paint";
     level(tiles[near], 80);
     settle();
-    EXPECT_GE(requests.count, 1) << "a level in sight is drawn";
+    EXPECT_GE(requests.count(), 1) << "a level in sight is drawn";
 
     area.ensureWidgetVisible(grid->itemAt(far));
     settle();
@@ -244,7 +236,6 @@ TEST_F(GridView, ALevelOutOfSightAsksForNoPaint_ScrolledIntoSightTheTileShowsIt)
         for (int x = icon.left(); x <= icon.right() && !green; ++x)
             green = qGreen(shot.pixel(x, y)) > 150 && qRed(shot.pixel(x, y)) < 100;
     EXPECT_TRUE(green) << "scrolled into sight, the tile shows the level that came meanwhile";
-    area.removeEventFilter(&requests);
 }
 
 TEST_F(GridView, ReloadingUnchangedTilesKeepsOverlaysAndFollowsTheirState)

@@ -63,26 +63,36 @@ inline bool drainMainQueue(int hops = 3, int boundMs = 10000)
     return true;
 }
 
-// Counts the paint events a widget receives (a repaint that was asked for and delivered).
-class PaintCounter final : public QObject {
+// Counts the events of one type that an object receives.
+class EventCounter : public QObject {
 public:
-    explicit PaintCounter(QWidget *widget) : m_widget(widget) { widget->installEventFilter(this); }
-    ~PaintCounter() override
+    EventCounter(QObject *watched, QEvent::Type type) : m_watched(watched), m_type(type)
     {
-        if (m_widget)
-            m_widget->removeEventFilter(this);
+        watched->installEventFilter(this);
+    }
+    ~EventCounter() override
+    {
+        if (m_watched)
+            m_watched->removeEventFilter(this);
     }
     [[nodiscard]] int count() const { return m_count; }
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override
     {
-        if (watched == m_widget && event->type() == QEvent::Paint)
+        if (watched == m_watched && event->type() == m_type)
             ++m_count;
         return false;
     }
 
 private:
-    QPointer<QWidget> m_widget;
+    QPointer<QObject> m_watched;
+    QEvent::Type m_type;
     int m_count = 0;
+};
+
+// Counts the paint events a widget receives (a repaint that was asked for and delivered).
+class PaintCounter final : public EventCounter {
+public:
+    explicit PaintCounter(QWidget *widget) : EventCounter(widget, QEvent::Paint) {}
 };
