@@ -92,11 +92,18 @@ protected:
     }
 
     // The portal's dialog gives this screen: its node, reached through its PipeWire.
-    void offer(PrivatePipeWire &pipewire)
+    // The screen the portal's dialog gives: a private PipeWire source of 320 x 240 in kGreen.
+    // False (and pipewire.why()) when PipeWire cannot run here.
+    [[nodiscard]] bool offerScreen(PrivatePipeWire &pipewire)
     {
+        if (!pipewire.start(QSize(320, 240), kGreen))
+            return false;
         portal->nodeId = pipewire.sourceNode();
         portal->openRemote = [&pipewire] { return pipewire.connect(); };
+        return true;
     }
+
+    static constexpr quint32 kGreen = 0xff00c000;
 
     PrivateBus bus;
     QDBusConnection client{QString()};
@@ -124,10 +131,8 @@ bool linkWhenAsked(PrivatePipeWire &pipewire, const FakePortal &portal, const QS
 TEST_F(PortalCapture, OneCandidateOpensThePortal_FramesOfTheAskedSize_TokenKept_StopClosesTheSession)
 {
     PrivatePipeWire pipewire;
-    constexpr quint32 kGreen = 0xff00c000;
-    if (!pipewire.start(QSize(320, 240), kGreen))
+    if (!offerScreen(pipewire))
         GTEST_SKIP() << "no private PipeWire: " << pipewire.why().toStdString();
-    offer(pipewire);
     portal->restoreToken = QStringLiteral("token-1");
 
     const QList<KRTCDesktopSource> screens = capture->screens(QSize(160, 90));
@@ -174,9 +179,8 @@ TEST_F(PortalCapture, OneCandidateOpensThePortal_FramesOfTheAskedSize_TokenKept_
 TEST_F(PortalCapture, FramesAsTheScreenChanges_AtMostTheRateAsked_NeverOneTwice)
 {
     PrivatePipeWire pipewire;
-    if (!pipewire.start(QSize(320, 240), 0xff00c000))
+    if (!offerScreen(pipewire))
         GTEST_SKIP() << "no private PipeWire: " << pipewire.why().toStdString();
-    offer(pipewire);
     Received received;
     auto stream = capture->openStream(option, received.sink());
     ASSERT_TRUE(linkWhenAsked(pipewire, *portal, QStringLiteral("korvi-share")));
@@ -211,9 +215,8 @@ TEST_F(PortalCapture, TheDesktopEndsTheCast_SessionClosedOrNodeGone_EndsTheStrea
 {
     for (const bool closed : {true, false}) {
         PrivatePipeWire pipewire;
-        if (!pipewire.start(QSize(320, 240), 0xff00c000))
+        if (!offerScreen(pipewire))
             GTEST_SKIP() << "no private PipeWire: " << pipewire.why().toStdString();
-        offer(pipewire);
         Received received;
         auto stream = capture->openStream(option, received.sink());
         ASSERT_TRUE(linkWhenAsked(pipewire, *portal, QStringLiteral("korvi-share")));
@@ -303,9 +306,8 @@ TEST_F(PortalCapture, Recorder_RecordsThePortalsScreen_ACancelledDialogFails)
     if (qEnvironmentVariableIsEmpty("PULSE_SERVER"))
         GTEST_SKIP() << "needs the test sound server (scripts/with-pulseaudio.sh)";
     PrivatePipeWire pipewire;
-    if (!pipewire.start(QSize(320, 240), 0xff00c000))
+    if (!offerScreen(pipewire))
         GTEST_SKIP() << "no private PipeWire: " << pipewire.why().toStdString();
-    offer(pipewire);
 
     PortalRecorder recording(client);
     auto &[reports, dir, recorder] = recording;
@@ -339,9 +341,8 @@ TEST_F(PortalCapture, Recorder_AStillScreen_KeepsItsLengthAndItsSound)
     if (qEnvironmentVariableIsEmpty("PULSE_SERVER"))
         GTEST_SKIP() << "needs the test sound server (scripts/with-pulseaudio.sh)";
     PrivatePipeWire pipewire;
-    if (!pipewire.start(QSize(320, 240), 0xff00c000))
+    if (!offerScreen(pipewire))
         GTEST_SKIP() << "no private PipeWire: " << pipewire.why().toStdString();
-    offer(pipewire);
 
     PortalRecorder recording(client);
     auto &[reports, dir, recorder] = recording;
@@ -370,9 +371,8 @@ TEST_F(PortalCapture, Recorder_TheDesktopEndsTheCast_TheFileIsFinished)
         GTEST_SKIP() << "needs the test sound server (scripts/with-pulseaudio.sh)";
     for (const bool closes : {true, false}) {
         PrivatePipeWire pipewire;
-        if (!pipewire.start(QSize(320, 240), 0xff00c000))
+        if (!offerScreen(pipewire))
             GTEST_SKIP() << "no private PipeWire: " << pipewire.why().toStdString();
-        offer(pipewire);
 
         PortalRecorder recording(client);
         auto &[reports, dir, recorder] = recording;

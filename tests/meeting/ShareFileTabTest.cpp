@@ -267,6 +267,16 @@ protected:
         panel->fileUploadAction();
         ASSERT_TRUE(processEventsUntil([&] { return fake->count(QStringLiteral("prepare")) > before; }));
     }
+    // The service refuses the pending row at index, as it answers a file it will not take.
+    void refusePending(int index, const QString &fileName)
+    {
+        fake->answer(QStringLiteral("prepare"),
+                     FakeFileServices::code(
+                         0, QVariantList{QVariantMap{{"identity", panel->uploadFailedArray().value(index).identity},
+                                                     {"status", -1},
+                                                     {"fileName", fileName},
+                                                     {"remarks", "太大"}}}));
+    }
     QVariantMap preItem(int index, int status, const QString &fileId = {}, const QString &remarks = {})
     {
         const QStringList identities = fake->last(QStringLiteral("prepare")).value("identities").toStringList();
@@ -813,12 +823,7 @@ TEST_F(ShareFileTabTest, AfterEveryListChange_EachRowsActionsActOnTheFileItShows
     upload({file(QStringLiteral("p1.pdf"), "1")});
     upload({file(QStringLiteral("p2.pdf"), "2")});
     checkEveryRow("two chosen");
-    fake->answer(
-        QStringLiteral("prepare"),
-        FakeFileServices::code(0, QVariantList{QVariantMap{{"identity", panel->uploadFailedArray().value(0).identity},
-                                                           {"status", -1},
-                                                           {"fileName", "p1.pdf"},
-                                                           {"remarks", "太大"}}}));
+    refusePending(0, QStringLiteral("p1.pdf"));
     checkEveryRow("one refused");
     fake->answer(
         QStringLiteral("prepare"),
@@ -1027,12 +1032,7 @@ TEST_F(ShareFileTabTest, Rows_NamesKeepTheirDirection_ButtonsNameTheirFileWithin
     EXPECT_LE(l->fileNamelabel->fullText().size(), FileShareCollectionViewItem::kMaxNameLength + 2);
     // A refusal in a toast keeps the name's direction inside it too.
     upload({file(QStringLiteral("a.pdf"))});
-    fake->answer(
-        QStringLiteral("prepare"),
-        FakeFileServices::code(0, QVariantList{QVariantMap{{"identity", panel->uploadFailedArray().value(0).identity},
-                                                           {"status", -1},
-                                                           {"fileName", reversing},
-                                                           {"remarks", "太大"}}}));
+    refusePending(0, reversing);
     EXPECT_EQ(shareTipText(&host), isolated + QStringLiteral(":太大"));
 }
 
@@ -1146,12 +1146,7 @@ TEST_F(ShareFileTabTest, APollChangesOnlyItsRows_BehindThePendingOnes)
     QVariantList files = manyFiles(40);
     list(files);
     upload({file(QStringLiteral("p1.pdf"), "1")});
-    fake->answer(
-        QStringLiteral("prepare"),
-        FakeFileServices::code(0, QVariantList{QVariantMap{{"identity", panel->uploadFailedArray().value(0).identity},
-                                                           {"status", -1},
-                                                           {"fileName", "p1.pdf"},
-                                                           {"remarks", "太大"}}}));
+    refusePending(0, QStringLiteral("p1.pdf"));
     ASSERT_TRUE(drainMainQueue());
     ASSERT_EQ(panel->uploadFailedArray().size(), 1);
     QAbstractItemModel *model = panel->fileList()->model();

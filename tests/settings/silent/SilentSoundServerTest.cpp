@@ -66,14 +66,21 @@ private:
 
 const auto *const g_server = ::testing::AddGlobalTestEnvironment(new SilentSoundServer);
 
+// A microphone chosen before: what the settings remember from an earlier run.
+KVAudioDevice chooseHeadset(MainSettingModel &model)
+{
+    KVAudioDevice microphone;
+    microphone.name = QStringLiteral("USB Headset");
+    model.setCurrentMicphone(microphone);
+    return microphone;
+}
+
 } // namespace
 
 TEST(SilentSoundServer, TheMicrophonePopUpOpensAtOnceWithWhatIsKnownAndClosesAtOnce)
 {
     MainSettingModel model;
-    KVAudioDevice chosen;
-    chosen.name = QStringLiteral("USB Headset");
-    model.setCurrentMicphone(chosen);
+    const KVAudioDevice chosen = chooseHeadset(model);
 
     QElapsedTimer took;
     took.start();
@@ -159,9 +166,7 @@ TEST(SilentSoundServer, TheSettingsWindowOpensOnTheAudioTabAndClosesFromItAtOnce
 TEST(SilentSoundServer, TheAudioTabWithAUsableMicrophoneShowsTheChoiceAtOnceAndItsMenusWait)
 {
     MainSettingModel model;
-    KVAudioDevice microphone;
-    microphone.name = QStringLiteral("USB Headset");
-    model.setCurrentMicphone(microphone);
+    chooseHeadset(model);
 
     QElapsedTimer took;
     took.start();
