@@ -16,6 +16,7 @@
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QWheelEvent>
 
 namespace {
 
@@ -226,7 +227,14 @@ TEST_F(GridView, ALevelOutOfSightAsksForNoPaint_ScrolledIntoSightTheTileShowsIt)
     settle();
     EXPECT_GE(requests.count(), 1) << "a level in sight is drawn";
 
-    area.ensureWidgetVisible(grid->itemAt(far));
+    // Scrolled by the wheel, as its user scrolls.
+    for (int turn = 0; turn < 50 && !grid->itemAt(far)->geometry().intersects(grid->visibleRect().toAlignedRect());
+         ++turn) {
+        const QPointF at = area.viewport()->rect().center();
+        QWheelEvent wheel(at, area.viewport()->mapToGlobal(at), QPoint(), QPoint(0, -120), Qt::NoButton, Qt::NoModifier,
+                          Qt::NoScrollPhase, false);
+        QApplication::sendEvent(area.viewport(), &wheel);
+    }
     settle();
     const QImage shot = area.grab().toImage();
     const QRect icon(farIcon->mapTo(&area, QPoint()), farIcon->size());
