@@ -227,14 +227,17 @@ TEST_F(GridView, ALevelOutOfSightAsksForNoPaint_ScrolledIntoSightTheTileShowsIt)
     settle();
     EXPECT_GE(requests.count(), 1) << "a level in sight is drawn";
 
-    // Scrolled by the wheel, as its user scrolls.
-    for (int turn = 0; turn < 50 && !grid->itemAt(far)->geometry().intersects(grid->visibleRect().toAlignedRect());
-         ++turn) {
+    // Scrolled by the wheel, as its user scrolls, until the tile's icon is in sight.
+    const auto iconInSight = [&] {
+        return area.viewport()->rect().contains(QRect(farIcon->mapTo(area.viewport(), QPoint()), farIcon->size()));
+    };
+    for (int turn = 0; turn < 100 && !iconInSight(); ++turn) {
         const QPointF at = area.viewport()->rect().center();
         QWheelEvent wheel(at, area.viewport()->mapToGlobal(at), QPoint(), QPoint(0, -120), Qt::NoButton, Qt::NoModifier,
                           Qt::NoScrollPhase, false);
         QApplication::sendEvent(area.viewport(), &wheel);
     }
+    ASSERT_TRUE(iconInSight());
     settle();
     const QImage shot = area.grab().toImage();
     const QRect icon(farIcon->mapTo(&area, QPoint()), farIcon->size());
