@@ -130,6 +130,11 @@ std::optional<QRect> DesktopCaptureSource::windowBounds(qint64) const
     return std::nullopt;
 }
 
+bool DesktopCaptureSource::windowShown(qint64 windowId) const
+{
+    return windowBounds(windowId).has_value();
+}
+
 std::optional<QRect> DesktopCaptureSource::screenBounds(qint64) const
 {
     return std::nullopt;

@@ -24,7 +24,9 @@ public:
 // What a share stream reports. onFrame runs on a capture thread with a Format_RGB32 picture of
 // exactly the option's size (the source letterboxed into it; the source's own size when the
 // option has none); onEnded runs once on the main thread when the source ends by itself
-// (window closed, the desktop ended the capture, stream broken), with a reason for the log.
+// (window closed, the desktop ended the capture, stream broken), with a reason for the log;
+// a window that still exists but is not shown (minimised, on another desktop) only sends no
+// frames until it is shown again.
 // onStartFailed runs instead of it when a stream that starts later never started (the portal
 // refused, its dialog was cancelled); unset, onEnded is told.
 struct DesktopCaptureSink {
@@ -63,6 +65,9 @@ public:
     // --- what the share border asks of a source ---
     // A window's outer bounds (without the window manager's frame); nullopt: no such window.
     [[nodiscard]] virtual std::optional<QRect> windowBounds(qint64 windowId) const;
+    // Whether the window is on show (mapped, on the current desktop); false when it is gone or
+    // unmapped (minimised, on another desktop). By default: whether it has bounds.
+    [[nodiscard]] virtual bool windowShown(qint64 windowId) const;
     // A screen's bounds; nullopt: no such screen.
     [[nodiscard]] virtual std::optional<QRect> screenBounds(qint64 screenId) const;
     // Brings the window's owner to the front; false when the window is gone.

@@ -276,6 +276,18 @@ struct X11DesktopCapture::Shared {
 
     [[nodiscard]] bool isOurs(xcb_window_t window) const { return (window & ~idMask) == idBase; }
 
+    // The window's map state; nullopt when it no longer exists.
+    [[nodiscard]] std::optional<uint8_t> mapStateOf(xcb_window_t window) const
+    {
+        xcb_generic_error_t *error = nullptr;
+        Reply<xcb_get_window_attributes_reply_t> attributes(
+            xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, window), &error));
+        std::free(error);
+        if (!attributes)
+            return std::nullopt;
+        return attributes->map_state;
+    }
+
     Reply<xcb_get_property_reply_t> property(xcb_window_t window, xcb_atom_t atom, xcb_atom_t type,
                                              uint32_t longs) const
     {
@@ -598,6 +610,10 @@ private:
                 picture = screen ? link.imageOf(m_screenRoot, m_screenArea)
                                  : link.windowPicture(xcb_window_t(m_option.m_ScreenOrWindowId()));
                 if (picture.isNull()) {
+                    // A window that still exists but is not shown (minimised, on another desktop)
+                    // keeps its share: no frame until it is shown again.
+                    if (!screen && link.mapStateOf(xcb_window_t(m_option.m_ScreenOrWindowId())))
+                        break;
                     MainQueue::async([alive = m_alive, onEnded = m_sink.onEnded] {
                         if (*alive && onEnded)
                             onEnded(QStringLiteral("capture source gone"));
@@ -1108,6 +1124,13 @@ std::optional<QRect> X11DesktopCapture::windowBounds(qint64 windowId) const
     if (windowId <= 0 || windowId > 0xffffffffLL)
         return std::nullopt;
     return d->boundsOf(xcb_window_t(windowId));
+}
+
+bool X11DesktopCapture::windowShown(qint64 windowId) const
+{
+    if (windowId <= 0 || windowId > 0xffffffffLL)
+        return false;
+    return d->mapStateOf(xcb_window_t(windowId)) == XCB_MAP_STATE_VIEWABLE;
 }
 
 std::optional<QRect> X11DesktopCapture::screenBounds(qint64 screenId) const

@@ -32,6 +32,7 @@ public:
     [[nodiscard]] QList<KRTCDesktopSource> windows(QSize thumbnailSize) const override;
     [[nodiscard]] QImage grab(int type, qint64 sourceId) const override;
     [[nodiscard]] std::optional<QRect> windowBounds(qint64 windowId) const override;
+    [[nodiscard]] bool windowShown(qint64 windowId) const override;
     [[nodiscard]] std::optional<QRect> screenBounds(qint64 screenId) const override;
     bool raiseWindowOwner(qint64 windowId) override;
     bool stackAbove(QWindow *ours, qint64 windowId) override;

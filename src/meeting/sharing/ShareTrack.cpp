@@ -133,7 +133,8 @@ void ShareTrack::refreshFrame()
         return;
     const std::shared_ptr<DesktopCaptureSource> desktop = DesktopCaptureSource::current();
     const std::optional<QRect> reading = desktop->windowBounds(m_trackWindowId);
-    if (!reading) {
+    // A window not shown (minimised, on another desktop) has bounds but no ring, as a closed one.
+    if (!reading || !desktop->windowShown(m_trackWindowId)) {
         m_borderWindow->hide();
         return;
     }

@@ -370,6 +370,49 @@ TEST_F(X11Capture, ShareStream_AFrameTheEngineHolds_KeepsItsPictureWhileLaterFra
     EXPECT_TRUE(held == heldCopy) << "a held frame is never changed";
 }
 
+// Minimised by the window manager, a shared window still exists: its stream stays without
+// frames, its frames come again once it is shown, and only its closing ends the stream.
+TEST_F(X11Capture, ShareStream_AMinimisedWindowKeepsItsStream_FramesResumeWhenShown_ClosedItEnds)
+{
+    const xcb_window_t a = client->open("minimised", {100, 100, 300, 200}, kGreen);
+    ASSERT_TRUE(waitListed(a));
+    KRTCScreenOption option;
+    option.setM_eType(KRTCScreenOption::TypeWindow);
+    option.setM_ScreenOrWindowId(a);
+    option.setM_nFPS(30);
+    auto seen = std::make_shared<SeenFrames>();
+    DesktopCaptureSink sink = seen->sink(1);
+    auto frames = std::make_shared<std::atomic<int>>(0);
+    sink.onFrame = [frames, keep = sink.onFrame](const QImage &frame) {
+        ++*frames;
+        keep(frame);
+    };
+    std::atomic<int> ended{0};
+    sink.onEnded = [&ended](const QString &) { ++ended; };
+    auto stream = capture->openStream(option, sink);
+    ASSERT_NE(stream, nullptr);
+    ASSERT_TRUE(processEventsUntil([&] { return centre(seen->last()) == kGreen; }));
+
+    client->iconify(a);
+    ASSERT_TRUE(processEventsUntil([&] { return !client->viewable(a); })) << "openbox did not minimise it";
+    EXPECT_TRUE(capture->windowBounds(a)) << "it still exists";
+    EXPECT_FALSE(capture->windowShown(a));
+    client->repaint(a, kBlue);
+    processEventsUntil([] { return false; }, 100); // a frame taken just before is handed on
+    const int whileHidden = *frames;
+    EXPECT_FALSE(processEventsUntil([&] { return ended > 0; }, 500)) << "a minimised window ended its share";
+    EXPECT_EQ(*frames, whileHidden) << "no frame while it is not shown";
+
+    client->raise(a); // openbox shows a minimised window it is asked to activate
+    ASSERT_TRUE(processEventsUntil([&] { return client->viewable(a); }));
+    EXPECT_TRUE(capture->windowShown(a));
+    EXPECT_TRUE(processEventsUntil([&] { return centre(seen->last()) == kBlue; })) << "its frames come again";
+    EXPECT_EQ(ended, 0);
+
+    client->close(a);
+    EXPECT_TRUE(processEventsUntil([&] { return ended == 1; })) << "a closed window ends its stream";
+}
+
 TEST_F(X11Capture, ShareStream_TheBorderMovingOrAppearingLater_IsLeftOutOfEveryFrameAfter)
 {
     const xcb_window_t a = client->open("under", {40, 40, 400, 300}, kBlue);

@@ -143,6 +143,32 @@ TEST_F(ShareRingTest, FollowsTheWindow_HiddenWhileItMoves_StaysDirectlyAboveIt_H
     client->close(other);
 }
 
+// Minimised, the window still exists but is not shown: the ring goes with it and comes back,
+// on the window, when it is shown again.
+TEST_F(ShareRingTest, HiddenWhileTheWindowIsMinimised_BackWhenItIsShownAgain)
+{
+    const xcb_window_t shared = openShown("shared", {200, 150, 400, 300}, kWindowColour);
+    ASSERT_TRUE(ShareTrack::startWithModel(shareCandidate(DesktopCaptureSnapshotModel::Window, qint64(shared))));
+    step();
+    step();
+    ASSERT_TRUE(processEventsUntil([&] { return ringShown(); }));
+
+    client->iconify(shared);
+    ASSERT_TRUE(processEventsUntil([&] { return !client->viewable(shared); }));
+    step();
+    EXPECT_FALSE(ringShown()) << "a ring around a minimised window";
+    step();
+    EXPECT_FALSE(ringShown());
+
+    client->raise(shared);
+    ASSERT_TRUE(processEventsUntil([&] { return client->viewable(shared); }));
+    step();
+    step();
+    ASSERT_TRUE(processEventsUntil([&] { return ringShown(); }));
+    EXPECT_EQ(ringOnServer(), client->rootGeometry(shared));
+    client->close(shared);
+}
+
 TEST_F(ShareRingTest, SecondStartClosesTheFirstRing_ClicksGoThroughToTheWindowUnder)
 {
     const xcb_window_t shared = openShown("shared", {200, 150, 400, 300}, kWindowColour);

@@ -145,6 +145,29 @@ public:
         xcb_flush(c);
     }
 
+    // Asks the window manager to minimise the window, as its title bar's button does (ICCCM
+    // WM_CHANGE_STATE to IconicState).
+    void iconify(xcb_window_t window)
+    {
+        xcb_client_message_event_t event{};
+        event.response_type = XCB_CLIENT_MESSAGE;
+        event.format = 32;
+        event.window = window;
+        event.type = atom("WM_CHANGE_STATE");
+        event.data.data32[0] = 3;
+        xcb_send_event(c, 0, root->root, XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                       reinterpret_cast<const char *>(&event));
+        xcb_flush(c);
+    }
+
+    // A new background colour, painted at once.
+    void repaint(xcb_window_t window, uint32_t colour)
+    {
+        xcb_change_window_attributes(c, window, XCB_CW_BACK_PIXEL, &colour);
+        xcb_clear_area(c, 0, window, 0, 0, 0, 0);
+        sync();
+    }
+
     void close(xcb_window_t window)
     {
         xcb_destroy_window(c, window);
