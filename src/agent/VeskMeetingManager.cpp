@@ -260,6 +260,10 @@ void VeskMeetingManager::Private::engineStream(const QString &peerId, qint64 sou
     }
     case KRTCSourceType::Share:
         m->setShareFlag(published ? 1 : 0);
+        if (published && ownSharePending && peerId == ownPeerId()) {
+            ownSharePending = false;
+            toRoom([peerId](VeskRoomDelegate &d) { d.consumerShareStarted(peerId); });
+        }
         break;
     case KRTCSourceType::CustomVideo:
         m->setCustomVideoFlag(published && hasVideo);
@@ -382,6 +386,7 @@ void VeskMeetingManager::Private::engineScreenShareFinished(int reason)
         return;
     qCInfo(lcMeetingManager) << "own screen share ended by itself" << reason;
     selfScreenOrWindowSharing = false;
+    ownSharePending = false;
     applyConfig(ownPeerId(), QStringLiteral("share"), 0);
     const QString peer = ownPeerId();
     toRoom([peer, reason](VeskRoomDelegate &d) { d.consumerShareFinsh(peer, reason); });
@@ -451,6 +456,7 @@ void VeskMeetingManager::Private::resetMeeting()
     seenMessages.clear();
     joinedPeerId.clear();
     selfScreenOrWindowSharing = false;
+    ownSharePending = false;
     selfFileSharing = false;
     selfAVFileSharing = false;
     shareStyleIsFile = false;

@@ -171,8 +171,9 @@ public:
     // --- screen sharing --------------------------------------------------------------------
     [[nodiscard]] QList<DesktopCaptureSnapshotModel> fetchDesktopScreenSnapshots() const;
     [[nodiscard]] QList<DesktopCaptureSnapshotModel> fetchDesktopWidowSnapshots() const;
-    // Result of startDesktopShare.
-    enum class DesktopShareResult { Started, NoStreamLevel, NotInRoom, EngineRefused };
+    // Result of startDesktopShare. Pending: the desktop asks the user first (the portal's
+    // dialog); the room delegate hears consumerShareStarted once it runs, or consumerShareFinsh.
+    enum class DesktopShareResult { Started, Pending, NoStreamLevel, NotInRoom, EngineRefused };
     DesktopShareResult startDesktopShare(const DesktopCaptureSnapshotModel &candidate);
     void stopDesktopShare();
 

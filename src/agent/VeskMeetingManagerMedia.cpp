@@ -311,6 +311,10 @@ VeskMeetingManager::startDesktopShare(const DesktopCaptureSnapshotModel &candida
     option.setM_reconnectRecoverScreen(true);
     option.setM_nFPS(15);
     const int result = d->engine->startScreenSharing(option);
+    // The portal's dialog first: the share is the user's once it runs (engineStream).
+    d->ownSharePending = result == KRTCShareStart::Pending;
+    if (d->ownSharePending)
+        return DesktopShareResult::Pending;
     if (result != 0) {
         qCWarning(lcMeetingManager) << "engine refused the screen share" << result;
         return DesktopShareResult::EngineRefused;
@@ -321,6 +325,7 @@ VeskMeetingManager::startDesktopShare(const DesktopCaptureSnapshotModel &candida
 
 void VeskMeetingManager::stopDesktopShare()
 {
+    d->ownSharePending = false;
     if (!d->engine)
         return;
     d->engine->stopScreenSharing();

@@ -165,6 +165,9 @@ public:
 
     bool asssitantHost = false;
     bool selfScreenOrWindowSharing = false;
+    // The engine accepted a share that runs once the desktop asked the user: the window hears
+    // when it runs (consumerShareStarted) or that it never did (consumerShareFinsh).
+    bool ownSharePending = false;
     bool selfFileSharing = false;
     bool selfAVFileSharing = false;
     bool shareStyleIsFile = false;

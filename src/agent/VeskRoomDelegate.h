@@ -52,6 +52,8 @@ public:
     // The own screen share ended by itself; peerId is the own peer, reason a KRTCShareEnd (the
     // source went, or it never started). The manager has already taken the share back.
     virtual void consumerShareFinsh(const QString &peerId, int reason) = 0;
+    // A share the desktop asked the user for first (startDesktopShare answered Pending) runs now.
+    virtual void consumerShareStarted(const QString &peerId) { (void)peerId; }
     // The engine gave up reconnecting (state 4).
     virtual void reconnectOutTimes() {}
     virtual void videoOverLimit() {}

@@ -122,14 +122,26 @@ QDBusObjectPath FakePortal::answer(const QString &method, const QVariantMap &opt
     const QString path =
         QStringLiteral("%1/request/%2/%3")
             .arg(kPortalPath, senderPart(message), options.value(QStringLiteral("handle_token")).toString());
-    // The answer comes after the call returned, as the user's choice would.
-    QTimer::singleShot(delayMs, this, [this, path, response, results] {
+    const auto send = [this, path, response, results] {
         QDBusMessage signal = QDBusMessage::createSignal(path, QStringLiteral("org.freedesktop.portal.Request"),
                                                          QStringLiteral("Response"));
         signal << response << results;
         m_bus.send(signal);
-    });
+    };
+    // The answer comes after the call returned, as the user's choice would.
+    if (delayMs < 0)
+        m_heldStart = send;
+    else
+        QTimer::singleShot(delayMs, this, send);
     return QDBusObjectPath(path);
+}
+
+bool FakePortal::answerStart()
+{
+    const std::function<void()> send = std::exchange(m_heldStart, nullptr);
+    if (send)
+        send();
+    return bool(send);
 }
 
 QDBusObjectPath FakePortal::CreateSession(const QVariantMap &options, const QDBusMessage &message)

@@ -52,7 +52,8 @@ public:
     // Empty: every call succeeds. A method name: that call answers with a D-Bus error.
     QString refuseCall;
     // The Response code of Start: 0 chosen, 1 cancelled by the user, 2 other failure; it comes
-    // startDelayMs after the call, as the user's answer in the dialog would.
+    // startDelayMs after the call, as the user's answer in the dialog would; a negative delay
+    // holds it until answerStart().
     uint startResponse = 0;
     int startDelayMs = 0;
     quint32 nodeId = 42;
@@ -69,6 +70,8 @@ public:
 
     // The portal ends the session itself (the desktop's own stop): its Closed signal.
     void closeSession();
+    // Sends the held answer of Start (the user chose or cancelled now); false when none is held.
+    bool answerStart();
 
 public Q_SLOTS:
     QDBusObjectPath CreateSession(const QVariantMap &options, const QDBusMessage &message);
@@ -85,6 +88,7 @@ private:
     bool refused(const QString &method, const QDBusMessage &message);
 
     QDBusConnection m_bus;
+    std::function<void()> m_heldStart;
     FakePortalSession *m_session = nullptr;
     QString m_sessionPath;
 };

@@ -4,6 +4,7 @@
 
 #include "FakePortal.h"
 #include "ManagerTestSupport.h"
+#include "PrivatePipeWire.h"
 
 #include "agent/engine/KRTCEngineFactory.h"
 #include "agent/engine/LocalEngine.h"
@@ -88,6 +89,57 @@ protected:
                 settle();
                 return stopWhen();
             });
+    }
+
+    // The own share as the stand-in was told of it ("share" true or false), in order.
+    [[nodiscard]] QList<bool> shareCalls() const
+    {
+        QList<bool> out;
+        for (const DevRequest &r : service.requests())
+            if (r.path.startsWith(QStringLiteral("/engine/room/")) && r.path.endsWith(QStringLiteral("/share")))
+                out << r.json.value(QStringLiteral("share")).toBool();
+        return out;
+    }
+
+    // The portal desktop on a private bus; the test body runs with it.
+    void withPortal(const std::function<void(FakePortal &)> &body)
+    {
+        PrivateBus bus;
+        if (!bus.start())
+            GTEST_SKIP() << bus.why().toStdString();
+        {
+            QDBusConnection client =
+                QDBusConnection::connectToBus(bus.address(), QStringLiteral("korvi-manager-client"));
+            QDBusConnection portalSide =
+                QDBusConnection::connectToBus(bus.address(), QStringLiteral("korvi-manager-portal"));
+            FakePortal portal(portalSide);
+            DesktopCaptureSource::setCurrent(std::make_shared<PortalDesktopCapture>(client));
+            seatThree();
+            joinLocal();
+            body(portal);
+            manager->leaveRoom();
+            DesktopCaptureSource::setCurrent(nullptr);
+        }
+        QDBusConnection::disconnectFromBus(QStringLiteral("korvi-manager-client"));
+        QDBusConnection::disconnectFromBus(QStringLiteral("korvi-manager-portal"));
+    }
+
+    // The user pressed 共享屏幕 and the portal's dialog is open: nobody has heard of the share.
+    void startWhileTheDialogIsOpen(FakePortal &portal)
+    {
+        DesktopCaptureSnapshotModel candidate;
+        candidate.type = DesktopCaptureSnapshotModel::Screen;
+        candidate.id = DesktopCaptureSource::kPortalChoiceId;
+        portal.startDelayMs = -1;
+        recorder.events.clear();
+        service.clearRequests();
+        manager->setSelfScreenOrWindowSharing(true);
+        ASSERT_EQ(manager->startDesktopShare(candidate), VeskMeetingManager::DesktopShareResult::Pending);
+        ASSERT_TRUE(processEventsUntil([&] { return portal.calls.contains(QStringLiteral("Start")); }));
+        runFor(3s); // the others' polls go on while the user chooses
+        EXPECT_TRUE(shareCalls().isEmpty()) << "the stand-in was told of a share the user has not chosen";
+        EXPECT_EQ(manager->memberForId(kMyPhone)->shareFlag(), 0);
+        EXPECT_FALSE(recorder.events.contains(QStringLiteral("consumerShareStarted")));
     }
 
     DevService service;
@@ -176,46 +228,51 @@ TEST_F(ManagerLocalEngineTest, APoorerNetworkAtTheStandIn_WarnsOfItThenAdvisesAu
     EXPECT_EQ(levels.last(), 4);
 }
 
-// A Wayland share: the portal answers its dialog after the share has started, refusing it or
-// with the user's Cancel. The share ends as a start that failed, told as such to the window.
-TEST_F(ManagerLocalEngineTest, APortalThatRefusesOrIsCancelledLate_EndsTheShareAsAStartThatFailed)
+// A Wayland share: the portal answers its dialog only after the count-down, refusing it or with
+// the user's Cancel. Nobody ever hears of the share; it ends as a start that failed.
+TEST_F(ManagerLocalEngineTest, APortalThatRefusesOrIsCancelledLate_NothingIsAnnounced_AStartThatFailed)
 {
-    PrivateBus bus;
-    if (!bus.start())
-        GTEST_SKIP() << bus.why().toStdString();
-    {
-        QDBusConnection client = QDBusConnection::connectToBus(bus.address(), QStringLiteral("korvi-manager-client"));
-        QDBusConnection portalSide =
-            QDBusConnection::connectToBus(bus.address(), QStringLiteral("korvi-manager-portal"));
-        FakePortal portal(portalSide);
-        DesktopCaptureSource::setCurrent(std::make_shared<PortalDesktopCapture>(client));
-        seatThree();
-        joinLocal();
-        DesktopCaptureSnapshotModel candidate;
-        candidate.type = DesktopCaptureSnapshotModel::Screen;
-        candidate.id = DesktopCaptureSource::kPortalChoiceId;
+    withPortal([&](FakePortal &portal) {
         for (const uint response : {1u, 2u}) {
             portal.startResponse = response;
-            portal.startDelayMs = 500;
-            recorder.events.clear();
-            manager->setSelfScreenOrWindowSharing(true);
-            ASSERT_EQ(manager->startDesktopShare(candidate), VeskMeetingManager::DesktopShareResult::Started);
-            settle();
-            EXPECT_EQ(manager->memberForId(kMyPhone)->shareFlag(), 1) << "the portal has not answered yet";
+            startWhileTheDialogIsOpen(portal);
+            ASSERT_TRUE(portal.answerStart());
             ASSERT_TRUE(processEventsUntil([&] {
                 settle();
                 return recorder.events.contains(QStringLiteral("consumerShareFinsh %1").arg(KRTCShareEnd::StartFailed));
             })) << response;
+            runFor(1s);
+            EXPECT_TRUE(shareCalls().isEmpty()) << "a share call for a share that never ran";
             EXPECT_FALSE(manager->selfScreenOrWindowSharing());
             EXPECT_EQ(manager->memberForId(kMyPhone)->shareFlag(), 0);
+            EXPECT_FALSE(recorder.events.contains(QStringLiteral("consumerShareStarted")));
             EXPECT_FALSE(
                 recorder.events.contains(QStringLiteral("consumerShareFinsh %1").arg(KRTCShareEnd::SourceGone)));
         }
-        manager->leaveRoom();
-        DesktopCaptureSource::setCurrent(nullptr);
-    }
-    QDBusConnection::disconnectFromBus(QStringLiteral("korvi-manager-client"));
-    QDBusConnection::disconnectFromBus(QStringLiteral("korvi-manager-portal"));
+    });
+}
+
+// The user chose in the portal's dialog: then, and only then, the share is announced.
+TEST_F(ManagerLocalEngineTest, APortalShare_IsAnnouncedOnceTheUserChose)
+{
+    PrivatePipeWire pipewire;
+    if (!pipewire.start(QSize(320, 240), 0xff00c000))
+        GTEST_SKIP() << "no private PipeWire: " << pipewire.why().toStdString();
+    withPortal([&](FakePortal &portal) {
+        portal.nodeId = pipewire.sourceNode();
+        portal.openRemote = [&pipewire] { return pipewire.connect(); };
+        portal.startResponse = 0;
+        startWhileTheDialogIsOpen(portal);
+        ASSERT_TRUE(portal.answerStart());
+        ASSERT_TRUE(processEventsUntil([&] {
+            settle();
+            return recorder.events.contains(QStringLiteral("consumerShareStarted"));
+        }));
+        EXPECT_EQ(manager->memberForId(kMyPhone)->shareFlag(), 1);
+        EXPECT_TRUE(processEventsUntil([&] { return shareCalls() == QList<bool>{true}; }));
+        manager->stopDesktopShare();
+        EXPECT_TRUE(processEventsUntil([&] { return shareCalls() == QList<bool>({true, false}); }));
+    });
 }
 
 } // namespace

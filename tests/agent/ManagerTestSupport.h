@@ -97,6 +97,7 @@ public:
     {
         note(QString("consumerShareFinsh %1").arg(reason));
     }
+    void consumerShareStarted(const QString &) override { note("consumerShareStarted"); }
 
     void needUpdateUIFitMember() override { note("waitMember"); }
     void needUpdateUIFitNoBoay() override { note("waitNoBody"); }

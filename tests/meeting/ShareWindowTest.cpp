@@ -155,6 +155,48 @@ TEST_F(ShareWindowTest, TheEngineEndsTheShare_EverythingOfTheShareGoes_TheLockIs
     EXPECT_EQ(strips(), 1);
 }
 
+// A Wayland share: after the count-down the portal's dialog asks the user. Until the share runs
+// the meeting window stays and no tool bar comes; a cancel keeps the window, with the banner.
+TEST_F(ShareWindowTest, APortalShare_TheMeetingWindowStaysUntilItRuns_ACancelKeepsItWithTheBanner)
+{
+    ShareDesktopScope desktop;
+    signIn();
+    addRoom(kHostPhone).flags.insert(QStringLiteral("allowFileShared"), 1);
+    page = openJoinedPage();
+    QWidget *meetingWindow = page->view()->window();
+    meetingWindow->show();
+    const QString releasePath = QStringLiteral("/qf/meeting/control/%1/releaseShareLock").arg(kRoomId);
+    for (const bool chosen : {false, true}) {
+        engine().setResult(QStringLiteral("startScreenSharing"), KRTCShareStart::Pending);
+        shareTheScreen();
+        settle();
+        EXPECT_TRUE(meetingWindow->isVisible()) << "gone while the user still chooses";
+        EXPECT_EQ(page->sharing().state().screenShareTopWindowController, nullptr) << chosen;
+        EXPECT_TRUE(page->ui->finishShareBtn->isHidden());
+        ASSERT_TRUE(settleRequests());
+        const qsizetype released = requestPaths().count(releasePath);
+        if (!chosen) {
+            engine().emitScreenShareFinished(KRTCShareEnd::StartFailed);
+            ASSERT_TRUE(processEventsUntil([&] { return page->ui->shareBtn->state() == 0; }));
+            ASSERT_TRUE(settleRequests());
+            EXPECT_TRUE(meetingWindow->isVisible());
+            EXPECT_EQ(page->sharing().state().screenShareTopWindowController, nullptr);
+            EXPECT_EQ(tipText(), QStringLiteral("屏幕共享失败，请重新选择共享内容"));
+            EXPECT_EQ(requestPaths().count(releasePath), released + 1) << "the lock goes back";
+            EXPECT_FALSE(manager()->selfScreenOrWindowSharing());
+            clock.clock.advance(3s);
+            continue;
+        }
+        engine().emitStreamPublished(engine().lastJoinConfig().peerId, KRTCSourceType::Share, false, true);
+        ASSERT_TRUE(processEventsUntil([&] { return !meetingWindow->isVisible(); })) << "the share runs";
+        EXPECT_NE(page->sharing().state().screenShareTopWindowController, nullptr);
+        EXPECT_FALSE(page->ui->finishShareBtn->isHidden());
+        EXPECT_EQ(requestPaths().count(releasePath), released);
+        engine().emitScreenShareFinished(KRTCShareEnd::SourceGone);
+        EXPECT_TRUE(processEventsUntil([&] { return meetingWindow->isVisible(); }));
+    }
+}
+
 TEST_F(ShareWindowTest, HostWithdrawsTheRightToShare_TheOwnShareEnds_TheButtonIsRefused)
 {
     ShareDesktopScope desktop;

@@ -19,6 +19,9 @@ class QWindow;
 class DesktopCaptureStream {
 public:
     virtual ~DesktopCaptureStream() = default;
+    // Whether it runs only once the desktop has asked the user (the sink's onStarted, or
+    // onStartFailed); otherwise it runs from construction.
+    [[nodiscard]] virtual bool startsLater() const { return false; }
 };
 
 // What a share stream reports. onFrame runs on a capture thread with a Format_RGB32 picture of
@@ -28,11 +31,13 @@ public:
 // a window that still exists but is not shown (minimised, on another desktop) only sends no
 // frames until it is shown again.
 // onStartFailed runs instead of it when a stream that starts later never started (the portal
-// refused, its dialog was cancelled); unset, onEnded is told.
+// refused, its dialog was cancelled); unset, onEnded is told. onStarted runs once, on the main
+// thread, when a stream that starts later has started (the user chose in the portal's dialog).
 struct DesktopCaptureSink {
     std::function<void(const QImage &frame)> onFrame;
     std::function<void(const QString &reason)> onEnded;
     std::function<void(const QString &reason)> onStartFailed;
+    std::function<void()> onStarted;
 };
 
 // Where the client finds shareable screens and windows, takes their pictures and frames, and

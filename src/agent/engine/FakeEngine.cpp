@@ -468,7 +468,7 @@ int FakeEngine::startScreenSharing(const KRTCScreenOption &option)
                                option.m_reconnectRecoverScreen(), option.m_nFPS()});
     std::lock_guard lock(d->mutex);
     d->screenOption = option;
-    d->sharing = d->sharing || result == 0;
+    d->sharing = d->sharing || result == 0 || result == KRTCShareStart::Pending;
     return result;
 }
 

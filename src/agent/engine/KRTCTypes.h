@@ -26,6 +26,13 @@ inline constexpr int SourceGone = 1;  // the window or screen went, or the deskt
 inline constexpr int StartFailed = 2; // it never started: the desktop refused or the user cancelled
 } // namespace KRTCShareEnd
 
+// startScreenSharing() accepted a share that runs only once the desktop has asked the user (the
+// portal's dialog): onStreamPublished(own peer, Share) follows when it runs, or
+// onScreenShareFinished(StartFailed) when it never does.
+namespace KRTCShareStart {
+inline constexpr int Pending = 1;
+} // namespace KRTCShareStart
+
 // Kinds of switchDevice() and deviceNames().
 namespace KRTCDeviceKind {
 inline constexpr int Microphone = 0;

@@ -1121,21 +1121,35 @@ int LocalEngine::startScreenSharing(const KRTCScreenOption &option)
     };
     sink.onEnded = ended(KRTCShareEnd::SourceGone);
     sink.onStartFailed = ended(KRTCShareEnd::StartFailed);
+    sink.onStarted = [guard = QPointer<LocalEngine>(this), slot = std::weak_ptr<ShareSlot>(slot)] {
+        if (guard && guard->m_shareSlot && guard->m_shareSlot == slot.lock())
+            guard->announceShare();
+    };
     std::unique_ptr<DesktopCaptureStream> stream = capture->openStream(option, std::move(sink));
     if (!stream)
         return -3; // listed but already gone
-    m_sharing = true;
+    const bool later = stream->startsLater();
     m_shareOption = option;
     m_shareTitle = found->title;
     m_shareSource = std::move(capture);
     m_shareSlot = std::move(slot);
     m_shareStream = std::move(stream);
+    if (later)
+        return KRTCShareStart::Pending;
+    announceShare();
+    return 0;
+}
+
+// Nobody hears of the share before it runs: a portal's dialog may still be cancelled.
+void LocalEngine::announceShare()
+{
+    if (std::exchange(m_sharing, true))
+        return;
     postEvent([self = m_joinConfig.peerId](KRTCEngineDelegate &to) {
         to.onStreamPublished(self, KRTCSourceType::Share, false, true);
     });
     reportOwnShare(true);
     updateTimers();
-    return 0;
 }
 
 void LocalEngine::takeShareFrame()
@@ -1177,9 +1191,9 @@ int LocalEngine::stopScreenSharing()
 
 void LocalEngine::stopShareInternal(bool notify, int reason)
 {
-    if (!m_sharing)
+    if (!m_sharing && !m_shareStream)
         return;
-    m_sharing = false;
+    const bool announced = std::exchange(m_sharing, false);
     // The stream first: no frame arrives once it is gone, then the source may go.
     m_shareStream.reset();
     m_shareSlot.reset();
@@ -1188,9 +1202,13 @@ void LocalEngine::stopShareInternal(bool notify, int reason)
     updateTimers();
     if (m_state != RoomState::InRoom)
         return;
-    reportOwnShare(false);
-    postEvent(
-        [self = m_joinConfig.peerId](KRTCEngineDelegate &to) { to.onStreamUnpublished(self, KRTCSourceType::Share); });
+    // A share that never ran was never told: nothing to take back.
+    if (announced) {
+        reportOwnShare(false);
+        postEvent([self = m_joinConfig.peerId](KRTCEngineDelegate &to) {
+            to.onStreamUnpublished(self, KRTCSourceType::Share);
+        });
+    }
     if (notify)
         postEvent([reason](KRTCEngineDelegate &to) { to.onScreenShareFinished(reason); });
 }

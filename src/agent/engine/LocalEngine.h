@@ -190,6 +190,8 @@ private:
     void takeShareFrame();
     // Tells the stand-in that the own share started or ended, so the others list it.
     void reportOwnShare(bool sharing);
+    // The share runs: the others and the window are told.
+    void announceShare();
     void stopShareInternal(bool notify, int reason);
 
     KRTCEngineConfig m_config;
@@ -216,7 +218,7 @@ private:
     bool m_speaker = true;
     bool m_pushMirror = false;
 
-    bool m_sharing = false;
+    bool m_sharing = false; // running and told; a stream that starts later has none until it runs
     KRTCScreenOption m_shareOption;
     QImage m_shareImage;
     QString m_shareTitle;

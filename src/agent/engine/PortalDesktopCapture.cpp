@@ -27,6 +27,8 @@ public:
             [this](const QString &why) { end(why); });
     }
 
+    [[nodiscard]] bool startsLater() const override { return true; }
+
 private:
     void onStarted(const PortalScreenCast::Started &started)
     {
@@ -43,8 +45,15 @@ private:
         frames.onEnded = [this](const QString &why) { end(why); };
         m_frames = std::make_unique<PipeWireFrames>(m_remote.fileDescriptor(), started.nodeId, m_size, m_fps,
                                                     std::move(frames));
-        if (!m_frames->isRunning())
+        if (!m_frames->isRunning()) {
             end(QStringLiteral("the PipeWire stream does not start"));
+            return;
+        }
+        // Reported later, as an end is: the owner may act on the stream from its callback.
+        MainQueue::async(&m_context, [this] {
+            if (!m_ended && m_sink.onStarted)
+                m_sink.onStarted();
+        });
     }
 
     // Reported later, so the owner may destroy the stream from its callback.

@@ -84,6 +84,12 @@ void MeetingSharing::shareEndedByEngine(bool startFailed)
         m_control->shareEndedByEngine(startFailed);
 }
 
+void MeetingSharing::shareStartedByEngine()
+{
+    if (m_control)
+        m_control->shareStartedByEngine();
+}
+
 void MeetingSharing::controlScreenShareWithData(const MeetingControlData &data)
 {
     if (m_control)

@@ -135,6 +135,7 @@ public:
     [[nodiscard]] bool fileShareDisplayEnableScroll();
     void stopScreenShare(bool force);
     void shareEndedByEngine(bool startFailed);
+    void shareStartedByEngine();
     void controlScreenShareWithData(const MeetingControlData &data);
     void prepareToShare(VeskButton *sender);
     void refreshShareDataIfNeeded();

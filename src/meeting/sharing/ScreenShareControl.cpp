@@ -277,11 +277,26 @@ void ScreenShareControl::afterCountDown(const DesktopCaptureSnapshotModel &model
         return;
     }
     // The manager refuses a room without a share size (stream level 0): as for a vanished window.
-    if (m_services->startDesktopShare(model) != ShareControlServices::StartResult::Started) {
+    const ShareControlServices::StartResult started = m_services->startDesktopShare(model);
+    if (started == ShareControlServices::StartResult::Refused) {
         ShareTrack::stop();
         failStart();
         return;
     }
+    // The portal's dialog is still open: the meeting window stays until the user chose.
+    m_ownScreenSharePending = started == ShareControlServices::StartResult::Pending;
+    if (!m_ownScreenSharePending)
+        shareRuns();
+}
+
+void ScreenShareControl::shareStartedByEngine()
+{
+    if (std::exchange(m_ownScreenSharePending, false))
+        shareRuns();
+}
+
+void ScreenShareControl::shareRuns()
+{
     m_ownScreenShareRunning = true;
     if (VeskButton *finish = finishShareBtn())
         finish->show();
@@ -399,6 +414,12 @@ void ScreenShareControl::releaseThenEnd()
 
 void ScreenShareControl::shareEndedByEngine(bool startFailed)
 {
+    // Refused or cancelled in the portal's dialog: nobody saw it, the meeting window never went.
+    if (std::exchange(m_ownScreenSharePending, false)) {
+        ShareTrack::stop();
+        failStart();
+        return;
+    }
     // Only a share this control started and has not ended: a late report of an ended one changes nothing.
     if (!m_ownScreenShareRunning)
         return;
@@ -433,6 +454,7 @@ void ScreenShareControl::resetShareStatus()
     call(m_window.setFileShareMode, 0);
     m_isPrepareScreenShare = false;
     m_ownScreenShareRunning = false;
+    m_ownScreenSharePending = false;
 }
 
 void ScreenShareControl::closeScreenShare()

@@ -72,6 +72,9 @@ public:
     // desktop ended the capture, or it never started): the user's stop without asking, the
     // lock given back; a start that failed says so.
     void shareEndedByEngine(bool startFailed);
+    // A share the desktop asked the user for first (the portal's dialog) runs: only now the
+    // tool bar and strip come and the meeting window goes.
+    void shareStartedByEngine();
     void resetShareStatus();
     void closeScreenShare();
     void controlScreenShareWithData(const MeetingControlData &data);
@@ -99,6 +102,7 @@ private:
     void placePicker();
     void generalStart(const DesktopCaptureSnapshotModel &model);
     void afterCountDown(const DesktopCaptureSnapshotModel &model);
+    void shareRuns();
     void failStart();
     void endOwnFileShare();
     void releaseLockIgnoringAnswer();
@@ -119,6 +123,7 @@ private:
     bool m_showShareView = false;
     bool m_fetchShareScreenDataFailed = false;
     bool m_ownScreenShareRunning = false; // the engine share started and has not ended here
+    bool m_ownScreenSharePending = false; // the engine share waits for the portal's dialog
     QPointer<ShareSelectPanel> m_shareSelectPanel;
     QPointer<VeskButton> m_pickerOpener;
     QPointer<QWidget> m_watchedView;

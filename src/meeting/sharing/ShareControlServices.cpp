@@ -154,9 +154,14 @@ public:
     StartResult startDesktopShare(const DesktopCaptureSnapshotModel &candidate) override
     {
         VeskMeetingManager *m = MeetingCurrent::manager();
-        if (m && m->startDesktopShare(candidate) == VeskMeetingManager::DesktopShareResult::Started)
+        switch (m ? m->startDesktopShare(candidate) : VeskMeetingManager::DesktopShareResult::NotInRoom) {
+        case VeskMeetingManager::DesktopShareResult::Started:
             return StartResult::Started;
-        return StartResult::Refused;
+        case VeskMeetingManager::DesktopShareResult::Pending:
+            return StartResult::Pending;
+        default:
+            return StartResult::Refused;
+        }
     }
     void stopDesktopShare() override
     {

@@ -20,7 +20,9 @@ struct FileShareModel;
 class ShareControlServices {
 public:
     using Completion = std::function<void(const KVMResponse &response)>;
-    enum class StartResult { Started, Refused };
+    // Pending: the desktop asks the user first (the portal's dialog); the window hears when it
+    // runs or that it never did.
+    enum class StartResult { Started, Pending, Refused };
 
     virtual ~ShareControlServices() = default;
 

@@ -158,6 +158,11 @@ void MeetingViewController::consumerShareFinsh(const QString &, int reason)
     m_sharing->shareEndedByEngine(reason == KRTCShareEnd::StartFailed);
 }
 
+void MeetingViewController::consumerShareStarted(const QString &)
+{
+    m_sharing->shareStartedByEngine();
+}
+
 void MeetingViewController::hostMoveConsumerToWaitRoom()
 {
     VeskAppAgent *agent = VeskAppAgent::sharedInstance();

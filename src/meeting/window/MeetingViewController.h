@@ -176,6 +176,7 @@ public:
     void otherDeviceLogin() override;
     void hostMoveConsumerToWaitRoom() override;
     void consumerShareFinsh(const QString &peerId, int reason) override;
+    void consumerShareStarted(const QString &peerId) override;
     // RENDER THREAD: matches and draws only; anything for views goes to the main thread.
     void onRender(const QString &peerId, const KRTCVideoFrame &frame, qint64 videoSourceType) override;
     void onLocalAudioStats(const KRTCStatistics &stats) override;
