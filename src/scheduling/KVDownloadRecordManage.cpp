@@ -1,5 +1,6 @@
 #include "scheduling/KVDownloadRecordManage.h"
 
+#include "connection/HttpManager.h"
 #include "foundation/AppLifetime.h"
 #include "foundation/KVClock.h"
 #include "foundation/MainQueue.h"
@@ -101,13 +102,14 @@ public:
     ~SaveWorker() override { m_stop = true; }
     [[nodiscard]] int inProgress() const { return m_inProgress; }
 
-    // Main thread.
-    void write(const QString &cached, const QString &target, bool move)
+    // Main thread. The download leaves the caches folder whether or not it could be written.
+    void write(const QString &cached, const QString &target)
     {
         ++m_inProgress;
         QPointer<SaveWorker> self(this);
-        m_queue.addOperation([this, self, cached, target, move] {
-            const bool ok = writeFile(cached, target, move);
+        m_queue.addOperation([this, self, cached, target] {
+            const bool ok = writeFile(cached, target);
+            HttpManager::removeDownload(cached);
             MainQueue::async([self, ok] {
                 if (self)
                     --self->m_inProgress;
@@ -120,18 +122,16 @@ public:
     }
 
 private:
-    // The download replaces what is there and leaves the caches folder when it can be renamed;
-    // otherwise it is copied next to the target first, so the target is never half written.
-    bool writeFile(const QString &cached, const QString &target, bool move) const
+    // The download is renamed to the target (replacing what is there) when it can be; otherwise
+    // it is copied next to the target first, so the target is never half written.
+    bool writeFile(const QString &cached, const QString &target) const
     {
         const std::filesystem::path to(QFile::encodeName(target).toStdString());
         std::error_code ec;
-        if (move) {
-            std::filesystem::rename(std::filesystem::path(QFile::encodeName(cached).toStdString()), to, ec);
-            if (!ec) {
-                ::chmod(to.c_str(), userFileMode()); // the file is saved either way
-                return true;
-            }
+        std::filesystem::rename(std::filesystem::path(QFile::encodeName(cached).toStdString()), to, ec);
+        if (!ec) {
+            ::chmod(to.c_str(), userFileMode()); // the file is saved either way
+            return true;
         }
         const QString part = target + QStringLiteral(".korvi-part");
         QFile::remove(part);
@@ -159,13 +159,9 @@ private:
             std::filesystem::rename(std::filesystem::path(QFile::encodeName(part).toStdString()), to, ec);
             ok = !ec;
         }
-        if (!ok) {
+        if (!ok)
             QFile::remove(part);
-            return false;
-        }
-        if (move)
-            QFile::remove(cached);
-        return true;
+        return ok;
     }
 
     SaveWorker() = default;
@@ -233,12 +229,13 @@ protected:
 void afterDialog(const PendingSave &save, const QString &chosen, const QString &chosenType)
 {
     if (chosen.isEmpty()) {
+        HttpManager::removeDownload(save.filePath);
         saveDone();
         return;
     }
     const QString target = KVDownloadRecordManage::savePath(chosen, save.fileTypes, chosenType);
     if (!QFileInfo::exists(target)) {
-        SaveWorker::shared().write(save.filePath, target, false);
+        SaveWorker::shared().write(save.filePath, target);
         saveDone();
         return;
     }
@@ -252,7 +249,9 @@ void afterDialog(const PendingSave &save, const QString &chosen, const QString &
     QObject::connect(alert, &QObject::destroyed, QCoreApplication::instance(),
                      [replace, cached = save.filePath, target] {
                          if (*replace)
-                             SaveWorker::shared().write(cached, target, true);
+                             SaveWorker::shared().write(cached, target);
+                         else
+                             HttpManager::removeDownload(cached);
                          saveDone();
                      });
     alert->showInCenterOfWindow(save.window);
@@ -373,8 +372,7 @@ void download(const QString &key, const Start &start, const QStringList &fileTyp
         showProgress();
         if (const auto failure = KVDownloadRecordManage::failureOf(filePath, error)) {
             qCInfo(lcScheduling) << "download failed" << failure->code << error.kind << error.detail;
-            if (!filePath.isEmpty())
-                QFile::remove(filePath); // the service's answer, not a file of the user's
+            HttpManager::removeDownload(filePath); // the service's answer, not a file of the user's
             VeskToast::showToast(RecordTexts::kDownloadFailed.arg(failure->code).arg(failure->text));
             return;
         }

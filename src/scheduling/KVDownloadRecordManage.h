@@ -30,8 +30,8 @@ public:
     // The meeting's member list, offered as "xlsx" or "xls".
     static void downloadMeetingMembersList(const QString &roomId, QWidget *window);
     // The save dialog for a downloaded file, in the user's download folder: an existing file at
-    // the chosen place is replaced by the download (which leaves the caches folder) once the user
-    // agrees; otherwise the download is copied there.
+    // the chosen place is replaced by the download once the user agrees. The download leaves the
+    // caches folder whatever the answer: moved (or copied) to the chosen place, or dropped.
     static void saveFileName(const QString &fileName, const QStringList &fileTypes, const QString &filePath,
                              QWidget *window);
 
