@@ -174,6 +174,7 @@ void VeskAppAgent::logout()
     m_enteredRoom.reset();
     m_onlineUsers.clear();
     qCInfo(lcAgent) << "signed out";
+    Q_EMIT signedOut();
 }
 
 void VeskAppAgent::storeSignedInUser(const QVariantMap &userDict)

@@ -87,8 +87,8 @@ public:
     void setMyInfo(const VeskUserModel &user);
     // Stores myInfo under kMyInfoKey (the user-defaults file is readable by its owner only).
     void saveMyInfoToLocal();
-    // Drops myInfo from memory and storage and removes "KVMoreSetting_Key"; the caller opens
-    // the login page.
+    // Drops myInfo from memory and storage and removes "KVMoreSetting_Key", then tells
+    // signedOut; the caller opens the login page.
     void logout();
     // A reply that says the sign-in is no longer valid: code 401 in its body or HTTP status 401.
     [[nodiscard]] static bool isSignInExpired(const KVMResponse &response);
@@ -288,6 +288,9 @@ Q_SIGNALS:
     // Once per sign-in, after the call's own completion; message is the service's text (may be
     // empty). The shell signs the user out and shows the login page.
     void signInExpired(const QString &message);
+    // The sign-in ended (logout): what belonged to it, such as running downloads and their
+    // saves, ends with it. Emitted from logout(), before the caller changes pages.
+    void signedOut();
 
 private:
     VeskAppAgent();

@@ -27,6 +27,7 @@
 #include <atomic>
 #include <deque>
 #include <filesystem>
+#include <utility>
 #include <vector>
 
 #include <sys/stat.h>
@@ -184,6 +185,10 @@ std::deque<PendingSave> &pendingSaves()
     return saves;
 }
 bool g_saveOpen = false;
+// Downloads and saves belong to the sign-in that asked for them; its end counts up here.
+int g_session = 0;
+QPointer<QFileDialog> g_openDialog;
+QPointer<KVAlert> g_replaceAlert;
 
 void openNextSave();
 
@@ -226,8 +231,12 @@ protected:
     }
 };
 
-void afterDialog(const PendingSave &save, const QString &chosen, const QString &chosenType)
+void afterDialog(const PendingSave &save, const QString &chosen, const QString &chosenType, int session)
 {
+    if (session != g_session) { // closed by the end of its sign-in: nothing is saved
+        HttpManager::removeDownload(save.filePath);
+        return;
+    }
     if (chosen.isEmpty()) {
         HttpManager::removeDownload(save.filePath);
         saveDone();
@@ -246,8 +255,13 @@ void afterDialog(const PendingSave &save, const QString &chosen, const QString &
                                       DataText::bounded(QFileInfo(target).fileName(), DataText::kLineLength))),
                                   RecordTexts::kCancel, RecordTexts::kReplace, {}, [replace] { *replace = true; });
     alert->setObjectName(QStringLiteral("replaceFileAlert"));
+    g_replaceAlert = alert;
     QObject::connect(alert, &QObject::destroyed, QCoreApplication::instance(),
-                     [replace, cached = save.filePath, target] {
+                     [replace, cached = save.filePath, target, session] {
+                         if (session != g_session) {
+                             HttpManager::removeDownload(cached);
+                             return;
+                         }
                          if (*replace)
                              SaveWorker::shared().write(cached, target);
                          else
@@ -266,6 +280,7 @@ void openNextSave()
     g_saveOpen = true;
 
     auto *dialog = new QFileDialog(save.window, RecordTexts::kSaveToLocal);
+    g_openDialog = dialog;
     dialog->setObjectName(QStringLiteral("saveFileDialog"));
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->setAcceptMode(QFileDialog::AcceptSave);
@@ -292,8 +307,8 @@ void openNextSave()
         *chosen = {path, typeOfFilter(dialog->selectedNameFilter(), types)};
     });
     QObject::connect(dialog, &QDialog::finished, dialog, &QObject::deleteLater);
-    QObject::connect(dialog, &QObject::destroyed, QCoreApplication::instance(), [save, chosen] {
-        MainQueue::async([save, chosen] { afterDialog(save, chosen->first, chosen->second); });
+    QObject::connect(dialog, &QObject::destroyed, QCoreApplication::instance(), [save, chosen, session = g_session] {
+        MainQueue::async([save, chosen, session] { afterDialog(save, chosen->first, chosen->second, session); });
     });
     if (opener()) {
         opener()(dialog);
@@ -352,6 +367,38 @@ void cancel(int id)
     showProgress();
 }
 
+// The end of a sign-in: its running downloads stop (their partial files go with their requests),
+// its saves not yet answered are dropped with their files, and its open dialog or question
+// closes unanswered. A file already being written to the place the user chose is finished.
+void endSession()
+{
+    ++g_session;
+    const std::vector<Running> stopped = std::exchange(running(), {});
+    for (const Running &r : stopped)
+        delete r.owner.data();
+    if (!stopped.empty())
+        showProgress(); // its loading toast goes
+    for (const PendingSave &save : pendingSaves())
+        HttpManager::removeDownload(save.filePath);
+    pendingSaves().clear();
+    g_saveOpen = false;
+    if (g_openDialog)
+        g_openDialog->reject();
+    if (g_replaceAlert)
+        g_replaceAlert->dismiss();
+}
+
+// Follows the agent in force (tests replace it).
+void watchSession()
+{
+    static QPointer<VeskAppAgent> watched;
+    VeskAppAgent *agent = VeskAppAgent::sharedInstance();
+    if (watched == agent)
+        return;
+    watched = agent;
+    QObject::connect(agent, &VeskAppAgent::signedOut, QCoreApplication::instance(), [] { endSession(); });
+}
+
 using Start = std::function<void(QObject *owner, VeskAppAgent::DownloadFinish finish)>;
 
 void download(const QString &key, const Start &start, const QStringList &fileTypes, QWidget *window)
@@ -360,6 +407,7 @@ void download(const QString &key, const Start &start, const QStringList &fileTyp
         if (r.key == key)
             return; // already on its way; its toast is up
     }
+    watchSession();
     static int nextId = 1;
     const int id = nextId++;
     auto *owner = new QObject(QCoreApplication::instance());
@@ -450,6 +498,7 @@ void KVDownloadRecordManage::downloadMeetingMembersList(const QString &roomId, Q
 void KVDownloadRecordManage::saveFileName(const QString &fileName, const QStringList &fileTypes,
                                           const QString &filePath, QWidget *window)
 {
+    watchSession();
     pendingSaves().push_back({fileName, fileTypes, filePath, window});
     openNextSave();
 }

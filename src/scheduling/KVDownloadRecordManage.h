@@ -19,6 +19,8 @@ class QWidget;
 // shows (the latest still running); the same file asked for again while it downloads starts
 // nothing new. Save dialogs come one at a time, in the order the downloads finished; the file is
 // written to the chosen place on a worker, with the mode a new file of the user's gets.
+// Downloads and saves belong to the sign-in that asked: signing out, or a sign-in that expired,
+// stops the running ones, drops the saves not yet answered and closes their dialogs.
 class KVDownloadRecordManage final {
 public:
     KVDownloadRecordManage() = delete;

@@ -255,6 +255,50 @@ TEST_F(DownloadsTest, TwoDownloadsOfOneName_EachSavesItsOwnBody_AndTheCacheKeeps
     EXPECT_EQ(QDir(target.path()).entryList(QDir::Files).size(), 2);
 }
 
+// A sign-out ends what its sign-in downloads and saves: the member list still on its way stops and
+// leaves no partial file, the open dialog closes unanswered, the save still waiting never opens,
+// their files go, and the next user who signs in meets none of it.
+TEST_F(DownloadsTest, SigningOut_EndsTheSignInsDownloadsAndSaves_NothingReachesTheNextUser)
+{
+    DevRoom &room = service.state().addRoom(QStringLiteral("900000001"), kHostPhone, QStringLiteral("周会"));
+    room.extra.insert(QStringLiteral("attendees"), QStringList{kMyPhone});
+    service.route("GET", "/dvr/mine/<n>", [](const DevRequest &req) {
+        return DevReply::file("recording " + req.arg(QStringLiteral("n")).toUtf8(), QStringLiteral("mine.mp4"));
+    });
+    service.delayNextReply(QStringLiteral("/qf/meeting/room/members/download"), 5000);
+    const QStringList cacheBefore = cacheEntries();
+    QList<QPointer<QFileDialog>> held;
+    KVDownloadRecordManage::setDialogOpener([&held](QFileDialog *dialog) { held << dialog; });
+    QWidget home;
+    home.resize(800, 600);
+    home.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&home));
+
+    KVDownloadRecordManage::downloadRecordVideo(service.baseUrl().toString() + "/dvr/mine/1", &home);
+    KVDownloadRecordManage::downloadRecordVideo(service.baseUrl().toString() + "/dvr/mine/2", &home);
+    KVDownloadRecordManage::downloadMeetingMembersList(QStringLiteral("900000001"), &home);
+    ASSERT_TRUE(processEventsUntil([&] {
+        return KVDownloadRecordManage::runningDownloads() == 1 && held.size() == 1 &&
+               KVDownloadRecordManage::savesInProgress() == 2 && !partialDownloads().isEmpty();
+    }));
+
+    VeskAppAgent::sharedInstance()->logout();
+    EXPECT_EQ(KVDownloadRecordManage::runningDownloads(), 0);
+    EXPECT_EQ(VeskToast::currentLoadingToast(), nullptr);
+    ASSERT_TRUE(processEventsUntil([&] { return held.first().isNull(); }));
+    clock.clock.advance(5000ms); // the member list's answer, had it been waited for
+    ASSERT_TRUE(settleRequests());
+    ASSERT_TRUE(drainMainQueue());
+    signInUser(QStringLiteral("13800000002"), QStringLiteral("李四"));
+    clock.clock.advance(200ms);
+    ASSERT_TRUE(drainMainQueue());
+    EXPECT_EQ(held.size(), 1);
+    EXPECT_EQ(KVDownloadRecordManage::savesInProgress(), 0);
+    EXPECT_TRUE(partialDownloads().isEmpty());
+    EXPECT_EQ(cacheEntries(), cacheBefore);
+    EXPECT_FALSE(toastText().startsWith(QStringLiteral("下载失败")));
+}
+
 TEST(DownloadSavePathTest, TheChosenTypeIsAddedOnlyWhereNoAllowedOneEndsTheName)
 {
     const QStringList sheets{QStringLiteral("xlsx"), QStringLiteral("xls")};
