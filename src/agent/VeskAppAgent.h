@@ -315,6 +315,9 @@ private:
     void checkSignIn(const QString &authorization, const KVMResponse &response);
     void download(QObject *owner, const QString &pathOrUrl, const QVariantMap &query, const QVariantMap &headers,
                   DownloadFinish finish);
+    // finish, then the sign-in check of the download's answer (its status, or the service's
+    // envelope in place of a file), as for every other call.
+    [[nodiscard]] DownloadFinish checkedDownload(const QString &authorization, DownloadFinish finish);
     void storeSignedInUser(const QVariantMap &userDict);
     // The create/update body of a scheduled meeting.
     [[nodiscard]] QVariantMap meetingBody(const MeetingDataModel &meeting) const;

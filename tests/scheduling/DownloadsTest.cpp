@@ -299,6 +299,28 @@ TEST_F(DownloadsTest, SigningOut_EndsTheSignInsDownloadsAndSaves_NothingReachesT
     EXPECT_FALSE(toastText().startsWith(QStringLiteral("下载失败")));
 }
 
+// A download the service refuses for the sign-in ends it as any other call does: the member
+// list's 401 envelope, and a recording's HTTP 401.
+TEST_F(DownloadsTest, ARefusedSignIn_OnADownload_EndsTheSignInAsOnAnyCall)
+{
+    int reports = 0;
+    QObject observer;
+    QObject::connect(VeskAppAgent::sharedInstance(), &VeskAppAgent::signInExpired, &observer, [&] { ++reports; });
+    service.state().tokens.clear(); // the service forgot the sign-in
+    KVDownloadRecordManage::downloadMeetingMembersList(QStringLiteral("900000001"), nullptr);
+    finish();
+    EXPECT_TRUE(toastText().startsWith(QStringLiteral("下载失败：401-"))) << toastText().toStdString();
+    EXPECT_EQ(reports, 1);
+
+    signInUser(QStringLiteral("13800000002"), QStringLiteral("李四"));
+    service.route("GET", "/dvr/refused/<n>", [](const DevRequest &) { return DevReply::raw("", "text/plain", 401); });
+    KVDownloadRecordManage::downloadRecordVideo(service.baseUrl().toString() + "/dvr/refused/1", nullptr);
+    finish();
+    EXPECT_EQ(toastText(), RecordTexts::kDownloadFailed.arg(401).arg(KVDownloadTexts::kServer));
+    EXPECT_EQ(reports, 2);
+    EXPECT_EQ(dialogs, 0);
+}
+
 TEST(DownloadSavePathTest, TheChosenTypeIsAddedOnlyWhereNoAllowedOneEndsTheName)
 {
     const QStringList sheets{QStringLiteral("xlsx"), QStringLiteral("xls")};
