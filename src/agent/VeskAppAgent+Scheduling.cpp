@@ -204,7 +204,10 @@ void VeskAppAgent::queryRecordFileListWith(QObject *owner, qint64 pageNum, qint6
 void VeskAppAgent::downloadRecordVideoWithUrl(QObject *owner, const QString &url, DownloadFinish finish)
 {
     // The storage host is not the service: the address as given, and none of the service's headers.
-    http()->downloadFileWithUrl(owner ? owner : this, url, {}, std::move(finish), HttpManager::Headers::OnlyGiven);
+    // Its refusal still ends the sign-in that asked, as any other.
+    http()->downloadFileWithUrl(owner ? owner : this, url, {},
+                                checkedDownload(m_myInfo.authorization, std::move(finish)),
+                                HttpManager::Headers::OnlyGiven);
 }
 
 void VeskAppAgent::downloadMeetingMembersListWithRoomId(QObject *owner, const QString &roomId, DownloadFinish finish)

@@ -174,6 +174,7 @@ void VeskAppAgent::logout()
     m_enteredRoom.reset();
     m_onlineUsers.clear();
     qCInfo(lcAgent) << "signed out";
+    Q_EMIT signedOut();
 }
 
 void VeskAppAgent::storeSignedInUser(const QVariantMap &userDict)
@@ -309,7 +310,32 @@ void VeskAppAgent::download(QObject *owner, const QString &pathOrUrl, const QVar
                             const QVariantMap &headers, DownloadFinish finish)
 {
     const QString url = http()->resolveUrl(pathOrUrl, query).toString();
-    http()->downloadFileWithUrl(owner ? owner : this, url, headers, std::move(finish));
+    http()->downloadFileWithUrl(
+        owner ? owner : this, url, headers,
+        checkedDownload(headers.value(QStringLiteral("Authorization")).toString(), std::move(finish)));
+}
+
+VeskAppAgent::DownloadFinish VeskAppAgent::checkedDownload(const QString &authorization, DownloadFinish finish)
+{
+    return [self = QPointer<VeskAppAgent>(this), authorization,
+            finish = std::move(finish)](const QString &filePath, const DownloadError &error) {
+        // Read before finish: its receiver may take the file away.
+        KVMResponse answer;
+        if (error.kind == DownloadError::HttpStatus) {
+            answer =
+                KVMResponse::failure(KVMResponse::HttpStatusCode, QStringLiteral("download refused"), error.status);
+        } else if (!error.failed() && !filePath.isEmpty()) {
+            // The service's refusal comes as an envelope in place of the file; a file is larger.
+            constexpr qint64 kEnvelopeLimit = 64 * 1024;
+            QFile file(filePath);
+            if (file.size() <= kEnvelopeLimit && file.open(QIODevice::ReadOnly))
+                answer = KVMResponse::fromReply(200, file.readAll());
+        }
+        if (finish)
+            finish(filePath, error);
+        if (self)
+            self->checkSignIn(authorization, answer);
+    };
 }
 
 // ---- Sign-in -------------------------------------------------------------------------------

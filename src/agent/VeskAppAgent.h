@@ -87,8 +87,8 @@ public:
     void setMyInfo(const VeskUserModel &user);
     // Stores myInfo under kMyInfoKey (the user-defaults file is readable by its owner only).
     void saveMyInfoToLocal();
-    // Drops myInfo from memory and storage and removes "KVMoreSetting_Key"; the caller opens
-    // the login page.
+    // Drops myInfo from memory and storage and removes "KVMoreSetting_Key", then tells
+    // signedOut; the caller opens the login page.
     void logout();
     // A reply that says the sign-in is no longer valid: code 401 in its body or HTTP status 401.
     [[nodiscard]] static bool isSignInExpired(const KVMResponse &response);
@@ -288,6 +288,9 @@ Q_SIGNALS:
     // Once per sign-in, after the call's own completion; message is the service's text (may be
     // empty). The shell signs the user out and shows the login page.
     void signInExpired(const QString &message);
+    // The sign-in ended (logout): what belonged to it, such as running downloads and their
+    // saves, ends with it. Emitted from logout(), before the caller changes pages.
+    void signedOut();
 
 private:
     VeskAppAgent();
@@ -312,6 +315,9 @@ private:
     void checkSignIn(const QString &authorization, const KVMResponse &response);
     void download(QObject *owner, const QString &pathOrUrl, const QVariantMap &query, const QVariantMap &headers,
                   DownloadFinish finish);
+    // finish, then the sign-in check of the download's answer (its status, or the service's
+    // envelope in place of a file), as for every other call.
+    [[nodiscard]] DownloadFinish checkedDownload(const QString &authorization, DownloadFinish finish);
     void storeSignedInUser(const QVariantMap &userDict);
     // The create/update body of a scheduled meeting.
     [[nodiscard]] QVariantMap meetingBody(const MeetingDataModel &meeting) const;

@@ -18,6 +18,7 @@
 #include <QNetworkRequest>
 #include <QRegularExpression>
 #include <QStorageInfo>
+#include <QTemporaryDir>
 #include <QTemporaryFile>
 #include <QUrlQuery>
 
@@ -535,14 +536,21 @@ void HttpManager::downloadFileWithUrl(QObject *owner, const QString &url, const 
                 error = {DownloadError::HttpStatus, status, {}};
             QString finalPath;
             if (!error.failed()) {
-                finalPath = folder + QLatin1Char('/') + sanitizedFileName(suggestedFileName(r));
                 sink->file.close();
-                if (QFileInfo::exists(finalPath) && !QFile::remove(finalPath)) {
-                    error = {DownloadError::CannotWrite, 0, QStringLiteral("cannot replace ") + finalPath};
-                } else if (!sink->file.rename(finalPath)) {
-                    error = {DownloadError::CannotWrite, 0, sink->file.errorString()};
+                // A folder of its own: another download of the same name, finished and still
+                // waiting to be saved, keeps its file.
+                QTemporaryDir own(folder + QLatin1Char('/') + QLatin1String(kFinishedFolderPrefix) +
+                                  QStringLiteral("XXXXXX"));
+                if (!own.isValid()) {
+                    error = {DownloadError::CannotWrite, 0, own.errorString()};
                 } else {
-                    sink->file.setAutoRemove(false);
+                    finalPath = own.filePath(sanitizedFileName(suggestedFileName(r)));
+                    if (!sink->file.rename(finalPath)) {
+                        error = {DownloadError::CannotWrite, 0, sink->file.errorString()};
+                    } else {
+                        own.setAutoRemove(false);
+                        sink->file.setAutoRemove(false);
+                    }
                 }
             }
             if (error.failed()) {
@@ -554,6 +562,16 @@ void HttpManager::downloadFileWithUrl(QObject *owner, const QString &url, const 
                 finish(finalPath, error);
         },
         m_downloadLimits.overall.count());
+}
+
+void HttpManager::removeDownload(const QString &filePath)
+{
+    if (filePath.isEmpty())
+        return;
+    QFile::remove(filePath);
+    const QFileInfo folder(QFileInfo(filePath).absolutePath());
+    if (folder.fileName().startsWith(QLatin1String(kFinishedFolderPrefix)))
+        QDir().rmdir(folder.absoluteFilePath());
 }
 
 void HttpManager::uploadFileWithUrl(QObject *owner, const QString &url, const QString &filePath,

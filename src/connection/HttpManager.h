@@ -79,6 +79,8 @@ public:
     using UploadFinish = std::function<void(bool ok, const QVariantMap &reply, const QString &error)>;
 
     static constexpr int DefaultTimeoutMs = 15000;
+    // The name of a finished download's own folder in the caches folder starts so.
+    static constexpr const char *kFinishedFolderPrefix = ".korvi-finished-";
     // The largest body a JSON call's or an upload's reply may have; no reply of the service's
     // comes near it.
     static constexpr qint64 MaxReplyBytes = 32LL * 1024 * 1024;
@@ -116,8 +118,10 @@ public:
                   Completion completion, int timeoutMs = DefaultTimeoutMs);
 
     // GET streamed into the caches folder under the reply's suggested file name, reduced to a
-    // plain file name. The data goes to a temporary file first and is renamed on success; a
-    // failed or cancelled download (the owner destroyed) leaves no file behind. Only web
+    // plain file name, in a folder of its own (two downloads of one name keep their own files).
+    // The data goes to a temporary file first and is renamed on success; a failed or cancelled
+    // download (the owner destroyed) leaves no file behind. The finished file is its receiver's:
+    // removeDownload() drops it with its folder. Only web
     // addresses the client may use (KVTls::isAllowedWebAddress) are asked. The body is bounded
     // by its announced length, else by the limits, and by the disk's free space; the download
     // ends after the limits' idle time or deadline. No progress.
@@ -125,6 +129,8 @@ public:
     // storage host that is not the service).
     void downloadFileWithUrl(QObject *owner, const QString &url, const QVariantMap &headers, DownloadFinish finish,
                              Headers which = Headers::WithDefaults);
+    // Removes a finished download and its own folder (any thread).
+    static void removeDownload(const QString &filePath);
     void setDownloadLimits(DownloadLimits limits) { m_downloadLimits = std::move(limits); }
     [[nodiscard]] const DownloadLimits &downloadLimits() const { return m_downloadLimits; }
 

@@ -1,5 +1,6 @@
 #include "scheduling/KVDownloadRecordManage.h"
 
+#include "connection/HttpManager.h"
 #include "foundation/AppLifetime.h"
 #include "foundation/KVClock.h"
 #include "foundation/MainQueue.h"
@@ -26,6 +27,7 @@
 #include <atomic>
 #include <deque>
 #include <filesystem>
+#include <utility>
 #include <vector>
 
 #include <sys/stat.h>
@@ -101,13 +103,14 @@ public:
     ~SaveWorker() override { m_stop = true; }
     [[nodiscard]] int inProgress() const { return m_inProgress; }
 
-    // Main thread.
-    void write(const QString &cached, const QString &target, bool move)
+    // Main thread. The download leaves the caches folder whether or not it could be written.
+    void write(const QString &cached, const QString &target)
     {
         ++m_inProgress;
         QPointer<SaveWorker> self(this);
-        m_queue.addOperation([this, self, cached, target, move] {
-            const bool ok = writeFile(cached, target, move);
+        m_queue.addOperation([this, self, cached, target] {
+            const bool ok = writeFile(cached, target);
+            HttpManager::removeDownload(cached);
             MainQueue::async([self, ok] {
                 if (self)
                     --self->m_inProgress;
@@ -120,18 +123,16 @@ public:
     }
 
 private:
-    // The download replaces what is there and leaves the caches folder when it can be renamed;
-    // otherwise it is copied next to the target first, so the target is never half written.
-    bool writeFile(const QString &cached, const QString &target, bool move) const
+    // The download is renamed to the target (replacing what is there) when it can be; otherwise
+    // it is copied next to the target first, so the target is never half written.
+    bool writeFile(const QString &cached, const QString &target) const
     {
         const std::filesystem::path to(QFile::encodeName(target).toStdString());
         std::error_code ec;
-        if (move) {
-            std::filesystem::rename(std::filesystem::path(QFile::encodeName(cached).toStdString()), to, ec);
-            if (!ec) {
-                ::chmod(to.c_str(), userFileMode()); // the file is saved either way
-                return true;
-            }
+        std::filesystem::rename(std::filesystem::path(QFile::encodeName(cached).toStdString()), to, ec);
+        if (!ec) {
+            ::chmod(to.c_str(), userFileMode()); // the file is saved either way
+            return true;
         }
         const QString part = target + QStringLiteral(".korvi-part");
         QFile::remove(part);
@@ -159,13 +160,9 @@ private:
             std::filesystem::rename(std::filesystem::path(QFile::encodeName(part).toStdString()), to, ec);
             ok = !ec;
         }
-        if (!ok) {
+        if (!ok)
             QFile::remove(part);
-            return false;
-        }
-        if (move)
-            QFile::remove(cached);
-        return true;
+        return ok;
     }
 
     SaveWorker() = default;
@@ -188,6 +185,10 @@ std::deque<PendingSave> &pendingSaves()
     return saves;
 }
 bool g_saveOpen = false;
+// Downloads and saves belong to the sign-in that asked for them; its end counts up here.
+int g_session = 0;
+QPointer<QFileDialog> g_openDialog;
+QPointer<KVAlert> g_replaceAlert;
 
 void openNextSave();
 
@@ -230,15 +231,20 @@ protected:
     }
 };
 
-void afterDialog(const PendingSave &save, const QString &chosen, const QString &chosenType)
+void afterDialog(const PendingSave &save, const QString &chosen, const QString &chosenType, int session)
 {
+    if (session != g_session) { // closed by the end of its sign-in: nothing is saved
+        HttpManager::removeDownload(save.filePath);
+        return;
+    }
     if (chosen.isEmpty()) {
+        HttpManager::removeDownload(save.filePath);
         saveDone();
         return;
     }
     const QString target = KVDownloadRecordManage::savePath(chosen, save.fileTypes, chosenType);
     if (!QFileInfo::exists(target)) {
-        SaveWorker::shared().write(save.filePath, target, false);
+        SaveWorker::shared().write(save.filePath, target);
         saveDone();
         return;
     }
@@ -249,10 +255,17 @@ void afterDialog(const PendingSave &save, const QString &chosen, const QString &
                                       DataText::bounded(QFileInfo(target).fileName(), DataText::kLineLength))),
                                   RecordTexts::kCancel, RecordTexts::kReplace, {}, [replace] { *replace = true; });
     alert->setObjectName(QStringLiteral("replaceFileAlert"));
+    g_replaceAlert = alert;
     QObject::connect(alert, &QObject::destroyed, QCoreApplication::instance(),
-                     [replace, cached = save.filePath, target] {
+                     [replace, cached = save.filePath, target, session] {
+                         if (session != g_session) {
+                             HttpManager::removeDownload(cached);
+                             return;
+                         }
                          if (*replace)
-                             SaveWorker::shared().write(cached, target, true);
+                             SaveWorker::shared().write(cached, target);
+                         else
+                             HttpManager::removeDownload(cached);
                          saveDone();
                      });
     alert->showInCenterOfWindow(save.window);
@@ -267,6 +280,7 @@ void openNextSave()
     g_saveOpen = true;
 
     auto *dialog = new QFileDialog(save.window, RecordTexts::kSaveToLocal);
+    g_openDialog = dialog;
     dialog->setObjectName(QStringLiteral("saveFileDialog"));
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->setAcceptMode(QFileDialog::AcceptSave);
@@ -293,8 +307,8 @@ void openNextSave()
         *chosen = {path, typeOfFilter(dialog->selectedNameFilter(), types)};
     });
     QObject::connect(dialog, &QDialog::finished, dialog, &QObject::deleteLater);
-    QObject::connect(dialog, &QObject::destroyed, QCoreApplication::instance(), [save, chosen] {
-        MainQueue::async([save, chosen] { afterDialog(save, chosen->first, chosen->second); });
+    QObject::connect(dialog, &QObject::destroyed, QCoreApplication::instance(), [save, chosen, session = g_session] {
+        MainQueue::async([save, chosen, session] { afterDialog(save, chosen->first, chosen->second, session); });
     });
     if (opener()) {
         opener()(dialog);
@@ -353,6 +367,38 @@ void cancel(int id)
     showProgress();
 }
 
+// The end of a sign-in: its running downloads stop (their partial files go with their requests),
+// its saves not yet answered are dropped with their files, and its open dialog or question
+// closes unanswered. A file already being written to the place the user chose is finished.
+void endSession()
+{
+    ++g_session;
+    const std::vector<Running> stopped = std::exchange(running(), {});
+    for (const Running &r : stopped)
+        delete r.owner.data();
+    if (!stopped.empty())
+        showProgress(); // its loading toast goes
+    for (const PendingSave &save : pendingSaves())
+        HttpManager::removeDownload(save.filePath);
+    pendingSaves().clear();
+    g_saveOpen = false;
+    if (g_openDialog)
+        g_openDialog->reject();
+    if (g_replaceAlert)
+        g_replaceAlert->dismiss();
+}
+
+// Follows the agent in force (tests replace it).
+void watchSession()
+{
+    static QPointer<VeskAppAgent> watched;
+    VeskAppAgent *agent = VeskAppAgent::sharedInstance();
+    if (watched == agent)
+        return;
+    watched = agent;
+    QObject::connect(agent, &VeskAppAgent::signedOut, QCoreApplication::instance(), [] { endSession(); });
+}
+
 using Start = std::function<void(QObject *owner, VeskAppAgent::DownloadFinish finish)>;
 
 void download(const QString &key, const Start &start, const QStringList &fileTypes, QWidget *window)
@@ -361,6 +407,7 @@ void download(const QString &key, const Start &start, const QStringList &fileTyp
         if (r.key == key)
             return; // already on its way; its toast is up
     }
+    watchSession();
     static int nextId = 1;
     const int id = nextId++;
     auto *owner = new QObject(QCoreApplication::instance());
@@ -373,8 +420,7 @@ void download(const QString &key, const Start &start, const QStringList &fileTyp
         showProgress();
         if (const auto failure = KVDownloadRecordManage::failureOf(filePath, error)) {
             qCInfo(lcScheduling) << "download failed" << failure->code << error.kind << error.detail;
-            if (!filePath.isEmpty())
-                QFile::remove(filePath); // the service's answer, not a file of the user's
+            HttpManager::removeDownload(filePath); // the service's answer, not a file of the user's
             VeskToast::showToast(RecordTexts::kDownloadFailed.arg(failure->code).arg(failure->text));
             return;
         }
@@ -452,6 +498,7 @@ void KVDownloadRecordManage::downloadMeetingMembersList(const QString &roomId, Q
 void KVDownloadRecordManage::saveFileName(const QString &fileName, const QStringList &fileTypes,
                                           const QString &filePath, QWidget *window)
 {
+    watchSession();
     pendingSaves().push_back({fileName, fileTypes, filePath, window});
     openNextSave();
 }

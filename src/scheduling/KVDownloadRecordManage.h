@@ -19,6 +19,8 @@ class QWidget;
 // shows (the latest still running); the same file asked for again while it downloads starts
 // nothing new. Save dialogs come one at a time, in the order the downloads finished; the file is
 // written to the chosen place on a worker, with the mode a new file of the user's gets.
+// Downloads and saves belong to the sign-in that asked: signing out, or a sign-in that expired,
+// stops the running ones, drops the saves not yet answered and closes their dialogs.
 class KVDownloadRecordManage final {
 public:
     KVDownloadRecordManage() = delete;
@@ -30,8 +32,8 @@ public:
     // The meeting's member list, offered as "xlsx" or "xls".
     static void downloadMeetingMembersList(const QString &roomId, QWidget *window);
     // The save dialog for a downloaded file, in the user's download folder: an existing file at
-    // the chosen place is replaced by the download (which leaves the caches folder) once the user
-    // agrees; otherwise the download is copied there.
+    // the chosen place is replaced by the download once the user agrees. The download leaves the
+    // caches folder whatever the answer: moved (or copied) to the chosen place, or dropped.
     static void saveFileName(const QString &fileName, const QStringList &fileTypes, const QString &filePath,
                              QWidget *window);
 

@@ -43,6 +43,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
+#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -341,19 +342,21 @@ void MainPageViewController::endMeeting(const MeetingDataModel &meeting)
     VeskToast::showLoadingToast(ShellTexts::kEnding);
     setRequestInFlight(meeting.roomId, true);
     QPointer<MainPageViewController> self(this);
-    SchedulingAgent::current().endMeetingWithRoomId(this, meeting.roomId, [self, meeting](const KVMResponse &r) {
-        VeskToast::dismissLoadingToast();
-        if (!self)
-            return;
-        self->setRequestInFlight(meeting.roomId, false);
-        if (!r.successed) {
-            VeskToast::showToast(ReplyText::failureText(r));
-            return;
-        }
-        self->syncCalendar(meeting, false);
-        self->postMeetingDidUpdated(KVMeetingDidUpdated::Ended, meeting);
-        self->reloadData();
-    });
+    SchedulingAgent::current().endMeetingWithRoomId(
+        QCoreApplication::instance(), meeting.roomId, [self, meeting, calendar = calendarStep()](const KVMResponse &r) {
+            if (r.successed)
+                calendar(meeting, false, {});
+            if (!self)
+                return;
+            VeskToast::dismissLoadingToast();
+            self->setRequestInFlight(meeting.roomId, false);
+            if (!r.successed) {
+                VeskToast::showToast(ReplyText::failureText(r));
+                return;
+            }
+            self->postMeetingDidUpdated(KVMeetingDidUpdated::Ended, meeting);
+            self->reloadData();
+        });
 }
 
 bool MainPageViewController::hasRequestInFlight(const QString &roomId) const
@@ -423,10 +426,13 @@ void MainPageViewController::doCancelMeeting(const MeetingDataModel &meeting, bo
     setRequestInFlight(meeting.roomId, true);
     QPointer<MainPageViewController> self(this);
     SchedulingAgent::current().cancelMeetingWithRoomId(
-        this, meeting.roomId, wholeSeries, [self, meeting](const KVMResponse &r) {
-            VeskToast::dismissLoadingToast();
+        QCoreApplication::instance(), meeting.roomId, wholeSeries,
+        [self, meeting, calendar = calendarStep()](const KVMResponse &r) {
+            if (r.successed)
+                calendar(meeting, false, {});
             if (!self)
                 return;
+            VeskToast::dismissLoadingToast();
             self->setRequestInFlight(meeting.roomId, false);
             if (!r.successed) {
                 VeskToast::showToast(ReplyText::failureText(r));
@@ -434,7 +440,6 @@ void MainPageViewController::doCancelMeeting(const MeetingDataModel &meeting, bo
                                                        {meeting.roomId, QString::number(r.code), r.message});
                 return;
             }
-            self->syncCalendar(meeting, false);
             self->reloadData();
             self->postMeetingDidUpdated(KVMeetingDidUpdated::Cancelled, meeting);
         });
@@ -442,12 +447,19 @@ void MainPageViewController::doCancelMeeting(const MeetingDataModel &meeting, bo
 
 void MainPageViewController::syncCalendar(const MeetingDataModel &meeting, bool sync, const QDateTime &editedOccurrence)
 {
-    if (calendarSync) {
-        calendarSync(meeting, sync);
-        return;
-    }
-    KVMCommonUtilCalendar::syncCalendar(
-        meeting, sync, [] { VeskToast::showToast(RecordTexts::kNoCalendarAccess); }, {}, editedOccurrence);
+    calendarStep()(meeting, sync, editedOccurrence);
+}
+
+MainPageViewController::CalendarStep MainPageViewController::calendarStep() const
+{
+    if (calendarSync)
+        return [hook = calendarSync](const MeetingDataModel &meeting, bool sync, const QDateTime &) {
+            hook(meeting, sync);
+        };
+    return [](const MeetingDataModel &meeting, bool sync, const QDateTime &editedOccurrence) {
+        KVMCommonUtilCalendar::syncCalendar(
+            meeting, sync, [] { VeskToast::showToast(RecordTexts::kNoCalendarAccess); }, {}, editedOccurrence);
+    };
 }
 
 // ---- The meeting form -------------------------------------------------------------------------
@@ -573,26 +585,27 @@ void MainPageViewController::createAndUpdateMeetingRoom(const MeetingDataModel &
         editedOccurrence = m_editingMeeting->beginTimeDate();
     QPointer<MainPageViewController> self(this);
     SchedulingAgent::current().createOrUpdateMeeting(
-        this, meeting, [self, meeting, enter, syncCalendar, callback, editedOccurrence](const KVMResponse &r) {
-            VeskToast::dismissLoadingToast();
+        QCoreApplication::instance(), meeting,
+        [self, meeting, enter, syncCalendar, callback, editedOccurrence,
+         calendar = calendarStep()](const KVMResponse &r) {
+            MeetingDataModel done;
+            if (r.successed) {
+                done = meeting.isEdit ? meeting : jx_objectWithKeyValues<MeetingDataModel>(r.data);
+                qCInfo(lcShell) << (meeting.isEdit ? "meeting updated" : "meeting created") << done.roomId;
+                calendar(done, syncCalendar, editedOccurrence);
+            }
             if (!self)
                 return;
+            VeskToast::dismissLoadingToast();
             if (!r.successed) {
                 if (callback)
                     callback(false);
                 VeskToast::showToast(CreateMeetingRules::failureText(r));
                 return;
             }
-            MeetingDataModel done;
-            if (meeting.isEdit) {
-                // The shown meeting takes the form's values only now that the service has them.
+            // The shown meeting takes the form's values only now that the service has them.
+            if (meeting.isEdit)
                 self->m_editingMeeting = meeting;
-                done = meeting;
-            } else {
-                done = jx_objectWithKeyValues<MeetingDataModel>(r.data);
-            }
-            qCInfo(lcShell) << (meeting.isEdit ? "meeting updated" : "meeting created") << done.roomId;
-            self->syncCalendar(done, syncCalendar, editedOccurrence);
             if (callback)
                 callback(true);
             if (!self)

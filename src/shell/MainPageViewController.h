@@ -49,7 +49,8 @@ public:
     // The calendar step after a create or update (sync = the form's choice), an end or a cancel
     // (sync false): the meeting's events in the app's calendar file follow (editedOccurrence:
     // where the occurrence an edit of one occurrence changed began). A set hook (tests) takes its
-    // place.
+    // place. These requests are the application's, not the page's: the calendar follows an answer
+    // that comes after the page is gone (signed out), and the rest of the answer is dropped.
     void syncCalendar(const MeetingDataModel &meeting, bool sync, const QDateTime &editedOccurrence = {});
     std::function<void(const MeetingDataModel &meeting, bool sync)> calendarSync;
 
@@ -112,6 +113,10 @@ private:
     void handleJoinReply(const MeetingDataModel &meeting, const QString &password, const KVMResponse &response);
     void askPassword(const MeetingDataModel &meeting, const QString &message);
     void doCancelMeeting(const MeetingDataModel &meeting, bool wholeSeries);
+    // The calendar step as it stands when a request goes out: it runs on the service's answer
+    // whether or not the page is still there.
+    using CalendarStep = std::function<void(const MeetingDataModel &, bool sync, const QDateTime &editedOccurrence)>;
+    [[nodiscard]] CalendarStep calendarStep() const;
     void setRequestInFlight(const QString &roomId, bool inFlight);
     void updateRequestButtons();
     void showTodayMeetings(const QList<MeetingDataModel> &meetings);

@@ -382,7 +382,9 @@ TEST_F(DownloadTest, SuggestedNameWithPathParts_LandsInsideTheCachesFolder)
         });
         const auto [file, error] = download(path);
         ASSERT_FALSE(error.failed()) << suggested.toStdString() << ": " << error.detail.toStdString();
-        EXPECT_EQ(QFileInfo(file).absolutePath(), QFileInfo(AppPaths::cacheDir()).absoluteFilePath())
+        // In a folder of the download's own, inside the caches folder.
+        EXPECT_EQ(QFileInfo(QFileInfo(file).absolutePath()).absolutePath(),
+                  QFileInfo(AppPaths::cacheDir()).absoluteFilePath())
             << suggested.toStdString();
         EXPECT_EQ(QFileInfo(file).fileName(), expected) << suggested.toStdString();
         QFile f(file);
@@ -395,7 +397,7 @@ TEST_F(DownloadTest, SuggestedNameWithPathParts_LandsInsideTheCachesFolder)
     EXPECT_TRUE(leftovers().isEmpty());
 }
 
-TEST_F(DownloadTest, ReplacesAnEarlierFile_ButAFailedDownloadLeavesItAndNoPartialFile)
+TEST_F(DownloadTest, KeepsAnEarlierFileOfTheSameName_AndAFailedDownloadLeavesNoPartialFile)
 {
     const QString target = AppPaths::cacheDir() + "/report.pdf";
     {
@@ -426,12 +428,19 @@ TEST_F(DownloadTest, ReplacesAnEarlierFile_ButAFailedDownloadLeavesItAndNoPartia
     kept.close();
     EXPECT_TRUE(leftovers().isEmpty());
 
+    // The earlier file may be a finished download still waiting for its save: it stays as it is.
     std::tie(file, error) = download("/dl/ok");
-    EXPECT_EQ(file, target);
-    QFile replaced(target);
-    ASSERT_TRUE(replaced.open(QIODevice::ReadOnly));
-    EXPECT_EQ(replaced.readAll(), "new");
+    EXPECT_NE(file, target);
+    EXPECT_EQ(QFileInfo(file).fileName(), QStringLiteral("report.pdf"));
+    QFile mine(file);
+    ASSERT_TRUE(mine.open(QIODevice::ReadOnly));
+    EXPECT_EQ(mine.readAll(), "new");
+    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+    EXPECT_EQ(kept.readAll(), "old");
     EXPECT_EQ(service.requestsFor("/dl/ok").first().header("Authorization"), "t");
+    // Dropped, it takes its folder with it.
+    HttpManager::removeDownload(file);
+    EXPECT_FALSE(QFileInfo::exists(QFileInfo(file).absolutePath()));
 }
 
 // Hosts that stream without end, misstate their length or trickle: the download stops, says why,

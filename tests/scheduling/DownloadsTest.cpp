@@ -18,6 +18,7 @@
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPointer>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -38,6 +39,15 @@ QByteArray readAll(const QString &path)
 QStringList partialDownloads()
 {
     return downloadsBeingWritten();
+}
+
+// What the caches folder holds besides the image cache.
+QStringList cacheEntries()
+{
+    QStringList entries =
+        QDir(AppPaths::cacheDir()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    entries.removeAll(QStringLiteral("images"));
+    return entries;
 }
 
 class DownloadsTest : public StandInServiceTest {
@@ -105,7 +115,7 @@ protected:
     QString replaceMessage;
 };
 
-TEST_F(DownloadsTest, Recording_GoesWithoutTheServiceHeaders_IsCopied_WithTheUsersMode)
+TEST_F(DownloadsTest, Recording_GoesWithoutTheServiceHeaders_IsSaved_WithTheUsersMode)
 {
     service.route("GET", "/dvr/name/<n>", [](const DevRequest &req) {
         if (req.headers.contains("authorization"))
@@ -117,6 +127,7 @@ TEST_F(DownloadsTest, Recording_GoesWithoutTheServiceHeaders_IsCopied_WithTheUse
     const QString downloads = QStandardPaths::writableLocation(QStandardPaths::DownloadLocation);
     ASSERT_TRUE(QDir().mkpath(downloads));
     const mode_t umaskBefore = ::umask(022);
+    const QStringList cacheBefore = cacheEntries();
     answer = target.filePath(QStringLiteral("mine.mp4"));
     KVDownloadRecordManage::downloadRecordVideo(service.baseUrl().toString() + "/dvr/name/1", nullptr);
     EXPECT_EQ(VeskToast::textOf(VeskToast::currentLoadingToast()), RecordTexts::kDownloading);
@@ -128,7 +139,7 @@ TEST_F(DownloadsTest, Recording_GoesWithoutTheServiceHeaders_IsCopied_WithTheUse
     EXPECT_EQ(filters, QStringList{QStringLiteral("mp4 (*.mp4)")});
     EXPECT_EQ(readAll(answer), QByteArray("video"));
     EXPECT_EQ(modeOf(answer), mode_t(0644)); // the user's file, not the cache's 0600
-    EXPECT_TRUE(QFile::exists(AppPaths::cacheDir() + QStringLiteral("/x.mp4"))); // a copy: the cache stays
+    EXPECT_EQ(cacheEntries(), cacheBefore);  // saved, it is not kept twice
     EXPECT_EQ(toastText(), RecordTexts::kSaved);
     ::umask(umaskBefore);
 }
@@ -162,14 +173,15 @@ TEST_F(DownloadsTest, MemberList_IsASpreadsheet_SavedWithTheChosenTypeOnce_AndRe
               QByteArray("token-") + kMyPhone.toUtf8());
 
     // A name that already ends in a type keeps it, once; an existing file is replaced only when
-    // the user agrees, and the download then leaves the caches folder.
+    // the user agrees; either way the download leaves the caches folder.
+    const QStringList cacheBefore = cacheEntries();
     answer = target.filePath(QStringLiteral("members.xls"));
     filter = QStringLiteral("xlsx (*.xlsx)");
     KVDownloadRecordManage::downloadMeetingMembersList(QStringLiteral("900000001"), nullptr);
     answerReplace(false);
     finish();
     EXPECT_FALSE(QFile::exists(answer + QStringLiteral(".xlsx")));
-    EXPECT_TRUE(QFile::exists(AppPaths::cacheDir() + QStringLiteral("/会议成员-900000001.xlsx")));
+    EXPECT_EQ(cacheEntries(), cacheBefore);
     {
         QFile old(answer);
         ASSERT_TRUE(old.open(QIODevice::WriteOnly));
@@ -182,7 +194,7 @@ TEST_F(DownloadsTest, MemberList_IsASpreadsheet_SavedWithTheChosenTypeOnce_AndRe
     EXPECT_TRUE(replaceMessage.contains(QStringLiteral("members.xls")));
     EXPECT_TRUE(readAll(answer).startsWith("PK\x03\x04"));
     EXPECT_EQ(modeOf(answer), mode_t(0644));
-    EXPECT_FALSE(QFile::exists(AppPaths::cacheDir() + QStringLiteral("/会议成员-900000001.xlsx")));
+    EXPECT_EQ(cacheEntries(), cacheBefore);
     EXPECT_EQ(toastText(), RecordTexts::kSaved);
     ::umask(umaskBefore);
 
@@ -195,6 +207,118 @@ TEST_F(DownloadsTest, MemberList_IsASpreadsheet_SavedWithTheChosenTypeOnce_AndRe
     EXPECT_TRUE(readAll(answer + QStringLiteral(".pdf")).startsWith("%PDF"));
     EXPECT_FALSE(
         service.requestsFor(QStringLiteral("/qf/subtitle/download")).value(0).headers.value("authorization").isEmpty());
+}
+
+// Two recordings the service names alike, both finished before the first save dialog is
+// answered: each saved file holds its own recording; the caches folder keeps neither, nor one
+// whose dialog was left with Escape.
+TEST_F(DownloadsTest, TwoDownloadsOfOneName_EachSavesItsOwnBody_AndTheCacheKeepsNothing)
+{
+    service.route("GET", "/dvr/dup/<n>", [](const DevRequest &req) {
+        return DevReply::file("recording " + req.arg(QStringLiteral("n")).toUtf8(), QStringLiteral("dup.mp4"));
+    });
+    service.delayNextReply(QStringLiteral("/dvr/dup/2"), 1000); // finishes second
+    const QStringList cacheBefore = cacheEntries();
+    QList<QPointer<QFileDialog>> held;
+    KVDownloadRecordManage::setDialogOpener([&held](QFileDialog *dialog) { held << dialog; });
+    const auto save = [&held](int i, const QString &path) {
+        ASSERT_TRUE(processEventsUntil([&] { return held.size() > i; }));
+        QFileDialog *dialog = held[i];
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_EQ(dialog->selectedFiles().value(0).section(QLatin1Char('/'), -1), QStringLiteral("dup.mp4"));
+        if (path.isEmpty()) {
+            QTest::keyClick(dialog, Qt::Key_Escape);
+        } else {
+            Q_EMIT dialog->fileSelected(path);
+            dialog->close();
+        }
+    };
+    const QString base = service.baseUrl().toString();
+    KVDownloadRecordManage::downloadRecordVideo(base + "/dvr/dup/1", nullptr);
+    KVDownloadRecordManage::downloadRecordVideo(base + "/dvr/dup/2", nullptr);
+    ASSERT_TRUE(processEventsUntil([&] { return held.size() == 1; }));
+    clock.clock.advance(1000ms);
+    ASSERT_TRUE(processEventsUntil([] { return KVDownloadRecordManage::runningDownloads() == 0; }));
+    ASSERT_TRUE(drainMainQueue());
+    ASSERT_EQ(held.size(), 1); // the second waits for the first's answer
+    save(0, target.filePath(QStringLiteral("first.mp4")));
+    save(1, target.filePath(QStringLiteral("second.mp4")));
+    finish();
+    EXPECT_EQ(readAll(target.filePath(QStringLiteral("first.mp4"))), QByteArray("recording 1"));
+    EXPECT_EQ(readAll(target.filePath(QStringLiteral("second.mp4"))), QByteArray("recording 2"));
+    EXPECT_EQ(cacheEntries(), cacheBefore);
+
+    KVDownloadRecordManage::downloadRecordVideo(base + "/dvr/dup/3", nullptr);
+    save(2, QString());
+    finish();
+    EXPECT_EQ(cacheEntries(), cacheBefore);
+    EXPECT_EQ(QDir(target.path()).entryList(QDir::Files).size(), 2);
+}
+
+// A sign-out ends what its sign-in downloads and saves: the member list still on its way stops and
+// leaves no partial file, the open dialog closes unanswered, the save still waiting never opens,
+// their files go, and the next user who signs in meets none of it.
+TEST_F(DownloadsTest, SigningOut_EndsTheSignInsDownloadsAndSaves_NothingReachesTheNextUser)
+{
+    DevRoom &room = service.state().addRoom(QStringLiteral("900000001"), kHostPhone, QStringLiteral("周会"));
+    room.extra.insert(QStringLiteral("attendees"), QStringList{kMyPhone});
+    service.route("GET", "/dvr/mine/<n>", [](const DevRequest &req) {
+        return DevReply::file("recording " + req.arg(QStringLiteral("n")).toUtf8(), QStringLiteral("mine.mp4"));
+    });
+    service.delayNextReply(QStringLiteral("/qf/meeting/room/members/download"), 5000);
+    const QStringList cacheBefore = cacheEntries();
+    QList<QPointer<QFileDialog>> held;
+    KVDownloadRecordManage::setDialogOpener([&held](QFileDialog *dialog) { held << dialog; });
+    QWidget home;
+    home.resize(800, 600);
+    home.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&home));
+
+    KVDownloadRecordManage::downloadRecordVideo(service.baseUrl().toString() + "/dvr/mine/1", &home);
+    KVDownloadRecordManage::downloadRecordVideo(service.baseUrl().toString() + "/dvr/mine/2", &home);
+    KVDownloadRecordManage::downloadMeetingMembersList(QStringLiteral("900000001"), &home);
+    ASSERT_TRUE(processEventsUntil([&] {
+        return KVDownloadRecordManage::runningDownloads() == 1 && held.size() == 1 &&
+               KVDownloadRecordManage::savesInProgress() == 2 && !partialDownloads().isEmpty();
+    }));
+
+    VeskAppAgent::sharedInstance()->logout();
+    EXPECT_EQ(KVDownloadRecordManage::runningDownloads(), 0);
+    EXPECT_EQ(VeskToast::currentLoadingToast(), nullptr);
+    ASSERT_TRUE(processEventsUntil([&] { return held.first().isNull(); }));
+    clock.clock.advance(5000ms); // the member list's answer, had it been waited for
+    ASSERT_TRUE(settleRequests());
+    ASSERT_TRUE(drainMainQueue());
+    signInUser(QStringLiteral("13800000002"), QStringLiteral("李四"));
+    clock.clock.advance(200ms);
+    ASSERT_TRUE(drainMainQueue());
+    EXPECT_EQ(held.size(), 1);
+    EXPECT_EQ(KVDownloadRecordManage::savesInProgress(), 0);
+    EXPECT_TRUE(partialDownloads().isEmpty());
+    EXPECT_EQ(cacheEntries(), cacheBefore);
+    EXPECT_FALSE(toastText().startsWith(QStringLiteral("下载失败")));
+}
+
+// A download the service refuses for the sign-in ends it as any other call does: the member
+// list's 401 envelope, and a recording's HTTP 401.
+TEST_F(DownloadsTest, ARefusedSignIn_OnADownload_EndsTheSignInAsOnAnyCall)
+{
+    int reports = 0;
+    QObject observer;
+    QObject::connect(VeskAppAgent::sharedInstance(), &VeskAppAgent::signInExpired, &observer, [&] { ++reports; });
+    service.state().tokens.clear(); // the service forgot the sign-in
+    KVDownloadRecordManage::downloadMeetingMembersList(QStringLiteral("900000001"), nullptr);
+    finish();
+    EXPECT_TRUE(toastText().startsWith(QStringLiteral("下载失败：401-"))) << toastText().toStdString();
+    EXPECT_EQ(reports, 1);
+
+    signInUser(QStringLiteral("13800000002"), QStringLiteral("李四"));
+    service.route("GET", "/dvr/refused/<n>", [](const DevRequest &) { return DevReply::raw("", "text/plain", 401); });
+    KVDownloadRecordManage::downloadRecordVideo(service.baseUrl().toString() + "/dvr/refused/1", nullptr);
+    finish();
+    EXPECT_EQ(toastText(), RecordTexts::kDownloadFailed.arg(401).arg(KVDownloadTexts::kServer));
+    EXPECT_EQ(reports, 2);
+    EXPECT_EQ(dialogs, 0);
 }
 
 TEST(DownloadSavePathTest, TheChosenTypeIsAddedOnlyWhereNoAllowedOneEndsTheName)

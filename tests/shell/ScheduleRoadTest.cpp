@@ -16,6 +16,7 @@
 #include "scheduling/MainMeetingListViewController.h"
 #include "scheduling/WMEventCalendarTool.h"
 #include "shell/MainPageViewController.h"
+#include "shell/MainWindowViewController.h"
 #include "uikit/KVDatePickerView.h"
 #include "uikit/KVHitTestButton.h"
 #include "uikit/KVTextFieldView.h"
@@ -27,6 +28,7 @@
 #include <QCheckBox>
 #include <QDate>
 #include <QFileDialog>
+#include <QPointer>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -228,6 +230,41 @@ TEST_F(ScheduleRoadTest, EndAndCancel_PostAndRefreshInTheirOrders)
         KVMeetingDidUpdatedNotification, {},
         KVMeetingDidUpdated::withType(KVMeetingDidUpdated::Ended, MeetingDataModel()).userInfo());
     EXPECT_TRUE(agent.calls.contains(QStringLiteral("queryMeetingListIsToday 1")));
+}
+
+// The calendar follows the service though the home page that asked is gone: a cancel and a create
+// answered after a sign-out take the cancelled meeting's event out and write the new one's.
+TEST_F(ScheduleRoadTest, AnswersAfterSignOut_StillMoveTheCalendar)
+{
+    RecordingSchedulingAgent agent;
+    openHome();
+    WMEventCalendarTool &calendar = WMEventCalendarTool::sharedEventCalendar();
+    const MeetingDataModel cancelled = meeting(QStringLiteral("800000031"), QStringLiteral("晨会"));
+    const QString cancelledKey = KVMCommonUtilCalendar::eventKey(cancelled.roomId);
+    const QString createdKey = KVMCommonUtilCalendar::eventKey(QStringLiteral("800000032"));
+    bool written = false;
+    KVMCommonUtilCalendar::syncCalendar(cancelled, true, {}, [&written] { written = true; });
+    ASSERT_TRUE(processEventsUntil([&written] { return written; }));
+    ASSERT_TRUE(calendar.checkToEventIdentifier(cancelledKey).has_value());
+
+    page->cancelMeeting(cancelled);
+    page->createAndUpdateMeetingRoom(meeting(QString(), QStringLiteral("评审")), false, true, {});
+    ASSERT_EQ(agent.pendingCount(QStringLiteral("cancelMeeting")), 1);
+    ASSERT_EQ(agent.pendingCount(QStringLiteral("createOrUpdateMeeting")), 1);
+    const QPointer<MainPageViewController> asked(page);
+    QTest::mouseClick(windows()->mainWindowViewController()->signOutButton(), Qt::LeftButton);
+    ASSERT_TRUE(waitForPage(MacWindowsManager::LoginPage));
+    ASSERT_TRUE(processEventsUntil([&asked] { return asked.isNull(); }));
+
+    agent.answer(QStringLiteral("cancelMeeting"), RecordingSchedulingAgent::ok());
+    agent.answer(QStringLiteral("createOrUpdateMeeting"),
+                 RecordingSchedulingAgent::ok(QVariantMap{{"roomId", "800000032"},
+                                                          {"roomName", QStringLiteral("评审")},
+                                                          {"beginTime", "2030-01-03 09:00"},
+                                                          {"duration", 30}}));
+    ASSERT_TRUE(processEventsUntil(
+        [&] { return !calendar.checkToEventIdentifier(cancelledKey) && calendar.checkToEventIdentifier(createdKey); }));
+    EXPECT_EQ(calendar.checkToEventIdentifier(createdKey)->title, QStringLiteral("评审"));
 }
 
 TEST_F(ScheduleRoadTest, FailedUpdate_KeepsTheFormOpenAndTheShownMeetingAsItWas)

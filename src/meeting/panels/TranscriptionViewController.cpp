@@ -480,7 +480,7 @@ void TranscriptionViewController::saveButtonAction()
             // The service names a missing transcript "download".
             if (filePath.isEmpty() || QFileInfo(filePath).fileName() == QLatin1String("download")) {
                 if (!filePath.isEmpty())
-                    QFile::remove(filePath);
+                    HttpManager::removeDownload(filePath);
                 VeskToast::showToast(
                     kDownloadFailed.arg(error.failed() ? -1 : 0).arg(KVDownloadTexts::reasonOf(error)));
                 return;
@@ -493,7 +493,7 @@ void TranscriptionViewController::saveDownloadedFile(const QString &downloaded)
 {
     // The download is only a step on the way: it leaves the caches folder whatever the user chooses.
     if (!fileChooser) {
-        QFile::remove(downloaded);
+        HttpManager::removeDownload(downloaded);
         return;
     }
     SaveRequest request;
@@ -504,14 +504,14 @@ void TranscriptionViewController::saveDownloadedFile(const QString &downloaded)
     QPointer<TranscriptionViewController> self(this);
     fileChooser(isViewLoaded() ? view()->window() : nullptr, request, [self, downloaded](QString chosen) {
         if (!self || chosen.isEmpty()) {
-            QFile::remove(downloaded);
+            HttpManager::removeDownload(downloaded);
             return;
         }
         // Only PDF: another name gets the PDF extension.
         if (QFileInfo(chosen).suffix().compare(QLatin1String("pdf"), Qt::CaseInsensitive) != 0)
             chosen += QStringLiteral(".pdf");
         const bool saved = replaceWithCopy(downloaded, chosen);
-        QFile::remove(downloaded);
+        HttpManager::removeDownload(downloaded);
         VeskToast::showToast(saved ? kSaved : kSaveFailed);
     });
 }
