@@ -17,7 +17,22 @@ public:
     {
         if (text.isEmpty())
             return {};
-        return m_locale.toDateTime(text, m_pattern);
+        const QDateTime local = m_locale.toDateTime(text, m_pattern);
+        if (local.isValid())
+            return local;
+        // A wall time the clock skips (summer time begins) is read with the offset in force
+        // before the skip, which is where the skip leads: 02:30 reads as 03:30.
+        const qsizetype patternSpace = m_pattern.indexOf(u' ');
+        const qsizetype textSpace = text.indexOf(u' ');
+        if (patternSpace < 0 || textSpace < 0)
+            return {};
+        const QDate date = m_locale.toDate(text.left(textSpace), m_pattern.left(patternSpace));
+        const QTime time = m_locale.toTime(text.mid(textSpace + 1), m_pattern.mid(patternSpace + 1));
+        if (!date.isValid() || !time.isValid())
+            return {};
+        const QDateTime asUtc(date, time, Qt::UTC);
+        const int before = asUtc.addDays(-1).toLocalTime().offsetFromUtc();
+        return asUtc.addSecs(-before).toLocalTime();
     }
 
 private:

@@ -21,7 +21,8 @@ namespace StringFormatter {
 } // namespace StringFormatter
 
 namespace DateFromString {
-// Parses "yyyy-MM-dd HH:mm"; invalid for empty or unparsable text.
+// Parses "yyyy-MM-dd HH:mm"; invalid for empty or unparsable text. A wall time the clock skips
+// (summer time begins) reads as the time the skip leads to (02:30 as 03:30).
 [[nodiscard]] QDateTime defaultDateWithOutSecondFromString(const QString &text);
 } // namespace DateFromString
 

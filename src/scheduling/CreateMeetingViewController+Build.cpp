@@ -398,6 +398,7 @@ void CreateMeetingViewController::wireActions()
     for (int type : {Invitees, ShareMembers}) {
         KVMemberEnterCollectionView *chips = chipViewOf(type);
         KVTextField *entry = chips->inputTextField();
+        entry->installEventFilter(this); // Down, Up and Escape reach the member picker
         // Every change of the text, typed or set by assistive technology, searches.
         connect(entry, &QLineEdit::textChanged, this,
                 [this, type](const QString &text) { memberTextChanged(type, text); });

@@ -6,13 +6,18 @@
 #include "foundation/JXExtension.h"
 #include "foundation/RXEncrypt.h"
 #include "scheduling/KVMemberEnterCollectionView.h"
+#include "scheduling/KVMemberSelectCollectionItem.h"
 #include "scheduling/KVMemberSelectView.h"
 #include "scheduling/SchedulingAgent.h"
 #include "scheduling/SchedulingLog.h"
 #include "uikit/KVHoverBorderView.h"
 #include "uikit/VeskToast.h"
 
+#include <QApplication>
+#include <QKeyEvent>
 #include <QLayout>
+
+#include <algorithm>
 
 namespace {
 
@@ -189,6 +194,7 @@ void CreateMeetingViewController::updateSearchMemberList()
     showOverMask();
     if (!ui.memberSelectView) {
         ui.memberSelectView = new KVMemberSelectView(view());
+        ui.memberSelectView->installEventFilter(this);
         ui.memberSelectView->onItemClick = [this](const VeskUserModel &, bool) { memberPickerClicked(); };
     }
     KVMemberSelectView *picker = ui.memberSelectView;
@@ -200,6 +206,65 @@ void CreateMeetingViewController::updateSearchMemberList()
     picker->show();
     picker->raise();
     updateMaskRegion();
+    keyboardFollowsMemberPicker();
+}
+
+void CreateMeetingViewController::keyboardFollowsMemberPicker()
+{
+    KVMemberSelectView *picker = m_ui->memberSelectView;
+    if (!picker)
+        return;
+    QWidget *previous = chipViewOf(m_currentMemberType)->inputTextField();
+    for (KVMemberSelectCollectionItem *row : picker->rows()) {
+        QWidget::setTabOrder(previous, row);
+        previous = row;
+    }
+    uncoverControls();
+    const QRect covered = picker->geometry();
+    for (QWidget *w : m_ui->document->findChildren<QWidget *>()) {
+        if ((w->focusPolicy() & Qt::TabFocus) && w->isVisible() && rectInView(w).intersects(covered)) {
+            m_coveredByPicker.append({w, w->focusPolicy()});
+            w->setFocusPolicy(Qt::NoFocus);
+        }
+    }
+}
+
+void CreateMeetingViewController::uncoverControls()
+{
+    for (const auto &[widget, policy] : std::as_const(m_coveredByPicker)) {
+        if (widget)
+            widget->setFocusPolicy(policy);
+    }
+    m_coveredByPicker.clear();
+}
+
+bool CreateMeetingViewController::memberPickerKey(QObject *watched, QEvent *event)
+{
+    KVMemberSelectView *picker = m_ui->memberSelectView;
+    if (event->type() != QEvent::KeyPress || !picker || !picker->isVisible())
+        return false;
+    const int key = static_cast<QKeyEvent *>(event)->key();
+    KVTextField *entry = chipViewOf(m_currentMemberType)->inputTextField();
+    const QList<KVMemberSelectCollectionItem *> rows = picker->rows();
+    const auto at = std::find(rows.begin(), rows.end(), QApplication::focusWidget());
+    if (key == Qt::Key_Escape) {
+        hideOverMaskBtnViews();
+        entry->setFocus(Qt::OtherFocusReason);
+        return true;
+    }
+    QWidget *to = nullptr;
+    if (key == Qt::Key_Down && watched == entry && !rows.isEmpty())
+        to = rows.first();
+    else if (at == rows.end() || (key != Qt::Key_Down && key != Qt::Key_Up))
+        return false;
+    else if (key == Qt::Key_Up)
+        to = at == rows.begin() ? static_cast<QWidget *>(entry) : *(at - 1);
+    else
+        to = at + 1 != rows.end() ? *(at + 1) : *at;
+    to->setFocus(key == Qt::Key_Up ? Qt::BacktabFocusReason : Qt::TabFocusReason);
+    if (to != entry)
+        picker->ensureRowVisible(to);
+    return true;
 }
 
 void CreateMeetingViewController::placeMemberPicker()
@@ -214,12 +279,14 @@ void CreateMeetingViewController::placeMemberPicker()
     picker->setGeometry(field.left(), field.bottom() + 1 + 10, chipViewOf(m_currentMemberType)->width(),
                         picker->suitedHeight());
     updateMaskRegion();
+    keyboardFollowsMemberPicker();
 }
 
 void CreateMeetingViewController::memberPickerClicked()
 {
     if (m_currentMemberType == ShareMembers) {
         reloadShareMembers();
+        keyboardFollowsMemberPicker();
         return;
     }
     MeetingDataModel &model = this->model();

@@ -130,6 +130,7 @@ void CreateMeetingViewController::hideOverMaskBtnViews()
     ui.durationView = nullptr;
     ui.durationDatePickView = nullptr;
     ui.memberSelectView = nullptr;
+    uncoverControls();
     m_currentDurationItem = nullptr;
     if (ui.overMaskBtn)
         ui.overMaskBtn->hide();

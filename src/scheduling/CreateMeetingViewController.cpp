@@ -77,6 +77,8 @@ void CreateMeetingViewController::viewDidLoad()
 
 bool CreateMeetingViewController::eventFilter(QObject *watched, QEvent *event)
 {
+    if (memberPickerKey(watched, event))
+        return true;
     if (watched == view() && event->type() == QEvent::Show) {
         updateScrollContentSize();
         m_ui->scrollView->verticalScrollBar()->setValue(0);

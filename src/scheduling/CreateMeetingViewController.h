@@ -19,6 +19,7 @@
 
 #include <functional>
 #include <memory>
+#include <utility>
 
 class KVDatePickerView;
 class KVHitTestButton;
@@ -223,6 +224,11 @@ private:
     void memberPickerClicked();
     // 10 points under the list it serves, as wide as its chips.
     void placeMemberPicker();
+    // The keyboard meets the picker right after its field; what it covers takes no focus.
+    void keyboardFollowsMemberPicker();
+    void uncoverControls();
+    // Down, Up and Escape in the member field and its picker.
+    bool memberPickerKey(QObject *watched, QEvent *event);
     [[nodiscard]] QList<VeskUserModel> &listOf(int type);
     [[nodiscard]] KVMemberEnterCollectionView *chipViewOf(int type) const;
     [[nodiscard]] KVHoverBorderView *fieldOf(int type) const;
@@ -247,5 +253,7 @@ private:
     bool m_requestInFlight = false;
     bool m_settingControls = false; // the form itself is setting boxes and radio buttons
     QPointer<MoreActionItem> m_currentDurationItem;
+    // Controls under the open member picker, with the focus policy each had.
+    QList<std::pair<QPointer<QWidget>, Qt::FocusPolicy>> m_coveredByPicker;
     QString m_durationIconName;
 };

@@ -28,6 +28,7 @@ KVMemberSelectView::KVMemberSelectView(QWidget *parent) : QWidget(parent)
     outer->setContentsMargins(0, 0, 0, 0);
     m_scroll = new QScrollArea(this);
     m_scroll->setFrameShape(QFrame::NoFrame);
+    m_scroll->setFocusPolicy(Qt::NoFocus); // Tab goes from the field straight to the rows
     m_scroll->setWidgetResizable(true);
     m_scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_content = new QWidget(m_scroll);

@@ -48,6 +48,8 @@ public:
 
     [[nodiscard]] bool isRowSelected(int row) const;
     [[nodiscard]] QList<KVMemberSelectCollectionItem *> rows() const;
+    // Scrolls a row the keyboard moved to into sight.
+    void ensureRowVisible(QWidget *row) { m_scroll->ensureWidgetVisible(row, 0, 0); }
     [[nodiscard]] QLabel *emptyLabel() const { return m_emptyLabel; }
 
 protected:

@@ -1,5 +1,6 @@
 #include "scheduling/MeetingListRules.h"
 
+#include "foundation/DateHelpers.h"
 #include "foundation/JXExtension.h"
 #include "foundation/StringHelpers.h"
 
@@ -61,7 +62,7 @@ QString dayTitle(const QDate &day)
 
 QString dayTitleOfTime(const QString &beginTime)
 {
-    return dayTitle(QDateTime::fromString(beginTime, QStringLiteral("yyyy-MM-dd HH:mm")).date());
+    return dayTitle(DateFromString::defaultDateWithOutSecondFromString(beginTime).date());
 }
 
 QString dayTitleOfDate(const QString &orderDate)

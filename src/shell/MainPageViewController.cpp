@@ -33,6 +33,7 @@
 #include "uikit/KVAlert.h"
 #include "uikit/KVAlertViewController.h"
 #include "uikit/KVPageNavigator.h"
+#include "uikit/KVPanelFocus.h"
 #include "uikit/KVTextField.h"
 #include "uikit/KVTextFieldView.h"
 #include "uikit/KVWindow.h"
@@ -511,6 +512,9 @@ void MainPageViewController::showCreateMeeting(const std::optional<MeetingDataMo
         // The form stays open until the service took it, so nothing typed is lost; meanwhile it
         // sends nothing more.
         c->setRequestInFlight(true);
+        // Files uploaded for this meeting go with it: their window closes first and hands the
+        // form their rights.
+        self->closeUploadShareOf(c->dataModel().roomId);
         self->createAndUpdateMeetingRoom(c->dataModel(), false, c->syncCalendar(), [self, form](bool success) {
             if (form)
                 form->setRequestInFlight(false);
@@ -786,9 +790,32 @@ void MainPageViewController::openUploadShare(const MeetingDataModel &meeting,
             self->m_uploadShareWindow = openWindow(controller, QStringLiteral("KVShareSelect"),
                                                    QStringLiteral("共享文件"), controller->view()->size());
             controller->setModel(model);
-            vesk::veskCenter(self->m_uploadShareWindow->window());
+            // The opener holds the room from now on: a form confirmed while the window is open
+            // makes the meeting in the room its files went to.
+            if (changed)
+                changed(*model);
+            if (!self || !self->m_uploadShareWindow)
+                return;
+            QWidget *window = self->m_uploadShareWindow->window();
+            vesk::veskCenter(window);
             self->m_uploadShareWindow->showWindow();
+            QPointer<QWidget> guarded(window);
+            KVPanelFocus::opened(window, nullptr, [guarded] {
+                if (guarded)
+                    guarded->close();
+            });
         });
+}
+
+void MainPageViewController::closeUploadShareOf(const QString &roomId)
+{
+    if (!m_uploadShareWindow || roomId.isEmpty())
+        return;
+    auto *controller = qobject_cast<KVShareSelectViewController *>(m_uploadShareWindow->contentViewController());
+    if (!controller || !controller->model() || controller->model()->roomId != roomId)
+        return;
+    if (QWidget *window = m_uploadShareWindow->window())
+        window->close();
 }
 
 QWidget *MainPageViewController::uploadShareWindow() const

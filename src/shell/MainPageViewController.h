@@ -62,11 +62,12 @@ public:
     // when enter is set. On failure callback(false) and the reply's message.
     void createAndUpdateMeetingRoom(const MeetingDataModel &meeting, bool enter, bool syncCalendar,
                                     std::function<void(bool success)> callback);
-    // The scheduled-meeting file window comes with the share-upload work; the form's upload
-    // button and file link stay disabled until then, so nothing calls this yet.
-    // The scheduled meeting's file window; changed gets the meeting as the window leaves it.
+    // The scheduled meeting's file window (Escape closes it); changed gets the meeting once the
+    // window opens (its room id, where the uploads go) and again as the window leaves it.
     void openUploadShare(const MeetingDataModel &meeting,
                          std::function<void(const MeetingDataModel &meeting)> changed = nullptr);
+    // Closes the file window when it holds that room's files, so their rights reach the opener.
+    void closeUploadShareOf(const QString &roomId);
     [[nodiscard]] QWidget *uploadShareWindow() const;
     [[nodiscard]] CreateMeetingViewController *createMeetingViewController() const;
     [[nodiscard]] QWidget *createMeetingWindow() const;

@@ -240,6 +240,18 @@ TEST_F(ChatPanelTest, Overlay_GrowsWithItsLinesUpToItsCapThenScrolls)
     QScrollBar *bar = overlay->msgTable()->verticalScrollBar();
     EXPECT_GT(bar->maximum(), 0);
     EXPECT_EQ(bar->value(), bar->maximum()) << "the last line is in view";
+    // The keyboard reaches the lines and scrolls them.
+    page->view()->window()->activateWindow();
+    for (int i = 0; i < 100 && QApplication::focusWidget() != overlay->msgTable(); ++i)
+        QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : page->view()->window(),
+                        Qt::Key_Tab);
+    ASSERT_EQ(QApplication::focusWidget(), overlay->msgTable());
+    QTest::keyClick(overlay->msgTable(), Qt::Key_Up);
+    EXPECT_LT(bar->value(), bar->maximum());
+    QTest::keyClick(overlay->msgTable(), Qt::Key_Home);
+    EXPECT_EQ(bar->value(), 0);
+    QTest::keyClick(overlay->msgTable(), Qt::Key_End);
+    EXPECT_EQ(bar->value(), bar->maximum());
     EXPECT_TRUE(page->view()->grab().save(
         QDir::home().filePath(QStringLiteral("korvi-chat-overlay.png")))); // the run's own folder
 }

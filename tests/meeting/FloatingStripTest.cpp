@@ -11,6 +11,7 @@
 #include "uikit/KVWindow.h"
 #include "uikit/VeskButton.h"
 
+#include <QAccessible>
 #include <QEnterEvent>
 #include <QScrollArea>
 
@@ -120,6 +121,9 @@ TEST(FloatingMediaViewTest, SizesTheWindowThatHoldsIt_CollapseAndUnfoldRunTheSha
     tab.miniBtn->click();
     EXPECT_EQ(unfolded, 1);
     EXPECT_EQ(tab.miniBtn->accessibleName(), QStringLiteral("展开视频"));
+    QAccessibleInterface *tabRead = QAccessible::queryAccessibleInterface(&tab);
+    ASSERT_TRUE(tabRead);
+    EXPECT_FALSE(tabRead->text(QAccessible::Name).isEmpty()) << "the tab's window is called by it";
     // Hovering lights the unfold image.
     QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), QPointF(5, 5));
     QCoreApplication::sendEvent(&tab, &enter);

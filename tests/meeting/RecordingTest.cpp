@@ -16,6 +16,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
+#include <QTest>
 
 namespace {
 
@@ -175,7 +176,6 @@ TEST_F(RecordingTest, LocalRecorderReports_MenuFollows_SavedFileShownAfterTheAle
     EXPECT_FALSE(more->isRecord());
     EXPECT_EQ(tipText(), QStringLiteral("录制失败"));
 
-    page->ui->recordingTipContainer->show();
     page->recordStart();
     ASSERT_TRUE(more->isRecord());
     // A recording that ended by itself (the desktop ended its screen) while the menu stays open.
@@ -189,7 +189,23 @@ TEST_F(RecordingTest, LocalRecorderReports_MenuFollows_SavedFileShownAfterTheAle
     alert->confirmButton()->click();
     processEventsFor(5);
     EXPECT_EQ(revealed, QStringList{QStringLiteral("/tmp/korvi-record.mov")});
-    EXPECT_FALSE(page->ui->recordingTipContainer->isVisible());
+}
+
+TEST_F(RecordingTest, ALocalRecordingsEnd_LeavesTheCloudRecordingsMarkAsTheCloudRecordingIs)
+{
+    joinAs(Role::Member, 1);
+    pressRecord(kOnDvr, 1);
+    ASSERT_TRUE(banner());
+    page->recordStart();
+    page->recordSuccess(QUrl::fromLocalFile(QStringLiteral("/tmp/korvi-record.mov")));
+    KVAlert *alert = visibleAlert(QStringLiteral("recordSavedAlert"));
+    ASSERT_TRUE(alert);
+    QTest::mouseClick(alert->confirmButton(), Qt::LeftButton);
+    processEventsFor(5);
+    EXPECT_TRUE(recordingOnService());
+    EXPECT_TRUE(banner());
+    pressRecord(kOffDvr, 1);
+    EXPECT_FALSE(banner());
 }
 
 // A recorder that records nothing and reports as the real one: at once on start, later on stop.

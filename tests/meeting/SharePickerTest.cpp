@@ -3,6 +3,7 @@
 
 #include "ShareFileTestSupport.h"
 #include "ShareTestSupport.h"
+#include "TestEvents.h"
 #include "support/HostileText.h"
 
 #include "foundation/models/MeetingDataModel.h"
@@ -16,9 +17,11 @@
 
 #include <QAccessible>
 #include <QAccessibleActionInterface>
+#include <QApplication>
 #include <QEnterEvent>
 #include <QLabel>
 #include <QScrollArea>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -74,6 +77,36 @@ protected:
     QList<qint64> started;
     QList<bool> closed;
 };
+
+TEST_F(SharePickerTest, SupportedTypes_TheKeyboardOpensThem_AndTheyReadOnTheBus)
+{
+    QTest::mouseClick(panel->fileShareButton, Qt::LeftButton);
+    SupportFileShareTypeModel pdf;
+    pdf.classify = QStringLiteral("pdf");
+    pdf.classifyName = QStringLiteral("PDF");
+    pdf.type = QStringLiteral("pdf");
+    panel->setSupportFileTypeArray({pdf});
+    host.show();
+    host.activateWindow();
+    ASSERT_TRUE(processEventsUntil([&] { return QApplication::activeWindow() == &host; }));
+    for (int i = 0; i < 60 && QApplication::focusWidget() != panel->fileUploadButton; ++i)
+        QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : &host, Qt::Key_Tab);
+    ASSERT_EQ(QApplication::focusWidget(), panel->fileUploadButton.data());
+    FileShareSupportFileList *list = panel->fileShareSupportFileList();
+    ASSERT_TRUE(list && list->isVisible());
+    QAccessibleInterface *read = QAccessible::queryAccessibleInterface(list);
+    ASSERT_TRUE(read);
+    EXPECT_EQ(read->role(), QAccessible::List);
+    ASSERT_EQ(read->childCount(), 1);
+    QAccessibleInterface *row = QAccessible::queryAccessibleInterface(list->rows().first());
+    EXPECT_EQ(row->role(), QAccessible::ListItem);
+    EXPECT_EQ(row->text(QAccessible::Name), QStringLiteral("PDF"));
+    EXPECT_TRUE(QAccessible::queryAccessibleInterface(panel->fileUploadButton)
+                    ->text(QAccessible::Description)
+                    .contains(QStringLiteral("格式类型：pdf")));
+    QTest::keyClick(panel->fileUploadButton, Qt::Key_Tab);
+    EXPECT_EQ(panel->fileShareSupportFileList(), nullptr);
+}
 
 TEST_F(SharePickerTest, Sections_SelectionKeepsTheWindowAcrossApplications)
 {

@@ -6,9 +6,11 @@
 #include "meeting/window/MeetingToolBar.h"
 #include "uikit/KVEventView.h"
 
+#include <QApplication>
 #include <QClipboard>
 #include <QEnterEvent>
 #include <QGuiApplication>
+#include <QTest>
 
 namespace {
 
@@ -55,6 +57,41 @@ TEST_F(ToolBarTest, ReenteringCancels_LeavingAgainRestartsTheFullDelay)
     clock.clock.advance(4s);
     EXPECT_FALSE(page->toolBar().toolBarsHidden());
     clock.clock.advance(1s);
+    EXPECT_TRUE(page->toolBar().toolBarsHidden());
+}
+
+TEST_F(ToolBarTest, TheKeyboardBringsTheBarsBack_ABarHoldingTheFocusStays)
+{
+    join();
+    QWidget *window = page->view()->window();
+    window->activateWindow();
+    ASSERT_TRUE(processEventsUntil([&] { return QApplication::activeWindow() == window; }));
+    const auto inBar = [&](const QWidget *w) {
+        return w && (page->ui->topView->isAncestorOf(w) || page->ui->bottomView->isAncestorOf(w));
+    };
+    page->toolBar().mouseExited();
+    clock.clock.advance(5800ms);
+    ASSERT_TRUE(page->toolBar().toolBarsHidden());
+    ASSERT_EQ(page->ui->topView->y(), -52);
+
+    // Tab into a bar: it is there, and stays while it holds the focus.
+    for (int i = 0; i < 100 && !inBar(QApplication::focusWidget()); ++i) {
+        QWidget *focus = QApplication::focusWidget();
+        QTest::keyClick(focus ? focus : window, Qt::Key_Tab);
+    }
+    ASSERT_TRUE(inBar(QApplication::focusWidget()));
+    EXPECT_FALSE(page->toolBar().toolBarsHidden());
+    EXPECT_EQ(page->ui->topView->y(), 0);
+    clock.clock.advance(20s);
+    EXPECT_FALSE(page->toolBar().toolBarsHidden());
+
+    // Out of the bars they go 5 s later; a key pressed in the window brings them back.
+    QApplication::focusWidget()->clearFocus();
+    clock.clock.advance(5s);
+    EXPECT_TRUE(page->toolBar().toolBarsHidden());
+    QTest::keyClick(window, Qt::Key_Shift);
+    EXPECT_FALSE(page->toolBar().toolBarsHidden());
+    clock.clock.advance(5s);
     EXPECT_TRUE(page->toolBar().toolBarsHidden());
 }
 

@@ -423,6 +423,59 @@ TEST_F(CreateMeetingFormTest, Picker_TicksEditTheListAndTheCountNeverGoesBelowZe
     EXPECT_EQ(ui.memberSelectLabel->text(), QStringLiteral("已选0人"));
 }
 
+TEST_F(CreateMeetingFormTest, Picker_ComesNextAfterItsField_WhatItCoversTakesNoFocus_EscapeGoesBack)
+{
+    auto &f = open();
+    const auto &ui = f.ui();
+    ui.passwordBtn->window()->activateWindow();
+    KVTextField *entry = ui.confereeCollectionView->inputTextField();
+    entry->setFocus();
+    ASSERT_TRUE(processEventsUntil([&] { return QApplication::focusWidget() == entry; }));
+    QTest::keyClicks(entry, "user003");
+    agent.answer(QStringLiteral("queryUserWithUserName"),
+                 RecordingSchedulingAgent::ok(users(people(3, QStringLiteral("user003")))), QStringLiteral("user003"));
+    QPointer<KVMemberSelectView> picker = ui.memberSelectView;
+    ASSERT_TRUE(picker && picker->isVisible());
+    const QList<KVMemberSelectCollectionItem *> rows = picker->rows();
+    QTest::keyClick(entry, Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), rows[0]);
+    QTest::keyClick(rows[0], Qt::Key_Escape);
+    EXPECT_TRUE(!picker || !picker->isVisible());
+    EXPECT_EQ(QApplication::focusWidget(), entry);
+
+    QTest::keyClick(entry, '4');
+    agent.answer(QStringLiteral("queryUserWithUserName"),
+                 RecordingSchedulingAgent::ok(users(people(3, QStringLiteral("user0034")))),
+                 QStringLiteral("user0034"));
+    picker = ui.memberSelectView;
+    ASSERT_TRUE(picker && picker->isVisible());
+    QTest::keyClick(entry, Qt::Key_Down);
+    ASSERT_EQ(QApplication::focusWidget(), picker->rows()[0]);
+    QTest::keyClick(picker->rows()[0], Qt::Key_Down);
+    ASSERT_EQ(QApplication::focusWidget(), picker->rows()[1]);
+    QTest::keyClick(picker->rows()[1], Qt::Key_Space);
+    EXPECT_TRUE(picker->isRowSelected(1));
+    EXPECT_EQ(f.members().size(), 2);
+
+    // On while it is open: nothing under it takes the focus (Space would tick it unseen).
+    const QRect covered = picker->geometry();
+    int coveredControls = 0;
+    for (QWidget *w : ui.document->findChildren<QWidget *>())
+        coveredControls += w->isVisible() && QRect(w->mapTo(f.view(), QPoint()), w->size()).intersects(covered) &&
+                           (qobject_cast<QAbstractButton *>(w) || qobject_cast<QLineEdit *>(w));
+    EXPECT_GT(coveredControls, 0);
+    int steps = 0;
+    for (; steps < 60 && picker && picker->isVisible(); ++steps) {
+        QWidget *focus = QApplication::focusWidget();
+        ASSERT_TRUE(focus);
+        const bool under =
+            !picker->isAncestorOf(focus) && QRect(focus->mapTo(f.view(), QPoint()), focus->size()).intersects(covered);
+        EXPECT_FALSE(under) << AccessibilityWalk::nameOf(focus).toStdString();
+        QTest::keyClick(focus, Qt::Key_Tab);
+    }
+    EXPECT_GT(steps, 2);
+}
+
 TEST_F(CreateMeetingFormTest, EditInvitees_AllFetchedAreKeptAndSent)
 {
     auto &f = open(scheduled());

@@ -1,19 +1,24 @@
 // The all-meetings window's history paging, tabs, record documents, rows and detail pane, and the
 // details window, against the stand-in service, by mouse and over the accessibility bus.
+#include "TimeZones.h"
 #include "fixtures/StandInServiceTest.h"
 #include "support/HostileText.h"
 
 #include "foundation/RXEncrypt.h"
+#include "scheduling/KVMCommonUtilCalendar.h"
 #include "scheduling/KVMeetingInfoViewController.h"
 #include "scheduling/KVMeetingMemberCollectionView.h"
 #include "scheduling/MainMeetingListModel.h"
 #include "scheduling/MainMeetingListViewController.h"
 #include "scheduling/MeetingListIcons.h"
 #include "scheduling/RecordTexts.h"
+#include "scheduling/WMEventCalendarTool.h"
 #include "uikit/KVDataText.h"
 
 #include <QAccessible>
 #include <QAccessibleActionInterface>
+#include <QDir>
+#include <QFile>
 #include <QTest>
 
 using namespace std::chrono_literals;
@@ -399,6 +404,48 @@ TEST_F(MeetingListWindowTest, Titles_StayOnOneLine_AreBounded_AndIsolatedInTheRo
     EXPECT_TRUE(detail.endsWith(QChar(0x2069)));
     EXPECT_LE(detail.size(), 202);
     EXPECT_EQ(QAccessible::queryAccessibleInterface(list.detailTitleLabel())->text(QAccessible::Name), detail);
+}
+
+} // namespace
+
+namespace {
+
+// 2027-03-14 02:30 does not exist in New York (the clock goes from 02:00 to 03:00): the row, the
+// details and the calendar file read the time the skip leads to.
+TEST_F(MeetingListWindowTest, ABeginTheClockSkips_ReadsAsTheNextValidTime_InTheRowDetailsAndCalendar)
+{
+    const TimeZones::ScopedTimeZone newYork("America/New_York");
+    MeetingDataModel m;
+    m.roomId = QStringLiteral("800000077");
+    m.roomName = QStringLiteral("夏令时");
+    m.beginTime = QStringLiteral("2027-03-14 02:30");
+    m.endTime = QStringLiteral("2027-03-14 04:00");
+    m.duration = 90;
+    m.creatorId = RXEncrypt::aes128ecbEncrypt(kMyPhone);
+    EXPECT_EQ(MainMeetingListCell::fromModel(m).meetingTime, QStringLiteral("03:30-04:00"));
+
+    KVMeetingInfoViewController info;
+    info.screenSize = [] { return QSize(1440, 1000); };
+    info.setDataModel(m);
+    info.viewWillAppear();
+    ASSERT_TRUE(settleRequests());
+    EXPECT_EQ(info.beginTimeLabel()->text(), QStringLiteral("03:30"));
+    EXPECT_EQ(info.beginDateLabel()->text(), QStringLiteral("2027年03月14日"));
+
+    bool written = false;
+    KVMCommonUtilCalendar::syncCalendar(m, true, {}, [&] { written = true; });
+    ASSERT_TRUE(processEventsUntil([&] { return written; }));
+    const QStringList files = QDir(WMEventCalendarTool::folder()).entryList({QStringLiteral("*.ics")});
+    ASSERT_EQ(files.size(), 1);
+    QFile file(QDir(WMEventCalendarTool::folder()).filePath(files.first()));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    // Long lines are folded: a line break and a blank continue the line.
+    const QByteArray ics = file.readAll().replace("\r\n ", "").replace("\n ", "");
+    EXPECT_TRUE(ics.contains("America/New_York:20270314T033000")) << ics.toStdString();
+    bool removed = false;
+    KVMCommonUtilCalendar::removeMeeting(m.roomId, [&] { removed = true; });
+    ASSERT_TRUE(processEventsUntil([&] { return removed; }));
+    QDir(WMEventCalendarTool::folder()).removeRecursively();
 }
 
 } // namespace

@@ -12,8 +12,10 @@
 #include "meeting/sharing/FileUploadPermissionPanelView.h"
 #include "meeting/sharing/ShareFileServices.h"
 #include "meeting/sharing/ShareSelectPanel.h"
+#include "scheduling/CreateMeetingViewController.h"
 #include "shell/KVShareSelectViewController.h"
 #include "shell/MainPageViewController.h"
+#include "uikit/KVTextFieldView.h"
 #include "uikit/VeskButton.h"
 
 #include <QApplication>
@@ -21,6 +23,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
+#include <QTest>
 
 namespace {
 
@@ -93,12 +96,13 @@ TEST_F(UploadShareWindowTest, UploadsAFileKeepsItsRightsInTheMeetingAndTellsOnce
     ASSERT_TRUE(processEventsUntil(
         [&] { return panel->fileUploadPermissionLabel->text() == QStringLiteral("仅主持人可上传"); }));
 
+    ASSERT_EQ(changed.size(), 1); // the room, as the window opened
     page->uploadShareWindow()->close();
-    ASSERT_TRUE(processEventsUntil([&] { return !changed.isEmpty(); }));
+    ASSERT_TRUE(processEventsUntil([&] { return changed.size() == 2; }));
     processEventsFor(5);
     EXPECT_EQ(notices, 1);
     EXPECT_TRUE(processEventsUntil([&] { return QApplication::focusWidget() == opener; }));
-    ASSERT_EQ(changed.size(), 1);
+    changed.removeFirst();
     EXPECT_FALSE(changed.first().roomId.isEmpty());
     EXPECT_EQ(changed.first().uploadFileAllowOpUserList.value(fileId).enableOperationFileStatus, 2);
     EXPECT_EQ(changed.first().uploadPermissionType, 1);
@@ -128,6 +132,67 @@ TEST_F(UploadShareWindowTest, UploadsAFileKeepsItsRightsInTheMeetingAndTellsOnce
     ASSERT_EQ(kept.size(), 1);
     EXPECT_EQ(kept.first().toMap().value(QStringLiteral("enableOperationFileStatus")).toInt(), 2);
     EXPECT_EQ(kept.first().toMap().value(QStringLiteral("enableUserList")).toList().size(), 1);
+}
+
+} // namespace
+
+namespace {
+
+// The form's own road: 上传文件, a file uploaded, then 确定 while the window is still open.
+TEST_F(UploadShareWindowTest, AFormConfirmedWithTheWindowOpen_MakesTheMeetingInTheRoomItsFilesWentTo)
+{
+    QTest::mouseClick(page->scheduleButton(), Qt::LeftButton);
+    ASSERT_TRUE(processEventsUntil([&] { return page->createMeetingViewController() != nullptr; }));
+    CreateMeetingViewController *form = page->createMeetingViewController();
+    form->ui().meetingTitleTextView->setStringValue(QStringLiteral("带文件的会"));
+    QTest::mouseClick(form->ui().uploadFileButton, Qt::LeftButton);
+    ASSERT_TRUE(
+        processEventsUntil([&] { return page->uploadShareWindow() && page->uploadShareWindow()->isVisible(); }));
+    auto *panel = page->uploadShareWindow()->findChild<ShareSelectPanel *>();
+    ASSERT_TRUE(panel);
+    const QString roomId = panel->model()->roomId;
+    ASSERT_FALSE(roomId.isEmpty());
+    EXPECT_EQ(form->dataModel().roomId, roomId); // held from the opening on
+
+    QTemporaryDir dir;
+    QFile file(dir.filePath(QStringLiteral("议程.pdf")));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("%PDF-1.4 agenda");
+    file.close();
+    panel->fileChooser = [&](QWidget *, const QStringList &, std::function<void(const QList<QUrl> &)> done) {
+        done({QUrl::fromLocalFile(file.fileName())});
+    };
+    QTest::mouseClick(panel->fileUploadButton, Qt::LeftButton);
+    ASSERT_TRUE(processEventsUntil(
+        [&] { return panel->networkingArray().size() == 1 && panel->networkingArray().first().state == 1; }));
+    const QString fileId = panel->networkingArray().first().fileId;
+    panel->allowUploadFilePermissionBtn->click();
+    panel->fileUploadPermissionPanelView()->hostPermissionButton->click();
+    ASSERT_TRUE(processEventsUntil(
+        [&] { return panel->fileUploadPermissionLabel->text() == QStringLiteral("仅主持人可上传"); }));
+
+    QTest::mouseClick(form->ui().confirmButton, Qt::LeftButton);
+    EXPECT_EQ(page->uploadShareWindow(), nullptr); // it closed with the confirm
+    ASSERT_TRUE(processEventsUntil([&] { return service.state().scheduled.contains(roomId); }));
+    EXPECT_EQ(service.state().scheduled.size(), 1);
+    EXPECT_EQ(service.state().files.value(fileId).roomId, roomId);
+    EXPECT_EQ(service.state().scheduled.value(roomId).fields.value(QStringLiteral("uploadPermissionType")).toInt(), 1);
+}
+
+TEST_F(UploadShareWindowTest, EscapeClosesTheWindow_AndTellsItsOpener)
+{
+    QList<MeetingDataModel> changed;
+    page->openUploadShare(MeetingDataModel::defaultModel(), [&](const MeetingDataModel &m) { changed << m; });
+    ASSERT_TRUE(
+        processEventsUntil([&] { return page->uploadShareWindow() && page->uploadShareWindow()->isVisible(); }));
+    ASSERT_TRUE(processEventsUntil([&] {
+        QWidget *focus = QApplication::focusWidget();
+        return focus && focus->window() == page->uploadShareWindow();
+    }));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    EXPECT_EQ(page->uploadShareWindow(), nullptr);
+    ASSERT_EQ(changed.size(), 2); // opened, closed
+    EXPECT_EQ(changed.last().roomId, changed.first().roomId);
 }
 
 } // namespace

@@ -7,6 +7,8 @@
 
 #include <QAbstractListModel>
 #include <QEvent>
+#include <QHash>
+#include <QKeyEvent>
 #include <QListView>
 #include <QPaintEvent>
 #include <QPainter>
@@ -139,10 +141,29 @@ protected:
     }
     // The picture is drawn again at the new offset.
     void scrollContentsBy(int, int) override { viewport()->update(); }
+    // No cursor to move: the keys scroll the lines.
+    void keyPressEvent(QKeyEvent *event) override
+    {
+        static const QHash<int, QAbstractSlider::SliderAction> actions{
+            {Qt::Key_Up, QAbstractSlider::SliderSingleStepSub},
+            {Qt::Key_Down, QAbstractSlider::SliderSingleStepAdd},
+            {Qt::Key_PageUp, QAbstractSlider::SliderPageStepSub},
+            {Qt::Key_PageDown, QAbstractSlider::SliderPageStepAdd},
+            {Qt::Key_Home, QAbstractSlider::SliderToMinimum},
+            {Qt::Key_End, QAbstractSlider::SliderToMaximum}};
+        const auto action = actions.constFind(event->key());
+        if (action == actions.cend() || event->modifiers() != Qt::NoModifier) {
+            QListView::keyPressEvent(event);
+            return;
+        }
+        verticalScrollBar()->triggerAction(*action);
+        event->accept();
+    }
     void resizeEvent(QResizeEvent *event) override { QAbstractItemView::resizeEvent(event); }
     void rowsInserted(const QModelIndex &parent, int start, int end) override
     {
         QAbstractItemView::rowsInserted(parent, start, end);
+        setFocusPolicy(Qt::TabFocus);
         // A hidden list measures its lines when it shows (the delayed layout waits until then).
         if (isVisible())
             updateGeometries();
@@ -230,7 +251,7 @@ IMDisplayView::IMDisplayView(QWidget *parent) : QWidget(parent)
     m_msgTable->setModel(m_model);
     m_msgTable->setItemDelegate(new Delegate(this));
     m_msgTable->setSelectionMode(QAbstractItemView::NoSelection);
-    m_msgTable->setFocusPolicy(Qt::NoFocus);
+    m_msgTable->setFocusPolicy(Qt::NoFocus); // a Tab stop once it holds lines, which the keys scroll
     m_msgTable->setFrameShape(QFrame::NoFrame);
     m_msgTable->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_msgTable->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);

@@ -1,6 +1,7 @@
 #include "meeting/sharing/FileShareSupportFileList.h"
 
 #include "meeting/sharing/ShareIcons.h"
+#include "uikit/KVAccessibility.h"
 #include "uikit/KVDataText.h"
 #include "uikit/VeskCategories.h"
 
@@ -17,6 +18,7 @@ constexpr int kMaxText = 200;
 FileShareSupportFileListRow::FileShareSupportFileListRow(const SupportFileShareTypeModel &model, QWidget *parent)
     : VeskTableRowView(parent)
 {
+    KVAccessibility::setRole(this, QAccessible::ListItem); // before anything asks for it
     setObjectName(QStringLiteral("FileShareSupportFileListRow"));
     setFixedHeight(kHeight);
     auto *row = new QHBoxLayout(this);
@@ -49,6 +51,7 @@ FileShareSupportFileList::FileShareSupportFileList(QWidget *parent) : QWidget(pa
 {
     setObjectName(QStringLiteral("FileShareSupportFileList"));
     setAttribute(Qt::WA_TranslucentBackground);
+    KVAccessibility::setRole(this, QAccessible::List); // before anything asks for it
     setAccessibleName(QStringLiteral("支持的文件类型"));
     auto *box = new QVBoxLayout(this);
     box->setContentsMargins(0, 15, 0, 15);

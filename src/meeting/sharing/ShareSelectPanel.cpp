@@ -18,6 +18,7 @@
 #include "uikit/VeskMeetingToast.h"
 
 #include <QApplication>
+#include <QFocusEvent>
 #include <QGridLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -637,6 +638,14 @@ void ShareSelectPanel::showSupportFileList()
     if (!m_supportList)
         m_supportList = new FileShareSupportFileList(this);
     m_supportList->setSupportFileTypeArray(m_files.supportFileTypeArray);
+    // Read with the button, as the list shows without taking the focus.
+    QStringList kinds;
+    for (const FileShareSupportFileListRow *row : m_supportList->rows())
+        kinds << KVDataText::isolated(row->accessibleName()) + QStringLiteral("（") +
+                     KVDataText::isolated(row->accessibleDescription()) + QStringLiteral("）");
+    // The service's list of kinds is bounded as a whole, as each row's texts are.
+    fileUploadButton->setAccessibleDescription(m_supportList->accessibleName() + QStringLiteral("：") +
+                                               KVDataText::bounded(kinds.join(QStringLiteral("、")), 2000));
     const QRect button(fileUploadButton->mapTo(this, QPoint(0, 0)), fileUploadButton->size());
     const int height = FileShareSupportFileList::heightFor(m_files.supportFileTypeArray.size());
     m_supportList->setGeometry(button.right() + 1 - FileShareSupportFileList::kWidth, button.bottom() + 1 + 4,
@@ -677,10 +686,21 @@ bool ShareSelectPanel::eventFilter(QObject *watched, QEvent *event)
         }
     }
     if (watched == fileUploadButton) {
-        if (event->type() == QEvent::Enter)
+        // The pointer on the button, or the keyboard's focus, shows what may be uploaded.
+        const auto reason = [event] { return static_cast<QFocusEvent *>(event)->reason(); };
+        if (event->type() == QEvent::FocusIn &&
+            (reason() == Qt::TabFocusReason || reason() == Qt::BacktabFocusReason)) {
+            m_supportListForKeyboard = true;
             showSupportFileList();
-        else if (event->type() == QEvent::Leave)
+        } else if (event->type() == QEvent::Enter) {
+            showSupportFileList();
+        } else if (event->type() == QEvent::Leave && !m_supportListForKeyboard) {
             hideSupportFileList();
+        } else if (event->type() == QEvent::FocusOut) {
+            m_supportListForKeyboard = false;
+            if (!fileUploadButton->underMouse())
+                hideSupportFileList();
+        }
     }
     return QWidget::eventFilter(watched, event);
 }

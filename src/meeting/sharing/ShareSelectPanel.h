@@ -283,4 +283,5 @@ private:
     QList<GenealAppShareCollectionViewItem *> m_appItems;
     QList<GeneralShareCollectionViewItem *> m_windowItems;
     QPointer<FileShareSupportFileList> m_supportList;
+    bool m_supportListForKeyboard = false; // shown as the keyboard reached the upload button
 };

@@ -31,6 +31,8 @@ QPainterPath FloatingMediaMiniView::tabShape(const QRectF &bounds, qreal radius)
 FloatingMediaMiniView::FloatingMediaMiniView(QWidget *parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("FloatingMediaMiniView"));
+    // Also its window's title, which is what a screen reader calls the window.
+    setAccessibleName(QStringLiteral("参会者视频（已收起）"));
     miniBtn = new VeskButton(this);
     miniBtn->setObjectName(QStringLiteral("miniBtn"));
     miniBtn->setImage(MeetingIcons::image(kUnfoldNormal, 20));

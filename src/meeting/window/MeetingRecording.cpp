@@ -243,12 +243,10 @@ void MeetingRecording::recordSuccess(const QUrl &fileURL)
     dropRecorder();
     QPointer<MeetingRecording> weak(this);
     const QString path = fileURL.toLocalFile();
+    // The cloud recording's mark stays as the cloud recording is: members rely on it.
     const auto done = [weak, path] {
-        if (!weak)
-            return;
-        if (weak->m_ui.recordingTipContainer)
-            weak->m_ui.recordingTipContainer->hide();
-        KVWorkspace::revealInFileViewer(path);
+        if (weak)
+            KVWorkspace::revealInFileViewer(path);
     };
     KVAlert *alert = KVAlert::alertWithMessage(kLocalRecordSaved, kConfirm, done, done);
     alert->setObjectName(QStringLiteral("recordSavedAlert"));

@@ -128,6 +128,10 @@ protected:
             auto *w = qobject_cast<QWidget *>(watched);
             if (view && w && w->window() == view->window() && w->isWindow())
                 m_toolBar->keyDown(static_cast<QKeyEvent *>(event));
+            // Once per key: its first receiver is the focus (the window when nothing has it).
+            QWidget *focus = QApplication::focusWidget();
+            if (view && w && w->window() == view->window() && (w == focus || (!focus && w->isWindow())))
+                m_toolBar->keyPressedInWindow();
         }
         return false;
     }
@@ -268,6 +272,7 @@ void MeetingToolBar::setupTrackingArea()
     if (m_state.trackingArea || !view)
         return;
     m_state.trackingArea = new TrackingArea(this, view);
+    connect(qApp, &QApplication::focusChanged, this, &MeetingToolBar::focusChanged);
 }
 
 void MeetingToolBar::addKeyDownMonitor()
@@ -299,18 +304,53 @@ void MeetingToolBar::mouseEntered()
         m_ui.avFileSharePlayButton->show();
 }
 
+void MeetingToolBar::startHideTimer()
+{
+    if (m_state.toolBarHiddenTimer)
+        m_state.toolBarHiddenTimer->invalidate();
+    QPointer<MeetingToolBar> weak(this);
+    m_state.toolBarHiddenTimer = KVTimer::singleShot(this, kToolBarHideDelay, [weak] {
+        if (weak)
+            weak->toolBarHiddenTimerAction();
+    });
+}
+
+bool MeetingToolBar::barHolds(const QWidget *w) const
+{
+    return w &&
+           ((m_ui.topView && m_ui.topView->isAncestorOf(w)) || (m_ui.bottomView && m_ui.bottomView->isAncestorOf(w)));
+}
+
+void MeetingToolBar::keyPressedInWindow()
+{
+    if (m_concerns.sharing.state().fileShareMode != 0)
+        return;
+    if (m_state.toolBarsHidden)
+        setToolBarsShown(true, false);
+    if (!m_state.mouseEnterFlag)
+        startHideTimer();
+}
+
+void MeetingToolBar::focusChanged(QWidget *old, QWidget *now)
+{
+    if (m_concerns.sharing.state().fileShareMode != 0)
+        return;
+    if (barHolds(now)) {
+        // A keyboard user sees the control he is on.
+        if (m_state.toolBarsHidden)
+            setToolBarsShown(true, false);
+        return;
+    }
+    if (barHolds(old) && !m_state.mouseEnterFlag)
+        startHideTimer();
+}
+
 void MeetingToolBar::mouseExited()
 {
     m_state.mouseEnterFlag = false;
     const MeetingSharing::State &share = m_concerns.sharing.state();
     if (share.fileShareMode == 0) {
-        if (m_state.toolBarHiddenTimer)
-            m_state.toolBarHiddenTimer->invalidate();
-        QPointer<MeetingToolBar> weak(this);
-        m_state.toolBarHiddenTimer = KVTimer::singleShot(this, kToolBarHideDelay, [weak] {
-            if (weak)
-                weak->toolBarHiddenTimerAction();
-        });
+        startHideTimer();
         return;
     }
     // Not while the keyboard is on the file's controls: a hidden button takes no Tab.
@@ -326,6 +366,9 @@ void MeetingToolBar::toolBarHiddenTimerAction()
 {
     m_state.toolBarHiddenTimer = nullptr;
     if (m_state.mouseEnterFlag || m_concerns.sharing.state().fileShareMode != 0)
+        return;
+    // Not while the keyboard is in a bar: leaving it starts the delay again.
+    if (barHolds(QApplication::focusWidget()))
         return;
     // An open pop-up keeps the bars.
     for (MeetingBottomButton *b :

@@ -63,11 +63,17 @@ public:
     void swipeWithEvent(double deltaX, double deltaY);
     void mouseEntered();
     void mouseExited();
+    // A key pressed in the window: the bars show, and hide again as after the pointer left.
+    void keyPressedInWindow();
+    // The focus moved: a bar holding it shows and stays.
+    void focusChanged(QWidget *old, QWidget *now);
     // The bars come back (a share display asks for them).
     void toolBarShowAction();
 
 private:
     void toolBarHiddenTimerAction();
+    void startHideTimer();
+    [[nodiscard]] bool barHolds(const QWidget *w) const;
     void setToolBarsShown(bool shown, bool animated);
 
     Ui::MeetingViewController &m_ui;
