@@ -35,12 +35,6 @@ namespace {
 constexpr double kMenuBelow = 18;
 constexpr double kMenuLeft = 105;
 
-void showAlert(KVAlert *alert, const QString &objectName, QWidget *anchor)
-{
-    alert->setObjectName(objectName);
-    alert->showInCenterOfWindow(anchor);
-}
-
 // Whether anybody but me has the device on.
 bool othersHave(const MemberRows &rows, bool MeetingMemberModelCopy::*flag)
 {
@@ -52,6 +46,24 @@ bool othersHave(const MemberRows &rows, bool MeetingMemberModelCopy::*flag)
 }
 
 } // namespace
+
+void MemberListViewController::presentAlert(KVAlert *alert, const QString &objectName)
+{
+    alert->setObjectName(objectName);
+    QPointer<QWidget> list = window();
+    const bool hadKeyboard = list && QApplication::activeWindow() == list;
+    alert->showInCenterOfWindow(list);
+    // Answered, the keyboard goes back to the list where it was (the window manager hands it to
+    // another window when the alert goes); the table keeps that place while the rows change.
+    QPointer<MemberTableView> table = m_tableView;
+    connect(alert, &QObject::destroyed, this, [list, table, hadKeyboard] {
+        if (!hadKeyboard || !list || !list->isVisible())
+            return;
+        list->activateWindow();
+        if (table && list->focusWidget())
+            table->restoreFocusTo(list->focusWidget());
+    });
+}
 
 // ---- The four control messages -------------------------------------------------------------------------
 
@@ -301,7 +313,7 @@ void MemberListViewController::removeToWaitingRoom(const MemberRow &row)
                         VeskToast::showToast(kMovedToWaiting.arg(KVDataText::isolatedName(row->userName)));
                 });
         });
-    showAlert(alert, QStringLiteral("moveToWaitingRoomAlert"), window());
+    presentAlert(alert, QStringLiteral("moveToWaitingRoomAlert"));
 }
 
 void MemberListViewController::moveOutMeetingRoom(const MemberRow &row)
@@ -324,7 +336,7 @@ void MemberListViewController::moveOutMeetingRoom(const MemberRow &row)
                                                          : failureText(reply.message));
                 });
         });
-    showAlert(alert, QStringLiteral("removeMemberAlert"), window());
+    presentAlert(alert, QStringLiteral("removeMemberAlert"));
 }
 
 // ---- The joined tab's bottom buttons -------------------------------------------------------------------
@@ -424,7 +436,7 @@ void MemberListViewController::muteAll()
                     }
                 });
         });
-    showAlert(alert, QStringLiteral("muteAllAlert"), window());
+    presentAlert(alert, QStringLiteral("muteAllAlert"));
 }
 
 void MemberListViewController::allowSelfUnmute()
@@ -477,7 +489,7 @@ void MemberListViewController::closeAllCamera()
                     }
                 });
         });
-    showAlert(alert, QStringLiteral("closeAllCamerasAlert"), window());
+    presentAlert(alert, QStringLiteral("closeAllCamerasAlert"));
 }
 
 void MemberListViewController::batchRemove()
@@ -498,7 +510,7 @@ void MemberListViewController::batchRemove()
                         VeskToast::showToast(failureText(reply.message));
                 });
         });
-    showAlert(alert, QStringLiteral("batchRemoveAlert"), window());
+    presentAlert(alert, QStringLiteral("batchRemoveAlert"));
 }
 
 // ---- The host "more" panel -----------------------------------------------------------------------------
