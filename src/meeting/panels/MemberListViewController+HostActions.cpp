@@ -289,8 +289,15 @@ void MemberListViewController::assistantHost(const MemberRow &row, bool grant)
     QPointer<MemberListViewController> self(this);
     VeskAppAgent::sharedInstance()->assginMember(this, {row->phoneNumber}, grant,
                                                  [self, row, grant](const KVMResponse &reply) {
-                                                     if (!self || !reply.successed)
+                                                     if (!self)
                                                          return;
+                                                     if (!reply.successed) {
+                                                         // Late or refused, the service may have done
+                                                         // it all the same: its list, not a guess.
+                                                         if (VeskMeetingManager *m = MemberListContext::manager())
+                                                             m->requireAssistantInfo();
+                                                         return;
+                                                     }
                                                      row->isAssistantHost = grant;
                                                      self->reloadData();
                                                  });
