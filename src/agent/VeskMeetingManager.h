@@ -167,6 +167,10 @@ public:
     // Entries are ids (text) or member dictionaries ("phoneNumber", else "userId").
     void rebuildAssistant(const QVariantList &assistants);
     void rebuildMetaMembers(const QVariantList &metaMembers);
+    // Asks the service for the room's hosts; the answer rebuilds both lists above. A failed or
+    // timed-out answer asks again (three asks at most, two seconds apart) while the same meeting
+    // lasts: the service may have changed the hosts all the same. A newer ask drops an older one.
+    void requireAssistantInfo();
 
     // --- screen sharing --------------------------------------------------------------------
     [[nodiscard]] QList<DesktopCaptureSnapshotModel> fetchDesktopScreenSnapshots() const;

@@ -6,8 +6,10 @@
 #include "connection/IMEngine.h"
 #include "connection/IMMessage.h"
 #include "foundation/JXExtension.h"
+#include "foundation/KVClock.h"
 #include "foundation/RXEncrypt.h"
 #include "foundation/models/MeetingControlData.h"
+#include "foundation/models/MeetingHostModel.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -15,6 +17,8 @@
 namespace {
 constexpr qint64 kControlType = 1;
 constexpr qint64 kRingType = 6;
+constexpr int kAssistantAsks = 3;
+constexpr std::chrono::seconds kAssistantAskAgain{2};
 
 QString idOf(const QVariant &entry)
 {
@@ -182,6 +186,43 @@ void VeskMeetingManager::rebuildAssistant(const QVariantList &assistants)
         m->setIsAssistantHost(plain.contains(m->userId));
     d->toDelegate(d->assistants,
                   [](VeskMemeberAssistantsDelegate &delegate) { delegate.needUpdateUIFitAssistantChange(); });
+}
+
+void VeskMeetingManager::requireAssistantInfo()
+{
+    if (d->roomInfo)
+        d->askAssistants(++d->assistantAsk, d->roomInfo, kAssistantAsks);
+}
+
+void VeskMeetingManager::Private::askAssistants(quint64 ask, const std::weak_ptr<MeetingInfoModel> &meeting,
+                                                int asksLeft)
+{
+    VeskAppAgent *agent = VeskAppAgent::existingInstance();
+    const auto room = meeting.lock();
+    // Only for the meeting that asked, and only the newest ask.
+    if (!agent || !room || room != roomInfo || ask != assistantAsk)
+        return;
+    QPointer<VeskMeetingManager> self(q);
+    agent->getAssistanthostInfoWith(q, room->roomId, [self, ask, meeting, asksLeft](const KVMResponse &reply) {
+        if (!self)
+            return;
+        Private *d = self->d.get();
+        const auto room = meeting.lock();
+        if (!room || room != d->roomInfo || ask != d->assistantAsk)
+            return;
+        if (!reply.successed) {
+            if (asksLeft > 1) {
+                KVTimer::singleShot(self, kAssistantAskAgain, [self, ask, meeting, asksLeft] {
+                    if (self)
+                        self->d->askAssistants(ask, meeting, asksLeft - 1);
+                });
+            }
+            return;
+        }
+        const auto hosts = reply.data.value<MeetingHostModel>();
+        self->rebuildAssistant(hosts.assistants);
+        self->rebuildMetaMembers(hosts.metaMembers);
+    });
 }
 
 void VeskMeetingManager::rebuildMetaMembers(const QVariantList &metaMembers)

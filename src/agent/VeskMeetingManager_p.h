@@ -160,6 +160,8 @@ public:
 
     QStringList assistantsList;
     QVariantList metaMembers;
+    quint64 assistantAsk = 0; // the newest ask for the hosts; answers to older ones are dropped
+    void askAssistants(quint64 ask, const std::weak_ptr<MeetingInfoModel> &meeting, int asksLeft);
     QStringList ringRecords;
     QSet<QString> seenMessages;
 

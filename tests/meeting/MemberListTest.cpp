@@ -19,6 +19,8 @@
 #include "uikit/VeskButton.h"
 #include "uikit/VeskMicrophoneIcon.h"
 
+#include <QAccessible>
+#include <QAccessibleActionInterface>
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -135,6 +137,42 @@ protected:
         return out;
     }
 
+    // The row showing that member (or waiting person) now, or nullptr.
+    MeetingRowCell *rowShowing(const QString &name) const
+    {
+        for (int i = 0; i < list->membersDisplayArray().size(); ++i) {
+            if (list->membersDisplayArray().at(i)->userName == name)
+                return row(i);
+        }
+        return nullptr;
+    }
+    WaitingMeetingRowCell *waitingRowShowing(const QString &name) const
+    {
+        for (int i = 0; i < list->waitingRoomArray().size(); ++i) {
+            if (list->waitingRoomArray().at(i).userName == name)
+                return qobject_cast<WaitingMeetingRowCell *>(list->tableView()->rowViewAtRow(i));
+        }
+        return nullptr;
+    }
+    // Where the keyboard is: "赵六 cameraButton" in a row, else the control's name.
+    static std::string focusedPlace()
+    {
+        QWidget *focus = QApplication::focusWidget();
+        QString place = focus ? focus->objectName() : QStringLiteral("nothing");
+        for (QWidget *w = focus; w; w = w->parentWidget()) {
+            if (auto *cell = qobject_cast<MeetingRowCell *>(w))
+                place = cell->model()->userName + QLatin1Char(' ') + focus->objectName();
+            if (auto *cell = qobject_cast<WaitingMeetingRowCell *>(w))
+                place = cell->model().userName + QLatin1Char(' ') + focus->objectName();
+        }
+        return place.toStdString();
+    }
+    static void press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+    {
+        QTest::keyClick(QApplication::focusWidget(), key, modifiers);
+        processEventsFor(5);
+    }
+
     QPointer<MemberListViewController> list;
     QList<Message> sent;
     std::unique_ptr<MemberControlMessages::SinkScope> sink;
@@ -202,6 +240,9 @@ TEST_F(MemberListTest, Row_MicrophoneClosesAsksAndShowsTheRealStateOnFailure)
     ASSERT_TRUE(replied(QStringLiteral("switch/mic")));
     EXPECT_EQ(peer->microButton()->iconState(), 1);
     EXPECT_TRUE(sent.isEmpty());
+    // A screen reader hears on or off, as for the camera.
+    const auto micState = [&] { return QAccessible::queryAccessibleInterface(peer->microButton())->state(); };
+    EXPECT_TRUE(micState().checkable && micState().checked);
 
     peer->microButton()->click();
     ASSERT_TRUE(replied(QStringLiteral("switch/mic"), 2));
@@ -209,6 +250,7 @@ TEST_F(MemberListTest, Row_MicrophoneClosesAsksAndShowsTheRealStateOnFailure)
     EXPECT_EQ(targets(req), QStringList{RXEncrypt::aes128ecbEncrypt(kPeerPhone)});
     EXPECT_EQ(req.param(QStringLiteral("act")).toInt(), 0);
     EXPECT_EQ(peer->microButton()->iconState(), 0);
+    EXPECT_TRUE(micState().checkable && !micState().checked);
     ASSERT_EQ(sent.size(), 1);
     EXPECT_EQ(sent[0], MemberControlMessages::micControl(kPeerPhone, true));
 
@@ -410,6 +452,118 @@ TEST_F(MemberListTest, Row_MoreMenuFollowsItsMemberThroughADepartureAndASearch)
     EXPECT_FALSE(menu->parentWidget());
     ASSERT_TRUE(settleRequests());
     EXPECT_EQ(service.requestsFor(assistantPath).size(), 2);
+}
+
+// A keyboard user keeps his place as the rows change around him: the same member's control keeps the
+// focus and Space acts on that member, never on a button for everybody; once the member is gone the row
+// in his place takes it. Shift+Tab reaches a row's more button; an answered alert gives the keyboard
+// back to the list, also when the window manager handed it to another window.
+TEST_F(MemberListTest, Keyboard_TheFocusStaysWithItsMemberAsTheRowsChange)
+{
+    join();
+    AccessibilityWalk::activate(list->view()->window());
+    const QString me = VeskAppAgent::sharedInstance()->myInfo().phoneNumber;
+    const auto host = member(me, QStringLiteral("主持人"), true, true);
+    const auto jia = member(QStringLiteral("13700000011"), QStringLiteral("甲"), true, true);
+    const auto yi = member(QStringLiteral("13700000012"), QStringLiteral("乙"), true, true);
+    const auto zhao = member(QStringLiteral("13700000013"), QStringLiteral("赵六"), true, true);
+    const auto last = member(QStringLiteral("13700000014"), QStringLiteral("孙七"), true, true);
+    const auto newcomer = member(QStringLiteral("13700000016"), QStringLiteral("新来的"));
+    list->updateMembers({host, jia, yi, zhao, last});
+    processEventsFor(5);
+    rowShowing(QStringLiteral("赵六"))->cameraButton()->setFocus(Qt::TabFocusReason);
+    ASSERT_EQ(focusedPlace(), "赵六 cameraButton");
+
+    list->updateMembers({host, newcomer, jia, yi, zhao, last});
+    processEventsFor(5);
+    EXPECT_EQ(focusedPlace(), "赵六 cameraButton");
+    list->updateMembers({host, newcomer, yi, zhao, last});
+    processEventsFor(5);
+    EXPECT_EQ(focusedPlace(), "赵六 cameraButton");
+    press(Qt::Key_Space);
+    ASSERT_TRUE(replied(QStringLiteral("switch/cam")));
+    EXPECT_EQ(targets(service.requestsFor(controlPath(QStringLiteral("switch/cam"))).last()),
+              QStringList{RXEncrypt::aes128ecbEncrypt(QStringLiteral("13700000013"))});
+    EXPECT_EQ(visibleAlert(QStringLiteral("muteAllAlert")), nullptr);
+
+    // He leaves: the row in his place.
+    list->updateMembers({host, newcomer, yi, last});
+    processEventsFor(5);
+    EXPECT_EQ(focusedPlace(), "孙七 cameraButton");
+    press(Qt::Key_Backtab);
+    press(Qt::Key_Backtab);
+    EXPECT_EQ(focusedPlace(), "乙 moreButton");
+
+    // 移至等候室 from his menu; the alert goes and the window manager gives the keyboard to another window.
+    press(Qt::Key_Space);
+    ASSERT_TRUE(list->moreActionView()->isVisible());
+    press(Qt::Key_Tab);
+    ASSERT_EQ(focusedPlace(), "waitingRoomButton");
+    press(Qt::Key_Space);
+    QWidget meetingWindow;
+    meetingWindow.setObjectName(QStringLiteral("meetingWindow"));
+    meetingWindow.resize(200, 200);
+    meetingWindow.show();
+    confirm(QStringLiteral("moveToWaitingRoomAlert"));
+    meetingWindow.activateWindow();
+    QApplication::setActiveWindow(&meetingWindow);
+    ASSERT_TRUE(replied(QStringLiteral("setRoomMemberWaitStatus")));
+    EXPECT_TRUE(processEventsUntil([&] { return QApplication::activeWindow() == list->view()->window(); }));
+    EXPECT_EQ(focusedPlace(), "乙 moreButton");
+    list->updateMembers({host, newcomer, last});
+    processEventsFor(5);
+    EXPECT_EQ(focusedPlace(), "孙七 moreButton");
+}
+
+// The waiting tab: after 准入 the focus goes to the next row's 准入, never to 全部准入. A row that shows
+// another person now cannot be pressed through what a screen reader took for the one before.
+TEST_F(MemberListTest, Keyboard_AdmitKeepsTheFocusOnTheNextRow_AReusedRowIsNoOldPerson)
+{
+    join();
+    roster();
+    AccessibilityWalk::activate(list->view()->window());
+    QList<IMSystemSubMessage> waiting;
+    for (int i = 1; i <= 5; ++i) {
+        IMSystemSubMessage entry;
+        entry.userId = QStringLiteral("700%1").arg(i);
+        entry.userName = QStringLiteral("w%1").arg(i);
+        waiting << entry;
+    }
+    for (int i = 0; i < 4; ++i)
+        manager()->waitRoomAddMember(waiting[i]);
+    ASSERT_TRUE(
+        processEventsUntil([&] { return list->waitingRoomArray().size() == 4 && !list->isMembersTableView(); }));
+    processEventsFor(5);
+    const QString admitPath = controlPath(QStringLiteral("allowMemberEnter"));
+    const auto admitted = [&] { return targets(service.requestsFor(admitPath).last()); };
+
+    waitingRowShowing(QStringLiteral("w1"))->agreeButton()->setFocus(Qt::TabFocusReason);
+    press(Qt::Key_Space);
+    ASSERT_TRUE(replied(QStringLiteral("allowMemberEnter")));
+    ASSERT_TRUE(processEventsUntil([&] { return list->waitingRoomArray().size() == 3; }));
+    processEventsFor(5);
+    EXPECT_EQ(focusedPlace(), "w2 agreeButton");
+    press(Qt::Key_Space);
+    ASSERT_TRUE(replied(QStringLiteral("allowMemberEnter"), 2));
+    EXPECT_EQ(admitted(), QStringList{RXEncrypt::aes128ecbEncrypt(QStringLiteral("7002"))});
+    ASSERT_TRUE(processEventsUntil([&] { return list->waitingRoomArray().size() == 2; }));
+    processEventsFor(5);
+    EXPECT_EQ(focusedPlace(), "w3 agreeButton");
+
+    // w4 goes and w5 comes: w4's row shows w5 now.
+    const QAccessible::Id taken = QAccessible::uniqueId(
+        QAccessible::queryAccessibleInterface(waitingRowShowing(QStringLiteral("w4"))->agreeButton()));
+    manager()->waitRoomRemoveMember(waiting[3]);
+    manager()->waitRoomAddMember(waiting[4]);
+    ASSERT_TRUE(processEventsUntil([&] { return waitingRowShowing(QStringLiteral("w5")) != nullptr; }));
+    processEventsFor(5);
+    if (QAccessibleInterface *stale = QAccessible::accessibleInterface(taken)) {
+        stale->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+        ASSERT_TRUE(settleRequests());
+        EXPECT_EQ(requestCount(admitPath), 2)
+            << "pressed as w4 准入, it admitted " << admitted().join(' ').toStdString();
+    }
+    EXPECT_EQ(focusedPlace(), "w3 agreeButton");
 }
 
 TEST_F(MemberListTest, HostActions_MuteAllTickedThenUnticked)

@@ -3,8 +3,12 @@
 
 #include "MeetingTestSupport.h"
 
+#include "foundation/RXEncrypt.h"
 #include "meeting/common/MeetingBottomButton.h"
+#include "meeting/panels/MeetingRowCell.h"
 #include "meeting/panels/MemberListViewController.h"
+#include "meeting/panels/MemberMoreActionView.h"
+#include "meeting/panels/MemberTableView.h"
 #include "routes/EngineRoutes.h"
 #include "uikit/KVFlatView.h"
 #include "uikit/VeskButton.h"
@@ -17,6 +21,8 @@
 #include <algorithm>
 
 namespace {
+
+using namespace std::chrono_literals;
 
 class MemberListWindowTest : public MeetingTest {
 protected:
@@ -168,6 +174,82 @@ TEST_F(MemberListWindowTest, EndToEnd_WaitingRoomAdmitAllAndMuteAll)
     ASSERT_TRUE(processEventsUntil([&] { return controlTypesSent().size() >= 2; }));
     EXPECT_EQ(requestCount(QStringLiteral("/qf/meeting/control/%1/switch/mic").arg(kRoomId)), 1);
     EXPECT_EQ(controlTypesSent(), (QList<int>{1, 9}));
+}
+
+// Answers that come late or fail: the host's list asks the service again rather than keep a guess.
+// The grant is answered only after the client gave up, while every ask for the hosts its notice
+// starts fails; then a grant is answered but the list fails once. Both assistants are known each
+// time, so 张三's menu offers 取消助理主持 and a third grant is refused before any request.
+TEST_F(MemberListWindowTest, LateOrFailedAnswers_TheAssistantHostsFollowTheService)
+{
+    MeetingViewController *page = joinAsHost();
+    MemberListViewController *list = page->memberListViewController();
+    const QString assistantPath = QStringLiteral("/qf/meeting/control/%1/setRoomAssistant").arg(kRoomId);
+    const QString hostInfoPath = QStringLiteral("/qf/meeting/room/hostInfo");
+    const QStringList phones{QStringLiteral("13700000005"), QStringLiteral("13700000006"),
+                             QStringLiteral("13700000007")};
+    const QStringList names{QStringLiteral("张三"), QStringLiteral("李四"), QStringLiteral("王五")};
+    for (int i = 0; i < phones.size(); ++i) {
+        service.state().room(kRoomId)->members.append(DevMember{phones[i], names[i], phones[i]});
+        engine().emitMemberJoined(phones[i], names[i]);
+    }
+    ASSERT_TRUE(processEventsUntil([&] { return list->membersArray().size() == 4; }));
+    page->ui->memberListBtn->click();
+    ASSERT_TRUE(settleRequests());
+    settle();
+    const auto rowOf = [&](const QString &name) -> MeetingRowCell * {
+        for (int i = 0; i < list->membersDisplayArray().size(); ++i) {
+            if (list->membersDisplayArray().at(i)->userName == name)
+                return qobject_cast<MeetingRowCell *>(list->tableView()->rowViewAtRow(i));
+        }
+        return nullptr;
+    };
+    // The member's menu by the keyboard, and its first entry (设为助理主持 or 取消助理主持).
+    const auto menuOf = [&](const QString &name) {
+        MeetingRowCell *row = rowOf(name);
+        EXPECT_NE(row, nullptr) << name.toStdString();
+        if (row)
+            QTest::keyClick(row->cameraButton(), Qt::Key_F10, Qt::ShiftModifier);
+        processEventsFor(5);
+        return list->moreActionView()->assistantLabel();
+    };
+    const auto tick = [&](std::chrono::seconds span) {
+        for (auto s = 0s; s < span; ++s) {
+            clock.clock.advance(1s);
+            processEventsFor(5);
+        }
+    };
+    const auto known = [&] {
+        QStringList plain;
+        for (const QString &id : manager()->asssitantRecordArray())
+            plain << RXEncrypt::aes128ecbDecrypt(id);
+        return plain;
+    };
+
+    service.delayNextReply(assistantPath, -1);
+    for (int i = 0; i < 3; ++i)
+        service.failNextReply(hostInfoPath, DevService::fail(500, QStringLiteral("忙")));
+    QTest::keyClick(menuOf(names[0]), Qt::Key_Space);
+    ASSERT_TRUE(processEventsUntil([&] { return requestCount(assistantPath) == 1; }));
+    tick(20s);
+    ASSERT_TRUE(processEventsUntil([&] { return known() == QStringList{phones[0]}; }));
+    settle();
+    EXPECT_EQ(menuOf(names[0])->title(), QStringLiteral("取消助理主持"));
+    QTest::keyClick(list->moreActionView(), Qt::Key_Escape);
+
+    service.failNextReply(hostInfoPath, DevService::fail(500, QStringLiteral("忙")));
+    const int asked = requestCount(hostInfoPath);
+    QTest::keyClick(menuOf(names[1]), Qt::Key_Space);
+    ASSERT_TRUE(processEventsUntil([&] { return requestCount(hostInfoPath) == asked + 1; }));
+    tick(3s);
+    ASSERT_TRUE(processEventsUntil([&] { return known().size() == 2; }));
+    EXPECT_TRUE(known().contains(phones[1]));
+
+    const int grants = requestCount(assistantPath);
+    QTest::keyClick(menuOf(names[2]), Qt::Key_Space);
+    EXPECT_EQ(toastText(), QStringLiteral("最多可设置2人为助理主持"));
+    ASSERT_TRUE(settleRequests());
+    EXPECT_EQ(requestCount(assistantPath), grants);
 }
 
 } // namespace

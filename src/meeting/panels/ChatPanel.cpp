@@ -221,16 +221,20 @@ void ChatPanel::requestSwitch(VeskButton *sender)
     VeskAppAgent *agent = VeskAppAgent::existingInstance();
     if (!agent)
         return;
-    // One request at a time: the switch waits for the answer.
-    sender->setEnabled(false);
+    // One request at a time. The switch keeps the focus while it waits (disabled, it would hand the
+    // keyboard to the next control); a press meanwhile only takes back the flip it made.
+    if (m_switchInFlight) {
+        sender->setState(sender->state() != 0 ? 0 : 1);
+        return;
+    }
+    m_switchInFlight = true;
     const qint64 wanted = ChatRules::requestedAllowStatus(sender->state());
     QPointer<VeskButton> button(sender);
     QPointer<ChatPanel> self(this);
     agent->switchIM(this, wanted, [self, button, wanted](const KVMResponse &reply) {
-        if (button)
-            button->setEnabled(true);
         if (!self)
             return;
+        self->m_switchInFlight = false;
         if (!reply.successed || reply.code != 0) {
             if (button)
                 button->setState(wanted == 0 ? 0 : 1);

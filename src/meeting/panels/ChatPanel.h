@@ -74,4 +74,5 @@ private:
     QPointer<IMDisplayView> m_floatingIMDisplayView;
     QPointer<FloatingIMView> m_floatingIMView;
     bool m_placementQueued = false;
+    bool m_switchInFlight = false; // a 全员禁言 request waits for its answer
 };

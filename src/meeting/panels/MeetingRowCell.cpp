@@ -91,7 +91,11 @@ MeetingRowCell::MeetingRowCell(QWidget *parent)
     connect(m_checkButton, &QAbstractButton::clicked, this, [this] { checkButtonAction(); });
     // A row that holds the focus shows its actions, as one under the pointer does.
     connect(qApp, &QApplication::focusChanged, this, [this](QWidget *, QWidget *now) {
-        const bool within = now && isAncestorOf(now);
+        // An alert or another window taking the keyboard leaves this window's focus where it is: it
+        // comes back there.
+        if (!now || now->window() != window())
+            return;
+        const bool within = isAncestorOf(now);
         if (within == m_focusWithin)
             return;
         m_focusWithin = within;
@@ -122,6 +126,8 @@ void MeetingRowCell::keyPressEvent(QKeyEvent *event)
 void MeetingRowCell::setModel(const MemberRow &model)
 {
     m_model = model;
+    // The controls are named for the member they act on from the moment they do.
+    setAccessibleNames();
     if (m_refreshPending)
         return;
     m_refreshPending = true;
@@ -140,7 +146,7 @@ void MeetingRowCell::refresh()
     setMoreShown(m_hovering && (m_focusWithin || m_model->isExpand));
     m_nameLabel->setFullText(displayName(*m_model));
     m_microButton->setPhoneNumber(m_model->peerId);
-    m_microButton->setIconState(m_model->audioFlag ? 1 : 0);
+    showMic(m_model->audioFlag);
     showCamera(m_model->videoFlag);
     const Viewer viewer = MemberListContext::viewer();
     if (!viewer.myPhoneNumber.isEmpty() && m_model->phoneNumber == viewer.myPhoneNumber) {
@@ -221,6 +227,13 @@ void MeetingRowCell::shareButtonUI()
     showShare(m_model && m_model->allowSharePermissionFlag);
 }
 
+void MeetingRowCell::showMic(bool on)
+{
+    m_microButton->setIconState(on ? 1 : 0);
+    // Read as on or off, as the camera is.
+    m_microButton->setState(on ? 1 : 0);
+}
+
 void MeetingRowCell::showCamera(bool on)
 {
     m_cameraButton->setState(on ? 1 : 0);
@@ -292,9 +305,11 @@ void MeetingRowCell::micAction()
     case Press::Refuse:
     case Press::Ignore:
     case Press::ToggleShare:
-        m_microButton->setIconState(row->audioFlag ? 1 : 0);
+        showMic(row->audioFlag);
         return;
     case Press::AskToOpen:
+        // Still off until the member opens it.
+        showMic(row->audioFlag);
         if (micHandleBlock)
             micHandleBlock(row, true);
         return;
@@ -308,7 +323,7 @@ void MeetingRowCell::micAction()
                                                              return;
                                                          // A failure leaves the microphone shown as it is: on.
                                                          if (self->isCurrent(row))
-                                                             self->m_microButton->setIconState(reply.code != 0 ? 1 : 0);
+                                                             self->showMic(reply.code != 0);
                                                          if (reply.code == 0 && self->micHandleBlock)
                                                              self->micHandleBlock(row, false);
                                                      });

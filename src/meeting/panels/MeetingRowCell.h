@@ -81,6 +81,7 @@ protected:
 
 private:
     void refresh();
+    void showMic(bool on);
     void showCamera(bool on);
     void showShare(bool on);
     void setMoreShown(bool shown);

@@ -35,12 +35,6 @@ namespace {
 constexpr double kMenuBelow = 18;
 constexpr double kMenuLeft = 105;
 
-void showAlert(KVAlert *alert, const QString &objectName, QWidget *anchor)
-{
-    alert->setObjectName(objectName);
-    alert->showInCenterOfWindow(anchor);
-}
-
 // Whether anybody but me has the device on.
 bool othersHave(const MemberRows &rows, bool MeetingMemberModelCopy::*flag)
 {
@@ -52,6 +46,24 @@ bool othersHave(const MemberRows &rows, bool MeetingMemberModelCopy::*flag)
 }
 
 } // namespace
+
+void MemberListViewController::presentAlert(KVAlert *alert, const QString &objectName)
+{
+    alert->setObjectName(objectName);
+    QPointer<QWidget> list = window();
+    const bool hadKeyboard = list && QApplication::activeWindow() == list;
+    alert->showInCenterOfWindow(list);
+    // Answered, the keyboard goes back to the list where it was (the window manager hands it to
+    // another window when the alert goes); the table keeps that place while the rows change.
+    QPointer<MemberTableView> table = m_tableView;
+    connect(alert, &QObject::destroyed, this, [list, table, hadKeyboard] {
+        if (!hadKeyboard || !list || !list->isVisible())
+            return;
+        list->activateWindow();
+        if (table && list->focusWidget())
+            table->restoreFocusTo(list->focusWidget());
+    });
+}
 
 // ---- The four control messages -------------------------------------------------------------------------
 
@@ -277,8 +289,15 @@ void MemberListViewController::assistantHost(const MemberRow &row, bool grant)
     QPointer<MemberListViewController> self(this);
     VeskAppAgent::sharedInstance()->assginMember(this, {row->phoneNumber}, grant,
                                                  [self, row, grant](const KVMResponse &reply) {
-                                                     if (!self || !reply.successed)
+                                                     if (!self)
                                                          return;
+                                                     if (!reply.successed) {
+                                                         // Late or refused, the service may have done
+                                                         // it all the same: its list, not a guess.
+                                                         if (VeskMeetingManager *m = MemberListContext::manager())
+                                                             m->requireAssistantInfo();
+                                                         return;
+                                                     }
                                                      row->isAssistantHost = grant;
                                                      self->reloadData();
                                                  });
@@ -301,7 +320,7 @@ void MemberListViewController::removeToWaitingRoom(const MemberRow &row)
                         VeskToast::showToast(kMovedToWaiting.arg(KVDataText::isolatedName(row->userName)));
                 });
         });
-    showAlert(alert, QStringLiteral("moveToWaitingRoomAlert"), window());
+    presentAlert(alert, QStringLiteral("moveToWaitingRoomAlert"));
 }
 
 void MemberListViewController::moveOutMeetingRoom(const MemberRow &row)
@@ -324,7 +343,7 @@ void MemberListViewController::moveOutMeetingRoom(const MemberRow &row)
                                                          : failureText(reply.message));
                 });
         });
-    showAlert(alert, QStringLiteral("removeMemberAlert"), window());
+    presentAlert(alert, QStringLiteral("removeMemberAlert"));
 }
 
 // ---- The joined tab's bottom buttons -------------------------------------------------------------------
@@ -424,7 +443,7 @@ void MemberListViewController::muteAll()
                     }
                 });
         });
-    showAlert(alert, QStringLiteral("muteAllAlert"), window());
+    presentAlert(alert, QStringLiteral("muteAllAlert"));
 }
 
 void MemberListViewController::allowSelfUnmute()
@@ -477,7 +496,7 @@ void MemberListViewController::closeAllCamera()
                     }
                 });
         });
-    showAlert(alert, QStringLiteral("closeAllCamerasAlert"), window());
+    presentAlert(alert, QStringLiteral("closeAllCamerasAlert"));
 }
 
 void MemberListViewController::batchRemove()
@@ -498,7 +517,7 @@ void MemberListViewController::batchRemove()
                         VeskToast::showToast(failureText(reply.message));
                 });
         });
-    showAlert(alert, QStringLiteral("batchRemoveAlert"), window());
+    presentAlert(alert, QStringLiteral("batchRemoveAlert"));
 }
 
 // ---- The host "more" panel -----------------------------------------------------------------------------

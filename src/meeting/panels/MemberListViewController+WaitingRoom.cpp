@@ -111,8 +111,7 @@ void MemberListViewController::removeWaiting(const IMSystemSubMessage &entry)
                     manager->waitRoomRemoveMember(entry);
                 });
         });
-    alert->setObjectName(QStringLiteral("removeWaitingAlert"));
-    alert->showInCenterOfWindow(window());
+    presentAlert(alert, QStringLiteral("removeWaitingAlert"));
 }
 
 void MemberListViewController::admitAll()
@@ -138,6 +137,5 @@ void MemberListViewController::removeAllWaiting()
                         manager->waitRoomRemoveAllMember();
                 });
         });
-    alert->setObjectName(QStringLiteral("removeAllWaitingAlert"));
-    alert->showInCenterOfWindow(window());
+    presentAlert(alert, QStringLiteral("removeAllWaitingAlert"));
 }

@@ -184,7 +184,12 @@ void MemberListViewController::createUI()
     AutoLayout::autoPinEdge(m_tableView, A::Bottom, A::Top, m_bottomView, 0);
     m_tableView->setDataSource(
         {[this] { return int(m_isMembersTableView ? m_membersDisplayArray.size() : m_waitingRoomArray.size()); },
-         [this](int row) { return viewForRow(row); }});
+         [this](int row) { return viewForRow(row); }, [this](int row) { return keyForRow(row); },
+         [](QWidget *view) {
+             // A row's more button shows only while the row is under the pointer or holds the focus.
+             if (auto *cell = qobject_cast<MeetingRowCell *>(view))
+                 cell->mouseEntered();
+         }});
 
     m_tableView->setTabNeighbours(m_searchTextField, {m_leftButton, m_rightButton});
     // The tabs "已入会" and "等候室" are page tabs of the list.
@@ -267,6 +272,15 @@ QWidget *MemberListViewController::viewForRow(int row)
     if (m_isMembersTableView)
         return joinedRow(row);
     return waitingRow(row);
+}
+
+QString MemberListViewController::keyForRow(int row) const
+{
+    // A member by his phone number, a waiting person by his user id: the tabs never share a key.
+    if (m_isMembersTableView)
+        return row < m_membersDisplayArray.size() ? QStringLiteral("m:") + m_membersDisplayArray.at(row)->phoneNumber
+                                                  : QString();
+    return row < m_waitingRoomArray.size() ? QStringLiteral("w:") + m_waitingRoomArray.at(row).userId : QString();
 }
 
 MeetingRowCell *MemberListViewController::joinedRow(int row)

@@ -19,6 +19,7 @@
 #include <functional>
 #include <optional>
 
+class KVAlert;
 class KVLayoutConstraint;
 class MeetingRowCell;
 class MemberMoreActionView;
@@ -110,11 +111,14 @@ private:
     // What closing the panel does, whichever way it closed.
     void panelClosed();
     QWidget *viewForRow(int row);
+    [[nodiscard]] QString keyForRow(int row) const;
     MeetingRowCell *joinedRow(int row);
     WaitingMeetingRowCell *waitingRow(int row);
     void applyButtonStyle(VeskButton *button, const MemberListRules::ButtonStyle &style);
     void setRightButtonImage(const QString &name);
     void reloadData();
+    // Shown centred on the list's window; once answered the keyboard is back where it was.
+    void presentAlert(KVAlert *alert, const QString &objectName);
 
     // Host actions (+HostActions.cpp).
     void wireRow(MeetingRowCell *cell);

@@ -9,7 +9,6 @@
 #include "agent/engine/KRTCEngineOC.h"
 #include "agent/engine/KRTCVideoView.h"
 #include "foundation/MainQueue.h"
-#include "foundation/models/MeetingHostModel.h"
 #include "foundation/models/MeetingInfoModel.h"
 #include "meeting/common/AssistantRecords.h"
 #include "meeting/common/MeetingBottomButton.h"
@@ -323,22 +322,11 @@ void MeetingViewController::needUpdateUIFitMetaMemberChange()
 
 void MeetingViewController::requireAssistantinfo()
 {
+    // The manager asks, and asks again after a late or failed answer; an answer for a meeting this
+    // window has left belongs to no meeting the manager holds now.
     VeskMeetingManager *manager = meetingManager();
-    const auto room = manager ? manager->roomInfo() : nullptr;
-    if (!room)
-        return;
-    QPointer<MeetingViewController> weak(this);
-    VeskAppAgent::sharedInstance()->getAssistanthostInfoWith(this, room->roomId, [weak](const KVMResponse &reply) {
-        // An answer for a meeting this window has left belongs to no meeting the manager holds now.
-        if (!weak || weak->m_lifetime.meetingEnded || !reply.successed)
-            return;
-        VeskMeetingManager *m = meetingManager();
-        if (!m)
-            return;
-        const auto host = reply.data.value<MeetingHostModel>();
-        m->rebuildAssistant(host.assistants);
-        m->rebuildMetaMembers(host.metaMembers);
-    });
+    if (manager && !m_lifetime.meetingEnded)
+        manager->requireAssistantInfo();
 }
 
 // ---------------------------------------------------------------------------------------------
