@@ -393,7 +393,7 @@ void MainPageViewController::cancelMeeting(const MeetingDataModel &meeting)
     QPointer<MainPageViewController> self(this);
     auto box = std::make_shared<QPointer<QCheckBox>>();
     KVAlert *alert = KVAlert::alertWithMessage(
-        ShellTexts::kCancelMeetingAsk.arg(KVDataText::isolated(meeting.roomName)), ShellTexts::kKeepMeeting,
+        ShellTexts::kCancelMeetingAsk.arg(DataText::isolatedTitle(meeting.roomName)), ShellTexts::kKeepMeeting,
         ShellTexts::kCancelMeetingConfirm, {}, [self, meeting, box] {
             if (self)
                 self->doCancelMeeting(meeting, *box && (*box)->isChecked());
@@ -891,7 +891,7 @@ void MainPageViewController::checkPasteboard()
     meeting.password = invitation->password;
     QPointer<MainPageViewController> self(this);
     KVAlert *alert = KVAlert::alertWithMessage(
-        ShellTexts::kInvitationFound.arg(KVDataText::isolated(meeting.roomName), toDisplayMeetingId(meeting.roomId)),
+        ShellTexts::kInvitationFound.arg(DataText::isolatedTitle(meeting.roomName), toDisplayMeetingId(meeting.roomId)),
         ShellTexts::kCancel, ShellTexts::kJoinMeeting, {}, [self, meeting] {
             if (self)
                 self->joinRoom(meeting);
