@@ -376,7 +376,7 @@ void MainPageViewController::updateRequestButtons()
         m_meetingListController->updateDetailActions();
 }
 
-void MainPageViewController::cancelMeeting(const MeetingDataModel &meeting)
+void MainPageViewController::cancelMeeting(const MeetingDataModel &meeting, QWidget *returnTo)
 {
     // One cancel per meeting: asked again while its alert is open or its request on its way, the
     // open alert comes forward and nothing more is sent.
@@ -409,12 +409,23 @@ void MainPageViewController::cancelMeeting(const MeetingDataModel &meeting)
     if (auto *layout = qobject_cast<QVBoxLayout *>(alert->layout()))
         layout->insertWidget(1, tick, 0, Qt::AlignHCenter); // under the question, over the buttons
     m_cancelAlerts.insert(meeting.roomId, alert);
-    connect(alert, &QObject::destroyed, this, [this, roomId = meeting.roomId] {
+    QPointer<QWidget> back(returnTo);
+    QPointer<QWidget> opener(QApplication::focusWidget());
+    if (!returnTo || !opener || opener->window() != returnTo->window())
+        opener = returnTo;
+    connect(alert, &QObject::destroyed, this, [this, roomId = meeting.roomId, back, opener] {
         m_cancelAlerts.remove(roomId);
         updateRequestButtons();
+        // Answered either way, the keyboard goes on where the question was asked (a disabled
+        // opener, its cancel on its way, hands it to returnTo), not to the home window.
+        if (!back)
+            return;
+        back->window()->activateWindow();
+        QWidget *target = opener && opener->isVisible() && opener->isEnabled() ? opener.data() : back.data();
+        target->setFocus(Qt::OtherFocusReason);
     });
     updateRequestButtons();
-    alert->showInCenterOfWindow(window());
+    alert->showInCenterOfWindow(returnTo ? returnTo->window() : window());
 }
 
 void MainPageViewController::doCancelMeeting(const MeetingDataModel &meeting, bool wholeSeries)
@@ -684,9 +695,9 @@ void MainPageViewController::onAllMeetingListAction()
         if (self)
             self->endMeeting(m);
     };
-    controller->onCancelMeeting = [self](MainMeetingListViewController *, const MeetingDataModel &m) {
+    controller->onCancelMeeting = [self](MainMeetingListViewController *list, const MeetingDataModel &m) {
         if (self)
-            self->cancelMeeting(m);
+            self->cancelMeeting(m, list ? list->meetingListCollectionView() : nullptr);
     };
     controller->onCloseAction = [self](MainMeetingListViewController *) {
         if (self)
