@@ -115,7 +115,8 @@ void MeetingPanels::showFloatingWindowAtView(QWidget *view, QWidget *contentView
         return;
     const QRect frame = KVWindowPlacement::frameBelowView(KVWindowPlacement::screenRectOfView(anchor),
                                                           contentViewSize.toSize(), adjustX, adjustY);
-    keepFloating(KVWindow::showFloating(frame, contentView, QStringLiteral("showFloatingWindowAtView")));
+    keepFloating(
+        KVWindow::showFloating(onScreen(frame, anchor), contentView, QStringLiteral("showFloatingWindowAtView")));
 }
 
 KVWindow *MeetingPanels::showFloatingWindowAtFrame(const QRect &frame, QWidget *contentView,
@@ -124,7 +125,8 @@ KVWindow *MeetingPanels::showFloatingWindowAtFrame(const QRect &frame, QWidget *
     if (!contentView)
         return nullptr;
     const QRect placed = KVWindowPlacement::frameBesideFrame(frame, contentViewSize.toSize(), adjustX, adjustY);
-    return keepFloating(KVWindow::showFloating(placed, contentView, QStringLiteral("showFloatingWindowAtFrame")));
+    return keepFloating(KVWindow::showFloating(onScreen(placed, meetingWindow()), contentView,
+                                               QStringLiteral("showFloatingWindowAtFrame")));
 }
 
 void MeetingPanels::placeWindowAtIndex(QWidget *window, QWidget *toTheLeftOfWindow, double adjustX, double adjustY)
@@ -133,10 +135,20 @@ void MeetingPanels::placeWindowAtIndex(QWidget *window, QWidget *toTheLeftOfWind
     QWidget *anchor = toTheLeftOfWindow ? toTheLeftOfWindow->window() : meetingWindow();
     if (!moved || !anchor || moved == anchor)
         return;
-    const QScreen *screen = anchor->screen();
-    const QRect area = screen ? screen->availableGeometry() : KVWindowPlacement::mainScreenVisibleFrame();
-    moved->move(
-        KVWindowPlacement::originRightOf(moved->frameGeometry(), anchor->frameGeometry(), area, adjustX, adjustY));
+    moved->move(KVWindowPlacement::originRightOf(moved->frameGeometry(), anchor->frameGeometry(), screenArea(anchor),
+                                                 adjustX, adjustY));
+}
+
+QRect MeetingPanels::screenArea(const QWidget *anchor)
+{
+    const QScreen *screen = anchor ? anchor->screen() : nullptr;
+    return screen ? screen->availableGeometry() : KVWindowPlacement::mainScreenVisibleFrame();
+}
+
+QRect MeetingPanels::onScreen(const QRect &frame, const QWidget *anchor)
+{
+    // The whole window on the anchor's screen, however far the anchor reaches past its edges.
+    return KVWindowPlacement::keptInside(frame, screenArea(anchor));
 }
 
 QWidget *MeetingPanels::meetingWindow() const

@@ -109,8 +109,9 @@ public:
     // A press anywhere in the window closes the pop-overs it is not in.
     void handleFullScreenMouseDown(QMouseEvent *event);
 
-    // Floating windows (KVWindow, closed with the meeting window). Centred under view (nullptr: the
-    // meeting view), its top adjustY below the view's bottom edge. A negative adjustY moves it up.
+    // Floating windows (KVWindow, closed with the meeting window), each kept whole on the screen's
+    // visible area. Centred under view (nullptr: the meeting view), its top adjustY below the
+    // view's bottom edge. A negative adjustY moves it up.
     void showFloatingWindowAtView(QWidget *view, QWidget *contentView, const QSizeF &contentViewSize, double adjustX,
                                   double adjustY);
     // Just right of the screen rectangle frame (plus adjustX), tops aligned; a positive adjustY
@@ -118,7 +119,7 @@ public:
     KVWindow *showFloatingWindowAtFrame(const QRect &frame, QWidget *contentView, const QSizeF &contentViewSize,
                                         double adjustX, double adjustY);
     // Moves window just right of the other window (nullptr: the meeting window), tops aligned, kept
-    // inside the screen's right edge; a positive adjustY raises it, a negative one lowers it.
+    // whole on the screen's visible area; a positive adjustY raises it, a negative one lowers it.
     void placeWindowAtIndex(QWidget *window, QWidget *toTheLeftOfWindow, double adjustX, double adjustY);
 
     // A view the window keeps for the life of the panels while it goes in and out of view trees:
@@ -138,6 +139,9 @@ private:
     [[nodiscard]] QWidget *meetingWindow() const;
     // Keeps a floating window made here, to close it with the meeting window.
     KVWindow *keepFloating(KVWindow *window);
+    // The visible area of the anchor's screen, and a frame kept whole inside it.
+    [[nodiscard]] static QRect screenArea(const QWidget *anchor);
+    [[nodiscard]] static QRect onScreen(const QRect &frame, const QWidget *anchor);
     // Keeps a panel just made: a child of the panels, so it goes with them.
     QObject *adopt(std::type_index type, QObject *panel);
 
