@@ -11,6 +11,7 @@
 #include <QMouseEvent>
 #include <QScreen>
 #include <QWidget>
+#include <QWindow>
 
 MeetingPanels::MeetingPanels(Host host) : m_host(std::move(host)) {}
 
@@ -135,8 +136,35 @@ void MeetingPanels::placeWindowAtIndex(QWidget *window, QWidget *toTheLeftOfWind
     QWidget *anchor = toTheLeftOfWindow ? toTheLeftOfWindow->window() : meetingWindow();
     if (!moved || !anchor || moved == anchor)
         return;
-    moved->move(KVWindowPlacement::originRightOf(moved->frameGeometry(), anchor->frameGeometry(), screenArea(anchor),
-                                                 adjustX, adjustY));
+    const QRect area = screenArea(anchor);
+    QRect placed(
+        KVWindowPlacement::originRightOf(moved->frameGeometry(), anchor->frameGeometry(), area, adjustX, adjustY),
+        moved->frameGeometry().size());
+    // Two panels open together lie side by side: neither covers the other's controls.
+    for (const auto *controller : {m_state.memberWindow.get(), m_state.transcriptionWindow.get()}) {
+        QWidget *other = controller ? controller->window() : nullptr;
+        if (!other || other == moved || !other->isVisible() || !placed.intersects(other->frameGeometry()))
+            continue;
+        const QRect beside = other->frameGeometry();
+        const QRect right(QPoint(beside.right() + 1, placed.y()), placed.size());
+        const QRect left(QPoint(beside.left() - placed.width(), placed.y()), placed.size());
+        placed = right.right() <= area.right() || left.left() < area.left() ? right : left;
+        placed = KVWindowPlacement::keptInside(placed, area);
+    }
+    moved->move(placed.topLeft());
+}
+
+void MeetingPanels::keepAboveMeetingWindow(QWidget *panel)
+{
+    QWidget *window = panel ? panel->window() : nullptr;
+    QWidget *meeting = meetingWindow();
+    if (!window || !meeting || window == meeting || !meeting->windowHandle())
+        return;
+    // Transient for the meeting window, not for the hidden window a parentless tool window gets:
+    // the window manager keeps it above the meeting window in every state, full screen too.
+    window->winId();
+    if (QWindow *handle = window->windowHandle())
+        handle->setTransientParent(meeting->windowHandle());
 }
 
 QRect MeetingPanels::screenArea(const QWidget *anchor)

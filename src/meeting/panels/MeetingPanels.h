@@ -120,7 +120,11 @@ public:
                                         double adjustX, double adjustY);
     // Moves window just right of the other window (nullptr: the meeting window), tops aligned, kept
     // whole on the screen's visible area; a positive adjustY raises it, a negative one lowers it.
+    // Over another open panel, it goes beside that one instead.
     void placeWindowAtIndex(QWidget *window, QWidget *toTheLeftOfWindow, double adjustX, double adjustY);
+    // Makes a panel's window the meeting window's own (transient for it), so it stays above the
+    // meeting window in every state; called before the panel shows.
+    void keepAboveMeetingWindow(QWidget *panel);
 
     // A view the window keeps for the life of the panels while it goes in and out of view trees:
     // deleted with the panels unless the view tree it is in went first.

@@ -67,6 +67,7 @@ void TranscriptionPanel::showOrHiddeTranscriptionWindow(bool show, bool fromFloa
     }
     MacBaseWindowController *controller = transcriptionWindow();
     QWidget *opener = QApplication::focusWidget();
+    m_panels.keepAboveMeetingWindow(controller->window());
     controller->showWindow();
     // Escape closes it as the close road does; the focus goes back to what opened it.
     QPointer<TranscriptionPanel> self(this);
