@@ -98,6 +98,7 @@ TEST_F(PanelWindowsTest, Transcript_ShownInItsWindowOnly_HistoryKeepsLiveLines_R
     MacBaseWindowController *window = page->transcriptionWindow();
     EXPECT_EQ(page->transcriptionWindow(), window);
     EXPECT_TRUE(window->window()->isVisible());
+    EXPECT_EQ(window->window()->windowTitle(), QStringLiteral("实时转录")) << "a window a screen reader cannot name";
     EXPECT_EQ(window->window()->width(), int(std::lround(342 * page->adjustScale())));
     ASSERT_TRUE(processEventsUntil([&] { return panel->dataSourceArray().size() == 50; }));
     EXPECT_TRUE(panel->didLoadAllPastData());

@@ -44,6 +44,8 @@ MacBaseWindowController *TranscriptionPanel::transcriptionWindow()
     auto *window = new KVWindow(QRect(QPoint(0, 0), size));
     window->setIdentifier(QStringLiteral("transcriptionWindow"));
     window->setObjectName(QStringLiteral("transcriptionWindow"));
+    // A screen reader and the window manager name a window by its title.
+    window->setWindowTitle(QStringLiteral("实时转录"));
     window->setAccessibleName(QStringLiteral("实时转录"));
     window->setMovableByWindowBackground(true);
     state.transcriptionWindow = std::make_unique<MacBaseWindowController>(window);
