@@ -236,7 +236,23 @@ QString bounded(const QString &text, qsizetype maxLength)
 
 QString isolatedName(const QString &name)
 {
-    return isolated(bounded(name, kNameLength));
+    return isolated(oneLine(name, kNameLength));
+}
+
+QString oneLine(const QString &text, qsizetype maxLength)
+{
+    QString line = bounded(text, maxLength);
+    for (QChar &c : line) {
+        const char16_t u = c.unicode();
+        if (u == u'\n' || u == u'\r' || u == u'\v' || u == u'\f' || u == 0x85 || u == 0x2028 || u == 0x2029)
+            c = QLatin1Char(' ');
+    }
+    return line;
+}
+
+QString isolatedTitle(const QString &title)
+{
+    return isolated(oneLine(title, kTitleLength));
 }
 
 QString boundedTail(const QString &text, qsizetype maxLength)

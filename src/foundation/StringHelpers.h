@@ -53,13 +53,21 @@ namespace DataText {
 [[nodiscard]] QString bounded(const QString &text, qsizetype maxLength);
 // The same bound keeping the end: a longer text starts with "…" and ends as sent.
 [[nodiscard]] QString boundedTail(const QString &text, qsizetype maxLength);
-// A name from others inside a text of ours: cut at kNameLength and isolated.
+// A name from others inside a text of ours: cut at kNameLength, on one line, and isolated.
 [[nodiscard]] QString isolatedName(const QString &name);
+// Bounded as above and on one line: its line breaks become spaces, so a title cannot push what
+// follows it in a text of ours (an alert's question, a toast's reason) out of sight.
+[[nodiscard]] QString oneLine(const QString &text, qsizetype maxLength);
+// A title or file name from others inside a text of ours (an alert, a toast, a window title): the
+// form a list row shows (kTitleLength, one line), isolated.
+[[nodiscard]] QString isolatedTitle(const QString &title);
 // Lengths no real text reaches: a chat line or notice (the senders' own limit is 50), a line of
 // text, a name, and a transcribed sentence (the service's transcript file keeps the whole text).
 inline constexpr qsizetype kChatLength = 200;
 inline constexpr qsizetype kLineLength = 500;
 inline constexpr qsizetype kNameLength = 64;
+// A meeting's title or a file's name as a row, an alert or a toast shows it.
+inline constexpr qsizetype kTitleLength = 200;
 inline constexpr qsizetype kTranscriptLength = 150;
 // A live subtitle keeps its latest words in a box of a few lines over the video.
 inline constexpr qsizetype kSubtitleLength = 150;

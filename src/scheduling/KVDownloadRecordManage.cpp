@@ -250,10 +250,9 @@ void afterDialog(const PendingSave &save, const QString &chosen, const QString &
     }
     // Asked here, for the name that is written: the dialog only knows the name as typed.
     auto replace = std::make_shared<bool>(false);
-    KVAlert *alert =
-        KVAlert::alertWithMessage(RecordTexts::kReplaceQuestion.arg(DataText::isolated(
-                                      DataText::bounded(QFileInfo(target).fileName(), DataText::kLineLength))),
-                                  RecordTexts::kCancel, RecordTexts::kReplace, {}, [replace] { *replace = true; });
+    KVAlert *alert = KVAlert::alertWithMessage(
+        RecordTexts::kReplaceQuestion.arg(DataText::isolatedTitle(QFileInfo(target).fileName())), RecordTexts::kCancel,
+        RecordTexts::kReplace, {}, [replace] { *replace = true; });
     alert->setObjectName(QStringLiteral("replaceFileAlert"));
     g_replaceAlert = alert;
     QObject::connect(alert, &QObject::destroyed, QCoreApplication::instance(),

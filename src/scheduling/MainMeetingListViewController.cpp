@@ -38,6 +38,14 @@ using MeetingListRules::Show;
 using MeetingDetailViews::apply;
 using MeetingDetailViews::plain;
 
+// A part of the pane the rules hide is disabled with it: a screen reader's press reaches hidden
+// controls too (the record document's delete sent its request from a hidden row).
+void offer(QWidget *part, bool shown)
+{
+    part->setVisible(shown);
+    part->setEnabled(shown);
+}
+
 QFFlatButton *button(const QString &title, const char *objectName, QWidget *parent, bool primary = false)
 {
     auto *b = new QFFlatButton(parent);
@@ -238,8 +246,8 @@ void MainMeetingListViewController::loadView()
 void MainMeetingListViewController::viewDidLoad()
 {
     view()->installEventFilter(this);
-    m_detailRecordContainer->hide();
-    m_detailRecordContainerView->hide();
+    offer(m_detailRecordContainer, false);
+    offer(m_detailRecordContainerView, false);
     m_unfinishBtn->setState(1);
     m_unfinishBtn->setEnabled(false);
     refreshDetail();
@@ -448,8 +456,8 @@ void MainMeetingListViewController::refreshDetail()
 {
     view();
     const bool shown = m_currentDetailModel.has_value();
-    m_detailScroll->setVisible(shown);
-    m_detailBottom->setVisible(shown);
+    offer(m_detailScroll, shown);
+    offer(m_detailBottom, shown);
     ++m_detailGeneration;
     if (!shown)
         return;
@@ -488,15 +496,15 @@ void MainMeetingListViewController::refreshDetail()
 
     updateMemberList();
 
-    m_detailRecordContainer->hide();
+    offer(m_detailRecordContainer, false);
     m_recordVideos.clear();
     reloadRecordCells();
     if (m.hasDvr) {
         m_detailRecordBtn->setState(0);
-        m_detailRecordContainerView->hide();
+        offer(m_detailRecordContainerView, false);
         refreshCloudRecordVideoList();
     }
-    m_detailRecordFileContainerView->setVisible(m.hasRecord);
+    offer(m_detailRecordFileContainerView, m.hasRecord);
     m_detailDeleteFileBtn->setEnabled(!m_deletingRecords.contains(m.roomId));
 }
 
@@ -536,7 +544,7 @@ void MainMeetingListViewController::updateDetailMemberListUI(const KVMResponse *
     m_detailUserCollectionView->setMembers(m_participants);
     m_detailUserCountLabel->setText(RecordTexts::kParticipants.arg(m.totalMemberCount));
     const bool any = !m_participants.isEmpty();
-    m_detailDownloadMembersListBtn->setVisible(any);
+    offer(m_detailDownloadMembersListBtn, any);
     m_detailUserCollectionView->setVisible(any);
     m_detailUserContentConst = any ? kDetailUserContent : kDetailUserContent - m_detailUserCollectionView->height();
 }
@@ -563,7 +571,7 @@ void MainMeetingListViewController::refreshCloudRecordVideoList()
                     self->m_recordVideos.append(info);
                 }
             }
-            self->m_detailRecordContainer->setVisible(!self->m_recordVideos.isEmpty());
+            offer(self->m_detailRecordContainer, !self->m_recordVideos.isEmpty());
             self->reloadRecordCells();
         });
 }
@@ -699,12 +707,12 @@ void MainMeetingListViewController::onDetailDeleteFile()
         self->m_model->meetingsChanged();
         if (self->m_currentDetailModel && self->m_currentDetailModel->roomId == roomId) {
             self->m_currentDetailModel->hasRecord = false;
-            self->m_detailRecordFileContainerView->hide();
+            offer(self->m_detailRecordFileContainerView, false);
         }
     });
 }
 
 void MainMeetingListViewController::onDetailRecordExpand()
 {
-    m_detailRecordContainerView->setVisible(m_detailRecordBtn->state() != 0);
+    offer(m_detailRecordContainerView, m_detailRecordBtn->state() != 0);
 }

@@ -11,13 +11,7 @@ namespace MeetingListRules {
 
 QString shownTitle(const QString &title)
 {
-    QString line = DataText::bounded(title, kTitleLength);
-    for (QChar &c : line) {
-        if (c == QLatin1Char('\n') || c == QLatin1Char('\r') || c == QChar::LineSeparator ||
-            c == QChar::ParagraphSeparator)
-            c = QLatin1Char(' ');
-    }
-    return line;
+    return DataText::oneLine(title, kTitleLength);
 }
 
 InfoButtons infoButtons(bool isCreator, int status)

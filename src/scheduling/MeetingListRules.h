@@ -1,5 +1,6 @@
 #pragma once
 
+#include "foundation/StringHelpers.h"
 #include "foundation/models/MeetingDataModel.h"
 #include "foundation/models/MeetingListDataModel.h"
 
@@ -22,7 +23,7 @@ namespace MeetingListRules {
 
 // What a view shows of a meeting's title (the service's text): at most kTitleLength characters, on
 // one line (its line breaks are spaces). Put into a text of ours it is also isolated.
-inline constexpr qsizetype kTitleLength = 200;
+inline constexpr qsizetype kTitleLength = DataText::kTitleLength;
 [[nodiscard]] QString shownTitle(const QString &title);
 
 // A button's fate in a table: shown, hidden, or left as it was.

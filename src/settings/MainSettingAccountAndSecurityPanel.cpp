@@ -155,7 +155,11 @@ void MainSettingAccountAndSecurityPanel::textDidChange(const QString &text)
 void MainSettingAccountAndSecurityPanel::textDidEndEditing(const QString &text)
 {
     // Hiding the field also ends its editing: only an open field sends, and one name at a time.
-    if (!m_editing || m_renaming || !m_stateLabel->text().isEmpty())
+    if (!m_editing || m_renaming)
+        return;
+    // Judged again as it is sent, whatever road the text came by.
+    textDidChange(text);
+    if (!m_stateLabel->text().isEmpty())
         return;
     updateUserName(text);
 }

@@ -11,6 +11,7 @@
 #include "shell/ShellWindow.h"
 #include "uikit/KVTextField.h"
 #include "uikit/KVTextFieldView.h"
+#include "uikit/KVWindow.h"
 #include "uikit/MacBaseWindowController.h"
 #include "uikit/VeskCategories.h"
 #include "uikit/VeskToast.h"
@@ -31,16 +32,11 @@ std::unique_ptr<MacWindowsManager> &instanceSlot()
     return slot;
 }
 
-QRect centredIn(const QRect &area, const QSize &size)
-{
-    return QRect(area.x() + (area.width() - size.width()) / 2, area.y() + (area.height() - size.height()) / 2,
-                 size.width(), size.height());
-}
-
 QRect centredOnPrimaryScreen(const QSize &size)
 {
     const QScreen *screen = QGuiApplication::primaryScreen();
-    return screen ? centredIn(screen->availableGeometry(), size) : QRect(QPoint(0, 0), size);
+    // A screen smaller than the window (a scaled one) leaves its title bar on it.
+    return screen ? KVWindowPlacement::centredIn(screen->availableGeometry(), size) : QRect(QPoint(0, 0), size);
 }
 
 // Toasts, tool tips and menus are not windows of a page.
@@ -191,7 +187,7 @@ void MacWindowsManager::showMainPage(bool releaseMeetingPage)
             frame = homeWindow()->geometry();
         }
         if (!area.isEmpty())
-            frame = centredIn(area, frame.size());
+            frame = KVWindowPlacement::centredIn(area, frame.size());
         setPageType(HomePage);
         if (m_homeWindow->contentViewController() != m_mainWindowController)
             m_homeWindow->setWindowContentViewController(m_mainWindowController, frame);

@@ -380,7 +380,7 @@ void MainPageViewController::updateRequestButtons()
         m_meetingListController->updateDetailActions();
 }
 
-void MainPageViewController::cancelMeeting(const MeetingDataModel &meeting)
+void MainPageViewController::cancelMeeting(const MeetingDataModel &meeting, QWidget *returnTo)
 {
     // One cancel per meeting: asked again while its alert is open or its request on its way, the
     // open alert comes forward and nothing more is sent.
@@ -397,7 +397,7 @@ void MainPageViewController::cancelMeeting(const MeetingDataModel &meeting)
     QPointer<MainPageViewController> self(this);
     auto box = std::make_shared<QPointer<QCheckBox>>();
     KVAlert *alert = KVAlert::alertWithMessage(
-        ShellTexts::kCancelMeetingAsk.arg(KVDataText::isolated(meeting.roomName)), ShellTexts::kKeepMeeting,
+        ShellTexts::kCancelMeetingAsk.arg(DataText::isolatedTitle(meeting.roomName)), ShellTexts::kKeepMeeting,
         ShellTexts::kCancelMeetingConfirm, {}, [self, meeting, box] {
             if (self)
                 self->doCancelMeeting(meeting, *box && (*box)->isChecked());
@@ -413,12 +413,23 @@ void MainPageViewController::cancelMeeting(const MeetingDataModel &meeting)
     if (auto *layout = qobject_cast<QVBoxLayout *>(alert->layout()))
         layout->insertWidget(1, tick, 0, Qt::AlignHCenter); // under the question, over the buttons
     m_cancelAlerts.insert(meeting.roomId, alert);
-    connect(alert, &QObject::destroyed, this, [this, roomId = meeting.roomId] {
+    QPointer<QWidget> back(returnTo);
+    QPointer<QWidget> opener(QApplication::focusWidget());
+    if (!returnTo || !opener || opener->window() != returnTo->window())
+        opener = returnTo;
+    connect(alert, &QObject::destroyed, this, [this, roomId = meeting.roomId, back, opener] {
         m_cancelAlerts.remove(roomId);
         updateRequestButtons();
+        // Answered either way, the keyboard goes on where the question was asked (a disabled
+        // opener, its cancel on its way, hands it to returnTo), not to the home window.
+        if (!back)
+            return;
+        back->window()->activateWindow();
+        QWidget *target = opener && opener->isVisible() && opener->isEnabled() ? opener.data() : back.data();
+        target->setFocus(Qt::OtherFocusReason);
     });
     updateRequestButtons();
-    alert->showInCenterOfWindow(window());
+    alert->showInCenterOfWindow(returnTo ? returnTo->window() : window());
 }
 
 void MainPageViewController::doCancelMeeting(const MeetingDataModel &meeting, bool wholeSeries)
@@ -701,9 +712,9 @@ void MainPageViewController::onAllMeetingListAction()
         if (self)
             self->endMeeting(m);
     };
-    controller->onCancelMeeting = [self](MainMeetingListViewController *, const MeetingDataModel &m) {
+    controller->onCancelMeeting = [self](MainMeetingListViewController *list, const MeetingDataModel &m) {
         if (self)
-            self->cancelMeeting(m);
+            self->cancelMeeting(m, list ? list->meetingListCollectionView() : nullptr);
     };
     controller->onCloseAction = [self](MainMeetingListViewController *) {
         if (self)
@@ -931,7 +942,7 @@ void MainPageViewController::checkPasteboard()
     meeting.password = invitation->password;
     QPointer<MainPageViewController> self(this);
     KVAlert *alert = KVAlert::alertWithMessage(
-        ShellTexts::kInvitationFound.arg(KVDataText::isolated(meeting.roomName), toDisplayMeetingId(meeting.roomId)),
+        ShellTexts::kInvitationFound.arg(DataText::isolatedTitle(meeting.roomName), toDisplayMeetingId(meeting.roomId)),
         ShellTexts::kCancel, ShellTexts::kJoinMeeting, {}, [self, meeting] {
             if (self)
                 self->joinRoom(meeting);

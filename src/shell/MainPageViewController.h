@@ -41,8 +41,10 @@ public:
     // A meeting from a list.
     void joinRoom(const MeetingDataModel &meeting);
     void endMeeting(const MeetingDataModel &meeting);
-    // A recurring meeting asks first whether the whole series goes.
-    void cancelMeeting(const MeetingDataModel &meeting);
+    // A recurring meeting asks first whether the whole series goes, over the window of returnTo
+    // (nullptr: the home window); once the question is answered the focus goes back to where it
+    // was in that window, or to returnTo.
+    void cancelMeeting(const MeetingDataModel &meeting, QWidget *returnTo = nullptr);
     // A cancel of the meeting is being asked (its alert is open) or a cancel or end of it is on its
     // way: a second one is not started, and the windows' buttons for it are disabled.
     [[nodiscard]] bool hasRequestInFlight(const QString &roomId) const;

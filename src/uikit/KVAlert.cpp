@@ -19,8 +19,10 @@ namespace {
 constexpr int kAlertWidth = 320;
 constexpr int kMinHeight = 140;
 // Texts longer than this (a name of thousands of characters) are cut, not grown past the screen.
+// A message holds a title from others as a list row shows it (200 characters, the widest script's
+// lines taller than the font's own) with our question after it: it shows whole.
 constexpr int kMaxTitleLines = 3;
-constexpr int kMaxMessageLines = 10;
+constexpr int kMaxMessageLines = 20;
 
 // Caps a wrapped label at a number of lines; a text that does not fit starts at the top.
 void capLines(QLabel *label, int lines)

@@ -17,6 +17,17 @@ KVTextFieldView::KVTextFieldView(QWidget *parent) : QWidget(parent), m_field(new
     setFocusProxy(m_field);
     setMinimumHeight(32);
     connect(m_field, &QLineEdit::textEdited, this, &KVTextFieldView::userEdited);
+    // Text set through the accessibility interface (a screen reader or dictation tool sets the whole
+    // text) is no typing: it is reported as it is, so the owner's checks judge every change.
+    // The field's text, not the signal's: a typed change emits its text again after ours cut it.
+    connect(m_field, &QLineEdit::textChanged, this, [this] {
+        const QString text = m_field->text();
+        if (text == m_reported)
+            return;
+        m_reported = text;
+        if (m_didChanged)
+            m_didChanged(text);
+    });
 }
 
 QString KVTextFieldView::normalizedText(const QString &text, bool onlyNumber, int limit)
@@ -40,6 +51,7 @@ QString KVTextFieldView::normalizedText(const QString &text, bool onlyNumber, in
 void KVTextFieldView::userEdited(const QString &text)
 {
     const QString kept = normalizedText(text, m_onlyNumber, m_limit);
+    m_reported = kept;
     if (kept != text) {
         const int removedBeforeCursor =
             m_field->cursorPosition() - normalizedText(text.left(m_field->cursorPosition()), m_onlyNumber, 0).size();
@@ -74,8 +86,10 @@ void KVTextFieldView::setStringValue(const QString &value)
 {
     // A stored value shows as it is: the typing rules are for typing, and a value the user did
     // not touch must not change behind his back (the form's checks judge it when confirmed).
-    if (value != m_field->text())
+    if (value != m_field->text()) {
+        m_reported = value;
         m_field->setText(value);
+    }
 }
 
 QString KVTextFieldView::stringValue() const

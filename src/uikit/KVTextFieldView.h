@@ -23,7 +23,8 @@ public:
     // At most this many characters; 0 means no limit.
     void setLimitLength(int length);
     [[nodiscard]] int limitLength() const { return m_limit; }
-    // Given the current text after each change the user makes.
+    // Given the current text after each change the user makes: typed (held to the digits and the
+    // limit), or set through the accessibility interface (as it was set).
     void setDidChangedBlock(TextBlock block) { m_didChanged = std::move(block); }
     // Marks the field invalid (red border) until cleared.
     void setUnValidstate(bool invalid);
@@ -50,5 +51,6 @@ private:
     bool m_onlyNumber = false;
     int m_limit = 0;
     bool m_invalid = false;
+    QString m_reported; // the text last given to the block, or shown by setStringValue
     TextBlock m_didChanged;
 };

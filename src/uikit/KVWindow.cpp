@@ -2,6 +2,8 @@
 
 #include "uikit/VeskCategories.h"
 
+#include <algorithm>
+
 #include <QApplication>
 #include <QGuiApplication>
 #include <QMouseEvent>
@@ -150,7 +152,26 @@ QPoint originRightOf(const QRect &a, const QRect &b, const QRect &screenArea, qr
     if (x + a.width() >= screenRight)
         x = screenRight >= bRight ? bRight - a.width() : screenRight - a.width();
     const qreal y = b.y() - dy;
-    return QPoint(qRound(x), qRound(y));
+    return keptInside(QRect(QPoint(qRound(x), qRound(y)), a.size()), screenArea).topLeft();
+}
+
+QRect keptInside(const QRect &frame, const QRect &area)
+{
+    if (area.isEmpty())
+        return frame;
+    const auto along = [](int at, int length, int from, int room) {
+        return length >= room ? from : std::clamp(at, from, from + room - length);
+    };
+    return QRect(QPoint(along(frame.x(), frame.width(), area.x(), area.width()),
+                        along(frame.y(), frame.height(), area.y(), area.height())),
+                 frame.size());
+}
+
+QRect centredIn(const QRect &area, const QSize &size)
+{
+    const QRect centred(area.x() + (area.width() - size.width()) / 2, area.y() + (area.height() - size.height()) / 2,
+                        size.width(), size.height());
+    return keptInside(centred, area);
 }
 
 QRect mainScreenVisibleFrame()

@@ -55,9 +55,15 @@ namespace KVWindowPlacement {
 [[nodiscard]] QRect frameBelowView(const QRect &anchor, const QSize &size, qreal adjustX, qreal adjustY);
 // Just right of the anchor (plus adjustX), tops aligned; a positive adjustY raises it.
 [[nodiscard]] QRect frameBesideFrame(const QRect &anchor, const QSize &size, qreal adjustX, qreal adjustY);
-// The origin for window a placed right of window b (dx, dy; a positive dy raises it),
-// kept inside the right edge of the screen's visible area.
+// The origin for window a placed right of window b (dx, dy; a positive dy raises it), inside
+// b's right edge when the screen's visible area has no room right of b, and the whole of a kept
+// in that area (keptInside).
 [[nodiscard]] QPoint originRightOf(const QRect &a, const QRect &b, const QRect &screenArea, qreal dx, qreal dy);
+// The frame moved the least to lie whole in the area; one larger than the area keeps its top-left
+// corner there (a title bar and a close button stay reachable).
+[[nodiscard]] QRect keptInside(const QRect &frame, const QRect &area);
+// A frame of that size centred in the area, kept inside it as above.
+[[nodiscard]] QRect centredIn(const QRect &area, const QSize &size);
 // The visible area of the primary screen.
 [[nodiscard]] QRect mainScreenVisibleFrame();
 } // namespace KVWindowPlacement

@@ -2,6 +2,7 @@
 
 #include "foundation/MainQueue.h"
 #include "uikit/KVDatePickerView.h"
+#include "uikit/KVWindow.h"
 #include "uikit/UikitLog.h"
 #include "uikit/VeskButton.h"
 #include "uikit/VeskLayer.h"
@@ -78,9 +79,8 @@ void veskCenter(QWidget *window)
     QScreen *screen = QGuiApplication::primaryScreen();
     if (!screen)
         return;
-    const QRect area = screen->availableGeometry();
-    const QRect frame = window->frameGeometry();
-    window->move(area.x() + (area.width() - frame.width()) / 2, area.y() + (area.height() - frame.height()) / 2);
+    // A window larger than the screen keeps its title bar on it.
+    window->move(KVWindowPlacement::centredIn(screen->availableGeometry(), window->frameGeometry().size()).topLeft());
 }
 
 bool isClosing(const QWidget *window)

@@ -11,6 +11,7 @@
 #include "meeting/panels/MemberTableView.h"
 #include "routes/EngineRoutes.h"
 #include "uikit/KVFlatView.h"
+#include "uikit/KVWindow.h"
 #include "uikit/VeskButton.h"
 
 #include <QCloseEvent>
@@ -82,7 +83,8 @@ TEST_F(MemberListWindowTest, ShowOrHideMember_OpensBesideTheWindowAndCloses)
     page->showOrHideMember(nullptr);
     processEventsFor(5);
     EXPECT_TRUE(memberWindow->isVisible());
-    EXPECT_EQ(memberWindow->frameGeometry().top(), main.top() + 118);
+    EXPECT_EQ(memberWindow->frameGeometry().top(),
+              KVWindowPlacement::keptInside(QRect(QPoint(0, main.top() + 118), placed.size()), area).top());
     page->ui->memberListBtn->setState(0);
     page->showOrHideMember(page->ui->memberListBtn);
     processEventsFor(5);

@@ -215,6 +215,25 @@ TEST(TranscriptLinesTest, AFinalDeliveredTwiceLeavesOneLine_AfterANamelessTempor
     EXPECT_EQ(shown(lines), (QStringList{"a:你好世界", "b:一二三"}));
 }
 
+// A result delivered again after the speaker went on (a final after his next temporary one, a
+// temporary after its final) leaves one line for it, and the line in progress as it was.
+TEST(TranscriptLinesTest, AnEarlierResultDeliveredAgain_LeavesOneLine_AndTheLineInProgress)
+{
+    TranscriptLines lines;
+    using O = TranscriptLines::Outcome;
+    const KVSubTitleRecord firstWords = record("a", 0, "第一", 900);
+    const KVSubTitleRecord first = record("a", 2, "第一句", 1000);
+    lines.merge(firstWords);
+    lines.merge(first);
+    EXPECT_EQ(lines.merge(record("a", 0, "第二句正在说", 2000)), O::Added);
+    EXPECT_EQ(lines.merge(first), O::Unchanged);
+    EXPECT_EQ(lines.merge(firstWords), O::Unchanged);
+    EXPECT_EQ(shown(lines), (QStringList{"a:第一句", "a:第二句正在说"}));
+    EXPECT_EQ(lines.temSourceArray().first()->record.resultType, 0) << "the line in progress was closed";
+    EXPECT_EQ(lines.merge(record("a", 2, "第二句说完了", 2500)), O::Updated);
+    EXPECT_EQ(shown(lines), (QStringList{"a:第一句", "a:第二句说完了"}));
+}
+
 TEST(TranscriptLinesTest, TwoSpeakersKeepTwoGrowingLinesInTheOrderTheyStarted)
 {
     TranscriptLines lines;

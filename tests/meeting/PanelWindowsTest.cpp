@@ -98,6 +98,7 @@ TEST_F(PanelWindowsTest, Transcript_ShownInItsWindowOnly_HistoryKeepsLiveLines_R
     MacBaseWindowController *window = page->transcriptionWindow();
     EXPECT_EQ(page->transcriptionWindow(), window);
     EXPECT_TRUE(window->window()->isVisible());
+    EXPECT_EQ(window->window()->windowTitle(), QStringLiteral("实时转录")) << "a window a screen reader cannot name";
     EXPECT_EQ(window->window()->width(), int(std::lround(342 * page->adjustScale())));
     ASSERT_TRUE(processEventsUntil([&] { return panel->dataSourceArray().size() == 50; }));
     EXPECT_TRUE(panel->didLoadAllPastData());
@@ -227,6 +228,34 @@ TEST_F(PanelWindowsTest, Transcript_WholeLinesAtTheWindowsScale_AndAfterFullScre
     ASSERT_TRUE(processEventsUntil([&] { return panel->tableView()->viewport()->width() > 246; }));
     EXPECT_TRUE(linesEndInside(panel->tableView()->viewport()->width()));
     EXPECT_EQ(panel->dataSourceArray().first().textWidth, 245);
+}
+
+// The meeting window moved above the screen's top (as a scaled screen smaller than it centres it):
+// 成员 and 实时转录 open whole on the screen's visible area, their titles and close buttons in reach.
+TEST_F(PanelWindowsTest, PanelsBesideAMeetingWindowAboveTheScreen_OpenWholeOnTheVisibleArea)
+{
+    signIn();
+    addRoom();
+    MeetingViewController *page = openJoinedPage();
+    QWidget *meeting = page->view()->window();
+    meeting->show();
+    processEventsFor(5);
+    const QRect area = meeting->screen()->availableGeometry();
+    meeting->move(area.x() - 40, area.y() - 220);
+    processEventsFor(5);
+    QTest::mouseClick(page->ui->memberListBtn, Qt::LeftButton);
+    ASSERT_TRUE(processEventsUntil([&] { return page->panels().state().isMemberListShow; }));
+    page->showOrHiddeTranscriptionWindow(true, false);
+    processEventsFor(5);
+    for (QWidget *panel : {page->panels().state().memberWindow->window(), page->transcriptionWindow()->window()}) {
+        const QRect frame = panel->frameGeometry();
+        EXPECT_GE(frame.top(), area.top()) << panel->objectName().toStdString() << " reaches above the screen";
+        EXPECT_GE(frame.left(), area.left()) << panel->objectName().toStdString();
+        if (frame.height() <= area.height()) {
+            EXPECT_LE(frame.bottom(), area.bottom()) << panel->objectName().toStdString();
+        }
+        EXPECT_LE(frame.right(), area.right()) << panel->objectName().toStdString();
+    }
 }
 
 TEST_F(PanelWindowsTest, Transcript_FullPageThenOlderPage_SearchShowsOnlyTheAnswerForTheFieldsText)

@@ -95,13 +95,17 @@ TEST(MeetingPanelsTest, FloatingWindowsGoUnderAViewBesideAFrameOrBesideAWindow_A
     QPointer<QWidget> popUp = new QWidget(&window);
     {
         MeetingPanels panels({});
-        panels.showFloatingWindowAtView(button, popUp, QSizeF(350, 360), 0, 66);
+        panels.showFloatingWindowAtView(button, popUp, QSizeF(350, 100), 0, 66);
         under = qobject_cast<KVWindow *>(popUp->window());
         ASSERT_TRUE(under);
         EXPECT_EQ(under->identifier(), "showFloatingWindowAtView");
         const QRect anchor(button->mapToGlobal(QPoint(0, 0)), button->size());
-        EXPECT_EQ(under->geometry(), QRect(anchor.x() + 20 - 175, anchor.y() + 30 + 66, 350, 360));
-        EXPECT_EQ(popUp->geometry(), QRect(0, 0, 350, 360));
+        EXPECT_EQ(under->geometry(), QRect(anchor.x() + 20 - 175, anchor.y() + 30 + 66, 350, 100));
+        EXPECT_EQ(popUp->geometry(), QRect(0, 0, 350, 100));
+        // One that would pass the screen's bottom goes up until it lies whole on the screen.
+        auto *tall = new QWidget(&window);
+        panels.showFloatingWindowAtView(button, tall, QSizeF(350, 360), 0, 66);
+        EXPECT_EQ(tall->window()->geometry().bottom(), button->screen()->availableGeometry().bottom());
 
         beside = panels.showFloatingWindowAtFrame(QRect(50, 60, 200, 300), new QWidget, QSizeF(100, 80), 8, -10);
         ASSERT_TRUE(beside);

@@ -358,6 +358,18 @@ TEST_F(MeetingListWindowTest, HiddenButtons_AreDisabledToo_APressOnThemOpensNoth
     }
     list.onDetailEditAction();
     EXPECT_EQ(opened, 0) << "another's meeting opened in the edit form";
+    // It has no record document: the hidden row's download and delete neither offer nor do anything.
+    for (const char *name : {"detailDownloadFileBtn", "detailDeleteFileBtn"}) {
+        auto *button = list.view()->findChild<QFFlatButton *>(QLatin1String(name));
+        ASSERT_NE(button, nullptr);
+        EXPECT_FALSE(button->isVisible());
+        EXPECT_FALSE(button->isEnabled()) << name;
+        QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(button);
+        EXPECT_TRUE(iface->actionInterface()->actionNames().isEmpty()) << name;
+        iface->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    }
+    ASSERT_TRUE(settleRequests());
+    EXPECT_EQ(requestCount(QStringLiteral("/qf/user/deleteRecord")), 0) << "a hidden button deleted the record";
 
     KVMeetingInfoViewController info;
     int infoOpened = 0;

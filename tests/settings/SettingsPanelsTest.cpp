@@ -294,6 +294,31 @@ TEST_F(AccountPanelTest, NameField_ChecksEveryChangeAndAnEmptyNameSendsNothing)
     EXPECT_FALSE(panel->textFieldView()->unValidstate());
 }
 
+// A screen reader or dictation tool sets the whole text through the accessibility interface, which
+// the field reports as no typing: the rules judge it all the same, and Return sends nothing refused.
+TEST_F(AccountPanelTest, NameSetThroughTheAccessibilityInterface_IsCheckedAndReturnSendsNothingRefused)
+{
+    MainSettingAccountAndSecurityPanel *panel = openAccount();
+    panel->modifyButton()->click();
+    KVTextField *field = panel->textFieldView()->textField();
+    QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(field);
+    ASSERT_NE(iface, nullptr);
+    ASSERT_NE(iface->editableTextInterface(), nullptr);
+    for (const QString &refused : {QStringLiteral("a"), QString(48, QLatin1Char('y'))}) {
+        iface->editableTextInterface()->replaceText(0, int(field->text().size()), refused);
+        EXPECT_FALSE(panel->stateLabel()->text().isEmpty()) << refused.size() << " characters judged as fine";
+        QTest::keyClick(field, Qt::Key_Return);
+        ASSERT_TRUE(settleRequests());
+        EXPECT_EQ(requestCount(kRenamePath), 0) << "sent " << refused.size() << " characters";
+    }
+    iface->setText(QAccessible::Value, QStringLiteral("李"));
+    EXPECT_EQ(panel->stateLabel()->text(), QStringLiteral("不能少于2个字符"));
+    QTest::keyClick(field, Qt::Key_Return);
+    ASSERT_TRUE(settleRequests());
+    EXPECT_EQ(requestCount(kRenamePath), 0);
+    EXPECT_TRUE(panel->isEditing());
+}
+
 TEST_F(AccountPanelTest, Rename_SuccessUpdatesTheUserEverywhere_AlsoForAnUnchangedName)
 {
     MainSettingAccountAndSecurityPanel *panel = openAccount();

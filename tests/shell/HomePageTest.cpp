@@ -320,6 +320,56 @@ TEST_F(HomePageTest, CopiedInvitation_IsOfferedOnceAndOwnCopiesNever)
     EXPECT_EQ(visibleAlert(QStringLiteral("pasteboardInvitationAlert")), nullptr);
 }
 
+// An alert's text as its label lays it out fits the label: nothing of it is cut off.
+bool showsWhole(KVAlert *alert)
+{
+    auto *label = alert->findChild<QLabel *>(QStringLiteral("messageLabel"));
+    if (!label)
+        return false;
+    const QRect box = label->contentsRect();
+    const QRect needed =
+        QFontMetrics(label->font()).boundingRect(QRect(0, 0, box.width(), 1 << 20), Qt::TextWordWrap, label->text());
+    if (needed.height() <= box.height() && needed.width() <= box.width())
+        return true;
+    ADD_FAILURE() << "needs " << needed.width() << "x" << needed.height() << ", has " << box.width() << "x"
+                  << box.height();
+    return false;
+}
+
+TEST_F(HomePageTest, LongTitlesWithLineBreaks_LeaveTheCancelQuestionAndTheInvitationsNumberAndQuestionInSight)
+{
+    openHome();
+    MeetingDataModel cycle;
+    cycle.roomId = QStringLiteral("800000009");
+    cycle.roomName = QStringLiteral("LONGCYCLE\n第二行") + QString(3000, QChar(0x957F));
+    cycle.isCycle = true;
+    page->cancelMeeting(cycle);
+    KVAlert *ask = waitForAlert(QStringLiteral("cancelMeetingAlert"));
+    ASSERT_NE(ask, nullptr);
+    EXPECT_FALSE(ask->message().contains(QLatin1Char('\n'))) << "the title's line break reached the alert";
+    EXPECT_TRUE(ask->message().startsWith(QStringLiteral("确定取消会议「")));
+    EXPECT_TRUE(ask->message().endsWith(QStringLiteral("」吗？")));
+    EXPECT_TRUE(showsWhole(ask)) << ask->message().size() << " characters, cut";
+    ask->cancelButton()->click();
+    ASSERT_TRUE(settleRequests());
+
+    addRoom(QStringLiteral("123456789"), QStringLiteral("长会"));
+    MeetingDataModel invited;
+    invited.roomId = QStringLiteral("123456789");
+    invited.roomName = QString(20000, QChar(0x9898));
+    invited.beginTime = QStringLiteral("2026-12-07 10:00");
+    invited.duration = 30;
+    QGuiApplication::clipboard()->setText(invited.invitedMeetingContent());
+    page->checkPasteboard();
+    KVAlert *offer = waitForAlert(QStringLiteral("pasteboardInvitationAlert"));
+    ASSERT_NE(offer, nullptr);
+    EXPECT_TRUE(offer->message().contains(QStringLiteral("（会议号：123-456-789）")));
+    EXPECT_TRUE(offer->message().endsWith(QStringLiteral("\n是否加入该会议？")));
+    EXPECT_TRUE(showsWhole(offer)) << offer->message().size() << " characters, cut";
+    offer->cancelButton()->click();
+    ASSERT_TRUE(settleRequests());
+}
+
 TEST_F(HomePageTest, UserNameChange_ShowsInTheHomeWindow)
 {
     openHome();

@@ -98,6 +98,44 @@ TEST_F(MeetingWindowsKeyboardTest, EscapeClosesTheAllMeetingsAndDetailsWindows_A
         << "the focus does not go back to the row's 详情";
 }
 
+// 取消会议 pressed in 全部会议 for a recurring meeting asks over that window; answered with 暂不取消
+// or confirmed, the keyboard is back in 全部会议, not in the home window.
+TEST_F(MeetingWindowsKeyboardTest, CancelFromAllMeetings_AnsweredEitherWay_TheFocusIsBackInAllMeetings)
+{
+    scheduleToday(QStringLiteral("800000803"), QStringLiteral("周会"));
+    service.state().scheduled[QStringLiteral("800000803")].fields.insert(QStringLiteral("isCycle"), 1);
+    service.state().scheduled[QStringLiteral("800000803")].fields.insert(QStringLiteral("cycleType"), 1);
+    openHome();
+    pressWithSpace(page->allMeetingsButton());
+    ASSERT_TRUE(processEventsUntil([this] { return page->meetingListWindow() != nullptr; }));
+    QWidget *list = page->meetingListWindow();
+    AccessibilityWalk::activate(list);
+    ASSERT_TRUE(settleRequests());
+    MainMeetingListViewController *controller = page->meetingListViewController();
+    ASSERT_NE(controller, nullptr);
+    ASSERT_TRUE(controller->currentDetailModel().has_value());
+    const auto inList = [list] {
+        return QApplication::focusWidget() && list->isAncestorOf(QApplication::focusWidget());
+    };
+
+    for (const Qt::Key answer : {Qt::Key_Escape, Qt::Key_Return}) {
+        pressWithSpace(controller->detailCancelBtn());
+        KVAlert *ask = nullptr;
+        ASSERT_TRUE(processEventsUntil([&] { return (ask = visibleAlert(QStringLiteral("cancelMeetingAlert"))); }));
+        AccessibilityWalk::activate(ask);
+        QTest::keyClick(ask, answer);
+        ASSERT_TRUE(processEventsUntil([] { return !visibleAlert(QStringLiteral("cancelMeetingAlert")); }));
+        EXPECT_TRUE(processEventsUntil(inList))
+            << "after " << (answer == Qt::Key_Escape ? "暂不取消" : "取消会议") << " the focus is in "
+            << (QApplication::focusWidget() ? QApplication::focusWidget()->objectName().toStdString()
+                                            : std::string("nothing"));
+        if (answer == Qt::Key_Escape) {
+            EXPECT_TRUE(controller->detailCancelBtn()->hasFocus()) << "not back on 取消会议";
+        }
+    }
+    ASSERT_TRUE(processEventsUntil([this] { return requestCount(QStringLiteral("/qf/meeting/room/cancel")) == 1; }));
+}
+
 TEST_F(MeetingWindowsKeyboardTest, TodaysRows_NameTheirButtonsWithTheTitleBoundedAndIsolated)
 {
     const QString title = QStringLiteral("计划\u202E会议") + QString(500, QLatin1Char('x'));

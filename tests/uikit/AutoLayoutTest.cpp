@@ -122,3 +122,19 @@ TEST(WindowPlacementTest, AWindowThatWouldLeaveTheScreenGoesInsideTheAnchorsRigh
     // A negative adjustY moves it down.
     EXPECT_EQ(KVWindowPlacement::originRightOf(a, QRect(100, 100, 400, 400), screen, 0, -30), QPoint(500, 130));
 }
+
+// An anchor reaching above or below the screen (moved there, or centred on a scaled screen smaller
+// than it) and a screen smaller than the window: the window stays whole on the visible area, or,
+// larger than it, keeps its top-left corner (title, close) there.
+TEST(WindowPlacementTest, AWindowBesideAnAnchorOffTheScreen_OrLargerThanIt_StaysOnTheVisibleArea)
+{
+    const QRect screen(0, 24, 960, 516);
+    const QRect panel(0, 0, 342, 400);
+    EXPECT_EQ(KVWindowPlacement::originRightOf(panel, QRect(-96, -70, 1152, 684), screen, 0, 0), QPoint(618, 24));
+    EXPECT_EQ(KVWindowPlacement::originRightOf(panel, QRect(0, 400, 300, 300), screen, 0, 0), QPoint(300, 140));
+    EXPECT_EQ(KVWindowPlacement::originRightOf(QRect(0, 0, 342, 684), QRect(0, 300, 300, 300), screen, 0, 0),
+              QPoint(300, 24));
+    EXPECT_EQ(KVWindowPlacement::centredIn(screen, QSize(1024, 680)), QRect(0, 24, 1024, 680));
+    EXPECT_EQ(KVWindowPlacement::centredIn(QRect(0, 0, 1920, 1080), QSize(1024, 680)), QRect(448, 200, 1024, 680));
+    EXPECT_EQ(KVWindowPlacement::keptInside(QRect(-50, 500, 100, 100), screen), QRect(0, 440, 100, 100));
+}

@@ -11,6 +11,7 @@
 #include <QMouseEvent>
 #include <QScreen>
 #include <QWidget>
+#include <QWindow>
 
 MeetingPanels::MeetingPanels(Host host) : m_host(std::move(host)) {}
 
@@ -115,7 +116,8 @@ void MeetingPanels::showFloatingWindowAtView(QWidget *view, QWidget *contentView
         return;
     const QRect frame = KVWindowPlacement::frameBelowView(KVWindowPlacement::screenRectOfView(anchor),
                                                           contentViewSize.toSize(), adjustX, adjustY);
-    keepFloating(KVWindow::showFloating(frame, contentView, QStringLiteral("showFloatingWindowAtView")));
+    keepFloating(
+        KVWindow::showFloating(onScreen(frame, anchor), contentView, QStringLiteral("showFloatingWindowAtView")));
 }
 
 KVWindow *MeetingPanels::showFloatingWindowAtFrame(const QRect &frame, QWidget *contentView,
@@ -124,7 +126,8 @@ KVWindow *MeetingPanels::showFloatingWindowAtFrame(const QRect &frame, QWidget *
     if (!contentView)
         return nullptr;
     const QRect placed = KVWindowPlacement::frameBesideFrame(frame, contentViewSize.toSize(), adjustX, adjustY);
-    return keepFloating(KVWindow::showFloating(placed, contentView, QStringLiteral("showFloatingWindowAtFrame")));
+    return keepFloating(KVWindow::showFloating(onScreen(placed, meetingWindow()), contentView,
+                                               QStringLiteral("showFloatingWindowAtFrame")));
 }
 
 void MeetingPanels::placeWindowAtIndex(QWidget *window, QWidget *toTheLeftOfWindow, double adjustX, double adjustY)
@@ -133,10 +136,47 @@ void MeetingPanels::placeWindowAtIndex(QWidget *window, QWidget *toTheLeftOfWind
     QWidget *anchor = toTheLeftOfWindow ? toTheLeftOfWindow->window() : meetingWindow();
     if (!moved || !anchor || moved == anchor)
         return;
-    const QScreen *screen = anchor->screen();
-    const QRect area = screen ? screen->availableGeometry() : KVWindowPlacement::mainScreenVisibleFrame();
-    moved->move(
-        KVWindowPlacement::originRightOf(moved->frameGeometry(), anchor->frameGeometry(), area, adjustX, adjustY));
+    const QRect area = screenArea(anchor);
+    QRect placed(
+        KVWindowPlacement::originRightOf(moved->frameGeometry(), anchor->frameGeometry(), area, adjustX, adjustY),
+        moved->frameGeometry().size());
+    // Two panels open together lie side by side: neither covers the other's controls.
+    for (const auto *controller : {m_state.memberWindow.get(), m_state.transcriptionWindow.get()}) {
+        QWidget *other = controller ? controller->window() : nullptr;
+        if (!other || other == moved || !other->isVisible() || !placed.intersects(other->frameGeometry()))
+            continue;
+        const QRect beside = other->frameGeometry();
+        const QRect right(QPoint(beside.right() + 1, placed.y()), placed.size());
+        const QRect left(QPoint(beside.left() - placed.width(), placed.y()), placed.size());
+        placed = right.right() <= area.right() || left.left() < area.left() ? right : left;
+        placed = KVWindowPlacement::keptInside(placed, area);
+    }
+    moved->move(placed.topLeft());
+}
+
+void MeetingPanels::keepAboveMeetingWindow(QWidget *panel)
+{
+    QWidget *window = panel ? panel->window() : nullptr;
+    QWidget *meeting = meetingWindow();
+    if (!window || !meeting || window == meeting || !meeting->windowHandle())
+        return;
+    // Transient for the meeting window, not for the hidden window a parentless tool window gets:
+    // the window manager keeps it above the meeting window in every state, full screen too.
+    window->winId();
+    if (QWindow *handle = window->windowHandle())
+        handle->setTransientParent(meeting->windowHandle());
+}
+
+QRect MeetingPanels::screenArea(const QWidget *anchor)
+{
+    const QScreen *screen = anchor ? anchor->screen() : nullptr;
+    return screen ? screen->availableGeometry() : KVWindowPlacement::mainScreenVisibleFrame();
+}
+
+QRect MeetingPanels::onScreen(const QRect &frame, const QWidget *anchor)
+{
+    // The whole window on the anchor's screen, however far the anchor reaches past its edges.
+    return KVWindowPlacement::keptInside(frame, screenArea(anchor));
 }
 
 QWidget *MeetingPanels::meetingWindow() const

@@ -109,8 +109,9 @@ public:
     // A press anywhere in the window closes the pop-overs it is not in.
     void handleFullScreenMouseDown(QMouseEvent *event);
 
-    // Floating windows (KVWindow, closed with the meeting window). Centred under view (nullptr: the
-    // meeting view), its top adjustY below the view's bottom edge. A negative adjustY moves it up.
+    // Floating windows (KVWindow, closed with the meeting window), each kept whole on the screen's
+    // visible area. Centred under view (nullptr: the meeting view), its top adjustY below the
+    // view's bottom edge. A negative adjustY moves it up.
     void showFloatingWindowAtView(QWidget *view, QWidget *contentView, const QSizeF &contentViewSize, double adjustX,
                                   double adjustY);
     // Just right of the screen rectangle frame (plus adjustX), tops aligned; a positive adjustY
@@ -118,8 +119,12 @@ public:
     KVWindow *showFloatingWindowAtFrame(const QRect &frame, QWidget *contentView, const QSizeF &contentViewSize,
                                         double adjustX, double adjustY);
     // Moves window just right of the other window (nullptr: the meeting window), tops aligned, kept
-    // inside the screen's right edge; a positive adjustY raises it, a negative one lowers it.
+    // whole on the screen's visible area; a positive adjustY raises it, a negative one lowers it.
+    // Over another open panel, it goes beside that one instead.
     void placeWindowAtIndex(QWidget *window, QWidget *toTheLeftOfWindow, double adjustX, double adjustY);
+    // Makes a panel's window the meeting window's own (transient for it), so it stays above the
+    // meeting window in every state; called before the panel shows.
+    void keepAboveMeetingWindow(QWidget *panel);
 
     // A view the window keeps for the life of the panels while it goes in and out of view trees:
     // deleted with the panels unless the view tree it is in went first.
@@ -138,6 +143,9 @@ private:
     [[nodiscard]] QWidget *meetingWindow() const;
     // Keeps a floating window made here, to close it with the meeting window.
     KVWindow *keepFloating(KVWindow *window);
+    // The visible area of the anchor's screen, and a frame kept whole inside it.
+    [[nodiscard]] static QRect screenArea(const QWidget *anchor);
+    [[nodiscard]] static QRect onScreen(const QRect &frame, const QWidget *anchor);
     // Keeps a panel just made: a child of the panels, so it goes with them.
     QObject *adopt(std::type_index type, QObject *panel);
 

@@ -76,6 +76,7 @@ void MemberListPanel::open(VeskButton *sender)
     QWidget *mainWindow = meetingView ? meetingView->window() : nullptr;
     memberListViewController();
     MacBaseWindowController *memberWindow = m_panels.state().memberWindow.get();
+    m_panels.keepAboveMeetingWindow(memberWindow->window());
     memberWindow->showWindow();
     QWidget *anchor = mainWindow;
     double adjustY = 0;

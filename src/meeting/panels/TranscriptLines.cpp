@@ -61,6 +61,10 @@ TranscriptLines::Outcome TranscriptLines::merge(const KVSubTitleRecord &incoming
     const bool final = incoming.resultType == KVSubTitleModel::Final;
     if ((!temporary && !final) || incoming.senderId.isEmpty())
         return Outcome::Dropped;
+    // Any result merged before, not only the speaker's latest, delivered again: its line is there,
+    // and the line in progress stays as it is.
+    if (!m_merged.insert(resultKey(incoming)).second)
+        return Outcome::Unchanged;
     const auto found = m_latest.constFind(incoming.senderId);
     if (found == m_latest.constEnd()) {
         addNewItem(incoming);
@@ -88,6 +92,12 @@ TranscriptLines::Outcome TranscriptLines::merge(const KVSubTitleRecord &incoming
     }
     addNewItem(incoming);
     return Outcome::Added;
+}
+
+std::size_t TranscriptLines::resultKey(const KVSubTitleRecord &result)
+{
+    // The fields that make two results the same line, and whether it was final.
+    return qHashMulti(0, result.senderId, result.name, result.content, result.timeStamp, result.resultType);
 }
 
 void TranscriptLines::update(Line &line, const KVSubTitleRecord &incoming)

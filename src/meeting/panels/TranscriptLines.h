@@ -10,6 +10,7 @@
 #include <memory>
 #include <optional>
 #include <type_traits>
+#include <unordered_set>
 
 class QTextLayout;
 
@@ -43,7 +44,8 @@ public:
     [[nodiscard]] static QList<KVSubTitleRecord> recordsFromMessage(const QStringList &data);
     [[nodiscard]] static std::optional<KVSubTitleRecord> recordFromJson(const QString &json);
 
-    // Merges one result (temporary 0, final 2; any other type is dropped).
+    // Merges one result (temporary 0, final 2; any other type is dropped). A result merged before,
+    // whichever line it went into, changes nothing.
     Outcome merge(const KVSubTitleRecord &incoming);
 
     // The first page of history, newest first as sent: the lines older than the oldest live line
@@ -95,7 +97,9 @@ private:
     void addNewItem(const KVSubTitleRecord &record);
     static void update(Line &line, const KVSubTitleRecord &incoming);
     static void setContent(Line &line, const QString &content);
+    [[nodiscard]] static std::size_t resultKey(const KVSubTitleRecord &result);
 
-    QList<LinePtr> m_lines;           // newest first
-    QHash<QString, LinePtr> m_latest; // senderId: the speaker's latest line
+    QList<LinePtr> m_lines;                   // newest first
+    QHash<QString, LinePtr> m_latest;         // senderId: the speaker's latest line
+    std::unordered_set<std::size_t> m_merged; // every result merged, by its key
 };

@@ -44,6 +44,8 @@ MacBaseWindowController *TranscriptionPanel::transcriptionWindow()
     auto *window = new KVWindow(QRect(QPoint(0, 0), size));
     window->setIdentifier(QStringLiteral("transcriptionWindow"));
     window->setObjectName(QStringLiteral("transcriptionWindow"));
+    // A screen reader and the window manager name a window by its title.
+    window->setWindowTitle(QStringLiteral("实时转录"));
     window->setAccessibleName(QStringLiteral("实时转录"));
     window->setMovableByWindowBackground(true);
     state.transcriptionWindow = std::make_unique<MacBaseWindowController>(window);
@@ -67,6 +69,7 @@ void TranscriptionPanel::showOrHiddeTranscriptionWindow(bool show, bool fromFloa
     }
     MacBaseWindowController *controller = transcriptionWindow();
     QWidget *opener = QApplication::focusWidget();
+    m_panels.keepAboveMeetingWindow(controller->window());
     controller->showWindow();
     // Escape closes it as the close road does; the focus goes back to what opened it.
     QPointer<TranscriptionPanel> self(this);

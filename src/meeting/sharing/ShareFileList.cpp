@@ -13,9 +13,6 @@ namespace ShareFileList {
 
 namespace {
 
-// What a toast shows of a file name.
-constexpr qsizetype kNameLength = 128;
-
 template <typename T> QList<T> modelsOf(const QVariant &value)
 {
     if (value.canConvert<QList<T>>() && value.metaType() == QMetaType::fromType<QList<T>>())
@@ -229,7 +226,7 @@ bool acceptsUpload(const QString &fileName, const QStringList &types)
 
 QString typeRefusal(const QString &fileName)
 {
-    return QStringLiteral("%1:不支持的文件类型").arg(DataText::isolated(DataText::bounded(fileName, kNameLength)));
+    return QStringLiteral("%1:不支持的文件类型").arg(DataText::isolatedTitle(fileName));
 }
 
 RowKey keyOf(const FileShareModel &row)
@@ -265,7 +262,7 @@ PreUploadPlan planPreUpload(const QVariantList &items, const QList<FileShareMode
             plan.refused.insert(identity);
             // The name and the reason are the service's: each keeps its own direction.
             plan.refusals << QStringLiteral("%1:%2").arg(
-                DataText::isolated(DataText::bounded(item.value(QStringLiteral("fileName")).toString(), kNameLength)),
+                DataText::isolatedTitle(item.value(QStringLiteral("fileName")).toString()),
                 DataText::isolated(DataText::bounded(item.value(QStringLiteral("remarks")).toString(), 256)));
             break;
         default:

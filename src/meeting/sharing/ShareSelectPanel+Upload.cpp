@@ -46,7 +46,7 @@ public:
 // Why a chosen file was not read to the end, told with its name.
 QString readFailure(const QString &fileName, KVFileSnapshot::Failure failure)
 {
-    const QString name = KVDataText::isolated(KVDataText::bounded(fileName, 128));
+    const QString name = DataText::isolatedTitle(fileName);
     switch (failure) {
     case KVFileSnapshot::Failure::NotRegular:
         return QStringLiteral("%1:不是普通文件，无法上传").arg(name);
