@@ -361,10 +361,24 @@ void VeskAppAgent::joinMeetingRoomWithRoomId(QObject *owner, const QString &room
         {QStringLiteral("enterStyle"), enterStyle},
     };
     QPointer<VeskAppAgent> self(this);
+    const quint64 serial = ++m_joinSerial;
+    m_joinsInFlight.insert(serial, roomId);
     post(owner, QStringLiteral("/qf/meeting/room/enter"), body, authHeaders(),
-         [self, completion](const KVMResponse &response) {
+         [self, completion, serial, roomId](const KVMResponse &response) {
              KVMResponse out = response;
              const bool waiting = out.code == WaitingRoomCode;
+             if (self)
+                 self->m_joinsInFlight.remove(serial);
+             if (self && self->m_cancelledJoins.remove(serial)) {
+                 // The user left the waiting room meanwhile: whatever the service let him into, he
+                 // leaves it again, as a leave does.
+                 if (out.successed || waiting)
+                     self->post(self, QStringLiteral("/qf/meeting/room/leave"), {{QStringLiteral("roomId"), roomId}},
+                                self->authHeaders(), {});
+                 if (completion)
+                     completion(KVMResponse::failure(JoinCancelledCode, QStringLiteral("join cancelled")));
+                 return;
+             }
              if ((out.successed || waiting) && out.data.typeId() == QMetaType::QVariantMap) {
                  auto room = jx_sharedObjectWithKeyValues<MeetingInfoModel>(out.data);
                  room->creatorId = RXEncrypt::aes128ecbDecrypt(room->creatorId);
@@ -375,15 +389,20 @@ void VeskAppAgent::joinMeetingRoomWithRoomId(QObject *owner, const QString &room
                  if (room->invitedMeetingContent.isEmpty())
                      room->invitedMeetingContent = invitationFor(*room);
                  if (self) {
-                     if (waiting)
+                     if (waiting) {
                          self->m_temMeetingInfoModel = room;
-                     else
+                     } else {
                          self->m_enteredRoom = room;
+                         if (self->m_temMeetingInfoModel && self->m_temMeetingInfoModel->roomId == roomId)
+                             self->m_temMeetingInfoModel.reset();
+                     }
                  }
                  out.data = QVariant::fromValue(room);
              }
              if (completion)
                  completion(out);
+             if (self && !out.successed && !waiting)
+                 Q_EMIT self->joinRefused(roomId, out.code, out.message);
          });
 }
 
@@ -401,6 +420,10 @@ void VeskAppAgent::queryAllowEnterStatusCompletionBlock(QObject *owner, Completi
 
 void VeskAppAgent::leaveWaitRoomAction(const QString &roomId)
 {
+    for (auto it = m_joinsInFlight.cbegin(); it != m_joinsInFlight.cend(); ++it) {
+        if (it.value() == roomId)
+            m_cancelledJoins.insert(it.key());
+    }
     post(this, QStringLiteral("/qf/meeting/room/leave"), {{QStringLiteral("roomId"), roomId}}, authHeaders(), {});
     if (m_meetingManager)
         m_meetingManager->leaveRoom();

@@ -7,8 +7,10 @@
 #include "foundation/models/VeskUserModel.h"
 
 #include <QList>
+#include <QMap>
 #include <QObject>
 #include <QPointer>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <QUrl>
@@ -53,6 +55,8 @@ public:
     static constexpr qint64 UnregisteredCode = 461;
     // Local failure: the call could not be sent (no sign-in, no room, missing id). Message empty.
     static constexpr qint64 NotSentCode = -2001;
+    // Local: a join the user gave up (he left the waiting room) while it was on its way. Message empty.
+    static constexpr qint64 JoinCancelledCode = -2002;
 
     // The user-defaults key of the signed-in user (the model's dictionary).
     static inline const QString kMyInfoKey = QStringLiteral("KVMyInfo");
@@ -124,12 +128,16 @@ public:
     // POST "/qf/meeting/room/enter" {"roomId", "password", "enterStyle"}. Success: data is a
     // MeetingInfoModel with creatorId decrypted, kept as the current room. 454: the room (when
     // sent) is kept as temMeetingInfoModel and is data. 413/452 and others: as the service sent.
+    // A success clears temMeetingInfoModel of that room (the waiting is over). A join of a room
+    // whose waiting room is left while it is on its way completes with JoinCancelledCode; had the
+    // service let the user in (or into the waiting room), he leaves again at once.
     void joinMeetingRoomWithRoomId(QObject *owner, const QString &roomId, const QString &password, qint64 enterStyle,
                                    Completion completion);
     // A meeting now: create with the new-meeting defaults, then enter it. The completion gets
     // the create failure or the enter reply.
     void startQuickMeeting(QObject *owner, Completion completion);
     void queryAllowEnterStatusCompletionBlock(QObject *owner, Completion completion);
+    // Also cancels the joins of that room still on their way (see joinMeetingRoomWithRoomId).
     void leaveWaitRoomAction(const QString &roomId);
     // The leave request goes out at once, with the sign-in it leaves (a sign-out may follow in the
     // same turn) and before the channel closes; the rest of the leave runs on the main queue.
@@ -288,6 +296,9 @@ Q_SIGNALS:
     // Once per sign-in, after the call's own completion; message is the service's text (may be
     // empty). The shell signs the user out and shows the login page.
     void signInExpired(const QString &message);
+    // A join was refused (not let in, not sent to the waiting room, not cancelled), after the
+    // join's own completion: the page that asked for it from the waiting room answers it.
+    void joinRefused(const QString &roomId, qint64 code, const QString &message);
 
 private:
     VeskAppAgent();
@@ -330,4 +341,8 @@ private:
     QList<VeskUserModel> m_onlineUsers;
     std::unique_ptr<AgentModelContext> m_modelContext;
     QString m_expiredAuthorization; // the sign-in already reported as expired
+    // Joins on their way (serial -> room id) and those the user gave up.
+    quint64 m_joinSerial = 0;
+    QMap<quint64, QString> m_joinsInFlight;
+    QSet<quint64> m_cancelledJoins;
 };

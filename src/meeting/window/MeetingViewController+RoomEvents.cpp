@@ -186,6 +186,7 @@ void MeetingViewController::safeLeaveingMeetingWithOutRequest()
                 endMeetingLifetime();
                 clearManagerDelegates();
                 VeskAppAgent::sharedInstance()->leaveMeetingWithOutRequestMethod();
+                m_waitingRoom.rejoining = true;
                 enterMeetingRoom();
             });
     });

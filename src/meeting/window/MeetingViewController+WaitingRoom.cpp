@@ -4,6 +4,7 @@
 
 #include "agent/VeskAppAgent.h"
 #include "agent/VeskMeetingManager.h"
+#include "foundation/MainQueue.h"
 #include "foundation/models/MeetingInfoModel.h"
 #include "meeting/common/MeetingLog.h"
 #include "meeting/common/MeetingWindowRules.h"
@@ -35,6 +36,8 @@ void MeetingViewController::aboutWaitingRoom()
 {
     VeskAppAgent *agent = VeskAppAgent::sharedInstance();
     VeskMeetingManager *manager = agent->meetingManager();
+    connect(agent, &VeskAppAgent::joinRefused, this, &MeetingViewController::admissionJoinRefused,
+            Qt::UniqueConnection);
 
     if (m_waitingRoom.enterWaitingRoom) {
         m_waitingRoom.showingWaitingRoom = true;
@@ -104,9 +107,37 @@ void MeetingViewController::addLoopRequest()
 
 void MeetingViewController::enterMeetingRoom()
 {
-    // The home page copies the waiting room's meeting while this is delivered; clear it after.
+    // The home page joins with the waiting room's meeting. The waiting room, its poll and that
+    // meeting stay until the join succeeds (the agent then drops the meeting, the page goes), so a
+    // refused join leaves the user where he can be admitted.
     NotificationCenter::defaultCenter().post(MeetingWindowRules::kEnterFromWaitingRoomNotification);
-    destoryWaitingRoom();
+}
+
+void MeetingViewController::admissionJoinRefused(const QString &roomId, qint64 code, const QString &message)
+{
+    const bool waitingHere = m_waitingRoom.showingWaitingRoom && !m_lifetime.meetingEnded;
+    if (!waitingHere && !m_waitingRoom.rejoining)
+        return;
+    VeskAppAgent *agent = VeskAppAgent::sharedInstance();
+    const auto waiting = agent->temMeetingInfoModel();
+    if (!waiting || waiting->roomId != roomId)
+        return;
+    const QString text = MeetingWindowRules::joinRefusalText(message);
+    if (MeetingWindowRules::joinRefusalEndsWaiting(code)) {
+        // The service holds the user no longer: home, with its answer.
+        m_waitingRoom.rejoining = false;
+        exitWaitingRoomAction(nullptr);
+    } else if (m_waitingRoom.rejoining) {
+        // This page's meeting is over: the waiting room on a page of its own, as a 454 opens it.
+        m_waitingRoom.rejoining = false;
+        if (KVPageNavigator *navigator = KVPageNavigator::current())
+            navigator->showMeetingPage(true);
+    } else {
+        VeskToast::showToast(text);
+        return;
+    }
+    // After the page switch, over the page shown.
+    MainQueue::async(agent, [text] { VeskToast::showToast(text); });
 }
 
 void MeetingViewController::destoryWaitingRoom()

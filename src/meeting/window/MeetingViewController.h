@@ -160,6 +160,8 @@ private: // used by the controller alone
     void addLoopRequest();
     void enterMeetingRoom();
     void exitWaitingRoomAction(QObject *sender = nullptr);
+    // The join asked for from this page's waiting room (or after the move out) was refused.
+    void admissionJoinRefused(const QString &roomId, qint64 code, const QString &message);
 
 public:
     // ---- Leaving and ending (+Leave.cpp) ----------------------------------------------------

@@ -46,6 +46,8 @@ struct MeetingWaitingRoomState {
     // Replies of an earlier waiting-room screen carry an older number and are dropped.
     quint64 waitingRoomGeneration = 0;
     bool showingWaitingRoom = false;
+    // The host moved the user out: this page's meeting is left and its join again is on its way.
+    bool rejoining = false;
 };
 
 // Members, the grid and its tiles (+Members.cpp).
