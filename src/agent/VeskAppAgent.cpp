@@ -256,26 +256,33 @@ QString VeskAppAgent::controlPath(const QString &roomId, const QString &action)
 void VeskAppAgent::get(QObject *owner, const QString &path, const QVariantMap &query, const QVariantMap &headers,
                        Completion completion)
 {
+    // Only calls on the joined room carry its sequence.
+    const QString room = headers.contains(QStringLiteral("sequenceId")) ? joinedRoom().roomId : QString();
     http()->GET(owner ? owner : this, path, query, headers,
                 [self = QPointer<VeskAppAgent>(this), auth = headers.value(QStringLiteral("Authorization")).toString(),
-                 completion = std::move(completion)](const KVMResponse &r) {
+                 room, completion = std::move(completion)](const KVMResponse &r) {
                     if (completion)
                         completion(r);
                     if (self)
                         self->checkSignIn(auth, r);
+                    if (self)
+                        self->checkRoomEnded(room, r, false);
                 });
 }
 
 void VeskAppAgent::post(QObject *owner, const QString &path, const QVariantMap &body, const QVariantMap &headers,
                         Completion completion)
 {
+    const QString room = headers.contains(QStringLiteral("sequenceId")) ? joinedRoom().roomId : QString();
     http()->POST(owner ? owner : this, path, body, headers,
                  [self = QPointer<VeskAppAgent>(this), auth = headers.value(QStringLiteral("Authorization")).toString(),
-                  completion = std::move(completion)](const KVMResponse &r) {
+                  room, completion = std::move(completion)](const KVMResponse &r) {
                      if (completion)
                          completion(r);
                      if (self)
                          self->checkSignIn(auth, r);
+                     if (self)
+                         self->checkRoomEnded(room, r, false);
                  });
 }
 
@@ -294,6 +301,17 @@ void VeskAppAgent::checkSignIn(const QString &authorization, const KVMResponse &
     qCWarning(lcAgent) << "sign-in no longer valid:" << response.code << response.httpStatus;
     // Later: the reply's own handlers finish before the pages change.
     MainQueue::async(this, [this, message = response.message] { Q_EMIT signInExpired(message); });
+}
+
+void VeskAppAgent::checkRoomEnded(const QString &roomId, const KVMResponse &response, bool notFoundEnds)
+{
+    // A reply about a room left since says nothing about the one joined now.
+    if (roomId.isEmpty() || roomId != joinedRoom().roomId)
+        return;
+    if (response.code == MeetingEndedCode || (notFoundEnds && response.code == NotFoundCode)) {
+        qCInfo(lcAgent) << "the joined room is over:" << response.code;
+        Q_EMIT joinedRoomEnded(roomId, response.message);
+    }
 }
 
 void VeskAppAgent::failLater(QObject *owner, const QString &why, Completion completion)

@@ -51,6 +51,8 @@ public:
     static constexpr qint64 PasswordNeededCode = 413; // ask for the meeting password, retry
     static constexpr qint64 MeetingLockedCode = 452;  // the host locked the meeting
     static constexpr qint64 WaitingRoomCode = 454;    // admitted to the waiting room
+    static constexpr qint64 MeetingEndedCode = 453;   // the meeting is over
+    static constexpr qint64 NotFoundCode = 404;       // no such meeting (or thing asked for)
     // Sign-in: the number has no account yet; the agent registers it with the same code.
     static constexpr qint64 UnregisteredCode = 461;
     // Local failure: the call could not be sent (no sign-in, no room, missing id). Message empty.
@@ -299,6 +301,9 @@ Q_SIGNALS:
     // A join was refused (not let in, not sent to the waiting room, not cancelled), after the
     // join's own completion: the page that asked for it from the waiting room answers it.
     void joinRefused(const QString &roomId, qint64 code, const QString &message);
+    // A call on the joined room was answered that the meeting is over or gone (453 on any call,
+    // 404 on the query of the room's shared files), after the call's own completion.
+    void joinedRoomEnded(const QString &roomId, const QString &message);
 
 private:
     VeskAppAgent();
@@ -321,6 +326,8 @@ private:
     void failLater(QObject *owner, const QString &why, Completion completion);
     // Tells of an expired sign-in when a reply to a call made with authorization says so.
     void checkSignIn(const QString &authorization, const KVMResponse &response);
+    // Tells of the joined room's end when a reply to a call sent for roomId says so.
+    void checkRoomEnded(const QString &roomId, const KVMResponse &response, bool notFoundEnds);
     void download(QObject *owner, const QString &pathOrUrl, const QVariantMap &query, const QVariantMap &headers,
                   DownloadFinish finish);
     void storeSignedInUser(const QVariantMap &userDict);

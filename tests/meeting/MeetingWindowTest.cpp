@@ -447,6 +447,34 @@ TEST_F(MeetingWindowTest, RoomClosed_OtherReasonShowsGotItAndGoesHome)
     EXPECT_EQ(stops, QStringList{QStringLiteral("/qf/meeting/control/%1/countdownStop").arg(kRoomId)});
 }
 
+// The meeting ended while the user joined and the channel's close never came: a call of the meeting answered that
+// it is gone (404 of the shared files) or over (453 of any call) ends the page with the end notice.
+TEST_F(MeetingWindowTest, RoomGoneOrOver_TheAnswerEndsThePageWithTheEndNotice)
+{
+    signIn();
+    addRoom();
+    service.failNextReply(QStringLiteral("/qf/client/querySharedFile"),
+                          DevService::fail(404, QStringLiteral("会议不存在")));
+    openJoinedPage();
+    KVAlert *alert = nullptr;
+    ASSERT_TRUE(
+        processEventsUntil([&] { return (alert = visibleAlert(QStringLiteral("roomClosedAlert"))) != nullptr; }));
+    EXPECT_EQ(alert->message(), QStringLiteral("创建者已结束会议，请退出"));
+    alert->confirmButton()->click();
+    EXPECT_EQ(navigator->calls, QStringList{QStringLiteral("showMainPage 1")});
+
+    auto previous = keepCurrentPage();
+    navigator->calls.clear();
+    openJoinedPage();
+    service.failNextReply(kConfigPath, DevService::fail(453, QStringLiteral("会议已结束")));
+    VeskAppAgent::sharedInstance()->updateSelfMeetingConfigWithCameraStatus(&context, QStringLiteral("0"), QString(),
+                                                                            QString(), {});
+    ASSERT_TRUE(
+        processEventsUntil([&] { return (alert = visibleAlert(QStringLiteral("roomClosedAlert"))) != nullptr; }));
+    alert->confirmButton()->click();
+    EXPECT_EQ(navigator->calls, QStringList{QStringLiteral("showMainPage 1")});
+}
+
 TEST_F(MeetingWindowTest, RoomClosed_OtherDeviceShowsConfirmAndClosingSignsOut)
 {
     signIn();

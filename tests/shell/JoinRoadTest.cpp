@@ -421,4 +421,31 @@ TEST_F(JoinRoadTest, ExitWhileTheAdmissionJoinIsOnItsWay_StaysHomeAndOutOfTheRoo
     EXPECT_TRUE(windows()->homeWindow()->isVisible());
 }
 
+// The creator ends the meeting while the user's join is slowed: a join that reaches the service after the end is
+// refused, and one let in just before the end ends for the joiner with the service's notice, on the way home.
+TEST_F(JoinRoadTest, EndedWhileJoining_TheJoinerHearsTheEndAndGoesHome)
+{
+    const QString id = QStringLiteral("123456789");
+    addRoom(id);
+    service.holdNextRequest(QStringLiteral("/qf/meeting/room/enter"), 2000);
+    typeAndJoin(id);
+    ASSERT_TRUE(processEventsUntil([this] { return requestCount(QStringLiteral("/qf/meeting/room/enter")) == 1; }));
+    hostControl(id, QStringLiteral("close"), {});
+    clock.clock.advance(2s);
+    ASSERT_TRUE(waitForToast(QStringLiteral("会议已结束")));
+    EXPECT_EQ(windows()->currentPageType(), MacWindowsManager::HomePage);
+
+    service.state().room(id)->closed = false;
+    service.delayNextReply(QStringLiteral("/qf/meeting/room/enter"), 2000);
+    typeAndJoin(id);
+    ASSERT_TRUE(processEventsUntil([this] { return requestCount(QStringLiteral("/qf/meeting/room/enter")) == 2; }));
+    hostControl(id, QStringLiteral("close"), {});
+    clock.clock.advance(2s);
+    KVAlert *alert = waitForAlert(QStringLiteral("roomClosedAlert"));
+    ASSERT_NE(alert, nullptr);
+    QTest::mouseClick(alert->confirmButton(), Qt::LeftButton);
+    ASSERT_TRUE(waitForPage(MacWindowsManager::HomePage));
+    EXPECT_TRUE(windows()->homeWindow()->isVisible());
+}
+
 } // namespace

@@ -30,6 +30,7 @@ inline const QString kLeaveMeetingTitle = QStringLiteral("退出会议");
 inline const QString kCancelTitle = QStringLiteral("取消");
 inline const QString kConfirmTitle = QStringLiteral("确定");
 inline const QString kGotItTitle = QStringLiteral("知道了");
+inline const QString kCreatorEndedNotice = QStringLiteral("创建者已结束会议，请退出");
 inline const QString kNetworkErrorText = QStringLiteral("网络不给力，请稍后重试");
 inline const QString kEnterFromWaitingRoomNotification = QStringLiteral("ENTER_MEETINGROOM_FROM_WAITINGROOM");
 

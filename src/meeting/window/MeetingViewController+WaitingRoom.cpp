@@ -65,6 +65,8 @@ void MeetingViewController::aboutWaitingRoom()
         requireAssistantinfo();
         manager->setDelegate(this, this);
         m_lifetime.isRoomDelegate = true;
+        connect(agent, &VeskAppAgent::joinedRoomEnded, this, &MeetingViewController::joinedRoomEnded,
+                Qt::UniqueConnection);
         manager->joinRoom();
     }
     const auto room = manager ? manager->roomInfo() : nullptr;

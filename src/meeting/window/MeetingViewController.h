@@ -187,6 +187,8 @@ public:
 
 private: // used by the controller alone
     void safeLeaveingMeetingWithOutRequest();
+    // The service answered a call on this meeting that it is over or gone.
+    void joinedRoomEnded(const QString &roomId);
     [[nodiscard]] static QString convertToJsonData(const QVariantMap &dictionary);
 
 public:
