@@ -3,6 +3,8 @@
 
 #include "MeetingTestSupport.h"
 
+#include "support/AccessibilityWalk.h"
+
 #include "agent/MainSettingModel.h"
 #include "agent/engine/KRTCVideoView.h"
 #include "agent/engine/MediaBackend.h"
@@ -341,11 +343,36 @@ TEST_F(MeetingWindowTest, WaitingRoom_MeetingEnded_ToastAndHome)
     EXPECT_EQ(navigator->calls, QStringList{QStringLiteral("showMainPage 1")});
 }
 
-TEST_F(MeetingWindowTest, WaitingRoom_ClosingTheWindowLeavesTheWaitingRoom)
+// The cover covers: Tab meets only its own controls and the top bar above it; nothing under it is shown to a screen
+// reader. The window's close asks, as in the meeting.
+TEST_F(MeetingWindowTest, WaitingRoom_TheCoverCovers_AndClosingTheWindowAsksFirst)
 {
     signIn();
     MeetingViewController *page = openWaitingPage();
-    EXPECT_FALSE(page->windowShouldClose());
+    QWidget *window = page->view()->window();
+    AccessibilityWalk::activate(window);
+    page->ui->exitWaitingRoomBtn->setFocus(Qt::TabFocusReason);
+    const QList<QWidget *> stops = AccessibilityWalk::tabStops();
+    EXPECT_GT(stops.size(), 1);
+    for (QWidget *w : stops) {
+        // The page itself takes keys too (it turns a shared document's pages).
+        EXPECT_TRUE(w == page->view() || page->ui->waitingRoomBKView->isAncestorOf(w) ||
+                    page->ui->topView->isAncestorOf(w))
+            << AccessibilityWalk::nameOf(w).toStdString();
+    }
+    for (QWidget *w : page->view()->findChildren<QWidget *>()) {
+        if (page->ui->waitingRoomBKView->isAncestorOf(w) || page->ui->topView->isAncestorOf(w) ||
+            !AccessibilityWalk::isControl(w))
+            continue;
+        QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(w);
+        EXPECT_TRUE(!iface || iface->state().invisible) << AccessibilityWalk::nameOf(w).toStdString();
+    }
+
+    EXPECT_FALSE(window->close());
+    EXPECT_TRUE(window->isVisible());
+    KVAlert *alert = visibleAlert(QStringLiteral("leaveMeetingAlert"));
+    ASSERT_NE(alert, nullptr);
+    alert->confirmButton()->click();
     ASSERT_TRUE(processEventsUntil([&] { return requestCount(kLeavePath) == 1; }));
     EXPECT_EQ(navigator->calls, QStringList{QStringLiteral("showMainPage 1")});
     clock.clock.advance(4s);

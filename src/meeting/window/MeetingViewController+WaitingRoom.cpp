@@ -16,6 +16,7 @@
 #include "uikit/VeskToast.h"
 
 #include <chrono>
+#include <utility>
 
 using namespace std::chrono_literals;
 
@@ -29,6 +30,28 @@ void setTitleText(KVMeetingIDLabel *label, const QString &text, const QString &r
     label->setAccessibleName(text);
     label->setStyleSheet(QStringLiteral("color: white;"));
     label->setRoomId(roomId);
+}
+
+// While the cover is up, what lies under it is out of the keyboard's and a screen reader's reach:
+// hidden, and shown again as it was once the cover goes. The top bar is not under it.
+void setCovered(QWidget *cover, QWidget *topBar, QList<QPointer<QWidget>> &hidden, bool covered)
+{
+    if (!covered) {
+        for (const QPointer<QWidget> &w : std::exchange(hidden, {})) {
+            if (w)
+                w->show();
+        }
+        return;
+    }
+    if (!cover || !cover->parentWidget() || !hidden.isEmpty())
+        return;
+    for (QObject *child : cover->parentWidget()->children()) {
+        auto *w = qobject_cast<QWidget *>(child);
+        if (!w || w == cover || w == topBar || w->isWindow() || w->isHidden())
+            continue;
+        hidden << w;
+        w->hide();
+    }
 }
 } // namespace
 
@@ -44,6 +67,7 @@ void MeetingViewController::aboutWaitingRoom()
         ui->waitingRoomBKView->raise();
         vesk::setBackgroundColor(ui->waitingRoomBKView, vesk::colorWithHexString(QStringLiteral("#3A3A3C")));
         ui->waitingRoomBKView->show();
+        setCovered(ui->waitingRoomBKView, ui->topView, m_waitingRoom.coveredViews, true);
         ui->endMeetingBtn->hide();
         ui->meetingIdCopyBtn->hide();
         vesk::setCornerRadius(ui->exitWaitingRoomBtn, 4.0);
@@ -72,6 +96,7 @@ void MeetingViewController::aboutWaitingRoom()
     const auto room = manager ? manager->roomInfo() : nullptr;
     ui->endMeetingBtn->setVisible(room && MeetingWindowRules::showsEndMeetingButton(*room, agent->myInfo().userId));
     ui->waitingRoomBKView->hide();
+    setCovered(ui->waitingRoomBKView, ui->topView, m_waitingRoom.coveredViews, false);
     ui->meetingIdCopyBtn->show();
     const QString roomId = room ? room->roomId : QString();
     setTitleText(ui->titleLabel, MeetingWindowRules::joinedTitle(room ? room->roomName : QString(), roomId), roomId);

@@ -278,10 +278,8 @@ bool MeetingViewController::windowShouldClose()
             navigator->showMainPage(true);
         return false;
     }
-    if (m_waitingRoom.showingWaitingRoom && !m_lifetime.meetingEnded)
-        exitWaitingRoomAction(nullptr);
-    else
-        leaveMeeting(nullptr);
+    // On the waiting screen too: its dialog's confirmation leaves the waiting room.
+    leaveMeeting(nullptr);
     return false;
 }
 
