@@ -107,8 +107,16 @@ void VeskAppAgent::startOrStopAVFileShare(QObject *owner, qint64 type, const QSt
 void VeskAppAgent::queryAllShareFileInfo(QObject *owner, Completion completion)
 {
     const RoomScope room = joinedRoom();
+    // Its "no such meeting" means the room is gone.
     get(owner, QStringLiteral("/qf/client/querySharedFile"), {{QStringLiteral("roomId"), room.roomId}},
-        seqHeaders(room.sequenceId), std::move(completion));
+        seqHeaders(room.sequenceId),
+        [self = QPointer<VeskAppAgent>(this), roomId = room.roomId,
+         completion = std::move(completion)](const KVMResponse &r) {
+            if (completion)
+                completion(r);
+            if (self && r.code == NotFoundCode)
+                self->checkRoomEnded(roomId, r, true);
+        });
 }
 
 void VeskAppAgent::flipOver(QObject *owner, const QString &roomId, const QString &orderStatus, const QString &fileId,

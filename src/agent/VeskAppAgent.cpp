@@ -257,26 +257,33 @@ QString VeskAppAgent::controlPath(const QString &roomId, const QString &action)
 void VeskAppAgent::get(QObject *owner, const QString &path, const QVariantMap &query, const QVariantMap &headers,
                        Completion completion)
 {
+    // Only calls on the joined room carry its sequence.
+    const QString room = headers.contains(QStringLiteral("sequenceId")) ? joinedRoom().roomId : QString();
     http()->GET(owner ? owner : this, path, query, headers,
                 [self = QPointer<VeskAppAgent>(this), auth = headers.value(QStringLiteral("Authorization")).toString(),
-                 completion = std::move(completion)](const KVMResponse &r) {
+                 room, completion = std::move(completion)](const KVMResponse &r) {
                     if (completion)
                         completion(r);
                     if (self)
                         self->checkSignIn(auth, r);
+                    if (self)
+                        self->checkRoomEnded(room, r, false);
                 });
 }
 
 void VeskAppAgent::post(QObject *owner, const QString &path, const QVariantMap &body, const QVariantMap &headers,
                         Completion completion)
 {
+    const QString room = headers.contains(QStringLiteral("sequenceId")) ? joinedRoom().roomId : QString();
     http()->POST(owner ? owner : this, path, body, headers,
                  [self = QPointer<VeskAppAgent>(this), auth = headers.value(QStringLiteral("Authorization")).toString(),
-                  completion = std::move(completion)](const KVMResponse &r) {
+                  room, completion = std::move(completion)](const KVMResponse &r) {
                      if (completion)
                          completion(r);
                      if (self)
                          self->checkSignIn(auth, r);
+                     if (self)
+                         self->checkRoomEnded(room, r, false);
                  });
 }
 
@@ -295,6 +302,17 @@ void VeskAppAgent::checkSignIn(const QString &authorization, const KVMResponse &
     qCWarning(lcAgent) << "sign-in no longer valid:" << response.code << response.httpStatus;
     // Later: the reply's own handlers finish before the pages change.
     MainQueue::async(this, [this, message = response.message] { Q_EMIT signInExpired(message); });
+}
+
+void VeskAppAgent::checkRoomEnded(const QString &roomId, const KVMResponse &response, bool notFoundEnds)
+{
+    // A reply about a room left since says nothing about the one joined now.
+    if (roomId.isEmpty() || roomId != joinedRoom().roomId)
+        return;
+    if (response.code == MeetingEndedCode || (notFoundEnds && response.code == NotFoundCode)) {
+        qCInfo(lcAgent) << "the joined room is over:" << response.code;
+        Q_EMIT joinedRoomEnded(roomId, response.message);
+    }
 }
 
 void VeskAppAgent::failLater(QObject *owner, const QString &why, Completion completion)
@@ -387,10 +405,24 @@ void VeskAppAgent::joinMeetingRoomWithRoomId(QObject *owner, const QString &room
         {QStringLiteral("enterStyle"), enterStyle},
     };
     QPointer<VeskAppAgent> self(this);
+    const quint64 serial = ++m_joinSerial;
+    m_joinsInFlight.insert(serial, roomId);
     post(owner, QStringLiteral("/qf/meeting/room/enter"), body, authHeaders(),
-         [self, completion](const KVMResponse &response) {
+         [self, completion, serial, roomId](const KVMResponse &response) {
              KVMResponse out = response;
              const bool waiting = out.code == WaitingRoomCode;
+             if (self)
+                 self->m_joinsInFlight.remove(serial);
+             if (self && self->m_cancelledJoins.remove(serial)) {
+                 // The user left the waiting room meanwhile: whatever the service let him into, he
+                 // leaves it again, as a leave does.
+                 if (out.successed || waiting)
+                     self->post(self, QStringLiteral("/qf/meeting/room/leave"), {{QStringLiteral("roomId"), roomId}},
+                                self->authHeaders(), {});
+                 if (completion)
+                     completion(KVMResponse::failure(JoinCancelledCode, QStringLiteral("join cancelled")));
+                 return;
+             }
              if ((out.successed || waiting) && out.data.typeId() == QMetaType::QVariantMap) {
                  auto room = jx_sharedObjectWithKeyValues<MeetingInfoModel>(out.data);
                  room->creatorId = RXEncrypt::aes128ecbDecrypt(room->creatorId);
@@ -401,15 +433,20 @@ void VeskAppAgent::joinMeetingRoomWithRoomId(QObject *owner, const QString &room
                  if (room->invitedMeetingContent.isEmpty())
                      room->invitedMeetingContent = invitationFor(*room);
                  if (self) {
-                     if (waiting)
+                     if (waiting) {
                          self->m_temMeetingInfoModel = room;
-                     else
+                     } else {
                          self->m_enteredRoom = room;
+                         if (self->m_temMeetingInfoModel && self->m_temMeetingInfoModel->roomId == roomId)
+                             self->m_temMeetingInfoModel.reset();
+                     }
                  }
                  out.data = QVariant::fromValue(room);
              }
              if (completion)
                  completion(out);
+             if (self && !out.successed && !waiting)
+                 Q_EMIT self->joinRefused(roomId, out.code, out.message);
          });
 }
 
@@ -427,6 +464,10 @@ void VeskAppAgent::queryAllowEnterStatusCompletionBlock(QObject *owner, Completi
 
 void VeskAppAgent::leaveWaitRoomAction(const QString &roomId)
 {
+    for (auto it = m_joinsInFlight.cbegin(); it != m_joinsInFlight.cend(); ++it) {
+        if (it.value() == roomId)
+            m_cancelledJoins.insert(it.key());
+    }
     post(this, QStringLiteral("/qf/meeting/room/leave"), {{QStringLiteral("roomId"), roomId}}, authHeaders(), {});
     if (m_meetingManager)
         m_meetingManager->leaveRoom();

@@ -7,8 +7,10 @@
 #include "foundation/models/VeskUserModel.h"
 
 #include <QList>
+#include <QMap>
 #include <QObject>
 #include <QPointer>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <QUrl>
@@ -49,10 +51,14 @@ public:
     static constexpr qint64 PasswordNeededCode = 413; // ask for the meeting password, retry
     static constexpr qint64 MeetingLockedCode = 452;  // the host locked the meeting
     static constexpr qint64 WaitingRoomCode = 454;    // admitted to the waiting room
+    static constexpr qint64 MeetingEndedCode = 453;   // the meeting is over
+    static constexpr qint64 NotFoundCode = 404;       // no such meeting (or thing asked for)
     // Sign-in: the number has no account yet; the agent registers it with the same code.
     static constexpr qint64 UnregisteredCode = 461;
     // Local failure: the call could not be sent (no sign-in, no room, missing id). Message empty.
     static constexpr qint64 NotSentCode = -2001;
+    // Local: a join the user gave up (he left the waiting room) while it was on its way. Message empty.
+    static constexpr qint64 JoinCancelledCode = -2002;
 
     // The user-defaults key of the signed-in user (the model's dictionary).
     static inline const QString kMyInfoKey = QStringLiteral("KVMyInfo");
@@ -124,12 +130,16 @@ public:
     // POST "/qf/meeting/room/enter" {"roomId", "password", "enterStyle"}. Success: data is a
     // MeetingInfoModel with creatorId decrypted, kept as the current room. 454: the room (when
     // sent) is kept as temMeetingInfoModel and is data. 413/452 and others: as the service sent.
+    // A success clears temMeetingInfoModel of that room (the waiting is over). A join of a room
+    // whose waiting room is left while it is on its way completes with JoinCancelledCode; had the
+    // service let the user in (or into the waiting room), he leaves again at once.
     void joinMeetingRoomWithRoomId(QObject *owner, const QString &roomId, const QString &password, qint64 enterStyle,
                                    Completion completion);
     // A meeting now: create with the new-meeting defaults, then enter it. The completion gets
     // the create failure or the enter reply.
     void startQuickMeeting(QObject *owner, Completion completion);
     void queryAllowEnterStatusCompletionBlock(QObject *owner, Completion completion);
+    // Also cancels the joins of that room still on their way (see joinMeetingRoomWithRoomId).
     void leaveWaitRoomAction(const QString &roomId);
     // The leave request goes out at once, with the sign-in it leaves (a sign-out may follow in the
     // same turn) and before the channel closes; the rest of the leave runs on the main queue.
@@ -291,6 +301,12 @@ Q_SIGNALS:
     // The sign-in ended (logout): what belonged to it, such as running downloads and their
     // saves, ends with it. Emitted from logout(), before the caller changes pages.
     void signedOut();
+    // A join was refused (not let in, not sent to the waiting room, not cancelled), after the
+    // join's own completion: the page that asked for it from the waiting room answers it.
+    void joinRefused(const QString &roomId, qint64 code, const QString &message);
+    // A call on the joined room was answered that the meeting is over or gone (453 on any call,
+    // 404 on the query of the room's shared files), after the call's own completion.
+    void joinedRoomEnded(const QString &roomId, const QString &message);
 
 private:
     VeskAppAgent();
@@ -313,6 +329,8 @@ private:
     void failLater(QObject *owner, const QString &why, Completion completion);
     // Tells of an expired sign-in when a reply to a call made with authorization says so.
     void checkSignIn(const QString &authorization, const KVMResponse &response);
+    // Tells of the joined room's end when a reply to a call sent for roomId says so.
+    void checkRoomEnded(const QString &roomId, const KVMResponse &response, bool notFoundEnds);
     void download(QObject *owner, const QString &pathOrUrl, const QVariantMap &query, const QVariantMap &headers,
                   DownloadFinish finish);
     // finish, then the sign-in check of the download's answer (its status, or the service's
@@ -336,4 +354,8 @@ private:
     QList<VeskUserModel> m_onlineUsers;
     std::unique_ptr<AgentModelContext> m_modelContext;
     QString m_expiredAuthorization; // the sign-in already reported as expired
+    // Joins on their way (serial -> room id) and those the user gave up.
+    quint64 m_joinSerial = 0;
+    QMap<quint64, QString> m_joinsInFlight;
+    QSet<quint64> m_cancelledJoins;
 };

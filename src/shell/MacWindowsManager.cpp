@@ -39,6 +39,26 @@ QRect centredOnPrimaryScreen(const QSize &size)
     return screen ? KVWindowPlacement::centredIn(screen->availableGeometry(), size) : QRect(QPoint(0, 0), size);
 }
 
+// The page shown takes the focus at once: its window active, the control it last had (else its
+// first one) focused. A page put into a window Qt already sees as active gets no activation that
+// would focus it, and the control that had the focus went with the last page.
+void focusPage(QWidget *window)
+{
+    if (!window || !window->isVisible())
+        return;
+    window->activateWindow();
+    if (QWidget *focus = window->focusWidget(); focus && focus->isVisible() && focus->isEnabled()) {
+        focus->setFocus(Qt::ActiveWindowFocusReason);
+        return;
+    }
+    for (QWidget *w = window->nextInFocusChain(); w && w != window; w = w->nextInFocusChain()) {
+        if (w->isVisible() && w->isEnabled() && (w->focusPolicy() & Qt::TabFocus) && !w->focusProxy()) {
+            w->setFocus(Qt::ActiveWindowFocusReason);
+            return;
+        }
+    }
+}
+
 // Toasts, tool tips and menus are not windows of a page.
 bool isPageWindow(const QWidget *w)
 {
@@ -113,7 +133,7 @@ void MacWindowsManager::setPageType(qint64 type)
     m_pageType = type;
 }
 
-void MacWindowsManager::closeAllWindows()
+void MacWindowsManager::closeAllWindows(QWidget *keep)
 {
     m_closingAll = true;
     // Other windows first (alerts, panel windows); they may refuse a close, a page
@@ -127,7 +147,7 @@ void MacWindowsManager::closeAllWindows()
             w->hide();
     }
     for (QWidget *w : {loginWindow(), homeWindow(), meetingWindow()}) {
-        if (w)
+        if (w && w != keep)
             w->hide();
     }
     m_closingAll = false;
@@ -203,7 +223,9 @@ void MacWindowsManager::showMainPage(bool releaseMeetingPage)
 void MacWindowsManager::showMeetingPage(bool enterWaitingRoom)
 {
     MainQueue::async(this, [this, enterWaitingRoom] {
-        closeAllWindows();
+        // The reused window stays on screen: hidden and shown again in one step, the window
+        // manager would give it no new activation and the keyboard would reach nothing.
+        closeAllWindows(meetingWindow());
         if (!m_meetingWindow) {
             auto *window = new ShellWindow(ShellTexts::kInMeeting);
             window->setMinimumSize(800, 560);
@@ -220,6 +242,7 @@ void MacWindowsManager::showMeetingPage(bool enterWaitingRoom)
         m_meetingWindow->setWindowContentViewController(page, frame);
         page->resetWindowDelegate();
         m_meetingWindow->showWindow();
+        focusPage(meetingWindow());
         dropLoginPage();
     });
 }
@@ -231,6 +254,7 @@ void MacWindowsManager::enterMeetingRoomFromWaitingRoom()
             return;
         m_meetingPage->setEnterWaitingRoom(false);
         m_meetingPage->enterMeetingRoomFromWaitingRoom();
+        focusPage(meetingWindow());
     });
 }
 

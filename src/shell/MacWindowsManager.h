@@ -42,8 +42,8 @@ public:
 
     // A later start of the program asked for the front: shows the current page's window again.
     void bringCurrentPageToFront();
-    // Closes every window now (page switches do this first).
-    void closeAllWindows();
+    // Closes every window now (page switches do this first); keep stays on screen.
+    void closeAllWindows(QWidget *keep = nullptr);
     [[nodiscard]] bool isSwitchingPages() const { return m_closingAll; }
 
     [[nodiscard]] QWidget *loginWindow() const;

@@ -127,7 +127,7 @@ MainPageViewController::MainPageViewController(QObject *parent) : MacBaseViewCon
         meeting.roomId = room->roomId;
         meeting.password = room->password;
         meeting.roomName = room->roomName;
-        joinMeeting(meeting, meeting.password);
+        joinMeeting(meeting, meeting.password, true);
     });
     PasteboardWatcher::sharedWatcher();
 }
@@ -238,7 +238,7 @@ void MainPageViewController::joinRoom(const MeetingDataModel &meeting)
     joinMeeting(meeting, meeting.password);
 }
 
-void MainPageViewController::joinMeeting(const MeetingDataModel &meeting, const QString &password)
+void MainPageViewController::joinMeeting(const MeetingDataModel &meeting, const QString &password, bool fromWaitingRoom)
 {
     if (m_joining)
         return;
@@ -246,10 +246,10 @@ void MainPageViewController::joinMeeting(const MeetingDataModel &meeting, const 
     VeskToast::showLoadingToast(ShellTexts::kJoining);
     QPointer<MainPageViewController> self(this);
     VeskAppAgent::sharedInstance()->joinMeetingRoomWithRoomId(
-        this, meeting.roomId, password, 0, [self, meeting, password](const KVMResponse &response) {
+        this, meeting.roomId, password, 0, [self, meeting, password, fromWaitingRoom](const KVMResponse &response) {
             VeskToast::dismissLoadingToast();
             if (self)
-                self->handleJoinReply(meeting, password, response);
+                self->handleJoinReply(meeting, password, response, fromWaitingRoom);
         });
 }
 
@@ -268,10 +268,17 @@ void MainPageViewController::startQuickMeeting()
 }
 
 void MainPageViewController::handleJoinReply(const MeetingDataModel &meeting, const QString &password,
-                                             const KVMResponse &response)
+                                             const KVMResponse &response, bool fromWaitingRoom)
 {
     m_joining = false;
     KVPageNavigator *navigator = KVPageNavigator::current();
+    // Given up by the user (the agent left again what the service let him into); and a refused
+    // admission is told on the meeting page the user is on.
+    if (response.code == VeskAppAgent::JoinCancelledCode)
+        return;
+    if (fromWaitingRoom && !response.successed && response.code != VeskAppAgent::WaitingRoomCode && navigator &&
+        navigator->currentPageType() == 2)
+        return;
     if (response.successed) {
         const auto room = response.data.value<std::shared_ptr<MeetingInfoModel>>();
         if (!room) {

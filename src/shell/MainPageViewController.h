@@ -112,8 +112,10 @@ protected:
 
 private:
     // The join road.
-    void joinMeeting(const MeetingDataModel &meeting, const QString &password);
-    void handleJoinReply(const MeetingDataModel &meeting, const QString &password, const KVMResponse &response);
+    // fromWaitingRoom: the waiting room's admission; the meeting page tells of a refusal.
+    void joinMeeting(const MeetingDataModel &meeting, const QString &password, bool fromWaitingRoom = false);
+    void handleJoinReply(const MeetingDataModel &meeting, const QString &password, const KVMResponse &response,
+                         bool fromWaitingRoom = false);
     void askPassword(const MeetingDataModel &meeting, const QString &message);
     void doCancelMeeting(const MeetingDataModel &meeting, bool wholeSeries);
     // The calendar step as it stands when a request goes out: it runs on the service's answer

@@ -94,6 +94,18 @@ TEST_F(ManagerChannelTest, CloseCodes_ReachTheirDelegateMethods)
     }
 }
 
+// The meeting ended while the user joined: the service takes him into its channel no more, and tells why.
+TEST_F(ManagerChannelTest, AnEndedRoom_ClosesTheChannelAtOnceWithTheEnd)
+{
+    service.state().room(QStringLiteral("123456789"))->closed = true;
+    manager->joinRoomWith(channelRoom());
+    manager->joinRoom();
+    settle();
+    ASSERT_TRUE(
+        processEventsUntil([&] { return recorder.events.contains(QStringLiteral("onRoomClosed 主持人已结束会议")); }));
+    EXPECT_EQ(service.channelConnectionCount(), 0);
+}
+
 TEST_F(ManagerChannelTest, ReceivedMessages_AreAcknowledgedAndHandedOn)
 {
     manager->joinRoomWith(channelRoom());

@@ -3,6 +3,8 @@
 
 #include "MeetingTestSupport.h"
 
+#include "support/AccessibilityWalk.h"
+
 #include "agent/MainSettingModel.h"
 #include "agent/engine/KRTCVideoView.h"
 #include "agent/engine/MediaBackend.h"
@@ -281,7 +283,7 @@ TEST_F(MeetingWindowTest, WaitingRoom_CoverAndFortyWaitingRepliesGiveFortyQuerie
     EXPECT_TRUE(navigator->calls.isEmpty());
 }
 
-TEST_F(MeetingWindowTest, WaitingRoom_Admitted_PostsWhileTheRoomIsStillHeldThenClears)
+TEST_F(MeetingWindowTest, WaitingRoom_Admitted_PostsWhileTheRoomIsHeld_AndWaitsOnUntilTheJoinSucceeds)
 {
     signIn();
     MeetingViewController *page = openWaitingPage();
@@ -297,13 +299,16 @@ TEST_F(MeetingWindowTest, WaitingRoom_Admitted_PostsWhileTheRoomIsStillHeldThenC
     tick(1);
     ASSERT_TRUE(processEventsUntil([&] { return posts == 1; }));
     EXPECT_EQ(heldRoom, kRoomId);
+    // Nobody joined here (no home page): the user is still where he can be admitted.
+    EXPECT_NE(VeskAppAgent::sharedInstance()->temMeetingInfoModel(), nullptr);
+    EXPECT_NE(page->loopRequestTimer(), nullptr);
+    EXPECT_TRUE(page->isShowingWaitingRoom());
+    page->destoryWaitingRoom();
+    page->destoryWaitingRoom(); // again: only clears once more
     EXPECT_EQ(VeskAppAgent::sharedInstance()->temMeetingInfoModel(), nullptr);
-    EXPECT_EQ(page->loopRequestTimer(), nullptr);
     clock.clock.advance(6s);
     ASSERT_TRUE(settleRequests());
     EXPECT_EQ(requestCount(kQueryPath), 1); // the poll stopped
-    page->destoryWaitingRoom();             // again: only clears once more
-    EXPECT_EQ(VeskAppAgent::sharedInstance()->temMeetingInfoModel(), nullptr);
 }
 
 TEST_F(MeetingWindowTest, WaitingRoom_RemovedOrEnded_ToastLeaveRequestAndHome)
@@ -338,11 +343,36 @@ TEST_F(MeetingWindowTest, WaitingRoom_MeetingEnded_ToastAndHome)
     EXPECT_EQ(navigator->calls, QStringList{QStringLiteral("showMainPage 1")});
 }
 
-TEST_F(MeetingWindowTest, WaitingRoom_ClosingTheWindowLeavesTheWaitingRoom)
+// The cover covers: Tab meets only its own controls and the top bar above it; nothing under it is shown to a screen
+// reader. The window's close asks, as in the meeting.
+TEST_F(MeetingWindowTest, WaitingRoom_TheCoverCovers_AndClosingTheWindowAsksFirst)
 {
     signIn();
     MeetingViewController *page = openWaitingPage();
-    EXPECT_FALSE(page->windowShouldClose());
+    QWidget *window = page->view()->window();
+    AccessibilityWalk::activate(window);
+    page->ui->exitWaitingRoomBtn->setFocus(Qt::TabFocusReason);
+    const QList<QWidget *> stops = AccessibilityWalk::tabStops();
+    EXPECT_GT(stops.size(), 1);
+    for (QWidget *w : stops) {
+        // The page itself takes keys too (it turns a shared document's pages).
+        EXPECT_TRUE(w == page->view() || page->ui->waitingRoomBKView->isAncestorOf(w) ||
+                    page->ui->topView->isAncestorOf(w))
+            << AccessibilityWalk::nameOf(w).toStdString();
+    }
+    for (QWidget *w : page->view()->findChildren<QWidget *>()) {
+        if (page->ui->waitingRoomBKView->isAncestorOf(w) || page->ui->topView->isAncestorOf(w) ||
+            !AccessibilityWalk::isControl(w))
+            continue;
+        QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(w);
+        EXPECT_TRUE(!iface || iface->state().invisible) << AccessibilityWalk::nameOf(w).toStdString();
+    }
+
+    EXPECT_FALSE(window->close());
+    EXPECT_TRUE(window->isVisible());
+    KVAlert *alert = visibleAlert(QStringLiteral("leaveMeetingAlert"));
+    ASSERT_NE(alert, nullptr);
+    alert->confirmButton()->click();
     ASSERT_TRUE(processEventsUntil([&] { return requestCount(kLeavePath) == 1; }));
     EXPECT_EQ(navigator->calls, QStringList{QStringLiteral("showMainPage 1")});
     clock.clock.advance(4s);
@@ -442,6 +472,34 @@ TEST_F(MeetingWindowTest, RoomClosed_OtherReasonShowsGotItAndGoesHome)
             stops << r.path;
     }
     EXPECT_EQ(stops, QStringList{QStringLiteral("/qf/meeting/control/%1/countdownStop").arg(kRoomId)});
+}
+
+// The meeting ended while the user joined and the channel's close never came: a call of the meeting answered that
+// it is gone (404 of the shared files) or over (453 of any call) ends the page with the end notice.
+TEST_F(MeetingWindowTest, RoomGoneOrOver_TheAnswerEndsThePageWithTheEndNotice)
+{
+    signIn();
+    addRoom();
+    service.failNextReply(QStringLiteral("/qf/client/querySharedFile"),
+                          DevService::fail(404, QStringLiteral("会议不存在")));
+    openJoinedPage();
+    KVAlert *alert = nullptr;
+    ASSERT_TRUE(
+        processEventsUntil([&] { return (alert = visibleAlert(QStringLiteral("roomClosedAlert"))) != nullptr; }));
+    EXPECT_EQ(alert->message(), QStringLiteral("创建者已结束会议，请退出"));
+    alert->confirmButton()->click();
+    EXPECT_EQ(navigator->calls, QStringList{QStringLiteral("showMainPage 1")});
+
+    auto previous = keepCurrentPage();
+    navigator->calls.clear();
+    openJoinedPage();
+    service.failNextReply(kConfigPath, DevService::fail(453, QStringLiteral("会议已结束")));
+    VeskAppAgent::sharedInstance()->updateSelfMeetingConfigWithCameraStatus(&context, QStringLiteral("0"), QString(),
+                                                                            QString(), {});
+    ASSERT_TRUE(
+        processEventsUntil([&] { return (alert = visibleAlert(QStringLiteral("roomClosedAlert"))) != nullptr; }));
+    alert->confirmButton()->click();
+    EXPECT_EQ(navigator->calls, QStringList{QStringLiteral("showMainPage 1")});
 }
 
 TEST_F(MeetingWindowTest, RoomClosed_OtherDeviceShowsConfirmAndClosingSignsOut)

@@ -22,6 +22,12 @@
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QPointer>
+#include <QTest>
+
+#include <algorithm>
+#include <chrono>
+
+using namespace std::chrono_literals;
 
 namespace {
 
@@ -52,6 +58,66 @@ protected:
     {
         KVAlert *alert = waitForAlert(QStringLiteral("meetingPasswordAlert"));
         return alert ? qobject_cast<MeetingPasswordView *>(alert->customView()) : nullptr;
+    }
+
+    // What the host's client sends for a control of the room.
+    void hostControl(const QString &roomId, const QString &action, const QJsonObject &body)
+    {
+        const DevRoom *room = service.state().room(roomId);
+        QNetworkRequest request(
+            QUrl(service.baseUrl().toString() + QStringLiteral("/qf/meeting/control/%1/%2").arg(roomId, action)));
+        request.setHeader(QNetworkRequest::ContentTypeHeader, "application/json");
+        request.setRawHeader("Authorization", "token-host");
+        request.setRawHeader("sequenceId", room->sequenceId.toUtf8());
+        QNetworkAccessManager network;
+        QNetworkReply *reply = network.post(request, QJsonDocument(body).toJson());
+        ASSERT_TRUE(processEventsUntil([reply] { return reply->isFinished(); }));
+        reply->deleteLater();
+    }
+    void hostTargets(const QString &roomId, const QString &action)
+    {
+        hostControl(roomId, action, QJsonObject{{"target", QJsonArray{RXEncrypt::aes128ecbEncrypt(kMyPhone)}}});
+    }
+    void lock(const QString &roomId, bool locked)
+    {
+        hostControl(roomId, QStringLiteral("switch/lock"), QJsonObject{{"roomLockStatus", locked ? 1 : 0}});
+    }
+
+    [[nodiscard]] bool waitForWaitingPage()
+    {
+        return processEventsUntil([] {
+            MeetingViewController *p = MacWindowsManager::sharedManager()->meetingPage();
+            return p && p->isShowingWaitingRoom() && MacWindowsManager::sharedManager()->meetingWindow()->isVisible();
+        });
+    }
+    [[nodiscard]] bool waitForJoinedPage()
+    {
+        return processEventsUntil([] {
+            MeetingViewController *p = MacWindowsManager::sharedManager()->meetingPage();
+            VeskMeetingManager *manager = VeskAppAgent::sharedInstance()->meetingManager();
+            return p && !p->enterWaitingRoom() && !p->meetingEnded() && manager &&
+                   manager->state() == VeskMeetingManager::StateInRoom;
+        });
+    }
+    // One tick of the waiting room's poll, answered (what it starts may still be on its way).
+    void pollOnce()
+    {
+        const auto asked = [&] {
+            int n = 0;
+            for (const DevRequest &r : service.requests())
+                n += r.path.endsWith(QLatin1String("/member/queryAllowEnterStatus")) ? 1 : 0;
+            return n;
+        };
+        const int before = asked();
+        clock.clock.advance(2s);
+        ASSERT_TRUE(processEventsUntil([&] { return asked() > before; }));
+        ASSERT_TRUE(drainMainQueue());
+    }
+    [[nodiscard]] bool listedAsWaiting(const QString &roomId)
+    {
+        const DevRoom *room = service.state().room(roomId);
+        return std::any_of(room->waiting.cbegin(), room->waiting.cend(),
+                           [](const DevMember &m) { return m.userId == kMyPhone; });
     }
 
     MainPageViewController *page = nullptr;
@@ -260,6 +326,126 @@ TEST_F(JoinRoadTest, JoinRoom_FromTheListUsesTheMeetingsPassword)
     EXPECT_EQ(visibleAlert(QStringLiteral("meetingPasswordAlert")), nullptr);
     ASSERT_EQ(updates.size(), 1);
     EXPECT_EQ(updates[0].model.roomName, QStringLiteral("周会"));
+}
+
+// The host moves the user out while the meeting is locked: the entry again is refused, and the user waits on a
+// live page of its own (the service still lists him), where the host admits him once unlocked.
+TEST_F(JoinRoadTest, MovedOutOfALockedMeeting_TheRefusedEntryWaitsOnALivePage_AndIsAdmittedAgain)
+{
+    const QString id = QStringLiteral("123456789");
+    addRoom(id);
+    typeAndJoin(id);
+    ASSERT_TRUE(waitForJoinedPage());
+    ASSERT_TRUE(processEventsUntil([] {
+        VeskMeetingManager *manager = VeskAppAgent::sharedInstance()->meetingManager();
+        return manager->imEngine() && manager->imEngine()->isConnected();
+    }));
+    QPointer<MeetingViewController> joined = windows()->meetingPage();
+    lock(id, true);
+    service.delayNextReply(QStringLiteral("/qf/meeting/room/enter"), 2000);
+    hostTargets(id, QStringLiteral("setRoomMemberWaitStatus"));
+    ASSERT_TRUE(processEventsUntil([this] { return requestCount(QStringLiteral("/qf/meeting/room/enter")) == 2; }));
+    // Closed while the entry is on its way: the window stays, with the leave dialog.
+    QWidget *window = windows()->meetingWindow();
+    EXPECT_FALSE(window->close());
+    EXPECT_TRUE(window->isVisible());
+    KVAlert *dialog = waitForAlert(QStringLiteral("leaveMeetingAlert"));
+    ASSERT_NE(dialog, nullptr);
+    QTest::mouseClick(dialog->cancelButton(), Qt::LeftButton);
+    clock.clock.advance(2s);
+
+    ASSERT_TRUE(waitForToast(QStringLiteral("主持人已锁定会议")));
+    ASSERT_TRUE(waitForWaitingPage());
+    EXPECT_FALSE(joined) << "a page of its own";
+    EXPECT_EQ(requestCount(QStringLiteral("/qf/meeting/room/enter")), 2);
+    EXPECT_TRUE(listedAsWaiting(id));
+    EXPECT_EQ(windows()->currentPageType(), MacWindowsManager::MeetingPageType);
+
+    lock(id, false);
+    hostTargets(id, QStringLiteral("allowMemberEnter"));
+    pollOnce();
+    ASSERT_TRUE(waitForJoinedPage());
+}
+
+// The host admits the user, then locks the meeting before the user's join arrives: the user keeps the waiting room
+// and its poll, hears why there, and enters once the meeting is unlocked.
+TEST_F(JoinRoadTest, AdmittedThenLocked_TheRefusedJoinKeepsTheWaitingRoomAndItsPoll)
+{
+    const QString id = QStringLiteral("111222333");
+    addRoom(id).flags.insert(QStringLiteral("roomWaitStatus"), 1);
+    typeAndJoin(id);
+    ASSERT_TRUE(waitForWaitingPage());
+    QPointer<MeetingViewController> waiting = windows()->meetingPage();
+    hostTargets(id, QStringLiteral("allowMemberEnter"));
+    lock(id, true);
+
+    pollOnce();
+    ASSERT_TRUE(waitForToast(QStringLiteral("主持人已锁定会议")));
+    ASSERT_TRUE(settleRequests());
+    EXPECT_EQ(requestCount(QStringLiteral("/qf/meeting/room/enter")), 2);
+    ASSERT_TRUE(waiting);
+    EXPECT_EQ(windows()->meetingPage(), waiting.data());
+    EXPECT_TRUE(waiting->isShowingWaitingRoom());
+    EXPECT_NE(waiting->loopRequestTimer(), nullptr);
+    EXPECT_EQ(VeskToast::hostWindow(), windows()->meetingWindow());
+
+    lock(id, false);
+    pollOnce();
+    ASSERT_TRUE(waitForJoinedPage());
+}
+
+// The user leaves the waiting room while his admission join is on its way: the join's answer, which let him in,
+// is left again, and the user stays home.
+TEST_F(JoinRoadTest, ExitWhileTheAdmissionJoinIsOnItsWay_StaysHomeAndOutOfTheRoom)
+{
+    const QString id = QStringLiteral("111222333");
+    addRoom(id).flags.insert(QStringLiteral("roomWaitStatus"), 1);
+    typeAndJoin(id);
+    ASSERT_TRUE(waitForWaitingPage());
+    MeetingViewController *waiting = windows()->meetingPage();
+    hostTargets(id, QStringLiteral("allowMemberEnter"));
+    service.delayNextReply(QStringLiteral("/qf/meeting/room/enter"), 3000);
+    pollOnce();
+    ASSERT_TRUE(processEventsUntil([this] { return requestCount(QStringLiteral("/qf/meeting/room/enter")) == 2; }));
+    ASSERT_TRUE(page->isJoining());
+
+    QTest::mouseClick(waiting->ui->exitWaitingRoomBtn, Qt::LeftButton);
+    ASSERT_TRUE(waitForPage(MacWindowsManager::HomePage));
+    clock.clock.advance(3s);
+    ASSERT_TRUE(processEventsUntil([this] { return !page->isJoining(); }));
+    ASSERT_TRUE(settleRequests());
+    EXPECT_EQ(windows()->currentPageType(), MacWindowsManager::HomePage);
+    EXPECT_EQ(windows()->meetingPage(), nullptr);
+    EXPECT_EQ(service.state().room(id)->member(kMyPhone), nullptr);
+    EXPECT_EQ(VeskAppAgent::sharedInstance()->meetingManager()->roomInfo(), nullptr);
+    EXPECT_TRUE(windows()->homeWindow()->isVisible());
+}
+
+// The creator ends the meeting while the user's join is slowed: a join that reaches the service after the end is
+// refused, and one let in just before the end ends for the joiner with the service's notice, on the way home.
+TEST_F(JoinRoadTest, EndedWhileJoining_TheJoinerHearsTheEndAndGoesHome)
+{
+    const QString id = QStringLiteral("123456789");
+    addRoom(id);
+    service.holdNextRequest(QStringLiteral("/qf/meeting/room/enter"), 2000);
+    typeAndJoin(id);
+    ASSERT_TRUE(processEventsUntil([this] { return requestCount(QStringLiteral("/qf/meeting/room/enter")) == 1; }));
+    hostControl(id, QStringLiteral("close"), {});
+    clock.clock.advance(2s);
+    ASSERT_TRUE(waitForToast(QStringLiteral("会议已结束")));
+    EXPECT_EQ(windows()->currentPageType(), MacWindowsManager::HomePage);
+
+    service.state().room(id)->closed = false;
+    service.delayNextReply(QStringLiteral("/qf/meeting/room/enter"), 2000);
+    typeAndJoin(id);
+    ASSERT_TRUE(processEventsUntil([this] { return requestCount(QStringLiteral("/qf/meeting/room/enter")) == 2; }));
+    hostControl(id, QStringLiteral("close"), {});
+    clock.clock.advance(2s);
+    KVAlert *alert = waitForAlert(QStringLiteral("roomClosedAlert"));
+    ASSERT_NE(alert, nullptr);
+    QTest::mouseClick(alert->confirmButton(), Qt::LeftButton);
+    ASSERT_TRUE(waitForPage(MacWindowsManager::HomePage));
+    EXPECT_TRUE(windows()->homeWindow()->isVisible());
 }
 
 } // namespace

@@ -14,6 +14,7 @@
 
 #include <QCloseEvent>
 #include <QTemporaryDir>
+#include <QTest>
 
 namespace {
 
@@ -91,6 +92,37 @@ TEST_F(PageSwitchTest, MeetingWindow_IsMadeOnceAndGetsAFreshPageEachTime)
     ASSERT_NE(windows()->meetingPage(), nullptr);
     EXPECT_FALSE(windows()->meetingPage()->enterWaitingRoom());
     EXPECT_TRUE(window->isVisible());
+}
+
+// The reused meeting window switched between the meeting and the waiting room, both ways: each page shown has a
+// control focused at once, and Tab pressed on the keyboard moves on from it.
+TEST_F(PageSwitchTest, MeetingWindowReused_EachPageShownTakesTheKeyboard)
+{
+    const auto keyboardReachesThePage = [] {
+        QWidget *window = MacWindowsManager::sharedManager()->meetingWindow();
+        MeetingPage *page = MacWindowsManager::sharedManager()->meetingPage();
+        QWidget *focus = QApplication::focusWidget();
+        EXPECT_TRUE(focus && page && page->view()->isAncestorOf(focus) && focus->isVisible());
+        if (!focus)
+            return;
+        QTest::keyClick(window->windowHandle(), Qt::Key_Tab);
+        QWidget *next = QApplication::focusWidget();
+        EXPECT_TRUE(next && next != focus && page->view()->isAncestorOf(next));
+    };
+    windows()->showMeetingPage(false);
+    ASSERT_TRUE(waitForPage(MacWindowsManager::MeetingPageType));
+    ASSERT_TRUE(settleRequests());
+    keyboardReachesThePage();
+
+    windows()->showMeetingPage(true); // moved out
+    ASSERT_TRUE(processEventsUntil([] { return windows()->meetingPage()->isShowingWaitingRoom(); }));
+    ASSERT_TRUE(settleRequests());
+    keyboardReachesThePage();
+
+    windows()->enterMeetingRoomFromWaitingRoom(); // admitted back, in the same page
+    ASSERT_TRUE(processEventsUntil([] { return !windows()->meetingPage()->isShowingWaitingRoom(); }));
+    ASSERT_TRUE(settleRequests());
+    keyboardReachesThePage();
 }
 
 TEST_F(PageSwitchTest, HomePage_LivesOnDuringTheMeetingAndIsReused)

@@ -95,6 +95,17 @@ QString admissionToast(Admission a)
     }
 }
 
+bool joinRefusalEndsWaiting(qint64 code)
+{
+    constexpr qint64 kNotFound = 404, kEnded = 453, kRemoved = 456;
+    return code == kNotFound || code == kEnded || code == kRemoved;
+}
+
+QString joinRefusalText(const QString &message)
+{
+    return message.isEmpty() ? kNetworkErrorText : message;
+}
+
 StateReaction stateReaction(qint64 state)
 {
     StateReaction r;

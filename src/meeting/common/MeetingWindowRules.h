@@ -30,6 +30,8 @@ inline const QString kLeaveMeetingTitle = QStringLiteral("退出会议");
 inline const QString kCancelTitle = QStringLiteral("取消");
 inline const QString kConfirmTitle = QStringLiteral("确定");
 inline const QString kGotItTitle = QStringLiteral("知道了");
+inline const QString kCreatorEndedNotice = QStringLiteral("创建者已结束会议，请退出");
+inline const QString kNetworkErrorText = QStringLiteral("网络不给力，请稍后重试");
 inline const QString kEnterFromWaitingRoomNotification = QStringLiteral("ENTER_MEETINGROOM_FROM_WAITINGROOM");
 
 // ---- The tool bar's share box ----------------------------------------------------------------
@@ -74,6 +76,11 @@ enum class Admission { KeepWaiting, Enter, Removed, Ended };
 [[nodiscard]] Admission admission(bool successed, const QVariant &data);
 // The toast of a removal or an end ("" for the others).
 [[nodiscard]] QString admissionToast(Admission admission);
+// A join from the waiting room refused: whether the service holds the user there no longer (the
+// meeting over or gone, the user removed), and what the user is told (the service's message, else
+// the network text).
+[[nodiscard]] bool joinRefusalEndsWaiting(qint64 code);
+[[nodiscard]] QString joinRefusalText(const QString &message);
 
 // ---- Room state reports ----------------------------------------------------------------------------
 struct StateReaction {

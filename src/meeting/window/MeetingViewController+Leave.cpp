@@ -16,7 +16,8 @@
 
 void MeetingViewController::leaveMeeting(QObject *)
 {
-    if (m_lifetime.meetingEnded)
+    // Moved out and joining again, the user may still give up: as leaving the waiting room.
+    if (m_lifetime.meetingEnded && !m_waitingRoom.rejoining)
         return;
     if (m_lifetime.leaveAlert) {
         m_lifetime.leaveAlert->raise();
@@ -33,7 +34,7 @@ void MeetingViewController::leaveMeeting(QObject *)
     auto leave = [weak] {
         if (!weak)
             return;
-        if (weak->m_waitingRoom.showingWaitingRoom)
+        if (weak->m_waitingRoom.showingWaitingRoom || weak->m_waitingRoom.rejoining)
             weak->exitWaitingRoomAction(nullptr);
         else
             weak->leaveRoom();

@@ -139,10 +139,20 @@ void MeetingViewController::onRoomClosed(const QString &reason)
     alert->showInCenterOfWindow(window());
 }
 
+void MeetingViewController::joinedRoomEnded(const QString &roomId)
+{
+    VeskMeetingManager *manager = VeskAppAgent::sharedInstance()->meetingManager();
+    const auto room = manager ? manager->roomInfo() : nullptr;
+    if (!m_lifetime.isRoomDelegate || !room || room->roomId != roomId)
+        return;
+    // The channel's close may never come (the room ended while joining): the answer ends it.
+    onRoomClosed(MeetingWindowRules::kCreatorEndedNotice);
+}
+
 void MeetingViewController::onRoomClosed()
 {
     VeskAppAgent::sharedInstance()->leaveMeeting();
-    KVAlert *alert = KVAlert::alertWithMessage(QStringLiteral("创建者已结束会议，请退出"),
+    KVAlert *alert = KVAlert::alertWithMessage(MeetingWindowRules::kCreatorEndedNotice,
                                                MeetingWindowRules::kConfirmTitle, KVAlert::Action());
     alert->setObjectName(QStringLiteral("creatorEndedAlert"));
     alert->showInCenterOfWindow(window());
@@ -191,6 +201,7 @@ void MeetingViewController::safeLeaveingMeetingWithOutRequest()
                 endMeetingLifetime();
                 clearManagerDelegates();
                 VeskAppAgent::sharedInstance()->leaveMeetingWithOutRequestMethod();
+                m_waitingRoom.rejoining = true;
                 enterMeetingRoom();
             });
     });

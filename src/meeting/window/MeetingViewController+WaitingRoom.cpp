@@ -4,6 +4,7 @@
 
 #include "agent/VeskAppAgent.h"
 #include "agent/VeskMeetingManager.h"
+#include "foundation/MainQueue.h"
 #include "foundation/models/MeetingInfoModel.h"
 #include "meeting/common/MeetingLog.h"
 #include "meeting/common/MeetingWindowRules.h"
@@ -15,6 +16,7 @@
 #include "uikit/VeskToast.h"
 
 #include <chrono>
+#include <utility>
 
 using namespace std::chrono_literals;
 
@@ -29,18 +31,43 @@ void setTitleText(KVMeetingIDLabel *label, const QString &text, const QString &r
     label->setStyleSheet(QStringLiteral("color: white;"));
     label->setRoomId(roomId);
 }
+
+// While the cover is up, what lies under it is out of the keyboard's and a screen reader's reach:
+// hidden, and shown again as it was once the cover goes. The top bar is not under it.
+void setCovered(QWidget *cover, QWidget *topBar, QList<QPointer<QWidget>> &hidden, bool covered)
+{
+    if (!covered) {
+        for (const QPointer<QWidget> &w : std::exchange(hidden, {})) {
+            if (w)
+                w->show();
+        }
+        return;
+    }
+    if (!cover || !cover->parentWidget() || !hidden.isEmpty())
+        return;
+    for (QObject *child : cover->parentWidget()->children()) {
+        auto *w = qobject_cast<QWidget *>(child);
+        if (!w || w == cover || w == topBar || w->isWindow() || w->isHidden())
+            continue;
+        hidden << w;
+        w->hide();
+    }
+}
 } // namespace
 
 void MeetingViewController::aboutWaitingRoom()
 {
     VeskAppAgent *agent = VeskAppAgent::sharedInstance();
     VeskMeetingManager *manager = agent->meetingManager();
+    connect(agent, &VeskAppAgent::joinRefused, this, &MeetingViewController::admissionJoinRefused,
+            Qt::UniqueConnection);
 
     if (m_waitingRoom.enterWaitingRoom) {
         m_waitingRoom.showingWaitingRoom = true;
         ui->waitingRoomBKView->raise();
         vesk::setBackgroundColor(ui->waitingRoomBKView, vesk::colorWithHexString(QStringLiteral("#3A3A3C")));
         ui->waitingRoomBKView->show();
+        setCovered(ui->waitingRoomBKView, ui->topView, m_waitingRoom.coveredViews, true);
         ui->endMeetingBtn->hide();
         ui->meetingIdCopyBtn->hide();
         vesk::setCornerRadius(ui->exitWaitingRoomBtn, 4.0);
@@ -62,11 +89,14 @@ void MeetingViewController::aboutWaitingRoom()
         requireAssistantinfo();
         manager->setDelegate(this, this);
         m_lifetime.isRoomDelegate = true;
+        connect(agent, &VeskAppAgent::joinedRoomEnded, this, &MeetingViewController::joinedRoomEnded,
+                Qt::UniqueConnection);
         manager->joinRoom();
     }
     const auto room = manager ? manager->roomInfo() : nullptr;
     ui->endMeetingBtn->setVisible(room && MeetingWindowRules::showsEndMeetingButton(*room, agent->myInfo().userId));
     ui->waitingRoomBKView->hide();
+    setCovered(ui->waitingRoomBKView, ui->topView, m_waitingRoom.coveredViews, false);
     ui->meetingIdCopyBtn->show();
     const QString roomId = room ? room->roomId : QString();
     setTitleText(ui->titleLabel, MeetingWindowRules::joinedTitle(room ? room->roomName : QString(), roomId), roomId);
@@ -104,9 +134,37 @@ void MeetingViewController::addLoopRequest()
 
 void MeetingViewController::enterMeetingRoom()
 {
-    // The home page copies the waiting room's meeting while this is delivered; clear it after.
+    // The home page joins with the waiting room's meeting. The waiting room, its poll and that
+    // meeting stay until the join succeeds (the agent then drops the meeting, the page goes), so a
+    // refused join leaves the user where he can be admitted.
     NotificationCenter::defaultCenter().post(MeetingWindowRules::kEnterFromWaitingRoomNotification);
-    destoryWaitingRoom();
+}
+
+void MeetingViewController::admissionJoinRefused(const QString &roomId, qint64 code, const QString &message)
+{
+    const bool waitingHere = m_waitingRoom.showingWaitingRoom && !m_lifetime.meetingEnded;
+    if (!waitingHere && !m_waitingRoom.rejoining)
+        return;
+    VeskAppAgent *agent = VeskAppAgent::sharedInstance();
+    const auto waiting = agent->temMeetingInfoModel();
+    if (!waiting || waiting->roomId != roomId)
+        return;
+    const QString text = MeetingWindowRules::joinRefusalText(message);
+    if (MeetingWindowRules::joinRefusalEndsWaiting(code)) {
+        // The service holds the user no longer: home, with its answer.
+        m_waitingRoom.rejoining = false;
+        exitWaitingRoomAction(nullptr);
+    } else if (m_waitingRoom.rejoining) {
+        // This page's meeting is over: the waiting room on a page of its own, as a 454 opens it.
+        m_waitingRoom.rejoining = false;
+        if (KVPageNavigator *navigator = KVPageNavigator::current())
+            navigator->showMeetingPage(true);
+    } else {
+        VeskToast::showToast(text);
+        return;
+    }
+    // After the page switch, over the page shown.
+    MainQueue::async(agent, [text] { VeskToast::showToast(text); });
 }
 
 void MeetingViewController::destoryWaitingRoom()

@@ -22,6 +22,7 @@
 #include "meeting/window/MeetingToolBar.h"
 #include "meeting/window/NetWorkTipView.h"
 #include "uikit/KVAccessibility.h"
+#include "uikit/KVPageNavigator.h"
 #include "uikit/KVWindow.h"
 #include "uikit/MacBaseWindowController.h"
 #include "uikit/VeskButton.h"
@@ -271,12 +272,14 @@ void MeetingViewController::currentSpeakerFloatingViewHidden()
 
 bool MeetingViewController::windowShouldClose()
 {
-    if (m_lifetime.meetingEnded)
-        return true;
-    if (m_waitingRoom.showingWaitingRoom)
-        exitWaitingRoomAction(nullptr);
-    else
-        leaveMeeting(nullptr);
+    if (m_lifetime.meetingEnded && !m_waitingRoom.rejoining) {
+        // Never no window at all: an ended page goes home instead of hiding.
+        if (KVPageNavigator *navigator = KVPageNavigator::current())
+            navigator->showMainPage(true);
+        return false;
+    }
+    // On the waiting screen too: its dialog's confirmation leaves the waiting room.
+    leaveMeeting(nullptr);
     return false;
 }
 

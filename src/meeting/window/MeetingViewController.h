@@ -160,6 +160,8 @@ private: // used by the controller alone
     void addLoopRequest();
     void enterMeetingRoom();
     void exitWaitingRoomAction(QObject *sender = nullptr);
+    // The join asked for from this page's waiting room (or after the move out) was refused.
+    void admissionJoinRefused(const QString &roomId, qint64 code, const QString &message);
 
 public:
     // ---- Leaving and ending (+Leave.cpp) ----------------------------------------------------
@@ -186,6 +188,8 @@ public:
 
 private: // used by the controller alone
     void safeLeaveingMeetingWithOutRequest();
+    // The service answered a call on this meeting that it is over or gone.
+    void joinedRoomEnded(const QString &roomId);
     [[nodiscard]] static QString convertToJsonData(const QVariantMap &dictionary);
 
 public:

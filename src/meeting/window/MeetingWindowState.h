@@ -46,6 +46,10 @@ struct MeetingWaitingRoomState {
     // Replies of an earlier waiting-room screen carry an older number and are dropped.
     quint64 waitingRoomGeneration = 0;
     bool showingWaitingRoom = false;
+    // The host moved the user out: this page's meeting is left and its join again is on its way.
+    bool rejoining = false;
+    // What the cover hid (all that lay under it), shown again when it goes.
+    QList<QPointer<QWidget>> coveredViews;
 };
 
 // Members, the grid and its tiles (+Members.cpp).

@@ -479,6 +479,15 @@ void DevService::onChannelConnection()
             socket->close(QWebSocketProtocol::CloseCode(4001), QStringLiteral("签名无效"));
             continue;
         }
+        if (channelRefusal) {
+            if (const auto refusal = channelRefusal(roomId, user->userId)) {
+                ++m_channelRefused;
+                qCInfo(korviDevService) << "channel closed at once" << roomId << userId << refusal->second;
+                connect(socket, &QWebSocket::disconnected, socket, &QObject::deleteLater);
+                socket->close(QWebSocketProtocol::CloseCode(refusal->first), refusal->second);
+                continue;
+            }
+        }
         ++m_channelAccepted;
         auto peer = std::make_unique<ChannelPeer>();
         peer->socket = socket;

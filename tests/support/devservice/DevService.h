@@ -51,6 +51,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <utility>
 #include <vector>
 
 class QWebSocket;
@@ -304,6 +305,9 @@ public:
     void setHeartbeatAckData(const QString &roomId, const QJsonObject &data);
     // Called for every delivered client message (after the log), e.g. to broadcast chat.
     std::function<void(const DevChannelMessage &message)> onChannelMessage;
+    // Why a signed channel connection of a user to a room is closed at once (a close code and
+    // reason), or nullopt to keep it; the room routes set it (an ended room takes nobody).
+    std::function<std::optional<std::pair<int, QString>>(const QString &roomId, const QString &userId)> channelRefusal;
     // Relay delivered chat/control messages (types 0, 1) to the room's other members, stamped with
     // the channel's sender; host commands only from the room's host and assistant hosts.
     void setRelayMessages(bool relay) { m_relay = relay; }

@@ -143,6 +143,13 @@ QJsonArray agendaSections(DevService &svc, const QString &userId, bool todayOnly
 }
 
 const bool registered = DevServiceRoutes::add(QStringLiteral("agent-room"), [](DevService &svc) {
+    // An ended room takes nobody in, over the channel either.
+    svc.channelRefusal = [&svc](const QString &roomId, const QString &) -> std::optional<std::pair<int, QString>> {
+        const DevRoom *room = svc.state().room(roomId);
+        if (room && room->closed)
+            return std::make_pair(RoomEndedClose, RoomEndedReason);
+        return std::nullopt;
+    };
     signedInRoute(svc, "POST", "/qf/meeting/room/create", [&svc](DevUser *user, const DevRequest &req) {
         QString roomId = str(req, QStringLiteral("roomId"));
         if (roomId.isEmpty() || svc.state().scheduled.contains(roomId))
@@ -250,7 +257,8 @@ const bool registered = DevServiceRoutes::add(QStringLiteral("agent-room"), [](D
         DevRoom *active = svc.state().room(roomId);
         if (meeting == svc.state().scheduled.cend() && !active)
             return DevService::fail(NotFound, QStringLiteral("会议不存在"));
-        if (meeting != svc.state().scheduled.cend() && meeting->fields.value(QStringLiteral("status")).toInt() == 2)
+        if ((meeting != svc.state().scheduled.cend() && meeting->fields.value(QStringLiteral("status")).toInt() == 2) ||
+            (meeting == svc.state().scheduled.cend() && active->closed))
             return DevService::fail(Ended, QStringLiteral("会议已结束"));
         DevRoom &room = meeting != svc.state().scheduled.cend() ? openRoom(svc, *meeting) : *active;
         const bool host = room.hostUserId == user->userId;
