@@ -182,10 +182,47 @@ inline double median(std::vector<double> values)
     return values.size() % 2 ? values[mid] : (values[mid - 1] + values[mid]) / 2;
 }
 
+// How many pairs a comparison takes: at least `least`, at most `most`, and no further pair once the
+// next one (as long as the pairs so far took on average) would end past the budget. A busy machine
+// takes fewer pairs instead of running past the program's two minutes.
+class PairBudget {
+public:
+    PairBudget(int least, int most, std::chrono::seconds budget) : m_least(least), m_most(most), m_budget(budget) {}
+
+    [[nodiscard]] bool another()
+    {
+        const auto spent = std::chrono::steady_clock::now() - m_start;
+        if (m_taken >= m_most)
+            return false;
+        if (m_taken >= m_least && spent + spent / m_taken > m_budget)
+            return false;
+        ++m_taken;
+        return true;
+    }
+    [[nodiscard]] int taken() const { return m_taken; }
+
+private:
+    const int m_least;
+    const int m_most;
+    const std::chrono::steady_clock::duration m_budget;
+    const std::chrono::steady_clock::time_point m_start = std::chrono::steady_clock::now();
+    int m_taken = 0;
+};
+
 // Figures collected run by run, each reported as its median (into a benchmark's counters).
 class Medians {
 public:
     void add(const std::string &name, double value) { m_values[name].push_back(value); }
+    [[nodiscard]] double median(const std::string &name) const
+    {
+        const auto found = m_values.find(name);
+        return found == m_values.end() ? 0 : bench::median(found->second);
+    }
+    [[nodiscard]] int count(const std::string &name) const
+    {
+        const auto found = m_values.find(name);
+        return found == m_values.end() ? 0 : int(found->second.size());
+    }
     template <typename Counters> void report(Counters &counters) const
     {
         for (const auto &[name, values] : m_values)

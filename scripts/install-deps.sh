@@ -13,7 +13,7 @@ PACKAGES=(
   xvfb xauth openbox fonts-noto-cjk
   qt6-qpa-plugins libqt6multimedia6 qml6-module-qtmultimedia
   pulseaudio pulseaudio-utils libpulse-dev gstreamer1.0-plugins-base gstreamer1.0-plugins-good
-  clang-format ccache
+  clang-format ccache lld
   libxcb1-dev libxcb-ewmh-dev libxcb-icccm4-dev libxcb-res0-dev libxcb-composite0-dev libxcb-image0-dev
   libxcb-shm0-dev libxcb-randr0-dev libxcb-shape0-dev libxcb-xtest0-dev x11-xserver-utils
   libgstreamer1.0-dev libgstreamer-plugins-base1.0-dev gstreamer1.0-plugins-ugly gstreamer1.0-libav

@@ -2,7 +2,9 @@
 
 #include "ShellTestSupport.h"
 
+#include "agent/engine/MediaBackend.h"
 #include "connection/KVImageLoader.h"
+#include "devices/audio/PulseAudioClient.h"
 #include "scheduling/WMEventCalendarTool.h"
 #include "shell/AppDelegateMac.h"
 #include "shell/LoginViewController.h"
@@ -111,6 +113,14 @@ TEST_F(StartupTest, TheHomeWindowNeedsNeitherTheCalendarsNorTheMediaPipelinesLib
     EXPECT_FALSE(mapped("libical.so")) << "the calendar";
     EXPECT_FALSE(mapped("libgstreamer-1.0.so")) << "the share's and the recorder's media pipeline";
     EXPECT_FALSE(mapped("libgobject-2.0.so"));
+    EXPECT_FALSE(mapped("libQt6Multimedia.so")) << "the devices' media library";
+    EXPECT_FALSE(mapped("libpulse.so")) << "the sound server's client";
+
+    // A device's first use loads them, and they work as if linked.
+    (void)PulseAudioClient::serverReachable();
+    EXPECT_TRUE(mapped("libpulse.so"));
+    MediaBackend::waitUntilReady();
+    EXPECT_TRUE(mapped("libQt6Multimedia.so"));
 
     // The calendar's first use loads its library, and it works as if linked.
     std::optional<bool> granted;

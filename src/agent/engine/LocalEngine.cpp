@@ -1,5 +1,6 @@
 #include "LocalEngine.h"
 #include "MediaBackend.h"
+#include "MediaSignals.h"
 
 #include "DesktopCaptureSource.h"
 #include "EngineLog.h"
@@ -942,17 +943,14 @@ void LocalEngine::startCapture()
     m_captureSession->setVideoSink(m_videoSink.get());
     std::weak_ptr<CameraSlot> slot = m_cameraSlot;
     // The sink may report from the capture thread: only the slot is touched there.
-    connect(
-        m_videoSink.get(), &QVideoSink::videoFrameChanged, m_videoSink.get(),
-        [slot](const QVideoFrame &frame) {
-            if (auto target = slot.lock()) {
-                std::lock_guard lock(target->mutex);
-                target->frame = frame;
-            }
-        },
-        Qt::DirectConnection);
-    connect(m_camera.get(), &QCamera::errorOccurred, this, [this](QCamera::Error, const QString &text) {
-        qCWarning(lcEngine) << "camera failed, using the test picture:" << text;
+    MediaSignals::onVideoFrame(m_videoSink.get(), m_videoSink.get(), [slot](const QVideoFrame &frame) {
+        if (auto target = slot.lock()) {
+            std::lock_guard lock(target->mutex);
+            target->frame = frame;
+        }
+    });
+    m_cameraError = MediaSignals::onCameraError(m_camera.get(), m_camera.get(), [this] {
+        qCWarning(lcEngine) << "camera failed, using the test picture:" << m_camera->errorString();
         stopCapture();
     });
     m_camera->start();
@@ -962,7 +960,7 @@ void LocalEngine::stopCapture()
 {
     if (!m_camera)
         return;
-    m_camera->disconnect(this);
+    QObject::disconnect(m_cameraError);
     m_camera->stop();
     // The capture session refers to the others: it goes first.
     m_captureSession.reset();

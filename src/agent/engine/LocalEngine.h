@@ -241,6 +241,7 @@ private:
     LocalPicture::ParticipantPainter m_pictures; // render thread only
 
     std::unique_ptr<QCamera> m_camera;
+    QMetaObject::Connection m_cameraError;
     std::unique_ptr<QMediaCaptureSession> m_captureSession;
     std::unique_ptr<QVideoSink> m_videoSink;
     std::shared_ptr<CameraSlot> m_cameraSlot;

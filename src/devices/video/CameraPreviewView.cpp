@@ -1,6 +1,7 @@
 #include "devices/video/CameraPreviewView.h"
 
 #include "agent/engine/MediaBackend.h"
+#include "agent/engine/MediaSignals.h"
 
 #include <QPainter>
 #include <QVideoSink>
@@ -12,8 +13,8 @@ CameraPreviewView::CameraPreviewView(QWidget *parent) : QWidget(parent)
 
 CameraPreviewView::~CameraPreviewView()
 {
-    if (m_sink)
-        disconnect(m_sink, nullptr, this, nullptr);
+    // Before the members go: a frame may be on its way from the capture thread.
+    QObject::disconnect(m_frames);
 }
 
 QVideoSink *CameraPreviewView::videoSink()
@@ -22,7 +23,7 @@ QVideoSink *CameraPreviewView::videoSink()
     if (!m_sink && MediaBackend::isReady()) {
         m_sink = new QVideoSink(this);
         // Direct: the frame is stored on the delivering thread; only the repaint crosses.
-        connect(m_sink, &QVideoSink::videoFrameChanged, this, &CameraPreviewView::takeFrame, Qt::DirectConnection);
+        m_frames = MediaSignals::onVideoFrame(m_sink, this, [this](const QVideoFrame &frame) { takeFrame(frame); });
     }
     return m_sink;
 }

@@ -44,6 +44,7 @@ private:
     void takeFrame(const QVideoFrame &frame);
 
     QVideoSink *m_sink = nullptr;
+    QMetaObject::Connection m_frames;
     bool m_mirror = true;
     bool m_fill = false;
     mutable std::mutex m_frameMutex;

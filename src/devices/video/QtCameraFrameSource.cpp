@@ -1,6 +1,7 @@
 #include "devices/video/QtCameraFrameSource.h"
 
 #include "agent/engine/MediaBackend.h"
+#include "agent/engine/MediaSignals.h"
 #include "devices/DevicesLog.h"
 
 #include <QCamera>
@@ -15,7 +16,7 @@ QtCameraFrameSource::QtCameraFrameSource(QObject *parent) : QObject(parent)
     MediaBackend::whenReady(this, [this] {
         m_mediaDevices = new QMediaDevices(this);
         m_session = std::make_unique<QMediaCaptureSession>();
-        connect(m_mediaDevices, &QMediaDevices::videoInputsChanged, this, [this] {
+        MediaSignals::onVideoInputsChanged(m_mediaDevices, this, [this] {
             if (m_devicesChanged)
                 m_devicesChanged();
         });
@@ -68,8 +69,9 @@ bool QtCameraFrameSource::start(const KVVideoDevice &device, QVideoSink *sink)
         return false;
     }
     m_camera = std::make_unique<QCamera>(chosen);
-    connect(m_camera.get(), &QCamera::errorOccurred, this,
-            [](QCamera::Error error, const QString &text) { qCWarning(lcDevices) << "camera error" << error << text; });
+    MediaSignals::onCameraError(m_camera.get(), m_camera.get(), [camera = m_camera.get()] {
+        qCWarning(lcDevices) << "camera error" << int(camera->error()) << camera->errorString();
+    });
     m_session->setCamera(m_camera.get());
     m_session->setVideoSink(sink);
     m_camera->start();

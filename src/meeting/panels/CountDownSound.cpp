@@ -1,5 +1,6 @@
 #include "meeting/panels/CountDownSound.h"
 
+#include "agent/engine/MediaBackend.h"
 #include "foundation/AppPaths.h"
 #include "meeting/common/MeetingLog.h"
 
@@ -60,6 +61,12 @@ public:
     {
         // Made on first use: most displays never reach their last three seconds.
         if (!m_effect) {
+            // Until the media back-ends exist, making one would load them here and wait for the
+            // sound server on the main thread; the display asked for them when it was made.
+            if (!MediaBackend::isReady()) {
+                qCInfo(lcMeeting) << "count-down sound skipped: the media back-ends are not ready";
+                return;
+            }
             m_effect = std::make_unique<QSoundEffect>();
             m_effect->setSource(m_source);
             m_effect->setVolume(0.5f);
@@ -93,6 +100,8 @@ std::unique_ptr<CountDownSoundPlayer> CountDownSoundPlayer::make()
     static const QString path = soundFile();
     if (path.isEmpty())
         return nullptr;
+    // Ready long before the display's last three seconds.
+    MediaBackend::start();
     return std::make_unique<QtSoundPlayer>(path);
 }
 
