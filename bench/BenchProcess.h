@@ -226,7 +226,7 @@ public:
     template <typename Counters> void report(Counters &counters) const
     {
         for (const auto &[name, values] : m_values)
-            counters[name] = median(values);
+            counters[name] = bench::median(values);
     }
 
 private:
