@@ -326,26 +326,41 @@ TEST_F(ShareControlTest, StopDuringCountDown_DropsTheOverlayAndStartsNothing)
     }
 }
 
-TEST_F(ShareControlTest, StopChain_ScreenShare_LocalEndOnlyAfterReleaseCodeZero)
+// A stop, by the user's button or by the host (event 4), ends the share here at once: a release
+// that is refused or never answered leaves nothing running that its controls could not end.
+TEST_F(ShareControlTest, AStop_EndsTheScreenShareAtOnce_WhateverTheReleaseAnswers)
 {
-    startSharing();
-    ASSERT_TRUE(services->engineSharing);
-    // Turning the button off stops the share: the release is asked for first.
-    press();
-    EXPECT_EQ(shareBtn->state(), 0);
-    ASSERT_EQ(services->waiting("release"), 1);
-    services->answer("release", FakeShareServices::code(1));
-    EXPECT_TRUE(services->engineSharing); // refused: everything stays
-    EXPECT_NE(ShareTrack::current(), nullptr);
-    EXPECT_FALSE(services->log.join(',').contains("closeWindows"));
-
-    services->log.clear();
-    control->stopScreenShare(false);
-    services->answer("release", FakeShareServices::code(0));
-    EXPECT_EQ(services->log, QStringList({"release", "stopDesktopShare", "closeWindows(ring off)"}));
-    EXPECT_FALSE(services->screenSharing);
-    EXPECT_FALSE(finishShareBtn->isVisibleTo(&view));
-    EXPECT_EQ(shareBtn->state(), 0);
+    const KVMResponse timedOut = KVMResponse::failure(KVMResponse::TimeoutCode, "timeout");
+    for (const bool byHost : {false, true}) {
+        startSharing();
+        ASSERT_TRUE(services->engineSharing);
+        services->log.clear();
+        if (byHost) {
+            MeetingControlData data;
+            data.peerId = services->myPhoneNumber();
+            data.sender = QStringLiteral("creator");
+            control->controlScreenShareWithData(data);
+            services->log.clear(); // the member's flag
+            ASSERT_TRUE(drainMainQueue());
+            ASSERT_NE(alert(), nullptr);
+            alert()->dismiss();
+        } else {
+            press(); // the button off
+        }
+        EXPECT_EQ(services->log, QStringList({"stopDesktopShare", "closeWindows(ring off)", "release"})) << byHost;
+        EXPECT_FALSE(services->screenSharing);
+        EXPECT_FALSE(finishShareBtn->isVisibleTo(&view));
+        EXPECT_EQ(shareBtn->state(), 0);
+        EXPECT_FALSE(control->showShareView());
+        services->answer("release", byHost ? timedOut : FakeShareServices::code(1));
+        EXPECT_FALSE(services->engineSharing) << byHost;
+        EXPECT_EQ(ShareTrack::current(), nullptr);
+        // The button starts a new share with the lock, not a picker in a window out of sight.
+        press();
+        EXPECT_EQ(services->waiting("lock"), 1) << byHost;
+        EXPECT_EQ(control->currentShareSelectPanel(), nullptr);
+        services->answer("lock", FakeShareServices::lock(false));
+    }
 
     // Nothing of one's own: a plain stop does nothing.
     services->log.clear();
@@ -392,7 +407,7 @@ TEST_F(ShareControlTest, TheEngineEndsTheShare_TheLocalEndRunsAndTheLockGoesBack
     EXPECT_TRUE(services->fileSharing);
 }
 
-TEST_F(ShareControlTest, StopChain_DocumentAndAudioVideo_StopThenReleaseThenReset)
+TEST_F(ShareControlTest, StopChain_DocumentAndAudioVideo_EndsOnceStopped_WhateverTheReleaseAnswers)
 {
     mode = 1;
     services->fileSharing = true;
@@ -402,10 +417,11 @@ TEST_F(ShareControlTest, StopChain_DocumentAndAudioVideo_StopThenReleaseThenRese
     EXPECT_EQ(services->waiting("release"), 0); // the stop was refused: nothing more
     control->stopScreenShare(false);
     services->answer("stopFile", FakeShareServices::code(0));
-    services->answer("release", FakeShareServices::code(0));
-    EXPECT_FALSE(services->fileSharing);
+    EXPECT_FALSE(services->fileSharing); // ended at the service: ended here, the release on its way
     EXPECT_EQ(mode, 0);
     EXPECT_TRUE(services->log.contains("avFileStopped"));
+    EXPECT_EQ(services->waiting("release"), 1);
+    services->answer("release", FakeShareServices::code(0));
 
     mode = 2;
     services->avSharing = true;
@@ -415,12 +431,12 @@ TEST_F(ShareControlTest, StopChain_DocumentAndAudioVideo_StopThenReleaseThenRese
     EXPECT_TRUE(services->avSharing);
     avFile->fileId = QStringLiteral("f1");
     control->stopScreenShare(false);
-    services->answer("stopAVFile", FakeShareServices::code(0));
-    services->answer("release", FakeShareServices::code(2));
-    EXPECT_TRUE(services->avSharing); // release refused
+    services->answer("stopAVFile", FakeShareServices::code(2));
+    EXPECT_TRUE(services->avSharing); // the stop refused: the file plays on
     control->stopScreenShare(false);
     services->answer("stopAVFile", FakeShareServices::code(0));
-    services->answer("release", FakeShareServices::code(0));
+    EXPECT_FALSE(services->avSharing);
+    services->answer("release", FakeShareServices::code(2));
     EXPECT_FALSE(services->avSharing);
 }
 

@@ -360,15 +360,13 @@ void ScreenShareControl::stopScreenShare(bool force)
         return;
     }
     QPointer<ScreenShareControl> weak(this);
+    // The file share has ended at the service: it ends here too, whatever the release answers.
     const auto releaseThenReset = [weak](const KVMResponse &stopped) {
         if (!weak || stopped.code != 0)
             return;
-        weak->m_services->releaseShareLock(weak, [weak](const KVMResponse &released) {
-            if (!weak || released.code != 0)
-                return;
-            call(weak->m_window.avFileShareStopped);
-            weak->resetShareStatus();
-        });
+        call(weak->m_window.avFileShareStopped);
+        weak->resetShareStatus();
+        weak->releaseLockIgnoringAnswer();
     };
     const int mode = m_window.fileShareMode ? m_window.fileShareMode() : 0;
     if (mode == 1) {
@@ -385,16 +383,15 @@ void ScreenShareControl::stopScreenShare(bool force)
         s.stopAVFileShare(this, *file, releaseThenReset);
         return;
     }
-    releaseThenEnd();
+    endThenRelease();
 }
 
-void ScreenShareControl::releaseThenEnd()
+// A stop, whoever asks for it, ends the share here at once: a late or refused release must not
+// leave a share running that its own controls can no longer end.
+void ScreenShareControl::endThenRelease()
 {
-    QPointer<ScreenShareControl> weak(this);
-    m_services->releaseShareLock(this, [weak](const KVMResponse &released) {
-        if (weak && released.code == 0)
-            weak->localEnd();
-    });
+    localEnd();
+    releaseLockIgnoringAnswer();
 }
 
 void ScreenShareControl::shareEndedByEngine(bool startFailed)

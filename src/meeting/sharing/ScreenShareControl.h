@@ -102,7 +102,7 @@ private:
     void failStart();
     void endOwnFileShare();
     void releaseLockIgnoringAnswer();
-    void releaseThenEnd();
+    void endThenRelease();
     void localEnd();
     void cancelCountDown();
     static void setOff(VeskButton *button);
