@@ -87,6 +87,9 @@ protected:
     // Up to an open picker.
     void openPicker()
     {
+        // The releases still on their way are answered first: a new start waits for them.
+        while (services->answer("release", FakeShareServices::code(0))) {
+        }
         press();
         ASSERT_TRUE(services->answer("lock", FakeShareServices::lock(true)));
         ASSERT_NE(control->currentShareSelectPanel(), nullptr);
@@ -217,7 +220,7 @@ TEST_F(ShareControlTest, Picker_OpensCentredWithTheCandidates_CloseReleasesTheLo
     openPicker();
     control->currentShareSelectPanel()->closeSharePanelAction();
     EXPECT_EQ(shareBtn->state(), 1);
-    EXPECT_EQ(services->waiting("release"), 2);
+    EXPECT_EQ(services->waiting("release"), 1);
 }
 
 TEST_F(ShareControlTest, NoScreens_ToastOneSecondLater_RefilledOnReturnToTheRoom)
@@ -366,6 +369,42 @@ TEST_F(ShareControlTest, AStop_EndsTheScreenShareAtOnce_WhateverTheReleaseAnswer
     services->log.clear();
     control->stopScreenShare(false);
     EXPECT_TRUE(services->log.isEmpty());
+}
+
+// A new start after a stop asks for the lock only once the stop is answered: asked before, the
+// late release would free the lock the new share was just given, and another could take it too.
+TEST_F(ShareControlTest, ANewStartWaitsForTheStopOnItsWay)
+{
+    startSharing();
+    press(); // the button off: the share ends, its release is on its way
+    ASSERT_EQ(services->waiting("release"), 1);
+    press();
+    int listStarts = 0;
+    control->withShareLock([&] { ++listStarts; });
+    EXPECT_EQ(services->waiting("lock"), 0);
+    EXPECT_TRUE(control->isPrepareScreenShare());
+    EXPECT_EQ(VeskToast::textOf(VeskToast::currentLoadingToast()), "正在获取共享令牌");
+    services->answer("release", KVMResponse::failure(KVMResponse::TimeoutCode, "timeout"));
+    ASSERT_EQ(services->waiting("lock"), 2);
+    services->answer("lock", FakeShareServices::lock(true));
+    EXPECT_NE(control->currentShareSelectPanel(), nullptr);
+    EXPECT_EQ(shareBtn->state(), 1);
+    control->currentShareSelectPanel()->closeSharePanelBlock(true);
+    services->answer("lock", FakeShareServices::lock(true));
+    EXPECT_EQ(listStarts, 1);
+
+    // A document's stop, then its release: the start waits for both.
+    services->answer("release", FakeShareServices::code(0));
+    mode = 1;
+    services->fileSharing = true;
+    document = std::make_shared<FileShareDatailModel>();
+    control->stopScreenShare(false);
+    press();
+    services->answer("stopFile", FakeShareServices::code(0));
+    EXPECT_EQ(services->waiting("lock"), 0);
+    services->answer("release", FakeShareServices::code(0));
+    EXPECT_EQ(services->waiting("lock"), 1);
+    EXPECT_TRUE(control->isPrepareScreenShare());
 }
 
 // The engine's end of a share (the window closed, the desktop ended it, the portal refused or the

@@ -82,9 +82,15 @@ void ScreenShareControl::prepareToShare(VeskButton *sender)
         VeskToast::showLoadingToast(QStringLiteral("正在获取共享令牌"));
         QPointer<ScreenShareControl> weak(this);
         QPointer<VeskButton> button(sender);
-        s.getShareLock(this, [weak, button](const KVMResponse &response) {
-            if (weak)
-                weak->onShareLock(response, button);
+        afterStops([weak, button] {
+            // A stop answered meanwhile reset the controls: the start is still under way.
+            weak->m_isPrepareScreenShare = true;
+            if (button)
+                button->setState(1);
+            weak->m_services->getShareLock(weak, [weak, button](const KVMResponse &response) {
+                if (weak)
+                    weak->onShareLock(response, button);
+            });
         });
         return;
     }
@@ -110,21 +116,23 @@ void ScreenShareControl::withShareLock(std::function<void()> then)
         return;
     m_lockForListInFlight = true;
     QPointer<ScreenShareControl> weak(this);
-    s.getShareLock(this, [weak, then = std::move(then)](const KVMResponse &response) {
-        if (!weak)
-            return;
-        weak->m_lockForListInFlight = false;
-        if (response.successed && response.data.value<ShareTokenModel>().isCanShare) {
-            then();
-            return;
-        }
-        if (response.successed)
-            VeskToast::showToast(
-                QStringLiteral("正在共享%1，您暂时无法共享")
-                    .arg(weak->m_services->shareStyleIsFile() ? QStringLiteral("文件") : QStringLiteral("屏幕")));
-        else
-            VeskToast::showToast(response.message.isEmpty() ? QStringLiteral("网络不给力，请稍后重试")
-                                                            : response.message);
+    afterStops([weak, then = std::move(then)] {
+        weak->m_services->getShareLock(weak, [weak, then](const KVMResponse &response) {
+            if (!weak)
+                return;
+            weak->m_lockForListInFlight = false;
+            if (response.successed && response.data.value<ShareTokenModel>().isCanShare) {
+                then();
+                return;
+            }
+            if (response.successed)
+                VeskToast::showToast(
+                    QStringLiteral("正在共享%1，您暂时无法共享")
+                        .arg(weak->m_services->shareStyleIsFile() ? QStringLiteral("文件") : QStringLiteral("屏幕")));
+            else
+                VeskToast::showToast(response.message.isEmpty() ? QStringLiteral("网络不给力，请稍后重试")
+                                                                : response.message);
+        });
     });
 }
 
@@ -323,7 +331,30 @@ void ScreenShareControl::failStart()
 
 void ScreenShareControl::releaseLockIgnoringAnswer()
 {
-    m_services->releaseShareLock(this, [](const KVMResponse &) {});
+    ++m_stopsInFlight;
+    QPointer<ScreenShareControl> weak(this);
+    m_services->releaseShareLock(this, [weak](const KVMResponse &) {
+        if (weak)
+            weak->stopAnswered();
+    });
+}
+
+void ScreenShareControl::afterStops(std::function<void()> askForLock)
+{
+    if (m_stopsInFlight == 0) {
+        askForLock();
+        return;
+    }
+    m_afterStops.append(std::move(askForLock));
+}
+
+void ScreenShareControl::stopAnswered()
+{
+    if (--m_stopsInFlight > 0)
+        return;
+    const QList<std::function<void()>> waiting = std::exchange(m_afterStops, {});
+    for (const std::function<void()> &askForLock : waiting)
+        askForLock();
 }
 
 void ScreenShareControl::refreshShareDataIfNeeded()
@@ -362,16 +393,20 @@ void ScreenShareControl::stopScreenShare(bool force)
     QPointer<ScreenShareControl> weak(this);
     // The file share has ended at the service: it ends here too, whatever the release answers.
     const auto releaseThenReset = [weak](const KVMResponse &stopped) {
-        if (!weak || stopped.code != 0)
+        if (!weak)
             return;
-        call(weak->m_window.avFileShareStopped);
-        weak->resetShareStatus();
-        weak->releaseLockIgnoringAnswer();
+        if (stopped.code == 0) {
+            call(weak->m_window.avFileShareStopped);
+            weak->resetShareStatus();
+            weak->releaseLockIgnoringAnswer();
+        }
+        weak->stopAnswered();
     };
     const int mode = m_window.fileShareMode ? m_window.fileShareMode() : 0;
     if (mode == 1) {
         call(m_window.closeFileSwitchPanel);
         const auto document = m_window.document ? m_window.document() : nullptr;
+        ++m_stopsInFlight;
         s.stopFileShare(this, document ? *document : FileShareDatailModel(), releaseThenReset);
         return;
     }
@@ -380,6 +415,7 @@ void ScreenShareControl::stopScreenShare(bool force)
         const auto file = m_window.avFile ? m_window.avFile() : nullptr;
         if (!file || file->fileId.isEmpty())
             return;
+        ++m_stopsInFlight;
         s.stopAVFileShare(this, *file, releaseThenReset);
         return;
     }

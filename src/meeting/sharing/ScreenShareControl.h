@@ -102,6 +102,10 @@ private:
     void failStart();
     void endOwnFileShare();
     void releaseLockIgnoringAnswer();
+    // A lock request waits for the stops on their way (a file share's stop, the lock's release):
+    // sent before their answer, a late release would free the lock the new share was given.
+    void afterStops(std::function<void()> askForLock);
+    void stopAnswered();
     void endThenRelease();
     void localEnd();
     void cancelCountDown();
@@ -122,6 +126,8 @@ private:
     QPointer<ShareSelectPanel> m_shareSelectPanel;
     QPointer<VeskButton> m_pickerOpener;
     QPointer<QWidget> m_watchedView;
+    int m_stopsInFlight = 0;
+    QList<std::function<void()>> m_afterStops;
     bool m_listInFlight = false;
     bool m_lockForListInFlight = false;
     bool m_listAgain = false;       // a change came while the list was on its way
