@@ -296,6 +296,37 @@ TEST_F(ShareControlTest, StartFails_WindowGoneOrNoStreamLevel_BannerFlagsCleared
     }
 }
 
+// Sharing forbidden while the picker is open or the count-down runs: the start is refused with the
+// room's text, nothing is shared and the lock goes back.
+TEST_F(ShareControlTest, SharingForbiddenMeanwhile_TheStartIsRefusedAndTheLockGoesBack)
+{
+    for (const bool duringCountDown : {false, true}) {
+        openPicker();
+        ShareSelectPanel *panel = control->currentShareSelectPanel();
+        panel->selectWindow(0);
+        if (!duringCountDown)
+            services->allowShare = false;
+        panel->startShareAction();
+        if (duringCountDown) {
+            ASSERT_NE(ShareStartAnimationView::current(), nullptr);
+            services->allowShare = false;
+            clock.clock.advance(4s);
+        }
+        EXPECT_EQ(ShareStartAnimationView::current(), nullptr) << duringCountDown;
+        EXPECT_EQ(control->currentShareSelectPanel(), nullptr);
+        EXPECT_FALSE(services->engineSharing) << duringCountDown;
+        EXPECT_FALSE(services->screenSharing);
+        EXPECT_EQ(ShareTrack::current(), nullptr);
+        EXPECT_EQ(shareBtn->state(), 0);
+        EXPECT_FALSE(control->isPrepareScreenShare());
+        EXPECT_EQ(toast(), QStringLiteral("主持人已关闭您的共享权限"));
+        EXPECT_EQ(services->waiting("release"), 1) << duringCountDown;
+        clock.clock.advance(4s);
+        EXPECT_FALSE(services->engineSharing) << duringCountDown;
+        services->allowShare = true;
+    }
+}
+
 TEST_F(ShareControlTest, StopDuringCountDown_DropsTheOverlayAndStartsNothing)
 {
     // A stop, a reset, and the host's end (event 4) during the count-down.

@@ -265,6 +265,12 @@ void ScreenShareControl::closePicker()
 
 void ScreenShareControl::generalStart(const DesktopCaptureSnapshotModel &model)
 {
+    // The host may have forbidden sharing while the picker was open.
+    if (!m_services->allowFileShared()) {
+        closePicker();
+        refuseForbidden();
+        return;
+    }
     m_services->setSelfScreenOrWindowSharing(true);
     QPointer<ScreenShareControl> weak(this);
     ShareStartAnimationView::showStartAnimationInView(view(), [weak, model] {
@@ -280,6 +286,10 @@ void ScreenShareControl::afterCountDown(const DesktopCaptureSnapshotModel &model
     if (!m_services->selfScreenOrWindowSharing())
         return;
     m_isPrepareScreenShare = false;
+    if (!m_services->allowFileShared()) {
+        refuseForbidden();
+        return;
+    }
     if (!ShareTrack::startWithModel(model)) {
         failStart();
         return;
@@ -326,6 +336,16 @@ void ScreenShareControl::failStart()
     m_services->setSelfScreenOrWindowSharing(false);
     VeskMeetingToast::showErrorTip(view(), QStringLiteral("屏幕共享失败，请重新选择共享内容"));
     setOff(shareBtn());
+    releaseLockIgnoringAnswer();
+}
+
+void ScreenShareControl::refuseForbidden()
+{
+    m_showShareView = false;
+    m_isPrepareScreenShare = false;
+    m_services->setSelfScreenOrWindowSharing(false);
+    setOff(shareBtn());
+    VeskToast::showToastInMeeting(QStringLiteral("主持人已关闭您的共享权限"));
     releaseLockIgnoringAnswer();
 }
 

@@ -100,6 +100,8 @@ private:
     void generalStart(const DesktopCaptureSnapshotModel &model);
     void afterCountDown(const DesktopCaptureSnapshotModel &model);
     void failStart();
+    // A screen or window start the room no longer allows: told, nothing starts, the lock goes back.
+    void refuseForbidden();
     void endOwnFileShare();
     void releaseLockIgnoringAnswer();
     // A lock request waits for the stops on their way (a file share's stop, the lock's release):
