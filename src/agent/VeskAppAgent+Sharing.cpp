@@ -75,12 +75,18 @@ void VeskAppAgent::startOrStopFileShare(QObject *owner, bool start, const QStrin
         {QStringLiteral("sliceInfo"), sliceInfo}, {QStringLiteral("fileId"), fileId},
         {QStringLiteral("fileName"), fileName},   {QStringLiteral("uploadUserId"), uploadUserId},
     };
-    if (start) {
-        body.insert(QStringLiteral("enableOperationFileStatus"), enableOperationFileStatus);
-        if (enableOperationFileStatus == QLatin1String("2"))
-            body.insert(QStringLiteral("enableUserList"), enableUserList);
+    if (!start) {
+        post(owner, QStringLiteral("/qf/client/sharedFile"), body, seqHeaders(room.sequenceId), std::move(completion));
+        return;
     }
-    post(owner, QStringLiteral("/qf/client/sharedFile"), body, seqHeaders(room.sequenceId), std::move(completion));
+    QVariantMap stop = body;
+    stop.insert(QStringLiteral("sharedFileStatus"), 0);
+    stop.insert(QStringLiteral("sliceInfo"), QString());
+    body.insert(QStringLiteral("enableOperationFileStatus"), enableOperationFileStatus);
+    if (enableOperationFileStatus == QLatin1String("2"))
+        body.insert(QStringLiteral("enableUserList"), enableUserList);
+    postStart(owner, QStringLiteral("/qf/client/sharedFile"), body, stop, seqHeaders(room.sequenceId),
+              std::move(completion));
 }
 
 void VeskAppAgent::startOrStopAVFileShare(QObject *owner, qint64 type, const QString &uploadUserId,
@@ -96,12 +102,39 @@ void VeskAppAgent::startOrStopAVFileShare(QObject *owner, qint64 type, const QSt
         {QStringLiteral("fileId"), fileId},      {QStringLiteral("fileName"), fileName},
         {QStringLiteral("duration"), duration},  {QStringLiteral("uploadUserId"), uploadUserId},
     };
-    if (type == 1 || type == 3) {
-        body.insert(QStringLiteral("enableOperationFileStatus"), enableOperationFileStatus);
-        if (enableOperationFileStatus == QLatin1String("2"))
-            body.insert(QStringLiteral("enableUserList"), enableUserList);
+    if (type != 1 && type != 3) {
+        post(owner, QStringLiteral("/qf/client/audVidShare"), body, seqHeaders(room.sequenceId), std::move(completion));
+        return;
     }
-    post(owner, QStringLiteral("/qf/client/audVidShare"), body, seqHeaders(room.sequenceId), std::move(completion));
+    QVariantMap stop = body;
+    stop.insert(QStringLiteral("type"), 2);
+    body.insert(QStringLiteral("enableOperationFileStatus"), enableOperationFileStatus);
+    if (enableOperationFileStatus == QLatin1String("2"))
+        body.insert(QStringLiteral("enableUserList"), enableUserList);
+    postStart(owner, QStringLiteral("/qf/client/audVidShare"), body, stop, seqHeaders(room.sequenceId),
+              std::move(completion));
+}
+
+// The request is the agent's, so it is not cut off with its asker: once sent, the service may
+// start the share whether or not the asker still waits.
+void VeskAppAgent::postStart(QObject *owner, const QString &path, const QVariantMap &body, const QVariantMap &stop,
+                             const QVariantMap &headers, Completion completion)
+{
+    if (!owner) {
+        post(nullptr, path, body, headers, std::move(completion));
+        return;
+    }
+    post(this, path, body, headers,
+         [this, asker = QPointer<QObject>(owner), path, stop, headers,
+          completion = std::move(completion)](const KVMResponse &response) {
+             if (asker) {
+                 if (completion)
+                     completion(response);
+                 return;
+             }
+             if (response.successed)
+                 post(this, path, stop, headers, {});
+         });
 }
 
 void VeskAppAgent::queryAllShareFileInfo(QObject *owner, Completion completion)

@@ -209,6 +209,8 @@ public:
     // data becomes a QList<VeskUserModel>.
     void queryMeetingAllowShareListWithRoomId(QObject *owner, const QString &roomId, bool isInMeeting,
                                               Completion completion);
+    // A start whose owner goes before a successful answer (its picker closed, its meeting left) is
+    // stopped again in the same room: nobody would be left to end that share.
     void startOrStopFileShare(QObject *owner, bool start, const QString &uploadUserId, const QString &fileId,
                               const QString &fileName, const QString &sliceInfo,
                               const QString &enableOperationFileStatus, const QVariantList &enableUserList,
@@ -340,6 +342,9 @@ private:
     // The create/update body of a scheduled meeting.
     [[nodiscard]] QVariantMap meetingBody(const MeetingDataModel &meeting) const;
     void leaveRoomLocally();
+    // A share's start, sent whatever becomes of owner; stop is sent once it started without him.
+    void postStart(QObject *owner, const QString &path, const QVariantMap &body, const QVariantMap &stop,
+                   const QVariantMap &headers, Completion completion);
 
     AgentEnvironment m_environment;
     VeskUserModel m_myInfo;

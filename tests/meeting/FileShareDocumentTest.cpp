@@ -427,6 +427,25 @@ TEST_F(FileShareDocumentTest, PageList_FailuresToastAndKeepTheView_ALateReplyFor
     EXPECT_EQ(doc->pageView()->pageCount(), 0);
 }
 
+// A viewer follows the sharer's page before the page list arrives: the late list keeps that page.
+TEST_F(FileShareDocumentTest, PageList_ArrivingAfterAFollowedPage_KeepsThatPage)
+{
+    MeetingControlData start;
+    start.sharedFileStatus = 1;
+    start.fileId = QStringLiteral("doc-1");
+    start.sliceInfo = document(5, true).sliceInfo;
+    start.sliceCount = 5;
+    doc->applyDocumentShare(start);
+    doc->applyDocumentFollow(follow(1, 0, QStringLiteral("s3")));
+    EXPECT_EQ(ui.currentPagePanel->accessibleName(), QStringLiteral("第3页，共5页"));
+    ASSERT_TRUE(services->answer("slices", ok(jx_keyValues(document(5, true)))));
+    AutoLayout::layoutSubtreeIfNeeded(&root);
+    processEventsFor(3);
+    EXPECT_EQ(state.currentPageNum, 2);
+    EXPECT_EQ(ui.currentPagePanel->accessibleName(), QStringLiteral("第3页，共5页"));
+    EXPECT_EQ(ui.fileShareScrollView->verticalScrollBar()->value(), doc->pageView()->pageTop(2));
+}
+
 TEST_F(FileShareDocumentTest, Switch_UserInfoPerMode)
 {
     QList<QVariantMap> posted;

@@ -8,6 +8,7 @@
 
 #include "foundation/NotificationCenter.h"
 #include "foundation/RXEncrypt.h"
+#include "meeting/sharing/FileShareCollectionViewItem.h"
 #include "meeting/sharing/FileShareDocument.h"
 #include "meeting/sharing/FileSharePageView.h"
 #include "meeting/sharing/FileShareSpeedSwicthPanel.h"
@@ -180,6 +181,55 @@ TEST_F(FileShareWindowTest, ASecondChoiceWhileTheFirstIsOnItsWay_SendsNothingAga
     EXPECT_EQ(service.requestsFor(start).size(), 1);
     ASSERT_NE(page->sharing().state().fileShareDatailModel, nullptr);
     EXPECT_EQ(page->sharing().state().fileShareDatailModel->fileId, kDocumentId);
+}
+
+// A document chosen in the picker whose start is still unanswered when the picker closes or the
+// user leaves: the share the service started anyway is ended, so nobody sees a share that nobody
+// can end, and the lock is free.
+class AStartWhoseAskerWentTest : public FileShareWindowTest {
+protected:
+    void chooseTheDocumentThenGo(bool leave)
+    {
+        joinWithADocument();
+        const QString start = QStringLiteral("/qf/client/sharedFile");
+        QTest::mouseClick(page->ui->shareBtn, Qt::LeftButton, {}, page->ui->shareBtn->rect().center());
+        ScreenShareControl *control = page->sharing().shareControl();
+        ASSERT_TRUE(processEventsUntil([&] { return control->currentShareSelectPanel() != nullptr; }));
+        QPointer<ShareSelectPanel> picker = control->currentShareSelectPanel();
+        QTest::mouseClick(picker->fileShareButton, Qt::LeftButton, {}, picker->fileShareButton->rect().center());
+        ASSERT_TRUE(processEventsUntil([&] { return !picker->fileItems().isEmpty(); }));
+        service.delayNextReply(start, 1000);
+        QWidget *row = picker->fileItems().constFirst();
+        QTest::mouseClick(row, Qt::LeftButton, {}, row->rect().center());
+        DevRoom *room = service.state().room(kRoomId);
+        ASSERT_TRUE(processEventsUntil([&] { return room->extra.contains(QStringLiteral("sharedFile")); }));
+        clock.clock.advance(300ms);
+        if (leave) {
+            page->leaveRoom();
+        } else {
+            QTest::mouseClick(picker->closeButton, Qt::LeftButton, {}, picker->closeButton->rect().center());
+            ASSERT_TRUE(processEventsUntil([&] { return !picker; }));
+        }
+        clock.clock.advance(700ms);
+        EXPECT_TRUE(processEventsUntil([&] { return !room->extra.contains(QStringLiteral("sharedFile")); }));
+        ASSERT_TRUE(settleRequests());
+        EXPECT_EQ(room->flags.value(QStringLiteral("isSharingFiles")).toInt(), 0);
+        EXPECT_FALSE(room->extra.contains(QStringLiteral("shareLock")));
+        if (!leave) {
+            EXPECT_EQ(page->sharing().state().fileShareMode, 0);
+            EXPECT_TRUE(page->ui->finishShareBtn->isHidden());
+        }
+    }
+};
+
+TEST_F(AStartWhoseAskerWentTest, ThePickerClosed)
+{
+    chooseTheDocumentThenGo(false);
+}
+
+TEST_F(AStartWhoseAskerWentTest, TheMeetingLeft)
+{
+    chooseTheDocumentThenGo(true);
 }
 
 // A member who is not a host sees the arrow of the room's shared files only while there are any:

@@ -87,6 +87,9 @@ protected:
     // Up to an open picker.
     void openPicker()
     {
+        // The releases still on their way are answered first: a new start waits for them.
+        while (services->answer("release", FakeShareServices::code(0))) {
+        }
         press();
         ASSERT_TRUE(services->answer("lock", FakeShareServices::lock(true)));
         ASSERT_NE(control->currentShareSelectPanel(), nullptr);
@@ -217,7 +220,7 @@ TEST_F(ShareControlTest, Picker_OpensCentredWithTheCandidates_CloseReleasesTheLo
     openPicker();
     control->currentShareSelectPanel()->closeSharePanelAction();
     EXPECT_EQ(shareBtn->state(), 1);
-    EXPECT_EQ(services->waiting("release"), 2);
+    EXPECT_EQ(services->waiting("release"), 1);
 }
 
 TEST_F(ShareControlTest, NoScreens_ToastOneSecondLater_RefilledOnReturnToTheRoom)
@@ -293,6 +296,37 @@ TEST_F(ShareControlTest, StartFails_WindowGoneOrNoStreamLevel_BannerFlagsCleared
     }
 }
 
+// Sharing forbidden while the picker is open or the count-down runs: the start is refused with the
+// room's text, nothing is shared and the lock goes back.
+TEST_F(ShareControlTest, SharingForbiddenMeanwhile_TheStartIsRefusedAndTheLockGoesBack)
+{
+    for (const bool duringCountDown : {false, true}) {
+        openPicker();
+        ShareSelectPanel *panel = control->currentShareSelectPanel();
+        panel->selectWindow(0);
+        if (!duringCountDown)
+            services->allowShare = false;
+        panel->startShareAction();
+        if (duringCountDown) {
+            ASSERT_NE(ShareStartAnimationView::current(), nullptr);
+            services->allowShare = false;
+            clock.clock.advance(4s);
+        }
+        EXPECT_EQ(ShareStartAnimationView::current(), nullptr) << duringCountDown;
+        EXPECT_EQ(control->currentShareSelectPanel(), nullptr);
+        EXPECT_FALSE(services->engineSharing) << duringCountDown;
+        EXPECT_FALSE(services->screenSharing);
+        EXPECT_EQ(ShareTrack::current(), nullptr);
+        EXPECT_EQ(shareBtn->state(), 0);
+        EXPECT_FALSE(control->isPrepareScreenShare());
+        EXPECT_EQ(toast(), QStringLiteral("主持人已关闭您的共享权限"));
+        EXPECT_EQ(services->waiting("release"), 1) << duringCountDown;
+        clock.clock.advance(4s);
+        EXPECT_FALSE(services->engineSharing) << duringCountDown;
+        services->allowShare = true;
+    }
+}
+
 TEST_F(ShareControlTest, StopDuringCountDown_DropsTheOverlayAndStartsNothing)
 {
     // A stop, a reset, and the host's end (event 4) during the count-down.
@@ -326,31 +360,82 @@ TEST_F(ShareControlTest, StopDuringCountDown_DropsTheOverlayAndStartsNothing)
     }
 }
 
-TEST_F(ShareControlTest, StopChain_ScreenShare_LocalEndOnlyAfterReleaseCodeZero)
+// A stop, by the user's button or by the host (event 4), ends the share here at once: a release
+// that is refused or never answered leaves nothing running that its controls could not end.
+TEST_F(ShareControlTest, AStop_EndsTheScreenShareAtOnce_WhateverTheReleaseAnswers)
 {
-    startSharing();
-    ASSERT_TRUE(services->engineSharing);
-    // Turning the button off stops the share: the release is asked for first.
-    press();
-    EXPECT_EQ(shareBtn->state(), 0);
-    ASSERT_EQ(services->waiting("release"), 1);
-    services->answer("release", FakeShareServices::code(1));
-    EXPECT_TRUE(services->engineSharing); // refused: everything stays
-    EXPECT_NE(ShareTrack::current(), nullptr);
-    EXPECT_FALSE(services->log.join(',').contains("closeWindows"));
-
-    services->log.clear();
-    control->stopScreenShare(false);
-    services->answer("release", FakeShareServices::code(0));
-    EXPECT_EQ(services->log, QStringList({"release", "stopDesktopShare", "closeWindows(ring off)"}));
-    EXPECT_FALSE(services->screenSharing);
-    EXPECT_FALSE(finishShareBtn->isVisibleTo(&view));
-    EXPECT_EQ(shareBtn->state(), 0);
+    const KVMResponse timedOut = KVMResponse::failure(KVMResponse::TimeoutCode, "timeout");
+    for (const bool byHost : {false, true}) {
+        startSharing();
+        ASSERT_TRUE(services->engineSharing);
+        services->log.clear();
+        if (byHost) {
+            MeetingControlData data;
+            data.peerId = services->myPhoneNumber();
+            data.sender = QStringLiteral("creator");
+            control->controlScreenShareWithData(data);
+            services->log.clear(); // the member's flag
+            ASSERT_TRUE(drainMainQueue());
+            ASSERT_NE(alert(), nullptr);
+            alert()->dismiss();
+        } else {
+            press(); // the button off
+        }
+        EXPECT_EQ(services->log, QStringList({"stopDesktopShare", "closeWindows(ring off)", "release"})) << byHost;
+        EXPECT_FALSE(services->screenSharing);
+        EXPECT_FALSE(finishShareBtn->isVisibleTo(&view));
+        EXPECT_EQ(shareBtn->state(), 0);
+        EXPECT_FALSE(control->showShareView());
+        services->answer("release", byHost ? timedOut : FakeShareServices::code(1));
+        EXPECT_FALSE(services->engineSharing) << byHost;
+        EXPECT_EQ(ShareTrack::current(), nullptr);
+        // The button starts a new share with the lock, not a picker in a window out of sight.
+        press();
+        EXPECT_EQ(services->waiting("lock"), 1) << byHost;
+        EXPECT_EQ(control->currentShareSelectPanel(), nullptr);
+        services->answer("lock", FakeShareServices::lock(false));
+    }
 
     // Nothing of one's own: a plain stop does nothing.
     services->log.clear();
     control->stopScreenShare(false);
     EXPECT_TRUE(services->log.isEmpty());
+}
+
+// A new start after a stop asks for the lock only once the stop is answered: asked before, the
+// late release would free the lock the new share was just given, and another could take it too.
+TEST_F(ShareControlTest, ANewStartWaitsForTheStopOnItsWay)
+{
+    startSharing();
+    press(); // the button off: the share ends, its release is on its way
+    ASSERT_EQ(services->waiting("release"), 1);
+    press();
+    int listStarts = 0;
+    control->withShareLock([&] { ++listStarts; });
+    EXPECT_EQ(services->waiting("lock"), 0);
+    EXPECT_TRUE(control->isPrepareScreenShare());
+    EXPECT_EQ(VeskToast::textOf(VeskToast::currentLoadingToast()), "正在获取共享令牌");
+    services->answer("release", KVMResponse::failure(KVMResponse::TimeoutCode, "timeout"));
+    ASSERT_EQ(services->waiting("lock"), 2);
+    services->answer("lock", FakeShareServices::lock(true));
+    EXPECT_NE(control->currentShareSelectPanel(), nullptr);
+    EXPECT_EQ(shareBtn->state(), 1);
+    control->currentShareSelectPanel()->closeSharePanelBlock(true);
+    services->answer("lock", FakeShareServices::lock(true));
+    EXPECT_EQ(listStarts, 1);
+
+    // A document's stop, then its release: the start waits for both.
+    services->answer("release", FakeShareServices::code(0));
+    mode = 1;
+    services->fileSharing = true;
+    document = std::make_shared<FileShareDatailModel>();
+    control->stopScreenShare(false);
+    press();
+    services->answer("stopFile", FakeShareServices::code(0));
+    EXPECT_EQ(services->waiting("lock"), 0);
+    services->answer("release", FakeShareServices::code(0));
+    EXPECT_EQ(services->waiting("lock"), 1);
+    EXPECT_TRUE(control->isPrepareScreenShare());
 }
 
 // The engine's end of a share (the window closed, the desktop ended it, the portal refused or the
@@ -392,7 +477,7 @@ TEST_F(ShareControlTest, TheEngineEndsTheShare_TheLocalEndRunsAndTheLockGoesBack
     EXPECT_TRUE(services->fileSharing);
 }
 
-TEST_F(ShareControlTest, StopChain_DocumentAndAudioVideo_StopThenReleaseThenReset)
+TEST_F(ShareControlTest, StopChain_DocumentAndAudioVideo_EndsOnceStopped_WhateverTheReleaseAnswers)
 {
     mode = 1;
     services->fileSharing = true;
@@ -402,10 +487,11 @@ TEST_F(ShareControlTest, StopChain_DocumentAndAudioVideo_StopThenReleaseThenRese
     EXPECT_EQ(services->waiting("release"), 0); // the stop was refused: nothing more
     control->stopScreenShare(false);
     services->answer("stopFile", FakeShareServices::code(0));
-    services->answer("release", FakeShareServices::code(0));
-    EXPECT_FALSE(services->fileSharing);
+    EXPECT_FALSE(services->fileSharing); // ended at the service: ended here, the release on its way
     EXPECT_EQ(mode, 0);
     EXPECT_TRUE(services->log.contains("avFileStopped"));
+    EXPECT_EQ(services->waiting("release"), 1);
+    services->answer("release", FakeShareServices::code(0));
 
     mode = 2;
     services->avSharing = true;
@@ -415,12 +501,12 @@ TEST_F(ShareControlTest, StopChain_DocumentAndAudioVideo_StopThenReleaseThenRese
     EXPECT_TRUE(services->avSharing);
     avFile->fileId = QStringLiteral("f1");
     control->stopScreenShare(false);
-    services->answer("stopAVFile", FakeShareServices::code(0));
-    services->answer("release", FakeShareServices::code(2));
-    EXPECT_TRUE(services->avSharing); // release refused
+    services->answer("stopAVFile", FakeShareServices::code(2));
+    EXPECT_TRUE(services->avSharing); // the stop refused: the file plays on
     control->stopScreenShare(false);
     services->answer("stopAVFile", FakeShareServices::code(0));
-    services->answer("release", FakeShareServices::code(0));
+    EXPECT_FALSE(services->avSharing);
+    services->answer("release", FakeShareServices::code(2));
     EXPECT_FALSE(services->avSharing);
 }
 

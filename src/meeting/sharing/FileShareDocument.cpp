@@ -294,8 +294,9 @@ void FileShareDocument::queryFileShareList(int source)
     if (source != 3)
         setFileShareMode(1);
     const QString fileId = m_state.fileShareDatailModel ? m_state.fileShareDatailModel->fileId : QString();
+    const quint64 askedAt = m_state.fileShareFlipOverReceiveSequenceId;
     QPointer<FileShareDocument> weak(this);
-    m_services->queryFileSliceUrl(this, fileId, [weak, source, fileId](const KVMResponse &response) {
+    m_services->queryFileSliceUrl(this, fileId, [weak, source, fileId, askedAt](const KVMResponse &response) {
         if (!weak)
             return;
         FileShareDocument &self = *weak;
@@ -330,7 +331,14 @@ void FileShareDocument::queryFileShareList(int source)
             detail->userId = shown->userId;
             detail->userName = shown->userName;
             state.fileShareDatailModel = detail;
+            // A page the sharer turned to while the list was on its way stays shown.
+            const bool followed = state.fileShareFlipOverReceiveSequenceId != askedAt;
+            const int page = state.currentPageNum;
             self.startFileShareFromIMControl();
+            if (followed && page > 0 && page < self.pageCount()) {
+                self.setCurrentPageNum(page);
+                self.scrollToItemAtIndex(page);
+            }
         }
         self.showFileName(detail->fileName);
     });

@@ -82,9 +82,15 @@ void ScreenShareControl::prepareToShare(VeskButton *sender)
         VeskToast::showLoadingToast(QStringLiteral("正在获取共享令牌"));
         QPointer<ScreenShareControl> weak(this);
         QPointer<VeskButton> button(sender);
-        s.getShareLock(this, [weak, button](const KVMResponse &response) {
-            if (weak)
-                weak->onShareLock(response, button);
+        afterStops([weak, button] {
+            // A stop answered meanwhile reset the controls: the start is still under way.
+            weak->m_isPrepareScreenShare = true;
+            if (button)
+                button->setState(1);
+            weak->m_services->getShareLock(weak, [weak, button](const KVMResponse &response) {
+                if (weak)
+                    weak->onShareLock(response, button);
+            });
         });
         return;
     }
@@ -110,21 +116,23 @@ void ScreenShareControl::withShareLock(std::function<void()> then)
         return;
     m_lockForListInFlight = true;
     QPointer<ScreenShareControl> weak(this);
-    s.getShareLock(this, [weak, then = std::move(then)](const KVMResponse &response) {
-        if (!weak)
-            return;
-        weak->m_lockForListInFlight = false;
-        if (response.successed && response.data.value<ShareTokenModel>().isCanShare) {
-            then();
-            return;
-        }
-        if (response.successed)
-            VeskToast::showToast(
-                QStringLiteral("正在共享%1，您暂时无法共享")
-                    .arg(weak->m_services->shareStyleIsFile() ? QStringLiteral("文件") : QStringLiteral("屏幕")));
-        else
-            VeskToast::showToast(response.message.isEmpty() ? QStringLiteral("网络不给力，请稍后重试")
-                                                            : response.message);
+    afterStops([weak, then = std::move(then)] {
+        weak->m_services->getShareLock(weak, [weak, then](const KVMResponse &response) {
+            if (!weak)
+                return;
+            weak->m_lockForListInFlight = false;
+            if (response.successed && response.data.value<ShareTokenModel>().isCanShare) {
+                then();
+                return;
+            }
+            if (response.successed)
+                VeskToast::showToast(
+                    QStringLiteral("正在共享%1，您暂时无法共享")
+                        .arg(weak->m_services->shareStyleIsFile() ? QStringLiteral("文件") : QStringLiteral("屏幕")));
+            else
+                VeskToast::showToast(response.message.isEmpty() ? QStringLiteral("网络不给力，请稍后重试")
+                                                                : response.message);
+        });
     });
 }
 
@@ -257,6 +265,12 @@ void ScreenShareControl::closePicker()
 
 void ScreenShareControl::generalStart(const DesktopCaptureSnapshotModel &model)
 {
+    // The host may have forbidden sharing while the picker was open.
+    if (!m_services->allowFileShared()) {
+        closePicker();
+        refuseForbidden();
+        return;
+    }
     m_services->setSelfScreenOrWindowSharing(true);
     QPointer<ScreenShareControl> weak(this);
     ShareStartAnimationView::showStartAnimationInView(view(), [weak, model] {
@@ -272,6 +286,10 @@ void ScreenShareControl::afterCountDown(const DesktopCaptureSnapshotModel &model
     if (!m_services->selfScreenOrWindowSharing())
         return;
     m_isPrepareScreenShare = false;
+    if (!m_services->allowFileShared()) {
+        refuseForbidden();
+        return;
+    }
     if (!ShareTrack::startWithModel(model)) {
         failStart();
         return;
@@ -336,9 +354,42 @@ void ScreenShareControl::failStart()
     releaseLockIgnoringAnswer();
 }
 
+void ScreenShareControl::refuseForbidden()
+{
+    m_showShareView = false;
+    m_isPrepareScreenShare = false;
+    m_services->setSelfScreenOrWindowSharing(false);
+    setOff(shareBtn());
+    VeskToast::showToastInMeeting(QStringLiteral("主持人已关闭您的共享权限"));
+    releaseLockIgnoringAnswer();
+}
+
 void ScreenShareControl::releaseLockIgnoringAnswer()
 {
-    m_services->releaseShareLock(this, [](const KVMResponse &) {});
+    ++m_stopsInFlight;
+    QPointer<ScreenShareControl> weak(this);
+    m_services->releaseShareLock(this, [weak](const KVMResponse &) {
+        if (weak)
+            weak->stopAnswered();
+    });
+}
+
+void ScreenShareControl::afterStops(std::function<void()> askForLock)
+{
+    if (m_stopsInFlight == 0) {
+        askForLock();
+        return;
+    }
+    m_afterStops.append(std::move(askForLock));
+}
+
+void ScreenShareControl::stopAnswered()
+{
+    if (--m_stopsInFlight > 0)
+        return;
+    const QList<std::function<void()>> waiting = std::exchange(m_afterStops, {});
+    for (const std::function<void()> &askForLock : waiting)
+        askForLock();
 }
 
 void ScreenShareControl::refreshShareDataIfNeeded()
@@ -375,20 +426,22 @@ void ScreenShareControl::stopScreenShare(bool force)
         return;
     }
     QPointer<ScreenShareControl> weak(this);
+    // The file share has ended at the service: it ends here too, whatever the release answers.
     const auto releaseThenReset = [weak](const KVMResponse &stopped) {
-        if (!weak || stopped.code != 0)
+        if (!weak)
             return;
-        weak->m_services->releaseShareLock(weak, [weak](const KVMResponse &released) {
-            if (!weak || released.code != 0)
-                return;
+        if (stopped.code == 0) {
             call(weak->m_window.avFileShareStopped);
             weak->resetShareStatus();
-        });
+            weak->releaseLockIgnoringAnswer();
+        }
+        weak->stopAnswered();
     };
     const int mode = m_window.fileShareMode ? m_window.fileShareMode() : 0;
     if (mode == 1) {
         call(m_window.closeFileSwitchPanel);
         const auto document = m_window.document ? m_window.document() : nullptr;
+        ++m_stopsInFlight;
         s.stopFileShare(this, document ? *document : FileShareDatailModel(), releaseThenReset);
         return;
     }
@@ -397,19 +450,19 @@ void ScreenShareControl::stopScreenShare(bool force)
         const auto file = m_window.avFile ? m_window.avFile() : nullptr;
         if (!file || file->fileId.isEmpty())
             return;
+        ++m_stopsInFlight;
         s.stopAVFileShare(this, *file, releaseThenReset);
         return;
     }
-    releaseThenEnd();
+    endThenRelease();
 }
 
-void ScreenShareControl::releaseThenEnd()
+// A stop, whoever asks for it, ends the share here at once: a late or refused release must not
+// leave a share running that its own controls can no longer end.
+void ScreenShareControl::endThenRelease()
 {
-    QPointer<ScreenShareControl> weak(this);
-    m_services->releaseShareLock(this, [weak](const KVMResponse &released) {
-        if (weak && released.code == 0)
-            weak->localEnd();
-    });
+    localEnd();
+    releaseLockIgnoringAnswer();
 }
 
 void ScreenShareControl::shareEndedByEngine(bool startFailed)

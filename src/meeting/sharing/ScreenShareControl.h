@@ -104,9 +104,15 @@ private:
     void afterCountDown(const DesktopCaptureSnapshotModel &model);
     void shareRuns();
     void failStart();
+    // A screen or window start the room no longer allows: told, nothing starts, the lock goes back.
+    void refuseForbidden();
     void endOwnFileShare();
     void releaseLockIgnoringAnswer();
-    void releaseThenEnd();
+    // A lock request waits for the stops on their way (a file share's stop, the lock's release):
+    // sent before their answer, a late release would free the lock the new share was given.
+    void afterStops(std::function<void()> askForLock);
+    void stopAnswered();
+    void endThenRelease();
     void localEnd();
     void cancelCountDown();
     static void setOff(VeskButton *button);
@@ -127,6 +133,8 @@ private:
     QPointer<ShareSelectPanel> m_shareSelectPanel;
     QPointer<VeskButton> m_pickerOpener;
     QPointer<QWidget> m_watchedView;
+    int m_stopsInFlight = 0;
+    QList<std::function<void()>> m_afterStops;
     bool m_listInFlight = false;
     bool m_lockForListInFlight = false;
     bool m_listAgain = false;       // a change came while the list was on its way
