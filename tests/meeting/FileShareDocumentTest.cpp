@@ -555,6 +555,24 @@ TEST_F(FileShareDocumentTest, Pages_OnlyThoseInSightHaveTiles)
     EXPECT_EQ(tile->contentImageView->accessibleName(), QStringLiteral("第400页"));
 }
 
+// A long document of large pages is not fetched at once: only the pages near the one shown.
+TEST_F(FileShareDocumentTest, Pages_OnlyThoseNearTheShownOneArePrefetched)
+{
+    FileShareDatailModel model = document(240, true);
+    for (int i = 0; i < model.sliceInfo.size(); ++i)
+        model.sliceInfo[i].downloadUrl = QStringLiteral("https://files.example/p%1.png").arg(i);
+    doc->startFileShareFromAction(model);
+    const auto page = [](int i) { return QStringLiteral("https://files.example/p%1.png").arg(i); };
+    EXPECT_TRUE(services->prefetched.contains(page(1)));
+    EXPECT_LE(services->prefetched.size(), FileShareDocument::kPrefetchAhead + 1);
+    services->prefetched.clear();
+    doc->applyDocumentFollow(follow(5, 0, QStringLiteral("s200")));
+    EXPECT_TRUE(services->prefetched.contains(page(200)));
+    EXPECT_TRUE(services->prefetched.contains(page(198)));
+    EXPECT_FALSE(services->prefetched.contains(page(0)));
+    EXPECT_LE(services->prefetched.size(), FileShareDocument::kPrefetchBehind + FileShareDocument::kPrefetchAhead + 1);
+}
+
 TEST_F(FileShareDocumentTest, Lists_MembersWithoutFilesAreTold_HostsGetThePermissionArea_SizesFollowTheFiles)
 {
     const auto listOf = [](int n) {
