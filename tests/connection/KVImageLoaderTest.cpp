@@ -136,6 +136,23 @@ TEST_F(KVImageLoaderTest, PrefetchFillsTheCache_AndLabelsShowTheCachedImage)
     EXPECT_EQ(service.requestsFor("/img/blue.png").size(), 1);
 }
 
+// An image cached under a higher limit is bound by today's limit too.
+TEST_F(KVImageLoaderTest, ACachedImageLargerThanTheLimit_GivesNoImage)
+{
+    service.route("GET", "/big/padded.png", [](const DevRequest &) {
+        DevReply r = DevReply::raw(png(Qt::red) + QByteArray(64 * 1024, '\0'), "image/png");
+        r.headers.append({QByteArray("Cache-Control"), QByteArray("max-age=3600")});
+        return r;
+    });
+    ASSERT_FALSE(loadAddress(service.baseUrl().toString() + "/big/padded.png").isNull());
+    ASSERT_TRUE(loader.isCached(service.baseUrl().toString() + "/big/padded.png"));
+    KVImageLoader::Limits limits;
+    limits.maxBytes = 32 * 1024;
+    loader.setLimits(limits);
+    EXPECT_TRUE(loadAddress(service.baseUrl().toString() + "/big/padded.png").isNull());
+    EXPECT_FALSE(load("red.png").isNull());
+}
+
 TEST_F(KVImageLoaderTest, Failures_GiveANullImage_AndADeadOwnerGetsNothing)
 {
     EXPECT_TRUE(load("broken.png").isNull());
