@@ -225,6 +225,11 @@ protected:
     void SetUp() override
     {
         host.resize(1000, 700);
+        makePanel();
+        host.show();
+    }
+    void makePanel()
+    {
         panel = new ShareSelectPanel(&host, fake);
         panel->setDarkMode(true);
         panel->setGeometry(56, 100, 888, 500);
@@ -241,7 +246,6 @@ protected:
             buttonWhileOpen = panel->fileUploadButton->isEnabled();
             done(choice);
         };
-        host.show();
     }
     void TearDown() override
     {
@@ -890,6 +894,28 @@ TEST_F(ShareFileTabTest, ClosingWhileAFileIsRead_DoesNotWait_TheReadStopsAndLeav
     EXPECT_TRUE(QDir(AppPaths::cacheDir())
                     .entryList({QStringLiteral(".korvi-upload-*")}, QDir::Files | QDir::Hidden)
                     .isEmpty());
+}
+
+// Reads held in the kernel (a mount that stopped answering) by a picker since closed do not
+// hold back a later upload.
+TEST_F(ShareFileTabTest, ReadsStillHeldAfterTheirPickerClosed_DoNotHoldALaterUpload)
+{
+    QSemaphore gate;
+    fake->md5Gate = &gate;
+    panel->fileShareAction();
+    for (int i = 0; i < ShareSelectPanel::kUploadOperations; ++i) {
+        choice = {file(QStringLiteral("held%1.pdf").arg(i))};
+        panel->fileUploadAction();
+    }
+    ASSERT_TRUE(processEventsUntil([&] { return fake->md5Inside.load() == ShareSelectPanel::kUploadOperations; }));
+    delete panel;
+    fake->md5Gate = nullptr;
+    makePanel();
+    panel->show();
+    panel->fileShareAction();
+    upload({file(QStringLiteral("small.pdf"), QByteArray(1600, 's'))});
+    EXPECT_EQ(fake->md5Inside.load(), ShareSelectPanel::kUploadOperations);
+    gate.release(ShareSelectPanel::kUploadOperations);
 }
 
 TEST_F(ShareFileTabTest, AFifoOrADeviceChosen_IsRefusedWithoutAReadOrARow)
