@@ -1045,10 +1045,11 @@ TEST_F(ShareFileTabTest, Rows_NamesKeepTheirDirection_ButtonsNameTheirFileWithin
     list({uploader, named("l", 1, longName)});
     ASSERT_EQ(gridRows(*panel).size(), 2);
     const FileShareCollectionViewItem *r = gridRows(*panel).at(0);
-    const QString isolated = QChar(0x2068) + reversing + QChar(0x2069);
+    // Shown as stored: the override goes.
+    const QString isolated = QStringLiteral("invoiceexe.pdf");
     EXPECT_EQ(r->fileNamelabel->fullText(), isolated);
     EXPECT_EQ(r->accessibleName(), isolated);
-    EXPECT_TRUE(r->uploadUserNameLabel->fullText().startsWith(QChar(0x2068)));
+    EXPECT_EQ(r->uploadUserNameLabel->fullText(), QStringLiteral("李四"));
     EXPECT_EQ(r->deleteButton->accessibleName(), QStringLiteral("删除 ") + isolated);
     EXPECT_EQ(r->permissionBtn->accessibleName(), QStringLiteral("文件操作权限 ") + isolated);
     const FileShareCollectionViewItem *l = gridRows(*panel).at(1);
