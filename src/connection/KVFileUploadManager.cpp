@@ -112,30 +112,35 @@ void uploadSnapshots(HttpManager &client, QObject *owner, const QString &url,
                          progress(fraction);
                      });
     const auto replyBody = HttpManager::ReplyBody::attach(reply, HttpManager::MaxReplyBytes);
-    http->track(owner, reply, HttpManager::DefaultTimeoutMs,
-                [completion, progress, lastFraction, replyBody](QNetworkReply *r, bool timedOut) {
-                    const int status = r->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-                    const QByteArray data = replyBody->take(r);
-                    KVMResponse response;
-                    if (timedOut)
-                        response = KVMResponse::failure(KVMResponse::TimeoutCode, QStringLiteral("timed out"));
-                    else if (replyBody->tooLarge)
-                        response =
-                            KVMResponse::failure(KVMResponse::BadReplyCode, QStringLiteral("reply too large"), status);
-                    else if (r->error() != QNetworkReply::NoError && status == 0)
-                        response = KVMResponse::failure(KVMResponse::NetworkErrorCode, r->errorString());
-                    else
-                        response = KVMResponse::fromReply(status, data);
-                    if (response.successed && progress && *lastFraction < 1.0) {
-                        *lastFraction = 1.0;
-                        progress(1.0);
-                    }
-                    QString error;
-                    if (!response.successed)
-                        error = response.message.isEmpty() ? response.error : response.message;
-                    if (completion)
-                        completion(response.successed, response.json.toVariantMap(), error);
-                });
+    // A download's idle time and deadline: progress re-arms the first, so a reply that trickles in
+    // is ended by the second.
+    const int idleMs = int(http->downloadLimits().idle.count());
+    const qint64 deadlineMs = http->downloadLimits().overall.count();
+    http->track(
+        owner, reply, idleMs,
+        [completion, progress, lastFraction, replyBody](QNetworkReply *r, bool timedOut) {
+            const int status = r->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+            const QByteArray data = replyBody->take(r);
+            KVMResponse response;
+            if (timedOut)
+                response = KVMResponse::failure(KVMResponse::TimeoutCode, QStringLiteral("timed out"));
+            else if (replyBody->tooLarge)
+                response = KVMResponse::failure(KVMResponse::BadReplyCode, QStringLiteral("reply too large"), status);
+            else if (r->error() != QNetworkReply::NoError && status == 0)
+                response = KVMResponse::failure(KVMResponse::NetworkErrorCode, r->errorString());
+            else
+                response = KVMResponse::fromReply(status, data);
+            if (response.successed && progress && *lastFraction < 1.0) {
+                *lastFraction = 1.0;
+                progress(1.0);
+            }
+            QString error;
+            if (!response.successed)
+                error = response.message.isEmpty() ? response.error : response.message;
+            if (completion)
+                completion(response.successed, response.json.toVariantMap(), error);
+        },
+        deadlineMs);
 }
 
 } // namespace KVFileUploadManager

@@ -7,19 +7,66 @@
 #include "foundation/AppPaths.h"
 #include "foundation/KVClock.h"
 #include "foundation/MainQueue.h"
+#include "foundation/OperationQueue.h"
 
+#include <QBuffer>
 #include <QCoreApplication>
 #include <QDir>
+#include <QGuiApplication>
+#include <QImageReader>
 #include <QLabel>
 #include <QNetworkAccessManager>
 #include <QNetworkDiskCache>
 #include <QNetworkReply>
 #include <QPixmap>
+#include <QScreen>
+
+#include <algorithm>
 
 namespace {
 constexpr qint64 MaxCacheBytes = 200LL * 1024 * 1024;
 
+// One thread: a decode may briefly hold a large page at full size before it is scaled.
+OperationQueue &decodeQueue()
+{
+    static OperationQueue queue(QStringLiteral("korvi-image-decode"), 1);
+    return queue;
+}
+
+// No image is shown larger than the largest screen, so none is decoded larger.
+QSize largestScreen()
+{
+    QSize largest;
+    if (!qobject_cast<QGuiApplication *>(QCoreApplication::instance()))
+        return largest;
+    for (const QScreen *screen : QGuiApplication::screens()) {
+        const QSize pixels = screen->size() * screen->devicePixelRatio();
+        largest = largest.expandedTo(pixels);
+    }
+    return largest;
+}
+
+QImage decode(const QByteArray &data, QSize bound)
+{
+    QBuffer buffer;
+    buffer.setData(data);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer);
+    const QSize size = reader.size();
+    if (bound.isValid() && size.isValid() && (size.width() > bound.width() || size.height() > bound.height()))
+        reader.setScaledSize(size.scaled(bound, Qt::KeepAspectRatio).expandedTo(QSize(1, 1)));
+    return reader.read();
+}
+
 } // namespace
+
+struct KVImageLoader::Load {
+    QPointer<QObject> guard; // the owner, or the loader
+    QUrl url;
+    Done done;
+    bool prefetch = false;
+    QSize bound;
+};
 
 KVImageLoader *KVImageLoader::sharedLoader()
 {
@@ -53,12 +100,9 @@ QString KVImageLoader::cacheDirectory() const
     return m_cache->cacheDirectory();
 }
 
-QImage KVImageLoader::cachedImage(const QString &url) const
+bool KVImageLoader::isCached(const QString &url) const
 {
-    std::unique_ptr<QIODevice> data(m_cache->data(QUrl(url)));
-    if (!data || data->size() > m_limits.maxBytes)
-        return {};
-    return QImage::fromData(data->readAll());
+    return m_cache->metaData(QUrl(url)).isValid();
 }
 
 void KVImageLoader::loadImage(QObject *owner, const QString &url, Done done)
@@ -73,6 +117,63 @@ void KVImageLoader::loadImage(QObject *owner, const QString &url, Done done)
         });
         return;
     }
+    auto load = std::make_shared<Load>();
+    load->guard = owner ? owner : this;
+    load->url = address;
+    load->done = std::move(done);
+    load->bound = largestScreen();
+    // A shown image goes before every prefetch still waiting.
+    const auto firstPrefetch =
+        std::find_if(m_waiting.begin(), m_waiting.end(), [](const auto &waiting) { return waiting->prefetch; });
+    m_waiting.insert(firstPrefetch, std::move(load));
+    startWaiting();
+}
+
+void KVImageLoader::startWaiting()
+{
+    while (m_running < std::max(1, m_limits.maxLoads) && !m_waiting.empty()) {
+        std::shared_ptr<Load> load = std::move(m_waiting.front());
+        m_waiting.pop_front();
+        if (load->guard)
+            start(load);
+    }
+}
+
+void KVImageLoader::start(const std::shared_ptr<Load> &load)
+{
+    ++m_running;
+    ++m_runningUrls[load->url];
+    // The cache is read, and what it holds decoded, off the main thread.
+    QPointer<KVImageLoader> self(this);
+    decodeQueue().addOperation([self, load, folder = m_cache->cacheDirectory(), maxBytes = m_limits.maxBytes] {
+        QNetworkDiskCache cache;
+        cache.setCacheDirectory(folder);
+        std::unique_ptr<QIODevice> data(cache.data(load->url));
+        if (!data) {
+            MainQueue::async([self, load] {
+                if (self)
+                    self->fetch(load);
+            });
+            return;
+        }
+        QImage image;
+        // An entry larger than the limit (cached under a higher one) gives no image.
+        if (!load->prefetch && data->size() <= maxBytes)
+            image = decode(data->readAll(), load->bound);
+        MainQueue::async([self, load, image] {
+            if (self)
+                self->finish(load, image);
+        });
+    });
+}
+
+void KVImageLoader::fetch(const std::shared_ptr<Load> &load)
+{
+    if (!load->guard) {
+        finish(load, {});
+        return;
+    }
+    const QUrl &address = load->url;
     QNetworkRequest request(address);
     if (address.scheme() == QLatin1String("https"))
         request.setSslConfiguration(KVTls::configuration());
@@ -91,9 +192,8 @@ void KVImageLoader::loadImage(QObject *owner, const QString &url, Done done)
             reply->abort();
         }
     });
-    QPointer<QObject> guard(owner ? owner : this);
-    if (owner)
-        connect(owner, &QObject::destroyed, reply, &QNetworkReply::abort);
+    if (load->guard != this)
+        connect(load->guard, &QObject::destroyed, reply, &QNetworkReply::abort);
 
     // A server that stops answering ends the load with a null image; one that keeps sending a
     // trickle re-arms that wait, but not the deadline.
@@ -103,33 +203,52 @@ void KVImageLoader::loadImage(QObject *owner, const QString &url, Done done)
             idle->start();
     });
     KVTimer::singleShot(reply, m_limits.overall, [reply] { reply->abort(); });
-    connect(reply, &QNetworkReply::finished, this, [reply, guard, done, body] {
+    connect(reply, &QNetworkReply::finished, this, [this, reply, load, body] {
         reply->deleteLater();
-        if (!guard)
-            return;
-        QImage image;
         const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-        const QByteArray data = body->take(reply);
+        QByteArray data = body->take(reply);
         if (!body->tooLarge && reply->error() == QNetworkReply::NoError &&
             (status == 0 || (status >= 200 && status < 300))) {
-            image = QImage::fromData(data);
+            if (load->guard && !load->prefetch) {
+                decodeThenFinish(load, std::move(data));
+                return;
+            }
         } else {
             qCInfo(korviNet) << "image load failed" << reply->url().toString(QUrl::RemoveQuery)
                              << (body->tooLarge ? QStringLiteral("too large") : reply->errorString());
         }
-        if (done)
-            done(image);
+        finish(load, {});
     });
+}
+
+void KVImageLoader::decodeThenFinish(const std::shared_ptr<Load> &load, QByteArray data)
+{
+    QPointer<KVImageLoader> self(this);
+    decodeQueue().addOperation([self, load, data = std::move(data)] {
+        const QImage image = decode(data, load->bound);
+        MainQueue::async([self, load, image] {
+            if (self)
+                self->finish(load, image);
+        });
+    });
+}
+
+void KVImageLoader::finish(const std::shared_ptr<Load> &load, const QImage &image)
+{
+    --m_running;
+    if (--m_runningUrls[load->url] <= 0)
+        m_runningUrls.remove(load->url);
+    if (load->guard && load->done)
+        load->done(image);
+    startWaiting();
 }
 
 void KVImageLoader::setImageWithURL(QLabel *label, const QString &url, const QImage &placeholder)
 {
     if (!label)
         return;
-    const QImage cached = cachedImage(url);
-    const QImage &first = cached.isNull() ? placeholder : cached;
-    if (!first.isNull())
-        label->setPixmap(QPixmap::fromImage(first));
+    if (!placeholder.isNull())
+        label->setPixmap(QPixmap::fromImage(placeholder));
     QPointer<QLabel> target(label);
     loadImage(label, url, [target](const QImage &image) {
         if (target && !image.isNull())
@@ -139,10 +258,22 @@ void KVImageLoader::setImageWithURL(QLabel *label, const QString &url, const QIm
 
 void KVImageLoader::prefetchURLs(const QStringList &urls)
 {
+    m_waiting.erase(std::remove_if(m_waiting.begin(), m_waiting.end(), [](const auto &load) { return load->prefetch; }),
+                    m_waiting.end());
     for (const QString &url : urls) {
-        if (cachedImage(url).isNull())
-            loadImage(this, url, {});
+        const QUrl address(url);
+        const bool asked = m_runningUrls.contains(address) ||
+                           std::any_of(m_waiting.begin(), m_waiting.end(),
+                                       [&address](const auto &load) { return load->url == address; });
+        if (asked || !KVTls::isAllowedWebAddress(address))
+            continue;
+        auto load = std::make_shared<Load>();
+        load->guard = this;
+        load->url = address;
+        load->prefetch = true;
+        m_waiting.push_back(std::move(load));
     }
+    startWaiting();
 }
 
 qint64 KVImageLoader::diskCacheSize() const

@@ -1,11 +1,14 @@
 #pragma once
 
+#include <QHash>
 #include <QImage>
 #include <QObject>
 #include <QPointer>
 #include <QStringList>
+#include <QUrl>
 
 #include <chrono>
+#include <deque>
 #include <functional>
 #include <memory>
 
@@ -17,7 +20,10 @@ class QNetworkDiskCache;
 //
 // Only web addresses the client may use are asked (KVTls::isAllowedWebAddress). An image's body is
 // bounded: one announced larger than the limit, or growing past it, ends the load with no image,
-// as does silence for the idle time or a load not done within the deadline.
+// as does silence for the idle time or a load not done within the deadline. At most maxLoads loads
+// run at once, so all of them together hold at most maxLoads x maxBytes; the others wait, shown
+// images before prefetches. The cache is read and images decoded on a worker thread, no larger
+// than the largest screen.
 class KVImageLoader final : public QObject {
     Q_OBJECT
 public:
@@ -28,6 +34,7 @@ public:
         qint64 maxBytes = 16 * 1024 * 1024;
         std::chrono::milliseconds idle{15000};
         std::chrono::milliseconds overall{60000};
+        int maxLoads = 4;
     };
 
     static KVImageLoader *sharedLoader();
@@ -38,15 +45,18 @@ public:
     // Sent as "Referer" with every request from now on.
     void setRefererHeader(const QString &referer);
 
-    // The cached image of an address, or a null image (no network).
-    [[nodiscard]] QImage cachedImage(const QString &url) const;
+    // Whether the disk cache holds the address (its entry's head only, nothing decoded).
+    [[nodiscard]] bool isCached(const QString &url) const;
     // Loads an address, from the cache when it holds it, else from the network; done runs once on
     // the main thread while owner lives, with a null image when loading failed.
     void loadImage(QObject *owner, const QString &url, Done done);
-    // Shows the cached image of the address at once (placeholder), then the loaded one.
+    // Shows the placeholder at once, then the loaded image.
     void setImageWithURL(QLabel *label, const QString &url, const QImage &placeholder = {});
-    // Fetches the addresses into the cache.
+    // Fetches the addresses the cache lacks into it, decoding nothing; replaces the prefetches that
+    // have not started yet (a document's pages near the shown one).
     void prefetchURLs(const QStringList &urls);
+    // Loads started and not finished (tests, benchmarks).
+    [[nodiscard]] int runningLoads() const { return m_running; }
     [[nodiscard]] qint64 diskCacheSize() const;
     void clearDiskCache(std::function<void()> done);
 
@@ -56,8 +66,18 @@ public:
     [[nodiscard]] const Limits &limits() const { return m_limits; }
 
 private:
+    struct Load;
+    void startWaiting();
+    void start(const std::shared_ptr<Load> &load);
+    void fetch(const std::shared_ptr<Load> &load);
+    void decodeThenFinish(const std::shared_ptr<Load> &load, QByteArray data);
+    void finish(const std::shared_ptr<Load> &load, const QImage &image);
+
     std::unique_ptr<QNetworkAccessManager> m_nam;
     QNetworkDiskCache *m_cache = nullptr; // owned by m_nam
     QByteArray m_referer;
     Limits m_limits;
+    std::deque<std::shared_ptr<Load>> m_waiting;
+    int m_running = 0;
+    QHash<QUrl, int> m_runningUrls;
 };

@@ -198,30 +198,16 @@ bool mayReorder(const QString &text)
 
 QString isolated(const QString &text)
 {
-    if (!mayReorder(text))
-        return text;
-    constexpr char16_t fsi = 0x2068;
-    constexpr char16_t pdi = 0x2069;
-    QString out;
-    out.reserve(text.size() + 2);
-    out.append(QChar(fsi));
-    int open = 0;
-    for (const QChar c : text) {
+    // The data's own embeddings, overrides and isolates go: an override inside a name would show
+    // it reversed ("invoice" U+202E "exe.pdf" as "invoicefdp.exe") even inside our isolate.
+    QString shown = text;
+    shown.removeIf([](QChar c) {
         const char16_t u = c.unicode();
-        if (u == 0x2066 || u == 0x2067 || u == fsi) {
-            ++open;
-        } else if (u == pdi) {
-            // Would close our isolate and let the rest of the data out.
-            if (open == 0)
-                continue;
-            --open;
-        }
-        out.append(c);
-    }
-    for (; open > 0; --open)
-        out.append(QChar(pdi));
-    out.append(QChar(pdi));
-    return out;
+        return (u >= 0x202A && u <= 0x202E) || (u >= 0x2066 && u <= 0x2069);
+    });
+    if (!mayReorder(shown))
+        return shown;
+    return QChar(0x2068) + shown + QChar(0x2069);
 }
 
 QString bounded(const QString &text, qsizetype maxLength)

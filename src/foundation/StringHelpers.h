@@ -43,10 +43,11 @@ namespace Date {
 
 // Text from others as it enters a view (uikit's KVDataText names them for the widgets).
 namespace DataText {
-// Wrapped in U+2068 FIRST STRONG ISOLATE ... U+2069 POP DIRECTIONAL ISOLATE, so no direction
-// mark inside it reorders the text around it: an unmatched U+2069 of the data is dropped, and
-// isolates the data leaves open are closed before ours. Text without a right-to-left character or
-// a direction mark comes back as it is (wrapping it would change nothing shown).
+// The text as shown: its explicit direction controls (embeddings, overrides and isolates,
+// U+202A-U+202E and U+2066-U+2069) are dropped, so it reads as it is stored, and what is left is
+// wrapped in U+2068 FIRST STRONG ISOLATE ... U+2069 POP DIRECTIONAL ISOLATE, so its right-to-left
+// letters do not reorder the text around it. Text without one comes back without the wrapping
+// (it would change nothing shown). Only for showing: the stored and sent text stays as it is.
 [[nodiscard]] QString isolated(const QString &text);
 // At most maxLength UTF-16 units: a longer text is cut (never inside a surrogate pair) and ends in
 // "…", so what is shown stays cheap to lay out whatever was sent.

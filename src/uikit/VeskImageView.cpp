@@ -15,14 +15,15 @@ template <typename View, typename Show> void load(View *view, const QString &url
 {
     if (!view)
         return;
+    // The same address again keeps its picture while it loads (no flash of the placeholder).
+    const QVariant shown = view->property(kUrlProperty);
+    if (url.isEmpty() || !shown.isValid() || shown.toString() != url)
+        show(view, placeholder);
     view->setProperty(kUrlProperty, url);
-    KVImageLoader *loader = KVImageLoader::sharedLoader();
-    const QImage cached = url.isEmpty() ? QImage() : loader->cachedImage(url);
-    show(view, cached.isNull() ? placeholder : QPixmap::fromImage(cached));
     if (url.isEmpty())
         return;
     QPointer<View> weak(view);
-    loader->loadImage(view, url, [weak, url, show](const QImage &image) {
+    KVImageLoader::sharedLoader()->loadImage(view, url, [weak, url, show](const QImage &image) {
         if (!weak || image.isNull() || weak->property(kUrlProperty).toString() != url)
             return;
         show(weak.data(), QPixmap::fromImage(image));

@@ -699,6 +699,35 @@ TEST_F(UploadTest, ProgressReachesOne_FinishOnce_AndTheServiceGetsTheFileIntact)
     EXPECT_EQ(req.header("Authorization"), "tok");
 }
 
+// A reply that trickles in after the body was sent ends at a download's deadline.
+TEST_F(UploadTest, AReplyTricklingIn_EndsAtTheDeadline)
+{
+    VirtualClockScope time;
+    HttpManager::DownloadLimits limits;
+    limits.idle = std::chrono::hours(1); // only the deadline can end the trickle
+    limits.overall = std::chrono::minutes(1);
+    http.setDownloadLimits(limits);
+    service.route("POST", "/fms/trickle", [](const DevRequest &) {
+        return DevReply::streamed("application/json", {"{", 5000, -1, -1});
+    });
+    std::optional<std::pair<bool, QString>> result;
+    http.uploadFileWithUrl(&owner, "/fms/trickle", makeFile("notes.pdf", 1600), {}, {}, {},
+                           [&](bool ok, const QVariantMap &, const QString &e) {
+                               result = {ok, e};
+                           });
+    ASSERT_TRUE(processEventsUntil([&] { return service.requestsFor("/fms/trickle").size() == 1; }));
+    for (int second = 5; second < 60; second += 5) {
+        time.clock.advance(std::chrono::seconds(5));
+        processEventsFor(5);
+    }
+    ASSERT_TRUE(drainMainQueue());
+    EXPECT_FALSE(result.has_value());
+    time.clock.advance(std::chrono::seconds(5));
+    ASSERT_TRUE(processEventsUntil([&] { return result.has_value(); }));
+    EXPECT_FALSE(result->first);
+    EXPECT_FALSE(result->second.isEmpty());
+}
+
 TEST_F(UploadTest, SeveralFiles_EachAsFiles_AndAMissingFileFailsWithoutARequest)
 {
     const QStringList paths{makeFile("a.png", 1000), makeFile("b.png", 2000)};

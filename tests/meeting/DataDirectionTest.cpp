@@ -64,8 +64,10 @@ TEST(DataDirection, TitleChatLineToastRowAndTile_KeepOurPartsInOrder)
 
 TEST(DataDirection, IsolatedAndBounded_KeepTheDataWhole_AndCutLongText)
 {
-    EXPECT_EQ(DataText::isolated("a\u2066b"), QStringLiteral("\u2068a\u2066b\u2069\u2069"));
-    EXPECT_EQ(DataText::isolated("a\u2069b"), QStringLiteral("\u2068ab\u2069"));
+    // A name reads as it is stored: its own embeddings, overrides and isolates are not shown.
+    EXPECT_EQ(DataText::isolated("invoice\u202Eexe.pdf"), QStringLiteral("invoiceexe.pdf"));
+    EXPECT_EQ(DataText::isolated("a\u2066b\u202Ac\u2069"), QStringLiteral("abc"));
+    EXPECT_EQ(DataText::isolated("\u05D0\u202Eb\u2069"), QStringLiteral("\u2068\u05D0b\u2069"));
     EXPECT_EQ(DataText::bounded("abc", 3), "abc");
     EXPECT_EQ(DataText::bounded("abcd", 3), QStringLiteral("ab\u2026"));
     // Never half a surrogate pair.

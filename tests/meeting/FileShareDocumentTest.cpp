@@ -548,15 +548,13 @@ TEST_F(FileShareDocumentTest, Bar_LongNamesEndBeforeThePageButtons)
     EXPECT_EQ(ui.shareFileName->width(), 200);
 }
 
-// A file name whose marks would turn the bar's text around keeps them inside it.
-TEST_F(FileShareDocumentTest, Bar_AFileNameWithDirectionMarksIsIsolated)
+// A file name whose override would show it reversed reads as it is stored.
+TEST_F(FileShareDocumentTest, Bar_AFileNameWithDirectionMarksReadsAsStored)
 {
     FileShareDatailModel model = document(2, true);
     model.fileName = QStringLiteral("invoice\u202Eexe.pdf");
     doc->startFileShareFromAction(model);
-    EXPECT_EQ(static_cast<KVElidedLabel *>(ui.shareFileName.data())->fullText(),
-              KVDataText::isolated(QStringLiteral("invoice\u202Eexe.pdf")));
-    EXPECT_TRUE(ui.shareFileName->text().startsWith(QChar(0x2068)));
+    EXPECT_EQ(static_cast<KVElidedLabel *>(ui.shareFileName.data())->fullText(), QStringLiteral("invoiceexe.pdf"));
 }
 
 TEST_F(FileShareDocumentTest, Pages_OnlyThoseInSightHaveTiles)
@@ -572,6 +570,24 @@ TEST_F(FileShareDocumentTest, Pages_OnlyThoseInSightHaveTiles)
     auto *tile = qobject_cast<FileShareImageViewCollectionViewItem *>(doc->pageView()->tileAt(399));
     ASSERT_NE(tile, nullptr);
     EXPECT_EQ(tile->contentImageView->accessibleName(), QStringLiteral("第400页"));
+}
+
+// A long document of large pages is not fetched at once: only the pages near the one shown.
+TEST_F(FileShareDocumentTest, Pages_OnlyThoseNearTheShownOneArePrefetched)
+{
+    FileShareDatailModel model = document(240, true);
+    for (int i = 0; i < model.sliceInfo.size(); ++i)
+        model.sliceInfo[i].downloadUrl = QStringLiteral("https://files.example/p%1.png").arg(i);
+    doc->startFileShareFromAction(model);
+    const auto page = [](int i) { return QStringLiteral("https://files.example/p%1.png").arg(i); };
+    EXPECT_TRUE(services->prefetched.contains(page(1)));
+    EXPECT_LE(services->prefetched.size(), FileShareDocument::kPrefetchAhead + 1);
+    services->prefetched.clear();
+    doc->applyDocumentFollow(follow(5, 0, QStringLiteral("s200")));
+    EXPECT_TRUE(services->prefetched.contains(page(200)));
+    EXPECT_TRUE(services->prefetched.contains(page(198)));
+    EXPECT_FALSE(services->prefetched.contains(page(0)));
+    EXPECT_LE(services->prefetched.size(), FileShareDocument::kPrefetchBehind + FileShareDocument::kPrefetchAhead + 1);
 }
 
 TEST_F(FileShareDocumentTest, Lists_MembersWithoutFilesAreTold_HostsGetThePermissionArea_SizesFollowTheFiles)

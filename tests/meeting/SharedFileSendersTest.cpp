@@ -181,4 +181,60 @@ TEST_F(SharedFileSendersTest, AMemberCannotStopOrSteerAnotherMembersFile)
     EXPECT_FALSE(page->sharing().state().avFileSharePlaying);
 }
 
+// The user shares files another member uploaded (their rows name the uploader): he is their
+// sharer. The uploader's events change nothing; the user's own, from another of his clients, do.
+TEST_F(SharedFileSendersTest, SharingAnotherMembersUpload_TheUploaderSteersNothing_TheUsersOwnEventsDo)
+{
+    join(true, QStringLiteral("主持人"));
+    DevRoom *room = service.state().room(kRoomId);
+    service.state().addUser(kSharer, kSharer, QStringLiteral("成员1"), QStringLiteral("t-") + kSharer);
+    room->members.append(DevMember{kSharer, QStringLiteral("成员1"), kSharer});
+    const QString uploader = RXEncrypt::aes128ecbEncrypt(kSharer);
+    const QString me = RXEncrypt::aes128ecbEncrypt(kHostPhone);
+
+    FileShareDatailModel document;
+    document.fileId = kDocumentId;
+    document.fileName = QStringLiteral("方案.pdf");
+    document.userId = uploader;
+    document.userName = QStringLiteral("成员1");
+    document.enableOperationFileStatus = FileShareRights::HostsAndSharer;
+    for (int i = 1; i <= 4; ++i) {
+        FileSliceModel slice;
+        slice.sliceId = QStringLiteral("%1-%2").arg(kDocumentId).arg(i);
+        slice.picWidth = 720;
+        slice.picHeight = 1280;
+        document.sliceInfo << slice;
+    }
+    page->sharing().startFileShareFromAction(document);
+    settle();
+    ASSERT_EQ(page->sharing().state().fileShareMode, 1);
+    fromChannel(uploader, 903, position(QStringLiteral("5"), 3));
+    fromChannel(uploader, 901, QStringLiteral("{\"sharedFileStatus\":0,\"fileId\":\"%1\"}").arg(kDocumentId));
+    EXPECT_EQ(page->sharing().state().fileShareMode, 1);
+    EXPECT_EQ(shownPage(), 1);
+    fromChannel(me, 903, position(QStringLiteral("6"), 3));
+    EXPECT_EQ(shownPage(), 3);
+    fromChannel(me, 901, QStringLiteral("{\"sharedFileStatus\":0,\"fileId\":\"%1\"}").arg(kDocumentId));
+    EXPECT_EQ(page->sharing().state().fileShareMode, 0);
+
+    FileShareModel file;
+    file.fileId = QStringLiteral("v1");
+    file.fileName = QStringLiteral("片.mp4");
+    file.fileType = FileShareType::Video;
+    file.duration = 600;
+    file.userId = uploader;
+    file.userName = QStringLiteral("成员1");
+    file.enableOperationFileStatus = FileShareRights::HostsAndSharer;
+    page->sharing().avFileShare().startOwn(file);
+    settle();
+    ASSERT_EQ(page->sharing().state().fileShareMode, 2);
+    ASSERT_TRUE(page->sharing().state().avFileSharePlaying);
+    for (const int event : {703, 705, 706})
+        fromChannel(uploader, event, QStringLiteral("{\"fileId\":\"v1\"}"));
+    EXPECT_EQ(page->sharing().state().fileShareMode, 2);
+    EXPECT_TRUE(page->sharing().state().avFileSharePlaying);
+    fromChannel(me, 703, QStringLiteral("{\"fileId\":\"v1\"}"));
+    EXPECT_FALSE(page->sharing().state().avFileSharePlaying);
+}
+
 } // namespace

@@ -404,9 +404,9 @@ TEST_F(AccountPanelTest, DeviceRow_PlainDataAndTheSignInSecond)
     device.deviceName = QStringLiteral("工作站\u202E") + QString(300, QLatin1Char('x'));
     device.deviceType = QStringLiteral("linux\u202E");
     cell.setDeviceModel(device);
-    EXPECT_TRUE(cell.deviceNameLabel()->fullText().startsWith(QChar(0x2068)));
+    EXPECT_TRUE(cell.deviceNameLabel()->fullText().startsWith(QStringLiteral("工作站x")));
     EXPECT_LE(cell.deviceNameLabel()->fullText().size(), DataText::kNameLength + 2);
-    EXPECT_TRUE(cell.deviceTypeLabel()->fullText().endsWith(QChar(0x2069)));
+    EXPECT_FALSE(cell.deviceTypeLabel()->fullText().contains(QChar(0x202E)));
     KVDeviceListModel rows;
     rows.setDevices({device});
     const QString spoken = rows.index(0, 0).data(Qt::AccessibleTextRole).toString();

@@ -182,7 +182,9 @@ TEST(ImageViewTest, ShowsThePlaceholderThenTheLoadedImageAndTheLatestAddressWins
     ASSERT_TRUE(processEventsUntil([&] { return service.requestsFor("/img/red.png").size() == 1; }));
     clock.clock.advance(std::chrono::milliseconds(100));
     // The stale picture reached the loader (it is in its cache), and the label ignored it.
-    ASSERT_TRUE(processEventsUntil([&] { return !KVImageLoader::sharedLoader()->cachedImage(red).isNull(); }));
+    ASSERT_TRUE(processEventsUntil([&] {
+        return KVImageLoader::sharedLoader()->isCached(red) && KVImageLoader::sharedLoader()->runningLoads() == 0;
+    }));
     ASSERT_TRUE(drainMainQueue());
     EXPECT_EQ(shown(), QColor(Qt::green));
 

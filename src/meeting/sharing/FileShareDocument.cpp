@@ -273,7 +273,6 @@ void FileShareDocument::startFileShareFromAction(const FileShareDatailModel &mod
     m_state.fileShareFlipOverSendSequenceId = 1;
     setFlipButtonsShown(true);
     auto shown = std::make_shared<FileShareDatailModel>(model);
-    m_services->prefetch(pageUrls(shown->sliceInfo));
     shown->userId = me.phoneNumber;
     shown->userName = me.userName;
     m_state.fileShareDatailModel = shown;
@@ -314,7 +313,6 @@ void FileShareDocument::queryFileShareList(int source)
             VeskToast::showToastInMeeting(QStringLiteral("未获取到共享文件信息，请稍后再试"));
             return;
         }
-        self.m_services->prefetch(pageUrls(detail->sliceInfo));
         const std::shared_ptr<FileShareDatailModel> shown = state.fileShareDatailModel;
         if (source == 1) {
             detail->enableOperationFileStatus = FileShareRights::NotGiven;
@@ -484,6 +482,19 @@ void FileShareDocument::setCurrentPageNum(int page)
         setShown(m_ui.rightFlipOverButton, page + 1 != pageCount());
     }
     fitBarStart();
+    prefetchAround(page);
+}
+
+void FileShareDocument::prefetchAround(int page)
+{
+    // Only the pages about to be shown: a whole document of large pages at once would hold them
+    // all in memory together.
+    const QList<FileSliceModel> &pages =
+        m_state.fileShareDatailModel ? m_state.fileShareDatailModel->sliceInfo : QList<FileSliceModel>();
+    const int first = std::max(0, page - kPrefetchBehind);
+    const int last = std::min(int(pages.size()) - 1, page + kPrefetchAhead);
+    if (first <= last)
+        m_services->prefetch(pageUrls(pages.mid(first, last - first + 1)));
 }
 
 void FileShareDocument::scrollToItemAtIndex(int index)

@@ -41,6 +41,8 @@ public:
         std::function<void(std::function<void()>)> withShareLock;
     };
     using ListBlock = std::function<void(bool hasFiles, bool ok)>;
+    static constexpr int kPrefetchBehind = 1;
+    static constexpr int kPrefetchAhead = 3;
 
     FileShareDocument(FileShareDocumentViews views, MeetingSharing::State &state, Calls calls,
                       std::shared_ptr<FileShareDocumentServices> services, QObject *parent = nullptr);
@@ -100,6 +102,8 @@ private:
     void fitBarStart();
     void resetScrollSync();
     void reloadPages();
+    // The pages near the current one go into the image cache ahead of their display.
+    void prefetchAround(int page);
     void endFlipOverDurationLater();
     void removeQuickList();
     void removeBottomPanel();

@@ -21,14 +21,15 @@ FileShareImageViewCollectionViewItem::FileShareImageViewCollectionViewItem(QWidg
 
 void FileShareImageViewCollectionViewItem::loadPage(const QString &downloadUrl)
 {
+    // The page on show stays; a tile reused for another page is blank until its image comes.
+    if (downloadUrl == m_url && !m_image.isNull())
+        return;
     m_url = downloadUrl;
-    KVImageLoader *loader = KVImageLoader::sharedLoader();
-    const QImage cached = downloadUrl.isEmpty() ? QImage() : loader->cachedImage(downloadUrl);
-    setImage(QPixmap::fromImage(cached));
-    if (downloadUrl.isEmpty() || !cached.isNull())
+    setImage(QPixmap());
+    if (downloadUrl.isEmpty())
         return;
     QPointer<FileShareImageViewCollectionViewItem> weak(this);
-    loader->loadImage(this, downloadUrl, [weak, downloadUrl](const QImage &image) {
+    KVImageLoader::sharedLoader()->loadImage(this, downloadUrl, [weak, downloadUrl](const QImage &image) {
         // A tile reused for another page meanwhile keeps that page.
         if (!weak || image.isNull() || weak->m_url != downloadUrl)
             return;

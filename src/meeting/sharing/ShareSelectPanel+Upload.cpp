@@ -5,7 +5,6 @@
 
 #include "foundation/AppLifetime.h"
 #include "foundation/MainQueue.h"
-#include "foundation/OperationQueue.h"
 #include "meeting/sharing/ShareFileServices.h"
 #include "uikit/KVDataText.h"
 #include "uikit/VeskButton.h"
@@ -22,25 +21,118 @@
 #include <QTranslator>
 #include <QTreeView>
 
+#include <atomic>
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <stop_token>
+#include <thread>
+
 namespace {
 
 const QString kNetworkFailed = QStringLiteral("网络不给力，请稍后重试");
 
-// The workers that read chosen files, shared by every picker and living with the application: a
-// picker that goes stops its reads and leaves without waiting for them.
+// The reads of chosen files, shared by every picker and living with the application; each read
+// runs on a thread of its own, and at most kUploadOperations of them count at once. A read whose
+// files were all cancelled no longer counts: one held in the kernel by a mount that stopped
+// answering ends on its thread whenever the kernel lets it, without holding later uploads back.
+// A picker that goes stops its reads and leaves without waiting for them. Main thread, but for
+// the reads themselves.
 class UploadWorkers final : public QObject {
 public:
-    OperationQueue queue{QStringLiteral("korvi.upload"), ShareSelectPanel::kUploadOperations};
-
-    static OperationQueue &shared()
+    static UploadWorkers &shared()
     {
         static QPointer<UploadWorkers> workers;
         if (!workers) {
             workers = new UploadWorkers();
             AppLifetime::deleteWithApplication(workers);
         }
-        return workers->queue;
+        return *workers;
     }
+
+    void addRead(const std::vector<std::stop_token> &stops, std::function<void()> read)
+    {
+        auto job = std::make_shared<Job>();
+        job->read = std::move(read);
+        job->stops = stops;
+        m_waiting.push_back(std::move(job));
+        startWaiting();
+    }
+
+    // Tests: until every read has ended, cancelled ones too.
+    static void waitUntilAllEnded()
+    {
+        std::unique_lock lock(s_mutex);
+        s_ended.wait(lock, [] { return s_running == 0; });
+    }
+
+private:
+    struct Job {
+        std::function<void()> read;
+        std::vector<std::stop_token> stops;
+        std::vector<std::unique_ptr<std::stop_callback<std::function<void()>>>> cancelled;
+        std::shared_ptr<std::atomic<int>> uncancelled;
+        bool counted = false;
+    };
+
+    void startWaiting()
+    {
+        while (m_live < ShareSelectPanel::kUploadOperations && !m_waiting.empty()) {
+            std::shared_ptr<Job> job = std::move(m_waiting.front());
+            m_waiting.pop_front();
+            start(job);
+        }
+    }
+
+    void start(const std::shared_ptr<Job> &job)
+    {
+        job->counted = true;
+        ++m_live;
+        {
+            const std::lock_guard lock(s_mutex);
+            ++s_running;
+        }
+        const QPointer<UploadWorkers> self(this);
+        const std::weak_ptr<Job> weak(job);
+        // The last of its files cancelled lets the read go from the count (its thread goes on).
+        job->uncancelled = std::make_shared<std::atomic<int>>(int(job->stops.size()));
+        for (const std::stop_token &stop : job->stops) {
+            job->cancelled.push_back(std::make_unique<std::stop_callback<std::function<void()>>>(
+                stop, std::function<void()>([left = job->uncancelled, self, weak] {
+                    if (--*left != 0)
+                        return;
+                    MainQueue::async([self, weak] {
+                        if (const std::shared_ptr<Job> cancelled = weak.lock(); self && cancelled)
+                            self->release(*cancelled);
+                    });
+                })));
+        }
+        std::thread([job, self] {
+            job->read();
+            MainQueue::async([self, job] {
+                if (self)
+                    self->release(*job);
+            });
+            const std::lock_guard lock(s_mutex);
+            --s_running;
+            s_ended.notify_all();
+        }).detach();
+    }
+
+    void release(Job &job)
+    {
+        if (!job.counted)
+            return;
+        job.counted = false;
+        --m_live;
+        startWaiting();
+    }
+
+    std::deque<std::shared_ptr<Job>> m_waiting;
+    int m_live = 0;
+    static inline std::mutex s_mutex;
+    static inline std::condition_variable s_ended;
+    static inline int s_running = 0;
 };
 
 // Why a chosen file was not read to the end, told with its name.
@@ -239,7 +331,7 @@ void ShareSelectPanel::fileUploadAction()
 
 void ShareSelectPanel::waitForUploadWorkers()
 {
-    UploadWorkers::shared().waitUntilAllOperationsAreFinished();
+    UploadWorkers::waitUntilAllEnded();
 }
 
 ShareSelectPanel::Pending *ShareSelectPanel::pendingRow(quint64 timeStamp)
@@ -297,16 +389,19 @@ void ShareSelectPanel::readFiles(const QList<quint64> &rows)
         std::stop_token stop;
     };
     QList<Job> jobs;
+    std::vector<std::stop_token> stops;
     for (quint64 stamp : rows) {
-        if (Pending *p = pendingRow(stamp))
+        if (Pending *p = pendingRow(stamp)) {
             jobs.append({stamp, p->row.fileURL.toLocalFile(), p->reading.get_token()});
+            stops.push_back(jobs.last().stop);
+        }
     }
     if (jobs.isEmpty())
         return;
     // The guard is made here, on the main thread; the worker only carries it back.
     const QPointer<ShareSelectPanel> guard(this);
     std::shared_ptr<ShareFileServices> services = m_services;
-    UploadWorkers::shared().addOperation([services, jobs, guard] {
+    UploadWorkers::shared().addRead(stops, [services, jobs, guard] {
         QList<Read> results;
         for (const Job &job : jobs) {
             Read read{job.timeStamp, nullptr, KVFileSnapshot::Failure::Cancelled};
