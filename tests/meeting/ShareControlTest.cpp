@@ -573,6 +573,16 @@ TEST_F(ShareControlTest, HostEndsTheShare_Event4ForMeAndForAnother)
     ASSERT_NE(alert(), nullptr);
     EXPECT_TRUE(alertText(alert()).contains(QStringLiteral("<b>乙</b>")));
     EXPECT_TRUE(shownInOrder(alertText(alert()), QStringLiteral("结束了您的共享")));
+
+    // A 912 without a name from one who is neither the creator nor the service is not the host's.
+    alert()->dismiss();
+    startSharing();
+    mine.senderName.clear();
+    control->controlScreenShareWithData(mine);
+    ASSERT_TRUE(drainMainQueue());
+    ASSERT_NE(alert(), nullptr);
+    EXPECT_TRUE(alertText(alert()).contains(QStringLiteral("结束了您的共享")));
+    EXPECT_FALSE(alertText(alert()).contains(QStringLiteral("主持人")));
 }
 
 TEST_F(ShareControlTest, AllowedSharers_HostsOnly_FailureKeepsTheList)

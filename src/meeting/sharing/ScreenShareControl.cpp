@@ -531,10 +531,10 @@ void ScreenShareControl::controlScreenShareWithData(const MeetingControlData &da
             return;
         weak->stopScreenShare(true);
         weak->m_services->setSelfScreenOrWindowSharing(false);
-        // The service itself (a change of who may share) gives no name: it acts for the host.
-        const bool byHost = data.sender == weak->m_services->creatorId() ||
-                            data.sender == MeetingHostControlRules::kServerSender ||
-                            data.senderName.trimmed().isEmpty();
+        // The service itself (a change of who may share) gives no name: it acts for the host. Anyone
+        // else is named, even without a name: an assistant host is not the host.
+        const bool byHost =
+            data.sender == weak->m_services->creatorId() || data.sender == MeetingHostControlRules::kServerSender;
         const QString who = byHost ? MeetingHostControlRules::kHostTitle : DataText::isolatedName(data.senderName);
         KVAlert *alert =
             KVAlert::alertWithMessage(QStringLiteral("%1结束了您的共享").arg(who), QStringLiteral("知道了"), nullptr);
