@@ -265,6 +265,8 @@ TEST_F(ScheduleRoadTest, AnswersAfterSignOut_StillMoveTheCalendar)
     ASSERT_TRUE(processEventsUntil(
         [&] { return !calendar.checkToEventIdentifier(cancelledKey) && calendar.checkToEventIdentifier(createdKey); }));
     EXPECT_EQ(calendar.checkToEventIdentifier(createdKey)->title, QStringLiteral("评审"));
+    // The cases of a whole run share one calendar.
+    EXPECT_TRUE(calendar.deleteEventsOfKey(createdKey));
 }
 
 TEST_F(ScheduleRoadTest, FailedUpdate_KeepsTheFormOpenAndTheShownMeetingAsItWas)

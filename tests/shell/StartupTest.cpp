@@ -115,6 +115,8 @@ TEST_F(StartupTest, TheHomeWindowNeedsNeitherTheCalendarsNorTheMediaPipelinesLib
     EXPECT_FALSE(mapped("libgobject-2.0.so"));
     EXPECT_FALSE(mapped("libQt6Multimedia.so")) << "the devices' media library";
     EXPECT_FALSE(mapped("libpulse.so")) << "the sound server's client";
+    EXPECT_FALSE(mapped("libxcb-composite.so")) << "the X11 capture's extensions";
+    EXPECT_FALSE(mapped("libxcb-res.so"));
 
     // A device's first use loads them, and they work as if linked.
     (void)PulseAudioClient::serverReachable();
