@@ -476,7 +476,7 @@ TEST_F(MeetingWindowTest, RoomClosed_OtherReasonShowsGotItAndGoesHome)
 
 // The meeting ended while the user joined and the channel's close never came: a call of the meeting answered that
 // it is gone (404 of the shared files) or over (453 of any call) ends the page with the end notice.
-TEST_F(MeetingWindowTest, RoomGoneOrOver_TheAnswerEndsThePageWithTheEndNotice)
+TEST_F(MeetingWindowTest, RoomGone_TheSharedFilesAnswerEndsThePageWithTheEndNotice)
 {
     signIn();
     addRoom();
@@ -489,10 +489,14 @@ TEST_F(MeetingWindowTest, RoomGoneOrOver_TheAnswerEndsThePageWithTheEndNotice)
     EXPECT_EQ(alert->message(), QStringLiteral("创建者已结束会议，请退出"));
     alert->confirmButton()->click();
     EXPECT_EQ(navigator->calls, QStringList{QStringLiteral("showMainPage 1")});
+}
 
-    auto previous = keepCurrentPage();
-    navigator->calls.clear();
+TEST_F(MeetingWindowTest, RoomOver_AnyCallsAnswerEndsThePageWithTheEndNotice)
+{
+    signIn();
+    addRoom();
     openJoinedPage();
+    KVAlert *alert = nullptr;
     service.failNextReply(kConfigPath, DevService::fail(453, QStringLiteral("会议已结束")));
     VeskAppAgent::sharedInstance()->updateSelfMeetingConfigWithCameraStatus(&context, QStringLiteral("0"), QString(),
                                                                             QString(), {});
