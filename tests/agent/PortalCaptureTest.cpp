@@ -115,17 +115,21 @@ protected:
 
 // The compositor's session manager would link the chosen node to our stream: linked once the
 // portal handed out the remote, then running once the format is agreed.
-bool linkWhenAsked(PrivatePipeWire &pipewire, const FakePortal &portal, const QString &consumer,
-                   const std::function<bool()> &alsoDone = {})
+::testing::AssertionResult linkWhenAsked(PrivatePipeWire &pipewire, const FakePortal &portal,
+                                         const QString &consumer, const std::function<bool()> &alsoDone = {})
 {
     bool linked = false;
-    return processEventsUntil(
-        [&] {
-            if (!linked && portal.calls.contains(QStringLiteral("OpenPipeWireRemote")))
-                linked = pipewire.link(consumer);
-            return (linked && pipewire.running(consumer)) || (alsoDone && alsoDone());
-        },
-        30000);
+    if (processEventsUntil(
+            [&] {
+                if (!linked && portal.calls.contains(QStringLiteral("OpenPipeWireRemote")))
+                    linked = pipewire.link(consumer);
+                return (linked && pipewire.running(consumer)) || (alsoDone && alsoDone());
+            },
+            60000))
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "portal calls: " << portal.calls.join(' ').toStdString()
+                                         << (linked ? "; linked; " : "; not linked; ")
+                                         << pipewire.describe(consumer).toStdString();
 }
 
 TEST_F(PortalCapture, OneCandidateOpensThePortal_FramesOfTheAskedSize_TokenKept_StopClosesTheSession)

@@ -12,7 +12,8 @@
 #include <unistd.h>
 
 namespace {
-constexpr int kStartBoundMs = 10000;
+// Generous: beside a whole test run the daemon and the source take seconds to come up.
+constexpr int kStartBoundMs = 30000;
 constexpr int kToolBoundMs = 5000;
 const QString kSourceName = QStringLiteral("korvi-test-source");
 
@@ -94,14 +95,24 @@ bool PrivatePipeWire::start(QSize size, quint32 argb)
     m_source->start(
         QStringLiteral(KORVI_PIPEWIRE_TEST_SOURCE),
         {QString::number(size.width()), QString::number(size.height()), QString::number(argb), kSourceName});
-    while (m_node == 0) {
+    // The node shows before its first picture has set the port's buffers; a link made in between
+    // gets buffers of no known kind and the source crashes (seen on a loaded machine).
+    bool buffersSet = false;
+    while (m_node == 0 || !buffersSet) {
         if (bound.hasExpired() || m_source->state() == QProcess::NotRunning)
             return fail(
                 QStringLiteral("the test source does not appear: %1").arg(QString::fromLocal8Bit(m_source->readAll())));
-        for (const QJsonValue &object : objects()) {
+        const QJsonArray all = objects();
+        for (const QJsonValue &object : all) {
             const QJsonObject props = object[QStringLiteral("info")][QStringLiteral("props")].toObject();
             if (props[QStringLiteral("node.name")].toString() == kSourceName)
                 m_node = quint32(object[QStringLiteral("id")].toInt());
+        }
+        for (const QJsonValue &object : all) {
+            const QJsonObject info = object[QStringLiteral("info")].toObject();
+            if (m_node != 0 && info[QStringLiteral("props")][QStringLiteral("node.id")].toInt() == int(m_node) &&
+                !info[QStringLiteral("params")][QStringLiteral("Buffers")].toArray().isEmpty())
+                buffersSet = true;
         }
     }
     return true;
@@ -147,6 +158,23 @@ bool PrivatePipeWire::running(const QString &consumer) const
             return info[QStringLiteral("state")].toString() == QStringLiteral("running");
     }
     return false;
+}
+
+QString PrivatePipeWire::describe(const QString &consumer) const
+{
+    QStringList parts{m_source && m_source->state() == QProcess::Running ? QStringLiteral("source process running")
+                                                                         : QStringLiteral("source process gone")};
+    for (const QJsonValue &object : objects()) {
+        const QJsonObject info = object[QStringLiteral("info")].toObject();
+        const QString type = object[QStringLiteral("type")].toString();
+        const QString name = info[QStringLiteral("props")][QStringLiteral("node.name")].toString();
+        if ((type.endsWith(QLatin1String("Node")) && (name == consumer || name == kSourceName)) ||
+            type.endsWith(QLatin1String("Link")))
+            parts << QStringLiteral("%1 %2: %3 %4")
+                         .arg(type.section(u':', -1), name, info[QStringLiteral("state")].toString(),
+                              info[QStringLiteral("error")].toString());
+    }
+    return parts.join(QStringLiteral("; "));
 }
 
 int PrivatePipeWire::connect() const

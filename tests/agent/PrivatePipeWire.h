@@ -36,6 +36,8 @@ public:
     bool link(const QString &consumer) const;
     // Whether the node named consumer is running (its link made and its format agreed).
     [[nodiscard]] bool running(const QString &consumer) const;
+    // For a failure's message: whether the source runs, both nodes' states and the links'.
+    [[nodiscard]] QString describe(const QString &consumer) const;
 
 private:
     [[nodiscard]] QProcessEnvironment environment() const;

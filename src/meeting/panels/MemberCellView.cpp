@@ -43,8 +43,8 @@ void MemberCellView::showModel()
 {
     if (!m_model)
         return;
-    const QString bounded = KVDataText::bounded(m_model->userName, DataText::kNameLength);
-    const QString name = m_model->isSelf() ? QStringLiteral("%1 (我)").arg(KVDataText::isolated(bounded)) : bounded;
+    const QString bounded = KVDataText::isolated(KVDataText::bounded(m_model->userName, DataText::kNameLength));
+    const QString name = m_model->isSelf() ? QStringLiteral("%1 (我)").arg(bounded) : bounded;
     static_cast<KVElidedLabel *>(nameLabel.data())->setFullText(name);
     audioButton->setPhoneNumber(m_model->phoneNumber);
     audioButton->setIconState(m_model->audioFlag() ? 1 : 0);
