@@ -115,8 +115,8 @@ protected:
 
 // The compositor's session manager would link the chosen node to our stream: linked once the
 // portal handed out the remote, then running once the format is agreed.
-::testing::AssertionResult linkWhenAsked(PrivatePipeWire &pipewire, const FakePortal &portal,
-                                         const QString &consumer, const std::function<bool()> &alsoDone = {})
+::testing::AssertionResult linkWhenAsked(PrivatePipeWire &pipewire, const FakePortal &portal, const QString &consumer,
+                                         const std::function<bool()> &alsoDone = {})
 {
     bool linked = false;
     if (processEventsUntil(

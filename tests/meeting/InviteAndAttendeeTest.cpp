@@ -155,8 +155,8 @@ TEST(MeetingMemberViewTest, TitleCountsRowsShowNamesAndStatesAndTheButtonsChange
     table.closeButton->click();
     EXPECT_EQ(closed, 1);
 
-    table.setMembers(
-        {member("13800000000", "张三", true, true, false), member("13700000001", "<b>李四</b>\u202E", false, false, true)});
+    table.setMembers({member("13800000000", "张三", true, true, false),
+                      member("13700000001", "<b>李四</b>\u202E", false, false, true)});
     EXPECT_EQ(table.title->text(), QStringLiteral("参会人员(2)"));
     const QList<MemberCellView *> rows = table.cells();
     ASSERT_EQ(rows.size(), 2);

@@ -33,7 +33,7 @@ protected:
     void SetUp() override
     {
         // The picker's file tab asks a file service that never answers.
-        ShareFileServices::install(std::make_shared<FakeFileServices>());
+        ShareFileServices::install(files);
         view.resize(1200, 800);
         shareBtn = new VeskButton(QStringLiteral("共享屏幕"), &view);
         shareBtn->setToggle(true);
@@ -128,6 +128,7 @@ protected:
 
     VirtualClockScope clock;
     ShareDesktopScope desktop;
+    std::shared_ptr<FakeFileServices> files = std::make_shared<FakeFileServices>();
     std::shared_ptr<FakeShareServices> services = std::make_shared<FakeShareServices>();
     QWidget view;
     QPointer<VeskButton> shareBtn;
@@ -324,6 +325,37 @@ TEST_F(ShareControlTest, SharingForbiddenMeanwhile_TheStartIsRefusedAndTheLockGo
         clock.clock.advance(4s);
         EXPECT_FALSE(services->engineSharing) << duringCountDown;
         services->allowShare = true;
+    }
+}
+
+// The same for a document or a media file chosen in the open picker, also once its rights came.
+TEST_F(ShareControlTest, SharingForbiddenMeanwhile_AFileStartSendsNothing)
+{
+    for (const bool afterRights : {false, true}) {
+        for (const QString &name : {QStringLiteral("a.pdf"), QStringLiteral("b.mp4")}) {
+            openPicker();
+            ShareSelectPanel *panel = control->currentShareSelectPanel();
+            const QString type = name.endsWith(QLatin1String(".pdf")) ? QStringLiteral("1") : QStringLiteral("2");
+            if (!afterRights)
+                services->allowShare = false;
+            panel->startFileShare(1, QStringLiteral("u1"), QStringLiteral("f1"), name, type, 10, true);
+            if (afterRights) {
+                files->answer(
+                    QStringLiteral("slices"),
+                    FakeFileServices::code(
+                        0, QVariantMap{{QStringLiteral("sliceInfo"),
+                                        QVariantList{QVariantMap{{QStringLiteral("url"), QStringLiteral("p")}}}}}));
+                services->allowShare = false;
+                ASSERT_TRUE(files->answer(QStringLiteral("rights"), FakeFileServices::code(0, QVariantList{})))
+                    << name.toStdString();
+            }
+            EXPECT_EQ(files->count(QStringLiteral("document")) + files->count(QStringLiteral("av")), 0)
+                << name.toStdString() << afterRights;
+            EXPECT_EQ(control->currentShareSelectPanel(), nullptr);
+            EXPECT_EQ(toast(), QStringLiteral("主持人已关闭您的共享权限"));
+            EXPECT_EQ(services->waiting("release"), 1) << name.toStdString() << afterRights;
+            services->allowShare = true;
+        }
     }
 }
 

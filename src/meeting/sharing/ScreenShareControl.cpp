@@ -222,6 +222,15 @@ ShareSelectPanel *ScreenShareControl::shareSelectPanel()
         if (!s.selfScreenOrWindowSharing() && !s.selfFileSharing() && !s.selfAVFileSharing())
             weak->releaseLockIgnoringAnswer();
     };
+    panel->mayStartBlock = [weak] {
+        if (!weak)
+            return false;
+        if (weak->m_services->allowFileShared())
+            return true;
+        weak->closePicker();
+        weak->refuseForbidden();
+        return false;
+    };
     panel->avFileShareStartShareBlock = [weak](const FileShareModel &file) {
         if (!weak)
             return;

@@ -298,7 +298,7 @@ void ShareSelectPanel::startFileShare(int type, const QString &uploadUserId, con
                                       const QString &fileName, const QString &fileType, qint64 duration, bool closeView)
 {
     const ShareFileList::Kind kind = ShareFileList::kindOf(fileType, fileName, m_files);
-    if (kind == ShareFileList::Kind::None || m_starting)
+    if (kind == ShareFileList::Kind::None || m_starting || (mayStartBlock && !mayStartBlock()))
         return;
     // Cleared where the chain ends: its failure (startFailed) or the service's yes (startAnswer).
     m_starting = true;
@@ -372,7 +372,7 @@ void ShareSelectPanel::startDocument(const QString &uploadUserId, const QString 
             return;
         }
         self->queryRights(fileId, uploadUserId, failed, [=](const QString &status, const QVariantList &users) {
-            if (!self)
+            if (!self || !self->stillMayStart())
                 return;
             const QString pages = jx_JSONString(QVariant(jx_keyValuesArrayWithObjectArray(detail.sliceInfo)));
             self->m_services->startOrStopFileShare(self, true, RXEncrypt::aes128ecbEncrypt(uploadUserId), fileId,
@@ -395,7 +395,7 @@ void ShareSelectPanel::startAudioVideo(int type, const QString &uploadUserId, co
     const QString failed = fileType == 2 ? QStringLiteral("视频文件共享失败") : QStringLiteral("音频文件共享失败");
     QPointer<ShareSelectPanel> self(this);
     queryRights(fileId, uploadUserId, failed, [=](const QString &status, const QVariantList &users) {
-        if (!self)
+        if (!self || !self->stillMayStart())
             return;
         self->m_services->startOrStopAVFileShare(self, type, uploadUserId, fileId, fileType, fileName, duration, status,
                                                  users, self->startAnswer(failed, closeView, [=] {
@@ -412,6 +412,14 @@ void ShareSelectPanel::startAudioVideo(int type, const QString &uploadUserId, co
                                                      self->avFileShareStartShareBlock(file);
                                                  }));
     });
+}
+
+bool ShareSelectPanel::stillMayStart()
+{
+    if (!mayStartBlock || mayStartBlock())
+        return true;
+    m_starting = false;
+    return false;
 }
 
 void ShareSelectPanel::startFailed(const QString &text)

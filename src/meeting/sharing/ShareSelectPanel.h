@@ -102,6 +102,9 @@ public:
     std::function<void(const FileShareModel &model)> avFileShareStartShareBlock;
     // A file share's start failed (after its toast): a lock taken for it may go back.
     std::function<void()> startFailedBlock;
+    // Whether a file share may still start (the host may forbid sharing while the picker is open);
+    // false ends the start with nothing sent, the owner having said why. Unset: always.
+    std::function<bool()> mayStartBlock;
 
     // ---- Called by the owner -----------------------------------------------------------------
     // Rebuilds the desktop grid from the arrays, asks for the file list and polls it while a
@@ -246,6 +249,8 @@ private:
                                                          std::function<void()> started);
     void finishStart(bool closeView);
     void startFailed(const QString &text);
+    // mayStartBlock asked again just before the start is sent.
+    bool stillMayStart();
 
     bool m_darkMode = false;
     bool m_onlyShareFile = false;
