@@ -137,6 +137,13 @@ MainPageViewController::~MainPageViewController()
     NotificationCenter::defaultCenter().removeObserver(this);
 }
 
+bool MainPageViewController::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::Show && watched == m_todayScroll)
+        m_todayScroll->setVerticalScrollBarPolicy(m_todayScroll->verticalScrollBarPolicy());
+    return MacBaseViewController::eventFilter(watched, event);
+}
+
 void MainPageViewController::loadView()
 {
     auto *view = new QWidget();
@@ -202,6 +209,10 @@ void MainPageViewController::loadView()
     m_listLayout->addWidget(m_emptyLabel);
     m_listLayout->addStretch(1);
     scroll->setWidget(listHost);
+    // Laid out first at a child's small default size, the list wanted a scroll bar, and the hiding
+    // of it is queued: it would be painted in the first frame. Settled when the list is shown.
+    m_todayScroll = scroll;
+    scroll->installEventFilter(this);
     right->addWidget(scroll, 1);
     columns->addLayout(right, 1);
 

@@ -29,6 +29,8 @@ class KVMResponse;
 // scheduled meeting (join, end, cancel). Every join goes through one road: the agent's join,
 // then the password prompt (413), the waiting room (454), the locked message (452) or, on
 // success, the joined broadcast, the meeting manager and the meeting page.
+class QScrollArea;
+
 class MainPageViewController final : public MacBaseViewController {
     Q_OBJECT
 public:
@@ -109,6 +111,7 @@ public:
 
 protected:
     void loadView() override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     // The join road.
@@ -142,6 +145,7 @@ private:
     QPointer<VeskButton> m_scheduleButton;
     QPointer<VeskButton> m_allMeetingsButton;
     QPointer<QVBoxLayout> m_listLayout;
+    QPointer<QScrollArea> m_todayScroll;
     QPointer<QLabel> m_emptyLabel;
     QList<MeetingDataModel> m_todayMeetings;
     quint64 m_listFetch = 0; // the latest fetch of the list; earlier replies are stale

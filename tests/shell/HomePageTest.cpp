@@ -28,6 +28,7 @@
 #include <QDesktopServices>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QScrollBar>
 #include <QTest>
 
 using namespace std::chrono_literals;
@@ -136,6 +137,27 @@ TEST_F(HomePageTest, TodaysMeetings_AreListedAndRefreshedAfterAChange)
     ASSERT_TRUE(waitForPage(MacWindowsManager::MeetingPageType));
     EXPECT_EQ(service.requestsFor(QStringLiteral("/qf/meeting/room/enter"))[0].param("roomId").toString(),
               QStringLiteral("800000001"));
+}
+
+// A scroll bar with nothing to scroll, painted on the first frame and gone on the next, is a flash
+// (and its first paint starts the painter's threads).
+TEST_F(HomePageTest, TodaysMeetings_AnEmptyListPaintsNoScrollBar)
+{
+    struct Spy : QObject {
+        int painted = 0;
+        bool eventFilter(QObject *watched, QEvent *event) override
+        {
+            if (event->type() == QEvent::Paint && qobject_cast<QScrollBar *>(watched) &&
+                static_cast<QScrollBar *>(watched)->maximum() == 0)
+                ++painted;
+            return false;
+        }
+    } spy;
+    qApp->installEventFilter(&spy);
+    openHome();
+    processEventsFor(5);
+    qApp->removeEventFilter(&spy);
+    EXPECT_EQ(spy.painted, 0);
 }
 
 TEST_F(HomePageTest, TodaysMeetings_ALateReplyOfAnEarlierFetchIsDropped)
