@@ -482,7 +482,9 @@ TEST_F(MeetingWindowTest, RoomGone_TheSharedFilesAnswerEndsThePageWithTheEndNoti
     addRoom();
     service.failNextReply(QStringLiteral("/qf/client/querySharedFile"),
                           DevService::fail(404, QStringLiteral("会议不存在")));
-    openJoinedPage();
+    // The page asks for the shared files as it opens: the answer may end it before the room is joined.
+    ASSERT_EQ(enterRoom(), 0);
+    navigator->openMeetingPage(false);
     KVAlert *alert = nullptr;
     ASSERT_TRUE(
         processEventsUntil([&] { return (alert = visibleAlert(QStringLiteral("roomClosedAlert"))) != nullptr; }));
