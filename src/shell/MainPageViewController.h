@@ -24,13 +24,12 @@ class CreateMeetingViewController;
 class KVTimer;
 class KVAlert;
 class KVMResponse;
+class QScrollArea;
 
 // The home page: join by meeting ID, a quick meeting, today's meetings, and the operations on a
 // scheduled meeting (join, end, cancel). Every join goes through one road: the agent's join,
 // then the password prompt (413), the waiting room (454), the locked message (452) or, on
 // success, the joined broadcast, the meeting manager and the meeting page.
-class QScrollArea;
-
 class MainPageViewController final : public MacBaseViewController {
     Q_OBJECT
 public:
