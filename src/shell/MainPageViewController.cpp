@@ -354,6 +354,15 @@ void MainPageViewController::postMeetingDidUpdated(qint64 type, const MeetingDat
 
 // ---- Scheduled meetings ---------------------------------------------------------------------
 
+bool MainPageViewController::scheduledRequestAnswered(const QString &roomId, const KVMResponse &reply)
+{
+    VeskToast::dismissLoadingToast();
+    setRequestInFlight(roomId, false);
+    if (!reply.successed)
+        VeskToast::showToast(ReplyText::failureText(reply));
+    return reply.successed;
+}
+
 void MainPageViewController::endMeeting(const MeetingDataModel &meeting)
 {
     if (hasRequestInFlight(meeting.roomId))
@@ -365,14 +374,8 @@ void MainPageViewController::endMeeting(const MeetingDataModel &meeting)
         QCoreApplication::instance(), meeting.roomId, [self, meeting, calendar = calendarStep()](const KVMResponse &r) {
             if (r.successed)
                 calendar(meeting, false, {});
-            if (!self)
+            if (!self || !self->scheduledRequestAnswered(meeting.roomId, r))
                 return;
-            VeskToast::dismissLoadingToast();
-            self->setRequestInFlight(meeting.roomId, false);
-            if (!r.successed) {
-                VeskToast::showToast(ReplyText::failureText(r));
-                return;
-            }
             self->postMeetingDidUpdated(KVMeetingDidUpdated::Ended, meeting);
             self->reloadData();
         });
@@ -462,10 +465,7 @@ void MainPageViewController::doCancelMeeting(const MeetingDataModel &meeting, bo
                 calendar(meeting, false, {});
             if (!self)
                 return;
-            VeskToast::dismissLoadingToast();
-            self->setRequestInFlight(meeting.roomId, false);
-            if (!r.successed) {
-                VeskToast::showToast(ReplyText::failureText(r));
+            if (!self->scheduledRequestAnswered(meeting.roomId, r)) {
                 KVLogManager::sharedInstance().logInfo(QStringLiteral("cancelMeeting"), QStringLiteral("ERROR"),
                                                        {meeting.roomId, QString::number(r.code), r.message});
                 return;

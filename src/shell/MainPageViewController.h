@@ -129,6 +129,9 @@ private:
     void showTodayMeetings(const QList<MeetingDataModel> &meetings);
     // Looks again just after midnight (and every few minutes in case the clock jumps).
     void watchTheDay();
+    // An end or cancel of a scheduled meeting answered: the loading toast goes, its buttons come
+    // back, a refusal is shown. True when the service did it.
+    bool scheduledRequestAnswered(const QString &roomId, const KVMResponse &reply);
     void postMeetingDidUpdated(qint64 type, const MeetingDataModel &meeting);
     void showCreateMeeting(const std::optional<MeetingDataModel> &meeting, bool isEdit);
     void closeCreateMeeting();
