@@ -72,6 +72,7 @@ public:
     void closeSession();
     // Sends the held answer of Start (the user chose or cancelled now); false when none is held.
     bool answerStart();
+    [[nodiscard]] bool startHeld() const { return bool(m_heldStart); }
 
 public Q_SLOTS:
     QDBusObjectPath CreateSession(const QVariantMap &options, const QDBusMessage &message);

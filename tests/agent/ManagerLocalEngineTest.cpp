@@ -131,11 +131,12 @@ protected:
         candidate.type = DesktopCaptureSnapshotModel::Screen;
         candidate.id = DesktopCaptureSource::kPortalChoiceId;
         portal.startDelayMs = -1;
+        portal.calls.clear();
         recorder.events.clear();
         service.clearRequests();
         manager->setSelfScreenOrWindowSharing(true);
         ASSERT_EQ(manager->startDesktopShare(candidate), VeskMeetingManager::DesktopShareResult::Pending);
-        ASSERT_TRUE(processEventsUntil([&] { return portal.calls.contains(QStringLiteral("Start")); }));
+        ASSERT_TRUE(processEventsUntil([&] { return portal.startHeld(); }));
         runFor(3s); // the others' polls go on while the user chooses
         EXPECT_TRUE(shareCalls().isEmpty()) << "the stand-in was told of a share the user has not chosen";
         EXPECT_EQ(manager->memberForId(kMyPhone)->shareFlag(), 0);
