@@ -15,6 +15,7 @@
 #include "meeting/panels/FloatingIMView.h"
 #include "meeting/panels/HostCountDownView.h"
 #include "meeting/panels/IMDisplayView.h"
+#include "meeting/panels/MeetingRecordSwitchView.h"
 #include "meeting/panels/MeetingRowCell.h"
 #include "meeting/panels/MemberListViewController.h"
 #include "meeting/panels/MemberMoreActionView.h"
@@ -484,6 +485,39 @@ TEST_F(PanelWalkTest, OwnShare_PickerAndFloatingToolBarByKeyboardAndBus)
     EXPECT_TRUE(processEventsUntil([&] { return page->sharing().state().screenShareTopWindowController == nullptr; }))
         << "the end of the share by the bus";
     std::cout << "[ walked ] share picker, floating tool bar and strip: " << total << " controls checked\n";
+}
+
+// By mouse: the applications panel's arrow opens its sub-panel with the focus in it, a click on
+// the sub-panel's text keeps the focus there, and each Escape closes one panel, innermost first.
+TEST_F(PanelWalkTest, ApplicationsSubPanelOpenedByMouse_TakesTheFocusAndEscapeClosesItFirst)
+{
+    MeetingViewController *page = joinAsHost();
+    activate(page->view()->window());
+    QTest::mouseClick(page->ui->applicationBtn, Qt::LeftButton);
+    settle();
+    auto *apps = qobject_cast<ApplicationView *>(page->panels().state().applicationView.data());
+    ASSERT_TRUE(apps && apps->isVisible());
+    processEventsFor(200); // the sub-panels' own reopening
+    QTest::mouseClick(apps->rightMoreButton, Qt::LeftButton);
+    settle();
+    MeetingRecordSwitchView *record = apps->allowMeetingRecordView();
+    ASSERT_TRUE(record->isVisible());
+    EXPECT_TRUE(record->isAncestorOf(QApplication::focusWidget()));
+    QLabel *text = record->findChild<QLabel *>();
+    ASSERT_TRUE(text);
+    QTest::mouseClick(text, Qt::LeftButton);
+    QWidget *focus = QApplication::focusWidget();
+    EXPECT_TRUE(focus == record || record->isAncestorOf(focus)) << nameOf(focus).toStdString();
+
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    settle();
+    EXPECT_FALSE(record->isVisible());
+    EXPECT_TRUE(apps->isVisible());
+    EXPECT_EQ(QApplication::focusWidget(), apps->rightMoreButton.data());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    settle();
+    EXPECT_FALSE(apps->isVisible());
+    EXPECT_EQ(QApplication::focusWidget(), page->ui->applicationBtn.data());
 }
 
 } // namespace

@@ -9,6 +9,7 @@
 #include "meeting/panels/PanelIcons.h"
 #include "meeting/panels/PanelViews.h"
 #include "uikit/AutoLayout.h"
+#include "uikit/KVPanelFocus.h"
 #include "uikit/VeskCategories.h"
 #include "uikit/VeskToast.h"
 
@@ -93,9 +94,17 @@ ApplicationView::ApplicationView(QWidget *parent) : QWidget(parent), m_services(
     connect(counDownButton, &VeskButton::clicked, this, [this] { countDownAction(counDownButton); });
     connect(transcriptionButton, &VeskButton::clicked, this, [this] { transcriptionAction(transcriptionButton); });
     connect(onlyAudioButton, &VeskButton::clicked, this, [this] { onlyAudioAction(onlyAudioButton); });
-    connect(rightMoreButton, &VeskButton::clicked, this, [this] { allowMemberViewRecordAction(rightMoreButton); });
-    connect(allowScreenShareButton, &VeskButton::clicked, this,
-            [this] { allowScreenShareViewAction(allowScreenShareButton); });
+    // A sub-panel the user opens takes the focus; Escape closes it and goes back to its arrow.
+    connect(rightMoreButton, &VeskButton::clicked, this, [this] {
+        allowMemberViewRecordAction(rightMoreButton);
+        if (rightMoreButton->state() == 1)
+            KVPanelFocus::openedBy(allowMeetingRecordView(), rightMoreButton);
+    });
+    connect(allowScreenShareButton, &VeskButton::clicked, this, [this] {
+        allowScreenShareViewAction(allowScreenShareButton);
+        if (allowScreenShareButton->state() == 1)
+            KVPanelFocus::openedBy(allowScreenShareView(), allowScreenShareButton);
+    });
 
     NotificationCenter::defaultCenter().addObserver(
         this, QStringLiteral("TranscriptionViewHidden"),
@@ -322,6 +331,7 @@ QWidget *ApplicationView::allowScreenShareView()
         auto *view = new QWidget(this);
         view->hide();
         view->setObjectName(QStringLiteral("allowScreenShareView"));
+        view->setAccessibleName(QStringLiteral("仅音频设置"));
         view->resize(kShareViewWidth, kShareViewHeight);
         vesk::setBackgroundColor(view, vesk::colorWithHexString(kSubPanelColour));
         vesk::setCornerRadius(view, 3.0);
