@@ -177,6 +177,11 @@ TEST_F(UploadShareWindowTest, AFormConfirmedWithTheWindowOpen_MakesTheMeetingInT
     EXPECT_EQ(service.state().scheduled.size(), 1);
     EXPECT_EQ(service.state().files.value(fileId).roomId, roomId);
     EXPECT_EQ(service.state().scheduled.value(roomId).fields.value(QStringLiteral("uploadPermissionType")).toInt(), 1);
+    // Today's list, fetched again after the create, counts the meeting's file.
+    EXPECT_TRUE(processEventsUntil([&] {
+        const auto &today = page->todayMeetings();
+        return today.size() == 1 && today.first().roomId == roomId && today.first().fileCount == 1;
+    }));
 }
 
 TEST_F(UploadShareWindowTest, EscapeClosesTheWindow_AndTellsItsOpener)

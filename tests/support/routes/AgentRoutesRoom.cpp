@@ -136,7 +136,7 @@ QJsonArray agendaSections(DevService &svc, const QString &userId, bool todayOnly
             flush();
             currentDate = date;
         }
-        currentList.append(meetingJson(m));
+        currentList.append(meetingJson(svc, m));
     }
     flush();
     return sections;
@@ -167,7 +167,7 @@ const bool registered = DevServiceRoutes::add(QStringLiteral("agent-room"), [](D
         applyMeetingFields(meeting.fields, req);
         applyFileRights(svc, roomId, req);
         svc.state().scheduled.insert(roomId, meeting);
-        return DevService::ok(meetingJson(meeting));
+        return DevService::ok(meetingJson(svc, meeting));
     });
     signedInRoute(svc, "POST", "/qf/meeting/room/update", [&svc](DevUser *user, const DevRequest &req) {
         auto it = svc.state().scheduled.find(str(req, QStringLiteral("roomId")));
@@ -177,7 +177,7 @@ const bool registered = DevServiceRoutes::add(QStringLiteral("agent-room"), [](D
             return DevService::fail(Forbidden, QStringLiteral("仅创建者可修改会议"));
         applyMeetingFields(it->fields, req);
         applyFileRights(svc, it->roomId, req);
-        return DevService::ok(meetingJson(*it));
+        return DevService::ok(meetingJson(svc, *it));
     });
     signedInRoute(svc, "GET", "/qf/meeting/room/getPreRoomId", [&svc](DevUser *user, const DevRequest &req) {
         QString roomId = str(req, QStringLiteral("roomId"));
@@ -238,7 +238,7 @@ const bool registered = DevServiceRoutes::add(QStringLiteral("agent-room"), [](D
         QJsonArray all;
         for (const DevScheduledMeeting &m : std::as_const(svc.state().scheduled)) {
             if (concerns(m, user->userId) && m.fields.value(QStringLiteral("status")).toInt() == 2)
-                all.append(meetingJson(m));
+                all.append(meetingJson(svc, m));
         }
         const qint64 pageNum = std::max<qint64>(1, num(req, QStringLiteral("pageNum"), 1));
         const qint64 pageSize = std::max<qint64>(1, num(req, QStringLiteral("pageSize"), 10));

@@ -228,9 +228,18 @@ QJsonObject roomJson(DevService &svc, DevRoom &room, const DevUser &user)
     return json;
 }
 
-QJsonObject meetingJson(const DevScheduledMeeting &meeting)
+QJsonObject meetingJson(DevService &svc, const DevScheduledMeeting &meeting)
 {
-    return QJsonObject::fromVariantMap(meeting.fields);
+    QJsonObject json = QJsonObject::fromVariantMap(meeting.fields);
+    // As the service does: the files uploaded for the meeting, counted when it is listed.
+    if (!json.contains(QStringLiteral("fileCount"))) {
+        const QString roomId = meeting.fields.value(QStringLiteral("roomId")).toString();
+        const auto &files = svc.state().files;
+        json.insert(QStringLiteral("fileCount"),
+                    qint64(std::count_if(files.cbegin(), files.cend(),
+                                         [&roomId](const DevFile &f) { return f.roomId == roomId; })));
+    }
+    return json;
 }
 
 bool tookPart(DevService &svc, const QString &roomId, const QString &userId)

@@ -94,7 +94,7 @@ void tellRoomExcept(DevService &svc, const DevRoom &room, const QString &exceptU
 // The room's entry as the room-enter reply sends it.
 [[nodiscard]] QJsonObject roomJson(DevService &svc, DevRoom &room, const DevUser &user);
 // Scheduled meeting fields as the lists send them (status kept up to date).
-[[nodiscard]] QJsonObject meetingJson(const DevScheduledMeeting &meeting);
+[[nodiscard]] QJsonObject meetingJson(DevService &svc, const DevScheduledMeeting &meeting);
 // The invitees' and owner's user ids of a scheduled meeting.
 [[nodiscard]] bool concerns(const DevScheduledMeeting &meeting, const QString &userId);
 // Whether a user is or was in a meeting (its host, a member, one who entered it, or the scheduled
