@@ -10,6 +10,7 @@
 #include "scheduling/SchedulingLog.h"
 #include "uikit/KVAlert.h"
 #include "uikit/KVDownloadTexts.h"
+#include "uikit/KVFileDialog.h"
 #include "uikit/VeskToast.h"
 
 #include <QCoreApplication>
@@ -278,13 +279,11 @@ void openNextSave()
     pendingSaves().pop_front();
     g_saveOpen = true;
 
-    auto *dialog = new QFileDialog(save.window, RecordTexts::kSaveToLocal);
+    QFileDialog *dialog = KVFileDialog::make(save.window, RecordTexts::kSaveToLocal, QFileDialog::AcceptSave);
     g_openDialog = dialog;
     dialog->setObjectName(QStringLiteral("saveFileDialog"));
     dialog->setAttribute(Qt::WA_DeleteOnClose);
-    dialog->setAcceptMode(QFileDialog::AcceptSave);
     dialog->setFileMode(QFileDialog::AnyFile);
-    dialog->setOption(QFileDialog::DontUseNativeDialog);
     dialog->setOption(QFileDialog::DontConfirmOverwrite);
     dialog->setAccessibleName(RecordTexts::kSaveToLocal);
     dialog->setWindowModality(Qt::WindowModal);

@@ -19,10 +19,12 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPointer>
+#include <QPushButton>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QTreeView>
 
 #include <sys/stat.h>
 
@@ -486,6 +488,13 @@ TEST_F(DownloadsTest, TwoDownloadsFinishingTogether_ShowTheirDialogsOneAfterTheO
     EXPECT_EQ(dialog->parentWidget(), &first);
     EXPECT_EQ(dialog->windowModality(), Qt::WindowModal);
     EXPECT_EQ(dialog->directory().absolutePath(), QDir(downloads).absolutePath());
+    QStringList buttons; // in the client's language, as its upload chooser
+    for (const QPushButton *b : dialog->findChildren<QPushButton *>())
+        buttons << b->text();
+    EXPECT_TRUE(buttons.contains(QStringLiteral("保存")) && buttons.contains(QStringLiteral("取消")))
+        << buttons.join(',').toStdString();
+    EXPECT_EQ(dialog->findChild<QTreeView *>()->model()->headerData(0, Qt::Horizontal).toString(),
+              QStringLiteral("名称"));
     ASSERT_TRUE(processEventsUntil([dialog] {
         QWidget *focus = QApplication::focusWidget();
         return focus && dialog->isAncestorOf(focus);

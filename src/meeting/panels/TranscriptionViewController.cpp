@@ -10,6 +10,7 @@
 #include "meeting/common/MeetingCurrent.h"
 #include "meeting/panels/TranscriptionViewCell.h"
 #include "uikit/KVDownloadTexts.h"
+#include "uikit/KVFileDialog.h"
 #include "uikit/VeskButton.h"
 #include "uikit/VeskCategories.h"
 #include "uikit/VeskToast.h"
@@ -127,9 +128,8 @@ private:
 TranscriptionViewController::TranscriptionViewController(QObject *parent) : MacBaseViewController(parent)
 {
     fileChooser = [](QWidget *sheetParent, const SaveRequest &request, std::function<void(QString)> done) {
-        auto *dialog = new QFileDialog(sheetParent, request.message);
+        QFileDialog *dialog = KVFileDialog::make(sheetParent, request.message, QFileDialog::AcceptSave);
         dialog->setAttribute(Qt::WA_DeleteOnClose);
-        dialog->setAcceptMode(QFileDialog::AcceptSave);
         dialog->setFileMode(QFileDialog::AnyFile);
         dialog->setNameFilter(QStringLiteral("PDF (*.pdf)"));
         dialog->setDefaultSuffix(QStringLiteral("pdf"));
