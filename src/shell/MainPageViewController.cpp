@@ -585,6 +585,11 @@ void MainPageViewController::showCreateMeeting(const std::optional<MeetingDataMo
     };
     vesk::veskCenter(window);
     m_createMeetingWindow->showWindow();
+    // Escape closes the form as 取消 does; a pop-up open in it closes first.
+    KVPanelFocus::opened(window, nullptr, [self] {
+        if (self)
+            self->closeCreateMeeting();
+    });
 }
 
 void MainPageViewController::closeCreateMeeting()

@@ -108,8 +108,9 @@ void opened(QWidget *panel, QWidget *opener, std::function<void()> close)
         guard = new PanelGuard(panel);
     guard->set(opener, std::move(close));
     // A click on a control that takes no focus gives it to the first parent that takes a click:
-    // the panel, not the window's view behind it, or Escape no longer reaches the panel.
-    if (!(panel->focusPolicy() & Qt::ClickFocus))
+    // the panel, not the window's view behind it, or Escape no longer reaches the panel. A panel
+    // that is a window of its own keeps the focus where it was.
+    if (!panel->isWindow() && !(panel->focusPolicy() & Qt::ClickFocus))
         panel->setFocusPolicy(Qt::FocusPolicy(panel->focusPolicy() | Qt::ClickFocus));
     if (panel->isWindow() && panel != QApplication::activeWindow())
         panel->activateWindow();

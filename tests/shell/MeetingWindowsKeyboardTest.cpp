@@ -4,6 +4,7 @@
 #include "ShellTestSupport.h"
 
 #include "foundation/RXEncrypt.h"
+#include "scheduling/CreateMeetingViewController.h"
 #include "scheduling/KVMeetingInfoViewController.h"
 #include "scheduling/MainMeetingListViewController.h"
 #include "shell/MainPageViewController.h"
@@ -96,6 +97,26 @@ TEST_F(MeetingWindowsKeyboardTest, EscapeClosesTheAllMeetingsAndDetailsWindows_A
         << "Escape leaves the details window open";
     EXPECT_TRUE(processEventsUntil([details] { return details->hasFocus(); }))
         << "the focus does not go back to the row's 详情";
+}
+
+// The new-meeting form closes on Escape as with 取消, once a pop-up open in it has closed.
+TEST_F(MeetingWindowsKeyboardTest, EscapeClosesTheNewMeetingForm_AfterThePopUpOpenInIt)
+{
+    openHome();
+    VeskButton *schedule = page->scheduleButton();
+    pressWithSpace(schedule);
+    ASSERT_TRUE(processEventsUntil([this] { return page->createMeetingWindow() != nullptr; }));
+    QWidget *form = page->createMeetingWindow();
+    AccessibilityWalk::activate(form);
+    pressWithSpace(page->createMeetingViewController()->ui().durationButton);
+    QWidget *popUp = QApplication::focusWidget();
+    ASSERT_TRUE(popUp && popUp != page->createMeetingViewController()->ui().durationButton.data());
+    AccessibilityWalk::escape();
+    EXPECT_FALSE(popUp->isVisible());
+    EXPECT_EQ(page->createMeetingWindow(), form) << "one Escape closed both";
+    AccessibilityWalk::escape();
+    EXPECT_TRUE(processEventsUntil([this] { return page->createMeetingWindow() == nullptr; }))
+        << "Escape leaves the form open";
 }
 
 // 取消会议 pressed in 全部会议 for a recurring meeting asks over that window; answered with 暂不取消
