@@ -2,6 +2,7 @@
 
 #include "uikit/KVAlert.h"
 #include "uikit/KVMeetingIDLabel.h"
+#include "uikit/MoreActionItem.h"
 
 #include <QAbstractButton>
 #include <QAccessibleWidget>
@@ -162,6 +163,39 @@ public:
         if (const QVariant set = widget()->property(kRole); set.isValid())
             return QAccessible::Role(set.toInt());
         return QAccessible::Client;
+    }
+};
+
+// A menu's row: a menu item whose Press is its click, after the call (the click may close the
+// menu and the row with it); the row with the tick reads as checked.
+class AccessibleMenuItem final : public QAccessibleWidget {
+public:
+    explicit AccessibleMenuItem(MoreActionItem *item) : QAccessibleWidget(item, QAccessible::MenuItem) {}
+
+    [[nodiscard]] QAccessible::State state() const override
+    {
+        QAccessible::State s = QAccessibleWidget::state();
+        s.checked = static_cast<const MoreActionItem *>(object())->isSelect();
+        return s;
+    }
+
+    [[nodiscard]] QStringList actionNames() const override
+    {
+        return widget()->isEnabled() ? QStringList{pressAction()} : QStringList{};
+    }
+
+    void doAction(const QString &actionName) override
+    {
+        if (actionName != pressAction() || !widget()->isEnabled())
+            return;
+        auto *item = static_cast<MoreActionItem *>(object());
+        QMetaObject::invokeMethod(
+            item, [item] { item->click(); }, Qt::QueuedConnection);
+    }
+
+    [[nodiscard]] QStringList keyBindingsForAction(const QString &actionName) const override
+    {
+        return actionName == pressAction() ? QStringList{QStringLiteral("Space")} : QStringList{};
     }
 };
 
@@ -378,6 +412,8 @@ QAccessibleInterface *factory(const QString &className, QObject *object)
         return new AccessibleButton(button);
     if (auto *label = qobject_cast<KVMeetingIDLabel *>(object))
         return new AccessibleMeetingIDLabel(label);
+    if (auto *item = qobject_cast<MoreActionItem *>(object))
+        return new AccessibleMenuItem(item);
     if (auto *bar = qobject_cast<QProgressBar *>(object))
         return new AccessibleLevel(bar);
     // Our lists, list widgets too: Qt's rows only select on Toggle, which leaves the current row,

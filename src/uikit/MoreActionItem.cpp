@@ -1,6 +1,7 @@
 #include "uikit/MoreActionItem.h"
 
 #include "foundation/MainQueue.h"
+#include "uikit/KVAccessibility.h"
 #include "uikit/VeskCategories.h"
 
 #include <QKeyEvent>
@@ -23,6 +24,7 @@ MoreActionItem::MoreActionItem(QWidget *parent) : QWidget(parent)
     setFocusPolicy(Qt::TabFocus);
     setCursor(Qt::PointingHandCursor);
     setFont(vesk::systemFont(14));
+    KVAccessibility::install();
 }
 
 MoreActionItem *MoreActionItem::itemStyle2WithTitle(const QString &title, const QVariant &associatedObject,

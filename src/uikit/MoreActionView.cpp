@@ -1,5 +1,6 @@
 #include "uikit/MoreActionView.h"
 
+#include "uikit/KVAccessibility.h"
 #include "uikit/MoreActionItem.h"
 #include "uikit/VeskCategories.h"
 
@@ -19,6 +20,8 @@ MoreActionView::MoreActionView(QWidget *parent)
     m_scroll->viewport()->setAutoFillBackground(false);
     m_content->setAutoFillBackground(false);
     setAccessibleName(QStringLiteral("菜单"));
+    KVAccessibility::install();
+    KVAccessibility::setRole(this, QAccessible::PopupMenu);
 }
 
 MoreActionView *MoreActionView::viewWithItems(const QList<MoreActionItem *> &items)

@@ -315,6 +315,30 @@ TEST(MoreActionItemTest, ClickGivesTheControlAndItemAndSelectionMarksTheRow)
     EXPECT_TRUE(item->isSelect());
 }
 
+// A screen reader meets a menu and its rows as such: Press is the row's click, once, after the call.
+TEST(MoreActionItemTest, ReadAsAMenuItem_WhosePressIsItsClick)
+{
+    int clicks = 0;
+    QList<MoreActionItem *> items{
+        MoreActionItem::itemStyle2WithTitle("30分钟", 30, [&](QWidget *, MoreActionItem *) { ++clicks; })};
+    QWidget window; // as menus are shown: in a window
+    MoreActionView *menu = MoreActionView::viewWithItems(items);
+    menu->setParent(&window);
+    window.show();
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(menu)->role(), QAccessible::PopupMenu);
+    QAccessibleInterface *row = QAccessible::queryAccessibleInterface(items[0]);
+    ASSERT_NE(row, nullptr);
+    EXPECT_EQ(row->role(), QAccessible::MenuItem);
+    EXPECT_FALSE(row->state().checked);
+    items[0]->setSelect(true);
+    EXPECT_TRUE(row->state().checked);
+    ASSERT_NE(row->actionInterface(), nullptr);
+    row->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    EXPECT_EQ(clicks, 0);
+    QCoreApplication::sendPostedEvents();
+    EXPECT_EQ(clicks, 1);
+}
+
 TEST(MacSliderCellTest, DraggingPostsStartAndStopTracking)
 {
     MacSliderCell slider;
