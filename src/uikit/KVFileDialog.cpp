@@ -16,6 +16,8 @@
 
 namespace {
 
+// The list's columns in the client's language: titles, kinds, sizes and dates of its own rather
+// than the system locale's.
 class FileColumns final : public QIdentityProxyModel {
 public:
     using QIdentityProxyModel::QIdentityProxyModel;

@@ -98,12 +98,12 @@ ApplicationView::ApplicationView(QWidget *parent) : QWidget(parent), m_services(
     connect(rightMoreButton, &VeskButton::clicked, this, [this] {
         allowMemberViewRecordAction(rightMoreButton);
         if (rightMoreButton->state() == 1)
-            KVPanelFocus::openedBy(allowMeetingRecordView(), rightMoreButton);
+            KVPanelFocus::openedBy(m_allowMeetingRecordView, rightMoreButton);
     });
     connect(allowScreenShareButton, &VeskButton::clicked, this, [this] {
         allowScreenShareViewAction(allowScreenShareButton);
         if (allowScreenShareButton->state() == 1)
-            KVPanelFocus::openedBy(allowScreenShareView(), allowScreenShareButton);
+            KVPanelFocus::openedBy(m_allowScreenShareView, allowScreenShareButton);
     });
 
     NotificationCenter::defaultCenter().addObserver(

@@ -10,10 +10,8 @@
 #include "uikit/KVFileDialog.h"
 #include "uikit/VeskButton.h"
 
-#include <QCoreApplication>
 #include <QDateTime>
 #include <QFileDialog>
-#include <QFileInfo>
 
 #include <atomic>
 #include <condition_variable>
@@ -145,8 +143,6 @@ QString readFailure(const QString &fileName, KVFileSnapshot::Failure failure)
     }
 }
 
-// The list's columns in the client's language: titles, kinds, sizes and dates of its own rather
-// than the system locale's.
 } // namespace
 
 QFileDialog *ShareSelectPanel::openFileDialog(QWidget *parent, const QStringList &types,
